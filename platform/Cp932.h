@@ -1,0 +1,18 @@
+#pragma once
+// Shift-JIS as Windows writes it (CP932). Records, day files, settings and provider texts stay CP932 bytes;
+// these two conversions are the only way text crosses to UTF-8 (display, file names, source literals).
+#include <string>
+#include <string_view>
+
+namespace corvina {
+
+// UTF-8 to CP932. A character CP932 cannot hold becomes '?', so a caller never gets a shortened field.
+std::string ToCp932(std::string_view utf8);
+
+// CP932 to UTF-8. An invalid byte sequence becomes U+FFFD; the rest of the text is kept.
+std::string FromCp932(std::string_view cp932);
+
+// True when every byte is ASCII: such text is the same in both encodings.
+bool IsAscii(std::string_view s);
+
+}  // namespace corvina

@@ -1,0 +1,35 @@
+#pragma once
+// Line files: the day files, settings, logs and provider texts are read as lines and written whole.
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvina {
+
+using Lines = std::vector<std::string>;
+
+// Splits text at CR LF, LF or a lone CR. A final line without an end is kept; an empty text has no lines.
+Lines SplitLines(std::string_view text);
+
+// Reads a whole file as bytes. Returns false (and leaves `out` empty) when it cannot be opened or read.
+bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::string* error = nullptr);
+
+// Reads a file's lines. Returns false when the file is missing or unreadable.
+bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
+
+// Reads a file of fixed-length records: each line is padded with blanks or cut to `recordLength`, so one odd
+// line never shifts the records after it.
+bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error = nullptr);
+
+// Writes `bytes` through a temporary file in the same folder, flushed to disk and renamed over `path`, so a
+// crash leaves either the old file or the new one, never a half-written one. The folder must exist.
+bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
+
+// Writes every line followed by CR LF, atomically as above.
+bool SaveLines(const std::filesystem::path& path, const Lines& lines, std::string* error = nullptr);
+
+// Joins lines with CR LF after each.
+std::string JoinLinesCrLf(const Lines& lines);
+
+}  // namespace corvina
