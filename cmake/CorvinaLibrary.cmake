@@ -1,0 +1,25 @@
+# corvina_library(name [QT]): one library from every .cpp in the calling folder (not its subfolders), so
+# adding a source file never means editing a shared list. QT turns on moc and links the Qt modules.
+function(corvina_library name)
+  cmake_parse_arguments(L "QT" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  file(GLOB headers CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  add_library(${name} STATIC ${sources} ${headers})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_LIBS})
+  if(L_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PUBLIC Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+  endif()
+endfunction()
+
+# corvina_subdirs(): adds every direct subfolder that has a CMakeLists.txt.
+macro(corvina_subdirs)
+  file(GLOB _children LIST_DIRECTORIES true "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  list(SORT _children)
+  foreach(_child ${_children})
+    if(IS_DIRECTORY "${_child}" AND EXISTS "${_child}/CMakeLists.txt")
+      add_subdirectory("${_child}")
+    endif()
+  endforeach()
+endmacro()
