@@ -1,0 +1,221 @@
+#include "racedata/DayFiles.h"
+
+#include <algorithm>
+
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+
+namespace corvina {
+
+namespace fs = std::filesystem;
+namespace L = layout;
+
+namespace {
+
+fs::path Utf8Path(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string Utf8Name(const fs::path& p) {
+  const std::u8string s = p.filename().u8string();
+  return std::string(s.begin(), s.end());
+}
+
+bool Exists(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec);
+}
+
+MergeResult Save(const fs::path& path, const Lines& lines, std::string* error) {
+  return SaveLines(path, lines, error) ? MergeResult::Stored : MergeResult::Failed;
+}
+
+// Makes sure `lines` has at least `count` lines, adding blank lines of `lineLength`.
+void ExtendTo(Lines& lines, size_t count, int lineLength) {
+  while (lines.size() < count) lines.emplace_back(static_cast<size_t>(lineLength), ' ');
+}
+
+// Replace-or-add by RaceKey, then sort by the whole line (byte order).
+void ReplaceOrAdd(Lines& lines, const std::string& line) {
+  const std::string key = RaceKey(line);
+  auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return RaceKey(l) == key; });
+  if (it != lines.end())
+    *it = line;
+  else
+    lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+}
+
+// A record whose race number has no place in a day (below 1 or above 12) is not stored anywhere.
+bool RaceNumberUsable(std::string_view line) { return RaceNumberInRange(RaceNumber(line)); }
+
+MergeResult MergeByRaceKey(const fs::path& dataDir, const std::string& line, int lineLength, std::string_view suffix,
+                           bool createWhenMissing, bool dropBlankFirst, std::string* error) {
+  if (!RaceNumberUsable(line)) return MergeResult::Skipped;
+  const auto day = DayOfRecord(line);
+  if (!day) return MergeResult::Skipped;
+  const fs::path path = DayFilePath(dataDir, *day, suffix);
+  Lines lines;
+  if (Exists(path)) {
+    if (!ReadFixedLines(path, static_cast<size_t>(lineLength), lines, error)) return MergeResult::Failed;
+  } else if (!createWhenMissing) {
+    return MergeResult::Skipped;
+  }
+  ReplaceOrAdd(lines, line);
+  // The blank lines of a padded .jvRA sort first; one goes per write.
+  if (dropBlankFirst && !lines.empty() && IsBlank(lines.front())) lines.erase(lines.begin());
+  return Save(path, lines, error);
+}
+
+// The slot of the loaded day an odds record belongs to, and the odds file of that slot's day.
+int FindOddsSlot(const fs::path& dataDir, const RaceTable& table, const std::string& line, std::string_view suffix,
+                 fs::path& path) {
+  const std::string key = VenueRaceKey(line);
+  for (int s = 0; s < kSlots; ++s) {
+    const std::string& ra = table.GRaTbl[s];
+    if (!IsRaceRecord(ra) || VenueRaceKey(ra) != key) continue;
+    const auto day = DayOfRecord(ra);
+    if (!day) continue;
+    const fs::path candidate = DayFilePath(dataDir, *day, suffix);
+    if (!Exists(candidate)) continue;
+    path = candidate;
+    return s;
+  }
+  return -1;
+}
+
+long long AnnounceValue(std::string_view line) { return FieldInt(line, L::o1::kAnnounce); }
+
+}  // namespace
+
+fs::path DataDirOf(const fs::path& appDir) { return appDir / "Data"; }
+
+fs::path DayFilePath(const fs::path& dataDir, const DayName& day, std::string_view suffix) {
+  return dataDir / Utf8Path(day.FileStem() + std::string(suffix));
+}
+
+fs::path SeFilePath(const fs::path& dataDir, const DayName& day, std::string_view courseCode) {
+  return dataDir / Utf8Path(day.FileStem() + FromCp932(CourseName(courseCode, 2)) + std::string(L::kSuffixSE));
+}
+
+fs::path SeFilePathBeside(const fs::path& raPath, std::string_view courseCode) {
+  const auto day = DayName::ParseUtf8Prefix(Utf8Name(raPath));
+  if (!day) return {};
+  return SeFilePath(raPath.parent_path(), *day, courseCode);
+}
+
+fs::path WithSuffix(const fs::path& path, std::string_view suffix) {
+  fs::path p = path;
+  p.replace_extension(Utf8Path(std::string(suffix)));
+  return p;
+}
+
+std::optional<DayName> DayOfRecord(std::string_view record) { return DayName::FromDateKey(DateKey(record)); }
+
+std::vector<DayName> ListRaceDays(const fs::path& dataDir) {
+  std::vector<DayName> days;
+  std::error_code ec;
+  for (fs::directory_iterator it(dataDir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string name = Utf8Name(it->path());
+    if (!name.ends_with(L::kSuffixRA)) continue;
+    if (auto day = DayName::ParseUtf8Prefix(name)) days.push_back(*day);
+  }
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  std::reverse(days.begin(), days.end());
+  return days;
+}
+
+bool CreateBlankFile(const fs::path& path, int lineLength, int count, std::string* error) {
+  Lines lines;
+  ExtendTo(lines, static_cast<size_t>(std::max(count, 0)), lineLength);
+  return SaveLines(path, lines, error);
+}
+
+bool WritePlaceholderOddsFiles(const fs::path& raPath, std::string* error) {
+  Lines ra;
+  if (!ReadLines(raPath, ra, error)) return false;
+  const int n = static_cast<int>(ra.size());
+  if (n <= 6) return true;
+  const fs::path o1 = WithSuffix(raPath, L::kSuffixO1), o2 = WithSuffix(raPath, L::kSuffixO2);
+  if (!Exists(o1) && !CreateBlankFile(o1, L::kO1Line, 2 * n, error)) return false;
+  if (!Exists(o2) && !CreateBlankFile(o2, L::kO2Line, n, error)) return false;
+  return true;
+}
+
+bool PadRaFile(const fs::path& raPath, std::string* error) {
+  Lines lines;
+  if (!ReadFixedLines(raPath, L::kRaLine, lines, error)) return false;
+  if (lines.size() >= static_cast<size_t>(kSlots)) return true;
+  ExtendTo(lines, kSlots, L::kRaLine);
+  return SaveLines(raPath, lines, error);
+}
+
+MergeResult MergeRaRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+  const std::string line = OverwriteStr(LineOfRecord(record, L::kRaLine), "000000000", 3);
+  return MergeByRaceKey(dataDir, line, L::kRaLine, L::kSuffixRA, writer == DayWriter::Import, true, error);
+}
+
+MergeResult MergeHrRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+  std::string line = LineOfRecord(record, L::kHrLine);
+  if (writer == DayWriter::Import) line = OverwriteStr(line, "000000000", 3);
+  return MergeByRaceKey(dataDir, line, L::kHrLine, L::kSuffixHR, true, false, error);
+}
+
+MergeResult MergeSeRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+  const std::string line = LineOfRecord(record, L::kSeLine);
+  const int race = RaceNumber(line);
+  const int horse = FieldInt(line, L::se::kUmaBan);
+  if (!RaceNumberInRange(race) || horse < 1 || horse > L::kHorses) return MergeResult::Skipped;
+  const auto day = DayOfRecord(line);
+  if (!day) return MergeResult::Skipped;
+  const fs::path path = SeFilePath(dataDir, *day, FieldText(line, L::head::kCourse));
+  Lines lines;
+  if (Exists(path)) {
+    if (!ReadFixedLines(path, L::kSeLine, lines, error)) return MergeResult::Failed;
+  } else if (writer != DayWriter::Import) {
+    return MergeResult::Skipped;
+  }
+  ExtendTo(lines, L::kSeLines, L::kSeLine);  // a short file written elsewhere gets its missing lines
+  lines[static_cast<size_t>((race - 1) * L::kHorses + (horse - 1))] = line;
+  return Save(path, lines, error);
+}
+
+MergeResult MergeO1Record(const fs::path& dataDir, const RaceTable& table, std::string_view record,
+                          std::string* error) {
+  const std::string line = LineOfRecord(record, L::kO1Line);
+  if (RaceNumber(line) < 1) return MergeResult::Skipped;
+  fs::path path;
+  const int slot = FindOddsSlot(dataDir, table, line, L::kSuffixO1, path);
+  if (slot < 0) return MergeResult::Skipped;
+  Lines lines;
+  if (!ReadFixedLines(path, L::kO1Line, lines, error)) return MergeResult::Failed;
+  const size_t first = 2 * static_cast<size_t>(slot);
+  ExtendTo(lines, first + 2, L::kO1Line);
+  if (IsBlank(lines[first])) {
+    lines[first] = line;
+  } else if (AnnounceValue(lines[first + 1]) < AnnounceValue(line)) {
+    lines[first + 1] = line;
+  } else {
+    return MergeResult::NotNewer;
+  }
+  return Save(path, lines, error);
+}
+
+MergeResult MergeO2Record(const fs::path& dataDir, const RaceTable& table, std::string_view record,
+                          std::string* error) {
+  const std::string line = LineOfRecord(record, L::kO2Line);
+  if (RaceNumber(line) < 1) return MergeResult::Skipped;
+  fs::path path;
+  const int slot = FindOddsSlot(dataDir, table, line, L::kSuffixO2, path);
+  if (slot < 0) return MergeResult::Skipped;
+  Lines lines;
+  if (!ReadFixedLines(path, L::kO2Line, lines, error)) return MergeResult::Failed;
+  ExtendTo(lines, static_cast<size_t>(slot) + 1, L::kO2Line);
+  if (!(AnnounceValue(lines[slot]) < AnnounceValue(line))) return MergeResult::NotNewer;
+  lines[slot] = line;
+  return Save(path, lines, error);
+}
+
+}  // namespace corvina

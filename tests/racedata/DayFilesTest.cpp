@@ -1,0 +1,201 @@
+#include "racedata/DayFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "racedata/RaceRecords.h"
+#include "RecordBuilder.h"
+
+namespace corvina {
+namespace {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+std::string Name(const fs::path& p) {
+  const std::u8string s = p.filename().u8string();
+  return std::string(s.begin(), s.end());
+}
+
+class DayFilesTest : public ::testing::Test {
+ protected:
+  fs::path Path(std::string_view suffix) const { return DayFilePath(data, day, suffix); }
+  TempDir dir;
+  fs::path data = DataDirOf(dir.path());
+  DayName day{2024, 1, 6};
+  void SetUp() override { fs::create_directories(data); }
+};
+
+TEST_F(DayFilesTest, NamesAreUtf8DaysWithTheirSuffix) {
+  EXPECT_EQ(Name(Path(".jvRA")), "2024年01月06日.jvRA");
+  EXPECT_EQ(Name(SeFilePath(data, day, "05")), "2024年01月06日東京.jvSEr");
+  EXPECT_EQ(Name(SeFilePathBeside(Path(".jvRA"), "09")), "2024年01月06日阪神.jvSEr");
+  EXPECT_EQ(Name(WithSuffix(Path(".jvRA"), ".jvHR")), "2024年01月06日.jvHR");
+  EXPECT_EQ(DayOfRecord(Ra("20240106", "05", 1)), day);
+  EXPECT_FALSE(DayOfRecord(Ra("20241306", "05", 1)).has_value());
+  EXPECT_FALSE(DayOfRecord("RA").has_value());
+}
+
+TEST_F(DayFilesTest, DayListIsNewestFirstAndIgnoresOtherNames) {
+  for (const char8_t* name : {u8"2023年12月28日.jvRA", u8"2024年01月06日.jvRA", u8"2024年01月05日.jvRA",
+                              u8"2024年01月07日.jvHR", u8"メモ.jvRA", u8"2024年01月06日東京.jvSEr"})
+    std::ofstream(data / fs::path(name)) << "x";
+  const auto days = ListRaceDays(data);
+  ASSERT_EQ(days.size(), 3u);
+  EXPECT_EQ(days[0], day);
+  EXPECT_EQ(days[1], DayName(2024, 1, 5));
+  EXPECT_EQ(days[2], DayName(2023, 12, 28));
+  EXPECT_TRUE(ListRaceDays(data / "missing").empty());
+}
+
+TEST_F(DayFilesTest, RaceCardsReplaceTheirLineAndStaySorted) {
+  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 2) + "\r\n", DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  Rec again = Rec(L::kRaLine, "RA").Key("20240106", "05", 2).Set(L::head::kKindAndCreated, "B20240105")
+                  .Set(L::ra::kPostTime, "1111");
+  ASSERT_EQ(MergeRaRecord(data, again.str() + "\r\n", DayWriter::RealTime), MergeResult::Stored);
+  const Lines lines = ReadAll(Path(".jvRA"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(RaceNumber(lines[0]), 1);
+  EXPECT_EQ(FieldText(lines[1], L::ra::kPostTime), "1111");
+  EXPECT_EQ(FieldText(lines[1], L::head::kKindAndCreated), "000000000");
+  EXPECT_EQ(lines[1].size(), size_t(L::kRaLine));
+}
+
+TEST_F(DayFilesTest, RealTimeReaderCreatesOnlyThePayoutFile) {
+  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::RealTime), MergeResult::Skipped);
+  EXPECT_FALSE(fs::exists(Path(".jvRA")));
+  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 1), DayWriter::RealTime), MergeResult::Skipped);
+  Rec hr = Rec(L::kHrLine, "HR").Key("20240106", "05", 1).Set(L::head::kKindAndCreated, "220240106");
+  EXPECT_EQ(MergeHrRecord(data, hr.str(), DayWriter::RealTime), MergeResult::Stored);
+  EXPECT_EQ(FieldText(ReadAll(Path(".jvHR"))[0], L::head::kKindAndCreated), "220240106");  // stored unchanged
+  EXPECT_EQ(MergeHrRecord(data, hr.str(), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(FieldText(ReadAll(Path(".jvHR"))[0], L::head::kKindAndCreated), "000000000");
+  EXPECT_EQ(ReadAll(Path(".jvHR")).size(), 1u);
+}
+
+TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
+  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_TRUE(PadRaFile(Path(".jvRA")));
+  EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 36u);
+  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  const Lines lines = ReadAll(Path(".jvRA"));
+  EXPECT_EQ(lines.size(), 35u);
+  EXPECT_TRUE(IsBlank(lines.front()));
+  EXPECT_EQ(RaceNumber(lines.back()), 1);
+}
+
+TEST_F(DayFilesTest, RecordsWithoutAPlaceAreSkipped) {
+  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 13), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 13, 1), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 19), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeRaRecord(data, Ra("20249999", "05", 1), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_TRUE(fs::is_empty(data));
+}
+
+TEST_F(DayFilesTest, RunnerFileIsCreatedWith216LinesAndShortFilesAreExtended) {
+  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 12, 18), DayWriter::Import), MergeResult::Stored);
+  Lines lines = ReadAll(SeFilePath(data, day, "05"));
+  ASSERT_EQ(lines.size(), 216u);
+  EXPECT_EQ(FieldInt(lines[215], L::se::kUmaBan), 18);
+  EXPECT_TRUE(IsBlank(lines[0]));
+  ASSERT_TRUE(SaveLines(SeFilePath(data, day, "05"), Lines(lines.begin(), lines.begin() + 10)));
+  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 2, 3), DayWriter::RealTime), MergeResult::Stored);
+  lines = ReadAll(SeFilePath(data, day, "05"));
+  ASSERT_EQ(lines.size(), 216u);
+  EXPECT_EQ(FieldInt(lines[20], L::se::kUmaBan), 3);
+}
+
+class OddsWriterTest : public DayFilesTest {
+ protected:
+  void SetUp() override {
+    DayFilesTest::SetUp();
+    for (int r = 1; r <= 3; ++r) table->GRaTbl[r - 1] = Ra("20240106", "05", r);
+    ASSERT_TRUE(CreateBlankFile(Path(".jvO1"), L::kO1Line, 6));
+    ASSERT_TRUE(CreateBlankFile(Path(".jvO2"), L::kO2Line, 3));
+  }
+  std::unique_ptr<RaceTable> table = std::make_unique<RaceTable>();
+};
+
+TEST_F(OddsWriterTest, FirstSnapshotIsKeptAndTheLatestFollowsNewerTimes) {
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061000")), MergeResult::Stored);
+  Lines l = ReadAll(Path(".jvO1"));
+  EXPECT_EQ(FieldText(l[2], L::o1::kAnnounce), "01061000");
+  EXPECT_TRUE(IsBlank(l[3]));
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061010")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061005")), MergeResult::NotNewer);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061020")), MergeResult::Stored);
+  l = ReadAll(Path(".jvO1"));
+  EXPECT_EQ(FieldText(l[2], L::o1::kAnnounce), "01061000");
+  EXPECT_EQ(FieldText(l[3], L::o1::kAnnounce), "01061020");
+  EXPECT_EQ(l.size(), 6u);
+}
+
+TEST_F(OddsWriterTest, QuinellaOddsOfTheSameTimeDoNotReplace) {
+  Rec first = Rec(L::kO2Line, "O2").Key("20240106", "05", 3).Set(L::o2::kAnnounce, "01061100")
+                  .Set(L::o2::UmarenOdds(1), "000123");
+  EXPECT_EQ(MergeO2Record(data, *table, first.str() + "\r\n"), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 3, "01061100")), MergeResult::NotNewer);
+  EXPECT_EQ(FieldText(ReadAll(Path(".jvO2"))[2], L::o2::UmarenOdds(1)), "000123");
+}
+
+TEST_F(OddsWriterTest, OddsOfRacesNotLoadedOrWithoutFileAreDropped) {
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 4, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "06", 1, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 0, "01061000")), MergeResult::Skipped);
+  fs::remove(Path(".jvO2"));
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 1, "01061000")), MergeResult::Skipped);
+  for (const auto& line : ReadAll(Path(".jvO1"))) EXPECT_TRUE(IsBlank(line));
+}
+
+TEST_F(OddsWriterTest, ShortOddsFilesAreExtendedToTheSlot) {
+  table->GRaTbl[10] = Ra("20240106", "06", 11);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "06", 11, "01061500")), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "06", 11, "01061500")), MergeResult::Stored);
+  const Lines o1 = ReadAll(Path(".jvO1"));
+  ASSERT_EQ(o1.size(), 22u);
+  EXPECT_EQ(MatchKey(o1[20]), "0611");
+  const Lines o2 = ReadAll(Path(".jvO2"));
+  ASSERT_EQ(o2.size(), 11u);
+  EXPECT_EQ(MatchKey(o2[10]), "0611");
+  EXPECT_EQ(o2[3].size(), size_t(L::kO2Line));
+}
+
+TEST_F(DayFilesTest, PlaceholderOddsFilesNeedMoreThanSixRaceLines) {
+  Lines ra;
+  for (int r = 1; r <= 6; ++r) ra.push_back(Ra("20240106", "05", r));
+  ASSERT_TRUE(SaveLines(Path(".jvRA"), ra));
+  ASSERT_TRUE(WritePlaceholderOddsFiles(Path(".jvRA")));
+  EXPECT_FALSE(fs::exists(Path(".jvO1")));
+  ra.push_back(Ra("20240106", "05", 7));
+  ASSERT_TRUE(SaveLines(Path(".jvRA"), ra));
+  ASSERT_TRUE(CreateBlankFile(Path(".jvO2"), L::kO2Line, 1));  // an existing file is left alone
+  ASSERT_TRUE(WritePlaceholderOddsFiles(Path(".jvRA")));
+  const Lines o1 = ReadAll(Path(".jvO1"));
+  ASSERT_EQ(o1.size(), 14u);
+  EXPECT_EQ(o1[13], std::string(L::kO1Line, ' '));
+  EXPECT_EQ(ReadAll(Path(".jvO2")).size(), 1u);
+}
+
+TEST_F(DayFilesTest, OddLinesOfADayFileNeverShiftTheRecordsAfterThem) {
+  // LF-only lines, one short and one long line, no final line end.
+  const std::string text = Ra("20240106", "05", 1) + "\n" + Ra("20240106", "05", 2).substr(0, 500) + "\n" +
+                           Ra("20240106", "05", 3) + "EXTRA\n" + Ra("20240106", "05", 4);
+  std::ofstream(Path(".jvRA"), std::ios::binary) << text;
+  Lines lines;
+  ASSERT_TRUE(ReadFixedLines(Path(".jvRA"), L::kRaLine, lines));
+  ASSERT_EQ(lines.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(RaceNumber(lines[i]), i + 1);
+    EXPECT_EQ(lines[i].size(), size_t(L::kRaLine));
+  }
+  EXPECT_EQ(FieldText(lines[3], L::ra::kPostTime), "1000");
+}
+
+}  // namespace
+}  // namespace corvina
