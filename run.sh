@@ -9,6 +9,6 @@ cmake --build build --parallel "$(nproc)"
 export CORVINA_HOME="$PWD/home"
 if [ ! -d "$CORVINA_HOME/jvlink" ]; then
   mkdir -p "$CORVINA_HOME"
-  build/tools/jvgen --out "$CORVINA_HOME/jvlink" --layout standin
+  build/tools/jvgen/jvgen --layout standin --out "$CORVINA_HOME/jvlink"
 fi
 exec build/mainwindow/corvina "$@"

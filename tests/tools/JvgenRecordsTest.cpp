@@ -1,0 +1,261 @@
+// The generator's records and files: exact lengths, CP932 widths, frames, consistency of results, the options
+// that make broken input, and the command line.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+#include "tools/jvgen/Generator.h"
+
+namespace fs = std::filesystem;
+using namespace corvina;
+using namespace corvina::jvgen;
+namespace L = corvina::layout;
+
+namespace {
+
+Options Base() {
+  Options o;
+  o.date = *DayName::FromDateKey("20240106");
+  o.seed = 7;
+  return o;
+}
+
+// True when the bytes are whole CP932 characters all of two bytes (full-width), so a byte field never ends in
+// half a character.
+bool AllFullWidth(std::string_view s) {
+  if (s.size() % 2) return false;
+  std::string utf8 = FromCp932(s);
+  if (utf8.find("\xEF\xBF\xBD") != std::string::npos) return false;
+  return ToCp932(utf8) == s && utf8.size() == s.size() / 2 * 3;
+}
+
+fs::path TempDir(const char* tag) {
+  fs::path p = fs::temp_directory_path() / (std::string("jvgen_") + tag + "_" + std::to_string(::getpid()));
+  fs::remove_all(p);
+  return p;
+}
+
+TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
+  for (int n = 1; n <= 8; ++n)
+    for (int h = 1; h <= n; ++h) EXPECT_EQ(FrameNumbers(n)[h], h);
+  // Extra horses go to the highest frames: 9 runners put two in frame 8, 18 put three in frames 7 and 8.
+  EXPECT_EQ(FrameNumbers(9)[8], 8);
+  EXPECT_EQ(FrameNumbers(9)[9], 8);
+  EXPECT_EQ(FrameNumbers(9)[7], 7);
+  std::vector<int> f16 = FrameNumbers(16), f18 = FrameNumbers(18), f10 = FrameNumbers(10);
+  EXPECT_EQ(f16[1], 1);
+  EXPECT_EQ(f16[2], 1);
+  EXPECT_EQ(f16[16], 8);
+  EXPECT_EQ(f18[12], 6);
+  EXPECT_EQ(f18[13], 7);
+  EXPECT_EQ(f18[15], 7);
+  EXPECT_EQ(f18[16], 8);
+  EXPECT_EQ(f10[6], 6);
+  EXPECT_EQ(f10[7], 7);
+  EXPECT_EQ(f10[8], 7);
+  EXPECT_EQ(f10[10], 8);
+}
+
+TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
+  Options o = Base();
+  o.scratches = true;
+  o.deadHeat = true;
+  o.badRaceNumbers = true;
+  Day day = MakeDay(o);
+  ASSERT_EQ(day.races.size(), 36u);
+  for (const Race& race : day.races) {
+    SCOPED_TRACE(race.VenueRaceKey());
+    EXPECT_GE(race.runners.size(), 5u);
+    EXPECT_LE(race.runners.size(), 18u);
+    EXPECT_GE(race.postMinute, 10 * 60);
+    EXPECT_LE(race.postMinute, 16 * 60 + 40);
+    for (Stage st : {Stage::Card, Stage::Result}) {
+      std::string ra = RaRecord(day, race, st);
+      ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
+      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceName.pos, L::ra::kRaceName.len)));
+      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceName6.pos, L::ra::kRaceName6.len)));
+      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceNameShort.pos, L::ra::kRaceNameShort.len)));
+      for (const Runner& r : race.runners) {
+        std::string se = SeRecord(day, race, r, st);
+        ASSERT_EQ(se.size(), static_cast<size_t>(L::kSeLine));
+        std::string name = Copy(se, L::se::kHorseName.pos, L::se::kHorseName.len);
+        EXPECT_TRUE(AllFullWidth(name));
+        EXPECT_EQ(name.substr(34), ToCp932("\u3000")) << "names are padded with ideographic spaces";
+        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kHorseNameKept.pos, L::se::kHorseNameKept.len)));
+        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kJockeyName.pos, L::se::kJockeyName.len)));
+        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kTrainerName.pos, L::se::kTrainerName.len)));
+        EXPECT_EQ(day.date.Year() - StrToIntLenient(r.kettoNum.substr(0, 4)), r.age);
+      }
+    }
+    EXPECT_EQ(HrRecord(day, race, '1').size(), static_cast<size_t>(L::kHrLine));
+    std::vector<Snapshot> snaps = Snapshots(day, race);
+    for (const Snapshot& s : {snaps.front(), snaps.back()}) {
+      EXPECT_EQ(O1Record(day, race, s).size(), static_cast<size_t>(L::kO1Line));
+      EXPECT_EQ(O2Record(day, race, s).size(), static_cast<size_t>(L::kO2Line));
+    }
+    EXPECT_EQ(YozLine(day, race).size(), static_cast<size_t>(L::kYozLine));
+    EXPECT_GE(JrdbLine(day, race).size(), 955u);
+    EXPECT_GE(KolLine(day, race).size(), 1502u);
+  }
+  ASSERT_EQ(day.oddRaces.size(), 2u);
+  EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[0], Stage::Card), L::head::kRaceNum.pos, 2), "00");
+  EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[1], Stage::Card), L::head::kRaceNum.pos, 2), "13");
+}
+
+TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
+  Day day = MakeDay(Base());
+  for (const Race& race : day.races) {
+    SCOPED_TRACE(race.VenueRaceKey());
+    std::vector<int> byPlace(20, 0);
+    for (const Runner& r : race.runners) byPlace[r.finish] = r.umaban;
+    const auto& p = race.pays;
+    ASSERT_EQ(p[0].size(), 1u);
+    EXPECT_EQ(p[0][0].comb[0], byPlace[1]);
+    EXPECT_EQ(p[0][0].pay, race.runners[byPlace[1] - 1].finalOdds * 10);
+    EXPECT_EQ(p[1].size(), race.runners.size() >= 8 ? 3u : 2u);
+    EXPECT_EQ(p[5][0].comb, (std::vector<int>{byPlace[1], byPlace[2]}));
+    EXPECT_EQ(p[7][0].comb, (std::vector<int>{byPlace[1], byPlace[2], byPlace[3]}));
+    EXPECT_EQ(p[4].size(), 3u);
+    EXPECT_EQ(p[2].empty(), race.runners.size() < 9) << "brackets are sold from nine runners";
+    for (const auto& block : p)
+      for (const Payout& e : block) EXPECT_GE(e.pay, 100);
+    // The snapshots run from the evening before to post time, in announcement order.
+    std::vector<Snapshot> snaps = Snapshots(day, race);
+    EXPECT_EQ(snaps.front().dayOffset, -1);
+    EXPECT_EQ(snaps.back().minute, race.postMinute);
+    for (size_t i = 1; i < snaps.size(); ++i)
+      EXPECT_LT(snaps[i - 1].dayOffset * 1440 + snaps[i - 1].minute, snaps[i].dayOffset * 1440 + snaps[i].minute);
+  }
+}
+
+TEST(JvgenRecords, WithdrawnHorsesCarryTheMarkersEverywhere) {
+  Options o = Base();
+  o.scratches = true;
+  Day day = MakeDay(o);
+  int seen = 0;
+  for (const Race& race : day.races) {
+    std::string o1 = O1Record(day, race, Snapshots(day, race).back());
+    std::string kol = KolLine(day, race);
+    for (const Runner& r : race.runners) {
+      if (!r.scratch) continue;
+      ++seen;
+      int h = r.umaban - 1;
+      EXPECT_EQ(Copy(o1, L::o1::WinOdds(h).pos, 4), r.scratch == 1 ? "----" : "****");
+      EXPECT_EQ(Trim(Copy(kol, 162 + 5 * h, 5)), r.scratch == 1 ? "-" : "*");
+      EXPECT_EQ(r.finish, 0);
+      for (const auto& block : race.pays)
+        for (const Payout& e : block)
+          if (&block != &race.pays[2]) {
+            EXPECT_EQ(std::count(e.comb.begin(), e.comb.end(), r.umaban), 0);
+          }
+    }
+  }
+  EXPECT_GT(seen, 0);
+}
+
+TEST(JvgenRecords, SameSeedSameBytesOtherSeedOtherDay) {
+  Day a = MakeDay(Base()), b = MakeDay(Base());
+  Options other = Base();
+  other.seed = 8;
+  Day c = MakeDay(other);
+  for (size_t i = 0; i < a.races.size(); ++i) {
+    EXPECT_EQ(RaRecord(a, a.races[i], Stage::Result), RaRecord(b, b.races[i], Stage::Result));
+    EXPECT_EQ(HrRecord(a, a.races[i], '1'), HrRecord(b, b.races[i], '1'));
+  }
+  EXPECT_NE(HrRecord(a, a.races[0], '1'), HrRecord(c, c.races[0], '1'));
+}
+
+TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
+  Options o = Base();
+  o.cardKind = 'A';
+  o.oddsKind = '9';
+  o.entriesField = 19;
+  Day day = MakeDay(o);
+  const Race& race = day.races[0];
+  EXPECT_EQ(RaRecord(day, race, Stage::Card)[2], 'A');
+  EXPECT_EQ(SeRecord(day, race, race.runners[0], Stage::Card)[2], 'A');
+  EXPECT_EQ(O1Record(day, race, Snapshots(day, race).back())[2], '9');
+  EXPECT_EQ(O2Record(day, race, Snapshots(day, race).front())[2], '9');
+  EXPECT_EQ(Copy(RaRecord(day, race, Stage::Card), L::ra::kEntryCount.pos, 2), "19");
+}
+
+// Runs the built program; the tools folder comes from the test environment.
+int RunJvgen(const std::string& args) {
+  const char* tools = std::getenv("CORVINA_TOOLS_DIR");
+  std::string exe = std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/jvgen/jvgen";
+  return std::system((exe + " " + args + " > /dev/null 2>&1").c_str());
+}
+
+TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
+  fs::path root = TempDir("standin"), prov = TempDir("prov");
+  ASSERT_EQ(RunJvgen("--date 20240106 --layout standin --out " + root.string() + " --providers " + prov.string() +
+                     " --missing-runners"),
+            0);
+  std::string bytes;
+  Lines lines;
+  ASSERT_TRUE(ReadFileBytes(root / "stored/RACE/server/20240104160000_card.txt", bytes));
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  lines = SplitLines(bytes);
+  std::set<std::string> courses;
+  for (const auto& l : lines) {
+    std::string kind = l.substr(0, 2);
+    ASSERT_TRUE(kind == "RA" || kind == "SE");
+    EXPECT_EQ(l.size(), static_cast<size_t>(kind == "RA" ? L::kRaLine : L::kSeLine));
+    if (kind == "SE") courses.insert(l.substr(19, 2));
+  }
+  EXPECT_EQ(courses.size(), 2u) << "the last racecourse's runners are left out";
+  EXPECT_TRUE(fs::exists(root / "stored/RACE/server/20240106173000_results.txt"));
+  EXPECT_TRUE(fs::is_directory(root / "stored/RACE/local"));
+  int series = 0, released = 0;
+  for (const auto& e : fs::directory_iterator(root / "realtime/0B30/20240106")) {
+    ++series;
+    ASSERT_TRUE(ReadLines(e.path(), lines));
+    bool o1 = e.path().extension() == ".jvO1";
+    for (const auto& l : lines) EXPECT_EQ(l.size(), static_cast<size_t>(o1 ? L::kO1Line : L::kO2Line));
+    EXPECT_EQ(lines.front().substr(27, 4), "0105") << "the series starts the evening before";
+  }
+  for (const auto& e : fs::directory_iterator(root / "realtime/0B12/20240106")) {
+    ++released;
+    EXPECT_EQ(e.path().filename().string()[4], '_');
+  }
+  EXPECT_EQ(series, 72);
+  EXPECT_EQ(released, 36);
+  ASSERT_TRUE(ReadLines(prov / "Oz240106.txt", lines));
+  EXPECT_EQ(lines.size(), 36u);
+  ASSERT_TRUE(ReadLines(prov / "kol_ods.kd3", lines));
+  EXPECT_EQ(lines[0].substr(12, 8), "20240106");
+
+  EXPECT_NE(RunJvgen("--layout standin"), 0) << "--layout without --out";
+  EXPECT_NE(RunJvgen("--date 20240230 --layout dayfiles --out " + root.string()), 0);
+  EXPECT_NE(RunJvgen("--bogus"), 0);
+  EXPECT_EQ(RunJvgen("--help"), 0);
+  fs::remove_all(root);
+  fs::remove_all(prov);
+}
+
+TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
+  fs::path home = TempDir("short");
+  ASSERT_EQ(RunJvgen("--date 20240106 --venues 1 --races 8 --missing-runners --no-results --yoz none --lf-only "
+                     "--layout dayfiles --out " + home.string()),
+            0);
+  std::string stem = DayName(2024, 1, 6).FileStem();
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(home / "Data" / (stem + ".jvRA"), bytes));
+  EXPECT_EQ(bytes.find('\r'), std::string::npos);
+  EXPECT_EQ(SplitLines(bytes).size(), 8u);
+  int seFiles = 0;
+  for (const auto& e : fs::directory_iterator(home / "Data")) seFiles += e.path().extension() == ".jvSEr";
+  EXPECT_EQ(seFiles, 0);
+  EXPECT_FALSE(fs::exists(home / "Data" / (stem + ".jvHR")));
+  EXPECT_FALSE(fs::exists(home / "Data" / (stem + ".yoz")));
+  fs::remove_all(home);
+}
+
+}  // namespace
