@@ -1,0 +1,20 @@
+#pragma once
+// "ErrorLog.txt" in the program folder: the main window's exchanges append one line per failure, and start-up
+// trims it. The file is read and written whole for every entry, through a temporary file, so a crash never
+// leaves half a log.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace corvina {
+
+inline constexpr const char* kErrorLogName = "ErrorLog.txt";
+
+// Appends "【エラー】hh:nn:ss：" + `textCp932` (the status label's text) with the clock's time. A log that went
+// missing since start-up counts as empty. False (with `error`) when the file cannot be written.
+bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp932, std::string* error = nullptr);
+
+// Start-up: keeps the last 100 lines and appends "ソフト起動：yyyy/mm/dd hh:nn:ss" and the program folder.
+bool StartErrorLog(const std::filesystem::path& appDir, std::string* error = nullptr);
+
+}  // namespace corvina

@@ -1,0 +1,72 @@
+#pragma once
+// The main window's real-time exchanges: JV-Link's start at the first showing, the read loops that merge
+// real-time odds (O1, O2) and race records (RA, SE, HR) into the day files, the closes after them, and the gate
+// that keeps to one exchange at a time. Plain C++: the main window supplies its status label, beep, message
+// loop and error box through RealTimeUi.
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/jvlink/JVLink.h"
+#include "racedata/ExchangeGate.h"
+#include "racedata/DayModel.h"
+
+namespace corvina {
+
+inline constexpr const char* kFVersion = "Ver.1.28";
+inline constexpr const char* kSoftwareId = "SA501927/SD774310/Corvina/";
+
+// What the exchanges do to the main window. Texts are CP932.
+class RealTimeUi {
+ public:
+  virtual ~RealTimeUi() = default;
+  virtual void Beep() = 0;
+  // The status label `DLlabel`.
+  virtual void SetStatusLabel(const std::string& text) = 0;
+  // An information box (only the start's JVInit failure uses one).
+  virtual void Inform(const std::string& text) = 0;
+  // Lets queued window messages run, user input excepted, once per record.
+  virtual void ProcessMessages() = 0;
+};
+
+class RealTimeReader {
+ public:
+  // `day` is the loaded day (its race table places the odds records); the day files are in day.DataDir().
+  RealTimeReader(JVLink& link, DayModel& day, RealTimeUi& ui);
+
+  // The main window's first showing: JVInit with the software id and version. A failure is shown as
+  // "JVInitエラーが発生しました。：" + the code, and the program goes on. Returns JVInit's result.
+  int FormShow();
+
+  // Reads an open "0B30" exchange: O1 into .jvO1, O2 into .jvO2 by the loaded day's slots. The manual odds
+  // window also skips snapshots of data kind "0" and "9" (`skipProvisional`).
+  void ReadOddsRecords(bool skipProvisional = false);
+  // JVClose after odds; a failure beeps, shows its text in the status label and is logged.
+  int CloseAfterOdds();
+  // Reads an open "0B12" exchange: RA, SE and HR into the day files that exist (.jvHR is created).
+  void ReadRaceRecords();
+  // JVClose after race records; a failure is shown and logged without a beep; success beeps unless the
+  // automatic results fetch runs (`autoKekka`).
+  int CloseAfterRaces(bool autoKekka);
+
+  // Shows `text` in the status label and appends it to the error log.
+  void ReportFailure(const std::string& text);
+
+  JVLink& Link() { return link_; }
+  ExchangeGate& Gate() { return gate_; }
+  // Records merged by the last read loop.
+  int StoredCount() const { return stored_; }
+
+ private:
+  template <typename Store>
+  void ReadLoop(bool beepOnError, Store store);
+
+  JVLink& link_;
+  DayModel& day_;
+  RealTimeUi& ui_;
+  ExchangeGate gate_;
+  int stored_ = 0;
+};
+
+}  // namespace corvina

@@ -1,0 +1,341 @@
+#include "racedata/StoredImport.h"
+
+#include "components/IniGT.h"
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+#include "racedata/DayFiles.h"
+#include "racedata/JVMessages.h"
+#include "racedata/RecordLayout.h"
+
+namespace corvina {
+namespace fs = std::filesystem;
+
+namespace {
+
+
+struct Texts {
+  std::string noData = ToCp932("最新のRACEデータがありません。");
+  std::string openError = ToCp932("JVOpenエラー:");
+  std::string openOk = ToCp932("JVOpen正常:");
+  std::string downloading = ToCp932("ダウンロード中・・・");
+  std::string downloadingCount = ToCp932("ダウンロード中．．．(");
+  std::string statusError = ToCp932("JVStatusエラー:");
+  std::string reading = ToCp932("データ読込み中．．．(");
+  std::string readDone = ToCp932("データ読込み完了(");
+  std::string readError = ToCp932("JVReadエラー:");
+  std::string closeError = ToCp932("JVCloseエラー:");
+  std::string setupError = ToCp932("JVSetUIPropertiesエラー：");
+  std::string cancelQuestion = ToCp932("データ取込を中止します。実行しますか？");
+  std::string cancelled = ToCp932("JVCancel:キャンセルされました");
+  std::string created = ToCp932("作成済み:");
+  std::string raceMark = ToCp932("R/");
+  std::string horseMark = ToCp932("番/");
+  std::string writeError = ToCp932("データファイルに書き込めません：");
+  std::string settingsError = ToCp932("設定ファイルに書き込めません：");
+  std::string startNotice = ToCp932(
+      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極力"
+      "避けてください。");
+  std::string year = ToCp932("年"), month = ToCp932("月"), day = ToCp932("日"), hour = ToCp932("時"),
+              minute = ToCp932("分"), second = ToCp932("秒");
+};
+
+const Texts& Text() {
+  static const Texts t;
+  return t;
+}
+
+std::string Progress(const std::string& head, int n, int of) {
+  return head + std::to_string(n) + "/" + std::to_string(of) + ")";
+}
+
+// "yyyy/mm/dd hh:nn:ss" -> time; false unless every field is a number in range.
+bool ParseStamp(const std::string& s, DateTime& t) {
+  if (s.size() != 19 || s[4] != '/' || s[7] != '/' || s[10] != ' ' || s[13] != ':' || s[16] != ':') return false;
+  for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
+    if (s[i] < '0' || s[i] > '9') return false;
+  t = DateTime{std::stoi(s.substr(0, 4)), std::stoi(s.substr(5, 2)), std::stoi(s.substr(8, 2)),
+               std::stoi(s.substr(11, 2)), std::stoi(s.substr(14, 2)), std::stoi(s.substr(17, 2))};
+  return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour < 24 && t.minute < 60 &&
+         t.second < 60;
+}
+
+// "yyyymmddhhnnss" -> time.
+bool ParseCompact(const std::string& s, DateTime& t) {
+  if (s.size() != 14) return false;
+  return ParseStamp(s.substr(0, 4) + "/" + s.substr(4, 2) + "/" + s.substr(6, 2) + " " + s.substr(8, 2) + ":" +
+                        s.substr(10, 2) + ":" + s.substr(12, 2),
+                    t);
+}
+
+std::string FileNameCp932(const fs::path& p) {
+  const std::u8string s = p.filename().u8string();
+  return ToCp932(std::string(s.begin(), s.end()));
+}
+
+}  // namespace
+
+StoredImport::StoredImport(JVLink& link, fs::path appDir, const TIniGT& settings, StoredImportUi& ui)
+    : link_(link), appDir_(std::move(appDir)), settings_(settings), ui_(ui) {
+  startTime_ = AddSeconds(Clock::Now(), -8LL * 86400);
+}
+
+DateTime StoredImport::LoadStartTime() {
+  const DateTime fallback = AddSeconds(Clock::Now(), -8LL * 86400);
+  const std::string text = settings_.ReadString("JvDataGet", "LastTime", fallback.Stamp());
+  DateTime t;
+  startTime_ = ParseStamp(text, t) ? t : fallback;
+  ui_.ShowStartTime(startTime_);
+  return startTime_;
+}
+
+void StoredImport::SetUIProperties() {
+  if (Busy()) return;  // the one control is in an exchange
+  const int r = link_.JVSetUIProperties();
+  if (r != 0) {
+    ui_.Beep();
+    ui_.Inform(Text().setupError + JVErrorMessage("JVSetUIProperties", r));
+  }
+}
+
+void StoredImport::Start() {
+  if (Busy()) return;
+  const Texts& tx = Text();
+  const DateTime& s = startTime_;
+  ui_.Inform(FormatZero(s.year, 4) + tx.year + FormatZero(s.month, 2) + tx.month + FormatZero(s.day, 2) + tx.day +
+             FormatZero(s.hour, 2) + tx.hour + FormatZero(s.minute, 2) + tx.minute + FormatZero(s.second, 2) +
+             tx.second + tx.startNotice);
+  ui_.SetStatusTimer(false);
+  cancelled_ = completed_ = writeFailed_ = false;
+  stored_ = 0;
+  ui_.SetDownloadBar(0, 100);
+  ui_.SetReadBar(0, 100);
+  ui_.ClearList();
+  writtenRa_.Clear();
+
+  if (gate_ && !gate_->TryEnter()) {
+    ui_.Beep();
+    ui_.Inform(tx.openError + JVErrorMessage("JVOpen", -202));
+    return;
+  }
+  const std::string fromTime = s.Compact();
+  fromDate_ = StrToIntLenient(fromTime.substr(0, 8));
+  ui_.SetBusyCursor(true);
+  readCount_ = downloadCount_ = 0;
+  lastFileTimestamp_.clear();
+  const int r = link_.JVOpen("RACE", fromTime, option_, readCount_, downloadCount_, lastFileTimestamp_);
+  // The exchange counts as open from here on, whatever the result, so every path below closes it.
+  state_ = State::Reading;
+  if (r == -1 || (r == 0 && readCount_ == 0)) {
+    ui_.Beep();
+    ui_.Inform(tx.noData);
+    CloseExchange();
+    return;
+  }
+  if (r != 0) {
+    ui_.Beep();
+    ui_.Inform(tx.openError + JVErrorMessage("JVOpen", r));
+    CloseExchange();
+    return;
+  }
+  ui_.SetProgressLabel(tx.openOk + JVErrorMessage("JVOpen", 0));
+  ui_.SetProgressLabel("ReadCount:" + std::to_string(readCount_) + ", DownloadCount:" + std::to_string(downloadCount_));
+  if (downloadCount_ > 0) {
+    ui_.SetProgressLabel(tx.downloading);
+    ui_.SetDownloadBar(0, downloadCount_);
+    state_ = State::Downloading;
+    ui_.SetStatusTimer(true);
+    return;
+  }
+  ui_.SetDownloadBar(100, 100);
+  Read();
+  CloseExchange();
+  Finish();
+}
+
+void StoredImport::StatusTick() {
+  if (state_ != State::Downloading) return;
+  const Texts& tx = Text();
+  const int n = link_.JVStatus();
+  if (n < 0) {
+    ui_.Beep();
+    ui_.Inform(tx.statusError + JVErrorMessage("JVStatus", n));
+    ui_.SetStatusTimer(false);
+    CloseExchange();
+    return;
+  }
+  ui_.SetProgressLabel(Progress(tx.downloadingCount, n, downloadCount_));
+  ui_.SetDownloadBar(std::min(n, downloadCount_), downloadCount_);
+  // A count above the expected one would otherwise be polled for ever: it means done as well.
+  if (n < downloadCount_) return;
+  ui_.SetStatusTimer(false);
+  state_ = State::Reading;
+  Read();
+  CloseExchange();
+  Finish();
+}
+
+void StoredImport::Read() {
+  const Texts& tx = Text();
+  ui_.SetProgressLabel(Progress(tx.reading, 0, readCount_));
+  ui_.SetReadBar(0, readCount_);
+  int count = 0;
+  std::string record, fileName;
+  for (;;) {
+    ui_.ProcessMessages();
+    if (cancelled_ || writeFailed_) return;
+    const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
+    if (r == 0) {
+      ui_.SetProgressLabel("JVRead EndOfFile :0");
+      ui_.SetProgressLabel(Progress(tx.readDone, count, readCount_));
+      ui_.SetDownloadBar(0, 100);
+      ui_.SetReadBar(0, readCount_);
+      ui_.Beep();
+      completed_ = true;
+      return;
+    }
+    if (r == -1) {
+      ++count;
+      ui_.SetReadBar(std::min(count, readCount_), readCount_);
+      ui_.SetProgressLabel(Progress(tx.reading, count, readCount_));
+      continue;
+    }
+    if (r == -2 || r == -3) continue;
+    if (r <= -4) {
+      ui_.Beep();
+      ui_.Inform(tx.readError + JVErrorMessage("JVRead", r));
+      return;
+    }
+    StoreRecord(record);
+  }
+}
+
+void StoredImport::StoreRecord(const std::string& record) {
+  namespace L = layout;
+  const Texts& tx = Text();
+  const std::string kind = Copy(record, 1, 2);
+  const std::string dataKind = Copy(record, 3, 1);
+  const int date = StrToIntLenient(CopyView(record, 12, 8));
+  const std::string race = Copy(record, 26, 2);
+  const int raceNumber = StrToIntLenient(race);
+  // "FromDate - 10" is taken on the yyyymmdd number, as the service's own tools did.
+  const bool tooOld = date < fromDate_ - 10;
+  const fs::path dataDir = DataDirOf(appDir_);
+  std::string error;
+  if (kind == L::kKindRA) {
+    if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1) return;
+    const MergeResult m = MergeRaRecord(dataDir, record, DayWriter::Import, &error);
+    if (m == MergeResult::Failed) return FailWrite(error);
+    if (m != MergeResult::Stored) return;
+    const auto day = DayOfRecord(record);
+    const fs::path path = DayFilePath(dataDir, *day, L::kSuffixRA);
+    const std::u8string u8 = path.u8string();
+    const std::string name(u8.begin(), u8.end());
+    bool known = false;
+    for (const auto& n : writtenRa_) known = known || n == name;
+    if (!known) writtenRa_.Add(name);
+    ++stored_;
+    ui_.AddListLine(tx.created + race + tx.raceMark + FileNameCp932(path));
+  } else if (kind == L::kKindSE) {
+    const int horse = StrToIntLenient(CopyView(record, 29, 2));
+    if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1 || horse < 1 || horse > L::kHorses) return;
+    const MergeResult m = MergeSeRecord(dataDir, record, DayWriter::Import, &error);
+    if (m == MergeResult::Failed) return FailWrite(error);
+    if (m != MergeResult::Stored) return;
+    ++stored_;
+    ui_.AddListLine(tx.created + race + tx.raceMark + Copy(record, 29, 2) + tx.horseMark +
+                    FileNameCp932(SeFilePath(dataDir, *DayOfRecord(record), Copy(record, 20, 2))));
+  } else if (kind == L::kKindHR) {
+    if (tooOld || raceNumber < 1) return;
+    const MergeResult m = MergeHrRecord(dataDir, record, DayWriter::Import, &error);
+    if (m == MergeResult::Failed) return FailWrite(error);
+    if (m != MergeResult::Stored) return;
+    ++stored_;
+    ui_.AddListLine(tx.created + race + tx.raceMark + FileNameCp932(DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR)));
+  }
+}
+
+// A day file that cannot be written stops the run: going on would drop every later record silently.
+void StoredImport::FailWrite(const std::string& error) {
+  writeFailed_ = true;
+  ui_.Beep();
+  ui_.Inform(Text().writeError + ToCp932(error));
+}
+
+void StoredImport::EndExchange() {
+  state_ = State::Idle;
+  ui_.SetBusyCursor(false);
+  if (gate_) gate_->Leave();
+}
+
+void StoredImport::CloseExchange() {
+  const int r = link_.JVClose();
+  EndExchange();
+  ui_.Beep();
+  if (r != 0) ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
+}
+
+void StoredImport::Finish() {
+  for (const auto& name : writtenRa_) {
+    const fs::path path(std::u8string(name.begin(), name.end()));
+    std::string error;
+    if (!PadRaFile(path, &error)) {
+      ui_.Beep();
+      ui_.Inform(Text().writeError + ToCp932(error));
+    }
+  }
+  // Moving the start time past files that were not read would lose them for good: only a complete run does.
+  if (!completed_ || lastFileTimestamp_.empty() || lastFileTimestamp_ == "00000000000000") return;
+  DateTime t;
+  if (!ParseCompact(lastFileTimestamp_, t)) return;
+  startTime_ = t;
+  ui_.ShowStartTime(t);
+  try {
+    settings_.WriteString("JvDataGet", "LastTime", t.Stamp());
+  } catch (const std::exception& e) {
+    ui_.Beep();
+    ui_.Inform(Text().settingsError + ToCp932(e.what()));
+  }
+}
+
+void StoredImport::Cancel() {
+  const bool downloading = state_ == State::Downloading;
+  // No download may finish and start reading behind the question.
+  if (downloading) ui_.SetStatusTimer(false);
+  if (!ui_.Confirm(Text().cancelQuestion)) {
+    if (downloading && state_ == State::Downloading) ui_.SetStatusTimer(true);
+    return;
+  }
+  ui_.SetStatusTimer(false);
+  link_.JVCancel();
+  cancelled_ = true;
+  // The read loop closes its own exchange when it stops; a cancelled download must be closed here, or the one
+  // control stays open and every later exchange of the run fails.
+  if (state_ == State::Downloading) {
+    const int r = link_.JVClose();
+    EndExchange();
+    if (r != 0) {
+      ui_.Beep();
+      ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
+    }
+  }
+  ui_.Beep();
+  ui_.Inform(Text().cancelled);
+  ui_.SetProgressLabel(Text().cancelled);
+}
+
+bool StoredImport::CloseQuery() {
+  if (state_ == State::Reading) {
+    cancelled_ = true;
+    return false;
+  }
+  if (state_ == State::Downloading) {
+    ui_.SetStatusTimer(false);
+    link_.JVCancel();
+    cancelled_ = true;
+    link_.JVClose();
+    EndExchange();
+  }
+  return true;
+}
+
+}  // namespace corvina

@@ -1,0 +1,100 @@
+#pragma once
+// The stored-data import of the import window: opens the service's "RACE" data from a start time, waits for the
+// downloads, reads every record into the day files and moves the start time on. Plain C++: the window hands in
+// its controls through StoredImportUi and forwards its clicks and timer ticks.
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/SortedList.h"
+#include "platform/jvlink/JVLink.h"
+#include "racedata/ExchangeGate.h"
+
+namespace corvina {
+
+class TIniGT;
+
+// What the import does to its window. Texts are CP932.
+class StoredImportUi {
+ public:
+  virtual ~StoredImportUi() = default;
+  virtual void Beep() = 0;
+  virtual void Inform(const std::string& text) = 0;   // information box with OK
+  virtual bool Confirm(const std::string& text) = 0;  // Yes / No question; true on Yes
+  virtual void SetProgressLabel(const std::string& text) = 0;
+  virtual void SetDownloadBar(int position, int max) = 0;
+  virtual void SetReadBar(int position, int max) = 0;
+  virtual void ClearList() = 0;
+  virtual void AddListLine(const std::string& text) = 0;
+  virtual void SetStatusTimer(bool on) = 0;
+  virtual void SetBusyCursor(bool on) = 0;
+  virtual void ShowStartTime(const DateTime& t) = 0;  // the start-time picker and its hidden label
+  // Lets queued window messages run (once per record read).
+  virtual void ProcessMessages() = 0;
+};
+
+class StoredImport {
+ public:
+  enum class State { Idle, Downloading, Reading };
+
+  StoredImport(JVLink& link, std::filesystem::path appDir, const TIniGT& settings, StoredImportUi& ui);
+
+  // The start time from the settings ("JvDataGet" / "LastTime"); now minus 8 days when missing or unreadable.
+  DateTime LoadStartTime();
+  void SetStartTime(const DateTime& t) { startTime_ = t; }
+  const DateTime& StartTime() const { return startTime_; }
+  // The main window's gate: the import holds it from the open to the close, so no timer of the main window
+  // starts a second exchange on the one control meanwhile (its work waits and runs after the close).
+  void SetGate(ExchangeGate* gate) { gate_ = gate; }
+  // 1 = normal data, 2 = this week's meetings.
+  void SetOption(int option) { option_ = option; }
+
+  // "JVLink設定".
+  void SetUIProperties();
+  // "データ取込み開始".
+  void Start();
+  // The 10 ms status timer while files download.
+  void StatusTick();
+  // "データ取込み中止".
+  void Cancel();
+  // The window is closing: a running download is cancelled and its exchange closed; a running read is told to
+  // stop. True when the window may close now; false while a read is still on the stack (close once it returns).
+  bool CloseQuery();
+
+  State CurrentState() const { return state_; }
+  bool Busy() const { return state_ != State::Idle; }
+  // The day race files written by the last run (full paths, each once).
+  const SortedList& WrittenRaFiles() const { return writtenRa_; }
+  // Records stored by the last run.
+  int StoredCount() const { return stored_; }
+
+ private:
+  void Read();
+  void StoreRecord(const std::string& record);
+  void CloseExchange();
+  void EndExchange();
+  void Finish();
+  void FailWrite(const std::string& error);
+
+  JVLink& link_;
+  std::filesystem::path appDir_;
+  const TIniGT& settings_;
+  StoredImportUi& ui_;
+  DateTime startTime_;
+  int option_ = 2;
+  ExchangeGate* gate_ = nullptr;
+
+  State state_ = State::Idle;
+  bool cancelled_ = false;
+  bool completed_ = false;   // the read reached the end of the data
+  bool writeFailed_ = false;
+  int readCount_ = 0;
+  int downloadCount_ = 0;
+  int fromDate_ = 0;
+  std::string lastFileTimestamp_;
+  SortedList writtenRa_;
+  int stored_ = 0;
+};
+
+}  // namespace corvina

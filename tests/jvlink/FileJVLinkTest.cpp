@@ -1,0 +1,228 @@
+#include <unistd.h>
+
+#include "platform/jvlink/FileJVLink.h"
+#include "tests/jvlink/TestSupport.h"
+
+namespace corvina {
+namespace {
+namespace fs = std::filesystem;
+
+class FileJVLinkTest : public ::testing::Test {
+ protected:
+  fs::path root = testing::FreshDir("stand");
+  testing::ClockGuard clock{DateTime{2024, 1, 6, 10, 0, 0}};
+  FileJVLink link{root};
+  int readCount = -9, downloadCount = -9;
+  std::string last;
+
+  void Stored(const char* side, const std::string& name, const std::string& body) {
+    testing::WriteText(root / "stored" / "RACE" / side / name, body);
+  }
+  int Open(const std::string& from, int option = 1) {
+    return link.JVOpen("RACE", from, option, readCount, downloadCount, last);
+  }
+  // Reads until 0 or an error, returning the results (record results as "R:<first 2 bytes>").
+  std::vector<std::string> ReadAll(int limit = 100) {
+    std::vector<std::string> seen;
+    std::string buff, name;
+    for (int i = 0; i < limit; ++i) {
+      int r = link.JVRead(buff, kJVReadBufferSize, name);
+      seen.push_back(r > 0 ? "R:" + buff.substr(0, 2) : std::to_string(r));
+      if (r == 0 || r <= -4) break;
+    }
+    return seen;
+  }
+  Lines Trace() { return testing::FileLines(root / "trace.log"); }
+};
+
+TEST_F(FileJVLinkTest, NothingWorksBeforeInit) {
+  EXPECT_EQ(Open("20240101000000"), -201);
+  EXPECT_EQ(link.JVRTOpen("0B12", "20240106"), -201);
+  EXPECT_EQ(link.JVStatus(), -201);
+  std::string b, n;
+  EXPECT_EQ(link.JVRead(b, kJVReadBufferSize, n), -201);
+  EXPECT_EQ(link.JVClose(), 0);
+}
+
+TEST_F(FileJVLinkTest, InitChecksTheSoftwareId) {
+  EXPECT_EQ(link.JVInit(""), -101);
+  EXPECT_EQ(link.JVInit(std::string(64, 'x')), -102);
+  EXPECT_EQ(link.JVInit(" SA501927"), -103);
+  EXPECT_EQ(link.JVInit("SA501927/SD774310/Corvina/Ver.1.28"), 0);
+}
+
+TEST_F(FileJVLinkTest, OpenPicksStampsAfterFromTimeAndNotAfterClock) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("local", "20240105090000_a.txt", "RA1\r\n");
+  Stored("server", "20240105120000_b.txt", "SE1\r\nSE2\r\n");
+  Stored("server", "20240106100000_c.txt", "HR1\r\n");   // exactly the clock: included
+  Stored("server", "20240106100001_d.txt", "HR2\r\n");   // after the clock: not yet published
+  Stored("server", "notes.txt", "xx\r\n");               // not a data file
+  EXPECT_EQ(Open("20240105090000"), 0);                  // equal to the from-time: not newer
+  EXPECT_EQ(readCount, 2);
+  EXPECT_EQ(downloadCount, 2);
+  EXPECT_EQ(last, "20240106100000");
+  EXPECT_EQ(link.JVClose(), 0);
+  EXPECT_EQ(Open("20240106100000"), -1);
+  EXPECT_EQ(readCount, 0);
+}
+
+TEST_F(FileJVLinkTest, OpenRejectsBadArgumentsAndSecondExchange) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("local", "20240105090000_a.txt", "RA1\r\n");
+  EXPECT_EQ(link.JVOpen("DIFF", "20240101000000", 1, readCount, downloadCount, last), -111);
+  EXPECT_EQ(Open("2024010100000"), -112);
+  EXPECT_EQ(Open("20240230000000"), -112);
+  EXPECT_EQ(Open("20240101000000", 5), -115);
+  ASSERT_EQ(Open("20240101000000"), 0);
+  EXPECT_EQ(Open("20240101000000"), -202);
+  EXPECT_EQ(link.JVRTOpen("0B12", "20240106"), -202);
+  EXPECT_EQ(link.JVClose(), 0);
+  EXPECT_EQ(link.JVClose(), 0);  // closing with nothing open is fine
+  EXPECT_EQ(Open("20240101000000"), 0);
+}
+
+TEST_F(FileJVLinkTest, ThisWeekOptionDropsFilesOlderThanSevenDays) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("local", "20231229095959_old.txt", "RA1\r\n");
+  Stored("local", "20231230100000_new.txt", "RA2\r\n");
+  ASSERT_EQ(Open("20231201000000", 2), 0);
+  EXPECT_EQ(readCount, 1);
+  link.JVClose();
+  ASSERT_EQ(Open("20231201000000", 1), 0);
+  EXPECT_EQ(readCount, 2);
+}
+
+TEST_F(FileJVLinkTest, DownloadOneFilePerStatusAndReadWaitsForIt) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("local", "20240105090000_a.txt", "RA1\r\n\r\nRA2\n");
+  Stored("server", "20240105120000_b.txt", "SE1\r\n");
+  Stored("server", "20240105130000_c.txt", "");
+  ASSERT_EQ(Open("20240101000000"), 0);
+  ASSERT_EQ(downloadCount, 2);
+  // The downloaded file reads at once; the next one waits for its download.
+  EXPECT_EQ(ReadAll(4), (std::vector<std::string>{"R:RA", "R:RA", "-1", "-3"}));
+  EXPECT_EQ(link.JVStatus(), 1);
+  EXPECT_TRUE(fs::exists(root / "stored/RACE/local/20240105120000_b.txt"));
+  EXPECT_FALSE(fs::exists(root / "stored/RACE/server/20240105120000_b.txt"));
+  EXPECT_EQ(ReadAll(3), (std::vector<std::string>{"R:SE", "-1", "-3"}));
+  EXPECT_EQ(link.JVStatus(), 2);
+  EXPECT_EQ(link.JVStatus(), 2);  // never above the download count
+  // An empty file still announces its end once; then the end of all data, repeatedly.
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"-1", "0"}));
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"0"}));
+  link.JVClose();
+  // A second run finds everything downloaded.
+  ASSERT_EQ(Open("20240101000000"), 0);
+  EXPECT_EQ(downloadCount, 0);
+}
+
+TEST_F(FileJVLinkTest, RecordComesWithCrLfAndItsSize) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("local", "20240105090000_a.txt", "RAxyz\n");
+  ASSERT_EQ(Open("20240101000000"), 0);
+  std::string buff, name;
+  EXPECT_EQ(link.JVRead(buff, kJVReadBufferSize, name), 7);
+  EXPECT_EQ(buff, "RAxyz\r\n");
+  EXPECT_EQ(name, "20240105090000_a.txt");
+  // A record too long for the caller's buffer is reported, never handed out cut.
+  link.JVClose();
+  ASSERT_EQ(Open("20240101000000"), 0);
+  EXPECT_EQ(link.JVRead(buff, 6, name), -403);
+}
+
+TEST_F(FileJVLinkTest, CancelStopsDownloadsAndEndsTheRead) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  Stored("server", "20240105120000_b.txt", "SE1\r\n");
+  ASSERT_EQ(Open("20240101000000"), 0);
+  EXPECT_EQ(link.JVCancel(), 0);
+  EXPECT_EQ(link.JVStatus(), 0);
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"0"}));
+  // Still open until closed.
+  EXPECT_EQ(Open("20240101000000"), -202);
+  link.JVClose();
+  EXPECT_EQ(Open("20240101000000"), 0);
+}
+
+TEST_F(FileJVLinkTest, OddsGiveLatestSnapshotPerKindAtOrBeforeClock) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  const std::string key = "2024010606010101";
+  const fs::path dir = root / "realtime/0B30/20240106";
+  // Race year 2024 from the RaceKey; announcement mmddhhnn.
+  auto line = [&](const char* kind, const char* announce, char fill) {
+    std::string rec = std::string(kind) + "1" + "20240106" + key + announce;
+    rec.resize(60, fill);
+    return rec;
+  };
+  testing::WriteText(dir / "06010101.jvO1", line("O1", "01060950", 'a') + "\r\n" + line("O1", "01061000", 'b') +
+                                                "\r\n" + line("O1", "01061001", 'c') + "\r\n");
+  testing::WriteText(dir / "06010101.jvO2", line("O2", "01052000", 'd') + "\r\n");
+  testing::WriteText(dir / "06010102.jvO1", line("O1", "01060900", 'x') + "\r\n");
+  ASSERT_EQ(link.JVRTOpen("0B30", key), 0);
+  std::string buff, name;
+  ASSERT_GT(link.JVRead(buff, kJVReadBufferSize, name), 0);
+  EXPECT_EQ(buff.substr(59), "b\r\n");
+  ASSERT_GT(link.JVRead(buff, kJVReadBufferSize, name), 0);
+  EXPECT_EQ(buff.substr(59), "d\r\n");
+  EXPECT_EQ(name, "06010101.jvO2");
+  EXPECT_EQ(link.JVRead(buff, kJVReadBufferSize, name), 0);
+  link.JVClose();
+  Clock::Set(DateTime{2024, 1, 5, 19, 0, 0});
+  EXPECT_EQ(link.JVRTOpen("0B30", key), -1);  // nothing announced yet
+  EXPECT_EQ(link.JVRTOpen("0B30", "20240106060101"), -114);
+  EXPECT_EQ(link.JVRTOpen("0B31", key), -111);
+}
+
+TEST_F(FileJVLinkTest, RaceRecordsAppearAtTheirReleaseTime) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  const fs::path dir = root / "realtime/0B12/20240106";
+  testing::WriteText(dir / "card.txt", "RA card\r\n");
+  testing::WriteText(dir / "1000_06010101.txt", "HR one\r\n");
+  testing::WriteText(dir / "1001_06010102.txt", "HR two\r\n");
+  ASSERT_EQ(link.JVRTOpen("0B12", "20240106"), 0);
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:HR", "R:RA", "0"}));
+  link.JVClose();
+  Clock::Set(DateTime{2024, 1, 7, 0, 0, 0});  // the next day everything of that day is out
+  ASSERT_EQ(link.JVRTOpen("0B12", "20240106"), 0);
+  EXPECT_EQ(ReadAll().size(), 4u);
+  link.JVClose();
+  EXPECT_EQ(link.JVRTOpen("0B12", "20240107"), -1);
+}
+
+TEST_F(FileJVLinkTest, FaultsForceResultsOnChosenCalls) {
+  testing::WriteText(root / "jvlink.ini",
+                     "[faults]\r\nJVRTOpen.0B30=-504\r\nJVRead.RACE=-502@2\r\nJVClose=5@1\r\n[rt]\r\nbusy=2\r\n");
+  testing::WriteText(root / "realtime/0B12/20240106/card.txt", "RA card\r\n");
+  Stored("local", "20240105090000_a.txt", "RA1\r\nRA2\r\nRA3\r\n");
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  EXPECT_EQ(link.JVRTOpen("0B30", "2024010606010101"), -504);
+  ASSERT_EQ(link.JVRTOpen("0B12", "20240106"), 0);
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"-3", "-3", "R:RA", "0"}));
+  EXPECT_EQ(link.JVClose(), 5);
+  EXPECT_EQ(link.JVClose(), 0);
+  ASSERT_EQ(Open("20240101000000"), 0);  // the forced close still closed the exchange
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:RA", "-502"}));
+}
+
+TEST_F(FileJVLinkTest, TraceRecordsEveryCallAndResult) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  link.JVRTOpen("0B12", "20240106");
+  link.JVClose();
+  Lines trace = Trace();
+  ASSERT_EQ(trace.size(), 3u);
+  EXPECT_EQ(trace[0], "2024/01/06 10:00:00 JVInit(sid)=0");
+  EXPECT_EQ(trace[1], "2024/01/06 10:00:00 JVRTOpen(0B12,20240106)=-1");
+  EXPECT_EQ(trace[2], "2024/01/06 10:00:00 JVClose()=0");
+}
+
+TEST(FileJVLinkRoot, EnvironmentDecidesElseProgramFolder) {
+  ::unsetenv("CORVINA_JVLINK_ROOT");
+  EXPECT_EQ(FileJVLink::DefaultRoot("/opt/corvina"), fs::path("/opt/corvina/jvlink"));
+  ::setenv("CORVINA_JVLINK_ROOT", "/srv/jv", 1);
+  EXPECT_EQ(FileJVLink::DefaultRoot("/opt/corvina"), fs::path("/srv/jv"));
+  ::unsetenv("CORVINA_JVLINK_ROOT");
+  EXPECT_FALSE(FileJVLink::Present("/nonexistent/corvina/jvlink"));
+}
+
+}  // namespace
+}  // namespace corvina

@@ -1,0 +1,343 @@
+#include <unistd.h>
+
+#include "components/IniGT.h"
+#include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/JVMessages.h"
+#include "racedata/StoredImport.h"
+#include "tests/jvlink/TestSupport.h"
+
+namespace corvina {
+namespace {
+namespace fs = std::filesystem;
+using testing::U;
+
+// Keeps what the import did to its window, as UTF-8 texts.
+struct RecordingUi : StoredImportUi {
+  std::vector<std::string> informs, labels, list;
+  int beeps = 0;
+  bool timer = false, busy = false, answer = true;
+  int downloadPos = -1, downloadMax = -1, readPos = -1, readMax = -1;
+  std::vector<DateTime> shown;
+  std::function<void()> onMessages;
+
+  void Beep() override { ++beeps; }
+  void Inform(const std::string& t) override { informs.push_back(FromCp932(t)); }
+  bool Confirm(const std::string&) override { return answer; }
+  void SetProgressLabel(const std::string& t) override { labels.push_back(FromCp932(t)); }
+  void SetDownloadBar(int p, int m) override { downloadPos = p, downloadMax = m; }
+  void SetReadBar(int p, int m) override { readPos = p, readMax = m; }
+  void ClearList() override { list.clear(); }
+  void AddListLine(const std::string& t) override { list.push_back(FromCp932(t)); }
+  void SetStatusTimer(bool on) override { timer = on; }
+  void SetBusyCursor(bool on) override { busy = on; }
+  void ShowStartTime(const DateTime& t) override { shown.push_back(t); }
+  void ProcessMessages() override {
+    if (onMessages) onMessages();
+  }
+};
+
+const std::string kKey1 = "2024010606010101";  // Nakayama race 1
+const std::string kKey2 = "2024010606010102";
+
+class StoredImportTest : public ::testing::Test {
+ protected:
+  fs::path dir = testing::FreshDir("import");
+  testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
+  ScriptedJVLink link;
+  RecordingUi ui;
+  TIniGT ini;
+  std::unique_ptr<StoredImport> import;
+
+  void SetUp() override {
+    fs::create_directories(dir / "Data");
+    ini.SetFileName((dir / "corvina.ini").string());
+    import = std::make_unique<StoredImport>(link, dir, ini, ui);
+    import->SetStartTime(DateTime{2024, 1, 1, 0, 0, 0});
+  }
+  fs::path Data(const char* utf8) const { return dir / "Data" / fs::path(std::u8string(utf8, utf8 + strlen(utf8))); }
+  std::string LastTime() const { return ini.ReadString("JvDataGet", "LastTime", "none"); }
+  static ScriptedExchange Exchange(std::vector<ScriptedRead> reads, int files = 1, int downloads = 0) {
+    ScriptedExchange e;
+    e.readCount = files;
+    e.downloadCount = downloads;
+    e.lastFileTimestamp = "20240106093000";
+    e.reads = std::move(reads);
+    return e;
+  }
+};
+
+TEST_F(StoredImportTest, NoNewerDataOrOpenFailureEndsWithCloseAndMessage) {
+  ScriptedExchange none;
+  none.openResult = -1;
+  link.AddExchange(none);
+  ScriptedExchange empty = Exchange({}, 0);
+  link.AddExchange(empty);
+  ScriptedExchange broken;
+  broken.openResult = -504;
+  link.AddExchange(broken);
+  for (int i = 0; i < 3; ++i) import->Start();
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVClose", "JVOpen", "JVClose", "JVOpen", "JVClose"}));
+  ASSERT_EQ(ui.informs.size(), 6u);  // the start notice before each run
+  EXPECT_EQ(ui.informs[1], "最新のRACEデータがありません。");
+  EXPECT_EQ(ui.informs[3], "最新のRACEデータがありません。");
+  EXPECT_EQ(ui.informs[5], "JVOpenエラー:サーバーがメンテナンス中です。(-504)");
+  EXPECT_FALSE(import->Busy());
+  EXPECT_FALSE(ui.busy);
+  EXPECT_EQ(LastTime(), "none");
+}
+
+TEST_F(StoredImportTest, StartNoticeAndOpenArguments) {
+  import->SetStartTime(DateTime{2024, 1, 2, 3, 4, 5});
+  import->SetOption(1);
+  import->Start();
+  EXPECT_TRUE(ui.informs.at(0).starts_with("2024年01月02日03時04分05秒以降のデータ取込を開始します。"));
+  EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20240102030405,1)=-1");
+}
+
+TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
+  link.AddExchange(Exchange({ScriptedRead::Code(-3), ScriptedRead::Record(testing::RA(kKey2)),
+                             ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 3)),
+                             ScriptedRead::Code(-1), ScriptedRead::Record(testing::HR(kKey1)),
+                             ScriptedRead::Code(-1)},
+                            2));
+  import->Start();
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(import->StoredCount(), 4);
+  const Lines ra = testing::FileLines(Data("2024年01月06日.jvRA"));
+  ASSERT_EQ(ra.size(), 36u);  // two races, filled up once with blank lines
+  EXPECT_EQ(ra[0].substr(0, 27), "RA" + std::string("000000000") + kKey1);
+  EXPECT_EQ(ra[1].substr(11, 16), kKey2);
+  EXPECT_TRUE(IsBlank(ra[35]));
+  EXPECT_EQ(ra[35].size(), 1270u);
+  EXPECT_EQ(import->WrittenRaFiles().Count(), 1u);
+  const Lines se = testing::FileLines(Data("2024年01月06日中山.jvSEr"));
+  ASSERT_EQ(se.size(), 216u);
+  EXPECT_EQ(se[2].substr(0, 2), "SE");
+  EXPECT_EQ(testing::FileLines(Data("2024年01月06日.jvHR")).size(), 1u);
+  EXPECT_EQ(ui.list.at(0), "作成済み:02R/2024年01月06日.jvRA");
+  EXPECT_EQ(ui.list.at(2), "作成済み:01R/03番/2024年01月06日中山.jvSEr");
+  EXPECT_EQ(ui.labels.back(), "データ読込み完了(2/2)");
+  EXPECT_EQ(LastTime(), "2024/01/06 09:30:00");
+  ASSERT_FALSE(ui.shown.empty());
+  EXPECT_EQ(ui.shown.back(), (DateTime{2024, 1, 6, 9, 30, 0}));
+}
+
+TEST_F(StoredImportTest, SkipRulesOfTheImport) {
+  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292
+  const std::string feb29 = "2024022906010101", feb92ok = "2024030106010101";
+  link.AddExchange(Exchange({
+      ScriptedRead::Record(testing::RA(feb29)),                       // before FromDate - 10
+      ScriptedRead::Record(testing::RA(feb92ok)),                     // within
+      ScriptedRead::Record(testing::RA(feb92ok, 'A')),                // data kind A
+      ScriptedRead::Record(testing::SE(feb92ok, 1, 'B')),             // data kind B
+      ScriptedRead::Record(testing::RA("2024030106010100")),          // race 0
+      ScriptedRead::Record(testing::SE(feb92ok, 19)),                 // horse 19
+      ScriptedRead::Record(testing::SE("2024030106010113", 1)),       // race 13 has no runner line
+      ScriptedRead::Record(testing::HR(feb92ok, 'A')),                // payouts ignore the data kind
+      ScriptedRead::Record(testing::HR(feb29)),                       // but not the date
+      ScriptedRead::Record("O1" + std::string(100, '1')),             // other kinds are not imported
+  }));
+  import->Start();
+  EXPECT_FALSE(fs::exists(Data("2024年02月29日.jvRA")));
+  EXPECT_FALSE(fs::exists(Data("2024年02月29日.jvHR")));
+  const Lines ra = testing::FileLines(Data("2024年03月01日.jvRA"));
+  ASSERT_EQ(ra.size(), 36u);
+  EXPECT_EQ(ra[0].substr(0, 3), "RA0");
+  EXPECT_TRUE(IsBlank(ra[1]));
+  EXPECT_FALSE(fs::exists(Data("2024年03月01日中山.jvSEr")));
+  const Lines hr = testing::FileLines(Data("2024年03月01日.jvHR"));
+  ASSERT_EQ(hr.size(), 1u);
+  EXPECT_EQ(hr[0].substr(0, 11), "HR000000000");
+  EXPECT_EQ(import->StoredCount(), 2);
+}
+
+TEST_F(StoredImportTest, DownloadPathWaitsThenReadsAndMovesTheStartTime) {
+  ScriptedExchange e = Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Code(-1)}, 1, 2);
+  e.statusResults = {0, 1, 2};
+  link.AddExchange(e);
+  import->Start();
+  EXPECT_TRUE(ui.timer);
+  EXPECT_EQ(import->CurrentState(), StoredImport::State::Downloading);
+  EXPECT_EQ(ui.labels.back(), "ダウンロード中・・・");
+  import->StatusTick();
+  import->StatusTick();
+  EXPECT_EQ(ui.labels.back(), "ダウンロード中．．．(1/2)");
+  EXPECT_EQ(ui.downloadPos, 1);
+  EXPECT_EQ(link.CountCalls("JVRead"), 0);
+  import->StatusTick();
+  EXPECT_FALSE(ui.timer);
+  EXPECT_FALSE(import->Busy());
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(testing::FileLines(Data("2024年01月06日.jvRA")).size(), 36u);
+  EXPECT_EQ(LastTime(), "2024/01/06 09:30:00");
+  import->StatusTick();  // a late tick does nothing
+  EXPECT_EQ(link.CountCalls("JVStatus"), 3);
+}
+
+TEST_F(StoredImportTest, StatusAboveTheCountCountsAsDone) {
+  ScriptedExchange e = Exchange({}, 1, 2);
+  e.statusResults = {3};
+  link.AddExchange(e);
+  import->Start();
+  import->StatusTick();
+  EXPECT_FALSE(import->Busy());
+  EXPECT_EQ(link.CountCalls("JVRead"), 1);
+}
+
+TEST_F(StoredImportTest, StatusErrorStopsTheTimerAndCloses) {
+  ScriptedExchange e = Exchange({}, 1, 2);
+  e.statusResults = {-502};
+  link.AddExchange(e);
+  import->Start();
+  import->StatusTick();
+  EXPECT_FALSE(ui.timer);
+  EXPECT_EQ(ui.informs.back(), "JVStatusエラー:ダウンロードに失敗しました。（通信エラーやディスクエラーなど）(-502)");
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVStatus", "JVClose"}));
+}
+
+TEST_F(StoredImportTest, CancelDuringDownloadClosesTheExchange) {
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1))}, 1, 1));
+  import->Start();
+  ui.answer = false;
+  import->Cancel();
+  EXPECT_TRUE(ui.timer);  // "No" lets the download go on
+  ui.answer = true;
+  import->Cancel();
+  EXPECT_FALSE(ui.timer);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVCancel", "JVClose"}));
+  EXPECT_EQ(ui.informs.back(), "JVCancel:キャンセルされました");
+  EXPECT_EQ(ui.labels.back(), "JVCancel:キャンセルされました");
+  import->StatusTick();
+  EXPECT_EQ(link.CountCalls("JVRead"), 0);
+  EXPECT_EQ(LastTime(), "none");
+  // The next run finds the control free.
+  link.AddExchange(Exchange({}, 1));
+  import->Start();
+  EXPECT_EQ(link.calls.at(3).substr(0, 9), "JVOpen(RA");
+}
+
+TEST_F(StoredImportTest, CancelDuringReadStopsAtTheNextRecordAndKeepsStartTime) {
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2)),
+                             ScriptedRead::Code(-1)}));
+  link.onCall = [&](const std::string& op) {
+    if (op == "JVRead" && link.CountCalls("JVRead") == 1) import->Cancel();
+  };
+  import->Start();
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVCancel", "JVClose"}));
+  EXPECT_EQ(import->StoredCount(), 1);  // the record in hand is kept
+  EXPECT_EQ(LastTime(), "none");
+  EXPECT_FALSE(import->Busy());
+}
+
+TEST_F(StoredImportTest, ReadErrorKeepsRecordsAndStartTime) {
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Code(-502),
+                             ScriptedRead::Record(testing::RA(kKey2))}));
+  import->Start();
+  EXPECT_EQ(ui.informs.back(), "JVReadエラー:ダウンロードに失敗しました。(通信エラーやディスクエラー)(-502)");
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(import->StoredCount(), 1);
+  EXPECT_EQ(testing::FileLines(Data("2024年01月06日.jvRA")).size(), 36u);  // still filled up
+  EXPECT_EQ(LastTime(), "none");
+}
+
+TEST_F(StoredImportTest, ZeroTimestampKeepsStartTimeAndCloseErrorIsShown) {
+  ScriptedExchange e = Exchange({});
+  e.lastFileTimestamp = "00000000000000";
+  link.AddExchange(e);
+  link.closeResults = {5};
+  import->Start();
+  EXPECT_EQ(LastTime(), "none");
+  EXPECT_EQ(ui.informs.back(), "JVCloseエラー:(5)");
+}
+
+TEST_F(StoredImportTest, ProgressCountsFileSwitches) {
+  link.AddExchange(Exchange({ScriptedRead::Code(-1), ScriptedRead::Code(-1), ScriptedRead::Code(-1)}, 3));
+  std::vector<int> bars;
+  ui.onMessages = [&] { bars.push_back(ui.readPos); };
+  import->Start();
+  EXPECT_EQ(bars, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(ui.labels.back(), "データ読込み完了(3/3)");
+}
+
+TEST_F(StoredImportTest, ClosingTheWindowEndsARunningExchange) {
+  link.AddExchange(Exchange({}, 1, 1));
+  import->Start();
+  EXPECT_TRUE(import->CloseQuery());
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVCancel", "JVClose"}));
+
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
+  bool allowed = true;
+  link.onCall = [&](const std::string& op) {
+    if (op == "JVRead") allowed = import->CloseQuery();
+  };
+  import->Start();
+  EXPECT_FALSE(allowed);  // not while the read is on the stack
+  EXPECT_FALSE(import->Busy());
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_TRUE(import->CloseQuery());
+}
+
+TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
+  ini.WriteString("JvDataGet", "LastTime", "2024/01/03 12:34:56");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 1, 3, 12, 34, 56}));
+  ini.WriteString("JvDataGet", "LastTime", "2024/13/03 12:34:56");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
+}
+
+TEST_F(StoredImportTest, SetupDialogFailureIsShown) {
+  link.setUIResult = -100;
+  import->SetUIProperties();
+  EXPECT_EQ(ui.informs.back(), "JVSetUIPropertiesエラー：パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)");
+}
+
+TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRun) {
+  fs::remove_all(dir / "Data");
+  testing::WriteText(dir / "Data", "not a folder");
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
+  import->Start();
+  EXPECT_EQ(link.CountCalls("JVRead"), 1);
+  EXPECT_TRUE(ui.informs.back().starts_with("データファイルに書き込めません：")) << ui.informs.back();
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(LastTime(), "none");
+}
+
+TEST_F(StoredImportTest, ImportHoldsTheGateUntilItsExchangeCloses) {
+  ExchangeGate gate;
+  import->SetGate(&gate);
+  ScriptedExchange e = Exchange({ScriptedRead::Record(testing::RA(kKey1))}, 1, 1);
+  e.statusResults = {0, 1};
+  link.AddExchange(e);
+  import->Start();
+  // A timer of the main window fires during the download: its exchange waits for the close.
+  std::vector<std::string> seenAtTick;
+  gate.Run([&] { seenAtTick = link.Ops(); });
+  EXPECT_TRUE(seenAtTick.empty());
+  import->StatusTick();
+  import->StatusTick();
+  EXPECT_EQ(seenAtTick.back(), "JVClose");
+  EXPECT_FALSE(gate.Busy());
+  // And an import asked for while another exchange holds the gate is refused, not run beside it.
+  ASSERT_TRUE(gate.TryEnter());
+  import->Start();
+  EXPECT_EQ(ui.informs.back(), FromCp932(U("JVOpenエラー:")) + FromCp932(JVErrorMessage("JVOpen", -202)));
+  EXPECT_EQ(link.CountCalls("JVOpen"), 1);
+  gate.Leave();
+}
+
+TEST_F(StoredImportTest, RecordsOfOddLengthGetTheirFileLineLength) {
+  std::string shortRa = testing::RA(kKey1).substr(0, 300);
+  std::string longHr = testing::HR(kKey1) + std::string(50, 'z');
+  link.AddExchange(Exchange({ScriptedRead::Record(shortRa), ScriptedRead::Record(longHr)}));
+  import->Start();
+  const Lines ra = testing::FileLines(Data("2024年01月06日.jvRA"));
+  ASSERT_FALSE(ra.empty());
+  for (const auto& l : ra) EXPECT_EQ(l.size(), 1270u);
+  const Lines hr = testing::FileLines(Data("2024年01月06日.jvHR"));
+  ASSERT_EQ(hr.size(), 1u);
+  EXPECT_EQ(hr[0].size(), 717u);
+}
+
+}  // namespace
+}  // namespace corvina

@@ -1,0 +1,81 @@
+#pragma once
+// Shared helpers of the JV-Link tests: a fresh temporary folder per test and small file helpers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+
+namespace corvina::testing {
+
+// Folders made by FreshDir, removed when the test program ends.
+struct MadeDirs {
+  std::vector<std::filesystem::path> dirs;
+  ~MadeDirs() {
+    std::error_code ec;
+    for (const auto& d : dirs) std::filesystem::remove_all(d, ec);
+  }
+};
+
+inline std::filesystem::path FreshDir(const std::string& tag) {
+  static MadeDirs made;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                              ("corvina_jvlink_" + tag + "_" + std::to_string(::getpid()) + "_" + info->name());
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  made.dirs.push_back(dir);
+  return dir;
+}
+
+inline void WriteText(const std::filesystem::path& file, const std::string& text) {
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+inline Lines FileLines(const std::filesystem::path& file) {
+  Lines lines;
+  ReadLines(file, lines);
+  return lines;
+}
+
+inline std::string U(const char* utf8) { return ToCp932(utf8); }
+
+// Sets the clock for one test and puts the system clock back afterwards.
+struct ClockGuard {
+  explicit ClockGuard(const DateTime& t) { Clock::Set(t); }
+  ~ClockGuard() { Clock::Reset(); }
+};
+
+}  // namespace corvina::testing
+
+namespace corvina::testing {
+
+// A record of `length` bytes (without CR LF) with the fields the writers look at.
+inline std::string Record(const std::string& kind, char dataKind, const std::string& raceKey, int length,
+                          int horse = 0, const std::string& announce = "") {
+  std::string rec = kind + std::string(1, dataKind) + "20240101" + raceKey;
+  if (horse > 0) rec += "1" + FormatZero(horse, 2);
+  else rec += announce;
+  rec.resize(static_cast<size_t>(length), 'x');
+  return rec;
+}
+inline std::string RA(const std::string& raceKey, char dataKind = '2') { return Record("RA", dataKind, raceKey, 1270); }
+inline std::string SE(const std::string& raceKey, int horse, char dataKind = '2') {
+  return Record("SE", dataKind, raceKey, 553, horse);
+}
+inline std::string HR(const std::string& raceKey, char dataKind = '2') { return Record("HR", dataKind, raceKey, 717); }
+inline std::string O1(const std::string& raceKey, const std::string& announce) {
+  return Record("O1", '1', raceKey, 960, 0, announce);
+}
+inline std::string O2(const std::string& raceKey, const std::string& announce) {
+  return Record("O2", '1', raceKey, 2040, 0, announce);
+}
+
+}  // namespace corvina::testing
