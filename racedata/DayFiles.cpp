@@ -46,12 +46,11 @@ void ReplaceOrAdd(Lines& lines, const std::string& line) {
   std::sort(lines.begin(), lines.end());
 }
 
-// A record whose race number has no place in a day (below 1 or above 12) is not stored anywhere.
-bool RaceNumberUsable(std::string_view line) { return RaceNumberInRange(RaceNumber(line)); }
-
 MergeResult MergeByRaceKey(const fs::path& dataDir, const std::string& line, int lineLength, std::string_view suffix,
                            bool createWhenMissing, bool dropBlankFirst, std::string* error) {
-  if (!RaceNumberUsable(line)) return MergeResult::Skipped;
+  // Race cards and payouts are whole lines of their own: only a race number below 1 keeps them out. (Runner
+  // lines, addressed by race number, need 1..12.)
+  if (RaceNumber(line) < 1) return MergeResult::Skipped;
   const auto day = DayOfRecord(line);
   if (!day) return MergeResult::Skipped;
   const fs::path path = DayFilePath(dataDir, *day, suffix);

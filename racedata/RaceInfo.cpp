@@ -1,6 +1,7 @@
 #include "racedata/RaceInfo.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
@@ -59,7 +60,8 @@ double PredOddsValue(std::string_view field) {
   const std::string f = Trim(field);
   double v = 0;
   const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), v);
-  if (f.empty() || ec != std::errc() || end != f.data() + f.size()) return -1;
+  // "nan" and "inf" parse as numbers but are no odds.
+  if (f.empty() || ec != std::errc() || end != f.data() + f.size() || !std::isfinite(v)) return -1;
   return v;
 }
 

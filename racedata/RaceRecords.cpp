@@ -23,7 +23,11 @@ std::string LineOfRecord(std::string_view record, int lineLength) {
     record.remove_suffix(2);
   else if (record.ends_with('\n') || record.ends_with('\r'))
     record.remove_suffix(1);
-  return PadRight(record, static_cast<size_t>(lineLength));
+  std::string line = PadRight(record, static_cast<size_t>(lineLength));
+  // A stray line end inside a record would split it into two lines of the day file and move every record
+  // after it (CP932 never uses these bytes inside a character).
+  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return line;
 }
 
 bool IsRaceRecord(std::string_view ra) {

@@ -27,7 +27,8 @@ std::string MatchKey(std::string_view rec);
 std::string YozKey(std::string_view yozLine);
 
 // A day-file line from a record as the data service hands it: a closing CR LF (or LF) is dropped, and the text
-// is padded with blanks or cut to the line length, so a short or long record never moves the next one.
+// is padded with blanks or cut to the line length, so a short or long record never moves the next one; a line
+// end inside the record becomes a blank.
 std::string LineOfRecord(std::string_view record, int lineLength);
 
 // An RA line is a race when its year is neither blank nor "0000".

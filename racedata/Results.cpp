@@ -85,8 +85,9 @@ HrReadOutcome HrReadBtnClick(DayModel& day, const DayName& dayName) {
   RaceTable& t = day.Table;
   const fs::path dataDir = day.GRaPath.empty() ? day.DataDir() : day.GRaPath.parent_path();
   day.GHrPath = DayFilePath(dataDir, dayName, L::kSuffixHR);
-  const int cur = day.GCurRace >= 0 && day.GCurRace < kSlots ? day.GCurRace : 0;
-  const std::string shownKey = MatchKey(t.GRaTbl[cur]);
+  // No race shown (or a stale index): nothing can become "new" on screen.
+  const bool showing = day.GCurRace >= 0 && day.GCurRace < kSlots;
+  const std::string shownKey = showing ? MatchKey(t.GRaTbl[day.GCurRace]) : std::string();
 
   std::error_code ec;
   Lines lines;
@@ -115,7 +116,7 @@ HrReadOutcome HrReadBtnClick(DayModel& day, const DayName& dayName) {
         if (RaceKey(t.GRaTbl[s]) != key) continue;
         t.GHrTbl[s] = lines[i];
         TRaceInfo& info = day.FRaceInfo[s];
-        if (MatchKey(t.GRaTbl[s]) == shownKey && info.HasResults == 0) out.shownNew = true;
+        if (showing && MatchKey(t.GRaTbl[s]) == shownKey && info.HasResults == 0) out.shownNew = true;
         info.HasResults = 1;
         break;
       }

@@ -89,12 +89,48 @@ TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
 
 TEST_F(DayFilesTest, RecordsWithoutAPlaceAreSkipped) {
   EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 13), DayWriter::Import), MergeResult::Skipped);
   EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
   EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 13, 1), DayWriter::Import), MergeResult::Skipped);
   EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 19), DayWriter::Import), MergeResult::Skipped);
   EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 0), DayWriter::Import), MergeResult::Skipped);
   EXPECT_EQ(MergeRaRecord(data, Ra("20249999", "05", 1), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_TRUE(fs::is_empty(data));
+}
+
+// Only runner lines are addressed by race number; a race card or payout line of race 13 is still a line of its
+// own and is kept like any other.
+TEST_F(DayFilesTest, RaceCardsAndPayoutsAboveRace12AreStored) {
+  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 13), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 13), DayWriter::RealTime), MergeResult::Stored);
+  EXPECT_EQ(RaceNumber(ReadAll(Path(".jvRA")).at(0)), 13);
+  EXPECT_EQ(RaceNumber(ReadAll(Path(".jvHR")).at(0)), 13);
+}
+
+// A record with a stray line end inside must stay one line, or every runner line after it would move.
+TEST_F(DayFilesTest, LineEndsInsideARecordDoNotSplitTheLine) {
+  std::string se = Se("20240106", "05", 1, 1);
+  se[200] = '\n';
+  se[300] = '\r';
+  ASSERT_EQ(MergeSeRecord(data, se + "\r\n", DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 2), DayWriter::Import), MergeResult::Stored);
+  const Lines lines = ReadAll(SeFilePath(data, day, "05"));
+  ASSERT_EQ(lines.size(), 216u);
+  EXPECT_EQ(FieldInt(lines[0], L::se::kUmaBan), 1);
+  EXPECT_EQ(lines[0].size(), size_t(L::kSeLine));
+  EXPECT_EQ(lines[0][200], ' ');
+  EXPECT_EQ(FieldInt(lines[1], L::se::kUmaBan), 2);
+  Rec ra = Rec(L::kRaLine, "RA").Key("20240106", "05", 1);
+  ra.Set(L::ra::kRaceName, "A\r\nB");
+  ASSERT_EQ(MergeRaRecord(data, ra.str(), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 1u);
+}
+
+TEST_F(DayFilesTest, EmptyAndShortRecordsAreSkippedWithoutAFile) {
+  for (std::string_view rec : {std::string_view(""), std::string_view("\r\n"), std::string_view("RA")}) {
+    EXPECT_EQ(MergeRaRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
+    EXPECT_EQ(MergeHrRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
+    EXPECT_EQ(MergeSeRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
+  }
   EXPECT_TRUE(fs::is_empty(data));
 }
 
@@ -151,6 +187,20 @@ TEST_F(OddsWriterTest, OddsOfRacesNotLoadedOrWithoutFileAreDropped) {
   fs::remove(Path(".jvO2"));
   EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 1, "01061000")), MergeResult::Skipped);
   for (const auto& line : ReadAll(Path(".jvO1"))) EXPECT_TRUE(IsBlank(line));
+}
+
+TEST_F(OddsWriterTest, EmptyOrShortOddsRecordsAreDropped) {
+  for (std::string_view rec : {std::string_view(""), std::string_view("O1"), std::string_view("\r\n")}) {
+    EXPECT_EQ(MergeO1Record(data, *table, rec), MergeResult::Skipped);
+    EXPECT_EQ(MergeO2Record(data, *table, rec), MergeResult::Skipped);
+  }
+  // A record cut after its key still has a place: it is stored padded, and its blank time is never newer.
+  const std::string cut = O1("20240106", "05", 1, "01061000").substr(0, 27);
+  EXPECT_EQ(MergeO1Record(data, *table, cut), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(data, *table, cut), MergeResult::NotNewer);
+  const Lines l = ReadAll(Path(".jvO1"));
+  EXPECT_EQ(l[0].size(), size_t(L::kO1Line));
+  EXPECT_EQ(MatchKey(l[0]), "0501");
 }
 
 TEST_F(OddsWriterTest, ShortOddsFilesAreExtendedToTheSlot) {

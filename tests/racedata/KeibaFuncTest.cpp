@@ -137,6 +137,11 @@ TEST(KeibaFunc, CircledSexAndDigitVenues) {
   EXPECT_EQ(CourseNameByDigit("-1"), Sj("ｿﾉ他"));
   EXPECT_EQ(CourseNameByDigit("  "), Sj("ｿﾉ他"));  // a blank venue is no venue, not 京都
   EXPECT_EQ(CourseNameByDigit("05"), Sj("中山"));
+  // A provider's venue digit must give exactly the style-2 name of the same racecourse, or its predicted odds
+  // never meet their race.
+  const char* codeOfDigit[10] = {"08", "09", "07", "10", "05", "06", "03", "04", "01", "02"};
+  for (int d = 0; d <= 9; ++d) EXPECT_EQ(CourseNameByDigit(std::to_string(d)), CourseName(codeOfDigit[d], 2)) << d;
+  EXPECT_EQ(CourseNameByDigit("x").size(), 4u);
 }
 
 }  // namespace

@@ -31,6 +31,8 @@ TEST(RaceInfo, OddsFieldCodes) {
   EXPECT_EQ(PredOddsValue("1234.5"), 1234.5);
   EXPECT_EQ(PredOddsValue("      "), -1);
   EXPECT_EQ(PredOddsValue(" 3.x  "), -1);
+  EXPECT_EQ(PredOddsValue("   nan"), -1);  // parses as a number but is no odds
+  EXPECT_EQ(PredOddsValue("   inf"), -1);
 }
 
 TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
@@ -157,6 +159,33 @@ TEST_F(RaceInfoTest, FirstSlotHasNoPreviousRace) {
   t.GRaTbl[0] = Ra("20240106", "05", 1, "    ");
   FillRecords(*day);
   EXPECT_EQ(Info(0).OddsTime1, "");
+}
+
+// Records cut short (or empty) give short fields, never a read past their end: the card takes what is there
+// and a race whose post time is missing gets no schedule.
+TEST_F(RaceInfoTest, ShortAndEmptyRecordsFillWhatTheyHold) {
+  t.GRaTbl[0] = Ra("20240106", "05", 1).substr(0, 27);
+  t.GRaTbl[1] = Ra("20240106", "05", 2, "1000", 3).substr(0, 900);
+  t.GSeTbl[1][0] = "SE";
+  t.GSeTbl[1][1] = "";
+  t.GO1Tbl1[1] = "O1";
+  t.GO1Tbl2[1] = "";
+  t.GYozTbl[1] = "2024";
+  t.GRaTbl[2] = "";
+  FillRecords(*day);
+  EXPECT_EQ(Info(0).HasData, 1);
+  EXPECT_EQ(Info(0).RaceKey, "2024010605010101");
+  EXPECT_EQ(Info(0).PostTime, "");
+  EXPECT_EQ(Info(0).OddsTime1, "");
+  EXPECT_EQ(Info(1).EntryCount, "03");
+  EXPECT_EQ(Info(1).OddsTime1, "");  // the previous race's post time is missing
+  EXPECT_EQ(Info(1).UmaBan[0], "");
+  EXPECT_EQ(Info(1).HorseName[1], "");
+  EXPECT_EQ(Info(1).OddsAnnounce1, "");
+  EXPECT_EQ(Info(1).Odds1Present, 0);
+  EXPECT_EQ(Info(1).WinOdds1[2], -2);
+  EXPECT_EQ(Info(1).PredWinOdds[0], -1);
+  EXPECT_EQ(Info(2).HasData, 0);
 }
 
 }  // namespace

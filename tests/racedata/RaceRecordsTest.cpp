@@ -28,6 +28,8 @@ TEST(RaceRecords, KeysAndLinesOfRecords) {
   EXPECT_EQ(LineOfRecord("HR12\r\n", 6), "HR12  ");
   EXPECT_EQ(LineOfRecord("HR12\n", 6), "HR12  ");
   EXPECT_EQ(LineOfRecord("HR123456789", 6), "HR1234");
+  EXPECT_EQ(LineOfRecord("HR\n1\r2\r\n", 6), "HR 1 2");  // line ends inside a record become blanks
+  EXPECT_EQ(LineOfRecord("", 3), "   ");
   EXPECT_EQ(RaceListLine(ra), ToCp932("東京   1回  2日11R"));
 }
 
@@ -165,6 +167,37 @@ TEST_F(RaceTableTest, BlankingForANewLoadForgetsThePreviousOddsSource) {
   EXPECT_TRUE(IsBlank(t.GRaTbl[0]));
   EXPECT_EQ(FindSlot(t, "0501"), -1);
   EXPECT_EQ(FindSlot(t, "    "), -1);
+}
+
+// Empty and short lines of the day files file nothing into the races and never read past their end.
+TEST_F(RaceTableTest, EmptyAndShortLinesFileNothing) {
+  t.GRaTbl[0] = Ra("20240106", "05", 1);
+  t.GRaTbl[1] = Ra("20240106", "05", 2);
+  // The last line is cut inside its race number: its match key is not a slot's.
+  const Lines junk = {"", "O1", std::string(26, ' '), O1("20240106", "05", 1, "01061000").substr(0, 26)};
+  FileO1(t, junk);
+  FileSequential(t, t.GO2Tbl, junk, L::kO2Line);
+  FileSequential(t, t.GHrTbl, junk, L::kHrLine);
+  FileYoz(*day, junk);
+  for (int s = 0; s < 2; ++s) {
+    EXPECT_TRUE(IsBlank(t.GO1Tbl1[s])) << s;
+    EXPECT_TRUE(IsBlank(t.GO1Tbl2[s])) << s;
+    EXPECT_TRUE(IsBlank(t.GO2Tbl[s])) << s;
+    EXPECT_TRUE(IsBlank(t.GHrTbl[s])) << s;
+    EXPECT_EQ(day->FRaceInfo[s].YozMatched, 0) << s;
+  }
+  EXPECT_EQ(day->GYozRec.size(), size_t(L::kYozLine));  // the last line read, at its line length
+  EXPECT_EQ(AssignRaceSlots(t, {"", "RA", std::string(15, ' '), "RA0000000000000"}), 0);
+  FileRunners(t, 0, junk);
+  EXPECT_TRUE(IsBlank(t.GSeTbl[0][0]));
+}
+
+// A record cut after its race number still belongs to its race; its missing fields are blanks.
+TEST_F(RaceTableTest, ShortRecordOfARaceIsFiledAtItsLineLength) {
+  t.GRaTbl[0] = Ra("20240106", "05", 1);
+  FileSequential(t, t.GO2Tbl, {O2("20240106", "05", 1, "01061000").substr(0, 27)}, L::kO2Line);
+  EXPECT_EQ(MatchKey(t.GO2Tbl[0]), "0501");
+  EXPECT_EQ(t.GO2Tbl[0].size(), size_t(L::kO2Line));
 }
 
 }  // namespace

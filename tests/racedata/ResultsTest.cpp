@@ -69,6 +69,74 @@ TEST(Results, EveryBlockDecodesItsLastEntry) {
   EXPECT_EQ(i.FukuHorse[1], 0);
 }
 
+// Three paid wide entries: 2 and 3 decode from their own offsets, 4..7 stay zero and empty.
+TEST(Results, WideBlockWithThreePaidEntries) {
+  auto day = std::make_unique<DayModel>();
+  Rec r(L::kHrLine, "HR");
+  r.Key("20240106", "05", 1);
+  PutEntry(r, hr::kWide, 1, {1, 2}, 150, 1);
+  PutEntry(r, hr::kWide, 2, {1, 7}, 420, 5);
+  PutEntry(r, hr::kWide, 3, {2, 7}, 380, 4);
+  PutEntry(r, hr::kUmatan, 1, {2, 1}, 990, 3);  // the block after the unread gap
+  day->Table.GHrTbl[0] = r;
+  DecodePayouts(*day, 0);
+  const TRaceInfo& i = day->FRaceInfo[0];
+  EXPECT_EQ(i.WideComb[2], " 1- 7");
+  EXPECT_EQ(i.WidePay[2], 420);
+  EXPECT_EQ(i.WidePop[2], 5);
+  EXPECT_EQ(i.WideComb[3], " 2- 7");
+  EXPECT_EQ(i.WidePay[3], 380);
+  for (int k = 4; k <= 7; ++k) {
+    EXPECT_EQ(i.WideComb[k], "") << k;
+    EXPECT_EQ(i.WidePay[k], 0) << k;
+    EXPECT_EQ(i.WidePop[k], 0) << k;
+  }
+  EXPECT_EQ(i.UmatanComb[1], " 2- 1");  // record order kept
+  EXPECT_EQ(i.UmatanPay[1], 990);
+}
+
+// A race without a payout record still gets its runners' results; a slot without a race gets nothing.
+TEST(Results, RaceWithoutPayoutRecordKeepsZeroPayoutsButHasRunnerResults) {
+  auto day = std::make_unique<DayModel>();
+  day->Table.GRaTbl[0] = Ra("20240106", "05", 1);
+  day->Table.GSeTbl[0][4] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "03").Set(L::se::kPopularity, "07")
+                                .Set(L::se::kFinalWinOdds, "0123");
+  day->Table.GSeTbl[1][0] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "01");  // slot 1 holds no race
+  DecodeDayResults(*day);
+  const TRaceInfo& i = day->FRaceInfo[0];
+  EXPECT_EQ(i.FinishPos[4], 3);
+  EXPECT_EQ(i.Popularity[4], 7);
+  EXPECT_DOUBLE_EQ(i.FinalWinOdds[4], 12.3);
+  EXPECT_EQ(i.FinishPos[0], 0);
+  EXPECT_EQ(i.TanPay[1], 0);
+  EXPECT_EQ(i.TanHorse[1], 0);
+  EXPECT_EQ(i.SanrentanComb[1], "");
+  EXPECT_EQ(i.WakurenComb[1], "");
+  EXPECT_EQ(day->FRaceInfo[1].FinishPos[0], 0);
+}
+
+// Records cut short or empty decode as blank fields: zeros and no labels, never a read past the end.
+TEST(Results, ShortAndEmptyRecordsDecodeAsBlank) {
+  auto day = std::make_unique<DayModel>();
+  day->Table.GRaTbl[0] = Ra("20240106", "05", 1);
+  Rec r(L::kHrLine, "HR");
+  PutEntry(r, hr::kTan, 1, {4}, 560, 2);
+  PutEntry(r, hr::kSanrentan, 6, {1, 2, 3}, 100, 1);
+  day->Table.GHrTbl[0] = r.str().substr(0, hr::kTan.Pay(1).End() + 1);  // ends inside the first win entry
+  day->Table.GSeTbl[0][0] = "SE";
+  day->Table.GSeTbl[0][1] = Rec(L::kSeLine, "SE").Set(L::se::kFinalWinOdds, "0035").str().substr(0, 362);
+  day->Table.GSeTbl[0][2] = "";
+  DecodeDayResults(*day);
+  const TRaceInfo& i = day->FRaceInfo[0];
+  EXPECT_EQ(i.TanHorse[1], 4);
+  EXPECT_EQ(i.TanPay[1], 560);
+  EXPECT_EQ(i.TanPop[1], 0);
+  EXPECT_EQ(i.SanrentanComb[6], "");
+  EXPECT_EQ(i.SanrentanPay[6], 0);
+  EXPECT_EQ(i.FinishPos[0], 0);
+  EXPECT_DOUBLE_EQ(i.FinalWinOdds[1], 0.3);  // only "00" and "3" of the field are there
+}
+
 TEST(Results, IncompleteCombinationKeepsTheEarlierLabel) {
   auto day = std::make_unique<DayModel>();
   day->FRaceInfo[0].UmarenComb[1] = " 1- 2";
@@ -129,6 +197,24 @@ TEST_F(HrReadTest, ShownRaceIsNewOnlyOnTheFirstRead) {
   EXPECT_EQ(day->GRaceTotal, 12);
 
   EXPECT_FALSE(HrReadBtnClick(*day, dayName).shownNew);
+}
+
+TEST_F(HrReadTest, NoRaceShownMeansNothingNewToShow) {
+  ASSERT_TRUE(SaveLines(DayFilePath(day->DataDir(), dayName, ".jvHR"), {Hr("20240106", "05", 1)}));
+  day->GCurRace = -1;
+  EXPECT_FALSE(HrReadBtnClick(*day, dayName).shownNew);
+  EXPECT_EQ(day->FRaceInfo[0].HasResults, 1);
+}
+
+// Blank and short lines of the payout file have no RaceKey of the day: no slot, no result flag.
+TEST_F(HrReadTest, BlankPayoutLinesFileNowhere) {
+  ASSERT_TRUE(SaveLines(DayFilePath(day->DataDir(), dayName, ".jvHR"),
+                        {std::string(L::kHrLine, ' '), "HR", Hr("20240106", "05", 12)}));
+  day->Table.GHrTbl[20] = Hr("20240106", "05", 1);  // from the previous read: blanked first
+  HrReadBtnClick(*day, dayName);
+  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->FRaceInfo[s].HasResults, s == 11 ? 1 : 0) << s;
+  EXPECT_TRUE(IsBlank(day->Table.GHrTbl[20]));
+  EXPECT_EQ(day->Table.GHrTbl[11].size(), size_t(L::kHrLine));
 }
 
 TEST_F(HrReadTest, VanishedRunnerFileKeepsTheRunnersReadBefore) {
