@@ -1,0 +1,57 @@
+#include "analysis/HitJudge.h"
+
+#include "platform/Text.h"
+
+namespace corvina::analysis {
+
+namespace {
+constexpr int kJudgedTickets = 6;  // only places 1..6 are ever filled
+
+template <size_t N>
+void MatchTicket(const std::string& ticket, const std::array<std::string, N>& combs, const std::array<int, N>& pays,
+                 Byte& hit, int& pay) {
+  for (size_t i = 1; i < N; ++i) {
+    if (combs[i] == ticket) {
+      hit = 1;
+      pay = pays[i];
+    }
+  }
+}
+}  // namespace
+
+void JudgeRace(DayModel& day, int slot) {
+  const TRaceInfo& info = day.FRaceInfo[slot];
+  TRaceCalc& calc = day.FRaceCalc[slot];
+  for (int j = 1; j <= kJudgedTickets; ++j) {
+    const std::string& ticket = calc.Tickets[j];
+    if (IsBlank(ticket)) continue;
+    if (calc.Over8Runners == 1) {
+      MatchTicket(ticket, info.WideComb, info.WidePay, calc.WideHit[j], calc.WidePay[j]);
+      MatchTicket(ticket, info.UmarenComb, info.UmarenPay, calc.UmarenHit[j], calc.UmarenPay[j]);
+    } else {
+      // Eight runners or fewer: one horse per bracket, so the horse pair's label is the bracket pair's.
+      MatchTicket(ticket, info.WakurenComb, info.WakurenPay, calc.UmarenHit[j], calc.UmarenPay[j]);
+    }
+  }
+  if (calc.AxisHorse > 0) {
+    for (int i = 1; i <= 3; ++i)
+      if (info.TanHorse[i] == calc.AxisHorse) {
+        calc.TanHit = 1;
+        calc.TanPay = info.TanPay[i];
+      }
+    for (int i = 1; i <= 5; ++i)
+      if (info.FukuHorse[i] == calc.AxisHorse) {
+        calc.FukuHit = 1;
+        calc.FukuPay = info.FukuPay[i];
+      }
+  }
+}
+
+void JudgeHits(DayModel& day) {
+  auto year = layout::head::kYear;
+  for (int slot = 0; slot < kSlots; ++slot)
+    if (day.FRaceInfo[slot].HasData == 1 && !IsBlank(CopyView(day.Table.GRaTbl[slot], year.pos, year.len)))
+      JudgeRace(day, slot);
+}
+
+}  // namespace corvina::analysis

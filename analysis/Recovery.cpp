@@ -1,0 +1,235 @@
+#include "analysis/Recovery.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+#include "racedata/KeibaFunc.h"
+
+namespace corvina::analysis {
+
+namespace {
+
+constexpr int kJudgedTickets = 6;
+constexpr int kKeyBytes = 20;  // date (8) + label (12): the key of a summary line
+
+// Offsets within a scope's block of six counters.
+int Base(BetType type, int scope) { return (type == BetType::Win || type == BetType::Place ? 24 : 0) + 6 * scope; }
+
+std::string VenueOf(const TRaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
+
+// Scope of a venue code: 1..3 for V1..V3, 0 when it is none of them (a fourth venue counts only in "all").
+int ScopeOf(const std::string& code, const std::vector<std::string>& venues) {
+  for (size_t i = 0; i < venues.size() && i < 3; ++i)
+    if (venues[i] == code) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+int CountTickets(const TRaceCalc& calc) {
+  int n = 0;
+  for (int j = 1; j <= kJudgedTickets; ++j)
+    if (!IsBlank(calc.Tickets[j])) ++n;
+  return n;
+}
+
+void SetResultFlags(const TRaceInfo& info, TRaceCalc& calc) {
+  calc.ResU = !IsBlank(info.UmarenComb[1]) || (calc.Over8Runners == 0 && !IsBlank(info.WakurenComb[1])) ? 1 : 0;
+  calc.ResW = !IsBlank(info.WideComb[1]) ? 1 : 0;
+  calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
+  calc.ResF = info.FukuHorse[1] > 0 ? 1 : 0;
+}
+
+// Adds to the all-venue counter and, when the race is at V1..V3, to that venue's counter.
+void AddBoth(std::array<int, 48>& stats, int allIndex, int scope, int value) {
+  stats[allIndex] += value;
+  if (scope > 0) stats[allIndex + 6 * scope] += value;
+}
+
+void SortUnique(Lines& lines) {
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+}
+
+void ReplaceLine(Lines& lines, const std::string& key, const std::string& line) {
+  auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.compare(0, kKeyBytes, key) == 0 && l.size() >= kKeyBytes; });
+  if (it != lines.end()) lines.erase(it);
+  auto pos = std::lower_bound(lines.begin(), lines.end(), line);
+  if (pos == lines.end() || *pos != line) lines.insert(pos, line);
+}
+
+}  // namespace
+
+int TicketsIndex(BetType type, int scope) {
+  switch (type) {
+    case BetType::Win: return Base(type, scope) + 0;
+    case BetType::Place: return Base(type, scope) + 1;
+    case BetType::Quinella: return Base(type, scope) + 1;
+    case BetType::Wide: return Base(type, scope) + 0;
+  }
+  return 0;
+}
+
+int HitsIndex(BetType type, int scope) { return TicketsIndex(type, scope) + 2; }
+
+int PayIndex(BetType type, int scope) {
+  switch (type) {
+    case BetType::Win: return Base(type, scope) + 4;
+    case BetType::Place: return Base(type, scope) + 5;
+    case BetType::Quinella: return Base(type, scope) + 4;
+    case BetType::Wide: return Base(type, scope) + 5;
+  }
+  return 0;
+}
+
+int RateIndex(BetType type, int scope) { return static_cast<int>(type) * 4 + scope; }
+
+std::string RateText(long long paySum, int tickets) {
+  if (tickets == 0) return std::string(7, ' ');
+  return FormatFixed(static_cast<double>(paySum) / tickets, 6, 1) + "%";
+}
+
+std::vector<std::string> DayVenues(const DayModel& day) {
+  std::vector<std::string> venues;
+  for (const auto& info : day.FRaceInfo)
+    if (info.HasData == 1) venues.push_back(VenueOf(info));
+  SortUnique(venues);
+  return venues;
+}
+
+void ComputeStatistics(DayModel& day) {
+  std::vector<std::string> venues = DayVenues(day);
+  auto& stats = day.GStats;
+  stats.fill(0);
+  for (auto& r : day.GRateStr) r.clear();
+
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const TRaceInfo& info = day.FRaceInfo[slot];
+    if (info.HasData != 1) continue;
+    TRaceCalc& calc = day.FRaceCalc[slot];
+    int scope = ScopeOf(VenueOf(info), venues);
+    SetResultFlags(info, calc);
+    int tickets = CountTickets(calc);
+    if (calc.ResU == 1) AddBoth(stats, TicketsIndex(BetType::Quinella, 0), scope, tickets);
+    if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, TicketsIndex(BetType::Wide, 0), scope, tickets);
+    if (calc.ResT == 1 && calc.AxisHorse > 0) AddBoth(stats, TicketsIndex(BetType::Win, 0), scope, 1);
+    if (calc.ResF == 1 && calc.AxisHorse > 0) AddBoth(stats, TicketsIndex(BetType::Place, 0), scope, 1);
+    for (int j = 1; j <= kJudgedTickets; ++j) {
+      if (calc.UmarenHit[j] == 1) {
+        AddBoth(stats, HitsIndex(BetType::Quinella, 0), scope, 1);
+        AddBoth(stats, PayIndex(BetType::Quinella, 0), scope, calc.UmarenPay[j]);
+      }
+      if (calc.WideHit[j] == 1) {
+        AddBoth(stats, HitsIndex(BetType::Wide, 0), scope, 1);
+        AddBoth(stats, PayIndex(BetType::Wide, 0), scope, calc.WidePay[j]);
+      }
+    }
+    if (calc.TanHit == 1) {
+      AddBoth(stats, HitsIndex(BetType::Win, 0), scope, 1);
+      AddBoth(stats, PayIndex(BetType::Win, 0), scope, calc.TanPay);
+    }
+    if (calc.FukuHit == 1) {
+      AddBoth(stats, HitsIndex(BetType::Place, 0), scope, 1);
+      AddBoth(stats, PayIndex(BetType::Place, 0), scope, calc.FukuPay);
+    }
+  }
+
+  for (BetType type : kBetTypes)
+    for (int s = 0; s < kScopes; ++s)
+      day.GRateStr[RateIndex(type, s)] = RateText(stats[PayIndex(type, s)], stats[TicketsIndex(type, s)]);
+}
+
+std::array<std::string, kScopes> VenueLabels(const DayModel& day) {
+  static const std::string kKai = ToCp932("回");
+  static const std::string kNichi = ToCp932("日");
+  Lines keys;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const TRaceInfo& info = day.FRaceInfo[slot];
+    if (info.HasData == 1 && day.FRaceCalc[slot].CalcHasData == 1)
+      keys.push_back(VenueOf(info) + Copy(info.RaceKey, 11, 2) + kKai + Copy(info.RaceKey, 13, 2) + kNichi);
+  }
+  SortUnique(keys);
+  std::array<std::string, kScopes> labels{};
+  for (int k = 1; k < kScopes; ++k) {
+    if (static_cast<size_t>(k) <= keys.size()) {
+      const std::string& line = keys[k - 1];
+      labels[k] = Copy(CourseClassName(Copy(line, 1, 2)), 1, 4) + Copy(line, 3, 8);
+    } else {
+      labels[k] = std::string(12, ' ');
+    }
+  }
+  return labels;
+}
+
+const char* BetWordUtf8(BetType type) {
+  switch (type) {
+    case BetType::Win: return "単勝";
+    case BetType::Place: return "複勝";
+    case BetType::Quinella: return "馬連";
+    case BetType::Wide: return "ﾜｲﾄﾞ";
+  }
+  return "";
+}
+
+std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std::string& dayName, BetType type) {
+  return appDir / (FromCp932(Copy(dayName, 1, 6)) + BetWordUtf8(type) + ".ksr");
+}
+
+const std::string& AllVenueLabel() {
+  static const std::string s = ToCp932("全場") + std::string(8, ' ');
+  return s;
+}
+
+std::string SummaryLine(const std::string& dayName, const std::string& label, const DayModel& day, BetType type,
+                        int scope) {
+  static const std::string kTen = ToCp932("点");
+  static const std::string kYen = ToCp932("円");
+  int tickets = day.GStats[TicketsIndex(type, scope)];
+  return Copy(dayName, 7, 8) + label + FormatInt(tickets, 3) + kTen + FormatInt(day.GStats[HitsIndex(type, scope)], 3) +
+         kTen + FormatInt(static_cast<long long>(tickets) * 100, 5) + kYen +
+         FormatInt(day.GStats[PayIndex(type, scope)], 7) + kYen + day.GRateStr[RateIndex(type, scope)];
+}
+
+void MergeSummary(Lines& lines, const DayModel& day, const std::string& dayName,
+                  const std::array<std::string, kScopes>& labels, BetType type) {
+  SortUnique(lines);
+  std::string date = Copy(dayName, 7, 8);
+  ReplaceLine(lines, date + AllVenueLabel(), SummaryLine(dayName, AllVenueLabel(), day, type, 0));
+  std::vector<std::string> venues = DayVenues(day);
+  for (int s = 1; s < kScopes; ++s) {
+    // V1 always has its line; V2 and V3 only when the day has that many venues.
+    if (s > 1 && (static_cast<size_t>(s) > venues.size() || IsBlank(venues[s - 1]))) continue;
+    ReplaceLine(lines, date + labels[s], SummaryLine(dayName, labels[s], day, type, s));
+  }
+}
+
+std::filesystem::path SummaryMarkerPath(const std::filesystem::path& appDir) { return appDir / "makeKaishuFile.data"; }
+
+StatisticsResult SpeedButton14Click(DayModel& day, const std::string& dayName) {
+  StatisticsResult result;
+  if (IsBlank(dayName)) return result;
+  ComputeStatistics(day);
+  auto labels = VenueLabels(day);
+  std::error_code ec;
+  bool marker = std::filesystem::exists(SummaryMarkerPath(day.FAppDir), ec);
+  for (BetType type : kBetTypes) {
+    std::filesystem::path path = SummaryPath(day.FAppDir, dayName, type);
+    Lines lines;
+    std::string error;
+    if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error)) {
+      // An unreadable file is left alone rather than replaced by this day's lines only.
+      result.errors.push_back(path.string() + ": " + error);
+      continue;
+    }
+    MergeSummary(lines, day, dayName, labels, type);
+    if (!marker || lines.empty()) continue;
+    if (SaveLines(path, lines, &error)) {
+      result.written.push_back(path);
+    } else {
+      result.errors.push_back(path.string() + ": " + error);
+    }
+  }
+  return result;
+}
+
+}  // namespace corvina::analysis

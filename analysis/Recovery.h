@@ -1,0 +1,70 @@
+#pragma once
+// Recovery statistics and the yearly summary files (.ksr): per bet type (win, place, quinella, wide) the
+// tickets bought, the hits, the stake at 100 yen a ticket, the money paid back and the return rate, for all
+// venues of the day and for each of up to three venues.
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/LineFile.h"
+#include "racedata/DayModel.h"
+
+namespace corvina::analysis {
+
+enum class BetType { Win = 0, Place = 1, Quinella = 2, Wide = 3 };
+inline constexpr std::array<BetType, 4> kBetTypes{BetType::Win, BetType::Place, BetType::Quinella, BetType::Wide};
+
+// Scopes: 0 all venues, 1..3 the venues V1..V3.
+inline constexpr int kScopes = 4;
+
+// Where a bet type's counters sit in GStats for a scope, and its return-rate text in GRateStr.
+int TicketsIndex(BetType type, int scope);
+int HitsIndex(BetType type, int scope);
+int PayIndex(BetType type, int scope);
+int RateIndex(BetType type, int scope);
+
+// Format("%6.1f", paySum / tickets) + "%", or 7 blanks when there are no tickets.
+std::string RateText(long long paySum, int tickets);
+
+// The distinct venue codes of the races with HasData = 1, ascending; at most the first three are scopes.
+std::vector<std::string> DayVenues(const DayModel& day);
+
+// Result flags, GStats and GRateStr of the loaded day. Clears both tables first.
+void ComputeStatistics(DayModel& day);
+
+// The 12-byte labels of the venue lines (CP932): the first 4 bytes of the venue's class name, meeting, "回",
+// day, "日"; 12 blanks where the day has fewer venues. Element 0 is unused.
+std::array<std::string, kScopes> VenueLabels(const DayModel& day);
+
+// Bet-type word of the summary file's name, UTF-8 ("単勝", "複勝", "馬連", "ﾜｲﾄﾞ").
+const char* BetWordUtf8(BetType type);
+// Summary file of a bet type for the year of `dayName` (the 14-byte CP932 DayName): FAppDir/"2024年ﾜｲﾄﾞ.ksr".
+std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std::string& dayName, BetType type);
+
+// One line of a summary file (CP932, 53 bytes when nothing overflows): date (DayName bytes 7-14), the 12-byte
+// label, "%3d点" tickets, "%3d点" hits, "%5d円" stake, "%7d円" payout and the rate text.
+std::string SummaryLine(const std::string& dayName, const std::string& label, const DayModel& day, BetType type,
+                        int scope);
+// The 12-byte label of the all-venue line: "全場" and 8 blanks.
+const std::string& AllVenueLabel();
+
+// Replaces the loaded day's lines in `lines` (a summary file's lines, kept sorted, duplicates dropped) with the
+// new all-venue and venue lines of `type`.
+void MergeSummary(Lines& lines, const DayModel& day, const std::string& dayName,
+                  const std::array<std::string, kScopes>& labels, BetType type);
+
+// The marker file whose presence allows writing the summary files.
+std::filesystem::path SummaryMarkerPath(const std::filesystem::path& appDir);
+
+struct StatisticsResult {
+  std::vector<std::filesystem::path> written;  // summary files saved
+  std::vector<std::string> errors;             // files that could not be read or saved (UTF-8 text)
+};
+
+// The whole step as the day load runs it: statistics, then the four summary files merged and, when the
+// marker file exists in day.FAppDir, saved. `dayName` is the loaded day's CP932 DayName; when it is blank
+// nothing happens.
+StatisticsResult SpeedButton14Click(DayModel& day, const std::string& dayName);
+
+}  // namespace corvina::analysis

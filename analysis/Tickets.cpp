@@ -1,0 +1,264 @@
+#include "analysis/Tickets.h"
+
+#include <array>
+#include <cmath>
+
+#include "analysis/RankKeys.h"
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+
+namespace corvina::analysis {
+
+namespace {
+
+const std::string kA = "A";
+const std::string kB = "B";
+const std::string kC = "C";
+const std::string kE = "E";
+
+constexpr int kMaxRank = 6;  // ranks r1..r6 take part in tickets
+
+// Marks one horse from one snapshot. A horse without odds (W not above 0) gets no mark. The "C" rules also
+// need a prediction above 0: the codes -1 / -2 stand for "no value" and never act as odds.
+void MarkHorse(double p, double w, bool rule4Only, std::string& ab, std::string& c) {
+  if (!(w > 0)) return;
+  if (p > w && p < 100) ab = kA;
+  if (p == w && p < 15) ab = kA;
+  if (p >= 100 && w < 20) ab = kB;
+  if (!(p > 0)) return;
+  if (rule4Only) {
+    if (4 * p < w) c = kC;
+    return;
+  }
+  if (3 * p < w && p < 10) c = kC;
+  if (3.5 * p < w && p < 20) c = kC;
+}
+
+bool Is(const std::string& mark, const std::string& letter) { return Trim(mark) == letter; }
+
+// The per-race view the rules work on.
+struct RaceView {
+  const TRaceInfo& info;
+  TRaceCalc& calc;
+  bool latest;  // Odds2Present: the current marks and odds are the latest snapshot's
+
+  double P(int h) const { return info.PredWinOdds[h]; }
+  double O(int h) const { return latest ? info.WinOdds2[h] : info.WinOdds1[h]; }
+  const std::string& MarkAB(int h) const { return latest ? calc.MarkAB1[h] : calc.MarkAB0[h]; }
+  const std::string& MarkC(int h) const { return latest ? calc.MarkC1[h] : calc.MarkC0[h]; }
+};
+
+class TicketWriter {
+ public:
+  explicit TicketWriter(TRaceCalc& calc) : calc_(calc) {}
+  // Ticket place j (1..6) := x-y, only when both horses exist; otherwise the place stays as it is.
+  void Set(int j, int x, int y) {
+    if (x > 0 && y > 0) calc_.Tickets[j] = TicketLabel(x, y);
+  }
+  void ClearAll() {
+    for (auto& t : calc_.Tickets) t.clear();
+  }
+  // The box of four horses in the order x1-x2, x1-x3, x1-x4, x2-x3, x2-x4, x3-x4.
+  void Box(const std::array<int, 5>& x) {
+    Set(1, x[1], x[2]);
+    Set(2, x[1], x[3]);
+    Set(3, x[1], x[4]);
+    Set(4, x[2], x[3]);
+    Set(5, x[2], x[4]);
+    Set(6, x[3], x[4]);
+  }
+  // One horse against r1..r6, ticket place j for rank j.
+  void Against(int horse, const std::array<int, kMaxRank + 1>& r) {
+    for (int j = 1; j <= kMaxRank; ++j) Set(j, horse, r[j]);
+  }
+
+ private:
+  TRaceCalc& calc_;
+};
+
+// Steps 1-3: marks from both snapshots and the horses that lost their first-snapshot "A".
+int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
+  int lostCount = 0;
+  for (int h = 0; h < kHorses; ++h) {
+    double p = v.P(h);
+    if (v.latest) MarkHorse(p, v.info.WinOdds2[h], localOption && localVenue, v.calc.MarkAB1[h], v.calc.MarkC1[h]);
+    // The first snapshot takes the local rule at every venue while the option is checked.
+    MarkHorse(p, v.info.WinOdds1[h], localOption, v.calc.MarkAB0[h], v.calc.MarkC0[h]);
+    if (v.latest && Is(v.calc.MarkAB0[h], kA) && Trim(v.calc.MarkAB1[h]).empty() && p <= 20) {
+      v.calc.ModeOneA[h] = 1;
+      ++lostCount;
+      lostA = h + 1;
+    }
+  }
+  return lostCount;
+}
+
+// Steps 4-5: counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none).
+std::array<int, kMaxRank + 1> CountAndRank(RaceView& v, int& bHorse, int& cHorse) {
+  TRaceCalc& calc = v.calc;
+  RankList list;
+  for (int h = 0; h < kHorses; ++h) {
+    calc.ARank[h] = 0;
+    if (Is(v.MarkAB(h), kA)) {
+      ++calc.CountA;
+      if (v.P(h) > 0) list.Add(OddsPiece(v.P(h)) + OddsPiece(v.O(h)) + NumberPiece(h + 1), h);
+    }
+    if (Is(v.MarkAB(h), kB)) {
+      ++calc.CountB;
+      bHorse = h + 1;
+    }
+    if (Is(v.MarkC(h), kC)) {
+      ++calc.CountC;
+      cHorse = h + 1;
+    }
+  }
+  list.Sort();
+  std::array<int, kMaxRank + 1> r{};
+  for (size_t i = 0; i < list.Count(); ++i) {
+    int h = list.HorseAt(i);
+    calc.ARank[h] = static_cast<int>(i) + 1;
+    if (i < static_cast<size_t>(kMaxRank)) r[i + 1] = h + 1;
+  }
+  return r;
+}
+
+bool HaveRanks(const std::array<int, kMaxRank + 1>& r, int k) {
+  for (int j = 1; j <= k; ++j)
+    if (r[j] == 0) return false;
+  return true;
+}
+
+// Step 6: the decision table on the numbers of marked horses.
+void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHorse, int cHorse) {
+  TRaceCalc& calc = v.calc;
+  TicketWriter tickets(calc);
+  // A ranked horse passes its test when its prediction and its current odds are both below the limits.
+  auto passes = [&](int horse, double pLimit, double oLimit) {
+    int h = horse - 1;
+    return v.P(h) > 0 && v.P(h) < pLimit && v.O(h) > 0 && v.O(h) < oLimit;
+  };
+  const int a = calc.CountA;
+  if (a == 1) {
+    for (int h = 0; h < kHorses; ++h)
+      if (v.P(h) > 0 && v.P(h) < 2.0 && v.O(h) > 0 && v.O(h) < 1.5) calc.AxisHorse = h + 1;
+    if (calc.AxisHorse == 0) calc.Note = NoteSkip();
+  } else if (a == 2) {
+    if (!HaveRanks(r, 2) || !passes(r[1], 2.5, 2.0) || !passes(r[2], 3.0, 2.5)) {
+      calc.Note = NoteSkip();
+    } else {
+      tickets.Set(1, r[1], r[2]);
+    }
+  } else if (a == 3) {
+    calc.Note.clear();
+    if (!HaveRanks(r, 3)) {
+      calc.Note = NoteSkipAsRule();
+    } else {
+      if (!passes(r[1], 2.5, 2.0) || !passes(r[2], 3.0, 2.5) || !passes(r[3], 3.5, 3.0)) calc.Note = NoteSkipAsRule();
+      tickets.Set(1, r[1], r[2]);
+      tickets.Set(2, r[1], r[3]);
+      tickets.Set(3, r[2], r[3]);
+    }
+  } else if (a == 4) {
+    if (!HaveRanks(r, 4)) {
+      calc.Note = NoteSkip();
+    } else {
+      tickets.Box({0, r[1], r[2], r[3], r[4]});
+    }
+  } else if (a >= 5 && calc.CountB != 1) {
+    calc.Note = NoteSkipAsRule();
+    if (r[5] > 0 && v.P(r[5] - 1) > 40) calc.Note.clear();
+    if (!HaveRanks(r, 5)) {
+      calc.Note = NoteSkipAsRule();
+    } else {
+      tickets.Box({0, r[1], r[2], r[3], r[4]});
+    }
+  } else if (a <= 6 && (calc.CountB == 1 || calc.CountC == 1)) {
+    // Rows 6 and 7: the single "B" horse, else the single "C" horse, against r1..r6.
+    int partner = calc.CountB == 1 ? bHorse : cHorse;
+    calc.Note = NoteSkip();
+    if (r[1] > 0 && partner > 0) tickets.Against(partner, r);
+  }
+}
+
+// Step 8: a prediction taken before sale ("M") against odds that moved much more than it.
+void PreSaleOdds(RaceView& v) {
+  const TRaceInfo& info = v.info;
+  RankList list;
+  for (int h = 0; h < kHorses; ++h) {
+    double p = info.PredWinOdds[h], w1 = info.WinOdds1[h], w2 = info.WinOdds2[h];
+    // Only horses with a prediction and odds in both snapshots: the codes -1 / -2 are not odds.
+    if (!(p > 0 && w1 > 0 && w2 > 0 && w2 < 100)) continue;
+    double d = std::fabs(p - w1), e = std::fabs(w1 - w2);
+    if (2 * d < e || d > 2 * e) list.Add(NumberPiece(v.calc.RankPred[h]) + NumberPiece(h + 1), h);
+  }
+  list.Sort();
+  std::array<int, 5> k{};
+  for (size_t i = 0; i < list.Count() && i < 4; ++i) k[i + 1] = list.HorseAt(i) + 1;
+  if (k[1] > 0 && k[2] > 0 && list.Count() < 5) {
+    TicketWriter tickets(v.calc);
+    tickets.ClearAll();
+    v.calc.Note = NotePreSaleOdds();
+    tickets.Box(k);
+  }
+}
+
+}  // namespace
+
+const std::string& NoteSkip() {
+  static const std::string s = ToCp932("見送り");
+  return s;
+}
+const std::string& NoteSkipAsRule() {
+  static const std::string s = ToCp932("原則見送り");
+  return s;
+}
+const std::string& NoteErasedAxis() {
+  static const std::string s = ToCp932("消された軸馬");
+  return s;
+}
+const std::string& NotePreSaleOdds() {
+  static const std::string s = ToCp932("前売りオッズ");
+  return s;
+}
+
+std::string TicketLabel(int x, int y) {
+  if (x > y) std::swap(x, y);
+  return FormatInt(x, 2) + "-" + FormatInt(y, 2);
+}
+
+bool IsLocalVenue(std::string_view code) {
+  return code == "01" || code == "02" || code == "03" || code == "04" || code == "10";
+}
+
+void PredictRace(DayModel& day, int slot, bool localOption) {
+  const TRaceInfo& info = day.FRaceInfo[slot];
+  RaceView v{info, day.FRaceCalc[slot], info.Odds2Present == 1};
+  bool localVenue = IsLocalVenue(CopyView(info.RaceKey, 9, 2));
+
+  int lostA = 0;
+  int lostCount = MarkRace(v, localOption, localVenue, lostA);
+  int bHorse = 0, cHorse = 0;
+  auto r = CountAndRank(v, bHorse, cHorse);
+  DecisionTable(v, r, bHorse, cHorse);
+
+  // Step 7: the one horse that lost its "A" since the first snapshot becomes the partner of r1..r6.
+  if (v.calc.CountA <= kMaxRank && lostCount == 1 && r[1] > 0) {
+    TicketWriter tickets(v.calc);
+    tickets.ClearAll();
+    v.calc.Note = NoteErasedAxis();
+    tickets.Against(lostA, r);
+  }
+  if (info.YozSourceM == 1 && info.Odds2Present == 1 && info.YozMatched == 1) PreSaleOdds(v);
+
+  for (int h = 0; h < kHorses; ++h)
+    if (Is(v.MarkAB(h), kA) && Is(v.calc.MarkX[h], "X")) v.calc.MarkE[h] = kE;
+}
+
+void YosoBtnClick(DayModel& day, bool localOption) {
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const TRaceInfo& info = day.FRaceInfo[slot];
+    if (info.HasData == 1 && info.YozMatched == 1 && info.Odds1Present == 1) PredictRace(day, slot, localOption);
+  }
+}
+
+}  // namespace corvina::analysis

@@ -1,0 +1,31 @@
+#pragma once
+// Marks and tickets: the rule engine. Compares each horse's predicted win odds with its real win odds, marks
+// horses "A", "B", "C" (and "E"), ranks the "A" horses and decides by a fixed table on the number of marked
+// horses what to play: up to six quinella / wide tickets, an axis horse and a short note.
+#include <string>
+
+#include "racedata/DayModel.h"
+
+namespace corvina::analysis {
+
+// The four notes, CP932.
+const std::string& NoteSkip();          // "見送り"
+const std::string& NoteSkipAsRule();    // "原則見送り"
+const std::string& NoteErasedAxis();    // "消された軸馬"
+const std::string& NotePreSaleOdds();   // "前売りオッズ"
+
+// Ticket text of horses x and y: the lower number first, each "%2d", joined by "-".
+std::string TicketLabel(int x, int y);
+
+// True for the venue codes the local option treats as local ("01" .. "04", "10").
+bool IsLocalVenue(std::string_view venueCode);
+
+// One race (it must have HasData, YozMatched and Odds1Present; the caller checks). `localOption` is the
+// checked state of the local-option menu item.
+void PredictRace(DayModel& day, int slot, bool localOption);
+
+// Every race of the loaded day that has a matched prediction and a first odds snapshot, in slot order, on a
+// TRaceCalc that the day load zeroed and UmarenBtnClick filled.
+void YosoBtnClick(DayModel& day, bool localOption);
+
+}  // namespace corvina::analysis

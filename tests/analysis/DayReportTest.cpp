@@ -1,0 +1,203 @@
+// The day report tool on generated race days: the whole report, the exit status of days that cannot load,
+// and the yearly summary files byte for byte in their line format.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <unistd.h>
+
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+
+namespace corvina {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Tool(const char* name) {
+  const char* dir = std::getenv("CORVINA_TOOLS_DIR");
+  fs::path p = fs::path(dir ? dir : CORVINA_BINARY_DIR "/tools") / name / name;
+  return p;
+}
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+ToolRun Execute(const std::string& command) {
+  ToolRun r;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::vector<std::vector<std::string>> Records(const std::string& out, const std::string& name) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> cols;
+    std::istringstream ls(line);
+    for (std::string c; std::getline(ls, c, '\t');) cols.push_back(c);
+    if (!cols.empty() && cols[0] == name) rows.push_back(cols);
+  }
+  return rows;
+}
+
+class DayReport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(Tool("jvgen")) || !fs::exists(Tool("dayreport"))) GTEST_SKIP() << "tools not built";
+    home_ = fs::path(::testing::TempDir()) /
+            ("dayreport_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+  }
+  void TearDown() override {
+    if (!home_.empty()) fs::remove_all(home_);
+  }
+  void Generate(const std::string& date, const std::string& extra = "") {
+    ASSERT_EQ(Execute(Tool("jvgen").string() + " --layout dayfiles --out '" + home_.string() + "' --date " + date +
+                      " " + extra + " >/dev/null")
+                  .status,
+              0);
+  }
+  ToolRun Report(const std::string& date) {
+    return Execute(Tool("dayreport").string() + " --home '" + home_.string() + "' --date " + date);
+  }
+  fs::path home_;
+};
+
+TEST_F(DayReport, WholeDayReportAndSummaryFiles) {
+  Generate("20240106");
+  std::ofstream(home_ / "makeKaishuFile.data") << "";
+  ToolRun r = Report("20240106");
+  ASSERT_EQ(r.status, 0) << r.out;
+
+  auto day = Records(r.out, "day");
+  ASSERT_EQ(day.size(), 1u);
+  EXPECT_EQ(day[0][1], "2024年01月06日");
+  EXPECT_EQ(day[0][2], "loaded");
+  EXPECT_EQ(day[0][3], "36");
+  EXPECT_EQ(Records(r.out, "race").size(), 36u);
+  EXPECT_EQ(Records(r.out, "axis").size(), 36u);
+  EXPECT_EQ(Records(r.out, "note").size(), 36u);
+  EXPECT_GT(Records(r.out, "horse").size(), 36u * 5);
+  EXPECT_TRUE(Records(r.out, "warning").empty());
+  for (const auto& h : Records(r.out, "horse")) ASSERT_EQ(h.size(), 21u);
+
+  // Every ticket hit shows a pay, and the statistics add up to the tickets listed.
+  int quinellaHits = 0;
+  long long quinellaPay = 0;
+  for (const auto& t : Records(r.out, "ticket")) {
+    ASSERT_EQ(t.size(), 8u);
+    EXPECT_EQ(t[3].size(), 5u);
+    EXPECT_LT(std::stoi(t[3].substr(0, 2)), std::stoi(t[3].substr(3, 2)));  // lower number first
+    if (t[6] == "1") {
+      ++quinellaHits;
+      quinellaPay += std::stoll(t[7]);
+      EXPECT_GT(std::stoll(t[7]), 0);
+    }
+  }
+  std::map<std::string, std::vector<std::string>> stats;  // "type scope" -> columns
+  for (const auto& s : Records(r.out, "stat")) stats[s[1] + " " + s[2]] = s;
+  ASSERT_EQ(stats.size(), 16u);
+  EXPECT_EQ(std::stoi(stats["quinella all"][4]), quinellaHits);
+  EXPECT_EQ(std::stoll(stats["quinella all"][6]), quinellaPay);
+
+  // Summary files: one per bet type, 53-byte CP932 lines, sorted, with the all-venue line matching the report.
+  const std::map<std::string, std::string> words{{"win", "単勝"}, {"place", "複勝"}, {"quinella", "馬連"}, {"wide", "ﾜｲﾄﾞ"}};
+  EXPECT_EQ(Records(r.out, "file").size(), 4u);
+  for (const auto& [type, word] : words) {
+    fs::path path = home_ / ("2024年" + word + ".ksr");
+    Lines lines;
+    ASSERT_TRUE(ReadLines(path, lines)) << path;
+    EXPECT_EQ(lines.size(), 4u);  // all venues and three venues
+    EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
+    for (const auto& l : lines) {
+      EXPECT_EQ(l.size(), 53u) << FromCp932(l);
+      EXPECT_EQ(l.substr(0, 8), ToCp932("01月06日"));
+    }
+    const auto& s = stats[type + " all"];
+    std::string expected = ToCp932("01月06日全場") + std::string(8, ' ') + FormatInt(std::stoi(s[3]), 3) +
+                           ToCp932("点") + FormatInt(std::stoi(s[4]), 3) + ToCp932("点") +
+                           FormatInt(std::stoll(s[5]), 5) + ToCp932("円") + FormatInt(std::stoll(s[6]), 7) +
+                           ToCp932("円") + s[7];
+    EXPECT_NE(std::find(lines.begin(), lines.end(), expected), lines.end()) << type;
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(path, bytes));
+    EXPECT_EQ(bytes.size(), 4u * 55u);  // CR LF after every line
+  }
+
+  // A second run replaces the day's lines; another day of the year adds its own.
+  ASSERT_EQ(Report("20240106").status, 0);
+  Generate("20240107");
+  ASSERT_EQ(Report("20240107").status, 0);
+  Lines lines;
+  ASSERT_TRUE(ReadLines(home_ / "2024年馬連.ksr", lines));
+  EXPECT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0].substr(0, 8), ToCp932("01月06日"));
+  EXPECT_EQ(lines[7].substr(0, 8), ToCp932("01月07日"));
+}
+
+TEST_F(DayReport, NoSummaryWithoutMarkerAndSameReportTwice) {
+  Generate("20240106");
+  ToolRun first = Report("20240106");
+  ToolRun second = Report("20240106");
+  ASSERT_EQ(first.status, 0);
+  EXPECT_EQ(first.out, second.out);
+  EXPECT_TRUE(Records(first.out, "file").empty());
+  for (const auto& e : fs::directory_iterator(home_)) EXPECT_NE(e.path().extension(), ".ksr");
+  // The load wrote no placeholder over the generated odds files.
+  EXPECT_FALSE(Records(first.out, "stat").empty());
+}
+
+TEST_F(DayReport, DaysThatCannotLoad) {
+  Generate("20240106", "--venues 1 --races 8");
+  ToolRun few = Report("20240106");
+  EXPECT_EQ(few.status, 2);
+  ASSERT_EQ(Records(few.out, "message").size(), 1u);
+  EXPECT_EQ(Records(few.out, "message")[0][1], "本ソフトは当日全レースの出馬表データを揃えてからご利用ください。");
+  EXPECT_TRUE(Records(few.out, "race").empty());
+
+  Generate("20240113", "--missing-runners");
+  ToolRun missing = Report("20240113");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(Records(missing.out, "day")[0][2], "runner-file-missing");
+
+  ToolRun none = Report("20240120");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_TRUE(Records(none.out, "message").empty());
+  EXPECT_EQ(Execute(Tool("dayreport").string() + " --date 2024 2>/dev/null").status, 1);
+}
+
+TEST_F(DayReport, DayBefore2005TakesSmallRacesFromTheBracketOdds) {
+  Generate("20040110", "--yoz K");
+  ToolRun r = Report("20040110");
+  ASSERT_EQ(r.status, 0) << r.out;
+  int smallRaces = 0, smallWithAverages = 0;
+  std::map<std::string, bool> hasAverage;
+  for (const auto& h : Records(r.out, "horse"))
+    if (h[12] != "0.0") hasAverage[h[1]] = true;
+  for (const auto& race : Records(r.out, "race")) {
+    if (std::stoi(race[4]) > 8) continue;
+    ++smallRaces;
+    smallWithAverages += hasAverage[race[1]];
+  }
+  if (smallRaces == 0) GTEST_SKIP() << "the generated day has no race of 8 runners or fewer";
+  EXPECT_EQ(smallWithAverages, smallRaces);
+}
+
+}  // namespace
+}  // namespace corvina

@@ -1,0 +1,163 @@
+// Recovery statistics, return-rate texts and the yearly summary files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "analysis/Recovery.h"
+#include "EngineFixtures.h"
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+
+namespace corvina::analysis {
+namespace {
+
+namespace fs = std::filesystem;
+using corvina::testing::AddRace;
+using corvina::testing::NewDay;
+
+class TempHome : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::path(::testing::TempDir()) / ("recovery_" + std::to_string(::getpid()) + "_" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(home_);
+    fs::create_directories(home_);
+  }
+  void TearDown() override { fs::remove_all(home_); }
+  void Marker() { std::ofstream(home_ / "makeKaishuFile.data") << "x"; }
+  fs::path home_;
+};
+
+const std::string kDayName = ToCp932("2006年01月06日");
+
+// Two venues: "05" races in slots 0..1, "06" race in slot 2.
+std::unique_ptr<DayModel> TwoVenueDay(const fs::path& home) {
+  auto day = NewDay();
+  day->FAppDir = home;
+  AddRace(*day, 0, 16, "2006", "05", 1);
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  AddRace(*day, 2, 16, "2006", "06", 1);
+  return day;
+}
+
+TEST(Recovery, RateTexts) {
+  EXPECT_EQ(RateText(1250, 3), " 416.7%");
+  EXPECT_EQ(RateText(0, 4), "   0.0%");
+  EXPECT_EQ(RateText(0, 0), "       ");
+  EXPECT_EQ(RateText(12345, 1), "12345.0%");
+}
+
+TEST_F(TempHome, CountsByScopeAndResultPresence) {
+  auto day = TwoVenueDay(home_);
+  // Slot 0: three tickets, one quinella hit of 1250, one wide hit of 300; axis horse won and placed.
+  TRaceCalc& c0 = day->FRaceCalc[0];
+  TRaceInfo& i0 = day->FRaceInfo[0];
+  c0.Tickets[1] = " 1- 2", c0.Tickets[2] = " 1- 3", c0.Tickets[3] = " 2- 3";
+  c0.UmarenHit[2] = 1, c0.UmarenPay[2] = 1250;
+  c0.WideHit[1] = 1, c0.WidePay[1] = 300;
+  c0.AxisHorse = 3, c0.TanHit = 1, c0.TanPay = 450, c0.FukuHit = 1, c0.FukuPay = 160;
+  i0.UmarenComb[1] = " 1- 3", i0.WideComb[1] = " 1- 2", i0.TanHorse[1] = 3, i0.FukuHorse[1] = 3;
+  // Slot 1 (8 runners): only a bracket result; two tickets count as quinella, not as wide.
+  TRaceCalc& c1 = day->FRaceCalc[1];
+  c1.Tickets[1] = " 1- 2", c1.Tickets[4] = " 3- 4";
+  day->FRaceInfo[1].WakurenComb[1] = " 5- 6";
+  day->FRaceInfo[1].WideComb[1] = " 5- 6";
+  // Slot 2: results but no ticket (a skipped race), an axis horse without a win result.
+  TRaceInfo& i2 = day->FRaceInfo[2];
+  i2.UmarenComb[1] = " 7- 8", i2.WideComb[1] = " 7- 8", i2.FukuHorse[1] = 2;
+  day->FRaceCalc[2].AxisHorse = 2;
+  day->FRaceCalc[2].Note = "x";
+
+  ComputeStatistics(*day);
+  const auto& g = day->GStats;
+  EXPECT_EQ(g[1], 5);   // quinella tickets, all
+  EXPECT_EQ(g[7], 5);   // V1
+  EXPECT_EQ(g[13], 0);  // V2
+  EXPECT_EQ(g[0], 3);   // wide tickets only from the big race with a wide result
+  EXPECT_EQ(g[3], 1);
+  EXPECT_EQ(g[4], 1250);
+  EXPECT_EQ(g[2], 1);
+  EXPECT_EQ(g[5], 300);
+  EXPECT_EQ(g[24], 1);  // win: only slot 0 has an axis and a win result
+  EXPECT_EQ(g[25], 2);  // place: slots 0 and 2
+  EXPECT_EQ(g[37], 1);  // place tickets of V2
+  EXPECT_EQ(g[26], 1);
+  EXPECT_EQ(g[28], 450);
+  for (int i : {18, 19, 20, 21, 22, 23, 42, 43, 44, 45, 46, 47}) EXPECT_EQ(g[i], 0) << i;
+  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], " 250.0%");
+  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 3)], "       ");
+  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Win, 2)], "       ");
+  EXPECT_EQ(day->FRaceCalc[1].ResU, 1);
+  EXPECT_EQ(day->FRaceCalc[1].ResW, 1);
+  EXPECT_EQ(day->FRaceCalc[2].ResT, 0);
+  EXPECT_EQ(day->FRaceCalc[2].ResF, 1);
+}
+
+TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
+  Marker();
+  auto day = TwoVenueDay(home_);
+  TRaceCalc& c0 = day->FRaceCalc[0];
+  c0.Tickets[1] = " 1- 2", c0.Tickets[2] = " 1- 3", c0.Tickets[3] = " 2- 3";
+  c0.UmarenHit[2] = 1, c0.UmarenPay[2] = 1250;
+  day->FRaceInfo[0].UmarenComb[1] = " 1- 3";
+  // Another day's line is kept; a stale line of this day is replaced.
+  fs::path quinella = home_ / "2006年馬連.ksr";
+  std::string other = ToCp932("01月05日全場") + std::string(8, ' ') + "  1" + ToCp932("点") + "  0" + ToCp932("点") + "  100" +
+                      ToCp932("円") + "      0" + ToCp932("円") + "   0.0%";
+  std::string stale = ToCp932("01月06日全場") + std::string(8, ' ') + "  9" + ToCp932("点");
+  ASSERT_TRUE(SaveLines(quinella, {stale, other}));
+
+  for (int run = 0; run < 2; ++run) {
+    auto result = SpeedButton14Click(*day, kDayName);
+    EXPECT_TRUE(result.errors.empty());
+    EXPECT_EQ(result.written.size(), 4u);
+  }
+  Lines lines;
+  ASSERT_TRUE(ReadLines(quinella, lines));
+  ASSERT_EQ(lines.size(), 4u);  // the other day, all venues, V1, V2; no V3 line on a two-venue day
+  EXPECT_EQ(lines[0], other);
+  std::string all = ToCp932("01月06日全場") + std::string(8, ' ') + "  3" + ToCp932("点") + "  1" + ToCp932("点") + "  300" +
+                    ToCp932("円") + "   1250" + ToCp932("円") + " 416.7%";
+  EXPECT_EQ(all.size(), 53u);
+  EXPECT_EQ(lines[1], all);
+  // Byte order of CP932: 中山 (0x92..) before 東京 (0x93..).
+  EXPECT_EQ(lines[2].substr(0, 20), ToCp932("01月06日中山01回04日"));
+  EXPECT_EQ(lines[3].substr(0, 20), ToCp932("01月06日東京01回04日"));
+  EXPECT_EQ(lines[3].substr(20), all.substr(20));
+  EXPECT_EQ(lines[2].substr(20), "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" +
+                                     ToCp932("円") + "       ");
+  for (const char* word : {"単勝", "複勝", "ﾜｲﾄﾞ"}) EXPECT_TRUE(fs::exists(home_ / (std::string("2006年") + word + ".ksr")));
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(quinella, bytes));
+  EXPECT_EQ(bytes.substr(lines[0].size() + 2 + 53, 2), "\r\n");
+}
+
+TEST_F(TempHome, NothingWrittenWithoutTheMarker) {
+  auto day = TwoVenueDay(home_);
+  auto result = SpeedButton14Click(*day, kDayName);
+  EXPECT_TRUE(result.written.empty());
+  EXPECT_TRUE(fs::is_empty(home_));
+  // The statistics are computed all the same.
+  EXPECT_EQ(day->GRateStr[0], "       ");
+}
+
+TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
+  auto day = NewDay();
+  day->FAppDir = home_;
+  const char* venues[] = {"01", "05", "06", "08"};
+  for (int s = 0; s < 4; ++s) {
+    AddRace(*day, s, 16, "2006", venues[s], 1);
+    day->FRaceCalc[s].Tickets[1] = " 1- 2";
+    day->FRaceInfo[s].UmarenComb[1] = " 1- 2";
+  }
+  ComputeStatistics(*day);
+  EXPECT_EQ(day->GStats[1], 4);
+  EXPECT_EQ(day->GStats[7] + day->GStats[13] + day->GStats[19], 3);
+  auto labels = VenueLabels(*day);
+  EXPECT_EQ(labels[1], ToCp932("札幌01回04日"));
+  EXPECT_EQ(labels[3], ToCp932("中山01回04日"));
+}
+
+}  // namespace
+}  // namespace corvina::analysis

@@ -1,0 +1,240 @@
+// Loading a race day from its files: the phases, the early stops, the rankings and the engine hook.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "racedata/DayFiles.h"
+#include "racedata/DayLoad.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+#include "RecordBuilder.h"
+
+namespace corvina {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::Ra;
+using testing_support::ReadAll;
+using testing_support::Rec;
+using testing_support::Se;
+using testing_support::TempDir;
+
+const DayName kDay(2006, 1, 8);
+const std::string kDate = "20060108";
+
+struct Venue {
+  std::string code;
+  int races;
+};
+
+// Writes the .jvRA and one .jvSEr per venue (6 runners a race) of a day; `blankLines` blank RA lines in front.
+void WriteDay(const fs::path& home, const std::vector<Venue>& venues, int blankLines = 0, bool runnerFiles = true) {
+  fs::path data = DataDirOf(home);
+  fs::create_directories(data);
+  Lines ra(static_cast<size_t>(blankLines), std::string(layout::kRaLine, ' '));
+  for (const Venue& v : venues) {
+    Lines se(layout::kSeLines, std::string(layout::kSeLine, ' '));
+    for (int r = 1; r <= v.races; ++r) {
+      ra.push_back(Ra(kDate, v.code, r, "1000", 6));
+      for (int h = 1; h <= 6; ++h) se[static_cast<size_t>((r - 1) * 18 + h - 1)] = Se(kDate, v.code, r, h);
+    }
+    if (runnerFiles) ASSERT_TRUE(SaveLines(SeFilePath(data, kDay, v.code), se));
+  }
+  ASSERT_TRUE(SaveLines(DayFilePath(data, kDay, layout::kSuffixRA), ra));
+}
+
+class DayLoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    day_ = std::make_unique<DayModel>();
+    day_->FAppDir = tmp_.path();
+  }
+  void TearDown() override { Clock::Reset(); }
+  fs::path Data(std::string_view suffix) const { return DayFilePath(DataDirOf(tmp_.path()), kDay, suffix); }
+  DayLoadResult Load(const DayLoadEngine& engine = {}) { return DateComboChange(*day_, kDay, engine); }
+
+  TempDir tmp_;
+  std::unique_ptr<DayModel> day_;
+};
+
+TEST_F(DayLoadTest, MissingRaceFileEndsSilently) {
+  day_->GStats[3] = 5;
+  auto r = Load();
+  EXPECT_EQ(r.status, DayLoadStatus::NoRaceFile);
+  EXPECT_TRUE(r.message.empty());
+  EXPECT_FALSE(r.beep);
+  EXPECT_EQ(day_->GStats[3], 0);  // the previous day's statistics never show under this day
+}
+
+TEST_F(DayLoadTest, PaddedRaceFileFillsSlotsInOrderAndWritesPlaceholders) {
+  WriteDay(tmp_.path(), {{"05", 12}}, 24);
+  auto r = Load();
+  ASSERT_EQ(r.status, DayLoadStatus::Loaded);
+  EXPECT_EQ(day_->GRaceTotal, 12);
+  EXPECT_EQ(r.raceList.size(), 12u);
+  EXPECT_EQ(r.raceList[0], RaceListLine(day_->Table.GRaTbl[0]));
+  for (int s = 0; s < 12; ++s) EXPECT_EQ(day_->FRaceCalc[s].CalcHasData, 1) << s;
+  for (int s = 12; s < kSlots; ++s) {
+    EXPECT_EQ(day_->FRaceInfo[s].HasData, 0) << s;
+    EXPECT_TRUE(IsBlank(day_->Table.GRaTbl[s])) << s;
+  }
+  EXPECT_EQ(ReadAll(Data(layout::kSuffixO1)).size(), 72u);  // two per .jvRA line, blank lines included
+  EXPECT_EQ(ReadAll(Data(layout::kSuffixO2)).size(), 36u);
+  EXPECT_EQ(r.upDownMax, 11);
+}
+
+TEST_F(DayLoadTest, TooFewRacesStopsWithTheMessage) {
+  WriteDay(tmp_.path(), {{"05", 8}});
+  auto r = Load();
+  EXPECT_EQ(r.status, DayLoadStatus::TooFewRaces);
+  EXPECT_TRUE(r.beep);
+  EXPECT_EQ(FromCp932(r.message), "本ソフトは当日全レースの出馬表データを揃えてからご利用ください。");
+  EXPECT_TRUE(r.raceList.empty());
+  EXPECT_FALSE(r.timerEnabled);
+
+  TempDir other;
+  day_->FAppDir = other.path();
+  WriteDay(other.path(), {{"05", 6}});
+  EXPECT_EQ(Load().status, DayLoadStatus::TooFewRaces);
+  EXPECT_FALSE(fs::exists(DayFilePath(DataDirOf(other.path()), kDay, layout::kSuffixO1)));  // 6 lines: none
+
+  TempDir nine;
+  day_->FAppDir = nine.path();
+  WriteDay(nine.path(), {{"05", 9}});
+  EXPECT_EQ(Load().status, DayLoadStatus::Loaded);
+}
+
+TEST_F(DayLoadTest, MissingRunnerFileStopsTheLoad) {
+  WriteDay(tmp_.path(), {{"05", 6}, {"06", 6}});
+  fs::remove(SeFilePath(DataDirOf(tmp_.path()), kDay, "06"));
+  int engineRuns = 0;
+  DayLoadEngine engine;
+  engine.UmarenBtnClick = [&](DayModel&) { ++engineRuns; };
+  auto r = Load(engine);
+  EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
+  EXPECT_TRUE(r.beep);
+  EXPECT_EQ(FromCp932(r.message), "データ作成が未完了のようです。");
+  EXPECT_TRUE(r.raceList.empty());
+  EXPECT_EQ(engineRuns, 0);
+  for (const auto& calc : day_->FRaceCalc) EXPECT_EQ(calc.CalcHasData, 0);
+}
+
+TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
+  WriteDay(tmp_.path(), {{"05", 12}, {"06", 12}});
+  ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
+  EXPECT_EQ(day_->FRaceCalc[23].CalcHasData, 1);
+  TempDir small;
+  day_->FAppDir = small.path();
+  WriteDay(small.path(), {{"05", 10}});
+  day_->GLastRace = 11;
+  auto r = Load();
+  ASSERT_EQ(r.status, DayLoadStatus::Loaded);
+  EXPECT_EQ(r.selectLine, 9);
+  for (int s = 10; s < kSlots; ++s) EXPECT_EQ(day_->FRaceCalc[s].CalcHasData, 0) << s;
+
+  // The same day twice gives the same records.
+  auto first = std::make_unique<DayModel>(*day_);
+  Load();
+  for (int s = 0; s < kSlots; ++s) {
+    EXPECT_EQ(first->Table.GRaTbl[s], day_->Table.GRaTbl[s]);
+    EXPECT_EQ(first->FRaceInfo[s].RaceKey, day_->FRaceInfo[s].RaceKey);
+    EXPECT_EQ(first->FRaceCalc[s].RankOdds1, day_->FRaceCalc[s].RankOdds1);
+  }
+}
+
+TEST_F(DayLoadTest, ResultsPollArmedOnlyForToday) {
+  WriteDay(tmp_.path(), {{"05", 9}});
+  Clock::Set({2006, 1, 9, 10, 0, 0});
+  auto past = DateComboChange(*day_, kDay, {}, 15);
+  EXPECT_FALSE(past.timerEnabled);
+  Clock::Set({2006, 1, 8, 10, 0, 0});
+  auto today = DateComboChange(*day_, kDay, {}, 15);
+  EXPECT_TRUE(today.timerEnabled);
+  EXPECT_EQ(today.timerIntervalMs, 15 * 60000);
+  EXPECT_EQ(day_->GAutoReadMinutes, 15);
+  auto zero = DateComboChange(*day_, kDay, {}, 0);
+  EXPECT_FALSE(zero.timerEnabled);  // a zero interval never becomes a busy timer
+}
+
+TEST_F(DayLoadTest, EngineRunsInOrderAndCannotReenter) {
+  WriteDay(tmp_.path(), {{"05", 9}});
+  std::vector<std::string> calls;
+  DayLoadEngine engine;
+  engine.UmarenBtnClick = [&](DayModel& d) {
+    calls.push_back("umaren");
+    // A timer that fires inside the load must not start a second one.
+    EXPECT_EQ(DateComboChange(d, kDay, {}).status, DayLoadStatus::Busy);
+  };
+  engine.YosoBtnClick = [&](DayModel&) { calls.push_back("yoso"); };
+  engine.JudgeHits = [&](DayModel&) { calls.push_back("hits"); };
+  engine.SpeedButton14Click = [&](DayModel&, const std::string& name) {
+    calls.push_back("stats " + FromCp932(name));
+    return std::vector<std::string>{"cannot save"};
+  };
+  auto r = Load(engine);
+  EXPECT_EQ(calls, (std::vector<std::string>{"umaren", "yoso", "hits", "stats 2006年01月08日"}));
+  EXPECT_EQ(r.warnings, std::vector<std::string>{"cannot save"});
+  EXPECT_EQ(Load().status, DayLoadStatus::Loaded);  // free again afterwards
+}
+
+// Odds files for race 1 of "05": first and latest snapshot of win odds in tenths, and predicted win odds.
+void WriteOdds(const fs::path& home, const std::vector<std::string>& w1, const std::vector<std::string>& w2,
+               const std::vector<std::string>& pred) {
+  fs::path data = DataDirOf(home);
+  Rec first(layout::kO1Line, layout::kKindO1), latest(layout::kO1Line, layout::kKindO1);
+  first.Key(kDate, "05", 1).Set(layout::o1::kAnnounce, "01080930");
+  latest.Key(kDate, "05", 1).Set(layout::o1::kAnnounce, "01080955");
+  Rec yoz(layout::kYozLine, "");
+  yoz.Set(layout::yoz::kDate, kDate).Set(layout::yoz::kCourse, "05").Set(layout::yoz::kRaceNum, "01");
+  yoz.Set(layout::yoz::kSource, "J");
+  for (size_t h = 0; h < w1.size(); ++h) {
+    first.Set(layout::o1::WinOdds(static_cast<int>(h)), w1[h]);
+    latest.Set(layout::o1::WinOdds(static_cast<int>(h)), w2[h]);
+    yoz.Set(layout::yoz::Win(static_cast<int>(h)), pred[h]);
+  }
+  Lines o1(72, std::string(layout::kO1Line, ' '));
+  o1[0] = first;
+  o1[1] = latest;
+  ASSERT_TRUE(SaveLines(DayFilePath(data, kDay, layout::kSuffixO1), o1));
+  ASSERT_TRUE(SaveLines(DayFilePath(data, kDay, layout::kSuffixYoz), {yoz}));
+}
+
+TEST_F(DayLoadTest, RankingsTieBreaksAndCodes) {
+  WriteDay(tmp_.path(), {{"05", 9}});
+  // Horses 1..6: predicted 5.0, 5.0, blank, 2.0, 1200.0, 5.0; first snapshot 8.0, 6.0, 3.0, "----", 1500.0, 6.0.
+  WriteOdds(tmp_.path(), {"0080", "0060", "0030", "----", "9999", "0060"}, {"0080", "0060", "0030", "****", "", "0060"},
+            {"   5.0", "   5.0", "", "   2.0", "1200.0", "   5.0"});
+  ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
+  const TRaceInfo& info = day_->FRaceInfo[0];
+  const TRaceCalc& c = day_->FRaceCalc[0];
+  ASSERT_EQ(info.YozMatched, 1);
+  ASSERT_EQ(info.Odds2Present, 1);
+  // Equal predictions fall to the first snapshot (6.0 before 8.0), then to the horse number (2 before 6).
+  EXPECT_EQ((std::vector<int>(c.RankPred.begin(), c.RankPred.begin() + 6)), (std::vector<int>{4, 2, 0, 1, 5, 3}));
+  EXPECT_EQ((std::vector<int>(c.RankOdds1.begin(), c.RankOdds1.begin() + 6)), (std::vector<int>{4, 2, 1, 0, 5, 3}));
+  // The latest snapshot replaces the count; horse 5's blank and horse 4's "****" take no rank.
+  EXPECT_EQ((std::vector<int>(c.RankOdds2.begin(), c.RankOdds2.begin() + 6)), (std::vector<int>{4, 2, 1, 0, 0, 3}));
+  EXPECT_EQ(c.RankedCount, 4);
+  EXPECT_EQ(c.Over8Runners, 0);
+
+  // Without a prediction file the day has no odds source, whatever the previous load read.
+  EXPECT_EQ(day_->GYozRec.substr(16, 1), "J");
+  fs::remove(Data(layout::kSuffixYoz));
+  ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
+  EXPECT_TRUE(IsBlank(day_->GYozRec));
+}
+
+TEST_F(DayLoadTest, DayListNewestFirst) {
+  WriteDay(tmp_.path(), {{"05", 9}});
+  std::ofstream(DayFilePath(DataDirOf(tmp_.path()), DayName(2005, 12, 24), layout::kSuffixRA)) << "";
+  auto items = MakeDataListBtnClick(tmp_.path());
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(FromCp932(items[0]), "2006年01月08日");
+  EXPECT_EQ(FromCp932(items[1]), "2005年12月24日");
+}
+
+}  // namespace
+}  // namespace corvina

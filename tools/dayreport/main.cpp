@@ -1,0 +1,45 @@
+// dayreport: loads a stored race day the way the main window does and prints what the engine made of it.
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "analysis/Engine.h"
+#include "components/IniGT.h"
+#include "platform/DayName.h"
+#include "tools/dayreport/Report.h"
+
+int main(int argc, char** argv) {
+  using namespace corvina;
+  std::string home, date;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::cout << dayreport::kHelp;
+      return 0;
+    }
+    if ((a == "--home" || a == "--date") && i + 1 < argc) {
+      (a == "--home" ? home : date) = argv[++i];
+    } else {
+      std::cerr << "dayreport: unknown argument " << a << "\n" << dayreport::kHelp;
+      return 1;
+    }
+  }
+  auto dayName = DayName::FromDateKey(date);
+  if (home.empty() || !dayName) {
+    std::cerr << "dayreport: --home DIR and --date yyyymmdd are needed\n" << dayreport::kHelp;
+    return 1;
+  }
+
+  auto day = std::make_unique<DayModel>();
+  day->FAppDir = home;
+  TIniGT settings;
+  settings.SetFileName((day->FAppDir / kSettingsFileName).string());
+  analysis::EngineOptions options;
+  options.localOption = settings.ReadBool("kaime", "local", true);
+  const int autoRead = settings.ReadInteger("Time", "AutoRdataGet", 15);
+
+  DayLoadResult result = DateComboChange(*day, *dayName, analysis::MakeDayLoadEngine(options), autoRead);
+  dayreport::WriteReport(std::cout, *day, *dayName, result);
+  return result.status == DayLoadStatus::Loaded ? 0 : 2;
+}
