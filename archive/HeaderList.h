@@ -1,0 +1,36 @@
+#pragma once
+// TUnBaseHeaderObj: the list in which a reader's extract loop collects the entries to extract, as
+// fixed 24-byte records with optional variable blocks. What the 24 bytes hold is the reader's.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace corvina::archive {
+
+class TUnBaseHeaderObj {
+public:
+    static constexpr int RecordSize = 24;
+    using Record = std::array<uint8_t, RecordSize>;
+
+    bool AddHeader(const Record& record, const uint8_t* block = nullptr, int blockSize = 0)
+    {
+        Records.push_back(record);
+        if (block && blockSize > 0) Blocks.emplace_back(block, block + blockSize);
+        ++Count;
+        return true;
+    }
+    const Record& GetHeader(int index) const { return Records.at(size_t(index)); }
+    void ClearHeaders()
+    {
+        Records.clear();
+        Blocks.clear();
+        Count = 0;
+    }
+    int Count = 0;
+
+private:
+    std::vector<Record> Records;
+    std::vector<std::vector<uint8_t>> Blocks;
+};
+
+}  // namespace corvina::archive

@@ -1,0 +1,48 @@
+#pragma once
+// Wildcard masks that choose which entries an extraction takes. Names and masks are UTF-8; a
+// non-ASCII character is compared exactly (it was a double-byte literal in the stored code page)
+// and only ASCII letters fold case.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace corvina::archive {
+
+class EInvalidMask : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TInternalMask {
+public:
+    explicit TInternalMask(const std::string& mask);   // throws EInvalidMask
+    bool Matches(const std::string& fileName) const;
+
+private:
+    enum Kind : uint8_t { mkLiteral, mkAny, mkSet, mkEnd };
+    struct State {
+        bool skip = false;      // a "*" stood before this element
+        Kind kind = mkLiteral;
+        char32_t ch = 0;        // literal, upper-cased when ASCII
+        bool negate = false;
+        std::vector<std::pair<char32_t, char32_t>> ranges;   // set members
+    };
+    bool StateMatches(const State& s, char32_t c) const;
+    std::vector<State> States;
+    bool EndsWithDot = false;
+};
+
+bool MaskMatches(const std::string& fileName, const std::string& mask);
+
+bool MatchesMaskList(const std::vector<std::string>& masks, bool recurse, const std::string& entryPath,
+                     const std::string& entryName, const std::string& fileName, uint8_t attr);
+
+// FileSpec masks may be rewritten by the second try (a mask without "." gets one), as stored forms
+// expect; pass a copy when the caller's list must stay as it is.
+bool IsEntrySelected(const std::string& entryName, std::vector<std::string>& fileSpec, bool recurseDirs,
+                     const std::vector<std::string>& excludeSpec,
+                     const std::function<void(const std::string&)>& onExcludeFile = {});
+
+}  // namespace corvina::archive

@@ -1,0 +1,68 @@
+#pragma once
+// Streams with 64-bit positions on top of POSIX file descriptors, plus a memory stream for
+// detection and replay. Open failures never throw: the handle stays -1 and reads/writes answer 0.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvina::archive {
+
+enum TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+
+class TStream32 {
+public:
+    virtual ~TStream32() = default;
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    virtual int64_t Seek(int64_t offset, int origin) = 0;   // answers the new position, -1 on failure
+    virtual int64_t Size();
+
+    int64_t Position() { return Seek(0, soCurrent); }
+    // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
+    // before each block and stopping when the cancel flag is set. Answers the bytes copied.
+    virtual int64_t CopyFrom64(TStream32& source, int64_t count);
+
+    bool* CancelPointer = nullptr;              // nil: never cancelled
+    std::function<void()> ProcessMessages;      // run before each copied block
+    int LastError = 0;                          // errno of the last failed write
+};
+
+class THandleStream32 : public TStream32 {
+public:
+    explicit THandleStream32(int handle) : Handle(handle) {}
+    ~THandleStream32() override { Handle = -1; }   // does not close: the handle is borrowed
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, int origin) override;
+    bool SetSize(int64_t size);
+    bool Valid() const { return Handle >= 0; }
+    int Handle = -1;
+};
+
+class TFileStream32 : public THandleStream32 {
+public:
+    static constexpr uint16_t fmCreate = 0xFFFF;
+    static constexpr uint16_t fmOpenRead = 0x0000;
+    static constexpr uint16_t fmOpenWrite = 0x0001;
+    static constexpr uint16_t fmOpenReadWrite = 0x0002;
+    TFileStream32(const std::string& fileName, uint16_t mode);
+    ~TFileStream32() override;
+    bool Close();   // answers False when the system reports a failure on close
+    std::string FileName;
+};
+
+// Read-only view over bytes held elsewhere (detection tests, fuzz replay).
+class TMemoryStream32 : public TStream32 {
+public:
+    TMemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, int origin) override;
+private:
+    const uint8_t* Data;
+    int64_t Length;
+    int64_t Pos = 0;
+};
+
+}  // namespace corvina::archive

@@ -1,0 +1,609 @@
+#include "archive/UnBase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "archive/Masks.h"
+
+namespace corvina::archive {
+
+// ---------------------------------------------------------------- collaborators
+
+TArchiveType TDiskManager::SplitCheck(const std::string& archiveFile)
+{
+    const std::string dir = ExtractFileDir(ExpandFileName(archiveFile));
+    return DirectoryExists(dir.empty() ? "/" : dir) ? atZipMVol : atNotAvail;
+}
+
+std::unique_ptr<TStream32> TDiskManager::OpenFirstVolume(const std::string& archiveFile)
+{
+    auto stream = std::make_unique<TFileStream32>(archiveFile, TFileStream32::fmOpenRead);
+    if (!stream->Valid()) return nullptr;
+    return stream;
+}
+
+void TZipTimer::Start()
+{
+    ElapsedTime = 0;
+    start = Clock::now();
+    running = true;
+    paused = false;
+}
+
+void TZipTimer::Stop()
+{
+    if (!running) return;
+    if (paused) Resume();
+    ElapsedTime = std::chrono::duration<float>(Clock::now() - start).count();
+    running = false;
+}
+
+void TZipTimer::Suspend()
+{
+    if (!running || paused) return;
+    pauseAt = Clock::now();
+    paused = true;
+}
+
+void TZipTimer::Resume()
+{
+    if (!running || !paused) return;
+    start += Clock::now() - pauseAt;
+    paused = false;
+}
+
+// ---------------------------------------------------------------- TZipCommon
+
+TZipCommon::TZipCommon() : DiskManager(std::make_unique<TDiskManager>()) { SetCryptKind(13); }
+
+TZipCommon::~TZipCommon() = default;
+
+void TZipCommon::SetCancel(bool value)
+{
+    *CancelPointer = value;
+    if (value) DoError(OutputName, {}, msg::UserCanceled, ArchiveName);
+}
+
+void TZipCommon::DoError(const std::string& fileName, const std::string& extendedMsg, int eCode,
+                         const std::string& volumeId)
+{
+    Timer.Suspend();
+    if (eCode != msg::AccessPermissions && eCode != msg::RegistryDenied && GetCancel()) eCode = msg::UserCanceled;
+    struct Resume {
+        TZipTimer& t;
+        ~Resume() { t.Resume(); }
+    } resume{Timer};
+    if (OnError) OnError(*this, fileName, extendedMsg, volumeId, eCode);
+}
+
+void TZipCommon::RaiseArchiveError(const std::string& fileName, const std::string& extendedMsg,
+                                   const std::string& volumeId, int eCode)
+{
+    Timer.Suspend();
+    if (GetCancel()) eCode = msg::UserCanceled;
+    {
+        // The stopwatch resumes before anything is raised, so a raise never leaves it paused.
+        struct Resume {
+            TZipTimer& t;
+            ~Resume() { t.Resume(); }
+        } resume{Timer};
+        if (OnError) OnError(*this, fileName, extendedMsg, volumeId, eCode);
+    }
+    if (!GetCancel()) throw E_RAISE(eCode);
+}
+
+void TZipCommon::ProgressHook(int byFile, int byArchive)
+{
+    if (ProcessMessages) ProcessMessages();
+    if (OnProgress) OnProgress(*this, byFile, byArchive);
+}
+
+void TZipCommon::DoProgress(int64_t entryDone, int64_t entryTotal, int64_t archiveTotal)
+{
+    FilePercent = Percent(entryTotal, entryDone);
+    ArchivePercent = Percent(archiveTotal, archiveTotal - ArchiveLeft);
+    try {
+        ProgressHook(FilePercent, ArchivePercent);
+    } catch (...) {
+        // A failing progress handler must not abort the decoding.
+    }
+}
+
+void TZipCommon::UpdateCrc(const uint8_t* data, int64_t count, int width)
+{
+    if (count <= 0) return;
+    if (width == 16)
+        Crc16 = UpdateCrc16(data, size_t(count), Crc16);
+    else if (width == 32)
+        Crc32 = UpdateCrc32(data, size_t(count), Crc32);
+}
+
+int64_t TZipCommon::ReadBlock(TStream32& stream, void* buffer, int64_t count, int width, bool decrypt)
+{
+    const int64_t got = stream.Read(buffer, count);
+    if (got <= 0) return 0;
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    if (decrypt && Cipher && CryptKind >= 3 && CryptKind <= 5) Cipher->Decipher(CryptKind, bytes, size_t(got));
+    UpdateCrc(bytes, got, width);
+    return got;
+}
+
+int64_t TZipCommon::DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted)
+{
+    if (encrypted && Cipher && IsZipFamily(ArchiveType) && CryptKind >= 3 && CryptKind <= 6)
+        Cipher->Decipher(CryptKind, buffer, size_t(count));
+    return static_cast<TDecompressClass*>(this)->WriteBlock(out, buffer, true, count, width);
+}
+
+TDateTime TZipCommon::ConvertFileDate(uint32_t dos) const
+{
+    // Compared unsigned: dates of 2044-2107 have the top bit set and are valid.
+    if (dos < kDos1980) dos = kDos1980;
+    return DosDateTimeToDateTime(dos);
+}
+
+std::string TZipCommon::VolumeNameByIndex(const std::string& name, int n) const
+{
+    if (name.empty() || n < 0) return {};
+    const std::string ext = ExtractFileExt(name);
+    const std::string stem = name.substr(0, name.size() - ext.size());
+    char digits[16];
+    if (n < 100)
+        std::snprintf(digits, sizeof digits, "%c%02d", VolumeLetter ? VolumeLetter : 'a', n);
+    else
+        std::snprintf(digits, sizeof digits, "%d", n);
+    return stem + "." + digits;
+}
+
+void TZipCommon::SetArchiveFile(const std::string& value)
+{
+    if (!FileExists(value)) {
+        ArchiveType = atNotAvail;
+        FArchiveFile.clear();
+        return;
+    }
+    FArchiveFile = ExpandFileName(value);
+    TFileStream32 stream(FArchiveFile, TFileStream32::fmOpenRead);
+    if (!stream.Valid()) {
+        ArchiveType = atNotAvail;
+        if (OnError) DoError(FArchiveFile, {}, msg::OpenError, {});
+        return;
+    }
+    ArchiveType = DetectArchiveType(&stream);
+    if (IsRecognisedArchive(ArchiveType)) NextVolumeName(FArchiveFile, ArchiveType, VolumeLetter, VolumeNumber);
+}
+
+void TZipCommon::DetectFileType(TArchiveType emptyValue)
+{
+    if (FArchiveFile.empty()) {
+        ArchiveType = emptyValue;
+        return;
+    }
+    TFileStream32 stream(FArchiveFile, TFileStream32::fmOpenRead);
+    ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : atFileError;
+}
+
+// ---------------------------------------------------------------- TDecompressClass: entry services
+
+namespace {
+bool HasDotDot(const std::vector<std::string>& parts)
+{
+    return std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p == ".."; });
+}
+
+std::vector<std::string> SplitBackslash(const std::string& s)
+{
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= s.size()) {
+        size_t j = s.find('\\', i);
+        if (j == std::string::npos) j = s.size();
+        std::string part = s.substr(i, j - i);
+        if (!part.empty() && part != ".") parts.push_back(part);
+        i = j + 1;
+    }
+    return parts;
+}
+}  // namespace
+
+void TDecompressClass::ApplyStoredPath(const std::string& entryName)
+{
+    PathRefused = false;
+    OutputName.clear();
+    std::string name;
+    for (char c : entryName)
+        if (c != '\0') name += c;
+    if (name.empty()) return;
+    size_t lead = 0;
+    while (lead < name.size() && name[lead] == '.') ++lead;
+    name.erase(0, lead);
+    if (!name.empty() && name[0] == '\\') name.erase(0, 1);
+
+    if (FExtractDir.empty()) {
+        static_cast<TUnBase*>(this)->SetExtractDir(ExtractFileDir(FArchiveFile));
+        if (FExtractDir.empty()) FExtractDir = AppendPathDelim(GetCurrentDir());
+    }
+
+    std::string dirPart, filePart;
+    const size_t cut = name.rfind('\\');
+    if (cut == std::string::npos)
+        filePart = name;
+    else {
+        dirPart = name.substr(0, cut);
+        filePart = name.substr(cut + 1);
+    }
+    if (UseStoredDirs) {
+        // A drive letter stored by a Windows archiver names no place here: drop it.
+        if (dirPart.size() >= 2 && dirPart[1] == ':' && std::isalpha(uint8_t(dirPart[0])))
+            dirPart.erase(0, 2);
+        else if (dirPart.empty() && filePart.size() >= 2 && filePart[1] == ':' && std::isalpha(uint8_t(filePart[0])))
+            filePart.erase(0, 2);
+    } else {
+        dirPart.clear();
+    }
+    const std::vector<std::string> dirs = SplitBackslash(dirPart);
+    // A ".." anywhere would lead out of the target folder: such an entry is refused.
+    if (HasDotDot(dirs) || filePart == "..") {
+        PathRefused = true;
+        return;
+    }
+    std::string out = AppendPathDelim(FExtractDir);
+    for (const auto& d : dirs) out += d + "/";
+    if (filePart == ".") filePart.clear();
+    out += filePart;
+    OutputName = out;
+}
+
+bool TDecompressClass::CheckOverwrite(bool isDirectory)
+{
+    EntryCounted = false;
+    EntryWriteFailed = false;
+    bool extract = true;
+    if (isDirectory) {
+        if (OnBegin) OnBegin(*this, OutputName, FCount + 1, extract);
+        return true;
+    }
+    Timer.Suspend();
+    struct Resume {
+        TZipTimer& t;
+        ~Resume() { t.Resume(); }
+    } resume{Timer};
+    if (OnBegin) {
+        if (OnRenameFile) {
+            std::string newName = OutputName;
+            OnRenameFile(*this, OutputName, newName);
+            if (!newName.empty()) {
+                ForceDirTree(ExtractFileDir(newName));
+                OutputName = newName;
+            }
+        }
+        OnBegin(*this, OutputName, FCount + 1, extract);
+    }
+    if (GetCancel() || !extract) return false;
+    if (!ConfirmOverwrites) {
+        if (OverwriteMode != omOverwrite) return false;
+    } else {
+        OverwriteMode = omOverwrite;
+        struct stat st {};
+        if (::lstat(OutputName.c_str(), &st) == 0) {
+            if (!OnFileExists) {
+                DoError(OutputName, {}, msg::EventNotAssigned, ArchiveName);
+                OverwriteMode = omSkip;
+            } else {
+                for (;;) {
+                    std::string newName;
+                    OnFileExists(*this, OutputName, newName, OverwriteMode);
+                    if (newName.empty()) newName = OutputName;
+                    if (newName.find('/') == std::string::npos)
+                        newName = AppendPathDelim(ExtractFileDir(OutputName)) + newName;
+                    if (OverwriteMode == omSkip && newName != OutputName) OverwriteMode = omOverwrite;
+                    ForceDirTree(ExtractFileDir(newName));
+                    if (newName == OutputName) break;
+                    OutputName = newName;
+                    if (GetCancel() || OverwriteMode == omSkip || !FileExists(OutputName)) break;
+                }
+            }
+            if (OverwriteMode == omOverwrite && !GetCancel() && ::lstat(OutputName.c_str(), &st) == 0) {
+                // Only plain files are replaced; a folder or device in the way is not ours to remove.
+                if (!S_ISREG(st.st_mode)) {
+                    DoError(OutputName, {}, msg::AttribOverwrite, ArchiveName);
+                    return false;
+                }
+                ::chmod(OutputName.c_str(), st.st_mode | S_IWUSR);
+            }
+        }
+    }
+    const bool answer = !GetCancel() && OverwriteMode == omOverwrite && !OutputName.empty();
+    if (answer) {
+        ++FCount;
+        EntryCounted = true;
+    }
+    return answer;
+}
+
+bool TDecompressClass::OpenOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName)
+{
+    out.reset();
+    TempOutputName.clear();
+    const std::string dir = ExtractFileDir(fileName);
+    try {
+        if (!CreateDirTree(dir)) return false;
+    } catch (const E_RAISE&) {
+        return false;
+    }
+    // The entry is written under a temporary name beside its target and renamed once its CRC passed,
+    // so a failed entry never leaves a file and never replaces an existing one.
+    std::string temp = AppendPathDelim(dir) + ".mrlXXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    auto stream = std::make_unique<TFileStream32>(temp, TFileStream32::fmCreate);
+    if (!stream->Valid()) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    TempOutputName = temp;
+    out = std::move(stream);
+    return true;
+}
+
+int64_t TDecompressClass::WriteBlock(TStream32& out, const uint8_t* buffer, bool updateCrc, int64_t count, int width)
+{
+    if (count <= 0) return 0;
+    out.LastError = 0;
+    const int64_t n = out.Write(buffer, count);
+    if (out.LastError == ENOSPC || out.LastError == EDQUOT) {
+        FCount = 0;
+        EntryCounted = false;
+        EntryWriteFailed = true;
+        RunStopped = true;
+        RaiseArchiveError(FArchiveFile, {}, OutputName, msg::DiskFull);
+        return n;
+    }
+    if (n != count) {
+        // One failed entry costs the run one count, however many of its writes fail.
+        if (!EntryWriteFailed) {
+            EntryWriteFailed = true;
+            UncountEntry();
+            DoError(OutputName, {}, msg::WriteError, FArchiveFile);
+        }
+        return n;
+    }
+    if (updateCrc) UpdateCrc(buffer, n, width);
+    return n;
+}
+
+int64_t TDecompressClass::CopyStored(TStream32& in, TStream32& out, int64_t packedSize, int width)
+{
+    int64_t remaining = packedSize;
+    const int64_t blockSize = std::min<int64_t>(32768, std::max<int64_t>(remaining, 1));
+    std::vector<uint8_t> buffer(static_cast<size_t>(blockSize));
+    while (remaining > 0) {
+        const int64_t want = std::min(blockSize, remaining);
+        const int64_t got = ReadBlock(in, buffer.data(), want, 0, false);
+        if (got <= 0) break;
+        remaining -= got;
+        ArchiveLeft -= got;
+        if (DecryptWriteBlock(out, buffer.data(), got, width, false) != got) break;
+        if (ProcessMessages) ProcessMessages();
+        if (EntrySize > remaining) DoProgress(EntrySize - remaining, EntrySize, ArchiveTotal);
+        if (GetCancel()) break;
+    }
+    return remaining;
+}
+
+bool TDecompressClass::CheckCrc(int width, uint32_t storedCrc)
+{
+    if (GetCancel()) return false;
+    bool verdict = width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
+    if (EntryWriteFailed) verdict = false;
+    if (OnEnd) OnEnd(*this, OutputName, verdict);
+    if (!verdict) DoError(OutputName, {}, msg::CrcError, ArchiveName);
+    return verdict;
+}
+
+void TDecompressClass::CloseOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName, int attr,
+                                   uint32_t dosDateTime)
+{
+    if (!out) return;
+    uint32_t dos = dosDateTime;
+    if (DateAttribute == daSysDate) dos = NowAsDosDateTime();
+    else if (DateAttribute == daMaxFileDate) dos = NewestDate;
+    int64_t when = 0;
+    if (DosDateTimeToUnix(dos, when)) {
+        struct timespec times[2];
+        times[0].tv_sec = time_t(when);
+        times[0].tv_nsec = 0;
+        times[1] = times[0];
+        ::futimens(out->Handle, times);   // a failure to set the date is ignored
+    }
+    if (!out->Close()) {
+        EntryWriteFailed = true;
+        DoError(fileName, {}, msg::CloseError, ArchiveName);
+    }
+    out.reset();
+    if (RestoreFileAttr && attr != 32 && (attr & 0x01) && !TempOutputName.empty()) {
+        struct stat st {};
+        if (::stat(TempOutputName.c_str(), &st) == 0)
+            ::chmod(TempOutputName.c_str(), st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
+    }
+}
+
+void TDecompressClass::FinishOutput(bool verdict)
+{
+    if (TempOutputName.empty()) {
+        if (!verdict) UncountEntry();
+        return;
+    }
+    if (verdict && ::rename(TempOutputName.c_str(), OutputName.c_str()) != 0) {
+        DoError(OutputName, {}, msg::OpenError, ArchiveName);
+        verdict = false;
+    }
+    if (!verdict) {
+        ::unlink(TempOutputName.c_str());
+        UncountEntry();
+    }
+    TempOutputName.clear();
+}
+
+void TDecompressClass::UncountEntry()
+{
+    if (EntryCounted && FCount > 0) --FCount;
+    EntryCounted = false;
+}
+
+void TDecompressClass::SkipEntryProgress(int64_t unpackedSize)
+{
+    ArchiveLeft -= unpackedSize;
+    DoProgress(unpackedSize, unpackedSize, ArchiveTotal);
+}
+
+// ---------------------------------------------------------------- TUnBase: the run
+
+int TUnBase::Extract()
+{
+    // Event handlers pump messages; a second Extract started from one of them would share this
+    // component's state with the running one, so it is refused.
+    if (Running) return 0;
+    if (!OpenArchive()) return 0;
+    Running = true;
+    int n = 0;
+    try {
+        n = RunExtract();
+    } catch (...) {
+        n = FCount;
+    }
+    ArchiveStream.reset();
+    Running = false;
+    return n;
+}
+
+bool TUnBase::OpenArchive()
+{
+    if (FArchiveFile.empty()) {
+        DoError({}, {}, msg::FileNotFound, FArchiveFile);
+        return false;
+    }
+    if (IsSplitZip(ArchiveType)) {
+        ArchiveStream = DiskManager ? DiskManager->OpenFirstVolume(FArchiveFile) : nullptr;
+        return ArchiveStream != nullptr;
+    }
+    if (IsSelfOpenedType(ArchiveType)) return true;
+    auto stream = std::make_unique<TFileStream32>(FArchiveFile, TFileStream32::fmOpenRead);
+    if (!stream->Valid()) {
+        DoError({}, {}, msg::OpenError, FArchiveFile);
+        return false;
+    }
+    ArchiveSize = stream->Size();
+    ArchiveStream = std::move(stream);
+    return true;
+}
+
+int TUnBase::RunExtract()
+{
+    const std::string remembered = FArchiveFile;
+    struct Finally {
+        TUnBase& self;
+        const std::string& remembered;
+        ~Finally()
+        {
+            if (self.OnDeactivate) {
+                try {
+                    self.OnDeactivate(self);
+                } catch (...) {
+                }
+            }
+            self.FArchiveFile = remembered;
+        }
+    };
+    try {
+        Finally fin{*this, remembered};
+        FCancel = false;
+        *CancelPointer = false;
+        FCount = 0;
+        EntryDone = EntrySize = ArchiveTotal = ArchiveLeft = 0;
+        FilePercent = ArchivePercent = 0;
+        NewestDate = 0;
+        VolumeNumber = -1;
+        RunStopped = false;
+        ArchiveName = FArchiveFile;
+        if (CpuType == cpt80486) CpuType = cptAuto;
+        if (OnActivate) OnActivate(*this);
+        const bool timed = bool(OnElapsedTime);
+        if (timed) Timer.Start();
+        struct StopTimer {
+            TUnBase& self;
+            bool timed;
+            ~StopTimer()
+            {
+                if (!timed) return;
+                self.Timer.Stop();
+                try {
+                    self.OnElapsedTime(self, self.Timer.ElapsedTime);
+                } catch (...) {
+                }
+            }
+        } stopTimer{*this, timed};
+        OutputName.clear();
+        if (FExtractDir.empty()) FExtractDir = GetCurrentDir();
+        FExtractDir = AppendPathDelim(FExtractDir);
+        if (!CheckExtractDir(FExtractDir)) return FCount;
+        if (ArchiveStream) ExtractLoop(*ArchiveStream);
+    } catch (...) {
+        // Errors were reported through OnError; the run answers the entries written so far.
+    }
+    return FCount;
+}
+
+bool TUnBase::CheckExtractDir(std::string& dir)
+{
+    for (;;) {
+        if (IsDirWritable(dir)) return true;
+        if (!OnLimitedUser) {
+            DoError({}, {}, msg::EventNotAssigned, FArchiveFile);
+            return false;
+        }
+        std::string userDir;
+        OnLimitedUser(*this, dir, userDir, FCancel);
+        if (GetCancel()) {
+            DoError(dir, {}, msg::AccessPermissions, FArchiveFile);
+            return false;
+        }
+        userDir = AppendPathDelim(userDir);
+        if (DirectoryExists(userDir)) {
+            if (userDir != dir) dir = userDir;
+        } else {
+            DoError(dir, {}, msg::InvalidDirectory, FArchiveFile);
+        }
+    }
+}
+
+void TUnBase::SetExtractDir(const std::string& value)
+{
+    if (!value.empty()) {
+        const std::string full = ExpandFileName(value);
+        if (FileExists(full) && full != "/") {
+            DoError(FExtractDir, {}, msg::CreateDirError, {});
+            return;
+        }
+        FExtractDir = AppendPathDelim(full);
+        if (!DirectoryExists(FExtractDir) && !ForceDirTree(FExtractDir))
+            DoError(FExtractDir, {}, msg::CreateDirError, {});
+    } else if (!FArchiveFile.empty()) {
+        FExtractDir = AppendPathDelim(ExtractFileDir(FArchiveFile));
+    } else {
+        FExtractDir.clear();
+    }
+}
+
+bool TUnBase::IsEntrySelected(const std::string& entryName)
+{
+    auto onExclude = [this](const std::string& name) {
+        if (OnExcludeFile) OnExcludeFile(*this, name);
+    };
+    return corvina::archive::IsEntrySelected(entryName, FileSpec, RecurseDirs, ExcludeSpec, onExclude);
+}
+
+}  // namespace corvina::archive

@@ -1,0 +1,216 @@
+#pragma once
+// The archive component family: the common base with its properties, events, error reporting,
+// cancellation, progress and stopwatch (TZipCommon), the per-entry output services and CRC verdict
+// (TDecompressClass) and the public extraction run (TUnBase). Format readers derive from TUnBase.
+//
+// One component runs one extraction at a time; all per-run state (CRC accumulators included) is
+// kept in the component, not in the process.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/ArchiveRoutines.h"
+#include "archive/ArchiveTypes.h"
+#include "archive/Streams.h"
+
+namespace corvina::archive {
+
+enum TCpuType : uint8_t { cptAuto, cpt80286, cpt80386, cpt80486 };
+enum TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
+enum TOverwriteMode : uint8_t { omOverwrite, omSkip };
+
+// Volumes of split and spanned ZIP archives. The ZIP reader supplies the real one; this default
+// knows only fixed drives, so every split archive counts as a multi-volume set on disk.
+class TDiskManager {
+public:
+    virtual ~TDiskManager() = default;
+    // 0 when the archive's drive cannot be examined; 35 for a removable disk labelled "PKBACK#";
+    // otherwise 36.
+    virtual TArchiveType SplitCheck(const std::string& archiveFile);
+    // The first volume of a split archive, or null when it cannot be opened.
+    virtual std::unique_ptr<TStream32> OpenFirstVolume(const std::string& archiveFile);
+};
+
+// Deciphering of entry data (AES kinds 3-5, traditional kind 6) for the ZIP family. The LHA
+// reader never deciphers; without a cipher the data passes unchanged.
+class TEntryCipher {
+public:
+    virtual ~TEntryCipher() = default;
+    virtual void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) = 0;
+};
+
+// Elapsed-time stopwatch on a monotonic clock (never wraps, no uptime limit).
+class TZipTimer {
+public:
+    void Start();
+    void Stop();
+    void Suspend();
+    void Resume();
+    bool Running() const { return running; }
+    float ElapsedTime = 0;
+private:
+    using Clock = std::chrono::steady_clock;
+    bool running = false, paused = false;
+    Clock::time_point start, pauseAt;
+};
+
+class TRegisterMorla {
+public:
+    TRegisterMorla() = default;
+    virtual ~TRegisterMorla() = default;
+    TRegisterMorla(const TRegisterMorla&) = delete;
+    TRegisterMorla& operator=(const TRegisterMorla&) = delete;
+};
+
+class TZipCommon : public TRegisterMorla {
+public:
+    TZipCommon();
+    ~TZipCommon() override;
+
+    // ---- published properties
+    bool TranslateOemChar = false;          // consulted by nothing: names follow ConvertEntryName
+    TCpuType CpuType = cptAuto;             // consulted by nothing
+    bool RecurseDirs = true;
+    bool ConfirmOverwrites = false;
+    bool CreateStoredDirs = false;
+    TDateAttribute DateAttribute = daFileDate;
+    TOverwriteMode OverwriteMode = omOverwrite;
+    bool RestoreFileAttr = true;
+    bool UseStoredDirs = true;
+    std::vector<std::string> FileSpec;
+    std::vector<std::string> ExcludeSpec;
+    std::vector<std::string> Passwords;
+
+    const std::string& ArchiveFile() const { return FArchiveFile; }
+    virtual void SetArchiveFile(const std::string& value);
+    const std::string& ExtractDir() const { return FExtractDir; }
+    int Count() const { return FCount; }
+
+    // ---- events (unassigned ones are skipped)
+    std::function<void(TZipCommon&, float)> OnElapsedTime;
+    std::function<void(TZipCommon&, const std::string& fileName, const std::string& extendedMsg,
+                       const std::string& volumeId, int eCode)> OnError;
+    std::function<void(TZipCommon&, const std::string& protectedDir, std::string& userDir, bool& cancel)>
+        OnLimitedUser;
+    std::function<void(TZipCommon&, const std::string& fileName)> OnExcludeFile;
+    std::function<void(TZipCommon&)> OnActivate;
+    std::function<void(TZipCommon&)> OnDeactivate;
+    std::function<void(TZipCommon&, int byFile, int byArchive)> OnProgress;
+    std::function<void(TZipCommon&, const std::string& fileName, int count, bool& extract)> OnBegin;
+    std::function<void(TZipCommon&, const std::string& fileName, bool crcPass)> OnEnd;
+    std::function<void(TZipCommon&, const std::string& fileName, std::string& newFileName,
+                       TOverwriteMode& overwriteMode)> OnFileExists;
+    std::function<void(TZipCommon&, const std::string& fileName, std::string& newFileName)> OnRenameFile;
+
+    // "Let window messages run": the program sets QCoreApplication::processEvents here.
+    std::function<void()> ProcessMessages;
+
+    // ---- cancellation and reporting
+    bool GetCancel() const { return *CancelPointer; }
+    const bool& GetCancelRef() const { return *CancelPointer; }
+    void SetCancel(bool value);
+    void DoError(const std::string& fileName, const std::string& extendedMsg, int eCode, const std::string& volumeId);
+    void RaiseArchiveError(const std::string& fileName, const std::string& extendedMsg, const std::string& volumeId,
+                           int eCode);
+    void DoProgress(int64_t entryDone, int64_t entryTotal, int64_t archiveTotal);
+    virtual void ProgressHook(int byFile, int byArchive);
+
+    // ---- detection results
+    TArchiveType ArchiveType = atNotAvail;
+    int64_t ArchiveSize = 0;
+    int64_t ArchiveOffset = -1;
+    uint32_t ArchiveDate = kDos1980;
+    int32_t OffsetCorrection = 0;
+    THeaderTypeState DetectFlags = 0;
+    char VolumeLetter = 0;
+    int VolumeNumber = 0;
+    TArchiveType DetectArchiveType(TStream32* stream);
+    void DetectFileType(TArchiveType emptyValue = atNotAvail);
+    std::string VolumeNameByIndex(const std::string& name, int n) const;
+
+    // ---- current entry and run counters
+    std::string EntryName;      // as stored, converted to UTF-8 with "\" separators
+    std::string OutputName;     // full path on disk of the current entry's output
+    int64_t EntryDone = 0, EntrySize = 0;
+    int64_t ArchiveTotal = 0, ArchiveLeft = 0;
+    uint32_t NewestDate = 0;
+    int FilePercent = 0, ArchivePercent = 0;
+
+    // ---- CRC accumulators of the entry being written
+    uint16_t Crc16 = 0;
+    uint32_t Crc32 = 0xFFFFFFFF;
+
+    // ---- read and write pointers used by the decoders
+    int64_t ReadBlock(TStream32& stream, void* buffer, int64_t count, int width, bool decrypt);
+    int64_t DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
+
+    TDateTime ConvertFileDate(uint32_t dos) const;
+    void SetCryptKind(uint8_t kind) { CryptKind = kind; }
+    uint8_t CryptKind = 13;
+
+    // ---- owned collaborators
+    std::unique_ptr<TDiskManager> DiskManager;
+    std::unique_ptr<TEntryCipher> Cipher;
+    TZipTimer Timer;
+
+protected:
+    void UpdateCrc(const uint8_t* data, int64_t count, int width);
+    int64_t ZipEndRecordSearch(TStream32& stream, int64_t size, int64_t start);
+    int64_t GenericScan(TStream32& stream, int64_t start);
+
+    std::string FArchiveFile;
+    std::string FExtractDir;
+    std::string ArchiveName;    // ArchiveFile as copied at the start of a run (VolumeID of errors)
+    int FCount = 0;
+    bool FCancel = false;
+    bool* CancelPointer = &FCancel;
+};
+
+class TDecompressClass : public TZipCommon {
+public:
+    // ---- per-entry services used by the readers, in the order an entry passes through them
+    virtual void ApplyStoredPath(const std::string& entryName);
+    bool PathRefused = false;   // the stored path would leave ExtractDir
+    bool CheckOverwrite(bool isDirectory);
+    bool OpenOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName);
+    int64_t WriteBlock(TStream32& out, const uint8_t* buffer, bool updateCrc, int64_t count, int width);
+    int64_t CopyStored(TStream32& in, TStream32& out, int64_t packedSize, int width);
+    virtual bool CheckCrc(int width, uint32_t storedCrc);
+    void CloseOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName, int attr, uint32_t dosDateTime);
+    // The written entry becomes visible under its name only when its verdict passed; otherwise the
+    // partial output is removed and the entry no longer counts.
+    void FinishOutput(bool verdict);
+    void SkipEntryProgress(int64_t unpackedSize);
+    void UncountEntry();
+
+    virtual bool CheckDecryptHeader() { return false; }
+
+protected:
+    virtual void ExtractLoop(TStream32& archive) {}
+    bool EntryCounted = false;
+    bool EntryWriteFailed = false;
+    bool RunStopped = false;    // a disk-full stop ends the whole run
+    std::string TempOutputName;
+};
+
+class TUnBase : public TDecompressClass {
+public:
+    int Extract();
+    void SetExtractDir(const std::string& value);
+    void SetFileSpec(const std::vector<std::string>& value) { FileSpec = value; }
+    void SetExcludeSpec(const std::vector<std::string>& value) { ExcludeSpec = value; }
+    bool IsEntrySelected(const std::string& entryName);
+    bool Active() const { return Running; }
+
+protected:
+    bool OpenArchive();
+    int RunExtract();
+    bool CheckExtractDir(std::string& dir);
+    std::unique_ptr<TStream32> ArchiveStream;
+    bool Running = false;
+};
+
+}  // namespace corvina::archive

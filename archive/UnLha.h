@@ -1,0 +1,60 @@
+#pragma once
+// TUnLha: the LHA / LZH extractor. Reads headers of levels 0, 1 and 2, selects entries through the
+// masks, dispatches on the whole five-byte method id to the decoders and writes each entry through
+// the base's output services, which keep a failed entry from leaving a file behind.
+#include <cstdint>
+#include <string>
+
+#include "archive/HeaderList.h"
+#include "archive/LzhDecoders.h"
+#include "archive/UnBase.h"
+
+namespace corvina::archive {
+
+// The current header record, rewritten for every header read.
+struct TLzh {
+    uint8_t HeadSize = 0;
+    uint8_t HeadChk = 0;
+    char Method[5] = {};
+    uint32_t PackedSize = 0;
+    uint32_t UnpackedSize = 0;
+    uint32_t Stamp = 0;
+    uint8_t Attribute = 0;
+    uint8_t Level = 0;
+    uint8_t NameLength = 0;
+    uint16_t Crc = 0;
+    uint8_t OsId = 0;
+    uint16_t NextSize = 0;
+    std::string ExtBlock;
+    uint8_t Flag = 0;
+    uint8_t OsId2 = 0;
+};
+
+class TUnLha : public TUnBase {
+public:
+    TLzh Header;
+    // Derived from the header just read:
+    int64_t HeaderLength = 0;   // bytes from the header's start to its packed data
+    int64_t DataSize = 0;       // packed data bytes alone (level 1: without the extended headers)
+    uint32_t DosStamp = 0;      // the time stamp as a DOS date/time
+
+    // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: 0, 1, 4 to 7 and the directory entry.
+    static bool IsDecodedMethod(const char method[5]);
+    static bool IsDirectoryMethod(const char method[5]);
+
+protected:
+    void ExtractLoop(TStream32& archive) override;
+    int ScanLhaHeaders(TStream32& archive);
+    bool ReadLhaHeader(TStream32& archive, int64_t headerOffset);
+    void ExtractLhaList(TStream32& archive);
+    bool ExtractLhaFile(TStream32& archive, int attribute);
+
+private:
+    bool ReadHeaderBytes(TStream32& archive, int64_t offset);
+    bool BadHeader();
+    TUnBaseHeaderObj List;
+    uint8_t Raw[22] = {};
+    LzhStaticDecoder StaticDecoder;
+};
+
+}  // namespace corvina::archive

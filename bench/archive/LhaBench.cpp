@@ -1,0 +1,147 @@
+// Extraction throughput of large -lh5- and -lh7- archives: the library against Debian's lhasa in the
+// same run. The archives are made once with jlha and kept in the user's cache folder.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "archive/UnLha.h"
+
+namespace fs = std::filesystem;
+using namespace corvina::archive;
+
+namespace {
+
+constexpr size_t kInputSize = 32u * 1024 * 1024;
+
+fs::path CacheDir()
+{
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache";
+    return base / "corvina-bench";
+}
+
+bool HaveTool(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Text much like the providers' files: fixed-width lines of numbers and names, with repeats.
+void MakeInput(const fs::path& file)
+{
+    std::mt19937 rng(20240106);
+    const char* names[] = {"Tokyo", "Nakayama", "Kyoto", "Hanshin", "Chukyo", "Niigata", "Fukushima", "Sapporo"};
+    std::ofstream out(file, std::ios::binary);
+    size_t written = 0;
+    char line[128];
+    while (written < kInputSize) {
+        const int n = std::snprintf(line, sizeof line, "%08u %-10s R%02u H%02u %6.1f %6.1f %5u %s\r\n",
+                                    unsigned(rng() % 100000000), names[rng() % 8], unsigned(rng() % 12 + 1),
+                                    unsigned(rng() % 18 + 1), (rng() % 9999) / 10.0, (rng() % 9999) / 10.0,
+                                    unsigned(rng() % 99999), (rng() % 4) ? "OK" : "SCRATCHED");
+        out.write(line, n);
+        written += size_t(n);
+    }
+}
+
+fs::path Archive(const std::string& method)
+{
+    const fs::path dir = CacheDir();
+    const fs::path archive = dir / ("bench-" + method + ".lzh");
+    if (fs::exists(archive)) return archive;
+    fs::create_directories(dir);
+    const fs::path input = dir / "input.txt";
+    if (!fs::exists(input) || fs::file_size(input) < kInputSize) MakeInput(input);
+    const std::string cmd = "cd '" + dir.string() + "' && jlha c" + (method == "lh7" ? "o7" : "o5") + " '" +
+                            archive.filename().string() + "' input.txt >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return {};
+    return archive;
+}
+
+fs::path Scratch()
+{
+    static const fs::path p = fs::temp_directory_path() / ("corvina-bench-" + std::to_string(::getpid()));
+    fs::remove_all(p);
+    fs::create_directories(p);
+    return p;
+}
+
+void Library(benchmark::State& state, const std::string& method)
+{
+    if (!HaveTool("jlha")) return state.SkipWithError("jlha (jlha-utils) is not installed");
+    const fs::path archive = Archive(method);
+    if (archive.empty()) return state.SkipWithError("jlha could not make the archive");
+    const fs::path out = Scratch();
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        TUnLha lha;
+        lha.SetArchiveFile(archive.string());
+        lha.FileSpec = {"*.*"};
+        lha.SetExtractDir(out.string());
+        if (lha.Extract() != 1) return state.SkipWithError("extraction failed");
+        bytes += int64_t(kInputSize);
+    }
+    state.SetBytesProcessed(bytes);
+}
+
+void Lhasa(benchmark::State& state, const std::string& method)
+{
+    if (!HaveTool("jlha")) return state.SkipWithError("jlha (jlha-utils) is not installed");
+    if (!HaveTool("lhasa")) return state.SkipWithError("lhasa is not installed");
+    const fs::path archive = Archive(method);
+    if (archive.empty()) return state.SkipWithError("jlha could not make the archive");
+    const fs::path out = Scratch();
+    const std::string cmd = "lhasa xqfw='" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        if (std::system(cmd.c_str()) != 0) return state.SkipWithError("lhasa failed");
+        bytes += int64_t(kInputSize);
+    }
+    state.SetBytesProcessed(bytes);
+}
+
+// Prints each method's library / lhasa throughput ratio after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const auto& r : runs) {
+            auto it = r.counters.find("bytes_per_second");
+            if (it != r.counters.end() && !r.error_occurred) rates[r.benchmark_name().substr(0, r.benchmark_name().find("/real_time"))] = double(it->second);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        for (const char* m : {"lh5", "lh7"}) {
+            const auto a = rates.find(std::string("Library/") + m), b = rates.find(std::string("Lhasa/") + m);
+            if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
+            std::printf("-%s- throughput ratio (library / lhasa): %.2f\n", m, a->second / b->second);
+        }
+    }
+private:
+    std::map<std::string, double> rates;
+};
+
+}  // namespace
+
+BENCHMARK_CAPTURE(Library, lh5, std::string("lh5"))->Name("Library/lh5")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Lhasa, lh5, std::string("lh5"))->Name("Lhasa/lh5")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Library, lh7, std::string("lh7"))->Name("Library/lh7")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(Lhasa, lh7, std::string("lh7"))->Name("Lhasa/lh7")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

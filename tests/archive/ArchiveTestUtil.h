@@ -1,0 +1,166 @@
+#pragma once
+// Helpers shared by the archive tests: scratch folders, whole-file reads, CRC-32 and a writer of
+// small LHA archives with hand-made headers.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "archive/ArchiveRoutines.h"
+
+namespace testutil {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+inline fs::path TempDir(const std::string& tag)
+{
+    static std::mt19937_64 rng{std::random_device{}()};
+    fs::path p = fs::temp_directory_path() / ("corvina-archive-" + tag + "-" + std::to_string(rng()));
+    fs::create_directories(p);
+    return p;
+}
+
+struct ScopedDir {
+    explicit ScopedDir(const std::string& tag) : path(TempDir(tag)) {}
+    ~ScopedDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
+
+inline Bytes ReadAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteAll(const fs::path& p, const Bytes& b)
+{
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+inline uint32_t Crc32(const Bytes& b)
+{
+    return corvina::archive::UpdateCrc32(b.data(), b.size(), 0xFFFFFFFFu) ^ 0xFFFFFFFFu;
+}
+
+inline uint16_t Crc16(const Bytes& b) { return corvina::archive::UpdateCrc16(b.data(), b.size(), 0); }
+
+inline void Put16(Bytes& b, size_t at, unsigned v)
+{
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+inline void Put32(Bytes& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
+}
+inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// One stored entry (-lh0- unless another method id is given) with a hand-made header.
+struct LhaEntry {
+    std::string name;          // raw stored bytes
+    Bytes data;
+    int level = 0;
+    std::string method = "-lh0-";
+    std::string dir;           // raw bytes of a directory extended header (levels 1 and 2)
+    uint8_t attribute = 0x20;
+    uint32_t stamp = 0x5A2B6000;   // 2025-01-11 12:00:00 as DOS; seconds at level 2
+    bool nameFirstAtLevel2 = false;
+    int crcOverride = -1;
+    Bytes packedOverride;      // packed bytes when not stored
+    uint32_t unpackedOverride = 0xFFFFFFFF;
+};
+
+inline Bytes ExtHeader(uint8_t type, const std::string& data, size_t nextSize)
+{
+    Bytes e{type};
+    Append(e, Text(data));
+    e.push_back(uint8_t(nextSize));
+    e.push_back(uint8_t(nextSize >> 8));
+    return e;
+}
+
+inline Bytes LhaHeaderAndData(const LhaEntry& e)
+{
+    const Bytes& packed = e.packedOverride.empty() ? e.data : e.packedOverride;
+    const uint32_t unpacked = e.unpackedOverride != 0xFFFFFFFF ? e.unpackedOverride : uint32_t(e.data.size());
+    const uint16_t crc = e.crcOverride >= 0 ? uint16_t(e.crcOverride) : Crc16(e.data);
+    Bytes h(22, 0);
+    for (int i = 0; i < 5; ++i) h[2 + size_t(i)] = uint8_t(e.method[size_t(i)]);
+    Put32(h, 11, unpacked);
+    Put32(h, 15, e.stamp);
+    h[19] = e.attribute;
+    h[20] = uint8_t(e.level);
+    Bytes out;
+    if (e.level == 0 || e.level == 1) {
+        h[21] = uint8_t(e.name.size());
+        Append(h, Text(e.name));
+        h.push_back(uint8_t(crc));
+        h.push_back(uint8_t(crc >> 8));
+        Bytes ext;
+        if (e.level == 1) {
+            h.push_back('M');
+            if (!e.dir.empty()) ext = ExtHeader(2, e.dir, 0);
+            h.push_back(uint8_t(ext.size()));
+            h.push_back(uint8_t(ext.size() >> 8));
+        }
+        h[0] = uint8_t(h.size() - 2);
+        Put32(h, 7, uint32_t(packed.size() + ext.size()));
+        uint8_t sum = 0;
+        for (size_t i = 2; i < h.size(); ++i) sum = uint8_t(sum + h[i]);
+        h[1] = sum;
+        Append(out, h);
+        Append(out, ext);
+    } else {
+        Put32(h, 7, uint32_t(packed.size()));
+        h[21] = uint8_t(crc);
+        h.push_back(uint8_t(crc >> 8));
+        h.push_back('W');
+        // Extended headers: header CRC first (as common writers do), then name and directory.
+        std::vector<Bytes> exts;
+        if (e.nameFirstAtLevel2) exts.push_back({1});
+        exts.push_back({0, 0, 0});
+        if (!e.nameFirstAtLevel2) exts.push_back({1});
+        exts.back();
+        for (auto& x : exts)
+            if (x[0] == 1) Append(x, Text(e.name));
+        if (!e.dir.empty()) {
+            Bytes d{2};
+            Append(d, Text(e.dir));
+            exts.push_back(d);
+        }
+        // Sizes chain: the field before each header holds its size (body + 2).
+        h.push_back(uint8_t(exts[0].size() + 2));
+        h.push_back(uint8_t((exts[0].size() + 2) >> 8));
+        for (size_t i = 0; i < exts.size(); ++i) {
+            Append(h, exts[i]);
+            const size_t next = i + 1 < exts.size() ? exts[i + 1].size() + 2 : 0;
+            h.push_back(uint8_t(next));
+            h.push_back(uint8_t(next >> 8));
+        }
+        Put16(h, 0, unsigned(h.size()));
+        Append(out, h);
+    }
+    Append(out, packed);
+    return out;
+}
+
+inline Bytes LhaArchive(const std::vector<LhaEntry>& entries)
+{
+    Bytes out;
+    for (const auto& e : entries) Append(out, LhaHeaderAndData(e));
+    out.push_back(0);
+    return out;
+}
+
+}  // namespace testutil
