@@ -1,0 +1,255 @@
+#include "mainwindow/CardPaint.h"
+
+#include <array>
+
+#include "mainwindow/RaceViewText.h"
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+
+namespace corvina {
+
+namespace {
+
+constexpr int kLine = 1;  // grid-line width
+
+QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+
+const QColor kMarkBackground(254, 207, 210);
+const QColor kAxisBackground(187, 255, 255);
+
+// Text at (a, b) from the cell's top-left corner inside the grid line.
+void At(gui::Canvas& c, const QRect& r, int a, int b, const QString& text) {
+  c.TextOut(r.left() + kLine + a, r.top() + kLine + b, text);
+}
+
+void Fill(gui::Canvas& c, const QRect& r, const QColor& colour) {
+  c.SetBrushColor(colour);
+  c.FillRect(r);
+}
+
+void Font(gui::Canvas& c, int points, bool bold, const QColor& colour) {
+  c.SetFontSize(points);
+  c.SetFontBold(bold);
+  c.SetFontColor(colour);
+}
+
+void Font(gui::Canvas& c, int points, bool bold) {
+  c.SetFontSize(points);
+  c.SetFontBold(bold);
+}
+
+void TwoLines(gui::Canvas& c, const QRect& r, const QString& first, const QString& second) {
+  At(c, r, 1, 1, first);
+  if (!second.isEmpty()) At(c, r, 1, 1 + c.TextExtent(first.isEmpty() ? QStringLiteral("X") : first).height(), second);
+}
+
+void BottomLine(gui::Canvas& c, const QRect& r) {
+  c.SetPenColor(Qt::black);
+  const int bottom = r.top() + r.height();
+  c.MoveTo(r.left(), bottom);
+  c.LineTo(r.left() + r.width(), bottom);
+}
+
+QColor HitRankColour(int value) {
+  if (value == 1) return Qt::red;
+  if (value == 2 || value == 3) return Qt::blue;
+  return Qt::black;
+}
+
+void FrameCell(gui::Canvas& c, const QRect& r, const TRaceInfo& info, int h) {
+  const int frame = StrToIntLenient(info.WakuBan[h]);
+  QColor colour;
+  if (FrameColour(frame, colour)) Fill(c, r, colour);  // another frame keeps the current brush
+  Font(c, 10, true, frame == 1 || frame == 5 ? Qt::black : Qt::white);
+  At(c, r, 5, 3, QString::number(frame % 10));
+}
+
+void HorseNumberCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const TRaceInfo& info, int h) {
+  Fill(c, r, ctx.infoBackground);
+  Font(c, 10, true, Qt::black);
+  At(c, r, 1, 3, Q(FormatInt(StrToIntLenient(info.UmaBan[h]), 2)));
+}
+
+void HorseNameCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const TRaceInfo& info, int h) {
+  Fill(c, r, Qt::white);
+  Font(c, 10, true);
+  const QString name = Q(info.HorseName[h]);
+  At(c, r, 1, -1, name);
+  const int second = -1 + c.TextExtent(name.isEmpty() ? QStringLiteral("X") : name).height();
+  Font(c, 8, false);
+  At(c, r, 1, second, Q(view::SexAgeText(info, ctx.day->Table, ctx.slot, h)));
+  const std::string futan = view::FutanText(info.Futan[h]);
+  if (!futan.empty()) At(c, r, 65, second, Q(futan));
+}
+
+void Plain(gui::Canvas& c, const QRect& r, const QString& text, const QColor& fill) {
+  Fill(c, r, fill);
+  At(c, r, 1, 1, text);
+}
+
+}  // namespace
+
+bool FrameColour(int frame, QColor& colour) {
+  static const std::array<QColor, 8> colours{QColor(255, 255, 255), QColor(128, 128, 128), QColor(255, 0, 0),
+                                             QColor(0, 0, 255),     QColor(255, 255, 0),   QColor(0, 255, 0),
+                                             QColor(255, 128, 0),   QColor(255, 0, 255)};
+  if (frame < 1 || frame > 8) return false;
+  colour = colours[frame - 1];
+  return true;
+}
+
+void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
+                      const QString& text, const QString& horseText) {
+  if (row == 0) {
+    static const std::array<std::pair<const char*, const char*>, 19> headers{{
+        {"枠", "番"}, {"馬", "番"}, {"", ""}, {"騎手", ""}, {"調教師", ""}, {"予想配当", "（単勝）"},
+        {"順", ""}, {"単勝ｵｯｽﾞ", "(1回目)"}, {"順", ""}, {"A/B", ""}, {"C", ""}, {"単勝ｵｯｽﾞ", "(2回目)"},
+        {"順", ""}, {"A/B", ""}, {"C", ""}, {"消軸", ""}, {"着順", ""}, {"人気", ""}, {"確定", "ｵｯｽﾞ"}}};
+    // Every header is painted whole (the grid's own header text would show through otherwise); column 5 keeps
+    // the text the race view wrote, which names the source of the predicted odds.
+    if (col >= 0 && col < 19) {
+      Fill(c, r, ctx.buttonFace);
+      if (col == 2) {
+        At(c, r, 1, 1, text);
+      } else if (col == 5 && !text.isEmpty()) {
+        TwoLines(c, r, text, QString::fromUtf8(headers[col].second));
+      } else {
+        TwoLines(c, r, QString::fromUtf8(headers[col].first), QString::fromUtf8(headers[col].second));
+      }
+    }
+    BottomLine(c, r);
+    return;
+  }
+  const int h = view::HorseIndexOf(ToCp932(horseText.toStdString()));
+  const bool slotOk = ctx.day && ctx.slot >= 0 && ctx.slot < kSlots;
+  if (h < 0 || !slotOk) {
+    // A row without a horse of this race cannot be painted from the records: show its text plainly.
+    Plain(c, r, text, Qt::white);
+    BottomLine(c, r);
+    return;
+  }
+  const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
+  const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  auto odds = [&](double v) {
+    Fill(c, r, Qt::white);
+    Font(c, 9, false);
+    At(c, r, 1, 7, v > 0 ? Q(FormatFixed(v, 6, 1)) : QStringLiteral(" "));
+  };
+  auto rank = [&](int v) {
+    Fill(c, r, ctx.infoBackground);
+    Font(c, 9, false);
+    At(c, r, 1, 7, v > 0 ? Q(FormatInt(v, 2)) : QStringLiteral(" "));
+  };
+  auto mark = [&](const std::string& m, int x, bool withARank) {
+    Fill(c, r, kMarkBackground);
+    Font(c, 12, true, Qt::blue);
+    At(c, r, x, 5, Q(m));
+    if (withARank) {
+      Font(c, 8, false, Qt::black);
+      At(c, r, 14, 10, calc.ARank[h] >= 1 ? Q(FormatInt(calc.ARank[h], 2)) : QStringLiteral(" "));
+    }
+  };
+  switch (col) {
+    case 0: FrameCell(c, r, info, h); break;
+    case 1: HorseNumberCell(c, r, ctx, info, h); break;
+    case 2: HorseNameCell(c, r, ctx, info, h); break;
+    case 3:
+    case 4:
+      Fill(c, r, Qt::white);
+      Font(c, 8, false);
+      At(c, r, 1, 7, Q(col == 3 ? info.JockeyName[h] : info.TrainerName[h]));
+      break;
+    case 5: odds(info.PredWinOdds[h]); break;
+    case 6: rank(calc.RankPred[h]); break;
+    case 7: odds(info.WinOdds1[h]); break;
+    case 8: rank(calc.RankOdds1[h]); break;
+    case 9: mark(calc.MarkAB0[h], 5, info.Odds1Present == 1 && info.Odds2Present == 0); break;
+    case 10: mark(calc.MarkC0[h], 7, false); break;
+    case 11: odds(info.WinOdds2[h]); break;
+    case 12: rank(calc.RankOdds2[h]); break;
+    case 13: mark(calc.MarkAB1[h], 5, info.Odds2Present == 1); break;
+    case 14: mark(calc.MarkC1[h], 7, false); break;
+    case 15:
+      Fill(c, r, kAxisBackground);
+      Font(c, 12, true, Qt::blue);
+      At(c, r, 5, 5, calc.ModeOneA[h] == 1 ? QStringLiteral("軸") : QString());
+      break;
+    case 16:
+    case 17: {
+      const int v = col == 16 ? info.FinishPos[h] : info.Popularity[h];
+      Fill(c, r, Qt::white);
+      Font(c, 9, false, HitRankColour(v));
+      const char* unit = col == 16 ? "着" : "人";
+      At(c, r, 8, 7, v >= 1 ? Q(FormatInt(v, 2)) + QString::fromUtf8(unit) : QStringLiteral(" "));
+      break;
+    }
+    case 18:
+      Fill(c, r, Qt::white);
+      Font(c, 9, false);
+      At(c, r, 8, 7, info.FinalWinOdds[h] > 0 ? Q(FormatFixed(info.FinalWinOdds[h], 6, 1)) : QStringLiteral(" "));
+      break;
+    default: break;
+  }
+  BottomLine(c, r);
+}
+
+void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
+                  const QString& text, const QString& horseText) {
+  if (row == 0) {
+    auto header = [&](const char* first, const char* second) {
+      Fill(c, r, ctx.buttonFace);
+      TwoLines(c, r, QString::fromUtf8(first), QString::fromUtf8(second));
+    };
+    switch (col) {
+      case 0: header("枠", "番"); break;
+      case 1: header("馬", "番"); break;
+      case 3: header("予想配当", "(馬連)"); break;
+      case 4:
+      case 6: header("順", ""); break;
+      case 5: header("当日ｵｯｽﾞ", "(馬連)"); break;
+      case 7: header("印", "AB"); break;
+      case 8: header("印", "X"); break;
+      case 9: header("印", "E"); break;
+      default: break;  // column 2 keeps the grid's "馬名"
+    }
+    BottomLine(c, r);
+    return;
+  }
+  const int h = view::HorseIndexOf(ToCp932(horseText.toStdString()));
+  if (h < 0 || !ctx.day || ctx.slot < 0 || ctx.slot >= kSlots) {
+    if (col < 3 || col > 6) Plain(c, r, text, Qt::white);
+    BottomLine(c, r);
+    return;
+  }
+  const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
+  const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  auto mark = [&](const std::string& m, const QColor& colour) {
+    Fill(c, r, Qt::white);
+    Font(c, 12, true, colour);
+    At(c, r, 13, 3, Q(m));
+  };
+  switch (col) {
+    case 0: FrameCell(c, r, info, h); break;
+    case 1: HorseNumberCell(c, r, ctx, info, h); break;
+    case 2: HorseNameCell(c, r, ctx, info, h); break;
+    case 7: mark(info.Odds2Present == 1 ? calc.MarkAB1[h] : calc.MarkAB0[h], c.FontColor()); break;
+    case 8: mark(calc.MarkX[h], c.FontColor()); break;
+    case 9: mark(calc.MarkE[h], Qt::blue); break;
+    default: break;  // 3-6 show the texts the race view wrote
+  }
+  BottomLine(c, r);
+}
+
+void DrawRankingCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
+                     const QString& text, const QFont& gridFont) {
+  if (row == 0) {
+    c.SetBrushColor(QColor(192, 192, 192));
+  } else {
+    c.SetBrushColor(col == 0 ? QColor(0, 255, 255) : col == 1 ? ctx.infoBackground : QColor(Qt::white));
+    c.SetFont(gridFont);
+  }
+  c.FillRect(r);
+  c.TextRect(r.adjusted(0, 2, 0, 0), text, Qt::AlignHCenter | Qt::AlignTop);
+}
+
+}  // namespace corvina

@@ -1,0 +1,34 @@
+#pragma once
+// Owner drawing of the race display's grids: the race card, the trio study grid and the two pair-odds ranking
+// grids. Cells are painted from the race records of the race shown; a row finds its horse through the horse
+// number in column 1, so sorted rows paint correctly.
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+#include "platform/gui/Canvas.h"
+#include "racedata/DayModel.h"
+
+namespace corvina {
+
+// What the painting needs besides the canvas: the day, the race slot shown, the row's column-1 text and the
+// platform's colours.
+struct CardPaintContext {
+  const DayModel* day = nullptr;
+  int slot = 0;
+  QColor buttonFace;
+  QColor infoBackground;
+};
+
+// Frame (bracket) colours 1..8; an invalid frame gives no colour.
+bool FrameColour(int frame, QColor& colour);
+
+// `text` is the cell's own text (used for rows that name no horse); `horseText` the row's column-1 text.
+void DrawRaceCardCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
+                      const QString& text, const QString& horseText);
+void DrawTrioCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
+                  const QString& text, const QString& horseText);
+void DrawRankingCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
+                     const QString& text, const QFont& gridFont);
+
+}  // namespace corvina

@@ -1,0 +1,269 @@
+#include "mainwindow/RaceViewText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <mutex>
+
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+
+namespace corvina::view {
+
+namespace {
+
+// A Japanese literal of the source (UTF-8) as CP932, converted once.
+const std::string& J(const char* utf8) {
+  static std::map<const char*, std::string> cache;
+  static std::mutex lock;
+  std::lock_guard guard(lock);
+  auto it = cache.find(utf8);
+  if (it == cache.end()) it = cache.emplace(utf8, ToCp932(utf8)).first;
+  return it->second;
+}
+
+std::string Positive1(double v, int width) { return v > 0 ? FormatFixed(v, width, 1) : std::string(); }
+std::string Rank(int r) { return r > 0 ? FormatInt(r, 2) : std::string(); }
+
+bool IsEmptyComb(std::string_view comb, std::string_view zero) { return comb == zero || IsBlank(comb); }
+
+}  // namespace
+
+int RunnerRows(const TRaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
+
+std::string GradeText(std::string_view code) {
+  static const std::map<std::string, const char*> names{
+      {"A", "G1   "}, {"B", "G2   "}, {"C", "G3   "}, {"D", "重賞 "},
+      {"E", "特別競走 "}, {"F", "JG1  "}, {"G", "JG2  "}, {"H", "JG3  "}};
+  auto it = names.find(std::string(code));
+  return it == names.end() ? std::string() : J(it->second);
+}
+
+std::string CourseText(const TRaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
+
+int RaceNumberOf(const TRaceInfo& info) { return StrToIntLenient(Copy(info.RaceKey, 15, 2)); }
+
+std::string DateHeaderText(const TRaceInfo& info) {
+  const std::string& key = info.RaceKey;
+  return Copy(key, 1, 4) + J("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + J("月") +
+         FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + J("日") + Copy(CourseText(info), 1, 4) + " " +
+         Copy(key, 12, 1) + J("回 ") + Copy(key, 14, 1) + J("日");
+}
+
+std::string WeightRuleText(std::string_view code) {
+  if (code == "1") return J("ハンデ");
+  if (code == "2") return J("別定　");
+  if (code == "3") return J("馬齢　");
+  if (code == "4") return J("定量　");
+  return {};
+}
+
+std::string ClassText(std::string_view code) {
+  if (IsBlank(code)) return {};
+  if (code == "701") return J("新馬　　　");
+  if (code == "702") return J("未出走　　");
+  if (code == "703") return J("未勝利　　");
+  if (code == "999") return J("ｵｰﾌﾟﾝ　　 ");
+  if (code == "000") return J("　　　　　");
+  if (code == "100") return J("1億円下   ");
+  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + J("万円下");
+}
+
+std::string TrackText(std::string_view code) {
+  const int t = StrToIntLenient(code);
+  if (t == 10) return J("芝直");
+  if (t >= 11 && t <= 16) return J("芝左");
+  if (t >= 17 && t <= 22) return J("芝右");
+  if (t == 23) return J("ﾀﾞ左");
+  if (t == 24) return J("ﾀﾞ右");
+  if (t == 29) return J("ﾀﾞ直");
+  if (t >= 51 && t <= 59) return J("障害");
+  return {};
+}
+
+std::string DistanceText(std::string_view distance) {
+  const int d = StrToIntLenient(distance);
+  return d != 0 ? FormatInt(d, 4) + "m" : std::string();
+}
+
+std::string PostTimeText(std::string_view hhmm) {
+  if (IsBlank(hhmm)) return {};
+  return Copy(hhmm, 1, 2) + J("時") + Copy(hhmm, 3, 2) + J("分発走");
+}
+
+ColouredText EntryCountText(int runners, int rankedCount) {
+  std::string text = FormatInt(runners, 2) + J("頭");
+  if (rankedCount != 0) text += J("：出走") + FormatInt(rankedCount, 2) + J("頭");
+  return {text, rankedCount != runners ? kGreen : kBlue};
+}
+
+ColouredText AnnounceText(std::string_view hhmm) {
+  if (IsBlank(hhmm)) return {"---", kGrey};
+  return {Copy(hhmm, 1, 2) + ":" + Copy(hhmm, 3, 2), kBlack};
+}
+
+std::string AxisOrLocalText(bool over8Runners) { return over8Runners ? J("馬連") : J("枠連"); }
+
+std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const TRaceInfo& info) {
+  std::array<PayoutTexts, kPayoutEntries> out{};
+  int e = 0;
+  auto horse = [&](int number, int pop, int pay) {
+    if (number != 0) out[e] = {FormatInt(number, 2), pop >= 1 ? FormatInt(pop, 2) : "", FormatInt(pay, 8)};
+    ++e;
+  };
+  // The exacta, trio and trifecta entries always show their popularity, also a 0.
+  auto comb = [&](const std::string& label, std::string_view zero, int pop, int pay, bool popAlways) {
+    if (!IsEmptyComb(label, zero))
+      out[e] = {label, popAlways || pop >= 1 ? FormatInt(pop, 2) : "", FormatInt(pay, 8)};
+    ++e;
+  };
+  for (int k = 1; k <= 3; ++k) horse(info.TanHorse[k], info.TanPop[k], info.TanPay[k]);
+  for (int k = 1; k <= 5; ++k) horse(info.FukuHorse[k], info.FukuPop[k], info.FukuPay[k]);
+  for (int k = 1; k <= 3; ++k) comb(info.WakurenComb[k], " 0- 0", info.WakurenPop[k], info.WakurenPay[k], false);
+  for (int k = 1; k <= 3; ++k) comb(info.UmarenComb[k], " 0- 0", info.UmarenPop[k], info.UmarenPay[k], false);
+  for (int k = 1; k <= 7; ++k) comb(info.WideComb[k], " 0- 0", info.WidePop[k], info.WidePay[k], false);
+  for (int k = 1; k <= 6; ++k) comb(info.UmatanComb[k], " 0- 0", info.UmatanPop[k], info.UmatanPay[k], true);
+  for (int k = 1; k <= 3; ++k)
+    comb(info.SanrenpukuComb[k], " 0- 0- 0", info.SanrenpukuPop[k], info.SanrenpukuPay[k], true);
+  for (int k = 1; k <= 6; ++k)
+    comb(info.SanrentanComb[k], " 0- 0- 0", info.SanrentanPop[k], info.SanrentanPay[k], true);
+  return out;
+}
+
+std::string PairOddsText(double odds) { return Positive1(odds, 7); }
+
+std::vector<RankRow> PairRanking(const OneBased<double, 153>& odds) {
+  struct Key {
+    long long thousandths;
+    std::string label;
+    int index;
+  };
+  std::vector<Key> keys;
+  for (int k = 1; k <= layout::kUmarenPairs; ++k)
+    if (odds[k] > 0) keys.push_back({std::llround(odds[k] * 1000.0), UmarenIndexToStr(k), k});
+  std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+    return a.thousandths != b.thousandths ? a.thousandths < b.thousandths : a.label < b.label;
+  });
+  std::vector<RankRow> rows;
+  rows.reserve(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i)
+    rows.push_back({FormatInt(static_cast<long long>(i) + 1, 3), keys[i].label,
+                    FormatFixed(odds[keys[i].index], 7, 1), keys[i].index});
+  return rows;
+}
+
+std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& calc) {
+  std::array<TicketTexts, 6> out{};
+  for (int t = 1; t <= 6; ++t) {
+    const std::string& label = calc.Tickets[t];
+    if (IsBlank(label)) continue;
+    TicketTexts& row = out[t - 1];
+    row.shown = true;
+    row.number = std::to_string(t);
+    row.label = label;
+    // A label that names no pair has no odds to show.
+    const int k = UmarenStrToIndex(label);
+    row.odds = k > 0 ? Positive1(calc.UmarenOdds[k], 8) : std::string();
+    if (calc.Over8Runners == 1)
+      for (int w = 1; w <= 7; ++w)
+        if (label == info.WideComb[w]) row.hit = true, row.hitColour = kMagenta;
+    for (int u = 1; u <= 3; ++u) {
+      const bool quinella = calc.Over8Runners == 1 && label == info.UmarenComb[u];
+      const bool bracket = calc.Over8Runners == 0 && label == info.WakurenComb[u];
+      if (quinella || bracket) row.hit = true, row.hitColour = kRed;
+    }
+  }
+  return out;
+}
+
+AxisTexts AxisHorseTexts(const TRaceInfo& info, const TRaceCalc& calc) {
+  AxisTexts out;
+  const int axis = calc.AxisHorse;
+  if (axis == 0) return out;
+  out.number = std::to_string(axis);
+  const int h = axis - 1;
+  if (h >= 0 && h < kHorses) {
+    if (info.WinOdds1[h] > 0) out.odds = FormatFixed(info.WinOdds1[h], 6, 1);
+    if (info.Odds2Present == 1 && info.WinOdds2[h] > 0) out.odds = FormatFixed(info.WinOdds2[h], 6, 1);
+  }
+  for (int k = 1; k <= 3; ++k)
+    if (axis == info.TanHorse[k]) out.background = kRed;
+  // A place payout wins over a win: the axis horse that won and placed ends magenta.
+  for (int k = 1; k <= 5; ++k)
+    if (axis == info.FukuHorse[k]) out.background = kMagenta;
+  return out;
+}
+
+std::string PredOddsHeader(const TRaceInfo& info) {
+  return info.YozSourceM == 1 ? J("前売配当") : J("予想配当");
+}
+
+std::vector<std::string> CardRow(const TRaceInfo& info, const TRaceCalc& calc, int i) {
+  return {info.WakuBan[i],
+          info.UmaBan[i],
+          info.HorseName[i],
+          info.JockeyName[i],
+          info.TrainerName[i],
+          Positive1(info.PredWinOdds[i], 6),
+          Rank(calc.RankPred[i]),
+          Positive1(info.WinOdds1[i], 6),
+          Rank(calc.RankOdds1[i]),
+          calc.MarkAB0[i],
+          calc.MarkC0[i],
+          Positive1(info.WinOdds2[i], 6),
+          Rank(calc.RankOdds2[i]),
+          calc.MarkAB1[i],
+          calc.MarkC1[i],
+          calc.ModeOneA[i] == 1 ? J("軸") : std::string(),
+          info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + J("着") : std::string(4, ' '),
+          info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + J("人") : std::string(4, ' '),
+          info.FinalWinOdds[i] > 0 ? FormatFixed(info.FinalWinOdds[i], 6, 1) : std::string(6, ' ')};
+}
+
+std::vector<std::string> TrioRow(const TRaceInfo& info, const TRaceCalc& calc, int i) {
+  return {info.WakuBan[i],
+          info.UmaBan[i],
+          info.HorseName[i],
+          Positive1(calc.PredAvgOdds[i], 7),
+          Rank(calc.PredAvgOddsRank[i]),
+          Positive1(calc.AvgOdds[i], 7),
+          Rank(calc.AvgOddsRank[i]),
+          info.Odds2Present == 1 ? calc.MarkAB1[i] : calc.MarkAB0[i],
+          calc.MarkX[i],
+          calc.MarkE[i]};
+}
+
+int HorseIndexOf(std::string_view text) {
+  const std::string t = Trim(text);
+  if (t.empty() || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; })) return -1;
+  const int n = StrToIntLenient(t);
+  return n >= 1 && n <= kHorses ? n - 1 : -1;
+}
+
+void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order) {
+  if (order == CardOrder::None || rows.size() < 2) return;
+  const size_t col = order == CardOrder::ByNumber ? 1 : 2;
+  auto cell = [](const std::vector<std::string>& row, size_t c) -> const std::string& {
+    static const std::string empty;
+    return c < row.size() ? row[c] : empty;
+  };
+  // std::string compares as unsigned bytes, which is the order of CP932 texts.
+  std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+    const int c = cell(a, col).compare(cell(b, col));
+    if (c != 0) return order == CardOrder::ByNumber ? c < 0 : c > 0;
+    return cell(a, 1) < cell(b, 1);
+  });
+}
+
+std::string SexAgeText(const TRaceInfo& info, const RaceTable& table, int slot, int h) {
+  return SexName(info.SexCode[h]) + BlankPadNumStr(FieldText(table.GSeTbl[slot][h], layout::se::kAge));
+}
+
+std::string FutanText(std::string_view futan) {
+  if (IsBlank(futan)) return {};
+  return Copy(futan, 1, 2) + "." + Copy(futan, 3, 1) + "kg";
+}
+
+}  // namespace corvina::view

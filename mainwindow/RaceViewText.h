@@ -1,0 +1,102 @@
+#pragma once
+// The texts and colours of the race view, computed from the per-race records without any window, so every
+// rule of the display can be checked on its own. Texts are CP932 bytes like the records they come from.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "racedata/DayModel.h"
+
+namespace corvina::view {
+
+// An RGB colour; the window turns it into its own colour type.
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kGreen{0, 128, 0};
+inline constexpr Rgb kGrey{128, 128, 128};
+inline constexpr Rgb kMagenta{255, 0, 255};
+inline constexpr Rgb kLightBlue{140, 198, 255};
+
+// The number of runner rows of a race: the entry count, never more than the 18 horses a race holds.
+int RunnerRows(const TRaceInfo& info);
+
+// Race header labels.
+std::string GradeText(std::string_view gradeCode);
+std::string CourseText(const TRaceInfo& info);       // class name of the racecourse
+int RaceNumberOf(const TRaceInfo& info);             // RaceKey 15-16
+std::string DateHeaderText(const TRaceInfo& info);   // "2024年 1月 6日中山 1回 1日"
+std::string WeightRuleText(std::string_view code);
+std::string ClassText(std::string_view code);
+std::string TrackText(std::string_view code);
+std::string DistanceText(std::string_view distance);
+std::string PostTimeText(std::string_view hhmm);
+struct ColouredText {
+  std::string text;
+  Rgb colour;
+};
+ColouredText EntryCountText(int runners, int rankedCount);
+ColouredText AnnounceText(std::string_view hhmm);
+std::string AxisOrLocalText(bool over8Runners);  // "馬連" / "枠連"
+
+// The 36 payout entries of the results tab, in the order win 3, place 5, bracket quinella 3, quinella 3,
+// wide 7, exacta 6, trio 3, trifecta 6; each empty when the entry has no payout.
+struct PayoutTexts {
+  std::string comb, pop, pay;
+};
+inline constexpr int kPayoutEntries = 36;
+std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const TRaceInfo& info);
+
+// One row of a pair-odds ranking: pairs with odds above 0 by ascending odds (to 3 decimals), equal odds by
+// label. Each row carries its pair index, so a number of any width never shifts the label.
+struct RankRow {
+  std::string rank;   // "%3d"
+  std::string label;  // CombLabel
+  std::string odds;   // "%7.1f"
+  int index = 0;      // UmarenIndex
+};
+std::vector<RankRow> PairRanking(const OneBased<double, 153>& odds);
+// "%7.1f" of a pair's odds, or empty when not above 0.
+std::string PairOddsText(double odds);
+
+// Tickets, with the hit colour of their label: none, magenta (wide hit) or red (quinella or bracket hit).
+struct TicketTexts {
+  std::string number, label, odds;
+  bool shown = false;
+  bool hit = false;
+  Rgb hitColour;
+};
+std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& calc);
+// The axis horse: its number, its odds text and the background of the odds label.
+struct AxisTexts {
+  std::string number, odds;
+  Rgb background = kLightBlue;
+};
+AxisTexts AxisHorseTexts(const TRaceInfo& info, const TRaceCalc& calc);
+
+// Cell texts of the race card (19 columns) and of the trio study grid (10 columns) for horse index i.
+std::vector<std::string> CardRow(const TRaceInfo& info, const TRaceCalc& calc, int i);
+std::vector<std::string> TrioRow(const TRaceInfo& info, const TRaceCalc& calc, int i);
+std::string PredOddsHeader(const TRaceInfo& info);  // "前売配当" / "予想配当"
+
+// The horse index 0..17 that a grid row's horse-number text names, or -1 when it names none.
+int HorseIndexOf(std::string_view horseNumberText);
+
+// Orders race-card rows: by horse number (column 1) ascending, or by horse name (column 2) descending in byte
+// order; rows with equal sort text keep horse-number order. Both orders compare CP932 bytes.
+enum class CardOrder { None, ByNumber, ByNameDescending };
+void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order);
+
+// Second-line text pieces of the horse-name cell: sex and age, and the weight carried ("55.0kg", empty when
+// blank).
+std::string SexAgeText(const TRaceInfo& info, const RaceTable& table, int slot, int h);
+std::string FutanText(std::string_view futan);
+
+}  // namespace corvina::view

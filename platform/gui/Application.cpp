@@ -1,0 +1,32 @@
+#include "platform/gui/Application.h"
+
+#include <stdexcept>
+
+#include "platform/gui/Dialogs.h"
+
+namespace corvina::gui {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    ReportException(std::current_exception());
+    return false;
+  }
+}
+
+void ReportException(std::exception_ptr e) {
+  QString text;
+  try {
+    std::rethrow_exception(e);
+  } catch (const std::exception& ex) {
+    text = QString::fromUtf8(ex.what());
+  } catch (...) {
+    text = QStringLiteral("不明なエラーが発生しました。");
+  }
+  ShowError(nullptr, text);
+}
+
+}  // namespace corvina::gui

@@ -1,0 +1,51 @@
+#include "platform/gui/Fonts.h"
+
+#include <QFont>
+
+namespace corvina::gui {
+
+namespace {
+struct Mapping {
+  const char* face;
+  QStringList substitutes;
+};
+
+const QStringList& JapaneseGothic() {
+  static const QStringList faces{"Noto Sans CJK JP", "Noto Sans Mono CJK JP", "IPAGothic", "IPAexGothic",
+                                 "VL Gothic", "TakaoGothic"};
+  return faces;
+}
+
+const QStringList& JapaneseMincho() {
+  static const QStringList faces{"Noto Serif CJK JP", "IPAMincho", "Noto Sans CJK JP"};
+  return faces;
+}
+
+const std::vector<Mapping>& Mappings() {
+  static const std::vector<Mapping> table{
+      {"ＭＳ ゴシック", JapaneseGothic()},
+      {"ＭＳ Ｐゴシック", JapaneseGothic()},
+      {"MS Gothic", JapaneseGothic()},
+      {"MS PGothic", JapaneseGothic()},
+      {"MS UI Gothic", JapaneseGothic()},
+      {"ＭＳ 明朝", JapaneseMincho()},
+      {"ＭＳ Ｐ明朝", JapaneseMincho()},
+      // Latin faces still need a Japanese fallback: captions of "Arial" labels are Japanese text.
+      {"Arial", QStringList{"Liberation Sans", "DejaVu Sans"} + JapaneseGothic()},
+      {"MS Sans Serif", QStringList{"DejaVu Sans"} + JapaneseGothic()},
+  };
+  return table;
+}
+}  // namespace
+
+QStringList FontSubstitutes(const QString& windowsFace) {
+  for (const auto& m : Mappings())
+    if (windowsFace == QString::fromUtf8(m.face)) return m.substitutes;
+  return {};
+}
+
+void InstallFontSubstitutions() {
+  for (const auto& m : Mappings()) QFont::insertSubstitutions(QString::fromUtf8(m.face), m.substitutes);
+}
+
+}  // namespace corvina::gui

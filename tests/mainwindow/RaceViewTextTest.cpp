@@ -1,0 +1,210 @@
+// The texts and colours of the race view, from hand-made records.
+#include <gtest/gtest.h>
+
+#include "mainwindow/RaceViewText.h"
+#include "platform/Cp932.h"
+#include "racedata/KeibaFunc.h"
+
+using namespace corvina;
+using namespace corvina::view;
+
+namespace {
+std::string U(const std::string& cp932) { return FromCp932(cp932); }
+}  // namespace
+
+TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
+  EXPECT_EQ(U(ClassText("016")), "1600万円下");
+  EXPECT_EQ(U(ClassText("005")), " 500万円下");
+  EXPECT_EQ(U(ClassText("100")), "1億円下   ");
+  EXPECT_EQ(U(ClassText("000")), "　　　　　");
+  EXPECT_EQ(U(ClassText("701")), "新馬　　　");
+  EXPECT_EQ(ClassText("   "), "");
+  EXPECT_EQ(TrackText("26"), "");
+  EXPECT_EQ(TrackText("  "), "");
+  EXPECT_EQ(U(TrackText("11")), "芝左");
+  EXPECT_EQ(U(TrackText("22")), "芝右");
+  EXPECT_EQ(U(TrackText("59")), "障害");
+  EXPECT_EQ(U(GradeText("E")), "特別競走 ");
+  EXPECT_EQ(GradeText(" "), "");
+  EXPECT_EQ(DistanceText("0000"), "");
+  EXPECT_EQ(DistanceText("1200"), "1200m");
+  EXPECT_EQ(U(PostTimeText("0945")), "09時45分発走");
+  EXPECT_EQ(PostTimeText("    "), "");
+}
+
+TEST(RaceHeaderTextTest, DateLineAndCounts) {
+  TRaceInfo info;
+  info.RaceKey = "2024010606010305";  // Nakayama, kai 01, nichi 03, race 05
+  EXPECT_EQ(U(DateHeaderText(info)), "2024年 1月 6日中山 1回 3日");
+  EXPECT_EQ(RaceNumberOf(info), 5);
+  auto none = EntryCountText(12, 0);
+  EXPECT_EQ(U(none.text), "12頭");
+  EXPECT_EQ(none.colour, kGreen);
+  auto all = EntryCountText(12, 12);
+  EXPECT_EQ(U(all.text), "12頭：出走12頭");
+  EXPECT_EQ(all.colour, kBlue);
+  EXPECT_EQ(EntryCountText(0, 0).colour, kBlue);
+  EXPECT_EQ(AnnounceText("    ").text, "---");
+  EXPECT_EQ(AnnounceText("    ").colour, kGrey);
+  EXPECT_EQ(AnnounceText("0930").text, "09:30");
+}
+
+TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
+  TRaceInfo info;
+  info.EntryCount = "19";
+  EXPECT_EQ(RunnerRows(info), 18);
+  info.EntryCount = "  ";
+  EXPECT_EQ(RunnerRows(info), 0);
+  info.EntryCount = "-3";
+  EXPECT_EQ(RunnerRows(info), 0);
+}
+
+TEST(PayoutTextTest, EmptyEntriesAndPopularityZero) {
+  TRaceInfo info;
+  for (auto* combs : {&info.WakurenComb}) (void)combs;
+  for (int k = 1; k <= 3; ++k) info.WakurenComb[k] = info.UmarenComb[k] = " 0- 0";
+  for (int k = 1; k <= 7; ++k) info.WideComb[k] = " 0- 0";
+  for (int k = 1; k <= 6; ++k) info.UmatanComb[k] = " 0- 0", info.SanrentanComb[k] = " 0- 0- 0";
+  for (int k = 1; k <= 3; ++k) info.SanrenpukuComb[k] = " 0- 0- 0";
+  for (const auto& e : PayoutEntries(info)) {
+    EXPECT_EQ(e.comb, "");
+    EXPECT_EQ(e.pop, "");
+    EXPECT_EQ(e.pay, "");
+  }
+  info.TanHorse[1] = 3;
+  info.TanPop[1] = 0;
+  info.TanPay[1] = 450;
+  info.UmarenComb[1] = " 3- 7";
+  info.UmarenPay[1] = 1230;
+  info.UmatanComb[2] = " 7- 3";
+  info.UmatanPay[2] = 2610;
+  info.SanrentanComb[1] = "   ";  // blank counts as empty
+  const auto e = PayoutEntries(info);
+  EXPECT_EQ(e[0].comb, " 3");
+  EXPECT_EQ(e[0].pop, "");
+  EXPECT_EQ(e[0].pay, "     450");
+  EXPECT_EQ(e[11].comb, " 3- 7");
+  EXPECT_EQ(e[11].pop, "") << "quinella popularity 0 is not shown";
+  EXPECT_EQ(e[22].comb, " 7- 3");
+  EXPECT_EQ(e[22].pop, " 0") << "exacta popularity 0 is shown";
+  EXPECT_EQ(e[30].comb, "");
+}
+
+TEST(PairRankingTest, EqualOddsByLabelAndWideNumbersKeepTheirLabel) {
+  OneBased<double, 153> odds{};
+  odds[UmarenStrToIndex(" 2- 4")] = 12.5;
+  odds[UmarenStrToIndex(" 1- 3")] = 12.5;
+  odds[UmarenStrToIndex("17-18")] = 123456.7;  // wider than the 9-character key of the ranking
+  odds[UmarenStrToIndex(" 5- 6")] = 3.0;
+  odds[UmarenStrToIndex(" 1- 2")] = -1;
+  const auto rows = PairRanking(odds);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].label, " 5- 6");
+  EXPECT_EQ(rows[0].rank, "  1");
+  EXPECT_EQ(rows[1].label, " 1- 3");
+  EXPECT_EQ(rows[2].label, " 2- 4");
+  EXPECT_EQ(rows[3].label, "17-18");
+  EXPECT_EQ(rows[3].odds, "123456.7");
+  EXPECT_EQ(rows[1].odds, "   12.5");
+  EXPECT_TRUE(PairRanking(OneBased<double, 153>{}).empty());
+}
+
+TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
+  TRaceInfo info;
+  TRaceCalc calc;
+  calc.Over8Runners = 1;
+  calc.Tickets[1] = " 3- 7";
+  calc.Tickets[2] = " 1- 3";
+  calc.Tickets[3] = "99-99";  // names no pair: no odds
+  calc.Tickets[4] = "   ";
+  calc.UmarenOdds[UmarenStrToIndex(" 3- 7")] = 15.2;
+  info.WideComb[2] = " 3- 7";
+  info.WideComb[3] = " 1- 3";
+  info.UmarenComb[1] = " 3- 7";
+  auto rows = TicketRows(info, calc);
+  EXPECT_TRUE(rows[0].hit);
+  EXPECT_EQ(rows[0].hitColour, kRed) << "a quinella hit wins over a wide hit";
+  EXPECT_EQ(rows[0].odds, "    15.2");
+  EXPECT_EQ(rows[1].hitColour, kMagenta);
+  EXPECT_EQ(rows[2].odds, "");
+  EXPECT_FALSE(rows[3].shown);
+  EXPECT_EQ(rows[3].number, "");
+  // With 8 runners or fewer only the bracket pays count.
+  calc.Over8Runners = 0;
+  info.WakurenComb[1] = " 1- 3";
+  rows = TicketRows(info, calc);
+  EXPECT_FALSE(rows[0].hit);
+  EXPECT_EQ(rows[1].hitColour, kRed);
+
+  calc.AxisHorse = 0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).number, "");
+  calc.AxisHorse = 5;
+  info.WinOdds1[4] = 4.5;
+  info.WinOdds2[4] = 3.9;
+  info.Odds2Present = 1;
+  info.TanHorse[1] = 5;
+  info.FukuHorse[1] = 5;
+  auto axis = AxisHorseTexts(info, calc);
+  EXPECT_EQ(axis.number, "5");
+  EXPECT_EQ(axis.odds, "   3.9");
+  EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
+  info.FukuHorse[1] = 0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  calc.AxisHorse = 40;  // outside the horses: number only
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "");
+}
+
+TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
+  TRaceInfo info;
+  TRaceCalc calc;
+  info.WinOdds1[0] = -1;
+  info.WinOdds2[0] = -2;
+  info.PredWinOdds[0] = 2.25;
+  const auto row = CardRow(info, calc, 0);
+  ASSERT_EQ(row.size(), 19u);
+  EXPECT_EQ(row[5], "   2.3");
+  EXPECT_EQ(row[6], "");
+  EXPECT_EQ(row[7], "");
+  EXPECT_EQ(row[11], "");
+  EXPECT_EQ(row[16], "    ");
+  EXPECT_EQ(row[17], "    ");
+  EXPECT_EQ(row[18], "      ");
+  EXPECT_EQ(TrioRow(info, calc, 0).size(), 10u);
+}
+
+TEST(CardRowTest, HorseNumberOfARow) {
+  EXPECT_EQ(HorseIndexOf("01"), 0);
+  EXPECT_EQ(HorseIndexOf(" 9"), 8);
+  EXPECT_EQ(HorseIndexOf("18"), 17);
+  EXPECT_EQ(HorseIndexOf(""), -1);
+  EXPECT_EQ(HorseIndexOf("  "), -1);
+  EXPECT_EQ(HorseIndexOf("00"), -1);
+  EXPECT_EQ(HorseIndexOf("19"), -1);
+  EXPECT_EQ(HorseIndexOf("1a"), -1);
+}
+
+TEST(CardSortTest, ByNumberOrByNameDescendingInShiftJisOrder) {
+  // In Shift-JIS the long vowel mark "ー" (0x815B) sorts below katakana, unlike in Unicode.
+  auto row = [](const char* number, const char* nameUtf8) {
+    return std::vector<std::string>{"1", number, ToCp932(nameUtf8)};
+  };
+  std::vector<std::vector<std::string>> rows{row("03", "アーク"), row("01", "アイ"), row("02", "アーク"),
+                                             row("04", "ア")};
+  SortCardRows(rows, CardOrder::ByNameDescending);
+  EXPECT_EQ(rows[0][1], "01");  // アイ
+  EXPECT_EQ(rows[1][1], "02");  // アーク, equal names by horse number
+  EXPECT_EQ(rows[2][1], "03");
+  EXPECT_EQ(rows[3][1], "04");  // ア
+  SortCardRows(rows, CardOrder::ByNumber);
+  EXPECT_EQ(rows[0][1], "01");
+  EXPECT_EQ(rows[3][1], "04");
+  std::vector<std::vector<std::string>> one{row("05", "ア")}, none;
+  SortCardRows(one, CardOrder::ByNameDescending);
+  SortCardRows(none, CardOrder::ByNumber);
+  EXPECT_EQ(one.size(), 1u);
+}
+
+TEST(CardRowTest, WeightCarried) {
+  EXPECT_EQ(FutanText("550"), "55.0kg");
+  EXPECT_EQ(FutanText("   "), "");
+}

@@ -1,0 +1,176 @@
+// The 3-D label: angle normalisation, the order and offsets of the painting passes, frames, and links.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "components/ui/Label3Dj.h"
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Shell.h"
+
+using namespace corvina;
+using gui::CanvasOp;
+
+namespace {
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+QApplication& App() {
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+std::vector<CanvasOp> TextOps(const gui::RecordingCanvas& c) {
+  std::vector<CanvasOp> out;
+  for (const auto& op : c.Ops())
+    if (op.kind == CanvasOp::Kind::TextRect || op.kind == CanvasOp::Kind::Text) out.push_back(op);
+  return out;
+}
+}  // namespace
+
+TEST(Label3DjTest, EscapementIsKeptWithinAFullTurn) {
+  App();
+  TLabel3Dj label;
+  const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {-400, 320}, {360, 360}, {-360, 0}, {0, 0}};
+  for (auto [in, out] : cases) {
+    label.SetEscapement(in);
+    EXPECT_EQ(label.Escapement(), out) << in;
+  }
+}
+
+TEST(Label3DjTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
+  App();
+  TLabel3Dj label("ｵｯｽﾞ");
+  label.resize(80, 20);
+  label.SetFontColor(Qt::blue);
+
+  gui::RecordingCanvas raised;
+  label.PaintTo(raised);
+  auto ops = TextOps(raised);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(1, 1));
+  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
+  EXPECT_EQ(ops[1].fontColor, QColor(Qt::blue));
+
+  label.SetTextStyle(TTextStyle::tsShadow);
+  label.SetShift(3);
+  gui::RecordingCanvas shadow;
+  label.PaintTo(shadow);
+  ops = TextOps(shadow);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
+
+  label.SetTextStyle(TTextStyle::tsHeavyRecessed);
+  gui::RecordingCanvas heavy;
+  label.PaintTo(heavy);
+  ops = TextOps(heavy);
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
+
+  label.SetTextStyle(TTextStyle::tsNone);
+  gui::RecordingCanvas none;
+  label.PaintTo(none);
+  EXPECT_EQ(TextOps(none).size(), 1u);
+}
+
+TEST(Label3DjTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
+  App();
+  TLabel3Dj label("A");
+  label.resize(40, 20);
+  label.SetFontColor(Qt::red);
+  gui::RecordingCanvas enabled;
+  label.PaintTo(enabled);
+  label.setEnabled(false);
+  gui::RecordingCanvas disabled;
+  label.PaintTo(disabled);
+  const auto on = TextOps(enabled), off = TextOps(disabled);
+  ASSERT_EQ(off.size(), 2u);
+  EXPECT_EQ(off[0].fontColor, on[0].fontColor);
+  EXPECT_NE(off[1].fontColor, QColor(Qt::red));
+  EXPECT_EQ(off[1].fontColor, label.palette().color(QPalette::Disabled, QPalette::Text));
+}
+
+TEST(Label3DjTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
+  App();
+  TLabel3Dj label("A");
+  label.resize(40, 20);
+  label.SetTransparent(true);
+  label.SetBorder(true);
+  label.SetBorderType(TBorderType::btRecessed);
+  gui::RecordingCanvas c;
+  label.PaintTo(c);
+  std::vector<CanvasOp> lines;
+  for (const auto& op : c.Ops()) {
+    EXPECT_NE(op.kind, CanvasOp::Kind::Fill);
+    if (op.kind == CanvasOp::Kind::Line) lines.push_back(op);
+  }
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].pen, QColor(128, 128, 128));  // top and left grey
+  EXPECT_EQ(lines[2].pen, QColor(255, 255, 255));  // bottom and right white
+  label.SetBorderWidth(0);
+  gui::RecordingCanvas none;
+  label.PaintTo(none);
+  for (const auto& op : none.Ops()) EXPECT_NE(op.kind, CanvasOp::Kind::Line);
+}
+
+TEST(Label3DjTest, RotatedTextOffsetsPerQuadrant) {
+  // 100 x 20 text.
+  auto a = RotateTextBox(90, 100, 20);
+  EXPECT_EQ(a.dx, 0);
+  EXPECT_EQ(a.dy, 100);
+  EXPECT_EQ(a.width, 20);
+  EXPECT_EQ(a.height, 100);
+  auto b = RotateTextBox(180, 100, 20);
+  EXPECT_EQ(b.dx, 100);
+  EXPECT_EQ(b.dy, 20);
+  auto c = RotateTextBox(270, 100, 20);
+  EXPECT_EQ(c.dx, 20);
+  EXPECT_EQ(c.dy, 0);
+  auto d = RotateTextBox(315, 100, 20);
+  EXPECT_EQ(d.dx, 14);
+  EXPECT_EQ(d.dy, 0);
+  EXPECT_EQ(d.width, 70 + 14);
+}
+
+TEST(Label3DjTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
+  App();
+  QList<QUrl> opened;
+  gui::SetShellSink([&](const QUrl& u) {
+    opened << u;
+    return false;  // a failure to open is not reported
+  });
+  TLabel3Dj label("mail");
+  int clicks = 0;
+  label.OnClick = [&] { ++clicks; };
+  label.SetLabelStyle(TLabelStyle::lsEMailAddress);
+  label.Click();  // empty address: nothing opened
+  label.SetAddress("info@example.jp");
+  label.Click();
+  label.SetLabelStyle(TLabelStyle::lsWWWAddress);
+  label.SetAddress("https://example.jp/");
+  label.Click();
+  label.SetLabelStyle(TLabelStyle::lsDefault);
+  label.Click();
+  gui::SetShellSink(nullptr);
+  EXPECT_EQ(clicks, 4);
+  ASSERT_EQ(opened.size(), 2);
+  EXPECT_EQ(opened[0].toString(), "mailto:info@example.jp");
+  EXPECT_EQ(opened[1].toString(), "https://example.jp/");
+}
+
+TEST(Label3DjTest, HoverColoursALinkRedAndRestoresItsColour) {
+  App();
+  TLabel3Dj label("link");
+  label.SetLabelStyle(TLabelStyle::lsWWWAddress);
+  label.SetFontColor(Qt::blue);
+  int enters = 0, exits = 0;
+  label.OnMouseEnter = [&] { ++enters; };
+  label.OnMouseExit = [&] { ++exits; };
+  label.MouseEntered();
+  EXPECT_EQ(label.FontColor(), QColor(Qt::red));
+  EXPECT_TRUE(label.font().underline());
+  label.MouseLeft();
+  EXPECT_EQ(label.FontColor(), QColor(Qt::blue));
+  EXPECT_FALSE(label.font().underline());
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(exits, 1);
+}
