@@ -136,7 +136,8 @@ std::vector<Entry> BuildTable() {
   mvOpen[-114] = "searchkeyパラメータが不正です。";
   mvOpen[-111] = movieType;
   t.push_back({{"JVMVOpen"}, false, mvOpen});
-  CodeTexts mvRead = Pick(read, {0, -201, -402, -403, -502});
+  CodeTexts mvRead = Pick(read, {0, -402, -403, -502});
+  mvRead[-201] = open.at(-201);
   mvRead[-3] = "データダウンロード中";
   mvRead[-203] = "JVMVOpenが行なわれていません。";
   mvRead[-503] = "一時ファイルが見つかりません。";

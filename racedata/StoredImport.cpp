@@ -55,8 +55,12 @@ bool ParseStamp(const std::string& s, DateTime& t) {
     if (s[i] < '0' || s[i] > '9') return false;
   t = DateTime{std::stoi(s.substr(0, 4)), std::stoi(s.substr(5, 2)), std::stoi(s.substr(8, 2)),
                std::stoi(s.substr(11, 2)), std::stoi(s.substr(14, 2)), std::stoi(s.substr(17, 2))};
-  return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31 && t.hour < 24 && t.minute < 60 &&
-         t.second < 60;
+  if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59)
+    return false;
+  // A day the month does not have (a hand-edited "2024/02/30") is not a time the picker can show.
+  int y = 0, m = 0, d = 0;
+  CivilFromDays(DaysFromCivil(t.year, t.month, t.day), y, m, d);
+  return y == t.year && m == t.month && d == t.day;
 }
 
 // "yyyymmddhhnnss" -> time.
@@ -66,6 +70,16 @@ bool ParseCompact(const std::string& s, DateTime& t) {
                         s.substr(10, 2) + ":" + s.substr(12, 2),
                     t);
 }
+
+// Runs `f` when the scope ends. What `f` runs (the main window's waiting work) may raise; that reaches the
+// calling handler as any other failure of it would.
+template <typename F>
+struct AtExit {
+  F f;
+  ~AtExit() noexcept(false) { f(); }
+};
+template <typename F>
+AtExit(F) -> AtExit<F>;
 
 std::string FileNameCp932(const fs::path& p) {
   const std::u8string s = p.filename().u8string();
@@ -117,6 +131,8 @@ void StoredImport::Start() {
     ui_.Inform(tx.openError + JVErrorMessage("JVOpen", -202));
     return;
   }
+  gateHeld_ = gate_ != nullptr;
+  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const std::string fromTime = s.Compact();
   fromDate_ = StrToIntLenient(fromTime.substr(0, 8));
   ui_.SetBusyCursor(true);
@@ -154,6 +170,7 @@ void StoredImport::Start() {
 
 void StoredImport::StatusTick() {
   if (state_ != State::Downloading) return;
+  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const Texts& tx = Text();
   const int n = link_.JVStatus();
   if (n < 0) {
@@ -264,7 +281,15 @@ void StoredImport::FailWrite(const std::string& error) {
 void StoredImport::EndExchange() {
   state_ = State::Idle;
   ui_.SetBusyCursor(false);
-  if (gate_) gate_->Leave();
+}
+
+// The work that waited (an odds fetch, a day reload) runs after the import's own close messages, padding and
+// new start time, never between them. A call from inside the read loop (Cancel, CloseQuery) leaves the gate
+// held: the loop is still on the stack.
+void StoredImport::ReleaseGateWhenIdle() {
+  if (!gateHeld_ || state_ != State::Idle) return;
+  gateHeld_ = false;
+  gate_->Leave();
 }
 
 void StoredImport::CloseExchange() {
@@ -298,6 +323,7 @@ void StoredImport::Finish() {
 }
 
 void StoredImport::Cancel() {
+  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const bool downloading = state_ == State::Downloading;
   // No download may finish and start reading behind the question.
   if (downloading) ui_.SetStatusTimer(false);
@@ -324,6 +350,7 @@ void StoredImport::Cancel() {
 }
 
 bool StoredImport::CloseQuery() {
+  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   if (state_ == State::Reading) {
     cancelled_ = true;
     return false;

@@ -74,6 +74,8 @@ class StoredImport {
   void StoreRecord(const std::string& record);
   void CloseExchange();
   void EndExchange();
+  // Lets the main window's waiting work run, once the import has finished with its exchange and its files.
+  void ReleaseGateWhenIdle();
   void Finish();
   void FailWrite(const std::string& error);
 
@@ -84,6 +86,7 @@ class StoredImport {
   DateTime startTime_;
   int option_ = 2;
   ExchangeGate* gate_ = nullptr;
+  bool gateHeld_ = false;
 
   State state_ = State::Idle;
   bool cancelled_ = false;

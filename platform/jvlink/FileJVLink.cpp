@@ -52,6 +52,20 @@ std::vector<std::string> RecordLines(const fs::path& file) {
   return out;
 }
 
+// When a snapshot was announced, as "yyyymmddhhnn"; empty when the fields are not numbers. The announcement
+// (28..35, mmddhhnn) carries no year: it is the race's (12..15), except for a snapshot announced on a later
+// month-day than the race's own (16..19), which belongs to the year before: the evening of 31 December before a
+// race on 1 January.
+std::string AnnouncedAt(const std::string& rec) {
+  const std::string year = Copy(rec, 12, 4), raceDay = Copy(rec, 16, 4), announced = Copy(rec, 28, 8);
+  if (year.size() != 4 || raceDay.size() != 4 || announced.size() != 8 || !AllDigits(year) || !AllDigits(raceDay) ||
+      !AllDigits(announced))
+    return {};
+  int y = std::stoi(year);
+  if (announced.substr(0, 4) > raceDay) --y;
+  return FormatZero(y, 4) + announced;
+}
+
 std::vector<fs::path> FilesIn(const fs::path& dir) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -311,9 +325,8 @@ bool FileJVLink::CollectOdds(const std::string& key) {
   for (const auto& p : FilesIn(dir)) {
     if (p.stem().string() != key.substr(8, 8)) continue;
     for (auto& rec : RecordLines(p)) {
-      if (rec.size() < 35) continue;
-      std::string announced = Copy(rec, 12, 4) + Copy(rec, 28, 8);
-      if (!AllDigits(announced) || announced > clock) continue;
+      const std::string announced = AnnouncedAt(rec);
+      if (announced.empty() || announced > clock) continue;
       std::string kind = Copy(rec, 1, 2);
       auto it = best.find(kind);
       if (it == best.end() || announced >= it->second.first) {

@@ -167,5 +167,34 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   fs::remove_all(base);
 }
 
+TEST(EndToEnd, GeneratedNewYearDayHasItsOddsOnTheEveBefore) {
+  const fs::path root = testing::FreshDir("newyear");
+  jvgen::Options options;
+  options.date = DayName{2025, 1, 1};
+  options.venues = 1;
+  options.races = 1;
+  const jvgen::Day generated = jvgen::MakeDay(options);
+  jvgen::WriteStandIn(generated, root);
+  const std::string key = "20250101" + generated.races.at(0).VenueRaceKey();
+  FileJVLink link(root);
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  // The announcement of each kind served at `now`, "-1" when the exchange has none.
+  auto announcedAt = [&](const DateTime& now) {
+    testing::ClockGuard clock{now};
+    std::vector<std::string> seen;
+    if (link.JVRTOpen("0B30", key) == 0) {
+      std::string buff, name;
+      while (link.JVRead(buff, kJVReadBufferSize, name) > 0) seen.push_back(buff.substr(0, 2) + buff.substr(27, 8));
+    } else {
+      seen.push_back("-1");
+    }
+    link.JVClose();
+    return seen;
+  };
+  EXPECT_EQ(announcedAt(DateTime{2024, 12, 31, 17, 59, 0}), (std::vector<std::string>{"-1"}));
+  EXPECT_EQ(announcedAt(DateTime{2024, 12, 31, 18, 30, 0}), (std::vector<std::string>{"O112311800", "O212311800"}));
+  EXPECT_EQ(announcedAt(DateTime{2025, 1, 1, 7, 5, 0}), (std::vector<std::string>{"O101010700", "O201010700"}));
+}
+
 }  // namespace
 }  // namespace corvina

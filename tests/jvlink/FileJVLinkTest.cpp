@@ -173,6 +173,34 @@ TEST_F(FileJVLinkTest, OddsGiveLatestSnapshotPerKindAtOrBeforeClock) {
   EXPECT_EQ(link.JVRTOpen("0B31", key), -111);
 }
 
+TEST_F(FileJVLinkTest, OddsOfANewYearRaceAreAnnouncedOnTheEveBefore) {
+  ASSERT_EQ(link.JVInit("sid"), 0);
+  const std::string key = "2025010106010101";
+  auto line = [&](const char* announce, char fill) {
+    std::string rec = std::string("O1") + "1" + "20241231" + key + announce;
+    rec.resize(60, fill);
+    return rec + "\r\n";
+  };
+  testing::WriteText(root / "realtime/0B30/20250101/06010101.jvO1",
+                     line("12311800", 'a') + line("12312100", 'b') + line("01010900", 'c'));
+  // Which snapshot the exchange serves at `now`; "-1" when none.
+  auto servedAt = [&](const DateTime& now) {
+    Clock::Set(now);
+    std::string buff, name;
+    const int opened = link.JVRTOpen("0B30", key);
+    std::string served = opened == 0 && link.JVRead(buff, kJVReadBufferSize, name) > 0 ? buff.substr(59, 1)
+                                                                                        : std::to_string(opened);
+    link.JVClose();
+    return served;
+  };
+  EXPECT_EQ(servedAt(DateTime{2024, 12, 31, 17, 59, 0}), "-1");
+  EXPECT_EQ(servedAt(DateTime{2024, 12, 31, 18, 0, 0}), "a");
+  EXPECT_EQ(servedAt(DateTime{2024, 12, 31, 23, 0, 0}), "b");
+  EXPECT_EQ(servedAt(DateTime{2025, 1, 1, 8, 0, 0}), "b");  // the eve's last snapshot until race day's first
+  EXPECT_EQ(servedAt(DateTime{2025, 1, 1, 9, 0, 0}), "c");
+  EXPECT_EQ(servedAt(DateTime{2025, 12, 31, 18, 0, 0}), "c");  // never taken as the end of the race's year
+}
+
 TEST_F(FileJVLinkTest, RaceRecordsAppearAtTheirReleaseTime) {
   ASSERT_EQ(link.JVInit("sid"), 0);
   const fs::path dir = root / "realtime/0B12/20240106";

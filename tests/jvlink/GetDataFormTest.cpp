@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QGroupBox>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QDateTimeEdit>
 
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
@@ -24,8 +27,9 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "corvina_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: the pointing device that a posted mouse event creates must not outlive it at exit.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 class GetDataFormTest : public ::testing::Test {
@@ -56,6 +60,64 @@ TEST_F(GetDataFormTest, ControlsAndNoDataMessage) {
   EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
   form.close();
   EXPECT_EQ(dayListBuilt, 1);
+}
+
+// Texts of the labels and group boxes the window shows.
+QStringList ShownTexts(const QWidget& form) {
+  QStringList texts;
+  for (const QLabel* l : form.findChildren<QLabel*>()) texts << l->text();
+  for (const QGroupBox* g : form.findChildren<QGroupBox*>()) texts << g->title();
+  return texts;
+}
+
+TEST_F(GetDataFormTest, CaptionsAndStartTimeFromTheSettings) {
+  ASSERT_TRUE(SaveFileAtomic(dir / "corvina.ini", "[JvDataGet]\r\nLastTime=2023/12/30 07:08:09\r\n"));
+  TGetDataForm form(link, dir, [] {}, &gate);
+  EXPECT_EQ(form.SpeedButton1->text(), QStringLiteral("JVLink設定"));
+  EXPECT_EQ(form.ButtonStart->text(), QStringLiteral("データ取込み開始"));
+  EXPECT_EQ(form.ButtonCancel->text(), QStringLiteral("データ取込み中止"));
+  EXPECT_EQ(form.rbtNormal->text(), QStringLiteral("通常データ"));
+  EXPECT_EQ(form.rbtIsthisweek->text(), QStringLiteral("今週開催データ"));
+  EXPECT_EQ(form.rbtSetup->text(), QStringLiteral("セットアップデータ"));
+  EXPECT_TRUE(form.rbtSetup->isHidden());
+  EXPECT_TRUE(form.Label5->isHidden());
+  const QStringList texts = ShownTexts(form);
+  for (const char* caption : {"取得データ", "取得開始日付", "ダウンロード", "読込み", "作成済みデータ"})
+    EXPECT_TRUE(texts.contains(QString::fromUtf8(caption))) << caption;
+  EXPECT_EQ(form.DateTimePicker1->dateTime(), QDateTime(QDate(2023, 12, 30), QTime(7, 8, 9)));
+  EXPECT_EQ(form.Label5->text(), QStringLiteral("2023/12/30 07:08:09"));
+  form.ButtonStart->click();
+  EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20231230070809,2)=-1");
+}
+
+// The read loop lets queued events run once per record, so a click on the window's own Cancel button that
+// arrives during a read stops it at the next record.
+TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  e.lastFileTimestamp = "20240106173000";
+  for (int i = 1; i <= 9; ++i) e.reads.push_back(ScriptedRead::Record(testing::RA("202401060601010" + std::to_string(i))));
+  link.AddExchange(e);
+  TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
+    // A press and release on the Cancel button, waiting in the queue.
+    const QPointF at = QRectF(form.ButtonCancel->rect()).center();
+    const QPointF global = form.ButtonCancel->mapToGlobal(at);
+    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  };
+  form.ButtonStart->click();
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
+  EXPECT_TRUE(messages.Texts().contains(QStringLiteral("JVCancel:キャンセルされました")));
+  EXPECT_EQ(form.ListBox1->count(), 2);
+  EXPECT_FALSE(form.Logic().Busy());
+  EXPECT_FALSE(gate.Busy());
+  // Cut short: the start time stays where it was.
+  EXPECT_NE(form.Label5->text(), QStringLiteral("2024/01/06 17:30:00"));
 }
 
 TEST_F(GetDataFormTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {

@@ -64,6 +64,10 @@ TEST(JVErrorMessage, TextsOfEachEntryVerbatim) {
   EXPECT_EQ(Msg("JVMVPlay", -411), "サーバーエラー(HTTPステータス404NotFound)が発生しました。(-411)");
   EXPECT_EQ(Msg("JVMVRead", -3), "データダウンロード中(-3)");
   EXPECT_EQ(Msg("JVMVRead", -503), "一時ファイルが見つかりません。(-503)");
+  // A code listed without its own text takes the open operations' wording; the read texts only where said.
+  EXPECT_EQ(Msg("JVMVRead", -201), "JVInit が行なわれていません。(-201)");
+  EXPECT_EQ(Msg("JVMVRead", -402), "ダウンロードしたファイルサイズが異常です。(-402)");
+  EXPECT_EQ(Msg("JVMVRead", 0), "全ファイルの読み込みが終了しました。（ＥＯＦ ）(0)");
   EXPECT_EQ(Msg("JVCourseFile", -504), "サーバーメンテナンス中です。(-504)");
   EXPECT_EQ(Msg("JVClose", 0), "正常に実行されました。(0)");
 }

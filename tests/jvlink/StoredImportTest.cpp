@@ -282,8 +282,30 @@ TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
   ini.WriteString("JvDataGet", "LastTime", "2024/01/03 12:34:56");
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 1, 3, 12, 34, 56}));
-  ini.WriteString("JvDataGet", "LastTime", "2024/13/03 12:34:56");
-  EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
+  for (const char* bad : {"2024/13/03 12:34:56", "2023/02/29 00:00:00", "2024/01/03 24:00:00", "2024/1/3 1:2:3", ""}) {
+    ini.WriteString("JvDataGet", "LastTime", bad);
+    EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0})) << bad;
+  }
+  ini.WriteString("JvDataGet", "LastTime", "2024/02/29 00:00:00");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 2, 29, 0, 0, 0}));
+}
+
+TEST_F(StoredImportTest, DateRuleKeepsExactlyTheTenBeforeTheStartNumber) {
+  import->SetStartTime(DateTime{2024, 1, 20, 12, 0, 0});  // FromDate 20240120: 20240110 is kept, 20240109 not
+  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA("2024011006010101")),
+                             ScriptedRead::Record(testing::RA("2024010906010101")),
+                             ScriptedRead::Record(testing::SE("2024011006010101", 1)),
+                             ScriptedRead::Record(testing::SE("2024010906010101", 1)),
+                             ScriptedRead::Record(testing::HR("2024011006010101")),
+                             ScriptedRead::Record(testing::HR("2024010906010101"))}));
+  import->Start();
+  EXPECT_EQ(import->StoredCount(), 3);
+  EXPECT_TRUE(fs::exists(Data("2024年01月10日.jvRA")));
+  EXPECT_TRUE(fs::exists(Data("2024年01月10日中山.jvSEr")));
+  EXPECT_TRUE(fs::exists(Data("2024年01月10日.jvHR")));
+  EXPECT_FALSE(fs::exists(Data("2024年01月09日.jvRA")));
+  EXPECT_FALSE(fs::exists(Data("2024年01月09日中山.jvSEr")));
+  EXPECT_FALSE(fs::exists(Data("2024年01月09日.jvHR")));
 }
 
 TEST_F(StoredImportTest, SetupDialogFailureIsShown) {
@@ -312,12 +334,25 @@ TEST_F(StoredImportTest, ImportHoldsTheGateUntilItsExchangeCloses) {
   import->Start();
   // A timer of the main window fires during the download: its exchange waits for the close.
   std::vector<std::string> seenAtTick;
-  gate.Run([&] { seenAtTick = link.Ops(); });
+  std::string lastTimeAtTick;
+  size_t informsAtTick = 0;
+  gate.Run([&] {
+    seenAtTick = link.Ops();
+    lastTimeAtTick = LastTime();
+    informsAtTick = ui.informs.size();
+  });
   EXPECT_TRUE(seenAtTick.empty());
+  ui.onMessages = [&] { import->Cancel(); };  // asked inside the read, answered No: the gate stays held
+  ui.answer = false;
   import->StatusTick();
   import->StatusTick();
   EXPECT_EQ(seenAtTick.back(), "JVClose");
+  // It ran after the import had finished: the start time moved and the close was reported.
+  EXPECT_EQ(lastTimeAtTick, "2024/01/06 09:30:00");
+  EXPECT_EQ(informsAtTick, ui.informs.size());
   EXPECT_FALSE(gate.Busy());
+  ui.onMessages = nullptr;
+  ui.answer = true;
   // And an import asked for while another exchange holds the gate is refused, not run beside it.
   ASSERT_TRUE(gate.TryEnter());
   import->Start();
