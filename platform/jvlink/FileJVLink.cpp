@@ -131,8 +131,8 @@ void FileJVLink::LoadSettings() {
   }
 }
 
-bool FileJVLink::ForcedResult(const std::string& op, const std::string& spec, int& code) {
-  for (const std::string& key : {op + "." + spec, op}) {
+bool FileJVLink::ForcedResult(const std::string& op, const std::string& dataSpec, int& code) {
+  for (const std::string& key : {op + "." + dataSpec, op}) {
     auto it = faults_.find(key);
     if (it == faults_.end()) continue;
     int n = ++faultCalls_[key];
@@ -154,8 +154,8 @@ int FileJVLink::Trace(const std::string& op, const std::string& args, int result
   return result;
 }
 
-fs::path FileJVLink::StoredDir(const std::string& spec, const char* side) const {
-  return root_ / "stored" / spec / side;
+fs::path FileJVLink::StoredDir(const std::string& dataSpec, const char* side) const {
+  return root_ / "stored" / dataSpec / side;
 }
 
 int FileJVLink::JVInit(const std::string& sid) {
@@ -212,7 +212,7 @@ int FileJVLink::JVOpen(const std::string& dataSpec, const std::string& fromTime,
   });
   ex_ = Exchange{};
   ex_.kind = Kind::Stored;
-  ex_.spec = dataSpec;
+  ex_.dataSpec = dataSpec;
   ex_.files = std::move(files);
   for (auto& f : ex_.files) {
     if (f.downloaded) continue;
@@ -237,8 +237,8 @@ void FileJVLink::DownloadNext() {
   for (auto& f : ex_.files) {
     if (f.downloaded) continue;
     std::error_code ec;
-    fs::create_directories(StoredDir(ex_.spec, "local"), ec);
-    fs::rename(StoredDir(ex_.spec, "server") / f.name, StoredDir(ex_.spec, "local") / f.name, ec);
+    fs::create_directories(StoredDir(ex_.dataSpec, "local"), ec);
+    fs::rename(StoredDir(ex_.dataSpec, "server") / f.name, StoredDir(ex_.dataSpec, "local") / f.name, ec);
     f.downloaded = true;  // a file that vanished from server/ is read as missing later
     ++ex_.downloaded;
     return;
@@ -247,7 +247,7 @@ void FileJVLink::DownloadNext() {
 
 int FileJVLink::JVStatus() {
   int code = 0;
-  if (ForcedResult("JVStatus", ex_.spec, code)) return Trace("JVStatus", "", code);
+  if (ForcedResult("JVStatus", ex_.dataSpec, code)) return Trace("JVStatus", "", code);
   if (!initialized_) return Trace("JVStatus", "", -201);
   if (ex_.kind != Kind::Stored) return Trace("JVStatus", "", -203);
   if (!ex_.cancelled)
@@ -270,7 +270,7 @@ int FileJVLink::ReadStored(std::string& buff, int size, std::string& fileName) {
     fileName = f.name;
     if (!f.downloaded) return -3;
     if (!ex_.fileLoaded) {
-      fs::path p = StoredDir(ex_.spec, "local") / f.name;
+      fs::path p = StoredDir(ex_.dataSpec, "local") / f.name;
       std::error_code ec;
       if (!fs::exists(p, ec)) return -503;
       ex_.records = RecordLines(p);
@@ -306,7 +306,7 @@ int FileJVLink::JVRead(std::string& buff, int size, std::string& fileName) {
   fileName.clear();
   const std::string args = std::to_string(size);
   int code = 0;
-  if (ForcedResult("JVRead", ex_.spec, code)) return Trace("JVRead", args, code);
+  if (ForcedResult("JVRead", ex_.dataSpec, code)) return Trace("JVRead", args, code);
   if (!initialized_) return Trace("JVRead", args, -201);
   int r = 0;
   if (ex_.kind == Kind::None) r = -203;
@@ -374,7 +374,7 @@ int FileJVLink::JVRTOpen(const std::string& dataSpec, const std::string& key) {
     return Trace("JVRTOpen", args, -114);
   ex_ = Exchange{};
   ex_.kind = Kind::RealTime;
-  ex_.spec = dataSpec;
+  ex_.dataSpec = dataSpec;
   bool found = dataSpec == "0B30" ? CollectOdds(key) : CollectRaceRecords(key);
   if (!found) {
     ex_ = Exchange{};
@@ -385,16 +385,16 @@ int FileJVLink::JVRTOpen(const std::string& dataSpec, const std::string& key) {
 }
 
 int FileJVLink::JVClose() {
-  const std::string spec = ex_.spec;
+  const std::string dataSpec = ex_.dataSpec;
   ex_ = Exchange{};  // closed even when a fault forces another result, so one forced failure does not cascade
   int code = 0;
-  if (ForcedResult("JVClose", spec, code)) return Trace("JVClose", "", code);
+  if (ForcedResult("JVClose", dataSpec, code)) return Trace("JVClose", "", code);
   return Trace("JVClose", "", 0);
 }
 
 int FileJVLink::JVCancel() {
   int code = 0;
-  if (ForcedResult("JVCancel", ex_.spec, code)) return Trace("JVCancel", "", code);
+  if (ForcedResult("JVCancel", ex_.dataSpec, code)) return Trace("JVCancel", "", code);
   if (ex_.kind == Kind::Stored) ex_.cancelled = true;
   return Trace("JVCancel", "", 0);
 }

@@ -47,7 +47,7 @@ class FileJVLink : public JVLink {
 
   struct Exchange {
     Kind kind = Kind::None;
-    std::string spec;
+    std::string dataSpec;
     std::vector<StoredFile> files;    // stored data, in stamp order
     size_t fileIndex = 0;             // file being read
     std::vector<std::string> records; // records of the file being read (stored) or of the whole answer (real time)
@@ -61,10 +61,10 @@ class FileJVLink : public JVLink {
   };
 
   void LoadSettings();
-  // The forced result of `op` on `spec` from [faults], when one applies to this call.
-  bool ForcedResult(const std::string& op, const std::string& spec, int& code);
+  // The forced result of `op` on `dataSpec` from [faults], when one applies to this call.
+  bool ForcedResult(const std::string& op, const std::string& dataSpec, int& code);
   int Trace(const std::string& op, const std::string& args, int result, const std::string& extra = "");
-  std::filesystem::path StoredDir(const std::string& spec, const char* side) const;
+  std::filesystem::path StoredDir(const std::string& dataSpec, const char* side) const;
   void DownloadNext();
   int ReadStored(std::string& buff, int size, std::string& fileName);
   int ReadRealTime(std::string& buff, int size, std::string& fileName);

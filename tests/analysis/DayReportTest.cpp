@@ -97,6 +97,20 @@ TEST_F(DayReport, WholeDayReportAndSummaryFiles) {
   EXPECT_TRUE(Records(r.out, "warning").empty());
   for (const auto& h : Records(r.out, "horse")) ASSERT_EQ(h.size(), 21u);
 
+  // The generated day reaches the axis-horse row and the "C" rules: some race has both an axis horse and a
+  // horse carrying "C" in its current marks (the latest snapshot's, which every generated race has).
+  std::map<std::string, int> countC;
+  for (const auto& race : Records(r.out, "race")) countC[race[1]] = std::stoi(race[11]);
+  std::map<std::string, int> markedC;
+  for (const auto& h : Records(r.out, "horse"))
+    if (h[16] == "C") ++markedC[h[1]];
+  int axisWithC = 0;
+  for (const auto& a : Records(r.out, "axis")) {
+    if (a[2] == "0") continue;
+    if (countC[a[1]] > 0 && markedC[a[1]] == countC[a[1]]) ++axisWithC;
+  }
+  EXPECT_GE(axisWithC, 1);
+
   // Every ticket hit shows a pay, and the statistics add up to the tickets listed.
   int quinellaHits = 0;
   long long quinellaPay = 0;
@@ -115,6 +129,11 @@ TEST_F(DayReport, WholeDayReportAndSummaryFiles) {
   ASSERT_EQ(stats.size(), 16u);
   EXPECT_EQ(std::stoi(stats["quinella all"][4]), quinellaHits);
   EXPECT_EQ(std::stoll(stats["quinella all"][6]), quinellaPay);
+  // Every axis horse of a race with results (all generated races have them) is one win and one place ticket.
+  int axisHorses = 0;
+  for (const auto& a : Records(r.out, "axis")) axisHorses += a[2] != "0";
+  EXPECT_EQ(std::stoi(stats["win all"][3]), axisHorses);
+  EXPECT_EQ(std::stoi(stats["place all"][3]), axisHorses);
 
   // Summary files: one per bet type, 53-byte CP932 lines, sorted, with the all-venue line matching the report.
   const std::map<std::string, std::string> words{{"win", "単勝"}, {"place", "複勝"}, {"quinella", "馬連"}, {"wide", "ﾜｲﾄﾞ"}};

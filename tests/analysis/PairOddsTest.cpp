@@ -166,6 +166,21 @@ TEST(PairOdds, EqualRoundedAveragesRankByHorseNumber) {
   EXPECT_EQ(same->FRaceCalc[0].MarkX[0], "");
 }
 
+TEST(PairOdds, AveragesRoundHalfAwayFromZeroBeforeTheTie) {
+  // 28.95 has no exact binary value and lies just below the half; the ranking key rounds the decimal value, so
+  // 28.95 and 28.96 both read 29.0 and the tie falls to the horse number.
+  auto day = NewDay();
+  day->GFrom2005 = true;
+  AddRace(*day, 0, 4);
+  SetYoz(*day, 0, 1, 3, "   28.96");
+  SetYoz(*day, 0, 2, 4, "   28.95");
+  UmarenBtnClick(*day);
+  const TRaceCalc& c = day->FRaceCalc[0];
+  EXPECT_EQ((std::array<int, 4>{c.PredAvgOddsRank[0], c.PredAvgOddsRank[1], c.PredAvgOddsRank[2],
+                                c.PredAvgOddsRank[3]}),
+            (std::array<int, 4>{1, 2, 3, 4}));
+}
+
 TEST(PairOdds, HugePredictionStillRanksTheRightHorse) {
   auto day = NewDay();
   day->GFrom2005 = true;

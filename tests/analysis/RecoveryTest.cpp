@@ -94,6 +94,51 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
   EXPECT_EQ(day->FRaceCalc[2].ResF, 1);
 }
 
+TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
+  // Venue s (1..3) buys s tickets, hits quinella and wide with ticket 1 and has a winning axis horse; each pay
+  // names its venue and bet type, so a counter filed in the wrong place shows.
+  auto day = NewDay();
+  const char* venues[] = {"05", "06", "08"};
+  for (int s = 1; s <= 3; ++s) {
+    int slot = s - 1;
+    AddRace(*day, slot, 16, "2006", venues[slot], 1);
+    TRaceInfo& info = day->FRaceInfo[slot];
+    TRaceCalc& c = day->FRaceCalc[slot];
+    info.UmarenComb[1] = " 1- 2", info.WideComb[1] = " 1- 2", info.TanHorse[1] = 1, info.FukuHorse[1] = 1;
+    for (int j = 1; j <= s; ++j) c.Tickets[j] = " 1-" + FormatInt(j + 1, 2);
+    c.UmarenHit[1] = 1, c.UmarenPay[1] = 100 * s + 1;
+    c.WideHit[1] = 1, c.WidePay[1] = 100 * s + 2;
+    c.AxisHorse = 1, c.TanHit = 1, c.TanPay = 100 * s + 3, c.FukuHit = 1, c.FukuPay = 100 * s + 4;
+  }
+  ComputeStatistics(*day);
+  std::array<int, 48> expected{};
+  for (int s = 0; s <= 3; ++s) {
+    const bool all = s == 0;
+    const int tickets = all ? 6 : s, races = all ? 3 : 1;
+    auto pay = [&](int kind) { return all ? 600 + 3 * kind : 100 * s + kind; };
+    int q = 6 * s, w = 24 + 6 * s;
+    expected[q + 0] = tickets;  // wide tickets
+    expected[q + 1] = tickets;  // quinella tickets
+    expected[q + 2] = races;    // wide hits
+    expected[q + 3] = races;    // quinella hits
+    expected[q + 4] = pay(1);   // quinella pay
+    expected[q + 5] = pay(2);   // wide pay
+    expected[w + 0] = races;    // win tickets
+    expected[w + 1] = races;    // place tickets
+    expected[w + 2] = races;    // win hits
+    expected[w + 3] = races;    // place hits
+    expected[w + 4] = pay(3);   // win pay
+    expected[w + 5] = pay(4);   // place pay
+  }
+  EXPECT_EQ(day->GStats, expected);
+  const std::array<std::string, 16> rates{
+      " 203.0%", " 103.0%", " 203.0%", " 303.0%",   // win: all, V1, V2, V3
+      " 204.0%", " 104.0%", " 204.0%", " 304.0%",   // place
+      " 100.5%", " 101.0%", " 100.5%", " 100.3%",   // quinella: 603 / 6, 101 / 1, 201 / 2, 301 / 3
+      " 101.0%", " 102.0%", " 101.0%", " 100.7%"};  // wide: 606 / 6, 102 / 1, 202 / 2, 302 / 3
+  EXPECT_EQ(day->GRateStr, rates);
+}
+
 TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   Marker();
   auto day = TwoVenueDay(home_);

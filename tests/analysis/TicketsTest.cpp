@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/Tickets.h"
+#include "platform/Cp932.h"
 #include "EngineFixtures.h"
 
 namespace corvina::analysis {
@@ -34,6 +35,18 @@ std::unique_ptr<DayModel> Race(const std::vector<Horse>& horses, bool latest = t
 }
 
 std::vector<std::string> Tickets(const TRaceCalc& c) { return {c.Tickets.begin() + 1, c.Tickets.begin() + 7}; }
+
+TEST(Notes, TextsAndTheirShiftJisWidths) {
+  // The notes are stored in a 12-byte field and shown as they stand.
+  EXPECT_EQ(FromCp932(NoteSkip()), "見送り");
+  EXPECT_EQ(FromCp932(NoteSkipAsRule()), "原則見送り");
+  EXPECT_EQ(FromCp932(NoteErasedAxis()), "消された軸馬");
+  EXPECT_EQ(FromCp932(NotePreSaleOdds()), "前売りオッズ");
+  EXPECT_EQ(NoteSkip().size(), 6u);
+  EXPECT_EQ(NoteSkipAsRule().size(), 10u);
+  EXPECT_EQ(NoteErasedAxis().size(), 12u);
+  EXPECT_EQ(NotePreSaleOdds().size(), 12u);
+}
 
 TEST(Marks, BordersOfTheABRules) {
   auto day = Race({{1, 12.0, 12.0, 12.0}, {2, 15.0, 15.0, 15.0}, {3, 99.9, 50.0, 50.0}, {4, 100.0, 19.9, 19.9},
@@ -131,6 +144,26 @@ TEST(DecisionTable, ThreeAHorsesWithFailedTestStillPlay) {
   EXPECT_EQ(r3->FRaceCalc[0].Tickets[3], " 2- 3");
 }
 
+TEST(DecisionTable, FourAHorsesBoxInRankOrderAndRankTies) {
+  // Equal predictions fall to the current odds, then to the horse number; the first snapshot plays no part.
+  auto day = Race({{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}});
+  YosoBtnClick(*day, false);
+  const TRaceCalc& c = day->FRaceCalc[0];
+  EXPECT_EQ(c.CountA, 4);
+  EXPECT_EQ((std::array<int, 4>{c.ARank[8], c.ARank[2], c.ARank[4], c.ARank[0]}), (std::array<int, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(c.Note, "");
+  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 3- 9", " 5- 9", " 1- 9", " 3- 5", " 1- 3", " 1- 5"}));
+}
+
+TEST(LaterRules, TwoLostAHorsesEraseNothing) {
+  auto day = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}});
+  YosoBtnClick(*day, false);
+  const TRaceCalc& c = day->FRaceCalc[0];
+  EXPECT_EQ(c.ModeOneA[13] + c.ModeOneA[14], 2);
+  EXPECT_EQ(c.Note, "");
+  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 1- 2", "", "", "", "", ""}));
+}
+
 std::vector<Horse> FiveA(double fifthP) {
   return {{2, 2.0, 1.5, 1.5}, {4, 3.0, 2.5, 2.5}, {6, 4.0, 3.5, 3.5}, {8, 5.0, 4.5, 4.5}, {10, fifthP, 30.0, 30.0}};
 }
@@ -154,6 +187,13 @@ TEST(DecisionTable, SingleBHorseAgainstTheRankedA) {
   YosoBtnClick(*day, false);
   EXPECT_EQ(day->FRaceCalc[0].Note, NoteSkip());
   EXPECT_EQ(Tickets(day->FRaceCalc[0]), (std::vector<std::string>{" 2-12", " 4-12", " 6-12", " 8-12", "10-12", ""}));
+
+  // Six "A" with one "B": all six ranks against the "B" horse.
+  horses.push_back({13, 6.0, 5.5, 5.5});
+  auto six = Race(horses);
+  YosoBtnClick(*six, false);
+  EXPECT_EQ(Tickets(six->FRaceCalc[0]), (std::vector<std::string>{" 2-12", " 4-12", " 6-12", " 8-12", "12-13", "10-12"}));
+  horses.pop_back();
 
   // Seven "A" with one "B": no row applies.
   horses.push_back({13, 6.0, 5.5, 5.5});

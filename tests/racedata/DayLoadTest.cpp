@@ -227,6 +227,25 @@ TEST_F(DayLoadTest, RankingsTieBreaksAndCodes) {
   EXPECT_TRUE(IsBlank(day_->GYozRec));
 }
 
+TEST_F(DayLoadTest, RankingKeysRoundHalfAwayFromZero) {
+  // 2.25 is exact in binary: a ranking key rounded half to even would read 2.2 and rank horse 1 first. Rounded
+  // half away from zero both predictions read 2.3, and the lower first-snapshot odds of horse 2 decide.
+  WriteDay(tmp_.path(), {{"05", 9}});
+  WriteOdds(tmp_.path(), {"0050", "0040"}, {"0050", "0040"}, {"  2.25", "   2.3"});
+  ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
+  EXPECT_EQ(day_->FRaceCalc[0].RankPred[0], 2);
+  EXPECT_EQ(day_->FRaceCalc[0].RankPred[1], 1);
+}
+
+TEST_F(DayLoadTest, FirstRacecourseWithoutRunnerFileStops) {
+  WriteDay(tmp_.path(), {{"05", 6}, {"06", 6}});
+  fs::remove(SeFilePath(DataDirOf(tmp_.path()), kDay, "05"));
+  auto r = Load();
+  EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
+  EXPECT_TRUE(r.raceList.empty());
+  EXPECT_EQ(day_->GRaceTotal, 0);
+}
+
 TEST_F(DayLoadTest, DayListNewestFirst) {
   WriteDay(tmp_.path(), {{"05", 9}});
   std::ofstream(DayFilePath(DataDirOf(tmp_.path()), DayName(2005, 12, 24), layout::kSuffixRA)) << "";
