@@ -83,7 +83,16 @@ int FindOddsSlot(const fs::path& dataDir, const RaceTable& table, const std::str
   return -1;
 }
 
-long long AnnounceValue(std::string_view line) { return FieldInt(line, L::o1::kAnnounce); }
+// Announcements carry no year. One later in the calendar than the race's own date was made in the year before
+// (the eve of a New Year's race), so it orders before every announcement of the race's year; otherwise the
+// evening-before odds would count as newer than every race-day snapshot and the latest odds would never be kept.
+long long AnnounceValue(std::string_view line) {
+  const long long announced = FieldInt(line, L::o1::kAnnounce);  // mmddhhnn
+  if (announced <= 0) return 0;                                    // no snapshot yet: anything is newer
+  const long long raceMonthDay = FieldInt(line, L::head::kMonthDay);
+  const bool yearBefore = announced / 10000 > raceMonthDay && raceMonthDay > 0;
+  return announced + (yearBefore ? 0 : 100000000LL);
+}
 
 }  // namespace
 

@@ -172,6 +172,25 @@ TEST_F(OddsWriterTest, FirstSnapshotIsKeptAndTheLatestFollowsNewerTimes) {
   EXPECT_EQ(l.size(), 6u);
 }
 
+TEST_F(DayFilesTest, RaceDayOddsOfANewYearRaceReplaceThoseOfTheEveBefore) {
+  // Announcements carry only mmddhhnn: "12312100" was made the evening before a 1 January race.
+  const DayName newYear{2025, 1, 1};
+  auto table = std::make_unique<RaceTable>();
+  table->GRaTbl[0] = Ra("20250101", "06", 1);
+  ASSERT_TRUE(CreateBlankFile(DayFilePath(data, newYear, ".jvO1"), L::kO1Line, 2));
+  ASSERT_TRUE(CreateBlankFile(DayFilePath(data, newYear, ".jvO2"), L::kO2Line, 1));
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12311800")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12312100")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "01010700")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12312200")), MergeResult::NotNewer);
+  Lines l = ReadAll(DayFilePath(data, newYear, ".jvO1"));
+  EXPECT_EQ(FieldText(l[0], L::o1::kAnnounce), "12311800");
+  EXPECT_EQ(FieldText(l[1], L::o1::kAnnounce), "01010700");
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20250101", "06", 1, "12312100")), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20250101", "06", 1, "01010930")), MergeResult::Stored);
+  EXPECT_EQ(FieldText(ReadAll(DayFilePath(data, newYear, ".jvO2"))[0], L::o2::kAnnounce), "01010930");
+}
+
 TEST_F(OddsWriterTest, QuinellaOddsOfTheSameTimeDoNotReplace) {
   Rec first = Rec(L::kO2Line, "O2").Key("20240106", "05", 3).Set(L::o2::kAnnounce, "01061100")
                   .Set(L::o2::UmarenOdds(1), "000123");
