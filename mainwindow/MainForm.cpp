@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -26,6 +27,8 @@
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/CardPaint.h"
 #include "mainwindow/RaceViewText.h"
+#include "mainwindow/ResultsPoll.h"
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/DayName.h"
 #include "platform/Text.h"
@@ -33,9 +36,13 @@
 #include "platform/gui/Fonts.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
+#include "platform/jvlink/FileJVLink.h"
 #include "racedata/ErrorLog.h"
+#include "racedata/JVMessages.h"
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/Results.h"
+#include "racedata/ui/GetDataUnit.h"
 
 namespace corvina {
 
@@ -87,9 +94,17 @@ QColor InfoBackground() { return QApplication::palette().color(QPalette::ToolTip
 
 }  // namespace
 
-TMainForm::TMainForm(const std::filesystem::path& appDir, QWidget* parent)
+TMainForm::TMainForm(const std::filesystem::path& appDir, QWidget* parent, JVLink* link)
     : QMainWindow(parent), day_(std::make_unique<DayModel>()) {
   FAppDir = appDir.empty() ? TIniGT::ApplicationFolder() : appDir;
+  if (link == nullptr) {
+    ownedLink_ = std::make_unique<FileJVLink>(FileJVLink::DefaultRoot(FAppDir));
+    link = ownedLink_.get();
+  }
+  JVLink1 = link;
+  RealTimeUi& ui = *this;
+  reader_ = std::make_unique<RealTimeReader>(*JVLink1, *day_, ui);
+  RunImportWindow = [](TGetDataForm& form) { form.exec(); };
   FormCreate();
 }
 
@@ -172,14 +187,14 @@ void TMainForm::BuildLayout() {
   statusBar()->setSizeGripEnabled(true);
 
   Timer4 = new QTimer(this);
-  connect(Timer4, &QTimer::timeout, this, [this] {
-    if (OnResultsPoll) OnResultsPoll();
-  });
+  connect(Timer4, &QTimer::timeout, this, &TMainForm::Timer4Timer);
   SetUpGrids();
 }
 
 void TMainForm::BuildMenus() {
   auto* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  connect(file->addAction(QStringLiteral("JVﾃﾞｰﾀ取得(&J)")), &QAction::triggered, this, &TMainForm::JVBtnClick);
+  file->addSeparator();
   auto* exit = file->addAction(QStringLiteral("終了(&X)"));
   connect(exit, &QAction::triggered, this, &QWidget::close);
   auto* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
@@ -204,13 +219,17 @@ QWidget* TMainForm::BuildSpeedBar() {
   button("ﾍﾙﾌﾟ", "ヘルプを表示します");
   button("ﾊﾞｰｼﾞｮﾝ情報", "バージョン情報を表示します");
   button("予想配当", "予想オッズを取り込みます");
-  button("JVデータ取得", "JV-Linkから蓄積データを取得します");
+  JVBtn = button("JVデータ取得", "JV-Linkから蓄積データを取得します");
+  connect(JVBtn, &QPushButton::clicked, this, &TMainForm::JVBtnClick);
   button("ｵｯｽﾞ手動取得", "オッズを手動で取得します");
   AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), bar);
   AutoOzCheck->setStatusTip(QStringLiteral("予定の時刻にオッズを自動で取得します"));
   l->addWidget(AutoOzCheck);
   TekiAnaBtn = button("的中", "的中レポートを作成します");
   TekiAnaBtn2 = button("穴的中", "穴の的中レポートを作成します");
+  DLlabel = HeaderLabel(bar, 9, true, 260);
+  DLlabel->SetFontColor(QColor(128, 0, 0));
+  l->addWidget(DLlabel);
   l->addStretch(1);
   Label3D112 = HeaderLabel(bar, 9, false);
   Label3D112->SetTextStyle(TTextStyle::tsNone);
@@ -221,6 +240,9 @@ QWidget* TMainForm::BuildSpeedBar() {
 QWidget* TMainForm::BuildRaceHeader() {
   auto* panel = new QFrame(this);
   panel->setFrameShape(QFrame::StyledPanel);
+  // The header keeps its height in a small window; the race pages give way instead.
+  panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  panel->setMinimumHeight(36);
   auto* l = new QHBoxLayout(panel);
   l->setContentsMargins(4, 2, 4, 2);
   Label3D115 = HeaderLabel(panel, 10, true);
@@ -271,13 +293,20 @@ QWidget* TMainForm::BuildDayPanel() {
   p7->setContentsMargins(0, 0, 0, 0);
   p7->setSpacing(2);
   int at = 0;
+  std::array<QToolButton*, 4> buttons{};
   for (const char* caption : {"F", "判定", "結果情報", "速報ｵｯｽﾞ"}) {
     auto* b = new QToolButton(panel7);
     b->setText(QString::fromUtf8(caption));
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     p7->addWidget(b, at / 2, at % 2);
-    ++at;
+    buttons[at++] = b;
   }
+  KekkaGetBtn = buttons[2];
+  KekkaGetBtn->setStatusTip(QStringLiteral("本日のレース結果と払戻を取得します"));
+  SokuhoOddsBtn = buttons[3];
+  SokuhoOddsBtn->setStatusTip(QStringLiteral("表示中のレースのオッズを取得します"));
+  connect(KekkaGetBtn, &QToolButton::clicked, this, &TMainForm::KekkaGetBtnClick);
+  connect(SokuhoOddsBtn, &QToolButton::clicked, this, &TMainForm::SokuhoOddsBtnClick);
   UpDown1 = new gui::UpDown(panel7);
   UpDown1->setFixedWidth(20);
   UpDown1->setToolTip(QStringLiteral("前後のレース"));
@@ -737,6 +766,130 @@ void TMainForm::SpeedButton2Click() {
 
 void TMainForm::StringGrid2MouseUp() { StringGrid2->SetSelection(gui::GridRect{}); }
 void TMainForm::StringGrid4MouseUp() { StringGrid4->SetSelection(gui::GridRect{}); }
+
+// ---- JV-Link exchanges ----------------------------------------------------------------------------------------
+
+void TMainForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (formShown_) return;
+  formShown_ = true;
+  // Once the window is on screen, so a JVInit failure box has the window behind it.
+  QTimer::singleShot(0, this, &TMainForm::FormShow);
+}
+
+void TMainForm::FormShow() {
+  FVersion = QString::fromLatin1(kFVersion);
+  reader_->FormShow();
+}
+
+void TMainForm::JVBtnClick() {
+  // Closing the window lists the stored days again, so an imported day appears in the date box.
+  TGetDataForm form(*JVLink1, FAppDir, [this] { MakeDataListBtnClick(); }, &reader_->Gate(), this);
+  RunImportWindow(form);
+}
+
+bool TMainForm::RaceChosen() const {
+  return DatList->currentRow() >= 0 && !DateCombo->currentText().trimmed().isEmpty();
+}
+
+std::string TMainForm::VenueRace(const std::string& raceKey) {
+  return CourseName(Copy(raceKey, 9, 2), 2) + BlankPadNumStr(Copy(raceKey, 15, 2));
+}
+
+void TMainForm::SetDLlabel(const std::string& text) {
+  DLlabel->SetCaption(Q(text));
+  // A long failure text is cut by a narrow window; the whole text stays reachable.
+  DLlabel->setToolTip(Q(text));
+}
+
+void TMainForm::Timer4Timer() {
+  const std::string firstPost = FieldText(day_->Table.GRaTbl[0], layout::ra::kPostTime);
+  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GAutoReadMinutes)) KekkaGet(true);
+}
+
+void TMainForm::KekkaGetBtnClick() { KekkaGet(false); }
+
+void TMainForm::KekkaGet(bool autoKekka) {
+  // A request that arrives during another exchange waits for it; what it fetches is decided when it runs, so
+  // it follows the day loaded by then.
+  reader_->Gate().Run([this, autoKekka] {
+    if (!RaceChosen()) return;
+    const std::string key = FieldText(day_->Table.GRaTbl[0], layout::head::kDateKey);
+    if (StrToIntLenient(key) <= 0) return;
+    static const std::string fetching = ToCp932("ﾚｰｽ情報データ取得中");
+    static const std::string failed = ToCp932("R:ﾚｰｽ情報データ取得エラー：");
+    failureShown_ = false;
+    SetDLlabel(fetching);
+    ProcessMessages();
+    const int r = JVLink1->JVRTOpen("0B12", key);
+    if (r != 0) {
+      if (!autoKekka) Beep();
+      const std::string shownKey = FieldText(day_->Table.GRaTbl[day_->GCurRace], layout::head::kRaceKey);
+      reader_->ReportFailure(VenueRace(shownKey) + failed + JVErrorMessage("JVRTOpen", r));
+    } else {
+      reader_->ReadRaceRecords();
+    }
+    reader_->CloseAfterRaces(autoKekka);
+    // A failure stays on the label, else the user would never see what the log recorded.
+    if (!failureShown_) SetDLlabel({});
+    ProcessMessages();
+    reader_->CloseAfterRaces(autoKekka);
+    if (!HrReadBtnClick()) DatListClick();
+  });
+}
+
+bool TMainForm::HrReadBtnClick() {
+  const auto name = DayName::ParseUtf8Prefix(DateCombo->currentText().toStdString());
+  if (!name) return false;
+  const HrReadOutcome outcome = corvina::HrReadBtnClick(*day_, *name);
+  if (outcome.slotsChanged) {
+    // New races moved the others to other slots: only a whole load files odds and cards by the new order.
+    DateComboChange();
+    return true;
+  }
+  if (outcome.shownNew && DatList->currentRow() >= 0) {
+    DatListClick();
+    return true;
+  }
+  return false;
+}
+
+void TMainForm::SokuhoOddsBtnClick() {
+  reader_->Gate().Run([this] {
+    if (!RaceChosen()) return;
+    const std::string key = FieldText(day_->Table.GRaTbl[day_->GCurRace], layout::head::kRaceKey);
+    const std::string venueRace = VenueRace(key);
+    static const std::string fetching = ToCp932("オッズ取得中");
+    static const std::string failed = ToCp932("R:ｵｯｽﾞ取得エラー：");
+    failureShown_ = false;
+    SetDLlabel(venueRace + fetching);
+    ProcessMessages();
+    const int r = JVLink1->JVRTOpen("0B30", key);
+    if (r != 0) {
+      Beep();
+      reader_->ReportFailure(venueRace + failed + JVErrorMessage("JVRTOpen", r));
+    } else {
+      reader_->ReadOddsRecords();
+    }
+    reader_->CloseAfterOdds();
+    if (!failureShown_) SetDLlabel({});
+    ProcessMessages();
+    reader_->CloseAfterOdds();
+    DateComboChange();
+  });
+}
+
+void TMainForm::Beep() { gui::MessageBeep(0); }
+
+void TMainForm::SetStatusLabel(const std::string& text) {
+  failureShown_ = true;
+  SetDLlabel(text);
+}
+
+void TMainForm::Inform(const std::string& text) { gui::ShowInformation(this, Q(text)); }
+
+// User input waits, so nobody changes or reloads the day while records are merged into it.
+void TMainForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "components/IniGT.h"
@@ -11,6 +12,7 @@
 #include "platform/SortedList.h"
 #include "racedata/DayLoad.h"
 #include "racedata/DayModel.h"
+#include "racedata/RealTime.h"
 
 class QAction;
 class QCheckBox;
@@ -25,17 +27,20 @@ class QWidget;
 
 namespace corvina {
 
+class JVLink;
+class TGetDataForm;
 class TLabel3Dj;
 namespace gui {
 class StringGrid;
 class UpDown;
 }  // namespace gui
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private RealTimeUi {
   Q_OBJECT
  public:
-  // `appDir` empty: the program folder ($CORVINA_HOME, else the executable's folder).
-  explicit TMainForm(const std::filesystem::path& appDir = {}, QWidget* parent = nullptr);
+  // `appDir` empty: the program folder ($CORVINA_HOME, else the executable's folder). `link` empty: the
+  // file-backed stand-in at its default root; tests hand in a scripted one (not owned).
+  explicit TMainForm(const std::filesystem::path& appDir = {}, QWidget* parent = nullptr, JVLink* link = nullptr);
   ~TMainForm() override;
 
   // True when creation could not prepare the program folder (data folder or error log); the window has shown
@@ -48,6 +53,7 @@ class TMainForm : public QMainWindow {
   std::filesystem::path FAppDir;
   QString FVersion;
   std::filesystem::path HelpFile;  // the application's help file, opened with the desktop's viewer
+  JVLink* JVLink1 = nullptr;        // the one JV-Link control of the run
   TIniGT IniGT1;
   // Work lists.
   Lines FDayFile, FOddsFile, FPairList, FTekiList, FErrorLog;
@@ -76,6 +82,10 @@ class TMainForm : public QMainWindow {
   QPushButton* TekiAnaBtn = nullptr;
   QPushButton* TekiAnaBtn2 = nullptr;
   QCheckBox* AutoOzCheck = nullptr;
+  QPushButton* JVBtn = nullptr;            // "JVデータ取得"
+  QToolButton* KekkaGetBtn = nullptr;      // "結果情報"
+  QToolButton* SokuhoOddsBtn = nullptr;    // "速報ｵｯｽﾞ"
+  TLabel3Dj* DLlabel = nullptr;            // status of the real-time exchanges
   // Race header and ticket panel labels.
   TLabel3Dj *Label3D1 = nullptr, *Label3D2 = nullptr, *Label3D3 = nullptr, *Label3D4 = nullptr,
             *Label3D5 = nullptr, *Label3D6 = nullptr, *Label3D7 = nullptr, *Label3D8 = nullptr,
@@ -99,11 +109,23 @@ class TMainForm : public QMainWindow {
   // The hook the day load's prediction phases run (built from the local option).
   DayLoadEngine Engine() const;
 
-  // Runs when the results poll timer fires (the results reader installs it).
-  std::function<void()> OnResultsPoll;
+  // JV-Link: the first showing's JVInit, the import window and the real-time results and odds.
+  void FormShow();
+  void JVBtnClick();
+  void Timer4Timer();
+  void KekkaGetBtnClick();
+  void SokuhoOddsBtnClick();
+  // Re-reads results and payouts after a results fetch; true when it had to load the whole day again.
+  bool HrReadBtnClick();
+  RealTimeReader& Reader() { return *reader_; }
+
+  // Shows the import window and returns once it is closed. Tests replace it to drive the window through its
+  // own handlers instead of a modal loop.
+  std::function<void(TGetDataForm&)> RunImportWindow;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void FormCreate();
@@ -124,7 +146,24 @@ class TMainForm : public QMainWindow {
   void ShowTickets(const TRaceInfo& info, const TRaceCalc& calc);
   void ShowGridRows(const TRaceInfo& info, const TRaceCalc& calc, int runners);
 
+  // The results of the day (0B12) of the loaded day; `autoKekka` silences the beeps of the timed fetch.
+  void KekkaGet(bool autoKekka);
+  // The racecourse and race number of a RaceKey as the status texts begin ("東京 1").
+  static std::string VenueRace(const std::string& raceKey);
+  void SetDLlabel(const std::string& text);
+  bool RaceChosen() const;
+
+  // RealTimeUi: the reader's only status text is a failure, which stays until the next exchange.
+  void Beep() override;
+  void SetStatusLabel(const std::string& text) override;
+  void Inform(const std::string& text) override;
+  void ProcessMessages() override;
+
   std::unique_ptr<DayModel> day_;
+  std::unique_ptr<JVLink> ownedLink_;
+  std::unique_ptr<RealTimeReader> reader_;
+  bool failureShown_ = false;
+  bool formShown_ = false;
   bool createFailed_ = false;
   bool selectingRace_ = false;
 };

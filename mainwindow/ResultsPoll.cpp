@@ -1,0 +1,13 @@
+#include "mainwindow/ResultsPoll.h"
+
+#include "racedata/KeibaFunc.h"
+
+namespace corvina {
+
+bool ResultsPollDue(const std::string& nowHHMM, const std::string& firstPostTime, int autoReadMinutes) {
+  if (nowHHMM > "1800") return false;
+  const std::string start = AddTimeHHMM(firstPostTime, -(autoReadMinutes + 30));
+  return nowHHMM > start;
+}
+
+}  // namespace corvina

@@ -1,0 +1,351 @@
+// The main window's exchanges with JV-Link: the first showing's JVInit, the import window opened from the
+// main window, the results poll and the on-demand results and odds, their failures, and the whole road from an
+// empty program folder to a race with its payouts on the stand-in.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+#include "components/ui/Label3Dj.h"
+#include "mainwindow/MainForm.h"
+#include "mainwindow/ResultsPoll.h"
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/JVMessages.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+#include "racedata/ui/GetDataUnit.h"
+#include "tools/jvgen/Generator.h"
+
+using namespace corvina;
+namespace fs = std::filesystem;
+
+namespace {
+int argc = 1;
+char arg0[] = "test";
+char* argv[] = {arg0, nullptr};
+QApplication& App() {
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+
+bool Called(const ScriptedJVLink& link, const std::string& call) {
+  for (const std::string& c : link.calls)
+    if (c == call) return true;
+  return false;
+}
+
+class JVLinkRoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    home = fs::temp_directory_path() / ("corvina-jvroad-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(home);
+    fs::create_directories(home);
+    ::unsetenv("CORVINA_JVLINK_ROOT");
+    const DateTime now = Clock::Now();
+    today = DayName(now.year, now.month, now.day);
+    // Midday of today: the first races are run, the last are not.
+    Clock::Set(DateTime{now.year, now.month, now.day, 13, 0, 0});
+  }
+  void TearDown() override {
+    Clock::Reset();
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+    fs::remove_all(home, ec);
+  }
+  // Today's day files before the races: cards and odds, no payouts.
+  jvgen::Day WriteTodayBeforeRaces() {
+    jvgen::Day day = jvgen::MakeDay({.date = today, .results = false});
+    jvgen::WriteDayFiles(day, home);
+    return day;
+  }
+  void LoadFirstDay(TMainForm& form) {
+    ASSERT_GE(form.DateCombo->count(), 1);
+    form.DateCombo->setCurrentIndex(0);
+    form.DateComboChange();
+    ASSERT_GT(form.DatList->count(), 0);
+  }
+  // What the service's 0B12 answer holds for one run race: its card with results, runners and payouts.
+  static std::vector<ScriptedRead> ResultRecords(const jvgen::Day& day, const jvgen::Race& race) {
+    std::vector<ScriptedRead> reads{ScriptedRead::Code(-3),
+                                    ScriptedRead::Record(jvgen::RaRecord(day, race, jvgen::Stage::Result))};
+    for (const jvgen::Runner& r : race.runners)
+      reads.push_back(ScriptedRead::Record(jvgen::SeRecord(day, race, r, jvgen::Stage::Result)));
+    reads.push_back(ScriptedRead::Record(jvgen::HrRecord(day, race, '1')));
+    return reads;
+  }
+  static std::string LastErrorLogLine(const fs::path& home) {
+    Lines lines;
+    ReadLines(home / "ErrorLog.txt", lines);
+    return lines.empty() ? std::string() : lines.back();
+  }
+
+  fs::path home;
+  DayName today;
+};
+
+}  // namespace
+
+TEST(ResultsPollDueTest, RunsFromBeforeTheFirstPostTimeUntilSixInTheEvening) {
+  // Start = post time - (interval + 30): 10:00 - 45 min = 09:15, and only later than that.
+  EXPECT_FALSE(ResultsPollDue("0915", "1000", 15));
+  EXPECT_TRUE(ResultsPollDue("0916", "1000", 15));
+  EXPECT_FALSE(ResultsPollDue("0900", "1000", 15));
+  EXPECT_TRUE(ResultsPollDue("1800", "1000", 15));
+  EXPECT_FALSE(ResultsPollDue("1801", "1000", 15));
+  EXPECT_FALSE(ResultsPollDue("2300", "1000", 15));
+  // A longer interval starts earlier.
+  EXPECT_TRUE(ResultsPollDue("0900", "1000", 31));
+  // A day without a post time in slot 0 is polled all day until 18:00.
+  EXPECT_TRUE(ResultsPollDue("0000", "    ", 15));
+  EXPECT_FALSE(ResultsPollDue("1830", "    ", 15));
+}
+
+TEST_F(JVLinkRoadTest, FirstShowingInitialisesJVLinkOnceAndAFailureLetsTheProgramGoOn) {
+  ScriptedJVLink link;
+  link.initResult = -101;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  form.show();
+  QCoreApplication::processEvents();
+  form.hide();
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(link.CountCalls("JVInit"), 1) << "only the first showing initialises";
+  EXPECT_TRUE(Called(link, "JVInit(SA501927/SD774310/Corvina/Ver.1.28)=-101"));
+  EXPECT_EQ(form.FVersion, "Ver.1.28");
+  EXPECT_EQ(rec.Texts(), QStringList{"JVInitエラーが発生しました。：-101"});
+  // The window stays usable.
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.JVBtn->isEnabled());
+
+  rec.Clear();
+  link.initResult = 0;
+  TMainForm second(home, nullptr, &link);
+  second.FormShow();
+  EXPECT_TRUE(rec.Messages().empty());
+}
+
+TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollowsOnClose) {
+  const jvgen::Day day = jvgen::MakeDay({.date = today, .venues = 1, .races = 9});
+  ScriptedExchange ex;
+  ex.readCount = 1;
+  ex.lastFileTimestamp = today.DateKey() + "000000";
+  for (const jvgen::Race& race : day.races) {
+    ex.reads.push_back(ScriptedRead::Record(jvgen::RaRecord(day, race, jvgen::Stage::Card)));
+    for (const jvgen::Runner& r : race.runners)
+      ex.reads.push_back(ScriptedRead::Record(jvgen::SeRecord(day, race, r, jvgen::Stage::Card)));
+  }
+  ex.reads.push_back(ScriptedRead::Code(-1));
+  ScriptedJVLink link;
+  link.AddExchange(ex);
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  ASSERT_EQ(form.DateCombo->count(), 0);
+
+  bool gateHeldWhileReading = true;
+  link.onCall = [&](const std::string& op) {
+    if (op == "JVRead") gateHeldWhileReading &= form.Reader().Gate().Busy();
+  };
+  int opened = 0;
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    ++opened;
+    window.show();
+    window.ButtonStartClick();
+    EXPECT_FALSE(window.Logic().Busy());
+    EXPECT_EQ(form.DateCombo->count(), 0) << "the day list is rebuilt only when the window closes";
+    window.close();
+  };
+  form.JVBtnClick();
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(gateHeldWhileReading);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(form.Reader().Gate().Busy());
+  ASSERT_EQ(form.DateCombo->count(), 1);
+  EXPECT_EQ(form.DateCombo->itemText(0), QString::fromStdString(today.Display()));
+  EXPECT_EQ(form.DateCombo->currentIndex(), -1);
+  LoadFirstDay(form);
+  EXPECT_EQ(form.DatList->count(), 9);
+}
+
+TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfTheShownRace) {
+  const jvgen::Day day = WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  ScriptedExchange ex;
+  ex.reads = ResultRecords(day, day.races[0]);
+  link.AddExchange(ex);
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  LoadFirstDay(form);
+  ASSERT_TRUE(form.Timer4->isActive());
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  ASSERT_TRUE(form.FResultLabels[1]->text().isEmpty());
+  rec.Clear();
+
+  // A tick inside another exchange is kept and runs when that one ends.
+  ASSERT_TRUE(form.Reader().Gate().TryEnter());
+  form.Timer4Timer();
+  EXPECT_TRUE(link.calls.empty());
+  form.Reader().Gate().Leave();
+
+  EXPECT_TRUE(Called(link, "JVRTOpen(0B12," + today.DateKey() + ")=0"));
+  EXPECT_EQ(link.CountCalls("JVClose"), 2);
+  EXPECT_FALSE(link.IsOpen());
+  const TRaceInfo& info = form.Day().FRaceInfo[0];
+  EXPECT_EQ(info.HasResults, 1);
+  ASSERT_GT(info.TanHorse[1], 0);
+  EXPECT_EQ(form.FResultLabels[1]->text(), Q(FormatInt(info.TanHorse[1], 2)));
+  EXPECT_EQ(form.FResultLabels[3]->text(), Q(FormatInt(info.TanPay[1], 8)));
+  EXPECT_EQ(form.Day().GCurRace, 0);
+  EXPECT_TRUE(fs::exists(home / "Data" / (today.FileStem() + ".jvHR")));
+  EXPECT_EQ(rec.Beeps(), 0) << "the timed fetch is silent";
+  EXPECT_TRUE(form.DLlabel->Caption().isEmpty());
+
+  // After six in the evening the poll leaves JV-Link alone.
+  const DateTime now = Clock::Now();
+  Clock::Set(DateTime{now.year, now.month, now.day, 18, 1, 0});
+  const size_t before = link.calls.size();
+  form.Timer4Timer();
+  EXPECT_EQ(link.calls.size(), before);
+}
+
+TEST_F(JVLinkRoadTest, ResultsThatBringANewRaceReloadTheDaySoPayoutsStayWithTheirRaces) {
+  const jvgen::Day day = WriteTodayBeforeRaces();
+  // The day file lacks the first race of the day; its card arrives with its results.
+  const fs::path raFile = home / "Data" / (today.FileStem() + ".jvRA");
+  Lines ra;
+  ASSERT_TRUE(ReadLines(raFile, ra));
+  ra.erase(ra.begin());
+  SaveLines(raFile, ra);
+  ScriptedJVLink link;
+  ScriptedExchange ex;
+  ex.reads = ResultRecords(day, day.races[0]);
+  link.AddExchange(ex);
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  LoadFirstDay(form);
+  ASSERT_EQ(form.DatList->count(), 35);
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  const std::string shownKey = form.Day().FRaceInfo[0].RaceKey;
+
+  form.Timer4Timer();
+  ASSERT_EQ(form.DatList->count(), 36);
+  const TRaceInfo& added = form.Day().FRaceInfo[0];
+  EXPECT_EQ(added.RaceKey, FieldText(jvgen::RaRecord(day, day.races[0], jvgen::Stage::Result), layout::head::kRaceKey));
+  EXPECT_GT(added.TanPay[1], 0);
+  // The race shown before now sits in the next slot, still without payouts.
+  EXPECT_EQ(form.Day().FRaceInfo[1].RaceKey, shownKey);
+  EXPECT_EQ(form.Day().FRaceInfo[1].TanPay[1], 0);
+  EXPECT_FALSE(form.PageControl1->isHidden());
+}
+
+TEST_F(JVLinkRoadTest, ResultsWithoutAChosenRaceOrDayDoNothing) {
+  WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  form.KekkaGetBtnClick();
+  form.SokuhoOddsBtnClick();
+  form.Timer4Timer();
+  EXPECT_TRUE(link.calls.empty());
+  EXPECT_EQ(rec.Beeps(), 0);
+}
+
+TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
+  WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  link.AddExchange(ScriptedExchange{.openResult = -504});
+  link.AddExchange(ScriptedExchange{.openResult = -504});
+  link.AddExchange(ScriptedExchange{.openResult = -114});
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  LoadFirstDay(form);
+  form.SelectRaceLine(13);
+  form.DatListClick();
+  const std::string key = FieldText(form.Day().Table.GRaTbl[13], layout::head::kRaceKey);
+  const std::string venueRace = CourseName(Copy(key, 9, 2), 2) + BlankPadNumStr(Copy(key, 15, 2));
+  rec.Clear();
+
+  form.KekkaGetBtnClick();
+  const std::string results = venueRace + ToCp932("R:ﾚｰｽ情報データ取得エラー：") + JVErrorMessage("JVRTOpen", -504);
+  EXPECT_EQ(form.DLlabel->Caption(), Q(results));
+  EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + results)) << FromCp932(LastErrorLogLine(home));
+  EXPECT_GE(rec.Beeps(), 1);
+  EXPECT_FALSE(link.IsOpen());
+
+  // The timed fetch fails the same way, without its beep.
+  rec.Clear();
+  form.Timer4Timer();
+  EXPECT_EQ(form.DLlabel->Caption(), Q(results));
+  EXPECT_EQ(rec.Beeps(), 0);
+
+  form.SokuhoOddsBtnClick();
+  const std::string odds = venueRace + ToCp932("R:ｵｯｽﾞ取得エラー：") + JVErrorMessage("JVRTOpen", -114);
+  EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=-114"));
+  EXPECT_EQ(form.DLlabel->Caption(), Q(odds));
+  EXPECT_TRUE(LastErrorLogLine(home).ends_with(odds));
+  // The odds fetch reloads the day and shows the race again.
+  EXPECT_EQ(form.DatList->currentRow(), 13);
+  EXPECT_EQ(form.Day().GCurRace, 13);
+}
+
+TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {
+  const jvgen::Day day = jvgen::MakeDay({.date = today});
+  jvgen::WriteStandIn(day, home / "jvlink");
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  form.FormShow();
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+  ASSERT_EQ(form.DateCombo->count(), 0);
+
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    window.show();
+    window.ButtonStartClick();
+    // Files still download: the status timer carries on; tick it as the window's timer would.
+    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.TimerJVStatusTimer();
+    EXPECT_FALSE(window.Logic().Busy());
+    window.close();
+  };
+  form.JVBtnClick();
+  ASSERT_EQ(form.DateCombo->count(), 1) << rec.Texts().join("\n").toStdString();
+  rec.Clear();
+  LoadFirstDay(form);
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
+  EXPECT_TRUE(form.Timer4->isActive());
+  EXPECT_FALSE(form.Label3D4->Caption().isEmpty());
+  EXPECT_EQ(form.Day().FRaceInfo[0].HasResults, 0);
+
+  // The latest odds of the race shown, then the results of the races run by now.
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  form.SokuhoOddsBtnClick();
+  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1);
+  form.Timer4Timer();
+  const TRaceInfo& first = form.Day().FRaceInfo[0];
+  EXPECT_EQ(first.HasResults, 1);
+  EXPECT_GT(first.TanPay[1], 0);
+  EXPECT_EQ(form.FResultLabels[3]->text(), Q(FormatInt(first.TanPay[1], 8)));
+  // The last race of the day has not been run at one o'clock.
+  EXPECT_EQ(form.Day().FRaceInfo[day.races.size() - 1].HasResults, 0);
+  EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
+  const std::string log = FromCp932(LastErrorLogLine(home));
+  EXPECT_EQ(log.find("エラー"), std::string::npos) << log;
+}
