@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "archive/PeResources.h"
 #include "archive/UnBase.h"
 
 namespace corvina::archive {
@@ -53,14 +54,17 @@ bool PlausibleLhaHeader(const uint8_t* b, int64_t got, int64_t start)
 
 enum class Mode { Plain, Embedded };
 
-// What the four bytes at the start of an archive say. ZipCheck tells the caller to run the ZIP
-// end-record search and / or the split check.
+}  // namespace
+
+// What the four bytes at the start of an archive say, and whether the split / spanned check
+// decides instead (the ZIP volume headers).
 struct Classified {
     TArchiveType type = atNotAvail;
     bool splitCheck = false;
-    bool endSearch = false;
     int64_t offset = -1;
 };
+
+namespace {
 
 Classified Classify(const uint8_t* b, Mode mode)
 {
@@ -91,12 +95,7 @@ Classified Classify(const uint8_t* b, Mode mode)
     if (b[0] == 0x1A && (b[1] == 0x08 || b[1] == 0x09)) return pick(atArc, atArcSfx);
     if (b[0] == 'H' && b[1] == 'A') return pick(atHa, atUnsupported);
     if (b[0] == 'P' && (b[1] == 'K' || b[1] == 'L' || b[1] == 'M' || b[1] == 'N')) {
-        if (b[2] == 1 && b[3] == 2) {
-            r.splitCheck = true;
-            r.endSearch = true;
-            return r;
-        }
-        if (b[2] == 7 && b[3] == 8) {
+        if ((b[2] == 1 && b[3] == 2) || (b[2] == 7 && b[3] == 8)) {
             r.splitCheck = true;
             return r;
         }
@@ -161,14 +160,17 @@ int64_t TZipCommon::ZipEndRecordSearch(TStream32& s, int64_t size, int64_t start
     DetectFlags = HeaderBit(htEnding);
     const int64_t endPos = base + at;
     const uint8_t* end = &buf[size_t(at)];
+    ZipEndRecord.assign(end, end + 22);
     int64_t cdSize = Le32(end + 12), cdOffset = Le32(end + 16);
     int64_t cdEnd = endPos;
     if (at >= 20 && Le32(end - 20) == 0x07064B50) {
         DetectFlags |= HeaderBit(htLocator);
+        Zip64Locator.assign(end - 20, end);
         const int64_t z64Pos = int64_t(Le64(end - 20 + 8));
         uint8_t z64[56];
         if (z64Pos >= 0 && z64Pos + 56 <= size && ReadAt(s, z64Pos, z64, 56) == 56 && Le32(z64) == 0x06064B50) {
             DetectFlags |= HeaderBit(htEnding64);
+            Zip64EndRecord.assign(z64, z64 + 56);
             cdSize = int64_t(Le64(z64 + 40));
             cdOffset = int64_t(Le64(z64 + 48));
             cdEnd = z64Pos;
@@ -281,6 +283,110 @@ int64_t TZipCommon::GenericScan(TStream32& s, int64_t start)
     return offset;
 }
 
+TArchiveType TZipCommon::ResolveClassified(const Classified& c)
+{
+    if (!c.splitCheck) return c.type;
+    return DiskManager ? DiskManager->SplitCheck(FArchiveFile) : atNotAvail;
+}
+
+bool TZipCommon::NoZipHeaderFlags() const
+{
+    return DetectFlags == 0 || DetectFlags == HeaderBit(htSfx);
+}
+
+// Self-extracting stubs that keep their archive's offset as a number in string resources 1-7.
+bool TZipCommon::DetectByStringResources(TStream32& s, int64_t size)
+{
+    for (const std::string& text : ReadPeStrings(s, 1, 7, 5)) {
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) break;
+        const int64_t candidate = std::stoll(text);
+        if (candidate >= size) break;
+        uint8_t head[14];
+        if (ReadAt(s, candidate, head, sizeof head) != int64_t(sizeof head)) continue;
+        if (StartsCaseless(head + 7, 7, "**ACE**")) {
+            ArchiveType = atAceSfx;
+            ArchiveOffset = candidate;
+            return true;
+        }
+        const Classified c = Classify(head, Mode::Embedded);
+        const TArchiveType type = ResolveClassified(c);
+        if (!IsRecognisedArchive(type)) continue;
+        ArchiveType = type;
+        ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
+        if (IsZipFamily(type)) {
+            const int64_t answer = ZipEndRecordSearch(s, size, 0);
+            if (!NoZipHeaderFlags()) ArchiveOffset = answer;
+        }
+        return true;
+    }
+    return false;
+}
+
+// The executable checks, in their order; the first that fits decides.
+void TZipCommon::DetectExecutable(TStream32& s, int64_t size, const uint8_t* b, size_t n)
+{
+    // Fixed self-extracting stubs of ARC and PAK.
+    for (int64_t off : {6674, 6867, 7716, 8601, 13138}) {
+        if (size < off + 3) break;
+        uint8_t two[2];
+        if (ReadAt(s, off, two, 2) != 2) break;
+        if (two[0] == 0x1A && (two[1] == 0x08 || two[1] == 0x09)) {
+            ArchiveType = atArcSfx;
+            ArchiveOffset = off;
+            return;
+        }
+        if (two[0] == 0x1A && (two[1] == 0x0A || two[1] == 0x0B)) {
+            ArchiveType = atPakSfx;
+            ArchiveOffset = off;
+            return;
+        }
+    }
+    // The LHA stub: all five method bytes must lie inside the file.
+    uint8_t lh[5];
+    if (size >= 1947 + 5 && ReadAt(s, 1947, lh, 5) == 5 && lh[0] == '-' && lh[1] == 'l' && lh[2] == 'h' &&
+        lh[4] == '-') {
+        ArchiveType = atLhaSfx;
+        ArchiveOffset = 1945;
+        return;
+    }
+    for (int64_t off : {int64_t(7612), int64_t(25661)}) {
+        uint8_t pk[4];
+        if (size >= off + 5 && ReadAt(s, off, pk, 4) == 4 && Le32(pk) == 0x04034B50) {
+            ArchiveType = atZipSfx;
+            ArchiveOffset = off;
+            ZipEndRecordSearch(s, size, 0);
+            DetectFlags = HeaderBit(htLocal);
+            return;
+        }
+    }
+    if (DetectByStringResources(s, size)) return;
+    // Image end: the archive often follows the executable image. A last-page count of 0 means a
+    // full page, and an image of no pages has no end to look behind.
+    if (n >= 6) {
+        const int64_t pages = Le16(b + 4), last = Le16(b + 2);
+        int64_t candidate = pages > 0 ? (pages - 1) * 512 + (last == 0 ? 512 : last) : -1;
+        uint8_t four[4];
+        if (candidate > 0 && size > candidate + 4 && ReadAt(s, candidate, four, 4) == 4) {
+            if (four[2] == 0x60 && four[3] == 0xEA) candidate += 2;
+            if (size > candidate + 4 && ReadAt(s, candidate, four, 4) == 4 && Le32(four) != 0x04034B50) {
+                const Classified c = Classify(four, Mode::Embedded);
+                const TArchiveType type = ResolveClassified(c);
+                if (IsRecognisedArchive(type)) {
+                    ArchiveType = type;
+                    ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
+                    return;
+                }
+            }
+        }
+    }
+    if (ZipEndRecordSearch(s, size, 0) > 0) {
+        ArchiveType = atZipSfx;
+        return;
+    }
+    const int64_t off = GenericScan(s, 17000);
+    if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
+}
+
 TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
 {
     if (!stream) return atNotAvail;
@@ -288,9 +394,13 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
     ArchiveType = atNotAvail;
     ArchiveOffset = -1;
     DetectFlags = 0;
+    ZipEndRecord.clear();
+    Zip64Locator.clear();
+    Zip64EndRecord.clear();
     const int64_t remembered = s.Position();
     ArchiveSize = s.Size();
     const int64_t size = ArchiveSize;
+    // Step 10: the stream position comes back and the archive date is the file's.
     auto finish = [&]() {
         s.Seek(remembered < 0 ? 0 : remembered, soBeginning);
         ArchiveDate = kDos1980;
@@ -302,15 +412,7 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
         }
         return ArchiveType;
     };
-    if (size < 20) return finish();
-
-    std::vector<uint8_t> head(size_t(std::min<int64_t>(size, 32768)));
-    const int64_t got = ReadAt(s, 0, head.data(), int64_t(head.size()));
-    head.resize(size_t(std::max<int64_t>(got, 0)));
-    const uint8_t* b = head.data();
-    const size_t n = head.size();
-    if (n < 4) return finish();
-
+    // Step 9, then step 10.
     auto finishRecognised = [&]() {
         if (IsRecognisedArchive(ArchiveType)) {
             if (ArchiveOffset == -1) ArchiveOffset = 0;
@@ -321,60 +423,22 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
         }
         return finish();
     };
+    if (size < 20) return finish();
+
+    std::vector<uint8_t> head(size_t(std::min<int64_t>(size, 32768)));
+    const int64_t got = ReadAt(s, 0, head.data(), int64_t(head.size()));
+    head.resize(size_t(std::max<int64_t>(got, 0)));
+    const uint8_t* b = head.data();
+    const size_t n = head.size();
+    if (n < 4) return finish();
 
     if (b[0] == 'M' && b[1] == 'Z') {
         DetectFlags |= HeaderBit(htSfx);
-        // Fixed self-extracting stubs of ARC and PAK.
-        for (int64_t off : {6674, 6867, 7716, 8601, 13138}) {
-            if (size < off + 3) break;
-            uint8_t two[2];
-            if (ReadAt(s, off, two, 2) != 2) break;
-            if (two[0] == 0x1A && (two[1] == 0x08 || two[1] == 0x09)) { ArchiveType = atArcSfx; ArchiveOffset = off; return finishRecognised(); }
-            if (two[0] == 0x1A && (two[1] == 0x0A || two[1] == 0x0B)) { ArchiveType = atPakSfx; ArchiveOffset = off; return finishRecognised(); }
-        }
-        uint8_t lh[5];
-        if (size >= 1947 + 5 && ReadAt(s, 1947, lh, 5) == 5 && lh[0] == '-' && lh[1] == 'l' && lh[2] == 'h' && lh[4] == '-') {
-            ArchiveType = atLhaSfx;
-            ArchiveOffset = 1945;
-            return finishRecognised();
-        }
-        for (int64_t off : {int64_t(7612), int64_t(25661)}) {
-            uint8_t pk[4];
-            if (size >= off + 5 && ReadAt(s, off, pk, 4) == 4 && Le32(pk) == 0x04034B50) {
-                ArchiveType = atZipSfx;
-                ArchiveOffset = off;
-                ZipEndRecordSearch(s, size, 0);
-                DetectFlags = HeaderBit(htLocal);
-                return finishRecognised();
-            }
-        }
-        // Image end: the archive often follows the executable image.
-        if (n >= 6) {
-            const int64_t pages = Le16(b + 4), last = Le16(b + 2);
-            int64_t candidate = pages > 0 ? (pages - 1) * 512 + (last == 0 ? 512 : last) : -1;
-            uint8_t four[4];
-            if (candidate > 0 && size > candidate + 4 && ReadAt(s, candidate, four, 4) == 4) {
-                if (four[2] == 0x60 && four[3] == 0xEA) candidate += 2;
-                if (size > candidate + 4 && ReadAt(s, candidate, four, 4) == 4 && Le32(four) != 0x04034B50) {
-                    const Classified c = Classify(four, Mode::Embedded);
-                    if (IsRecognisedArchive(c.type)) {
-                        ArchiveType = c.type;
-                        ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
-                        return finishRecognised();
-                    }
-                }
-            }
-        }
-        if (ZipEndRecordSearch(s, size, 0) > 0) {
-            ArchiveType = atZipSfx;
-            return finishRecognised();
-        }
-        const int64_t off = GenericScan(s, 17000);
-        if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
+        DetectExecutable(s, size, b, n);
         return finishRecognised();
     }
 
-    // MacBinary and other zero-byte prefixes.
+    // MacBinary and other zero-byte prefixes. Only bytes actually read are classified.
     size_t skipped = 0;
     if (b[0] == 0) {
         while (skipped < n && b[skipped] == 0) ++skipped;
@@ -389,27 +453,19 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
         ArchiveType = atAce;
     } else {
         const Classified c = Classify(b + skipped, Mode::Plain);
-        ArchiveType = c.type;
+        ArchiveType = ResolveClassified(c);
         if (c.offset >= 0) ArchiveOffset = c.offset;
-        if (c.splitCheck) {
-            ArchiveType = DiskManager ? DiskManager->SplitCheck(FArchiveFile) : atNotAvail;
-            if (c.endSearch && ArchiveType != atNotAvail) {
-                if (ZipEndRecordSearch(s, size, 0) == -1) return finish();
-                if (DetectFlags == 0 || DetectFlags == HeaderBit(htSfx)) DetectFlags = HeaderBit(htLocal);
-            }
-        }
     }
+
     if (ArchiveType == atNotAvail) {
         int64_t tarOffset = ArchiveOffset;
         if (TarCheck(s, size, tarOffset)) {
             ArchiveType = atTar;
             ArchiveOffset = tarOffset;
-        } else if (ArchiveOffset == -1) {
-            const int64_t end = ZipEndRecordSearch(s, size, 0);
-            if (end > 0) {
-                ArchiveType = atZip;
-                ArchiveOffset = end;
-            }
+        } else {
+            ArchiveOffset = tarOffset;
+            if (ArchiveOffset == -1 && ZipEndRecordSearch(s, size, 0) > 0)
+                ArchiveType = IsMultiDiskZip() ? ResolveClassified({.splitCheck = true}) : atZip;
             if (!IsRecognisedArchive(ArchiveType)) {
                 const int64_t off = GenericScan(s, 0);
                 if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
@@ -419,11 +475,14 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
         return finish();
     } else if (IsZipFamily(ArchiveType)) {
         const int64_t end = ZipEndRecordSearch(s, size, 0);
-        if (end == -1) return finishRecognised();
+        if (end == -1) return finish();   // a failed check: the type stands, no offset
         if (end == 0 && !(DetectFlags & HeaderBit(htLocal))) {
             ArchiveOffset = int64_t(skipped);
             DetectFlags |= HeaderBit(htLocal);
         }
+    } else if (IsSplitZip(ArchiveType)) {
+        if (ZipEndRecordSearch(s, size, 0) == -1) return finish();
+        if (NoZipHeaderFlags()) DetectFlags = HeaderBit(htLocal);
     }
     if (!IsRecognisedArchive(ArchiveType)) {
         if (IsBzip2Header(b, n))
@@ -432,6 +491,14 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
             ArchiveType = TextCheck(b, n);
     }
     return finishRecognised();
+}
+
+bool TZipCommon::IsMultiDiskZip() const
+{
+    // The locator counts the disks of a Zip64 set (1 for a single file); the plain end record
+    // numbers the disk it stands on from 0.
+    if (Zip64Locator.size() >= 20) return Le32(&Zip64Locator[16]) > 1;
+    return ZipEndRecord.size() >= 6 && Le16(&ZipEndRecord[4]) != 0;
 }
 
 }  // namespace corvina::archive

@@ -130,13 +130,6 @@ int64_t TZipCommon::ReadBlock(TStream32& stream, void* buffer, int64_t count, in
     return got;
 }
 
-int64_t TZipCommon::DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted)
-{
-    if (encrypted && Cipher && IsZipFamily(ArchiveType) && CryptKind >= 3 && CryptKind <= 6)
-        Cipher->Decipher(CryptKind, buffer, size_t(count));
-    return static_cast<TDecompressClass*>(this)->WriteBlock(out, buffer, true, count, width);
-}
-
 TDateTime TZipCommon::ConvertFileDate(uint32_t dos) const
 {
     // Compared unsigned: dates of 2044-2107 have the top bit set and are valid.
@@ -175,6 +168,24 @@ void TZipCommon::SetArchiveFile(const std::string& value)
     if (IsRecognisedArchive(ArchiveType)) NextVolumeName(FArchiveFile, ArchiveType, VolumeLetter, VolumeNumber);
 }
 
+void TZipCommon::SetExtractDir(const std::string& value)
+{
+    if (!value.empty()) {
+        const std::string full = ExpandFileName(value);
+        if (FileExists(full) && full != "/") {
+            DoError(FExtractDir, {}, msg::CreateDirError, {});
+            return;
+        }
+        FExtractDir = AppendPathDelim(full);
+        if (!DirectoryExists(FExtractDir) && !ForceDirTree(FExtractDir))
+            DoError(FExtractDir, {}, msg::CreateDirError, {});
+    } else if (!FArchiveFile.empty()) {
+        FExtractDir = AppendPathDelim(ExtractFileDir(FArchiveFile));
+    } else {
+        FExtractDir.clear();
+    }
+}
+
 void TZipCommon::DetectFileType(TArchiveType emptyValue)
 {
     if (FArchiveFile.empty()) {
@@ -188,6 +199,16 @@ void TZipCommon::DetectFileType(TArchiveType emptyValue)
 // ---------------------------------------------------------------- TDecompressClass: entry services
 
 namespace {
+mode_t ProcessUmask()
+{
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
+}
+
 bool HasDotDot(const std::vector<std::string>& parts)
 {
     return std::any_of(parts.begin(), parts.end(), [](const std::string& p) { return p == ".."; });
@@ -222,7 +243,7 @@ void TDecompressClass::ApplyStoredPath(const std::string& entryName)
     if (!name.empty() && name[0] == '\\') name.erase(0, 1);
 
     if (FExtractDir.empty()) {
-        static_cast<TUnBase*>(this)->SetExtractDir(ExtractFileDir(FArchiveFile));
+        SetExtractDir(ExtractFileDir(FArchiveFile));
         if (FExtractDir.empty()) FExtractDir = AppendPathDelim(GetCurrentDir());
     }
 
@@ -338,6 +359,8 @@ bool TDecompressClass::OpenOutput(std::unique_ptr<TFileStream32>& out, const std
     std::string temp = AppendPathDelim(dir) + ".mrlXXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return false;
+    // mkstemp makes the file private; the entry gets the mode any newly created file gets.
+    ::fchmod(fd, 0666 & ~ProcessUmask());
     ::close(fd);
     auto stream = std::make_unique<TFileStream32>(temp, TFileStream32::fmCreate);
     if (!stream->Valid()) {
@@ -373,6 +396,15 @@ int64_t TDecompressClass::WriteBlock(TStream32& out, const uint8_t* buffer, bool
     }
     if (updateCrc) UpdateCrc(buffer, n, width);
     return n;
+}
+
+int64_t TDecompressClass::DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width,
+                                            bool encrypted)
+{
+    const bool zipTypes = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
+    if (encrypted && Cipher && zipTypes && CryptKind >= 3 && CryptKind <= 6)
+        Cipher->Decipher(CryptKind, buffer, size_t(count));
+    return WriteBlock(out, buffer, true, count, width);
 }
 
 int64_t TDecompressClass::CopyStored(TStream32& in, TStream32& out, int64_t packedSize, int width)
@@ -577,24 +609,6 @@ bool TUnBase::CheckExtractDir(std::string& dir)
         } else {
             DoError(dir, {}, msg::InvalidDirectory, FArchiveFile);
         }
-    }
-}
-
-void TUnBase::SetExtractDir(const std::string& value)
-{
-    if (!value.empty()) {
-        const std::string full = ExpandFileName(value);
-        if (FileExists(full) && full != "/") {
-            DoError(FExtractDir, {}, msg::CreateDirError, {});
-            return;
-        }
-        FExtractDir = AppendPathDelim(full);
-        if (!DirectoryExists(FExtractDir) && !ForceDirTree(FExtractDir))
-            DoError(FExtractDir, {}, msg::CreateDirError, {});
-    } else if (!FArchiveFile.empty()) {
-        FExtractDir = AppendPathDelim(ExtractFileDir(FArchiveFile));
-    } else {
-        FExtractDir.clear();
     }
 }
 

@@ -18,6 +18,8 @@
 
 namespace corvina::archive {
 
+struct Classified;
+
 enum TCpuType : uint8_t { cptAuto, cpt80286, cpt80386, cpt80486 };
 enum TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
 enum TOverwriteMode : uint8_t { omOverwrite, omSkip };
@@ -87,6 +89,7 @@ public:
     const std::string& ArchiveFile() const { return FArchiveFile; }
     virtual void SetArchiveFile(const std::string& value);
     const std::string& ExtractDir() const { return FExtractDir; }
+    void SetExtractDir(const std::string& value);
     int Count() const { return FCount; }
 
     // ---- events (unassigned ones are skipped)
@@ -125,6 +128,8 @@ public:
     uint32_t ArchiveDate = kDos1980;
     int32_t OffsetCorrection = 0;
     THeaderTypeState DetectFlags = 0;
+    // Kept by the ZIP end-record search for the ZIP reader (empty when not found).
+    std::vector<uint8_t> ZipEndRecord, Zip64Locator, Zip64EndRecord;
     char VolumeLetter = 0;
     int VolumeNumber = 0;
     TArchiveType DetectArchiveType(TStream32* stream);
@@ -145,7 +150,6 @@ public:
 
     // ---- read and write pointers used by the decoders
     int64_t ReadBlock(TStream32& stream, void* buffer, int64_t count, int width, bool decrypt);
-    int64_t DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
 
     TDateTime ConvertFileDate(uint32_t dos) const;
     void SetCryptKind(uint8_t kind) { CryptKind = kind; }
@@ -160,6 +164,11 @@ protected:
     void UpdateCrc(const uint8_t* data, int64_t count, int width);
     int64_t ZipEndRecordSearch(TStream32& stream, int64_t size, int64_t start);
     int64_t GenericScan(TStream32& stream, int64_t start);
+    void DetectExecutable(TStream32& stream, int64_t size, const uint8_t* head, size_t headSize);
+    bool DetectByStringResources(TStream32& stream, int64_t size);
+    TArchiveType ResolveClassified(const Classified& c);
+    bool NoZipHeaderFlags() const;   // the end-record search set no header kind
+    bool IsMultiDiskZip() const;
 
     std::string FArchiveFile;
     std::string FExtractDir;
@@ -177,6 +186,8 @@ public:
     bool CheckOverwrite(bool isDirectory);
     bool OpenOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName);
     int64_t WriteBlock(TStream32& out, const uint8_t* buffer, bool updateCrc, int64_t count, int width);
+    // The write pointer of the decoders: deciphers an encrypted ZIP-family block, then WriteBlock.
+    int64_t DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
     int64_t CopyStored(TStream32& in, TStream32& out, int64_t packedSize, int width);
     virtual bool CheckCrc(int width, uint32_t storedCrc);
     void CloseOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName, int attr, uint32_t dosDateTime);
@@ -199,7 +210,6 @@ protected:
 class TUnBase : public TDecompressClass {
 public:
     int Extract();
-    void SetExtractDir(const std::string& value);
     void SetFileSpec(const std::vector<std::string>& value) { FileSpec = value; }
     void SetExcludeSpec(const std::vector<std::string>& value) { ExcludeSpec = value; }
     bool IsEntrySelected(const std::string& entryName);

@@ -51,7 +51,7 @@ bool TUnLha::ReadHeaderBytes(TStream32& archive, int64_t offset)
     return ReadBlock(archive, Raw, 22, 0, false) == 22;
 }
 
-bool TUnLha::ReadLhaHeader(TStream32& archive, int64_t headerOffset)
+bool TUnLha::ReadLhaHeader(TStream32& archive)
 {
     TLzh& h = Header;
     h.HeadSize = Raw[0];
@@ -67,13 +67,11 @@ bool TUnLha::ReadLhaHeader(TStream32& archive, int64_t headerOffset)
     if (h.Level > 2) return false;
 
     std::string rawName, rawDir;
-    bool haveExtName = false;
-    // Walks a chain of extended headers held in block[pos...end); every size must leave room for
-    // its type byte and the next size, and the chain must stay inside what holds it.
+    // One extended header's data. A file-name header is honoured at level 1 too: writers put the
+    // whole name there when the base header's field is too short for it.
     auto takeExtended = [&](uint8_t type, const uint8_t* data, size_t length) {
         if (type == kExtName) {
             rawName.assign(reinterpret_cast<const char*>(data), length);
-            haveExtName = true;
         } else if (type == kExtDirectory) {
             rawDir.assign(reinterpret_cast<const char*>(data), length);
         }
@@ -138,8 +136,6 @@ bool TUnLha::ReadLhaHeader(TStream32& archive, int64_t headerOffset)
         HeaderLength = int64_t(length);
         DataSize = h.PackedSize;
     }
-    (void)haveExtName;
-    (void)headerOffset;
 
     // Amiga archivers store "name NUL comment": the name ends at the first NUL.
     if (const size_t nul = rawName.find('\0'); nul != std::string::npos) rawName.resize(nul);
@@ -177,23 +173,20 @@ int TUnLha::ScanLhaHeaders(TStream32& archive)
     int64_t offset = ArchiveOffset;
     bool got = ReadHeaderBytes(archive, offset);
     ArchiveTotal = 0;
-    int64_t packedTotal = 0;
     while (Raw[0] != 0) {
         if (GetCancel()) break;
-        if (!got || !ReadLhaHeader(archive, offset)) break;
+        if (!got || !ReadLhaHeader(archive)) break;
         ApplyStoredPath(EntryName);
         if (PathRefused) {
             DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
         } else if (IsEntrySelected(EntryName)) {
             List.AddHeader(MakeItem(Header.Attribute, offset));
             if (DosStamp > NewestDate) NewestDate = DosStamp;
-            packedTotal += Header.PackedSize;
             ArchiveTotal += Header.UnpackedSize;
         }
         offset += HeaderLength + DataSize;
         got = ReadHeaderBytes(archive, offset);
     }
-    (void)packedTotal;
     return List.Count;
 }
 
@@ -204,7 +197,7 @@ void TUnLha::ExtractLhaList(TStream32& archive)
         if (GetCancel() || RunStopped) break;
         const auto& item = List.GetHeader(i);
         if (!ReadHeaderBytes(archive, ItemOffset(item))) break;
-        if (!ReadLhaHeader(archive, ItemOffset(item))) break;
+        if (!ReadLhaHeader(archive)) break;
         ApplyStoredPath(EntryName);
         EntrySize = Header.UnpackedSize;
         EntryDone = 0;

@@ -45,7 +45,7 @@ public:
 protected:
     void ExtractLoop(TStream32& archive) override;
     int ScanLhaHeaders(TStream32& archive);
-    bool ReadLhaHeader(TStream32& archive, int64_t headerOffset);
+    bool ReadLhaHeader(TStream32& archive);
     void ExtractLhaList(TStream32& archive);
     bool ExtractLhaFile(TStream32& archive, int attribute);
 

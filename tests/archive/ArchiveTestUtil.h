@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "archive/ArchiveRoutines.h"
+#include "archive/UnLha.h"
 
 namespace testutil {
 
@@ -79,6 +81,8 @@ struct LhaEntry {
     int crcOverride = -1;
     Bytes packedOverride;      // packed bytes when not stored
     uint32_t unpackedOverride = 0xFFFFFFFF;
+    char osId = 0;             // 0: "M" at level 1, "W" at level 2
+    std::string levelOneExtName;   // a file-name extended header at level 1
 };
 
 inline Bytes ExtHeader(uint8_t type, const std::string& data, size_t nextSize)
@@ -109,10 +113,17 @@ inline Bytes LhaHeaderAndData(const LhaEntry& e)
         h.push_back(uint8_t(crc >> 8));
         Bytes ext;
         if (e.level == 1) {
-            h.push_back('M');
+            h.push_back(e.osId ? uint8_t(e.osId) : uint8_t('M'));
             if (!e.dir.empty()) ext = ExtHeader(2, e.dir, 0);
-            h.push_back(uint8_t(ext.size()));
-            h.push_back(uint8_t(ext.size() >> 8));
+            if (!e.levelOneExtName.empty()) {
+                Bytes name = ExtHeader(1, e.levelOneExtName, ext.size());
+                Append(name, ext);
+                ext = name;
+            }
+            // The size field before each extended header holds that header's size.
+            const size_t first = ext.empty() ? 0 : e.levelOneExtName.empty() ? ext.size() : e.levelOneExtName.size() + 3;
+            h.push_back(uint8_t(first));
+            h.push_back(uint8_t(first >> 8));
         }
         h[0] = uint8_t(h.size() - 2);
         Put32(h, 7, uint32_t(packed.size() + ext.size()));
@@ -125,13 +136,12 @@ inline Bytes LhaHeaderAndData(const LhaEntry& e)
         Put32(h, 7, uint32_t(packed.size()));
         h[21] = uint8_t(crc);
         h.push_back(uint8_t(crc >> 8));
-        h.push_back('W');
+        h.push_back(e.osId ? uint8_t(e.osId) : uint8_t('W'));
         // Extended headers: header CRC first (as common writers do), then name and directory.
         std::vector<Bytes> exts;
         if (e.nameFirstAtLevel2) exts.push_back({1});
         exts.push_back({0, 0, 0});
         if (!e.nameFirstAtLevel2) exts.push_back({1});
-        exts.back();
         for (auto& x : exts)
             if (x[0] == 1) Append(x, Text(e.name));
         if (!e.dir.empty()) {
@@ -160,6 +170,46 @@ inline Bytes LhaArchive(const std::vector<LhaEntry>& entries)
     Bytes out;
     for (const auto& e : entries) Append(out, LhaHeaderAndData(e));
     out.push_back(0);
+    return out;
+}
+
+// One extraction of archive bytes written to dir/in.lzh into dir/out, with every reported error
+// code and every verdict collected.
+struct Outcome {
+    int count = 0;
+    std::vector<int> errors;
+    std::vector<std::string> ended;
+    bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+};
+
+inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std::vector<std::string>& masks = {"*.*"},
+                            const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
+{
+    using namespace corvina::archive;
+    const fs::path file = dir / "in.lzh";
+    WriteAll(file, archive);
+    TUnLha lha;
+    Outcome r;
+    lha.SetArchiveFile(file.string());
+    lha.FileSpec = masks;
+    lha.SetExtractDir((dir / "out").string());
+    lha.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+        r.errors.push_back(code);
+    };
+    lha.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
+        r.ended.push_back(static_cast<TUnLha&>(c).EntryName + (pass ? ":ok" : ":fail"));
+    };
+    if (setUp) setUp(lha);
+    r.count = lha.Extract();
+    return r;
+}
+
+inline std::vector<fs::path> AllFiles(const fs::path& root)
+{
+    std::vector<fs::path> out;
+    if (!fs::exists(root)) return out;
+    for (auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) out.push_back(fs::relative(e.path(), root));
     return out;
 }
 

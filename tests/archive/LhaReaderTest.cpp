@@ -9,45 +9,6 @@
 using namespace corvina::archive;
 using namespace testutil;
 
-namespace {
-
-struct Outcome {
-    int count = 0;
-    std::vector<int> errors;
-    std::vector<std::string> ended;
-};
-
-Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std::vector<std::string>& masks = {"*.*"})
-{
-    const fs::path file = dir / "in.lzh";
-    WriteAll(file, archive);
-    TUnLha lha;
-    Outcome r;
-    lha.SetArchiveFile(file.string());
-    lha.FileSpec = masks;
-    lha.SetExtractDir((dir / "out").string());
-    lha.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
-        r.errors.push_back(code);
-    };
-    lha.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
-        r.ended.push_back(static_cast<TUnLha&>(c).EntryName + (pass ? ":ok" : ":fail"));
-    };
-    r.count = lha.Extract();
-    return r;
-}
-
-bool Has(const std::vector<int>& v, int code) { return std::find(v.begin(), v.end(), code) != v.end(); }
-
-std::vector<fs::path> AllFiles(const fs::path& root)
-{
-    std::vector<fs::path> out;
-    if (!fs::exists(root)) return out;
-    for (auto& e : fs::recursive_directory_iterator(root))
-        if (e.is_regular_file()) out.push_back(fs::relative(e.path(), root));
-    return out;
-}
-
-}  // namespace
 
 TEST(LhaReader, StoredEntriesAtEveryLevelWithDirectoriesAndCp932Names)
 {
@@ -91,8 +52,8 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind)
     LhaEntry good{.name = "good.txt", .data = Text("fine")};
     const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path);
     EXPECT_EQ(r.count, 1);
-    EXPECT_TRUE(Has(r.errors, msg::CrcError));
-    EXPECT_TRUE(Has(r.errors, msg::UnsupportedMethod));
+    EXPECT_TRUE(r.Has(msg::CrcError));
+    EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
     // The existing file is not replaced by data that failed its check; no partial output remains.
     EXPECT_EQ(ReadAll(d.path / "out/keep.txt"), Text("old contents"));
     const auto files = AllFiles(d.path / "out");
@@ -114,7 +75,7 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder)
     EXPECT_TRUE(fs::exists(d.path / "out/dir/z.txt"));
     EXPECT_TRUE(fs::exists(d.path / "out/etc/w.txt"));
     EXPECT_FALSE(fs::exists(d.path / "y.txt"));
-    EXPECT_TRUE(Has(r.errors, msg::BadFileHeader));
+    EXPECT_TRUE(r.Has(msg::BadFileHeader));
 }
 
 TEST(LhaReader, HeadersCutAtEveryByteEndCleanly)
@@ -146,7 +107,7 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
         ScopedDir d("badfield");
         const Outcome r = ExtractBytes(a, d.path);
         EXPECT_EQ(r.count, 0);
-        EXPECT_TRUE(Has(r.errors, msg::BadFileHeader));
+        EXPECT_TRUE(r.Has(msg::BadFileHeader));
         EXPECT_TRUE(AllFiles(d.path / "out").empty());
     }
     // Level-1 extended headers larger than the packed size.
@@ -182,5 +143,70 @@ TEST(LhaReader, EmptyArchiveAndNonArchive)
     ScopedDir e("text");
     const Outcome r = ExtractBytes(Text(std::string(100, 'a')), e.path);
     EXPECT_EQ(r.count, 0);
-    EXPECT_TRUE(Has(r.errors, msg::BadFileHeader));
+    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+}
+
+TEST(LhaReader, NamesFromExtendedHeadersAndTheUtf8Flag)
+{
+    // A level-1 file-name header carries the whole name when the base header's field is short.
+    ScopedDir d("extname");
+    LhaEntry longName{.name = "LONGNA~1.TXT", .data = Text("1"), .level = 1, .levelOneExtName = "long name.txt"};
+    // A level-2 header flagged as written on Unix ("U") keeps a UTF-8 name; others are CP932.
+    LhaEntry utf8{.name = "\xE9\x83\xA8.txt", .data = Text("2"), .level = 2, .osId = 'U'};
+    LhaEntry cp932{.name = "\x93\xFA.txt", .data = Text("3"), .level = 2};
+    const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path);
+    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(ReadAll(d.path / "out/long name.txt"), Text("1"));
+    EXPECT_EQ(ReadAll(d.path / "out" / "部.txt"), Text("2"));
+    EXPECT_EQ(ReadAll(d.path / "out" / "日.txt"), Text("3"));
+}
+
+TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark)
+{
+    // A level-2 header of more than 255 bytes is stepped over by its 16-bit length.
+    ScopedDir d("long2");
+    const std::string dir = std::string(120, 'a') + "\xFF" + std::string(120, 'b');
+    LhaEntry deep{.name = "x.txt", .data = Text("deep"), .level = 2, .dir = dir};
+    LhaEntry next{.name = "y.txt", .data = Text("next"), .level = 2};
+    const Bytes archive = LhaArchive({deep, next});
+    ASSERT_GT(archive[1], 0);   // the first header's length is above 255
+    const Outcome r = ExtractBytes(archive, d.path);
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(ReadAll(d.path / "out" / std::string(120, 'a') / std::string(120, 'b') / "x.txt"), Text("deep"));
+    EXPECT_EQ(ReadAll(d.path / "out/y.txt"), Text("next"));
+
+    // A header length whose low byte is 0 reads as the archive's end mark, as the format has it.
+    bool found = false;
+    for (size_t nameLength = 1; nameLength < 300 && !found; ++nameLength) {
+        LhaEntry e{.name = std::string(nameLength, 'n'), .data = Text("z"), .level = 2};
+        Bytes a = LhaArchive({e});
+        if (a[0] != 0) continue;
+        Bytes withHeader = LhaArchive({{.name = "first.txt", .data = Text("f")}});
+        withHeader.pop_back();
+        Append(withHeader, a);
+        ScopedDir z("lowbyte");
+        const Outcome o = ExtractBytes(withHeader, z.path);
+        EXPECT_EQ(o.count, 1);
+        EXPECT_EQ(AllFiles(z.path / "out"), std::vector<fs::path>{"first.txt"});
+        found = true;
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(LhaReader, DirectoryEntriesAndEmptyEntries)
+{
+    // An empty -lh5- entry reads nothing of its (junk) packed bytes and still passes.
+    LhaEntry empty{.name = "empty.txt", .data = {}, .method = "-lh5-", .packedOverride = Bytes(40, 0xA5)};
+    LhaEntry folder{.name = "folder\\", .data = {}, .level = 1, .method = "-lhd-"};
+    for (bool create : {false, true}) {
+        SCOPED_TRACE(create);
+        ScopedDir d("dirs");
+        const Outcome r = ExtractBytes(LhaArchive({folder, empty}), d.path, {"*.*"},
+                                       [&](TUnLha& lha) { lha.CreateStoredDirs = create; });
+        EXPECT_EQ(r.count, 1);   // a directory entry is not a file written
+        EXPECT_TRUE(r.errors.empty());
+        EXPECT_EQ(fs::is_directory(d.path / "out/folder"), create);
+        EXPECT_EQ(ReadAll(d.path / "out/empty.txt").size(), 0u);
+        for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok")) << e;
+    }
 }

@@ -169,3 +169,211 @@ TEST(Routines, DatesPercentsAndNames)
     EXPECT_EQ(Crc16(check), 0xBB3D);
     EXPECT_EQ(Crc32(check), 0xCBF43926u);
 }
+
+namespace {
+
+TArchiveType DetectMemory(const Bytes& bytes, int64_t* offset = nullptr)
+{
+    TUnBase c;
+    TMemoryStream32 s(bytes.data(), bytes.size());
+    const TArchiveType t = c.DetectArchiveType(&s);
+    if (offset) *offset = c.ArchiveOffset;
+    return t;
+}
+
+// A minimal PE image whose only resource is string-table block 1 (ids 0-15) holding the texts.
+Bytes MakePe(const std::vector<std::string>& strings)
+{
+    Bytes pe(0x400, 0);
+    pe[0] = 'M';
+    pe[1] = 'Z';
+    Put32(pe, 0x3C, 0x40);
+    Put32(pe, 0x40, 0x00004550);
+    Put16(pe, 0x44, 0x14C);
+    Put16(pe, 0x46, 1);        // one section
+    Put16(pe, 0x54, 0xE0);     // optional header size
+    Put16(pe, 0x58, 0x10B);    // PE32
+    Put32(pe, 0xB4, 16);       // data directories
+    Put32(pe, 0xC8, 0x1000);   // resources at RVA 0x1000
+    Put32(pe, 0xCC, 0x200);
+    const size_t section = 0x138;
+    std::copy_n(".rsrc", 5, pe.begin() + long(section));
+    Put32(pe, section + 8, 0x200);
+    Put32(pe, section + 12, 0x1000);
+    Put32(pe, section + 16, 0x200);
+    Put32(pe, section + 20, 0x200);
+    const size_t base = 0x200;
+    auto directory = [&](size_t at, uint32_t id, uint32_t target) {
+        Put16(pe, at + 14, 1);
+        Put32(pe, at + 16, id);
+        Put32(pe, at + 20, target);
+    };
+    directory(base, 6, 0x80000018);          // string tables
+    directory(base + 0x18, 1, 0x80000030);   // block 1
+    directory(base + 0x30, 0x411, 0x48);     // one language: a data entry
+    Put32(pe, base + 0x48, 0x1058);
+    size_t at = base + 0x58;
+    Put32(pe, base + 0x4C, 0x100);
+    for (size_t i = 0; i < 16; ++i) {
+        const std::string text = i < strings.size() ? strings[i] : std::string();
+        Put16(pe, at, unsigned(text.size()));
+        at += 2;
+        for (char ch : text) {
+            Put16(pe, at, uint8_t(ch));
+            at += 2;
+        }
+    }
+    return pe;
+}
+
+}  // namespace
+
+TEST(Detection, ExecutableStubOffsets)
+{
+    // The ZIP stub at 25661 is probed only when the file holds five bytes from there.
+    for (size_t size : {size_t(25665), size_t(25666)}) {
+        Bytes exe(size, 0);
+        exe[0] = 'M';
+        exe[1] = 'Z';
+        Put32(exe, 25661, 0x04034B50);
+        int64_t offset = -2;
+        EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
+        if (size == 25666) EXPECT_EQ(offset, 25661);
+    }
+    // Method names in a stub's own text are not an archive: the scan takes the real header.
+    const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
+    Bytes exe(18000, ' ');
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    const std::string text = "Unpacks -lh5- and -lh7- archives, level 0 to 2.";
+    std::copy(text.begin(), text.end(), exe.begin() + 17100);
+    Append(exe, lha);
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
+    EXPECT_EQ(offset, 18000);
+}
+
+TEST(Detection, ArchiveOffsetFromStringResources)
+{
+    const Bytes lha = LhaArchive({{.name = "inside.txt", .data = Text("from the stub")}});
+    auto withArchive = [&](const std::vector<std::string>& strings) {
+        Bytes exe = MakePe(strings);
+        exe.resize(5000, 0);
+        Append(exe, lha);
+        return exe;
+    };
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(withArchive({"", "5000"}), &offset), atLhaSfx);
+    EXPECT_EQ(offset, 5000);
+    // Texts that end the search: not a number, a number past the file, an empty text first.
+    EXPECT_EQ(DetectMemory(withArchive({"", "50x0"})), atNotAvail);
+    EXPECT_EQ(DetectMemory(withArchive({"", "99999"})), atNotAvail);
+    EXPECT_EQ(DetectMemory(withArchive({"", "", "5000"})), atNotAvail);
+    // A later string is tried when an earlier candidate holds nothing known.
+    EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
+    EXPECT_EQ(offset, 5000);
+
+    // And the whole run reads the archive from there.
+    ScopedDir d("pe");
+    const Outcome r = ExtractBytes(withArchive({"", "5000"}), d.path);
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(ReadAll(d.path / "out/inside.txt"), Text("from the stub"));
+
+    // Cut or damaged images never read outside the file (the tests run sanitized).
+    const Bytes whole = withArchive({"", "5000"});
+    for (size_t cut = 0x3C; cut < 0x400; ++cut) DetectMemory(Bytes(whole.begin(), whole.begin() + long(cut)));
+    for (size_t at = 0x3C; at < 0x300; ++at) {
+        Bytes bad = whole;
+        bad[at] ^= 0xFF;
+        DetectMemory(bad);
+    }
+}
+
+TEST(Detection, ZipVolumesAndPrefixedZips)
+{
+    // Volume headers go through the split check, and the end-record search that finds nothing
+    // still marks the local header kind.
+    for (const char* head : {"PK\x07\x08", "PK\x01\x02"}) {
+        ScopedDir d("split");
+        const fs::path file = d.path / "x.zip";
+        WriteAll(file, WithHead(head, 200));
+        TUnBase c;
+        c.SetArchiveFile(file.string());
+        EXPECT_EQ(c.ArchiveType, atZipMVol) << head;
+        EXPECT_EQ(c.DetectFlags, HeaderBit(htLocal)) << head;
+    }
+    // A ZIP behind bytes of no known kind is found by its end record; the reader starts at 0.
+    Bytes zip = WithHead("junkjunk", 100);
+    Bytes central(46, 0);
+    Put32(central, 0, 0x02014B50);
+    Append(zip, central);
+    Bytes end(22, 0);
+    Put32(end, 0, 0x06054B50);
+    Put32(end, 12, 46);
+    Put32(end, 16, 0);   // stored as if nothing stood before it
+    Append(zip, end);
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(zip, &offset), atZip);
+    EXPECT_EQ(offset, 0);
+    // The same end record numbering its disk as 1 belongs to a multi-volume set.
+    Put16(zip, zip.size() - 22 + 4, 1);
+    EXPECT_EQ(DetectMemory(zip), atZipMVol);
+}
+
+TEST(Routines, DateEdgesFoldersAndVolumes)
+{
+    TDateTime d1980;
+    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, d1980));
+    // Month 13 falls back to 1980-01-01 00:01:00 and keeps its time part on top.
+    const uint32_t month13 = (uint32_t(5) << 25) | (13u << 21) | (1u << 16) | (10u << 11);
+    EXPECT_NEAR(DosDateTimeToDateTime(month13), d1980 + (60.0 + 10 * 3600.0) / 86400, 1e-9);
+    // Dates of 2044 and later have the top bit set and are no earlier than 1980.
+    TDateTime d2060;
+    ASSERT_TRUE(TryEncodeDate(2060, 1, 2, d2060));
+    TUnBase c;
+    EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), d2060, 1e-9);
+
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    TDateTime jan2;
+    ASSERT_TRUE(TryEncodeDate(1970, 1, 2, jan2));
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_NEAR(UnixTimeToDateTime(86400), jan2, 1e-9);
+    EXPECT_EQ(DateTimeToDosDateTime(UnixTimeToDateTime(0x80000000u)) >> 25, uint32_t(2038 - 1980));
+    setenv("TZ", "Asia/Tokyo", 1);
+    tzset();
+    EXPECT_NEAR(UnixTimeToDateTime(86400), jan2 + 9.0 / 24, 1e-9);
+    if (old) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+
+    TDateTime jan31, feb29;
+    ASSERT_TRUE(TryEncodeDate(2024, 1, 31, jan31));
+    ASSERT_TRUE(TryEncodeDate(2024, 2, 29, feb29));
+    EXPECT_NEAR(IncMonth(jan31 + 0.5, 1), feb29 + 0.5, 1e-9);
+
+    // A missing folder counts as writable when it can be made; the probe leaves nothing behind.
+    ScopedDir d("writable");
+    EXPECT_TRUE(IsDirWritable((d.path / "a" / "b").string()));
+    EXPECT_FALSE(fs::exists(d.path / "a"));
+    WriteAll(d.path / "file", Text("x"));
+    EXPECT_FALSE(IsDirWritable((d.path / "file" / "sub").string()));
+    try {
+        CreateDirTree("");
+        FAIL() << "nothing raised";
+    } catch (const E_RAISE& e) {
+        EXPECT_EQ(e.Code, msg::UnableCreateDir);
+    }
+
+    struct VolumeCase { const char* name; TArchiveType type; char letter; int volume; };
+    for (const VolumeCase& v : {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2},
+                                VolumeCase{"x.j05", atJar, 'j', 6}, VolumeCase{"x", atAce, 'C', 0},
+                                VolumeCase{"x.lzh", atLha, 0, 0}}) {
+        char letter = 0;
+        int volume = -1;
+        NextVolumeName(v.name, v.type, letter, volume);
+        EXPECT_EQ(letter, v.letter) << v.name;
+        EXPECT_EQ(volume, v.volume) << v.name;
+    }
+}

@@ -1,0 +1,399 @@
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+// The component base and the extraction run: error reporting under cancel, the stopwatch, the
+// archive and target folder setters, overwrite handling, write failures, dates and attributes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+
+#include "tests/archive/ArchiveTestUtil.h"
+
+using namespace corvina::archive;
+using namespace testutil;
+
+namespace {
+
+struct Recorder {
+    std::vector<int> errors;
+    void Attach(TZipCommon& c)
+    {
+        c.OnError = [this](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+            errors.push_back(code);
+        };
+    }
+    bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+};
+
+// A stream that takes only half of every write, as a device that fills up part-way would.
+class HalfWriteStream : public TStream32 {
+public:
+    int64_t Read(void*, int64_t) override { return 0; }
+    int64_t Write(const void*, int64_t count) override { return count / 2; }
+    int64_t Seek(int64_t, int) override { return 0; }
+};
+
+fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries)
+{
+    const fs::path file = dir / "in.lzh";
+    WriteAll(file, LhaArchive(entries));
+    return file;
+}
+
+int64_t UtcSeconds(int y, int m, int d, int h, int n, int s)
+{
+    struct tm t {};
+    t.tm_year = y - 1900;
+    t.tm_mon = m - 1;
+    t.tm_mday = d;
+    t.tm_hour = h;
+    t.tm_min = n;
+    t.tm_sec = s;
+    return int64_t(timegm(&t));
+}
+
+struct FixedZone {
+    explicit FixedZone(const char* tz)
+    {
+        const char* old = std::getenv("TZ");
+        saved = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~FixedZone()
+    {
+        if (saved) setenv("TZ", saved->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> saved;
+};
+
+}  // namespace
+
+TEST(ComponentBase, ErrorsWhileCancelledArriveAsUserCanceled)
+{
+    TUnLha c;
+    Recorder r;
+    r.Attach(c);
+    c.SetCancel(true);
+    c.DoError("f", "", msg::CrcError, "v");
+    c.DoError("f", "", msg::AccessPermissions, "v");   // these two keep their numbers
+    c.DoError("f", "", msg::RegistryDenied, "v");
+    EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::UserCanceled, msg::AccessPermissions,
+                                          msg::RegistryDenied}));
+    // Under cancel the abort is reported and nothing is raised, even for the exempt numbers.
+    r.errors.clear();
+    EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::WriteError));
+    EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::AccessPermissions));
+    EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::UserCanceled}));
+    c.SetCancel(false);
+    try {
+        c.RaiseArchiveError("f", "", "v", msg::WriteError);
+        FAIL() << "nothing raised";
+    } catch (const E_RAISE& e) {
+        EXPECT_EQ(e.Code, msg::WriteError);
+        EXPECT_STREQ(e.what(), "Error writing to file");
+    }
+}
+
+TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler)
+{
+    ScopedDir d("timer");
+    const fs::path archive = WriteArchive(d.path, {{.name = "bad.txt", .data = Text(std::string(70000, 'b')),
+                                                   .crcOverride = 1}});
+    for (bool timed : {false, true}) {
+        SCOPED_TRACE(timed);
+        TUnLha c;
+        c.SetArchiveFile(archive.string());
+        c.FileSpec = {"*.*"};
+        c.SetExtractDir((d.path / "out").string());
+        std::vector<bool> runningDuringProgress;
+        c.OnProgress = [&](TZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
+        // The handler's own time is not the extraction's.
+        c.OnError = [](TZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        };
+        int fired = 0;
+        float elapsed = -1;
+        if (timed)
+            c.OnElapsedTime = [&](TZipCommon&, float seconds) {
+                ++fired;
+                elapsed = seconds;
+            };
+        EXPECT_EQ(c.Extract(), 0);
+        ASSERT_FALSE(runningDuringProgress.empty());
+        EXPECT_EQ(runningDuringProgress.front(), timed);
+        EXPECT_EQ(fired, timed ? 1 : 0);
+        if (timed) {
+            EXPECT_GE(elapsed, 0.0f);
+            EXPECT_LT(elapsed, 0.25f);
+        }
+    }
+}
+
+TEST(ComponentBase, ArchiveFileSetterAndRunStart)
+{
+    ScopedDir d("setter");
+    TUnLha c;
+    Recorder r;
+    r.Attach(c);
+    c.SetArchiveFile((d.path / "missing.lzh").string());
+    EXPECT_TRUE(c.ArchiveFile().empty());
+    EXPECT_EQ(c.ArchiveType, atNotAvail);
+    c.SetArchiveFile(d.path.string());   // a folder is no archive either
+    EXPECT_TRUE(c.ArchiveFile().empty());
+
+    // Without an archive the run reports 25192 and never starts.
+    int activated = 0;
+    c.OnActivate = [&](TZipCommon&) { ++activated; };
+    EXPECT_EQ(c.Extract(), 0);
+    EXPECT_TRUE(r.Has(msg::FileNotFound));
+    EXPECT_EQ(activated, 0);
+
+    c.SetArchiveFile(WriteArchive(d.path, {{.name = "a.txt", .data = Text("a")}}).string());
+    c.FileSpec = {"*.*"};
+    c.SetExtractDir((d.path / "out").string());
+    c.CpuType = cpt80486;
+    EXPECT_EQ(c.Extract(), 1);
+    EXPECT_EQ(c.CpuType, cptAuto);
+    EXPECT_EQ(activated, 1);
+}
+
+TEST(ExtractionRun, TargetFolderRules)
+{
+    ScopedDir d("target");
+    const fs::path archive = WriteArchive(d.path, {{.name = "a.txt", .data = Text("a")}});
+
+    // A target naming an existing file is refused and the previous one kept.
+    {
+        TUnLha c;
+        Recorder r;
+        r.Attach(c);
+        c.SetExtractDir((d.path / "good").string());
+        const std::string before = c.ExtractDir();
+        c.SetExtractDir(archive.string());
+        EXPECT_TRUE(r.Has(msg::CreateDirError));
+        EXPECT_EQ(c.ExtractDir(), before);
+    }
+    // An empty target is the current folder, not the archive's.
+    {
+        const fs::path here = d.path / "cwd";
+        fs::create_directories(here);
+        const fs::path saved = fs::current_path();
+        fs::current_path(here);
+        TUnLha c;
+        c.SetArchiveFile(archive.string());
+        c.FileSpec = {"*.*"};
+        const int n = c.Extract();
+        fs::current_path(saved);
+        EXPECT_EQ(n, 1);
+        EXPECT_TRUE(fs::exists(here / "a.txt"));
+        EXPECT_FALSE(fs::exists(d.path / "a.txt"));
+    }
+    // A target that cannot be made (below a plain file): 25276 without a handler, 25271 when the
+    // handler cancels, and the handler's folder when it gives one. The run starts and ends in all.
+    WriteAll(d.path / "blocker", Text("x"));
+    const std::string blocked = (d.path / "blocker" / "sub").string();
+    for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(variant);
+        TUnLha c;
+        Recorder r;
+        r.Attach(c);
+        c.SetArchiveFile(archive.string());
+        c.FileSpec = {"*.*"};
+        c.SetExtractDir(blocked);
+        const fs::path chosen = d.path / ("chosen" + std::to_string(variant));
+        fs::create_directories(chosen);
+        if (variant == 1)
+            c.OnLimitedUser = [](TZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
+        if (variant == 2)
+            c.OnLimitedUser = [&](TZipCommon&, const std::string&, std::string& userDir, bool&) {
+                userDir = chosen.string();
+            };
+        int activated = 0, deactivated = 0;
+        c.OnActivate = [&](TZipCommon&) { ++activated; };
+        c.OnDeactivate = [&](TZipCommon&) { ++deactivated; };
+        const int n = c.Extract();
+        EXPECT_EQ(activated, 1);
+        EXPECT_EQ(deactivated, 1);
+        EXPECT_EQ(n, variant == 2 ? 1 : 0);
+        if (variant == 0) EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+        if (variant == 1) EXPECT_TRUE(r.Has(msg::AccessPermissions));
+        if (variant == 2) EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+    }
+}
+
+TEST(ExtractionRun, OverwriteRules)
+{
+    ScopedDir d("overwrite");
+    const fs::path out = d.path / "out";
+    const Bytes archive = LhaArchive({{.name = "ro.txt", .data = Text("new")}, {.name = "dir.txt", .data = Text("new")}});
+    auto prepare = [&] {
+        fs::remove_all(out);
+        fs::create_directories(out / "dir.txt");   // not a plain file: never replaced
+        WriteAll(out / "ro.txt", Text("old"));
+        fs::permissions(out / "ro.txt", fs::perms::owner_read | fs::perms::group_read);
+    };
+
+    // Asked and answered "overwrite": the read-only file is replaced, the folder is not (25137).
+    prepare();
+    Outcome r = ExtractBytes(archive, d.path, {"*.*"}, [](TUnLha& c) {
+        c.ConfirmOverwrites = true;
+        c.OnFileExists = [](TZipCommon&, const std::string&, std::string&, TOverwriteMode& mode) { mode = omOverwrite; };
+    });
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
+    EXPECT_TRUE(r.Has(msg::AttribOverwrite));
+    EXPECT_TRUE(fs::is_directory(out / "dir.txt"));
+
+    // Asked without a handler: 25276 and the file is kept.
+    prepare();
+    r = ExtractBytes(archive, d.path, {"ro.txt"}, [](TUnLha& c) { c.ConfirmOverwrites = true; });
+    EXPECT_EQ(r.count, 0);
+    EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+    // A new name without a folder goes beside the old file, even with "skip" answered.
+    prepare();
+    r = ExtractBytes(archive, d.path, {"ro.txt"}, [](TUnLha& c) {
+        c.ConfirmOverwrites = true;
+        c.OnFileExists = [](TZipCommon&, const std::string&, std::string& newName, TOverwriteMode& mode) {
+            newName = "renamed.txt";
+            mode = omSkip;
+        };
+    });
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(ReadAll(out / "renamed.txt"), Text("new"));
+    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+    // Not asking and "skip": nothing is written, whether the file exists or not.
+    prepare();
+    r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path, {"*.*"},
+                     [](TUnLha& c) { c.OverwriteMode = omSkip; });
+    EXPECT_EQ(r.count, 0);
+    EXPECT_FALSE(fs::exists(out / "fresh.txt"));
+
+    // OnRenameFile is asked only when OnBegin is assigned.
+    for (bool withBegin : {false, true}) {
+        int renames = 0;
+        ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path, {"*.*"}, [&](TUnLha& c) {
+            c.OnRenameFile = [&](TZipCommon&, const std::string&, std::string&) { ++renames; };
+            if (withBegin) c.OnBegin = [](TZipCommon&, const std::string&, int, bool&) {};
+        });
+        EXPECT_EQ(renames, withBegin ? 1 : 0);
+    }
+}
+
+TEST(ExtractionRun, CancelFromProgressStopsTheRun)
+{
+    ScopedDir d("cancel");
+    const Bytes archive = LhaArchive({{.name = "big.txt", .data = Text(std::string(200000, 'c'))},
+                                      {.name = "second.txt", .data = Text("s")}});
+    int progressCalls = 0;
+    const Outcome r = ExtractBytes(archive, d.path, {"*.*"}, [&](TUnLha& c) {
+        c.OnProgress = [&](TZipCommon& z, int, int) {
+            ++progressCalls;
+            z.SetCancel(true);
+        };
+    });
+    EXPECT_EQ(progressCalls, 1);   // decoding stopped at the first block
+    EXPECT_EQ(r.count, 0);
+    EXPECT_TRUE(AllFiles(d.path / "out").empty());
+    ASSERT_FALSE(r.errors.empty());
+    for (int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
+}
+
+TEST(ExtractionRun, NestedRunFromAHandlerIsRefused)
+{
+    // Handlers run while window messages are pumped; a second run on the same component would
+    // share its state with the first.
+    ScopedDir d("nested");
+    std::vector<int> inner;
+    const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))}}), d.path,
+                                   {"*.*"}, [&](TUnLha& c) {
+                                       c.OnProgress = [&](TZipCommon& z, int, int) {
+                                           inner.push_back(static_cast<TUnLha&>(z).Extract());
+                                       };
+                                   });
+    ASSERT_FALSE(inner.empty());
+    for (int n : inner) EXPECT_EQ(n, 0);
+    EXPECT_EQ(r.count, 1);
+    EXPECT_EQ(ReadAll(d.path / "out/big.txt").size(), 100000u);
+}
+
+TEST(ExtractionRun, WriteFailures)
+{
+    // Several short writes of one entry cost the run that entry once, and its verdict fails.
+    TUnLha c;
+    Recorder r;
+    r.Attach(c);
+    c.OutputName = "/nowhere/x.txt";
+    ASSERT_TRUE(c.CheckOverwrite(false));
+    ASSERT_TRUE(c.CheckOverwrite(false));
+    EXPECT_EQ(c.Count(), 2);
+    HalfWriteStream half;
+    const uint8_t bytes[16] = {};
+    EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
+    EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
+    EXPECT_EQ(c.Count(), 1);
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::WriteError), 1);
+    EXPECT_FALSE(c.CheckCrc(16, 0));
+
+    // A full device ends decoding with 25160 and the run's count at 0.
+    TFileStream32 full("/dev/full", TFileStream32::fmOpenWrite);
+    if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
+    EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), E_RAISE);
+    EXPECT_EQ(c.Count(), 0);
+    EXPECT_TRUE(r.Has(msg::DiskFull));
+}
+
+TEST(ExtractionRun, DatesModesAndAttributes)
+{
+    FixedZone utc("UTC");
+    ScopedDir d("dates");
+    const uint32_t older = 0x5A2B6000;   // 2025-01-11 12:00:00
+    const uint32_t newer = 0x5A4C7000;   // 2025-02-12 14:00:00
+    const Bytes archive = LhaArchive({{.name = "old.txt", .data = Text("o"), .attribute = 0x21, .stamp = older},
+                                      {.name = "new.txt", .data = Text("n"), .stamp = newer}});
+    Outcome r = ExtractBytes(archive, d.path);
+    ASSERT_EQ(r.count, 2);
+    struct stat st {};
+    ASSERT_EQ(::stat((d.path / "out/old.txt").c_str(), &st), 0);
+    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 1, 11, 12, 0, 0));
+    EXPECT_EQ(st.st_mode & 0222, 0u);   // the read-only attribute
+    ASSERT_EQ(::stat((d.path / "out/new.txt").c_str(), &st), 0);
+    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
+    // A plain entry gets the mode any new file gets here, not a private one.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+
+    // The newest date of the run for every file; no attribute restored when asked not to.
+    fs::permissions(d.path / "out/old.txt", fs::perms::owner_all);
+    fs::remove_all(d.path / "out");
+    r = ExtractBytes(archive, d.path, {"*.*"}, [](TUnLha& c) {
+        c.DateAttribute = daMaxFileDate;
+        c.RestoreFileAttr = false;
+    });
+    ASSERT_EQ(::stat((d.path / "out/old.txt").c_str(), &st), 0);
+    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
+    EXPECT_NE(st.st_mode & 0200, 0u);
+}
+
+TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource)
+{
+    ScopedDir d("copy");
+    const Bytes source = Text(std::string(300000, 'q') + "tail");
+    TMemoryStream32 in(source.data(), source.size());
+    in.Seek(1000, soBeginning);   // the copy starts at the source's start whatever its position
+    const fs::path file = d.path / "copy.bin";
+    {
+        TFileStream32 out(file.string(), TFileStream32::fmCreate);
+        ASSERT_TRUE(out.Valid());
+        EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
+    }
+    EXPECT_EQ(ReadAll(file), source);
+}
