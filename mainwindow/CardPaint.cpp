@@ -59,9 +59,10 @@ QColor HitRankColour(int value) {
 void FrameCell(gui::Canvas& c, const QRect& r, const TRaceInfo& info, int h) {
   const int frame = StrToIntLenient(info.WakuBan[h]);
   QColor colour;
-  if (FrameColour(frame, colour)) Fill(c, r, colour);  // another frame keeps the current brush
+  // Another frame fills with the current brush, which also covers the grid's own text of the cell.
+  Fill(c, r, FrameColour(frame, colour) ? colour : c.BrushColor());
   Font(c, 10, true, frame == 1 || frame == 5 ? Qt::black : Qt::white);
-  At(c, r, 5, 3, QString::number(frame % 10));
+  At(c, r, 5, 3, Q(FormatInt(frame, 1)));
 }
 
 void HorseNumberCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const TRaceInfo& info, int h) {
@@ -84,6 +85,7 @@ void HorseNameCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, 
 
 void Plain(gui::Canvas& c, const QRect& r, const QString& text, const QColor& fill) {
   Fill(c, r, fill);
+  c.SetFontColor(Qt::black);
   At(c, r, 1, 1, text);
 }
 
@@ -130,6 +132,9 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
   }
   const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
   const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  // Texts without a colour of their own take the grid's font colour, also in a selected row, whose highlight
+  // colour would vanish on the light fills below.
+  c.SetFontColor(Qt::black);
   auto odds = [&](double v) {
     Fill(c, r, Qt::white);
     Font(c, 9, false);
@@ -223,6 +228,7 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
   }
   const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
   const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  c.SetFontColor(Qt::black);  // the grid's font colour, as in the race card
   auto mark = [&](const std::string& m, const QColor& colour) {
     Fill(c, r, Qt::white);
     Font(c, 12, true, colour);

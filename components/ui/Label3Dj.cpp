@@ -176,9 +176,8 @@ int TLabel3Dj::TextFlags() const {
 }
 
 QString TLabel3Dj::ShownText(const QFontMetrics& fm) const {
-  QString text = caption_;
-  // Without accelerator handling an "&" is an ordinary character; Qt needs it doubled to show it.
-  if (!showAccelChar_) text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  // Without accelerator handling the text flags carry no mnemonic flag, so an "&" is drawn as it stands.
+  const QString& text = caption_;
   switch (ellipsesStyle_) {
     case TEllipsesStyle::esNone:
       return text;

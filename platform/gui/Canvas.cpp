@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <algorithm>
 #include <QPainter>
 #include <QStringList>
@@ -15,12 +16,30 @@ QSize Canvas::TextExtent(const QString& text) const {
 
 int Canvas::EmHeight() const { return std::max(1, QFontInfo(Font()).pixelSize()); }
 
-int Canvas::BaselineOffset() const { return static_cast<int>(EmHeight() * 0.86 + 0.5); }
+QFont QtCanvas::GlyphFont() const {
+  QFont f = Font();
+  f.setPixelSize(std::max(1, EmHeight() - 1));
+  return f;
+}
+
+int QtCanvas::BaselineOffset() const {
+  static QHash<QString, int> cache;  // by font key; painting runs on the window thread only
+  const QFont glyphs = GlyphFont();
+  const QString key = glyphs.key();
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  const int em = EmHeight();
+  int baseline = -QFontMetrics(glyphs).tightBoundingRect(QStringLiteral("国")).top();
+  // A face without ideographs falls back to the proportions of the Japanese faces.
+  if (baseline <= 0 || baseline > em) baseline = static_cast<int>(em * 0.86 + 0.5);
+  cache.insert(key, baseline);
+  return baseline;
+}
 
 void QtCanvas::FillRect(const QRect& r) { painter_.fillRect(r, BrushColor()); }
 
 void QtCanvas::TextOut(int x, int y, const QString& text) {
-  painter_.setFont(Font());
+  painter_.setFont(GlyphFont());
   if (!BrushClear()) painter_.fillRect(QRect(QPoint(x, y), TextExtent(text)), BrushColor());
   painter_.setPen(FontColor());
   painter_.drawText(QPoint(x, y + BaselineOffset()), text);
@@ -28,8 +47,8 @@ void QtCanvas::TextOut(int x, int y, const QString& text) {
 
 void QtCanvas::TextRect(const QRect& r, const QString& text, int alignment) {
   painter_.save();
-  painter_.setClipRect(r);
-  painter_.setFont(Font());
+  painter_.setClipRect(r, Qt::IntersectClip);
+  painter_.setFont(GlyphFont());
   painter_.setPen(FontColor());
   if ((alignment & Qt::TextWordWrap) || text.contains(QLatin1Char('\n'))) {
     painter_.drawText(r, alignment, text);
@@ -40,7 +59,11 @@ void QtCanvas::TextRect(const QRect& r, const QString& text, int alignment) {
     const QSize box = TextExtent(shown);
     int x = r.left(), y = r.top();
     if (alignment & Qt::AlignHCenter) x = r.left() + (r.width() - box.width()) / 2;
-    if (alignment & Qt::AlignRight) x = r.right() + 1 - box.width();
+    if (alignment & Qt::AlignRight) {
+      // Some glyphs reach past their advance (a bold digit); keep their ink inside the rectangle.
+      const int ink = QFontMetrics(GlyphFont(), painter_.device()).boundingRect(shown).right() + 1;
+      x = r.right() + 1 - std::max(box.width(), ink);
+    }
     if (alignment & Qt::AlignVCenter) y = r.top() + (r.height() - box.height()) / 2;
     if (alignment & Qt::AlignBottom) y = r.bottom() + 1 - box.height();
     painter_.drawText(QPoint(x, y + BaselineOffset()), shown);
@@ -59,7 +82,7 @@ void QtCanvas::TextOutRotated(int x, int y, const QString& text, int degrees) {
 }
 
 QSize QtCanvas::TextExtent(const QString& text) const {
-  QFontMetrics fm(Font(), painter_.device());
+  QFontMetrics fm(GlyphFont(), painter_.device());
   return QSize(fm.horizontalAdvance(text), EmHeight());
 }
 

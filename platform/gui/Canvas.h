@@ -1,10 +1,13 @@
 #pragma once
 // A drawing surface in the manner the windows paint: a brush, a pen and a font with its colour, and text placed
-// by the top-left corner of its box (Qt places text by its baseline). A text box is one em high, with the
-// baseline at 86% of it, as the Windows Japanese faces measure: the windows' cell layouts (two lines in a
-// 27-pixel header, a name and a second line in a 25-pixel row) were made for those metrics, and the Linux
-// faces (Noto Sans CJK: 1.45 em line height) would otherwise spill out of their cells. QtCanvas draws with a QPainter;
-// RecordingCanvas keeps a list of what was drawn so painting rules can be checked without looking at pixels.
+// by the top-left corner of its box (Qt places text by its baseline). A text box is one em high, as the Windows
+// Japanese faces measure: the windows' cell layouts (two lines in a 27-pixel header, a name and a second line in
+// a 25-pixel row) were made for those metrics, and the Linux faces (Noto Sans CJK: 1.45 em line height) would
+// otherwise spill out of their cells. QtCanvas draws the glyphs one pixel smaller than the em with an ideograph's
+// ink starting at the top of the box: the Windows faces keep their ideographs inside the em, while Noto's
+// anti-aliased ideographs fill it and one pixel more, so two lines stacked one em apart would touch.
+// QtCanvas draws with a QPainter; RecordingCanvas keeps a list of what was drawn so painting rules can be checked
+// without looking at pixels.
 #include <QColor>
 #include <QFont>
 #include <QPoint>
@@ -49,8 +52,6 @@ class Canvas {
   virtual QSize TextExtent(const QString& text) const;
   // The height of a text box: the font's em size in pixels.
   int EmHeight() const;
-  // Distance from the top of a text box to the baseline.
-  int BaselineOffset() const;
   void MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
   // A line from the pen position to (x, y) in the pen colour; (x, y) becomes the pen position.
   virtual void LineTo(int x, int y) = 0;
@@ -78,6 +79,11 @@ class QtCanvas : public Canvas {
   QSize TextExtent(const QString& text) const override;
   void LineTo(int x, int y) override;
   void FrameRect(const QRect& r) override;
+
+  // The font the glyphs are drawn in (one pixel below the em) and the distance from the top of a text box to
+  // the baseline that puts an ideograph's ink at the top of the box.
+  QFont GlyphFont() const;
+  int BaselineOffset() const;
 
  private:
   QPainter& painter_;

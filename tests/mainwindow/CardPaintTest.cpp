@@ -194,3 +194,47 @@ TEST(RankingPaintTest, EmptyRowsKeepTheirColumnColours) {
   EXPECT_EQ(header.Ops()[0].brush, QColor(192, 192, 192));
   EXPECT_EQ(header.Ops()[1].rect.top(), f.r.top() + 2);
 }
+
+TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) {
+  Fixture f;
+  for (const char* frame : {" ", "9"}) {
+    f.day->FRaceInfo[0].WakuBan[0] = frame;
+    gui::RecordingCanvas c;
+    c.SetBrushColor(QColor(212, 208, 200));  // what the grid painted the fixed cell with
+    DrawRaceCardCell(c, f.ctx, 0, 1, f.r, frame, "01");
+    const QString digit = std::string(frame) == " " ? "0" : "9";
+    const CanvasOp* text = c.FindText(digit);
+    ASSERT_NE(text, nullptr) << frame;
+    const CanvasOp* fill = LastFillBefore(c, text);
+    ASSERT_NE(fill, nullptr) << "the grid's own text would show under the digit";
+    EXPECT_EQ(fill->rect, f.r);
+    EXPECT_EQ(fill->brush, QColor(212, 208, 200));
+    EXPECT_EQ(text->fontColor, QColor(Qt::white));
+  }
+}
+
+TEST(RaceCardPaintTest, SelectedRowsKeepTheGridsFontColourOnTheirOwnFills) {
+  Fixture f;
+  TRaceInfo& info = f.day->FRaceInfo[0];
+  info.JockeyName[0] = ToCp932("渡辺");
+  info.WinOdds1[0] = 4.5;
+  f.day->FRaceCalc[0].MarkX[0] = "X";
+  // A selected row reaches the painting with the highlight text colour (white) in the canvas.
+  for (int col : {3, 7}) {
+    gui::RecordingCanvas c;
+    c.SetFontColor(Qt::white);
+    DrawRaceCardCell(c, f.ctx, col, 1, f.r, "", "01");
+    const QStringList texts = c.Texts();
+    ASSERT_EQ(texts.size(), 1) << col;
+    EXPECT_EQ(c.FindText(texts[0])->fontColor, QColor(Qt::black)) << col;
+  }
+  gui::RecordingCanvas trio;
+  trio.SetFontColor(Qt::white);
+  DrawTrioCell(trio, f.ctx, 8, 1, f.r, "", "01");
+  ASSERT_NE(trio.FindText("X"), nullptr);
+  EXPECT_EQ(trio.FindText("X")->fontColor, QColor(Qt::black));
+  gui::RecordingCanvas plain;
+  plain.SetFontColor(Qt::white);
+  DrawRaceCardCell(plain, f.ctx, 7, 1, f.r, "cell", "  ");
+  EXPECT_EQ(plain.FindText("cell")->fontColor, QColor(Qt::black));
+}

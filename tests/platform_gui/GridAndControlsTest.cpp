@@ -145,6 +145,46 @@ TEST(CanvasTest, TextIsPlacedByTheTopLeftCornerOfItsBox) {
   EXPECT_LT(top, 45);
 }
 
+namespace {
+// The rows of `image` that hold ink (darker than light grey).
+std::pair<int, int> InkRows(const QImage& image) {
+  int top = -1, bottom = -1;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 200) {
+        if (top < 0) top = y;
+        bottom = y;
+        break;
+      }
+  return {top, bottom};
+}
+}  // namespace
+
+TEST(CanvasTest, JapaneseTextStaysInsideItsBoxSoStackedLinesDoNotTouch) {
+  App();
+  InstallFontSubstitutions();
+  // The race card's name line (10 pt bold) and the sex and age line (8 pt) below it, one box height apart.
+  for (auto [points, bold] : {std::pair{10, true}, std::pair{8, false}, std::pair{9, false}, std::pair{12, true}}) {
+    QImage image(200, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    int em = 0;
+    {
+      QPainter painter(&image);
+      QtCanvas canvas(painter);
+      canvas.SetFont(QFont(kGothic));
+      canvas.SetFontSize(points);
+      canvas.SetFontBold(bold);
+      canvas.SetBrushClear(true);
+      em = canvas.EmHeight();
+      canvas.TextOut(5, 20, "ボニハメ牝国");
+    }
+    const auto [top, bottom] = InkRows(image);
+    ASSERT_GE(top, 0) << points << " pt drew nothing";
+    EXPECT_GE(top, 20) << points << " pt";
+    EXPECT_LE(bottom, 20 + em - 1) << points << " pt reaches into the line below";
+  }
+}
+
 TEST(UpDownTest, OnlyUserClicksAreReportedAndThePositionStaysInRange) {
   App();
   UpDown updown;

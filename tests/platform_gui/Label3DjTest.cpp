@@ -174,3 +174,22 @@ TEST(Label3DjTest, HoverColoursALinkRedAndRestoresItsColour) {
   EXPECT_EQ(enters, 1);
   EXPECT_EQ(exits, 1);
 }
+
+TEST(Label3DjTest, AmpersandIsAnAcceleratorOnlyWhenAcceleratorsAreShown) {
+  App();
+  TLabel3Dj label("A&B");
+  label.resize(80, 20);
+  label.SetTextStyle(TTextStyle::tsNone);
+  gui::RecordingCanvas shown;
+  label.PaintTo(shown);
+  ASSERT_EQ(TextOps(shown).size(), 1u);
+  EXPECT_TRUE(TextOps(shown)[0].alignment & Qt::TextShowMnemonic);
+
+  label.SetShowAccelChar(false);
+  gui::RecordingCanvas plain;
+  label.PaintTo(plain);
+  ASSERT_EQ(TextOps(plain).size(), 1u);
+  // Without accelerator handling the "&" is drawn as it stands, once.
+  EXPECT_EQ(TextOps(plain)[0].text, "A&B");
+  EXPECT_FALSE(TextOps(plain)[0].alignment & Qt::TextShowMnemonic);
+}
