@@ -3,22 +3,12 @@
 #include <filesystem>
 
 #include "platform/LineFile.h"
+#include "tests/support/TempDir.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
 
-namespace {
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    path = fs::temp_directory_path() / ("corvina-test-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~TempDir() { fs::remove_all(path); }
-};
-}  // namespace
+using test::TempDir;
 
 TEST(SplitLines, AcceptsEveryLineEnd) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
@@ -30,7 +20,7 @@ TEST(SplitLines, AcceptsEveryLineEnd) {
 
 TEST(LineFile, FixedRecordsArePaddedOrCutSoOneOddLineShiftsNothing) {
   TempDir dir;
-  fs::path f = dir.path / "day.jvRA";
+  fs::path f = dir.path() / "day.jvRA";
   ASSERT_TRUE(SaveFileAtomic(f, "12345\nab\r\n123456789\r\nxyz"));
   Lines lines;
   ASSERT_TRUE(ReadFixedLines(f, 5, lines));
@@ -39,7 +29,7 @@ TEST(LineFile, FixedRecordsArePaddedOrCutSoOneOddLineShiftsNothing) {
 
 TEST(LineFile, SaveWritesCrLfAndLeavesNoTemporaryFile) {
   TempDir dir;
-  fs::path f = dir.path / "a.txt";
+  fs::path f = dir.path() / "a.txt";
   ASSERT_TRUE(SaveLines(f, {"one", "", "two"}));
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(f, bytes));
@@ -48,7 +38,7 @@ TEST(LineFile, SaveWritesCrLfAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(ReadFileBytes(f, bytes));
   EXPECT_EQ(bytes, "three\r\n");
   int count = 0;
-  for (auto& e : fs::directory_iterator(dir.path)) (void)e, ++count;
+  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
   EXPECT_EQ(count, 1);
 }
 
@@ -56,15 +46,15 @@ TEST(LineFile, FailuresAreReportedAndKeepTheOldFile) {
   TempDir dir;
   Lines lines{"x"};
   std::string err;
-  EXPECT_FALSE(ReadLines(dir.path / "missing", lines, &err));
+  EXPECT_FALSE(ReadLines(dir.path() / "missing", lines, &err));
   EXPECT_TRUE(lines.empty());
   EXPECT_FALSE(err.empty());
-  EXPECT_FALSE(SaveLines(dir.path / "no-such-folder" / "f.txt", {"a"}, &err));
+  EXPECT_FALSE(SaveLines(dir.path() / "no-such-folder" / "f.txt", {"a"}, &err));
   // A folder in the way of the rename: the save fails and nothing else appears.
-  fs::create_directories(dir.path / "blocked");
-  fs::create_directories(dir.path / "blocked" / "inner");
-  EXPECT_FALSE(SaveLines(dir.path / "blocked", {"a"}, &err));
+  fs::create_directories(dir.path() / "blocked");
+  fs::create_directories(dir.path() / "blocked" / "inner");
+  EXPECT_FALSE(SaveLines(dir.path() / "blocked", {"a"}, &err));
   int count = 0;
-  for (auto& e : fs::directory_iterator(dir.path)) (void)e, ++count;
+  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
   EXPECT_EQ(count, 1);
 }

@@ -1,0 +1,16 @@
+#pragma once
+// The one QApplication of a widget test program. It is made on first use and never destroyed: Qt objects that
+// tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
+#include <QApplication>
+
+namespace corvina::test {
+
+inline QApplication& App() {
+  static int argc = 1;
+  static char arg0[] = "test";
+  static char* argv[] = {arg0, nullptr};
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+}  // namespace corvina::test
