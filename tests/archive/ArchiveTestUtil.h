@@ -1,41 +1,30 @@
 #pragma once
-// Helpers shared by the archive tests: scratch folders, whole-file reads, CRC-32 and a writer of
+// Helpers shared by the archive tests: whole-file reads, CRC-32 and a writer of
 // small LHA archives with hand-made headers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/ArchiveRoutines.h"
 #include "archive/UnLha.h"
+#include "tests/support/TempDir.h"
 
 namespace testutil {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-inline fs::path TempDir(const std::string& tag)
-{
-    static std::mt19937_64 rng{std::random_device{}()};
-    fs::path p = fs::temp_directory_path() / ("corvina-archive-" + tag + "-" + std::to_string(rng()));
-    fs::create_directories(p);
-    return p;
-}
-
-struct ScopedDir {
-    explicit ScopedDir(const std::string& tag) : path(TempDir(tag)) {}
-    ~ScopedDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
-};
+// A scratch folder removed with everything in it when the test ends.
+using ScopedDir = corvina::test::TempDir;
 
 inline Bytes ReadAll(const fs::path& p)
 {
@@ -173,26 +162,27 @@ inline Bytes LhaArchive(const std::vector<LhaEntry>& entries)
     return out;
 }
 
-// One extraction of archive bytes written to dir/in.lzh into dir/out, with every reported error
-// code and every verdict collected.
+// One extraction of an archive file into `out`, with every reported error code and every verdict collected.
 struct Outcome {
     int count = 0;
     std::vector<int> errors;
     std::vector<std::string> ended;
     bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+    long Failed() const
+    {
+        return std::count_if(ended.begin(), ended.end(), [](const std::string& e) { return e.ends_with(":fail"); });
+    }
 };
 
-inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std::vector<std::string>& masks = {"*.*"},
-                            const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
+inline Outcome ExtractFile(const fs::path& file, const fs::path& out, const std::vector<std::string>& masks = {"*.*"},
+                           const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
 {
     using namespace corvina::archive;
-    const fs::path file = dir / "in.lzh";
-    WriteAll(file, archive);
     TUnLha lha;
     Outcome r;
     lha.SetArchiveFile(file.string());
     lha.FileSpec = masks;
-    lha.SetExtractDir((dir / "out").string());
+    lha.SetExtractDir(out.string());
     lha.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
         r.errors.push_back(code);
     };
@@ -203,6 +193,32 @@ inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std
     r.count = lha.Extract();
     return r;
 }
+
+// The same for archive bytes, written to dir/in.lzh and extracted into dir/out.
+inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std::vector<std::string>& masks = {"*.*"},
+                            const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
+{
+    WriteAll(dir / "in.lzh", archive);
+    return ExtractFile(dir / "in.lzh", dir / "out", masks, setUp);
+}
+
+// Sets the time zone for one test and puts the previous one back afterwards.
+struct FixedZone {
+    explicit FixedZone(const char* tz)
+    {
+        const char* old = std::getenv("TZ");
+        saved = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv("TZ", tz, 1);
+        tzset();
+    }
+    ~FixedZone()
+    {
+        if (saved) setenv("TZ", saved->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> saved;
+};
 
 inline std::vector<fs::path> AllFiles(const fs::path& root)
 {

@@ -3,6 +3,8 @@
 // compressed data, and what a failed entry leaves behind.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "archive/UnLha.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
@@ -21,11 +23,11 @@ TEST(LhaReader, StoredEntriesAtEveryLevelWithDirectoriesAndCp932Names)
         LhaEntry sjis{.name = "\x95\x5C.txt", .data = Text("hyo"), .level = level};
         LhaEntry nested{.name = level == 0 ? "dir1\\dir2\\b.txt" : "b.txt", .data = Text("bee"), .level = level};
         if (level > 0) nested.dir = std::string("dir1\xFF") + "dir2";
-        const Outcome r = ExtractBytes(LhaArchive({plain, sjis, nested}), d.path);
+        const Outcome r = ExtractBytes(LhaArchive({plain, sjis, nested}), d.path());
         EXPECT_EQ(r.count, 3);
-        EXPECT_EQ(ReadAll(d.path / "out/a.txt"), data);
-        EXPECT_EQ(ReadAll(d.path / "out" / "表.txt"), Text("hyo"));
-        EXPECT_EQ(ReadAll(d.path / "out/dir1/dir2/b.txt"), Text("bee"));
+        EXPECT_EQ(ReadAll(d.path() / "out/a.txt"), data);
+        EXPECT_EQ(ReadAll(d.path() / "out" / "表.txt"), Text("hyo"));
+        EXPECT_EQ(ReadAll(d.path() / "out/dir1/dir2/b.txt"), Text("bee"));
         EXPECT_TRUE(r.errors.empty());
     }
 }
@@ -35,31 +37,31 @@ TEST(LhaReader, LevelTwoNameIsFoundByTypeWhereverItStands)
     for (bool nameFirst : {false, true}) {
         ScopedDir d("level2");
         LhaEntry e{.name = "Oz050312.txt", .data = Text("line\r\n"), .level = 2, .nameFirstAtLevel2 = nameFirst};
-        const Outcome r = ExtractBytes(LhaArchive({e}), d.path);
+        const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
         EXPECT_EQ(r.count, 1);
-        EXPECT_TRUE(fs::exists(d.path / "out/Oz050312.txt"));
+        EXPECT_TRUE(fs::exists(d.path() / "out/Oz050312.txt"));
     }
 }
 
 TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind)
 {
     ScopedDir d("crc");
-    fs::create_directories(d.path / "out");
-    WriteAll(d.path / "out/keep.txt", Text("old contents"));
+    fs::create_directories(d.path() / "out");
+    WriteAll(d.path() / "out/keep.txt", Text("old contents"));
     LhaEntry bad{.name = "keep.txt", .data = Text("new contents"), .crcOverride = 0x1234};
     LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
     LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
     LhaEntry good{.name = "good.txt", .data = Text("fine")};
-    const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path);
+    const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path());
     EXPECT_EQ(r.count, 1);
     EXPECT_TRUE(r.Has(msg::CrcError));
     EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
     // The existing file is not replaced by data that failed its check; no partial output remains.
-    EXPECT_EQ(ReadAll(d.path / "out/keep.txt"), Text("old contents"));
-    const auto files = AllFiles(d.path / "out");
+    EXPECT_EQ(ReadAll(d.path() / "out/keep.txt"), Text("old contents"));
+    const auto files = AllFiles(d.path() / "out");
     EXPECT_EQ(files.size(), 2u);
-    EXPECT_FALSE(fs::exists(d.path / "out/lz.txt"));
-    EXPECT_FALSE(fs::exists(d.path / "out/two.txt"));
+    EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
+    EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
 }
 
 TEST(LhaReader, PathsNeverLeaveTheTargetFolder)
@@ -69,13 +71,15 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder)
                                            {.name = "a\\..\\..\\y.txt", .data = Text("2")},
                                            {.name = "C:\\dir\\z.txt", .data = Text("3")},
                                            {.name = "/etc/w.txt", .data = Text("4")}}),
-                               d.path);
+                               d.path());
     EXPECT_EQ(r.count, 3);
-    EXPECT_TRUE(fs::exists(d.path / "out/x.txt"));
-    EXPECT_TRUE(fs::exists(d.path / "out/dir/z.txt"));
-    EXPECT_TRUE(fs::exists(d.path / "out/etc/w.txt"));
-    EXPECT_FALSE(fs::exists(d.path / "y.txt"));
+    EXPECT_TRUE(fs::exists(d.path() / "out/x.txt"));
+    EXPECT_TRUE(fs::exists(d.path() / "out/dir/z.txt"));
+    EXPECT_TRUE(fs::exists(d.path() / "out/etc/w.txt"));
     EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    // Nothing was written beside the target folder.
+    for (auto& e : fs::directory_iterator(d.path()))
+        EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "in.lzh") << e.path();
 }
 
 TEST(LhaReader, HeadersCutAtEveryByteEndCleanly)
@@ -86,7 +90,7 @@ TEST(LhaReader, HeadersCutAtEveryByteEndCleanly)
     ScopedDir d("cut");
     for (size_t cut = 1; cut < whole.size(); ++cut) {
         SCOPED_TRACE(cut);
-        const fs::path dir = d.path / std::to_string(cut);
+        const fs::path dir = d.path() / std::to_string(cut);
         fs::create_directories(dir);
         const Outcome r = ExtractBytes(Bytes(whole.begin(), whole.begin() + long(cut)), dir);
         // Whatever was written passed its check; a cut entry never leaves a file.
@@ -105,16 +109,16 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
         Bytes a = good;
         a[c.at] = c.value;
         ScopedDir d("badfield");
-        const Outcome r = ExtractBytes(a, d.path);
+        const Outcome r = ExtractBytes(a, d.path());
         EXPECT_EQ(r.count, 0);
         EXPECT_TRUE(r.Has(msg::BadFileHeader));
-        EXPECT_TRUE(AllFiles(d.path / "out").empty());
+        EXPECT_TRUE(AllFiles(d.path() / "out").empty());
     }
     // Level-1 extended headers larger than the packed size.
     Bytes a = good;
     Put32(a, 7, 2);
     ScopedDir d("packed");
-    EXPECT_EQ(ExtractBytes(a, d.path).count, 0);
+    EXPECT_EQ(ExtractBytes(a, d.path()).count, 0);
 }
 
 TEST(LhaReader, CorruptCompressedDataFailsTheEntry)
@@ -129,9 +133,9 @@ TEST(LhaReader, CorruptCompressedDataFailsTheEntry)
             LhaEntry e{.name = "j.bin", .data = Text("x"), .method = method, .packedOverride = junk,
                        .unpackedOverride = 100000};
             ScopedDir d("junk");
-            const Outcome r = ExtractBytes(LhaArchive({e}), d.path);
+            const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
             EXPECT_EQ(r.count, 0);
-            EXPECT_TRUE(AllFiles(d.path / "out").empty());
+            EXPECT_TRUE(AllFiles(d.path() / "out").empty());
         }
     }
 }
@@ -139,9 +143,9 @@ TEST(LhaReader, CorruptCompressedDataFailsTheEntry)
 TEST(LhaReader, EmptyArchiveAndNonArchive)
 {
     ScopedDir d("empty");
-    EXPECT_EQ(ExtractBytes(Bytes(30, 0), d.path).count, 0);
+    EXPECT_EQ(ExtractBytes(Bytes(30, 0), d.path()).count, 0);
     ScopedDir e("text");
-    const Outcome r = ExtractBytes(Text(std::string(100, 'a')), e.path);
+    const Outcome r = ExtractBytes(Text(std::string(100, 'a')), e.path());
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::BadFileHeader));
 }
@@ -154,11 +158,11 @@ TEST(LhaReader, NamesFromExtendedHeadersAndTheUtf8Flag)
     // A level-2 header flagged as written on Unix ("U") keeps a UTF-8 name; others are CP932.
     LhaEntry utf8{.name = "\xE9\x83\xA8.txt", .data = Text("2"), .level = 2, .osId = 'U'};
     LhaEntry cp932{.name = "\x93\xFA.txt", .data = Text("3"), .level = 2};
-    const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path);
+    const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path());
     EXPECT_EQ(r.count, 3);
-    EXPECT_EQ(ReadAll(d.path / "out/long name.txt"), Text("1"));
-    EXPECT_EQ(ReadAll(d.path / "out" / "部.txt"), Text("2"));
-    EXPECT_EQ(ReadAll(d.path / "out" / "日.txt"), Text("3"));
+    EXPECT_EQ(ReadAll(d.path() / "out/long name.txt"), Text("1"));
+    EXPECT_EQ(ReadAll(d.path() / "out" / "部.txt"), Text("2"));
+    EXPECT_EQ(ReadAll(d.path() / "out" / "日.txt"), Text("3"));
 }
 
 TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark)
@@ -170,10 +174,10 @@ TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark)
     LhaEntry next{.name = "y.txt", .data = Text("next"), .level = 2};
     const Bytes archive = LhaArchive({deep, next});
     ASSERT_GT(archive[1], 0);   // the first header's length is above 255
-    const Outcome r = ExtractBytes(archive, d.path);
+    const Outcome r = ExtractBytes(archive, d.path());
     EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(ReadAll(d.path / "out" / std::string(120, 'a') / std::string(120, 'b') / "x.txt"), Text("deep"));
-    EXPECT_EQ(ReadAll(d.path / "out/y.txt"), Text("next"));
+    EXPECT_EQ(ReadAll(d.path() / "out" / std::string(120, 'a') / std::string(120, 'b') / "x.txt"), Text("deep"));
+    EXPECT_EQ(ReadAll(d.path() / "out/y.txt"), Text("next"));
 
     // A header length whose low byte is 0 reads as the archive's end mark, as the format has it.
     bool found = false;
@@ -185,9 +189,9 @@ TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark)
         withHeader.pop_back();
         Append(withHeader, a);
         ScopedDir z("lowbyte");
-        const Outcome o = ExtractBytes(withHeader, z.path);
+        const Outcome o = ExtractBytes(withHeader, z.path());
         EXPECT_EQ(o.count, 1);
-        EXPECT_EQ(AllFiles(z.path / "out"), std::vector<fs::path>{"first.txt"});
+        EXPECT_EQ(AllFiles(z.path() / "out"), std::vector<fs::path>{"first.txt"});
         found = true;
     }
     EXPECT_TRUE(found);
@@ -201,12 +205,12 @@ TEST(LhaReader, DirectoryEntriesAndEmptyEntries)
     for (bool create : {false, true}) {
         SCOPED_TRACE(create);
         ScopedDir d("dirs");
-        const Outcome r = ExtractBytes(LhaArchive({folder, empty}), d.path, {"*.*"},
+        const Outcome r = ExtractBytes(LhaArchive({folder, empty}), d.path(), {"*.*"},
                                        [&](TUnLha& lha) { lha.CreateStoredDirs = create; });
         EXPECT_EQ(r.count, 1);   // a directory entry is not a file written
         EXPECT_TRUE(r.errors.empty());
-        EXPECT_EQ(fs::is_directory(d.path / "out/folder"), create);
-        EXPECT_EQ(ReadAll(d.path / "out/empty.txt").size(), 0u);
+        EXPECT_EQ(fs::is_directory(d.path() / "out/folder"), create);
+        EXPECT_EQ(ReadAll(d.path() / "out/empty.txt").size(), 0u);
         for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok")) << e;
     }
 }

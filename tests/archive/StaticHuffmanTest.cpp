@@ -3,6 +3,8 @@
 // wraps, distances and damaged tables can be placed exactly.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -133,36 +135,22 @@ Outcome Decode(const char* method, const Stream& s, const fs::path& dir, int* pr
 TEST(StaticHuffman, WindowWrapsAndFarDistances)
 {
     // -lh5-: exactly one window of 26,624 bytes is written once, at the wrap, and not again.
-    {
-        ScopedDir d("lh5wrap");
-        const Stream s = Encode(RandomLiterals(26624, 1), 4, 0);
-        int progress = 0;
-        const Outcome r = Decode("-lh5-", s, d.path, &progress);
-        EXPECT_EQ(r.count, 1);
-        EXPECT_EQ(ReadAll(d.path / "out/s.bin"), s.unpacked);
-        EXPECT_EQ(progress, 1);
-    }
-    // -lh7-: distance 65,535 reaches back across the wrap of the 65,536-byte window, in the
-    // second of two blocks.
-    {
-        ScopedDir d("lh7far");
-        std::vector<Token> t = RandomLiterals(70000, 2);
-        t.push_back({.length = 256, .distance = 65535});
-        for (const Token& more : RandomLiterals(100, 3)) t.push_back(more);
-        const Stream s = Encode(t, 5, 16);
-        const Outcome r = Decode("-lh7-", s, d.path);
-        EXPECT_EQ(r.count, 1);
-        EXPECT_EQ(ReadAll(d.path / "out/s.bin"), s.unpacked);
-    }
+    // -lh7-: distance 65,535 reaches back across the wrap of the 65,536-byte window, in the second of two blocks.
     // -lh6-: position code 15 (a 32 KB dictionary) with the source before the window's wrap.
-    {
-        ScopedDir d("lh6");
-        std::vector<Token> t = RandomLiterals(70000, 4);
-        t.push_back({.length = 200, .distance = 30000});
-        const Stream s = Encode(t, 5, 15);
-        const Outcome r = Decode("-lh6-", s, d.path);
-        EXPECT_EQ(r.count, 1);
-        EXPECT_EQ(ReadAll(d.path / "out/s.bin"), s.unpacked);
+    std::vector<Token> lh7 = RandomLiterals(70000, 2), lh6 = RandomLiterals(70000, 4);
+    lh7.push_back({.length = 256, .distance = 65535});
+    for (const Token& more : RandomLiterals(100, 3)) lh7.push_back(more);
+    lh6.push_back({.length = 200, .distance = 30000});
+    struct Case { const char* method; std::vector<Token> tokens; int positionBits, positionCode, progress; };
+    for (const Case& c : {Case{"-lh5-", RandomLiterals(26624, 1), 4, 0, 1}, Case{"-lh7-", lh7, 5, 16, -1},
+                          Case{"-lh6-", lh6, 5, 15, -1}}) {
+        SCOPED_TRACE(c.method);
+        ScopedDir d("wrap");
+        const Stream s = Encode(c.tokens, c.positionBits, c.positionCode);
+        int progress = 0;
+        EXPECT_EQ(Decode(c.method, s, d.path(), &progress).count, 1);
+        EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), s.unpacked);
+        if (c.progress >= 0) EXPECT_EQ(progress, c.progress);
     }
 }
 
@@ -173,15 +161,15 @@ TEST(StaticHuffman, OverlapsStartAndEnd)
     std::vector<Token> t{{.length = 10, .distance = 100}, {.literal = 'x'}, {.length = 256, .distance = 0}};
     const Stream s = Encode(t, 4, 0);
     ASSERT_EQ(s.unpacked.size(), 267u);
-    EXPECT_EQ(Decode("-lh4-", s, d.path).count, 1);
-    EXPECT_EQ(ReadAll(d.path / "out/s.bin"), s.unpacked);
+    EXPECT_EQ(Decode("-lh4-", s, d.path()).count, 1);
+    EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), s.unpacked);
 
     // A last match longer than the entry stops at its size.
     ScopedDir e("clamp");
     Stream cut = s;
     cut.unpacked.resize(100);
-    EXPECT_EQ(Decode("-lh5-", cut, e.path, nullptr, 100).count, 1);
-    EXPECT_EQ(ReadAll(e.path / "out/s.bin"), cut.unpacked);
+    EXPECT_EQ(Decode("-lh5-", cut, e.path(), nullptr, 100).count, 1);
+    EXPECT_EQ(ReadAll(e.path() / "out/s.bin"), cut.unpacked);
 }
 
 TEST(StaticHuffman, DamagedTablesFailTheEntry)
@@ -191,14 +179,14 @@ TEST(StaticHuffman, DamagedTablesFailTheEntry)
     std::vector<Token> t = RandomLiterals(50, 5);
     t.push_back({.length = 5, .distance = 0});
     Stream bad = Encode(t, 4, 14);
-    const Outcome r = Decode("-lh5-", bad, d.path);
+    const Outcome r = Decode("-lh5-", bad, d.path());
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::CrcError));
-    EXPECT_TRUE(AllFiles(d.path / "out").empty());
+    EXPECT_TRUE(AllFiles(d.path() / "out").empty());
 
     ScopedDir z("zeroblock");
     Stream empty = Encode(RandomLiterals(10, 6), 4, 0);
     empty.packed[0] = empty.packed[1] = 0;
-    EXPECT_EQ(Decode("-lh5-", empty, z.path).count, 0);
-    EXPECT_TRUE(AllFiles(z.path / "out").empty());
+    EXPECT_EQ(Decode("-lh5-", empty, z.path()).count, 0);
+    EXPECT_TRUE(AllFiles(z.path() / "out").empty());
 }

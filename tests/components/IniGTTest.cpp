@@ -10,6 +10,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
+#include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 using namespace corvina;
@@ -18,18 +19,9 @@ namespace {
 
 class IniGTTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("inigt_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    file_ = dir_ / "corvina.ini";
-    ini_.SetFileName(file_.string());
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { ini_.SetFileName(file_.string()); }
+  // Permissions taken away by a test are given back so that the folder can be removed.
+  void TearDown() override { fs::permissions(dir_.path(), fs::perms::owner_all, fs::perm_options::add); }
   void Put(std::string_view bytes) { ASSERT_TRUE(SaveFileAtomic(file_, bytes)); }
   std::string Get() {
     std::string s;
@@ -37,7 +29,8 @@ class IniGTTest : public ::testing::Test {
     return s;
   }
 
-  fs::path dir_, file_;
+  test::TempDir dir_{"inigt"};
+  fs::path file_ = dir_ / "corvina.ini";
   TIniGT ini_;
 };
 
@@ -56,14 +49,9 @@ TEST_F(IniGTTest, QuotesAndCornerBracketsLoseOnePairOnly) {
   const std::string open = "\xA2", close = "\xA3";
   Put("[s]\r\nq=\"abc\"\r\ntwo=\"\"\r\none=\"\r\nnested=\"\"x\"\"\r\nbr=" + open + "abc" + close + "\r\nbr2=" + open +
       close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\n");
-  EXPECT_EQ(ini_.ReadString("s", "q", "d"), "abc");
-  EXPECT_EQ(ini_.ReadString("s", "two", "d"), "");
-  EXPECT_EQ(ini_.ReadString("s", "one", "d"), "\"");
-  EXPECT_EQ(ini_.ReadString("s", "nested", "d"), "\"x\"");
-  EXPECT_EQ(ini_.ReadString("s", "br", "d"), "abc");
-  EXPECT_EQ(ini_.ReadString("s", "br2", "d"), "");
-  EXPECT_EQ(ini_.ReadString("s", "mixed", "d"), "\"abc" + close);
-  EXPECT_EQ(ini_.ReadString("s", "lone", "d"), open);
+  const std::pair<const char*, std::string> cases[] = {{"q", "abc"}, {"two", ""}, {"one", "\""},
+      {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}};
+  for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadString("s", key, "d"), value) << key;
 }
 
 TEST_F(IniGTTest, ClosingBracketByteInsideADoubleByteCharacterIsNotStripped) {
@@ -80,19 +68,11 @@ TEST_F(IniGTTest, IntegersAndBooleans) {
   Put("[n]\r\nhex=0x1F\r\nHEX=0XfF\r\nbad=12a\r\nneg=-5\r\nplus=+7\r\nempty=\r\nbig=99999999999\r\n"
       "max=2147483647\r\nmin=-2147483648\r\nallbits=0xFFFFFFFF\r\nlonghex=0x123456789\r\nbarehex=0x\r\n"
       "sign=-\r\n[b]\r\ntwo=2\r\nzero=0\r\nabc=abc\r\n");
-  EXPECT_EQ(ini_.ReadInteger("n", "hex", 0), 31);
-  EXPECT_EQ(ini_.ReadInteger("n", "HEX", 0), 31);  // same key: names ignore case; the first one counts
-  EXPECT_EQ(ini_.ReadInteger("n", "bad", 9), 9);
-  EXPECT_EQ(ini_.ReadInteger("n", "neg", 9), -5);
-  EXPECT_EQ(ini_.ReadInteger("n", "plus", 9), 7);
-  EXPECT_EQ(ini_.ReadInteger("n", "empty", 9), 9);
-  EXPECT_EQ(ini_.ReadInteger("n", "big", 9), 9);
-  EXPECT_EQ(ini_.ReadInteger("n", "max", 9), 2147483647);
-  EXPECT_EQ(ini_.ReadInteger("n", "min", 9), -2147483647 - 1);
-  EXPECT_EQ(ini_.ReadInteger("n", "allbits", 9), -1);
-  EXPECT_EQ(ini_.ReadInteger("n", "longhex", 9), 9);
-  EXPECT_EQ(ini_.ReadInteger("n", "barehex", 9), 9);
-  EXPECT_EQ(ini_.ReadInteger("n", "sign", 9), 9);
+  // "HEX" is the same key as "hex": names ignore case and the first one counts.
+  const std::pair<const char*, int> cases[] = {
+      {"hex", 31}, {"HEX", 31}, {"bad", 9}, {"neg", -5}, {"plus", 7}, {"empty", 9}, {"big", 9}, {"max", 2147483647},
+      {"min", -2147483647 - 1}, {"allbits", -1}, {"longhex", 9}, {"barehex", 9}, {"sign", 9}};
+  for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadInteger("n", key, 9), value) << key;
   EXPECT_TRUE(ini_.ReadBool("b", "two", false));
   EXPECT_FALSE(ini_.ReadBool("b", "zero", true));
   EXPECT_TRUE(ini_.ReadBool("b", "abc", true));
@@ -127,12 +107,10 @@ TEST_F(IniGTTest, JunkDuplicatesAndBlanksHaveDefinedResults) {
   EXPECT_EQ(ini_.ReadString("Open", "k", "d"), "v");       // unclosed section line names the rest
   ini_.WriteInteger("TIME", "delay", 13);
   EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 13);
-  std::string after = Get();
-  EXPECT_NE(after.find("delay=99\r\n"), std::string::npos);
-  EXPECT_NE(after.find("delay=55\r\n"), std::string::npos);
-  EXPECT_NE(after.find(garbage), std::string::npos);
-  EXPECT_NE(after.find("noequals\r\n"), std::string::npos);
-  EXPECT_NE(after.find("stray=before any section\r\n"), std::string::npos);
+  const std::string after = Get();
+  for (const std::string& kept : {std::string("delay=99\r\n"), std::string("delay=55\r\n"), garbage,
+                                  std::string("noequals\r\n"), std::string("stray=before any section\r\n")})
+    EXPECT_NE(after.find(kept), std::string::npos) << kept;
 }
 
 TEST_F(IniGTTest, VeryLongValuesAndFilesWithoutLineEnds) {

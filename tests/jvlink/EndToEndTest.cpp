@@ -1,43 +1,17 @@
 // A whole race day through the file-backed stand-in: the stored import, real-time odds of a race at two
 // times, the day's results, then the evening import; the day files and the stand-in's call trace are checked.
-#include <unistd.h>
-
 #include "components/IniGT.h"
 #include "platform/jvlink/FileJVLink.h"
 #include "racedata/DayFiles.h"
 #include "racedata/RealTime.h"
 #include "racedata/StoredImport.h"
+#include "tests/jvlink/RecordingUis.h"
 #include "tests/jvlink/TestSupport.h"
 #include "tools/jvgen/Generator.h"
 
 namespace corvina {
 namespace {
 namespace fs = std::filesystem;
-
-struct QuietImportUi : StoredImportUi {
-  std::vector<std::string> informs;
-  bool timer = false;
-  void Beep() override {}
-  void Inform(const std::string& t) override { informs.push_back(FromCp932(t)); }
-  bool Confirm(const std::string&) override { return true; }
-  void SetProgressLabel(const std::string&) override {}
-  void SetDownloadBar(int, int) override {}
-  void SetReadBar(int, int) override {}
-  void ClearList() override {}
-  void AddListLine(const std::string&) override {}
-  void SetStatusTimer(bool on) override { timer = on; }
-  void SetBusyCursor(bool) override {}
-  void ShowStartTime(const DateTime&) override {}
-  void ProcessMessages() override {}
-};
-
-struct QuietRealTimeUi : RealTimeUi {
-  std::vector<std::string> labels;
-  void Beep() override {}
-  void SetStatusLabel(const std::string& t) override { labels.push_back(FromCp932(t)); }
-  void Inform(const std::string& t) override { labels.push_back(FromCp932(t)); }
-  void ProcessMessages() override {}
-};
 
 // Operation names of trace.log, in call order, with their results.
 std::vector<std::pair<std::string, int>> TraceCalls(const fs::path& root) {
@@ -50,14 +24,14 @@ std::vector<std::pair<std::string, int>> TraceCalls(const fs::path& root) {
   return calls;
 }
 
-void RunImport(StoredImport& import, QuietImportUi& ui) {
+void RunImport(StoredImport& import, testing::RecordingImportUi& ui) {
   import.Start();
   for (int i = 0; i < 100 && ui.timer; ++i) import.StatusTick();
   ASSERT_FALSE(import.Busy());
 }
 
 TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
-  const fs::path base = testing::FreshDir("e2e");
+  const test::TempDir base{"e2e"};
   const fs::path root = base / "jvlink", app = base / "app";
   const DayName date{2024, 1, 6};
   jvgen::Options options;
@@ -70,14 +44,14 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   FileJVLink link(root);
   auto day = std::make_unique<DayModel>();
   day->FAppDir = app;
-  QuietRealTimeUi rtUi;
+  testing::RecordingRealTimeUi rtUi;
   RealTimeReader reader(link, *day, rtUi);
   ASSERT_EQ(reader.FormShow(), 0);
 
   // Morning import: the card published two days before.
   TIniGT ini;
   ini.SetFileName((app / "corvina.ini").string());
-  QuietImportUi importUi;
+  testing::RecordingImportUi importUi;
   StoredImport import(link, app, ini, importUi);
   import.SetGate(&reader.Gate());
   import.SetStartTime(DateTime{2024, 1, 1, 0, 0, 0});
@@ -146,6 +120,7 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   EXPECT_EQ(hr[0].substr(2, 9), "000000000");
   EXPECT_EQ(ini.ReadString("JvDataGet", "LastTime", ""), "2024/01/06 17:30:00");
   EXPECT_TRUE(rtUi.labels.empty());
+  EXPECT_TRUE(rtUi.informs.empty());
 
   // Every exchange was closed before the next began, and nothing failed.
   bool open = false;
@@ -164,11 +139,11 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   }
   EXPECT_FALSE(open);
   EXPECT_EQ(exchanges, 5);
-  fs::remove_all(base);
 }
 
 TEST(EndToEnd, GeneratedNewYearDayHasItsOddsOnTheEveBefore) {
-  const fs::path root = testing::FreshDir("newyear");
+  const test::TempDir tmp{"newyear"};
+  const fs::path& root = tmp.path();
   jvgen::Options options;
   options.date = DayName{2025, 1, 1};
   options.venues = 1;

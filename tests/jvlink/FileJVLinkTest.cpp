@@ -9,7 +9,8 @@ namespace fs = std::filesystem;
 
 class FileJVLinkTest : public ::testing::Test {
  protected:
-  fs::path root = testing::FreshDir("stand");
+  test::TempDir tmp{"stand"};
+  fs::path root = tmp.path();
   testing::ClockGuard clock{DateTime{2024, 1, 6, 10, 0, 0}};
   FileJVLink link{root};
   int readCount = -9, downloadCount = -9;
@@ -35,20 +36,20 @@ class FileJVLinkTest : public ::testing::Test {
   Lines Trace() { return testing::FileLines(root / "trace.log"); }
 };
 
-TEST_F(FileJVLinkTest, NothingWorksBeforeInit) {
+TEST_F(FileJVLinkTest, NothingWorksBeforeInitWhichChecksTheSoftwareId) {
   EXPECT_EQ(Open("20240101000000"), -201);
   EXPECT_EQ(link.JVRTOpen("0B12", "20240106"), -201);
   EXPECT_EQ(link.JVStatus(), -201);
   std::string b, n;
   EXPECT_EQ(link.JVRead(b, kJVReadBufferSize, n), -201);
   EXPECT_EQ(link.JVClose(), 0);
-}
-
-TEST_F(FileJVLinkTest, InitChecksTheSoftwareId) {
   EXPECT_EQ(link.JVInit(""), -101);
   EXPECT_EQ(link.JVInit(std::string(64, 'x')), -102);
   EXPECT_EQ(link.JVInit(" SA501927"), -103);
   EXPECT_EQ(link.JVInit("SA501927/SD774310/Corvina/Ver.1.28"), 0);
+  // Every call is traced with its arguments and result.
+  EXPECT_EQ(Trace().back(), "2024/01/06 10:00:00 JVInit(SA501927/SD774310/Corvina/Ver.1.28)=0");
+  EXPECT_EQ(Trace().at(1), "2024/01/06 10:00:00 JVRTOpen(0B12,20240106)=-201");
 }
 
 TEST_F(FileJVLinkTest, OpenPicksStampsAfterFromTimeAndNotAfterClock) {
@@ -230,17 +231,6 @@ TEST_F(FileJVLinkTest, FaultsForceResultsOnChosenCalls) {
   EXPECT_EQ(link.JVClose(), 0);
   ASSERT_EQ(Open("20240101000000"), 0);  // the forced close still closed the exchange
   EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:RA", "-502"}));
-}
-
-TEST_F(FileJVLinkTest, TraceRecordsEveryCallAndResult) {
-  ASSERT_EQ(link.JVInit("sid"), 0);
-  link.JVRTOpen("0B12", "20240106");
-  link.JVClose();
-  Lines trace = Trace();
-  ASSERT_EQ(trace.size(), 3u);
-  EXPECT_EQ(trace[0], "2024/01/06 10:00:00 JVInit(sid)=0");
-  EXPECT_EQ(trace[1], "2024/01/06 10:00:00 JVRTOpen(0B12,20240106)=-1");
-  EXPECT_EQ(trace[2], "2024/01/06 10:00:00 JVClose()=0");
 }
 
 TEST(FileJVLinkRoot, EnvironmentDecidesElseProgramFolder) {

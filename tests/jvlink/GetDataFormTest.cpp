@@ -1,8 +1,5 @@
 // The import window offscreen: its controls drive the import, the status timer carries a download through to
 // the read, and closing rebuilds the day list without leaving an exchange open.
-#include <unistd.h>
-
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QGroupBox>
@@ -18,23 +15,16 @@
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/GetDataUnit.h"
 #include "tests/jvlink/TestSupport.h"
+#include "tests/support/QtApp.h"
 
 namespace corvina {
 namespace {
 namespace fs = std::filesystem;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "corvina_test";
-  static char* argv[] = {name, nullptr};
-  // Never destroyed: the pointing device that a posted mouse event creates must not outlive it at exit.
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class GetDataFormTest : public ::testing::Test {
  protected:
-  fs::path dir = testing::FreshDir("form");
+  test::TempDir tmp{"form"};
+  fs::path dir = tmp.path();
   testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
   ScriptedJVLink link;
   gui::MessageRecorder messages;
@@ -42,25 +32,10 @@ class GetDataFormTest : public ::testing::Test {
   ExchangeGate gate;
 
   void SetUp() override {
-    App();
+    test::App();
     fs::create_directories(dir / "Data");
   }
 };
-
-TEST_F(GetDataFormTest, ControlsAndNoDataMessage) {
-  TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("ＪＶデータ取込"));
-  EXPECT_TRUE(form.rbtIsthisweek->isChecked());
-  EXPECT_EQ(form.TimerJVStatus->interval(), 10);
-  form.rbtNormal->setChecked(true);
-  form.ButtonStart->click();
-  EXPECT_EQ(link.calls.at(0).substr(0, 7), "JVOpen(");
-  EXPECT_EQ(link.calls.at(0).back(), '1');  // normal data, option 1 ... result -1
-  ASSERT_GE(messages.Texts().size(), 2);
-  EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
-  form.close();
-  EXPECT_EQ(dayListBuilt, 1);
-}
 
 // Texts of the labels and group boxes the window shows.
 QStringList ShownTexts(const QWidget& form) {
@@ -70,24 +45,31 @@ QStringList ShownTexts(const QWidget& form) {
   return texts;
 }
 
-TEST_F(GetDataFormTest, CaptionsAndStartTimeFromTheSettings) {
+TEST_F(GetDataFormTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   ASSERT_TRUE(SaveFileAtomic(dir / "corvina.ini", "[JvDataGet]\r\nLastTime=2023/12/30 07:08:09\r\n"));
-  TGetDataForm form(link, dir, [] {}, &gate);
-  EXPECT_EQ(form.SpeedButton1->text(), QStringLiteral("JVLink設定"));
-  EXPECT_EQ(form.ButtonStart->text(), QStringLiteral("データ取込み開始"));
-  EXPECT_EQ(form.ButtonCancel->text(), QStringLiteral("データ取込み中止"));
-  EXPECT_EQ(form.rbtNormal->text(), QStringLiteral("通常データ"));
-  EXPECT_EQ(form.rbtIsthisweek->text(), QStringLiteral("今週開催データ"));
-  EXPECT_EQ(form.rbtSetup->text(), QStringLiteral("セットアップデータ"));
-  EXPECT_TRUE(form.rbtSetup->isHidden());
-  EXPECT_TRUE(form.Label5->isHidden());
+  TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("ＪＶデータ取込"));
+  EXPECT_EQ(form.TimerJVStatus->interval(), 10);
+  const std::pair<QAbstractButton*, const char*> buttons[] = {
+      {form.SpeedButton1, "JVLink設定"}, {form.ButtonStart, "データ取込み開始"},
+      {form.ButtonCancel, "データ取込み中止"}, {form.rbtNormal, "通常データ"}, {form.rbtIsthisweek, "今週開催データ"}, {form.rbtSetup, "セットアップデータ"}};
+  for (const auto& [button, caption] : buttons) EXPECT_EQ(button->text(), QString::fromUtf8(caption));
   const QStringList texts = ShownTexts(form);
   for (const char* caption : {"取得データ", "取得開始日付", "ダウンロード", "読込み", "作成済みデータ"})
     EXPECT_TRUE(texts.contains(QString::fromUtf8(caption))) << caption;
+  EXPECT_TRUE(form.rbtSetup->isHidden());
+  EXPECT_TRUE(form.Label5->isHidden());
   EXPECT_EQ(form.DateTimePicker1->dateTime(), QDateTime(QDate(2023, 12, 30), QTime(7, 8, 9)));
   EXPECT_EQ(form.Label5->text(), QStringLiteral("2023/12/30 07:08:09"));
+  EXPECT_TRUE(form.rbtIsthisweek->isChecked());
   form.ButtonStart->click();
   EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20231230070809,2)=-1");
+  EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  form.rbtNormal->setChecked(true);
+  form.ButtonStart->click();
+  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20231230070809,1)=-1");
+  form.close();
+  EXPECT_EQ(dayListBuilt, 1);
 }
 
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
@@ -150,7 +132,7 @@ TEST_F(GetDataFormTest, ClosingDuringDownloadCancelsAndCloses) {
   ScriptedExchange e;
   e.readCount = 1;
   e.downloadCount = 5;
-  e.statusResults = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  e.statusResults = std::vector<int>(20, 0);
   link.AddExchange(e);
   TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();

@@ -1,10 +1,9 @@
-#include <unistd.h>
-
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/DayFiles.h"
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RealTime.h"
+#include "tests/jvlink/RecordingUis.h"
 #include "tests/jvlink/TestSupport.h"
 
 namespace corvina {
@@ -12,27 +11,16 @@ namespace {
 namespace fs = std::filesystem;
 using testing::U;
 
-struct RecordingUi : RealTimeUi {
-  std::vector<std::string> labels, informs;
-  int beeps = 0;
-  std::function<void()> onMessages;
-  void Beep() override { ++beeps; }
-  void SetStatusLabel(const std::string& t) override { labels.push_back(FromCp932(t)); }
-  void Inform(const std::string& t) override { informs.push_back(FromCp932(t)); }
-  void ProcessMessages() override {
-    if (onMessages) onMessages();
-  }
-};
-
 const std::string kKey1 = "2024010606010101";  // Nakayama race 1 (slot 0)
 const std::string kKey2 = "2024010606010102";  // Nakayama race 2 (slot 1)
 
 class RealTimeTest : public ::testing::Test {
  protected:
-  fs::path dir = testing::FreshDir("rt");
+  test::TempDir tmp{"rt"};
+  fs::path dir = tmp.path();
   testing::ClockGuard clock{DateTime{2024, 1, 6, 10, 0, 0}};
   ScriptedJVLink link;
-  RecordingUi ui;
+  testing::RecordingRealTimeUi ui;
   std::unique_ptr<DayModel> day = std::make_unique<DayModel>();
   std::unique_ptr<RealTimeReader> reader;
   DayName today{2024, 1, 6};
@@ -76,26 +64,22 @@ TEST_F(RealTimeTest, OddsSnapshotsFirstLatestAndNotNewer) {
         ScriptedRead::Record(testing::O2(kKey2, "01060930")),
         ScriptedRead::Record(testing::O2(kKey2, "01060930").replace(100, 1, "Z")),  // same time: kept out
         ScriptedRead::Record(testing::O1("2024010605010101", "01060930")),  // venue not loaded
+        ScriptedRead::Record(testing::O1("2023120906010101", "12090900")),  // another date: the loaded race
         ScriptedRead::Record(testing::HR(kKey1))});                          // not an odds record
   reader->ReadOddsRecords();
   EXPECT_TRUE(ui.labels.empty());
   EXPECT_EQ(ui.beeps, 0);
   const Lines o1 = testing::FileLines(Path(".jvO1"));
   ASSERT_EQ(o1.size(), 4u);
-  EXPECT_TRUE(IsBlank(o1[0]) && IsBlank(o1[1]));
+  EXPECT_EQ(o1[0].substr(11, 8), "20231209");
+  EXPECT_TRUE(IsBlank(o1[1]));
   EXPECT_EQ(o1[2].substr(27, 8), "01060900");
   EXPECT_EQ(o1[3].substr(27, 8), "01060930");
   const Lines o2 = testing::FileLines(Path(".jvO2"));
   EXPECT_EQ(o2[1].substr(27, 8), "01060930");
   EXPECT_EQ(o2[1][100], 'x');
-  EXPECT_EQ(reader->StoredCount(), 3);
+  EXPECT_EQ(reader->StoredCount(), 4);
   EXPECT_FALSE(fs::exists(Path(".jvHR")));
-}
-
-TEST_F(RealTimeTest, OddsOfAnotherDateWithTheSameVenueRaceGoToTheLoadedRace) {
-  Odds({ScriptedRead::Record(testing::O1("2023120906010101", "12090900"))});
-  reader->ReadOddsRecords();
-  EXPECT_EQ(testing::FileLines(Path(".jvO1"))[0].substr(11, 8), "20231209");
 }
 
 TEST_F(RealTimeTest, ManualWindowSkipsProvisionalSnapshots) {

@@ -1,9 +1,8 @@
-#include <unistd.h>
-
 #include "components/IniGT.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/StoredImport.h"
+#include "tests/jvlink/RecordingUis.h"
 #include "tests/jvlink/TestSupport.h"
 
 namespace corvina {
@@ -11,40 +10,16 @@ namespace {
 namespace fs = std::filesystem;
 using testing::U;
 
-// Keeps what the import did to its window, as UTF-8 texts.
-struct RecordingUi : StoredImportUi {
-  std::vector<std::string> informs, labels, list;
-  int beeps = 0;
-  bool timer = false, busy = false, answer = true;
-  int downloadPos = -1, downloadMax = -1, readPos = -1, readMax = -1;
-  std::vector<DateTime> shown;
-  std::function<void()> onMessages;
-
-  void Beep() override { ++beeps; }
-  void Inform(const std::string& t) override { informs.push_back(FromCp932(t)); }
-  bool Confirm(const std::string&) override { return answer; }
-  void SetProgressLabel(const std::string& t) override { labels.push_back(FromCp932(t)); }
-  void SetDownloadBar(int p, int m) override { downloadPos = p, downloadMax = m; }
-  void SetReadBar(int p, int m) override { readPos = p, readMax = m; }
-  void ClearList() override { list.clear(); }
-  void AddListLine(const std::string& t) override { list.push_back(FromCp932(t)); }
-  void SetStatusTimer(bool on) override { timer = on; }
-  void SetBusyCursor(bool on) override { busy = on; }
-  void ShowStartTime(const DateTime& t) override { shown.push_back(t); }
-  void ProcessMessages() override {
-    if (onMessages) onMessages();
-  }
-};
-
 const std::string kKey1 = "2024010606010101";  // Nakayama race 1
 const std::string kKey2 = "2024010606010102";
 
 class StoredImportTest : public ::testing::Test {
  protected:
-  fs::path dir = testing::FreshDir("import");
+  test::TempDir tmp{"import"};
+  fs::path dir = tmp.path();
   testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
   ScriptedJVLink link;
-  RecordingUi ui;
+  testing::RecordingImportUi ui;
   TIniGT ini;
   std::unique_ptr<StoredImport> import;
 
@@ -54,7 +29,9 @@ class StoredImportTest : public ::testing::Test {
     import = std::make_unique<StoredImport>(link, dir, ini, ui);
     import->SetStartTime(DateTime{2024, 1, 1, 0, 0, 0});
   }
-  fs::path Data(const char* utf8) const { return dir / "Data" / fs::path(std::u8string(utf8, utf8 + strlen(utf8))); }
+  fs::path Data(const std::string& utf8) const {
+    return dir / "Data" / fs::path(std::u8string(utf8.begin(), utf8.end()));
+  }
   std::string LastTime() const { return ini.ReadString("JvDataGet", "LastTime", "none"); }
   static ScriptedExchange Exchange(std::vector<ScriptedRead> reads, int files = 1, int downloads = 0) {
     ScriptedExchange e;
@@ -174,7 +151,7 @@ TEST_F(StoredImportTest, DownloadPathWaitsThenReadsAndMovesTheStartTime) {
   EXPECT_EQ(link.CountCalls("JVStatus"), 3);
 }
 
-TEST_F(StoredImportTest, StatusAboveTheCountCountsAsDone) {
+TEST_F(StoredImportTest, StatusAboveTheCountIsDoneAndAStatusErrorCloses) {
   ScriptedExchange e = Exchange({}, 1, 2);
   e.statusResults = {3};
   link.AddExchange(e);
@@ -182,17 +159,15 @@ TEST_F(StoredImportTest, StatusAboveTheCountCountsAsDone) {
   import->StatusTick();
   EXPECT_FALSE(import->Busy());
   EXPECT_EQ(link.CountCalls("JVRead"), 1);
-}
 
-TEST_F(StoredImportTest, StatusErrorStopsTheTimerAndCloses) {
-  ScriptedExchange e = Exchange({}, 1, 2);
   e.statusResults = {-502};
   link.AddExchange(e);
   import->Start();
   import->StatusTick();
   EXPECT_FALSE(ui.timer);
   EXPECT_EQ(ui.informs.back(), "JVStatusエラー:ダウンロードに失敗しました。（通信エラーやディスクエラーなど）(-502)");
-  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVStatus", "JVClose"}));
+  EXPECT_EQ(link.CountCalls("JVRead"), 1);
+  EXPECT_EQ(link.Ops().back(), "JVClose");
 }
 
 TEST_F(StoredImportTest, CancelDuringDownloadClosesTheExchange) {
@@ -292,20 +267,17 @@ TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {
 
 TEST_F(StoredImportTest, DateRuleKeepsExactlyTheTenBeforeTheStartNumber) {
   import->SetStartTime(DateTime{2024, 1, 20, 12, 0, 0});  // FromDate 20240120: 20240110 is kept, 20240109 not
-  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA("2024011006010101")),
-                             ScriptedRead::Record(testing::RA("2024010906010101")),
-                             ScriptedRead::Record(testing::SE("2024011006010101", 1)),
-                             ScriptedRead::Record(testing::SE("2024010906010101", 1)),
-                             ScriptedRead::Record(testing::HR("2024011006010101")),
-                             ScriptedRead::Record(testing::HR("2024010906010101"))}));
+  std::vector<ScriptedRead> reads;
+  for (const std::string key : {"2024011006010101", "2024010906010101"})
+    for (const std::string& rec : {testing::RA(key), testing::SE(key, 1), testing::HR(key)})
+      reads.push_back(ScriptedRead::Record(rec));
+  link.AddExchange(Exchange(reads));
   import->Start();
   EXPECT_EQ(import->StoredCount(), 3);
-  EXPECT_TRUE(fs::exists(Data("2024年01月10日.jvRA")));
-  EXPECT_TRUE(fs::exists(Data("2024年01月10日中山.jvSEr")));
-  EXPECT_TRUE(fs::exists(Data("2024年01月10日.jvHR")));
-  EXPECT_FALSE(fs::exists(Data("2024年01月09日.jvRA")));
-  EXPECT_FALSE(fs::exists(Data("2024年01月09日中山.jvSEr")));
-  EXPECT_FALSE(fs::exists(Data("2024年01月09日.jvHR")));
+  for (const char* suffix : {".jvRA", "中山.jvSEr", ".jvHR"}) {
+    EXPECT_TRUE(fs::exists(Data(std::string("2024年01月10日") + suffix))) << suffix;
+    EXPECT_FALSE(fs::exists(Data(std::string("2024年01月09日") + suffix))) << suffix;
+  }
 }
 
 TEST_F(StoredImportTest, SetupDialogFailureIsShown) {

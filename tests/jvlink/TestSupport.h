@@ -1,5 +1,5 @@
 #pragma once
-// Shared helpers of the JV-Link tests: a fresh temporary folder per test and small file helpers.
+// Shared helpers of the JV-Link tests: small file helpers, a clock guard and records of the imported kinds.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,28 +11,9 @@
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
+#include "tests/support/TempDir.h"
 
 namespace corvina::testing {
-
-// Folders made by FreshDir, removed when the test program ends.
-struct MadeDirs {
-  std::vector<std::filesystem::path> dirs;
-  ~MadeDirs() {
-    std::error_code ec;
-    for (const auto& d : dirs) std::filesystem::remove_all(d, ec);
-  }
-};
-
-inline std::filesystem::path FreshDir(const std::string& tag) {
-  static MadeDirs made;
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("corvina_jvlink_" + tag + "_" + std::to_string(::getpid()) + "_" + info->name());
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  made.dirs.push_back(dir);
-  return dir;
-}
 
 inline void WriteText(const std::filesystem::path& file, const std::string& text) {
   std::filesystem::create_directories(file.parent_path());
@@ -52,10 +33,6 @@ struct ClockGuard {
   explicit ClockGuard(const DateTime& t) { Clock::Set(t); }
   ~ClockGuard() { Clock::Reset(); }
 };
-
-}  // namespace corvina::testing
-
-namespace corvina::testing {
 
 // A record of `length` bytes (without CR LF) with the fields the writers look at.
 inline std::string Record(const std::string& kind, char dataKind, const std::string& raceKey, int length,

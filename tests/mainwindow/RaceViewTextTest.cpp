@@ -13,23 +13,14 @@ std::string U(const std::string& cp932) { return FromCp932(cp932); }
 }  // namespace
 
 TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
-  EXPECT_EQ(U(ClassText("016")), "1600万円下");
-  EXPECT_EQ(U(ClassText("005")), " 500万円下");
-  EXPECT_EQ(U(ClassText("100")), "1億円下   ");
-  EXPECT_EQ(U(ClassText("000")), "　　　　　");
-  EXPECT_EQ(U(ClassText("701")), "新馬　　　");
-  EXPECT_EQ(ClassText("   "), "");
-  EXPECT_EQ(TrackText("26"), "");
-  EXPECT_EQ(TrackText("  "), "");
-  EXPECT_EQ(U(TrackText("11")), "芝左");
-  EXPECT_EQ(U(TrackText("22")), "芝右");
-  EXPECT_EQ(U(TrackText("59")), "障害");
-  EXPECT_EQ(U(GradeText("E")), "特別競走 ");
-  EXPECT_EQ(GradeText(" "), "");
-  EXPECT_EQ(DistanceText("0000"), "");
-  EXPECT_EQ(DistanceText("1200"), "1200m");
-  EXPECT_EQ(U(PostTimeText("0945")), "09時45分発走");
-  EXPECT_EQ(PostTimeText("    "), "");
+  // Texts of the header codes; a blank or unknown code shows nothing.
+  const std::pair<std::string, std::string> texts[] = {
+      {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
+      {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
+      {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
+      {TrackText("59"), "障害"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
+      {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""}};
+  for (size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(U(texts[i].first), texts[i].second) << "row " << i;
 }
 
 TEST(RaceHeaderTextTest, DateLineAndCounts) {
@@ -61,7 +52,6 @@ TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
 
 TEST(PayoutTextTest, EmptyEntriesAndPopularityZero) {
   TRaceInfo info;
-  for (auto* combs : {&info.WakurenComb}) (void)combs;
   for (int k = 1; k <= 3; ++k) info.WakurenComb[k] = info.UmarenComb[k] = " 0- 0";
   for (int k = 1; k <= 7; ++k) info.WideComb[k] = " 0- 0";
   for (int k = 1; k <= 6; ++k) info.UmatanComb[k] = " 0- 0", info.SanrentanComb[k] = " 0- 0- 0";
@@ -173,14 +163,9 @@ TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
 }
 
 TEST(CardRowTest, HorseNumberOfARow) {
-  EXPECT_EQ(HorseIndexOf("01"), 0);
-  EXPECT_EQ(HorseIndexOf(" 9"), 8);
-  EXPECT_EQ(HorseIndexOf("18"), 17);
-  EXPECT_EQ(HorseIndexOf(""), -1);
-  EXPECT_EQ(HorseIndexOf("  "), -1);
-  EXPECT_EQ(HorseIndexOf("00"), -1);
-  EXPECT_EQ(HorseIndexOf("19"), -1);
-  EXPECT_EQ(HorseIndexOf("1a"), -1);
+  const std::pair<const char*, int> cases[] = {{"01", 0},  {" 9", 8},  {"18", 17}, {"", -1},
+                                               {"  ", -1}, {"00", -1}, {"19", -1}, {"1a", -1}};
+  for (const auto& [text, index] : cases) EXPECT_EQ(HorseIndexOf(text), index) << text;
 }
 
 TEST(CardSortTest, ByNumberOrByNameDescendingInShiftJisOrder) {

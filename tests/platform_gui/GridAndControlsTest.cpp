@@ -20,12 +20,26 @@
 using namespace corvina::gui;
 
 namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
+// The program's own application object, never destroyed as in tests/support/QtApp.h: its exception handling
+// is under test here.
 Application& App() {
+  static int argc = 1;
+  static char arg0[] = "test", *argv[] = {arg0, nullptr};
   static Application* app = new Application(argc, argv);
   return *app;
+}
+
+// The rows of `image` that hold ink (darker than light grey).
+std::pair<int, int> InkRows(const QImage& image) {
+  int top = -1, bottom = -1;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 200) {
+        if (top < 0) top = y;
+        bottom = y;
+        break;
+      }
+  return {top, bottom};
 }
 }  // namespace
 
@@ -133,32 +147,11 @@ TEST(CanvasTest, TextIsPlacedByTheTopLeftCornerOfItsBox) {
     canvas.SetBrushClear(true);
     canvas.TextOut(10, 30, "ABC");
   }
-  int top = -1;
-  for (int y = 0; y < image.height() && top < 0; ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) {
-        top = y;
-        break;
-      }
+  const int top = InkRows(image).first;
   ASSERT_GE(top, 0) << "nothing drawn";
   EXPECT_GE(top, 30) << "text must hang below the given point, not stand on it";
   EXPECT_LT(top, 45);
 }
-
-namespace {
-// The rows of `image` that hold ink (darker than light grey).
-std::pair<int, int> InkRows(const QImage& image) {
-  int top = -1, bottom = -1;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 200) {
-        if (top < 0) top = y;
-        bottom = y;
-        break;
-      }
-  return {top, bottom};
-}
-}  // namespace
 
 TEST(CanvasTest, JapaneseTextStaysInsideItsBoxSoStackedLinesDoNotTouch) {
   App();

@@ -1,25 +1,19 @@
 // The 3-D label: angle normalisation, the order and offsets of the painting passes, frames, and links.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 #include "components/ui/Label3Dj.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Shell.h"
+#include "tests/support/QtApp.h"
 
 using namespace corvina;
 using gui::CanvasOp;
 
 namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-QApplication& App() {
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-std::vector<CanvasOp> TextOps(const gui::RecordingCanvas& c) {
+// The text passes of one painting of the label.
+std::vector<CanvasOp> TextOps(TLabel3Dj& label) {
+  gui::RecordingCanvas c;
+  label.PaintTo(c);
   std::vector<CanvasOp> out;
   for (const auto& op : c.Ops())
     if (op.kind == CanvasOp::Kind::TextRect || op.kind == CanvasOp::Kind::Text) out.push_back(op);
@@ -28,7 +22,7 @@ std::vector<CanvasOp> TextOps(const gui::RecordingCanvas& c) {
 }  // namespace
 
 TEST(Label3DjTest, EscapementIsKeptWithinAFullTurn) {
-  App();
+  test::App();
   TLabel3Dj label;
   const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {-400, 320}, {360, 360}, {-360, 0}, {0, 0}};
   for (auto [in, out] : cases) {
@@ -38,14 +32,12 @@ TEST(Label3DjTest, EscapementIsKeptWithinAFullTurn) {
 }
 
 TEST(Label3DjTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
-  App();
+  test::App();
   TLabel3Dj label("ｵｯｽﾞ");
   label.resize(80, 20);
   label.SetFontColor(Qt::blue);
 
-  gui::RecordingCanvas raised;
-  label.PaintTo(raised);
-  auto ops = TextOps(raised);
+  auto ops = TextOps(label);
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].rect.topLeft(), QPoint(1, 1));
   EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
@@ -53,36 +45,27 @@ TEST(Label3DjTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
 
   label.SetTextStyle(TTextStyle::tsShadow);
   label.SetShift(3);
-  gui::RecordingCanvas shadow;
-  label.PaintTo(shadow);
-  ops = TextOps(shadow);
+  ops = TextOps(label);
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
 
   label.SetTextStyle(TTextStyle::tsHeavyRecessed);
-  gui::RecordingCanvas heavy;
-  label.PaintTo(heavy);
-  ops = TextOps(heavy);
+  ops = TextOps(label);
   ASSERT_EQ(ops.size(), 3u);
   EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
 
   label.SetTextStyle(TTextStyle::tsNone);
-  gui::RecordingCanvas none;
-  label.PaintTo(none);
-  EXPECT_EQ(TextOps(none).size(), 1u);
+  EXPECT_EQ(TextOps(label).size(), 1u);
 }
 
 TEST(Label3DjTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
-  App();
+  test::App();
   TLabel3Dj label("A");
   label.resize(40, 20);
   label.SetFontColor(Qt::red);
-  gui::RecordingCanvas enabled;
-  label.PaintTo(enabled);
+  const auto on = TextOps(label);
   label.setEnabled(false);
-  gui::RecordingCanvas disabled;
-  label.PaintTo(disabled);
-  const auto on = TextOps(enabled), off = TextOps(disabled);
+  const auto off = TextOps(label);
   ASSERT_EQ(off.size(), 2u);
   EXPECT_EQ(off[0].fontColor, on[0].fontColor);
   EXPECT_NE(off[1].fontColor, QColor(Qt::red));
@@ -90,7 +73,7 @@ TEST(Label3DjTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
 }
 
 TEST(Label3DjTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
-  App();
+  test::App();
   TLabel3Dj label("A");
   label.resize(40, 20);
   label.SetTransparent(true);
@@ -113,26 +96,18 @@ TEST(Label3DjTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
 }
 
 TEST(Label3DjTest, RotatedTextOffsetsPerQuadrant) {
-  // 100 x 20 text.
-  auto a = RotateTextBox(90, 100, 20);
-  EXPECT_EQ(a.dx, 0);
-  EXPECT_EQ(a.dy, 100);
-  EXPECT_EQ(a.width, 20);
-  EXPECT_EQ(a.height, 100);
-  auto b = RotateTextBox(180, 100, 20);
-  EXPECT_EQ(b.dx, 100);
-  EXPECT_EQ(b.dy, 20);
-  auto c = RotateTextBox(270, 100, 20);
-  EXPECT_EQ(c.dx, 20);
-  EXPECT_EQ(c.dy, 0);
-  auto d = RotateTextBox(315, 100, 20);
-  EXPECT_EQ(d.dx, 14);
-  EXPECT_EQ(d.dy, 0);
-  EXPECT_EQ(d.width, 70 + 14);
+  // 100 x 20 text: where the rotated text's origin lies in its box, and the box's size.
+  struct Case { int angle, dx, dy, width, height; };
+  for (const Case c : {Case{90, 0, 100, 20, 100}, Case{180, 100, 20, 100, 20}, Case{270, 20, 0, 20, 100},
+                       Case{315, 14, 0, 84, 84}}) {
+    const auto box = RotateTextBox(c.angle, 100, 20);
+    EXPECT_EQ(std::vector<int>({box.dx, box.dy, box.width, box.height}),
+              std::vector<int>({c.dx, c.dy, c.width, c.height})) << c.angle;
+  }
 }
 
 TEST(Label3DjTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
-  App();
+  test::App();
   QList<QUrl> opened;
   gui::SetShellSink([&](const QUrl& u) {
     opened << u;
@@ -158,7 +133,7 @@ TEST(Label3DjTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
 }
 
 TEST(Label3DjTest, HoverColoursALinkRedAndRestoresItsColour) {
-  App();
+  test::App();
   TLabel3Dj label("link");
   label.SetLabelStyle(TLabelStyle::lsWWWAddress);
   label.SetFontColor(Qt::blue);
@@ -176,20 +151,18 @@ TEST(Label3DjTest, HoverColoursALinkRedAndRestoresItsColour) {
 }
 
 TEST(Label3DjTest, AmpersandIsAnAcceleratorOnlyWhenAcceleratorsAreShown) {
-  App();
+  test::App();
   TLabel3Dj label("A&B");
   label.resize(80, 20);
   label.SetTextStyle(TTextStyle::tsNone);
-  gui::RecordingCanvas shown;
-  label.PaintTo(shown);
-  ASSERT_EQ(TextOps(shown).size(), 1u);
-  EXPECT_TRUE(TextOps(shown)[0].alignment & Qt::TextShowMnemonic);
+  const auto shown = TextOps(label);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].alignment & Qt::TextShowMnemonic);
 
   label.SetShowAccelChar(false);
-  gui::RecordingCanvas plain;
-  label.PaintTo(plain);
-  ASSERT_EQ(TextOps(plain).size(), 1u);
+  const auto plain = TextOps(label);
+  ASSERT_EQ(plain.size(), 1u);
   // Without accelerator handling the "&" is drawn as it stands, once.
-  EXPECT_EQ(TextOps(plain)[0].text, "A&B");
-  EXPECT_FALSE(TextOps(plain)[0].alignment & Qt::TextShowMnemonic);
+  EXPECT_EQ(plain[0].text, "A&B");
+  EXPECT_FALSE(plain[0].alignment & Qt::TextShowMnemonic);
 }
