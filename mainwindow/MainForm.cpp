@@ -31,7 +31,9 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/DayName.h"
+#include "platform/Registry.h"
 #include "platform/Text.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/StringGrid.h"
@@ -92,11 +94,36 @@ TLabel3Dj* HeaderLabel(QWidget* parent, int points, bool bold, int minWidth = 0)
 
 QColor InfoBackground() { return QApplication::palette().color(QPalette::ToolTipBase); }
 
+// A handler as the window's controls call it. An exception it lets out is shown in an error box here and the
+// window goes on; caught inside the slot, it never unwinds through the toolkit's own frames, which are built
+// without clean-up for exceptions.
+template <class Handler>
+auto Guarded(Handler handler) {
+  return [handler = std::move(handler)] {
+    try {
+      handler();
+    } catch (...) {
+      gui::ReportException(std::current_exception());
+    }
+  };
+}
+
+// The program folder as every path is formed from it: absolute, since start-up makes it the current folder
+// (a relative $CORVINA_HOME would otherwise point one level deeper), and without a trailing separator.
+std::filesystem::path ProgramFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(folder, ec);
+  if (ec) p = folder;
+  p = p.lexically_normal();
+  if (!p.has_filename() && p != p.root_path()) p = p.parent_path();
+  return p;
+}
+
 }  // namespace
 
 TMainForm::TMainForm(const std::filesystem::path& appDir, QWidget* parent, JVLink* link)
     : QMainWindow(parent), day_(std::make_unique<DayModel>()) {
-  FAppDir = appDir.empty() ? TIniGT::ApplicationFolder() : appDir;
+  FAppDir = ProgramFolder(appDir.empty() ? TIniGT::ApplicationFolder() : appDir);
   if (link == nullptr) {
     ownedLink_ = std::make_unique<FileJVLink>(FileJVLink::DefaultRoot(FAppDir));
     link = ownedLink_.get();
@@ -116,8 +143,7 @@ void TMainForm::FormCreate() {
   IniGT1.SetFileName((FAppDir / std::string(kSettingsFileName)).string());
   BuildLayout();
 
-  // The sibling program's folder is found through the Windows registry there; Linux has none, so the
-  // setting stays as the user (or the time-series import) left it.
+  FindTimeSeriesFolder();
   day_->FAppDir = FAppDir;
   std::error_code ec;
   std::filesystem::current_path(FAppDir, ec);
@@ -145,11 +171,30 @@ void TMainForm::FormCreate() {
   N22->setChecked(IniGT1.ReadBool("kaime", "local", true));
   Label3D112->SetCaption(QString::fromUtf8(N22->isChecked() ? kLocalOn : kLocalOff));
 
-  const bool master = std::filesystem::exists(FAppDir / "MasterControlBrann.key");
+  // A folder of that name is not the marker file.
+  std::error_code markerError;
+  const bool master = std::filesystem::is_regular_file(FAppDir / "MasterControlBrann.key", markerError);
   TekiAnaBtn->setVisible(master);
   TekiAnaBtn2->setVisible(master);
 
   MakeDataListBtnClick();
+}
+
+// The sibling odds viewer's data folder, from its installer's entry in the registry, when no folder is set
+// yet. On Linux the registry has no such entry and the setting stays as the user or the time-series import
+// left it.
+void TMainForm::FindTimeSeriesFolder() {
+  if (!IsBlank(IniGT1.ReadString("Dir", "jikeiretu", ""))) return;
+  static const std::string key =
+      ToCp932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ハリヤード for JRA-VAN Data Lab._is1");
+  const std::optional<std::string> appPath = RegReadString(RegRoot::LocalMachine, key, "Inno Setup: App Path");
+  if (!appPath || IsBlank(*appPath)) return;
+  try {
+    IniGT1.WriteString("Dir", "jikeiretu", Trim(*appPath) + "/Data");
+  } catch (const EIniFileException& e) {
+    // Only a convenience: the time-series import asks for the folder when it has none.
+    gui::ShowWarning(this, QString::fromStdString(e.what()));
+  }
 }
 
 // ---- Layout -----------------------------------------------------------------------------------------------
@@ -187,13 +232,14 @@ void TMainForm::BuildLayout() {
   statusBar()->setSizeGripEnabled(true);
 
   Timer4 = new QTimer(this);
-  connect(Timer4, &QTimer::timeout, this, &TMainForm::Timer4Timer);
+  connect(Timer4, &QTimer::timeout, this, Guarded([this] { Timer4Timer(); }));
   SetUpGrids();
 }
 
 void TMainForm::BuildMenus() {
   auto* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  connect(file->addAction(QStringLiteral("JVﾃﾞｰﾀ取得(&J)")), &QAction::triggered, this, &TMainForm::JVBtnClick);
+  connect(file->addAction(QStringLiteral("JVﾃﾞｰﾀ取得(&J)")), &QAction::triggered, this,
+          Guarded([this] { JVBtnClick(); }));
   file->addSeparator();
   auto* exit = file->addAction(QStringLiteral("終了(&X)"));
   connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -220,7 +266,7 @@ QWidget* TMainForm::BuildSpeedBar() {
   button("ﾊﾞｰｼﾞｮﾝ情報", "バージョン情報を表示します");
   button("予想配当", "予想オッズを取り込みます");
   JVBtn = button("JVデータ取得", "JV-Linkから蓄積データを取得します");
-  connect(JVBtn, &QPushButton::clicked, this, &TMainForm::JVBtnClick);
+  connect(JVBtn, &QPushButton::clicked, this, Guarded([this] { JVBtnClick(); }));
   button("ｵｯｽﾞ手動取得", "オッズを手動で取得します");
   AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), bar);
   AutoOzCheck->setStatusTip(QStringLiteral("予定の時刻にオッズを自動で取得します"));
@@ -305,8 +351,8 @@ QWidget* TMainForm::BuildDayPanel() {
   KekkaGetBtn->setStatusTip(QStringLiteral("本日のレース結果と払戻を取得します"));
   SokuhoOddsBtn = buttons[3];
   SokuhoOddsBtn->setStatusTip(QStringLiteral("表示中のレースのオッズを取得します"));
-  connect(KekkaGetBtn, &QToolButton::clicked, this, &TMainForm::KekkaGetBtnClick);
-  connect(SokuhoOddsBtn, &QToolButton::clicked, this, &TMainForm::SokuhoOddsBtnClick);
+  connect(KekkaGetBtn, &QToolButton::clicked, this, Guarded([this] { KekkaGetBtnClick(); }));
+  connect(SokuhoOddsBtn, &QToolButton::clicked, this, Guarded([this] { SokuhoOddsBtnClick(); }));
   UpDown1 = new gui::UpDown(panel7);
   UpDown1->setFixedWidth(20);
   UpDown1->setToolTip(QStringLiteral("前後のレース"));
@@ -314,15 +360,15 @@ QWidget* TMainForm::BuildDayPanel() {
   p7->addWidget(UpDown1, 0, 2, 2, 1);
   l->addWidget(panel7);
 
-  connect(DateCombo, &QComboBox::activated, this, [this](int) { DateComboChange(); });
-  connect(DatList, &QListWidget::currentRowChanged, this, [this](int) {
-    if (!selectingRace_) DatListClick();
-  });
-  connect(UpDown1, &gui::UpDown::Clicked, this, [this](gui::UpDown::Button) {
-    if (DatList->count() < 2) return;
-    SelectRaceLine(UpDown1->Position());
-    DatListClick();
-  });
+  connect(DateCombo, &QComboBox::activated, this, Guarded([this] { DateComboChange(); }));
+  connect(DatList, &QListWidget::currentRowChanged, this, Guarded([this] {
+            if (!selectingRace_) DatListClick();
+          }));
+  connect(UpDown1, &gui::UpDown::Clicked, this, Guarded([this] {
+            if (DatList->count() < 2) return;
+            SelectRaceLine(UpDown1->Position());
+            DatListClick();
+          }));
   return Panel5;
 }
 
@@ -344,14 +390,14 @@ QWidget* TMainForm::BuildCardPage() {
     sortBar->addWidget(b);
   }
   // One group where both may be up: pressing one releases the other.
-  connect(SpeedButton2, &QToolButton::clicked, this, [this](bool down) {
-    if (down) SpeedButton3->setChecked(false);
-    SpeedButton2Click();
-  });
-  connect(SpeedButton3, &QToolButton::clicked, this, [this](bool down) {
-    if (down) SpeedButton2->setChecked(false);
-    SpeedButton2Click();
-  });
+  connect(SpeedButton2, &QToolButton::clicked, this, Guarded([this] {
+            if (SpeedButton2->isChecked()) SpeedButton3->setChecked(false);
+            SpeedButton2Click();
+          }));
+  connect(SpeedButton3, &QToolButton::clicked, this, Guarded([this] {
+            if (SpeedButton3->isChecked()) SpeedButton2->setChecked(false);
+            SpeedButton2Click();
+          }));
   SpeedButton2->setChecked(true);
   sortBar->addStretch(1);
   l->addLayout(sortBar);
@@ -552,8 +598,8 @@ void TMainForm::SetUpGrids() {
     CardPaintContext ctx{day_.get(), day_->GCurRace, palette().color(QPalette::Button), InfoBackground()};
     DrawTrioCell(c, ctx, col, row, r, StringGrid4->Cell(col, row), StringGrid4->Cell(1, row));
   });
-  connect(StringGrid2, &gui::StringGrid::MouseUp, this, &TMainForm::StringGrid2MouseUp);
-  connect(StringGrid4, &gui::StringGrid::MouseUp, this, &TMainForm::StringGrid4MouseUp);
+  connect(StringGrid2, &gui::StringGrid::MouseUp, this, Guarded([this] { StringGrid2MouseUp(); }));
+  connect(StringGrid4, &gui::StringGrid::MouseUp, this, Guarded([this] { StringGrid4MouseUp(); }));
 }
 
 // ---- Day list and day load -------------------------------------------------------------------------------
@@ -593,13 +639,14 @@ void TMainForm::ClearRaceDisplay() {
 }
 
 void TMainForm::DateComboChange() {
-  const auto name = DayName::ParseUtf8Prefix(DateCombo->currentText().toStdString());
+  // No day chosen (the list was just rebuilt) still resets the records, as a day without files does: no
+  // window may go on showing or printing the day that was loaded before.
+  const DayName name = DayName::ParseUtf8Prefix(DateCombo->currentText().toStdString()).value_or(DayName{});
   Timer4->stop();
   ClearRaceDisplay();
   DatList->clear();
-  if (!name) return;
   const DayLoadResult result =
-      corvina::DateComboChange(*day_, *name, Engine(), IniGT1.ReadInteger("Time", "AutoRdataGet", 15));
+      corvina::DateComboChange(*day_, name, Engine(), IniGT1.ReadInteger("Time", "AutoRdataGet", 15));
   if (result.status == DayLoadStatus::Busy) return;
   if (result.beep) gui::MessageBeep(0);
   if (!result.message.empty()) gui::ShowInformation(this, Q(result.message));
@@ -774,7 +821,7 @@ void TMainForm::showEvent(QShowEvent* e) {
   if (formShown_) return;
   formShown_ = true;
   // Once the window is on screen, so a JVInit failure box has the window behind it.
-  QTimer::singleShot(0, this, &TMainForm::FormShow);
+  QTimer::singleShot(0, this, Guarded([this] { FormShow(); }));
 }
 
 void TMainForm::FormShow() {

@@ -57,7 +57,7 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   TIniGT IniGT1;
   // Work lists.
   Lines FDayFile, FOddsFile, FPairList, FTekiList, FErrorLog;
-  SortedList FTekiSorted, FSortA, FSortB, FStatList;
+  SortedList FTekiSorted{Duplicates::Ignore}, FSortA, FSortB, FStatList{Duplicates::Ignore};
   // Label arrays, 1-based (element 0 unused).
   std::array<QLabel*, 154> FPairLabels1{};   // real quinella odds by UmarenIndex
   std::array<QLabel*, 154> FPairLabels2{};   // predicted quinella odds by UmarenIndex
@@ -129,6 +129,7 @@ class TMainForm : public QMainWindow, private RealTimeUi {
 
  private:
   void FormCreate();
+  void FindTimeSeriesFolder();
   void BuildLayout();
   QWidget* BuildSpeedBar();
   QWidget* BuildRaceHeader();

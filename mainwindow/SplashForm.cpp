@@ -17,9 +17,10 @@ TSplashForm::TSplashForm(QWidget* parent)
   setFixedSize(304, 203);
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
   auto* credit = new TLabel3Dj(QStringLiteral("Data: JRA-VAN Data Lab."), this);
-  credit->setFont(QFont(gui::kPGothic));
-  credit->SetFontSize(10);
-  credit->SetFontBold(true);
+  QFont creditFont(gui::kPGothic);
+  creditFont.setPixelSize(13);
+  creditFont.setBold(true);
+  credit->setFont(creditFont);
   credit->SetFontColor(Qt::yellow);
   credit->SetTextStyle(TTextStyle::tsRaised);
   credit->SetTransparent(true);

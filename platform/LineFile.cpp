@@ -33,7 +33,13 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::str
     if (error) *error = "cannot open " + path.string();
     return false;
   }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string data;
+  try {
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    // The stream buffer throws on a read error (a folder, a failing disk) whatever the stream's mask says.
+    in.setstate(std::ios::badbit);
+  }
   if (in.bad()) {
     if (error) *error = "cannot read " + path.string();
     return false;

@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
@@ -26,21 +25,21 @@
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/ui/GetDataUnit.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
 
 namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-QApplication& App() {
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+
+ScriptedExchange OpenFailing(int code) {
+  ScriptedExchange ex;
+  ex.openResult = code;
+  return ex;
+}
 
 bool Called(const ScriptedJVLink& link, const std::string& call) {
   for (const std::string& c : link.calls)
@@ -51,11 +50,7 @@ bool Called(const ScriptedJVLink& link, const std::string& call) {
 class JVLinkRoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
-    home = fs::temp_directory_path() / ("corvina-jvroad-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(home);
-    fs::create_directories(home);
+    test::App();
     ::unsetenv("CORVINA_JVLINK_ROOT");
     const DateTime now = Clock::Now();
     today = DayName(now.year, now.month, now.day);
@@ -64,9 +59,9 @@ class JVLinkRoadTest : public ::testing::Test {
   }
   void TearDown() override {
     Clock::Reset();
+    // Start-up makes the program folder current; leave it before it is removed.
     std::error_code ec;
     fs::current_path(fs::temp_directory_path(), ec);
-    fs::remove_all(home, ec);
   }
   // Today's day files before the races: cards and odds, no payouts.
   jvgen::Day WriteTodayBeforeRaces() {
@@ -95,7 +90,8 @@ class JVLinkRoadTest : public ::testing::Test {
     return lines.empty() ? std::string() : lines.back();
   }
 
-  fs::path home;
+  test::TempDir dir{"jvroad"};
+  const fs::path& home = dir.path();
   DayName today;
 };
 
@@ -271,9 +267,9 @@ TEST_F(JVLinkRoadTest, ResultsWithoutAChosenRaceOrDayDoNothing) {
 TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   WriteTodayBeforeRaces();
   ScriptedJVLink link;
-  link.AddExchange(ScriptedExchange{.openResult = -504});
-  link.AddExchange(ScriptedExchange{.openResult = -504});
-  link.AddExchange(ScriptedExchange{.openResult = -114});
+  link.AddExchange(OpenFailing(-504));
+  link.AddExchange(OpenFailing(-504));
+  link.AddExchange(OpenFailing(-114));
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
   LoadFirstDay(form);

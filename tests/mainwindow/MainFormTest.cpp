@@ -10,50 +10,60 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
-#include "platform/gui/UpDown.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
+#include "platform/gui/UpDown.h"
 #include "racedata/RaceRecords.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
 
 namespace {
-int argc = 1;
-char arg0[] = "test";
-char* argv[] = {arg0, nullptr};
-QApplication& App() {
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+
+// A registry holding one value, counting how often it is asked.
+struct FakeRegistry {
+  explicit FakeRegistry(std::optional<std::string> appPath) {
+    SetRegistryReader([this, appPath](RegRoot root, std::string_view key, std::string_view name) {
+      ++reads;
+      const bool found = root == RegRoot::LocalMachine &&
+                         key == ToCp932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                                        "ハリヤード for JRA-VAN Data Lab._is1") &&
+                         name == "Inno Setup: App Path";
+      return found ? appPath : std::nullopt;
+    });
+  }
+  ~FakeRegistry() { SetRegistryReader(nullptr); }
+  int reads = 0;
+};
 
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
-    home = fs::temp_directory_path() / ("corvina-mainform-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(home);
-    fs::create_directories(home);
+    test::App();
     ::unsetenv("CORVINA_JVLINK_ROOT");
   }
   void TearDown() override {
+    // Start-up makes the program folder current; leave it before it is removed.
     std::error_code ec;
     fs::current_path(fs::temp_directory_path(), ec);
-    fs::remove_all(home, ec);
   }
   void Generate(jvgen::Options o) {
     if (!o.date.Valid()) o.date = DayName(2024, 1, 6);
@@ -64,7 +74,8 @@ class MainFormTest : public ::testing::Test {
     form.DateCombo->setCurrentIndex(index);
     form.DateComboChange();
   }
-  fs::path home;
+  test::TempDir dir{"mainform"};
+  const fs::path& home = dir.path();
 };
 
 }  // namespace
@@ -83,7 +94,100 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_EQ(form.DateCombo->count(), 0);
   EXPECT_EQ(form.windowTitle(), "コルヴィナ for JRA-VAN　Data Lab.");
   EXPECT_TRUE(rec.Messages().empty());
-  EXPECT_TRUE(fs::exists(home / "ErrorLog.txt"));
+  Lines log;
+  ASSERT_TRUE(ReadLines(home / "ErrorLog.txt", log));
+  EXPECT_EQ(log.size(), 2u);
+  EXPECT_EQ(form.FErrorLog, log);
+  EXPECT_EQ(form.HelpFile, home / "corvina.chm");
+}
+
+TEST_F(MainFormTest, ProgramFolderIsAbsoluteAndCurrentWhereverTheProgramWasStarted) {
+  // Started from another folder with a relative program folder that ends in a separator.
+  fs::create_directories(home / "prog");
+  Lines old;
+  for (int i = 1; i <= 250; ++i) old.push_back("line" + std::to_string(i));
+  ASSERT_TRUE(SaveLines(home / "prog" / "ErrorLog.txt", old));
+  fs::current_path(home);
+  ::setenv("CORVINA_HOME", "prog/", 1);
+  Clock::Set(DateTime{2024, 1, 6, 9, 5, 7});
+  gui::MessageRecorder rec;
+  {
+    TMainForm form;
+    EXPECT_EQ(form.FAppDir, home / "prog");
+    EXPECT_EQ(fs::current_path(), home / "prog");
+    EXPECT_TRUE(fs::is_directory(home / "prog" / "Data"));
+    EXPECT_FALSE(fs::exists(home / "prog" / "prog"));
+    Lines log;
+    ASSERT_TRUE(ReadLines(home / "prog" / "ErrorLog.txt", log));
+    ASSERT_EQ(log.size(), 102u) << "the last 100 lines and the two of this start";
+    EXPECT_EQ(log[0], "line151");
+    EXPECT_EQ(log[99], "line250");
+    EXPECT_EQ(log[100], ToCp932("ソフト起動：2024/01/06 09:05:07"));
+    EXPECT_EQ(log[101], (home / "prog").string());
+    EXPECT_EQ(form.FErrorLog, log);
+  }
+  Clock::Reset();
+  ::unsetenv("CORVINA_HOME");
+  EXPECT_TRUE(rec.Messages().empty());
+}
+
+TEST_F(MainFormTest, RegistryIsAskedForTheTimeSeriesFolderOnlyWhileNoneIsSet) {
+  gui::MessageRecorder rec;
+  auto setting = [&] {
+    TIniGT ini;
+    ini.SetFileName((home / "corvina.ini").string());
+    return ini.ReadString("Dir", "jikeiretu", "<none>");
+  };
+  {
+    FakeRegistry registry(std::nullopt);
+    TMainForm form(home);
+    EXPECT_EQ(registry.reads, 1);
+    EXPECT_EQ(setting(), "<none>") << "a missing key writes nothing";
+  }
+  {
+    FakeRegistry registry("   ");
+    TMainForm form(home);
+    EXPECT_EQ(setting(), "<none>") << "a blank value writes nothing";
+  }
+  {
+    FakeRegistry registry("/opt/harryard ");
+    TMainForm form(home);
+    EXPECT_EQ(registry.reads, 1);
+    EXPECT_EQ(setting(), "/opt/harryard/Data");
+  }
+  {
+    FakeRegistry registry("/elsewhere");
+    TMainForm form(home);
+    EXPECT_EQ(registry.reads, 0) << "a folder already set is kept and the registry left alone";
+    EXPECT_EQ(setting(), "/opt/harryard/Data");
+  }
+  EXPECT_TRUE(rec.Messages().empty());
+}
+
+TEST_F(MainFormTest, LabelArraysAreFullAndWorkListsKeepOrIgnoreDuplicatesByRole) {
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  std::set<QLabel*> labels;
+  for (int k = 1; k <= 153; ++k) labels.insert({form.FPairLabels1[k], form.FPairLabels2[k]});
+  for (int k = 1; k <= 108; ++k) labels.insert(form.FResultLabels[k]);
+  for (int k = 1; k <= 18; ++k) labels.insert(form.FPickLabels[k]);
+  labels.erase(nullptr);
+  EXPECT_EQ(labels.size(), 153u * 2 + 108 + 18) << "every element a label of its own";
+
+  for (SortedList* list : {&form.FSortA, &form.FSortB}) {
+    list->Add(" 9.9 2");
+    list->Add(" 1.5 7");
+    list->Add(" 9.9 2");
+    ASSERT_EQ(list->Count(), 3u);
+    EXPECT_EQ((*list)[0], " 1.5 7");
+  }
+  for (SortedList* list : {&form.FTekiSorted, &form.FStatList}) {
+    list->Add("b");
+    list->Add("a");
+    EXPECT_FALSE(list->Add("b"));
+    ASSERT_EQ(list->Count(), 2u);
+    EXPECT_EQ((*list)[0], "a");
+  }
 }
 
 TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
@@ -107,6 +211,33 @@ TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "top", 0), 50);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "height", 0), 500);
+}
+
+TEST_F(MainFormTest, MarkerFileShowsTheHitReportButtonsButAFolderOfItsNameDoesNot) {
+  fs::create_directories(home / "MasterControlBrann.key");
+  gui::MessageRecorder rec;
+  {
+    TMainForm form(home);
+    EXPECT_TRUE(form.TekiAnaBtn->isHidden());
+    EXPECT_TRUE(form.TekiAnaBtn2->isHidden());
+  }
+  fs::remove(home / "MasterControlBrann.key");
+  std::ofstream(home / "MasterControlBrann.key") << "";
+  TMainForm form(home);
+  EXPECT_FALSE(form.TekiAnaBtn->isHidden());
+  EXPECT_FALSE(form.TekiAnaBtn2->isHidden());
+}
+
+TEST_F(MainFormTest, ErrorLogThatCannotBeWrittenEndsStartUpWithAMessage) {
+  fs::create_directories(home / "ErrorLog.txt");
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  EXPECT_TRUE(form.CreateFailed());
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(form.FErrorLog.empty());
+  form.DateComboChange();
+  form.DatListClick();
 }
 
 TEST_F(MainFormTest, ProgramFolderThatCannotHoldTheDataFolderEndsStartUpWithAMessage) {
@@ -307,4 +438,82 @@ TEST_F(MainFormTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.DatList->count(), 36);
   EXPECT_TRUE(form.Timer4->isActive());
   EXPECT_EQ(form.Timer4->interval(), 5 * 60000);
+}
+
+TEST_F(MainFormTest, PayoutLabelsFollowTheBetTypeOrder) {
+  Generate({});
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  Choose(form, 0);
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  const TRaceInfo& info = form.Day().FRaceInfo[0];
+  ASSERT_GT(info.TanHorse[1], 0) << "the sample day has results";
+  // First entry of each bet type: win, place, bracket quinella, quinella, wide, exacta, trio, trifecta.
+  EXPECT_EQ(form.FResultLabels[1]->text(), Q(FormatInt(info.TanHorse[1], 2)));
+  EXPECT_EQ(form.FResultLabels[10]->text(), Q(FormatInt(info.FukuHorse[1], 2)));
+  EXPECT_EQ(form.FResultLabels[25]->text(), Q(info.WakurenComb[1]));
+  EXPECT_EQ(form.FResultLabels[34]->text(), Q(info.UmarenComb[1]));
+  EXPECT_EQ(form.FResultLabels[43]->text(), Q(info.WideComb[1]));
+  EXPECT_EQ(form.FResultLabels[64]->text(), Q(info.UmatanComb[1]));
+  EXPECT_EQ(form.FResultLabels[82]->text(), Q(info.SanrenpukuComb[1]));
+  EXPECT_EQ(form.FResultLabels[91]->text(), Q(info.SanrentanComb[1]));
+  EXPECT_EQ(form.FResultLabels[93]->text(), Q(FormatInt(info.SanrentanPay[1], 8)));
+  for (int k : {25, 34, 43, 64, 82, 91}) EXPECT_FALSE(form.FResultLabels[k]->text().trimmed().isEmpty()) << k;
+}
+
+TEST_F(MainFormTest, LoadShowsTheLastRaceAgainOrTheLastLineAndTheArrowsStepFromIt) {
+  Generate({});
+  Generate({.date = DayName(2024, 1, 7), .venues = 1, .races = 9});
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  ASSERT_EQ(form.DateCombo->itemText(1), "2024年01月06日");
+  Choose(form, 1);
+  EXPECT_EQ(form.DatList->currentRow(), 0) << "the first load shows the first race";
+  form.SelectRaceLine(30);
+  form.DatListClick();
+  // Loading the same day again shows the same race.
+  Choose(form, 1);
+  EXPECT_EQ(form.DatList->currentRow(), 30);
+  EXPECT_EQ(form.Day().GCurRace, 30);
+  EXPECT_EQ(form.UpDown1->Max(), 35);
+  // The arrows step from the race shown, also after a load.
+  EXPECT_EQ(form.UpDown1->Position(), 30);
+
+  // A smaller day: the last line instead, and nothing of the larger day stays usable.
+  Choose(form, 0);
+  ASSERT_EQ(form.DatList->count(), 9);
+  EXPECT_EQ(form.DatList->currentRow(), 8);
+  EXPECT_EQ(form.Day().GCurRace, 8);
+  EXPECT_EQ(form.Day().GLastRace, 8);
+  EXPECT_FALSE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.UpDown1->Max(), 8);
+  EXPECT_EQ(form.UpDown1->Position(), 8);
+  for (int s = 9; s < kSlots; ++s) EXPECT_EQ(form.Day().FRaceCalc[s].CalcHasData, 0) << s;
+  form.UpDown1->ClickButton(gui::UpDown::Button::Down);
+  EXPECT_EQ(form.DatList->currentRow(), 7);
+  EXPECT_EQ(form.Day().GCurRace, 7);
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+}
+
+TEST_F(MainFormTest, ReloadWithNoDayChosenLeavesNothingOfTheDayBefore) {
+  const DateTime now = Clock::Now();
+  Generate({.date = DayName(now.year, now.month, now.day)});
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  Choose(form, 0);
+  ASSERT_TRUE(form.Timer4->isActive());
+  ASSERT_EQ(form.Day().FRaceCalc[0].CalcHasData, 1);
+  // The import window rebuilt the day list, then a timer reloads "the day shown".
+  form.MakeDataListBtnClick();
+  ASSERT_EQ(form.DateCombo->currentIndex(), -1);
+  form.DateComboChange();
+  EXPECT_FALSE(form.Timer4->isActive());
+  EXPECT_TRUE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.DatList->count(), 0);
+  for (int s = 0; s < kSlots; ++s) {
+    EXPECT_EQ(form.Day().FRaceCalc[s].CalcHasData, 0) << s;
+    EXPECT_TRUE(IsBlank(form.Day().FRaceInfo[s].RaceKey)) << s;
+  }
+  EXPECT_TRUE(rec.Messages().empty());
 }
