@@ -99,6 +99,11 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   void DateComboChange();
   void DatListClick();
   void SpeedButton2Click();
+  // Shows or hides the date and race list.
+  void SpeedButton8Click();
+  // The two options of the menus, stored in the settings as soon as they change.
+  void N5Click();
+  void N22Click();
   void StringGrid2MouseUp();
   void StringGrid4MouseUp();
   void ShowHint(const QString& hint);

@@ -517,3 +517,36 @@ TEST_F(MainFormTest, ReloadWithNoDayChosenLeavesNothingOfTheDayBefore) {
   }
   EXPECT_TRUE(rec.Messages().empty());
 }
+
+TEST_F(MainFormTest, MenuOptionsAreStoredAndTheLocalOptionComputesTheDayAgain) {
+  Generate({});
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  // With no day chosen the local option only toggles and is stored.
+  form.N22->trigger();
+  EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
+  TIniGT ini;
+  ini.SetFileName((home / "corvina.ini").string());
+  EXPECT_FALSE(ini.ReadBool("kaime", "local", true));
+  EXPECT_EQ(form.DatList->count(), 0);
+
+  Choose(form, 0);
+  form.SelectRaceLine(5);
+  form.DatListClick();
+  form.N22->trigger();
+  EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ有効");
+  EXPECT_TRUE(ini.ReadBool("kaime", "local", false));
+  ASSERT_EQ(form.DatList->count(), 36) << "the day is loaded again";
+  EXPECT_EQ(form.Day().GCurRace, 5) << "and shows the same race";
+
+  form.N5->trigger();
+  EXPECT_TRUE(ini.ReadBool("datalist", "close", false));
+  // The list hidden after a load comes back with the "F" button, and goes again.
+  form.DateComboChange();
+  EXPECT_TRUE(form.Panel5->isHidden());
+  form.SpeedButton8Click();
+  EXPECT_FALSE(form.Panel5->isHidden());
+  form.SpeedButton8Click();
+  EXPECT_TRUE(form.Panel5->isHidden());
+  EXPECT_TRUE(rec.Messages().empty());
+}
