@@ -1,42 +1,34 @@
 #pragma once
-// Builders for the analysis tests: a day model with blank records and fields put at their positions.
+// Race days for the engine tests: blank records, with the race flags the day load would have set.
 #include <memory>
 #include <string>
 
-#include "platform/Text.h"
 #include "racedata/DayModel.h"
-#include "racedata/RecordLayout.h"
+#include "tests/racedata/RecordBuilder.h"
 
-namespace corvina::testing {
-
-inline void Put(std::string& rec, layout::Field f, const std::string& text) {
-  rec.replace(static_cast<size_t>(f.pos - 1), static_cast<size_t>(f.len), PadRight(text, static_cast<size_t>(f.len)));
-}
-
-// Right-aligned number text of a field's width.
-inline std::string Num(long long v, int width) { return FormatInt(v, width); }
+namespace corvina::test {
 
 inline std::unique_ptr<DayModel> NewDay() { return std::make_unique<DayModel>(); }
 
 // Makes `slot` a race: RA record with RaceKey "<year>0106<venue>0104<race>" and `entries` runners, HasData set.
 inline void AddRace(DayModel& day, int slot, int entries, const std::string& year = "2006",
                     const std::string& venue = "05", int race = 1) {
-  std::string& ra = day.Table.GRaTbl[slot];
-  std::string key = year + "0106" + venue + "0104" + FormatZero(race, 2);
-  Put(ra, layout::head::kRaceKey, key);
-  Put(ra, layout::ra::kEntryCount, Num(entries, 2));
+  day.Table.GRaTbl[slot] = Ra(year + "0106", venue, race, "1000", entries, 4);
   day.FRaceInfo[slot].HasData = 1;
-  day.FRaceInfo[slot].RaceKey = key;
-  day.FRaceInfo[slot].EntryCount = Num(entries, 2);
+  day.FRaceInfo[slot].RaceKey = year + "0106" + venue + "0104" + FormatZero(race, 2);
+  day.FRaceInfo[slot].EntryCount = FormatInt(entries, 2);
   day.FRaceCalc[slot].Over8Runners = entries > 8 ? 1 : 0;
   day.FRaceCalc[slot].CalcHasData = 1;
 }
 
 // A .yoz read buffer whose source letter is `letter`.
 inline std::string YozRecWithLetter(char letter) {
-  std::string rec(layout::kYozLine, ' ');
-  rec[layout::yoz::kSource.pos - 1] = letter;
-  return rec;
+  return Rec(L::kYozLine, "").Set(L::yoz::kSource, std::string_view(&letter, 1));
 }
 
-}  // namespace corvina::testing
+// Puts `text` into a field of a record kept in the day model.
+inline void Put(std::string& rec, L::Field f, const std::string& text) {
+  rec.replace(static_cast<size_t>(f.pos - 1), static_cast<size_t>(f.len), PadRight(text, static_cast<size_t>(f.len)));
+}
+
+}  // namespace corvina::test

@@ -7,45 +7,32 @@
 namespace corvina::analysis {
 namespace {
 
-using corvina::testing::AddRace;
-using corvina::testing::NewDay;
+using namespace corvina::test;
 
-TEST(HitJudge, BigRaceMatchesWideAndQuinellaAsWholeTexts) {
+TEST(HitJudge, BigRaceMatchesWideAndQuinellaWhileASmallRaceTakesTheBracketPayout) {
   auto day = NewDay();
   AddRace(*day, 0, 16);
-  TRaceInfo& info = day->FRaceInfo[0];
-  TRaceCalc& calc = day->FRaceCalc[0];
-  calc.Tickets[1] = " 3- 7";
-  calc.Tickets[2] = " 3-12";
-  info.WideComb[1] = " 3- 7", info.WidePay[1] = 250;
-  info.WideComb[2] = " 3-12", info.WidePay[2] = 400;
-  info.WideComb[3] = " 7-12", info.WidePay[3] = 600;
-  info.UmarenComb[1] = " 3-12", info.UmarenPay[1] = 1520;
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  TRaceInfo& big = day->FRaceInfo[0];
+  day->FRaceCalc[0].Tickets[1] = " 3- 7";
+  day->FRaceCalc[0].Tickets[2] = " 3-12";
+  big.WideComb[1] = " 3- 7", big.WidePay[1] = 250;
+  big.WideComb[2] = " 3-12", big.WidePay[2] = 400;
+  big.WideComb[3] = " 7-12", big.WidePay[3] = 600;
+  big.UmarenComb[1] = " 3-12", big.UmarenPay[1] = 1520;
+  TRaceInfo& small = day->FRaceInfo[1];
+  day->FRaceCalc[1].Tickets[1] = " 2- 5";
+  small.WakurenComb[1] = " 2- 5", small.WakurenPay[1] = 1230;
+  small.WideComb[1] = " 2- 5", small.WidePay[1] = 300;
+  small.UmarenComb[1] = " 2- 5", small.UmarenPay[1] = 990;
   JudgeHits(*day);
-  EXPECT_EQ(calc.WideHit[1], 1);
-  EXPECT_EQ(calc.WidePay[1], 250);
-  EXPECT_EQ(calc.UmarenHit[1], 0);
-  EXPECT_EQ(calc.UmarenPay[1], 0);
-  EXPECT_EQ(calc.WideHit[2], 1);
-  EXPECT_EQ(calc.WidePay[2], 400);
-  EXPECT_EQ(calc.UmarenHit[2], 1);
-  EXPECT_EQ(calc.UmarenPay[2], 1520);
-}
-
-TEST(HitJudge, SmallRaceUsesTheBracketPayoutOnly) {
-  auto day = NewDay();
-  AddRace(*day, 0, 8);
-  TRaceInfo& info = day->FRaceInfo[0];
-  TRaceCalc& calc = day->FRaceCalc[0];
-  calc.Tickets[1] = " 2- 5";
-  info.WakurenComb[1] = " 2- 5", info.WakurenPay[1] = 1230;
-  info.WideComb[1] = " 2- 5", info.WidePay[1] = 300;
-  info.UmarenComb[1] = " 2- 5", info.UmarenPay[1] = 990;
-  JudgeHits(*day);
-  EXPECT_EQ(calc.UmarenHit[1], 1);
-  EXPECT_EQ(calc.UmarenPay[1], 1230);
-  EXPECT_EQ(calc.WideHit[1], 0);
-  EXPECT_EQ(calc.WidePay[1], 0);
+  const TRaceCalc& b = day->FRaceCalc[0];
+  EXPECT_EQ(At(b.WideHit, {1, 2}), (Ints{1, 1}));
+  EXPECT_EQ(At(b.WidePay, {1, 2}), (Ints{250, 400}));
+  EXPECT_EQ(At(b.UmarenHit, {1, 2}), (Ints{0, 1}));
+  EXPECT_EQ(At(b.UmarenPay, {1, 2}), (Ints{0, 1520}));
+  const TRaceCalc& s = day->FRaceCalc[1];
+  EXPECT_EQ((Ints{s.UmarenHit[1], s.UmarenPay[1], s.WideHit[1], s.WidePay[1]}), (Ints{1, 1230, 0, 0}));
 }
 
 TEST(HitJudge, AxisHorseWinAndPlace) {
@@ -57,17 +44,13 @@ TEST(HitJudge, AxisHorseWinAndPlace) {
     info.TanHorse[1] = 4, info.TanPay[1] = 380;
     info.FukuHorse[1] = 4, info.FukuPay[1] = 150;
     info.FukuHorse[2] = 9, info.FukuPay[2] = 420;
-    info.FukuHorse[3] = 1, info.FukuPay[3] = 210;
   }
   day->FRaceCalc[0].AxisHorse = 4;
   day->FRaceCalc[1].AxisHorse = 0;
   JudgeHits(*day);
-  EXPECT_EQ(day->FRaceCalc[0].TanHit, 1);
-  EXPECT_EQ(day->FRaceCalc[0].TanPay, 380);
-  EXPECT_EQ(day->FRaceCalc[0].FukuHit, 1);
-  EXPECT_EQ(day->FRaceCalc[0].FukuPay, 150);
-  EXPECT_EQ(day->FRaceCalc[1].TanHit, 0);
-  EXPECT_EQ(day->FRaceCalc[1].FukuHit, 0);
+  const TRaceCalc &axis = day->FRaceCalc[0], &none = day->FRaceCalc[1];
+  EXPECT_EQ((Ints{axis.TanHit, axis.TanPay, axis.FukuHit, axis.FukuPay}), (Ints{1, 380, 1, 150}));
+  EXPECT_EQ((Ints{none.TanHit, none.FukuHit}), (Ints{0, 0}));
 }
 
 TEST(HitJudge, OnlyTicketsOneToSixAndNoBlankMatches) {
@@ -79,10 +62,7 @@ TEST(HitJudge, OnlyTicketsOneToSixAndNoBlankMatches) {
   info.WideComb[1] = " 3- 7", info.WidePay[1] = 250;
   info.WidePay[5] = 999;  // blank combination with a pay: a blank ticket must not take it
   JudgeHits(*day);
-  for (int j = 1; j <= 10; ++j) {
-    EXPECT_EQ(calc.WideHit[j], 0) << j;
-    EXPECT_EQ(calc.WidePay[j], 0) << j;
-  }
+  for (int j = 1; j <= 10; ++j) EXPECT_EQ(calc.WideHit[j] + calc.WidePay[j], 0) << j;
 }
 
 TEST(HitJudge, DeadHeatKeepsTheLaterPay) {

@@ -1,4 +1,5 @@
 // Pair odds, averages, their ranks and the mark "X".
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "analysis/PairOdds.h"
@@ -8,28 +9,33 @@
 namespace corvina::analysis {
 namespace {
 
-using corvina::testing::AddRace;
-using corvina::testing::NewDay;
-using corvina::testing::Put;
-using corvina::testing::YozRecWithLetter;
+using namespace corvina::test;
+using ::testing::DoubleEq;
+using ::testing::ElementsAre;
 
-int Pair(int a, int b) { return UmarenStrToIndex(FormatInt(a, 2) + "-" + FormatInt(b, 2)); }
+int Pair(int a, int b) { return UmarenStrToIndex(CombLabel(a, b)); }
 
 void SetO2(DayModel& day, int slot, int a, int b, const std::string& text) {
-  Put(day.Table.GO2Tbl[slot], layout::o2::UmarenOdds(Pair(a, b)), text);
+  Put(day.Table.GO2Tbl[slot], L::o2::UmarenOdds(Pair(a, b)), text);
 }
 void SetYoz(DayModel& day, int slot, int a, int b, const std::string& text) {
-  Put(day.Table.GYozTbl[slot], layout::yoz::Umaren(Pair(a, b)), text);
+  Put(day.Table.GYozTbl[slot], L::yoz::Umaren(Pair(a, b)), text);
 }
 void SetBracket(DayModel& day, int slot, int a, int b, const std::string& text) {
-  Put(day.Table.GO1Tbl2[slot], layout::o1::WakurenOdds(WakurenStrToIndex(FormatInt(a, 2) + "-" + FormatInt(b, 2))), text);
+  Put(day.Table.GO1Tbl2[slot], L::o1::WakurenOdds(WakurenStrToIndex(CombLabel(a, b))), text);
+}
+
+// A day from 2005 on with one race of `entries` runners in slot 0.
+std::unique_ptr<DayModel> Day2005(int entries, char letter = 0) {
+  auto day = NewDay();
+  day->GFrom2005 = true;
+  if (letter) day->GYozRec = YozRecWithLetter(letter);
+  AddRace(*day, 0, entries);
+  return day;
 }
 
 TEST(PairOdds, ThreeRunnerDayWithSourceKCapsAndRanks) {
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  day->GYozRec = YozRecWithLetter('K');
-  AddRace(*day, 0, 3);
+  auto day = Day2005(3, 'K');
   SetO2(*day, 0, 1, 2, "001500");
   SetO2(*day, 0, 1, 3, "000080");
   SetO2(*day, 0, 2, 3, "------");
@@ -38,23 +44,13 @@ TEST(PairOdds, ThreeRunnerDayWithSourceKCapsAndRanks) {
   SetYoz(*day, 0, 2, 3, "    50.0");
   UmarenBtnClick(*day);
   const TRaceCalc& c = day->FRaceCalc[0];
-
-  EXPECT_DOUBLE_EQ(c.UmarenOdds[Pair(1, 2)], 150.0);  // kept uncapped
-  EXPECT_DOUBLE_EQ(c.UmarenOdds[Pair(1, 3)], 8.0);
-  EXPECT_EQ(c.UmarenOdds[Pair(2, 3)], 0.0);
-  EXPECT_DOUBLE_EQ(c.PredAvgOdds[0], 65.0);
-  EXPECT_DOUBLE_EQ(c.PredAvgOdds[1], 85.0);
-  EXPECT_DOUBLE_EQ(c.PredAvgOdds[2], 30.0);
-  EXPECT_EQ((std::array<int, 3>{c.PredAvgOddsRank[0], c.PredAvgOddsRank[1], c.PredAvgOddsRank[2]}),
-            (std::array<int, 3>{2, 3, 1}));
-  EXPECT_DOUBLE_EQ(c.AvgOdds[0], 54.0);  // (100 capped + 8) / 2
-  EXPECT_DOUBLE_EQ(c.AvgOdds[1], 100.0);
-  EXPECT_DOUBLE_EQ(c.AvgOdds[2], 8.0);
-  EXPECT_EQ((std::array<int, 3>{c.AvgOddsRank[0], c.AvgOddsRank[1], c.AvgOddsRank[2]}), (std::array<int, 3>{2, 3, 1}));
-  EXPECT_EQ(c.MarkX[0], "X");
-  EXPECT_EQ(c.MarkX[1], "");
-  EXPECT_EQ(c.MarkX[2], "X");
-  EXPECT_EQ(c.AvgOddsRank[3], 0);
+  // The pair keeps its odds uncapped; the averages cap them: (100 + 8) / 2.
+  EXPECT_THAT(At(c.UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}), ElementsAre(DoubleEq(150), DoubleEq(8), 0));
+  EXPECT_THAT(At(c.PredAvgOdds, {0, 1, 2}), ElementsAre(DoubleEq(65), DoubleEq(85), DoubleEq(30)));
+  EXPECT_EQ(At(c.PredAvgOddsRank, {0, 1, 2}), (Ints{2, 3, 1}));
+  EXPECT_THAT(At(c.AvgOdds, {0, 1, 2}), ElementsAre(DoubleEq(54), DoubleEq(100), DoubleEq(8)));
+  EXPECT_EQ(At(c.AvgOddsRank, {0, 1, 2, 3}), (Ints{2, 3, 1, 0}));
+  EXPECT_EQ(At(c.MarkX, {0, 1, 2}), (Strs{"X", "", "X"}));
 }
 
 TEST(PairOdds, SourceDependsOnYearAndEntryCount) {
@@ -81,24 +77,17 @@ TEST(PairOdds, SourceDependsOnYearAndEntryCount) {
 }
 
 TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  AddRace(*day, 0, 10);
-  SetO2(*day, 0, 1, 2, "******");
-  SetO2(*day, 0, 1, 3, "------");
-  SetO2(*day, 0, 1, 4, "      ");
-  SetO2(*day, 0, 1, 5, "12a456");
-  SetO2(*day, 0, 1, 6, "000200");
+  auto day = Day2005(10);
+  const Strs real = {"******", "------", "      ", "12a456", "000200"};
+  for (int b = 2; b <= 6; ++b) SetO2(*day, 0, 1, b, real[b - 2]);
   SetYoz(*day, 0, 1, 2, "  abc   ");
   SetYoz(*day, 0, 1, 3, "   -5.0 ");
   SetYoz(*day, 0, 1, 6, "    30.5");
   UmarenBtnClick(*day);
   const TRaceCalc& c = day->FRaceCalc[0];
-  for (int b = 2; b <= 5; ++b) EXPECT_EQ(c.UmarenOdds[Pair(1, b)], 0.0) << b;
-  EXPECT_DOUBLE_EQ(c.AvgOdds[0], 20.0);  // only the pair with horse 6
-  EXPECT_EQ(c.AvgOdds[1], 0.0);
-  EXPECT_EQ(c.PredUmarenOdds[Pair(1, 2)], 0.0);
-  EXPECT_EQ(c.PredUmarenOdds[Pair(1, 3)], 0.0);
+  EXPECT_THAT(At(c.UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(1, 4), Pair(1, 5)}), ElementsAre(0, 0, 0, 0));
+  EXPECT_THAT(At(c.AvgOdds, {0, 1}), ElementsAre(DoubleEq(20), 0));  // only the pair with horse 6
+  EXPECT_THAT(At(c.PredUmarenOdds, {Pair(1, 2), Pair(1, 3)}), ElementsAre(0, 0));
   EXPECT_DOUBLE_EQ(c.PredAvgOdds[0], 30.5);
   EXPECT_EQ(c.AvgOddsRank[1], 0);
   EXPECT_EQ(c.MarkX[1], "");
@@ -110,89 +99,65 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   SetBracket(*small, 0, 1, 3, "-----");
   SetBracket(*small, 0, 2, 3, "00031");
   UmarenBtnClick(*small);
-  EXPECT_EQ(small->FRaceCalc[0].UmarenOdds[Pair(1, 2)], 0.0);
-  EXPECT_EQ(small->FRaceCalc[0].UmarenOdds[Pair(1, 3)], 0.0);
-  EXPECT_DOUBLE_EQ(small->FRaceCalc[0].UmarenOdds[Pair(2, 3)], 3.1);
+  EXPECT_THAT(At(small->FRaceCalc[0].UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}),
+              ElementsAre(0, 0, DoubleEq(3.1)));
 }
 
-// One pair 1-2 at `tenths`; returns horse 1's real average.
-double AverageWithLetter(char letter, int entries, const std::string& tenths, double* kept = nullptr) {
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  day->GYozRec = letter ? YozRecWithLetter(letter) : std::string();
-  AddRace(*day, 0, entries);
-  SetO2(*day, 0, 1, 2, tenths);
-  UmarenBtnClick(*day);
-  if (kept) *kept = day->FRaceCalc[0].UmarenOdds[1];
-  return day->FRaceCalc[0].AvgOdds[0];
+TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
+  struct Case {
+    char letter;
+    int entries;
+    const char* tenths;
+    double average;
+  };
+  const Case cases[] = {{'K', 7, "002503", 100.0}, {'K', 12, "015200", 1000.0}, {'K', 12, "009990", 999.0},
+                        {'J', 12, "012000", 999.9}, {'J', 7, "009999", 999.9},  {'M', 12, "099999", 9999.9},
+                        {0, 7, "002503", 250.3}};  // a day without a prediction file: no cap
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(1, k.letter ? k.letter : '-') + " " + k.tenths);
+    auto day = Day2005(k.entries, k.letter);
+    SetO2(*day, 0, 1, 2, k.tenths);
+    UmarenBtnClick(*day);
+    EXPECT_DOUBLE_EQ(day->FRaceCalc[0].AvgOdds[0], k.average);
+    EXPECT_DOUBLE_EQ(day->FRaceCalc[0].UmarenOdds[1], StrToIntLenient(k.tenths) / 10.0);  // the pair keeps it all
+  }
 }
 
-TEST(PairOdds, CapsBySourceLetter) {
-  double kept = 0;
-  EXPECT_DOUBLE_EQ(AverageWithLetter('K', 7, "002503", &kept), 100.0);
-  EXPECT_DOUBLE_EQ(kept, 250.3);
-  EXPECT_DOUBLE_EQ(AverageWithLetter('K', 12, "015200"), 1000.0);
-  EXPECT_DOUBLE_EQ(AverageWithLetter('K', 12, "009990"), 999.0);
-  EXPECT_DOUBLE_EQ(AverageWithLetter('J', 12, "012000"), 999.9);
-  EXPECT_DOUBLE_EQ(AverageWithLetter('J', 7, "009999"), 999.9);
-  EXPECT_DOUBLE_EQ(AverageWithLetter('M', 12, "099999"), 9999.9);
-  EXPECT_DOUBLE_EQ(AverageWithLetter(0, 7, "002503"), 250.3);  // a day without a prediction file: no cap
+// Predicted pair odds 1-3 and 2-4 and the rank each of the four horses gets from its average.
+TEST(PairOdds, RankingKeysRoundHalfAwayFromZeroAndTiesFallToTheHorseNumber) {
+  struct Case {
+    const char *odds13, *odds24;
+    Ints ranks;
+  };
+  // 28.95 has no exact binary value and lies just below the half; the key rounds the decimal value, so it
+  // reads 29.0 like 28.96 and 29.04. A huge prediction must not overflow the key.
+  const Case cases[] = {{"   29.04", "   28.96", {1, 2, 3, 4}},
+                        {"   28.96", "   28.95", {1, 2, 3, 4}},
+                        {"     5.0", "99999999", {1, 3, 2, 4}}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.odds13) + " / " + k.odds24);
+    auto day = Day2005(4);
+    SetYoz(*day, 0, 1, 3, k.odds13);
+    SetYoz(*day, 0, 2, 4, k.odds24);
+    UmarenBtnClick(*day);
+    EXPECT_EQ(At(day->FRaceCalc[0].PredAvgOddsRank, {0, 1, 2, 3}), k.ranks);
+  }
 }
 
-TEST(PairOdds, EqualRoundedAveragesRankByHorseNumber) {
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  AddRace(*day, 0, 4);
+TEST(PairOdds, MarkXNeedsAPredictionAboveTheRealAverage) {
+  auto day = Day2005(4);
   SetYoz(*day, 0, 1, 3, "   29.04");
   SetYoz(*day, 0, 2, 4, "   28.96");
-  // Equal averages exactly give no "X"; a higher prediction does.
   SetO2(*day, 0, 1, 3, "000290");
   SetO2(*day, 0, 2, 4, "000290");
   UmarenBtnClick(*day);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.PredAvgOddsRank[0], 1);
-  EXPECT_EQ(c.PredAvgOddsRank[1], 2);
-  EXPECT_EQ(c.PredAvgOddsRank[2], 3);
-  EXPECT_EQ(c.PredAvgOddsRank[3], 4);
-  EXPECT_EQ(c.MarkX[0], "X");
-  EXPECT_EQ(c.MarkX[1], "");  // 28.96 below 29.0
+  EXPECT_EQ(At(day->FRaceCalc[0].MarkX, {0, 1}), (Strs{"X", ""}));  // 28.96 below 29.0
 
-  auto same = NewDay();
-  same->GFrom2005 = true;
-  AddRace(*same, 0, 4);
+  auto same = Day2005(4);  // equal averages exactly give no "X"
   SetYoz(*same, 0, 1, 2, "    12.5");
   SetO2(*same, 0, 1, 2, "000125");
   UmarenBtnClick(*same);
   EXPECT_EQ(same->FRaceCalc[0].MarkX[0], "");
-}
-
-TEST(PairOdds, AveragesRoundHalfAwayFromZeroBeforeTheTie) {
-  // 28.95 has no exact binary value and lies just below the half; the ranking key rounds the decimal value, so
-  // 28.95 and 28.96 both read 29.0 and the tie falls to the horse number.
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  AddRace(*day, 0, 4);
-  SetYoz(*day, 0, 1, 3, "   28.96");
-  SetYoz(*day, 0, 2, 4, "   28.95");
-  UmarenBtnClick(*day);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ((std::array<int, 4>{c.PredAvgOddsRank[0], c.PredAvgOddsRank[1], c.PredAvgOddsRank[2],
-                                c.PredAvgOddsRank[3]}),
-            (std::array<int, 4>{1, 2, 3, 4}));
-}
-
-TEST(PairOdds, HugePredictionStillRanksTheRightHorse) {
-  auto day = NewDay();
-  day->GFrom2005 = true;
-  AddRace(*day, 0, 4);
-  SetYoz(*day, 0, 1, 2, "99999999");
-  SetYoz(*day, 0, 3, 4, "     5.0");
-  UmarenBtnClick(*day);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.PredAvgOddsRank[2], 1);
-  EXPECT_EQ(c.PredAvgOddsRank[3], 2);
-  EXPECT_EQ(c.PredAvgOddsRank[0], 3);
-  EXPECT_EQ(c.PredAvgOddsRank[1], 4);
 }
 
 }  // namespace

@@ -13,20 +13,13 @@ namespace corvina::analysis {
 namespace {
 
 namespace fs = std::filesystem;
-using corvina::testing::AddRace;
-using corvina::testing::NewDay;
+using namespace corvina::test;
 
 class TempHome : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::path(::testing::TempDir()) / ("recovery_" + std::to_string(::getpid()) + "_" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(home_);
-    fs::create_directories(home_);
-  }
-  void TearDown() override { fs::remove_all(home_); }
   void Marker() { std::ofstream(home_ / "makeKaishuFile.data") << "x"; }
-  fs::path home_;
+  TempDir dir_;
+  fs::path home_ = dir_.path();
 };
 
 const std::string kDayName = ToCp932("2006年01月06日");
@@ -71,27 +64,17 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
 
   ComputeStatistics(*day);
   const auto& g = day->GStats;
-  EXPECT_EQ(g[1], 5);   // quinella tickets, all
-  EXPECT_EQ(g[7], 5);   // V1
-  EXPECT_EQ(g[13], 0);  // V2
-  EXPECT_EQ(g[0], 3);   // wide tickets only from the big race with a wide result
-  EXPECT_EQ(g[3], 1);
-  EXPECT_EQ(g[4], 1250);
-  EXPECT_EQ(g[2], 1);
-  EXPECT_EQ(g[5], 300);
-  EXPECT_EQ(g[24], 1);  // win: only slot 0 has an axis and a win result
-  EXPECT_EQ(g[25], 2);  // place: slots 0 and 2
-  EXPECT_EQ(g[37], 1);  // place tickets of V2
-  EXPECT_EQ(g[26], 1);
-  EXPECT_EQ(g[28], 450);
-  for (int i : {18, 19, 20, 21, 22, 23, 42, 43, 44, 45, 46, 47}) EXPECT_EQ(g[i], 0) << i;
-  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], " 250.0%");
-  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 3)], "       ");
-  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Win, 2)], "       ");
-  EXPECT_EQ(day->FRaceCalc[1].ResU, 1);
-  EXPECT_EQ(day->FRaceCalc[1].ResW, 1);
-  EXPECT_EQ(day->FRaceCalc[2].ResT, 0);
-  EXPECT_EQ(day->FRaceCalc[2].ResF, 1);
+  // All venues: wide tickets only from the big race with a wide result; quinella tickets of both "05" races.
+  EXPECT_EQ(At(g, {0, 1, 2, 3, 4, 5}), (Ints{3, 5, 1, 1, 1250, 300}));
+  EXPECT_EQ(At(g, {7, 13}), (Ints{5, 0}));  // quinella tickets of V1 and V2
+  // Win: only slot 0 has an axis and a win result; place: slots 0 and 2, one of them at V2.
+  EXPECT_EQ(At(g, {24, 25, 26, 28, 37}), (Ints{1, 2, 1, 450, 1}));
+  for (int i : {18, 19, 20, 21, 22, 23, 42, 43, 44, 45, 46, 47}) EXPECT_EQ(g[i], 0) << i;  // no V3
+  EXPECT_EQ(At(day->GRateStr, {RateIndex(BetType::Quinella, 0), RateIndex(BetType::Quinella, 3),
+                               RateIndex(BetType::Win, 2)}),
+            (Strs{" 250.0%", "       ", "       "}));
+  const TRaceCalc &r1 = day->FRaceCalc[1], &r2 = day->FRaceCalc[2];
+  EXPECT_EQ((Ints{r1.ResU, r1.ResW, r2.ResT, r2.ResF}), (Ints{1, 1, 0, 1}));
 }
 
 TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
@@ -178,13 +161,14 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   EXPECT_EQ(bytes.substr(lines[0].size() + 2 + 53, 2), "\r\n");
 }
 
-TEST_F(TempHome, NothingWrittenWithoutTheMarker) {
+TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   auto day = TwoVenueDay(home_);
-  auto result = SpeedButton14Click(*day, kDayName);
-  EXPECT_TRUE(result.written.empty());
+  day->FRaceCalc[0].Tickets[1] = " 1- 2";
+  day->FRaceInfo[0].UmarenComb[1] = " 1- 3";
+  EXPECT_TRUE(SpeedButton14Click(*day, kDayName).written.empty());
   EXPECT_TRUE(fs::is_empty(home_));
-  // The statistics are computed all the same.
-  EXPECT_EQ(day->GRateStr[0], "       ");
+  EXPECT_EQ(day->GStats[1], 1);
+  EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], "   0.0%");
 }
 
 TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
@@ -197,11 +181,8 @@ TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
     day->FRaceInfo[s].UmarenComb[1] = " 1- 2";
   }
   ComputeStatistics(*day);
-  EXPECT_EQ(day->GStats[1], 4);
-  EXPECT_EQ(day->GStats[7] + day->GStats[13] + day->GStats[19], 3);
-  auto labels = VenueLabels(*day);
-  EXPECT_EQ(labels[1], ToCp932("札幌01回04日"));
-  EXPECT_EQ(labels[3], ToCp932("中山01回04日"));
+  EXPECT_EQ(At(day->GStats, {1, 7, 13, 19}), (Ints{4, 1, 1, 1}));
+  EXPECT_EQ(At(VenueLabels(*day), {1, 3}), (Strs{ToCp932("札幌01回04日"), ToCp932("中山01回04日")}));
 }
 
 }  // namespace

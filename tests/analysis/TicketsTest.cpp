@@ -10,8 +10,7 @@
 namespace corvina::analysis {
 namespace {
 
-using corvina::testing::AddRace;
-using corvina::testing::NewDay;
+using namespace corvina::test;
 
 struct Horse {
   int no;
@@ -34,31 +33,26 @@ std::unique_ptr<DayModel> Race(const std::vector<Horse>& horses, bool latest = t
   return day;
 }
 
-std::vector<std::string> Tickets(const TRaceCalc& c) { return {c.Tickets.begin() + 1, c.Tickets.begin() + 7}; }
+// The race's first six tickets after the engine ran on it.
+Strs Tickets(DayModel& day, bool localOption = false) {
+  YosoBtnClick(day, localOption);
+  const auto& t = day.FRaceCalc[0].Tickets;
+  return {t.begin() + 1, t.begin() + 7};
+}
+const Strs kNoTickets(6);
 
-TEST(Notes, TextsAndTheirShiftJisWidths) {
-  // The notes are stored in a 12-byte field and shown as they stand.
-  EXPECT_EQ(FromCp932(NoteSkip()), "見送り");
-  EXPECT_EQ(FromCp932(NoteSkipAsRule()), "原則見送り");
-  EXPECT_EQ(FromCp932(NoteErasedAxis()), "消された軸馬");
-  EXPECT_EQ(FromCp932(NotePreSaleOdds()), "前売りオッズ");
-  EXPECT_EQ(NoteSkip().size(), 6u);
-  EXPECT_EQ(NoteSkipAsRule().size(), 10u);
-  EXPECT_EQ(NoteErasedAxis().size(), 12u);
-  EXPECT_EQ(NotePreSaleOdds().size(), 12u);
+TEST(Notes, AreTheSystemsOwnTexts) {
+  EXPECT_EQ((Strs{FromCp932(NoteSkip()), FromCp932(NoteSkipAsRule()), FromCp932(NoteErasedAxis()),
+                  FromCp932(NotePreSaleOdds())}),
+            (Strs{"見送り", "原則見送り", "消された軸馬", "前売りオッズ"}));
 }
 
 TEST(Marks, BordersOfTheABRules) {
   auto day = Race({{1, 12.0, 12.0, 12.0}, {2, 15.0, 15.0, 15.0}, {3, 99.9, 50.0, 50.0}, {4, 100.0, 19.9, 19.9},
                    {5, 100.0, 20.0, 20.0}});
   YosoBtnClick(*day, false);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.MarkAB1[0], "A");
-  EXPECT_EQ(c.MarkAB1[1], "");
-  EXPECT_EQ(c.MarkAB1[2], "A");
-  EXPECT_EQ(c.MarkAB1[3], "B");
-  EXPECT_EQ(c.MarkAB1[4], "");
-  EXPECT_EQ(c.MarkAB0[3], "B");  // the first snapshot runs the same rules
+  EXPECT_EQ(At(day->FRaceCalc[0].MarkAB1, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));
+  EXPECT_EQ(At(day->FRaceCalc[0].MarkAB0, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));  // same rules
 }
 
 TEST(Marks, LocalOptionTakesRuleFourByVenueAndSnapshot) {
@@ -70,20 +64,14 @@ TEST(Marks, LocalOptionTakesRuleFourByVenueAndSnapshot) {
 
   auto local = Race({{1, 3.0, 10.0, 10.0}, {2, 3.0, 12.1, 12.1}, {3, 3.0, 12.0, 12.0}}, true, "01");
   YosoBtnClick(*local, true);
-  const TRaceCalc& c = local->FRaceCalc[0];
-  EXPECT_EQ(c.MarkC1[0], "");
-  EXPECT_EQ(c.MarkC0[0], "");
-  EXPECT_EQ(c.MarkC1[1], "C");
-  EXPECT_EQ(c.MarkC0[1], "C");
-  EXPECT_EQ(c.MarkC1[2], "");
-  EXPECT_EQ(c.MarkC0[2], "");
+  EXPECT_EQ(At(local->FRaceCalc[0].MarkC1, {0, 1, 2}), (Strs{"", "C", ""}));
+  EXPECT_EQ(At(local->FRaceCalc[0].MarkC0, {0, 1, 2}), (Strs{"", "C", ""}));
 
   // Option off: venue "01" uses rules 5 and 6 for both snapshots (rule 6: 3.5 x 15 = 52.5 < 55).
   auto off = Race({{1, 3.0, 10.0, 10.0}, {2, 15.0, 55.0, 55.0}}, true, "01");
   YosoBtnClick(*off, false);
-  EXPECT_EQ(off->FRaceCalc[0].MarkC1[0], "C");
+  EXPECT_EQ(At(off->FRaceCalc[0].MarkC1, {0, 1}), (Strs{"C", "C"}));
   EXPECT_EQ(off->FRaceCalc[0].MarkC0[0], "C");
-  EXPECT_EQ(off->FRaceCalc[0].MarkC1[1], "C");
 }
 
 TEST(Marks, NoOddsOrNoPredictionGivesNoMark) {
@@ -91,140 +79,85 @@ TEST(Marks, NoOddsOrNoPredictionGivesNoMark) {
   auto day = Race({{1, -1.0, 30.0, 30.0}, {2, 5.0, -1.0, -2.0}, {3, 5.0, 0.0, 0.0}}, true, "01");
   YosoBtnClick(*day, true);
   const TRaceCalc& c = day->FRaceCalc[0];
-  for (int h = 0; h < 3; ++h) {
-    EXPECT_EQ(c.MarkC0[h] + c.MarkC1[h] + c.MarkAB0[h] + c.MarkAB1[h], "") << h;
-  }
+  for (int h = 0; h < 3; ++h) EXPECT_EQ(c.MarkC0[h] + c.MarkC1[h] + c.MarkAB0[h] + c.MarkAB1[h], "") << h;
   EXPECT_EQ(c.CountC, 0);
-}
-
-TEST(DecisionTable, OneAHorseGivesTheAxis) {
-  auto day = Race({{7, 1.9, 1.4, 1.4}});
-  YosoBtnClick(*day, false);
-  EXPECT_EQ(day->FRaceCalc[0].CountA, 1);
-  EXPECT_EQ(day->FRaceCalc[0].AxisHorse, 7);
-  EXPECT_EQ(day->FRaceCalc[0].Note, "");
-  EXPECT_EQ(Tickets(day->FRaceCalc[0]), std::vector<std::string>(6));
-
-  // At odds 1.5 nobody qualifies; a horse without a prediction never does either.
-  auto skip = Race({{7, 1.9, 1.5, 1.5}, {9, -1.0, 1.2, 1.2}});
-  YosoBtnClick(*skip, false);
-  EXPECT_EQ(skip->FRaceCalc[0].AxisHorse, 0);
-  EXPECT_EQ(skip->FRaceCalc[0].Note, NoteSkip());
-}
-
-TEST(DecisionTable, TwoAHorses) {
-  auto fail = Race({{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.5, 2.5}});
-  YosoBtnClick(*fail, false);
-  EXPECT_EQ(fail->FRaceCalc[0].Note, NoteSkip());
-  EXPECT_EQ(fail->FRaceCalc[0].Tickets[1], "");
-
-  auto pass = Race({{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.4, 2.4}});
-  YosoBtnClick(*pass, false);
-  EXPECT_EQ(pass->FRaceCalc[0].Note, "");
-  EXPECT_EQ(pass->FRaceCalc[0].Tickets[1], " 1- 2");
-}
-
-TEST(DecisionTable, ThreeAHorsesWithFailedTestStillPlay) {
-  // The worked example: three "A", one "B", one "C"; r2 fails P < 3.0.
-  auto day = Race({{1, 2.0, 1.8, 1.8}, {2, 3.0, 2.2, 2.2}, {3, 3.6, 3.0, 3.0}, {4, 8.0, 30.0, 30.0},
-                   {5, 150.0, 15.0, 15.0}});
-  YosoBtnClick(*day, false);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.CountA, 3);
-  EXPECT_EQ(c.CountB, 1);
-  EXPECT_EQ(c.CountC, 1);
-  EXPECT_EQ((std::array<int, 3>{c.ARank[0], c.ARank[1], c.ARank[2]}), (std::array<int, 3>{1, 2, 3}));
-  EXPECT_EQ(c.Note, NoteSkipAsRule());
-  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 1- 2", " 1- 3", " 2- 3", "", "", ""}));
-
-  // Only r3's P = 3.6 fails.
-  auto r3 = Race({{1, 2.0, 1.8, 1.8}, {2, 2.9, 2.2, 2.2}, {3, 3.6, 2.9, 2.9}});
-  YosoBtnClick(*r3, false);
-  EXPECT_EQ(r3->FRaceCalc[0].Note, NoteSkipAsRule());
-  EXPECT_EQ(r3->FRaceCalc[0].Tickets[3], " 2- 3");
-}
-
-TEST(DecisionTable, FourAHorsesBoxInRankOrderAndRankTies) {
-  // Equal predictions fall to the current odds, then to the horse number; the first snapshot plays no part.
-  auto day = Race({{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}});
-  YosoBtnClick(*day, false);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.CountA, 4);
-  EXPECT_EQ((std::array<int, 4>{c.ARank[8], c.ARank[2], c.ARank[4], c.ARank[0]}), (std::array<int, 4>{1, 2, 3, 4}));
-  EXPECT_EQ(c.Note, "");
-  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 3- 9", " 5- 9", " 1- 9", " 3- 5", " 1- 3", " 1- 5"}));
-}
-
-TEST(LaterRules, TwoLostAHorsesEraseNothing) {
-  auto day = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}});
-  YosoBtnClick(*day, false);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.ModeOneA[13] + c.ModeOneA[14], 2);
-  EXPECT_EQ(c.Note, "");
-  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 1- 2", "", "", "", "", ""}));
 }
 
 std::vector<Horse> FiveA(double fifthP) {
   return {{2, 2.0, 1.5, 1.5}, {4, 3.0, 2.5, 2.5}, {6, 4.0, 3.5, 3.5}, {8, 5.0, 4.5, 4.5}, {10, fifthP, 30.0, 30.0}};
 }
-
-TEST(DecisionTable, FiveAHorsesNoteByTheFifth) {
-  auto day = Race(FiveA(40.1));
-  YosoBtnClick(*day, false);
-  EXPECT_EQ(day->FRaceCalc[0].Note, "");
-  EXPECT_EQ(Tickets(day->FRaceCalc[0]), (std::vector<std::string>{" 2- 4", " 2- 6", " 2- 8", " 4- 6", " 4- 8", " 6- 8"}));
-
-  auto border = Race(FiveA(40.0));
-  YosoBtnClick(*border, false);
-  EXPECT_EQ(border->FRaceCalc[0].Note, NoteSkipAsRule());
-  EXPECT_EQ(border->FRaceCalc[0].Tickets[6], " 6- 8");
+std::vector<Horse> operator+(std::vector<Horse> a, const std::vector<Horse>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-TEST(DecisionTable, SingleBHorseAgainstTheRankedA) {
-  auto horses = FiveA(40.1);
-  horses.push_back({12, 150.0, 15.0, 15.0});  // "B"
-  auto day = Race(horses);
-  YosoBtnClick(*day, false);
-  EXPECT_EQ(day->FRaceCalc[0].Note, NoteSkip());
-  EXPECT_EQ(Tickets(day->FRaceCalc[0]), (std::vector<std::string>{" 2-12", " 4-12", " 6-12", " 8-12", "10-12", ""}));
+// Each row of the decision table and the later rules that replace it: the first six tickets and the note.
+TEST(DecisionTable, TicketsAndNoteOfEveryRow) {
+  const std::string skip = NoteSkip(), asRule = NoteSkipAsRule(), erased = NoteErasedAxis();
+  const Horse b12{12, 150.0, 15.0, 15.0}, a13{13, 6.0, 5.5, 5.5}, a14{14, 7.0, 6.5, 6.5};
+  const Strs box5 = {" 2- 4", " 2- 6", " 2- 8", " 4- 6", " 4- 8", " 6- 8"}, only12 = {" 1- 2", "", "", "", "", ""};
+  struct Case {
+    const char* what;
+    std::vector<Horse> horses;
+    Strs tickets;
+    std::string note;
+    int axis = 0;
+  };
+  const Case cases[] = {
+      {"one A below odds 1.5 is the axis, without tickets", {{7, 1.9, 1.4, 1.4}}, kNoTickets, "", 7},
+      {"at odds 1.5, or without a prediction, nobody qualifies", {{7, 1.9, 1.5, 1.5}, {9, -1.0, 1.2, 1.2}},
+       kNoTickets, skip},
+      {"two A, second at 2.5", {{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.5, 2.5}}, kNoTickets, skip},
+      {"two A, second at 2.4", {{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.4, 2.4}}, only12, ""},
+      {"three A, only r3's P 3.6 fails", {{1, 2.0, 1.8, 1.8}, {2, 2.9, 2.2, 2.2}, {3, 3.6, 2.9, 2.9}},
+       {" 1- 2", " 1- 3", " 2- 3", "", "", ""}, asRule},
+      // Equal predictions fall to the current odds, then to the horse number; the first snapshot plays no part.
+      {"four A box in rank order", {{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}},
+       {" 3- 9", " 5- 9", " 1- 9", " 3- 5", " 1- 3", " 1- 5"}, ""},
+      {"five A, fifth above 40", FiveA(40.1), box5, ""},
+      {"five A, fifth at 40", FiveA(40.0), box5, asRule},
+      {"five A and a single B", FiveA(40.1) + std::vector{b12}, {" 2-12", " 4-12", " 6-12", " 8-12", "10-12", ""}, skip},
+      {"six A and a single B: all six ranks", FiveA(40.1) + std::vector{b12, a13},
+       {" 2-12", " 4-12", " 6-12", " 8-12", "12-13", "10-12"}, skip},
+      {"seven A and a single B: no row", FiveA(40.1) + std::vector{b12, a13, a14}, kNoTickets, ""},
+      {"no A and a single C", {{3, 8.0, 30.0, 30.0}}, kNoTickets, skip},
+      // Horse 15 was "A" at the first snapshot (10 > 8) and lost it at the latest (10 < 12).
+      {"erased axis", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 10.0, 8.0, 12.0}},
+       {" 1-15", " 2-15", "", "", "", ""}, erased},
+      {"a lost A above 20 does not count", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 20.5, 20.0, 25.0}}, only12,
+       ""},
+      {"two lost A erase nothing",
+       {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}}, only12, ""},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    auto day = Race(k.horses);
+    EXPECT_EQ(Tickets(*day), k.tickets);
+    EXPECT_EQ(day->FRaceCalc[0].Note, k.note);
+    EXPECT_EQ(day->FRaceCalc[0].AxisHorse, k.axis);
+  }
+  EXPECT_EQ(TicketLabel(12, 3), " 3-12");
+}
 
-  // Six "A" with one "B": all six ranks against the "B" horse.
-  horses.push_back({13, 6.0, 5.5, 5.5});
-  auto six = Race(horses);
-  YosoBtnClick(*six, false);
-  EXPECT_EQ(Tickets(six->FRaceCalc[0]), (std::vector<std::string>{" 2-12", " 4-12", " 6-12", " 8-12", "12-13", "10-12"}));
-  horses.pop_back();
+TEST(DecisionTable, WorkedExampleCountsAndRanks) {
+  // Three "A", one "B", one "C"; r2 fails P < 3.0 and the race still plays.
+  auto day = Race({{1, 2.0, 1.8, 1.8}, {2, 3.0, 2.2, 2.2}, {3, 3.6, 3.0, 3.0}, {4, 8.0, 30.0, 30.0},
+                   {5, 150.0, 15.0, 15.0}});
+  EXPECT_EQ(Tickets(*day), (Strs{" 1- 2", " 1- 3", " 2- 3", "", "", ""}));
+  const TRaceCalc& c = day->FRaceCalc[0];
+  EXPECT_EQ((Ints{c.CountA, c.CountB, c.CountC}), (Ints{3, 1, 1}));
+  EXPECT_EQ(At(c.ARank, {0, 1, 2}), (Ints{1, 2, 3}));
+  EXPECT_EQ(c.Note, NoteSkipAsRule());
 
-  // Seven "A" with one "B": no row applies.
-  horses.push_back({13, 6.0, 5.5, 5.5});
-  horses.push_back({14, 7.0, 6.5, 6.5});
-  auto seven = Race(horses);
+  auto four = Race({{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}});
+  YosoBtnClick(*four, false);
+  EXPECT_EQ(At(four->FRaceCalc[0].ARank, {8, 2, 4, 0}), (Ints{1, 2, 3, 4}));
+  auto seven = Race(FiveA(40.1) + std::vector<Horse>{{12, 150.0, 15.0, 15.0}, {13, 6.0, 5.5, 5.5}, {14, 7.0, 6.5, 6.5}});
   YosoBtnClick(*seven, false);
   EXPECT_EQ(seven->FRaceCalc[0].CountA, 7);
-  EXPECT_EQ(seven->FRaceCalc[0].Note, "");
-  EXPECT_EQ(Tickets(seven->FRaceCalc[0]), std::vector<std::string>(6));
-
-  // No "A" and a single "C": the note without tickets.
-  auto onlyC = Race({{3, 8.0, 30.0, 30.0}});
-  YosoBtnClick(*onlyC, false);
-  EXPECT_EQ(onlyC->FRaceCalc[0].Note, NoteSkip());
-  EXPECT_EQ(onlyC->FRaceCalc[0].Tickets[1], "");
-}
-
-TEST(LaterRules, ErasedAxisReplacesTheTable) {
-  // Horse 15 was "A" at the first snapshot (10 > 8) and lost it at the latest (10 < 12).
-  auto day = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 10.0, 8.0, 12.0}});
-  YosoBtnClick(*day, false);
-  const TRaceCalc& c = day->FRaceCalc[0];
-  EXPECT_EQ(c.ModeOneA[14], 1);
-  EXPECT_EQ(c.Note, NoteErasedAxis());
-  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 1-15", " 2-15", "", "", "", ""}));
-  EXPECT_EQ(TicketLabel(12, 3), " 3-12");
-
-  // Above 20 the lost "A" does not count.
-  auto far = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 20.5, 20.0, 25.0}});
-  YosoBtnClick(*far, false);
-  EXPECT_EQ(far->FRaceCalc[0].Tickets[1], " 1- 2");
+  auto lost = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}});
+  YosoBtnClick(*lost, false);
+  EXPECT_EQ(At(lost->FRaceCalc[0].ModeOneA, {13, 14}), (Ints{1, 1}));
 }
 
 TEST(LaterRules, PreSaleOddsBoxOfTheMovedHorses) {
@@ -235,10 +168,9 @@ TEST(LaterRules, PreSaleOddsBoxOfTheMovedHorses) {
   TRaceCalc& c = day->FRaceCalc[0];
   c.RankPred[0] = 1, c.RankPred[1] = 2, c.RankPred[2] = 4, c.RankPred[3] = 6, c.RankPred[5] = 7;
   c.RankPred[6] = 3, c.RankPred[7] = 5;
-  YosoBtnClick(*day, false);
-  EXPECT_EQ(c.Note, NotePreSaleOdds());  // replaces the erased-axis tickets of horse 1
   // Candidates 1, 2, 4 (a scratched horse is no candidate): k1-k2, k1-k3, -, k2-k3.
-  EXPECT_EQ(Tickets(c), (std::vector<std::string>{" 1- 2", " 1- 4", "", " 2- 4", "", ""}));
+  EXPECT_EQ(Tickets(*day), (Strs{" 1- 2", " 1- 4", "", " 2- 4", "", ""}));
+  EXPECT_EQ(c.Note, NotePreSaleOdds());  // replaces the erased-axis tickets of horse 1
 
   // Five candidates replace nothing.
   auto many = Race({{1, 2.0, 2.0, 6.0}, {2, 3.0, 3.0, 1.5}, {3, 10.0, 30.0, 30.0}, {4, 9.0, 30.0, 30.0},
@@ -253,9 +185,7 @@ TEST(LaterRules, MarkEAndSkippedRaces) {
   day->FRaceCalc[0].MarkX[0] = "X";
   day->FRaceCalc[0].MarkX[3] = "X";
   YosoBtnClick(*day, false);
-  EXPECT_EQ(day->FRaceCalc[0].MarkE[0], "E");
-  EXPECT_EQ(day->FRaceCalc[0].MarkE[1], "");
-  EXPECT_EQ(day->FRaceCalc[0].MarkE[3], "");
+  EXPECT_EQ(At(day->FRaceCalc[0].MarkE, {0, 1, 3}), (Strs{"E", "", ""}));
 
   auto noYoz = Race({{1, 2.0, 1.5, 1.5}});
   noYoz->FRaceInfo[0].YozMatched = 0;
@@ -269,12 +199,11 @@ TEST(LaterRules, MarkEAndSkippedRaces) {
 
 TEST(LaterRules, FirstSnapshotOnlyWhenLatestMissing) {
   auto day = Race({{1, 2.0, 1.5, 9.9}, {2, 2.5, 2.0, 9.9}}, false);
-  YosoBtnClick(*day, false);
+  EXPECT_EQ(Tickets(*day), (Strs{" 1- 2", "", "", "", "", ""}));
   const TRaceCalc& c = day->FRaceCalc[0];
   EXPECT_EQ(c.MarkAB1[0], "");
   EXPECT_EQ(c.CountA, 2);
   EXPECT_EQ(c.ModeOneA[0], 0);
-  EXPECT_EQ(c.Tickets[1], " 1- 2");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/DayName.h"
@@ -9,52 +11,31 @@
 using namespace corvina;
 
 TEST(Copy, BehavesLikeTheOriginalOnShortRecords) {
-  EXPECT_EQ(Copy("ABCDEF", 2, 3), "BCD");
-  EXPECT_EQ(Copy("ABCDEF", 5, 10), "EF");
-  EXPECT_EQ(Copy("ABCDEF", 7, 1), "");
-  EXPECT_EQ(Copy("ABCDEF", 0, 2), "AB");
-  EXPECT_EQ(Copy("ABCDEF", -5, 2), "AB");
-  EXPECT_EQ(Copy("ABCDEF", 2, 0), "");
-  EXPECT_EQ(Copy("ABCDEF", 2, -1), "");
-  EXPECT_EQ(Copy("", 1, 5), "");
+  const std::tuple<const char*, int, int, const char*> cases[] = {{"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"},
+      {"ABCDEF", 7, 1, ""}, {"ABCDEF", 0, 2, "AB"}, {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},
+      {"ABCDEF", 2, -1, ""}, {"", 1, 5, ""}};
+  for (auto [s, index, count, expected] : cases) EXPECT_EQ(Copy(s, index, count), expected) << index << "," << count;
 }
 
-TEST(StrToIntLenient, TakesDigitsUpToTheFirstNonDigit) {
-  EXPECT_EQ(StrToIntLenient("  12"), 12);
-  EXPECT_EQ(StrToIntLenient("0012"), 12);
-  EXPECT_EQ(StrToIntLenient("12ab"), 12);
-  EXPECT_EQ(StrToIntLenient(""), 0);
-  EXPECT_EQ(StrToIntLenient("    "), 0);
-  EXPECT_EQ(StrToIntLenient("----"), 0);
-  EXPECT_EQ(StrToIntLenient("****"), 0);
-  EXPECT_EQ(StrToIntLenient("-7"), -7);
-  EXPECT_EQ(StrToIntLenient(" +7 "), 7);
-  EXPECT_EQ(StrToIntLenient("99999999999999999999"), 2147483647);
-  EXPECT_EQ(StrToIntLenient("-99999999999999999999"), -2147483648LL);
+TEST(StrToIntLenient, TakesDigitsUpToTheFirstNonDigitAndClamps) {
+  const std::pair<const char*, long long> cases[] = {{"  12", 12}, {"0012", 12}, {"12ab", 12}, {"", 0}, {"    ", 0},
+      {"----", 0}, {"****", 0}, {"-7", -7}, {" +7 ", 7}, {"99999999999999999999", 2147483647},
+      {"-99999999999999999999", -2147483648LL}};
+  for (auto [text, value] : cases) EXPECT_EQ(StrToIntLenient(text), value) << text;
 }
 
 TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheDecimalValue) {
-  EXPECT_EQ(FormatFixed(2.25, 5, 1), "  2.3");   // exact binary tie: printf would give 2.2
-  EXPECT_EQ(FormatFixed(1.15, 0, 1), "1.2");     // 1.149999... in binary, 1.15 as a decimal
-  EXPECT_EQ(FormatFixed(-2.25, 0, 1), "-2.3");
-  EXPECT_EQ(FormatFixed(9.95, 5, 1), " 10.0");
-  EXPECT_EQ(FormatFixed(99.95, 5, 1), "100.0");  // grows past the width rather than being cut
-  EXPECT_EQ(FormatFixed(0.0, 5, 1), "  0.0");
-  EXPECT_EQ(FormatFixed(-0.04, 0, 1), "0.0");    // no "-0.0"
-  EXPECT_EQ(FormatFixed(0.0005, 9, 3), "    0.001");
-  EXPECT_EQ(FormatFixed(1234.5678, 9, 3), " 1234.568");
-  EXPECT_EQ(FormatFixed(12.0, 8, 1), "    12.0");
-  EXPECT_EQ(FormatFixed(123456789.0, 6, 1), "123456789.0");
-  EXPECT_EQ(FormatFixed(1e-300, 6, 1), "   0.0");
-  EXPECT_EQ(FormatFixed(5.0, 0, 0), "5");
-  EXPECT_EQ(FormatFixed(2.5, 0, 0), "3");
+  // 2.25 is an exact binary tie (printf gives 2.2); 1.15 is 1.149999... in binary but 1.15 as a decimal; 99.95
+  // grows past the width rather than being cut; -0.04 gives no "-0.0".
+  const std::tuple<double, int, int, const char*> cases[] = {{2.25, 5, 1, "  2.3"}, {1.15, 0, 1, "1.2"},
+      {-2.25, 0, 1, "-2.3"}, {9.95, 5, 1, " 10.0"}, {99.95, 5, 1, "100.0"}, {0.0, 5, 1, "  0.0"},
+      {-0.04, 0, 1, "0.0"}, {0.0005, 9, 3, "    0.001"}, {1234.5678, 9, 3, " 1234.568"}, {12.0, 8, 1, "    12.0"},
+      {123456789.0, 6, 1, "123456789.0"}, {1e-300, 6, 1, "   0.0"}, {5.0, 0, 0, "5"}, {2.5, 0, 0, "3"}};
+  for (auto [v, width, decimals, expected] : cases) EXPECT_EQ(FormatFixed(v, width, decimals), expected) << v;
 }
 
 TEST(FormatInt, PadsLikePrintf) {
-  EXPECT_EQ(FormatInt(1, 2), " 1");
-  EXPECT_EQ(FormatInt(18, 2), "18");
-  EXPECT_EQ(FormatInt(123, 2), "123");
-  EXPECT_EQ(FormatZero(7, 2), "07");
+  EXPECT_EQ(FormatInt(1, 2) + "|" + FormatInt(18, 2) + "|" + FormatInt(123, 2) + "|" + FormatZero(7, 2), " 1|18|123|07");
 }
 
 TEST(Cp932, RoundTripsTheCharactersStrictShiftJisLacks) {

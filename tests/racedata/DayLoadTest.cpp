@@ -16,11 +16,7 @@ namespace corvina {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::Ra;
-using testing_support::ReadAll;
-using testing_support::Rec;
-using testing_support::Se;
-using testing_support::TempDir;
+using namespace test;
 
 const DayName kDay(2006, 1, 8);
 const std::string kDate = "20060108";
@@ -31,7 +27,7 @@ struct Venue {
 };
 
 // Writes the .jvRA and one .jvSEr per venue (6 runners a race) of a day; `blankLines` blank RA lines in front.
-void WriteDay(const fs::path& home, const std::vector<Venue>& venues, int blankLines = 0, bool runnerFiles = true) {
+void WriteDay(const fs::path& home, const std::vector<Venue>& venues, int blankLines = 0) {
   fs::path data = DataDirOf(home);
   fs::create_directories(data);
   Lines ra(static_cast<size_t>(blankLines), std::string(layout::kRaLine, ' '));
@@ -41,7 +37,7 @@ void WriteDay(const fs::path& home, const std::vector<Venue>& venues, int blankL
       ra.push_back(Ra(kDate, v.code, r, "1000", 6));
       for (int h = 1; h <= 6; ++h) se[static_cast<size_t>((r - 1) * 18 + h - 1)] = Se(kDate, v.code, r, h);
     }
-    if (runnerFiles) ASSERT_TRUE(SaveLines(SeFilePath(data, kDay, v.code), se));
+    ASSERT_TRUE(SaveLines(SeFilePath(data, kDay, v.code), se));
   }
   ASSERT_TRUE(SaveLines(DayFilePath(data, kDay, layout::kSuffixRA), ra));
 }
@@ -107,19 +103,25 @@ TEST_F(DayLoadTest, TooFewRacesStopsWithTheMessage) {
   EXPECT_EQ(Load().status, DayLoadStatus::Loaded);
 }
 
-TEST_F(DayLoadTest, MissingRunnerFileStopsTheLoad) {
-  WriteDay(tmp_.path(), {{"05", 6}, {"06", 6}});
-  fs::remove(SeFilePath(DataDirOf(tmp_.path()), kDay, "06"));
-  int engineRuns = 0;
-  DayLoadEngine engine;
-  engine.UmarenBtnClick = [&](DayModel&) { ++engineRuns; };
-  auto r = Load(engine);
-  EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
-  EXPECT_TRUE(r.beep);
-  EXPECT_EQ(FromCp932(r.message), "データ作成が未完了のようです。");
-  EXPECT_TRUE(r.raceList.empty());
-  EXPECT_EQ(engineRuns, 0);
-  for (const auto& calc : day_->FRaceCalc) EXPECT_EQ(calc.CalcHasData, 0);
+TEST_F(DayLoadTest, MissingRunnerFileOfAnyRacecourseStopsTheLoad) {
+  for (const char* venue : {"06", "05"}) {
+    SCOPED_TRACE(venue);
+    TempDir home;
+    day_->FAppDir = home.path();
+    WriteDay(home.path(), {{"05", 6}, {"06", 6}});
+    fs::remove(SeFilePath(DataDirOf(home.path()), kDay, venue));
+    int engineRuns = 0;
+    DayLoadEngine engine;
+    engine.UmarenBtnClick = [&](DayModel&) { ++engineRuns; };
+    auto r = Load(engine);
+    EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
+    EXPECT_TRUE(r.beep);
+    EXPECT_EQ(FromCp932(r.message), "データ作成が未完了のようです。");
+    EXPECT_TRUE(r.raceList.empty());
+    EXPECT_EQ(engineRuns, 0);
+    for (const auto& calc : day_->FRaceCalc) EXPECT_EQ(calc.CalcHasData, 0);
+  }
+  EXPECT_EQ(day_->GRaceTotal, 0);
 }
 
 TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
@@ -187,9 +189,7 @@ void WriteOdds(const fs::path& home, const std::vector<std::string>& w1, const s
   Rec first(layout::kO1Line, layout::kKindO1), latest(layout::kO1Line, layout::kKindO1);
   first.Key(kDate, "05", 1).Set(layout::o1::kAnnounce, "01080930");
   latest.Key(kDate, "05", 1).Set(layout::o1::kAnnounce, "01080955");
-  Rec yoz(layout::kYozLine, "");
-  yoz.Set(layout::yoz::kDate, kDate).Set(layout::yoz::kCourse, "05").Set(layout::yoz::kRaceNum, "01");
-  yoz.Set(layout::yoz::kSource, "J");
+  Rec yoz = Yoz(kDate, "05", 1, 'J');
   for (size_t h = 0; h < w1.size(); ++h) {
     first.Set(layout::o1::WinOdds(static_cast<int>(h)), w1[h]);
     latest.Set(layout::o1::WinOdds(static_cast<int>(h)), w2[h]);
@@ -213,10 +213,10 @@ TEST_F(DayLoadTest, RankingsTieBreaksAndCodes) {
   ASSERT_EQ(info.YozMatched, 1);
   ASSERT_EQ(info.Odds2Present, 1);
   // Equal predictions fall to the first snapshot (6.0 before 8.0), then to the horse number (2 before 6).
-  EXPECT_EQ((std::vector<int>(c.RankPred.begin(), c.RankPred.begin() + 6)), (std::vector<int>{4, 2, 0, 1, 5, 3}));
-  EXPECT_EQ((std::vector<int>(c.RankOdds1.begin(), c.RankOdds1.begin() + 6)), (std::vector<int>{4, 2, 1, 0, 5, 3}));
+  EXPECT_EQ(At(c.RankPred, {0, 1, 2, 3, 4, 5}), (Ints{4, 2, 0, 1, 5, 3}));
+  EXPECT_EQ(At(c.RankOdds1, {0, 1, 2, 3, 4, 5}), (Ints{4, 2, 1, 0, 5, 3}));
   // The latest snapshot replaces the count; horse 5's blank and horse 4's "****" take no rank.
-  EXPECT_EQ((std::vector<int>(c.RankOdds2.begin(), c.RankOdds2.begin() + 6)), (std::vector<int>{4, 2, 1, 0, 0, 3}));
+  EXPECT_EQ(At(c.RankOdds2, {0, 1, 2, 3, 4, 5}), (Ints{4, 2, 1, 0, 0, 3}));
   EXPECT_EQ(c.RankedCount, 4);
   EXPECT_EQ(c.Over8Runners, 0);
 
@@ -233,17 +233,7 @@ TEST_F(DayLoadTest, RankingKeysRoundHalfAwayFromZero) {
   WriteDay(tmp_.path(), {{"05", 9}});
   WriteOdds(tmp_.path(), {"0050", "0040"}, {"0050", "0040"}, {"  2.25", "   2.3"});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  EXPECT_EQ(day_->FRaceCalc[0].RankPred[0], 2);
-  EXPECT_EQ(day_->FRaceCalc[0].RankPred[1], 1);
-}
-
-TEST_F(DayLoadTest, FirstRacecourseWithoutRunnerFileStops) {
-  WriteDay(tmp_.path(), {{"05", 6}, {"06", 6}});
-  fs::remove(SeFilePath(DataDirOf(tmp_.path()), kDay, "05"));
-  auto r = Load();
-  EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
-  EXPECT_TRUE(r.raceList.empty());
-  EXPECT_EQ(day_->GRaceTotal, 0);
+  EXPECT_EQ(At(day_->FRaceCalc[0].RankPred, {0, 1}), (Ints{2, 1}));
 }
 
 TEST_F(DayLoadTest, DayListNewestFirst) {

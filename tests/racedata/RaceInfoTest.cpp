@@ -1,5 +1,6 @@
 #include "racedata/RaceInfo.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,7 +12,8 @@
 namespace corvina {
 namespace {
 
-using namespace testing_support;
+using namespace test;
+using ::testing::ElementsAre;
 
 class RaceInfoTest : public ::testing::Test {
  protected:
@@ -21,18 +23,14 @@ class RaceInfoTest : public ::testing::Test {
 };
 
 TEST(RaceInfo, OddsFieldCodes) {
-  EXPECT_EQ(WinOddsValue("0035"), 3.5);
-  EXPECT_EQ(WinOddsValue("----"), -1);
-  EXPECT_EQ(WinOddsValue("****"), -1);
-  EXPECT_EQ(WinOddsValue("    "), -2);
-  EXPECT_EQ(WinOddsValue(""), -2);
-  EXPECT_EQ(WinOddsValue("12a4"), -1);  // not a number: a horse without odds, never ranked
-  EXPECT_EQ(PredOddsValue("  12.5"), 12.5);
-  EXPECT_EQ(PredOddsValue("1234.5"), 1234.5);
-  EXPECT_EQ(PredOddsValue("      "), -1);
-  EXPECT_EQ(PredOddsValue(" 3.x  "), -1);
-  EXPECT_EQ(PredOddsValue("   nan"), -1);  // parses as a number but is no odds
-  EXPECT_EQ(PredOddsValue("   inf"), -1);
+  // -1: withdrawn, cancelled or not a number (a horse without odds, never ranked); -2: blank.
+  for (auto [text, value] : {std::pair{"0035", 3.5}, {"----", -1.0}, {"****", -1.0}, {"    ", -2.0}, {"", -2.0},
+                             {"12a4", -1.0}})
+    EXPECT_EQ(WinOddsValue(text), value) << text;
+  // "nan" and "inf" parse as numbers but are no odds.
+  for (auto [text, value] : {std::pair{"  12.5", 12.5}, {"1234.5", 1234.5}, {"      ", -1.0}, {" 3.x  ", -1.0},
+                             {"   nan", -1.0}, {"   inf", -1.0}})
+    EXPECT_EQ(PredOddsValue(text), value) << text;
 }
 
 TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
@@ -42,25 +40,17 @@ TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
   day->FRaceCalc[3].RankedCount = 5;
   day->FRaceCalc[3].Tickets[10] = " 1- 2";
   ResetRecords(*day);
-  EXPECT_EQ(Info(3).RaceName, "");
-  EXPECT_EQ(Info(3).SanrentanPay[6], 0);
-  EXPECT_EQ(day->FRaceCalc[3].CalcHasData, 0);
-  EXPECT_EQ(day->FRaceCalc[3].RankedCount, 0);
-  EXPECT_EQ(day->FRaceCalc[3].Tickets[10], "");
+  EXPECT_EQ(Info(3).RaceName + day->FRaceCalc[3].Tickets[10], "");
+  EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->FRaceCalc[3].CalcHasData, day->FRaceCalc[3].RankedCount}),
+            (Ints{0, 0, 0}));
 }
 
 TEST_F(RaceInfoTest, SlotWithoutARaceStaysEmpty) {
   FillRecords(*day);
-  EXPECT_EQ(Info(5).HasData, 0);
-  EXPECT_EQ(Info(5).RaceName, std::string(60, ' '));
-  EXPECT_EQ(Info(5).PostTime, "    ");
-  EXPECT_EQ(Info(5).UmaBan[0], "");
-  EXPECT_EQ(Info(5).OddsAnnounce1, "    ");
-  EXPECT_EQ(Info(5).OddsAnnounce2, "    ");
-  EXPECT_EQ(Info(5).Odds1Present, 0);
-  EXPECT_EQ(Info(5).Odds2Present, 0);
-  EXPECT_EQ(Info(5).OddsTime1, "");
-  EXPECT_EQ(Info(5).OddsTime2, "");
+  const TRaceInfo& i = Info(5);
+  EXPECT_EQ((Ints{i.HasData, i.Odds1Present, i.Odds2Present}), (Ints{0, 0, 0}));
+  EXPECT_EQ((Strs{i.RaceName, i.PostTime, i.UmaBan[0], i.OddsAnnounce1, i.OddsAnnounce2, i.OddsTime1, i.OddsTime2}),
+            (Strs{std::string(60, ' '), "    ", "", "    ", "    ", "", ""}));
 }
 
 TEST_F(RaceInfoTest, CardRunnersSnapshotsAndPredictedOdds) {
@@ -74,34 +64,18 @@ TEST_F(RaceInfoTest, CardRunnersSnapshotsAndPredictedOdds) {
   o1.Set(L::o1::WinOdds(0), "0035").Set(L::o1::WinOdds(1), "----").Set(L::o1::WinOdds(2), "****");
   o1.Set(L::o1::WinOdds(17), "9999").Set(L::o1::WinOdds(18), "0011");  // entry 19 exists in the block
   t.GO1Tbl2[0] = o1;
-  std::string yoz(L::kYozLine, ' ');
-  yoz.replace(L::yoz::Win(0).pos - 1, 6, "  12.5");
-  yoz.replace(L::yoz::Win(17).pos - 1, 6, "1234.5");
-  t.GYozTbl[0] = yoz;
+  t.GYozTbl[0] = Rec(L::kYozLine, "").Set(L::yoz::Win(0), "  12.5").Set(L::yoz::Win(17), "1234.5");
   FillRecords(*day);
   const TRaceInfo& r = Info(0);
-  EXPECT_EQ(r.HasData, 1);
-  EXPECT_EQ(r.RaceKey, "2024010605010111");
-  EXPECT_EQ(r.RaceName.substr(0, 8), ToCp932("有馬記念"));
-  EXPECT_EQ(r.RaceName.size(), 60u);
-  EXPECT_EQ(r.GradeCode, "A");
-  EXPECT_EQ(r.EntryCount, "25");
-  EXPECT_EQ(r.UmaBan[17], "18");  // entries above 18 fill the 18 horses and no more
-  EXPECT_EQ(r.HorseName[0], name.substr(0, 18));
-  EXPECT_EQ(r.SexCode[5], "3");
-  EXPECT_EQ(r.Futan[5], "570");
-  EXPECT_EQ(r.Odds1Present, 0);
+  EXPECT_EQ((Ints{r.HasData, r.Odds1Present, r.Odds2Present}), (Ints{1, 0, 1}));
+  EXPECT_EQ(r.RaceName, PadRight(ToCp932("有馬記念"), 60));
+  // Entries above 18 fill the 18 horses and no more.
+  EXPECT_EQ((Strs{r.RaceKey, r.GradeCode, r.EntryCount, r.UmaBan[17], r.HorseName[0], r.SexCode[5], r.Futan[5],
+                  r.OddsAnnounce2}),
+            (Strs{"2024010605010111", "A", "25", "18", name.substr(0, 18), "3", "570", "1530"}));
   EXPECT_EQ(r.WinOdds1[0], -2);
-  EXPECT_EQ(r.OddsAnnounce2, "1530");
-  EXPECT_EQ(r.Odds2Present, 1);
-  EXPECT_EQ(r.WinOdds2[0], 3.5);
-  EXPECT_EQ(r.WinOdds2[1], -1);
-  EXPECT_EQ(r.WinOdds2[2], -1);
-  EXPECT_EQ(r.WinOdds2[3], -2);
-  EXPECT_EQ(r.WinOdds2[17], 999.9);
-  EXPECT_EQ(r.PredWinOdds[0], 12.5);
-  EXPECT_EQ(r.PredWinOdds[1], -1);
-  EXPECT_EQ(r.PredWinOdds[17], 1234.5);
+  EXPECT_THAT(At(r.WinOdds2, {0, 1, 2, 3, 17}), ElementsAre(3.5, -1, -1, -2, 999.9));
+  EXPECT_THAT(At(r.PredWinOdds, {0, 1, 17}), ElementsAre(12.5, -1, 1234.5));
 }
 
 TEST_F(RaceInfoTest, RunnersBeyondTheEntryCountStayEmpty) {
@@ -123,27 +97,15 @@ TEST_F(RaceInfoTest, OddsScheduleOfEveryRaceNumber) {
   t.GRaTbl[15] = Ra("20240106", "06", 1, "1000");
   t.GRaTbl[16] = Ra("20240106", "06", 13, "1000");
   FillRecords(*day);
-  EXPECT_EQ(Info(0).OddsTime1, "0935");
-  EXPECT_EQ(Info(0).OddsTime2, "");
-  EXPECT_EQ(Info(1).OddsTime1, "1010");
-  EXPECT_EQ(Info(3).OddsTime1, "1105");
-  EXPECT_EQ(Info(4).OddsTime1, "1203");  // "1158" + 5 crosses the hour
-  EXPECT_EQ(Info(4).OddsTime2, "");
-  EXPECT_EQ(Info(5).OddsTime1, "1220");
-  EXPECT_EQ(Info(5).OddsTime2, "");
-  EXPECT_EQ(Info(6).OddsTime1, "1220");
-  EXPECT_EQ(Info(6).OddsTime2, "1305");
-  EXPECT_EQ(Info(8).OddsTime1, "1220");
-  EXPECT_EQ(Info(8).OddsTime2, "1430");
-  EXPECT_EQ(Info(10).OddsTime2, "1540");
-  EXPECT_EQ(Info(11).OddsTime1, "1220");
-  EXPECT_EQ(Info(11).OddsTime2, "1540");  // race 12 repeats race 11's second time
-  EXPECT_EQ(Info(12).OddsTime1, "1650");  // takes the previous racecourse's last race
-  EXPECT_EQ(Info(13).OddsTime1, "1020");
-  EXPECT_EQ(Info(14).OddsTime1, "");      // previous post time blank: no time, not "00-25"-like text
-  EXPECT_EQ(Info(15).OddsTime1, "0930");
-  EXPECT_EQ(Info(16).OddsTime1, "");
-  EXPECT_EQ(Info(16).OddsTime2, "");
+  // Slot 4: "1158" + 5 crosses the hour. Slot 11: race 12 repeats race 11's second time. Slot 12 takes the
+  // previous racecourse's last race. Slot 14: previous post time blank gives no time, not "00-25"-like text.
+  const Strs first = {"0935", "1010", "1040", "1105", "1203", "1220", "1220", "1220", "1220",
+                      "1220", "1220", "1220", "1650", "1020", "",     "0930", ""};
+  const Strs second = {"", "", "", "", "", "", "1305", "1335", "1430", "1505", "1540", "1540", "", "", "", "", ""};
+  for (int s = 0; s < 17; ++s) {
+    EXPECT_EQ(Info(s).OddsTime1, first[s]) << s;
+    EXPECT_EQ(Info(s).OddsTime2, second[s]) << s;
+  }
 }
 
 TEST_F(RaceInfoTest, FirstSlotHasNoPreviousRace) {
@@ -173,19 +135,13 @@ TEST_F(RaceInfoTest, ShortAndEmptyRecordsFillWhatTheyHold) {
   t.GYozTbl[1] = "2024";
   t.GRaTbl[2] = "";
   FillRecords(*day);
-  EXPECT_EQ(Info(0).HasData, 1);
-  EXPECT_EQ(Info(0).RaceKey, "2024010605010101");
-  EXPECT_EQ(Info(0).PostTime, "");
-  EXPECT_EQ(Info(0).OddsTime1, "");
-  EXPECT_EQ(Info(1).EntryCount, "03");
-  EXPECT_EQ(Info(1).OddsTime1, "");  // the previous race's post time is missing
-  EXPECT_EQ(Info(1).UmaBan[0], "");
-  EXPECT_EQ(Info(1).HorseName[1], "");
-  EXPECT_EQ(Info(1).OddsAnnounce1, "");
-  EXPECT_EQ(Info(1).Odds1Present, 0);
+  EXPECT_EQ((Ints{Info(0).HasData, Info(1).Odds1Present, Info(2).HasData}), (Ints{1, 0, 0}));
+  EXPECT_EQ((Strs{Info(0).RaceKey, Info(0).PostTime, Info(0).OddsTime1}), (Strs{"2024010605010101", "", ""}));
+  // Race 2's schedule is missing too: the previous race's post time is.
+  EXPECT_EQ((Strs{Info(1).EntryCount, Info(1).OddsTime1, Info(1).UmaBan[0], Info(1).HorseName[1], Info(1).OddsAnnounce1}),
+            (Strs{"03", "", "", "", ""}));
   EXPECT_EQ(Info(1).WinOdds1[2], -2);
   EXPECT_EQ(Info(1).PredWinOdds[0], -1);
-  EXPECT_EQ(Info(2).HasData, 0);
 }
 
 }  // namespace

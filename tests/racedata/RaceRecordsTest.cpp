@@ -10,7 +10,7 @@
 namespace corvina {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 
 class RaceTableTest : public ::testing::Test {
  protected:
@@ -20,16 +20,13 @@ class RaceTableTest : public ::testing::Test {
 
 TEST(RaceRecords, KeysAndLinesOfRecords) {
   const std::string ra = Rec(L::kRaLine, "RA").Key("20240106", "05", 11, 1, 2);
-  EXPECT_EQ(RaceKey(ra), "2024010605010211");
-  EXPECT_EQ(DateKey(ra), "20240106");
-  EXPECT_EQ(VenueRaceKey(ra), "05010211");
-  EXPECT_EQ(MatchKey(ra), "0511");
+  EXPECT_EQ((Strs{RaceKey(ra), DateKey(ra), VenueRaceKey(ra), MatchKey(ra)}),
+            (Strs{"2024010605010211", "20240106", "05010211", "0511"}));
   EXPECT_EQ(MatchKey("RA"), "");  // a short record gives short fields, never a read past its end
-  EXPECT_EQ(LineOfRecord("HR12\r\n", 6), "HR12  ");
-  EXPECT_EQ(LineOfRecord("HR12\n", 6), "HR12  ");
-  EXPECT_EQ(LineOfRecord("HR123456789", 6), "HR1234");
-  EXPECT_EQ(LineOfRecord("HR\n1\r2\r\n", 6), "HR 1 2");  // line ends inside a record become blanks
-  EXPECT_EQ(LineOfRecord("", 3), "   ");
+  // CR LF or LF-only end, short and long records; line ends inside a record become blanks.
+  EXPECT_EQ((Strs{LineOfRecord("HR12\r\n", 6), LineOfRecord("HR12\n", 6), LineOfRecord("HR123456789", 6),
+                  LineOfRecord("HR\n1\r2\r\n", 6), LineOfRecord("", 3)}),
+            (Strs{"HR12  ", "HR12  ", "HR1234", "HR 1 2", "   "}));
   EXPECT_EQ(RaceListLine(ra), ToCp932("東京   1回  2日11R"));
 }
 
@@ -38,9 +35,9 @@ TEST(RaceRecords, OnlyRealYearsAreRacesAndEntryCountsStayWithin18) {
   EXPECT_FALSE(IsRaceRecord(Rec(L::kRaLine, "RA").Key("0000", "05", 1).str()));
   EXPECT_FALSE(IsRaceRecord(std::string(L::kRaLine, ' ')));
   EXPECT_FALSE(IsRaceRecord(""));
-  EXPECT_EQ(EntryCount(Ra("20240106", "05", 1, "1000", 25)), 18);
-  EXPECT_EQ(EntryCount(Ra("20240106", "05", 1, "1000", 9)), 9);
-  EXPECT_EQ(EntryCount(Rec(L::kRaLine, "RA").Set(L::ra::kEntryCount, "-3").str()), 0);
+  EXPECT_EQ((Ints{EntryCount(Ra("20240106", "05", 1, "1000", 25)), EntryCount(Ra("20240106", "05", 1, "1000", 9)),
+                  EntryCount(Rec(L::kRaLine, "RA").Set(L::ra::kEntryCount, "-3").str())}),
+            (Ints{18, 9, 0}));
 }
 
 TEST_F(RaceTableTest, PaddedRaFileFillsSlotsWithRacesOnly) {
@@ -49,15 +46,13 @@ TEST_F(RaceTableTest, PaddedRaFileFillsSlotsWithRacesOnly) {
   for (int r = 1; r <= 12; ++r) ra.push_back(Ra("20240106", "05", r));
   t.GRaTbl[20] = Ra("20231231", "06", 1);  // left from an earlier read
   EXPECT_EQ(AssignRaceSlots(t, ra), 12);
-  EXPECT_EQ(RaceNumber(t.GRaTbl[0]), 1);
-  EXPECT_EQ(RaceNumber(t.GRaTbl[11]), 12);
+  EXPECT_EQ((Ints{RaceNumber(t.GRaTbl[0]), RaceNumber(t.GRaTbl[11])}), (Ints{1, 12}));
   EXPECT_TRUE(IsBlank(t.GRaTbl[12]));
   EXPECT_TRUE(IsBlank(t.GRaTbl[20]));
   EXPECT_EQ(t.GRaTbl[0].size(), size_t(L::kRaLine));
-}
 
-TEST_F(RaceTableTest, MoreThan36RacesStopAtTheLastSlot) {
-  Lines ra;
+  // More than 36 races stop at the last slot.
+  ra.clear();
   for (const char* c : {"05", "06", "07", "08"})
     for (int r = 1; r <= 12; ++r) ra.push_back(Ra("20240106", c, r));
   EXPECT_EQ(AssignRaceSlots(t, ra), 36);
@@ -88,7 +83,7 @@ TEST_F(RaceTableTest, RunnersComeFromTheirRaceLinesAndStayWithinTheFile) {
   EXPECT_EQ(t.GSeTbl[3][12].size(), size_t(L::kSeLine));
 }
 
-TEST_F(RaceTableTest, SequentialFilingMatchesVenueAndRaceOnly) {
+TEST_F(RaceTableTest, SequentialFilingMatchesVenueAndRaceOnlyInTheFirst36Lines) {
   t.GRaTbl[0] = Ra("20240106", "05", 1);
   t.GRaTbl[1] = Ra("20240106", "05", 2);
   Lines hr;
@@ -101,10 +96,8 @@ TEST_F(RaceTableTest, SequentialFilingMatchesVenueAndRaceOnly) {
   EXPECT_EQ(DateKey(t.GHrTbl[1]), "20240106");
   EXPECT_EQ(t.GHrTbl[1].size(), size_t(L::kHrLine));
   for (int s = 2; s < kSlots; ++s) EXPECT_TRUE(IsBlank(t.GHrTbl[s])) << s;
-}
 
-TEST_F(RaceTableTest, OnlyTheFirst36LinesOfASequentialFileAreRead) {
-  t.GRaTbl[0] = Ra("20240106", "05", 1);
+  // Only the first 36 lines of a sequential file are read.
   Lines o2(36, std::string(L::kO2Line, ' '));
   o2.push_back(O2("20240106", "05", 1, "01061000"));
   FileSequential(t, t.GO2Tbl, o2, L::kO2Line);
@@ -119,52 +112,35 @@ TEST_F(RaceTableTest, O1LinesArePositional) {
               O1("20240106", "05", 3, "01061000"),  // written for another ordering
               std::string(L::kO1Line, ' '), O1("20240106", "05", 3, "01061010")};  // line 5 missing
   FileO1(t, o1);
-  EXPECT_EQ(FieldText(t.GO1Tbl1[0], L::o1::kAnnounce), "01060930");
-  EXPECT_EQ(FieldText(t.GO1Tbl2[0], L::o1::kAnnounce), "01060955");
-  EXPECT_TRUE(IsBlank(t.GO1Tbl1[1]));
-  EXPECT_TRUE(IsBlank(t.GO1Tbl2[1]));
-  EXPECT_EQ(FieldText(t.GO1Tbl1[2], L::o1::kAnnounce), "01061010");
-  EXPECT_TRUE(IsBlank(t.GO1Tbl2[2]));
-}
-
-std::string YozLine(std::string_view date, std::string_view course, int race, char source, int runners = 16) {
-  std::string s(L::kYozLine, ' ');
-  auto put = [&](L::Field f, std::string_view v) { s.replace(f.pos - 1, f.len, PadRight(v, f.len)); };
-  put(L::yoz::kDate, date);
-  put(L::yoz::kCourse, course);
-  put(L::yoz::kKai, "01");
-  put(L::yoz::kNichi, "01");
-  put(L::yoz::kRaceNum, FormatZero(race, 2));
-  put(L::yoz::kSource, std::string(1, source));
-  put(L::yoz::kRunners, FormatZero(runners, 2));
-  return s;
+  auto announce = [](const std::string& rec) { return IsBlank(rec) ? "blank" : FieldText(rec, L::o1::kAnnounce); };
+  EXPECT_EQ((Strs{announce(t.GO1Tbl1[0]), announce(t.GO1Tbl2[0]), announce(t.GO1Tbl1[1]), announce(t.GO1Tbl2[1]),
+                  announce(t.GO1Tbl1[2]), announce(t.GO1Tbl2[2])}),
+            (Strs{"01060930", "01060955", "blank", "blank", "01061010", "blank"}));
 }
 
 TEST_F(RaceTableTest, YozLinesMatchByDateVenueNameAndRace) {
   t.GRaTbl[0] = Ra("20240106", "05", 1);
   t.GRaTbl[1] = Ra("20240106", "06", 1);
   t.GRaTbl[2] = Ra("20240106", "06", 2);
-  const Lines yoz = {YozLine("20240106", " 4", 1, 'K', 9),   // digit 4 = 東京, runners not compared
-                     YozLine("20240106", " 5", 1, 'M'),  // digit 5 = 中山
-                     YozLine("20240107", "06", 2, 'J'),    // other date: dropped
-                     std::string(L::kYozLine, ' ')};       // blank: claims no empty slot
+  const Lines yoz = {Yoz("20240106", " 4", 1, 'K'),  // digit 4 = 東京; runners (blank) not compared
+                     Yoz("20240106", " 5", 1, 'M'),  // digit 5 = 中山
+                     Yoz("20240107", "06", 2, 'J'),  // other date: dropped
+                     std::string(L::kYozLine, ' ')};  // blank: claims no empty slot
   FileYoz(*day, yoz);
-  EXPECT_EQ(day->FRaceInfo[0].YozMatched, 1);
-  EXPECT_EQ(day->FRaceInfo[0].YozSourceM, 0);
-  EXPECT_EQ(day->FRaceInfo[1].YozMatched, 1);
-  EXPECT_EQ(day->FRaceInfo[1].YozSourceM, 1);
-  EXPECT_EQ(day->FRaceInfo[2].YozMatched, 0);
-  for (int s = 3; s < kSlots; ++s) EXPECT_EQ(day->FRaceInfo[s].YozMatched, 0) << s;
+  EXPECT_EQ((Ints{day->FRaceInfo[0].YozSourceM, day->FRaceInfo[1].YozSourceM}), (Ints{0, 1}));
+  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->FRaceInfo[s].YozMatched, s < 2 ? 1 : 0) << s;
   EXPECT_TRUE(IsBlank(day->GYozRec));  // the last line read, matched or not
 }
 
 TEST_F(RaceTableTest, BlankingForANewLoadForgetsThePreviousOddsSource) {
   t.GRaTbl[0] = Ra("20240106", "05", 1);
-  FileYoz(*day, {YozLine("20240106", "05", 1, 'J')});
+  t.GSeTbl[35][17] = "SE";
+  FileYoz(*day, {Yoz("20240106", "05", 1, 'J')});
   EXPECT_EQ(FieldText(day->GYozRec, L::yoz::kSource), "J");
   BlankRaceTable(*day);
   EXPECT_TRUE(day->GYozRec.empty());
   EXPECT_TRUE(IsBlank(t.GRaTbl[0]));
+  EXPECT_EQ(t.GSeTbl[35][17], std::string(L::kSeLine, ' '));  // blank records keep their line length
   EXPECT_EQ(FindSlot(t, "0501"), -1);
   EXPECT_EQ(FindSlot(t, "    "), -1);
 }
@@ -190,14 +166,6 @@ TEST_F(RaceTableTest, EmptyAndShortLinesFileNothing) {
   EXPECT_EQ(AssignRaceSlots(t, {"", "RA", std::string(15, ' '), "RA0000000000000"}), 0);
   FileRunners(t, 0, junk);
   EXPECT_TRUE(IsBlank(t.GSeTbl[0][0]));
-}
-
-// A record cut after its race number still belongs to its race; its missing fields are blanks.
-TEST_F(RaceTableTest, ShortRecordOfARaceIsFiledAtItsLineLength) {
-  t.GRaTbl[0] = Ra("20240106", "05", 1);
-  FileSequential(t, t.GO2Tbl, {O2("20240106", "05", 1, "01061000").substr(0, 27)}, L::kO2Line);
-  EXPECT_EQ(MatchKey(t.GO2Tbl[0]), "0501");
-  EXPECT_EQ(t.GO2Tbl[0].size(), size_t(L::kO2Line));
 }
 
 }  // namespace

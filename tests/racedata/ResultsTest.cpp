@@ -11,7 +11,7 @@
 namespace corvina {
 namespace {
 
-using namespace testing_support;
+using namespace test;
 namespace hr = layout::hr;
 
 // Puts entry k of a block: numbers of the combination, payout and popularity.
@@ -39,34 +39,20 @@ TEST(Results, EveryBlockDecodesItsLastEntry) {
   day->Table.GHrTbl[0] = r;
   DecodePayouts(*day, 0);
   const TRaceInfo& i = day->FRaceInfo[0];
-  EXPECT_EQ(i.TanHorse[1], 3);
-  EXPECT_EQ(i.TanHorse[2], 7);
-  EXPECT_EQ(i.TanPay[2], 350);
-  EXPECT_EQ(i.TanPay[3], 123456789);
+  EXPECT_EQ(At(i.TanHorse, {1, 2, 3}), (Ints{3, 7, 9}));
+  EXPECT_EQ(At(i.TanPay, {1, 2, 3}), (Ints{350, 350, 123456789}));
   EXPECT_EQ(i.TanPop[3], 99);
-  EXPECT_EQ(i.FukuHorse[5], 18);
-  EXPECT_EQ(i.FukuPay[5], 1100);
-  EXPECT_EQ(i.FukuPop[5], 12);
-  EXPECT_EQ(i.WakurenComb[3], " 3- 5");
-  EXPECT_EQ(i.WakurenPay[3], 980);
-  EXPECT_EQ(i.UmarenComb[3], " 5-12");
-  EXPECT_EQ(i.UmarenPop[3], 123);
-  EXPECT_EQ(i.WideComb[7], " 1-18");
-  EXPECT_EQ(i.WidePay[7], 777);
-  EXPECT_EQ(i.WidePop[7], 153);
-  EXPECT_EQ(i.UmatanComb[6], "12- 5");
-  EXPECT_EQ(i.UmatanPop[6], 306);
-  EXPECT_EQ(i.SanrenpukuComb[3], " 1- 2- 3");
-  EXPECT_EQ(i.SanrenpukuPay[3], 12340);
-  EXPECT_EQ(i.SanrentanComb[6], "18-17-16");
-  EXPECT_EQ(i.SanrentanPay[6], 987654321);
-  EXPECT_EQ(i.SanrentanPop[6], 4896);
+  EXPECT_EQ((Ints{i.FukuHorse[5], i.FukuPay[5], i.FukuPop[5]}), (Ints{18, 1100, 12}));
+  EXPECT_EQ((Strs{i.WakurenComb[3], i.UmarenComb[3], i.WideComb[7], i.UmatanComb[6], i.SanrenpukuComb[3],
+                  i.SanrentanComb[6]}),
+            (Strs{" 3- 5", " 5-12", " 1-18", "12- 5", " 1- 2- 3", "18-17-16"}));
+  EXPECT_EQ((Ints{i.WakurenPay[3], i.UmarenPay[3], i.WidePay[7], i.UmatanPay[6], i.SanrenpukuPay[3], i.SanrentanPay[6]}),
+            (Ints{980, 4560, 777, 9870, 12340, 987654321}));
+  EXPECT_EQ((Ints{i.WakurenPop[3], i.UmarenPop[3], i.WidePop[7], i.UmatanPop[6], i.SanrenpukuPop[3], i.SanrentanPop[6]}),
+            (Ints{4, 123, 153, 306, 816, 4896}));
   // Entries the record leaves blank: zero payouts, empty labels.
-  EXPECT_EQ(i.WideComb[4], "");
-  EXPECT_EQ(i.WidePay[4], 0);
-  EXPECT_EQ(i.WidePop[4], 0);
-  EXPECT_EQ(i.UmarenComb[1], "");
-  EXPECT_EQ(i.FukuHorse[1], 0);
+  EXPECT_EQ(i.WideComb[4] + i.UmarenComb[1], "");
+  EXPECT_EQ((Ints{i.WidePay[4], i.WidePop[4], i.FukuHorse[1]}), (Ints{0, 0, 0}));
 }
 
 // Three paid wide entries: 2 and 3 decode from their own offsets, 4..7 stay zero and empty.
@@ -81,38 +67,27 @@ TEST(Results, WideBlockWithThreePaidEntries) {
   day->Table.GHrTbl[0] = r;
   DecodePayouts(*day, 0);
   const TRaceInfo& i = day->FRaceInfo[0];
-  EXPECT_EQ(i.WideComb[2], " 1- 7");
-  EXPECT_EQ(i.WidePay[2], 420);
-  EXPECT_EQ(i.WidePop[2], 5);
-  EXPECT_EQ(i.WideComb[3], " 2- 7");
-  EXPECT_EQ(i.WidePay[3], 380);
-  for (int k = 4; k <= 7; ++k) {
-    EXPECT_EQ(i.WideComb[k], "") << k;
-    EXPECT_EQ(i.WidePay[k], 0) << k;
-    EXPECT_EQ(i.WidePop[k], 0) << k;
-  }
+  EXPECT_EQ(At(i.WideComb, {1, 2, 3, 4, 5, 6, 7}), (Strs{" 1- 2", " 1- 7", " 2- 7", "", "", "", ""}));
+  EXPECT_EQ(At(i.WidePay, {1, 2, 3, 4, 5, 6, 7}), (Ints{150, 420, 380, 0, 0, 0, 0}));
+  EXPECT_EQ(At(i.WidePop, {1, 2, 3, 4, 5, 6, 7}), (Ints{1, 5, 4, 0, 0, 0, 0}));
   EXPECT_EQ(i.UmatanComb[1], " 2- 1");  // record order kept
   EXPECT_EQ(i.UmatanPay[1], 990);
 }
 
-// A race without a payout record still gets its runners' results; a slot without a race gets nothing.
+// A race without a payout record still gets all 18 runners' results; a slot without a race gets nothing.
 TEST(Results, RaceWithoutPayoutRecordKeepsZeroPayoutsButHasRunnerResults) {
   auto day = std::make_unique<DayModel>();
   day->Table.GRaTbl[0] = Ra("20240106", "05", 1);
   day->Table.GSeTbl[0][4] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "03").Set(L::se::kPopularity, "07")
                                 .Set(L::se::kFinalWinOdds, "0123");
+  day->Table.GSeTbl[0][17] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "18");
   day->Table.GSeTbl[1][0] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "01");  // slot 1 holds no race
   DecodeDayResults(*day);
   const TRaceInfo& i = day->FRaceInfo[0];
-  EXPECT_EQ(i.FinishPos[4], 3);
-  EXPECT_EQ(i.Popularity[4], 7);
+  EXPECT_EQ((Ints{i.FinishPos[4], i.Popularity[4], i.FinishPos[0], i.FinishPos[17]}), (Ints{3, 7, 0, 18}));
   EXPECT_DOUBLE_EQ(i.FinalWinOdds[4], 12.3);
-  EXPECT_EQ(i.FinishPos[0], 0);
-  EXPECT_EQ(i.TanPay[1], 0);
-  EXPECT_EQ(i.TanHorse[1], 0);
-  EXPECT_EQ(i.SanrentanComb[1], "");
-  EXPECT_EQ(i.WakurenComb[1], "");
-  EXPECT_EQ(day->FRaceInfo[1].FinishPos[0], 0);
+  EXPECT_EQ((Ints{i.TanPay[1], i.TanHorse[1], day->FRaceInfo[1].FinishPos[0]}), (Ints{0, 0, 0}));
+  EXPECT_EQ(i.SanrentanComb[1] + i.WakurenComb[1], "");
 }
 
 // Records cut short or empty decode as blank fields: zeros and no labels, never a read past the end.
@@ -128,12 +103,8 @@ TEST(Results, ShortAndEmptyRecordsDecodeAsBlank) {
   day->Table.GSeTbl[0][2] = "";
   DecodeDayResults(*day);
   const TRaceInfo& i = day->FRaceInfo[0];
-  EXPECT_EQ(i.TanHorse[1], 4);
-  EXPECT_EQ(i.TanPay[1], 560);
-  EXPECT_EQ(i.TanPop[1], 0);
+  EXPECT_EQ((Ints{i.TanHorse[1], i.TanPay[1], i.TanPop[1], i.SanrentanPay[6], i.FinishPos[0]}), (Ints{4, 560, 0, 0, 0}));
   EXPECT_EQ(i.SanrentanComb[6], "");
-  EXPECT_EQ(i.SanrentanPay[6], 0);
-  EXPECT_EQ(i.FinishPos[0], 0);
   EXPECT_DOUBLE_EQ(i.FinalWinOdds[1], 0.3);  // only "00" and "3" of the field are there
 }
 
@@ -146,19 +117,6 @@ TEST(Results, IncompleteCombinationKeepsTheEarlierLabel) {
   DecodePayouts(*day, 0);
   EXPECT_EQ(day->FRaceInfo[0].UmarenComb[1], " 1- 2");
   EXPECT_EQ(day->FRaceInfo[0].UmarenPay[1], 500);
-}
-
-TEST(Results, RunnerResultsOfAll18Records) {
-  auto day = std::make_unique<DayModel>();
-  day->Table.GSeTbl[0][0] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "01").Set(L::se::kFinalWinOdds, "0035")
-                                .Set(L::se::kPopularity, "02");
-  day->Table.GSeTbl[0][17] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "18");
-  DecodeResults(*day, 0);
-  EXPECT_EQ(day->FRaceInfo[0].FinishPos[0], 1);
-  EXPECT_EQ(day->FRaceInfo[0].FinalWinOdds[0], 3.5);
-  EXPECT_EQ(day->FRaceInfo[0].Popularity[0], 2);
-  EXPECT_EQ(day->FRaceInfo[0].FinishPos[17], 18);
-  EXPECT_EQ(day->FRaceInfo[0].FinalWinOdds[17], 0);
 }
 
 class HrReadTest : public ::testing::Test {
@@ -190,10 +148,8 @@ TEST_F(HrReadTest, ShownRaceIsNewOnlyOnTheFirstRead) {
   const HrReadOutcome first = HrReadBtnClick(*day, dayName);
   EXPECT_TRUE(first.shownNew);
   EXPECT_FALSE(first.slotsChanged);
-  EXPECT_EQ(day->FRaceInfo[2].HasResults, 1);
-  EXPECT_EQ(day->FRaceInfo[2].TanPay[1], 250);
-  EXPECT_EQ(day->FRaceInfo[2].FinishPos[0], 2);
-  EXPECT_EQ(day->FRaceInfo[3].HasResults, 0);
+  const TRaceInfo& i = day->FRaceInfo[2];
+  EXPECT_EQ((Ints{i.HasResults, i.TanPay[1], i.FinishPos[0], day->FRaceInfo[3].HasResults}), (Ints{1, 250, 2, 0}));
   EXPECT_EQ(day->GRaceTotal, 12);
 
   EXPECT_FALSE(HrReadBtnClick(*day, dayName).shownNew);

@@ -1,7 +1,6 @@
 // A generated day read back through the race-table code: every field the program reads sits where the readers
 // look for it, for every record kind, and every entry of every payout block decodes to what was generated.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "racedata/RaceInfo.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/Results.h"
+#include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 namespace fs = std::filesystem;
@@ -24,17 +24,10 @@ namespace {
 
 class JvgenReadBack : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::temp_directory_path() /
-            ("jvgen_rb_" + std::to_string(::getpid()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(home_);
-  }
-  void TearDown() override { fs::remove_all(home_); }
-
-  // Loads the written day the way the day load files it: slots from the race file, runners per racecourse,
+  // Writes the day and loads it the way the day load files it: slots from the race file, runners per racecourse,
   // payouts and quinella odds by match key, the two win snapshots by position, predicted odds by key.
   void Load(const Day& day) {
+    WriteDayFiles(day, home_);
     model_.FAppDir = home_;
     model_.GFrom2005 = day.date.Year() >= 2005;
     const fs::path data = home_ / "Data";
@@ -69,7 +62,8 @@ class JvgenReadBack : public ::testing::Test {
     return CombLabel(p.comb[0], p.comb[1], p.comb[2]);
   }
 
-  fs::path home_;
+  corvina::test::TempDir dir_{"jvgen"};
+  fs::path home_ = dir_.path();
   DayModel model_;
   int total_ = 0;
 };
@@ -84,7 +78,6 @@ Options DeadHeatDay() {
 
 TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
   Day day = MakeDay(DeadHeatDay());
-  WriteDayFiles(day, home_);
   Load(day);
   ASSERT_EQ(total_, 36);
   for (const Race& race : day.races) {
@@ -93,32 +86,25 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
     ASSERT_GE(s, 0);
     const TRaceInfo& info = model_.FRaceInfo[s];
     const int n = static_cast<int>(race.runners.size());
-    EXPECT_EQ(info.RaceKey, day.date.DateKey() + race.VenueRaceKey());
-    EXPECT_EQ(info.RaceName, race.name);
-    EXPECT_EQ(info.RaceNameShort, race.name3);
-    EXPECT_EQ(FieldText(model_.Table.GRaTbl[s], L::ra::kRaceName6), race.name6);
-    EXPECT_EQ(info.GradeCode, std::string(1, race.grade));
-    EXPECT_EQ(info.WeightRule, std::string(1, race.weightRule));
-    EXPECT_EQ(info.ClassCode, race.classCode);
-    EXPECT_EQ(StrToIntLenient(info.Distance), race.distance);
-    EXPECT_EQ(info.TrackCode, race.track);
-    EXPECT_EQ(info.PostTime, race.PostTime());
-    EXPECT_EQ(StrToIntLenient(info.EntryCount), n);
+    using Strs = std::vector<std::string>;
+    using Ints = std::vector<int>;
+    EXPECT_EQ((Strs{info.RaceKey, info.RaceName, info.RaceNameShort, FieldText(model_.Table.GRaTbl[s], L::ra::kRaceName6),
+                    info.GradeCode, info.WeightRule, info.ClassCode, info.TrackCode, info.PostTime}),
+              (Strs{day.date.DateKey() + race.VenueRaceKey(), race.name, race.name3, race.name6,
+                    std::string(1, race.grade), std::string(1, race.weightRule), race.classCode, race.track,
+                    race.PostTime()}));
+    EXPECT_EQ((Ints{StrToIntLenient(info.Distance), StrToIntLenient(info.EntryCount)}), (Ints{race.distance, n}));
     for (const Runner& r : race.runners) {
       int h = r.umaban - 1;
-      EXPECT_EQ(StrToIntLenient(info.UmaBan[h]), r.umaban);
-      EXPECT_EQ(StrToIntLenient(info.WakuBan[h]), r.waku);
-      EXPECT_EQ(info.KettoNum[h], r.kettoNum);
-      EXPECT_EQ(info.HorseName[h], r.name.substr(0, 18));
-      EXPECT_EQ(info.SexCode[h], std::string(1, r.sex));
-      EXPECT_EQ(FieldInt(model_.Table.GSeTbl[s][h], L::se::kAge), r.age);
-      EXPECT_EQ(StrToIntLenient(info.Futan[h]), r.futan);
-      EXPECT_EQ(info.JockeyCode[h], r.jockeyCode);
-      EXPECT_EQ(info.JockeyName[h], r.jockeyName);
-      EXPECT_EQ(info.TrainerCode[h], r.trainerCode);
-      EXPECT_EQ(info.TrainerName[h], r.trainerName);
-      EXPECT_EQ(info.FinishPos[h], r.finish);
-      EXPECT_EQ(info.Popularity[h], r.popularity);
+      SCOPED_TRACE(r.umaban);
+      EXPECT_EQ((Strs{info.KettoNum[h], info.HorseName[h], info.SexCode[h], info.JockeyCode[h], info.JockeyName[h],
+                      info.TrainerCode[h], info.TrainerName[h]}),
+                (Strs{r.kettoNum, r.name.substr(0, 18), std::string(1, r.sex), r.jockeyCode, r.jockeyName,
+                      r.trainerCode, r.trainerName}));
+      EXPECT_EQ((Ints{StrToIntLenient(info.UmaBan[h]), StrToIntLenient(info.WakuBan[h]),
+                      FieldInt(model_.Table.GSeTbl[s][h], L::se::kAge), StrToIntLenient(info.Futan[h]),
+                      info.FinishPos[h], info.Popularity[h]}),
+                (Ints{r.umaban, r.waku, r.age, r.futan, r.finish, r.popularity}));
       EXPECT_DOUBLE_EQ(info.FinalWinOdds[h], r.finalOdds / 10.0);
       // The latest snapshot is the post-time board, whose win odds are the final odds.
       EXPECT_DOUBLE_EQ(info.WinOdds2[h], r.finalOdds / 10.0);
@@ -151,7 +137,6 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
 
 TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
   Day day = MakeDay(DeadHeatDay());
-  WriteDayFiles(day, home_);
   Load(day);
   std::array<int, 8> deepest{};
   for (const Race& race : day.races) {
@@ -159,24 +144,20 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
     const TRaceInfo& info = model_.FRaceInfo[SlotOf(race)];
     const auto& p = race.pays;
     for (size_t b = 0; b < 8; ++b) deepest[b] = std::max(deepest[b], static_cast<int>(p[b].size()));
-    for (size_t k = 1; k <= p[0].size(); ++k) {
-      EXPECT_EQ(info.TanHorse[k], p[0][k - 1].comb[0]);
-      EXPECT_EQ(info.TanPay[k], p[0][k - 1].pay);
-      EXPECT_EQ(info.TanPop[k], p[0][k - 1].pop);
-    }
-    for (size_t k = 1; k <= p[1].size(); ++k) {
-      EXPECT_EQ(info.FukuHorse[k], p[1][k - 1].comb[0]);
-      EXPECT_EQ(info.FukuPay[k], p[1][k - 1].pay);
-      EXPECT_EQ(info.FukuPop[k], p[1][k - 1].pop);
-    }
+    // Win and place name one horse; the other blocks a combination label.
     auto check = [&](const auto& comb, const auto& pay, const auto& pop, size_t block) {
       for (size_t k = 1; k <= p[block].size(); ++k) {
-        EXPECT_EQ(comb[k], Label(p[block][k - 1])) << "block " << block << " entry " << k;
-        EXPECT_EQ(pay[k], p[block][k - 1].pay) << "block " << block << " entry " << k;
-        EXPECT_EQ(pop[k], p[block][k - 1].pop) << "block " << block << " entry " << k;
+        SCOPED_TRACE("block " + std::to_string(block) + " entry " + std::to_string(k));
+        const Payout& e = p[block][k - 1];
+        if constexpr (std::is_same_v<std::decay_t<decltype(comb[k])>, int>) EXPECT_EQ(comb[k], e.comb[0]);
+        else EXPECT_EQ(comb[k], Label(e));
+        EXPECT_EQ(pay[k], e.pay);
+        EXPECT_EQ(pop[k], e.pop);
       }
       for (size_t k = p[block].size() + 1; k < pay.size(); ++k) EXPECT_EQ(pay[k], 0) << "unused entry is blank";
     };
+    check(info.TanHorse, info.TanPay, info.TanPop, 0);
+    check(info.FukuHorse, info.FukuPay, info.FukuPop, 1);
     check(info.WakurenComb, info.WakurenPay, info.WakurenPop, 2);
     check(info.UmarenComb, info.UmarenPay, info.UmarenPop, 3);
     check(info.WideComb, info.WidePay, info.WidePop, 4);
@@ -196,7 +177,6 @@ TEST_F(JvgenReadBack, OddDaysStillReadWithoutShiftingRecords) {
   o.lfOnly = true;
   o.scratches = true;
   Day day = MakeDay(o);
-  WriteDayFiles(day, home_);
   Load(day);
   EXPECT_EQ(total_, 8);
   for (const Race& race : day.races) {

@@ -1,7 +1,6 @@
 // The generator's records and files: exact lengths, CP932 widths, frames, consistency of results, the options
 // that make broken input, and the command line.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
+#include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 namespace fs = std::filesystem;
@@ -36,31 +36,15 @@ bool AllFullWidth(std::string_view s) {
   return ToCp932(utf8) == s && utf8.size() == s.size() / 2 * 3;
 }
 
-fs::path TempDir(const char* tag) {
-  fs::path p = fs::temp_directory_path() / (std::string("jvgen_") + tag + "_" + std::to_string(::getpid()));
-  fs::remove_all(p);
-  return p;
-}
-
 TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
   for (int n = 1; n <= 8; ++n)
     for (int h = 1; h <= n; ++h) EXPECT_EQ(FrameNumbers(n)[h], h);
-  // Extra horses go to the highest frames: 9 runners put two in frame 8, 18 put three in frames 7 and 8.
-  EXPECT_EQ(FrameNumbers(9)[8], 8);
-  EXPECT_EQ(FrameNumbers(9)[9], 8);
-  EXPECT_EQ(FrameNumbers(9)[7], 7);
-  std::vector<int> f16 = FrameNumbers(16), f18 = FrameNumbers(18), f10 = FrameNumbers(10);
-  EXPECT_EQ(f16[1], 1);
-  EXPECT_EQ(f16[2], 1);
-  EXPECT_EQ(f16[16], 8);
-  EXPECT_EQ(f18[12], 6);
-  EXPECT_EQ(f18[13], 7);
-  EXPECT_EQ(f18[15], 7);
-  EXPECT_EQ(f18[16], 8);
-  EXPECT_EQ(f10[6], 6);
-  EXPECT_EQ(f10[7], 7);
-  EXPECT_EQ(f10[8], 7);
-  EXPECT_EQ(f10[10], 8);
+  // Extra horses go to the highest frames (index 0 unused).
+  using F = std::vector<int>;
+  EXPECT_EQ(FrameNumbers(9), (F{0, 1, 2, 3, 4, 5, 6, 7, 8, 8}));
+  EXPECT_EQ(FrameNumbers(10), (F{0, 1, 2, 3, 4, 5, 6, 7, 7, 8, 8}));
+  EXPECT_EQ(FrameNumbers(16), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8}));
+  EXPECT_EQ(FrameNumbers(18), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 7, 8, 8, 8}));
 }
 
 TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
@@ -79,18 +63,14 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
     for (Stage st : {Stage::Card, Stage::Result}) {
       std::string ra = RaRecord(day, race, st);
       ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
-      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceName.pos, L::ra::kRaceName.len)));
-      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceName6.pos, L::ra::kRaceName6.len)));
-      EXPECT_TRUE(AllFullWidth(Copy(ra, L::ra::kRaceNameShort.pos, L::ra::kRaceNameShort.len)));
+      for (L::Field f : {L::ra::kRaceName, L::ra::kRaceName6, L::ra::kRaceNameShort})
+        EXPECT_TRUE(AllFullWidth(Copy(ra, f.pos, f.len))) << f.pos;
       for (const Runner& r : race.runners) {
         std::string se = SeRecord(day, race, r, st);
         ASSERT_EQ(se.size(), static_cast<size_t>(L::kSeLine));
-        std::string name = Copy(se, L::se::kHorseName.pos, L::se::kHorseName.len);
-        EXPECT_TRUE(AllFullWidth(name));
-        EXPECT_EQ(name.substr(34), ToCp932("\u3000")) << "names are padded with ideographic spaces";
-        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kHorseNameKept.pos, L::se::kHorseNameKept.len)));
-        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kJockeyName.pos, L::se::kJockeyName.len)));
-        EXPECT_TRUE(AllFullWidth(Copy(se, L::se::kTrainerName.pos, L::se::kTrainerName.len)));
+        for (L::Field f : {L::se::kHorseName, L::se::kHorseNameKept, L::se::kJockeyName, L::se::kTrainerName})
+          EXPECT_TRUE(AllFullWidth(Copy(se, f.pos, f.len))) << f.pos;
+        EXPECT_EQ(Copy(se, L::se::kHorseName.End() - 1, 2), ToCp932("\u3000")) << "padded with ideographic spaces";
         EXPECT_EQ(day.date.Year() - StrToIntLenient(r.kettoNum.substr(0, 4)), r.age);
       }
     }
@@ -194,7 +174,8 @@ int RunJvgen(const std::string& args) {
 }
 
 TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
-  fs::path root = TempDir("standin"), prov = TempDir("prov");
+  test::TempDir dir("jvgen");
+  const fs::path root = dir / "standin", prov = dir / "prov";
   ASSERT_EQ(RunJvgen("--date 20240106 --layout standin --out " + root.string() + " --providers " + prov.string() +
                      " --missing-runners"),
             0);
@@ -236,12 +217,11 @@ TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
   EXPECT_NE(RunJvgen("--date 20240230 --layout dayfiles --out " + root.string()), 0);
   EXPECT_NE(RunJvgen("--bogus"), 0);
   EXPECT_EQ(RunJvgen("--help"), 0);
-  fs::remove_all(root);
-  fs::remove_all(prov);
 }
 
 TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
-  fs::path home = TempDir("short");
+  test::TempDir dir("jvgen");
+  const fs::path home = dir.path();
   ASSERT_EQ(RunJvgen("--date 20240106 --venues 1 --races 8 --missing-runners --no-results --yoz none --lf-only "
                      "--layout dayfiles --out " + home.string()),
             0);
@@ -255,7 +235,6 @@ TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
   EXPECT_EQ(seFiles, 0);
   EXPECT_FALSE(fs::exists(home / "Data" / (stem + ".jvHR")));
   EXPECT_FALSE(fs::exists(home / "Data" / (stem + ".yoz")));
-  fs::remove_all(home);
 }
 
 }  // namespace
