@@ -196,9 +196,15 @@ TEST(ExtractionRun, TargetFolderRules)
         EXPECT_EQ(activated, 1);
         EXPECT_EQ(deactivated, 1);
         EXPECT_EQ(r.count, variant == 2 ? 1 : 0);
-        if (variant == 0) EXPECT_TRUE(r.Has(msg::EventNotAssigned));
-        if (variant == 1) EXPECT_TRUE(r.Has(msg::AccessPermissions));
-        if (variant == 2) EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+        if (variant == 0) {
+            EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+        }
+        if (variant == 1) {
+            EXPECT_TRUE(r.Has(msg::AccessPermissions));
+        }
+        if (variant == 2) {
+            EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+        }
     }
 }
 

@@ -36,10 +36,10 @@ TEST(Masks, InvalidMasks)
 
 TEST(Masks, SelectionWithRecursionAndExclusion)
 {
-    std::vector<std::string> spec{"*.txt"};
-    EXPECT_TRUE(IsEntrySelected("sub\\a.txt", spec, true, {}));
-    EXPECT_FALSE(IsEntrySelected("sub\\a.txt", spec, false, {}));
-    EXPECT_TRUE(IsEntrySelected("a.txt", spec, false, {}));
+    std::vector<std::string> masks{"*.txt"};
+    EXPECT_TRUE(IsEntrySelected("sub\\a.txt", masks, true, {}));
+    EXPECT_FALSE(IsEntrySelected("sub\\a.txt", masks, false, {}));
+    EXPECT_TRUE(IsEntrySelected("a.txt", masks, false, {}));
     std::vector<std::string> empty;
     EXPECT_FALSE(IsEntrySelected("a.txt", empty, true, {}));
     int excluded = 0;
@@ -235,7 +235,9 @@ TEST(Detection, ExecutableStubOffsets)
         Put32(exe, 25661, 0x04034B50);
         int64_t offset = -2;
         EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
-        if (size == 25666) EXPECT_EQ(offset, 25661);
+        if (size == 25666) {
+            EXPECT_EQ(offset, 25661);
+        }
     }
     // Method names in a stub's own text are not an archive: the scan takes the real header.
     const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});

@@ -150,7 +150,9 @@ TEST(StaticHuffman, WindowWrapsAndFarDistances)
         int progress = 0;
         EXPECT_EQ(Decode(c.method, s, d.path(), &progress).count, 1);
         EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), s.unpacked);
-        if (c.progress >= 0) EXPECT_EQ(progress, c.progress);
+        if (c.progress >= 0) {
+            EXPECT_EQ(progress, c.progress);
+        }
     }
 }
 
