@@ -4,17 +4,24 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <algorithm>
+#include <cmath>
 #include <QPainter>
 #include <QStringList>
 
 namespace corvina::gui {
 
 QSize Canvas::TextExtent(const QString& text) const {
-  QFontMetrics fm(Font());
+  QFont f = Font();
+  if (fontDpi_ > 0) f.setPixelSize(EmHeight());
+  QFontMetrics fm(f);
   return QSize(fm.horizontalAdvance(text), EmHeight());
 }
 
-int Canvas::EmHeight() const { return std::max(1, QFontInfo(Font()).pixelSize()); }
+int Canvas::EmHeight() const {
+  if (fontDpi_ > 0 && font_.pointSizeF() > 0)
+    return std::max(1, static_cast<int>(std::lround(font_.pointSizeF() * fontDpi_ / 72.0)));
+  return std::max(1, QFontInfo(Font()).pixelSize());
+}
 
 QFont QtCanvas::GlyphFont() const {
   QFont f = Font();

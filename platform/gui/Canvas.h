@@ -41,6 +41,10 @@ class Canvas {
   void SetFontSize(int points) { font_.setPointSize(points); }
   void SetFontBold(bool bold) { font_.setBold(bold); }
   void SetFontUnderline(bool on) { font_.setUnderline(on); }
+  // Dots per inch that font sizes in points are turned into pixels with; 0 (the default) is the screen's. A
+  // printer's page canvas takes the printer's, so a font in points has its true size on paper.
+  void SetFontResolution(int dpi) { fontDpi_ = dpi; }
+  int FontResolution() const { return fontDpi_; }
 
   virtual void FillRect(const QRect& r) = 0;
   // Text whose box has its top-left corner at (x, y); the brush (unless clear) fills the box first.
@@ -67,6 +71,7 @@ class Canvas {
   QColor penColor_ = Qt::black;
   QColor fontColor_ = Qt::black;
   QFont font_;
+  int fontDpi_ = 0;
 };
 
 class QtCanvas : public Canvas {

@@ -1,0 +1,120 @@
+// The program-wide printer: the recording sheet's metrics and paper, a job's course when something fails, font
+// sizes true on paper, and the PDF file that stands in for a printer.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/gui/Printer.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+using namespace corvina::gui;
+using Event = RecordingPrinter::Event;
+
+TEST(RecordingPrinterTest, PaperAndOrientationGiveTheSheetInPrinterPixels) {
+  RecordingPrinter p;
+  struct Case {
+    int paper, orientation;
+    QSize physical;
+  };
+  const Case cases[] = {
+      {kPaperA4, kPortrait, {4961, 7016}},  // 210 x 297 mm at 600 dpi
+      {kPaperA4, kLandscape, {7016, 4961}},
+      {13, kPortrait, {4299, 6071}},        // JIS B5, 182 x 257 mm
+      {999, kPortrait, {4299, 6071}},       // an unknown code keeps the paper
+      {kPaperA4, 7, {4961, 7016}},          // an unknown orientation keeps the orientation
+  };
+  for (const Case& c : cases) {
+    p.SetPaper(c.paper, c.orientation);
+    EXPECT_EQ(p.PhysicalSize(), c.physical) << c.paper << "/" << c.orientation;
+    EXPECT_EQ(p.PageSize(), c.physical - QSize(200, 200));
+    EXPECT_EQ(p.PhysicalOffset(), QPoint(100, 100));
+  }
+  EXPECT_EQ(p.PaperSize(), kPaperA4);
+  EXPECT_EQ(p.Orientation(), kPortrait);
+}
+
+TEST(RecordingPrinterTest, WithoutPrinterEveryJobStepAndPaperChangeRaises) {
+  RecordingPrinter p;
+  p.SetInstalled(false);
+  const std::function<void()> steps[] = {[&] { p.BeginDoc(); }, [&] { p.NewPage(); },
+                                         [&] { p.SetPaper(kPaperA4, kLandscape); }, [&] { p.CheckPrinter(); }};
+  for (const auto& step : steps) {
+    try {
+      step();
+      ADD_FAILURE() << "no error";
+    } catch (const EPrinterError& e) {
+      EXPECT_STREQ(e.what(), kNoPrinterMessage);
+    }
+  }
+  EXPECT_TRUE(p.Events().empty());
+  EXPECT_EQ(p.Orientation(), kPortrait);
+  EXPECT_THROW(p.PageCanvas(), EPrinterError);
+}
+
+TEST(PrintJobTest, EndsAJobThatDrewAndAbortsOneThatFailed) {
+  corvina::test::App();
+  PrinterOverride printer;
+  PrintJob("one", [](PrinterDevice& p) {
+    p.PageCanvas().TextOut(0, 0, "a");
+    p.NewPage();
+    p.PageCanvas().TextOut(0, 0, "b");
+  });
+  EXPECT_EQ(printer->Events(), (std::vector<Event>{Event::BeginDoc, Event::NewPage, Event::EndDoc}));
+  ASSERT_EQ(printer->Pages().size(), 2u);
+  EXPECT_EQ(printer->Pages()[1][0].text, "b");
+  EXPECT_EQ(printer->JobTitles(), QStringList{"one"});
+
+  // A drawing error and a refused new page both abort the job and reach the caller.
+  printer->FailNewPage(1);
+  EXPECT_THROW(PrintJob("two", [](PrinterDevice& p) { p.NewPage(); }), EPrinterError);
+  EXPECT_THROW(PrintJob("three", [](PrinterDevice&) { throw std::runtime_error("x"); }), std::runtime_error);
+  const std::vector<Event> tail(printer->Events().end() - 4, printer->Events().end());
+  EXPECT_EQ(tail, (std::vector<Event>{Event::BeginDoc, Event::Abort, Event::BeginDoc, Event::Abort}));
+  EXPECT_FALSE(printer->Printing());
+}
+
+TEST(PrintJobTest, PointSizesAreTrueOnPaper) {
+  corvina::test::App();
+  PrinterOverride printer;
+  PrintJob("", [](PrinterDevice& p) {
+    Canvas& c = p.PageCanvas();
+    c.SetFont(QFont("Noto Sans CJK JP", 9));
+    EXPECT_EQ(c.EmHeight(), 75);  // 9 pt = 1/8 inch
+    c.SetFontSize(36);
+    EXPECT_EQ(c.EmHeight(), 300);
+    EXPECT_GT(c.TextExtent("国国").width(), 450);  // two ideographs of about an em each, not screen pixels
+  });
+}
+
+TEST(PdfPrinterTest, TheSystemPrinterCanBeAPdfFile) {
+  corvina::test::App();
+  corvina::test::TempDir dir("pdf");
+  const std::string file = (dir / "out.pdf").string();
+  auto saved = SetPrinter(nullptr);
+  ::setenv("CORVINA_PRINT_PDF", file.c_str(), 1);
+  PrinterDevice& p = Printer();
+  ::unsetenv("CORVINA_PRINT_PDF");
+  EXPECT_TRUE(p.Installed());
+  EXPECT_EQ(p.DpiX(), 600);
+  EXPECT_EQ(p.PaperSize(), kPaperA4);
+  EXPECT_NEAR(p.PhysicalSize().width(), 4961, 5);  // Qt measures A4 in whole points
+  EXPECT_NEAR(p.PhysicalOffset().x(), 100, 2);
+  p.SetPaper(kPaperA4, kLandscape);
+  EXPECT_EQ(p.Orientation(), kLandscape);
+  EXPECT_GT(p.PhysicalSize().width(), p.PhysicalSize().height());
+  p.SetPaper(kPaperA4, kPortrait);
+  PrintJob("pdf", [](PrinterDevice& pr) {
+    pr.PageCanvas().TextOut(100, 100, "ページ1");
+    pr.NewPage();
+    pr.PageCanvas().FrameRect(QRect(100, 100, 500, 500));
+  });
+  QFile out(QString::fromStdString(file));
+  ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+  const QByteArray pdf = out.readAll();
+  EXPECT_TRUE(pdf.startsWith("%PDF"));
+  EXPECT_EQ(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), 2) << "two pages";
+  SetPrinter(std::move(saved));
+}
