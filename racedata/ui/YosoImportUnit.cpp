@@ -1,0 +1,131 @@
+#include "racedata/ui/YosoImportUnit.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+
+#include "archive/UnLha.h"
+#include "components/IniGT.h"
+#include "components/ui/FolderViewerEx.h"
+#include "platform/Cp932.h"
+#include "platform/gui/Dialogs.h"
+#include "racedata/DayFiles.h"
+#include "racedata/DayModel.h"
+
+namespace corvina {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+void InitSettings(TIniGT& ini, const fs::path& appDir) {
+  ini.SetFileName((appDir / std::string(kSettingsFileName)).string());
+}
+
+// Provider archives come from Windows machines: their names are matched without regard to case.
+QString FileDialog(QWidget* parent, const QString& folder, const QString& filter) {
+  QFileDialog dialog(parent, QStringLiteral("開く"), folder, filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+// One import at a time: the unpacking lets window messages run.
+bool gRunning = false;
+
+}  // namespace
+
+const QString YosoImportUnit::kArchiveFilter = QStringLiteral(
+    "KOL3ｵｯｽﾞ（kd3_jb*.lzh）,KOL2ｵｯｽﾞ（j*.lzh）,JRDBｵｯｽﾞ(OZ*.lzh) "
+    "([kK][dD]3_[jJ][bB]*.[lL][zZ][hH] [jJ]*.[lL][zZ][hH] [oO][zZ]*.[lL][zZ][hH])");
+
+std::function<QString(QWidget*, const QString&, const QString&)> YosoImportUnit::OpenDialog3 = FileDialog;
+
+fs::path YosoImportUnit::ArchiveFolder(const fs::path& appDir) {
+  TIniGT IniGT1;
+  InitSettings(IniGT1, appDir);
+  const std::string fallback = ToCp932((appDir / "ylzh").string());
+  return fs::path(FromCp932(IniGT1.ReadString("Dir", "yoso", fallback)));
+}
+
+void YosoImportUnit::YosokuMenuClick(QWidget* parent, TFolderViewerEx& FolderViewerEx1, const fs::path& appDir) {
+  FolderViewerEx1.Caption = QStringLiteral("単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+  FolderViewerEx1.SelectedFolder = QString::fromStdString(ArchiveFolder(appDir).string());
+  if (!FolderViewerEx1.Execute()) return;
+  const std::string chosen = FolderViewerEx1.ChosenFolder.toStdString();
+  // The settings file is CP932: a folder name it cannot spell would come back as another folder.
+  if (FromCp932(ToCp932(chosen)) != chosen) {
+    gui::MessageBeep();
+    gui::ShowInformation(parent, QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + FolderViewerEx1.ChosenFolder);
+    return;
+  }
+  TIniGT IniGT1;
+  InitSettings(IniGT1, appDir);
+  try {
+    IniGT1.WriteString("Dir", "yoso", ToCp932(chosen));
+  } catch (const EIniFileException& e) {
+    gui::ShowError(parent, U(e.what()));
+  }
+}
+
+YosoImportUnit::UnpackResult YosoImportUnit::Unpack(const fs::path& archive, const fs::path& folder) {
+  using namespace archive;
+  UnpackResult result;
+  TUnLha UnLHA1;
+  UnLHA1.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+  // Only noted: the user hears of a failure when the run writes nothing or loses the provider's text.
+  UnLHA1.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+    result.entryFailed = true;
+  };
+  UnLHA1.OnEnd = [&](TZipCommon&, const std::string&, bool pass) {
+    if (!pass) result.entryFailed = true;
+  };
+  UnLHA1.SetArchiveFile(archive.string());
+  if (UnLHA1.ArchiveType != atLha && UnLHA1.ArchiveType != atLhaSfx) return result;
+  UnLHA1.FileSpec.clear();
+  UnLHA1.FileSpec.push_back("*.*");
+  UnLHA1.SetExtractDir(folder.string());
+  result.written = UnLHA1.Extract();
+  return result;
+}
+
+YozImportResult YosoImportUnit::ImportArchive(QWidget* parent, const fs::path& archive, const fs::path& appDir,
+                                              bool from2005) {
+  const YozSources sources = YozSourcesOf(archive);
+  DeleteYozSources(sources);
+
+  auto unpackFailed = [&] {
+    gui::MessageBeep(0);
+    gui::ShowInformation(parent, QStringLiteral("データが解凍できませんでした。"));
+  };
+  const UnpackResult unpacked = Unpack(archive, sources.folder);
+  if (unpacked.written == 0) {
+    unpackFailed();
+    return {};
+  }
+  YozImportResult r = StoreYozFromFolder(sources, DataDirOf(appDir), from2005);
+  if (r.outcome == YozOutcome::NoProviderText) {
+    // A damaged archive may have lost the very text that was wanted: that is no "nothing to do".
+    if (unpacked.entryFailed) unpackFailed();
+    return r;
+  }
+  if (r.IsError()) gui::MessageBeep(0);
+  gui::ShowInformation(parent, U(r.message));
+  return r;
+}
+
+void YosoImportUnit::YozBtnClick(QWidget* parent, const DayModel& day) {
+  if (gRunning) return;
+  const QString chosen =
+      OpenDialog3(parent, QString::fromStdString(ArchiveFolder(day.FAppDir).string()), kArchiveFilter);
+  if (chosen.isEmpty()) return;
+  gRunning = true;
+  struct Done {
+    ~Done() { gRunning = false; }
+  } done;
+  ImportArchive(parent, fs::path(chosen.toStdString()), day.FAppDir, day.GFrom2005);
+}
+
+}  // namespace corvina

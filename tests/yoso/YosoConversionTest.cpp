@@ -1,0 +1,182 @@
+// Provider texts to .yoz lines and the store step after unpacking, on generated and hand-made texts.
+#include <gtest/gtest.h>
+
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+#include "racedata/DayFiles.h"
+#include "racedata/RecordLayout.h"
+#include "racedata/YosoImport.h"
+#include "tests/support/TempDir.h"
+#include "tools/jvgen/Generator.h"
+
+namespace fs = std::filesystem;
+using namespace corvina;
+namespace L = corvina::layout;
+
+namespace {
+
+jvgen::Day MakeDay(int year, char source, bool scratches) {
+  jvgen::Options o;
+  o.date = DayName(year, 3, 12);
+  o.yozSource = source;
+  o.scratches = scratches;
+  return jvgen::MakeDay(o);
+}
+
+// A KOL line with the given fields placed; everything else blank.
+std::string KolText(std::vector<std::pair<int, std::string>> fields) {
+  std::string l(kKolLine, ' ');
+  for (auto& [pos, text] : fields) l.replace(static_cast<size_t>(pos - 1), text.size(), text);
+  return l;
+}
+
+std::string Field(const std::string& yoz, L::Field f) { return Copy(yoz, f.pos, f.len); }
+
+// The generator writes the .yoz the way the import is meant to; both must agree byte for byte, for both
+// providers, both KOL source letters, bracket mode (2004, eight runners) and withdrawn horses.
+TEST(YozConversion, AgreesWithTheGeneratorsDayFiles) {
+  for (int year : {2004, 2006})
+    for (char source : {'J', 'K', 'M'}) {
+      const jvgen::Day day = MakeDay(year, source, true);
+      const std::string yymmdd = day.date.DateKey().substr(2);
+      for (const jvgen::Race& race : day.races) {
+        const std::string got = source == 'J' ? JrdbYozLine(jvgen::JrdbLine(day, race), yymmdd)
+                                              : KolYozLine(jvgen::KolLine(day, race), year >= 2005);
+        ASSERT_EQ(got, jvgen::YozLine(day, race)) << year << source << " race " << race.course << race.num;
+      }
+    }
+}
+
+TEST(YozConversion, KolFieldsAndBracketMode) {
+  const std::string base = "20040312";
+  // win fields of horses 1..5, brackets 1-2 and 2-5 (indexes 2 and 12), quinella pair 1-2
+  const std::string l = KolText({{13, base},   {110, "08"},      {162, "    *"}, {167, "    -"}, {172, "00035"},
+                                 {177, "     "}, {182, "12a  "}, {252 + 5 * 11, "00123"}, {257, "    *"},
+                                 {432, "      *"}});
+  const std::string bracket = KolYozLine(l, false);
+  ASSERT_EQ(bracket.size(), 1459u);
+  EXPECT_EQ(Field(bracket, L::yoz::Win(0)), "  50.0");
+  EXPECT_EQ(Field(bracket, L::yoz::Win(1)), "      ");
+  EXPECT_EQ(Field(bracket, L::yoz::Win(2)), "   3.5");
+  EXPECT_EQ(Field(bracket, L::yoz::Win(3)), "      ") << "blank field: no prediction";
+  EXPECT_EQ(Field(bracket, L::yoz::Win(4)), "      ") << "not a number: no prediction";
+  EXPECT_EQ(Field(bracket, L::yoz::Place(0)), "      ");
+  EXPECT_EQ(Field(bracket, L::yoz::Umaren(1)), "   100.0") << " 1- 2 takes bracket 1-2";
+  EXPECT_EQ(Field(bracket, L::yoz::Umaren(20)), "    12.3") << " 2- 5 takes bracket 2-5";
+  EXPECT_EQ(Field(bracket, L::yoz::Umaren(8)), "        ") << " 1- 9 has no bracket";
+
+  // Quinella mode: the loaded day is of 2005 or later, or the race has more than eight runners.
+  const std::string l9 = KolText({{13, base}, {110, "09"}, {432, "      *"}, {439, "0001234"}});
+  for (const std::string& q : {KolYozLine(l, true), KolYozLine(l9, false)}) {
+    EXPECT_EQ(Field(q, L::yoz::Umaren(1)), "  1000.0");
+  }
+  EXPECT_EQ(Field(KolYozLine(l9, false), L::yoz::Umaren(2)), "   123.4");
+}
+
+TEST(YozConversion, KeysAndShortLines) {
+  // JRDB fields go over as they stand, kai and nichi get a leading zero, the date is the archive's.
+  std::string jrdb(kJrdbLine, ' ');
+  jrdb.replace(0, 15, "0605312113abcde");
+  const std::string j = JrdbYozLine(jrdb, "050312");
+  EXPECT_EQ(Field(j, L::yoz::kKey), "2005031206030121J13");
+  EXPECT_EQ(Field(j, L::yoz::Win(0)), " abcde");
+
+  const std::string k = KolYozLine(KolText({{1, "08"}, {7, "020311"}, {13, "20050312"}, {105, "1"}, {110, "16"}}), true);
+  EXPECT_EQ(Field(k, L::yoz::kKey), "2005031208020311M16");
+  EXPECT_EQ(Field(KolYozLine(KolText({{105, "2"}}), true), L::yoz::kSource), "K");
+
+  // A line cut short keeps every field in place: the day load reads .yoz as fixed records.
+  for (const std::string& s : {JrdbYozLine("06", "050312"), JrdbYozLine("", "050312"),
+                               KolYozLine("4", true), KolYozLine(std::string(200, '0'), false)}) {
+    ASSERT_EQ(s.size(), 1459u);
+    EXPECT_TRUE(Field(s, L::yoz::kSource) == "J" || Field(s, L::yoz::kSource) == "K") << s.substr(0, 20);
+  }
+  EXPECT_EQ(Field(JrdbYozLine("06", "050312"), L::yoz::kCourse), "06");
+}
+
+class YozStore : public ::testing::Test {
+ protected:
+  void Put(const std::string& name, const std::string& bytes) { ASSERT_TRUE(SaveFileAtomic(src_ / name, bytes)); }
+  YozImportResult Store(bool from2005 = true) {
+    return StoreYozFromFolder(YozSourcesOf(src_ / "OZ050312.lzh"), data_, from2005);
+  }
+  Lines Stored(const DayName& d) {
+    Lines out;
+    ReadLines(DayFilePath(data_, d, ".yoz"), out);
+    return out;
+  }
+  test::TempDir dir_{"yoso"};
+  fs::path src_ = dir_ / "dl", data_ = dir_ / "home" / "Data";
+  void SetUp() override { fs::create_directories(src_); }
+};
+
+TEST_F(YozStore, JrdbSavedUnderTheArchiveDateAndTextDeleted) {
+  Put("oZ050312.TXT", "06053121\r\n");  // found without regard to case
+  Put("kol_ods.kd3", KolText({{13, "20050401"}}));
+  const YozImportResult r = Store();
+  EXPECT_EQ(r.outcome, YozOutcome::Saved);
+  EXPECT_EQ(r.message, "JRDB基準オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
+  EXPECT_EQ(Stored(DayName(2005, 3, 12)).size(), 1u);
+  EXPECT_FALSE(fs::exists(src_ / "oZ050312.TXT"));
+  EXPECT_TRUE(fs::exists(src_ / "kol_ods.kd3")) << "only the converted provider's text goes";
+}
+
+TEST_F(YozStore, KolPrefersKd2NamesTheFileFromTheFirstLineAndReplaces) {
+  fs::create_directories(data_);
+  ASSERT_TRUE(SaveLines(DayFilePath(data_, DayName(2005, 3, 12), ".yoz"), Lines(5, std::string(1459, 'x'))));
+  Put("KOL_ODS.KD2", KolText({{13, "20050312"}}) + "\r\n" + KolText({{13, "20050313"}}) + "\r\n");
+  Put("kol_ods.kd3", KolText({{13, "20050401"}}));
+  const YozImportResult r = Store();
+  EXPECT_EQ(r.outcome, YozOutcome::Saved);
+  EXPECT_EQ(r.message, "KOL予想オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
+  const Lines lines = Stored(DayName(2005, 3, 12));
+  ASSERT_EQ(lines.size(), 2u) << "replaced, not merged";
+  EXPECT_EQ(lines[1].substr(0, 8), "20050313") << "each line keeps its own date";
+  EXPECT_FALSE(fs::exists(src_ / "KOL_ODS.KD2"));
+  EXPECT_FALSE(fs::exists(src_ / "kol_ods.kd3"));
+  EXPECT_FALSE(fs::exists(DayFilePath(data_, DayName(2005, 4, 1), ".yoz")));
+}
+
+// Texts that name no day or hold no race write nothing and say why; no text at all ends silently.
+TEST_F(YozStore, NothingWrittenForEmptyOrUndatedTexts) {
+  struct Case {
+    const char* name;
+    std::string text;
+    YozOutcome outcome;
+  } cases[] = {
+      {"kol_ods.kd3", "", YozOutcome::Empty},
+      {"Oz050312.txt", "", YozOutcome::Empty},
+      {"kol_ods.kd2", "\r\n  \r\n", YozOutcome::Empty},
+      {"kol_ods.kd3", KolText({{13, "20051332"}}), YozOutcome::BadDate},
+      {"kol_ods.kd3", "short line", YozOutcome::BadDate},
+  };
+  for (const Case& c : cases) {
+    Put(c.name, c.text);
+    const YozImportResult r = Store();
+    EXPECT_EQ(r.outcome, c.outcome) << c.name << " [" << c.text.substr(0, 20) << "]";
+    EXPECT_TRUE(r.IsError());
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_FALSE(fs::exists(data_)) << "no day file";
+    EXPECT_TRUE(FindFilesNoCase(src_, c.name).empty()) << "the unpacked text is still deleted";
+  }
+  // An archive name whose characters 3-8 are no date.
+  Put("Ozx.lzh.txt", "0605312113\r\n");
+  EXPECT_EQ(StoreYozFromFolder(YozSourcesOf(src_ / "OZx.lzh"), data_, true).outcome, YozOutcome::BadDate);
+
+  const YozImportResult none = Store();
+  EXPECT_EQ(none.outcome, YozOutcome::NoProviderText);
+  EXPECT_FALSE(none.IsError());
+  EXPECT_TRUE(none.message.empty());
+}
+
+TEST_F(YozStore, LeftoversDeletedInAnyCase) {
+  for (const char* n : {"Oz050312.txt", "OZ050312.TXT", "Kol_Ods.kd2", "kol_ods.KD3", "YOSOODDS.DAT", "keep.txt"})
+    Put(n, "x");
+  DeleteYozSources(YozSourcesOf(src_ / "OZ050312.lzh"));
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(src_)) left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"keep.txt"});
+}
+
+}  // namespace
