@@ -11,10 +11,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -25,7 +27,11 @@
 
 #include "analysis/Engine.h"
 #include "components/ui/Label3Dj.h"
+#include "components/ui/FolderViewerEx.h"
+#include "mainwindow/AboutBox.h"
+#include "mainwindow/AutoOdds.h"
 #include "mainwindow/CardPaint.h"
+#include "mainwindow/Commands.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ResultsPoll.h"
 #include "platform/Clock.h"
@@ -44,7 +50,11 @@
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/Results.h"
+#include "racedata/ui/FirstTimeUnit.h"
 #include "racedata/ui/GetDataUnit.h"
+#include "racedata/ui/SchejUnit.h"
+#include "racedata/ui/TimeAddUnit.h"
+#include "racedata/ui/YosoImportUnit.h"
 
 namespace corvina {
 
@@ -231,26 +241,46 @@ void TMainForm::BuildLayout() {
   setCentralWidget(central);
   statusBar()->setSizeGripEnabled(true);
 
+  FolderViewerEx1 = new TFolderViewerEx(this);
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(40000);
+  connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
   Timer4 = new QTimer(this);
   connect(Timer4, &QTimer::timeout, this, Guarded([this] { Timer4Timer(); }));
   SetUpGrids();
 }
 
 void TMainForm::BuildMenus() {
+  auto item = [this](QMenu* menu, const char* caption, auto handler) {
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    connect(a, &QAction::triggered, this, Guarded(std::move(handler)));
+    return a;
+  };
   auto* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-  connect(file->addAction(QStringLiteral("JVﾃﾞｰﾀ取得(&J)")), &QAction::triggered, this,
-          Guarded([this] { JVBtnClick(); }));
+  item(file, "JVﾃﾞｰﾀ取得(&J)", [this] { JVBtnClick(); });
+  N6 = file->addAction(QStringLiteral("ｵｯｽﾞ手動取得(&O)"));
+  N6->setEnabled(false);  // the manual odds window is not built
   file->addSeparator();
-  auto* exit = file->addAction(QStringLiteral("終了(&X)"));
-  connect(exit, &QAction::triggered, this, &QWidget::close);
+  FilePrintSetupItem = item(file, "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { FilePrintSetupItemClick(); });
+  file->addSeparator();
+  item(file, "終了(&X)", [this] { FileExitItemClick(); });
   auto* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
   N5 = view->addAction(QStringLiteral("読込後、ﾃﾞｰﾀﾘｽﾄを消す"));
   N5->setCheckable(true);
   connect(N5, &QAction::triggered, this, Guarded([this] { N5Click(); }));
+  view->addSeparator();
+  S1 = item(view, "ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ一覧表(&S)", [this] { S1Click(); });
+  auto* settings = menuBar()->addMenu(QStringLiteral("設定(&T)"));
+  N9 = item(settings, "オッズ取得時刻調整", [this] { N9Click(); });
+  N11 = item(settings, "ﾃﾞｰﾀ取得時刻設定", [this] { N11Click(); });
+  YosokuMenu = item(settings, "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定(&K)", [this] { YosokuMenuClick(); });
   auto* kaime = menuBar()->addMenu(QStringLiteral("買い目属性(&K)"));
   N22 = kaime->addAction(QStringLiteral("ﾛｰｶﾙｵﾌﾟｼｮﾝ"));
   N22->setCheckable(true);
   connect(N22, &QAction::triggered, this, Guarded([this] { N22Click(); }));
+  auto* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+  HelpContentsItem = item(help, "目次(&C)", [this] { SpeedButton5Click(); });
+  HelpAboutItem = item(help, "ﾊﾞｰｼﾞｮﾝ情報(&A)", [this] { SpeedButton6Click(); });
 }
 
 QWidget* TMainForm::BuildSpeedBar() {
@@ -263,18 +293,24 @@ QWidget* TMainForm::BuildSpeedBar() {
     l->addWidget(b);
     return b;
   };
-  connect(button("終了", "プログラムを終了します"), &QPushButton::clicked, this, &QWidget::close);
-  // Help, the version window, the predicted-odds import, manual and automatic odds and the hit reports have
-  // no window yet: their controls stand where a user expects them, disabled.
-  button("ﾍﾙﾌﾟ", "ヘルプを表示します")->setEnabled(false);
-  button("ﾊﾞｰｼﾞｮﾝ情報", "バージョン情報を表示します")->setEnabled(false);
-  button("予想配当", "予想オッズを取り込みます")->setEnabled(false);
+  SpeedButton4 = button("終了", "プログラムを終了します");
+  connect(SpeedButton4, &QPushButton::clicked, this, Guarded([this] { FileExitItemClick(); }));
+  SpeedButton5 = button("ﾍﾙﾌﾟ", "ヘルプを表示します");
+  connect(SpeedButton5, &QPushButton::clicked, this, Guarded([this] { SpeedButton5Click(); }));
+  SpeedButton6 = button("ﾊﾞｰｼﾞｮﾝ情報", "バージョン情報を表示します");
+  connect(SpeedButton6, &QPushButton::clicked, this, Guarded([this] { SpeedButton6Click(); }));
+  YozBtn = button("予想配当", "単勝予想配当ﾃﾞｰﾀを読み込みます");
+  connect(YozBtn, &QPushButton::clicked, this, Guarded([this] { YozBtnClick(); }));
+  // Manual odds and the hit reports have no window yet: their controls stand where a user expects them,
+  // disabled.
   JVBtn = button("JVデータ取得", "JV-Linkから蓄積データを取得します");
   connect(JVBtn, &QPushButton::clicked, this, Guarded([this] { JVBtnClick(); }));
-  button("ｵｯｽﾞ手動取得", "オッズを手動で取得します")->setEnabled(false);
+  OzGetBtn = button("ｵｯｽﾞ手動取得", "オッズを手動で取得します");
+  OzGetBtn->setEnabled(false);
   AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), bar);
-  AutoOzCheck->setEnabled(false);
   AutoOzCheck->setStatusTip(QStringLiteral("予定の時刻にオッズを自動で取得します"));
+  // Toggled, not clicked: whoever unchecks the box also stops the timer.
+  connect(AutoOzCheck, &QCheckBox::toggled, this, Guarded([this] { AutoOzCheckClick(); }));
   l->addWidget(AutoOzCheck);
   TekiAnaBtn = button("的中", "的中レポートを作成します");
   TekiAnaBtn2 = button("穴的中", "穴の的中レポートを作成します");
@@ -413,6 +449,10 @@ QWidget* TMainForm::BuildCardPage() {
   l->addLayout(sortBar);
   StringGrid2 = new gui::StringGrid(page);
   l->addWidget(StringGrid2, 1);
+  N18 = new QAction(QStringLiteral("分析表をｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"), StringGrid2);
+  connect(N18, &QAction::triggered, this, Guarded([this] { N18Click(); }));
+  StringGrid2->addAction(N18);
+  StringGrid2->setContextMenuPolicy(Qt::ActionsContextMenu);
 
   // Panel4: the six tickets, the axis horse and the mark counts.
   auto* panel4 = new QFrame(page);
@@ -947,10 +987,93 @@ void TMainForm::SokuhoOddsBtnClick() {
   });
 }
 
+// ---- Automatic odds ------------------------------------------------------------------------------------------
+
+void TMainForm::AutoOzCheckClick() {
+  if (AutoOzCheck->isChecked()) {
+    const QString dayText = DateCombo->currentText().trimmed();
+    const DateTime now = Clock::Now();
+    const char* refusal = nullptr;
+    if (dayText.isEmpty()) refusal = "ﾃﾞｰﾀを読み込んでください。";
+    else if (dayText != QString::fromStdString(DayName(now.year, now.month, now.day).Display()))
+      refusal = "本日のﾃﾞｰﾀを読み込んでください。";
+    else if (HasEarlyCards(day_->Table))
+      refusal = "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。";
+    if (refusal == nullptr) {
+      day_->GOddsTakenFirst.fill(0);
+      day_->GOddsTakenSecond.fill(0);
+      Timer1->start();
+      OzGetBtn->setEnabled(false);
+      return;
+    }
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QString::fromUtf8(refusal));
+    const QSignalBlocker quiet(AutoOzCheck);
+    AutoOzCheck->setChecked(false);
+  }
+  // Switching off always stops the timer, even when the day loaded meanwhile is no longer today's: a box
+  // shown unchecked never leaves odds being taken behind the user's back.
+  Timer1->stop();
+  // The manual odds window is not built: its button stays disabled.
+  OzGetBtn->setEnabled(false);
+}
+
+void TMainForm::Timer1Timer() {
+  if (DateCombo->currentText().trimmed().isEmpty()) return;
+  const int delay = IniGT1.ReadInteger("Time", "delay", 5);
+  // The due test is one exact minute: a race found while an exchange runs is queued, never skipped.
+  for (std::string& key : QueueDueRaces(*day_, Clock::Now().HHMM(), delay)) oddsQueue_.push_back(std::move(key));
+  if (!oddsQueue_.empty()) OzGetLoopBtnClick();
+}
+
+void TMainForm::OzGetLoopBtnClick() {
+  // One pass at a time: races due while it waits for the gate, or while it runs, join its queue.
+  if (oddsLoopPending_ || oddsQueue_.empty()) return;
+  oddsLoopPending_ = true;
+  reader_->Gate().Run([this] {
+    struct Pending {
+      bool& flag;
+      ~Pending() { flag = false; }
+    } pending{oddsLoopPending_};
+    static const std::string fetching = ToCp932("R ｵｯｽﾞ取得中");
+    static const std::string failed = ToCp932("R:");
+    std::string lastFailure;
+    bool taken = false;
+    while (!oddsQueue_.empty()) {
+      const std::string key = oddsQueue_.front();
+      oddsQueue_.pop_front();
+      taken = true;
+      const std::string venueRace = VenueRace(key);
+      failureShown_ = false;
+      SetDLlabel(venueRace + fetching);
+      ProcessMessages();
+      const int r = JVLink1->JVRTOpen("0B30", key);
+      if (r != 0) {
+        Beep();
+        reader_->ReportFailure(venueRace + failed + JVErrorMessage("JVRTOpen", r));
+      } else {
+        reader_->ReadOddsRecords();
+      }
+      reader_->CloseAfterOdds();
+      if (failureShown_) lastFailure = lastFailure_;
+      else SetDLlabel({});
+      ProcessMessages();
+      reader_->CloseAfterOdds();
+      if (failureShown_) lastFailure = lastFailure_;
+    }
+    // The next race's progress text hid an earlier failure: the last one stays in view after the pass.
+    SetDLlabel(lastFailure);
+    // A tick during the reload starts a pass of its own, after this one.
+    pending.flag = false;
+    if (taken) DateComboChange();
+  });
+}
+
 void TMainForm::Beep() { gui::MessageBeep(0); }
 
 void TMainForm::SetStatusLabel(const std::string& text) {
   failureShown_ = true;
+  lastFailure_ = text;
   SetDLlabel(text);
 }
 
@@ -958,6 +1081,37 @@ void TMainForm::Inform(const std::string& text) { gui::ShowInformation(this, Q(t
 
 // User input waits, so nobody changes or reloads the day while records are merged into it.
 void TMainForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+// ---- Commands that open other windows --------------------------------------------------------------------------
+
+void TMainForm::S1Click() { TSchejForm::Execute(*day_, DateCombo->currentText(), this); }
+
+// A new delay counts from the odds timer's next tick, which reads the setting afresh.
+void TMainForm::N9Click() { TTimeAddForm::Execute(FAppDir, this); }
+
+// A new interval counts from the next day load, which arms the results poll.
+void TMainForm::N11Click() { TFirstTimeForm::Execute(FAppDir, this); }
+
+void TMainForm::YozBtnClick() { YosoImportUnit::YozBtnClick(this, *day_); }
+
+void TMainForm::YosokuMenuClick() { YosoImportUnit::YosokuMenuClick(this, *FolderViewerEx1, FAppDir); }
+
+void TMainForm::SpeedButton5Click() { ShowHelpContents(this, HelpFile); }
+
+// Before the first showing FVersion is still empty; the version is the same.
+void TMainForm::SpeedButton6Click() {
+  ShowAboutBox(this, FVersion.isEmpty() ? QString::fromLatin1(kFVersion) : FVersion);
+}
+
+void TMainForm::FileExitItemClick() { close(); }
+
+void TMainForm::FilePrintSetupItemClick() { PrintSetup(this); }
+
+void TMainForm::N18Click() {
+  const int s = day_->GCurRace;
+  const std::string key = s >= 0 && s < kSlots ? day_->FRaceInfo[s].RaceKey : std::string();
+  CopyRaceCardToClipboard(*StringGrid2, Label3D3->Caption(), key);
+}
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------
 

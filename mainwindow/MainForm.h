@@ -3,6 +3,7 @@
 // run, lists the stored race days, loads the chosen day and shows one race at a time.
 #include <QMainWindow>
 #include <array>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ class QWidget;
 namespace corvina {
 
 class JVLink;
+class TFolderViewerEx;
 class TGetDataForm;
 class TLabel3Dj;
 namespace gui {
@@ -74,14 +76,30 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   gui::StringGrid* StringGrid3 = nullptr;  // predicted odds ranking
   gui::StringGrid* StringGrid4 = nullptr;  // trio study
   gui::UpDown* UpDown1 = nullptr;
+  QTimer* Timer1 = nullptr;                // automatic odds, every 40 s while AutoOzCheck is on
   QTimer* Timer4 = nullptr;                // results poll
   QToolButton* SpeedButton2 = nullptr;     // sort by horse number
   QToolButton* SpeedButton3 = nullptr;     // sort by horse name, descending
   QAction* N5 = nullptr;                   // hide the date and race list after a load
   QAction* N22 = nullptr;                  // local option of the tickets
+  QAction* S1 = nullptr;                   // odds schedule table
+  QAction* N9 = nullptr;                   // odds delay setting
+  QAction* N11 = nullptr;                  // results poll setting
+  QAction* N6 = nullptr;                   // manual odds (its window is not built: disabled)
+  QAction* YosokuMenu = nullptr;           // folder of the predicted-odds archives
+  QAction* FilePrintSetupItem = nullptr;
+  QAction* HelpContentsItem = nullptr;     // "目次"
+  QAction* HelpAboutItem = nullptr;
+  QAction* N18 = nullptr;                  // race card to the clipboard (menu of the race card grid)
+  QPushButton* SpeedButton4 = nullptr;     // "終了"
+  QPushButton* SpeedButton5 = nullptr;     // "ﾍﾙﾌﾟ"
+  QPushButton* SpeedButton6 = nullptr;     // "ﾊﾞｰｼﾞｮﾝ情報"
+  QPushButton* YozBtn = nullptr;           // "予想配当"
+  TFolderViewerEx* FolderViewerEx1 = nullptr;
   QPushButton* TekiAnaBtn = nullptr;
   QPushButton* TekiAnaBtn2 = nullptr;
-  QCheckBox* AutoOzCheck = nullptr;
+  QCheckBox* AutoOzCheck = nullptr;        // "ｵｯｽﾞ自動取得"
+  QPushButton* OzGetBtn = nullptr;         // "ｵｯｽﾞ手動取得"
   QPushButton* JVBtn = nullptr;            // "JVデータ取得"
   QToolButton* KekkaGetBtn = nullptr;      // "結果情報"
   QToolButton* SokuhoOddsBtn = nullptr;    // "速報ｵｯｽﾞ"
@@ -107,6 +125,17 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   void StringGrid2MouseUp();
   void StringGrid4MouseUp();
   void ShowHint(const QString& hint);
+  // Commands of the menus and the speed bar that open other windows.
+  void S1Click();
+  void N9Click();
+  void N11Click();
+  void YozBtnClick();
+  void YosokuMenuClick();
+  void SpeedButton5Click();
+  void SpeedButton6Click();
+  void FileExitItemClick();
+  void FilePrintSetupItemClick();
+  void N18Click();
   void FormCloseQuery(bool& canClose);
   void FormClose();
   // Selects a line of the race list without running its handler.
@@ -118,6 +147,12 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   void FormShow();
   void JVBtnClick();
   void Timer4Timer();
+  // Automatic odds: the check box, the timer's search for races due, and the odds of the queued races.
+  void AutoOzCheckClick();
+  void Timer1Timer();
+  void OzGetLoopBtnClick();
+  // RaceKeys of the races due whose odds are still to be taken, oldest first.
+  const std::deque<std::string>& OddsQueue() const { return oddsQueue_; }
   void KekkaGetBtnClick();
   void SokuhoOddsBtnClick();
   // Re-reads results and payouts after a results fetch; true when it had to load the whole day again.
@@ -168,7 +203,12 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   std::unique_ptr<DayModel> day_;
   std::unique_ptr<JVLink> ownedLink_;
   std::unique_ptr<RealTimeReader> reader_;
+  // The odds queue is a list of its own: the results reading and the day load use the work lists, and a tick
+  // may add races while the queue is being worked through.
+  std::deque<std::string> oddsQueue_;
+  bool oddsLoopPending_ = false;  // a pass over the queue waits for the gate or runs
   bool failureShown_ = false;
+  std::string lastFailure_;
   bool formShown_ = false;
   bool createFailed_ = false;
   bool selectingRace_ = false;

@@ -1,0 +1,387 @@
+// Automatic odds: the minute a race falls due, the done flags, switching on and its refusals, the queue that a
+// tick fills while another exchange runs, failures, and the stand-in day whose odds files gain newer snapshots.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "components/ui/Label3Dj.h"
+#include "mainwindow/AutoOdds.h"
+#include "mainwindow/MainForm.h"
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "platform/Text.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/JVMessages.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+#include "tools/jvgen/Generator.h"
+
+using namespace corvina;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+
+std::string KeyOfSlot(int slot) { return "20240106" + std::string("0501") + "01" + FormatZero(slot + 1, 2); }
+
+// A day whose race slots 0..n-1 have the given schedules.
+std::unique_ptr<DayModel> Schedule(const std::vector<std::pair<std::string, std::string>>& times) {
+  auto day = std::make_unique<DayModel>();
+  for (size_t i = 0; i < times.size(); ++i) {
+    day->Table.GRaTbl[i].replace(11, 16, KeyOfSlot(static_cast<int>(i)));
+    day->FRaceInfo[i].OddsTime1 = times[i].first;
+    day->FRaceInfo[i].OddsTime2 = times[i].second;
+  }
+  return day;
+}
+
+}  // namespace
+
+TEST(QueueDueRacesTest, ARaceIsDueOnlyInTheMinuteOfItsTimePlusTheDelay) {
+  struct Case {
+    const char* now;
+    int delay;
+    bool due;
+  };
+  const Case cases[] = {
+      {"0955", 5, true},   {"0954", 5, false}, {"0956", 5, false}, {"0950", 5, false},
+      {"0950", 0, true},   {"0951", 0, false}, {"1005", 15, true}, {"0950", -3, true},  // no negative delay
+  };
+  for (const Case& c : cases) {
+    auto day = Schedule({{"0950", ""}});
+    const auto keys = QueueDueRaces(*day, c.now, c.delay);
+    EXPECT_EQ(keys.size(), c.due ? 1u : 0u) << c.now << " delay " << c.delay;
+    EXPECT_EQ(day->GOddsTakenFirst[0], c.due ? 1 : 0) << c.now;
+  }
+}
+
+TEST(QueueDueRacesTest, EachScheduledTimeIsTakenOnceAndBlankTimesNever) {
+  // Slot 0: both times; 1: padded text; 2: no schedule; 3: both times in the same minute.
+  auto day = Schedule({{"0950", "1130"}, {" 0950 ", ""}, {"    ", ""}, {"1220", "1220"}});
+  EXPECT_EQ(QueueDueRaces(*day, "0955", 5), (std::vector<std::string>{KeyOfSlot(0), KeyOfSlot(1)}));
+  EXPECT_TRUE(QueueDueRaces(*day, "0955", 5).empty()) << "the second tick in the minute";
+  EXPECT_EQ(QueueDueRaces(*day, "1135", 5), std::vector<std::string>{KeyOfSlot(0)});
+  EXPECT_EQ(day->GOddsTakenSecond[0], 1);
+  EXPECT_EQ(QueueDueRaces(*day, "1225", 5), std::vector<std::string>{KeyOfSlot(3)});
+  EXPECT_EQ(QueueDueRaces(*day, "1225", 5), std::vector<std::string>{KeyOfSlot(3)});
+  EXPECT_TRUE(QueueDueRaces(*day, "1225", 5).empty()) << "two times, two takes";
+  for (const char* now : {"0000", "2359", "0005"}) EXPECT_TRUE(QueueDueRaces(*day, now, 5).empty()) << now;
+}
+
+TEST(HasEarlyCardsTest, AnyRaceOrRunnerRecordOfKindOneBlocks) {
+  RaceTable t;
+  EXPECT_FALSE(HasEarlyCards(t));
+  t.GRaTbl[0][2] = '2';
+  t.GSeTbl[0][0][2] = '2';
+  EXPECT_FALSE(HasEarlyCards(t));
+  t.GSeTbl[35][17][2] = '1';
+  EXPECT_TRUE(HasEarlyCards(t));
+  RaceTable ra;
+  ra.GRaTbl[20][2] = '1';
+  EXPECT_TRUE(HasEarlyCards(ra));
+}
+
+namespace {
+
+class AutoOddsForm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    ::unsetenv("CORVINA_JVLINK_ROOT");
+    const DateTime now = Clock::Now();
+    today = DayName(now.year, now.month, now.day);
+    At("0700");
+  }
+  void TearDown() override {
+    Clock::Reset();
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+  }
+  // Sets the clock to hhmm of today, `second` seconds into the minute.
+  void At(const std::string& hhmm, int second = 0) {
+    Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), StrToIntLenient(hhmm.substr(0, 2)),
+                        StrToIntLenient(hhmm.substr(2, 2)), second});
+  }
+  jvgen::Day WriteDay(jvgen::Options o) {
+    jvgen::Day day = jvgen::MakeDay(o);
+    jvgen::WriteDayFiles(day, home);
+    return day;
+  }
+  void Load(TMainForm& form, int index = 0) {
+    ASSERT_GT(form.DateCombo->count(), index);
+    form.DateCombo->setCurrentIndex(index);
+    form.DateComboChange();
+    ASSERT_GT(form.DatList->count(), 0);
+  }
+  static std::string Key(const TMainForm& form, int slot) {
+    return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
+  }
+  static std::string VenueRace(const std::string& key) {
+    return CourseName(Copy(key, 9, 2), 2) + BlankPadNumStr(Copy(key, 15, 2));
+  }
+  static std::string Due(const std::string& hhmm, int delay) { return AddTimeHHMM(hhmm, delay); }
+  // The 0B30 exchanges opened, in order.
+  static std::vector<std::string> OddsOpens(const ScriptedJVLink& link) {
+    std::vector<std::string> keys;
+    for (const std::string& c : link.calls)
+      if (c.starts_with("JVRTOpen(0B30,")) keys.push_back(c.substr(14, 16));
+    return keys;
+  }
+  // Runs `inside` within every call and notes an exchange opened while another was open.
+  static void Watch(ScriptedJVLink& link, bool& overlapped, std::function<void(const std::string&)> inside) {
+    link.onCall = [&link, &overlapped, inside, open = false](const std::string& op) mutable {
+      if (op == "JVRTOpen" && open) overlapped = true;
+      open = link.IsOpen();
+      inside(op);
+    };
+  }
+  static bool Called(const ScriptedJVLink& link, const std::string& call) {
+    return std::find(link.calls.begin(), link.calls.end(), call) != link.calls.end();
+  }
+  static std::string LastErrorLogLine(const fs::path& home) {
+    Lines lines;
+    ReadLines(home / "ErrorLog.txt", lines);
+    return lines.empty() ? std::string() : lines.back();
+  }
+
+  test::TempDir dir{"autoodds"};
+  const fs::path& home = dir.path();
+  DayName today;
+};
+
+}  // namespace
+
+TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
+  int y, m, d;
+  CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
+  const DayName yesterday(y, m, d);
+  WriteDay({.date = yesterday, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  ASSERT_TRUE(form.AutoOzCheck->isEnabled());
+
+  const auto refused = [&](const char* text) {
+    rec.Clear();
+    form.AutoOzCheck->click();
+    EXPECT_EQ(rec.Texts(), QStringList{QString::fromUtf8(text)});
+    EXPECT_EQ(rec.Beeps(), 1);
+    EXPECT_FALSE(form.AutoOzCheck->isChecked());
+    EXPECT_FALSE(form.Timer1->isActive());
+  };
+  refused("ﾃﾞｰﾀを読み込んでください。");
+  Load(form);
+  refused("本日のﾃﾞｰﾀを読み込んでください。");
+
+  WriteDay({.date = today, .cardKind = '1', .results = false});
+  form.MakeDataListBtnClick();
+  Load(form, 0);  // newest first
+  ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
+  refused("出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
+  EXPECT_TRUE(link.calls.empty());
+}
+
+TEST_F(AutoOddsForm, SwitchingOnClearsTheFlagsAndEachScheduledMinuteIsTakenOnce) {
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  Load(form);
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+  EXPECT_EQ(form.Timer1->interval(), 40000);
+  EXPECT_FALSE(form.OzGetBtn->isEnabled());
+  EXPECT_TRUE(rec.Messages().empty());
+
+  const TRaceInfo& first = form.Day().FRaceInfo[0];
+  ASSERT_FALSE(Trim(first.OddsTime1).empty());
+  const std::string due = Due(first.OddsTime1, 5);  // the default delay
+  At(AddTimeHHMM(due, -1), 50);
+  form.Timer1Timer();
+  EXPECT_TRUE(OddsOpens(link).empty()) << "a minute early";
+  At(due, 10);
+  form.Timer1Timer();
+  At(due, 50);
+  form.Timer1Timer();
+  At(AddTimeHHMM(due, 1), 30);
+  form.Timer1Timer();
+  EXPECT_EQ(OddsOpens(link), std::vector<std::string>{Key(form, 0)});
+  EXPECT_EQ(link.CountCalls("JVClose"), 2);
+  EXPECT_EQ(form.Day().GOddsTakenFirst[0], 1);
+
+  // Off and on again in the same minute: the time is taken again.
+  form.AutoOzCheck->click();
+  EXPECT_FALSE(form.Timer1->isActive());
+  form.AutoOzCheck->click();
+  EXPECT_EQ(form.Day().GOddsTakenFirst[0], 0);
+  At(due, 20);
+  form.Timer1Timer();
+  EXPECT_EQ(OddsOpens(link).size(), 2u);
+}
+
+TEST_F(AutoOddsForm, BothTimesOfARaceWithTheDelaySetting) {
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  form.IniGT1.WriteInteger("Time", "delay", 0);
+  Load(form);
+  form.AutoOzCheck->click();
+  const int slot = 6;  // the seventh race has two times
+  const TRaceInfo& info = form.Day().FRaceInfo[slot];
+  ASSERT_FALSE(Trim(info.OddsTime2).empty());
+  for (const std::string& t : {info.OddsTime1, info.OddsTime2}) {
+    const size_t before = OddsOpens(link).size();
+    At(t, 5);
+    form.Timer1Timer();
+    const auto opens = OddsOpens(link);
+    EXPECT_GT(opens.size(), before) << t;
+    EXPECT_NE(std::find(opens.begin() + before, opens.end(), Key(form, slot)), opens.end()) << t;
+  }
+  EXPECT_EQ(form.Day().GOddsTakenFirst[slot], 1);
+  EXPECT_EQ(form.Day().GOddsTakenSecond[slot], 1);
+}
+
+TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  // Results (0B12), then the odds of two races; each exchange reads twice before it ends.
+  for (int i = 0; i < 3; ++i) {
+    ScriptedExchange ex;
+    ex.reads = {ScriptedRead::Code(-3), ScriptedRead::Code(-1)};
+    link.AddExchange(ex);
+  }
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  Load(form);
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  form.AutoOzCheck->click();
+  // Slot 12 is the first race of the second racecourse, due a few minutes after slot 0.
+  const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
+  const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
+  ASSERT_NE(due0, due12);
+  const std::string key0 = Key(form, 0), key12 = Key(form, 12);
+
+  // Inside the results exchange slot 0 falls due; inside slot 0's exchange, slot 12.
+  bool overlapped = false;
+  std::vector<std::string> ticks{due0, due12};
+  size_t tick = 0;
+  size_t queuedDuringResults = 0;
+  Watch(link, overlapped, [&](const std::string& op) {
+    if (op != "JVRead" || tick >= ticks.size()) return;
+    At(ticks[tick++], 10);
+    form.Timer1Timer();
+    if (tick == 1) queuedDuringResults = form.OddsQueue().size();
+  });
+  form.KekkaGetBtnClick();
+
+  EXPECT_FALSE(overlapped);
+  EXPECT_EQ(queuedDuringResults, 1u);
+  EXPECT_TRUE(Called(link, "JVRTOpen(0B12," + today.DateKey() + ")=0"));
+  EXPECT_EQ(link.calls.front().substr(0, 14), "JVRTOpen(0B12,");
+  EXPECT_EQ(OddsOpens(link), (std::vector<std::string>{key0, key12}));
+  EXPECT_EQ(link.CountCalls("JVClose"), 6);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_TRUE(form.OddsQueue().empty());
+  EXPECT_FALSE(form.Reader().Gate().Busy());
+  EXPECT_EQ(form.Day().GOddsTakenFirst[0], 1);
+  EXPECT_EQ(form.Day().GOddsTakenFirst[12], 1);
+  // The reload at the end shows the race shown before.
+  EXPECT_EQ(form.DatList->currentRow(), 0);
+  EXPECT_FALSE(form.PageControl1->isHidden());
+}
+
+TEST_F(AutoOddsForm, AFailingRaceIsReportedAndTheNextIsStillTaken) {
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  form.IniGT1.WriteInteger("Time", "delay", 3);
+  Load(form);
+  form.SelectRaceLine(13);
+  form.DatListClick();
+  form.AutoOzCheck->click();
+  // At noon-twenty every race from the sixth on is due at once.
+  const std::string t = form.Day().FRaceInfo[6].OddsTime1;
+  std::vector<int> due;
+  for (int i = 0; i < form.DatList->count(); ++i)
+    if (form.Day().FRaceInfo[i].OddsTime1 == t) due.push_back(i);
+  ASSERT_GE(due.size(), 2u);
+  ScriptedExchange failing;
+  failing.openResult = -504;
+  link.AddExchange(failing);
+  for (size_t i = 1; i < due.size(); ++i) link.AddExchange(ScriptedExchange{});
+  rec.Clear();
+
+  At(Due(t, 3), 0);
+  form.Timer1Timer();
+  ASSERT_EQ(OddsOpens(link).size(), due.size());
+  const std::string failed = VenueRace(Key(form, due[0])) + ToCp932("R:") + JVErrorMessage("JVRTOpen", -504);
+  EXPECT_EQ(form.DLlabel->Caption(), Q(failed)) << "the failure stays in view after the pass";
+  EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + failed)) << FromCp932(LastErrorLogLine(home));
+  EXPECT_EQ(rec.Beeps(), 1);
+  EXPECT_TRUE(rec.Messages().empty());
+  EXPECT_EQ(link.CountCalls("JVClose"), static_cast<int>(2 * due.size()));
+  EXPECT_EQ(form.DatList->currentRow(), 13);
+  EXPECT_EQ(form.Day().GCurRace, 13);
+}
+
+TEST_F(AutoOddsForm, StandInDayGetsNewerOddsAtBothTimes) {
+  const jvgen::Day day = jvgen::MakeDay({.date = today, .results = false});
+  jvgen::WriteStandIn(day, home / "jvlink");
+  jvgen::WriteDayFiles(day, home);
+  // The day before its first odds: the load writes empty odds files.
+  const fs::path o1 = home / "Data" / (today.FileStem() + ".jvO1");
+  fs::remove(o1);
+  fs::remove(home / "Data" / (today.FileStem() + ".jvO2"));
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  form.FormShow();
+  Load(form);
+  form.SelectRaceLine(5);
+  form.DatListClick();
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive()) << rec.Texts().join("\n").toStdString();
+  const int slot = 6;
+  const TRaceInfo& info = form.Day().FRaceInfo[slot];
+  EXPECT_EQ(info.Odds1Present, 0);
+
+  // The announcement (hhmm) of a line of the odds file.
+  const auto announced = [&](int line) {
+    Lines lines;
+    EXPECT_TRUE(ReadLines(o1, lines));
+    return line < static_cast<int>(lines.size()) ? Trim(Copy(lines[line], 32, 4)) : std::string();
+  };
+  At(Due(info.OddsTime1, 5), 0);
+  form.Timer1Timer();
+  const std::string first = announced(2 * slot);
+  ASSERT_FALSE(first.empty()) << rec.Texts().join("\n").toStdString();
+  EXPECT_LE(first, Clock::Now().HHMM());
+  EXPECT_EQ(form.Day().FRaceInfo[slot].Odds1Present, 1);
+  EXPECT_TRUE(announced(2 * slot + 1).empty());
+
+  At(Due(info.OddsTime2, 5), 0);
+  form.Timer1Timer();
+  const std::string latest = announced(2 * slot + 1);
+  EXPECT_GT(latest, first);
+  EXPECT_LE(latest, Clock::Now().HHMM());
+  EXPECT_EQ(form.Day().FRaceInfo[slot].Odds2Present, 1);
+  EXPECT_EQ(form.DatList->currentRow(), 5);
+  EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
+  EXPECT_TRUE(rec.Messages().empty());
+  EXPECT_EQ(FromCp932(LastErrorLogLine(home)).find("エラー"), std::string::npos);
+}
