@@ -1,4 +1,4 @@
-// unpack ARCHIVE DIR [--password P] [--mask M]...
+// unpack ARCHIVE DIR [--password P]... [--mask M]...
 // Extracts an archive through the library's components and prints one line per entry: name, size,
 // CRC and result. Exits 0 only when every selected entry was written and checked.
 #include <cstdio>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/UnLha.h"
+#include "archive/UnZip.h"
 
 using namespace corvina::archive;
 
@@ -26,6 +27,21 @@ std::string Printable(const std::string& s)
         }
     }
     return out;
+}
+
+// Size and CRC of the entry just finished, as its header states them.
+void EntryFacts(TUnBase& c, long long& size, unsigned& crc, int& crcDigits)
+{
+    if (auto* zip = dynamic_cast<TUnZip*>(&c)) {
+        size = (long long)zip->Local.Uncompressed;
+        crc = zip->Local.Crc;
+        crcDigits = 8;
+    } else {
+        auto& lha = static_cast<TUnLha&>(c);
+        size = (long long)lha.Header.UnpackedSize;
+        crc = lha.Header.Crc;
+        crcDigits = 4;
+    }
 }
 
 int Usage()
@@ -53,35 +69,47 @@ int main(int argc, char** argv)
     if (positional.size() != 2) return Usage();
     if (masks.empty()) masks.push_back("*.*");
 
-    TUnLha lha;
-    lha.SetArchiveFile(positional[0]);
-    if (lha.ArchiveFile().empty()) {
+    // Detection decides which reader takes the archive.
+    TUnLha probe;
+    probe.SetArchiveFile(positional[0]);
+    if (probe.ArchiveFile().empty()) {
         std::fprintf(stderr, "unpack: %s: %s\n", positional[0].c_str(), LoadMessage(msg::FileNotFound).c_str());
         return 1;
     }
-    if (lha.ArchiveType != atLha && lha.ArchiveType != atLhaSfx) {
-        std::fprintf(stderr, "unpack: %s: %s archive (%s)\n", positional[0].c_str(), ArchiveTypeName(lha.ArchiveType),
+    const TArchiveType type = probe.ArchiveType;
+    const bool isLha = type == atLha || type == atLhaSfx;
+    const bool isZip = IsZipFamily(type) || IsSplitZip(type);
+    if (!isLha && !isZip) {
+        std::fprintf(stderr, "unpack: %s: %s archive (%s)\n", positional[0].c_str(), ArchiveTypeName(type),
                      LoadMessage(msg::UnsupportedMethod).c_str());
         return 1;
     }
-    lha.Passwords = passwords;
-    lha.FileSpec = masks;
-    lha.SetExtractDir(positional[1]);
+    TUnLha lhaReader;
+    TUnZip zipReader;
+    TUnBase& reader = isLha ? static_cast<TUnBase&>(lhaReader) : static_cast<TUnBase&>(zipReader);
+    reader.SetArchiveFile(positional[0]);
+    reader.Passwords = passwords;
+    reader.FileSpec = masks;
+    reader.SetExtractDir(positional[1]);
+    // Volumes of a split archive are taken from beside the archive under their usual names.
+    zipReader.OnNextVolume = [](TUnZip&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
 
     int failures = 0, selected = 0;
-    lha.OnError = [&](TZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
+    reader.OnError = [&](TZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
         if (code == msg::CrcError) return;   // shown on the entry's own line
         std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
         ++failures;
     };
-    lha.OnEnd = [&](TZipCommon& c, const std::string& file, bool pass) {
-        auto& u = static_cast<TUnLha&>(c);
+    reader.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
         ++selected;
         if (!pass) ++failures;
-        std::printf("%s\t%lld\t%04x\t%s\n", Printable(u.EntryName).c_str(), (long long)u.Header.UnpackedSize,
-                    unsigned(u.Header.Crc), pass ? "ok" : "FAILED");
+        long long size = 0;
+        unsigned crc = 0;
+        int digits = 8;
+        EntryFacts(static_cast<TUnBase&>(c), size, crc, digits);
+        std::printf("%s\t%lld\t%0*x\t%s\n", Printable(c.EntryName).c_str(), size, digits, crc, pass ? "ok" : "FAILED");
     };
-    const int written = lha.Extract();
+    const int written = reader.Extract();
     std::printf("%d entries written\n", written);
     return failures == 0 && selected > 0 ? 0 : 1;
 }

@@ -1,0 +1,83 @@
+#pragma once
+// AES entry encryption of ZIP archives in the WinZip AE-1 / AE-2 framing: salt, 2-byte password
+// verifier, AES-CTR data with a little-endian counter, 10-byte HMAC-SHA1 authentication code.
+//
+// Strength mode 1, 2, 3 = 128-, 192-, 256-bit key (only the low 2 bits count; 0 is refused).
+// Encryption kinds of an entry (the reader's byte): 0-2 AE-1, 3-5 AE-2; see AesKindMode.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "archive/Sha1.h"
+
+namespace corvina::archive {
+
+class TStream32;
+
+// ---- the forward block cipher (counter mode needs no inverse)
+struct TAesSchedule {
+    uint32_t RoundKeys[60] = {};
+    int Rounds = 0;                 // 0: unusable (a refused key length)
+};
+// Length in bytes (16, 24, 32) or bits (128, 192, 256); any other gives 0 and an unusable schedule.
+int AesSetEncryptKey(const uint8_t* key, int keyLength, TAesSchedule& schedule);
+void AesEncryptBlock(const TAesSchedule& schedule, const uint8_t in[16], uint8_t out[16]);
+
+// ---- entry framing
+constexpr int AesZipMacLength = 10;
+constexpr int AesZipVerifierLength = 2;
+constexpr int AesZipMaxPassword = 128;
+constexpr int AesZipIterations = 1000;
+int AesZipKeyLength(int mode);      // 16 / 24 / 32; 0 for mode 0
+int AesZipSaltLength(int mode);     // 8 / 12 / 16; 0 for mode 0
+// The strength mode of an AES encryption kind (0-5), 0 for any other kind.
+int AesKindMode(uint8_t cryptKind);
+// AE-2 stores no CRC-32: the authentication code alone is the verdict.
+inline bool IsAe2Kind(uint8_t cryptKind) { return cryptKind >= 3 && cryptKind <= 5; }
+
+struct TAesZipContext {
+    uint8_t Counter[16] = {};
+    uint8_t Keystream[16] = {};
+    unsigned Position = 16;         // 16: keystream block used up
+    TAesSchedule Schedule;
+    THmacSha1 Mac;
+    size_t PasswordLength = 0;
+    int Mode = 0;
+    ~TAesZipContext() { Wipe(); }
+    void Wipe();
+};
+
+// Derives the keys (PBKDF2, 1000 iterations, 2 x key length + 2 bytes) and answers 0 with the
+// 2-byte verifier; -100 for a password over 128 bytes, -1 for a mode whose key length is refused.
+int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, TAesZipContext& context,
+               uint8_t verifier[2], const uint8_t* salt);
+// HMAC over the ciphertext, then XOR with the keystream in place; any block length.
+void AesZipDecrypt(uint8_t* buffer, size_t length, TAesZipContext& context);
+// Writes the 10-byte authentication code; answers 10.
+int AesZipFinalMac(uint8_t mac[AesZipMacLength], TAesZipContext& context);
+
+// One encrypted entry at a time on the archive stream: salt and verifier in front of the data,
+// the authentication code right behind it.
+class TmrlAES {
+public:
+    explicit TmrlAES(TStream32* archive) : Stream(archive) {}
+    // The reader points this at the new stream after a volume switch.
+    TStream32* Stream;
+
+    // Reads salt and verifier at the stream position and tests the password. On a match the stream
+    // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
+    // compressed size holds beyond its data); otherwise the position is restored. An empty password,
+    // a password over 128 bytes, a mode outside 1..3 or a short read answer False.
+    bool CheckPassword(std::string_view password, int mode, int64_t& headerBytes);
+    void DecryptBuffer(uint8_t* buffer, size_t count);
+    // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
+    // material is wiped afterwards. False also when no password was accepted or the read is short.
+    bool VerifyMac();
+    bool Ready() const { return ready; }
+
+private:
+    TAesZipContext Context;
+    bool ready = false;
+};
+
+}  // namespace corvina::archive

@@ -1,0 +1,64 @@
+#pragma once
+// bzip2 entries (ZIP method 12) through libbz2: a read-only stream over the entry's packed bytes
+// and the driver that copies the decoded bytes to the reader's write callback.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "archive/Inflate.h"
+#include "archive/Streams.h"
+
+namespace corvina::archive {
+
+class Ebz2libError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+class Ebz2MEMError : public Ebz2libError {
+public:
+    using Ebz2libError::Ebz2libError;
+};
+
+// Reads up to `count` packed (already deciphered) bytes; 0 when none are left.
+using TPackedRead = std::function<int64_t(uint8_t* buffer, int64_t count)>;
+
+class Tbz2Stream : public TStream32 {
+public:
+    Tbz2Stream(TPackedRead source, int64_t size) : Source(std::move(source)), Size(size < 0 ? 0 : size) {}
+    TPackedRead Source;
+    int64_t Size;           // packed bytes of the entry
+    int64_t Position = 0;   // packed bytes read so far
+    bool Finished = false;  // the library's stream state has been ended
+};
+
+class TBzDecompressStream : public Tbz2Stream {
+public:
+    static constexpr int kBufferSize = 16384;
+    // Raises Ebz2MEMError / Ebz2libError when the library cannot be initialised.
+    TBzDecompressStream(TPackedRead source, int64_t packedSize, int64_t unpackedSize,
+                        std::function<void()> progress = {});
+    ~TBzDecompressStream() override;
+    // Answers the bytes produced (0 after the end or when the input ended); a data error sets
+    // ErrorFlag and answers what was produced before it.
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void*, int64_t) override;                 // raises Ebz2libError
+    int64_t Seek(int64_t offset, int origin) override;            // forward only, else raises
+    bool ErrorFlag = false;
+    bool StreamEnded = false;   // the bzip2 end-of-stream marker was reached
+    int64_t PackedLeft = 0;
+    int64_t UnpackedSize = 0;
+
+private:
+    struct Impl;
+    Impl* P;
+    std::function<void()> Progress;
+    int64_t Produced = 0;
+};
+
+// Method 12. drOk at the end-of-stream marker (a packed size of 0 writes nothing and is drOk);
+// drBadData for corrupt data, drInputEnded when the data stops before the marker, drWriteFailed,
+// drCancelled, drNoMemory. Never lets an exception out.
+int BZip2DecodeStream(TZipDecodeIo& io);
+
+}  // namespace corvina::archive

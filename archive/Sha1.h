@@ -1,0 +1,48 @@
+#pragma once
+// SHA-1 and HMAC-SHA1 for the AES entry encryption of ZIP archives (key derivation and the
+// authentication code). Contexts wipe themselves when destroyed.
+#include <cstddef>
+#include <cstdint>
+
+namespace corvina::archive {
+
+constexpr size_t kSha1DigestLength = 20;
+constexpr size_t kSha1BlockLength = 64;
+
+class TSha1 {
+public:
+    TSha1() { Init(); }
+    ~TSha1();
+    void Init();
+    void Update(const uint8_t* data, size_t length);
+    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context wiped and ready again
+private:
+    void Compress(const uint8_t block[kSha1BlockLength]);
+    uint64_t ByteCount = 0;
+    uint32_t State[5] = {};
+    uint8_t Buffer[kSha1BlockLength] = {};
+};
+
+class THmacSha1 {
+public:
+    ~THmacSha1();
+    // Keys longer than one block are replaced by their digest.
+    void SetKey(const uint8_t* key, size_t length);
+    void Update(const uint8_t* data, size_t length);
+    // Writes the first min(length, 20) bytes of the code; the key stays, so the next message can
+    // follow at once.
+    void Final(uint8_t* mac, size_t length);
+    void Wipe();
+private:
+    uint8_t KeyBlock[kSha1BlockLength] = {};
+    TSha1 Inner;
+};
+
+// PBKDF2 with HMAC-SHA1: blocks of 20 bytes, the last one cut to the requested length.
+void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,
+                    unsigned iterations, uint8_t* out, size_t outLength);
+
+// Overwrites memory that held key material in a way the optimiser keeps.
+void SecureWipe(void* data, size_t length);
+
+}  // namespace corvina::archive
