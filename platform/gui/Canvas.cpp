@@ -94,13 +94,13 @@ QSize QtCanvas::TextExtent(const QString& text) const {
 }
 
 void QtCanvas::LineTo(int x, int y) {
-  painter_.setPen(PenColor());
+  painter_.setPen(QPen(PenColor(), PenWidth()));
   painter_.drawLine(penPos_, QPoint(x, y));
   penPos_ = QPoint(x, y);
 }
 
 void QtCanvas::FrameRect(const QRect& r) {
-  painter_.setPen(PenColor());
+  painter_.setPen(QPen(PenColor(), PenWidth()));
   painter_.setBrush(Qt::NoBrush);
   painter_.drawRect(r.adjusted(0, 0, -1, -1));
 }
@@ -108,6 +108,7 @@ void QtCanvas::FrameRect(const QRect& r) {
 CanvasOp RecordingCanvas::Base(CanvasOp::Kind k) const {
   CanvasOp op{k, {}, {}, {}, {}, BrushColor(), BrushClear(), PenColor(), FontColor(), Font().pointSize(),
               Font().bold()};
+  op.penWidth = PenWidth();
   return op;
 }
 

@@ -32,6 +32,9 @@ class Canvas {
 
   void SetPenColor(const QColor& c) { penColor_ = c; }
   const QColor& PenColor() const { return penColor_; }
+  // Pen width in pixels of the surface drawn on; 1 (the default) is the thinnest line.
+  void SetPenWidth(int width) { penWidth_ = width < 1 ? 1 : width; }
+  int PenWidth() const { return penWidth_; }
 
   // Font and its colour; sizes in points as the windows give them.
   void SetFont(const QFont& f) { font_ = f; }
@@ -69,6 +72,7 @@ class Canvas {
   QColor brushColor_ = Qt::white;
   bool brushClear_ = false;
   QColor penColor_ = Qt::black;
+  int penWidth_ = 1;
   QColor fontColor_ = Qt::black;
   QFont font_;
   int fontDpi_ = 0;
@@ -109,6 +113,7 @@ struct CanvasOp {
   bool bold = false;
   int alignment = 0;  // TextRect
   int degrees = 0;    // Text
+  int penWidth = 1;   // Line, Frame
 };
 
 class RecordingCanvas : public Canvas {

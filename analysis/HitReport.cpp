@@ -1,0 +1,144 @@
+#include "analysis/HitReport.h"
+
+#include <system_error>
+
+#include "platform/Cp932.h"
+#include "platform/SortedList.h"
+#include "platform/Text.h"
+#include "racedata/KeibaFunc.h"
+
+namespace corvina::analysis {
+
+namespace {
+
+constexpr int kReportedTickets = 6;
+
+const std::string& WideLabel() { static const std::string s = ToCp932("R[ワイド]：　"); return s; }
+const std::string& QuinellaLabel() { static const std::string s = ToCp932("R[馬連　]：　"); return s; }
+const std::string& PayPrefix() { static const std::string s = ToCp932("/配当 "); return s; }
+const std::string& Yen() { static const std::string s = ToCp932("円"); return s; }
+const std::string& IdeographicSpace() { static const std::string s = ToCp932("　"); return s; }
+
+const std::string kBlueFont = "<font color=\"blue\">";
+const std::string kRedFont = "<font color=\"red\">";
+const std::string kEndFont = "</font>";
+const std::string kHighImage = "<img src=\"./image/lis1.gif\">";
+const std::string kLowImage = "<img src=\"./image/lis2.gif\">";
+
+// A payout combination that is blank or reads " 0- 0" lists no result.
+bool PresentComb(const std::string& comb) { return !IsBlank(comb) && comb != " 0- 0"; }
+
+bool HasRunnerData(const TRaceInfo& info) { return StrToIntLenient(info.UmaBan[0]) >= 1; }
+
+std::string PayText(int pay) { return PayPrefix() + FormatInt(pay, 7) + Yen(); }
+
+const std::string& Ra(const DayModel& day, int slot) { return day.Table.GRaTbl[static_cast<size_t>(slot)]; }
+
+template <size_t N>
+void MatchEntries(int slot, const std::string& ticket, bool wide,
+                  const std::array<std::string, N>& combs, const std::array<int, N>& pays, int threshold,
+                  std::vector<ReportHit>& out) {
+  for (size_t j = 1; j < N; ++j) {
+    if (!PresentComb(combs[j]) || Copy(combs[j], 1, 5) != ticket) continue;
+    if (pays[j] > threshold) out.push_back(ReportHit{slot, wide, ticket, pays[j]});
+  }
+}
+
+}  // namespace
+
+PayClass WidePayClass(HitReportKind kind) { return {kind == HitReportKind::Longshot ? 3000 : 0, 5000}; }
+PayClass QuinellaPayClass(HitReportKind kind) { return {kind == HitReportKind::Longshot ? 5000 : 0, 10000}; }
+
+std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
+  std::vector<ReportHit> hits;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const TRaceInfo& info = day.FRaceInfo[slot];
+    if (info.HasData != 1 || !HasRunnerData(info)) continue;
+    const TRaceCalc& calc = day.FRaceCalc[slot];
+    for (int k = 1; k <= kReportedTickets; ++k) {
+      const std::string& ticket = calc.Tickets[k];
+      if (IsBlank(ticket)) continue;
+      MatchEntries(slot, ticket, true, info.WideComb, info.WidePay, WidePayClass(kind).threshold, hits);
+      MatchEntries(slot, ticket, false, info.UmarenComb, info.UmarenPay, QuinellaPayClass(kind).threshold,
+                   hits);
+    }
+  }
+  return hits;
+}
+
+const std::string& TekiHeaderLine() {
+  static const std::string s = ToCp932(
+      "<br /><img src=\"./image/balist.gif\"><font color=\"black\">【コルヴィナ for JRA-VAN Data Lab.】</font>");
+  return s;
+}
+
+const std::string& CollectionFirstLine() {
+  static const std::string s = ToCp932(" コルヴィナ for JRA-VAN Data Lab.");
+  return s;
+}
+
+std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind) {
+  const std::string& ra = Ra(day, hit.slot);
+  PayClass cls = hit.wide ? WidePayClass(kind) : QuinellaPayClass(kind);
+  bool high = hit.pay >= cls.split;
+  return (high ? kHighImage : kLowImage) + (high ? kRedFont : kBlueFont) + CourseName(Copy(ra, 20, 2), 2) +
+         BlankPadNumStr(Copy(ra, 26, 2)) + (hit.wide ? WideLabel() : QuinellaLabel()) + hit.ticket +
+         PayText(hit.pay) + IdeographicSpace() + Copy(ra, 593, 12) + kEndFont;
+}
+
+std::string TekiCollectionLine(const DayModel& day, const ReportHit& hit) {
+  const std::string& ra = Ra(day, hit.slot);
+  return Copy(ra, 12, 4) + Copy(ra, 16, 4) + Copy(ra, 20, 2) + Copy(ra, 26, 2) +
+         (hit.wide ? WideLabel() : QuinellaLabel()) + hit.ticket + PayText(hit.pay);
+}
+
+std::filesystem::path HPuploadDir(const std::filesystem::path& appDir) { return appDir / "HPupload"; }
+std::filesystem::path ManbakenPath(const std::filesystem::path& appDir) { return HPuploadDir(appDir) / "Manbaken.txt"; }
+
+std::filesystem::path TekiDayPath(const DayModel& day) {
+  std::string date = Copy(Ra(day, 0), 12, 4) + Copy(Ra(day, 0), 16, 4);
+  // The date names the file: anything but eight digits would make a name that is no day's.
+  if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) return {};
+  return HPuploadDir(day.FAppDir) / ("TK" + date + ".txt");
+}
+
+HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
+  HitReportResult result;
+  result.tekiList.push_back(TekiHeaderLine());
+  std::vector<ReportHit> hits = FindReportHits(day, kind);
+  for (const ReportHit& hit : hits) result.tekiList.push_back(TekiDayLine(day, hit, kind));
+  if (result.tekiList.size() <= 2) return result;
+
+  std::filesystem::path dayFile = TekiDayPath(day);
+  if (dayFile.empty()) {
+    result.errors.push_back("TK: the first race has no date");
+    return result;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(HPuploadDir(day.FAppDir), ec);
+  std::string error;
+  if (!SaveLines(dayFile, result.tekiList, &error)) {
+    result.errors.push_back(dayFile.string() + ": " + error);
+    return result;
+  }
+  result.written = true;
+  result.dayFile = dayFile;
+
+  std::filesystem::path collectionPath = ManbakenPath(day.FAppDir);
+  SortedList collection(Duplicates::Ignore);
+  if (std::filesystem::exists(collectionPath, ec)) {
+    Lines old;
+    if (!ReadLines(collectionPath, old, &error)) {
+      result.errors.push_back(collectionPath.string() + ": " + error);
+      return result;
+    }
+    for (auto& line : old) collection.Add(std::move(line));
+  } else {
+    collection.Add(CollectionFirstLine());
+  }
+  for (const ReportHit& hit : hits) collection.Add(TekiCollectionLine(day, hit));
+  if (!SaveLines(collectionPath, collection.Items(), &error)) result.errors.push_back(collectionPath.string() + ": " + error);
+  return result;
+}
+
+}  // namespace corvina::analysis

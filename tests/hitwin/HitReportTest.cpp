@@ -1,0 +1,149 @@
+// The HTML hit report: which hits are reported, their byte-exact lines and the two files.
+#include <gtest/gtest.h>
+
+#include "analysis/HitReport.h"
+#include "platform/Cp932.h"
+#include "tests/analysis/EngineFixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace corvina::analysis {
+namespace {
+
+using namespace corvina::test;
+
+// A race of 16 runners at Nakayama on 2006-01-06 with a 12-byte short name and tickets 1..n.
+void Race(DayModel& day, int slot, int race, std::initializer_list<const char*> tickets) {
+  AddRace(day, slot, 16, "2006", "06", race);
+  Put(day.Table.GRaTbl[slot], L::ra::kRaceName6, ToCp932("ニューイヤー"));
+  day.FRaceInfo[slot].UmaBan[0] = " 1";
+  int k = 1;
+  for (const char* t : tickets) day.FRaceCalc[slot].Tickets[k++] = t;
+}
+
+std::vector<std::string> Utf8(const Lines& lines) {
+  std::vector<std::string> out;
+  for (const auto& l : lines) out.push_back(FromCp932(l));
+  return out;
+}
+
+TEST(HitReport, PayClassesDecideWhatIsReportedAndHowItLooks) {
+  struct Case {
+    HitReportKind kind;
+    bool wide;
+    int pay;
+    const char* prefix;  // "" when not reported
+  };
+  const char* blue = "<img src=\"./image/lis2.gif\"><font color=\"blue\">";
+  const char* red = "<img src=\"./image/lis1.gif\"><font color=\"red\">";
+  const Case cases[] = {
+      {HitReportKind::Longshot, true, 3000, ""},   {HitReportKind::Longshot, true, 3010, blue},
+      {HitReportKind::Longshot, true, 5000, red},  {HitReportKind::Longshot, false, 5000, ""},
+      {HitReportKind::Longshot, false, 5010, blue}, {HitReportKind::All, false, 9990, blue},
+      {HitReportKind::All, false, 10000, red},     {HitReportKind::All, true, 4990, blue},
+      {HitReportKind::All, true, 120, blue},
+  };
+  for (const Case& c : cases) {
+    auto day = NewDay();
+    Race(*day, 0, 11, {" 3- 7"});
+    if (c.wide) {
+      day->FRaceInfo[0].WideComb[2] = " 3- 7", day->FRaceInfo[0].WidePay[2] = c.pay;
+    } else {
+      day->FRaceInfo[0].UmarenComb[1] = " 3- 7", day->FRaceInfo[0].UmarenPay[1] = c.pay;
+    }
+    auto hits = FindReportHits(*day, c.kind);
+    SCOPED_TRACE(std::to_string(c.pay) + (c.wide ? " wide" : " quinella"));
+    if (*c.prefix == 0) {
+      EXPECT_TRUE(hits.empty());
+      continue;
+    }
+    ASSERT_EQ(hits.size(), 1u);
+    std::string line = FromCp932(TekiDayLine(*day, hits[0], c.kind));
+    EXPECT_EQ(line.rfind(c.prefix, 0), 0u) << line;
+  }
+}
+
+TEST(HitReport, LinesAreByteExact) {
+  auto day = NewDay();
+  Race(*day, 0, 11, {" 3- 7"});
+  Race(*day, 1, 1, {" 1- 2"});
+  day->FRaceInfo[0].WideComb[1] = " 3- 7", day->FRaceInfo[0].WidePay[1] = 3010;
+  day->FRaceInfo[1].UmarenComb[1] = " 1- 2", day->FRaceInfo[1].UmarenPay[1] = 10000;
+  auto hits = FindReportHits(*day, HitReportKind::All);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[0], HitReportKind::All)),
+            "<img src=\"./image/lis2.gif\"><font color=\"blue\">中山11R[ワイド]：　 3- 7/配当    3010円　ニューイヤー</font>");
+  EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[1], HitReportKind::All)),
+            "<img src=\"./image/lis1.gif\"><font color=\"red\">中山 1R[馬連　]：　 1- 2/配当   10000円　ニューイヤー</font>");
+  EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[0])), "200601060611R[ワイド]：　 3- 7/配当    3010円");
+  EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[1])), "200601060601R[馬連　]：　 1- 2/配当   10000円");
+  EXPECT_EQ(TekiCollectionLine(*day, hits[0]).find(" 3- 7"), 25u);  // the key is 25 bytes
+}
+
+TEST(HitReport, OnlyRealResultsOfRacesWithRunnersAreJudged) {
+  auto day = NewDay();
+  Race(*day, 0, 1, {" 0- 0", "", " 4- 9"});
+  TRaceInfo& info = day->FRaceInfo[0];
+  info.WideComb[1] = " 0- 0", info.WidePay[1] = 500;  // an empty payout entry
+  info.WideComb[2] = " 4- 9", info.WidePay[2] = 700;
+  info.WideComb[3] = " 4- 9", info.WidePay[3] = 900;   // a dead heat lists it twice: both are hits
+  // A race without runner data: its tickets and payouts must not be reported (the view would have shown the
+  // previous race in its place).
+  Race(*day, 1, 2, {" 4- 9"});
+  day->FRaceInfo[1].UmaBan[0] = "  ";
+  day->FRaceInfo[1].WideComb[1] = " 4- 9", day->FRaceInfo[1].WidePay[1] = 800;
+  auto hits = FindReportHits(*day, HitReportKind::All);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ((std::vector<int>{hits[0].slot, hits[0].pay, hits[1].pay}), (std::vector<int>{0, 700, 900}));
+}
+
+TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
+  TempDir dir("hitreport");
+  auto day = NewDay();
+  day->FAppDir = dir.path();
+  Race(*day, 0, 1, {" 1- 2"});
+  Race(*day, 1, 2, {" 5- 6"});
+  day->FRaceInfo[0].WideComb[1] = " 1- 2", day->FRaceInfo[0].WidePay[1] = 250;
+
+  HitReportResult one = BuildHitReport(*day, HitReportKind::All);
+  EXPECT_FALSE(one.written);
+  EXPECT_EQ(one.tekiList.size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "HPupload"));
+
+  day->FRaceInfo[1].UmarenComb[1] = " 5- 6", day->FRaceInfo[1].UmarenPay[1] = 1500;
+  std::filesystem::create_directories(dir / "HPupload");
+  ASSERT_TRUE(SaveLines(ManbakenPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
+  for (int run = 0; run < 2; ++run) {
+    HitReportResult r = BuildHitReport(*day, HitReportKind::All);
+    ASSERT_TRUE(r.written);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(r.dayFile, dir / "HPupload" / "TK20060106.txt");
+  }
+  Lines tk, coll;
+  ASSERT_TRUE(ReadLines(dir / "HPupload" / "TK20060106.txt", tk));
+  EXPECT_EQ(tk.size(), 3u);
+  EXPECT_EQ(tk[0], TekiHeaderLine());
+  ASSERT_TRUE(ReadLines(ManbakenPath(dir.path()), coll));
+  EXPECT_EQ(Utf8(coll), (std::vector<std::string>{" コルヴィナ for JRA-VAN Data Lab.", "20050101...",
+                                                  "200601060601R[ワイド]：　 1- 2/配当     250円",
+                                                  "200601060602R[馬連　]：　 5- 6/配当    1500円"}));
+}
+
+TEST(HitReport, AnUnreadableCollectionIsLeftAloneAndReported) {
+  TempDir dir("hitreport");
+  auto day = NewDay();
+  day->FAppDir = dir.path();
+  Race(*day, 0, 1, {" 1- 2", " 1- 3"});
+  day->FRaceInfo[0].WideComb[1] = " 1- 2", day->FRaceInfo[0].WidePay[1] = 250;
+  day->FRaceInfo[0].WideComb[2] = " 1- 3", day->FRaceInfo[0].WidePay[2] = 350;
+  std::filesystem::create_directories(ManbakenPath(dir.path()));  // not a file: cannot be read
+  HitReportResult r = BuildHitReport(*day, HitReportKind::All);
+  EXPECT_TRUE(r.written);
+  EXPECT_EQ(r.errors.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory(ManbakenPath(dir.path())));
+  // A first race without a date gives no file name.
+  day->Table.GRaTbl[0].replace(11, 8, "        ");
+  EXPECT_TRUE(TekiDayPath(*day).empty());
+}
+
+}  // namespace
+}  // namespace corvina::analysis

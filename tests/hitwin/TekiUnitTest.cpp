@@ -1,0 +1,232 @@
+// The hit window: cell colours, race labels, summary texts, the one-venue placeholders, the clipboard marker,
+// the no-day message and the printed page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <fstream>
+
+#include "analysis/ui/TekiUnit.h"
+#include "components/ui/Label3Dj.h"
+#include "components/ui/PrevX.h"
+#include "platform/Cp932.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Printer.h"
+#include "platform/gui/StringGrid.h"
+#include "tests/analysis/EngineFixtures.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+namespace corvina::analysis {
+namespace {
+
+using namespace corvina::test;
+using Row = std::vector<std::string>;
+
+Row Grid1Row(std::initializer_list<const char*> tickets, const char* quinellaPay = "") {
+  Row row(16);
+  int c = 3;
+  for (const char* t : tickets) row[static_cast<size_t>(c++)] = t;
+  row[9] = quinellaPay;
+  return row;
+}
+
+TEST(TekiColours, QuinellaWideGrid) {
+  TekiRowHits wide2;  // ticket 2 hit the wide payout
+  wide2.wideHit[2] = true;
+  TekiRowHits quin1;  // ticket 1 hit the quinella (and the wide)
+  quin1.umarenHit[1] = quin1.wideHit[1] = true;
+  struct Case {
+    const char* what;
+    Row row;
+    TekiRowHits hits;
+    std::vector<BgrColor> cols3to11;  // columns 3..11
+  };
+  const BgrColor R = kClRed, F = kClFuchsia, Y = kClYellow, W = kClWhite, G = kClLightGrey, A = kClAqua;
+  const Case cases[] = {
+      {"wide hit of ticket 2", Grid1Row({" 1- 2", " 1- 3"}), wide2, {W, F, G, G, G, G, A, Y, F}},
+      {"quinella hit of ticket 1", Grid1Row({" 1- 2", " 1- 3"}, "   1200"), quin1, {R, W, G, G, G, G, R, F, Y}},
+      {"no tickets", Grid1Row({}), TekiRowHits{}, {G, G, G, G, G, G, G, G, G}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<BgrColor> got;
+    for (int col = 3; col <= 11; ++col) got.push_back(TekiCellColor1(col, c.row, c.hits));
+    EXPECT_EQ(got, c.cols3to11);
+    EXPECT_EQ(TekiCellColor1(15, c.row, c.hits), kClLightGrey);  // ticket 6 never present here
+    EXPECT_EQ((std::vector<BgrColor>{TekiCellColor1(0, c.row, c.hits), TekiCellColor1(1, c.row, c.hits)}),
+              (std::vector<BgrColor>{kClWhite, kClInfoBk}));
+  }
+}
+
+TEST(TekiColours, WinPlaceGrid) {
+  TekiRowHits both, place, none;
+  both.tanHit = both.fukuHit = true;
+  place.fukuHit = true;
+  struct Case {
+    Row row;
+    TekiRowHits hits;
+    std::vector<BgrColor> cols3to5;
+  };
+  const Case cases[] = {
+      {{"", "", "", " 5", "    450", "    160"}, both, {kClRed, kClRed, kClFuchsia}},  // red wins over fuchsia
+      {{"", "", "", " 5", "", "    160"}, place, {kClFuchsia, kClAqua, kClFuchsia}},
+      {{"", "", "", " 5", "", ""}, none, {kClWhite, kClAqua, kClYellow}},
+      {{"", "", "", "", "", ""}, none, {kClLightGrey, kClLightGrey, kClLightGrey}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ((std::vector<BgrColor>{TekiCellColor2(3, c.row, c.hits), TekiCellColor2(4, c.row, c.hits),
+                                     TekiCellColor2(5, c.row, c.hits)}),
+              c.cols3to5);
+}
+
+TEST(TekiRules, RaceLabelAndResultFlags) {
+  TRaceInfo info;
+  info.RaceKey = "2006010605030811";
+  EXPECT_EQ(FromCp932(TekiRaceLabel(info)), "東京  3回 8日11R");
+
+  auto day = NewDay();
+  AddRace(*day, 0, 16);
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  day->FRaceInfo[0].UmarenComb[1] = " 0- 0";  // an empty entry is no result
+  day->FRaceInfo[0].WideComb[1] = " 3- 4";
+  day->FRaceInfo[0].FukuHorse[1] = 3;
+  day->FRaceInfo[1].WakurenComb[1] = " 2- 5";  // a small race takes the bracket result
+  SetTekiResultFlags(*day, 0);
+  SetTekiResultFlags(*day, 1);
+  const TRaceCalc &a = day->FRaceCalc[0], &b = day->FRaceCalc[1];
+  EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW}), (std::vector<int>{0, 1, 0, 1, 1, 0}));
+}
+
+// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit.
+std::unique_ptr<DayModel> OneVenueDay() {
+  auto day = NewDay();
+  for (int s = 0; s < 10; ++s) AddRace(*day, s, 16, "2006", "05", s + 1);
+  TRaceCalc& calc = day->FRaceCalc[9];
+  calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
+  calc.WideHit[2] = 1, calc.WidePay[2] = 560;
+  day->GStats[TicketsIndex(BetType::Quinella, 0)] = 3;
+  day->GStats[HitsIndex(BetType::Quinella, 0)] = 1;
+  day->GStats[PayIndex(BetType::Quinella, 0)] = 1250;
+  return day;
+}
+
+QString Caption(TLabel3Dj* l) { return l->Caption(); }
+
+TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
+  App();
+  auto day = OneVenueDay();
+  const std::string dayName = ToCp932("2006年01月06日");
+  TTekiForm form(nullptr, *day, dayName, 10);
+  EXPECT_EQ(form.StringGrid1->RowCount(), 11);
+  EXPECT_EQ(form.StringGrid1->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
+  EXPECT_EQ(form.StringGrid1->Cell(2, 10), QString::fromUtf8("16頭"));
+  EXPECT_EQ(form.StringGrid1->Cell(11, 10), QStringLiteral("    560"));
+  EXPECT_EQ(Caption(form.Summary1.title), QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
+  EXPECT_EQ(Caption(form.Summary2.scopeNames[1]), QString::fromUtf8("東京  "));
+  EXPECT_EQ(Caption(form.Summary2.scopeNames[2]), QString::fromUtf8("――"));
+  EXPECT_EQ(Caption(form.Summary1.scopeNames[3]), QString::fromUtf8("――"));
+  const auto& all = form.Summary1.values[0][0];
+  EXPECT_EQ((QStringList{Caption(all[0]), Caption(all[1]), Caption(all[2]), Caption(all[3]), Caption(all[4])}),
+            (QStringList{QString::fromUtf8("  3点"), QString::fromUtf8("  1点"), QString::fromUtf8("  300円"),
+                         QString::fromUtf8("   1250円"), QStringLiteral(" 416.7%")}));
+  EXPECT_EQ(Caption(form.Summary1.values[2][0][4]), QString(7, ' '));
+
+  // The painter takes the blue-green-red integers: a wide hit is fuchsia, a missed wide payout yellow. It
+  // paints the flags the texts were filled from, even when a day load inside the window changed the model.
+  day->FRaceCalc[9].WideHit.fill(0);
+  gui::RecordingCanvas canvas;
+  form.StringGrid1->PaintCell(canvas, 4, 10, QRect(0, 0, 50, 24));
+  form.StringGrid1->PaintCell(canvas, 10, 10, QRect(0, 0, 60, 24));
+  std::vector<QColor> fills;
+  for (const auto& op : canvas.Ops())
+    if (op.kind == gui::CanvasOp::Kind::Fill) fills.push_back(op.brush);
+  ASSERT_GE(fills.size(), 2u);
+  EXPECT_EQ(fills[fills.size() / 2 - 1], QColor(255, 0, 255));
+  EXPECT_EQ(fills.back(), QColor(255, 255, 0));
+}
+
+TEST(TekiForm, NoDayOrNoRaceGivesTheMessageOnly) {
+  App();
+  auto day = OneVenueDay();
+  gui::MessageRecorder messages;
+  SpeedButton15Click(nullptr, *day, "  ", 10);
+  SpeedButton15Click(nullptr, *day, ToCp932("2006年01月06日"), 0);  // a load that stopped before the races
+  EXPECT_EQ(messages.Beeps(), 2);
+  EXPECT_EQ(messages.Texts(), (QStringList{QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。"),
+                                            QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
+}
+
+TEST(TekiForm, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
+  App();
+  TempDir dir("tekiform");
+  auto day = OneVenueDay();
+  day->FAppDir = dir.path();
+  TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  QApplication::clipboard()->setText("before");
+  form.panel1Click();
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  std::ofstream(VerificationMarkerPath(dir.path())) << "";
+  day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
+  form.panel1Click();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
+                              "単勝　：       \r\n複勝　：       \r\n"));
+}
+
+TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
+  App();
+  gui::PrinterOverride printer;
+  gui::MessageRecorder messages;
+  auto day = OneVenueDay();
+  TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  form.MsgButton1Click();
+  EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+  ASSERT_EQ(printer->JobTitles().size(), 1);
+  ASSERT_EQ(form.PrevX1->PageCount(), 1);
+  const TPrevPage& page = form.PrevX1->Page(1);
+  auto at = [&](int x, int y) { return QPoint(form.PrevX1->XToDevice(x), form.PrevX1->YToDevice(y)); };
+  auto textAt = [&](const QString& text) -> const TPrevOp* {
+    for (const auto& op : page.ops)
+      if (op.kind == TPrevOp::Kind::Text && op.text == text) return &op;
+    return nullptr;
+  };
+  const TPrevOp* title = textAt(QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->from, at(100, 30));
+  EXPECT_TRUE(title->font.bold() && title->font.underline());
+  const TPrevOp* rate = textAt(QStringLiteral(" 416.7%"));
+  ASSERT_NE(rate, nullptr);
+  EXPECT_EQ(rate->from, at(1600, 150));
+  EXPECT_FALSE(rate->font.bold());
+  const TPrevOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->from, at(350, 200));
+  // Grid: 12 row boundaries and 17 column boundaries; the outer ones and the one under the header are thick.
+  std::vector<int> widths;
+  for (const auto& op : page.ops)
+    if (op.kind == TPrevOp::Kind::Line) widths.push_back(op.penWidth);
+  ASSERT_EQ(widths.size(), 12u + 17u);
+  int thick = form.PrevX1->SizeToDevice(5), thin = form.PrevX1->SizeToDevice(1);
+  EXPECT_EQ((std::vector<int>{widths[0], widths[1], widths[2], widths[11], widths[12], widths[13], widths[28]}),
+            (std::vector<int>{thick, thick, thin, thick, thick, thick, thick}));
+  const TPrevOp* cell = textAt(QString::fromUtf8("東京  1回 4日10R"));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2
+  EXPECT_EQ(cell->font.pointSize(), 6);
+}
+
+TEST(TekiForm, WithoutAPrinterTheUserIsTold) {
+  App();
+  gui::PrinterOverride printer;
+  printer->SetInstalled(false);
+  gui::MessageRecorder messages;
+  auto day = OneVenueDay();
+  TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  form.MsgButton2Click();
+  EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
+  EXPECT_TRUE(printer->JobTitles().isEmpty());
+}
+
+}  // namespace
+}  // namespace corvina::analysis

@@ -1,0 +1,134 @@
+// The batch print window: its settings, the race list, printing the shown or the ticked pages, and the print
+// command that opens it.
+#include <QButtonGroup>
+#include <QListWidget>
+
+#include "analysis/ui/AllPrintUnit.h"
+#include "components/IniGT.h"
+#include "platform/gui/UpDown.h"
+#include "tests/printing/PrintingFixtures.h"
+
+namespace corvina::test {
+namespace {
+
+using Event = gui::RecordingPrinter::Event;
+
+class AllPrintFormTest : public PrintingTest {
+ protected:
+  AllPrintFormTest() {
+    for (int s = 0; s < 6; ++s) AddRace(*day, s, s + 1);
+    day->FRaceInfo[1].RaceKey.replace(8, 2, "09");
+  }
+  TIniGT Ini() const {
+    TIniGT ini;
+    ini.Loaded();
+    return ini;
+  }
+  std::unique_ptr<DayModel> day = NewDay();
+};
+
+TEST_F(AllPrintFormTest, ZoomChoiceIsReadAndWrittenAsAnIndex) {
+  {
+    TAllPrintForm form(*day);
+    EXPECT_EQ(form.ZoomIndex(), 1);
+    EXPECT_EQ(form.PrevX1->ZoomScale(), 50);
+  }
+  Ini().WriteInteger("PrintZoom", "ratio", 3);
+  TAllPrintForm form(*day);
+  EXPECT_EQ(form.PrevX1->ZoomScale(), 100);
+  form.SetZoomIndex(0);
+  EXPECT_EQ(form.PrevX1->ZoomScale(), 25);
+  EXPECT_EQ(Ini().ReadInteger("PrintZoom", "ratio", -1), 0);
+  Ini().WriteInteger("PrintZoom", "ratio", 9);  // a hand-edited value out of range
+  TAllPrintForm odd(*day);
+  EXPECT_EQ(odd.PrevX1->ZoomScale(), 100);
+}
+
+TEST_F(AllPrintFormTest, ListsEveryRaceWithDataByCourseAndNumber) {
+  day->FRaceInfo[3].HasData = 0;
+  day->FRaceInfo[4].RaceKey.replace(8, 2, "42");  // a local course
+  TAllPrintForm form(*day);
+  QStringList items;
+  for (int k = 0; k < form.CheckListBox1->count(); ++k) {
+    items << form.CheckListBox1->item(k)->text();
+    EXPECT_EQ(form.CheckListBox1->item(k)->checkState(), Qt::Unchecked);
+  }
+  EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R"}));
+}
+
+TEST_F(AllPrintFormTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
+  TAllPrintForm form(*day);
+  form.BuildPages(*day, 6, false);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("コルヴィナ３　印刷"));
+  EXPECT_EQ(form.UpDown1->Min(), 1);
+  EXPECT_EQ(form.UpDown1->Max(), 6);
+  EXPECT_EQ(form.UpDown1->Position(), 1);
+
+  form.BitBtn4Click();  // nothing ticked
+  EXPECT_TRUE(printer->Events().empty());
+
+  form.CheckListBox1->item(2)->setCheckState(Qt::Checked);
+  form.CheckListBox1->item(5)->setCheckState(Qt::Checked);
+  form.BitBtn4Click();
+  EXPECT_EQ(printer->Events(), (std::vector<Event>{Event::BeginDoc, Event::EndDoc, Event::BeginDoc, Event::EndDoc}));
+  const auto& lastJob = printer->Pages();
+  ASSERT_EQ(lastJob.size(), 1u);
+  EXPECT_EQ(form.PrevX1->PrintFrom(), 6);
+
+  form.UpDown1->ClickButton(gui::UpDown::Button::Up);
+  form.UpDown1->ClickButton(gui::UpDown::Button::Up);
+  EXPECT_EQ(form.PrevX1->PageNo(), 3);
+  form.BitBtn2Click();
+  EXPECT_EQ(form.PrevX1->PrintFrom(), 3);
+  EXPECT_EQ(form.PrevX1->PrintTo(), 3);
+  EXPECT_EQ(printer->JobTitles().size(), 3);
+}
+
+TEST_F(AllPrintFormTest, APrintFailureIsShownAndStopsTheRemainingJobs) {
+  TAllPrintForm form(*day);
+  form.BuildPages(*day, 6, false);
+  form.SpeedButton1Click();
+  printer->SetInstalled(false);
+  form.BitBtn4Click();
+  EXPECT_EQ(messages.Messages().size(), 1u);
+  EXPECT_TRUE(messages.Texts().join("").contains(QString::fromUtf8(gui::kNoPrinterMessage)));
+  EXPECT_TRUE(printer->Events().empty());
+}
+
+TEST_F(AllPrintFormTest, ClosingSavesTheBoundsAndResetsThePaper) {
+  {
+    TAllPrintForm form(*day);
+    form.move(40, 30);
+    form.resize(700, 500);
+    printer->SetPaper(13, gui::kLandscape);
+    form.reject();
+    EXPECT_EQ(printer->PaperSize(), gui::kPaperA4);
+    EXPECT_EQ(printer->Orientation(), gui::kPortrait);
+  }
+  TAllPrintForm again(*day);
+  EXPECT_EQ(again.pos(), QPoint(40, 30));
+  EXPECT_EQ(again.size(), QSize(700, 500));
+}
+
+TEST_F(AllPrintFormTest, PrintCommandNeedsALoadedDayAndAPrinter) {
+  TAllPrintForm::FilePrintItemClick(*day, QStringLiteral("  "), 6, false, nullptr);
+  TAllPrintForm::FilePrintItemClick(*day, QStringLiteral("2024年01月06日"), 0, false, nullptr);
+  EXPECT_EQ(messages.Beeps(), 2);
+  EXPECT_EQ(messages.Texts(), (QStringList{"ﾃﾞｰﾀを読み込んでください。", "ﾃﾞｰﾀを読み込んでください。"}));
+
+  messages.Clear();
+  printer->SetInstalled(false);
+  TAllPrintForm::FilePrintItemClick(*day, QStringLiteral("2024年01月06日"), 6, false, nullptr);
+  EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
+}
+
+TEST(PrintCourseNameTest, CentralCoursesByNumberOthersByTheirOwnName) {
+  struct Case {
+    const char* code;
+    const char* name;
+  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"}, {"  ", ""}};
+  for (const auto& c : cases) EXPECT_EQ(FromCp932(PrintCourseName(c.code)), c.name) << c.code;
+}
+
+}  // namespace
+}  // namespace corvina::test

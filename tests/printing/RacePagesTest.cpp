@@ -1,0 +1,192 @@
+// The race pages: the texts derived from the race records, the hit notes, and where the layout puts things.
+#include "analysis/ui/RacePages.h"
+#include "tests/printing/PrintingFixtures.h"
+
+namespace corvina::test {
+namespace {
+
+using namespace pages;
+
+std::string U(const std::string& cp932) { return FromCp932(cp932); }
+
+TEST(RacePageTexts, CodesBecomeTheirLabels) {
+  struct Case {
+    std::string (*fn)(std::string_view);
+    std::string code, text;
+  } cases[] = {
+      {WeightRuleText, "1", "ハンデ"},        {WeightRuleText, "2", "別定　"},     {WeightRuleText, "5", ""},
+      {ClassText, "701", "新馬　　　"},       {ClassText, "999", "ｵｰﾌﾟﾝ　　 "},  {ClassText, "   ", "　　　　　"},
+      {ClassText, "000", "　　　　　"},       {ClassText, "", "　　　　　"},       {ClassText, "100", "1億円下   "},
+      {ClassText, "005", " 500万円下"},       {ClassText, "016", "1600万円下"},    {TrackText, "10", "芝直"},
+      {TrackText, "16", "芝左"},              {TrackText, "17", "芝右"},           {TrackText, "22", "芝右"},
+      {TrackText, "24", "ﾀﾞ右"},              {TrackText, "25", ""},               {TrackText, "29", "ﾀﾞ直"},
+      {TrackText, "59", "障害"},              {TrackText, "  ", ""},               {DistanceText, "1200", "1200m"},
+      {DistanceText, "0800", " 800m"},        {DistanceText, "    ", ""},          {OddsTimeText, "0930", "　09:30"},
+      {OddsTimeText, "    ", "　NoData"},     {OddsTimeText, "", "　NoData"},      {WeightCarriedText, "550", "55.0kg"},
+      {WeightCarriedText, "   ", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(U(c.fn(c.code)), c.text) << c.code;
+}
+
+TEST(RacePageTexts, HeaderLinesComeFromTheRaceKey) {
+  TRaceInfo info;
+  info.RaceKey = "2024010606010209";
+  info.PostTime = "0950";
+  info.EntryCount = "16";
+  EXPECT_EQ(RaceNumber(info), 9);
+  EXPECT_EQ(U(DateLineText(info)), "2024年 1月 6日中山 1回 2日");
+  EXPECT_EQ(U(PostTimeLineText(info)), "09時50分発走");
+  EXPECT_EQ(U(HeadCountText(info)), "16頭");
+  info.EntryCount = "19";  // more than a race holds: the table keeps to 18 rows
+  EXPECT_EQ(TableRows(info), 18);
+}
+
+TEST(RacePageTexts, AgeCountsFromTheRaceYearNotFromToday) {
+  TRaceInfo info;
+  info.RaceKey = "2005010606010209";
+  info.SexCode[0] = "2";
+  info.KettoNum[0] = "2002104567";
+  info.SexCode[1] = "9";
+  info.KettoNum[1] = "          ";
+  EXPECT_EQ(U(SexAgeText(info, 0)), "牝3");
+  EXPECT_EQ(U(SexAgeText(info, 1)), "  ");  // no birth year: no age, and no race year passed off as one
+}
+
+class HitNotesTest : public ::testing::Test {
+ protected:
+  HitNotesTest() {
+    calc.Tickets[1] = " 1- 2";
+    calc.Tickets[2] = " 3- 5";
+    calc.Tickets[3] = "      ";
+    info.UmarenComb[1] = " 3- 5";
+    info.WakurenComb[1] = " 1- 2";
+    info.WideComb[2] = " 3- 5";
+    info.WideComb[3] = "      ";
+  }
+  TRaceInfo info;
+  TRaceCalc calc;
+};
+
+TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
+  calc.Over8Runners = 1;
+  HitNotes n = MakeHitNotes(info, calc);
+  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
+  EXPECT_EQ(U(n.wide[2]), "←ﾜｲﾄﾞ的中");
+  EXPECT_EQ(n.quinella[1], "");
+  EXPECT_EQ(n.wide[3], "");  // a blank ticket takes no part, even against a blank payout
+  calc.Over8Runners = 0;    // 8 runners or fewer: the bracket payouts, still called a quinella hit
+  n = MakeHitNotes(info, calc);
+  EXPECT_EQ(U(n.quinella[1]), "←馬連的中");
+  EXPECT_EQ(n.quinella[2], "");
+}
+
+TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
+  info.TanHorse[1] = 0;
+  info.FukuHorse[4] = 0;
+  EXPECT_EQ(MakeHitNotes(info, calc).win, "");
+  EXPECT_EQ(MakeHitNotes(info, calc).place, "");
+  calc.AxisHorse = 7;
+  info.TanHorse[2] = 7;
+  info.FukuHorse[5] = 7;
+  EXPECT_EQ(U(MakeHitNotes(info, calc).win), "←単勝的中");
+  EXPECT_EQ(U(MakeHitNotes(info, calc).place), "←複勝的中");
+}
+
+TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
+  calc.UmarenOdds[1] = 12.34;   // " 1- 2"
+  calc.Tickets[4] = "99-99";    // not a pair of the table: no odds, no read outside it
+  info.YozMatched = 1;
+  EXPECT_EQ(MakeHitNotes(info, calc).odds[1], "");
+  info.Odds1Present = 1;
+  const HitNotes n = MakeHitNotes(info, calc);
+  EXPECT_EQ(n.odds[1], "  12.3");
+  EXPECT_EQ(n.odds[2], "");  // odds 0
+  EXPECT_EQ(n.odds[4], "");
+}
+
+class RacePageLayoutTest : public PrintingTest {
+ protected:
+  RacePageLayoutTest() { preview.SetScreenDpi(96); }
+  TPrevX preview;
+  std::unique_ptr<DayModel> day = NewDay();
+};
+
+TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderOnly) {
+  AddRace(*day, 0, 9);
+  AddRace(*day, 1, 10);
+  AddRace(*day, 2, 11);
+  day->FRaceCalc[2].CalcHasData = 0;
+  DrawRacePages(preview, *day, 3, true);
+  ASSERT_EQ(preview.PageCount(), 3);
+  EXPECT_EQ(FindText(preview.Page(1), "9")->from, QPoint(Dev(120), Dev(165)));
+  EXPECT_EQ(FindText(preview.Page(1), "9")->fontColor, QColor(Qt::white));
+  EXPECT_EQ(FindText(preview.Page(2), "10")->from, QPoint(Dev(105), Dev(165)));
+  EXPECT_NE(FindText(preview.Page(1), "ローカルオプション有効"), nullptr);
+  const TPrevPage& bare = preview.Page(3);
+  EXPECT_NE(FindText(bare, "テストステークス"), nullptr);
+  EXPECT_EQ(FindText(bare, "馬名"), nullptr);
+  EXPECT_EQ(FindText(bare, "買い目"), nullptr);
+}
+
+TEST_F(RacePageLayoutTest, HeaderLeavesOutWhatIsEmpty) {
+  AddRace(*day, 0, 1);
+  day->FRaceInfo[0].Distance = "    ";
+  day->FRaceInfo[0].TrackCode = "25";
+  DrawRacePages(preview, *day, 1, false);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 1300, 200), nullptr);
+  const TPrevOp* track = FindTextAt(preview.Page(1), 1100, 200);
+  EXPECT_TRUE(track == nullptr || track->text.isEmpty());
+  EXPECT_EQ(FindTextAt(preview.Page(1), 630, 310)->text, QStringLiteral("　NoData"));
+  EXPECT_EQ(FindTextAt(preview.Page(1), 230, 310)->text, QStringLiteral("　10:10"));
+  EXPECT_NE(FindText(preview.Page(1), "ローカルオプション無効"), nullptr);
+}
+
+TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinLineFrom150) {
+  AddRace(*day, 0, 1, 12);  // frames 1,1,2,3,3,...
+  DrawRacePages(preview, *day, 1, false);
+  const TPrevPage& page = preview.Page(1);
+  const int thick = preview.SizeToDevice(12);
+  struct Row {
+    int e;
+    bool newFrame;
+  } rows[] = {{1, true}, {2, false}, {3, true}, {4, true}, {5, false}};
+  for (const auto& r : rows) {
+    const int y = 380 + 83 * r.e;
+    const TPrevOp* line = r.newFrame ? FindLine(page, 100, y, 1825, y) : FindLine(page, 150, y, 1825, y);
+    ASSERT_NE(line, nullptr) << r.e;
+    EXPECT_EQ(line->penWidth, r.newFrame ? thick : 1) << r.e;
+    EXPECT_EQ(FindTextAt(page, 115, y + 25) != nullptr, r.newFrame) << r.e;
+  }
+  EXPECT_EQ(FindTextAt(page, 157, 380 + 83 * 12 + 25)->text, QStringLiteral("⑫"));
+  EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(FindTextAt(page, 515, 380 + 83 + 5)->text, QStringLiteral("牡4"));
+}
+
+TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
+  AddRace(*day, 0, 1, 12);
+  TRaceCalc& calc = day->FRaceCalc[0];
+  calc.Tickets[1] = " 1- 2";
+  calc.AxisHorse = 3;
+  day->FRaceInfo[0].UmarenComb[1] = " 1- 2";
+  day->FRaceInfo[0].WideComb[1] = " 1- 2";
+  DrawRacePages(preview, *day, 1, false);
+  const TPrevPage& page = preview.Page(1);
+  EXPECT_EQ(FindText(page, "←馬連的中")->from, QPoint(Dev(460), Dev(2090)));
+  EXPECT_EQ(FindText(page, "←ﾜｲﾄﾞ的中")->from, QPoint(Dev(660), Dev(2090)));
+  EXPECT_EQ(FindText(page, "買い目")->font.underline(), true);
+  for (const QString& t : {QStringLiteral("馬連"), QStringLiteral(" 1- 2"), QStringLiteral("  4.0")})
+    EXPECT_EQ(FindText(page, t)->font.pointSize(), 9) << t.toStdString();
+  EXPECT_EQ(FindTextAt(page, 150, 2440)->text, QStringLiteral("  3"));
+  EXPECT_EQ(FindTextAt(page, 300, 2440)->text, QStringLiteral("   4.0"));
+  EXPECT_EQ(FindLine(page, 100, 2435, 850, 2435)->penWidth, 1);
+}
+
+TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmpty) {
+  AddRace(*day, 0, 1, 12);
+  DrawRacePages(preview, *day, 1, false);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440), nullptr);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
+}
+
+}  // namespace
+}  // namespace corvina::test
