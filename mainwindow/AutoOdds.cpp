@@ -26,14 +26,4 @@ std::vector<std::string> QueueDueRaces(DayModel& day, const std::string& nowHHMM
   return keys;
 }
 
-bool HasEarlyCards(const RaceTable& table) {
-  static const std::string early = "1";
-  for (int i = 0; i < kSlots; ++i) {
-    if (FieldView(table.GRaTbl[i], layout::head::kDataKind) == early) return true;
-    for (const std::string& se : table.GSeTbl[i])
-      if (FieldView(se, layout::head::kDataKind) == early) return true;
-  }
-  return false;
-}
-
 }  // namespace corvina

@@ -1,11 +1,12 @@
 #pragma once
-// The timetable side of the automatic odds: which races a tick of the odds timer finds due, and whether the
-// loaded race cards allow odds to be taken at all. Plain C++, so the minute arithmetic is checked without a
-// window or a timer.
+// The timetable side of the automatic odds: which races a tick of the odds timer finds due. Whether the loaded
+// race cards allow odds to be taken at all is shared with the manual odds (HasEarlyCards). Plain C++, so the
+// minute arithmetic is checked without a window or a timer.
 #include <string>
 #include <vector>
 
 #include "racedata/DayModel.h"
+#include "racedata/ManualOdds.h"  // HasEarlyCards
 
 namespace corvina {
 
@@ -14,9 +15,5 @@ namespace corvina {
 // taken) or else its second (second not yet taken); blanks around either time do not count and a blank time is
 // never due. Marks the done flag of the time matched and returns the RaceKeys of the due races in slot order.
 std::vector<std::string> QueueDueRaces(DayModel& day, const std::string& nowHHMM, int delayMinutes);
-
-// True when any race or runner record of the loaded day still has data kind "1" (an early card): odds may not
-// be taken until newer cards are imported.
-bool HasEarlyCards(const RaceTable& table);
 
 }  // namespace corvina

@@ -26,6 +26,8 @@
 #include <system_error>
 
 #include "analysis/Engine.h"
+#include "analysis/ui/AllPrintUnit.h"
+#include "analysis/ui/TekiUnit.h"
 #include "components/ui/Label3Dj.h"
 #include "components/ui/FolderViewerEx.h"
 #include "mainwindow/AboutBox.h"
@@ -48,10 +50,13 @@
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "racedata/KeibaFunc.h"
+#include "racedata/OddsClear.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/Results.h"
+#include "racedata/TimeSeriesImport.h"
 #include "racedata/ui/FirstTimeUnit.h"
 #include "racedata/ui/GetDataUnit.h"
+#include "racedata/ui/OddsSchejUnit.h"
 #include "racedata/ui/SchejUnit.h"
 #include "racedata/ui/TimeAddUnit.h"
 #include "racedata/ui/YosoImportUnit.h"
@@ -242,6 +247,7 @@ void TMainForm::BuildLayout() {
   statusBar()->setSizeGripEnabled(true);
 
   FolderViewerEx1 = new TFolderViewerEx(this);
+  FolderViewerEx1->OpenDefault = true;
   Timer1 = new QTimer(this);
   Timer1->setInterval(40000);
   connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
@@ -258,9 +264,13 @@ void TMainForm::BuildMenus() {
   };
   auto* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
   item(file, "JVﾃﾞｰﾀ取得(&J)", [this] { JVBtnClick(); });
-  N6 = file->addAction(QStringLiteral("ｵｯｽﾞ手動取得(&O)"));
-  N6->setEnabled(false);  // the manual odds window is not built
+  N6 = item(file, "ｵｯｽﾞ手動取得(&O)", [this] { OzGetBtnClick(); });
+  T2 = item(file, "時系列ｵｯｽﾞより取得(&T)", [this] { T2Click(); });
+  auto* clear = file->addMenu(QStringLiteral("当日ｵｯｽﾞを消去(&E)"));
+  N26 = item(clear, "全ﾚｰｽ(&A)", [this] { N26Click(); });
+  N27 = item(clear, "表示ﾚｰｽ(&C)", [this] { N27Click(); });
   file->addSeparator();
+  FilePrintItem = item(file, "印刷(&P)...", [this] { FilePrintItemClick(); });
   FilePrintSetupItem = item(file, "ﾌﾟﾘﾝﾀの設定(&R)...", [this] { FilePrintSetupItemClick(); });
   file->addSeparator();
   item(file, "終了(&X)", [this] { FileExitItemClick(); });
@@ -270,6 +280,10 @@ void TMainForm::BuildMenus() {
   connect(N5, &QAction::triggered, this, Guarded([this] { N5Click(); }));
   view->addSeparator();
   S1 = item(view, "ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ一覧表(&S)", [this] { S1Click(); });
+  T1 = item(view, "的中判定(&H)", [this] { SpeedButton15Click(); });
+  T1->setStatusTip(QStringLiteral("的中判定表を表示します"));
+  auto* folders = menuBar()->addMenu(QStringLiteral("ﾌｫﾙﾀﾞ指定(&D)"));
+  J1 = item(folders, "時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定(&J)", [this] { J1Click(); });
   auto* settings = menuBar()->addMenu(QStringLiteral("設定(&T)"));
   N9 = item(settings, "オッズ取得時刻調整", [this] { N9Click(); });
   N11 = item(settings, "ﾃﾞｰﾀ取得時刻設定", [this] { N11Click(); });
@@ -301,12 +315,10 @@ QWidget* TMainForm::BuildSpeedBar() {
   connect(SpeedButton6, &QPushButton::clicked, this, Guarded([this] { SpeedButton6Click(); }));
   YozBtn = button("予想配当", "単勝予想配当ﾃﾞｰﾀを読み込みます");
   connect(YozBtn, &QPushButton::clicked, this, Guarded([this] { YozBtnClick(); }));
-  // Manual odds and the hit reports have no window yet: their controls stand where a user expects them,
-  // disabled.
   JVBtn = button("JVデータ取得", "JV-Linkから蓄積データを取得します");
   connect(JVBtn, &QPushButton::clicked, this, Guarded([this] { JVBtnClick(); }));
   OzGetBtn = button("ｵｯｽﾞ手動取得", "オッズを手動で取得します");
-  OzGetBtn->setEnabled(false);
+  connect(OzGetBtn, &QPushButton::clicked, this, Guarded([this] { OzGetBtnClick(); }));
   AutoOzCheck = new QCheckBox(QStringLiteral("ｵｯｽﾞ自動取得"), bar);
   AutoOzCheck->setStatusTip(QStringLiteral("予定の時刻にオッズを自動で取得します"));
   // Toggled, not clicked: whoever unchecks the box also stops the timer.
@@ -314,8 +326,8 @@ QWidget* TMainForm::BuildSpeedBar() {
   l->addWidget(AutoOzCheck);
   TekiAnaBtn = button("的中", "的中レポートを作成します");
   TekiAnaBtn2 = button("穴的中", "穴の的中レポートを作成します");
-  TekiAnaBtn->setEnabled(false);
-  TekiAnaBtn2->setEnabled(false);
+  connect(TekiAnaBtn, &QPushButton::clicked, this, Guarded([this] { TekiAnaBtnClick(false); }));
+  connect(TekiAnaBtn2, &QPushButton::clicked, this, Guarded([this] { TekiAnaBtnClick(true); }));
   DLlabel = HeaderLabel(bar, 9, true, 260);
   DLlabel->SetFontColor(QColor(128, 0, 0));
   l->addWidget(DLlabel);
@@ -392,7 +404,9 @@ QWidget* TMainForm::BuildDayPanel() {
   }
   connect(buttons[0], &QToolButton::clicked, this, Guarded([this] { SpeedButton8Click(); }));
   buttons[0]->setStatusTip(QStringLiteral("日付とレースの一覧を表示・非表示にします"));
-  buttons[1]->setEnabled(false);  // the hit window is not built yet
+  SpeedButton15 = buttons[1];
+  SpeedButton15->setStatusTip(QStringLiteral("的中判定表を表示します"));
+  connect(SpeedButton15, &QToolButton::clicked, this, Guarded([this] { SpeedButton15Click(); }));
   KekkaGetBtn = buttons[2];
   KekkaGetBtn->setStatusTip(QStringLiteral("本日のレース結果と払戻を取得します"));
   SokuhoOddsBtn = buttons[3];
@@ -1003,7 +1017,9 @@ void TMainForm::AutoOzCheckClick() {
       day_->GOddsTakenFirst.fill(0);
       day_->GOddsTakenSecond.fill(0);
       Timer1->start();
+      // Odds by hand would take the one JV-Link control between the timer's exchanges.
       OzGetBtn->setEnabled(false);
+      N6->setEnabled(false);
       return;
     }
     gui::MessageBeep(0);
@@ -1014,8 +1030,8 @@ void TMainForm::AutoOzCheckClick() {
   // Switching off always stops the timer, even when the day loaded meanwhile is no longer today's: a box
   // shown unchecked never leaves odds being taken behind the user's back.
   Timer1->stop();
-  // The manual odds window is not built: its button stays disabled.
-  OzGetBtn->setEnabled(false);
+  OzGetBtn->setEnabled(true);
+  N6->setEnabled(true);
 }
 
 void TMainForm::Timer1Timer() {
@@ -1111,6 +1127,125 @@ void TMainForm::N18Click() {
   const int s = day_->GCurRace;
   const std::string key = s >= 0 && s < kSlots ? day_->FRaceInfo[s].RaceKey : std::string();
   CopyRaceCardToClipboard(*StringGrid2, Label3D3->Caption(), key);
+}
+
+// ---- Manual odds, time-series odds, odds clearing -------------------------------------------------------------
+
+void TMainForm::OzGetBtnClick() {
+  OddsSchejContext context{*day_,
+                           *JVLink1,
+                           reader_->Gate(),
+                           DateCombo->currentText(),
+                           [this] { DateComboChange(); },
+                           [this] { AutoOzCheck->setChecked(false); }};
+  TOddsSchejForm::Execute(this, context);
+}
+
+std::filesystem::path TMainForm::TimeSeriesFolder() {
+  const std::string appDir = ToCp932(FAppDir.string());
+  const std::string value = Trim(IniGT1.ReadString("Dir", "jikeiretu", appDir));
+  // The program folder is the default: no folder was chosen. A key left empty says the same.
+  if (value.empty() || ProgramFolder(FromCp932(value)) == FAppDir) return {};
+  return std::filesystem::path(FromCp932(value));
+}
+
+void TMainForm::J1Click() {
+  FolderViewerEx1->Caption = QStringLiteral("時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+  const std::filesystem::path current = TimeSeriesFolder();
+  FolderViewerEx1->SelectedFolder = QString::fromStdString((current.empty() ? FAppDir : current).string());
+  if (!FolderViewerEx1->Execute()) return;
+  const std::string chosen = FolderViewerEx1->ChosenFolder.toStdString();
+  // The settings file is CP932: a folder name it cannot spell would come back as another folder.
+  if (FromCp932(ToCp932(chosen)) != chosen) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this,
+                         QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + FolderViewerEx1->ChosenFolder);
+    return;
+  }
+  IniGT1.WriteString("Dir", "jikeiretu", ToCp932(chosen));
+}
+
+void TMainForm::T2Click() {
+  const std::filesystem::path folder = TimeSeriesFolder();
+  if (folder.empty()) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QStringLiteral("時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。"));
+    return;
+  }
+  if (DateCombo->currentText().trimmed().isEmpty()) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QStringLiteral("ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。"));
+    return;
+  }
+  const TimeSeriesResult result = ImportTimeSeries(*day_, folder);
+  if (result.failed) {
+    // What was written before stays written; the summary says how far the import came.
+    gui::MessageBeep(0);
+    gui::ShowWarning(this, QStringLiteral("データファイルに書き込めません：") + QString::fromStdString(result.error));
+  }
+  gui::ShowInformation(this, Q(TimeSeriesSummary(result)));
+  DateComboChange();
+}
+
+void TMainForm::N26Click() {
+  const auto name = DayName::ParseUtf8Prefix(DateCombo->currentText().trimmed().toStdString());
+  if (!name) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QStringLiteral("データが読み込まれていません。"));
+    return;
+  }
+  if (!gui::AskYesNo(this, QStringLiteral("全レースのオッズを消去します。実行しますか？"))) return;
+  std::string error;
+  if (!ClearAllOdds(day_->DataDir(), *name, &error))
+    gui::ShowWarning(this, QStringLiteral("データファイルに書き込めません：") + QString::fromStdString(error));
+  DateComboChange();
+  if (DatList->count() == 0) return;
+  SelectRaceLine(0);
+  DatListClick();
+}
+
+void TMainForm::N27Click() {
+  const auto name = DayName::ParseUtf8Prefix(DateCombo->currentText().trimmed().toStdString());
+  if (!name) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QStringLiteral("データが読み込まれていません。"));
+    return;
+  }
+  // Only a race of the list shown: after a load that stopped early the slot would name no race, or another.
+  const int g = day_->GCurRace;
+  if (g < 0 || g >= day_->GRaceTotal || g >= DatList->count() || DatList->currentRow() != g) {
+    gui::MessageBeep(0);
+    gui::ShowInformation(this, QStringLiteral("オッズを消去するレースを表示してください。"));
+    return;
+  }
+  if (!gui::AskYesNo(this, QStringLiteral("当レースのオッズを消去します。実行しますか？"))) return;
+  std::string error;
+  if (!ClearRaceOdds(day_->DataDir(), *name, g, &error))
+    gui::ShowWarning(this, QStringLiteral("データファイルに書き込めません：") + QString::fromStdString(error));
+  DateComboChange();
+  const int shown = day_->GCurRace;
+  if (shown < 0 || shown >= DatList->count()) return;
+  SelectRaceLine(shown);
+  DatListClick();
+}
+
+// ---- Hit window, hit report, race pages ---------------------------------------------------------------------
+
+void TMainForm::SpeedButton15Click() {
+  analysis::SpeedButton15Click(this, *day_, ToCp932(DateCombo->currentText().trimmed().toStdString()),
+                               DatList->count());
+}
+
+void TMainForm::TekiAnaBtnClick(bool longshot) {
+  analysis::TekiAnaBtnClick(this, *day_, longshot ? analysis::HitReportKind::Longshot : analysis::HitReportKind::All);
+  // The report went through every race of the day; the view is left on the last one.
+  if (DatList->count() == 0) return;
+  SelectRaceLine(DatList->count() - 1);
+  DatListClick();
+}
+
+void TMainForm::FilePrintItemClick() {
+  TAllPrintForm::FilePrintItemClick(*day_, DateCombo->currentText(), DatList->count(), N22->isChecked(), this);
 }
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------

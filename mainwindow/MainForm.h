@@ -85,7 +85,13 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   QAction* S1 = nullptr;                   // odds schedule table
   QAction* N9 = nullptr;                   // odds delay setting
   QAction* N11 = nullptr;                  // results poll setting
-  QAction* N6 = nullptr;                   // manual odds (its window is not built: disabled)
+  QAction* N6 = nullptr;                   // manual odds (as OzGetBtn)
+  QAction* J1 = nullptr;                   // folder of the time-series odds
+  QAction* T2 = nullptr;                   // odds from the time-series folder
+  QAction* N26 = nullptr;                  // clear the odds of every race
+  QAction* N27 = nullptr;                  // clear the odds of the race shown
+  QAction* T1 = nullptr;                   // hit window (as SpeedButton15)
+  QAction* FilePrintItem = nullptr;        // race pages in the batch print window
   QAction* YosokuMenu = nullptr;           // folder of the predicted-odds archives
   QAction* FilePrintSetupItem = nullptr;
   QAction* HelpContentsItem = nullptr;     // "目次"
@@ -96,8 +102,9 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   QPushButton* SpeedButton6 = nullptr;     // "ﾊﾞｰｼﾞｮﾝ情報"
   QPushButton* YozBtn = nullptr;           // "予想配当"
   TFolderViewerEx* FolderViewerEx1 = nullptr;
-  QPushButton* TekiAnaBtn = nullptr;
-  QPushButton* TekiAnaBtn2 = nullptr;
+  QPushButton* TekiAnaBtn = nullptr;      // "的中": HTML report of every hit
+  QPushButton* TekiAnaBtn2 = nullptr;     // "穴的中": HTML report of the well-paying hits
+  QToolButton* SpeedButton15 = nullptr;   // "判定": the hit window
   QCheckBox* AutoOzCheck = nullptr;        // "ｵｯｽﾞ自動取得"
   QPushButton* OzGetBtn = nullptr;         // "ｵｯｽﾞ手動取得"
   QPushButton* JVBtn = nullptr;            // "JVデータ取得"
@@ -136,6 +143,20 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   void FileExitItemClick();
   void FilePrintSetupItemClick();
   void N18Click();
+  // Manual odds: the window of the loaded day's races (disabled while the automatic odds run).
+  void OzGetBtnClick();
+  // Time-series odds: choose the folder; fill the day's odds files from it and reload the day.
+  void J1Click();
+  void T2Click();
+  // The time-series folder as set ("Dir" / "jikeiretu", UTF-8); empty when none was chosen.
+  std::filesystem::path TimeSeriesFolder();
+  // Blank the odds of every race / of the race shown, after a Yes, and reload the day.
+  void N26Click();
+  void N27Click();
+  // The hit window, the HTML hit report (`longshot`: the "穴的中" button) and the printed race pages.
+  void SpeedButton15Click();
+  void TekiAnaBtnClick(bool longshot);
+  void FilePrintItemClick();
   void FormCloseQuery(bool& canClose);
   void FormClose();
   // Selects a line of the race list without running its handler.

@@ -1,5 +1,5 @@
 // The main window's menu items and buttons that open the other windows: each is enabled and opens its own
-// window (or gives its own refusal), and the manual odds stay disabled while their window does not exist.
+// window (or gives its own refusal).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,12 +7,14 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
 
 #include "mainwindow/MainForm.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Printer.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/YosoImportUnit.h"
 #include "tests/support/QtApp.h"
@@ -56,6 +58,7 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
   jvgen::WriteDayFiles(jvgen::MakeDay({.date = DayName(2024, 1, 6), .results = false}), dir.path());
   ScriptedJVLink link;
   gui::MessageRecorder rec;
+  gui::PrinterOverride printer;  // the race pages are laid out for the printer
   TMainForm form(dir.path(), nullptr, &link);
   form.DateCombo->setCurrentIndex(0);
   form.DateComboChange();
@@ -71,6 +74,8 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
       {form.N9, nullptr, "オッズデータ取得時刻調整"},
       {form.N11, nullptr, "データ取得時刻設定"},
       {form.HelpAboutItem, form.SpeedButton6, "ﾊﾞｰｼﾞｮﾝ情報"},
+      {form.T1, nullptr, "的中判定"},
+      {form.FilePrintItem, nullptr, "コルヴィナ３　印刷"},  // the batch print window, titled by the race pages
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(c.action->isEnabled()) << c.caption;
@@ -96,8 +101,20 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
   EXPECT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Beeps(), 1);
 
-  EXPECT_FALSE(form.N6->isEnabled());
-  EXPECT_FALSE(form.OzGetBtn->isEnabled());
+  EXPECT_TRUE(form.N6->isEnabled());
+  EXPECT_TRUE(form.OzGetBtn->isEnabled());
+  ASSERT_TRUE(form.SpeedButton15->isEnabled());
+  EXPECT_EQ(OpenedCaption([&] { form.SpeedButton15->click(); }), "的中判定");
+
+  // The hit report leaves the view on the day's last race.
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  rec.Clear();
+  for (QPushButton* b : {form.TekiAnaBtn, form.TekiAnaBtn2}) {
+    b->click();
+    EXPECT_EQ(form.DatList->currentRow(), form.DatList->count() - 1);
+  }
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
 
 TEST_F(WindowWiringTest, ScheduleTableWithoutALoadedDayIsRefused) {

@@ -1,0 +1,191 @@
+#include "racedata/ManualOdds.h"
+
+
+#include "platform/Cp932.h"
+#include "platform/Text.h"
+#include "racedata/DayFiles.h"
+#include "racedata/JVMessages.h"
+#include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
+#include "racedata/RecordLayout.h"
+
+namespace corvina {
+
+namespace L = layout;
+
+namespace {
+
+// A day is taken by hand on race day and the seven days after it.
+constexpr long long kMaxDaysBack = 7;
+
+std::string Colon(std::string_view hhmm) { return Copy(hhmm, 1, 2) + ":" + Copy(hhmm, 3, 2); }
+std::string ColonOrEmpty(std::string_view hhmm) { return IsBlank(hhmm) ? std::string() : Colon(hhmm); }
+
+}  // namespace
+
+bool HasEarlyCards(const RaceTable& table) {
+  static const std::string early = "1";
+  for (int i = 0; i < kSlots; ++i) {
+    if (FieldView(table.GRaTbl[static_cast<size_t>(i)], L::head::kDataKind) == early) return true;
+    for (const std::string& se : table.GSeTbl[static_cast<size_t>(i)])
+      if (FieldView(se, L::head::kDataKind) == early) return true;
+  }
+  return false;
+}
+
+long long DaysBefore(const DayName& loaded, const DateTime& today) {
+  return DaysFromCivil(today.year, today.month, today.day) -
+         DaysFromCivil(loaded.Year(), loaded.Month(), loaded.Day());
+}
+
+ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const DateTime& today,
+                                  const RaceTable& table) {
+  if (!loaded || !loaded->Valid()) return ManualOddsRefusal::NoDay;
+  const long long days = DaysBefore(*loaded, today);
+  if (days < 0 || days > kMaxDaysBack) return ManualOddsRefusal::NotRecent;
+  if (HasEarlyCards(table)) return ManualOddsRefusal::EarlyCards;
+  return ManualOddsRefusal::None;
+}
+
+std::string RefusalText(ManualOddsRefusal refusal) {
+  switch (refusal) {
+    case ManualOddsRefusal::None:
+      return {};
+    case ManualOddsRefusal::NoDay:
+      return ToCp932("ﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::NotRecent:
+      return ToCp932("本日または直近日のﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::EarlyCards:
+      return ToCp932(
+          "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
+  }
+  return {};
+}
+
+std::string ManualRaceLabel(std::string_view ra) {
+  static const std::string kai = ToCp932("回"), nichi = ToCp932("日");
+  return CourseName(FieldView(ra, L::head::kCourse), 2) + BlankPadNumStr(FieldView(ra, L::head::kKai)) + kai +
+         BlankPadNumStr(FieldView(ra, L::head::kNichi)) + nichi + BlankPadNumStr(FieldView(ra, L::head::kRaceNum)) +
+         "R";
+}
+
+std::array<std::string, 6> OddsSchejRowTexts(const DayModel& day, int slot) {
+  const size_t s = static_cast<size_t>(slot);
+  const std::string& ra = day.Table.GRaTbl[s];
+  const TRaceInfo& info = day.FRaceInfo[s];
+  return {ManualRaceLabel(ra),
+          Colon(FieldView(ra, L::ra::kPostTime)),
+          ColonOrEmpty(info.OddsTime1),
+          ColonOrEmpty(FieldView(day.Table.GO1Tbl1[s], L::o1::kAnnHHMM)),
+          ColonOrEmpty(info.OddsTime2),
+          ColonOrEmpty(FieldView(day.Table.GO1Tbl2[s], L::o1::kAnnHHMM))};
+}
+
+ManualOddsFetcher::ManualOddsFetcher(JVLink& link, DayModel& day, ExchangeGate& gate, ManualOddsUi& ui)
+    : link_(link), day_(day), gate_(gate), ui_(ui) {}
+
+int ManualOddsFetcher::OzGetBtnClick(const std::vector<bool>& ticked) {
+  if (fetching_) return 0;
+  bool any = false;
+  for (bool t : ticked) any = any || t;
+  if (!any) {
+    ui_.Beep();
+    ui_.Inform(ToCp932("オッズ取得するレースをチェックしてください。"));
+    return 0;
+  }
+  const auto waitForOther = [this] {
+    ui_.Beep();
+    ui_.Inform(ToCp932("他のデータ取得中です。終わってからもう一度取得してください。"));
+  };
+  if (gate_.Busy()) {
+    // The import window or an automatic exchange holds the one JV-Link control.
+    waitForOther();
+    return 0;
+  }
+  struct Running {
+    ManualOddsFetcher& f;
+    ~Running() {
+      f.fetching_ = false;
+      f.ui_.SetBusyCursor(false);
+    }
+  } running{*this};
+  fetching_ = true;
+  ui_.SetBusyCursor(true);
+  const int items = static_cast<int>(ticked.size());
+  ui_.SetProgress(0, items);
+  int opened = 0;
+  for (int i = 0; i < items; ++i) {
+    ui_.SetProgress(i + 1, items);
+    ui_.ProcessMessages();
+    if (!ticked[static_cast<size_t>(i)] || i >= kSlots) continue;
+    const std::string& ra = day_.Table.GRaTbl[static_cast<size_t>(i)];
+    const std::string key = FieldText(ra, L::head::kRaceKey);
+    static const std::string reading = ToCp932("データ読込み中:");
+    ui_.SetProgressLabel(reading + CourseName(FieldView(ra, L::head::kCourse), 2) +
+                         BlankPadNumStr(FieldView(ra, L::head::kRaceNum)) + "R");
+    if (gate_.Busy()) {
+      // Something the message loop ran took the control: the races left wait for the user's next click.
+      waitForOther();
+      return opened;
+    }
+    // Through the gate: a timer's exchange that falls due meanwhile waits for this one.
+    gate_.Run([this, key] { DLBtnClick("0B30", key); });
+    ++opened;
+  }
+  ui_.SetProgress(items, items);
+  ui_.Beep();
+  ui_.Inform(ToCp932("データ作成が完了しました。"));
+  return opened;
+}
+
+void ManualOddsFetcher::DLBtnClick(const std::string& spec, const std::string& key) {
+  static const std::string openFailed = ToCp932("JVRTOpenエラー:"), closeFailed = ToCp932("JVCloseエラー:");
+  const int r = link_.JVRTOpen(spec, key);
+  if (r != 0) {
+    ui_.Beep();
+    ui_.Inform(openFailed + JVErrorMessage("JVRTOpen", r));
+  } else {
+    ReadOdds();
+  }
+  const int c = link_.JVClose();
+  if (c != 0) {
+    ui_.Beep();
+    ui_.Inform(closeFailed + JVErrorMessage("JVClose", c));
+  }
+}
+
+void ManualOddsFetcher::ReadOdds() {
+  static const std::string readFailed = ToCp932("JVReadエラー:"),
+                           cannotWrite = ToCp932("データファイルに書き込めません：");
+  const auto dataDir = day_.DataDir();
+  stored_ = 0;
+  std::string record, fileName;
+  for (;;) {
+    ui_.ProcessMessages();
+    const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
+    if (r == 0) return;
+    if (r == -1 || r == -2 || r == -3) continue;
+    if (r <= -4) {
+      ui_.Beep();
+      ui_.Inform(readFailed + JVErrorMessage("JVRead", r));
+      return;
+    }
+    const std::string kind = Copy(record, 1, 2);
+    const std::string dataKind = Copy(record, 3, 1);
+    // Snapshots of kind "0" and "9" are not odds a race is judged by.
+    if (dataKind == "0" || dataKind == "9") continue;
+    std::string error;
+    MergeResult m = MergeResult::Skipped;
+    if (kind == L::kKindO1) m = MergeO1Record(dataDir, day_.Table, record, &error);
+    else if (kind == L::kKindO2) m = MergeO2Record(dataDir, day_.Table, record, &error);
+    if (m == MergeResult::Stored) ++stored_;
+    if (m == MergeResult::Failed) {
+      // A day file that cannot be written: stop rather than drop every later record unseen.
+      ui_.Beep();
+      ui_.Inform(cannotWrite + ToCp932(error));
+      return;
+    }
+  }
+}
+
+}  // namespace corvina

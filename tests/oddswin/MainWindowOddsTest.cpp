@@ -1,0 +1,245 @@
+// The main window's odds commands: the manual odds window (its refusals, the fetch through the main window's
+// gate, the reload on closing), the time-series folder and import, and the two odds-clearing commands.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "components/ui/FolderViewerEx.h"
+#include "components/ui/Label3Dj.h"
+#include "mainwindow/MainForm.h"
+#include "platform/Clock.h"
+#include "platform/Cp932.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/StringGrid.h"
+#include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/DayFiles.h"
+#include "racedata/RaceRecords.h"
+#include "racedata/ui/OddsSchejUnit.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+#include "tools/jvgen/Generator.h"
+
+using namespace corvina;
+namespace fs = std::filesystem;
+namespace L = corvina::layout;
+
+namespace {
+
+class MainWindowOddsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    Clock::Set(DateTime{2024, 1, 13, 12, 0, 0});
+  }
+  void TearDown() override {
+    Clock::Reset();
+    TOddsSchejForm::RunWindow = savedRun_;
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+  }
+  // A day with its cards and empty odds files; returns the generated day.
+  jvgen::Day WriteDay(const DayName& date) {
+    jvgen::Day day = jvgen::MakeDay({.date = date, .venues = 1, .races = 9, .results = false});
+    jvgen::WriteDayFiles(day, home.path());
+    EXPECT_TRUE(CreateBlankFile(DayFilePath(home.path() / "Data", date, ".jvO1"), L::kO1Line, 18));
+    EXPECT_TRUE(CreateBlankFile(DayFilePath(home.path() / "Data", date, ".jvO2"), L::kO2Line, 9));
+    return day;
+  }
+  static void Load(TMainForm& form, const DayName& date) {
+    form.DateCombo->setCurrentText(QString::fromStdString(date.Display()));
+    form.DateCombo->setCurrentIndex(form.DateCombo->findText(QString::fromStdString(date.Display())));
+    form.DateComboChange();
+    ASSERT_GT(form.DatList->count(), 0);
+  }
+  Lines Read(const DayName& date, std::string_view suffix) const {
+    Lines lines;
+    ReadLines(DayFilePath(home.path() / "Data", date, suffix), lines);
+    return lines;
+  }
+
+  test::TempDir home{"oddscmd"};
+  decltype(TOddsSchejForm::RunWindow) savedRun_ = TOddsSchejForm::RunWindow;
+};
+
+}  // namespace
+
+TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOnClosing) {
+  const DayName sevenDays(2024, 1, 6);
+  const jvgen::Day day = WriteDay(sevenDays);
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home.path(), nullptr, &link);
+  int opened = 0;
+  ASSERT_TRUE(form.OzGetBtn->isEnabled());
+  ASSERT_TRUE(form.N6->isEnabled());
+  form.N6->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList{"ﾃﾞｰﾀを読み込んでください。"});
+
+  Load(form, sevenDays);
+  ASSERT_FALSE(form.Day().FRaceInfo[0].Odds1Present);
+  const jvgen::Race& race = day.races[0];
+  ScriptedExchange ex;
+  ex.reads = {ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60, '1'})),
+              ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60 + 30, '1'}))};
+  link.AddExchange(ex);
+  // A results request made inside the manual exchange waits for it.
+  bool gateHeld = true, asked = false;
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead") return;
+    gateHeld &= form.Reader().Gate().Busy();
+    if (!std::exchange(asked, true)) form.KekkaGetBtnClick();
+  };
+  rec.Clear();
+  // The day of seven days ago still opens the window.
+  TOddsSchejForm::RunWindow = [&](TOddsSchejForm& w) {
+    ++opened;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "オッズ手動取得");
+    EXPECT_EQ(w.DateLabel->Caption(), QString::fromStdString(sevenDays.Display()));
+    ASSERT_EQ(w.CheckListBox1->count(), 9);
+    EXPECT_EQ(w.StringGrid1->RowCount(), 10);
+    w.CheckListBox1->item(0)->setCheckState(Qt::Checked);
+    w.OzGetBtn->click();
+    EXPECT_EQ(rec.Texts(), QStringList{"データ作成が完了しました。"});
+    EXPECT_FALSE(form.Day().FRaceInfo[0].Odds1Present) << "the day is reloaded only on closing";
+    w.close();
+  };
+  form.OzGetBtn->click();
+  EXPECT_EQ(opened, 1);
+  EXPECT_TRUE(gateHeld);
+  const std::vector<std::string> ops = link.Ops();
+  const auto results = std::find(ops.begin() + 1, ops.end(), "JVRTOpen");
+  ASSERT_NE(results, ops.end());
+  EXPECT_TRUE(link.calls[0].starts_with("JVRTOpen(0B30,"));
+  EXPECT_EQ(*(results - 1), "JVClose") << "the odds exchange was closed before the results were asked for";
+  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1);
+  EXPECT_EQ(form.Day().FRaceInfo[0].OddsAnnounce1, "0900");
+  EXPECT_EQ(form.Day().FRaceInfo[0].OddsAnnounce2, "0930");
+  EXPECT_EQ(form.DatList->count(), 9);
+}
+
+TEST_F(MainWindowOddsTest, ManualOddsAreOffWhileTheAutomaticOddsRun) {
+  const DayName today(2024, 1, 13);
+  WriteDay(today);
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home.path(), nullptr, &link);
+  Load(form, today);
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+  EXPECT_FALSE(form.OzGetBtn->isEnabled());
+  EXPECT_FALSE(form.N6->isEnabled());
+  form.AutoOzCheck->click();
+  EXPECT_TRUE(form.OzGetBtn->isEnabled());
+  EXPECT_TRUE(form.N6->isEnabled());
+}
+
+TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay) {
+  const DayName date(2024, 1, 6);
+  const jvgen::Day day = WriteDay(date);
+  test::TempDir root{"oddscmdroot"};
+  jvgen::WriteStandIn(day, root.path());
+  const QString folder = QString::fromStdString((root.path() / "realtime" / "0B30").string());
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home.path(), nullptr, &link);
+
+  form.T2->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList{"時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。"});
+  EXPECT_EQ(rec.Beeps(), 1);
+
+  // The chooser opens on the program folder; cancelling keeps the setting, confirming stores the choice.
+  auto choose = [&](bool confirm) {
+    QTimer::singleShot(0, [&] {
+      TFolderViewerDialog* d = form.FolderViewerEx1->Dialog();
+      ASSERT_NE(d, nullptr);
+      EXPECT_EQ(d->windowTitle(), "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+      d->SelectFolder(folder);
+      (confirm ? d->OkButton : d->CancelButton)->click();
+    });
+    form.J1->trigger();
+  };
+  choose(false);
+  EXPECT_EQ(form.IniGT1.ReadString("Dir", "jikeiretu", "none"), "none");
+  choose(true);
+  EXPECT_EQ(form.IniGT1.ReadString("Dir", "jikeiretu", ""), folder.toStdString());
+  EXPECT_EQ(form.TimeSeriesFolder(), fs::path(folder.toStdString()));
+
+  rec.Clear();
+  form.T2->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList{"ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。"});
+  EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
+
+  Load(form, date);
+  rec.Clear();
+  form.T2->trigger();
+  EXPECT_EQ(rec.Texts(),
+            QStringList{"9ﾚｰｽ分の朝ｵｯｽﾞ、9ﾚｰｽ分の単複枠最新ｵｯｽﾞ、9ﾚｰｽ分の馬連最新ｵｯｽﾞを取りこみました。"});
+  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1) << "the day was reloaded";
+  EXPECT_EQ(form.Day().FRaceInfo[8].Odds2Present, 1);
+
+  // The program folder itself counts as no folder chosen.
+  form.IniGT1.WriteString("Dir", "jikeiretu", form.FAppDir.string() + "/");
+  EXPECT_TRUE(form.TimeSeriesFolder().empty());
+}
+
+TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
+  const DayName date(2024, 1, 6);
+  const jvgen::Day day = WriteDay(date);
+  jvgen::WriteDayFiles(day, home.path());  // the odds as generated
+  ScriptedJVLink link;
+  gui::MessageRecorder rec(gui::MsgResult::No);
+  TMainForm form(home.path(), nullptr, &link);
+
+  form.N26->trigger();
+  form.N27->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList({"データが読み込まれていません。", "データが読み込まれていません。"}));
+  EXPECT_EQ(rec.Beeps(), 2);
+
+  Load(form, date);
+  const Lines before = Read(date, ".jvO1");
+  ASSERT_FALSE(IsBlank(before[0]));
+  rec.Clear();
+  form.N26->trigger();
+  form.SelectRaceLine(4);
+  form.DatListClick();
+  form.N27->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList({"全レースのオッズを消去します。実行しますか？",
+                                      "当レースのオッズを消去します。実行しますか？"}));
+  EXPECT_EQ(Read(date, ".jvO1"), before) << "No changes nothing";
+
+  rec.SetAnswer(gui::MsgResult::Yes);
+  form.N27->trigger();
+  Lines o1 = Read(date, ".jvO1");
+  for (size_t i = 0; i < o1.size(); ++i) EXPECT_EQ(IsBlank(o1[i]), i == 8 || i == 9) << i;
+  EXPECT_FALSE(fs::exists(DayFilePath(form.Day().DataDir(), date, ".jvO3")));
+  EXPECT_EQ(form.DatList->currentRow(), 4) << "the same race stays shown";
+  EXPECT_EQ(form.Day().GCurRace, 4);
+  EXPECT_FALSE(form.Day().FRaceInfo[4].Odds1Present);
+  EXPECT_TRUE(form.Day().FRaceInfo[3].Odds1Present);
+
+  form.N26->trigger();
+  o1 = Read(date, ".jvO1");
+  EXPECT_EQ(o1.size(), 72u);
+  for (const std::string& line : o1) EXPECT_TRUE(IsBlank(line));
+  EXPECT_EQ(Read(date, ".jvO3").size(), 36u);
+  EXPECT_EQ(form.DatList->currentRow(), 0) << "the first race is shown";
+  EXPECT_EQ(form.Day().GCurRace, 0);
+
+  // A race slot that names no race of the list is refused before anything is asked.
+  rec.Clear();
+  form.Day().GCurRace = 9;
+  form.N27->trigger();
+  form.Day().GCurRace = -1;
+  form.N27->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList({"オッズを消去するレースを表示してください。",
+                                      "オッズを消去するレースを表示してください。"}));
+}
