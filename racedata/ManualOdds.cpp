@@ -138,9 +138,9 @@ int ManualOddsFetcher::OzGetBtnClick(const std::vector<bool>& ticked) {
   return opened;
 }
 
-void ManualOddsFetcher::DLBtnClick(const std::string& spec, const std::string& key) {
+void ManualOddsFetcher::DLBtnClick(const std::string& dataSpec, const std::string& key) {
   static const std::string openFailed = ToCp932("JVRTOpenエラー:"), closeFailed = ToCp932("JVCloseエラー:");
-  const int r = link_.JVRTOpen(spec, key);
+  const int r = link_.JVRTOpen(dataSpec, key);
   if (r != 0) {
     ui_.Beep();
     ui_.Inform(openFailed + JVErrorMessage("JVRTOpen", r));

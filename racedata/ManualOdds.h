@@ -66,8 +66,8 @@ class ManualOddsFetcher {
   // to wait and nothing is fetched. Returns the number of races whose exchange was opened.
   int OzGetBtnClick(const std::vector<bool>& ticked);
 
-  // One exchange: JVRTOpen(spec, key), the read, JVClose.
-  void DLBtnClick(const std::string& spec, const std::string& key);
+  // One exchange: JVRTOpen(dataSpec, key), the read, JVClose.
+  void DLBtnClick(const std::string& dataSpec, const std::string& key);
 
   bool Fetching() const { return fetching_; }
   int StoredCount() const { return stored_; }

@@ -66,13 +66,13 @@ QMessageBox::Icon IconOf(TMsgDlgType type) {
 int ShowRealBox(const MsgBoxRequest& r) {
   QMessageBox box(IconOf(r.type), Caption(r.type), r.text);
   std::map<QAbstractButton*, int> results;
-  for (const ButtonSpec& spec : kButtons) {
-    if (!r.buttons.Has(spec.button)) continue;
-    QAbstractButton* b = spec.standard == QMessageBox::NoButton
-                             ? box.addButton(QString::fromUtf8(spec.caption), QMessageBox::AcceptRole)
-                             : box.addButton(spec.standard);
-    b->setText(QString::fromUtf8(spec.caption));
-    results[b] = spec.result;
+  for (const ButtonSpec& button : kButtons) {
+    if (!r.buttons.Has(button.button)) continue;
+    QAbstractButton* b = button.standard == QMessageBox::NoButton
+                             ? box.addButton(QString::fromUtf8(button.caption), QMessageBox::AcceptRole)
+                             : box.addButton(button.standard);
+    b->setText(QString::fromUtf8(button.caption));
+    results[b] = button.result;
   }
   box.adjustSize();
   const QScreen* screen = QGuiApplication::primaryScreen();
