@@ -976,27 +976,32 @@ bool TMainForm::HrReadBtnClick() {
   return false;
 }
 
+void TMainForm::TakeRaceOdds(const std::string& raceKey, const std::string& fetching, const std::string& failed) {
+  const std::string venueRace = VenueRace(raceKey);
+  failureShown_ = false;
+  SetDLlabel(venueRace + fetching);
+  ProcessMessages();
+  const int r = JVLink1->JVRTOpen("0B30", raceKey);
+  if (r != 0) {
+    Beep();
+    reader_->ReportFailure(venueRace + failed + JVErrorMessage("JVRTOpen", r));
+  } else {
+    reader_->ReadOddsRecords();
+  }
+  reader_->CloseAfterOdds();
+  // A failure stays on the label, else the user would never see what the log recorded.
+  if (!failureShown_) SetDLlabel({});
+  ProcessMessages();
+  reader_->CloseAfterOdds();
+}
+
 void TMainForm::SokuhoOddsBtnClick() {
   reader_->Gate().Run([this] {
     if (!RaceChosen()) return;
     const std::string key = FieldText(day_->Table.GRaTbl[day_->GCurRace], layout::head::kRaceKey);
-    const std::string venueRace = VenueRace(key);
     static const std::string fetching = ToCp932("オッズ取得中");
     static const std::string failed = ToCp932("R:ｵｯｽﾞ取得エラー：");
-    failureShown_ = false;
-    SetDLlabel(venueRace + fetching);
-    ProcessMessages();
-    const int r = JVLink1->JVRTOpen("0B30", key);
-    if (r != 0) {
-      Beep();
-      reader_->ReportFailure(venueRace + failed + JVErrorMessage("JVRTOpen", r));
-    } else {
-      reader_->ReadOddsRecords();
-    }
-    reader_->CloseAfterOdds();
-    if (!failureShown_) SetDLlabel({});
-    ProcessMessages();
-    reader_->CloseAfterOdds();
+    TakeRaceOdds(key, fetching, failed);
     DateComboChange();
   });
 }
@@ -1059,22 +1064,7 @@ void TMainForm::OzGetLoopBtnClick() {
       const std::string key = oddsQueue_.front();
       oddsQueue_.pop_front();
       taken = true;
-      const std::string venueRace = VenueRace(key);
-      failureShown_ = false;
-      SetDLlabel(venueRace + fetching);
-      ProcessMessages();
-      const int r = JVLink1->JVRTOpen("0B30", key);
-      if (r != 0) {
-        Beep();
-        reader_->ReportFailure(venueRace + failed + JVErrorMessage("JVRTOpen", r));
-      } else {
-        reader_->ReadOddsRecords();
-      }
-      reader_->CloseAfterOdds();
-      if (failureShown_) lastFailure = lastFailure_;
-      else SetDLlabel({});
-      ProcessMessages();
-      reader_->CloseAfterOdds();
+      TakeRaceOdds(key, fetching, failed);
       if (failureShown_) lastFailure = lastFailure_;
     }
     // The next race's progress text hid an earlier failure: the last one stays in view after the pass.

@@ -210,6 +210,9 @@ class TMainForm : public QMainWindow, private RealTimeUi {
 
   // The results of the day (0B12) of the loaded day; `autoKekka` silences the beeps of the timed fetch.
   void KekkaGet(bool autoKekka);
+  // One race's odds (0B30) with its progress text; a failure is shown as the racecourse and race, `failed` and
+  // the provider's message, and stays on the label (failureShown_, lastFailure_).
+  void TakeRaceOdds(const std::string& raceKey, const std::string& fetching, const std::string& failed);
   // The racecourse and race number of a RaceKey as the status texts begin ("東京 1").
   static std::string VenueRace(const std::string& raceKey);
   void SetDLlabel(const std::string& text);

@@ -7,6 +7,7 @@
 #include "racedata/JVMessages.h"
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RealTime.h"
 #include "racedata/RecordLayout.h"
 
 namespace corvina {
@@ -158,34 +159,16 @@ void ManualOddsFetcher::ReadOdds() {
   static const std::string readFailed = ToCp932("JVReadエラー:"),
                            cannotWrite = ToCp932("データファイルに書き込めません：");
   const auto dataDir = day_.DataDir();
-  stored_ = 0;
-  std::string record, fileName;
-  for (;;) {
-    ui_.ProcessMessages();
-    const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
-    if (r == 0) return;
-    if (r == -1 || r == -2 || r == -3) continue;
-    if (r <= -4) {
-      ui_.Beep();
-      ui_.Inform(readFailed + JVErrorMessage("JVRead", r));
-      return;
-    }
-    const std::string kind = Copy(record, 1, 2);
-    const std::string dataKind = Copy(record, 3, 1);
-    // Snapshots of kind "0" and "9" are not odds a race is judged by.
-    if (dataKind == "0" || dataKind == "9") continue;
-    std::string error;
-    MergeResult m = MergeResult::Skipped;
-    if (kind == L::kKindO1) m = MergeO1Record(dataDir, day_.Table, record, &error);
-    else if (kind == L::kKindO2) m = MergeO2Record(dataDir, day_.Table, record, &error);
-    if (m == MergeResult::Stored) ++stored_;
-    if (m == MergeResult::Failed) {
-      // A day file that cannot be written: stop rather than drop every later record unseen.
-      ui_.Beep();
-      ui_.Inform(cannotWrite + ToCp932(error));
-      return;
-    }
-  }
+  // Snapshots of kind "0" and "9" are not odds a race is judged by.
+  const ReadEnd end = ReadExchange(
+      link_, [this] { ui_.ProcessMessages(); },
+      [&](const std::string& record, std::string& error) {
+        return MergeOddsRecord(dataDir, day_.Table, record, true, error);
+      },
+      stored_);
+  if (end.Ok()) return;
+  ui_.Beep();
+  ui_.Inform(end.storeFailed ? cannotWrite + ToCp932(end.error) : readFailed + JVErrorMessage("JVRead", end.jvRead));
 }
 
 }  // namespace corvina

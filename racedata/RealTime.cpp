@@ -28,42 +28,48 @@ void RealTimeReader::ReportFailure(const std::string& text) {
   }
 }
 
-template <typename Store>
-void RealTimeReader::ReadLoop(bool beepOnError, Store store) {
-  stored_ = 0;
+ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, const RecordStore& store,
+                     int& stored) {
+  stored = 0;
   std::string record, fileName;
   for (;;) {
-    ui_.ProcessMessages();
-    const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
-    if (r == 0) return;
+    processMessages();
+    const int r = link.JVRead(record, kJVReadBufferSize, fileName);
+    if (r == 0) return {};
     if (r == -1 || r == -2 || r == -3) continue;
-    if (r <= -4) {
-      if (beepOnError) ui_.Beep();
-      ReportFailure(JVErrorMessage("JVRead", r));
-      return;
-    }
-    std::string error;
-    const MergeResult m = store(record, error);
-    if (m == MergeResult::Stored) ++stored_;
+    if (r <= -4) return {.jvRead = r};
+    ReadEnd end;
+    const MergeResult m = store(record, end.error);
+    if (m == MergeResult::Stored) ++stored;
     if (m == MergeResult::Failed) {
-      // A day file that cannot be written: stop rather than drop every later record unseen.
-      static const std::string cannotWrite = ToCp932("データファイルに書き込めません：");
-      if (beepOnError) ui_.Beep();
-      ReportFailure(cannotWrite + ToCp932(error));
-      return;
+      end.storeFailed = true;
+      return end;
     }
   }
+}
+
+MergeResult MergeOddsRecord(const std::filesystem::path& dataDir, const RaceTable& table, const std::string& record,
+                            bool skipProvisional, std::string& error) {
+  const std::string kind = Copy(record, 1, 2);
+  const std::string dataKind = Copy(record, 3, 1);
+  if (skipProvisional && (dataKind == "0" || dataKind == "9")) return MergeResult::Skipped;
+  if (kind == layout::kKindO1) return MergeO1Record(dataDir, table, record, &error);
+  if (kind == layout::kKindO2) return MergeO2Record(dataDir, table, record, &error);
+  return MergeResult::Skipped;
+}
+
+void RealTimeReader::ReadLoop(bool beepOnError, const RecordStore& store) {
+  const ReadEnd end = ReadExchange(link_, [this] { ui_.ProcessMessages(); }, store, stored_);
+  if (end.Ok()) return;
+  static const std::string cannotWrite = ToCp932("データファイルに書き込めません：");
+  if (beepOnError) ui_.Beep();
+  ReportFailure(end.storeFailed ? cannotWrite + ToCp932(end.error) : JVErrorMessage("JVRead", end.jvRead));
 }
 
 void RealTimeReader::ReadOddsRecords(bool skipProvisional) {
   const auto dataDir = day_.DataDir();
   ReadLoop(true, [&](const std::string& record, std::string& error) {
-    const std::string kind = Copy(record, 1, 2);
-    const std::string dataKind = Copy(record, 3, 1);
-    if (skipProvisional && (dataKind == "0" || dataKind == "9")) return MergeResult::Skipped;
-    if (kind == layout::kKindO1) return MergeO1Record(dataDir, day_.Table, record, &error);
-    if (kind == layout::kKindO2) return MergeO2Record(dataDir, day_.Table, record, &error);
-    return MergeResult::Skipped;
+    return MergeOddsRecord(dataDir, day_.Table, record, skipProvisional, error);
   });
 }
 

@@ -9,13 +9,36 @@
 #include <string>
 
 #include "platform/jvlink/JVLink.h"
-#include "racedata/ExchangeGate.h"
+#include "racedata/DayFiles.h"
 #include "racedata/DayModel.h"
+#include "racedata/ExchangeGate.h"
 
 namespace corvina {
 
 inline constexpr const char* kFVersion = "Ver.1.28";
 inline constexpr const char* kSoftwareId = "SA501927/SD774310/Corvina/";
+
+// How the read of an open exchange ended.
+struct ReadEnd {
+  int jvRead = 0;            // the JVRead failure (<= -4) that stopped it, else 0
+  bool storeFailed = false;  // a day file could not be written; `error` says why
+  std::string error;
+  bool Ok() const { return jvRead == 0 && !storeFailed; }
+};
+
+using RecordStore = std::function<MergeResult(const std::string& record, std::string& error)>;
+
+// Reads an open exchange to its end, letting window messages run once per record and handing each record to
+// `store`; the "file switch" and "download pending" results are read past. Stops at a JVRead failure or at the
+// first record whose day file cannot be written, rather than drop every later record unseen. `stored` counts
+// the records merged.
+ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, const RecordStore& store,
+                     int& stored);
+
+// One record of an odds exchange ("0B30"): O1 into .jvO1, O2 into .jvO2 by the day's slots; other kinds, and with
+// `skipProvisional` the snapshots of data kind "0" and "9", are skipped.
+MergeResult MergeOddsRecord(const std::filesystem::path& dataDir, const RaceTable& table, const std::string& record,
+                            bool skipProvisional, std::string& error);
 
 // What the exchanges do to the main window. Texts are CP932.
 class RealTimeUi {
@@ -59,8 +82,8 @@ class RealTimeReader {
   int StoredCount() const { return stored_; }
 
  private:
-  template <typename Store>
-  void ReadLoop(bool beepOnError, Store store);
+  // ReadExchange with its failure beeped (`beepOnError`), shown and logged.
+  void ReadLoop(bool beepOnError, const RecordStore& store);
 
   JVLink& link_;
   DayModel& day_;

@@ -16,6 +16,7 @@
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
+#include "racedata/ui/GridPrint.h"
 
 namespace corvina {
 
@@ -173,14 +174,7 @@ void TOddsSchejForm::StringGrid1DrawCell(gui::Canvas& canvas, int col, int row, 
 void TOddsSchejForm::StringGrid1MouseUp() { StringGrid1->SetSelection(gui::GridRect{}); }
 
 void TOddsSchejForm::SpeedButton1Click() {
-  StrGridPrinter1.TargetGrid = StringGrid1;
-  try {
-    gui::PrintJob(windowTitle(), [this](gui::PrinterDevice&) { StrGridPrinter1.Print(); });
-  } catch (const std::exception& e) {
-    gui::ShowError(this, QStringLiteral("印刷できませんでした。\n") + QString::fromUtf8(e.what()));
-  } catch (...) {
-    gui::ShowError(this, QStringLiteral("印刷できませんでした。"));
-  }
+  PrintGridJob(this, StrGridPrinter1, StringGrid1);
 }
 
 void TOddsSchejForm::StrGridPrinter1BeginPage(TStrGridPrinter& sender) {

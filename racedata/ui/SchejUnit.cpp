@@ -16,6 +16,7 @@
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
 #include "racedata/KeibaFunc.h"
+#include "racedata/ui/GridPrint.h"
 
 namespace corvina {
 
@@ -118,14 +119,7 @@ void TSchejForm::Execute(const DayModel& day, const QString& dateText, QWidget* 
 }
 
 void TSchejForm::MsgButton1Click() {
-  StrGridPrinter1.TargetGrid = StringGrid1;
-  try {
-    gui::PrintJob(windowTitle(), [this](gui::PrinterDevice&) { StrGridPrinter1.Print(); });
-  } catch (const std::exception& e) {
-    gui::ShowError(this, QStringLiteral("印刷できませんでした。\n") + QString::fromUtf8(e.what()));
-  } catch (...) {
-    gui::ShowError(this, QStringLiteral("印刷できませんでした。"));
-  }
+  PrintGridJob(this, StrGridPrinter1, StringGrid1);
 }
 
 void TSchejForm::StrGridPrinter1BeginPage(TStrGridPrinter& sender) {

@@ -1,18 +1,13 @@
 #pragma once
 // "オッズデータ取得時刻調整": the delay, in minutes after each scheduled time, at which odds are taken
 // automatically (settings "Time" / "delay").
-#include <QDialog>
-#include <filesystem>
-
-#include "components/IniGT.h"
+#include "racedata/ui/TimeSettingForm.h"
 
 class QLabel;
-class QPushButton;
-class QSpinBox;
 
 namespace corvina {
 
-class TTimeAddForm : public QDialog {
+class TTimeAddForm : public TTimeSettingForm {
   Q_OBJECT
  public:
   static constexpr int kMin = 0, kMax = 15, kDefault = 5;
@@ -25,13 +20,6 @@ class TTimeAddForm : public QDialog {
 
   QLabel* Label1 = nullptr;
   QSpinBox* SpinEdit2 = nullptr;
-  QPushButton* BitBtn1 = nullptr;
-
-  // OK: stores the delay and closes. A settings file that cannot be written raises and the window stays open.
-  void BitBtn1Click();
-
- private:
-  TIniGT IniGT1;
 };
 
 }  // namespace corvina

@@ -1,0 +1,22 @@
+#include "racedata/ui/GridPrint.h"
+
+#include <QWidget>
+#include <exception>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Printer.h"
+
+namespace corvina {
+
+void PrintGridJob(QWidget* owner, TStrGridPrinter& printer, gui::StringGrid* grid) {
+  printer.TargetGrid = grid;
+  try {
+    gui::PrintJob(owner->windowTitle(), [&printer](gui::PrinterDevice&) { printer.Print(); });
+  } catch (const std::exception& e) {
+    gui::ShowError(owner, QStringLiteral("印刷できませんでした。\n") + QString::fromUtf8(e.what()));
+  } catch (...) {
+    gui::ShowError(owner, QStringLiteral("印刷できませんでした。"));
+  }
+}
+
+}  // namespace corvina
