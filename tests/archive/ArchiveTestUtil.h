@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <functional>
 #include <optional>
 #include <string>
@@ -227,6 +229,57 @@ inline std::vector<fs::path> AllFiles(const fs::path& root)
     for (auto& e : fs::recursive_directory_iterator(root))
         if (e.is_regular_file()) out.push_back(fs::relative(e.path(), root));
     return out;
+}
+
+// A CRC-32 as EXPECTED.tsv writes it: 8 lower-case hex digits.
+inline std::string Hex8(uint32_t v)
+{
+    char b[9];
+    std::snprintf(b, sizeof b, "%08x", v);
+    return b;
+}
+
+// One row of a peer folder's EXPECTED.tsv: the entry path (its \xNN escapes undone; "!FAIL" where the reference
+// tool could not extract the archive, "!EMPTY" for an archive without entries), size, CRC-32 as 8 hex digits
+// and, for ZIP, the password that opened it.
+struct ExpectedRow {
+    std::string entry;
+    uint64_t size = 0;
+    std::string crc;
+    std::string password;
+};
+
+// The table grouped by archive (its path under the peer folder), rows in file order.
+inline std::map<std::string, std::vector<ExpectedRow>> ReadExpectedTable(const fs::path& tsv)
+{
+    std::map<std::string, std::vector<ExpectedRow>> table;
+    std::ifstream in(tsv);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> f;
+        for (size_t pos = 0;;) {
+            const size_t tab = line.find('\t', pos);
+            f.push_back(line.substr(pos, tab == std::string::npos ? std::string::npos : tab - pos));
+            if (tab == std::string::npos) break;
+            pos = tab + 1;
+        }
+        if (f.size() < 3) continue;
+        ExpectedRow r;
+        for (size_t i = 0; i < f[1].size(); ++i) {
+            if (f[1][i] == '\\' && i + 3 < f[1].size() && f[1][i + 1] == 'x') {
+                r.entry += char(std::stoi(f[1].substr(i + 2, 2), nullptr, 16));
+                i += 3;
+            } else {
+                r.entry += f[1][i];
+            }
+        }
+        r.size = std::stoull(f[2]);
+        r.crc = f.size() > 3 ? f[3] : "";
+        r.password = f.size() > 4 && f[1] != "!FAIL" ? f[4] : "";
+        table[f[0]].push_back(r);
+    }
+    return table;
 }
 
 }  // namespace testutil

@@ -18,40 +18,9 @@ namespace {
 
 const fs::path kPeers = fs::path(CORVINA_TESTDATA) / "lha-peers";
 
-struct Row {
-    std::string entry;
-    uint64_t size = 0;
-    std::string crc;
-};
+using Row = ExpectedRow;
 
-std::map<std::string, std::vector<Row>> ReadTable()
-{
-    std::map<std::string, std::vector<Row>> table;
-    std::ifstream in(kPeers / "EXPECTED.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, '\t')) f.push_back(cell);
-        if (f.size() < 3) continue;
-        Row r;
-        // Names that are not UTF-8 are written with \xNN escapes.
-        for (size_t i = 0; i < f[1].size(); ++i) {
-            if (f[1][i] == '\\' && i + 3 < f[1].size() && f[1][i + 1] == 'x') {
-                r.entry += char(std::stoi(f[1].substr(i + 2, 2), nullptr, 16));
-                i += 3;
-            } else {
-                r.entry += f[1][i];
-            }
-        }
-        r.size = std::stoull(f[2]);
-        r.crc = f.size() > 3 ? f[3] : "";
-        table[f[0]].push_back(r);
-    }
-    return table;
-}
+std::map<std::string, std::vector<Row>> ReadTable() { return ReadExpectedTable(kPeers / "EXPECTED.tsv"); }
 
 // An independent walk over the headers: the methods and levels an archive uses. False when the
 // headers cannot be walked (the archive then counts as one the library need not decode).
@@ -82,13 +51,6 @@ bool InScope(const std::set<std::string>& methods, const std::set<int>& levels)
     for (int l : levels)
         if (l > 2) return false;
     return true;
-}
-
-std::string Hex8(uint32_t v)
-{
-    char b[9];
-    std::snprintf(b, sizeof b, "%08x", v);
-    return b;
 }
 
 // Where the reference extractor is known to be wrong, the stored CRC-16 of every entry is the judge.

@@ -18,48 +18,9 @@ namespace {
 
 const fs::path kPeers = fs::path(CORVINA_TESTDATA) / "zip-peers";
 
-struct Row {
-    std::string entry;
-    uint64_t size = 0;
-    std::string crc;
-    std::string password;
-};
+using Row = ExpectedRow;
 
-std::string Unescape(const std::string& s)
-{
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
-            out += char(std::stoi(s.substr(i + 2, 2), nullptr, 16));
-            i += 3;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
-std::map<std::string, std::vector<Row>> ReadTable()
-{
-    std::map<std::string, std::vector<Row>> table;
-    std::ifstream in(kPeers / "EXPECTED.tsv");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, '\t')) f.push_back(cell);
-        if (f.size() < 3) continue;
-        Row r;
-        r.entry = Unescape(f[1]);
-        r.size = std::stoull(f[2]);
-        r.crc = f.size() > 3 ? f[3] : "";
-        r.password = f.size() > 4 && f[1] != "!FAIL" ? f[4] : "";
-        table[f[0]].push_back(r);
-    }
-    return table;
-}
+std::map<std::string, std::vector<Row>> ReadTable() { return ReadExpectedTable(kPeers / "EXPECTED.tsv"); }
 
 // The name a stored entry gets on disk: names that are not UTF-8 are read as CP932.
 std::string DiskName(const std::string& raw)
@@ -68,13 +29,6 @@ std::string DiskName(const std::string& raw)
     for (char& c : name)
         if (c == '\\') c = '/';
     return name;
-}
-
-std::string Hex8(uint32_t v)
-{
-    char b[9];
-    std::snprintf(b, sizeof b, "%08x", v);
-    return b;
 }
 
 struct ZipOutcome {
