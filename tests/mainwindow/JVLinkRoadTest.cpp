@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -177,6 +178,51 @@ TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollo
   EXPECT_EQ(form.DateCombo->currentIndex(), -1);
   LoadFirstDay(form);
   EXPECT_EQ(form.DatList->count(), 9);
+}
+
+TEST_F(JVLinkRoadTest, ClosingTheImportWindowLoadsTheDayShownAgain) {
+  const jvgen::Day day = WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
+  form.DatList->setCurrentRow(5);
+  const QString raceName = form.Label3D4->Caption();
+  ASSERT_FALSE(raceName.isEmpty());
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(form.Timer4->isActive());
+  rec.Clear();
+
+  int opened = 0;
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    ++opened;
+    window.show();
+    window.close();
+  };
+  form.JVBtn->click();
+  ASSERT_EQ(opened, 1);
+  EXPECT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
+  EXPECT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
+  EXPECT_EQ(form.DatList->currentRow(), 5);
+  EXPECT_FALSE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.Label3D4->Caption(), raceName);
+  EXPECT_TRUE(form.AutoOzCheck->isChecked());
+  EXPECT_TRUE(form.Timer1->isActive());
+  EXPECT_TRUE(form.Timer4->isActive());
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+
+  // A day that is gone after the import leaves nothing of it on screen, and nothing running for it.
+  for (const auto& entry : fs::directory_iterator(home / "Data")) fs::remove(entry.path());
+  form.JVBtn->click();
+  EXPECT_EQ(form.DateCombo->count(), 0);
+  EXPECT_EQ(form.DatList->count(), 0);
+  EXPECT_TRUE(form.PageControl1->isHidden());
+  EXPECT_FALSE(form.Timer4->isActive());
+  EXPECT_FALSE(form.AutoOzCheck->isChecked());
+  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("ﾃﾞｰﾀを読み込んでください。")});
 }
 
 TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfTheShownRace) {
