@@ -128,6 +128,11 @@ class AutoOddsForm : public ::testing::Test {
     form.DateComboChange();
     ASSERT_GT(form.DatList->count(), 0);
   }
+  DayName Yesterday() const {
+    int y, m, d;
+    CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
+    return DayName(y, m, d);
+  }
   static std::string Key(const TMainForm& form, int slot) {
     return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
   }
@@ -167,10 +172,7 @@ class AutoOddsForm : public ::testing::Test {
 }  // namespace
 
 TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
-  int y, m, d;
-  CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
-  const DayName yesterday(y, m, d);
-  WriteDay({.date = yesterday, .results = false});
+  WriteDay({.date = Yesterday(), .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
@@ -197,9 +199,7 @@ TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
 }
 
 TEST_F(AutoOddsForm, ChoosingAnotherDaySwitchesTheAutomaticOddsOffWithTheRefusal) {
-  int y, m, d;
-  CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
-  WriteDay({.date = DayName(y, m, d), .results = false});
+  WriteDay({.date = Yesterday(), .results = false});
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
@@ -232,9 +232,7 @@ TEST_F(AutoOddsForm, ChoosingAnotherDaySwitchesTheAutomaticOddsOffWithTheRefusal
 }
 
 TEST_F(AutoOddsForm, ReloadsAfterTakesKeepTheResultsPollsRhythm) {
-  int y, m, d;
-  CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
-  WriteDay({.date = DayName(y, m, d), .results = false});
+  WriteDay({.date = Yesterday(), .results = false});
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;

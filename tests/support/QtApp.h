@@ -3,6 +3,7 @@
 // tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace corvina::test {
 
