@@ -707,9 +707,6 @@ void TMainForm::DateComboChange() {
   // window may go on showing or printing the day that was loaded before.
   const QString chosen = DateCombo->currentText();
   const DayName name = DayName::ParseUtf8Prefix(chosen.toStdString()).value_or(DayName{});
-  // The automatic odds take today's races only: another day would have its races taken and today's missed.
-  if (AutoOzCheck->isChecked())
-    if (const char* refusal = AutoOddsDayRefusal(chosen.trimmed())) RefuseAutoOdds(refusal);
   // Every take of the automatic odds reloads the day: a reload of the day shown keeps the results poll's rhythm,
   // else a poll interval longer than the gaps between takes would never come round.
   const bool pollRunning = Timer4->isActive() && !loadedDay_.isEmpty() && chosen == loadedDay_;
@@ -717,6 +714,10 @@ void TMainForm::DateComboChange() {
   loadedDay_.clear();
   ClearRaceDisplay();
   DatList->clear();
+  // The automatic odds take today's races only: another day would have its races taken and today's missed.
+  // Told once the race list is empty, so no timer tick behind the message fetches for the day going away.
+  if (AutoOzCheck->isChecked())
+    if (const char* refusal = AutoOddsDayRefusal(chosen.trimmed())) RefuseAutoOdds(refusal);
   const DayLoadResult result =
       corvina::DateComboChange(*day_, name, Engine(), IniGT1.ReadInteger("Time", "AutoRdataGet", 15));
   if (result.status == DayLoadStatus::Busy) return;
@@ -1039,13 +1040,14 @@ const char* TMainForm::AutoOddsDayRefusal(const QString& dayText) {
 }
 
 void TMainForm::RefuseAutoOdds(const char* refusal) {
-  gui::MessageBeep(0);
-  gui::ShowInformation(this, QString::fromUtf8(refusal));
+  // Off before the message: its box lets the odds timer tick.
   {
     const QSignalBlocker quiet(AutoOzCheck);
     AutoOzCheck->setChecked(false);
   }
   AutoOzCheckClick();
+  gui::MessageBeep(0);
+  gui::ShowInformation(this, QString::fromUtf8(refusal));
 }
 
 void TMainForm::AutoOzCheckClick() {
