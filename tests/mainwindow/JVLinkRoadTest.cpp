@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -21,11 +23,14 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/ui/GetDataUnit.h"
+#include "racedata/ui/OddsSchejUnit.h"
+#include "racedata/ui/YosoImportUnit.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -390,4 +395,75 @@ TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {
   EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
   const std::string log = FromCp932(LastErrorLogLine(home));
   EXPECT_EQ(log.find("エラー"), std::string::npos) << log;
+}
+
+// The README's first day on the sample that run.sh prepares: the import, the day, the JRDB archive of predicted
+// odds packed with jlha in ylzh, the odds of every race; then the card has marks, a race its tickets and the
+// second race its axis horse.
+TEST_F(JVLinkRoadTest, FirstDayAsTheReadmeSaysShowsMarksTicketsAndAnAxisHorse) {
+  if (QStandardPaths::findExecutable("jlha").isEmpty()) GTEST_SKIP() << "jlha not installed (scripts/deps.sh)";
+  const jvgen::Day day = jvgen::MakeDay({.date = today});
+  jvgen::WriteStandIn(day, home / "jvlink");
+  const fs::path texts = home / "texts", archives = home / "ylzh";
+  jvgen::WriteProviders(day, texts);
+  fs::create_directories(archives);
+  const std::string yymmdd = today.DateKey().substr(2);
+  const fs::path archive = archives / ("OZ" + yymmdd + ".lzh");
+  QProcess jlha;
+  jlha.setWorkingDirectory(QString::fromStdString(texts.string()));
+  jlha.start("jlha", {"a", QString::fromStdString(archive.string()), QString::fromStdString("Oz" + yymmdd + ".txt")});
+  ASSERT_TRUE(jlha.waitForFinished(120000));
+  ASSERT_TRUE(fs::exists(archive)) << jlha.readAllStandardError().toStdString();
+
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  form.FormShow();
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    window.show();
+    window.ButtonStart->click();
+    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.TimerJVStatusTimer();
+    window.close();
+  };
+  form.JVBtn->click();
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size())) << rec.Texts().join("\n").toStdString();
+  EXPECT_EQ(form.Day().FRaceCalc[0].CountA, 0) << "no marks without the predicted odds";
+
+  const auto savedDialog = YosoImportUnit::OpenDialog3;
+  const auto savedWindow = TOddsSchejForm::RunWindow;
+  QString dialogFolder;
+  YosoImportUnit::OpenDialog3 = [&](QWidget*, const QString& folder, const QString&) {
+    dialogFolder = folder;
+    return QString::fromStdString(archive.string());
+  };
+  rec.Clear();
+  form.YozBtn->click();
+  EXPECT_EQ(dialogFolder.toStdString(), archives.string());
+  ASSERT_EQ(rec.Texts().size(), 1);
+  EXPECT_TRUE(rec.Texts()[0].startsWith("JRDB基準オッズデータを解凍し、")) << rec.Texts()[0].toStdString();
+
+  TOddsSchejForm::RunWindow = [&](TOddsSchejForm& window) {
+    window.show();
+    window.N1->trigger();  // "全て選択"
+    window.OzGetBtn->click();
+    window.close();
+  };
+  form.OzGetBtn->click();
+  YosoImportUnit::OpenDialog3 = savedDialog;
+  TOddsSchejForm::RunWindow = savedWindow;
+
+  // Races show marks on the card, tickets in the panel under it, or an axis horse there.
+  int marked = 0, ticketed = 0, withAxis = 0;
+  for (int line = 0; line < form.DatList->count(); ++line) {
+    form.DatList->setCurrentRow(line);
+    ASSERT_FALSE(form.PageControl1->isHidden()) << line;
+    bool a = false;
+    for (int r = 1; r < form.StringGrid2->RowCount(); ++r) a |= form.StringGrid2->Cell(9, r) == "A";
+    marked += a;
+    ticketed += !form.FPickLabels[2]->text().isEmpty();
+    withAxis += !form.LabelKT->text().isEmpty();
+  }
+  EXPECT_GT(marked, 0);
+  EXPECT_GT(ticketed, 0);
+  EXPECT_GT(withAxis, 0);
 }
