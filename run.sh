@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Corvina, prepares ./home (the program folder) with the sample race day served by the JV-Link
-# stand-in when it is missing, and starts the program. A first run then goes: "JVデータ取得", "データ取込み開始",
-# close the import window, choose the day in the date box.
+# stand-in and the two providers' predicted-odds archives of that day when it is missing, and starts the
+# program. The README's "A first day" says what to press then.
 #   CORVINA_BUILD_DIR  build folder (default: build)     CORVINA_JOBS  parallel build jobs (default: all cores)
 #   CORVINA_HOME       program folder (default: ./home)
 set -euo pipefail
@@ -16,7 +16,17 @@ mkdir -p "$CORVINA_HOME"
 root="${CORVINA_JVLINK_ROOT:-$CORVINA_HOME/jvlink}"
 if [ ! -d "$root" ]; then
   # Today's race day: cards published two days before, results and odds through the day on the clock.
-  "$build/tools/jvgen/jvgen" --layout standin --out "$root" >/dev/null
+  day=$(date +%Y%m%d)
+  texts=$(mktemp -d)
+  "$build/tools/jvgen/jvgen" --date "$day" --layout standin --out "$root" --providers "$texts" >/dev/null
   echo "Sample race day for the JV-Link stand-in written to $root"
+  # The providers' predicted odds come as LZH archives; ylzh is the folder the "予想配当" dialog opens while
+  # no other folder is set.
+  archives="$(cd "$CORVINA_HOME" && pwd)/ylzh"
+  mkdir -p "$archives"
+  yymmdd=${day:2}
+  (cd "$texts" && jlha a "$archives/OZ$yymmdd.lzh" "Oz$yymmdd.txt" && jlha a "$archives/kd3_jb$yymmdd.lzh" kol_ods.kd3) >/dev/null
+  rm -rf "$texts"
+  echo "Predicted-odds archives OZ$yymmdd.lzh (JRDB) and kd3_jb$yymmdd.lzh (KOL) written to $archives"
 fi
 exec "$build/mainwindow/corvina" "$@"

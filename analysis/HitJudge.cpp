@@ -19,19 +19,25 @@ void MatchTicket(const std::string& ticket, const std::array<std::string, N>& co
 }
 }  // namespace
 
+bool PresentComb(const std::string& comb) { return !IsBlank(comb) && comb != " 0- 0"; }
+
+PairPayouts QuinellaPayoutsJudged(const TRaceInfo& info, const TRaceCalc& calc) {
+  if (calc.Over8Runners == 1) return {info.UmarenComb, info.UmarenPay};
+  for (int i = 1; i <= 3; ++i)
+    if (PresentComb(info.WakurenComb[i])) return {info.WakurenComb, info.WakurenPay};
+  return {info.UmarenComb, info.UmarenPay};
+}
+
 void JudgeRace(DayModel& day, int slot) {
   const TRaceInfo& info = day.FRaceInfo[slot];
   TRaceCalc& calc = day.FRaceCalc[slot];
   for (int j = 1; j <= kJudgedTickets; ++j) {
     const std::string& ticket = calc.Tickets[j];
     if (IsBlank(ticket)) continue;
-    if (calc.Over8Runners == 1) {
-      MatchTicket(ticket, info.WideComb, info.WidePay, calc.WideHit[j], calc.WidePay[j]);
-      MatchTicket(ticket, info.UmarenComb, info.UmarenPay, calc.UmarenHit[j], calc.UmarenPay[j]);
-    } else {
-      // Eight runners or fewer: one horse per bracket, so the horse pair's label is the bracket pair's.
-      MatchTicket(ticket, info.WakurenComb, info.WakurenPay, calc.UmarenHit[j], calc.UmarenPay[j]);
-    }
+    // Wide payouts are looked at only for races of more than 8 runners.
+    if (calc.Over8Runners == 1) MatchTicket(ticket, info.WideComb, info.WidePay, calc.WideHit[j], calc.WidePay[j]);
+    const PairPayouts quinella = QuinellaPayoutsJudged(info, calc);
+    MatchTicket(ticket, quinella.combs, quinella.pays, calc.UmarenHit[j], calc.UmarenPay[j]);
   }
   if (calc.AxisHorse > 0) {
     for (int i = 1; i <= 3; ++i)

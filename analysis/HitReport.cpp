@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/SortedList.h"
 #include "platform/Text.h"
@@ -24,9 +25,6 @@ const std::string kRedFont = "<font color=\"red\">";
 const std::string kEndFont = "</font>";
 const std::string kHighImage = "<img src=\"./image/lis1.gif\">";
 const std::string kLowImage = "<img src=\"./image/lis2.gif\">";
-
-// A payout combination that is blank or reads " 0- 0" lists no result.
-bool PresentComb(const std::string& comb) { return !IsBlank(comb) && comb != " 0- 0"; }
 
 bool HasRunnerData(const TRaceInfo& info) { return StrToIntLenient(info.UmaBan[0]) >= 1; }
 
@@ -59,8 +57,8 @@ std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
       const std::string& ticket = calc.Tickets[k];
       if (IsBlank(ticket)) continue;
       MatchEntries(slot, ticket, true, info.WideComb, info.WidePay, WidePayClass(kind).threshold, hits);
-      MatchEntries(slot, ticket, false, info.UmarenComb, info.UmarenPay, QuinellaPayClass(kind).threshold,
-                   hits);
+      const PairPayouts quinella = QuinellaPayoutsJudged(info, calc);
+      MatchEntries(slot, ticket, false, quinella.combs, quinella.pays, QuinellaPayClass(kind).threshold, hits);
     }
   }
   return hits;

@@ -705,16 +705,27 @@ void TMainForm::ClearRaceDisplay() {
 void TMainForm::DateComboChange() {
   // No day chosen (the list was just rebuilt) still resets the records, as a day without files does: no
   // window may go on showing or printing the day that was loaded before.
-  const DayName name = DayName::ParseUtf8Prefix(DateCombo->currentText().toStdString()).value_or(DayName{});
-  Timer4->stop();
+  const QString chosen = DateCombo->currentText();
+  const DayName name = DayName::ParseUtf8Prefix(chosen.toStdString()).value_or(DayName{});
+  // Every take of the automatic odds reloads the day: a reload of the day shown keeps the results poll's rhythm,
+  // else a poll interval longer than the gaps between takes would never come round.
+  const bool pollRunning = Timer4->isActive() && !loadedDay_.isEmpty() && chosen == loadedDay_;
+  if (!pollRunning) Timer4->stop();
+  loadedDay_.clear();
   ClearRaceDisplay();
   DatList->clear();
+  // The automatic odds take today's races only: another day would have its races taken and today's missed.
+  // Told once the race list is empty, so no timer tick behind the message fetches for the day going away.
+  if (AutoOzCheck->isChecked())
+    if (const char* refusal = AutoOddsDayRefusal(chosen.trimmed())) RefuseAutoOdds(refusal);
   const DayLoadResult result =
       corvina::DateComboChange(*day_, name, Engine(), IniGT1.ReadInteger("Time", "AutoRdataGet", 15));
   if (result.status == DayLoadStatus::Busy) return;
+  if (result.status != DayLoadStatus::Loaded) Timer4->stop();
   if (result.beep) gui::MessageBeep(0);
   if (!result.message.empty()) gui::ShowInformation(this, Q(result.message));
   if (result.status != DayLoadStatus::Loaded) return;
+  loadedDay_ = chosen;
   for (const std::string& w : result.warnings) statusBar()->showMessage(QString::fromStdString(w));
 
   setEnabled(true);
@@ -722,7 +733,9 @@ void TMainForm::DateComboChange() {
   for (const std::string& line : result.raceList) DatList->addItem(Q(line));
   selectingRace_ = false;
   // A poll interval below a minute would fire without pause; such a setting switches the poll off.
-  if (result.timerEnabled && result.timerIntervalMs >= 60000) {
+  if (!result.timerEnabled || result.timerIntervalMs < 60000) {
+    Timer4->stop();
+  } else if (!pollRunning || Timer4->interval() != result.timerIntervalMs) {
     Timer4->setInterval(result.timerIntervalMs);
     Timer4->start();
   }
@@ -906,8 +919,18 @@ void TMainForm::N22Click() {
 
 void TMainForm::JVBtnClick() {
   // Closing the window lists the stored days again, so an imported day appears in the date box.
-  TGetDataForm form(*JVLink1, FAppDir, [this] { MakeDataListBtnClick(); }, &reader_->Gate(), this);
+  TGetDataForm form(*JVLink1, FAppDir, [this] { DayListAfterImport(); }, &reader_->Gate(), this);
   RunImportWindow(form);
+}
+
+void TMainForm::DayListAfterImport() {
+  const QString shown = DateCombo->currentText();
+  MakeDataListBtnClick();
+  if (shown.isEmpty()) return;
+  // A rebuilt list has no day chosen: the day shown is chosen again, so the race list, the race view, the
+  // automatic odds and the results poll go on with it. A day that is gone leaves them all cleared.
+  DateCombo->setCurrentIndex(DateCombo->findText(shown));
+  DateComboChange();
 }
 
 bool TMainForm::RaceChosen() const {
@@ -1008,15 +1031,30 @@ void TMainForm::SokuhoOddsBtnClick() {
 
 // ---- Automatic odds ------------------------------------------------------------------------------------------
 
+const char* TMainForm::AutoOddsDayRefusal(const QString& dayText) {
+  const DateTime now = Clock::Now();
+  if (dayText.isEmpty()) return "ﾃﾞｰﾀを読み込んでください。";
+  if (dayText != QString::fromStdString(DayName(now.year, now.month, now.day).Display()))
+    return "本日のﾃﾞｰﾀを読み込んでください。";
+  return nullptr;
+}
+
+void TMainForm::RefuseAutoOdds(const char* refusal) {
+  // Off before the message: its box lets the odds timer tick.
+  {
+    const QSignalBlocker quiet(AutoOzCheck);
+    AutoOzCheck->setChecked(false);
+  }
+  AutoOzCheckClick();
+  gui::MessageBeep(0);
+  gui::ShowInformation(this, QString::fromUtf8(refusal));
+}
+
 void TMainForm::AutoOzCheckClick() {
   if (AutoOzCheck->isChecked()) {
-    const QString dayText = DateCombo->currentText().trimmed();
-    const DateTime now = Clock::Now();
-    const char* refusal = nullptr;
-    if (dayText.isEmpty()) refusal = "ﾃﾞｰﾀを読み込んでください。";
-    else if (dayText != QString::fromStdString(DayName(now.year, now.month, now.day).Display()))
-      refusal = "本日のﾃﾞｰﾀを読み込んでください。";
-    else if (HasEarlyCards(day_->Table))
+    // The day loaded in full, not the date box's text: a load that stopped early leaves no races to take.
+    const char* refusal = AutoOddsDayRefusal(loadedDay_.trimmed());
+    if (refusal == nullptr && HasEarlyCards(day_->Table))
       refusal = "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。";
     if (refusal == nullptr) {
       day_->GOddsTakenFirst.fill(0);
@@ -1027,10 +1065,8 @@ void TMainForm::AutoOzCheckClick() {
       N6->setEnabled(false);
       return;
     }
-    gui::MessageBeep(0);
-    gui::ShowInformation(this, QString::fromUtf8(refusal));
-    const QSignalBlocker quiet(AutoOzCheck);
-    AutoOzCheck->setChecked(false);
+    RefuseAutoOdds(refusal);
+    return;
   }
   // Switching off always stops the timer, even when the day loaded meanwhile is no longer today's: a box
   // shown unchecked never leaves odds being taken behind the user's back.

@@ -167,6 +167,8 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   // JV-Link: the first showing's JVInit, the import window and the real-time results and odds.
   void FormShow();
   void JVBtnClick();
+  // The import window's close: the day list is built again and the day shown before is loaded again.
+  void DayListAfterImport();
   void Timer4Timer();
   // Automatic odds: the check box, the timer's search for races due, and the odds of the queued races.
   void AutoOzCheckClick();
@@ -217,6 +219,11 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   static std::string VenueRace(const std::string& raceKey);
   void SetDLlabel(const std::string& text);
   bool RaceChosen() const;
+  // Why the automatic odds cannot run on the day `dayText` (the date box's text): no day, or not today; null
+  // when they can.
+  static const char* AutoOddsDayRefusal(const QString& dayText);
+  // Unchecks the automatic odds after a refusal: beep, the refusal's text, and the timer off.
+  void RefuseAutoOdds(const char* refusal);
 
   // RealTimeUi: the reader's only status text is a failure, which stays until the next exchange.
   void Beep() override;
@@ -236,6 +243,7 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   bool formShown_ = false;
   bool createFailed_ = false;
   bool selectingRace_ = false;
+  QString loadedDay_;  // the date box's text of the day last loaded in full; empty when none is
 };
 
 }  // namespace corvina

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/KeibaFunc.h"
@@ -169,11 +170,9 @@ std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& ca
     if (calc.Over8Runners == 1)
       for (int w = 1; w <= 7; ++w)
         if (label == info.WideComb[w]) row.hit = true, row.hitColour = kMagenta;
-    for (int u = 1; u <= 3; ++u) {
-      const bool quinella = calc.Over8Runners == 1 && label == info.UmarenComb[u];
-      const bool bracket = calc.Over8Runners == 0 && label == info.WakurenComb[u];
-      if (quinella || bracket) row.hit = true, row.hitColour = kRed;
-    }
+    const analysis::PairPayouts quinella = analysis::QuinellaPayoutsJudged(info, calc);
+    for (int u = 1; u <= 3; ++u)
+      if (label == quinella.combs[u]) row.hit = true, row.hitColour = kRed;
   }
   return out;
 }

@@ -105,6 +105,8 @@ bool ReadRacesAndRunners(DayModel& day, DayLoadResult& result) {
         result.beep = true;
         result.message = MessageRunnersMissing();
         result.raceList.clear();
+        // The load stops at this race: the races after it were never read, so no odds writer may find them.
+        BlankRaceSlotsFrom(day.Table, s + 1);
         return false;
       }
       it = runnerFiles.emplace(day.GSePath, std::move(se)).first;

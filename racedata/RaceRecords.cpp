@@ -53,6 +53,10 @@ void BlankRaceTable(DayModel& day) {
   day.GYozRec.clear();
 }
 
+void BlankRaceSlotsFrom(RaceTable& table, int first) {
+  for (int s = std::max(first, 0); s < kSlots; ++s) table.GRaTbl[s].assign(L::kRaLine, ' ');
+}
+
 int AssignRaceSlots(RaceTable& table, const Lines& raLines) {
   int s = 0;
   for (const auto& line : raLines) {
@@ -60,7 +64,7 @@ int AssignRaceSlots(RaceTable& table, const Lines& raLines) {
     if (!IsRaceRecord(line)) continue;
     table.GRaTbl[s++] = PadRight(line, L::kRaLine);
   }
-  for (int rest = s; rest < kSlots; ++rest) table.GRaTbl[rest].assign(L::kRaLine, ' ');
+  BlankRaceSlotsFrom(table, s);
   return s;
 }
 

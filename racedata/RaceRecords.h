@@ -46,6 +46,9 @@ int FindSlot(const RaceTable& table, std::string_view matchKey);
 // .yoz file does not take its odds source from whatever day was loaded before.
 void BlankRaceTable(DayModel& day);
 
+// Blanks the RA entries of slots `first`..35.
+void BlankRaceSlotsFrom(RaceTable& table, int first);
+
 // Puts the race lines of a .jvRA file into slots 0.. in file order (lines that are not races take no slot), at
 // most 36; RA entries past the last slot are blanked. Returns the number of slots.
 int AssignRaceSlots(RaceTable& table, const Lines& raLines);

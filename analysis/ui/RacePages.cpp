@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "analysis/HitJudge.h"
 #include "components/ui/PrevX.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
@@ -387,8 +388,9 @@ HitNotes MakeHitNotes(const TRaceInfo& info, const TRaceCalc& calc) {
     for (int k = 1; k <= 6; ++k)
       if (takesPart(k) && calc.Tickets[static_cast<size_t>(k)] == comb) into[static_cast<size_t>(k)] = note;
   };
+  const analysis::PairPayouts quinella = analysis::QuinellaPayoutsJudged(info, calc);
   for (size_t j = 1; j <= 3; ++j) {
-    mark(notes.quinella, calc.Over8Runners ? info.UmarenComb[j] : info.WakurenComb[j], CP932("←馬連的中"));
+    mark(notes.quinella, quinella.combs[j], CP932("←馬連的中"));
     if (calc.AxisHorse > 0 && info.TanHorse[j] == calc.AxisHorse) notes.win = CP932("←単勝的中");
   }
   for (size_t j = 1; j <= 5; ++j)

@@ -15,6 +15,7 @@
 #include <exception>
 #include <system_error>
 
+#include "analysis/HitJudge.h"
 #include "components/ui/Label3Dj.h"
 #include "components/ui/PrevX.h"
 #include "platform/Cp932.h"
@@ -38,8 +39,6 @@ std::string Cp(const char* utf8) { return ToCp932(utf8); }
 bool Present(const std::vector<std::string>& row, int col) {
   return col >= 0 && static_cast<size_t>(col) < row.size() && !row[static_cast<size_t>(col)].empty();
 }
-
-bool PresentComb(const std::string& comb) { return !IsBlank(comb) && comb != " 0- 0"; }
 
 QColor ToQColor(BgrColor c) {
   if (c == kClInfoBk) return QApplication::palette().color(QPalette::ToolTipBase);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/HitJudge.h"
+#include "analysis/Recovery.h"
 #include "EngineFixtures.h"
 
 namespace corvina::analysis {
@@ -33,6 +34,38 @@ TEST(HitJudge, BigRaceMatchesWideAndQuinellaWhileASmallRaceTakesTheBracketPayout
   EXPECT_EQ(At(b.UmarenPay, {1, 2}), (Ints{0, 1520}));
   const TRaceCalc& s = day->FRaceCalc[1];
   EXPECT_EQ((Ints{s.UmarenHit[1], s.UmarenPay[1], s.WideHit[1], s.WidePay[1]}), (Ints{1, 1230, 0, 0}));
+}
+
+TEST(HitJudge, SmallRaceWithoutBracketPayoutsIsJudgedAgainstItsQuinellaPayoutsAndCounted) {
+  // No bracket quinella is sold on a race of 8 runners or fewer: its payouts list quinella and wide only.
+  auto day = NewDay();
+  AddRace(*day, 0, 7);
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  TRaceInfo& seven = day->FRaceInfo[0];
+  day->FRaceCalc[0].Tickets[1] = " 2- 5";
+  day->FRaceCalc[0].Tickets[2] = " 1- 5";
+  seven.UmarenComb[1] = " 2- 5", seven.UmarenPay[1] = 990;
+  seven.WideComb[1] = " 2- 5", seven.WidePay[1] = 300;
+  seven.WideComb[2] = " 1- 5", seven.WidePay[2] = 450;
+  // A bracket entry reading " 0- 0" is no payout: the race has none and takes its quinella payouts.
+  TRaceInfo& eight = day->FRaceInfo[1];
+  day->FRaceCalc[1].Tickets[1] = " 3- 4";
+  eight.WakurenComb[1] = " 0- 0";
+  eight.UmarenComb[1] = " 3- 4", eight.UmarenPay[1] = 1450;
+  JudgeHits(*day);
+  const TRaceCalc& s = day->FRaceCalc[0];
+  EXPECT_EQ(At(s.UmarenHit, {1, 2}), (Ints{1, 0}));
+  EXPECT_EQ(At(s.UmarenPay, {1, 2}), (Ints{990, 0}));
+  EXPECT_EQ(At(s.WideHit, {1, 2}), (Ints{0, 0})) << "wide payouts stay unjudged on small fields";
+  EXPECT_EQ((Ints{day->FRaceCalc[1].UmarenHit[1], day->FRaceCalc[1].UmarenPay[1]}), (Ints{1, 1450}));
+
+  // The day's quinella figures count the hits of both races.
+  ComputeStatistics(*day);
+  const int all = 0;
+  EXPECT_EQ(day->GStats[TicketsIndex(BetType::Quinella, all)], 3);
+  EXPECT_EQ(day->GStats[HitsIndex(BetType::Quinella, all)], 2);
+  EXPECT_EQ(day->GStats[PayIndex(BetType::Quinella, all)], 990 + 1450);
+  EXPECT_EQ(day->GStats[TicketsIndex(BetType::Wide, all)], 0);
 }
 
 TEST(HitJudge, AxisHorseWinAndPlace) {

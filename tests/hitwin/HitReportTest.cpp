@@ -96,6 +96,23 @@ TEST(HitReport, OnlyRealResultsOfRacesWithRunnersAreJudged) {
   EXPECT_EQ((std::vector<int>{hits[0].slot, hits[0].pay, hits[1].pay}), (std::vector<int>{0, 700, 900}));
 }
 
+TEST(HitReport, SmallFieldsPayWhatTheHitJudgementCounts) {
+  auto day = NewDay();
+  // 8 runners with a bracket payout: the bracket pay, as the race view, race page and statistics count it.
+  Race(*day, 0, 3, {" 2- 5"});
+  AddRace(*day, 0, 8, "2006", "06", 3);
+  day->FRaceInfo[0].WakurenComb[1] = " 2- 5", day->FRaceInfo[0].WakurenPay[1] = 1230;
+  day->FRaceInfo[0].UmarenComb[1] = " 2- 5", day->FRaceInfo[0].UmarenPay[1] = 990;
+  // 7 runners and no bracket payout: the quinella pay.
+  Race(*day, 1, 4, {" 1- 6"});
+  AddRace(*day, 1, 7, "2006", "06", 4);
+  day->FRaceInfo[1].UmarenComb[1] = " 1- 6", day->FRaceInfo[1].UmarenPay[1] = 2040;
+  auto hits = FindReportHits(*day, HitReportKind::All);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ((std::vector<int>{hits[0].pay, hits[1].pay}), (std::vector<int>{1230, 2040}));
+  EXPECT_FALSE(hits[0].wide);
+}
+
 TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   TempDir dir("hitreport");
   auto day = NewDay();

@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/AutoOdds.h"
@@ -126,6 +128,11 @@ class AutoOddsForm : public ::testing::Test {
     form.DateComboChange();
     ASSERT_GT(form.DatList->count(), 0);
   }
+  DayName Yesterday() const {
+    int y, m, d;
+    CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
+    return DayName(y, m, d);
+  }
   static std::string Key(const TMainForm& form, int slot) {
     return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
   }
@@ -165,10 +172,7 @@ class AutoOddsForm : public ::testing::Test {
 }  // namespace
 
 TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
-  int y, m, d;
-  CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
-  const DayName yesterday(y, m, d);
-  WriteDay({.date = yesterday, .results = false});
+  WriteDay({.date = Yesterday(), .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
@@ -192,6 +196,76 @@ TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
   ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
   refused("出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
   EXPECT_TRUE(link.calls.empty());
+}
+
+TEST_F(AutoOddsForm, ChoosingAnotherDaySwitchesTheAutomaticOddsOffWithTheRefusal) {
+  WriteDay({.date = Yesterday(), .results = false});
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  test::PressKey(form.DateCombo, Qt::Key_Home);  // today: the newest day comes first
+  ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
+  ASSERT_GT(form.DatList->count(), 0);
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+  rec.Clear();
+
+  test::PressKey(form.DateCombo, Qt::Key_End);  // yesterday
+  ASSERT_EQ(form.DateCombo->currentIndex(), 1);
+  EXPECT_GT(form.DatList->count(), 0) << "the day chosen is still loaded";
+  EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("本日のﾃﾞｰﾀを読み込んでください。")});
+  EXPECT_EQ(rec.Beeps(), 1);
+  EXPECT_FALSE(form.AutoOzCheck->isChecked());
+  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_TRUE(form.OzGetBtn->isEnabled());
+
+  // Switching on is refused while the day shown is not today's, and taken again once today is loaded.
+  rec.Clear();
+  form.AutoOzCheck->click();
+  EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("本日のﾃﾞｰﾀを読み込んでください。")});
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  rec.Clear();
+  form.AutoOzCheck->click();
+  EXPECT_TRUE(form.AutoOzCheck->isChecked());
+  EXPECT_TRUE(rec.Messages().empty());
+}
+
+TEST_F(AutoOddsForm, ReloadsAfterTakesKeepTheResultsPollsRhythm) {
+  WriteDay({.date = Yesterday(), .results = false});
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  form.IniGT1.WriteInteger("Time", "AutoRdataGet", 30);
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_TRUE(form.Timer4->isActive());
+  ASSERT_EQ(form.Timer4->interval(), 30 * 60000);
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+
+  // The poll runs on the real timer: time passes, then a take reloads the day. A restarted poll would again be
+  // a whole interval away.
+  const auto takeAndReload = [&](const std::string& hhmm) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    const int before = form.Timer4->remainingTime();
+    const size_t opens = OddsOpens(link).size();
+    At(hhmm, 10);
+    form.Timer1Timer();
+    ASSERT_EQ(OddsOpens(link).size(), opens + 1) << hhmm;
+    EXPECT_TRUE(form.Timer4->isActive());
+    EXPECT_LE(form.Timer4->remainingTime(), before) << "the reload at " << hhmm << " restarted the poll";
+  };
+  takeAndReload(Due(form.Day().FRaceInfo[0].OddsTime1, 5));
+  takeAndReload(Due(form.Day().FRaceInfo[12].OddsTime1, 5));
+
+  // Another day's load re-arms it: a past day stops the poll, and today's load starts a whole interval afresh.
+  form.AutoOzCheck->click();
+  test::PressKey(form.DateCombo, Qt::Key_End);
+  EXPECT_FALSE(form.Timer4->isActive());
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_TRUE(form.Timer4->isActive());
+  EXPECT_GT(form.Timer4->remainingTime(), 30 * 60000 - 60000);
 }
 
 TEST_F(AutoOddsForm, SwitchingOnClearsTheFlagsAndEachScheduledMinuteIsTakenOnce) {

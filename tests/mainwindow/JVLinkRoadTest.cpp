@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -20,11 +23,14 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/KeibaFunc.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/ui/GetDataUnit.h"
+#include "racedata/ui/OddsSchejUnit.h"
+#include "racedata/ui/YosoImportUnit.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -177,6 +183,51 @@ TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollo
   EXPECT_EQ(form.DateCombo->currentIndex(), -1);
   LoadFirstDay(form);
   EXPECT_EQ(form.DatList->count(), 9);
+}
+
+TEST_F(JVLinkRoadTest, ClosingTheImportWindowLoadsTheDayShownAgain) {
+  const jvgen::Day day = WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
+  form.DatList->setCurrentRow(5);
+  const QString raceName = form.Label3D4->Caption();
+  ASSERT_FALSE(raceName.isEmpty());
+  form.AutoOzCheck->click();
+  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(form.Timer4->isActive());
+  rec.Clear();
+
+  int opened = 0;
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    ++opened;
+    window.show();
+    window.close();
+  };
+  form.JVBtn->click();
+  ASSERT_EQ(opened, 1);
+  EXPECT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
+  EXPECT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
+  EXPECT_EQ(form.DatList->currentRow(), 5);
+  EXPECT_FALSE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.Label3D4->Caption(), raceName);
+  EXPECT_TRUE(form.AutoOzCheck->isChecked());
+  EXPECT_TRUE(form.Timer1->isActive());
+  EXPECT_TRUE(form.Timer4->isActive());
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+
+  // A day that is gone after the import leaves nothing of it on screen, and nothing running for it.
+  for (const auto& entry : fs::directory_iterator(home / "Data")) fs::remove(entry.path());
+  form.JVBtn->click();
+  EXPECT_EQ(form.DateCombo->count(), 0);
+  EXPECT_EQ(form.DatList->count(), 0);
+  EXPECT_TRUE(form.PageControl1->isHidden());
+  EXPECT_FALSE(form.Timer4->isActive());
+  EXPECT_FALSE(form.AutoOzCheck->isChecked());
+  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("ﾃﾞｰﾀを読み込んでください。")});
 }
 
 TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfTheShownRace) {
@@ -344,4 +395,75 @@ TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {
   EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
   const std::string log = FromCp932(LastErrorLogLine(home));
   EXPECT_EQ(log.find("エラー"), std::string::npos) << log;
+}
+
+// The README's first day on the sample that run.sh prepares: the import, the day, the JRDB archive of predicted
+// odds packed with jlha in ylzh, the odds of every race; then the card has marks, a race its tickets and the
+// second race its axis horse.
+TEST_F(JVLinkRoadTest, FirstDayAsTheReadmeSaysShowsMarksTicketsAndAnAxisHorse) {
+  if (QStandardPaths::findExecutable("jlha").isEmpty()) GTEST_SKIP() << "jlha not installed (scripts/deps.sh)";
+  const jvgen::Day day = jvgen::MakeDay({.date = today});
+  jvgen::WriteStandIn(day, home / "jvlink");
+  const fs::path texts = home / "texts", archives = home / "ylzh";
+  jvgen::WriteProviders(day, texts);
+  fs::create_directories(archives);
+  const std::string yymmdd = today.DateKey().substr(2);
+  const fs::path archive = archives / ("OZ" + yymmdd + ".lzh");
+  QProcess jlha;
+  jlha.setWorkingDirectory(QString::fromStdString(texts.string()));
+  jlha.start("jlha", {"a", QString::fromStdString(archive.string()), QString::fromStdString("Oz" + yymmdd + ".txt")});
+  ASSERT_TRUE(jlha.waitForFinished(120000));
+  ASSERT_TRUE(fs::exists(archive)) << jlha.readAllStandardError().toStdString();
+
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  form.FormShow();
+  form.RunImportWindow = [&](TGetDataForm& window) {
+    window.show();
+    window.ButtonStart->click();
+    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.TimerJVStatusTimer();
+    window.close();
+  };
+  form.JVBtn->click();
+  test::PressKey(form.DateCombo, Qt::Key_Home);
+  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size())) << rec.Texts().join("\n").toStdString();
+  EXPECT_EQ(form.Day().FRaceCalc[0].CountA, 0) << "no marks without the predicted odds";
+
+  const auto savedDialog = YosoImportUnit::OpenDialog3;
+  const auto savedWindow = TOddsSchejForm::RunWindow;
+  QString dialogFolder;
+  YosoImportUnit::OpenDialog3 = [&](QWidget*, const QString& folder, const QString&) {
+    dialogFolder = folder;
+    return QString::fromStdString(archive.string());
+  };
+  rec.Clear();
+  form.YozBtn->click();
+  EXPECT_EQ(dialogFolder.toStdString(), archives.string());
+  ASSERT_EQ(rec.Texts().size(), 1);
+  EXPECT_TRUE(rec.Texts()[0].startsWith("JRDB基準オッズデータを解凍し、")) << rec.Texts()[0].toStdString();
+
+  TOddsSchejForm::RunWindow = [&](TOddsSchejForm& window) {
+    window.show();
+    window.N1->trigger();  // "全て選択"
+    window.OzGetBtn->click();
+    window.close();
+  };
+  form.OzGetBtn->click();
+  YosoImportUnit::OpenDialog3 = savedDialog;
+  TOddsSchejForm::RunWindow = savedWindow;
+
+  // Races show marks on the card, tickets in the panel under it, or an axis horse there.
+  int marked = 0, ticketed = 0, withAxis = 0;
+  for (int line = 0; line < form.DatList->count(); ++line) {
+    form.DatList->setCurrentRow(line);
+    ASSERT_FALSE(form.PageControl1->isHidden()) << line;
+    bool a = false;
+    for (int r = 1; r < form.StringGrid2->RowCount(); ++r) a |= form.StringGrid2->Cell(9, r) == "A";
+    marked += a;
+    ticketed += !form.FPickLabels[2]->text().isEmpty();
+    withAxis += !form.LabelKT->text().isEmpty();
+  }
+  EXPECT_GT(marked, 0);
+  EXPECT_GT(ticketed, 0);
+  EXPECT_GT(withAxis, 0);
 }

@@ -125,6 +125,11 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   rows = TicketRows(info, calc);
   EXPECT_FALSE(rows[0].hit);
   EXPECT_EQ(rows[1].hitColour, kRed);
+  // ... and without any bracket payout (none is sold on such a race) its quinella payouts do.
+  info.WakurenComb[1] = "";
+  rows = TicketRows(info, calc);
+  EXPECT_EQ(rows[0].hitColour, kRed);
+  EXPECT_FALSE(rows[1].hit) << "a wide payout colours nothing on a small field";
 
   calc.AxisHorse = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).number, "");

@@ -78,6 +78,10 @@ TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(U(n.quinella[1]), "←馬連的中");
   EXPECT_EQ(n.quinella[2], "");
+  info.WakurenComb[1] = "";  // no bracket payout at all: the quinella payouts
+  n = MakeHitNotes(info, calc);
+  EXPECT_EQ(n.quinella[1], "");
+  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
 }
 
 TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {

@@ -120,8 +120,13 @@ TEST_F(DayLoadTest, MissingRunnerFileOfAnyRacecourseStopsTheLoad) {
     EXPECT_TRUE(r.raceList.empty());
     EXPECT_EQ(engineRuns, 0);
     for (const auto& calc : day_->FRaceCalc) EXPECT_EQ(calc.CalcHasData, 0);
+    // The table holds the races read up to the one that stopped the load and nothing after it, so no odds
+    // writer finds a race the load never reached.
+    const int stop = venue == std::string("06") ? 6 : 0;
+    EXPECT_EQ(day_->GRaceTotal, stop);
+    EXPECT_EQ(MatchKey(day_->Table.GRaTbl[stop]), venue + std::string("01"));
+    for (int s = stop + 1; s < kSlots; ++s) EXPECT_TRUE(IsBlank(day_->Table.GRaTbl[s])) << s;
   }
-  EXPECT_EQ(day_->GRaceTotal, 0);
 }
 
 TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
