@@ -191,7 +191,14 @@ void StoredImport::StatusTick() {
   Finish();
 }
 
+// However the read ends (the end of the data, a cancel, an error), what it read reaches the disk before the
+// exchange is closed.
 void StoredImport::Read() {
+  ReadRecords();
+  SaveDayFiles();
+}
+
+void StoredImport::ReadRecords() {
   const Texts& tx = Text();
   ui_.SetProgressLabel(Progress(tx.reading, 0, readCount_));
   ui_.SetReadBar(0, readCount_);
@@ -304,17 +311,17 @@ void StoredImport::CloseExchange() {
   if (r != 0) ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
 }
 
+// The race files written are filled up, then each changed day file is saved once.
+void StoredImport::SaveDayFiles() {
+  if (!files_) return;
+  std::string error;
+  for (const auto& name : writtenRa_)
+    if (!PadRaFile(*files_, fs::path(std::u8string(name.begin(), name.end())), &error)) FailWrite(error);
+  if (!files_->Flush(&error)) FailWrite(error);
+  files_.reset();
+}
+
 void StoredImport::Finish() {
-  // Whatever ended the read (its end, a cancel, an error), what it read reaches the disk now, each changed day
-  // file once.
-  if (files_) {
-    std::string error;
-    for (const auto& name : writtenRa_) {
-      if (!PadRaFile(*files_, fs::path(std::u8string(name.begin(), name.end())), &error)) FailWrite(error);
-    }
-    if (!files_->Flush(&error)) FailWrite(error);
-    files_.reset();
-  }
   if (writeFailed_) return;
   // Moving the start time past files that were not read would lose them for good: only a complete run does.
   if (!completed_ || lastFileTimestamp_.empty() || lastFileTimestamp_ == "00000000000000") return;

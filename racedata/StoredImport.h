@@ -33,7 +33,7 @@ class StoredImportUi {
   virtual void SetStatusTimer(bool on) = 0;
   virtual void SetBusyCursor(bool on) = 0;
   virtual void ShowStartTime(const DateTime& t) = 0;  // the start-time picker and its hidden label
-  // Lets queued window messages run (once per record read; the window may let them run less often).
+  // Lets queued window messages run (once per record read).
   virtual void ProcessMessages() = 0;
 };
 
@@ -76,7 +76,9 @@ class StoredImport {
 
  private:
   void Read();
+  void ReadRecords();
   void StoreRecord(const std::string& record);
+  void SaveDayFiles();
   void CloseExchange();
   void EndExchange();
   // Lets the main window's waiting work run, once the import has finished with its exchange and its files.

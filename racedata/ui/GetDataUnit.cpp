@@ -183,6 +183,7 @@ bool TGetDataForm::Confirm(const std::string& text) {
   ShowPendingLines();
   return gui::AskYesNo(this, Q(text));
 }
+
 void TGetDataForm::SetProgressLabel(const std::string& text) { ProgressLabel->SetCaption(Q(text)); }
 
 void TGetDataForm::SetDownloadBar(int position, int max) {

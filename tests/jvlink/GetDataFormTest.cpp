@@ -77,6 +77,16 @@ TEST_F(GetDataFormTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   EXPECT_EQ(dayListBuilt, 1);
 }
 
+// A press and release on `button`, waiting in the queue for the read loop to let them run.
+void PostClick(QWidget* button) {
+  const QPointF at = QRectF(button->rect()).center();
+  const QPointF global = button->mapToGlobal(at);
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                      Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                      Qt::NoButton, Qt::NoModifier));
+}
+
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
 // arrives during a read stops it at the next record.
 TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
@@ -89,13 +99,7 @@ TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
   form.show();
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
-    // A press and release on the Cancel button, waiting in the queue.
-    const QPointF at = QRectF(form.ButtonCancel->rect()).center();
-    const QPointF global = form.ButtonCancel->mapToGlobal(at);
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonPress, at, global,
-                                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
-                                                                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    PostClick(form.ButtonCancel);
   };
   form.ButtonStart->click();
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
@@ -139,12 +143,7 @@ TEST_F(GetDataFormTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFiles) {
   // The click reaches the window while the 25th read (the first payout) is in hand.
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 25) return;
-    const QPointF at = QRectF(form.ButtonCancel->rect()).center();
-    const QPointF global = form.ButtonCancel->mapToGlobal(at);
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonPress, at, global,
-                                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
-                                                                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    PostClick(form.ButtonCancel);
   };
   form.ButtonStart->click();
   EXPECT_EQ(link.CountCalls("JVRead"), 25);
