@@ -87,6 +87,10 @@ TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
   EXPECT_EQ(lines.size(), 35u);
   EXPECT_TRUE(IsBlank(lines.front()));
   EXPECT_EQ(RaceNumber(lines.back()), 1);
+  // One per record stored, however many records one save takes.
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 34u);
 }
 
 // The records of an exchange wait in memory for the flush; a file that cannot be saved keeps its changes for the
