@@ -21,13 +21,9 @@ std::string Utf8Name(const fs::path& p) {
   return std::string(s.begin(), s.end());
 }
 
-bool Exists(const fs::path& p) {
+bool IsFile(const fs::path& p) {
   std::error_code ec;
   return fs::is_regular_file(p, ec);
-}
-
-MergeResult Save(const fs::path& path, const Lines& lines, std::string* error) {
-  return SaveLines(path, lines, error) ? MergeResult::Stored : MergeResult::Failed;
 }
 
 // Makes sure `lines` has at least `count` lines, adding blank lines of `lineLength`.
@@ -46,28 +42,26 @@ void ReplaceOrAdd(Lines& lines, const std::string& line) {
   std::sort(lines.begin(), lines.end());
 }
 
-MergeResult MergeByRaceKey(const fs::path& dataDir, const std::string& line, int lineLength, std::string_view suffix,
+MergeResult MergeByRaceKey(DayFileBatch& files, const std::string& line, int lineLength, std::string_view suffix,
                            bool createWhenMissing, bool dropBlankFirst, std::string* error) {
   // Race cards and payouts are whole lines of their own: only a race number below 1 keeps them out. (Runner
   // lines, addressed by race number, need 1..12.)
   if (RaceNumber(line) < 1) return MergeResult::Skipped;
   const auto day = DayOfRecord(line);
   if (!day) return MergeResult::Skipped;
-  const fs::path path = DayFilePath(dataDir, *day, suffix);
-  Lines lines;
-  if (Exists(path)) {
-    if (!ReadFixedLines(path, static_cast<size_t>(lineLength), lines, error)) return MergeResult::Failed;
-  } else if (!createWhenMissing) {
-    return MergeResult::Skipped;
-  }
-  ReplaceOrAdd(lines, line);
-  // The blank lines of a padded .jvRA sort first; one goes per write.
-  if (dropBlankFirst && !lines.empty() && IsBlank(lines.front())) lines.erase(lines.begin());
-  return Save(path, lines, error);
+  const fs::path path = DayFilePath(files.DataDir(), *day, suffix);
+  if (!createWhenMissing && !files.Exists(path)) return MergeResult::Skipped;
+  Lines* lines = files.Open(path, static_cast<size_t>(lineLength), createWhenMissing, error);
+  if (!lines) return MergeResult::Failed;
+  ReplaceOrAdd(*lines, line);
+  // The blank lines of a padded .jvRA sort first; one goes per record stored.
+  if (dropBlankFirst && !lines->empty() && IsBlank(lines->front())) lines->erase(lines->begin());
+  files.Changed(path);
+  return MergeResult::Stored;
 }
 
 // The slot of the loaded day an odds record belongs to, and the odds file of that slot's day.
-int FindOddsSlot(const fs::path& dataDir, const RaceTable& table, const std::string& line, std::string_view suffix,
+int FindOddsSlot(const DayFileBatch& files, const RaceTable& table, const std::string& line, std::string_view suffix,
                  fs::path& path) {
   const std::string key = VenueRaceKey(line);
   for (int s = 0; s < kSlots; ++s) {
@@ -75,8 +69,8 @@ int FindOddsSlot(const fs::path& dataDir, const RaceTable& table, const std::str
     if (!IsRaceRecord(ra) || VenueRaceKey(ra) != key) continue;
     const auto day = DayOfRecord(ra);
     if (!day) continue;
-    const fs::path candidate = DayFilePath(dataDir, *day, suffix);
-    if (!Exists(candidate)) continue;
+    const fs::path candidate = DayFilePath(files.DataDir(), *day, suffix);
+    if (!files.Exists(candidate)) continue;
     path = candidate;
     return s;
   }
@@ -147,83 +141,132 @@ bool WritePlaceholderOddsFiles(const fs::path& raPath, std::string* error) {
   const int n = static_cast<int>(ra.size());
   if (n <= 6) return true;
   const fs::path o1 = WithSuffix(raPath, L::kSuffixO1), o2 = WithSuffix(raPath, L::kSuffixO2);
-  if (!Exists(o1) && !CreateBlankFile(o1, L::kO1Line, 2 * n, error)) return false;
-  if (!Exists(o2) && !CreateBlankFile(o2, L::kO2Line, n, error)) return false;
+  if (!IsFile(o1) && !CreateBlankFile(o1, L::kO1Line, 2 * n, error)) return false;
+  if (!IsFile(o2) && !CreateBlankFile(o2, L::kO2Line, n, error)) return false;
   return true;
 }
 
-bool PadRaFile(const fs::path& raPath, std::string* error) {
-  Lines lines;
-  if (!ReadFixedLines(raPath, L::kRaLine, lines, error)) return false;
-  if (lines.size() >= static_cast<size_t>(kSlots)) return true;
-  ExtendTo(lines, kSlots, L::kRaLine);
-  return SaveLines(raPath, lines, error);
+DayFileBatch::DayFileBatch(fs::path dataDir)
+    : dataDir_(std::move(dataDir)), lastFlush_(std::chrono::steady_clock::now()) {}
+
+bool DayFileBatch::Exists(const fs::path& path) const { return files_.contains(path) || IsFile(path); }
+
+Lines* DayFileBatch::Open(const fs::path& path, size_t lineLength, bool create, std::string* error) {
+  if (auto it = files_.find(path); it != files_.end()) return &it->second.lines;
+  File file;
+  if (IsFile(path)) {
+    if (!ReadFixedLines(path, lineLength, file.lines, error)) return nullptr;
+  } else if (!create) {
+    if (error) *error = "cannot open " + path.string();
+    return nullptr;
+  }
+  return &files_.emplace(path, std::move(file)).first->second.lines;
 }
 
-MergeResult MergeRaRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+void DayFileBatch::Changed(const fs::path& path) {
+  if (auto it = files_.find(path); it != files_.end()) it->second.changed = true;
+}
+
+bool DayFileBatch::Unsaved(const fs::path& path) const {
+  const auto it = files_.find(path);
+  return it != files_.end() && it->second.changed;
+}
+
+bool DayFileBatch::Flush(std::string* error) {
+  lastFlush_ = std::chrono::steady_clock::now();
+  bool ok = true;
+  for (auto it = files_.begin(); it != files_.end();) {
+    std::string why;
+    if (it->second.changed && !SaveLines(it->first, it->second.lines, &why)) {
+      if (ok && error) *error = why;
+      ok = false;
+      ++it;
+      continue;
+    }
+    it = files_.erase(it);
+  }
+  return ok;
+}
+
+bool DayFileBatch::FlushWhenDue(std::string* error) {
+  if (std::chrono::steady_clock::now() - lastFlush_ < interval_) return true;
+  return Flush(error);
+}
+
+bool PadRaFile(DayFileBatch& files, const fs::path& raPath, std::string* error) {
+  Lines* lines = files.Open(raPath, L::kRaLine, false, error);
+  if (!lines) return false;
+  if (lines->size() >= static_cast<size_t>(kSlots)) return true;
+  ExtendTo(*lines, kSlots, L::kRaLine);
+  files.Changed(raPath);
+  return true;
+}
+
+MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error) {
   const std::string line = OverwriteStr(LineOfRecord(record, L::kRaLine), "000000000", 3);
-  return MergeByRaceKey(dataDir, line, L::kRaLine, L::kSuffixRA, writer == DayWriter::Import, true, error);
+  return MergeByRaceKey(files, line, L::kRaLine, L::kSuffixRA, writer == DayWriter::Import, true, error);
 }
 
-MergeResult MergeHrRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error) {
   std::string line = LineOfRecord(record, L::kHrLine);
   if (writer == DayWriter::Import) line = OverwriteStr(line, "000000000", 3);
-  return MergeByRaceKey(dataDir, line, L::kHrLine, L::kSuffixHR, true, false, error);
+  return MergeByRaceKey(files, line, L::kHrLine, L::kSuffixHR, true, false, error);
 }
 
-MergeResult MergeSeRecord(const fs::path& dataDir, std::string_view record, DayWriter writer, std::string* error) {
+MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error) {
   const std::string line = LineOfRecord(record, L::kSeLine);
   const int race = RaceNumber(line);
   const int horse = FieldInt(line, L::se::kUmaBan);
   if (!RaceNumberInRange(race) || horse < 1 || horse > L::kHorses) return MergeResult::Skipped;
   const auto day = DayOfRecord(line);
   if (!day) return MergeResult::Skipped;
-  const fs::path path = SeFilePath(dataDir, *day, FieldText(line, L::head::kCourse));
-  Lines lines;
-  if (Exists(path)) {
-    if (!ReadFixedLines(path, L::kSeLine, lines, error)) return MergeResult::Failed;
-  } else if (writer != DayWriter::Import) {
-    return MergeResult::Skipped;
-  }
-  ExtendTo(lines, L::kSeLines, L::kSeLine);  // a short file written elsewhere gets its missing lines
-  lines[static_cast<size_t>((race - 1) * L::kHorses + (horse - 1))] = line;
-  return Save(path, lines, error);
+  const fs::path path = SeFilePath(files.DataDir(), *day, FieldText(line, L::head::kCourse));
+  const bool create = writer == DayWriter::Import;
+  if (!create && !files.Exists(path)) return MergeResult::Skipped;
+  Lines* lines = files.Open(path, L::kSeLine, create, error);
+  if (!lines) return MergeResult::Failed;
+  ExtendTo(*lines, L::kSeLines, L::kSeLine);  // a short file written elsewhere gets its missing lines
+  (*lines)[static_cast<size_t>((race - 1) * L::kHorses + (horse - 1))] = line;
+  files.Changed(path);
+  return MergeResult::Stored;
 }
 
-MergeResult MergeO1Record(const fs::path& dataDir, const RaceTable& table, std::string_view record,
-                          std::string* error) {
+MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record, std::string* error) {
   const std::string line = LineOfRecord(record, L::kO1Line);
   if (RaceNumber(line) < 1) return MergeResult::Skipped;
   fs::path path;
-  const int slot = FindOddsSlot(dataDir, table, line, L::kSuffixO1, path);
+  const int slot = FindOddsSlot(files, table, line, L::kSuffixO1, path);
   if (slot < 0) return MergeResult::Skipped;
-  Lines lines;
-  if (!ReadFixedLines(path, L::kO1Line, lines, error)) return MergeResult::Failed;
+  Lines* lines = files.Open(path, L::kO1Line, false, error);
+  if (!lines) return MergeResult::Failed;
   const size_t first = 2 * static_cast<size_t>(slot);
-  ExtendTo(lines, first + 2, L::kO1Line);
-  if (IsBlank(lines[first])) {
-    lines[first] = line;
-  } else if (AnnounceValue(lines[first + 1]) < AnnounceValue(line)) {
-    lines[first + 1] = line;
+  ExtendTo(*lines, first + 2, L::kO1Line);
+  Lines& l = *lines;
+  if (IsBlank(l[first])) {
+    l[first] = line;
+  } else if (AnnounceValue(l[first + 1]) < AnnounceValue(line)) {
+    l[first + 1] = line;
   } else {
     return MergeResult::NotNewer;
   }
-  return Save(path, lines, error);
+  files.Changed(path);
+  return MergeResult::Stored;
 }
 
-MergeResult MergeO2Record(const fs::path& dataDir, const RaceTable& table, std::string_view record,
-                          std::string* error) {
+MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::string_view record, std::string* error) {
   const std::string line = LineOfRecord(record, L::kO2Line);
   if (RaceNumber(line) < 1) return MergeResult::Skipped;
   fs::path path;
-  const int slot = FindOddsSlot(dataDir, table, line, L::kSuffixO2, path);
+  const int slot = FindOddsSlot(files, table, line, L::kSuffixO2, path);
   if (slot < 0) return MergeResult::Skipped;
-  Lines lines;
-  if (!ReadFixedLines(path, L::kO2Line, lines, error)) return MergeResult::Failed;
-  ExtendTo(lines, static_cast<size_t>(slot) + 1, L::kO2Line);
-  if (!(AnnounceValue(lines[slot]) < AnnounceValue(line))) return MergeResult::NotNewer;
-  lines[slot] = line;
-  return Save(path, lines, error);
+  Lines* lines = files.Open(path, L::kO2Line, false, error);
+  if (!lines) return MergeResult::Failed;
+  ExtendTo(*lines, static_cast<size_t>(slot) + 1, L::kO2Line);
+  Lines& l = *lines;
+  if (!(AnnounceValue(l[slot]) < AnnounceValue(line))) return MergeResult::NotNewer;
+  l[slot] = line;
+  files.Changed(path);
+  return MergeResult::Stored;
 }
 
 }  // namespace corvina

@@ -1,8 +1,11 @@
 #pragma once
 // The day files of the data folder: their names, the list of stored days, blank and placeholder files, and
-// the merge rules by which the import window and the real-time readers store one record at a time. Every
-// writer loads the whole file, changes it and saves it whole through a temporary file.
+// the merge rules by which the import window and the real-time readers store one record at a time. The records
+// of one exchange are merged into the files held by a DayFileBatch, which saves each changed file whole through
+// a temporary file.
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,33 +42,77 @@ bool CreateBlankFile(const std::filesystem::path& path, int lineLength, int coun
 // blank lines per .jvRA line and a missing .jvO2 with one. Returns false only when a write failed.
 bool WritePlaceholderOddsFiles(const std::filesystem::path& raPath, std::string* error = nullptr);
 
+// The day files one exchange changes, held in memory: each file is read once, every record merges into its
+// lines there, and a flush saves each changed file once, whole, through a temporary file and a rename. A file
+// on disk is thus always an old or a new whole file; what had not been flushed when the program died is read
+// again by the next exchange (the import's start time moves only after a complete run that was flushed).
+class DayFileBatch {
+ public:
+  // How long changes may wait in memory during a long read.
+  static constexpr std::chrono::milliseconds kFlushInterval{2000};
+
+  explicit DayFileBatch(std::filesystem::path dataDir);
+  DayFileBatch(const DayFileBatch&) = delete;
+  DayFileBatch& operator=(const DayFileBatch&) = delete;
+
+  const std::filesystem::path& DataDir() const { return dataDir_; }
+
+  // True when the batch holds the file (one it created counts) or it is a file on disk.
+  bool Exists(const std::filesystem::path& path) const;
+  // The lines of a day file, read from disk the first time as fixed records of `lineLength`. A missing file
+  // gives an empty list when `create`, else null; a file that cannot be read gives null and `error`.
+  Lines* Open(const std::filesystem::path& path, size_t lineLength, bool create, std::string* error = nullptr);
+  // The file opened as `path` was changed: the next flush saves it.
+  void Changed(const std::filesystem::path& path);
+  // True while a change to `path` is not on disk yet.
+  bool Unsaved(const std::filesystem::path& path) const;
+
+  // Saves every changed file once. Goes on past a file that cannot be saved (it stays unsaved, for the next
+  // flush) and returns false with the first error. The files saved or unchanged are let go, so a long read
+  // holds only what changed since its last flush.
+  bool Flush(std::string* error = nullptr);
+  // Flushes when the interval has passed since the batch began or last flushed; true when nothing failed.
+  bool FlushWhenDue(std::string* error = nullptr);
+  void SetFlushInterval(std::chrono::milliseconds interval) { interval_ = interval; }
+
+ private:
+  struct File {
+    Lines lines;
+    bool changed = false;
+  };
+  std::filesystem::path dataDir_;
+  std::map<std::filesystem::path, File> files_;
+  std::chrono::milliseconds interval_ = kFlushInterval;
+  std::chrono::steady_clock::time_point lastFlush_;
+};
+
 // Fills a .jvRA up to 36 lines with blank lines (the import window does this for each .jvRA it wrote).
-bool PadRaFile(const std::filesystem::path& raPath, std::string* error = nullptr);
+bool PadRaFile(DayFileBatch& files, const std::filesystem::path& raPath, std::string* error = nullptr);
 
 // Who stores a record: the import window creates missing .jvRA, .jvHR and .jvSEr files and clears the data kind
 // and creation date of HR records; the real-time reader creates only .jvHR and stores HR records unchanged.
 enum class DayWriter { Import, RealTime };
 
 enum class MergeResult {
-  Stored,     // the file now holds the record
+  Stored,     // the file held by the batch now has the record
   NotNewer,   // an odds record no later than the stored one; nothing changed
   Skipped,    // the record has no place (race or horse number out of range, no file, race not loaded)
-  Failed,     // the file could not be read or written; `error` says why
+  Failed,     // the file could not be read; `error` says why
 };
 
 // Race card (.jvRA) and payouts (.jvHR): replace the line of the same RaceKey or add one, keep the file sorted.
-MergeResult MergeRaRecord(const std::filesystem::path& dataDir, std::string_view record, DayWriter writer,
+MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
                           std::string* error = nullptr);
-MergeResult MergeHrRecord(const std::filesystem::path& dataDir, std::string_view record, DayWriter writer,
+MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
                           std::string* error = nullptr);
 // Runner (.jvSEr of the racecourse): line (race - 1) * 18 + (horse - 1); races 1..12 and horses 1..18 only.
-MergeResult MergeSeRecord(const std::filesystem::path& dataDir, std::string_view record, DayWriter writer,
+MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
                           std::string* error = nullptr);
 // Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey and
 // whose day has the odds file. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i.
-MergeResult MergeO1Record(const std::filesystem::path& dataDir, const RaceTable& table, std::string_view record,
+MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record,
                           std::string* error = nullptr);
-MergeResult MergeO2Record(const std::filesystem::path& dataDir, const RaceTable& table, std::string_view record,
+MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::string_view record,
                           std::string* error = nullptr);
 
 }  // namespace corvina

@@ -158,12 +158,12 @@ void ManualOddsFetcher::DLBtnClick(const std::string& dataSpec, const std::strin
 void ManualOddsFetcher::ReadOdds() {
   static const std::string readFailed = ToCp932("JVReadエラー:"),
                            cannotWrite = ToCp932("データファイルに書き込めません：");
-  const auto dataDir = day_.DataDir();
+  DayFileBatch files(day_.DataDir());
   // Snapshots of kind "0" and "9" are not odds a race is judged by.
   const ReadEnd end = ReadExchange(
-      link_, [this] { ui_.ProcessMessages(); },
+      link_, [this] { ui_.ProcessMessages(); }, files,
       [&](const std::string& record, std::string& error) {
-        return MergeOddsRecord(dataDir, day_.Table, record, true, error);
+        return MergeOddsRecord(files, day_.Table, record, true, error);
       },
       stored_);
   if (end.Ok()) return;

@@ -28,38 +28,52 @@ void RealTimeReader::ReportFailure(const std::string& text) {
   }
 }
 
-ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, const RecordStore& store,
-                     int& stored) {
+ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, DayFileBatch& files,
+                     const RecordStore& store, int& stored) {
   stored = 0;
+  ReadEnd end;
   std::string record, fileName;
   for (;;) {
     processMessages();
+    if (!files.FlushWhenDue(&end.error)) {
+      end.storeFailed = true;
+      break;
+    }
     const int r = link.JVRead(record, kJVReadBufferSize, fileName);
-    if (r == 0) return {};
+    if (r == 0) break;
     if (r == -1 || r == -2 || r == -3) continue;
-    if (r <= -4) return {.jvRead = r};
-    ReadEnd end;
+    if (r <= -4) {
+      end.jvRead = r;
+      break;
+    }
     const MergeResult m = store(record, end.error);
     if (m == MergeResult::Stored) ++stored;
     if (m == MergeResult::Failed) {
       end.storeFailed = true;
-      return end;
+      break;
     }
   }
+  // What was read before the end, an error or a file that failed stays stored.
+  std::string error;
+  if (!files.Flush(&error) && !end.storeFailed) {
+    end.storeFailed = true;
+    end.error = error;
+  }
+  return end;
 }
 
-MergeResult MergeOddsRecord(const std::filesystem::path& dataDir, const RaceTable& table, const std::string& record,
+MergeResult MergeOddsRecord(DayFileBatch& files, const RaceTable& table, const std::string& record,
                             bool skipProvisional, std::string& error) {
   const std::string kind = Copy(record, 1, 2);
   const std::string dataKind = Copy(record, 3, 1);
   if (skipProvisional && (dataKind == "0" || dataKind == "9")) return MergeResult::Skipped;
-  if (kind == layout::kKindO1) return MergeO1Record(dataDir, table, record, &error);
-  if (kind == layout::kKindO2) return MergeO2Record(dataDir, table, record, &error);
+  if (kind == layout::kKindO1) return MergeO1Record(files, table, record, &error);
+  if (kind == layout::kKindO2) return MergeO2Record(files, table, record, &error);
   return MergeResult::Skipped;
 }
 
-void RealTimeReader::ReadLoop(bool beepOnError, const RecordStore& store) {
-  const ReadEnd end = ReadExchange(link_, [this] { ui_.ProcessMessages(); }, store, stored_);
+void RealTimeReader::ReadLoop(bool beepOnError, DayFileBatch& files, const RecordStore& store) {
+  const ReadEnd end = ReadExchange(link_, [this] { ui_.ProcessMessages(); }, files, store, stored_);
   if (end.Ok()) return;
   static const std::string cannotWrite = ToCp932("データファイルに書き込めません：");
   if (beepOnError) ui_.Beep();
@@ -67,19 +81,19 @@ void RealTimeReader::ReadLoop(bool beepOnError, const RecordStore& store) {
 }
 
 void RealTimeReader::ReadOddsRecords(bool skipProvisional) {
-  const auto dataDir = day_.DataDir();
-  ReadLoop(true, [&](const std::string& record, std::string& error) {
-    return MergeOddsRecord(dataDir, day_.Table, record, skipProvisional, error);
+  DayFileBatch files(day_.DataDir());
+  ReadLoop(true, files, [&](const std::string& record, std::string& error) {
+    return MergeOddsRecord(files, day_.Table, record, skipProvisional, error);
   });
 }
 
 void RealTimeReader::ReadRaceRecords() {
-  const auto dataDir = day_.DataDir();
-  ReadLoop(false, [&](const std::string& record, std::string& error) {
+  DayFileBatch files(day_.DataDir());
+  ReadLoop(false, files, [&](const std::string& record, std::string& error) {
     const std::string kind = Copy(record, 1, 2);
-    if (kind == layout::kKindRA) return MergeRaRecord(dataDir, record, DayWriter::RealTime, &error);
-    if (kind == layout::kKindSE) return MergeSeRecord(dataDir, record, DayWriter::RealTime, &error);
-    if (kind == layout::kKindHR) return MergeHrRecord(dataDir, record, DayWriter::RealTime, &error);
+    if (kind == layout::kKindRA) return MergeRaRecord(files, record, DayWriter::RealTime, &error);
+    if (kind == layout::kKindSE) return MergeSeRecord(files, record, DayWriter::RealTime, &error);
+    if (kind == layout::kKindHR) return MergeHrRecord(files, record, DayWriter::RealTime, &error);
     return MergeResult::Skipped;
   });
 }

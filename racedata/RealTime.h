@@ -21,7 +21,7 @@ inline constexpr const char* kSoftwareId = "SA501927/SD774310/Corvina/";
 // How the read of an open exchange ended.
 struct ReadEnd {
   int jvRead = 0;            // the JVRead failure (<= -4) that stopped it, else 0
-  bool storeFailed = false;  // a day file could not be written; `error` says why
+  bool storeFailed = false;  // a day file could not be read or saved; `error` says why
   std::string error;
   bool Ok() const { return jvRead == 0 && !storeFailed; }
 };
@@ -29,15 +29,16 @@ struct ReadEnd {
 using RecordStore = std::function<MergeResult(const std::string& record, std::string& error)>;
 
 // Reads an open exchange to its end, letting window messages run once per record and handing each record to
-// `store`; the "file switch" and "download pending" results are read past. Stops at a JVRead failure or at the
-// first record whose day file cannot be written, rather than drop every later record unseen. `stored` counts
-// the records merged.
-ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, const RecordStore& store,
-                     int& stored);
+// `store`, which merges it into `files`; the "file switch" and "download pending" results are read past. Stops
+// at a JVRead failure or at the first day file that cannot be read or saved, rather than drop every later
+// record unseen. The changed day files are saved during a long read and once more however the read ends.
+// `stored` counts the records merged.
+ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, DayFileBatch& files,
+                     const RecordStore& store, int& stored);
 
 // One record of an odds exchange ("0B30"): O1 into .jvO1, O2 into .jvO2 by the day's slots; other kinds, and with
 // `skipProvisional` the snapshots of data kind "0" and "9", are skipped.
-MergeResult MergeOddsRecord(const std::filesystem::path& dataDir, const RaceTable& table, const std::string& record,
+MergeResult MergeOddsRecord(DayFileBatch& files, const RaceTable& table, const std::string& record,
                             bool skipProvisional, std::string& error);
 
 // What the exchanges do to the main window. Texts are CP932.
@@ -83,7 +84,7 @@ class RealTimeReader {
 
  private:
   // ReadExchange with its failure beeped (`beepOnError`), shown and logged.
-  void ReadLoop(bool beepOnError, const RecordStore& store);
+  void ReadLoop(bool beepOnError, DayFileBatch& files, const RecordStore& store);
 
   JVLink& link_;
   DayModel& day_;

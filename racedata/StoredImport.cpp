@@ -191,15 +191,25 @@ void StoredImport::StatusTick() {
   Finish();
 }
 
+// However the read ends (the end of the data, a cancel, an error), what it read reaches the disk before the
+// exchange is closed.
 void StoredImport::Read() {
+  ReadRecords();
+  SaveDayFiles();
+}
+
+void StoredImport::ReadRecords() {
   const Texts& tx = Text();
   ui_.SetProgressLabel(Progress(tx.reading, 0, readCount_));
   ui_.SetReadBar(0, readCount_);
+  files_.emplace(DataDirOf(appDir_));
+  files_->SetFlushInterval(flushInterval_);
   int count = 0;
-  std::string record, fileName;
+  std::string record, fileName, error;
   for (;;) {
     ui_.ProcessMessages();
     if (cancelled_ || writeFailed_) return;
+    if (!files_->FlushWhenDue(&error)) return FailWrite(error);
     const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
     if (r == 0) {
       ui_.SetProgressLabel("JVRead EndOfFile :0");
@@ -236,11 +246,12 @@ void StoredImport::StoreRecord(const std::string& record) {
   const int raceNumber = StrToIntLenient(race);
   // "FromDate - 10" is taken on the yyyymmdd number, as the service's own tools did.
   const bool tooOld = date < fromDate_ - 10;
-  const fs::path dataDir = DataDirOf(appDir_);
+  DayFileBatch& files = *files_;
+  const fs::path& dataDir = files.DataDir();
   std::string error;
   if (kind == L::kKindRA) {
     if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1) return;
-    const MergeResult m = MergeRaRecord(dataDir, record, DayWriter::Import, &error);
+    const MergeResult m = MergeRaRecord(files, record, DayWriter::Import, &error);
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     const auto day = DayOfRecord(record);
@@ -255,7 +266,7 @@ void StoredImport::StoreRecord(const std::string& record) {
   } else if (kind == L::kKindSE) {
     const int horse = StrToIntLenient(CopyView(record, 29, 2));
     if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1 || horse < 1 || horse > L::kHorses) return;
-    const MergeResult m = MergeSeRecord(dataDir, record, DayWriter::Import, &error);
+    const MergeResult m = MergeSeRecord(files, record, DayWriter::Import, &error);
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
@@ -263,7 +274,7 @@ void StoredImport::StoreRecord(const std::string& record) {
                     FileNameCp932(SeFilePath(dataDir, *DayOfRecord(record), Copy(record, 20, 2))));
   } else if (kind == L::kKindHR) {
     if (tooOld || raceNumber < 1) return;
-    const MergeResult m = MergeHrRecord(dataDir, record, DayWriter::Import, &error);
+    const MergeResult m = MergeHrRecord(files, record, DayWriter::Import, &error);
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
@@ -273,6 +284,7 @@ void StoredImport::StoreRecord(const std::string& record) {
 
 // A day file that cannot be written stops the run: going on would drop every later record silently.
 void StoredImport::FailWrite(const std::string& error) {
+  if (writeFailed_) return;
   writeFailed_ = true;
   ui_.Beep();
   ui_.Inform(Text().writeError + ToCp932(error));
@@ -299,15 +311,18 @@ void StoredImport::CloseExchange() {
   if (r != 0) ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
 }
 
+// The race files written are filled up, then each changed day file is saved once.
+void StoredImport::SaveDayFiles() {
+  if (!files_) return;
+  std::string error;
+  for (const auto& name : writtenRa_)
+    if (!PadRaFile(*files_, fs::path(std::u8string(name.begin(), name.end())), &error)) FailWrite(error);
+  if (!files_->Flush(&error)) FailWrite(error);
+  files_.reset();
+}
+
 void StoredImport::Finish() {
-  for (const auto& name : writtenRa_) {
-    const fs::path path(std::u8string(name.begin(), name.end()));
-    std::string error;
-    if (!PadRaFile(path, &error)) {
-      ui_.Beep();
-      ui_.Inform(Text().writeError + ToCp932(error));
-    }
-  }
+  if (writeFailed_) return;
   // Moving the start time past files that were not read would lose them for good: only a complete run does.
   if (!completed_ || lastFileTimestamp_.empty() || lastFileTimestamp_ == "00000000000000") return;
   DateTime t;

@@ -2,13 +2,16 @@
 // The stored-data import of the import window: opens the service's "RACE" data from a start time, waits for the
 // downloads, reads every record into the day files and moves the start time on. Plain C++: the window hands in
 // its controls through StoredImportUi and forwards its clicks and timer ticks.
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
 #include "platform/SortedList.h"
 #include "platform/jvlink/JVLink.h"
+#include "racedata/DayFiles.h"
 #include "racedata/ExchangeGate.h"
 
 namespace corvina {
@@ -49,6 +52,8 @@ class StoredImport {
   void SetGate(ExchangeGate* gate) { gate_ = gate; }
   // 1 = normal data, 2 = this week's meetings.
   void SetOption(int option) { option_ = option; }
+  // How long the records read may wait in memory before their day files are saved (tests shorten it).
+  void SetFlushInterval(std::chrono::milliseconds interval) { flushInterval_ = interval; }
 
   // "JVLink設定".
   void SetUIProperties();
@@ -71,12 +76,15 @@ class StoredImport {
 
  private:
   void Read();
+  void ReadRecords();
   void StoreRecord(const std::string& record);
+  void SaveDayFiles();
   void CloseExchange();
   void EndExchange();
   // Lets the main window's waiting work run, once the import has finished with its exchange and its files.
   void ReleaseGateWhenIdle();
   void Finish();
+  // Stops the run at the first day file that cannot be read or saved, with one message for the run.
   void FailWrite(const std::string& error);
 
   JVLink& link_;
@@ -98,6 +106,9 @@ class StoredImport {
   std::string lastFileTimestamp_;
   SortedList writtenRa_;
   int stored_ = 0;
+  // The day files of the running read; saved every flush interval and at its end, however it ends.
+  std::optional<DayFileBatch> files_;
+  std::chrono::milliseconds flushInterval_ = DayFileBatch::kFlushInterval;
 };
 
 }  // namespace corvina

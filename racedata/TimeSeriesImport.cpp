@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
@@ -40,12 +42,14 @@ bool FileExists(const fs::path& p) {
 
 // Puts `record` (padded or cut to the record length) at line `index` of a day odds file, creating the file or
 // adding blank lines when it has no such line yet.
-bool ReplaceDayLine(const fs::path& path, size_t index, int lineLength, std::string_view record, std::string& error) {
-  Lines lines;
-  if (FileExists(path) && !ReadFixedLines(path, static_cast<size_t>(lineLength), lines, &error)) return false;
-  while (lines.size() <= index) lines.emplace_back(static_cast<size_t>(lineLength), ' ');
-  lines[index] = LineOfRecord(record, lineLength);
-  return SaveLines(path, lines, &error);
+bool ReplaceDayLine(DayFileBatch& files, const fs::path& path, size_t index, int lineLength, std::string_view record,
+                    std::string& error) {
+  Lines* lines = files.Open(path, static_cast<size_t>(lineLength), true, &error);
+  if (!lines) return false;
+  while (lines->size() <= index) lines->emplace_back(static_cast<size_t>(lineLength), ' ');
+  (*lines)[index] = LineOfRecord(record, lineLength);
+  files.Changed(path);
+  return true;
 }
 
 std::string PathText(const fs::path& p) {
@@ -100,23 +104,25 @@ fs::path TimeSeriesFile(const fs::path& folder, std::string_view ra, std::string
 
 TimeSeriesResult ImportTimeSeries(const DayModel& day, const fs::path& folder) {
   TimeSeriesResult result;
-  const fs::path dataDir = day.DataDir();
-  // One pass: pick from the series, write the line; false when the day file failed.
+  DayFileBatch files(day.DataDir());
+  // Each race a pass wrote, counted once its day file is saved.
+  std::vector<std::pair<fs::path, int*>> written;
+  // One pass: pick from the series, put the line into the day file; false when the day file cannot be read.
   auto pass = [&](const Lines& series, std::string_view kind, int target, bool beforePostRule,
                   std::string_view postTime, const fs::path& dayFile, size_t index, int lineLength, int& count) {
     const int picked = PickSnapshot(series, target, postTime, kind, beforePostRule);
     if (picked < 0) return true;
     std::string error;
-    if (!ReplaceDayLine(dayFile, index, lineLength, series[static_cast<size_t>(picked)], error)) {
+    if (!ReplaceDayLine(files, dayFile, index, lineLength, series[static_cast<size_t>(picked)], error)) {
       result.failed = true;
       result.error = PathText(dayFile.filename()) + ": " + error;
       return false;
     }
-    ++count;
+    written.emplace_back(dayFile, &count);
     return true;
   };
 
-  for (int i = 0; i < kSlots; ++i) {
+  for (int i = 0; i < kSlots && !result.failed; ++i) {
     const std::string& ra = day.Table.GRaTbl[static_cast<size_t>(i)];
     if (!IsRaceRecord(ra)) continue;  // a blank slot names no file of the folder
     const auto raceDay = DayOfRecord(ra);
@@ -129,19 +135,27 @@ TimeSeriesResult ImportTimeSeries(const DayModel& day, const fs::path& folder) {
     const fs::path o1 = TimeSeriesFile(folder, ra, L::kSuffixO1);
     Lines series;
     if (!o1.empty() && FileExists(o1) && ReadLines(o1, series)) {
-      const fs::path dayO1 = DayFilePath(dataDir, *raceDay, L::kSuffixO1);
+      const fs::path dayO1 = DayFilePath(files.DataDir(), *raceDay, L::kSuffixO1);
       if (!pass(series, L::kKindO1, target1, false, postTime, dayO1, 2 * slot, L::kO1Line, result.morning) ||
           !pass(series, L::kKindO1, target2, true, postTime, dayO1, 2 * slot + 1, L::kO1Line, result.latest))
-        return result;
+        break;
     }
     const fs::path o2 = TimeSeriesFile(folder, ra, L::kSuffixO2);
     series.clear();
     if (!o2.empty() && FileExists(o2) && ReadLines(o2, series)) {
-      const fs::path dayO2 = DayFilePath(dataDir, *raceDay, L::kSuffixO2);
-      if (!pass(series, L::kKindO2, target2, true, postTime, dayO2, slot, L::kO2Line, result.quinella))
-        return result;
+      const fs::path dayO2 = DayFilePath(files.DataDir(), *raceDay, L::kSuffixO2);
+      if (!pass(series, L::kKindO2, target2, true, postTime, dayO2, slot, L::kO2Line, result.quinella)) break;
     }
   }
+  // Every race put into the day files before a failure is saved; a day file that cannot be saved keeps its
+  // old lines, and its races are not counted.
+  std::string error;
+  if (!files.Flush(&error) && !result.failed) {
+    result.failed = true;
+    result.error = error;
+  }
+  for (const auto& [file, count] : written)
+    if (!files.Unsaved(file)) ++*count;
   return result;
 }
 

@@ -40,12 +40,13 @@ struct TimeSeriesResult {
   int latest = 0;    // races whose latest win / place / bracket snapshot (.jvO1 line 2i + 1) was written
   int quinella = 0;  // races whose latest quinella snapshot (.jvO2 line i) was written
   bool failed = false;
-  std::string error;  // UTF-8: the day file that could not be read or written; the import stopped there
+  std::string error;  // UTF-8: the day file that could not be read (the import stopped there) or saved
 };
 
 // Runs the three passes over every race of `day` (its race table and scheduled times). Each written line is
 // the picked record padded or cut to its record length; a day odds file that is missing or too short is
-// created or extended with blank lines first. Every race written before a failure stays written.
+// created or extended with blank lines first. Each day odds file is saved once, at the end; every race put into
+// it before a failure is saved, and a race counts only once its day file is saved.
 TimeSeriesResult ImportTimeSeries(const DayModel& day, const std::filesystem::path& folder);
 
 // The summary the user is shown (CP932).

@@ -99,6 +99,8 @@ void TGetDataForm::BuildControls() {
   top->addWidget(new QLabel(QStringLiteral("作成済みデータ"), this));
   ListBox1 = new QListWidget(this);
   ListBox1->setMinimumSize(420, 220);
+  // Every line has the one height of the font: the list never measures its lines again as it grows.
+  ListBox1->setUniformItemSizes(true);
   top->addWidget(ListBox1);
 
   TimerJVStatus = new QTimer(this);
@@ -133,6 +135,7 @@ void TGetDataForm::TimerJVStatusTimer() {
 
 // A close asked for while a read was on the stack happens once the read has returned.
 void TGetDataForm::AfterHandler() {
+  ShowPendingLines();
   ButtonStart->setEnabled(!import_->Busy());
   if (closePending_ && !import_->Busy()) {
     closePending_ = false;
@@ -170,8 +173,17 @@ void TGetDataForm::reject() {
 }
 
 void TGetDataForm::Beep() { gui::MessageBeep(); }
-void TGetDataForm::Inform(const std::string& text) { gui::ShowInformation(this, Q(text)); }
-bool TGetDataForm::Confirm(const std::string& text) { return gui::AskYesNo(this, Q(text)); }
+
+void TGetDataForm::Inform(const std::string& text) {
+  ShowPendingLines();
+  gui::ShowInformation(this, Q(text));
+}
+
+bool TGetDataForm::Confirm(const std::string& text) {
+  ShowPendingLines();
+  return gui::AskYesNo(this, Q(text));
+}
+
 void TGetDataForm::SetProgressLabel(const std::string& text) { ProgressLabel->SetCaption(Q(text)); }
 
 void TGetDataForm::SetDownloadBar(int position, int max) {
@@ -184,10 +196,20 @@ void TGetDataForm::SetReadBar(int position, int max) {
   ProgressBar2->setValue(std::clamp(position, 0, std::max(max, 1)));
 }
 
-void TGetDataForm::ClearList() { ListBox1->clear(); }
+void TGetDataForm::ClearList() {
+  pendingLines_.clear();
+  ListBox1->clear();
+}
 
-void TGetDataForm::AddListLine(const std::string& text) {
-  ListBox1->addItem(Q(text));
+// A read stores hundreds of records a second: the list takes them in batches, one per repaint, so adding a line
+// costs the same however long the list is.
+void TGetDataForm::AddListLine(const std::string& text) { pendingLines_ << Q(text); }
+
+void TGetDataForm::ShowPendingLines() {
+  linesShown_.start();
+  if (pendingLines_.isEmpty()) return;
+  ListBox1->addItems(pendingLines_);
+  pendingLines_.clear();
   ListBox1->scrollToBottom();
 }
 
@@ -197,6 +219,7 @@ void TGetDataForm::SetStatusTimer(bool on) {
 }
 
 void TGetDataForm::SetBusyCursor(bool on) {
+  ShowPendingLines();
   if (on && !cursorSet_) QApplication::setOverrideCursor(Qt::BusyCursor);
   if (!on && cursorSet_) QApplication::restoreOverrideCursor();
   cursorSet_ = on;
@@ -208,6 +231,10 @@ void TGetDataForm::ShowStartTime(const DateTime& t) {
 }
 
 // The window is modal, so only its own controls take input here; its Cancel button must work during a read.
-void TGetDataForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void TGetDataForm::ProcessMessages() {
+  constexpr qint64 kRepaintMs = 40;
+  if (!linesShown_.isValid() || linesShown_.elapsed() >= kRepaintMs) ShowPendingLines();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 }  // namespace corvina

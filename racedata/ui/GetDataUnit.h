@@ -2,6 +2,8 @@
 // "ＪＶデータ取込": the stored-data import window. It holds the controls and forwards clicks and timer ticks to
 // StoredImport, which does the work.
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -65,6 +67,8 @@ class TGetDataForm : public QDialog, private StoredImportUi {
   void BuildControls();
   void AfterHandler();
   bool PrepareClose();
+  // Adds the lines stored since the last repaint to the list at once and scrolls to the last one.
+  void ShowPendingLines();
 
   // StoredImportUi
   void Beep() override;
@@ -86,6 +90,8 @@ class TGetDataForm : public QDialog, private StoredImportUi {
   bool closePending_ = false;
   bool dayListRebuilt_ = false;
   bool cursorSet_ = false;
+  QStringList pendingLines_;
+  QElapsedTimer linesShown_;
 };
 
 }  // namespace corvina

@@ -1,5 +1,13 @@
 // A whole race day through the file-backed stand-in: the stored import, real-time odds of a race at two
 // times, the day's results, then the evening import; the day files and the stand-in's call trace are checked.
+// And an import killed at any point of its read: the next import leaves the same bytes as one that ran through.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+
 #include "components/IniGT.h"
 #include "platform/jvlink/FileJVLink.h"
 #include "racedata/DayFiles.h"
@@ -139,6 +147,126 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   }
   EXPECT_FALSE(open);
   EXPECT_EQ(exchanges, 5);
+}
+
+// Where a child process running an import stops itself for its parent to kill it.
+struct KillPoint {
+  const char* name;
+  int reads = 0;                   // at the loop turn after this many reads; 0: not in the loop
+  bool readEnded = false;          // once the read has reached the end of the data, before the files are saved
+  bool startTimeShown = false;     // after the files are saved, before the start time is written
+  std::chrono::milliseconds flush = std::chrono::hours(1);  // nothing saved before the read ends
+};
+
+struct StoppingUi : testing::RecordingImportUi {
+  const KillPoint& at;
+  int turns = 0;
+  explicit StoppingUi(const KillPoint& point) : at(point) {
+    onMessages = [this] {
+      if (++turns == at.reads + 1 && at.reads > 0) ::raise(SIGSTOP);
+    };
+  }
+  void SetProgressLabel(const std::string& t) override {
+    if (at.readEnded && t.starts_with(ToCp932("データ読込み完了"))) ::raise(SIGSTOP);
+    RecordingImportUi::SetProgressLabel(t);
+  }
+  void ShowStartTime(const DateTime& t) override {
+    if (at.startTimeShown) ::raise(SIGSTOP);
+    RecordingImportUi::ShowStartTime(t);
+  }
+};
+
+void ImportInto(const fs::path& root, const fs::path& app, testing::RecordingImportUi& ui,
+                std::chrono::milliseconds flush = DayFileBatch::kFlushInterval) {
+  FileJVLink link(root);
+  ASSERT_EQ(link.JVInit("SA501927/SD774310/Corvina/Ver.1.28"), 0);
+  TIniGT ini;
+  ini.SetFileName((app / "corvina.ini").string());
+  StoredImport import(link, app, ini, ui);
+  import.SetStartTime(DateTime{2024, 1, 1, 0, 0, 0});
+  import.SetFlushInterval(flush);
+  RunImport(import, ui);
+}
+
+// Every file of the program folder and the data folder, by name.
+std::map<std::string, std::string> FilesOf(const fs::path& app) {
+  std::map<std::string, std::string> files;
+  for (const fs::path& folder : {app, app / "Data"}) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (!entry.is_regular_file()) continue;
+      std::string bytes;
+      EXPECT_TRUE(ReadFileBytes(entry.path(), bytes));
+      const std::u8string name = fs::relative(entry.path(), app).u8string();
+      files[std::string(name.begin(), name.end())] = bytes;
+    }
+  }
+  return files;
+}
+
+TEST(EndToEnd, AnImportKilledAnywhereIsMadeWholeByTheNextImport) {
+  const test::TempDir base{"killed"};
+  testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
+  jvgen::Options options;
+  options.date = DayName{2024, 1, 6};
+  options.venues = 1;
+  options.races = 8;  // a race file the import fills up with blank lines
+  const jvgen::Day generated = jvgen::MakeDay(options);
+  jvgen::WriteStandIn(generated, base / "standin");
+  const auto fresh = [&](const std::string& name) {
+    fs::create_directories(base / name / "app" / "Data");
+    fs::copy(base / "standin", base / name / "jvlink", fs::copy_options::recursive);
+    return base / name;
+  };
+  const fs::path once = fresh("once");
+  testing::RecordingImportUi onceUi;
+  ImportInto(once / "jvlink", once / "app", onceUi);
+  const auto expected = FilesOf(once / "app");
+  ASSERT_EQ(expected.size(), 4u);  // the race, runner and payout files and the settings with the start time
+
+  const KillPoint points[] = {
+      {.name = "early in the read", .reads = 30},
+      {.name = "in the second file, every record saved", .reads = 150, .flush = std::chrono::milliseconds(0)},
+      {.name = "at the end of the data", .readEnded = true},
+      {.name = "after the save, before the start time", .startTimeShown = true},
+  };
+  for (const KillPoint& point : points) {
+    SCOPED_TRACE(point.name);
+    const fs::path run = fresh(point.name);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      StoppingUi ui(point);
+      ImportInto(run / "jvlink", run / "app", ui, point.flush);
+      ::_exit(0);  // ran through: the parent sees it was never stopped
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, WUNTRACED), child);
+    ASSERT_TRUE(WIFSTOPPED(status)) << "the import ran through without reaching its kill point";
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const auto left = FilesOf(run / "app");
+    EXPECT_EQ(left.empty(), point.flush.count() > 0 && !point.startTimeShown);
+    EXPECT_FALSE(left.contains("corvina.ini"));  // the start time never moved
+
+    testing::RecordingImportUi ui;
+    ImportInto(run / "jvlink", run / "app", ui);
+    auto files = FilesOf(run / "app");
+    if (point.startTimeShown) {
+      // The race file was already filled up: reading its races again sorts its blank lines first and drops
+      // one per race card, as every import over a filled race file does. The races stay the same.
+      const std::string ra = "Data/2024年01月06日.jvRA";
+      const auto races = [](const std::string& bytes) {
+        Lines lines = SplitLines(bytes);
+        std::erase_if(lines, [](const std::string& l) { return IsBlank(l); });
+        return lines;
+      };
+      EXPECT_EQ(SplitLines(files[ra]).size(), SplitLines(expected.at(ra)).size());
+      EXPECT_EQ(races(files[ra]), races(expected.at(ra)));
+      files[ra] = expected.at(ra);
+    }
+    EXPECT_TRUE(files == expected);
+  }
 }
 
 TEST(EndToEnd, GeneratedNewYearDayHasItsOddsOnTheEveBefore) {

@@ -11,6 +11,11 @@
 #include <QTimer>
 #include <QDateTimeEdit>
 
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <thread>
+
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/GetDataUnit.h"
@@ -72,6 +77,16 @@ TEST_F(GetDataFormTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   EXPECT_EQ(dayListBuilt, 1);
 }
 
+// A press and release on `button`, waiting in the queue for the read loop to let them run.
+void PostClick(QWidget* button) {
+  const QPointF at = QRectF(button->rect()).center();
+  const QPointF global = button->mapToGlobal(at);
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                      Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                      Qt::NoButton, Qt::NoModifier));
+}
+
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
 // arrives during a read stops it at the next record.
 TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
@@ -84,13 +99,7 @@ TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
   form.show();
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
-    // A press and release on the Cancel button, waiting in the queue.
-    const QPointF at = QRectF(form.ButtonCancel->rect()).center();
-    const QPointF global = form.ButtonCancel->mapToGlobal(at);
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonPress, at, global,
-                                                                   Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(form.ButtonCancel, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
-                                                                   Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+    PostClick(form.ButtonCancel);
   };
   form.ButtonStart->click();
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
@@ -100,6 +109,94 @@ TEST_F(GetDataFormTest, CancelButtonStopsARunningRead) {
   EXPECT_FALSE(gate.Busy());
   // Cut short: the start time stays where it was.
   EXPECT_NE(form.Label5->text(), QStringLiteral("2024/01/06 17:30:00"));
+}
+
+// Counts the paints of a widget and the progress value each showed.
+struct PaintWatch : QObject {
+  std::vector<int> values;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(watched)->value());
+    return false;
+  }
+};
+
+// Cancelled in the middle of a read, the window has repainted its bars meanwhile, and the day files hold exactly
+// the records read before the cancel: whole files of whole lines, nothing beside them, the start time unmoved.
+TEST_F(GetDataFormTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFiles) {
+  const std::string race = "20240106060101";
+  ScriptedExchange e;
+  e.readCount = 2;
+  e.lastFileTimestamp = "20240106173000";
+  for (int r = 1; r <= 2; ++r) {
+    e.reads.push_back(ScriptedRead::Record(testing::RA(race + FormatZero(r, 2))));
+    for (int h = 1; h <= 10; ++h) e.reads.push_back(ScriptedRead::Record(testing::SE(race + FormatZero(r, 2), h)));
+  }
+  e.reads.push_back(ScriptedRead::Code(-1));
+  e.reads.push_back(ScriptedRead::Record(testing::RA(race + "03")));
+  for (int r = 1; r <= 3; ++r) e.reads.push_back(ScriptedRead::Record(testing::HR(race + FormatZero(r, 2))));
+  e.reads.push_back(ScriptedRead::Code(-1));
+  link.AddExchange(e);
+  TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  PaintWatch readBar;
+  form.ProgressBar2->installEventFilter(&readBar);
+  // The click reaches the window while the 25th read (the first payout) is in hand.
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead" || link.CountCalls("JVRead") != 25) return;
+    PostClick(form.ButtonCancel);
+  };
+  form.ButtonStart->click();
+  EXPECT_EQ(link.CountCalls("JVRead"), 25);
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_TRUE(std::find(readBar.values.begin(), readBar.values.end(), 1) != readBar.values.end());
+  ASSERT_EQ(form.ListBox1->count(), 24);
+  EXPECT_EQ(form.ListBox1->item(23)->text(), QStringLiteral("作成済み:01R/2024年01月06日.jvHR"));
+
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir / "Data")) {
+    const std::u8string n = entry.path().filename().u8string();
+    names.emplace(n.begin(), n.end());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"2024年01月06日.jvRA", "2024年01月06日中山.jvSEr", "2024年01月06日.jvHR"}));
+  const auto day = [&](const std::string& name) {
+    return testing::FileLines(dir / "Data" / fs::path(std::u8string(name.begin(), name.end())));
+  };
+  const Lines ra = day("2024年01月06日.jvRA"), se = day("2024年01月06日中山.jvSEr"), hr = day("2024年01月06日.jvHR");
+  ASSERT_EQ(ra.size(), 36u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ra[i].substr(11, 16), race + FormatZero(i + 1, 2));
+  EXPECT_TRUE(IsBlank(ra[3]));
+  ASSERT_EQ(se.size(), 216u);
+  for (size_t i = 0; i < se.size(); ++i) {
+    EXPECT_EQ(se[i].size(), 553u);
+    EXPECT_EQ(IsBlank(se[i]), !(i < 10 || (i >= 18 && i < 28))) << i;
+  }
+  ASSERT_EQ(hr.size(), 1u);
+  EXPECT_EQ(hr[0].substr(11, 16), race + "01");
+  EXPECT_NE(form.Label5->text(), QStringLiteral("2024/01/06 17:30:00"));
+}
+
+// However fast the records come, the list shows them during the read, in the order stored, one line each.
+TEST_F(GetDataFormTest, ListShowsTheLinesDuringTheReadInOrder) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  for (int r = 1; r <= 12; ++r)
+    for (int h = 1; h <= 18; ++h)
+      e.reads.push_back(ScriptedRead::Record(testing::SE("20240106060101" + FormatZero(r, 2), h)));
+  link.AddExchange(e);
+  TGetDataForm form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  std::vector<int> shown;
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead") return;
+    shown.push_back(form.ListBox1->count());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  form.ButtonStart->click();
+  ASSERT_EQ(form.ListBox1->count(), 216);
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int n) { return n > 0 && n < 216; }));
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(form.ListBox1->item(0)->text(), QStringLiteral("作成済み:01R/01番/2024年01月06日中山.jvSEr"));
+  EXPECT_EQ(form.ListBox1->item(215)->text(), QStringLiteral("作成済み:12R/18番/2024年01月06日中山.jvSEr"));
 }
 
 TEST_F(GetDataFormTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {

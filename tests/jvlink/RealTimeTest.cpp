@@ -112,6 +112,7 @@ TEST_F(RealTimeTest, ReadErrorBeepsForOddsOnlyAndIsLoggedOnce) {
   ASSERT_EQ(Log().size(), 1u);
   EXPECT_EQ(Log()[0], U("【エラー】10:00:00：") + U(text.c_str()));
   EXPECT_EQ(link.CountCalls("JVRead"), 2);  // the loop ended at the error
+  EXPECT_EQ(testing::FileLines(Path(".jvO1"))[0].substr(27, 8), "01060900");  // what came before is saved
 
   ScriptedExchange e;
   e.reads = {ScriptedRead::Code(-403)};
@@ -140,6 +141,24 @@ TEST_F(RealTimeTest, RaceRecordsOnlyIntoFilesThatExistExceptPayouts) {
   const Lines hrLines = testing::FileLines(Path(".jvHR"));
   ASSERT_EQ(hrLines.size(), 1u);
   EXPECT_EQ(hrLines[0], hr);  // stored unchanged, data kind and all
+}
+
+// A day file that cannot be saved is reported and logged like a read error; the exchange's other files are saved.
+TEST_F(RealTimeTest, PayoutFileThatCannotBeSavedIsReportedAndTheCardsAreSaved) {
+  fs::create_directory(Path(".jvHR"));  // a folder where the file belongs
+  std::string ra = testing::RA(kKey2, '7');
+  ra[100] = 'Z';
+  ScriptedExchange e;
+  e.reads = {ScriptedRead::Record(testing::HR(kKey1)), ScriptedRead::Record(ra)};
+  link.AddExchange(e);
+  link.JVRTOpen("0B12", "20240106");
+  reader->ReadRaceRecords();
+  EXPECT_EQ(ui.beeps, 0);
+  ASSERT_EQ(ui.labels.size(), 1u);
+  EXPECT_TRUE(ui.labels[0].starts_with("データファイルに書き込めません：")) << ui.labels[0];
+  EXPECT_NE(ui.labels[0].find(".jvHR"), std::string::npos) << ui.labels[0];
+  EXPECT_EQ(Log().size(), 1u);
+  EXPECT_EQ(testing::FileLines(Path(".jvRA")).at(1)[100], 'Z');
 }
 
 TEST_F(RealTimeTest, RunnerOutsideTheFileIsSkipped) {

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <chrono>
+
 #include "components/IniGT.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
@@ -200,7 +203,10 @@ TEST_F(StoredImportTest, CancelDuringReadStopsAtTheNextRecordAndKeepsStartTime) 
   };
   import->Start();
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVCancel", "JVClose"}));
-  EXPECT_EQ(import->StoredCount(), 1);  // the record in hand is kept
+  EXPECT_EQ(import->StoredCount(), 1);  // the record in hand is kept, and saved
+  const Lines ra = testing::FileLines(Data("2024年01月06日.jvRA"));
+  ASSERT_EQ(ra.size(), 36u);
+  EXPECT_EQ(ra[0].substr(11, 16), kKey1);
   EXPECT_EQ(LastTime(), "none");
   EXPECT_FALSE(import->Busy());
 }
@@ -286,14 +292,31 @@ TEST_F(StoredImportTest, SetupDialogFailureIsShown) {
   EXPECT_EQ(ui.informs.back(), "JVSetUIPropertiesエラー：パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)");
 }
 
-TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRun) {
+// A day file that cannot be saved stops the run with one message, whether the save during the read or the one
+// at its end finds it, and the start time stays for the next run to read everything again.
+TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRunWithOneMessage) {
   fs::remove_all(dir / "Data");
   testing::WriteText(dir / "Data", "not a folder");
-  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
+  const auto writeErrors = [&] {
+    return std::count_if(ui.informs.begin(), ui.informs.end(),
+                         [](const std::string& t) { return t.starts_with("データファイルに書き込めません："); });
+  };
+  const auto exchange = [&] {
+    return Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 1)),
+                     ScriptedRead::Record(testing::RA(kKey2))});
+  };
+  import->SetFlushInterval(std::chrono::milliseconds(0));
+  link.AddExchange(exchange());
   import->Start();
   EXPECT_EQ(link.CountCalls("JVRead"), 1);
-  EXPECT_TRUE(ui.informs.back().starts_with("データファイルに書き込めません：")) << ui.informs.back();
+  EXPECT_EQ(writeErrors(), 1);
   EXPECT_EQ(link.Ops().back(), "JVClose");
+
+  import->SetFlushInterval(DayFileBatch::kFlushInterval);
+  link.AddExchange(exchange());
+  import->Start();
+  EXPECT_EQ(link.CountCalls("JVRead"), 1 + 4);
+  EXPECT_EQ(writeErrors(), 2);
   EXPECT_EQ(LastTime(), "none");
 }
 

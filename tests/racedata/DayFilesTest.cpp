@@ -22,8 +22,14 @@ std::string Name(const fs::path& p) {
 class DayFilesTest : public ::testing::Test {
  protected:
   fs::path Path(std::string_view suffix) const { return DayFilePath(data, day, suffix); }
+  // What the writers hold reaches the disk before a file is read back.
+  Lines ReadAll(const fs::path& p) {
+    EXPECT_TRUE(files.Flush());
+    return test::ReadAll(p);
+  }
   TempDir dir;
   fs::path data = DataDirOf(dir.path());
+  DayFileBatch files{data};
   DayName day{2024, 1, 6};
   void SetUp() override { fs::create_directories(data); }
 };
@@ -47,11 +53,11 @@ TEST_F(DayFilesTest, DayListIsNewestFirstAndIgnoresOtherNames) {
 }
 
 TEST_F(DayFilesTest, RaceCardsReplaceTheirLineAndStaySorted) {
-  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 2) + "\r\n", DayWriter::Import), MergeResult::Stored);
-  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2) + "\r\n", DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
   Rec again = Rec(L::kRaLine, "RA").Key("20240106", "05", 2).Set(L::head::kKindAndCreated, "B20240105")
                   .Set(L::ra::kPostTime, "1111");
-  ASSERT_EQ(MergeRaRecord(data, again.str() + "\r\n", DayWriter::RealTime), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, again.str() + "\r\n", DayWriter::RealTime), MergeResult::Stored);
   const Lines lines = ReadAll(Path(".jvRA"));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(RaceNumber(lines[0]), 1);
@@ -61,49 +67,85 @@ TEST_F(DayFilesTest, RaceCardsReplaceTheirLineAndStaySorted) {
 }
 
 TEST_F(DayFilesTest, RealTimeReaderCreatesOnlyThePayoutFile) {
-  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::RealTime), MergeResult::Skipped);
+  EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::RealTime), MergeResult::Skipped);
   EXPECT_FALSE(fs::exists(Path(".jvRA")));
-  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 1), DayWriter::RealTime), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), DayWriter::RealTime), MergeResult::Skipped);
   Rec hr = Rec(L::kHrLine, "HR").Key("20240106", "05", 1).Set(L::head::kKindAndCreated, "220240106");
-  EXPECT_EQ(MergeHrRecord(data, hr.str(), DayWriter::RealTime), MergeResult::Stored);
+  EXPECT_EQ(MergeHrRecord(files, hr.str(), DayWriter::RealTime), MergeResult::Stored);
   EXPECT_EQ(FieldText(ReadAll(Path(".jvHR"))[0], L::head::kKindAndCreated), "220240106");  // stored unchanged
-  EXPECT_EQ(MergeHrRecord(data, hr.str(), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(MergeHrRecord(files, hr.str(), DayWriter::Import), MergeResult::Stored);
   EXPECT_EQ(FieldText(ReadAll(Path(".jvHR"))[0], L::head::kKindAndCreated), "000000000");
   EXPECT_EQ(ReadAll(Path(".jvHR")).size(), 1u);
 }
 
 TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
-  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
-  ASSERT_TRUE(PadRaFile(Path(".jvRA")));
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_TRUE(PadRaFile(files, Path(".jvRA")));
   EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 36u);
-  ASSERT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
   const Lines lines = ReadAll(Path(".jvRA"));
   EXPECT_EQ(lines.size(), 35u);
   EXPECT_TRUE(IsBlank(lines.front()));
   EXPECT_EQ(RaceNumber(lines.back()), 1);
+  // One per record stored, however many records one save takes.
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 34u);
+}
+
+// The records of an exchange wait in memory for the flush; a file that cannot be saved keeps its changes for the
+// next flush while the others are saved, and a file once saved is read from disk again.
+TEST_F(DayFilesTest, BatchSavesChangedFilesAtTheFlushAndKeepsWhatFailed) {
+  const fs::path ra = Path(".jvRA"), se = SeFilePath(data, day, "05");
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), DayWriter::Import), MergeResult::Stored);
+  EXPECT_TRUE(fs::is_empty(data));
+  EXPECT_TRUE(files.Exists(ra));
+  EXPECT_TRUE(files.FlushWhenDue());  // not due yet
+  EXPECT_TRUE(fs::is_empty(data));
+
+  fs::create_directory(se);  // where the runner file belongs
+  std::string error;
+  EXPECT_FALSE(files.Flush(&error));
+  EXPECT_NE(error.find(".jvSEr"), std::string::npos) << error;
+  EXPECT_EQ(test::ReadAll(ra).size(), 2u);
+  EXPECT_FALSE(files.Unsaved(ra));
+  EXPECT_TRUE(files.Unsaved(se));
+  fs::remove(se);
+  files.SetFlushInterval(std::chrono::milliseconds(0));
+  EXPECT_TRUE(files.FlushWhenDue());
+  EXPECT_EQ(FieldInt(test::ReadAll(se).at(0), L::se::kUmaBan), 1);
+
+  ASSERT_TRUE(SaveLines(ra, Lines{Ra("20240106", "05", 3)}));  // written by someone else meanwhile
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 4), DayWriter::Import), MergeResult::Stored);
+  const Lines lines = ReadAll(ra);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(RaceNumber(lines[0]) * 10 + RaceNumber(lines[1]), 34);
 }
 
 // Race 0 or 13, horse 0 or 19, an impossible date, empty or short records: skipped, and no file is made.
 TEST_F(DayFilesTest, RecordsWithoutAPlaceAreSkippedWithoutAFile) {
-  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 13, 1), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 19), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 0), DayWriter::Import), MergeResult::Skipped);
-  EXPECT_EQ(MergeRaRecord(data, Ra("20249999", "05", 1), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeHrRecord(files, Hr("20240106", "05", 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 13, 1), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 19), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 0), DayWriter::Import), MergeResult::Skipped);
+  EXPECT_EQ(MergeRaRecord(files, Ra("20249999", "05", 1), DayWriter::Import), MergeResult::Skipped);
   for (std::string_view rec : {std::string_view(""), std::string_view("\r\n"), std::string_view("RA")}) {
-    EXPECT_EQ(MergeRaRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
-    EXPECT_EQ(MergeHrRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
-    EXPECT_EQ(MergeSeRecord(data, rec, DayWriter::Import), MergeResult::Skipped);
+    EXPECT_EQ(MergeRaRecord(files, rec, DayWriter::Import), MergeResult::Skipped);
+    EXPECT_EQ(MergeHrRecord(files, rec, DayWriter::Import), MergeResult::Skipped);
+    EXPECT_EQ(MergeSeRecord(files, rec, DayWriter::Import), MergeResult::Skipped);
   }
+  EXPECT_TRUE(files.Flush());
   EXPECT_TRUE(fs::is_empty(data));
 }
 
 // Only runner lines are addressed by race number; a race card or payout line of race 13 is still a line of its
 // own and is kept like any other.
 TEST_F(DayFilesTest, RaceCardsAndPayoutsAboveRace12AreStored) {
-  EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 13), DayWriter::Import), MergeResult::Stored);
-  EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 13), DayWriter::RealTime), MergeResult::Stored);
+  EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 13), DayWriter::Import), MergeResult::Stored);
+  EXPECT_EQ(MergeHrRecord(files, Hr("20240106", "05", 13), DayWriter::RealTime), MergeResult::Stored);
   EXPECT_EQ(RaceNumber(ReadAll(Path(".jvRA")).at(0)), 13);
   EXPECT_EQ(RaceNumber(ReadAll(Path(".jvHR")).at(0)), 13);
 }
@@ -113,8 +155,8 @@ TEST_F(DayFilesTest, LineEndsInsideARecordDoNotSplitTheLine) {
   std::string se = Se("20240106", "05", 1, 1);
   se[200] = '\n';
   se[300] = '\r';
-  ASSERT_EQ(MergeSeRecord(data, se + "\r\n", DayWriter::Import), MergeResult::Stored);
-  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 2), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, se + "\r\n", DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 2), DayWriter::Import), MergeResult::Stored);
   const Lines lines = ReadAll(SeFilePath(data, day, "05"));
   ASSERT_EQ(lines.size(), 216u);
   EXPECT_EQ(FieldInt(lines[0], L::se::kUmaBan), 1);
@@ -123,18 +165,18 @@ TEST_F(DayFilesTest, LineEndsInsideARecordDoNotSplitTheLine) {
   EXPECT_EQ(FieldInt(lines[1], L::se::kUmaBan), 2);
   Rec ra = Rec(L::kRaLine, "RA").Key("20240106", "05", 1);
   ra.Set(L::ra::kRaceName, "A\r\nB");
-  ASSERT_EQ(MergeRaRecord(data, ra.str(), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeRaRecord(files, ra.str(), DayWriter::Import), MergeResult::Stored);
   EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 1u);
 }
 
 TEST_F(DayFilesTest, RunnerFileIsCreatedWith216LinesAndShortFilesAreExtended) {
-  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 12, 18), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, Se("20240106", "05", 12, 18), DayWriter::Import), MergeResult::Stored);
   Lines lines = ReadAll(SeFilePath(data, day, "05"));
   ASSERT_EQ(lines.size(), 216u);
   EXPECT_EQ(FieldInt(lines[215], L::se::kUmaBan), 18);
   EXPECT_TRUE(IsBlank(lines[0]));
   ASSERT_TRUE(SaveLines(SeFilePath(data, day, "05"), Lines(lines.begin(), lines.begin() + 10)));
-  ASSERT_EQ(MergeSeRecord(data, Se("20240106", "05", 2, 3), DayWriter::RealTime), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, Se("20240106", "05", 2, 3), DayWriter::RealTime), MergeResult::Stored);
   lines = ReadAll(SeFilePath(data, day, "05"));
   ASSERT_EQ(lines.size(), 216u);
   EXPECT_EQ(FieldInt(lines[20], L::se::kUmaBan), 3);
@@ -152,11 +194,11 @@ class OddsWriterTest : public DayFilesTest {
 };
 
 TEST_F(OddsWriterTest, FirstSnapshotIsKeptAndTheLatestFollowsNewerTimes) {
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061000")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061000")), MergeResult::Stored);
   EXPECT_TRUE(IsBlank(ReadAll(Path(".jvO1"))[3]));
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061010")), MergeResult::Stored);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061005")), MergeResult::NotNewer);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061020")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061010")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061005")), MergeResult::NotNewer);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061020")), MergeResult::Stored);
   const Lines l = ReadAll(Path(".jvO1"));
   EXPECT_EQ(l.size(), 6u);
   EXPECT_EQ((Strs{FieldText(l[2], L::o1::kAnnounce), FieldText(l[3], L::o1::kAnnounce)}), (Strs{"01061000", "01061020"}));
@@ -169,43 +211,43 @@ TEST_F(DayFilesTest, RaceDayOddsOfANewYearRaceReplaceThoseOfTheEveBefore) {
   table->GRaTbl[0] = Ra("20250101", "06", 1);
   ASSERT_TRUE(CreateBlankFile(DayFilePath(data, newYear, ".jvO1"), L::kO1Line, 2));
   ASSERT_TRUE(CreateBlankFile(DayFilePath(data, newYear, ".jvO2"), L::kO2Line, 1));
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12311800")), MergeResult::Stored);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12312100")), MergeResult::Stored);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "01010700")), MergeResult::Stored);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20250101", "06", 1, "12312200")), MergeResult::NotNewer);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "12311800")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "12312100")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "01010700")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "12312200")), MergeResult::NotNewer);
   Lines l = ReadAll(DayFilePath(data, newYear, ".jvO1"));
   EXPECT_EQ((Strs{FieldText(l[0], L::o1::kAnnounce), FieldText(l[1], L::o1::kAnnounce)}), (Strs{"12311800", "01010700"}));
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20250101", "06", 1, "12312100")), MergeResult::Stored);
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20250101", "06", 1, "01010930")), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20250101", "06", 1, "12312100")), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20250101", "06", 1, "01010930")), MergeResult::Stored);
   EXPECT_EQ(FieldText(ReadAll(DayFilePath(data, newYear, ".jvO2"))[0], L::o2::kAnnounce), "01010930");
 }
 
 TEST_F(OddsWriterTest, QuinellaOddsOfTheSameTimeDoNotReplace) {
   Rec first = Rec(L::kO2Line, "O2").Key("20240106", "05", 3).Set(L::o2::kAnnounce, "01061100")
                   .Set(L::o2::UmarenOdds(1), "000123");
-  EXPECT_EQ(MergeO2Record(data, *table, first.str() + "\r\n"), MergeResult::Stored);
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 3, "01061100")), MergeResult::NotNewer);
+  EXPECT_EQ(MergeO2Record(files, *table, first.str() + "\r\n"), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 3, "01061100")), MergeResult::NotNewer);
   EXPECT_EQ(FieldText(ReadAll(Path(".jvO2"))[2], L::o2::UmarenOdds(1)), "000123");
 }
 
 TEST_F(OddsWriterTest, OddsOfRacesNotLoadedOrWithoutFileAreDropped) {
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 4, "01061000")), MergeResult::Skipped);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "06", 1, "01061000")), MergeResult::Skipped);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 0, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 4, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "06", 1, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 0, "01061000")), MergeResult::Skipped);
   fs::remove(Path(".jvO2"));
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 1, "01061000")), MergeResult::Skipped);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 1, "01061000")), MergeResult::Skipped);
   for (const auto& line : ReadAll(Path(".jvO1"))) EXPECT_TRUE(IsBlank(line));
 }
 
 TEST_F(OddsWriterTest, EmptyOrShortOddsRecordsAreDropped) {
   for (std::string_view rec : {std::string_view(""), std::string_view("O1"), std::string_view("\r\n")}) {
-    EXPECT_EQ(MergeO1Record(data, *table, rec), MergeResult::Skipped);
-    EXPECT_EQ(MergeO2Record(data, *table, rec), MergeResult::Skipped);
+    EXPECT_EQ(MergeO1Record(files, *table, rec), MergeResult::Skipped);
+    EXPECT_EQ(MergeO2Record(files, *table, rec), MergeResult::Skipped);
   }
   // A record cut after its key still has a place: it is stored padded, and its blank time is never newer.
   const std::string cut = O1("20240106", "05", 1, "01061000").substr(0, 27);
-  EXPECT_EQ(MergeO1Record(data, *table, cut), MergeResult::Stored);
-  EXPECT_EQ(MergeO1Record(data, *table, cut), MergeResult::NotNewer);
+  EXPECT_EQ(MergeO1Record(files, *table, cut), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, cut), MergeResult::NotNewer);
   const Lines l = ReadAll(Path(".jvO1"));
   EXPECT_EQ(l[0].size(), size_t(L::kO1Line));
   EXPECT_EQ(MatchKey(l[0]), "0501");
@@ -213,8 +255,8 @@ TEST_F(OddsWriterTest, EmptyOrShortOddsRecordsAreDropped) {
 
 TEST_F(OddsWriterTest, ShortOddsFilesAreExtendedToTheSlot) {
   table->GRaTbl[10] = Ra("20240106", "06", 11);
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "06", 11, "01061500")), MergeResult::Stored);
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "06", 11, "01061500")), MergeResult::Stored);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "06", 11, "01061500")), MergeResult::Stored);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "06", 11, "01061500")), MergeResult::Stored);
   const Lines o1 = ReadAll(Path(".jvO1")), o2 = ReadAll(Path(".jvO2"));
   ASSERT_EQ(o1.size(), 22u);
   ASSERT_EQ(o2.size(), 11u);
