@@ -176,7 +176,7 @@ void TMainForm::FormCreate() {
 
   std::string logError;
   if (!StartErrorLog(FAppDir, &logError)) {
-    gui::ShowError(this, QStringLiteral("ErrorLog.txt を書き込めません: ") + QString::fromStdString(logError));
+    gui::ShowError(this, QStringLiteral("ErrorLog.txt を読み書きできません: ") + QString::fromStdString(logError));
     createFailed_ = true;
     return;
   }
