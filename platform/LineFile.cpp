@@ -164,6 +164,8 @@ bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, s
     if (error) *error = "cannot replace " + file.string() + ": the file is read-only";
     return false;
   }
+  // Anyone else may not replace, through the folder, a file the system would not let them write.
+  if (replacing && ::geteuid() != 0 && ::access(file.c_str(), W_OK) != 0) return fail("cannot replace", errno);
   std::filesystem::path dir = file.parent_path();
   if (dir.empty()) dir = ".";
 
