@@ -1,12 +1,8 @@
 #include "components/IniGT.h"
 
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <system_error>
 
 #include "platform/LineFile.h"
@@ -261,20 +257,10 @@ void TIniGT::WriteString(std::string_view section, std::string_view ident, std::
   auto fail = [&](const std::string& why) {
     throw EIniFileException("cannot write settings file " + path_.string() + ": " + why);
   };
-  // Write through a link to its target, so the link itself stays.
-  std::error_code ec;
-  std::filesystem::path target = path_;
-  if (std::filesystem::symlink_status(path_, ec).type() == std::filesystem::file_type::symlink) {
-    target = std::filesystem::weakly_canonical(path_, ec);
-    if (ec) fail(ec.message());
-  }
   std::string text, error;
   // Rewriting a file we could not read would drop every other section and key.
-  if (!LoadText(target, text, error)) fail(error);
-  // The file is replaced by renaming, which a read-only file would not stop; refuse as the system would.
-  if (std::filesystem::status(target, ec).type() == std::filesystem::file_type::regular &&
-      ::access(target.c_str(), W_OK) != 0) fail(std::strerror(errno));
-  if (!SaveFileAtomic(target, ini::SetValue(text, section, ident, value), &error)) fail(error);
+  if (!LoadText(path_, text, error)) fail(error);
+  if (!SaveFileAtomic(path_, ini::SetValue(text, section, ident, value), &error)) fail(error);
 }
 
 void TIniGT::WriteInteger(std::string_view section, std::string_view ident, int value) const {

@@ -26,6 +26,7 @@
 #include <system_error>
 
 #include "analysis/Engine.h"
+#include "analysis/HitReport.h"
 #include "analysis/ui/AllPrintUnit.h"
 #include "analysis/ui/TekiUnit.h"
 #include "components/ui/Label3Dj.h"
@@ -39,6 +40,7 @@
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/DayName.h"
+#include "platform/LineFile.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/gui/Application.h"
@@ -170,13 +172,15 @@ void TMainForm::FormCreate() {
     return;
   }
   HelpFile = FAppDir / "corvina.chm";
+  // What saves cut off by a crash left behind, where a filesystem could not keep their temporary files unnamed.
+  for (const auto& folder : {FAppDir, day_->DataDir(), analysis::HPuploadDir(FAppDir)}) RemoveSaveLeftovers(folder);
 
   setGeometry(IniGT1.ReadInteger("locate", "left", 10), IniGT1.ReadInteger("locate", "top", 10),
               IniGT1.ReadInteger("locate", "width", 780), IniGT1.ReadInteger("locate", "height", 560));
 
   std::string logError;
   if (!StartErrorLog(FAppDir, &logError)) {
-    gui::ShowError(this, QStringLiteral("ErrorLog.txt を書き込めません: ") + QString::fromStdString(logError));
+    gui::ShowError(this, QStringLiteral("ErrorLog.txt を読み書きできません: ") + QString::fromStdString(logError));
     createFailed_ = true;
     return;
   }

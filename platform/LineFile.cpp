@@ -1,6 +1,8 @@
 #include "LineFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +58,15 @@ bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error
   return true;
 }
 
+bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error) {
+  std::error_code ec;
+  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+    out.clear();
+    return true;
+  }
+  return ReadLines(path, out, error);
+}
+
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error) {
   if (!ReadLines(path, out, error)) return false;
   for (auto& line : out) line = PadRight(line, recordLength);
@@ -74,46 +85,151 @@ std::string JoinLinesCrLf(const Lines& lines) {
   return s;
 }
 
-bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
-  auto fail = [&](const std::string& what) {
-    if (error) *error = what + " " + path.string() + ": " + std::strerror(errno);
-    return false;
-  };
-  std::filesystem::path dir = path.parent_path();
-  if (dir.empty()) dir = ".";
+namespace {
+
+// Tests turn unnamed temporaries off to take the path of filesystems that have none.
+bool gUnnamedTemporaries = true;
+
+// "." + the file's name + ".tmp" + digits: hidden beside the file, and what RemoveSaveLeftovers looks for.
+std::filesystem::path TemporaryPath(const std::filesystem::path& dir, const std::filesystem::path& file) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
-  std::filesystem::path tmp = dir / ("." + path.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return fail("cannot create");
+  return dir / ("." + file.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
+}
+
+bool IsTemporaryName(std::string_view name) {
+  const size_t lastNonDigit = name.find_last_not_of("0123456789");
+  if (lastNonDigit == std::string_view::npos || lastNonDigit + 1 == name.size()) return false;
+  const std::string_view head = name.substr(0, lastNonDigit + 1);
+  return head.size() > 5 && head.front() == '.' && head.ends_with(".tmp");
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
   size_t left = bytes.size();
   while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
+    const ssize_t n = ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      errno = e;
-      return fail("cannot write");
+      return false;
     }
     p += n;
     left -= static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    int e = errno;
-    ::unlink(tmp.c_str());
-    errno = e;
-    return fail("cannot flush");
+  return true;
+}
+
+// Gives the complete unnamed file `fd` a temporary name beside `file`; linkat cannot replace a name itself.
+bool LinkUnnamed(int fd, const std::filesystem::path& dir, const std::filesystem::path& file,
+                 std::filesystem::path& tmp) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    tmp = TemporaryPath(dir, file);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) break;
   }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    int e = errno;
-    ::unlink(tmp.c_str());
-    errno = e;
-    return fail("cannot replace");
+  tmp.clear();
+  return false;
+}
+
+int CreateNamed(const std::filesystem::path& dir, const std::filesystem::path& file, std::filesystem::path& tmp) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    tmp = TemporaryPath(dir, file);
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  std::filesystem::path file = path;
+  auto fail = [&](const std::string& what, int e) {
+    if (error) *error = what + " " + file.string() + ": " + std::strerror(e);
+    return false;
+  };
+  // Write through a link to its target, so the link itself stays.
+  std::error_code ec;
+  if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::symlink) {
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
+    if (ec) return fail("cannot follow the link", ec.value());
+    file = std::move(target);
+  }
+  struct stat old {};
+  const bool replacing = ::stat(file.c_str(), &old) == 0;
+  if (replacing && !S_ISREG(old.st_mode)) return fail("cannot replace", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+  // A rename replaces a file whatever its mode, and root writes any file: only the mode bits tell that the user
+  // meant the file to stay as it is.
+  if (replacing && (old.st_mode & S_IWUSR) == 0) {
+    if (error) *error = "cannot replace " + file.string() + ": the file is read-only";
+    return false;
+  }
+  // Anyone else may not replace, through the folder, a file the system would not let them write.
+  if (replacing && ::geteuid() != 0 && ::access(file.c_str(), W_OK) != 0) return fail("cannot replace", errno);
+  std::filesystem::path dir = file.parent_path();
+  if (dir.empty()) dir = ".";
+
+  // On Linux the new bytes go to an unnamed file that disappears with the process, whatever kills it; it gets a
+  // name only once it is complete. Filesystems without unnamed files take a hidden name from the start.
+  std::filesystem::path tmp;
+  int fd = gUnnamedTemporaries ? ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+  const bool unnamed = fd >= 0;
+  if (!unnamed) {
+    if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+      return fail("cannot create", errno);
+    fd = CreateNamed(dir, file, tmp);
+    if (fd < 0) return fail("cannot create", errno);
+  }
+  // The lock tells the file of a writer still at work from the leftover of one that died.
+  ::flock(fd, LOCK_EX);
+  auto abandon = [&](const std::string& what) {
+    const int e = errno;
+    if (!tmp.empty()) ::unlink(tmp.c_str());
+    ::close(fd);
+    return fail(what, e);
+  };
+  if (!WriteAll(fd, bytes)) return abandon("cannot write");
+  if (replacing) {
+    // The replacement keeps the owner and the mode: a private file stays private. Changing the owner is
+    // allowed to root only; anyone else already owns what they create.
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        errno != EPERM)
+      return abandon("cannot set the owner of");
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot set the mode of");
+  }
+  if (::fsync(fd) != 0) return abandon("cannot flush");
+  if (unnamed && !LinkUnnamed(fd, dir, file, tmp)) return abandon("cannot create");
+  if (::rename(tmp.c_str(), file.c_str()) != 0) return abandon("cannot replace");
+  ::close(fd);
+  // The rename lives in the folder: without this a power cut may bring back the old file, or none.
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    const int synced = ::fsync(dirFd);
+    const int e = errno;
+    ::close(dirFd);
+    if (synced != 0 && e != EINVAL) return fail("cannot flush the folder of", e);
   }
   return true;
 }
+
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder) {
+  size_t removed = 0;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!IsTemporaryName(it->path().filename().string())) continue;
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
+    int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) fd = ::open(it->path().c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    // A writer holds its lock until its file has its final name; a lock we get belongs to no one alive.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(it->path().c_str()) == 0) ++removed;
+    ::close(fd);
+  }
+  return removed;
+}
+
+void UseUnnamedTemporaries(bool use) { gUnnamedTemporaries = use; }
 
 bool SaveLines(const std::filesystem::path& path, const Lines& lines, std::string* error) {
   return SaveFileAtomic(path, JoinLinesCrLf(lines), error);

@@ -18,13 +18,29 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::str
 // Reads a file's lines. Returns false when the file is missing or unreadable.
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
 
+// Reads a file's lines; a missing file has none. Returns false only when the file is there but cannot be read,
+// so a caller that rewrites the file never replaces what it could not see.
+bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
+
 // Reads a file of fixed-length records: each line is padded with blanks or cut to `recordLength`, so one odd
 // line never shifts the records after it.
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error = nullptr);
 
 // Writes `bytes` through a temporary file in the same folder, flushed to disk and renamed over `path`, so a
-// crash leaves either the old file or the new one, never a half-written one. The folder must exist.
+// crash leaves either the old file or the new one, never a half-written one; the folder is flushed too, so the
+// new file survives a power cut. The folder must exist. The temporary file has no name until it is complete
+// (where the filesystem allows), so a killed process leaves none behind. A replaced file keeps its mode and
+// owner; a file whose owner may not write it (read-only) is refused; a symbolic link is written through to its
+// target and stays a link.
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
+
+// Removes the hidden temporary files (".<name>.tmp<digits>") that saves in `folder` left when their process
+// died; a save still at work keeps its own. For start-up, on the program's folders. Returns how many went.
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder);
+
+// For tests: false makes saves take the hidden temporary name from the start, as on a filesystem without
+// unnamed files.
+void UseUnnamedTemporaries(bool use);
 
 // Writes every line followed by CR LF, atomically as above.
 bool SaveLines(const std::filesystem::path& path, const Lines& lines, std::string* error = nullptr);

@@ -7,19 +7,14 @@
 namespace corvina {
 namespace {
 constexpr size_t kKeptLines = 100;
-
-Lines LoadLog(const std::filesystem::path& file) {
-  Lines lines;
-  ReadLines(file, lines);  // a missing or unreadable log is taken as empty
-  return lines;
-}
 }  // namespace
 
 bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp932, std::string* error) {
   static const std::string head = ToCp932("【エラー】");
   static const std::string colon = ToCp932("：");
   const std::filesystem::path file = appDir / kErrorLogName;
-  Lines lines = LoadLog(file);
+  Lines lines;
+  if (!ReadLinesIfPresent(file, lines, error)) return false;
   lines.push_back(head + Clock::Now().TimeText() + colon + std::string(textCp932));
   return SaveLines(file, lines, error);
 }
@@ -27,7 +22,8 @@ bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp
 bool StartErrorLog(const std::filesystem::path& appDir, std::string* error) {
   static const std::string start = ToCp932("ソフト起動：");
   const std::filesystem::path file = appDir / kErrorLogName;
-  Lines lines = LoadLog(file);
+  Lines lines;
+  if (!ReadLinesIfPresent(file, lines, error)) return false;
   if (lines.size() > kKeptLines) lines.erase(lines.begin(), lines.end() - kKeptLines);
   lines.push_back(start + Clock::Now().Stamp());
   lines.push_back(ToCp932(appDir.string()));

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
 #include "racedata/KeibaFunc.h"
+#include "racedata/RaceRecords.h"
 #include "racedata/RecordLayout.h"
 
 namespace corvina {
@@ -136,6 +137,16 @@ std::optional<DayName> KolDay(const Lines& text) {
   return DayName::FromDateKey(Copy(text.front(), 13, 8));
 }
 
+bool IsYozRaceOfDay(std::string_view yozLine, const DayName& day) {
+  const std::string_view race = FieldView(yozLine, L::yoz::kRaceNum);
+  const int number = AllDigits(race) ? StrToIntLenient(race) : 0;
+  if (FieldView(yozLine, L::yoz::kDate) != day.DateKey() || number < 1 || number > L::kRaces) return false;
+  const std::string course = FieldText(yozLine, L::yoz::kCourse);
+  if (FieldView(yozLine, L::yoz::kSource) == "J") return !IsBlank(CourseName(course, 2));
+  static const std::string noVenue = CourseNameByDigit("");
+  return CourseNameByDigit(course) != noVenue;
+}
+
 bool IsEmptyProviderText(const Lines& text) {
   return std::all_of(text.begin(), text.end(), [](const std::string& l) { return IsBlank(l); });
 }
@@ -189,6 +200,13 @@ YozImportResult StoreYozFromFolder(const YozSources& sources, const fs::path& da
   yoz.reserve(lines.size());
   for (const std::string& l : lines)
     yoz.push_back(r.provider == 'J' ? JrdbYozLine(l, sources.yymmdd) : KolYozLine(l, from2005));
+
+  // A text of junk would otherwise replace a good file of that day with lines no race ever matches.
+  if (std::none_of(yoz.begin(), yoz.end(), [&](const std::string& l) { return IsYozRaceOfDay(l, *r.day); })) {
+    r.outcome = YozOutcome::NoRaceOfDay;
+    r.message = title + "に" + r.day->Display() + "のレースが見つかりません。予想配当データは変更していません。";
+    return r;
+  }
 
   r.file = DayFilePath(dataDir, *r.day, L::kSuffixYoz);
   std::error_code ec;

@@ -46,6 +46,9 @@ std::string KolYozLine(std::string_view line, bool from2005);
 std::optional<DayName> JrdbDay(std::string_view yymmdd);
 std::optional<DayName> KolDay(const Lines& text);
 
+// True when a .yoz line names a race of `day`: its date, a racecourse the day load can match and a race number.
+bool IsYozRaceOfDay(std::string_view yozLine, const DayName& day);
+
 // True when the text holds no line that is not blank.
 bool IsEmptyProviderText(const Lines& text);
 
@@ -54,6 +57,7 @@ enum class YozOutcome {
   ReadFailed,      // the text exists but cannot be read
   Empty,           // the text holds no race
   BadDate,         // the date that names the day file is not a real date
+  NoRaceOfDay,     // no line names a race of that day (junk, another encoding): the stored file is kept
   SaveFailed,      // the .yoz could not be written
   Saved,
 };

@@ -2,6 +2,7 @@
 // and the yearly summary files byte for byte in their line format.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -155,6 +156,21 @@ TEST_F(DayReport, WholeDayReportAndSummaryFilesOnlyWithTheMarker) {
   EXPECT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0].substr(0, 8), ToCp932("01月06日"));
   EXPECT_EQ(lines[7].substr(0, 8), ToCp932("01月07日"));
+}
+
+// A summary file whose write fails is a warning, never a "file" line, even when something of that name exists.
+TEST_F(DayReport, OnlyTheSummaryFilesThisRunWroteAreListed) {
+  Generate("20240106");
+  std::ofstream(home_ / "makeKaishuFile.data") << "";
+  fs::create_directories(home_ / "2024年馬連.ksr" / "in-the-way");
+  ToolRun r = Report("20240106");
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::vector<std::string> files;
+  for (const auto& f : Records(r.out, "file")) files.push_back(fs::path(f[1]).filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"2024年単勝.ksr", "2024年複勝.ksr", "2024年ﾜｲﾄﾞ.ksr"}));
+  ASSERT_EQ(Records(r.out, "warning").size(), 1u);
+  EXPECT_NE(Records(r.out, "warning")[0][1].find("2024年馬連.ksr"), std::string::npos);
 }
 
 TEST_F(DayReport, DaysThatCannotLoad) {

@@ -1,6 +1,7 @@
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "tests/jvlink/TestSupport.h"
+#include "tests/support/Unprivileged.h"
 
 namespace corvina {
 namespace {
@@ -94,6 +95,21 @@ TEST_F(ErrorLogTest, StartKeepsLastHundredLinesAndAddsTwo) {
   std::filesystem::remove(File());
   ASSERT_TRUE(AppendErrorLog(dir, "x"));
   EXPECT_EQ(testing::FileLines(File()).size(), 1u);
+}
+
+// A log that cannot be read is history the program cannot see: writing a fresh log over it would lose it.
+TEST_F(ErrorLogTest, UnreadableLogIsRefusedAndKeptWhole) {
+  Lines old;
+  for (int i = 1; i <= 150; ++i) old.push_back("line" + std::to_string(i));
+  ASSERT_TRUE(SaveLines(File(), old));
+  std::filesystem::permissions(File(), std::filesystem::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged(dir, [&] {
+    std::string startError, appendError;
+    return !StartErrorLog(dir, &startError) && startError.find(File().string()) != std::string::npos &&
+           !AppendErrorLog(dir, "x", &appendError) && !appendError.empty();
+  }));
+  std::filesystem::permissions(File(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(testing::FileLines(File()), old);
 }
 
 TEST_F(ErrorLogTest, UnwritableFolderIsReported) {

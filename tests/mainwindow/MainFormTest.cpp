@@ -101,6 +101,20 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_EQ(form.HelpFile, home / "corvina.chm");
 }
 
+// Temporary files of saves that a crash cut off go at the next start, in every folder the program saves to.
+TEST_F(MainFormTest, StartRemovesWhatCutOffSavesLeft) {
+  const fs::path left[] = {home / ".ErrorLog.txt.tmp123", home / "Data" / ".2024年01月06日.jvRA.tmp9",
+                           home / "HPupload" / ".Manbaken.txt.tmp77"};
+  for (const fs::path& p : left) {
+    fs::create_directories(p.parent_path());
+    ASSERT_TRUE(SaveFileAtomic(p, "half"));
+  }
+  ASSERT_TRUE(SaveFileAtomic(home / "Data" / ".notes.tmp", "mine"));
+  TMainForm form(home);
+  for (const fs::path& p : left) EXPECT_FALSE(fs::exists(p)) << p;
+  EXPECT_TRUE(fs::exists(home / "Data" / ".notes.tmp"));
+}
+
 TEST_F(MainFormTest, ProgramFolderIsAbsoluteAndCurrentWhereverTheProgramWasStarted) {
   // Started from another folder with a relative program folder that ends in a separator.
   fs::create_directories(home / "prog");

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <set>
+#include <thread>
 
 #include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
@@ -9,6 +16,44 @@ using namespace corvina;
 namespace fs = std::filesystem;
 
 using test::TempDir;
+
+namespace {
+
+std::string Bytes(const fs::path& f) {
+  std::string s;
+  ReadFileBytes(f, s);
+  return s;
+}
+
+// Every name in `dir` and its subfolders, hidden ones included, relative to `dir`.
+std::set<std::string> Names(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) names.insert(e.path().lexically_relative(dir).string());
+  return names;
+}
+
+// A child process saves two large versions of `file` in turn without end and is killed with SIGKILL after
+// each of the delays; `afterKill` looks at the folder each time.
+template <class Check>
+void KillDuringSaves(const fs::path& file, const std::string& a, const std::string& b, Check afterKill) {
+  for (int delayMs : {15, 45, 80, 130, 200}) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (unsigned i = 0;; ++i) SaveFileAtomic(file, i % 2 ? b : a);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::string now = Bytes(file);
+    EXPECT_TRUE(now == a || now == b) << "killed after " << delayMs << " ms: " << now.size() << " bytes";
+    afterKill(delayMs);
+  }
+}
+
+}  // namespace
 
 TEST(SplitLines, AcceptsEveryLineEnd) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
@@ -57,4 +102,97 @@ TEST(LineFile, FailuresAreReportedAndKeepTheOldFile) {
   int count = 0;
   for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
   EXPECT_EQ(count, 1);
+}
+
+TEST(LineFile, SaveKeepsTheModeRefusesReadOnlyFilesAndWritesThroughLinks) {
+  TempDir dir;
+  const fs::path f = dir / "corvina.ini";
+  ASSERT_TRUE(SaveFileAtomic(f, "old"));
+  for (fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read}) {
+    fs::permissions(f, mode);
+    ASSERT_TRUE(SaveFileAtomic(f, "new"));
+    EXPECT_EQ(fs::status(f).permissions(), mode);
+  }
+  // Read-only by its mode: refused by name, even for root, and the file stays.
+  fs::permissions(f, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_write);
+  std::string err;
+  EXPECT_FALSE(SaveFileAtomic(f, "lost", &err));
+  EXPECT_NE(err.find(f.string()), std::string::npos) << err;
+  EXPECT_NE(err.find("read-only"), std::string::npos) << err;
+  EXPECT_EQ(Bytes(f), "new");
+
+  // A link, relative and in another folder, reached through a second link: the target takes the bytes and
+  // keeps its mode, both links stay links.
+  fs::create_directories(dir / "real");
+  fs::create_directories(dir / "links");
+  const fs::path target = dir / "real" / "2024年馬連.ksr";
+  ASSERT_TRUE(SaveFileAtomic(target, "a"));
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("../real/2024年馬連.ksr", dir / "links" / "day.ksr");
+  fs::create_symlink("day.ksr", dir / "links" / "again.ksr");
+  ASSERT_TRUE(SaveFileAtomic(dir / "links" / "again.ksr", "b"));
+  EXPECT_TRUE(fs::is_symlink(dir / "links" / "again.ksr"));
+  EXPECT_TRUE(fs::is_symlink(dir / "links" / "day.ksr"));
+  EXPECT_EQ(Bytes(target), "b");
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(target, fs::perms::owner_read);
+  EXPECT_FALSE(SaveFileAtomic(dir / "links" / "day.ksr", "c", &err));
+  EXPECT_NE(err.find("read-only"), std::string::npos) << err;
+  EXPECT_EQ(Bytes(target), "b");
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"corvina.ini", "links", "links/again.ksr", "links/day.ksr", "real",
+                                               "real/2024年馬連.ksr"}));
+}
+
+// Killed at any moment of a save, the process leaves the old file or the new one and no temporary file: the
+// new bytes have no name until they are complete. Only a kill in the instant between giving them a temporary
+// name and the rename leaves one, complete, for the next start to remove.
+TEST(LineFile, KillDuringSaveLeavesNoTemporaryFile) {
+  TempDir dir;
+  const fs::path f = dir / "2024年01月06日.jvRA";
+  const std::string a(8 << 20, 'a'), b(8 << 20, 'b');
+  ASSERT_TRUE(SaveFileAtomic(f, a));
+  int leftovers = 0;
+  KillDuringSaves(f, a, b, [&](int delayMs) {
+    for (const std::string& name : Names(dir.path())) {
+      if (name == f.filename().string()) continue;
+      ++leftovers;
+      const std::string left = Bytes(dir / name);
+      EXPECT_TRUE(left == a || left == b) << "killed after " << delayMs << " ms: " << name << " " << left.size();
+    }
+    RemoveSaveLeftovers(dir.path());
+    EXPECT_EQ(Names(dir.path()), std::set<std::string>{f.filename().string()});
+  });
+  EXPECT_LE(leftovers, 1);
+}
+
+// Where a filesystem has no unnamed files the temporary has a hidden name from the start: what a killed save
+// leaves goes at the next start, while a save still at work keeps its file.
+TEST(LineFile, LeftoversOfKilledSavesAreRemovedAtTheNextStart) {
+  TempDir dir;
+  const fs::path f = dir / "ErrorLog.txt";
+  const std::string a(8 << 20, 'a'), b(8 << 20, 'b');
+  ASSERT_TRUE(SaveFileAtomic(f, a));
+  UseUnnamedTemporaries(false);
+  size_t left = 0;
+  KillDuringSaves(f, a, b, [&](int) {
+    left += RemoveSaveLeftovers(dir.path());
+    EXPECT_EQ(Names(dir.path()), std::set<std::string>{"ErrorLog.txt"});
+  });
+  UseUnnamedTemporaries(true);
+  EXPECT_GT(left, 0u) << "no kill fell inside a save";
+
+  const fs::path live = dir / ".ErrorLog.txt.tmp42";
+  ASSERT_TRUE(SaveFileAtomic(live, "being written"));
+  const int fd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7"}) ASSERT_TRUE(SaveFileAtomic(dir / name, "keep"));
+  fs::create_directory(dir / ".d.tmp9");
+  EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 0u);
+  EXPECT_TRUE(fs::exists(live));
+  ::close(fd);
+  EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 1u);
+  EXPECT_EQ(Names(dir.path()),
+            (std::set<std::string>{".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", "ErrorLog.txt", "x.tmp7"}));
 }

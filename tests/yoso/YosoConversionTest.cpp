@@ -1,6 +1,8 @@
 // Provider texts to .yoz lines and the store step after unpacking, on generated and hand-made texts.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
@@ -30,6 +32,9 @@ std::string KolText(std::vector<std::pair<int, std::string>> fields) {
   for (auto& [pos, text] : fields) l.replace(static_cast<size_t>(pos - 1), text.size(), text);
   return l;
 }
+
+// A KOL line of race 11 at venue digit 4 on `date`.
+std::string KolRace(const std::string& date) { return KolText({{1, "04"}, {7, "020311"}, {13, date}, {110, "16"}}); }
 
 std::string Field(const std::string& yoz, L::Field f) { return Copy(yoz, f.pos, f.len); }
 
@@ -112,7 +117,7 @@ class YozStore : public ::testing::Test {
 };
 
 TEST_F(YozStore, JrdbSavedUnderTheArchiveDateAndTextDeleted) {
-  Put("oZ050312.TXT", "06053121\r\n");  // found without regard to case
+  Put("oZ050312.TXT", "0605310112\r\n");  // found without regard to case
   Put("kol_ods.kd3", KolText({{13, "20050401"}}));
   const YozImportResult r = Store();
   EXPECT_EQ(r.outcome, YozOutcome::Saved);
@@ -125,7 +130,7 @@ TEST_F(YozStore, JrdbSavedUnderTheArchiveDateAndTextDeleted) {
 TEST_F(YozStore, KolPrefersKd2NamesTheFileFromTheFirstLineAndReplaces) {
   fs::create_directories(data_);
   ASSERT_TRUE(SaveLines(DayFilePath(data_, DayName(2005, 3, 12), ".yoz"), Lines(5, std::string(1459, 'x'))));
-  Put("KOL_ODS.KD2", KolText({{13, "20050312"}}) + "\r\n" + KolText({{13, "20050313"}}) + "\r\n");
+  Put("KOL_ODS.KD2", KolRace("20050312") + "\r\n" + KolRace("20050313") + "\r\n");
   Put("kol_ods.kd3", KolText({{13, "20050401"}}));
   const YozImportResult r = Store();
   EXPECT_EQ(r.outcome, YozOutcome::Saved);
@@ -168,6 +173,47 @@ TEST_F(YozStore, NothingWrittenForEmptyOrUndatedTexts) {
   EXPECT_EQ(none.outcome, YozOutcome::NoProviderText);
   EXPECT_FALSE(none.IsError());
   EXPECT_TRUE(none.message.empty());
+}
+
+// Junk where a provider text should be (random bytes, a text saved in another encoding, a text of another
+// day) holds no race of the day: the stored .yoz stays as it was and the user is told.
+TEST_F(YozStore, TextWithoutARaceOfTheDayKeepsTheStoredFile) {
+  fs::create_directories(data_);
+  const fs::path stored = DayFilePath(data_, DayName(2005, 3, 12), ".yoz");
+  ASSERT_TRUE(SaveLines(stored, Lines(3, KolYozLine(KolRace("20050312"), true))));
+  std::string before, after;
+  ASSERT_TRUE(ReadFileBytes(stored, before));
+
+  std::mt19937 rng(12);
+  std::string noise(6000, ' ');
+  for (char& c : noise) c = static_cast<char>(rng());
+  std::string utf16;  // a JRDB line saved as UTF-16: every other byte a zero
+  for (char c : std::string("0605310112")) utf16 += std::string{c, '\0'};
+  const std::string bom = "\xEF\xBB\xBF";
+  struct Case {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"Oz050312.txt", noise},
+      {"Oz050312.txt", utf16 + "\r\0\n\0"},
+      {"Oz050312.txt", bom + "0605310112\r\n"},
+      {"Oz050312.txt", "0605311312\r\n0005310101\r\n060531  12\r\n"},  // race 13, course 00, race blank
+      {"kol_ods.kd2", KolRace("20050312").replace(0, 2, "ab") + "\r\n" + KolRace("20050313")},
+  };
+  for (const Case& c : cases) {
+    Put(c.name, c.text);
+    const YozImportResult r = Store();
+    EXPECT_EQ(r.outcome, YozOutcome::NoRaceOfDay) << c.name << " [" << c.text.substr(0, 12) << "]";
+    EXPECT_TRUE(r.IsError());
+    EXPECT_NE(r.message.find("2005年03月12日のレースが見つかりません"), std::string::npos) << r.message;
+    ASSERT_TRUE(ReadFileBytes(stored, after));
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(FindFilesNoCase(src_, c.name).empty()) << "the unpacked text is still deleted";
+  }
+  // One line that reads as a race is enough: the text replaces the day's file, its other lines included.
+  Put("Oz050312.txt", bom + "0605310112\r\n0605310111\r\n");
+  EXPECT_EQ(Store().outcome, YozOutcome::Saved);
+  EXPECT_EQ(Stored(DayName(2005, 3, 12)).size(), 2u);
 }
 
 TEST_F(YozStore, LeftoversDeletedInAnyCase) {

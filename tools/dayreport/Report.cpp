@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
 #include "analysis/Recovery.h"
 #include "platform/Cp932.h"
@@ -123,7 +122,8 @@ const char* const kHelp =
     "\n"
     "Exit status: 0 loaded, 1 usage error, 2 the day could not be loaded.\n";
 
-void WriteReport(std::ostream& out, const DayModel& day, const DayName& dayName, const DayLoadResult& result) {
+void WriteReport(std::ostream& out, const DayModel& day, const DayName& dayName, const DayLoadResult& result,
+                 const std::vector<std::filesystem::path>& summariesWritten) {
   Line(out, "day") << dayName.Display() << StatusName(result.status) << result.raceList.size();
   if (!result.message.empty()) Line(out, "message") << FromCp932(result.message);
   for (const std::string& w : result.warnings) Line(out, "warning") << w;
@@ -131,12 +131,7 @@ void WriteReport(std::ostream& out, const DayModel& day, const DayName& dayName,
   for (size_t slot = 0; slot < result.raceList.size(); ++slot)
     WriteRace(out, day, static_cast<int>(slot), result.raceList[slot]);
   WriteStatistics(out, day);
-  std::error_code ec;
-  if (!std::filesystem::exists(analysis::SummaryMarkerPath(day.FAppDir), ec)) return;
-  for (BetType type : analysis::kBetTypes) {
-    auto path = analysis::SummaryPath(day.FAppDir, dayName.Cp932(), type);
-    if (std::filesystem::exists(path, ec)) Line(out, "file") << path.string();
-  }
+  for (const auto& path : summariesWritten) Line(out, "file") << path.string();
 }
 
 }  // namespace corvina::dayreport

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/Engine.h"
+#include "analysis/Recovery.h"
 #include "components/IniGT.h"
 #include "platform/DayName.h"
 #include "tools/dayreport/Report.h"
@@ -39,7 +40,15 @@ int main(int argc, char** argv) {
   options.localOption = settings.ReadBool("kaime", "local", true);
   const int autoRead = settings.ReadInteger("Time", "AutoRdataGet", 15);
 
-  DayLoadResult result = DateComboChange(*day, *dayName, analysis::MakeDayLoadEngine(options), autoRead);
-  dayreport::WriteReport(std::cout, *day, *dayName, result);
+  DayLoadEngine engine = analysis::MakeDayLoadEngine(options);
+  // The load keeps only the statistics step's failures; the report also lists the files it saved.
+  std::vector<std::filesystem::path> summariesWritten;
+  engine.SpeedButton14Click = [&summariesWritten](DayModel& d, const std::string& name) {
+    analysis::StatisticsResult statistics = analysis::SpeedButton14Click(d, name);
+    summariesWritten = std::move(statistics.written);
+    return statistics.errors;
+  };
+  DayLoadResult result = DateComboChange(*day, *dayName, engine, autoRead);
+  dayreport::WriteReport(std::cout, *day, *dayName, result, summariesWritten);
   return result.status == DayLoadStatus::Loaded ? 0 : 2;
 }
