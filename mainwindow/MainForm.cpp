@@ -171,8 +171,8 @@ void TMainForm::FormCreate() {
   }
   HelpFile = FAppDir / "corvina.chm";
 
-  bounds_.Restore(*this, QRect(IniGT1.ReadInteger("locate", "left", 10), IniGT1.ReadInteger("locate", "top", 10),
-                               IniGT1.ReadInteger("locate", "width", 780), IniGT1.ReadInteger("locate", "height", 560)));
+  bounds_.Restore(*this, {IniGT1.ReadInteger("locate", "left", 10), IniGT1.ReadInteger("locate", "top", 10),
+                          IniGT1.ReadInteger("locate", "width", 780), IniGT1.ReadInteger("locate", "height", 560)});
 
   std::string logError;
   if (!StartErrorLog(FAppDir, &logError)) {
@@ -1256,12 +1256,12 @@ void TMainForm::FilePrintItemClick() {
 void TMainForm::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
 
 void TMainForm::FormCloseQuery(bool& canClose) {
-  const QRect r = bounds_.ToStore(*this);
+  const gui::StoredBounds r = bounds_.ToStore(*this);
   try {
-    IniGT1.WriteInteger("locate", "top", r.top());
-    IniGT1.WriteInteger("locate", "left", r.left());
-    IniGT1.WriteInteger("locate", "width", r.width());
-    IniGT1.WriteInteger("locate", "height", r.height());
+    IniGT1.WriteInteger("locate", "top", r.top);
+    IniGT1.WriteInteger("locate", "left", r.left);
+    IniGT1.WriteInteger("locate", "width", r.width);
+    IniGT1.WriteInteger("locate", "height", r.height);
   } catch (const EIniFileException& e) {
     // The window bounds are a convenience: closing goes on, the user learns why they were not kept.
     gui::ShowWarning(this, QString::fromStdString(e.what()));

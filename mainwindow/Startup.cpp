@@ -27,7 +27,8 @@ std::unique_ptr<TMainForm> StartUp(const std::filesystem::path& appDir) {
   splash->repaint();
   QCoreApplication::processEvents();
 
-  // A message of the start-up closes the splash before it appears; ending, the program takes it away in any case.
+  // A start-up message closes the splash as it comes up (the splash watches for other windows); when start-up
+  // ends here, the splash goes in any case.
   if (!CheckJVLinkPresent(appDir)) {
     delete splash;
     return nullptr;

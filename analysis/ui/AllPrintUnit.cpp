@@ -131,10 +131,9 @@ TAllPrintForm::TAllPrintForm(const DayModel& day, QWidget* parent) : QDialog(par
 TAllPrintForm::~TAllPrintForm() = default;
 
 void TAllPrintForm::FormCreate(const DayModel& day) {
-  bounds_.Restore(*this,
-                  QRect(IniGT1.ReadInteger("Printlocate", "left", 10), IniGT1.ReadInteger("Printlocate", "top", 10),
-                        IniGT1.ReadInteger("Printlocate", "width", 630),
-                        IniGT1.ReadInteger("Printlocate", "height", 450)));
+  bounds_.Restore(*this, {IniGT1.ReadInteger("Printlocate", "left", 10), IniGT1.ReadInteger("Printlocate", "top", 10),
+                          IniGT1.ReadInteger("Printlocate", "width", 630),
+                          IniGT1.ReadInteger("Printlocate", "height", 450)});
   const int ratio = std::clamp(IniGT1.ReadInteger("PrintZoom", "ratio", kFormZoomIndex), 0, 3);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 
@@ -222,12 +221,12 @@ void TAllPrintForm::SpeedButton2Click() {
 }
 
 void TAllPrintForm::FormCloseQuery() {
-  const QRect r = bounds_.ToStore(*this);
+  const gui::StoredBounds r = bounds_.ToStore(*this);
   try {
-    IniGT1.WriteInteger("Printlocate", "top", r.top());
-    IniGT1.WriteInteger("Printlocate", "left", r.left());
-    IniGT1.WriteInteger("Printlocate", "width", r.width());
-    IniGT1.WriteInteger("Printlocate", "height", r.height());
+    IniGT1.WriteInteger("Printlocate", "top", r.top);
+    IniGT1.WriteInteger("Printlocate", "left", r.left);
+    IniGT1.WriteInteger("Printlocate", "width", r.width);
+    IniGT1.WriteInteger("Printlocate", "height", r.height);
   } catch (const std::exception& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }

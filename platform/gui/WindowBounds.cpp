@@ -11,6 +11,8 @@
 namespace corvina::gui {
 
 namespace {
+constexpr int kFar = 1 << 20;
+
 long long Area(const QRect& r) { return r.isEmpty() ? 0 : static_cast<long long>(r.width()) * r.height(); }
 }  // namespace
 
@@ -38,7 +40,7 @@ void NarrowToCaption(QAbstractButton& button) {
   button.setMinimumWidth(button.fontMetrics().horizontalAdvance(button.text()) + 14);
 }
 
-void RestoredBounds::Restore(QWidget& window, const QRect& stored) {
+void RestoredBounds::Restore(QWidget& window, const StoredBounds& stored) {
   QList<QRect> areas;
   // The primary screen first: a window that overlaps none goes there.
   if (QScreen* primary = QGuiApplication::primaryScreen()) areas << primary->availableGeometry();
@@ -55,14 +57,18 @@ void RestoredBounds::Restore(QWidget& window, const QRect& stored) {
     frame = QMargins(border, border + title, border, border);
   }
   stored_ = stored;
+  // Far beyond any screen is as good as the limit, and sums with it cannot overflow.
+  auto bounded = [](int v) { return std::clamp(v, -kFar, kFar); };
+  const QRect wanted(bounded(stored.left), bounded(stored.top), bounded(stored.width), bounded(stored.height));
   const QSize frameSize(frame.left() + frame.right(), frame.top() + frame.bottom());
-  window.setGeometry(FitOnScreen(stored + frame, areas, least + frameSize) - frame);
+  window.setGeometry(FitOnScreen(wanted + frame, areas, least + frameSize) - frame);
   placed_ = window.geometry();
 }
 
-QRect RestoredBounds::ToStore(const QWidget& window) const {
+StoredBounds RestoredBounds::ToStore(const QWidget& window) const {
   const QRect now = window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
-  return now == placed_ ? stored_ : now;
+  if (now == placed_) return stored_;
+  return {now.left(), now.top(), now.width(), now.height()};
 }
 
 }  // namespace corvina::gui

@@ -20,17 +20,23 @@ QRect FitOnScreen(QRect bounds, const QList<QRect>& areas, const QSize& minimum)
 // window of many buttons still fits a small screen.
 void NarrowToCaption(QAbstractButton& button);
 
+// A window's client area as the settings keep it; any integers the file holds.
+struct StoredBounds {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const StoredBounds&) const = default;
+};
+
 class RestoredBounds {
  public:
-  // Places `window` at `stored` (its client area, as QWidget::setGeometry takes it), fitted to the screens'
-  // available areas.
-  void Restore(QWidget& window, const QRect& stored);
+  // Places `window` at `stored`, fitted to the screens' available areas with its frame.
+  void Restore(QWidget& window, const StoredBounds& stored);
   // The bounds to store when `window` closes: the stored ones while the window stands where Restore put it,
   // else its own (those of its normal state when maximised).
-  QRect ToStore(const QWidget& window) const;
+  StoredBounds ToStore(const QWidget& window) const;
 
  private:
-  QRect stored_, placed_;
+  StoredBounds stored_;
+  QRect placed_;
 };
 
 }  // namespace corvina::gui

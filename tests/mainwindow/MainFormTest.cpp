@@ -230,12 +230,13 @@ TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMov
       {screen.right() + 600, screen.bottom() + 300, screen.width() + 800, screen.height() + 400, "a larger monitor"},
       {-32000, -32000, 780, 560, "a window minimised on another desktop"},
       {10, 10, -780, 0, "a damaged size"},
+      {2147483647, -2147483647 - 1, 2147483647, 2147483647, "the integers' limits"},
   };
   auto stored = [&] {
     TIniGT ini;
     ini.SetFileName((home / "corvina.ini").string());
-    return QRect(ini.ReadInteger("locate", "left", 0), ini.ReadInteger("locate", "top", 0),
-                 ini.ReadInteger("locate", "width", 0), ini.ReadInteger("locate", "height", 0));
+    return gui::StoredBounds{ini.ReadInteger("locate", "left", 0), ini.ReadInteger("locate", "top", 0),
+                             ini.ReadInteger("locate", "width", 0), ini.ReadInteger("locate", "height", 0)};
   };
   gui::MessageRecorder rec;
   for (const Case& c : cases) {
@@ -250,7 +251,7 @@ TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMov
       EXPECT_GE(form.height(), 150) << c.what;
       form.close();
     }
-    EXPECT_EQ(stored(), QRect(c.left, c.top, c.width, c.height)) << c.what << ": not moved, so kept";
+    EXPECT_EQ(stored(), (gui::StoredBounds{c.left, c.top, c.width, c.height})) << c.what << ": not moved, so kept";
   }
   {
     TMainForm form(home);
@@ -258,7 +259,7 @@ TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMov
     form.setGeometry(20, 30, 780, 500);
     form.close();
   }
-  EXPECT_EQ(stored(), QRect(20, 30, 780, 500));
+  EXPECT_EQ(stored(), (gui::StoredBounds{20, 30, 780, 500}));
   EXPECT_TRUE(rec.Messages().empty());
 }
 
