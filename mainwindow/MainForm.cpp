@@ -606,7 +606,12 @@ QWidget* TMainForm::BuildResultPage() {
     }
   }
   outer->addStretch(1);
-  return page;
+  // The 21 payout rows of the first column scroll in a small window instead of making the window taller.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(page);
+  return scroll;
 }
 
 void TMainForm::SetUpGrids() {

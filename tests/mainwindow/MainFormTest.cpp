@@ -29,6 +29,7 @@
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
 #include "racedata/RaceRecords.h"
@@ -260,6 +261,26 @@ TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMov
     form.close();
   }
   EXPECT_EQ(stored(), (gui::StoredBounds{20, 30, 780, 500}));
+
+  // The window at its first start's size holds a whole race without growing, so closing keeps the settings.
+  Generate({});
+  fs::remove(home / "corvina.ini");
+  const QFont testFont = QApplication::font();
+  gui::InstallFontSubstitutions();
+  QFont programFont(gui::kPGothic);  // as the program starts
+  programFont.setPointSize(9);
+  QApplication::setFont(programFont);
+  {
+    TMainForm form(home);
+    form.show();
+    Choose(form, 0);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(form.PageControl1->isHidden());
+    EXPECT_EQ(form.size(), QSize(780, 560));
+    form.close();
+  }
+  QApplication::setFont(testFont);
+  EXPECT_EQ(stored(), (gui::StoredBounds{10, 10, 780, 560}));
   EXPECT_TRUE(rec.Messages().empty());
 }
 
