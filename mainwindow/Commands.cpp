@@ -64,8 +64,7 @@ bool ShowHelpContents(QWidget* parent, const std::filesystem::path& helpFile) {
 bool PrintSetup(QWidget* parent) {
   gui::PrinterDevice& printer = gui::Printer();
   if (!printer.Installed()) {
-    gui::MessageBeep();
-    gui::ShowInformation(parent, QString::fromUtf8(gui::kNoPrinterMessage));
+    gui::ShowPrinterError(parent, gui::kNoPrinterMessage);
     return false;
   }
   return printer.SetupDialog(parent);

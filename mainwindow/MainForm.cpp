@@ -175,8 +175,8 @@ void TMainForm::FormCreate() {
   // What saves cut off by a crash left behind, where a filesystem could not keep their temporary files unnamed.
   for (const auto& folder : {FAppDir, day_->DataDir(), analysis::HPuploadDir(FAppDir)}) RemoveSaveLeftovers(folder);
 
-  setGeometry(IniGT1.ReadInteger("locate", "left", 10), IniGT1.ReadInteger("locate", "top", 10),
-              IniGT1.ReadInteger("locate", "width", 780), IniGT1.ReadInteger("locate", "height", 560));
+  bounds_.Restore(*this, {IniGT1.ReadInteger("locate", "left", 10), IniGT1.ReadInteger("locate", "top", 10),
+                          IniGT1.ReadInteger("locate", "width", 780), IniGT1.ReadInteger("locate", "height", 560)});
 
   std::string logError;
   if (!StartErrorLog(FAppDir, &logError)) {
@@ -252,6 +252,8 @@ void TMainForm::BuildLayout() {
 
   FolderViewerEx1 = new TFolderViewerEx(this);
   FolderViewerEx1->OpenDefault = true;
+  FolderViewerEx1->StatusHeader = QString::fromUtf8(kFolderViewerStatusHeader);
+  FolderViewerEx1->Text = QString::fromUtf8(kFolderViewerText);
   Timer1 = new QTimer(this);
   Timer1->setInterval(40000);
   connect(Timer1, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
@@ -266,7 +268,7 @@ void TMainForm::BuildMenus() {
     connect(a, &QAction::triggered, this, Guarded(std::move(handler)));
     return a;
   };
-  auto* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  auto* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
   item(file, "JVﾃﾞｰﾀ取得(&J)", [this] { JVBtnClick(); });
   N6 = item(file, "ｵｯｽﾞ手動取得(&O)", [this] { OzGetBtnClick(); });
   T2 = item(file, "時系列ｵｯｽﾞより取得(&T)", [this] { T2Click(); });
@@ -308,6 +310,7 @@ QWidget* TMainForm::BuildSpeedBar() {
   auto button = [&](const char* caption, const char* tip) {
     auto* b = new QPushButton(QString::fromUtf8(caption), bar);
     b->setStatusTip(QString::fromUtf8(tip));
+    gui::NarrowToCaption(*b);
     l->addWidget(b);
     return b;
   };
@@ -332,10 +335,10 @@ QWidget* TMainForm::BuildSpeedBar() {
   TekiAnaBtn2 = button("穴的中", "穴の的中レポートを作成します");
   connect(TekiAnaBtn, &QPushButton::clicked, this, Guarded([this] { TekiAnaBtnClick(false); }));
   connect(TekiAnaBtn2, &QPushButton::clicked, this, Guarded([this] { TekiAnaBtnClick(true); }));
-  DLlabel = HeaderLabel(bar, 9, true, 260);
+  DLlabel = HeaderLabel(bar, 9, true, 100);
   DLlabel->SetFontColor(QColor(128, 0, 0));
-  l->addWidget(DLlabel);
-  l->addStretch(1);
+  DLlabel->setSizePolicy(QSizePolicy::Expanding, DLlabel->sizePolicy().verticalPolicy());
+  l->addWidget(DLlabel, 1);
   Label3D112 = HeaderLabel(bar, 9, false);
   Label3D112->SetTextStyle(TTextStyle::tsNone);
   l->addWidget(Label3D112);
@@ -383,7 +386,13 @@ QWidget* TMainForm::BuildRaceHeader() {
 }
 
 QWidget* TMainForm::BuildDayPanel() {
-  Panel5 = new QWidget(this);
+  // Panel5 (date box and race list) and Panel7 (its buttons) stand one above the other in a column of their
+  // own: "F" hides Panel5 only, so the column narrows to the buttons and "F" stays there to bring the list back.
+  auto* column = new QWidget(this);
+  auto* c = new QVBoxLayout(column);
+  c->setContentsMargins(0, 0, 0, 0);
+  c->setSpacing(2);
+  Panel5 = new QWidget(column);
   Panel5->setFixedWidth(200);
   auto* l = new QVBoxLayout(Panel5);
   l->setContentsMargins(0, 0, 0, 0);
@@ -393,21 +402,25 @@ QWidget* TMainForm::BuildDayPanel() {
   DatList = new QListWidget(Panel5);
   DatList->setStatusTip(QStringLiteral("表示するレースを選びます"));
   l->addWidget(DatList, 1);
-  auto* panel7 = new QWidget(Panel5);
-  auto* p7 = new QGridLayout(panel7);
+  c->addWidget(Panel5, 1);
+  c->addStretch(0);  // takes the height of a hidden Panel5, so the buttons stay at the bottom
+  Panel7 = new QWidget(column);
+  Panel7->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  auto* p7 = new QGridLayout(Panel7);
   p7->setContentsMargins(0, 0, 0, 0);
   p7->setSpacing(2);
   int at = 0;
   std::array<QToolButton*, 4> buttons{};
   for (const char* caption : {"F", "判定", "結果情報", "速報ｵｯｽﾞ"}) {
-    auto* b = new QToolButton(panel7);
+    auto* b = new QToolButton(Panel7);
     b->setText(QString::fromUtf8(caption));
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     p7->addWidget(b, at / 2, at % 2);
     buttons[at++] = b;
   }
-  connect(buttons[0], &QToolButton::clicked, this, Guarded([this] { SpeedButton8Click(); }));
-  buttons[0]->setStatusTip(QStringLiteral("日付とレースの一覧を表示・非表示にします"));
+  SpeedButton8 = buttons[0];
+  connect(SpeedButton8, &QToolButton::clicked, this, Guarded([this] { SpeedButton8Click(); }));
+  SpeedButton8->setStatusTip(QStringLiteral("日付とレースの一覧を表示・非表示にします"));
   SpeedButton15 = buttons[1];
   SpeedButton15->setStatusTip(QStringLiteral("的中判定表を表示します"));
   connect(SpeedButton15, &QToolButton::clicked, this, Guarded([this] { SpeedButton15Click(); }));
@@ -417,12 +430,12 @@ QWidget* TMainForm::BuildDayPanel() {
   SokuhoOddsBtn->setStatusTip(QStringLiteral("表示中のレースのオッズを取得します"));
   connect(KekkaGetBtn, &QToolButton::clicked, this, Guarded([this] { KekkaGetBtnClick(); }));
   connect(SokuhoOddsBtn, &QToolButton::clicked, this, Guarded([this] { SokuhoOddsBtnClick(); }));
-  UpDown1 = new gui::UpDown(panel7);
+  UpDown1 = new gui::UpDown(Panel7);
   UpDown1->setFixedWidth(20);
   UpDown1->setToolTip(QStringLiteral("前後のレース"));
   UpDown1->SetMax(0);
   p7->addWidget(UpDown1, 0, 2, 2, 1);
-  l->addWidget(panel7);
+  c->addWidget(Panel7);
 
   connect(DateCombo, &QComboBox::activated, this, Guarded([this] { DateComboChange(); }));
   connect(DatList, &QListWidget::currentRowChanged, this, Guarded([this] {
@@ -433,7 +446,7 @@ QWidget* TMainForm::BuildDayPanel() {
             SelectRaceLine(UpDown1->Position());
             DatListClick();
           }));
-  return Panel5;
+  return column;
 }
 
 QWidget* TMainForm::BuildCardPage() {
@@ -597,7 +610,12 @@ QWidget* TMainForm::BuildResultPage() {
     }
   }
   outer->addStretch(1);
-  return page;
+  // The 21 payout rows of the first column scroll in a small window instead of making the window taller.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(page);
+  return scroll;
 }
 
 void TMainForm::SetUpGrids() {
@@ -1283,12 +1301,12 @@ void TMainForm::FilePrintItemClick() {
 void TMainForm::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
 
 void TMainForm::FormCloseQuery(bool& canClose) {
-  const QRect r = normalGeometry();
+  const gui::StoredBounds r = bounds_.ToStore(*this);
   try {
-    IniGT1.WriteInteger("locate", "top", r.top());
-    IniGT1.WriteInteger("locate", "left", r.left());
-    IniGT1.WriteInteger("locate", "width", r.width());
-    IniGT1.WriteInteger("locate", "height", r.height());
+    IniGT1.WriteInteger("locate", "top", r.top);
+    IniGT1.WriteInteger("locate", "left", r.left);
+    IniGT1.WriteInteger("locate", "width", r.width);
+    IniGT1.WriteInteger("locate", "height", r.height);
   } catch (const EIniFileException& e) {
     // The window bounds are a convenience: closing goes on, the user learns why they were not kept.
     gui::ShowWarning(this, QString::fromStdString(e.what()));

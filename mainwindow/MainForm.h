@@ -11,6 +11,7 @@
 #include "components/IniGT.h"
 #include "platform/LineFile.h"
 #include "platform/SortedList.h"
+#include "platform/gui/WindowBounds.h"
 #include "racedata/DayLoad.h"
 #include "racedata/DayModel.h"
 #include "racedata/RealTime.h"
@@ -104,6 +105,8 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   TFolderViewerEx* FolderViewerEx1 = nullptr;
   QPushButton* TekiAnaBtn = nullptr;      // "的中": HTML report of every hit
   QPushButton* TekiAnaBtn2 = nullptr;     // "穴的中": HTML report of the well-paying hits
+  QWidget* Panel7 = nullptr;              // "F", "判定", "結果情報", "速報ｵｯｽﾞ" and the race arrows
+  QToolButton* SpeedButton8 = nullptr;    // "F": shows or hides Panel5
   QToolButton* SpeedButton15 = nullptr;   // "判定": the hit window
   QCheckBox* AutoOzCheck = nullptr;        // "ｵｯｽﾞ自動取得"
   QPushButton* OzGetBtn = nullptr;         // "ｵｯｽﾞ手動取得"
@@ -232,6 +235,7 @@ class TMainForm : public QMainWindow, private RealTimeUi {
   void ProcessMessages() override;
 
   std::unique_ptr<DayModel> day_;
+  gui::RestoredBounds bounds_;
   std::unique_ptr<JVLink> ownedLink_;
   std::unique_ptr<RealTimeReader> reader_;
   // The odds queue is a list of its own: the results reading and the day load use the work lists, and a tick

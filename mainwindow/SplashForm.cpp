@@ -1,5 +1,6 @@
 #include "mainwindow/SplashForm.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -26,6 +27,8 @@ TSplashForm::TSplashForm(QWidget* parent)
   credit->SetTransparent(true);
   credit->SetAutoSize(true);
   credit->move(60, 172);
+  // Every window about to be shown passes here first, while it is not yet on the screen.
+  qApp->installEventFilter(this);
   FormCreate();
 }
 
@@ -39,6 +42,17 @@ void TSplashForm::changeEvent(QEvent* e) {
       FormDeactivate();
   }
   QWidget::changeEvent(e);
+}
+
+bool TSplashForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched != this) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w && w->isWindow() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup) {
+      qApp->removeEventFilter(this);
+      close();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TSplashForm::paintEvent(QPaintEvent*) {

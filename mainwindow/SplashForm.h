@@ -1,6 +1,7 @@
 #pragma once
 // TSplashForm: the title window shown while the program starts. It goes away as soon as another window takes
-// the focus, or when the main window appears (some window managers never activate a frameless window).
+// the focus, and before any other window of the program appears: the main window, or a message that ends the
+// start-up, which the splash (on top of everything) would otherwise hide.
 #include <QWidget>
 
 namespace corvina {
@@ -16,6 +17,7 @@ class TSplashForm : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override;
   void changeEvent(QEvent*) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool wasActive_ = false;

@@ -1,7 +1,13 @@
 #include "mainwindow/Startup.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QString>
+#include <exception>
 
+#include "mainwindow/MainForm.h"
+#include "mainwindow/SplashForm.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/FileJVLink.h"
 
@@ -12,6 +18,36 @@ bool CheckJVLinkPresent(const std::filesystem::path& appDir) {
   gui::MessageBeep(0);
   gui::ShowInformation(nullptr, QString::fromUtf8(kNoJVLinkMessage));
   return false;
+}
+
+std::unique_ptr<TMainForm> StartUp(const std::filesystem::path& appDir) {
+  // The splash frees itself when closed; the pointer forgets it then.
+  QPointer<TSplashForm> splash = new TSplashForm;
+  splash->show();
+  splash->repaint();
+  QCoreApplication::processEvents();
+
+  // A start-up message closes the splash as it comes up (the splash watches for other windows); when start-up
+  // ends here, the splash goes in any case.
+  if (!CheckJVLinkPresent(appDir)) {
+    delete splash;
+    return nullptr;
+  }
+
+  // Nothing of the start-up may end the program without saying why.
+  std::unique_ptr<TMainForm> form;
+  try {
+    form = std::make_unique<TMainForm>(appDir);
+  } catch (...) {
+    gui::ReportException(std::current_exception());
+  }
+  if (!form || form->CreateFailed()) {
+    delete splash;
+    return nullptr;
+  }
+  // The splash goes as the main window appears.
+  form->show();
+  return form;
 }
 
 }  // namespace corvina

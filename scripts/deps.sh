@@ -4,6 +4,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libbz2-dev googletest libgtest-dev libbenchmark-dev
       fonts-noto-cjk
+      qt6-translations-l10n  # Qt's own Japanese texts for the standard dialogs
       jlha-utils  # LHA compressor: the sample day's predicted-odds archives and the archive import tests
       "$@")
 missing=()

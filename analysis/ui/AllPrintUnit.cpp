@@ -21,6 +21,7 @@
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/UpDown.h"
+#include "platform/gui/WindowBounds.h"
 #include "racedata/DayModel.h"
 #include "racedata/KeibaFunc.h"
 
@@ -32,10 +33,6 @@ constexpr std::array<int, 4> kZooms{25, 50, 75, 100};
 constexpr int kFormZoomIndex = 1;  // the choice the window is made with; the preview starts at its zoom
 
 QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
-
-void ShowPrintError(QWidget* parent, const char* what) {
-  gui::ShowError(parent, QStringLiteral("印刷できませんでした。\n") + QString::fromUtf8(what));
-}
 
 }  // namespace
 
@@ -63,7 +60,7 @@ TAllPrintForm::TAllPrintForm(const DayModel& day, QWidget* parent) : QDialog(par
   Panel1->setMinimumHeight(47);  // grows to fit the two rows of zoom choices under their title
   auto* bar = new QHBoxLayout(Panel1);
   Label1 = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), Panel1);
-  UpDown1 = new gui::UpDown(Panel1);
+  UpDown1 = new gui::UpDown(Panel1, Qt::Horizontal);
   UpDown1->SetMin(0);
   UpDown1->SetPosition(0);
   BitBtn2 = new QPushButton(QStringLiteral("表示ﾍﾟｰｼﾞ印刷(&P)"), Panel1);
@@ -87,9 +84,19 @@ TAllPrintForm::TAllPrintForm(const DayModel& day, QWidget* parent) : QDialog(par
   SpeedButton2 = new QPushButton(QStringLiteral("全ｸﾘｱ"), selectBox);
   selectRow->addWidget(SpeedButton1);
   selectRow->addWidget(SpeedButton2);
-  for (QWidget* w : std::initializer_list<QWidget*>{Label1, UpDown1, BitBtn2, BitBtn4, BitBtn3, BitBtn1, zoomBox,
-                                                    selectBox})
-    bar->addWidget(w);
+  // Two rows of buttons beside the two rows of zoom choices, so the bar fits the window's width.
+  auto* printButtons = new QGridLayout;
+  printButtons->setSpacing(2);
+  printButtons->addWidget(BitBtn2, 0, 0);
+  printButtons->addWidget(BitBtn4, 1, 0);
+  printButtons->addWidget(BitBtn3, 0, 1);
+  printButtons->addWidget(BitBtn1, 1, 1);
+  for (QAbstractButton* b : {BitBtn2, BitBtn4, BitBtn3, BitBtn1, SpeedButton1, SpeedButton2}) gui::NarrowToCaption(*b);
+  bar->addWidget(Label1);
+  bar->addWidget(UpDown1, 0, Qt::AlignVCenter);
+  bar->addLayout(printButtons);
+  bar->addWidget(zoomBox);
+  bar->addWidget(selectBox);
   bar->addStretch(1);
   bar->setContentsMargins(4, 2, 4, 2);
   top->addWidget(Panel1);
@@ -124,8 +131,9 @@ TAllPrintForm::TAllPrintForm(const DayModel& day, QWidget* parent) : QDialog(par
 TAllPrintForm::~TAllPrintForm() = default;
 
 void TAllPrintForm::FormCreate(const DayModel& day) {
-  move(IniGT1.ReadInteger("Printlocate", "left", 10), IniGT1.ReadInteger("Printlocate", "top", 10));
-  resize(IniGT1.ReadInteger("Printlocate", "width", 630), IniGT1.ReadInteger("Printlocate", "height", 450));
+  bounds_.Restore(*this, {IniGT1.ReadInteger("Printlocate", "left", 10), IniGT1.ReadInteger("Printlocate", "top", 10),
+                          IniGT1.ReadInteger("Printlocate", "width", 630),
+                          IniGT1.ReadInteger("Printlocate", "height", 450)});
   const int ratio = std::clamp(IniGT1.ReadInteger("PrintZoom", "ratio", kFormZoomIndex), 0, 3);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 
@@ -179,9 +187,9 @@ bool TAllPrintForm::PrintRange(int from, int to) {
     PrevX1->Print();
     return true;
   } catch (const std::exception& e) {
-    ShowPrintError(this, e.what());
+    gui::ShowPrinterError(this, e.what());
   } catch (...) {
-    ShowPrintError(this, "");
+    gui::ShowPrinterError(this, "");
   }
   return false;
 }
@@ -200,7 +208,7 @@ void TAllPrintForm::BitBtn3Click() {
     PrevX1->CheckPrinter();
     if (gui::Printer().SetupDialog(this)) PrevX1->update();
   } catch (const std::exception& e) {
-    gui::ShowError(this, QString::fromUtf8(e.what()));
+    gui::ShowPrinterError(this, e.what());
   }
 }
 
@@ -213,11 +221,12 @@ void TAllPrintForm::SpeedButton2Click() {
 }
 
 void TAllPrintForm::FormCloseQuery() {
+  const gui::StoredBounds r = bounds_.ToStore(*this);
   try {
-    IniGT1.WriteInteger("Printlocate", "top", y());
-    IniGT1.WriteInteger("Printlocate", "left", x());
-    IniGT1.WriteInteger("Printlocate", "width", width());
-    IniGT1.WriteInteger("Printlocate", "height", height());
+    IniGT1.WriteInteger("Printlocate", "top", r.top);
+    IniGT1.WriteInteger("Printlocate", "left", r.left);
+    IniGT1.WriteInteger("Printlocate", "width", r.width);
+    IniGT1.WriteInteger("Printlocate", "height", r.height);
   } catch (const std::exception& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
@@ -228,7 +237,7 @@ void TAllPrintForm::FormClose() {
   try {
     PrevX1->SetPaper(gui::kPaperA4, gui::kPortrait);
   } catch (const std::exception& e) {
-    gui::ShowError(this, QString::fromUtf8(e.what()));
+    gui::ShowPrinterError(this, e.what());
   }
 }
 
@@ -252,7 +261,7 @@ void TAllPrintForm::FilePrintItemClick(const DayModel& day, const QString& dateT
   try {
     form.BuildPages(day, raceLines, localOption);
   } catch (const std::exception& e) {
-    gui::ShowError(parent, QString::fromUtf8(e.what()));
+    gui::ShowPrinterError(parent, e.what());
     return;
   }
   form.exec();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "components/IniGT.h"
+#include "platform/gui/WindowBounds.h"
 
 class QButtonGroup;
 class QListWidget;
@@ -79,6 +80,7 @@ class TAllPrintForm : public QDialog {
   // Prints pages from..to; a failure is shown and ends the printing. False after a failure.
   bool PrintRange(int from, int to);
 
+  gui::RestoredBounds bounds_;
   bool closed_ = false;
 };
 

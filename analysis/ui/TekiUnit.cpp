@@ -22,6 +22,7 @@
 #include "platform/Text.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Printer.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/KeibaFunc.h"
@@ -410,7 +411,7 @@ void TTekiForm::PrintTab(const SummaryPanel& panel, gui::StringGrid& grid, const
     PrevX1->Print();
   } catch (const std::exception& e) {
     PrevX1->EndDoc();
-    gui::ShowError(this, QString::fromUtf8(e.what()));
+    gui::ShowPrinterError(this, e.what());
   }
 }
 

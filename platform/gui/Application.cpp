@@ -1,5 +1,8 @@
 #include "platform/gui/Application.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/gui/Dialogs.h"
@@ -15,6 +18,18 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     ReportException(std::current_exception());
     return false;
   }
+}
+
+bool InstallJapaneseTranslations() {
+  static QTranslator* installed = nullptr;
+  if (installed != nullptr) return true;
+  auto translator = std::make_unique<QTranslator>();
+  // qtbase holds the texts of the standard dialogs and of the message boxes' buttons.
+  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  installed = translator.release();
+  QCoreApplication::installTranslator(installed);
+  return true;
 }
 
 void ReportException(std::exception_ptr e) {

@@ -12,6 +12,10 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Loads Qt's own Japanese texts, so the standard dialogs and buttons read Japanese; false when they are not
+// installed (the dialogs then keep Qt's English).
+bool InstallJapaneseTranslations();
+
 // Shows the exception in an error box (through the message sink). Used by the application and by handlers
 // run outside the event loop.
 void ReportException(std::exception_ptr e);

@@ -10,9 +10,15 @@ struct Mapping {
   QStringList substitutes;
 };
 
+// "ＭＳ ゴシック" is fixed-pitch: columns of blank-padded numbers (" 2- 8" under " 8-11") line up only in a face
+// whose half-width characters are all one width.
 const QStringList& JapaneseGothic() {
-  static const QStringList faces{"Noto Sans CJK JP", "Noto Sans Mono CJK JP", "IPAGothic", "IPAexGothic",
-                                 "VL Gothic", "TakaoGothic"};
+  static const QStringList faces{"Noto Sans Mono CJK JP", "IPAGothic", "VL Gothic", "TakaoGothic"};
+  return faces;
+}
+
+const QStringList& JapanesePGothic() {
+  static const QStringList faces{"Noto Sans CJK JP", "IPAPGothic", "IPAexGothic", "VL PGothic", "TakaoPGothic"};
   return faces;
 }
 
@@ -24,15 +30,15 @@ const QStringList& JapaneseMincho() {
 const std::vector<Mapping>& Mappings() {
   static const std::vector<Mapping> table{
       {"ＭＳ ゴシック", JapaneseGothic()},
-      {"ＭＳ Ｐゴシック", JapaneseGothic()},
+      {"ＭＳ Ｐゴシック", JapanesePGothic()},
       {"MS Gothic", JapaneseGothic()},
-      {"MS PGothic", JapaneseGothic()},
-      {"MS UI Gothic", JapaneseGothic()},
+      {"MS PGothic", JapanesePGothic()},
+      {"MS UI Gothic", JapanesePGothic()},
       {"ＭＳ 明朝", JapaneseMincho()},
       {"ＭＳ Ｐ明朝", JapaneseMincho()},
       // Latin faces still need a Japanese fallback: captions of "Arial" labels are Japanese text.
-      {"Arial", QStringList{"Liberation Sans", "DejaVu Sans"} + JapaneseGothic()},
-      {"MS Sans Serif", QStringList{"DejaVu Sans"} + JapaneseGothic()},
+      {"Arial", QStringList{"Liberation Sans", "DejaVu Sans"} + JapanesePGothic()},
+      {"MS Sans Serif", QStringList{"DejaVu Sans"} + JapanesePGothic()},
   };
   return table;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The Windows font faces the windows name ("ＭＳ ゴシック", "ＭＳ Ｐゴシック", "Arial" ...) mapped to fonts a
-// Linux desktop has, Noto Sans CJK JP first. Installed once at start, before the first window.
+// Linux desktop has: the fixed-pitch faces to Noto Sans Mono CJK JP, the proportional ones to Noto Sans CJK JP.
+// Installed once at start, before the first window.
 #include <QString>
 #include <QStringList>
 

@@ -1,6 +1,8 @@
 #include "platform/gui/Printer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMarginsF>
 #include <QPageSize>
 #include <QPainter>
@@ -9,6 +11,8 @@
 #include <QPrinterInfo>
 #include <array>
 #include <cmath>
+
+#include "platform/gui/Dialogs.h"
 
 namespace corvina::gui {
 
@@ -41,10 +45,21 @@ int PaperCodeOf(QPageSize::PageSizeId id) {
 
 int MmToDots(double mm, int dpi) { return static_cast<int>(std::lround(mm / 25.4 * dpi)); }
 
+// The file of the `job`th print job of a run (from 1) printed to `pdfFile`: that file itself for the first,
+// then "out-2.pdf", "out-3.pdf" ... beside it.
+QString PdfJobFile(const QString& pdfFile, int job) {
+  if (job <= 1) return pdfFile;
+  const QFileInfo file(pdfFile);
+  const QString suffix = file.suffix().isEmpty() ? QString() : QLatin1Char('.') + file.suffix();
+  const QString stem = file.fileName().chopped(suffix.size());
+  return file.dir().filePath(stem + QLatin1Char('-') + QString::number(job) + suffix);
+}
+
 // The system's printer, or a PDF file standing in for one.
 class QtPrinter : public PrinterDevice {
  public:
-  explicit QtPrinter(const QString& pdfFile) : printer_(QPrinter::HighResolution), pdf_(!pdfFile.isEmpty()) {
+  explicit QtPrinter(const QString& pdfFile)
+      : printer_(QPrinter::HighResolution), pdfFile_(pdfFile), pdf_(!pdfFile.isEmpty()) {
     if (pdf_) {
       printer_.setOutputFormat(QPrinter::PdfFormat);
       printer_.setOutputFileName(pdfFile);
@@ -83,7 +98,10 @@ class QtPrinter : public PrinterDevice {
   void BeginDoc() override {
     CheckPrinter();
     if (printing_) throw EPrinterError("印刷中です");
+    // Each job of the run keeps a file of its own, as a printer keeps every sheet.
+    if (pdf_) printer_.setOutputFileName(PdfJobFile(pdfFile_, pdfJobs_ + 1));
     if (!painter_.begin(&printer_)) throw EPrinterError("印刷を開始できませんでした");
+    if (pdf_) ++pdfJobs_;
     printing_ = true;
     canvas_ = std::make_unique<QtCanvas>(painter_);
     canvas_->SetFontResolution(DpiY());
@@ -120,7 +138,9 @@ class QtPrinter : public PrinterDevice {
   QPrinter printer_;  // before the painter, which must end before the printer goes
   QPainter painter_;
   std::unique_ptr<QtCanvas> canvas_;
+  QString pdfFile_;
   bool pdf_;
+  int pdfJobs_ = 0;  // jobs of the run printed to PDF files
   bool printing_ = false;
 };
 
@@ -130,6 +150,14 @@ std::unique_ptr<PrinterDevice>& Current() {
 }
 
 }  // namespace
+
+void ShowPrinterError(QWidget* parent, const char* reason) {
+  const QString text = QString::fromUtf8(reason);
+  if (text == QString::fromUtf8(kNoPrinterMessage))
+    ShowError(parent, text);
+  else
+    ShowError(parent, QStringLiteral("印刷できませんでした。\n") + text);
+}
 
 void PrinterDevice::CheckPrinter() const {
   if (!Installed()) throw EPrinterError(kNoPrinterMessage);

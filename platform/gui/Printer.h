@@ -3,9 +3,10 @@
 // printer pixels with the origin at the printable area's top-left corner, new pages are started, and the job is
 // ended. Paper and orientation use the printing system's codes (9 is A4, 1 portrait, 2 landscape).
 //
-// Three devices stand behind it: the system's printer (QPrinter), a PDF file when CORVINA_PRINT_PDF names one
-// (so a person can look at the pages without a printer), and RecordingPrinter, a 600-dpi A4 sheet that keeps
-// what was drawn on each page for tests.
+// Three devices stand behind it: the system's printer (QPrinter), PDF files when CORVINA_PRINT_PDF names one
+// (so a person can look at the pages without a printer: the run's first job goes to that file, the second to
+// "name-2.pdf", and so on), and RecordingPrinter, a 600-dpi A4 sheet that keeps what was drawn on each page for
+// tests.
 #include <QPoint>
 #include <QSize>
 #include <QSizeF>
@@ -30,6 +31,10 @@ class EPrinterError : public std::runtime_error {
 
 // The message of a system without a printer.
 inline const char* const kNoPrinterMessage = "プリンタが登録されていません";
+
+// Tells the user in an error box that printing (or a printer setting) failed: a missing printer always in the
+// one text kNoPrinterMessage, any other `reason` (UTF-8, the text of what was raised) after "印刷できませんでした。".
+void ShowPrinterError(QWidget* parent, const char* reason);
 
 inline constexpr int kPaperA4 = 9;
 inline constexpr int kPortrait = 1;

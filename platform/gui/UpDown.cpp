@@ -1,22 +1,25 @@
 #include "platform/gui/UpDown.h"
 
+#include <QBoxLayout>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace corvina::gui {
 
-UpDown::UpDown(QWidget* parent) : QWidget(parent) {
-  auto* layout = new QVBoxLayout(this);
+UpDown::UpDown(QWidget* parent, Qt::Orientation orientation) : QWidget(parent) {
+  const bool vertical = orientation == Qt::Vertical;
+  auto* layout = new QBoxLayout(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   up_ = new QToolButton(this);
-  up_->setArrowType(Qt::UpArrow);
+  up_->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
   down_ = new QToolButton(this);
-  down_->setArrowType(Qt::DownArrow);
-  for (auto* b : {up_, down_}) {
+  down_->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
+  // Up above down, or down (left) before up (right).
+  for (auto* b : {vertical ? up_ : down_, vertical ? down_ : up_}) {
     b->setAutoRepeat(true);
-    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    b->setSizePolicy(vertical ? QSizePolicy::Preferred : QSizePolicy::Expanding,
+                     vertical ? QSizePolicy::Expanding : QSizePolicy::Preferred);
     layout->addWidget(b);
   }
   connect(up_, &QToolButton::clicked, this, [this] { ClickButton(Button::Up); });

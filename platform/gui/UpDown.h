@@ -1,6 +1,7 @@
 #pragma once
 // A pair of arrow buttons stepping a position between Min and Max. The up arrow moves the position up by one,
-// the down arrow down by one, never past the range. Clicked is sent for a user's click only, never when the
+// the down arrow down by one, never past the range; laid out horizontally, the right arrow is the up one and
+// the left the down one. Clicked is sent for a user's click only, never when the
 // program sets the position, so a handler that sets the position cannot call itself again.
 #include <QWidget>
 
@@ -13,7 +14,7 @@ class UpDown : public QWidget {
  public:
   enum class Button { Up, Down };
 
-  explicit UpDown(QWidget* parent = nullptr);
+  explicit UpDown(QWidget* parent = nullptr, Qt::Orientation orientation = Qt::Vertical);
 
   int Min() const { return min_; }
   int Max() const { return max_; }

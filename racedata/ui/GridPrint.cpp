@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <exception>
 
-#include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 
 namespace corvina {
@@ -13,9 +12,9 @@ void PrintGridJob(QWidget* owner, TStrGridPrinter& printer, gui::StringGrid* gri
   try {
     gui::PrintJob(owner->windowTitle(), [&printer](gui::PrinterDevice&) { printer.Print(); });
   } catch (const std::exception& e) {
-    gui::ShowError(owner, QStringLiteral("印刷できませんでした。\n") + QString::fromUtf8(e.what()));
+    gui::ShowPrinterError(owner, e.what());
   } catch (...) {
-    gui::ShowError(owner, QStringLiteral("印刷できませんでした。"));
+    gui::ShowPrinterError(owner, "");
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <system_error>
 
 #include "archive/UnLha.h"
 #include "components/IniGT.h"
@@ -118,8 +119,12 @@ YozImportResult YosoImportUnit::ImportArchive(QWidget* parent, const fs::path& a
 
 void YosoImportUnit::YozBtnClick(QWidget* parent, const DayModel& day) {
   if (gRunning) return;
-  const QString chosen =
-      OpenDialog3(parent, QString::fromStdString(ArchiveFolder(day.FAppDir).string()), kArchiveFilter);
+  // A folder that does not exist (yet) opens the program folder: the dialog would otherwise take the folder's
+  // name for the name of the file to open.
+  std::error_code ec;
+  fs::path folder = ArchiveFolder(day.FAppDir);
+  if (!fs::is_directory(folder, ec)) folder = day.FAppDir;
+  const QString chosen = OpenDialog3(parent, QString::fromStdString(folder.string()), kArchiveFilter);
   if (chosen.isEmpty()) return;
   gRunning = true;
   struct Done {

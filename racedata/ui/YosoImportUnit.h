@@ -35,7 +35,8 @@ class YosoImportUnit {
   // Unpacks every entry of an LZH archive into `folder`, letting window messages other than user input run.
   static UnpackResult Unpack(const std::filesystem::path& archive, const std::filesystem::path& folder);
 
-  // The folder the archive dialog opens in: setting "Dir" / "yoso", default FAppDir/ylzh.
+  // The folder of the providers' archives: setting "Dir" / "yoso", default FAppDir/ylzh. The archive dialog
+  // opens there, or in the program folder while it does not exist.
   static std::filesystem::path ArchiveFolder(const std::filesystem::path& appDir);
 
   // The archive dialog: (parent, initial folder, filter) -> the chosen file, empty on cancel. Tests replace it.

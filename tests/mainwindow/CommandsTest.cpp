@@ -101,6 +101,6 @@ TEST(CommandsTest, PrintSetupRunsTheDialogOnlyWithAPrinter) {
   printer->SetInstalled(false);
   printer->SetSetupAnswer(true);
   EXPECT_FALSE(PrintSetup(nullptr));
-  EXPECT_EQ(msgs.Beeps(), 1);
   EXPECT_EQ(msgs.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
+  EXPECT_EQ(msgs.Messages()[0].kind, gui::MsgKind::Error);
 }

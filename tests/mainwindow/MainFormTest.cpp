@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -17,6 +21,7 @@
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/SplashForm.h"
 #include "mainwindow/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -24,6 +29,7 @@
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
 #include "racedata/RaceRecords.h"
@@ -85,7 +91,10 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   TMainForm form(home);
   EXPECT_FALSE(form.CreateFailed());
   EXPECT_TRUE(fs::is_directory(home / "Data"));
-  EXPECT_EQ(form.geometry(), QRect(10, 10, 780, 560));
+  // At (10, 10) with its frame: the client area starts below the title bar.
+  EXPECT_EQ(form.geometry().size(), QSize(780, 560));
+  EXPECT_EQ(form.geometry().left(), 10);
+  EXPECT_GT(form.geometry().top(), 10);
   EXPECT_TRUE(form.N22->isChecked());
   EXPECT_FALSE(form.N5->isChecked());
   EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ有効");
@@ -205,12 +214,12 @@ TEST_F(MainFormTest, LabelArraysAreFullAndWorkListsKeepOrIgnoreDuplicatesByRole)
 }
 
 TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
-  std::ofstream(home / "corvina.ini") << "[locate]\r\ntop=20\r\nleft=30\r\nwidth=900\r\nheight=600\r\n"
+  std::ofstream(home / "corvina.ini") << "[locate]\r\ntop=60\r\nleft=30\r\nwidth=760\r\nheight=540\r\n"
                                       << "[kaime]\r\nlocal=0\r\n[datalist]\r\nclose=1\r\n";
   std::ofstream(home / "MasterControlBrann.key") << "";
   {
     TMainForm form(home);
-    EXPECT_EQ(form.geometry(), QRect(30, 20, 900, 600));
+    EXPECT_EQ(form.geometry(), QRect(30, 60, 760, 540));
     EXPECT_FALSE(form.N22->isChecked());
     EXPECT_TRUE(form.N5->isChecked());
     EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
@@ -225,6 +234,68 @@ TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "top", 0), 50);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "height", 0), 500);
+}
+
+TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMoved) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  struct Case {
+    int left, top, width, height;
+    const char* what;
+  } const cases[] = {
+      {screen.right() + 600, screen.bottom() + 300, screen.width() + 800, screen.height() + 400, "a larger monitor"},
+      {-32000, -32000, 780, 560, "a window minimised on another desktop"},
+      {10, 10, -780, 0, "a damaged size"},
+      {2147483647, -2147483647 - 1, 2147483647, 2147483647, "the integers' limits"},
+  };
+  auto stored = [&] {
+    TIniGT ini;
+    ini.SetFileName((home / "corvina.ini").string());
+    return gui::StoredBounds{ini.ReadInteger("locate", "left", 0), ini.ReadInteger("locate", "top", 0),
+                             ini.ReadInteger("locate", "width", 0), ini.ReadInteger("locate", "height", 0)};
+  };
+  gui::MessageRecorder rec;
+  for (const Case& c : cases) {
+    std::ofstream(home / "corvina.ini") << "[locate]\r\nleft=" << c.left << "\r\ntop=" << c.top << "\r\nwidth="
+                                        << c.width << "\r\nheight=" << c.height << "\r\n";
+    {
+      TMainForm form(home);
+      form.show();
+      QCoreApplication::processEvents();
+      EXPECT_TRUE(screen.contains(form.frameGeometry())) << c.what;
+      EXPECT_GE(form.width(), 200) << c.what;
+      EXPECT_GE(form.height(), 150) << c.what;
+      form.close();
+    }
+    EXPECT_EQ(stored(), (gui::StoredBounds{c.left, c.top, c.width, c.height})) << c.what << ": not moved, so kept";
+  }
+  {
+    TMainForm form(home);
+    form.show();
+    form.setGeometry(20, 30, 780, 500);
+    form.close();
+  }
+  EXPECT_EQ(stored(), (gui::StoredBounds{20, 30, 780, 500}));
+
+  // The window at its first start's size holds a whole race without growing, so closing keeps the settings.
+  Generate({});
+  fs::remove(home / "corvina.ini");
+  const QFont testFont = QApplication::font();
+  gui::InstallFontSubstitutions();
+  QFont programFont(gui::kPGothic);  // as the program starts
+  programFont.setPointSize(9);
+  QApplication::setFont(programFont);
+  {
+    TMainForm form(home);
+    form.show();
+    Choose(form, 0);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(form.PageControl1->isHidden());
+    EXPECT_EQ(form.size(), QSize(780, 560));
+    form.close();
+  }
+  QApplication::setFont(testFont);
+  EXPECT_EQ(stored(), (gui::StoredBounds{10, 10, 780, 560}));
+  EXPECT_TRUE(rec.Messages().empty());
 }
 
 TEST_F(MainFormTest, MarkerFileShowsTheHitReportButtonsButAFolderOfItsNameDoesNot) {
@@ -284,6 +355,63 @@ TEST_F(MainFormTest, JVLinkPresenceFollowsTheStandInFolder) {
   fs::remove_all(home / "jvlink");
   EXPECT_TRUE(CheckJVLinkPresent(home));
   EXPECT_EQ(rec.Beeps(), 0);
+}
+
+// The message boxes start-up shows, as a user sees them: each text, and whether a splash window stood over it.
+// Each box is closed as soon as it is up.
+class StartUpBoxes {
+ public:
+  StartUpBoxes() {
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) return;
+      texts << box->text();
+      if (SplashShown()) ++splashOver;
+      box->close();
+    });
+    poll_.start(5);
+  }
+  static bool SplashShown() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<TSplashForm*>(w) && w->isVisible()) return true;
+    return false;
+  }
+  QStringList texts;
+  int splashOver = 0;
+
+ private:
+  QTimer poll_;
+};
+
+TEST_F(MainFormTest, StartUpTakesTheSplashAwayBeforeEveryMessageAndWhenItEnds) {
+  {
+    StartUpBoxes boxes;
+    EXPECT_EQ(StartUp(home), nullptr) << "no JV-Link";
+    EXPECT_EQ(boxes.texts, QStringList{QString::fromUtf8(kNoJVLinkMessage)});
+    EXPECT_EQ(boxes.splashOver, 0);
+    EXPECT_FALSE(StartUpBoxes::SplashShown());
+  }
+  fs::create_directories(home / "jvlink");
+  fs::create_directories(home / "ErrorLog.txt");
+  {
+    StartUpBoxes boxes;
+    EXPECT_EQ(StartUp(home), nullptr) << "no error log";
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.splashOver, 0);
+    EXPECT_FALSE(StartUpBoxes::SplashShown());
+  }
+  fs::remove(home / "ErrorLog.txt");
+  {
+    StartUpBoxes boxes;
+    const std::unique_ptr<TMainForm> form = StartUp(home);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(StartUpBoxes::SplashShown()) << "the main window is up";
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join("\n").toStdString();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<TSplashForm*>(w), nullptr);
 }
 
 TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
@@ -555,12 +683,43 @@ TEST_F(MainFormTest, MenuOptionsAreStoredAndTheLocalOptionComputesTheDayAgain) {
 
   form.N5->trigger();
   EXPECT_TRUE(ini.ReadBool("datalist", "close", false));
-  // The list hidden after a load comes back with the "F" button, and goes again.
-  form.DateComboChange();
-  EXPECT_TRUE(form.Panel5->isHidden());
-  form.SpeedButton8Click();
-  EXPECT_FALSE(form.Panel5->isHidden());
-  form.SpeedButton8Click();
-  EXPECT_TRUE(form.Panel5->isHidden());
   EXPECT_TRUE(rec.Messages().empty());
+}
+
+// "F" hides and shows the date box and race list only: its own buttons stay in reach, with the option that hides
+// the list after every load and without it.
+TEST_F(MainFormTest, FButtonBringsTheListBackAndNeverHidesItself) {
+  Generate({});
+  for (const bool hideAfterLoad : {true, false}) {
+    std::ofstream(home / "corvina.ini") << "[datalist]\r\nclose=" << (hideAfterLoad ? 1 : 0) << "\r\n";
+    gui::MessageRecorder rec;
+    TMainForm form(home);
+    form.show();
+    Choose(form, 0);
+    ASSERT_EQ(form.DatList->count(), 36);
+    EXPECT_EQ(form.Panel5->isVisible(), !hideAfterLoad);
+    auto panel7Shown = [&] {
+      for (QWidget* w : std::initializer_list<QWidget*>{form.SpeedButton8, form.SpeedButton15, form.KekkaGetBtn,
+                                                        form.SokuhoOddsBtn, form.UpDown1})
+        if (!w->isVisible()) return false;
+      return true;
+    };
+    EXPECT_TRUE(panel7Shown());
+    for (int click = 1; click <= 2; ++click) {
+      ASSERT_TRUE(form.SpeedButton8->isVisible()) << hideAfterLoad << " click " << click;
+      const bool listWasShown = form.Panel5->isVisible();
+      form.SpeedButton8->click();
+      EXPECT_NE(form.Panel5->isVisible(), listWasShown) << hideAfterLoad << " click " << click;
+      EXPECT_TRUE(panel7Shown()) << hideAfterLoad << " click " << click;
+    }
+    EXPECT_EQ(form.Panel5->isVisible(), !hideAfterLoad);
+    // With the list back the user chooses another race.
+    if (!form.Panel5->isVisible()) form.SpeedButton8->click();
+    ASSERT_TRUE(form.DatList->isVisible());
+    form.DatList->setCurrentRow(7);
+    EXPECT_EQ(form.Day().GCurRace, 7);
+    EXPECT_EQ(form.Panel5->isVisible(), !hideAfterLoad) << "a race shown hides the list again with the option";
+    EXPECT_TRUE(panel7Shown());
+    EXPECT_TRUE(rec.Messages().empty());
+  }
 }

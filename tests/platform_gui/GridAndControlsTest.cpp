@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -236,16 +237,29 @@ TEST(ApplicationTest, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(rec.Messages()[0].text, "壊れたレコード");
 }
 
-TEST(FontsTest, WindowsFacesResolveToAJapaneseFont) {
+TEST(FontsTest, FixedPitchGothicLinesUpBlankPaddedColumnsAndThePFaceStaysProportional) {
   App();
-  EXPECT_EQ(FontSubstitutes(kGothic).value(0), "Noto Sans CJK JP");
-  EXPECT_EQ(FontSubstitutes(kPGothic).value(0), "Noto Sans CJK JP");
   EXPECT_TRUE(FontSubstitutes("Some Face").isEmpty());
   InstallFontSubstitutions();
-  const QFont gothic(kGothic);
-  const QFontInfo info(gothic);
-  EXPECT_TRUE(info.family().contains("CJK") || info.family().contains("IPA") || info.family().contains("Gothic"))
-      << info.family().toStdString();
+  for (const QString& face : {kGothic, kPGothic}) {
+    const QFontInfo info{QFont(face)};
+    EXPECT_TRUE(info.family().contains("CJK") || info.family().contains("IPA") || info.family().contains("Gothic"))
+        << info.family().toStdString();
+  }
+  // Every half-width character of "ＭＳ ゴシック" is one width, so " 2- 8" stands exactly under " 8-11".
+  for (int pixels : {12, 40}) {
+    QFont gothic(kGothic);
+    gothic.setPixelSize(pixels);
+    const QFontMetrics fixed(gothic);
+    EXPECT_EQ(fixed.horizontalAdvance(QStringLiteral(" 2- 8")), fixed.horizontalAdvance(QStringLiteral(" 8-11")))
+        << QFontInfo(gothic).family().toStdString();
+    for (QChar c : QStringLiteral(" -.0123456789iWmR"))
+      EXPECT_EQ(fixed.horizontalAdvance(c), fixed.horizontalAdvance(QLatin1Char('0'))) << QString(c).toStdString();
+    QFont pGothic(kPGothic);
+    pGothic.setPixelSize(pixels);
+    const QFontMetrics proportional(pGothic);
+    EXPECT_LT(proportional.horizontalAdvance(QLatin1Char('i')), proportional.horizontalAdvance(QLatin1Char('W')));
+  }
 }
 
 TEST(ShellTest, OpeningGoesThroughTheSinkWithFileUrls) {

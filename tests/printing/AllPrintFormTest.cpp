@@ -1,7 +1,15 @@
 // The batch print window: its settings, the race list, printing the shown or the ticked pages, and the print
 // command that opens it.
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolButton>
 #include <QListWidget>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "analysis/ui/AllPrintUnit.h"
 #include "components/IniGT.h"
@@ -84,6 +92,42 @@ TEST_F(AllPrintFormTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
   EXPECT_EQ(printer->JobTitles().size(), 3);
 }
 
+// The pages of a PDF file (its page objects, not the page tree's).
+int PdfPages(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto count = [&](const std::string& word) {
+    int n = 0;
+    for (size_t at = pdf.find(word); at != std::string::npos; at = pdf.find(word, at + 1)) ++n;
+    return n;
+  };
+  return count("/Type /Page") - count("/Type /Pages");
+}
+
+TEST_F(AllPrintFormTest, EveryJobOfARunPrintedToPdfIsKeptInAFileOfItsOwn) {
+  namespace fs = std::filesystem;
+  const fs::path out = home.path() / "out.pdf";
+  ::setenv("CORVINA_PRINT_PDF", out.c_str(), 1);
+  // The program's own printer, as CORVINA_PRINT_PDF makes it, instead of the recording one.
+  std::unique_ptr<gui::PrinterDevice> recording = gui::SetPrinter(nullptr);
+  {
+    TAllPrintForm form(*day);
+    form.BuildPages(*day, 6, false);
+    for (int k : {0, 2, 5}) form.CheckListBox1->item(k)->setCheckState(Qt::Checked);
+    form.BitBtn4->click();
+    form.BitBtn2->click();
+  }
+  gui::SetPrinter(std::move(recording));
+  ::unsetenv("CORVINA_PRINT_PDF");
+  EXPECT_TRUE(messages.Messages().empty()) << messages.Texts().join("\n").toStdString();
+  for (const char* name : {"out.pdf", "out-2.pdf", "out-3.pdf", "out-4.pdf"}) {
+    ASSERT_TRUE(fs::exists(home.path() / name)) << name;
+    EXPECT_EQ(PdfPages(home.path() / name), 1) << name;
+  }
+  EXPECT_FALSE(fs::exists(home.path() / "out-5.pdf"));
+  EXPECT_FALSE(fs::exists(home.path() / "out-1.pdf"));
+}
+
 TEST_F(AllPrintFormTest, APrintFailureIsShownAndStopsTheRemainingJobs) {
   TAllPrintForm form(*day);
   form.BuildPages(*day, 6, false);
@@ -108,6 +152,53 @@ TEST_F(AllPrintFormTest, ClosingSavesTheBoundsAndResetsThePaper) {
   TAllPrintForm again(*day);
   EXPECT_EQ(again.pos(), QPoint(40, 30));
   EXPECT_EQ(again.size(), QSize(700, 500));
+}
+
+TEST_F(AllPrintFormTest, OpensAtItsWidthWithEveryControlInViewAndPagesThroughWithSideBySideArrows) {
+  {
+    TAllPrintForm form(*day);
+    form.BuildPages(*day, 6, false);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.size(), QSize(630, 450));
+    for (QWidget* w : form.Panel1->findChildren<QWidget*>()) {
+      if (!w->isVisible()) continue;
+      const QRect shown(w->mapTo(&form, QPoint(0, 0)), w->size());
+      EXPECT_TRUE(form.rect().contains(shown)) << w->metaObject()->className() << " " << w->objectName().toStdString();
+    }
+    QToolButton* back = nullptr;
+    QToolButton* on = nullptr;
+    for (QToolButton* b : form.UpDown1->findChildren<QToolButton*>()) {
+      if (b->arrowType() == Qt::LeftArrow) back = b;
+      if (b->arrowType() == Qt::RightArrow) on = b;
+    }
+    ASSERT_NE(back, nullptr);
+    ASSERT_NE(on, nullptr);
+    EXPECT_EQ(back->y(), on->y());
+    EXPECT_LT(back->x(), on->x());
+    on->click();
+    on->click();
+    EXPECT_EQ(form.PrevX1->PageNo(), 3);
+    back->click();
+    EXPECT_EQ(form.PrevX1->PageNo(), 2);
+    form.BitBtn1->click();
+  }
+  EXPECT_EQ(Ini().ReadInteger("Printlocate", "width", 0), 630);
+  EXPECT_EQ(Ini().ReadInteger("Printlocate", "height", 0), 450);
+
+  // Bounds from a monitor this desktop does not have: on the screen, and kept in the settings.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  Ini().WriteInteger("Printlocate", "left", screen.right() + 200);
+  Ini().WriteInteger("Printlocate", "width", screen.width() + 100);
+  {
+    TAllPrintForm form(*day);
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(screen.contains(form.frameGeometry()));
+    form.BitBtn1->click();
+  }
+  EXPECT_EQ(Ini().ReadInteger("Printlocate", "left", 0), screen.right() + 200);
+  EXPECT_EQ(Ini().ReadInteger("Printlocate", "width", 0), screen.width() + 100);
 }
 
 TEST_F(AllPrintFormTest, PrintCommandNeedsALoadedDayAndAPrinter) {

@@ -142,6 +142,9 @@ TEST_F(YosoImport, ArchiveWithoutProviderTextEndsSilently) {
 
 TEST_F(YosoImport, DialogOpensInTheSettingFolderAndMatchesMasksInAnyCase) {
   Click({});
+  EXPECT_EQ(dialogFolder_.toStdString(), home_.string()) << "no archive folder yet: the program folder";
+  fs::create_directories(home_ / "ylzh");
+  Click({});
   EXPECT_EQ(dialogFolder_.toStdString(), (home_ / "ylzh").string());
   TIniGT ini;
   ini.SetFileName((home_ / std::string(kSettingsFileName)).string());
