@@ -426,11 +426,15 @@ int64_t TDecompressClass::CopyStored(TStream32& in, TStream32& out, int64_t pack
     return remaining;
 }
 
+bool TDecompressClass::CrcMatches(int width, uint32_t storedCrc) const
+{
+    return width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
+}
+
 bool TDecompressClass::CheckCrc(int width, uint32_t storedCrc)
 {
     if (GetCancel()) return false;
-    bool verdict = width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
-    if (EntryWriteFailed) verdict = false;
+    const bool verdict = CrcMatches(width, storedCrc) && !EntryWriteFailed;
     if (OnEnd) OnEnd(*this, OutputName, verdict);
     if (!verdict) DoError(OutputName, {}, msg::CrcError, ArchiveName);
     return verdict;
@@ -463,21 +467,22 @@ void TDecompressClass::CloseOutput(std::unique_ptr<TFileStream32>& out, const st
     }
 }
 
-void TDecompressClass::FinishOutput(bool verdict)
+bool TDecompressClass::FinishOutput(int width, uint32_t storedCrc)
 {
-    if (TempOutputName.empty()) {
-        if (!verdict) UncountEntry();
-        return;
+    if (!TempOutputName.empty()) {
+        // The file takes its name before the verdict is given, so a verdict that passes names a
+        // file that is there; a name the file cannot take fails the entry.
+        const bool keep = !GetCancel() && !EntryWriteFailed && CrcMatches(width, storedCrc);
+        if (keep && ::rename(TempOutputName.c_str(), OutputName.c_str()) != 0) {
+            DoError(OutputName, {}, msg::OpenError, ArchiveName);
+            EntryWriteFailed = true;
+        }
+        if (!keep || EntryWriteFailed) ::unlink(TempOutputName.c_str());
+        TempOutputName.clear();
     }
-    if (verdict && ::rename(TempOutputName.c_str(), OutputName.c_str()) != 0) {
-        DoError(OutputName, {}, msg::OpenError, ArchiveName);
-        verdict = false;
-    }
-    if (!verdict) {
-        ::unlink(TempOutputName.c_str());
-        UncountEntry();
-    }
-    TempOutputName.clear();
+    const bool verdict = CheckCrc(width, storedCrc);
+    if (!verdict) UncountEntry();
+    return verdict;
 }
 
 void TDecompressClass::UncountEntry()

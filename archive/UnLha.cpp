@@ -264,9 +264,7 @@ bool TUnLha::ExtractLhaFile(TStream32& archive, int attribute)
     } catch (...) {
         EntryWriteFailed = true;
     }
-    const bool verdict = CheckCrc(16, Header.Crc);
-    FinishOutput(verdict);
-    return verdict;
+    return FinishOutput(16, Header.Crc);
 }
 
 }  // namespace corvina::archive

@@ -546,8 +546,7 @@ void TUnZip::ExtractZipFile(const Listed& item)
     } catch (...) {
         EntryWriteFailed = true;
     }
-    const bool pass = CheckCrc(32, h.Crc);
-    FinishOutput(pass);
+    FinishOutput(32, h.Crc);
     Aes.reset();
 }
 

@@ -332,6 +332,35 @@ TEST(ExtractionRun, WriteFailures)
     EXPECT_TRUE(r.Has(msg::DiskFull));
 }
 
+TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace)
+{
+    // A folder of the entry's name in the way, and a name longer than the file system takes: the
+    // data checks out, but the file cannot take its name, so the entry fails and says so once.
+    ScopedDir d("verdict");
+    const std::string tooLong(300, 'n');
+    fs::create_directories(d.path() / "out/dir.txt/inside");
+    const Bytes archive = LhaArchive({{.name = "dir.txt", .data = Text("d")},
+                                      {.name = tooLong, .data = Text("l"), .level = 2},
+                                      {.name = "fine.txt", .data = Text("f")}});
+    std::vector<std::string> reported;
+    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](TUnLha& c) {
+        c.OnError = [&](TZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+            reported.push_back(static_cast<TUnLha&>(z).EntryName + ":" + std::to_string(code));
+        };
+        c.OnEnd = [&](TZipCommon& z, const std::string& file, bool pass) {
+            reported.push_back(static_cast<TUnLha&>(z).EntryName + (pass ? ":ok" : ":fail"));
+            // A caller that trusts the verdict finds the file where it was told.
+            if (pass) {
+                EXPECT_TRUE(fs::is_regular_file(file)) << file;
+            }
+        };
+    });
+    EXPECT_EQ(reported, (std::vector<std::string>{"dir.txt:25235", "dir.txt:fail", "dir.txt:25151", tooLong + ":25235",
+                                                  tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
+    EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
+    EXPECT_EQ(r.count, 1);
+}
+
 TEST(ExtractionRun, DatesModesAndAttributes)
 {
     FixedZone utc("UTC");
