@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string.h>
 
 #include "archive/ByteOrder.h"
 
@@ -11,13 +12,13 @@ namespace {
 
 uint32_t Rol(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
+thread_local uint64_t blocksCompressed = 0;
+
 }  // namespace
 
-void SecureWipe(void* data, size_t length)
-{
-    volatile auto* p = static_cast<volatile uint8_t*>(data);
-    while (length--) *p++ = 0;
-}
+void SecureWipe(void* data, size_t length) { ::explicit_bzero(data, length); }
+
+uint64_t Sha1BlocksCompressed() { return blocksCompressed; }
 
 // ---------------------------------------------------------------- SHA-1
 
@@ -35,38 +36,45 @@ void TSha1::Init()
 
 void TSha1::Compress(const uint8_t block[kSha1BlockLength])
 {
-    uint32_t w[80];
+    ++blocksCompressed;
+    // The message schedule is kept as a ring of 16 words, the rounds unrolled five at a time so
+    // that the variables rotate by name instead of by copying.
+    uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = Be32(block + 4 * i);
-    for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = State[0], b = State[1], c = State[2], d = State[3], e = State[4];
-    for (int i = 0; i < 80; ++i) {
-        uint32_t f, k;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5A827999u;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ED9EBA1u;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8F1BBCDCu;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xCA62C1D6u;
-        }
-        const uint32_t t = Rol(a, 5) + f + e + k + w[i];
-        e = d;
-        d = c;
-        c = Rol(b, 30);
-        b = a;
-        a = t;
+    auto next = [&w](int i) {
+        const uint32_t v = Rol(w[(i + 13) & 15] ^ w[(i + 8) & 15] ^ w[(i + 2) & 15] ^ w[i & 15], 1);
+        w[i & 15] = v;
+        return v;
+    };
+    auto word = [&](int i) { return i < 16 ? w[i] : next(i); };
+#define CORVINA_SHA1_ROUND(f, k, a, b, c, d, e, i)          \
+    do {                                                     \
+        e += Rol(a, 5) + (f) + (k) + word(i);                \
+        b = Rol(b, 30);                                      \
+    } while (0)
+#define CORVINA_SHA1_FIVE(f, k, i)                                        \
+    {                                                                      \
+        CORVINA_SHA1_ROUND(f(b, c, d), k, a, b, c, d, e, (i));             \
+        CORVINA_SHA1_ROUND(f(a, b, c), k, e, a, b, c, d, (i) + 1);         \
+        CORVINA_SHA1_ROUND(f(e, a, b), k, d, e, a, b, c, (i) + 2);         \
+        CORVINA_SHA1_ROUND(f(d, e, a), k, c, d, e, a, b, (i) + 3);         \
+        CORVINA_SHA1_ROUND(f(c, d, e), k, b, c, d, e, a, (i) + 4);         \
     }
+    auto choose = [](uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z)); };
+    auto parity = [](uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; };
+    auto majority = [](uint32_t x, uint32_t y, uint32_t z) { return (x & y) | (z & (x | y)); };
+    for (int i = 0; i < 20; i += 5) CORVINA_SHA1_FIVE(choose, 0x5A827999u, i)
+    for (int i = 20; i < 40; i += 5) CORVINA_SHA1_FIVE(parity, 0x6ED9EBA1u, i)
+    for (int i = 40; i < 60; i += 5) CORVINA_SHA1_FIVE(majority, 0x8F1BBCDCu, i)
+    for (int i = 60; i < 80; i += 5) CORVINA_SHA1_FIVE(parity, 0xCA62C1D6u, i)
+#undef CORVINA_SHA1_FIVE
+#undef CORVINA_SHA1_ROUND
     State[0] += a;
     State[1] += b;
     State[2] += c;
     State[3] += d;
     State[4] += e;
-    SecureWipe(w, sizeof w);
 }
 
 void TSha1::Update(const uint8_t* data, size_t length)
@@ -88,15 +96,19 @@ void TSha1::Update(const uint8_t* data, size_t length)
 
 void TSha1::Final(uint8_t digest[kSha1DigestLength])
 {
+    // The padding is written straight into the block buffer: one or two compressions, no more.
     const uint64_t bits = ByteCount * 8;
-    static const uint8_t pad[kSha1BlockLength] = {0x80};
-    const size_t used = size_t(ByteCount % kSha1BlockLength);
-    Update(pad, used < 56 ? 56 - used : 120 - used);
-    uint8_t length[8];
-    for (int i = 0; i < 8; ++i) length[i] = uint8_t(bits >> (56 - 8 * i));
-    Update(length, 8);
+    size_t used = size_t(ByteCount % kSha1BlockLength);
+    Buffer[used++] = 0x80;
+    if (used > 56) {
+        std::memset(Buffer + used, 0, kSha1BlockLength - used);
+        Compress(Buffer);
+        used = 0;
+    }
+    std::memset(Buffer + used, 0, 56 - used);
+    for (int i = 0; i < 8; ++i) Buffer[56 + i] = uint8_t(bits >> (56 - 8 * i));
+    Compress(Buffer);
     for (int i = 0; i < 5; ++i) PutBe32(digest + 4 * i, State[i]);
-    SecureWipe(this, sizeof *this);
     Init();
 }
 
@@ -106,25 +118,35 @@ THmacSha1::~THmacSha1() { Wipe(); }
 
 void THmacSha1::Wipe()
 {
-    SecureWipe(KeyBlock, sizeof KeyBlock);
+    SecureWipe(InnerStart, sizeof InnerStart);
+    SecureWipe(OuterStart, sizeof OuterStart);
+    SecureWipe(&Inner, sizeof Inner);
+    SecureWipe(&Outer, sizeof Outer);
     Inner.Init();
 }
 
 void THmacSha1::SetKey(const uint8_t* key, size_t length)
 {
-    std::memset(KeyBlock, 0, sizeof KeyBlock);
+    uint8_t keyBlock[kSha1BlockLength] = {};
     if (length > kSha1BlockLength) {
         TSha1 h;
         h.Update(key, length);
-        h.Final(KeyBlock);
+        h.Final(keyBlock);
     } else if (length) {
-        std::memcpy(KeyBlock, key, length);
+        std::memcpy(keyBlock, key, length);
     }
     uint8_t pad[kSha1BlockLength];
-    for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = KeyBlock[i] ^ 0x36;
+    for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = keyBlock[i] ^ 0x36;
     Inner.Init();
-    Inner.Update(pad, sizeof pad);
+    Inner.Compress(pad);
+    std::memcpy(InnerStart, Inner.State, sizeof InnerStart);
+    for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = keyBlock[i] ^ 0x5C;
+    Outer.Init();
+    Outer.Compress(pad);
+    std::memcpy(OuterStart, Outer.State, sizeof OuterStart);
+    Inner.ByteCount = kSha1BlockLength;
     SecureWipe(pad, sizeof pad);
+    SecureWipe(keyBlock, sizeof keyBlock);
 }
 
 void THmacSha1::Update(const uint8_t* data, size_t length) { Inner.Update(data, length); }
@@ -133,18 +155,15 @@ void THmacSha1::Final(uint8_t* mac, size_t length)
 {
     uint8_t digest[kSha1DigestLength];
     Inner.Final(digest);
-    uint8_t pad[kSha1BlockLength];
-    for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = KeyBlock[i] ^ 0x5C;
-    TSha1 outer;
-    outer.Update(pad, sizeof pad);
-    outer.Update(digest, sizeof digest);
-    outer.Final(digest);
+    std::memcpy(Outer.State, OuterStart, sizeof OuterStart);
+    Outer.ByteCount = kSha1BlockLength;
+    Outer.Update(digest, sizeof digest);
+    Outer.Final(digest);
     std::memcpy(mac, digest, std::min(length, kSha1DigestLength));
-    // Ready for the next message under the same key.
-    for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = KeyBlock[i] ^ 0x36;
-    Inner.Update(pad, sizeof pad);
-    SecureWipe(pad, sizeof pad);
     SecureWipe(digest, sizeof digest);
+    // Ready for the next message under the same key.
+    std::memcpy(Inner.State, InnerStart, sizeof InnerStart);
+    Inner.ByteCount = kSha1BlockLength;
 }
 
 // ---------------------------------------------------------------- PBKDF2

@@ -1,6 +1,7 @@
 #pragma once
 // SHA-1 and HMAC-SHA1 for the AES entry encryption of ZIP archives (key derivation and the
-// authentication code). Contexts wipe themselves when destroyed.
+// authentication code). Contexts wipe themselves once, when destroyed or when their key is
+// dropped, not after every block: the key derivation runs thousands of blocks per entry.
 #include <cstddef>
 #include <cstdint>
 
@@ -15,8 +16,9 @@ public:
     ~TSha1();
     void Init();
     void Update(const uint8_t* data, size_t length);
-    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context wiped and ready again
+    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context ready for a new message
 private:
+    friend class THmacSha1;
     void Compress(const uint8_t block[kSha1BlockLength]);
     uint64_t ByteCount = 0;
     uint32_t State[5] = {};
@@ -34,9 +36,13 @@ public:
     void Final(uint8_t* mac, size_t length);
     void Wipe();
 private:
-    uint8_t KeyBlock[kSha1BlockLength] = {};
-    TSha1 Inner;
+    // The states after the key's inner and outer pads, hashed once per key.
+    uint32_t InnerStart[5] = {}, OuterStart[5] = {};
+    TSha1 Inner, Outer;
 };
+
+// Blocks compressed so far by this thread (for measuring what a derivation costs).
+uint64_t Sha1BlocksCompressed();
 
 // PBKDF2 with HMAC-SHA1: blocks of 20 bytes, the last one cut to the requested length.
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,
