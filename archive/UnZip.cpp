@@ -412,7 +412,9 @@ void TUnZip::ProcessList()
             if (!Span.SwitchVolume(item.LocalPosition)) break;
         }
         first = false;
-        if (ArchiveType == atZipMVol && OpenVolume != int(item.Disk) + 1 &&
+        // Entries found by their local headers lie in the file that is open: a volume opened by
+        // itself gives what it holds without asking for the others.
+        if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
             !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
             break;
         if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
@@ -569,7 +571,7 @@ int64_t TUnZip::ReadPacked(uint8_t* buffer, int64_t count)
 
 bool TUnZip::NextVolume()
 {
-    if (ArchiveType == atZipSpan) return Span.SwitchVolume(0) && ArchiveStream != nullptr;
+    if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
     if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
     if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
     return ArchiveStream->Seek(0, soBeginning) == 0;

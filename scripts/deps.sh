@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libbz2-dev googletest libgtest-dev libbenchmark-dev
-      fonts-noto-cjk "$@")
+      fonts-noto-cjk zip "$@")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

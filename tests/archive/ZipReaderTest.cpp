@@ -3,6 +3,8 @@
 // volumes; plus damaged copies of the peer archives under the sanitizers.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "archive/DiskManager.h"
 #include "archive/UnZip.h"
 #include "tests/archive/ArchiveTestUtil.h"
@@ -428,6 +430,72 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
 }
 
 namespace {
+Bytes Noise(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Bytes b(n);
+    for (auto& x : b) x = uint8_t(rng());
+    return b;
+}
+
+// Runs Info-ZIP's zip in `dir`; false when it is not installed or fails.
+bool InfoZip(const fs::path& dir, const std::string& args)
+{
+    if (std::system("command -v zip >/dev/null 2>&1") != 0) return false;
+    return std::system(("cd '" + dir.string() + "' && zip -q -X " + args + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void TakeEveryVolume(TUnZip& z)
+{
+    z.OnNextVolume = [](TUnZip&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+}
+}  // namespace
+
+TEST(ZipReader, InfoZipSplitSetsWhateverTheirVolumesBeginWith)
+{
+    ScopedDir dir("infozipsplit");
+    // a.bin fills the first 64 KiB volume to its last byte (marker, header and name before it),
+    // so b.txt's local header opens the last volume, the one that holds the end record.
+    const Bytes a = Noise(65536 - 4 - 30 - 5, 1);
+    WriteAll(dir / "a.bin", a);
+    WriteAll(dir / "b.txt", Text("second entry\n"));
+    // Another set: small.txt wholly in the first volume, big.bin going on into the last.
+    const Bytes big = Noise(100000, 2);
+    WriteAll(dir / "small.txt", kHello);
+    WriteAll(dir / "big.bin", big);
+    if (!InfoZip(dir.path(), "-0 -s 64k set.zip a.bin b.txt") || !InfoZip(dir.path(), "-0 -s 64k two.zip small.txt big.bin"))
+        GTEST_SKIP() << "Info-ZIP zip is not installed";
+    ASSERT_EQ(fs::file_size(dir / "set.z01"), 65536u);
+    const Bytes last = ReadAll(dir / "set.zip");
+    ASSERT_EQ(Bytes(last.begin(), last.begin() + 4), Bytes({'P', 'K', 3, 4}));
+
+    // The end record's disk number makes it a set, whatever the last volume begins with.
+    TUnZip probe;
+    probe.SetArchiveFile((dir / "set.zip").string());
+    EXPECT_EQ(probe.ArchiveType, atZipMVol);
+    ZipRun r = RunZip(dir / "set.zip", dir / "out1", TakeEveryVolume);
+    EXPECT_EQ(r.count, 2);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(ReadAll(dir / "out1/a.bin"), a);
+    EXPECT_EQ(ReadAll(dir / "out1/b.txt"), Text("second entry\n"));
+
+    // A first volume opened by itself gives the entries it holds whole, without asking for others.
+    r = RunZip(dir / "set.z01", dir / "out2");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(ReadAll(dir / "out2/a.bin"), a);
+    r = RunZip(dir / "two.z01", dir / "out3");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(r.verdicts, (std::vector<std::string>{"small.txt:ok", "big.bin:fail"}));
+    EXPECT_EQ(AllFiles(dir / "out3"), std::vector<fs::path>{"small.txt"});
+    // The whole of that set, from its last volume.
+    r = RunZip(dir / "two.zip", dir / "out4", TakeEveryVolume);
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(ReadAll(dir / "out4/big.bin"), big);
+}
+
+namespace {
 // One removable drive whose disk the test swaps: the label carries the disk's number.
 struct FakeDrive : TDiskQuery {
     explicit FakeDrive(int& disk) : disk(disk) {}
@@ -487,6 +555,46 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
         if (!cancelFirst) {
             EXPECT_EQ(ReadAll(dir / "out1" / "b.txt"), Text("bee"));
         }
+    }
+    // An entry that goes on at the start of the next disk: that disk is asked for, and the first
+    // one still in the drive is not taken for it although it begins with a header signature.
+    {
+        const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(3000, 3)}};
+        const Built sz = Parts(two, {0, 0});
+        const Built p = Parts(two, {4, uint32_t(4 + sz.locals[0].size())});
+        const size_t cut = 1000;
+        Bytes disk1{0x50, 0x4B, 0x07, 0x08};
+        Append(disk1, p.locals[0]);
+        disk1.insert(disk1.end(), p.locals[1].begin(), p.locals[1].begin() + long(cut));
+        Bytes disk2(p.locals[1].begin() + long(cut), p.locals[1].end());
+        const uint32_t cdAt = uint32_t(disk2.size());
+        Append(disk2, p.central);
+        Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
+        disk = 2;
+        WriteAll(archive, disk2);
+        events.clear();
+        TUnZip zip;
+        zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
+        zip.SetArchiveFile(archive.string());
+        ASSERT_EQ(zip.ArchiveType, atZipSpan);
+        zip.SetExtractDir((dir / "out4").string());
+        zip.FileSpec = {"*.*"};
+        zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { events.push_back("last"); };
+        zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
+            events.push_back("first");
+            disk = 1;
+            WriteAll(archive, disk1);
+            cancel = false;
+        };
+        zip.OnGetZipNextDisk = [&](TUnZip&, const std::string& n, bool& cancel) {
+            events.push_back("next " + n);
+            disk = 2;
+            WriteAll(archive, disk2);
+            cancel = false;
+        };
+        EXPECT_EQ(zip.Extract(), 2);
+        EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2"}));
+        EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(3000, 3));
     }
     // The first disk in the drive when the last one is wanted: the last-disk event, nothing read.
     disk = 1;
