@@ -311,6 +311,38 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives)
     EXPECT_TRUE(AllFiles(dir / "out").empty());
 }
 
+TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead)
+{
+    // Six entries, the second written with a trailing descriptor (its size only in the central header).
+    std::vector<ZEntry> entries;
+    for (char c = 'a'; c <= 'f'; ++c) entries.push_back({std::string(1, c) + ".txt", Text(std::string(40, c))});
+    entries[1].descriptor = true;
+    const Bytes good = ZipArchive(entries);
+    std::vector<size_t> central;
+    for (size_t i = 0; i + 4 <= good.size(); ++i)
+        if (good[i] == 'P' && good[i + 1] == 'K' && good[i + 2] == 1 && good[i + 3] == 2) central.push_back(i);
+    ASSERT_EQ(central.size(), 6u);
+    const size_t end = good.size() - 22;
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+    } cases[] = {
+        {"signature of the fourth header", [&](Bytes& a) { a[central[3] + 2] = 9; }},
+        {"name length of the third header", [&](Bytes& a) { Put16(a, central[2] + 28, 12); }},
+        {"end record counting eight", [&](Bytes& a) { Put16(a, end + 8, 8), Put16(a, end + 10, 8); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes damaged = good;
+        c.damage(damaged);
+        ScopedDir dir("zipcentral");
+        const ZipRun r = RunBytes(damaged, dir);
+        EXPECT_TRUE(r.Has(msg::BadFileHeader));
+        EXPECT_EQ(r.count, 6);
+        for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
+    }
+}
+
 TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
 {
     ZEntry one{"one.txt", kHello};
