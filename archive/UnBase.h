@@ -180,6 +180,7 @@ protected:
 
 class TDecompressClass : public TZipCommon {
 public:
+    ~TDecompressClass() override { DiscardOutput(); }
     // ---- per-entry services used by the readers, in the order an entry passes through them
     virtual void ApplyStoredPath(const std::string& entryName);
     bool PathRefused = false;   // the stored path would leave ExtractDir
@@ -206,7 +207,14 @@ protected:
     bool EntryCounted = false;
     bool EntryWriteFailed = false;
     bool RunStopped = false;    // a disk-full stop ends the whole run
+    // The output of the entry being written: a file without a name (its handle kept open from
+    // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
+    bool PlaceOutput();
+    void DiscardOutput();
+    bool UnnamedOutput = false;
+    int UnnamedHandle = -1;
     std::string TempOutputName;
+    std::vector<std::string> MadeFolders;
 };
 
 class TUnBase : public TDecompressClass {
