@@ -36,12 +36,17 @@ void TSha1::Init()
 
 void TSha1::Compress(const uint8_t block[kSha1BlockLength])
 {
-    ++blocksCompressed;
-    // The message schedule is kept as a ring of 16 words, the rounds unrolled five at a time so
-    // that the variables rotate by name instead of by copying.
     uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = Be32(block + 4 * i);
-    uint32_t a = State[0], b = State[1], c = State[2], d = State[3], e = State[4];
+    CompressWords(State, w);
+}
+
+void TSha1::CompressWords(uint32_t state[5], uint32_t w[16])
+{
+    ++blocksCompressed;
+    // The message schedule is kept as a ring of 16 words (the caller's, overwritten), the rounds
+    // unrolled five at a time so that the variables rotate by name instead of by copying.
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
     auto next = [&w](int i) {
         const uint32_t v = Rol(w[(i + 13) & 15] ^ w[(i + 8) & 15] ^ w[(i + 2) & 15] ^ w[i & 15], 1);
         w[i & 15] = v;
@@ -70,11 +75,11 @@ void TSha1::Compress(const uint8_t block[kSha1BlockLength])
     for (int i = 60; i < 80; i += 5) CORVINA_SHA1_FIVE(parity, 0xCA62C1D6u, i)
 #undef CORVINA_SHA1_FIVE
 #undef CORVINA_SHA1_ROUND
-    State[0] += a;
-    State[1] += b;
-    State[2] += c;
-    State[3] += d;
-    State[4] += e;
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
 }
 
 void TSha1::Update(const uint8_t* data, size_t length)
@@ -168,29 +173,51 @@ void THmacSha1::Final(uint8_t* mac, size_t length)
 
 // ---------------------------------------------------------------- PBKDF2
 
+void THmacSha1::MacOfDigest(uint32_t digest[5]) const
+{
+    // The message is one digest after the padded key block: 84 bytes in all, so its padding and
+    // length fill out a single block, laid out here once as words.
+    uint32_t w[16] = {digest[0], digest[1], digest[2], digest[3], digest[4], 0x80000000u};
+    w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
+    uint32_t state[5];
+    std::memcpy(state, InnerStart, sizeof state);
+    TSha1::CompressWords(state, w);
+    std::memcpy(w, state, sizeof state);
+    std::fill(w + 5, w + 15, 0u);
+    w[5] = 0x80000000u;
+    w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
+    std::memcpy(digest, OuterStart, sizeof state);
+    TSha1::CompressWords(digest, w);
+    SecureWipe(w, sizeof w);
+    SecureWipe(state, sizeof state);
+}
+
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,
                     unsigned iterations, uint8_t* out, size_t outLength)
 {
     THmacSha1 prf;
     prf.SetKey(password, passwordLength);
-    uint8_t u[kSha1DigestLength], t[kSha1DigestLength];
+    uint8_t first[kSha1DigestLength];
+    uint32_t u[5], t[5];
     for (uint32_t block = 1; outLength > 0; ++block) {
         uint8_t index[4];
         PutBe32(index, block);
         prf.Update(salt, saltLength);
         prf.Update(index, 4);
-        prf.Final(u, sizeof u);
-        std::memcpy(t, u, sizeof t);
+        prf.Final(first, sizeof first);
+        for (int k = 0; k < 5; ++k) t[k] = u[k] = Be32(first + 4 * k);
+        // Every further iteration is the code of the previous one's 20 bytes: two blocks.
         for (unsigned j = 1; j < iterations; ++j) {
-            prf.Update(u, sizeof u);
-            prf.Final(u, sizeof u);
-            for (size_t k = 0; k < sizeof t; ++k) t[k] ^= u[k];
+            prf.MacOfDigest(u);
+            for (int k = 0; k < 5; ++k) t[k] ^= u[k];
         }
-        const size_t take = std::min(outLength, sizeof t);
-        std::memcpy(out, t, take);
+        for (int k = 0; k < 5; ++k) PutBe32(first + 4 * k, t[k]);
+        const size_t take = std::min(outLength, sizeof first);
+        std::memcpy(out, first, take);
         out += take;
         outLength -= take;
     }
+    SecureWipe(first, sizeof first);
     SecureWipe(u, sizeof u);
     SecureWipe(t, sizeof t);
 }

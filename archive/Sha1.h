@@ -20,6 +20,8 @@ public:
 private:
     friend class THmacSha1;
     void Compress(const uint8_t block[kSha1BlockLength]);
+    // One block given as big-endian words; the words are used up as the message schedule.
+    static void CompressWords(uint32_t state[5], uint32_t w[16]);
     uint64_t ByteCount = 0;
     uint32_t State[5] = {};
     uint8_t Buffer[kSha1BlockLength] = {};
@@ -35,6 +37,9 @@ public:
     // follow at once.
     void Final(uint8_t* mac, size_t length);
     void Wipe();
+    // The code of a message that is one digest (as five words), written over it: one iteration
+    // of the key derivation, two blocks from the kept key states.
+    void MacOfDigest(uint32_t digest[5]) const;
 private:
     // The states after the key's inner and outer pads, hashed once per key.
     uint32_t InnerStart[5] = {}, OuterStart[5] = {};

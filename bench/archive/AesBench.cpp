@@ -11,9 +11,11 @@
 
 #include "archive/Sha1.h"
 #include "archive/UnZip.h"
+#include "bench/archive/BenchFolders.h"
 
 namespace fs = std::filesystem;
 using namespace corvina::archive;
+using namespace corvina::bench;
 
 namespace {
 
@@ -21,12 +23,10 @@ constexpr int kEntries = 2000;
 
 fs::path AesArchive()
 {
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const fs::path dir = (xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache") / "corvina-bench";
+    const fs::path dir = CacheDir();
     const fs::path archive = dir / "bench-aes256-2000.zip";
     if (fs::exists(archive)) return archive;
-    if (std::system("command -v 7z >/dev/null 2>&1") != 0) return {};
+    if (!HaveTool("7z")) return {};
     const fs::path src = dir / "aes-entries";
     fs::create_directories(src);
     for (int i = 1; i <= kEntries; ++i) {
@@ -39,14 +39,6 @@ fs::path AesArchive()
     if (std::system(cmd.c_str()) != 0) return {};
     fs::remove_all(src);
     return archive;
-}
-
-fs::path Scratch()
-{
-    static const fs::path p = fs::temp_directory_path() / ("corvina-bench-aes-" + std::to_string(::getpid()));
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
 }
 
 void KeyDerivation(benchmark::State& state)
@@ -65,7 +57,7 @@ void LibraryAes(benchmark::State& state)
 {
     const fs::path archive = AesArchive();
     if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
-    const fs::path out = Scratch();
+    const fs::path out = Scratch("aes-");
     for (auto _ : state) {
         TUnZip zip;
         zip.SetArchiveFile(archive.string());
@@ -80,7 +72,7 @@ void SevenZipAes(benchmark::State& state)
 {
     const fs::path archive = AesArchive();
     if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
-    const fs::path out = Scratch();
+    const fs::path out = Scratch("aes-");
     const std::string cmd = "7z x -y -pSECRET -o'" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
     for (auto _ : state)
         if (std::system(cmd.c_str()) != 0) return state.SkipWithError("7z failed");

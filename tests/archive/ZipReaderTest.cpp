@@ -561,18 +561,22 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
     const fs::path archive = dir / "span.zip";
     WriteAll(archive, last);
     std::vector<std::string> events;
-    for (bool cancelFirst : {false, true}) {
-        SCOPED_TRACE(cancelFirst);
+    // A run that starts with the last disk in the drive, as a spanned set is opened.
+    auto startWithLastDisk = [&](TUnZip& zip, const Bytes& lastDisk, const char* out) {
         disk = 2;
-        WriteAll(archive, last);
+        WriteAll(archive, lastDisk);
         events.clear();
-        TUnZip zip;
         zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
         zip.SetArchiveFile(archive.string());
-        ASSERT_EQ(zip.ArchiveType, atZipSpan);
-        zip.SetExtractDir((dir / (cancelFirst ? "out2" : "out1")).string());
+        zip.SetExtractDir((dir / out).string());
         zip.FileSpec = {"*.*"};
         zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { events.push_back("last"); };
+    };
+    for (bool cancelFirst : {false, true}) {
+        SCOPED_TRACE(cancelFirst);
+        TUnZip zip;
+        startWithLastDisk(zip, last, cancelFirst ? "out2" : "out1");
+        ASSERT_EQ(zip.ArchiveType, atZipSpan);
         zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
             events.push_back("first");
             if (cancelFirst) return;
@@ -602,16 +606,9 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
         const uint32_t cdAt = uint32_t(disk2.size());
         Append(disk2, p.central);
         Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
-        disk = 2;
-        WriteAll(archive, disk2);
-        events.clear();
         TUnZip zip;
-        zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
-        zip.SetArchiveFile(archive.string());
+        startWithLastDisk(zip, disk2, "out4");
         ASSERT_EQ(zip.ArchiveType, atZipSpan);
-        zip.SetExtractDir((dir / "out4").string());
-        zip.FileSpec = {"*.*"};
-        zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { events.push_back("last"); };
         zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
             events.push_back("first");
             disk = 1;
