@@ -488,20 +488,29 @@ void TDecompressClass::CloseOutput(std::unique_ptr<TFileStream32>& out, const st
 
 bool TDecompressClass::PlaceOutput()
 {
-    if (!UnnamedOutput) return ::rename(TempOutputName.c_str(), OutputName.c_str()) == 0;
-    // A name can only be given to a file without one where none stands: a file being replaced
-    // goes first (a folder in the way stays, and the link then fails).
-    const std::string self = "/proc/self/fd/" + std::to_string(UnnamedHandle);
-    struct stat st {};
-    if (::lstat(OutputName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(OutputName.c_str());
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, OutputName.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
-    if (::close(UnnamedHandle) != 0) {
-        UnnamedHandle = -1;
-        ::unlink(OutputName.c_str());
-        return false;
+    bool placed;
+    if (!UnnamedOutput) {
+        placed = ::rename(TempOutputName.c_str(), OutputName.c_str()) == 0;
+    } else {
+        // A name can only be given to a file without one where none stands: a file being
+        // replaced goes first (a folder in the way stays, and the link then fails).
+        const std::string self = "/proc/self/fd/" + std::to_string(UnnamedHandle);
+        struct stat st {};
+        if (::lstat(OutputName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(OutputName.c_str());
+        placed = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, OutputName.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (placed) {
+            const int handle = UnnamedHandle;
+            UnnamedHandle = -1;
+            if (::close(handle) != 0) {
+                // The system could not finish writing it: the file it named is not the entry.
+                ::unlink(OutputName.c_str());
+                DoError(OutputName, {}, msg::CloseError, ArchiveName);
+                return false;
+            }
+        }
     }
-    UnnamedHandle = -1;
-    return true;
+    if (!placed) DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    return placed;
 }
 
 void TDecompressClass::DiscardOutput()
@@ -519,10 +528,7 @@ bool TDecompressClass::FinishOutput(int width, uint32_t storedCrc)
         // The file takes its name before the verdict is given, so a verdict that passes names a
         // file that is there; a name the file cannot take fails the entry.
         const bool keep = !GetCancel() && !EntryWriteFailed && CrcMatches(width, storedCrc);
-        if (keep && !PlaceOutput()) {
-            DoError(OutputName, {}, msg::OpenError, ArchiveName);
-            EntryWriteFailed = true;
-        }
+        if (keep && !PlaceOutput()) EntryWriteFailed = true;
         if (keep && !EntryWriteFailed) {
             UnnamedHandle = -1;
             TempOutputName.clear();

@@ -209,7 +209,7 @@ protected:
     bool RunStopped = false;    // a disk-full stop ends the whole run
     // The output of the entry being written: a file without a name (its handle kept open from
     // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
-    bool PlaceOutput();
+    bool PlaceOutput();   // reports its own failure
     void DiscardOutput();
     bool UnnamedOutput = false;
     int UnnamedHandle = -1;
