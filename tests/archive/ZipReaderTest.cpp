@@ -451,6 +451,13 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
         EXPECT_EQ(ReadAll(dir / "out2" / "b.bin"), Bytes(3000, 'q'));
         EXPECT_EQ(ReadAll(dir / "out2" / "c.txt"), Text("third"));
     }
+    {
+        // The first volume by itself, without a handler: the entry it holds whole, nothing asked.
+        const ZipRun r = RunZip(dir / "x.z01", dir / "out4");
+        EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+        EXPECT_EQ(r.count, 1);
+        EXPECT_EQ(AllFiles(dir / "out4"), std::vector<fs::path>{"a.txt"});
+    }
     // Cancel gives 25443: the entry that needed the volume is lost, the walk ends there.
     const ZipRun r = RunZip(dir / "x.zip", dir / "out3", [&](TUnZip& z) {
         z.OnNextVolume = [&](TUnZip&, std::string&, int id, bool, bool& cancel) { cancel = id == 2; };
