@@ -4,6 +4,11 @@
 #include <cstring>
 #include <string.h>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 #include "archive/ByteOrder.h"
 
 namespace corvina::archive {
@@ -44,6 +49,15 @@ void TSha1::Compress(const uint8_t block[kSha1BlockLength])
 void TSha1::CompressWords(uint32_t state[5], uint32_t w[16])
 {
     ++blocksCompressed;
+    // The processor's SHA instructions where it has them: the key derivation of every AES entry
+    // runs thousands of blocks.
+    static const bool extensions = Sha1HasShaExtensions();
+    if (extensions) Sha1CompressWithShaExtensions(state, w);
+    else Sha1CompressPortable(state, w);
+}
+
+void Sha1CompressPortable(uint32_t state[5], uint32_t w[16])
+{
     // The message schedule is kept as a ring of 16 words (the caller's, overwritten), the rounds
     // unrolled five at a time so that the variables rotate by name instead of by copying.
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
@@ -81,6 +95,49 @@ void TSha1::CompressWords(uint32_t state[5], uint32_t w[16])
     state[3] += d;
     state[4] += e;
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+bool Sha1HasShaExtensions()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    // Leaf 7 EBX bit 29: SHA; leaf 1 ECX bits 9 and 19: SSSE3 and SSE4.1 for the shuffles.
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d) || !(b & (1u << 29))) return false;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & (1u << 9)) && (c & (1u << 19));
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16])
+{
+    // Lanes hold words from the highest down: A in lane 3 of the state, the first message word in
+    // lane 3 of each group of four, e added to it there.
+    const __m128i abcdSave = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1B);
+    const __m128i e0 = _mm_set_epi32(int(state[4]), 0, 0, 0);
+    __m128i m[4];
+    for (int i = 0; i < 4; ++i) m[i] = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * i)), 0x1B);
+    __m128i abcd = abcdSave, before = abcdSave;
+    // Four rounds a group; each group's words follow from the four groups before it.
+#define CORVINA_SHA1_GROUP(g, f)                                                                            \
+    {                                                                                                       \
+        if ((g) >= 4)                                                                                       \
+            m[(g) % 4] = _mm_sha1msg2_epu32(                                                                \
+                _mm_xor_si128(_mm_sha1msg1_epu32(m[(g) % 4], m[((g) + 1) % 4]), m[((g) + 2) % 4]), m[((g) + 3) % 4]); \
+        const __m128i ew = (g) == 0 ? _mm_add_epi32(e0, m[0]) : _mm_sha1nexte_epu32(before, m[(g) % 4]);     \
+        before = abcd;                                                                                      \
+        abcd = _mm_sha1rnds4_epu32(abcd, ew, f);                                                            \
+    }
+    for (int g = 0; g < 5; ++g) CORVINA_SHA1_GROUP(g, 0)
+    for (int g = 5; g < 10; ++g) CORVINA_SHA1_GROUP(g, 1)
+    for (int g = 10; g < 15; ++g) CORVINA_SHA1_GROUP(g, 2)
+    for (int g = 15; g < 20; ++g) CORVINA_SHA1_GROUP(g, 3)
+#undef CORVINA_SHA1_GROUP
+    const __m128i e = _mm_sha1nexte_epu32(before, e0);
+    abcd = _mm_shuffle_epi32(_mm_add_epi32(abcd, abcdSave), 0x1B);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(state), abcd);
+    state[4] = uint32_t(_mm_extract_epi32(e, 3));
+}
+#else
+bool Sha1HasShaExtensions() { return false; }
+void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]) { Sha1CompressPortable(state, w); }
+#endif
 
 void TSha1::Update(const uint8_t* data, size_t length)
 {

@@ -49,6 +49,13 @@ private:
 // Blocks compressed so far by this thread (for measuring what a derivation costs).
 uint64_t Sha1BlocksCompressed();
 
+// The two ways of compressing one block (given as big-endian words, used up as the schedule):
+// portable code, and the processor's SHA instructions where Sha1HasShaExtensions says they exist.
+// TSha1 picks one; tests hold them against each other.
+bool Sha1HasShaExtensions();
+void Sha1CompressPortable(uint32_t state[5], uint32_t w[16]);
+void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]);
+
 // PBKDF2 with HMAC-SHA1: blocks of 20 bytes, the last one cut to the requested length.
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,
                     unsigned iterations, uint8_t* out, size_t outLength);
