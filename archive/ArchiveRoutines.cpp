@@ -259,8 +259,12 @@ bool ForceDirTree(const std::string& dir, std::vector<std::string>* made)
     for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
         const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
         if (!prefix.empty() && !DirectoryExists(prefix)) {
-            if (::mkdir(prefix.c_str(), 0777) != 0) break;
-            if (made) made->push_back(prefix);
+            // One made meanwhile by someone else is not ours to remove.
+            if (::mkdir(prefix.c_str(), 0777) == 0) {
+                if (made) made->push_back(prefix);
+            } else if (errno != EEXIST) {
+                break;
+            }
         }
         if (p == std::string::npos) break;
     }
