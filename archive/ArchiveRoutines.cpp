@@ -251,17 +251,31 @@ bool CreateDirTree(const std::string& dir)
     return ForceDirTree(dir);
 }
 
-bool ForceDirTree(const std::string& dir)
+bool ForceDirTree(const std::string& dir, std::vector<std::string>* made)
 {
     if (dir.empty()) return false;
     if (DirectoryExists(dir)) return true;
     const std::string full = ExpandFileName(dir);
-    for (size_t p = full.find('/', 1); p != std::string::npos; p = full.find('/', p + 1)) {
-        const std::string prefix = full.substr(0, p);
-        if (!DirectoryExists(prefix)) ::mkdir(prefix.c_str(), 0777);
+    for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
+        const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
+        if (!prefix.empty() && !DirectoryExists(prefix)) {
+            // One made meanwhile by someone else is not ours to remove.
+            if (::mkdir(prefix.c_str(), 0777) == 0) {
+                if (made) made->push_back(prefix);
+            } else if (errno != EEXIST) {
+                break;
+            }
+        }
+        if (p == std::string::npos) break;
     }
-    ::mkdir(full.c_str(), 0777);
     return DirectoryExists(full);
+}
+
+void RemoveMadeFolders(std::vector<std::string>& made)
+{
+    // Deepest first; a folder that something else has been put into stays.
+    for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
+    made.clear();
 }
 
 bool EraseFile(const std::string& name, bool /*toRecycleBin*/)
@@ -272,26 +286,20 @@ bool EraseFile(const std::string& name, bool /*toRecycleBin*/)
 bool IsDirWritable(const std::string& dir)
 {
     if (DirectoryExists(dir)) {
-        std::string probe = AppendPathDelim(dir) + "mrlXXXXXX";
-        const int fd = ::mkstemp(probe.data());
-        if (fd < 0) return false;
-        ::close(fd);
-        ::unlink(probe.c_str());
-        return true;
+        // A file without a name, so that a run stopped at any moment leaves nothing among the
+        // user's files; where the file system has no such files, the folder's own permissions.
+        const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+        return ::access(dir.c_str(), W_OK | X_OK) == 0;
     }
     // A missing folder counts as writable when it can be made; remove what the probe made.
-    const std::string full = ExpandFileName(dir);
     std::vector<std::string> made;
-    for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
-        const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
-        if (!prefix.empty() && !DirectoryExists(prefix)) {
-            if (::mkdir(prefix.c_str(), 0777) != 0) break;
-            made.push_back(prefix);
-        }
-        if (p == std::string::npos) break;
-    }
-    const bool ok = DirectoryExists(full);
-    for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
+    const bool ok = ForceDirTree(dir, &made);
+    RemoveMadeFolders(made);
     return ok;
 }
 

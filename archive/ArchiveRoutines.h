@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/ArchiveTypes.h"
 
@@ -39,7 +40,10 @@ std::string GetTempDir();
 bool DirectoryExists(const std::string& dir);
 bool FileExists(const std::string& name);                  // exists and is not a directory
 bool CreateDirTree(const std::string& dir);                // empty dir: E_RAISE(25157)
-bool ForceDirTree(const std::string& dir);
+// Makes the folder and its missing parents; `made` receives the folders made, outermost first.
+bool ForceDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
+// Removes folders recorded by ForceDirTree again, as far as they are still empty.
+void RemoveMadeFolders(std::vector<std::string>& made);
 bool EraseFile(const std::string& name, bool toRecycleBin);  // no recycle bin here: plain delete
 bool IsDirWritable(const std::string& dir);
 std::string MakeTempFileName(const std::string& dir);      // a new empty file "mrl..." (created)

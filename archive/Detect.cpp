@@ -476,7 +476,10 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
     } else if (IsZipFamily(ArchiveType)) {
         const int64_t end = ZipEndRecordSearch(s, size, 0);
         if (end == -1) return finish();   // a failed check: the type stands, no offset
-        if (end == 0 && !(DetectFlags & HeaderBit(htLocal))) {
+        // The last volume of a split set may begin with a local header: its end record's disk
+        // number decides here as it does for files that begin otherwise.
+        if (end > 0 && IsMultiDiskZip()) ArchiveType = ResolveClassified({.splitCheck = true});
+        else if (end == 0 && !(DetectFlags & HeaderBit(htLocal))) {
             ArchiveOffset = int64_t(skipped);
             DetectFlags |= HeaderBit(htLocal);
         }

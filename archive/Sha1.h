@@ -1,6 +1,7 @@
 #pragma once
 // SHA-1 and HMAC-SHA1 for the AES entry encryption of ZIP archives (key derivation and the
-// authentication code). Contexts wipe themselves when destroyed.
+// authentication code). Contexts wipe themselves once, when destroyed or when their key is
+// dropped, not after every block: the key derivation runs thousands of blocks per entry.
 #include <cstddef>
 #include <cstdint>
 
@@ -15,9 +16,12 @@ public:
     ~TSha1();
     void Init();
     void Update(const uint8_t* data, size_t length);
-    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context wiped and ready again
+    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context ready for a new message
 private:
+    friend class THmacSha1;
     void Compress(const uint8_t block[kSha1BlockLength]);
+    // One block given as big-endian words; the words are used up as the message schedule.
+    static void CompressWords(uint32_t state[5], uint32_t w[16]);
     uint64_t ByteCount = 0;
     uint32_t State[5] = {};
     uint8_t Buffer[kSha1BlockLength] = {};
@@ -33,10 +37,24 @@ public:
     // follow at once.
     void Final(uint8_t* mac, size_t length);
     void Wipe();
+    // The code of a message that is one digest (as five words), written over it: one iteration
+    // of the key derivation, two blocks from the kept key states.
+    void MacOfDigest(uint32_t digest[5]) const;
 private:
-    uint8_t KeyBlock[kSha1BlockLength] = {};
-    TSha1 Inner;
+    // The states after the key's inner and outer pads, hashed once per key.
+    uint32_t InnerStart[5] = {}, OuterStart[5] = {};
+    TSha1 Inner, Outer;
 };
+
+// Blocks compressed so far by this thread (for measuring what a derivation costs).
+uint64_t Sha1BlocksCompressed();
+
+// The two ways of compressing one block (given as big-endian words, used up as the schedule):
+// portable code, and the processor's SHA instructions where Sha1HasShaExtensions says they exist.
+// TSha1 picks one; tests hold them against each other.
+bool Sha1HasShaExtensions();
+void Sha1CompressPortable(uint32_t state[5], uint32_t w[16]);
+void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]);
 
 // PBKDF2 with HMAC-SHA1: blocks of 20 bytes, the last one cut to the requested length.
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,

@@ -47,6 +47,8 @@ public:
     static constexpr uint16_t fmOpenWrite = 0x0001;
     static constexpr uint16_t fmOpenReadWrite = 0x0002;
     TFileStream32(const std::string& fileName, uint16_t mode);
+    // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
+    TFileStream32(int ownedHandle, const std::string& fileName) : THandleStream32(ownedHandle), FileName(fileName) {}
     ~TFileStream32() override;
     bool Close();   // answers False when the system reports a failure on close
     std::string FileName;

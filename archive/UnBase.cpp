@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -344,31 +345,46 @@ bool TDecompressClass::CheckOverwrite(bool isDirectory)
     return answer;
 }
 
+namespace {
+// Whether a file opened without a name can be given one through /proc.
+bool CanLinkUnnamedFiles()
+{
+    static const bool answer = ::access("/proc/self/fd", X_OK) == 0;
+    return answer;
+}
+}  // namespace
+
 bool TDecompressClass::OpenOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName)
 {
     out.reset();
-    TempOutputName.clear();
+    DiscardOutput();
+    RemoveMadeFolders(MadeFolders);
     const std::string dir = ExtractFileDir(fileName);
-    try {
-        if (!CreateDirTree(dir)) return false;
-    } catch (const E_RAISE&) {
+    if (dir.empty() || !ForceDirTree(dir, &MadeFolders)) {
+        RemoveMadeFolders(MadeFolders);
         return false;
     }
-    // The entry is written under a temporary name beside its target and renamed once its CRC passed,
-    // so a failed entry never leaves a file and never replaces an existing one.
+    // The entry's data has no name until its check passed (FinishOutput), so a failed entry never
+    // leaves a file or replaces one, and a run killed at any moment leaves nothing behind. Where
+    // the file system has no files without a name, a hidden temporary name beside the target.
+    if (CanLinkUnnamedFiles()) {
+        const int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            out = std::make_unique<TFileStream32>(fd, fileName);
+            UnnamedOutput = true;
+            return true;
+        }
+    }
     std::string temp = AppendPathDelim(dir) + ".mrlXXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    // mkstemp makes the file private; the entry gets the mode any newly created file gets.
-    ::fchmod(fd, 0666 & ~ProcessUmask());
-    ::close(fd);
-    auto stream = std::make_unique<TFileStream32>(temp, TFileStream32::fmCreate);
-    if (!stream->Valid()) {
-        ::unlink(temp.c_str());
+    if (fd < 0) {
+        RemoveMadeFolders(MadeFolders);
         return false;
     }
+    // mkstemp makes the file private; the entry gets the mode any newly created file gets.
+    ::fchmod(fd, 0666 & ~ProcessUmask());
     TempOutputName = temp;
-    out = std::move(stream);
+    out = std::make_unique<TFileStream32>(fd, temp);
     return true;
 }
 
@@ -378,8 +394,8 @@ int64_t TDecompressClass::WriteBlock(TStream32& out, const uint8_t* buffer, bool
     out.LastError = 0;
     const int64_t n = out.Write(buffer, count);
     if (out.LastError == ENOSPC || out.LastError == EDQUOT) {
-        FCount = 0;
-        EntryCounted = false;
+        // The run stops; the entries written before stay on disk and in the count.
+        if (!EntryWriteFailed) UncountEntry();
         EntryWriteFailed = true;
         RunStopped = true;
         RaiseArchiveError(FArchiveFile, {}, OutputName, msg::DiskFull);
@@ -426,11 +442,15 @@ int64_t TDecompressClass::CopyStored(TStream32& in, TStream32& out, int64_t pack
     return remaining;
 }
 
+bool TDecompressClass::CrcMatches(int width, uint32_t storedCrc) const
+{
+    return width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
+}
+
 bool TDecompressClass::CheckCrc(int width, uint32_t storedCrc)
 {
     if (GetCancel()) return false;
-    bool verdict = width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
-    if (EntryWriteFailed) verdict = false;
+    const bool verdict = CrcMatches(width, storedCrc) && !EntryWriteFailed;
     if (OnEnd) OnEnd(*this, OutputName, verdict);
     if (!verdict) DoError(OutputName, {}, msg::CrcError, ArchiveName);
     return verdict;
@@ -451,33 +471,77 @@ void TDecompressClass::CloseOutput(std::unique_ptr<TFileStream32>& out, const st
         times[1] = times[0];
         ::futimens(out->Handle, times);   // a failure to set the date is ignored
     }
-    if (!out->Close()) {
+    if (RestoreFileAttr && attr != 32 && (attr & 0x01)) {
+        struct stat st {};
+        if (::fstat(out->Handle, &st) == 0) ::fchmod(out->Handle, st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
+    }
+    if (UnnamedOutput) {
+        // The file lives only as long as its handle: kept open until it has its name.
+        UnnamedHandle = out->Handle;
+        out->Handle = -1;
+    } else if (!out->Close()) {
         EntryWriteFailed = true;
         DoError(fileName, {}, msg::CloseError, ArchiveName);
     }
     out.reset();
-    if (RestoreFileAttr && attr != 32 && (attr & 0x01) && !TempOutputName.empty()) {
-        struct stat st {};
-        if (::stat(TempOutputName.c_str(), &st) == 0)
-            ::chmod(TempOutputName.c_str(), st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
-    }
 }
 
-void TDecompressClass::FinishOutput(bool verdict)
+bool TDecompressClass::PlaceOutput()
 {
-    if (TempOutputName.empty()) {
-        if (!verdict) UncountEntry();
-        return;
+    bool placed;
+    if (!UnnamedOutput) {
+        placed = ::rename(TempOutputName.c_str(), OutputName.c_str()) == 0;
+    } else {
+        // A name can only be given to a file without one where none stands: a file being
+        // replaced goes first (a folder in the way stays, and the link then fails).
+        const std::string self = "/proc/self/fd/" + std::to_string(UnnamedHandle);
+        struct stat st {};
+        if (::lstat(OutputName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(OutputName.c_str());
+        placed = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, OutputName.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (placed) {
+            const int handle = UnnamedHandle;
+            UnnamedHandle = -1;
+            if (::close(handle) != 0) {
+                // The system could not finish writing it: the file it named is not the entry.
+                ::unlink(OutputName.c_str());
+                DoError(OutputName, {}, msg::CloseError, ArchiveName);
+                return false;
+            }
+        }
     }
-    if (verdict && ::rename(TempOutputName.c_str(), OutputName.c_str()) != 0) {
-        DoError(OutputName, {}, msg::OpenError, ArchiveName);
-        verdict = false;
-    }
-    if (!verdict) {
-        ::unlink(TempOutputName.c_str());
-        UncountEntry();
-    }
+    if (!placed) DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    return placed;
+}
+
+void TDecompressClass::DiscardOutput()
+{
+    if (UnnamedHandle >= 0) ::close(UnnamedHandle);
+    UnnamedHandle = -1;
+    if (!TempOutputName.empty()) ::unlink(TempOutputName.c_str());
     TempOutputName.clear();
+    UnnamedOutput = false;
+}
+
+bool TDecompressClass::FinishOutput(int width, uint32_t storedCrc)
+{
+    if (UnnamedOutput || !TempOutputName.empty()) {
+        // The file takes its name before the verdict is given, so a verdict that passes names a
+        // file that is there; a name the file cannot take fails the entry.
+        const bool keep = !GetCancel() && !EntryWriteFailed && CrcMatches(width, storedCrc);
+        if (keep && !PlaceOutput()) EntryWriteFailed = true;
+        if (keep && !EntryWriteFailed) {
+            UnnamedHandle = -1;
+            TempOutputName.clear();
+            UnnamedOutput = false;
+            MadeFolders.clear();
+        }
+        DiscardOutput();
+    }
+    // Folders made for an entry that failed go again.
+    RemoveMadeFolders(MadeFolders);
+    const bool verdict = CheckCrc(width, storedCrc);
+    if (!verdict) UncountEntry();
+    return verdict;
 }
 
 void TDecompressClass::UncountEntry()

@@ -180,6 +180,7 @@ protected:
 
 class TDecompressClass : public TZipCommon {
 public:
+    ~TDecompressClass() override { DiscardOutput(); }
     // ---- per-entry services used by the readers, in the order an entry passes through them
     virtual void ApplyStoredPath(const std::string& entryName);
     bool PathRefused = false;   // the stored path would leave ExtractDir
@@ -189,11 +190,13 @@ public:
     // The write pointer of the decoders: deciphers an encrypted ZIP-family block, then WriteBlock.
     int64_t DecryptWriteBlock(TStream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
     int64_t CopyStored(TStream32& in, TStream32& out, int64_t packedSize, int width);
+    bool CrcMatches(int width, uint32_t storedCrc) const;
+    // The verdict of an entry: OnEnd, and 25151 when it failed.
     virtual bool CheckCrc(int width, uint32_t storedCrc);
     void CloseOutput(std::unique_ptr<TFileStream32>& out, const std::string& fileName, int attr, uint32_t dosDateTime);
-    // The written entry becomes visible under its name only when its verdict passed; otherwise the
-    // partial output is removed and the entry no longer counts.
-    void FinishOutput(bool verdict);
+    // Ends a written entry: the file becomes visible under its name only when its data checked
+    // out, and then the verdict is given (CheckCrc); a failed entry leaves nothing and is not counted.
+    bool FinishOutput(int width, uint32_t storedCrc);
     void SkipEntryProgress(int64_t unpackedSize);
     void UncountEntry();
 
@@ -204,7 +207,14 @@ protected:
     bool EntryCounted = false;
     bool EntryWriteFailed = false;
     bool RunStopped = false;    // a disk-full stop ends the whole run
+    // The output of the entry being written: a file without a name (its handle kept open from
+    // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
+    bool PlaceOutput();   // reports its own failure
+    void DiscardOutput();
+    bool UnnamedOutput = false;
+    int UnnamedHandle = -1;
     std::string TempOutputName;
+    std::vector<std::string> MadeFolders;
 };
 
 class TUnBase : public TDecompressClass {

@@ -64,7 +64,7 @@ bool TUnLha::ReadLhaHeader(TStream32& archive)
     h.Level = Raw[20];
     h.NameLength = Raw[21];
     EntryName.clear();
-    if (h.Level > 2) return false;
+    if (h.Level > 2) return BadHeader();
 
     std::string rawName, rawDir;
     // One extended header's data. A file-name header is honoured at level 1 too: writers put the
@@ -207,7 +207,11 @@ void TUnLha::ExtractLhaList(TStream32& archive)
 
 bool TUnLha::ExtractLhaFile(TStream32& archive, int attribute)
 {
-    const bool isDirectory = IsDirectoryMethod(Header.Method);
+    // Some writers (Amiga LhA) store an empty folder as an empty stored entry named with a
+    // trailing separator: there is no file to write under such a name, only the folder.
+    const bool storedFolder = Header.Method[3] == '0' && IsDecodedMethod(Header.Method) && Header.UnpackedSize == 0 &&
+                              !EntryName.empty() && EntryName.back() == '\\';
+    const bool isDirectory = IsDirectoryMethod(Header.Method) || storedFolder;
     // A method that is not decoded here is refused before anything is written or counted.
     if (!isDirectory && !IsDecodedMethod(Header.Method)) {
         DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
@@ -264,9 +268,7 @@ bool TUnLha::ExtractLhaFile(TStream32& archive, int attribute)
     } catch (...) {
         EntryWriteFailed = true;
     }
-    const bool verdict = CheckCrc(16, Header.Crc);
-    FinishOutput(verdict);
-    return verdict;
+    return FinishOutput(16, Header.Crc);
 }
 
 }  // namespace corvina::archive

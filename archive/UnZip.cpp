@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <map>
 
 #include "archive/Bzip2Stream.h"
 #include "archive/DiskManager.h"
@@ -253,7 +254,7 @@ void TUnZip::ExtractLoop(TStream32&)
     }
     try {
         if (DetectFlags == HeaderBit(htLocal)) {
-            if (ReadLocalHeaders() > 0) ProcessList();
+            if (ReadLocalHeaders(false) > 0) ProcessList();
         } else if (ReadCentralDir() > 0) {
             ProcessList();
         }
@@ -317,10 +318,19 @@ int TUnZip::ReadCentralDir()
         }
         position = next;
     }
-    // An end record that counts entries where no central header can be read is a damaged archive,
-    // not an empty one.
-    const uint64_t stated = Zip64EndRecord.size() >= 56 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
-    if (walked == 0 && stated > 0) DoError(FArchiveFile, {}, msg::BadFileHeader, ArchiveName);
+    // An end record that counts more entries than the walk could read is a damaged directory, not
+    // a shorter archive: reported, and the entries are looked for by their local headers as well.
+    // A split set's directory may begin on an earlier volume, which the walk does not read; there
+    // only a walk that read nothing at all is known to be wrong. 0xFFFF without a Zip64 record
+    // counts nothing.
+    const bool zip64 = Zip64EndRecord.size() >= 56;
+    const uint64_t stated = zip64 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
+    const bool countKnown = zip64 || stated != 0xFFFF;
+    const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
+    if (damaged && !GetCancel()) {
+        DoError(FArchiveFile, {}, msg::BadFileHeader, ArchiveName);
+        if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
+    }
     return int(List.size());
 }
 
@@ -349,18 +359,32 @@ int64_t TUnZip::FindLocalHeaderShift(const TZipHeader& central, int64_t computed
     return shift;
 }
 
-int TUnZip::ReadLocalHeaders()
+int64_t TUnZip::SkipDescriptor(int64_t position)
 {
-    if (OnCorruptZipHeader) {
+    // Signature (optional), CRC and two sizes of 4 bytes, or of 8 in a Zip64 entry: the one after
+    // which a header follows.
+    TStream32& s = *ArchiveStream;
+    uint8_t sig[4];
+    if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
+    for (const int64_t length : {12, 20})
+        if (ReadExact(s, position + length, sig, 4) && (ClassifySignature(Le32(sig), htLocal).Kind == htLocal ||
+                                                        ClassifySignature(Le32(sig), htCentral).Kind == htCentral))
+            return position + length;
+    return position + 12;
+}
+
+int TUnZip::ReadLocalHeaders(bool afterCentral)
+{
+    if (OnCorruptZipHeader && !afterCentral) {
         bool cancel = true;
         OnCorruptZipHeader(*this, DetectFlags, cancel);
         if (cancel) return 0;
     }
     TStream32& s = *ArchiveStream;
-    int64_t position = ArchiveOffset;
+    int64_t position = std::max<int64_t>(ArchiveOffset, 0);
     uint8_t sig[4];
     if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
-    ArchiveTotal = 0;
+    if (!afterCentral) ArchiveTotal = 0;
     TZipHeader l;
     // Data in front of the first header (a stub, junk): the walk starts at the first header found.
     if (!ReadHeaderAt(position, htLocal, l)) {
@@ -373,16 +397,29 @@ int TUnZip::ReadLocalHeaders()
                 break;
             }
     }
+    // After a damaged central directory the entries it did list are stepped over by their central
+    // sizes (they may have trailing descriptors); one whose local header carries another name was
+    // listed from a header read out of step, and its local header counts instead.
+    std::map<int64_t, size_t> listedAt;
+    for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
     while (!GetCancel() && ReadHeaderAt(position, htLocal, l)) {
         EntryName = l.Name;
+        uint64_t compressed = l.Compressed;
         // Without a central directory nothing tells where an entry with a trailing descriptor
         // ends: such an entry cannot be read safely, and the walk cannot go past it.
-        const bool sizeUnknown = (l.Flags & kFlagDescriptor) && l.Compressed == 0;
-        if (sizeUnknown) {
-            DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
+        bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
+        const auto listed = listedAt.find(position);
+        if (listed != listedAt.end() && List[listed->second].Central.RawName == l.RawName) {
+            compressed = List[listed->second].Central.Compressed;
+            sizeKnown = true;
+        } else if (!sizeKnown) {
+            if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
+            if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
             break;
-        }
-        if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+        } else if (listed != listedAt.end()) {
+            List[listed->second] = Listed{};
+            List[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
+        } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
             Listed item;
             item.LocalPosition = position;
             item.Disk = 0;
@@ -390,8 +427,15 @@ int TUnZip::ReadLocalHeaders()
             List.push_back(item);
             AddToTotals(l);
         }
-        position = l.DataPosition + int64_t(l.Compressed);
+        position = l.DataPosition + int64_t(compressed);
         if (position < l.DataPosition) break;
+        if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
+    }
+    if (afterCentral) {
+        std::erase_if(List, [](const Listed& item) { return item.LocalPosition < 0; });
+        std::stable_sort(List.begin(), List.end(),
+                         [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
+        return int(List.size());
     }
     // Nothing to list is an error unless the end record says the archive is empty.
     uint8_t end[12] = {};
@@ -412,7 +456,9 @@ void TUnZip::ProcessList()
             if (!Span.SwitchVolume(item.LocalPosition)) break;
         }
         first = false;
-        if (ArchiveType == atZipMVol && OpenVolume != int(item.Disk) + 1 &&
+        // Entries found by their local headers lie in the file that is open: a volume opened by
+        // itself gives what it holds without asking for the others.
+        if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
             !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
             break;
         if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
@@ -546,8 +592,7 @@ void TUnZip::ExtractZipFile(const Listed& item)
     } catch (...) {
         EntryWriteFailed = true;
     }
-    const bool pass = CheckCrc(32, h.Crc);
-    FinishOutput(pass);
+    FinishOutput(32, h.Crc);
     Aes.reset();
 }
 
@@ -570,7 +615,7 @@ int64_t TUnZip::ReadPacked(uint8_t* buffer, int64_t count)
 
 bool TUnZip::NextVolume()
 {
-    if (ArchiveType == atZipSpan) return Span.SwitchVolume(0) && ArchiveStream != nullptr;
+    if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
     if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
     if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
     return ArchiveStream->Seek(0, soBeginning) == 0;

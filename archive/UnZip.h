@@ -113,7 +113,10 @@ private:
         bool FromCentral = false;
     };
     int ReadCentralDir();
-    int ReadLocalHeaders();
+    // The walk over the local headers, for archives that have no central directory, or after a
+    // damaged one to find the entries it lost.
+    int ReadLocalHeaders(bool afterCentral);
+    int64_t SkipDescriptor(int64_t position);
     int64_t FindLocalHeaderShift(const TZipHeader& central, int64_t computed);
     bool ReadHeaderAt(int64_t position, THeaderType kind, TZipHeader& h);
     void ProcessList();

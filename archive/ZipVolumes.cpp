@@ -91,6 +91,12 @@ bool TDiskSpannObj::OpenVolume()
         z.DoError(z.ArchiveFile(), {}, msg::OpenError, z.ArchiveFile());
         return false;
     }
+    // A spanned disk says by its label which one it is; a disk that merely has a header where one
+    // is wanted may be the previous disk still in the drive.
+    if (z.ArchiveType == atZipSpan && drives) {
+        if (drives->VolumeNumber != DiskIndex) return false;
+        if (!HeaderExpected) return true;
+    }
     const int64_t size = stream->Size();
     if (WantedPosition + 30 > size) {
         if (z.ArchiveType == atZipMVol) return true;
@@ -102,10 +108,11 @@ bool TDiskSpannObj::OpenVolume()
     return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
 }
 
-bool TDiskSpannObj::SwitchVolume(int64_t position)
+bool TDiskSpannObj::SwitchVolume(int64_t position, bool headerExpected)
 {
     TUnZip& z = *Owner;
     WantedPosition = position;
+    HeaderExpected = headerExpected;
     z.ReplaceArchiveStream(nullptr);
     bool ok = false;
     SuspendTimer suspend(z.Timer);

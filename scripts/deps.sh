@@ -6,6 +6,7 @@ pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libbz2-dev googletest libgte
       fonts-noto-cjk
       qt6-translations-l10n  # Qt's own Japanese texts for the standard dialogs
       jlha-utils  # LHA compressor: the sample day's predicted-odds archives and the archive import tests
+      zip  # Info-ZIP: the split and spanned sets the ZIP tests make
       "$@")
 missing=()
 for p in "${pkgs[@]}"; do

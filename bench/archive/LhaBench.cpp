@@ -11,26 +11,15 @@
 #include <string>
 
 #include "archive/UnLha.h"
+#include "bench/archive/BenchFolders.h"
 
 namespace fs = std::filesystem;
 using namespace corvina::archive;
+using namespace corvina::bench;
 
 namespace {
 
 constexpr size_t kInputSize = 32u * 1024 * 1024;
-
-fs::path CacheDir()
-{
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".cache";
-    return base / "corvina-bench";
-}
-
-bool HaveTool(const char* name)
-{
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // Text much like the providers' files: fixed-width lines of numbers and names, with repeats.
 void MakeInput(const fs::path& file)
@@ -64,20 +53,12 @@ fs::path Archive(const std::string& method)
     return archive;
 }
 
-fs::path Scratch()
-{
-    static const fs::path p = fs::temp_directory_path() / ("corvina-bench-" + std::to_string(::getpid()));
-    fs::remove_all(p);
-    fs::create_directories(p);
-    return p;
-}
-
 void Library(benchmark::State& state, const std::string& method)
 {
     if (!HaveTool("jlha")) return state.SkipWithError("jlha (jlha-utils) is not installed");
     const fs::path archive = Archive(method);
     if (archive.empty()) return state.SkipWithError("jlha could not make the archive");
-    const fs::path out = Scratch();
+    const fs::path out = Scratch("");
     int64_t bytes = 0;
     for (auto _ : state) {
         TUnLha lha;
@@ -96,7 +77,7 @@ void Lhasa(benchmark::State& state, const std::string& method)
     if (!HaveTool("lhasa")) return state.SkipWithError("lhasa is not installed");
     const fs::path archive = Archive(method);
     if (archive.empty()) return state.SkipWithError("jlha could not make the archive");
-    const fs::path out = Scratch();
+    const fs::path out = Scratch("");
     const std::string cmd = "lhasa xqfw='" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
     int64_t bytes = 0;
     for (auto _ : state) {

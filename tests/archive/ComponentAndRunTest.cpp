@@ -6,7 +6,10 @@
 #include <chrono>
 #include <ctime>
 #include <optional>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
@@ -324,12 +327,114 @@ TEST(ExtractionRun, WriteFailures)
     EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::WriteError), 1);
     EXPECT_FALSE(c.CheckCrc(16, 0));
 
-    // A full device ends decoding with 25160 and the run's count at 0.
+    // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
+    // the one written before stays counted, as it stays on disk.
     TFileStream32 full("/dev/full", TFileStream32::fmOpenWrite);
     if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
+    ASSERT_TRUE(c.CheckOverwrite(false));
+    EXPECT_EQ(c.Count(), 2);
     EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), E_RAISE);
-    EXPECT_EQ(c.Count(), 0);
+    EXPECT_EQ(c.Count(), 1);
     EXPECT_TRUE(r.Has(msg::DiskFull));
+}
+
+namespace {
+// Names that appear in a folder (created or moved in) while it is watched.
+class FolderWatch {
+public:
+    explicit FolderWatch(const fs::path& dir) : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (fd >= 0) ::inotify_add_watch(fd, dir.c_str(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~FolderWatch()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    bool Valid() const { return fd >= 0; }
+    std::vector<std::string> Appeared()
+    {
+        std::vector<std::string> names;
+        alignas(inotify_event) char buf[8192];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+            for (char* p = buf; p < buf + n;) {
+                auto* e = reinterpret_cast<inotify_event*>(p);
+                if (e->len) names.emplace_back(e->name);
+                p += sizeof(inotify_event) + e->len;
+            }
+        return names;
+    }
+private:
+    int fd;
+};
+
+bool UnnamedFilesSupported(const fs::path& dir)
+{
+    const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+}  // namespace
+
+TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder)
+{
+    // A run killed at any moment leaves no temporary file and no probe among the user's files:
+    // the probe and each entry's data have no name until the entry is checked.
+    ScopedDir d("noname");
+    const fs::path out = d.path() / "out";
+    fs::create_directories(out / "already");
+    if (!UnnamedFilesSupported(out)) GTEST_SKIP() << "the file system has no unnamed files";
+    {
+        FolderWatch watch(out);
+        ASSERT_TRUE(watch.Valid());
+        EXPECT_TRUE(IsDirWritable(out.string()));
+        EXPECT_EQ(watch.Appeared(), std::vector<std::string>{});
+    }
+    const Bytes archive = LhaArchive({{.name = "a.txt", .data = Text("a")},
+                                      {.name = "bad.txt", .data = Text("b"), .crcOverride = 1},
+                                      {.name = "sub\\deeper\\bad.txt", .data = Text("c"), .crcOverride = 1},
+                                      {.name = "already\\bad.txt", .data = Text("d"), .crcOverride = 1},
+                                      {.name = "keep\\ok.txt", .data = Text("e")},
+                                      {.name = "a.txt", .data = Text("again")}});
+    FolderWatch watch(out);
+    const Outcome r = ExtractBytes(archive, d.path());
+    EXPECT_EQ(r.count, 3);
+    // Folders made only for an entry that failed go again; the ones that were there stay.
+    EXPECT_EQ(watch.Appeared(), (std::vector<std::string>{"a.txt", "sub", "keep", "a.txt"}));
+    EXPECT_FALSE(fs::exists(out / "sub"));
+    EXPECT_TRUE(fs::is_directory(out / "already"));
+    EXPECT_EQ(ReadAll(out / "keep/ok.txt"), Text("e"));
+    EXPECT_EQ(ReadAll(out / "a.txt"), Text("again"));
+    EXPECT_EQ(AllFiles(out).size(), 2u);
+}
+
+TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace)
+{
+    // A folder of the entry's name in the way, and a name longer than the file system takes: the
+    // data checks out, but the file cannot take its name, so the entry fails and says so once.
+    ScopedDir d("verdict");
+    const std::string tooLong(300, 'n');
+    fs::create_directories(d.path() / "out/dir.txt/inside");
+    const Bytes archive = LhaArchive({{.name = "dir.txt", .data = Text("d")},
+                                      {.name = tooLong, .data = Text("l"), .level = 2},
+                                      {.name = "fine.txt", .data = Text("f")}});
+    std::vector<std::string> reported;
+    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](TUnLha& c) {
+        c.OnError = [&](TZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+            reported.push_back(static_cast<TUnLha&>(z).EntryName + ":" + std::to_string(code));
+        };
+        c.OnEnd = [&](TZipCommon& z, const std::string& file, bool pass) {
+            reported.push_back(static_cast<TUnLha&>(z).EntryName + (pass ? ":ok" : ":fail"));
+            // A caller that trusts the verdict finds the file where it was told.
+            if (pass) {
+                EXPECT_TRUE(fs::is_regular_file(file)) << file;
+            }
+        };
+    });
+    EXPECT_EQ(reported, (std::vector<std::string>{"dir.txt:25235", "dir.txt:fail", "dir.txt:25151", tooLong + ":25235",
+                                                  tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
+    EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
+    EXPECT_EQ(r.count, 1);
 }
 
 TEST(ExtractionRun, DatesModesAndAttributes)

@@ -104,7 +104,9 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
     const Bytes good = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 1, .dir = "d"}});
     struct Case { const char* what; size_t at; uint8_t value; };
     // Header size too small for the name; name length past the header; extended header size 1.
-    for (const Case c : {Case{"head size", 0, 20}, Case{"name length", 21, 200}, Case{"ext size", 30, 1}}) {
+    // A header level the reader does not know is a header it cannot take, not the archive's end.
+    for (const Case c : {Case{"head size", 0, 20}, Case{"name length", 21, 200}, Case{"ext size", 30, 1},
+                         Case{"level", 20, 3}}) {
         SCOPED_TRACE(c.what);
         Bytes a = good;
         a[c.at] = c.value;
@@ -202,14 +204,20 @@ TEST(LhaReader, DirectoryEntriesAndEmptyEntries)
     // An empty -lh5- entry reads nothing of its (junk) packed bytes and still passes.
     LhaEntry empty{.name = "empty.txt", .data = {}, .method = "-lh5-", .packedOverride = Bytes(40, 0xA5)};
     LhaEntry folder{.name = "folder\\", .data = {}, .level = 1, .method = "-lhd-"};
+    // Empty folders stored as empty -lh0- entries whose name ends with a separator (Amiga LhA).
+    LhaEntry storedFolder{.name = "", .data = {}, .level = 1, .dir = "stored\xFF" "empty\xFF"};
+    LhaEntry plainFolder{.name = "plain\\", .data = {}};
     for (bool create : {false, true}) {
         SCOPED_TRACE(create);
         ScopedDir d("dirs");
-        const Outcome r = ExtractBytes(LhaArchive({folder, empty}), d.path(), {"*.*"},
+        const Outcome r = ExtractBytes(LhaArchive({folder, storedFolder, plainFolder, empty}), d.path(), {"*.*"},
                                        [&](TUnLha& lha) { lha.CreateStoredDirs = create; });
         EXPECT_EQ(r.count, 1);   // a directory entry is not a file written
         EXPECT_TRUE(r.errors.empty());
         EXPECT_EQ(fs::is_directory(d.path() / "out/folder"), create);
+        EXPECT_EQ(fs::is_directory(d.path() / "out/stored/empty"), create);
+        EXPECT_EQ(fs::is_directory(d.path() / "out/plain"), create);
+        EXPECT_EQ(r.ended.size(), 4u);
         EXPECT_EQ(ReadAll(d.path() / "out/empty.txt").size(), 0u);
         for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok")) << e;
     }

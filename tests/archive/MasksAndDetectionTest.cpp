@@ -310,6 +310,12 @@ TEST(Detection, ZipVolumesAndPrefixedZips)
     // The same end record numbering its disk as 1 belongs to a multi-volume set.
     Put16(zip, zip.size() - 22 + 4, 1);
     EXPECT_EQ(DetectMemory(zip), atZipMVol);
+    // So does a last volume that happens to begin with a local header.
+    Bytes last = WithHead("PK\x03\x04", 100);
+    Append(last, ZipDirectory(100, ""));
+    EXPECT_EQ(DetectMemory(last), atZip);
+    Put16(last, last.size() - 22 + 4, 1);
+    EXPECT_EQ(DetectMemory(last), atZipMVol);
 }
 
 TEST(Routines, DateEdgesFoldersAndVolumes)

@@ -147,6 +147,9 @@ TEST(PeerArchives, EveryRowOfTheTable)
             }
             continue;
         }
+        // Every entry of an archive in reach passes, folders stored as empty entries included;
+        // except where the archive puts a file in the way of a folder it needs later.
+        EXPECT_EQ(r.Failed(), name == "lh2_222/easubdir.lzh" ? 1 : 0);
         std::map<std::string, Row> expected;
         for (const Row& row : rows) {
             if (row.entry == "!EMPTY") continue;

@@ -3,6 +3,8 @@
 // volumes; plus damaged copies of the peer archives under the sanitizers.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "archive/DiskManager.h"
 #include "archive/UnZip.h"
 #include "tests/archive/ArchiveTestUtil.h"
@@ -309,6 +311,38 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives)
     EXPECT_TRUE(AllFiles(dir / "out").empty());
 }
 
+TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead)
+{
+    // Six entries, the second written with a trailing descriptor (its size only in the central header).
+    std::vector<ZEntry> entries;
+    for (char c = 'a'; c <= 'f'; ++c) entries.push_back({std::string(1, c) + ".txt", Text(std::string(40, c))});
+    entries[1].descriptor = true;
+    const Bytes good = ZipArchive(entries);
+    std::vector<size_t> central;
+    for (size_t i = 0; i + 4 <= good.size(); ++i)
+        if (good[i] == 'P' && good[i + 1] == 'K' && good[i + 2] == 1 && good[i + 3] == 2) central.push_back(i);
+    ASSERT_EQ(central.size(), 6u);
+    const size_t end = good.size() - 22;
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+    } cases[] = {
+        {"signature of the fourth header", [&](Bytes& a) { a[central[3] + 2] = 9; }},
+        {"name length of the third header", [&](Bytes& a) { Put16(a, central[2] + 28, 12); }},
+        {"end record counting eight", [&](Bytes& a) { Put16(a, end + 8, 8), Put16(a, end + 10, 8); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes damaged = good;
+        c.damage(damaged);
+        ScopedDir dir("zipcentral");
+        const ZipRun r = RunBytes(damaged, dir);
+        EXPECT_TRUE(r.Has(msg::BadFileHeader));
+        EXPECT_EQ(r.count, 6);
+        for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
+    }
+}
+
 TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
 {
     ZEntry one{"one.txt", kHello};
@@ -417,6 +451,13 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
         EXPECT_EQ(ReadAll(dir / "out2" / "b.bin"), Bytes(3000, 'q'));
         EXPECT_EQ(ReadAll(dir / "out2" / "c.txt"), Text("third"));
     }
+    {
+        // The first volume by itself, without a handler: the entry it holds whole, nothing asked.
+        const ZipRun r = RunZip(dir / "x.z01", dir / "out4");
+        EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+        EXPECT_EQ(r.count, 1);
+        EXPECT_EQ(AllFiles(dir / "out4"), std::vector<fs::path>{"a.txt"});
+    }
     // Cancel gives 25443: the entry that needed the volume is lost, the walk ends there.
     const ZipRun r = RunZip(dir / "x.zip", dir / "out3", [&](TUnZip& z) {
         z.OnNextVolume = [&](TUnZip&, std::string&, int id, bool, bool& cancel) { cancel = id == 2; };
@@ -425,6 +466,67 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
     EXPECT_EQ(r.count, 1);
     EXPECT_TRUE(fs::exists(dir / "out3" / "a.txt"));
     EXPECT_FALSE(fs::exists(dir / "out3" / "b.bin"));
+}
+
+namespace {
+Bytes Noise(size_t n, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Bytes b(n);
+    for (auto& x : b) x = uint8_t(rng());
+    return b;
+}
+
+// Runs Info-ZIP's zip in `dir`; false when it is not installed or fails.
+bool InfoZip(const fs::path& dir, const std::string& args)
+{
+    if (std::system("command -v zip >/dev/null 2>&1") != 0) return false;
+    return std::system(("cd '" + dir.string() + "' && zip -q -X " + args + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void TakeEveryVolume(TUnZip& z)
+{
+    z.OnNextVolume = [](TUnZip&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+}
+}  // namespace
+
+TEST(ZipReader, InfoZipSplitSetsWhateverTheirVolumesBeginWith)
+{
+    ScopedDir dir("infozipsplit");
+    // a.bin fills the first 64 KiB volume to its last byte (marker, header and name before it),
+    // so b.txt's local header opens the last volume, the one that holds the end record.
+    const Bytes a = Noise(65536 - 4 - 30 - 5, 1);
+    WriteAll(dir / "a.bin", a);
+    WriteAll(dir / "b.txt", Text("second entry\n"));
+    // Another set: small.txt wholly in the first volume, big.bin going on into the last.
+    WriteAll(dir / "small.txt", kHello);
+    WriteAll(dir / "big.bin", Noise(100000, 2));
+    if (!InfoZip(dir.path(), "-0 -s 64k set.zip a.bin b.txt") || !InfoZip(dir.path(), "-0 -s 64k two.zip small.txt big.bin"))
+        GTEST_SKIP() << "Info-ZIP zip is not installed";
+    ASSERT_EQ(fs::file_size(dir / "set.z01"), 65536u);
+    const Bytes last = ReadAll(dir / "set.zip");
+    ASSERT_EQ(Bytes(last.begin(), last.begin() + 4), Bytes({'P', 'K', 3, 4}));
+
+    // The end record's disk number makes it a set, whatever the last volume begins with.
+    TUnZip probe;
+    probe.SetArchiveFile((dir / "set.zip").string());
+    EXPECT_EQ(probe.ArchiveType, atZipMVol);
+    ZipRun r = RunZip(dir / "set.zip", dir / "out1", TakeEveryVolume);
+    EXPECT_EQ(r.count, 2);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(ReadAll(dir / "out1/a.bin"), a);
+    EXPECT_EQ(ReadAll(dir / "out1/b.txt"), Text("second entry\n"));
+
+    // A first volume opened by itself gives the entries it holds whole, without asking for others.
+    r = RunZip(dir / "set.z01", dir / "out2");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(ReadAll(dir / "out2/a.bin"), a);
+    r = RunZip(dir / "two.z01", dir / "out3");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_FALSE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(r.verdicts, (std::vector<std::string>{"small.txt:ok", "big.bin:fail"}));
+    EXPECT_EQ(AllFiles(dir / "out3"), std::vector<fs::path>{"small.txt"});
 }
 
 namespace {
@@ -461,18 +563,22 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
     const fs::path archive = dir / "span.zip";
     WriteAll(archive, last);
     std::vector<std::string> events;
-    for (bool cancelFirst : {false, true}) {
-        SCOPED_TRACE(cancelFirst);
+    // A run that starts with the last disk in the drive, as a spanned set is opened.
+    auto startWithLastDisk = [&](TUnZip& zip, const Bytes& lastDisk, const char* out) {
         disk = 2;
-        WriteAll(archive, last);
+        WriteAll(archive, lastDisk);
         events.clear();
-        TUnZip zip;
         zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
         zip.SetArchiveFile(archive.string());
-        ASSERT_EQ(zip.ArchiveType, atZipSpan);
-        zip.SetExtractDir((dir / (cancelFirst ? "out2" : "out1")).string());
+        zip.SetExtractDir((dir / out).string());
         zip.FileSpec = {"*.*"};
         zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { events.push_back("last"); };
+    };
+    for (bool cancelFirst : {false, true}) {
+        SCOPED_TRACE(cancelFirst);
+        TUnZip zip;
+        startWithLastDisk(zip, last, cancelFirst ? "out2" : "out1");
+        ASSERT_EQ(zip.ArchiveType, atZipSpan);
         zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
             events.push_back("first");
             if (cancelFirst) return;
@@ -487,6 +593,39 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
         if (!cancelFirst) {
             EXPECT_EQ(ReadAll(dir / "out1" / "b.txt"), Text("bee"));
         }
+    }
+    // An entry that goes on at the start of the next disk: that disk is asked for, and the first
+    // one still in the drive is not taken for it although it begins with a header signature.
+    {
+        const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(3000, 3)}};
+        const Built sz = Parts(two, {0, 0});
+        const Built p = Parts(two, {4, uint32_t(4 + sz.locals[0].size())});
+        const size_t cut = 1000;
+        Bytes disk1{0x50, 0x4B, 0x07, 0x08};
+        Append(disk1, p.locals[0]);
+        disk1.insert(disk1.end(), p.locals[1].begin(), p.locals[1].begin() + long(cut));
+        Bytes disk2(p.locals[1].begin() + long(cut), p.locals[1].end());
+        const uint32_t cdAt = uint32_t(disk2.size());
+        Append(disk2, p.central);
+        Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
+        TUnZip zip;
+        startWithLastDisk(zip, disk2, "out4");
+        ASSERT_EQ(zip.ArchiveType, atZipSpan);
+        zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
+            events.push_back("first");
+            disk = 1;
+            WriteAll(archive, disk1);
+            cancel = false;
+        };
+        zip.OnGetZipNextDisk = [&](TUnZip&, const std::string& n, bool& cancel) {
+            events.push_back("next " + n);
+            disk = 2;
+            WriteAll(archive, disk2);
+            cancel = false;
+        };
+        EXPECT_EQ(zip.Extract(), 2);
+        EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2"}));
+        EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(3000, 3));
     }
     // The first disk in the drive when the last one is wanted: the last-disk event, nothing read.
     disk = 1;

@@ -80,8 +80,14 @@ int main(int argc, char** argv)
     const bool isLha = type == atLha || type == atLhaSfx;
     const bool isZip = IsZipFamily(type) || IsSplitZip(type);
     if (!isLha && !isZip) {
-        std::fprintf(stderr, "unpack: %s: %s archive (%s)\n", positional[0].c_str(), ArchiveTypeName(type),
-                     LoadMessage(msg::UnsupportedMethod).c_str());
+        if (IsRecognisedArchive(type)) {
+            std::string name = ArchiveTypeName(type);
+            name.erase(name.find_last_not_of(' ') + 1);
+            std::fprintf(stderr, "unpack: %s: a %s archive, which unpack does not read (only LHA and ZIP)\n",
+                         positional[0].c_str(), name.c_str());
+        } else {
+            std::fprintf(stderr, "unpack: %s: not an archive unpack knows (only LHA and ZIP)\n", positional[0].c_str());
+        }
         return 1;
     }
     TUnLha lhaReader;

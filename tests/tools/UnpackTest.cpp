@@ -1,0 +1,77 @@
+// The unpack tool as a user runs it: what it prints and how it exits.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+using corvina::test::TempDir;
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string output;  // standard output and standard error together
+};
+
+ToolRun RunShell(const std::string& command) {
+  ToolRun r;
+  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+  const int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+ToolRun Unpack(const std::string& args) {
+  const char* tools = std::getenv("CORVINA_TOOLS_DIR");
+  return RunShell(std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/unpack/unpack " + args);
+}
+
+}  // namespace
+
+TEST(UnpackProgram, AFileThatIsNoArchiveIsNamedSo) {
+  TempDir dir("unpack-text");
+  std::ofstream(dir / "notes.txt") << "plain words, no archive here\n";
+  const ToolRun r = Unpack((dir / "notes.txt").string() + " " + (dir / "out").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("not an archive"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("compression method"), std::string::npos) << r.output;
+}
+
+TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
+  // Three stored entries of 48 KiB on a 128 KiB file system: two fit, the third fills it. The
+  // run stops there, and the count is that of the entries that stay on disk.
+  TempDir dir("unpack-full");
+  std::string block(48 * 1024, 'x');
+  for (const char* name : {"one.bin", "two.bin", "three.bin"}) {
+    block[0] = name[1];
+    std::ofstream(dir / name, std::ios::binary) << block;
+  }
+  if (std::system(("cd '" + dir.path().string() + "' && zip -q -0 -X set.zip one.bin two.bin three.bin").c_str()) != 0)
+    GTEST_SKIP() << "Info-ZIP zip is not installed";
+  fs::create_directories(dir / "small");
+  const std::string inner = "mount -t tmpfs -o size=128k none '" + (dir / "small").string() + "' || exit 77; " +
+                            std::string(std::getenv("CORVINA_TOOLS_DIR") ? std::getenv("CORVINA_TOOLS_DIR")
+                                                                          : CORVINA_BINARY_DIR "/tools") +
+                            "/unpack/unpack '" + (dir / "set.zip").string() + "' '" + (dir / "small").string() +
+                            "'; ls -A '" + (dir / "small").string() + "'";
+  if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no mount namespace for a small disk";
+  const ToolRun r = RunShell("unshare -rm sh -c \"" + inner + "\"");
+  if (r.status == 77) GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("25160 Disk full"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("one.bin\ntwo.bin\n"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("three.bin\n"), std::string::npos) << r.output;
+}
