@@ -11,7 +11,6 @@
 int main(int argc, char** argv) {
   corvina::gui::Application app(argc, argv);
   app.setApplicationName(QStringLiteral("corvina"));
-  app.setApplicationDisplayName(QStringLiteral("コルヴィナ"));
   // The standard dialogs (file choosers, question boxes) in Japanese like the rest of the program; without the
   // translations installed they stay English.
   corvina::gui::InstallJapaneseTranslations();

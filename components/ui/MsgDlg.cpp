@@ -49,7 +49,7 @@ QString Caption(TMsgDlgType type) {
     case TMsgDlgType::mtConfirmation: return QStringLiteral("確認");
     case TMsgDlgType::mtCustom: break;
   }
-  return QApplication::applicationDisplayName();
+  return gui::ProgramName();
 }
 
 QMessageBox::Icon IconOf(TMsgDlgType type) {

@@ -16,9 +16,15 @@ MessageSink& Messenger() {
   return sink;
 }
 
+}  // namespace
+
+QString ProgramName() { return QStringLiteral("コルヴィナ"); }
+
+namespace {
+
 MsgResult Show(QWidget* parent, MsgKind kind, const QString& text) {
   if (Messenger()) return Messenger()(kind, text);
-  const QString title = QApplication::applicationDisplayName();
+  const QString title = ProgramName();
   switch (kind) {
     case MsgKind::Information:
       QMessageBox::information(parent, title, text);

@@ -18,6 +18,10 @@ void SetBeepSink(BeepSink sink);
 enum class MsgKind { Information, Warning, Error, Confirmation };
 enum class MsgResult { Ok, Yes, No };
 
+// The program's name, the caption of its message boxes. Not Qt's application display name: the window system
+// would append that to every window title.
+QString ProgramName();
+
 // An information box with one OK button.
 void ShowInformation(QWidget* parent, const QString& text);
 // A warning or error box with one OK button.

@@ -1,7 +1,6 @@
 #include "racedata/ui/TimeSettingForm.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,13 +16,10 @@ TTimeSettingForm::TTimeSettingForm(const std::filesystem::path& appDir, const QS
   setWindowTitle(caption);
   setModal(true);
   top_ = new QVBoxLayout(this);
-  // The caption stays whole in the title bar: followed by the program's name, as the window system shows it,
-  // in a bold face, beside the window icon and the title bar's buttons.
+  // The caption stays whole in the title bar: in a bold face, beside the window icon and the title bar's buttons.
   QFont title = font();
   title.setBold(true);
-  const QString program = QGuiApplication::applicationDisplayName();
-  const QString shown = program.isEmpty() ? caption : caption + QStringLiteral(" — ") + program;
-  setMinimumWidth(QFontMetrics(title).horizontalAdvance(shown) + 120);
+  setMinimumWidth(QFontMetrics(title).horizontalAdvance(caption) + 120);
 }
 
 QSpinBox* TTimeSettingForm::AddSpinBoxAndOk(std::initializer_list<QString> units) {
