@@ -114,6 +114,19 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
         EXPECT_TRUE(r.Has(msg::BadFileHeader));
         EXPECT_TRUE(AllFiles(d.path() / "out").empty());
     }
+    // Level-2 extended headers of size 1 and 2: shorter than their own type and next-size fields.
+    const Bytes good2 = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 2}});
+    for (uint8_t size : {uint8_t(1), uint8_t(2)}) {
+        SCOPED_TRACE(int(size));
+        Bytes b = good2;
+        ASSERT_EQ(b[24], 5);   // the first extended header: the header CRC, 5 bytes
+        b[24] = size;
+        ScopedDir d("badext2");
+        const Outcome r = ExtractBytes(b, d.path());
+        EXPECT_EQ(r.count, 0);
+        EXPECT_TRUE(r.Has(msg::BadFileHeader));
+        EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+    }
     // Level-1 extended headers larger than the packed size.
     Bytes a = good;
     Put32(a, 7, 2);

@@ -98,10 +98,15 @@ TEST(TekiRules, RaceLabelAndResultFlags) {
   EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW}), (std::vector<int>{0, 1, 0, 1, 1, 0}));
 }
 
-// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit.
+// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit, race 9 (slot 8) six
+// tickets of which the last hit both the quinella and the wide.
 std::unique_ptr<DayModel> OneVenueDay() {
   auto day = NewDay();
   for (int s = 0; s < 10; ++s) AddRace(*day, s, 16, "2006", "05", s + 1);
+  TRaceCalc& six = day->FRaceCalc[8];
+  for (int t = 1; t <= 6; ++t) six.Tickets[t] = " 1-" + FormatInt(t + 1, 2);
+  six.UmarenHit[6] = 1, six.UmarenPay[6] = 1980;
+  six.WideHit[6] = 1, six.WidePay[6] = 610;
   TRaceCalc& calc = day->FRaceCalc[9];
   calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
   calc.WideHit[2] = 1, calc.WidePay[2] = 560;
@@ -113,6 +118,16 @@ std::unique_ptr<DayModel> OneVenueDay() {
 
 QString Caption(TLabel3Dj* l) { return l->Caption(); }
 
+// The colour a grid cell is filled with.
+QColor LastFill(gui::StringGrid& grid, int col, int row) {
+  gui::RecordingCanvas canvas;
+  grid.PaintCell(canvas, col, row, QRect(0, 0, 50, 24));
+  QColor fill;
+  for (const auto& op : canvas.Ops())
+    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush;
+  return fill;
+}
+
 TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   App();
   auto day = OneVenueDay();
@@ -122,6 +137,11 @@ TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   EXPECT_EQ(form.StringGrid1->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
   EXPECT_EQ(form.StringGrid1->Cell(2, 10), QString::fromUtf8("16頭"));
   EXPECT_EQ(form.StringGrid1->Cell(11, 10), QStringLiteral("    560"));
+  EXPECT_EQ((QStringList{form.StringGrid1->Cell(8, 9), form.StringGrid1->Cell(9, 9), form.StringGrid1->Cell(15, 9)}),
+            (QStringList{" 1- 7", "   1980", "    610"}));
+  EXPECT_EQ(LastFill(*form.StringGrid1, 8, 9), QColor(255, 0, 0)) << "the sixth ticket's quinella hit";
+  EXPECT_EQ(LastFill(*form.StringGrid1, 15, 9), QColor(255, 0, 255)) << "the sixth ticket's wide hit";
+  EXPECT_EQ(LastFill(*form.StringGrid1, 14, 9), QColor(255, 255, 0)) << "the fifth ticket's missed wide";
   EXPECT_EQ(Caption(form.Summary1.title), QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
   EXPECT_EQ(Caption(form.Summary2.scopeNames[1]), QString::fromUtf8("東京  "));
   EXPECT_EQ(Caption(form.Summary2.scopeNames[2]), QString::fromUtf8("――"));

@@ -17,6 +17,7 @@
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
+#include "mainwindow/RaceViewText.h"
 #include "mainwindow/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -287,7 +288,10 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   EXPECT_FALSE(form.Timer4->isActive()) << "a past day is not polled";
 
   const DayModel& day = form.Day();
-  for (int slot : {0, 13, 35}) {
+  int axisSlot = 0;  // a race with an axis horse, so its label is checked with a number in it
+  while (axisSlot < 35 && day.FRaceCalc[axisSlot].AxisHorse == 0) ++axisSlot;
+  ASSERT_GT(day.FRaceCalc[axisSlot].AxisHorse, 0);
+  for (int slot : {0, 13, 35, axisSlot}) {
     form.SelectRaceLine(slot);
     form.DatListClick();
     EXPECT_EQ(day.GCurRace, slot);
@@ -319,8 +323,18 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.StringGrid1->RowCount(), shownPairs + 1);
       EXPECT_EQ(form.StringGrid1->Cell(0, 1), "  1");
     }
-    for (int t = 1; t <= 6; ++t)
+    const auto tickets = view::TicketRows(info, calc);
+    for (int t = 1; t <= 6; ++t) {
       EXPECT_EQ(form.FPickLabels[3 * t - 1]->text(), IsBlank(calc.Tickets[t]) ? QString() : Q(calc.Tickets[t]));
+      EXPECT_EQ(form.FPickLabels[3 * t - 2]->text(), Q(tickets[t - 1].number)) << t;
+      EXPECT_EQ(form.FPickLabels[3 * t]->text(), Q(tickets[t - 1].odds)) << t;
+    }
+    EXPECT_EQ(form.LabelKT->text(), calc.AxisHorse > 0 ? QString::number(calc.AxisHorse) : QString());
+    EXPECT_EQ(form.Label3D113->Caption(), Q(view::AxisHorseTexts(info, calc).odds));
+    EXPECT_EQ(form.Label3D110->Caption(), calc.Over8Runners == 1 ? "馬連" : "枠連");
+    EXPECT_EQ(form.Label3D103->Caption(), Q(calc.Note));
+    EXPECT_EQ((QStringList{form.ALabel->text(), form.BLabel->text(), form.CLabel->text()}),
+              (QStringList{Q(FormatInt(calc.CountA, 2)), Q(FormatInt(calc.CountB, 2)), Q(FormatInt(calc.CountC, 2))}));
     EXPECT_EQ(form.UpDown1->Position(), slot);
   }
 }

@@ -106,6 +106,19 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     EXPECT_EQ(w.DateLabel->Caption(), QString::fromStdString(sevenDays.Display()));
     ASSERT_EQ(w.CheckListBox1->count(), 9);
     EXPECT_EQ(w.StringGrid1->RowCount(), 10);
+    // The list's menu ticks every race, then none.
+    auto ticks = [&] {
+      QString t;
+      for (int i = 0; i < w.CheckListBox1->count(); ++i) t += w.CheckListBox1->item(i)->checkState() ? 'x' : '-';
+      return t;
+    };
+    EXPECT_EQ(ticks(), "---------");
+    ASSERT_TRUE(w.CheckListBox1->actions().contains(w.N1));
+    w.CheckListBox1->item(3)->setCheckState(Qt::Checked);
+    w.N1->trigger();
+    EXPECT_EQ(ticks(), "xxxxxxxxx");
+    w.N2->trigger();
+    EXPECT_EQ(ticks(), "---------");
     w.CheckListBox1->item(0)->setCheckState(Qt::Checked);
     w.OzGetBtn->click();
     EXPECT_EQ(rec.Texts(), QStringList{"データ作成が完了しました。"});
