@@ -12,7 +12,9 @@ the run is interrupted.
   scripts/mutate.py [--count N] [--seed S] [--build DIR] [--jobs J] [--timeout SECONDS] FOLDER...
 
 Outcomes: caught (a test failed, crashed or timed out), survived (every relinked test passed, or no test
-program links the file), not-compiling. The percentage caught is of the faults that compiled.
+program links the file), not-compiling. The percentage caught is of the faults that compiled. Without
+--sanitize the build has no sanitizers, so a fault that only reads out of bounds counts as survived although
+test.sh would catch it.
 """
 import argparse
 import os
@@ -129,6 +131,8 @@ def main():
     ap.add_argument("--build", default=str(ROOT / "build-mutate"))
     ap.add_argument("--jobs", type=int, default=3)
     ap.add_argument("--timeout", type=int, default=300, help="seconds per test program")
+    ap.add_argument("--sanitize", action="store_true",
+                    help="build with the sanitizers, as test.sh does (slower; an out-of-bounds read is caught)")
     ap.add_argument("--list", action="store_true", help="only list the picked faults")
     ap.add_argument("--log", help="also write each outcome line here")
     args = ap.parse_args()
@@ -169,7 +173,8 @@ def main():
     build = Path(args.build)
     if not (build / "build.ninja").exists():
         rc, out = run(["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=None",
-                       "-DCMAKE_CXX_FLAGS=-O0", "-DCORVINA_SANITIZE=OFF", "-DCORVINA_BENCH=OFF"])
+                       "-DCMAKE_CXX_FLAGS=-O0", "-DCORVINA_SANITIZE=" + ("ON" if args.sanitize else "OFF"),
+                       "-DCORVINA_BENCH=OFF"])
         if rc != 0:
             sys.exit("configure failed:\n" + out)
     print("building the unchanged tree ...", flush=True)
@@ -179,6 +184,8 @@ def main():
 
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", CORVINA_TOOLS_DIR=str(build / "tools"))
     env.pop("CORVINA_HOME", None)
+    env.setdefault("ASAN_OPTIONS", "detect_leaks=0:halt_on_error=1")
+    env.setdefault("UBSAN_OPTIONS", "halt_on_error=1")
     restorer = Restorer()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
     signal.signal(signal.SIGHUP, lambda *_: sys.exit(130))

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <fstream>
 
 #include "analysis/ui/TekiUnit.h"
@@ -107,6 +109,7 @@ std::unique_ptr<DayModel> OneVenueDay() {
   for (int t = 1; t <= 6; ++t) six.Tickets[t] = " 1-" + FormatInt(t + 1, 2);
   six.UmarenHit[6] = 1, six.UmarenPay[6] = 1980;
   six.WideHit[6] = 1, six.WidePay[6] = 610;
+  day->FRaceInfo[9].WideComb[1] = " 1- 3";  // race 10 has its wide result, no quinella one
   TRaceCalc& calc = day->FRaceCalc[9];
   calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
   calc.WideHit[2] = 1, calc.WidePay[2] = 560;
@@ -137,6 +140,7 @@ TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   EXPECT_EQ(form.StringGrid1->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
   EXPECT_EQ(form.StringGrid1->Cell(2, 10), QString::fromUtf8("16頭"));
   EXPECT_EQ(form.StringGrid1->Cell(11, 10), QStringLiteral("    560"));
+  EXPECT_EQ((QStringList{form.StringGrid1->Cell(0, 10), form.StringGrid1->Cell(0, 1)}), (QStringList{"-W", "--"}));
   EXPECT_EQ((QStringList{form.StringGrid1->Cell(8, 9), form.StringGrid1->Cell(9, 9), form.StringGrid1->Cell(15, 9)}),
             (QStringList{" 1- 7", "   1980", "    610"}));
   EXPECT_EQ(LastFill(*form.StringGrid1, 8, 9), QColor(255, 0, 0)) << "the sixth ticket's quinella hit";
@@ -183,12 +187,22 @@ TEST(TekiForm, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   auto day = OneVenueDay();
   day->FAppDir = dir.path();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  // A click anywhere on the summary panel, here on one of its labels.
+  auto click = [&] {
+    QWidget* label = form.Summary1.values[0][0][4];
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(label, &press);
+    QApplication::sendEvent(label, &release);
+  };
   QApplication::clipboard()->setText("before");
-  form.panel1Click();
+  click();
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
-  form.panel1Click();
+  click();
   EXPECT_EQ(QApplication::clipboard()->text(),
             QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
                               "単勝　：       \r\n複勝　：       \r\n"));
@@ -200,7 +214,7 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   gui::MessageRecorder messages;
   auto day = OneVenueDay();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  form.MsgButton1Click();
+  form.MsgButton1->click();
   EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
   ASSERT_EQ(printer->JobTitles().size(), 1);
   ASSERT_EQ(form.PrevX1->PageCount(), 1);
@@ -219,6 +233,10 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(rate, nullptr);
   EXPECT_EQ(rate->from, at(1600, 150));
   EXPECT_FALSE(rate->font.bold());
+  QStringList heads;
+  for (const auto& op : page.ops)
+    if (op.kind == TPrevOp::Kind::Text && op.from.y() == at(0, 100).y()) heads << op.text;
+  EXPECT_EQ(heads, (QStringList{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}));
   const TPrevOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(wide->from, at(350, 200));

@@ -106,6 +106,15 @@ TEST(Label3DjTest, RotatedTextOffsetsPerQuadrant) {
   }
 }
 
+TEST(Label3DjTest, PathEllipsisKeepsTheRootAndTheFileName) {
+  test::App();
+  const QFontMetrics fm{QFont()};
+  const QString path = QString::fromUtf8("C:\\Program Files\\Corvina\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(path)), path) << "a path that fits stays whole";
+  const QString shortened = QString::fromUtf8("C:\\...\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(shortened)), shortened);
+}
+
 TEST(Label3DjTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
   test::App();
   QList<QUrl> opened;

@@ -181,6 +181,20 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   EXPECT_EQ(FindLine(page, 100, 2435, 850, 2435)->penWidth, 1);
 }
 
+TEST_F(RacePageLayoutTest, RankAmongTheAHorsesOnlyWhileTheLatestOddsAreMissing) {
+  AddRace(*day, 0, 1, 12);
+  day->FRaceInfo[0].YozMatched = 1;
+  day->FRaceCalc[0].ARank[0] = 2;
+  DrawRacePages(preview, *day, 1, false);
+  const TPrevOp* rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);  // the first horse's row
+  ASSERT_NE(rank, nullptr);
+  EXPECT_EQ(rank->text, " 2");
+  day->FRaceInfo[0].Odds2Present = 1;
+  DrawRacePages(preview, *day, 1, false);
+  rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);
+  EXPECT_TRUE(rank == nullptr || rank->text.isEmpty());
+}
+
 TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeAnyOther) {
   AddRace(*day, 0, 1, 12);
   DrawRacePages(preview, *day, 1, false);
