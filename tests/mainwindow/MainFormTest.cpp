@@ -310,6 +310,17 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.StringGrid4->Cell(2, r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.Label3D4->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
+    EXPECT_EQ((QStringList{form.Label3D115->Caption(), form.Label3D1->Caption(), form.Label3D3->Caption(),
+                           form.Label3D5->Caption(), form.Label3D6->Caption(), form.Label3D7->Caption(),
+                           form.Label3D8->Caption(), form.Label3D9->Caption(), form.Label3D10->Caption(),
+                           form.Label3D13->Caption(), form.Label3D15->Caption()}),
+              (QStringList{Q(view::GradeText(info.GradeCode)), Q(view::CourseText(info)),
+                           Q(view::DateHeaderText(info)), Q(view::WeightRuleText(info.WeightRule)),
+                           Q(view::ClassText(info.ClassCode)), Q(view::TrackText(info.TrackCode)),
+                           Q(view::DistanceText(info.Distance)), Q(view::PostTimeText(info.PostTime)),
+                           Q(view::EntryCountText(runners, calc.RankedCount).text),
+                           Q(view::AnnounceText(info.OddsAnnounce1).text),
+                           Q(view::AnnounceText(info.OddsAnnounce2).text)}));
     EXPECT_EQ(form.Label3D2->Caption(), QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));
     EXPECT_EQ(form.FResultLabels[1]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanHorse[1], 2)) : QString());
     EXPECT_EQ(form.FResultLabels[3]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanPay[1], 8)) : QString());
@@ -317,6 +328,7 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
     for (int k = 1; k <= 153; ++k) {
       EXPECT_EQ(form.FPairLabels1[k]->text(),
                 calc.UmarenOdds[k] > 0 ? Q(FormatFixed(calc.UmarenOdds[k], 7, 1)) : QString());
+      EXPECT_EQ(form.FPairLabels2[k]->text(), Q(view::PairOddsText(calc.PredUmarenOdds[k])));
       shownPairs += calc.UmarenOdds[k] > 0;
     }
     if (shownPairs > 0) {

@@ -140,6 +140,20 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  // Without latest odds, or with none for the axis horse, the first snapshot's; no odds, no text.
+  info.WinOdds2[4] = 0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   4.5");
+  info.Odds2Present = 0;
+  for (double none : {0.0, -1.0}) {
+    info.WinOdds1[4] = none;
+    EXPECT_EQ(AxisHorseTexts(info, calc).odds, "") << none;
+  }
+  // The last entries of the win and place lists count like the first.
+  info.TanHorse[1] = 0;
+  info.TanHorse[3] = 5;
+  EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  info.FukuHorse[5] = 5;
+  EXPECT_EQ(AxisHorseTexts(info, calc).background, kMagenta);
   calc.AxisHorse = 40;  // outside the horses: number only
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "");
 }
