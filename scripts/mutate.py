@@ -135,6 +135,8 @@ def main():
                     help="build with the sanitizers, as test.sh does (slower; an out-of-bounds read is caught)")
     ap.add_argument("--list", action="store_true", help="only list the picked faults")
     ap.add_argument("--log", help="also write each outcome line here")
+    ap.add_argument("--again", metavar="LOG",
+                    help="try only the faults a former run (same seed and count) left surviving in LOG")
     args = ap.parse_args()
 
     rng = random.Random(args.seed)
@@ -164,6 +166,9 @@ def main():
                 mutants.append((path, i, fault))
                 break
     mutants.sort(key=lambda m: (str(m[0]), m[1]))
+    if args.again:
+        survivors = set(re.findall(r"\] survived +(\S+):(\d+):", Path(args.again).read_text(encoding="utf-8")))
+        mutants = [m for m in mutants if (str(m[0].relative_to(ROOT)), str(m[1] + 1)) in survivors]
     if args.list:
         for path, i, (kind, new) in mutants:
             old = path.read_text(encoding="utf-8").split("\n")[i]
