@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTabWidget>
 #include <fstream>
 
 #include "analysis/ui/TekiUnit.h"
@@ -137,6 +138,12 @@ TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   const std::string dayName = ToCp932("2006年01月06日");
   TTekiForm form(nullptr, *day, dayName, 10);
   EXPECT_EQ(form.StringGrid1->RowCount(), 11);
+  // Two tabs and the hidden print preview.
+  ASSERT_EQ(form.PageControl1->count(), 3);
+  EXPECT_EQ((std::vector<bool>{form.PageControl1->isTabVisible(0), form.PageControl1->isTabVisible(1),
+                               form.PageControl1->isTabVisible(2)}),
+            (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(form.PageControl1->widget(2), form.TabSheet3);
   EXPECT_EQ(form.StringGrid1->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
   EXPECT_EQ(form.StringGrid1->Cell(2, 10), QString::fromUtf8("16頭"));
   EXPECT_EQ(form.StringGrid1->Cell(11, 10), QStringLiteral("    560"));
@@ -187,22 +194,25 @@ TEST(TekiForm, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   auto day = OneVenueDay();
   day->FAppDir = dir.path();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  // A click anywhere on the summary panel, here on one of its labels.
+  // A click anywhere on the summary panel, here on one of its labels; the copy follows the button's release.
+  QWidget* label = form.Summary1.values[0][0][4];
+  auto mouse = [&](QEvent::Type type) {
+    QMouseEvent e(type, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(label, &e);
+  };
   auto click = [&] {
-    QWidget* label = form.Summary1.values[0][0][4];
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(label, &press);
-    QApplication::sendEvent(label, &release);
+    mouse(QEvent::MouseButtonPress);
+    mouse(QEvent::MouseButtonRelease);
   };
   QApplication::clipboard()->setText("before");
   click();
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
-  click();
+  mouse(QEvent::MouseButtonPress);
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  mouse(QEvent::MouseButtonRelease);
   EXPECT_EQ(QApplication::clipboard()->text(),
             QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
                               "単勝　：       \r\n複勝　：       \r\n"));
@@ -252,6 +262,10 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2
   EXPECT_EQ(cell->font.pointSize(), 6);
+  // The print ended the document: drawing after it lands on no page.
+  const size_t drawn = page.ops.size();
+  form.PrevX1->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
+  EXPECT_EQ(form.PrevX1->Page(1).ops.size(), drawn);
 }
 
 TEST(TekiForm, WithoutAPrinterTheUserIsTold) {

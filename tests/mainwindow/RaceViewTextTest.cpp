@@ -19,7 +19,9 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
       {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
       {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
       {TrackText("59"), "障害"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
-      {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""}};
+      {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""},
+      {WeightRuleText("1"), "ハンデ"}, {WeightRuleText("2"), "別定　"}, {WeightRuleText("3"), "馬齢　"},
+      {WeightRuleText("4"), "定量　"}, {WeightRuleText("5"), ""}, {WeightRuleText(" "), ""}};
   for (size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(U(texts[i].first), texts[i].second) << "row " << i;
 }
 

@@ -109,6 +109,7 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     EXPECT_EQ(w.DateLabel->Caption(), QString::fromStdString(sevenDays.Display()));
     ASSERT_EQ(w.CheckListBox1->count(), 9);
     EXPECT_EQ(w.StringGrid1->RowCount(), 10);
+    EXPECT_EQ(test::OverlappingChildren(w), QStringList());
     // The list's menu ticks every race, then none.
     auto ticks = [&] {
       QString t;
