@@ -128,6 +128,13 @@ class AutoOddsForm : public ::testing::Test {
     form.DateComboChange();
     ASSERT_GT(form.DatList->count(), 0);
   }
+  // Loads the day, shows its first race and switches the automatic odds on.
+  void StartOnTheFirstRace(TMainForm& form) {
+    Load(form);
+    form.SelectRaceLine(0);
+    form.DatListClick();
+    form.AutoOzCheck->click();
+  }
   static std::string Key(const TMainForm& form, int slot) {
     return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
   }
@@ -268,10 +275,7 @@ TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
   }
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
-  Load(form);
-  form.SelectRaceLine(0);
-  form.DatListClick();
-  form.AutoOzCheck->click();
+  StartOnTheFirstRace(form);
   // Slot 12 is the first race of the second racecourse, due a few minutes after slot 0.
   const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
   const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
@@ -353,10 +357,7 @@ TEST_F(AutoOddsForm, ATickInsideAPendingPassJoinsItAndTheLastFailureStaysShown) 
   link.AddExchange(ScriptedExchange{});
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
-  Load(form);
-  form.SelectRaceLine(0);
-  form.DatListClick();
-  form.AutoOzCheck->click();
+  StartOnTheFirstRace(form);
   const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
   const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
   ASSERT_NE(due0, due12);
