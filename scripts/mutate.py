@@ -85,8 +85,8 @@ def candidates(path):
             if compared or indexed:
                 new = line[:m.start()] + str(int(m.group(1)) + 1) + line[m.end():]
                 faults.append(("bound " + m.group(1) + " + 1", new))
-        if (stripped.endswith(";") and stripped not in ("};", "});") and prev_end in "{};:" and not DECLARATION.match(code)
-                and stripped.count("(") == stripped.count(")")):
+        if (stripped.endswith(";") and stripped not in ("};", "});") and prev_end in "{};:"
+                and not DECLARATION.match(code) and stripped.count("(") == stripped.count(")")):
             faults.append(("dropped statement", ""))
         if faults:
             out.append((i, faults))

@@ -123,10 +123,11 @@ TEST(RaceCardPaintTest, EachRowPaintsTheNumberNameAndOddsOfItsOwnHorse) {
   for (int h : {0, 1, 8, 9, 17}) {
     const QString number = QString::asprintf("%02d", h + 1);
     auto first = [&](int col) { return f.Card(col, h + 1, "", number).Texts().value(0); };
-    EXPECT_EQ((QStringList{first(1), first(2), first(7)}), QStringList({QString::asprintf("%2d", h + 1), QString("テスト%1").arg(h + 1),
-                                    QString::asprintf("%6.1f", 2.5 + h)}))
+    const QString name = QString("テスト%1").arg(h + 1);
+    EXPECT_EQ((QStringList{first(1), first(2), first(7)}),
+              (QStringList{QString::asprintf("%2d", h + 1), name, QString::asprintf("%6.1f", 2.5 + h)}))
         << number.toStdString();
-    EXPECT_EQ(f.Trio(2, h + 1, "", number).Texts().value(0), QString("テスト%1").arg(h + 1));
+    EXPECT_EQ(f.Trio(2, h + 1, "", number).Texts().value(0), name);
   }
 }
 
