@@ -110,6 +110,7 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     ASSERT_EQ(w.CheckListBox1->count(), 9);
     EXPECT_EQ(w.StringGrid1->RowCount(), 10);
     EXPECT_EQ(test::OverlappingChildren(w), QStringList());
+    EXPECT_EQ(w.StringGrid1->FixedCols(), 0) << "the race column scrolls with the times";
     // The list's menu ticks every race, then none.
     auto ticks = [&] {
       QString t;
