@@ -194,28 +194,29 @@ TEST(TekiForm, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   auto day = OneVenueDay();
   day->FAppDir = dir.path();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  // A click anywhere on the summary panel, here on one of its labels; the copy follows the button's release.
+  // A click anywhere on the summary panel: on the panel itself or on one of its labels. The copy follows the
+  // button's release.
   QWidget* label = form.Summary1.values[0][0][4];
-  auto mouse = [&](QEvent::Type type) {
-    QMouseEvent e(type, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+  auto mouse = [&](QWidget* on, QEvent::Type type) {
+    QMouseEvent e(type, QPointF(2, 2), on->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
                   type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(label, &e);
-  };
-  auto click = [&] {
-    mouse(QEvent::MouseButtonPress);
-    mouse(QEvent::MouseButtonRelease);
+    QApplication::sendEvent(on, &e);
   };
   QApplication::clipboard()->setText("before");
-  click();
+  mouse(label, QEvent::MouseButtonPress);
+  mouse(label, QEvent::MouseButtonRelease);
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
-  mouse(QEvent::MouseButtonPress);
-  EXPECT_EQ(QApplication::clipboard()->text(), "before");
-  mouse(QEvent::MouseButtonRelease);
-  EXPECT_EQ(QApplication::clipboard()->text(),
-            QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
-                              "単勝　：       \r\n複勝　：       \r\n"));
+  const QString copy = QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
+                                         "単勝　：       \r\n複勝　：       \r\n");
+  for (QWidget* on : {label, static_cast<QWidget*>(form.panel1)}) {
+    QApplication::clipboard()->setText("before");
+    mouse(on, QEvent::MouseButtonPress);
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    mouse(on, QEvent::MouseButtonRelease);
+    EXPECT_EQ(QApplication::clipboard()->text(), copy) << on->metaObject()->className();
+  }
 }
 
 TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
