@@ -62,6 +62,14 @@ TEST(TekiColours, QuinellaWideGrid) {
   }
 }
 
+TEST(TekiColours, OnlyTheSixthTicketStillMarksTheQuinellaPayoutCell) {
+  const Row sixth = Grid1Row({"", "", "", "", "", " 1- 7"});
+  const TekiRowHits none;
+  EXPECT_EQ((std::vector<BgrColor>{TekiCellColor1(8, sixth, none), TekiCellColor1(9, sixth, none),
+                                   TekiCellColor1(15, sixth, none)}),
+            (std::vector<BgrColor>{kClWhite, kClAqua, kClYellow}));
+}
+
 TEST(TekiColours, WinPlaceGrid) {
   TekiRowHits both, place, none;
   both.tanHit = both.fukuHit = true;

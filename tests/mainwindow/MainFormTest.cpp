@@ -90,6 +90,11 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_TRUE(form.N22->isChecked());
   EXPECT_FALSE(form.N5->isChecked());
   EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ有効");
+  // The fixed words of the race view: the two snapshots' captions and the trio grid's own headers.
+  QStringList captions;
+  for (const TLabel3Dj* l : form.findChildren<TLabel3Dj*>()) captions << l->Caption();
+  EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
+  EXPECT_EQ(form.StringGrid4->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
   EXPECT_TRUE(form.TekiAnaBtn->isHidden());
   EXPECT_TRUE(form.TekiAnaBtn2->isHidden());
   EXPECT_EQ(form.DateCombo->count(), 0);

@@ -23,7 +23,7 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
       {TrackText, "59", "障害"},              {TrackText, "  ", ""},               {DistanceText, "1200", "1200m"},
       {DistanceText, "0800", " 800m"},        {DistanceText, "    ", ""},          {OddsTimeText, "0930", "　09:30"},
       {OddsTimeText, "    ", "　NoData"},     {OddsTimeText, "", "　NoData"},      {WeightCarriedText, "550", "55.0kg"},
-      {WeightCarriedText, "   ", ""},
+      {WeightCarriedText, "   ", ""},      {TrackText, "11", "芝左"},
   };
   for (const auto& c : cases) EXPECT_EQ(U(c.fn(c.code)), c.text) << c.code;
 }
