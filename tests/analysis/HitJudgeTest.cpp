@@ -114,5 +114,29 @@ TEST(HitJudge, DeadHeatKeepsTheLaterPay) {
   EXPECT_EQ(calc.FukuPay, 170);
 }
 
+// Dead heats fill a payout list to its end: the third quinella, the seventh wide, the third win and the fifth
+// place entry are hits like the first, and so are the sixth ticket and the third bracket entry.
+TEST(HitJudge, HitsInTheLastEntryOfEachPayoutList) {
+  auto day = NewDay();
+  AddRace(*day, 0, 16);
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  TRaceInfo& big = day->FRaceInfo[0];
+  TRaceCalc& calc = day->FRaceCalc[0];
+  calc.Tickets[1] = " 3- 7";
+  calc.Tickets[6] = " 7-12";
+  big.UmarenComb[3] = " 3- 7", big.UmarenPay[3] = 1870;
+  big.WideComb[7] = " 7-12", big.WidePay[7] = 640;
+  calc.AxisHorse = 9;
+  big.TanHorse[3] = 9, big.TanPay[3] = 720;
+  big.FukuHorse[5] = 9, big.FukuPay[5] = 260;
+  day->FRaceCalc[1].Tickets[6] = " 2- 5";
+  day->FRaceInfo[1].WakurenComb[3] = " 2- 5", day->FRaceInfo[1].WakurenPay[3] = 1330;
+  JudgeHits(*day);
+  EXPECT_EQ((Ints{calc.UmarenHit[1], calc.UmarenPay[1], calc.WideHit[6], calc.WidePay[6]}), (Ints{1, 1870, 1, 640}));
+  EXPECT_EQ((Ints{calc.TanHit, calc.TanPay, calc.FukuHit, calc.FukuPay}), (Ints{1, 720, 1, 260}));
+  const TRaceCalc& small = day->FRaceCalc[1];
+  EXPECT_EQ((Ints{small.UmarenHit[6], small.UmarenPay[6]}), (Ints{1, 1330}));
+}
+
 }  // namespace
 }  // namespace corvina::analysis

@@ -161,6 +161,25 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   EXPECT_EQ(bytes.substr(lines[0].size() + 2 + 53, 2), "\r\n");
 }
 
+// Races without runner data are never calculated: their day has no venue label, and its venue line carries
+// twelve blanks where the label would be, so every line keeps its width.
+TEST_F(TempHome, DayWithoutACalculatedRaceHasOneVenueLineWithABlankLabel) {
+  Marker();
+  auto day = TwoVenueDay(home_);
+  for (auto& calc : day->FRaceCalc) calc.CalcHasData = 0;
+  EXPECT_EQ(VenueLabels(*day), (std::array<std::string, kScopes>{"", std::string(12, ' '), std::string(12, ' '),
+                                                                 std::string(12, ' ')}));
+  auto result = SpeedButton14Click(*day, kDayName);
+  EXPECT_TRUE(result.errors.empty());
+  EXPECT_EQ(result.written.size(), 4u);
+  const std::string zeros = "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" +
+                            ToCp932("円") + "       ";
+  Lines lines;
+  ASSERT_TRUE(ReadLines(home_ / "2006年ﾜｲﾄﾞ.ksr", lines));
+  EXPECT_EQ(lines, (Lines{ToCp932("01月06日") + std::string(12, ' ') + zeros,
+                          ToCp932("01月06日全場") + std::string(8, ' ') + zeros}));
+}
+
 TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   auto day = TwoVenueDay(home_);
   day->FRaceCalc[0].Tickets[1] = " 1- 2";

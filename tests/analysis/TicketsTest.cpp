@@ -124,6 +124,11 @@ TEST(DecisionTable, TicketsAndNoteOfEveryRow) {
       // Horse 15 was "A" at the first snapshot (10 > 8) and lost it at the latest (10 < 12).
       {"erased axis", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 10.0, 8.0, 12.0}},
        {" 1-15", " 2-15", "", "", "", ""}, erased},
+      {"six A and one lost A: the lost horse against all six ranks",
+       FiveA(40.1) + std::vector<Horse>{a13, {15, 10.0, 8.0, 12.0}},
+       {" 2-15", " 4-15", " 6-15", " 8-15", "13-15", "10-15"}, erased},
+      {"seven A and one lost A: the box of the decision table stays",
+       FiveA(40.1) + std::vector<Horse>{a13, a14, {15, 10.0, 8.0, 12.0}}, box5, asRule},
       {"a lost A above 20 does not count", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 20.5, 20.0, 25.0}}, only12,
        ""},
       {"two lost A erase nothing",

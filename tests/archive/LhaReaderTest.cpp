@@ -116,6 +116,20 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
         EXPECT_TRUE(r.Has(msg::BadFileHeader));
         EXPECT_TRUE(AllFiles(d.path() / "out").empty());
     }
+    // Level-2 extended headers of size 1 and 2, shorter than their own type and next-size fields: the header
+    // CRC's (its size at 24) and the file name's (its size at 29, after the 3 bytes of the CRC's).
+    const Bytes good2 = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 2}});
+    for (const auto& [at, size] : {std::pair{24, 1}, std::pair{24, 2}, std::pair{29, 1}, std::pair{29, 2}}) {
+        SCOPED_TRACE(std::to_string(at) + ": " + std::to_string(size));
+        Bytes b = good2;
+        ASSERT_EQ(b[size_t(at)], at == 24 ? 5 : 8);
+        b[size_t(at)] = uint8_t(size);
+        ScopedDir d("badext2");
+        const Outcome r = ExtractBytes(b, d.path());
+        EXPECT_EQ(r.count, 0);
+        EXPECT_TRUE(r.Has(msg::BadFileHeader));
+        EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+    }
     // Level-1 extended headers larger than the packed size.
     Bytes a = good;
     Put32(a, 7, 2);

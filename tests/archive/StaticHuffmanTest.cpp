@@ -59,7 +59,10 @@ public:
         }
     }
 
-    void Block(BitWriter& w, const std::vector<Token>& tokens, int positionBits, int positionCode)
+    // `positionLengths`, when given, is sent as the position tree instead of the single code; its lengths are
+    // below 7 and make a complete code in which `positionCode` has a length.
+    void Block(BitWriter& w, const std::vector<Token>& tokens, int positionBits, int positionCode,
+               const std::vector<int>& positionLengths = {})
     {
         w.Put(uint32_t(tokens.size()), 16);
         w.Put(12, 5);   // length-tree lengths of symbols 0..11: only 10 and 11 (lengths 8 and 9)
@@ -69,11 +72,25 @@ public:
         }
         w.Put(510, 9);
         for (int s = 0; s < 510; ++s) w.Put(length[s] == 8 ? 0 : 1, 1);
-        w.Put(0, positionBits);
-        w.Put(uint32_t(positionCode), positionBits);
+        uint32_t positionBitsOfCode = 0, positionCodeBits = 0;
+        if (positionLengths.empty()) {
+            w.Put(0, positionBits);
+            w.Put(uint32_t(positionCode), positionBits);
+        } else {
+            w.Put(uint32_t(positionLengths.size()), positionBits);
+            uint32_t next = 0;
+            for (int bits = 1; bits <= 6; ++bits, next <<= 1)
+                for (size_t p = 0; p < positionLengths.size(); ++p)
+                    if (positionLengths[p] == bits) {
+                        if (int(p) == positionCode) positionBitsOfCode = next, positionCodeBits = uint32_t(bits);
+                        ++next;
+                    }
+            for (int len : positionLengths) w.Put(uint32_t(len), 3);
+        }
         for (const Token& t : tokens) {
             const int symbol = t.literal >= 0 ? t.literal : t.length + 253;
             w.Put(code[symbol], length[symbol]);
+            if (t.literal < 0 && positionCodeBits > 0) w.Put(positionBitsOfCode, int(positionCodeBits));
             if (t.literal < 0 && positionCode > 1) w.Put(uint32_t(t.distance - (1 << (positionCode - 1))), positionCode - 1);
         }
     }
@@ -88,14 +105,15 @@ struct Stream {
     Bytes packed, unpacked;
 };
 
-Stream Encode(const std::vector<Token>& tokens, int positionBits, int positionCode)
+Stream Encode(const std::vector<Token>& tokens, int positionBits, int positionCode,
+              const std::vector<int>& positionLengths = {})
 {
     BitWriter w;
     BlockWriter blocks;
     for (size_t at = 0; at < tokens.size(); at += 65535) {
         const size_t end = std::min(tokens.size(), at + 65535);
         blocks.Block(w, std::vector<Token>(tokens.begin() + long(at), tokens.begin() + long(end)), positionBits,
-                     positionCode);
+                     positionCode, positionLengths);
     }
     Stream s;
     s.packed = w.Finish();
@@ -191,4 +209,35 @@ TEST(StaticHuffman, DamagedTablesFailTheEntry)
     empty.packed[0] = empty.packed[1] = 0;
     EXPECT_EQ(Decode("-lh5-", empty, z.path()).count, 0);
     EXPECT_TRUE(AllFiles(z.path() / "out").empty());
+}
+
+TEST(StaticHuffman, PositionTreeOfAsManyLengthsAsTheDictionaryHasAndNotOneMore)
+{
+    // A dictionary of 2^n bytes has n + 1 position codes. Each block below has a complete position code of
+    // two 1-bit codes; the one that declares a length more (a zero one, so the code itself stays sound) is
+    // damaged all the same.
+    std::vector<Token> t = RandomLiterals(40, 9);
+    t.push_back({.length = 6, .distance = 0});
+    const struct {
+        const char* method;
+        int positionBits, codes;
+    } methods[] = {{"-lh5-", 4, 14}, {"-lh6-", 5, 16}, {"-lh7-", 5, 17}};
+    for (const auto& m : methods) {
+        for (int declared : {m.codes, m.codes + 1}) {
+            SCOPED_TRACE(std::string(m.method) + " " + std::to_string(declared));
+            std::vector<int> lengths(size_t(declared), 0);
+            lengths[0] = 1;
+            lengths[size_t(declared == m.codes ? m.codes - 1 : 1)] = 1;
+            const Stream s = Encode(t, m.positionBits, 0, lengths);
+            ScopedDir d("ptlen");
+            const Outcome r = Decode(m.method, s, d.path());
+            if (declared == m.codes) {
+                EXPECT_EQ(r.count, 1);
+                EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), s.unpacked);
+            } else {
+                EXPECT_EQ(r.count, 0);
+                EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+            }
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "archive/DiskManager.h"
 #include "archive/UnZip.h"
@@ -394,6 +395,49 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
         EXPECT_EQ(asked, attempts * 2);
         EXPECT_TRUE(AllFiles(dir / "out").empty());
         EXPECT_TRUE(r.Has(msg::CrcError));
+    }
+}
+
+// AE-1 keeps the CRC beside the authentication code, and both must hold. The peer's AE-2 entries are made AE-1
+// (the code covers only the ciphertext, so it stays good), once with their real CRC and once with a wrong one.
+TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode)
+{
+    const Bytes peer = ReadAll(fs::path(CORVINA_TESTDATA) / "zip-peers" / "zip2" / "aes_archive.zip");
+    if (peer.empty()) GTEST_SKIP() << "peer archives not present";
+    const uint32_t realCrc = 0x5f29d461;
+    for (const uint32_t crc : {realCrc, realCrc ^ 1}) {
+        SCOPED_TRACE(crc);
+        Bytes a = peer;
+        int patched = 0;
+        auto get16 = [&](size_t at) { return size_t(a[at] | a[at + 1] << 8); };
+        // Local headers keep their CRC at 14 and their extra after 30 bytes; central ones at 16 and after 46.
+        for (const auto& [signature, crcAt, fixed, nameAt, extraAt] :
+             {std::tuple{0x04034B50u, 14, 30, 26, 28}, std::tuple{0x02014B50u, 16, 46, 28, 30}}) {
+            for (size_t at = 0; at + size_t(fixed) <= a.size(); ++at) {
+                if ((a[at] | a[at + 1] << 8 | a[at + 2] << 16 | uint32_t(a[at + 3]) << 24) != signature) continue;
+                size_t x = at + size_t(fixed) + get16(at + size_t(nameAt));
+                const size_t end = x + get16(at + size_t(extraAt));
+                for (; x + 4 <= end && end <= a.size(); x += 4 + get16(x + 2)) {
+                    if (get16(x) != 0x9901) continue;
+                    a[x + 4] = 1;  // vendor version: AE-1
+                    a[x + 5] = 0;
+                    Put32(a, at + size_t(crcAt), crc);
+                    ++patched;
+                }
+            }
+        }
+        ASSERT_EQ(patched, 8);  // four entries, each in its local and its central header
+        ScopedDir dir("zipae1");
+        const ZipRun r = RunBytes(a, dir, [](TUnZip& z) { z.Passwords = {"helloworld"}; });
+        if (crc == realCrc) {
+            EXPECT_EQ(r.count, 4);
+            EXPECT_TRUE(r.errors.empty());
+            EXPECT_EQ(Crc32(ReadAll(dir / "out" / "secret_data_256")), realCrc);
+        } else {
+            EXPECT_EQ(r.count, 0);
+            EXPECT_TRUE(r.Has(msg::CrcError));
+            EXPECT_TRUE(AllFiles(dir / "out").empty());
+        }
     }
 }
 

@@ -113,6 +113,21 @@ TEST(HitReport, SmallFieldsPayWhatTheHitJudgementCounts) {
   EXPECT_FALSE(hits[0].wide);
 }
 
+// Dead heats fill the payout lists to their end; the last entries and the sixth ticket are reported too.
+TEST(HitReport, HitsInTheLastEntriesAndTheSixthTicketAreReported) {
+  auto day = NewDay();
+  Race(*day, 0, 5, {" 1- 2", " 1- 3", " 1- 4", " 1- 5", " 1- 6", " 4- 9"});
+  TRaceInfo& info = day->FRaceInfo[0];
+  info.WideComb[7] = " 4- 9", info.WidePay[7] = 6200;
+  info.UmarenComb[3] = " 4- 9", info.UmarenPay[3] = 12400;
+  auto hits = FindReportHits(*day, HitReportKind::Longshot);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ((std::vector<std::string>{FromCp932(TekiCollectionLine(*day, hits[0])),
+                                      FromCp932(TekiCollectionLine(*day, hits[1]))}),
+            (std::vector<std::string>{"200601060605R[ワイド]：　 4- 9/配当    6200円",
+                                      "200601060605R[馬連　]：　 4- 9/配当   12400円"}));
+}
+
 TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   TempDir dir("hitreport");
   auto day = NewDay();

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
 #include <fstream>
 
 #include "analysis/ui/TekiUnit.h"
@@ -59,6 +62,14 @@ TEST(TekiColours, QuinellaWideGrid) {
   }
 }
 
+TEST(TekiColours, OnlyTheSixthTicketStillMarksTheQuinellaPayoutCell) {
+  const Row sixth = Grid1Row({"", "", "", "", "", " 1- 7"});
+  const TekiRowHits none;
+  EXPECT_EQ((std::vector<BgrColor>{TekiCellColor1(8, sixth, none), TekiCellColor1(9, sixth, none),
+                                   TekiCellColor1(15, sixth, none)}),
+            (std::vector<BgrColor>{kClWhite, kClAqua, kClYellow}));
+}
+
 TEST(TekiColours, WinPlaceGrid) {
   TekiRowHits both, place, none;
   both.tanHit = both.fukuHit = true;
@@ -98,10 +109,16 @@ TEST(TekiRules, RaceLabelAndResultFlags) {
   EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW}), (std::vector<int>{0, 1, 0, 1, 1, 0}));
 }
 
-// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit.
+// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit, race 9 (slot 8) six
+// tickets of which the last hit both the quinella and the wide.
 std::unique_ptr<DayModel> OneVenueDay() {
   auto day = NewDay();
   for (int s = 0; s < 10; ++s) AddRace(*day, s, 16, "2006", "05", s + 1);
+  TRaceCalc& six = day->FRaceCalc[8];
+  for (int t = 1; t <= 6; ++t) six.Tickets[t] = " 1-" + FormatInt(t + 1, 2);
+  six.UmarenHit[6] = 1, six.UmarenPay[6] = 1980;
+  six.WideHit[6] = 1, six.WidePay[6] = 610;
+  day->FRaceInfo[9].WideComb[1] = " 1- 3";  // race 10 has its wide result, no quinella one
   TRaceCalc& calc = day->FRaceCalc[9];
   calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
   calc.WideHit[2] = 1, calc.WidePay[2] = 560;
@@ -113,15 +130,37 @@ std::unique_ptr<DayModel> OneVenueDay() {
 
 QString Caption(TLabel3Dj* l) { return l->Caption(); }
 
+// The colour a grid cell is filled with.
+QColor LastFill(gui::StringGrid& grid, int col, int row) {
+  gui::RecordingCanvas canvas;
+  grid.PaintCell(canvas, col, row, QRect(0, 0, 50, 24));
+  QColor fill;
+  for (const auto& op : canvas.Ops())
+    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush;
+  return fill;
+}
+
 TEST(TekiForm, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   App();
   auto day = OneVenueDay();
   const std::string dayName = ToCp932("2006年01月06日");
   TTekiForm form(nullptr, *day, dayName, 10);
   EXPECT_EQ(form.StringGrid1->RowCount(), 11);
+  // Two tabs and the hidden print preview.
+  ASSERT_EQ(form.PageControl1->count(), 3);
+  EXPECT_EQ((std::vector<bool>{form.PageControl1->isTabVisible(0), form.PageControl1->isTabVisible(1),
+                               form.PageControl1->isTabVisible(2)}),
+            (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(form.PageControl1->widget(2), form.TabSheet3);
   EXPECT_EQ(form.StringGrid1->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
   EXPECT_EQ(form.StringGrid1->Cell(2, 10), QString::fromUtf8("16頭"));
   EXPECT_EQ(form.StringGrid1->Cell(11, 10), QStringLiteral("    560"));
+  EXPECT_EQ((QStringList{form.StringGrid1->Cell(0, 10), form.StringGrid1->Cell(0, 1)}), (QStringList{"-W", "--"}));
+  EXPECT_EQ((QStringList{form.StringGrid1->Cell(8, 9), form.StringGrid1->Cell(9, 9), form.StringGrid1->Cell(15, 9)}),
+            (QStringList{" 1- 7", "   1980", "    610"}));
+  EXPECT_EQ(LastFill(*form.StringGrid1, 8, 9), QColor(255, 0, 0)) << "the sixth ticket's quinella hit";
+  EXPECT_EQ(LastFill(*form.StringGrid1, 15, 9), QColor(255, 0, 255)) << "the sixth ticket's wide hit";
+  EXPECT_EQ(LastFill(*form.StringGrid1, 14, 9), QColor(255, 255, 0)) << "the fifth ticket's missed wide";
   EXPECT_EQ(Caption(form.Summary1.title), QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
   EXPECT_EQ(Caption(form.Summary2.scopeNames[1]), QString::fromUtf8("東京  "));
   EXPECT_EQ(Caption(form.Summary2.scopeNames[2]), QString::fromUtf8("――"));
@@ -163,15 +202,29 @@ TEST(TekiForm, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   auto day = OneVenueDay();
   day->FAppDir = dir.path();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  // A click anywhere on the summary panel: on the panel itself or on one of its labels. The copy follows the
+  // button's release.
+  QWidget* label = form.Summary1.values[0][0][4];
+  auto mouse = [&](QWidget* on, QEvent::Type type) {
+    QMouseEvent e(type, QPointF(2, 2), on->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &e);
+  };
   QApplication::clipboard()->setText("before");
-  form.panel1Click();
+  mouse(label, QEvent::MouseButtonPress);
+  mouse(label, QEvent::MouseButtonRelease);
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
-  form.panel1Click();
-  EXPECT_EQ(QApplication::clipboard()->text(),
-            QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
-                              "単勝　：       \r\n複勝　：       \r\n"));
+  const QString copy = QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
+                                         "単勝　：       \r\n複勝　：       \r\n");
+  for (QWidget* on : {label, static_cast<QWidget*>(form.panel1)}) {
+    QApplication::clipboard()->setText("before");
+    mouse(on, QEvent::MouseButtonPress);
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    mouse(on, QEvent::MouseButtonRelease);
+    EXPECT_EQ(QApplication::clipboard()->text(), copy) << on->metaObject()->className();
+  }
 }
 
 TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
@@ -180,7 +233,7 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   gui::MessageRecorder messages;
   auto day = OneVenueDay();
   TTekiForm form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  form.MsgButton1Click();
+  form.MsgButton1->click();
   EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
   ASSERT_EQ(printer->JobTitles().size(), 1);
   ASSERT_EQ(form.PrevX1->PageCount(), 1);
@@ -199,6 +252,10 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(rate, nullptr);
   EXPECT_EQ(rate->from, at(1600, 150));
   EXPECT_FALSE(rate->font.bold());
+  QStringList heads;
+  for (const auto& op : page.ops)
+    if (op.kind == TPrevOp::Kind::Text && op.from.y() == at(0, 100).y()) heads << op.text;
+  EXPECT_EQ(heads, (QStringList{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}));
   const TPrevOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(wide->from, at(350, 200));
@@ -214,6 +271,10 @@ TEST(TekiForm, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2
   EXPECT_EQ(cell->font.pointSize(), 6);
+  // The print ended the document: drawing after it lands on no page.
+  const size_t drawn = page.ops.size();
+  form.PrevX1->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
+  EXPECT_EQ(form.PrevX1->Page(1).ops.size(), drawn);
 }
 
 TEST(TekiForm, WithoutAPrinterTheUserIsTold) {

@@ -63,6 +63,9 @@ TEST_F(GetDataFormTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   for (const char* caption : {"取得データ", "取得開始日付", "ダウンロード", "読込み", "作成済みデータ"})
     EXPECT_TRUE(texts.contains(QString::fromUtf8(caption))) << caption;
   EXPECT_TRUE(form.rbtSetup->isHidden());
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(test::OverlappingChildren(form), QStringList()) << "every control has its place in the window";
   EXPECT_TRUE(form.Label5->isHidden());
   EXPECT_EQ(form.DateTimePicker1->dateTime(), QDateTime(QDate(2023, 12, 30), QTime(7, 8, 9)));
   EXPECT_EQ(form.Label5->text(), QStringLiteral("2023/12/30 07:08:09"));

@@ -2,6 +2,8 @@
 // tick fills while another exchange runs, failures, and the stand-in day whose odds files gain newer snapshots.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
@@ -132,6 +134,13 @@ class AutoOddsForm : public ::testing::Test {
     int y, m, d;
     CivilFromDays(DaysFromCivil(today.Year(), today.Month(), today.Day()) - 1, y, m, d);
     return DayName(y, m, d);
+  }
+  // Loads the day, shows its first race and switches the automatic odds on.
+  void StartOnTheFirstRace(TMainForm& form) {
+    Load(form);
+    form.SelectRaceLine(0);
+    form.DatListClick();
+    form.AutoOzCheck->click();
   }
   static std::string Key(const TMainForm& form, int slot) {
     return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
@@ -340,10 +349,7 @@ TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
   }
   gui::MessageRecorder rec;
   TMainForm form(home, nullptr, &link);
-  Load(form);
-  form.SelectRaceLine(0);
-  form.DatListClick();
-  form.AutoOzCheck->click();
+  StartOnTheFirstRace(form);
   // Slot 12 is the first race of the second racecourse, due a few minutes after slot 0.
   const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
   const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
@@ -412,6 +418,37 @@ TEST_F(AutoOddsForm, AFailingRaceIsReportedAndTheNextIsStillTaken) {
   EXPECT_EQ(link.CountCalls("JVClose"), static_cast<int>(2 * due.size()));
   EXPECT_EQ(form.DatList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
+}
+
+// A tick inside a pending pass only adds its race to that pass, and the failure of the pass's first race is
+// still on the status label when the pass ends.
+TEST_F(AutoOddsForm, ATickInsideAPendingPassJoinsItAndTheLastFailureStaysShown) {
+  WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  ScriptedExchange failing;
+  failing.openResult = -504;
+  link.AddExchange(failing);
+  link.AddExchange(ScriptedExchange{});
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  StartOnTheFirstRace(form);
+  const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
+  const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
+  ASSERT_NE(due0, due12);
+  bool overlapped = false, ticked = false;
+  Watch(link, overlapped, [&](const std::string& op) {
+    if (op != "JVRTOpen" || std::exchange(ticked, true)) return;
+    At(due12, 10);
+    form.Timer1Timer();
+  });
+  At(due0);
+  form.Timer1Timer();
+  EXPECT_FALSE(overlapped);
+  EXPECT_EQ(OddsOpens(link), (std::vector<std::string>{Key(form, 0), Key(form, 12)}));
+  const std::string failed = VenueRace(Key(form, 0)) + ToCp932("R:") + JVErrorMessage("JVRTOpen", -504);
+  EXPECT_EQ(form.DLlabel->Caption(), Q(failed));
+  EXPECT_TRUE(form.OddsQueue().empty());
+  EXPECT_FALSE(form.Reader().Gate().Busy());
 }
 
 TEST_F(AutoOddsForm, StandInDayGetsNewerOddsAtBothTimes) {

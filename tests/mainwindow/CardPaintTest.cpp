@@ -22,7 +22,8 @@ struct Fixture {
     for (int h = 0; h < 18; ++h) {
       info.WakuBan[h] = std::to_string(h / 2 + 1);
       info.UmaBan[h] = (h < 9 ? "0" : "") + std::to_string(h + 1);
-      info.HorseName[h] = ToCp932("テスト");
+      info.HorseName[h] = ToCp932("テスト") + std::to_string(h + 1);  // each row's own name
+      info.WinOdds1[h] = 2.5 + h;
       info.SexCode[h] = "1";
       info.Futan[h] = "550";
     }
@@ -113,7 +114,21 @@ TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
   ASSERT_NE(with.FindText("55.0kg"), nullptr);
   EXPECT_EQ(with.FindText("55.0kg")->from.x(), f.r.left() + 1 + 65);
   for (const QString& t : without.Texts()) EXPECT_FALSE(t.contains("kg")) << t.toStdString();
-  EXPECT_NE(without.FindText("テスト"), nullptr);
+  EXPECT_NE(without.FindText("テスト1"), nullptr);
+}
+
+// A row finds its horse through its number: the number, name and odds painted in a row are all that horse's.
+TEST(RaceCardPaintTest, EachRowPaintsTheNumberNameAndOddsOfItsOwnHorse) {
+  Fixture f;
+  for (int h : {0, 1, 8, 9, 17}) {
+    const QString number = QString::asprintf("%02d", h + 1);
+    auto first = [&](int col) { return f.Card(col, h + 1, "", number).Texts().value(0); };
+    const QString name = QString("テスト%1").arg(h + 1);
+    EXPECT_EQ((QStringList{first(1), first(2), first(7)}),
+              (QStringList{QString::asprintf("%2d", h + 1), name, QString::asprintf("%6.1f", 2.5 + h)}))
+        << number.toStdString();
+    EXPECT_EQ(f.Trio(2, h + 1, "", number).Texts().value(0), name);
+  }
 }
 
 TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {

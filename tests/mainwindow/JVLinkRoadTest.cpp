@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
@@ -270,6 +271,31 @@ TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfT
   const size_t before = link.calls.size();
   form.Timer4Timer();
   EXPECT_EQ(link.calls.size(), before);
+}
+
+// The poll's start follows the setting the day was loaded with: its minutes and half an hour before the first
+// race, not the default's.
+TEST_F(JVLinkRoadTest, ResultsPollStartsTheSetMinutesAndHalfAnHourBeforeTheFirstRace) {
+  WriteTodayBeforeRaces();
+  std::ofstream(home / "corvina.ini") << "[Time]\r\nAutoRdataGet=5\r\n";
+  ScriptedJVLink link;
+  link.AddExchange({});
+  gui::MessageRecorder rec;
+  TMainForm form(home, nullptr, &link);
+  LoadFirstDay(form);
+  ASSERT_TRUE(form.Timer4->isActive());
+  EXPECT_EQ(form.Timer4->interval(), 5 * 60000);
+  const std::string firstPost = FieldText(form.Day().Table.GRaTbl[0], layout::ra::kPostTime);
+  ASSERT_EQ(firstPost.size(), 4u);
+  auto tickAt = [&](int minutesBefore) {
+    const std::string hhmm = AddTimeHHMM(firstPost, -minutesBefore);
+    Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), std::stoi(hhmm.substr(0, 2)),
+                        std::stoi(hhmm.substr(2, 2)), 0});
+    form.Timer4Timer();
+    return link.CountCalls("JVRTOpen");
+  };
+  EXPECT_EQ(tickAt(35), 0) << "the start is not yet passed";
+  EXPECT_EQ(tickAt(34), 1);
 }
 
 TEST_F(JVLinkRoadTest, ResultsThatBringANewRaceReloadTheDaySoPayoutsStayWithTheirRaces) {

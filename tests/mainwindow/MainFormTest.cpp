@@ -22,6 +22,7 @@
 #include "components/ui/Label3Dj.h"
 #include "mainwindow/MainForm.h"
 #include "mainwindow/SplashForm.h"
+#include "mainwindow/RaceViewText.h"
 #include "mainwindow/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -98,6 +99,11 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_TRUE(form.N22->isChecked());
   EXPECT_FALSE(form.N5->isChecked());
   EXPECT_EQ(form.Label3D112->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ有効");
+  // The fixed words of the race view: the two snapshots' captions and the trio grid's own headers.
+  QStringList captions;
+  for (const TLabel3Dj* l : form.findChildren<TLabel3Dj*>()) captions << l->Caption();
+  EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
+  EXPECT_EQ(form.StringGrid4->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
   EXPECT_TRUE(form.TekiAnaBtn->isHidden());
   EXPECT_TRUE(form.TekiAnaBtn2->isHidden());
   EXPECT_EQ(form.DateCombo->count(), 0);
@@ -429,7 +435,10 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   EXPECT_FALSE(form.Timer4->isActive()) << "a past day is not polled";
 
   const DayModel& day = form.Day();
-  for (int slot : {0, 13, 35}) {
+  int axisSlot = 0;  // a race with an axis horse, so its label is checked with a number in it
+  while (axisSlot < 35 && day.FRaceCalc[axisSlot].AxisHorse == 0) ++axisSlot;
+  ASSERT_GT(day.FRaceCalc[axisSlot].AxisHorse, 0);
+  for (int slot : {0, 13, 35, axisSlot}) {
     form.SelectRaceLine(slot);
     form.DatListClick();
     EXPECT_EQ(day.GCurRace, slot);
@@ -448,6 +457,17 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.StringGrid4->Cell(2, r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.Label3D4->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
+    EXPECT_EQ((QStringList{form.Label3D115->Caption(), form.Label3D1->Caption(), form.Label3D3->Caption(),
+                           form.Label3D5->Caption(), form.Label3D6->Caption(), form.Label3D7->Caption(),
+                           form.Label3D8->Caption(), form.Label3D9->Caption(), form.Label3D10->Caption(),
+                           form.Label3D13->Caption(), form.Label3D15->Caption()}),
+              (QStringList{Q(view::GradeText(info.GradeCode)), Q(view::CourseText(info)),
+                           Q(view::DateHeaderText(info)), Q(view::WeightRuleText(info.WeightRule)),
+                           Q(view::ClassText(info.ClassCode)), Q(view::TrackText(info.TrackCode)),
+                           Q(view::DistanceText(info.Distance)), Q(view::PostTimeText(info.PostTime)),
+                           Q(view::EntryCountText(runners, calc.RankedCount).text),
+                           Q(view::AnnounceText(info.OddsAnnounce1).text),
+                           Q(view::AnnounceText(info.OddsAnnounce2).text)}));
     EXPECT_EQ(form.Label3D2->Caption(), QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));
     EXPECT_EQ(form.FResultLabels[1]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanHorse[1], 2)) : QString());
     EXPECT_EQ(form.FResultLabels[3]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanPay[1], 8)) : QString());
@@ -455,14 +475,25 @@ TEST_F(MainFormTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
     for (int k = 1; k <= 153; ++k) {
       EXPECT_EQ(form.FPairLabels1[k]->text(),
                 calc.UmarenOdds[k] > 0 ? Q(FormatFixed(calc.UmarenOdds[k], 7, 1)) : QString());
+      EXPECT_EQ(form.FPairLabels2[k]->text(), Q(view::PairOddsText(calc.PredUmarenOdds[k])));
       shownPairs += calc.UmarenOdds[k] > 0;
     }
     if (shownPairs > 0) {
       EXPECT_EQ(form.StringGrid1->RowCount(), shownPairs + 1);
       EXPECT_EQ(form.StringGrid1->Cell(0, 1), "  1");
     }
-    for (int t = 1; t <= 6; ++t)
+    const auto tickets = view::TicketRows(info, calc);
+    for (int t = 1; t <= 6; ++t) {
       EXPECT_EQ(form.FPickLabels[3 * t - 1]->text(), IsBlank(calc.Tickets[t]) ? QString() : Q(calc.Tickets[t]));
+      EXPECT_EQ(form.FPickLabels[3 * t - 2]->text(), Q(tickets[t - 1].number)) << t;
+      EXPECT_EQ(form.FPickLabels[3 * t]->text(), Q(tickets[t - 1].odds)) << t;
+    }
+    EXPECT_EQ(form.LabelKT->text(), calc.AxisHorse > 0 ? QString::number(calc.AxisHorse) : QString());
+    EXPECT_EQ(form.Label3D113->Caption(), Q(view::AxisHorseTexts(info, calc).odds));
+    EXPECT_EQ(form.Label3D110->Caption(), calc.Over8Runners == 1 ? "馬連" : "枠連");
+    EXPECT_EQ(form.Label3D103->Caption(), Q(calc.Note));
+    EXPECT_EQ((QStringList{form.ALabel->text(), form.BLabel->text(), form.CLabel->text()}),
+              (QStringList{Q(FormatInt(calc.CountA, 2)), Q(FormatInt(calc.CountB, 2)), Q(FormatInt(calc.CountC, 2))}));
     EXPECT_EQ(form.UpDown1->Position(), slot);
   }
 }

@@ -18,8 +18,10 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
       {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
       {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
       {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
-      {TrackText("59"), "障害"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
-      {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""}};
+      {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
+      {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""},
+      {WeightRuleText("1"), "ハンデ"}, {WeightRuleText("2"), "別定　"}, {WeightRuleText("3"), "馬齢　"},
+      {WeightRuleText("4"), "定量　"}, {WeightRuleText("5"), ""}, {WeightRuleText(" "), ""}};
   for (size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(U(texts[i].first), texts[i].second) << "row " << i;
 }
 
@@ -78,6 +80,24 @@ TEST(PayoutTextTest, EmptyEntriesAndPopularityZero) {
   EXPECT_EQ(e[22].comb, " 7- 3");
   EXPECT_EQ(e[22].pop, " 0") << "exacta popularity 0 is shown";
   EXPECT_EQ(e[30].comb, "");
+}
+
+// Dead heats fill every list to its end; the last entry of each shows like the first.
+TEST(PayoutTextTest, LastEntryOfEachList) {
+  TRaceInfo info;
+  info.TanHorse[3] = 4, info.TanPay[3] = 310;
+  info.FukuHorse[5] = 9, info.FukuPay[5] = 120;
+  info.WakurenComb[3] = " 2- 5", info.WakurenPay[3] = 800;
+  info.UmarenComb[3] = " 4- 9", info.UmarenPay[3] = 1500;
+  info.WideComb[7] = " 4- 9", info.WidePay[7] = 420;
+  info.UmatanComb[6] = " 9- 4", info.UmatanPay[6] = 3300;
+  info.SanrenpukuComb[3] = " 1- 4- 9", info.SanrenpukuPay[3] = 5100;
+  info.SanrentanComb[6] = " 9- 4- 1", info.SanrentanPay[6] = 24000;
+  const auto e = PayoutEntries(info);
+  EXPECT_EQ((std::vector<std::string>{e[2].comb, e[7].comb, e[10].comb, e[13].comb, e[20].comb, e[26].comb,
+                                      e[29].comb, e[35].comb}),
+            (std::vector<std::string>{" 4", " 9", " 2- 5", " 4- 9", " 4- 9", " 9- 4", " 1- 4- 9", " 9- 4- 1"}));
+  EXPECT_EQ(e[35].pay, "   24000");
 }
 
 TEST(PairRankingTest, EqualOddsByLabelAndWideNumbersKeepTheirLabel) {
@@ -145,6 +165,23 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  // Without latest odds, or with none for the axis horse, the first snapshot's; no odds, no text.
+  info.WinOdds2[4] = 0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   4.5");
+  info.Odds2Present = 0;
+  for (double none : {0.0, -1.0}) {
+    info.WinOdds1[4] = none;
+    EXPECT_EQ(AxisHorseTexts(info, calc).odds, "") << none;
+  }
+  // The last entries of the win and place lists count like the first.
+  info.TanHorse[1] = 0;
+  info.TanHorse[3] = 5;
+  EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  info.FukuHorse[5] = 5;
+  EXPECT_EQ(AxisHorseTexts(info, calc).background, kMagenta);
+  calc.AxisHorse = 1;  // the first horse has its odds like any other
+  info.WinOdds1[0] = 2.5;
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   2.5");
   calc.AxisHorse = 40;  // outside the horses: number only
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "");
 }

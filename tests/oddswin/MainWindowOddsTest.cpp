@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCheckBox>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 #include "mainwindow/MainForm.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
+#include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
@@ -91,10 +93,11 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
               ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60 + 30, '1'}))};
   link.AddExchange(ex);
   // A results request made inside the manual exchange waits for it.
-  bool gateHeld = true, asked = false;
+  bool gateHeld = true, asked = false, busyWhileReading = false;
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead") return;
     gateHeld &= form.Reader().Gate().Busy();
+    busyWhileReading = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     if (!std::exchange(asked, true)) form.KekkaGetBtnClick();
   };
   rec.Clear();
@@ -106,8 +109,37 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     EXPECT_EQ(w.DateLabel->Caption(), QString::fromStdString(sevenDays.Display()));
     ASSERT_EQ(w.CheckListBox1->count(), 9);
     EXPECT_EQ(w.StringGrid1->RowCount(), 10);
+    EXPECT_EQ(test::OverlappingChildren(w), QStringList());
+    EXPECT_EQ(w.StringGrid1->FixedCols(), 0) << "the race column scrolls with the times";
+    // The list's menu ticks every race, then none.
+    auto ticks = [&] {
+      QString t;
+      for (int i = 0; i < w.CheckListBox1->count(); ++i) t += w.CheckListBox1->item(i)->checkState() ? 'x' : '-';
+      return t;
+    };
+    EXPECT_EQ(ticks(), "---------");
+    ASSERT_TRUE(w.CheckListBox1->actions().contains(w.N1));
+    w.CheckListBox1->item(3)->setCheckState(Qt::Checked);
+    w.N1->trigger();
+    EXPECT_EQ(ticks(), "xxxxxxxxx");
+    w.N2->trigger();
+    EXPECT_EQ(ticks(), "---------");
+    // The header row keeps the button colour; a race's schedule columns are light blue, its taken ones pink.
+    auto fill = [&](int col, int row) {
+      gui::RecordingCanvas c;
+      w.StringGrid1->PaintCell(c, col, row, QRect(0, 0, 40, 20));
+      QColor brush;
+      for (const auto& op : c.Ops())
+        if (op.kind == gui::CanvasOp::Kind::Fill) brush = op.brush;
+      return brush;
+    };
+    EXPECT_EQ((std::vector<QColor>{fill(2, 0), fill(2, 1), fill(3, 1)}),
+              (std::vector<QColor>{w.StringGrid1->palette().color(QPalette::Button), QColor(0xC1, 0xFF, 0xFF),
+                                   QColor(0xFC, 0xCC, 0xEE)}));
     w.CheckListBox1->item(0)->setCheckState(Qt::Checked);
     w.OzGetBtn->click();
+    EXPECT_TRUE(busyWhileReading) << "the fetch shows the busy cursor";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "and gives the cursor back";
     EXPECT_EQ(rec.Texts(), QStringList{"データ作成が完了しました。"});
     EXPECT_FALSE(form.Day().FRaceInfo[0].Odds1Present) << "the day is reloaded only on closing";
     w.close();

@@ -1,6 +1,9 @@
 // The 3-D label: angle normalisation, the order and offsets of the painting passes, frames, and links.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <functional>
+
 #include "components/ui/Label3Dj.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Shell.h"
@@ -104,6 +107,42 @@ TEST(Label3DjTest, RotatedTextOffsetsPerQuadrant) {
     EXPECT_EQ(std::vector<int>({box.dx, box.dy, box.width, box.height}),
               std::vector<int>({c.dx, c.dy, c.width, c.height})) << c.angle;
   }
+}
+
+// A shown label paints itself again when one of its frame properties changes.
+TEST(Label3DjTest, FrameChangesPaintTheShownLabelAgain) {
+  test::App();
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      paints += e->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  TLabel3Dj label;
+  label.SetCaption("frame");
+  label.resize(80, 24);
+  label.installEventFilter(&counter);
+  label.show();
+  QCoreApplication::processEvents();
+  const std::function<void()> changes[] = {[&] { label.SetBorder(!label.Border()); },
+                                           [&] { label.SetBorderWidth(label.BorderWidth() + 1); },
+                                           [&] { label.SetBorderType(TBorderType(int(label.BorderType()) ^ 1)); }};
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    const int before = counter.paints;
+    changes[i]();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, before) << i;
+  }
+}
+
+TEST(Label3DjTest, PathEllipsisKeepsTheRootAndTheFileName) {
+  test::App();
+  const QFontMetrics fm{QFont()};
+  const QString path = QString::fromUtf8("C:\\Program Files\\Corvina\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(path)), path) << "a path that fits stays whole";
+  const QString shortened = QString::fromUtf8("C:\\...\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(shortened)), shortened);
 }
 
 TEST(Label3DjTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {

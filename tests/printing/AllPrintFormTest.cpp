@@ -62,6 +62,18 @@ TEST_F(AllPrintFormTest, ListsEveryRaceWithDataByCourseAndNumber) {
     EXPECT_EQ(form.CheckListBox1->item(k)->checkState(), Qt::Unchecked);
   }
   EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R"}));
+  auto ticks = [&] {
+    QString t;
+    for (int k = 0; k < form.CheckListBox1->count(); ++k) t += form.CheckListBox1->item(k)->checkState() ? 'x' : '-';
+    return t;
+  };
+  form.SpeedButton1->click();
+  EXPECT_EQ(ticks(), "xxxxx");
+  form.SpeedButton2->click();
+  EXPECT_EQ(ticks(), "-----");
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(OverlappingChildren(*form.Panel1), QStringList());
 }
 
 TEST_F(AllPrintFormTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
@@ -72,12 +84,12 @@ TEST_F(AllPrintFormTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
   EXPECT_EQ(form.UpDown1->Max(), 6);
   EXPECT_EQ(form.UpDown1->Position(), 1);
 
-  form.BitBtn4Click();  // nothing ticked
+  form.BitBtn4->click();  // nothing ticked
   EXPECT_TRUE(printer->Events().empty());
 
   form.CheckListBox1->item(2)->setCheckState(Qt::Checked);
   form.CheckListBox1->item(5)->setCheckState(Qt::Checked);
-  form.BitBtn4Click();
+  form.BitBtn4->click();
   EXPECT_EQ(printer->Events(), (std::vector<Event>{Event::BeginDoc, Event::EndDoc, Event::BeginDoc, Event::EndDoc}));
   const auto& lastJob = printer->Pages();
   ASSERT_EQ(lastJob.size(), 1u);
@@ -86,7 +98,7 @@ TEST_F(AllPrintFormTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
   form.UpDown1->ClickButton(gui::UpDown::Button::Up);
   form.UpDown1->ClickButton(gui::UpDown::Button::Up);
   EXPECT_EQ(form.PrevX1->PageNo(), 3);
-  form.BitBtn2Click();
+  form.BitBtn2->click();
   EXPECT_EQ(form.PrevX1->PrintFrom(), 3);
   EXPECT_EQ(form.PrevX1->PrintTo(), 3);
   EXPECT_EQ(printer->JobTitles().size(), 3);
@@ -131,12 +143,16 @@ TEST_F(AllPrintFormTest, EveryJobOfARunPrintedToPdfIsKeptInAFileOfItsOwn) {
 TEST_F(AllPrintFormTest, APrintFailureIsShownAndStopsTheRemainingJobs) {
   TAllPrintForm form(*day);
   form.BuildPages(*day, 6, false);
-  form.SpeedButton1Click();
+  form.SpeedButton1->click();
   printer->SetInstalled(false);
-  form.BitBtn4Click();
+  form.BitBtn4->click();
   EXPECT_EQ(messages.Messages().size(), 1u);
   EXPECT_TRUE(messages.Texts().join("").contains(QString::fromUtf8(gui::kNoPrinterMessage)));
   EXPECT_TRUE(printer->Events().empty());
+  // The printer set-up says the same.
+  form.BitBtn3->click();
+  ASSERT_EQ(messages.Messages().size(), 2u);
+  EXPECT_TRUE(messages.Texts()[1].contains(QString::fromUtf8(gui::kNoPrinterMessage)));
 }
 
 TEST_F(AllPrintFormTest, ClosingSavesTheBoundsAndResetsThePaper) {

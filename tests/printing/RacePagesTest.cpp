@@ -23,7 +23,7 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
       {TrackText, "59", "障害"},              {TrackText, "  ", ""},               {DistanceText, "1200", "1200m"},
       {DistanceText, "0800", " 800m"},        {DistanceText, "    ", ""},          {OddsTimeText, "0930", "　09:30"},
       {OddsTimeText, "    ", "　NoData"},     {OddsTimeText, "", "　NoData"},      {WeightCarriedText, "550", "55.0kg"},
-      {WeightCarriedText, "   ", ""},
+      {WeightCarriedText, "   ", ""},      {TrackText, "11", "芝左"},
   };
   for (const auto& c : cases) EXPECT_EQ(U(c.fn(c.code)), c.text) << c.code;
 }
@@ -185,11 +185,37 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   EXPECT_EQ(FindLine(page, 100, 2435, 850, 2435)->penWidth, 1);
 }
 
-TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmpty) {
+TEST_F(RacePageLayoutTest, RankAmongTheAHorsesOnlyWhileTheLatestOddsAreMissing) {
+  AddRace(*day, 0, 1, 12);
+  day->FRaceInfo[0].YozMatched = 1;
+  day->FRaceCalc[0].ARank[0] = 2;
+  DrawRacePages(preview, *day, 1, false);
+  const TPrevOp* rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);  // the first horse's row
+  ASSERT_NE(rank, nullptr);
+  EXPECT_EQ(rank->text, " 2");
+  day->FRaceInfo[0].Odds2Present = 1;
+  DrawRacePages(preview, *day, 1, false);
+  rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);
+  EXPECT_TRUE(rank == nullptr || rank->text.isEmpty());
+}
+
+TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeAnyOther) {
   AddRace(*day, 0, 1, 12);
   DrawRacePages(preview, *day, 1, false);
   EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440), nullptr);
   EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
+
+  // Horse 1, with its win in the last win entry and its place in the last place entry (dead heats).
+  day->FRaceCalc[0].AxisHorse = 1;
+  day->FRaceInfo[0].TanHorse[3] = 1;
+  day->FRaceInfo[0].FukuHorse[5] = 1;
+  DrawRacePages(preview, *day, 1, false);
+  const TPrevPage& page = preview.Page(1);
+  const TPrevOp* texts[] = {FindTextAt(page, 150, 2440), FindTextAt(page, 300, 2440), FindTextAt(page, 460, 2440),
+                            FindTextAt(page, 660, 2440)};
+  for (const TPrevOp* t : texts) ASSERT_NE(t, nullptr);
+  EXPECT_EQ((QStringList{texts[0]->text, texts[1]->text, texts[2]->text, texts[3]->text}),
+            (QStringList{"  1", "   2.0", "←単勝的中", "←複勝的中"}));
 }
 
 }  // namespace

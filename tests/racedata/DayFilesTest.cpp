@@ -182,6 +182,28 @@ TEST_F(DayFilesTest, RunnerFileIsCreatedWith216LinesAndShortFilesAreExtended) {
   EXPECT_EQ(FieldInt(lines[20], L::se::kUmaBan), 3);
 }
 
+// A day file that exists but cannot be read is never taken for an empty one: the merge would save the new
+// record alone over every race stored before it.
+TEST_F(DayFilesTest, ADayFileThatCannotBeReadIsReportedAndLeftAsItIs) {
+  const fs::path se = SeFilePath(data, day, "05");
+  for (const fs::path& p : {Path(".jvRA"), Path(".jvHR"), se}) MakeUnreadable(p);
+  for (DayWriter writer : {DayWriter::Import, DayWriter::RealTime}) {
+    std::string error;
+    EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), writer, &error), MergeResult::Failed);
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    error.clear();
+    EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 1), writer, &error), MergeResult::Failed);
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    error.clear();
+    EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 1), writer, &error), MergeResult::Failed);
+    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  }
+  EXPECT_FALSE(PadRaFile(Path(".jvRA")));
+  EXPECT_FALSE(WritePlaceholderOddsFiles(Path(".jvRA")));
+  EXPECT_FALSE(fs::exists(Path(".jvO1")));
+  for (const fs::path& p : {Path(".jvRA"), Path(".jvHR"), se}) EXPECT_TRUE(fs::is_symlink(p)) << "replaced";
+}
+
 class OddsWriterTest : public DayFilesTest {
  protected:
   void SetUp() override {
@@ -278,6 +300,17 @@ TEST_F(DayFilesTest, PlaceholderOddsFilesNeedMoreThanSixRaceLines) {
   ASSERT_EQ(o1.size(), 14u);
   EXPECT_EQ(o1[13], std::string(L::kO1Line, ' '));
   EXPECT_EQ(ReadAll(Path(".jvO2")).size(), 1u);
+}
+
+TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
+  MakeUnreadable(Path(".jvO1"));
+  MakeUnreadable(Path(".jvO2"));
+  std::string error;
+  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061000"), &error), MergeResult::Failed);
+  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
+  EXPECT_TRUE(fs::is_symlink(Path(".jvO1")));
+  EXPECT_TRUE(fs::is_symlink(Path(".jvO2")));
 }
 
 }  // namespace

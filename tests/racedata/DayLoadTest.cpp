@@ -1,6 +1,7 @@
 // Loading a race day from its files: the phases, the early stops, the rankings and the engine hook.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <vector>
 
@@ -127,6 +128,45 @@ TEST_F(DayLoadTest, MissingRunnerFileOfAnyRacecourseStopsTheLoad) {
     EXPECT_EQ(MatchKey(day_->Table.GRaTbl[stop]), venue + std::string("01"));
     for (int s = stop + 1; s < kSlots; ++s) EXPECT_TRUE(IsBlank(day_->Table.GRaTbl[s])) << s;
   }
+}
+
+// A day file that exists but cannot be read never loads as an empty one: the race and runner files stop the
+// load, the others are named in the warnings and left as they are.
+TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
+  WriteDay(tmp_.path(), {{"05", 9}});
+  MakeUnreadable(Data(layout::kSuffixRA));
+  auto r = Load();
+  EXPECT_EQ(r.status, DayLoadStatus::NoRaceFile);
+  EXPECT_TRUE(r.raceList.empty());
+  ASSERT_FALSE(r.warnings.empty());
+  EXPECT_NE(r.warnings.back().find("cannot read"), std::string::npos) << r.warnings.back();
+  EXPECT_EQ(day_->GRaceTotal, 0);
+
+  TempDir runners;
+  day_->FAppDir = runners.path();
+  WriteDay(runners.path(), {{"05", 9}});
+  MakeUnreadable(SeFilePath(DataDirOf(runners.path()), kDay, "05"));
+  r = Load();
+  EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
+  EXPECT_TRUE(r.raceList.empty());
+
+  TempDir others;
+  day_->FAppDir = others.path();
+  WriteDay(others.path(), {{"05", 9}});
+  const fs::path hr = DayFilePath(DataDirOf(others.path()), kDay, layout::kSuffixHR);
+  const fs::path o1 = DayFilePath(DataDirOf(others.path()), kDay, layout::kSuffixO1);
+  MakeUnreadable(hr);
+  MakeUnreadable(o1);
+  r = Load();
+  ASSERT_EQ(r.status, DayLoadStatus::Loaded);
+  auto named = [&](const fs::path& p) {
+    return std::any_of(r.warnings.begin(), r.warnings.end(), [&](const std::string& w) {
+      return w.find(p.string()) != std::string::npos && w.find("cannot read") != std::string::npos;
+    });
+  };
+  EXPECT_TRUE(named(hr));
+  EXPECT_TRUE(named(o1));
+  EXPECT_TRUE(fs::is_symlink(o1)) << "no placeholder replaces an odds file that could not be read";
 }
 
 TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {

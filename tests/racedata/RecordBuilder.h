@@ -73,6 +73,13 @@ inline Lines ReadAll(const std::filesystem::path& p) {
   return lines;
 }
 
+// Makes `p` a file that exists but cannot be read, also for root, for whom permissions do not bind: a link to
+// the reading process's own memory, whose first page is never mapped, so every read fails with an I/O error.
+inline void MakeUnreadable(const std::filesystem::path& p) {
+  std::filesystem::remove(p);
+  std::filesystem::create_symlink("/proc/self/mem", p);
+}
+
 // The elements of a table at the given indexes (flags and counts as int), so one check compares a whole row.
 template <class A>
 auto At(const A& a, std::initializer_list<int> indexes) {

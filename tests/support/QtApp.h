@@ -3,6 +3,7 @@
 // tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStringList>
 #include <QWidget>
 
 namespace corvina::test {
@@ -21,6 +22,21 @@ inline void PressKey(QWidget* w, Qt::Key key) {
   QCoreApplication::sendEvent(w, &press);
   QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &release);
+}
+
+// The shown direct children of `w` that overlap another one: a control left out of its window's layout sits in
+// the corner, over what the layout put there.
+inline QStringList OverlappingChildren(const QWidget& w) {
+  QStringList out;
+  const QList<QWidget*> kids = w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  for (qsizetype i = 0; i < kids.size(); ++i)
+    for (qsizetype j = i + 1; j < kids.size(); ++j) {
+      const QWidget *a = kids[i], *b = kids[j];
+      if (a->isVisible() && b->isVisible() && !a->isWindow() && !b->isWindow() &&
+          a->geometry().intersects(b->geometry()))
+        out << QString("%1 over %2").arg(a->metaObject()->className(), b->metaObject()->className());
+    }
+  return out;
 }
 
 }  // namespace corvina::test
