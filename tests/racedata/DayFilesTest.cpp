@@ -189,16 +189,16 @@ TEST_F(DayFilesTest, ADayFileThatCannotBeReadIsReportedAndLeftAsItIs) {
   for (const fs::path& p : {Path(".jvRA"), Path(".jvHR"), se}) MakeUnreadable(p);
   for (DayWriter writer : {DayWriter::Import, DayWriter::RealTime}) {
     std::string error;
-    EXPECT_EQ(MergeRaRecord(data, Ra("20240106", "05", 1), writer, &error), MergeResult::Failed);
+    EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), writer, &error), MergeResult::Failed);
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
     error.clear();
-    EXPECT_EQ(MergeHrRecord(data, Hr("20240106", "05", 1), writer, &error), MergeResult::Failed);
+    EXPECT_EQ(MergeHrRecord(files, Hr("20240106", "05", 1), writer, &error), MergeResult::Failed);
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
     error.clear();
-    EXPECT_EQ(MergeSeRecord(data, Se("20240106", "05", 1, 1), writer, &error), MergeResult::Failed);
+    EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), writer, &error), MergeResult::Failed);
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
   }
-  EXPECT_FALSE(PadRaFile(Path(".jvRA")));
+  EXPECT_FALSE(PadRaFile(files, Path(".jvRA")));
   EXPECT_FALSE(WritePlaceholderOddsFiles(Path(".jvRA")));
   EXPECT_FALSE(fs::exists(Path(".jvO1")));
   for (const fs::path& p : {Path(".jvRA"), Path(".jvHR"), se}) EXPECT_TRUE(fs::is_symlink(p)) << "replaced";
@@ -306,9 +306,9 @@ TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
   MakeUnreadable(Path(".jvO1"));
   MakeUnreadable(Path(".jvO2"));
   std::string error;
-  EXPECT_EQ(MergeO1Record(data, *table, O1("20240106", "05", 2, "01061000"), &error), MergeResult::Failed);
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061000"), &error), MergeResult::Failed);
   EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-  EXPECT_EQ(MergeO2Record(data, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
   EXPECT_TRUE(fs::is_symlink(Path(".jvO1")));
   EXPECT_TRUE(fs::is_symlink(Path(".jvO2")));
 }
