@@ -1,6 +1,8 @@
 // libFuzzer target: the time-series odds files through the import into a loaded day's odds files. The input's
 // parts, split at the byte 0xFF, are the race card record of the day's first race, its two scheduled odds
-// times "hhmmhhmm", and the race's .jvO1 and .jvO2 series. Every line the import writes has its record length.
+// times "hhmmhhmm", and the race's .jvO1 and .jvO2 series. Every pick names a line of its series. The whole
+// import through the files (one input in eight: it costs far more than the picks) writes every line with its
+// record length.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +13,7 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
+#include "racedata/RaceRecords.h"
 #include "racedata/RecordLayout.h"
 #include "racedata/TimeSeriesImport.h"
 
@@ -40,14 +43,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     parts.push_back(rest);
     parts.resize(4);
 
+    const std::string ra = PadRight(parts[0], L::kRaLine);
+    const std::string time1(CopyView(parts[1], 1, 4)), time2(CopyView(parts[1], 5, 4));
+    const std::string postTime(FieldView(ra, L::ra::kPostTime));
+    for (auto [series, kind] : {std::pair{parts[2], L::kKindO1}, std::pair{parts[3], L::kKindO2}}) {
+        const Lines lines = SplitLines(series);
+        for (const std::string& time : {time1, time2})
+            for (bool beforePost : {false, true}) {
+                const int picked = PickSnapshot(lines, MinutesOfHHMM(time), postTime, kind, beforePost);
+                if (picked < -1 || picked >= int(lines.size())) __builtin_trap();
+            }
+    }
+    if (size % 8 != 0) return 0;
+
     std::error_code ec;
     fs::remove_all(Home(), ec);
     const fs::path folder = Home() / "series";
     auto day = std::make_unique<DayModel>();
     day->FAppDir = Home();
-    day->Table.GRaTbl[0] = PadRight(parts[0], L::kRaLine);
-    day->FRaceInfo[0].OddsTime1 = std::string(CopyView(parts[1], 1, 4));
-    day->FRaceInfo[0].OddsTime2 = std::string(CopyView(parts[1], 5, 4));
+    day->Table.GRaTbl[0] = ra;
+    day->FRaceInfo[0].OddsTime1 = time1;
+    day->FRaceInfo[0].OddsTime2 = time2;
     const fs::path o1 = TimeSeriesFile(folder, day->Table.GRaTbl[0], L::kSuffixO1);
     const fs::path o2 = TimeSeriesFile(folder, day->Table.GRaTbl[0], L::kSuffixO2);
     if (!o1.empty()) {
