@@ -670,7 +670,7 @@ void TMainForm::SetUpGrids() {
     grid->SetCell(0, 0, QStringLiteral("順位"));
     grid->SetCell(1, 0, QStringLiteral("馬連"));
     grid->SetCell(2, 0, QString::fromUtf8(oddsHeader));
-    grid->SetOnDrawCell([this, grid](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
+    grid->SetOnDrawCell([this, grid = grid](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
       CardPaintContext ctx{day_.get(), day_->GCurRace, palette().color(QPalette::Button), InfoBackground()};
       DrawRankingCell(c, ctx, col, row, r, grid->Cell(col, row), grid->font());
     });

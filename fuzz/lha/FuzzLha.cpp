@@ -1,8 +1,10 @@
 // libFuzzer target: arbitrary bytes through the LHA extraction.
-#include "fuzz/lha/LhaFuzzEntry.h"
+#include "archive/UnLha.h"
+#include "fuzz/ArchiveFuzzEntry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    corvina_fuzz::ExtractLhaBytes(data, size);
+    corvina::archive::TUnLha lha;
+    corvina_fuzz::ExtractBytes(lha, data, size);
     return 0;
 }
