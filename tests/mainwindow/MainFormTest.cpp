@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -217,6 +218,15 @@ TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "top", 0), 50);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "height", 0), 500);
+
+  // Bounds that cannot be stored keep no window open; the user is told why.
+  gui::MessageRecorder rec;
+  fs::remove(home / "corvina.ini");
+  fs::create_directory(home / "corvina.ini");
+  bool canClose = false;
+  again.FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(rec.Messages().size(), 1u);
 }
 
 TEST_F(MainFormTest, MarkerFileShowsTheHitReportButtonsButAFolderOfItsNameDoesNot) {
@@ -363,25 +373,54 @@ TEST_F(MainFormTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   Choose(form, 0);
   form.SelectRaceLine(2);
   form.DatListClick();
-  const int rows = form.StringGrid2->RowCount();
+  auto byNameDescending = [&] {
+    for (int r = 2; r < form.StringGrid2->RowCount(); ++r) {
+      const std::string above = ToCp932(form.StringGrid2->Cell(2, r - 1).toStdString());
+      const std::string below = ToCp932(form.StringGrid2->Cell(2, r).toStdString());
+      if (above < below) return false;
+    }
+    return true;
+  };
   form.SpeedButton2->setChecked(false);
   form.SpeedButton3->setChecked(true);
   form.SpeedButton2Click();
-  for (int r = 2; r < rows; ++r) {
-    const std::string above = ToCp932(form.StringGrid2->Cell(2, r - 1).toStdString());
-    const std::string below = ToCp932(form.StringGrid2->Cell(2, r).toStdString());
-    EXPECT_GE(above, below) << "row " << r;
-  }
+  EXPECT_TRUE(byNameDescending());
   // The next race shown keeps the chosen order.
   form.SelectRaceLine(3);
   form.DatListClick();
-  EXPECT_GE(ToCp932(form.StringGrid2->Cell(2, 1).toStdString()),
-            ToCp932(form.StringGrid2->Cell(2, 2).toStdString()));
+  EXPECT_TRUE(byNameDescending());
   form.SpeedButton3->setChecked(false);
   form.SpeedButton2->setChecked(true);
   form.SpeedButton2Click();
   for (int r = 1; r < form.StringGrid2->RowCount(); ++r)
     EXPECT_EQ(form.StringGrid2->Cell(1, r).toInt(), r);
+}
+
+// A race without quinella odds shows an empty ranking, not the one of the race shown before.
+TEST_F(MainFormTest, RankingOfARaceWithoutOddsIsEmpty) {
+  Generate({});
+  const fs::path o2 = home / "Data" / (DayName(2024, 1, 6).FileStem() + ".jvO2");
+  Lines lines;
+  ASSERT_TRUE(ReadLines(o2, lines));
+  lines[1] = std::string(lines[1].size(), ' ');
+  ASSERT_TRUE(SaveLines(o2, lines));
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  Choose(form, 0);
+  const DayModel& day = form.Day();
+  auto hasOdds = [&](int slot) {
+    return std::any_of(day.FRaceCalc[slot].UmarenOdds.begin(), day.FRaceCalc[slot].UmarenOdds.end(),
+                       [](double v) { return v > 0; });
+  };
+  ASSERT_TRUE(hasOdds(0));
+  ASSERT_FALSE(hasOdds(1));
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  ASSERT_FALSE(form.StringGrid1->Cell(1, 1).isEmpty());
+  form.SelectRaceLine(1);
+  form.DatListClick();
+  for (int r = 1; r < form.StringGrid1->RowCount(); ++r)
+    EXPECT_EQ(form.StringGrid1->Row(r).join(""), "") << "row " << r;
 }
 
 TEST_F(MainFormTest, DayOfEightRacesIsRefused) {
