@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -394,6 +395,20 @@ TEST_F(MainFormTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   form.SpeedButton2Click();
   for (int r = 1; r < form.StringGrid2->RowCount(); ++r)
     EXPECT_EQ(form.StringGrid2->Cell(1, r).toInt(), r);
+
+  // A click on the card or the trio grid chooses a row only while the button is down.
+  for (gui::StringGrid* grid : {form.StringGrid2, form.StringGrid4}) {
+    auto mouse = [&](QEvent::Type type) {
+      const QPointF at(30, grid->RowHeight(0) + 5);
+      QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &e);
+    };
+    mouse(QEvent::MouseButtonPress);
+    EXPECT_FALSE(grid->Selection().Empty());
+    mouse(QEvent::MouseButtonRelease);
+    EXPECT_TRUE(grid->Selection().Empty());
+  }
 }
 
 // A race without quinella odds shows an empty ranking, not the one of the race shown before.
