@@ -97,6 +97,9 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   for (const TLabel3Dj* l : form.findChildren<TLabel3Dj*>()) captions << l->Caption();
   EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
   EXPECT_EQ(form.StringGrid4->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(test::OverlappingChildren(*form.Label3D112->parentWidget()), QStringList()) << "the bottom bar";
   EXPECT_TRUE(form.TekiAnaBtn->isHidden());
   EXPECT_TRUE(form.TekiAnaBtn2->isHidden());
   EXPECT_EQ(form.DateCombo->count(), 0);
