@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +106,9 @@ TEST_F(MainFormTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   for (const TLabel3Dj* l : form.findChildren<TLabel3Dj*>()) captions << l->Caption();
   EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
   EXPECT_EQ(form.StringGrid4->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(test::OverlappingChildren(*form.Label3D112->parentWidget()), QStringList()) << "the bottom bar";
   EXPECT_TRUE(form.TekiAnaBtn->isHidden());
   EXPECT_TRUE(form.TekiAnaBtn2->isHidden());
   EXPECT_EQ(form.DateCombo->count(), 0);
@@ -240,6 +245,15 @@ TEST_F(MainFormTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "top", 0), 50);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.IniGT1.ReadInteger("locate", "height", 0), 500);
+
+  // Bounds that cannot be stored keep no window open; the user is told why.
+  gui::MessageRecorder rec;
+  fs::remove(home / "corvina.ini");
+  fs::create_directory(home / "corvina.ini");
+  bool canClose = false;
+  again.FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(rec.Messages().size(), 1u);
 }
 
 TEST_F(MainFormTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMoved) {
@@ -505,25 +519,68 @@ TEST_F(MainFormTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   Choose(form, 0);
   form.SelectRaceLine(2);
   form.DatListClick();
-  const int rows = form.StringGrid2->RowCount();
+  auto byNameDescending = [&] {
+    for (int r = 2; r < form.StringGrid2->RowCount(); ++r) {
+      const std::string above = ToCp932(form.StringGrid2->Cell(2, r - 1).toStdString());
+      const std::string below = ToCp932(form.StringGrid2->Cell(2, r).toStdString());
+      if (above < below) return false;
+    }
+    return true;
+  };
   form.SpeedButton2->setChecked(false);
   form.SpeedButton3->setChecked(true);
   form.SpeedButton2Click();
-  for (int r = 2; r < rows; ++r) {
-    const std::string above = ToCp932(form.StringGrid2->Cell(2, r - 1).toStdString());
-    const std::string below = ToCp932(form.StringGrid2->Cell(2, r).toStdString());
-    EXPECT_GE(above, below) << "row " << r;
-  }
+  EXPECT_TRUE(byNameDescending());
   // The next race shown keeps the chosen order.
   form.SelectRaceLine(3);
   form.DatListClick();
-  EXPECT_GE(ToCp932(form.StringGrid2->Cell(2, 1).toStdString()),
-            ToCp932(form.StringGrid2->Cell(2, 2).toStdString()));
+  EXPECT_TRUE(byNameDescending());
   form.SpeedButton3->setChecked(false);
   form.SpeedButton2->setChecked(true);
   form.SpeedButton2Click();
   for (int r = 1; r < form.StringGrid2->RowCount(); ++r)
     EXPECT_EQ(form.StringGrid2->Cell(1, r).toInt(), r);
+
+  // A click on the card or the trio grid chooses a row only while the button is down.
+  for (gui::StringGrid* grid : {form.StringGrid2, form.StringGrid4}) {
+    auto mouse = [&](QEvent::Type type) {
+      const QPointF at(30, grid->RowHeight(0) + 5);
+      QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &e);
+    };
+    mouse(QEvent::MouseButtonPress);
+    EXPECT_FALSE(grid->Selection().Empty());
+    mouse(QEvent::MouseButtonRelease);
+    EXPECT_TRUE(grid->Selection().Empty());
+  }
+}
+
+// A race without quinella odds shows an empty ranking, not the one of the race shown before.
+TEST_F(MainFormTest, RankingOfARaceWithoutOddsIsEmpty) {
+  Generate({});
+  const fs::path o2 = home / "Data" / (DayName(2024, 1, 6).FileStem() + ".jvO2");
+  Lines lines;
+  ASSERT_TRUE(ReadLines(o2, lines));
+  lines[1] = std::string(lines[1].size(), ' ');
+  ASSERT_TRUE(SaveLines(o2, lines));
+  gui::MessageRecorder rec;
+  TMainForm form(home);
+  Choose(form, 0);
+  const DayModel& day = form.Day();
+  auto hasOdds = [&](int slot) {
+    return std::any_of(day.FRaceCalc[slot].UmarenOdds.begin(), day.FRaceCalc[slot].UmarenOdds.end(),
+                       [](double v) { return v > 0; });
+  };
+  ASSERT_TRUE(hasOdds(0));
+  ASSERT_FALSE(hasOdds(1));
+  form.SelectRaceLine(0);
+  form.DatListClick();
+  ASSERT_FALSE(form.StringGrid1->Cell(1, 1).isEmpty());
+  form.SelectRaceLine(1);
+  form.DatListClick();
+  for (int r = 1; r < form.StringGrid1->RowCount(); ++r)
+    EXPECT_EQ(form.StringGrid1->Row(r).join(""), "") << "row " << r;
 }
 
 TEST_F(MainFormTest, DayOfEightRacesIsRefused) {

@@ -229,6 +229,10 @@ TEST(CardSortTest, ByNumberOrByNameDescendingInShiftJisOrder) {
   SortCardRows(one, CardOrder::ByNameDescending);
   SortCardRows(none, CardOrder::ByNumber);
   EXPECT_EQ(one.size(), 1u);
+  // A row cut before its name sorts as a blank name, below every named row.
+  std::vector<std::vector<std::string>> cut{{"1", "07"}, row("06", "ア")};
+  SortCardRows(cut, CardOrder::ByNameDescending);
+  EXPECT_EQ((std::vector<std::string>{cut[0][1], cut[1][1]}), (std::vector<std::string>{"06", "07"}));
 }
 
 TEST(CardRowTest, WeightCarried) {

@@ -90,6 +90,11 @@ TEST(StrGridPrinterTest, SheetsRunDownFirstThenAcrossBetweenTheirPageEventsAndTh
     EXPECT_EQ(OfKind(page, Kind::Text).size(), 2u) << "one event of each kind a sheet";
   }
   EXPECT_EQ(headers, 12);
+
+  // Laid out again without its grid, the printer keeps no sheet of the grid it had.
+  p.TargetGrid = nullptr;
+  p.CalcLayout();
+  EXPECT_TRUE(p.RowPageStarts().empty() && p.ColPageStarts().empty());
 }
 
 TEST(StrGridPrinterTest, CellsAreScaledFramedEdgeToEdgeAndWrittenInTheGridsFont) {

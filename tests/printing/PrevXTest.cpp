@@ -127,9 +127,11 @@ TEST_F(PrevXTest, RectangleFillsWithTheBrushUnlessClearAndReplaysWithPenAndFont)
   f.setUnderline(true);
   c.SetFont(f);
   preview.TextOut(0, 0, QStringLiteral("買い目"));
+  preview.MoveTo(10, 20);
+  preview.LineTo(110, 20);
   preview.EndDoc();
   const auto& ops = preview.Page(1).ops;
-  ASSERT_EQ(ops.size(), 4u);
+  ASSERT_EQ(ops.size(), 5u);
   EXPECT_EQ(ops[0].kind, TPrevOp::Kind::Fill);
   EXPECT_EQ(ops[0].rect, QRect(QPoint(236, 378), QPoint(424, 566)));
   EXPECT_EQ(ops[1].kind, TPrevOp::Kind::Frame);
@@ -138,10 +140,12 @@ TEST_F(PrevXTest, RectangleFillsWithTheBrushUnlessClearAndReplaysWithPenAndFont)
 
   preview.Print();
   const auto& printed = printer->Pages().at(0);
-  ASSERT_EQ(printed.size(), 4u);
+  ASSERT_EQ(printed.size(), 5u);
   EXPECT_EQ(printed[1].penWidth, 13);
   EXPECT_EQ(printed[3].text, QStringLiteral("買い目"));
   EXPECT_EQ(printed[3].fontPoints, 9);
+  EXPECT_EQ(printed[4].kind, gui::CanvasOp::Kind::Line);
+  EXPECT_EQ((std::pair{printed[4].from, printed[4].to}), (std::pair{ops[4].from, ops[4].to}));
 }
 
 TEST_F(PrevXTest, NoPageMeansNoJob) {

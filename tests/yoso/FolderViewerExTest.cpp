@@ -89,6 +89,7 @@ TEST_F(FolderViewer, StatusLineAndFrames) {
   Run([&](TFolderViewerDialog& d) {
     EXPECT_EQ(d.StatusBar, nullptr);
     EXPECT_TRUE(d.TextLabel->isVisible());
+    EXPECT_EQ(test::OverlappingChildren(d), QStringList());
     EXPECT_EQ(d.StatusLabel->text(), "H " + Folder("a"));
     d.CancelButton->click();
   });
