@@ -5,18 +5,12 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "fuzz/ScratchFolder.h"
+
 namespace corvina_fuzz {
 
 namespace {
-const std::filesystem::path& WorkDir()
-{
-    static const std::filesystem::path dir = [] {
-        auto p = std::filesystem::temp_directory_path() / ("corvina-archive-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
-    return dir;
-}
+const std::filesystem::path& WorkDir() { return ScratchFolder("archive"); }
 }  // namespace
 
 int ExtractBytes(corvina::archive::TUnBase& reader, const uint8_t* data, size_t size)

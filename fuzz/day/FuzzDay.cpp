@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/Engine.h"
+#include "fuzz/ScratchFolder.h"
 #include "platform/LineFile.h"
 #include "racedata/DayFiles.h"
 #include "racedata/DayLoad.h"
@@ -18,15 +19,7 @@
 namespace {
 namespace fs = std::filesystem;
 
-const fs::path& Home()
-{
-    static const fs::path dir = [] {
-        auto p = fs::temp_directory_path() / ("corvina-day-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return dir;
-}
+const fs::path& Home() { return corvina_fuzz::ScratchFolder("day"); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

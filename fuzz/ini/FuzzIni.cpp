@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "components/IniGT.h"
+#include "fuzz/ScratchFolder.h"
 
 namespace {
 const std::filesystem::path& SettingsFile()
 {
-    static const std::filesystem::path file = [] {
-        auto dir = std::filesystem::temp_directory_path() / ("corvina-ini-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        return dir / "corvina.ini";
-    }();
+    static const std::filesystem::path file = corvina_fuzz::ScratchFolder("ini") / "corvina.ini";
     return file;
 }
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "fuzz/ScratchFolder.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
@@ -20,15 +21,7 @@
 namespace {
 namespace fs = std::filesystem;
 
-const fs::path& Home()
-{
-    static const fs::path dir = [] {
-        auto p = fs::temp_directory_path() / ("corvina-series-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return dir;
-}
+const fs::path& Home() { return corvina_fuzz::ScratchFolder("series"); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

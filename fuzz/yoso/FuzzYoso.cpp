@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz/ScratchFolder.h"
 #include "platform/LineFile.h"
 #include "racedata/RecordLayout.h"
 #include "racedata/YosoImport.h"
@@ -16,7 +17,7 @@ namespace {
 const std::filesystem::path& WorkDir()
 {
     static const std::filesystem::path dir = [] {
-        auto p = std::filesystem::temp_directory_path() / ("corvina-yoso-fuzz-" + std::to_string(::getpid()));
+        const std::filesystem::path& p = corvina_fuzz::ScratchFolder("yoso");
         std::filesystem::create_directories(p / "archive");
         return p;
     }();
