@@ -9,12 +9,12 @@ namespace corvina::analysis {
 
 DayLoadEngine MakeDayLoadEngine(const EngineOptions& options) {
   DayLoadEngine engine;
-  engine.UmarenBtnClick = [](DayModel& day) { UmarenBtnClick(day); };
+  engine.ComputePairOdds = [](DayModel& day) { ComputePairOdds(day); };
   bool local = options.localOption;
-  engine.YosoBtnClick = [local](DayModel& day) { YosoBtnClick(day, local); };
+  engine.PredictDay = [local](DayModel& day) { PredictDay(day, local); };
   engine.JudgeHits = [](DayModel& day) { JudgeHits(day); };
-  engine.SpeedButton14Click = [](DayModel& day, const std::string& dayName) {
-    return SpeedButton14Click(day, dayName).errors;
+  engine.ComputeRecoveryStatistics = [](DayModel& day, const std::string& dayName) {
+    return ComputeRecoveryStatistics(day, dayName).errors;
   };
   return engine;
 }

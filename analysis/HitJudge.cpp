@@ -21,7 +21,7 @@ void MatchTicket(const std::string& ticket, const std::array<std::string, N>& co
 
 bool PresentComb(const std::string& comb) { return !IsBlank(comb) && comb != " 0- 0"; }
 
-PairPayouts QuinellaPayoutsJudged(const TRaceInfo& info, const TRaceCalc& calc) {
+PairPayouts QuinellaPayoutsJudged(const RaceInfo& info, const RaceCalc& calc) {
   if (calc.Over8Runners == 1) return {info.UmarenComb, info.UmarenPay};
   for (int i = 1; i <= 3; ++i)
     if (PresentComb(info.WakurenComb[i])) return {info.WakurenComb, info.WakurenPay};
@@ -29,8 +29,8 @@ PairPayouts QuinellaPayoutsJudged(const TRaceInfo& info, const TRaceCalc& calc) 
 }
 
 void JudgeRace(DayModel& day, int slot) {
-  const TRaceInfo& info = day.FRaceInfo[slot];
-  TRaceCalc& calc = day.FRaceCalc[slot];
+  const RaceInfo& info = day.Races[slot];
+  RaceCalc& calc = day.Calcs[slot];
   for (int j = 1; j <= kJudgedTickets; ++j) {
     const std::string& ticket = calc.Tickets[j];
     if (IsBlank(ticket)) continue;
@@ -56,7 +56,7 @@ void JudgeRace(DayModel& day, int slot) {
 void JudgeHits(DayModel& day) {
   auto year = layout::head::kYear;
   for (int slot = 0; slot < kSlots; ++slot)
-    if (day.FRaceInfo[slot].HasData == 1 && !IsBlank(CopyView(day.Table.GRaTbl[slot], year.pos, year.len)))
+    if (day.Races[slot].HasData == 1 && !IsBlank(CopyView(day.Table.GRaTbl[slot], year.pos, year.len)))
       JudgeRace(day, slot);
 }
 

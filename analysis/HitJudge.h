@@ -17,7 +17,7 @@ struct PairPayouts {
   const OneBased<std::string, 3>& combs;
   const OneBased<int, 3>& pays;
 };
-PairPayouts QuinellaPayoutsJudged(const TRaceInfo& info, const TRaceCalc& calc);
+PairPayouts QuinellaPayoutsJudged(const RaceInfo& info, const RaceCalc& calc);
 
 // One race. Tickets are compared with the payout combinations as whole texts; when two payout entries match
 // (a dead heat can list one combination twice) the later entry's pay stays.

@@ -6,7 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/SortedList.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::analysis {
 
@@ -26,7 +26,7 @@ const std::string kEndFont = "</font>";
 const std::string kHighImage = "<img src=\"./image/lis1.gif\">";
 const std::string kLowImage = "<img src=\"./image/lis2.gif\">";
 
-bool HasRunnerData(const TRaceInfo& info) { return StrToIntLenient(info.UmaBan[0]) >= 1; }
+bool HasRunnerData(const RaceInfo& info) { return StrToIntLenient(info.UmaBan[0]) >= 1; }
 
 std::string PayText(int pay) { return PayPrefix() + FormatInt(pay, 7) + Yen(); }
 
@@ -50,9 +50,9 @@ PayClass QuinellaPayClass(HitReportKind kind) { return {kind == HitReportKind::L
 std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
   std::vector<ReportHit> hits;
   for (int slot = 0; slot < kSlots; ++slot) {
-    const TRaceInfo& info = day.FRaceInfo[slot];
+    const RaceInfo& info = day.Races[slot];
     if (info.HasData != 1 || !HasRunnerData(info)) continue;
-    const TRaceCalc& calc = day.FRaceCalc[slot];
+    const RaceCalc& calc = day.Calcs[slot];
     for (int k = 1; k <= kReportedTickets; ++k) {
       const std::string& ticket = calc.Tickets[k];
       if (IsBlank(ticket)) continue;
@@ -97,7 +97,7 @@ std::filesystem::path TekiDayPath(const DayModel& day) {
   std::string date = Copy(Ra(day, 0), 12, 4) + Copy(Ra(day, 0), 16, 4);
   // The date names the file: anything but eight digits would make a name that is no day's.
   if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) return {};
-  return HPuploadDir(day.FAppDir) / ("TK" + date + ".txt");
+  return HPuploadDir(day.AppDir) / ("TK" + date + ".txt");
 }
 
 HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
@@ -113,7 +113,7 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
     return result;
   }
   std::error_code ec;
-  std::filesystem::create_directories(HPuploadDir(day.FAppDir), ec);
+  std::filesystem::create_directories(HPuploadDir(day.AppDir), ec);
   std::string error;
   if (!SaveLines(dayFile, result.tekiList, &error)) {
     result.errors.push_back(dayFile.string() + ": " + error);
@@ -122,7 +122,7 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   result.written = true;
   result.dayFile = dayFile;
 
-  std::filesystem::path collectionPath = ManbakenPath(day.FAppDir);
+  std::filesystem::path collectionPath = ManbakenPath(day.AppDir);
   SortedList collection(Duplicates::Ignore);
   if (std::filesystem::exists(collectionPath, ec)) {
     Lines old;

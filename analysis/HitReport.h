@@ -1,7 +1,7 @@
 #pragma once
 // The HTML hit report: HTML fragments listing the loaded day's quinella and wide hits of the shown tickets, for
-// pasting into a web page. A day file FAppDir/HPupload/TK<yyyymmdd>.txt and a running collection
-// FAppDir/HPupload/Manbaken.txt that grows over the days (sorted, a line already present is not added again).
+// pasting into a web page. A day file AppDir/HPupload/TK<yyyymmdd>.txt and a running collection
+// AppDir/HPupload/Manbaken.txt that grows over the days (sorted, a line already present is not added again).
 // All texts are CP932 bytes; the files are written with CR LF.
 //
 // Hits are judged from the day model (tickets 1..6 against the wide and quinella payouts of every race), not
@@ -16,7 +16,7 @@
 
 namespace corvina::analysis {
 
-// `TekiAnaBtn` ("的中") reports every hit; `TekiAnaBtn2` ("穴的中") only the well-paying ones.
+// All ("的中") reports every hit; Longshot ("穴的中") only the well-paying ones.
 enum class HitReportKind { All, Longshot };
 
 // A hit is reported when its pay (yen per 100 yen) is greater than `threshold`; pays from `split` on are shown
@@ -57,12 +57,12 @@ std::filesystem::path TekiDayPath(const DayModel& day);
 
 struct HitReportResult {
   bool written = false;          // the day had at least two hits and the day file was saved
-  Lines tekiList;                // `FTekiList`: the header and one line per hit
+  Lines tekiList;                // the header and one line per hit
   std::filesystem::path dayFile; // the saved day file (when written)
   std::vector<std::string> errors;  // files that could not be read or saved (UTF-8 text)
 };
 
-// Builds the report of the loaded day in day.FAppDir. With at least two hits: creates HPupload, saves the day
+// Builds the report of the loaded day in day.AppDir. With at least two hits: creates HPupload, saves the day
 // file and merges the day's lines into Manbaken.txt. A collection that exists but cannot be read is left
 // untouched (and reported) rather than replaced by this day's lines. The caller opens the day file, puts
 // JoinLinesCrLf(tekiList) on the clipboard and leaves the view on the day's last race.

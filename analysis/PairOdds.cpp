@@ -4,7 +4,7 @@
 
 #include "analysis/RankKeys.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::analysis {
 
@@ -52,7 +52,7 @@ std::optional<double> TenthsField(std::string_view field, size_t width) {
   return *v / 10;
 }
 
-void RealOdds(const DayModel& day, int slot, int entries, TRaceCalc& calc) {
+void RealOdds(const DayModel& day, int slot, int entries, RaceCalc& calc) {
   if (entries > 8 || day.GFrom2005) {
     const std::string& o2 = day.Table.GO2Tbl[slot];
     for (int k = 1; k <= layout::kUmarenPairs; ++k) {
@@ -72,7 +72,7 @@ void RealOdds(const DayModel& day, int slot, int entries, TRaceCalc& calc) {
   }
 }
 
-void PredictedOdds(const DayModel& day, int slot, TRaceCalc& calc) {
+void PredictedOdds(const DayModel& day, int slot, RaceCalc& calc) {
   const std::string& yoz = day.Table.GYozTbl[slot];
   for (int k = 1; k <= layout::kUmarenPairs; ++k) {
     auto f = layout::yoz::Umaren(k);
@@ -124,7 +124,7 @@ char DaySourceLetter(const DayModel& day) {
 }
 
 void ComputePairOdds(DayModel& day, int slot, char sourceLetter) {
-  TRaceCalc& calc = day.FRaceCalc[slot];
+  RaceCalc& calc = day.Calcs[slot];
   auto entryField = layout::ra::kEntryCount;
   int entries = StrToIntLenient(CopyView(day.Table.GRaTbl[slot], entryField.pos, entryField.len));
 
@@ -143,10 +143,10 @@ void ComputePairOdds(DayModel& day, int slot, char sourceLetter) {
       calc.MarkX[h] = kX;
 }
 
-void UmarenBtnClick(DayModel& day) {
+void ComputePairOdds(DayModel& day) {
   char letter = DaySourceLetter(day);
   for (int slot = 0; slot < kSlots; ++slot)
-    if (day.FRaceInfo[slot].HasData == 1) ComputePairOdds(day, slot, letter);
+    if (day.Races[slot].HasData == 1) ComputePairOdds(day, slot, letter);
 }
 
 }  // namespace corvina::analysis

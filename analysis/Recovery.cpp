@@ -5,7 +5,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::analysis {
 
@@ -17,7 +17,7 @@ constexpr int kKeyBytes = 20;  // date (8) + label (12): the key of a summary li
 // Offsets within a scope's block of six counters.
 int Base(BetType type, int scope) { return (type == BetType::Win || type == BetType::Place ? 24 : 0) + 6 * scope; }
 
-std::string VenueOf(const TRaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
+std::string VenueOf(const RaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
 
 // Scope of a venue code: 1..3 for V1..V3, 0 when it is none of them (a fourth venue counts only in "all").
 int ScopeOf(const std::string& code, const std::vector<std::string>& venues) {
@@ -26,14 +26,14 @@ int ScopeOf(const std::string& code, const std::vector<std::string>& venues) {
   return 0;
 }
 
-int CountTickets(const TRaceCalc& calc) {
+int CountTickets(const RaceCalc& calc) {
   int n = 0;
   for (int j = 1; j <= kJudgedTickets; ++j)
     if (!IsBlank(calc.Tickets[j])) ++n;
   return n;
 }
 
-void SetResultFlags(const TRaceInfo& info, TRaceCalc& calc) {
+void SetResultFlags(const RaceInfo& info, RaceCalc& calc) {
   calc.ResU = !IsBlank(info.UmarenComb[1]) || (calc.Over8Runners == 0 && !IsBlank(info.WakurenComb[1])) ? 1 : 0;
   calc.ResW = !IsBlank(info.WideComb[1]) ? 1 : 0;
   calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
@@ -91,7 +91,7 @@ std::string RateText(long long paySum, int tickets) {
 
 std::vector<std::string> DayVenues(const DayModel& day) {
   std::vector<std::string> venues;
-  for (const auto& info : day.FRaceInfo)
+  for (const auto& info : day.Races)
     if (info.HasData == 1) venues.push_back(VenueOf(info));
   SortUnique(venues);
   return venues;
@@ -104,9 +104,9 @@ void ComputeStatistics(DayModel& day) {
   for (auto& r : day.GRateStr) r.clear();
 
   for (int slot = 0; slot < kSlots; ++slot) {
-    const TRaceInfo& info = day.FRaceInfo[slot];
+    const RaceInfo& info = day.Races[slot];
     if (info.HasData != 1) continue;
-    TRaceCalc& calc = day.FRaceCalc[slot];
+    RaceCalc& calc = day.Calcs[slot];
     int scope = ScopeOf(VenueOf(info), venues);
     SetResultFlags(info, calc);
     int tickets = CountTickets(calc);
@@ -144,8 +144,8 @@ std::array<std::string, kScopes> VenueLabels(const DayModel& day) {
   static const std::string kNichi = ToCp932("日");
   Lines keys;
   for (int slot = 0; slot < kSlots; ++slot) {
-    const TRaceInfo& info = day.FRaceInfo[slot];
-    if (info.HasData == 1 && day.FRaceCalc[slot].CalcHasData == 1)
+    const RaceInfo& info = day.Races[slot];
+    if (info.HasData == 1 && day.Calcs[slot].CalcHasData == 1)
       keys.push_back(VenueOf(info) + Copy(info.RaceKey, 11, 2) + kKai + Copy(info.RaceKey, 13, 2) + kNichi);
   }
   SortUnique(keys);
@@ -205,15 +205,15 @@ void MergeSummary(Lines& lines, const DayModel& day, const std::string& dayName,
 
 std::filesystem::path SummaryMarkerPath(const std::filesystem::path& appDir) { return appDir / "makeKaishuFile.data"; }
 
-StatisticsResult SpeedButton14Click(DayModel& day, const std::string& dayName) {
+StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& dayName) {
   StatisticsResult result;
   if (IsBlank(dayName)) return result;
   ComputeStatistics(day);
   auto labels = VenueLabels(day);
   std::error_code ec;
-  bool marker = std::filesystem::exists(SummaryMarkerPath(day.FAppDir), ec);
+  bool marker = std::filesystem::exists(SummaryMarkerPath(day.AppDir), ec);
   for (BetType type : kBetTypes) {
-    std::filesystem::path path = SummaryPath(day.FAppDir, dayName, type);
+    std::filesystem::path path = SummaryPath(day.AppDir, dayName, type);
     Lines lines;
     std::string error;
     if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error)) {

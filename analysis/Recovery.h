@@ -39,7 +39,7 @@ std::array<std::string, kScopes> VenueLabels(const DayModel& day);
 
 // Bet-type word of the summary file's name, UTF-8 ("単勝", "複勝", "馬連", "ﾜｲﾄﾞ").
 const char* BetWordUtf8(BetType type);
-// Summary file of a bet type for the year of `dayName` (the 14-byte CP932 DayName): FAppDir/"2024年ﾜｲﾄﾞ.ksr".
+// Summary file of a bet type for the year of `dayName` (the 14-byte CP932 DayName): AppDir/"2024年ﾜｲﾄﾞ.ksr".
 std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std::string& dayName, BetType type);
 
 // One line of a summary file (CP932, 53 bytes when nothing overflows): date (DayName bytes 7-14), the 12-byte
@@ -63,8 +63,8 @@ struct StatisticsResult {
 };
 
 // The whole step as the day load runs it: statistics, then the four summary files merged and, when the
-// marker file exists in day.FAppDir, saved. `dayName` is the loaded day's CP932 DayName; when it is blank
+// marker file exists in day.AppDir, saved. `dayName` is the loaded day's CP932 DayName; when it is blank
 // nothing happens.
-StatisticsResult SpeedButton14Click(DayModel& day, const std::string& dayName);
+StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& dayName);
 
 }  // namespace corvina::analysis

@@ -38,8 +38,8 @@ bool Is(const std::string& mark, const std::string& letter) { return Trim(mark) 
 
 // The per-race view the rules work on.
 struct RaceView {
-  const TRaceInfo& info;
-  TRaceCalc& calc;
+  const RaceInfo& info;
+  RaceCalc& calc;
   bool latest;  // Odds2Present: the current marks and odds are the latest snapshot's
 
   double P(int h) const { return info.PredWinOdds[h]; }
@@ -50,7 +50,7 @@ struct RaceView {
 
 class TicketWriter {
  public:
-  explicit TicketWriter(TRaceCalc& calc) : calc_(calc) {}
+  explicit TicketWriter(RaceCalc& calc) : calc_(calc) {}
   // Ticket place j (1..6) := x-y, only when both horses exist; otherwise the place stays as it is.
   void Set(int j, int x, int y) {
     if (x > 0 && y > 0) calc_.Tickets[j] = TicketLabel(x, y);
@@ -73,10 +73,10 @@ class TicketWriter {
   }
 
  private:
-  TRaceCalc& calc_;
+  RaceCalc& calc_;
 };
 
-// Steps 1-3: marks from both snapshots and the horses that lost their first-snapshot "A".
+// Marks from both snapshots and the horses that lost their first-snapshot "A".
 int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
   int lostCount = 0;
   for (int h = 0; h < kHorses; ++h) {
@@ -93,9 +93,9 @@ int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
   return lostCount;
 }
 
-// Steps 4-5: counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none).
+// Counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none).
 std::array<int, kMaxRank + 1> CountAndRank(RaceView& v, int& bHorse, int& cHorse) {
-  TRaceCalc& calc = v.calc;
+  RaceCalc& calc = v.calc;
   RankList list;
   for (int h = 0; h < kHorses; ++h) {
     calc.ARank[h] = 0;
@@ -128,9 +128,9 @@ bool HaveRanks(const std::array<int, kMaxRank + 1>& r, int k) {
   return true;
 }
 
-// Step 6: the decision table on the numbers of marked horses.
+// The decision table on the numbers of marked horses.
 void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHorse, int cHorse) {
-  TRaceCalc& calc = v.calc;
+  RaceCalc& calc = v.calc;
   TicketWriter tickets(calc);
   // A ranked horse passes its test when its prediction and its current odds are both below the limits.
   auto passes = [&](int horse, double pLimit, double oLimit) {
@@ -180,15 +180,15 @@ void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHor
   }
 }
 
-// Step 8: a prediction taken before sale ("M") against odds that moved much more than it.
+// A prediction taken before sale ("M") against odds that moved much more than it.
 void PreSaleOdds(RaceView& v) {
-  const TRaceInfo& info = v.info;
+  const RaceInfo& info = v.info;
   RankList list;
   for (int h = 0; h < kHorses; ++h) {
-    double p = info.PredWinOdds[h], w1 = info.WinOdds1[h], w2 = info.WinOdds2[h];
+    double p = info.PredWinOdds[h], firstWin = info.WinOdds1[h], latestWin = info.WinOdds2[h];
     // Only horses with a prediction and odds in both snapshots: the codes -1 / -2 are not odds.
-    if (!(p > 0 && w1 > 0 && w2 > 0 && w2 < 100)) continue;
-    double d = std::fabs(p - w1), e = std::fabs(w1 - w2);
+    if (!(p > 0 && firstWin > 0 && latestWin > 0 && latestWin < 100)) continue;
+    double d = std::fabs(p - firstWin), e = std::fabs(firstWin - latestWin);
     if (2 * d < e || d > 2 * e) list.Add(NumberPiece(v.calc.RankPred[h]) + NumberPiece(h + 1), h);
   }
   list.Sort();
@@ -231,8 +231,8 @@ bool IsLocalVenue(std::string_view code) {
 }
 
 void PredictRace(DayModel& day, int slot, bool localOption) {
-  const TRaceInfo& info = day.FRaceInfo[slot];
-  RaceView v{info, day.FRaceCalc[slot], info.Odds2Present == 1};
+  const RaceInfo& info = day.Races[slot];
+  RaceView v{info, day.Calcs[slot], info.Odds2Present == 1};
   bool localVenue = IsLocalVenue(CopyView(info.RaceKey, 9, 2));
 
   int lostA = 0;
@@ -241,7 +241,7 @@ void PredictRace(DayModel& day, int slot, bool localOption) {
   auto r = CountAndRank(v, bHorse, cHorse);
   DecisionTable(v, r, bHorse, cHorse);
 
-  // Step 7: the one horse that lost its "A" since the first snapshot becomes the partner of r1..r6.
+  // The one horse that lost its "A" since the first snapshot becomes the partner of r1..r6.
   if (v.calc.CountA <= kMaxRank && lostCount == 1 && r[1] > 0) {
     TicketWriter tickets(v.calc);
     tickets.ClearAll();
@@ -254,9 +254,9 @@ void PredictRace(DayModel& day, int slot, bool localOption) {
     if (Is(v.MarkAB(h), kA) && Is(v.calc.MarkX[h], "X")) v.calc.MarkE[h] = kE;
 }
 
-void YosoBtnClick(DayModel& day, bool localOption) {
+void PredictDay(DayModel& day, bool localOption) {
   for (int slot = 0; slot < kSlots; ++slot) {
-    const TRaceInfo& info = day.FRaceInfo[slot];
+    const RaceInfo& info = day.Races[slot];
     if (info.HasData == 1 && info.YozMatched == 1 && info.Odds1Present == 1) PredictRace(day, slot, localOption);
   }
 }

@@ -25,7 +25,7 @@ bool IsLocalVenue(std::string_view venueCode);
 void PredictRace(DayModel& day, int slot, bool localOption);
 
 // Every race of the loaded day that has a matched prediction and a first odds snapshot, in slot order, on a
-// TRaceCalc that the day load zeroed and UmarenBtnClick filled.
-void YosoBtnClick(DayModel& day, bool localOption);
+// RaceCalc that the day load zeroed and ComputePairOdds filled.
+void PredictDay(DayModel& day, bool localOption);
 
 }  // namespace corvina::analysis

@@ -31,9 +31,9 @@ struct AesTables {
         } while (p != 1);
         for (int i = 0; i < 256; ++i) {
             const uint8_t s = Sbox[i];
-            const uint8_t s2 = uint8_t((s << 1) ^ ((s & 0x80) ? 0x1B : 0));
-            const uint8_t s3 = uint8_t(s2 ^ s);
-            Te[i] = uint32_t(s2) << 24 | uint32_t(s) << 16 | uint32_t(s) << 8 | s3;
+            const uint8_t twice = uint8_t((s << 1) ^ ((s & 0x80) ? 0x1B : 0));
+            const uint8_t thrice = uint8_t(twice ^ s);
+            Te[i] = uint32_t(twice) << 24 | uint32_t(s) << 16 | uint32_t(s) << 8 | thrice;
         }
     }
     static uint8_t Rotl8(uint8_t x, int n) { return uint8_t((x << n) | (x >> (8 - n))); }
@@ -56,9 +56,9 @@ uint32_t SubWord(uint32_t w)
 
 }  // namespace
 
-int AesSetEncryptKey(const uint8_t* key, int keyLength, TAesSchedule& schedule)
+int AesSetEncryptKey(const uint8_t* key, int keyLength, AesSchedule& schedule)
 {
-    schedule = TAesSchedule{};
+    schedule = AesSchedule{};
     if (keyLength == 128 || keyLength == 192 || keyLength == 256) keyLength /= 8;
     if (keyLength != 16 && keyLength != 24 && keyLength != 32) return 0;
     const int nk = keyLength / 4;
@@ -81,7 +81,7 @@ int AesSetEncryptKey(const uint8_t* key, int keyLength, TAesSchedule& schedule)
     return 1;
 }
 
-void AesEncryptBlock(const TAesSchedule& schedule, const uint8_t in[16], uint8_t out[16])
+void AesEncryptBlock(const AesSchedule& schedule, const uint8_t in[16], uint8_t out[16])
 {
     const AesTables& t = T();
     const uint32_t* rk = schedule.RoundKeys;
@@ -120,7 +120,7 @@ int AesZipSaltLength(int mode)
 
 int AesKindMode(uint8_t cryptKind) { return cryptKind <= 5 ? cryptKind % 3 + 1 : 0; }
 
-void TAesZipContext::Wipe()
+void AesZipContext::Wipe()
 {
     SecureWipe(Counter, sizeof Counter);
     SecureWipe(Keystream, sizeof Keystream);
@@ -131,7 +131,7 @@ void TAesZipContext::Wipe()
     Mode = 0;
 }
 
-int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, TAesZipContext& context,
+int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context,
                uint8_t verifier[2], const uint8_t* salt)
 {
     if (passwordLength > size_t(AesZipMaxPassword)) return -100;
@@ -152,7 +152,7 @@ int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, TAesZip
     return 0;
 }
 
-void AesZipDecrypt(uint8_t* buffer, size_t length, TAesZipContext& context)
+void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context)
 {
     context.Mac.Update(buffer, length);
     for (size_t i = 0; i < length; ++i) {
@@ -167,15 +167,15 @@ void AesZipDecrypt(uint8_t* buffer, size_t length, TAesZipContext& context)
     }
 }
 
-int AesZipFinalMac(uint8_t mac[AesZipMacLength], TAesZipContext& context)
+int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context)
 {
     context.Mac.Final(mac, AesZipMacLength);
     return AesZipMacLength;
 }
 
-// ---------------------------------------------------------------- TmrlAES
+// ---------------------------------------------------------------- AesEntryDecryptor
 
-bool TmrlAES::CheckPassword(std::string_view password, int mode, int64_t& headerBytes)
+bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64_t& headerBytes)
 {
     headerBytes = 0;
     ready = false;
@@ -206,12 +206,12 @@ bool TmrlAES::CheckPassword(std::string_view password, int mode, int64_t& header
     return true;
 }
 
-void TmrlAES::DecryptBuffer(uint8_t* buffer, size_t count)
+void AesEntryDecryptor::DecryptBuffer(uint8_t* buffer, size_t count)
 {
     if (ready) AesZipDecrypt(buffer, count, Context);
 }
 
-bool TmrlAES::VerifyMac()
+bool AesEntryDecryptor::VerifyMac()
 {
     if (!ready || !Stream) return false;
     uint8_t computed[AesZipMacLength], stored[AesZipMacLength];

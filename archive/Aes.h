@@ -12,16 +12,16 @@
 
 namespace corvina::archive {
 
-class TStream32;
+class Stream32;
 
 // ---- the forward block cipher (counter mode needs no inverse)
-struct TAesSchedule {
+struct AesSchedule {
     uint32_t RoundKeys[60] = {};
     int Rounds = 0;                 // 0: unusable (a refused key length)
 };
 // Length in bytes (16, 24, 32) or bits (128, 192, 256); any other gives 0 and an unusable schedule.
-int AesSetEncryptKey(const uint8_t* key, int keyLength, TAesSchedule& schedule);
-void AesEncryptBlock(const TAesSchedule& schedule, const uint8_t in[16], uint8_t out[16]);
+int AesSetEncryptKey(const uint8_t* key, int keyLength, AesSchedule& schedule);
+void AesEncryptBlock(const AesSchedule& schedule, const uint8_t in[16], uint8_t out[16]);
 
 // ---- entry framing
 constexpr int AesZipMacLength = 10;
@@ -35,34 +35,34 @@ int AesKindMode(uint8_t cryptKind);
 // AE-2 stores no CRC-32: the authentication code alone is the verdict.
 inline bool IsAe2Kind(uint8_t cryptKind) { return cryptKind >= 3 && cryptKind <= 5; }
 
-struct TAesZipContext {
+struct AesZipContext {
     uint8_t Counter[16] = {};
     uint8_t Keystream[16] = {};
     unsigned Position = 16;         // 16: keystream block used up
-    TAesSchedule Schedule;
-    THmacSha1 Mac;
+    AesSchedule Schedule;
+    HmacSha1 Mac;
     size_t PasswordLength = 0;
     int Mode = 0;
-    ~TAesZipContext() { Wipe(); }
+    ~AesZipContext() { Wipe(); }
     void Wipe();
 };
 
 // Derives the keys (PBKDF2, 1000 iterations, 2 x key length + 2 bytes) and answers 0 with the
 // 2-byte verifier; -100 for a password over 128 bytes, -1 for a mode whose key length is refused.
-int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, TAesZipContext& context,
+int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context,
                uint8_t verifier[2], const uint8_t* salt);
 // HMAC over the ciphertext, then XOR with the keystream in place; any block length.
-void AesZipDecrypt(uint8_t* buffer, size_t length, TAesZipContext& context);
+void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context);
 // Writes the 10-byte authentication code; answers 10.
-int AesZipFinalMac(uint8_t mac[AesZipMacLength], TAesZipContext& context);
+int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context);
 
 // One encrypted entry at a time on the archive stream: salt and verifier in front of the data,
 // the authentication code right behind it.
-class TmrlAES {
+class AesEntryDecryptor {
 public:
-    explicit TmrlAES(TStream32* archive) : Stream(archive) {}
+    explicit AesEntryDecryptor(Stream32* archive) : Stream(archive) {}
     // The reader points this at the new stream after a volume switch.
-    TStream32* Stream;
+    Stream32* Stream;
 
     // Reads salt and verifier at the stream position and tests the password. On a match the stream
     // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
@@ -76,7 +76,7 @@ public:
     bool Ready() const { return ready; }
 
 private:
-    TAesZipContext Context;
+    AesZipContext Context;
     bool ready = false;
 };
 

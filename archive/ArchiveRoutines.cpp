@@ -46,7 +46,7 @@ std::string LoadMessage(int code)
     }
 }
 
-const char* ArchiveTypeName(TArchiveType type)
+const char* ArchiveTypeName(ArchiveFormat type)
 {
     static const char* const names[kArchiveTypeCount] = {
         "Not avail.", "Unsupport.", "File Error", "Unknown   ", "ACE       ", "ACE SFX   ", "ARC       ",
@@ -158,7 +158,7 @@ bool IsValidUtf8(std::string_view s)
     return true;
 }
 
-std::string ConvertEntryName(TArchiveType type, int hostSystem, std::string_view raw)
+std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw)
 {
     const bool zipType = type == atJar || type == atJarSfx || (type >= atZip && type <= atZipMVol);
     std::string name;
@@ -374,43 +374,43 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
     return era * 146097 + int64_t(doe) - 719468;
 }
 
-const int64_t kDelphiEpochDays = DaysFromCivil(1899, 12, 30);
+const int64_t kSerialDateEpochDays = DaysFromCivil(1899, 12, 30);
 
-TDateTime EncodeTime(int h, int n, int s) { return (h * 3600.0 + n * 60.0 + s) / 86400.0; }
+SerialDateTime EncodeTime(int h, int n, int s) { return (h * 3600.0 + n * 60.0 + s) / 86400.0; }
 }  // namespace
 
 bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
-bool TryEncodeDate(int year, int month, int day, TDateTime& date)
+bool TryEncodeDate(int year, int month, int day, SerialDateTime& date)
 {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
     if (day > kMonthDays[IsLeapYear(year)][month - 1]) return false;
-    date = TDateTime(DaysFromCivil(year, unsigned(month), unsigned(day)) - kDelphiEpochDays);
+    date = SerialDateTime(DaysFromCivil(year, unsigned(month), unsigned(day)) - kSerialDateEpochDays);
     return true;
 }
 
-TDateTime EncodeDateOr1980(int year, int month, int day)
+SerialDateTime EncodeDateOr1980(int year, int month, int day)
 {
-    TDateTime d;
+    SerialDateTime d;
     if (TryEncodeDate(year, month, day, d)) return d;
     TryEncodeDate(1980, 1, 1, d);
     return d + EncodeTime(0, 1, 0);
 }
 
-TDateTime DosDateTimeToDateTime(uint32_t value)
+SerialDateTime DosDateTimeToDateTime(uint32_t value)
 {
     if (value == 0) value = kDos1980;
-    const TDateTime date = EncodeDateOr1980(1980 + int(value >> 25), int((value >> 21) & 15), int((value >> 16) & 31));
+    const SerialDateTime date = EncodeDateOr1980(1980 + int(value >> 25), int((value >> 21) & 15), int((value >> 16) & 31));
     return date + EncodeTime(int((value >> 11) & 31), int((value >> 5) & 63), int(value & 31) * 2);
 }
 
-void DecodeDateTime(TDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second)
+void DecodeDateTime(SerialDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second)
 {
     int64_t days = int64_t(std::floor(date));
-    int64_t secs = int64_t(std::llround((date - TDateTime(days)) * 86400.0));
+    int64_t secs = int64_t(std::llround((date - SerialDateTime(days)) * 86400.0));
     if (secs >= 86400) { ++days; secs -= 86400; }
     // civil_from_days
-    int64_t z = days + kDelphiEpochDays + 719468;
+    int64_t z = days + kSerialDateEpochDays + 719468;
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
     const unsigned doe = unsigned(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -425,7 +425,7 @@ void DecodeDateTime(TDateTime date, int& year, int& month, int& day, int& hour, 
     second = int(secs % 60);
 }
 
-TDateTime IncMonth(TDateTime date, int months)
+SerialDateTime IncMonth(SerialDateTime date, int months)
 {
     int y, m, d, h, n, s;
     DecodeDateTime(date, y, m, d, h, n, s);
@@ -434,24 +434,24 @@ TDateTime IncMonth(TDateTime date, int months)
     m = int(total % 12) + 1;
     const int last = kMonthDays[IsLeapYear(y)][m - 1];
     if (d > last) d = last;
-    TDateTime result;
+    SerialDateTime result;
     if (!TryEncodeDate(y, m, d, result)) return date;
     return result + (date - std::floor(date));
 }
 
-TDateTime UnixTimeToDateTime(uint32_t seconds)
+SerialDateTime UnixTimeToDateTime(uint32_t seconds)
 {
     if (seconds == 0) return EncodeDateOr1980(0, 0, 0);
     // Unsigned and Gregorian: stamps after 2038 and 2100 stay right.
     const time_t t = time_t(seconds);
     struct tm tmLocal {};
     localtime_r(&t, &tmLocal);
-    TDateTime d;
+    SerialDateTime d;
     if (!TryEncodeDate(tmLocal.tm_year + 1900, tmLocal.tm_mon + 1, tmLocal.tm_mday, d)) return EncodeDateOr1980(0, 0, 0);
     return d + EncodeTime(tmLocal.tm_hour, tmLocal.tm_min, std::min(tmLocal.tm_sec, 59));
 }
 
-uint32_t DateTimeToDosDateTime(TDateTime date)
+uint32_t DateTimeToDosDateTime(SerialDateTime date)
 {
     int y, m, d, h, n, s;
     DecodeDateTime(date, y, m, d, h, n, s);
@@ -465,7 +465,7 @@ bool DosDateTimeToUnix(uint32_t dos, int64_t& unixTime)
 {
     const int year = 1980 + int(dos >> 25), month = int((dos >> 21) & 15), day = int((dos >> 16) & 31);
     const int hour = int((dos >> 11) & 31), minute = int((dos >> 5) & 63), second = int(dos & 31) * 2;
-    TDateTime probe;
+    SerialDateTime probe;
     if (!TryEncodeDate(year, month, day, probe) || hour > 23 || minute > 59 || second > 59) return false;
     struct tm tmLocal {};
     tmLocal.tm_year = year - 1900;
@@ -486,14 +486,14 @@ uint32_t NowAsDosDateTime()
     const time_t now = time(nullptr);
     struct tm tmLocal {};
     localtime_r(&now, &tmLocal);
-    TDateTime d;
+    SerialDateTime d;
     if (!TryEncodeDate(tmLocal.tm_year + 1900, tmLocal.tm_mon + 1, tmLocal.tm_mday, d)) return kDos1980;
     return DateTimeToDosDateTime(d + EncodeTime(tmLocal.tm_hour, tmLocal.tm_min, std::min(tmLocal.tm_sec, 59)));
 }
 
 // ---------------------------------------------------------------- volume names
 
-void NextVolumeName(const std::string& name, TArchiveType type, char& letter, int& volume)
+void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, int& volume)
 {
     const char* defaultExt = nullptr;
     switch (type) {
@@ -520,8 +520,8 @@ void NextVolumeName(const std::string& name, TArchiveType type, char& letter, in
 
 namespace {
 struct CrcTables {
-    uint32_t t16[8][256];
-    uint32_t t32[8][256];
+    uint32_t crc16[8][256];
+    uint32_t crc32[8][256];
     CrcTables()
     {
         for (uint32_t i = 0; i < 256; ++i) {
@@ -530,13 +530,13 @@ struct CrcTables {
                 a = (a & 1) ? (a >> 1) ^ 0xA001u : a >> 1;
                 b = (b & 1) ? (b >> 1) ^ 0xEDB88320u : b >> 1;
             }
-            t16[0][i] = a;
-            t32[0][i] = b;
+            crc16[0][i] = a;
+            crc32[0][i] = b;
         }
         for (int k = 1; k < 8; ++k)
             for (uint32_t i = 0; i < 256; ++i) {
-                t16[k][i] = (t16[k - 1][i] >> 8) ^ t16[0][t16[k - 1][i] & 0xFF];
-                t32[k][i] = (t32[k - 1][i] >> 8) ^ t32[0][t32[k - 1][i] & 0xFF];
+                crc16[k][i] = (crc16[k - 1][i] >> 8) ^ crc16[0][crc16[k - 1][i] & 0xFF];
+                crc32[k][i] = (crc32[k - 1][i] >> 8) ^ crc32[0][crc32[k - 1][i] & 0xFF];
             }
     }
 };
@@ -563,12 +563,12 @@ uint32_t Slice8(const uint32_t (*t)[256], const uint8_t* p, size_t n, uint32_t c
 
 uint16_t UpdateCrc16(const uint8_t* data, size_t count, uint16_t crc)
 {
-    return uint16_t(Slice8(Tables().t16, data, count, crc));
+    return uint16_t(Slice8(Tables().crc16, data, count, crc));
 }
 
 uint32_t UpdateCrc32(const uint8_t* data, size_t count, uint32_t crc)
 {
-    return Slice8(Tables().t32, data, count, crc);
+    return Slice8(Tables().crc32, data, count, crc);
 }
 
 }  // namespace corvina::archive

@@ -12,7 +12,7 @@
 
 namespace corvina::archive {
 
-using TDateTime = double;   // days since 1899-12-30, time of day as the fraction
+using SerialDateTime = double;   // days since 1899-12-30, time of day as the fraction
 
 // ---- entry names and paths
 std::string AppendSlash(const std::string& path);          // "\" unless empty or already there
@@ -27,7 +27,7 @@ std::string Cp932ToUtf8(std::string_view raw, bool* ok = nullptr);
 bool IsValidUtf8(std::string_view text);
 // The stored name as the library works with it: ZIP names from a host other than DOS stay as they
 // are, everything else is decoded from CP932; then "/" becomes "\". Result is UTF-8.
-std::string ConvertEntryName(TArchiveType type, int hostSystem, std::string_view raw);
+std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw);
 bool IsUncPath(const std::string& name);
 std::string ExtractFileDir(const std::string& path);       // disk path: part before the last "/"
 std::string ExtractFileName(const std::string& path);
@@ -58,20 +58,20 @@ bool IsGzipFamily(const uint8_t* p, size_t n);
 
 // ---- dates
 bool IsLeapYear(int year);
-bool TryEncodeDate(int year, int month, int day, TDateTime& date);
-TDateTime EncodeDateOr1980(int year, int month, int day);
-TDateTime DosDateTimeToDateTime(uint32_t value);
-TDateTime IncMonth(TDateTime date, int months);
-TDateTime UnixTimeToDateTime(uint32_t seconds);            // local time; 0 gives 1980-01-01 00:01:00
-uint32_t DateTimeToDosDateTime(TDateTime date);
-void DecodeDateTime(TDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second);
+bool TryEncodeDate(int year, int month, int day, SerialDateTime& date);
+SerialDateTime EncodeDateOr1980(int year, int month, int day);
+SerialDateTime DosDateTimeToDateTime(uint32_t value);
+SerialDateTime IncMonth(SerialDateTime date, int months);
+SerialDateTime UnixTimeToDateTime(uint32_t seconds);            // local time; 0 gives 1980-01-01 00:01:00
+uint32_t DateTimeToDosDateTime(SerialDateTime date);
+void DecodeDateTime(SerialDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second);
 // Seconds since 1970 for a local DOS date/time; False for an impossible date or time.
 bool DosDateTimeToUnix(uint32_t dos, int64_t& unixTime);
 uint32_t NowAsDosDateTime();
 constexpr uint32_t kDos1980 = 0x210020;                    // 1980-01-01 00:01:00
 
 // ---- volume names (ACE, ARJ, JAR)
-void NextVolumeName(const std::string& name, TArchiveType type, char& letter, int& volume);
+void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, int& volume);
 
 // ---- CRCs: CRC-16/ARC and the CRC-32 of IEEE 802.3, table driven
 uint16_t UpdateCrc16(const uint8_t* data, size_t count, uint16_t crc);

@@ -8,7 +8,7 @@
 namespace corvina::archive {
 
 // One byte; the values are stored in forms and compared by number, so they must not move.
-enum TArchiveType : uint8_t {
+enum ArchiveFormat : uint8_t {
     atNotAvail = 0, atUnsupported = 1, atFileError = 2, atUnknown = 3,
     atAce = 4, atAceSfx = 5, atArc = 6, atArcSfx = 7, atArj = 8, atArjSfx = 9,
     atBase64 = 10, atBh = 11, atBhSfx = 12, atBz2 = 13, atCab = 14, atCabSfx = 15,
@@ -20,20 +20,20 @@ enum TArchiveType : uint8_t {
 constexpr int kArchiveTypeCount = 38;
 
 // Display name, blank-padded to 10 characters.
-const char* ArchiveTypeName(TArchiveType type);
+const char* ArchiveTypeName(ArchiveFormat type);
 
-inline bool IsRecognisedArchive(TArchiveType t) { return t > atUnknown && t < kArchiveTypeCount; }
-inline bool IsZipFamily(TArchiveType t) { return t == atJar || t == atJarSfx || t == atZip || t == atZipSfx; }
-inline bool IsSelfOpenedType(TArchiveType t)
+inline bool IsRecognisedArchive(ArchiveFormat t) { return t > atUnknown && t < kArchiveTypeCount; }
+inline bool IsZipFamily(ArchiveFormat t) { return t == atJar || t == atJarSfx || t == atZip || t == atZipSfx; }
+inline bool IsSelfOpenedType(ArchiveFormat t)
 {
     return t == atAce || t == atAceSfx || t == atCab || t == atCabSfx || t == atRar || t == atRarSfx;
 }
-inline bool IsSplitZip(TArchiveType t) { return t == atZipSpan || t == atZipMVol; }
+inline bool IsSplitZip(ArchiveFormat t) { return t == atZipSpan || t == atZipMVol; }
 
 // Header kinds found by detection, as bits.
-enum THeaderType : uint8_t { htLocal, htCentral, htEnding, htLocator, htEnding64, htSfx, htNone };
-using THeaderTypeState = uint8_t;
-constexpr THeaderTypeState HeaderBit(THeaderType t) { return THeaderTypeState(1u << t); }
+enum HeaderType : uint8_t { htLocal, htCentral, htEnding, htLocator, htEnding64, htSfx, htNone };
+using HeaderTypeState = uint8_t;
+constexpr HeaderTypeState HeaderBit(HeaderType t) { return HeaderTypeState(1u << t); }
 
 // The library's message numbers (reported through OnError).
 namespace msg {

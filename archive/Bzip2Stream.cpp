@@ -17,14 +17,14 @@ const char* const kDecodeFatal = "The bz2 engine reports a fatal error during de
 const char* const kInvalidOp = "Invalid stream operation";
 }  // namespace
 
-struct TBzDecompressStream::Impl {
+struct BzDecompressStream::Impl {
     bz_stream rec{};
     uint8_t input[kBufferSize];
 };
 
-TBzDecompressStream::TBzDecompressStream(TPackedRead source, int64_t packedSize, int64_t unpackedSize,
+BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, int64_t unpackedSize,
                                          std::function<void()> progress)
-    : Tbz2Stream(std::move(source), packedSize), PackedLeft(Size), UnpackedSize(unpackedSize), P(new Impl),
+    : Bzip2StreamBase(std::move(source), packedSize), PackedLeft(Size), UnpackedSize(unpackedSize), P(new Impl),
       Progress(std::move(progress))
 {
     if (Progress) Progress();
@@ -33,18 +33,18 @@ TBzDecompressStream::TBzDecompressStream(TPackedRead source, int64_t packedSize,
         Finished = true;
         delete P;
         P = nullptr;
-        if (r == BZ_MEM_ERROR) throw Ebz2MEMError(kInitMemory);
-        throw Ebz2libError(kInitFatal);
+        if (r == BZ_MEM_ERROR) throw Bzip2MemoryError(kInitMemory);
+        throw Bzip2Error(kInitFatal);
     }
 }
 
-TBzDecompressStream::~TBzDecompressStream()
+BzDecompressStream::~BzDecompressStream()
 {
     if (P && !Finished) BZ2_bzDecompressEnd(&P->rec);
     delete P;
 }
 
-int64_t TBzDecompressStream::Read(void* buffer, int64_t count)
+int64_t BzDecompressStream::Read(void* buffer, int64_t count)
 {
     ErrorFlag = false;
     if (Finished || count <= 0) return 0;
@@ -95,23 +95,23 @@ int64_t TBzDecompressStream::Read(void* buffer, int64_t count)
         if (r == BZ_MEM_ERROR) {
             BZ2_bzDecompressEnd(&s);
             Finished = true;
-            throw Ebz2MEMError(kInitMemory);
+            throw Bzip2MemoryError(kInitMemory);
         }
-        throw Ebz2libError(kDecodeFatal);
+        throw Bzip2Error(kDecodeFatal);
     }
     const int64_t n = int64_t(room - s.avail_out);
     Produced += n;
     return n;
 }
 
-int64_t TBzDecompressStream::Write(const void*, int64_t) { throw Ebz2libError(kInvalidOp); }
+int64_t BzDecompressStream::Write(const void*, int64_t) { throw Bzip2Error(kInvalidOp); }
 
-int64_t TBzDecompressStream::Seek(int64_t offset, int origin)
+int64_t BzDecompressStream::Seek(int64_t offset, int origin)
 {
     int64_t skip;
     if (origin == soCurrent && offset >= 0) skip = offset;
     else if (origin == soBeginning && offset >= Produced) skip = offset - Produced;
-    else throw Ebz2libError(kInvalidOp);
+    else throw Bzip2Error(kInvalidOp);
     std::vector<uint8_t> scratch(kBufferSize);
     while (skip > 0) {
         const int64_t n = Read(scratch.data(), std::min<int64_t>(skip, kBufferSize));
@@ -121,12 +121,12 @@ int64_t TBzDecompressStream::Seek(int64_t offset, int origin)
     return Produced;
 }
 
-int BZip2DecodeStream(TZipDecodeIo& io)
+int BZip2DecodeStream(ZipDecodeIo& io)
 {
     if (io.PackedSize <= 0) return drOk;
     try {
-        TBzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
-        std::vector<uint8_t> block(TBzDecompressStream::kBufferSize);
+        BzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
+        std::vector<uint8_t> block(BzDecompressStream::kBufferSize);
         for (;;) {
             const int64_t n = bz.Read(block.data(), int64_t(block.size()));
             if (bz.ErrorFlag) return drBadData;
@@ -136,7 +136,7 @@ int BZip2DecodeStream(TZipDecodeIo& io)
             // Ends on a read that gave nothing, so a short or damaged entry cannot loop forever.
             if (n == 0) return drInputEnded;
         }
-    } catch (const Ebz2MEMError&) {
+    } catch (const Bzip2MemoryError&) {
         return drNoMemory;
     } catch (...) {
         return drBadData;

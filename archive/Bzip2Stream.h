@@ -11,38 +11,38 @@
 
 namespace corvina::archive {
 
-class Ebz2libError : public std::runtime_error {
+class Bzip2Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-class Ebz2MEMError : public Ebz2libError {
+class Bzip2MemoryError : public Bzip2Error {
 public:
-    using Ebz2libError::Ebz2libError;
+    using Bzip2Error::Bzip2Error;
 };
 
 // Reads up to `count` packed (already deciphered) bytes; 0 when none are left.
-using TPackedRead = std::function<int64_t(uint8_t* buffer, int64_t count)>;
+using PackedRead = std::function<int64_t(uint8_t* buffer, int64_t count)>;
 
-class Tbz2Stream : public TStream32 {
+class Bzip2StreamBase : public Stream32 {
 public:
-    Tbz2Stream(TPackedRead source, int64_t size) : Source(std::move(source)), Size(size < 0 ? 0 : size) {}
-    TPackedRead Source;
+    Bzip2StreamBase(PackedRead source, int64_t size) : Source(std::move(source)), Size(size < 0 ? 0 : size) {}
+    PackedRead Source;
     int64_t Size;           // packed bytes of the entry
     int64_t Position = 0;   // packed bytes read so far
     bool Finished = false;  // the library's stream state has been ended
 };
 
-class TBzDecompressStream : public Tbz2Stream {
+class BzDecompressStream : public Bzip2StreamBase {
 public:
     static constexpr int kBufferSize = 16384;
-    // Raises Ebz2MEMError / Ebz2libError when the library cannot be initialised.
-    TBzDecompressStream(TPackedRead source, int64_t packedSize, int64_t unpackedSize,
+    // Raises Bzip2MemoryError / Bzip2Error when the library cannot be initialised.
+    BzDecompressStream(PackedRead source, int64_t packedSize, int64_t unpackedSize,
                         std::function<void()> progress = {});
-    ~TBzDecompressStream() override;
+    ~BzDecompressStream() override;
     // Answers the bytes produced (0 after the end or when the input ended); a data error sets
     // ErrorFlag and answers what was produced before it.
     int64_t Read(void* buffer, int64_t count) override;
-    int64_t Write(const void*, int64_t) override;                 // raises Ebz2libError
+    int64_t Write(const void*, int64_t) override;                 // raises Bzip2Error
     int64_t Seek(int64_t offset, int origin) override;            // forward only, else raises
     bool ErrorFlag = false;
     bool StreamEnded = false;   // the bzip2 end-of-stream marker was reached
@@ -59,6 +59,6 @@ private:
 // Method 12. drOk at the end-of-stream marker (a packed size of 0 writes nothing and is drOk);
 // drBadData for corrupt data, drInputEnded when the data stops before the marker, drWriteFailed,
 // drCancelled, drNoMemory. Never lets an exception out.
-int BZip2DecodeStream(TZipDecodeIo& io);
+int BZip2DecodeStream(ZipDecodeIo& io);
 
 }  // namespace corvina::archive

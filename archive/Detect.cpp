@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "archive/PeResources.h"
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
 namespace {
 
 // Reads count bytes at offset; answers the number read (0 outside the stream).
-int64_t ReadAt(TStream32& s, int64_t offset, void* buffer, int64_t count)
+int64_t ReadAt(Stream32& s, int64_t offset, void* buffer, int64_t count)
 {
     if (offset < 0 || count <= 0) return 0;
     if (s.Seek(offset, soBeginning) != offset) return 0;
@@ -59,7 +59,7 @@ enum class Mode { Plain, Embedded };
 // What the four bytes at the start of an archive say, and whether the split / spanned check
 // decides instead (the ZIP volume headers).
 struct Classified {
-    TArchiveType type = atNotAvail;
+    ArchiveFormat type = atNotAvail;
     bool splitCheck = false;
     int64_t offset = -1;
 };
@@ -70,7 +70,7 @@ Classified Classify(const uint8_t* b, Mode mode)
 {
     const bool plain = mode == Mode::Plain;
     Classified r;
-    auto pick = [&](TArchiveType p, TArchiveType e) { r.type = plain ? p : e; return r; };
+    auto pick = [&](ArchiveFormat p, ArchiveFormat e) { r.type = plain ? p : e; return r; };
     if (std::memcmp(b, "Rar!", 4) == 0) return pick(atRar, atRarSfx);
     if (std::memcmp(b, "PKG5", 4) == 0) return pick(atUnknown, atUnknown);
     if (std::memcmp(b, "MSCF", 4) == 0) return pick(atCab, atCabSfx);
@@ -105,7 +105,7 @@ Classified Classify(const uint8_t* b, Mode mode)
     return r;
 }
 
-bool TarCheck(TStream32& s, int64_t size, int64_t& offset)
+bool TarCheck(Stream32& s, int64_t size, int64_t& offset)
 {
     if (size < 513) return false;
     uint8_t block[512];
@@ -124,7 +124,7 @@ bool TarCheck(TStream32& s, int64_t size, int64_t& offset)
     return false;
 }
 
-TArchiveType TextCheck(const uint8_t* p, size_t n)
+ArchiveFormat TextCheck(const uint8_t* p, size_t n)
 {
     for (size_t i = 0; i < n;) {
         const uint8_t* line = p + i;
@@ -140,7 +140,7 @@ TArchiveType TextCheck(const uint8_t* p, size_t n)
 
 }  // namespace
 
-int64_t TZipCommon::ZipEndRecordSearch(TStream32& s, int64_t size, int64_t start)
+int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start)
 {
     DetectFlags = 0;
     if (size <= 0 || size <= start) return 0;
@@ -166,14 +166,15 @@ int64_t TZipCommon::ZipEndRecordSearch(TStream32& s, int64_t size, int64_t start
     if (at >= 20 && Le32(end - 20) == 0x07064B50) {
         DetectFlags |= HeaderBit(htLocator);
         Zip64Locator.assign(end - 20, end);
-        const int64_t z64Pos = int64_t(Le64(end - 20 + 8));
-        uint8_t z64[56];
-        if (z64Pos >= 0 && z64Pos + 56 <= size && ReadAt(s, z64Pos, z64, 56) == 56 && Le32(z64) == 0x06064B50) {
+        const int64_t zip64EndPos = int64_t(Le64(end - 20 + 8));
+        uint8_t zip64End[56];
+        if (zip64EndPos >= 0 && zip64EndPos + 56 <= size && ReadAt(s, zip64EndPos, zip64End, 56) == 56 &&
+            Le32(zip64End) == 0x06064B50) {
             DetectFlags |= HeaderBit(htEnding64);
-            Zip64EndRecord.assign(z64, z64 + 56);
-            cdSize = int64_t(Le64(z64 + 40));
-            cdOffset = int64_t(Le64(z64 + 48));
-            cdEnd = z64Pos;
+            Zip64EndRecord.assign(zip64End, zip64End + 56);
+            cdSize = int64_t(Le64(zip64End + 40));
+            cdOffset = int64_t(Le64(zip64End + 48));
+            cdEnd = zip64EndPos;
         }
     }
     auto centralAt = [&](int64_t pos) {
@@ -213,7 +214,7 @@ int64_t TZipCommon::ZipEndRecordSearch(TStream32& s, int64_t size, int64_t start
     return found;
 }
 
-int64_t TZipCommon::GenericScan(TStream32& s, int64_t start)
+int64_t ZipCommon::GenericScan(Stream32& s, int64_t start)
 {
     const int64_t size = ArchiveSize;
     if (size <= start) return 0;
@@ -283,19 +284,19 @@ int64_t TZipCommon::GenericScan(TStream32& s, int64_t start)
     return offset;
 }
 
-TArchiveType TZipCommon::ResolveClassified(const Classified& c)
+ArchiveFormat ZipCommon::ResolveClassified(const Classified& c)
 {
     if (!c.splitCheck) return c.type;
-    return DiskManager ? DiskManager->SplitCheck(FArchiveFile) : atNotAvail;
+    return DiskManager ? DiskManager->SplitCheck(ArchivePath) : atNotAvail;
 }
 
-bool TZipCommon::NoZipHeaderFlags() const
+bool ZipCommon::NoZipHeaderFlags() const
 {
     return DetectFlags == 0 || DetectFlags == HeaderBit(htSfx);
 }
 
 // Self-extracting stubs that keep their archive's offset as a number in string resources 1-7.
-bool TZipCommon::DetectByStringResources(TStream32& s, int64_t size)
+bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size)
 {
     for (const std::string& text : ReadPeStrings(s, 1, 7, 5)) {
         if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) break;
@@ -309,7 +310,7 @@ bool TZipCommon::DetectByStringResources(TStream32& s, int64_t size)
             return true;
         }
         const Classified c = Classify(head, Mode::Embedded);
-        const TArchiveType type = ResolveClassified(c);
+        const ArchiveFormat type = ResolveClassified(c);
         if (!IsRecognisedArchive(type)) continue;
         ArchiveType = type;
         ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
@@ -323,7 +324,7 @@ bool TZipCommon::DetectByStringResources(TStream32& s, int64_t size)
 }
 
 // The executable checks, in their order; the first that fits decides.
-void TZipCommon::DetectExecutable(TStream32& s, int64_t size, const uint8_t* b, size_t n)
+void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, size_t n)
 {
     // Fixed self-extracting stubs of ARC and PAK.
     for (int64_t off : {6674, 6867, 7716, 8601, 13138}) {
@@ -370,7 +371,7 @@ void TZipCommon::DetectExecutable(TStream32& s, int64_t size, const uint8_t* b, 
             if (four[2] == 0x60 && four[3] == 0xEA) candidate += 2;
             if (size > candidate + 4 && ReadAt(s, candidate, four, 4) == 4 && Le32(four) != 0x04034B50) {
                 const Classified c = Classify(four, Mode::Embedded);
-                const TArchiveType type = ResolveClassified(c);
+                const ArchiveFormat type = ResolveClassified(c);
                 if (IsRecognisedArchive(type)) {
                     ArchiveType = type;
                     ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
@@ -387,10 +388,10 @@ void TZipCommon::DetectExecutable(TStream32& s, int64_t size, const uint8_t* b, 
     if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
 }
 
-TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
+ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream)
 {
     if (!stream) return atNotAvail;
-    TStream32& s = *stream;
+    Stream32& s = *stream;
     ArchiveType = atNotAvail;
     ArchiveOffset = -1;
     DetectFlags = 0;
@@ -400,23 +401,23 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
     const int64_t remembered = s.Position();
     ArchiveSize = s.Size();
     const int64_t size = ArchiveSize;
-    // Step 10: the stream position comes back and the archive date is the file's.
+    // Every ending: the stream position comes back and the archive date is the file's.
     auto finish = [&]() {
         s.Seek(remembered < 0 ? 0 : remembered, soBeginning);
         ArchiveDate = kDos1980;
         struct stat st {};
-        auto* file = dynamic_cast<TFileStream32*>(stream);
+        auto* file = dynamic_cast<FileStream32*>(stream);
         if (file && ::fstat(file->Handle, &st) == 0) {
-            const TDateTime d = UnixTimeToDateTime(uint32_t(st.st_mtime));
+            const SerialDateTime d = UnixTimeToDateTime(uint32_t(st.st_mtime));
             ArchiveDate = DateTimeToDosDateTime(d);
         }
         return ArchiveType;
     };
-    // Step 9, then step 10.
+    // A recognised archive gets its offset (0 when none was found) and a ".jar" ZIP counts as a JAR.
     auto finishRecognised = [&]() {
         if (IsRecognisedArchive(ArchiveType)) {
             if (ArchiveOffset == -1) ArchiveOffset = 0;
-            std::string ext = ExtractFileExt(FArchiveFile);
+            std::string ext = ExtractFileExt(ArchivePath);
             for (char& c : ext)
                 if (c >= 'A' && c <= 'Z') c = char(c + 32);
             if (ArchiveType == atZip && ext == ".jar") ArchiveType = atJar;
@@ -496,7 +497,7 @@ TArchiveType TZipCommon::DetectArchiveType(TStream32* stream)
     return finishRecognised();
 }
 
-bool TZipCommon::IsMultiDiskZip() const
+bool ZipCommon::IsMultiDiskZip() const
 {
     // The locator counts the disks of a Zip64 set (1 for a single file); the plain end record
     // numbers the disk it stands on from 0.

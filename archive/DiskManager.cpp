@@ -142,7 +142,7 @@ uint32_t FileHandleDosTime(int handle, int which)
 
 // ---------------------------------------------------------------- platform queries
 
-std::string TDiskQuery::DriveOf(const std::string& path)
+std::string DiskQuery::DriveOf(const std::string& path)
 {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
@@ -166,15 +166,15 @@ std::string TDiskQuery::DriveOf(const std::string& path)
     return best;
 }
 
-bool TDiskQuery::IsDiskInDrive(const std::string& drive)
+bool DiskQuery::IsDiskInDrive(const std::string& drive)
 {
     struct statvfs sv {};
     return !drive.empty() && statvfs(drive.c_str(), &sv) == 0 && sv.f_blocks > 0;
 }
 
-bool TDiskQuery::ReadVolumeInfo(const std::string& drive, TVolumeInfo& info)
+bool DiskQuery::ReadVolumeInfo(const std::string& drive, VolumeInfo& info)
 {
-    info = TVolumeInfo{};
+    info = VolumeInfo{};
     struct statvfs sv {};
     if (drive.empty() || statvfs(drive.c_str(), &sv) != 0) return false;
     info.MaxComponentLength = uint32_t(sv.f_namemax);
@@ -192,7 +192,7 @@ bool TDiskQuery::ReadVolumeInfo(const std::string& drive, TVolumeInfo& info)
     return true;
 }
 
-uint8_t TDiskQuery::DriveTypeOf(const std::string& drive)
+uint8_t DiskQuery::DriveTypeOf(const std::string& drive)
 {
     struct stat st {};
     if (drive.empty() || stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return dtNoRootDir;
@@ -206,7 +206,7 @@ uint8_t TDiskQuery::DriveTypeOf(const std::string& drive)
     return IsRemovableDevice(m.Device) ? dtRemovable : dtFixed;
 }
 
-bool TDiskQuery::ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize)
+bool DiskQuery::ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize)
 {
     struct statvfs sv {};
     if (drive.empty() || statvfs(drive.c_str(), &sv) != 0) return false;
@@ -215,20 +215,20 @@ bool TDiskQuery::ReadDiskSpace(const std::string& drive, int64_t& diskFree, int6
     return true;
 }
 
-std::string TDiskQuery::LastErrorText() { return std::strerror(errno); }
+std::string DiskQuery::LastErrorText() { return std::strerror(errno); }
 
-// ---------------------------------------------------------------- TDriveManager
+// ---------------------------------------------------------------- DriveVolumeManager
 
-TDriveManager::TDriveManager(std::unique_ptr<TDiskQuery> q) : query(q ? std::move(q) : std::make_unique<TDiskQuery>())
+DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q) : query(q ? std::move(q) : std::make_unique<DiskQuery>())
 {
 }
 
-TArchiveType TDriveManager::SplitCheck(const std::string& archiveFile)
+ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile)
 {
     try {
         const std::string drive = query->DriveOf(ExpandFileName(archiveFile));
         if (drive.empty() || !query->IsDiskInDrive(drive)) return atNotAvail;
-        TVolumeInfo info;
+        VolumeInfo info;
         if (query->DriveTypeOf(drive) == dtRemovable && query->ReadVolumeInfo(drive, info) &&
             info.Label.find("PKBACK#") != std::string::npos)
             return atZipSpan;
@@ -238,20 +238,20 @@ TArchiveType TDriveManager::SplitCheck(const std::string& archiveFile)
     }
 }
 
-std::string TDriveManager::AccessErrorText(const std::string& path)
+std::string DriveVolumeManager::AccessErrorText(const std::string& path)
 {
     // Linux paths are case-sensitive, so the path is shown as it is, not upper-cased.
     return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query->LastErrorText();
 }
 
-void TDriveManager::Report(const std::string& name, int code)
+void DriveVolumeManager::Report(const std::string& name, int code)
 {
     if (!Handlers.OnError) return;
     const std::string extended = code == msg::NotAccessible ? AccessErrorText(name) : std::string();
     Handlers.OnError(name, code, extended);
 }
 
-bool TDriveManager::RequestVolume(const std::string& path, const TDiskHandlers& handlers)
+bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandlers& handlers)
 {
     try {
         Handlers = handlers;
@@ -272,7 +272,7 @@ bool TDriveManager::RequestVolume(const std::string& path, const TDiskHandlers& 
                 }
             }
         }
-        TVolumeInfo info;
+        VolumeInfo info;
         while (!query->ReadVolumeInfo(Drive, info)) {
             if (!OnAskRetry || !OnAskRetry(AccessErrorText(Drive))) {
                 Report(Drive, msg::NotAccessible);

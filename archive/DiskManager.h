@@ -4,23 +4,23 @@
 // for archives spanned over removable disks, the volume number in a "PKBACK# nnn" label.
 //
 // On Linux a "drive" is the mount point that holds the path. The platform queries sit behind
-// TDiskQuery so the spanned-disk logic can be tested with simulated disks.
+// DiskQuery so the spanned-disk logic can be tested with simulated disks.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
 // Drive type codes as the components compare them.
-enum TDriveType : uint8_t {
+enum DriveKind : uint8_t {
     dtUnknown = 0, dtNoRootDir = 1, dtRemovable = 2, dtFixed = 3, dtRemote = 4, dtCdRom = 5, dtRamDisk = 6
 };
 const char* DriveTypeName(uint8_t driveType);   // "Unknown", "None", "Removable", ... ; "Unknown" outside
 
-struct TVolumeInfo {
+struct VolumeInfo {
     std::string Label;
     uint32_t SerialNumber = 0;
     std::string FileSystemName;
@@ -30,26 +30,26 @@ struct TVolumeInfo {
 
 // The platform's view of drives. The default answers from /proc/mounts, /dev/disk/by-label,
 // /dev/disk/by-uuid, /sys/block and statvfs.
-class TDiskQuery {
+class DiskQuery {
 public:
-    virtual ~TDiskQuery() = default;
+    virtual ~DiskQuery() = default;
     // The mount point that holds Path ("" when none can be found).
     virtual std::string DriveOf(const std::string& path);
     virtual bool IsDiskInDrive(const std::string& drive);
-    virtual bool ReadVolumeInfo(const std::string& drive, TVolumeInfo& info);
+    virtual bool ReadVolumeInfo(const std::string& drive, VolumeInfo& info);
     virtual uint8_t DriveTypeOf(const std::string& drive);    // dtNoRootDir for "" or a missing drive
     virtual bool ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize);
     virtual std::string LastErrorText();                      // the system's text for the last failure
 };
 
 // Common parent of the disk manager and of the spanned-archive reader state.
-class TDiskCommon {
+class DiskCommon {
 public:
-    virtual ~TDiskCommon() = default;
+    virtual ~DiskCommon() = default;
 };
 
 // The handlers given with each volume request.
-struct TDiskHandlers {
+struct DiskHandlers {
     // (name, message number, extended text)
     std::function<void(const std::string&, int, const std::string&)> OnError;
     // Asked to insert a disk; Continue comes preset True, False gives up.
@@ -58,18 +58,18 @@ struct TDiskHandlers {
     std::function<void(bool& cancel)> OwnerHandler1, OwnerHandler2;
 };
 
-class TDriveManager : public TDiskManager, public TDiskCommon {
+class DriveVolumeManager : public VolumeManager, public DiskCommon {
 public:
-    explicit TDriveManager(std::unique_ptr<TDiskQuery> query = nullptr);
+    explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
 
     // 0 when the archive's drive cannot be examined; 35 for a removable disk whose label holds
     // "PKBACK# "; otherwise 36.
-    TArchiveType SplitCheck(const std::string& archiveFile) override;
+    ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
     // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
     // answer False after a report through Handlers.OnError: 25443 when the user declines to insert a
     // disk, 25170 when no disk or volume can be read or the drive has no root.
-    bool RequestVolume(const std::string& path, const TDiskHandlers& handlers);
+    bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
     // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
     std::function<bool(const std::string& text)> OnAskRetry;
@@ -85,14 +85,14 @@ public:
     uint8_t DriveType = dtUnknown;
     int64_t DiskFree = 0, DiskSize = 0;
     uint32_t MaxComponentLength = 0;
-    TDiskHandlers Handlers;
+    DiskHandlers Handlers;
 
     std::string AccessErrorText(const std::string& path);
-    TDiskQuery& Query() { return *query; }
+    DiskQuery& Query() { return *query; }
 
 private:
     void Report(const std::string& name, int code);
-    std::unique_ptr<TDiskQuery> query;
+    std::unique_ptr<DiskQuery> query;
 };
 
 // True when every character is a digit (also for an empty text).

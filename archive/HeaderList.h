@@ -1,5 +1,5 @@
 #pragma once
-// TUnBaseHeaderObj: the list in which a reader's extract loop collects the entries to extract, as
+// EntryHeaderList: the list in which a reader's extract loop collects the entries to extract, as
 // fixed 24-byte records with optional variable blocks. What the 24 bytes hold is the reader's.
 #include <array>
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 namespace corvina::archive {
 
-class TUnBaseHeaderObj {
+class EntryHeaderList {
 public:
     static constexpr int RecordSize = 24;
     using Record = std::array<uint8_t, RecordSize>;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/InflateHuffman.h"
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 #include "archive/ArchiveTypes.h"
 
 namespace corvina::archive {
@@ -92,12 +92,12 @@ struct InflateState {
 
 namespace {
 
-void* Alloc(TZStreamRec* s, uint32_t items, uint32_t size)
+void* Alloc(ZStreamRec* s, uint32_t items, uint32_t size)
 {
     if (s->zalloc) return s->zalloc(s->opaque, items, size);
     return std::calloc(items, size);
 }
-void Free(TZStreamRec* s, void* p)
+void Free(ZStreamRec* s, void* p)
 {
     if (!p) return;
     if (s->zfree) s->zfree(s->opaque, p);
@@ -105,7 +105,7 @@ void Free(TZStreamRec* s, void* p)
 }
 
 // Copies flushed window bytes to the caller and updates the check over them.
-void FlushWindow(TZStreamRec* s)
+void FlushWindow(ZStreamRec* s)
 {
     InflateState& st = *s->state;
     uint32_t n = std::min(st.wpos - st.rpos, s->avail_out);
@@ -121,7 +121,7 @@ void FlushWindow(TZStreamRec* s)
 }
 
 // Room in the window for new bytes, flushing and wrapping when the window end is reached.
-uint32_t WindowRoom(TZStreamRec* s)
+uint32_t WindowRoom(ZStreamRec* s)
 {
     InflateState& st = *s->state;
     if (st.wpos == st.wsize) FlushWindow(s);
@@ -131,7 +131,7 @@ uint32_t WindowRoom(TZStreamRec* s)
 // The fast loop: with at least 32 input bytes and 258 bytes of window room, symbols are decoded
 // without the per-bit input checks of the state machine. Answers false on bad data. Whole bytes
 // taken into the bit buffer but not used are given back before it returns.
-bool FastLoop(TZStreamRec* s)
+bool FastLoop(ZStreamRec* s)
 {
     InflateState& st = *s->state;
     const uint8_t* in = s->next_in;
@@ -248,7 +248,7 @@ uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length)
     return (b << 16) | a;
 }
 
-int InflateReset(TZStreamRec* s)
+int InflateReset(ZStreamRec* s)
 {
     if (!s || !s->state) return inflStreamError;
     InflateState& st = *s->state;
@@ -266,7 +266,7 @@ int InflateReset(TZStreamRec* s)
     return inflOk;
 }
 
-int InflateInit(TZStreamRec* s, int windowBits, int recordSize, bool deflate64)
+int InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64)
 {
     if (recordSize != kZStreamRecSize) return inflVersionError;
     if (!s) return inflStreamError;
@@ -291,7 +291,7 @@ int InflateInit(TZStreamRec* s, int windowBits, int recordSize, bool deflate64)
     return InflateReset(s);
 }
 
-int InflateEnd(TZStreamRec* s)
+int InflateEnd(ZStreamRec* s)
 {
     if (!s || !s->state) return inflStreamError;
     Free(s, s->state->window);
@@ -300,7 +300,7 @@ int InflateEnd(TZStreamRec* s)
     return inflOk;
 }
 
-int Inflate(TZStreamRec* s, int flush)
+int Inflate(ZStreamRec* s, int flush)
 {
     if (!s || !s->state || (!s->next_in && s->avail_in)) return inflStreamError;
     InflateState& st = *s->state;
@@ -650,9 +650,9 @@ leave:
 
 namespace {
 
-int InflateEntryData(TZipDecodeIo& io, bool deflate64)
+int InflateEntryData(ZipDecodeIo& io, bool deflate64)
 {
-    TZStreamRec rec;
+    ZStreamRec rec;
     const int init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
     if (init != inflOk) return init == inflMemError ? drNoMemory : drBadData;
     constexpr uint32_t kChunk = 32768;
@@ -703,8 +703,8 @@ int InflateEntryData(TZipDecodeIo& io, bool deflate64)
 
 }  // namespace
 
-int InflateDeflate(TZipDecodeIo& io) { return InflateEntryData(io, false); }
-int InflateDeflate64(TZipDecodeIo& io) { return InflateEntryData(io, true); }
+int InflateDeflate(ZipDecodeIo& io) { return InflateEntryData(io, false); }
+int InflateDeflate64(ZipDecodeIo& io) { return InflateEntryData(io, true); }
 
 int DecodeResultMessage(int method, int result)
 {
@@ -714,29 +714,29 @@ int DecodeResultMessage(int method, int result)
     return 0;
 }
 
-// ---------------------------------------------------------------- TDecompressStream
+// ---------------------------------------------------------------- DecompressStream
 
 namespace {
 constexpr uint32_t kInBufSize = 131070;
 }
 
-TDecompressStream::TDecompressStream(TStream32& source, uint8_t cryptKind, int windowBits, TEntryCipher* cipher,
+DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
                                      bool deflate64)
     : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize])
 {
     SourcePos = source.Position();
     Rec.next_in = InBuf.get();
     Rec.avail_in = 0;
-    FInitResult = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
+    initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
 }
 
-TDecompressStream::~TDecompressStream()
+DecompressStream::~DecompressStream()
 {
     if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
     InflateEnd(&Rec);
 }
 
-void TDecompressStream::ResetInput(TStream32& source)
+void DecompressStream::ResetInput(Stream32& source)
 {
     Source = &source;
     SourcePos = source.Position();
@@ -744,10 +744,10 @@ void TDecompressStream::ResetInput(TStream32& source)
     Rec.avail_in = 0;
 }
 
-int64_t TDecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count)
+int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count)
 {
     if (!Rec.state) return inflStreamError;
-    if (FEnded || count <= 0) return 0;
+    if (ended_ || count <= 0) return 0;
     chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
     if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
     auto* out = static_cast<uint8_t*>(buffer);
@@ -770,7 +770,7 @@ int64_t TDecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t co
         const int r = Inflate(&Rec, 0);
         room -= before - Rec.avail_out;
         if (r == inflStreamEnd) {
-            FEnded = true;
+            ended_ = true;
             break;
         }
         if (r < 0 && r != inflBufError) return r;
@@ -786,18 +786,18 @@ int64_t TDecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t co
     return count - room;
 }
 
-int64_t TDecompressStream::Read(void* buffer, int64_t count)
+int64_t DecompressStream::Read(void* buffer, int64_t count)
 {
     return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
 }
 
-int64_t TDecompressStream::Seek(int64_t offset, int origin)
+int64_t DecompressStream::Seek(int64_t offset, int origin)
 {
     const int64_t produced = TotalOut();
     if (origin == soBeginning && offset == 0) {
         InflateReset(&Rec);
         Rec.avail_in = 0;
-        FEnded = false;
+        ended_ = false;
         Source->Seek(0, soBeginning);
         SourcePos = 0;
         return 0;

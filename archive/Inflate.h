@@ -12,12 +12,12 @@
 
 namespace corvina::archive {
 
-class TEntryCipher;
+class EntryCipher;
 
 // ---------------------------------------------------------------- the ZIP reader's side
 
 // The reader's read and write pointers, handed to an entry decoder.
-struct TZipDecodeIo {
+struct ZipDecodeIo {
     // Up to `count` packed bytes of the entry, already deciphered; 0 when no more come.
     // The decoder never asks for more than PackedSize bytes in all.
     std::function<int64_t(uint8_t* buffer, int64_t count)> Read;
@@ -32,7 +32,7 @@ struct TZipDecodeIo {
 };
 
 // Results of the entry decoders. Anything but drOk fails the entry, whatever its encryption kind.
-enum TDecodeResult : int {
+enum DecodeResult : int {
     drOk = 0,
     drWriteFailed = -2,     // the write callback answered false
     drInputEnded = -3,      // the packed bytes ended before the data did
@@ -48,12 +48,12 @@ enum TDecodeResult : int {
 int DecodeResultMessage(int method, int result);
 
 // Method 8 (raw Deflate) and method 9 (Deflate64) of a ZIP entry. Stops at the last block.
-int InflateDeflate(TZipDecodeIo& io);
-int InflateDeflate64(TZipDecodeIo& io);
+int InflateDeflate(ZipDecodeIo& io);
+int InflateDeflate64(ZipDecodeIo& io);
 
 // ---------------------------------------------------------------- the engine (zlib 1.1 style)
 
-enum TInflateResult : int {
+enum InflateResult : int {
     inflOk = 0, inflStreamEnd = 1, inflNeedDict = 2,
     inflStreamError = -2, inflDataError = -3, inflMemError = -4, inflBufError = -5, inflVersionError = -6,
 };
@@ -62,7 +62,7 @@ constexpr int kZStreamRecSize = 74;      // the stream record's declared size, c
 
 struct InflateState;
 
-struct TZStreamRec {
+struct ZStreamRec {
     const uint8_t* next_in = nullptr;
     uint32_t avail_in = 0;
     uint64_t total_in = 0;
@@ -79,12 +79,12 @@ struct TZStreamRec {
 
 // windowBits 8..15, negative for raw Deflate. With deflate64 the value is raised by one and
 // 8..16 is allowed (so -15 gives the 64 KiB window). Answers 0, -2, -4 or -6.
-int InflateInit(TZStreamRec* strm, int windowBits, int recordSize = kZStreamRecSize, bool deflate64 = false);
-int InflateReset(TZStreamRec* strm);
-int InflateEnd(TZStreamRec* strm);
+int InflateInit(ZStreamRec* strm, int windowBits, int recordSize = kZStreamRecSize, bool deflate64 = false);
+int InflateReset(ZStreamRec* strm);
+int InflateEnd(ZStreamRec* strm);
 // One step as far as input and output allow: 0 progress, 1 end of stream, 2 dictionary needed,
 // -2 bad state, -3 bad data (sticky), -5 no progress possible.
-int Inflate(TZStreamRec* strm, int flush);
+int Inflate(ZStreamRec* strm, int flush);
 
 // Adler-32 with modulus 65521; a nil buffer answers 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
@@ -93,32 +93,32 @@ uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
 
 // Inflates what it reads from Source, deciphering each raw block first (kinds 0-6 through the
 // cipher; 13 not at all). Read answers the bytes produced, or a negative engine result.
-class TDecompressStream : public TStream32 {
+class DecompressStream : public Stream32 {
 public:
-    TDecompressStream(TStream32& source, uint8_t cryptKind, int windowBits, TEntryCipher* cipher = nullptr,
+    DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher = nullptr,
                       bool deflate64 = false);
-    ~TDecompressStream() override;   // puts Source back right behind the compressed data
+    ~DecompressStream() override;   // puts Source back right behind the compressed data
     int64_t Read(void* buffer, int64_t count) override;
     int64_t ReadChunk(void* buffer, int64_t chunkSize, int64_t count);
     int64_t Write(const void*, int64_t) override { return -1; }
     // Offset 0 from the start restarts decoding; forward seeks read and discard; answers bytes produced.
     int64_t Seek(int64_t offset, int origin) override;
     // Continue on another source (the next volume of a split archive) with an empty input buffer.
-    void ResetInput(TStream32& source);
-    bool Ended() const { return FEnded; }
+    void ResetInput(Stream32& source);
+    bool Ended() const { return ended_; }
     int64_t TotalOut() const { return int64_t(Rec.total_out); }
-    int InitResult() const { return FInitResult; }
+    int InitResult() const { return initResult_; }
     std::function<void()> BlockHook;   // sent after every block read from Source
 
 private:
-    TStream32* Source;
+    Stream32* Source;
     int64_t SourcePos = 0;
     uint8_t CryptKind;
-    TEntryCipher* Cipher;
-    TZStreamRec Rec;
+    EntryCipher* Cipher;
+    ZStreamRec Rec;
     std::unique_ptr<uint8_t[]> InBuf;
-    bool FEnded = false;
-    int FInitResult = 0;
+    bool ended_ = false;
+    int initResult_ = 0;
 };
 
 }  // namespace corvina::archive

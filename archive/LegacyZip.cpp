@@ -20,7 +20,7 @@ constexpr size_t kBufSize = 32768;
 // Packed bytes in, bits out; decoded bytes collected and written in 32 KB blocks.
 class LegacyIo {
 public:
-    explicit LegacyIo(TZipDecodeIo& io) : io(io), packedLeft(io.PackedSize), in(kBufSize), out(kBufSize) {}
+    explicit LegacyIo(ZipDecodeIo& io) : io(io), packedLeft(io.PackedSize), in(kBufSize), out(kBufSize) {}
 
     bool Cancelled() const { return io.Cancel && *io.Cancel; }
 
@@ -95,7 +95,7 @@ public:
     bool WriteFailed() const { return writeFailed; }
 
 private:
-    TZipDecodeIo& io;
+    ZipDecodeIo& io;
     int64_t packedLeft;
     std::vector<uint8_t> in, out;
     size_t inFill = 0, inPos = 0, outFill = 0;
@@ -429,7 +429,7 @@ std::unique_ptr<T> Allocate()
 
 }  // namespace
 
-int Unshrink(TZipDecodeIo& io)
+int Unshrink(ZipDecodeIo& io)
 {
     auto tables = Allocate<ShrinkTables>();
     if (!tables) return drNoMemory;
@@ -437,7 +437,7 @@ int Unshrink(TZipDecodeIo& io)
     return Finish(lio, DoUnshrink(lio, *tables));
 }
 
-int Unreduce(TZipDecodeIo& io, int factor)
+int Unreduce(ZipDecodeIo& io, int factor)
 {
     if (factor < 1 || factor > 4) return drBadData;
     auto state = Allocate<ReduceState>();
@@ -446,7 +446,7 @@ int Unreduce(TZipDecodeIo& io, int factor)
     return Finish(lio, DoUnreduce(lio, *state, factor));
 }
 
-int Explode(TZipDecodeIo& io)
+int Explode(ZipDecodeIo& io)
 {
     auto tables = Allocate<ExplodeTables>();
     if (!tables) return drNoMemory;

@@ -11,12 +11,12 @@
 
 namespace corvina::archive {
 
-class TDecompressClass;
+class DecompressClass;
 
 // Bit reader over the entry's packed bytes; past their end it reads zero bits.
 class LzhBitReader {
 public:
-    LzhBitReader(TDecompressClass& owner, TStream32& in, int64_t packedSize, size_t bufferSize);
+    LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
     inline void Refill()
     {
         if (bitCount > 56) return;
@@ -51,8 +51,8 @@ public:
 private:
     void SlowRefill();
     bool FetchInput();
-    TDecompressClass& owner;
-    TStream32& in;
+    DecompressClass& owner;
+    Stream32& in;
     int64_t packedLeft;
     std::vector<uint8_t> buffer;
     const uint8_t* cur = nullptr;
@@ -66,7 +66,7 @@ class LzhStaticDecoder {
 public:
     void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
     // Answers False when a table error ended the decoding early.
-    bool DecodeLzhStatic(TDecompressClass& owner, TStream32& in, TStream32& out, int64_t packedSize,
+    bool DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize,
                          int64_t unpackedSize);
 
     static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
@@ -77,7 +77,7 @@ private:
     bool ReadCLen(LzhBitReader& br);
     static bool MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
                           uint16_t* right, int nodeCount);
-    void Flush(TDecompressClass& owner, TStream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
+    void Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
     int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
     int64_t bufferSize = 26624;
@@ -91,6 +91,6 @@ private:
 };
 
 // -lh1-: answers False when the input ran out long before the unpacked size was reached.
-bool DecodeLh1(TDecompressClass& owner, TStream32& in, TStream32& out, int64_t packedSize, int64_t unpackedSize);
+bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
 }  // namespace corvina::archive

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive/LzhDecoders.h"
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
@@ -131,7 +131,7 @@ private:
 
 }  // namespace
 
-bool DecodeLh1(TDecompressClass& owner, TStream32& in, TStream32& out, int64_t packedSize, int64_t unpackedSize)
+bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize)
 {
     if (unpackedSize <= 0) return true;
     auto tree = std::make_unique<AdaptiveTree>();

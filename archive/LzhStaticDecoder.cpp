@@ -2,13 +2,13 @@
 #include <cstring>
 
 #include "archive/LzhDecoders.h"
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
 // ---------------------------------------------------------------- bit reader
 
-LzhBitReader::LzhBitReader(TDecompressClass& owner, TStream32& in, int64_t packedSize, size_t bufferSize)
+LzhBitReader::LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize)
     : owner(owner), in(in), packedLeft(packedSize), buffer(bufferSize)
 {
     cur = end = buffer.data();
@@ -175,7 +175,7 @@ bool LzhStaticDecoder::ReadCLen(LzhBitReader& br)
     return MakeTable(NC, cLen, 12, cTable, cLeft, cRight, 2 * NC);
 }
 
-void LzhStaticDecoder::Flush(TDecompressClass& owner, TStream32& out, int64_t count, int64_t unpackedSize,
+void LzhStaticDecoder::Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize,
                              int64_t& written)
 {
     if (count <= 0) return;
@@ -186,7 +186,7 @@ void LzhStaticDecoder::Flush(TDecompressClass& owner, TStream32& out, int64_t co
     owner.DoProgress(written, unpackedSize, owner.ArchiveTotal);
 }
 
-bool LzhStaticDecoder::DecodeLzhStatic(TDecompressClass& owner, TStream32& in, TStream32& out, int64_t packedSize,
+bool LzhStaticDecoder::DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize,
                                        int64_t unpackedSize)
 {
     if (unpackedSize <= 0) return true;

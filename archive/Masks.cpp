@@ -63,12 +63,12 @@ std::string FilePart(const std::string& name)
 {
     char text[64];
     std::snprintf(text, sizeof text, "(%zu)", position);
-    throw EInvalidMask("'" + mask + "' is an invalid mask at " + text);
+    throw InvalidMaskError("'" + mask + "' is an invalid mask at " + text);
 }
 
 }  // namespace
 
-TInternalMask::TInternalMask(const std::string& mask)
+InternalMask::InternalMask(const std::string& mask)
 {
     const std::u32string m = Decode(mask);
     bool skip = false;
@@ -135,7 +135,7 @@ TInternalMask::TInternalMask(const std::string& mask)
     EndsWithDot = !m.empty() && m.back() == '.';
 }
 
-bool TInternalMask::StateMatches(const State& s, char32_t c) const
+bool InternalMask::StateMatches(const State& s, char32_t c) const
 {
     const char32_t u = Upper(c);
     switch (s.kind) {
@@ -152,7 +152,7 @@ bool TInternalMask::StateMatches(const State& s, char32_t c) const
     return false;
 }
 
-bool TInternalMask::Matches(const std::string& fileName) const
+bool InternalMask::Matches(const std::string& fileName) const
 {
     std::u32string name = Decode(fileName);
     if (EndsWithDot && name.find(U'.') == std::u32string::npos) name += U'.';
@@ -214,7 +214,7 @@ bool TInternalMask::Matches(const std::string& fileName) const
 
 bool MaskMatches(const std::string& fileName, const std::string& mask)
 {
-    return TInternalMask(mask).Matches(fileName);
+    return InternalMask(mask).Matches(fileName);
 }
 
 bool MatchesMaskList(const std::vector<std::string>& masks, bool recurse, const std::string& entryPath,

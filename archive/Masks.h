@@ -10,14 +10,14 @@
 
 namespace corvina::archive {
 
-class EInvalidMask : public std::runtime_error {
+class InvalidMaskError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class TInternalMask {
+class InternalMask {
 public:
-    explicit TInternalMask(const std::string& mask);   // throws EInvalidMask
+    explicit InternalMask(const std::string& mask);   // throws InvalidMaskError
     bool Matches(const std::string& fileName) const;
 
 private:

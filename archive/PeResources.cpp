@@ -14,7 +14,7 @@ constexpr int kMaxSections = 96;   // the loader's own limit
 // Bounded little-endian reads from the stream: nullopt for anything not wholly inside the file.
 class Reader {
 public:
-    explicit Reader(TStream32& s) : s(s), size(s.Size()) {}
+    explicit Reader(Stream32& s) : s(s), size(s.Size()) {}
     bool Bytes(int64_t at, void* out, int64_t n)
     {
         if (at < 0 || n < 0 || at > size - n) return false;
@@ -34,7 +34,7 @@ public:
     }
 
 private:
-    TStream32& s;
+    Stream32& s;
     int64_t size;
 };
 
@@ -44,7 +44,7 @@ struct Section {
 
 class PeImage {
 public:
-    explicit PeImage(TStream32& s) : r(s) {}
+    explicit PeImage(Stream32& s) : r(s) {}
 
     bool Load()
     {
@@ -131,7 +131,7 @@ private:
 
 }  // namespace
 
-std::vector<std::string> ReadPeStrings(TStream32& stream, int first, int last, size_t maxChars)
+std::vector<std::string> ReadPeStrings(Stream32& stream, int first, int last, size_t maxChars)
 {
     std::vector<std::string> texts;
     if (first < 0 || last < first || (first >> 4) != (last >> 4)) return texts;

@@ -27,9 +27,9 @@ uint64_t Sha1BlocksCompressed() { return blocksCompressed; }
 
 // ---------------------------------------------------------------- SHA-1
 
-TSha1::~TSha1() { SecureWipe(this, sizeof *this); }
+Sha1::~Sha1() { SecureWipe(this, sizeof *this); }
 
-void TSha1::Init()
+void Sha1::Init()
 {
     ByteCount = 0;
     State[0] = 0x67452301u;
@@ -39,14 +39,14 @@ void TSha1::Init()
     State[4] = 0xC3D2E1F0u;
 }
 
-void TSha1::Compress(const uint8_t block[kSha1BlockLength])
+void Sha1::Compress(const uint8_t block[kSha1BlockLength])
 {
     uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = Be32(block + 4 * i);
     CompressWords(State, w);
 }
 
-void TSha1::CompressWords(uint32_t state[5], uint32_t w[16])
+void Sha1::CompressWords(uint32_t state[5], uint32_t w[16])
 {
     ++blocksCompressed;
     // The processor's SHA instructions where it has them: the key derivation of every AES entry
@@ -110,7 +110,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(u
     // Lanes hold words from the highest down: A in lane 3 of the state, the first message word in
     // lane 3 of each group of four, e added to it there.
     const __m128i abcdSave = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1B);
-    const __m128i e0 = _mm_set_epi32(int(state[4]), 0, 0, 0);
+    const __m128i stateE = _mm_set_epi32(int(state[4]), 0, 0, 0);
     __m128i m[4];
     for (int i = 0; i < 4; ++i) m[i] = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * i)), 0x1B);
     __m128i abcd = abcdSave, before = abcdSave;
@@ -120,7 +120,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(u
         if ((g) >= 4)                                                                                       \
             m[(g) % 4] = _mm_sha1msg2_epu32(                                                                \
                 _mm_xor_si128(_mm_sha1msg1_epu32(m[(g) % 4], m[((g) + 1) % 4]), m[((g) + 2) % 4]), m[((g) + 3) % 4]); \
-        const __m128i ew = (g) == 0 ? _mm_add_epi32(e0, m[0]) : _mm_sha1nexte_epu32(before, m[(g) % 4]);     \
+        const __m128i ew = (g) == 0 ? _mm_add_epi32(stateE, m[0]) : _mm_sha1nexte_epu32(before, m[(g) % 4]);     \
         before = abcd;                                                                                      \
         abcd = _mm_sha1rnds4_epu32(abcd, ew, f);                                                            \
     }
@@ -129,7 +129,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(u
     for (int g = 10; g < 15; ++g) CORVINA_SHA1_GROUP(g, 2)
     for (int g = 15; g < 20; ++g) CORVINA_SHA1_GROUP(g, 3)
 #undef CORVINA_SHA1_GROUP
-    const __m128i e = _mm_sha1nexte_epu32(before, e0);
+    const __m128i e = _mm_sha1nexte_epu32(before, stateE);
     abcd = _mm_shuffle_epi32(_mm_add_epi32(abcd, abcdSave), 0x1B);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(state), abcd);
     state[4] = uint32_t(_mm_extract_epi32(e, 3));
@@ -139,7 +139,7 @@ bool Sha1HasShaExtensions() { return false; }
 void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]) { Sha1CompressPortable(state, w); }
 #endif
 
-void TSha1::Update(const uint8_t* data, size_t length)
+void Sha1::Update(const uint8_t* data, size_t length)
 {
     size_t used = size_t(ByteCount % kSha1BlockLength);
     ByteCount += length;
@@ -156,7 +156,7 @@ void TSha1::Update(const uint8_t* data, size_t length)
     if (length) std::memcpy(Buffer, data, length);
 }
 
-void TSha1::Final(uint8_t digest[kSha1DigestLength])
+void Sha1::Final(uint8_t digest[kSha1DigestLength])
 {
     // The padding is written straight into the block buffer: one or two compressions, no more.
     const uint64_t bits = ByteCount * 8;
@@ -176,9 +176,9 @@ void TSha1::Final(uint8_t digest[kSha1DigestLength])
 
 // ---------------------------------------------------------------- HMAC-SHA1
 
-THmacSha1::~THmacSha1() { Wipe(); }
+HmacSha1::~HmacSha1() { Wipe(); }
 
-void THmacSha1::Wipe()
+void HmacSha1::Wipe()
 {
     SecureWipe(InnerStart, sizeof InnerStart);
     SecureWipe(OuterStart, sizeof OuterStart);
@@ -187,11 +187,11 @@ void THmacSha1::Wipe()
     Inner.Init();
 }
 
-void THmacSha1::SetKey(const uint8_t* key, size_t length)
+void HmacSha1::SetKey(const uint8_t* key, size_t length)
 {
     uint8_t keyBlock[kSha1BlockLength] = {};
     if (length > kSha1BlockLength) {
-        TSha1 h;
+        Sha1 h;
         h.Update(key, length);
         h.Final(keyBlock);
     } else if (length) {
@@ -211,9 +211,9 @@ void THmacSha1::SetKey(const uint8_t* key, size_t length)
     SecureWipe(keyBlock, sizeof keyBlock);
 }
 
-void THmacSha1::Update(const uint8_t* data, size_t length) { Inner.Update(data, length); }
+void HmacSha1::Update(const uint8_t* data, size_t length) { Inner.Update(data, length); }
 
-void THmacSha1::Final(uint8_t* mac, size_t length)
+void HmacSha1::Final(uint8_t* mac, size_t length)
 {
     uint8_t digest[kSha1DigestLength];
     Inner.Final(digest);
@@ -230,7 +230,7 @@ void THmacSha1::Final(uint8_t* mac, size_t length)
 
 // ---------------------------------------------------------------- PBKDF2
 
-void THmacSha1::MacOfDigest(uint32_t digest[5]) const
+void HmacSha1::MacOfDigest(uint32_t digest[5]) const
 {
     // The message is one digest after the padded key block: 84 bytes in all, so its padding and
     // length fill out a single block, laid out here once as words.
@@ -238,13 +238,13 @@ void THmacSha1::MacOfDigest(uint32_t digest[5]) const
     w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
     uint32_t state[5];
     std::memcpy(state, InnerStart, sizeof state);
-    TSha1::CompressWords(state, w);
+    Sha1::CompressWords(state, w);
     std::memcpy(w, state, sizeof state);
     std::fill(w + 5, w + 15, 0u);
     w[5] = 0x80000000u;
     w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
     std::memcpy(digest, OuterStart, sizeof state);
-    TSha1::CompressWords(digest, w);
+    Sha1::CompressWords(digest, w);
     SecureWipe(w, sizeof w);
     SecureWipe(state, sizeof state);
 }
@@ -252,7 +252,7 @@ void THmacSha1::MacOfDigest(uint32_t digest[5]) const
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,
                     unsigned iterations, uint8_t* out, size_t outLength)
 {
-    THmacSha1 prf;
+    HmacSha1 prf;
     prf.SetKey(password, passwordLength);
     uint8_t first[kSha1DigestLength];
     uint32_t u[5], t[5];

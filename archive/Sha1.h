@@ -10,15 +10,15 @@ namespace corvina::archive {
 constexpr size_t kSha1DigestLength = 20;
 constexpr size_t kSha1BlockLength = 64;
 
-class TSha1 {
+class Sha1 {
 public:
-    TSha1() { Init(); }
-    ~TSha1();
+    Sha1() { Init(); }
+    ~Sha1();
     void Init();
     void Update(const uint8_t* data, size_t length);
     void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context ready for a new message
 private:
-    friend class THmacSha1;
+    friend class HmacSha1;
     void Compress(const uint8_t block[kSha1BlockLength]);
     // One block given as big-endian words; the words are used up as the message schedule.
     static void CompressWords(uint32_t state[5], uint32_t w[16]);
@@ -27,9 +27,9 @@ private:
     uint8_t Buffer[kSha1BlockLength] = {};
 };
 
-class THmacSha1 {
+class HmacSha1 {
 public:
-    ~THmacSha1();
+    ~HmacSha1();
     // Keys longer than one block are replaced by their digest.
     void SetKey(const uint8_t* key, size_t length);
     void Update(const uint8_t* data, size_t length);
@@ -43,7 +43,7 @@ public:
 private:
     // The states after the key's inner and outer pads, hashed once per key.
     uint32_t InnerStart[5] = {}, OuterStart[5] = {};
-    TSha1 Inner, Outer;
+    Sha1 Inner, Outer;
 };
 
 // Blocks compressed so far by this thread (for measuring what a derivation costs).
@@ -51,7 +51,7 @@ uint64_t Sha1BlocksCompressed();
 
 // The two ways of compressing one block (given as big-endian words, used up as the schedule):
 // portable code, and the processor's SHA instructions where Sha1HasShaExtensions says they exist.
-// TSha1 picks one; tests hold them against each other.
+// Sha1 picks one; tests hold them against each other.
 bool Sha1HasShaExtensions();
 void Sha1CompressPortable(uint32_t state[5], uint32_t w[16]);
 void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]);

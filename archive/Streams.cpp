@@ -8,7 +8,7 @@
 
 namespace corvina::archive {
 
-int64_t TStream32::Size()
+int64_t Stream32::Size()
 {
     const int64_t here = Seek(0, soCurrent);
     const int64_t end = Seek(0, soEnd);
@@ -16,7 +16,7 @@ int64_t TStream32::Size()
     return end;
 }
 
-int64_t TStream32::CopyFrom64(TStream32& source, int64_t count)
+int64_t Stream32::CopyFrom64(Stream32& source, int64_t count)
 {
     if (count == 0) {
         source.Seek(0, soBeginning);
@@ -38,7 +38,7 @@ int64_t TStream32::CopyFrom64(TStream32& source, int64_t count)
     return copied;
 }
 
-int64_t THandleStream32::Read(void* buffer, int64_t count)
+int64_t HandleStream32::Read(void* buffer, int64_t count)
 {
     if (Handle < 0 || count <= 0) return 0;
     int64_t done = 0;
@@ -52,7 +52,7 @@ int64_t THandleStream32::Read(void* buffer, int64_t count)
     return done;
 }
 
-int64_t THandleStream32::Write(const void* buffer, int64_t count)
+int64_t HandleStream32::Write(const void* buffer, int64_t count)
 {
     if (Handle < 0 || count <= 0) return 0;
     int64_t done = 0;
@@ -69,19 +69,19 @@ int64_t THandleStream32::Write(const void* buffer, int64_t count)
     return done;
 }
 
-int64_t THandleStream32::Seek(int64_t offset, int origin)
+int64_t HandleStream32::Seek(int64_t offset, int origin)
 {
     if (Handle < 0) return -1;
     const int whence = origin == soCurrent ? SEEK_CUR : origin == soEnd ? SEEK_END : SEEK_SET;
     return ::lseek(Handle, off_t(offset), whence);
 }
 
-bool THandleStream32::SetSize(int64_t size)
+bool HandleStream32::SetSize(int64_t size)
 {
     return Handle >= 0 && ::ftruncate(Handle, off_t(size)) == 0;
 }
 
-TFileStream32::TFileStream32(const std::string& fileName, uint16_t mode) : THandleStream32(-1), FileName(fileName)
+FileStream32::FileStream32(const std::string& fileName, uint16_t mode) : HandleStream32(-1), FileName(fileName)
 {
     int flags = O_CLOEXEC;
     if (mode == fmCreate) {
@@ -96,9 +96,9 @@ TFileStream32::TFileStream32(const std::string& fileName, uint16_t mode) : THand
     Handle = ::open(fileName.c_str(), flags, 0666);
 }
 
-TFileStream32::~TFileStream32() { Close(); }
+FileStream32::~FileStream32() { Close(); }
 
-bool TFileStream32::Close()
+bool FileStream32::Close()
 {
     if (Handle < 0) return true;
     const int rc = ::close(Handle);
@@ -106,7 +106,7 @@ bool TFileStream32::Close()
     return rc == 0;
 }
 
-int64_t TMemoryStream32::Read(void* buffer, int64_t count)
+int64_t MemoryStream32::Read(void* buffer, int64_t count)
 {
     if (count <= 0 || Pos >= Length) return 0;
     const int64_t n = std::min(count, Length - Pos);
@@ -115,7 +115,7 @@ int64_t TMemoryStream32::Read(void* buffer, int64_t count)
     return n;
 }
 
-int64_t TMemoryStream32::Seek(int64_t offset, int origin)
+int64_t MemoryStream32::Seek(int64_t offset, int origin)
 {
     const int64_t base = origin == soCurrent ? Pos : origin == soEnd ? Length : 0;
     const int64_t target = base + offset;

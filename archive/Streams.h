@@ -8,11 +8,11 @@
 
 namespace corvina::archive {
 
-enum TSeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+enum SeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
-class TStream32 {
+class Stream32 {
 public:
-    virtual ~TStream32() = default;
+    virtual ~Stream32() = default;
     virtual int64_t Read(void* buffer, int64_t count) = 0;
     virtual int64_t Write(const void* buffer, int64_t count) = 0;
     virtual int64_t Seek(int64_t offset, int origin) = 0;   // answers the new position, -1 on failure
@@ -21,17 +21,17 @@ public:
     int64_t Position() { return Seek(0, soCurrent); }
     // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
     // before each block and stopping when the cancel flag is set. Answers the bytes copied.
-    virtual int64_t CopyFrom64(TStream32& source, int64_t count);
+    virtual int64_t CopyFrom64(Stream32& source, int64_t count);
 
     bool* CancelPointer = nullptr;              // nil: never cancelled
     std::function<void()> ProcessMessages;      // run before each copied block
     int LastError = 0;                          // errno of the last failed write
 };
 
-class THandleStream32 : public TStream32 {
+class HandleStream32 : public Stream32 {
 public:
-    explicit THandleStream32(int handle) : Handle(handle) {}
-    ~THandleStream32() override { Handle = -1; }   // does not close: the handle is borrowed
+    explicit HandleStream32(int handle) : Handle(handle) {}
+    ~HandleStream32() override { Handle = -1; }   // does not close: the handle is borrowed
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, int origin) override;
@@ -40,24 +40,24 @@ public:
     int Handle = -1;
 };
 
-class TFileStream32 : public THandleStream32 {
+class FileStream32 : public HandleStream32 {
 public:
     static constexpr uint16_t fmCreate = 0xFFFF;
     static constexpr uint16_t fmOpenRead = 0x0000;
     static constexpr uint16_t fmOpenWrite = 0x0001;
     static constexpr uint16_t fmOpenReadWrite = 0x0002;
-    TFileStream32(const std::string& fileName, uint16_t mode);
+    FileStream32(const std::string& fileName, uint16_t mode);
     // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
-    TFileStream32(int ownedHandle, const std::string& fileName) : THandleStream32(ownedHandle), FileName(fileName) {}
-    ~TFileStream32() override;
+    FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
+    ~FileStream32() override;
     bool Close();   // answers False when the system reports a failure on close
     std::string FileName;
 };
 
 // Read-only view over bytes held elsewhere (detection tests, fuzz replay).
-class TMemoryStream32 : public TStream32 {
+class MemoryStream32 : public Stream32 {
 public:
-    TMemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
+    MemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void*, int64_t) override { return 0; }
     int64_t Seek(int64_t offset, int origin) override;

@@ -13,35 +13,35 @@ uint32_t Crc32Step(uint32_t key, uint8_t b) { return UpdateCrc32(&b, 1, key); }
 
 }  // namespace
 
-TZipCrypto::~TZipCrypto()
+ZipCrypto::~ZipCrypto()
 {
     Wipe();
     SecureWipe(&DataStart, sizeof DataStart);
     SecureWipe(&HeaderStart, sizeof HeaderStart);
 }
 
-void TZipCrypto::Wipe()
+void ZipCrypto::Wipe()
 {
     SecureWipe(&DataKeys, sizeof DataKeys);
     SecureWipe(&HeaderKeys, sizeof HeaderKeys);
     SecureWipe(&SavedDataKeys, sizeof SavedDataKeys);
 }
 
-void TZipCrypto::UpdateKeys(bool headerSet, uint8_t c)
+void ZipCrypto::UpdateKeys(bool headerSet, uint8_t c)
 {
-    TSeedKeyRecord& k = headerSet ? HeaderKeys : DataKeys;
+    SeedKeyRecord& k = headerSet ? HeaderKeys : DataKeys;
     k.Key0 = Crc32Step(k.Key0, c);
     k.Key1 = (k.Key1 + (k.Key0 & 0xFF)) * 134775813u + 1;
     k.Key2 = Crc32Step(k.Key2, uint8_t(k.Key1 >> 24));
 }
 
-uint8_t TZipCrypto::KeystreamByte(bool headerSet) const
+uint8_t ZipCrypto::KeystreamByte(bool headerSet) const
 {
     const uint32_t t = ((headerSet ? HeaderKeys : DataKeys).Key2 | 2) & 0xFFFF;
     return uint8_t((t * (t ^ 1)) >> 8);
 }
 
-int TZipCrypto::InitKeys(std::string_view password)
+int ZipCrypto::InitKeys(std::string_view password)
 {
     DataKeys = DataStart;
     for (const char c : password) UpdateKeys(false, uint8_t(c));
@@ -49,7 +49,7 @@ int TZipCrypto::InitKeys(std::string_view password)
     return 0;
 }
 
-void TZipCrypto::DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count)
+void ZipCrypto::DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
         buffer[i] ^= KeystreamByte(headerSet);
@@ -57,14 +57,14 @@ void TZipCrypto::DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count)
     }
 }
 
-uint8_t TZipCrypto::CipherByte(uint8_t c)
+uint8_t ZipCrypto::CipherByte(uint8_t c)
 {
     const uint8_t out = c ^ KeystreamByte(false);
     UpdateKeys(false, c);
     return out;
 }
 
-bool TZipCrypto::CheckEncryptionHeader(const uint8_t header[kZipCryptHeaderLength], uint16_t flags, uint32_t crc32,
+bool ZipCrypto::CheckEncryptionHeader(const uint8_t header[kZipCryptHeaderLength], uint16_t flags, uint32_t crc32,
                                        uint32_t dosDateTime, std::string_view password)
 {
     if (password.empty()) return false;
@@ -80,32 +80,32 @@ bool TZipCrypto::CheckEncryptionHeader(const uint8_t header[kZipCryptHeaderLengt
     return ok;
 }
 
-// ---------------------------------------------------------------- TSeedKeys
+// ---------------------------------------------------------------- SeedKeys
 
-uint32_t TSeedKeys::Get(int index) const
+uint32_t SeedKeys::Get(int index) const
 {
-    const TSeedKeyRecord& k = Kind ? regs.HeaderKeys : regs.DataKeys;
+    const SeedKeyRecord& k = Kind ? regs.HeaderKeys : regs.DataKeys;
     return index == 0 ? k.Key0 : index == 1 ? k.Key1 : k.Key2;
 }
 
-void TSeedKeys::Set(int index, uint32_t value)
+void SeedKeys::Set(int index, uint32_t value)
 {
     // The starting registers are what every password and header begins from; setting only the
     // working registers would leave a configured seed without effect.
-    for (TSeedKeyRecord* k : {Kind ? &regs.HeaderKeys : &regs.DataKeys, Kind ? &regs.HeaderStart : &regs.DataStart})
+    for (SeedKeyRecord* k : {Kind ? &regs.HeaderKeys : &regs.DataKeys, Kind ? &regs.HeaderStart : &regs.DataStart})
         (index == 0 ? k->Key0 : index == 1 ? k->Key1 : k->Key2) = value;
 }
 
-TSeedKeyRecord TSeedKeys::Record() const { return {Key0(), Key1(), Key2()}; }
+SeedKeyRecord SeedKeys::Record() const { return {Key0(), Key1(), Key2()}; }
 
-void TSeedKeys::Assign(const TSeedKeyRecord& keys)
+void SeedKeys::Assign(const SeedKeyRecord& keys)
 {
     Set(0, keys.Key0);
     Set(1, keys.Key1);
     Set(2, keys.Key2);
 }
 
-void TSeedKeys::Reset()
+void SeedKeys::Reset()
 {
     if (Kind) {
         regs.HeaderKeys = regs.HeaderStart = kHeaderSeedDefaults;
@@ -116,7 +116,7 @@ void TSeedKeys::Reset()
 
 // ---------------------------------------------------------------- entry cipher
 
-void TZipEntryCipher::Decipher(uint8_t cryptKind, uint8_t* data, size_t count)
+void ZipEntryCipher::Decipher(uint8_t cryptKind, uint8_t* data, size_t count)
 {
     if (cryptKind == 6)
         Crypto.DecryptBuffer(false, data, count);

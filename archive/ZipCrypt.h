@@ -9,31 +9,31 @@
 #include <cstdint>
 #include <string_view>
 
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
-class TmrlAES;
+class AesEntryDecryptor;
 
-struct TSeedKeyRecord {
+struct SeedKeyRecord {
     uint32_t Key0 = 0, Key1 = 0, Key2 = 0;
 };
 
-constexpr TSeedKeyRecord kDataSeedDefaults{0x12345678u, 0x23456789u, 0x34567890u};
-constexpr TSeedKeyRecord kHeaderSeedDefaults{123987456u, 40506070u, 789456123u};
+constexpr SeedKeyRecord kDataSeedDefaults{0x12345678u, 0x23456789u, 0x34567890u};
+constexpr SeedKeyRecord kHeaderSeedDefaults{123987456u, 40506070u, 789456123u};
 constexpr size_t kZipCryptHeaderLength = 12;
 
-class TZipCrypto {
+class ZipCrypto {
 public:
-    TZipCrypto() = default;
-    ~TZipCrypto();
-    TZipCrypto(const TZipCrypto&) = delete;
-    TZipCrypto& operator=(const TZipCrypto&) = delete;
+    ZipCrypto() = default;
+    ~ZipCrypto();
+    ZipCrypto(const ZipCrypto&) = delete;
+    ZipCrypto& operator=(const ZipCrypto&) = delete;
 
     // Working and starting registers of each set, and the data registers saved after a password.
-    TSeedKeyRecord DataKeys = kDataSeedDefaults, DataStart = kDataSeedDefaults;
-    TSeedKeyRecord HeaderKeys = kHeaderSeedDefaults, HeaderStart = kHeaderSeedDefaults;
-    TSeedKeyRecord SavedDataKeys = kDataSeedDefaults;
+    SeedKeyRecord DataKeys = kDataSeedDefaults, DataStart = kDataSeedDefaults;
+    SeedKeyRecord HeaderKeys = kHeaderSeedDefaults, HeaderStart = kHeaderSeedDefaults;
+    SeedKeyRecord SavedDataKeys = kDataSeedDefaults;
 
     void UpdateKeys(bool headerSet, uint8_t c);
     uint8_t KeystreamByte(bool headerSet) const;
@@ -59,9 +59,9 @@ public:
 
 // The published starting values of one register set (kind 0 data, 1 header). Setting a key sets
 // both the starting and the working register, so a seed given before a run takes effect.
-class TSeedKeys {
+class SeedKeys {
 public:
-    TSeedKeys(TZipCrypto& registers, uint8_t kind) : Kind(kind), regs(registers) { Reset(); }
+    SeedKeys(ZipCrypto& registers, uint8_t kind) : Kind(kind), regs(registers) { Reset(); }
     const uint8_t Kind;
     uint32_t Key0() const { return Get(0); }
     uint32_t Key1() const { return Get(1); }
@@ -71,21 +71,21 @@ public:
     void SetKey2(uint32_t v) { Set(2, v); }
     uint32_t Get(int index) const;
     void Set(int index, uint32_t value);
-    TSeedKeyRecord Record() const;
-    void Assign(const TSeedKeyRecord& keys);
+    SeedKeyRecord Record() const;
+    void Assign(const SeedKeyRecord& keys);
     void Reset();
 private:
-    TZipCrypto& regs;
+    ZipCrypto& regs;
 };
 
 // The component's decipher hook for ZIP entry data: kind 6 runs the traditional data set, kinds
 // 0-5 the AES entry in progress (when set); other kinds pass unchanged.
-class TZipEntryCipher : public TEntryCipher {
+class ZipEntryCipher : public EntryCipher {
 public:
-    explicit TZipEntryCipher(TZipCrypto& registers) : Crypto(registers) {}
+    explicit ZipEntryCipher(ZipCrypto& registers) : Crypto(registers) {}
     void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) override;
-    TZipCrypto& Crypto;
-    TmrlAES* Aes = nullptr;
+    ZipCrypto& Crypto;
+    AesEntryDecryptor* Aes = nullptr;
 };
 
 }  // namespace corvina::archive

@@ -2,25 +2,25 @@
 
 #include <cstdio>
 
-#include "archive/UnZip.h"
+#include "archive/ZipExtractor.h"
 
 namespace corvina::archive {
 
 namespace {
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-std::unique_ptr<TFileStream32> OpenRead(const std::string& name)
+std::unique_ptr<FileStream32> OpenRead(const std::string& name)
 {
-    auto stream = std::make_unique<TFileStream32>(name, TFileStream32::fmOpenRead);
+    auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
     if (!stream->Valid()) return nullptr;
     return stream;
 }
 
 // The stopwatch does not count the time a user takes to answer.
 struct SuspendTimer {
-    explicit SuspendTimer(TZipTimer& t) : timer(t) { timer.Suspend(); }
+    explicit SuspendTimer(ZipTimer& t) : timer(t) { timer.Suspend(); }
     ~SuspendTimer() { timer.Resume(); }
-    TZipTimer& timer;
+    ZipTimer& timer;
 };
 }  // namespace
 
@@ -36,15 +36,15 @@ std::string SplitVolumeName(const std::string& archiveFile, int volume, int volu
 
 // ---------------------------------------------------------------- numbered volume files
 
-bool TUnZip::OpenVolumeByIndex(int disk, int volumeCount)
+bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount)
 {
     const int wanted = disk + 1;
     if (!OnNextVolume) {
-        DoError(FArchiveFile, {}, msg::EventNotAssigned, ArchiveName);
+        DoError(ArchivePath, {}, msg::EventNotAssigned, ArchiveName);
         SetCancel(true);
         return false;
     }
-    std::string name = SplitVolumeName(FArchiveFile, wanted, volumeCount);
+    std::string name = SplitVolumeName(ArchivePath, wanted, volumeCount);
     bool cancel = false;
     {
         SuspendTimer suspend(Timer);
@@ -61,26 +61,26 @@ bool TUnZip::OpenVolumeByIndex(int disk, int volumeCount)
         }
     }
     // The archive file itself stays open, so the run can end cleanly.
-    if (auto stream = OpenRead(FArchiveFile)) ReplaceArchiveStream(std::move(stream));
+    if (auto stream = OpenRead(ArchivePath)) ReplaceArchiveStream(std::move(stream));
     DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, ArchiveName);
     return false;
 }
 
 // ---------------------------------------------------------------- disks of a spanned archive
 
-void TDiskSpannObj::SpanInit(TUnZip* owner)
+void SpannedVolumes::SpanInit(ZipExtractor* owner)
 {
     Owner = owner;
     DiskIndex = 0;
     WantedPosition = 0;
 }
 
-bool TDiskSpannObj::OpenVolume()
+bool SpannedVolumes::OpenVolume()
 {
-    TUnZip& z = *Owner;
-    auto* drives = dynamic_cast<TDriveManager*>(z.DiskManager.get());
+    ZipExtractor& z = *Owner;
+    auto* drives = dynamic_cast<DriveVolumeManager*>(z.DiskManager.get());
     if (drives) {
-        TDiskHandlers handlers;
+        DiskHandlers handlers;
         handlers.OnError = [&z](const std::string& name, int code, const std::string&) {
             z.DoError(name, {}, code, z.ArchiveFile());
         };
@@ -108,9 +108,9 @@ bool TDiskSpannObj::OpenVolume()
     return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
 }
 
-bool TDiskSpannObj::SwitchVolume(int64_t position, bool headerExpected)
+bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected)
 {
-    TUnZip& z = *Owner;
+    ZipExtractor& z = *Owner;
     WantedPosition = position;
     HeaderExpected = headerExpected;
     z.ReplaceArchiveStream(nullptr);
@@ -161,18 +161,18 @@ bool TDiskSpannObj::SwitchVolume(int64_t position, bool headerExpected)
 
 // ---------------------------------------------------------------- passwords
 
-bool TUnZip::CheckDecryptHeader()
+bool ZipExtractor::CheckDecryptHeader()
 {
     return Crypto.CheckEncryptionHeader(CryptHeader, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
 }
 
-bool TUnZip::GetPassword()
+bool ZipExtractor::GetPassword()
 {
     SuspendTimer suspend(Timer);
-    const TZipExtra& x = Local.Extra;   // merged with the central one by the caller
+    const ZipExtra& x = Local.Extra;   // merged with the central one by the caller
     if (x.Strong) return false;
     if (x.HasAes && x.AesVendor != 0x4541) return false;   // "AE"
-    TStream32& s = *ArchiveStream;
+    Stream32& s = *ArchiveStream;
     const int64_t dataAt = Local.DataPosition;
     const bool traditional = CryptKind == kCryptTraditional;
     if (traditional && (s.Seek(dataAt, soBeginning) != dataAt ||
@@ -207,7 +207,7 @@ bool TUnZip::GetPassword()
     }
     for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
         std::string password = CurrentPassword;
-        TSeedKeyRecord headerKeys = Crypto.HeaderStart, dataKeys = Crypto.DataStart;
+        SeedKeyRecord headerKeys = Crypto.HeaderStart, dataKeys = Crypto.DataStart;
         bool tryAgain = true;
         OnGetPassword(*this, EntryName, password, headerKeys, dataKeys, tryAgain);
         // Keys the handler gives are the starting registers for what follows.

@@ -11,16 +11,16 @@
 
 namespace corvina::archive {
 
-class TUnZip;
+class ZipExtractor;
 
 // The file name of split volume `volume` (1-based) of a set of `volumeCount` volumes: the archive
 // itself for the last one, else the archive's name with ".z" and at least two digits.
 std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount);
 
-class TDiskSpannObj : public TDiskCommon {
+class SpannedVolumes : public DiskCommon {
 public:
     // Takes the owner and sets the disk index to 0 (the last disk is wanted).
-    void SpanInit(TUnZip* owner);
+    void SpanInit(ZipExtractor* owner);
     // Moves the owner's archive stream to the disk the index asks for: 0 the last disk (it holds
     // the central directory), 1 the first, 2 and more the next ones. A failed switch sets the
     // run's cancel flag. Position is where a header is expected, unless the switch continues an
@@ -33,7 +33,7 @@ public:
     bool HeaderExpected = true;
 
 private:
-    TUnZip* Owner = nullptr;
+    ZipExtractor* Owner = nullptr;
 };
 
 }  // namespace corvina::archive

@@ -13,7 +13,7 @@ namespace {
 const std::filesystem::path& WorkDir() { return ScratchFolder("archive"); }
 }  // namespace
 
-int ExtractBytes(corvina::archive::TUnBase& reader, const uint8_t* data, size_t size)
+int ExtractBytes(corvina::archive::ArchiveExtractor& reader, const uint8_t* data, size_t size)
 {
     using namespace corvina::archive;
     const int fd = ::memfd_create("archive-input", MFD_CLOEXEC);
@@ -31,7 +31,7 @@ int ExtractBytes(corvina::archive::TUnBase& reader, const uint8_t* data, size_t 
     reader.SetExtractDir(out.string());
     // Sizes come from the input: keep each run small so the fuzzer stays fast.
     auto callerBegin = reader.OnBegin;
-    reader.OnBegin = [callerBegin](TZipCommon& c, const std::string& name, int count, bool& extract) {
+    reader.OnBegin = [callerBegin](ZipCommon& c, const std::string& name, int count, bool& extract) {
         if (c.EntrySize > 8 * 1024 * 1024) extract = false;
         if (extract && callerBegin) callerBegin(c, name, count, extract);
     };

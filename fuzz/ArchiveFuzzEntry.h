@@ -2,11 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 
 namespace corvina_fuzz {
 // Runs a whole extraction by `reader` (detection, header walk, decoders, output) over the bytes and
 // removes what it wrote. Entries above 8 MiB are passed over; an OnBegin the caller set runs after
 // that check. Answers the number of entries written.
-int ExtractBytes(corvina::archive::TUnBase& reader, const uint8_t* data, size_t size);
+int ExtractBytes(corvina::archive::ArchiveExtractor& reader, const uint8_t* data, size_t size);
 }

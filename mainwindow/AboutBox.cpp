@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "components/ui/Label3Dj.h"
+#include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
@@ -17,12 +17,12 @@ namespace corvina {
 
 // ---- Shell utilities ------------------------------------------------------------------------------------
 
-bool RegQueryDefault(RegRoot Root, std::string_view SubKey, std::string& Value) {
-  const std::optional<std::string> read = RegReadString(Root, SubKey, "");
+bool RegQueryDefault(RegRoot root, std::string_view subKey, std::string& value) {
+  const std::optional<std::string> read = RegReadString(root, subKey, "");
   if (!read) return false;
   // A value longer than the original's fixed buffer is taken whole: cutting a handler's path would only
   // make it fail later.
-  Value = read->substr(0, read->find('\0'));
+  value = read->substr(0, read->find('\0'));
   return true;
 }
 
@@ -41,14 +41,14 @@ QString HtmCommandLine(QString command, const QString& url) {
   return command + QLatin1Char(' ') + url;
 }
 
-bool OpenURL(const QString& URL) {
-  if (gui::OpenUrl(QUrl(URL))) return true;
+bool OpenURL(const QString& url) {
+  if (gui::OpenUrl(QUrl(url))) return true;
   std::string fileType;
   if (!RegQueryDefault(RegRoot::ClassesRoot, ".htm", fileType)) return false;
   std::string command;
   if (!RegQueryDefault(RegRoot::ClassesRoot, fileType + "\\shell\\open\\command", command)) return false;
   // Run as the program and its arguments, never through a shell, so the address cannot become a command.
-  QStringList args = QProcess::splitCommand(HtmCommandLine(QString::fromStdString(FromCp932(command)), URL));
+  QStringList args = QProcess::splitCommand(HtmCommandLine(QString::fromStdString(FromCp932(command)), url));
   if (args.isEmpty()) return false;
   const QString program = args.takeFirst();
   return gui::StartDetached(program, args);
@@ -94,30 +94,30 @@ class TitlePicture : public QWidget {
   }
 };
 
-TLabel3Dj* AboutLabel(QWidget* parent, const QString& caption, const QColor& colour, int x, int y) {
-  auto* l = new TLabel3Dj(caption, parent);
+Label3D* AboutLabel(QWidget* parent, const QString& caption, const QColor& colour, int x, int y) {
+  auto* l = new Label3D(caption, parent);
   QFont f(gui::kPGothic);
   f.setPixelSize(12);
   f.setBold(true);
   l->setFont(f);
   l->SetFontColor(colour);
-  l->SetTextStyle(TTextStyle::tsRaised);
+  l->SetTextStyle(TextEffect::tsRaised);
   l->SetTransparent(true);
   l->SetAutoSize(true);
   l->move(x, y);
   return l;
 }
 
-TLabel3Dj* CreditLink(QWidget* parent, const QString& caption, const QColor& colour, int x, int y) {
-  TLabel3Dj* l = AboutLabel(parent, caption, colour, x, y);
-  l->SetLabelStyle(TLabelStyle::lsWWWAddress);
+Label3D* CreditLink(QWidget* parent, const QString& caption, const QColor& colour, int x, int y) {
+  Label3D* l = AboutLabel(parent, caption, colour, x, y);
+  l->SetLabelStyle(LabelKind::lsWWWAddress);
   l->SetAddress(QString::fromLatin1(kHomePage));
   return l;
 }
 
 }  // namespace
 
-TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+AboutBox::AboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   setFixedSize(469, 265);
@@ -125,50 +125,50 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindows
   pal.setColor(QPalette::WindowText, Qt::black);
   setPalette(pal);
 
-  Panel1 = new QFrame(this);
-  Panel1->setGeometry(8, 8, 303, 201);
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setAutoFillBackground(true);
-  QPalette white = Panel1->palette();
+  PictureFrame = new QFrame(this);
+  PictureFrame->setGeometry(8, 8, 303, 201);
+  PictureFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  PictureFrame->setAutoFillBackground(true);
+  QPalette white = PictureFrame->palette();
   white.setColor(QPalette::Window, Qt::white);
-  Panel1->setPalette(white);
+  PictureFrame->setPalette(white);
 
-  Image1 = new TitlePicture(Panel1);
-  Image1->setGeometry(1, 1, 300, 198);
+  TitleImage = new TitlePicture(PictureFrame);
+  TitleImage->setGeometry(1, 1, 300, 198);
 
-  Label3Dj3 = AboutLabel(Panel1, QString(), Qt::black, 164, 132);
-  QFont version = Label3Dj3->font();
+  VersionLabel = AboutLabel(PictureFrame, QString(), Qt::black, 164, 132);
+  QFont version = VersionLabel->font();
   version.setUnderline(true);
-  Label3Dj3->setFont(version);
-  Label3Dj2 = CreditLink(Panel1, QStringLiteral("Corvina Project"), Qt::blue, 98, 166);
-  Label3Dj1 = CreditLink(Panel1, QStringLiteral("Data: JRA-VAN Data Lab."), Qt::yellow, 86, 180);
-  Label3D3 = AboutLabel(Panel1, QString(), Qt::red, 104, 164);
+  VersionLabel->setFont(version);
+  ProjectCreditLink = CreditLink(PictureFrame, QStringLiteral("Corvina Project"), Qt::blue, 98, 166);
+  DataCreditLink = CreditLink(PictureFrame, QStringLiteral("Data: JRA-VAN Data Lab."), Qt::yellow, 86, 180);
+  NoticeLabel = AboutLabel(PictureFrame, QString(), Qt::red, 104, 164);
 
-  MsgBitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-  MsgBitBtn1->setGeometry(340, 170, 97, 25);
-  MsgBitBtn1->setDefault(true);
-  connect(MsgBitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+  OkButton = new QPushButton(QStringLiteral("OK"), this);
+  OkButton->setGeometry(340, 170, 97, 25);
+  OkButton->setDefault(true);
+  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
 
-  Button1 = new QPushButton(QStringLiteral("ホームページ"), this);
-  Button1->setGeometry(328, 14, 129, 21);
-  Button1->setAutoDefault(false);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  HomePageButton = new QPushButton(QStringLiteral("ホームページ"), this);
+  HomePageButton->setGeometry(328, 14, 129, 21);
+  HomePageButton->setAutoDefault(false);
+  connect(HomePageButton, &QPushButton::clicked, this, [this] { OpenHomePage(); });
 }
 
-void TAboutBox::Button1Click() {
+void AboutBox::OpenHomePage() {
   if (!OpenURL(QString::fromLatin1(kHomePage)))
     gui::ShowInformation(this, QStringLiteral("ホームページの表示に失敗しました。"));
 }
 
-void TAboutBox::showEvent(QShowEvent* e) {
+void AboutBox::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   // Centred on the main window, as the window was designed; the desktop may place dialogs otherwise.
   if (QWidget* owner = parentWidget()) move(owner->window()->geometry().center() - rect().center());
 }
 
 void ShowAboutBox(QWidget* owner, const QString& version) {
-  auto* box = new TAboutBox(owner);
-  box->Label3Dj3->SetCaption(version);
+  auto* box = new AboutBox(owner);
+  box->VersionLabel->SetCaption(version);
   box->exec();  // frees the window as it closes
 }
 

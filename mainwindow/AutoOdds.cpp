@@ -1,7 +1,7 @@
 #include "mainwindow/AutoOdds.h"
 
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 
 namespace corvina {
@@ -12,7 +12,7 @@ std::vector<std::string> QueueDueRaces(DayModel& day, const std::string& nowHHMM
   std::vector<std::string> keys;
   if (now.empty()) return keys;
   for (int i = 0; i < kSlots; ++i) {
-    const TRaceInfo& info = day.FRaceInfo[i];
+    const RaceInfo& info = day.Races[i];
     const bool first = now == Trim(info.OddsTime1);
     const bool second = now == Trim(info.OddsTime2);
     // When both times name the same minute, each is taken once: the first tick marks the first time, the

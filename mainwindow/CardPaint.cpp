@@ -56,7 +56,7 @@ QColor HitRankColour(int value) {
   return Qt::black;
 }
 
-void FrameCell(gui::Canvas& c, const QRect& r, const TRaceInfo& info, int h) {
+void FrameCell(gui::Canvas& c, const QRect& r, const RaceInfo& info, int h) {
   const int frame = StrToIntLenient(info.WakuBan[h]);
   QColor colour;
   // Another frame fills with the current brush, which also covers the grid's own text of the cell.
@@ -65,13 +65,13 @@ void FrameCell(gui::Canvas& c, const QRect& r, const TRaceInfo& info, int h) {
   At(c, r, 5, 3, Q(FormatInt(frame, 1)));
 }
 
-void HorseNumberCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const TRaceInfo& info, int h) {
+void HorseNumberCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const RaceInfo& info, int h) {
   Fill(c, r, ctx.infoBackground);
   Font(c, 10, true, Qt::black);
   At(c, r, 1, 3, Q(FormatInt(StrToIntLenient(info.UmaBan[h]), 2)));
 }
 
-void HorseNameCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const TRaceInfo& info, int h) {
+void HorseNameCell(gui::Canvas& c, const QRect& r, const CardPaintContext& ctx, const RaceInfo& info, int h) {
   Fill(c, r, Qt::white);
   Font(c, 10, true);
   const QString name = Q(info.HorseName[h]);
@@ -130,8 +130,8 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
     BottomLine(c, r);
     return;
   }
-  const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
-  const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  const RaceInfo& info = ctx.day->Races[ctx.slot];
+  const RaceCalc& calc = ctx.day->Calcs[ctx.slot];
   // Texts without a colour of their own take the grid's font colour, also in a selected row, whose highlight
   // colour would vanish on the light fills below.
   c.SetFontColor(Qt::black);
@@ -226,8 +226,8 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
     BottomLine(c, r);
     return;
   }
-  const TRaceInfo& info = ctx.day->FRaceInfo[ctx.slot];
-  const TRaceCalc& calc = ctx.day->FRaceCalc[ctx.slot];
+  const RaceInfo& info = ctx.day->Races[ctx.slot];
+  const RaceCalc& calc = ctx.day->Calcs[ctx.slot];
   c.SetFontColor(Qt::black);  // the grid's font colour, as in the race card
   auto mark = [&](const std::string& m, const QColor& colour) {
     Fill(c, r, Qt::white);

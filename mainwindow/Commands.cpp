@@ -13,25 +13,25 @@
 
 namespace corvina {
 
-QString GridRangeText(const gui::StringGrid& Grid, int Left, int Top, const QString& Title, int Bottom, int Right) {
-  if (Left > Right || Bottom < Top || Right < 0 || Bottom < 0 || Left >= Grid.ColCount() || Top >= Grid.RowCount())
+QString GridRangeText(const gui::StringGrid& grid, int left, int top, const QString& title, int bottom, int right) {
+  if (left > right || bottom < top || right < 0 || bottom < 0 || left >= grid.ColCount() || top >= grid.RowCount())
     return {};
-  Left = std::max(Left, 0);
-  Top = std::max(Top, 0);
-  Right = std::min(Right, Grid.ColCount() - 1);
-  Bottom = std::min(Bottom, Grid.RowCount() - 1);
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::min(right, grid.ColCount() - 1);
+  bottom = std::min(bottom, grid.RowCount() - 1);
   const QString crlf = QStringLiteral("\r\n");
-  QString text = Title + crlf;
-  for (int row = Top; row <= Bottom; ++row) {
-    for (int col = Left; col < Right; ++col) text += Grid.Cell(col, row) + QLatin1Char('\t');
-    text += Grid.Cell(Right, row) + crlf;
+  QString text = title + crlf;
+  for (int row = top; row <= bottom; ++row) {
+    for (int col = left; col < right; ++col) text += grid.Cell(col, row) + QLatin1Char('\t');
+    text += grid.Cell(right, row) + crlf;
   }
   return text;
 }
 
-void CopyGridRangeToClipboard(const gui::StringGrid& Grid, int Left, int Top, const QString& Title, int Bottom,
-                              int Right) {
-  QGuiApplication::clipboard()->setText(GridRangeText(Grid, Left, Top, Title, Bottom, Right));
+void CopyGridRangeToClipboard(const gui::StringGrid& grid, int left, int top, const QString& title, int bottom,
+                              int right) {
+  QGuiApplication::clipboard()->setText(GridRangeText(grid, left, top, title, bottom, right));
 }
 
 QString RaceCardTitle(const QString& dateHeader, const std::string& raceKey) {
@@ -39,10 +39,10 @@ QString RaceCardTitle(const QString& dateHeader, const std::string& raceKey) {
          QLatin1Char('R');
 }
 
-void CopyRaceCardToClipboard(const gui::StringGrid& StringGrid2, const QString& dateHeader,
+void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader,
                              const std::string& raceKey) {
-  CopyGridRangeToClipboard(StringGrid2, 0, 0, RaceCardTitle(dateHeader, raceKey), StringGrid2.RowCount() - 1,
-                           StringGrid2.ColCount() - 1);
+  CopyGridRangeToClipboard(raceCard, 0, 0, RaceCardTitle(dateHeader, raceKey), raceCard.RowCount() - 1,
+                           raceCard.ColCount() - 1);
 }
 
 bool ShowHelpContents(QWidget* parent, const std::filesystem::path& helpFile) {

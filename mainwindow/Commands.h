@@ -12,21 +12,21 @@ namespace gui {
 class StringGrid;
 }
 
-// The cells Left..Right of rows Top..Bottom as the clipboard takes them: Title and CR LF, then each row's cells
+// The cells left..right of rows top..bottom as the clipboard takes them: title and CR LF, then each row's cells
 // joined by TABs and ended by CR LF. A range that lies outside the grid gives an empty text; one that reaches
 // beyond it is cut at the last row and column.
-QString GridRangeText(const gui::StringGrid& Grid, int Left, int Top, const QString& Title, int Bottom, int Right);
+QString GridRangeText(const gui::StringGrid& grid, int left, int top, const QString& title, int bottom, int right);
 
 // Puts GridRangeText on the clipboard (an empty text for a range outside the grid).
-void CopyGridRangeToClipboard(const gui::StringGrid& Grid, int Left, int Top, const QString& Title, int Bottom,
-                              int Right);
+void CopyGridRangeToClipboard(const gui::StringGrid& grid, int left, int top, const QString& title, int bottom,
+                              int right);
 
-// The title of a copied race card: the race's date and meeting text (Label3D3) and the race number of its
-// RaceKey as "%2dR".
+// The title of a copied race card: the race's date and meeting text (as the race header shows it) and the race
+// number of its RaceKey as "%2dR".
 QString RaceCardTitle(const QString& dateHeader, const std::string& raceKey);
 
 // The whole race card grid, with RaceCardTitle, on the clipboard.
-void CopyRaceCardToClipboard(const gui::StringGrid& StringGrid2, const QString& dateHeader,
+void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader,
                              const std::string& raceKey);
 
 // Shows the contents of the help file with the desktop's viewer. A missing file, or a desktop with no viewer

@@ -8,7 +8,7 @@
 #include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 
 namespace corvina::view {
@@ -32,7 +32,7 @@ bool IsEmptyComb(std::string_view comb, std::string_view zero) { return comb == 
 
 }  // namespace
 
-int RunnerRows(const TRaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
+int RunnerRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
 std::string GradeText(std::string_view code) {
   static const std::map<std::string, const char*> names{
@@ -42,11 +42,11 @@ std::string GradeText(std::string_view code) {
   return it == names.end() ? std::string() : J(it->second);
 }
 
-std::string CourseText(const TRaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
+std::string CourseText(const RaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
 
-int RaceNumberOf(const TRaceInfo& info) { return StrToIntLenient(Copy(info.RaceKey, 15, 2)); }
+int RaceNumberOf(const RaceInfo& info) { return StrToIntLenient(Copy(info.RaceKey, 15, 2)); }
 
-std::string DateHeaderText(const TRaceInfo& info) {
+std::string DateHeaderText(const RaceInfo& info) {
   const std::string& key = info.RaceKey;
   return Copy(key, 1, 4) + J("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + J("月") +
          FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + J("日") + Copy(CourseText(info), 1, 4) + " " +
@@ -107,7 +107,7 @@ ColouredText AnnounceText(std::string_view hhmm) {
 
 std::string AxisOrLocalText(bool over8Runners) { return over8Runners ? J("馬連") : J("枠連"); }
 
-std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const TRaceInfo& info) {
+std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const RaceInfo& info) {
   std::array<PayoutTexts, kPayoutEntries> out{};
   int e = 0;
   auto horse = [&](int number, int pop, int pay) {
@@ -155,7 +155,7 @@ std::vector<RankRow> PairRanking(const OneBased<double, 153>& odds) {
   return rows;
 }
 
-std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& calc) {
+std::array<TicketTexts, 6> TicketRows(const RaceInfo& info, const RaceCalc& calc) {
   std::array<TicketTexts, 6> out{};
   for (int t = 1; t <= 6; ++t) {
     const std::string& label = calc.Tickets[t];
@@ -177,7 +177,7 @@ std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& ca
   return out;
 }
 
-AxisTexts AxisHorseTexts(const TRaceInfo& info, const TRaceCalc& calc) {
+AxisTexts AxisHorseTexts(const RaceInfo& info, const RaceCalc& calc) {
   AxisTexts out;
   const int axis = calc.AxisHorse;
   if (axis == 0) return out;
@@ -195,11 +195,11 @@ AxisTexts AxisHorseTexts(const TRaceInfo& info, const TRaceCalc& calc) {
   return out;
 }
 
-std::string PredOddsHeader(const TRaceInfo& info) {
+std::string PredOddsHeader(const RaceInfo& info) {
   return info.YozSourceM == 1 ? J("前売配当") : J("予想配当");
 }
 
-std::vector<std::string> CardRow(const TRaceInfo& info, const TRaceCalc& calc, int i) {
+std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i) {
   return {info.WakuBan[i],
           info.UmaBan[i],
           info.HorseName[i],
@@ -221,7 +221,7 @@ std::vector<std::string> CardRow(const TRaceInfo& info, const TRaceCalc& calc, i
           info.FinalWinOdds[i] > 0 ? FormatFixed(info.FinalWinOdds[i], 6, 1) : std::string(6, ' ')};
 }
 
-std::vector<std::string> TrioRow(const TRaceInfo& info, const TRaceCalc& calc, int i) {
+std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i) {
   return {info.WakuBan[i],
           info.UmaBan[i],
           info.HorseName[i],
@@ -256,7 +256,7 @@ void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order) 
   });
 }
 
-std::string SexAgeText(const TRaceInfo& info, const RaceTable& table, int slot, int h) {
+std::string SexAgeText(const RaceInfo& info, const RaceTable& table, int slot, int h) {
   return SexName(info.SexCode[h]) + BlankPadNumStr(FieldText(table.GSeTbl[slot][h], layout::se::kAge));
 }
 

@@ -26,13 +26,13 @@ inline constexpr Rgb kMagenta{255, 0, 255};
 inline constexpr Rgb kLightBlue{140, 198, 255};
 
 // The number of runner rows of a race: the entry count, never more than the 18 horses a race holds.
-int RunnerRows(const TRaceInfo& info);
+int RunnerRows(const RaceInfo& info);
 
 // Race header labels.
 std::string GradeText(std::string_view gradeCode);
-std::string CourseText(const TRaceInfo& info);       // class name of the racecourse
-int RaceNumberOf(const TRaceInfo& info);             // RaceKey 15-16
-std::string DateHeaderText(const TRaceInfo& info);   // "2024年 1月 6日中山 1回 1日"
+std::string CourseText(const RaceInfo& info);       // class name of the racecourse
+int RaceNumberOf(const RaceInfo& info);             // RaceKey 15-16
+std::string DateHeaderText(const RaceInfo& info);   // "2024年 1月 6日中山 1回 1日"
 std::string WeightRuleText(std::string_view code);
 std::string ClassText(std::string_view code);
 std::string TrackText(std::string_view code);
@@ -52,7 +52,7 @@ struct PayoutTexts {
   std::string comb, pop, pay;
 };
 inline constexpr int kPayoutEntries = 36;
-std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const TRaceInfo& info);
+std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const RaceInfo& info);
 
 // One row of a pair-odds ranking: pairs with odds above 0 by ascending odds (to 3 decimals), equal odds by
 // label. Each row carries its pair index, so a number of any width never shifts the label.
@@ -73,18 +73,18 @@ struct TicketTexts {
   bool hit = false;
   Rgb hitColour;
 };
-std::array<TicketTexts, 6> TicketRows(const TRaceInfo& info, const TRaceCalc& calc);
+std::array<TicketTexts, 6> TicketRows(const RaceInfo& info, const RaceCalc& calc);
 // The axis horse: its number, its odds text and the background of the odds label.
 struct AxisTexts {
   std::string number, odds;
   Rgb background = kLightBlue;
 };
-AxisTexts AxisHorseTexts(const TRaceInfo& info, const TRaceCalc& calc);
+AxisTexts AxisHorseTexts(const RaceInfo& info, const RaceCalc& calc);
 
 // Cell texts of the race card (19 columns) and of the trio study grid (10 columns) for horse index i.
-std::vector<std::string> CardRow(const TRaceInfo& info, const TRaceCalc& calc, int i);
-std::vector<std::string> TrioRow(const TRaceInfo& info, const TRaceCalc& calc, int i);
-std::string PredOddsHeader(const TRaceInfo& info);  // "前売配当" / "予想配当"
+std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i);
+std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i);
+std::string PredOddsHeader(const RaceInfo& info);  // "前売配当" / "予想配当"
 
 // The horse index 0..17 that a grid row's horse-number text names, or -1 when it names none.
 int HorseIndexOf(std::string_view horseNumberText);
@@ -96,7 +96,7 @@ void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order);
 
 // Second-line text pieces of the horse-name cell: sex and age, and the weight carried ("55.0kg", empty when
 // blank).
-std::string SexAgeText(const TRaceInfo& info, const RaceTable& table, int slot, int h);
+std::string SexAgeText(const RaceInfo& info, const RaceTable& table, int slot, int h);
 std::string FutanText(std::string_view futan);
 
 }  // namespace corvina::view

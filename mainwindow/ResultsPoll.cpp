@@ -1,6 +1,6 @@
 #include "mainwindow/ResultsPoll.h"
 
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <exception>
 
-#include "mainwindow/MainForm.h"
-#include "mainwindow/SplashForm.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/SplashWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/FileJVLink.h"
@@ -20,9 +20,9 @@ bool CheckJVLinkPresent(const std::filesystem::path& appDir) {
   return false;
 }
 
-std::unique_ptr<TMainForm> StartUp(const std::filesystem::path& appDir) {
+std::unique_ptr<MainWindow> StartUp(const std::filesystem::path& appDir) {
   // The splash frees itself when closed; the pointer forgets it then.
-  QPointer<TSplashForm> splash = new TSplashForm;
+  QPointer<SplashWindow> splash = new SplashWindow;
   splash->show();
   splash->repaint();
   QCoreApplication::processEvents();
@@ -35,9 +35,9 @@ std::unique_ptr<TMainForm> StartUp(const std::filesystem::path& appDir) {
   }
 
   // Nothing of the start-up may end the program without saying why.
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
   try {
-    form = std::make_unique<TMainForm>(appDir);
+    form = std::make_unique<MainWindow>(appDir);
   } catch (...) {
     gui::ReportException(std::current_exception());
   }

@@ -5,7 +5,7 @@
 
 namespace corvina {
 
-class TMainForm;
+class MainWindow;
 
 inline constexpr const char* kNoJVLinkMessage =
     "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。";
@@ -16,6 +16,6 @@ bool CheckJVLinkPresent(const std::filesystem::path& appDir);
 
 // The program's start-up once the application object exists: the splash window, the presence test, the main
 // window made and shown. Null when start-up ended with a message instead; the program then ends.
-std::unique_ptr<TMainForm> StartUp(const std::filesystem::path& appDir);
+std::unique_ptr<MainWindow> StartUp(const std::filesystem::path& appDir);
 
 }  // namespace corvina

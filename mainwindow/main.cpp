@@ -2,8 +2,8 @@
 // message loop.
 #include <QFont>
 
-#include "components/IniGT.h"
-#include "mainwindow/MainForm.h"
+#include "components/SettingsFile.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/Startup.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Fonts.h"
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   font.setPointSize(9);
   app.setFont(font);
 
-  const std::unique_ptr<corvina::TMainForm> form = corvina::StartUp(corvina::TIniGT::ApplicationFolder());
+  const std::unique_ptr<corvina::MainWindow> form = corvina::StartUp(corvina::SettingsFile::ApplicationFolder());
   if (!form) return 1;
   return app.exec();
 }

@@ -5,7 +5,7 @@
 
 namespace corvina {
 
-// The field of `count` bytes at 1-based byte position `index`. Like the original platform's Copy, a position
+// The field of `count` bytes at 1-based byte position `index`. A position
 // before the start counts from 1, and a short record gives a short or empty field, never an out-of-range read.
 std::string Copy(std::string_view s, int index, int count);
 

@@ -4,7 +4,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 
 namespace corvina {

@@ -17,7 +17,7 @@
 
 namespace corvina {
 
-// FAppDir/Data: the one folder of every day file.
+// AppDir/Data: the one folder of every day file.
 std::filesystem::path DataDirOf(const std::filesystem::path& appDir);
 
 // dataDir / "2024年01月06日" + suffix (UTF-8 name).

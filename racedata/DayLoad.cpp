@@ -148,8 +148,8 @@ void ArmResultsPoll(DayModel& day, const DayName& dayName, int autoReadMinutes, 
 }  // namespace
 
 void RankRace(DayModel& day, int slot) {
-  const TRaceInfo& info = day.FRaceInfo[slot];
-  TRaceCalc& calc = day.FRaceCalc[slot];
+  const RaceInfo& info = day.Races[slot];
+  RaceCalc& calc = day.Calcs[slot];
   calc.RankPred.fill(0);
   calc.RankOdds1.fill(0);
   calc.RankOdds2.fill(0);
@@ -159,8 +159,8 @@ void RankRace(DayModel& day, int slot) {
   calc.Over8Runners = StrToIntLenient(info.EntryCount) > 8 ? 1 : 0;
 }
 
-DayLoadResult DateComboChange(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                              int autoReadMinutes) {
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
+                      int autoReadMinutes) {
   DayLoadResult result;
   BusyGuard guard;
   if (!guard.Owner()) {
@@ -170,7 +170,7 @@ DayLoadResult DateComboChange(DayModel& day, const DayName& dayName, const DayLo
 
   // Phase 1: set-up. The statistics of the previous day go too, so no window shows them under this day.
   day.GFrom2005 = dayName.Year() >= 2005;
-  const fs::path dataDir = DataDirOf(day.FAppDir);
+  const fs::path dataDir = DataDirOf(day.AppDir);
   day.GRaPath = DayFilePath(dataDir, dayName, L::kSuffixRA);
   day.GHrPath = WithSuffix(day.GRaPath, L::kSuffixHR);
   ResetRecords(day);
@@ -199,26 +199,26 @@ DayLoadResult DateComboChange(DayModel& day, const DayName& dayName, const DayLo
 
   // Phase 8: usable races; phase 9: win-odds rankings.
   for (int s = 0; s < kSlots; ++s)
-    day.FRaceCalc[s].CalcHasData = day.FRaceInfo[s].HasData == 1 && HasRaceYear(day, s) ? 1 : 0;
+    day.Calcs[s].CalcHasData = day.Races[s].HasData == 1 && HasRaceYear(day, s) ? 1 : 0;
   for (int s = 0; s < kSlots; ++s)
-    if (day.FRaceInfo[s].HasData == 1 && HasRaceYear(day, s)) RankRace(day, s);
+    if (day.Races[s].HasData == 1 && HasRaceYear(day, s)) RankRace(day, s);
 
   // Phase 10: prediction and hits; phase 11: statistics, results poll, the race to show.
-  if (engine.UmarenBtnClick) engine.UmarenBtnClick(day);
-  if (engine.YosoBtnClick) engine.YosoBtnClick(day);
+  if (engine.ComputePairOdds) engine.ComputePairOdds(day);
+  if (engine.PredictDay) engine.PredictDay(day);
   if (engine.JudgeHits) engine.JudgeHits(day);
-  if (engine.SpeedButton14Click)
-    for (auto& w : engine.SpeedButton14Click(day, dayName.Cp932())) result.warnings.push_back(std::move(w));
+  if (engine.ComputeRecoveryStatistics)
+    for (auto& w : engine.ComputeRecoveryStatistics(day, dayName.Cp932())) result.warnings.push_back(std::move(w));
   ArmResultsPoll(day, dayName, autoReadMinutes, result);
 
   const int lines = static_cast<int>(result.raceList.size());
   result.selectLine = std::clamp(day.GLastRace, 0, lines - 1);
-  result.upDownMax = lines - 1;
+  result.raceStepperMax = lines - 1;
   result.status = DayLoadStatus::Loaded;
   return result;
 }
 
-std::vector<std::string> MakeDataListBtnClick(const fs::path& appDir) {
+std::vector<std::string> ListStoredDays(const fs::path& appDir) {
   std::vector<std::string> items;
   for (const DayName& d : ListRaceDays(DataDirOf(appDir))) items.push_back(d.Cp932());
   return items;

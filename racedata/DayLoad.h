@@ -2,16 +2,15 @@
 // Loading a race day: rebuilds the race table and both per-race records from the day files, ranks the horses
 // by their odds, runs the prediction engine through a hook and hands back what the window must show.
 //
-// How the main window uses it (`DateComboChange`):
-//   1. Before the call: switch the results-poll timer (`Timer4`) off, hide the race pages (`PageControl1`) and
-//      clear the race list (`DatList`).
-//   2. Call DateComboChange(day, chosenDay, engine, settings) with the hook made by the analysis library
+// How the main window uses it when a day is chosen in its date box:
+//   1. Before the call: switch the results-poll timer off, hide the race pages and clear the race list.
+//   2. Call LoadDay(day, chosenDay, engine, settings) with the hook made by the analysis library
 //      (analysis/Engine.h) and the settings value `Time` / `AutoRdataGet`.
 //   3. After the call: when `beep` is set beep; when `message` is not empty show it in an information box
-//      with an OK button. When `status` is Loaded: enable the window, fill `DatList` with `raceList`, arm
-//      `Timer4` with `timerIntervalMs` when `timerEnabled`, select line `selectLine` and show that race
-//      (`DatListClick`), and set the race stepper's maximum to `upDownMax` and its position to 0. Otherwise the
-//      list stays empty, the pages hidden and the timer off.
+//      with an OK button. When `status` is Loaded: enable the window, fill the race list with `raceList`, arm
+//      the results-poll timer with `timerIntervalMs` when `timerEnabled`, select line `selectLine` and show that
+//      race, and set the race stepper's maximum to `raceStepperMax` and its position to 0. Otherwise the list
+//      stays empty, the pages hidden and the timer off.
 // The tools load a day the same way, so the window and the tools share this one routine.
 #include <filesystem>
 #include <functional>
@@ -25,11 +24,11 @@ namespace corvina {
 
 // The prediction engine as the load runs it; the analysis library fills it. An empty member is skipped.
 struct DayLoadEngine {
-  std::function<void(DayModel&)> UmarenBtnClick;  // pair odds and averages
-  std::function<void(DayModel&)> YosoBtnClick;    // marks and tickets
+  std::function<void(DayModel&)> ComputePairOdds;  // pair odds and averages
+  std::function<void(DayModel&)> PredictDay;    // marks and tickets
   std::function<void(DayModel&)> JudgeHits;       // tickets and axis horse against the payouts
   // The day's statistics and summary files; `dayName` is the CP932 DayName. Returns problems to report.
-  std::function<std::vector<std::string>(DayModel&, const std::string& dayName)> SpeedButton14Click;
+  std::function<std::vector<std::string>(DayModel&, const std::string& dayName)> ComputeRecoveryStatistics;
 };
 
 enum class DayLoadStatus {
@@ -48,21 +47,21 @@ struct DayLoadResult {
   bool timerEnabled = false;           // arm the results poll: the loaded day is today
   int timerIntervalMs = 0;             // AutoRdataGet minutes in milliseconds
   int selectLine = -1;                 // race list line to select and show, -1 for none
-  int upDownMax = -1;                  // race stepper maximum
+  int raceStepperMax = -1;             // race stepper maximum
   std::vector<std::string> warnings;   // files that could not be written (UTF-8 text), for a status line
 };
 
 // Fewest races a loadable day has.
 inline constexpr int kMinRacesOfDay = 9;
 
-// Loads `dayName` from day.FAppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the settings value
+// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the settings value
 // `Time` / `AutoRdataGet`; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
 // runs returns Busy at once.
-DayLoadResult DateComboChange(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                              int autoReadMinutes = 15);
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
+                      int autoReadMinutes = 15);
 
-// The stored race days of day.FAppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
-std::vector<std::string> MakeDataListBtnClick(const std::filesystem::path& appDir);
+// The stored race days of day.AppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
+std::vector<std::string> ListStoredDays(const std::filesystem::path& appDir);
 
 // The win-odds rankings of one slot: by predicted odds, by the first snapshot and (when present) the latest,
 // with RankedCount and Over8Runners.

@@ -1,6 +1,6 @@
 #pragma once
-// The loaded race day: the raw records per race slot (`RaceTable`), the two per-race records (`FRaceInfo`,
-// `FRaceCalc`) and the day-wide values. One object, handed to the windows and the logic that need it.
+// The loaded race day: the raw records per race slot (`RaceTable`), the two per-race records (`Races`,
+// `Calcs`) and the day-wide values. One object, handed to the windows and the logic that need it.
 //
 // Text fields hold CP932 bytes as the records give them (blanks kept). Arrays written [1..k] in the field
 // comments are indexed by payout entry or ticket number 1..k: they hold k + 1 elements and element 0 is unused,
@@ -41,7 +41,7 @@ struct RaceTable {
 };
 
 // Per-race record of the race card, odds snapshots, predicted win odds, results and payouts.
-struct TRaceInfo {
+struct RaceInfo {
   Byte HasData = 0;                 // 1: the slot's RA record has a non-blank year
   std::string RaceKey;              // 16-byte RaceKey (RA 12..27)
   std::string RaceNameShort;        // RA (605, 6), 3 full-width characters
@@ -105,7 +105,7 @@ struct TRaceInfo {
 };
 
 // Per-race record of what the prediction, ranking and hit steps compute.
-struct TRaceCalc {
+struct RaceCalc {
   int RankedCount = 0;                   // horses with positive win odds in the snapshot last ranked
   Byte Over8Runners = 0;                 // 1: more than 8 entries
   OneBased<double, 153> UmarenOdds{};    // real decimal quinella odds by UmarenIndex [1..153]
@@ -149,13 +149,13 @@ struct TRaceCalc {
 // Everything of the loaded day the windows and the logic share. About half a megabyte: keep it on the heap.
 struct DayModel {
   RaceTable Table;                        // raw records per slot
-  std::array<TRaceInfo, kSlots> FRaceInfo;
-  std::array<TRaceCalc, kSlots> FRaceCalc;
+  std::array<RaceInfo, kSlots> Races;
+  std::array<RaceCalc, kSlots> Calcs;
 
   int GRaceTotal = 0;          // number of slots the last load filled
   bool GFrom2005 = false;      // the loaded day's year is 2005 or later
   std::string GYozRec;         // last .yoz line read by a load (CP932); its byte 17 is the day's odds source
-  std::filesystem::path FAppDir;  // program folder; the day files are in FAppDir/Data
+  std::filesystem::path AppDir;  // program folder; the day files are in AppDir/Data
   std::filesystem::path GRaPath;  // the loaded day's .jvRA
   std::filesystem::path GHrPath;  // the loaded day's .jvHR
   std::filesystem::path GSePath;  // the .jvSEr read last
@@ -167,8 +167,8 @@ struct DayModel {
   std::array<int, 48> GStats{};                 // the day's hit statistics counters (counts and yen sums)
   std::array<std::string, 16> GRateStr;         // return-rate texts "%6.1f%" or 7 blanks
 
-  // The data folder: FAppDir/Data.
-  std::filesystem::path DataDir() const { return FAppDir / "Data"; }
+  // The data folder: AppDir/Data.
+  std::filesystem::path DataDir() const { return AppDir / "Data"; }
 };
 
 }  // namespace corvina

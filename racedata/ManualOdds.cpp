@@ -5,7 +5,7 @@
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
 #include "racedata/JVMessages.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RealTime.h"
 #include "racedata/RecordLayout.h"
@@ -70,10 +70,10 @@ std::string ManualRaceLabel(std::string_view ra) {
          "R";
 }
 
-std::array<std::string, 6> OddsSchejRowTexts(const DayModel& day, int slot) {
+std::array<std::string, 6> ManualOddsRowTexts(const DayModel& day, int slot) {
   const size_t s = static_cast<size_t>(slot);
   const std::string& ra = day.Table.GRaTbl[s];
-  const TRaceInfo& info = day.FRaceInfo[s];
+  const RaceInfo& info = day.Races[s];
   return {ManualRaceLabel(ra),
           Colon(FieldView(ra, L::ra::kPostTime)),
           ColonOrEmpty(info.OddsTime1),
@@ -85,7 +85,7 @@ std::array<std::string, 6> OddsSchejRowTexts(const DayModel& day, int slot) {
 ManualOddsFetcher::ManualOddsFetcher(JVLink& link, DayModel& day, ExchangeGate& gate, ManualOddsUi& ui)
     : link_(link), day_(day), gate_(gate), ui_(ui) {}
 
-int ManualOddsFetcher::OzGetBtnClick(const std::vector<bool>& ticked) {
+int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
   if (fetching_) return 0;
   bool any = false;
   for (bool t : ticked) any = any || t;
@@ -130,7 +130,7 @@ int ManualOddsFetcher::OzGetBtnClick(const std::vector<bool>& ticked) {
       return opened;
     }
     // Through the gate: a timer's exchange that falls due meanwhile waits for this one.
-    gate_.Run([this, key] { DLBtnClick("0B30", key); });
+    gate_.Run([this, key] { FetchOdds("0B30", key); });
     ++opened;
   }
   ui_.SetProgress(items, items);
@@ -139,7 +139,7 @@ int ManualOddsFetcher::OzGetBtnClick(const std::vector<bool>& ticked) {
   return opened;
 }
 
-void ManualOddsFetcher::DLBtnClick(const std::string& dataSpec, const std::string& key) {
+void ManualOddsFetcher::FetchOdds(const std::string& dataSpec, const std::string& key) {
   static const std::string openFailed = ToCp932("JVRTOpenエラー:"), closeFailed = ToCp932("JVCloseエラー:");
   const int r = link_.JVRTOpen(dataSpec, key);
   if (r != 0) {

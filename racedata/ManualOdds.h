@@ -42,7 +42,7 @@ std::string ManualRaceLabel(std::string_view ra);
 
 // The six grid cells of a race slot (CP932): label, post time, first scheduled time, announcement of the first
 // snapshot, second scheduled time, announcement of the latest snapshot; times as "hh:mm", empty when blank.
-std::array<std::string, 6> OddsSchejRowTexts(const DayModel& day, int slot);
+std::array<std::string, 6> ManualOddsRowTexts(const DayModel& day, int slot);
 
 class ManualOddsUi {
  public:
@@ -64,10 +64,10 @@ class ManualOddsFetcher {
   // "オッズ取得するレースをチェックしてください。". Every item advances the progress, ticked or not. A
   // JV-Link failure is shown and the next race follows. When another exchange holds the gate, the user is told
   // to wait and nothing is fetched. Returns the number of races whose exchange was opened.
-  int OzGetBtnClick(const std::vector<bool>& ticked);
+  int FetchTickedRaces(const std::vector<bool>& ticked);
 
   // One exchange: JVRTOpen(dataSpec, key), the read, JVClose.
-  void DLBtnClick(const std::string& dataSpec, const std::string& key);
+  void FetchOdds(const std::string& dataSpec, const std::string& key);
 
   bool Fetching() const { return fetching_; }
   int StoredCount() const { return stored_; }

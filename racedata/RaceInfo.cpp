@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 
 namespace corvina {
@@ -14,7 +14,7 @@ namespace {
 
 bool AllDigits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
 
-void FillCard(TRaceInfo& info, const std::string& ra) {
+void FillCard(RaceInfo& info, const std::string& ra) {
   info.RaceKey = FieldText(ra, L::head::kRaceKey);
   info.RaceName = FieldText(ra, L::ra::kRaceName);
   info.RaceNameShort = FieldText(ra, L::ra::kRaceNameShort);
@@ -27,7 +27,7 @@ void FillCard(TRaceInfo& info, const std::string& ra) {
   info.EntryCount = FieldText(ra, L::ra::kEntryCount);
 }
 
-void FillRunner(TRaceInfo& info, int h, const std::string& se) {
+void FillRunner(RaceInfo& info, int h, const std::string& se) {
   info.UmaBan[h] = FieldText(se, L::se::kUmaBan);
   info.WakuBan[h] = FieldText(se, L::se::kWakuBan);
   info.KettoNum[h] = FieldText(se, L::se::kKettoNum);
@@ -66,14 +66,14 @@ double PredOddsValue(std::string_view field) {
 }
 
 void ResetRecords(DayModel& day) {
-  for (auto& info : day.FRaceInfo) info = TRaceInfo{};
-  for (auto& calc : day.FRaceCalc) calc = TRaceCalc{};
+  for (auto& info : day.Races) info = RaceInfo{};
+  for (auto& calc : day.Calcs) calc = RaceCalc{};
 }
 
 void ComputeOddsSchedule(DayModel& day, int slot) {
   if (slot < 0 || slot >= kSlots) return;
-  TRaceInfo& info = day.FRaceInfo[slot];
-  const TRaceInfo* prev = slot > 0 ? &day.FRaceInfo[slot - 1] : nullptr;
+  RaceInfo& info = day.Races[slot];
+  const RaceInfo* prev = slot > 0 ? &day.Races[slot - 1] : nullptr;
   // Without a previous slot, or with a blank post time, there is no time to derive: the field stays empty.
   auto afterPrevPost = [&] { return prev ? AddTimeHHMM(prev->PostTime, 5) : std::string(); };
   static const std::string kMidday = "1220";
@@ -96,7 +96,7 @@ void ComputeOddsSchedule(DayModel& day, int slot) {
 void FillRecords(DayModel& day) {
   RaceTable& t = day.Table;
   for (int i = 0; i < kSlots; ++i) {
-    TRaceInfo& info = day.FRaceInfo[i];
+    RaceInfo& info = day.Races[i];
     const std::string& ra = t.GRaTbl[i];
     if (!IsBlank(FieldView(ra, L::head::kYear))) info.HasData = 1;
     FillCard(info, ra);
@@ -104,7 +104,7 @@ void FillRecords(DayModel& day) {
     for (int h = 0; h < n; ++h) FillRunner(info, h, t.GSeTbl[i][h]);
   }
   for (int i = 0; i < kSlots; ++i) {
-    TRaceInfo& info = day.FRaceInfo[i];
+    RaceInfo& info = day.Races[i];
     const std::string& ra = t.GRaTbl[i];
     if (info.HasData == 1 && !IsBlank(FieldView(ra, L::head::kYear))) ComputeOddsSchedule(day, i);
     const int n = EntryCount(ra);

@@ -7,16 +7,16 @@
 
 namespace corvina {
 
-// Resets FRaceInfo and FRaceCalc of all 36 slots to zero and empty (the reset done by the `IniBtn` button).
+// Resets Races and Calcs of all 36 slots to zero and empty, so a load starts from nothing.
 // The usable-slot flag and the counts the load sets itself are reset too, so a load that stops early never
 // leaves a slot of the previous day marked usable.
 void ResetRecords(DayModel& day);
 
-// Fills FRaceInfo of all 36 slots from the race table and computes the odds schedule (the `DainyuBtn` button):
-// card fields, runners, both odds snapshots and the predicted win odds.
+// Fills Races of all 36 slots from the race table and computes the odds schedule: card fields, runners, both
+// odds snapshots and the predicted win odds.
 void FillRecords(DayModel& day);
 
-// The odds schedule of slot i from the post times already in FRaceInfo (slots below i already scheduled).
+// The odds schedule of slot i from the post times already in Races (slots below i already scheduled).
 void ComputeOddsSchedule(DayModel& day, int slot);
 
 // Win odds of an O1 field in tenths: decimal odds; -1 for "----", "****" or a field that is not a number,

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/Cp932.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 
@@ -124,8 +124,8 @@ void FileYoz(DayModel& day, const Lines& yozLines) {
       // Slots without a race have blank keys; a blank .yoz line must not claim them.
       if (!IsRaceRecord(day.Table.GRaTbl[s]) || SlotYozKey(day.Table.GRaTbl[s]) != key) continue;
       day.Table.GYozTbl[s] = line;
-      day.FRaceInfo[s].YozMatched = 1;
-      if (FieldView(line, L::yoz::kSource) == "M") day.FRaceInfo[s].YozSourceM = 1;
+      day.Races[s].YozMatched = 1;
+      if (FieldView(line, L::yoz::kSource) == "M") day.Races[s].YozSourceM = 1;
       break;
     }
   }

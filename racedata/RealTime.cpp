@@ -11,9 +11,9 @@ namespace corvina {
 
 RealTimeReader::RealTimeReader(JVLink& link, DayModel& day, RealTimeUi& ui) : link_(link), day_(day), ui_(ui) {}
 
-int RealTimeReader::FormShow() {
+int RealTimeReader::InitLink() {
   static const std::string failed = ToCp932("JVInitエラーが発生しました。：");
-  const int r = link_.JVInit(std::string(kSoftwareId) + kFVersion);
+  const int r = link_.JVInit(std::string(kSoftwareId) + kProgramVersion);
   if (r != 0) ui_.Inform(failed + std::to_string(r));
   return r;
 }
@@ -21,7 +21,7 @@ int RealTimeReader::FormShow() {
 void RealTimeReader::ReportFailure(const std::string& text) {
   ui_.SetStatusLabel(text);
   std::string error;
-  if (!AppendErrorLog(day_.FAppDir, text, &error)) {
+  if (!AppendErrorLog(day_.AppDir, text, &error)) {
     // The log is the only record of the failure; say so where the user looks.
     static const std::string noLog = ToCp932(" (ErrorLog.txt: ");
     ui_.SetStatusLabel(text + noLog + ToCp932(error) + ")");

@@ -15,7 +15,8 @@
 
 namespace corvina {
 
-inline constexpr const char* kFVersion = "Ver.1.28";
+// Sent with the software id to JVInit and shown in the About box.
+inline constexpr const char* kProgramVersion = "Ver.1.28";
 inline constexpr const char* kSoftwareId = "SA501927/SD774310/Corvina/";
 
 // How the read of an open exchange ended.
@@ -46,7 +47,7 @@ class RealTimeUi {
  public:
   virtual ~RealTimeUi() = default;
   virtual void Beep() = 0;
-  // The status label `DLlabel`.
+  // The status label of the main window.
   virtual void SetStatusLabel(const std::string& text) = 0;
   // An information box (only the start's JVInit failure uses one).
   virtual void Inform(const std::string& text) = 0;
@@ -59,9 +60,9 @@ class RealTimeReader {
   // `day` is the loaded day (its race table places the odds records); the day files are in day.DataDir().
   RealTimeReader(JVLink& link, DayModel& day, RealTimeUi& ui);
 
-  // The main window's first showing: JVInit with the software id and version. A failure is shown as
+  // Run when the main window first shows: JVInit with the software id and version. A failure is shown as
   // "JVInitエラーが発生しました。：" + the code, and the program goes on. Returns JVInit's result.
-  int FormShow();
+  int InitLink();
 
   // Reads an open "0B30" exchange: O1 into .jvO1, O2 into .jvO2 by the loaded day's slots. The manual odds
   // window also skips snapshots of data kind "0" and "9" (`skipProvisional`).

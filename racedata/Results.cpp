@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "racedata/DayFiles.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 
 namespace corvina {
@@ -12,7 +12,7 @@ namespace L = layout;
 
 namespace {
 
-// Where a payout block goes in TRaceInfo.
+// Where a payout block goes in RaceInfo.
 struct PayTarget {
   const L::hr::PayBlock& block;
   int* horse;          // win / place: horse numbers [1..k], else null
@@ -45,7 +45,7 @@ void DecodeBlock(const std::string& hr, const PayTarget& t) {
 
 void DecodeResults(DayModel& day, int slot) {
   if (slot < 0 || slot >= kSlots) return;
-  TRaceInfo& info = day.FRaceInfo[slot];
+  RaceInfo& info = day.Races[slot];
   for (int h = 0; h < L::kHorses; ++h) {
     const std::string& se = day.Table.GSeTbl[slot][h];
     info.FinishPos[h] = FieldInt(se, L::se::kFinishPos);
@@ -56,7 +56,7 @@ void DecodeResults(DayModel& day, int slot) {
 
 void DecodePayouts(DayModel& day, int slot) {
   if (slot < 0 || slot >= kSlots) return;
-  TRaceInfo& r = day.FRaceInfo[slot];
+  RaceInfo& r = day.Races[slot];
   const std::string& hr = day.Table.GHrTbl[slot];
   const PayTarget targets[] = {
       {L::hr::kTan, r.TanHorse.data(), nullptr, r.TanPop.data(), r.TanPay.data()},
@@ -79,9 +79,9 @@ void DecodeDayResults(DayModel& day) {
   }
 }
 
-HrReadOutcome HrReadBtnClick(DayModel& day, const DayName& dayName) {
+ResultsRereadOutcome RereadResults(DayModel& day, const DayName& dayName) {
   namespace fs = std::filesystem;
-  HrReadOutcome out;
+  ResultsRereadOutcome out;
   RaceTable& t = day.Table;
   const fs::path dataDir = day.GRaPath.empty() ? day.DataDir() : day.GRaPath.parent_path();
   day.GHrPath = DayFilePath(dataDir, dayName, L::kSuffixHR);
@@ -115,7 +115,7 @@ HrReadOutcome HrReadBtnClick(DayModel& day, const DayName& dayName) {
       for (int s = 0; s < kSlots; ++s) {
         if (RaceKey(t.GRaTbl[s]) != key) continue;
         t.GHrTbl[s] = lines[i];
-        TRaceInfo& info = day.FRaceInfo[s];
+        RaceInfo& info = day.Races[s];
         if (showing && MatchKey(t.GRaTbl[s]) == shownKey && info.HasResults == 0) out.shownNew = true;
         info.HasResults = 1;
         break;

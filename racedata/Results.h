@@ -16,15 +16,16 @@ void DecodePayouts(DayModel& day, int slot);
 // Both decodes for every slot whose RA year is not blank (the results step of a day load).
 void DecodeDayResults(DayModel& day);
 
-struct HrReadOutcome {
+struct ResultsRereadOutcome {
   bool shownNew = false;      // the race shown (GCurRace) received its first payout record since the load
   bool slotsChanged = false;  // the .jvRA now assigns other races to the slots than the loaded day did; the
                               // caller should load the day again so odds and cards follow the new order
 };
 
-// Re-reads the loaded day's .jvRA, runner files and .jvHR after new results were written (the logic of the
-// `HrReadBtn` button): slots as the day load assigns them, results of all slots, payout records filed by their
-// whole RaceKey, HasResults set per race with a payout record. `dayName` is the day chosen in the date box.
-HrReadOutcome HrReadBtnClick(DayModel& day, const DayName& dayName);
+// Re-reads the loaded day's .jvRA, runner files and .jvHR after new results were written, so the shown day
+// follows them without a full load: slots as the day load assigns them, results of all slots, payout records
+// filed by their whole RaceKey, HasResults set per race with a payout record. `dayName` is the day chosen in
+// the date box.
+ResultsRereadOutcome RereadResults(DayModel& day, const DayName& dayName);
 
 }  // namespace corvina

@@ -1,6 +1,6 @@
 #include "racedata/StoredImport.h"
 
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
@@ -88,7 +88,7 @@ std::string FileNameCp932(const fs::path& p) {
 
 }  // namespace
 
-StoredImport::StoredImport(JVLink& link, fs::path appDir, const TIniGT& settings, StoredImportUi& ui)
+StoredImport::StoredImport(JVLink& link, fs::path appDir, const SettingsFile& settings, StoredImportUi& ui)
     : link_(link), appDir_(std::move(appDir)), settings_(settings), ui_(ui) {
   startTime_ = AddSeconds(Clock::Now(), -8LL * 86400);
 }
@@ -256,8 +256,8 @@ void StoredImport::StoreRecord(const std::string& record) {
     if (m != MergeResult::Stored) return;
     const auto day = DayOfRecord(record);
     const fs::path path = DayFilePath(dataDir, *day, L::kSuffixRA);
-    const std::u8string u8 = path.u8string();
-    const std::string name(u8.begin(), u8.end());
+    const std::u8string utf8Path = path.u8string();
+    const std::string name(utf8Path.begin(), utf8Path.end());
     bool known = false;
     for (const auto& n : writtenRa_) known = known || n == name;
     if (!known) writtenRa_.Add(name);
@@ -296,7 +296,7 @@ void StoredImport::EndExchange() {
 }
 
 // The work that waited (an odds fetch, a day reload) runs after the import's own close messages, padding and
-// new start time, never between them. A call from inside the read loop (Cancel, CloseQuery) leaves the gate
+// new start time, never between them. A call from inside the read loop (Cancel, PrepareToClose) leaves the gate
 // held: the loop is still on the stack.
 void StoredImport::ReleaseGateWhenIdle() {
   if (!gateHeld_ || state_ != State::Idle) return;
@@ -364,7 +364,7 @@ void StoredImport::Cancel() {
   ui_.SetProgressLabel(Text().cancelled);
 }
 
-bool StoredImport::CloseQuery() {
+bool StoredImport::PrepareToClose() {
   AtExit release{[this] { ReleaseGateWhenIdle(); }};
   if (state_ == State::Reading) {
     cancelled_ = true;

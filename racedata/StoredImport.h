@@ -16,7 +16,7 @@
 
 namespace corvina {
 
-class TIniGT;
+class SettingsFile;
 
 // What the import does to its window. Texts are CP932.
 class StoredImportUi {
@@ -41,7 +41,7 @@ class StoredImport {
  public:
   enum class State { Idle, Downloading, Reading };
 
-  StoredImport(JVLink& link, std::filesystem::path appDir, const TIniGT& settings, StoredImportUi& ui);
+  StoredImport(JVLink& link, std::filesystem::path appDir, const SettingsFile& settings, StoredImportUi& ui);
 
   // The start time from the settings ("JvDataGet" / "LastTime"); now minus 8 days when missing or unreadable.
   DateTime LoadStartTime();
@@ -55,17 +55,17 @@ class StoredImport {
   // How long the records read may wait in memory before their day files are saved (tests shorten it).
   void SetFlushInterval(std::chrono::milliseconds interval) { flushInterval_ = interval; }
 
-  // "JVLink設定".
+  // Opens the data service's own settings dialog (the "JVLink設定" command); a failure is shown.
   void SetUIProperties();
-  // "データ取込み開始".
+  // Starts an import (the "データ取込み開始" command).
   void Start();
-  // The 10 ms status timer while files download.
+  // One beat of the 10 ms status timer while files download.
   void StatusTick();
-  // "データ取込み中止".
+  // Stops a running import (the "データ取込み中止" command).
   void Cancel();
   // The window is closing: a running download is cancelled and its exchange closed; a running read is told to
   // stop. True when the window may close now; false while a read is still on the stack (close once it returns).
-  bool CloseQuery();
+  bool PrepareToClose();
 
   State CurrentState() const { return state_; }
   bool Busy() const { return state_ != State::Idle; }
@@ -89,7 +89,7 @@ class StoredImport {
 
   JVLink& link_;
   std::filesystem::path appDir_;
-  const TIniGT& settings_;
+  const SettingsFile& settings_;
   StoredImportUi& ui_;
   DateTime startTime_;
   int option_ = 2;

@@ -127,7 +127,7 @@ TimeSeriesResult ImportTimeSeries(const DayModel& day, const fs::path& folder) {
     if (!IsRaceRecord(ra)) continue;  // a blank slot names no file of the folder
     const auto raceDay = DayOfRecord(ra);
     if (!raceDay) continue;
-    const TRaceInfo& info = day.FRaceInfo[static_cast<size_t>(i)];
+    const RaceInfo& info = day.Races[static_cast<size_t>(i)];
     const std::string postTime = FieldText(ra, L::ra::kPostTime);
     const int target1 = MinutesOfHHMM(info.OddsTime1), target2 = MinutesOfHHMM(info.OddsTime2);
     const size_t slot = static_cast<size_t>(i);

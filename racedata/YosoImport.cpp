@@ -5,7 +5,7 @@
 
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RecordLayout.h"
 

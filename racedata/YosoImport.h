@@ -1,7 +1,7 @@
 #pragma once
 // The predicted-odds import: the providers' texts (JRDB "Oz<yymmdd>.txt", KOL "kol_ods.kd2/kd3") turned into
 // the day's ".yoz" file, one 1459-byte line per provider line. Plain C++; the window side (archive dialog,
-// unpacking, message boxes) is in racedata/ui/YosoImportUnit.
+// unpacking, message boxes) is in racedata/ui/PredictedOddsCommands.
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -7,11 +7,11 @@
 #include <optional>
 
 #include "analysis/HitJudge.h"
-#include "components/ui/PrevX.h"
+#include "components/ui/PrintPreview.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "platform/gui/Fonts.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::pages {
 
@@ -32,7 +32,7 @@ const QColor kSilver(192, 192, 192);
 enum Style : unsigned { kRegular = 0, kBold = 1, kUnderline = 2 };
 enum class Face { Gothic, PGothic };
 
-void SetFont(TPrevX& p, int points, unsigned style, Face face = Face::Gothic) {
+void SetFont(PrintPreview& p, int points, unsigned style, Face face = Face::Gothic) {
   QFont f(face == Face::PGothic ? gui::kPGothic : gui::kGothic);
   f.setPointSize(points);
   f.setBold(style & kBold);
@@ -43,17 +43,17 @@ void SetFont(TPrevX& p, int points, unsigned style, Face face = Face::Gothic) {
   p.PageCanvas().SetFont(f);
 }
 
-void SetPen(TPrevX& p, int size) { p.PageCanvas().SetPenWidth(p.SizeToDevice(size)); }
+void SetPen(PrintPreview& p, int size) { p.PageCanvas().SetPenWidth(p.SizeToDevice(size)); }
 
-void Line(TPrevX& p, int x1, int y1, int x2, int y2) {
+void Line(PrintPreview& p, int x1, int y1, int x2, int y2) {
   p.MoveTo(x1, y1);
   p.LineTo(x2, y2);
 }
 
 // What one text item of a page shows for the race (and horse) at hand; nothing when its condition fails.
 struct Context {
-  const TRaceInfo& info;
-  const TRaceCalc& calc;
+  const RaceInfo& info;
+  const RaceCalc& calc;
   const HitNotes& notes;
   bool localOption;
   int h = 0;  // horse index of a table row
@@ -70,7 +70,7 @@ struct TextItem {
   Face face = Face::Gothic;
 };
 
-void Draw(TPrevX& p, const TextItem& item, const Context& c, int top = 0) {
+void Draw(PrintPreview& p, const TextItem& item, const Context& c, int top = 0) {
   QString text;
   if (item.literal) {
     text = QString::fromUtf8(item.literal);
@@ -84,7 +84,7 @@ void Draw(TPrevX& p, const TextItem& item, const Context& c, int top = 0) {
 }
 
 template <size_t N>
-void DrawAll(TPrevX& p, const std::array<TextItem, N>& items, const Context& c, int top = 0) {
+void DrawAll(PrintPreview& p, const std::array<TextItem, N>& items, const Context& c, int top = 0) {
   for (const TextItem& item : items) Draw(p, item, c, top);
 }
 
@@ -189,7 +189,7 @@ const std::array<TextItem, 4> kAxisLine{{
 
 // ---- Sections ---------------------------------------------------------------------------------------------
 
-void DrawHeader(TPrevX& p, const Context& c) {
+void DrawHeader(PrintPreview& p, const Context& c) {
   gui::Canvas& canvas = p.PageCanvas();
   SetFont(p, 10, kBold | kUnderline);
   p.TextOut(1400, 305, QString::fromUtf8(c.localOption ? "ローカルオプション有効" : "ローカルオプション無効"));
@@ -210,7 +210,7 @@ void DrawHeader(TPrevX& p, const Context& c) {
   DrawAll(p, kHeader, c);
 }
 
-void DrawFramesAndOddsTimes(TPrevX& p, const Context& c) {
+void DrawFramesAndOddsTimes(PrintPreview& p, const Context& c) {
   gui::Canvas& canvas = p.PageCanvas();
   canvas.SetBrushClear(true);
   SetPen(p, 5);
@@ -226,7 +226,7 @@ void DrawFramesAndOddsTimes(TPrevX& p, const Context& c) {
 
 int RowTop(int e) { return 380 + 83 * e; }
 
-void DrawTable(TPrevX& p, Context& c, int n) {
+void DrawTable(PrintPreview& p, Context& c, int n) {
   gui::Canvas& canvas = p.PageCanvas();
   const int bottom = 463 + 83 * n;
   SetPen(p, 20);
@@ -261,7 +261,7 @@ void DrawTable(TPrevX& p, Context& c, int n) {
   }
 }
 
-void DrawTickets(TPrevX& p, const Context& c) {
+void DrawTickets(PrintPreview& p, const Context& c) {
   // The size and pen are set here, not left over from whichever row was drawn last.
   SetPen(p, 1);
   SetFont(p, 9, kUnderline);
@@ -288,7 +288,7 @@ void DrawTickets(TPrevX& p, const Context& c) {
   if (c.calc.AxisHorse > 0) DrawAll(p, kAxisLine, c);
 }
 
-void DrawPage(TPrevX& p, const TRaceInfo& info, const TRaceCalc& calc, bool localOption) {
+void DrawPage(PrintPreview& p, const RaceInfo& info, const RaceCalc& calc, bool localOption) {
   const HitNotes notes = MakeHitNotes(info, calc);
   Context c{info, calc, notes, localOption};
   DrawHeader(p, c);
@@ -304,24 +304,24 @@ void DrawPage(TPrevX& p, const TRaceInfo& info, const TRaceCalc& calc, bool loca
 
 // ---- Texts ------------------------------------------------------------------------------------------------
 
-int RaceNumber(const TRaceInfo& info) { return StrToIntLenient(Copy(info.RaceKey, 15, 2)); }
+int RaceNumber(const RaceInfo& info) { return StrToIntLenient(Copy(info.RaceKey, 15, 2)); }
 
-std::string RacecourseText(const TRaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
+std::string RacecourseText(const RaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
 
-std::string DateLineText(const TRaceInfo& info) {
+std::string DateLineText(const RaceInfo& info) {
   const std::string& key = info.RaceKey;
   return Copy(key, 1, 4) + CP932("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + CP932("月") +
          FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + CP932("日") + Copy(RacecourseText(info), 1, 4) + " " +
          Copy(key, 12, 1) + CP932("回 ") + Copy(key, 14, 1) + CP932("日");
 }
 
-std::string PostTimeLineText(const TRaceInfo& info) {
+std::string PostTimeLineText(const RaceInfo& info) {
   return Copy(info.PostTime, 1, 2) + CP932("時") + Copy(info.PostTime, 3, 2) + CP932("分発走");
 }
 
-int TableRows(const TRaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
+int TableRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
-std::string HeadCountText(const TRaceInfo& info) {
+std::string HeadCountText(const RaceInfo& info) {
   return FormatInt(StrToIntLenient(info.EntryCount), 2) + CP932("頭");
 }
 
@@ -365,7 +365,7 @@ std::string OddsTimeText(std::string_view announce) {
   return CP932("　") + Copy(announce, 1, 2) + ":" + Copy(announce, 3, 2);
 }
 
-std::string SexAgeText(const TRaceInfo& info, int h) {
+std::string SexAgeText(const RaceInfo& info, int h) {
   const size_t i = static_cast<size_t>(h);
   std::string sex = SexName(info.SexCode[i]);
   if (sex.empty()) sex = "  ";
@@ -381,7 +381,7 @@ std::string WeightCarriedText(std::string_view futan) {
   return Copy(futan, 1, 2) + "." + Copy(futan, 3, 1) + "kg";
 }
 
-HitNotes MakeHitNotes(const TRaceInfo& info, const TRaceCalc& calc) {
+HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc) {
   HitNotes notes;
   auto takesPart = [&](int k) { return !IsBlank(calc.Tickets[static_cast<size_t>(k)]); };
   auto mark = [&](std::array<std::string, 7>& into, const std::string& comb, const std::string& note) {
@@ -408,13 +408,13 @@ HitNotes MakeHitNotes(const TRaceInfo& info, const TRaceCalc& calc) {
   return notes;
 }
 
-void DrawRacePages(TPrevX& preview, const DayModel& day, int races, bool localOption) {
+void DrawRacePages(PrintPreview& preview, const DayModel& day, int races, bool localOption) {
   const int n = std::clamp(races, 0, kSlots);
   preview.BeginDoc();
   for (int i = 0; i < n; ++i) {
     if (i > 0) preview.NewPage();
     const size_t s = static_cast<size_t>(i);
-    DrawPage(preview, day.FRaceInfo[s], day.FRaceCalc[s], localOption);
+    DrawPage(preview, day.Races[s], day.Calcs[s], localOption);
   }
   preview.EndDoc();
 }

@@ -11,23 +11,23 @@
 
 namespace corvina {
 
-class TPrevX;
+class PrintPreview;
 
 namespace pages {
 
-int RaceNumber(const TRaceInfo& info);                 // RaceKey 15-16
-std::string RacecourseText(const TRaceInfo& info);     // class name of the racecourse, 6 bytes
-std::string DateLineText(const TRaceInfo& info);       // "2024年 1月 6日中山 1回 1日"
-std::string PostTimeLineText(const TRaceInfo& info);   // "15時25分発走"
-int TableRows(const TRaceInfo& info);                  // the entry count, 0..18
-std::string HeadCountText(const TRaceInfo& info);      // "%2d頭"
+int RaceNumber(const RaceInfo& info);                 // RaceKey 15-16
+std::string RacecourseText(const RaceInfo& info);     // class name of the racecourse, 6 bytes
+std::string DateLineText(const RaceInfo& info);       // "2024年 1月 6日中山 1回 1日"
+std::string PostTimeLineText(const RaceInfo& info);   // "15時25分発走"
+int TableRows(const RaceInfo& info);                  // the entry count, 0..18
+std::string HeadCountText(const RaceInfo& info);      // "%2d頭"
 std::string WeightRuleText(std::string_view code);
 std::string ClassText(std::string_view code);
 std::string TrackText(std::string_view code);
 std::string DistanceText(std::string_view distance);   // "%4dm", empty for an empty field
 std::string OddsTimeText(std::string_view announce);   // "　hh:mm" or "　NoData"
 // Sex and age of horse index h; the age counts from the race's year, so a past day prints the ages it had.
-std::string SexAgeText(const TRaceInfo& info, int h);
+std::string SexAgeText(const RaceInfo& info, int h);
 std::string WeightCarriedText(std::string_view futan);  // "55.0kg", empty when blank
 
 // The notes beside the tickets and the axis horse, and the quinella odds of each ticket; [1..6].
@@ -35,11 +35,11 @@ struct HitNotes {
   std::array<std::string, 7> quinella, wide, odds;
   std::string win, place;
 };
-HitNotes MakeHitNotes(const TRaceInfo& info, const TRaceCalc& calc);
+HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc);
 
 // Lays out the pages of race slots 0..races-1 into `preview` (BeginDoc .. EndDoc). `localOption` is the tick of
-// the local option menu item. Raises EPrevError without a printer, before anything is recorded.
-void DrawRacePages(TPrevX& preview, const DayModel& day, int races, bool localOption);
+// the local option menu item. Raises PreviewPrinterError without a printer, before anything is recorded.
+void DrawRacePages(PrintPreview& preview, const DayModel& day, int races, bool localOption);
 
 }  // namespace pages
 }  // namespace corvina

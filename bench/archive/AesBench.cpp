@@ -10,7 +10,7 @@
 #include <string>
 
 #include "archive/Sha1.h"
-#include "archive/UnZip.h"
+#include "archive/ZipExtractor.h"
 #include "bench/archive/BenchFolders.h"
 
 namespace fs = std::filesystem;
@@ -59,7 +59,7 @@ void LibraryAes(benchmark::State& state)
     if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
     const fs::path out = Scratch("aes-");
     for (auto _ : state) {
-        TUnZip zip;
+        ZipExtractor zip;
         zip.SetArchiveFile(archive.string());
         zip.FileSpec = {"*.*"};
         zip.Passwords = {"SECRET"};

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "archive/UnLha.h"
+#include "archive/LhaExtractor.h"
 #include "bench/archive/BenchFolders.h"
 
 namespace fs = std::filesystem;
@@ -61,7 +61,7 @@ void Library(benchmark::State& state, const std::string& method)
     const fs::path out = Scratch("");
     int64_t bytes = 0;
     for (auto _ : state) {
-        TUnLha lha;
+        LhaExtractor lha;
         lha.SetArchiveFile(archive.string());
         lha.FileSpec = {"*.*"};
         lha.SetExtractDir(out.string());

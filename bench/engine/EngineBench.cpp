@@ -46,10 +46,10 @@ void BM_LoadPredictJudge(benchmark::State& state) {
   const bool marker = state.range(0) != 0;
   GeneratedDay files(marker);
   auto day = std::make_unique<DayModel>();
-  day->FAppDir = files.home();
+  day->AppDir = files.home();
   const DayLoadEngine engine = analysis::MakeDayLoadEngine({});
   for (auto _ : state) {
-    DayLoadResult r = DateComboChange(*day, kDay, engine);
+    DayLoadResult r = LoadDay(*day, kDay, engine);
     if (r.status != DayLoadStatus::Loaded || r.raceList.size() != 36) {
       state.SkipWithError("the generated day did not load");
       break;
@@ -64,13 +64,13 @@ BENCHMARK(BM_LoadPredictJudge)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void BM_PredictJudgeOnly(benchmark::State& state) {
   GeneratedDay files(false);
   auto loaded = std::make_unique<DayModel>();
-  loaded->FAppDir = files.home();
-  DateComboChange(*loaded, kDay, {});
+  loaded->AppDir = files.home();
+  LoadDay(*loaded, kDay, {});
   auto day = std::make_unique<DayModel>();
   for (auto _ : state) {
     *day = *loaded;
-    analysis::UmarenBtnClick(*day);
-    analysis::YosoBtnClick(*day, true);
+    analysis::ComputePairOdds(*day);
+    analysis::PredictDay(*day, true);
     analysis::JudgeHits(*day);
     analysis::ComputeStatistics(*day);
     benchmark::DoNotOptimize(day->GStats);

@@ -17,7 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/FileJVLink.h"
-#include "racedata/ui/GetDataUnit.h"
+#include "racedata/ui/StoredImportWindow.h"
 #include "tools/jvgen/Generator.h"
 
 namespace corvina {
@@ -81,19 +81,19 @@ void BM_ImportWindowEightDays(benchmark::State& state) {
     FileJVLink stand(base / "jvlink");
     stand.JVInit("SA501927/SD774310/Corvina/Ver.1.28");
     TimedLink link(stand);
-    TGetDataForm form(link, base / "app", {}, nullptr);
+    StoredImportWindow form(link, base / "app", {}, nullptr);
     form.show();
-    form.rbtNormal->setChecked(true);
-    form.DateTimePicker1->setDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
+    form.NormalDataRadioButton->setChecked(true);
+    form.StartTimeEdit->setDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0)));
     QCoreApplication::processEvents();
     state.ResumeTiming();
 
-    form.ButtonStart->click();
+    form.StartButton->click();
     while (form.Logic().Busy()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 
     state.PauseTiming();
     records = static_cast<int>(link.handedOut.size());
-    lines = form.ListBox1->count();
+    lines = form.WrittenDataList->count();
     if (records > 2000) {
       first = Ms(link.handedOut[1000] - link.handedOut[0]);
       last = Ms(link.handedOut[records - 1] - link.handedOut[records - 1001]);

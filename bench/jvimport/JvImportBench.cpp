@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "platform/Clock.h"
 #include "platform/jvlink/FileJVLink.h"
 #include "racedata/StoredImport.h"
@@ -44,7 +44,7 @@ void BM_ImportStoredDay(benchmark::State& state) {
     fs::remove_all(base);
     jvgen::WriteStandIn(day, base / "jvlink");
     fs::create_directories(base / "app" / "Data");
-    TIniGT ini;
+    SettingsFile ini;
     ini.SetFileName((base / "app" / "corvina.ini").string());
     NullUi ui;
     state.ResumeTiming();

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "mainwindow/MainForm.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/gui/Dialogs.h"
 #include "tools/jvgen/Generator.h"
 
@@ -18,14 +18,14 @@ namespace fs = std::filesystem;
 
 struct Setup {
   fs::path home;
-  std::unique_ptr<corvina::TMainForm> form;
+  std::unique_ptr<corvina::MainWindow> form;
   Setup() {
     home = fs::temp_directory_path() / "corvina-bench-mainwindow";
     fs::remove_all(home);
     corvina::jvgen::Options o;
     o.date = corvina::DayName(2024, 1, 6);
     corvina::jvgen::WriteDayFiles(corvina::jvgen::MakeDay(o), home);
-    form = std::make_unique<corvina::TMainForm>(home);
+    form = std::make_unique<corvina::MainWindow>(home);
     form->resize(1500, 900);
     form->show();
     form->DateCombo->setCurrentIndex(0);
@@ -43,10 +43,10 @@ void BM_ChooseDay(benchmark::State& state) {
   auto& s = Shared();
   corvina::gui::MessageRecorder quiet;
   for (auto _ : state) {
-    s.form->DateComboChange();
+    s.form->LoadChosenDay();
     QCoreApplication::processEvents();  // the repaint belongs to what the user waits for
   }
-  state.counters["races"] = s.form->DatList->count();
+  state.counters["races"] = s.form->RaceList->count();
 }
 BENCHMARK(BM_ChooseDay)->Unit(benchmark::kMillisecond);
 
@@ -54,13 +54,13 @@ BENCHMARK(BM_ChooseDay)->Unit(benchmark::kMillisecond);
 void BM_ShowRace(benchmark::State& state) {
   auto& s = Shared();
   corvina::gui::MessageRecorder quiet;
-  if (s.form->DatList->count() == 0) s.form->DateComboChange();
+  if (s.form->RaceList->count() == 0) s.form->LoadChosenDay();
   int line = 0;
   for (auto _ : state) {
     s.form->SelectRaceLine(line);
-    s.form->DatListClick();
+    s.form->ShowChosenRace();
     QCoreApplication::processEvents();
-    line = (line + 1) % s.form->DatList->count();
+    line = (line + 1) % s.form->RaceList->count();
   }
 }
 BENCHMARK(BM_ShowRace)->Unit(benchmark::kMillisecond);

@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     static const DayLoadEngine engine = analysis::MakeDayLoadEngine({});
     auto model = std::make_unique<DayModel>();
-    model->FAppDir = Home();
-    const DayLoadResult r = DateComboChange(*model, day, engine);
+    model->AppDir = Home();
+    const DayLoadResult r = LoadDay(*model, day, engine);
     // The race list and the stepper always agree with the slots the load filled.
     if (r.status == DayLoadStatus::Loaded &&
-        (int(r.raceList.size()) != model->GRaceTotal || r.upDownMax != model->GRaceTotal - 1 ||
-         r.selectLine < 0 || r.selectLine > r.upDownMax))
+        (int(r.raceList.size()) != model->GRaceTotal || r.raceStepperMax != model->GRaceTotal - 1 ||
+         r.selectLine < 0 || r.selectLine > r.raceStepperMax))
         __builtin_trap();
-    MakeDataListBtnClick(Home());
+    ListStoredDays(Home());
     return 0;
 }

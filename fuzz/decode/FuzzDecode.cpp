@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t chunk = (pick & 0x80) ? 7 : packedSize;
     size_t pos = 0;
     int64_t out = 0;
-    TZipDecodeIo io;
+    ZipDecodeIo io;
     io.Read = [&](uint8_t* buffer, int64_t count) -> int64_t {
         const size_t n = std::min({size_t(count), chunk, packedSize - pos});
         std::memcpy(buffer, packed + pos, n);

@@ -4,13 +4,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "archive/UnZip.h"
+#include "archive/ZipExtractor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace corvina::archive;
-    TUnZip zip;
-    TMemoryStream32 memory(data, size);
+    ZipExtractor zip;
+    MemoryStream32 memory(data, size);
     zip.DetectArchiveType(&memory);
 
     const int fd = ::memfd_create("detect-input", MFD_CLOEXEC);

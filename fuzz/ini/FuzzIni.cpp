@@ -7,11 +7,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "fuzz/ScratchFolder.h"
 
 namespace {
-const std::filesystem::path& SettingsFile()
+const std::filesystem::path& ScratchSettingsPath()
 {
     static const std::filesystem::path file = corvina_fuzz::ScratchFolder("ini") / "corvina.ini";
     return file;
@@ -45,11 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // The typed reads and a write through the file, as the windows do them.
     {
-        std::ofstream out(SettingsFile(), std::ios::binary | std::ios::trunc);
+        std::ofstream out(ScratchSettingsPath(), std::ios::binary | std::ios::trunc);
         out.write(text.data(), std::streamsize(text.size()));
     }
-    TIniGT ini;
-    ini.SetFileName(SettingsFile().string());
+    SettingsFile ini;
+    ini.SetFileName(ScratchSettingsPath().string());
     for (size_t i = chosen; i < settings.size() && i < chosen + 8; ++i) {
         const IniSetting& s = settings[i];
         switch (s.kind) {
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         ini.WriteString(settings[chosen].section, settings[chosen].ident, value);
         ini.ReadString(settings[chosen].section, settings[chosen].ident, "");
-    } catch (const EIniFileException&) {
+    } catch (const SettingsFileError&) {
     }
     return 0;
 }

@@ -53,10 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fs::remove_all(Home(), ec);
     const fs::path folder = Home() / "series";
     auto day = std::make_unique<DayModel>();
-    day->FAppDir = Home();
+    day->AppDir = Home();
     day->Table.GRaTbl[0] = ra;
-    day->FRaceInfo[0].OddsTime1 = time1;
-    day->FRaceInfo[0].OddsTime2 = time2;
+    day->Races[0].OddsTime1 = time1;
+    day->Races[0].OddsTime2 = time2;
     const fs::path o1 = TimeSeriesFile(folder, day->Table.GRaTbl[0], L::kSuffixO1);
     const fs::path o2 = TimeSeriesFile(folder, day->Table.GRaTbl[0], L::kSuffixO2);
     if (!o1.empty()) {

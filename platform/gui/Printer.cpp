@@ -97,10 +97,10 @@ class QtPrinter : public PrinterDevice {
 
   void BeginDoc() override {
     CheckPrinter();
-    if (printing_) throw EPrinterError("印刷中です");
+    if (printing_) throw PrinterError("印刷中です");
     // Each job of the run keeps a file of its own, as a printer keeps every sheet.
     if (pdf_) printer_.setOutputFileName(PdfJobFile(pdfFile_, pdfJobs_ + 1));
-    if (!painter_.begin(&printer_)) throw EPrinterError("印刷を開始できませんでした");
+    if (!painter_.begin(&printer_)) throw PrinterError("印刷を開始できませんでした");
     if (pdf_) ++pdfJobs_;
     printing_ = true;
     canvas_ = std::make_unique<QtCanvas>(painter_);
@@ -108,8 +108,8 @@ class QtPrinter : public PrinterDevice {
   }
   void NewPage() override {
     CheckPrinter();
-    if (!printing_) throw EPrinterError("印刷が開始されていません");
-    if (!printer_.newPage()) throw EPrinterError("新しいページを開始できませんでした");
+    if (!printing_) throw PrinterError("印刷が開始されていません");
+    if (!printer_.newPage()) throw PrinterError("新しいページを開始できませんでした");
   }
   void EndDoc() override {
     if (!printing_) return;
@@ -126,7 +126,7 @@ class QtPrinter : public PrinterDevice {
   }
   bool Printing() const override { return printing_; }
   Canvas& PageCanvas() override {
-    if (!canvas_) throw EPrinterError("印刷が開始されていません");
+    if (!canvas_) throw PrinterError("印刷が開始されていません");
     return *canvas_;
   }
   bool SetupDialog(QWidget* parent) override {
@@ -160,7 +160,7 @@ void ShowPrinterError(QWidget* parent, const char* reason) {
 }
 
 void PrinterDevice::CheckPrinter() const {
-  if (!Installed()) throw EPrinterError(kNoPrinterMessage);
+  if (!Installed()) throw PrinterError(kNoPrinterMessage);
 }
 
 PrinterDevice& Printer() {
@@ -213,7 +213,7 @@ void RecordingPrinter::SetPaper(int paperSize, int orientation) {
 
 void RecordingPrinter::BeginDoc() {
   CheckPrinter();
-  if (printing_) throw EPrinterError("印刷中です");
+  if (printing_) throw PrinterError("印刷中です");
   events_.push_back(Event::BeginDoc);
   jobTitles_ << title_;
   pages_.clear();
@@ -230,8 +230,8 @@ void RecordingPrinter::Complete() {
 
 void RecordingPrinter::NewPage() {
   CheckPrinter();
-  if (!printing_) throw EPrinterError("印刷が開始されていません");
-  if (++newPages_ == failNewPage_) throw EPrinterError("新しいページを開始できませんでした");
+  if (!printing_) throw PrinterError("印刷が開始されていません");
+  if (++newPages_ == failNewPage_) throw PrinterError("新しいページを開始できませんでした");
   events_.push_back(Event::NewPage);
   Complete();
 }
@@ -253,7 +253,7 @@ void RecordingPrinter::Abort() {
 }
 
 Canvas& RecordingPrinter::PageCanvas() {
-  if (!canvas_) throw EPrinterError("印刷が開始されていません");
+  if (!canvas_) throw PrinterError("印刷が開始されていません");
   return *canvas_;
 }
 

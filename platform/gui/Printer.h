@@ -24,7 +24,7 @@ class QWidget;
 namespace corvina::gui {
 
 // A printer that is missing or refuses an operation; what() is the text to show (UTF-8).
-class EPrinterError : public std::runtime_error {
+class PrinterError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -46,7 +46,7 @@ class PrinterDevice {
 
   // True when the system has a printer to print on.
   virtual bool Installed() const = 0;
-  // Raises EPrinterError kNoPrinterMessage when no printer is installed.
+  // Raises PrinterError kNoPrinterMessage when no printer is installed.
   void CheckPrinter() const;
 
   // The title the next job is given (the name the print queue shows).

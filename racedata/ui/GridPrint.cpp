@@ -7,7 +7,7 @@
 
 namespace corvina {
 
-void PrintGridJob(QWidget* owner, TStrGridPrinter& printer, gui::StringGrid* grid) {
+void PrintGridJob(QWidget* owner, GridPrinter& printer, gui::StringGrid* grid) {
   printer.TargetGrid = grid;
   try {
     gui::PrintJob(owner->windowTitle(), [&printer](gui::PrinterDevice&) { printer.Print(); });

@@ -14,11 +14,11 @@ inline std::unique_ptr<DayModel> NewDay() { return std::make_unique<DayModel>();
 inline void AddRace(DayModel& day, int slot, int entries, const std::string& year = "2006",
                     const std::string& venue = "05", int race = 1) {
   day.Table.GRaTbl[slot] = Ra(year + "0106", venue, race, "1000", entries, 4);
-  day.FRaceInfo[slot].HasData = 1;
-  day.FRaceInfo[slot].RaceKey = year + "0106" + venue + "0104" + FormatZero(race, 2);
-  day.FRaceInfo[slot].EntryCount = FormatInt(entries, 2);
-  day.FRaceCalc[slot].Over8Runners = entries > 8 ? 1 : 0;
-  day.FRaceCalc[slot].CalcHasData = 1;
+  day.Races[slot].HasData = 1;
+  day.Races[slot].RaceKey = year + "0106" + venue + "0104" + FormatZero(race, 2);
+  day.Races[slot].EntryCount = FormatInt(entries, 2);
+  day.Calcs[slot].Over8Runners = entries > 8 ? 1 : 0;
+  day.Calcs[slot].CalcHasData = 1;
 }
 
 // A .yoz read buffer whose source letter is `letter`.

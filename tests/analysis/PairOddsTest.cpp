@@ -4,7 +4,7 @@
 
 #include "analysis/PairOdds.h"
 #include "EngineFixtures.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::analysis {
 namespace {
@@ -42,8 +42,8 @@ TEST(PairOdds, ThreeRunnerDayWithSourceKCapsAndRanks) {
   SetYoz(*day, 0, 1, 2, "   120.0");
   SetYoz(*day, 0, 1, 3, "    10.0");
   SetYoz(*day, 0, 2, 3, "    50.0");
-  UmarenBtnClick(*day);
-  const TRaceCalc& c = day->FRaceCalc[0];
+  ComputePairOdds(*day);
+  const RaceCalc& c = day->Calcs[0];
   // The pair keeps its odds uncapped; the averages cap them: (100 + 8) / 2.
   EXPECT_THAT(At(c.UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}), ElementsAre(DoubleEq(150), DoubleEq(8), 0));
   EXPECT_THAT(At(c.PredAvgOdds, {0, 1, 2}), ElementsAre(DoubleEq(65), DoubleEq(85), DoubleEq(30)));
@@ -63,17 +63,17 @@ TEST(PairOdds, SourceDependsOnYearAndEntryCount) {
     SetBracket(*day, slot, 1, 2, "00456");
     SetBracket(*day, slot, 1, 1, "00099");  // a bracket with itself names no horse pair
   }
-  UmarenBtnClick(*day);
-  EXPECT_DOUBLE_EQ(day->FRaceCalc[0].UmarenOdds[1], 12.3);
-  EXPECT_DOUBLE_EQ(day->FRaceCalc[1].UmarenOdds[1], 45.6);
+  ComputePairOdds(*day);
+  EXPECT_DOUBLE_EQ(day->Calcs[0].UmarenOdds[1], 12.3);
+  EXPECT_DOUBLE_EQ(day->Calcs[1].UmarenOdds[1], 45.6);
   int nonZero = 0;
-  for (double v : day->FRaceCalc[1].UmarenOdds) nonZero += v != 0;
+  for (double v : day->Calcs[1].UmarenOdds) nonZero += v != 0;
   EXPECT_EQ(nonZero, 1);
 
-  day->FRaceCalc = {};
+  day->Calcs = {};
   day->GFrom2005 = true;
-  UmarenBtnClick(*day);
-  EXPECT_DOUBLE_EQ(day->FRaceCalc[1].UmarenOdds[1], 12.3);
+  ComputePairOdds(*day);
+  EXPECT_DOUBLE_EQ(day->Calcs[1].UmarenOdds[1], 12.3);
 }
 
 TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
@@ -83,8 +83,8 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   SetYoz(*day, 0, 1, 2, "  abc   ");
   SetYoz(*day, 0, 1, 3, "   -5.0 ");
   SetYoz(*day, 0, 1, 6, "    30.5");
-  UmarenBtnClick(*day);
-  const TRaceCalc& c = day->FRaceCalc[0];
+  ComputePairOdds(*day);
+  const RaceCalc& c = day->Calcs[0];
   EXPECT_THAT(At(c.UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(1, 4), Pair(1, 5)}), ElementsAre(0, 0, 0, 0));
   EXPECT_THAT(At(c.AvgOdds, {0, 1}), ElementsAre(DoubleEq(20), 0));  // only the pair with horse 6
   EXPECT_THAT(At(c.PredUmarenOdds, {Pair(1, 2), Pair(1, 3)}), ElementsAre(0, 0));
@@ -98,8 +98,8 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   SetBracket(*small, 0, 1, 2, "*****");
   SetBracket(*small, 0, 1, 3, "-----");
   SetBracket(*small, 0, 2, 3, "00031");
-  UmarenBtnClick(*small);
-  EXPECT_THAT(At(small->FRaceCalc[0].UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}),
+  ComputePairOdds(*small);
+  EXPECT_THAT(At(small->Calcs[0].UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}),
               ElementsAre(0, 0, DoubleEq(3.1)));
 }
 
@@ -117,9 +117,9 @@ TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
     SCOPED_TRACE(std::string(1, k.letter ? k.letter : '-') + " " + k.tenths);
     auto day = Day2005(k.entries, k.letter);
     SetO2(*day, 0, 1, 2, k.tenths);
-    UmarenBtnClick(*day);
-    EXPECT_DOUBLE_EQ(day->FRaceCalc[0].AvgOdds[0], k.average);
-    EXPECT_DOUBLE_EQ(day->FRaceCalc[0].UmarenOdds[1], StrToIntLenient(k.tenths) / 10.0);  // the pair keeps it all
+    ComputePairOdds(*day);
+    EXPECT_DOUBLE_EQ(day->Calcs[0].AvgOdds[0], k.average);
+    EXPECT_DOUBLE_EQ(day->Calcs[0].UmarenOdds[1], StrToIntLenient(k.tenths) / 10.0);  // the pair keeps it all
   }
 }
 
@@ -139,8 +139,8 @@ TEST(PairOdds, RankingKeysRoundHalfAwayFromZeroAndTiesFallToTheHorseNumber) {
     auto day = Day2005(4);
     SetYoz(*day, 0, 1, 3, k.odds13);
     SetYoz(*day, 0, 2, 4, k.odds24);
-    UmarenBtnClick(*day);
-    EXPECT_EQ(At(day->FRaceCalc[0].PredAvgOddsRank, {0, 1, 2, 3}), k.ranks);
+    ComputePairOdds(*day);
+    EXPECT_EQ(At(day->Calcs[0].PredAvgOddsRank, {0, 1, 2, 3}), k.ranks);
   }
 }
 
@@ -150,14 +150,14 @@ TEST(PairOdds, MarkXNeedsAPredictionAboveTheRealAverage) {
   SetYoz(*day, 0, 2, 4, "   28.96");
   SetO2(*day, 0, 1, 3, "000290");
   SetO2(*day, 0, 2, 4, "000290");
-  UmarenBtnClick(*day);
-  EXPECT_EQ(At(day->FRaceCalc[0].MarkX, {0, 1}), (Strs{"X", ""}));  // 28.96 below 29.0
+  ComputePairOdds(*day);
+  EXPECT_EQ(At(day->Calcs[0].MarkX, {0, 1}), (Strs{"X", ""}));  // 28.96 below 29.0
 
   auto same = Day2005(4);  // equal averages exactly give no "X"
   SetYoz(*same, 0, 1, 2, "    12.5");
   SetO2(*same, 0, 1, 2, "000125");
-  UmarenBtnClick(*same);
-  EXPECT_EQ(same->FRaceCalc[0].MarkX[0], "");
+  ComputePairOdds(*same);
+  EXPECT_EQ(same->Calcs[0].MarkX[0], "");
 }
 
 }  // namespace

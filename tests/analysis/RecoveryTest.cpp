@@ -27,7 +27,7 @@ const std::string kDayName = ToCp932("2006年01月06日");
 // Two venues: "05" races in slots 0..1, "06" race in slot 2.
 std::unique_ptr<DayModel> TwoVenueDay(const fs::path& home) {
   auto day = NewDay();
-  day->FAppDir = home;
+  day->AppDir = home;
   AddRace(*day, 0, 16, "2006", "05", 1);
   AddRace(*day, 1, 8, "2006", "05", 2);
   AddRace(*day, 2, 16, "2006", "06", 1);
@@ -44,23 +44,23 @@ TEST(Recovery, RateTexts) {
 TEST_F(TempHome, CountsByScopeAndResultPresence) {
   auto day = TwoVenueDay(home_);
   // Slot 0: three tickets, one quinella hit of 1250, one wide hit of 300; axis horse won and placed.
-  TRaceCalc& c0 = day->FRaceCalc[0];
-  TRaceInfo& i0 = day->FRaceInfo[0];
-  c0.Tickets[1] = " 1- 2", c0.Tickets[2] = " 1- 3", c0.Tickets[3] = " 2- 3";
-  c0.UmarenHit[2] = 1, c0.UmarenPay[2] = 1250;
-  c0.WideHit[1] = 1, c0.WidePay[1] = 300;
-  c0.AxisHorse = 3, c0.TanHit = 1, c0.TanPay = 450, c0.FukuHit = 1, c0.FukuPay = 160;
-  i0.UmarenComb[1] = " 1- 3", i0.WideComb[1] = " 1- 2", i0.TanHorse[1] = 3, i0.FukuHorse[1] = 3;
+  RaceCalc& calc0 = day->Calcs[0];
+  RaceInfo& race0 = day->Races[0];
+  calc0.Tickets[1] = " 1- 2", calc0.Tickets[2] = " 1- 3", calc0.Tickets[3] = " 2- 3";
+  calc0.UmarenHit[2] = 1, calc0.UmarenPay[2] = 1250;
+  calc0.WideHit[1] = 1, calc0.WidePay[1] = 300;
+  calc0.AxisHorse = 3, calc0.TanHit = 1, calc0.TanPay = 450, calc0.FukuHit = 1, calc0.FukuPay = 160;
+  race0.UmarenComb[1] = " 1- 3", race0.WideComb[1] = " 1- 2", race0.TanHorse[1] = 3, race0.FukuHorse[1] = 3;
   // Slot 1 (8 runners): only a bracket result; two tickets count as quinella, not as wide.
-  TRaceCalc& c1 = day->FRaceCalc[1];
-  c1.Tickets[1] = " 1- 2", c1.Tickets[4] = " 3- 4";
-  day->FRaceInfo[1].WakurenComb[1] = " 5- 6";
-  day->FRaceInfo[1].WideComb[1] = " 5- 6";
+  RaceCalc& calc1 = day->Calcs[1];
+  calc1.Tickets[1] = " 1- 2", calc1.Tickets[4] = " 3- 4";
+  day->Races[1].WakurenComb[1] = " 5- 6";
+  day->Races[1].WideComb[1] = " 5- 6";
   // Slot 2: results but no ticket (a skipped race), an axis horse without a win result.
-  TRaceInfo& i2 = day->FRaceInfo[2];
-  i2.UmarenComb[1] = " 7- 8", i2.WideComb[1] = " 7- 8", i2.FukuHorse[1] = 2;
-  day->FRaceCalc[2].AxisHorse = 2;
-  day->FRaceCalc[2].Note = "x";
+  RaceInfo& race2 = day->Races[2];
+  race2.UmarenComb[1] = " 7- 8", race2.WideComb[1] = " 7- 8", race2.FukuHorse[1] = 2;
+  day->Calcs[2].AxisHorse = 2;
+  day->Calcs[2].Note = "x";
 
   ComputeStatistics(*day);
   const auto& g = day->GStats;
@@ -73,8 +73,8 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
   EXPECT_EQ(At(day->GRateStr, {RateIndex(BetType::Quinella, 0), RateIndex(BetType::Quinella, 3),
                                RateIndex(BetType::Win, 2)}),
             (Strs{" 250.0%", "       ", "       "}));
-  const TRaceCalc &r1 = day->FRaceCalc[1], &r2 = day->FRaceCalc[2];
-  EXPECT_EQ((Ints{r1.ResU, r1.ResW, r2.ResT, r2.ResF}), (Ints{1, 1, 0, 1}));
+  const RaceCalc &slot1 = day->Calcs[1], &slot2 = day->Calcs[2];
+  EXPECT_EQ((Ints{slot1.ResU, slot1.ResW, slot2.ResT, slot2.ResF}), (Ints{1, 1, 0, 1}));
 }
 
 TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
@@ -85,8 +85,8 @@ TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
   for (int s = 1; s <= 3; ++s) {
     int slot = s - 1;
     AddRace(*day, slot, 16, "2006", venues[slot], 1);
-    TRaceInfo& info = day->FRaceInfo[slot];
-    TRaceCalc& c = day->FRaceCalc[slot];
+    RaceInfo& info = day->Races[slot];
+    RaceCalc& c = day->Calcs[slot];
     info.UmarenComb[1] = " 1- 2", info.WideComb[1] = " 1- 2", info.TanHorse[1] = 1, info.FukuHorse[1] = 1;
     for (int j = 1; j <= s; ++j) c.Tickets[j] = " 1-" + FormatInt(j + 1, 2);
     c.UmarenHit[1] = 1, c.UmarenPay[1] = 100 * s + 1;
@@ -125,10 +125,10 @@ TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
 TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   Marker();
   auto day = TwoVenueDay(home_);
-  TRaceCalc& c0 = day->FRaceCalc[0];
-  c0.Tickets[1] = " 1- 2", c0.Tickets[2] = " 1- 3", c0.Tickets[3] = " 2- 3";
-  c0.UmarenHit[2] = 1, c0.UmarenPay[2] = 1250;
-  day->FRaceInfo[0].UmarenComb[1] = " 1- 3";
+  RaceCalc& calc0 = day->Calcs[0];
+  calc0.Tickets[1] = " 1- 2", calc0.Tickets[2] = " 1- 3", calc0.Tickets[3] = " 2- 3";
+  calc0.UmarenHit[2] = 1, calc0.UmarenPay[2] = 1250;
+  day->Races[0].UmarenComb[1] = " 1- 3";
   // Another day's line is kept; a stale line of this day is replaced.
   fs::path quinella = home_ / "2006年馬連.ksr";
   std::string other = ToCp932("01月05日全場") + std::string(8, ' ') + "  1" + ToCp932("点") + "  0" + ToCp932("点") + "  100" +
@@ -137,7 +137,7 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   ASSERT_TRUE(SaveLines(quinella, {stale, other}));
 
   for (int run = 0; run < 2; ++run) {
-    auto result = SpeedButton14Click(*day, kDayName);
+    auto result = ComputeRecoveryStatistics(*day, kDayName);
     EXPECT_TRUE(result.errors.empty());
     EXPECT_EQ(result.written.size(), 4u);
   }
@@ -166,10 +166,10 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
 TEST_F(TempHome, DayWithoutACalculatedRaceHasOneVenueLineWithABlankLabel) {
   Marker();
   auto day = TwoVenueDay(home_);
-  for (auto& calc : day->FRaceCalc) calc.CalcHasData = 0;
+  for (auto& calc : day->Calcs) calc.CalcHasData = 0;
   EXPECT_EQ(VenueLabels(*day), (std::array<std::string, kScopes>{"", std::string(12, ' '), std::string(12, ' '),
                                                                  std::string(12, ' ')}));
-  auto result = SpeedButton14Click(*day, kDayName);
+  auto result = ComputeRecoveryStatistics(*day, kDayName);
   EXPECT_TRUE(result.errors.empty());
   EXPECT_EQ(result.written.size(), 4u);
   const std::string zeros = "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" +
@@ -182,9 +182,9 @@ TEST_F(TempHome, DayWithoutACalculatedRaceHasOneVenueLineWithABlankLabel) {
 
 TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   auto day = TwoVenueDay(home_);
-  day->FRaceCalc[0].Tickets[1] = " 1- 2";
-  day->FRaceInfo[0].UmarenComb[1] = " 1- 3";
-  EXPECT_TRUE(SpeedButton14Click(*day, kDayName).written.empty());
+  day->Calcs[0].Tickets[1] = " 1- 2";
+  day->Races[0].UmarenComb[1] = " 1- 3";
+  EXPECT_TRUE(ComputeRecoveryStatistics(*day, kDayName).written.empty());
   EXPECT_TRUE(fs::is_empty(home_));
   EXPECT_EQ(day->GStats[1], 1);
   EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], "   0.0%");
@@ -192,12 +192,12 @@ TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
 
 TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
   auto day = NewDay();
-  day->FAppDir = home_;
+  day->AppDir = home_;
   const char* venues[] = {"01", "05", "06", "08"};
   for (int s = 0; s < 4; ++s) {
     AddRace(*day, s, 16, "2006", venues[s], 1);
-    day->FRaceCalc[s].Tickets[1] = " 1- 2";
-    day->FRaceInfo[s].UmarenComb[1] = " 1- 2";
+    day->Calcs[s].Tickets[1] = " 1- 2";
+    day->Races[s].UmarenComb[1] = " 1- 2";
   }
   ComputeStatistics(*day);
   EXPECT_EQ(At(day->GStats, {1, 7, 13, 19}), (Ints{4, 1, 1, 1}));

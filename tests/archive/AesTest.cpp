@@ -57,7 +57,7 @@ TEST(AesPrimitives, Sha1PublishedVectorsInAnyUpdateSize)
         for (size_t i = 0; i < c.repeat; ++i) all += c.message;
         for (size_t chunk : {size_t(1), size_t(63), size_t(64), size_t(1000)}) {
             if (all.size() > 100000 && chunk == 1) continue;
-            TSha1 h;
+            Sha1 h;
             for (size_t at = 0; at < all.size(); at += chunk) h.Update(U(all) + at, std::min(chunk, all.size() - at));
             uint8_t d[20];
             h.Final(d);
@@ -81,7 +81,7 @@ TEST(AesPrimitives, HmacSha1PublishedVectorsAndTruncation)
          "e8e99d0f45237d786d6bbaa7965c7808bbff1a91"},
     };
     for (const auto& c : cases) {
-        THmacSha1 h;
+        HmacSha1 h;
         h.SetKey(c.key.data(), c.key.size());
         uint8_t mac[20];
         h.Update(U(c.data), c.data.size());
@@ -160,14 +160,14 @@ TEST(AesPrimitives, BlockCipherPublishedVectorsAndRefusedKeyLengths)
     Bytes key(32);
     for (int i = 0; i < 32; ++i) key[size_t(i)] = uint8_t(i);
     for (const auto& c : cases) {
-        TAesSchedule s;
+        AesSchedule s;
         ASSERT_EQ(AesSetEncryptKey(key.data(), c.length, s), 1) << c.length;
         uint8_t out[16];
         AesEncryptBlock(s, plain.data(), out);
         EXPECT_EQ(Hex(out, 16), c.cipher) << c.length;
     }
     for (int bad : {0, 8, 20, 64, 100, 512}) {
-        TAesSchedule s;
+        AesSchedule s;
         EXPECT_EQ(AesSetEncryptKey(key.data(), bad, s), 0) << bad;
         EXPECT_EQ(s.Rounds, 0);
     }
@@ -175,7 +175,7 @@ TEST(AesPrimitives, BlockCipherPublishedVectorsAndRefusedKeyLengths)
 
 TEST(AesFraming, PasswordLengthLimitIs128Bytes)
 {
-    TAesZipContext ctx;
+    AesZipContext ctx;
     uint8_t verifier[2];
     const Bytes salt(8, 1);
     const std::string at(128, 'p'), over(129, 'p');
@@ -207,8 +207,8 @@ const PeerEntry kPeerEntries[] = {
 // Deciphers the entry in blocks of `block` bytes; answers the plain data and the MAC verdict.
 bool RunEntry(const testutil::LocalEntry& e, const char* password, int mode, size_t block, Bytes& plain)
 {
-    TMemoryStream32 stream(e.Data.data(), e.Data.size());
-    TmrlAES aes(&stream);
+    MemoryStream32 stream(e.Data.data(), e.Data.size());
+    AesEntryDecryptor aes(&stream);
     int64_t headerBytes = 0;
     if (!aes.CheckPassword(password, mode, headerBytes)) return false;
     EXPECT_EQ(headerBytes, AesZipSaltLength(mode) + 2 + 10);
@@ -248,8 +248,8 @@ TEST(AesFraming, WrongPasswordRestoresPositionForTheNextCandidate)
     if (zip.empty()) GTEST_SKIP() << "peer archives not present";
     const auto e = testutil::FindLocalEntry(zip, "secret_data_256");
     ASSERT_TRUE(e);
-    TMemoryStream32 stream(e->Data.data(), e->Data.size());
-    TmrlAES aes(&stream);
+    MemoryStream32 stream(e->Data.data(), e->Data.size());
+    AesEntryDecryptor aes(&stream);
     int64_t headerBytes = -1;
     for (const std::string& wrong : {std::string(), std::string("helloworle"), std::string(129, 'x')}) {
         EXPECT_FALSE(aes.CheckPassword(wrong, 3, headerBytes)) << wrong.size();
@@ -278,8 +278,8 @@ TEST(AesFraming, AlteredDataOrCodeAndShortEntriesFail)
     for (size_t keep : {size_t(5), size_t(9), e->Data.size() - 3}) {
         auto cut = *e;
         cut.Data.resize(keep);
-        TMemoryStream32 stream(cut.Data.data(), cut.Data.size());
-        TmrlAES aes(&stream);
+        MemoryStream32 stream(cut.Data.data(), cut.Data.size());
+        AesEntryDecryptor aes(&stream);
         int64_t headerBytes = 0;
         const bool accepted = aes.CheckPassword("helloworld", 1, headerBytes);
         EXPECT_EQ(accepted, keep > 10) << keep;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "archive/ArchiveRoutines.h"
-#include "archive/UnLha.h"
+#include "archive/LhaExtractor.h"
 #include "tests/support/TempDir.h"
 
 namespace testutil {
@@ -177,19 +177,19 @@ struct Outcome {
 };
 
 inline Outcome ExtractFile(const fs::path& file, const fs::path& out, const std::vector<std::string>& masks = {"*.*"},
-                           const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
+                           const std::function<void(corvina::archive::LhaExtractor&)>& setUp = {})
 {
     using namespace corvina::archive;
-    TUnLha lha;
+    LhaExtractor lha;
     Outcome r;
     lha.SetArchiveFile(file.string());
     lha.FileSpec = masks;
     lha.SetExtractDir(out.string());
-    lha.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+    lha.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
         r.errors.push_back(code);
     };
-    lha.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
-        r.ended.push_back(static_cast<TUnLha&>(c).EntryName + (pass ? ":ok" : ":fail"));
+    lha.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+        r.ended.push_back(static_cast<LhaExtractor&>(c).EntryName + (pass ? ":ok" : ":fail"));
     };
     if (setUp) setUp(lha);
     r.count = lha.Extract();
@@ -198,7 +198,7 @@ inline Outcome ExtractFile(const fs::path& file, const fs::path& out, const std:
 
 // The same for archive bytes, written to dir/in.lzh and extracted into dir/out.
 inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std::vector<std::string>& masks = {"*.*"},
-                            const std::function<void(corvina::archive::TUnLha&)>& setUp = {})
+                            const std::function<void(corvina::archive::LhaExtractor&)>& setUp = {})
 {
     WriteAll(dir / "in.lzh", archive);
     return ExtractFile(dir / "in.lzh", dir / "out", masks, setUp);

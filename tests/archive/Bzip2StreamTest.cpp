@@ -31,7 +31,7 @@ Bytes Compress(const Bytes& plain)
     return out;
 }
 
-TPackedRead Reader(const Bytes& data, size_t& pos)
+PackedRead Reader(const Bytes& data, size_t& pos)
 {
     return [&data, &pos](uint8_t* buffer, int64_t count) -> int64_t {
         const size_t n = std::min(size_t(count), data.size() - pos);
@@ -78,7 +78,7 @@ TEST(Bzip2Stream, DriverEndings)
     EXPECT_EQ(none.result, drOk);
     EXPECT_TRUE(none.out.empty());
     // A failing write ends the entry.
-    TZipDecodeIo io;
+    ZipDecodeIo io;
     size_t pos = 0;
     io.Read = Reader(packed, pos);
     io.Write = [](const uint8_t*, int64_t) { return false; };
@@ -92,16 +92,16 @@ TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites)
     const Bytes packed = Compress(plain);
     size_t pos = 0;
     int reports = 0;
-    TBzDecompressStream s(Reader(packed, pos), int64_t(packed.size()), int64_t(plain.size()), [&] { ++reports; });
+    BzDecompressStream s(Reader(packed, pos), int64_t(packed.size()), int64_t(plain.size()), [&] { ++reports; });
     EXPECT_EQ(reports, 1);   // once at creation
     Bytes head(100);
     EXPECT_EQ(s.Read(head.data(), 100), 100);
     EXPECT_TRUE(std::equal(head.begin(), head.end(), plain.begin()));
     EXPECT_EQ(s.Seek(900, soCurrent), 1000);
     EXPECT_EQ(s.Seek(2000, soBeginning), 2000);
-    EXPECT_THROW(s.Seek(10, soBeginning), Ebz2libError);
-    EXPECT_THROW(s.Seek(-1, soCurrent), Ebz2libError);
-    EXPECT_THROW(s.Write(head.data(), 1), Ebz2libError);
+    EXPECT_THROW(s.Seek(10, soBeginning), Bzip2Error);
+    EXPECT_THROW(s.Seek(-1, soCurrent), Bzip2Error);
+    EXPECT_THROW(s.Write(head.data(), 1), Bzip2Error);
     Bytes rest(plain.size());
     EXPECT_EQ(s.Read(rest.data(), int64_t(rest.size())), int64_t(plain.size() - 2000));
     EXPECT_TRUE(std::equal(plain.begin() + 2000, plain.end(), rest.begin()));
@@ -114,5 +114,5 @@ TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites)
 TEST(Bzip2Peers, Bzip2EntriesMatchTheirCrc)
 {
     if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    EXPECT_GE(CheckPeerEntries({12}, [](TZipDecodeIo& io, int) { return BZip2DecodeStream(io); }), 4);
+    EXPECT_GE(CheckPeerEntries({12}, [](ZipDecodeIo& io, int) { return BZip2DecodeStream(io); }), 4);
 }

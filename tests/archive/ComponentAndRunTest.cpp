@@ -21,9 +21,9 @@ namespace {
 
 struct Recorder {
     std::vector<int> errors;
-    void Attach(TZipCommon& c)
+    void Attach(ZipCommon& c)
     {
-        c.OnError = [this](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+        c.OnError = [this](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
             errors.push_back(code);
         };
     }
@@ -31,7 +31,7 @@ struct Recorder {
 };
 
 // A stream that takes only half of every write, as a device that fills up part-way would.
-class HalfWriteStream : public TStream32 {
+class HalfWriteStream : public Stream32 {
 public:
     int64_t Read(void*, int64_t) override { return 0; }
     int64_t Write(const void*, int64_t count) override { return count / 2; }
@@ -61,7 +61,7 @@ int64_t UtcSeconds(int y, int m, int d, int h, int n, int s)
 
 TEST(ComponentBase, ErrorsWhileCancelledArriveAsUserCanceled)
 {
-    TUnLha c;
+    LhaExtractor c;
     Recorder r;
     r.Attach(c);
     c.SetCancel(true);
@@ -95,14 +95,14 @@ TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler)
         std::vector<bool> runningDuringProgress;
         int fired = 0;
         float elapsed = -1;
-        const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](TUnLha& c) {
-            c.OnProgress = [&](TZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
+        const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](LhaExtractor& c) {
+            c.OnProgress = [&](ZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
             // The handler's own time is not the extraction's.
-            c.OnError = [](TZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+            c.OnError = [](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
             };
             if (timed)
-                c.OnElapsedTime = [&](TZipCommon&, float seconds) {
+                c.OnElapsedTime = [&](ZipCommon&, float seconds) {
                     ++fired;
                     elapsed = seconds;
                 };
@@ -121,7 +121,7 @@ TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler)
 TEST(ComponentBase, ArchiveFileSetterAndRunStart)
 {
     ScopedDir d("setter");
-    TUnLha c;
+    LhaExtractor c;
     Recorder r;
     r.Attach(c);
     c.SetArchiveFile((d.path() / "missing.lzh").string());
@@ -132,7 +132,7 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart)
 
     // Without an archive the run reports 25192 and never starts.
     int activated = 0;
-    c.OnActivate = [&](TZipCommon&) { ++activated; };
+    c.OnActivate = [&](ZipCommon&) { ++activated; };
     EXPECT_EQ(c.Extract(), 0);
     EXPECT_TRUE(r.Has(msg::FileNotFound));
     EXPECT_EQ(activated, 0);
@@ -153,7 +153,7 @@ TEST(ExtractionRun, TargetFolderRules)
 
     // A target naming an existing file is refused and the previous one kept.
     {
-        TUnLha c;
+        LhaExtractor c;
         Recorder r;
         r.Attach(c);
         c.SetExtractDir((d.path() / "good").string());
@@ -168,7 +168,7 @@ TEST(ExtractionRun, TargetFolderRules)
         fs::create_directories(here);
         const fs::path saved = fs::current_path();
         fs::current_path(here);
-        TUnLha c;
+        LhaExtractor c;
         c.SetArchiveFile(archive.string());
         c.FileSpec = {"*.*"};
         const int n = c.Extract();
@@ -186,15 +186,15 @@ TEST(ExtractionRun, TargetFolderRules)
         const fs::path chosen = d.path() / ("chosen" + std::to_string(variant));
         fs::create_directories(chosen);
         int activated = 0, deactivated = 0;
-        const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](TUnLha& c) {
+        const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](LhaExtractor& c) {
             if (variant == 1)
-                c.OnLimitedUser = [](TZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
+                c.OnLimitedUser = [](ZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
             if (variant == 2)
-                c.OnLimitedUser = [&](TZipCommon&, const std::string&, std::string& userDir, bool&) {
+                c.OnLimitedUser = [&](ZipCommon&, const std::string&, std::string& userDir, bool&) {
                     userDir = chosen.string();
                 };
-            c.OnActivate = [&](TZipCommon&) { ++activated; };
-            c.OnDeactivate = [&](TZipCommon&) { ++deactivated; };
+            c.OnActivate = [&](ZipCommon&) { ++activated; };
+            c.OnDeactivate = [&](ZipCommon&) { ++deactivated; };
         });
         EXPECT_EQ(activated, 1);
         EXPECT_EQ(deactivated, 1);
@@ -225,9 +225,9 @@ TEST(ExtractionRun, OverwriteRules)
 
     // Asked and answered "overwrite": the read-only file is replaced, the folder is not (25137).
     prepare();
-    Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](TUnLha& c) {
+    Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
         c.ConfirmOverwrites = true;
-        c.OnFileExists = [](TZipCommon&, const std::string&, std::string&, TOverwriteMode& mode) { mode = omOverwrite; };
+        c.OnFileExists = [](ZipCommon&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
     });
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
@@ -236,16 +236,16 @@ TEST(ExtractionRun, OverwriteRules)
 
     // Asked without a handler: 25276 and the file is kept.
     prepare();
-    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](TUnLha& c) { c.ConfirmOverwrites = true; });
+    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) { c.ConfirmOverwrites = true; });
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::EventNotAssigned));
     EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
 
     // A new name without a folder goes beside the old file, even with "skip" answered.
     prepare();
-    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](TUnLha& c) {
+    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
         c.ConfirmOverwrites = true;
-        c.OnFileExists = [](TZipCommon&, const std::string&, std::string& newName, TOverwriteMode& mode) {
+        c.OnFileExists = [](ZipCommon&, const std::string&, std::string& newName, OverwritePolicy& mode) {
             newName = "renamed.txt";
             mode = omSkip;
         };
@@ -257,16 +257,16 @@ TEST(ExtractionRun, OverwriteRules)
     // Not asking and "skip": nothing is written, whether the file exists or not.
     prepare();
     r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path(), {"*.*"},
-                     [](TUnLha& c) { c.OverwriteMode = omSkip; });
+                     [](LhaExtractor& c) { c.OverwriteMode = omSkip; });
     EXPECT_EQ(r.count, 0);
     EXPECT_FALSE(fs::exists(out / "fresh.txt"));
 
     // OnRenameFile is asked only when OnBegin is assigned.
     for (bool withBegin : {false, true}) {
         int renames = 0;
-        ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](TUnLha& c) {
-            c.OnRenameFile = [&](TZipCommon&, const std::string&, std::string&) { ++renames; };
-            if (withBegin) c.OnBegin = [](TZipCommon&, const std::string&, int, bool&) {};
+        ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
+            c.OnRenameFile = [&](ZipCommon&, const std::string&, std::string&) { ++renames; };
+            if (withBegin) c.OnBegin = [](ZipCommon&, const std::string&, int, bool&) {};
         });
         EXPECT_EQ(renames, withBegin ? 1 : 0);
     }
@@ -278,8 +278,8 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun)
     const Bytes archive = LhaArchive({{.name = "big.txt", .data = Text(std::string(200000, 'c'))},
                                       {.name = "second.txt", .data = Text("s")}});
     int progressCalls = 0;
-    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](TUnLha& c) {
-        c.OnProgress = [&](TZipCommon& z, int, int) {
+    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
+        c.OnProgress = [&](ZipCommon& z, int, int) {
             ++progressCalls;
             z.SetCancel(true);
         };
@@ -298,9 +298,9 @@ TEST(ExtractionRun, NestedRunFromAHandlerIsRefused)
     ScopedDir d("nested");
     std::vector<int> inner;
     const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))}}), d.path(),
-                                   {"*.*"}, [&](TUnLha& c) {
-                                       c.OnProgress = [&](TZipCommon& z, int, int) {
-                                           inner.push_back(static_cast<TUnLha&>(z).Extract());
+                                   {"*.*"}, [&](LhaExtractor& c) {
+                                       c.OnProgress = [&](ZipCommon& z, int, int) {
+                                           inner.push_back(static_cast<LhaExtractor&>(z).Extract());
                                        };
                                    });
     ASSERT_FALSE(inner.empty());
@@ -312,7 +312,7 @@ TEST(ExtractionRun, NestedRunFromAHandlerIsRefused)
 TEST(ExtractionRun, WriteFailures)
 {
     // Several short writes of one entry cost the run that entry once, and its verdict fails.
-    TUnLha c;
+    LhaExtractor c;
     Recorder r;
     r.Attach(c);
     c.OutputName = "/nowhere/x.txt";
@@ -329,7 +329,7 @@ TEST(ExtractionRun, WriteFailures)
 
     // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
     // the one written before stays counted, as it stays on disk.
-    TFileStream32 full("/dev/full", TFileStream32::fmOpenWrite);
+    FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
     if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
     ASSERT_TRUE(c.CheckOverwrite(false));
     EXPECT_EQ(c.Count(), 2);
@@ -419,12 +419,12 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace)
                                       {.name = tooLong, .data = Text("l"), .level = 2},
                                       {.name = "fine.txt", .data = Text("f")}});
     std::vector<std::string> reported;
-    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](TUnLha& c) {
-        c.OnError = [&](TZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
-            reported.push_back(static_cast<TUnLha&>(z).EntryName + ":" + std::to_string(code));
+    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
+        c.OnError = [&](ZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+            reported.push_back(static_cast<LhaExtractor&>(z).EntryName + ":" + std::to_string(code));
         };
-        c.OnEnd = [&](TZipCommon& z, const std::string& file, bool pass) {
-            reported.push_back(static_cast<TUnLha&>(z).EntryName + (pass ? ":ok" : ":fail"));
+        c.OnEnd = [&](ZipCommon& z, const std::string& file, bool pass) {
+            reported.push_back(static_cast<LhaExtractor&>(z).EntryName + (pass ? ":ok" : ":fail"));
             // A caller that trusts the verdict finds the file where it was told.
             if (pass) {
                 EXPECT_TRUE(fs::is_regular_file(file)) << file;
@@ -461,7 +461,7 @@ TEST(ExtractionRun, DatesModesAndAttributes)
     // The newest date of the run for every file; no attribute restored when asked not to.
     fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
     fs::remove_all(d.path() / "out");
-    r = ExtractBytes(archive, d.path(), {"*.*"}, [](TUnLha& c) {
+    r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
         c.DateAttribute = daMaxFileDate;
         c.RestoreFileAttr = false;
     });
@@ -474,11 +474,11 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource)
 {
     ScopedDir d("copy");
     const Bytes source = Text(std::string(300000, 'q') + "tail");
-    TMemoryStream32 in(source.data(), source.size());
+    MemoryStream32 in(source.data(), source.size());
     in.Seek(1000, soBeginning);   // the copy starts at the source's start whatever its position
     const fs::path file = d.path() / "copy.bin";
     {
-        TFileStream32 out(file.string(), TFileStream32::fmCreate);
+        FileStream32 out(file.string(), FileStream32::fmCreate);
         ASSERT_TRUE(out.Valid());
         EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
     }

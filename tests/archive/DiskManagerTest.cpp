@@ -16,13 +16,13 @@ using namespace corvina::archive;
 namespace {
 
 // A drive whose disk appears after a number of presence checks.
-struct FakeDrive : TDiskQuery {
+struct FakeDrive : DiskQuery {
     int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
     uint8_t type = dtRemovable;
-    TVolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
+    VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
     std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
     bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
-    bool ReadVolumeInfo(const std::string&, TVolumeInfo& out) override
+    bool ReadVolumeInfo(const std::string&, VolumeInfo& out) override
     {
         if (volumeFailures > 0) {
             --volumeFailures;
@@ -43,13 +43,13 @@ struct FakeDrive : TDiskQuery {
 
 struct Request {
     FakeDrive* drive;
-    TDriveManager manager;
+    DriveVolumeManager manager;
     std::vector<int> errors;
     int insertAsks = 0;
     explicit Request(std::unique_ptr<FakeDrive> d) : drive(d.get()), manager(std::move(d)) {}
     bool Run(const std::string& path, int acceptInsertAsks = -1)
     {
-        TDiskHandlers h;
+        DiskHandlers h;
         h.OnError = [this](const std::string&, int code, const std::string&) { errors.push_back(code); };
         if (acceptInsertAsks >= 0)
             h.OnInsertDisk = [this, acceptInsertAsks](bool& go) { go = ++insertAsks <= acceptInsertAsks; };
@@ -82,7 +82,7 @@ TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted)
     ASSERT_TRUE(r.Run("/media/disk/set.zip", 5));
     EXPECT_EQ(r.insertAsks, 2);
     EXPECT_TRUE(r.errors.empty());
-    const TDriveManager& m = r.manager;
+    const DriveVolumeManager& m = r.manager;
     EXPECT_EQ(m.Drive, "/media/disk");
     EXPECT_EQ(m.VolumeLabel, "PKBACK# 004");
     EXPECT_EQ(m.VolumeNumber, 4);
@@ -134,7 +134,7 @@ TEST(DiskManager, SplitCheckByDriveAndLabel)
         uint8_t type;
         const char* label;
         std::string file;
-        TArchiveType expected;
+        ArchiveFormat expected;
     } cases[] = {
         {dtRemovable, "PKBACK# 001", "/media/disk/a.zip", atZipSpan},
         {dtRemovable, "HOLIDAY", "/media/disk/a.zip", atZipMVol},
@@ -145,7 +145,7 @@ TEST(DiskManager, SplitCheckByDriveAndLabel)
         auto d = std::make_unique<FakeDrive>();
         d->type = c.type;
         d->info.Label = c.label;
-        TDriveManager m(std::move(d));
+        DriveVolumeManager m(std::move(d));
         EXPECT_EQ(m.SplitCheck(c.file), c.expected) << c.label;
     }
 }
@@ -155,7 +155,7 @@ TEST(DiskManager, LinuxQueriesOnARealFolder)
     testutil::ScopedDir dir;
     const std::string file = (dir.path() / "set.z01").string();
     testutil::WriteAll(file, {1, 2, 3});
-    TDiskQuery q;
+    DiskQuery q;
     const std::string drive = q.DriveOf(file);
     ASSERT_FALSE(drive.empty());
     EXPECT_EQ(file.rfind(drive == "/" ? "/" : drive + "/", 0), 0u) << drive;
@@ -168,9 +168,9 @@ TEST(DiskManager, LinuxQueriesOnARealFolder)
     EXPECT_GT(size, 0);
     EXPECT_GE(free, 0);
 
-    TDriveManager m;
+    DriveVolumeManager m;
     std::vector<int> errors;
-    TDiskHandlers h;
+    DiskHandlers h;
     h.OnError = [&](const std::string&, int code, const std::string&) { errors.push_back(code); };
     EXPECT_TRUE(m.RequestVolume(file, h));
     EXPECT_TRUE(errors.empty());

@@ -3,8 +3,8 @@
 // The seed corpora replay as the fuzz_*_replay tests.
 #include <gtest/gtest.h>
 
-#include "archive/UnLha.h"
-#include "archive/UnZip.h"
+#include "archive/LhaExtractor.h"
+#include "archive/ZipExtractor.h"
 #include "fuzz/ArchiveFuzzEntry.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
@@ -34,7 +34,7 @@ void ExtractWholeCutAndFlipped(const char* peerFolder, const std::function<void(
 TEST(FuzzReplay, LhaPeerArchivesWholeAndCut)
 {
     ExtractWholeCutAndFlipped("lha-peers", [](const Bytes& b, size_t size) {
-        corvina::archive::TUnLha lha;
+        corvina::archive::LhaExtractor lha;
         corvina_fuzz::ExtractBytes(lha, b.data(), size);
     });
 }
@@ -42,7 +42,7 @@ TEST(FuzzReplay, LhaPeerArchivesWholeAndCut)
 TEST(FuzzReplay, ZipPeerArchivesWholeAndCut)
 {
     ExtractWholeCutAndFlipped("zip-peers", [](const Bytes& b, size_t size) {
-        corvina::archive::TUnZip zip;
+        corvina::archive::ZipExtractor zip;
         zip.Passwords = {"password", "helloworld", "12345678"};
         corvina_fuzz::ExtractBytes(zip, b.data(), size);
     });

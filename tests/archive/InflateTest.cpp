@@ -14,7 +14,7 @@ namespace {
 
 DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, size_t chunk = 1 << 20)
 {
-    return RunDecoder([&](TZipDecodeIo& io) { return deflate64 ? InflateDeflate64(io) : InflateDeflate(io); },
+    return RunDecoder([&](ZipDecodeIo& io) { return deflate64 ? InflateDeflate64(io) : InflateDeflate(io); },
                       packed, size, 0, chunk);
 }
 
@@ -24,7 +24,7 @@ const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40,
 
 int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096)
 {
-    TZStreamRec rec;
+    ZStreamRec rec;
     int r = InflateInit(&rec, windowBits);
     if (r != inflOk) return r;
     rec.next_in = in.data();
@@ -44,7 +44,7 @@ int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 40
 
 TEST(InflateEngine, InitChecksWindowBitsAndRecordSize)
 {
-    struct Case { int bits, size; bool d64; int want; } cases[] = {
+    struct Case { int bits, size; bool deflate64; int want; } cases[] = {
         {15, kZStreamRecSize, false, inflOk},   {-15, kZStreamRecSize, false, inflOk},
         {8, kZStreamRecSize, false, inflOk},    {7, kZStreamRecSize, false, inflStreamError},
         {16, kZStreamRecSize, false, inflStreamError}, {-16, kZStreamRecSize, false, inflStreamError},
@@ -52,14 +52,14 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize)
         {16, kZStreamRecSize, true, inflStreamError},
     };
     for (const auto& c : cases) {
-        TZStreamRec rec;
-        EXPECT_EQ(InflateInit(&rec, c.bits, c.size, c.d64), c.want) << c.bits << " " << c.size << " " << c.d64;
+        ZStreamRec rec;
+        EXPECT_EQ(InflateInit(&rec, c.bits, c.size, c.deflate64), c.want) << c.bits << " " << c.size << " " << c.deflate64;
         if (c.want == inflOk) {
             EXPECT_EQ(InflateEnd(&rec), inflOk);
         }
     }
     EXPECT_EQ(InflateInit(nullptr, 15), inflStreamError);
-    TZStreamRec none;
+    ZStreamRec none;
     EXPECT_EQ(Inflate(&none, 0), inflStreamError);
     EXPECT_EQ(InflateEnd(&none), inflStreamError);
     EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
@@ -105,7 +105,7 @@ TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput)
     w.Fixed(256);
     // "abcabcabc" then 12 bytes copied from 6 back.
     const std::string want = "stored abcabcabcabcabcabcabc";
-    TZStreamRec rec;
+    ZStreamRec rec;
     ASSERT_EQ(InflateInit(&rec, -15), inflOk);
     Bytes out;
     int r = inflOk;
@@ -128,7 +128,7 @@ TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput)
 
 TEST(InflateEngine, DamagedStreamsEndWithTheirError)
 {
-    struct Case { const char* what; std::function<void(BitWriter&)> build; bool d64; int want; };
+    struct Case { const char* what; std::function<void(BitWriter&)> build; bool deflate64; int want; };
     const Case cases[] = {
         {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, false, drBadData},
         {"NLEN not the complement of LEN",
@@ -160,7 +160,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError)
     for (const auto& c : cases) {
         BitWriter w;
         c.build(w);
-        EXPECT_EQ(Inflate64Or32(w.bytes, c.d64).result, c.want) << c.what;
+        EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, c.want) << c.what;
     }
 }
 
@@ -205,8 +205,8 @@ TEST(InflateEngine, Deflate64LongLengthAndFarDistances)
 
 TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks)
 {
-    TMemoryStream32 src(kZlib.data(), kZlib.size());
-    TDecompressStream s(src, 13, 15);
+    MemoryStream32 src(kZlib.data(), kZlib.size());
+    DecompressStream s(src, 13, 15);
     ASSERT_EQ(s.InitResult(), inflOk);
     char buf[64] = {};
     EXPECT_EQ(s.Read(buf, 5), 5);
@@ -224,10 +224,10 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks)
 TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc)
 {
     if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    const int deflated = CheckPeerEntries({8}, [](TZipDecodeIo& io, int) { return InflateDeflate(io); });
+    const int deflated = CheckPeerEntries({8}, [](ZipDecodeIo& io, int) { return InflateDeflate(io); });
     EXPECT_GT(deflated, 20);
-    const int d64 = CheckPeerEntries({9}, [](TZipDecodeIo& io, int) { return InflateDeflate64(io); });
-    EXPECT_GE(d64, 1);
+    const int deflate64Entries = CheckPeerEntries({9}, [](ZipDecodeIo& io, int) { return InflateDeflate64(io); });
+    EXPECT_GE(deflate64Entries, 1);
 }
 
 TEST(InflatePeers, TruncatedAndCorruptedEntriesFailCleanly)
@@ -253,7 +253,7 @@ TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread)
     for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
         if (e.method != 9 || e.size < 100000) continue;
         for (size_t piece : {size_t(32), size_t(33), size_t(1000), size_t(65536)}) {
-            TZStreamRec rec;
+            ZStreamRec rec;
             ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), inflOk);
             Bytes out(e.size + 10);
             rec.next_out = out.data();

@@ -133,7 +133,7 @@ TEST(Unreduce, FollowerSetsDleAndMatches)
         {"data ends early", 2, Reduced({}, [](BitWriter& w) { w.Put('A', 8); }), "A", drInputEnded},
     };
     for (const auto& c : cases) {
-        const auto run = RunDecoder([&](TZipDecodeIo& io) { return Unreduce(io, c.factor); }, c.data,
+        const auto run = RunDecoder([&](ZipDecodeIo& io) { return Unreduce(io, c.factor); }, c.data,
                                     c.result == drInputEnded ? 5 : int64_t(c.want.size()));
         EXPECT_EQ(run.result, c.result) << c.what;
         EXPECT_EQ(Str(run.out), c.want) << c.what;
@@ -189,7 +189,7 @@ TEST(LegacyPeers, ShrunkReducedAndImplodedEntriesMatchTheirCrc)
 {
     if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
     int seen[7] = {};
-    CheckPeerEntries({1, 2, 3, 4, 5, 6}, [&](TZipDecodeIo& io, int method) {
+    CheckPeerEntries({1, 2, 3, 4, 5, 6}, [&](ZipDecodeIo& io, int method) {
         ++seen[method];
         if (method == 1) return Unshrink(io);
         if (method == 6) return Explode(io);
@@ -216,9 +216,9 @@ TEST(AllDecoders, ArbitraryBytesEndCleanly)
         const Bytes zip = ReadAll(PeerDir() / f);
         if (zip.size() > 30) inputs.emplace_back(zip.begin() + 30 + long(Get16(zip, 26) + Get16(zip, 28)) % long(zip.size() - 30), zip.end());
     }
-    const std::function<int(TZipDecodeIo&)> decoders[] = {
+    const std::function<int(ZipDecodeIo&)> decoders[] = {
         InflateDeflate, InflateDeflate64, BZip2DecodeStream, Unshrink, Explode,
-        [](TZipDecodeIo& io) { return Unreduce(io, 1); }, [](TZipDecodeIo& io) { return Unreduce(io, 4); },
+        [](ZipDecodeIo& io) { return Unreduce(io, 1); }, [](ZipDecodeIo& io) { return Unreduce(io, 4); },
     };
     for (const auto& in : inputs)
         for (const auto& d : decoders)

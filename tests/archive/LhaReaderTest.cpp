@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "archive/UnLha.h"
+#include "archive/LhaExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -225,7 +225,7 @@ TEST(LhaReader, DirectoryEntriesAndEmptyEntries)
         SCOPED_TRACE(create);
         ScopedDir d("dirs");
         const Outcome r = ExtractBytes(LhaArchive({folder, storedFolder, plainFolder, empty}), d.path(), {"*.*"},
-                                       [&](TUnLha& lha) { lha.CreateStoredDirs = create; });
+                                       [&](LhaExtractor& lha) { lha.CreateStoredDirs = create; });
         EXPECT_EQ(r.count, 1);   // a directory entry is not a file written
         EXPECT_TRUE(r.errors.empty());
         EXPECT_EQ(fs::is_directory(d.path() / "out/folder"), create);

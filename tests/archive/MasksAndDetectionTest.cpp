@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/Masks.h"
-#include "archive/UnBase.h"
+#include "archive/ArchiveExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -22,14 +22,14 @@ TEST(Masks, MatchingRules)
 
 TEST(Masks, InvalidMasks)
 {
-    EXPECT_THROW(TInternalMask(std::string(31, '*') + "a"), EInvalidMask);
-    EXPECT_NO_THROW(TInternalMask(std::string(30, '*') + "a"));
-    EXPECT_THROW(TInternalMask("[]"), EInvalidMask);
-    EXPECT_THROW(TInternalMask("[abc"), EInvalidMask);
+    EXPECT_THROW(InternalMask(std::string(31, '*') + "a"), InvalidMaskError);
+    EXPECT_NO_THROW(InternalMask(std::string(30, '*') + "a"));
+    EXPECT_THROW(InternalMask("[]"), InvalidMaskError);
+    EXPECT_THROW(InternalMask("[abc"), InvalidMaskError);
     try {
-        TInternalMask m("ab[cd");
+        InternalMask m("ab[cd");
         FAIL();
-    } catch (const EInvalidMask& e) {
+    } catch (const InvalidMaskError& e) {
         EXPECT_STREQ(e.what(), "'ab[cd' is an invalid mask at (6)");
     }
 }
@@ -50,12 +50,12 @@ TEST(Masks, SelectionWithRecursionAndExclusion)
 }
 
 namespace {
-TArchiveType Detect(const Bytes& bytes, int64_t* offset = nullptr, const std::string& name = "x.bin")
+ArchiveFormat Detect(const Bytes& bytes, int64_t* offset = nullptr, const std::string& name = "x.bin")
 {
     ScopedDir d("detect");
     const fs::path file = d.path() / name;
     WriteAll(file, bytes);
-    TUnBase c;
+    ArchiveExtractor c;
     c.SetArchiveFile(file.string());
     if (offset) *offset = c.ArchiveOffset;
     return c.ArchiveType;
@@ -85,7 +85,7 @@ Bytes WithHead(const std::string& head, size_t size = 64)
 
 TEST(Detection, EverySignature)
 {
-    struct Case { std::string head; TArchiveType type; };
+    struct Case { std::string head; ArchiveFormat type; };
     const Case cases[] = {
         {"Rar!", atRar}, {"MSCF", atCab}, {"\xB7\xDF\x54\x57", atArc}, {"\x13\x5D\x65\x8C", atMsGz},
         {"BH\x05\x07", atBh}, {"ZOO ", atZoo}, {"\x1F\x8B", atGZip}, {"%!", atGZip}, {"\x60\xEA", atArj},
@@ -155,10 +155,10 @@ TEST(Routines, DatesPercentsAndNames)
     EXPECT_EQ(OctalToInt("0000644 "), 420);
     EXPECT_EQ(Percent(0, 5), 0);
     EXPECT_EQ(Percent(10, 20), 100);
-    TDateTime d1980;
-    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, d1980));
-    EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), d1980 + 60.0 / 86400);
-    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, d1980));
+    SerialDateTime jan1st1980;
+    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
+    EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
+    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, jan1st1980));
     // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
     EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
     EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
@@ -169,11 +169,11 @@ TEST(Routines, DatesPercentsAndNames)
 
 namespace {
 
-TArchiveType DetectMemory(const Bytes& bytes, int64_t* offset = nullptr)
+ArchiveFormat DetectMemory(const Bytes& bytes, int64_t* offset = nullptr)
 {
-    TUnBase c;
-    TMemoryStream32 s(bytes.data(), bytes.size());
-    const TArchiveType t = c.DetectArchiveType(&s);
+    ArchiveExtractor c;
+    MemoryStream32 s(bytes.data(), bytes.size());
+    const ArchiveFormat t = c.DetectArchiveType(&s);
     if (offset) *offset = c.ArchiveOffset;
     return t;
 }
@@ -296,7 +296,7 @@ TEST(Detection, ZipVolumesAndPrefixedZips)
         ScopedDir d("split");
         const fs::path file = d.path() / "x.zip";
         WriteAll(file, WithHead(head, 200));
-        TUnBase c;
+        ArchiveExtractor c;
         c.SetArchiveFile(file.string());
         EXPECT_EQ(c.ArchiveType, atZipMVol) << head;
         EXPECT_EQ(c.DetectFlags, HeaderBit(htLocal)) << head;
@@ -320,18 +320,18 @@ TEST(Detection, ZipVolumesAndPrefixedZips)
 
 TEST(Routines, DateEdgesFoldersAndVolumes)
 {
-    TDateTime d1980;
-    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, d1980));
+    SerialDateTime jan1st1980;
+    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
     // Month 13 falls back to 1980-01-01 00:01:00 and keeps its time part on top.
     const uint32_t month13 = (uint32_t(5) << 25) | (13u << 21) | (1u << 16) | (10u << 11);
-    EXPECT_NEAR(DosDateTimeToDateTime(month13), d1980 + (60.0 + 10 * 3600.0) / 86400, 1e-9);
+    EXPECT_NEAR(DosDateTimeToDateTime(month13), jan1st1980 + (60.0 + 10 * 3600.0) / 86400, 1e-9);
     // Dates of 2044 and later have the top bit set and are no earlier than 1980.
-    TDateTime d2060;
-    ASSERT_TRUE(TryEncodeDate(2060, 1, 2, d2060));
-    TUnBase c;
-    EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), d2060, 1e-9);
+    SerialDateTime jan2nd2060;
+    ASSERT_TRUE(TryEncodeDate(2060, 1, 2, jan2nd2060));
+    ArchiveExtractor c;
+    EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), jan2nd2060, 1e-9);
 
-    TDateTime jan2;
+    SerialDateTime jan2;
     ASSERT_TRUE(TryEncodeDate(1970, 1, 2, jan2));
     {
         FixedZone utc("UTC");
@@ -341,7 +341,7 @@ TEST(Routines, DateEdgesFoldersAndVolumes)
     FixedZone tokyo("Asia/Tokyo");
     EXPECT_NEAR(UnixTimeToDateTime(86400), jan2 + 9.0 / 24, 1e-9);
 
-    TDateTime jan31, feb29;
+    SerialDateTime jan31, feb29;
     ASSERT_TRUE(TryEncodeDate(2024, 1, 31, jan31));
     ASSERT_TRUE(TryEncodeDate(2024, 2, 29, feb29));
     EXPECT_NEAR(IncMonth(jan31 + 0.5, 1), feb29 + 0.5, 1e-9);
@@ -359,7 +359,7 @@ TEST(Routines, DateEdgesFoldersAndVolumes)
         EXPECT_EQ(e.Code, msg::UnableCreateDir);
     }
 
-    struct VolumeCase { const char* name; TArchiveType type; char letter; int volume; };
+    struct VolumeCase { const char* name; ArchiveFormat type; char letter; int volume; };
     for (const VolumeCase& v : {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2},
                                 VolumeCase{"x.j05", atJar, 'j', 6}, VolumeCase{"x", atAce, 'C', 0},
                                 VolumeCase{"x.lzh", atLha, 0, 0}}) {

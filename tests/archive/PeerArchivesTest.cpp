@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "archive/UnLha.h"
+#include "archive/LhaExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -79,11 +79,11 @@ const std::map<std::string, std::string> kReferenceWrong = [] {
 
 Outcome Extract(const fs::path& archive, const fs::path& dir, bool createDirs)
 {
-    return ExtractFile(archive, dir, {"*.*"}, [&](TUnLha& lha) {
+    return ExtractFile(archive, dir, {"*.*"}, [&](LhaExtractor& lha) {
         lha.CreateStoredDirs = createDirs;
         // The one multi-gigabyte entry of the table is not decoded here: it is refused by its size.
-        lha.OnBegin = [&](TZipCommon& c, const std::string&, int, bool& extract) {
-            if (static_cast<TUnLha&>(c).Header.UnpackedSize > 64u * 1024 * 1024) extract = false;
+        lha.OnBegin = [&](ZipCommon& c, const std::string&, int, bool& extract) {
+            if (static_cast<LhaExtractor&>(c).Header.UnpackedSize > 64u * 1024 * 1024) extract = false;
         };
     });
 }
@@ -115,7 +115,7 @@ TEST(PeerArchives, EveryRowOfTheTable)
         SCOPED_TRACE(name);
         const fs::path archive = kPeers / name;
         const Bytes bytes = ReadAll(archive);
-        TUnLha probe;
+        LhaExtractor probe;
         probe.SetArchiveFile(archive.string());
         std::set<std::string> methods;
         std::set<int> levels;

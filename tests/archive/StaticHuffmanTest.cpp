@@ -143,8 +143,8 @@ Outcome Decode(const char* method, const Stream& s, const fs::path& dir, int* pr
 {
     LhaEntry e{.name = "s.bin", .data = s.unpacked, .method = method, .packedOverride = s.packed,
                .unpackedOverride = unpacked};
-    return ExtractBytes(LhaArchive({e}), dir, {"*.*"}, [&](TUnLha& c) {
-        if (progressCalls) c.OnProgress = [progressCalls](TZipCommon&, int, int) { ++*progressCalls; };
+    return ExtractBytes(LhaArchive({e}), dir, {"*.*"}, [&](LhaExtractor& c) {
+        if (progressCalls) c.OnProgress = [progressCalls](ZipCommon&, int, int) { ++*progressCalls; };
     });
 }
 

@@ -20,7 +20,7 @@ const std::filesystem::path kPeers = std::filesystem::path(CORVINA_TESTDATA) / "
 // Enciphers an entry as a ZIP writer does: 11 filler bytes and the check byte, then the data.
 Bytes Encipher(const std::string& password, uint8_t checkByte, const Bytes& data)
 {
-    TZipCrypto c;
+    ZipCrypto c;
     c.InitKeys(password);
     Bytes plain = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, checkByte};
     plain.insert(plain.end(), data.begin(), data.end());
@@ -52,7 +52,7 @@ TEST(ZipCrypt, HeaderCheckUsesCrcOrTimeByteAndRefusesOtherPasswords)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tried + " flags " + std::to_string(c.flags));
         const Bytes enc = Encipher("secret", c.checkByte, {});
-        TZipCrypto crypto;
+        ZipCrypto crypto;
         EXPECT_EQ(crypto.CheckEncryptionHeader(enc.data(), c.flags, crc, dosDateTime, c.tried), c.accepted);
     }
 }
@@ -62,7 +62,7 @@ TEST(ZipCrypt, AcceptedHeaderLeavesRegistersAtTheDataInAnyBlockSize)
     const Bytes data = testutil::Text("The quick brown fox jumps over the lazy dog, twice over.");
     const Bytes enc = Encipher("pw", 0x12, data);
     for (size_t block : {size_t(1), size_t(7), size_t(16), data.size()}) {
-        TZipCrypto crypto;
+        ZipCrypto crypto;
         ASSERT_TRUE(crypto.CheckEncryptionHeader(enc.data(), 0, 0x12000000u, 0, "pw"));
         Bytes body(enc.begin() + 12, enc.end());
         for (size_t at = 0; at < body.size(); at += block)
@@ -79,7 +79,7 @@ TEST(ZipCrypt, DeciphersPeerArchiveEntryWrittenWithDataDescriptor)
     ASSERT_TRUE(entry);
     ASSERT_EQ(entry->Flags & 0x0009, 0x0009);
     ASSERT_EQ(entry->Data.size(), 29u);
-    TZipCrypto crypto;
+    ZipCrypto crypto;
     EXPECT_FALSE(crypto.CheckEncryptionHeader(entry->Data.data(), entry->Flags, entry->Crc, entry->Time, "1234567"));
     ASSERT_TRUE(crypto.CheckEncryptionHeader(entry->Data.data(), entry->Flags, entry->Crc, entry->Time, "12345678"));
     Bytes body(entry->Data.begin() + 12, entry->Data.end());
@@ -92,8 +92,8 @@ TEST(ZipCrypt, DeciphersPeerArchiveEntryWrittenWithDataDescriptor)
 
 TEST(ZipCrypt, SeedKeysSetTheStartingRegistersOfTheirOwnSetOnly)
 {
-    TZipCrypto crypto;
-    TSeedKeys data(crypto, 0), header(crypto, 1);
+    ZipCrypto crypto;
+    SeedKeys data(crypto, 0), header(crypto, 1);
     EXPECT_EQ(data.Key0(), 0x12345678u);
     EXPECT_EQ(data.Key2(), 0x34567890u);
     EXPECT_EQ(header.Key0(), 123987456u);
@@ -129,8 +129,8 @@ TEST(ZipCrypt, SeedKeysSetTheStartingRegistersOfTheirOwnSetOnly)
 
 TEST(ZipCrypt, EntryCipherDeciphersOnlyTheTraditionalKindWithoutAnAesEntry)
 {
-    TZipCrypto crypto;
-    TZipEntryCipher cipher(crypto);
+    ZipCrypto crypto;
+    ZipEntryCipher cipher(crypto);
     const Bytes enc = Encipher("pw", 0x01, testutil::Text("plain"));
     ASSERT_TRUE(crypto.CheckEncryptionHeader(enc.data(), 0, 0x01000000u, 0, "pw"));
     Bytes body(enc.begin() + 12, enc.end());

@@ -94,12 +94,12 @@ struct DecodeRun {
 };
 
 // Runs an entry decoder over `packed`, handing the input out in pieces of `readChunk` bytes.
-inline DecodeRun RunDecoder(const std::function<int(corvina::archive::TZipDecodeIo&)>& decoder, const Bytes& packed,
+inline DecodeRun RunDecoder(const std::function<int(corvina::archive::ZipDecodeIo&)>& decoder, const Bytes& packed,
                             int64_t size, uint16_t flags = 0, size_t readChunk = size_t(1) << 20)
 {
     DecodeRun run;
     size_t pos = 0;
-    corvina::archive::TZipDecodeIo io;
+    corvina::archive::ZipDecodeIo io;
     io.Read = [&](uint8_t* buffer, int64_t count) -> int64_t {
         const size_t n = std::min({size_t(count), readChunk, packed.size() - pos});
         std::copy_n(packed.begin() + long(pos), n, buffer);
@@ -121,7 +121,7 @@ inline DecodeRun RunDecoder(const std::function<int(corvina::archive::TZipDecode
 // checks its size and CRC-32 against the central directory and EXPECTED.tsv. Answers how many
 // entries were checked.
 inline int CheckPeerEntries(const std::vector<int>& methods,
-                            const std::function<int(corvina::archive::TZipDecodeIo&, int method)>& decoder)
+                            const std::function<int(corvina::archive::ZipDecodeIo&, int method)>& decoder)
 {
     const auto expected = ReadExpectedTable(PeerDir() / "EXPECTED.tsv");
     std::vector<std::string> archives;
@@ -136,7 +136,7 @@ inline int CheckPeerEntries(const std::vector<int>& methods,
             if ((e.flags & 1) || e.packed.size() != e.packedSize || e.size == 0xFFFFFFFFu) continue;
             if (std::find(methods.begin(), methods.end(), e.method) == methods.end()) continue;
             const int method = e.method;
-            const auto run = RunDecoder([&](corvina::archive::TZipDecodeIo& io) { return decoder(io, method); },
+            const auto run = RunDecoder([&](corvina::archive::ZipDecodeIo& io) { return decoder(io, method); },
                                         e.packed, e.size, e.flags, 7000);
             SCOPED_TRACE(archive + " : " + e.name);
             EXPECT_EQ(run.result, 0);

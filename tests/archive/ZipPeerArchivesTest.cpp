@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "archive/UnZip.h"
+#include "archive/ZipExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -39,17 +39,17 @@ struct ZipOutcome {
 
 ZipOutcome Extract(const fs::path& archive, const fs::path& dir, const std::vector<std::string>& passwords)
 {
-    TUnZip zip;
+    ZipExtractor zip;
     ZipOutcome r;
     zip.SetArchiveFile(archive.string());
     zip.FileSpec = {"*.*"};
     zip.CreateStoredDirs = true;
     zip.Passwords = passwords;
     zip.SetExtractDir(dir.string());
-    zip.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+    zip.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
         r.errors.push_back(code);
     };
-    zip.OnEnd = [&](TZipCommon&, const std::string&, bool pass) { r.failed += pass ? 0 : 1; };
+    zip.OnEnd = [&](ZipCommon&, const std::string&, bool pass) { r.failed += pass ? 0 : 1; };
     r.count = zip.Extract();
     return r;
 }

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "archive/DiskManager.h"
-#include "archive/UnZip.h"
+#include "archive/ZipExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -39,7 +39,7 @@ constexpr uint32_t kDosTime = 0x5A2B6000;
 // Enciphers with the traditional cipher: the 12-byte header (check byte = CRC's high byte), then the data.
 Bytes Encipher(const Bytes& data, uint32_t crc, const std::string& password)
 {
-    TZipCrypto c;
+    ZipCrypto c;
     c.InitKeys(password);
     Bytes out;
     for (int i = 0; i < 11; ++i) out.push_back(c.CipherByte(uint8_t(0x41 + i)));
@@ -163,17 +163,17 @@ struct ZipRun {
     bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
 };
 
-ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<void(TUnZip&)>& setUp = {})
+ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<void(ZipExtractor&)>& setUp = {})
 {
-    TUnZip zip;
+    ZipExtractor zip;
     ZipRun r;
     zip.SetArchiveFile(archive.string());
     zip.FileSpec = {"*.*"};
     zip.SetExtractDir(out.string());
-    zip.OnError = [&](TZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+    zip.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
         r.errors.push_back(code);
     };
-    zip.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
+    zip.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
         r.verdicts.push_back(c.EntryName + (pass ? ":ok" : ":fail"));
     };
     if (setUp) setUp(zip);
@@ -181,7 +181,7 @@ ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<
     return r;
 }
 
-ZipRun RunBytes(const Bytes& archive, const ScopedDir& dir, const std::function<void(TUnZip&)>& setUp = {})
+ZipRun RunBytes(const Bytes& archive, const ScopedDir& dir, const std::function<void(ZipExtractor&)>& setUp = {})
 {
     WriteAll(dir / "in.zip", archive);
     return RunZip(dir / "in.zip", dir / "out", setUp);
@@ -249,7 +249,7 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted)
         ScopedDir dir("zipref");
         fs::create_directories(dir / "out" / "sub");
         const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"ok.txt", Text("fine")}}), dir,
-                                  [&](TUnZip& z) { z.SetExtractDir((dir / "out" / "sub").string()); });
+                                  [&](ZipExtractor& z) { z.SetExtractDir((dir / "out" / "sub").string()); });
         EXPECT_EQ(r.count, 1);
         EXPECT_TRUE(r.Has(c.code));
         const auto files = AllFiles(dir.path());
@@ -270,7 +270,7 @@ TEST(ZipReader, NamesFromCp932Utf8AndFolders)
     dosFolder.externalAttr = 0x10;
     ScopedDir dir("zipnames");
     const ZipRun r = RunBytes(ZipArchive({sjis, utf8, unixUtf8, folder, dosFolder}), dir,
-                              [](TUnZip& z) { z.CreateStoredDirs = true; });
+                              [](ZipExtractor& z) { z.CreateStoredDirs = true; });
     EXPECT_EQ(r.count, 3);   // folders are made, not counted
     EXPECT_TRUE(fs::exists(dir / "out" / "表だ.txt"));
     EXPECT_TRUE(fs::exists(dir / "out" / "表だよ.txt"));
@@ -298,8 +298,8 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives)
     for (bool handler : {false, true}) {
         SCOPED_TRACE(handler);
         ScopedDir dir("ziplocal");
-        const ZipRun r = RunBytes(local, dir, [&](TUnZip& z) {
-            if (handler) z.OnCorruptZipHeader = [](TUnZip&, THeaderTypeState, bool&) {};
+        const ZipRun r = RunBytes(local, dir, [&](ZipExtractor& z) {
+            if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
         });
         EXPECT_EQ(r.count, handler ? 0 : 2);
     }
@@ -354,7 +354,7 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
     {
         // A wrong and then a right password in the list: no event needed.
         ScopedDir dir("zippw");
-        const ZipRun r = RunBytes(archive, dir, [](TUnZip& z) { z.Passwords = {"wrong", "secret"}; });
+        const ZipRun r = RunBytes(archive, dir, [](ZipExtractor& z) { z.Passwords = {"wrong", "secret"}; });
         EXPECT_EQ(r.count, 2);
         EXPECT_EQ(ReadAll(dir / "out" / "two.txt"), Text("second"));
     }
@@ -363,14 +363,14 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
         ScopedDir dir("zippwevent");
         int asked = 0;
         std::vector<std::string> after;
-        const ZipRun r = RunBytes(archive, dir, [&](TUnZip& z) {
+        const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
             z.Passwords = {"wrong"};
-            z.OnGetPassword = [&](TUnZip& zz, const std::string&, std::string& pw, TSeedKeyRecord&, TSeedKeyRecord&,
+            z.OnGetPassword = [&](ZipExtractor& zz, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&,
                                   bool&) {
                 pw = ++asked == 1 ? "bad" : "secret";
                 after = zz.Passwords;
             };
-            z.OnEnd = [&](TZipCommon& c, const std::string&, bool) { after = static_cast<TUnZip&>(c).Passwords; };
+            z.OnEnd = [&](ZipCommon& c, const std::string&, bool) { after = static_cast<ZipExtractor&>(c).Passwords; };
         });
         EXPECT_EQ(r.count, 2);
         EXPECT_EQ(asked, 2);
@@ -383,9 +383,9 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent)
         SCOPED_TRACE(attempts);
         ScopedDir dir("zipnopw");
         int asked = 0;
-        const ZipRun r = RunBytes(archive, dir, [&](TUnZip& z) {
+        const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
             z.PasswordAttempts = attempts;
-            z.OnGetPassword = [&](TUnZip&, const std::string&, std::string& pw, TSeedKeyRecord&, TSeedKeyRecord&,
+            z.OnGetPassword = [&](ZipExtractor&, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&,
                                   bool&) {
                 ++asked;
                 pw = "nope";
@@ -428,7 +428,7 @@ TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode)
         }
         ASSERT_EQ(patched, 8);  // four entries, each in its local and its central header
         ScopedDir dir("zipae1");
-        const ZipRun r = RunBytes(a, dir, [](TUnZip& z) { z.Passwords = {"helloworld"}; });
+        const ZipRun r = RunBytes(a, dir, [](ZipExtractor& z) { z.Passwords = {"helloworld"}; });
         if (crc == realCrc) {
             EXPECT_EQ(r.count, 4);
             EXPECT_TRUE(r.errors.empty());
@@ -455,15 +455,15 @@ void WriteSplitSet(const fs::path& dir, const char* secondName = "x.z02")
     const size_t cut = 1000;
     const uint32_t offC = uint32_t(sizes.locals[1].size() - cut);
     const Built b = Parts(entries, {offA, offB, offC});
-    Bytes v1{0x50, 0x4B, 0x07, 0x08};
-    Append(v1, b.locals[0]);
-    v1.insert(v1.end(), b.locals[1].begin(), b.locals[1].begin() + long(cut));
-    Bytes v2(b.locals[1].begin() + long(cut), b.locals[1].end());
-    Append(v2, b.locals[2]);
+    Bytes firstVolume{0x50, 0x4B, 0x07, 0x08};
+    Append(firstVolume, b.locals[0]);
+    firstVolume.insert(firstVolume.end(), b.locals[1].begin(), b.locals[1].begin() + long(cut));
+    Bytes secondVolume(b.locals[1].begin() + long(cut), b.locals[1].end());
+    Append(secondVolume, b.locals[2]);
     Bytes last = b.central;
     Append(last, EndRecord(2, 3, b.central.size(), 0));
-    WriteAll(dir / "x.z01", v1);
-    WriteAll(dir / secondName, v2);
+    WriteAll(dir / "x.z01", firstVolume);
+    WriteAll(dir / secondName, secondVolume);
     WriteAll(dir / "x.zip", last);
 }
 }  // namespace
@@ -483,9 +483,9 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
         // b.bin, once where b.bin goes on, not again for c.txt. A name that does not exist is
         // asked about again; the first existing one is taken.
         std::vector<std::string> offered;
-        const ZipRun r = RunZip(dir / "x.zip", dir / "out2", [&](TUnZip& z) {
+        const ZipRun r = RunZip(dir / "x.zip", dir / "out2", [&](ZipExtractor& z) {
             EXPECT_EQ(z.ArchiveType, atZipMVol);
-            z.OnNextVolume = [&](TUnZip&, std::string& name, int id, bool exists, bool&) {
+            z.OnNextVolume = [&](ZipExtractor&, std::string& name, int id, bool exists, bool&) {
                 offered.push_back(std::to_string(id) + fs::path(name).filename().string() + (exists ? "+" : "-"));
                 if (id == 2) name = (dir / (offered.size() == 2 ? "missing.z02" : "moved.z02")).string();
             };
@@ -503,8 +503,8 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes)
         EXPECT_EQ(AllFiles(dir / "out4"), std::vector<fs::path>{"a.txt"});
     }
     // Cancel gives 25443: the entry that needed the volume is lost, the walk ends there.
-    const ZipRun r = RunZip(dir / "x.zip", dir / "out3", [&](TUnZip& z) {
-        z.OnNextVolume = [&](TUnZip&, std::string&, int id, bool, bool& cancel) { cancel = id == 2; };
+    const ZipRun r = RunZip(dir / "x.zip", dir / "out3", [&](ZipExtractor& z) {
+        z.OnNextVolume = [&](ZipExtractor&, std::string&, int id, bool, bool& cancel) { cancel = id == 2; };
     });
     EXPECT_TRUE(r.Has(msg::UserCanceled));
     EXPECT_EQ(r.count, 1);
@@ -528,9 +528,9 @@ bool InfoZip(const fs::path& dir, const std::string& args)
     return std::system(("cd '" + dir.string() + "' && zip -q -X " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-void TakeEveryVolume(TUnZip& z)
+void TakeEveryVolume(ZipExtractor& z)
 {
-    z.OnNextVolume = [](TUnZip&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+    z.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
 }
 }  // namespace
 
@@ -552,7 +552,7 @@ TEST(ZipReader, InfoZipSplitSetsWhateverTheirVolumesBeginWith)
     ASSERT_EQ(Bytes(last.begin(), last.begin() + 4), Bytes({'P', 'K', 3, 4}));
 
     // The end record's disk number makes it a set, whatever the last volume begins with.
-    TUnZip probe;
+    ZipExtractor probe;
     probe.SetArchiveFile((dir / "set.zip").string());
     EXPECT_EQ(probe.ArchiveType, atZipMVol);
     ZipRun r = RunZip(dir / "set.zip", dir / "out1", TakeEveryVolume);
@@ -575,11 +575,11 @@ TEST(ZipReader, InfoZipSplitSetsWhateverTheirVolumesBeginWith)
 
 namespace {
 // One removable drive whose disk the test swaps: the label carries the disk's number.
-struct FakeDrive : TDiskQuery {
+struct FakeDrive : DiskQuery {
     explicit FakeDrive(int& disk) : disk(disk) {}
     std::string DriveOf(const std::string&) override { return "/media/fake"; }
     bool IsDiskInDrive(const std::string&) override { return true; }
-    bool ReadVolumeInfo(const std::string&, TVolumeInfo& info) override
+    bool ReadVolumeInfo(const std::string&, VolumeInfo& info) override
     {
         char label[16];
         std::snprintf(label, sizeof label, "PKBACK# %03d", disk);
@@ -608,29 +608,29 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
     WriteAll(archive, last);
     std::vector<std::string> events;
     // A run that starts with the last disk in the drive, as a spanned set is opened.
-    auto startWithLastDisk = [&](TUnZip& zip, const Bytes& lastDisk, const char* out) {
+    auto startWithLastDisk = [&](ZipExtractor& zip, const Bytes& lastDisk, const char* out) {
         disk = 2;
         WriteAll(archive, lastDisk);
         events.clear();
-        zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
+        zip.DiskManager = std::make_unique<DriveVolumeManager>(std::make_unique<FakeDrive>(disk));
         zip.SetArchiveFile(archive.string());
         zip.SetExtractDir((dir / out).string());
         zip.FileSpec = {"*.*"};
-        zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { events.push_back("last"); };
+        zip.OnGetZipLastDisk = [&](ZipExtractor&, bool&) { events.push_back("last"); };
     };
     for (bool cancelFirst : {false, true}) {
         SCOPED_TRACE(cancelFirst);
-        TUnZip zip;
+        ZipExtractor zip;
         startWithLastDisk(zip, last, cancelFirst ? "out2" : "out1");
         ASSERT_EQ(zip.ArchiveType, atZipSpan);
-        zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
+        zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
             events.push_back("first");
             if (cancelFirst) return;
             disk = 1;
             WriteAll(archive, first);
             cancel = false;
         };
-        zip.OnGetZipNextDisk = [&](TUnZip&, const std::string& n, bool&) { events.push_back("next " + n); };
+        zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool&) { events.push_back("next " + n); };
         const int count = zip.Extract();
         EXPECT_EQ(count, cancelFirst ? 0 : 2);
         EXPECT_EQ(events, std::vector<std::string>{"first"});
@@ -652,16 +652,16 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
         const uint32_t cdAt = uint32_t(disk2.size());
         Append(disk2, p.central);
         Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
-        TUnZip zip;
+        ZipExtractor zip;
         startWithLastDisk(zip, disk2, "out4");
         ASSERT_EQ(zip.ArchiveType, atZipSpan);
-        zip.OnGetZipFirstDisk = [&](TUnZip&, bool& cancel) {
+        zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
             events.push_back("first");
             disk = 1;
             WriteAll(archive, disk1);
             cancel = false;
         };
-        zip.OnGetZipNextDisk = [&](TUnZip&, const std::string& n, bool& cancel) {
+        zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool& cancel) {
             events.push_back("next " + n);
             disk = 2;
             WriteAll(archive, disk2);
@@ -674,16 +674,16 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn)
     // The first disk in the drive when the last one is wanted: the last-disk event, nothing read.
     disk = 1;
     WriteAll(archive, first);
-    TUnZip zip;
-    zip.DiskManager = std::make_unique<TDriveManager>(std::make_unique<FakeDrive>(disk));
+    ZipExtractor zip;
+    zip.DiskManager = std::make_unique<DriveVolumeManager>(std::make_unique<FakeDrive>(disk));
     zip.SetArchiveFile(archive.string());
     zip.ArchiveType = atZipSpan;
     zip.ArchiveOffset = 0;
     zip.DetectFlags = HeaderBit(htCentral);
     zip.SetExtractDir((dir / "out3").string());
     bool askedLast = false;
-    zip.OnGetZipLastDisk = [&](TUnZip&, bool&) { askedLast = true; };
-    zip.OnGetZipFirstDisk = [](TUnZip&, bool&) {};
+    zip.OnGetZipLastDisk = [&](ZipExtractor&, bool&) { askedLast = true; };
+    zip.OnGetZipFirstDisk = [](ZipExtractor&, bool&) {};
     EXPECT_EQ(zip.Extract(), 0);
     EXPECT_TRUE(askedLast);
 }
@@ -697,7 +697,7 @@ TEST(ZipReader, HeadersEncipheredWithTheHeaderKeys)
     const size_t local = 0, central = a.size() - 22 - 46 - name.size();
     auto encipher = [&](size_t at, size_t fixed, uint32_t sig) {
         Put32(a, at, sig);
-        TZipCrypto c;
+        ZipCrypto c;
         c.ResetHeaderKeys();
         for (size_t i = at + 4; i < at + fixed + name.size(); ++i) {
             const uint8_t plain = a[i];
@@ -720,7 +720,7 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves)
     // Zip64 with both sizes; a Zip64 record too short for the second value; 0x0064 upper parts;
     // an AES record of 6 bytes (too short); a record running past the field.
     const Bytes zip64 = field({1, 0, 16, 0, 5, 0, 0, 0, 1, 0, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0});
-    TZipExtra x = ReadExtraField(zip64.data(), zip64.size(), false, ones, ones, 0);
+    ZipExtra x = ReadExtraField(zip64.data(), zip64.size(), false, ones, ones, 0);
     EXPECT_EQ(x.Uncompressed, 0x100000005u);
     EXPECT_EQ(x.Compressed, 7u);
     x = ReadExtraField(zip64.data(), 12, false, ones, ones, 0);
@@ -736,21 +736,21 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves)
     ASSERT_TRUE(x.HasAes);
     EXPECT_EQ(x.AesMethod, 8);
 
-    TUnZip z;
+    ZipExtractor z;
     const struct {
         uint16_t version;
         uint8_t strength;
         uint8_t kind;
     } kinds[] = {{1, 1, 0}, {1, 3, 2}, {2, 1, 3}, {2, 3, 5}, {3, 1, 14}, {2, 0, 14}, {2, 4, 14}};
     for (const auto& k : kinds) {
-        TZipExtra e;
+        ZipExtra e;
         e.HasAes = true;
         e.AesVersion = k.version;
         e.AesStrength = k.strength;
         EXPECT_EQ(z.AesStrengthKind(1, e), k.kind) << k.version << "/" << int(k.strength);
     }
-    EXPECT_EQ(z.AesStrengthKind(0, TZipExtra{}), 13);
-    EXPECT_EQ(z.AesStrengthKind(1, TZipExtra{}), 6);
+    EXPECT_EQ(z.AesStrengthKind(0, ZipExtra{}), 13);
+    EXPECT_EQ(z.AesStrengthKind(1, ZipExtra{}), 6);
 }
 
 TEST(ZipReader, DamagedPeerArchivesEndCleanly)
@@ -775,7 +775,7 @@ TEST(ZipReader, DamagedPeerArchivesEndCleanly)
                 for (size_t i = size_t(variant) * 7; i < damaged.size(); i += 97 + size_t(variant)) damaged[i] ^= 0x5A;
             }
             ScopedDir dir("zipdamaged");
-            const ZipRun r = RunBytes(damaged, dir, [](TUnZip& z) { z.Passwords = {"password", "helloworld", "12345678"}; });
+            const ZipRun r = RunBytes(damaged, dir, [](ZipExtractor& z) { z.Passwords = {"password", "helloworld", "12345678"}; });
             const auto files = AllFiles(dir / "out");
             EXPECT_GE(size_t(r.count), files.size());
             for (const auto& f : files) EXPECT_NE(f.filename().string().rfind(".mrl", 0), 0u);

@@ -15,9 +15,9 @@ using namespace corvina::test;
 void Race(DayModel& day, int slot, int race, std::initializer_list<const char*> tickets) {
   AddRace(day, slot, 16, "2006", "06", race);
   Put(day.Table.GRaTbl[slot], L::ra::kRaceName6, ToCp932("ニューイヤー"));
-  day.FRaceInfo[slot].UmaBan[0] = " 1";
+  day.Races[slot].UmaBan[0] = " 1";
   int k = 1;
-  for (const char* t : tickets) day.FRaceCalc[slot].Tickets[k++] = t;
+  for (const char* t : tickets) day.Calcs[slot].Tickets[k++] = t;
 }
 
 std::vector<std::string> Utf8(const Lines& lines) {
@@ -46,9 +46,9 @@ TEST(HitReport, PayClassesDecideWhatIsReportedAndHowItLooks) {
     auto day = NewDay();
     Race(*day, 0, 11, {" 3- 7"});
     if (c.wide) {
-      day->FRaceInfo[0].WideComb[2] = " 3- 7", day->FRaceInfo[0].WidePay[2] = c.pay;
+      day->Races[0].WideComb[2] = " 3- 7", day->Races[0].WidePay[2] = c.pay;
     } else {
-      day->FRaceInfo[0].UmarenComb[1] = " 3- 7", day->FRaceInfo[0].UmarenPay[1] = c.pay;
+      day->Races[0].UmarenComb[1] = " 3- 7", day->Races[0].UmarenPay[1] = c.pay;
     }
     auto hits = FindReportHits(*day, c.kind);
     SCOPED_TRACE(std::to_string(c.pay) + (c.wide ? " wide" : " quinella"));
@@ -66,8 +66,8 @@ TEST(HitReport, LinesAreByteExact) {
   auto day = NewDay();
   Race(*day, 0, 11, {" 3- 7"});
   Race(*day, 1, 1, {" 1- 2"});
-  day->FRaceInfo[0].WideComb[1] = " 3- 7", day->FRaceInfo[0].WidePay[1] = 3010;
-  day->FRaceInfo[1].UmarenComb[1] = " 1- 2", day->FRaceInfo[1].UmarenPay[1] = 10000;
+  day->Races[0].WideComb[1] = " 3- 7", day->Races[0].WidePay[1] = 3010;
+  day->Races[1].UmarenComb[1] = " 1- 2", day->Races[1].UmarenPay[1] = 10000;
   auto hits = FindReportHits(*day, HitReportKind::All);
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[0], HitReportKind::All)),
@@ -82,15 +82,15 @@ TEST(HitReport, LinesAreByteExact) {
 TEST(HitReport, OnlyRealResultsOfRacesWithRunnersAreJudged) {
   auto day = NewDay();
   Race(*day, 0, 1, {" 0- 0", "", " 4- 9"});
-  TRaceInfo& info = day->FRaceInfo[0];
+  RaceInfo& info = day->Races[0];
   info.WideComb[1] = " 0- 0", info.WidePay[1] = 500;  // an empty payout entry
   info.WideComb[2] = " 4- 9", info.WidePay[2] = 700;
   info.WideComb[3] = " 4- 9", info.WidePay[3] = 900;   // a dead heat lists it twice: both are hits
   // A race without runner data: its tickets and payouts must not be reported (the view would have shown the
   // previous race in its place).
   Race(*day, 1, 2, {" 4- 9"});
-  day->FRaceInfo[1].UmaBan[0] = "  ";
-  day->FRaceInfo[1].WideComb[1] = " 4- 9", day->FRaceInfo[1].WidePay[1] = 800;
+  day->Races[1].UmaBan[0] = "  ";
+  day->Races[1].WideComb[1] = " 4- 9", day->Races[1].WidePay[1] = 800;
   auto hits = FindReportHits(*day, HitReportKind::All);
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ((std::vector<int>{hits[0].slot, hits[0].pay, hits[1].pay}), (std::vector<int>{0, 700, 900}));
@@ -101,12 +101,12 @@ TEST(HitReport, SmallFieldsPayWhatTheHitJudgementCounts) {
   // 8 runners with a bracket payout: the bracket pay, as the race view, race page and statistics count it.
   Race(*day, 0, 3, {" 2- 5"});
   AddRace(*day, 0, 8, "2006", "06", 3);
-  day->FRaceInfo[0].WakurenComb[1] = " 2- 5", day->FRaceInfo[0].WakurenPay[1] = 1230;
-  day->FRaceInfo[0].UmarenComb[1] = " 2- 5", day->FRaceInfo[0].UmarenPay[1] = 990;
+  day->Races[0].WakurenComb[1] = " 2- 5", day->Races[0].WakurenPay[1] = 1230;
+  day->Races[0].UmarenComb[1] = " 2- 5", day->Races[0].UmarenPay[1] = 990;
   // 7 runners and no bracket payout: the quinella pay.
   Race(*day, 1, 4, {" 1- 6"});
   AddRace(*day, 1, 7, "2006", "06", 4);
-  day->FRaceInfo[1].UmarenComb[1] = " 1- 6", day->FRaceInfo[1].UmarenPay[1] = 2040;
+  day->Races[1].UmarenComb[1] = " 1- 6", day->Races[1].UmarenPay[1] = 2040;
   auto hits = FindReportHits(*day, HitReportKind::All);
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ((std::vector<int>{hits[0].pay, hits[1].pay}), (std::vector<int>{1230, 2040}));
@@ -117,7 +117,7 @@ TEST(HitReport, SmallFieldsPayWhatTheHitJudgementCounts) {
 TEST(HitReport, HitsInTheLastEntriesAndTheSixthTicketAreReported) {
   auto day = NewDay();
   Race(*day, 0, 5, {" 1- 2", " 1- 3", " 1- 4", " 1- 5", " 1- 6", " 4- 9"});
-  TRaceInfo& info = day->FRaceInfo[0];
+  RaceInfo& info = day->Races[0];
   info.WideComb[7] = " 4- 9", info.WidePay[7] = 6200;
   info.UmarenComb[3] = " 4- 9", info.UmarenPay[3] = 12400;
   auto hits = FindReportHits(*day, HitReportKind::Longshot);
@@ -131,17 +131,17 @@ TEST(HitReport, HitsInTheLastEntriesAndTheSixthTicketAreReported) {
 TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   TempDir dir("hitreport");
   auto day = NewDay();
-  day->FAppDir = dir.path();
+  day->AppDir = dir.path();
   Race(*day, 0, 1, {" 1- 2"});
   Race(*day, 1, 2, {" 5- 6"});
-  day->FRaceInfo[0].WideComb[1] = " 1- 2", day->FRaceInfo[0].WidePay[1] = 250;
+  day->Races[0].WideComb[1] = " 1- 2", day->Races[0].WidePay[1] = 250;
 
   HitReportResult one = BuildHitReport(*day, HitReportKind::All);
   EXPECT_FALSE(one.written);
   EXPECT_EQ(one.tekiList.size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(dir / "HPupload"));
 
-  day->FRaceInfo[1].UmarenComb[1] = " 5- 6", day->FRaceInfo[1].UmarenPay[1] = 1500;
+  day->Races[1].UmarenComb[1] = " 5- 6", day->Races[1].UmarenPay[1] = 1500;
   std::filesystem::create_directories(dir / "HPupload");
   ASSERT_TRUE(SaveLines(ManbakenPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
   for (int run = 0; run < 2; ++run) {
@@ -163,10 +163,10 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
 TEST(HitReport, AnUnreadableCollectionIsLeftAloneAndReported) {
   TempDir dir("hitreport");
   auto day = NewDay();
-  day->FAppDir = dir.path();
+  day->AppDir = dir.path();
   Race(*day, 0, 1, {" 1- 2", " 1- 3"});
-  day->FRaceInfo[0].WideComb[1] = " 1- 2", day->FRaceInfo[0].WidePay[1] = 250;
-  day->FRaceInfo[0].WideComb[2] = " 1- 3", day->FRaceInfo[0].WidePay[2] = 350;
+  day->Races[0].WideComb[1] = " 1- 2", day->Races[0].WidePay[1] = 250;
+  day->Races[0].WideComb[2] = " 1- 3", day->Races[0].WidePay[2] = 350;
   std::filesystem::create_directories(ManbakenPath(dir.path()));  // not a file: cannot be read
   HitReportResult r = BuildHitReport(*day, HitReportKind::All);
   EXPECT_TRUE(r.written);

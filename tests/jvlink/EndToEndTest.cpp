@@ -8,7 +8,7 @@
 #include <chrono>
 #include <map>
 
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "platform/jvlink/FileJVLink.h"
 #include "racedata/DayFiles.h"
 #include "racedata/RealTime.h"
@@ -51,13 +51,13 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   testing::ClockGuard clock{DateTime{2024, 1, 6, 8, 0, 0}};
   FileJVLink link(root);
   auto day = std::make_unique<DayModel>();
-  day->FAppDir = app;
+  day->AppDir = app;
   testing::RecordingRealTimeUi rtUi;
   RealTimeReader reader(link, *day, rtUi);
-  ASSERT_EQ(reader.FormShow(), 0);
+  ASSERT_EQ(reader.InitLink(), 0);
 
   // Morning import: the card published two days before.
-  TIniGT ini;
+  SettingsFile ini;
   ini.SetFileName((app / "corvina.ini").string());
   testing::RecordingImportUi importUi;
   StoredImport import(link, app, ini, importUi);
@@ -180,7 +180,7 @@ void ImportInto(const fs::path& root, const fs::path& app, testing::RecordingImp
                 std::chrono::milliseconds flush = DayFileBatch::kFlushInterval) {
   FileJVLink link(root);
   ASSERT_EQ(link.JVInit("SA501927/SD774310/Corvina/Ver.1.28"), 0);
-  TIniGT ini;
+  SettingsFile ini;
   ini.SetFileName((app / "corvina.ini").string());
   StoredImport import(link, app, ini, ui);
   import.SetStartTime(DateTime{2024, 1, 1, 0, 0, 0});

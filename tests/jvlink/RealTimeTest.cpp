@@ -26,7 +26,7 @@ class RealTimeTest : public ::testing::Test {
   DayName today{2024, 1, 6};
 
   void SetUp() override {
-    day->FAppDir = dir;
+    day->AppDir = dir;
     fs::create_directories(day->DataDir());
     Lines ra = {testing::RA(kKey1), testing::RA(kKey2)};
     for (auto& l : ra) l.replace(2, 9, "000000000");
@@ -48,11 +48,11 @@ class RealTimeTest : public ::testing::Test {
 };
 
 TEST_F(RealTimeTest, FirstShowingStartsJVLinkWithTheVersion) {
-  EXPECT_EQ(reader->FormShow(), 0);
+  EXPECT_EQ(reader->InitLink(), 0);
   EXPECT_EQ(link.calls.at(0), "JVInit(SA501927/SD774310/Corvina/Ver.1.28)=0");
   EXPECT_TRUE(ui.informs.empty());
   link.initResult = -101;
-  EXPECT_EQ(reader->FormShow(), -101);
+  EXPECT_EQ(reader->InitLink(), -101);
   EXPECT_EQ(ui.informs.at(0), "JVInitエラーが発生しました。：-101");
 }
 

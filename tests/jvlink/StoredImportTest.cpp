@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/StoredImport.h"
@@ -23,7 +23,7 @@ class StoredImportTest : public ::testing::Test {
   testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
   ScriptedJVLink link;
   testing::RecordingImportUi ui;
-  TIniGT ini;
+  SettingsFile ini;
   std::unique_ptr<StoredImport> import;
 
   void SetUp() override {
@@ -244,19 +244,19 @@ TEST_F(StoredImportTest, ProgressCountsFileSwitches) {
 TEST_F(StoredImportTest, ClosingTheWindowEndsARunningExchange) {
   link.AddExchange(Exchange({}, 1, 1));
   import->Start();
-  EXPECT_TRUE(import->CloseQuery());
+  EXPECT_TRUE(import->PrepareToClose());
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVCancel", "JVClose"}));
 
   link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
   bool allowed = true;
   link.onCall = [&](const std::string& op) {
-    if (op == "JVRead") allowed = import->CloseQuery();
+    if (op == "JVRead") allowed = import->PrepareToClose();
   };
   import->Start();
   EXPECT_FALSE(allowed);  // not while the read is on the stack
   EXPECT_FALSE(import->Busy());
   EXPECT_EQ(link.Ops().back(), "JVClose");
-  EXPECT_TRUE(import->CloseQuery());
+  EXPECT_TRUE(import->PrepareToClose());
 }
 
 TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {

@@ -10,7 +10,7 @@
 #include <map>
 #include <tuple>
 
-#include "components/ui/Label3Dj.h"
+#include "components/ui/Label3D.h"
 #include "mainwindow/AboutBox.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Shell.h"
@@ -100,15 +100,15 @@ TEST(AboutBoxTest, OpenUrlFallsBackToTheWebPageHandlerOnlyWhenTheDesktopFails) {
 TEST(AboutBoxTest, HomePageButtonAndCreditLinksOpenTheHomePage) {
   test::App();
   FakeRegistry reg({});
-  QPointer<TAboutBox> box = new TAboutBox;
+  QPointer<AboutBox> box = new AboutBox;
   for (bool desktop : {true, false}) {
     gui::MessageRecorder msgs;
     ShellRecorder shell(desktop);
-    box->Button1->click();
+    box->HomePageButton->click();
     EXPECT_EQ(shell.opened, QStringList{kHome});
     EXPECT_EQ(msgs.Texts(), desktop ? QStringList{} : QStringList{QStringLiteral("ホームページの表示に失敗しました。")});
   }
-  for (TLabel3Dj* credit : {box->Label3Dj1, box->Label3Dj2}) {
+  for (Label3D* credit : {box->DataCreditLink, box->ProjectCreditLink}) {
     ShellRecorder shell(true);
     credit->Click();
     EXPECT_EQ(shell.opened, QStringList{kHome});
@@ -122,13 +122,13 @@ TEST(AboutBoxTest, ShownModallyWithTheVersionTextAndFreedAfterOk) {
   test::App();
   QWidget owner;
   QString shownVersion;
-  QPointer<TAboutBox> shown;
+  QPointer<AboutBox> shown;
   QTimer::singleShot(0, [&] {
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<TAboutBox*>(w); box && box->isVisible()) shown = box;
+      if (auto* box = qobject_cast<AboutBox*>(w); box && box->isVisible()) shown = box;
     if (!shown) return;
-    shownVersion = shown->Label3Dj3->Caption();
-    shown->MsgBitBtn1->click();
+    shownVersion = shown->VersionLabel->Caption();
+    shown->OkButton->click();
   });
   ShowAboutBox(&owner, QStringLiteral("Ver.1.28"));
   EXPECT_EQ(shownVersion, QStringLiteral("Ver.1.28"));

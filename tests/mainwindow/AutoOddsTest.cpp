@@ -16,9 +16,9 @@
 #include <memory>
 #include <thread>
 
-#include "components/ui/Label3Dj.h"
+#include "components/ui/Label3D.h"
 #include "mainwindow/AutoOdds.h"
-#include "mainwindow/MainForm.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
@@ -26,7 +26,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
@@ -46,8 +46,8 @@ std::unique_ptr<DayModel> Schedule(const std::vector<std::pair<std::string, std:
   auto day = std::make_unique<DayModel>();
   for (size_t i = 0; i < times.size(); ++i) {
     day->Table.GRaTbl[i].replace(11, 16, KeyOfSlot(static_cast<int>(i)));
-    day->FRaceInfo[i].OddsTime1 = times[i].first;
-    day->FRaceInfo[i].OddsTime2 = times[i].second;
+    day->Races[i].OddsTime1 = times[i].first;
+    day->Races[i].OddsTime2 = times[i].second;
   }
   return day;
 }
@@ -100,7 +100,7 @@ TEST(HasEarlyCardsTest, AnyRaceOrRunnerRecordOfKindOneBlocks) {
 
 namespace {
 
-class AutoOddsForm : public ::testing::Test {
+class AutoOddsWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::App();
@@ -124,11 +124,11 @@ class AutoOddsForm : public ::testing::Test {
     jvgen::WriteDayFiles(day, home);
     return day;
   }
-  void Load(TMainForm& form, int index = 0) {
+  void Load(MainWindow& form, int index = 0) {
     ASSERT_GT(form.DateCombo->count(), index);
     form.DateCombo->setCurrentIndex(index);
-    form.DateComboChange();
-    ASSERT_GT(form.DatList->count(), 0);
+    form.LoadChosenDay();
+    ASSERT_GT(form.RaceList->count(), 0);
   }
   DayName Yesterday() const {
     int y, m, d;
@@ -136,13 +136,13 @@ class AutoOddsForm : public ::testing::Test {
     return DayName(y, m, d);
   }
   // Loads the day, shows its first race and switches the automatic odds on.
-  void StartOnTheFirstRace(TMainForm& form) {
+  void StartOnTheFirstRace(MainWindow& form) {
     Load(form);
     form.SelectRaceLine(0);
-    form.DatListClick();
-    form.AutoOzCheck->click();
+    form.ShowChosenRace();
+    form.AutoOddsCheck->click();
   }
-  static std::string Key(const TMainForm& form, int slot) {
+  static std::string Key(const MainWindow& form, int slot) {
     return FieldText(form.Day().Table.GRaTbl[slot], layout::head::kRaceKey);
   }
   static std::string VenueRace(const std::string& key) {
@@ -180,156 +180,156 @@ class AutoOddsForm : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AutoOddsForm, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
+TEST_F(AutoOddsWindowTest, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
   WriteDay({.date = Yesterday(), .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
-  ASSERT_TRUE(form.AutoOzCheck->isEnabled());
+  MainWindow form(home, nullptr, &link);
+  ASSERT_TRUE(form.AutoOddsCheck->isEnabled());
 
   const auto refused = [&](const char* text) {
     rec.Clear();
-    form.AutoOzCheck->click();
+    form.AutoOddsCheck->click();
     EXPECT_EQ(rec.Texts(), QStringList{QString::fromUtf8(text)});
     EXPECT_EQ(rec.Beeps(), 1);
-    EXPECT_FALSE(form.AutoOzCheck->isChecked());
-    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_FALSE(form.AutoOddsCheck->isChecked());
+    EXPECT_FALSE(form.AutoOddsTimer->isActive());
   };
   refused("ﾃﾞｰﾀを読み込んでください。");
   Load(form);
   refused("本日のﾃﾞｰﾀを読み込んでください。");
 
   WriteDay({.date = today, .cardKind = '1', .results = false});
-  form.MakeDataListBtnClick();
+  form.RebuildDayList();
   Load(form, 0);  // newest first
   ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
   refused("出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
   EXPECT_TRUE(link.calls.empty());
 }
 
-TEST_F(AutoOddsForm, ChoosingAnotherDaySwitchesTheAutomaticOddsOffWithTheRefusal) {
+TEST_F(AutoOddsWindowTest, ChoosingAnotherDaySwitchesTheAutomaticOddsOffWithTheRefusal) {
   WriteDay({.date = Yesterday(), .results = false});
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   test::PressKey(form.DateCombo, Qt::Key_Home);  // today: the newest day comes first
   ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
-  ASSERT_GT(form.DatList->count(), 0);
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_GT(form.RaceList->count(), 0);
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive());
   rec.Clear();
 
   test::PressKey(form.DateCombo, Qt::Key_End);  // yesterday
   ASSERT_EQ(form.DateCombo->currentIndex(), 1);
-  EXPECT_GT(form.DatList->count(), 0) << "the day chosen is still loaded";
+  EXPECT_GT(form.RaceList->count(), 0) << "the day chosen is still loaded";
   EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("本日のﾃﾞｰﾀを読み込んでください。")});
   EXPECT_EQ(rec.Beeps(), 1);
-  EXPECT_FALSE(form.AutoOzCheck->isChecked());
-  EXPECT_FALSE(form.Timer1->isActive());
-  EXPECT_TRUE(form.OzGetBtn->isEnabled());
+  EXPECT_FALSE(form.AutoOddsCheck->isChecked());
+  EXPECT_FALSE(form.AutoOddsTimer->isActive());
+  EXPECT_TRUE(form.ManualOddsButton->isEnabled());
 
   // Switching on is refused while the day shown is not today's, and taken again once today is loaded.
   rec.Clear();
-  form.AutoOzCheck->click();
+  form.AutoOddsCheck->click();
   EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("本日のﾃﾞｰﾀを読み込んでください。")});
   test::PressKey(form.DateCombo, Qt::Key_Home);
   rec.Clear();
-  form.AutoOzCheck->click();
-  EXPECT_TRUE(form.AutoOzCheck->isChecked());
+  form.AutoOddsCheck->click();
+  EXPECT_TRUE(form.AutoOddsCheck->isChecked());
   EXPECT_TRUE(rec.Messages().empty());
 }
 
-TEST_F(AutoOddsForm, ReloadsAfterTakesKeepTheResultsPollsRhythm) {
+TEST_F(AutoOddsWindowTest, ReloadsAfterTakesKeepTheResultsPollsRhythm) {
   WriteDay({.date = Yesterday(), .results = false});
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
-  form.IniGT1.WriteInteger("Time", "AutoRdataGet", 30);
+  MainWindow form(home, nullptr, &link);
+  form.Settings.WriteInteger("Time", "AutoRdataGet", 30);
   test::PressKey(form.DateCombo, Qt::Key_Home);
-  ASSERT_TRUE(form.Timer4->isActive());
-  ASSERT_EQ(form.Timer4->interval(), 30 * 60000);
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive());
+  ASSERT_TRUE(form.ResultsPollTimer->isActive());
+  ASSERT_EQ(form.ResultsPollTimer->interval(), 30 * 60000);
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive());
 
   // The poll runs on the real timer: time passes, then a take reloads the day. A restarted poll would again be
   // a whole interval away.
   const auto takeAndReload = [&](const std::string& hhmm) {
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    const int before = form.Timer4->remainingTime();
+    const int before = form.ResultsPollTimer->remainingTime();
     const size_t opens = OddsOpens(link).size();
     At(hhmm, 10);
-    form.Timer1Timer();
+    form.TakeDueOdds();
     ASSERT_EQ(OddsOpens(link).size(), opens + 1) << hhmm;
-    EXPECT_TRUE(form.Timer4->isActive());
-    EXPECT_LE(form.Timer4->remainingTime(), before) << "the reload at " << hhmm << " restarted the poll";
+    EXPECT_TRUE(form.ResultsPollTimer->isActive());
+    EXPECT_LE(form.ResultsPollTimer->remainingTime(), before) << "the reload at " << hhmm << " restarted the poll";
   };
-  takeAndReload(Due(form.Day().FRaceInfo[0].OddsTime1, 5));
-  takeAndReload(Due(form.Day().FRaceInfo[12].OddsTime1, 5));
+  takeAndReload(Due(form.Day().Races[0].OddsTime1, 5));
+  takeAndReload(Due(form.Day().Races[12].OddsTime1, 5));
 
   // Another day's load re-arms it: a past day stops the poll, and today's load starts a whole interval afresh.
-  form.AutoOzCheck->click();
+  form.AutoOddsCheck->click();
   test::PressKey(form.DateCombo, Qt::Key_End);
-  EXPECT_FALSE(form.Timer4->isActive());
+  EXPECT_FALSE(form.ResultsPollTimer->isActive());
   test::PressKey(form.DateCombo, Qt::Key_Home);
-  ASSERT_TRUE(form.Timer4->isActive());
-  EXPECT_GT(form.Timer4->remainingTime(), 30 * 60000 - 60000);
+  ASSERT_TRUE(form.ResultsPollTimer->isActive());
+  EXPECT_GT(form.ResultsPollTimer->remainingTime(), 30 * 60000 - 60000);
 }
 
-TEST_F(AutoOddsForm, SwitchingOnClearsTheFlagsAndEachScheduledMinuteIsTakenOnce) {
+TEST_F(AutoOddsWindowTest, SwitchingOnClearsTheFlagsAndEachScheduledMinuteIsTakenOnce) {
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   Load(form);
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive());
-  EXPECT_EQ(form.Timer1->interval(), 40000);
-  EXPECT_FALSE(form.OzGetBtn->isEnabled());
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive());
+  EXPECT_EQ(form.AutoOddsTimer->interval(), 40000);
+  EXPECT_FALSE(form.ManualOddsButton->isEnabled());
   EXPECT_TRUE(rec.Messages().empty());
 
-  const TRaceInfo& first = form.Day().FRaceInfo[0];
+  const RaceInfo& first = form.Day().Races[0];
   ASSERT_FALSE(Trim(first.OddsTime1).empty());
   const std::string due = Due(first.OddsTime1, 5);  // the default delay
   At(AddTimeHHMM(due, -1), 50);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   EXPECT_TRUE(OddsOpens(link).empty()) << "a minute early";
   At(due, 10);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   At(due, 50);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   At(AddTimeHHMM(due, 1), 30);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   EXPECT_EQ(OddsOpens(link), std::vector<std::string>{Key(form, 0)});
   EXPECT_EQ(link.CountCalls("JVClose"), 2);
   EXPECT_EQ(form.Day().GOddsTakenFirst[0], 1);
 
   // Off and on again in the same minute: the time is taken again.
-  form.AutoOzCheck->click();
-  EXPECT_FALSE(form.Timer1->isActive());
-  form.AutoOzCheck->click();
+  form.AutoOddsCheck->click();
+  EXPECT_FALSE(form.AutoOddsTimer->isActive());
+  form.AutoOddsCheck->click();
   EXPECT_EQ(form.Day().GOddsTakenFirst[0], 0);
   At(due, 20);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   EXPECT_EQ(OddsOpens(link).size(), 2u);
 }
 
-TEST_F(AutoOddsForm, BothTimesOfARaceWithTheDelaySetting) {
+TEST_F(AutoOddsWindowTest, BothTimesOfARaceWithTheDelaySetting) {
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
-  form.IniGT1.WriteInteger("Time", "delay", 0);
+  MainWindow form(home, nullptr, &link);
+  form.Settings.WriteInteger("Time", "delay", 0);
   Load(form);
-  form.AutoOzCheck->click();
+  form.AutoOddsCheck->click();
   const int slot = 6;  // the seventh race has two times
-  const TRaceInfo& info = form.Day().FRaceInfo[slot];
+  const RaceInfo& info = form.Day().Races[slot];
   ASSERT_FALSE(Trim(info.OddsTime2).empty());
   for (const std::string& t : {info.OddsTime1, info.OddsTime2}) {
     const size_t before = OddsOpens(link).size();
     At(t, 5);
-    form.Timer1Timer();
+    form.TakeDueOdds();
     const auto opens = OddsOpens(link);
     EXPECT_GT(opens.size(), before) << t;
     EXPECT_NE(std::find(opens.begin() + before, opens.end(), Key(form, slot)), opens.end()) << t;
@@ -338,7 +338,7 @@ TEST_F(AutoOddsForm, BothTimesOfARaceWithTheDelaySetting) {
   EXPECT_EQ(form.Day().GOddsTakenSecond[slot], 1);
 }
 
-TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
+TEST_F(AutoOddsWindowTest, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   // Results (0B12), then the odds of two races; each exchange reads twice before it ends.
@@ -348,11 +348,11 @@ TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
     link.AddExchange(ex);
   }
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   StartOnTheFirstRace(form);
   // Slot 12 is the first race of the second racecourse, due a few minutes after slot 0.
-  const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
-  const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
+  const std::string due0 = Due(form.Day().Races[0].OddsTime1, 5);
+  const std::string due12 = Due(form.Day().Races[12].OddsTime1, 5);
   ASSERT_NE(due0, due12);
   const std::string key0 = Key(form, 0), key12 = Key(form, 12);
 
@@ -364,10 +364,10 @@ TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
   Watch(link, overlapped, [&](const std::string& op) {
     if (op != "JVRead" || tick >= ticks.size()) return;
     At(ticks[tick++], 10);
-    form.Timer1Timer();
+    form.TakeDueOdds();
     if (tick == 1) queuedDuringResults = form.OddsQueue().size();
   });
-  form.KekkaGetBtnClick();
+  form.FetchResults();
 
   EXPECT_FALSE(overlapped);
   EXPECT_EQ(queuedDuringResults, 1u);
@@ -381,25 +381,25 @@ TEST_F(AutoOddsForm, TicksInsideAnExchangeQueueTheirRacesAndNoneIsLost) {
   EXPECT_EQ(form.Day().GOddsTakenFirst[0], 1);
   EXPECT_EQ(form.Day().GOddsTakenFirst[12], 1);
   // The reload at the end shows the race shown before.
-  EXPECT_EQ(form.DatList->currentRow(), 0);
-  EXPECT_FALSE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.RaceList->currentRow(), 0);
+  EXPECT_FALSE(form.RaceTabs->isHidden());
 }
 
-TEST_F(AutoOddsForm, AFailingRaceIsReportedAndTheNextIsStillTaken) {
+TEST_F(AutoOddsWindowTest, AFailingRaceIsReportedAndTheNextIsStillTaken) {
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
-  form.IniGT1.WriteInteger("Time", "delay", 3);
+  MainWindow form(home, nullptr, &link);
+  form.Settings.WriteInteger("Time", "delay", 3);
   Load(form);
   form.SelectRaceLine(13);
-  form.DatListClick();
-  form.AutoOzCheck->click();
+  form.ShowChosenRace();
+  form.AutoOddsCheck->click();
   // At noon-twenty every race from the sixth on is due at once.
-  const std::string t = form.Day().FRaceInfo[6].OddsTime1;
+  const std::string t = form.Day().Races[6].OddsTime1;
   std::vector<int> due;
-  for (int i = 0; i < form.DatList->count(); ++i)
-    if (form.Day().FRaceInfo[i].OddsTime1 == t) due.push_back(i);
+  for (int i = 0; i < form.RaceList->count(); ++i)
+    if (form.Day().Races[i].OddsTime1 == t) due.push_back(i);
   ASSERT_GE(due.size(), 2u);
   ScriptedExchange failing;
   failing.openResult = -504;
@@ -408,21 +408,21 @@ TEST_F(AutoOddsForm, AFailingRaceIsReportedAndTheNextIsStillTaken) {
   rec.Clear();
 
   At(Due(t, 3), 0);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   ASSERT_EQ(OddsOpens(link).size(), due.size());
   const std::string failed = VenueRace(Key(form, due[0])) + ToCp932("R:") + JVErrorMessage("JVRTOpen", -504);
-  EXPECT_EQ(form.DLlabel->Caption(), Q(failed)) << "the failure stays in view after the pass";
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(failed)) << "the failure stays in view after the pass";
   EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + failed)) << FromCp932(LastErrorLogLine(home));
   EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_TRUE(rec.Messages().empty());
   EXPECT_EQ(link.CountCalls("JVClose"), static_cast<int>(2 * due.size()));
-  EXPECT_EQ(form.DatList->currentRow(), 13);
+  EXPECT_EQ(form.RaceList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
 }
 
 // A tick inside a pending pass only adds its race to that pass, and the failure of the pass's first race is
 // still on the status label when the pass ends.
-TEST_F(AutoOddsForm, ATickInsideAPendingPassJoinsItAndTheLastFailureStaysShown) {
+TEST_F(AutoOddsWindowTest, ATickInsideAPendingPassJoinsItAndTheLastFailureStaysShown) {
   WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   ScriptedExchange failing;
@@ -430,28 +430,28 @@ TEST_F(AutoOddsForm, ATickInsideAPendingPassJoinsItAndTheLastFailureStaysShown) 
   link.AddExchange(failing);
   link.AddExchange(ScriptedExchange{});
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   StartOnTheFirstRace(form);
-  const std::string due0 = Due(form.Day().FRaceInfo[0].OddsTime1, 5);
-  const std::string due12 = Due(form.Day().FRaceInfo[12].OddsTime1, 5);
+  const std::string due0 = Due(form.Day().Races[0].OddsTime1, 5);
+  const std::string due12 = Due(form.Day().Races[12].OddsTime1, 5);
   ASSERT_NE(due0, due12);
   bool overlapped = false, ticked = false;
   Watch(link, overlapped, [&](const std::string& op) {
     if (op != "JVRTOpen" || std::exchange(ticked, true)) return;
     At(due12, 10);
-    form.Timer1Timer();
+    form.TakeDueOdds();
   });
   At(due0);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   EXPECT_FALSE(overlapped);
   EXPECT_EQ(OddsOpens(link), (std::vector<std::string>{Key(form, 0), Key(form, 12)}));
   const std::string failed = VenueRace(Key(form, 0)) + ToCp932("R:") + JVErrorMessage("JVRTOpen", -504);
-  EXPECT_EQ(form.DLlabel->Caption(), Q(failed));
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(failed));
   EXPECT_TRUE(form.OddsQueue().empty());
   EXPECT_FALSE(form.Reader().Gate().Busy());
 }
 
-TEST_F(AutoOddsForm, StandInDayGetsNewerOddsAtBothTimes) {
+TEST_F(AutoOddsWindowTest, StandInDayGetsNewerOddsAtBothTimes) {
   const jvgen::Day day = jvgen::MakeDay({.date = today, .results = false});
   jvgen::WriteStandIn(day, home / "jvlink");
   jvgen::WriteDayFiles(day, home);
@@ -460,15 +460,15 @@ TEST_F(AutoOddsForm, StandInDayGetsNewerOddsAtBothTimes) {
   fs::remove(o1);
   fs::remove(home / "Data" / (today.FileStem() + ".jvO2"));
   gui::MessageRecorder rec;
-  TMainForm form(home);
-  form.FormShow();
+  MainWindow form(home);
+  form.InitializeJVLink();
   Load(form);
   form.SelectRaceLine(5);
-  form.DatListClick();
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive()) << rec.Texts().join("\n").toStdString();
+  form.ShowChosenRace();
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive()) << rec.Texts().join("\n").toStdString();
   const int slot = 6;
-  const TRaceInfo& info = form.Day().FRaceInfo[slot];
+  const RaceInfo& info = form.Day().Races[slot];
   EXPECT_EQ(info.Odds1Present, 0);
 
   // The announcement (hhmm) of a line of the odds file.
@@ -478,21 +478,21 @@ TEST_F(AutoOddsForm, StandInDayGetsNewerOddsAtBothTimes) {
     return line < static_cast<int>(lines.size()) ? Trim(Copy(lines[line], 32, 4)) : std::string();
   };
   At(Due(info.OddsTime1, 5), 0);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   const std::string first = announced(2 * slot);
   ASSERT_FALSE(first.empty()) << rec.Texts().join("\n").toStdString();
   EXPECT_LE(first, Clock::Now().HHMM());
-  EXPECT_EQ(form.Day().FRaceInfo[slot].Odds1Present, 1);
+  EXPECT_EQ(form.Day().Races[slot].Odds1Present, 1);
   EXPECT_TRUE(announced(2 * slot + 1).empty());
 
   At(Due(info.OddsTime2, 5), 0);
-  form.Timer1Timer();
+  form.TakeDueOdds();
   const std::string latest = announced(2 * slot + 1);
   EXPECT_GT(latest, first);
   EXPECT_LE(latest, Clock::Now().HHMM());
-  EXPECT_EQ(form.Day().FRaceInfo[slot].Odds2Present, 1);
-  EXPECT_EQ(form.DatList->currentRow(), 5);
-  EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
+  EXPECT_EQ(form.Day().Races[slot].Odds2Present, 1);
+  EXPECT_EQ(form.RaceList->currentRow(), 5);
+  EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty()) << form.ExchangeStatusLabel->Caption().toStdString();
   EXPECT_TRUE(rec.Messages().empty());
   EXPECT_EQ(FromCp932(LastErrorLogLine(home)).find("エラー"), std::string::npos);
 }

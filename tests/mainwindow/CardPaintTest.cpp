@@ -18,7 +18,7 @@ struct Fixture {
   Fixture() {
     test::App();
     ctx = {day.get(), 0, QColor(240, 240, 240), QColor(255, 255, 225)};
-    TRaceInfo& info = day->FRaceInfo[0];
+    RaceInfo& info = day->Races[0];
     for (int h = 0; h < 18; ++h) {
       info.WakuBan[h] = std::to_string(h / 2 + 1);
       info.UmaBan[h] = (h < 9 ? "0" : "") + std::to_string(h + 1);
@@ -60,8 +60,8 @@ const CanvasOp* LastFillBefore(const gui::RecordingCanvas& c, const CanvasOp* te
 
 TEST(RaceCardPaintTest, FrameColoursAndDigitColours) {
   Fixture f;
-  f.day->FRaceInfo[0].WakuBan[4] = "5";
-  f.day->FRaceInfo[0].WakuBan[2] = "3";
+  f.day->Races[0].WakuBan[4] = "5";
+  f.day->Races[0].WakuBan[2] = "3";
   const auto five = f.Card(0, 1, "5", "05"), three = f.Card(0, 1, "3", "03");
   const CanvasOp* t5 = five.FindText("5");
   ASSERT_NE(t5, nullptr);
@@ -79,7 +79,7 @@ TEST(RaceCardPaintTest, FrameColoursAndDigitColours) {
 TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) {
   Fixture f;
   for (const char* frame : {" ", "9"}) {
-    f.day->FRaceInfo[0].WakuBan[0] = frame;
+    f.day->Races[0].WakuBan[0] = frame;
     // The brush the grid painted the fixed cell with.
     const auto c = f.Card(0, 1, frame, "01", QColor(Qt::black), QColor(212, 208, 200));
     const CanvasOp* text = c.FindText(std::string(frame) == " " ? "0" : "9");
@@ -94,7 +94,7 @@ TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) 
 
 TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
   Fixture f;
-  TRaceInfo& info = f.day->FRaceInfo[0];
+  RaceInfo& info = f.day->Races[0];
   info.FinishPos[0] = 1;
   info.Popularity[0] = 1;
   info.FinishPos[1] = 3;
@@ -109,7 +109,7 @@ TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
 TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
   Fixture f;
   const auto with = f.Card(2, 1, "", "01");
-  f.day->FRaceInfo[0].Futan[0] = "   ";
+  f.day->Races[0].Futan[0] = "   ";
   const auto without = f.Card(2, 1, "", "01");
   ASSERT_NE(with.FindText("55.0kg"), nullptr);
   EXPECT_EQ(with.FindText("55.0kg")->from.x(), f.r.left() + 1 + 65);
@@ -163,9 +163,9 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
 
 TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
   Fixture f;
-  TRaceInfo& info = f.day->FRaceInfo[0];
-  f.day->FRaceCalc[0].ARank[0] = 2;
-  f.day->FRaceCalc[0].MarkAB0[0] = "A";
+  RaceInfo& info = f.day->Races[0];
+  f.day->Calcs[0].ARank[0] = 2;
+  f.day->Calcs[0].MarkAB0[0] = "A";
   info.Odds1Present = 1;
   info.Odds2Present = 0;
   const auto first = f.Card(9, 1, "", "01");
@@ -179,11 +179,11 @@ TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
 
 TEST(TrioPaintTest, MarkColumnFollowsTheSnapshotsPresent) {
   Fixture f;
-  f.day->FRaceCalc[0].MarkAB0[0] = "A";
-  f.day->FRaceCalc[0].MarkAB1[0] = "B";
-  f.day->FRaceCalc[0].MarkE[0] = "E";
+  f.day->Calcs[0].MarkAB0[0] = "A";
+  f.day->Calcs[0].MarkAB1[0] = "B";
+  f.day->Calcs[0].MarkE[0] = "E";
   EXPECT_EQ(f.Trio(7, 1, "", "01").Texts(), QStringList({"A"}));
-  f.day->FRaceInfo[0].Odds2Present = 1;
+  f.day->Races[0].Odds2Present = 1;
   EXPECT_EQ(f.Trio(7, 1, "", "01").Texts(), QStringList({"B"}));
   EXPECT_EQ(f.Trio(9, 1, "", "01").FindText("E")->fontColor, QColor(Qt::blue));
   EXPECT_TRUE(f.Trio(4, 1, " 3", "01").Texts().isEmpty()) << "columns 3-6 keep the grid's own text";
@@ -207,10 +207,10 @@ TEST(RankingPaintTest, EmptyRowsKeepTheirColumnColours) {
 
 TEST(RaceCardPaintTest, SelectedRowsKeepTheGridsFontColourOnTheirOwnFills) {
   Fixture f;
-  TRaceInfo& info = f.day->FRaceInfo[0];
+  RaceInfo& info = f.day->Races[0];
   info.JockeyName[0] = ToCp932("渡辺");
   info.WinOdds1[0] = 4.5;
-  f.day->FRaceCalc[0].MarkX[0] = "X";
+  f.day->Calcs[0].MarkX[0] = "X";
   // A selected row reaches the painting with the highlight text colour (white) in the canvas.
   for (int col : {3, 7}) {
     const auto c = f.Card(col, 1, "", "01", Qt::white);

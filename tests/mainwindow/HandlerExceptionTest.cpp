@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "mainwindow/MainForm.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
@@ -54,7 +54,7 @@ TEST(HandlerExceptionTest, FailingHandlerIsReportedAndTheWindowGoesOn) {
   };
   gui::MessageRecorder rec;
   {
-    TMainForm form(home.path(), nullptr, &link);
+    MainWindow form(home.path(), nullptr, &link);
     // The first showing's JVInit runs from the event loop.
     form.show();
     QCoreApplication::processEvents();
@@ -64,10 +64,10 @@ TEST(HandlerExceptionTest, FailingHandlerIsReportedAndTheWindowGoesOn) {
     EXPECT_TRUE(form.isVisible());
 
     form.DateCombo->setCurrentIndex(0);
-    form.DateComboChange();
-    ASSERT_EQ(form.DatList->count(), 36);
+    form.LoadChosenDay();
+    ASSERT_EQ(form.RaceList->count(), 36);
     rec.Clear();
-    Click(form.KekkaGetBtn);
+    Click(form.ResultsButton);
     ASSERT_EQ(rec.Messages().size(), 1u) << "the results button's exchange failed";
     EXPECT_EQ(rec.Messages()[0].text, "通信が切れました");
     EXPECT_FALSE(form.Reader().Gate().Busy()) << "the failed exchange does not keep the next one out";
@@ -75,7 +75,7 @@ TEST(HandlerExceptionTest, FailingHandlerIsReportedAndTheWindowGoesOn) {
     // The next click runs its exchange as usual.
     rec.Clear();
     const int opens = link.CountCalls("JVRTOpen");
-    Click(form.KekkaGetBtn);
+    Click(form.ResultsButton);
     EXPECT_EQ(link.CountCalls("JVRTOpen"), opens + 1);
     EXPECT_FALSE(link.IsOpen());
     for (const auto& m : rec.Messages()) EXPECT_NE(m.kind, gui::MsgKind::Error) << m.text.toStdString();

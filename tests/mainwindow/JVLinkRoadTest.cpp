@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "components/ui/Label3Dj.h"
-#include "mainwindow/MainForm.h"
+#include "components/ui/Label3D.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/ResultsPoll.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -27,11 +27,11 @@
 #include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
-#include "racedata/ui/GetDataUnit.h"
-#include "racedata/ui/OddsSchejUnit.h"
-#include "racedata/ui/YosoImportUnit.h"
+#include "racedata/ui/StoredImportWindow.h"
+#include "racedata/ui/ManualOddsWindow.h"
+#include "racedata/ui/PredictedOddsCommands.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -76,11 +76,11 @@ class JVLinkRoadTest : public ::testing::Test {
     jvgen::WriteDayFiles(day, home);
     return day;
   }
-  void LoadFirstDay(TMainForm& form) {
+  void LoadFirstDay(MainWindow& form) {
     ASSERT_GE(form.DateCombo->count(), 1);
     form.DateCombo->setCurrentIndex(0);
-    form.DateComboChange();
-    ASSERT_GT(form.DatList->count(), 0);
+    form.LoadChosenDay();
+    ASSERT_GT(form.RaceList->count(), 0);
   }
   // What the service's 0B12 answer holds for one run race: its card with results, runners and payouts.
   static std::vector<ScriptedRead> ResultRecords(const jvgen::Day& day, const jvgen::Race& race) {
@@ -123,7 +123,7 @@ TEST_F(JVLinkRoadTest, FirstShowingInitialisesJVLinkOnceAndAFailureLetsTheProgra
   ScriptedJVLink link;
   link.initResult = -101;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   form.show();
   QCoreApplication::processEvents();
   form.hide();
@@ -131,16 +131,16 @@ TEST_F(JVLinkRoadTest, FirstShowingInitialisesJVLinkOnceAndAFailureLetsTheProgra
   QCoreApplication::processEvents();
   EXPECT_EQ(link.CountCalls("JVInit"), 1) << "only the first showing initialises";
   EXPECT_TRUE(Called(link, "JVInit(SA501927/SD774310/Corvina/Ver.1.28)=-101"));
-  EXPECT_EQ(form.FVersion, "Ver.1.28");
+  EXPECT_EQ(form.Version, "Ver.1.28");
   EXPECT_EQ(rec.Texts(), QStringList{"JVInitエラーが発生しました。：-101"});
   // The window stays usable.
   EXPECT_TRUE(form.isVisible());
-  EXPECT_TRUE(form.JVBtn->isEnabled());
+  EXPECT_TRUE(form.StoredImportButton->isEnabled());
 
   rec.Clear();
   link.initResult = 0;
-  TMainForm second(home, nullptr, &link);
-  second.FormShow();
+  MainWindow second(home, nullptr, &link);
+  second.InitializeJVLink();
   EXPECT_TRUE(rec.Messages().empty());
 }
 
@@ -158,7 +158,7 @@ TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollo
   ScriptedJVLink link;
   link.AddExchange(ex);
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   ASSERT_EQ(form.DateCombo->count(), 0);
 
   bool gateHeldWhileReading = true;
@@ -166,15 +166,15 @@ TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollo
     if (op == "JVRead") gateHeldWhileReading &= form.Reader().Gate().Busy();
   };
   int opened = 0;
-  form.RunImportWindow = [&](TGetDataForm& window) {
+  form.RunImportWindow = [&](StoredImportWindow& window) {
     ++opened;
     window.show();
-    window.ButtonStartClick();
+    window.StartImport();
     EXPECT_FALSE(window.Logic().Busy());
     EXPECT_EQ(form.DateCombo->count(), 0) << "the day list is rebuilt only when the window closes";
     window.close();
   };
-  form.JVBtnClick();
+  form.ShowStoredImportWindow();
   EXPECT_EQ(opened, 1);
   EXPECT_TRUE(gateHeldWhileReading);
   EXPECT_FALSE(link.IsOpen());
@@ -183,51 +183,51 @@ TEST_F(JVLinkRoadTest, ImportWindowRunsUnderTheMainWindowsGateAndTheDayListFollo
   EXPECT_EQ(form.DateCombo->itemText(0), QString::fromStdString(today.Display()));
   EXPECT_EQ(form.DateCombo->currentIndex(), -1);
   LoadFirstDay(form);
-  EXPECT_EQ(form.DatList->count(), 9);
+  EXPECT_EQ(form.RaceList->count(), 9);
 }
 
 TEST_F(JVLinkRoadTest, ClosingTheImportWindowLoadsTheDayShownAgain) {
   const jvgen::Day day = WriteTodayBeforeRaces();
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   test::PressKey(form.DateCombo, Qt::Key_Home);
-  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
-  form.DatList->setCurrentRow(5);
-  const QString raceName = form.Label3D4->Caption();
+  ASSERT_EQ(form.RaceList->count(), static_cast<int>(day.races.size()));
+  form.RaceList->setCurrentRow(5);
+  const QString raceName = form.RaceNameLabel->Caption();
   ASSERT_FALSE(raceName.isEmpty());
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive());
-  ASSERT_TRUE(form.Timer4->isActive());
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive());
+  ASSERT_TRUE(form.ResultsPollTimer->isActive());
   rec.Clear();
 
   int opened = 0;
-  form.RunImportWindow = [&](TGetDataForm& window) {
+  form.RunImportWindow = [&](StoredImportWindow& window) {
     ++opened;
     window.show();
     window.close();
   };
-  form.JVBtn->click();
+  form.StoredImportButton->click();
   ASSERT_EQ(opened, 1);
   EXPECT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
-  EXPECT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
-  EXPECT_EQ(form.DatList->currentRow(), 5);
-  EXPECT_FALSE(form.PageControl1->isHidden());
-  EXPECT_EQ(form.Label3D4->Caption(), raceName);
-  EXPECT_TRUE(form.AutoOzCheck->isChecked());
-  EXPECT_TRUE(form.Timer1->isActive());
-  EXPECT_TRUE(form.Timer4->isActive());
+  EXPECT_EQ(form.RaceList->count(), static_cast<int>(day.races.size()));
+  EXPECT_EQ(form.RaceList->currentRow(), 5);
+  EXPECT_FALSE(form.RaceTabs->isHidden());
+  EXPECT_EQ(form.RaceNameLabel->Caption(), raceName);
+  EXPECT_TRUE(form.AutoOddsCheck->isChecked());
+  EXPECT_TRUE(form.AutoOddsTimer->isActive());
+  EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 
   // A day that is gone after the import leaves nothing of it on screen, and nothing running for it.
   for (const auto& entry : fs::directory_iterator(home / "Data")) fs::remove(entry.path());
-  form.JVBtn->click();
+  form.StoredImportButton->click();
   EXPECT_EQ(form.DateCombo->count(), 0);
-  EXPECT_EQ(form.DatList->count(), 0);
-  EXPECT_TRUE(form.PageControl1->isHidden());
-  EXPECT_FALSE(form.Timer4->isActive());
-  EXPECT_FALSE(form.AutoOzCheck->isChecked());
-  EXPECT_FALSE(form.Timer1->isActive());
+  EXPECT_EQ(form.RaceList->count(), 0);
+  EXPECT_TRUE(form.RaceTabs->isHidden());
+  EXPECT_FALSE(form.ResultsPollTimer->isActive());
+  EXPECT_FALSE(form.AutoOddsCheck->isChecked());
+  EXPECT_FALSE(form.AutoOddsTimer->isActive());
   EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("ﾃﾞｰﾀを読み込んでください。")});
 }
 
@@ -238,38 +238,38 @@ TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfT
   ex.reads = ResultRecords(day, day.races[0]);
   link.AddExchange(ex);
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
-  ASSERT_TRUE(form.Timer4->isActive());
+  ASSERT_TRUE(form.ResultsPollTimer->isActive());
   form.SelectRaceLine(0);
-  form.DatListClick();
-  ASSERT_TRUE(form.FResultLabels[1]->text().isEmpty());
+  form.ShowChosenRace();
+  ASSERT_TRUE(form.PayoutLabels[1]->text().isEmpty());
   rec.Clear();
 
   // A tick inside another exchange is kept and runs when that one ends.
   ASSERT_TRUE(form.Reader().Gate().TryEnter());
-  form.Timer4Timer();
+  form.PollResults();
   EXPECT_TRUE(link.calls.empty());
   form.Reader().Gate().Leave();
 
   EXPECT_TRUE(Called(link, "JVRTOpen(0B12," + today.DateKey() + ")=0"));
   EXPECT_EQ(link.CountCalls("JVClose"), 2);
   EXPECT_FALSE(link.IsOpen());
-  const TRaceInfo& info = form.Day().FRaceInfo[0];
+  const RaceInfo& info = form.Day().Races[0];
   EXPECT_EQ(info.HasResults, 1);
   ASSERT_GT(info.TanHorse[1], 0);
-  EXPECT_EQ(form.FResultLabels[1]->text(), Q(FormatInt(info.TanHorse[1], 2)));
-  EXPECT_EQ(form.FResultLabels[3]->text(), Q(FormatInt(info.TanPay[1], 8)));
+  EXPECT_EQ(form.PayoutLabels[1]->text(), Q(FormatInt(info.TanHorse[1], 2)));
+  EXPECT_EQ(form.PayoutLabels[3]->text(), Q(FormatInt(info.TanPay[1], 8)));
   EXPECT_EQ(form.Day().GCurRace, 0);
   EXPECT_TRUE(fs::exists(home / "Data" / (today.FileStem() + ".jvHR")));
   EXPECT_EQ(rec.Beeps(), 0) << "the timed fetch is silent";
-  EXPECT_TRUE(form.DLlabel->Caption().isEmpty());
+  EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty());
 
   // After six in the evening the poll leaves JV-Link alone.
   const DateTime now = Clock::Now();
   Clock::Set(DateTime{now.year, now.month, now.day, 18, 1, 0});
   const size_t before = link.calls.size();
-  form.Timer4Timer();
+  form.PollResults();
   EXPECT_EQ(link.calls.size(), before);
 }
 
@@ -281,17 +281,17 @@ TEST_F(JVLinkRoadTest, ResultsPollStartsTheSetMinutesAndHalfAnHourBeforeTheFirst
   ScriptedJVLink link;
   link.AddExchange({});
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
-  ASSERT_TRUE(form.Timer4->isActive());
-  EXPECT_EQ(form.Timer4->interval(), 5 * 60000);
+  ASSERT_TRUE(form.ResultsPollTimer->isActive());
+  EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
   const std::string firstPost = FieldText(form.Day().Table.GRaTbl[0], layout::ra::kPostTime);
   ASSERT_EQ(firstPost.size(), 4u);
   auto tickAt = [&](int minutesBefore) {
     const std::string hhmm = AddTimeHHMM(firstPost, -minutesBefore);
     Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), std::stoi(hhmm.substr(0, 2)),
                         std::stoi(hhmm.substr(2, 2)), 0});
-    form.Timer4Timer();
+    form.PollResults();
     return link.CountCalls("JVRTOpen");
   };
   EXPECT_EQ(tickAt(35), 0) << "the start is not yet passed";
@@ -311,32 +311,32 @@ TEST_F(JVLinkRoadTest, ResultsThatBringANewRaceReloadTheDaySoPayoutsStayWithThei
   ex.reads = ResultRecords(day, day.races[0]);
   link.AddExchange(ex);
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
-  ASSERT_EQ(form.DatList->count(), 35);
+  ASSERT_EQ(form.RaceList->count(), 35);
   form.SelectRaceLine(0);
-  form.DatListClick();
-  const std::string shownKey = form.Day().FRaceInfo[0].RaceKey;
+  form.ShowChosenRace();
+  const std::string shownKey = form.Day().Races[0].RaceKey;
 
-  form.Timer4Timer();
-  ASSERT_EQ(form.DatList->count(), 36);
-  const TRaceInfo& added = form.Day().FRaceInfo[0];
+  form.PollResults();
+  ASSERT_EQ(form.RaceList->count(), 36);
+  const RaceInfo& added = form.Day().Races[0];
   EXPECT_EQ(added.RaceKey, FieldText(jvgen::RaRecord(day, day.races[0], jvgen::Stage::Result), layout::head::kRaceKey));
   EXPECT_GT(added.TanPay[1], 0);
   // The race shown before now sits in the next slot, still without payouts.
-  EXPECT_EQ(form.Day().FRaceInfo[1].RaceKey, shownKey);
-  EXPECT_EQ(form.Day().FRaceInfo[1].TanPay[1], 0);
-  EXPECT_FALSE(form.PageControl1->isHidden());
+  EXPECT_EQ(form.Day().Races[1].RaceKey, shownKey);
+  EXPECT_EQ(form.Day().Races[1].TanPay[1], 0);
+  EXPECT_FALSE(form.RaceTabs->isHidden());
 }
 
 TEST_F(JVLinkRoadTest, ResultsWithoutAChosenRaceOrDayDoNothing) {
   WriteTodayBeforeRaces();
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
-  form.KekkaGetBtnClick();
-  form.SokuhoOddsBtnClick();
-  form.Timer4Timer();
+  MainWindow form(home, nullptr, &link);
+  form.FetchResults();
+  form.FetchShownRaceOdds();
+  form.PollResults();
   EXPECT_TRUE(link.calls.empty());
   EXPECT_EQ(rec.Beeps(), 0);
 }
@@ -348,34 +348,34 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   link.AddExchange(OpenFailing(-504));
   link.AddExchange(OpenFailing(-114));
   gui::MessageRecorder rec;
-  TMainForm form(home, nullptr, &link);
+  MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
   form.SelectRaceLine(13);
-  form.DatListClick();
+  form.ShowChosenRace();
   const std::string key = FieldText(form.Day().Table.GRaTbl[13], layout::head::kRaceKey);
   const std::string venueRace = CourseName(Copy(key, 9, 2), 2) + BlankPadNumStr(Copy(key, 15, 2));
   rec.Clear();
 
-  form.KekkaGetBtnClick();
+  form.FetchResults();
   const std::string results = venueRace + ToCp932("R:ﾚｰｽ情報データ取得エラー：") + JVErrorMessage("JVRTOpen", -504);
-  EXPECT_EQ(form.DLlabel->Caption(), Q(results));
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(results));
   EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + results)) << FromCp932(LastErrorLogLine(home));
   EXPECT_GE(rec.Beeps(), 1);
   EXPECT_FALSE(link.IsOpen());
 
   // The timed fetch fails the same way, without its beep.
   rec.Clear();
-  form.Timer4Timer();
-  EXPECT_EQ(form.DLlabel->Caption(), Q(results));
+  form.PollResults();
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(results));
   EXPECT_EQ(rec.Beeps(), 0);
 
-  form.SokuhoOddsBtnClick();
+  form.FetchShownRaceOdds();
   const std::string odds = venueRace + ToCp932("R:ｵｯｽﾞ取得エラー：") + JVErrorMessage("JVRTOpen", -114);
   EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=-114"));
-  EXPECT_EQ(form.DLlabel->Caption(), Q(odds));
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(odds));
   EXPECT_TRUE(LastErrorLogLine(home).ends_with(odds));
   // The odds fetch reloads the day and shows the race again.
-  EXPECT_EQ(form.DatList->currentRow(), 13);
+  EXPECT_EQ(form.RaceList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
 }
 
@@ -383,42 +383,42 @@ TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {
   const jvgen::Day day = jvgen::MakeDay({.date = today});
   jvgen::WriteStandIn(day, home / "jvlink");
   gui::MessageRecorder rec;
-  TMainForm form(home);
-  form.FormShow();
+  MainWindow form(home);
+  form.InitializeJVLink();
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
   ASSERT_EQ(form.DateCombo->count(), 0);
 
-  form.RunImportWindow = [&](TGetDataForm& window) {
+  form.RunImportWindow = [&](StoredImportWindow& window) {
     window.show();
-    window.ButtonStartClick();
+    window.StartImport();
     // Files still download: the status timer carries on; tick it as the window's timer would.
-    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.TimerJVStatusTimer();
+    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.PollDownloadStatus();
     EXPECT_FALSE(window.Logic().Busy());
     window.close();
   };
-  form.JVBtnClick();
+  form.ShowStoredImportWindow();
   ASSERT_EQ(form.DateCombo->count(), 1) << rec.Texts().join("\n").toStdString();
   rec.Clear();
   LoadFirstDay(form);
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
-  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size()));
-  EXPECT_TRUE(form.Timer4->isActive());
-  EXPECT_FALSE(form.Label3D4->Caption().isEmpty());
-  EXPECT_EQ(form.Day().FRaceInfo[0].HasResults, 0);
+  ASSERT_EQ(form.RaceList->count(), static_cast<int>(day.races.size()));
+  EXPECT_TRUE(form.ResultsPollTimer->isActive());
+  EXPECT_FALSE(form.RaceNameLabel->Caption().isEmpty());
+  EXPECT_EQ(form.Day().Races[0].HasResults, 0);
 
   // The latest odds of the race shown, then the results of the races run by now.
   form.SelectRaceLine(0);
-  form.DatListClick();
-  form.SokuhoOddsBtnClick();
-  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1);
-  form.Timer4Timer();
-  const TRaceInfo& first = form.Day().FRaceInfo[0];
+  form.ShowChosenRace();
+  form.FetchShownRaceOdds();
+  EXPECT_EQ(form.Day().Races[0].Odds1Present, 1);
+  form.PollResults();
+  const RaceInfo& first = form.Day().Races[0];
   EXPECT_EQ(first.HasResults, 1);
   EXPECT_GT(first.TanPay[1], 0);
-  EXPECT_EQ(form.FResultLabels[3]->text(), Q(FormatInt(first.TanPay[1], 8)));
+  EXPECT_EQ(form.PayoutLabels[3]->text(), Q(FormatInt(first.TanPay[1], 8)));
   // The last race of the day has not been run at one o'clock.
-  EXPECT_EQ(form.Day().FRaceInfo[day.races.size() - 1].HasResults, 0);
-  EXPECT_TRUE(form.DLlabel->Caption().isEmpty()) << form.DLlabel->Caption().toStdString();
+  EXPECT_EQ(form.Day().Races[day.races.size() - 1].HasResults, 0);
+  EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty()) << form.ExchangeStatusLabel->Caption().toStdString();
   const std::string log = FromCp932(LastErrorLogLine(home));
   EXPECT_EQ(log.find("エラー"), std::string::npos) << log;
 }
@@ -442,52 +442,52 @@ TEST_F(JVLinkRoadTest, FirstDayAsTheReadmeSaysShowsMarksTicketsAndAnAxisHorse) {
   ASSERT_TRUE(fs::exists(archive)) << jlha.readAllStandardError().toStdString();
 
   gui::MessageRecorder rec;
-  TMainForm form(home);
-  form.FormShow();
-  form.RunImportWindow = [&](TGetDataForm& window) {
+  MainWindow form(home);
+  form.InitializeJVLink();
+  form.RunImportWindow = [&](StoredImportWindow& window) {
     window.show();
-    window.ButtonStart->click();
-    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.TimerJVStatusTimer();
+    window.StartButton->click();
+    for (int i = 0; i < 100 && window.Logic().Busy(); ++i) window.PollDownloadStatus();
     window.close();
   };
-  form.JVBtn->click();
+  form.StoredImportButton->click();
   test::PressKey(form.DateCombo, Qt::Key_Home);
-  ASSERT_EQ(form.DatList->count(), static_cast<int>(day.races.size())) << rec.Texts().join("\n").toStdString();
-  EXPECT_EQ(form.Day().FRaceCalc[0].CountA, 0) << "no marks without the predicted odds";
+  ASSERT_EQ(form.RaceList->count(), static_cast<int>(day.races.size())) << rec.Texts().join("\n").toStdString();
+  EXPECT_EQ(form.Day().Calcs[0].CountA, 0) << "no marks without the predicted odds";
 
-  const auto savedDialog = YosoImportUnit::OpenDialog3;
-  const auto savedWindow = TOddsSchejForm::RunWindow;
+  const auto savedDialog = PredictedOddsCommands::ArchiveDialog;
+  const auto savedWindow = ManualOddsWindow::RunWindow;
   QString dialogFolder;
-  YosoImportUnit::OpenDialog3 = [&](QWidget*, const QString& folder, const QString&) {
+  PredictedOddsCommands::ArchiveDialog = [&](QWidget*, const QString& folder, const QString&) {
     dialogFolder = folder;
     return QString::fromStdString(archive.string());
   };
   rec.Clear();
-  form.YozBtn->click();
+  form.PredictedOddsButton->click();
   EXPECT_EQ(dialogFolder.toStdString(), archives.string());
   ASSERT_EQ(rec.Texts().size(), 1);
   EXPECT_TRUE(rec.Texts()[0].startsWith("JRDB基準オッズデータを解凍し、")) << rec.Texts()[0].toStdString();
 
-  TOddsSchejForm::RunWindow = [&](TOddsSchejForm& window) {
+  ManualOddsWindow::RunWindow = [&](ManualOddsWindow& window) {
     window.show();
-    window.N1->trigger();  // "全て選択"
-    window.OzGetBtn->click();
+    window.TickAllAction->trigger();
+    window.FetchOddsButton->click();
     window.close();
   };
-  form.OzGetBtn->click();
-  YosoImportUnit::OpenDialog3 = savedDialog;
-  TOddsSchejForm::RunWindow = savedWindow;
+  form.ManualOddsButton->click();
+  PredictedOddsCommands::ArchiveDialog = savedDialog;
+  ManualOddsWindow::RunWindow = savedWindow;
 
   // Races show marks on the card, tickets in the panel under it, or an axis horse there.
   int marked = 0, ticketed = 0, withAxis = 0;
-  for (int line = 0; line < form.DatList->count(); ++line) {
-    form.DatList->setCurrentRow(line);
-    ASSERT_FALSE(form.PageControl1->isHidden()) << line;
+  for (int line = 0; line < form.RaceList->count(); ++line) {
+    form.RaceList->setCurrentRow(line);
+    ASSERT_FALSE(form.RaceTabs->isHidden()) << line;
     bool a = false;
-    for (int r = 1; r < form.StringGrid2->RowCount(); ++r) a |= form.StringGrid2->Cell(9, r) == "A";
+    for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r) a |= form.RaceCardGrid->Cell(9, r) == "A";
     marked += a;
-    ticketed += !form.FPickLabels[2]->text().isEmpty();
-    withAxis += !form.LabelKT->text().isEmpty();
+    ticketed += !form.TicketLabels[2]->text().isEmpty();
+    withAxis += !form.AxisHorseLabel->text().isEmpty();
   }
   EXPECT_GT(marked, 0);
   EXPECT_GT(ticketed, 0);

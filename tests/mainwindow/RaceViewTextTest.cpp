@@ -3,7 +3,7 @@
 
 #include "mainwindow/RaceViewText.h"
 #include "platform/Cp932.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 
 using namespace corvina;
 using namespace corvina::view;
@@ -26,7 +26,7 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
 }
 
 TEST(RaceHeaderTextTest, DateLineAndCounts) {
-  TRaceInfo info;
+  RaceInfo info;
   info.RaceKey = "2024010606010305";  // Nakayama, kai 01, nichi 03, race 05
   EXPECT_EQ(U(DateHeaderText(info)), "2024年 1月 6日中山 1回 3日");
   EXPECT_EQ(RaceNumberOf(info), 5);
@@ -43,7 +43,7 @@ TEST(RaceHeaderTextTest, DateLineAndCounts) {
 }
 
 TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
-  TRaceInfo info;
+  RaceInfo info;
   info.EntryCount = "19";
   EXPECT_EQ(RunnerRows(info), 18);
   info.EntryCount = "  ";
@@ -53,7 +53,7 @@ TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
 }
 
 TEST(PayoutTextTest, EmptyEntriesAndPopularityZero) {
-  TRaceInfo info;
+  RaceInfo info;
   for (int k = 1; k <= 3; ++k) info.WakurenComb[k] = info.UmarenComb[k] = " 0- 0";
   for (int k = 1; k <= 7; ++k) info.WideComb[k] = " 0- 0";
   for (int k = 1; k <= 6; ++k) info.UmatanComb[k] = " 0- 0", info.SanrentanComb[k] = " 0- 0- 0";
@@ -84,7 +84,7 @@ TEST(PayoutTextTest, EmptyEntriesAndPopularityZero) {
 
 // Dead heats fill every list to its end; the last entry of each shows like the first.
 TEST(PayoutTextTest, LastEntryOfEachList) {
-  TRaceInfo info;
+  RaceInfo info;
   info.TanHorse[3] = 4, info.TanPay[3] = 310;
   info.FukuHorse[5] = 9, info.FukuPay[5] = 120;
   info.WakurenComb[3] = " 2- 5", info.WakurenPay[3] = 800;
@@ -120,8 +120,8 @@ TEST(PairRankingTest, EqualOddsByLabelAndWideNumbersKeepTheirLabel) {
 }
 
 TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
-  TRaceInfo info;
-  TRaceCalc calc;
+  RaceInfo info;
+  RaceCalc calc;
   calc.Over8Runners = 1;
   calc.Tickets[1] = " 3- 7";
   calc.Tickets[2] = " 1- 3";
@@ -187,8 +187,8 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
 }
 
 TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
-  TRaceInfo info;
-  TRaceCalc calc;
+  RaceInfo info;
+  RaceCalc calc;
   info.WinOdds1[0] = -1;
   info.WinOdds2[0] = -2;
   info.PredWinOdds[0] = 2.25;

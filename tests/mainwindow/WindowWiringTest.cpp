@@ -18,14 +18,14 @@
 #include <filesystem>
 #include <functional>
 
-#include "analysis/ui/AllPrintUnit.h"
-#include "components/ui/FolderViewerEx.h"
-#include "mainwindow/MainForm.h"
+#include "analysis/ui/BatchPrintWindow.h"
+#include "components/ui/FolderChooser.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 #include "platform/jvlink/ScriptedJVLink.h"
-#include "racedata/ui/YosoImportUnit.h"
+#include "racedata/ui/PredictedOddsCommands.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -70,12 +70,12 @@ class WindowWiringTest : public ::testing::Test {
  protected:
   void SetUp() override { test::App(); }
   void TearDown() override {
-    YosoImportUnit::OpenDialog3 = savedDialog_;
+    PredictedOddsCommands::ArchiveDialog = savedDialog_;
     std::error_code ec;
     fs::current_path(fs::temp_directory_path(), ec);
   }
   test::TempDir dir{"wiring"};
-  decltype(YosoImportUnit::OpenDialog3) savedDialog_ = YosoImportUnit::OpenDialog3;
+  decltype(PredictedOddsCommands::ArchiveDialog) savedDialog_ = PredictedOddsCommands::ArchiveDialog;
 };
 
 }  // namespace
@@ -85,10 +85,10 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
   ScriptedJVLink link;
   gui::MessageRecorder rec;
   gui::PrinterOverride printer;  // the race pages are laid out for the printer
-  TMainForm form(dir.path(), nullptr, &link);
+  MainWindow form(dir.path(), nullptr, &link);
   form.DateCombo->setCurrentIndex(0);
-  form.DateComboChange();
-  ASSERT_GT(form.DatList->count(), 0);
+  form.LoadChosenDay();
+  ASSERT_GT(form.RaceList->count(), 0);
 
   struct Case {
     QAction* action;
@@ -96,12 +96,12 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
     const char* caption;
   };
   const Case cases[] = {
-      {form.S1, nullptr, "ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ"},
-      {form.N9, nullptr, "オッズデータ取得時刻調整"},
-      {form.N11, nullptr, "データ取得時刻設定"},
-      {form.HelpAboutItem, form.SpeedButton6, "ﾊﾞｰｼﾞｮﾝ情報"},
-      {form.T1, nullptr, "的中判定"},
-      {form.FilePrintItem, nullptr, "コルヴィナ３　印刷"},  // the batch print window, titled by the race pages
+      {form.OddsScheduleAction, nullptr, "ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ"},
+      {form.OddsDelayAction, nullptr, "オッズデータ取得時刻調整"},
+      {form.ResultsPollIntervalAction, nullptr, "データ取得時刻設定"},
+      {form.VersionAction, form.VersionButton, "ﾊﾞｰｼﾞｮﾝ情報"},
+      {form.HitWindowAction, nullptr, "的中判定"},
+      {form.PrintRacePagesAction, nullptr, "コルヴィナ３　印刷"},  // the batch print window, titled by the race pages
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(c.action->isEnabled()) << c.caption;
@@ -114,32 +114,32 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
 
   // The predicted-odds archive dialog opens in its default folder; cancelling it does nothing.
   QString folder;
-  YosoImportUnit::OpenDialog3 = [&](QWidget*, const QString& f, const QString&) {
+  PredictedOddsCommands::ArchiveDialog = [&](QWidget*, const QString& f, const QString&) {
     folder = f;
     return QString();
   };
-  ASSERT_TRUE(form.YozBtn->isEnabled());
+  ASSERT_TRUE(form.PredictedOddsButton->isEnabled());
   fs::create_directories(dir.path() / "ylzh");
-  form.YozBtn->click();
+  form.PredictedOddsButton->click();
   EXPECT_EQ(fs::path(folder.toStdString()).filename(), "ylzh");
 
   // No help file in the program folder: said so rather than nothing.
-  form.SpeedButton5->click();
+  form.HelpButton->click();
   EXPECT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Beeps(), 1);
 
-  EXPECT_TRUE(form.N6->isEnabled());
-  EXPECT_TRUE(form.OzGetBtn->isEnabled());
-  ASSERT_TRUE(form.SpeedButton15->isEnabled());
-  EXPECT_EQ(OpenedCaption([&] { form.SpeedButton15->click(); }), "的中判定");
+  EXPECT_TRUE(form.ManualOddsAction->isEnabled());
+  EXPECT_TRUE(form.ManualOddsButton->isEnabled());
+  ASSERT_TRUE(form.HitWindowButton->isEnabled());
+  EXPECT_EQ(OpenedCaption([&] { form.HitWindowButton->click(); }), "的中判定");
 
   // The hit report leaves the view on the day's last race.
   form.SelectRaceLine(0);
-  form.DatListClick();
+  form.ShowChosenRace();
   rec.Clear();
-  for (QPushButton* b : {form.TekiAnaBtn, form.TekiAnaBtn2}) {
+  for (QPushButton* b : {form.HitReportButton, form.LongshotHitReportButton}) {
     b->click();
-    EXPECT_EQ(form.DatList->currentRow(), form.DatList->count() - 1);
+    EXPECT_EQ(form.RaceList->currentRow(), form.RaceList->count() - 1);
   }
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
@@ -147,8 +147,8 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
 TEST_F(WindowWiringTest, ScheduleTableWithoutALoadedDayIsRefused) {
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(dir.path(), nullptr, &link);
-  EXPECT_EQ(OpenedCaption([&] { form.S1->trigger(); }), QString());
+  MainWindow form(dir.path(), nullptr, &link);
+  EXPECT_EQ(OpenedCaption([&] { form.OddsScheduleAction->trigger(); }), QString());
   EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("ﾃﾞｰﾀを読み込んでください。")});
   EXPECT_EQ(rec.Beeps(), 1);
 }
@@ -156,11 +156,11 @@ TEST_F(WindowWiringTest, ScheduleTableWithoutALoadedDayIsRefused) {
 TEST_F(WindowWiringTest, SmallWindowsShowTheirTextsWhole) {
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(dir.path(), nullptr, &link);
+  MainWindow form(dir.path(), nullptr, &link);
   EXPECT_EQ(form.menuBar()->actions().value(0)->text(), "ﾌｧｲﾙ(&F)");
 
   // The time settings windows are wide enough for their captions in a bold title bar with its buttons.
-  for (QAction* item : {form.N9, form.N11}) {
+  for (QAction* item : {form.OddsDelayAction, form.ResultsPollIntervalAction}) {
     EXPECT_TRUE(WithModal([&] { item->trigger(); }, [&](QWidget& w) {
       QFont title = w.font();
       title.setBold(true);
@@ -169,12 +169,12 @@ TEST_F(WindowWiringTest, SmallWindowsShowTheirTextsWhole) {
   }
 
   // The folder chooser of the main window heads its status line and carries its instruction.
-  for (QAction* item : {form.J1, form.YosokuMenu}) {
+  for (QAction* item : {form.TimeSeriesFolderAction, form.PredictedOddsFolderAction}) {
     EXPECT_TRUE(WithModal([&] { item->trigger(); }, [&](QWidget&) {
-      TFolderViewerDialog* chooser = form.FolderViewerEx1->Dialog();
+      FolderChooserDialog* chooser = form.FolderDialog->Dialog();
       ASSERT_NE(chooser, nullptr);
       EXPECT_TRUE(chooser->StatusText().startsWith(QStringLiteral("選択ﾌｫﾙﾀﾞ　"))) << chooser->StatusText().toStdString();
-      EXPECT_EQ(chooser->TextLabel->text(), QString::fromUtf8(kFolderViewerText));
+      EXPECT_EQ(chooser->TextLabel->text(), QString::fromUtf8(kFolderChooserText));
     }));
   }
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
@@ -185,31 +185,31 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
   ScriptedJVLink link;
   gui::MessageRecorder rec;
   gui::PrinterOverride printer;
-  TMainForm form(dir.path(), nullptr, &link);
+  MainWindow form(dir.path(), nullptr, &link);
   form.DateCombo->setCurrentIndex(0);
-  form.DateComboChange();
-  ASSERT_GT(form.DatList->count(), 0);
+  form.LoadChosenDay();
+  ASSERT_GT(form.RaceList->count(), 0);
 
   // The batch print window, printer lost after it opened: its set-up, both print buttons and its closing.
-  EXPECT_TRUE(WithModal([&] { form.FilePrintItem->trigger(); }, [&](QWidget& w) {
-    auto* batch = qobject_cast<TAllPrintForm*>(&w);
+  EXPECT_TRUE(WithModal([&] { form.PrintRacePagesAction->trigger(); }, [&](QWidget& w) {
+    auto* batch = qobject_cast<BatchPrintWindow*>(&w);
     ASSERT_NE(batch, nullptr);
     printer->SetInstalled(false);
-    batch->BitBtn3->click();
-    batch->BitBtn2->click();
-    batch->SpeedButton1->click();
-    batch->BitBtn4->click();
-    batch->BitBtn1->click();
+    batch->PrinterSetupButton->click();
+    batch->PrintShownPageButton->click();
+    batch->TickAllButton->click();
+    batch->PrintTickedPagesButton->click();
+    batch->CloseButton->click();
   }));
   const size_t batchMessages = rec.Messages().size();
   EXPECT_GE(batchMessages, 4u);
-  form.FilePrintSetupItem->trigger();
-  form.FilePrintItem->trigger();
-  EXPECT_TRUE(WithModal([&] { form.S1->trigger(); }, [&](QWidget& w) {
+  form.PrinterSetupAction->trigger();
+  form.PrintRacePagesAction->trigger();
+  EXPECT_TRUE(WithModal([&] { form.OddsScheduleAction->trigger(); }, [&](QWidget& w) {
     ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
     ButtonOf(w, QStringLiteral("印刷"))->click();
   }));
-  EXPECT_TRUE(WithModal([&] { form.SpeedButton15->click(); }, [&](QWidget& w) {
+  EXPECT_TRUE(WithModal([&] { form.HitWindowButton->click(); }, [&](QWidget& w) {
     ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
     ButtonOf(w, QStringLiteral("印刷"))->click();
   }));
@@ -224,15 +224,15 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
 TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWithNoFileName) {
   ASSERT_TRUE(gui::InstallJapaneseTranslations()) << "Qt's Japanese translations (qt6-translations-l10n)";
   ScriptedJVLink link;
-  TMainForm form(dir.path(), nullptr, &link);
+  MainWindow form(dir.path(), nullptr, &link);
   ASSERT_FALSE(fs::exists(dir.path() / "ylzh"));
-  EXPECT_TRUE(WithModal([&] { form.YozBtn->click(); }, [&](QWidget& w) {
+  EXPECT_TRUE(WithModal([&] { form.PredictedOddsButton->click(); }, [&](QWidget& w) {
     auto* dialog = qobject_cast<QFileDialog*>(&w);
     ASSERT_NE(dialog, nullptr);
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(name, nullptr);
     EXPECT_TRUE(name->text().isEmpty()) << name->text().toStdString();
-    EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.FAppDir);
+    EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.AppDir);
     QStringList texts;
     for (QPushButton* b : dialog->findChildren<QPushButton*>()) texts << b->text();
     for (QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();

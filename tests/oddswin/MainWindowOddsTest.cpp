@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <utility>
 
-#include "components/ui/FolderViewerEx.h"
-#include "components/ui/Label3Dj.h"
-#include "mainwindow/MainForm.h"
+#include "components/ui/FolderChooser.h"
+#include "components/ui/Label3D.h"
+#include "mainwindow/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Canvas.h"
@@ -24,7 +24,7 @@
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/DayFiles.h"
 #include "racedata/RaceRecords.h"
-#include "racedata/ui/OddsSchejUnit.h"
+#include "racedata/ui/ManualOddsWindow.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -43,7 +43,7 @@ class MainWindowOddsTest : public ::testing::Test {
   }
   void TearDown() override {
     Clock::Reset();
-    TOddsSchejForm::RunWindow = savedRun_;
+    ManualOddsWindow::RunWindow = savedRun_;
     std::error_code ec;
     fs::current_path(fs::temp_directory_path(), ec);
   }
@@ -55,11 +55,11 @@ class MainWindowOddsTest : public ::testing::Test {
     EXPECT_TRUE(CreateBlankFile(DayFilePath(home.path() / "Data", date, ".jvO2"), L::kO2Line, 9));
     return day;
   }
-  static void Load(TMainForm& form, const DayName& date) {
+  static void Load(MainWindow& form, const DayName& date) {
     form.DateCombo->setCurrentText(QString::fromStdString(date.Display()));
     form.DateCombo->setCurrentIndex(form.DateCombo->findText(QString::fromStdString(date.Display())));
-    form.DateComboChange();
-    ASSERT_GT(form.DatList->count(), 0);
+    form.LoadChosenDay();
+    ASSERT_GT(form.RaceList->count(), 0);
   }
   Lines Read(const DayName& date, std::string_view suffix) const {
     Lines lines;
@@ -68,7 +68,7 @@ class MainWindowOddsTest : public ::testing::Test {
   }
 
   test::TempDir home{"oddscmd"};
-  decltype(TOddsSchejForm::RunWindow) savedRun_ = TOddsSchejForm::RunWindow;
+  decltype(ManualOddsWindow::RunWindow) savedRun_ = ManualOddsWindow::RunWindow;
 };
 
 }  // namespace
@@ -78,15 +78,15 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
   const jvgen::Day day = WriteDay(sevenDays);
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home.path(), nullptr, &link);
+  MainWindow form(home.path(), nullptr, &link);
   int opened = 0;
-  ASSERT_TRUE(form.OzGetBtn->isEnabled());
-  ASSERT_TRUE(form.N6->isEnabled());
-  form.N6->trigger();
+  ASSERT_TRUE(form.ManualOddsButton->isEnabled());
+  ASSERT_TRUE(form.ManualOddsAction->isEnabled());
+  form.ManualOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList{"ﾃﾞｰﾀを読み込んでください。"});
 
   Load(form, sevenDays);
-  ASSERT_FALSE(form.Day().FRaceInfo[0].Odds1Present);
+  ASSERT_FALSE(form.Day().Races[0].Odds1Present);
   const jvgen::Race& race = day.races[0];
   ScriptedExchange ex;
   ex.reads = {ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60, '1'})),
@@ -98,53 +98,53 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     if (op != "JVRead") return;
     gateHeld &= form.Reader().Gate().Busy();
     busyWhileReading = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
-    if (!std::exchange(asked, true)) form.KekkaGetBtnClick();
+    if (!std::exchange(asked, true)) form.FetchResults();
   };
   rec.Clear();
   // The day of seven days ago still opens the window.
-  TOddsSchejForm::RunWindow = [&](TOddsSchejForm& w) {
+  ManualOddsWindow::RunWindow = [&](ManualOddsWindow& w) {
     ++opened;
     w.show();
     EXPECT_EQ(w.windowTitle(), "オッズ手動取得");
     EXPECT_EQ(w.DateLabel->Caption(), QString::fromStdString(sevenDays.Display()));
-    ASSERT_EQ(w.CheckListBox1->count(), 9);
-    EXPECT_EQ(w.StringGrid1->RowCount(), 10);
+    ASSERT_EQ(w.RaceTickList->count(), 9);
+    EXPECT_EQ(w.ScheduleGrid->RowCount(), 10);
     EXPECT_EQ(test::OverlappingChildren(w), QStringList());
-    EXPECT_EQ(w.StringGrid1->FixedCols(), 0) << "the race column scrolls with the times";
+    EXPECT_EQ(w.ScheduleGrid->FixedCols(), 0) << "the race column scrolls with the times";
     // The list's menu ticks every race, then none.
     auto ticks = [&] {
       QString t;
-      for (int i = 0; i < w.CheckListBox1->count(); ++i) t += w.CheckListBox1->item(i)->checkState() ? 'x' : '-';
+      for (int i = 0; i < w.RaceTickList->count(); ++i) t += w.RaceTickList->item(i)->checkState() ? 'x' : '-';
       return t;
     };
     EXPECT_EQ(ticks(), "---------");
-    ASSERT_TRUE(w.CheckListBox1->actions().contains(w.N1));
-    w.CheckListBox1->item(3)->setCheckState(Qt::Checked);
-    w.N1->trigger();
+    ASSERT_TRUE(w.RaceTickList->actions().contains(w.TickAllAction));
+    w.RaceTickList->item(3)->setCheckState(Qt::Checked);
+    w.TickAllAction->trigger();
     EXPECT_EQ(ticks(), "xxxxxxxxx");
-    w.N2->trigger();
+    w.UntickAllAction->trigger();
     EXPECT_EQ(ticks(), "---------");
     // The header row keeps the button colour; a race's schedule columns are light blue, its taken ones pink.
     auto fill = [&](int col, int row) {
       gui::RecordingCanvas c;
-      w.StringGrid1->PaintCell(c, col, row, QRect(0, 0, 40, 20));
+      w.ScheduleGrid->PaintCell(c, col, row, QRect(0, 0, 40, 20));
       QColor brush;
       for (const auto& op : c.Ops())
         if (op.kind == gui::CanvasOp::Kind::Fill) brush = op.brush;
       return brush;
     };
     EXPECT_EQ((std::vector<QColor>{fill(2, 0), fill(2, 1), fill(3, 1)}),
-              (std::vector<QColor>{w.StringGrid1->palette().color(QPalette::Button), QColor(0xC1, 0xFF, 0xFF),
+              (std::vector<QColor>{w.ScheduleGrid->palette().color(QPalette::Button), QColor(0xC1, 0xFF, 0xFF),
                                    QColor(0xFC, 0xCC, 0xEE)}));
-    w.CheckListBox1->item(0)->setCheckState(Qt::Checked);
-    w.OzGetBtn->click();
+    w.RaceTickList->item(0)->setCheckState(Qt::Checked);
+    w.FetchOddsButton->click();
     EXPECT_TRUE(busyWhileReading) << "the fetch shows the busy cursor";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "and gives the cursor back";
     EXPECT_EQ(rec.Texts(), QStringList{"データ作成が完了しました。"});
-    EXPECT_FALSE(form.Day().FRaceInfo[0].Odds1Present) << "the day is reloaded only on closing";
+    EXPECT_FALSE(form.Day().Races[0].Odds1Present) << "the day is reloaded only on closing";
     w.close();
   };
-  form.OzGetBtn->click();
+  form.ManualOddsButton->click();
   EXPECT_EQ(opened, 1);
   EXPECT_TRUE(gateHeld);
   const std::vector<std::string> ops = link.Ops();
@@ -152,10 +152,10 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
   ASSERT_NE(results, ops.end());
   EXPECT_TRUE(link.calls[0].starts_with("JVRTOpen(0B30,"));
   EXPECT_EQ(*(results - 1), "JVClose") << "the odds exchange was closed before the results were asked for";
-  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1);
-  EXPECT_EQ(form.Day().FRaceInfo[0].OddsAnnounce1, "0900");
-  EXPECT_EQ(form.Day().FRaceInfo[0].OddsAnnounce2, "0930");
-  EXPECT_EQ(form.DatList->count(), 9);
+  EXPECT_EQ(form.Day().Races[0].Odds1Present, 1);
+  EXPECT_EQ(form.Day().Races[0].OddsAnnounce1, "0900");
+  EXPECT_EQ(form.Day().Races[0].OddsAnnounce2, "0930");
+  EXPECT_EQ(form.RaceList->count(), 9);
 }
 
 TEST_F(MainWindowOddsTest, ManualOddsAreOffWhileTheAutomaticOddsRun) {
@@ -163,15 +163,15 @@ TEST_F(MainWindowOddsTest, ManualOddsAreOffWhileTheAutomaticOddsRun) {
   WriteDay(today);
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home.path(), nullptr, &link);
+  MainWindow form(home.path(), nullptr, &link);
   Load(form, today);
-  form.AutoOzCheck->click();
-  ASSERT_TRUE(form.Timer1->isActive());
-  EXPECT_FALSE(form.OzGetBtn->isEnabled());
-  EXPECT_FALSE(form.N6->isEnabled());
-  form.AutoOzCheck->click();
-  EXPECT_TRUE(form.OzGetBtn->isEnabled());
-  EXPECT_TRUE(form.N6->isEnabled());
+  form.AutoOddsCheck->click();
+  ASSERT_TRUE(form.AutoOddsTimer->isActive());
+  EXPECT_FALSE(form.ManualOddsButton->isEnabled());
+  EXPECT_FALSE(form.ManualOddsAction->isEnabled());
+  form.AutoOddsCheck->click();
+  EXPECT_TRUE(form.ManualOddsButton->isEnabled());
+  EXPECT_TRUE(form.ManualOddsAction->isEnabled());
 }
 
 TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay) {
@@ -182,44 +182,44 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   const QString folder = QString::fromStdString((root.path() / "realtime" / "0B30").string());
   ScriptedJVLink link;
   gui::MessageRecorder rec;
-  TMainForm form(home.path(), nullptr, &link);
+  MainWindow form(home.path(), nullptr, &link);
 
-  form.T2->trigger();
+  form.TimeSeriesOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList{"時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。"});
   EXPECT_EQ(rec.Beeps(), 1);
 
   // The chooser opens on the program folder; cancelling keeps the setting, confirming stores the choice.
   auto choose = [&](bool confirm) {
     QTimer::singleShot(0, [&] {
-      TFolderViewerDialog* d = form.FolderViewerEx1->Dialog();
+      FolderChooserDialog* d = form.FolderDialog->Dialog();
       ASSERT_NE(d, nullptr);
       EXPECT_EQ(d->windowTitle(), "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
       d->SelectFolder(folder);
       (confirm ? d->OkButton : d->CancelButton)->click();
     });
-    form.J1->trigger();
+    form.TimeSeriesFolderAction->trigger();
   };
   choose(false);
-  EXPECT_EQ(form.IniGT1.ReadString("Dir", "jikeiretu", "none"), "none");
+  EXPECT_EQ(form.Settings.ReadString("Dir", "jikeiretu", "none"), "none");
   choose(true);
-  EXPECT_EQ(form.IniGT1.ReadString("Dir", "jikeiretu", ""), folder.toStdString());
+  EXPECT_EQ(form.Settings.ReadString("Dir", "jikeiretu", ""), folder.toStdString());
   EXPECT_EQ(form.TimeSeriesFolder(), fs::path(folder.toStdString()));
 
   rec.Clear();
-  form.T2->trigger();
+  form.TimeSeriesOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList{"ｵｯｽﾞを読み込みたい当日の開催日ﾃﾞｰﾀを読み込んでください。"});
   EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
 
   Load(form, date);
   rec.Clear();
-  form.T2->trigger();
+  form.TimeSeriesOddsAction->trigger();
   EXPECT_EQ(rec.Texts(),
             QStringList{"9ﾚｰｽ分の朝ｵｯｽﾞ、9ﾚｰｽ分の単複枠最新ｵｯｽﾞ、9ﾚｰｽ分の馬連最新ｵｯｽﾞを取りこみました。"});
-  EXPECT_EQ(form.Day().FRaceInfo[0].Odds1Present, 1) << "the day was reloaded";
-  EXPECT_EQ(form.Day().FRaceInfo[8].Odds2Present, 1);
+  EXPECT_EQ(form.Day().Races[0].Odds1Present, 1) << "the day was reloaded";
+  EXPECT_EQ(form.Day().Races[8].Odds2Present, 1);
 
   // The program folder itself counts as no folder chosen.
-  form.IniGT1.WriteString("Dir", "jikeiretu", form.FAppDir.string() + "/");
+  form.Settings.WriteString("Dir", "jikeiretu", form.AppDir.string() + "/");
   EXPECT_TRUE(form.TimeSeriesFolder().empty());
 }
 
@@ -229,10 +229,10 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   jvgen::WriteDayFiles(day, home.path());  // the odds as generated
   ScriptedJVLink link;
   gui::MessageRecorder rec(gui::MsgResult::No);
-  TMainForm form(home.path(), nullptr, &link);
+  MainWindow form(home.path(), nullptr, &link);
 
-  form.N26->trigger();
-  form.N27->trigger();
+  form.ClearAllOddsAction->trigger();
+  form.ClearShownRaceOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList({"データが読み込まれていません。", "データが読み込まれていません。"}));
   EXPECT_EQ(rec.Beeps(), 2);
 
@@ -240,38 +240,38 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   const Lines before = Read(date, ".jvO1");
   ASSERT_FALSE(IsBlank(before[0]));
   rec.Clear();
-  form.N26->trigger();
+  form.ClearAllOddsAction->trigger();
   form.SelectRaceLine(4);
-  form.DatListClick();
-  form.N27->trigger();
+  form.ShowChosenRace();
+  form.ClearShownRaceOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList({"全レースのオッズを消去します。実行しますか？",
                                       "当レースのオッズを消去します。実行しますか？"}));
   EXPECT_EQ(Read(date, ".jvO1"), before) << "No changes nothing";
 
   rec.SetAnswer(gui::MsgResult::Yes);
-  form.N27->trigger();
+  form.ClearShownRaceOddsAction->trigger();
   Lines o1 = Read(date, ".jvO1");
   for (size_t i = 0; i < o1.size(); ++i) EXPECT_EQ(IsBlank(o1[i]), i == 8 || i == 9) << i;
   EXPECT_FALSE(fs::exists(DayFilePath(form.Day().DataDir(), date, ".jvO3")));
-  EXPECT_EQ(form.DatList->currentRow(), 4) << "the same race stays shown";
+  EXPECT_EQ(form.RaceList->currentRow(), 4) << "the same race stays shown";
   EXPECT_EQ(form.Day().GCurRace, 4);
-  EXPECT_FALSE(form.Day().FRaceInfo[4].Odds1Present);
-  EXPECT_TRUE(form.Day().FRaceInfo[3].Odds1Present);
+  EXPECT_FALSE(form.Day().Races[4].Odds1Present);
+  EXPECT_TRUE(form.Day().Races[3].Odds1Present);
 
-  form.N26->trigger();
+  form.ClearAllOddsAction->trigger();
   o1 = Read(date, ".jvO1");
   EXPECT_EQ(o1.size(), 72u);
   for (const std::string& line : o1) EXPECT_TRUE(IsBlank(line));
   EXPECT_EQ(Read(date, ".jvO3").size(), 36u);
-  EXPECT_EQ(form.DatList->currentRow(), 0) << "the first race is shown";
+  EXPECT_EQ(form.RaceList->currentRow(), 0) << "the first race is shown";
   EXPECT_EQ(form.Day().GCurRace, 0);
 
   // A race slot that names no race of the list is refused before anything is asked.
   rec.Clear();
   form.Day().GCurRace = 9;
-  form.N27->trigger();
+  form.ClearShownRaceOddsAction->trigger();
   form.Day().GCurRace = -1;
-  form.N27->trigger();
+  form.ClearShownRaceOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList({"オッズを消去するレースを表示してください。",
                                       "オッズを消去するレースを表示してください。"}));
 }

@@ -10,7 +10,7 @@
 #include "racedata/DayFiles.h"
 #include "racedata/DayLoad.h"
 #include "racedata/JVMessages.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/ManualOdds.h"
 #include "racedata/RaceRecords.h"
 #include "tests/racedata/RecordBuilder.h"
@@ -65,10 +65,10 @@ TEST(ManualOddsCheckTest, TodayAndTheSevenDaysBeforeWithCurrentCards) {
 TEST(ManualOddsCheckTest, GridRowShowsTimesAsHoursAndMinutesAndBlanksAsEmpty) {
   DayModel day;
   day.Table.GRaTbl[0] = test::Rec(L::kRaLine, L::kKindRA).Key("20240106", "05", 11, 1, 10).Set(L::ra::kPostTime, "1525");
-  day.FRaceInfo[0].OddsTime1 = "0950";
-  day.FRaceInfo[0].OddsTime2 = "    ";
+  day.Races[0].OddsTime1 = "0950";
+  day.Races[0].OddsTime2 = "    ";
   day.Table.GO1Tbl2[0] = test::O1("20240106", "05", 11, "01061510");
-  const auto row = OddsSchejRowTexts(day, 0);
+  const auto row = ManualOddsRowTexts(day, 0);
   const std::vector<std::string> expected{"東京 1回10日11R", "15:25", "09:50", "", "", "15:10"};
   for (size_t c = 0; c < 6; ++c) EXPECT_EQ(FromCp932(row[c]), expected[c]) << c;
 }
@@ -81,8 +81,8 @@ class ManualOddsFetchTest : public ::testing::Test {
     // Too short for the later races: their lines are added when their odds arrive.
     ASSERT_TRUE(CreateBlankFile(DayFilePath(home.path() / "Data", gen.date, ".jvO1"), L::kO1Line, 4));
     ASSERT_TRUE(CreateBlankFile(DayFilePath(home.path() / "Data", gen.date, ".jvO2"), L::kO2Line, 9));
-    model.FAppDir = home.path();
-    ASSERT_EQ(DateComboChange(model, gen.date, analysis::MakeDayLoadEngine({})).status, DayLoadStatus::Loaded);
+    model.AppDir = home.path();
+    ASSERT_EQ(LoadDay(model, gen.date, analysis::MakeDayLoadEngine({})).status, DayLoadStatus::Loaded);
   }
   std::string O1(int race, int minute, char kind) const {
     return jvgen::O1Record(gen, gen.races[static_cast<size_t>(race)], jvgen::Snapshot{0, minute, kind});
@@ -125,8 +125,8 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   link.AddExchange(broken);
   link.closeResults = {0, 0, -1};
   const std::vector<bool> ticked{true, false, true, true, false, false, false, false, false};
-  EXPECT_EQ(fetcher.OzGetBtnClick(ticked), 3);
-  const std::string key0 = model.FRaceInfo[0].RaceKey, key2 = model.FRaceInfo[2].RaceKey;
+  EXPECT_EQ(fetcher.FetchTickedRaces(ticked), 3);
+  const std::string key0 = model.Races[0].RaceKey, key2 = model.Races[2].RaceKey;
   ASSERT_EQ(Opens().size(), 3u);
   EXPECT_EQ(Opens()[0], "JVRTOpen(0B30," + key0 + ")=0");
   EXPECT_EQ(Opens()[1], "JVRTOpen(0B30," + key2 + ")=-504");
@@ -160,13 +160,13 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
 }
 
 TEST_F(ManualOddsFetchTest, NothingTickedOrAnotherExchangeRunningFetchesNothing) {
-  EXPECT_EQ(fetcher.OzGetBtnClick(std::vector<bool>(9, false)), 0);
+  EXPECT_EQ(fetcher.FetchTickedRaces(std::vector<bool>(9, false)), 0);
   EXPECT_EQ(ui.texts, std::vector<std::string>{"オッズ取得するレースをチェックしてください。"});
   EXPECT_EQ(ui.beeps, 1);
 
   ui = RecordingUi{};
   ASSERT_TRUE(gate.TryEnter());
-  EXPECT_EQ(fetcher.OzGetBtnClick(std::vector<bool>(9, true)), 0);
+  EXPECT_EQ(fetcher.FetchTickedRaces(std::vector<bool>(9, true)), 0);
   gate.Leave();
   EXPECT_EQ(ui.beeps, 1);
   EXPECT_EQ(ui.texts.size(), 1u);

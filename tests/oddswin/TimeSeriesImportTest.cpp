@@ -82,11 +82,11 @@ class TimeSeriesImportTest : public ::testing::Test {
     jvgen::WriteDayFiles(day, home.path());
     jvgen::WriteStandIn(day, root.path());
     folder = root.path() / "realtime" / "0B30";
-    model.FAppDir = home.path();
+    model.AppDir = home.path();
     Load();
   }
   void Load() {
-    const DayLoadResult r = DateComboChange(model, day.date, analysis::MakeDayLoadEngine({}));
+    const DayLoadResult r = LoadDay(model, day.date, analysis::MakeDayLoadEngine({}));
     ASSERT_EQ(r.status, DayLoadStatus::Loaded);
   }
   fs::path DayFile(std::string_view suffix) const { return DayFilePath(model.DataDir(), day.date, suffix); }
@@ -117,7 +117,7 @@ TEST_F(TimeSeriesImportTest, MissingDayFilesAreCreatedAndEveryRaceTakesItsNeares
   ASSERT_EQ(o1.size(), 40u);
   ASSERT_EQ(o2.size(), 20u);
   for (int i = 0; i < 20; ++i) {
-    const TRaceInfo& info = model.FRaceInfo[static_cast<size_t>(i)];
+    const RaceInfo& info = model.Races[static_cast<size_t>(i)];
     const std::string& morning = o1[2 * static_cast<size_t>(i)];
     const std::string& latest = o1[2 * static_cast<size_t>(i) + 1];
     for (const std::string* line : {&morning, &latest, &o2[static_cast<size_t>(i)]}) {
@@ -136,7 +136,7 @@ TEST_F(TimeSeriesImportTest, MissingDayFilesAreCreatedAndEveryRaceTakesItsNeares
   }
   // The day loads the new odds.
   Load();
-  EXPECT_EQ(model.FRaceInfo[0].Odds1Present, 1);
+  EXPECT_EQ(model.Races[0].Odds1Present, 1);
 }
 
 TEST_F(TimeSeriesImportTest, ShortDayFilesAreExtendedAndOddSeriesLinesKeepTheRecordLength) {
@@ -146,7 +146,7 @@ TEST_F(TimeSeriesImportTest, ShortDayFilesAreExtendedAndOddSeriesLinesKeepTheRec
   ASSERT_TRUE(SaveLines(DayFile(".jvO1"), o1));
   // The last race's series: one long line and a short one nearest its times, and a record of the wrong kind.
   const std::string& ra = model.Table.GRaTbl[19];
-  const TRaceInfo& info = model.FRaceInfo[19];
+  const RaceInfo& info = model.Races[19];
   const std::string md = FieldText(ra, L::head::kMonthDay);
   const std::string at1 = md + info.OddsTime1, at2 = md + (IsBlank(info.OddsTime2) ? info.OddsTime1 : info.OddsTime2);
   const std::string course = FieldText(ra, L::head::kCourse);

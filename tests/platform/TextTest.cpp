@@ -10,7 +10,7 @@
 
 using namespace corvina;
 
-TEST(Copy, BehavesLikeTheOriginalOnShortRecords) {
+TEST(Copy, PositionsBeforeTheStartCountFromOneAndShortRecordsGiveShortFields) {
   const std::tuple<const char*, int, int, const char*> cases[] = {{"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"},
       {"ABCDEF", 7, 1, ""}, {"ABCDEF", 0, 2, "AB"}, {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},
       {"ABCDEF", 2, -1, ""}, {"", 1, 5, ""}};

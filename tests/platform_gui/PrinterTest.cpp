@@ -45,13 +45,13 @@ TEST(RecordingPrinterTest, WithoutPrinterEveryJobStepAndPaperChangeRaises) {
     try {
       step();
       ADD_FAILURE() << "no error";
-    } catch (const EPrinterError& e) {
+    } catch (const PrinterError& e) {
       EXPECT_STREQ(e.what(), kNoPrinterMessage);
     }
   }
   EXPECT_TRUE(p.Events().empty());
   EXPECT_EQ(p.Orientation(), kPortrait);
-  EXPECT_THROW(p.PageCanvas(), EPrinterError);
+  EXPECT_THROW(p.PageCanvas(), PrinterError);
 }
 
 TEST(PrintJobTest, EndsAJobThatDrewAndAbortsOneThatFailed) {
@@ -69,7 +69,7 @@ TEST(PrintJobTest, EndsAJobThatDrewAndAbortsOneThatFailed) {
 
   // A drawing error and a refused new page both abort the job and reach the caller.
   printer->FailNewPage(1);
-  EXPECT_THROW(PrintJob("two", [](PrinterDevice& p) { p.NewPage(); }), EPrinterError);
+  EXPECT_THROW(PrintJob("two", [](PrinterDevice& p) { p.NewPage(); }), PrinterError);
   EXPECT_THROW(PrintJob("three", [](PrinterDevice&) { throw std::runtime_error("x"); }), std::runtime_error);
   const std::vector<Event> tail(printer->Events().end() - 4, printer->Events().end());
   EXPECT_EQ(tail, (std::vector<Event>{Event::BeginDoc, Event::Abort, Event::BeginDoc, Event::Abort}));

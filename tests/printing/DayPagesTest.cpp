@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "analysis/Engine.h"
-#include "analysis/ui/AllPrintUnit.h"
+#include "analysis/ui/BatchPrintWindow.h"
 #include "analysis/ui/RacePages.h"
 #include "platform/DayName.h"
 #include "platform/gui/Fonts.h"
@@ -30,8 +30,8 @@ TEST(DayPages, EveryRaceOfAGeneratedDayGetsAFullPageThatStaysOnTheSheet) {
                               "' --date 20240106 >/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   auto day = std::make_unique<DayModel>();
-  day->FAppDir = home.path();
-  const DayLoadResult loaded = DateComboChange(*day, *DayName::FromDateKey("20240106"),
+  day->AppDir = home.path();
+  const DayLoadResult loaded = LoadDay(*day, *DayName::FromDateKey("20240106"),
                                                analysis::MakeDayLoadEngine(analysis::EngineOptions{true}));
   ASSERT_EQ(loaded.status, DayLoadStatus::Loaded) << loaded.message;
   const int races = static_cast<int>(loaded.raceList.size());
@@ -39,18 +39,18 @@ TEST(DayPages, EveryRaceOfAGeneratedDayGetsAFullPageThatStaysOnTheSheet) {
   const bool toPdf = !qEnvironmentVariable("CORVINA_PRINT_PDF").isEmpty();
   std::unique_ptr<gui::PrinterOverride> recording;
   if (!toPdf) recording = std::make_unique<gui::PrinterOverride>();
-  TPrevX preview;
+  PrintPreview preview;
   pages::DrawRacePages(preview, *day, races, true);
   ASSERT_EQ(preview.PageCount(), races);
   const QSize sheet = gui::Printer().PageSize();
   int withTickets = 0;
   for (int p = 1; p <= races; ++p) {
-    const TPrevPage& page = preview.Page(p);
+    const PreviewPage& page = preview.Page(p);
     EXPECT_NE(FindText(page, QStringLiteral("馬名")), nullptr) << p;
     if (FindText(page, QStringLiteral("←馬連的中")) || FindTextAt(page, 110, 2090)) ++withTickets;
     for (const auto& op : page.ops) {
-      const QRect r = op.kind == TPrevOp::Kind::Line ? QRect(op.from, op.to).normalized()
-                      : op.kind == TPrevOp::Kind::Text ? QRect(op.from, QSize(1, 1))
+      const QRect r = op.kind == PreviewOp::Kind::Line ? QRect(op.from, op.to).normalized()
+                      : op.kind == PreviewOp::Kind::Text ? QRect(op.from, QSize(1, 1))
                                                        : op.rect;
       EXPECT_TRUE(QRect(QPoint(0, 0), sheet).contains(r)) << p << " " << op.text.toStdString();
     }
@@ -60,7 +60,7 @@ TEST(DayPages, EveryRaceOfAGeneratedDayGetsAFullPageThatStaysOnTheSheet) {
     preview.Print();
     // And the batch print window as it shows them.
     ::setenv("CORVINA_HOME", home.path().c_str(), 1);
-    TAllPrintForm form(*day);
+    BatchPrintWindow form(*day);
     form.BuildPages(*day, races, true);
     form.resize(900, 700);
     form.show();

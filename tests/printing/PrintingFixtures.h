@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "components/ui/PrevX.h"
+#include "components/ui/PrintPreview.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
@@ -23,19 +23,19 @@ inline int Dev(int units) { return (units * 600 * 2 + 254) / (2 * 254); }
 inline QString Cp(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
 
 // The text drawn exactly as `text` on `page`, or nullptr.
-inline const TPrevOp* FindText(const TPrevPage& page, const QString& text) {
+inline const PreviewOp* FindText(const PreviewPage& page, const QString& text) {
   for (const auto& op : page.ops)
-    if (op.kind == TPrevOp::Kind::Text && op.text == text) return &op;
+    if (op.kind == PreviewOp::Kind::Text && op.text == text) return &op;
   return nullptr;
 }
-inline const TPrevOp* FindTextAt(const TPrevPage& page, int x, int y) {
+inline const PreviewOp* FindTextAt(const PreviewPage& page, int x, int y) {
   for (const auto& op : page.ops)
-    if (op.kind == TPrevOp::Kind::Text && op.from == QPoint(Dev(x), Dev(y))) return &op;
+    if (op.kind == PreviewOp::Kind::Text && op.from == QPoint(Dev(x), Dev(y))) return &op;
   return nullptr;
 }
-inline const TPrevOp* FindLine(const TPrevPage& page, int x1, int y1, int x2, int y2) {
+inline const PreviewOp* FindLine(const PreviewPage& page, int x1, int y1, int x2, int y2) {
   for (const auto& op : page.ops)
-    if (op.kind == TPrevOp::Kind::Line && op.from == QPoint(Dev(x1), Dev(y1)) && op.to == QPoint(Dev(x2), Dev(y2)))
+    if (op.kind == PreviewOp::Kind::Line && op.from == QPoint(Dev(x1), Dev(y1)) && op.to == QPoint(Dev(x2), Dev(y2)))
       return &op;
   return nullptr;
 }
@@ -56,8 +56,8 @@ class PrintingTest : public ::testing::Test {
 
 // A race of 18 runners (frames 1,1,2,2,...,8,8,8,8 as the draw gives them) in `slot`, with data.
 inline void AddRace(DayModel& day, int slot, int race, int runners = 12, const std::string& venue = "06") {
-  TRaceInfo& info = day.FRaceInfo[static_cast<size_t>(slot)];
-  TRaceCalc& calc = day.FRaceCalc[static_cast<size_t>(slot)];
+  RaceInfo& info = day.Races[static_cast<size_t>(slot)];
+  RaceCalc& calc = day.Calcs[static_cast<size_t>(slot)];
   info.HasData = 1;
   info.RaceKey = "20240106" + venue + "0102" + (race < 10 ? "0" : "") + std::to_string(race);
   info.RaceName = ToCp932("テストステークス");

@@ -29,7 +29,7 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
 }
 
 TEST(RacePageTexts, HeaderLinesComeFromTheRaceKey) {
-  TRaceInfo info;
+  RaceInfo info;
   info.RaceKey = "2024010606010209";
   info.PostTime = "0950";
   info.EntryCount = "16";
@@ -42,7 +42,7 @@ TEST(RacePageTexts, HeaderLinesComeFromTheRaceKey) {
 }
 
 TEST(RacePageTexts, AgeCountsFromTheRaceYearNotFromToday) {
-  TRaceInfo info;
+  RaceInfo info;
   info.RaceKey = "2005010606010209";
   info.SexCode[0] = "2";
   info.KettoNum[0] = "2002104567";
@@ -63,8 +63,8 @@ class HitNotesTest : public ::testing::Test {
     info.WideComb[2] = " 3- 5";
     info.WideComb[3] = "      ";
   }
-  TRaceInfo info;
-  TRaceCalc calc;
+  RaceInfo info;
+  RaceCalc calc;
 };
 
 TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
@@ -111,7 +111,7 @@ TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
 class RacePageLayoutTest : public PrintingTest {
  protected:
   RacePageLayoutTest() { preview.SetScreenDpi(96); }
-  TPrevX preview;
+  PrintPreview preview;
   std::unique_ptr<DayModel> day = NewDay();
 };
 
@@ -119,14 +119,14 @@ TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderO
   AddRace(*day, 0, 9);
   AddRace(*day, 1, 10);
   AddRace(*day, 2, 11);
-  day->FRaceCalc[2].CalcHasData = 0;
+  day->Calcs[2].CalcHasData = 0;
   DrawRacePages(preview, *day, 3, true);
   ASSERT_EQ(preview.PageCount(), 3);
   EXPECT_EQ(FindText(preview.Page(1), "9")->from, QPoint(Dev(120), Dev(165)));
   EXPECT_EQ(FindText(preview.Page(1), "9")->fontColor, QColor(Qt::white));
   EXPECT_EQ(FindText(preview.Page(2), "10")->from, QPoint(Dev(105), Dev(165)));
   EXPECT_NE(FindText(preview.Page(1), "ローカルオプション有効"), nullptr);
-  const TPrevPage& bare = preview.Page(3);
+  const PreviewPage& bare = preview.Page(3);
   EXPECT_NE(FindText(bare, "テストステークス"), nullptr);
   EXPECT_EQ(FindText(bare, "馬名"), nullptr);
   EXPECT_EQ(FindText(bare, "買い目"), nullptr);
@@ -134,11 +134,11 @@ TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderO
 
 TEST_F(RacePageLayoutTest, HeaderLeavesOutWhatIsEmpty) {
   AddRace(*day, 0, 1);
-  day->FRaceInfo[0].Distance = "    ";
-  day->FRaceInfo[0].TrackCode = "25";
+  day->Races[0].Distance = "    ";
+  day->Races[0].TrackCode = "25";
   DrawRacePages(preview, *day, 1, false);
   EXPECT_EQ(FindTextAt(preview.Page(1), 1300, 200), nullptr);
-  const TPrevOp* track = FindTextAt(preview.Page(1), 1100, 200);
+  const PreviewOp* track = FindTextAt(preview.Page(1), 1100, 200);
   EXPECT_TRUE(track == nullptr || track->text.isEmpty());
   EXPECT_EQ(FindTextAt(preview.Page(1), 630, 310)->text, QStringLiteral("　NoData"));
   EXPECT_EQ(FindTextAt(preview.Page(1), 230, 310)->text, QStringLiteral("　10:10"));
@@ -148,7 +148,7 @@ TEST_F(RacePageLayoutTest, HeaderLeavesOutWhatIsEmpty) {
 TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinLineFrom150) {
   AddRace(*day, 0, 1, 12);  // frames 1,1,2,3,3,...
   DrawRacePages(preview, *day, 1, false);
-  const TPrevPage& page = preview.Page(1);
+  const PreviewPage& page = preview.Page(1);
   const int thick = preview.SizeToDevice(12);
   struct Row {
     int e;
@@ -156,7 +156,7 @@ TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinL
   } rows[] = {{1, true}, {2, false}, {3, true}, {4, true}, {5, false}};
   for (const auto& r : rows) {
     const int y = 380 + 83 * r.e;
-    const TPrevOp* line = r.newFrame ? FindLine(page, 100, y, 1825, y) : FindLine(page, 150, y, 1825, y);
+    const PreviewOp* line = r.newFrame ? FindLine(page, 100, y, 1825, y) : FindLine(page, 150, y, 1825, y);
     ASSERT_NE(line, nullptr) << r.e;
     EXPECT_EQ(line->penWidth, r.newFrame ? thick : 1) << r.e;
     EXPECT_EQ(FindTextAt(page, 115, y + 25) != nullptr, r.newFrame) << r.e;
@@ -168,13 +168,13 @@ TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinL
 
 TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   AddRace(*day, 0, 1, 12);
-  TRaceCalc& calc = day->FRaceCalc[0];
+  RaceCalc& calc = day->Calcs[0];
   calc.Tickets[1] = " 1- 2";
   calc.AxisHorse = 3;
-  day->FRaceInfo[0].UmarenComb[1] = " 1- 2";
-  day->FRaceInfo[0].WideComb[1] = " 1- 2";
+  day->Races[0].UmarenComb[1] = " 1- 2";
+  day->Races[0].WideComb[1] = " 1- 2";
   DrawRacePages(preview, *day, 1, false);
-  const TPrevPage& page = preview.Page(1);
+  const PreviewPage& page = preview.Page(1);
   EXPECT_EQ(FindText(page, "←馬連的中")->from, QPoint(Dev(460), Dev(2090)));
   EXPECT_EQ(FindText(page, "←ﾜｲﾄﾞ的中")->from, QPoint(Dev(660), Dev(2090)));
   EXPECT_EQ(FindText(page, "買い目")->font.underline(), true);
@@ -187,13 +187,13 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
 
 TEST_F(RacePageLayoutTest, RankAmongTheAHorsesOnlyWhileTheLatestOddsAreMissing) {
   AddRace(*day, 0, 1, 12);
-  day->FRaceInfo[0].YozMatched = 1;
-  day->FRaceCalc[0].ARank[0] = 2;
+  day->Races[0].YozMatched = 1;
+  day->Calcs[0].ARank[0] = 2;
   DrawRacePages(preview, *day, 1, false);
-  const TPrevOp* rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);  // the first horse's row
+  const PreviewOp* rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);  // the first horse's row
   ASSERT_NE(rank, nullptr);
   EXPECT_EQ(rank->text, " 2");
-  day->FRaceInfo[0].Odds2Present = 1;
+  day->Races[0].Odds2Present = 1;
   DrawRacePages(preview, *day, 1, false);
   rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);
   EXPECT_TRUE(rank == nullptr || rank->text.isEmpty());
@@ -206,14 +206,14 @@ TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeA
   EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
 
   // Horse 1, with its win in the last win entry and its place in the last place entry (dead heats).
-  day->FRaceCalc[0].AxisHorse = 1;
-  day->FRaceInfo[0].TanHorse[3] = 1;
-  day->FRaceInfo[0].FukuHorse[5] = 1;
+  day->Calcs[0].AxisHorse = 1;
+  day->Races[0].TanHorse[3] = 1;
+  day->Races[0].FukuHorse[5] = 1;
   DrawRacePages(preview, *day, 1, false);
-  const TPrevPage& page = preview.Page(1);
-  const TPrevOp* texts[] = {FindTextAt(page, 150, 2440), FindTextAt(page, 300, 2440), FindTextAt(page, 460, 2440),
+  const PreviewPage& page = preview.Page(1);
+  const PreviewOp* texts[] = {FindTextAt(page, 150, 2440), FindTextAt(page, 300, 2440), FindTextAt(page, 460, 2440),
                             FindTextAt(page, 660, 2440)};
-  for (const TPrevOp* t : texts) ASSERT_NE(t, nullptr);
+  for (const PreviewOp* t : texts) ASSERT_NE(t, nullptr);
   EXPECT_EQ((QStringList{texts[0]->text, texts[1]->text, texts[2]->text, texts[3]->text}),
             (QStringList{"  1", "   2.0", "←単勝的中", "←複勝的中"}));
 }

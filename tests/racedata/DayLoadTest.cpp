@@ -9,7 +9,7 @@
 #include "platform/Cp932.h"
 #include "racedata/DayFiles.h"
 #include "racedata/DayLoad.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
 #include "RecordBuilder.h"
 
@@ -47,11 +47,11 @@ class DayLoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     day_ = std::make_unique<DayModel>();
-    day_->FAppDir = tmp_.path();
+    day_->AppDir = tmp_.path();
   }
   void TearDown() override { Clock::Reset(); }
   fs::path Data(std::string_view suffix) const { return DayFilePath(DataDirOf(tmp_.path()), kDay, suffix); }
-  DayLoadResult Load(const DayLoadEngine& engine = {}) { return DateComboChange(*day_, kDay, engine); }
+  DayLoadResult Load(const DayLoadEngine& engine = {}) { return LoadDay(*day_, kDay, engine); }
 
   TempDir tmp_;
   std::unique_ptr<DayModel> day_;
@@ -73,14 +73,14 @@ TEST_F(DayLoadTest, PaddedRaceFileFillsSlotsInOrderAndWritesPlaceholders) {
   EXPECT_EQ(day_->GRaceTotal, 12);
   EXPECT_EQ(r.raceList.size(), 12u);
   EXPECT_EQ(r.raceList[0], RaceListLine(day_->Table.GRaTbl[0]));
-  for (int s = 0; s < 12; ++s) EXPECT_EQ(day_->FRaceCalc[s].CalcHasData, 1) << s;
+  for (int s = 0; s < 12; ++s) EXPECT_EQ(day_->Calcs[s].CalcHasData, 1) << s;
   for (int s = 12; s < kSlots; ++s) {
-    EXPECT_EQ(day_->FRaceInfo[s].HasData, 0) << s;
+    EXPECT_EQ(day_->Races[s].HasData, 0) << s;
     EXPECT_TRUE(IsBlank(day_->Table.GRaTbl[s])) << s;
   }
   EXPECT_EQ(ReadAll(Data(layout::kSuffixO1)).size(), 72u);  // two per .jvRA line, blank lines included
   EXPECT_EQ(ReadAll(Data(layout::kSuffixO2)).size(), 36u);
-  EXPECT_EQ(r.upDownMax, 11);
+  EXPECT_EQ(r.raceStepperMax, 11);
 }
 
 TEST_F(DayLoadTest, TooFewRacesStopsWithTheMessage) {
@@ -93,13 +93,13 @@ TEST_F(DayLoadTest, TooFewRacesStopsWithTheMessage) {
   EXPECT_FALSE(r.timerEnabled);
 
   TempDir other;
-  day_->FAppDir = other.path();
+  day_->AppDir = other.path();
   WriteDay(other.path(), {{"05", 6}});
   EXPECT_EQ(Load().status, DayLoadStatus::TooFewRaces);
   EXPECT_FALSE(fs::exists(DayFilePath(DataDirOf(other.path()), kDay, layout::kSuffixO1)));  // 6 lines: none
 
   TempDir nine;
-  day_->FAppDir = nine.path();
+  day_->AppDir = nine.path();
   WriteDay(nine.path(), {{"05", 9}});
   EXPECT_EQ(Load().status, DayLoadStatus::Loaded);
 }
@@ -108,19 +108,19 @@ TEST_F(DayLoadTest, MissingRunnerFileOfAnyRacecourseStopsTheLoad) {
   for (const char* venue : {"06", "05"}) {
     SCOPED_TRACE(venue);
     TempDir home;
-    day_->FAppDir = home.path();
+    day_->AppDir = home.path();
     WriteDay(home.path(), {{"05", 6}, {"06", 6}});
     fs::remove(SeFilePath(DataDirOf(home.path()), kDay, venue));
     int engineRuns = 0;
     DayLoadEngine engine;
-    engine.UmarenBtnClick = [&](DayModel&) { ++engineRuns; };
+    engine.ComputePairOdds = [&](DayModel&) { ++engineRuns; };
     auto r = Load(engine);
     EXPECT_EQ(r.status, DayLoadStatus::RunnerFileMissing);
     EXPECT_TRUE(r.beep);
     EXPECT_EQ(FromCp932(r.message), "データ作成が未完了のようです。");
     EXPECT_TRUE(r.raceList.empty());
     EXPECT_EQ(engineRuns, 0);
-    for (const auto& calc : day_->FRaceCalc) EXPECT_EQ(calc.CalcHasData, 0);
+    for (const auto& calc : day_->Calcs) EXPECT_EQ(calc.CalcHasData, 0);
     // The table holds the races read up to the one that stopped the load and nothing after it, so no odds
     // writer finds a race the load never reached.
     const int stop = venue == std::string("06") ? 6 : 0;
@@ -143,7 +143,7 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
   EXPECT_EQ(day_->GRaceTotal, 0);
 
   TempDir runners;
-  day_->FAppDir = runners.path();
+  day_->AppDir = runners.path();
   WriteDay(runners.path(), {{"05", 9}});
   MakeUnreadable(SeFilePath(DataDirOf(runners.path()), kDay, "05"));
   r = Load();
@@ -151,7 +151,7 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
   EXPECT_TRUE(r.raceList.empty());
 
   TempDir others;
-  day_->FAppDir = others.path();
+  day_->AppDir = others.path();
   WriteDay(others.path(), {{"05", 9}});
   const fs::path hr = DayFilePath(DataDirOf(others.path()), kDay, layout::kSuffixHR);
   const fs::path o1 = DayFilePath(DataDirOf(others.path()), kDay, layout::kSuffixO1);
@@ -172,37 +172,37 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
 TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
   WriteDay(tmp_.path(), {{"05", 12}, {"06", 12}});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  EXPECT_EQ(day_->FRaceCalc[23].CalcHasData, 1);
+  EXPECT_EQ(day_->Calcs[23].CalcHasData, 1);
   TempDir small;
-  day_->FAppDir = small.path();
+  day_->AppDir = small.path();
   WriteDay(small.path(), {{"05", 10}});
   day_->GLastRace = 11;
   auto r = Load();
   ASSERT_EQ(r.status, DayLoadStatus::Loaded);
   EXPECT_EQ(r.selectLine, 9);
-  for (int s = 10; s < kSlots; ++s) EXPECT_EQ(day_->FRaceCalc[s].CalcHasData, 0) << s;
+  for (int s = 10; s < kSlots; ++s) EXPECT_EQ(day_->Calcs[s].CalcHasData, 0) << s;
 
   // The same day twice gives the same records.
   auto first = std::make_unique<DayModel>(*day_);
   Load();
   for (int s = 0; s < kSlots; ++s) {
     EXPECT_EQ(first->Table.GRaTbl[s], day_->Table.GRaTbl[s]);
-    EXPECT_EQ(first->FRaceInfo[s].RaceKey, day_->FRaceInfo[s].RaceKey);
-    EXPECT_EQ(first->FRaceCalc[s].RankOdds1, day_->FRaceCalc[s].RankOdds1);
+    EXPECT_EQ(first->Races[s].RaceKey, day_->Races[s].RaceKey);
+    EXPECT_EQ(first->Calcs[s].RankOdds1, day_->Calcs[s].RankOdds1);
   }
 }
 
 TEST_F(DayLoadTest, ResultsPollArmedOnlyForToday) {
   WriteDay(tmp_.path(), {{"05", 9}});
   Clock::Set({2006, 1, 9, 10, 0, 0});
-  auto past = DateComboChange(*day_, kDay, {}, 15);
+  auto past = LoadDay(*day_, kDay, {}, 15);
   EXPECT_FALSE(past.timerEnabled);
   Clock::Set({2006, 1, 8, 10, 0, 0});
-  auto today = DateComboChange(*day_, kDay, {}, 15);
+  auto today = LoadDay(*day_, kDay, {}, 15);
   EXPECT_TRUE(today.timerEnabled);
   EXPECT_EQ(today.timerIntervalMs, 15 * 60000);
   EXPECT_EQ(day_->GAutoReadMinutes, 15);
-  auto zero = DateComboChange(*day_, kDay, {}, 0);
+  auto zero = LoadDay(*day_, kDay, {}, 0);
   EXPECT_FALSE(zero.timerEnabled);  // a zero interval never becomes a busy timer
 }
 
@@ -210,14 +210,14 @@ TEST_F(DayLoadTest, EngineRunsInOrderAndCannotReenter) {
   WriteDay(tmp_.path(), {{"05", 9}});
   std::vector<std::string> calls;
   DayLoadEngine engine;
-  engine.UmarenBtnClick = [&](DayModel& d) {
+  engine.ComputePairOdds = [&](DayModel& d) {
     calls.push_back("umaren");
     // A timer that fires inside the load must not start a second one.
-    EXPECT_EQ(DateComboChange(d, kDay, {}).status, DayLoadStatus::Busy);
+    EXPECT_EQ(LoadDay(d, kDay, {}).status, DayLoadStatus::Busy);
   };
-  engine.YosoBtnClick = [&](DayModel&) { calls.push_back("yoso"); };
+  engine.PredictDay = [&](DayModel&) { calls.push_back("yoso"); };
   engine.JudgeHits = [&](DayModel&) { calls.push_back("hits"); };
-  engine.SpeedButton14Click = [&](DayModel&, const std::string& name) {
+  engine.ComputeRecoveryStatistics = [&](DayModel&, const std::string& name) {
     calls.push_back("stats " + FromCp932(name));
     return std::vector<std::string>{"cannot save"};
   };
@@ -253,8 +253,8 @@ TEST_F(DayLoadTest, RankingsTieBreaksAndCodes) {
   WriteOdds(tmp_.path(), {"0080", "0060", "0030", "----", "9999", "0060"}, {"0080", "0060", "0030", "****", "", "0060"},
             {"   5.0", "   5.0", "", "   2.0", "1200.0", "   5.0"});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  const TRaceInfo& info = day_->FRaceInfo[0];
-  const TRaceCalc& c = day_->FRaceCalc[0];
+  const RaceInfo& info = day_->Races[0];
+  const RaceCalc& c = day_->Calcs[0];
   ASSERT_EQ(info.YozMatched, 1);
   ASSERT_EQ(info.Odds2Present, 1);
   // Equal predictions fall to the first snapshot (6.0 before 8.0), then to the horse number (2 before 6).
@@ -278,13 +278,13 @@ TEST_F(DayLoadTest, RankingKeysRoundHalfAwayFromZero) {
   WriteDay(tmp_.path(), {{"05", 9}});
   WriteOdds(tmp_.path(), {"0050", "0040"}, {"0050", "0040"}, {"  2.25", "   2.3"});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  EXPECT_EQ(At(day_->FRaceCalc[0].RankPred, {0, 1}), (Ints{2, 1}));
+  EXPECT_EQ(At(day_->Calcs[0].RankPred, {0, 1}), (Ints{2, 1}));
 }
 
 TEST_F(DayLoadTest, DayListNewestFirst) {
   WriteDay(tmp_.path(), {{"05", 9}});
   std::ofstream(DayFilePath(DataDirOf(tmp_.path()), DayName(2005, 12, 24), layout::kSuffixRA)) << "";
-  auto items = MakeDataListBtnClick(tmp_.path());
+  auto items = ListStoredDays(tmp_.path());
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(FromCp932(items[0]), "2006年01月08日");
   EXPECT_EQ(FromCp932(items[1]), "2005年12月24日");

@@ -19,7 +19,7 @@ class RaceInfoTest : public ::testing::Test {
  protected:
   std::unique_ptr<DayModel> day = std::make_unique<DayModel>();
   RaceTable& t = day->Table;
-  TRaceInfo& Info(int s) { return day->FRaceInfo[s]; }
+  RaceInfo& Info(int s) { return day->Races[s]; }
 };
 
 TEST(RaceInfo, OddsFieldCodes) {
@@ -36,18 +36,18 @@ TEST(RaceInfo, OddsFieldCodes) {
 TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
   Info(3).RaceName = "x";
   Info(3).SanrentanPay[6] = 1000;
-  day->FRaceCalc[3].CalcHasData = 1;
-  day->FRaceCalc[3].RankedCount = 5;
-  day->FRaceCalc[3].Tickets[10] = " 1- 2";
+  day->Calcs[3].CalcHasData = 1;
+  day->Calcs[3].RankedCount = 5;
+  day->Calcs[3].Tickets[10] = " 1- 2";
   ResetRecords(*day);
-  EXPECT_EQ(Info(3).RaceName + day->FRaceCalc[3].Tickets[10], "");
-  EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->FRaceCalc[3].CalcHasData, day->FRaceCalc[3].RankedCount}),
+  EXPECT_EQ(Info(3).RaceName + day->Calcs[3].Tickets[10], "");
+  EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->Calcs[3].CalcHasData, day->Calcs[3].RankedCount}),
             (Ints{0, 0, 0}));
 }
 
 TEST_F(RaceInfoTest, SlotWithoutARaceStaysEmpty) {
   FillRecords(*day);
-  const TRaceInfo& i = Info(5);
+  const RaceInfo& i = Info(5);
   EXPECT_EQ((Ints{i.HasData, i.Odds1Present, i.Odds2Present}), (Ints{0, 0, 0}));
   EXPECT_EQ((Strs{i.RaceName, i.PostTime, i.UmaBan[0], i.OddsAnnounce1, i.OddsAnnounce2, i.OddsTime1, i.OddsTime2}),
             (Strs{std::string(60, ' '), "    ", "", "    ", "    ", "", ""}));
@@ -66,7 +66,7 @@ TEST_F(RaceInfoTest, CardRunnersSnapshotsAndPredictedOdds) {
   t.GO1Tbl2[0] = o1;
   t.GYozTbl[0] = Rec(L::kYozLine, "").Set(L::yoz::Win(0), "  12.5").Set(L::yoz::Win(17), "1234.5");
   FillRecords(*day);
-  const TRaceInfo& r = Info(0);
+  const RaceInfo& r = Info(0);
   EXPECT_EQ((Ints{r.HasData, r.Odds1Present, r.Odds2Present}), (Ints{1, 0, 1}));
   EXPECT_EQ(r.RaceName, PadRight(ToCp932("有馬記念"), 60));
   // Entries above 18 fill the 18 horses and no more.

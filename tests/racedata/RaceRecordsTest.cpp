@@ -127,8 +127,8 @@ TEST_F(RaceTableTest, YozLinesMatchByDateVenueNameAndRace) {
                      Yoz("20240107", "06", 2, 'J'),  // other date: dropped
                      std::string(L::kYozLine, ' ')};  // blank: claims no empty slot
   FileYoz(*day, yoz);
-  EXPECT_EQ((Ints{day->FRaceInfo[0].YozSourceM, day->FRaceInfo[1].YozSourceM}), (Ints{0, 1}));
-  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->FRaceInfo[s].YozMatched, s < 2 ? 1 : 0) << s;
+  EXPECT_EQ((Ints{day->Races[0].YozSourceM, day->Races[1].YozSourceM}), (Ints{0, 1}));
+  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->Races[s].YozMatched, s < 2 ? 1 : 0) << s;
   EXPECT_TRUE(IsBlank(day->GYozRec));  // the last line read, matched or not
 }
 
@@ -160,7 +160,7 @@ TEST_F(RaceTableTest, EmptyAndShortLinesFileNothing) {
     EXPECT_TRUE(IsBlank(t.GO1Tbl2[s])) << s;
     EXPECT_TRUE(IsBlank(t.GO2Tbl[s])) << s;
     EXPECT_TRUE(IsBlank(t.GHrTbl[s])) << s;
-    EXPECT_EQ(day->FRaceInfo[s].YozMatched, 0) << s;
+    EXPECT_EQ(day->Races[s].YozMatched, 0) << s;
   }
   EXPECT_EQ(day->GYozRec.size(), size_t(L::kYozLine));  // the last line read, at its line length
   EXPECT_EQ(AssignRaceSlots(t, {"", "RA", std::string(15, ' '), "RA0000000000000"}), 0);

@@ -38,7 +38,7 @@ TEST(Results, EveryBlockDecodesItsLastEntry) {
   PutEntry(r, hr::kSanrentan, 6, {18, 17, 16}, 987654321, 4896);
   day->Table.GHrTbl[0] = r;
   DecodePayouts(*day, 0);
-  const TRaceInfo& i = day->FRaceInfo[0];
+  const RaceInfo& i = day->Races[0];
   EXPECT_EQ(At(i.TanHorse, {1, 2, 3}), (Ints{3, 7, 9}));
   EXPECT_EQ(At(i.TanPay, {1, 2, 3}), (Ints{350, 350, 123456789}));
   EXPECT_EQ(i.TanPop[3], 99);
@@ -66,7 +66,7 @@ TEST(Results, WideBlockWithThreePaidEntries) {
   PutEntry(r, hr::kUmatan, 1, {2, 1}, 990, 3);  // the block after the unread gap
   day->Table.GHrTbl[0] = r;
   DecodePayouts(*day, 0);
-  const TRaceInfo& i = day->FRaceInfo[0];
+  const RaceInfo& i = day->Races[0];
   EXPECT_EQ(At(i.WideComb, {1, 2, 3, 4, 5, 6, 7}), (Strs{" 1- 2", " 1- 7", " 2- 7", "", "", "", ""}));
   EXPECT_EQ(At(i.WidePay, {1, 2, 3, 4, 5, 6, 7}), (Ints{150, 420, 380, 0, 0, 0, 0}));
   EXPECT_EQ(At(i.WidePop, {1, 2, 3, 4, 5, 6, 7}), (Ints{1, 5, 4, 0, 0, 0, 0}));
@@ -83,10 +83,10 @@ TEST(Results, RaceWithoutPayoutRecordKeepsZeroPayoutsButHasRunnerResults) {
   day->Table.GSeTbl[0][17] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "18");
   day->Table.GSeTbl[1][0] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "01");  // slot 1 holds no race
   DecodeDayResults(*day);
-  const TRaceInfo& i = day->FRaceInfo[0];
+  const RaceInfo& i = day->Races[0];
   EXPECT_EQ((Ints{i.FinishPos[4], i.Popularity[4], i.FinishPos[0], i.FinishPos[17]}), (Ints{3, 7, 0, 18}));
   EXPECT_DOUBLE_EQ(i.FinalWinOdds[4], 12.3);
-  EXPECT_EQ((Ints{i.TanPay[1], i.TanHorse[1], day->FRaceInfo[1].FinishPos[0]}), (Ints{0, 0, 0}));
+  EXPECT_EQ((Ints{i.TanPay[1], i.TanHorse[1], day->Races[1].FinishPos[0]}), (Ints{0, 0, 0}));
   EXPECT_EQ(i.SanrentanComb[1] + i.WakurenComb[1], "");
 }
 
@@ -102,7 +102,7 @@ TEST(Results, ShortAndEmptyRecordsDecodeAsBlank) {
   day->Table.GSeTbl[0][1] = Rec(L::kSeLine, "SE").Set(L::se::kFinalWinOdds, "0035").str().substr(0, 362);
   day->Table.GSeTbl[0][2] = "";
   DecodeDayResults(*day);
-  const TRaceInfo& i = day->FRaceInfo[0];
+  const RaceInfo& i = day->Races[0];
   EXPECT_EQ((Ints{i.TanHorse[1], i.TanPay[1], i.TanPop[1], i.SanrentanPay[6], i.FinishPos[0]}), (Ints{4, 560, 0, 0, 0}));
   EXPECT_EQ(i.SanrentanComb[6], "");
   EXPECT_DOUBLE_EQ(i.FinalWinOdds[1], 0.3);  // only "00" and "3" of the field are there
@@ -110,19 +110,19 @@ TEST(Results, ShortAndEmptyRecordsDecodeAsBlank) {
 
 TEST(Results, IncompleteCombinationKeepsTheEarlierLabel) {
   auto day = std::make_unique<DayModel>();
-  day->FRaceInfo[0].UmarenComb[1] = " 1- 2";
+  day->Races[0].UmarenComb[1] = " 1- 2";
   Rec r(L::kHrLine, "HR");
   PutEntry(r, hr::kUmaren, 1, {0, 5}, 500, 2);
   day->Table.GHrTbl[0] = r;
   DecodePayouts(*day, 0);
-  EXPECT_EQ(day->FRaceInfo[0].UmarenComb[1], " 1- 2");
-  EXPECT_EQ(day->FRaceInfo[0].UmarenPay[1], 500);
+  EXPECT_EQ(day->Races[0].UmarenComb[1], " 1- 2");
+  EXPECT_EQ(day->Races[0].UmarenPay[1], 500);
 }
 
-class HrReadTest : public ::testing::Test {
+class ResultsRereadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    day->FAppDir = dir.path();
+    day->AppDir = dir.path();
     std::filesystem::create_directories(day->DataDir());
     Lines ra;
     for (int r = 1; r <= 12; ++r) ra.push_back(Ra("20240106", "05", r, "1000", 2));
@@ -139,53 +139,53 @@ class HrReadTest : public ::testing::Test {
   std::unique_ptr<DayModel> day = std::make_unique<DayModel>();
 };
 
-TEST_F(HrReadTest, ShownRaceIsNewOnlyOnTheFirstRead) {
+TEST_F(ResultsRereadTest, ShownRaceIsNewOnlyOnTheFirstRead) {
   Rec hr3 = Rec(L::kHrLine, "HR").Key("20240106", "05", 3);
   hr3.Num(hr::kTan.CombPart(1, 0), 1).Num(hr::kTan.Pay(1), 250);
   const std::string otherDay = Hr("20231201", "05", 4);  // same venue and race, other date: not this day's
   ASSERT_TRUE(SaveLines(DayFilePath(day->DataDir(), dayName, ".jvHR"), {hr3, otherDay}));
 
-  const HrReadOutcome first = HrReadBtnClick(*day, dayName);
+  const ResultsRereadOutcome first = RereadResults(*day, dayName);
   EXPECT_TRUE(first.shownNew);
   EXPECT_FALSE(first.slotsChanged);
-  const TRaceInfo& i = day->FRaceInfo[2];
-  EXPECT_EQ((Ints{i.HasResults, i.TanPay[1], i.FinishPos[0], day->FRaceInfo[3].HasResults}), (Ints{1, 250, 2, 0}));
+  const RaceInfo& i = day->Races[2];
+  EXPECT_EQ((Ints{i.HasResults, i.TanPay[1], i.FinishPos[0], day->Races[3].HasResults}), (Ints{1, 250, 2, 0}));
   EXPECT_EQ(day->GRaceTotal, 12);
 
-  EXPECT_FALSE(HrReadBtnClick(*day, dayName).shownNew);
+  EXPECT_FALSE(RereadResults(*day, dayName).shownNew);
 }
 
-TEST_F(HrReadTest, NoRaceShownMeansNothingNewToShow) {
+TEST_F(ResultsRereadTest, NoRaceShownMeansNothingNewToShow) {
   ASSERT_TRUE(SaveLines(DayFilePath(day->DataDir(), dayName, ".jvHR"), {Hr("20240106", "05", 1)}));
   day->GCurRace = -1;
-  EXPECT_FALSE(HrReadBtnClick(*day, dayName).shownNew);
-  EXPECT_EQ(day->FRaceInfo[0].HasResults, 1);
+  EXPECT_FALSE(RereadResults(*day, dayName).shownNew);
+  EXPECT_EQ(day->Races[0].HasResults, 1);
 }
 
 // Blank and short lines of the payout file have no RaceKey of the day: no slot, no result flag.
-TEST_F(HrReadTest, BlankPayoutLinesFileNowhere) {
+TEST_F(ResultsRereadTest, BlankPayoutLinesFileNowhere) {
   ASSERT_TRUE(SaveLines(DayFilePath(day->DataDir(), dayName, ".jvHR"),
                         {std::string(L::kHrLine, ' '), "HR", Hr("20240106", "05", 12)}));
   day->Table.GHrTbl[20] = Hr("20240106", "05", 1);  // from the previous read: blanked first
-  HrReadBtnClick(*day, dayName);
-  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->FRaceInfo[s].HasResults, s == 11 ? 1 : 0) << s;
+  RereadResults(*day, dayName);
+  for (int s = 0; s < kSlots; ++s) EXPECT_EQ(day->Races[s].HasResults, s == 11 ? 1 : 0) << s;
   EXPECT_TRUE(IsBlank(day->Table.GHrTbl[20]));
   EXPECT_EQ(day->Table.GHrTbl[11].size(), size_t(L::kHrLine));
 }
 
-TEST_F(HrReadTest, VanishedRunnerFileKeepsTheRunnersReadBefore) {
-  HrReadBtnClick(*day, dayName);
+TEST_F(ResultsRereadTest, VanishedRunnerFileKeepsTheRunnersReadBefore) {
+  RereadResults(*day, dayName);
   std::filesystem::remove(SeFilePath(day->DataDir(), dayName, "05"));
-  const HrReadOutcome again = HrReadBtnClick(*day, dayName);
+  const ResultsRereadOutcome again = RereadResults(*day, dayName);
   EXPECT_FALSE(again.shownNew);  // no .jvHR at all
-  EXPECT_EQ(day->FRaceInfo[2].FinishPos[0], 2);
+  EXPECT_EQ(day->Races[2].FinishPos[0], 2);
 }
 
-TEST_F(HrReadTest, ANewRaceLineBeforeTheLoadedOnesIsReported) {
+TEST_F(ResultsRereadTest, ANewRaceLineBeforeTheLoadedOnesIsReported) {
   Lines ra = ReadAll(day->GRaPath);
   ra.insert(ra.begin(), Ra("20240106", "04", 1));
   ASSERT_TRUE(SaveLines(day->GRaPath, ra));
-  EXPECT_TRUE(HrReadBtnClick(*day, dayName).slotsChanged);
+  EXPECT_TRUE(RereadResults(*day, dayName).slotsChanged);
 }
 
 }  // namespace

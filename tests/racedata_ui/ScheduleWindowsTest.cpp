@@ -6,16 +6,16 @@
 #include <QSpinBox>
 #include <fstream>
 
-#include "components/IniGT.h"
-#include "components/ui/Label3Dj.h"
+#include "components/SettingsFile.h"
+#include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
-#include "racedata/ui/FirstTimeUnit.h"
-#include "racedata/ui/SchejUnit.h"
-#include "racedata/ui/TimeAddUnit.h"
+#include "racedata/ui/ResultsPollIntervalWindow.h"
+#include "racedata/ui/OddsScheduleWindow.h"
+#include "racedata/ui/OddsDelayWindow.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
@@ -23,8 +23,8 @@ using namespace corvina;
 
 namespace {
 
-TRaceInfo Race(const std::string& key, const std::string& oddsTime1, const std::string& oddsTime2) {
-  TRaceInfo info;
+RaceInfo Race(const std::string& key, const std::string& oddsTime1, const std::string& oddsTime2) {
+  RaceInfo info;
   info.HasData = 1;
   info.RaceKey = key;
   info.EntryCount = "16";
@@ -49,14 +49,14 @@ std::unique_ptr<DayModel> Day(int races) {
   day->GRaceTotal = races;
   for (int i = 0; i < races; ++i) {
     const std::string key = "20241222" + std::string(i < 12 ? "06" : "08") + "0508" + TwoDigits(i % 12 + 1);
-    day->FRaceInfo[static_cast<size_t>(i)] = Race(key, "1455", i == 3 ? "" : "1515");
+    day->Races[static_cast<size_t>(i)] = Race(key, "1455", i == 3 ? "" : "1515");
   }
   return day;
 }
 
 }  // namespace
 
-TEST(SchejRowTextsTest, EveryColumnOfARace) {
+TEST(OddsScheduleRowTextsTest, EveryColumnOfARace) {
   struct Case {
     std::string key, odds1, odds2;
     std::vector<std::string> cells;
@@ -72,48 +72,48 @@ TEST(SchejRowTextsTest, EveryColumnOfARace) {
       // A key cut short gives short fields, never a read past its end.
       {"20240310", "", "", {" 2024年03月10日", "    回 日 0R", " 16頭", " 有馬記", "  15:25", "", ""}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Utf8(SchejRowTexts(Race(c.key, c.odds1, c.odds2))), c.cells) << c.key;
+  for (const Case& c : cases) EXPECT_EQ(Utf8(OddsScheduleRowTexts(Race(c.key, c.odds1, c.odds2))), c.cells) << c.key;
 }
 
-TEST(SchejFormTest, OneRowPerLoadedRaceUnderTheHeaderAndTheTitleNamesTheDay) {
+TEST(OddsScheduleWindowTest, OneRowPerLoadedRaceUnderTheHeaderAndTheTitleNamesTheDay) {
   test::App();
   auto day = Day(24);
-  TSchejForm form;
+  OddsScheduleWindow form;
   form.Fill(*day);
-  EXPECT_EQ(form.StringGrid1->RowCount(), 25);
-  EXPECT_EQ(form.StringGrid1->ColCount(), 7);
-  EXPECT_EQ(form.StringGrid1->Row(0),
+  EXPECT_EQ(form.ScheduleGrid->RowCount(), 25);
+  EXPECT_EQ(form.ScheduleGrid->ColCount(), 7);
+  EXPECT_EQ(form.ScheduleGrid->Row(0),
             (QStringList{"開催日", "場所回日ﾚｰｽNo", "頭数", "競走名", "発走時刻", "1回目", "2回目"}));
-  EXPECT_EQ(form.StringGrid1->Cell(1, 13), " 京 5回 8日 1R");
-  EXPECT_EQ(form.StringGrid1->Cell(6, 4), "");
-  EXPECT_EQ(form.StringGrid1->Cell(6, 24), "  15:15");
+  EXPECT_EQ(form.ScheduleGrid->Cell(1, 13), " 京 5回 8日 1R");
+  EXPECT_EQ(form.ScheduleGrid->Cell(6, 4), "");
+  EXPECT_EQ(form.ScheduleGrid->Cell(6, 24), "  15:15");
   const int widths[] = {94, 106, 36, 53, 51, 50, 51};
-  for (int c = 0; c < 7; ++c) EXPECT_EQ(form.StringGrid1->ColWidth(c), widths[c]);
-  EXPECT_EQ(form.Label3D3->Caption(), "オッズ取得推奨時間 一覧表  2024年12月22日");
+  for (int c = 0; c < 7; ++c) EXPECT_EQ(form.ScheduleGrid->ColWidth(c), widths[c]);
+  EXPECT_EQ(form.TitleLabel->Caption(), "オッズ取得推奨時間 一覧表  2024年12月22日");
 }
 
-TEST(SchejFormTest, WithoutALoadedDayTheCommandBeepsAndAsksForOne) {
+TEST(OddsScheduleWindowTest, WithoutALoadedDayTheCommandBeepsAndAsksForOne) {
   test::App();
   gui::MessageRecorder messages;
   auto day = Day(0);
-  TSchejForm::Execute(*day, "   ", nullptr);
+  OddsScheduleWindow::Execute(*day, "   ", nullptr);
   EXPECT_EQ(messages.Beeps(), 1);
   EXPECT_EQ(messages.Texts(), QStringList{"ﾃﾞｰﾀを読み込んでください。"});
 }
 
-TEST(SchejFormTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) {
+TEST(OddsScheduleWindowTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) {
   test::App();
   gui::PrinterOverride printer;
   gui::MessageRecorder messages;
   auto day = Day(24);
-  TSchejForm form;
+  OddsScheduleWindow form;
   form.Fill(*day);
-  form.MsgButton1->click();
+  form.PrintButton->click();
   EXPECT_TRUE(messages.Texts().isEmpty());
   ASSERT_EQ(printer->Pages().size(), 1u);
   const auto& page = printer->Pages()[0];
   ASSERT_EQ(page.front().kind, gui::CanvasOp::Kind::Text);
-  EXPECT_EQ(page.front().text, form.Label3D3->Caption());
+  EXPECT_EQ(page.front().text, form.TitleLabel->Caption());
   EXPECT_EQ(page.front().from, QPoint(236, 94));
   int rowsPrinted = 0;
   for (const auto& op : page) rowsPrinted += op.kind == gui::CanvasOp::Kind::TextRect && op.text.startsWith(" 2024");
@@ -121,15 +121,15 @@ TEST(SchejFormTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) {
   EXPECT_EQ(printer->Events().back(), gui::RecordingPrinter::Event::EndDoc);
 }
 
-TEST(SchejFormTest, APrintThatFailsIsAbortedAndSaidSo) {
+TEST(OddsScheduleWindowTest, APrintThatFailsIsAbortedAndSaidSo) {
   test::App();
   gui::PrinterOverride printer;
   gui::MessageRecorder messages;
   auto day = Day(3);
-  TSchejForm form;
+  OddsScheduleWindow form;
   form.Fill(*day);
   printer->SetInstalled(false);
-  form.MsgButton1Click();
+  form.PrintSchedule();
   ASSERT_EQ(messages.Messages().size(), 1u);
   EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Error);
   EXPECT_TRUE(messages.Texts()[0].contains("プリンタが登録されていません"));
@@ -149,12 +149,12 @@ struct SettingsCase {
 
 std::vector<SettingsCase> SettingsCases() {
   return {
-      {"delay", 0, 15, 5, [](const auto& dir) { return std::make_unique<TTimeAddForm>(dir); },
-       [](QDialog& d) { return static_cast<TTimeAddForm&>(d).SpinEdit2; },
-       [](QDialog& d) { static_cast<TTimeAddForm&>(d).BitBtn1->click(); }},
-      {"AutoRdataGet", 5, 59, 15, [](const auto& dir) { return std::make_unique<TFirstTimeForm>(dir); },
-       [](QDialog& d) { return static_cast<TFirstTimeForm&>(d).SpinEdit4; },
-       [](QDialog& d) { static_cast<TFirstTimeForm&>(d).BitBtn1->click(); }},
+      {"delay", 0, 15, 5, [](const auto& dir) { return std::make_unique<OddsDelayWindow>(dir); },
+       [](QDialog& d) { return static_cast<OddsDelayWindow&>(d).DelaySpinBox; },
+       [](QDialog& d) { static_cast<OddsDelayWindow&>(d).OkButton->click(); }},
+      {"AutoRdataGet", 5, 59, 15, [](const auto& dir) { return std::make_unique<ResultsPollIntervalWindow>(dir); },
+       [](QDialog& d) { return static_cast<ResultsPollIntervalWindow&>(d).IntervalSpinBox; },
+       [](QDialog& d) { static_cast<ResultsPollIntervalWindow&>(d).OkButton->click(); }},
   };
 }
 
@@ -163,7 +163,7 @@ void WriteIni(const std::filesystem::path& dir, const std::string& text) {
 }
 
 int ReadSetting(const std::filesystem::path& dir, const char* key) {
-  TIniGT ini;
+  SettingsFile ini;
   ini.SetFileName((dir / "corvina.ini").string());
   return ini.ReadInteger("Time", key, -1);
 }

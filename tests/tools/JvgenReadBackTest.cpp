@@ -8,7 +8,7 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RaceInfo.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/Results.h"
@@ -28,7 +28,7 @@ class JvgenReadBack : public ::testing::Test {
   // payouts and quinella odds by match key, the two win snapshots by position, predicted odds by key.
   void Load(const Day& day) {
     WriteDayFiles(day, home_);
-    model_.FAppDir = home_;
+    model_.AppDir = home_;
     model_.GFrom2005 = day.date.Year() >= 2005;
     const fs::path data = home_ / "Data";
     Lines ra, hr, o1, o2, yoz;
@@ -84,7 +84,7 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
     SCOPED_TRACE(race.VenueRaceKey());
     int s = SlotOf(race);
     ASSERT_GE(s, 0);
-    const TRaceInfo& info = model_.FRaceInfo[s];
+    const RaceInfo& info = model_.Races[s];
     const int n = static_cast<int>(race.runners.size());
     using Strs = std::vector<std::string>;
     using Ints = std::vector<int>;
@@ -141,7 +141,7 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
   std::array<int, 8> deepest{};
   for (const Race& race : day.races) {
     SCOPED_TRACE(race.VenueRaceKey());
-    const TRaceInfo& info = model_.FRaceInfo[SlotOf(race)];
+    const RaceInfo& info = model_.Races[SlotOf(race)];
     const auto& p = race.pays;
     for (size_t b = 0; b < 8; ++b) deepest[b] = std::max(deepest[b], static_cast<int>(p[b].size()));
     // Win and place name one horse; the other blocks a combination label.
@@ -180,7 +180,7 @@ TEST_F(JvgenReadBack, OddDaysStillReadWithoutShiftingRecords) {
   Load(day);
   EXPECT_EQ(total_, 8);
   for (const Race& race : day.races) {
-    const TRaceInfo& info = model_.FRaceInfo[SlotOf(race)];
+    const RaceInfo& info = model_.Races[SlotOf(race)];
     EXPECT_EQ(info.PostTime, race.PostTime());
     for (const Runner& r : race.runners) {
       EXPECT_EQ(info.HorseName[r.umaban - 1], r.name.substr(0, 18));

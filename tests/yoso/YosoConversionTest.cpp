@@ -72,11 +72,11 @@ TEST(YozConversion, KolFieldsAndBracketMode) {
   EXPECT_EQ(Field(bracket, L::yoz::Umaren(8)), "        ") << " 1- 9 has no bracket";
 
   // Quinella mode: the loaded day is of 2005 or later, or the race has more than eight runners.
-  const std::string l9 = KolText({{13, base}, {110, "09"}, {432, "      *"}, {439, "0001234"}});
-  for (const std::string& q : {KolYozLine(l, true), KolYozLine(l9, false)}) {
+  const std::string nineRunners = KolText({{13, base}, {110, "09"}, {432, "      *"}, {439, "0001234"}});
+  for (const std::string& q : {KolYozLine(l, true), KolYozLine(nineRunners, false)}) {
     EXPECT_EQ(Field(q, L::yoz::Umaren(1)), "  1000.0");
   }
-  EXPECT_EQ(Field(KolYozLine(l9, false), L::yoz::Umaren(2)), "   123.4");
+  EXPECT_EQ(Field(KolYozLine(nineRunners, false), L::yoz::Umaren(2)), "   123.4");
 }
 
 TEST(YozConversion, KeysAndShortLines) {

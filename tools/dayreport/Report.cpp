@@ -59,8 +59,8 @@ class Line {
 };
 
 void WriteRace(std::ostream& out, const DayModel& day, int slot, const std::string& listLine) {
-  const TRaceInfo& info = day.FRaceInfo[slot];
-  const TRaceCalc& c = day.FRaceCalc[slot];
+  const RaceInfo& info = day.Races[slot];
+  const RaceCalc& c = day.Calcs[slot];
   Line(out, "race") << slot << FromCp932(listLine) << info.RaceKey << Trim(info.EntryCount) << int(c.Over8Runners)
                     << int(info.YozMatched) << int(info.Odds1Present) << int(info.Odds2Present) << c.CountA << c.CountB
                     << c.CountC;

@@ -6,7 +6,7 @@
 
 #include "analysis/Engine.h"
 #include "analysis/Recovery.h"
-#include "components/IniGT.h"
+#include "components/SettingsFile.h"
 #include "platform/DayName.h"
 #include "tools/dayreport/Report.h"
 
@@ -33,9 +33,9 @@ int main(int argc, char** argv) {
   }
 
   auto day = std::make_unique<DayModel>();
-  day->FAppDir = home;
-  TIniGT settings;
-  settings.SetFileName((day->FAppDir / kSettingsFileName).string());
+  day->AppDir = home;
+  SettingsFile settings;
+  settings.SetFileName((day->AppDir / kSettingsFileName).string());
   analysis::EngineOptions options;
   options.localOption = settings.ReadBool("kaime", "local", true);
   const int autoRead = settings.ReadInteger("Time", "AutoRdataGet", 15);
@@ -43,12 +43,12 @@ int main(int argc, char** argv) {
   DayLoadEngine engine = analysis::MakeDayLoadEngine(options);
   // The load keeps only the statistics step's failures; the report also lists the files it saved.
   std::vector<std::filesystem::path> summariesWritten;
-  engine.SpeedButton14Click = [&summariesWritten](DayModel& d, const std::string& name) {
-    analysis::StatisticsResult statistics = analysis::SpeedButton14Click(d, name);
+  engine.ComputeRecoveryStatistics = [&summariesWritten](DayModel& d, const std::string& name) {
+    analysis::StatisticsResult statistics = analysis::ComputeRecoveryStatistics(d, name);
     summariesWritten = std::move(statistics.written);
     return statistics.errors;
   };
-  DayLoadResult result = DateComboChange(*day, *dayName, engine, autoRead);
+  DayLoadResult result = LoadDay(*day, *dayName, engine, autoRead);
   dayreport::WriteReport(std::cout, *day, *dayName, result, summariesWritten);
   return result.status == DayLoadStatus::Loaded ? 0 : 2;
 }

@@ -7,7 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
-#include "racedata/KeibaFunc.h"
+#include "racedata/RacingTexts.h"
 #include "tools/jvgen/Generator.h"
 
 namespace corvina::jvgen {

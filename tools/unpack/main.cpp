@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/UnLha.h"
-#include "archive/UnZip.h"
+#include "archive/LhaExtractor.h"
+#include "archive/ZipExtractor.h"
 
 using namespace corvina::archive;
 
@@ -30,14 +30,14 @@ std::string Printable(const std::string& s)
 }
 
 // Size and CRC of the entry just finished, as its header states them.
-void EntryFacts(TUnBase& c, long long& size, unsigned& crc, int& crcDigits)
+void EntryFacts(ArchiveExtractor& c, long long& size, unsigned& crc, int& crcDigits)
 {
-    if (auto* zip = dynamic_cast<TUnZip*>(&c)) {
+    if (auto* zip = dynamic_cast<ZipExtractor*>(&c)) {
         size = (long long)zip->Local.Uncompressed;
         crc = zip->Local.Crc;
         crcDigits = 8;
     } else {
-        auto& lha = static_cast<TUnLha&>(c);
+        auto& lha = static_cast<LhaExtractor&>(c);
         size = (long long)lha.Header.UnpackedSize;
         crc = lha.Header.Crc;
         crcDigits = 4;
@@ -70,13 +70,13 @@ int main(int argc, char** argv)
     if (masks.empty()) masks.push_back("*.*");
 
     // Detection decides which reader takes the archive.
-    TUnLha probe;
+    LhaExtractor probe;
     probe.SetArchiveFile(positional[0]);
     if (probe.ArchiveFile().empty()) {
         std::fprintf(stderr, "unpack: %s: %s\n", positional[0].c_str(), LoadMessage(msg::FileNotFound).c_str());
         return 1;
     }
-    const TArchiveType type = probe.ArchiveType;
+    const ArchiveFormat type = probe.ArchiveType;
     const bool isLha = type == atLha || type == atLhaSfx;
     const bool isZip = IsZipFamily(type) || IsSplitZip(type);
     if (!isLha && !isZip) {
@@ -90,29 +90,29 @@ int main(int argc, char** argv)
         }
         return 1;
     }
-    TUnLha lhaReader;
-    TUnZip zipReader;
-    TUnBase& reader = isLha ? static_cast<TUnBase&>(lhaReader) : static_cast<TUnBase&>(zipReader);
+    LhaExtractor lhaReader;
+    ZipExtractor zipReader;
+    ArchiveExtractor& reader = isLha ? static_cast<ArchiveExtractor&>(lhaReader) : static_cast<ArchiveExtractor&>(zipReader);
     reader.SetArchiveFile(positional[0]);
     reader.Passwords = passwords;
     reader.FileSpec = masks;
     reader.SetExtractDir(positional[1]);
     // Volumes of a split archive are taken from beside the archive under their usual names.
-    zipReader.OnNextVolume = [](TUnZip&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+    zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
 
     int failures = 0, selected = 0;
-    reader.OnError = [&](TZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
+    reader.OnError = [&](ZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
         if (code == msg::CrcError) return;   // shown on the entry's own line
         std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
         ++failures;
     };
-    reader.OnEnd = [&](TZipCommon& c, const std::string&, bool pass) {
+    reader.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
         ++selected;
         if (!pass) ++failures;
         long long size = 0;
         unsigned crc = 0;
         int digits = 8;
-        EntryFacts(static_cast<TUnBase&>(c), size, crc, digits);
+        EntryFacts(static_cast<ArchiveExtractor&>(c), size, crc, digits);
         std::printf("%s\t%lld\t%0*x\t%s\n", Printable(c.EntryName).c_str(), size, digits, crc, pass ? "ok" : "FAILED");
     };
     const int written = reader.Extract();

@@ -1,0 +1,190 @@
+#include "components/ui/FolderChooser.h"
+
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace corvina {
+
+namespace {
+
+QScreen* ScreenOf(const QWidget* w) {
+  if (w && w->screen()) return w->screen();
+  return QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+int CenteredStart(int low, int high, int size) { return (low + high - size) / 2; }
+
+std::function<void(const QString&, const QString&)> FolderChooser::ErrorBox = [](const QString& text,
+                                                                                   const QString& title) {
+  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  box.exec();
+};
+
+// ---- The dialog ---------------------------------------------------------------------------------------------
+
+FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) : QDialog(parent), owner_(owner) {
+  setWindowTitle(owner.Caption.isEmpty() ? QStringLiteral("フォルダの参照") : owner.Caption);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, owner.ContextHelp);
+  setWindowIcon(QApplication::windowIcon());
+
+  auto* layout = new QVBoxLayout(this);
+  TextLabel = new QLabel(owner.Text, this);
+  TextLabel->setWordWrap(true);
+  StatusLabel = new QLabel(this);
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QStringLiteral("/"));
+  TreeView = new QTreeView(this);
+  TreeView->setModel(model_);
+  TreeView->setHeaderHidden(true);
+  for (int c = 1; c < model_->columnCount(); ++c) TreeView->hideColumn(c);
+  OkButton = new QPushButton(QStringLiteral("OK"), this);
+  OkButton->setDefault(true);
+  OkButton->setEnabled(false);
+  CancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(OkButton);
+  buttons->addWidget(CancelButton);
+  layout->addWidget(TextLabel);
+  layout->addWidget(StatusLabel);
+  layout->addWidget(TreeView, 1);
+  layout->addLayout(buttons);
+
+  if (owner.BorderStyle == DialogBorderStyle::bsSizable) {
+    // The resizable frame shows the status in a bar of its own along the bottom and drops the two text lines.
+    TextLabel->hide();
+    StatusLabel->hide();
+    StatusBar = new QStatusBar(this);
+    StatusBar->setSizeGripEnabled(true);
+    layout->addWidget(StatusBar);
+    layout->setContentsMargins(layout->contentsMargins().left(), layout->contentsMargins().top(),
+                               layout->contentsMargins().right(), 0);
+    resize(420, 460);
+  } else {
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+  }
+
+  connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { SelectionChanged(); });
+  if (owner.OpenDefault && !owner.SelectedFolder.isEmpty()) SelectFolder(owner.SelectedFolder);
+  SelectionChanged();
+}
+
+QString FolderChooserDialog::CurrentFolder() const {
+  const QModelIndex index = TreeView->currentIndex();
+  return index.isValid() ? model_->filePath(index) : QString();
+}
+
+void FolderChooserDialog::SelectFolder(const QString& folder) {
+  const QModelIndex index = model_->index(folder);
+  if (!index.isValid()) return;
+  for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) TreeView->expand(p);
+  TreeView->setCurrentIndex(index);
+  TreeView->scrollTo(index);
+}
+
+void FolderChooserDialog::SelectionChanged() {
+  const QString folder = CurrentFolder();
+  status_ = owner_.StatusHeader + folder;
+  // Only a folder with a path can be confirmed, whichever the flags.
+  OkButton->setEnabled(!folder.isEmpty());
+  if (!(owner_.Option & voStatusText)) status_.clear();
+  StatusLabel->setText(status_);
+  if (StatusBar) StatusBar->showMessage(status_);
+}
+
+void FolderChooserDialog::showEvent(QShowEvent* event) {
+  if (firstShowPending_) {
+    firstShowPending_ = false;
+    if (owner_.UseSavedRect && owner_.savedRect_.isValid()) {
+      setGeometry(owner_.savedRect_);
+      owner_.savedRectUsed_ = true;
+    }
+    owner_.PositionDialog(*this);
+  }
+  QDialog::showEvent(event);
+}
+
+void FolderChooserDialog::done(int result) {
+  owner_.savedRect_ = geometry();
+  QDialog::done(result);
+}
+
+// ---- The component ------------------------------------------------------------------------------------------
+
+FolderChooser::FolderChooser(QWidget* owner) : QObject(owner), owner_(owner) {}
+
+bool FolderChooser::CheckScreenPos(int value, int max) {
+  if (value >= 0 && value <= max) return true;
+  ErrorBox(QStringLiteral("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ %1) を超えています。").arg(max),
+           QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ"));
+  return false;
+}
+
+void FolderChooser::SetLeft(int value) {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  if (CheckScreenPos(value, s ? s->geometry().width() : 0)) left_ = value;
+}
+
+void FolderChooser::SetTop(int value) {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  if (CheckScreenPos(value, s ? s->geometry().height() : 0)) top_ = value;
+}
+
+void FolderChooser::PositionDialog(QDialog& dialog) {
+  if (savedRectUsed_) return;
+  const QSize size = dialog.size();
+  switch (Position) {
+    case DialogPosition::poScreenCenter: {
+      const QScreen* s = ScreenOf(owner_);
+      if (!s) return;
+      const QRect area = s->availableGeometry();
+      dialog.move(CenteredStart(area.left(), area.left() + area.width(), size.width()),
+                  CenteredStart(area.top(), area.top() + area.height(), size.height()));
+      return;
+    }
+    case DialogPosition::poParentCenter: {
+      if (!owner_) return;
+      const QRect r = owner_->window()->frameGeometry();
+      dialog.move(CenteredStart(r.left(), r.left() + r.width(), size.width()),
+                  CenteredStart(r.top(), r.top() + r.height(), size.height()));
+      return;
+    }
+    case DialogPosition::poDesigned:
+      dialog.move(left_, top_);
+      return;
+    case DialogPosition::poDefault:
+      return;
+  }
+}
+
+bool FolderChooser::Execute() {
+  savedRectUsed_ = false;
+  FolderChooserDialog dialog(*this, owner_);
+  dialog_ = &dialog;
+  const int result = dialog.exec();
+  dialog_ = nullptr;
+  const QString folder = dialog.CurrentFolder();
+  if (result != QDialog::Accepted || folder.isEmpty()) return false;
+  ChosenFolder = folder;
+  if (OpenDefault) SelectedFolder = folder;
+  return true;
+}
+
+}  // namespace corvina

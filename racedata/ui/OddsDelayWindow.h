@@ -1,0 +1,25 @@
+#pragma once
+// "オッズデータ取得時刻調整": the delay, in minutes after each scheduled time, at which odds are taken
+// automatically (settings "Time" / "delay").
+#include "racedata/ui/TimeSettingWindow.h"
+
+class QLabel;
+
+namespace corvina {
+
+class OddsDelayWindow : public TimeSettingWindow {
+  Q_OBJECT
+ public:
+  static constexpr int kMin = 0, kMax = 15, kDefault = 5;
+
+  // Shows the stored delay; `appDir` is the program folder holding the settings file.
+  explicit OddsDelayWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);
+
+  // The menu command: shows the window modally; the setting changes only when OK is pressed.
+  static void Execute(const std::filesystem::path& appDir, QWidget* parent);
+
+  QLabel* ExplanationLabel = nullptr;
+  QSpinBox* DelaySpinBox = nullptr;
+};
+
+}  // namespace corvina

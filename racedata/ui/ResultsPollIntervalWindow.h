@@ -1,0 +1,28 @@
+#pragma once
+// "データ取得時刻設定": how many minutes apart the day's results are fetched automatically (settings "Time" /
+// "AutoRdataGet"; the next day load takes it up).
+#include "racedata/ui/TimeSettingWindow.h"
+
+class QLabel;
+
+namespace corvina {
+
+class Label3D;
+
+class ResultsPollIntervalWindow : public TimeSettingWindow {
+  Q_OBJECT
+ public:
+  static constexpr int kMin = 5, kMax = 59, kDefault = 15;
+
+  // Shows the stored interval; `appDir` is the program folder holding the settings file.
+  explicit ResultsPollIntervalWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);
+
+  // The menu command: shows the window modally; the setting changes only when OK is pressed.
+  static void Execute(const std::filesystem::path& appDir, QWidget* parent);
+
+  Label3D* HeadingLabel = nullptr;
+  QLabel* ExplanationLabel = nullptr;
+  QSpinBox* IntervalSpinBox = nullptr;
+};
+
+}  // namespace corvina

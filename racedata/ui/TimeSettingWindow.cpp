@@ -1,0 +1,52 @@
+#include "racedata/ui/TimeSettingWindow.h"
+
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace corvina {
+
+TimeSettingWindow::TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption,
+                                   const Setting& setting, QWidget* parent)
+    : QDialog(parent), setting_(setting) {
+  settings_.SetFileName((appDir / std::string(kSettingsFileName)).string());
+  setWindowTitle(caption);
+  setModal(true);
+  top_ = new QVBoxLayout(this);
+  // The caption stays whole in the title bar: in a bold face, beside the window icon and the title bar's buttons.
+  QFont title = font();
+  title.setBold(true);
+  setMinimumWidth(QFontMetrics(title).horizontalAdvance(caption) + 120);
+}
+
+QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> units) {
+  auto* row = new QHBoxLayout;
+  spin_ = new QSpinBox(this);
+  spin_->setRange(setting_.min, setting_.max);
+  row->addWidget(spin_);
+  for (const QString& unit : units) row->addWidget(new QLabel(unit, this));
+  row->addStretch();
+  top_->addLayout(row);
+
+  OkButton = new QPushButton(QStringLiteral("OK"), this);
+  OkButton->setDefault(true);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(OkButton);
+  top_->addLayout(buttons);
+  connect(OkButton, &QPushButton::clicked, this, &TimeSettingWindow::StoreValueAndClose);
+
+  // The spin box keeps a stored value beyond the range within it.
+  spin_->setValue(settings_.ReadInteger("Time", setting_.key, setting_.defaultValue));
+  return spin_;
+}
+
+void TimeSettingWindow::StoreValueAndClose() {
+  settings_.WriteInteger("Time", setting_.key, spin_->value());
+  accept();
+}
+
+}  // namespace corvina

@@ -1,0 +1,51 @@
+#pragma once
+// A small settings window around one whole-minute value of the settings section "Time": a spin box kept within
+// the value's range, shown with the stored value, and stored only when OK is pressed (closing the window any
+// other way leaves the setting as it was).
+#include <QDialog>
+#include <filesystem>
+#include <initializer_list>
+
+#include "components/SettingsFile.h"
+
+class QPushButton;
+class QSpinBox;
+class QVBoxLayout;
+
+namespace corvina {
+
+class TimeSettingWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // The "Time" key the window edits, its range and the value shown when nothing is stored.
+  struct Setting {
+    const char* key;
+    int min, max, defaultValue;
+  };
+
+  QPushButton* OkButton = nullptr;
+
+  // OK: stores the shown value and closes. A settings file that cannot be written raises and the window stays
+  // open.
+  void StoreValueAndClose();
+
+ protected:
+  // `appDir` is the program folder holding the settings file.
+  TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption, const Setting& setting,
+                   QWidget* parent);
+
+  // Where the window puts its explanation, above the spin box.
+  QVBoxLayout* Body() const { return top_; }
+
+  // Below the explanation: the spin box followed by the `units` texts, then the OK button. The spin box shows
+  // the stored value.
+  QSpinBox* AddSpinBoxAndOk(std::initializer_list<QString> units);
+
+ private:
+  SettingsFile settings_;
+  Setting setting_;
+  QVBoxLayout* top_ = nullptr;
+  QSpinBox* spin_ = nullptr;
+};
+
+}  // namespace corvina

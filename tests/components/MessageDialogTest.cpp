@@ -1,0 +1,77 @@
+// The message-box component: the beep of each kind, where the box goes, and what Execute keeps and reports.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "components/ui/MessageDialog.h"
+#include "platform/gui/Dialogs.h"
+
+using namespace corvina;
+
+namespace {
+// Answers every box with `answer` and keeps the requests and the beeps (by kind) while it lives.
+struct BoxRecorder {
+  explicit BoxRecorder(int answer) {
+    SetMsgBoxSink([this, answer](const MsgBoxRequest& r) { return requests.push_back(r), answer; });
+    gui::SetBeepSink([this](int kind) { beeps.push_back(kind); });
+  }
+  ~BoxRecorder() { SetMsgBoxSink(nullptr), gui::SetBeepSink(nullptr); }
+  std::vector<MsgBoxRequest> requests;
+  std::vector<int> beeps;
+};
+}  // namespace
+
+TEST(MessageDialogTest, SoundBeepsTheKindOfTheBoxAndSilenceBeepsNever) {
+  const std::pair<MessageKind, int> kinds[] = {{MessageKind::mtWarning, 0x30}, {MessageKind::mtError, 0x10},
+                                               {MessageKind::mtInformation, 0x40},
+                                               {MessageKind::mtConfirmation, 0x20}, {MessageKind::mtCustom, 0}};
+  for (auto [type, beep] : kinds) {
+    for (bool sound : {true, false}) {
+      BoxRecorder rec(mrOk);
+      MessageDialog dlg;
+      dlg.Kind = type;
+      dlg.Sound = sound;
+      dlg.Execute();
+      EXPECT_EQ(rec.requests.size(), 1u);
+      EXPECT_EQ(rec.beeps, sound ? std::vector<int>{beep} : std::vector<int>{}) << beep;
+    }
+  }
+}
+
+TEST(MessageDialogTest, OnlyADesignedPositionPlacesTheBoxAndUnplacedCoordinatesAreCentred) {
+  struct Case {
+    MessagePosition position;
+    int left, top, x, y;
+  };
+  const Case cases[] = {{MessagePosition::poScreenCenter, 10, 20, -1, -1},
+                        {MessagePosition::poDesigned, 10, 20, 10, 20},
+                        {MessagePosition::poDesigned, -1, -1, -1, -1}};
+  for (const Case& c : cases) {
+    BoxRecorder rec(mrOk);
+    MessageDialog dlg;
+    dlg.MsgPosition = c.position;
+    dlg.MsgLeft = c.left;
+    dlg.MsgTop = c.top;
+    dlg.Execute();
+    EXPECT_EQ(QPoint(rec.requests.at(0).x, rec.requests.at(0).y), QPoint(c.x, c.y)) << c.left;
+  }
+  const QRect screen(0, 0, 1000, 800);
+  EXPECT_EQ(MsgBoxTopLeft(-1, -1, QSize(200, 100), screen), QPoint(400, 350));
+  EXPECT_EQ(MsgBoxTopLeft(30, -1, QSize(200, 100), screen), QPoint(30, 350));
+  EXPECT_EQ(MsgBoxTopLeft(0, 0, QSize(200, 100), screen), QPoint(0, 0));
+}
+
+TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
+  BoxRecorder rec(mrNo);
+  MessageDialog dlg;
+  EXPECT_EQ(dlg.VisibleButtons, (MessageButtons{MessageButton::mbOK}));
+  std::vector<int> reported;
+  dlg.OnButtonClick = [&](MessageDialog& sender, int result) {
+    EXPECT_EQ(&sender, &dlg);
+    EXPECT_EQ(rec.requests.size(), 1u);
+    reported.push_back(result);
+  };
+  EXPECT_EQ(dlg.Execute(), mrNo);
+  EXPECT_EQ(dlg.Result(), mrNo);
+  EXPECT_EQ(reported, std::vector<int>{mrNo});
+}

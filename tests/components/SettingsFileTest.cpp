@@ -1,0 +1,239 @@
+#include "components/SettingsFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "platform/Cp932.h"
+#include "platform/LineFile.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Unprivileged.h"
+
+namespace fs = std::filesystem;
+using namespace corvina;
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ini_.SetFileName(file_.string()); }
+  // Permissions taken away by a test are given back so that the folder can be removed.
+  void TearDown() override { fs::permissions(dir_.path(), fs::perms::owner_all, fs::perm_options::add); }
+  void Put(std::string_view bytes) { ASSERT_TRUE(SaveFileAtomic(file_, bytes)); }
+  std::string Get() {
+    std::string s;
+    ReadFileBytes(file_, s);
+    return s;
+  }
+
+  test::TempDir dir_{"inigt"};
+  fs::path file_ = dir_ / "corvina.ini";
+  SettingsFile ini_;
+};
+
+TEST_F(SettingsFileTest, MissingFileSectionOrKeyGivesTheDefaultsExactly) {
+  EXPECT_EQ(ini_.ReadString("Dir", "yoso", "  with blanks  "), "  with blanks  ");
+  EXPECT_EQ(ini_.ReadString("Dir", "yoso", ""), "");
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 5), 5);
+  EXPECT_TRUE(ini_.ReadBool("kaime", "local", true));
+  EXPECT_FALSE(fs::exists(file_));  // reading never creates the file
+  Put("[Time]\r\ndelay=7\r\n");
+  EXPECT_EQ(ini_.ReadInteger("Time", "AutoRdataGet", 15), 15);
+  EXPECT_EQ(ini_.ReadString("Other", "delay", "x"), "x");
+}
+
+TEST_F(SettingsFileTest, QuotesAndCornerBracketsLoseOnePairOnly) {
+  const std::string open = "\xA2", close = "\xA3";
+  Put("[s]\r\nq=\"abc\"\r\ntwo=\"\"\r\none=\"\r\nnested=\"\"x\"\"\r\nbr=" + open + "abc" + close + "\r\nbr2=" + open +
+      close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\n");
+  const std::pair<const char*, std::string> cases[] = {{"q", "abc"}, {"two", ""}, {"one", "\""},
+      {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}};
+  for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadString("s", key, "d"), value) << key;
+}
+
+TEST_F(SettingsFileTest, ClosingBracketByteInsideADoubleByteCharacterIsNotStripped) {
+  // "ぃ" is 0x82 0xA3 in CP932: its second byte is not a closing bracket.
+  const std::string value = "\xA2" + ToCp932("あぃ");
+  Put("[s]\r\nk=" + value + "\r\n");
+  EXPECT_EQ(ini_.ReadString("s", "k", ""), value);
+  // A default that ends in such a character comes back whole too.
+  fs::remove(file_);
+  EXPECT_EQ(ini_.ReadString("s", "k", ToCp932("ぃ")), ToCp932("ぃ"));
+}
+
+TEST_F(SettingsFileTest, IntegersAndBooleans) {
+  Put("[n]\r\nhex=0x1F\r\nHEX=0XfF\r\nbad=12a\r\nneg=-5\r\nplus=+7\r\nempty=\r\nbig=99999999999\r\n"
+      "max=2147483647\r\nmin=-2147483648\r\nallbits=0xFFFFFFFF\r\nlonghex=0x123456789\r\nbarehex=0x\r\n"
+      "sign=-\r\n[b]\r\ntwo=2\r\nzero=0\r\nabc=abc\r\n");
+  // "HEX" is the same key as "hex": names ignore case and the first one counts.
+  const std::pair<const char*, int> cases[] = {
+      {"hex", 31}, {"HEX", 31}, {"bad", 9}, {"neg", -5}, {"plus", 7}, {"empty", 9}, {"big", 9}, {"max", 2147483647},
+      {"min", -2147483647 - 1}, {"allbits", -1}, {"longhex", 9}, {"barehex", 9}, {"sign", 9}};
+  for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadInteger("n", key, 9), value) << key;
+  EXPECT_TRUE(ini_.ReadBool("b", "two", false));
+  EXPECT_FALSE(ini_.ReadBool("b", "zero", true));
+  EXPECT_TRUE(ini_.ReadBool("b", "abc", true));
+  EXPECT_FALSE(ini_.ReadBool("b", "abc", false));
+}
+
+TEST_F(SettingsFileTest, WritesRoundTripAndKeepEverythingElse) {
+  Put("; comment\r\n[Dir]\r\njunk line\r\nyoso=/old\r\n\r\n[locate]\r\ntop=3\r\n");
+  ini_.WriteString("Dir", "yoso", "/new");
+  ini_.WriteString("Dir", "jikeiretu", ToCp932("/データ"));
+  ini_.WriteInteger("locate", "width", -780);
+  ini_.WriteBool("kaime", "local", true);
+  ini_.WriteBool("datalist", "close", false);
+  EXPECT_EQ(ini_.ReadString("Dir", "yoso", ""), "/new");
+  EXPECT_EQ(ini_.ReadString("Dir", "jikeiretu", ""), ToCp932("/データ"));
+  EXPECT_EQ(ini_.ReadInteger("locate", "width", 0), -780);
+  EXPECT_EQ(ini_.ReadInteger("locate", "top", 0), 3);
+  EXPECT_TRUE(ini_.ReadBool("kaime", "local", false));
+  EXPECT_FALSE(ini_.ReadBool("datalist", "close", true));
+  EXPECT_EQ(Get(),
+            "; comment\r\n[Dir]\r\njunk line\r\nyoso=/new\r\njikeiretu=" + ToCp932("/データ") +
+                "\r\n\r\n[locate]\r\ntop=3\r\nwidth=-780\r\n[kaime]\r\nlocal=1\r\n[datalist]\r\nclose=0\r\n");
+}
+
+TEST_F(SettingsFileTest, JunkDuplicatesAndBlanksHaveDefinedResults) {
+  std::string garbage("\x00\xff\x81=\x01[", 7);
+  Put("stray=before any section\n[ Time ]\nnoequals\n  delay  =  12  \ndelay=99\n=nokey\n" + garbage +
+      "\n[time]\ndelay=55\nFirst=x\n[Open\nk=v\n");
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 12);     // first key of the first section
+  EXPECT_EQ(ini_.ReadString("Time", "First", "d"), "d");   // a later duplicate section is not read
+  EXPECT_EQ(ini_.ReadString("", "stray", "d"), "d");       // keys before any section belong to none
+  EXPECT_EQ(ini_.ReadString("Open", "k", "d"), "v");       // unclosed section line names the rest
+  ini_.WriteInteger("TIME", "delay", 13);
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 13);
+  const std::string after = Get();
+  for (const std::string& kept : {std::string("delay=99\r\n"), std::string("delay=55\r\n"), garbage,
+                                  std::string("noequals\r\n"), std::string("stray=before any section\r\n")})
+    EXPECT_NE(after.find(kept), std::string::npos) << kept;
+}
+
+TEST_F(SettingsFileTest, VeryLongValuesAndFilesWithoutLineEnds) {
+  std::string longValue(100000, 'x');
+  ini_.WriteString("s", "long", longValue);
+  EXPECT_EQ(ini_.ReadString("s", "long", ""), longValue);  // no 2047-byte cut
+  Put("[s]\rk=cr only");
+  EXPECT_EQ(ini_.ReadString("s", "k", ""), "cr only");
+  ini_.WriteString("s", "m", "2");
+  EXPECT_EQ(Get(), "[s]\r\nk=cr only\r\nm=2\r\n");
+}
+
+TEST_F(SettingsFileTest, TwoInstancesAndHandEditsSeeEachOther) {
+  SettingsFile other;
+  other.SetFileName(file_.string());
+  ini_.WriteInteger("Time", "delay", 3);
+  EXPECT_EQ(other.ReadInteger("Time", "delay", 0), 3);
+  Put("[Time]\r\ndelay=8\r\n");
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
+  other.WriteInteger("Time", "AutoRdataGet", 20);
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
+  EXPECT_EQ(ini_.ReadInteger("Time", "AutoRdataGet", 0), 20);
+}
+
+TEST_F(SettingsFileTest, RefusedWritesRaiseNameTheFileAndLoseNothing) {
+  Put("[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
+  fs::permissions(file_, fs::perms::owner_read);
+  try {
+    ini_.WriteString("a", "k", "3");
+    FAIL() << "a read-only file was written";
+  } catch (const SettingsFileError& e) {
+    EXPECT_NE(std::string(e.what()).find(file_.string()), std::string::npos);
+  }
+  EXPECT_EQ(Get(), "[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
+  // A file that cannot be read is never rewritten from nothing.
+  fs::permissions(file_, fs::perms::owner_write);
+  EXPECT_TRUE(test::RunUnprivileged(dir_.path(), [&] {
+    if (ini_.ReadInteger("a", "k", 9) != 9) return false;
+    try {
+      ini_.WriteString("a", "k", "3");
+      return false;
+    } catch (const SettingsFileError&) {
+      return true;
+    }
+  }));
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Get(), "[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
+  // A missing folder.
+  SettingsFile lost;
+  lost.SetFileName((dir_ / "no/such/dir.ini").string());
+  EXPECT_THROW(lost.WriteBool("a", "b", true), SettingsFileError);
+  EXPECT_FALSE(lost.ReadBool("a", "b", false));
+}
+
+TEST_F(SettingsFileTest, NamesOrValuesThatWouldBreakTheFileAreRefused) {
+  Put("[a]\r\nk=1\r\n");
+  EXPECT_THROW(ini_.WriteString("a", "k", "x\r\n[a]\r\nk=evil"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", "k=j", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a]", "k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", " ", "1"), SettingsFileError);
+  EXPECT_EQ(Get(), "[a]\r\nk=1\r\n");
+}
+
+TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFileReadsAsDefaults) {
+  fs::create_directory(file_);
+  EXPECT_EQ(ini_.ReadInteger("a", "b", 4), 4);
+  EXPECT_THROW(ini_.WriteInteger("a", "b", 1), SettingsFileError);
+  EXPECT_TRUE(fs::is_directory(file_));
+}
+
+TEST_F(SettingsFileTest, WritingThroughALinkKeepsTheLink) {
+  fs::path real = dir_ / "real.ini";
+  ASSERT_TRUE(SaveFileAtomic(real, "[a]\r\nk=1\r\n"));
+  fs::remove(file_);
+  fs::create_symlink(real, file_);
+  ini_.WriteInteger("a", "j", 2);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(ini_.ReadInteger("a", "j", 0), 2);
+  EXPECT_EQ(ini_.ReadInteger("a", "k", 0), 1);
+}
+
+TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
+  setenv("CORVINA_HOME", "/tmp/corvina_home_x", 1);
+  setenv("XDG_CONFIG_HOME", "/tmp/corvina_cfg_x", 1);
+  SettingsFile ini;
+  EXPECT_EQ(ini.DefaultDir(), SettingsDefaultDir::ddApplication);
+  EXPECT_EQ(ini.FileName(), "");
+  ini.Loaded();
+  EXPECT_EQ(ini.FileName(), "corvina.ini");
+  EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_home_x/corvina.ini"));
+  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_cfg_x/corvina.ini"));
+  ini.SetDefaultDir(SettingsDefaultDir::ddNone);
+  EXPECT_EQ(ini.Path(), fs::path("corvina.ini"));
+  ini.SetFileName("/etc/x/y.ini");
+  for (auto d : {SettingsDefaultDir::ddApplication, SettingsDefaultDir::ddWindows, SettingsDefaultDir::ddNone}) {
+    ini.SetDefaultDir(d);
+    EXPECT_EQ(ini.Path(), fs::path("/etc/x/y.ini"));
+  }
+  ini.SetFileName("sub/y.ini");
+  EXPECT_EQ(ini.Path(), fs::path("sub/y.ini"));
+  // A name already set is not replaced by Loaded.
+  ini.Loaded();
+  EXPECT_EQ(ini.FileName(), "sub/y.ini");
+  unsetenv("CORVINA_HOME");
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(SettingsKeyTable, EveryKeyIsListedOnceWithAUsableDefault) {
+  std::set<std::string> seen;
+  for (const IniSetting& s : IniSettings()) {
+    EXPECT_TRUE(seen.insert(std::string(s.section) + "/" + std::string(s.ident)).second) << s.ident;
+    if (s.kind == IniSetting::Kind::Boolean) {
+      EXPECT_TRUE(s.defaultValue == "0" || s.defaultValue == "1");
+    }
+    if (s.kind == IniSetting::Kind::Integer) {
+      EXPECT_FALSE(s.defaultValue.empty());
+    }
+  }
+  EXPECT_EQ(seen.size(), 17u);
+  EXPECT_TRUE(seen.count("Time/AutoRdataGet"));
+  EXPECT_TRUE(seen.count("PrintZoom/ratio"));
+}
+
+}  // namespace

@@ -1,0 +1,296 @@
+// The hit window: cell colours, race labels, summary texts, the one-venue placeholders, the clipboard marker,
+// the no-day message and the printed page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <fstream>
+
+#include "analysis/ui/HitWindow.h"
+#include "components/ui/Label3D.h"
+#include "components/ui/PrintPreview.h"
+#include "platform/Cp932.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Printer.h"
+#include "platform/gui/StringGrid.h"
+#include "tests/analysis/EngineFixtures.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+namespace corvina::analysis {
+namespace {
+
+using namespace corvina::test;
+using Row = std::vector<std::string>;
+
+Row QuinellaWideCells(std::initializer_list<const char*> tickets, const char* quinellaPay = "") {
+  Row row(16);
+  int c = 3;
+  for (const char* t : tickets) row[static_cast<size_t>(c++)] = t;
+  row[9] = quinellaPay;
+  return row;
+}
+
+TEST(TekiColours, QuinellaWideGrid) {
+  TekiRowHits wide2;  // ticket 2 hit the wide payout
+  wide2.wideHit[2] = true;
+  TekiRowHits quin1;  // ticket 1 hit the quinella (and the wide)
+  quin1.umarenHit[1] = quin1.wideHit[1] = true;
+  struct Case {
+    const char* what;
+    Row row;
+    TekiRowHits hits;
+    std::vector<BgrColor> cols3to11;  // columns 3..11
+  };
+  const BgrColor R = kClRed, F = kClFuchsia, Y = kClYellow, W = kClWhite, G = kClLightGrey, A = kClAqua;
+  const Case cases[] = {
+      {"wide hit of ticket 2", QuinellaWideCells({" 1- 2", " 1- 3"}), wide2, {W, F, G, G, G, G, A, Y, F}},
+      {"quinella hit of ticket 1", QuinellaWideCells({" 1- 2", " 1- 3"}, "   1200"), quin1,
+       {R, W, G, G, G, G, R, F, Y}},
+      {"no tickets", QuinellaWideCells({}), TekiRowHits{}, {G, G, G, G, G, G, G, G, G}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<BgrColor> got;
+    for (int col = 3; col <= 11; ++col) got.push_back(QuinellaWideCellColor(col, c.row, c.hits));
+    EXPECT_EQ(got, c.cols3to11);
+    EXPECT_EQ(QuinellaWideCellColor(15, c.row, c.hits), kClLightGrey);  // ticket 6 never present here
+    EXPECT_EQ((std::vector<BgrColor>{QuinellaWideCellColor(0, c.row, c.hits), QuinellaWideCellColor(1, c.row, c.hits)}),
+              (std::vector<BgrColor>{kClWhite, kClInfoBk}));
+  }
+}
+
+TEST(TekiColours, OnlyTheSixthTicketStillMarksTheQuinellaPayoutCell) {
+  const Row sixth = QuinellaWideCells({"", "", "", "", "", " 1- 7"});
+  const TekiRowHits none;
+  EXPECT_EQ((std::vector<BgrColor>{QuinellaWideCellColor(8, sixth, none), QuinellaWideCellColor(9, sixth, none),
+                                   QuinellaWideCellColor(15, sixth, none)}),
+            (std::vector<BgrColor>{kClWhite, kClAqua, kClYellow}));
+}
+
+TEST(TekiColours, WinPlaceGrid) {
+  TekiRowHits both, place, none;
+  both.tanHit = both.fukuHit = true;
+  place.fukuHit = true;
+  struct Case {
+    Row row;
+    TekiRowHits hits;
+    std::vector<BgrColor> cols3to5;
+  };
+  const Case cases[] = {
+      {{"", "", "", " 5", "    450", "    160"}, both, {kClRed, kClRed, kClFuchsia}},  // red wins over fuchsia
+      {{"", "", "", " 5", "", "    160"}, place, {kClFuchsia, kClAqua, kClFuchsia}},
+      {{"", "", "", " 5", "", ""}, none, {kClWhite, kClAqua, kClYellow}},
+      {{"", "", "", "", "", ""}, none, {kClLightGrey, kClLightGrey, kClLightGrey}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ((std::vector<BgrColor>{WinPlaceCellColor(3, c.row, c.hits), WinPlaceCellColor(4, c.row, c.hits),
+                                     WinPlaceCellColor(5, c.row, c.hits)}),
+              c.cols3to5);
+}
+
+TEST(TekiRules, RaceLabelAndResultFlags) {
+  RaceInfo info;
+  info.RaceKey = "2006010605030811";
+  EXPECT_EQ(FromCp932(TekiRaceLabel(info)), "東京  3回 8日11R");
+
+  auto day = NewDay();
+  AddRace(*day, 0, 16);
+  AddRace(*day, 1, 8, "2006", "05", 2);
+  day->Races[0].UmarenComb[1] = " 0- 0";  // an empty entry is no result
+  day->Races[0].WideComb[1] = " 3- 4";
+  day->Races[0].FukuHorse[1] = 3;
+  day->Races[1].WakurenComb[1] = " 2- 5";  // a small race takes the bracket result
+  SetTekiResultFlags(*day, 0);
+  SetTekiResultFlags(*day, 1);
+  const RaceCalc &a = day->Calcs[0], &b = day->Calcs[1];
+  EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW}), (std::vector<int>{0, 1, 0, 1, 1, 0}));
+}
+
+// A one-venue day of ten races at Tokyo; race 10 (slot 9) has ticket 2 as a wide hit, race 9 (slot 8) six
+// tickets of which the last hit both the quinella and the wide.
+std::unique_ptr<DayModel> OneVenueDay() {
+  auto day = NewDay();
+  for (int s = 0; s < 10; ++s) AddRace(*day, s, 16, "2006", "05", s + 1);
+  RaceCalc& six = day->Calcs[8];
+  for (int t = 1; t <= 6; ++t) six.Tickets[t] = " 1-" + FormatInt(t + 1, 2);
+  six.UmarenHit[6] = 1, six.UmarenPay[6] = 1980;
+  six.WideHit[6] = 1, six.WidePay[6] = 610;
+  day->Races[9].WideComb[1] = " 1- 3";  // race 10 has its wide result, no quinella one
+  RaceCalc& calc = day->Calcs[9];
+  calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
+  calc.WideHit[2] = 1, calc.WidePay[2] = 560;
+  day->GStats[TicketsIndex(BetType::Quinella, 0)] = 3;
+  day->GStats[HitsIndex(BetType::Quinella, 0)] = 1;
+  day->GStats[PayIndex(BetType::Quinella, 0)] = 1250;
+  return day;
+}
+
+QString Caption(Label3D* l) { return l->Caption(); }
+
+// The colour a grid cell is filled with.
+QColor LastFill(gui::StringGrid& grid, int col, int row) {
+  gui::RecordingCanvas canvas;
+  grid.PaintCell(canvas, col, row, QRect(0, 0, 50, 24));
+  QColor fill;
+  for (const auto& op : canvas.Ops())
+    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush;
+  return fill;
+}
+
+TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
+  App();
+  auto day = OneVenueDay();
+  const std::string dayName = ToCp932("2006年01月06日");
+  HitWindow form(nullptr, *day, dayName, 10);
+  EXPECT_EQ(form.QuinellaWideGrid->RowCount(), 11);
+  // Two tabs and the hidden print preview.
+  ASSERT_EQ(form.Tabs->count(), 3);
+  EXPECT_EQ((std::vector<bool>{form.Tabs->isTabVisible(0), form.Tabs->isTabVisible(1),
+                               form.Tabs->isTabVisible(2)}),
+            (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(form.Tabs->widget(2), form.PrintPreviewTab);
+  EXPECT_EQ(form.QuinellaWideGrid->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
+  EXPECT_EQ(form.QuinellaWideGrid->Cell(2, 10), QString::fromUtf8("16頭"));
+  EXPECT_EQ(form.QuinellaWideGrid->Cell(11, 10), QStringLiteral("    560"));
+  EXPECT_EQ((QStringList{form.QuinellaWideGrid->Cell(0, 10), form.QuinellaWideGrid->Cell(0, 1)}),
+            (QStringList{"-W", "--"}));
+  EXPECT_EQ((QStringList{form.QuinellaWideGrid->Cell(8, 9), form.QuinellaWideGrid->Cell(9, 9),
+                         form.QuinellaWideGrid->Cell(15, 9)}),
+            (QStringList{" 1- 7", "   1980", "    610"}));
+  EXPECT_EQ(LastFill(*form.QuinellaWideGrid, 8, 9), QColor(255, 0, 0)) << "the sixth ticket's quinella hit";
+  EXPECT_EQ(LastFill(*form.QuinellaWideGrid, 15, 9), QColor(255, 0, 255)) << "the sixth ticket's wide hit";
+  EXPECT_EQ(LastFill(*form.QuinellaWideGrid, 14, 9), QColor(255, 255, 0)) << "the fifth ticket's missed wide";
+  EXPECT_EQ(Caption(form.QuinellaWideSummary.title), QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
+  EXPECT_EQ(Caption(form.WinPlaceSummary.scopeNames[1]), QString::fromUtf8("東京  "));
+  EXPECT_EQ(Caption(form.WinPlaceSummary.scopeNames[2]), QString::fromUtf8("――"));
+  EXPECT_EQ(Caption(form.QuinellaWideSummary.scopeNames[3]), QString::fromUtf8("――"));
+  const auto& all = form.QuinellaWideSummary.values[0][0];
+  EXPECT_EQ((QStringList{Caption(all[0]), Caption(all[1]), Caption(all[2]), Caption(all[3]), Caption(all[4])}),
+            (QStringList{QString::fromUtf8("  3点"), QString::fromUtf8("  1点"), QString::fromUtf8("  300円"),
+                         QString::fromUtf8("   1250円"), QStringLiteral(" 416.7%")}));
+  EXPECT_EQ(Caption(form.QuinellaWideSummary.values[2][0][4]), QString(7, ' '));
+
+  // The painter takes the blue-green-red integers: a wide hit is fuchsia, a missed wide payout yellow. It
+  // paints the flags the texts were filled from, even when a day load inside the window changed the model.
+  day->Calcs[9].WideHit.fill(0);
+  gui::RecordingCanvas canvas;
+  form.QuinellaWideGrid->PaintCell(canvas, 4, 10, QRect(0, 0, 50, 24));
+  form.QuinellaWideGrid->PaintCell(canvas, 10, 10, QRect(0, 0, 60, 24));
+  std::vector<QColor> fills;
+  for (const auto& op : canvas.Ops())
+    if (op.kind == gui::CanvasOp::Kind::Fill) fills.push_back(op.brush);
+  ASSERT_GE(fills.size(), 2u);
+  EXPECT_EQ(fills[fills.size() / 2 - 1], QColor(255, 0, 255));
+  EXPECT_EQ(fills.back(), QColor(255, 255, 0));
+}
+
+TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnly) {
+  App();
+  auto day = OneVenueDay();
+  gui::MessageRecorder messages;
+  ShowHitWindow(nullptr, *day, "  ", 10);
+  ShowHitWindow(nullptr, *day, ToCp932("2006年01月06日"), 0);  // a load that stopped before the races
+  EXPECT_EQ(messages.Beeps(), 2);
+  EXPECT_EQ(messages.Texts(), (QStringList{QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。"),
+                                            QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
+}
+
+TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
+  App();
+  TempDir dir("tekiform");
+  auto day = OneVenueDay();
+  day->AppDir = dir.path();
+  HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  // A click anywhere on the summary panel: on the panel itself or on one of its labels. The copy follows the
+  // button's release.
+  QWidget* label = form.QuinellaWideSummary.values[0][0][4];
+  auto mouse = [&](QWidget* on, QEvent::Type type) {
+    QMouseEvent e(type, QPointF(2, 2), on->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &e);
+  };
+  QApplication::clipboard()->setText("before");
+  mouse(label, QEvent::MouseButtonPress);
+  mouse(label, QEvent::MouseButtonRelease);
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  std::ofstream(VerificationMarkerPath(dir.path())) << "";
+  day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
+  const QString copy = QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
+                                         "単勝　：       \r\n複勝　：       \r\n");
+  for (QWidget* on : {label, static_cast<QWidget*>(form.QuinellaWideSummaryFrame)}) {
+    QApplication::clipboard()->setText("before");
+    mouse(on, QEvent::MouseButtonPress);
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    mouse(on, QEvent::MouseButtonRelease);
+    EXPECT_EQ(QApplication::clipboard()->text(), copy) << on->metaObject()->className();
+  }
+}
+
+TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
+  App();
+  gui::PrinterOverride printer;
+  gui::MessageRecorder messages;
+  auto day = OneVenueDay();
+  HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  form.QuinellaWidePrintButton->click();
+  EXPECT_TRUE(messages.Texts().isEmpty()) << messages.Texts().join("|").toStdString();
+  ASSERT_EQ(printer->JobTitles().size(), 1);
+  ASSERT_EQ(form.Preview->PageCount(), 1);
+  const PreviewPage& page = form.Preview->Page(1);
+  auto at = [&](int x, int y) { return QPoint(form.Preview->XToDevice(x), form.Preview->YToDevice(y)); };
+  auto textAt = [&](const QString& text) -> const PreviewOp* {
+    for (const auto& op : page.ops)
+      if (op.kind == PreviewOp::Kind::Text && op.text == text) return &op;
+    return nullptr;
+  };
+  const PreviewOp* title = textAt(QString::fromUtf8("的中判定表[馬連･ﾜｲﾄﾞ]　2006年01月06日"));
+  ASSERT_NE(title, nullptr);
+  EXPECT_EQ(title->from, at(100, 30));
+  EXPECT_TRUE(title->font.bold() && title->font.underline());
+  const PreviewOp* rate = textAt(QStringLiteral(" 416.7%"));
+  ASSERT_NE(rate, nullptr);
+  EXPECT_EQ(rate->from, at(1600, 150));
+  EXPECT_FALSE(rate->font.bold());
+  QStringList heads;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Text && op.from.y() == at(0, 100).y()) heads << op.text;
+  EXPECT_EQ(heads, (QStringList{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}));
+  const PreviewOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->from, at(350, 200));
+  // Grid: 12 row boundaries and 17 column boundaries; the outer ones and the one under the header are thick.
+  std::vector<int> widths;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Line) widths.push_back(op.penWidth);
+  ASSERT_EQ(widths.size(), 12u + 17u);
+  int thick = form.Preview->SizeToDevice(5), thin = form.Preview->SizeToDevice(1);
+  EXPECT_EQ((std::vector<int>{widths[0], widths[1], widths[2], widths[11], widths[12], widths[13], widths[28]}),
+            (std::vector<int>{thick, thick, thin, thick, thick, thick, thick}));
+  const PreviewOp* cell = textAt(QString::fromUtf8("東京  1回 4日10R"));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2
+  EXPECT_EQ(cell->font.pointSize(), 6);
+  // The print ended the document: drawing after it lands on no page.
+  const size_t drawn = page.ops.size();
+  form.Preview->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
+  EXPECT_EQ(form.Preview->Page(1).ops.size(), drawn);
+}
+
+TEST(HitWindow, WithoutAPrinterTheUserIsTold) {
+  App();
+  gui::PrinterOverride printer;
+  printer->SetInstalled(false);
+  gui::MessageRecorder messages;
+  auto day = OneVenueDay();
+  HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  form.PrintWinPlaceTab();
+  EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
+  EXPECT_TRUE(printer->JobTitles().isEmpty());
+}
+
+}  // namespace
+}  // namespace corvina::analysis

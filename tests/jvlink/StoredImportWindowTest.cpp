@@ -1,0 +1,249 @@
+// The import window offscreen: its controls drive the import, the status timer carries a download through to
+// the read, and closing rebuilds the day list without leaving an exchange open.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QDateTimeEdit>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "platform/gui/Dialogs.h"
+#include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/ui/StoredImportWindow.h"
+#include "tests/jvlink/TestSupport.h"
+#include "tests/support/QtApp.h"
+
+namespace corvina {
+namespace {
+namespace fs = std::filesystem;
+
+class StoredImportWindowTest : public ::testing::Test {
+ protected:
+  test::TempDir tmp{"form"};
+  fs::path dir = tmp.path();
+  testing::ClockGuard clock{DateTime{2024, 1, 6, 18, 0, 0}};
+  ScriptedJVLink link;
+  gui::MessageRecorder messages;
+  int dayListBuilt = 0;
+  ExchangeGate gate;
+
+  void SetUp() override {
+    test::App();
+    fs::create_directories(dir / "Data");
+  }
+};
+
+// Texts of the labels and group boxes the window shows.
+QStringList ShownTexts(const QWidget& form) {
+  QStringList texts;
+  for (const QLabel* l : form.findChildren<QLabel*>()) texts << l->text();
+  for (const QGroupBox* g : form.findChildren<QGroupBox*>()) texts << g->title();
+  return texts;
+}
+
+TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
+  ASSERT_TRUE(SaveFileAtomic(dir / "corvina.ini", "[JvDataGet]\r\nLastTime=2023/12/30 07:08:09\r\n"));
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("ＪＶデータ取込"));
+  EXPECT_EQ(form.DownloadStatusTimer->interval(), 10);
+  const std::pair<QAbstractButton*, const char*> buttons[] = {
+      {form.LinkSettingsButton, "JVLink設定"}, {form.StartButton, "データ取込み開始"},
+      {form.CancelButton, "データ取込み中止"}, {form.NormalDataRadioButton, "通常データ"},
+      {form.ThisWeekDataRadioButton, "今週開催データ"}, {form.SetupDataRadioButton, "セットアップデータ"}};
+  for (const auto& [button, caption] : buttons) EXPECT_EQ(button->text(), QString::fromUtf8(caption));
+  const QStringList texts = ShownTexts(form);
+  for (const char* caption : {"取得データ", "取得開始日付", "ダウンロード", "読込み", "作成済みデータ"})
+    EXPECT_TRUE(texts.contains(QString::fromUtf8(caption))) << caption;
+  EXPECT_TRUE(form.SetupDataRadioButton->isHidden());
+  form.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(test::OverlappingChildren(form), QStringList()) << "every control has its place in the window";
+  EXPECT_TRUE(form.StartTimeStampLabel->isHidden());
+  EXPECT_EQ(form.StartTimeEdit->dateTime(), QDateTime(QDate(2023, 12, 30), QTime(7, 8, 9)));
+  EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2023/12/30 07:08:09"));
+  EXPECT_TRUE(form.ThisWeekDataRadioButton->isChecked());
+  form.StartButton->click();
+  EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20231230070809,2)=-1");
+  EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  form.NormalDataRadioButton->setChecked(true);
+  form.StartButton->click();
+  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20231230070809,1)=-1");
+  form.close();
+  EXPECT_EQ(dayListBuilt, 1);
+}
+
+// A press and release on `button`, waiting in the queue for the read loop to let them run.
+void PostClick(QWidget* button) {
+  const QPointF at = QRectF(button->rect()).center();
+  const QPointF global = button->mapToGlobal(at);
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                      Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                      Qt::NoButton, Qt::NoModifier));
+}
+
+// The read loop lets queued events run once per record, so a click on the window's own Cancel button that
+// arrives during a read stops it at the next record.
+TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  e.lastFileTimestamp = "20240106173000";
+  for (int i = 1; i <= 9; ++i) e.reads.push_back(ScriptedRead::Record(testing::RA("202401060601010" + std::to_string(i))));
+  link.AddExchange(e);
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
+    PostClick(form.CancelButton);
+  };
+  form.StartButton->click();
+  EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
+  EXPECT_TRUE(messages.Texts().contains(QStringLiteral("JVCancel:キャンセルされました")));
+  EXPECT_EQ(form.WrittenDataList->count(), 2);
+  EXPECT_FALSE(form.Logic().Busy());
+  EXPECT_FALSE(gate.Busy());
+  // Cut short: the start time stays where it was.
+  EXPECT_NE(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+}
+
+// Counts the paints of a widget and the progress value each showed.
+struct PaintWatch : QObject {
+  std::vector<int> values;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(watched)->value());
+    return false;
+  }
+};
+
+// Cancelled in the middle of a read, the window has repainted its bars meanwhile, and the day files hold exactly
+// the records read before the cancel: whole files of whole lines, nothing beside them, the start time unmoved.
+TEST_F(StoredImportWindowTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFiles) {
+  const std::string race = "20240106060101";
+  ScriptedExchange e;
+  e.readCount = 2;
+  e.lastFileTimestamp = "20240106173000";
+  for (int r = 1; r <= 2; ++r) {
+    e.reads.push_back(ScriptedRead::Record(testing::RA(race + FormatZero(r, 2))));
+    for (int h = 1; h <= 10; ++h) e.reads.push_back(ScriptedRead::Record(testing::SE(race + FormatZero(r, 2), h)));
+  }
+  e.reads.push_back(ScriptedRead::Code(-1));
+  e.reads.push_back(ScriptedRead::Record(testing::RA(race + "03")));
+  for (int r = 1; r <= 3; ++r) e.reads.push_back(ScriptedRead::Record(testing::HR(race + FormatZero(r, 2))));
+  e.reads.push_back(ScriptedRead::Code(-1));
+  link.AddExchange(e);
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  PaintWatch readBar;
+  form.ReadProgressBar->installEventFilter(&readBar);
+  // The click reaches the window while the 25th read (the first payout) is in hand.
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead" || link.CountCalls("JVRead") != 25) return;
+    PostClick(form.CancelButton);
+  };
+  form.StartButton->click();
+  EXPECT_EQ(link.CountCalls("JVRead"), 25);
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_TRUE(std::find(readBar.values.begin(), readBar.values.end(), 1) != readBar.values.end());
+  ASSERT_EQ(form.WrittenDataList->count(), 24);
+  EXPECT_EQ(form.WrittenDataList->item(23)->text(), QStringLiteral("作成済み:01R/2024年01月06日.jvHR"));
+
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir / "Data")) {
+    const std::u8string n = entry.path().filename().u8string();
+    names.emplace(n.begin(), n.end());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"2024年01月06日.jvRA", "2024年01月06日中山.jvSEr", "2024年01月06日.jvHR"}));
+  const auto day = [&](const std::string& name) {
+    return testing::FileLines(dir / "Data" / fs::path(std::u8string(name.begin(), name.end())));
+  };
+  const Lines ra = day("2024年01月06日.jvRA"), se = day("2024年01月06日中山.jvSEr"), hr = day("2024年01月06日.jvHR");
+  ASSERT_EQ(ra.size(), 36u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ra[i].substr(11, 16), race + FormatZero(i + 1, 2));
+  EXPECT_TRUE(IsBlank(ra[3]));
+  ASSERT_EQ(se.size(), 216u);
+  for (size_t i = 0; i < se.size(); ++i) {
+    EXPECT_EQ(se[i].size(), 553u);
+    EXPECT_EQ(IsBlank(se[i]), !(i < 10 || (i >= 18 && i < 28))) << i;
+  }
+  ASSERT_EQ(hr.size(), 1u);
+  EXPECT_EQ(hr[0].substr(11, 16), race + "01");
+  EXPECT_NE(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+}
+
+// However fast the records come, the list shows them during the read, in the order stored, one line each.
+TEST_F(StoredImportWindowTest, ListShowsTheLinesDuringTheReadInOrder) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  for (int r = 1; r <= 12; ++r)
+    for (int h = 1; h <= 18; ++h)
+      e.reads.push_back(ScriptedRead::Record(testing::SE("20240106060101" + FormatZero(r, 2), h)));
+  link.AddExchange(e);
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  std::vector<int> shown;
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead") return;
+    shown.push_back(form.WrittenDataList->count());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  form.StartButton->click();
+  ASSERT_EQ(form.WrittenDataList->count(), 216);
+  EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int n) { return n > 0 && n < 216; }));
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(form.WrittenDataList->item(0)->text(), QStringLiteral("作成済み:01R/01番/2024年01月06日中山.jvSEr"));
+  EXPECT_EQ(form.WrittenDataList->item(215)->text(), QStringLiteral("作成済み:12R/18番/2024年01月06日中山.jvSEr"));
+}
+
+TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  e.downloadCount = 2;
+  e.lastFileTimestamp = "20240106173000";
+  e.statusResults = {0, 1, 2};
+  e.reads = {ScriptedRead::Record(testing::RA("2024010606010101")), ScriptedRead::Code(-1)};
+  link.AddExchange(e);
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  form.StartButton->click();
+  EXPECT_TRUE(form.DownloadStatusTimer->isActive());
+  EXPECT_FALSE(form.StartButton->isEnabled());
+  EXPECT_TRUE(gate.Busy());
+  QElapsedTimer waited;
+  waited.start();
+  while (form.Logic().Busy() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_FALSE(form.Logic().Busy());
+  EXPECT_FALSE(gate.Busy());
+  EXPECT_FALSE(form.DownloadStatusTimer->isActive());
+  ASSERT_EQ(form.WrittenDataList->count(), 1);
+  EXPECT_EQ(form.WrittenDataList->item(0)->text(), QStringLiteral("作成済み:01R/2024年01月06日.jvRA"));
+  EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+  EXPECT_TRUE(form.StartButton->isEnabled());
+}
+
+TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  e.downloadCount = 5;
+  e.statusResults = std::vector<int>(20, 0);
+  link.AddExchange(e);
+  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  form.StartButton->click();
+  form.close();
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(gate.Busy());
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(dayListBuilt, 1);
+}
+
+}  // namespace
+}  // namespace corvina

@@ -1,0 +1,207 @@
+// The 3-D label: angle normalisation, the order and offsets of the painting passes, frames, and links.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <functional>
+
+#include "components/ui/Label3D.h"
+#include "platform/gui/Canvas.h"
+#include "platform/gui/Shell.h"
+#include "tests/support/QtApp.h"
+
+using namespace corvina;
+using gui::CanvasOp;
+
+namespace {
+// The text passes of one painting of the label.
+std::vector<CanvasOp> TextOps(Label3D& label) {
+  gui::RecordingCanvas c;
+  label.PaintTo(c);
+  std::vector<CanvasOp> out;
+  for (const auto& op : c.Ops())
+    if (op.kind == CanvasOp::Kind::TextRect || op.kind == CanvasOp::Kind::Text) out.push_back(op);
+  return out;
+}
+}  // namespace
+
+TEST(Label3DTest, EscapementIsKeptWithinAFullTurn) {
+  test::App();
+  Label3D label;
+  const std::pair<int, int> cases[] = {{-30, 330}, {725, 5}, {-400, 320}, {360, 360}, {-360, 0}, {0, 0}};
+  for (auto [in, out] : cases) {
+    label.SetEscapement(in);
+    EXPECT_EQ(label.Escapement(), out) << in;
+  }
+}
+
+TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
+  test::App();
+  Label3D label("ｵｯｽﾞ");
+  label.resize(80, 20);
+  label.SetFontColor(Qt::blue);
+
+  auto ops = TextOps(label);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(1, 1));
+  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
+  EXPECT_EQ(ops[1].fontColor, QColor(Qt::blue));
+
+  label.SetTextStyle(TextEffect::tsShadow);
+  label.SetShift(3);
+  ops = TextOps(label);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
+
+  label.SetTextStyle(TextEffect::tsHeavyRecessed);
+  ops = TextOps(label);
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
+
+  label.SetTextStyle(TextEffect::tsNone);
+  EXPECT_EQ(TextOps(label).size(), 1u);
+}
+
+TEST(Label3DTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
+  test::App();
+  Label3D label("A");
+  label.resize(40, 20);
+  label.SetFontColor(Qt::red);
+  const auto on = TextOps(label);
+  label.setEnabled(false);
+  const auto off = TextOps(label);
+  ASSERT_EQ(off.size(), 2u);
+  EXPECT_EQ(off[0].fontColor, on[0].fontColor);
+  EXPECT_NE(off[1].fontColor, QColor(Qt::red));
+  EXPECT_EQ(off[1].fontColor, label.palette().color(QPalette::Disabled, QPalette::Text));
+}
+
+TEST(Label3DTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
+  test::App();
+  Label3D label("A");
+  label.resize(40, 20);
+  label.SetTransparent(true);
+  label.SetBorder(true);
+  label.SetBorderType(BorderKind::btRecessed);
+  gui::RecordingCanvas c;
+  label.PaintTo(c);
+  std::vector<CanvasOp> lines;
+  for (const auto& op : c.Ops()) {
+    EXPECT_NE(op.kind, CanvasOp::Kind::Fill);
+    if (op.kind == CanvasOp::Kind::Line) lines.push_back(op);
+  }
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].pen, QColor(128, 128, 128));  // top and left grey
+  EXPECT_EQ(lines[2].pen, QColor(255, 255, 255));  // bottom and right white
+  label.SetBorderWidth(0);
+  gui::RecordingCanvas none;
+  label.PaintTo(none);
+  for (const auto& op : none.Ops()) EXPECT_NE(op.kind, CanvasOp::Kind::Line);
+}
+
+TEST(Label3DTest, RotatedTextOffsetsPerQuadrant) {
+  // 100 x 20 text: where the rotated text's origin lies in its box, and the box's size.
+  struct Case { int angle, dx, dy, width, height; };
+  for (const Case c : {Case{90, 0, 100, 20, 100}, Case{180, 100, 20, 100, 20}, Case{270, 20, 0, 20, 100},
+                       Case{315, 14, 0, 84, 84}}) {
+    const auto box = RotateTextBox(c.angle, 100, 20);
+    EXPECT_EQ(std::vector<int>({box.dx, box.dy, box.width, box.height}),
+              std::vector<int>({c.dx, c.dy, c.width, c.height})) << c.angle;
+  }
+}
+
+// A shown label paints itself again when one of its frame properties changes.
+TEST(Label3DTest, FrameChangesPaintTheShownLabelAgain) {
+  test::App();
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      paints += e->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  Label3D label;
+  label.SetCaption("frame");
+  label.resize(80, 24);
+  label.installEventFilter(&counter);
+  label.show();
+  QCoreApplication::processEvents();
+  const std::function<void()> changes[] = {[&] { label.SetBorder(!label.Border()); },
+                                           [&] { label.SetBorderWidth(label.BorderWidth() + 1); },
+                                           [&] { label.SetBorderType(BorderKind(int(label.BorderType()) ^ 1)); }};
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    const int before = counter.paints;
+    changes[i]();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, before) << i;
+  }
+}
+
+TEST(Label3DTest, PathEllipsisKeepsTheRootAndTheFileName) {
+  test::App();
+  const QFontMetrics fm{QFont()};
+  const QString path = QString::fromUtf8("C:\\Program Files\\Corvina\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(path)), path) << "a path that fits stays whole";
+  const QString shortened = QString::fromUtf8("C:\\...\\Data\\2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(shortened)), shortened);
+}
+
+TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
+  test::App();
+  QList<QUrl> opened;
+  gui::SetShellSink([&](const QUrl& u) {
+    opened << u;
+    return false;  // a failure to open is not reported
+  });
+  Label3D label("mail");
+  int clicks = 0;
+  label.OnClick = [&] { ++clicks; };
+  label.SetLabelStyle(LabelKind::lsEMailAddress);
+  label.Click();  // empty address: nothing opened
+  label.SetAddress("info@example.jp");
+  label.Click();
+  label.SetLabelStyle(LabelKind::lsWWWAddress);
+  label.SetAddress("https://example.jp/");
+  label.Click();
+  label.SetLabelStyle(LabelKind::lsDefault);
+  label.Click();
+  gui::SetShellSink(nullptr);
+  EXPECT_EQ(clicks, 4);
+  ASSERT_EQ(opened.size(), 2);
+  EXPECT_EQ(opened[0].toString(), "mailto:info@example.jp");
+  EXPECT_EQ(opened[1].toString(), "https://example.jp/");
+}
+
+TEST(Label3DTest, HoverColoursALinkRedAndRestoresItsColour) {
+  test::App();
+  Label3D label("link");
+  label.SetLabelStyle(LabelKind::lsWWWAddress);
+  label.SetFontColor(Qt::blue);
+  int enters = 0, exits = 0;
+  label.OnMouseEnter = [&] { ++enters; };
+  label.OnMouseExit = [&] { ++exits; };
+  label.MouseEntered();
+  EXPECT_EQ(label.FontColor(), QColor(Qt::red));
+  EXPECT_TRUE(label.font().underline());
+  label.MouseLeft();
+  EXPECT_EQ(label.FontColor(), QColor(Qt::blue));
+  EXPECT_FALSE(label.font().underline());
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(exits, 1);
+}
+
+TEST(Label3DTest, AmpersandIsAnAcceleratorOnlyWhenAcceleratorsAreShown) {
+  test::App();
+  Label3D label("A&B");
+  label.resize(80, 20);
+  label.SetTextStyle(TextEffect::tsNone);
+  const auto shown = TextOps(label);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].alignment & Qt::TextShowMnemonic);
+
+  label.SetShowAccelChar(false);
+  const auto plain = TextOps(label);
+  ASSERT_EQ(plain.size(), 1u);
+  // Without accelerator handling the "&" is drawn as it stands, once.
+  EXPECT_EQ(plain[0].text, "A&B");
+  EXPECT_FALSE(plain[0].alignment & Qt::TextShowMnemonic);
+}

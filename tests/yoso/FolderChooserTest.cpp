@@ -1,0 +1,132 @@
+// The folder chooser, offscreen: confirm and cancel, the status line, placement and the rectangle kept between
+// two runs, and the screen-range check of the designed position.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "components/ui/FolderChooser.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+using namespace corvina;
+
+namespace {
+
+class FolderChooserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    std::filesystem::create_directories(dir_ / "a" / "b");
+    FolderChooser::ErrorBox = [this](const QString& text, const QString& title) { errors_ << title + "|" + text; };
+  }
+  void TearDown() override { FolderChooser::ErrorBox = [](const QString&, const QString&) {}; }
+  // Runs Execute with `act` done on the open dialog.
+  bool Run(const std::function<void(FolderChooserDialog&)>& act) {
+    QTimer::singleShot(0, [&] { act(*fv_.Dialog()); });
+    return fv_.Execute();
+  }
+  QString Folder(const char* sub) const { return QString::fromStdString((dir_ / sub).string()); }
+
+  test::TempDir dir_{"folderviewer"};
+  FolderChooser fv_;
+  QStringList errors_;
+};
+
+TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
+  fv_.OpenDefault = true;
+  fv_.StatusHeader = kFolderChooserStatusHeader;
+  fv_.Caption = "Caption";
+  fv_.SelectedFolder = Folder("a");
+  QString status;
+  EXPECT_TRUE(Run([&](FolderChooserDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "Caption");
+    status = d.StatusBar->currentMessage();
+    d.SelectFolder(Folder("a/b"));
+    EXPECT_TRUE(d.OkButton->isEnabled());
+    d.OkButton->click();
+  }));
+  EXPECT_EQ(status, QString(kFolderChooserStatusHeader) + Folder("a")) << "preselected, shown after the header";
+  EXPECT_EQ(fv_.ChosenFolder, Folder("a/b"));
+  EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+
+  EXPECT_FALSE(Run([](FolderChooserDialog& d) {
+    d.SelectFolder(QString::fromStdString(std::filesystem::temp_directory_path().string()));
+    d.CancelButton->click();
+  }));
+  EXPECT_EQ(fv_.ChosenFolder, Folder("a/b"));
+  EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+
+  // Without OpenDefault nothing is preselected and the choice is not stored back.
+  fv_.OpenDefault = false;
+  EXPECT_TRUE(Run([&](FolderChooserDialog& d) {
+    EXPECT_TRUE(d.CurrentFolder().isEmpty());
+    EXPECT_FALSE(d.OkButton->isEnabled());
+    d.SelectFolder(Folder("a"));
+    d.OkButton->click();
+  }));
+  EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
+  EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+}
+
+TEST_F(FolderChooserTest, StatusLineAndFrames) {
+  fv_.OpenDefault = true;
+  fv_.SelectedFolder = Folder("a");
+  fv_.StatusHeader = "H ";
+  fv_.Option = voReturnOnlyFSDirs;  // no status text
+  Run([](FolderChooserDialog& d) {
+    EXPECT_EQ(d.StatusText(), "");
+    d.CancelButton->click();
+  });
+  // The plain frame: instruction and status as text lines, no status bar.
+  fv_.Option = voStatusText;
+  fv_.BorderStyle = DialogBorderStyle::bsDialog;
+  fv_.Text = kFolderChooserText;
+  Run([&](FolderChooserDialog& d) {
+    EXPECT_EQ(d.StatusBar, nullptr);
+    EXPECT_TRUE(d.TextLabel->isVisible());
+    EXPECT_EQ(test::OverlappingChildren(d), QStringList());
+    EXPECT_EQ(d.StatusLabel->text(), "H " + Folder("a"));
+    d.CancelButton->click();
+  });
+}
+
+TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
+  EXPECT_EQ(CenteredStart(0, 1920, 800), 560);
+  EXPECT_EQ(CenteredStart(-1920, 0, 801), -1360) << "halves truncated towards zero";
+  EXPECT_EQ(CenteredStart(0, 1, 800), -399);
+
+  fv_.Position = DialogPosition::poDesigned;
+  fv_.SetLeft(10);
+  fv_.SetTop(20);
+  const QRect moved(40, 50, 500, 420);
+  Run([&](FolderChooserDialog& d) {
+    EXPECT_EQ(d.pos(), QPoint(10, 20));
+    d.setGeometry(moved);
+    d.CancelButton->click();
+  });
+  EXPECT_EQ(fv_.SavedRect(), moved);
+  Run([&](FolderChooserDialog& d) {
+    EXPECT_EQ(d.geometry(), moved) << "the saved rectangle wins over the designed place";
+    d.CancelButton->click();
+  });
+}
+
+TEST_F(FolderChooserTest, DesignedPositionMustLieOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  fv_.SetLeft(screen.width());
+  fv_.SetTop(screen.height());
+  EXPECT_TRUE(errors_.isEmpty());
+  fv_.SetLeft(screen.width() + 1);
+  fv_.SetTop(-1);
+  EXPECT_EQ(fv_.Left(), screen.width());
+  EXPECT_EQ(fv_.Top(), screen.height());
+  ASSERT_EQ(errors_.size(), 2);
+  EXPECT_EQ(errors_[0], QString("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ|設定値がｽｸﾘｰﾝ座標範囲 (0 ～ %1) を超えています。").arg(screen.width()));
+}
+
+}  // namespace

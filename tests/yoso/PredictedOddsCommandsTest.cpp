@@ -1,0 +1,187 @@
+// The import commands offscreen: generated provider texts packed with jlha (skipped without it), damaged
+// archives, the archive dialog's folder and the folder command's setting.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+#include <memory>
+
+#include "components/SettingsFile.h"
+#include "components/ui/FolderChooser.h"
+#include "platform/LineFile.h"
+#include "platform/gui/Dialogs.h"
+#include "racedata/DayFiles.h"
+#include "racedata/DayModel.h"
+#include "racedata/ui/PredictedOddsCommands.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+#include "tools/jvgen/Generator.h"
+
+namespace fs = std::filesystem;
+using namespace corvina;
+
+namespace {
+
+const QString kUnpackFailed = "データが解凍できませんでした。";
+
+class YosoImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    fs::create_directories(dl_);
+    fs::create_directories(home_ / "Data");
+    model_->AppDir = home_;
+    model_->GFrom2005 = true;
+    jvgen::Options o;
+    o.date = DayName(2006, 3, 12);
+    o.yozSource = 'J';
+    day_ = jvgen::MakeDay(o);
+  }
+  void TearDown() override { PredictedOddsCommands::ArchiveDialog = saved_; }
+
+  static bool HaveJlha() { return !QStandardPaths::findExecutable("jlha").isEmpty(); }
+  // Packs the files of dl_ into dl_/archive (names without folders) and removes the loose files.
+  void Pack(const std::string& archive, const QStringList& files) {
+    QProcess p;
+    p.setWorkingDirectory(QString::fromStdString(dl_.string()));
+    p.start("jlha", QStringList{"a", QString::fromStdString(archive)} + files);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    ASSERT_TRUE(fs::exists(dl_ / archive)) << p.readAllStandardError().toStdString();
+    for (const QString& f : files) fs::remove(dl_ / f.toStdString());
+  }
+  void Readme() { ASSERT_TRUE(SaveFileAtomic(dl_ / "readme.txt", "predicted odds\r\n")); }
+  // The import as the button runs it, the dialog answering `archive`.
+  void Click(const fs::path& archive) {
+    PredictedOddsCommands::ArchiveDialog = [&](QWidget*, const QString& folder, const QString& filter) {
+      dialogFolder_ = folder;
+      return QString::fromStdString(archive.string());
+    };
+    PredictedOddsCommands::ChooseAndImportArchive(nullptr, *model_);
+  }
+  Lines ReadYoz() const {
+    Lines lines;
+    ReadLines(DayFilePath(home_ / "Data", DayName(2006, 3, 12), ".yoz"), lines);
+    return lines;
+  }
+  Lines Expected(char source) {
+    day_.options.yozSource = source;
+    Lines out;
+    for (const auto& race : day_.races) out.push_back(jvgen::YozLine(day_, race));
+    return out;
+  }
+
+  test::TempDir dir_{"yosoimport"};
+  fs::path dl_ = dir_ / "dl", home_ = dir_ / "home";
+  std::unique_ptr<DayModel> model_ = std::make_unique<DayModel>();
+  jvgen::Day day_;
+  QString dialogFolder_;
+  gui::MessageRecorder rec_;
+  decltype(PredictedOddsCommands::ArchiveDialog) saved_ = PredictedOddsCommands::ArchiveDialog;
+};
+
+TEST_F(YosoImport, PackedProviderTextsBecomeTheDaysFile) {
+  if (!HaveJlha()) GTEST_SKIP() << "jlha not installed";
+  jvgen::WriteProviders(day_, dl_);
+  Readme();
+  Pack("OZ060312.lzh", {"readme.txt", "Oz060312.txt"});
+  Pack("kd3_jb060312.lzh", {"kol_ods.kd3"});
+  Click(dl_ / "OZ060312.lzh");
+  EXPECT_TRUE(ReadYoz() == Expected('J'));
+  EXPECT_EQ(rec_.Beeps(), 0);
+  EXPECT_EQ(rec_.Texts(), QStringList{"JRDB基準オッズデータを解凍し、2006年03月12日のデータを保存しました。"
+                                      "データを再読込すると反映されます。"});
+  EXPECT_FALSE(fs::exists(dl_ / "Oz060312.txt"));
+  EXPECT_TRUE(fs::exists(dl_ / "readme.txt")) << "other entries stay where they were unpacked";
+
+  rec_.Clear();
+  Click(dl_ / "kd3_jb060312.lzh");
+  EXPECT_TRUE(ReadYoz() == Expected('K')) << "the KOL day replaces the JRDB one";
+  EXPECT_FALSE(fs::exists(dl_ / "kol_ods.kd3"));
+  EXPECT_EQ(rec_.Texts(), QStringList{"KOL予想オッズデータを解凍し、2006年03月12日のデータを保存しました。"
+                                      "データを再読込すると反映されます。"});
+}
+
+// A damaged archive says so and writes nothing, even when a text of an earlier import lies beside it.
+TEST_F(YosoImport, DamagedArchivesWriteNothing) {
+  std::vector<std::string> archives = {"", std::string(3000, '\x5a')};
+  if (HaveJlha()) {
+    jvgen::WriteProviders(day_, dl_);
+    Readme();
+    Pack("packed.lzh", {"readme.txt", "Oz060312.txt"});
+    std::string whole;
+    ASSERT_TRUE(ReadFileBytes(dl_ / "packed.lzh", whole));
+    archives.push_back(whole.substr(0, 30));                 // inside the first header
+    archives.push_back(whole.substr(0, whole.size() / 3));   // the readme whole, the provider text cut
+  }
+  for (size_t i = 0; i < archives.size(); ++i) {
+    rec_.Clear();
+    const fs::path folder = dl_ / ("case" + std::to_string(i));
+    fs::create_directories(folder);
+    ASSERT_TRUE(SaveFileAtomic(folder / "OZ060312.lzh", archives[i]));
+    ASSERT_TRUE(SaveFileAtomic(folder / "Oz060312.txt", "0605312113\r\n"));
+    Click(folder / "OZ060312.lzh");
+    EXPECT_EQ(rec_.Texts(), QStringList{kUnpackFailed}) << i;
+    EXPECT_EQ(rec_.Beeps(), 1) << i;
+    EXPECT_FALSE(fs::exists(folder / "Oz060312.txt")) << i;
+    EXPECT_TRUE(fs::is_empty(home_ / "Data")) << i;
+  }
+}
+
+TEST_F(YosoImport, ArchiveWithoutProviderTextEndsSilently) {
+  if (!HaveJlha()) GTEST_SKIP() << "jlha not installed";
+  Readme();
+  Pack("OZ060312.lzh", {"readme.txt"});
+  Click(dl_ / "OZ060312.lzh");
+  EXPECT_TRUE(rec_.Texts().isEmpty());
+  EXPECT_EQ(rec_.Beeps(), 0);
+  EXPECT_TRUE(fs::is_empty(home_ / "Data"));
+}
+
+TEST_F(YosoImport, DialogOpensInTheSettingFolderAndMatchesMasksInAnyCase) {
+  Click({});
+  EXPECT_EQ(dialogFolder_.toStdString(), home_.string()) << "no archive folder yet: the program folder";
+  fs::create_directories(home_ / "ylzh");
+  Click({});
+  EXPECT_EQ(dialogFolder_.toStdString(), (home_ / "ylzh").string());
+  SettingsFile ini;
+  ini.SetFileName((home_ / std::string(kSettingsFileName)).string());
+  ini.WriteString("Dir", "yoso", dl_.string());
+  Click({});
+  EXPECT_EQ(dialogFolder_.toStdString(), dl_.string());
+  EXPECT_TRUE(rec_.Texts().isEmpty()) << "cancel does nothing";
+
+  const QString f = PredictedOddsCommands::kArchiveFilter;
+  const QStringList masks = f.mid(f.lastIndexOf('(') + 1).chopped(1).split(' ');
+  auto matches = [&](const QString& name) {
+    for (const QString& m : masks)
+      if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(m)).match(name).hasMatch()) return true;
+    return false;
+  };
+  for (const char* yes : {"OZ060312.lzh", "oz060312.LZH", "kd3_jb0312.lzh", "KD3_JB0312.LZH", "j0312.lzh", "J0312.Lzh"})
+    EXPECT_TRUE(matches(yes)) << yes;
+  for (const char* no : {"x0312.lzh", "OZ060312.zip", "kol_ods.kd3"}) EXPECT_FALSE(matches(no)) << no;
+}
+
+TEST_F(YosoImport, FolderCommandStoresTheChosenFolder) {
+  FolderChooser viewer;
+  viewer.OpenDefault = true;
+  auto choose = [&](bool ok) {
+    QTimer::singleShot(0, [&, ok] {
+      FolderChooserDialog& d = *viewer.Dialog();
+      EXPECT_EQ(d.windowTitle(), "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+      d.SelectFolder(QString::fromStdString(dl_.string()));
+      (ok ? d.OkButton : d.CancelButton)->click();
+    });
+    PredictedOddsCommands::ChooseArchiveFolder(nullptr, viewer, home_);
+  };
+  choose(false);
+  EXPECT_EQ(PredictedOddsCommands::ArchiveFolder(home_), home_ / "ylzh");
+  EXPECT_EQ(viewer.SelectedFolder.toStdString(), (home_ / "ylzh").string());
+  choose(true);
+  EXPECT_EQ(PredictedOddsCommands::ArchiveFolder(home_), dl_);
+}
+
+}  // namespace
