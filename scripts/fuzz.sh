@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-10}
 scripts/deps.sh clang-14 libclang-rt-14-dev
 build=${CORVINA_FUZZ_BUILD:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVINA_FUZZ=ON \
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVINA_FUZZ=ON -DCORVINA_WERROR=ON \
   -DCORVINA_TESTS=OFF -DCORVINA_BENCH=OFF
 targets=()
 for dir in fuzz/*/; do
