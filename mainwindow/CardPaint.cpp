@@ -103,10 +103,12 @@ bool FrameColour(int frame, QColor& colour) {
 void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
                       const QString& text, const QString& horseText) {
   if (row == 0) {
+    // clang-format off
     static const std::array<std::pair<const char*, const char*>, 19> headers{{
         {"枠", "番"}, {"馬", "番"}, {"", ""}, {"騎手", ""}, {"調教師", ""}, {"予想配当", "（単勝）"},
         {"順", ""}, {"単勝ｵｯｽﾞ", "(1回目)"}, {"順", ""}, {"A/B", ""}, {"C", ""}, {"単勝ｵｯｽﾞ", "(2回目)"},
         {"順", ""}, {"A/B", ""}, {"C", ""}, {"消軸", ""}, {"着順", ""}, {"人気", ""}, {"確定", "ｵｯｽﾞ"}}};
+    // clang-format on
     // Every header is painted whole (the grid's own header text would show through otherwise); column 5 keeps
     // the text the race view wrote, which names the source of the predicted odds.
     if (col >= 0 && col < 19) {

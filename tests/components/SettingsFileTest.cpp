@@ -50,8 +50,10 @@ TEST_F(SettingsFileTest, QuotesAndCornerBracketsLoseOnePairOnly) {
   const std::string open = "\xA2", close = "\xA3";
   Put("[s]\r\nq=\"abc\"\r\ntwo=\"\"\r\none=\"\r\nnested=\"\"x\"\"\r\nbr=" + open + "abc" + close + "\r\nbr2=" + open +
       close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\n");
+  // clang-format off
   const std::pair<const char*, std::string> cases[] = {{"q", "abc"}, {"two", ""}, {"one", "\""},
       {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}};
+  // clang-format on
   for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadString("s", key, "d"), value) << key;
 }
 

@@ -14,6 +14,7 @@ std::string U(const std::string& cp932) { return FromCp932(cp932); }
 
 TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
   // Texts of the header codes; a blank or unknown code shows nothing.
+  // clang-format off
   const std::pair<std::string, std::string> texts[] = {
       {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
       {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
@@ -22,6 +23,7 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
       {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""},
       {WeightRuleText("1"), "ハンデ"}, {WeightRuleText("2"), "別定　"}, {WeightRuleText("3"), "馬齢　"},
       {WeightRuleText("4"), "定量　"}, {WeightRuleText("5"), ""}, {WeightRuleText(" "), ""}};
+  // clang-format on
   for (size_t i = 0; i < std::size(texts); ++i) EXPECT_EQ(U(texts[i].first), texts[i].second) << "row " << i;
 }
 

@@ -18,19 +18,23 @@ TEST(Copy, PositionsBeforeTheStartCountFromOneAndShortRecordsGiveShortFields) {
 }
 
 TEST(StrToIntLenient, TakesDigitsUpToTheFirstNonDigitAndClamps) {
+  // clang-format off
   const std::pair<const char*, long long> cases[] = {{"  12", 12}, {"0012", 12}, {"12ab", 12}, {"", 0}, {"    ", 0},
       {"----", 0}, {"****", 0}, {"-7", -7}, {" +7 ", 7}, {"99999999999999999999", 2147483647},
       {"-99999999999999999999", -2147483648LL}};
+  // clang-format on
   for (auto [text, value] : cases) EXPECT_EQ(StrToIntLenient(text), value) << text;
 }
 
 TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheDecimalValue) {
   // 2.25 is an exact binary tie (printf gives 2.2); 1.15 is 1.149999... in binary but 1.15 as a decimal; 99.95
   // grows past the width rather than being cut; -0.04 gives no "-0.0".
+  // clang-format off
   const std::tuple<double, int, int, const char*> cases[] = {{2.25, 5, 1, "  2.3"}, {1.15, 0, 1, "1.2"},
       {-2.25, 0, 1, "-2.3"}, {9.95, 5, 1, " 10.0"}, {99.95, 5, 1, "100.0"}, {0.0, 5, 1, "  0.0"},
       {-0.04, 0, 1, "0.0"}, {0.0005, 9, 3, "    0.001"}, {1234.5678, 9, 3, " 1234.568"}, {12.0, 8, 1, "    12.0"},
       {123456789.0, 6, 1, "123456789.0"}, {1e-300, 6, 1, "   0.0"}, {5.0, 0, 0, "5"}, {2.5, 0, 0, "3"}};
+  // clang-format on
   for (auto [v, width, decimals, expected] : cases) EXPECT_EQ(FormatFixed(v, width, decimals), expected) << v;
 }
 

@@ -72,12 +72,14 @@ TEST(RacingTexts, EveryCourseNameHasItsStyleWidth) {
 
 TEST(RacingTexts, CourseNamesOfTheListedRows) {
   // Unknown codes give blanks of the style's width ("5" too: the code is compared exactly); style 4 is none.
+  // clang-format off
   const std::tuple<const char*, int, const char*> cases[] = {
       {"05", 2, "東京"}, {"05", 0, "東京  "}, {"07", 1, "名"}, {"10", 9, "小倉競馬場　　　　　"}, {"99", 2, "    "},
       {"99", 9, "      "}, {"99", 1, "  "}, {"05", 4, ""}, {"49", 0, "紀三井"}, {"49", 3, "紀三寺"},
       {"49", 9, "紀三井寺競馬場　　　"}, {"58", 0, "札幌  "}, {"61", 9, "中京競馬場(地方競馬)"}, {"48", 1, "古"},
       {"A2", 1, "日 "}, {"H0", 0, "西ﾄﾞｲﾂ"}, {"H0", 3, "西独　"}, {"C4", 2, "    "},
       {"G8", 9, "　　　　　　　　　　"}, {"M6", 2, "約  "}, {"C7", 2, "ア首"}, {"5", 2, "    "}};
+  // clang-format on
   for (auto [code, style, name] : cases) EXPECT_EQ(CourseName(code, style), Sj(name)) << code << " " << style;
 }
 

@@ -247,7 +247,7 @@ Day MakeDay(const Options& options) {
 
   // Three racecourses that race on the same weekend in the real calendar, in code order.
   static const std::vector<std::vector<Venue>> kWeekends = {
-      {{"05", 4, 7, }, {"08", 4, 7}, {"03", 2, 1}},
+      {{"05", 4, 7}, {"08", 4, 7}, {"03", 2, 1}},
       {{"06", 1, 3}, {"09", 1, 3}, {"07", 1, 1}},
       {{"04", 3, 5}, {"01", 2, 2}, {"10", 2, 6}},
       {{"02", 1, 4}, {"05", 2, 8}, {"09", 3, 2}}};
