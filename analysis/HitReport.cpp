@@ -14,11 +14,26 @@ namespace {
 
 constexpr int kReportedTickets = 6;
 
-const std::string& WideLabel() { static const std::string s = ToCp932("R[ワイド]：　"); return s; }
-const std::string& QuinellaLabel() { static const std::string s = ToCp932("R[馬連　]：　"); return s; }
-const std::string& PayPrefix() { static const std::string s = ToCp932("/配当 "); return s; }
-const std::string& Yen() { static const std::string s = ToCp932("円"); return s; }
-const std::string& IdeographicSpace() { static const std::string s = ToCp932("　"); return s; }
+const std::string& WideLabel() {
+  static const std::string s = ToCp932("R[ワイド]：　");
+  return s;
+}
+const std::string& QuinellaLabel() {
+  static const std::string s = ToCp932("R[馬連　]：　");
+  return s;
+}
+const std::string& PayPrefix() {
+  static const std::string s = ToCp932("/配当 ");
+  return s;
+}
+const std::string& Yen() {
+  static const std::string s = ToCp932("円");
+  return s;
+}
+const std::string& IdeographicSpace() {
+  static const std::string s = ToCp932("　");
+  return s;
+}
 
 const std::string kBlueFont = "<font color=\"blue\">";
 const std::string kRedFont = "<font color=\"red\">";
@@ -33,9 +48,8 @@ std::string PayText(int pay) { return PayPrefix() + FormatInt(pay, 7) + Yen(); }
 const std::string& Ra(const DayModel& day, int slot) { return day.Table.GRaTbl[static_cast<size_t>(slot)]; }
 
 template <size_t N>
-void MatchEntries(int slot, const std::string& ticket, bool wide,
-                  const std::array<std::string, N>& combs, const std::array<int, N>& pays, int threshold,
-                  std::vector<ReportHit>& out) {
+void MatchEntries(int slot, const std::string& ticket, bool wide, const std::array<std::string, N>& combs,
+                  const std::array<int, N>& pays, int threshold, std::vector<ReportHit>& out) {
   for (size_t j = 1; j < N; ++j) {
     if (!PresentComb(combs[j]) || Copy(combs[j], 1, 5) != ticket) continue;
     if (pays[j] > threshold) out.push_back(ReportHit{slot, wide, ticket, pays[j]});
@@ -80,8 +94,8 @@ std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind
   PayClass cls = hit.wide ? WidePayClass(kind) : QuinellaPayClass(kind);
   bool high = hit.pay >= cls.split;
   return (high ? kHighImage : kLowImage) + (high ? kRedFont : kBlueFont) + CourseName(Copy(ra, 20, 2), 2) +
-         BlankPadNumStr(Copy(ra, 26, 2)) + (hit.wide ? WideLabel() : QuinellaLabel()) + hit.ticket +
-         PayText(hit.pay) + IdeographicSpace() + Copy(ra, 593, 12) + kEndFont;
+         BlankPadNumStr(Copy(ra, 26, 2)) + (hit.wide ? WideLabel() : QuinellaLabel()) + hit.ticket + PayText(hit.pay) +
+         IdeographicSpace() + Copy(ra, 593, 12) + kEndFont;
 }
 
 std::string TekiCollectionLine(const DayModel& day, const ReportHit& hit) {
@@ -135,7 +149,8 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
     collection.Add(CollectionFirstLine());
   }
   for (const ReportHit& hit : hits) collection.Add(TekiCollectionLine(day, hit));
-  if (!SaveLines(collectionPath, collection.Items(), &error)) result.errors.push_back(collectionPath.string() + ": " + error);
+  if (!SaveLines(collectionPath, collection.Items(), &error))
+    result.errors.push_back(collectionPath.string() + ": " + error);
   return result;
 }
 

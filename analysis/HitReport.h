@@ -56,9 +56,9 @@ std::filesystem::path ManbakenPath(const std::filesystem::path& appDir);
 std::filesystem::path TekiDayPath(const DayModel& day);
 
 struct HitReportResult {
-  bool written = false;          // the day had at least two hits and the day file was saved
-  Lines tekiList;                // the header and one line per hit
-  std::filesystem::path dayFile; // the saved day file (when written)
+  bool written = false;             // the day had at least two hits and the day file was saved
+  Lines tekiList;                   // the header and one line per hit
+  std::filesystem::path dayFile;    // the saved day file (when written)
   std::vector<std::string> errors;  // files that could not be read or saved (UTF-8 text)
 };
 

@@ -130,8 +130,10 @@ void ComputePairOdds(DayModel& day, int slot, char sourceLetter) {
 
   RealOdds(day, slot, entries, calc);
   PredictedOdds(day, slot, calc);
-  Averages(calc.PredUmarenOdds, [](double v) { return v; }, calc.PredAvgOdds);
-  Averages(calc.UmarenOdds, [&](double v) { return Capped(v, sourceLetter, entries); }, calc.AvgOdds);
+  Averages(
+      calc.PredUmarenOdds, [](double v) { return v; }, calc.PredAvgOdds);
+  Averages(
+      calc.UmarenOdds, [&](double v) { return Capped(v, sourceLetter, entries); }, calc.AvgOdds);
 
   RankList list;
   RankByAverage(calc.PredAvgOdds, calc.PredAvgOddsRank, list);
@@ -139,8 +141,7 @@ void ComputePairOdds(DayModel& day, int slot, char sourceLetter) {
 
   static const std::string kX = "X";
   for (int h = 0; h < kHorses; ++h)
-    if (calc.PredAvgOdds[h] > 0 && calc.AvgOdds[h] > 0 && calc.PredAvgOdds[h] - calc.AvgOdds[h] > 0)
-      calc.MarkX[h] = kX;
+    if (calc.PredAvgOdds[h] > 0 && calc.AvgOdds[h] > 0 && calc.PredAvgOdds[h] - calc.AvgOdds[h] > 0) calc.MarkX[h] = kX;
 }
 
 void ComputePairOdds(DayModel& day) {

@@ -14,8 +14,7 @@ constexpr int kOddsPieceWidth = 12;
 }  // namespace
 
 void RankList::Sort() {
-  std::stable_sort(items_.begin(), items_.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 std::string OddsPiece(double value) { return FormatFixed(value, kOddsPieceWidth, 1); }

@@ -52,7 +52,9 @@ void SortUnique(Lines& lines) {
 }
 
 void ReplaceLine(Lines& lines, const std::string& key, const std::string& line) {
-  auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.compare(0, kKeyBytes, key) == 0 && l.size() >= kKeyBytes; });
+  auto it = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.compare(0, kKeyBytes, key) == 0 && l.size() >= kKeyBytes;
+  });
   if (it != lines.end()) lines.erase(it);
   auto pos = std::lower_bound(lines.begin(), lines.end(), line);
   if (pos == lines.end() || *pos != line) lines.insert(pos, line);

@@ -9,10 +9,10 @@
 namespace corvina::analysis {
 
 // The four notes, CP932.
-const std::string& NoteSkip();          // "見送り"
-const std::string& NoteSkipAsRule();    // "原則見送り"
-const std::string& NoteErasedAxis();    // "消された軸馬"
-const std::string& NotePreSaleOdds();   // "前売りオッズ"
+const std::string& NoteSkip();         // "見送り"
+const std::string& NoteSkipAsRule();   // "原則見送り"
+const std::string& NoteErasedAxis();   // "消された軸馬"
+const std::string& NotePreSaleOdds();  // "前売りオッズ"
 
 // Ticket text of horses x and y: the lower number first, each "%2d", joined by "-".
 std::string TicketLabel(int x, int y);

@@ -16,8 +16,8 @@ class Stream32;
 
 // ---- the forward block cipher (counter mode needs no inverse)
 struct AesSchedule {
-    uint32_t RoundKeys[60] = {};
-    int Rounds = 0;                 // 0: unusable (a refused key length)
+  uint32_t RoundKeys[60] = {};
+  int Rounds = 0;  // 0: unusable (a refused key length)
 };
 // Length in bytes (16, 24, 32) or bits (128, 192, 256); any other gives 0 and an unusable schedule.
 int AesSetEncryptKey(const uint8_t* key, int keyLength, AesSchedule& schedule);
@@ -28,29 +28,29 @@ constexpr int AesZipMacLength = 10;
 constexpr int AesZipVerifierLength = 2;
 constexpr int AesZipMaxPassword = 128;
 constexpr int AesZipIterations = 1000;
-int AesZipKeyLength(int mode);      // 16 / 24 / 32; 0 for mode 0
-int AesZipSaltLength(int mode);     // 8 / 12 / 16; 0 for mode 0
+int AesZipKeyLength(int mode);   // 16 / 24 / 32; 0 for mode 0
+int AesZipSaltLength(int mode);  // 8 / 12 / 16; 0 for mode 0
 // The strength mode of an AES encryption kind (0-5), 0 for any other kind.
 int AesKindMode(uint8_t cryptKind);
 // AE-2 stores no CRC-32: the authentication code alone is the verdict.
 inline bool IsAe2Kind(uint8_t cryptKind) { return cryptKind >= 3 && cryptKind <= 5; }
 
 struct AesZipContext {
-    uint8_t Counter[16] = {};
-    uint8_t Keystream[16] = {};
-    unsigned Position = 16;         // 16: keystream block used up
-    AesSchedule Schedule;
-    HmacSha1 Mac;
-    size_t PasswordLength = 0;
-    int Mode = 0;
-    ~AesZipContext() { Wipe(); }
-    void Wipe();
+  uint8_t Counter[16] = {};
+  uint8_t Keystream[16] = {};
+  unsigned Position = 16;  // 16: keystream block used up
+  AesSchedule Schedule;
+  HmacSha1 Mac;
+  size_t PasswordLength = 0;
+  int Mode = 0;
+  ~AesZipContext() { Wipe(); }
+  void Wipe();
 };
 
 // Derives the keys (PBKDF2, 1000 iterations, 2 x key length + 2 bytes) and answers 0 with the
 // 2-byte verifier; -100 for a password over 128 bytes, -1 for a mode whose key length is refused.
-int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context,
-               uint8_t verifier[2], const uint8_t* salt);
+int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context, uint8_t verifier[2],
+               const uint8_t* salt);
 // HMAC over the ciphertext, then XOR with the keystream in place; any block length.
 void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context);
 // Writes the 10-byte authentication code; answers 10.
@@ -59,25 +59,25 @@ int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context);
 // One encrypted entry at a time on the archive stream: salt and verifier in front of the data,
 // the authentication code right behind it.
 class AesEntryDecryptor {
-public:
-    explicit AesEntryDecryptor(Stream32* archive) : Stream(archive) {}
-    // The reader points this at the new stream after a volume switch.
-    Stream32* Stream;
+ public:
+  explicit AesEntryDecryptor(Stream32* archive) : Stream(archive) {}
+  // The reader points this at the new stream after a volume switch.
+  Stream32* Stream;
 
-    // Reads salt and verifier at the stream position and tests the password. On a match the stream
-    // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
-    // compressed size holds beyond its data); otherwise the position is restored. An empty password,
-    // a password over 128 bytes, a mode outside 1..3 or a short read answer False.
-    bool CheckPassword(std::string_view password, int mode, int64_t& headerBytes);
-    void DecryptBuffer(uint8_t* buffer, size_t count);
-    // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
-    // material is wiped afterwards. False also when no password was accepted or the read is short.
-    bool VerifyMac();
-    bool Ready() const { return ready; }
+  // Reads salt and verifier at the stream position and tests the password. On a match the stream
+  // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
+  // compressed size holds beyond its data); otherwise the position is restored. An empty password,
+  // a password over 128 bytes, a mode outside 1..3 or a short read answer False.
+  bool CheckPassword(std::string_view password, int mode, int64_t& headerBytes);
+  void DecryptBuffer(uint8_t* buffer, size_t count);
+  // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
+  // material is wiped afterwards. False also when no password was accepted or the read is short.
+  bool VerifyMac();
+  bool Ready() const { return ready; }
 
-private:
-    AesZipContext Context;
-    bool ready = false;
+ private:
+  AesZipContext Context;
+  bool ready = false;
 };
 
 }  // namespace corvina::archive

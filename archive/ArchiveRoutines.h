@@ -12,12 +12,12 @@
 
 namespace corvina::archive {
 
-using SerialDateTime = double;   // days since 1899-12-30, time of day as the fraction
+using SerialDateTime = double;  // days since 1899-12-30, time of day as the fraction
 
 // ---- entry names and paths
-std::string AppendSlash(const std::string& path);          // "\" unless empty or already there
+std::string AppendSlash(const std::string& path);  // "\" unless empty or already there
 std::string RemoveTrailingSlash(const std::string& path);
-std::string AppendPathDelim(const std::string& path);      // the same for disk paths ("/")
+std::string AppendPathDelim(const std::string& path);  // the same for disk paths ("/")
 std::string SlashToBackslash(std::string name);
 // Raw stored bytes: "/" and 0xFF become "\" outside Shift-JIS double-byte characters; trimmed of
 // bytes below 33 at both ends.
@@ -29,24 +29,24 @@ bool IsValidUtf8(std::string_view text);
 // are, everything else is decoded from CP932; then "/" becomes "\". Result is UTF-8.
 std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw);
 bool IsUncPath(const std::string& name);
-std::string ExtractFileDir(const std::string& path);       // disk path: part before the last "/"
+std::string ExtractFileDir(const std::string& path);  // disk path: part before the last "/"
 std::string ExtractFileName(const std::string& path);
-std::string ExtractFileExt(const std::string& path);       // with the "."
+std::string ExtractFileExt(const std::string& path);  // with the "."
 std::string ExpandFileName(const std::string& path);
 std::string GetCurrentDir();
 std::string GetTempDir();
 
 // ---- directories and files
 bool DirectoryExists(const std::string& dir);
-bool FileExists(const std::string& name);                  // exists and is not a directory
-bool CreateDirTree(const std::string& dir);                // empty dir: E_RAISE(25157)
+bool FileExists(const std::string& name);    // exists and is not a directory
+bool CreateDirTree(const std::string& dir);  // empty dir: E_RAISE(25157)
 // Makes the folder and its missing parents; `made` receives the folders made, outermost first.
 bool ForceDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
 // Removes folders recorded by ForceDirTree again, as far as they are still empty.
 void RemoveMadeFolders(std::vector<std::string>& made);
 bool EraseFile(const std::string& name, bool toRecycleBin);  // no recycle bin here: plain delete
 bool IsDirWritable(const std::string& dir);
-std::string MakeTempFileName(const std::string& dir);      // a new empty file "mrl..." (created)
+std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 
 // ---- small helpers
 void SplitToken(std::string& source, const std::string& delimiter, std::string& token);
@@ -62,13 +62,13 @@ bool TryEncodeDate(int year, int month, int day, SerialDateTime& date);
 SerialDateTime EncodeDateOr1980(int year, int month, int day);
 SerialDateTime DosDateTimeToDateTime(uint32_t value);
 SerialDateTime IncMonth(SerialDateTime date, int months);
-SerialDateTime UnixTimeToDateTime(uint32_t seconds);            // local time; 0 gives 1980-01-01 00:01:00
+SerialDateTime UnixTimeToDateTime(uint32_t seconds);  // local time; 0 gives 1980-01-01 00:01:00
 uint32_t DateTimeToDosDateTime(SerialDateTime date);
 void DecodeDateTime(SerialDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second);
 // Seconds since 1970 for a local DOS date/time; False for an impossible date or time.
 bool DosDateTimeToUnix(uint32_t dos, int64_t& unixTime);
 uint32_t NowAsDosDateTime();
-constexpr uint32_t kDos1980 = 0x210020;                    // 1980-01-01 00:01:00
+constexpr uint32_t kDos1980 = 0x210020;  // 1980-01-01 00:01:00
 
 // ---- volume names (ACE, ARJ, JAR)
 void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, int& volume);

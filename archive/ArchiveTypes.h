@@ -9,13 +9,44 @@ namespace corvina::archive {
 
 // One byte; the values are stored in forms and compared by number, so they must not move.
 enum ArchiveFormat : uint8_t {
-    atNotAvail = 0, atUnsupported = 1, atFileError = 2, atUnknown = 3,
-    atAce = 4, atAceSfx = 5, atArc = 6, atArcSfx = 7, atArj = 8, atArjSfx = 9,
-    atBase64 = 10, atBh = 11, atBhSfx = 12, atBz2 = 13, atCab = 14, atCabSfx = 15,
-    atGZip = 16, atHa = 17, atJar = 18, atJarSfx = 19, atLha = 20, atLhaSfx = 21,
-    atLzh = 22, atLzhSfx = 23, atMsGz = 24, atPak = 25, atPakSfx = 26, atRar = 27,
-    atRarSfx = 28, atTar = 29, atTarGzip = 30, atTarBzip = 31, atUue = 32, atZip = 33,
-    atZipSfx = 34, atZipSpan = 35, atZipMVol = 36, atZoo = 37
+  atNotAvail = 0,
+  atUnsupported = 1,
+  atFileError = 2,
+  atUnknown = 3,
+  atAce = 4,
+  atAceSfx = 5,
+  atArc = 6,
+  atArcSfx = 7,
+  atArj = 8,
+  atArjSfx = 9,
+  atBase64 = 10,
+  atBh = 11,
+  atBhSfx = 12,
+  atBz2 = 13,
+  atCab = 14,
+  atCabSfx = 15,
+  atGZip = 16,
+  atHa = 17,
+  atJar = 18,
+  atJarSfx = 19,
+  atLha = 20,
+  atLhaSfx = 21,
+  atLzh = 22,
+  atLzhSfx = 23,
+  atMsGz = 24,
+  atPak = 25,
+  atPakSfx = 26,
+  atRar = 27,
+  atRarSfx = 28,
+  atTar = 29,
+  atTarGzip = 30,
+  atTarBzip = 31,
+  atUue = 32,
+  atZip = 33,
+  atZipSfx = 34,
+  atZipSpan = 35,
+  atZipMVol = 36,
+  atZoo = 37
 };
 constexpr int kArchiveTypeCount = 38;
 
@@ -24,9 +55,8 @@ const char* ArchiveTypeName(ArchiveFormat type);
 
 inline bool IsRecognisedArchive(ArchiveFormat t) { return t > atUnknown && t < kArchiveTypeCount; }
 inline bool IsZipFamily(ArchiveFormat t) { return t == atJar || t == atJarSfx || t == atZip || t == atZipSfx; }
-inline bool IsSelfOpenedType(ArchiveFormat t)
-{
-    return t == atAce || t == atAceSfx || t == atCab || t == atCabSfx || t == atRar || t == atRarSfx;
+inline bool IsSelfOpenedType(ArchiveFormat t) {
+  return t == atAce || t == atAceSfx || t == atCab || t == atCabSfx || t == atRar || t == atRarSfx;
 }
 inline bool IsSplitZip(ArchiveFormat t) { return t == atZipSpan || t == atZipMVol; }
 
@@ -66,9 +96,9 @@ std::string LoadMessage(int code);
 
 // Raised to abort decoding; carries the message number and its text. Extract always catches it.
 class E_RAISE : public std::runtime_error {
-public:
-    explicit E_RAISE(int code) : std::runtime_error(LoadMessage(code)), Code(code) {}
-    int Code;
+ public:
+  explicit E_RAISE(int code) : std::runtime_error(LoadMessage(code)), Code(code) {}
+  int Code;
 };
 
 }  // namespace corvina::archive

@@ -18,129 +18,130 @@ const char* const kInvalidOp = "Invalid stream operation";
 }  // namespace
 
 struct BzDecompressStream::Impl {
-    bz_stream rec{};
-    uint8_t input[kBufferSize];
+  bz_stream rec{};
+  uint8_t input[kBufferSize];
 };
 
 BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, int64_t unpackedSize,
-                                         std::function<void()> progress)
-    : Bzip2StreamBase(std::move(source), packedSize), PackedLeft(Size), UnpackedSize(unpackedSize), P(new Impl),
-      Progress(std::move(progress))
-{
-    if (Progress) Progress();
-    const int r = BZ2_bzDecompressInit(&P->rec, 0, 0);
-    if (r != BZ_OK) {
-        Finished = true;
-        delete P;
-        P = nullptr;
-        if (r == BZ_MEM_ERROR) throw Bzip2MemoryError(kInitMemory);
-        throw Bzip2Error(kInitFatal);
-    }
-}
-
-BzDecompressStream::~BzDecompressStream()
-{
-    if (P && !Finished) BZ2_bzDecompressEnd(&P->rec);
+                                       std::function<void()> progress)
+    : Bzip2StreamBase(std::move(source), packedSize),
+      PackedLeft(Size),
+      UnpackedSize(unpackedSize),
+      P(new Impl),
+      Progress(std::move(progress)) {
+  if (Progress) Progress();
+  const int r = BZ2_bzDecompressInit(&P->rec, 0, 0);
+  if (r != BZ_OK) {
+    Finished = true;
     delete P;
+    P = nullptr;
+    if (r == BZ_MEM_ERROR) throw Bzip2MemoryError(kInitMemory);
+    throw Bzip2Error(kInitFatal);
+  }
 }
 
-int64_t BzDecompressStream::Read(void* buffer, int64_t count)
-{
-    ErrorFlag = false;
-    if (Finished || count <= 0) return 0;
-    bz_stream& s = P->rec;
-    s.next_out = static_cast<char*>(buffer);
-    s.avail_out = unsigned(std::min<int64_t>(count, 0x7FFFFFFF));
-    const unsigned room = s.avail_out;
-    while (s.avail_out > 0) {
-        if (s.avail_in == 0) {
-            const int64_t want = std::min<int64_t>(kBufferSize, PackedLeft);
-            const int64_t got = want > 0 && Source ? Source(P->input, want) : 0;
-            if (got <= 0) {
-                // Nothing more will come: a later read must not wait for it either.
-                PackedLeft = 0;
-                break;
-            }
-            PackedLeft -= got;
-            Position += got;
-            if (Progress) Progress();
-            s.next_in = reinterpret_cast<char*>(P->input);
-            s.avail_in = unsigned(got);
-        }
-        const unsigned inBefore = s.avail_in, outBefore = s.avail_out;
-        const int r = BZ2_bzDecompress(&s);
-        if (r == BZ_OK) {
-            // Input left but no progress at all: the library wants output room it already has,
-            // which only damaged data can cause.
-            if (inBefore == s.avail_in && outBefore == s.avail_out && s.avail_in) {
-                BZ2_bzDecompressEnd(&s);
-                Finished = true;
-                ErrorFlag = true;
-                break;
-            }
-            continue;
-        }
-        if (r == BZ_STREAM_END) {
-            BZ2_bzDecompressEnd(&s);
-            Finished = true;
-            StreamEnded = true;
-            break;
-        }
-        if (r == BZ_DATA_ERROR || r == BZ_DATA_ERROR_MAGIC) {
-            BZ2_bzDecompressEnd(&s);
-            Finished = true;
-            ErrorFlag = true;
-            break;
-        }
-        if (r == BZ_MEM_ERROR) {
-            BZ2_bzDecompressEnd(&s);
-            Finished = true;
-            throw Bzip2MemoryError(kInitMemory);
-        }
-        throw Bzip2Error(kDecodeFatal);
+BzDecompressStream::~BzDecompressStream() {
+  if (P && !Finished) BZ2_bzDecompressEnd(&P->rec);
+  delete P;
+}
+
+int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
+  ErrorFlag = false;
+  if (Finished || count <= 0) return 0;
+  bz_stream& s = P->rec;
+  s.next_out = static_cast<char*>(buffer);
+  s.avail_out = unsigned(std::min<int64_t>(count, 0x7FFFFFFF));
+  const unsigned room = s.avail_out;
+  while (s.avail_out > 0) {
+    if (s.avail_in == 0) {
+      const int64_t want = std::min<int64_t>(kBufferSize, PackedLeft);
+      const int64_t got = want > 0 && Source ? Source(P->input, want) : 0;
+      if (got <= 0) {
+        // Nothing more will come: a later read must not wait for it either.
+        PackedLeft = 0;
+        break;
+      }
+      PackedLeft -= got;
+      Position += got;
+      if (Progress) Progress();
+      s.next_in = reinterpret_cast<char*>(P->input);
+      s.avail_in = unsigned(got);
     }
-    const int64_t n = int64_t(room - s.avail_out);
-    Produced += n;
-    return n;
+    const unsigned inBefore = s.avail_in, outBefore = s.avail_out;
+    const int r = BZ2_bzDecompress(&s);
+    if (r == BZ_OK) {
+      // Input left but no progress at all: the library wants output room it already has,
+      // which only damaged data can cause.
+      if (inBefore == s.avail_in && outBefore == s.avail_out && s.avail_in) {
+        BZ2_bzDecompressEnd(&s);
+        Finished = true;
+        ErrorFlag = true;
+        break;
+      }
+      continue;
+    }
+    if (r == BZ_STREAM_END) {
+      BZ2_bzDecompressEnd(&s);
+      Finished = true;
+      StreamEnded = true;
+      break;
+    }
+    if (r == BZ_DATA_ERROR || r == BZ_DATA_ERROR_MAGIC) {
+      BZ2_bzDecompressEnd(&s);
+      Finished = true;
+      ErrorFlag = true;
+      break;
+    }
+    if (r == BZ_MEM_ERROR) {
+      BZ2_bzDecompressEnd(&s);
+      Finished = true;
+      throw Bzip2MemoryError(kInitMemory);
+    }
+    throw Bzip2Error(kDecodeFatal);
+  }
+  const int64_t n = int64_t(room - s.avail_out);
+  Produced += n;
+  return n;
 }
 
 int64_t BzDecompressStream::Write(const void*, int64_t) { throw Bzip2Error(kInvalidOp); }
 
-int64_t BzDecompressStream::Seek(int64_t offset, int origin)
-{
-    int64_t skip;
-    if (origin == soCurrent && offset >= 0) skip = offset;
-    else if (origin == soBeginning && offset >= Produced) skip = offset - Produced;
-    else throw Bzip2Error(kInvalidOp);
-    std::vector<uint8_t> scratch(kBufferSize);
-    while (skip > 0) {
-        const int64_t n = Read(scratch.data(), std::min<int64_t>(skip, kBufferSize));
-        if (n <= 0) break;
-        skip -= n;
-    }
-    return Produced;
+int64_t BzDecompressStream::Seek(int64_t offset, int origin) {
+  int64_t skip;
+  if (origin == soCurrent && offset >= 0)
+    skip = offset;
+  else if (origin == soBeginning && offset >= Produced)
+    skip = offset - Produced;
+  else
+    throw Bzip2Error(kInvalidOp);
+  std::vector<uint8_t> scratch(kBufferSize);
+  while (skip > 0) {
+    const int64_t n = Read(scratch.data(), std::min<int64_t>(skip, kBufferSize));
+    if (n <= 0) break;
+    skip -= n;
+  }
+  return Produced;
 }
 
-int BZip2DecodeStream(ZipDecodeIo& io)
-{
-    if (io.PackedSize <= 0) return drOk;
-    try {
-        BzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
-        std::vector<uint8_t> block(BzDecompressStream::kBufferSize);
-        for (;;) {
-            const int64_t n = bz.Read(block.data(), int64_t(block.size()));
-            if (bz.ErrorFlag) return drBadData;
-            if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return drWriteFailed;
-            if (io.Cancel && *io.Cancel) return drCancelled;
-            if (bz.StreamEnded) return drOk;
-            // Ends on a read that gave nothing, so a short or damaged entry cannot loop forever.
-            if (n == 0) return drInputEnded;
-        }
-    } catch (const Bzip2MemoryError&) {
-        return drNoMemory;
-    } catch (...) {
-        return drBadData;
+int BZip2DecodeStream(ZipDecodeIo& io) {
+  if (io.PackedSize <= 0) return drOk;
+  try {
+    BzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
+    std::vector<uint8_t> block(BzDecompressStream::kBufferSize);
+    for (;;) {
+      const int64_t n = bz.Read(block.data(), int64_t(block.size()));
+      if (bz.ErrorFlag) return drBadData;
+      if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return drWriteFailed;
+      if (io.Cancel && *io.Cancel) return drCancelled;
+      if (bz.StreamEnded) return drOk;
+      // Ends on a read that gave nothing, so a short or damaged entry cannot loop forever.
+      if (n == 0) return drInputEnded;
     }
+  } catch (const Bzip2MemoryError&) {
+    return drNoMemory;
+  } catch (...) {
+    return drBadData;
+  }
 }
 
 }  // namespace corvina::archive

@@ -16,83 +16,89 @@ namespace corvina::archive {
 
 // Drive type codes as the components compare them.
 enum DriveKind : uint8_t {
-    dtUnknown = 0, dtNoRootDir = 1, dtRemovable = 2, dtFixed = 3, dtRemote = 4, dtCdRom = 5, dtRamDisk = 6
+  dtUnknown = 0,
+  dtNoRootDir = 1,
+  dtRemovable = 2,
+  dtFixed = 3,
+  dtRemote = 4,
+  dtCdRom = 5,
+  dtRamDisk = 6
 };
-const char* DriveTypeName(uint8_t driveType);   // "Unknown", "None", "Removable", ... ; "Unknown" outside
+const char* DriveTypeName(uint8_t driveType);  // "Unknown", "None", "Removable", ... ; "Unknown" outside
 
 struct VolumeInfo {
-    std::string Label;
-    uint32_t SerialNumber = 0;
-    std::string FileSystemName;
-    uint32_t MaxComponentLength = 0;
-    uint32_t FileSysFlags = 0;
+  std::string Label;
+  uint32_t SerialNumber = 0;
+  std::string FileSystemName;
+  uint32_t MaxComponentLength = 0;
+  uint32_t FileSysFlags = 0;
 };
 
 // The platform's view of drives. The default answers from /proc/mounts, /dev/disk/by-label,
 // /dev/disk/by-uuid, /sys/block and statvfs.
 class DiskQuery {
-public:
-    virtual ~DiskQuery() = default;
-    // The mount point that holds Path ("" when none can be found).
-    virtual std::string DriveOf(const std::string& path);
-    virtual bool IsDiskInDrive(const std::string& drive);
-    virtual bool ReadVolumeInfo(const std::string& drive, VolumeInfo& info);
-    virtual uint8_t DriveTypeOf(const std::string& drive);    // dtNoRootDir for "" or a missing drive
-    virtual bool ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize);
-    virtual std::string LastErrorText();                      // the system's text for the last failure
+ public:
+  virtual ~DiskQuery() = default;
+  // The mount point that holds Path ("" when none can be found).
+  virtual std::string DriveOf(const std::string& path);
+  virtual bool IsDiskInDrive(const std::string& drive);
+  virtual bool ReadVolumeInfo(const std::string& drive, VolumeInfo& info);
+  virtual uint8_t DriveTypeOf(const std::string& drive);  // dtNoRootDir for "" or a missing drive
+  virtual bool ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize);
+  virtual std::string LastErrorText();  // the system's text for the last failure
 };
 
 // Common parent of the disk manager and of the spanned-archive reader state.
 class DiskCommon {
-public:
-    virtual ~DiskCommon() = default;
+ public:
+  virtual ~DiskCommon() = default;
 };
 
 // The handlers given with each volume request.
 struct DiskHandlers {
-    // (name, message number, extended text)
-    std::function<void(const std::string&, int, const std::string&)> OnError;
-    // Asked to insert a disk; Continue comes preset True, False gives up.
-    std::function<void(bool& continueWaiting)> OnInsertDisk;
-    // Kept for the owner (the spanned-archive reader); never called here.
-    std::function<void(bool& cancel)> OwnerHandler1, OwnerHandler2;
+  // (name, message number, extended text)
+  std::function<void(const std::string&, int, const std::string&)> OnError;
+  // Asked to insert a disk; Continue comes preset True, False gives up.
+  std::function<void(bool& continueWaiting)> OnInsertDisk;
+  // Kept for the owner (the spanned-archive reader); never called here.
+  std::function<void(bool&cancel)> OwnerHandler1, OwnerHandler2;
 };
 
 class DriveVolumeManager : public VolumeManager, public DiskCommon {
-public:
-    explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
+ public:
+  explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
 
-    // 0 when the archive's drive cannot be examined; 35 for a removable disk whose label holds
-    // "PKBACK# "; otherwise 36.
-    ArchiveFormat SplitCheck(const std::string& archiveFile) override;
+  // 0 when the archive's drive cannot be examined; 35 for a removable disk whose label holds
+  // "PKBACK# "; otherwise 36.
+  ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
-    // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-    // answer False after a report through Handlers.OnError: 25443 when the user declines to insert a
-    // disk, 25170 when no disk or volume can be read or the drive has no root.
-    bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
+  // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
+  // answer False after a report through Handlers.OnError: 25443 when the user declines to insert a
+  // disk, 25170 when no disk or volume can be read or the drive has no root.
+  bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
-    // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
-    std::function<bool(const std::string& text)> OnAskRetry;
+  // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
+  std::function<bool(const std::string& text)> OnAskRetry;
 
-    uint32_t FileSysFlags = 0;
-    std::string DriveTypeName;
-    std::string SerialHex;          // 8 upper-case hexadecimal digits
-    uint32_t SerialNumber = 0;
-    std::string FileSystemName;
-    uint16_t VolumeNumber = 0;
-    std::string VolumeLabel;
-    std::string Drive;
-    uint8_t DriveType = dtUnknown;
-    int64_t DiskFree = 0, DiskSize = 0;
-    uint32_t MaxComponentLength = 0;
-    DiskHandlers Handlers;
+  uint32_t FileSysFlags = 0;
+  std::string DriveTypeName;
+  std::string SerialHex;  // 8 upper-case hexadecimal digits
+  uint32_t SerialNumber = 0;
+  std::string FileSystemName;
+  uint16_t VolumeNumber = 0;
+  std::string VolumeLabel;
+  std::string Drive;
+  uint8_t DriveType = dtUnknown;
+  int64_t DiskFree = 0, DiskSize = 0;
+  uint32_t MaxComponentLength = 0;
+  DiskHandlers Handlers;
 
-    std::string AccessErrorText(const std::string& path);
-    DiskQuery& Query() { return *query; }
+  std::string AccessErrorText(const std::string& path);
+  DiskQuery& Query() { return *query; }
 
-private:
-    void Report(const std::string& name, int code);
-    std::unique_ptr<DiskQuery> query;
+ private:
+  void Report(const std::string& name, int code);
+  std::unique_ptr<DiskQuery> query;
 };
 
 // True when every character is a digit (also for an empty text).

@@ -8,29 +8,27 @@
 namespace corvina::archive {
 
 class EntryHeaderList {
-public:
-    static constexpr int RecordSize = 24;
-    using Record = std::array<uint8_t, RecordSize>;
+ public:
+  static constexpr int RecordSize = 24;
+  using Record = std::array<uint8_t, RecordSize>;
 
-    bool AddHeader(const Record& record, const uint8_t* block = nullptr, int blockSize = 0)
-    {
-        Records.push_back(record);
-        if (block && blockSize > 0) Blocks.emplace_back(block, block + blockSize);
-        ++Count;
-        return true;
-    }
-    const Record& GetHeader(int index) const { return Records.at(size_t(index)); }
-    void ClearHeaders()
-    {
-        Records.clear();
-        Blocks.clear();
-        Count = 0;
-    }
-    int Count = 0;
+  bool AddHeader(const Record& record, const uint8_t* block = nullptr, int blockSize = 0) {
+    Records.push_back(record);
+    if (block && blockSize > 0) Blocks.emplace_back(block, block + blockSize);
+    ++Count;
+    return true;
+  }
+  const Record& GetHeader(int index) const { return Records.at(size_t(index)); }
+  void ClearHeaders() {
+    Records.clear();
+    Blocks.clear();
+    Count = 0;
+  }
+  int Count = 0;
 
-private:
-    std::vector<Record> Records;
-    std::vector<std::vector<uint8_t>> Blocks;
+ private:
+  std::vector<Record> Records;
+  std::vector<std::vector<uint8_t>> Blocks;
 };
 
 }  // namespace corvina::archive

@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
-#include "archive/InflateHuffman.h"
 #include "archive/ArchiveExtractor.h"
 #include "archive/ArchiveTypes.h"
+#include "archive/InflateHuffman.h"
 
 namespace corvina::archive {
 
@@ -19,18 +19,18 @@ namespace {
 
 // Length codes 257..287 and distance codes 0..31 (RFC 1951); the Deflate64 differences are
 // patched in at lookup time.
-const uint16_t kLengthBase[31] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27, 31,
-                                  35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258, 0, 0};
-const uint8_t kLengthExtra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
+const uint16_t kLengthBase[31] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19,  23, 27, 31,
+                                  35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258, 0,  0};
+const uint8_t kLengthExtra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,  2, 2,
                                   3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, 99, 99};
-const uint16_t kLength64Base[31] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27, 31,
-                                    35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 3, 0, 0};
-const uint8_t kLength64Extra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2,
+const uint16_t kLength64Base[31] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19, 23, 27, 31,
+                                    35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 3,  0,  0};
+const uint8_t kLength64Extra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2,  2,  2, 2,
                                     3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 16, 99, 99};
 const uint16_t kDistBase[32] = {1,    2,    3,    4,    5,    7,     9,     13,    17,    25,   33,
                                 49,   65,   97,   129,  193,  257,   385,   513,   769,   1025, 1537,
                                 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577, 32769, 49153};
-const uint8_t kDistExtra[32] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,  6,
+const uint8_t kDistExtra[32] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
                                 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14};
 const uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
@@ -39,666 +39,664 @@ constexpr int kLenRootBits = 9, kDistRootBits = 6, kCodeLenRootBits = 7;
 // Fixed tables, built once for the life of the program. Symbols map to themselves; the decoder
 // turns length and distance symbols into base and extra bits.
 struct FixedTables {
-    HuffEntry lens[1 << 9];
-    HuffEntry dists[1 << 5];
-    FixedTables()
-    {
-        uint8_t l[288];
-        for (int i = 0; i < 288; ++i) l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
-        HuffEntry pool[(1 << 9) + 64];
-        size_t used = 0;
-        BuildHuffmanTable(l, 288, 9, pool, sizeof pool / sizeof pool[0], used);
-        std::memcpy(lens, pool, sizeof lens);
-        uint8_t d[32];
-        std::fill(d, d + 32, uint8_t(5));
-        used = 0;
-        BuildHuffmanTable(d, 32, 5, dists, 32, used);
-    }
+  HuffEntry lens[1 << 9];
+  HuffEntry dists[1 << 5];
+  FixedTables() {
+    uint8_t l[288];
+    for (int i = 0; i < 288; ++i) l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
+    HuffEntry pool[(1 << 9) + 64];
+    size_t used = 0;
+    BuildHuffmanTable(l, 288, 9, pool, sizeof pool / sizeof pool[0], used);
+    std::memcpy(lens, pool, sizeof lens);
+    uint8_t d[32];
+    std::fill(d, d + 32, uint8_t(5));
+    used = 0;
+    BuildHuffmanTable(d, 32, 5, dists, 32, used);
+  }
 };
-const FixedTables& Fixed()
-{
-    static const FixedTables tables;
-    return tables;
+const FixedTables& Fixed() {
+  static const FixedTables tables;
+  return tables;
 }
 
 }  // namespace
 
 enum InflateMode : uint8_t {
-    mMethod, mFlag, mDict, mNeedDict, mType, mStored, mCopy, mTable, mLenLens, mCodeLens,
-    mLen, mLenExt, mDist, mDistExt, mMatch, mDry, mCheck, mDone, mBad,
+  mMethod,
+  mFlag,
+  mDict,
+  mNeedDict,
+  mType,
+  mStored,
+  mCopy,
+  mTable,
+  mLenLens,
+  mCodeLens,
+  mLen,
+  mLenExt,
+  mDist,
+  mDistExt,
+  mMatch,
+  mDry,
+  mCheck,
+  mDone,
+  mBad,
 };
 
 struct InflateState {
-    InflateMode mode;
-    bool wrap, deflate64, last;
-    int wbits;
-    uint32_t check, wanted;
-    uint64_t hold;
-    unsigned bits;
-    uint8_t* window;
-    uint32_t wsize, wpos, rpos;
-    uint64_t history;   // bytes ever written to the window, for the distance check
-    uint32_t length;    // stored bytes left, or the match length
-    uint32_t dist;
-    unsigned extra;
-    unsigned nlen, ndist, ncode, have;
-    uint8_t lens[320];
-    const HuffEntry* lencode;
-    const HuffEntry* distcode;
-    unsigned lenbits, distbits;
-    size_t poolUsed;
-    HuffEntry pool[kHuffPoolSize];
+  InflateMode mode;
+  bool wrap, deflate64, last;
+  int wbits;
+  uint32_t check, wanted;
+  uint64_t hold;
+  unsigned bits;
+  uint8_t* window;
+  uint32_t wsize, wpos, rpos;
+  uint64_t history;  // bytes ever written to the window, for the distance check
+  uint32_t length;   // stored bytes left, or the match length
+  uint32_t dist;
+  unsigned extra;
+  unsigned nlen, ndist, ncode, have;
+  uint8_t lens[320];
+  const HuffEntry* lencode;
+  const HuffEntry* distcode;
+  unsigned lenbits, distbits;
+  size_t poolUsed;
+  HuffEntry pool[kHuffPoolSize];
 };
 
 namespace {
 
-void* Alloc(ZStreamRec* s, uint32_t items, uint32_t size)
-{
-    if (s->zalloc) return s->zalloc(s->opaque, items, size);
-    return std::calloc(items, size);
+void* Alloc(ZStreamRec* s, uint32_t items, uint32_t size) {
+  if (s->zalloc) return s->zalloc(s->opaque, items, size);
+  return std::calloc(items, size);
 }
-void Free(ZStreamRec* s, void* p)
-{
-    if (!p) return;
-    if (s->zfree) s->zfree(s->opaque, p);
-    else std::free(p);
+void Free(ZStreamRec* s, void* p) {
+  if (!p) return;
+  if (s->zfree)
+    s->zfree(s->opaque, p);
+  else
+    std::free(p);
 }
 
 // Copies flushed window bytes to the caller and updates the check over them.
-void FlushWindow(ZStreamRec* s)
-{
-    InflateState& st = *s->state;
-    uint32_t n = std::min(st.wpos - st.rpos, s->avail_out);
-    if (n) {
-        std::memcpy(s->next_out, st.window + st.rpos, n);
-        if (st.wrap) st.check = Adler32(st.check, st.window + st.rpos, n);
-        s->next_out += n;
-        s->avail_out -= n;
-        s->total_out += n;
-        st.rpos += n;
-    }
-    if (st.rpos == st.wsize && st.wpos == st.wsize) st.rpos = st.wpos = 0;
+void FlushWindow(ZStreamRec* s) {
+  InflateState& st = *s->state;
+  uint32_t n = std::min(st.wpos - st.rpos, s->avail_out);
+  if (n) {
+    std::memcpy(s->next_out, st.window + st.rpos, n);
+    if (st.wrap) st.check = Adler32(st.check, st.window + st.rpos, n);
+    s->next_out += n;
+    s->avail_out -= n;
+    s->total_out += n;
+    st.rpos += n;
+  }
+  if (st.rpos == st.wsize && st.wpos == st.wsize) st.rpos = st.wpos = 0;
 }
 
 // Room in the window for new bytes, flushing and wrapping when the window end is reached.
-uint32_t WindowRoom(ZStreamRec* s)
-{
-    InflateState& st = *s->state;
-    if (st.wpos == st.wsize) FlushWindow(s);
-    return st.wsize - st.wpos;
+uint32_t WindowRoom(ZStreamRec* s) {
+  InflateState& st = *s->state;
+  if (st.wpos == st.wsize) FlushWindow(s);
+  return st.wsize - st.wpos;
 }
 
 // The fast loop: with at least 32 input bytes and 258 bytes of window room, symbols are decoded
 // without the per-bit input checks of the state machine. Answers false on bad data. Whole bytes
 // taken into the bit buffer but not used are given back before it returns.
-bool FastLoop(ZStreamRec* s)
-{
-    InflateState& st = *s->state;
-    const uint8_t* in = s->next_in;
-    // Two refills per symbol take at most 12 bytes: the margin keeps them inside the input.
-    const uint8_t* const inLast = s->next_in + s->avail_in - 16;
-    uint64_t hold = st.hold;
-    unsigned bits = st.bits;
-    uint8_t* const win = st.window;
-    const uint32_t mask = st.wsize - 1;
-    uint32_t wpos = st.wpos;
-    const uint32_t wposStart = wpos;
-    const uint32_t wlimit = st.wsize - 258;
-    const uint16_t* lbase = st.deflate64 ? kLength64Base : kLengthBase;
-    const uint8_t* lextra = st.deflate64 ? kLength64Extra : kLengthExtra;
-    const unsigned ndist = st.deflate64 ? 32 : 30;
-    bool ok = true;
-    auto refill = [&] {
-        while (bits <= 56) {
-            hold |= uint64_t(*in++) << bits;
-            bits += 8;
-        }
-    };
-    while (in < inLast && wpos <= wlimit) {
-        refill();
-        HuffEntry e;
-        unsigned used;
-        DecodeSymbol(st.lencode, st.lenbits, hold, bits, e, used);
-        if (e.kind != HuffEntry::kSymbol || e.value > 287) {
-            ok = false;
-            break;
-        }
-        hold >>= used;
-        bits -= used;
-        const unsigned sym = e.value;
-        if (sym < 256) {
-            win[wpos++] = uint8_t(sym);
-            continue;
-        }
-        if (sym == 256) {
-            st.mode = mType;
-            break;
-        }
-        const unsigned ex = lextra[sym - 257];
-        if (ex == 99) {
-            ok = false;
-            break;
-        }
-        uint32_t len = lbase[sym - 257] + uint32_t(hold & ((uint64_t(1) << ex) - 1));
-        hold >>= ex;
-        bits -= ex;
-        refill();
-        DecodeSymbol(st.distcode, st.distbits, hold, bits, e, used);
-        if (e.kind != HuffEntry::kSymbol || e.value >= ndist) {
-            ok = false;
-            break;
-        }
-        hold >>= used;
-        bits -= used;
-        const unsigned dex = kDistExtra[e.value];
-        const uint32_t dist = kDistBase[e.value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
-        hold >>= dex;
-        bits -= dex;
-        if (dist > st.history + (wpos - wposStart) || dist > st.wsize) {
-            ok = false;
-            break;
-        }
-        if (len > st.wsize - wpos) {
-            // A Deflate64 length beyond the window end: the state machine copies it in runs.
-            st.length = len;
-            st.dist = dist;
-            st.mode = mMatch;
-            break;
-        }
-        const uint32_t from = (wpos - dist) & mask;
-        if (dist >= len && from + len <= st.wsize) {
-            std::memmove(win + wpos, win + from, len);   // may meet the far end of the window
-            wpos += len;
-        } else {
-            for (uint32_t k = 0; k < len; ++k) win[wpos + k] = win[(from + k) & mask];
-            wpos += len;
-        }
+bool FastLoop(ZStreamRec* s) {
+  InflateState& st = *s->state;
+  const uint8_t* in = s->next_in;
+  // Two refills per symbol take at most 12 bytes: the margin keeps them inside the input.
+  const uint8_t* const inLast = s->next_in + s->avail_in - 16;
+  uint64_t hold = st.hold;
+  unsigned bits = st.bits;
+  uint8_t* const win = st.window;
+  const uint32_t mask = st.wsize - 1;
+  uint32_t wpos = st.wpos;
+  const uint32_t wposStart = wpos;
+  const uint32_t wlimit = st.wsize - 258;
+  const uint16_t* lbase = st.deflate64 ? kLength64Base : kLengthBase;
+  const uint8_t* lextra = st.deflate64 ? kLength64Extra : kLengthExtra;
+  const unsigned ndist = st.deflate64 ? 32 : 30;
+  bool ok = true;
+  auto refill = [&] {
+    while (bits <= 56) {
+      hold |= uint64_t(*in++) << bits;
+      bits += 8;
     }
-    const unsigned giveBack = std::min<unsigned>(bits >> 3, unsigned(in - s->next_in));
-    in -= giveBack;
-    bits -= giveBack * 8;
-    hold &= bits ? (uint64_t(1) << bits) - 1 : 0;
-    s->avail_in -= uint32_t(in - s->next_in);
-    s->next_in = in;
-    st.hold = hold;
-    st.bits = bits;
-    st.history += wpos - wposStart;
-    st.wpos = wpos;
-    return ok;
+  };
+  while (in < inLast && wpos <= wlimit) {
+    refill();
+    HuffEntry e;
+    unsigned used;
+    DecodeSymbol(st.lencode, st.lenbits, hold, bits, e, used);
+    if (e.kind != HuffEntry::kSymbol || e.value > 287) {
+      ok = false;
+      break;
+    }
+    hold >>= used;
+    bits -= used;
+    const unsigned sym = e.value;
+    if (sym < 256) {
+      win[wpos++] = uint8_t(sym);
+      continue;
+    }
+    if (sym == 256) {
+      st.mode = mType;
+      break;
+    }
+    const unsigned ex = lextra[sym - 257];
+    if (ex == 99) {
+      ok = false;
+      break;
+    }
+    uint32_t len = lbase[sym - 257] + uint32_t(hold & ((uint64_t(1) << ex) - 1));
+    hold >>= ex;
+    bits -= ex;
+    refill();
+    DecodeSymbol(st.distcode, st.distbits, hold, bits, e, used);
+    if (e.kind != HuffEntry::kSymbol || e.value >= ndist) {
+      ok = false;
+      break;
+    }
+    hold >>= used;
+    bits -= used;
+    const unsigned dex = kDistExtra[e.value];
+    const uint32_t dist = kDistBase[e.value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
+    hold >>= dex;
+    bits -= dex;
+    if (dist > st.history + (wpos - wposStart) || dist > st.wsize) {
+      ok = false;
+      break;
+    }
+    if (len > st.wsize - wpos) {
+      // A Deflate64 length beyond the window end: the state machine copies it in runs.
+      st.length = len;
+      st.dist = dist;
+      st.mode = mMatch;
+      break;
+    }
+    const uint32_t from = (wpos - dist) & mask;
+    if (dist >= len && from + len <= st.wsize) {
+      std::memmove(win + wpos, win + from, len);  // may meet the far end of the window
+      wpos += len;
+    } else {
+      for (uint32_t k = 0; k < len; ++k) win[wpos + k] = win[(from + k) & mask];
+      wpos += len;
+    }
+  }
+  const unsigned giveBack = std::min<unsigned>(bits >> 3, unsigned(in - s->next_in));
+  in -= giveBack;
+  bits -= giveBack * 8;
+  hold &= bits ? (uint64_t(1) << bits) - 1 : 0;
+  s->avail_in -= uint32_t(in - s->next_in);
+  s->next_in = in;
+  st.hold = hold;
+  st.bits = bits;
+  st.history += wpos - wposStart;
+  st.wpos = wpos;
+  return ok;
 }
 
 }  // namespace
 
-uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length)
-{
-    if (!buffer) return 1;
-    constexpr uint32_t kBase = 65521;
-    constexpr size_t kRun = 3854;
-    uint32_t a = adler & 0xFFFF, b = adler >> 16;
-    while (length > 0) {
-        size_t n = std::min(length, kRun);
-        length -= n;
-        while (n--) {
-            a += *buffer++;
-            b += a;
-        }
-        a %= kBase;
-        b %= kBase;
+uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length) {
+  if (!buffer) return 1;
+  constexpr uint32_t kBase = 65521;
+  constexpr size_t kRun = 3854;
+  uint32_t a = adler & 0xFFFF, b = adler >> 16;
+  while (length > 0) {
+    size_t n = std::min(length, kRun);
+    length -= n;
+    while (n--) {
+      a += *buffer++;
+      b += a;
     }
-    return (b << 16) | a;
+    a %= kBase;
+    b %= kBase;
+  }
+  return (b << 16) | a;
 }
 
-int InflateReset(ZStreamRec* s)
-{
-    if (!s || !s->state) return inflStreamError;
-    InflateState& st = *s->state;
-    s->total_in = s->total_out = 0;
-    st.mode = st.wrap ? mMethod : mType;
-    st.last = false;
-    st.check = st.wrap ? 1u : 0u;
-    s->adler = st.check;
-    st.hold = 0;
-    st.bits = 0;
-    st.wpos = st.rpos = 0;
-    st.history = 0;
-    st.lencode = st.distcode = nullptr;
-    if (st.window) std::memset(st.window, 0, st.wsize);
-    return inflOk;
+int InflateReset(ZStreamRec* s) {
+  if (!s || !s->state) return inflStreamError;
+  InflateState& st = *s->state;
+  s->total_in = s->total_out = 0;
+  st.mode = st.wrap ? mMethod : mType;
+  st.last = false;
+  st.check = st.wrap ? 1u : 0u;
+  s->adler = st.check;
+  st.hold = 0;
+  st.bits = 0;
+  st.wpos = st.rpos = 0;
+  st.history = 0;
+  st.lencode = st.distcode = nullptr;
+  if (st.window) std::memset(st.window, 0, st.wsize);
+  return inflOk;
 }
 
-int InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64)
-{
-    if (recordSize != kZStreamRecSize) return inflVersionError;
-    if (!s) return inflStreamError;
-    const bool wrap = windowBits >= 0;
-    int wbits = wrap ? windowBits : -windowBits;
-    if (deflate64) ++wbits;
-    if (wbits < 8 || wbits > (deflate64 ? 16 : 15)) return inflStreamError;
-    s->state = nullptr;
-    void* mem = Alloc(s, 1, sizeof(InflateState));
-    if (!mem) return inflMemError;
-    auto* st = new (mem) InflateState{};
-    st->wrap = wrap;
-    st->deflate64 = deflate64;
-    st->wbits = wbits;
-    st->wsize = 1u << wbits;
-    st->window = static_cast<uint8_t*>(Alloc(s, st->wsize, 1));
-    if (!st->window) {
-        Free(s, st);
-        return inflMemError;
+int InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64) {
+  if (recordSize != kZStreamRecSize) return inflVersionError;
+  if (!s) return inflStreamError;
+  const bool wrap = windowBits >= 0;
+  int wbits = wrap ? windowBits : -windowBits;
+  if (deflate64) ++wbits;
+  if (wbits < 8 || wbits > (deflate64 ? 16 : 15)) return inflStreamError;
+  s->state = nullptr;
+  void* mem = Alloc(s, 1, sizeof(InflateState));
+  if (!mem) return inflMemError;
+  auto* st = new (mem) InflateState{};
+  st->wrap = wrap;
+  st->deflate64 = deflate64;
+  st->wbits = wbits;
+  st->wsize = 1u << wbits;
+  st->window = static_cast<uint8_t*>(Alloc(s, st->wsize, 1));
+  if (!st->window) {
+    Free(s, st);
+    return inflMemError;
+  }
+  s->state = st;
+  return InflateReset(s);
+}
+
+int InflateEnd(ZStreamRec* s) {
+  if (!s || !s->state) return inflStreamError;
+  Free(s, s->state->window);
+  Free(s, s->state);
+  s->state = nullptr;
+  return inflOk;
+}
+
+int Inflate(ZStreamRec* s, int flush) {
+  if (!s || !s->state || (!s->next_in && s->avail_in)) return inflStreamError;
+  InflateState& st = *s->state;
+  const uint32_t inStart = s->avail_in, outStart = s->avail_out;
+  int ret = inflOk;
+
+  // Bit input: NEED stops the step until more input comes; nothing is consumed half-way.
+#define NEED(n)                                      \
+  do {                                               \
+    while (st.bits < unsigned(n)) {                  \
+      if (s->avail_in == 0) goto leave;              \
+      --s->avail_in;                                 \
+      st.hold |= uint64_t(*s->next_in++) << st.bits; \
+      st.bits += 8;                                  \
+    }                                                \
+  } while (0)
+#define BITS(n) uint32_t(st.hold&((uint64_t(1) << (n)) - 1))
+#define DROP(n)      \
+  do {               \
+    st.hold >>= (n); \
+    st.bits -= (n);  \
+  } while (0)
+#define FAIL()           \
+  do {                   \
+    st.mode = mBad;      \
+    ret = inflDataError; \
+    goto leave;          \
+  } while (0)
+
+  for (;;) {
+    switch (st.mode) {
+      case mMethod: {
+        NEED(8);
+        const unsigned method = BITS(8);
+        if ((method & 15) != 8 || (method >> 4) + 8 > unsigned(st.wbits)) FAIL();
+        st.mode = mFlag;
+        break;
+      }
+      case mFlag: {
+        NEED(16);
+        const unsigned cmf = BITS(8), flg = (st.hold >> 8) & 0xFF;
+        if ((cmf * 256 + flg) % 31 != 0) FAIL();
+        DROP(16);
+        if (flg & 0x20) {
+          st.wanted = 0;
+          st.mode = mDict;
+        } else {
+          st.mode = mType;
+        }
+        break;
+      }
+      case mDict:
+        NEED(32);
+        st.wanted = BITS(32);
+        st.wanted = (st.wanted >> 24) | ((st.wanted >> 8) & 0xFF00) | ((st.wanted << 8) & 0xFF0000) | (st.wanted << 24);
+        s->adler = st.wanted;
+        DROP(32);
+        st.mode = mNeedDict;
+        [[fallthrough]];
+      case mNeedDict: ret = inflNeedDict; goto leave;
+      case mType: {
+        if (st.last) {
+          st.mode = mDry;
+          break;
+        }
+        NEED(3);
+        st.last = BITS(1);
+        const unsigned type = (st.hold >> 1) & 3;
+        DROP(3);
+        if (type == 0) {
+          DROP(st.bits & 7);
+          st.mode = mStored;
+        } else if (type == 1) {
+          st.lencode = Fixed().lens;
+          st.lenbits = 9;
+          st.distcode = Fixed().dists;
+          st.distbits = 5;
+          st.mode = mLen;
+        } else if (type == 2) {
+          st.mode = mTable;
+        } else {
+          FAIL();
+        }
+        break;
+      }
+      case mStored: {
+        NEED(32);
+        const uint32_t v = BITS(32);
+        if ((v & 0xFFFF) != ((v >> 16) ^ 0xFFFF)) FAIL();
+        st.length = v & 0xFFFF;
+        DROP(32);
+        st.mode = mCopy;
+        [[fallthrough]];
+      }
+      case mCopy:
+        while (st.length) {
+          // Whole bytes left in the bit buffer come first.
+          if (st.bits >= 8 || s->avail_in) {
+            const uint32_t room = WindowRoom(s);
+            if (!room) goto leave;
+            uint32_t n = std::min(st.length, room);
+            if (st.bits >= 8) {
+              st.window[st.wpos++] = uint8_t(st.hold);
+              DROP(8);
+              n = 1;
+            } else {
+              n = std::min(n, s->avail_in);
+              std::memcpy(st.window + st.wpos, s->next_in, n);
+              st.wpos += n;
+              s->next_in += n;
+              s->avail_in -= n;
+            }
+            st.history += n;
+            st.length -= n;
+          } else {
+            goto leave;
+          }
+        }
+        st.mode = mType;
+        break;
+      case mTable:
+        NEED(14);
+        st.nlen = BITS(5) + 257;
+        st.ndist = ((st.hold >> 5) & 31) + 1;
+        st.ncode = ((st.hold >> 10) & 15) + 4;
+        DROP(14);
+        // 286 length codes at most; 30 distance codes, 32 for Deflate64 (whose compressors
+        // send the two extra codes).
+        if (st.nlen > 286 || st.ndist > (st.deflate64 ? 32u : 30u)) FAIL();
+        st.have = 0;
+        std::memset(st.lens, 0, sizeof st.lens);
+        st.mode = mLenLens;
+        [[fallthrough]];
+      case mLenLens: {
+        while (st.have < st.ncode) {
+          NEED(3);
+          st.lens[kCodeLengthOrder[st.have++]] = uint8_t(BITS(3));
+          DROP(3);
+        }
+        st.poolUsed = 0;
+        if (BuildHuffmanTable(st.lens, 19, kCodeLenRootBits, st.pool, kHuffPoolSize, st.poolUsed) != kHuffComplete)
+          FAIL();
+        st.lencode = st.pool;
+        st.lenbits = kCodeLenRootBits;
+        st.have = 0;
+        std::memset(st.lens, 0, sizeof st.lens);
+        st.mode = mCodeLens;
+        [[fallthrough]];
+      }
+      case mCodeLens: {
+        while (st.have < st.nlen + st.ndist) {
+          HuffEntry e;
+          for (;;) {
+            e = st.lencode[BITS(st.lenbits)];
+            if (e.bits <= st.bits) break;
+            if (s->avail_in == 0) goto leave;
+            --s->avail_in;
+            st.hold |= uint64_t(*s->next_in++) << st.bits;
+            st.bits += 8;
+          }
+          if (e.kind != HuffEntry::kSymbol) FAIL();
+          const unsigned sym = e.value;
+          if (sym < 16) {
+            DROP(e.bits);
+            st.lens[st.have++] = uint8_t(sym);
+            continue;
+          }
+          const unsigned extraBits = sym == 16 ? 2 : sym == 17 ? 3 : 7;
+          NEED(e.bits + extraBits);
+          DROP(e.bits);
+          unsigned repeat = BITS(extraBits);
+          DROP(extraBits);
+          uint8_t value = 0;
+          if (sym == 16) {
+            if (st.have == 0) FAIL();
+            value = st.lens[st.have - 1];
+            repeat += 3;
+          } else {
+            repeat += sym == 17 ? 3 : 11;
+          }
+          if (st.have + repeat > st.nlen + st.ndist) FAIL();
+          while (repeat--) st.lens[st.have++] = value;
+        }
+        if (st.lens[256] == 0) FAIL();  // no end-of-block code
+        st.poolUsed = 0;
+        {
+          // Incomplete only as the lone code of one bit that some compressors send.
+          const int r = BuildHuffmanTable(st.lens, st.nlen, kLenRootBits, st.pool, kHuffPoolSize, st.poolUsed);
+          const auto codesUsed = std::count_if(st.lens, st.lens + st.nlen, [](uint8_t l) { return l != 0; });
+          if (r != kHuffComplete && !(r == kHuffIncomplete && codesUsed == 1)) FAIL();
+        }
+        st.lencode = st.pool;
+        st.lenbits = kLenRootBits;
+        const size_t distAt = st.poolUsed;
+        // The distance code may be incomplete: its unused codes are invalid when met.
+        const int r = BuildHuffmanTable(st.lens + st.nlen, st.ndist, kDistRootBits, st.pool + distAt,
+                                        kHuffPoolSize - distAt, st.poolUsed);
+        if (r != kHuffComplete && r != kHuffIncomplete) FAIL();
+        st.distcode = st.pool + distAt;
+        st.distbits = kDistRootBits;
+        st.mode = mLen;
+        break;
+      }
+      case mLen: {
+        if (s->avail_in >= 32 && WindowRoom(s) >= 258) {
+          if (!FastLoop(s)) FAIL();
+          if (st.mode != mLen) break;
+        }
+        HuffEntry e;
+        unsigned used;
+        if (!DecodeSymbol(st.lencode, st.lenbits, st.hold, st.bits, e, used)) {
+          // Not enough bits buffered for the whole code: take one more byte.
+          if (s->avail_in == 0) goto leave;
+          --s->avail_in;
+          st.hold |= uint64_t(*s->next_in++) << st.bits;
+          st.bits += 8;
+          break;
+        }
+        if (e.kind != HuffEntry::kSymbol) FAIL();
+        const unsigned sym = e.value;
+        if (sym < 256) {
+          if (!WindowRoom(s)) goto leave;
+          DROP(used);
+          st.window[st.wpos++] = uint8_t(sym);
+          ++st.history;
+          break;
+        }
+        DROP(used);
+        if (sym == 256) {
+          st.mode = mType;
+          break;
+        }
+        if (sym > 287) FAIL();
+        const uint8_t ex = (st.deflate64 ? kLength64Extra : kLengthExtra)[sym - 257];
+        if (ex == 99) FAIL();
+        st.length = (st.deflate64 ? kLength64Base : kLengthBase)[sym - 257];
+        st.extra = ex;
+        st.mode = mLenExt;
+        [[fallthrough]];
+      }
+      case mLenExt:
+        if (st.extra) {
+          NEED(st.extra);
+          st.length += BITS(st.extra);
+          DROP(st.extra);
+        }
+        st.mode = mDist;
+        [[fallthrough]];
+      case mDist: {
+        HuffEntry e;
+        unsigned used;
+        while (!DecodeSymbol(st.distcode, st.distbits, st.hold, st.bits, e, used)) {
+          if (s->avail_in == 0) goto leave;
+          --s->avail_in;
+          st.hold |= uint64_t(*s->next_in++) << st.bits;
+          st.bits += 8;
+        }
+        if (e.kind != HuffEntry::kSymbol) FAIL();
+        const unsigned code = e.value;
+        if (code >= (st.deflate64 ? 32u : 30u)) FAIL();
+        DROP(used);
+        st.dist = kDistBase[code];
+        st.extra = kDistExtra[code];
+        st.mode = mDistExt;
+        [[fallthrough]];
+      }
+      case mDistExt:
+        if (st.extra) {
+          NEED(st.extra);
+          st.dist += BITS(st.extra);
+          DROP(st.extra);
+        }
+        // Reaching before the first byte of the data, or past the window, is damage.
+        if (st.dist > st.history || st.dist > st.wsize) FAIL();
+        st.mode = mMatch;
+        [[fallthrough]];
+      case mMatch:
+        while (st.length) {
+          uint32_t room = WindowRoom(s);
+          if (!room) goto leave;
+          uint32_t n = std::min(st.length, room);
+          uint32_t from = (st.wpos - st.dist) & (st.wsize - 1);
+          // Runs up to the window end; overlapping ranges copy byte by byte so that
+          // a short distance repeats the bytes just written.
+          n = std::min(n, st.wsize - from);
+          uint8_t* dst = st.window + st.wpos;
+          const uint8_t* src = st.window + from;
+          if (src + n <= dst || dst + n <= src) {
+            std::memcpy(dst, src, n);
+          } else {
+            for (uint32_t k = 0; k < n; ++k) dst[k] = src[k];
+          }
+          st.wpos += n;
+          st.history += n;
+          st.length -= n;
+        }
+        st.mode = mLen;
+        break;
+      case mDry:
+        FlushWindow(s);
+        if (st.wpos != st.rpos) goto leave;
+        if (st.wrap) {
+          DROP(st.bits & 7);
+          st.mode = mCheck;
+        } else {
+          st.mode = mDone;
+        }
+        break;
+      case mCheck: {
+        NEED(32);
+        uint32_t v = BITS(32);
+        v = (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
+        DROP(32);
+        if (v != st.check) FAIL();
+        st.mode = mDone;
+        break;
+      }
+      case mDone: ret = inflStreamEnd; goto leave;
+      case mBad: ret = inflDataError; goto leave;
     }
-    s->state = st;
-    return InflateReset(s);
-}
-
-int InflateEnd(ZStreamRec* s)
-{
-    if (!s || !s->state) return inflStreamError;
-    Free(s, s->state->window);
-    Free(s, s->state);
-    s->state = nullptr;
-    return inflOk;
-}
-
-int Inflate(ZStreamRec* s, int flush)
-{
-    if (!s || !s->state || (!s->next_in && s->avail_in)) return inflStreamError;
-    InflateState& st = *s->state;
-    const uint32_t inStart = s->avail_in, outStart = s->avail_out;
-    int ret = inflOk;
-
-    // Bit input: NEED stops the step until more input comes; nothing is consumed half-way.
-#define NEED(n)                                                      \
-    do {                                                             \
-        while (st.bits < unsigned(n)) {                              \
-            if (s->avail_in == 0) goto leave;                        \
-            --s->avail_in;                                           \
-            st.hold |= uint64_t(*s->next_in++) << st.bits;           \
-            st.bits += 8;                                            \
-        }                                                            \
-    } while (0)
-#define BITS(n) uint32_t(st.hold & ((uint64_t(1) << (n)) - 1))
-#define DROP(n)             \
-    do {                    \
-        st.hold >>= (n);    \
-        st.bits -= (n);     \
-    } while (0)
-#define FAIL()            \
-    do {                  \
-        st.mode = mBad;   \
-        ret = inflDataError; \
-        goto leave;       \
-    } while (0)
-
-    for (;;) {
-        switch (st.mode) {
-        case mMethod: {
-            NEED(8);
-            const unsigned method = BITS(8);
-            if ((method & 15) != 8 || (method >> 4) + 8 > unsigned(st.wbits)) FAIL();
-            st.mode = mFlag;
-            break;
-        }
-        case mFlag: {
-            NEED(16);
-            const unsigned cmf = BITS(8), flg = (st.hold >> 8) & 0xFF;
-            if ((cmf * 256 + flg) % 31 != 0) FAIL();
-            DROP(16);
-            if (flg & 0x20) {
-                st.wanted = 0;
-                st.mode = mDict;
-            } else {
-                st.mode = mType;
-            }
-            break;
-        }
-        case mDict:
-            NEED(32);
-            st.wanted = BITS(32);
-            st.wanted = (st.wanted >> 24) | ((st.wanted >> 8) & 0xFF00) | ((st.wanted << 8) & 0xFF0000) |
-                        (st.wanted << 24);
-            s->adler = st.wanted;
-            DROP(32);
-            st.mode = mNeedDict;
-            [[fallthrough]];
-        case mNeedDict:
-            ret = inflNeedDict;
-            goto leave;
-        case mType: {
-            if (st.last) {
-                st.mode = mDry;
-                break;
-            }
-            NEED(3);
-            st.last = BITS(1);
-            const unsigned type = (st.hold >> 1) & 3;
-            DROP(3);
-            if (type == 0) {
-                DROP(st.bits & 7);
-                st.mode = mStored;
-            } else if (type == 1) {
-                st.lencode = Fixed().lens;
-                st.lenbits = 9;
-                st.distcode = Fixed().dists;
-                st.distbits = 5;
-                st.mode = mLen;
-            } else if (type == 2) {
-                st.mode = mTable;
-            } else {
-                FAIL();
-            }
-            break;
-        }
-        case mStored: {
-            NEED(32);
-            const uint32_t v = BITS(32);
-            if ((v & 0xFFFF) != ((v >> 16) ^ 0xFFFF)) FAIL();
-            st.length = v & 0xFFFF;
-            DROP(32);
-            st.mode = mCopy;
-            [[fallthrough]];
-        }
-        case mCopy:
-            while (st.length) {
-                // Whole bytes left in the bit buffer come first.
-                if (st.bits >= 8 || s->avail_in) {
-                    const uint32_t room = WindowRoom(s);
-                    if (!room) goto leave;
-                    uint32_t n = std::min(st.length, room);
-                    if (st.bits >= 8) {
-                        st.window[st.wpos++] = uint8_t(st.hold);
-                        DROP(8);
-                        n = 1;
-                    } else {
-                        n = std::min(n, s->avail_in);
-                        std::memcpy(st.window + st.wpos, s->next_in, n);
-                        st.wpos += n;
-                        s->next_in += n;
-                        s->avail_in -= n;
-                    }
-                    st.history += n;
-                    st.length -= n;
-                } else {
-                    goto leave;
-                }
-            }
-            st.mode = mType;
-            break;
-        case mTable:
-            NEED(14);
-            st.nlen = BITS(5) + 257;
-            st.ndist = ((st.hold >> 5) & 31) + 1;
-            st.ncode = ((st.hold >> 10) & 15) + 4;
-            DROP(14);
-            // 286 length codes at most; 30 distance codes, 32 for Deflate64 (whose compressors
-            // send the two extra codes).
-            if (st.nlen > 286 || st.ndist > (st.deflate64 ? 32u : 30u)) FAIL();
-            st.have = 0;
-            std::memset(st.lens, 0, sizeof st.lens);
-            st.mode = mLenLens;
-            [[fallthrough]];
-        case mLenLens: {
-            while (st.have < st.ncode) {
-                NEED(3);
-                st.lens[kCodeLengthOrder[st.have++]] = uint8_t(BITS(3));
-                DROP(3);
-            }
-            st.poolUsed = 0;
-            if (BuildHuffmanTable(st.lens, 19, kCodeLenRootBits, st.pool, kHuffPoolSize, st.poolUsed) !=
-                kHuffComplete)
-                FAIL();
-            st.lencode = st.pool;
-            st.lenbits = kCodeLenRootBits;
-            st.have = 0;
-            std::memset(st.lens, 0, sizeof st.lens);
-            st.mode = mCodeLens;
-            [[fallthrough]];
-        }
-        case mCodeLens: {
-            while (st.have < st.nlen + st.ndist) {
-                HuffEntry e;
-                for (;;) {
-                    e = st.lencode[BITS(st.lenbits)];
-                    if (e.bits <= st.bits) break;
-                    if (s->avail_in == 0) goto leave;
-                    --s->avail_in;
-                    st.hold |= uint64_t(*s->next_in++) << st.bits;
-                    st.bits += 8;
-                }
-                if (e.kind != HuffEntry::kSymbol) FAIL();
-                const unsigned sym = e.value;
-                if (sym < 16) {
-                    DROP(e.bits);
-                    st.lens[st.have++] = uint8_t(sym);
-                    continue;
-                }
-                const unsigned extraBits = sym == 16 ? 2 : sym == 17 ? 3 : 7;
-                NEED(e.bits + extraBits);
-                DROP(e.bits);
-                unsigned repeat = BITS(extraBits);
-                DROP(extraBits);
-                uint8_t value = 0;
-                if (sym == 16) {
-                    if (st.have == 0) FAIL();
-                    value = st.lens[st.have - 1];
-                    repeat += 3;
-                } else {
-                    repeat += sym == 17 ? 3 : 11;
-                }
-                if (st.have + repeat > st.nlen + st.ndist) FAIL();
-                while (repeat--) st.lens[st.have++] = value;
-            }
-            if (st.lens[256] == 0) FAIL();   // no end-of-block code
-            st.poolUsed = 0;
-            {
-                // Incomplete only as the lone code of one bit that some compressors send.
-                const int r = BuildHuffmanTable(st.lens, st.nlen, kLenRootBits, st.pool, kHuffPoolSize, st.poolUsed);
-                const auto codesUsed = std::count_if(st.lens, st.lens + st.nlen, [](uint8_t l) { return l != 0; });
-                if (r != kHuffComplete && !(r == kHuffIncomplete && codesUsed == 1)) FAIL();
-            }
-            st.lencode = st.pool;
-            st.lenbits = kLenRootBits;
-            const size_t distAt = st.poolUsed;
-            // The distance code may be incomplete: its unused codes are invalid when met.
-            const int r = BuildHuffmanTable(st.lens + st.nlen, st.ndist, kDistRootBits, st.pool + distAt,
-                                            kHuffPoolSize - distAt, st.poolUsed);
-            if (r != kHuffComplete && r != kHuffIncomplete) FAIL();
-            st.distcode = st.pool + distAt;
-            st.distbits = kDistRootBits;
-            st.mode = mLen;
-            break;
-        }
-        case mLen: {
-            if (s->avail_in >= 32 && WindowRoom(s) >= 258) {
-                if (!FastLoop(s)) FAIL();
-                if (st.mode != mLen) break;
-            }
-            HuffEntry e;
-            unsigned used;
-            if (!DecodeSymbol(st.lencode, st.lenbits, st.hold, st.bits, e, used)) {
-                // Not enough bits buffered for the whole code: take one more byte.
-                if (s->avail_in == 0) goto leave;
-                --s->avail_in;
-                st.hold |= uint64_t(*s->next_in++) << st.bits;
-                st.bits += 8;
-                break;
-            }
-            if (e.kind != HuffEntry::kSymbol) FAIL();
-            const unsigned sym = e.value;
-            if (sym < 256) {
-                if (!WindowRoom(s)) goto leave;
-                DROP(used);
-                st.window[st.wpos++] = uint8_t(sym);
-                ++st.history;
-                break;
-            }
-            DROP(used);
-            if (sym == 256) {
-                st.mode = mType;
-                break;
-            }
-            if (sym > 287) FAIL();
-            const uint8_t ex = (st.deflate64 ? kLength64Extra : kLengthExtra)[sym - 257];
-            if (ex == 99) FAIL();
-            st.length = (st.deflate64 ? kLength64Base : kLengthBase)[sym - 257];
-            st.extra = ex;
-            st.mode = mLenExt;
-            [[fallthrough]];
-        }
-        case mLenExt:
-            if (st.extra) {
-                NEED(st.extra);
-                st.length += BITS(st.extra);
-                DROP(st.extra);
-            }
-            st.mode = mDist;
-            [[fallthrough]];
-        case mDist: {
-            HuffEntry e;
-            unsigned used;
-            while (!DecodeSymbol(st.distcode, st.distbits, st.hold, st.bits, e, used)) {
-                if (s->avail_in == 0) goto leave;
-                --s->avail_in;
-                st.hold |= uint64_t(*s->next_in++) << st.bits;
-                st.bits += 8;
-            }
-            if (e.kind != HuffEntry::kSymbol) FAIL();
-            const unsigned code = e.value;
-            if (code >= (st.deflate64 ? 32u : 30u)) FAIL();
-            DROP(used);
-            st.dist = kDistBase[code];
-            st.extra = kDistExtra[code];
-            st.mode = mDistExt;
-            [[fallthrough]];
-        }
-        case mDistExt:
-            if (st.extra) {
-                NEED(st.extra);
-                st.dist += BITS(st.extra);
-                DROP(st.extra);
-            }
-            // Reaching before the first byte of the data, or past the window, is damage.
-            if (st.dist > st.history || st.dist > st.wsize) FAIL();
-            st.mode = mMatch;
-            [[fallthrough]];
-        case mMatch:
-            while (st.length) {
-                uint32_t room = WindowRoom(s);
-                if (!room) goto leave;
-                uint32_t n = std::min(st.length, room);
-                uint32_t from = (st.wpos - st.dist) & (st.wsize - 1);
-                // Runs up to the window end; overlapping ranges copy byte by byte so that
-                // a short distance repeats the bytes just written.
-                n = std::min(n, st.wsize - from);
-                uint8_t* dst = st.window + st.wpos;
-                const uint8_t* src = st.window + from;
-                if (src + n <= dst || dst + n <= src) {
-                    std::memcpy(dst, src, n);
-                } else {
-                    for (uint32_t k = 0; k < n; ++k) dst[k] = src[k];
-                }
-                st.wpos += n;
-                st.history += n;
-                st.length -= n;
-            }
-            st.mode = mLen;
-            break;
-        case mDry:
-            FlushWindow(s);
-            if (st.wpos != st.rpos) goto leave;
-            if (st.wrap) {
-                DROP(st.bits & 7);
-                st.mode = mCheck;
-            } else {
-                st.mode = mDone;
-            }
-            break;
-        case mCheck: {
-            NEED(32);
-            uint32_t v = BITS(32);
-            v = (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
-            DROP(32);
-            if (v != st.check) FAIL();
-            st.mode = mDone;
-            break;
-        }
-        case mDone:
-            ret = inflStreamEnd;
-            goto leave;
-        case mBad:
-            ret = inflDataError;
-            goto leave;
-        }
-    }
+  }
 
 leave:
 #undef NEED
 #undef BITS
 #undef DROP
 #undef FAIL
-    if (st.mode != mBad) FlushWindow(s);
-    s->adler = st.check;
-    s->total_in += inStart - s->avail_in;
-    if (ret == inflOk) {
-        const bool progress = inStart != s->avail_in || outStart != s->avail_out;
-        if (!progress || flush == kInflateFinish) ret = inflBufError;
-    }
-    return ret;
+  if (st.mode != mBad) FlushWindow(s);
+  s->adler = st.check;
+  s->total_in += inStart - s->avail_in;
+  if (ret == inflOk) {
+    const bool progress = inStart != s->avail_in || outStart != s->avail_out;
+    if (!progress || flush == kInflateFinish) ret = inflBufError;
+  }
+  return ret;
 }
 
 // ---------------------------------------------------------------- entry drivers
 
 namespace {
 
-int InflateEntryData(ZipDecodeIo& io, bool deflate64)
-{
-    ZStreamRec rec;
-    const int init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
-    if (init != inflOk) return init == inflMemError ? drNoMemory : drBadData;
-    constexpr uint32_t kChunk = 32768;
-    std::vector<uint8_t> in(kChunk), out(kChunk);
-    int64_t packedLeft = io.PackedSize;
-    bool inputEnded = false;
-    int result = drOk;
-    for (;;) {
-        if (io.Cancel && *io.Cancel) {
-            result = drCancelled;
-            break;
-        }
-        if (rec.avail_in == 0 && !inputEnded) {
-            const int64_t want = std::min<int64_t>(kChunk, packedLeft);
-            const int64_t got = want > 0 && io.Read ? io.Read(in.data(), want) : 0;
-            if (got <= 0) {
-                inputEnded = true;
-            } else {
-                packedLeft -= got;
-                rec.next_in = in.data();
-                rec.avail_in = uint32_t(got);
-            }
-        }
-        rec.next_out = out.data();
-        rec.avail_out = kChunk;
-        const int r = Inflate(&rec, 0);
-        const uint32_t produced = kChunk - rec.avail_out;
-        if (produced) {
-            if (!io.Write || !io.Write(out.data(), produced)) {
-                result = drWriteFailed;
-                break;
-            }
-            if (io.Progress) io.Progress();
-        }
-        if (r == inflStreamEnd) break;
-        if (r == inflDataError || r == inflStreamError || r == inflNeedDict) {
-            result = drBadData;
-            break;
-        }
-        if (r == inflBufError && rec.avail_in == 0 && inputEnded) {
-            result = drInputEnded;
-            break;
-        }
+int InflateEntryData(ZipDecodeIo& io, bool deflate64) {
+  ZStreamRec rec;
+  const int init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
+  if (init != inflOk) return init == inflMemError ? drNoMemory : drBadData;
+  constexpr uint32_t kChunk = 32768;
+  std::vector<uint8_t> in(kChunk), out(kChunk);
+  int64_t packedLeft = io.PackedSize;
+  bool inputEnded = false;
+  int result = drOk;
+  for (;;) {
+    if (io.Cancel && *io.Cancel) {
+      result = drCancelled;
+      break;
     }
-    InflateEnd(&rec);
-    return result;
+    if (rec.avail_in == 0 && !inputEnded) {
+      const int64_t want = std::min<int64_t>(kChunk, packedLeft);
+      const int64_t got = want > 0 && io.Read ? io.Read(in.data(), want) : 0;
+      if (got <= 0) {
+        inputEnded = true;
+      } else {
+        packedLeft -= got;
+        rec.next_in = in.data();
+        rec.avail_in = uint32_t(got);
+      }
+    }
+    rec.next_out = out.data();
+    rec.avail_out = kChunk;
+    const int r = Inflate(&rec, 0);
+    const uint32_t produced = kChunk - rec.avail_out;
+    if (produced) {
+      if (!io.Write || !io.Write(out.data(), produced)) {
+        result = drWriteFailed;
+        break;
+      }
+      if (io.Progress) io.Progress();
+    }
+    if (r == inflStreamEnd) break;
+    if (r == inflDataError || r == inflStreamError || r == inflNeedDict) {
+      result = drBadData;
+      break;
+    }
+    if (r == inflBufError && rec.avail_in == 0 && inputEnded) {
+      result = drInputEnded;
+      break;
+    }
+  }
+  InflateEnd(&rec);
+  return result;
 }
 
 }  // namespace
@@ -706,12 +704,11 @@ int InflateEntryData(ZipDecodeIo& io, bool deflate64)
 int InflateDeflate(ZipDecodeIo& io) { return InflateEntryData(io, false); }
 int InflateDeflate64(ZipDecodeIo& io) { return InflateEntryData(io, true); }
 
-int DecodeResultMessage(int method, int result)
-{
-    if (result == drWriteFailed) return msg::WriteError;
-    if (method == 1 && result == drBadData) return msg::BadBlock;
-    if (method == 1 && result == drStackOverflow) return msg::StackOverflow;
-    return 0;
+int DecodeResultMessage(int method, int result) {
+  if (result == drWriteFailed) return msg::WriteError;
+  if (method == 1 && result == drBadData) return msg::BadBlock;
+  if (method == 1 && result == drStackOverflow) return msg::StackOverflow;
+  return 0;
 }
 
 // ---------------------------------------------------------------- DecompressStream
@@ -721,99 +718,95 @@ constexpr uint32_t kInBufSize = 131070;
 }
 
 DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
-                                     bool deflate64)
-    : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize])
-{
-    SourcePos = source.Position();
-    Rec.next_in = InBuf.get();
+                                   bool deflate64)
+    : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize]) {
+  SourcePos = source.Position();
+  Rec.next_in = InBuf.get();
+  Rec.avail_in = 0;
+  initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
+}
+
+DecompressStream::~DecompressStream() {
+  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
+  InflateEnd(&Rec);
+}
+
+void DecompressStream::ResetInput(Stream32& source) {
+  Source = &source;
+  SourcePos = source.Position();
+  Rec.next_in = InBuf.get();
+  Rec.avail_in = 0;
+}
+
+int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
+  if (!Rec.state) return inflStreamError;
+  if (ended_ || count <= 0) return 0;
+  chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
+  if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
+  auto* out = static_cast<uint8_t*>(buffer);
+  int64_t room = count;
+  while (room > 0) {
+    if (Rec.avail_in == 0) {
+      const int64_t got = Source->Read(InBuf.get(), chunkSize);
+      SourcePos = Source->Position();
+      Rec.next_in = InBuf.get();
+      Rec.avail_in = got > 0 ? uint32_t(got) : 0;
+      if (got > 0) {
+        // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
+        if (Cipher && CryptKind <= 6) Cipher->Decipher(CryptKind, InBuf.get(), size_t(got));
+        if (BlockHook) BlockHook();
+      }
+    }
+    Rec.next_out = out + (count - room);
+    Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
+    const uint32_t before = Rec.avail_out;
+    const int r = Inflate(&Rec, 0);
+    room -= before - Rec.avail_out;
+    if (r == inflStreamEnd) {
+      ended_ = true;
+      break;
+    }
+    if (r < 0 && r != inflBufError) return r;
+    if (r == inflBufError) {
+      // No input left: the caller decides (a split archive moves to its next volume).
+      if (Rec.avail_in == 0) {
+        if (room == count) return inflBufError;
+        break;
+      }
+    }
+    if (r == inflNeedDict) return inflNeedDict;
+  }
+  return count - room;
+}
+
+int64_t DecompressStream::Read(void* buffer, int64_t count) {
+  return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
+}
+
+int64_t DecompressStream::Seek(int64_t offset, int origin) {
+  const int64_t produced = TotalOut();
+  if (origin == soBeginning && offset == 0) {
+    InflateReset(&Rec);
     Rec.avail_in = 0;
-    initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
-}
-
-DecompressStream::~DecompressStream()
-{
-    if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
-    InflateEnd(&Rec);
-}
-
-void DecompressStream::ResetInput(Stream32& source)
-{
-    Source = &source;
-    SourcePos = source.Position();
-    Rec.next_in = InBuf.get();
-    Rec.avail_in = 0;
-}
-
-int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count)
-{
-    if (!Rec.state) return inflStreamError;
-    if (ended_ || count <= 0) return 0;
-    chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
-    if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
-    auto* out = static_cast<uint8_t*>(buffer);
-    int64_t room = count;
-    while (room > 0) {
-        if (Rec.avail_in == 0) {
-            const int64_t got = Source->Read(InBuf.get(), chunkSize);
-            SourcePos = Source->Position();
-            Rec.next_in = InBuf.get();
-            Rec.avail_in = got > 0 ? uint32_t(got) : 0;
-            if (got > 0) {
-                // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
-                if (Cipher && CryptKind <= 6) Cipher->Decipher(CryptKind, InBuf.get(), size_t(got));
-                if (BlockHook) BlockHook();
-            }
-        }
-        Rec.next_out = out + (count - room);
-        Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
-        const uint32_t before = Rec.avail_out;
-        const int r = Inflate(&Rec, 0);
-        room -= before - Rec.avail_out;
-        if (r == inflStreamEnd) {
-            ended_ = true;
-            break;
-        }
-        if (r < 0 && r != inflBufError) return r;
-        if (r == inflBufError) {
-            // No input left: the caller decides (a split archive moves to its next volume).
-            if (Rec.avail_in == 0) {
-                if (room == count) return inflBufError;
-                break;
-            }
-        }
-        if (r == inflNeedDict) return inflNeedDict;
+    ended_ = false;
+    Source->Seek(0, soBeginning);
+    SourcePos = 0;
+    return 0;
+  }
+  int64_t skip = -1;
+  if (origin == soCurrent && offset >= 0)
+    skip = offset;
+  else if (origin == soBeginning && offset > produced)
+    skip = offset - produced;
+  if (skip > 0) {
+    uint8_t scratch[4096];
+    while (skip > 0) {
+      const int64_t n = Read(scratch, std::min<int64_t>(skip, sizeof scratch));
+      if (n <= 0) break;
+      skip -= n;
     }
-    return count - room;
-}
-
-int64_t DecompressStream::Read(void* buffer, int64_t count)
-{
-    return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
-}
-
-int64_t DecompressStream::Seek(int64_t offset, int origin)
-{
-    const int64_t produced = TotalOut();
-    if (origin == soBeginning && offset == 0) {
-        InflateReset(&Rec);
-        Rec.avail_in = 0;
-        ended_ = false;
-        Source->Seek(0, soBeginning);
-        SourcePos = 0;
-        return 0;
-    }
-    int64_t skip = -1;
-    if (origin == soCurrent && offset >= 0) skip = offset;
-    else if (origin == soBeginning && offset > produced) skip = offset - produced;
-    if (skip > 0) {
-        uint8_t scratch[4096];
-        while (skip > 0) {
-            const int64_t n = Read(scratch, std::min<int64_t>(skip, sizeof scratch));
-            if (n <= 0) break;
-            skip -= n;
-        }
-    }
-    return TotalOut();
+  }
+  return TotalOut();
 }
 
 }  // namespace corvina::archive

@@ -8,11 +8,11 @@
 namespace corvina::archive {
 
 struct HuffEntry {
-    enum Kind : uint8_t { kInvalid, kSymbol, kLink };
-    uint16_t value = 0;   // the symbol, or the sub-table's offset from the root table
-    uint8_t bits = 0;     // bits this level consumes
-    uint8_t kind = kInvalid;
-    uint8_t sub = 0;      // a link's sub-table index width
+  enum Kind : uint8_t { kInvalid, kSymbol, kLink };
+  uint16_t value = 0;  // the symbol, or the sub-table's offset from the root table
+  uint8_t bits = 0;    // bits this level consumes
+  uint8_t kind = kInvalid;
+  uint8_t sub = 0;  // a link's sub-table index width
 };
 
 // Enough for a 288-code / 9-bit and a 32-code / 6-bit table with every sub-table they can need.
@@ -23,24 +23,22 @@ enum : int { kHuffComplete = 0, kHuffIncomplete = 1, kHuffBad = 2, kHuffNoRoom =
 // Builds the table for code lengths lens[0..n) (0 = unused, at most 16) at `table`, which holds
 // `room` entries; adds the entries used to `used`. Over-subscribed lengths answer kHuffBad;
 // an incomplete set still builds (its unused codes decode as kInvalid) and answers kHuffIncomplete.
-int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEntry* table, size_t room,
-                      size_t& used);
+int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEntry* table, size_t room, size_t& used);
 
 // Looks up the code at the bottom of `hold`. False when `bits` buffered bits are not enough to
 // tell the whole code; otherwise `e` is the final entry and `used` the bits the code takes.
 inline bool DecodeSymbol(const HuffEntry* table, unsigned rootBits, uint64_t hold, unsigned bits, HuffEntry& e,
-                         unsigned& used)
-{
-    e = table[hold & ((1u << rootBits) - 1)];
-    if (e.kind == HuffEntry::kLink) {
-        const HuffEntry& s = table[e.value + ((hold >> rootBits) & ((1u << e.sub) - 1))];
-        used = rootBits + s.bits;
-        if (used > bits) return false;
-        e = s;
-        return true;
-    }
-    used = e.bits;
-    return used <= bits;
+                         unsigned& used) {
+  e = table[hold & ((1u << rootBits) - 1)];
+  if (e.kind == HuffEntry::kLink) {
+    const HuffEntry& s = table[e.value + ((hold >> rootBits) & ((1u << e.sub) - 1))];
+    used = rootBits + s.bits;
+    if (used > bits) return false;
+    e = s;
+    return true;
+  }
+  used = e.bits;
+  return used <= bits;
 }
 
 }  // namespace corvina::archive

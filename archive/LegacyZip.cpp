@@ -19,98 +19,91 @@ constexpr size_t kBufSize = 32768;
 
 // Packed bytes in, bits out; decoded bytes collected and written in 32 KB blocks.
 class LegacyIo {
-public:
-    explicit LegacyIo(ZipDecodeIo& io) : io(io), packedLeft(io.PackedSize), in(kBufSize), out(kBufSize) {}
+ public:
+  explicit LegacyIo(ZipDecodeIo& io) : io(io), packedLeft(io.PackedSize), in(kBufSize), out(kBufSize) {}
 
-    bool Cancelled() const { return io.Cancel && *io.Cancel; }
+  bool Cancelled() const { return io.Cancel && *io.Cancel; }
 
-    // Next packed byte, or -1 when the input has ended (or the run was cancelled).
-    int NextByte()
-    {
-        if (inPos == inFill) {
-            if (Cancelled() || packedLeft <= 0 || !io.Read) return -1;
-            const int64_t got = io.Read(in.data(), std::min<int64_t>(packedLeft, kBufSize));
-            if (got <= 0) {
-                packedLeft = 0;
-                return -1;
-            }
-            packedLeft -= got;
-            inFill = size_t(got);
-            inPos = 0;
-        }
-        return in[inPos++];
+  // Next packed byte, or -1 when the input has ended (or the run was cancelled).
+  int NextByte() {
+    if (inPos == inFill) {
+      if (Cancelled() || packedLeft <= 0 || !io.Read) return -1;
+      const int64_t got = io.Read(in.data(), std::min<int64_t>(packedLeft, kBufSize));
+      if (got <= 0) {
+        packedLeft = 0;
+        return -1;
+      }
+      packedLeft -= got;
+      inFill = size_t(got);
+      inPos = 0;
     }
+    return in[inPos++];
+  }
 
-    // n bits (0..32), or -1 when the input ended before all of them were read.
-    int64_t ReadBits(unsigned n)
-    {
-        while (bitCount < n) {
-            const int b = NextByte();
-            if (b < 0) return -1;
-            bitBuf |= uint64_t(b) << bitCount;
-            bitCount += 8;
-        }
-        const int64_t v = int64_t(bitBuf & ((uint64_t(1) << n) - 1));
-        bitBuf >>= n;
-        bitCount -= n;
-        return v;
+  // n bits (0..32), or -1 when the input ended before all of them were read.
+  int64_t ReadBits(unsigned n) {
+    while (bitCount < n) {
+      const int b = NextByte();
+      if (b < 0) return -1;
+      bitBuf |= uint64_t(b) << bitCount;
+      bitCount += 8;
     }
+    const int64_t v = int64_t(bitBuf & ((uint64_t(1) << n) - 1));
+    bitBuf >>= n;
+    bitCount -= n;
+    return v;
+  }
 
-    // For table decoding: makes at least n bits available if the input allows.
-    void Fill(unsigned n)
-    {
-        while (bitCount < n) {
-            const int b = NextByte();
-            if (b < 0) return;
-            bitBuf |= uint64_t(b) << bitCount;
-            bitCount += 8;
-        }
+  // For table decoding: makes at least n bits available if the input allows.
+  void Fill(unsigned n) {
+    while (bitCount < n) {
+      const int b = NextByte();
+      if (b < 0) return;
+      bitBuf |= uint64_t(b) << bitCount;
+      bitCount += 8;
     }
-    uint64_t Hold() const { return bitBuf; }
-    unsigned BitCount() const { return bitCount; }
-    void Drop(unsigned n)
-    {
-        bitBuf >>= n;
-        bitCount -= n;
-    }
+  }
+  uint64_t Hold() const { return bitBuf; }
+  unsigned BitCount() const { return bitCount; }
+  void Drop(unsigned n) {
+    bitBuf >>= n;
+    bitCount -= n;
+  }
 
-    // False once a flush failed; the write error ends the entry.
-    bool Put(uint8_t b)
-    {
-        out[outFill++] = b;
-        ++produced;
-        return outFill < kBufSize || Flush();
-    }
-    bool Flush()
-    {
-        if (!outFill) return true;
-        const bool ok = io.Write && io.Write(out.data(), int64_t(outFill));
-        outFill = 0;
-        if (io.Progress) io.Progress();
-        if (!ok) writeFailed = true;
-        return ok;
-    }
-    int64_t Produced() const { return produced; }
-    int64_t Expected() const { return io.UnpackedSize; }
-    bool WriteFailed() const { return writeFailed; }
+  // False once a flush failed; the write error ends the entry.
+  bool Put(uint8_t b) {
+    out[outFill++] = b;
+    ++produced;
+    return outFill < kBufSize || Flush();
+  }
+  bool Flush() {
+    if (!outFill) return true;
+    const bool ok = io.Write && io.Write(out.data(), int64_t(outFill));
+    outFill = 0;
+    if (io.Progress) io.Progress();
+    if (!ok) writeFailed = true;
+    return ok;
+  }
+  int64_t Produced() const { return produced; }
+  int64_t Expected() const { return io.UnpackedSize; }
+  bool WriteFailed() const { return writeFailed; }
 
-private:
-    ZipDecodeIo& io;
-    int64_t packedLeft;
-    std::vector<uint8_t> in, out;
-    size_t inFill = 0, inPos = 0, outFill = 0;
-    uint64_t bitBuf = 0;
-    unsigned bitCount = 0;
-    int64_t produced = 0;
-    bool writeFailed = false;
+ private:
+  ZipDecodeIo& io;
+  int64_t packedLeft;
+  std::vector<uint8_t> in, out;
+  size_t inFill = 0, inPos = 0, outFill = 0;
+  uint64_t bitBuf = 0;
+  unsigned bitCount = 0;
+  int64_t produced = 0;
+  bool writeFailed = false;
 };
 
 // Ends a decoder: the last flush, then the first failure in the order write, cancel, result.
-int Finish(LegacyIo& lio, int result)
-{
-    if (!lio.Flush() || lio.WriteFailed()) return drWriteFailed;
-    if (lio.Cancelled()) return drCancelled;
-    return result;
+int Finish(LegacyIo& lio, int result) {
+  if (!lio.Flush() || lio.WriteFailed()) return drWriteFailed;
+  if (lio.Cancelled()) return drCancelled;
+  return result;
 }
 
 // ---------------------------------------------------------------- shrinking
@@ -118,97 +111,94 @@ int Finish(LegacyIo& lio, int result)
 constexpr int kCodes = 8192, kFirstFree = 257, kMaxWidth = 13;
 
 struct ShrinkTables {
-    int32_t parent[kCodes];
-    uint8_t ch[kCodes];
-    uint16_t children[kCodes];
-    uint16_t freeList[kCodes];
-    int nextFree;
-    uint16_t stack[kCodes];
+  int32_t parent[kCodes];
+  uint8_t ch[kCodes];
+  uint16_t children[kCodes];
+  uint16_t freeList[kCodes];
+  int nextFree;
+  uint16_t stack[kCodes];
 
-    ShrinkTables()
-    {
-        for (int c = 0; c < kCodes; ++c) {
-            parent[c] = c < 256 ? 0 : -1;
-            ch[c] = c < 256 ? uint8_t(c) : 0;
-            children[c] = 0;
-            freeList[c] = uint16_t(c);
-        }
-        parent[256] = 0;
-        nextFree = kFirstFree;
+  ShrinkTables() {
+    for (int c = 0; c < kCodes; ++c) {
+      parent[c] = c < 256 ? 0 : -1;
+      ch[c] = c < 256 ? uint8_t(c) : 0;
+      children[c] = 0;
+      freeList[c] = uint16_t(c);
     }
-    bool IsFree(int c) const { return c >= kFirstFree && parent[c] < 0; }
+    parent[256] = 0;
+    nextFree = kFirstFree;
+  }
+  bool IsFree(int c) const { return c >= kFirstFree && parent[c] < 0; }
 
-    // Frees every leaf code; the freed codes are handed out again from the smallest.
-    void PartialClear()
-    {
-        std::vector<uint16_t> leaves;
-        for (int c = kFirstFree; c < kCodes; ++c)
-            if (children[c] == 0) leaves.push_back(uint16_t(c));
-        nextFree = kCodes;
-        for (auto it = leaves.rbegin(); it != leaves.rend(); ++it) {
-            const int c = *it;
-            if (parent[c] >= kFirstFree) --children[parent[c]];
-            parent[c] = -1;
-            ch[c] = 0;
-            children[c] = 0;
-            freeList[--nextFree] = uint16_t(c);
-        }
+  // Frees every leaf code; the freed codes are handed out again from the smallest.
+  void PartialClear() {
+    std::vector<uint16_t> leaves;
+    for (int c = kFirstFree; c < kCodes; ++c)
+      if (children[c] == 0) leaves.push_back(uint16_t(c));
+    nextFree = kCodes;
+    for (auto it = leaves.rbegin(); it != leaves.rend(); ++it) {
+      const int c = *it;
+      if (parent[c] >= kFirstFree) --children[parent[c]];
+      parent[c] = -1;
+      ch[c] = 0;
+      children[c] = 0;
+      freeList[--nextFree] = uint16_t(c);
     }
+  }
 };
 
-int DoUnshrink(LegacyIo& lio, ShrinkTables& t)
-{
-    unsigned width = 9;
-    const int64_t first = lio.ReadBits(width);
-    if (first < 0 || first > 255) return drBadData;
-    if (!lio.Put(uint8_t(first))) return drWriteFailed;
-    int prev = int(first);
-    uint8_t lastFirst = uint8_t(first);
-    for (;;) {
-        if (lio.Cancelled()) return drCancelled;
-        const int64_t read = lio.ReadBits(width);
-        if (read < 0) return drOk;
-        int code = int(read);
-        if (code == 256) {
-            const int64_t sub = lio.ReadBits(width);
-            if (sub < 0) return drOk;
-            if (sub == 1) {
-                if (++width > unsigned(kMaxWidth)) return drBadData;
-            } else if (sub == 2) {
-                t.PartialClear();
-            } else {
-                return drBadData;
-            }
-            continue;
-        }
-        if (code >= kCodes) return drBadData;
-        int sp = 0;
-        int walk = code;
-        if (t.IsFree(code)) {
-            // Only the code about to be defined may be used before its definition.
-            if (t.nextFree >= kCodes || code != t.freeList[t.nextFree]) return drBadData;
-            t.stack[sp++] = lastFirst;
-            walk = prev;
-        }
-        while (walk >= kFirstFree) {
-            if (t.parent[walk] < 0) return drBadData;   // a chain through a freed code
-            if (sp >= kCodes) return drStackOverflow;
-            t.stack[sp++] = t.ch[walk];
-            walk = t.parent[walk];
-        }
-        if (walk == 256) return drBadData;
-        lastFirst = uint8_t(walk);
-        if (!lio.Put(lastFirst)) return drWriteFailed;
-        while (sp > 0)
-            if (!lio.Put(uint8_t(t.stack[--sp]))) return drWriteFailed;
-        if (t.nextFree < kCodes) {
-            const int nc = t.freeList[t.nextFree++];
-            t.parent[nc] = prev;
-            t.ch[nc] = lastFirst;
-            if (prev >= kFirstFree) ++t.children[prev];
-        }
-        prev = code;
+int DoUnshrink(LegacyIo& lio, ShrinkTables& t) {
+  unsigned width = 9;
+  const int64_t first = lio.ReadBits(width);
+  if (first < 0 || first > 255) return drBadData;
+  if (!lio.Put(uint8_t(first))) return drWriteFailed;
+  int prev = int(first);
+  uint8_t lastFirst = uint8_t(first);
+  for (;;) {
+    if (lio.Cancelled()) return drCancelled;
+    const int64_t read = lio.ReadBits(width);
+    if (read < 0) return drOk;
+    int code = int(read);
+    if (code == 256) {
+      const int64_t sub = lio.ReadBits(width);
+      if (sub < 0) return drOk;
+      if (sub == 1) {
+        if (++width > unsigned(kMaxWidth)) return drBadData;
+      } else if (sub == 2) {
+        t.PartialClear();
+      } else {
+        return drBadData;
+      }
+      continue;
     }
+    if (code >= kCodes) return drBadData;
+    int sp = 0;
+    int walk = code;
+    if (t.IsFree(code)) {
+      // Only the code about to be defined may be used before its definition.
+      if (t.nextFree >= kCodes || code != t.freeList[t.nextFree]) return drBadData;
+      t.stack[sp++] = lastFirst;
+      walk = prev;
+    }
+    while (walk >= kFirstFree) {
+      if (t.parent[walk] < 0) return drBadData;  // a chain through a freed code
+      if (sp >= kCodes) return drStackOverflow;
+      t.stack[sp++] = t.ch[walk];
+      walk = t.parent[walk];
+    }
+    if (walk == 256) return drBadData;
+    lastFirst = uint8_t(walk);
+    if (!lio.Put(lastFirst)) return drWriteFailed;
+    while (sp > 0)
+      if (!lio.Put(uint8_t(t.stack[--sp]))) return drWriteFailed;
+    if (t.nextFree < kCodes) {
+      const int nc = t.freeList[t.nextFree++];
+      t.parent[nc] = prev;
+      t.ch[nc] = lastFirst;
+      if (prev >= kFirstFree) ++t.children[prev];
+    }
+    prev = code;
+  }
 }
 
 // ---------------------------------------------------------------- reducing
@@ -216,117 +206,116 @@ int DoUnshrink(LegacyIo& lio, ShrinkTables& t)
 constexpr int kDle = 144;
 constexpr unsigned kReduceWindow = 4096;
 
-unsigned FollowerBits(unsigned count)
-{
-    if (count <= 2) return 1;
-    if (count <= 4) return 2;
-    if (count <= 8) return 3;
-    if (count <= 16) return 4;
-    if (count <= 32) return 5;
-    return 6;
+unsigned FollowerBits(unsigned count) {
+  if (count <= 2) return 1;
+  if (count <= 4) return 2;
+  if (count <= 8) return 3;
+  if (count <= 16) return 4;
+  if (count <= 32) return 5;
+  return 6;
 }
 
 struct ReduceState {
-    uint8_t followers[256][32];
-    uint8_t counts[256];
-    uint8_t window[kReduceWindow];
+  uint8_t followers[256][32];
+  uint8_t counts[256];
+  uint8_t window[kReduceWindow];
 };
 
-int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor)
-{
-    for (int x = 255; x >= 0; --x) {
-        const int64_t n = lio.ReadBits(6);
-        if (n < 0) return drInputEnded;
-        if (n > 32) return drBadData;   // a set holds 32 followers at most
-        rs.counts[x] = uint8_t(n);
-        for (int i = 0; i < n; ++i) {
-            const int64_t b = lio.ReadBits(8);
-            if (b < 0) return drInputEnded;
-            rs.followers[x][i] = uint8_t(b);
-        }
+int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
+  for (int x = 255; x >= 0; --x) {
+    const int64_t n = lio.ReadBits(6);
+    if (n < 0) return drInputEnded;
+    if (n > 32) return drBadData;  // a set holds 32 followers at most
+    rs.counts[x] = uint8_t(n);
+    for (int i = 0; i < n; ++i) {
+      const int64_t b = lio.ReadBits(8);
+      if (b < 0) return drInputEnded;
+      rs.followers[x][i] = uint8_t(b);
     }
-    const unsigned mask = 0xFFu >> factor;   // 127, 63, 31, 15
-    unsigned wpos = 0;
-    auto put = [&](uint8_t b) {
-        rs.window[wpos] = b;
-        wpos = (wpos + 1) & (kReduceWindow - 1);
-        return lio.Put(b);
-    };
-    int state = 0;
-    unsigned v = 0, len = 0;
-    uint8_t last = 0;
-    // Ends on the entry's size: the padding bits of the last byte must not decode as data.
-    while (lio.Produced() < lio.Expected()) {
-        if (lio.Cancelled()) return drCancelled;
-        int64_t c;
-        const unsigned count = rs.counts[last];
-        if (count == 0) {
-            c = lio.ReadBits(8);
+  }
+  const unsigned mask = 0xFFu >> factor;  // 127, 63, 31, 15
+  unsigned wpos = 0;
+  auto put = [&](uint8_t b) {
+    rs.window[wpos] = b;
+    wpos = (wpos + 1) & (kReduceWindow - 1);
+    return lio.Put(b);
+  };
+  int state = 0;
+  unsigned v = 0, len = 0;
+  uint8_t last = 0;
+  // Ends on the entry's size: the padding bits of the last byte must not decode as data.
+  while (lio.Produced() < lio.Expected()) {
+    if (lio.Cancelled()) return drCancelled;
+    int64_t c;
+    const unsigned count = rs.counts[last];
+    if (count == 0) {
+      c = lio.ReadBits(8);
+    } else {
+      const int64_t flag = lio.ReadBits(1);
+      if (flag < 0) return drInputEnded;
+      if (flag == 1) {
+        c = lio.ReadBits(8);
+      } else {
+        const int64_t idx = lio.ReadBits(FollowerBits(count));
+        if (idx < 0) return drInputEnded;
+        if (idx >= int64_t(count)) return drBadData;
+        c = rs.followers[last][idx];
+      }
+    }
+    if (c < 0) return drInputEnded;
+    last = uint8_t(c);
+    switch (state) {
+      case 0:
+        if (c == kDle)
+          state = 1;
+        else if (!put(uint8_t(c)))
+          return drWriteFailed;
+        break;
+      case 1:
+        if (c == 0) {
+          if (!put(uint8_t(kDle))) return drWriteFailed;
+          state = 0;
         } else {
-            const int64_t flag = lio.ReadBits(1);
-            if (flag < 0) return drInputEnded;
-            if (flag == 1) {
-                c = lio.ReadBits(8);
-            } else {
-                const int64_t idx = lio.ReadBits(FollowerBits(count));
-                if (idx < 0) return drInputEnded;
-                if (idx >= int64_t(count)) return drBadData;
-                c = rs.followers[last][idx];
-            }
+          v = unsigned(c);
+          len = v & mask;
+          state = len == mask ? 2 : 3;
         }
-        if (c < 0) return drInputEnded;
-        last = uint8_t(c);
-        switch (state) {
-        case 0:
-            if (c == kDle) state = 1;
-            else if (!put(uint8_t(c))) return drWriteFailed;
-            break;
-        case 1:
-            if (c == 0) {
-                if (!put(uint8_t(kDle))) return drWriteFailed;
-                state = 0;
-            } else {
-                v = unsigned(c);
-                len = v & mask;
-                state = len == mask ? 2 : 3;
-            }
-            break;
-        case 2:
-            len += unsigned(c);
-            state = 3;
-            break;
-        default: {
-            const unsigned distance = ((v >> (8 - factor)) << 8) + unsigned(c) + 1;
-            unsigned from = (wpos - distance) & (kReduceWindow - 1);
-            for (unsigned k = 0; k < len + 3 && lio.Produced() < lio.Expected(); ++k) {
-                if (!put(rs.window[from])) return drWriteFailed;
-                from = (from + 1) & (kReduceWindow - 1);
-            }
-            state = 0;
-            break;
+        break;
+      case 2:
+        len += unsigned(c);
+        state = 3;
+        break;
+      default: {
+        const unsigned distance = ((v >> (8 - factor)) << 8) + unsigned(c) + 1;
+        unsigned from = (wpos - distance) & (kReduceWindow - 1);
+        for (unsigned k = 0; k < len + 3 && lio.Produced() < lio.Expected(); ++k) {
+          if (!put(rs.window[from])) return drWriteFailed;
+          from = (from + 1) & (kReduceWindow - 1);
         }
-        }
+        state = 0;
+        break;
+      }
     }
-    return drOk;
+  }
+  return drOk;
 }
 
 // ---------------------------------------------------------------- imploding
 
 // Reads one Shannon-Fano tree description: a byte with the count of following bytes minus 1,
 // each of which gives a bit length (low nibble + 1) repeated (high nibble + 1) times.
-bool ReadTree(LegacyIo& lio, uint8_t* lens, unsigned n)
-{
-    const int64_t bytes = lio.ReadBits(8);
-    if (bytes < 0) return false;
-    unsigned k = 0;
-    for (int64_t i = 0; i <= bytes; ++i) {
-        const int64_t b = lio.ReadBits(8);
-        if (b < 0) return false;
-        const unsigned len = unsigned(b & 15) + 1, reps = unsigned(b >> 4) + 1;
-        if (k + reps > n) return false;
-        for (unsigned r = 0; r < reps; ++r) lens[k++] = uint8_t(len);
-    }
-    return k == n;
+bool ReadTree(LegacyIo& lio, uint8_t* lens, unsigned n) {
+  const int64_t bytes = lio.ReadBits(8);
+  if (bytes < 0) return false;
+  unsigned k = 0;
+  for (int64_t i = 0; i <= bytes; ++i) {
+    const int64_t b = lio.ReadBits(8);
+    if (b < 0) return false;
+    const unsigned len = unsigned(b & 15) + 1, reps = unsigned(b >> 4) + 1;
+    if (k + reps > n) return false;
+    for (unsigned r = 0; r < reps; ++r) lens[k++] = uint8_t(len);
+  }
+  return k == n;
 }
 
 // Imploding codes run to 16 bits: a complete tree of 256 codes can need 32 sub-tables of 128
@@ -334,124 +323,117 @@ bool ReadTree(LegacyIo& lio, uint8_t* lens, unsigned n)
 constexpr size_t kExplodePool = 5120;
 
 struct ExplodeTables {
-    HuffEntry pool[3][kExplodePool];
+  HuffEntry pool[3][kExplodePool];
 };
 
 // Codes are sent with their bits inverted; the table is indexed by the inverted bits.
-bool DecodeInverted(LegacyIo& lio, const HuffEntry* table, unsigned rootBits, unsigned& symbol)
-{
-    HuffEntry e;
-    unsigned used = 0;
-    lio.Fill(rootBits);
-    while (!DecodeSymbol(table, rootBits, ~lio.Hold(), lio.BitCount(), e, used)) {
-        const unsigned before = lio.BitCount();
-        lio.Fill(before + 8);
-        if (lio.BitCount() == before) return false;
-    }
-    if (e.kind != HuffEntry::kSymbol) return false;
-    lio.Drop(used);
-    symbol = e.value;
-    return true;
+bool DecodeInverted(LegacyIo& lio, const HuffEntry* table, unsigned rootBits, unsigned& symbol) {
+  HuffEntry e;
+  unsigned used = 0;
+  lio.Fill(rootBits);
+  while (!DecodeSymbol(table, rootBits, ~lio.Hold(), lio.BitCount(), e, used)) {
+    const unsigned before = lio.BitCount();
+    lio.Fill(before + 8);
+    if (lio.BitCount() == before) return false;
+  }
+  if (e.kind != HuffEntry::kSymbol) return false;
+  lio.Drop(used);
+  symbol = e.value;
+  return true;
 }
 
-int DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSize)
-{
-    const bool bigWindow = flags & 2, literalTree = flags & 4;
-    const unsigned litBits = 9, lenBits = 7, distBits = packedSize >= 200001 ? 8 : 7;
-    uint8_t lens[256];
-    size_t used = 0;
-    if (literalTree) {
-        if (!ReadTree(lio, lens, 256)) return drBadData;
-        if (BuildHuffmanTable(lens, 256, litBits, t.pool[0], kExplodePool, used) != kHuffComplete)
-            return drBadData;
-    }
-    used = 0;
-    if (!ReadTree(lio, lens, 64)) return drBadData;
-    if (BuildHuffmanTable(lens, 64, lenBits, t.pool[1], kExplodePool, used) != kHuffComplete) return drBadData;
-    used = 0;
-    if (!ReadTree(lio, lens, 64)) return drBadData;
-    if (BuildHuffmanTable(lens, 64, distBits, t.pool[2], kExplodePool, used) != kHuffComplete) return drBadData;
+int DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSize) {
+  const bool bigWindow = flags & 2, literalTree = flags & 4;
+  const unsigned litBits = 9, lenBits = 7, distBits = packedSize >= 200001 ? 8 : 7;
+  uint8_t lens[256];
+  size_t used = 0;
+  if (literalTree) {
+    if (!ReadTree(lio, lens, 256)) return drBadData;
+    if (BuildHuffmanTable(lens, 256, litBits, t.pool[0], kExplodePool, used) != kHuffComplete) return drBadData;
+  }
+  used = 0;
+  if (!ReadTree(lio, lens, 64)) return drBadData;
+  if (BuildHuffmanTable(lens, 64, lenBits, t.pool[1], kExplodePool, used) != kHuffComplete) return drBadData;
+  used = 0;
+  if (!ReadTree(lio, lens, 64)) return drBadData;
+  if (BuildHuffmanTable(lens, 64, distBits, t.pool[2], kExplodePool, used) != kHuffComplete) return drBadData;
 
-    const unsigned lowBits = bigWindow ? 7 : 6;
-    const unsigned minLength = literalTree ? 3 : 2;
-    // Zero-filled, so a match reaching before the first byte yields zeros.
-    std::vector<uint8_t> window(32768, 0);
-    const unsigned wmask = 32767;
-    unsigned wpos = 0;
-    while (lio.Produced() < lio.Expected()) {
-        if (lio.Cancelled()) return drCancelled;
-        const int64_t flag = lio.ReadBits(1);
-        if (flag < 0) return drInputEnded;
-        if (flag == 1) {
-            unsigned c;
-            if (literalTree) {
-                if (!DecodeInverted(lio, t.pool[0], litBits, c)) return drInputEnded;
-            } else {
-                const int64_t b = lio.ReadBits(8);
-                if (b < 0) return drInputEnded;
-                c = unsigned(b);
-            }
-            window[wpos] = uint8_t(c);
-            wpos = (wpos + 1) & wmask;
-            if (!lio.Put(uint8_t(c))) return drWriteFailed;
-            continue;
-        }
-        const int64_t low = lio.ReadBits(lowBits);
-        if (low < 0) return drInputEnded;
-        unsigned code;
-        if (!DecodeInverted(lio, t.pool[2], distBits, code)) return drInputEnded;
-        const unsigned distance = (code << lowBits) + unsigned(low) + 1;
-        if (!DecodeInverted(lio, t.pool[1], lenBits, code)) return drInputEnded;
-        unsigned length = code + minLength;
-        if (code == 63) {
-            const int64_t more = lio.ReadBits(8);
-            if (more < 0) return drInputEnded;
-            length += unsigned(more);
-        }
-        // A match longer than the bytes still expected is copied whole.
-        unsigned from = (wpos - distance) & wmask;
-        for (unsigned k = 0; k < length; ++k) {
-            const uint8_t b = window[from];
-            window[wpos] = b;
-            wpos = (wpos + 1) & wmask;
-            from = (from + 1) & wmask;
-            if (!lio.Put(b)) return drWriteFailed;
-        }
+  const unsigned lowBits = bigWindow ? 7 : 6;
+  const unsigned minLength = literalTree ? 3 : 2;
+  // Zero-filled, so a match reaching before the first byte yields zeros.
+  std::vector<uint8_t> window(32768, 0);
+  const unsigned wmask = 32767;
+  unsigned wpos = 0;
+  while (lio.Produced() < lio.Expected()) {
+    if (lio.Cancelled()) return drCancelled;
+    const int64_t flag = lio.ReadBits(1);
+    if (flag < 0) return drInputEnded;
+    if (flag == 1) {
+      unsigned c;
+      if (literalTree) {
+        if (!DecodeInverted(lio, t.pool[0], litBits, c)) return drInputEnded;
+      } else {
+        const int64_t b = lio.ReadBits(8);
+        if (b < 0) return drInputEnded;
+        c = unsigned(b);
+      }
+      window[wpos] = uint8_t(c);
+      wpos = (wpos + 1) & wmask;
+      if (!lio.Put(uint8_t(c))) return drWriteFailed;
+      continue;
     }
-    return drOk;
+    const int64_t low = lio.ReadBits(lowBits);
+    if (low < 0) return drInputEnded;
+    unsigned code;
+    if (!DecodeInverted(lio, t.pool[2], distBits, code)) return drInputEnded;
+    const unsigned distance = (code << lowBits) + unsigned(low) + 1;
+    if (!DecodeInverted(lio, t.pool[1], lenBits, code)) return drInputEnded;
+    unsigned length = code + minLength;
+    if (code == 63) {
+      const int64_t more = lio.ReadBits(8);
+      if (more < 0) return drInputEnded;
+      length += unsigned(more);
+    }
+    // A match longer than the bytes still expected is copied whole.
+    unsigned from = (wpos - distance) & wmask;
+    for (unsigned k = 0; k < length; ++k) {
+      const uint8_t b = window[from];
+      window[wpos] = b;
+      wpos = (wpos + 1) & wmask;
+      from = (from + 1) & wmask;
+      if (!lio.Put(b)) return drWriteFailed;
+    }
+  }
+  return drOk;
 }
 
 template <class T>
-std::unique_ptr<T> Allocate()
-{
-    return std::unique_ptr<T>(new (std::nothrow) T());
+std::unique_ptr<T> Allocate() {
+  return std::unique_ptr<T>(new (std::nothrow) T());
 }
 
 }  // namespace
 
-int Unshrink(ZipDecodeIo& io)
-{
-    auto tables = Allocate<ShrinkTables>();
-    if (!tables) return drNoMemory;
-    LegacyIo lio(io);
-    return Finish(lio, DoUnshrink(lio, *tables));
+int Unshrink(ZipDecodeIo& io) {
+  auto tables = Allocate<ShrinkTables>();
+  if (!tables) return drNoMemory;
+  LegacyIo lio(io);
+  return Finish(lio, DoUnshrink(lio, *tables));
 }
 
-int Unreduce(ZipDecodeIo& io, int factor)
-{
-    if (factor < 1 || factor > 4) return drBadData;
-    auto state = Allocate<ReduceState>();
-    if (!state) return drNoMemory;
-    LegacyIo lio(io);
-    return Finish(lio, DoUnreduce(lio, *state, factor));
+int Unreduce(ZipDecodeIo& io, int factor) {
+  if (factor < 1 || factor > 4) return drBadData;
+  auto state = Allocate<ReduceState>();
+  if (!state) return drNoMemory;
+  LegacyIo lio(io);
+  return Finish(lio, DoUnreduce(lio, *state, factor));
 }
 
-int Explode(ZipDecodeIo& io)
-{
-    auto tables = Allocate<ExplodeTables>();
-    if (!tables) return drNoMemory;
-    LegacyIo lio(io);
-    return Finish(lio, DoExplode(lio, *tables, io.Flags, io.PackedSize));
+int Explode(ZipDecodeIo& io) {
+  auto tables = Allocate<ExplodeTables>();
+  if (!tables) return drNoMemory;
+  LegacyIo lio(io);
+  return Finish(lio, DoExplode(lio, *tables, io.Flags, io.PackedSize));
 }
 
 }  // namespace corvina::archive

@@ -8,267 +8,257 @@ namespace corvina::archive {
 
 namespace {
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 constexpr uint8_t kExtName = 1, kExtDirectory = 2;
 
 // The list record: attribute byte, then the header's offset (64-bit).
-EntryHeaderList::Record MakeItem(uint8_t attribute, int64_t offset)
-{
-    EntryHeaderList::Record r{};
-    r[0] = attribute;
-    std::memcpy(&r[8], &offset, sizeof offset);
-    return r;
+EntryHeaderList::Record MakeItem(uint8_t attribute, int64_t offset) {
+  EntryHeaderList::Record r{};
+  r[0] = attribute;
+  std::memcpy(&r[8], &offset, sizeof offset);
+  return r;
 }
-int64_t ItemOffset(const EntryHeaderList::Record& r)
-{
-    int64_t offset;
-    std::memcpy(&offset, &r[8], sizeof offset);
-    return offset;
+int64_t ItemOffset(const EntryHeaderList::Record& r) {
+  int64_t offset;
+  std::memcpy(&offset, &r[8], sizeof offset);
+  return offset;
 }
 }  // namespace
 
-bool LhaExtractor::IsDecodedMethod(const char m[5])
-{
-    return m[0] == '-' && m[1] == 'l' && m[2] == 'h' && m[4] == '-' &&
-           (m[3] == '0' || m[3] == '1' || (m[3] >= '4' && m[3] <= '7'));
+bool LhaExtractor::IsDecodedMethod(const char m[5]) {
+  return m[0] == '-' && m[1] == 'l' && m[2] == 'h' && m[4] == '-' &&
+         (m[3] == '0' || m[3] == '1' || (m[3] >= '4' && m[3] <= '7'));
 }
 
 bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
 
-bool LhaExtractor::BadHeader()
-{
-    DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+bool LhaExtractor::BadHeader() {
+  DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+  return false;
+}
+
+bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
+  Header.NextSize = 0;
+  Header.Flag = 0;
+  std::memset(Raw, 0, sizeof Raw);
+  if (archive.Seek(offset, soBeginning) != offset) return false;
+  return ReadBlock(archive, Raw, 22, 0, false) == 22;
+}
+
+bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
+  Lzh& h = Header;
+  h.HeadSize = Raw[0];
+  h.HeadChk = Raw[1];
+  std::memcpy(h.Method, Raw + 2, 5);
+  h.PackedSize = Le32(Raw + 7);
+  h.UnpackedSize = Le32(Raw + 11);
+  h.Stamp = Le32(Raw + 15);
+  h.Attribute = Raw[19];
+  h.Level = Raw[20];
+  h.NameLength = Raw[21];
+  EntryName.clear();
+  if (h.Level > 2) return BadHeader();
+
+  std::string rawName, rawDir;
+  // One extended header's data. A file-name header is honoured at level 1 too: writers put the
+  // whole name there when the base header's field is too short for it.
+  auto takeExtended = [&](uint8_t type, const uint8_t* data, size_t length) {
+    if (type == kExtName) {
+      rawName.assign(reinterpret_cast<const char*>(data), length);
+    } else if (type == kExtDirectory) {
+      rawDir.assign(reinterpret_cast<const char*>(data), length);
+    }
+  };
+
+  if (h.Level <= 1) {
+    const int n = h.NameLength;
+    if (h.HeadSize < 22 || h.HeadSize < (h.Level == 0 ? 22 + n : 25 + n)) return BadHeader();
+    const size_t rest = size_t(h.HeadSize) + 2 - 22;
+    std::vector<uint8_t> base(rest);
+    if (ReadBlock(archive, base.data(), int64_t(rest), 0, false) != int64_t(rest)) return BadHeader();
+    rawName.assign(reinterpret_cast<const char*>(base.data()), size_t(n));
+    h.Crc = Le16(&base[size_t(n)]);
+    HeaderLength = int64_t(h.HeadSize) + 2;
+    DataSize = h.PackedSize;
+    if (h.Level == 1) {
+      h.OsId = base[size_t(n) + 2];
+      h.NextSize = Le16(&base[rest - 2]);
+      // The extended headers sit in front of the data and are counted in its packed size.
+      int64_t total = 0;
+      while (h.NextSize != 0) {
+        const size_t size = h.NextSize;
+        if (size < 3 || total + int64_t(size) > int64_t(h.PackedSize)) return BadHeader();
+        h.ExtBlock.resize(size);
+        if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size), 0, false) != int64_t(size)) return BadHeader();
+        const auto* e = reinterpret_cast<const uint8_t*>(h.ExtBlock.data());
+        takeExtended(e[0], e + 1, size - 3);
+        h.NextSize = Le16(e + size - 2);
+        total += int64_t(size);
+      }
+      HeaderLength += total;
+      DataSize = int64_t(h.PackedSize) - total;
+    }
+  } else {
+    size_t length = Le16(Raw);
+    if (length < 26) return BadHeader();
+    std::vector<uint8_t> hdr(Raw, Raw + 22);
+    hdr.resize(length);
+    if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22), 0, false) != int64_t(length - 22)) return BadHeader();
+    h.Crc = Le16(&hdr[21]);
+    h.OsId2 = hdr[23];
+    h.NextSize = Le16(&hdr[24]);
+    size_t pos = 26;
+    while (h.NextSize != 0) {
+      const size_t size = h.NextSize;
+      if (size < 3) return BadHeader();
+      if (pos + size > length) {
+        // Some writers (OS-9/68k LHa) count the header two bytes short; the chain itself is
+        // the better witness of where the data starts, as long as the file holds it.
+        const size_t more = pos + size - length;
+        if (pos + size > 65535) return BadHeader();
+        hdr.resize(pos + size);
+        if (ReadBlock(archive, hdr.data() + length, int64_t(more), 0, false) != int64_t(more)) return BadHeader();
+        length = pos + size;
+      }
+      takeExtended(hdr[pos], &hdr[pos + 1], size - 3);
+      h.NextSize = Le16(&hdr[pos + size - 2]);
+      pos += size;
+    }
+    HeaderLength = int64_t(length);
+    DataSize = h.PackedSize;
+  }
+
+  // Amiga archivers store "name NUL comment": the name ends at the first NUL.
+  if (const size_t nul = rawName.find('\0'); nul != std::string::npos) rawName.resize(nul);
+  // Names: CP932 as stored by DOS and Windows archivers; a level-2 header written on Unix may hold
+  // UTF-8, which is kept when it is valid.
+  const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(rawDir);
+  std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(atLha, 0, rawName);
+  if (!rawDir.empty()) {
+    const std::string dirBytes = ConvertSeparators(rawDir);
+    const std::string dir = utf8 ? dirBytes : ConvertEntryName(atLha, 0, dirBytes);
+    name = AppendSlash(dir) + name;
+  }
+  EntryName = name;
+  DosStamp = h.Level == 2 ? DateTimeToDosDateTime(UnixTimeToDateTime(h.Stamp)) : h.Stamp;
+  return true;
+}
+
+void LhaExtractor::ExtractLoop(Stream32& archive) {
+  // Only an archive that detection recognised as LHA has a place to start reading from.
+  if ((ArchiveType != atLha && ArchiveType != atLhaSfx) || ArchiveOffset < 0) {
+    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    return;
+  }
+  List.ClearHeaders();
+  struct Clear {
+    EntryHeaderList& list;
+    ~Clear() { list.ClearHeaders(); }
+  } clear{List};
+  if (ScanLhaHeaders(archive) > 0) ExtractLhaList(archive);
+}
+
+int LhaExtractor::ScanLhaHeaders(Stream32& archive) {
+  int64_t offset = ArchiveOffset;
+  bool got = ReadHeaderBytes(archive, offset);
+  ArchiveTotal = 0;
+  while (Raw[0] != 0) {
+    if (GetCancel()) break;
+    if (!got || !ReadLhaHeader(archive)) break;
+    ApplyStoredPath(EntryName);
+    if (PathRefused) {
+      DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+    } else if (IsEntrySelected(EntryName)) {
+      List.AddHeader(MakeItem(Header.Attribute, offset));
+      if (DosStamp > NewestDate) NewestDate = DosStamp;
+      ArchiveTotal += Header.UnpackedSize;
+    }
+    offset += HeaderLength + DataSize;
+    got = ReadHeaderBytes(archive, offset);
+  }
+  return List.Count;
+}
+
+void LhaExtractor::ExtractLhaList(Stream32& archive) {
+  ArchiveLeft = ArchiveTotal;
+  for (int i = 0; i < List.Count; ++i) {
+    if (GetCancel() || RunStopped) break;
+    const auto& item = List.GetHeader(i);
+    if (!ReadHeaderBytes(archive, ItemOffset(item))) break;
+    if (!ReadLhaHeader(archive)) break;
+    ApplyStoredPath(EntryName);
+    EntrySize = Header.UnpackedSize;
+    EntryDone = 0;
+    ExtractLhaFile(archive, item[0]);
+  }
+}
+
+bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
+  // Some writers (Amiga LhA) store an empty folder as an empty stored entry named with a
+  // trailing separator: there is no file to write under such a name, only the folder.
+  const bool storedFolder = Header.Method[3] == '0' && IsDecodedMethod(Header.Method) && Header.UnpackedSize == 0 &&
+                            !EntryName.empty() && EntryName.back() == '\\';
+  const bool isDirectory = IsDirectoryMethod(Header.Method) || storedFolder;
+  // A method that is not decoded here is refused before anything is written or counted.
+  if (!isDirectory && !IsDecodedMethod(Header.Method)) {
+    DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
+    if (OnEnd) OnEnd(*this, OutputName, false);
+    SkipEntryProgress(Header.UnpackedSize);
     return false;
-}
+  }
+  if (!CheckOverwrite(isDirectory)) {
+    SkipEntryProgress(Header.UnpackedSize);
+    return false;
+  }
+  Crc16 = 0;
+  Crc32 = 0xFFFFFFFF;
+  EntryWriteFailed = false;
 
-bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset)
-{
-    Header.NextSize = 0;
-    Header.Flag = 0;
-    std::memset(Raw, 0, sizeof Raw);
-    if (archive.Seek(offset, soBeginning) != offset) return false;
-    return ReadBlock(archive, Raw, 22, 0, false) == 22;
-}
+  if (isDirectory) {
+    if (CreateStoredDirs && !ForceDirTree(OutputName))
+      EntryWriteFailed = true;
+    else
+      Crc16 = Header.Crc;
+    return CheckCrc(16, Header.Crc);
+  }
 
-bool LhaExtractor::ReadLhaHeader(Stream32& archive)
-{
-    Lzh& h = Header;
-    h.HeadSize = Raw[0];
-    h.HeadChk = Raw[1];
-    std::memcpy(h.Method, Raw + 2, 5);
-    h.PackedSize = Le32(Raw + 7);
-    h.UnpackedSize = Le32(Raw + 11);
-    h.Stamp = Le32(Raw + 15);
-    h.Attribute = Raw[19];
-    h.Level = Raw[20];
-    h.NameLength = Raw[21];
-    EntryName.clear();
-    if (h.Level > 2) return BadHeader();
-
-    std::string rawName, rawDir;
-    // One extended header's data. A file-name header is honoured at level 1 too: writers put the
-    // whole name there when the base header's field is too short for it.
-    auto takeExtended = [&](uint8_t type, const uint8_t* data, size_t length) {
-        if (type == kExtName) {
-            rawName.assign(reinterpret_cast<const char*>(data), length);
-        } else if (type == kExtDirectory) {
-            rawDir.assign(reinterpret_cast<const char*>(data), length);
-        }
-    };
-
-    if (h.Level <= 1) {
-        const int n = h.NameLength;
-        if (h.HeadSize < 22 || h.HeadSize < (h.Level == 0 ? 22 + n : 25 + n)) return BadHeader();
-        const size_t rest = size_t(h.HeadSize) + 2 - 22;
-        std::vector<uint8_t> base(rest);
-        if (ReadBlock(archive, base.data(), int64_t(rest), 0, false) != int64_t(rest)) return BadHeader();
-        rawName.assign(reinterpret_cast<const char*>(base.data()), size_t(n));
-        h.Crc = Le16(&base[size_t(n)]);
-        HeaderLength = int64_t(h.HeadSize) + 2;
-        DataSize = h.PackedSize;
-        if (h.Level == 1) {
-            h.OsId = base[size_t(n) + 2];
-            h.NextSize = Le16(&base[rest - 2]);
-            // The extended headers sit in front of the data and are counted in its packed size.
-            int64_t total = 0;
-            while (h.NextSize != 0) {
-                const size_t size = h.NextSize;
-                if (size < 3 || total + int64_t(size) > int64_t(h.PackedSize)) return BadHeader();
-                h.ExtBlock.resize(size);
-                if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size), 0, false) != int64_t(size)) return BadHeader();
-                const auto* e = reinterpret_cast<const uint8_t*>(h.ExtBlock.data());
-                takeExtended(e[0], e + 1, size - 3);
-                h.NextSize = Le16(e + size - 2);
-                total += int64_t(size);
-            }
-            HeaderLength += total;
-            DataSize = int64_t(h.PackedSize) - total;
-        }
-    } else {
-        size_t length = Le16(Raw);
-        if (length < 26) return BadHeader();
-        std::vector<uint8_t> hdr(Raw, Raw + 22);
-        hdr.resize(length);
-        if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22), 0, false) != int64_t(length - 22))
-            return BadHeader();
-        h.Crc = Le16(&hdr[21]);
-        h.OsId2 = hdr[23];
-        h.NextSize = Le16(&hdr[24]);
-        size_t pos = 26;
-        while (h.NextSize != 0) {
-            const size_t size = h.NextSize;
-            if (size < 3) return BadHeader();
-            if (pos + size > length) {
-                // Some writers (OS-9/68k LHa) count the header two bytes short; the chain itself is
-                // the better witness of where the data starts, as long as the file holds it.
-                const size_t more = pos + size - length;
-                if (pos + size > 65535) return BadHeader();
-                hdr.resize(pos + size);
-                if (ReadBlock(archive, hdr.data() + length, int64_t(more), 0, false) != int64_t(more))
-                    return BadHeader();
-                length = pos + size;
-            }
-            takeExtended(hdr[pos], &hdr[pos + 1], size - 3);
-            h.NextSize = Le16(&hdr[pos + size - 2]);
-            pos += size;
-        }
-        HeaderLength = int64_t(length);
-        DataSize = h.PackedSize;
+  std::unique_ptr<FileStream32> out;
+  if (!OpenOutput(out, OutputName)) {
+    DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    SkipEntryProgress(Header.UnpackedSize);
+    UncountEntry();
+    EntryWriteFailed = true;
+    return CheckCrc(16, Header.Crc);
+  }
+  bool complete = false;
+  try {
+    switch (Header.Method[3]) {
+      case '0':
+        complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
+        break;
+      case '1': complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize); break;
+      case '4': StaticDecoder.InitLzhStatic(16, 12, 4, 3); break;
+      case '5': StaticDecoder.InitLzhStatic(16, 13, 4, 3); break;
+      case '6': StaticDecoder.InitLzhStatic(16, 15, 5, 5); break;
+      case '7': StaticDecoder.InitLzhStatic(16, 16, 5, 6); break;
     }
-
-    // Amiga archivers store "name NUL comment": the name ends at the first NUL.
-    if (const size_t nul = rawName.find('\0'); nul != std::string::npos) rawName.resize(nul);
-    // Names: CP932 as stored by DOS and Windows archivers; a level-2 header written on Unix may hold
-    // UTF-8, which is kept when it is valid.
-    const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(rawDir);
-    std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(atLha, 0, rawName);
-    if (!rawDir.empty()) {
-        const std::string dirBytes = ConvertSeparators(rawDir);
-        const std::string dir = utf8 ? dirBytes : ConvertEntryName(atLha, 0, dirBytes);
-        name = AppendSlash(dir) + name;
-    }
-    EntryName = name;
-    DosStamp = h.Level == 2 ? DateTimeToDosDateTime(UnixTimeToDateTime(h.Stamp)) : h.Stamp;
-    return true;
-}
-
-void LhaExtractor::ExtractLoop(Stream32& archive)
-{
-    // Only an archive that detection recognised as LHA has a place to start reading from.
-    if ((ArchiveType != atLha && ArchiveType != atLhaSfx) || ArchiveOffset < 0) {
-        DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
-        return;
-    }
-    List.ClearHeaders();
-    struct Clear {
-        EntryHeaderList& list;
-        ~Clear() { list.ClearHeaders(); }
-    } clear{List};
-    if (ScanLhaHeaders(archive) > 0) ExtractLhaList(archive);
-}
-
-int LhaExtractor::ScanLhaHeaders(Stream32& archive)
-{
-    int64_t offset = ArchiveOffset;
-    bool got = ReadHeaderBytes(archive, offset);
-    ArchiveTotal = 0;
-    while (Raw[0] != 0) {
-        if (GetCancel()) break;
-        if (!got || !ReadLhaHeader(archive)) break;
-        ApplyStoredPath(EntryName);
-        if (PathRefused) {
-            DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
-        } else if (IsEntrySelected(EntryName)) {
-            List.AddHeader(MakeItem(Header.Attribute, offset));
-            if (DosStamp > NewestDate) NewestDate = DosStamp;
-            ArchiveTotal += Header.UnpackedSize;
-        }
-        offset += HeaderLength + DataSize;
-        got = ReadHeaderBytes(archive, offset);
-    }
-    return List.Count;
-}
-
-void LhaExtractor::ExtractLhaList(Stream32& archive)
-{
-    ArchiveLeft = ArchiveTotal;
-    for (int i = 0; i < List.Count; ++i) {
-        if (GetCancel() || RunStopped) break;
-        const auto& item = List.GetHeader(i);
-        if (!ReadHeaderBytes(archive, ItemOffset(item))) break;
-        if (!ReadLhaHeader(archive)) break;
-        ApplyStoredPath(EntryName);
-        EntrySize = Header.UnpackedSize;
-        EntryDone = 0;
-        ExtractLhaFile(archive, item[0]);
-    }
-}
-
-bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute)
-{
-    // Some writers (Amiga LhA) store an empty folder as an empty stored entry named with a
-    // trailing separator: there is no file to write under such a name, only the folder.
-    const bool storedFolder = Header.Method[3] == '0' && IsDecodedMethod(Header.Method) && Header.UnpackedSize == 0 &&
-                              !EntryName.empty() && EntryName.back() == '\\';
-    const bool isDirectory = IsDirectoryMethod(Header.Method) || storedFolder;
-    // A method that is not decoded here is refused before anything is written or counted.
-    if (!isDirectory && !IsDecodedMethod(Header.Method)) {
-        DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
-        if (OnEnd) OnEnd(*this, OutputName, false);
-        SkipEntryProgress(Header.UnpackedSize);
-        return false;
-    }
-    if (!CheckOverwrite(isDirectory)) {
-        SkipEntryProgress(Header.UnpackedSize);
-        return false;
-    }
-    Crc16 = 0;
-    Crc32 = 0xFFFFFFFF;
-    EntryWriteFailed = false;
-
-    if (isDirectory) {
-        if (CreateStoredDirs && !ForceDirTree(OutputName)) EntryWriteFailed = true;
-        else Crc16 = Header.Crc;
-        return CheckCrc(16, Header.Crc);
-    }
-
-    std::unique_ptr<FileStream32> out;
-    if (!OpenOutput(out, OutputName)) {
-        DoError(OutputName, {}, msg::OpenError, ArchiveName);
-        SkipEntryProgress(Header.UnpackedSize);
-        UncountEntry();
-        EntryWriteFailed = true;
-        return CheckCrc(16, Header.Crc);
-    }
-    bool complete = false;
-    try {
-        switch (Header.Method[3]) {
-        case '0':
-            complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
-            break;
-        case '1':
-            complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize);
-            break;
-        case '4': StaticDecoder.InitLzhStatic(16, 12, 4, 3); break;
-        case '5': StaticDecoder.InitLzhStatic(16, 13, 4, 3); break;
-        case '6': StaticDecoder.InitLzhStatic(16, 15, 5, 5); break;
-        case '7': StaticDecoder.InitLzhStatic(16, 16, 5, 6); break;
-        }
-        if (Header.Method[3] >= '4')
-            complete = StaticDecoder.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
-    } catch (...) {
-        // Reported where it was raised; the entry ends with its verdict below.
-        complete = false;
-    }
-    // Damaged data that stops short of the stored size fails the entry whatever its CRC says.
-    if (!complete) EntryWriteFailed = true;
-    try {
-        CloseOutput(out, OutputName, attribute, DosStamp);
-    } catch (...) {
-        EntryWriteFailed = true;
-    }
-    return FinishOutput(16, Header.Crc);
+    if (Header.Method[3] >= '4')
+      complete = StaticDecoder.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
+  } catch (...) {
+    // Reported where it was raised; the entry ends with its verdict below.
+    complete = false;
+  }
+  // Damaged data that stops short of the stored size fails the entry whatever its CRC says.
+  if (!complete) EntryWriteFailed = true;
+  try {
+    CloseOutput(out, OutputName, attribute, DosStamp);
+  } catch (...) {
+    EntryWriteFailed = true;
+  }
+  return FinishOutput(16, Header.Crc);
 }
 
 }  // namespace corvina::archive

@@ -5,56 +5,56 @@
 #include <cstdint>
 #include <string>
 
+#include "archive/ArchiveExtractor.h"
 #include "archive/HeaderList.h"
 #include "archive/LzhDecoders.h"
-#include "archive/ArchiveExtractor.h"
 
 namespace corvina::archive {
 
 // The current header record, rewritten for every header read.
 struct Lzh {
-    uint8_t HeadSize = 0;
-    uint8_t HeadChk = 0;
-    char Method[5] = {};
-    uint32_t PackedSize = 0;
-    uint32_t UnpackedSize = 0;
-    uint32_t Stamp = 0;
-    uint8_t Attribute = 0;
-    uint8_t Level = 0;
-    uint8_t NameLength = 0;
-    uint16_t Crc = 0;
-    uint8_t OsId = 0;
-    uint16_t NextSize = 0;
-    std::string ExtBlock;
-    uint8_t Flag = 0;
-    uint8_t OsId2 = 0;
+  uint8_t HeadSize = 0;
+  uint8_t HeadChk = 0;
+  char Method[5] = {};
+  uint32_t PackedSize = 0;
+  uint32_t UnpackedSize = 0;
+  uint32_t Stamp = 0;
+  uint8_t Attribute = 0;
+  uint8_t Level = 0;
+  uint8_t NameLength = 0;
+  uint16_t Crc = 0;
+  uint8_t OsId = 0;
+  uint16_t NextSize = 0;
+  std::string ExtBlock;
+  uint8_t Flag = 0;
+  uint8_t OsId2 = 0;
 };
 
 class LhaExtractor : public ArchiveExtractor {
-public:
-    Lzh Header;
-    // Derived from the header just read:
-    int64_t HeaderLength = 0;   // bytes from the header's start to its packed data
-    int64_t DataSize = 0;       // packed data bytes alone (level 1: without the extended headers)
-    uint32_t DosStamp = 0;      // the time stamp as a DOS date/time
+ public:
+  Lzh Header;
+  // Derived from the header just read:
+  int64_t HeaderLength = 0;  // bytes from the header's start to its packed data
+  int64_t DataSize = 0;      // packed data bytes alone (level 1: without the extended headers)
+  uint32_t DosStamp = 0;     // the time stamp as a DOS date/time
 
-    // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: 0, 1, 4 to 7 and the directory entry.
-    static bool IsDecodedMethod(const char method[5]);
-    static bool IsDirectoryMethod(const char method[5]);
+  // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: 0, 1, 4 to 7 and the directory entry.
+  static bool IsDecodedMethod(const char method[5]);
+  static bool IsDirectoryMethod(const char method[5]);
 
-protected:
-    void ExtractLoop(Stream32& archive) override;
-    int ScanLhaHeaders(Stream32& archive);
-    bool ReadLhaHeader(Stream32& archive);
-    void ExtractLhaList(Stream32& archive);
-    bool ExtractLhaFile(Stream32& archive, int attribute);
+ protected:
+  void ExtractLoop(Stream32& archive) override;
+  int ScanLhaHeaders(Stream32& archive);
+  bool ReadLhaHeader(Stream32& archive);
+  void ExtractLhaList(Stream32& archive);
+  bool ExtractLhaFile(Stream32& archive, int attribute);
 
-private:
-    bool ReadHeaderBytes(Stream32& archive, int64_t offset);
-    bool BadHeader();
-    EntryHeaderList List;
-    uint8_t Raw[22] = {};
-    LzhStaticDecoder StaticDecoder;
+ private:
+  bool ReadHeaderBytes(Stream32& archive, int64_t offset);
+  bool BadHeader();
+  EntryHeaderList List;
+  uint8_t Raw[22] = {};
+  LzhStaticDecoder StaticDecoder;
 };
 
 }  // namespace corvina::archive

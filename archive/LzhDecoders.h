@@ -15,79 +15,75 @@ class DecompressClass;
 
 // Bit reader over the entry's packed bytes; past their end it reads zero bits.
 class LzhBitReader {
-public:
-    LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
-    inline void Refill()
-    {
-        if (bitCount > 56) return;
-        if (end - cur >= 8) {
-            uint64_t v = 0;
-            for (int k = 0; k < 8; ++k) v = (v << 8) | cur[k];
-            bitBuf |= v >> bitCount;
-            cur += (63 - bitCount) >> 3;
-            bitCount |= 56;
-            return;
-        }
-        SlowRefill();
+ public:
+  LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
+  inline void Refill() {
+    if (bitCount > 56) return;
+    if (end - cur >= 8) {
+      uint64_t v = 0;
+      for (int k = 0; k < 8; ++k) v = (v << 8) | cur[k];
+      bitBuf |= v >> bitCount;
+      cur += (63 - bitCount) >> 3;
+      bitCount |= 56;
+      return;
     }
-    inline uint32_t Peek(int n) const { return uint32_t(bitBuf >> (64 - n)); }
-    inline void Drop(int n)
-    {
-        bitBuf <<= n;
-        bitCount -= n;
-    }
-    inline uint32_t GetBits(int n)
-    {
-        if (n == 0) return 0;
-        Refill();
-        const uint32_t v = Peek(n);
-        Drop(n);
-        return v;
-    }
-    uint64_t Bits() const { return bitBuf; }
-    // Far more bytes were asked for than the entry holds: the data is damaged.
-    bool Exhausted() const { return zeroBytes > 64; }
+    SlowRefill();
+  }
+  inline uint32_t Peek(int n) const { return uint32_t(bitBuf >> (64 - n)); }
+  inline void Drop(int n) {
+    bitBuf <<= n;
+    bitCount -= n;
+  }
+  inline uint32_t GetBits(int n) {
+    if (n == 0) return 0;
+    Refill();
+    const uint32_t v = Peek(n);
+    Drop(n);
+    return v;
+  }
+  uint64_t Bits() const { return bitBuf; }
+  // Far more bytes were asked for than the entry holds: the data is damaged.
+  bool Exhausted() const { return zeroBytes > 64; }
 
-private:
-    void SlowRefill();
-    bool FetchInput();
-    DecompressClass& owner;
-    Stream32& in;
-    int64_t packedLeft;
-    std::vector<uint8_t> buffer;
-    const uint8_t* cur = nullptr;
-    const uint8_t* end = nullptr;
-    uint64_t bitBuf = 0;
-    int bitCount = 0;
-    int64_t zeroBytes = 0;
+ private:
+  void SlowRefill();
+  bool FetchInput();
+  DecompressClass& owner;
+  Stream32& in;
+  int64_t packedLeft;
+  std::vector<uint8_t> buffer;
+  const uint8_t* cur = nullptr;
+  const uint8_t* end = nullptr;
+  uint64_t bitBuf = 0;
+  int bitCount = 0;
+  int64_t zeroBytes = 0;
 };
 
 class LzhStaticDecoder {
-public:
-    void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
-    // Answers False when a table error ended the decoding early.
-    bool DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize,
-                         int64_t unpackedSize);
+ public:
+  void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
+  // Answers False when a table error ended the decoding early.
+  bool DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
-    static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
-    static constexpr uint16_t kEmpty = 0xFFFF;
+  static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
+  static constexpr uint16_t kEmpty = 0xFFFF;
 
-private:
-    bool ReadPtLen(LzhBitReader& br, int nn, int nbit, int special);
-    bool ReadCLen(LzhBitReader& br);
-    static bool MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
-                          uint16_t* right, int nodeCount);
-    void Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
+ private:
+  bool ReadPtLen(LzhBitReader& br, int nn, int nbit, int special);
+  bool ReadCLen(LzhBitReader& br);
+  static bool MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
+                        uint16_t* right, int nodeCount);
+  void Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
-    int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
-    int64_t bufferSize = 26624;
-    std::vector<uint8_t> window;
-    uint8_t cLen[NC] = {};
-    uint8_t ptLen[NPT] = {};
-    uint16_t cTable[4096] = {};
-    uint16_t ptTable[256] = {};
-    uint16_t cLeft[2 * NC] = {}, cRight[2 * NC] = {};
-    uint16_t ptLeft[2 * NPT] = {}, ptRight[2 * NPT] = {};
+  int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
+  int64_t bufferSize = 26624;
+  std::vector<uint8_t> window;
+  uint8_t cLen[NC] = {};
+  uint8_t ptLen[NPT] = {};
+  uint16_t cTable[4096] = {};
+  uint16_t ptTable[256] = {};
+  uint16_t cLeft[2 * NC] = {}, cRight[2 * NC] = {};
+  uint16_t ptLeft[2 * NPT] = {}, ptRight[2 * NPT] = {};
 };
 
 // -lh1-: answers False when the input ran out long before the unpacked size was reached.

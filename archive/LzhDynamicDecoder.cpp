@@ -3,194 +3,188 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/LzhDecoders.h"
 #include "archive/ArchiveExtractor.h"
+#include "archive/LzhDecoders.h"
 
 namespace corvina::archive {
 
 namespace {
 
 constexpr int N = 4096, F = 60, THRESHOLD = 2;
-constexpr int N_CHAR = 256 - THRESHOLD + F;   // 314
-constexpr int T = N_CHAR * 2 - 1;             // 627
+constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314
+constexpr int T = N_CHAR * 2 - 1;            // 627
 constexpr int R = T - 1;
 constexpr unsigned MAX_FREQ = 0x8000;
 
 struct PositionCodes {
-    uint8_t code[256], len[256];
-    PositionCodes()
-    {
-        // Upper six bits of a position and the length of its code, as the published tables.
-        const struct { int values, codes, bits; } groups[] = {{32, 1, 3}, {48, 3, 4}, {64, 8, 5},
-                                                               {48, 12, 6}, {48, 24, 7}, {16, 16, 8}};
-        int i = 0, c = 0;
-        for (const auto& g : groups) {
-            const int per = g.values / g.codes;
-            for (int k = 0; k < g.codes; ++k, ++c)
-                for (int m = 0; m < per; ++m, ++i) {
-                    code[i] = uint8_t(c);
-                    len[i] = uint8_t(g.bits);
-                }
+  uint8_t code[256], len[256];
+  PositionCodes() {
+    // Upper six bits of a position and the length of its code, as the published tables.
+    const struct {
+      int values, codes, bits;
+    } groups[] = {{32, 1, 3}, {48, 3, 4}, {64, 8, 5}, {48, 12, 6}, {48, 24, 7}, {16, 16, 8}};
+    int i = 0, c = 0;
+    for (const auto& g : groups) {
+      const int per = g.values / g.codes;
+      for (int k = 0; k < g.codes; ++k, ++c)
+        for (int m = 0; m < per; ++m, ++i) {
+          code[i] = uint8_t(c);
+          len[i] = uint8_t(g.bits);
         }
     }
+  }
 };
-const PositionCodes& Positions()
-{
-    static const PositionCodes codes;
-    return codes;
+const PositionCodes& Positions() {
+  static const PositionCodes codes;
+  return codes;
 }
 
 class AdaptiveTree {
-public:
-    AdaptiveTree()
-    {
-        for (int i = 0; i < N_CHAR; ++i) {
-            freq[i] = 1;
-            son[i] = i + T;
-            prnt[i + T] = i;
-        }
-        for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-            freq[j] = freq[i] + freq[i + 1];
-            son[j] = i;
-            prnt[i] = prnt[i + 1] = j;
-        }
-        freq[T] = 0xFFFF;
-        prnt[R] = 0;
+ public:
+  AdaptiveTree() {
+    for (int i = 0; i < N_CHAR; ++i) {
+      freq[i] = 1;
+      son[i] = i + T;
+      prnt[i + T] = i;
     }
-
-    template <class NextBit>
-    int DecodeChar(NextBit nextBit)
-    {
-        int c = son[R];
-        while (c < T) c = son[c + nextBit()];
-        c -= T;
-        Update(c);
-        return c;
+    for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
+      freq[j] = freq[i] + freq[i + 1];
+      son[j] = i;
+      prnt[i] = prnt[i + 1] = j;
     }
+    freq[T] = 0xFFFF;
+    prnt[R] = 0;
+  }
 
-private:
-    void Reconstruct()
-    {
-        int j = 0;
-        for (int i = 0; i < T; ++i)
-            if (son[i] >= T) {
-                freq[j] = (freq[i] + 1) / 2;
-                son[j] = son[i];
-                ++j;
-            }
-        for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
-            const unsigned f = freq[jj] = freq[i] + freq[i + 1];
-            int k = jj - 1;
-            while (f < freq[k]) --k;
-            ++k;
-            const size_t l = size_t(jj - k);
-            std::memmove(&freq[k + 1], &freq[k], l * sizeof freq[0]);
-            freq[k] = f;
-            std::memmove(&son[k + 1], &son[k], l * sizeof son[0]);
-            son[k] = i;
+  template <class NextBit>
+  int DecodeChar(NextBit nextBit) {
+    int c = son[R];
+    while (c < T) c = son[c + nextBit()];
+    c -= T;
+    Update(c);
+    return c;
+  }
+
+ private:
+  void Reconstruct() {
+    int j = 0;
+    for (int i = 0; i < T; ++i)
+      if (son[i] >= T) {
+        freq[j] = (freq[i] + 1) / 2;
+        son[j] = son[i];
+        ++j;
+      }
+    for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
+      const unsigned f = freq[jj] = freq[i] + freq[i + 1];
+      int k = jj - 1;
+      while (f < freq[k]) --k;
+      ++k;
+      const size_t l = size_t(jj - k);
+      std::memmove(&freq[k + 1], &freq[k], l * sizeof freq[0]);
+      freq[k] = f;
+      std::memmove(&son[k + 1], &son[k], l * sizeof son[0]);
+      son[k] = i;
+    }
+    for (int i = 0; i < T; ++i) {
+      const int k = son[i];
+      if (k >= T)
+        prnt[k] = i;
+      else
+        prnt[k] = prnt[k + 1] = i;
+    }
+  }
+
+  void Update(int c) {
+    if (freq[R] == MAX_FREQ) Reconstruct();
+    c = prnt[c + T];
+    do {
+      const unsigned k = ++freq[c];
+      int l = c + 1;
+      if (k > freq[l]) {
+        while (k > freq[++l]) {
         }
-        for (int i = 0; i < T; ++i) {
-            const int k = son[i];
-            if (k >= T)
-                prnt[k] = i;
-            else
-                prnt[k] = prnt[k + 1] = i;
-        }
-    }
+        --l;
+        freq[c] = freq[l];
+        freq[l] = k;
+        const int i = son[c];
+        prnt[i] = l;
+        if (i < T) prnt[i + 1] = l;
+        const int jn = son[l];
+        son[l] = i;
+        prnt[jn] = c;
+        if (jn < T) prnt[jn + 1] = c;
+        son[c] = jn;
+        c = l;
+      }
+    } while ((c = prnt[c]) != 0);
+  }
 
-    void Update(int c)
-    {
-        if (freq[R] == MAX_FREQ) Reconstruct();
-        c = prnt[c + T];
-        do {
-            const unsigned k = ++freq[c];
-            int l = c + 1;
-            if (k > freq[l]) {
-                while (k > freq[++l]) {
-                }
-                --l;
-                freq[c] = freq[l];
-                freq[l] = k;
-                const int i = son[c];
-                prnt[i] = l;
-                if (i < T) prnt[i + 1] = l;
-                const int jn = son[l];
-                son[l] = i;
-                prnt[jn] = c;
-                if (jn < T) prnt[jn + 1] = c;
-                son[c] = jn;
-                c = l;
-            }
-        } while ((c = prnt[c]) != 0);
-    }
-
-    unsigned freq[T + 1];
-    int prnt[T + N_CHAR];
-    int son[T];
+  unsigned freq[T + 1];
+  int prnt[T + N_CHAR];
+  int son[T];
 };
 
 }  // namespace
 
-bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize)
-{
-    if (unpackedSize <= 0) return true;
-    auto tree = std::make_unique<AdaptiveTree>();
-    // The whole window starts as spaces: a damaged position never reads an unset byte.
-    std::vector<uint8_t> window(N, 0x20);
-    std::vector<uint8_t> output(32768);
-    LzhBitReader br(owner, in, packedSize, 32768);
-    const PositionCodes& pc = Positions();
-    const bool* cancel = &owner.GetCancelRef();
+bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize) {
+  if (unpackedSize <= 0) return true;
+  auto tree = std::make_unique<AdaptiveTree>();
+  // The whole window starts as spaces: a damaged position never reads an unset byte.
+  std::vector<uint8_t> window(N, 0x20);
+  std::vector<uint8_t> output(32768);
+  LzhBitReader br(owner, in, packedSize, 32768);
+  const PositionCodes& pc = Positions();
+  const bool* cancel = &owner.GetCancelRef();
 
-    auto nextBit = [&br]() {
-        br.Refill();
-        const int b = int(br.Peek(1));
-        br.Drop(1);
-        return b;
-    };
-    int64_t remaining = unpackedSize, written = 0;
-    size_t outPos = 0;
-    unsigned r = N - F;
-    auto flush = [&]() {
-        if (outPos == 0) return;
-        if (owner.DecryptWriteBlock(out, output.data(), int64_t(outPos), 16, false) <= 0)
-            owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
-        written += int64_t(outPos);
-        owner.ArchiveLeft -= int64_t(outPos);
-        owner.DoProgress(written, unpackedSize, owner.ArchiveTotal);
-        outPos = 0;
-    };
-    auto put = [&](uint8_t b) {
-        output[outPos++] = b;
-        window[r] = b;
-        r = (r + 1) & (N - 1);
-        if (outPos == output.size()) flush();
-    };
+  auto nextBit = [&br]() {
+    br.Refill();
+    const int b = int(br.Peek(1));
+    br.Drop(1);
+    return b;
+  };
+  int64_t remaining = unpackedSize, written = 0;
+  size_t outPos = 0;
+  unsigned r = N - F;
+  auto flush = [&]() {
+    if (outPos == 0) return;
+    if (owner.DecryptWriteBlock(out, output.data(), int64_t(outPos), 16, false) <= 0)
+      owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
+    written += int64_t(outPos);
+    owner.ArchiveLeft -= int64_t(outPos);
+    owner.DoProgress(written, unpackedSize, owner.ArchiveTotal);
+    outPos = 0;
+  };
+  auto put = [&](uint8_t b) {
+    output[outPos++] = b;
+    window[r] = b;
+    r = (r + 1) & (N - 1);
+    if (outPos == output.size()) flush();
+  };
 
-    while (remaining > 0 && !br.Exhausted() && !*cancel) {
-        const int c = tree->DecodeChar(nextBit);
-        if (c < 256) {
-            put(uint8_t(c));
-            --remaining;
-            continue;
-        }
-        br.Refill();
-        unsigned i = br.Peek(8);
-        br.Drop(8);
-        const unsigned upper = unsigned(pc.code[i]) << 6;
-        for (int j = pc.len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
-        const unsigned position = upper | (i & 0x3F);
-        int64_t len = c - 253;
-        if (len > remaining) len = remaining;
-        remaining -= len;
-        unsigned src = (r - position - 1) & (N - 1);
-        while (len-- > 0) {
-            put(window[src]);
-            src = (src + 1) & (N - 1);
-        }
+  while (remaining > 0 && !br.Exhausted() && !*cancel) {
+    const int c = tree->DecodeChar(nextBit);
+    if (c < 256) {
+      put(uint8_t(c));
+      --remaining;
+      continue;
     }
-    flush();
-    return remaining == 0;
+    br.Refill();
+    unsigned i = br.Peek(8);
+    br.Drop(8);
+    const unsigned upper = unsigned(pc.code[i]) << 6;
+    for (int j = pc.len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
+    const unsigned position = upper | (i & 0x3F);
+    int64_t len = c - 253;
+    if (len > remaining) len = remaining;
+    remaining -= len;
+    unsigned src = (r - position - 1) & (N - 1);
+    while (len-- > 0) {
+      put(window[src]);
+      src = (src + 1) & (N - 1);
+    }
+  }
+  flush();
+  return remaining == 0;
 }
 
 }  // namespace corvina::archive

@@ -11,27 +11,27 @@
 namespace corvina::archive {
 
 class InvalidMaskError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 class InternalMask {
-public:
-    explicit InternalMask(const std::string& mask);   // throws InvalidMaskError
-    bool Matches(const std::string& fileName) const;
+ public:
+  explicit InternalMask(const std::string& mask);  // throws InvalidMaskError
+  bool Matches(const std::string& fileName) const;
 
-private:
-    enum Kind : uint8_t { mkLiteral, mkAny, mkSet, mkEnd };
-    struct State {
-        bool skip = false;      // a "*" stood before this element
-        Kind kind = mkLiteral;
-        char32_t ch = 0;        // literal, upper-cased when ASCII
-        bool negate = false;
-        std::vector<std::pair<char32_t, char32_t>> ranges;   // set members
-    };
-    bool StateMatches(const State& s, char32_t c) const;
-    std::vector<State> States;
-    bool EndsWithDot = false;
+ private:
+  enum Kind : uint8_t { mkLiteral, mkAny, mkSet, mkEnd };
+  struct State {
+    bool skip = false;  // a "*" stood before this element
+    Kind kind = mkLiteral;
+    char32_t ch = 0;  // literal, upper-cased when ASCII
+    bool negate = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // set members
+  };
+  bool StateMatches(const State& s, char32_t c) const;
+  std::vector<State> States;
+  bool EndsWithDot = false;
 };
 
 bool MaskMatches(const std::string& fileName, const std::string& mask);

@@ -11,39 +11,40 @@ constexpr size_t kSha1DigestLength = 20;
 constexpr size_t kSha1BlockLength = 64;
 
 class Sha1 {
-public:
-    Sha1() { Init(); }
-    ~Sha1();
-    void Init();
-    void Update(const uint8_t* data, size_t length);
-    void Final(uint8_t digest[kSha1DigestLength]);   // leaves the context ready for a new message
-private:
-    friend class HmacSha1;
-    void Compress(const uint8_t block[kSha1BlockLength]);
-    // One block given as big-endian words; the words are used up as the message schedule.
-    static void CompressWords(uint32_t state[5], uint32_t w[16]);
-    uint64_t ByteCount = 0;
-    uint32_t State[5] = {};
-    uint8_t Buffer[kSha1BlockLength] = {};
+ public:
+  Sha1() { Init(); }
+  ~Sha1();
+  void Init();
+  void Update(const uint8_t* data, size_t length);
+  void Final(uint8_t digest[kSha1DigestLength]);  // leaves the context ready for a new message
+ private:
+  friend class HmacSha1;
+  void Compress(const uint8_t block[kSha1BlockLength]);
+  // One block given as big-endian words; the words are used up as the message schedule.
+  static void CompressWords(uint32_t state[5], uint32_t w[16]);
+  uint64_t ByteCount = 0;
+  uint32_t State[5] = {};
+  uint8_t Buffer[kSha1BlockLength] = {};
 };
 
 class HmacSha1 {
-public:
-    ~HmacSha1();
-    // Keys longer than one block are replaced by their digest.
-    void SetKey(const uint8_t* key, size_t length);
-    void Update(const uint8_t* data, size_t length);
-    // Writes the first min(length, 20) bytes of the code; the key stays, so the next message can
-    // follow at once.
-    void Final(uint8_t* mac, size_t length);
-    void Wipe();
-    // The code of a message that is one digest (as five words), written over it: one iteration
-    // of the key derivation, two blocks from the kept key states.
-    void MacOfDigest(uint32_t digest[5]) const;
-private:
-    // The states after the key's inner and outer pads, hashed once per key.
-    uint32_t InnerStart[5] = {}, OuterStart[5] = {};
-    Sha1 Inner, Outer;
+ public:
+  ~HmacSha1();
+  // Keys longer than one block are replaced by their digest.
+  void SetKey(const uint8_t* key, size_t length);
+  void Update(const uint8_t* data, size_t length);
+  // Writes the first min(length, 20) bytes of the code; the key stays, so the next message can
+  // follow at once.
+  void Final(uint8_t* mac, size_t length);
+  void Wipe();
+  // The code of a message that is one digest (as five words), written over it: one iteration
+  // of the key derivation, two blocks from the kept key states.
+  void MacOfDigest(uint32_t digest[5]) const;
+
+ private:
+  // The states after the key's inner and outer pads, hashed once per key.
+  uint32_t InnerStart[5] = {}, OuterStart[5] = {};
+  Sha1 Inner, Outer;
 };
 
 // Blocks compressed so far by this thread (for measuring what a derivation costs).

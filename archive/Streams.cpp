@@ -1,127 +1,115 @@
 #include "archive/Streams.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace corvina::archive {
 
-int64_t Stream32::Size()
-{
-    const int64_t here = Seek(0, soCurrent);
-    const int64_t end = Seek(0, soEnd);
-    Seek(here, soBeginning);
-    return end;
+int64_t Stream32::Size() {
+  const int64_t here = Seek(0, soCurrent);
+  const int64_t end = Seek(0, soEnd);
+  Seek(here, soBeginning);
+  return end;
 }
 
-int64_t Stream32::CopyFrom64(Stream32& source, int64_t count)
-{
-    if (count == 0) {
-        source.Seek(0, soBeginning);
-        count = source.Size();
+int64_t Stream32::CopyFrom64(Stream32& source, int64_t count) {
+  if (count == 0) {
+    source.Seek(0, soBeginning);
+    count = source.Size();
+  }
+  const int64_t bufferSize = std::min<int64_t>(count, 131072);
+  if (bufferSize <= 0) return 0;
+  std::vector<uint8_t> buffer(static_cast<size_t>(bufferSize));
+  int64_t copied = 0;
+  while (copied < count) {
+    if (ProcessMessages) ProcessMessages();
+    if (CancelPointer && *CancelPointer) break;
+    const int64_t block = std::min(bufferSize, count - copied);
+    const int64_t got = source.Read(buffer.data(), block);
+    if (got <= 0) break;
+    if (Write(buffer.data(), got) != got) break;
+    copied += got;
+  }
+  return copied;
+}
+
+int64_t HandleStream32::Read(void* buffer, int64_t count) {
+  if (Handle < 0 || count <= 0) return 0;
+  int64_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::read(Handle, out + done, size_t(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t HandleStream32::Write(const void* buffer, int64_t count) {
+  if (Handle < 0 || count <= 0) return 0;
+  int64_t done = 0;
+  auto* in = static_cast<const uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::write(Handle, in + done, size_t(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      LastError = n < 0 ? errno : ENOSPC;
+      break;
     }
-    const int64_t bufferSize = std::min<int64_t>(count, 131072);
-    if (bufferSize <= 0) return 0;
-    std::vector<uint8_t> buffer(static_cast<size_t>(bufferSize));
-    int64_t copied = 0;
-    while (copied < count) {
-        if (ProcessMessages) ProcessMessages();
-        if (CancelPointer && *CancelPointer) break;
-        const int64_t block = std::min(bufferSize, count - copied);
-        const int64_t got = source.Read(buffer.data(), block);
-        if (got <= 0) break;
-        if (Write(buffer.data(), got) != got) break;
-        copied += got;
+    done += n;
+  }
+  return done;
+}
+
+int64_t HandleStream32::Seek(int64_t offset, int origin) {
+  if (Handle < 0) return -1;
+  const int whence = origin == soCurrent ? SEEK_CUR : origin == soEnd ? SEEK_END : SEEK_SET;
+  return ::lseek(Handle, off_t(offset), whence);
+}
+
+bool HandleStream32::SetSize(int64_t size) { return Handle >= 0 && ::ftruncate(Handle, off_t(size)) == 0; }
+
+FileStream32::FileStream32(const std::string& fileName, uint16_t mode) : HandleStream32(-1), FileName(fileName) {
+  int flags = O_CLOEXEC;
+  if (mode == fmCreate) {
+    flags |= O_RDWR | O_CREAT | O_TRUNC;
+  } else {
+    switch (mode & 3) {
+      case fmOpenWrite: flags |= O_WRONLY; break;
+      case fmOpenReadWrite: flags |= O_RDWR; break;
+      default: flags |= O_RDONLY; break;
     }
-    return copied;
-}
-
-int64_t HandleStream32::Read(void* buffer, int64_t count)
-{
-    if (Handle < 0 || count <= 0) return 0;
-    int64_t done = 0;
-    auto* out = static_cast<uint8_t*>(buffer);
-    while (done < count) {
-        const ssize_t n = ::read(Handle, out + done, size_t(count - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += n;
-    }
-    return done;
-}
-
-int64_t HandleStream32::Write(const void* buffer, int64_t count)
-{
-    if (Handle < 0 || count <= 0) return 0;
-    int64_t done = 0;
-    auto* in = static_cast<const uint8_t*>(buffer);
-    while (done < count) {
-        const ssize_t n = ::write(Handle, in + done, size_t(count - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            LastError = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += n;
-    }
-    return done;
-}
-
-int64_t HandleStream32::Seek(int64_t offset, int origin)
-{
-    if (Handle < 0) return -1;
-    const int whence = origin == soCurrent ? SEEK_CUR : origin == soEnd ? SEEK_END : SEEK_SET;
-    return ::lseek(Handle, off_t(offset), whence);
-}
-
-bool HandleStream32::SetSize(int64_t size)
-{
-    return Handle >= 0 && ::ftruncate(Handle, off_t(size)) == 0;
-}
-
-FileStream32::FileStream32(const std::string& fileName, uint16_t mode) : HandleStream32(-1), FileName(fileName)
-{
-    int flags = O_CLOEXEC;
-    if (mode == fmCreate) {
-        flags |= O_RDWR | O_CREAT | O_TRUNC;
-    } else {
-        switch (mode & 3) {
-        case fmOpenWrite: flags |= O_WRONLY; break;
-        case fmOpenReadWrite: flags |= O_RDWR; break;
-        default: flags |= O_RDONLY; break;
-        }
-    }
-    Handle = ::open(fileName.c_str(), flags, 0666);
+  }
+  Handle = ::open(fileName.c_str(), flags, 0666);
 }
 
 FileStream32::~FileStream32() { Close(); }
 
-bool FileStream32::Close()
-{
-    if (Handle < 0) return true;
-    const int rc = ::close(Handle);
-    Handle = -1;
-    return rc == 0;
+bool FileStream32::Close() {
+  if (Handle < 0) return true;
+  const int rc = ::close(Handle);
+  Handle = -1;
+  return rc == 0;
 }
 
-int64_t MemoryStream32::Read(void* buffer, int64_t count)
-{
-    if (count <= 0 || Pos >= Length) return 0;
-    const int64_t n = std::min(count, Length - Pos);
-    std::memcpy(buffer, Data + Pos, size_t(n));
-    Pos += n;
-    return n;
+int64_t MemoryStream32::Read(void* buffer, int64_t count) {
+  if (count <= 0 || Pos >= Length) return 0;
+  const int64_t n = std::min(count, Length - Pos);
+  std::memcpy(buffer, Data + Pos, size_t(n));
+  Pos += n;
+  return n;
 }
 
-int64_t MemoryStream32::Seek(int64_t offset, int origin)
-{
-    const int64_t base = origin == soCurrent ? Pos : origin == soEnd ? Length : 0;
-    const int64_t target = base + offset;
-    if (target < 0) return -1;
-    Pos = target;
-    return Pos;
+int64_t MemoryStream32::Seek(int64_t offset, int origin) {
+  const int64_t base = origin == soCurrent ? Pos : origin == soEnd ? Length : 0;
+  const int64_t target = base + offset;
+  if (target < 0) return -1;
+  Pos = target;
+  return Pos;
 }
 
 }  // namespace corvina::archive

@@ -11,60 +11,61 @@ namespace corvina::archive {
 enum SeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
 
 class Stream32 {
-public:
-    virtual ~Stream32() = default;
-    virtual int64_t Read(void* buffer, int64_t count) = 0;
-    virtual int64_t Write(const void* buffer, int64_t count) = 0;
-    virtual int64_t Seek(int64_t offset, int origin) = 0;   // answers the new position, -1 on failure
-    virtual int64_t Size();
+ public:
+  virtual ~Stream32() = default;
+  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  virtual int64_t Seek(int64_t offset, int origin) = 0;  // answers the new position, -1 on failure
+  virtual int64_t Size();
 
-    int64_t Position() { return Seek(0, soCurrent); }
-    // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
-    // before each block and stopping when the cancel flag is set. Answers the bytes copied.
-    virtual int64_t CopyFrom64(Stream32& source, int64_t count);
+  int64_t Position() { return Seek(0, soCurrent); }
+  // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
+  // before each block and stopping when the cancel flag is set. Answers the bytes copied.
+  virtual int64_t CopyFrom64(Stream32& source, int64_t count);
 
-    bool* CancelPointer = nullptr;              // nil: never cancelled
-    std::function<void()> ProcessMessages;      // run before each copied block
-    int LastError = 0;                          // errno of the last failed write
+  bool* CancelPointer = nullptr;          // nil: never cancelled
+  std::function<void()> ProcessMessages;  // run before each copied block
+  int LastError = 0;                      // errno of the last failed write
 };
 
 class HandleStream32 : public Stream32 {
-public:
-    explicit HandleStream32(int handle) : Handle(handle) {}
-    ~HandleStream32() override { Handle = -1; }   // does not close: the handle is borrowed
-    int64_t Read(void* buffer, int64_t count) override;
-    int64_t Write(const void* buffer, int64_t count) override;
-    int64_t Seek(int64_t offset, int origin) override;
-    bool SetSize(int64_t size);
-    bool Valid() const { return Handle >= 0; }
-    int Handle = -1;
+ public:
+  explicit HandleStream32(int handle) : Handle(handle) {}
+  ~HandleStream32() override { Handle = -1; }  // does not close: the handle is borrowed
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, int origin) override;
+  bool SetSize(int64_t size);
+  bool Valid() const { return Handle >= 0; }
+  int Handle = -1;
 };
 
 class FileStream32 : public HandleStream32 {
-public:
-    static constexpr uint16_t fmCreate = 0xFFFF;
-    static constexpr uint16_t fmOpenRead = 0x0000;
-    static constexpr uint16_t fmOpenWrite = 0x0001;
-    static constexpr uint16_t fmOpenReadWrite = 0x0002;
-    FileStream32(const std::string& fileName, uint16_t mode);
-    // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
-    FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
-    ~FileStream32() override;
-    bool Close();   // answers False when the system reports a failure on close
-    std::string FileName;
+ public:
+  static constexpr uint16_t fmCreate = 0xFFFF;
+  static constexpr uint16_t fmOpenRead = 0x0000;
+  static constexpr uint16_t fmOpenWrite = 0x0001;
+  static constexpr uint16_t fmOpenReadWrite = 0x0002;
+  FileStream32(const std::string& fileName, uint16_t mode);
+  // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
+  FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
+  ~FileStream32() override;
+  bool Close();  // answers False when the system reports a failure on close
+  std::string FileName;
 };
 
 // Read-only view over bytes held elsewhere (detection tests, fuzz replay).
 class MemoryStream32 : public Stream32 {
-public:
-    MemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
-    int64_t Read(void* buffer, int64_t count) override;
-    int64_t Write(const void*, int64_t) override { return 0; }
-    int64_t Seek(int64_t offset, int origin) override;
-private:
-    const uint8_t* Data;
-    int64_t Length;
-    int64_t Pos = 0;
+ public:
+  MemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t offset, int origin) override;
+
+ private:
+  const uint8_t* Data;
+  int64_t Length;
+  int64_t Pos = 0;
 };
 
 }  // namespace corvina::archive

@@ -13,7 +13,9 @@ namespace corvina::archive {
 
 namespace {
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
 
 constexpr uint32_t kDescriptorSig = 0x08074B50;
@@ -22,196 +24,188 @@ constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 // Sizes and offsets are kept signed; anything larger cannot name a place in a file.
 constexpr uint64_t kMaxSize = uint64_t(std::numeric_limits<int64_t>::max());
 
-bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count)
-{
-    if (at < 0 || s.Seek(at, soBeginning) != at) return false;
-    return count == 0 || s.Read(buffer, count) == count;
+bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
+  if (at < 0 || s.Seek(at, soBeginning) != at) return false;
+  return count == 0 || s.Read(buffer, count) == count;
 }
 }  // namespace
 
 // ---------------------------------------------------------------- headers
 
-SignatureClass ClassifySignature(uint32_t sig, HeaderType wanted)
-{
-    uint32_t base = 0;
-    switch (wanted) {
+SignatureClass ClassifySignature(uint32_t sig, HeaderType wanted) {
+  uint32_t base = 0;
+  switch (wanted) {
     case htLocal: base = 0x04034B50; break;
     case htCentral: base = 0x02014B50; break;
     case htEnding:
-        if (sig == 0x06054B50 || sig == 0x06055B50) return {htEnding, false};
-        if (sig == 0x06054C50 || sig == 0x06055C50) return {htEnding, true};
-        return {};
+      if (sig == 0x06054B50 || sig == 0x06055B50) return {htEnding, false};
+      if (sig == 0x06054C50 || sig == 0x06055C50) return {htEnding, true};
+      return {};
     default: return {};
-    }
-    if (sig == base || sig == base + 0x200) return {wanted, false};
-    if (sig == base + 0x100 || sig == base + 0x300) return {wanted, true};
-    return {};
+  }
+  if (sig == base || sig == base + 0x200) return {wanted, false};
+  if (sig == base + 0x100 || sig == base + 0x300) return {wanted, true};
+  return {};
 }
 
-ZipExtra ReadExtraField(const uint8_t* data, size_t size, bool central, uint32_t uncompressed32,
-                         uint32_t compressed32, uint32_t offset32)
-{
-    ZipExtra x;
-    size_t pos = 0;
-    while (pos + 4 <= size) {
-        const uint16_t id = Le16(data + pos);
-        const size_t length = Le16(data + pos + 2);
-        if (pos + 4 + length > size) {
-            pos += 4;
-            continue;
-        }
-        const uint8_t* d = data + pos + 4;
-        switch (id) {
-        case 0x0001: {
-            // Each 8-byte value is present only for a 32-bit field that is all ones; the local
-            // form also holds both sizes when a writer did not know them yet (a zero entry).
-            size_t at = 0;
-            auto take = [&](bool wanted, bool& flag, uint64_t& value) {
-                if (!wanted || at + 8 > length) return;
-                flag = true;
-                value = Le64(d + at);
-                at += 8;
-            };
-            take(uncompressed32 == kMax32, x.Zip64Uncompressed, x.Uncompressed);
-            take(compressed32 == kMax32, x.Zip64Compressed, x.Compressed);
-            if (central) take(offset32 == kMax32, x.Zip64Offset, x.Offset);
-            break;
-        }
-        case 0x0017: x.Strong = true; break;
-        case 0x0064:
-            if (length >= 6) {
-                x.HasUpper = true;
-                x.UpperCompressed = Le16(d);
-                x.UpperUncompressed = Le16(d + 2);
-                x.UpperOffset = Le16(d + 4);
-            }
-            break;
-        case 0x9901:
-            if (length >= 7) {
-                x.HasAes = true;
-                x.AesVersion = Le16(d);
-                x.AesVendor = Le16(d + 2);
-                x.AesStrength = d[4];
-                x.AesMethod = Le16(d + 5);
-            }
-            break;
-        case 0x7075:
-            if (length >= 5 && d[0] == 1) {
-                x.HasUnicodePath = true;
-                x.UnicodePathCrc = Le32(d + 1);
-                x.UnicodePath.assign(reinterpret_cast<const char*>(d + 5), length - 5);
-            }
-            break;
-        default: break;
-        }
-        pos += 4 + length;
+ZipExtra ReadExtraField(const uint8_t* data, size_t size, bool central, uint32_t uncompressed32, uint32_t compressed32,
+                        uint32_t offset32) {
+  ZipExtra x;
+  size_t pos = 0;
+  while (pos + 4 <= size) {
+    const uint16_t id = Le16(data + pos);
+    const size_t length = Le16(data + pos + 2);
+    if (pos + 4 + length > size) {
+      pos += 4;
+      continue;
     }
-    return x;
+    const uint8_t* d = data + pos + 4;
+    switch (id) {
+      case 0x0001: {
+        // Each 8-byte value is present only for a 32-bit field that is all ones; the local
+        // form also holds both sizes when a writer did not know them yet (a zero entry).
+        size_t at = 0;
+        auto take = [&](bool wanted, bool& flag, uint64_t& value) {
+          if (!wanted || at + 8 > length) return;
+          flag = true;
+          value = Le64(d + at);
+          at += 8;
+        };
+        take(uncompressed32 == kMax32, x.Zip64Uncompressed, x.Uncompressed);
+        take(compressed32 == kMax32, x.Zip64Compressed, x.Compressed);
+        if (central) take(offset32 == kMax32, x.Zip64Offset, x.Offset);
+        break;
+      }
+      case 0x0017: x.Strong = true; break;
+      case 0x0064:
+        if (length >= 6) {
+          x.HasUpper = true;
+          x.UpperCompressed = Le16(d);
+          x.UpperUncompressed = Le16(d + 2);
+          x.UpperOffset = Le16(d + 4);
+        }
+        break;
+      case 0x9901:
+        if (length >= 7) {
+          x.HasAes = true;
+          x.AesVersion = Le16(d);
+          x.AesVendor = Le16(d + 2);
+          x.AesStrength = d[4];
+          x.AesMethod = Le16(d + 5);
+        }
+        break;
+      case 0x7075:
+        if (length >= 5 && d[0] == 1) {
+          x.HasUnicodePath = true;
+          x.UnicodePathCrc = Le32(d + 1);
+          x.UnicodePath.assign(reinterpret_cast<const char*>(d + 5), length - 5);
+        }
+        break;
+      default: break;
+    }
+    pos += 4 + length;
+  }
+  return x;
 }
 
 namespace {
 // Applies the Zip64 and 0x0064 values of the extra field to a header's 32-bit fields.
-bool ResolveSizes(ZipHeader& h, uint32_t compressed32, uint32_t uncompressed32, uint32_t offset32)
-{
-    const ZipExtra& x = h.Extra;
-    h.Compressed = x.Zip64Compressed ? x.Compressed : compressed32;
-    h.Uncompressed = x.Zip64Uncompressed ? x.Uncompressed : uncompressed32;
-    h.LocalOffset = x.Zip64Offset ? x.Offset : offset32;
-    if (x.HasUpper) {
-        h.Compressed = compressed32 | uint64_t(x.UpperCompressed) << 32;
-        h.Uncompressed = uncompressed32 | uint64_t(x.UpperUncompressed) << 32;
-        h.LocalOffset = offset32 | uint64_t(x.UpperOffset) << 32;
-    }
-    return h.Compressed <= kMaxSize && h.Uncompressed <= kMaxSize && h.LocalOffset <= kMaxSize;
+bool ResolveSizes(ZipHeader& h, uint32_t compressed32, uint32_t uncompressed32, uint32_t offset32) {
+  const ZipExtra& x = h.Extra;
+  h.Compressed = x.Zip64Compressed ? x.Compressed : compressed32;
+  h.Uncompressed = x.Zip64Uncompressed ? x.Uncompressed : uncompressed32;
+  h.LocalOffset = x.Zip64Offset ? x.Offset : offset32;
+  if (x.HasUpper) {
+    h.Compressed = compressed32 | uint64_t(x.UpperCompressed) << 32;
+    h.Uncompressed = uncompressed32 | uint64_t(x.UpperUncompressed) << 32;
+    h.LocalOffset = offset32 | uint64_t(x.UpperOffset) << 32;
+  }
+  return h.Compressed <= kMaxSize && h.Uncompressed <= kMaxSize && h.LocalOffset <= kMaxSize;
 }
 }  // namespace
 
-bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
-{
-    Stream32& s = *ArchiveStream;
-    const size_t fixed = kind == htCentral ? 46 : 30;
-    uint8_t b[46];
-    if (!ReadExact(s, position, b, int64_t(fixed))) return false;
-    const SignatureClass c = ClassifySignature(Le32(b), kind);
-    if (c.Kind != kind) return false;
-    // The library's own variant enciphers the fixed part and the name with the header keys.
-    if (c.Enciphered) {
-        Crypto.ResetHeaderKeys();
-        Crypto.DecryptBuffer(true, b + 4, fixed - 4);
-    }
-    h = ZipHeader{};
-    h.Position = position;
-    size_t nameLength, extraLength, commentLength = 0;
-    uint32_t compressed32, uncompressed32, offset32 = 0;
-    if (kind == htCentral) {
-        h.VersionMadeBy = Le16(b + 4);
-        h.Flags = Le16(b + 8);
-        h.Method = Le16(b + 10);
-        h.DosDateTime = Le32(b + 12);
-        h.Crc = Le32(b + 16);
-        compressed32 = Le32(b + 20);
-        uncompressed32 = Le32(b + 24);
-        nameLength = Le16(b + 28);
-        extraLength = Le16(b + 30);
-        commentLength = Le16(b + 32);
-        h.Disk = Le16(b + 34);
-        h.ExternalAttr = Le32(b + 38);
-        offset32 = Le32(b + 42);
-    } else {
-        h.Flags = Le16(b + 6);
-        h.Method = Le16(b + 8);
-        h.DosDateTime = Le32(b + 10);
-        h.Crc = Le32(b + 14);
-        compressed32 = Le32(b + 18);
-        uncompressed32 = Le32(b + 22);
-        nameLength = Le16(b + 26);
-        extraLength = Le16(b + 28);
-    }
-    std::vector<uint8_t> rest(nameLength + extraLength);
-    if (!rest.empty() && s.Read(rest.data(), int64_t(rest.size())) != int64_t(rest.size())) return false;
-    if (c.Enciphered) Crypto.DecryptBuffer(true, rest.data(), nameLength);
-    h.RawName.assign(reinterpret_cast<const char*>(rest.data()), nameLength);
-    h.Extra = ReadExtraField(rest.data() + nameLength, extraLength, kind == htCentral, uncompressed32, compressed32,
-                             offset32);
-    if (!ResolveSizes(h, compressed32, uncompressed32, offset32)) return false;
-    // A UTF-8 copy of the name counts only while it belongs to the stored name (a later rename by a
-    // tool that knows nothing of it leaves the old CRC behind).
-    const ZipExtra& x = h.Extra;
-    const bool unicodePath = x.HasUnicodePath && IsValidUtf8(x.UnicodePath) &&
-                             (UpdateCrc32(rest.data(), nameLength, 0xFFFFFFFFu) ^ 0xFFFFFFFFu) == x.UnicodePathCrc;
-    if (unicodePath)
-        h.Name = SlashToBackslash(x.UnicodePath);
-    else if (h.Flags & kFlagUtf8)
-        h.Name = IsValidUtf8(h.RawName) ? SlashToBackslash(h.RawName) : ConvertEntryName(ArchiveType, 0, h.RawName);
-    else
-        h.Name = ConvertEntryName(ArchiveType, h.VersionMadeBy >> 8, h.RawName);
-    h.DataPosition = position + int64_t(fixed) + int64_t(nameLength + extraLength);
-    if (kind == htCentral) h.DataPosition += int64_t(commentLength);   // the next header
-    return true;
+bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h) {
+  Stream32& s = *ArchiveStream;
+  const size_t fixed = kind == htCentral ? 46 : 30;
+  uint8_t b[46];
+  if (!ReadExact(s, position, b, int64_t(fixed))) return false;
+  const SignatureClass c = ClassifySignature(Le32(b), kind);
+  if (c.Kind != kind) return false;
+  // The library's own variant enciphers the fixed part and the name with the header keys.
+  if (c.Enciphered) {
+    Crypto.ResetHeaderKeys();
+    Crypto.DecryptBuffer(true, b + 4, fixed - 4);
+  }
+  h = ZipHeader{};
+  h.Position = position;
+  size_t nameLength, extraLength, commentLength = 0;
+  uint32_t compressed32, uncompressed32, offset32 = 0;
+  if (kind == htCentral) {
+    h.VersionMadeBy = Le16(b + 4);
+    h.Flags = Le16(b + 8);
+    h.Method = Le16(b + 10);
+    h.DosDateTime = Le32(b + 12);
+    h.Crc = Le32(b + 16);
+    compressed32 = Le32(b + 20);
+    uncompressed32 = Le32(b + 24);
+    nameLength = Le16(b + 28);
+    extraLength = Le16(b + 30);
+    commentLength = Le16(b + 32);
+    h.Disk = Le16(b + 34);
+    h.ExternalAttr = Le32(b + 38);
+    offset32 = Le32(b + 42);
+  } else {
+    h.Flags = Le16(b + 6);
+    h.Method = Le16(b + 8);
+    h.DosDateTime = Le32(b + 10);
+    h.Crc = Le32(b + 14);
+    compressed32 = Le32(b + 18);
+    uncompressed32 = Le32(b + 22);
+    nameLength = Le16(b + 26);
+    extraLength = Le16(b + 28);
+  }
+  std::vector<uint8_t> rest(nameLength + extraLength);
+  if (!rest.empty() && s.Read(rest.data(), int64_t(rest.size())) != int64_t(rest.size())) return false;
+  if (c.Enciphered) Crypto.DecryptBuffer(true, rest.data(), nameLength);
+  h.RawName.assign(reinterpret_cast<const char*>(rest.data()), nameLength);
+  h.Extra =
+      ReadExtraField(rest.data() + nameLength, extraLength, kind == htCentral, uncompressed32, compressed32, offset32);
+  if (!ResolveSizes(h, compressed32, uncompressed32, offset32)) return false;
+  // A UTF-8 copy of the name counts only while it belongs to the stored name (a later rename by a
+  // tool that knows nothing of it leaves the old CRC behind).
+  const ZipExtra& x = h.Extra;
+  const bool unicodePath = x.HasUnicodePath && IsValidUtf8(x.UnicodePath) &&
+                           (UpdateCrc32(rest.data(), nameLength, 0xFFFFFFFFu) ^ 0xFFFFFFFFu) == x.UnicodePathCrc;
+  if (unicodePath)
+    h.Name = SlashToBackslash(x.UnicodePath);
+  else if (h.Flags & kFlagUtf8)
+    h.Name = IsValidUtf8(h.RawName) ? SlashToBackslash(h.RawName) : ConvertEntryName(ArchiveType, 0, h.RawName);
+  else
+    h.Name = ConvertEntryName(ArchiveType, h.VersionMadeBy >> 8, h.RawName);
+  h.DataPosition = position + int64_t(fixed) + int64_t(nameLength + extraLength);
+  if (kind == htCentral) h.DataPosition += int64_t(commentLength);  // the next header
+  return true;
 }
 
-uint8_t ZipExtractor::AesStrengthKind(uint16_t flags, const ZipExtra& extra) const
-{
-    if (!(flags & kFlagEncrypted)) return kCryptNone;
-    if (extra.Strong || (flags & kFlagStrong)) return kCryptUnsupported;
-    if (!extra.HasAes) return kCryptTraditional;
-    // A version or strength outside the published ones has no key length to work with.
-    if (extra.AesStrength < 1 || extra.AesStrength > 3) return kCryptUnsupported;
-    if (extra.AesVersion == 1) return uint8_t(extra.AesStrength - 1);
-    if (extra.AesVersion == 2) return uint8_t(extra.AesStrength + 2);
-    return kCryptUnsupported;
+uint8_t ZipExtractor::AesStrengthKind(uint16_t flags, const ZipExtra& extra) const {
+  if (!(flags & kFlagEncrypted)) return kCryptNone;
+  if (extra.Strong || (flags & kFlagStrong)) return kCryptUnsupported;
+  if (!extra.HasAes) return kCryptTraditional;
+  // A version or strength outside the published ones has no key length to work with.
+  if (extra.AesStrength < 1 || extra.AesStrength > 3) return kCryptUnsupported;
+  if (extra.AesVersion == 1) return uint8_t(extra.AesStrength - 1);
+  if (extra.AesVersion == 2) return uint8_t(extra.AesStrength + 2);
+  return kCryptUnsupported;
 }
 
-int ZipExtractor::ResolvedMethod(const ZipHeader& h) const
-{
-    // An AES entry names its real method in the 0x9901 field, whatever its size turned out to be.
-    if (h.Method == 99 && h.Extra.HasAes) return h.Extra.AesMethod;
-    return h.Method;
+int ZipExtractor::ResolvedMethod(const ZipHeader& h) const {
+  // An AES entry names its real method in the 0x9901 field, whatever its size turned out to be.
+  if (h.Method == 99 && h.Extra.HasAes) return h.Extra.AesMethod;
+  return h.Method;
 }
 
-bool ZipExtractor::IsDecodedMethod(int method) const
-{
-    return (method >= 0 && method <= 6) || method == 8 || method == 9 || method == 12;
+bool ZipExtractor::IsDecodedMethod(int method) const {
+  return (method >= 0 && method <= 6) || method == 8 || method == 9 || method == 12;
 }
 
 // ---------------------------------------------------------------- the walks
@@ -221,472 +215,464 @@ ZipExtractor::ZipExtractor() { DiskManager = std::make_unique<DriveVolumeManager
 
 ZipExtractor::~ZipExtractor() { Crypto.Wipe(); }
 
-int ZipExtractor::VolumeCount() const
-{
-    if (Zip64Locator.size() >= 20) return int(Le32(&Zip64Locator[4])) + 1;
-    if (ZipEndRecord.size() >= 22) return Le16(&ZipEndRecord[4]) + 1;
-    return 1;
+int ZipExtractor::VolumeCount() const {
+  if (Zip64Locator.size() >= 20) return int(Le32(&Zip64Locator[4])) + 1;
+  if (ZipEndRecord.size() >= 22) return Le16(&ZipEndRecord[4]) + 1;
+  return 1;
 }
 
-void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream)
-{
-    ArchiveStream = std::move(stream);
-    if (Aes) Aes->Stream = ArchiveStream.get();
+void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
+  ArchiveStream = std::move(stream);
+  if (Aes) Aes->Stream = ArchiveStream.get();
 }
 
-void ZipExtractor::ExtractLoop(Stream32&)
-{
-    const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
-    // A central directory found through the Zip64 records is enough to start from.
-    const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(htCentral));
-    if (!zipType || !located) {
-        DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
-        return;
+void ZipExtractor::ExtractLoop(Stream32&) {
+  const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
+  // A central directory found through the Zip64 records is enough to start from.
+  const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(htCentral));
+  if (!zipType || !located) {
+    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    return;
+  }
+  List.clear();
+  CurrentPassword.clear();
+  OpenVolume = -1;
+  LocalShift = 0;
+  ShiftSearched = false;
+  if (ArchiveType == atZipSpan) {
+    Span.SpanInit(this);
+    if (!Span.SwitchVolume(0)) return;
+  }
+  try {
+    if (DetectFlags == HeaderBit(htLocal)) {
+      if (ReadLocalHeaders(false) > 0) ProcessList();
+    } else if (ReadCentralDir() > 0) {
+      ProcessList();
     }
-    List.clear();
-    CurrentPassword.clear();
-    OpenVolume = -1;
-    LocalShift = 0;
-    ShiftSearched = false;
-    if (ArchiveType == atZipSpan) {
-        Span.SpanInit(this);
-        if (!Span.SwitchVolume(0)) return;
-    }
-    try {
-        if (DetectFlags == HeaderBit(htLocal)) {
-            if (ReadLocalHeaders(false) > 0) ProcessList();
-        } else if (ReadCentralDir() > 0) {
-            ProcessList();
+  } catch (const E_RAISE&) {
+    // Reported where it was raised; the run ends with what was written.
+  }
+  List.clear();
+  Crypto.Wipe();
+}
+
+void ZipExtractor::AddToTotals(const ZipHeader& h) {
+  ArchiveTotal += int64_t(h.Uncompressed);
+  if (h.DosDateTime > NewestDate) NewestDate = h.DosDateTime;
+}
+
+int ZipExtractor::ReadCentralDir() {
+  // Where detection found the central directory: its stored start plus the shift of a stub.
+  if (ZipEndRecord.size() < 22) return 0;
+  int64_t cdOffset = Le32(&ZipEndRecord[16]);
+  if (Zip64EndRecord.size() >= 56) cdOffset = int64_t(std::min<uint64_t>(Le64(&Zip64EndRecord[48]), kMaxSize));
+  CdStart = cdOffset + OffsetCorrection;
+  ArchiveTotal = 0;
+  int64_t position = CdStart;
+  int walked = 0;
+  ZipHeader c;
+  while (!GetCancel() && ReadHeaderAt(position, htCentral, c)) {
+    ++walked;
+    const int64_t next = c.DataPosition;
+    EntryName = c.Name;
+    if (IsEntrySelected(c.Name)) {
+      const uint8_t kind = AesStrengthKind(c.Flags, c.Extra);
+      if (kind == kCryptUnsupported) {
+        DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
+      } else {
+        Listed item;
+        item.Central = c;
+        item.FromCentral = true;
+        item.Disk = c.Disk;
+        item.Attributes = c.ExternalAttr;
+        item.LocalPosition = int64_t(c.LocalOffset) + OffsetCorrection;
+        bool found = true;
+        if (!IsSplitZip(ArchiveType)) {
+          ZipHeader l;
+          found = ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+          if (!found && !ShiftSearched) {
+            ShiftSearched = true;
+            LocalShift = FindLocalHeaderShift(c, item.LocalPosition);
+            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+          }
+          item.LocalPosition += LocalShift;
         }
-    } catch (const E_RAISE&) {
-        // Reported where it was raised; the run ends with what was written.
-    }
-    List.clear();
-    Crypto.Wipe();
-}
-
-void ZipExtractor::AddToTotals(const ZipHeader& h)
-{
-    ArchiveTotal += int64_t(h.Uncompressed);
-    if (h.DosDateTime > NewestDate) NewestDate = h.DosDateTime;
-}
-
-int ZipExtractor::ReadCentralDir()
-{
-    // Where detection found the central directory: its stored start plus the shift of a stub.
-    if (ZipEndRecord.size() < 22) return 0;
-    int64_t cdOffset = Le32(&ZipEndRecord[16]);
-    if (Zip64EndRecord.size() >= 56) cdOffset = int64_t(std::min<uint64_t>(Le64(&Zip64EndRecord[48]), kMaxSize));
-    CdStart = cdOffset + OffsetCorrection;
-    ArchiveTotal = 0;
-    int64_t position = CdStart;
-    int walked = 0;
-    ZipHeader c;
-    while (!GetCancel() && ReadHeaderAt(position, htCentral, c)) {
-        ++walked;
-        const int64_t next = c.DataPosition;
-        EntryName = c.Name;
-        if (IsEntrySelected(c.Name)) {
-            const uint8_t kind = AesStrengthKind(c.Flags, c.Extra);
-            if (kind == kCryptUnsupported) {
-                DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
-            } else {
-                Listed item;
-                item.Central = c;
-                item.FromCentral = true;
-                item.Disk = c.Disk;
-                item.Attributes = c.ExternalAttr;
-                item.LocalPosition = int64_t(c.LocalOffset) + OffsetCorrection;
-                bool found = true;
-                if (!IsSplitZip(ArchiveType)) {
-                    ZipHeader l;
-                    found = ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
-                    if (!found && !ShiftSearched) {
-                        ShiftSearched = true;
-                        LocalShift = FindLocalHeaderShift(c, item.LocalPosition);
-                        found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
-                    }
-                    item.LocalPosition += LocalShift;
-                }
-                if (!found) {
-                    DoError(c.Name, {}, msg::BadLocalOffset, ArchiveName);
-                } else {
-                    List.push_back(item);
-                    AddToTotals(c);
-                }
-            }
-        }
-        position = next;
-    }
-    // An end record that counts more entries than the walk could read is a damaged directory, not
-    // a shorter archive: reported, and the entries are looked for by their local headers as well.
-    // A split set's directory may begin on an earlier volume, which the walk does not read; there
-    // only a walk that read nothing at all is known to be wrong. 0xFFFF without a Zip64 record
-    // counts nothing.
-    const bool zip64 = Zip64EndRecord.size() >= 56;
-    const uint64_t stated = zip64 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
-    const bool countKnown = zip64 || stated != 0xFFFF;
-    const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
-    if (damaged && !GetCancel()) {
-        DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
-        if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
-    }
-    return int(List.size());
-}
-
-int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t computed)
-{
-    // A stub put in front of an archive without adjusting its offsets shifts every local header
-    // by the same amount; the first header that carries the entry's own name tells how much.
-    Stream32& s = *ArchiveStream;
-    const int64_t remembered = s.Position();
-    std::vector<uint8_t> block(32768 + 3);
-    int64_t shift = 0;
-    for (int n = 0; n < 5 && shift == 0; ++n) {
-        const int64_t from = int64_t(n) * 32768;
-        if (s.Seek(from, soBeginning) != from) break;
-        const int64_t got = s.Read(block.data(), int64_t(block.size()));
-        for (int64_t i = 0; i + 4 <= got && shift == 0; ++i) {
-            if (block[size_t(i)] != 'P' || ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind != htLocal)
-                continue;
-            ZipHeader l;
-            if (ReadHeaderAt(from + i, htLocal, l) && l.RawName == central.RawName && from + i != computed)
-                shift = from + i - computed;
-        }
-        if (got < int64_t(block.size())) break;
-    }
-    s.Seek(remembered, soBeginning);
-    return shift;
-}
-
-int64_t ZipExtractor::SkipDescriptor(int64_t position)
-{
-    // Signature (optional), CRC and two sizes of 4 bytes, or of 8 in a Zip64 entry: the one after
-    // which a header follows.
-    Stream32& s = *ArchiveStream;
-    uint8_t sig[4];
-    if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
-    for (const int64_t length : {12, 20})
-        if (ReadExact(s, position + length, sig, 4) && (ClassifySignature(Le32(sig), htLocal).Kind == htLocal ||
-                                                        ClassifySignature(Le32(sig), htCentral).Kind == htCentral))
-            return position + length;
-    return position + 12;
-}
-
-int ZipExtractor::ReadLocalHeaders(bool afterCentral)
-{
-    if (OnCorruptZipHeader && !afterCentral) {
-        bool cancel = true;
-        OnCorruptZipHeader(*this, DetectFlags, cancel);
-        if (cancel) return 0;
-    }
-    Stream32& s = *ArchiveStream;
-    int64_t position = std::max<int64_t>(ArchiveOffset, 0);
-    uint8_t sig[4];
-    if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
-    if (!afterCentral) ArchiveTotal = 0;
-    ZipHeader l;
-    // Data in front of the first header (a stub, junk): the walk starts at the first header found.
-    if (!ReadHeaderAt(position, htLocal, l)) {
-        std::vector<uint8_t> block(5 * 32768);
-        const int64_t got = s.Seek(position, soBeginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
-        for (int64_t i = 0; i + 4 <= got; ++i)
-            if (block[size_t(i)] == 'P' && ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind == htLocal &&
-                ReadHeaderAt(position + i, htLocal, l)) {
-                position += i;
-                break;
-            }
-    }
-    // After a damaged central directory the entries it did list are stepped over by their central
-    // sizes (they may have trailing descriptors); one whose local header carries another name was
-    // listed from a header read out of step, and its local header counts instead.
-    std::map<int64_t, size_t> listedAt;
-    for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
-    while (!GetCancel() && ReadHeaderAt(position, htLocal, l)) {
-        EntryName = l.Name;
-        uint64_t compressed = l.Compressed;
-        // Without a central directory nothing tells where an entry with a trailing descriptor
-        // ends: such an entry cannot be read safely, and the walk cannot go past it.
-        bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
-        const auto listed = listedAt.find(position);
-        if (listed != listedAt.end() && List[listed->second].Central.RawName == l.RawName) {
-            compressed = List[listed->second].Central.Compressed;
-            sizeKnown = true;
-        } else if (!sizeKnown) {
-            if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
-            if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
-            break;
-        } else if (listed != listedAt.end()) {
-            List[listed->second] = Listed{};
-            List[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
-        } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
-            Listed item;
-            item.LocalPosition = position;
-            item.Disk = 0;
-            item.Attributes = 0;
-            List.push_back(item);
-            AddToTotals(l);
-        }
-        position = l.DataPosition + int64_t(compressed);
-        if (position < l.DataPosition) break;
-        if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
-    }
-    if (afterCentral) {
-        std::erase_if(List, [](const Listed& item) { return item.LocalPosition < 0; });
-        std::stable_sort(List.begin(), List.end(),
-                         [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
-        return int(List.size());
-    }
-    // Nothing to list is an error unless the end record says the archive is empty.
-    uint8_t end[12] = {};
-    const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) && ClassifySignature(Le32(end), htEnding).Kind == htEnding;
-    const bool statedEmpty = (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
-    if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
-    return int(List.size());
-}
-
-void ZipExtractor::ProcessList()
-{
-    ArchiveLeft = ArchiveTotal;
-    bool first = true;
-    for (const Listed& item : List) {
-        if (GetCancel() || RunStopped) break;
-        if (ArchiveType == atZipSpan && first) {
-            Span.DiskIndex = int(item.Disk) + 1;
-            if (!Span.SwitchVolume(item.LocalPosition)) break;
-        }
-        first = false;
-        // Entries found by their local headers lie in the file that is open: a volume opened by
-        // itself gives what it holds without asking for the others.
-        if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
-            !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
-            break;
-        if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
-            DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, ArchiveName);
-            continue;
-        }
-        Central = item.Central;
-        // Sizes and CRC of an entry written with a trailing descriptor are in the central header.
-        if (item.FromCentral) {
-            if (Local.Compressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Compressed = Central.Compressed;
-            if (Local.Uncompressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Uncompressed = Central.Uncompressed;
-            if (Local.Crc == 0 || (Local.Flags & kFlagDescriptor)) Local.Crc = Central.Crc;
-            EntryName = Central.Name;
+        if (!found) {
+          DoError(c.Name, {}, msg::BadLocalOffset, ArchiveName);
         } else {
-            EntryName = Local.Name;
+          List.push_back(item);
+          AddToTotals(c);
         }
-        ApplyStoredPath(EntryName);
-        EntrySize = int64_t(Local.Uncompressed);
-        EntryDone = 0;
-        if (PathRefused) {
-            DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
-            SkipEntryProgress(EntrySize);
-            continue;
-        }
-        ExtractZipFile(item);
+      }
     }
+    position = next;
+  }
+  // An end record that counts more entries than the walk could read is a damaged directory, not
+  // a shorter archive: reported, and the entries are looked for by their local headers as well.
+  // A split set's directory may begin on an earlier volume, which the walk does not read; there
+  // only a walk that read nothing at all is known to be wrong. 0xFFFF without a Zip64 record
+  // counts nothing.
+  const bool zip64 = Zip64EndRecord.size() >= 56;
+  const uint64_t stated = zip64 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
+  const bool countKnown = zip64 || stated != 0xFFFF;
+  const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
+  if (damaged && !GetCancel()) {
+    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
+  }
+  return int(List.size());
+}
+
+int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t computed) {
+  // A stub put in front of an archive without adjusting its offsets shifts every local header
+  // by the same amount; the first header that carries the entry's own name tells how much.
+  Stream32& s = *ArchiveStream;
+  const int64_t remembered = s.Position();
+  std::vector<uint8_t> block(32768 + 3);
+  int64_t shift = 0;
+  for (int n = 0; n < 5 && shift == 0; ++n) {
+    const int64_t from = int64_t(n) * 32768;
+    if (s.Seek(from, soBeginning) != from) break;
+    const int64_t got = s.Read(block.data(), int64_t(block.size()));
+    for (int64_t i = 0; i + 4 <= got && shift == 0; ++i) {
+      if (block[size_t(i)] != 'P' || ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind != htLocal) continue;
+      ZipHeader l;
+      if (ReadHeaderAt(from + i, htLocal, l) && l.RawName == central.RawName && from + i != computed)
+        shift = from + i - computed;
+    }
+    if (got < int64_t(block.size())) break;
+  }
+  s.Seek(remembered, soBeginning);
+  return shift;
+}
+
+int64_t ZipExtractor::SkipDescriptor(int64_t position) {
+  // Signature (optional), CRC and two sizes of 4 bytes, or of 8 in a Zip64 entry: the one after
+  // which a header follows.
+  Stream32& s = *ArchiveStream;
+  uint8_t sig[4];
+  if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
+  for (const int64_t length : {12, 20})
+    if (ReadExact(s, position + length, sig, 4) && (ClassifySignature(Le32(sig), htLocal).Kind == htLocal ||
+                                                    ClassifySignature(Le32(sig), htCentral).Kind == htCentral))
+      return position + length;
+  return position + 12;
+}
+
+int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
+  if (OnCorruptZipHeader && !afterCentral) {
+    bool cancel = true;
+    OnCorruptZipHeader(*this, DetectFlags, cancel);
+    if (cancel) return 0;
+  }
+  Stream32& s = *ArchiveStream;
+  int64_t position = std::max<int64_t>(ArchiveOffset, 0);
+  uint8_t sig[4];
+  if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
+  if (!afterCentral) ArchiveTotal = 0;
+  ZipHeader l;
+  // Data in front of the first header (a stub, junk): the walk starts at the first header found.
+  if (!ReadHeaderAt(position, htLocal, l)) {
+    std::vector<uint8_t> block(5 * 32768);
+    const int64_t got = s.Seek(position, soBeginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
+    for (int64_t i = 0; i + 4 <= got; ++i)
+      if (block[size_t(i)] == 'P' && ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind == htLocal &&
+          ReadHeaderAt(position + i, htLocal, l)) {
+        position += i;
+        break;
+      }
+  }
+  // After a damaged central directory the entries it did list are stepped over by their central
+  // sizes (they may have trailing descriptors); one whose local header carries another name was
+  // listed from a header read out of step, and its local header counts instead.
+  std::map<int64_t, size_t> listedAt;
+  for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
+  while (!GetCancel() && ReadHeaderAt(position, htLocal, l)) {
+    EntryName = l.Name;
+    uint64_t compressed = l.Compressed;
+    // Without a central directory nothing tells where an entry with a trailing descriptor
+    // ends: such an entry cannot be read safely, and the walk cannot go past it.
+    bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
+    const auto listed = listedAt.find(position);
+    if (listed != listedAt.end() && List[listed->second].Central.RawName == l.RawName) {
+      compressed = List[listed->second].Central.Compressed;
+      sizeKnown = true;
+    } else if (!sizeKnown) {
+      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
+      if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
+      break;
+    } else if (listed != listedAt.end()) {
+      List[listed->second] = Listed{};
+      List[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
+    } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+      Listed item;
+      item.LocalPosition = position;
+      item.Disk = 0;
+      item.Attributes = 0;
+      List.push_back(item);
+      AddToTotals(l);
+    }
+    position = l.DataPosition + int64_t(compressed);
+    if (position < l.DataPosition) break;
+    if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
+  }
+  if (afterCentral) {
+    std::erase_if(List, [](const Listed& item) { return item.LocalPosition < 0; });
+    std::stable_sort(List.begin(), List.end(),
+                     [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
+    return int(List.size());
+  }
+  // Nothing to list is an error unless the end record says the archive is empty.
+  uint8_t end[12] = {};
+  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) && ClassifySignature(Le32(end), htEnding).Kind == htEnding;
+  const bool statedEmpty =
+      (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
+  if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  return int(List.size());
+}
+
+void ZipExtractor::ProcessList() {
+  ArchiveLeft = ArchiveTotal;
+  bool first = true;
+  for (const Listed& item : List) {
+    if (GetCancel() || RunStopped) break;
+    if (ArchiveType == atZipSpan && first) {
+      Span.DiskIndex = int(item.Disk) + 1;
+      if (!Span.SwitchVolume(item.LocalPosition)) break;
+    }
+    first = false;
+    // Entries found by their local headers lie in the file that is open: a volume opened by
+    // itself gives what it holds without asking for the others.
+    if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
+        !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
+      break;
+    if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
+      DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, ArchiveName);
+      continue;
+    }
+    Central = item.Central;
+    // Sizes and CRC of an entry written with a trailing descriptor are in the central header.
+    if (item.FromCentral) {
+      if (Local.Compressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Compressed = Central.Compressed;
+      if (Local.Uncompressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Uncompressed = Central.Uncompressed;
+      if (Local.Crc == 0 || (Local.Flags & kFlagDescriptor)) Local.Crc = Central.Crc;
+      EntryName = Central.Name;
+    } else {
+      EntryName = Local.Name;
+    }
+    ApplyStoredPath(EntryName);
+    EntrySize = int64_t(Local.Uncompressed);
+    EntryDone = 0;
+    if (PathRefused) {
+      DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+      SkipEntryProgress(EntrySize);
+      continue;
+    }
+    ExtractZipFile(item);
+  }
 }
 
 // ---------------------------------------------------------------- one entry
 
-void ZipExtractor::ExtractZipFile(const Listed& item)
-{
-    const ZipHeader& h = Local;
-    const bool jar = ArchiveType == atJar || ArchiveType == atJarSfx;
-    // A folder: a name ending in "\", or a DOS folder attribute on a name stored without it.
-    const bool isDirectory = (!EntryName.empty() && EntryName.back() == '\\') ||
-                             (item.FromCentral && (item.Attributes & 0x10) && Local.Uncompressed == 0);
-    int attribute = int(item.Attributes & 0xFF);
-    if (jar) attribute = isDirectory ? 0x10 : 0x20;
-    if (isDirectory) attribute = 0x10;
+void ZipExtractor::ExtractZipFile(const Listed& item) {
+  const ZipHeader& h = Local;
+  const bool jar = ArchiveType == atJar || ArchiveType == atJarSfx;
+  // A folder: a name ending in "\", or a DOS folder attribute on a name stored without it.
+  const bool isDirectory = (!EntryName.empty() && EntryName.back() == '\\') ||
+                           (item.FromCentral && (item.Attributes & 0x10) && Local.Uncompressed == 0);
+  int attribute = int(item.Attributes & 0xFF);
+  if (jar) attribute = isDirectory ? 0x10 : 0x20;
+  if (isDirectory) attribute = 0x10;
 
-    // What the central header's extra field says about encryption counts where the local one is silent.
-    if (item.FromCentral) {
-        if (!Local.Extra.HasAes && Central.Extra.HasAes) {
-            Local.Extra.HasAes = true;
-            Local.Extra.AesVersion = Central.Extra.AesVersion;
-            Local.Extra.AesVendor = Central.Extra.AesVendor;
-            Local.Extra.AesStrength = Central.Extra.AesStrength;
-            Local.Extra.AesMethod = Central.Extra.AesMethod;
-        }
-        Local.Extra.Strong = Local.Extra.Strong || Central.Extra.Strong;
+  // What the central header's extra field says about encryption counts where the local one is silent.
+  if (item.FromCentral) {
+    if (!Local.Extra.HasAes && Central.Extra.HasAes) {
+      Local.Extra.HasAes = true;
+      Local.Extra.AesVersion = Central.Extra.AesVersion;
+      Local.Extra.AesVendor = Central.Extra.AesVendor;
+      Local.Extra.AesStrength = Central.Extra.AesStrength;
+      Local.Extra.AesMethod = Central.Extra.AesMethod;
     }
-    SetCryptKind(AesStrengthKind(h.Flags, h.Extra));
-    const int method = ResolvedMethod(h);
-    // Entries that cannot be decoded are refused before anything is written or counted.
-    if (!isDirectory && CryptKind == kCryptUnsupported) {
-        DoError(OutputName, {}, msg::UnsupportedPassword, ArchiveName);
-        if (OnEnd) OnEnd(*this, OutputName, false);
-        SkipEntryProgress(EntrySize);
-        return;
-    }
-    if (!isDirectory && !IsDecodedMethod(method)) {
-        DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
-        if (OnEnd) OnEnd(*this, OutputName, false);
-        SkipEntryProgress(EntrySize);
-        return;
-    }
-    if (!CheckOverwrite(isDirectory)) {
-        SkipEntryProgress(EntrySize);
-        return;
-    }
-    Crc32 = 0xFFFFFFFF;
-    EntryWriteFailed = false;
-    if (isDirectory) {
-        if (CreateStoredDirs && !ForceDirTree(OutputName)) return;
-        Crc32 = h.Crc;
-        CheckCrc(32, h.Crc);
-        return;
-    }
+    Local.Extra.Strong = Local.Extra.Strong || Central.Extra.Strong;
+  }
+  SetCryptKind(AesStrengthKind(h.Flags, h.Extra));
+  const int method = ResolvedMethod(h);
+  // Entries that cannot be decoded are refused before anything is written or counted.
+  if (!isDirectory && CryptKind == kCryptUnsupported) {
+    DoError(OutputName, {}, msg::UnsupportedPassword, ArchiveName);
+    if (OnEnd) OnEnd(*this, OutputName, false);
+    SkipEntryProgress(EntrySize);
+    return;
+  }
+  if (!isDirectory && !IsDecodedMethod(method)) {
+    DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
+    if (OnEnd) OnEnd(*this, OutputName, false);
+    SkipEntryProgress(EntrySize);
+    return;
+  }
+  if (!CheckOverwrite(isDirectory)) {
+    SkipEntryProgress(EntrySize);
+    return;
+  }
+  Crc32 = 0xFFFFFFFF;
+  EntryWriteFailed = false;
+  if (isDirectory) {
+    if (CreateStoredDirs && !ForceDirTree(OutputName)) return;
+    Crc32 = h.Crc;
+    CheckCrc(32, h.Crc);
+    return;
+  }
 
-    const bool encrypted = CryptKind != kCryptNone;
-    Aes.reset();
-    ArchiveStream->Seek(h.DataPosition, soBeginning);
-    if (encrypted) {
-        if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(ArchiveStream.get());
-        // No password that fits: the entry is not readable, and no file is opened for it.
-        if (!GetPassword()) {
-            UncountEntry();
-            EntryWriteFailed = true;
-            SkipEntryProgress(EntrySize);
-            CheckCrc(32, h.Crc);
-            return;
-        }
+  const bool encrypted = CryptKind != kCryptNone;
+  Aes.reset();
+  ArchiveStream->Seek(h.DataPosition, soBeginning);
+  if (encrypted) {
+    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(ArchiveStream.get());
+    // No password that fits: the entry is not readable, and no file is opened for it.
+    if (!GetPassword()) {
+      UncountEntry();
+      EntryWriteFailed = true;
+      SkipEntryProgress(EntrySize);
+      CheckCrc(32, h.Crc);
+      return;
     }
-    std::unique_ptr<FileStream32> out;
-    if (!OpenOutput(out, OutputName)) {
-        DoError(OutputName, {}, msg::OpenError, ArchiveName);
-        UncountEntry();
-        EntryWriteFailed = true;
-        SkipEntryProgress(EntrySize);
-        CheckCrc(32, h.Crc);
-        return;
-    }
-    // Packed bytes beyond the data: the traditional header, or the AES salt, verifier and code.
-    int64_t overhead = 0;
-    if (CryptKind == kCryptTraditional) overhead = int64_t(kZipCryptHeaderLength);
-    else if (encrypted) overhead = AesZipSaltLength(AesKindMode(CryptKind)) + AesZipVerifierLength + AesZipMacLength;
-    const int64_t packed = int64_t(h.Compressed) - overhead;
-    bool complete = false;
-    if (packed >= 0) {
-        Output = out.get();
-        try {
-            complete = DecompressEntry(method, packed, int64_t(h.Uncompressed)) && Written == int64_t(h.Uncompressed);
-        } catch (const E_RAISE&) {
-            complete = false;
-        }
-    } else {
-        DoError(OutputName, {}, msg::BadFileHeader, ArchiveName);
-    }
-    Output = nullptr;
-    bool verdict = complete;
-    if (encrypted && CryptKind != kCryptTraditional) {
-        // The authentication code covers the ciphertext; AE-2 stores no CRC, AE-1 has both.
-        const bool macOk = complete && Aes->VerifyMac();
-        verdict = macOk;
-        if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
-    }
-    if (!verdict) EntryWriteFailed = true;
+  }
+  std::unique_ptr<FileStream32> out;
+  if (!OpenOutput(out, OutputName)) {
+    DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    UncountEntry();
+    EntryWriteFailed = true;
+    SkipEntryProgress(EntrySize);
+    CheckCrc(32, h.Crc);
+    return;
+  }
+  // Packed bytes beyond the data: the traditional header, or the AES salt, verifier and code.
+  int64_t overhead = 0;
+  if (CryptKind == kCryptTraditional)
+    overhead = int64_t(kZipCryptHeaderLength);
+  else if (encrypted)
+    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + AesZipVerifierLength + AesZipMacLength;
+  const int64_t packed = int64_t(h.Compressed) - overhead;
+  bool complete = false;
+  if (packed >= 0) {
+    Output = out.get();
     try {
-        CloseOutput(out, OutputName, attribute, h.DosDateTime);
-    } catch (...) {
-        EntryWriteFailed = true;
+      complete = DecompressEntry(method, packed, int64_t(h.Uncompressed)) && Written == int64_t(h.Uncompressed);
+    } catch (const E_RAISE&) {
+      complete = false;
     }
-    FinishOutput(32, h.Crc);
-    Aes.reset();
+  } else {
+    DoError(OutputName, {}, msg::BadFileHeader, ArchiveName);
+  }
+  Output = nullptr;
+  bool verdict = complete;
+  if (encrypted && CryptKind != kCryptTraditional) {
+    // The authentication code covers the ciphertext; AE-2 stores no CRC, AE-1 has both.
+    const bool macOk = complete && Aes->VerifyMac();
+    verdict = macOk;
+    if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
+  }
+  if (!verdict) EntryWriteFailed = true;
+  try {
+    CloseOutput(out, OutputName, attribute, h.DosDateTime);
+  } catch (...) {
+    EntryWriteFailed = true;
+  }
+  FinishOutput(32, h.Crc);
+  Aes.reset();
 }
 
-int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count)
-{
-    count = std::min(count, PackedLeft);
-    if (count <= 0 || GetCancel()) return 0;
-    int64_t got = ArchiveStream->Read(buffer, count);
-    // A split entry goes on at the start of the next volume.
-    while (got <= 0 && IsSplitZip(ArchiveType) && !GetCancel()) {
-        if (!NextVolume()) return 0;
-        got = ArchiveStream->Read(buffer, count);
-    }
-    if (got <= 0) return 0;
-    if (CryptKind == kCryptTraditional) Crypto.DecryptBuffer(false, buffer, size_t(got));
-    else if (Aes) Aes->DecryptBuffer(buffer, size_t(got));
-    PackedLeft -= got;
-    return got;
+int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
+  count = std::min(count, PackedLeft);
+  if (count <= 0 || GetCancel()) return 0;
+  int64_t got = ArchiveStream->Read(buffer, count);
+  // A split entry goes on at the start of the next volume.
+  while (got <= 0 && IsSplitZip(ArchiveType) && !GetCancel()) {
+    if (!NextVolume()) return 0;
+    got = ArchiveStream->Read(buffer, count);
+  }
+  if (got <= 0) return 0;
+  if (CryptKind == kCryptTraditional)
+    Crypto.DecryptBuffer(false, buffer, size_t(got));
+  else if (Aes)
+    Aes->DecryptBuffer(buffer, size_t(got));
+  PackedLeft -= got;
+  return got;
 }
 
-bool ZipExtractor::NextVolume()
-{
-    if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
-    if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
-    if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
-    return ArchiveStream->Seek(0, soBeginning) == 0;
+bool ZipExtractor::NextVolume() {
+  if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
+  if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
+  if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
+  return ArchiveStream->Seek(0, soBeginning) == 0;
 }
 
-bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
-{
-    PackedLeft = packed;
-    Written = 0;
-    ZipDecodeIo io;
-    io.Read = [this](uint8_t* b, int64_t n) { return ReadPacked(b, n); };
-    io.Write = [this, unpacked](const uint8_t* b, int64_t n) {
-        if (n <= 0) return true;
-        // More output than the header declares is damaged data: it stops here instead of filling the disk.
-        if (n > unpacked - Written) return false;
-        const int64_t done = WriteBlock(*Output, b, true, n, 32);
-        Written += std::max<int64_t>(done, 0);
-        ArchiveLeft -= std::max<int64_t>(done, 0);
-        return done == n && !EntryWriteFailed;
-    };
-    io.Progress = [this] {
-        if (ProcessMessages) ProcessMessages();
-        DoProgress(std::min(Written, EntrySize), EntrySize, ArchiveTotal);
-    };
-    io.Cancel = &GetCancelRef();
-    io.Flags = Local.Flags;
-    io.PackedSize = packed;
-    io.UnpackedSize = unpacked;
-    if (packed == 0) return true;   // nothing stored: nothing to write
+bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked) {
+  PackedLeft = packed;
+  Written = 0;
+  ZipDecodeIo io;
+  io.Read = [this](uint8_t* b, int64_t n) { return ReadPacked(b, n); };
+  io.Write = [this, unpacked](const uint8_t* b, int64_t n) {
+    if (n <= 0) return true;
+    // More output than the header declares is damaged data: it stops here instead of filling the disk.
+    if (n > unpacked - Written) return false;
+    const int64_t done = WriteBlock(*Output, b, true, n, 32);
+    Written += std::max<int64_t>(done, 0);
+    ArchiveLeft -= std::max<int64_t>(done, 0);
+    return done == n && !EntryWriteFailed;
+  };
+  io.Progress = [this] {
+    if (ProcessMessages) ProcessMessages();
+    DoProgress(std::min(Written, EntrySize), EntrySize, ArchiveTotal);
+  };
+  io.Cancel = &GetCancelRef();
+  io.Flags = Local.Flags;
+  io.PackedSize = packed;
+  io.UnpackedSize = unpacked;
+  if (packed == 0) return true;  // nothing stored: nothing to write
 
-    int result = drOk;
-    switch (method) {
+  int result = drOk;
+  switch (method) {
     case 0: {
-        std::vector<uint8_t> buffer(size_t(std::min<int64_t>(packed, 32768)));
-        while (PackedLeft > 0 && !GetCancel()) {
-            const int64_t got = ReadPacked(buffer.data(), int64_t(buffer.size()));
-            if (got <= 0) {
-                result = drInputEnded;
-                break;
-            }
-            if (!io.Write(buffer.data(), got)) {
-                result = drWriteFailed;
-                break;
-            }
-            io.Progress();
+      std::vector<uint8_t> buffer(size_t(std::min<int64_t>(packed, 32768)));
+      while (PackedLeft > 0 && !GetCancel()) {
+        const int64_t got = ReadPacked(buffer.data(), int64_t(buffer.size()));
+        if (got <= 0) {
+          result = drInputEnded;
+          break;
         }
-        if (GetCancel()) result = drCancelled;
-        break;
+        if (!io.Write(buffer.data(), got)) {
+          result = drWriteFailed;
+          break;
+        }
+        io.Progress();
+      }
+      if (GetCancel()) result = drCancelled;
+      break;
     }
     case 1: result = Unshrink(io); break;
-    case 2: case 3: case 4: case 5: result = Unreduce(io, method - 1); break;
+    case 2:
+    case 3:
+    case 4:
+    case 5: result = Unreduce(io, method - 1); break;
     case 6: result = Explode(io); break;
     case 8: result = InflateDeflate(io); break;
     case 9: result = InflateDeflate64(io); break;
     case 12: result = BZip2DecodeStream(io); break;
-    default:
-        DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
-        return false;
+    default: DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName); return false;
+  }
+  if (result != drOk) {
+    const int code = DecodeResultMessage(method, result);
+    if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, ArchiveName);
+    return false;
+  }
+  // The AES code follows the data: the stream must stand right behind the packed bytes.
+  if (PackedLeft > 0 && Aes) {
+    std::vector<uint8_t> rest(size_t(std::min<int64_t>(PackedLeft, 32768)));
+    while (PackedLeft > 0 && ReadPacked(rest.data(), int64_t(rest.size())) > 0) {
     }
-    if (result != drOk) {
-        const int code = DecodeResultMessage(method, result);
-        if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, ArchiveName);
-        return false;
-    }
-    // The AES code follows the data: the stream must stand right behind the packed bytes.
-    if (PackedLeft > 0 && Aes) {
-        std::vector<uint8_t> rest(size_t(std::min<int64_t>(PackedLeft, 32768)));
-        while (PackedLeft > 0 && ReadPacked(rest.data(), int64_t(rest.size())) > 0) {
-        }
-    }
-    return true;
+  }
+  return true;
 }
 
 }  // namespace corvina::archive

@@ -7,224 +7,220 @@
 namespace corvina::archive {
 
 namespace {
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
-std::unique_ptr<FileStream32> OpenRead(const std::string& name)
-{
-    auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
-    if (!stream->Valid()) return nullptr;
-    return stream;
+std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
+  auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
+  if (!stream->Valid()) return nullptr;
+  return stream;
 }
 
 // The stopwatch does not count the time a user takes to answer.
 struct SuspendTimer {
-    explicit SuspendTimer(ZipTimer& t) : timer(t) { timer.Suspend(); }
-    ~SuspendTimer() { timer.Resume(); }
-    ZipTimer& timer;
+  explicit SuspendTimer(ZipTimer& t) : timer(t) { timer.Suspend(); }
+  ~SuspendTimer() { timer.Resume(); }
+  ZipTimer& timer;
 };
 }  // namespace
 
-std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount)
-{
-    if (volume >= volumeCount) return archiveFile;
-    const std::string ext = ExtractFileExt(archiveFile);
-    const std::string stem = archiveFile.substr(0, archiveFile.size() - ext.size());
-    char digits[16];
-    std::snprintf(digits, sizeof digits, ".z%02d", volume);
-    return stem + digits;
+std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount) {
+  if (volume >= volumeCount) return archiveFile;
+  const std::string ext = ExtractFileExt(archiveFile);
+  const std::string stem = archiveFile.substr(0, archiveFile.size() - ext.size());
+  char digits[16];
+  std::snprintf(digits, sizeof digits, ".z%02d", volume);
+  return stem + digits;
 }
 
 // ---------------------------------------------------------------- numbered volume files
 
-bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount)
-{
-    const int wanted = disk + 1;
-    if (!OnNextVolume) {
-        DoError(ArchivePath, {}, msg::EventNotAssigned, ArchiveName);
-        SetCancel(true);
-        return false;
-    }
-    std::string name = SplitVolumeName(ArchivePath, wanted, volumeCount);
-    bool cancel = false;
-    {
-        SuspendTimer suspend(Timer);
-        for (;;) {
-            OnNextVolume(*this, name, wanted, FileExists(name), cancel);
-            if (cancel || FileExists(name)) break;
-        }
-    }
-    if (!cancel) {
-        if (auto stream = OpenRead(name)) {
-            ReplaceArchiveStream(std::move(stream));
-            OpenVolume = wanted;
-            return true;
-        }
-    }
-    // The archive file itself stays open, so the run can end cleanly.
-    if (auto stream = OpenRead(ArchivePath)) ReplaceArchiveStream(std::move(stream));
-    DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, ArchiveName);
+bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount) {
+  const int wanted = disk + 1;
+  if (!OnNextVolume) {
+    DoError(ArchivePath, {}, msg::EventNotAssigned, ArchiveName);
+    SetCancel(true);
     return false;
+  }
+  std::string name = SplitVolumeName(ArchivePath, wanted, volumeCount);
+  bool cancel = false;
+  {
+    SuspendTimer suspend(Timer);
+    for (;;) {
+      OnNextVolume(*this, name, wanted, FileExists(name), cancel);
+      if (cancel || FileExists(name)) break;
+    }
+  }
+  if (!cancel) {
+    if (auto stream = OpenRead(name)) {
+      ReplaceArchiveStream(std::move(stream));
+      OpenVolume = wanted;
+      return true;
+    }
+  }
+  // The archive file itself stays open, so the run can end cleanly.
+  if (auto stream = OpenRead(ArchivePath)) ReplaceArchiveStream(std::move(stream));
+  DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, ArchiveName);
+  return false;
 }
 
 // ---------------------------------------------------------------- disks of a spanned archive
 
-void SpannedVolumes::SpanInit(ZipExtractor* owner)
-{
-    Owner = owner;
-    DiskIndex = 0;
-    WantedPosition = 0;
+void SpannedVolumes::SpanInit(ZipExtractor* owner) {
+  Owner = owner;
+  DiskIndex = 0;
+  WantedPosition = 0;
 }
 
-bool SpannedVolumes::OpenVolume()
-{
-    ZipExtractor& z = *Owner;
-    auto* drives = dynamic_cast<DriveVolumeManager*>(z.DiskManager.get());
-    if (drives) {
-        DiskHandlers handlers;
-        handlers.OnError = [&z](const std::string& name, int code, const std::string&) {
-            z.DoError(name, {}, code, z.ArchiveFile());
-        };
-        if (!drives->RequestVolume(z.ArchiveFile(), handlers)) return false;
-    }
-    auto stream = OpenRead(z.ArchiveFile());
-    if (!stream) {
-        z.DoError(z.ArchiveFile(), {}, msg::OpenError, z.ArchiveFile());
-        return false;
-    }
-    // A spanned disk says by its label which one it is; a disk that merely has a header where one
-    // is wanted may be the previous disk still in the drive.
-    if (z.ArchiveType == atZipSpan && drives) {
-        if (drives->VolumeNumber != DiskIndex) return false;
-        if (!HeaderExpected) return true;
-    }
-    const int64_t size = stream->Size();
-    if (WantedPosition + 30 > size) {
-        if (z.ArchiveType == atZipMVol) return true;
-        return drives && drives->VolumeNumber == DiskIndex;
-    }
-    uint8_t sig[4];
-    if (stream->Seek(WantedPosition, soBeginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
-    const uint32_t s = Le32(sig);
-    return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
-}
-
-bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected)
-{
-    ZipExtractor& z = *Owner;
-    WantedPosition = position;
-    HeaderExpected = headerExpected;
-    z.ReplaceArchiveStream(nullptr);
-    bool ok = false;
-    SuspendTimer suspend(z.Timer);
-    if ((DiskIndex == 0 && !z.OnGetZipLastDisk) || (DiskIndex == 1 && !z.OnGetZipFirstDisk) ||
-        (DiskIndex >= 2 && !z.OnGetZipNextDisk)) {
-        z.DoError(z.ArchiveFile(), {}, msg::EventNotAssigned, z.ArchiveFile());
-    } else if (DiskIndex == 0) {
-        // The last disk holds the end record; detection tells whether the disk in the drive has it.
-        z.ArchiveType = atNotAvail;
-        z.DetectFlags = 0;
-        if (auto stream = OpenRead(z.ArchiveFile())) {
-            z.DetectArchiveType(stream.get());
-            if (z.ZipEndRecord.empty()) {
-                bool cancel = false;
-                z.OnGetZipLastDisk(z, cancel);
-            } else if (IsRecognisedArchive(z.ArchiveType)) {
-                DiskIndex = 1;
-                ok = true;
-            }
-        }
-    } else {
-        while (!OpenVolume()) {
-            bool cancel = true;
-            if (DiskIndex == 1) z.OnGetZipFirstDisk(z, cancel);
-            else z.OnGetZipNextDisk(z, std::to_string(DiskIndex), cancel);
-            if (cancel) break;
-        }
-        if (!z.GetCancel() && OpenVolume()) {
-            ++DiskIndex;
-            ok = true;
-        }
-    }
-    if (ok) {
-        auto stream = OpenRead(z.ArchiveFile());
-        if (stream) {
-            z.ReplaceArchiveStream(std::move(stream));
-            return true;
-        }
-        z.DoError(z.ArchiveFile(), {}, msg::OpenError, z.ArchiveFile());
-    }
-    // Leave a readable stream behind for the end of the run; the walks stop on the cancel flag.
-    if (!z.Archive()) z.ReplaceArchiveStream(OpenRead(z.ArchiveFile()));
-    z.SetCancel(true);
+bool SpannedVolumes::OpenVolume() {
+  ZipExtractor& z = *Owner;
+  auto* drives = dynamic_cast<DriveVolumeManager*>(z.DiskManager.get());
+  if (drives) {
+    DiskHandlers handlers;
+    handlers.OnError = [&z](const std::string& name, int code, const std::string&) {
+      z.DoError(name, {}, code, z.ArchiveFile());
+    };
+    if (!drives->RequestVolume(z.ArchiveFile(), handlers)) return false;
+  }
+  auto stream = OpenRead(z.ArchiveFile());
+  if (!stream) {
+    z.DoError(z.ArchiveFile(), {}, msg::OpenError, z.ArchiveFile());
     return false;
+  }
+  // A spanned disk says by its label which one it is; a disk that merely has a header where one
+  // is wanted may be the previous disk still in the drive.
+  if (z.ArchiveType == atZipSpan && drives) {
+    if (drives->VolumeNumber != DiskIndex) return false;
+    if (!HeaderExpected) return true;
+  }
+  const int64_t size = stream->Size();
+  if (WantedPosition + 30 > size) {
+    if (z.ArchiveType == atZipMVol) return true;
+    return drives && drives->VolumeNumber == DiskIndex;
+  }
+  uint8_t sig[4];
+  if (stream->Seek(WantedPosition, soBeginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
+  const uint32_t s = Le32(sig);
+  return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
+}
+
+bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
+  ZipExtractor& z = *Owner;
+  WantedPosition = position;
+  HeaderExpected = headerExpected;
+  z.ReplaceArchiveStream(nullptr);
+  bool ok = false;
+  SuspendTimer suspend(z.Timer);
+  if ((DiskIndex == 0 && !z.OnGetZipLastDisk) || (DiskIndex == 1 && !z.OnGetZipFirstDisk) ||
+      (DiskIndex >= 2 && !z.OnGetZipNextDisk)) {
+    z.DoError(z.ArchiveFile(), {}, msg::EventNotAssigned, z.ArchiveFile());
+  } else if (DiskIndex == 0) {
+    // The last disk holds the end record; detection tells whether the disk in the drive has it.
+    z.ArchiveType = atNotAvail;
+    z.DetectFlags = 0;
+    if (auto stream = OpenRead(z.ArchiveFile())) {
+      z.DetectArchiveType(stream.get());
+      if (z.ZipEndRecord.empty()) {
+        bool cancel = false;
+        z.OnGetZipLastDisk(z, cancel);
+      } else if (IsRecognisedArchive(z.ArchiveType)) {
+        DiskIndex = 1;
+        ok = true;
+      }
+    }
+  } else {
+    while (!OpenVolume()) {
+      bool cancel = true;
+      if (DiskIndex == 1)
+        z.OnGetZipFirstDisk(z, cancel);
+      else
+        z.OnGetZipNextDisk(z, std::to_string(DiskIndex), cancel);
+      if (cancel) break;
+    }
+    if (!z.GetCancel() && OpenVolume()) {
+      ++DiskIndex;
+      ok = true;
+    }
+  }
+  if (ok) {
+    auto stream = OpenRead(z.ArchiveFile());
+    if (stream) {
+      z.ReplaceArchiveStream(std::move(stream));
+      return true;
+    }
+    z.DoError(z.ArchiveFile(), {}, msg::OpenError, z.ArchiveFile());
+  }
+  // Leave a readable stream behind for the end of the run; the walks stop on the cancel flag.
+  if (!z.Archive()) z.ReplaceArchiveStream(OpenRead(z.ArchiveFile()));
+  z.SetCancel(true);
+  return false;
 }
 
 // ---------------------------------------------------------------- passwords
 
-bool ZipExtractor::CheckDecryptHeader()
-{
-    return Crypto.CheckEncryptionHeader(CryptHeader, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
+bool ZipExtractor::CheckDecryptHeader() {
+  return Crypto.CheckEncryptionHeader(CryptHeader, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
 }
 
-bool ZipExtractor::GetPassword()
-{
-    SuspendTimer suspend(Timer);
-    const ZipExtra& x = Local.Extra;   // merged with the central one by the caller
-    if (x.Strong) return false;
-    if (x.HasAes && x.AesVendor != 0x4541) return false;   // "AE"
-    Stream32& s = *ArchiveStream;
-    const int64_t dataAt = Local.DataPosition;
-    const bool traditional = CryptKind == kCryptTraditional;
-    if (traditional && (s.Seek(dataAt, soBeginning) != dataAt ||
-                        s.Read(CryptHeader, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
-        return false;
-    auto fits = [&](const std::string& password) {
-        if (password.empty()) return false;
-        if (traditional) {
-            CurrentPassword = password;
-            return CheckDecryptHeader();
-        }
-        int64_t headerBytes = 0;
-        s.Seek(dataAt, soBeginning);
-        return Aes->CheckPassword(password, x.AesStrength, headerBytes);
-    };
-    auto found = [&] {
-        // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.
-        if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), soBeginning);
-        return true;
-    };
-    if (fits(CurrentPassword)) return found();
-    for (const std::string& password : Passwords) {
-        if (fits(password)) {
-            CurrentPassword = password;
-            return found();
-        }
-    }
-    if (PasswordAttempts <= 0) return false;
-    if (!OnGetPassword) {
-        DoError(EntryName, {}, msg::EventNotAssigned, ArchiveName);
-        return false;
-    }
-    for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
-        std::string password = CurrentPassword;
-        SeedKeyRecord headerKeys = Crypto.HeaderStart, dataKeys = Crypto.DataStart;
-        bool tryAgain = true;
-        OnGetPassword(*this, EntryName, password, headerKeys, dataKeys, tryAgain);
-        // Keys the handler gives are the starting registers for what follows.
-        Crypto.HeaderStart = headerKeys;
-        Crypto.DataStart = dataKeys;
-        if (!tryAgain) {
-            DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
-            break;
-        }
-        if (fits(password)) {
-            CurrentPassword = password;
-            Passwords.insert(Passwords.begin(), password);
-            return found();
-        }
-        DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
-    }
+bool ZipExtractor::GetPassword() {
+  SuspendTimer suspend(Timer);
+  const ZipExtra& x = Local.Extra;  // merged with the central one by the caller
+  if (x.Strong) return false;
+  if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
+  Stream32& s = *ArchiveStream;
+  const int64_t dataAt = Local.DataPosition;
+  const bool traditional = CryptKind == kCryptTraditional;
+  if (traditional && (s.Seek(dataAt, soBeginning) != dataAt ||
+                      s.Read(CryptHeader, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;
+  auto fits = [&](const std::string& password) {
+    if (password.empty()) return false;
+    if (traditional) {
+      CurrentPassword = password;
+      return CheckDecryptHeader();
+    }
+    int64_t headerBytes = 0;
+    s.Seek(dataAt, soBeginning);
+    return Aes->CheckPassword(password, x.AesStrength, headerBytes);
+  };
+  auto found = [&] {
+    // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.
+    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), soBeginning);
+    return true;
+  };
+  if (fits(CurrentPassword)) return found();
+  for (const std::string& password : Passwords) {
+    if (fits(password)) {
+      CurrentPassword = password;
+      return found();
+    }
+  }
+  if (PasswordAttempts <= 0) return false;
+  if (!OnGetPassword) {
+    DoError(EntryName, {}, msg::EventNotAssigned, ArchiveName);
+    return false;
+  }
+  for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
+    std::string password = CurrentPassword;
+    SeedKeyRecord headerKeys = Crypto.HeaderStart, dataKeys = Crypto.DataStart;
+    bool tryAgain = true;
+    OnGetPassword(*this, EntryName, password, headerKeys, dataKeys, tryAgain);
+    // Keys the handler gives are the starting registers for what follows.
+    Crypto.HeaderStart = headerKeys;
+    Crypto.DataStart = dataKeys;
+    if (!tryAgain) {
+      DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+      break;
+    }
+    if (fits(password)) {
+      CurrentPassword = password;
+      Passwords.insert(Passwords.begin(), password);
+      return found();
+    }
+    DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+  }
+  return false;
 }
 
 }  // namespace corvina::archive

@@ -18,22 +18,22 @@ class ZipExtractor;
 std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount);
 
 class SpannedVolumes : public DiskCommon {
-public:
-    // Takes the owner and sets the disk index to 0 (the last disk is wanted).
-    void SpanInit(ZipExtractor* owner);
-    // Moves the owner's archive stream to the disk the index asks for: 0 the last disk (it holds
-    // the central directory), 1 the first, 2 and more the next ones. A failed switch sets the
-    // run's cancel flag. Position is where a header is expected, unless the switch continues an
-    // entry's data, which goes on at the start of the next disk.
-    bool SwitchVolume(int64_t position, bool headerExpected = true);
-    // Whether the disk now in the drive is the wanted one.
-    bool OpenVolume();
-    int DiskIndex = 0;
-    int64_t WantedPosition = 0;
-    bool HeaderExpected = true;
+ public:
+  // Takes the owner and sets the disk index to 0 (the last disk is wanted).
+  void SpanInit(ZipExtractor* owner);
+  // Moves the owner's archive stream to the disk the index asks for: 0 the last disk (it holds
+  // the central directory), 1 the first, 2 and more the next ones. A failed switch sets the
+  // run's cancel flag. Position is where a header is expected, unless the switch continues an
+  // entry's data, which goes on at the start of the next disk.
+  bool SwitchVolume(int64_t position, bool headerExpected = true);
+  // Whether the disk now in the drive is the wanted one.
+  bool OpenVolume();
+  int DiskIndex = 0;
+  int64_t WantedPosition = 0;
+  bool HeaderExpected = true;
 
-private:
-    ZipExtractor* Owner = nullptr;
+ private:
+  ZipExtractor* Owner = nullptr;
 };
 
 }  // namespace corvina::archive

@@ -131,8 +131,7 @@ bool FindValue(std::string_view text, std::string_view section, std::string_view
   return false;
 }
 
-std::string SetValue(std::string_view text, std::string_view section, std::string_view ident,
-                     std::string_view value) {
+std::string SetValue(std::string_view text, std::string_view section, std::string_view ident, std::string_view value) {
   std::string_view sec = TrimBlanks(section), key = TrimBlanks(ident);
   Lines lines = SplitLines(text);
   std::string newLine = std::string(key) + "=" + std::string(value);
@@ -203,7 +202,7 @@ std::filesystem::path SettingsFile::WindowsFolder() {
 }
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view ident,
-                               std::string_view defaultValue) const {
+                                     std::string_view defaultValue) const {
   std::string text, error, s;
   if (!LoadText(path_, text, error) || !ini::FindValue(text, section, ident, s)) {
     s = kOpenBracket + std::string(defaultValue) + kCloseBracket;
@@ -227,7 +226,10 @@ int SettingsFile::ReadInteger(std::string_view section, std::string_view ident, 
     unsigned long long v = 0;
     for (size_t i = 2; i < s.size(); ++i) {
       char c = s[i];
-      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      int d = c >= '0' && c <= '9'   ? c - '0'
+              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                     : -1;
       if (d < 0) return defaultValue;
       v = v * 16 + static_cast<unsigned>(d);
     }

@@ -69,8 +69,7 @@ namespace ini {
 bool FindValue(std::string_view text, std::string_view section, std::string_view ident, std::string& value);
 
 // The file's text with `ident` in `section` set to `value`; every other line kept.
-std::string SetValue(std::string_view text, std::string_view section, std::string_view ident,
-                     std::string_view value);
+std::string SetValue(std::string_view text, std::string_view section, std::string_view ident, std::string_view value);
 
 }  // namespace ini
 

@@ -9,4 +9,4 @@ namespace corvina_fuzz {
 // removes what it wrote. Entries above 8 MiB are passed over; an OnBegin the caller set runs after
 // that check. Answers the number of entries written.
 int ExtractBytes(corvina::archive::ArchiveExtractor& reader, const uint8_t* data, size_t size);
-}
+}  // namespace corvina_fuzz

@@ -1,8 +1,8 @@
 #include "mainwindow/AutoOdds.h"
 
 #include "platform/Text.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 

@@ -200,8 +200,8 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
   BottomLine(c, r);
 }
 
-void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
-                  const QString& text, const QString& horseText) {
+void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r, const QString& text,
+                  const QString& horseText) {
   if (row == 0) {
     auto header = [&](const char* first, const char* second) {
       Fill(c, r, ctx.buttonFace);
@@ -248,8 +248,8 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
   BottomLine(c, r);
 }
 
-void DrawRankingCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
-                     const QString& text, const QFont& gridFont) {
+void DrawRankingCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r, const QString& text,
+                     const QFont& gridFont) {
   if (row == 0) {
     c.SetBrushColor(QColor(192, 192, 192));
   } else {

@@ -35,12 +35,10 @@ void CopyGridRangeToClipboard(const gui::StringGrid& grid, int left, int top, co
 }
 
 QString RaceCardTitle(const QString& dateHeader, const std::string& raceKey) {
-  return dateHeader + QString::fromStdString(FormatInt(StrToIntLenient(Copy(raceKey, 15, 2)), 2)) +
-         QLatin1Char('R');
+  return dateHeader + QString::fromStdString(FormatInt(StrToIntLenient(Copy(raceKey, 15, 2)), 2)) + QLatin1Char('R');
 }
 
-void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader,
-                             const std::string& raceKey) {
+void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader, const std::string& raceKey) {
   CopyGridRangeToClipboard(raceCard, 0, 0, RaceCardTitle(dateHeader, raceKey), raceCard.RowCount() - 1,
                            raceCard.ColCount() - 1);
 }

@@ -26,8 +26,7 @@ void CopyGridRangeToClipboard(const gui::StringGrid& grid, int left, int top, co
 QString RaceCardTitle(const QString& dateHeader, const std::string& raceKey);
 
 // The whole race card grid, with RaceCardTitle, on the clipboard.
-void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader,
-                             const std::string& raceKey);
+void CopyRaceCardToClipboard(const gui::StringGrid& raceCard, const QString& dateHeader, const std::string& raceKey);
 
 // Shows the contents of the help file with the desktop's viewer. A missing file, or a desktop with no viewer
 // for it, gets a beep and an information box; false then.

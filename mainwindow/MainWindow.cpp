@@ -24,8 +24,8 @@
 #include "analysis/HitReport.h"
 #include "analysis/ui/BatchPrintWindow.h"
 #include "analysis/ui/HitWindow.h"
-#include "components/ui/Label3D.h"
 #include "components/ui/FolderChooser.h"
+#include "components/ui/Label3D.h"
 #include "mainwindow/AboutBox.h"
 #include "mainwindow/AutoOdds.h"
 #include "mainwindow/Commands.h"
@@ -45,17 +45,17 @@
 #include "platform/jvlink/FileJVLink.h"
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/OddsClear.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/Results.h"
 #include "racedata/TimeSeriesImport.h"
+#include "racedata/ui/ManualOddsWindow.h"
+#include "racedata/ui/OddsDelayWindow.h"
+#include "racedata/ui/OddsScheduleWindow.h"
+#include "racedata/ui/PredictedOddsCommands.h"
 #include "racedata/ui/ResultsPollIntervalWindow.h"
 #include "racedata/ui/StoredImportWindow.h"
-#include "racedata/ui/ManualOddsWindow.h"
-#include "racedata/ui/OddsScheduleWindow.h"
-#include "racedata/ui/OddsDelayWindow.h"
-#include "racedata/ui/PredictedOddsCommands.h"
 
 namespace corvina {
 
@@ -110,8 +110,8 @@ void MainWindow::PrepareWindow() {
   std::filesystem::current_path(AppDir, ec);
   std::filesystem::create_directories(day_->DataDir(), ec);
   if (ec || !std::filesystem::is_directory(day_->DataDir())) {
-    gui::ShowError(this, QStringLiteral("データフォルダを作成できません: ") +
-                             QString::fromStdString(day_->DataDir().string()));
+    gui::ShowError(
+        this, QStringLiteral("データフォルダを作成できません: ") + QString::fromStdString(day_->DataDir().string()));
     createFailed_ = true;
     return;
   }
@@ -262,8 +262,8 @@ void MainWindow::ShowChosenRace() {
 
   if (FieldInt(day_->Table.GSeTbl[s][0], layout::se::kUmaBan) < 1) {
     gui::MessageBeep(0);
-    gui::ShowInformation(this, Q(FieldText(day_->Table.GRaTbl[s], layout::head::kRaceNum)) +
-                                   QString::fromUtf8(kNoRunnerData));
+    gui::ShowInformation(
+        this, Q(FieldText(day_->Table.GRaTbl[s], layout::head::kRaceNum)) + QString::fromUtf8(kNoRunnerData));
     return;
   }
   RaceCardGrid->SetRowCount(runners + 1);
@@ -366,9 +366,9 @@ void MainWindow::ShowGridRows(const RaceInfo& info, const RaceCalc& calc, int ru
 // ---- Race card sorting and selection -------------------------------------------------------------------
 
 void MainWindow::SortRaceCard() {
-  const view::CardOrder order = SortByNumberButton->isChecked()   ? view::CardOrder::ByNumber
+  const view::CardOrder order = SortByNumberButton->isChecked() ? view::CardOrder::ByNumber
                                 : SortByNameButton->isChecked() ? view::CardOrder::ByNameDescending
-                                                            : view::CardOrder::None;
+                                                                : view::CardOrder::None;
   std::vector<std::vector<std::string>> rows;
   for (int r = 1; r < RaceCardGrid->RowCount(); ++r) {
     std::vector<std::string> row;
@@ -416,7 +416,8 @@ void MainWindow::ApplyLocalOption() {
 
 void MainWindow::ShowStoredImportWindow() {
   // Closing the window lists the stored days again, so an imported day appears in the date box.
-  StoredImportWindow form(*Link, AppDir, [this] { DayListAfterImport(); }, &reader_->Gate(), this);
+  StoredImportWindow form(
+      *Link, AppDir, [this] { DayListAfterImport(); }, &reader_->Gate(), this);
   RunImportWindow(form);
 }
 
@@ -633,7 +634,9 @@ void MainWindow::SetResultsPollInterval() { ResultsPollIntervalWindow::Execute(A
 
 void MainWindow::ImportPredictedOdds() { PredictedOddsCommands::ChooseAndImportArchive(this, *day_); }
 
-void MainWindow::ChoosePredictedOddsFolder() { PredictedOddsCommands::ChooseArchiveFolder(this, *FolderDialog, AppDir); }
+void MainWindow::ChoosePredictedOddsFolder() {
+  PredictedOddsCommands::ChooseArchiveFolder(this, *FolderDialog, AppDir);
+}
 
 void MainWindow::ShowHelp() { ShowHelpContents(this, HelpFile); }
 
@@ -656,11 +659,11 @@ void MainWindow::CopyRaceCard() {
 
 void MainWindow::ShowManualOddsWindow() {
   ManualOddsContext context{*day_,
-                           *Link,
-                           reader_->Gate(),
-                           DateCombo->currentText(),
-                           [this] { LoadChosenDay(); },
-                           [this] { AutoOddsCheck->setChecked(false); }};
+                            *Link,
+                            reader_->Gate(),
+                            DateCombo->currentText(),
+                            [this] { LoadChosenDay(); },
+                            [this] { AutoOddsCheck->setChecked(false); }};
   ManualOddsWindow::Execute(this, context);
 }
 
@@ -755,8 +758,7 @@ void MainWindow::ClearOddsOfShownRace() {
 // ---- Hit window, hit report, race pages ---------------------------------------------------------------------
 
 void MainWindow::ShowHitWindow() {
-  analysis::ShowHitWindow(this, *day_, ToCp932(DateCombo->currentText().trimmed().toStdString()),
-                               RaceList->count());
+  analysis::ShowHitWindow(this, *day_, ToCp932(DateCombo->currentText().trimmed().toStdString()), RaceList->count());
 }
 
 void MainWindow::ShowHitReport(bool longshot) {
@@ -768,8 +770,8 @@ void MainWindow::ShowHitReport(bool longshot) {
 }
 
 void MainWindow::PrintRacePages() {
-  BatchPrintWindow::ShowForDay(*day_, DateCombo->currentText(), RaceList->count(),
-                                       LocalOptionAction->isChecked(), this);
+  BatchPrintWindow::ShowForDay(*day_, DateCombo->currentText(), RaceList->count(), LocalOptionAction->isChecked(),
+                               this);
 }
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------

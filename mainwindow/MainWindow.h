@@ -56,12 +56,11 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   std::filesystem::path AppDir;
   QString Version;
   std::filesystem::path HelpFile;  // the application's help file, opened with the desktop's viewer
-  JVLink* Link = nullptr;        // the one JV-Link control of the run
+  JVLink* Link = nullptr;          // the one JV-Link control of the run
   SettingsFile Settings;
   // Work lists.
   Lines DayFileLines, OddsFileLines, PairLines, HitLines, ErrorLogLines;
-  SortedList SortedHits{Duplicates::Ignore}, FirstSortScratch, SecondSortScratch,
-      SortedStatistics{Duplicates::Ignore};
+  SortedList SortedHits{Duplicates::Ignore}, FirstSortScratch, SecondSortScratch, SortedStatistics{Duplicates::Ignore};
   // Label arrays, 1-based (element 0 unused).
   std::array<QLabel*, 154> RealPairOddsLabels{};       // real quinella odds by UmarenIndex
   std::array<QLabel*, 154> PredictedPairOddsLabels{};  // predicted quinella odds by UmarenIndex
@@ -71,50 +70,50 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   // ---- Controls other parts and tests reach ------------------------------------------------------------
   QComboBox* DateCombo = nullptr;
   QListWidget* RaceList = nullptr;
-  QTabWidget* RaceTabs = nullptr;                       // race card, pair odds, trio study, results
-  QWidget* DayListPanel = nullptr;                      // the date box and the race list
-  gui::StringGrid* OddsRankingGrid = nullptr;           // real odds ranking
+  QTabWidget* RaceTabs = nullptr;              // race card, pair odds, trio study, results
+  QWidget* DayListPanel = nullptr;             // the date box and the race list
+  gui::StringGrid* OddsRankingGrid = nullptr;  // real odds ranking
   gui::StringGrid* RaceCardGrid = nullptr;
   gui::StringGrid* PredictedOddsRankingGrid = nullptr;
-  gui::StringGrid* TrioGrid = nullptr;                  // trio study
-  gui::UpDown* RaceArrows = nullptr;                    // previous and next race
-  QTimer* AutoOddsTimer = nullptr;                      // automatic odds, every 40 s while AutoOddsCheck is on
+  gui::StringGrid* TrioGrid = nullptr;  // trio study
+  gui::UpDown* RaceArrows = nullptr;    // previous and next race
+  QTimer* AutoOddsTimer = nullptr;      // automatic odds, every 40 s while AutoOddsCheck is on
   QTimer* ResultsPollTimer = nullptr;
-  QToolButton* SortByNumberButton = nullptr;            // sort by horse number
-  QToolButton* SortByNameButton = nullptr;              // sort by horse name, descending
-  QAction* HideDayListAfterLoadAction = nullptr;        // hide the date and race list after a load
-  QAction* LocalOptionAction = nullptr;                 // local option of the tickets
-  QAction* OddsScheduleAction = nullptr;                // odds schedule table
-  QAction* OddsDelayAction = nullptr;                   // odds delay setting
-  QAction* ResultsPollIntervalAction = nullptr;         // results poll setting
-  QAction* ManualOddsAction = nullptr;                  // the same command as ManualOddsButton
-  QAction* TimeSeriesFolderAction = nullptr;            // folder of the time-series odds
-  QAction* TimeSeriesOddsAction = nullptr;              // odds from the time-series folder
-  QAction* ClearAllOddsAction = nullptr;                // clear the odds of every race
-  QAction* ClearShownRaceOddsAction = nullptr;          // clear the odds of the race shown
-  QAction* HitWindowAction = nullptr;                   // the same command as HitWindowButton
-  QAction* PrintRacePagesAction = nullptr;              // race pages in the batch print window
-  QAction* PredictedOddsFolderAction = nullptr;         // folder of the predicted-odds archives
+  QToolButton* SortByNumberButton = nullptr;      // sort by horse number
+  QToolButton* SortByNameButton = nullptr;        // sort by horse name, descending
+  QAction* HideDayListAfterLoadAction = nullptr;  // hide the date and race list after a load
+  QAction* LocalOptionAction = nullptr;           // local option of the tickets
+  QAction* OddsScheduleAction = nullptr;          // odds schedule table
+  QAction* OddsDelayAction = nullptr;             // odds delay setting
+  QAction* ResultsPollIntervalAction = nullptr;   // results poll setting
+  QAction* ManualOddsAction = nullptr;            // the same command as ManualOddsButton
+  QAction* TimeSeriesFolderAction = nullptr;      // folder of the time-series odds
+  QAction* TimeSeriesOddsAction = nullptr;        // odds from the time-series folder
+  QAction* ClearAllOddsAction = nullptr;          // clear the odds of every race
+  QAction* ClearShownRaceOddsAction = nullptr;    // clear the odds of the race shown
+  QAction* HitWindowAction = nullptr;             // the same command as HitWindowButton
+  QAction* PrintRacePagesAction = nullptr;        // race pages in the batch print window
+  QAction* PredictedOddsFolderAction = nullptr;   // folder of the predicted-odds archives
   QAction* PrinterSetupAction = nullptr;
-  QAction* HelpContentsAction = nullptr;                // "目次"
+  QAction* HelpContentsAction = nullptr;  // "目次"
   QAction* VersionAction = nullptr;
-  QAction* CopyRaceCardAction = nullptr;                // race card to the clipboard (menu of the race card grid)
-  QPushButton* ExitButton = nullptr;                    // "終了"
-  QPushButton* HelpButton = nullptr;                    // "ﾍﾙﾌﾟ"
-  QPushButton* VersionButton = nullptr;                 // "ﾊﾞｰｼﾞｮﾝ情報"
-  QPushButton* PredictedOddsButton = nullptr;           // "予想配当"
+  QAction* CopyRaceCardAction = nullptr;       // race card to the clipboard (menu of the race card grid)
+  QPushButton* ExitButton = nullptr;           // "終了"
+  QPushButton* HelpButton = nullptr;           // "ﾍﾙﾌﾟ"
+  QPushButton* VersionButton = nullptr;        // "ﾊﾞｰｼﾞｮﾝ情報"
+  QPushButton* PredictedOddsButton = nullptr;  // "予想配当"
   FolderChooser* FolderDialog = nullptr;
-  QPushButton* HitReportButton = nullptr;               // "的中": HTML report of every hit
-  QPushButton* LongshotHitReportButton = nullptr;       // "穴的中": HTML report of the well-paying hits
-  QWidget* RaceButtonsPanel = nullptr;                  // "F", "判定", "結果情報", "速報ｵｯｽﾞ" and the race arrows
-  QToolButton* DayListButton = nullptr;                 // "F": shows or hides DayListPanel
-  QToolButton* HitWindowButton = nullptr;               // "判定": the hit window
-  QCheckBox* AutoOddsCheck = nullptr;                   // "ｵｯｽﾞ自動取得"
-  QPushButton* ManualOddsButton = nullptr;              // "ｵｯｽﾞ手動取得"
-  QPushButton* StoredImportButton = nullptr;            // "JVデータ取得"
-  QToolButton* ResultsButton = nullptr;                 // "結果情報"
-  QToolButton* LatestOddsButton = nullptr;              // "速報ｵｯｽﾞ": odds of the race shown
-  Label3D* ExchangeStatusLabel = nullptr;               // status of the real-time exchanges
+  QPushButton* HitReportButton = nullptr;          // "的中": HTML report of every hit
+  QPushButton* LongshotHitReportButton = nullptr;  // "穴的中": HTML report of the well-paying hits
+  QWidget* RaceButtonsPanel = nullptr;        // "F", "判定", "結果情報", "速報ｵｯｽﾞ" and the race arrows
+  QToolButton* DayListButton = nullptr;       // "F": shows or hides DayListPanel
+  QToolButton* HitWindowButton = nullptr;     // "判定": the hit window
+  QCheckBox* AutoOddsCheck = nullptr;         // "ｵｯｽﾞ自動取得"
+  QPushButton* ManualOddsButton = nullptr;    // "ｵｯｽﾞ手動取得"
+  QPushButton* StoredImportButton = nullptr;  // "JVデータ取得"
+  QToolButton* ResultsButton = nullptr;       // "結果情報"
+  QToolButton* LatestOddsButton = nullptr;    // "速報ｵｯｽﾞ": odds of the race shown
+  Label3D* ExchangeStatusLabel = nullptr;     // status of the real-time exchanges
   // Race header and ticket panel labels.
   Label3D *CourseLabel = nullptr, *RaceNumberLabel = nullptr, *DateHeaderLabel = nullptr, *RaceNameLabel = nullptr,
           *WeightRuleLabel = nullptr, *ClassLabel = nullptr, *TrackLabel = nullptr, *DistanceLabel = nullptr,

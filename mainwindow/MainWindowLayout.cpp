@@ -148,7 +148,8 @@ void MainWindow::BuildMenus() {
   auto* settings = menuBar()->addMenu(QStringLiteral("設定(&T)"));
   OddsDelayAction = item(settings, "オッズ取得時刻調整", [this] { SetOddsDelay(); });
   ResultsPollIntervalAction = item(settings, "ﾃﾞｰﾀ取得時刻設定", [this] { SetResultsPollInterval(); });
-  PredictedOddsFolderAction = item(settings, "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定(&K)", [this] { ChoosePredictedOddsFolder(); });
+  PredictedOddsFolderAction =
+      item(settings, "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定(&K)", [this] { ChoosePredictedOddsFolder(); });
   auto* kaime = menuBar()->addMenu(QStringLiteral("買い目属性(&K)"));
   LocalOptionAction = kaime->addAction(QStringLiteral("ﾛｰｶﾙｵﾌﾟｼｮﾝ"));
   LocalOptionAction->setCheckable(true);
@@ -232,10 +233,10 @@ QWidget* MainWindow::BuildRaceHeader() {
   auto* second = HeaderLabel(panel, 8, false);
   second->SetCaption(QStringLiteral("2回目"));
   SecondSnapshotTimeLabel = HeaderLabel(panel, 9, false);
-  for (QWidget* w : std::initializer_list<QWidget*>{GradeLabel, CourseLabel, RaceNumberLabel, r, DateHeaderLabel,
-                                                    RaceNameLabel, WeightRuleLabel, ClassLabel, TrackLabel,
-                                                    DistanceLabel, PostTimeLabel, EntryCountLabel, first,
-                                                    FirstSnapshotTimeLabel, second, SecondSnapshotTimeLabel})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{GradeLabel, CourseLabel, RaceNumberLabel, r, DateHeaderLabel, RaceNameLabel,
+                                       WeightRuleLabel, ClassLabel, TrackLabel, DistanceLabel, PostTimeLabel,
+                                       EntryCountLabel, first, FirstSnapshotTimeLabel, second, SecondSnapshotTimeLabel})
     l->addWidget(w);
   l->addStretch(1);
   return panel;
@@ -437,7 +438,7 @@ QWidget* MainWindow::BuildResultPage() {
     const char* name;
     int entries;
   };
-  static const Block blocks[] = {{"単勝", 3}, {"複勝", 5}, {"枠連", 3}, {"馬連", 3},
+  static const Block blocks[] = {{"単勝", 3},   {"複勝", 5}, {"枠連", 3},  {"馬連", 3},
                                  {"ワイド", 7}, {"馬単", 6}, {"3連複", 3}, {"3連単", 6}};
   QGridLayout* g = nullptr;
   int row = 0, entry = 0;
@@ -490,9 +491,9 @@ void MainWindow::SetUpGrids() {
   RaceCardGrid->SetDefaultRowHeight(25);
   RaceCardGrid->SetRowHeight(0, 27);
   const int cardWidths[19] = {20, 20, 150, 50, 50, 50, 20, 50, 20, 27, 27, 50, 20, 27, 27, 27, 33, 33, 50};
-  static const char* const cardHeaders[19] = {"枠", "馬", "馬名", "騎手", "調教師", "予想配当", "順",
-                                              "単勝1", "順", "A/B", "C", "単勝2", "順", "A/B",
-                                              "C", "消軸", "着順", "人気", "配当"};
+  static const char* const cardHeaders[19] = {"枠",    "馬",   "馬名", "騎手", "調教師", "予想配当", "順",
+                                              "単勝1", "順",   "A/B",  "C",    "単勝2",  "順",       "A/B",
+                                              "C",     "消軸", "着順", "人気", "配当"};
   for (int c = 0; c < 19; ++c) {
     RaceCardGrid->SetColWidth(c, cardWidths[c]);
     RaceCardGrid->SetCell(c, 0, QString::fromUtf8(cardHeaders[c]));
@@ -515,7 +516,8 @@ void MainWindow::SetUpGrids() {
   TrioGrid->SetRowSelect(true);
   TrioGrid->SetRangeSelect(true);
 
-  for (auto [grid, oddsHeader] : {std::pair{OddsRankingGrid, "オッズ"}, std::pair{PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
+  for (auto [grid, oddsHeader] :
+       {std::pair{OddsRankingGrid, "オッズ"}, std::pair{PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
     grid->setFont(boldFont);
     grid->SetColCount(3);
     grid->SetRowCount(2);

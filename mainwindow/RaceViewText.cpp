@@ -8,8 +8,8 @@
 #include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina::view {
 
@@ -35,9 +35,9 @@ bool IsEmptyComb(std::string_view comb, std::string_view zero) { return comb == 
 int RunnerRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
 std::string GradeText(std::string_view code) {
-  static const std::map<std::string, const char*> names{
-      {"A", "G1   "}, {"B", "G2   "}, {"C", "G3   "}, {"D", "重賞 "},
-      {"E", "特別競走 "}, {"F", "JG1  "}, {"G", "JG2  "}, {"H", "JG3  "}};
+  static const std::map<std::string, const char*> names{{"A", "G1   "}, {"B", "G2   "},     {"C", "G3   "},
+                                                        {"D", "重賞 "}, {"E", "特別競走 "}, {"F", "JG1  "},
+                                                        {"G", "JG2  "}, {"H", "JG3  "}};
   auto it = names.find(std::string(code));
   return it == names.end() ? std::string() : J(it->second);
 }
@@ -116,8 +116,7 @@ std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const RaceInfo& info) {
   };
   // The exacta, trio and trifecta entries always show their popularity, also a 0.
   auto comb = [&](const std::string& label, std::string_view zero, int pop, int pay, bool popAlways) {
-    if (!IsEmptyComb(label, zero))
-      out[e] = {label, popAlways || pop >= 1 ? FormatInt(pop, 2) : "", FormatInt(pay, 8)};
+    if (!IsEmptyComb(label, zero)) out[e] = {label, popAlways || pop >= 1 ? FormatInt(pop, 2) : "", FormatInt(pay, 8)};
     ++e;
   };
   for (int k = 1; k <= 3; ++k) horse(info.TanHorse[k], info.TanPop[k], info.TanPay[k]);
@@ -150,8 +149,8 @@ std::vector<RankRow> PairRanking(const OneBased<double, 153>& odds) {
   std::vector<RankRow> rows;
   rows.reserve(keys.size());
   for (size_t i = 0; i < keys.size(); ++i)
-    rows.push_back({FormatInt(static_cast<long long>(i) + 1, 3), keys[i].label,
-                    FormatFixed(odds[keys[i].index], 7, 1), keys[i].index});
+    rows.push_back({FormatInt(static_cast<long long>(i) + 1, 3), keys[i].label, FormatFixed(odds[keys[i].index], 7, 1),
+                    keys[i].index});
   return rows;
 }
 
@@ -195,9 +194,7 @@ AxisTexts AxisHorseTexts(const RaceInfo& info, const RaceCalc& calc) {
   return out;
 }
 
-std::string PredOddsHeader(const RaceInfo& info) {
-  return info.YozSourceM == 1 ? J("前売配当") : J("予想配当");
-}
+std::string PredOddsHeader(const RaceInfo& info) { return info.YozSourceM == 1 ? J("前売配当") : J("予想配当"); }
 
 std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i) {
   return {info.WakuBan[i],

@@ -30,9 +30,9 @@ int RunnerRows(const RaceInfo& info);
 
 // Race header labels.
 std::string GradeText(std::string_view gradeCode);
-std::string CourseText(const RaceInfo& info);       // class name of the racecourse
-int RaceNumberOf(const RaceInfo& info);             // RaceKey 15-16
-std::string DateHeaderText(const RaceInfo& info);   // "2024年 1月 6日中山 1回 1日"
+std::string CourseText(const RaceInfo& info);      // class name of the racecourse
+int RaceNumberOf(const RaceInfo& info);            // RaceKey 15-16
+std::string DateHeaderText(const RaceInfo& info);  // "2024年 1月 6日中山 1回 1日"
 std::string WeightRuleText(std::string_view code);
 std::string ClassText(std::string_view code);
 std::string TrackText(std::string_view code);

@@ -43,9 +43,18 @@ std::optional<DayName> ParseWith(std::string_view s, std::string_view nen, std::
   return DayName(yi, mi, di);
 }
 
-const std::string& Nen932() { static const std::string s = ToCp932("年"); return s; }
-const std::string& Gatsu932() { static const std::string s = ToCp932("月"); return s; }
-const std::string& Nichi932() { static const std::string s = ToCp932("日"); return s; }
+const std::string& Nen932() {
+  static const std::string s = ToCp932("年");
+  return s;
+}
+const std::string& Gatsu932() {
+  static const std::string s = ToCp932("月");
+  return s;
+}
+const std::string& Nichi932() {
+  static const std::string s = ToCp932("日");
+  return s;
+}
 
 }  // namespace
 
@@ -64,17 +73,13 @@ std::optional<DayName> DayName::FromDateKey(std::string_view s) {
   return DayName(y, m, d);
 }
 
-std::optional<DayName> DayName::ParseUtf8Prefix(std::string_view utf8) {
-  return ParseWith(utf8, "年", "月", "日");
-}
+std::optional<DayName> DayName::ParseUtf8Prefix(std::string_view utf8) { return ParseWith(utf8, "年", "月", "日"); }
 
 std::optional<DayName> DayName::ParseCp932Prefix(std::string_view cp932) {
   return ParseWith(cp932, Nen932(), Gatsu932(), Nichi932());
 }
 
-std::string DayName::DateKey() const {
-  return FormatZero(year_, 4) + FormatZero(month_, 2) + FormatZero(day_, 2);
-}
+std::string DayName::DateKey() const { return FormatZero(year_, 4) + FormatZero(month_, 2) + FormatZero(day_, 2); }
 
 std::string DayName::Display() const {
   return FormatZero(year_, 4) + "年" + FormatZero(month_, 2) + "月" + FormatZero(day_, 2) + "日";

@@ -24,9 +24,9 @@ class DayName {
   int Day() const { return day_; }
   bool Valid() const { return year_ > 0; }
 
-  std::string DateKey() const;   // "20240106"
-  std::string Cp932() const;     // 14 bytes
-  std::string Display() const;   // UTF-8 "2024年01月06日"
+  std::string DateKey() const;  // "20240106"
+  std::string Cp932() const;    // 14 bytes
+  std::string Display() const;  // UTF-8 "2024年01月06日"
   std::string FileStem() const { return Display(); }
 
   auto operator<=>(const DayName&) const = default;

@@ -116,7 +116,8 @@ std::string FormatFixed(double value, int width, int decimals) {
   }
   std::string intPart = intLen > 0 ? digits.substr(0, static_cast<size_t>(intLen)) : "0";
   std::string frac = digits.substr(static_cast<size_t>(intLen));
-  bool allZero = intPart.find_first_not_of('0') == std::string::npos && frac.find_first_not_of('0') == std::string::npos;
+  bool allZero =
+      intPart.find_first_not_of('0') == std::string::npos && frac.find_first_not_of('0') == std::string::npos;
   std::string out = (neg && !allZero ? "-" : "") + intPart;
   if (decimals > 0) out += "." + frac;
   if (out.size() < static_cast<size_t>(width)) out.insert(0, static_cast<size_t>(width) - out.size(), ' ');

@@ -4,8 +4,8 @@
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 
@@ -82,7 +82,7 @@ int FindOddsSlot(const DayFileBatch& files, const RaceTable& table, const std::s
 // evening-before odds would count as newer than every race-day snapshot and the latest odds would never be kept.
 long long AnnounceValue(std::string_view line) {
   const long long announced = FieldInt(line, L::o1::kAnnounce);  // mmddhhnn
-  if (announced <= 0) return 0;                                    // no snapshot yet: anything is newer
+  if (announced <= 0) return 0;                                  // no snapshot yet: anything is newer
   const long long raceMonthDay = FieldInt(line, L::head::kMonthDay);
   const bool yearBefore = announced / 10000 > raceMonthDay && raceMonthDay > 0;
   return announced + (yearBefore ? 0 : 100000000LL);

@@ -94,20 +94,17 @@ bool PadRaFile(DayFileBatch& files, const std::filesystem::path& raPath, std::st
 enum class DayWriter { Import, RealTime };
 
 enum class MergeResult {
-  Stored,     // the file held by the batch now has the record
-  NotNewer,   // an odds record no later than the stored one; nothing changed
-  Skipped,    // the record has no place (race or horse number out of range, no file, race not loaded)
-  Failed,     // the file could not be read; `error` says why
+  Stored,    // the file held by the batch now has the record
+  NotNewer,  // an odds record no later than the stored one; nothing changed
+  Skipped,   // the record has no place (race or horse number out of range, no file, race not loaded)
+  Failed,    // the file could not be read; `error` says why
 };
 
 // Race card (.jvRA) and payouts (.jvHR): replace the line of the same RaceKey or add one, keep the file sorted.
-MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
-                          std::string* error = nullptr);
-MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
-                          std::string* error = nullptr);
+MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
+MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
 // Runner (.jvSEr of the racecourse): line (race - 1) * 18 + (horse - 1); races 1..12 and horses 1..18 only.
-MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer,
-                          std::string* error = nullptr);
+MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
 // Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey and
 // whose day has the odds file. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i.
 MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record,

@@ -127,7 +127,8 @@ bool ReadRacesAndRunners(DayModel& day, DayLoadResult& result) {
 // Phase 5: payouts, predictions and odds, each only when its file exists.
 void ReadOtherDayFiles(DayModel& day, DayLoadResult& result) {
   Lines lines;
-  if (ReadDayFile(day.GHrPath, L::kHrLine, lines, result)) FileSequential(day.Table, day.Table.GHrTbl, lines, L::kHrLine);
+  if (ReadDayFile(day.GHrPath, L::kHrLine, lines, result))
+    FileSequential(day.Table, day.Table.GHrTbl, lines, L::kHrLine);
   if (ReadDayFile(WithSuffix(day.GRaPath, L::kSuffixYoz), L::kYozLine, lines, result)) FileYoz(day, lines);
   if (ReadDayFile(WithSuffix(day.GRaPath, L::kSuffixO1), L::kO1Line, lines, result)) FileO1(day.Table, lines);
   if (ReadDayFile(WithSuffix(day.GRaPath, L::kSuffixO2), L::kO2Line, lines, result))
@@ -159,8 +160,7 @@ void RankRace(DayModel& day, int slot) {
   calc.Over8Runners = StrToIntLenient(info.EntryCount) > 8 ? 1 : 0;
 }
 
-DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                      int autoReadMinutes) {
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine, int autoReadMinutes) {
   DayLoadResult result;
   BusyGuard guard;
   if (!guard.Owner()) {
@@ -198,8 +198,7 @@ DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine
   FillRecords(day);
 
   // Phase 8: usable races; phase 9: win-odds rankings.
-  for (int s = 0; s < kSlots; ++s)
-    day.Calcs[s].CalcHasData = day.Races[s].HasData == 1 && HasRaceYear(day, s) ? 1 : 0;
+  for (int s = 0; s < kSlots; ++s) day.Calcs[s].CalcHasData = day.Races[s].HasData == 1 && HasRaceYear(day, s) ? 1 : 0;
   for (int s = 0; s < kSlots; ++s)
     if (day.Races[s].HasData == 1 && HasRaceYear(day, s)) RankRace(day, s);
 

@@ -25,8 +25,8 @@ namespace corvina {
 // The prediction engine as the load runs it; the analysis library fills it. An empty member is skipped.
 struct DayLoadEngine {
   std::function<void(DayModel&)> ComputePairOdds;  // pair odds and averages
-  std::function<void(DayModel&)> PredictDay;    // marks and tickets
-  std::function<void(DayModel&)> JudgeHits;       // tickets and axis horse against the payouts
+  std::function<void(DayModel&)> PredictDay;       // marks and tickets
+  std::function<void(DayModel&)> JudgeHits;        // tickets and axis horse against the payouts
   // The day's statistics and summary files; `dayName` is the CP932 DayName. Returns problems to report.
   std::function<std::vector<std::string>(DayModel&, const std::string& dayName)> ComputeRecoveryStatistics;
 };
@@ -35,20 +35,20 @@ enum class DayLoadStatus {
   Loaded,             // every phase ran
   NoRaceFile,         // the day's .jvRA does not exist: nothing to show, no message
   RunnerFileMissing,  // a racecourse has no .jvSEr: "データ作成が未完了のようです。"
-  TooFewRaces,        // fewer than 9 races: "本ソフトは当日全レースの出馬表データを揃えてからご利用ください。"
-  Busy,               // a load was already running; this request did nothing
+  TooFewRaces,  // fewer than 9 races: "本ソフトは当日全レースの出馬表データを揃えてからご利用ください。"
+  Busy,         // a load was already running; this request did nothing
 };
 
 struct DayLoadResult {
   DayLoadStatus status = DayLoadStatus::NoRaceFile;
   bool beep = false;
-  std::string message;                 // information box text (CP932), empty for none
-  std::vector<std::string> raceList;   // race list lines (CP932), line i = RaceSlot i
-  bool timerEnabled = false;           // arm the results poll: the loaded day is today
-  int timerIntervalMs = 0;             // AutoRdataGet minutes in milliseconds
-  int selectLine = -1;                 // race list line to select and show, -1 for none
-  int raceStepperMax = -1;             // race stepper maximum
-  std::vector<std::string> warnings;   // files that could not be written (UTF-8 text), for a status line
+  std::string message;                // information box text (CP932), empty for none
+  std::vector<std::string> raceList;  // race list lines (CP932), line i = RaceSlot i
+  bool timerEnabled = false;          // arm the results poll: the loaded day is today
+  int timerIntervalMs = 0;            // AutoRdataGet minutes in milliseconds
+  int selectLine = -1;                // race list line to select and show, -1 for none
+  int raceStepperMax = -1;            // race stepper maximum
+  std::vector<std::string> warnings;  // files that could not be written (UTF-8 text), for a status line
 };
 
 // Fewest races a loadable day has.
@@ -57,8 +57,7 @@ inline constexpr int kMinRacesOfDay = 9;
 // Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the settings value
 // `Time` / `AutoRdataGet`; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
 // runs returns Busy at once.
-DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                      int autoReadMinutes = 15);
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine, int autoReadMinutes = 15);
 
 // The stored race days of day.AppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
 std::vector<std::string> ListStoredDays(const std::filesystem::path& appDir);

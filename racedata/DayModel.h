@@ -21,19 +21,19 @@ inline constexpr int kSlots = layout::kSlots;
 template <typename T>
 using PerHorse = std::array<T, layout::kHorses>;  // [0..17], horse index
 template <typename T, int K>
-using OneBased = std::array<T, K + 1>;            // [1..K], element 0 unused
+using OneBased = std::array<T, K + 1>;  // [1..K], element 0 unused
 
 // The raw records of the loaded day, one entry per RaceSlot 0..35. Each record is kept at its day-file line
 // length (padded with blanks or cut), so every field read is inside the record; an entry without a record is
 // all blanks. Blanked at the start of every day load.
 struct RaceTable {
-  std::array<std::string, kSlots> GRaTbl;                   // RA record (1270)
-  std::array<PerHorse<std::string>, kSlots> GSeTbl;         // SE record per horse index (553)
-  std::array<std::string, kSlots> GHrTbl;                   // HR record (717)
-  std::array<std::string, kSlots> GO1Tbl1;                  // first O1 snapshot (960)
-  std::array<std::string, kSlots> GO1Tbl2;                  // latest O1 snapshot (960)
-  std::array<std::string, kSlots> GO2Tbl;                   // O2 record (2040)
-  std::array<std::string, kSlots> GYozTbl;                  // matched .yoz line (1459)
+  std::array<std::string, kSlots> GRaTbl;            // RA record (1270)
+  std::array<PerHorse<std::string>, kSlots> GSeTbl;  // SE record per horse index (553)
+  std::array<std::string, kSlots> GHrTbl;            // HR record (717)
+  std::array<std::string, kSlots> GO1Tbl1;           // first O1 snapshot (960)
+  std::array<std::string, kSlots> GO1Tbl2;           // latest O1 snapshot (960)
+  std::array<std::string, kSlots> GO2Tbl;            // O2 record (2040)
+  std::array<std::string, kSlots> GYozTbl;           // matched .yoz line (1459)
 
   RaceTable() { Blank(); }
   // Every character of every entry becomes a blank.
@@ -42,51 +42,51 @@ struct RaceTable {
 
 // Per-race record of the race card, odds snapshots, predicted win odds, results and payouts.
 struct RaceInfo {
-  Byte HasData = 0;                 // 1: the slot's RA record has a non-blank year
-  std::string RaceKey;              // 16-byte RaceKey (RA 12..27)
-  std::string RaceNameShort;        // RA (605, 6), 3 full-width characters
-  std::string RaceName;             // RA (33, 60)
-  std::string GradeCode;            // RA (615, 1)
-  std::string WeightRule;           // RA (622, 1)
-  std::string ClassCode;            // RA (635, 3)
-  std::string Distance;             // RA (698, 4), metres as text
-  std::string TrackCode;            // RA (706, 2)
-  std::string PostTime;             // RA (874, 4), "hhmm"
-  std::string OddsTime1;            // first scheduled odds time "hhmm", or empty for none
-  std::string OddsTime2;            // second scheduled odds time "hhmm", or empty for none
-  std::string EntryCount;           // RA (882, 2), number of entries as text
-  PerHorse<std::string> UmaBan;     // SE (29, 2) horse number text
-  PerHorse<std::string> WakuBan;    // SE (28, 1) frame number text
-  PerHorse<std::string> KettoNum;   // SE (31, 10) registration number
-  PerHorse<std::string> HorseName;  // first 18 bytes of SE (41, 36)
-  PerHorse<std::string> SexCode;    // SE (79, 1)
-  PerHorse<std::string> Futan;      // SE (289, 3), tenths of a kilogram as text
-  PerHorse<std::string> JockeyCode;   // SE (297, 5)
-  PerHorse<std::string> JockeyName;   // SE (307, 8)
-  PerHorse<std::string> TrainerCode;  // SE (86, 5)
-  PerHorse<std::string> TrainerName;  // SE (91, 8)
-  Byte YozMatched = 0;              // 1: a .yoz line was filed into the slot
-  Byte Odds1Present = 0;            // 1: the first O1 snapshot has an announcement time
-  Byte Odds2Present = 0;            // 1: the latest O1 snapshot has an announcement time
-  Byte YozSourceM = 0;              // 1: the filed .yoz line has source letter "M"
-  PerHorse<double> PredWinOdds{};   // predicted decimal win odds; -1 = blank field
-  PerHorse<double> WinOdds1{};      // decimal win odds of the first snapshot; -1 "----"/"****", -2 blank
-  PerHorse<double> WinOdds2{};      // decimal win odds of the latest snapshot, same codes
-  std::string OddsAnnounce1;        // "hhmm" of the first snapshot's announcement (4 blanks when none)
-  std::string OddsAnnounce2;        // "hhmm" of the latest snapshot's announcement
-  Byte HasResults = 0;              // 1: results reading filed an HR record since the last day load
-  PerHorse<int> FinishPos{};        // finishing position, 0 when not filled
-  PerHorse<int> Popularity{};       // win popularity
-  PerHorse<double> FinalWinOdds{};  // final decimal win odds
-  OneBased<int, 3> TanHorse{};      // horse numbers of the win payouts [1..3]
-  OneBased<int, 5> FukuHorse{};     // horse numbers of the place payouts [1..5]
+  Byte HasData = 0;                         // 1: the slot's RA record has a non-blank year
+  std::string RaceKey;                      // 16-byte RaceKey (RA 12..27)
+  std::string RaceNameShort;                // RA (605, 6), 3 full-width characters
+  std::string RaceName;                     // RA (33, 60)
+  std::string GradeCode;                    // RA (615, 1)
+  std::string WeightRule;                   // RA (622, 1)
+  std::string ClassCode;                    // RA (635, 3)
+  std::string Distance;                     // RA (698, 4), metres as text
+  std::string TrackCode;                    // RA (706, 2)
+  std::string PostTime;                     // RA (874, 4), "hhmm"
+  std::string OddsTime1;                    // first scheduled odds time "hhmm", or empty for none
+  std::string OddsTime2;                    // second scheduled odds time "hhmm", or empty for none
+  std::string EntryCount;                   // RA (882, 2), number of entries as text
+  PerHorse<std::string> UmaBan;             // SE (29, 2) horse number text
+  PerHorse<std::string> WakuBan;            // SE (28, 1) frame number text
+  PerHorse<std::string> KettoNum;           // SE (31, 10) registration number
+  PerHorse<std::string> HorseName;          // first 18 bytes of SE (41, 36)
+  PerHorse<std::string> SexCode;            // SE (79, 1)
+  PerHorse<std::string> Futan;              // SE (289, 3), tenths of a kilogram as text
+  PerHorse<std::string> JockeyCode;         // SE (297, 5)
+  PerHorse<std::string> JockeyName;         // SE (307, 8)
+  PerHorse<std::string> TrainerCode;        // SE (86, 5)
+  PerHorse<std::string> TrainerName;        // SE (91, 8)
+  Byte YozMatched = 0;                      // 1: a .yoz line was filed into the slot
+  Byte Odds1Present = 0;                    // 1: the first O1 snapshot has an announcement time
+  Byte Odds2Present = 0;                    // 1: the latest O1 snapshot has an announcement time
+  Byte YozSourceM = 0;                      // 1: the filed .yoz line has source letter "M"
+  PerHorse<double> PredWinOdds{};           // predicted decimal win odds; -1 = blank field
+  PerHorse<double> WinOdds1{};              // decimal win odds of the first snapshot; -1 "----"/"****", -2 blank
+  PerHorse<double> WinOdds2{};              // decimal win odds of the latest snapshot, same codes
+  std::string OddsAnnounce1;                // "hhmm" of the first snapshot's announcement (4 blanks when none)
+  std::string OddsAnnounce2;                // "hhmm" of the latest snapshot's announcement
+  Byte HasResults = 0;                      // 1: results reading filed an HR record since the last day load
+  PerHorse<int> FinishPos{};                // finishing position, 0 when not filled
+  PerHorse<int> Popularity{};               // win popularity
+  PerHorse<double> FinalWinOdds{};          // final decimal win odds
+  OneBased<int, 3> TanHorse{};              // horse numbers of the win payouts [1..3]
+  OneBased<int, 5> FukuHorse{};             // horse numbers of the place payouts [1..5]
   OneBased<std::string, 3> WakurenComb;     // bracket-quinella CombLabel " 3- 5" [1..3]
   OneBased<std::string, 3> UmarenComb;      // quinella CombLabel [1..3]
   OneBased<std::string, 7> WideComb;        // wide CombLabel [1..7]
   OneBased<std::string, 6> UmatanComb;      // exacta CombLabel, record order [1..6]
   OneBased<std::string, 3> SanrenpukuComb;  // trio CombLabel " 1- 2- 3" [1..3]
   OneBased<std::string, 6> SanrentanComb;   // trifecta CombLabel, record order [1..6]
-  OneBased<int, 3> TanPop{};        // popularity of each payout entry
+  OneBased<int, 3> TanPop{};                // popularity of each payout entry
   OneBased<int, 5> FukuPop{};
   OneBased<int, 3> WakurenPop{};
   OneBased<int, 3> UmarenPop{};
@@ -94,7 +94,7 @@ struct RaceInfo {
   OneBased<int, 6> UmatanPop{};
   OneBased<int, 3> SanrenpukuPop{};
   OneBased<int, 6> SanrentanPop{};
-  OneBased<int, 3> TanPay{};        // payouts in yen per 100-yen ticket
+  OneBased<int, 3> TanPay{};  // payouts in yen per 100-yen ticket
   OneBased<int, 5> FukuPay{};
   OneBased<int, 3> WakurenPay{};
   OneBased<int, 3> UmarenPay{};
@@ -106,62 +106,62 @@ struct RaceInfo {
 
 // Per-race record of what the prediction, ranking and hit steps compute.
 struct RaceCalc {
-  int RankedCount = 0;                   // horses with positive win odds in the snapshot last ranked
-  Byte Over8Runners = 0;                 // 1: more than 8 entries
-  OneBased<double, 153> UmarenOdds{};    // real decimal quinella odds by UmarenIndex [1..153]
+  int RankedCount = 0;                     // horses with positive win odds in the snapshot last ranked
+  Byte Over8Runners = 0;                   // 1: more than 8 entries
+  OneBased<double, 153> UmarenOdds{};      // real decimal quinella odds by UmarenIndex [1..153]
   OneBased<double, 153> PredUmarenOdds{};  // predicted decimal quinella odds by UmarenIndex [1..153]
-  PerHorse<double> AvgOdds{};            // per-horse mean pair odds (real)
-  PerHorse<double> PredAvgOdds{};        // per-horse mean pair odds (predicted)
-  PerHorse<int> AvgOddsRank{};           // rank by AvgOdds
-  PerHorse<int> PredAvgOddsRank{};       // rank by PredAvgOdds
-  PerHorse<std::string> MarkAB0;         // one-letter marks, empty for none
+  PerHorse<double> AvgOdds{};              // per-horse mean pair odds (real)
+  PerHorse<double> PredAvgOdds{};          // per-horse mean pair odds (predicted)
+  PerHorse<int> AvgOddsRank{};             // rank by AvgOdds
+  PerHorse<int> PredAvgOddsRank{};         // rank by PredAvgOdds
+  PerHorse<std::string> MarkAB0;           // one-letter marks, empty for none
   PerHorse<std::string> MarkC0;
   PerHorse<std::string> MarkAB1;
   PerHorse<std::string> MarkC1;
   PerHorse<std::string> MarkX;
   PerHorse<std::string> MarkE;
-  int CountA = 0;                        // horses marked "A"
-  int CountB = 0;                        // horses marked "B"
-  int CountC = 0;                        // horses marked "C"
-  PerHorse<Byte> ModeOneA{};             // 1: lost its first-snapshot mark "A" at the latest snapshot
-  PerHorse<int> RankPred{};              // rank by predicted win odds, 0 = unranked
-  PerHorse<int> RankOdds1{};             // rank by first-snapshot win odds, 0 = unranked
-  PerHorse<int> RankOdds2{};             // rank by latest-snapshot win odds, 0 = unranked
-  PerHorse<int> ARank{};                 // rank among the "A" horses, 0 for the others
-  OneBased<std::string, 10> Tickets;     // ticket CombLabels [1..10]
-  int AxisHorse = 0;                     // axis horse number, 0 = none
-  std::string Note;                      // short note on the race (CP932), empty or a prediction note
-  Byte ResU = 0;                         // quinella results present
-  Byte ResW = 0;                         // wide results present
-  Byte ResT = 0;                         // win results present
-  Byte ResF = 0;                         // place results present
-  OneBased<Byte, 10> WideHit{};          // ticket k hit as a wide [1..10]
-  OneBased<int, 10> WidePay{};           // its payout, yen per 100-yen ticket
-  OneBased<Byte, 10> UmarenHit{};        // ticket k hit as a quinella [1..10]
-  OneBased<int, 10> UmarenPay{};         // its payout, yen
-  Byte TanHit = 0;                       // axis horse won
-  int TanPay = 0;                        // win payout, yen
-  Byte FukuHit = 0;                      // axis horse placed
-  int FukuPay = 0;                       // place payout, yen
-  Byte CalcHasData = 0;                  // 1: the slot holds a race of the loaded day (usable)
+  int CountA = 0;                     // horses marked "A"
+  int CountB = 0;                     // horses marked "B"
+  int CountC = 0;                     // horses marked "C"
+  PerHorse<Byte> ModeOneA{};          // 1: lost its first-snapshot mark "A" at the latest snapshot
+  PerHorse<int> RankPred{};           // rank by predicted win odds, 0 = unranked
+  PerHorse<int> RankOdds1{};          // rank by first-snapshot win odds, 0 = unranked
+  PerHorse<int> RankOdds2{};          // rank by latest-snapshot win odds, 0 = unranked
+  PerHorse<int> ARank{};              // rank among the "A" horses, 0 for the others
+  OneBased<std::string, 10> Tickets;  // ticket CombLabels [1..10]
+  int AxisHorse = 0;                  // axis horse number, 0 = none
+  std::string Note;                   // short note on the race (CP932), empty or a prediction note
+  Byte ResU = 0;                      // quinella results present
+  Byte ResW = 0;                      // wide results present
+  Byte ResT = 0;                      // win results present
+  Byte ResF = 0;                      // place results present
+  OneBased<Byte, 10> WideHit{};       // ticket k hit as a wide [1..10]
+  OneBased<int, 10> WidePay{};        // its payout, yen per 100-yen ticket
+  OneBased<Byte, 10> UmarenHit{};     // ticket k hit as a quinella [1..10]
+  OneBased<int, 10> UmarenPay{};      // its payout, yen
+  Byte TanHit = 0;                    // axis horse won
+  int TanPay = 0;                     // win payout, yen
+  Byte FukuHit = 0;                   // axis horse placed
+  int FukuPay = 0;                    // place payout, yen
+  Byte CalcHasData = 0;               // 1: the slot holds a race of the loaded day (usable)
 };
 
 // Everything of the loaded day the windows and the logic share. About half a megabyte: keep it on the heap.
 struct DayModel {
-  RaceTable Table;                        // raw records per slot
+  RaceTable Table;  // raw records per slot
   std::array<RaceInfo, kSlots> Races;
   std::array<RaceCalc, kSlots> Calcs;
 
-  int GRaceTotal = 0;          // number of slots the last load filled
-  bool GFrom2005 = false;      // the loaded day's year is 2005 or later
-  std::string GYozRec;         // last .yoz line read by a load (CP932); its byte 17 is the day's odds source
-  std::filesystem::path AppDir;  // program folder; the day files are in AppDir/Data
+  int GRaceTotal = 0;             // number of slots the last load filled
+  bool GFrom2005 = false;         // the loaded day's year is 2005 or later
+  std::string GYozRec;            // last .yoz line read by a load (CP932); its byte 17 is the day's odds source
+  std::filesystem::path AppDir;   // program folder; the day files are in AppDir/Data
   std::filesystem::path GRaPath;  // the loaded day's .jvRA
   std::filesystem::path GHrPath;  // the loaded day's .jvHR
   std::filesystem::path GSePath;  // the .jvSEr read last
-  int GCurRace = 0;            // race slot shown
-  int GLastRace = 0;           // race-list line to show again after a load
-  int GAutoReadMinutes = 15;   // minutes between automatic results reads
+  int GCurRace = 0;               // race slot shown
+  int GLastRace = 0;              // race-list line to show again after a load
+  int GAutoReadMinutes = 15;      // minutes between automatic results reads
   std::array<Byte, kSlots> GOddsTakenFirst{};   // 1 once the first scheduled odds of the slot were queued
   std::array<Byte, kSlots> GOddsTakenSecond{};  // 1 once the second scheduled odds were queued
   std::array<int, 48> GStats{};                 // the day's hit statistics counters (counts and yen sums)

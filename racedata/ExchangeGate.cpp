@@ -8,8 +8,10 @@ struct ExchangeGate::Exit {
   ExchangeGate& gate;
   ~Exit() {
     // Unwinding from a failed exchange: free the gate; what waits runs with the next exchange.
-    if (std::uncaught_exceptions() > 0) gate.busy_ = false;
-    else gate.Leave();
+    if (std::uncaught_exceptions() > 0)
+      gate.busy_ = false;
+    else
+      gate.Leave();
   }
 };
 

@@ -92,25 +92,30 @@ std::vector<Entry> BuildTable() {
   const CodeTexts& open = OpenTexts();
   const CodeTexts& read = ReadTexts();
   std::vector<Entry> t;
-  t.push_back({{"JVInit"}, false,
+  t.push_back({{"JVInit"},
+               false,
                {{0, open.at(0)},
                 {-101, "sid が設定されていません。"},
                 {-102, "sid が64byte 以上あります。"},
                 {-103, "sid が不正（sid の１桁目がスペース）です。"}}});
-  t.push_back({{"JVSetUIProperties"}, false,
+  t.push_back({{"JVSetUIProperties"},
+               false,
                {{0, open.at(0)}, {-100, "パラメータが不正あるいはレジストリへの保存に失敗しました。"}}});
-  t.push_back({{"JVSet"}, true,
+  t.push_back({{"JVSet"},
+               true,
                {{0, open.at(0)},
                 {-100, "パラメータが不正あるいはレジストリへの保存に失敗しました。"},
                 {-101, "すでにサービスキーが登録されています。"}}});
   t.push_back({{"JVOpen", "JVRTOpen"}, false, open});
-  t.push_back({{"JVStatus"}, false,
+  t.push_back({{"JVStatus"},
+               false,
                {{0, open.at(0)},
                 {-201, "JVInitが行なわれていません。"},
                 {-203, "JVOpenが行なわれていません。"},
                 {-502, "ダウンロードに失敗しました。（通信エラーやディスクエラーなど）"}}});
   t.push_back({{"JVRead", "JVGets"}, false, read});
-  t.push_back({{"JVFileDelete"}, false,
+  t.push_back({{"JVFileDelete"},
+               false,
                {{0, open.at(0)}, {-201, "JVInitが行なわれていません。"}, {-503, "ファイルが見つかりません。"}}});
   CodeTexts fuku = Pick(open, {0, -201, -211, -301, -302, -303, -401, -411, -412, -413, -421, -431, -504});
   fuku[-1] = "該当データがありません。";
@@ -176,7 +181,8 @@ std::string JVErrorMessage(std::string_view operation, int code) {
   }
   if (code > 0) {
     if (operation == "JVStatus") text = downloaded + std::to_string(code);
-    if (operation == "JVRead" || operation == "JVGets" || operation == "JVMVRead") text = bufferSize + std::to_string(code);
+    if (operation == "JVRead" || operation == "JVGets" || operation == "JVMVRead")
+      text = bufferSize + std::to_string(code);
   }
   return text + "(" + std::to_string(code) + ")";
 }

@@ -1,12 +1,11 @@
 #include "racedata/ManualOdds.h"
 
-
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
 #include "racedata/JVMessages.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RealTime.h"
 #include "racedata/RecordLayout.h"
 
@@ -35,12 +34,10 @@ bool HasEarlyCards(const RaceTable& table) {
 }
 
 long long DaysBefore(const DayName& loaded, const DateTime& today) {
-  return DaysFromCivil(today.year, today.month, today.day) -
-         DaysFromCivil(loaded.Year(), loaded.Month(), loaded.Day());
+  return DaysFromCivil(today.year, today.month, today.day) - DaysFromCivil(loaded.Year(), loaded.Month(), loaded.Day());
 }
 
-ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const DateTime& today,
-                                  const RaceTable& table) {
+ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const DateTime& today, const RaceTable& table) {
   if (!loaded || !loaded->Valid()) return ManualOddsRefusal::NoDay;
   const long long days = DaysBefore(*loaded, today);
   if (days < 0 || days > kMaxDaysBack) return ManualOddsRefusal::NotRecent;
@@ -50,12 +47,9 @@ ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const Da
 
 std::string RefusalText(ManualOddsRefusal refusal) {
   switch (refusal) {
-    case ManualOddsRefusal::None:
-      return {};
-    case ManualOddsRefusal::NoDay:
-      return ToCp932("ﾃﾞｰﾀを読み込んでください。");
-    case ManualOddsRefusal::NotRecent:
-      return ToCp932("本日または直近日のﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::None: return {};
+    case ManualOddsRefusal::NoDay: return ToCp932("ﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::NotRecent: return ToCp932("本日または直近日のﾃﾞｰﾀを読み込んでください。");
     case ManualOddsRefusal::EarlyCards:
       return ToCp932(
           "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
@@ -74,12 +68,9 @@ std::array<std::string, 6> ManualOddsRowTexts(const DayModel& day, int slot) {
   const size_t s = static_cast<size_t>(slot);
   const std::string& ra = day.Table.GRaTbl[s];
   const RaceInfo& info = day.Races[s];
-  return {ManualRaceLabel(ra),
-          Colon(FieldView(ra, L::ra::kPostTime)),
-          ColonOrEmpty(info.OddsTime1),
-          ColonOrEmpty(FieldView(day.Table.GO1Tbl1[s], L::o1::kAnnHHMM)),
-          ColonOrEmpty(info.OddsTime2),
-          ColonOrEmpty(FieldView(day.Table.GO1Tbl2[s], L::o1::kAnnHHMM))};
+  return {ManualRaceLabel(ra),          Colon(FieldView(ra, L::ra::kPostTime)),
+          ColonOrEmpty(info.OddsTime1), ColonOrEmpty(FieldView(day.Table.GO1Tbl1[s], L::o1::kAnnHHMM)),
+          ColonOrEmpty(info.OddsTime2), ColonOrEmpty(FieldView(day.Table.GO1Tbl2[s], L::o1::kAnnHHMM))};
 }
 
 ManualOddsFetcher::ManualOddsFetcher(JVLink& link, DayModel& day, ExchangeGate& gate, ManualOddsUi& ui)

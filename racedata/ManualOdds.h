@@ -32,8 +32,7 @@ long long DaysBefore(const DayName& loaded, const DateTime& today);
 
 // Why the window may not open: no day (`loaded` empty), a day in the future or eight days old and older, or a
 // race or runner record of data kind "1".
-ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const DateTime& today,
-                                  const RaceTable& table);
+ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const DateTime& today, const RaceTable& table);
 // The box text of a refusal (CP932); empty for None.
 std::string RefusalText(ManualOddsRefusal refusal);
 

@@ -16,9 +16,9 @@ namespace {
 
 struct LineChange {
   std::string_view suffix;
-  int lineLength;           // 0: plain lines (.moto), not padded
+  int lineLength;  // 0: plain lines (.moto), not padded
   std::vector<size_t> lines;
-  std::string text;         // what the lines become
+  std::string text;  // what the lines become
 };
 
 bool Fail(std::string* error, const fs::path& path, const std::string& why) {
@@ -51,7 +51,8 @@ bool ClearAllOdds(const fs::path& dataDir, const DayName& day, std::string* erro
   const struct {
     std::string_view suffix;
     int lineLength, count;
-  } files[] = {{L::kSuffixO1, L::kO1Line, 2 * L::kSlots}, {L::kSuffixO2, L::kO2Line, L::kSlots},
+  } files[] = {{L::kSuffixO1, L::kO1Line, 2 * L::kSlots},
+               {L::kSuffixO2, L::kO2Line, L::kSlots},
                {L::kSuffixO3, L::kO3Line, L::kSlots}};
   for (const auto& f : files) {
     const fs::path path = DayFilePath(dataDir, day, f.suffix);

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 

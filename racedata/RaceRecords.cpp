@@ -26,7 +26,8 @@ std::string LineOfRecord(std::string_view record, int lineLength) {
   std::string line = PadRight(record, static_cast<size_t>(lineLength));
   // A stray line end inside a record would split it into two lines of the day file and move every record
   // after it (CP932 never uses these bytes inside a character).
-  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return line;
 }
 
@@ -37,9 +38,7 @@ bool IsRaceRecord(std::string_view ra) {
 
 int RaceNumber(std::string_view rec) { return FieldInt(rec, L::head::kRaceNum); }
 
-int EntryCount(std::string_view ra) {
-  return std::clamp(FieldInt(ra, L::ra::kEntryCount), 0, L::kHorses);
-}
+int EntryCount(std::string_view ra) { return std::clamp(FieldInt(ra, L::ra::kEntryCount), 0, L::kHorses); }
 
 int FindSlot(const RaceTable& table, std::string_view matchKey) {
   if (IsBlank(matchKey)) return -1;
@@ -76,8 +75,7 @@ void FileRunners(RaceTable& table, int slot, const Lines& seLines) {
   const int n = EntryCount(ra);
   for (int h = 0; h < n; ++h) {
     const size_t line = static_cast<size_t>((race - 1) * L::kHorses + h);
-    table.GSeTbl[slot][h] = line < seLines.size() ? PadRight(seLines[line], L::kSeLine)
-                                                  : std::string(L::kSeLine, ' ');
+    table.GSeTbl[slot][h] = line < seLines.size() ? PadRight(seLines[line], L::kSeLine) : std::string(L::kSeLine, ' ');
   }
 }
 
@@ -104,8 +102,8 @@ void FileO1(RaceTable& table, const Lines& o1Lines) {
 
 std::string YozMatchKey(std::string_view yozLine) {
   const std::string course = FieldText(yozLine, L::yoz::kCourse);
-  const std::string name = FieldView(yozLine, L::yoz::kSource) == "J" ? CourseName(course, 2)
-                                                                       : CourseNameByDigit(course);
+  const std::string name =
+      FieldView(yozLine, L::yoz::kSource) == "J" ? CourseName(course, 2) : CourseNameByDigit(course);
   return FieldText(yozLine, L::yoz::kDate) + name + FieldText(yozLine, L::yoz::kRaceNum);
 }
 

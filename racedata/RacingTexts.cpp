@@ -1,7 +1,7 @@
 #include "racedata/RacingTexts.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "platform/Cp932.h"
@@ -227,9 +227,7 @@ std::string BlankPadNumStr(std::string_view numeric) {
 
 std::string CombLabel(int a, int b) { return FormatInt(a, 2) + "-" + FormatInt(b, 2); }
 
-std::string CombLabel(int a, int b, int c) {
-  return FormatInt(a, 2) + "-" + FormatInt(b, 2) + "-" + FormatInt(c, 2);
-}
+std::string CombLabel(int a, int b, int c) { return FormatInt(a, 2) + "-" + FormatInt(b, 2) + "-" + FormatInt(c, 2); }
 
 std::string WakurenIndexToStr(int index) {
   if (index < 1 || index > layout::kWakurenPairs) return {};

@@ -73,7 +73,8 @@ MergeResult MergeOddsRecord(DayFileBatch& files, const RaceTable& table, const s
 }
 
 void RealTimeReader::ReadLoop(bool beepOnError, DayFileBatch& files, const RecordStore& store) {
-  const ReadEnd end = ReadExchange(link_, [this] { ui_.ProcessMessages(); }, files, store, stored_);
+  const ReadEnd end = ReadExchange(
+      link_, [this] { ui_.ProcessMessages(); }, files, store, stored_);
   if (end.Ok()) return;
   static const std::string cannotWrite = ToCp932("データファイルに書き込めません：");
   if (beepOnError) ui_.Beep();
@@ -109,8 +110,10 @@ int RealTimeReader::CloseAfterOdds() {
 
 int RealTimeReader::CloseAfterRaces(bool autoKekka) {
   const int r = link_.JVClose();
-  if (r != 0) ReportFailure(JVErrorMessage("JVClose", r));
-  else if (!autoKekka) ui_.Beep();
+  if (r != 0)
+    ReportFailure(JVErrorMessage("JVClose", r));
+  else if (!autoKekka)
+    ui_.Beep();
   return r;
 }
 

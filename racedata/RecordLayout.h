@@ -18,12 +18,12 @@ struct Field {
 };
 
 // ---- Fixed bounds of a race day ---------------------------------------------------------------------------
-inline constexpr int kHorses = 18;        // horses per race (horse index 0..17 = horse number - 1)
-inline constexpr int kRaces = 12;         // races per racecourse and day (race numbers 1..12)
-inline constexpr int kSlots = 36;         // races of a loaded day (RaceSlot 0..35)
-inline constexpr int kUmarenPairs = 153;  // horse pairs i < j of 1..18 (UmarenIndex 1..153)
-inline constexpr int kWakurenPairs = 36;  // frame pairs i <= j of 1..8 (WakurenIndex 1..36)
-inline constexpr int kFrames = 8;         // frame (bracket) numbers 1..8
+inline constexpr int kHorses = 18;                 // horses per race (horse index 0..17 = horse number - 1)
+inline constexpr int kRaces = 12;                  // races per racecourse and day (race numbers 1..12)
+inline constexpr int kSlots = 36;                  // races of a loaded day (RaceSlot 0..35)
+inline constexpr int kUmarenPairs = 153;           // horse pairs i < j of 1..18 (UmarenIndex 1..153)
+inline constexpr int kWakurenPairs = 36;           // frame pairs i <= j of 1..8 (WakurenIndex 1..36)
+inline constexpr int kFrames = 8;                  // frame (bracket) numbers 1..8
 inline constexpr int kSeLines = kRaces * kHorses;  // 216 lines of a racecourse's runner file
 
 // ---- Record kinds and lengths -------------------------------------------------------------------------------
@@ -90,21 +90,21 @@ inline constexpr Field kEntryCount{882, 2};     // number of entries (runner lin
 
 // ---- SE: one runner --------------------------------------------------------------------------------------------
 namespace se {
-inline constexpr Field kWakuBan{28, 1};       // frame number 1..8
-inline constexpr Field kUmaBan{29, 2};        // horse number 1..18
-inline constexpr Field kKettoNum{31, 10};     // registration number; first 4 bytes are the birth year
-inline constexpr Field kHorseName{41, 36};    // 18 full-width characters
+inline constexpr Field kWakuBan{28, 1};         // frame number 1..8
+inline constexpr Field kUmaBan{29, 2};          // horse number 1..18
+inline constexpr Field kKettoNum{31, 10};       // registration number; first 4 bytes are the birth year
+inline constexpr Field kHorseName{41, 36};      // 18 full-width characters
 inline constexpr Field kHorseNameKept{41, 18};  // the part the race card keeps (9 full-width characters)
-inline constexpr Field kSexCode{79, 1};       // "1" colt, "2" filly, "3" gelding
-inline constexpr Field kAge{83, 2};           // age in years
+inline constexpr Field kSexCode{79, 1};         // "1" colt, "2" filly, "3" gelding
+inline constexpr Field kAge{83, 2};             // age in years
 inline constexpr Field kTrainerCode{86, 5};
-inline constexpr Field kTrainerName{91, 8};   // 4 full-width characters
-inline constexpr Field kFutan{289, 3};        // weight carried in tenths of a kilogram ("550")
+inline constexpr Field kTrainerName{91, 8};  // 4 full-width characters
+inline constexpr Field kFutan{289, 3};       // weight carried in tenths of a kilogram ("550")
 inline constexpr Field kJockeyCode{297, 5};
-inline constexpr Field kJockeyName{307, 8};   // 4 full-width characters
-inline constexpr Field kFinishPos{335, 2};    // finishing position
-inline constexpr Field kFinalWinOdds{360, 4}; // final win odds in tenths
-inline constexpr Field kPopularity{364, 2};   // win popularity
+inline constexpr Field kJockeyName{307, 8};    // 4 full-width characters
+inline constexpr Field kFinishPos{335, 2};     // finishing position
+inline constexpr Field kFinalWinOdds{360, 4};  // final win odds in tenths
+inline constexpr Field kPopularity{364, 2};    // win popularity
 }  // namespace se
 
 // ---- HR: payouts -----------------------------------------------------------------------------------------------
@@ -143,18 +143,19 @@ inline constexpr PayBlock kUmatan{Bet::Umatan, 6, 454, 16, 2, 2, 4, 9, 13, 3};  
 inline constexpr PayBlock kSanrenpuku{Bet::Sanrenpuku, 3, 550, 18, 3, 2, 6, 9, 15, 3};  // trio
 inline constexpr PayBlock kSanrentan{Bet::Sanrentan, 6, 604, 19, 3, 2, 6, 9, 15, 4};    // trifecta
 
-inline constexpr std::array<PayBlock, 8> kBlocks{kTan, kFuku, kWakuren, kUmaren, kWide, kUmatan, kSanrenpuku, kSanrentan};
+inline constexpr std::array<PayBlock, 8> kBlocks{kTan,  kFuku,   kWakuren,    kUmaren,
+                                                 kWide, kUmatan, kSanrenpuku, kSanrentan};
 
 static_assert(kSanrentan.End() == kHrLine, "the trifecta block ends the HR line");
 static_assert(kTan.End() + 1 == kFuku.first && kFuku.End() + 1 == kWakuren.first &&
-              kWakuren.End() + 1 == kUmaren.first && kUmaren.End() + 1 == kWide.first &&
-              kUmatan.End() + 1 == kSanrenpuku.first && kSanrenpuku.End() + 1 == kSanrentan.first,
+                  kWakuren.End() + 1 == kUmaren.first && kUmaren.End() + 1 == kWide.first &&
+                  kUmatan.End() + 1 == kSanrenpuku.first && kSanrenpuku.End() + 1 == kSanrentan.first,
               "payout blocks follow each other");
 }  // namespace hr
 
 // ---- O1: win, place and bracket-quinella odds ----------------------------------------------------------------
 namespace o1 {
-inline constexpr Field kAnnounce{28, 8};   // "mmddhhnn"
+inline constexpr Field kAnnounce{28, 8};  // "mmddhhnn"
 inline constexpr Field kAnnHour{32, 2};
 inline constexpr Field kAnnMinute{34, 2};
 inline constexpr Field kAnnHHMM{32, 4};
@@ -204,9 +205,9 @@ static_assert(UmarenPop(kUmarenPairs).End() < kO2Line);
 
 // ---- .yoz: predicted odds (this program's own format) --------------------------------------------------------
 namespace yoz {
-inline constexpr Field kKey{1, 19};      // YozKey
-inline constexpr Field kDate{1, 8};      // "yyyymmdd"
-inline constexpr Field kCourse{9, 2};    // JV racecourse code (source "J") or venue digit (sources "K", "M")
+inline constexpr Field kKey{1, 19};    // YozKey
+inline constexpr Field kDate{1, 8};    // "yyyymmdd"
+inline constexpr Field kCourse{9, 2};  // JV racecourse code (source "J") or venue digit (sources "K", "M")
 inline constexpr Field kKai{11, 2};
 inline constexpr Field kNichi{13, 2};
 inline constexpr Field kRaceNum{15, 2};

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "racedata/DayFiles.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 
@@ -15,8 +15,8 @@ namespace {
 // Where a payout block goes in RaceInfo.
 struct PayTarget {
   const L::hr::PayBlock& block;
-  int* horse;          // win / place: horse numbers [1..k], else null
-  std::string* comb;   // combination labels [1..k], else null
+  int* horse;         // win / place: horse numbers [1..k], else null
+  std::string* comb;  // combination labels [1..k], else null
   int* pop;
   int* pay;
 };

@@ -12,7 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 struct Texts {
   std::string noData = ToCp932("最新のRACEデータがありません。");
   std::string openError = ToCp932("JVOpenエラー:");
@@ -33,7 +32,8 @@ struct Texts {
   std::string writeError = ToCp932("データファイルに書き込めません：");
   std::string settingsError = ToCp932("設定ファイルに書き込めません：");
   std::string startNotice = ToCp932(
-      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極力"
+      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極"
+      "力"
       "避けてください。");
   std::string year = ToCp932("年"), month = ToCp932("月"), day = ToCp932("日"), hour = ToCp932("時"),
               minute = ToCp932("分"), second = ToCp932("秒");
@@ -53,7 +53,7 @@ bool ParseStamp(const std::string& s, DateTime& t) {
   if (s.size() != 19 || s[4] != '/' || s[7] != '/' || s[10] != ' ' || s[13] != ':' || s[16] != ':') return false;
   for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18})
     if (s[i] < '0' || s[i] > '9') return false;
-  t = DateTime{std::stoi(s.substr(0, 4)), std::stoi(s.substr(5, 2)), std::stoi(s.substr(8, 2)),
+  t = DateTime{std::stoi(s.substr(0, 4)),  std::stoi(s.substr(5, 2)),  std::stoi(s.substr(8, 2)),
                std::stoi(s.substr(11, 2)), std::stoi(s.substr(14, 2)), std::stoi(s.substr(17, 2))};
   if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59)
     return false;
@@ -278,7 +278,8 @@ void StoredImport::StoreRecord(const std::string& record) {
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
-    ui_.AddListLine(tx.created + race + tx.raceMark + FileNameCp932(DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR)));
+    ui_.AddListLine(tx.created + race + tx.raceMark +
+                    FileNameCp932(DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR)));
   }
 }
 

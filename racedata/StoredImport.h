@@ -98,7 +98,7 @@ class StoredImport {
 
   State state_ = State::Idle;
   bool cancelled_ = false;
-  bool completed_ = false;   // the read reached the end of the data
+  bool completed_ = false;  // the read reached the end of the data
   bool writeFailed_ = false;
   int readCount_ = 0;
   int downloadCount_ = 0;

@@ -27,13 +27,11 @@ int PickBeforePost(const Lines& lines, std::string_view postTime, std::string_vi
 
 // One pass's pick: the nearest rule, and for the latest odds (`beforePostRule`) with a target of 0 or less the
 // before-post rule, which replaces the nearest pick when it finds a line.
-int PickSnapshot(const Lines& lines, int target, std::string_view postTime, std::string_view kind,
-                 bool beforePostRule);
+int PickSnapshot(const Lines& lines, int target, std::string_view postTime, std::string_view kind, bool beforePostRule);
 
 // The time-series file of a race: folder / DateKey / VenueRaceKey + suffix, from its RA record. Empty when the
 // record's keys are not plain digits and letters (a blank slot, or text that would lead out of the folder).
-std::filesystem::path TimeSeriesFile(const std::filesystem::path& folder, std::string_view ra,
-                                     std::string_view suffix);
+std::filesystem::path TimeSeriesFile(const std::filesystem::path& folder, std::string_view ra, std::string_view suffix);
 
 struct TimeSeriesResult {
   int morning = 0;   // races whose morning snapshot (.jvO1 line 2i) was written

@@ -5,8 +5,8 @@
 
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/RecordLayout.h"
 
 namespace corvina {
@@ -59,9 +59,7 @@ std::string SavedMessage(char provider, const DayName& day) {
   return head + day.Display() + "のデータを保存しました。データを再読込すると反映されます。";
 }
 
-std::string ProviderTitle(char provider) {
-  return provider == 'J' ? "JRDB基準オッズデータ" : "KOL予想オッズデータ";
-}
+std::string ProviderTitle(char provider) { return provider == 'J' ? "JRDB基準オッズデータ" : "KOL予想オッズデータ"; }
 
 }  // namespace
 

@@ -64,10 +64,10 @@ enum class YozOutcome {
 
 struct YozImportResult {
   YozOutcome outcome = YozOutcome::NoProviderText;
-  char provider = 0;             // 'J' or 'K' once a text was found
+  char provider = 0;  // 'J' or 'K' once a text was found
   std::optional<DayName> day;
-  std::filesystem::path file;    // the .yoz written
-  std::string message;           // UTF-8 text for the user; empty for NoProviderText
+  std::filesystem::path file;  // the .yoz written
+  std::string message;         // UTF-8 text for the user; empty for NoProviderText
   bool IsError() const { return outcome != YozOutcome::Saved && outcome != YozOutcome::NoProviderText; }
 };
 

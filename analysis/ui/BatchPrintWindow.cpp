@@ -37,14 +37,13 @@ QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp
 }  // namespace
 
 std::string PrintCourseName(std::string_view code) {
-  static const std::array<std::string, 10> names{
-      ToCp932("札幌"), ToCp932("函館"), ToCp932("福島"), ToCp932("新潟"), ToCp932("東京"),
-      ToCp932("中山"), ToCp932("中京"), ToCp932("京都"), ToCp932("阪神"), ToCp932("小倉")};
+  static const std::array<std::string, 10> names{ToCp932("札幌"), ToCp932("函館"), ToCp932("福島"), ToCp932("新潟"),
+                                                 ToCp932("東京"), ToCp932("中山"), ToCp932("中京"), ToCp932("京都"),
+                                                 ToCp932("阪神"), ToCp932("小倉")};
   const std::string digits = Trim(code);
   const int n = StrToIntLenient(digits);
-  const bool numeric = !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  const bool numeric =
+      !digits.empty() && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (numeric && n >= 1 && n <= 10) return names[static_cast<size_t>(n - 1)];
   // Local and overseas courses are named as the race view names them, so no item starts without a name.
   return TrimRight(CourseName(code, 2));
@@ -133,9 +132,9 @@ BatchPrintWindow::BatchPrintWindow(const DayModel& day, QWidget* parent) : QDial
 BatchPrintWindow::~BatchPrintWindow() = default;
 
 void BatchPrintWindow::RestoreSettingsAndListRaces(const DayModel& day) {
-  bounds_.Restore(*this, {Settings.ReadInteger("Printlocate", "left", 10), Settings.ReadInteger("Printlocate", "top", 10),
-                          Settings.ReadInteger("Printlocate", "width", 630),
-                          Settings.ReadInteger("Printlocate", "height", 450)});
+  bounds_.Restore(
+      *this, {Settings.ReadInteger("Printlocate", "left", 10), Settings.ReadInteger("Printlocate", "top", 10),
+              Settings.ReadInteger("Printlocate", "width", 630), Settings.ReadInteger("Printlocate", "height", 450)});
   const int ratio = std::clamp(Settings.ReadInteger("PrintZoom", "ratio", kInitialZoomIndex), 0, 3);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 

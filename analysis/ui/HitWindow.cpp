@@ -113,8 +113,7 @@ BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const T
     case 5:
       if (!axisShown) return kClLightGrey;
       return hits.fukuHit ? kClFuchsia : kClYellow;
-    default:
-      return kClWhite;
+    default: return kClWhite;
   }
 }
 
@@ -176,8 +175,8 @@ std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
   std::vector<std::string> venues = DayVenues(day);
   std::array<std::string, 4> names{};
   for (int k = 1; k <= 3; ++k) {
-    std::string name = static_cast<size_t>(k) <= venues.size() ? CourseClassName(venues[static_cast<size_t>(k - 1)])
-                                                               : std::string();
+    std::string name =
+        static_cast<size_t>(k) <= venues.size() ? CourseClassName(venues[static_cast<size_t>(k - 1)]) : std::string();
     // V1 keeps its class name as it is; the others become "――" when there is none.
     names[static_cast<size_t>(k)] = (k > 1 && IsBlank(name)) ? kNone : name;
   }
@@ -190,8 +189,8 @@ std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int sc
   int tickets = day.GStats[static_cast<size_t>(TicketsIndex(type, scope))];
   int hits = day.GStats[static_cast<size_t>(HitsIndex(type, scope))];
   int pay = day.GStats[static_cast<size_t>(PayIndex(type, scope))];
-  return {FormatInt(tickets, 3) + kTen, FormatInt(hits, 3) + kTen, FormatInt(static_cast<long long>(tickets) * 100, 5) + kYen,
-          FormatInt(pay, 7) + kYen, RateText(pay, tickets)};
+  return {FormatInt(tickets, 3) + kTen, FormatInt(hits, 3) + kTen,
+          FormatInt(static_cast<long long>(tickets) * 100, 5) + kYen, FormatInt(pay, 7) + kYen, RateText(pay, tickets)};
 }
 
 std::filesystem::path VerificationMarkerPath(const std::filesystem::path& appDir) {
@@ -208,8 +207,7 @@ HitWindow::HitWindow(QWidget* parent, DayModel& day, const std::string& dayName,
 
 HitWindow::~HitWindow() = default;
 
-QFrame* HitWindow::MakePanel(QWidget* tab, SummaryPanel& panel, const char* firstBetWord,
-                             const char* secondBetWord) {
+QFrame* HitWindow::MakePanel(QWidget* tab, SummaryPanel& panel, const char* firstBetWord, const char* secondBetWord) {
   auto* frame = new QFrame(tab);
   frame->setFrameShape(QFrame::StyledPanel);
   auto* grid = new QGridLayout(frame);
@@ -249,7 +247,8 @@ void HitWindow::BuildControls() {
   Tabs = new QTabWidget(this);
   top->addWidget(Tabs);
 
-  const QString judgedRacesNote = QString::fromUtf8("※的中判定は判定可能なﾚｰｽ結果が入力済みのものにおいてのみ計算しております。");
+  const QString judgedRacesNote =
+      QString::fromUtf8("※的中判定は判定可能なﾚｰｽ結果が入力済みのものにおいてのみ計算しております。");
   const QString stakeNote = QString::fromUtf8("※買い金額、回収金額は１点１００円として計算おります。");
   auto makeTab = [&](QWidget*& tab, QFrame*& panelFrame, SummaryPanel& panel, gui::StringGrid*& grid,
                      QPushButton*& printButton, const char* caption, const char* firstBetWord,
@@ -294,11 +293,10 @@ void HitWindow::BuildControls() {
     const char* text;
     int width;
   };
-  static const Head quinellaWideHeads[] = {
-      {"判定", 30},       {"レース", 110},    {"頭数", 30},       {"買い目1", 50},    {"買い目2", 50},
-      {"買い目3", 50},    {"買い目4", 50},    {"買い目5", 50},    {"買い目6", 50},    {"馬連配当", 60},
-      {"ﾜｲﾄﾞ配当1", 60}, {"ﾜｲﾄﾞ配当2", 60}, {"ﾜｲﾄﾞ配当3", 60}, {"ﾜｲﾄﾞ配当4", 60}, {"ﾜｲﾄﾞ配当5", 60},
-      {"ﾜｲﾄﾞ配当6", 60}};
+  static const Head quinellaWideHeads[] = {{"判定", 30},      {"レース", 110},   {"頭数", 30},      {"買い目1", 50},
+                                           {"買い目2", 50},   {"買い目3", 50},   {"買い目4", 50},   {"買い目5", 50},
+                                           {"買い目6", 50},   {"馬連配当", 60},  {"ﾜｲﾄﾞ配当1", 60}, {"ﾜｲﾄﾞ配当2", 60},
+                                           {"ﾜｲﾄﾞ配当3", 60}, {"ﾜｲﾄﾞ配当4", 60}, {"ﾜｲﾄﾞ配当5", 60}, {"ﾜｲﾄﾞ配当6", 60}};
   static const Head winPlaceHeads[] = {{"判定", 30},   {"レース", 110},  {"頭数", 30},
                                        {"買い目", 40}, {"単勝配当", 60}, {"複勝配当", 60}};
   auto setHeads = [](gui::StringGrid* grid, const Head* heads, int n) {
@@ -314,9 +312,8 @@ void HitWindow::BuildControls() {
   QuinellaWideGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     DrawQuinellaWideCell(c, col, row, r);
   });
-  WinPlaceGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
-    DrawWinPlaceCell(c, col, row, r);
-  });
+  WinPlaceGrid->SetOnDrawCell(
+      [this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) { DrawWinPlaceCell(c, col, row, r); });
   connect(QuinellaWideGrid, &gui::StringGrid::MouseUp, this, [this] { ClearQuinellaWideSelection(); });
   connect(WinPlaceGrid, &gui::StringGrid::MouseUp, this, [this] { ClearWinPlaceSelection(); });
   connect(QuinellaWidePrintButton, &QPushButton::clicked, this, [this] { PrintQuinellaWideTab(); });
@@ -408,13 +405,15 @@ void HitWindow::PrintTab(const SummaryPanel& panel, gui::StringGrid& grid, const
       Preview->TextOut(kValueX[static_cast<size_t>(c)], 100, QString::fromUtf8(kHeads[static_cast<size_t>(c)]));
     for (int k = 0; k < kScopes; ++k) {
       int y = 150 + 100 * k;
-      Preview->TextOut(100, y, k == 0 ? QString::fromUtf8(kScopeAll) : panel.scopeNames[static_cast<size_t>(k)]->Caption());
+      Preview->TextOut(100, y,
+                       k == 0 ? QString::fromUtf8(kScopeAll) : panel.scopeNames[static_cast<size_t>(k)]->Caption());
       Preview->TextOut(350, y, QString::fromUtf8(firstBetWord));
       Preview->TextOut(350, y + 50, QString::fromUtf8(secondBetWord));
       for (int b = 0; b < 2; ++b)
         for (int c = 0; c < 5; ++c)
-          Preview->TextOut(kValueX[static_cast<size_t>(c)], y + 50 * b,
-                          panel.values[static_cast<size_t>(k)][static_cast<size_t>(b)][static_cast<size_t>(c)]->Caption());
+          Preview->TextOut(
+              kValueX[static_cast<size_t>(c)], y + 50 * b,
+              panel.values[static_cast<size_t>(k)][static_cast<size_t>(b)][static_cast<size_t>(c)]->Caption());
     }
     DrawGridPage(grid, 100, 570, 2.0);
     Preview->EndDoc();
@@ -463,13 +462,14 @@ void HitWindow::CopySummaryToClipboard() {
   if (!std::filesystem::exists(VerificationMarkerPath(day_.AppDir), ec)) return;
   // The rates as the window shows them: a day load running meanwhile must not slip its figures under this
   // day's name.
-  auto rate = [](const SummaryPanel& panel, int row) { return panel.values[0][static_cast<size_t>(row)][4]->Caption(); };
+  auto rate = [](const SummaryPanel& panel, int row) {
+    return panel.values[0][static_cast<size_t>(row)][4]->Caption();
+  };
   const QString crlf = QStringLiteral("\r\n");
-  QApplication::clipboard()->setText(windowTitle() + crlf + Q(dayName_) + crlf + QString::fromUtf8("馬連　：") +
-                                     rate(QuinellaWideSummary, 0) + crlf + QString::fromUtf8("ワイド：") +
-                                     rate(QuinellaWideSummary, 1) + crlf + QString::fromUtf8("単勝　：") +
-                                     rate(WinPlaceSummary, 0) + crlf + QString::fromUtf8("複勝　：") +
-                                     rate(WinPlaceSummary, 1) + crlf);
+  QApplication::clipboard()->setText(
+      windowTitle() + crlf + Q(dayName_) + crlf + QString::fromUtf8("馬連　：") + rate(QuinellaWideSummary, 0) + crlf +
+      QString::fromUtf8("ワイド：") + rate(QuinellaWideSummary, 1) + crlf + QString::fromUtf8("単勝　：") +
+      rate(WinPlaceSummary, 0) + crlf + QString::fromUtf8("複勝　：") + rate(WinPlaceSummary, 1) + crlf);
 }
 
 void HitWindow::FillWithLayoutSamples() {
@@ -489,8 +489,7 @@ void HitWindow::FillWithLayoutSamples() {
   }
   for (gui::StringGrid* grid : {QuinellaWideGrid, WinPlaceGrid})
     for (int r = 1; r < grid->RowCount(); ++r)
-      for (int c = 3; c < grid->ColCount(); ++c)
-        grid->SetCell(c, r, QStringLiteral(" C:%1 R:%2").arg(c).arg(r));
+      for (int c = 3; c < grid->ColCount(); ++c) grid->SetCell(c, r, QStringLiteral(" C:%1 R:%2").arg(c).arg(r));
 }
 
 // ---- Entries ----

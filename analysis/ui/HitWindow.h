@@ -137,8 +137,7 @@ class HitWindow : public QDialog {
   QFrame* MakePanel(QWidget* tab, SummaryPanel& panel, const char* firstBetWord, const char* secondBetWord);
   void Fill(const std::string& dayName, int raceLines);
   void FillSummary(SummaryPanel& panel, BetType first, BetType second);
-  void PrintTab(const SummaryPanel& panel, gui::StringGrid& grid, const char* firstBetWord,
-                const char* secondBetWord);
+  void PrintTab(const SummaryPanel& panel, gui::StringGrid& grid, const char* firstBetWord, const char* secondBetWord);
   std::vector<std::string> RowTexts(const gui::StringGrid& grid, int row) const;
 
   DayModel& day_;

@@ -18,7 +18,11 @@ namespace corvina::pages {
 namespace {
 
 // A Japanese literal as CP932, converted once per call site.
-#define CP932(utf8) ([]() -> const std::string& { static const std::string s = ToCp932(utf8); return s; }())
+#define CP932(utf8)                             \
+  ([]() -> const std::string& {                 \
+    static const std::string s = ToCp932(utf8); \
+    return s;                                   \
+  }())
 
 QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
 
@@ -162,15 +166,15 @@ const std::array<TextItem, 22> kRowCells{{
 
 // Section C: the header band's labels.
 const std::array<TextItem, 27> kTableHeader{{
-    {105, 390, "枠", nullptr, 10},       {105, 425, "番", nullptr, 10},        {155, 390, "馬", nullptr, 10},
-    {155, 425, "番", nullptr, 10},       {1490, 390, "消", nullptr, 10},       {1490, 425, "軸", nullptr, 10},
-    {205, 385, "馬名", nullptr, 10},     {450, 385, "性別･馬齢", nullptr, 8},  {450, 430, "負担重量", nullptr, 8},
-    {585, 388, "騎手名", nullptr, 8},    {585, 430, "調教師名", nullptr, 8},   {701, 430, "予想配当", nullptr, 7},
-    {810, 430, "順", nullptr, 8},        {860, 390, " 単勝", nullptr, 8},      {855, 430, "１回目", nullptr, 8},
-    {960, 430, "順", nullptr, 8},        {1020, 430, "A/B", nullptr, 8},       {1110, 430, "C", nullptr, 8},
-    {1170, 390, " 単勝", nullptr, 8},    {1165, 430, "２回目", nullptr, 8},    {1275, 430, "順", nullptr, 8},
-    {1335, 430, "A/B", nullptr, 8},      {1425, 430, "C", nullptr, 8},         {1610, 390, "成績結果", nullptr, 8},
-    {1565, 430, "着順", nullptr, 8},     {1645, 430, "人気", nullptr, 8},      {1725, 430, "単ｵｯｽﾞ", nullptr, 8},
+    {105, 390, "枠", nullptr, 10},    {105, 425, "番", nullptr, 10},       {155, 390, "馬", nullptr, 10},
+    {155, 425, "番", nullptr, 10},    {1490, 390, "消", nullptr, 10},      {1490, 425, "軸", nullptr, 10},
+    {205, 385, "馬名", nullptr, 10},  {450, 385, "性別･馬齢", nullptr, 8}, {450, 430, "負担重量", nullptr, 8},
+    {585, 388, "騎手名", nullptr, 8}, {585, 430, "調教師名", nullptr, 8},  {701, 430, "予想配当", nullptr, 7},
+    {810, 430, "順", nullptr, 8},     {860, 390, " 単勝", nullptr, 8},     {855, 430, "１回目", nullptr, 8},
+    {960, 430, "順", nullptr, 8},     {1020, 430, "A/B", nullptr, 8},      {1110, 430, "C", nullptr, 8},
+    {1170, 390, " 単勝", nullptr, 8}, {1165, 430, "２回目", nullptr, 8},   {1275, 430, "順", nullptr, 8},
+    {1335, 430, "A/B", nullptr, 8},   {1425, 430, "C", nullptr, 8},        {1610, 390, "成績結果", nullptr, 8},
+    {1565, 430, "着順", nullptr, 8},  {1645, 430, "人気", nullptr, 8},     {1725, 430, "単ｵｯｽﾞ", nullptr, 8},
 }};
 
 // Section E: the axis horse's line.
@@ -321,9 +325,7 @@ std::string PostTimeLineText(const RaceInfo& info) {
 
 int TableRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
-std::string HeadCountText(const RaceInfo& info) {
-  return FormatInt(StrToIntLenient(info.EntryCount), 2) + CP932("頭");
-}
+std::string HeadCountText(const RaceInfo& info) { return FormatInt(StrToIntLenient(info.EntryCount), 2) + CP932("頭"); }
 
 std::string WeightRuleText(std::string_view code) {
   if (code == "1") return CP932("ハンデ");

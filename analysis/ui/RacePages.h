@@ -15,17 +15,17 @@ class PrintPreview;
 
 namespace pages {
 
-int RaceNumber(const RaceInfo& info);                 // RaceKey 15-16
-std::string RacecourseText(const RaceInfo& info);     // class name of the racecourse, 6 bytes
-std::string DateLineText(const RaceInfo& info);       // "2024年 1月 6日中山 1回 1日"
-std::string PostTimeLineText(const RaceInfo& info);   // "15時25分発走"
-int TableRows(const RaceInfo& info);                  // the entry count, 0..18
-std::string HeadCountText(const RaceInfo& info);      // "%2d頭"
+int RaceNumber(const RaceInfo& info);                // RaceKey 15-16
+std::string RacecourseText(const RaceInfo& info);    // class name of the racecourse, 6 bytes
+std::string DateLineText(const RaceInfo& info);      // "2024年 1月 6日中山 1回 1日"
+std::string PostTimeLineText(const RaceInfo& info);  // "15時25分発走"
+int TableRows(const RaceInfo& info);                 // the entry count, 0..18
+std::string HeadCountText(const RaceInfo& info);     // "%2d頭"
 std::string WeightRuleText(std::string_view code);
 std::string ClassText(std::string_view code);
 std::string TrackText(std::string_view code);
-std::string DistanceText(std::string_view distance);   // "%4dm", empty for an empty field
-std::string OddsTimeText(std::string_view announce);   // "　hh:mm" or "　NoData"
+std::string DistanceText(std::string_view distance);  // "%4dm", empty for an empty field
+std::string OddsTimeText(std::string_view announce);  // "　hh:mm" or "　NoData"
 // Sex and age of horse index h; the age counts from the race's year, so a past day prints the ages it had.
 std::string SexAgeText(const RaceInfo& info, int h);
 std::string WeightCarriedText(std::string_view futan);  // "55.0kg", empty when blank

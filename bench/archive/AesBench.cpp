@@ -21,61 +21,57 @@ namespace {
 
 constexpr int kEntries = 2000;
 
-fs::path AesArchive()
-{
-    const fs::path dir = CacheDir();
-    const fs::path archive = dir / "bench-aes256-2000.zip";
-    if (fs::exists(archive)) return archive;
-    if (!HaveTool("7z")) return {};
-    const fs::path src = dir / "aes-entries";
-    fs::create_directories(src);
-    for (int i = 1; i <= kEntries; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "f%d.txt", i);
-        std::ofstream(src / name) << "entry " << i << " of the small archive\n";
-    }
-    const std::string cmd = "cd '" + dir.string() + "' && 7z a -tzip -mem=AES256 -pSECRET '" + archive.string() +
-                            "' aes-entries >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return {};
-    fs::remove_all(src);
-    return archive;
+fs::path AesArchive() {
+  const fs::path dir = CacheDir();
+  const fs::path archive = dir / "bench-aes256-2000.zip";
+  if (fs::exists(archive)) return archive;
+  if (!HaveTool("7z")) return {};
+  const fs::path src = dir / "aes-entries";
+  fs::create_directories(src);
+  for (int i = 1; i <= kEntries; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "f%d.txt", i);
+    std::ofstream(src / name) << "entry " << i << " of the small archive\n";
+  }
+  const std::string cmd = "cd '" + dir.string() + "' && 7z a -tzip -mem=AES256 -pSECRET '" + archive.string() +
+                          "' aes-entries >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0) return {};
+  fs::remove_all(src);
+  return archive;
 }
 
-void KeyDerivation(benchmark::State& state)
-{
-    const std::string password = "SECRET";
-    uint8_t salt[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, out[66];
-    for (auto _ : state) {
-        Pbkdf2HmacSha1(reinterpret_cast<const uint8_t*>(password.data()), password.size(), salt, sizeof salt, 1000,
-                       out, sizeof out);
-        benchmark::DoNotOptimize(out);
-        ++salt[0];
-    }
+void KeyDerivation(benchmark::State& state) {
+  const std::string password = "SECRET";
+  uint8_t salt[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, out[66];
+  for (auto _ : state) {
+    Pbkdf2HmacSha1(reinterpret_cast<const uint8_t*>(password.data()), password.size(), salt, sizeof salt, 1000, out,
+                   sizeof out);
+    benchmark::DoNotOptimize(out);
+    ++salt[0];
+  }
 }
 
-void LibraryAes(benchmark::State& state)
-{
-    const fs::path archive = AesArchive();
-    if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
-    const fs::path out = Scratch("aes-");
-    for (auto _ : state) {
-        ZipExtractor zip;
-        zip.SetArchiveFile(archive.string());
-        zip.FileSpec = {"*.*"};
-        zip.Passwords = {"SECRET"};
-        zip.SetExtractDir(out.string());
-        if (zip.Extract() != kEntries) return state.SkipWithError("extraction failed");
-    }
+void LibraryAes(benchmark::State& state) {
+  const fs::path archive = AesArchive();
+  if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
+  const fs::path out = Scratch("aes-");
+  for (auto _ : state) {
+    ZipExtractor zip;
+    zip.SetArchiveFile(archive.string());
+    zip.FileSpec = {"*.*"};
+    zip.Passwords = {"SECRET"};
+    zip.SetExtractDir(out.string());
+    if (zip.Extract() != kEntries) return state.SkipWithError("extraction failed");
+  }
 }
 
-void SevenZipAes(benchmark::State& state)
-{
-    const fs::path archive = AesArchive();
-    if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
-    const fs::path out = Scratch("aes-");
-    const std::string cmd = "7z x -y -pSECRET -o'" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
-    for (auto _ : state)
-        if (std::system(cmd.c_str()) != 0) return state.SkipWithError("7z failed");
+void SevenZipAes(benchmark::State& state) {
+  const fs::path archive = AesArchive();
+  if (archive.empty()) return state.SkipWithError("7z (p7zip-full) could not make the archive");
+  const fs::path out = Scratch("aes-");
+  const std::string cmd = "7z x -y -pSECRET -o'" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
+  for (auto _ : state)
+    if (std::system(cmd.c_str()) != 0) return state.SkipWithError("7z failed");
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 // waits for after every date choice and every automatic odds acquisition. Goal: under 5 ms on one core.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <unistd.h>
 
 #include "analysis/Engine.h"
 #include "analysis/HitJudge.h"

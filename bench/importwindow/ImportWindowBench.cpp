@@ -33,8 +33,8 @@ class TimedLink : public JVLink {
 
   int JVInit(const std::string& sid) override { return inner_.JVInit(sid); }
   int JVSetUIProperties() override { return inner_.JVSetUIProperties(); }
-  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount,
-             int& downloadCount, std::string& lastFileTimestamp) override {
+  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount, int& downloadCount,
+             std::string& lastFileTimestamp) override {
     return inner_.JVOpen(dataSpec, fromTime, option, readCount, downloadCount, lastFileTimestamp);
   }
   int JVStatus() override { return inner_.JVStatus(); }
@@ -59,7 +59,7 @@ void BM_ImportWindowEightDays(benchmark::State& state) {
   const struct {
     DayName date;
     int venues;
-  } days[] = {{{2024, 1, 6}, 2}, {{2024, 1, 7}, 2}, {{2024, 1, 8}, 1}, {{2024, 1, 13}, 2},
+  } days[] = {{{2024, 1, 6}, 2},  {{2024, 1, 7}, 2},  {{2024, 1, 8}, 1},  {{2024, 1, 13}, 2},
               {{2024, 1, 14}, 2}, {{2024, 1, 20}, 2}, {{2024, 1, 21}, 2}, {{2024, 1, 27}, 1}};
   std::vector<jvgen::Day> generated;
   for (const auto& d : days) {

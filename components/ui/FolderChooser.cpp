@@ -27,7 +27,7 @@ QScreen* ScreenOf(const QWidget* w) {
 int CenteredStart(int low, int high, int size) { return (low + high - size) / 2; }
 
 std::function<void(const QString&, const QString&)> FolderChooser::ErrorBox = [](const QString& text,
-                                                                                   const QString& title) {
+                                                                                 const QString& title) {
   QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
   box.exec();
@@ -80,8 +80,7 @@ FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) 
 
   connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-  connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { SelectionChanged(); });
+  connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionChanged(); });
   if (owner.OpenDefault && !owner.SelectedFolder.isEmpty()) SelectFolder(owner.SelectedFolder);
   SelectionChanged();
 }
@@ -132,8 +131,7 @@ FolderChooser::FolderChooser(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 bool FolderChooser::CheckScreenPos(int value, int max) {
   if (value >= 0 && value <= max) return true;
-  ErrorBox(QStringLiteral("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ %1) を超えています。").arg(max),
-           QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ"));
+  ErrorBox(QStringLiteral("設定値がｽｸﾘｰﾝ座標範囲 (0 ～ %1) を超えています。").arg(max), QStringLiteral("ﾌﾟﾛﾊﾟﾃｨ ｴﾗｰ"));
   return false;
 }
 
@@ -166,11 +164,8 @@ void FolderChooser::PositionDialog(QDialog& dialog) {
                   CenteredStart(r.top(), r.top() + r.height(), size.height()));
       return;
     }
-    case DialogPosition::poDesigned:
-      dialog.move(left_, top_);
-      return;
-    case DialogPosition::poDefault:
-      return;
+    case DialogPosition::poDesigned: dialog.move(left_, top_); return;
+    case DialogPosition::poDefault: return;
   }
 }
 

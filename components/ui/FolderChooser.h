@@ -78,15 +78,15 @@ class FolderChooser : public QObject {
   explicit FolderChooser(QWidget* owner = nullptr);
 
   DialogBorderStyle BorderStyle = DialogBorderStyle::bsSizable;
-  QString Caption;             // the dialog's caption; empty keeps the default one
-  bool ContextHelp = true;     // false: no help button in the title bar
-  bool OpenDefault = false;    // preselect SelectedFolder, and store the choice back into it
+  QString Caption;           // the dialog's caption; empty keeps the default one
+  bool ContextHelp = true;   // false: no help button in the title bar
+  bool OpenDefault = false;  // preselect SelectedFolder, and store the choice back into it
   ChooserOptions Option = voReturnOnlyFSDirs | voStatusText;
   DialogPosition Position = DialogPosition::poDefault;
   QString SelectedFolder;
-  QString StatusHeader;        // prefix of the status line
-  QString Text;                // instruction text (shown with the plain frame)
-  bool UseSavedRect = true;    // reopen with the size and place of the last close
+  QString StatusHeader;      // prefix of the status line
+  QString Text;              // instruction text (shown with the plain frame)
+  bool UseSavedRect = true;  // reopen with the size and place of the last close
 
   // The folder of the last confirmed Execute.
   QString ChosenFolder;

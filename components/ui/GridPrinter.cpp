@@ -120,8 +120,8 @@ void GridPrinter::PrintPage(int colPage, int rowPage) {
         canvas.TextRect(QRect(QPoint(left + dx, top + dy), QPoint(right - 1, bottom - 1)), text,
                         Qt::AlignLeft | Qt::AlignTop);
       // One pixel wider and higher than the cell, so neighbouring frames share their edges.
-      canvas.FrameRect(QRect(QPoint(left, top), QPoint(static_cast<int>(x + w + 1) - 1,
-                                                      static_cast<int>(y + h + 1) - 1)));
+      canvas.FrameRect(
+          QRect(QPoint(left, top), QPoint(static_cast<int>(x + w + 1) - 1, static_cast<int>(y + h + 1) - 1)));
       x += w;
     }
     y += h;

@@ -29,9 +29,9 @@ class GridPrinter {
 
   NotifyEvent OnBeginPage;  // at the start of each sheet, before its cells
   NotifyEvent OnEndPage;    // after the cells of each sheet
-  int MojiTop = 2;           // text offset from the cell's top edge, screen pixels
-  int MojiLeft = 2;          // text offset from the cell's left edge, screen pixels
-  int LeftMargin = 10;       // millimetres
+  int MojiTop = 2;          // text offset from the cell's top edge, screen pixels
+  int MojiLeft = 2;         // text offset from the cell's left edge, screen pixels
+  int LeftMargin = 10;      // millimetres
   int TopMargin = 10;
   int RightMargin = 5;
   int BottomMargin = 10;

@@ -179,12 +179,9 @@ QString Label3D::ShownText(const QFontMetrics& fm) const {
   // Without accelerator handling the text flags carry no mnemonic flag, so an "&" is drawn as it stands.
   const QString& text = caption_;
   switch (ellipsesStyle_) {
-    case EllipsisMode::esNone:
-      return text;
-    case EllipsisMode::esEnd:
-      return fm.elidedText(text, Qt::ElideRight, width());
-    case EllipsisMode::esPath:
-      return PathEllipsis(text, fm, width());
+    case EllipsisMode::esNone: return text;
+    case EllipsisMode::esEnd: return fm.elidedText(text, Qt::ElideRight, width());
+    case EllipsisMode::esPath: return PathEllipsis(text, fm, width());
   }
   return text;
 }
@@ -232,37 +229,26 @@ void Label3D::PaintTo(gui::Canvas& canvas) {
         canvas.SetPenColor(Qt::black);
         canvas.FrameRect(client);
         break;
-      case BorderKind::btRecessed:
-        bevel(grey, white);
-        break;
-      case BorderKind::btRaised:
-        bevel(white, grey);
-        break;
+      case BorderKind::btRecessed: bevel(grey, white); break;
+      case BorderKind::btRaised: bevel(white, grey); break;
     }
   }
   canvas.SetFont(font());
   const QColor shadow = palette().color(QPalette::Active, QPalette::Dark);
   const QColor highlight = palette().color(QPalette::Active, QPalette::Light);
   switch (textStyle_) {
-    case TextEffect::tsNone:
-      break;
-    case TextEffect::tsRaised:
-      DrawPass(canvas, client.translated(1, 1), shadow);
-      break;
+    case TextEffect::tsNone: break;
+    case TextEffect::tsRaised: DrawPass(canvas, client.translated(1, 1), shadow); break;
     case TextEffect::tsLightRaised:
       DrawPass(canvas, client.translated(1, 1), shadow);
       DrawPass(canvas, client.translated(-1, -1), highlight);
       break;
-    case TextEffect::tsRecessed:
-      DrawPass(canvas, client.translated(1, 1), highlight);
-      break;
+    case TextEffect::tsRecessed: DrawPass(canvas, client.translated(1, 1), highlight); break;
     case TextEffect::tsHeavyRecessed:
       DrawPass(canvas, client.translated(1, 1), highlight);
       DrawPass(canvas, client.translated(-1, -1), shadow);
       break;
-    case TextEffect::tsShadow:
-      DrawPass(canvas, client.translated(shift_, shift_), shadow);
-      break;
+    case TextEffect::tsShadow: DrawPass(canvas, client.translated(shift_, shift_), shadow); break;
   }
   DrawPass(canvas, client, isEnabled() ? fontColor_ : palette().color(QPalette::Disabled, QPalette::Text));
 }
@@ -287,8 +273,7 @@ void Label3D::Click() {
   if (IsLink() && !address_.isEmpty()) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const QString target =
-        labelStyle_ == LabelKind::lsEMailAddress ? QStringLiteral("mailto:") + address_ : address_;
+    const QString target = labelStyle_ == LabelKind::lsEMailAddress ? QStringLiteral("mailto:") + address_ : address_;
     try {
       gui::OpenUrl(QUrl(target));  // a failure to open is dropped: the label is only a shortcut
     } catch (...) {

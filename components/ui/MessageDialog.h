@@ -12,7 +12,19 @@
 namespace corvina {
 
 enum class MessageKind { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum class MessageButton { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+enum class MessageButton {
+  mbYes,
+  mbNo,
+  mbOK,
+  mbCancel,
+  mbAbort,
+  mbRetry,
+  mbIgnore,
+  mbAll,
+  mbNoToAll,
+  mbYesToAll,
+  mbHelp
+};
 enum class MessagePosition { poDesigned, poScreenCenter };
 
 // A set of buttons.
@@ -32,8 +44,17 @@ class MessageButtons {
 
 // The modal results a box returns, numbered as the original platform numbers them.
 enum ModalResult : int {
-  mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
-  mrAll = 8, mrNoToAll = 9, mrYesToAll = 10
+  mrNone = 0,
+  mrOk = 1,
+  mrCancel = 2,
+  mrAbort = 3,
+  mrRetry = 4,
+  mrIgnore = 5,
+  mrYes = 6,
+  mrNo = 7,
+  mrAll = 8,
+  mrNoToAll = 9,
+  mrYesToAll = 10
 };
 
 // The system beep that goes with a kind of box (0x30 exclamation, 0x10 hand, 0x40 asterisk, 0x20 question,

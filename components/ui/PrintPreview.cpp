@@ -1,7 +1,7 @@
 #include "components/ui/PrintPreview.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QTimer>
 #include <algorithm>
 
@@ -252,11 +252,18 @@ void PrintPreview::paintEvent(QPaintEvent*) {
     printer = false;
     const long long num = static_cast<long long>(ScreenDpi()) * zoomScale_;
     geometry_ = Geometry{static_cast<int>(RoundDiv(2100 * num, 254 * 100)),
-                         static_cast<int>(RoundDiv(2970 * num, 254 * 100)), 0, 0, 0, 0};
+                         static_cast<int>(RoundDiv(2970 * num, 254 * 100)),
+                         0,
+                         0,
+                         0,
+                         0};
   }
   if (sizeHint() != size()) {
     // Not inside painting: the new size comes as its own event.
-    QTimer::singleShot(0, this, [this] { resize(sizeHint()); updateGeometry(); });
+    QTimer::singleShot(0, this, [this] {
+      resize(sizeHint());
+      updateGeometry();
+    });
   }
   const Geometry& g = geometry_;
   painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));

@@ -80,12 +80,12 @@ class PrintPreview : public QWidget {
   int ZoomScale() const { return zoomScale_; }
   void SetZoomScale(int n);  // 25..200; anything else is ignored
   int PageNo() const { return pageNo_; }
-  void SetPageNo(int n);     // 1..PageCount; anything else is ignored
+  void SetPageNo(int n);  // 1..PageCount; anything else is ignored
   int PageCount() const { return static_cast<int>(pages_.size()); }
   int PrintFrom() const { return printFrom_; }
   void SetPrintFrom(int n);  // 1..PageCount
   int PrintTo() const { return printTo_; }
-  void SetPrintTo(int n);    // 1 and up
+  void SetPrintTo(int n);  // 1 and up
 
   // The document. BeginDoc and NewPage raise PreviewPrinterError without a printer and then record nothing.
   void BeginDoc();

@@ -25,8 +25,7 @@ bool InstallJapaneseTranslations() {
   if (installed != nullptr) return true;
   auto translator = std::make_unique<QTranslator>();
   // qtbase holds the texts of the standard dialogs and of the message boxes' buttons.
-  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    return false;
+  if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) return false;
   installed = translator.release();
   QCoreApplication::installTranslator(installed);
   return true;

@@ -3,10 +3,10 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QHash>
-#include <algorithm>
-#include <cmath>
 #include <QPainter>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 
 namespace corvina::gui {
 
@@ -62,7 +62,11 @@ void QtCanvas::TextRect(const QRect& r, const QString& text, int alignment) {
   } else {
     // One line, placed by its em box like TextOut.
     QString shown = text;
-    if (alignment & Qt::TextShowMnemonic) shown = QString(text).replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+    if (alignment & Qt::TextShowMnemonic)
+      shown = QString(text)
+                  .replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+                  .remove(QLatin1Char('&'))
+                  .replace(QChar(1), QLatin1Char('&'));
     const QSize box = TextExtent(shown);
     int x = r.left(), y = r.top();
     if (alignment & Qt::AlignHCenter) x = r.left() + (r.width() - box.width()) / 2;
@@ -106,8 +110,8 @@ void QtCanvas::FrameRect(const QRect& r) {
 }
 
 CanvasOp RecordingCanvas::Base(CanvasOp::Kind k) const {
-  CanvasOp op{k, {}, {}, {}, {}, BrushColor(), BrushClear(), PenColor(), FontColor(), Font().pointSize(),
-              Font().bold()};
+  CanvasOp op{
+      k, {}, {}, {}, {}, BrushColor(), BrushClear(), PenColor(), FontColor(), Font().pointSize(), Font().bold()};
   op.penWidth = PenWidth();
   return op;
 }

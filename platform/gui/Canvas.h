@@ -25,7 +25,10 @@ class Canvas {
   virtual ~Canvas() = default;
 
   // Brush: the colour that FillRect uses and that text is drawn over. A clear brush draws text transparently.
-  void SetBrushColor(const QColor& c) { brushColor_ = c; brushClear_ = false; }
+  void SetBrushColor(const QColor& c) {
+    brushColor_ = c;
+    brushClear_ = false;
+  }
   void SetBrushClear(bool clear) { brushClear_ = clear; }
   const QColor& BrushColor() const { return brushColor_; }
   bool BrushClear() const { return brushClear_; }
@@ -102,8 +105,8 @@ class QtCanvas : public Canvas {
 struct CanvasOp {
   enum class Kind { Fill, Text, TextRect, Line, Frame };
   Kind kind;
-  QRect rect;        // Fill, TextRect, Frame; for Text the text box
-  QPoint from, to;   // Line; for Text `from` is the point given
+  QRect rect;       // Fill, TextRect, Frame; for Text the text box
+  QPoint from, to;  // Line; for Text `from` is the point given
   QString text;
   QColor brush;
   bool brushClear = false;

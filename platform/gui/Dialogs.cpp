@@ -26,15 +26,9 @@ MsgResult Show(QWidget* parent, MsgKind kind, const QString& text) {
   if (Messenger()) return Messenger()(kind, text);
   const QString title = ProgramName();
   switch (kind) {
-    case MsgKind::Information:
-      QMessageBox::information(parent, title, text);
-      return MsgResult::Ok;
-    case MsgKind::Warning:
-      QMessageBox::warning(parent, title, text);
-      return MsgResult::Ok;
-    case MsgKind::Error:
-      QMessageBox::critical(parent, title, text);
-      return MsgResult::Ok;
+    case MsgKind::Information: QMessageBox::information(parent, title, text); return MsgResult::Ok;
+    case MsgKind::Warning: QMessageBox::warning(parent, title, text); return MsgResult::Ok;
+    case MsgKind::Error: QMessageBox::critical(parent, title, text); return MsgResult::Ok;
     case MsgKind::Confirmation:
       return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
                  ? MsgResult::Yes

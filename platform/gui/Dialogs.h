@@ -50,7 +50,10 @@ class MessageRecorder {
   int Beeps() const { return beeps_; }
   const std::vector<Message>& Messages() const { return messages_; }
   QStringList Texts() const;
-  void Clear() { beeps_ = 0; messages_.clear(); }
+  void Clear() {
+    beeps_ = 0;
+    messages_.clear();
+  }
   void SetAnswer(MsgResult answer) { answer_ = answer; }
 
  private:

@@ -19,9 +19,7 @@ bool OpenUrl(const QUrl& url) {
 
 bool OpenDocument(const QString& path) { return OpenUrl(QUrl::fromLocalFile(path)); }
 
-bool StartDetached(const QString& program, const QStringList& args) {
-  return QProcess::startDetached(program, args);
-}
+bool StartDetached(const QString& program, const QStringList& args) { return QProcess::startDetached(program, args); }
 
 void SetShellSink(ShellSink sink) { Sink() = std::move(sink); }
 

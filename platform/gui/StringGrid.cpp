@@ -63,13 +63,9 @@ void StringGrid::SetDefaultRowHeight(int h) {
   Resize();
 }
 
-int StringGrid::ColWidth(int col) const {
-  return col >= 0 && col < colCount_ ? colWidths_[col] : 0;
-}
+int StringGrid::ColWidth(int col) const { return col >= 0 && col < colCount_ ? colWidths_[col] : 0; }
 
-int StringGrid::RowHeight(int row) const {
-  return row >= 0 && row < rowCount_ ? rowHeights_[row] : 0;
-}
+int StringGrid::RowHeight(int row) const { return row >= 0 && row < rowCount_ ? rowHeights_[row] : 0; }
 
 void StringGrid::SetColWidth(int col, int w) {
   if (col < 0 || col >= colCount_) return;

@@ -309,17 +309,21 @@ int FileJVLink::JVRead(std::string& buff, int size, std::string& fileName) {
   if (ForcedResult("JVRead", ex_.dataSpec, code)) return Trace("JVRead", args, code);
   if (!initialized_) return Trace("JVRead", args, -201);
   int r = 0;
-  if (ex_.kind == Kind::None) r = -203;
-  else if (ex_.cancelled) r = 0;
-  else if (ex_.kind == Kind::Stored) r = ReadStored(buff, size, fileName);
-  else r = ReadRealTime(buff, size, fileName);
+  if (ex_.kind == Kind::None)
+    r = -203;
+  else if (ex_.cancelled)
+    r = 0;
+  else if (ex_.kind == Kind::Stored)
+    r = ReadStored(buff, size, fileName);
+  else
+    r = ReadRealTime(buff, size, fileName);
   return Trace("JVRead", args, r, r > 0 ? std::string(CopyView(buff, 1, 2)) + " " + fileName : fileName);
 }
 
 // Odds of one race: per record kind, the latest snapshot announced at or before the clock.
 bool FileJVLink::CollectOdds(const std::string& key) {
   const fs::path dir = root_ / "realtime" / "0B30" / key.substr(0, 8);
-  const std::string clock = Clock::Now().Compact().substr(0, 12);  // yyyymmddhhnn
+  const std::string clock = Clock::Now().Compact().substr(0, 12);   // yyyymmddhhnn
   std::map<std::string, std::pair<std::string, std::string>> best;  // kind -> (time, record)
   std::map<std::string, std::string> source;
   for (const auto& p : FilesIn(dir)) {

@@ -23,8 +23,8 @@ class FileJVLink : public JVLink {
 
   int JVInit(const std::string& sid) override;
   int JVSetUIProperties() override;
-  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount,
-             int& downloadCount, std::string& lastFileTimestamp) override;
+  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount, int& downloadCount,
+             std::string& lastFileTimestamp) override;
   int JVStatus() override;
   int JVRead(std::string& buff, int size, std::string& fileName) override;
   int JVRTOpen(const std::string& dataSpec, const std::string& key) override;
@@ -48,15 +48,15 @@ class FileJVLink : public JVLink {
   struct Exchange {
     Kind kind = Kind::None;
     std::string dataSpec;
-    std::vector<StoredFile> files;    // stored data, in stamp order
-    size_t fileIndex = 0;             // file being read
-    std::vector<std::string> records; // records of the file being read (stored) or of the whole answer (real time)
+    std::vector<StoredFile> files;         // stored data, in stamp order
+    size_t fileIndex = 0;                  // file being read
+    std::vector<std::string> records;      // records of the file being read (stored) or of the whole answer (real time)
     std::vector<std::string> recordFiles;  // file name per record (real time)
     size_t recordIndex = 0;
     bool fileLoaded = false;
     int downloadCount = 0;
     int downloaded = 0;
-    int busyLeft = 0;                 // leading "call again" answers of a real-time exchange
+    int busyLeft = 0;  // leading "call again" answers of a real-time exchange
     bool cancelled = false;
   };
 

@@ -12,8 +12,8 @@
 namespace corvina {
 
 struct ScriptedRead {
-  int code = 0;            // JVRead's result
-  std::string record;      // given out when code > 0
+  int code = 0;        // JVRead's result
+  std::string record;  // given out when code > 0
   std::string fileName;
 
   // A record line served as the service does: with CR LF, the result being its size.
@@ -53,8 +53,8 @@ class ScriptedJVLink : public JVLink {
 
   int JVInit(const std::string& sid) override;
   int JVSetUIProperties() override;
-  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount,
-             int& downloadCount, std::string& lastFileTimestamp) override;
+  int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount, int& downloadCount,
+             std::string& lastFileTimestamp) override;
   int JVStatus() override;
   int JVRead(std::string& buff, int size, std::string& fileName) override;
   int JVRTOpen(const std::string& dataSpec, const std::string& key) override;

@@ -78,9 +78,8 @@ ManualOddsWindow::ManualOddsWindow(const ManualOddsContext& context, QWidget* pa
   connect(FetchOddsButton, &QPushButton::clicked, this, &ManualOddsWindow::FetchOddsOfTickedRaces);
   connect(PrintScheduleButton, &QPushButton::clicked, this, &ManualOddsWindow::PrintSchedule);
   connect(ScheduleGrid, &gui::StringGrid::MouseUp, this, &ManualOddsWindow::ClearGridSelection);
-  ScheduleGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
-    DrawScheduleCell(c, col, row, r);
-  });
+  ScheduleGrid->SetOnDrawCell(
+      [this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) { DrawScheduleCell(c, col, row, r); });
   SchedulePrinter.TopMargin = 12;  // room for the two heading lines
   SchedulePrinter.OnBeginPage = [this](GridPrinter& sender) { PrintPageHeading(sender); };
   PrepareFetcherAndGrid();
@@ -133,8 +132,7 @@ void ManualOddsWindow::Fill() {
 
 std::vector<bool> ManualOddsWindow::Ticked() const {
   std::vector<bool> ticked;
-  for (int i = 0; i < RaceTickList->count(); ++i)
-    ticked.push_back(RaceTickList->item(i)->checkState() == Qt::Checked);
+  for (int i = 0; i < RaceTickList->count(); ++i) ticked.push_back(RaceTickList->item(i)->checkState() == Qt::Checked);
   return ticked;
 }
 
@@ -173,9 +171,7 @@ void ManualOddsWindow::DrawScheduleCell(gui::Canvas& canvas, int col, int row, c
 
 void ManualOddsWindow::ClearGridSelection() { ScheduleGrid->SetSelection(gui::GridRect{}); }
 
-void ManualOddsWindow::PrintSchedule() {
-  PrintGridJob(this, SchedulePrinter, ScheduleGrid);
-}
+void ManualOddsWindow::PrintSchedule() { PrintGridJob(this, SchedulePrinter, ScheduleGrid); }
 
 void ManualOddsWindow::PrintPageHeading(GridPrinter& sender) {
   gui::Canvas& canvas = gui::Printer().PageCanvas();
@@ -212,8 +208,10 @@ void ManualOddsWindow::SetProgressLabel(const std::string& text) { ProgressLabel
 void ManualOddsWindow::SetBusyCursor(bool busy) {
   if (busy == busyCursor_) return;
   busyCursor_ = busy;
-  if (busy) QApplication::setOverrideCursor(Qt::BusyCursor);
-  else QApplication::restoreOverrideCursor();
+  if (busy)
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace corvina

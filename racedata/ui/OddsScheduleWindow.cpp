@@ -35,19 +35,19 @@ std::string ShortNumber(const std::string& twoDigits) {
 }
 
 constexpr std::array<int, 7> kColWidths{94, 106, 36, 53, 51, 50, 51};
-constexpr std::array<const char*, 7> kHeaders{"開催日", "場所回日ﾚｰｽNo", "頭数", "競走名", "発走時刻", "1回目", "2回目"};
+constexpr std::array<const char*, 7> kHeaders{"開催日",   "場所回日ﾚｰｽNo", "頭数", "競走名",
+                                              "発走時刻", "1回目",         "2回目"};
 
 }  // namespace
 
 std::array<std::string, 7> OddsScheduleRowTexts(const RaceInfo& info) {
-  static const std::string nen = ToCp932("年"), tsuki = ToCp932("月"), hi = ToCp932("日"),
-                           kai = ToCp932("回 "), tou = ToCp932("頭");
+  static const std::string nen = ToCp932("年"), tsuki = ToCp932("月"), hi = ToCp932("日"), kai = ToCp932("回 "),
+                           tou = ToCp932("頭");
   const std::string& key = info.RaceKey;
   std::array<std::string, 7> cells;
   cells[0] = " " + Copy(key, 1, 4) + nen + Copy(key, 5, 2) + tsuki + Copy(key, 7, 2) + hi;
-  cells[1] = " " + Copy(CourseClassName(CopyView(key, 9, 2)), 1, 2) + " " + ShortNumber(Copy(key, 11, 2)) +
-             kai + ShortNumber(Copy(key, 13, 2)) + hi +
-             FormatInt(StrToIntLenient(Copy(key, 15, 2)), 2) + "R";
+  cells[1] = " " + Copy(CourseClassName(CopyView(key, 9, 2)), 1, 2) + " " + ShortNumber(Copy(key, 11, 2)) + kai +
+             ShortNumber(Copy(key, 13, 2)) + hi + FormatInt(StrToIntLenient(Copy(key, 15, 2)), 2) + "R";
   cells[2] = " " + FormatInt(StrToIntLenient(info.EntryCount), 2) + tou;
   cells[3] = " " + info.RaceNameShort;
   cells[4] = "  " + Colon(info.PostTime);
@@ -81,8 +81,8 @@ OddsScheduleWindow::OddsScheduleWindow(QWidget* parent) : QDialog(parent) {
     width += kColWidths[static_cast<size_t>(c)] + ScheduleGrid->GridLineWidth();
   }
   // Every column shows beside the vertical scroll bar, so no horizontal one is needed.
-  ScheduleGrid->setMinimumSize(width + 2 * ScheduleGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2,
-                              520);
+  ScheduleGrid->setMinimumSize(
+      width + 2 * ScheduleGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2, 520);
   top->addWidget(ScheduleGrid);
 
   connect(PrintButton, &QPushButton::clicked, this, &OddsScheduleWindow::PrintSchedule);
@@ -118,9 +118,7 @@ void OddsScheduleWindow::Execute(const DayModel& day, const QString& dateText, Q
   form.exec();
 }
 
-void OddsScheduleWindow::PrintSchedule() {
-  PrintGridJob(this, SchedulePrinter, ScheduleGrid);
-}
+void OddsScheduleWindow::PrintSchedule() { PrintGridJob(this, SchedulePrinter, ScheduleGrid); }
 
 void OddsScheduleWindow::PrintPageHeading(GridPrinter& sender) {
   gui::Printer().PageCanvas().TextOut(sender.MmToPixelX(10), sender.MmToPixelY(4), TitleLabel->Caption());

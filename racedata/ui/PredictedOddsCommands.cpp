@@ -60,7 +60,8 @@ void PredictedOddsCommands::ChooseArchiveFolder(QWidget* parent, FolderChooser& 
   // The settings file is CP932: a folder name it cannot spell would come back as another folder.
   if (FromCp932(ToCp932(chosen)) != chosen) {
     gui::MessageBeep();
-    gui::ShowInformation(parent, QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + folderChooser.ChosenFolder);
+    gui::ShowInformation(parent,
+                         QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + folderChooser.ChosenFolder);
     return;
   }
   SettingsFile settings;
@@ -94,7 +95,7 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
 }
 
 YozImportResult PredictedOddsCommands::ImportArchive(QWidget* parent, const fs::path& archive, const fs::path& appDir,
-                                              bool from2005) {
+                                                     bool from2005) {
   const YozSources sources = YozSourcesOf(archive);
   DeleteYozSources(sources);
 

@@ -8,14 +8,14 @@
 namespace corvina {
 
 ResultsPollIntervalWindow::ResultsPollIntervalWindow(const std::filesystem::path& appDir, QWidget* parent)
-    : TimeSettingWindow(appDir, QStringLiteral("データ取得時刻設定"), {"AutoRdataGet", kMin, kMax, kDefault},
-                       parent) {
+    : TimeSettingWindow(appDir, QStringLiteral("データ取得時刻設定"), {"AutoRdataGet", kMin, kMax, kDefault}, parent) {
   HeadingLabel = new Label3D(QStringLiteral("結果情報自動取得時刻指定"), this);
   HeadingLabel->SetFontSize(11);
   HeadingLabel->SetFontBold(true);
   HeadingLabel->setMinimumHeight(24);
   Body()->addWidget(HeadingLabel);
-  ExplanationLabel = new QLabel(QStringLiteral("随時更新されるﾚｰｽ結果情報を何分おきに自動取得するか指定します。"), this);
+  ExplanationLabel =
+      new QLabel(QStringLiteral("随時更新されるﾚｰｽ結果情報を何分おきに自動取得するか指定します。"), this);
   ExplanationLabel->setWordWrap(true);
   Body()->addWidget(ExplanationLabel);
   IntervalSpinBox = AddSpinBoxAndOk({QStringLiteral("分間隔")});

@@ -116,8 +116,8 @@ void StoredImportWindow::ShowLinkSettings() { import_->SetUIProperties(); }
 
 void StoredImportWindow::StartImport() {
   const QDateTime t = StartTimeEdit->dateTime();
-  import_->SetStartTime(DateTime{t.date().year(), t.date().month(), t.date().day(), t.time().hour(),
-                                 t.time().minute(), t.time().second()});
+  import_->SetStartTime(DateTime{t.date().year(), t.date().month(), t.date().day(), t.time().hour(), t.time().minute(),
+                                 t.time().second()});
   import_->SetOption(NormalDataRadioButton->isChecked() ? 1 : 2);
   import_->Start();
   UpdateAfterImportStep();
@@ -214,8 +214,10 @@ void StoredImportWindow::ShowPendingLines() {
 }
 
 void StoredImportWindow::SetStatusTimer(bool on) {
-  if (on) DownloadStatusTimer->start();
-  else DownloadStatusTimer->stop();
+  if (on)
+    DownloadStatusTimer->start();
+  else
+    DownloadStatusTimer->stop();
 }
 
 void StoredImportWindow::SetBusyCursor(bool on) {

@@ -10,7 +10,7 @@
 namespace corvina {
 
 TimeSettingWindow::TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption,
-                                   const Setting& setting, QWidget* parent)
+                                     const Setting& setting, QWidget* parent)
     : QDialog(parent), setting_(setting) {
   settings_.SetFileName((appDir / std::string(kSettingsFileName)).string());
   setWindowTitle(caption);

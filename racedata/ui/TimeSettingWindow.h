@@ -32,7 +32,7 @@ class TimeSettingWindow : public QDialog {
  protected:
   // `appDir` is the program folder holding the settings file.
   TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption, const Setting& setting,
-                   QWidget* parent);
+                    QWidget* parent);
 
   // Where the window puts its explanation, above the spin box.
   QVBoxLayout* Body() const { return top_; }

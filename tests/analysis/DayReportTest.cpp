@@ -132,7 +132,8 @@ TEST_F(DayReport, WholeDayReportAndSummaryFilesOnlyWithTheMarker) {
   EXPECT_EQ(std::stoi(stats["place all"][3]), axisHorses);
 
   // Summary files: one per bet type, 53-byte CP932 lines, sorted, with the all-venue line matching the report.
-  const std::map<std::string, std::string> words{{"win", "単勝"}, {"place", "複勝"}, {"quinella", "馬連"}, {"wide", "ﾜｲﾄﾞ"}};
+  const std::map<std::string, std::string> words{
+      {"win", "単勝"}, {"place", "複勝"}, {"quinella", "馬連"}, {"wide", "ﾜｲﾄﾞ"}};
   EXPECT_EQ(Records(r.out, "file").size(), 4u);
   for (const auto& [type, word] : words) {
     fs::path path = home_ / ("2024年" + word + ".ksr");

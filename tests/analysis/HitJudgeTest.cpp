@@ -1,9 +1,9 @@
 // Tickets and the axis horse against the payouts.
 #include <gtest/gtest.h>
 
+#include "EngineFixtures.h"
 #include "analysis/HitJudge.h"
 #include "analysis/Recovery.h"
-#include "EngineFixtures.h"
 
 namespace corvina::analysis {
 namespace {

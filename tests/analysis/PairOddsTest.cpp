@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "analysis/PairOdds.h"
 #include "EngineFixtures.h"
+#include "analysis/PairOdds.h"
 #include "racedata/RacingTexts.h"
 
 namespace corvina::analysis {
@@ -99,8 +99,7 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   SetBracket(*small, 0, 1, 3, "-----");
   SetBracket(*small, 0, 2, 3, "00031");
   ComputePairOdds(*small);
-  EXPECT_THAT(At(small->Calcs[0].UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}),
-              ElementsAre(0, 0, DoubleEq(3.1)));
+  EXPECT_THAT(At(small->Calcs[0].UmarenOdds, {Pair(1, 2), Pair(1, 3), Pair(2, 3)}), ElementsAre(0, 0, DoubleEq(3.1)));
 }
 
 TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
@@ -110,8 +109,8 @@ TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
     const char* tenths;
     double average;
   };
-  const Case cases[] = {{'K', 7, "002503", 100.0}, {'K', 12, "015200", 1000.0}, {'K', 12, "009990", 999.0},
-                        {'J', 12, "012000", 999.9}, {'J', 7, "009999", 999.9},  {'M', 12, "099999", 9999.9},
+  const Case cases[] = {{'K', 7, "002503", 100.0},  {'K', 12, "015200", 1000.0}, {'K', 12, "009990", 999.0},
+                        {'J', 12, "012000", 999.9}, {'J', 7, "009999", 999.9},   {'M', 12, "099999", 9999.9},
                         {0, 7, "002503", 250.3}};  // a day without a prediction file: no cap
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(1, k.letter ? k.letter : '-') + " " + k.tenths);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "analysis/Recovery.h"
 #include "EngineFixtures.h"
+#include "analysis/Recovery.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 
@@ -70,9 +70,9 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
   // Win: only slot 0 has an axis and a win result; place: slots 0 and 2, one of them at V2.
   EXPECT_EQ(At(g, {24, 25, 26, 28, 37}), (Ints{1, 2, 1, 450, 1}));
   for (int i : {18, 19, 20, 21, 22, 23, 42, 43, 44, 45, 46, 47}) EXPECT_EQ(g[i], 0) << i;  // no V3
-  EXPECT_EQ(At(day->GRateStr, {RateIndex(BetType::Quinella, 0), RateIndex(BetType::Quinella, 3),
-                               RateIndex(BetType::Win, 2)}),
-            (Strs{" 250.0%", "       ", "       "}));
+  EXPECT_EQ(
+      At(day->GRateStr, {RateIndex(BetType::Quinella, 0), RateIndex(BetType::Quinella, 3), RateIndex(BetType::Win, 2)}),
+      (Strs{" 250.0%", "       ", "       "}));
   const RaceCalc &slot1 = day->Calcs[1], &slot2 = day->Calcs[2];
   EXPECT_EQ((Ints{slot1.ResU, slot1.ResW, slot2.ResT, slot2.ResF}), (Ints{1, 1, 0, 1}));
 }
@@ -131,8 +131,8 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   day->Races[0].UmarenComb[1] = " 1- 3";
   // Another day's line is kept; a stale line of this day is replaced.
   fs::path quinella = home_ / "2006年馬連.ksr";
-  std::string other = ToCp932("01月05日全場") + std::string(8, ' ') + "  1" + ToCp932("点") + "  0" + ToCp932("点") + "  100" +
-                      ToCp932("円") + "      0" + ToCp932("円") + "   0.0%";
+  std::string other = ToCp932("01月05日全場") + std::string(8, ' ') + "  1" + ToCp932("点") + "  0" + ToCp932("点") +
+                      "  100" + ToCp932("円") + "      0" + ToCp932("円") + "   0.0%";
   std::string stale = ToCp932("01月06日全場") + std::string(8, ' ') + "  9" + ToCp932("点");
   ASSERT_TRUE(SaveLines(quinella, {stale, other}));
 
@@ -145,8 +145,8 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   ASSERT_TRUE(ReadLines(quinella, lines));
   ASSERT_EQ(lines.size(), 4u);  // the other day, all venues, V1, V2; no V3 line on a two-venue day
   EXPECT_EQ(lines[0], other);
-  std::string all = ToCp932("01月06日全場") + std::string(8, ' ') + "  3" + ToCp932("点") + "  1" + ToCp932("点") + "  300" +
-                    ToCp932("円") + "   1250" + ToCp932("円") + " 416.7%";
+  std::string all = ToCp932("01月06日全場") + std::string(8, ' ') + "  3" + ToCp932("点") + "  1" + ToCp932("点") +
+                    "  300" + ToCp932("円") + "   1250" + ToCp932("円") + " 416.7%";
   EXPECT_EQ(all.size(), 53u);
   EXPECT_EQ(lines[1], all);
   // Byte order of CP932: 中山 (0x92..) before 東京 (0x93..).
@@ -155,7 +155,8 @@ TEST_F(TempHome, SummaryLinesByteExactAndMergedOncePerDay) {
   EXPECT_EQ(lines[3].substr(20), all.substr(20));
   EXPECT_EQ(lines[2].substr(20), "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" +
                                      ToCp932("円") + "       ");
-  for (const char* word : {"単勝", "複勝", "ﾜｲﾄﾞ"}) EXPECT_TRUE(fs::exists(home_ / (std::string("2006年") + word + ".ksr")));
+  for (const char* word : {"単勝", "複勝", "ﾜｲﾄﾞ"})
+    EXPECT_TRUE(fs::exists(home_ / (std::string("2006年") + word + ".ksr")));
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes(quinella, bytes));
   EXPECT_EQ(bytes.substr(lines[0].size() + 2 + 53, 2), "\r\n");
@@ -167,13 +168,13 @@ TEST_F(TempHome, DayWithoutACalculatedRaceHasOneVenueLineWithABlankLabel) {
   Marker();
   auto day = TwoVenueDay(home_);
   for (auto& calc : day->Calcs) calc.CalcHasData = 0;
-  EXPECT_EQ(VenueLabels(*day), (std::array<std::string, kScopes>{"", std::string(12, ' '), std::string(12, ' '),
-                                                                 std::string(12, ' ')}));
+  EXPECT_EQ(VenueLabels(*day),
+            (std::array<std::string, kScopes>{"", std::string(12, ' '), std::string(12, ' '), std::string(12, ' ')}));
   auto result = ComputeRecoveryStatistics(*day, kDayName);
   EXPECT_TRUE(result.errors.empty());
   EXPECT_EQ(result.written.size(), 4u);
-  const std::string zeros = "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" +
-                            ToCp932("円") + "       ";
+  const std::string zeros =
+      "  0" + ToCp932("点") + "  0" + ToCp932("点") + "    0" + ToCp932("円") + "      0" + ToCp932("円") + "       ";
   Lines lines;
   ASSERT_TRUE(ReadLines(home_ / "2006年ﾜｲﾄﾞ.ksr", lines));
   EXPECT_EQ(lines, (Lines{ToCp932("01月06日") + std::string(12, ' ') + zeros,

@@ -3,9 +3,9 @@
 
 #include <vector>
 
+#include "EngineFixtures.h"
 #include "analysis/Tickets.h"
 #include "platform/Cp932.h"
-#include "EngineFixtures.h"
 
 namespace corvina::analysis {
 namespace {
@@ -48,7 +48,10 @@ TEST(Notes, AreTheSystemsOwnTexts) {
 }
 
 TEST(Marks, BordersOfTheABRules) {
-  auto day = Race({{1, 12.0, 12.0, 12.0}, {2, 15.0, 15.0, 15.0}, {3, 99.9, 50.0, 50.0}, {4, 100.0, 19.9, 19.9},
+  auto day = Race({{1, 12.0, 12.0, 12.0},
+                   {2, 15.0, 15.0, 15.0},
+                   {3, 99.9, 50.0, 50.0},
+                   {4, 100.0, 19.9, 19.9},
                    {5, 100.0, 20.0, 20.0}});
   PredictDay(*day, false);
   EXPECT_EQ(At(day->Calcs[0].MarkAB1, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));
@@ -105,35 +108,52 @@ TEST(DecisionTable, TicketsAndNoteOfEveryRow) {
   };
   const Case cases[] = {
       {"one A below odds 1.5 is the axis, without tickets", {{7, 1.9, 1.4, 1.4}}, kNoTickets, "", 7},
-      {"at odds 1.5, or without a prediction, nobody qualifies", {{7, 1.9, 1.5, 1.5}, {9, -1.0, 1.2, 1.2}},
-       kNoTickets, skip},
+      {"at odds 1.5, or without a prediction, nobody qualifies",
+       {{7, 1.9, 1.5, 1.5}, {9, -1.0, 1.2, 1.2}},
+       kNoTickets,
+       skip},
       {"two A, second at 2.5", {{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.5, 2.5}}, kNoTickets, skip},
       {"two A, second at 2.4", {{1, 2.0, 1.5, 1.5}, {2, 2.9, 2.4, 2.4}}, only12, ""},
-      {"three A, only r3's P 3.6 fails", {{1, 2.0, 1.8, 1.8}, {2, 2.9, 2.2, 2.2}, {3, 3.6, 2.9, 2.9}},
-       {" 1- 2", " 1- 3", " 2- 3", "", "", ""}, asRule},
+      {"three A, only r3's P 3.6 fails",
+       {{1, 2.0, 1.8, 1.8}, {2, 2.9, 2.2, 2.2}, {3, 3.6, 2.9, 2.9}},
+       {" 1- 2", " 1- 3", " 2- 3", "", "", ""},
+       asRule},
       // Equal predictions fall to the current odds, then to the horse number; the first snapshot plays no part.
-      {"four A box in rank order", {{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}},
-       {" 3- 9", " 5- 9", " 1- 9", " 3- 5", " 1- 3", " 1- 5"}, ""},
+      {"four A box in rank order",
+       {{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}},
+       {" 3- 9", " 5- 9", " 1- 9", " 3- 5", " 1- 3", " 1- 5"},
+       ""},
       {"five A, fifth above 40", FiveA(40.1), box5, ""},
       {"five A, fifth at 40", FiveA(40.0), box5, asRule},
-      {"five A and a single B", FiveA(40.1) + std::vector{bHorse12},
-       {" 2-12", " 4-12", " 6-12", " 8-12", "10-12", ""}, skip},
-      {"six A and a single B: all six ranks", FiveA(40.1) + std::vector{bHorse12, aHorse13},
-       {" 2-12", " 4-12", " 6-12", " 8-12", "12-13", "10-12"}, skip},
+      {"five A and a single B",
+       FiveA(40.1) + std::vector{bHorse12},
+       {" 2-12", " 4-12", " 6-12", " 8-12", "10-12", ""},
+       skip},
+      {"six A and a single B: all six ranks",
+       FiveA(40.1) + std::vector{bHorse12, aHorse13},
+       {" 2-12", " 4-12", " 6-12", " 8-12", "12-13", "10-12"},
+       skip},
       {"seven A and a single B: no row", FiveA(40.1) + std::vector{bHorse12, aHorse13, aHorse14}, kNoTickets, ""},
       {"no A and a single C", {{3, 8.0, 30.0, 30.0}}, kNoTickets, skip},
       // Horse 15 was "A" at the first snapshot (10 > 8) and lost it at the latest (10 < 12).
-      {"erased axis", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 10.0, 8.0, 12.0}},
-       {" 1-15", " 2-15", "", "", "", ""}, erased},
+      {"erased axis",
+       {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 10.0, 8.0, 12.0}},
+       {" 1-15", " 2-15", "", "", "", ""},
+       erased},
       {"six A and one lost A: the lost horse against all six ranks",
        FiveA(40.1) + std::vector<Horse>{aHorse13, {15, 10.0, 8.0, 12.0}},
-       {" 2-15", " 4-15", " 6-15", " 8-15", "13-15", "10-15"}, erased},
+       {" 2-15", " 4-15", " 6-15", " 8-15", "13-15", "10-15"},
+       erased},
       {"seven A and one lost A: the box of the decision table stays",
        FiveA(40.1) + std::vector<Horse>{aHorse13, aHorse14, {15, 10.0, 8.0, 12.0}}, box5, asRule},
-      {"a lost A above 20 does not count", {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 20.5, 20.0, 25.0}}, only12,
+      {"a lost A above 20 does not count",
+       {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {15, 20.5, 20.0, 25.0}},
+       only12,
        ""},
       {"two lost A erase nothing",
-       {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}}, only12, ""},
+       {{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}},
+       only12,
+       ""},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
@@ -147,8 +167,8 @@ TEST(DecisionTable, TicketsAndNoteOfEveryRow) {
 
 TEST(DecisionTable, WorkedExampleCountsAndRanks) {
   // Three "A", one "B", one "C"; r2 fails P < 3.0 and the race still plays.
-  auto day = Race({{1, 2.0, 1.8, 1.8}, {2, 3.0, 2.2, 2.2}, {3, 3.6, 3.0, 3.0}, {4, 8.0, 30.0, 30.0},
-                   {5, 150.0, 15.0, 15.0}});
+  auto day =
+      Race({{1, 2.0, 1.8, 1.8}, {2, 3.0, 2.2, 2.2}, {3, 3.6, 3.0, 3.0}, {4, 8.0, 30.0, 30.0}, {5, 150.0, 15.0, 15.0}});
   EXPECT_EQ(Tickets(*day), (Strs{" 1- 2", " 1- 3", " 2- 3", "", "", ""}));
   const RaceCalc& c = day->Calcs[0];
   EXPECT_EQ((Ints{c.CountA, c.CountB, c.CountC}), (Ints{3, 1, 1}));
@@ -158,7 +178,8 @@ TEST(DecisionTable, WorkedExampleCountsAndRanks) {
   auto four = Race({{9, 2.0, 1.0, 1.5}, {3, 2.0, 1.0, 1.8}, {5, 2.0, 9.0, 1.8}, {1, 4.0, 1.0, 1.2}});
   PredictDay(*four, false);
   EXPECT_EQ(At(four->Calcs[0].ARank, {8, 2, 4, 0}), (Ints{1, 2, 3, 4}));
-  auto seven = Race(FiveA(40.1) + std::vector<Horse>{{12, 150.0, 15.0, 15.0}, {13, 6.0, 5.5, 5.5}, {14, 7.0, 6.5, 6.5}});
+  auto seven =
+      Race(FiveA(40.1) + std::vector<Horse>{{12, 150.0, 15.0, 15.0}, {13, 6.0, 5.5, 5.5}, {14, 7.0, 6.5, 6.5}});
   PredictDay(*seven, false);
   EXPECT_EQ(seven->Calcs[0].CountA, 7);
   auto lost = Race({{1, 2.0, 1.5, 1.5}, {2, 2.5, 2.0, 2.0}, {14, 10.0, 8.0, 12.0}, {15, 10.0, 8.0, 12.0}});
@@ -167,8 +188,13 @@ TEST(DecisionTable, WorkedExampleCountsAndRanks) {
 }
 
 TEST(LaterRules, PreSaleOddsBoxOfTheMovedHorses) {
-  auto day = Race({{1, 2.0, 2.0, 6.0}, {2, 3.0, 3.0, 1.5}, {3, 5.0, 5.0, 5.0}, {4, 10.0, 30.0, 30.0},
-                   {6, 30.0, -1.0, -1.0}, {7, 4.0, 3.0, 2.0}, {8, 6.0, 5.0, 4.0}});
+  auto day = Race({{1, 2.0, 2.0, 6.0},
+                   {2, 3.0, 3.0, 1.5},
+                   {3, 5.0, 5.0, 5.0},
+                   {4, 10.0, 30.0, 30.0},
+                   {6, 30.0, -1.0, -1.0},
+                   {7, 4.0, 3.0, 2.0},
+                   {8, 6.0, 5.0, 4.0}});
   RaceInfo& info = day->Races[0];
   info.YozSourceM = 1;
   RaceCalc& c = day->Calcs[0];
@@ -179,8 +205,8 @@ TEST(LaterRules, PreSaleOddsBoxOfTheMovedHorses) {
   EXPECT_EQ(c.Note, NotePreSaleOdds());  // replaces the erased-axis tickets of horse 1
 
   // Five candidates replace nothing.
-  auto many = Race({{1, 2.0, 2.0, 6.0}, {2, 3.0, 3.0, 1.5}, {3, 10.0, 30.0, 30.0}, {4, 9.0, 30.0, 30.0},
-                    {5, 8.0, 30.0, 30.0}});
+  auto many =
+      Race({{1, 2.0, 2.0, 6.0}, {2, 3.0, 3.0, 1.5}, {3, 10.0, 30.0, 30.0}, {4, 9.0, 30.0, 30.0}, {5, 8.0, 30.0, 30.0}});
   many->Races[0].YozSourceM = 1;
   PredictDay(*many, false);
   EXPECT_NE(many->Calcs[0].Note, NotePreSaleOdds());

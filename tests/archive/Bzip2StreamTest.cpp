@@ -12,107 +12,104 @@ using namespace testutil;
 
 namespace {
 
-Bytes Plain()
-{
-    Bytes b;
-    for (int i = 0; i < 50000; ++i) b.push_back(uint8_t("bzip2 entry data "[i % 17] + (i / 997) % 3));
-    return b;
+Bytes Plain() {
+  Bytes b;
+  for (int i = 0; i < 50000; ++i) b.push_back(uint8_t("bzip2 entry data "[i % 17] + (i / 997) % 3));
+  return b;
 }
 
-Bytes Compress(const Bytes& plain)
-{
-    Bytes out(plain.size() + plain.size() / 100 + 600);
-    unsigned len = unsigned(out.size());
-    EXPECT_EQ(BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &len,
-                                       const_cast<char*>(reinterpret_cast<const char*>(plain.data())),
-                                       unsigned(plain.size()), 9, 0, 0),
-              BZ_OK);
-    out.resize(len);
-    return out;
+Bytes Compress(const Bytes& plain) {
+  Bytes out(plain.size() + plain.size() / 100 + 600);
+  unsigned len = unsigned(out.size());
+  EXPECT_EQ(BZ2_bzBuffToBuffCompress(reinterpret_cast<char*>(out.data()), &len,
+                                     const_cast<char*>(reinterpret_cast<const char*>(plain.data())),
+                                     unsigned(plain.size()), 9, 0, 0),
+            BZ_OK);
+  out.resize(len);
+  return out;
 }
 
-PackedRead Reader(const Bytes& data, size_t& pos)
-{
-    return [&data, &pos](uint8_t* buffer, int64_t count) -> int64_t {
-        const size_t n = std::min(size_t(count), data.size() - pos);
-        std::copy_n(data.begin() + long(pos), n, buffer);
-        pos += n;
-        return int64_t(n);
-    };
+PackedRead Reader(const Bytes& data, size_t& pos) {
+  return [&data, &pos](uint8_t* buffer, int64_t count) -> int64_t {
+    const size_t n = std::min(size_t(count), data.size() - pos);
+    std::copy_n(data.begin() + long(pos), n, buffer);
+    pos += n;
+    return int64_t(n);
+  };
 }
 
 }  // namespace
 
-TEST(Bzip2Stream, DriverEndings)
-{
-    const Bytes plain = Plain();
-    const Bytes packed = Compress(plain);
-    Bytes trailing = packed;
-    Append(trailing, Text("trailing bytes after the end marker"));
-    Bytes flipped = packed;
-    flipped[packed.size() / 2] ^= 0x10;
-    Bytes badMagic = packed;
-    badMagic[0] = 'X';
-    const Bytes cut(packed.begin(), packed.begin() + long(packed.size() / 2));
+TEST(Bzip2Stream, DriverEndings) {
+  const Bytes plain = Plain();
+  const Bytes packed = Compress(plain);
+  Bytes trailing = packed;
+  Append(trailing, Text("trailing bytes after the end marker"));
+  Bytes flipped = packed;
+  flipped[packed.size() / 2] ^= 0x10;
+  Bytes badMagic = packed;
+  badMagic[0] = 'X';
+  const Bytes cut(packed.begin(), packed.begin() + long(packed.size() / 2));
 
-    const struct { const char* what; const Bytes* data; int result; bool whole; } cases[] = {
-        {"whole stream", &packed, drOk, true},
-        {"trailing bytes", &trailing, drOk, true},
-        {"one bit flipped", &flipped, drBadData, false},
-        {"not bzip2 at all", &badMagic, drBadData, false},
-        {"cut in half", &cut, drInputEnded, false},
-    };
-    for (const auto& c : cases) {
-        for (size_t chunk : {size_t(1) << 20, size_t(333)}) {
-            const auto run = RunDecoder(BZip2DecodeStream, *c.data, int64_t(plain.size()), 0, chunk);
-            EXPECT_EQ(run.result, c.result) << c.what << " " << chunk;
-            if (c.whole) {
-                EXPECT_EQ(run.out, plain) << c.what;
-            } else {
-                EXPECT_LT(run.out.size(), plain.size()) << c.what;
-            }
-        }
+  const struct {
+    const char* what;
+    const Bytes* data;
+    int result;
+    bool whole;
+  } cases[] = {
+      {"whole stream", &packed, drOk, true},           {"trailing bytes", &trailing, drOk, true},
+      {"one bit flipped", &flipped, drBadData, false}, {"not bzip2 at all", &badMagic, drBadData, false},
+      {"cut in half", &cut, drInputEnded, false},
+  };
+  for (const auto& c : cases) {
+    for (size_t chunk : {size_t(1) << 20, size_t(333)}) {
+      const auto run = RunDecoder(BZip2DecodeStream, *c.data, int64_t(plain.size()), 0, chunk);
+      EXPECT_EQ(run.result, c.result) << c.what << " " << chunk;
+      if (c.whole) {
+        EXPECT_EQ(run.out, plain) << c.what;
+      } else {
+        EXPECT_LT(run.out.size(), plain.size()) << c.what;
+      }
     }
-    // A packed size of 0 writes nothing and does not touch the input.
-    const auto none = RunDecoder(BZip2DecodeStream, {}, 0);
-    EXPECT_EQ(none.result, drOk);
-    EXPECT_TRUE(none.out.empty());
-    // A failing write ends the entry.
-    ZipDecodeIo io;
-    size_t pos = 0;
-    io.Read = Reader(packed, pos);
-    io.Write = [](const uint8_t*, int64_t) { return false; };
-    io.PackedSize = int64_t(packed.size());
-    EXPECT_EQ(BZip2DecodeStream(io), drWriteFailed);
+  }
+  // A packed size of 0 writes nothing and does not touch the input.
+  const auto none = RunDecoder(BZip2DecodeStream, {}, 0);
+  EXPECT_EQ(none.result, drOk);
+  EXPECT_TRUE(none.out.empty());
+  // A failing write ends the entry.
+  ZipDecodeIo io;
+  size_t pos = 0;
+  io.Read = Reader(packed, pos);
+  io.Write = [](const uint8_t*, int64_t) { return false; };
+  io.PackedSize = int64_t(packed.size());
+  EXPECT_EQ(BZip2DecodeStream(io), drWriteFailed);
 }
 
-TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites)
-{
-    const Bytes plain = Plain();
-    const Bytes packed = Compress(plain);
-    size_t pos = 0;
-    int reports = 0;
-    BzDecompressStream s(Reader(packed, pos), int64_t(packed.size()), int64_t(plain.size()), [&] { ++reports; });
-    EXPECT_EQ(reports, 1);   // once at creation
-    Bytes head(100);
-    EXPECT_EQ(s.Read(head.data(), 100), 100);
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), plain.begin()));
-    EXPECT_EQ(s.Seek(900, soCurrent), 1000);
-    EXPECT_EQ(s.Seek(2000, soBeginning), 2000);
-    EXPECT_THROW(s.Seek(10, soBeginning), Bzip2Error);
-    EXPECT_THROW(s.Seek(-1, soCurrent), Bzip2Error);
-    EXPECT_THROW(s.Write(head.data(), 1), Bzip2Error);
-    Bytes rest(plain.size());
-    EXPECT_EQ(s.Read(rest.data(), int64_t(rest.size())), int64_t(plain.size() - 2000));
-    EXPECT_TRUE(std::equal(plain.begin() + 2000, plain.end(), rest.begin()));
-    EXPECT_TRUE(s.StreamEnded);
-    EXPECT_EQ(s.Read(rest.data(), 10), 0);   // after the end
-    EXPECT_GT(reports, 1);
-    EXPECT_EQ(s.Position, int64_t(packed.size()));
+TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
+  const Bytes plain = Plain();
+  const Bytes packed = Compress(plain);
+  size_t pos = 0;
+  int reports = 0;
+  BzDecompressStream s(Reader(packed, pos), int64_t(packed.size()), int64_t(plain.size()), [&] { ++reports; });
+  EXPECT_EQ(reports, 1);  // once at creation
+  Bytes head(100);
+  EXPECT_EQ(s.Read(head.data(), 100), 100);
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), plain.begin()));
+  EXPECT_EQ(s.Seek(900, soCurrent), 1000);
+  EXPECT_EQ(s.Seek(2000, soBeginning), 2000);
+  EXPECT_THROW(s.Seek(10, soBeginning), Bzip2Error);
+  EXPECT_THROW(s.Seek(-1, soCurrent), Bzip2Error);
+  EXPECT_THROW(s.Write(head.data(), 1), Bzip2Error);
+  Bytes rest(plain.size());
+  EXPECT_EQ(s.Read(rest.data(), int64_t(rest.size())), int64_t(plain.size() - 2000));
+  EXPECT_TRUE(std::equal(plain.begin() + 2000, plain.end(), rest.begin()));
+  EXPECT_TRUE(s.StreamEnded);
+  EXPECT_EQ(s.Read(rest.data(), 10), 0);  // after the end
+  EXPECT_GT(reports, 1);
+  EXPECT_EQ(s.Position, int64_t(packed.size()));
 }
 
-TEST(Bzip2Peers, Bzip2EntriesMatchTheirCrc)
-{
-    if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    EXPECT_GE(CheckPeerEntries({12}, [](ZipDecodeIo& io, int) { return BZip2DecodeStream(io); }), 4);
+TEST(Bzip2Peers, Bzip2EntriesMatchTheirCrc) {
+  if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
+  EXPECT_GE(CheckPeerEntries({12}, [](ZipDecodeIo& io, int) { return BZip2DecodeStream(io); }), 4);
 }

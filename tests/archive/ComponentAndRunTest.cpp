@@ -3,13 +3,13 @@
 // archive and target folder setters, overwrite handling, write failures, dates and attributes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <ctime>
 #include <optional>
-#include <sys/inotify.h>
-#include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
@@ -20,467 +20,449 @@ using namespace testutil;
 namespace {
 
 struct Recorder {
-    std::vector<int> errors;
-    void Attach(ZipCommon& c)
-    {
-        c.OnError = [this](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
-            errors.push_back(code);
-        };
-    }
-    bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+  std::vector<int> errors;
+  void Attach(ZipCommon& c) {
+    c.OnError = [this](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+      errors.push_back(code);
+    };
+  }
+  bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
 };
 
 // A stream that takes only half of every write, as a device that fills up part-way would.
 class HalfWriteStream : public Stream32 {
-public:
-    int64_t Read(void*, int64_t) override { return 0; }
-    int64_t Write(const void*, int64_t count) override { return count / 2; }
-    int64_t Seek(int64_t, int) override { return 0; }
+ public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void*, int64_t count) override { return count / 2; }
+  int64_t Seek(int64_t, int) override { return 0; }
 };
 
-fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries)
-{
-    const fs::path file = dir / "in.lzh";
-    WriteAll(file, LhaArchive(entries));
-    return file;
+fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries) {
+  const fs::path file = dir / "in.lzh";
+  WriteAll(file, LhaArchive(entries));
+  return file;
 }
 
-int64_t UtcSeconds(int y, int m, int d, int h, int n, int s)
-{
-    struct tm t {};
-    t.tm_year = y - 1900;
-    t.tm_mon = m - 1;
-    t.tm_mday = d;
-    t.tm_hour = h;
-    t.tm_min = n;
-    t.tm_sec = s;
-    return int64_t(timegm(&t));
+int64_t UtcSeconds(int y, int m, int d, int h, int n, int s) {
+  struct tm t {};
+  t.tm_year = y - 1900;
+  t.tm_mon = m - 1;
+  t.tm_mday = d;
+  t.tm_hour = h;
+  t.tm_min = n;
+  t.tm_sec = s;
+  return int64_t(timegm(&t));
 }
 
 }  // namespace
 
-TEST(ComponentBase, ErrorsWhileCancelledArriveAsUserCanceled)
-{
+TEST(ComponentBase, ErrorsWhileCancelledArriveAsUserCanceled) {
+  LhaExtractor c;
+  Recorder r;
+  r.Attach(c);
+  c.SetCancel(true);
+  c.DoError("f", "", msg::CrcError, "v");
+  c.DoError("f", "", msg::AccessPermissions, "v");  // these two keep their numbers
+  c.DoError("f", "", msg::RegistryDenied, "v");
+  EXPECT_EQ(r.errors,
+            (std::vector<int>{msg::UserCanceled, msg::UserCanceled, msg::AccessPermissions, msg::RegistryDenied}));
+  // Under cancel the abort is reported and nothing is raised, even for the exempt numbers.
+  r.errors.clear();
+  EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::WriteError));
+  EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::AccessPermissions));
+  EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::UserCanceled}));
+  c.SetCancel(false);
+  try {
+    c.RaiseArchiveError("f", "", "v", msg::WriteError);
+    FAIL() << "nothing raised";
+  } catch (const E_RAISE& e) {
+    EXPECT_EQ(e.Code, msg::WriteError);
+    EXPECT_STREQ(e.what(), "Error writing to file");
+  }
+}
+
+TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler) {
+  ScopedDir d("timer");
+  const fs::path archive =
+      WriteArchive(d.path(), {{.name = "bad.txt", .data = Text(std::string(70000, 'b')), .crcOverride = 1}});
+  for (bool timed : {false, true}) {
+    SCOPED_TRACE(timed);
+    std::vector<bool> runningDuringProgress;
+    int fired = 0;
+    float elapsed = -1;
+    const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](LhaExtractor& c) {
+      c.OnProgress = [&](ZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
+      // The handler's own time is not the extraction's.
+      c.OnError = [](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      };
+      if (timed)
+        c.OnElapsedTime = [&](ZipCommon&, float seconds) {
+          ++fired;
+          elapsed = seconds;
+        };
+    });
+    EXPECT_EQ(r.count, 0);
+    ASSERT_FALSE(runningDuringProgress.empty());
+    EXPECT_EQ(runningDuringProgress.front(), timed);
+    EXPECT_EQ(fired, timed ? 1 : 0);
+    if (timed) {
+      EXPECT_GE(elapsed, 0.0f);
+      EXPECT_LT(elapsed, 0.25f);
+    }
+  }
+}
+
+TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
+  ScopedDir d("setter");
+  LhaExtractor c;
+  Recorder r;
+  r.Attach(c);
+  c.SetArchiveFile((d.path() / "missing.lzh").string());
+  EXPECT_TRUE(c.ArchiveFile().empty());
+  EXPECT_EQ(c.ArchiveType, atNotAvail);
+  c.SetArchiveFile(d.path().string());  // a folder is no archive either
+  EXPECT_TRUE(c.ArchiveFile().empty());
+
+  // Without an archive the run reports 25192 and never starts.
+  int activated = 0;
+  c.OnActivate = [&](ZipCommon&) { ++activated; };
+  EXPECT_EQ(c.Extract(), 0);
+  EXPECT_TRUE(r.Has(msg::FileNotFound));
+  EXPECT_EQ(activated, 0);
+
+  c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  c.FileSpec = {"*.*"};
+  c.SetExtractDir((d.path() / "out").string());
+  c.CpuType = cpt80486;
+  EXPECT_EQ(c.Extract(), 1);
+  EXPECT_EQ(c.CpuType, cptAuto);
+  EXPECT_EQ(activated, 1);
+}
+
+TEST(ExtractionRun, TargetFolderRules) {
+  ScopedDir d("target");
+  const fs::path archive = WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}});
+
+  // A target naming an existing file is refused and the previous one kept.
+  {
     LhaExtractor c;
     Recorder r;
     r.Attach(c);
-    c.SetCancel(true);
-    c.DoError("f", "", msg::CrcError, "v");
-    c.DoError("f", "", msg::AccessPermissions, "v");   // these two keep their numbers
-    c.DoError("f", "", msg::RegistryDenied, "v");
-    EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::UserCanceled, msg::AccessPermissions,
-                                          msg::RegistryDenied}));
-    // Under cancel the abort is reported and nothing is raised, even for the exempt numbers.
-    r.errors.clear();
-    EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::WriteError));
-    EXPECT_NO_THROW(c.RaiseArchiveError("f", "", "v", msg::AccessPermissions));
-    EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::UserCanceled}));
-    c.SetCancel(false);
-    try {
-        c.RaiseArchiveError("f", "", "v", msg::WriteError);
-        FAIL() << "nothing raised";
-    } catch (const E_RAISE& e) {
-        EXPECT_EQ(e.Code, msg::WriteError);
-        EXPECT_STREQ(e.what(), "Error writing to file");
-    }
-}
-
-TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler)
-{
-    ScopedDir d("timer");
-    const fs::path archive = WriteArchive(d.path(), {{.name = "bad.txt", .data = Text(std::string(70000, 'b')),
-                                                   .crcOverride = 1}});
-    for (bool timed : {false, true}) {
-        SCOPED_TRACE(timed);
-        std::vector<bool> runningDuringProgress;
-        int fired = 0;
-        float elapsed = -1;
-        const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](LhaExtractor& c) {
-            c.OnProgress = [&](ZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
-            // The handler's own time is not the extraction's.
-            c.OnError = [](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            };
-            if (timed)
-                c.OnElapsedTime = [&](ZipCommon&, float seconds) {
-                    ++fired;
-                    elapsed = seconds;
-                };
-        });
-        EXPECT_EQ(r.count, 0);
-        ASSERT_FALSE(runningDuringProgress.empty());
-        EXPECT_EQ(runningDuringProgress.front(), timed);
-        EXPECT_EQ(fired, timed ? 1 : 0);
-        if (timed) {
-            EXPECT_GE(elapsed, 0.0f);
-            EXPECT_LT(elapsed, 0.25f);
-        }
-    }
-}
-
-TEST(ComponentBase, ArchiveFileSetterAndRunStart)
-{
-    ScopedDir d("setter");
+    c.SetExtractDir((d.path() / "good").string());
+    const std::string before = c.ExtractDir();
+    c.SetExtractDir(archive.string());
+    EXPECT_TRUE(r.Has(msg::CreateDirError));
+    EXPECT_EQ(c.ExtractDir(), before);
+  }
+  // An empty target is the current folder, not the archive's.
+  {
+    const fs::path here = d.path() / "cwd";
+    fs::create_directories(here);
+    const fs::path saved = fs::current_path();
+    fs::current_path(here);
     LhaExtractor c;
-    Recorder r;
-    r.Attach(c);
-    c.SetArchiveFile((d.path() / "missing.lzh").string());
-    EXPECT_TRUE(c.ArchiveFile().empty());
-    EXPECT_EQ(c.ArchiveType, atNotAvail);
-    c.SetArchiveFile(d.path().string());   // a folder is no archive either
-    EXPECT_TRUE(c.ArchiveFile().empty());
-
-    // Without an archive the run reports 25192 and never starts.
-    int activated = 0;
-    c.OnActivate = [&](ZipCommon&) { ++activated; };
-    EXPECT_EQ(c.Extract(), 0);
-    EXPECT_TRUE(r.Has(msg::FileNotFound));
-    EXPECT_EQ(activated, 0);
-
-    c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+    c.SetArchiveFile(archive.string());
     c.FileSpec = {"*.*"};
-    c.SetExtractDir((d.path() / "out").string());
-    c.CpuType = cpt80486;
-    EXPECT_EQ(c.Extract(), 1);
-    EXPECT_EQ(c.CpuType, cptAuto);
+    const int n = c.Extract();
+    fs::current_path(saved);
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(fs::exists(here / "a.txt"));
+    EXPECT_FALSE(fs::exists(d.path() / "a.txt"));
+  }
+  // A target that cannot be made (below a plain file): 25276 without a handler, 25271 when the
+  // handler cancels, and the handler's folder when it gives one. The run starts and ends in all.
+  WriteAll(d.path() / "blocker", Text("x"));
+  const fs::path blocked = d.path() / "blocker" / "sub";
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant);
+    const fs::path chosen = d.path() / ("chosen" + std::to_string(variant));
+    fs::create_directories(chosen);
+    int activated = 0, deactivated = 0;
+    const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](LhaExtractor& c) {
+      if (variant == 1)
+        c.OnLimitedUser = [](ZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
+      if (variant == 2)
+        c.OnLimitedUser = [&](ZipCommon&, const std::string&, std::string& userDir, bool&) {
+          userDir = chosen.string();
+        };
+      c.OnActivate = [&](ZipCommon&) { ++activated; };
+      c.OnDeactivate = [&](ZipCommon&) { ++deactivated; };
+    });
     EXPECT_EQ(activated, 1);
+    EXPECT_EQ(deactivated, 1);
+    EXPECT_EQ(r.count, variant == 2 ? 1 : 0);
+    if (variant == 0) {
+      EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+    }
+    if (variant == 1) {
+      EXPECT_TRUE(r.Has(msg::AccessPermissions));
+    }
+    if (variant == 2) {
+      EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+    }
+  }
 }
 
-TEST(ExtractionRun, TargetFolderRules)
-{
-    ScopedDir d("target");
-    const fs::path archive = WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}});
+TEST(ExtractionRun, OverwriteRules) {
+  ScopedDir d("overwrite");
+  const fs::path out = d.path() / "out";
+  const Bytes archive = LhaArchive({{.name = "ro.txt", .data = Text("new")}, {.name = "dir.txt", .data = Text("new")}});
+  auto prepare = [&] {
+    fs::remove_all(out);
+    fs::create_directories(out / "dir.txt");  // not a plain file: never replaced
+    WriteAll(out / "ro.txt", Text("old"));
+    fs::permissions(out / "ro.txt", fs::perms::owner_read | fs::perms::group_read);
+  };
 
-    // A target naming an existing file is refused and the previous one kept.
-    {
-        LhaExtractor c;
-        Recorder r;
-        r.Attach(c);
-        c.SetExtractDir((d.path() / "good").string());
-        const std::string before = c.ExtractDir();
-        c.SetExtractDir(archive.string());
-        EXPECT_TRUE(r.Has(msg::CreateDirError));
-        EXPECT_EQ(c.ExtractDir(), before);
-    }
-    // An empty target is the current folder, not the archive's.
-    {
-        const fs::path here = d.path() / "cwd";
-        fs::create_directories(here);
-        const fs::path saved = fs::current_path();
-        fs::current_path(here);
-        LhaExtractor c;
-        c.SetArchiveFile(archive.string());
-        c.FileSpec = {"*.*"};
-        const int n = c.Extract();
-        fs::current_path(saved);
-        EXPECT_EQ(n, 1);
-        EXPECT_TRUE(fs::exists(here / "a.txt"));
-        EXPECT_FALSE(fs::exists(d.path() / "a.txt"));
-    }
-    // A target that cannot be made (below a plain file): 25276 without a handler, 25271 when the
-    // handler cancels, and the handler's folder when it gives one. The run starts and ends in all.
-    WriteAll(d.path() / "blocker", Text("x"));
-    const fs::path blocked = d.path() / "blocker" / "sub";
-    for (int variant = 0; variant < 3; ++variant) {
-        SCOPED_TRACE(variant);
-        const fs::path chosen = d.path() / ("chosen" + std::to_string(variant));
-        fs::create_directories(chosen);
-        int activated = 0, deactivated = 0;
-        const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](LhaExtractor& c) {
-            if (variant == 1)
-                c.OnLimitedUser = [](ZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
-            if (variant == 2)
-                c.OnLimitedUser = [&](ZipCommon&, const std::string&, std::string& userDir, bool&) {
-                    userDir = chosen.string();
-                };
-            c.OnActivate = [&](ZipCommon&) { ++activated; };
-            c.OnDeactivate = [&](ZipCommon&) { ++deactivated; };
-        });
-        EXPECT_EQ(activated, 1);
-        EXPECT_EQ(deactivated, 1);
-        EXPECT_EQ(r.count, variant == 2 ? 1 : 0);
-        if (variant == 0) {
-            EXPECT_TRUE(r.Has(msg::EventNotAssigned));
-        }
-        if (variant == 1) {
-            EXPECT_TRUE(r.Has(msg::AccessPermissions));
-        }
-        if (variant == 2) {
-            EXPECT_TRUE(fs::exists(chosen / "a.txt"));
-        }
-    }
-}
+  // Asked and answered "overwrite": the read-only file is replaced, the folder is not (25137).
+  prepare();
+  Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [](ZipCommon&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
+  });
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
+  EXPECT_TRUE(r.Has(msg::AttribOverwrite));
+  EXPECT_TRUE(fs::is_directory(out / "dir.txt"));
 
-TEST(ExtractionRun, OverwriteRules)
-{
-    ScopedDir d("overwrite");
-    const fs::path out = d.path() / "out";
-    const Bytes archive = LhaArchive({{.name = "ro.txt", .data = Text("new")}, {.name = "dir.txt", .data = Text("new")}});
-    auto prepare = [&] {
-        fs::remove_all(out);
-        fs::create_directories(out / "dir.txt");   // not a plain file: never replaced
-        WriteAll(out / "ro.txt", Text("old"));
-        fs::permissions(out / "ro.txt", fs::perms::owner_read | fs::perms::group_read);
+  // Asked without a handler: 25276 and the file is kept.
+  prepare();
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) { c.ConfirmOverwrites = true; });
+  EXPECT_EQ(r.count, 0);
+  EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+  // A new name without a folder goes beside the old file, even with "skip" answered.
+  prepare();
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [](ZipCommon&, const std::string&, std::string& newName, OverwritePolicy& mode) {
+      newName = "renamed.txt";
+      mode = omSkip;
     };
+  });
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(out / "renamed.txt"), Text("new"));
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
 
-    // Asked and answered "overwrite": the read-only file is replaced, the folder is not (25137).
-    prepare();
-    Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-        c.ConfirmOverwrites = true;
-        c.OnFileExists = [](ZipCommon&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
+  // Not asking and "skip": nothing is written, whether the file exists or not.
+  prepare();
+  r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path(), {"*.*"},
+                   [](LhaExtractor& c) { c.OverwriteMode = omSkip; });
+  EXPECT_EQ(r.count, 0);
+  EXPECT_FALSE(fs::exists(out / "fresh.txt"));
+
+  // OnRenameFile is asked only when OnBegin is assigned.
+  for (bool withBegin : {false, true}) {
+    int renames = 0;
+    ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
+      c.OnRenameFile = [&](ZipCommon&, const std::string&, std::string&) { ++renames; };
+      if (withBegin) c.OnBegin = [](ZipCommon&, const std::string&, int, bool&) {};
     });
-    EXPECT_EQ(r.count, 1);
-    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
-    EXPECT_TRUE(r.Has(msg::AttribOverwrite));
-    EXPECT_TRUE(fs::is_directory(out / "dir.txt"));
-
-    // Asked without a handler: 25276 and the file is kept.
-    prepare();
-    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) { c.ConfirmOverwrites = true; });
-    EXPECT_EQ(r.count, 0);
-    EXPECT_TRUE(r.Has(msg::EventNotAssigned));
-    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
-
-    // A new name without a folder goes beside the old file, even with "skip" answered.
-    prepare();
-    r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
-        c.ConfirmOverwrites = true;
-        c.OnFileExists = [](ZipCommon&, const std::string&, std::string& newName, OverwritePolicy& mode) {
-            newName = "renamed.txt";
-            mode = omSkip;
-        };
-    });
-    EXPECT_EQ(r.count, 1);
-    EXPECT_EQ(ReadAll(out / "renamed.txt"), Text("new"));
-    EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
-
-    // Not asking and "skip": nothing is written, whether the file exists or not.
-    prepare();
-    r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path(), {"*.*"},
-                     [](LhaExtractor& c) { c.OverwriteMode = omSkip; });
-    EXPECT_EQ(r.count, 0);
-    EXPECT_FALSE(fs::exists(out / "fresh.txt"));
-
-    // OnRenameFile is asked only when OnBegin is assigned.
-    for (bool withBegin : {false, true}) {
-        int renames = 0;
-        ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
-            c.OnRenameFile = [&](ZipCommon&, const std::string&, std::string&) { ++renames; };
-            if (withBegin) c.OnBegin = [](ZipCommon&, const std::string&, int, bool&) {};
-        });
-        EXPECT_EQ(renames, withBegin ? 1 : 0);
-    }
+    EXPECT_EQ(renames, withBegin ? 1 : 0);
+  }
 }
 
-TEST(ExtractionRun, CancelFromProgressStopsTheRun)
-{
-    ScopedDir d("cancel");
-    const Bytes archive = LhaArchive({{.name = "big.txt", .data = Text(std::string(200000, 'c'))},
-                                      {.name = "second.txt", .data = Text("s")}});
-    int progressCalls = 0;
-    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-        c.OnProgress = [&](ZipCommon& z, int, int) {
-            ++progressCalls;
-            z.SetCancel(true);
-        };
-    });
-    EXPECT_EQ(progressCalls, 1);   // decoding stopped at the first block
-    EXPECT_EQ(r.count, 0);
-    EXPECT_TRUE(AllFiles(d.path() / "out").empty());
-    ASSERT_FALSE(r.errors.empty());
-    for (int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
+TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
+  ScopedDir d("cancel");
+  const Bytes archive = LhaArchive(
+      {{.name = "big.txt", .data = Text(std::string(200000, 'c'))}, {.name = "second.txt", .data = Text("s")}});
+  int progressCalls = 0;
+  const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
+    c.OnProgress = [&](ZipCommon& z, int, int) {
+      ++progressCalls;
+      z.SetCancel(true);
+    };
+  });
+  EXPECT_EQ(progressCalls, 1);  // decoding stopped at the first block
+  EXPECT_EQ(r.count, 0);
+  EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+  ASSERT_FALSE(r.errors.empty());
+  for (int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
 }
 
-TEST(ExtractionRun, NestedRunFromAHandlerIsRefused)
-{
-    // Handlers run while window messages are pumped; a second run on the same component would
-    // share its state with the first.
-    ScopedDir d("nested");
-    std::vector<int> inner;
-    const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))}}), d.path(),
-                                   {"*.*"}, [&](LhaExtractor& c) {
-                                       c.OnProgress = [&](ZipCommon& z, int, int) {
-                                           inner.push_back(static_cast<LhaExtractor&>(z).Extract());
-                                       };
-                                   });
-    ASSERT_FALSE(inner.empty());
-    for (int n : inner) EXPECT_EQ(n, 0);
-    EXPECT_EQ(r.count, 1);
-    EXPECT_EQ(ReadAll(d.path() / "out/big.txt").size(), 100000u);
+TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
+  // Handlers run while window messages are pumped; a second run on the same component would
+  // share its state with the first.
+  ScopedDir d("nested");
+  std::vector<int> inner;
+  const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))}}), d.path(),
+                                 {"*.*"}, [&](LhaExtractor& c) {
+                                   c.OnProgress = [&](ZipCommon& z, int, int) {
+                                     inner.push_back(static_cast<LhaExtractor&>(z).Extract());
+                                   };
+                                 });
+  ASSERT_FALSE(inner.empty());
+  for (int n : inner) EXPECT_EQ(n, 0);
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(d.path() / "out/big.txt").size(), 100000u);
 }
 
-TEST(ExtractionRun, WriteFailures)
-{
-    // Several short writes of one entry cost the run that entry once, and its verdict fails.
-    LhaExtractor c;
-    Recorder r;
-    r.Attach(c);
-    c.OutputName = "/nowhere/x.txt";
-    ASSERT_TRUE(c.CheckOverwrite(false));
-    ASSERT_TRUE(c.CheckOverwrite(false));
-    EXPECT_EQ(c.Count(), 2);
-    HalfWriteStream half;
-    const uint8_t bytes[16] = {};
-    EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
-    EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
-    EXPECT_EQ(c.Count(), 1);
-    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::WriteError), 1);
-    EXPECT_FALSE(c.CheckCrc(16, 0));
+TEST(ExtractionRun, WriteFailures) {
+  // Several short writes of one entry cost the run that entry once, and its verdict fails.
+  LhaExtractor c;
+  Recorder r;
+  r.Attach(c);
+  c.OutputName = "/nowhere/x.txt";
+  ASSERT_TRUE(c.CheckOverwrite(false));
+  ASSERT_TRUE(c.CheckOverwrite(false));
+  EXPECT_EQ(c.Count(), 2);
+  HalfWriteStream half;
+  const uint8_t bytes[16] = {};
+  EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
+  EXPECT_EQ(c.WriteBlock(half, bytes, true, 16, 16), 8);
+  EXPECT_EQ(c.Count(), 1);
+  EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::WriteError), 1);
+  EXPECT_FALSE(c.CheckCrc(16, 0));
 
-    // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
-    // the one written before stays counted, as it stays on disk.
-    FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
-    if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
-    ASSERT_TRUE(c.CheckOverwrite(false));
-    EXPECT_EQ(c.Count(), 2);
-    EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), E_RAISE);
-    EXPECT_EQ(c.Count(), 1);
-    EXPECT_TRUE(r.Has(msg::DiskFull));
+  // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
+  // the one written before stays counted, as it stays on disk.
+  FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
+  if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
+  ASSERT_TRUE(c.CheckOverwrite(false));
+  EXPECT_EQ(c.Count(), 2);
+  EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), E_RAISE);
+  EXPECT_EQ(c.Count(), 1);
+  EXPECT_TRUE(r.Has(msg::DiskFull));
 }
 
 namespace {
 // Names that appear in a folder (created or moved in) while it is watched.
 class FolderWatch {
-public:
-    explicit FolderWatch(const fs::path& dir) : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        if (fd >= 0) ::inotify_add_watch(fd, dir.c_str(), IN_CREATE | IN_MOVED_TO);
-    }
-    ~FolderWatch()
-    {
-        if (fd >= 0) ::close(fd);
-    }
-    bool Valid() const { return fd >= 0; }
-    std::vector<std::string> Appeared()
-    {
-        std::vector<std::string> names;
-        alignas(inotify_event) char buf[8192];
-        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
-            for (char* p = buf; p < buf + n;) {
-                auto* e = reinterpret_cast<inotify_event*>(p);
-                if (e->len) names.emplace_back(e->name);
-                p += sizeof(inotify_event) + e->len;
-            }
-        return names;
-    }
-private:
-    int fd;
+ public:
+  explicit FolderWatch(const fs::path& dir) : fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd >= 0) ::inotify_add_watch(fd, dir.c_str(), IN_CREATE | IN_MOVED_TO);
+  }
+  ~FolderWatch() {
+    if (fd >= 0) ::close(fd);
+  }
+  bool Valid() const { return fd >= 0; }
+  std::vector<std::string> Appeared() {
+    std::vector<std::string> names;
+    alignas(inotify_event) char buf[8192];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+      for (char* p = buf; p < buf + n;) {
+        auto* e = reinterpret_cast<inotify_event*>(p);
+        if (e->len) names.emplace_back(e->name);
+        p += sizeof(inotify_event) + e->len;
+      }
+    return names;
+  }
+
+ private:
+  int fd;
 };
 
-bool UnnamedFilesSupported(const fs::path& dir)
-{
-    const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+bool UnnamedFilesSupported(const fs::path& dir) {
+  const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 }  // namespace
 
-TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder)
-{
-    // A run killed at any moment leaves no temporary file and no probe among the user's files:
-    // the probe and each entry's data have no name until the entry is checked.
-    ScopedDir d("noname");
-    const fs::path out = d.path() / "out";
-    fs::create_directories(out / "already");
-    if (!UnnamedFilesSupported(out)) GTEST_SKIP() << "the file system has no unnamed files";
-    {
-        FolderWatch watch(out);
-        ASSERT_TRUE(watch.Valid());
-        EXPECT_TRUE(IsDirWritable(out.string()));
-        EXPECT_EQ(watch.Appeared(), std::vector<std::string>{});
-    }
-    const Bytes archive = LhaArchive({{.name = "a.txt", .data = Text("a")},
-                                      {.name = "bad.txt", .data = Text("b"), .crcOverride = 1},
-                                      {.name = "sub\\deeper\\bad.txt", .data = Text("c"), .crcOverride = 1},
-                                      {.name = "already\\bad.txt", .data = Text("d"), .crcOverride = 1},
-                                      {.name = "keep\\ok.txt", .data = Text("e")},
-                                      {.name = "a.txt", .data = Text("again")}});
+TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder) {
+  // A run killed at any moment leaves no temporary file and no probe among the user's files:
+  // the probe and each entry's data have no name until the entry is checked.
+  ScopedDir d("noname");
+  const fs::path out = d.path() / "out";
+  fs::create_directories(out / "already");
+  if (!UnnamedFilesSupported(out)) GTEST_SKIP() << "the file system has no unnamed files";
+  {
     FolderWatch watch(out);
-    const Outcome r = ExtractBytes(archive, d.path());
-    EXPECT_EQ(r.count, 3);
-    // Folders made only for an entry that failed go again; the ones that were there stay.
-    EXPECT_EQ(watch.Appeared(), (std::vector<std::string>{"a.txt", "sub", "keep", "a.txt"}));
-    EXPECT_FALSE(fs::exists(out / "sub"));
-    EXPECT_TRUE(fs::is_directory(out / "already"));
-    EXPECT_EQ(ReadAll(out / "keep/ok.txt"), Text("e"));
-    EXPECT_EQ(ReadAll(out / "a.txt"), Text("again"));
-    EXPECT_EQ(AllFiles(out).size(), 2u);
+    ASSERT_TRUE(watch.Valid());
+    EXPECT_TRUE(IsDirWritable(out.string()));
+    EXPECT_EQ(watch.Appeared(), std::vector<std::string>{});
+  }
+  const Bytes archive = LhaArchive({{.name = "a.txt", .data = Text("a")},
+                                    {.name = "bad.txt", .data = Text("b"), .crcOverride = 1},
+                                    {.name = "sub\\deeper\\bad.txt", .data = Text("c"), .crcOverride = 1},
+                                    {.name = "already\\bad.txt", .data = Text("d"), .crcOverride = 1},
+                                    {.name = "keep\\ok.txt", .data = Text("e")},
+                                    {.name = "a.txt", .data = Text("again")}});
+  FolderWatch watch(out);
+  const Outcome r = ExtractBytes(archive, d.path());
+  EXPECT_EQ(r.count, 3);
+  // Folders made only for an entry that failed go again; the ones that were there stay.
+  EXPECT_EQ(watch.Appeared(), (std::vector<std::string>{"a.txt", "sub", "keep", "a.txt"}));
+  EXPECT_FALSE(fs::exists(out / "sub"));
+  EXPECT_TRUE(fs::is_directory(out / "already"));
+  EXPECT_EQ(ReadAll(out / "keep/ok.txt"), Text("e"));
+  EXPECT_EQ(ReadAll(out / "a.txt"), Text("again"));
+  EXPECT_EQ(AllFiles(out).size(), 2u);
 }
 
-TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace)
-{
-    // A folder of the entry's name in the way, and a name longer than the file system takes: the
-    // data checks out, but the file cannot take its name, so the entry fails and says so once.
-    ScopedDir d("verdict");
-    const std::string tooLong(300, 'n');
-    fs::create_directories(d.path() / "out/dir.txt/inside");
-    const Bytes archive = LhaArchive({{.name = "dir.txt", .data = Text("d")},
-                                      {.name = tooLong, .data = Text("l"), .level = 2},
-                                      {.name = "fine.txt", .data = Text("f")}});
-    std::vector<std::string> reported;
-    const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-        c.OnError = [&](ZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
-            reported.push_back(static_cast<LhaExtractor&>(z).EntryName + ":" + std::to_string(code));
-        };
-        c.OnEnd = [&](ZipCommon& z, const std::string& file, bool pass) {
-            reported.push_back(static_cast<LhaExtractor&>(z).EntryName + (pass ? ":ok" : ":fail"));
-            // A caller that trusts the verdict finds the file where it was told.
-            if (pass) {
-                EXPECT_TRUE(fs::is_regular_file(file)) << file;
-            }
-        };
-    });
-    EXPECT_EQ(reported, (std::vector<std::string>{"dir.txt:25235", "dir.txt:fail", "dir.txt:25151", tooLong + ":25235",
-                                                  tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
-    EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
-    EXPECT_EQ(r.count, 1);
+TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
+  // A folder of the entry's name in the way, and a name longer than the file system takes: the
+  // data checks out, but the file cannot take its name, so the entry fails and says so once.
+  ScopedDir d("verdict");
+  const std::string tooLong(300, 'n');
+  fs::create_directories(d.path() / "out/dir.txt/inside");
+  const Bytes archive = LhaArchive({{.name = "dir.txt", .data = Text("d")},
+                                    {.name = tooLong, .data = Text("l"), .level = 2},
+                                    {.name = "fine.txt", .data = Text("f")}});
+  std::vector<std::string> reported;
+  const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
+    c.OnError = [&](ZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+      reported.push_back(static_cast<LhaExtractor&>(z).EntryName + ":" + std::to_string(code));
+    };
+    c.OnEnd = [&](ZipCommon& z, const std::string& file, bool pass) {
+      reported.push_back(static_cast<LhaExtractor&>(z).EntryName + (pass ? ":ok" : ":fail"));
+      // A caller that trusts the verdict finds the file where it was told.
+      if (pass) {
+        EXPECT_TRUE(fs::is_regular_file(file)) << file;
+      }
+    };
+  });
+  EXPECT_EQ(reported, (std::vector<std::string>{"dir.txt:25235", "dir.txt:fail", "dir.txt:25151", tooLong + ":25235",
+                                                tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
+  EXPECT_EQ(r.count, 1);
 }
 
-TEST(ExtractionRun, DatesModesAndAttributes)
-{
-    FixedZone utc("UTC");
-    ScopedDir d("dates");
-    const uint32_t older = 0x5A2B6000;   // 2025-01-11 12:00:00
-    const uint32_t newer = 0x5A4C7000;   // 2025-02-12 14:00:00
-    const Bytes archive = LhaArchive({{.name = "old.txt", .data = Text("o"), .attribute = 0x21, .stamp = older},
-                                      {.name = "new.txt", .data = Text("n"), .stamp = newer}});
-    Outcome r = ExtractBytes(archive, d.path());
-    ASSERT_EQ(r.count, 2);
-    struct stat st {};
-    ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
-    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 1, 11, 12, 0, 0));
-    EXPECT_EQ(st.st_mode & 0222, 0u);   // the read-only attribute
-    ASSERT_EQ(::stat((d.path() / "out/new.txt").c_str(), &st), 0);
-    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
-    // A plain entry gets the mode any new file gets here, not a private one.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
+TEST(ExtractionRun, DatesModesAndAttributes) {
+  FixedZone utc("UTC");
+  ScopedDir d("dates");
+  const uint32_t older = 0x5A2B6000;  // 2025-01-11 12:00:00
+  const uint32_t newer = 0x5A4C7000;  // 2025-02-12 14:00:00
+  const Bytes archive = LhaArchive({{.name = "old.txt", .data = Text("o"), .attribute = 0x21, .stamp = older},
+                                    {.name = "new.txt", .data = Text("n"), .stamp = newer}});
+  Outcome r = ExtractBytes(archive, d.path());
+  ASSERT_EQ(r.count, 2);
+  struct stat st {};
+  ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
+  EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 1, 11, 12, 0, 0));
+  EXPECT_EQ(st.st_mode & 0222, 0u);  // the read-only attribute
+  ASSERT_EQ(::stat((d.path() / "out/new.txt").c_str(), &st), 0);
+  EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
+  // A plain entry gets the mode any new file gets here, not a private one.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
 
-    // The newest date of the run for every file; no attribute restored when asked not to.
-    fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
-    fs::remove_all(d.path() / "out");
-    r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-        c.DateAttribute = daMaxFileDate;
-        c.RestoreFileAttr = false;
-    });
-    ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
-    EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
-    EXPECT_NE(st.st_mode & 0200, 0u);
+  // The newest date of the run for every file; no attribute restored when asked not to.
+  fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
+  fs::remove_all(d.path() / "out");
+  r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
+    c.DateAttribute = daMaxFileDate;
+    c.RestoreFileAttr = false;
+  });
+  ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
+  EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
+  EXPECT_NE(st.st_mode & 0200, 0u);
 }
 
-TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource)
-{
-    ScopedDir d("copy");
-    const Bytes source = Text(std::string(300000, 'q') + "tail");
-    MemoryStream32 in(source.data(), source.size());
-    in.Seek(1000, soBeginning);   // the copy starts at the source's start whatever its position
-    const fs::path file = d.path() / "copy.bin";
-    {
-        FileStream32 out(file.string(), FileStream32::fmCreate);
-        ASSERT_TRUE(out.Valid());
-        EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
-    }
-    EXPECT_EQ(ReadAll(file), source);
+TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
+  ScopedDir d("copy");
+  const Bytes source = Text(std::string(300000, 'q') + "tail");
+  MemoryStream32 in(source.data(), source.size());
+  in.Seek(1000, soBeginning);  // the copy starts at the source's start whatever its position
+  const fs::path file = d.path() / "copy.bin";
+  {
+    FileStream32 out(file.string(), FileStream32::fmCreate);
+    ASSERT_TRUE(out.Valid());
+    EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
+  }
+  EXPECT_EQ(ReadAll(file), source);
 }

@@ -2,10 +2,10 @@
 // simulated drives, the split check, and the Linux queries on a real folder.
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <ctime>
 
 #include "archive/ArchiveRoutines.h"
 #include "archive/DiskManager.h"
@@ -17,191 +17,186 @@ namespace {
 
 // A drive whose disk appears after a number of presence checks.
 struct FakeDrive : DiskQuery {
-    int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
-    uint8_t type = dtRemovable;
-    VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
-    std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
-    bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
-    bool ReadVolumeInfo(const std::string&, VolumeInfo& out) override
-    {
-        if (volumeFailures > 0) {
-            --volumeFailures;
-            return false;
-        }
-        out = info;
-        return true;
+  int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
+  uint8_t type = dtRemovable;
+  VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
+  std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
+  bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
+  bool ReadVolumeInfo(const std::string&, VolumeInfo& out) override {
+    if (volumeFailures > 0) {
+      --volumeFailures;
+      return false;
     }
-    uint8_t DriveTypeOf(const std::string&) override { return type; }
-    bool ReadDiskSpace(const std::string&, int64_t& f, int64_t& s) override
-    {
-        f = 1000;
-        s = 1457664;
-        return true;
-    }
-    std::string LastErrorText() override { return "No medium found"; }
+    out = info;
+    return true;
+  }
+  uint8_t DriveTypeOf(const std::string&) override { return type; }
+  bool ReadDiskSpace(const std::string&, int64_t& f, int64_t& s) override {
+    f = 1000;
+    s = 1457664;
+    return true;
+  }
+  std::string LastErrorText() override { return "No medium found"; }
 };
 
 struct Request {
-    FakeDrive* drive;
-    DriveVolumeManager manager;
-    std::vector<int> errors;
-    int insertAsks = 0;
-    explicit Request(std::unique_ptr<FakeDrive> d) : drive(d.get()), manager(std::move(d)) {}
-    bool Run(const std::string& path, int acceptInsertAsks = -1)
-    {
-        DiskHandlers h;
-        h.OnError = [this](const std::string&, int code, const std::string&) { errors.push_back(code); };
-        if (acceptInsertAsks >= 0)
-            h.OnInsertDisk = [this, acceptInsertAsks](bool& go) { go = ++insertAsks <= acceptInsertAsks; };
-        return manager.RequestVolume(path, h);
-    }
+  FakeDrive* drive;
+  DriveVolumeManager manager;
+  std::vector<int> errors;
+  int insertAsks = 0;
+  explicit Request(std::unique_ptr<FakeDrive> d) : drive(d.get()), manager(std::move(d)) {}
+  bool Run(const std::string& path, int acceptInsertAsks = -1) {
+    DiskHandlers h;
+    h.OnError = [this](const std::string&, int code, const std::string&) { errors.push_back(code); };
+    if (acceptInsertAsks >= 0)
+      h.OnInsertDisk = [this, acceptInsertAsks](bool& go) { go = ++insertAsks <= acceptInsertAsks; };
+    return manager.RequestVolume(path, h);
+  }
 };
 
 }  // namespace
 
-TEST(DiskManager, SpanLabelGivesTheVolumeNumber)
-{
-    const struct {
-        const char* label;
-        int number;
-    } cases[] = {
-        {"PKBACK# 003", 3}, {"PKBACK# A1", 0}, {"BACKUP 003", 0}, {"", 0}, {"PKBACK# ", 0},
-        {"PKBACK# 001PKBACK# 012", 12}, {"PKBACK#003", 0}, {"PKBACK# 65535", 65535}, {"PKBACK# 65536", 0}, {"PKBACK# 99999999999999", 0},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CheckSpanLabel(c.label), c.number) << c.label;
-    EXPECT_TRUE(IsAllDigits(""));
-    EXPECT_TRUE(IsAllDigits("0123456789"));
-    EXPECT_FALSE(IsAllDigits("12a"));
+TEST(DiskManager, SpanLabelGivesTheVolumeNumber) {
+  const struct {
+    const char* label;
+    int number;
+  } cases[] = {
+      {"PKBACK# 003", 3},   {"PKBACK# A1", 0},
+      {"BACKUP 003", 0},    {"", 0},
+      {"PKBACK# ", 0},      {"PKBACK# 001PKBACK# 012", 12},
+      {"PKBACK#003", 0},    {"PKBACK# 65535", 65535},
+      {"PKBACK# 65536", 0}, {"PKBACK# 99999999999999", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CheckSpanLabel(c.label), c.number) << c.label;
+  EXPECT_TRUE(IsAllDigits(""));
+  EXPECT_TRUE(IsAllDigits("0123456789"));
+  EXPECT_FALSE(IsAllDigits("12a"));
 }
 
-TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted)
-{
-    auto d = std::make_unique<FakeDrive>();
-    d->absentFor = 2;
-    Request r(std::move(d));
-    ASSERT_TRUE(r.Run("/media/disk/set.zip", 5));
-    EXPECT_EQ(r.insertAsks, 2);
-    EXPECT_TRUE(r.errors.empty());
-    const DriveVolumeManager& m = r.manager;
-    EXPECT_EQ(m.Drive, "/media/disk");
-    EXPECT_EQ(m.VolumeLabel, "PKBACK# 004");
-    EXPECT_EQ(m.VolumeNumber, 4);
-    EXPECT_EQ(m.SerialHex, "0000ABCD");
-    EXPECT_EQ(m.FileSystemName, "vfat");
-    EXPECT_EQ(m.DriveTypeName, "Removable");
-    EXPECT_EQ(m.DiskSize, 1457664);
+TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted) {
+  auto d = std::make_unique<FakeDrive>();
+  d->absentFor = 2;
+  Request r(std::move(d));
+  ASSERT_TRUE(r.Run("/media/disk/set.zip", 5));
+  EXPECT_EQ(r.insertAsks, 2);
+  EXPECT_TRUE(r.errors.empty());
+  const DriveVolumeManager& m = r.manager;
+  EXPECT_EQ(m.Drive, "/media/disk");
+  EXPECT_EQ(m.VolumeLabel, "PKBACK# 004");
+  EXPECT_EQ(m.VolumeNumber, 4);
+  EXPECT_EQ(m.SerialHex, "0000ABCD");
+  EXPECT_EQ(m.FileSystemName, "vfat");
+  EXPECT_EQ(m.DriveTypeName, "Removable");
+  EXPECT_EQ(m.DiskSize, 1457664);
 }
 
-TEST(DiskManager, RequestFailuresReportTheirMessage)
-{
-    const struct {
-        const char* what;
-        std::string path;
-        int absentFor, volumeFailures, acceptInsert, retries;
-        uint8_t type;
-        bool ok;
-        std::vector<int> errors;
-        int presenceChecks;
-    } cases[] = {
-        {"empty drive, no insert handler", "/media/disk/a.zip", 1, 0, -1, 0, dtRemovable, false, {25170}, 1},
-        {"user declines to insert", "/media/disk/a.zip", 9, 0, 1, 0, dtRemovable, false, {25443}, 2},
-        {"volume unreadable, no retry", "/media/disk/a.zip", 0, 1, -1, 0, dtRemovable, false, {25170}, 1},
-        {"volume readable on retry", "/media/disk/a.zip", 0, 2, -1, 2, dtRemovable, true, {}, 1},
-        {"no root folder", "/media/disk/a.zip", 0, 0, -1, 0, dtNoRootDir, false, {25170}, 1},
-        {"network path skips the presence test", "\\\\server\\share\\a.zip", 9, 0, -1, 0, dtRemote, true, {}, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto d = std::make_unique<FakeDrive>();
-        d->absentFor = c.absentFor;
-        d->volumeFailures = c.volumeFailures;
-        d->type = c.type;
-        Request r(std::move(d));
-        int retries = 0;
-        if (c.retries) r.manager.OnAskRetry = [&](const std::string& text) {
-            EXPECT_NE(text.find("is not accessible"), std::string::npos);
-            return ++retries <= c.retries;
-        };
-        EXPECT_EQ(r.Run(c.path, c.acceptInsert), c.ok);
-        EXPECT_EQ(r.errors, c.errors);
-        EXPECT_EQ(r.drive->presenceChecks, c.presenceChecks);
-    }
-}
-
-TEST(DiskManager, SplitCheckByDriveAndLabel)
-{
-    const struct {
-        uint8_t type;
-        const char* label;
-        std::string file;
-        ArchiveFormat expected;
-    } cases[] = {
-        {dtRemovable, "PKBACK# 001", "/media/disk/a.zip", atZipSpan},
-        {dtRemovable, "HOLIDAY", "/media/disk/a.zip", atZipMVol},
-        {dtFixed, "PKBACK# 001", "/media/disk/a.zip", atZipMVol},
-        {dtFixed, "", "", atNotAvail},
-    };
-    for (const auto& c : cases) {
-        auto d = std::make_unique<FakeDrive>();
-        d->type = c.type;
-        d->info.Label = c.label;
-        DriveVolumeManager m(std::move(d));
-        EXPECT_EQ(m.SplitCheck(c.file), c.expected) << c.label;
-    }
-}
-
-TEST(DiskManager, LinuxQueriesOnARealFolder)
-{
-    testutil::ScopedDir dir;
-    const std::string file = (dir.path() / "set.z01").string();
-    testutil::WriteAll(file, {1, 2, 3});
-    DiskQuery q;
-    const std::string drive = q.DriveOf(file);
-    ASSERT_FALSE(drive.empty());
-    EXPECT_EQ(file.rfind(drive == "/" ? "/" : drive + "/", 0), 0u) << drive;
-    EXPECT_TRUE(q.IsDiskInDrive(drive));
-    EXPECT_NE(q.DriveTypeOf(drive), dtNoRootDir);
-    EXPECT_EQ(q.DriveTypeOf(""), dtNoRootDir);
-    EXPECT_EQ(q.DriveTypeOf((dir.path() / "missing").string()), dtNoRootDir);
-    int64_t free = -1, size = -1;
-    ASSERT_TRUE(q.ReadDiskSpace(drive, free, size));
-    EXPECT_GT(size, 0);
-    EXPECT_GE(free, 0);
-
-    DriveVolumeManager m;
+TEST(DiskManager, RequestFailuresReportTheirMessage) {
+  const struct {
+    const char* what;
+    std::string path;
+    int absentFor, volumeFailures, acceptInsert, retries;
+    uint8_t type;
+    bool ok;
     std::vector<int> errors;
-    DiskHandlers h;
-    h.OnError = [&](const std::string&, int code, const std::string&) { errors.push_back(code); };
-    EXPECT_TRUE(m.RequestVolume(file, h));
-    EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(m.SerialHex.size(), 8u);
-    EXPECT_GT(m.MaxComponentLength, 0u);
-    // A fixed or temporary drive never holds a spanned set.
-    EXPECT_EQ(m.SplitCheck(file), atZipMVol);
+    int presenceChecks;
+  } cases[] = {
+      {"empty drive, no insert handler", "/media/disk/a.zip", 1, 0, -1, 0, dtRemovable, false, {25170}, 1},
+      {"user declines to insert", "/media/disk/a.zip", 9, 0, 1, 0, dtRemovable, false, {25443}, 2},
+      {"volume unreadable, no retry", "/media/disk/a.zip", 0, 1, -1, 0, dtRemovable, false, {25170}, 1},
+      {"volume readable on retry", "/media/disk/a.zip", 0, 2, -1, 2, dtRemovable, true, {}, 1},
+      {"no root folder", "/media/disk/a.zip", 0, 0, -1, 0, dtNoRootDir, false, {25170}, 1},
+      {"network path skips the presence test", "\\\\server\\share\\a.zip", 9, 0, -1, 0, dtRemote, true, {}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto d = std::make_unique<FakeDrive>();
+    d->absentFor = c.absentFor;
+    d->volumeFailures = c.volumeFailures;
+    d->type = c.type;
+    Request r(std::move(d));
+    int retries = 0;
+    if (c.retries)
+      r.manager.OnAskRetry = [&](const std::string& text) {
+        EXPECT_NE(text.find("is not accessible"), std::string::npos);
+        return ++retries <= c.retries;
+      };
+    EXPECT_EQ(r.Run(c.path, c.acceptInsert), c.ok);
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.drive->presenceChecks, c.presenceChecks);
+  }
 }
 
-TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps)
-{
-    testutil::ScopedDir dir;
-    const std::string file = (dir.path() / "stamp.bin").string();
-    testutil::WriteAll(file, {0});
-    struct tm local {};
-    local.tm_year = 2024 - 1900;
-    local.tm_mon = 0;
-    local.tm_mday = 6;
-    local.tm_hour = 12;
-    local.tm_min = 34;
-    local.tm_sec = 56;
-    local.tm_isdst = -1;
-    const time_t when = mktime(&local);
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-    const int fd = open(file.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    const uint32_t expected = uint32_t(2024 - 1980) << 25 | 1u << 21 | 6u << 16 | 12u << 11 | 34u << 5 | 28u;
-    EXPECT_EQ(FileHandleDosTime(fd, 1), expected);
-    EXPECT_EQ(FileHandleDosTime(fd, 2), expected);
-    EXPECT_NE(FileHandleDosTime(fd, 0), 0u);
-    close(fd);
-    EXPECT_EQ(FileHandleDosTime(-1, 1), 0u);
+TEST(DiskManager, SplitCheckByDriveAndLabel) {
+  const struct {
+    uint8_t type;
+    const char* label;
+    std::string file;
+    ArchiveFormat expected;
+  } cases[] = {
+      {dtRemovable, "PKBACK# 001", "/media/disk/a.zip", atZipSpan},
+      {dtRemovable, "HOLIDAY", "/media/disk/a.zip", atZipMVol},
+      {dtFixed, "PKBACK# 001", "/media/disk/a.zip", atZipMVol},
+      {dtFixed, "", "", atNotAvail},
+  };
+  for (const auto& c : cases) {
+    auto d = std::make_unique<FakeDrive>();
+    d->type = c.type;
+    d->info.Label = c.label;
+    DriveVolumeManager m(std::move(d));
+    EXPECT_EQ(m.SplitCheck(c.file), c.expected) << c.label;
+  }
+}
+
+TEST(DiskManager, LinuxQueriesOnARealFolder) {
+  testutil::ScopedDir dir;
+  const std::string file = (dir.path() / "set.z01").string();
+  testutil::WriteAll(file, {1, 2, 3});
+  DiskQuery q;
+  const std::string drive = q.DriveOf(file);
+  ASSERT_FALSE(drive.empty());
+  EXPECT_EQ(file.rfind(drive == "/" ? "/" : drive + "/", 0), 0u) << drive;
+  EXPECT_TRUE(q.IsDiskInDrive(drive));
+  EXPECT_NE(q.DriveTypeOf(drive), dtNoRootDir);
+  EXPECT_EQ(q.DriveTypeOf(""), dtNoRootDir);
+  EXPECT_EQ(q.DriveTypeOf((dir.path() / "missing").string()), dtNoRootDir);
+  int64_t free = -1, size = -1;
+  ASSERT_TRUE(q.ReadDiskSpace(drive, free, size));
+  EXPECT_GT(size, 0);
+  EXPECT_GE(free, 0);
+
+  DriveVolumeManager m;
+  std::vector<int> errors;
+  DiskHandlers h;
+  h.OnError = [&](const std::string&, int code, const std::string&) { errors.push_back(code); };
+  EXPECT_TRUE(m.RequestVolume(file, h));
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(m.SerialHex.size(), 8u);
+  EXPECT_GT(m.MaxComponentLength, 0u);
+  // A fixed or temporary drive never holds a spanned set.
+  EXPECT_EQ(m.SplitCheck(file), atZipMVol);
+}
+
+TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {
+  testutil::ScopedDir dir;
+  const std::string file = (dir.path() / "stamp.bin").string();
+  testutil::WriteAll(file, {0});
+  struct tm local {};
+  local.tm_year = 2024 - 1900;
+  local.tm_mon = 0;
+  local.tm_mday = 6;
+  local.tm_hour = 12;
+  local.tm_min = 34;
+  local.tm_sec = 56;
+  local.tm_isdst = -1;
+  const time_t when = mktime(&local);
+  const struct timespec times[2] = {{when, 0}, {when, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  const int fd = open(file.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const uint32_t expected = uint32_t(2024 - 1980) << 25 | 1u << 21 | 6u << 16 | 12u << 11 | 34u << 5 | 28u;
+  EXPECT_EQ(FileHandleDosTime(fd, 1), expected);
+  EXPECT_EQ(FileHandleDosTime(fd, 2), expected);
+  EXPECT_NE(FileHandleDosTime(fd, 0), 0u);
+  close(fd);
+  EXPECT_EQ(FileHandleDosTime(-1, 1), 0u);
 }

@@ -12,271 +12,333 @@ using namespace testutil;
 
 namespace {
 
-DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, size_t chunk = 1 << 20)
-{
-    return RunDecoder([&](ZipDecodeIo& io) { return deflate64 ? InflateDeflate64(io) : InflateDeflate(io); },
-                      packed, size, 0, chunk);
+DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, size_t chunk = 1 << 20) {
+  return RunDecoder([&](ZipDecodeIo& io) { return deflate64 ? InflateDeflate64(io) : InflateDeflate(io); }, packed,
+                    size, 0, chunk);
 }
 
 // zlib.compress(b"hello hello hello zlib", 9)
-const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40, 0x22,
-                     0xab, 0x72, 0x32, 0x93, 0x00, 0x5f, 0x9f, 0x08, 0x4e};
+const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40,
+                     0x22, 0xab, 0x72, 0x32, 0x93, 0x00, 0x5f, 0x9f, 0x08, 0x4e};
 
-int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096)
-{
-    ZStreamRec rec;
-    int r = InflateInit(&rec, windowBits);
-    if (r != inflOk) return r;
-    rec.next_in = in.data();
-    rec.avail_in = uint32_t(in.size());
-    std::vector<uint8_t> buf(outChunk);
-    do {
-        rec.next_out = buf.data();
-        rec.avail_out = uint32_t(buf.size());
-        r = Inflate(&rec, 0);
-        out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
-    } while (r == inflOk);
-    InflateEnd(&rec);
-    return r;
+int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096) {
+  ZStreamRec rec;
+  int r = InflateInit(&rec, windowBits);
+  if (r != inflOk) return r;
+  rec.next_in = in.data();
+  rec.avail_in = uint32_t(in.size());
+  std::vector<uint8_t> buf(outChunk);
+  do {
+    rec.next_out = buf.data();
+    rec.avail_out = uint32_t(buf.size());
+    r = Inflate(&rec, 0);
+    out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
+  } while (r == inflOk);
+  InflateEnd(&rec);
+  return r;
 }
 
 }  // namespace
 
-TEST(InflateEngine, InitChecksWindowBitsAndRecordSize)
-{
-    struct Case { int bits, size; bool deflate64; int want; } cases[] = {
-        {15, kZStreamRecSize, false, inflOk},   {-15, kZStreamRecSize, false, inflOk},
-        {8, kZStreamRecSize, false, inflOk},    {7, kZStreamRecSize, false, inflStreamError},
-        {16, kZStreamRecSize, false, inflStreamError}, {-16, kZStreamRecSize, false, inflStreamError},
-        {15, 73, false, inflVersionError},      {-15, kZStreamRecSize, true, inflOk},
-        {16, kZStreamRecSize, true, inflStreamError},
-    };
-    for (const auto& c : cases) {
-        ZStreamRec rec;
-        EXPECT_EQ(InflateInit(&rec, c.bits, c.size, c.deflate64), c.want) << c.bits << " " << c.size << " " << c.deflate64;
-        if (c.want == inflOk) {
-            EXPECT_EQ(InflateEnd(&rec), inflOk);
-        }
-    }
-    EXPECT_EQ(InflateInit(nullptr, 15), inflStreamError);
-    ZStreamRec none;
-    EXPECT_EQ(Inflate(&none, 0), inflStreamError);
-    EXPECT_EQ(InflateEnd(&none), inflStreamError);
-    EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
-}
-
-TEST(InflateEngine, ZlibWrapperHeaderAndCheck)
-{
-    Bytes out;
-    EXPECT_EQ(InflateAll(kZlib, 15, out), inflStreamEnd);
-    EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
-
-    struct Case { const char* what; size_t at; uint8_t value; int want; } cases[] = {
-        {"Adler-32 mismatch", kZlib.size() - 1, 0x4f, inflDataError},
-        {"method not 8", 0, 0x79, inflDataError},
-        {"header not a multiple of 31", 1, 0xdb, inflDataError},
-        {"window larger than allowed", 0, 0x88, inflDataError},
-    };
-    for (const auto& c : cases) {
-        Bytes bad = kZlib;
-        bad[c.at] = c.value;
-        Bytes o;
-        EXPECT_EQ(InflateAll(bad, 15, o), c.want) << c.what;
-    }
-    // 0x78 0xbb: the preset-dictionary flag; the dictionary id follows.
-    Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
-    Bytes o;
-    EXPECT_EQ(InflateAll(dict, 15, o), inflNeedDict);
-    // Window bits 9 refuse a header that asks for 32 KiB.
-    EXPECT_EQ(InflateAll(kZlib, 9, o), inflDataError);
-}
-
-TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput)
-{
-    BitWriter w;
-    w.Stored(Text("stored "), false);
-    w.Put(1, 1);
-    w.Put(1, 2);   // fixed codes, last block
-    for (char c : std::string("abcabcabc")) w.Fixed(uint8_t(c));
-    w.Fixed(265);  // length 11 + 1 extra bit
-    w.Put(1, 1);
-    w.Code(4, 5);  // distance 5 + 1 extra bit: 6
-    w.Put(1, 1);
-    w.Fixed(256);
-    // "abcabcabc" then 12 bytes copied from 6 back.
-    const std::string want = "stored abcabcabcabcabcabcabc";
+TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
+  struct Case {
+    int bits, size;
+    bool deflate64;
+    int want;
+  } cases[] = {
+      {15, kZStreamRecSize, false, inflOk},
+      {-15, kZStreamRecSize, false, inflOk},
+      {8, kZStreamRecSize, false, inflOk},
+      {7, kZStreamRecSize, false, inflStreamError},
+      {16, kZStreamRecSize, false, inflStreamError},
+      {-16, kZStreamRecSize, false, inflStreamError},
+      {15, 73, false, inflVersionError},
+      {-15, kZStreamRecSize, true, inflOk},
+      {16, kZStreamRecSize, true, inflStreamError},
+  };
+  for (const auto& c : cases) {
     ZStreamRec rec;
-    ASSERT_EQ(InflateInit(&rec, -15), inflOk);
-    Bytes out;
-    int r = inflOk;
-    size_t at = 0;
-    for (int guard = 0; guard < 10000 && r != inflStreamEnd; ++guard) {
-        uint8_t b = 0;
-        rec.next_in = w.bytes.data() + at;
-        rec.avail_in = at < w.bytes.size() ? 1 : 0;
-        rec.next_out = &b;
-        rec.avail_out = 1;
-        r = Inflate(&rec, 0);
-        ASSERT_GE(r, inflBufError);
-        at += rec.avail_in == 0 && at < w.bytes.size() ? 1 : 0;
-        if (rec.avail_out == 0) out.push_back(b);
+    EXPECT_EQ(InflateInit(&rec, c.bits, c.size, c.deflate64), c.want) << c.bits << " " << c.size << " " << c.deflate64;
+    if (c.want == inflOk) {
+      EXPECT_EQ(InflateEnd(&rec), inflOk);
     }
-    InflateEnd(&rec);
-    EXPECT_EQ(r, inflStreamEnd);
-    EXPECT_EQ(std::string(out.begin(), out.end()), want);
+  }
+  EXPECT_EQ(InflateInit(nullptr, 15), inflStreamError);
+  ZStreamRec none;
+  EXPECT_EQ(Inflate(&none, 0), inflStreamError);
+  EXPECT_EQ(InflateEnd(&none), inflStreamError);
+  EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
 }
 
-TEST(InflateEngine, DamagedStreamsEndWithTheirError)
-{
-    struct Case { const char* what; std::function<void(BitWriter&)> build; bool deflate64; int want; };
-    const Case cases[] = {
-        {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, false, drBadData},
-        {"NLEN not the complement of LEN",
-         [](BitWriter& w) { w.Put(1, 3); w.Align(); w.Put(5, 16); w.Put(5, 16); }, false, drBadData},
-        {"distance before the first byte",
-         [](BitWriter& w) { w.Put(3, 3); w.Fixed('a'); w.Fixed(257); w.Code(1, 5); w.Fixed(256); }, false, drBadData},
-        {"fixed distance code 30 in plain Deflate",
-         [](BitWriter& w) { w.Put(3, 3); w.Fixed('a'); w.Fixed(257); w.Code(30, 5); }, false, drBadData},
-        {"length code 286",
-         [](BitWriter& w) { w.Put(3, 3); w.Fixed('a'); w.Fixed(286); }, false, drBadData},
-        {"over-subscribed code-length code",
-         [](BitWriter& w) { w.Put(5, 3); w.Put(0, 5); w.Put(0, 5); w.Put(15, 4); for (int i = 0; i < 19; ++i) w.Put(1, 3); },
-         false, drBadData},
-        {"repeat of a length with none before",
-         [](BitWriter& w) {
-             w.Put(5, 3); w.Put(0, 5); w.Put(0, 5); w.Put(0, 4);
-             w.Put(1, 3); w.Put(0, 3); w.Put(0, 3); w.Put(1, 3);   // symbols 16 and 0: one bit each
-             w.Code(1, 1);                                          // 16 first
-             w.Put(0, 2);
-         }, false, drBadData},
-        {"more than 30 distance codes", [](BitWriter& w) { w.Put(5, 3); w.Put(0, 5); w.Put(30, 5); w.Put(0, 4); },
-         false, drBadData},
-        {"truncated inside a stored block",
-         [](BitWriter& w) { w.Put(1, 3); w.Align(); w.Put(10, 16); w.Put(0xFFF5, 16); w.Put(0x41, 8); }, false,
-         drInputEnded},
-        {"no last block", [](BitWriter& w) { w.Put(2, 3); w.Fixed('a'); w.Fixed(256); }, false, drInputEnded},
-        {"empty input", [](BitWriter&) {}, true, drInputEnded},
-    };
-    for (const auto& c : cases) {
-        BitWriter w;
-        c.build(w);
-        EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, c.want) << c.what;
-    }
+TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
+  Bytes out;
+  EXPECT_EQ(InflateAll(kZlib, 15, out), inflStreamEnd);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
+
+  struct Case {
+    const char* what;
+    size_t at;
+    uint8_t value;
+    int want;
+  } cases[] = {
+      {"Adler-32 mismatch", kZlib.size() - 1, 0x4f, inflDataError},
+      {"method not 8", 0, 0x79, inflDataError},
+      {"header not a multiple of 31", 1, 0xdb, inflDataError},
+      {"window larger than allowed", 0, 0x88, inflDataError},
+  };
+  for (const auto& c : cases) {
+    Bytes bad = kZlib;
+    bad[c.at] = c.value;
+    Bytes o;
+    EXPECT_EQ(InflateAll(bad, 15, o), c.want) << c.what;
+  }
+  // 0x78 0xbb: the preset-dictionary flag; the dictionary id follows.
+  Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
+  Bytes o;
+  EXPECT_EQ(InflateAll(dict, 15, o), inflNeedDict);
+  // Window bits 9 refuse a header that asks for 32 KiB.
+  EXPECT_EQ(InflateAll(kZlib, 9, o), inflDataError);
 }
 
-TEST(InflateEngine, Deflate64LongLengthAndFarDistances)
-{
-    // Length code 285 with 16 extra bits 65535 copies 65538 bytes.
-    {
-        BitWriter w;
-        w.Put(3, 3);
-        w.Fixed('x');
-        w.Fixed(285);
-        w.Put(65535, 16);
-        w.Code(0, 5);   // distance 1
-        w.Fixed(256);
-        const auto run = Inflate64Or32(w.bytes, true);
-        EXPECT_EQ(run.result, drOk);
-        ASSERT_EQ(run.out.size(), 65539u);
-        EXPECT_TRUE(std::all_of(run.out.begin(), run.out.end(), [](uint8_t b) { return b == 'x'; }));
-        // Plain Deflate reads the same code as length 258 without extra bits.
-        EXPECT_NE(Inflate64Or32(w.bytes, false).out.size(), 65539u);
-    }
-    // Fixed distance codes 30 and 31 reach up to the 64 KiB window.
-    for (unsigned code : {30u, 31u}) {
-        Bytes history(65535);
-        for (size_t i = 0; i < history.size(); ++i) history[i] = uint8_t(i * 7 + i / 256);
-        BitWriter w;
-        w.Stored(history, false);
-        w.Put(3, 3);
-        w.Fixed(257);   // length 3
-        w.Code(code, 5);
-        w.Put(code == 30 ? 16383 : 16382, 14);
-        w.Fixed(256);
-        const auto run = Inflate64Or32(w.bytes, true);
-        SCOPED_TRACE(code);
-        ASSERT_EQ(run.result, drOk);
-        ASSERT_EQ(run.out.size(), history.size() + 3);
-        const size_t dist = code == 30 ? 32769 + 16383 : 49153 + 16382;
-        for (size_t k = 0; k < 3; ++k) EXPECT_EQ(run.out[history.size() + k], history[history.size() - dist + k]);
-        EXPECT_EQ(Inflate64Or32(w.bytes, false).result, drBadData);
-    }
+TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
+  BitWriter w;
+  w.Stored(Text("stored "), false);
+  w.Put(1, 1);
+  w.Put(1, 2);  // fixed codes, last block
+  for (char c : std::string("abcabcabc")) w.Fixed(uint8_t(c));
+  w.Fixed(265);  // length 11 + 1 extra bit
+  w.Put(1, 1);
+  w.Code(4, 5);  // distance 5 + 1 extra bit: 6
+  w.Put(1, 1);
+  w.Fixed(256);
+  // "abcabcabc" then 12 bytes copied from 6 back.
+  const std::string want = "stored abcabcabcabcabcabcabc";
+  ZStreamRec rec;
+  ASSERT_EQ(InflateInit(&rec, -15), inflOk);
+  Bytes out;
+  int r = inflOk;
+  size_t at = 0;
+  for (int guard = 0; guard < 10000 && r != inflStreamEnd; ++guard) {
+    uint8_t b = 0;
+    rec.next_in = w.bytes.data() + at;
+    rec.avail_in = at < w.bytes.size() ? 1 : 0;
+    rec.next_out = &b;
+    rec.avail_out = 1;
+    r = Inflate(&rec, 0);
+    ASSERT_GE(r, inflBufError);
+    at += rec.avail_in == 0 && at < w.bytes.size() ? 1 : 0;
+    if (rec.avail_out == 0) out.push_back(b);
+  }
+  InflateEnd(&rec);
+  EXPECT_EQ(r, inflStreamEnd);
+  EXPECT_EQ(std::string(out.begin(), out.end()), want);
 }
 
-TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks)
-{
-    MemoryStream32 src(kZlib.data(), kZlib.size());
-    DecompressStream s(src, 13, 15);
-    ASSERT_EQ(s.InitResult(), inflOk);
-    char buf[64] = {};
-    EXPECT_EQ(s.Read(buf, 5), 5);
-    EXPECT_EQ(std::string(buf, 5), "hello");
-    EXPECT_EQ(s.Seek(6, soCurrent), 11);
-    EXPECT_EQ(s.Read(buf, 64), 11);
-    EXPECT_EQ(std::string(buf, 11), " hello zlib");
-    EXPECT_TRUE(s.Ended());
-    EXPECT_EQ(s.Read(buf, 64), 0);
-    EXPECT_EQ(s.Seek(0, soBeginning), 0);
-    EXPECT_EQ(s.Read(buf, 64), 22);
-    EXPECT_EQ(s.Write(buf, 1), -1);
+TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
+  struct Case {
+    const char* what;
+    std::function<void(BitWriter&)> build;
+    bool deflate64;
+    int want;
+  };
+  const Case cases[] = {
+      {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, false, drBadData},
+      {"NLEN not the complement of LEN",
+       [](BitWriter& w) {
+         w.Put(1, 3);
+         w.Align();
+         w.Put(5, 16);
+         w.Put(5, 16);
+       },
+       false, drBadData},
+      {"distance before the first byte",
+       [](BitWriter& w) {
+         w.Put(3, 3);
+         w.Fixed('a');
+         w.Fixed(257);
+         w.Code(1, 5);
+         w.Fixed(256);
+       },
+       false, drBadData},
+      {"fixed distance code 30 in plain Deflate",
+       [](BitWriter& w) {
+         w.Put(3, 3);
+         w.Fixed('a');
+         w.Fixed(257);
+         w.Code(30, 5);
+       },
+       false, drBadData},
+      {"length code 286",
+       [](BitWriter& w) {
+         w.Put(3, 3);
+         w.Fixed('a');
+         w.Fixed(286);
+       },
+       false, drBadData},
+      {"over-subscribed code-length code",
+       [](BitWriter& w) {
+         w.Put(5, 3);
+         w.Put(0, 5);
+         w.Put(0, 5);
+         w.Put(15, 4);
+         for (int i = 0; i < 19; ++i) w.Put(1, 3);
+       },
+       false, drBadData},
+      {"repeat of a length with none before",
+       [](BitWriter& w) {
+         w.Put(5, 3);
+         w.Put(0, 5);
+         w.Put(0, 5);
+         w.Put(0, 4);
+         w.Put(1, 3);
+         w.Put(0, 3);
+         w.Put(0, 3);
+         w.Put(1, 3);   // symbols 16 and 0: one bit each
+         w.Code(1, 1);  // 16 first
+         w.Put(0, 2);
+       },
+       false, drBadData},
+      {"more than 30 distance codes",
+       [](BitWriter& w) {
+         w.Put(5, 3);
+         w.Put(0, 5);
+         w.Put(30, 5);
+         w.Put(0, 4);
+       },
+       false, drBadData},
+      {"truncated inside a stored block",
+       [](BitWriter& w) {
+         w.Put(1, 3);
+         w.Align();
+         w.Put(10, 16);
+         w.Put(0xFFF5, 16);
+         w.Put(0x41, 8);
+       },
+       false, drInputEnded},
+      {"no last block",
+       [](BitWriter& w) {
+         w.Put(2, 3);
+         w.Fixed('a');
+         w.Fixed(256);
+       },
+       false, drInputEnded},
+      {"empty input", [](BitWriter&) {}, true, drInputEnded},
+  };
+  for (const auto& c : cases) {
+    BitWriter w;
+    c.build(w);
+    EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, c.want) << c.what;
+  }
 }
 
-TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc)
-{
-    if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    const int deflated = CheckPeerEntries({8}, [](ZipDecodeIo& io, int) { return InflateDeflate(io); });
-    EXPECT_GT(deflated, 20);
-    const int deflate64Entries = CheckPeerEntries({9}, [](ZipDecodeIo& io, int) { return InflateDeflate64(io); });
-    EXPECT_GE(deflate64Entries, 1);
+TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
+  // Length code 285 with 16 extra bits 65535 copies 65538 bytes.
+  {
+    BitWriter w;
+    w.Put(3, 3);
+    w.Fixed('x');
+    w.Fixed(285);
+    w.Put(65535, 16);
+    w.Code(0, 5);  // distance 1
+    w.Fixed(256);
+    const auto run = Inflate64Or32(w.bytes, true);
+    EXPECT_EQ(run.result, drOk);
+    ASSERT_EQ(run.out.size(), 65539u);
+    EXPECT_TRUE(std::all_of(run.out.begin(), run.out.end(), [](uint8_t b) { return b == 'x'; }));
+    // Plain Deflate reads the same code as length 258 without extra bits.
+    EXPECT_NE(Inflate64Or32(w.bytes, false).out.size(), 65539u);
+  }
+  // Fixed distance codes 30 and 31 reach up to the 64 KiB window.
+  for (unsigned code : {30u, 31u}) {
+    Bytes history(65535);
+    for (size_t i = 0; i < history.size(); ++i) history[i] = uint8_t(i * 7 + i / 256);
+    BitWriter w;
+    w.Stored(history, false);
+    w.Put(3, 3);
+    w.Fixed(257);  // length 3
+    w.Code(code, 5);
+    w.Put(code == 30 ? 16383 : 16382, 14);
+    w.Fixed(256);
+    const auto run = Inflate64Or32(w.bytes, true);
+    SCOPED_TRACE(code);
+    ASSERT_EQ(run.result, drOk);
+    ASSERT_EQ(run.out.size(), history.size() + 3);
+    const size_t dist = code == 30 ? 32769 + 16383 : 49153 + 16382;
+    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(run.out[history.size() + k], history[history.size() - dist + k]);
+    EXPECT_EQ(Inflate64Or32(w.bytes, false).result, drBadData);
+  }
 }
 
-TEST(InflatePeers, TruncatedAndCorruptedEntriesFailCleanly)
-{
-    if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
-        if (e.method != 9 || e.size < 100000) continue;
-        Bytes cut(e.packed.begin(), e.packed.begin() + long(e.packed.size() / 2));
-        EXPECT_EQ(Inflate64Or32(cut, true, e.size).result, drInputEnded);
-        // Damage anywhere must end in an error or a wrong CRC, never an out-of-bounds access.
-        for (size_t at : {size_t(3), e.packed.size() / 3, e.packed.size() - 5}) {
-            Bytes bad = e.packed;
-            bad[at] ^= 0x5A;
-            const auto run = Inflate64Or32(bad, true, e.size);
-            EXPECT_TRUE(run.result != drOk || Crc32(run.out) != e.crc) << at;
-        }
+TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
+  MemoryStream32 src(kZlib.data(), kZlib.size());
+  DecompressStream s(src, 13, 15);
+  ASSERT_EQ(s.InitResult(), inflOk);
+  char buf[64] = {};
+  EXPECT_EQ(s.Read(buf, 5), 5);
+  EXPECT_EQ(std::string(buf, 5), "hello");
+  EXPECT_EQ(s.Seek(6, soCurrent), 11);
+  EXPECT_EQ(s.Read(buf, 64), 11);
+  EXPECT_EQ(std::string(buf, 11), " hello zlib");
+  EXPECT_TRUE(s.Ended());
+  EXPECT_EQ(s.Read(buf, 64), 0);
+  EXPECT_EQ(s.Seek(0, soBeginning), 0);
+  EXPECT_EQ(s.Read(buf, 64), 22);
+  EXPECT_EQ(s.Write(buf, 1), -1);
+}
+
+TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc) {
+  if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
+  const int deflated = CheckPeerEntries({8}, [](ZipDecodeIo& io, int) { return InflateDeflate(io); });
+  EXPECT_GT(deflated, 20);
+  const int deflate64Entries = CheckPeerEntries({9}, [](ZipDecodeIo& io, int) { return InflateDeflate64(io); });
+  EXPECT_GE(deflate64Entries, 1);
+}
+
+TEST(InflatePeers, TruncatedAndCorruptedEntriesFailCleanly) {
+  if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
+  for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
+    if (e.method != 9 || e.size < 100000) continue;
+    Bytes cut(e.packed.begin(), e.packed.begin() + long(e.packed.size() / 2));
+    EXPECT_EQ(Inflate64Or32(cut, true, e.size).result, drInputEnded);
+    // Damage anywhere must end in an error or a wrong CRC, never an out-of-bounds access.
+    for (size_t at : {size_t(3), e.packed.size() / 3, e.packed.size() - 5}) {
+      Bytes bad = e.packed;
+      bad[at] ^= 0x5A;
+      const auto run = Inflate64Or32(bad, true, e.size);
+      EXPECT_TRUE(run.result != drOk || Crc32(run.out) != e.crc) << at;
     }
+  }
 }
 
-TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread)
-{
-    if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
-    for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
-        if (e.method != 9 || e.size < 100000) continue;
-        for (size_t piece : {size_t(32), size_t(33), size_t(1000), size_t(65536)}) {
-            ZStreamRec rec;
-            ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), inflOk);
-            Bytes out(e.size + 10);
-            rec.next_out = out.data();
-            rec.avail_out = uint32_t(out.size());
-            int r = inflOk;
-            for (size_t at = 0; at < e.packed.size() && r != inflStreamEnd; at += piece) {
-                // A heap block of exactly the piece's size: a read past it is reported.
-                const size_t n = std::min(piece, e.packed.size() - at);
-                std::unique_ptr<uint8_t[]> block(new uint8_t[n]);
-                std::copy_n(e.packed.begin() + long(at), n, block.get());
-                rec.next_in = block.get();
-                rec.avail_in = uint32_t(n);
-                do r = Inflate(&rec, 0);
-                while (r == inflOk && rec.avail_in);
-                ASSERT_TRUE(r == inflOk || r == inflBufError || r == inflStreamEnd) << r;
-                if (r == inflStreamEnd) break;
-                // The engine may keep whole bytes in its bit buffer, but must not point past the piece.
-                ASSERT_EQ(rec.avail_in, 0u);
-            }
-            InflateEnd(&rec);
-            EXPECT_EQ(r, inflStreamEnd) << piece;
-            out.resize(rec.total_out);
-            EXPECT_EQ(Crc32(out), e.crc) << piece;
-        }
+TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread) {
+  if (!fs::exists(PeerDir())) GTEST_SKIP() << "no peer archives";
+  for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
+    if (e.method != 9 || e.size < 100000) continue;
+    for (size_t piece : {size_t(32), size_t(33), size_t(1000), size_t(65536)}) {
+      ZStreamRec rec;
+      ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), inflOk);
+      Bytes out(e.size + 10);
+      rec.next_out = out.data();
+      rec.avail_out = uint32_t(out.size());
+      int r = inflOk;
+      for (size_t at = 0; at < e.packed.size() && r != inflStreamEnd; at += piece) {
+        // A heap block of exactly the piece's size: a read past it is reported.
+        const size_t n = std::min(piece, e.packed.size() - at);
+        std::unique_ptr<uint8_t[]> block(new uint8_t[n]);
+        std::copy_n(e.packed.begin() + long(at), n, block.get());
+        rec.next_in = block.get();
+        rec.avail_in = uint32_t(n);
+        do r = Inflate(&rec, 0);
+        while (r == inflOk && rec.avail_in);
+        ASSERT_TRUE(r == inflOk || r == inflBufError || r == inflStreamEnd) << r;
+        if (r == inflStreamEnd) break;
+        // The engine may keep whole bytes in its bit buffer, but must not point past the piece.
+        ASSERT_EQ(rec.avail_in, 0u);
+      }
+      InflateEnd(&rec);
+      EXPECT_EQ(r, inflStreamEnd) << piece;
+      out.resize(rec.total_out);
+      EXPECT_EQ(Crc32(out), e.crc) << piece;
     }
+  }
 }

@@ -11,228 +11,225 @@
 using namespace corvina::archive;
 using namespace testutil;
 
-
-TEST(LhaReader, StoredEntriesAtEveryLevelWithDirectoriesAndCp932Names)
-{
-    const Bytes data = Text(std::string(3000, 'x') + "end");
-    for (int level = 0; level <= 2; ++level) {
-        SCOPED_TRACE(level);
-        ScopedDir d("levels");
-        LhaEntry plain{.name = "a.txt", .data = data, .level = level};
-        // "表" ends in 0x5C: it must not split the name.
-        LhaEntry sjis{.name = "\x95\x5C.txt", .data = Text("hyo"), .level = level};
-        LhaEntry nested{.name = level == 0 ? "dir1\\dir2\\b.txt" : "b.txt", .data = Text("bee"), .level = level};
-        if (level > 0) nested.dir = std::string("dir1\xFF") + "dir2";
-        const Outcome r = ExtractBytes(LhaArchive({plain, sjis, nested}), d.path());
-        EXPECT_EQ(r.count, 3);
-        EXPECT_EQ(ReadAll(d.path() / "out/a.txt"), data);
-        EXPECT_EQ(ReadAll(d.path() / "out" / "表.txt"), Text("hyo"));
-        EXPECT_EQ(ReadAll(d.path() / "out/dir1/dir2/b.txt"), Text("bee"));
-        EXPECT_TRUE(r.errors.empty());
-    }
-}
-
-TEST(LhaReader, LevelTwoNameIsFoundByTypeWhereverItStands)
-{
-    for (bool nameFirst : {false, true}) {
-        ScopedDir d("level2");
-        LhaEntry e{.name = "Oz050312.txt", .data = Text("line\r\n"), .level = 2, .nameFirstAtLevel2 = nameFirst};
-        const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
-        EXPECT_EQ(r.count, 1);
-        EXPECT_TRUE(fs::exists(d.path() / "out/Oz050312.txt"));
-    }
-}
-
-TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind)
-{
-    ScopedDir d("crc");
-    fs::create_directories(d.path() / "out");
-    WriteAll(d.path() / "out/keep.txt", Text("old contents"));
-    LhaEntry bad{.name = "keep.txt", .data = Text("new contents"), .crcOverride = 0x1234};
-    LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
-    LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
-    LhaEntry good{.name = "good.txt", .data = Text("fine")};
-    const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path());
-    EXPECT_EQ(r.count, 1);
-    EXPECT_TRUE(r.Has(msg::CrcError));
-    EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
-    // The existing file is not replaced by data that failed its check; no partial output remains.
-    EXPECT_EQ(ReadAll(d.path() / "out/keep.txt"), Text("old contents"));
-    const auto files = AllFiles(d.path() / "out");
-    EXPECT_EQ(files.size(), 2u);
-    EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
-    EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
-}
-
-TEST(LhaReader, PathsNeverLeaveTheTargetFolder)
-{
-    ScopedDir d("paths");
-    const Outcome r = ExtractBytes(LhaArchive({{.name = "..\\x.txt", .data = Text("1")},
-                                           {.name = "a\\..\\..\\y.txt", .data = Text("2")},
-                                           {.name = "C:\\dir\\z.txt", .data = Text("3")},
-                                           {.name = "/etc/w.txt", .data = Text("4")}}),
-                               d.path());
+TEST(LhaReader, StoredEntriesAtEveryLevelWithDirectoriesAndCp932Names) {
+  const Bytes data = Text(std::string(3000, 'x') + "end");
+  for (int level = 0; level <= 2; ++level) {
+    SCOPED_TRACE(level);
+    ScopedDir d("levels");
+    LhaEntry plain{.name = "a.txt", .data = data, .level = level};
+    // "表" ends in 0x5C: it must not split the name.
+    LhaEntry sjis{.name = "\x95\x5C.txt", .data = Text("hyo"), .level = level};
+    LhaEntry nested{.name = level == 0 ? "dir1\\dir2\\b.txt" : "b.txt", .data = Text("bee"), .level = level};
+    if (level > 0) nested.dir = std::string("dir1\xFF") + "dir2";
+    const Outcome r = ExtractBytes(LhaArchive({plain, sjis, nested}), d.path());
     EXPECT_EQ(r.count, 3);
-    EXPECT_TRUE(fs::exists(d.path() / "out/x.txt"));
-    EXPECT_TRUE(fs::exists(d.path() / "out/dir/z.txt"));
-    EXPECT_TRUE(fs::exists(d.path() / "out/etc/w.txt"));
-    EXPECT_TRUE(r.Has(msg::BadFileHeader));
-    // Nothing was written beside the target folder.
-    for (auto& e : fs::directory_iterator(d.path()))
-        EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "in.lzh") << e.path();
+    EXPECT_EQ(ReadAll(d.path() / "out/a.txt"), data);
+    EXPECT_EQ(ReadAll(d.path() / "out" / "表.txt"), Text("hyo"));
+    EXPECT_EQ(ReadAll(d.path() / "out/dir1/dir2/b.txt"), Text("bee"));
+    EXPECT_TRUE(r.errors.empty());
+  }
 }
 
-TEST(LhaReader, HeadersCutAtEveryByteEndCleanly)
-{
-    LhaEntry one{.name = "first.txt", .data = Text(std::string(200, 'q')), .level = 1, .dir = "sub"};
-    LhaEntry two{.name = "second.txt", .data = Text("zz"), .level = 2, .dir = "deep"};
-    const Bytes whole = LhaArchive({one, two});
-    ScopedDir d("cut");
-    for (size_t cut = 1; cut < whole.size(); ++cut) {
-        SCOPED_TRACE(cut);
-        const fs::path dir = d.path() / std::to_string(cut);
-        fs::create_directories(dir);
-        const Outcome r = ExtractBytes(Bytes(whole.begin(), whole.begin() + long(cut)), dir);
-        // Whatever was written passed its check; a cut entry never leaves a file.
-        EXPECT_EQ(size_t(r.count), AllFiles(dir / "out").size());
-        for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok") || e.ends_with(":fail"));
-    }
+TEST(LhaReader, LevelTwoNameIsFoundByTypeWhereverItStands) {
+  for (bool nameFirst : {false, true}) {
+    ScopedDir d("level2");
+    LhaEntry e{.name = "Oz050312.txt", .data = Text("line\r\n"), .level = 2, .nameFirstAtLevel2 = nameFirst};
+    const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(fs::exists(d.path() / "out/Oz050312.txt"));
+  }
 }
 
-TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders)
-{
-    const Bytes good = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 1, .dir = "d"}});
-    struct Case { const char* what; size_t at; uint8_t value; };
-    // Header size too small for the name; name length past the header; extended header size 1.
-    // A header level the reader does not know is a header it cannot take, not the archive's end.
-    for (const Case c : {Case{"head size", 0, 20}, Case{"name length", 21, 200}, Case{"ext size", 30, 1},
-                         Case{"level", 20, 3}}) {
-        SCOPED_TRACE(c.what);
-        Bytes a = good;
-        a[c.at] = c.value;
-        ScopedDir d("badfield");
-        const Outcome r = ExtractBytes(a, d.path());
-        EXPECT_EQ(r.count, 0);
-        EXPECT_TRUE(r.Has(msg::BadFileHeader));
-        EXPECT_TRUE(AllFiles(d.path() / "out").empty());
-    }
-    // Level-2 extended headers of size 1 and 2, shorter than their own type and next-size fields: the header
-    // CRC's (its size at 24) and the file name's (its size at 29, after the 3 bytes of the CRC's).
-    const Bytes good2 = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 2}});
-    for (const auto& [at, size] : {std::pair{24, 1}, std::pair{24, 2}, std::pair{29, 1}, std::pair{29, 2}}) {
-        SCOPED_TRACE(std::to_string(at) + ": " + std::to_string(size));
-        Bytes b = good2;
-        ASSERT_EQ(b[size_t(at)], at == 24 ? 5 : 8);
-        b[size_t(at)] = uint8_t(size);
-        ScopedDir d("badext2");
-        const Outcome r = ExtractBytes(b, d.path());
-        EXPECT_EQ(r.count, 0);
-        EXPECT_TRUE(r.Has(msg::BadFileHeader));
-        EXPECT_TRUE(AllFiles(d.path() / "out").empty());
-    }
-    // Level-1 extended headers larger than the packed size.
+TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
+  ScopedDir d("crc");
+  fs::create_directories(d.path() / "out");
+  WriteAll(d.path() / "out/keep.txt", Text("old contents"));
+  LhaEntry bad{.name = "keep.txt", .data = Text("new contents"), .crcOverride = 0x1234};
+  LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
+  LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
+  LhaEntry good{.name = "good.txt", .data = Text("fine")};
+  const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path());
+  EXPECT_EQ(r.count, 1);
+  EXPECT_TRUE(r.Has(msg::CrcError));
+  EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
+  // The existing file is not replaced by data that failed its check; no partial output remains.
+  EXPECT_EQ(ReadAll(d.path() / "out/keep.txt"), Text("old contents"));
+  const auto files = AllFiles(d.path() / "out");
+  EXPECT_EQ(files.size(), 2u);
+  EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
+  EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
+}
+
+TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
+  ScopedDir d("paths");
+  const Outcome r = ExtractBytes(LhaArchive({{.name = "..\\x.txt", .data = Text("1")},
+                                             {.name = "a\\..\\..\\y.txt", .data = Text("2")},
+                                             {.name = "C:\\dir\\z.txt", .data = Text("3")},
+                                             {.name = "/etc/w.txt", .data = Text("4")}}),
+                                 d.path());
+  EXPECT_EQ(r.count, 3);
+  EXPECT_TRUE(fs::exists(d.path() / "out/x.txt"));
+  EXPECT_TRUE(fs::exists(d.path() / "out/dir/z.txt"));
+  EXPECT_TRUE(fs::exists(d.path() / "out/etc/w.txt"));
+  EXPECT_TRUE(r.Has(msg::BadFileHeader));
+  // Nothing was written beside the target folder.
+  for (auto& e : fs::directory_iterator(d.path()))
+    EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "in.lzh") << e.path();
+}
+
+TEST(LhaReader, HeadersCutAtEveryByteEndCleanly) {
+  LhaEntry one{.name = "first.txt", .data = Text(std::string(200, 'q')), .level = 1, .dir = "sub"};
+  LhaEntry two{.name = "second.txt", .data = Text("zz"), .level = 2, .dir = "deep"};
+  const Bytes whole = LhaArchive({one, two});
+  ScopedDir d("cut");
+  for (size_t cut = 1; cut < whole.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const fs::path dir = d.path() / std::to_string(cut);
+    fs::create_directories(dir);
+    const Outcome r = ExtractBytes(Bytes(whole.begin(), whole.begin() + long(cut)), dir);
+    // Whatever was written passed its check; a cut entry never leaves a file.
+    EXPECT_EQ(size_t(r.count), AllFiles(dir / "out").size());
+    for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok") || e.ends_with(":fail"));
+  }
+}
+
+TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders) {
+  const Bytes good = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 1, .dir = "d"}});
+  struct Case {
+    const char* what;
+    size_t at;
+    uint8_t value;
+  };
+  // Header size too small for the name; name length past the header; extended header size 1.
+  // A header level the reader does not know is a header it cannot take, not the archive's end.
+  for (const Case c :
+       {Case{"head size", 0, 20}, Case{"name length", 21, 200}, Case{"ext size", 30, 1}, Case{"level", 20, 3}}) {
+    SCOPED_TRACE(c.what);
     Bytes a = good;
-    Put32(a, 7, 2);
-    ScopedDir d("packed");
-    EXPECT_EQ(ExtractBytes(a, d.path()).count, 0);
-}
-
-TEST(LhaReader, CorruptCompressedDataFailsTheEntry)
-{
-    // Static-Huffman streams made of junk: table errors, impossible code lengths, early ends.
-    std::mt19937 rng(7);
-    for (const char* method : {"-lh1-", "-lh4-", "-lh5-", "-lh6-", "-lh7-"}) {
-        for (int round = 0; round < 20; ++round) {
-            SCOPED_TRACE(std::string(method) + " " + std::to_string(round));
-            Bytes junk(size_t(1 + rng() % 300));
-            for (auto& b : junk) b = uint8_t(rng());
-            LhaEntry e{.name = "j.bin", .data = Text("x"), .method = method, .packedOverride = junk,
-                       .unpackedOverride = 100000};
-            ScopedDir d("junk");
-            const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
-            EXPECT_EQ(r.count, 0);
-            EXPECT_TRUE(AllFiles(d.path() / "out").empty());
-        }
-    }
-}
-
-TEST(LhaReader, EmptyArchiveAndNonArchive)
-{
-    ScopedDir d("empty");
-    EXPECT_EQ(ExtractBytes(Bytes(30, 0), d.path()).count, 0);
-    ScopedDir e("text");
-    const Outcome r = ExtractBytes(Text(std::string(100, 'a')), e.path());
+    a[c.at] = c.value;
+    ScopedDir d("badfield");
+    const Outcome r = ExtractBytes(a, d.path());
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+  }
+  // Level-2 extended headers of size 1 and 2, shorter than their own type and next-size fields: the header
+  // CRC's (its size at 24) and the file name's (its size at 29, after the 3 bytes of the CRC's).
+  const Bytes good2 = LhaArchive({{.name = "n.txt", .data = Text("data"), .level = 2}});
+  for (const auto& [at, size] : {std::pair{24, 1}, std::pair{24, 2}, std::pair{29, 1}, std::pair{29, 2}}) {
+    SCOPED_TRACE(std::to_string(at) + ": " + std::to_string(size));
+    Bytes b = good2;
+    ASSERT_EQ(b[size_t(at)], at == 24 ? 5 : 8);
+    b[size_t(at)] = uint8_t(size);
+    ScopedDir d("badext2");
+    const Outcome r = ExtractBytes(b, d.path());
+    EXPECT_EQ(r.count, 0);
+    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    EXPECT_TRUE(AllFiles(d.path() / "out").empty());
+  }
+  // Level-1 extended headers larger than the packed size.
+  Bytes a = good;
+  Put32(a, 7, 2);
+  ScopedDir d("packed");
+  EXPECT_EQ(ExtractBytes(a, d.path()).count, 0);
 }
 
-TEST(LhaReader, NamesFromExtendedHeadersAndTheUtf8Flag)
-{
-    // A level-1 file-name header carries the whole name when the base header's field is short.
-    ScopedDir d("extname");
-    LhaEntry longName{.name = "LONGNA~1.TXT", .data = Text("1"), .level = 1, .levelOneExtName = "long name.txt"};
-    // A level-2 header flagged as written on Unix ("U") keeps a UTF-8 name; others are CP932.
-    LhaEntry utf8{.name = "\xE9\x83\xA8.txt", .data = Text("2"), .level = 2, .osId = 'U'};
-    LhaEntry cp932{.name = "\x93\xFA.txt", .data = Text("3"), .level = 2};
-    const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path());
-    EXPECT_EQ(r.count, 3);
-    EXPECT_EQ(ReadAll(d.path() / "out/long name.txt"), Text("1"));
-    EXPECT_EQ(ReadAll(d.path() / "out" / "部.txt"), Text("2"));
-    EXPECT_EQ(ReadAll(d.path() / "out" / "日.txt"), Text("3"));
-}
-
-TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark)
-{
-    // A level-2 header of more than 255 bytes is stepped over by its 16-bit length.
-    ScopedDir d("long2");
-    const std::string dir = std::string(120, 'a') + "\xFF" + std::string(120, 'b');
-    LhaEntry deep{.name = "x.txt", .data = Text("deep"), .level = 2, .dir = dir};
-    LhaEntry next{.name = "y.txt", .data = Text("next"), .level = 2};
-    const Bytes archive = LhaArchive({deep, next});
-    ASSERT_GT(archive[1], 0);   // the first header's length is above 255
-    const Outcome r = ExtractBytes(archive, d.path());
-    EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(ReadAll(d.path() / "out" / std::string(120, 'a') / std::string(120, 'b') / "x.txt"), Text("deep"));
-    EXPECT_EQ(ReadAll(d.path() / "out/y.txt"), Text("next"));
-
-    // A header length whose low byte is 0 reads as the archive's end mark, as the format has it.
-    bool found = false;
-    for (size_t nameLength = 1; nameLength < 300 && !found; ++nameLength) {
-        LhaEntry e{.name = std::string(nameLength, 'n'), .data = Text("z"), .level = 2};
-        Bytes a = LhaArchive({e});
-        if (a[0] != 0) continue;
-        Bytes withHeader = LhaArchive({{.name = "first.txt", .data = Text("f")}});
-        withHeader.pop_back();
-        Append(withHeader, a);
-        ScopedDir z("lowbyte");
-        const Outcome o = ExtractBytes(withHeader, z.path());
-        EXPECT_EQ(o.count, 1);
-        EXPECT_EQ(AllFiles(z.path() / "out"), std::vector<fs::path>{"first.txt"});
-        found = true;
+TEST(LhaReader, CorruptCompressedDataFailsTheEntry) {
+  // Static-Huffman streams made of junk: table errors, impossible code lengths, early ends.
+  std::mt19937 rng(7);
+  for (const char* method : {"-lh1-", "-lh4-", "-lh5-", "-lh6-", "-lh7-"}) {
+    for (int round = 0; round < 20; ++round) {
+      SCOPED_TRACE(std::string(method) + " " + std::to_string(round));
+      Bytes junk(size_t(1 + rng() % 300));
+      for (auto& b : junk) b = uint8_t(rng());
+      LhaEntry e{
+          .name = "j.bin", .data = Text("x"), .method = method, .packedOverride = junk, .unpackedOverride = 100000};
+      ScopedDir d("junk");
+      const Outcome r = ExtractBytes(LhaArchive({e}), d.path());
+      EXPECT_EQ(r.count, 0);
+      EXPECT_TRUE(AllFiles(d.path() / "out").empty());
     }
-    EXPECT_TRUE(found);
+  }
 }
 
-TEST(LhaReader, DirectoryEntriesAndEmptyEntries)
-{
-    // An empty -lh5- entry reads nothing of its (junk) packed bytes and still passes.
-    LhaEntry empty{.name = "empty.txt", .data = {}, .method = "-lh5-", .packedOverride = Bytes(40, 0xA5)};
-    LhaEntry folder{.name = "folder\\", .data = {}, .level = 1, .method = "-lhd-"};
-    // Empty folders stored as empty -lh0- entries whose name ends with a separator (Amiga LhA).
-    LhaEntry storedFolder{.name = "", .data = {}, .level = 1, .dir = "stored\xFF" "empty\xFF"};
-    LhaEntry plainFolder{.name = "plain\\", .data = {}};
-    for (bool create : {false, true}) {
-        SCOPED_TRACE(create);
-        ScopedDir d("dirs");
-        const Outcome r = ExtractBytes(LhaArchive({folder, storedFolder, plainFolder, empty}), d.path(), {"*.*"},
-                                       [&](LhaExtractor& lha) { lha.CreateStoredDirs = create; });
-        EXPECT_EQ(r.count, 1);   // a directory entry is not a file written
-        EXPECT_TRUE(r.errors.empty());
-        EXPECT_EQ(fs::is_directory(d.path() / "out/folder"), create);
-        EXPECT_EQ(fs::is_directory(d.path() / "out/stored/empty"), create);
-        EXPECT_EQ(fs::is_directory(d.path() / "out/plain"), create);
-        EXPECT_EQ(r.ended.size(), 4u);
-        EXPECT_EQ(ReadAll(d.path() / "out/empty.txt").size(), 0u);
-        for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok")) << e;
-    }
+TEST(LhaReader, EmptyArchiveAndNonArchive) {
+  ScopedDir d("empty");
+  EXPECT_EQ(ExtractBytes(Bytes(30, 0), d.path()).count, 0);
+  ScopedDir e("text");
+  const Outcome r = ExtractBytes(Text(std::string(100, 'a')), e.path());
+  EXPECT_EQ(r.count, 0);
+  EXPECT_TRUE(r.Has(msg::BadFileHeader));
+}
+
+TEST(LhaReader, NamesFromExtendedHeadersAndTheUtf8Flag) {
+  // A level-1 file-name header carries the whole name when the base header's field is short.
+  ScopedDir d("extname");
+  LhaEntry longName{.name = "LONGNA~1.TXT", .data = Text("1"), .level = 1, .levelOneExtName = "long name.txt"};
+  // A level-2 header flagged as written on Unix ("U") keeps a UTF-8 name; others are CP932.
+  LhaEntry utf8{.name = "\xE9\x83\xA8.txt", .data = Text("2"), .level = 2, .osId = 'U'};
+  LhaEntry cp932{.name = "\x93\xFA.txt", .data = Text("3"), .level = 2};
+  const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path());
+  EXPECT_EQ(r.count, 3);
+  EXPECT_EQ(ReadAll(d.path() / "out/long name.txt"), Text("1"));
+  EXPECT_EQ(ReadAll(d.path() / "out" / "部.txt"), Text("2"));
+  EXPECT_EQ(ReadAll(d.path() / "out" / "日.txt"), Text("3"));
+}
+
+TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark) {
+  // A level-2 header of more than 255 bytes is stepped over by its 16-bit length.
+  ScopedDir d("long2");
+  const std::string dir = std::string(120, 'a') + "\xFF" + std::string(120, 'b');
+  LhaEntry deep{.name = "x.txt", .data = Text("deep"), .level = 2, .dir = dir};
+  LhaEntry next{.name = "y.txt", .data = Text("next"), .level = 2};
+  const Bytes archive = LhaArchive({deep, next});
+  ASSERT_GT(archive[1], 0);  // the first header's length is above 255
+  const Outcome r = ExtractBytes(archive, d.path());
+  EXPECT_EQ(r.count, 2);
+  EXPECT_EQ(ReadAll(d.path() / "out" / std::string(120, 'a') / std::string(120, 'b') / "x.txt"), Text("deep"));
+  EXPECT_EQ(ReadAll(d.path() / "out/y.txt"), Text("next"));
+
+  // A header length whose low byte is 0 reads as the archive's end mark, as the format has it.
+  bool found = false;
+  for (size_t nameLength = 1; nameLength < 300 && !found; ++nameLength) {
+    LhaEntry e{.name = std::string(nameLength, 'n'), .data = Text("z"), .level = 2};
+    Bytes a = LhaArchive({e});
+    if (a[0] != 0) continue;
+    Bytes withHeader = LhaArchive({{.name = "first.txt", .data = Text("f")}});
+    withHeader.pop_back();
+    Append(withHeader, a);
+    ScopedDir z("lowbyte");
+    const Outcome o = ExtractBytes(withHeader, z.path());
+    EXPECT_EQ(o.count, 1);
+    EXPECT_EQ(AllFiles(z.path() / "out"), std::vector<fs::path>{"first.txt"});
+    found = true;
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(LhaReader, DirectoryEntriesAndEmptyEntries) {
+  // An empty -lh5- entry reads nothing of its (junk) packed bytes and still passes.
+  LhaEntry empty{.name = "empty.txt", .data = {}, .method = "-lh5-", .packedOverride = Bytes(40, 0xA5)};
+  LhaEntry folder{.name = "folder\\", .data = {}, .level = 1, .method = "-lhd-"};
+  // Empty folders stored as empty -lh0- entries whose name ends with a separator (Amiga LhA).
+  LhaEntry storedFolder{.name = "",
+                        .data = {},
+                        .level = 1,
+                        .dir =
+                            "stored\xFF"
+                            "empty\xFF"};
+  LhaEntry plainFolder{.name = "plain\\", .data = {}};
+  for (bool create : {false, true}) {
+    SCOPED_TRACE(create);
+    ScopedDir d("dirs");
+    const Outcome r = ExtractBytes(LhaArchive({folder, storedFolder, plainFolder, empty}), d.path(), {"*.*"},
+                                   [&](LhaExtractor& lha) { lha.CreateStoredDirs = create; });
+    EXPECT_EQ(r.count, 1);  // a directory entry is not a file written
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(fs::is_directory(d.path() / "out/folder"), create);
+    EXPECT_EQ(fs::is_directory(d.path() / "out/stored/empty"), create);
+    EXPECT_EQ(fs::is_directory(d.path() / "out/plain"), create);
+    EXPECT_EQ(r.ended.size(), 4u);
+    EXPECT_EQ(ReadAll(d.path() / "out/empty.txt").size(), 0u);
+    for (const auto& e : r.ended) EXPECT_TRUE(e.ends_with(":ok")) << e;
+  }
 }

@@ -2,371 +2,377 @@
 // Entry name masks, archive type detection by signature and the shared routines' edge cases.
 #include <gtest/gtest.h>
 
-#include "archive/Masks.h"
 #include "archive/ArchiveExtractor.h"
+#include "archive/Masks.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
 using namespace testutil;
 
-TEST(Masks, MatchingRules)
-{
-    // A reversed range adds nothing; names and masks compare without case, CP932 characters whole.
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"README", "*.*", true},    {"README", "*.", true},      {"README.TXT", "*.", false},
-        {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true},   {"aXbXb", "*a*b", true},
-        {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},    {"Oz050312.TXT", "oz*.txt", true},
-        {"表.txt", "表*", true},    {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false}};
-    for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
+TEST(Masks, MatchingRules) {
+  // A reversed range adds nothing; names and masks compare without case, CP932 characters whole.
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"README", "*.*", true},    {"README", "*.", true},    {"README.TXT", "*.", false},
+      {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true}, {"aXbXb", "*a*b", true},
+      {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},  {"Oz050312.TXT", "oz*.txt", true},
+      {"表.txt", "表*", true},    {"表.txt", "裏*", false},  {"abc", "[z-a]bc", false}};
+  for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
-TEST(Masks, InvalidMasks)
-{
-    EXPECT_THROW(InternalMask(std::string(31, '*') + "a"), InvalidMaskError);
-    EXPECT_NO_THROW(InternalMask(std::string(30, '*') + "a"));
-    EXPECT_THROW(InternalMask("[]"), InvalidMaskError);
-    EXPECT_THROW(InternalMask("[abc"), InvalidMaskError);
-    try {
-        InternalMask m("ab[cd");
-        FAIL();
-    } catch (const InvalidMaskError& e) {
-        EXPECT_STREQ(e.what(), "'ab[cd' is an invalid mask at (6)");
-    }
+TEST(Masks, InvalidMasks) {
+  EXPECT_THROW(InternalMask(std::string(31, '*') + "a"), InvalidMaskError);
+  EXPECT_NO_THROW(InternalMask(std::string(30, '*') + "a"));
+  EXPECT_THROW(InternalMask("[]"), InvalidMaskError);
+  EXPECT_THROW(InternalMask("[abc"), InvalidMaskError);
+  try {
+    InternalMask m("ab[cd");
+    FAIL();
+  } catch (const InvalidMaskError& e) {
+    EXPECT_STREQ(e.what(), "'ab[cd' is an invalid mask at (6)");
+  }
 }
 
-TEST(Masks, SelectionWithRecursionAndExclusion)
-{
-    std::vector<std::string> masks{"*.txt"};
-    EXPECT_TRUE(IsEntrySelected("sub\\a.txt", masks, true, {}));
-    EXPECT_FALSE(IsEntrySelected("sub\\a.txt", masks, false, {}));
-    EXPECT_TRUE(IsEntrySelected("a.txt", masks, false, {}));
-    std::vector<std::string> empty;
-    EXPECT_FALSE(IsEntrySelected("a.txt", empty, true, {}));
-    int excluded = 0;
-    std::vector<std::string> all{"*.*"};
-    EXPECT_FALSE(IsEntrySelected("b.bak", all, true, {"*.bak"}, [&](const std::string&) { ++excluded; }));
-    EXPECT_EQ(excluded, 1);
-    EXPECT_FALSE(IsEntrySelected("", all, true, {}));
+TEST(Masks, SelectionWithRecursionAndExclusion) {
+  std::vector<std::string> masks{"*.txt"};
+  EXPECT_TRUE(IsEntrySelected("sub\\a.txt", masks, true, {}));
+  EXPECT_FALSE(IsEntrySelected("sub\\a.txt", masks, false, {}));
+  EXPECT_TRUE(IsEntrySelected("a.txt", masks, false, {}));
+  std::vector<std::string> empty;
+  EXPECT_FALSE(IsEntrySelected("a.txt", empty, true, {}));
+  int excluded = 0;
+  std::vector<std::string> all{"*.*"};
+  EXPECT_FALSE(IsEntrySelected("b.bak", all, true, {"*.bak"}, [&](const std::string&) { ++excluded; }));
+  EXPECT_EQ(excluded, 1);
+  EXPECT_FALSE(IsEntrySelected("", all, true, {}));
 }
 
 namespace {
-ArchiveFormat Detect(const Bytes& bytes, int64_t* offset = nullptr, const std::string& name = "x.bin")
-{
-    ScopedDir d("detect");
-    const fs::path file = d.path() / name;
-    WriteAll(file, bytes);
-    ArchiveExtractor c;
-    c.SetArchiveFile(file.string());
-    if (offset) *offset = c.ArchiveOffset;
-    return c.ArchiveType;
+ArchiveFormat Detect(const Bytes& bytes, int64_t* offset = nullptr, const std::string& name = "x.bin") {
+  ScopedDir d("detect");
+  const fs::path file = d.path() / name;
+  WriteAll(file, bytes);
+  ArchiveExtractor c;
+  c.SetArchiveFile(file.string());
+  if (offset) *offset = c.ArchiveOffset;
+  return c.ArchiveType;
 }
 // A ZIP central header for one entry named `name` and the end record, the directory stored at `offset`.
-Bytes ZipDirectory(uint32_t offset, const std::string& name)
-{
-    Bytes central(46, 0);
-    Put32(central, 0, 0x02014B50);
-    central[28] = uint8_t(name.size());
-    Append(central, Text(name));
-    Bytes end(22, 0);
-    Put32(end, 0, 0x06054B50);
-    end[8] = end[10] = 1;
-    Put32(end, 12, uint32_t(central.size()));
-    Put32(end, 16, offset);
-    Append(central, end);
-    return central;
+Bytes ZipDirectory(uint32_t offset, const std::string& name) {
+  Bytes central(46, 0);
+  Put32(central, 0, 0x02014B50);
+  central[28] = uint8_t(name.size());
+  Append(central, Text(name));
+  Bytes end(22, 0);
+  Put32(end, 0, 0x06054B50);
+  end[8] = end[10] = 1;
+  Put32(end, 12, uint32_t(central.size()));
+  Put32(end, 16, offset);
+  Append(central, end);
+  return central;
 }
-Bytes WithHead(const std::string& head, size_t size = 64)
-{
-    Bytes b(size, 0x11);
-    std::copy(head.begin(), head.end(), b.begin());
-    return b;
+Bytes WithHead(const std::string& head, size_t size = 64) {
+  Bytes b(size, 0x11);
+  std::copy(head.begin(), head.end(), b.begin());
+  return b;
 }
 }  // namespace
 
-TEST(Detection, EverySignature)
-{
-    struct Case { std::string head; ArchiveFormat type; };
-    const Case cases[] = {
-        {"Rar!", atRar}, {"MSCF", atCab}, {"\xB7\xDF\x54\x57", atArc}, {"\x13\x5D\x65\x8C", atMsGz},
-        {"BH\x05\x07", atBh}, {"ZOO ", atZoo}, {"\x1F\x8B", atGZip}, {"%!", atGZip}, {"\x60\xEA", atArj},
-        {"ZO", atZoo}, {"\x1A\x1E", atArc}, {"\x1A\x0A", atPak}, {"\x1A\x08", atArc}, {"HA", atHa},
-        {"PKG5", atUnknown}, {std::string("\x00\x00-lh5-", 7).substr(0, 7), atLha},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.head);
-        Bytes b = WithHead(c.head);
-        if (c.type == atLha) { b[0] = 0x20; b[1] = 0; }
-        EXPECT_EQ(Detect(b), c.type);
+TEST(Detection, EverySignature) {
+  struct Case {
+    std::string head;
+    ArchiveFormat type;
+  };
+  const Case cases[] = {
+      {"Rar!", atRar},
+      {"MSCF", atCab},
+      {"\xB7\xDF\x54\x57", atArc},
+      {"\x13\x5D\x65\x8C", atMsGz},
+      {"BH\x05\x07", atBh},
+      {"ZOO ", atZoo},
+      {"\x1F\x8B", atGZip},
+      {"%!", atGZip},
+      {"\x60\xEA", atArj},
+      {"ZO", atZoo},
+      {"\x1A\x1E", atArc},
+      {"\x1A\x0A", atPak},
+      {"\x1A\x08", atArc},
+      {"HA", atHa},
+      {"PKG5", atUnknown},
+      {std::string("\x00\x00-lh5-", 7).substr(0, 7), atLha},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.head);
+    Bytes b = WithHead(c.head);
+    if (c.type == atLha) {
+      b[0] = 0x20;
+      b[1] = 0;
     }
-    EXPECT_EQ(Detect(WithHead("BZh91AY&SY")), atBz2);
-    EXPECT_EQ(Detect(WithHead("hello\nContent-Transfer-Encoding: Base64\nxx")), atBase64);
-    EXPECT_EQ(Detect(WithHead("begin 644 x\n")), atUue);
-    EXPECT_EQ(Detect(Bytes(19, 'x')), atNotAvail);
-    EXPECT_EQ(Detect(Bytes(4096, 0)), atNotAvail);   // all zeros: nothing read past the data
+    EXPECT_EQ(Detect(b), c.type);
+  }
+  EXPECT_EQ(Detect(WithHead("BZh91AY&SY")), atBz2);
+  EXPECT_EQ(Detect(WithHead("hello\nContent-Transfer-Encoding: Base64\nxx")), atBase64);
+  EXPECT_EQ(Detect(WithHead("begin 644 x\n")), atUue);
+  EXPECT_EQ(Detect(Bytes(19, 'x')), atNotAvail);
+  EXPECT_EQ(Detect(Bytes(4096, 0)), atNotAvail);  // all zeros: nothing read past the data
 }
 
-TEST(Detection, LhaOffsetsMacBinaryAndSfxStub)
-{
-    const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
-    int64_t offset = -2;
-    EXPECT_EQ(Detect(lha, &offset), atLha);
-    EXPECT_EQ(offset, 0);
-    Bytes mac(128, 0);
-    Append(mac, lha);
-    mac.resize(400, 0);
-    EXPECT_EQ(Detect(mac, &offset), atLha);
-    EXPECT_EQ(offset, 128);
-    Bytes sfx(1945, 0);
-    sfx[0] = 'M';
-    sfx[1] = 'Z';
-    Append(sfx, lha);
-    EXPECT_EQ(Detect(sfx, &offset), atLhaSfx);
-    EXPECT_EQ(offset, 1945);
+TEST(Detection, LhaOffsetsMacBinaryAndSfxStub) {
+  const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
+  int64_t offset = -2;
+  EXPECT_EQ(Detect(lha, &offset), atLha);
+  EXPECT_EQ(offset, 0);
+  Bytes mac(128, 0);
+  Append(mac, lha);
+  mac.resize(400, 0);
+  EXPECT_EQ(Detect(mac, &offset), atLha);
+  EXPECT_EQ(offset, 128);
+  Bytes sfx(1945, 0);
+  sfx[0] = 'M';
+  sfx[1] = 'Z';
+  Append(sfx, lha);
+  EXPECT_EQ(Detect(sfx, &offset), atLhaSfx);
+  EXPECT_EQ(offset, 1945);
 }
 
-TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks)
-{
-    Bytes tar(1024, 0);
-    const std::string name = "file.txt";
-    std::copy(name.begin(), name.end(), tar.begin());
-    unsigned sum = 0;
-    for (int i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? ' ' : tar[size_t(i)];
-    char field[9];
-    std::snprintf(field, sizeof field, "%06o ", sum);
-    std::copy(field, field + 8, tar.begin() + 148);
-    EXPECT_EQ(Detect(tar), atTar);
+TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
+  Bytes tar(1024, 0);
+  const std::string name = "file.txt";
+  std::copy(name.begin(), name.end(), tar.begin());
+  unsigned sum = 0;
+  for (int i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? ' ' : tar[size_t(i)];
+  char field[9];
+  std::snprintf(field, sizeof field, "%06o ", sum);
+  std::copy(field, field + 8, tar.begin() + 148);
+  EXPECT_EQ(Detect(tar), atTar);
 }
 
-TEST(Detection, ZipAndJar)
-{
-    // A minimal empty-entry ZIP: local header, central header, end record.
-    Bytes zip(30, 0);
-    Put32(zip, 0, 0x04034B50);
-    zip[26] = 1;
-    zip.push_back('a');
-    Append(zip, ZipDirectory(uint32_t(zip.size()), "a"));
-    EXPECT_EQ(Detect(zip), atZip);
-    EXPECT_EQ(Detect(zip, nullptr, "x.JAR"), atJar);
+TEST(Detection, ZipAndJar) {
+  // A minimal empty-entry ZIP: local header, central header, end record.
+  Bytes zip(30, 0);
+  Put32(zip, 0, 0x04034B50);
+  zip[26] = 1;
+  zip.push_back('a');
+  Append(zip, ZipDirectory(uint32_t(zip.size()), "a"));
+  EXPECT_EQ(Detect(zip), atZip);
+  EXPECT_EQ(Detect(zip, nullptr, "x.JAR"), atJar);
 }
 
-TEST(Routines, DatesPercentsAndNames)
-{
-    EXPECT_EQ(AppendSlash(""), "");
-    EXPECT_EQ(OctalToInt("0000644 "), 420);
-    EXPECT_EQ(Percent(0, 5), 0);
-    EXPECT_EQ(Percent(10, 20), 100);
-    SerialDateTime jan1st1980;
-    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
-    EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
-    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, jan1st1980));
-    // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
-    EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
-    EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
-    const Bytes check = Text("123456789");
-    EXPECT_EQ(Crc16(check), 0xBB3D);
-    EXPECT_EQ(Crc32(check), 0xCBF43926u);
+TEST(Routines, DatesPercentsAndNames) {
+  EXPECT_EQ(AppendSlash(""), "");
+  EXPECT_EQ(OctalToInt("0000644 "), 420);
+  EXPECT_EQ(Percent(0, 5), 0);
+  EXPECT_EQ(Percent(10, 20), 100);
+  SerialDateTime jan1st1980;
+  ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
+  EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
+  EXPECT_FALSE(TryEncodeDate(2023, 2, 29, jan1st1980));
+  // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
+  EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
+  EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
+  const Bytes check = Text("123456789");
+  EXPECT_EQ(Crc16(check), 0xBB3D);
+  EXPECT_EQ(Crc32(check), 0xCBF43926u);
 }
 
 namespace {
 
-ArchiveFormat DetectMemory(const Bytes& bytes, int64_t* offset = nullptr)
-{
-    ArchiveExtractor c;
-    MemoryStream32 s(bytes.data(), bytes.size());
-    const ArchiveFormat t = c.DetectArchiveType(&s);
-    if (offset) *offset = c.ArchiveOffset;
-    return t;
+ArchiveFormat DetectMemory(const Bytes& bytes, int64_t* offset = nullptr) {
+  ArchiveExtractor c;
+  MemoryStream32 s(bytes.data(), bytes.size());
+  const ArchiveFormat t = c.DetectArchiveType(&s);
+  if (offset) *offset = c.ArchiveOffset;
+  return t;
 }
 
 // A minimal PE image whose only resource is string-table block 1 (ids 0-15) holding the texts.
-Bytes MakePe(const std::vector<std::string>& strings)
-{
-    Bytes pe(0x400, 0);
-    pe[0] = 'M';
-    pe[1] = 'Z';
-    Put32(pe, 0x3C, 0x40);
-    Put32(pe, 0x40, 0x00004550);
-    Put16(pe, 0x44, 0x14C);
-    Put16(pe, 0x46, 1);        // one section
-    Put16(pe, 0x54, 0xE0);     // optional header size
-    Put16(pe, 0x58, 0x10B);    // PE32
-    Put32(pe, 0xB4, 16);       // data directories
-    Put32(pe, 0xC8, 0x1000);   // resources at RVA 0x1000
-    Put32(pe, 0xCC, 0x200);
-    const size_t section = 0x138;
-    std::copy_n(".rsrc", 5, pe.begin() + long(section));
-    Put32(pe, section + 8, 0x200);
-    Put32(pe, section + 12, 0x1000);
-    Put32(pe, section + 16, 0x200);
-    Put32(pe, section + 20, 0x200);
-    const size_t base = 0x200;
-    auto directory = [&](size_t at, uint32_t id, uint32_t target) {
-        Put16(pe, at + 14, 1);
-        Put32(pe, at + 16, id);
-        Put32(pe, at + 20, target);
-    };
-    directory(base, 6, 0x80000018);          // string tables
-    directory(base + 0x18, 1, 0x80000030);   // block 1
-    directory(base + 0x30, 0x411, 0x48);     // one language: a data entry
-    Put32(pe, base + 0x48, 0x1058);
-    size_t at = base + 0x58;
-    Put32(pe, base + 0x4C, 0x100);
-    for (size_t i = 0; i < 16; ++i) {
-        const std::string text = i < strings.size() ? strings[i] : std::string();
-        Put16(pe, at, unsigned(text.size()));
-        at += 2;
-        for (char ch : text) {
-            Put16(pe, at, uint8_t(ch));
-            at += 2;
-        }
+Bytes MakePe(const std::vector<std::string>& strings) {
+  Bytes pe(0x400, 0);
+  pe[0] = 'M';
+  pe[1] = 'Z';
+  Put32(pe, 0x3C, 0x40);
+  Put32(pe, 0x40, 0x00004550);
+  Put16(pe, 0x44, 0x14C);
+  Put16(pe, 0x46, 1);       // one section
+  Put16(pe, 0x54, 0xE0);    // optional header size
+  Put16(pe, 0x58, 0x10B);   // PE32
+  Put32(pe, 0xB4, 16);      // data directories
+  Put32(pe, 0xC8, 0x1000);  // resources at RVA 0x1000
+  Put32(pe, 0xCC, 0x200);
+  const size_t section = 0x138;
+  std::copy_n(".rsrc", 5, pe.begin() + long(section));
+  Put32(pe, section + 8, 0x200);
+  Put32(pe, section + 12, 0x1000);
+  Put32(pe, section + 16, 0x200);
+  Put32(pe, section + 20, 0x200);
+  const size_t base = 0x200;
+  auto directory = [&](size_t at, uint32_t id, uint32_t target) {
+    Put16(pe, at + 14, 1);
+    Put32(pe, at + 16, id);
+    Put32(pe, at + 20, target);
+  };
+  directory(base, 6, 0x80000018);         // string tables
+  directory(base + 0x18, 1, 0x80000030);  // block 1
+  directory(base + 0x30, 0x411, 0x48);    // one language: a data entry
+  Put32(pe, base + 0x48, 0x1058);
+  size_t at = base + 0x58;
+  Put32(pe, base + 0x4C, 0x100);
+  for (size_t i = 0; i < 16; ++i) {
+    const std::string text = i < strings.size() ? strings[i] : std::string();
+    Put16(pe, at, unsigned(text.size()));
+    at += 2;
+    for (char ch : text) {
+      Put16(pe, at, uint8_t(ch));
+      at += 2;
     }
-    return pe;
+  }
+  return pe;
 }
 
 }  // namespace
 
-TEST(Detection, ExecutableStubOffsets)
-{
-    // The ZIP stub at 25661 is probed only when the file holds five bytes from there.
-    for (size_t size : {size_t(25665), size_t(25666)}) {
-        Bytes exe(size, 0);
-        exe[0] = 'M';
-        exe[1] = 'Z';
-        Put32(exe, 25661, 0x04034B50);
-        int64_t offset = -2;
-        EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
-        if (size == 25666) {
-            EXPECT_EQ(offset, 25661);
-        }
-    }
-    // Method names in a stub's own text are not an archive: the scan takes the real header.
-    const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
-    Bytes exe(18000, ' ');
+TEST(Detection, ExecutableStubOffsets) {
+  // The ZIP stub at 25661 is probed only when the file holds five bytes from there.
+  for (size_t size : {size_t(25665), size_t(25666)}) {
+    Bytes exe(size, 0);
     exe[0] = 'M';
     exe[1] = 'Z';
-    const std::string text = "Unpacks -lh5- and -lh7- archives, level 0 to 2.";
-    std::copy(text.begin(), text.end(), exe.begin() + 17100);
+    Put32(exe, 25661, 0x04034B50);
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
+    if (size == 25666) {
+      EXPECT_EQ(offset, 25661);
+    }
+  }
+  // Method names in a stub's own text are not an archive: the scan takes the real header.
+  const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
+  Bytes exe(18000, ' ');
+  exe[0] = 'M';
+  exe[1] = 'Z';
+  const std::string text = "Unpacks -lh5- and -lh7- archives, level 0 to 2.";
+  std::copy(text.begin(), text.end(), exe.begin() + 17100);
+  Append(exe, lha);
+  int64_t offset = -2;
+  EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
+  EXPECT_EQ(offset, 18000);
+}
+
+TEST(Detection, ArchiveOffsetFromStringResources) {
+  const Bytes lha = LhaArchive({{.name = "inside.txt", .data = Text("from the stub")}});
+  auto withArchive = [&](const std::vector<std::string>& strings) {
+    Bytes exe = MakePe(strings);
+    exe.resize(5000, 0);
     Append(exe, lha);
-    int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
-    EXPECT_EQ(offset, 18000);
+    return exe;
+  };
+  int64_t offset = -2;
+  EXPECT_EQ(DetectMemory(withArchive({"", "5000"}), &offset), atLhaSfx);
+  EXPECT_EQ(offset, 5000);
+  // Texts that end the search: not a number, a number past the file, an empty text first.
+  EXPECT_EQ(DetectMemory(withArchive({"", "50x0"})), atNotAvail);
+  EXPECT_EQ(DetectMemory(withArchive({"", "99999"})), atNotAvail);
+  EXPECT_EQ(DetectMemory(withArchive({"", "", "5000"})), atNotAvail);
+  // A later string is tried when an earlier candidate holds nothing known.
+  EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
+  EXPECT_EQ(offset, 5000);
+
+  // And the whole run reads the archive from there.
+  ScopedDir d("pe");
+  const Outcome r = ExtractBytes(withArchive({"", "5000"}), d.path());
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(d.path() / "out/inside.txt"), Text("from the stub"));
+
+  // Cut or damaged images never read outside the file (the tests run sanitized).
+  const Bytes whole = withArchive({"", "5000"});
+  for (size_t cut = 0x3C; cut < 0x400; ++cut) DetectMemory(Bytes(whole.begin(), whole.begin() + long(cut)));
+  for (size_t at = 0x3C; at < 0x300; ++at) {
+    Bytes bad = whole;
+    bad[at] ^= 0xFF;
+    DetectMemory(bad);
+  }
 }
 
-TEST(Detection, ArchiveOffsetFromStringResources)
-{
-    const Bytes lha = LhaArchive({{.name = "inside.txt", .data = Text("from the stub")}});
-    auto withArchive = [&](const std::vector<std::string>& strings) {
-        Bytes exe = MakePe(strings);
-        exe.resize(5000, 0);
-        Append(exe, lha);
-        return exe;
-    };
-    int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(withArchive({"", "5000"}), &offset), atLhaSfx);
-    EXPECT_EQ(offset, 5000);
-    // Texts that end the search: not a number, a number past the file, an empty text first.
-    EXPECT_EQ(DetectMemory(withArchive({"", "50x0"})), atNotAvail);
-    EXPECT_EQ(DetectMemory(withArchive({"", "99999"})), atNotAvail);
-    EXPECT_EQ(DetectMemory(withArchive({"", "", "5000"})), atNotAvail);
-    // A later string is tried when an earlier candidate holds nothing known.
-    EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
-    EXPECT_EQ(offset, 5000);
-
-    // And the whole run reads the archive from there.
-    ScopedDir d("pe");
-    const Outcome r = ExtractBytes(withArchive({"", "5000"}), d.path());
-    EXPECT_EQ(r.count, 1);
-    EXPECT_EQ(ReadAll(d.path() / "out/inside.txt"), Text("from the stub"));
-
-    // Cut or damaged images never read outside the file (the tests run sanitized).
-    const Bytes whole = withArchive({"", "5000"});
-    for (size_t cut = 0x3C; cut < 0x400; ++cut) DetectMemory(Bytes(whole.begin(), whole.begin() + long(cut)));
-    for (size_t at = 0x3C; at < 0x300; ++at) {
-        Bytes bad = whole;
-        bad[at] ^= 0xFF;
-        DetectMemory(bad);
-    }
-}
-
-TEST(Detection, ZipVolumesAndPrefixedZips)
-{
-    // Volume headers go through the split check, and the end-record search that finds nothing
-    // still marks the local header kind.
-    for (const char* head : {"PK\x07\x08", "PK\x01\x02"}) {
-        ScopedDir d("split");
-        const fs::path file = d.path() / "x.zip";
-        WriteAll(file, WithHead(head, 200));
-        ArchiveExtractor c;
-        c.SetArchiveFile(file.string());
-        EXPECT_EQ(c.ArchiveType, atZipMVol) << head;
-        EXPECT_EQ(c.DetectFlags, HeaderBit(htLocal)) << head;
-    }
-    // A ZIP behind bytes of no known kind is found by its end record; the reader starts at 0.
-    Bytes zip = WithHead("junkjunk", 100);
-    Append(zip, ZipDirectory(0, ""));   // stored as if nothing stood before it
-    int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(zip, &offset), atZip);
-    EXPECT_EQ(offset, 0);
-    // The same end record numbering its disk as 1 belongs to a multi-volume set.
-    Put16(zip, zip.size() - 22 + 4, 1);
-    EXPECT_EQ(DetectMemory(zip), atZipMVol);
-    // So does a last volume that happens to begin with a local header.
-    Bytes last = WithHead("PK\x03\x04", 100);
-    Append(last, ZipDirectory(100, ""));
-    EXPECT_EQ(DetectMemory(last), atZip);
-    Put16(last, last.size() - 22 + 4, 1);
-    EXPECT_EQ(DetectMemory(last), atZipMVol);
-}
-
-TEST(Routines, DateEdgesFoldersAndVolumes)
-{
-    SerialDateTime jan1st1980;
-    ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
-    // Month 13 falls back to 1980-01-01 00:01:00 and keeps its time part on top.
-    const uint32_t month13 = (uint32_t(5) << 25) | (13u << 21) | (1u << 16) | (10u << 11);
-    EXPECT_NEAR(DosDateTimeToDateTime(month13), jan1st1980 + (60.0 + 10 * 3600.0) / 86400, 1e-9);
-    // Dates of 2044 and later have the top bit set and are no earlier than 1980.
-    SerialDateTime jan2nd2060;
-    ASSERT_TRUE(TryEncodeDate(2060, 1, 2, jan2nd2060));
+TEST(Detection, ZipVolumesAndPrefixedZips) {
+  // Volume headers go through the split check, and the end-record search that finds nothing
+  // still marks the local header kind.
+  for (const char* head : {"PK\x07\x08", "PK\x01\x02"}) {
+    ScopedDir d("split");
+    const fs::path file = d.path() / "x.zip";
+    WriteAll(file, WithHead(head, 200));
     ArchiveExtractor c;
-    EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), jan2nd2060, 1e-9);
+    c.SetArchiveFile(file.string());
+    EXPECT_EQ(c.ArchiveType, atZipMVol) << head;
+    EXPECT_EQ(c.DetectFlags, HeaderBit(htLocal)) << head;
+  }
+  // A ZIP behind bytes of no known kind is found by its end record; the reader starts at 0.
+  Bytes zip = WithHead("junkjunk", 100);
+  Append(zip, ZipDirectory(0, ""));  // stored as if nothing stood before it
+  int64_t offset = -2;
+  EXPECT_EQ(DetectMemory(zip, &offset), atZip);
+  EXPECT_EQ(offset, 0);
+  // The same end record numbering its disk as 1 belongs to a multi-volume set.
+  Put16(zip, zip.size() - 22 + 4, 1);
+  EXPECT_EQ(DetectMemory(zip), atZipMVol);
+  // So does a last volume that happens to begin with a local header.
+  Bytes last = WithHead("PK\x03\x04", 100);
+  Append(last, ZipDirectory(100, ""));
+  EXPECT_EQ(DetectMemory(last), atZip);
+  Put16(last, last.size() - 22 + 4, 1);
+  EXPECT_EQ(DetectMemory(last), atZipMVol);
+}
 
-    SerialDateTime jan2;
-    ASSERT_TRUE(TryEncodeDate(1970, 1, 2, jan2));
-    {
-        FixedZone utc("UTC");
-        EXPECT_NEAR(UnixTimeToDateTime(86400), jan2, 1e-9);
-        EXPECT_EQ(DateTimeToDosDateTime(UnixTimeToDateTime(0x80000000u)) >> 25, uint32_t(2038 - 1980));
-    }
-    FixedZone tokyo("Asia/Tokyo");
-    EXPECT_NEAR(UnixTimeToDateTime(86400), jan2 + 9.0 / 24, 1e-9);
+TEST(Routines, DateEdgesFoldersAndVolumes) {
+  SerialDateTime jan1st1980;
+  ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
+  // Month 13 falls back to 1980-01-01 00:01:00 and keeps its time part on top.
+  const uint32_t month13 = (uint32_t(5) << 25) | (13u << 21) | (1u << 16) | (10u << 11);
+  EXPECT_NEAR(DosDateTimeToDateTime(month13), jan1st1980 + (60.0 + 10 * 3600.0) / 86400, 1e-9);
+  // Dates of 2044 and later have the top bit set and are no earlier than 1980.
+  SerialDateTime jan2nd2060;
+  ASSERT_TRUE(TryEncodeDate(2060, 1, 2, jan2nd2060));
+  ArchiveExtractor c;
+  EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), jan2nd2060, 1e-9);
 
-    SerialDateTime jan31, feb29;
-    ASSERT_TRUE(TryEncodeDate(2024, 1, 31, jan31));
-    ASSERT_TRUE(TryEncodeDate(2024, 2, 29, feb29));
-    EXPECT_NEAR(IncMonth(jan31 + 0.5, 1), feb29 + 0.5, 1e-9);
+  SerialDateTime jan2;
+  ASSERT_TRUE(TryEncodeDate(1970, 1, 2, jan2));
+  {
+    FixedZone utc("UTC");
+    EXPECT_NEAR(UnixTimeToDateTime(86400), jan2, 1e-9);
+    EXPECT_EQ(DateTimeToDosDateTime(UnixTimeToDateTime(0x80000000u)) >> 25, uint32_t(2038 - 1980));
+  }
+  FixedZone tokyo("Asia/Tokyo");
+  EXPECT_NEAR(UnixTimeToDateTime(86400), jan2 + 9.0 / 24, 1e-9);
 
-    // A missing folder counts as writable when it can be made; the probe leaves nothing behind.
-    ScopedDir d("writable");
-    EXPECT_TRUE(IsDirWritable((d.path() / "a" / "b").string()));
-    EXPECT_FALSE(fs::exists(d.path() / "a"));
-    WriteAll(d.path() / "file", Text("x"));
-    EXPECT_FALSE(IsDirWritable((d.path() / "file" / "sub").string()));
-    try {
-        CreateDirTree("");
-        FAIL() << "nothing raised";
-    } catch (const E_RAISE& e) {
-        EXPECT_EQ(e.Code, msg::UnableCreateDir);
-    }
+  SerialDateTime jan31, feb29;
+  ASSERT_TRUE(TryEncodeDate(2024, 1, 31, jan31));
+  ASSERT_TRUE(TryEncodeDate(2024, 2, 29, feb29));
+  EXPECT_NEAR(IncMonth(jan31 + 0.5, 1), feb29 + 0.5, 1e-9);
 
-    struct VolumeCase { const char* name; ArchiveFormat type; char letter; int volume; };
-    for (const VolumeCase& v : {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2},
-                                VolumeCase{"x.j05", atJar, 'j', 6}, VolumeCase{"x", atAce, 'C', 0},
-                                VolumeCase{"x.lzh", atLha, 0, 0}}) {
-        char letter = 0;
-        int volume = -1;
-        NextVolumeName(v.name, v.type, letter, volume);
-        EXPECT_EQ(letter, v.letter) << v.name;
-        EXPECT_EQ(volume, v.volume) << v.name;
-    }
+  // A missing folder counts as writable when it can be made; the probe leaves nothing behind.
+  ScopedDir d("writable");
+  EXPECT_TRUE(IsDirWritable((d.path() / "a" / "b").string()));
+  EXPECT_FALSE(fs::exists(d.path() / "a"));
+  WriteAll(d.path() / "file", Text("x"));
+  EXPECT_FALSE(IsDirWritable((d.path() / "file" / "sub").string()));
+  try {
+    CreateDirTree("");
+    FAIL() << "nothing raised";
+  } catch (const E_RAISE& e) {
+    EXPECT_EQ(e.Code, msg::UnableCreateDir);
+  }
+
+  struct VolumeCase {
+    const char* name;
+    ArchiveFormat type;
+    char letter;
+    int volume;
+  };
+  for (const VolumeCase& v :
+       {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2}, VolumeCase{"x.j05", atJar, 'j', 6},
+        VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
+    char letter = 0;
+    int volume = -1;
+    NextVolumeName(v.name, v.type, letter, volume);
+    EXPECT_EQ(letter, v.letter) << v.name;
+    EXPECT_EQ(volume, v.volume) << v.name;
+  }
 }

@@ -22,9 +22,11 @@ struct BoxRecorder {
 }  // namespace
 
 TEST(MessageDialogTest, SoundBeepsTheKindOfTheBoxAndSilenceBeepsNever) {
-  const std::pair<MessageKind, int> kinds[] = {{MessageKind::mtWarning, 0x30}, {MessageKind::mtError, 0x10},
+  const std::pair<MessageKind, int> kinds[] = {{MessageKind::mtWarning, 0x30},
+                                               {MessageKind::mtError, 0x10},
                                                {MessageKind::mtInformation, 0x40},
-                                               {MessageKind::mtConfirmation, 0x20}, {MessageKind::mtCustom, 0}};
+                                               {MessageKind::mtConfirmation, 0x20},
+                                               {MessageKind::mtCustom, 0}};
   for (auto [type, beep] : kinds) {
     for (bool sound : {true, false}) {
       BoxRecorder rec(mrOk);

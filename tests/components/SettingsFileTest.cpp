@@ -72,9 +72,11 @@ TEST_F(SettingsFileTest, IntegersAndBooleans) {
       "max=2147483647\r\nmin=-2147483648\r\nallbits=0xFFFFFFFF\r\nlonghex=0x123456789\r\nbarehex=0x\r\n"
       "sign=-\r\n[b]\r\ntwo=2\r\nzero=0\r\nabc=abc\r\n");
   // "HEX" is the same key as "hex": names ignore case and the first one counts.
-  const std::pair<const char*, int> cases[] = {
-      {"hex", 31}, {"HEX", 31}, {"bad", 9}, {"neg", -5}, {"plus", 7}, {"empty", 9}, {"big", 9}, {"max", 2147483647},
-      {"min", -2147483647 - 1}, {"allbits", -1}, {"longhex", 9}, {"barehex", 9}, {"sign", 9}};
+  const std::pair<const char*, int> cases[] = {{"hex", 31},     {"HEX", 31},         {"bad", 9},
+                                               {"neg", -5},     {"plus", 7},         {"empty", 9},
+                                               {"big", 9},      {"max", 2147483647}, {"min", -2147483647 - 1},
+                                               {"allbits", -1}, {"longhex", 9},      {"barehex", 9},
+                                               {"sign", 9}};
   for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadInteger("n", key, 9), value) << key;
   EXPECT_TRUE(ini_.ReadBool("b", "two", false));
   EXPECT_FALSE(ini_.ReadBool("b", "zero", true));
@@ -95,19 +97,18 @@ TEST_F(SettingsFileTest, WritesRoundTripAndKeepEverythingElse) {
   EXPECT_EQ(ini_.ReadInteger("locate", "top", 0), 3);
   EXPECT_TRUE(ini_.ReadBool("kaime", "local", false));
   EXPECT_FALSE(ini_.ReadBool("datalist", "close", true));
-  EXPECT_EQ(Get(),
-            "; comment\r\n[Dir]\r\njunk line\r\nyoso=/new\r\njikeiretu=" + ToCp932("/データ") +
-                "\r\n\r\n[locate]\r\ntop=3\r\nwidth=-780\r\n[kaime]\r\nlocal=1\r\n[datalist]\r\nclose=0\r\n");
+  EXPECT_EQ(Get(), "; comment\r\n[Dir]\r\njunk line\r\nyoso=/new\r\njikeiretu=" + ToCp932("/データ") +
+                       "\r\n\r\n[locate]\r\ntop=3\r\nwidth=-780\r\n[kaime]\r\nlocal=1\r\n[datalist]\r\nclose=0\r\n");
 }
 
 TEST_F(SettingsFileTest, JunkDuplicatesAndBlanksHaveDefinedResults) {
   std::string garbage("\x00\xff\x81=\x01[", 7);
   Put("stray=before any section\n[ Time ]\nnoequals\n  delay  =  12  \ndelay=99\n=nokey\n" + garbage +
       "\n[time]\ndelay=55\nFirst=x\n[Open\nk=v\n");
-  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 12);     // first key of the first section
-  EXPECT_EQ(ini_.ReadString("Time", "First", "d"), "d");   // a later duplicate section is not read
-  EXPECT_EQ(ini_.ReadString("", "stray", "d"), "d");       // keys before any section belong to none
-  EXPECT_EQ(ini_.ReadString("Open", "k", "d"), "v");       // unclosed section line names the rest
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 12);    // first key of the first section
+  EXPECT_EQ(ini_.ReadString("Time", "First", "d"), "d");  // a later duplicate section is not read
+  EXPECT_EQ(ini_.ReadString("", "stray", "d"), "d");      // keys before any section belong to none
+  EXPECT_EQ(ini_.ReadString("Open", "k", "d"), "v");      // unclosed section line names the rest
   ini_.WriteInteger("TIME", "delay", 13);
   EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 13);
   const std::string after = Get();

@@ -36,10 +36,10 @@ TEST(HitReport, PayClassesDecideWhatIsReportedAndHowItLooks) {
   const char* blue = "<img src=\"./image/lis2.gif\"><font color=\"blue\">";
   const char* red = "<img src=\"./image/lis1.gif\"><font color=\"red\">";
   const Case cases[] = {
-      {HitReportKind::Longshot, true, 3000, ""},   {HitReportKind::Longshot, true, 3010, blue},
-      {HitReportKind::Longshot, true, 5000, red},  {HitReportKind::Longshot, false, 5000, ""},
+      {HitReportKind::Longshot, true, 3000, ""},    {HitReportKind::Longshot, true, 3010, blue},
+      {HitReportKind::Longshot, true, 5000, red},   {HitReportKind::Longshot, false, 5000, ""},
       {HitReportKind::Longshot, false, 5010, blue}, {HitReportKind::All, false, 9990, blue},
-      {HitReportKind::All, false, 10000, red},     {HitReportKind::All, true, 4990, blue},
+      {HitReportKind::All, false, 10000, red},      {HitReportKind::All, true, 4990, blue},
       {HitReportKind::All, true, 120, blue},
   };
   for (const Case& c : cases) {
@@ -71,9 +71,11 @@ TEST(HitReport, LinesAreByteExact) {
   auto hits = FindReportHits(*day, HitReportKind::All);
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[0], HitReportKind::All)),
-            "<img src=\"./image/lis2.gif\"><font color=\"blue\">中山11R[ワイド]：　 3- 7/配当    3010円　ニューイヤー</font>");
-  EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[1], HitReportKind::All)),
-            "<img src=\"./image/lis1.gif\"><font color=\"red\">中山 1R[馬連　]：　 1- 2/配当   10000円　ニューイヤー</font>");
+            "<img src=\"./image/lis2.gif\"><font color=\"blue\">中山11R[ワイド]：　 3- 7/配当    "
+            "3010円　ニューイヤー</font>");
+  EXPECT_EQ(
+      FromCp932(TekiDayLine(*day, hits[1], HitReportKind::All)),
+      "<img src=\"./image/lis1.gif\"><font color=\"red\">中山 1R[馬連　]：　 1- 2/配当   10000円　ニューイヤー</font>");
   EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[0])), "200601060611R[ワイド]：　 3- 7/配当    3010円");
   EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[1])), "200601060601R[馬連　]：　 1- 2/配当   10000円");
   EXPECT_EQ(TekiCollectionLine(*day, hits[0]).find(" 3- 7"), 25u);  // the key is 25 bytes
@@ -85,7 +87,7 @@ TEST(HitReport, OnlyRealResultsOfRacesWithRunnersAreJudged) {
   RaceInfo& info = day->Races[0];
   info.WideComb[1] = " 0- 0", info.WidePay[1] = 500;  // an empty payout entry
   info.WideComb[2] = " 4- 9", info.WidePay[2] = 700;
-  info.WideComb[3] = " 4- 9", info.WidePay[3] = 900;   // a dead heat lists it twice: both are hits
+  info.WideComb[3] = " 4- 9", info.WidePay[3] = 900;  // a dead heat lists it twice: both are hits
   // A race without runner data: its tickets and payouts must not be reported (the view would have shown the
   // previous race in its place).
   Race(*day, 1, 2, {" 4- 9"});

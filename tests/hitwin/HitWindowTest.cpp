@@ -48,7 +48,9 @@ TEST(TekiColours, QuinellaWideGrid) {
   const BgrColor R = kClRed, F = kClFuchsia, Y = kClYellow, W = kClWhite, G = kClLightGrey, A = kClAqua;
   const Case cases[] = {
       {"wide hit of ticket 2", QuinellaWideCells({" 1- 2", " 1- 3"}), wide2, {W, F, G, G, G, G, A, Y, F}},
-      {"quinella hit of ticket 1", QuinellaWideCells({" 1- 2", " 1- 3"}, "   1200"), quin1,
+      {"quinella hit of ticket 1",
+       QuinellaWideCells({" 1- 2", " 1- 3"}, "   1200"),
+       quin1,
        {R, W, G, G, G, G, R, F, Y}},
       {"no tickets", QuinellaWideCells({}), TekiRowHits{}, {G, G, G, G, G, G, G, G, G}},
   };
@@ -149,8 +151,7 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   EXPECT_EQ(form.QuinellaWideGrid->RowCount(), 11);
   // Two tabs and the hidden print preview.
   ASSERT_EQ(form.Tabs->count(), 3);
-  EXPECT_EQ((std::vector<bool>{form.Tabs->isTabVisible(0), form.Tabs->isTabVisible(1),
-                               form.Tabs->isTabVisible(2)}),
+  EXPECT_EQ((std::vector<bool>{form.Tabs->isTabVisible(0), form.Tabs->isTabVisible(1), form.Tabs->isTabVisible(2)}),
             (std::vector<bool>{true, true, false}));
   EXPECT_EQ(form.Tabs->widget(2), form.PrintPreviewTab);
   EXPECT_EQ(form.QuinellaWideGrid->Cell(1, 10), QString::fromUtf8("東京  1回 4日10R"));
@@ -196,7 +197,7 @@ TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnly) {
   ShowHitWindow(nullptr, *day, ToCp932("2006年01月06日"), 0);  // a load that stopped before the races
   EXPECT_EQ(messages.Beeps(), 2);
   EXPECT_EQ(messages.Texts(), (QStringList{QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。"),
-                                            QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
+                                           QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
 }
 
 TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
@@ -219,8 +220,9 @@ TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
-  const QString copy = QString::fromUtf8("的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
-                                         "単勝　：       \r\n複勝　：       \r\n");
+  const QString copy = QString::fromUtf8(
+      "的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
+      "単勝　：       \r\n複勝　：       \r\n");
   for (QWidget* on : {label, static_cast<QWidget*>(form.QuinellaWideSummaryFrame)}) {
     QApplication::clipboard()->setText("before");
     mouse(on, QEvent::MouseButtonPress);

@@ -100,7 +100,9 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
   ASSERT_TRUE(ReadFixedLines(DayFilePath(day->DataDir(), date, ".jvO1"), 960, o1));
   ASSERT_TRUE(ReadFixedLines(DayFilePath(day->DataDir(), date, ".jvO2"), 2040, o2));
   ASSERT_EQ(o1.size(), 72u);
-  auto minuteOf = [](const std::string& line) { return std::stoi(line.substr(31, 2)) * 60 + std::stoi(line.substr(33, 2)); };
+  auto minuteOf = [](const std::string& line) {
+    return std::stoi(line.substr(31, 2)) * 60 + std::stoi(line.substr(33, 2));
+  };
   EXPECT_EQ(o1[0].substr(0, 2), "O1");
   EXPECT_EQ(o1[1].substr(0, 2), "O1");
   EXPECT_LE(minuteOf(o1[0]), race0.postMinute - 40);
@@ -152,9 +154,9 @@ TEST(EndToEnd, ImportOddsAndResultsOfAGeneratedDay) {
 // Where a child process running an import stops itself for its parent to kill it.
 struct KillPoint {
   const char* name;
-  int reads = 0;                   // at the loop turn after this many reads; 0: not in the loop
-  bool readEnded = false;          // once the read has reached the end of the data, before the files are saved
-  bool startTimeShown = false;     // after the files are saved, before the start time is written
+  int reads = 0;                // at the loop turn after this many reads; 0: not in the loop
+  bool readEnded = false;       // once the read has reached the end of the data, before the files are saved
+  bool startTimeShown = false;  // after the files are saved, before the start time is written
   std::chrono::milliseconds flush = std::chrono::hours(1);  // nothing saved before the read ends
 };
 

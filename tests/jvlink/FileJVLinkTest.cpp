@@ -56,10 +56,10 @@ TEST_F(FileJVLinkTest, OpenPicksStampsAfterFromTimeAndNotAfterClock) {
   ASSERT_EQ(link.JVInit("sid"), 0);
   Stored("local", "20240105090000_a.txt", "RA1\r\n");
   Stored("server", "20240105120000_b.txt", "SE1\r\nSE2\r\n");
-  Stored("server", "20240106100000_c.txt", "HR1\r\n");   // exactly the clock: included
-  Stored("server", "20240106100001_d.txt", "HR2\r\n");   // after the clock: not yet published
-  Stored("server", "notes.txt", "xx\r\n");               // not a data file
-  EXPECT_EQ(Open("20240105090000"), 0);                  // equal to the from-time: not newer
+  Stored("server", "20240106100000_c.txt", "HR1\r\n");  // exactly the clock: included
+  Stored("server", "20240106100001_d.txt", "HR2\r\n");  // after the clock: not yet published
+  Stored("server", "notes.txt", "xx\r\n");              // not a data file
+  EXPECT_EQ(Open("20240105090000"), 0);                 // equal to the from-time: not newer
   EXPECT_EQ(readCount, 2);
   EXPECT_EQ(downloadCount, 2);
   EXPECT_EQ(last, "20240106100000");
@@ -189,8 +189,8 @@ TEST_F(FileJVLinkTest, OddsOfANewYearRaceAreAnnouncedOnTheEveBefore) {
     Clock::Set(now);
     std::string buff, name;
     const int opened = link.JVRTOpen("0B30", key);
-    std::string served = opened == 0 && link.JVRead(buff, kJVReadBufferSize, name) > 0 ? buff.substr(59, 1)
-                                                                                        : std::to_string(opened);
+    std::string served =
+        opened == 0 && link.JVRead(buff, kJVReadBufferSize, name) > 0 ? buff.substr(59, 1) : std::to_string(opened);
     link.JVClose();
     return served;
   };

@@ -11,31 +11,47 @@ using testing::U;
 // for "JVSetUIProperties" too), texts that differ between entries only in their brackets or blanks, and codes
 // an entry does not list.
 TEST(JVErrorMessage, TextsOfTheServiceTable) {
-  struct Row { const char* op; int code; const char* text; };
+  struct Row {
+    const char* op;
+    int code;
+    const char* text;
+  };
   const Row rows[] = {
-      {"JVRead", -1, "ファイルが切り替わりました。(-1)"}, {"JVClose", 5, "(5)"}, {"JVRead", -2, "(-2)"},
-      {"JVStatus", 3, "ダウンロード済みファイル数3(3)"}, {"JVMVRead", 9, "バッファにセットしたデータのサイズ9(9)"},
+      {"JVRead", -1, "ファイルが切り替わりました。(-1)"},
+      {"JVClose", 5, "(5)"},
+      {"JVRead", -2, "(-2)"},
+      {"JVStatus", 3, "ダウンロード済みファイル数3(3)"},
+      {"JVMVRead", 9, "バッファにセットしたデータのサイズ9(9)"},
       {"JVRTOpen", -1, " 取得済みデータより最新のデータがありません。(-1)"},
       {"JVGets", 0, "全ファイルの読み込みが終了しました。（ＥＯＦ ）(0)"},
       {"JVSetUIProperties", -101, "すでにサービスキーが登録されています。(-101)"},
       {"JVSetUIProperties", -100, "パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)"},
-      {"JVSetServiceKey", -101, "すでにサービスキーが登録されています。(-101)"}, {"JVSetUIProperties", -201, "(-201)"},
-      {"JVFukuFile", -118, "filepath パラメータが不正です。(-118)"}, {"JVFuku", -118, "(-118)"},
-      {"JVCourseFile2", -118, "filepathパラメータが不正です。(-118)"}, {"JVCourseFile", -118, "(-118)"},
+      {"JVSetServiceKey", -101, "すでにサービスキーが登録されています。(-101)"},
+      {"JVSetUIProperties", -201, "(-201)"},
+      {"JVFukuFile", -118, "filepath パラメータが不正です。(-118)"},
+      {"JVFuku", -118, "(-118)"},
+      {"JVCourseFile2", -118, "filepathパラメータが不正です。(-118)"},
+      {"JVCourseFile", -118, "(-118)"},
       {"JVMVPlayWithType", -304, "JRAレーシングビュアー連携機能認証エラーが発生しました。(-304)"},
-      {"JVRea", -1, "(-1)"}, {"jvread", -1, "(-1)"}, {"", 0, "(0)"}, {"JVMVOpen", -100, "(-100)"},
+      {"JVRea", -1, "(-1)"},
+      {"jvread", -1, "(-1)"},
+      {"", 0, "(0)"},
+      {"JVMVOpen", -100, "(-100)"},
       {"JVInit", -103, "sid が不正（sid の１桁目がスペース）です。(-103)"},
       {"JVRead", -202, "前回のJVOpen/JVRTOpen/JVMVOpen に対してJVClose が呼ばれていません。（オープン中）(-202)"},
       {"JVFuku", -411, "サーバーエラー（HTTP ステータス404 NotFount ）が発生しました。(-411)"},
       {"JVMVPlay", -411, "サーバーエラー(HTTPステータス404NotFound)が発生しました。(-411)"},
       {"JVOpen", -501, "セットアップ処理においてＣＤ －ＲＯＭ が無効です。(-501)"},
       {"JVOpen", -504, "サーバーがメンテナンス中です。(-504)"},
-      {"JVCourseFile", -504, "サーバーメンテナンス中です。(-504)"}, {"JVMVRead", -3, "データダウンロード中(-3)"},
+      {"JVCourseFile", -504, "サーバーメンテナンス中です。(-504)"},
+      {"JVMVRead", -3, "データダウンロード中(-3)"},
       {"JVStatus", -502, "ダウンロードに失敗しました。（通信エラーやディスクエラーなど）(-502)"},
       {"JVRead", -502, "ダウンロードに失敗しました。(通信エラーやディスクエラー)(-502)"},
-      {"JVFileDelete", -503, "ファイルが見つかりません。(-503)"}, {"JVFuku", -1, "該当データがありません。(-1)"},
+      {"JVFileDelete", -503, "ファイルが見つかりません。(-503)"},
+      {"JVFuku", -1, "該当データがありません。(-1)"},
       {"JVMVCheck", 1, "正常(公開動画あり)に実行されました。(1)"},
-      {"JVMVCheck", -114, "key パラメータが不正です。(-114)"}, {"JVMVOpen", -201, "JVInitが行われていません。(-201)"},
+      {"JVMVCheck", -114, "key パラメータが不正です。(-114)"},
+      {"JVMVOpen", -201, "JVInitが行われていません。(-201)"},
       {"JVMVOpen", -114, "searchkeyパラメータが不正です。(-114)"},
       {"JVMVRead", -503, "一時ファイルが見つかりません。(-503)"},
       // A code listed without its own text takes the open operations' wording; the read texts only where said.
@@ -48,8 +64,8 @@ TEST(JVErrorMessage, TextsOfTheServiceTable) {
 
 TEST(JVErrorMessage, EveryTextSurvivesTheCodePage) {
   // A character the code page cannot hold would turn into '?'; none of the service's texts has one.
-  for (const char* op : {"JVInit", "JVSetUIProperties", "JVOpen", "JVStatus", "JVRead", "JVFileDelete",
-                         "JVFukuFile", "JVMVCheck", "JVMVPlay", "JVMVOpen", "JVMVRead", "JVCourseFile2", "JVClose"})
+  for (const char* op : {"JVInit", "JVSetUIProperties", "JVOpen", "JVStatus", "JVRead", "JVFileDelete", "JVFukuFile",
+                         "JVMVCheck", "JVMVPlay", "JVMVOpen", "JVMVRead", "JVCourseFile2", "JVClose"})
     for (int code = -600; code <= 1; ++code)
       EXPECT_EQ(JVErrorMessage(op, code).find('?'), std::string::npos) << op << " " << code;
 }

@@ -58,14 +58,14 @@ TEST_F(RealTimeTest, FirstShowingStartsJVLinkWithTheVersion) {
 
 TEST_F(RealTimeTest, OddsSnapshotsFirstLatestAndNotNewer) {
   Odds({ScriptedRead::Code(-1), ScriptedRead::Code(-3), ScriptedRead::Code(-3), ScriptedRead::Code(-2),
-        ScriptedRead::Record(testing::O1(kKey2, "01060900")),   // first snapshot of slot 1
-        ScriptedRead::Record(testing::O1(kKey2, "01060930")),   // latest
-        ScriptedRead::Record(testing::O1(kKey2, "01060915")),   // older than the latest: ignored
+        ScriptedRead::Record(testing::O1(kKey2, "01060900")),  // first snapshot of slot 1
+        ScriptedRead::Record(testing::O1(kKey2, "01060930")),  // latest
+        ScriptedRead::Record(testing::O1(kKey2, "01060915")),  // older than the latest: ignored
         ScriptedRead::Record(testing::O2(kKey2, "01060930")),
         ScriptedRead::Record(testing::O2(kKey2, "01060930").replace(100, 1, "Z")),  // same time: kept out
-        ScriptedRead::Record(testing::O1("2024010605010101", "01060930")),  // venue not loaded
-        ScriptedRead::Record(testing::O1("2023120906010101", "12090900")),  // another date: the loaded race
-        ScriptedRead::Record(testing::HR(kKey1))});                          // not an odds record
+        ScriptedRead::Record(testing::O1("2024010605010101", "01060930")),          // venue not loaded
+        ScriptedRead::Record(testing::O1("2023120906010101", "12090900")),          // another date: the loaded race
+        ScriptedRead::Record(testing::HR(kKey1))});                                 // not an odds record
   reader->ReadOddsRecords();
   EXPECT_TRUE(ui.labels.empty());
   EXPECT_EQ(ui.beeps, 0);
@@ -111,7 +111,7 @@ TEST_F(RealTimeTest, ReadErrorBeepsForOddsOnlyAndIsLoggedOnce) {
   EXPECT_EQ(ui.labels, (std::vector<std::string>{text}));
   ASSERT_EQ(Log().size(), 1u);
   EXPECT_EQ(Log()[0], U("【エラー】10:00:00：") + U(text.c_str()));
-  EXPECT_EQ(link.CountCalls("JVRead"), 2);  // the loop ended at the error
+  EXPECT_EQ(link.CountCalls("JVRead"), 2);                                    // the loop ended at the error
   EXPECT_EQ(testing::FileLines(Path(".jvO1"))[0].substr(27, 8), "01060900");  // what came before is saved
 
   ScriptedExchange e;
@@ -188,7 +188,7 @@ TEST_F(RealTimeTest, CloseBeepsAndLogsByKind) {
   EXPECT_EQ(Log().size(), 2u);
   EXPECT_EQ(reader->CloseAfterRaces(false), 0);  // success beeps ...
   EXPECT_EQ(ui.beeps, 2);
-  EXPECT_EQ(reader->CloseAfterRaces(true), 0);   // ... except in the automatic results fetch
+  EXPECT_EQ(reader->CloseAfterRaces(true), 0);  // ... except in the automatic results fetch
   EXPECT_EQ(ui.beeps, 2);
 }
 

@@ -77,8 +77,7 @@ TEST_F(StoredImportTest, StartNoticeAndOpenArguments) {
 TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
   link.AddExchange(Exchange({ScriptedRead::Code(-3), ScriptedRead::Record(testing::RA(kKey2)),
                              ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 3)),
-                             ScriptedRead::Code(-1), ScriptedRead::Record(testing::HR(kKey1)),
-                             ScriptedRead::Code(-1)},
+                             ScriptedRead::Code(-1), ScriptedRead::Record(testing::HR(kKey1)), ScriptedRead::Code(-1)},
                             2));
   import->Start();
   EXPECT_EQ(link.Ops().back(), "JVClose");
@@ -106,16 +105,16 @@ TEST_F(StoredImportTest, SkipRulesOfTheImport) {
   import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292
   const std::string feb29 = "2024022906010101", feb92ok = "2024030106010101";
   link.AddExchange(Exchange({
-      ScriptedRead::Record(testing::RA(feb29)),                       // before FromDate - 10
-      ScriptedRead::Record(testing::RA(feb92ok)),                     // within
-      ScriptedRead::Record(testing::RA(feb92ok, 'A')),                // data kind A
-      ScriptedRead::Record(testing::SE(feb92ok, 1, 'B')),             // data kind B
-      ScriptedRead::Record(testing::RA("2024030106010100")),          // race 0
-      ScriptedRead::Record(testing::SE(feb92ok, 19)),                 // horse 19
-      ScriptedRead::Record(testing::SE("2024030106010113", 1)),       // race 13 has no runner line
-      ScriptedRead::Record(testing::HR(feb92ok, 'A')),                // payouts ignore the data kind
-      ScriptedRead::Record(testing::HR(feb29)),                       // but not the date
-      ScriptedRead::Record("O1" + std::string(100, '1')),             // other kinds are not imported
+      ScriptedRead::Record(testing::RA(feb29)),                  // before FromDate - 10
+      ScriptedRead::Record(testing::RA(feb92ok)),                // within
+      ScriptedRead::Record(testing::RA(feb92ok, 'A')),           // data kind A
+      ScriptedRead::Record(testing::SE(feb92ok, 1, 'B')),        // data kind B
+      ScriptedRead::Record(testing::RA("2024030106010100")),     // race 0
+      ScriptedRead::Record(testing::SE(feb92ok, 19)),            // horse 19
+      ScriptedRead::Record(testing::SE("2024030106010113", 1)),  // race 13 has no runner line
+      ScriptedRead::Record(testing::HR(feb92ok, 'A')),           // payouts ignore the data kind
+      ScriptedRead::Record(testing::HR(feb29)),                  // but not the date
+      ScriptedRead::Record("O1" + std::string(100, '1')),        // other kinds are not imported
   }));
   import->Start();
   EXPECT_FALSE(fs::exists(Data("2024年02月29日.jvRA")));
@@ -196,8 +195,8 @@ TEST_F(StoredImportTest, CancelDuringDownloadClosesTheExchange) {
 }
 
 TEST_F(StoredImportTest, CancelDuringReadStopsAtTheNextRecordAndKeepsStartTime) {
-  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2)),
-                             ScriptedRead::Code(-1)}));
+  link.AddExchange(Exchange(
+      {ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::RA(kKey2)), ScriptedRead::Code(-1)}));
   link.onCall = [&](const std::string& op) {
     if (op == "JVRead" && link.CountCalls("JVRead") == 1) import->Cancel();
   };
@@ -212,8 +211,8 @@ TEST_F(StoredImportTest, CancelDuringReadStopsAtTheNextRecordAndKeepsStartTime) 
 }
 
 TEST_F(StoredImportTest, ReadErrorKeepsRecordsAndStartTime) {
-  link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Code(-502),
-                             ScriptedRead::Record(testing::RA(kKey2))}));
+  link.AddExchange(Exchange(
+      {ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Code(-502), ScriptedRead::Record(testing::RA(kKey2))}));
   import->Start();
   EXPECT_EQ(ui.informs.back(), "JVReadエラー:ダウンロードに失敗しました。(通信エラーやディスクエラー)(-502)");
   EXPECT_EQ(link.Ops().back(), "JVClose");
@@ -289,7 +288,8 @@ TEST_F(StoredImportTest, DateRuleKeepsExactlyTheTenBeforeTheStartNumber) {
 TEST_F(StoredImportTest, SetupDialogFailureIsShown) {
   link.setUIResult = -100;
   import->SetUIProperties();
-  EXPECT_EQ(ui.informs.back(), "JVSetUIPropertiesエラー：パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)");
+  EXPECT_EQ(ui.informs.back(),
+            "JVSetUIPropertiesエラー：パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)");
 }
 
 // A day file that cannot be saved stops the run with one message, whether the save during the read or the one

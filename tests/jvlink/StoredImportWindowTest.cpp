@@ -1,15 +1,15 @@
 // The import window offscreen: its controls drive the import, the status timer carries a download through to
 // the read, and closing rebuilds the day list without leaving an exchange open.
+#include <QDateTimeEdit>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QDateTimeEdit>
 
 #include <algorithm>
 #include <chrono>
@@ -52,12 +52,13 @@ QStringList ShownTexts(const QWidget& form) {
 
 TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   ASSERT_TRUE(SaveFileAtomic(dir / "corvina.ini", "[JvDataGet]\r\nLastTime=2023/12/30 07:08:09\r\n"));
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("ＪＶデータ取込"));
   EXPECT_EQ(form.DownloadStatusTimer->interval(), 10);
   const std::pair<QAbstractButton*, const char*> buttons[] = {
-      {form.LinkSettingsButton, "JVLink設定"}, {form.StartButton, "データ取込み開始"},
-      {form.CancelButton, "データ取込み中止"}, {form.NormalDataRadioButton, "通常データ"},
+      {form.LinkSettingsButton, "JVLink設定"},          {form.StartButton, "データ取込み開始"},
+      {form.CancelButton, "データ取込み中止"},          {form.NormalDataRadioButton, "通常データ"},
       {form.ThisWeekDataRadioButton, "今週開催データ"}, {form.SetupDataRadioButton, "セットアップデータ"}};
   for (const auto& [button, caption] : buttons) EXPECT_EQ(button->text(), QString::fromUtf8(caption));
   const QStringList texts = ShownTexts(form);
@@ -85,10 +86,10 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
 void PostClick(QWidget* button) {
   const QPointF at = QRectF(button->rect()).center();
   const QPointF global = button->mapToGlobal(at);
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                      Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                      Qt::NoButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
 }
 
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
@@ -97,9 +98,11 @@ TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
   ScriptedExchange e;
   e.readCount = 1;
   e.lastFileTimestamp = "20240106173000";
-  for (int i = 1; i <= 9; ++i) e.reads.push_back(ScriptedRead::Record(testing::RA("202401060601010" + std::to_string(i))));
+  for (int i = 1; i <= 9; ++i)
+    e.reads.push_back(ScriptedRead::Record(testing::RA("202401060601010" + std::to_string(i))));
   link.AddExchange(e);
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
@@ -140,7 +143,8 @@ TEST_F(StoredImportWindowTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFi
   for (int r = 1; r <= 3; ++r) e.reads.push_back(ScriptedRead::Record(testing::HR(race + FormatZero(r, 2))));
   e.reads.push_back(ScriptedRead::Code(-1));
   link.AddExchange(e);
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   PaintWatch readBar;
   form.ReadProgressBar->installEventFilter(&readBar);
@@ -187,7 +191,8 @@ TEST_F(StoredImportWindowTest, ListShowsTheLinesDuringTheReadInOrder) {
     for (int h = 1; h <= 18; ++h)
       e.reads.push_back(ScriptedRead::Record(testing::SE("20240106060101" + FormatZero(r, 2), h)));
   link.AddExchange(e);
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   std::vector<int> shown;
   link.onCall = [&](const std::string& op) {
@@ -211,7 +216,8 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   e.statusResults = {0, 1, 2};
   e.reads = {ScriptedRead::Record(testing::RA("2024010606010101")), ScriptedRead::Code(-1)};
   link.AddExchange(e);
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
   EXPECT_TRUE(form.DownloadStatusTimer->isActive());
@@ -235,7 +241,8 @@ TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
   e.downloadCount = 5;
   e.statusResults = std::vector<int>(20, 0);
   link.AddExchange(e);
-  StoredImportWindow form(link, dir, [&] { ++dayListBuilt; }, &gate);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
   form.close();

@@ -35,11 +35,13 @@ struct ClockGuard {
 };
 
 // A record of `length` bytes (without CR LF) with the fields the writers look at.
-inline std::string Record(const std::string& kind, char dataKind, const std::string& raceKey, int length,
-                          int horse = 0, const std::string& announce = "") {
+inline std::string Record(const std::string& kind, char dataKind, const std::string& raceKey, int length, int horse = 0,
+                          const std::string& announce = "") {
   std::string rec = kind + std::string(1, dataKind) + "20240101" + raceKey;
-  if (horse > 0) rec += "1" + FormatZero(horse, 2);
-  else rec += announce;
+  if (horse > 0)
+    rec += "1" + FormatZero(horse, 2);
+  else
+    rec += announce;
   rec.resize(static_cast<size_t>(length), 'x');
   return rec;
 }

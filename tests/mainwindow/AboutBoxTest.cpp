@@ -106,7 +106,8 @@ TEST(AboutBoxTest, HomePageButtonAndCreditLinksOpenTheHomePage) {
     ShellRecorder shell(desktop);
     box->HomePageButton->click();
     EXPECT_EQ(shell.opened, QStringList{kHome});
-    EXPECT_EQ(msgs.Texts(), desktop ? QStringList{} : QStringList{QStringLiteral("ホームページの表示に失敗しました。")});
+    EXPECT_EQ(msgs.Texts(),
+              desktop ? QStringList{} : QStringList{QStringLiteral("ホームページの表示に失敗しました。")});
   }
   for (Label3D* credit : {box->DataCreditLink, box->ProjectCreditLink}) {
     ShellRecorder shell(true);

@@ -26,8 +26,8 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -61,8 +61,8 @@ TEST(QueueDueRacesTest, ARaceIsDueOnlyInTheMinuteOfItsTimePlusTheDelay) {
     bool due;
   };
   const Case cases[] = {
-      {"0955", 5, true},   {"0954", 5, false}, {"0956", 5, false}, {"0950", 5, false},
-      {"0950", 0, true},   {"0951", 0, false}, {"1005", 15, true}, {"0950", -3, true},  // no negative delay
+      {"0955", 5, true}, {"0954", 5, false}, {"0956", 5, false}, {"0950", 5, false},
+      {"0950", 0, true}, {"0951", 0, false}, {"1005", 15, true}, {"0950", -3, true},  // no negative delay
   };
   for (const Case& c : cases) {
     auto day = Schedule({{"0950", ""}});

@@ -55,8 +55,12 @@ TEST(CommandsTest, RangesAreCutToTheGridAndRangesOutsideItGiveNoText) {
       {17, 1, 1, 40, t + "17.1\t18.1\r\n"},  // right beyond the last column
       {-5, -2, 0, 1, t + "0.0\t1.0\r\n"},    // negative left and top
       {18, 2, 9, 18, t + "18.2\r\n"},        // bottom beyond the last row
-      {3, 0, 0, 2, ""},   {0, 2, 1, 3, ""},   {-3, 0, 1, -1, ""},  // left > right, bottom < top, right < 0
-      {0, -3, -1, 3, ""}, {19, 0, 1, 25, ""}, {0, 3, 5, 3, ""},    // bottom < 0, left or top past the grid
+      {3, 0, 0, 2, ""},
+      {0, 2, 1, 3, ""},
+      {-3, 0, 1, -1, ""},  // left > right, bottom < top, right < 0
+      {0, -3, -1, 3, ""},
+      {19, 0, 1, 25, ""},
+      {0, 3, 5, 3, ""},  // bottom < 0, left or top past the grid
   };
   for (const Case& c : cases)
     EXPECT_EQ(GridRangeText(grid, c.left, c.top, "T", c.bottom, c.right), c.text) << c.left << "," << c.top;

@@ -32,11 +32,9 @@ gui::Application& App() {
 // A click as the mouse gives it, delivered through the application object.
 void Click(QWidget* w) {
   const QPointF at(w->width() / 2.0, w->height() / 2.0);
-  QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &release);
 }
 

@@ -3,18 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QMenuBar>
-#include <QScreen>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
-#include <QPushButton>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -23,8 +23,8 @@
 
 #include "components/ui/Label3D.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/SplashWindow.h"
 #include "mainwindow/RaceViewText.h"
+#include "mainwindow/SplashWindow.h"
 #include "mainwindow/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -53,8 +53,9 @@ struct FakeRegistry {
     SetRegistryReader([this, appPath](RegRoot root, std::string_view key, std::string_view name) {
       ++reads;
       const bool found = root == RegRoot::LocalMachine &&
-                         key == ToCp932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                                        "ハリヤード for JRA-VAN Data Lab._is1") &&
+                         key == ToCp932(
+                                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                                    "ハリヤード for JRA-VAN Data Lab._is1") &&
                          name == "Inno Setup: App Path";
       return found ? appPath : std::nullopt;
     });
@@ -275,8 +276,8 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
   };
   gui::MessageRecorder rec;
   for (const Case& c : cases) {
-    std::ofstream(home / "corvina.ini") << "[locate]\r\nleft=" << c.left << "\r\ntop=" << c.top << "\r\nwidth="
-                                        << c.width << "\r\nheight=" << c.height << "\r\n";
+    std::ofstream(home / "corvina.ini") << "[locate]\r\nleft=" << c.left << "\r\ntop=" << c.top
+                                        << "\r\nwidth=" << c.width << "\r\nheight=" << c.height << "\r\n";
     {
       MainWindow form(home);
       form.show();
@@ -471,18 +472,16 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.TrioGrid->Cell(2, r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.RaceNameLabel->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
-    EXPECT_EQ((QStringList{form.GradeLabel->Caption(), form.CourseLabel->Caption(), form.DateHeaderLabel->Caption(),
-                           form.WeightRuleLabel->Caption(), form.ClassLabel->Caption(), form.TrackLabel->Caption(),
-                           form.DistanceLabel->Caption(), form.PostTimeLabel->Caption(),
-                           form.EntryCountLabel->Caption(), form.FirstSnapshotTimeLabel->Caption(),
-                           form.SecondSnapshotTimeLabel->Caption()}),
-              (QStringList{Q(view::GradeText(info.GradeCode)), Q(view::CourseText(info)),
-                           Q(view::DateHeaderText(info)), Q(view::WeightRuleText(info.WeightRule)),
-                           Q(view::ClassText(info.ClassCode)), Q(view::TrackText(info.TrackCode)),
-                           Q(view::DistanceText(info.Distance)), Q(view::PostTimeText(info.PostTime)),
-                           Q(view::EntryCountText(runners, calc.RankedCount).text),
-                           Q(view::AnnounceText(info.OddsAnnounce1).text),
-                           Q(view::AnnounceText(info.OddsAnnounce2).text)}));
+    EXPECT_EQ(
+        (QStringList{form.GradeLabel->Caption(), form.CourseLabel->Caption(), form.DateHeaderLabel->Caption(),
+                     form.WeightRuleLabel->Caption(), form.ClassLabel->Caption(), form.TrackLabel->Caption(),
+                     form.DistanceLabel->Caption(), form.PostTimeLabel->Caption(), form.EntryCountLabel->Caption(),
+                     form.FirstSnapshotTimeLabel->Caption(), form.SecondSnapshotTimeLabel->Caption()}),
+        (QStringList{Q(view::GradeText(info.GradeCode)), Q(view::CourseText(info)), Q(view::DateHeaderText(info)),
+                     Q(view::WeightRuleText(info.WeightRule)), Q(view::ClassText(info.ClassCode)),
+                     Q(view::TrackText(info.TrackCode)), Q(view::DistanceText(info.Distance)),
+                     Q(view::PostTimeText(info.PostTime)), Q(view::EntryCountText(runners, calc.RankedCount).text),
+                     Q(view::AnnounceText(info.OddsAnnounce1).text), Q(view::AnnounceText(info.OddsAnnounce2).text)}));
     EXPECT_EQ(form.RaceNumberLabel->Caption(),
               QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));
     EXPECT_EQ(form.PayoutLabels[1]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanHorse[1], 2)) : QString());
@@ -540,8 +539,7 @@ TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   form.SortByNameButton->setChecked(false);
   form.SortByNumberButton->setChecked(true);
   form.SortRaceCard();
-  for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r)
-    EXPECT_EQ(form.RaceCardGrid->Cell(1, r).toInt(), r);
+  for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r) EXPECT_EQ(form.RaceCardGrid->Cell(1, r).toInt(), r);
 
   // A click on the card or the trio grid chooses a row only while the button is down.
   for (gui::StringGrid* grid : {form.RaceCardGrid, form.TrioGrid}) {

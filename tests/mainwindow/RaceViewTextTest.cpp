@@ -96,8 +96,8 @@ TEST(PayoutTextTest, LastEntryOfEachList) {
   info.SanrenpukuComb[3] = " 1- 4- 9", info.SanrenpukuPay[3] = 5100;
   info.SanrentanComb[6] = " 9- 4- 1", info.SanrentanPay[6] = 24000;
   const auto e = PayoutEntries(info);
-  EXPECT_EQ((std::vector<std::string>{e[2].comb, e[7].comb, e[10].comb, e[13].comb, e[20].comb, e[26].comb,
-                                      e[29].comb, e[35].comb}),
+  EXPECT_EQ((std::vector<std::string>{e[2].comb, e[7].comb, e[10].comb, e[13].comb, e[20].comb, e[26].comb, e[29].comb,
+                                      e[35].comb}),
             (std::vector<std::string>{" 4", " 9", " 2- 5", " 4- 9", " 4- 9", " 9- 4", " 1- 4- 9", " 9- 4- 1"}));
   EXPECT_EQ(e[35].pay, "   24000");
 }

@@ -9,12 +9,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QListWidget>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 #include <filesystem>
 #include <functional>
 
@@ -161,21 +161,25 @@ TEST_F(WindowWiringTest, SmallWindowsShowTheirTextsWhole) {
 
   // The time settings windows are wide enough for their captions in a bold title bar with its buttons.
   for (QAction* item : {form.OddsDelayAction, form.ResultsPollIntervalAction}) {
-    EXPECT_TRUE(WithModal([&] { item->trigger(); }, [&](QWidget& w) {
-      QFont title = w.font();
-      title.setBold(true);
-      EXPECT_GE(w.width(), QFontMetrics(title).horizontalAdvance(w.windowTitle()) + 100) << w.windowTitle().toStdString();
-    }));
+    EXPECT_TRUE(WithModal([&] { item->trigger(); },
+                          [&](QWidget& w) {
+                            QFont title = w.font();
+                            title.setBold(true);
+                            EXPECT_GE(w.width(), QFontMetrics(title).horizontalAdvance(w.windowTitle()) + 100)
+                                << w.windowTitle().toStdString();
+                          }));
   }
 
   // The folder chooser of the main window heads its status line and carries its instruction.
   for (QAction* item : {form.TimeSeriesFolderAction, form.PredictedOddsFolderAction}) {
-    EXPECT_TRUE(WithModal([&] { item->trigger(); }, [&](QWidget&) {
-      FolderChooserDialog* chooser = form.FolderDialog->Dialog();
-      ASSERT_NE(chooser, nullptr);
-      EXPECT_TRUE(chooser->StatusText().startsWith(QStringLiteral("選択ﾌｫﾙﾀﾞ　"))) << chooser->StatusText().toStdString();
-      EXPECT_EQ(chooser->TextLabel->text(), QString::fromUtf8(kFolderChooserText));
-    }));
+    EXPECT_TRUE(WithModal([&] { item->trigger(); },
+                          [&](QWidget&) {
+                            FolderChooserDialog* chooser = form.FolderDialog->Dialog();
+                            ASSERT_NE(chooser, nullptr);
+                            EXPECT_TRUE(chooser->StatusText().startsWith(QStringLiteral("選択ﾌｫﾙﾀﾞ　")))
+                                << chooser->StatusText().toStdString();
+                            EXPECT_EQ(chooser->TextLabel->text(), QString::fromUtf8(kFolderChooserText));
+                          }));
   }
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
@@ -191,28 +195,31 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
   ASSERT_GT(form.RaceList->count(), 0);
 
   // The batch print window, printer lost after it opened: its set-up, both print buttons and its closing.
-  EXPECT_TRUE(WithModal([&] { form.PrintRacePagesAction->trigger(); }, [&](QWidget& w) {
-    auto* batch = qobject_cast<BatchPrintWindow*>(&w);
-    ASSERT_NE(batch, nullptr);
-    printer->SetInstalled(false);
-    batch->PrinterSetupButton->click();
-    batch->PrintShownPageButton->click();
-    batch->TickAllButton->click();
-    batch->PrintTickedPagesButton->click();
-    batch->CloseButton->click();
-  }));
+  EXPECT_TRUE(WithModal([&] { form.PrintRacePagesAction->trigger(); },
+                        [&](QWidget& w) {
+                          auto* batch = qobject_cast<BatchPrintWindow*>(&w);
+                          ASSERT_NE(batch, nullptr);
+                          printer->SetInstalled(false);
+                          batch->PrinterSetupButton->click();
+                          batch->PrintShownPageButton->click();
+                          batch->TickAllButton->click();
+                          batch->PrintTickedPagesButton->click();
+                          batch->CloseButton->click();
+                        }));
   const size_t batchMessages = rec.Messages().size();
   EXPECT_GE(batchMessages, 4u);
   form.PrinterSetupAction->trigger();
   form.PrintRacePagesAction->trigger();
-  EXPECT_TRUE(WithModal([&] { form.OddsScheduleAction->trigger(); }, [&](QWidget& w) {
-    ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
-    ButtonOf(w, QStringLiteral("印刷"))->click();
-  }));
-  EXPECT_TRUE(WithModal([&] { form.HitWindowButton->click(); }, [&](QWidget& w) {
-    ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
-    ButtonOf(w, QStringLiteral("印刷"))->click();
-  }));
+  EXPECT_TRUE(WithModal([&] { form.OddsScheduleAction->trigger(); },
+                        [&](QWidget& w) {
+                          ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
+                          ButtonOf(w, QStringLiteral("印刷"))->click();
+                        }));
+  EXPECT_TRUE(WithModal([&] { form.HitWindowButton->click(); },
+                        [&](QWidget& w) {
+                          ASSERT_NE(ButtonOf(w, QStringLiteral("印刷")), nullptr);
+                          ButtonOf(w, QStringLiteral("印刷"))->click();
+                        }));
   EXPECT_EQ(rec.Messages().size(), batchMessages + 4);
   for (const auto& m : rec.Messages()) {
     EXPECT_EQ(m.kind, gui::MsgKind::Error);
@@ -226,26 +233,29 @@ TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWith
   ScriptedJVLink link;
   MainWindow form(dir.path(), nullptr, &link);
   ASSERT_FALSE(fs::exists(dir.path() / "ylzh"));
-  EXPECT_TRUE(WithModal([&] { form.PredictedOddsButton->click(); }, [&](QWidget& w) {
-    auto* dialog = qobject_cast<QFileDialog*>(&w);
-    ASSERT_NE(dialog, nullptr);
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    EXPECT_TRUE(name->text().isEmpty()) << name->text().toStdString();
-    EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.AppDir);
-    QStringList texts;
-    for (QPushButton* b : dialog->findChildren<QPushButton*>()) texts << b->text();
-    for (QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();
-    EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join("|").toStdString();
-    for (const char* english : {"Cancel", "&Open", "Open", "Look in:", "File &name:", "Files of type:"})
-      EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
-  }));
-  EXPECT_TRUE(WithModal([&] { gui::AskYesNo(&form, QStringLiteral("実行しますか？")); }, [&](QWidget& w) {
-    auto* box = qobject_cast<QMessageBox*>(&w);
-    ASSERT_NE(box, nullptr);
-    QStringList texts;
-    for (QAbstractButton* b : box->buttons()) texts << b->text();
-    EXPECT_EQ(texts.filter(QStringLiteral("はい")).size(), 1) << texts.join("|").toStdString();
-    EXPECT_EQ(texts.filter(QStringLiteral("いいえ")).size(), 1) << texts.join("|").toStdString();
-  }));
+  EXPECT_TRUE(
+      WithModal([&] { form.PredictedOddsButton->click(); },
+                [&](QWidget& w) {
+                  auto* dialog = qobject_cast<QFileDialog*>(&w);
+                  ASSERT_NE(dialog, nullptr);
+                  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                  ASSERT_NE(name, nullptr);
+                  EXPECT_TRUE(name->text().isEmpty()) << name->text().toStdString();
+                  EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.AppDir);
+                  QStringList texts;
+                  for (QPushButton* b : dialog->findChildren<QPushButton*>()) texts << b->text();
+                  for (QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();
+                  EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join("|").toStdString();
+                  for (const char* english : {"Cancel", "&Open", "Open", "Look in:", "File &name:", "Files of type:"})
+                    EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
+                }));
+  EXPECT_TRUE(WithModal([&] { gui::AskYesNo(&form, QStringLiteral("実行しますか？")); },
+                        [&](QWidget& w) {
+                          auto* box = qobject_cast<QMessageBox*>(&w);
+                          ASSERT_NE(box, nullptr);
+                          QStringList texts;
+                          for (QAbstractButton* b : box->buttons()) texts << b->text();
+                          EXPECT_EQ(texts.filter(QStringLiteral("はい")).size(), 1) << texts.join("|").toStdString();
+                          EXPECT_EQ(texts.filter(QStringLiteral("いいえ")).size(), 1) << texts.join("|").toStdString();
+                        }));
 }

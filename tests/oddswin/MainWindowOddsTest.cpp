@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -213,8 +213,7 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   Load(form, date);
   rec.Clear();
   form.TimeSeriesOddsAction->trigger();
-  EXPECT_EQ(rec.Texts(),
-            QStringList{"9ﾚｰｽ分の朝ｵｯｽﾞ、9ﾚｰｽ分の単複枠最新ｵｯｽﾞ、9ﾚｰｽ分の馬連最新ｵｯｽﾞを取りこみました。"});
+  EXPECT_EQ(rec.Texts(), QStringList{"9ﾚｰｽ分の朝ｵｯｽﾞ、9ﾚｰｽ分の単複枠最新ｵｯｽﾞ、9ﾚｰｽ分の馬連最新ｵｯｽﾞを取りこみました。"});
   EXPECT_EQ(form.Day().Races[0].Odds1Present, 1) << "the day was reloaded";
   EXPECT_EQ(form.Day().Races[8].Odds2Present, 1);
 
@@ -272,6 +271,6 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   form.ClearShownRaceOddsAction->trigger();
   form.Day().GCurRace = -1;
   form.ClearShownRaceOddsAction->trigger();
-  EXPECT_EQ(rec.Texts(), QStringList({"オッズを消去するレースを表示してください。",
-                                      "オッズを消去するレースを表示してください。"}));
+  EXPECT_EQ(rec.Texts(),
+            QStringList({"オッズを消去するレースを表示してください。", "オッズを消去するレースを表示してください。"}));
 }

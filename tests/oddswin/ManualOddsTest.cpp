@@ -10,9 +10,9 @@
 #include "racedata/DayFiles.h"
 #include "racedata/DayLoad.h"
 #include "racedata/JVMessages.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/ManualOdds.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "tests/racedata/RecordBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -64,7 +64,8 @@ TEST(ManualOddsCheckTest, TodayAndTheSevenDaysBeforeWithCurrentCards) {
 
 TEST(ManualOddsCheckTest, GridRowShowsTimesAsHoursAndMinutesAndBlanksAsEmpty) {
   DayModel day;
-  day.Table.GRaTbl[0] = test::Rec(L::kRaLine, L::kKindRA).Key("20240106", "05", 11, 1, 10).Set(L::ra::kPostTime, "1525");
+  day.Table.GRaTbl[0] =
+      test::Rec(L::kRaLine, L::kKindRA).Key("20240106", "05", 11, 1, 10).Set(L::ra::kPostTime, "1525");
   day.Races[0].OddsTime1 = "0950";
   day.Races[0].OddsTime2 = "    ";
   day.Table.GO1Tbl2[0] = test::O1("20240106", "05", 11, "01061510");
@@ -113,9 +114,12 @@ class ManualOddsFetchTest : public ::testing::Test {
 
 TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBeforeTheNext) {
   ScriptedExchange first;
-  first.reads = {ScriptedRead::Code(-3),         ScriptedRead::Record(O1(0, 540, '0')),
-                 ScriptedRead::Record(O1(0, 550, '1')), ScriptedRead::Record(O2(0, 550, '9')),
-                 ScriptedRead::Record(O2(0, 560, '1')), ScriptedRead::Code(-1)};
+  first.reads = {ScriptedRead::Code(-3),
+                 ScriptedRead::Record(O1(0, 540, '0')),
+                 ScriptedRead::Record(O1(0, 550, '1')),
+                 ScriptedRead::Record(O2(0, 550, '9')),
+                 ScriptedRead::Record(O2(0, 560, '1')),
+                 ScriptedRead::Code(-1)};
   ScriptedExchange refused;
   refused.openResult = -504;
   ScriptedExchange broken;
@@ -134,11 +138,10 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   EXPECT_FALSE(gate.Busy());
   EXPECT_FALSE(ui.busy);
 
-  const std::vector<std::string> texts{
-      "JVRTOpenエラー:" + FromCp932(JVErrorMessage("JVRTOpen", -504)),
-      "JVReadエラー:" + FromCp932(JVErrorMessage("JVRead", -502)),
-      "JVCloseエラー:" + FromCp932(JVErrorMessage("JVClose", -1)),
-      "データ作成が完了しました。"};
+  const std::vector<std::string> texts{"JVRTOpenエラー:" + FromCp932(JVErrorMessage("JVRTOpen", -504)),
+                                       "JVReadエラー:" + FromCp932(JVErrorMessage("JVRead", -502)),
+                                       "JVCloseエラー:" + FromCp932(JVErrorMessage("JVClose", -1)),
+                                       "データ作成が完了しました。"};
   EXPECT_EQ(ui.texts, texts);
   EXPECT_EQ(ui.beeps, 4);
   // Every item advances the bar, ticked or not.

@@ -40,8 +40,7 @@ TEST_F(OddsClearTest, OneRaceBlanksItsLinesInTheFilesThatExist) {
   ASSERT_TRUE(ClearRaceOdds(dir.path(), day, 3));
   const Lines o1 = Read(".jvO1"), o2 = Read(".jvO2"), moto = Read(".moto");
   ASSERT_EQ(o1.size(), 24u);
-  for (size_t i = 0; i < o1.size(); ++i)
-    EXPECT_EQ(IsBlank(o1[i]), i == 6 || i == 7) << i;
+  for (size_t i = 0; i < o1.size(); ++i) EXPECT_EQ(IsBlank(o1[i]), i == 6 || i == 7) << i;
   EXPECT_EQ(o1[6].size(), size_t(L::kO1Line));
   ASSERT_EQ(o2.size(), 12u);
   for (size_t i = 0; i < o2.size(); ++i) EXPECT_EQ(IsBlank(o2[i]), i == 3) << i;

@@ -28,8 +28,8 @@ std::string Snap(std::string_view announce) { return O1("20240106", "05", 1, ann
 }  // namespace
 
 TEST(TimeSeriesPickTest, NearestRuleAndBeforePostRule) {
-  const Lines series{Snap("01051800"), Snap("01050955"), Snap("01060958"), Snap("01061002"), Snap("01061639"),
-                     Snap("01061640")};
+  const Lines series{Snap("01051800"), Snap("01050955"), Snap("01060958"),
+                     Snap("01061002"), Snap("01061639"), Snap("01061640")};
   struct Case {
     const char* name;
     int target;

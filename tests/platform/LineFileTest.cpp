@@ -140,8 +140,8 @@ TEST(LineFile, SaveKeepsTheModeRefusesReadOnlyFilesAndWritesThroughLinks) {
   EXPECT_FALSE(SaveFileAtomic(dir / "links" / "day.ksr", "c", &err));
   EXPECT_NE(err.find("read-only"), std::string::npos) << err;
   EXPECT_EQ(Bytes(target), "b");
-  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"corvina.ini", "links", "links/again.ksr", "links/day.ksr", "real",
-                                               "real/2024年馬連.ksr"}));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"corvina.ini", "links", "links/again.ksr", "links/day.ksr",
+                                                      "real", "real/2024年馬連.ksr"}));
 }
 
 // Killed at any moment of a save, the process leaves the old file or the new one and no temporary file: the

@@ -11,9 +11,9 @@
 using namespace corvina;
 
 TEST(Copy, PositionsBeforeTheStartCountFromOneAndShortRecordsGiveShortFields) {
-  const std::tuple<const char*, int, int, const char*> cases[] = {{"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"},
-      {"ABCDEF", 7, 1, ""}, {"ABCDEF", 0, 2, "AB"}, {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},
-      {"ABCDEF", 2, -1, ""}, {"", 1, 5, ""}};
+  const std::tuple<const char*, int, int, const char*> cases[] = {
+      {"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"}, {"ABCDEF", 7, 1, ""},  {"ABCDEF", 0, 2, "AB"},
+      {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},    {"ABCDEF", 2, -1, ""}, {"", 1, 5, ""}};
   for (auto [s, index, count, expected] : cases) EXPECT_EQ(Copy(s, index, count), expected) << index << "," << count;
 }
 
@@ -39,7 +39,8 @@ TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheDecimalValue) {
 }
 
 TEST(FormatInt, PadsLikePrintf) {
-  EXPECT_EQ(FormatInt(1, 2) + "|" + FormatInt(18, 2) + "|" + FormatInt(123, 2) + "|" + FormatZero(7, 2), " 1|18|123|07");
+  EXPECT_EQ(FormatInt(1, 2) + "|" + FormatInt(18, 2) + "|" + FormatInt(123, 2) + "|" + FormatZero(7, 2),
+            " 1|18|123|07");
 }
 
 TEST(Cp932, RoundTripsTheCharactersStrictShiftJisLacks) {
@@ -54,8 +55,10 @@ TEST(Cp932, RoundTripsTheCharactersStrictShiftJisLacks) {
 
 TEST(Cp932, BadBytesAreReplacedWithoutLosingTheRest) {
   EXPECT_EQ(FromCp932("A\x81 B"), "A\xEF\xBF\xBD B");  // lead byte with an invalid trail
-  EXPECT_EQ(FromCp932("AB\x93"), "AB\xEF\xBF\xBD");        // cut in the middle of a character
-  EXPECT_EQ(ToCp932("A\xF0\x9F\x90\x8E" "B"), "A?B");      // no CP932 form
+  EXPECT_EQ(FromCp932("AB\x93"), "AB\xEF\xBF\xBD");    // cut in the middle of a character
+  EXPECT_EQ(ToCp932("A\xF0\x9F\x90\x8E"
+                    "B"),
+            "A?B");  // no CP932 form
 }
 
 TEST(DayName, GivesAllThreeFormsAndParsesNames) {

@@ -45,13 +45,11 @@ TEST(SheetStartsTest, ItemsStayWhileTheSumIsNotGreaterThanTheSheet) {
     std::vector<int> starts;
   };
   const Case cases[] = {
-      {{100, 100, 100}, 300, {0}},            // exactly full stays on the sheet
-      {{100, 100, 100}, 299, {0, 2}},
-      {{100, 100, 100, 100, 100}, 200, {0, 2, 4}},
-      {{500, 10, 10}, 300, {0, 1}},           // too tall for any sheet: alone, with no empty sheet before it
-      {{10, 500, 10}, 300, {0, 1, 2}},
-      {{}, 300, {}},
-      {{50, 50}, 0, {0, 1}},                  // margins wider than the paper: one item a sheet, never a loop
+      {{100, 100, 100}, 300, {0}},  // exactly full stays on the sheet
+      {{100, 100, 100}, 299, {0, 2}},  {{100, 100, 100, 100, 100}, 200, {0, 2, 4}},
+      {{500, 10, 10}, 300, {0, 1}},  // too tall for any sheet: alone, with no empty sheet before it
+      {{10, 500, 10}, 300, {0, 1, 2}}, {{}, 300, {}},
+      {{50, 50}, 0, {0, 1}},  // margins wider than the paper: one item a sheet, never a loop
   };
   for (const Case& c : cases) EXPECT_EQ(SheetStarts(c.sizes, c.usable), c.starts) << c.usable;
 }

@@ -100,12 +100,15 @@ TEST(Label3DTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
 
 TEST(Label3DTest, RotatedTextOffsetsPerQuadrant) {
   // 100 x 20 text: where the rotated text's origin lies in its box, and the box's size.
-  struct Case { int angle, dx, dy, width, height; };
-  for (const Case c : {Case{90, 0, 100, 20, 100}, Case{180, 100, 20, 100, 20}, Case{270, 20, 0, 20, 100},
-                       Case{315, 14, 0, 84, 84}}) {
+  struct Case {
+    int angle, dx, dy, width, height;
+  };
+  for (const Case c :
+       {Case{90, 0, 100, 20, 100}, Case{180, 100, 20, 100, 20}, Case{270, 20, 0, 20, 100}, Case{315, 14, 0, 84, 84}}) {
     const auto box = RotateTextBox(c.angle, 100, 20);
     EXPECT_EQ(std::vector<int>({box.dx, box.dy, box.width, box.height}),
-              std::vector<int>({c.dx, c.dy, c.width, c.height})) << c.angle;
+              std::vector<int>({c.dx, c.dy, c.width, c.height}))
+        << c.angle;
   }
 }
 

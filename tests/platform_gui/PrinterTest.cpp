@@ -20,11 +20,10 @@ TEST(RecordingPrinterTest, PaperAndOrientationGiveTheSheetInPrinterPixels) {
     QSize physical;
   };
   const Case cases[] = {
-      {kPaperA4, kPortrait, {4961, 7016}},  // 210 x 297 mm at 600 dpi
-      {kPaperA4, kLandscape, {7016, 4961}},
-      {13, kPortrait, {4299, 6071}},        // JIS B5, 182 x 257 mm
-      {999, kPortrait, {4299, 6071}},       // an unknown code keeps the paper
-      {kPaperA4, 7, {4961, 7016}},          // an unknown orientation keeps the orientation
+      {kPaperA4, kPortrait, {4961, 7016}},                                  // 210 x 297 mm at 600 dpi
+      {kPaperA4, kLandscape, {7016, 4961}}, {13, kPortrait, {4299, 6071}},  // JIS B5, 182 x 257 mm
+      {999, kPortrait, {4299, 6071}},                                       // an unknown code keeps the paper
+      {kPaperA4, 7, {4961, 7016}},  // an unknown orientation keeps the orientation
   };
   for (const Case& c : cases) {
     p.SetPaper(c.paper, c.orientation);

@@ -3,10 +3,10 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
-#include <QToolButton>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -26,13 +26,13 @@ TEST(DayPages, EveryRaceOfAGeneratedDayGetsAFullPageThatStaysOnTheSheet) {
   App();
   gui::InstallFontSubstitutions();
   TempDir home("daypages");
-  const std::string command = Jvgen().string() + " --layout dayfiles --out '" + home.path().string() +
-                              "' --date 20240106 >/dev/null";
+  const std::string command =
+      Jvgen().string() + " --layout dayfiles --out '" + home.path().string() + "' --date 20240106 >/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   auto day = std::make_unique<DayModel>();
   day->AppDir = home.path();
-  const DayLoadResult loaded = LoadDay(*day, *DayName::FromDateKey("20240106"),
-                                               analysis::MakeDayLoadEngine(analysis::EngineOptions{true}));
+  const DayLoadResult loaded =
+      LoadDay(*day, *DayName::FromDateKey("20240106"), analysis::MakeDayLoadEngine(analysis::EngineOptions{true}));
   ASSERT_EQ(loaded.status, DayLoadStatus::Loaded) << loaded.message;
   const int races = static_cast<int>(loaded.raceList.size());
 
@@ -49,9 +49,9 @@ TEST(DayPages, EveryRaceOfAGeneratedDayGetsAFullPageThatStaysOnTheSheet) {
     EXPECT_NE(FindText(page, QStringLiteral("馬名")), nullptr) << p;
     if (FindText(page, QStringLiteral("←馬連的中")) || FindTextAt(page, 110, 2090)) ++withTickets;
     for (const auto& op : page.ops) {
-      const QRect r = op.kind == PreviewOp::Kind::Line ? QRect(op.from, op.to).normalized()
+      const QRect r = op.kind == PreviewOp::Kind::Line   ? QRect(op.from, op.to).normalized()
                       : op.kind == PreviewOp::Kind::Text ? QRect(op.from, QSize(1, 1))
-                                                       : op.rect;
+                                                         : op.rect;
       EXPECT_TRUE(QRect(QPoint(0, 0), sheet).contains(r)) << p << " " << op.text.toStdString();
     }
   }

@@ -38,11 +38,11 @@ TEST_F(PrintPreviewTest, ConversionsRoundToNearestWithHalvesAwayFromZero) {
   preview.BeginDoc();
   EXPECT_EQ(preview.XToDevice(100), 236);  // 236.2
   EXPECT_EQ(preview.YToDevice(-100), -236);
-  EXPECT_EQ(preview.SizeToDevice(1), 1);   // 0.625, and never below 1
+  EXPECT_EQ(preview.SizeToDevice(1), 1);  // 0.625, and never below 1
   EXPECT_EQ(preview.SizeToDevice(0), 1);
-  EXPECT_EQ(preview.SizeToDevice(10), 6);  // 6.25
+  EXPECT_EQ(preview.SizeToDevice(10), 6);   // 6.25
   EXPECT_EQ(preview.SizeToDevice(20), 13);  // 12.5: a half goes up
-  preview.MarginLeft = 27;  // (100 + 27) * 600 / 254 = 300 exactly
+  preview.MarginLeft = 27;                  // (100 + 27) * 600 / 254 = 300 exactly
   EXPECT_EQ(preview.XToDevice(100), 300);
   preview.MapMode = PreviewMapMode::pmmLo;
   preview.MarginLeft = 0;
@@ -164,9 +164,9 @@ TEST_F(PrintPreviewTest, APrinterFailureAbortsTheJobAndReachesTheCaller) {
 TEST_F(PrintPreviewTest, WithoutAPrinterOnlyTheDocumentAndPrinterCallsRaise) {
   Record(2);
   printer->SetInstalled(false);
-  for (auto call : std::initializer_list<std::function<void()>>{[&] { preview.BeginDoc(); }, [&] { preview.NewPage(); },
-                                                                [&] { preview.Print(); },
-                                                                [&] { preview.SetPaper(9, 1); }}) {
+  for (auto call :
+       std::initializer_list<std::function<void()>>{[&] { preview.BeginDoc(); }, [&] { preview.NewPage(); },
+                                                    [&] { preview.Print(); }, [&] { preview.SetPaper(9, 1); }}) {
     try {
       call();
       ADD_FAILURE() << "no error";

@@ -14,16 +14,35 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
     std::string (*fn)(std::string_view);
     std::string code, text;
   } cases[] = {
-      {WeightRuleText, "1", "ハンデ"},        {WeightRuleText, "2", "別定　"},     {WeightRuleText, "5", ""},
-      {ClassText, "701", "新馬　　　"},       {ClassText, "999", "ｵｰﾌﾟﾝ　　 "},  {ClassText, "   ", "　　　　　"},
-      {ClassText, "000", "　　　　　"},       {ClassText, "", "　　　　　"},       {ClassText, "100", "1億円下   "},
-      {ClassText, "005", " 500万円下"},       {ClassText, "016", "1600万円下"},    {TrackText, "10", "芝直"},
-      {TrackText, "16", "芝左"},              {TrackText, "17", "芝右"},           {TrackText, "22", "芝右"},
-      {TrackText, "24", "ﾀﾞ右"},              {TrackText, "25", ""},               {TrackText, "29", "ﾀﾞ直"},
-      {TrackText, "59", "障害"},              {TrackText, "  ", ""},               {DistanceText, "1200", "1200m"},
-      {DistanceText, "0800", " 800m"},        {DistanceText, "    ", ""},          {OddsTimeText, "0930", "　09:30"},
-      {OddsTimeText, "    ", "　NoData"},     {OddsTimeText, "", "　NoData"},      {WeightCarriedText, "550", "55.0kg"},
-      {WeightCarriedText, "   ", ""},      {TrackText, "11", "芝左"},
+      {WeightRuleText, "1", "ハンデ"},
+      {WeightRuleText, "2", "別定　"},
+      {WeightRuleText, "5", ""},
+      {ClassText, "701", "新馬　　　"},
+      {ClassText, "999", "ｵｰﾌﾟﾝ　　 "},
+      {ClassText, "   ", "　　　　　"},
+      {ClassText, "000", "　　　　　"},
+      {ClassText, "", "　　　　　"},
+      {ClassText, "100", "1億円下   "},
+      {ClassText, "005", " 500万円下"},
+      {ClassText, "016", "1600万円下"},
+      {TrackText, "10", "芝直"},
+      {TrackText, "16", "芝左"},
+      {TrackText, "17", "芝右"},
+      {TrackText, "22", "芝右"},
+      {TrackText, "24", "ﾀﾞ右"},
+      {TrackText, "25", ""},
+      {TrackText, "29", "ﾀﾞ直"},
+      {TrackText, "59", "障害"},
+      {TrackText, "  ", ""},
+      {DistanceText, "1200", "1200m"},
+      {DistanceText, "0800", " 800m"},
+      {DistanceText, "    ", ""},
+      {OddsTimeText, "0930", "　09:30"},
+      {OddsTimeText, "    ", "　NoData"},
+      {OddsTimeText, "", "　NoData"},
+      {WeightCarriedText, "550", "55.0kg"},
+      {WeightCarriedText, "   ", ""},
+      {TrackText, "11", "芝左"},
   };
   for (const auto& c : cases) EXPECT_EQ(U(c.fn(c.code)), c.text) << c.code;
 }
@@ -74,7 +93,7 @@ TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
   EXPECT_EQ(U(n.wide[2]), "←ﾜｲﾄﾞ的中");
   EXPECT_EQ(n.quinella[1], "");
   EXPECT_EQ(n.wide[3], "");  // a blank ticket takes no part, even against a blank payout
-  calc.Over8Runners = 0;    // 8 runners or fewer: the bracket payouts, still called a quinella hit
+  calc.Over8Runners = 0;     // 8 runners or fewer: the bracket payouts, still called a quinella hit
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(U(n.quinella[1]), "←馬連的中");
   EXPECT_EQ(n.quinella[2], "");
@@ -97,8 +116,8 @@ TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
 }
 
 TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
-  calc.UmarenOdds[1] = 12.34;   // " 1- 2"
-  calc.Tickets[4] = "99-99";    // not a pair of the table: no odds, no read outside it
+  calc.UmarenOdds[1] = 12.34;  // " 1- 2"
+  calc.Tickets[4] = "99-99";   // not a pair of the table: no odds, no read outside it
   info.YozMatched = 1;
   EXPECT_EQ(MakeHitNotes(info, calc).odds[1], "");
   info.Odds1Present = 1;
@@ -212,7 +231,7 @@ TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeA
   DrawRacePages(preview, *day, 1, false);
   const PreviewPage& page = preview.Page(1);
   const PreviewOp* texts[] = {FindTextAt(page, 150, 2440), FindTextAt(page, 300, 2440), FindTextAt(page, 460, 2440),
-                            FindTextAt(page, 660, 2440)};
+                              FindTextAt(page, 660, 2440)};
   for (const PreviewOp* t : texts) ASSERT_NE(t, nullptr);
   EXPECT_EQ((QStringList{texts[0]->text, texts[1]->text, texts[2]->text, texts[3]->text}),
             (QStringList{"  1", "   2.0", "←単勝的中", "←複勝的中"}));

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <memory>
 
-#include "racedata/RaceRecords.h"
 #include "RecordBuilder.h"
+#include "racedata/RaceRecords.h"
 
 namespace corvina {
 namespace {
@@ -55,7 +55,9 @@ TEST_F(DayFilesTest, DayListIsNewestFirstAndIgnoresOtherNames) {
 TEST_F(DayFilesTest, RaceCardsReplaceTheirLineAndStaySorted) {
   ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2) + "\r\n", DayWriter::Import), MergeResult::Stored);
   ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
-  Rec again = Rec(L::kRaLine, "RA").Key("20240106", "05", 2).Set(L::head::kKindAndCreated, "B20240105")
+  Rec again = Rec(L::kRaLine, "RA")
+                  .Key("20240106", "05", 2)
+                  .Set(L::head::kKindAndCreated, "B20240105")
                   .Set(L::ra::kPostTime, "1111");
   ASSERT_EQ(MergeRaRecord(files, again.str() + "\r\n", DayWriter::RealTime), MergeResult::Stored);
   const Lines lines = ReadAll(Path(".jvRA"));
@@ -223,7 +225,8 @@ TEST_F(OddsWriterTest, FirstSnapshotIsKeptAndTheLatestFollowsNewerTimes) {
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061020")), MergeResult::Stored);
   const Lines l = ReadAll(Path(".jvO1"));
   EXPECT_EQ(l.size(), 6u);
-  EXPECT_EQ((Strs{FieldText(l[2], L::o1::kAnnounce), FieldText(l[3], L::o1::kAnnounce)}), (Strs{"01061000", "01061020"}));
+  EXPECT_EQ((Strs{FieldText(l[2], L::o1::kAnnounce), FieldText(l[3], L::o1::kAnnounce)}),
+            (Strs{"01061000", "01061020"}));
 }
 
 TEST_F(DayFilesTest, RaceDayOddsOfANewYearRaceReplaceThoseOfTheEveBefore) {
@@ -238,14 +241,17 @@ TEST_F(DayFilesTest, RaceDayOddsOfANewYearRaceReplaceThoseOfTheEveBefore) {
   EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "01010700")), MergeResult::Stored);
   EXPECT_EQ(MergeO1Record(files, *table, O1("20250101", "06", 1, "12312200")), MergeResult::NotNewer);
   Lines l = ReadAll(DayFilePath(data, newYear, ".jvO1"));
-  EXPECT_EQ((Strs{FieldText(l[0], L::o1::kAnnounce), FieldText(l[1], L::o1::kAnnounce)}), (Strs{"12311800", "01010700"}));
+  EXPECT_EQ((Strs{FieldText(l[0], L::o1::kAnnounce), FieldText(l[1], L::o1::kAnnounce)}),
+            (Strs{"12311800", "01010700"}));
   EXPECT_EQ(MergeO2Record(files, *table, O2("20250101", "06", 1, "12312100")), MergeResult::Stored);
   EXPECT_EQ(MergeO2Record(files, *table, O2("20250101", "06", 1, "01010930")), MergeResult::Stored);
   EXPECT_EQ(FieldText(ReadAll(DayFilePath(data, newYear, ".jvO2"))[0], L::o2::kAnnounce), "01010930");
 }
 
 TEST_F(OddsWriterTest, QuinellaOddsOfTheSameTimeDoNotReplace) {
-  Rec first = Rec(L::kO2Line, "O2").Key("20240106", "05", 3).Set(L::o2::kAnnounce, "01061100")
+  Rec first = Rec(L::kO2Line, "O2")
+                  .Key("20240106", "05", 3)
+                  .Set(L::o2::kAnnounce, "01061100")
                   .Set(L::o2::UmarenOdds(1), "000123");
   EXPECT_EQ(MergeO2Record(files, *table, first.str() + "\r\n"), MergeResult::Stored);
   EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 3, "01061100")), MergeResult::NotNewer);

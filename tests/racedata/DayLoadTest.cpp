@@ -5,13 +5,13 @@
 #include <fstream>
 #include <vector>
 
+#include "RecordBuilder.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "racedata/DayFiles.h"
 #include "racedata/DayLoad.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceRecords.h"
-#include "RecordBuilder.h"
+#include "racedata/RacingTexts.h"
 
 namespace corvina {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "RecordBuilder.h"
 #include "platform/Cp932.h"
 #include "racedata/RaceRecords.h"
-#include "RecordBuilder.h"
 
 namespace corvina {
 namespace {
@@ -24,12 +24,16 @@ class RaceInfoTest : public ::testing::Test {
 
 TEST(RaceInfo, OddsFieldCodes) {
   // -1: withdrawn, cancelled or not a number (a horse without odds, never ranked); -2: blank.
-  for (auto [text, value] : {std::pair{"0035", 3.5}, {"----", -1.0}, {"****", -1.0}, {"    ", -2.0}, {"", -2.0},
-                             {"12a4", -1.0}})
+  for (auto [text, value] :
+       {std::pair{"0035", 3.5}, {"----", -1.0}, {"****", -1.0}, {"    ", -2.0}, {"", -2.0}, {"12a4", -1.0}})
     EXPECT_EQ(WinOddsValue(text), value) << text;
   // "nan" and "inf" parse as numbers but are no odds.
-  for (auto [text, value] : {std::pair{"  12.5", 12.5}, {"1234.5", 1234.5}, {"      ", -1.0}, {" 3.x  ", -1.0},
-                             {"   nan", -1.0}, {"   inf", -1.0}})
+  for (auto [text, value] : {std::pair{"  12.5", 12.5},
+                             {"1234.5", 1234.5},
+                             {"      ", -1.0},
+                             {" 3.x  ", -1.0},
+                             {"   nan", -1.0},
+                             {"   inf", -1.0}})
     EXPECT_EQ(PredOddsValue(text), value) << text;
 }
 
@@ -41,8 +45,7 @@ TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
   day->Calcs[3].Tickets[10] = " 1- 2";
   ResetRecords(*day);
   EXPECT_EQ(Info(3).RaceName + day->Calcs[3].Tickets[10], "");
-  EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->Calcs[3].CalcHasData, day->Calcs[3].RankedCount}),
-            (Ints{0, 0, 0}));
+  EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->Calcs[3].CalcHasData, day->Calcs[3].RankedCount}), (Ints{0, 0, 0}));
 }
 
 TEST_F(RaceInfoTest, SlotWithoutARaceStaysEmpty) {
@@ -55,11 +58,19 @@ TEST_F(RaceInfoTest, SlotWithoutARaceStaysEmpty) {
 
 TEST_F(RaceInfoTest, CardRunnersSnapshotsAndPredictedOdds) {
   const std::string name = ToCp932("ディープインパクト");  // 18 bytes kept of 36
-  t.GRaTbl[0] = Rec(L::kRaLine, "RA").Key("20240106", "05", 11).Set(L::ra::kPostTime, "1545")
-                    .Num(L::ra::kEntryCount, 25).Set(L::ra::kRaceName, ToCp932("有馬記念")).Set(L::ra::kGradeCode, "A");
+  t.GRaTbl[0] = Rec(L::kRaLine, "RA")
+                    .Key("20240106", "05", 11)
+                    .Set(L::ra::kPostTime, "1545")
+                    .Num(L::ra::kEntryCount, 25)
+                    .Set(L::ra::kRaceName, ToCp932("有馬記念"))
+                    .Set(L::ra::kGradeCode, "A");
   for (int h = 0; h < 18; ++h)
-    t.GSeTbl[0][h] = Rec(L::kSeLine, "SE").Key("20240106", "05", 11).Num(L::se::kUmaBan, h + 1)
-                         .Set(L::se::kHorseName, name).Set(L::se::kSexCode, "3").Set(L::se::kFutan, "570");
+    t.GSeTbl[0][h] = Rec(L::kSeLine, "SE")
+                         .Key("20240106", "05", 11)
+                         .Num(L::se::kUmaBan, h + 1)
+                         .Set(L::se::kHorseName, name)
+                         .Set(L::se::kSexCode, "3")
+                         .Set(L::se::kFutan, "570");
   Rec o1 = Rec(L::kO1Line, "O1").Key("20240106", "05", 11).Set(L::o1::kAnnounce, "01061530");
   o1.Set(L::o1::WinOdds(0), "0035").Set(L::o1::WinOdds(1), "----").Set(L::o1::WinOdds(2), "****");
   o1.Set(L::o1::WinOdds(17), "9999").Set(L::o1::WinOdds(18), "0011");  // entry 19 exists in the block
@@ -89,7 +100,8 @@ TEST_F(RaceInfoTest, RunnersBeyondTheEntryCountStayEmpty) {
 
 // One racecourse's day plus the first races of a second one.
 TEST_F(RaceInfoTest, OddsScheduleOfEveryRaceNumber) {
-  const char* posts[12] = {"1005", "1035", "1100", "1158", "1230", "1300", "1330", "1425", "1500", "1535", "1610", "1645"};
+  const char* posts[12] = {"1005", "1035", "1100", "1158", "1230", "1300",
+                           "1330", "1425", "1500", "1535", "1610", "1645"};
   for (int r = 1; r <= 12; ++r) t.GRaTbl[r - 1] = Ra("20240106", "05", r, posts[r - 1]);
   t.GRaTbl[12] = Ra("20240106", "06", 2, "1015");  // first race of its racecourse is race 2
   t.GRaTbl[13] = Ra("20240106", "06", 3, "    ");  // previous post known, own blank
@@ -138,8 +150,9 @@ TEST_F(RaceInfoTest, ShortAndEmptyRecordsFillWhatTheyHold) {
   EXPECT_EQ((Ints{Info(0).HasData, Info(1).Odds1Present, Info(2).HasData}), (Ints{1, 0, 0}));
   EXPECT_EQ((Strs{Info(0).RaceKey, Info(0).PostTime, Info(0).OddsTime1}), (Strs{"2024010605010101", "", ""}));
   // Race 2's schedule is missing too: the previous race's post time is.
-  EXPECT_EQ((Strs{Info(1).EntryCount, Info(1).OddsTime1, Info(1).UmaBan[0], Info(1).HorseName[1], Info(1).OddsAnnounce1}),
-            (Strs{"03", "", "", "", ""}));
+  EXPECT_EQ(
+      (Strs{Info(1).EntryCount, Info(1).OddsTime1, Info(1).UmaBan[0], Info(1).HorseName[1], Info(1).OddsAnnounce1}),
+      (Strs{"03", "", "", "", ""}));
   EXPECT_EQ(Info(1).WinOdds1[2], -2);
   EXPECT_EQ(Info(1).PredWinOdds[0], -1);
 }

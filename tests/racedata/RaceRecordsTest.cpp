@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/Cp932.h"
 #include "RecordBuilder.h"
+#include "platform/Cp932.h"
 
 namespace corvina {
 namespace {
@@ -87,10 +87,10 @@ TEST_F(RaceTableTest, SequentialFilingMatchesVenueAndRaceOnlyInTheFirst36Lines) 
   t.GRaTbl[0] = Ra("20240106", "05", 1);
   t.GRaTbl[1] = Ra("20240106", "05", 2);
   Lines hr;
-  hr.push_back(std::string(L::kHrLine, ' '));            // blank line: no race, files nowhere
-  hr.push_back(Hr("20231201", "05", 2));                 // other date, same venue and race: filed
-  hr.push_back(Hr("20240106", "06", 1));                 // other venue: dropped
-  hr.push_back(Hr("20240106", "05", 2).substr(0, 40));   // short line of the same race replaces
+  hr.push_back(std::string(L::kHrLine, ' '));           // blank line: no race, files nowhere
+  hr.push_back(Hr("20231201", "05", 2));                // other date, same venue and race: filed
+  hr.push_back(Hr("20240106", "06", 1));                // other venue: dropped
+  hr.push_back(Hr("20240106", "05", 2).substr(0, 40));  // short line of the same race replaces
   FileSequential(t, t.GHrTbl, hr, L::kHrLine);
   EXPECT_TRUE(IsBlank(t.GHrTbl[0]));
   EXPECT_EQ(DateKey(t.GHrTbl[1]), "20240106");
@@ -109,7 +109,7 @@ TEST_F(RaceTableTest, O1LinesArePositional) {
   t.GRaTbl[1] = Ra("20240106", "05", 2);
   t.GRaTbl[2] = Ra("20240106", "05", 3);
   Lines o1 = {O1("20240106", "05", 1, "01060930"), O1("20240106", "05", 1, "01060955"),
-              O1("20240106", "05", 3, "01061000"),  // written for another ordering
+              O1("20240106", "05", 3, "01061000"),                                 // written for another ordering
               std::string(L::kO1Line, ' '), O1("20240106", "05", 3, "01061010")};  // line 5 missing
   FileO1(t, o1);
   auto announce = [](const std::string& rec) { return IsBlank(rec) ? "blank" : FieldText(rec, L::o1::kAnnounce); };
@@ -122,9 +122,9 @@ TEST_F(RaceTableTest, YozLinesMatchByDateVenueNameAndRace) {
   t.GRaTbl[0] = Ra("20240106", "05", 1);
   t.GRaTbl[1] = Ra("20240106", "06", 1);
   t.GRaTbl[2] = Ra("20240106", "06", 2);
-  const Lines yoz = {Yoz("20240106", " 4", 1, 'K'),  // digit 4 = 東京; runners (blank) not compared
-                     Yoz("20240106", " 5", 1, 'M'),  // digit 5 = 中山
-                     Yoz("20240107", "06", 2, 'J'),  // other date: dropped
+  const Lines yoz = {Yoz("20240106", " 4", 1, 'K'),   // digit 4 = 東京; runners (blank) not compared
+                     Yoz("20240106", " 5", 1, 'M'),   // digit 5 = 中山
+                     Yoz("20240107", "06", 2, 'J'),   // other date: dropped
                      std::string(L::kYozLine, ' ')};  // blank: claims no empty slot
   FileYoz(*day, yoz);
   EXPECT_EQ((Ints{day->Races[0].YozSourceM, day->Races[1].YozSourceM}), (Ints{0, 1}));

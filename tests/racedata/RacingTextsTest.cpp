@@ -18,8 +18,9 @@ std::string Sj(const char* utf8) { return ToCp932(utf8); }
 
 TEST(RacingTexts, AddTimeHHMMKeepsHoursPastMidnightAndEmptyForBlank) {
   // A negative total keeps the arithmetic's text.
-  const std::tuple<const char*, int, const char*> cases[] = {{"0930", -30, "0900"}, {"1000", -30, "0930"},
-      {"1158", 5, "1203"}, {"2350", 20, "2410"}, {"", 5, ""}, {"    ", 5, ""}, {"0010", -30, "00-20"}};
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"0930", -30, "0900"}, {"1000", -30, "0930"}, {"1158", 5, "1203"},   {"2350", 20, "2410"},
+      {"", 5, ""},           {"    ", 5, ""},       {"0010", -30, "00-20"}};
   for (auto [time, minutes, expected] : cases) EXPECT_EQ(AddTimeHHMM(time, minutes), expected) << time << minutes;
 }
 
@@ -35,14 +36,16 @@ TEST(RacingTexts, PairIndexesRoundTripAndFollowTheFormula) {
   for (int k = 1; k <= layout::kWakurenPairs; ++k) EXPECT_EQ(WakurenStrToIndex(WakurenIndexToStr(k)), k);
   for (int i = 1; i <= 18; ++i)
     for (int j = i + 1; j <= 18; ++j) EXPECT_EQ(UmarenStrToIndex(CombLabel(i, j)), (i - 1) * (36 - i) / 2 + (j - i));
-  EXPECT_EQ((Strs{UmarenIndexToStr(1), UmarenIndexToStr(18), UmarenIndexToStr(153)}), (Strs{" 1- 2", " 2- 3", "17-18"}));
+  EXPECT_EQ((Strs{UmarenIndexToStr(1), UmarenIndexToStr(18), UmarenIndexToStr(153)}),
+            (Strs{" 1- 2", " 2- 3", "17-18"}));
   EXPECT_EQ((Strs{WakurenIndexToStr(9), WakurenIndexToStr(15), WakurenIndexToStr(31), WakurenIndexToStr(35)}),
             (Strs{" 2- 2", " 2- 8", " 6- 6", " 7- 8"}));
   EXPECT_EQ(WakurenStrToIndex(" 8- 8"), 36);
 }
 
 TEST(RacingTexts, LabelsOutsideTheTablesGiveZeroAndIndexesOutsideGiveEmpty) {
-  for (const char* bad : {"1-2", " 0- 0", " 2- 1", "", " 1- 1", "18-19", " 1- 2 "}) EXPECT_EQ(UmarenStrToIndex(bad), 0) << bad;
+  for (const char* bad : {"1-2", " 0- 0", " 2- 1", "", " 1- 1", "18-19", " 1- 2 "})
+    EXPECT_EQ(UmarenStrToIndex(bad), 0) << bad;
   EXPECT_EQ(WakurenStrToIndex(" 9- 9") + WakurenStrToIndex(" 2- 1"), 0);
   EXPECT_EQ(UmarenIndexToStr(0) + UmarenIndexToStr(154) + WakurenIndexToStr(37) + WakurenIndexToStr(-1), "");
   EXPECT_EQ(CombLabel(1, 2, 3), " 1- 2- 3");
@@ -85,7 +88,8 @@ TEST(RacingTexts, CourseNamesOfTheListedRows) {
 
 TEST(RacingTexts, CourseClassNames) {
   const std::pair<const char*, const char*> cases[] = {{"01", "札幌  "}, {"30", "地方  "}, {"61", "地方  "},
-      {"K8", "海外  "}, {"C4", "海外  "}, {"C5", "      "}, {"11", "      "}, {"62", "      "}, {"", "      "}};
+                                                       {"K8", "海外  "}, {"C4", "海外  "}, {"C5", "      "},
+                                                       {"11", "      "}, {"62", "      "}, {"", "      "}};
   for (auto [code, name] : cases) EXPECT_EQ(CourseClassName(code), Sj(name)) << code;
 }
 
@@ -98,8 +102,13 @@ TEST(RacingTexts, CircledSexAndDigitVenues) {
   EXPECT_EQ((Strs{SexName("1"), SexName("2"), SexName("3"), SexName("4"), SexName(" ")}),
             (Strs{Sj("牡"), Sj("牝"), Sj("ｾﾝ"), "", ""}));
   // A blank venue is no venue, not 京都.
-  for (auto [digit, name] : {std::pair{"0", "京都"}, {"9", "函館"}, {" 4", "東京"}, {"10", "ｿﾉ他"}, {"-1", "ｿﾉ他"},
-                             {"  ", "ｿﾉ他"}, {"05", "中山"}})
+  for (auto [digit, name] : {std::pair{"0", "京都"},
+                             {"9", "函館"},
+                             {" 4", "東京"},
+                             {"10", "ｿﾉ他"},
+                             {"-1", "ｿﾉ他"},
+                             {"  ", "ｿﾉ他"},
+                             {"05", "中山"}})
     EXPECT_EQ(CourseNameByDigit(digit), Sj(name)) << digit;
   // A provider's venue digit must give exactly the style-2 name of the same racecourse, or its predicted odds
   // never meet their race.

@@ -40,12 +40,16 @@ class Rec {
 
 inline std::string Ra(std::string_view date, std::string_view course, int race, std::string_view post = "1000",
                       int entries = 16, int nichi = 1) {
-  return Rec(L::kRaLine, L::kKindRA).Key(date, course, race, 1, nichi).Set(L::ra::kPostTime, post)
+  return Rec(L::kRaLine, L::kKindRA)
+      .Key(date, course, race, 1, nichi)
+      .Set(L::ra::kPostTime, post)
       .Num(L::ra::kEntryCount, entries);
 }
 
 inline std::string Se(std::string_view date, std::string_view course, int race, int horse) {
-  return Rec(L::kSeLine, L::kKindSE).Key(date, course, race).Num(L::se::kUmaBan, horse)
+  return Rec(L::kSeLine, L::kKindSE)
+      .Key(date, course, race)
+      .Num(L::se::kUmaBan, horse)
       .Num(L::se::kWakuBan, (horse + 1) / 2 > 8 ? 8 : (horse + 1) / 2);
 }
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "RecordBuilder.h"
 #include "racedata/DayFiles.h"
 #include "racedata/RaceRecords.h"
-#include "RecordBuilder.h"
 
 namespace corvina {
 namespace {
@@ -46,10 +46,12 @@ TEST(Results, EveryBlockDecodesItsLastEntry) {
   EXPECT_EQ((Strs{i.WakurenComb[3], i.UmarenComb[3], i.WideComb[7], i.UmatanComb[6], i.SanrenpukuComb[3],
                   i.SanrentanComb[6]}),
             (Strs{" 3- 5", " 5-12", " 1-18", "12- 5", " 1- 2- 3", "18-17-16"}));
-  EXPECT_EQ((Ints{i.WakurenPay[3], i.UmarenPay[3], i.WidePay[7], i.UmatanPay[6], i.SanrenpukuPay[3], i.SanrentanPay[6]}),
-            (Ints{980, 4560, 777, 9870, 12340, 987654321}));
-  EXPECT_EQ((Ints{i.WakurenPop[3], i.UmarenPop[3], i.WidePop[7], i.UmatanPop[6], i.SanrenpukuPop[3], i.SanrentanPop[6]}),
-            (Ints{4, 123, 153, 306, 816, 4896}));
+  EXPECT_EQ(
+      (Ints{i.WakurenPay[3], i.UmarenPay[3], i.WidePay[7], i.UmatanPay[6], i.SanrenpukuPay[3], i.SanrentanPay[6]}),
+      (Ints{980, 4560, 777, 9870, 12340, 987654321}));
+  EXPECT_EQ(
+      (Ints{i.WakurenPop[3], i.UmarenPop[3], i.WidePop[7], i.UmatanPop[6], i.SanrenpukuPop[3], i.SanrentanPop[6]}),
+      (Ints{4, 123, 153, 306, 816, 4896}));
   // Entries the record leaves blank: zero payouts, empty labels.
   EXPECT_EQ(i.WideComb[4] + i.UmarenComb[1], "");
   EXPECT_EQ((Ints{i.WidePay[4], i.WidePop[4], i.FukuHorse[1]}), (Ints{0, 0, 0}));
@@ -78,7 +80,9 @@ TEST(Results, WideBlockWithThreePaidEntries) {
 TEST(Results, RaceWithoutPayoutRecordKeepsZeroPayoutsButHasRunnerResults) {
   auto day = std::make_unique<DayModel>();
   day->Table.GRaTbl[0] = Ra("20240106", "05", 1);
-  day->Table.GSeTbl[0][4] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "03").Set(L::se::kPopularity, "07")
+  day->Table.GSeTbl[0][4] = Rec(L::kSeLine, "SE")
+                                .Set(L::se::kFinishPos, "03")
+                                .Set(L::se::kPopularity, "07")
                                 .Set(L::se::kFinalWinOdds, "0123");
   day->Table.GSeTbl[0][17] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "18");
   day->Table.GSeTbl[1][0] = Rec(L::kSeLine, "SE").Set(L::se::kFinishPos, "01");  // slot 1 holds no race
@@ -103,7 +107,8 @@ TEST(Results, ShortAndEmptyRecordsDecodeAsBlank) {
   day->Table.GSeTbl[0][2] = "";
   DecodeDayResults(*day);
   const RaceInfo& i = day->Races[0];
-  EXPECT_EQ((Ints{i.TanHorse[1], i.TanPay[1], i.TanPop[1], i.SanrentanPay[6], i.FinishPos[0]}), (Ints{4, 560, 0, 0, 0}));
+  EXPECT_EQ((Ints{i.TanHorse[1], i.TanPay[1], i.TanPop[1], i.SanrentanPay[6], i.FinishPos[0]}),
+            (Ints{4, 560, 0, 0, 0}));
   EXPECT_EQ(i.SanrentanComb[6], "");
   EXPECT_DOUBLE_EQ(i.FinalWinOdds[1], 0.3);  // only "00" and "3" of the field are there
 }

@@ -13,9 +13,9 @@
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
-#include "racedata/ui/ResultsPollIntervalWindow.h"
-#include "racedata/ui/OddsScheduleWindow.h"
 #include "racedata/ui/OddsDelayWindow.h"
+#include "racedata/ui/OddsScheduleWindow.h"
+#include "racedata/ui/ResultsPollIntervalWindow.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
@@ -62,13 +62,21 @@ TEST(OddsScheduleRowTextsTest, EveryColumnOfARace) {
     std::vector<std::string> cells;
   };
   const Case cases[] = {
-      {"2024122206050811", "1455", "1515",
+      {"2024122206050811",
+       "1455",
+       "1515",
        {" 2024年12月22日", " 中 5回 8日11R", " 16頭", " 有馬記", "  15:25", "  14:55", "  15:15"}},
       // No second time (or no time at all): its cell stays empty. A single-digit race keeps its blank.
-      {"2024010808010101", "1200", "    ", {" 2024年01月08日", " 京 1回 1日 1R", " 16頭", " 有馬記", "  15:25", "  12:00", ""}},
+      {"2024010808010101",
+       "1200",
+       "    ",
+       {" 2024年01月08日", " 京 1回 1日 1R", " 16頭", " 有馬記", "  15:25", "  12:00", ""}},
       {"2024010808010101", "", "", {" 2024年01月08日", " 京 1回 1日 1R", " 16頭", " 有馬記", "  15:25", "", ""}},
       // A day (or meeting) from 10 on is written in full instead of as its last digit.
-      {"2024031005021203", "0930", "0950", {" 2024年03月10日", " 東 2回 12日 3R", " 16頭", " 有馬記", "  15:25", "  09:30", "  09:50"}},
+      {"2024031005021203",
+       "0930",
+       "0950",
+       {" 2024年03月10日", " 東 2回 12日 3R", " 16頭", " 有馬記", "  15:25", "  09:30", "  09:50"}},
       // A key cut short gives short fields, never a read past its end.
       {"20240310", "", "", {" 2024年03月10日", "    回 日 0R", " 16頭", " 有馬記", "  15:25", "", ""}},
   };

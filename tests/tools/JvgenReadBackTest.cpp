@@ -8,9 +8,9 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
-#include "racedata/RacingTexts.h"
 #include "racedata/RaceInfo.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "racedata/Results.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -88,11 +88,11 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
     const int n = static_cast<int>(race.runners.size());
     using Strs = std::vector<std::string>;
     using Ints = std::vector<int>;
-    EXPECT_EQ((Strs{info.RaceKey, info.RaceName, info.RaceNameShort, FieldText(model_.Table.GRaTbl[s], L::ra::kRaceName6),
-                    info.GradeCode, info.WeightRule, info.ClassCode, info.TrackCode, info.PostTime}),
-              (Strs{day.date.DateKey() + race.VenueRaceKey(), race.name, race.name3, race.name6,
-                    std::string(1, race.grade), std::string(1, race.weightRule), race.classCode, race.track,
-                    race.PostTime()}));
+    EXPECT_EQ(
+        (Strs{info.RaceKey, info.RaceName, info.RaceNameShort, FieldText(model_.Table.GRaTbl[s], L::ra::kRaceName6),
+              info.GradeCode, info.WeightRule, info.ClassCode, info.TrackCode, info.PostTime}),
+        (Strs{day.date.DateKey() + race.VenueRaceKey(), race.name, race.name3, race.name6, std::string(1, race.grade),
+              std::string(1, race.weightRule), race.classCode, race.track, race.PostTime()}));
     EXPECT_EQ((Ints{StrToIntLenient(info.Distance), StrToIntLenient(info.EntryCount)}), (Ints{race.distance, n}));
     for (const Runner& r : race.runners) {
       int h = r.umaban - 1;
@@ -149,8 +149,10 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
       for (size_t k = 1; k <= p[block].size(); ++k) {
         SCOPED_TRACE("block " + std::to_string(block) + " entry " + std::to_string(k));
         const Payout& e = p[block][k - 1];
-        if constexpr (std::is_same_v<std::decay_t<decltype(comb[k])>, int>) EXPECT_EQ(comb[k], e.comb[0]);
-        else EXPECT_EQ(comb[k], Label(e));
+        if constexpr (std::is_same_v<std::decay_t<decltype(comb[k])>, int>)
+          EXPECT_EQ(comb[k], e.comb[0]);
+        else
+          EXPECT_EQ(comb[k], Label(e));
         EXPECT_EQ(pay[k], e.pay);
         EXPECT_EQ(pop[k], e.pop);
       }

@@ -223,7 +223,8 @@ TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
   test::TempDir dir("jvgen");
   const fs::path home = dir.path();
   ASSERT_EQ(RunJvgen("--date 20240106 --venues 1 --races 8 --missing-runners --no-results --yoz none --lf-only "
-                     "--layout dayfiles --out " + home.string()),
+                     "--layout dayfiles --out " +
+                     home.string()),
             0);
   std::string stem = DayName(2024, 1, 6).FileStem();
   std::string bytes;

@@ -61,11 +61,11 @@ TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
   if (std::system(("cd '" + dir.path().string() + "' && zip -q -0 -X set.zip one.bin two.bin three.bin").c_str()) != 0)
     GTEST_SKIP() << "Info-ZIP zip is not installed";
   fs::create_directories(dir / "small");
-  const std::string inner = "mount -t tmpfs -o size=128k none '" + (dir / "small").string() + "' || exit 77; " +
-                            std::string(std::getenv("CORVINA_TOOLS_DIR") ? std::getenv("CORVINA_TOOLS_DIR")
-                                                                          : CORVINA_BINARY_DIR "/tools") +
-                            "/unpack/unpack '" + (dir / "set.zip").string() + "' '" + (dir / "small").string() +
-                            "'; ls -A '" + (dir / "small").string() + "'";
+  const std::string inner =
+      "mount -t tmpfs -o size=128k none '" + (dir / "small").string() + "' || exit 77; " +
+      std::string(std::getenv("CORVINA_TOOLS_DIR") ? std::getenv("CORVINA_TOOLS_DIR") : CORVINA_BINARY_DIR "/tools") +
+      "/unpack/unpack '" + (dir / "set.zip").string() + "' '" + (dir / "small").string() + "'; ls -A '" +
+      (dir / "small").string() + "'";
   if (std::system("unshare -rm true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no mount namespace for a small disk";
   const ToolRun r = RunShell("unshare -rm sh -c \"" + inner + "\"");
   if (r.status == 77) GTEST_SKIP() << "no small file system can be mounted here";

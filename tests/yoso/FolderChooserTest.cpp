@@ -24,7 +24,9 @@ class FolderChooserTest : public ::testing::Test {
     std::filesystem::create_directories(dir_ / "a" / "b");
     FolderChooser::ErrorBox = [this](const QString& text, const QString& title) { errors_ << title + "|" + text; };
   }
-  void TearDown() override { FolderChooser::ErrorBox = [](const QString&, const QString&) {}; }
+  void TearDown() override {
+    FolderChooser::ErrorBox = [](const QString&, const QString&) {};
+  }
   // Runs Execute with `act` done on the open dialog.
   bool Run(const std::function<void(FolderChooserDialog&)>& act) {
     QTimer::singleShot(0, [&] { act(*fv_.Dialog()); });

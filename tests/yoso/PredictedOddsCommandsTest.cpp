@@ -113,8 +113,8 @@ TEST_F(YosoImport, DamagedArchivesWriteNothing) {
     Pack("packed.lzh", {"readme.txt", "Oz060312.txt"});
     std::string whole;
     ASSERT_TRUE(ReadFileBytes(dl_ / "packed.lzh", whole));
-    archives.push_back(whole.substr(0, 30));                 // inside the first header
-    archives.push_back(whole.substr(0, whole.size() / 3));   // the readme whole, the provider text cut
+    archives.push_back(whole.substr(0, 30));                // inside the first header
+    archives.push_back(whole.substr(0, whole.size() / 3));  // the readme whole, the provider text cut
   }
   for (size_t i = 0; i < archives.size(); ++i) {
     rec_.Clear();

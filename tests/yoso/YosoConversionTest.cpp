@@ -56,8 +56,15 @@ TEST(YozConversion, AgreesWithTheGeneratorsDayFiles) {
 TEST(YozConversion, KolFieldsAndBracketMode) {
   const std::string base = "20040312";
   // win fields of horses 1..5, brackets 1-2 and 2-5 (indexes 2 and 12), quinella pair 1-2
-  const std::string l = KolText({{13, base},   {110, "08"},      {162, "    *"}, {167, "    -"}, {172, "00035"},
-                                 {177, "     "}, {182, "12a  "}, {252 + 5 * 11, "00123"}, {257, "    *"},
+  const std::string l = KolText({{13, base},
+                                 {110, "08"},
+                                 {162, "    *"},
+                                 {167, "    -"},
+                                 {172, "00035"},
+                                 {177, "     "},
+                                 {182, "12a  "},
+                                 {252 + 5 * 11, "00123"},
+                                 {257, "    *"},
                                  {432, "      *"}});
   const std::string bracket = KolYozLine(l, false);
   ASSERT_EQ(bracket.size(), 1459u);
@@ -87,13 +94,14 @@ TEST(YozConversion, KeysAndShortLines) {
   EXPECT_EQ(Field(j, L::yoz::kKey), "2005031206030121J13");
   EXPECT_EQ(Field(j, L::yoz::Win(0)), " abcde");
 
-  const std::string k = KolYozLine(KolText({{1, "08"}, {7, "020311"}, {13, "20050312"}, {105, "1"}, {110, "16"}}), true);
+  const std::string k =
+      KolYozLine(KolText({{1, "08"}, {7, "020311"}, {13, "20050312"}, {105, "1"}, {110, "16"}}), true);
   EXPECT_EQ(Field(k, L::yoz::kKey), "2005031208020311M16");
   EXPECT_EQ(Field(KolYozLine(KolText({{105, "2"}}), true), L::yoz::kSource), "K");
 
   // A line cut short keeps every field in place: the day load reads .yoz as fixed records.
-  for (const std::string& s : {JrdbYozLine("06", "050312"), JrdbYozLine("", "050312"),
-                               KolYozLine("4", true), KolYozLine(std::string(200, '0'), false)}) {
+  for (const std::string& s : {JrdbYozLine("06", "050312"), JrdbYozLine("", "050312"), KolYozLine("4", true),
+                               KolYozLine(std::string(200, '0'), false)}) {
     ASSERT_EQ(s.size(), 1459u);
     EXPECT_TRUE(Field(s, L::yoz::kSource) == "J" || Field(s, L::yoz::kSource) == "K") << s.substr(0, 20);
   }
@@ -121,7 +129,8 @@ TEST_F(YozStore, JrdbSavedUnderTheArchiveDateAndTextDeleted) {
   Put("kol_ods.kd3", KolText({{13, "20050401"}}));
   const YozImportResult r = Store();
   EXPECT_EQ(r.outcome, YozOutcome::Saved);
-  EXPECT_EQ(r.message, "JRDB基準オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
+  EXPECT_EQ(r.message,
+            "JRDB基準オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
   EXPECT_EQ(Stored(DayName(2005, 3, 12)).size(), 1u);
   EXPECT_FALSE(fs::exists(src_ / "oZ050312.TXT"));
   EXPECT_TRUE(fs::exists(src_ / "kol_ods.kd3")) << "only the converted provider's text goes";
@@ -134,7 +143,8 @@ TEST_F(YozStore, KolPrefersKd2NamesTheFileFromTheFirstLineAndReplaces) {
   Put("kol_ods.kd3", KolText({{13, "20050401"}}));
   const YozImportResult r = Store();
   EXPECT_EQ(r.outcome, YozOutcome::Saved);
-  EXPECT_EQ(r.message, "KOL予想オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
+  EXPECT_EQ(r.message,
+            "KOL予想オッズデータを解凍し、2005年03月12日のデータを保存しました。データを再読込すると反映されます。");
   const Lines lines = Stored(DayName(2005, 3, 12));
   ASSERT_EQ(lines.size(), 2u) << "replaced, not merged";
   EXPECT_EQ(lines[1].substr(0, 8), "20050313") << "each line keeps its own date";

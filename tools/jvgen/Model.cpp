@@ -204,10 +204,12 @@ void SetPredictions(Race& race, Rng& rng) {
   int n = static_cast<int>(race.runners.size());
   for (int i = 1; i <= n; ++i)
     for (int j = i + 1; j <= n; ++j) {
-      double v = race.runners[static_cast<size_t>(i - 1)].predWin * race.runners[static_cast<size_t>(j - 1)].predWin / 2.2;
+      double v =
+          race.runners[static_cast<size_t>(i - 1)].predWin * race.runners[static_cast<size_t>(j - 1)].predWin / 2.2;
       race.predUmaren[static_cast<size_t>(PairIndex(i, j))] = std::clamp(std::round(v * 10) / 10, 1.0, 99999.0);
     }
-  for (int w = 1; w <= layout::kWakurenPairs; ++w) race.predWakurenTenths[static_cast<size_t>(w)] = 20 + rng.Uniform(0, 3000);
+  for (int w = 1; w <= layout::kWakurenPairs; ++w)
+    race.predWakurenTenths[static_cast<size_t>(w)] = 20 + rng.Uniform(0, 3000);
 }
 
 }  // namespace
@@ -246,11 +248,10 @@ Day MakeDay(const Options& options) {
   Rng rng(options.seed ^ (static_cast<std::uint64_t>(std::stoul(options.date.DateKey())) << 20));
 
   // Three racecourses that race on the same weekend in the real calendar, in code order.
-  static const std::vector<std::vector<Venue>> kWeekends = {
-      {{"05", 4, 7}, {"08", 4, 7}, {"03", 2, 1}},
-      {{"06", 1, 3}, {"09", 1, 3}, {"07", 1, 1}},
-      {{"04", 3, 5}, {"01", 2, 2}, {"10", 2, 6}},
-      {{"02", 1, 4}, {"05", 2, 8}, {"09", 3, 2}}};
+  static const std::vector<std::vector<Venue>> kWeekends = {{{"05", 4, 7}, {"08", 4, 7}, {"03", 2, 1}},
+                                                            {{"06", 1, 3}, {"09", 1, 3}, {"07", 1, 1}},
+                                                            {{"04", 3, 5}, {"01", 2, 2}, {"10", 2, 6}},
+                                                            {{"02", 1, 4}, {"05", 2, 8}, {"09", 3, 2}}};
   std::vector<Venue> venues = kWeekends[static_cast<size_t>(rng.Uniform(0, 3))];
   venues.resize(static_cast<size_t>(std::clamp(options.venues, 1, 3)));
   std::sort(venues.begin(), venues.end(), [](const Venue& a, const Venue& b) { return std::string(a.code) < b.code; });
@@ -279,7 +280,7 @@ Day MakeDay(const Options& options) {
       bool forced = options.deadHeat && v == 0 && num <= 2;
       int n = forced ? 16 : rng.Uniform(5, 18);
       if (v == 0 && num == 1 && options.entriesField == 0 && !forced) n = 18;  // one full field each day
-      if (v == 0 && num == 3 && !forced) n = 8;  // and one with a bracket per horse
+      if (v == 0 && num == 3 && !forced) n = 8;                                // and one with a bracket per horse
       MakeRunners(day, race, n, rng);
       if (HasBanker(race) && !forced) MakeBanker(race);
       race.entriesField = n;

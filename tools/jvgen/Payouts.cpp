@@ -222,7 +222,8 @@ std::array<std::vector<Payout>, 8> ComputePayouts(const Race& race) {
   // Win.
   for (int h : starters)
     if (finish(h) == 1)
-      pays[0].push_back({{h}, yen(race.runners[static_cast<size_t>(h - 1)].finalOdds),
+      pays[0].push_back({{h},
+                         yen(race.runners[static_cast<size_t>(h - 1)].finalOdds),
                          race.runners[static_cast<size_t>(h - 1)].popularity});
   // Place.
   std::vector<double> placeAll = PlaceAll(p), placeP;
@@ -230,8 +231,7 @@ std::array<std::vector<Payout>, 8> ComputePayouts(const Race& race) {
   Ranker placeRank(placeP);
   std::set<int> placed;
   for (auto& s : topSets) placed.insert(s.begin(), s.end());
-  for (int h : placed)
-    pays[1].push_back({{h}, yen(board.placeLow[h]), placeRank.Rank(placeAll[h - 1])});
+  for (int h : placed) pays[1].push_back({{h}, yen(board.placeLow[h]), placeRank.Rank(placeAll[h - 1])});
   // Bracket quinella: sold with nine or more entries.
   if (n >= 9) {
     std::vector<int> frames = FrameNumbers(n);

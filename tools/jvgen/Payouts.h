@@ -15,7 +15,7 @@ int FramePairIndex(int a, int b);
 // Odds of every bet the O1 and O2 records carry, in tenths. 0 marks a combination that is not sold (no such
 // horse or frame pair), -1 one with a horse withdrawn before sales, -2 after.
 struct OddsBoard {
-  std::array<int, layout::kHorses + 1> win{};        // [1..18]
+  std::array<int, layout::kHorses + 1> win{};  // [1..18]
   std::array<int, layout::kHorses + 1> winPop{};
   std::array<int, layout::kHorses + 1> placeLow{}, placeHigh{};
   std::array<int, layout::kWakurenPairs + 1> waku{};  // [1..36]

@@ -89,7 +89,8 @@ std::string KolLine(const Day& day, const Race& race) {
       int k = PairIndex(i, j);
       std::string f = "0000000";
       if (j <= n) {
-        int scratch = std::max(race.runners[static_cast<size_t>(i - 1)].scratch, race.runners[static_cast<size_t>(j - 1)].scratch);
+        int scratch = std::max(race.runners[static_cast<size_t>(i - 1)].scratch,
+                               race.runners[static_cast<size_t>(j - 1)].scratch);
         f = KolTenths(race.predUmaren[static_cast<size_t>(k)], scratch, 7);
       }
       Put(line, 432 + 7 * (k - 1), f);
@@ -141,7 +142,8 @@ std::string YozFromKol(const Day& day, const std::string& l) {
 }  // namespace
 
 std::string YozLine(const Day& day, const Race& race) {
-  std::string line = day.options.yozSource == 'J' ? YozFromJrdb(day, JrdbLine(day, race)) : YozFromKol(day, KolLine(day, race));
+  std::string line =
+      day.options.yozSource == 'J' ? YozFromJrdb(day, JrdbLine(day, race)) : YozFromKol(day, KolLine(day, race));
   return PadRight(line, layout::kYozLine);
 }
 

@@ -35,8 +35,8 @@ std::string DateOffset(const DayName& d, int days) {
   return AddSeconds(DayStart(d), static_cast<long long>(days) * 86400).DateKey();
 }
 
-std::string Head(std::string_view kind, char dataKind, const std::string& created, const Day& day,
-                 const Race& race, int length) {
+std::string Head(std::string_view kind, char dataKind, const std::string& created, const Day& day, const Race& race,
+                 int length) {
   std::string rec(static_cast<size_t>(length), ' ');
   Put(rec, L::head::kKind, kind);
   Put(rec, L::head::kDataKind, std::string(1, dataKind));
@@ -135,8 +135,7 @@ std::vector<Snapshot> Snapshots(const Day& day, const Race& race) {
   return out;
 }
 
-static std::string OddsHead(std::string_view kind, const Day& day, const Race& race, const Snapshot& snap,
-                            int length) {
+static std::string OddsHead(std::string_view kind, const Day& day, const Race& race, const Snapshot& snap, int length) {
   std::string date = DateOffset(day.date, snap.dayOffset);
   std::string rec = Head(kind, snap.kind, date, day, race, length);
   Put(rec, L::o1::kAnnounce, date.substr(4, 4) + FormatZero(snap.minute / 60, 2) + FormatZero(snap.minute % 60, 2));

@@ -14,108 +14,105 @@ using namespace corvina::archive;
 namespace {
 
 // Entry names come from the archive: control characters are shown escaped, never sent to the terminal.
-std::string Printable(const std::string& s)
-{
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x20 || c == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
+std::string Printable(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      out += buf;
+    } else {
+      out += char(c);
     }
-    return out;
+  }
+  return out;
 }
 
 // Size and CRC of the entry just finished, as its header states them.
-void EntryFacts(ArchiveExtractor& c, long long& size, unsigned& crc, int& crcDigits)
-{
-    if (auto* zip = dynamic_cast<ZipExtractor*>(&c)) {
-        size = (long long)zip->Local.Uncompressed;
-        crc = zip->Local.Crc;
-        crcDigits = 8;
-    } else {
-        auto& lha = static_cast<LhaExtractor&>(c);
-        size = (long long)lha.Header.UnpackedSize;
-        crc = lha.Header.Crc;
-        crcDigits = 4;
-    }
+void EntryFacts(ArchiveExtractor& c, long long& size, unsigned& crc, int& crcDigits) {
+  if (auto* zip = dynamic_cast<ZipExtractor*>(&c)) {
+    size = (long long)zip->Local.Uncompressed;
+    crc = zip->Local.Crc;
+    crcDigits = 8;
+  } else {
+    auto& lha = static_cast<LhaExtractor&>(c);
+    size = (long long)lha.Header.UnpackedSize;
+    crc = lha.Header.Crc;
+    crcDigits = 4;
+  }
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n");
-    return 2;
+int Usage() {
+  std::fprintf(stderr, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n");
+  return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::vector<std::string> masks, passwords, positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--mask" && i + 1 < args.size())
-            masks.push_back(args[++i]);
-        else if (args[i] == "--password" && i + 1 < args.size())
-            passwords.push_back(args[++i]);
-        else if (args[i].rfind("--", 0) == 0)
-            return Usage();
-        else
-            positional.push_back(args[i]);
-    }
-    if (positional.size() != 2) return Usage();
-    if (masks.empty()) masks.push_back("*.*");
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> masks, passwords, positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--mask" && i + 1 < args.size())
+      masks.push_back(args[++i]);
+    else if (args[i] == "--password" && i + 1 < args.size())
+      passwords.push_back(args[++i]);
+    else if (args[i].rfind("--", 0) == 0)
+      return Usage();
+    else
+      positional.push_back(args[i]);
+  }
+  if (positional.size() != 2) return Usage();
+  if (masks.empty()) masks.push_back("*.*");
 
-    // Detection decides which reader takes the archive.
-    LhaExtractor probe;
-    probe.SetArchiveFile(positional[0]);
-    if (probe.ArchiveFile().empty()) {
-        std::fprintf(stderr, "unpack: %s: %s\n", positional[0].c_str(), LoadMessage(msg::FileNotFound).c_str());
-        return 1;
+  // Detection decides which reader takes the archive.
+  LhaExtractor probe;
+  probe.SetArchiveFile(positional[0]);
+  if (probe.ArchiveFile().empty()) {
+    std::fprintf(stderr, "unpack: %s: %s\n", positional[0].c_str(), LoadMessage(msg::FileNotFound).c_str());
+    return 1;
+  }
+  const ArchiveFormat type = probe.ArchiveType;
+  const bool isLha = type == atLha || type == atLhaSfx;
+  const bool isZip = IsZipFamily(type) || IsSplitZip(type);
+  if (!isLha && !isZip) {
+    if (IsRecognisedArchive(type)) {
+      std::string name = ArchiveTypeName(type);
+      name.erase(name.find_last_not_of(' ') + 1);
+      std::fprintf(stderr, "unpack: %s: a %s archive, which unpack does not read (only LHA and ZIP)\n",
+                   positional[0].c_str(), name.c_str());
+    } else {
+      std::fprintf(stderr, "unpack: %s: not an archive unpack knows (only LHA and ZIP)\n", positional[0].c_str());
     }
-    const ArchiveFormat type = probe.ArchiveType;
-    const bool isLha = type == atLha || type == atLhaSfx;
-    const bool isZip = IsZipFamily(type) || IsSplitZip(type);
-    if (!isLha && !isZip) {
-        if (IsRecognisedArchive(type)) {
-            std::string name = ArchiveTypeName(type);
-            name.erase(name.find_last_not_of(' ') + 1);
-            std::fprintf(stderr, "unpack: %s: a %s archive, which unpack does not read (only LHA and ZIP)\n",
-                         positional[0].c_str(), name.c_str());
-        } else {
-            std::fprintf(stderr, "unpack: %s: not an archive unpack knows (only LHA and ZIP)\n", positional[0].c_str());
-        }
-        return 1;
-    }
-    LhaExtractor lhaReader;
-    ZipExtractor zipReader;
-    ArchiveExtractor& reader = isLha ? static_cast<ArchiveExtractor&>(lhaReader) : static_cast<ArchiveExtractor&>(zipReader);
-    reader.SetArchiveFile(positional[0]);
-    reader.Passwords = passwords;
-    reader.FileSpec = masks;
-    reader.SetExtractDir(positional[1]);
-    // Volumes of a split archive are taken from beside the archive under their usual names.
-    zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+    return 1;
+  }
+  LhaExtractor lhaReader;
+  ZipExtractor zipReader;
+  ArchiveExtractor& reader =
+      isLha ? static_cast<ArchiveExtractor&>(lhaReader) : static_cast<ArchiveExtractor&>(zipReader);
+  reader.SetArchiveFile(positional[0]);
+  reader.Passwords = passwords;
+  reader.FileSpec = masks;
+  reader.SetExtractDir(positional[1]);
+  // Volumes of a split archive are taken from beside the archive under their usual names.
+  zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
 
-    int failures = 0, selected = 0;
-    reader.OnError = [&](ZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
-        if (code == msg::CrcError) return;   // shown on the entry's own line
-        std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
-        ++failures;
-    };
-    reader.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
-        ++selected;
-        if (!pass) ++failures;
-        long long size = 0;
-        unsigned crc = 0;
-        int digits = 8;
-        EntryFacts(static_cast<ArchiveExtractor&>(c), size, crc, digits);
-        std::printf("%s\t%lld\t%0*x\t%s\n", Printable(c.EntryName).c_str(), size, digits, crc, pass ? "ok" : "FAILED");
-    };
-    const int written = reader.Extract();
-    std::printf("%d entries written\n", written);
-    return failures == 0 && selected > 0 ? 0 : 1;
+  int failures = 0, selected = 0;
+  reader.OnError = [&](ZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
+    if (code == msg::CrcError) return;  // shown on the entry's own line
+    std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
+    ++failures;
+  };
+  reader.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+    ++selected;
+    if (!pass) ++failures;
+    long long size = 0;
+    unsigned crc = 0;
+    int digits = 8;
+    EntryFacts(static_cast<ArchiveExtractor&>(c), size, crc, digits);
+    std::printf("%s\t%lld\t%0*x\t%s\n", Printable(c.EntryName).c_str(), size, digits, crc, pass ? "ok" : "FAILED");
+  };
+  const int written = reader.Extract();
+  std::printf("%d entries written\n", written);
+  return failures == 0 && selected > 0 ? 0 : 1;
 }
