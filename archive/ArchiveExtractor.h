@@ -73,7 +73,7 @@ class ZipCommon : public ArchiveComponent {
   ZipCommon();
   ~ZipCommon() override;
 
-  // ---- published properties
+  // ---- settings of an extraction run
   bool TranslateOemChar = false;  // consulted by nothing: names follow ConvertEntryName
   CpuKind CpuType = cptAuto;      // consulted by nothing
   bool RecurseDirs = true;

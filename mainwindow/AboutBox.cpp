@@ -20,7 +20,7 @@ namespace corvina {
 bool RegQueryDefault(RegRoot root, std::string_view subKey, std::string& value) {
   const std::optional<std::string> read = RegReadString(root, subKey, "");
   if (!read) return false;
-  // A value longer than the original's fixed buffer is taken whole: cutting a handler's path would only
+  // A value of any length is taken whole: cutting a handler's path would only
   // make it fail later.
   value = read->substr(0, read->find('\0'));
   return true;

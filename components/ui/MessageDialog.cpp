@@ -26,7 +26,7 @@ struct ButtonSpec {
   int result;
 };
 
-// In the order the original platform lays the buttons out. There are no help topics here, so a help button
+// In the order Windows message boxes lay the buttons out. There are no help topics here, so a help button
 // would only close the box; it is left off.
 const std::array<ButtonSpec, 10> kButtons{{
     {MessageButton::mbYes, QMessageBox::Yes, "はい(&Y)", mrYes},

@@ -42,7 +42,7 @@ class MessageButtons {
   unsigned bits_ = 0;
 };
 
-// The modal results a box returns, numbered as the original platform numbers them.
+// The modal results a box returns, numbered as Windows numbers them.
 enum ModalResult : int {
   mrNone = 0,
   mrOk = 1,
