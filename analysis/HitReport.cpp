@@ -14,26 +14,11 @@ namespace {
 
 constexpr int kReportedTickets = 6;
 
-const std::string& WideLabel() {
-  static const std::string s = ToCp932("R[ワイド]：　");
-  return s;
-}
-const std::string& QuinellaLabel() {
-  static const std::string s = ToCp932("R[馬連　]：　");
-  return s;
-}
-const std::string& PayPrefix() {
-  static const std::string s = ToCp932("/配当 ");
-  return s;
-}
-const std::string& Yen() {
-  static const std::string s = ToCp932("円");
-  return s;
-}
-const std::string& IdeographicSpace() {
-  static const std::string s = ToCp932("　");
-  return s;
-}
+const std::string& WideLabel() { return CORVINA_CP932("R[ワイド]：　"); }
+const std::string& QuinellaLabel() { return CORVINA_CP932("R[馬連　]：　"); }
+const std::string& PayPrefix() { return CORVINA_CP932("/配当 "); }
+const std::string& Yen() { return CORVINA_CP932("円"); }
+const std::string& IdeographicSpace() { return CORVINA_CP932("　"); }
 
 const std::string kBlueFont = "<font color=\"blue\">";
 const std::string kRedFont = "<font color=\"red\">";
@@ -79,15 +64,11 @@ std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
 }
 
 const std::string& TekiHeaderLine() {
-  static const std::string s = ToCp932(
+  return CORVINA_CP932(
       "<br /><img src=\"./image/balist.gif\"><font color=\"black\">【コルヴィナ for JRA-VAN Data Lab.】</font>");
-  return s;
 }
 
-const std::string& CollectionFirstLine() {
-  static const std::string s = ToCp932(" コルヴィナ for JRA-VAN Data Lab.");
-  return s;
-}
+const std::string& CollectionFirstLine() { return CORVINA_CP932(" コルヴィナ for JRA-VAN Data Lab."); }
 
 std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind) {
   const std::string& ra = Ra(day, hit.slot);

@@ -177,10 +177,7 @@ std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std
   return appDir / (FromCp932(Copy(dayName, 1, 6)) + BetWordUtf8(type) + ".ksr");
 }
 
-const std::string& AllVenueLabel() {
-  static const std::string s = ToCp932("全場") + std::string(8, ' ');
-  return s;
-}
+const std::string& AllVenueLabel() { return CORVINA_CP932("全場        "); }
 
 std::string SummaryLine(const std::string& dayName, const std::string& label, const DayModel& day, BetType type,
                         int scope) {

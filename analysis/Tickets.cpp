@@ -204,22 +204,10 @@ void PreSaleOdds(RaceView& v) {
 
 }  // namespace
 
-const std::string& NoteSkip() {
-  static const std::string s = ToCp932("見送り");
-  return s;
-}
-const std::string& NoteSkipAsRule() {
-  static const std::string s = ToCp932("原則見送り");
-  return s;
-}
-const std::string& NoteErasedAxis() {
-  static const std::string s = ToCp932("消された軸馬");
-  return s;
-}
-const std::string& NotePreSaleOdds() {
-  static const std::string s = ToCp932("前売りオッズ");
-  return s;
-}
+const std::string& NoteSkip() { return CORVINA_CP932("見送り"); }
+const std::string& NoteSkipAsRule() { return CORVINA_CP932("原則見送り"); }
+const std::string& NoteErasedAxis() { return CORVINA_CP932("消された軸馬"); }
+const std::string& NotePreSaleOdds() { return CORVINA_CP932("前売りオッズ"); }
 
 std::string TicketLabel(int x, int y) {
   if (x > y) std::swap(x, y);

@@ -16,3 +16,11 @@ std::string FromCp932(std::string_view cp932);
 bool IsAscii(std::string_view s);
 
 }  // namespace corvina
+
+// The CP932 bytes of a UTF-8 literal, converted at the first use and kept for the run: the fixed texts the program
+// compares records with or writes into them.
+#define CORVINA_CP932(utf8)                                        \
+  ([]() -> const std::string& {                                    \
+    static const std::string converted = ::corvina::ToCp932(utf8); \
+    return converted;                                              \
+  }())

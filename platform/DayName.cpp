@@ -43,18 +43,9 @@ std::optional<DayName> ParseWith(std::string_view s, std::string_view nen, std::
   return DayName(yi, mi, di);
 }
 
-const std::string& Nen932() {
-  static const std::string s = ToCp932("年");
-  return s;
-}
-const std::string& Gatsu932() {
-  static const std::string s = ToCp932("月");
-  return s;
-}
-const std::string& Nichi932() {
-  static const std::string s = ToCp932("日");
-  return s;
-}
+const std::string& Nen932() { return CORVINA_CP932("年"); }
+const std::string& Gatsu932() { return CORVINA_CP932("月"); }
+const std::string& Nichi932() { return CORVINA_CP932("日"); }
 
 }  // namespace
 

@@ -20,14 +20,10 @@ namespace L = layout;
 
 namespace {
 
-const std::string& MessageRunnersMissing() {
-  static const std::string s = ToCp932("データ作成が未完了のようです。");
-  return s;
-}
+const std::string& MessageRunnersMissing() { return CORVINA_CP932("データ作成が未完了のようです。"); }
 
 const std::string& MessageTooFewRaces() {
-  static const std::string s = ToCp932("本ソフトは当日全レースの出馬表データを揃えてからご利用ください。");
-  return s;
+  return CORVINA_CP932("本ソフトは当日全レースの出馬表データを揃えてからご利用ください。");
 }
 
 // A load runs to its end before another may start: the window's timers can fire while a caller waits.

@@ -18,11 +18,6 @@ namespace corvina::pages {
 namespace {
 
 // A Japanese literal as CP932, converted once per call site.
-#define CP932(utf8)                             \
-  ([]() -> const std::string& {                 \
-    static const std::string s = ToCp932(utf8); \
-    return s;                                   \
-  }())
 
 QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
 
@@ -155,7 +150,7 @@ const std::array<TextItem, 22> kRowCells{{
      8},
     {1330, 35, nullptr, [](const Context& c) { return When(true, K(MarkAB1)); }, 12},
     {1410, 35, nullptr, [](const Context& c) { return When(true, K(MarkC1)); }, 12},
-    {1485, 35, nullptr, [](const Context& c) { return When(K(ModeOneA) == 1, CP932("軸")); }, 12},
+    {1485, 35, nullptr, [](const Context& c) { return When(K(ModeOneA) == 1, CORVINA_CP932("軸")); }, 12},
     {1575, 45, nullptr, [](const Context& c) { return When(H(FinishPos) > 0, Rank(H(FinishPos))); }, 9},
     {1655, 45, nullptr, [](const Context& c) { return When(H(Popularity) > 0, Rank(H(Popularity))); }, 9},
     {1725, 45, nullptr, [](const Context& c) { return When(H(FinalWinOdds) > 0, Odds(H(FinalWinOdds))); }, 9},
@@ -314,46 +309,48 @@ std::string RacecourseText(const RaceInfo& info) { return CourseClassName(Copy(i
 
 std::string DateLineText(const RaceInfo& info) {
   const std::string& key = info.RaceKey;
-  return Copy(key, 1, 4) + CP932("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + CP932("月") +
-         FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + CP932("日") + Copy(RacecourseText(info), 1, 4) + " " +
-         Copy(key, 12, 1) + CP932("回 ") + Copy(key, 14, 1) + CP932("日");
+  return Copy(key, 1, 4) + CORVINA_CP932("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + CORVINA_CP932("月") +
+         FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + CORVINA_CP932("日") + Copy(RacecourseText(info), 1, 4) + " " +
+         Copy(key, 12, 1) + CORVINA_CP932("回 ") + Copy(key, 14, 1) + CORVINA_CP932("日");
 }
 
 std::string PostTimeLineText(const RaceInfo& info) {
-  return Copy(info.PostTime, 1, 2) + CP932("時") + Copy(info.PostTime, 3, 2) + CP932("分発走");
+  return Copy(info.PostTime, 1, 2) + CORVINA_CP932("時") + Copy(info.PostTime, 3, 2) + CORVINA_CP932("分発走");
 }
 
 int TableRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
-std::string HeadCountText(const RaceInfo& info) { return FormatInt(StrToIntLenient(info.EntryCount), 2) + CP932("頭"); }
+std::string HeadCountText(const RaceInfo& info) {
+  return FormatInt(StrToIntLenient(info.EntryCount), 2) + CORVINA_CP932("頭");
+}
 
 std::string WeightRuleText(std::string_view code) {
-  if (code == "1") return CP932("ハンデ");
-  if (code == "2") return CP932("別定　");
-  if (code == "3") return CP932("馬齢　");
-  if (code == "4") return CP932("定量　");
+  if (code == "1") return CORVINA_CP932("ハンデ");
+  if (code == "2") return CORVINA_CP932("別定　");
+  if (code == "3") return CORVINA_CP932("馬齢　");
+  if (code == "4") return CORVINA_CP932("定量　");
   return {};
 }
 
 std::string ClassText(std::string_view code) {
-  if (code == "701") return CP932("新馬　　　");
-  if (code == "702") return CP932("未出走　　");
-  if (code == "703") return CP932("未勝利　　");
-  if (code == "999") return CP932("ｵｰﾌﾟﾝ　　 ");
-  if (code.empty() || code == "   " || code == "000") return CP932("　　　　　");
-  if (code == "100") return CP932("1億円下   ");
-  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + CP932("万円下");
+  if (code == "701") return CORVINA_CP932("新馬　　　");
+  if (code == "702") return CORVINA_CP932("未出走　　");
+  if (code == "703") return CORVINA_CP932("未勝利　　");
+  if (code == "999") return CORVINA_CP932("ｵｰﾌﾟﾝ　　 ");
+  if (code.empty() || code == "   " || code == "000") return CORVINA_CP932("　　　　　");
+  if (code == "100") return CORVINA_CP932("1億円下   ");
+  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + CORVINA_CP932("万円下");
 }
 
 std::string TrackText(std::string_view code) {
   const int t = StrToIntLenient(code);
-  if (t == 10) return CP932("芝直");
-  if (t >= 11 && t <= 16) return CP932("芝左");
-  if (t >= 17 && t <= 22) return CP932("芝右");
-  if (t == 23) return CP932("ﾀﾞ左");
-  if (t == 24) return CP932("ﾀﾞ右");
-  if (t == 29) return CP932("ﾀﾞ直");
-  if (t >= 51 && t <= 59) return CP932("障害");
+  if (t == 10) return CORVINA_CP932("芝直");
+  if (t >= 11 && t <= 16) return CORVINA_CP932("芝左");
+  if (t >= 17 && t <= 22) return CORVINA_CP932("芝右");
+  if (t == 23) return CORVINA_CP932("ﾀﾞ左");
+  if (t == 24) return CORVINA_CP932("ﾀﾞ右");
+  if (t == 29) return CORVINA_CP932("ﾀﾞ直");
+  if (t >= 51 && t <= 59) return CORVINA_CP932("障害");
   return {};
 }
 
@@ -363,8 +360,8 @@ std::string DistanceText(std::string_view distance) {
 }
 
 std::string OddsTimeText(std::string_view announce) {
-  if (IsBlank(announce)) return CP932("　NoData");
-  return CP932("　") + Copy(announce, 1, 2) + ":" + Copy(announce, 3, 2);
+  if (IsBlank(announce)) return CORVINA_CP932("　NoData");
+  return CORVINA_CP932("　") + Copy(announce, 1, 2) + ":" + Copy(announce, 3, 2);
 }
 
 std::string SexAgeText(const RaceInfo& info, int h) {
@@ -392,12 +389,12 @@ HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc) {
   };
   const analysis::PairPayouts quinella = analysis::QuinellaPayoutsJudged(info, calc);
   for (size_t j = 1; j <= 3; ++j) {
-    mark(notes.quinella, quinella.combs[j], CP932("←馬連的中"));
-    if (calc.AxisHorse > 0 && info.TanHorse[j] == calc.AxisHorse) notes.win = CP932("←単勝的中");
+    mark(notes.quinella, quinella.combs[j], CORVINA_CP932("←馬連的中"));
+    if (calc.AxisHorse > 0 && info.TanHorse[j] == calc.AxisHorse) notes.win = CORVINA_CP932("←単勝的中");
   }
   for (size_t j = 1; j <= 5; ++j)
-    if (calc.AxisHorse > 0 && info.FukuHorse[j] == calc.AxisHorse) notes.place = CP932("←複勝的中");
-  for (size_t j = 1; j <= 7; ++j) mark(notes.wide, info.WideComb[j], CP932("←ﾜｲﾄﾞ的中"));
+    if (calc.AxisHorse > 0 && info.FukuHorse[j] == calc.AxisHorse) notes.place = CORVINA_CP932("←複勝的中");
+  for (size_t j = 1; j <= 7; ++j) mark(notes.wide, info.WideComb[j], CORVINA_CP932("←ﾜｲﾄﾞ的中"));
   if (info.YozMatched == 1 && info.Odds1Present == 1) {
     for (int k = 1; k <= 6; ++k) {
       if (!takesPart(k)) continue;
