@@ -83,7 +83,7 @@ void ZipCommon::RaiseArchiveError(const std::string& fileName, const std::string
     } resume{Timer};
     if (OnError) OnError(*this, fileName, extendedMsg, volumeId, eCode);
   }
-  if (!GetCancel()) throw E_RAISE(eCode);
+  if (!GetCancel()) throw ArchiveError(eCode);
 }
 
 void ZipCommon::ProgressHook(int byFile, int byArchive) {

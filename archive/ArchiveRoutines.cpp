@@ -230,7 +230,7 @@ bool FileExists(const std::string& name) {
 }
 
 bool CreateDirTree(const std::string& dir) {
-  if (dir.empty()) throw E_RAISE(msg::UnableCreateDir);
+  if (dir.empty()) throw ArchiveError(msg::UnableCreateDir);
   return ForceDirTree(dir);
 }
 

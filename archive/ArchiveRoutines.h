@@ -39,7 +39,7 @@ std::string GetTempDir();
 // ---- directories and files
 bool DirectoryExists(const std::string& dir);
 bool FileExists(const std::string& name);    // exists and is not a directory
-bool CreateDirTree(const std::string& dir);  // empty dir: E_RAISE(25157)
+bool CreateDirTree(const std::string& dir);  // empty dir: ArchiveError(25157)
 // Makes the folder and its missing parents; `made` receives the folders made, outermost first.
 bool ForceDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
 // Removes folders recorded by ForceDirTree again, as far as they are still empty.

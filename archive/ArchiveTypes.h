@@ -95,9 +95,9 @@ constexpr int InvalidPassword = 26517;
 std::string LoadMessage(int code);
 
 // Raised to abort decoding; carries the message number and its text. Extract always catches it.
-class E_RAISE : public std::runtime_error {
+class ArchiveError : public std::runtime_error {
  public:
-  explicit E_RAISE(int code) : std::runtime_error(LoadMessage(code)), Code(code) {}
+  explicit ArchiveError(int code) : std::runtime_error(LoadMessage(code)), Code(code) {}
   int Code;
 };
 

@@ -249,7 +249,7 @@ void ZipExtractor::ExtractLoop(Stream32&) {
     } else if (ReadCentralDir() > 0) {
       ProcessList();
     }
-  } catch (const E_RAISE&) {
+  } catch (const ArchiveError&) {
     // Reported where it was raised; the run ends with what was written.
   }
   List.clear();
@@ -558,7 +558,7 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     Output = out.get();
     try {
       complete = DecompressEntry(method, packed, int64_t(h.Uncompressed)) && Written == int64_t(h.Uncompressed);
-    } catch (const E_RAISE&) {
+    } catch (const ArchiveError&) {
       complete = false;
     }
   } else {

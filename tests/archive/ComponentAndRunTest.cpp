@@ -75,7 +75,7 @@ TEST(ComponentBase, ErrorsWhileCancelledArriveAsUserCanceled) {
   try {
     c.RaiseArchiveError("f", "", "v", msg::WriteError);
     FAIL() << "nothing raised";
-  } catch (const E_RAISE& e) {
+  } catch (const ArchiveError& e) {
     EXPECT_EQ(e.Code, msg::WriteError);
     EXPECT_STREQ(e.what(), "Error writing to file");
   }
@@ -322,7 +322,7 @@ TEST(ExtractionRun, WriteFailures) {
   if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
   ASSERT_TRUE(c.CheckOverwrite(false));
   EXPECT_EQ(c.Count(), 2);
-  EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), E_RAISE);
+  EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), ArchiveError);
   EXPECT_EQ(c.Count(), 1);
   EXPECT_TRUE(r.Has(msg::DiskFull));
 }

@@ -356,7 +356,7 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   try {
     CreateDirTree("");
     FAIL() << "nothing raised";
-  } catch (const E_RAISE& e) {
+  } catch (const ArchiveError& e) {
     EXPECT_EQ(e.Code, msg::UnableCreateDir);
   }
 
