@@ -193,6 +193,21 @@ inline Outcome ExtractBytes(const Bytes& archive, const fs::path& dir, const std
   return ExtractFile(dir / "in.lzh", dir / "out", masks, setUp);
 }
 
+// Every file below `root` by its path relative to it ('/' separated), as a peer's listing names it.
+inline std::map<std::string, fs::path> FilesUnder(const fs::path& root) {
+  std::map<std::string, fs::path> files;
+  for (auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = e.path();
+  return files;
+}
+
+// True when no extraction left one of its ".mrl" temporary files below `root`.
+inline bool NoTemporaries(const fs::path& root) {
+  for (auto& e : fs::recursive_directory_iterator(root))
+    if (e.path().filename().string().rfind(".mrl", 0) == 0) return false;
+  return true;
+}
+
 // Sets the time zone for one test and puts the previous one back afterwards.
 struct FixedZone {
   explicit FixedZone(const char* tz) {

@@ -86,19 +86,6 @@ Outcome Extract(const fs::path& archive, const fs::path& dir, bool createDirs) {
   });
 }
 
-std::map<std::string, fs::path> FilesUnder(const fs::path& root) {
-  std::map<std::string, fs::path> files;
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = e.path();
-  return files;
-}
-
-bool NoTemporaries(const fs::path& root) {
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.path().filename().string().rfind(".mrl", 0) == 0) return false;
-  return true;
-}
-
 }  // namespace
 
 TEST(PeerArchives, EveryRowOfTheTable) {

@@ -52,19 +52,6 @@ ZipOutcome Extract(const fs::path& archive, const fs::path& dir, const std::vect
   return r;
 }
 
-std::map<std::string, fs::path> FilesUnder(const fs::path& root) {
-  std::map<std::string, fs::path> files;
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).generic_string()] = e.path();
-  return files;
-}
-
-bool NoTemporaries(const fs::path& root) {
-  for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.path().filename().string().rfind(".mrl", 0) == 0) return false;
-  return true;
-}
-
 // Archives where this library's result rightly differs from the reference's, with the reason.
 const std::map<std::string, std::string> kDiffers = {
     {"libarchive/test_read_format_zip_7z_deflate.zip", "link entries are written as files holding their target"},
