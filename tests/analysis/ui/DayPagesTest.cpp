@@ -9,7 +9,7 @@
 #include "platform/DayName.h"
 #include "platform/gui/Fonts.h"
 #include "racedata/DayLoad.h"
-#include "tests/printing/PrintingFixtures.h"
+#include "tests/support/PrintingFixtures.h"
 
 namespace corvina::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "tests/printing/PrintingFixtures.h"
+#include "tests/support/PrintingFixtures.h"
 
 namespace corvina::test {
 namespace {

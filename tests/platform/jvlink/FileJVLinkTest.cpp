@@ -1,7 +1,7 @@
 #include <unistd.h>
 
 #include "platform/jvlink/FileJVLink.h"
-#include "tests/jvlink/TestSupport.h"
+#include "tests/support/JVLinkFiles.h"
 
 namespace corvina {
 namespace {

@@ -1,6 +1,6 @@
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
-#include "tests/jvlink/TestSupport.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/Unprivileged.h"
 
 namespace corvina {

@@ -1,6 +1,6 @@
 // The race pages: the texts derived from the race records, the hit notes, and where the layout puts things.
 #include "analysis/ui/RacePages.h"
-#include "tests/printing/PrintingFixtures.h"
+#include "tests/support/PrintingFixtures.h"
 
 namespace corvina::test {
 namespace {

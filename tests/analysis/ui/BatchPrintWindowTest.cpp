@@ -14,7 +14,7 @@
 #include "analysis/ui/BatchPrintWindow.h"
 #include "components/SettingsFile.h"
 #include "platform/gui/UpDown.h"
-#include "tests/printing/PrintingFixtures.h"
+#include "tests/support/PrintingFixtures.h"
 
 namespace corvina::test {
 namespace {

@@ -19,7 +19,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/StoredImportWindow.h"
-#include "tests/jvlink/TestSupport.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 
 namespace corvina {
