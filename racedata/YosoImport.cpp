@@ -1,6 +1,7 @@
 #include "racedata/YosoImport.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 
 #include "platform/Text.h"
@@ -45,8 +46,13 @@ std::string KolUmarenFields(const std::string& l, bool bracketMode) {
       continue;
     }
     // With eight runners or fewer every horse has a bracket of its own, so a pair's bracket price stands in for
-    // the pair; horses above 8 have none.
-    const int b = WakurenStrToIndex(UmarenIndexToStr(k));
+    // the pair; horses above 8 have none. The pairs' brackets are looked up once: every line needs them all.
+    static const std::array<int, L::kUmarenPairs + 1> bracketOf = [] {
+      std::array<int, L::kUmarenPairs + 1> a{};
+      for (int pair = 1; pair <= L::kUmarenPairs; ++pair) a[size_t(pair)] = WakurenStrToIndex(UmarenIndexToStr(pair));
+      return a;
+    }();
+    const int b = bracketOf[size_t(k)];
     out += b == 0 ? std::string(L::yoz::kUmarenLen, ' ')
                   : KolField(CopyView(l, 252 + 5 * (b - 1), 5), "   100.0", L::yoz::kUmarenLen);
   }
