@@ -34,7 +34,13 @@ std::string KolField(std::string_view raw, std::string_view star, int width) {
   const std::string f = Trim(raw);
   if (f == "*") return std::string(star);
   if (f == "-" || !AllDigits(f)) return std::string(static_cast<size_t>(width), ' ');
-  return FormatFixed(StrToIntLenient(f) / 10.0, width, 1);
+  if (f.size() > 7) return FormatFixed(StrToIntLenient(f) / 10.0, width, 1);
+  // Tenths of up to seven digits: the text FormatFixed gives, written from the integer (a line has
+  // 171 such fields).
+  const int tenths = StrToIntLenient(f);
+  std::string t = std::to_string(tenths / 10) + '.' + char('0' + tenths % 10);
+  if (t.size() < static_cast<size_t>(width)) t.insert(0, static_cast<size_t>(width) - t.size(), ' ');
+  return t;
 }
 
 std::string KolUmarenFields(const std::string& l, bool bracketMode) {
