@@ -95,6 +95,7 @@ void ExtractWithLibrary(benchmark::State& state, const fs::path& archive, int en
     zip.SetExtractDir(out.string());
     if (zip.Extract() != entries) return state.SkipWithError("extraction failed");
   }
+  fs::remove_all(out);
 }
 
 void ExtractWith7z(benchmark::State& state, const fs::path& archive) {
@@ -103,6 +104,7 @@ void ExtractWith7z(benchmark::State& state, const fs::path& archive) {
   const std::string cmd = "7z x -y -pSECRET -o'" + out.string() + "' '" + archive.string() + "' >/dev/null 2>&1";
   for (auto _ : state)
     if (std::system(cmd.c_str()) != 0) return state.SkipWithError("7z failed");
+  fs::remove_all(out);
 }
 
 void LibraryAes(benchmark::State& state) { ExtractWithLibrary(state, AesArchive(), kEntries); }
