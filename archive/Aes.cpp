@@ -3,6 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 #include "archive/ByteOrder.h"
 #include "archive/Streams.h"
 
@@ -99,6 +104,95 @@ void AesEncryptBlock(const AesSchedule& schedule, const uint8_t in[16], uint8_t 
   SecureWipe(n, sizeof n);
 }
 
+// ---------------------------------------------------------------- counter mode
+
+namespace {
+
+void StepCounter(uint8_t counter[16]) {
+  for (int j = 0; j < 8 && ++counter[j] == 0; ++j) {
+  }
+}
+
+}  // namespace
+
+void AesCtrXor(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks) {
+  // The processor's AES instructions where it has them: a large entry is deciphered block by
+  // block, and the table code is several times slower.
+  static const bool instructions = AesHasAesInstructions();
+  if (instructions)
+    AesCtrXorWithAesInstructions(schedule, counter, data, blocks);
+  else
+    AesCtrXorPortable(schedule, counter, data, blocks);
+}
+
+void AesCtrXorPortable(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks) {
+  uint8_t keystream[16];
+  for (; blocks; --blocks, data += 16) {
+    StepCounter(counter);
+    AesEncryptBlock(schedule, counter, keystream);
+    for (int i = 0; i < 16; ++i) data[i] ^= keystream[i];
+  }
+  SecureWipe(keystream, sizeof keystream);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+bool AesHasAesInstructions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  // Leaf 1 ECX bit 25: AES; bits 9 and 19: SSSE3 and SSE4.1 for the shuffles.
+  return __get_cpuid(1, &a, &b, &c, &d) && (c & (1u << 25)) && (c & (1u << 9)) && (c & (1u << 19));
+}
+
+__attribute__((target("aes,sse4.1,ssse3"))) void AesCtrXorWithAesInstructions(const AesSchedule& schedule,
+                                                                              uint8_t counter[16], uint8_t* data,
+                                                                              size_t blocks) {
+  const int rounds = schedule.Rounds;
+  // The schedule keeps words with the first byte in the high bits; the instructions want the
+  // bytes in order, so each word is swapped once per call.
+  const __m128i swap = _mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3);
+  __m128i rk[15];
+  for (int r = 0; r <= rounds; ++r)
+    rk[r] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(schedule.RoundKeys + 4 * r)), swap);
+  // The block number is the low 64-bit lane; the high lane stays as it is.
+  __m128i ctr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(counter));
+  const __m128i one = _mm_set_epi64x(0, 1);
+  auto* p = reinterpret_cast<__m128i*>(data);
+  // Eight blocks at once: the rounds of independent blocks overlap in the pipeline.
+  constexpr size_t kWide = 8;
+  for (; blocks >= kWide; blocks -= kWide, p += kWide) {
+    __m128i x[kWide];
+#pragma GCC unroll 8
+    for (size_t k = 0; k < kWide; ++k) {
+      ctr = _mm_add_epi64(ctr, one);
+      x[k] = _mm_xor_si128(ctr, rk[0]);
+    }
+    for (int r = 1; r < rounds; ++r) {
+      const __m128i key = rk[r];
+#pragma GCC unroll 8
+      for (size_t k = 0; k < kWide; ++k) x[k] = _mm_aesenc_si128(x[k], key);
+    }
+#pragma GCC unroll 8
+    for (size_t k = 0; k < kWide; ++k) {
+      x[k] = _mm_aesenclast_si128(x[k], rk[rounds]);
+      _mm_storeu_si128(p + k, _mm_xor_si128(_mm_loadu_si128(p + k), x[k]));
+    }
+  }
+  for (; blocks; --blocks, ++p) {
+    ctr = _mm_add_epi64(ctr, one);
+    __m128i x = _mm_xor_si128(ctr, rk[0]);
+    for (int r = 1; r < rounds; ++r) x = _mm_aesenc_si128(x, rk[r]);
+    x = _mm_aesenclast_si128(x, rk[rounds]);
+    _mm_storeu_si128(p, _mm_xor_si128(_mm_loadu_si128(p), x));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(counter), ctr);
+  SecureWipe(rk, sizeof rk);
+}
+#else
+bool AesHasAesInstructions() { return false; }
+void AesCtrXorWithAesInstructions(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks) {
+  AesCtrXorPortable(schedule, counter, data, blocks);
+}
+#endif
+
 // ---------------------------------------------------------------- entry framing
 
 int AesZipKeyLength(int mode) {
@@ -145,15 +239,24 @@ int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipC
 
 void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context) {
   context.Mac.Update(buffer, length);
-  for (size_t i = 0; i < length; ++i) {
-    if (context.Position == 16) {
-      // The first 8 bytes are a little-endian block number starting at 1.
-      for (int j = 0; j < 8 && ++context.Counter[j] == 0; ++j) {
-      }
-      AesEncryptBlock(context.Schedule, context.Counter, context.Keystream);
-      context.Position = 0;
-    }
-    buffer[i] ^= context.Keystream[context.Position++];
+  // The rest of a block begun by the last call, then whole blocks at once, then the start of
+  // the next block.
+  while (length && context.Position < 16) {
+    *buffer++ ^= context.Keystream[context.Position++];
+    --length;
+  }
+  const size_t whole = length / 16;
+  if (whole) {
+    // The first 8 counter bytes are a little-endian block number starting at 1.
+    AesCtrXor(context.Schedule, context.Counter, buffer, whole);
+    buffer += 16 * whole;
+    length -= 16 * whole;
+  }
+  if (length) {
+    StepCounter(context.Counter);
+    AesEncryptBlock(context.Schedule, context.Counter, context.Keystream);
+    context.Position = 0;
+    while (length--) *buffer++ ^= context.Keystream[context.Position++];
   }
 }
 

@@ -23,6 +23,16 @@ struct AesSchedule {
 int AesSetEncryptKey(const uint8_t* key, int keyLength, AesSchedule& schedule);
 void AesEncryptBlock(const AesSchedule& schedule, const uint8_t in[16], uint8_t out[16]);
 
+// Counter mode: XORs `blocks` whole blocks of data with the cipher of successive counter blocks,
+// the first 8 counter bytes a little-endian number that steps by one per block (wrapping within
+// those 8 bytes), the rest unchanged. The counter is left at the last block used. Two ways of
+// doing it: portable code, and the processor's AES instructions where AesHasAesInstructions says
+// they exist; AesCtrXor picks one, tests hold them against each other.
+void AesCtrXor(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks);
+bool AesHasAesInstructions();
+void AesCtrXorPortable(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks);
+void AesCtrXorWithAesInstructions(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks);
+
 // ---- entry framing
 constexpr int AesZipMacLength = 10;
 constexpr int AesZipVerifierLength = 2;

@@ -44,12 +44,29 @@ void Sha1::Compress(const uint8_t block[kSha1BlockLength]) {
   CompressWords(State, w);
 }
 
+namespace {
+
+// The processor's SHA instructions where it has them: the key derivation of every AES entry runs
+// thousands of blocks, and its authentication code hashes all of the entry's data.
+bool UseShaExtensions() {
+  static const bool extensions = Sha1HasShaExtensions();
+  return extensions;
+}
+
+}  // namespace
+
+void Sha1::CompressBlocks(const uint8_t* data, size_t blocks) {
+  if (!UseShaExtensions()) {
+    for (; blocks; --blocks, data += kSha1BlockLength) Compress(data);
+    return;
+  }
+  blocksCompressed += blocks;
+  Sha1CompressBlocksWithShaExtensions(State, data, blocks);
+}
+
 void Sha1::CompressWords(uint32_t state[5], uint32_t w[16]) {
   ++blocksCompressed;
-  // The processor's SHA instructions where it has them: the key derivation of every AES entry
-  // runs thousands of blocks.
-  static const bool extensions = Sha1HasShaExtensions();
-  if (extensions)
+  if (UseShaExtensions())
     Sha1CompressWithShaExtensions(state, w);
   else
     Sha1CompressPortable(state, w);
@@ -102,22 +119,21 @@ bool Sha1HasShaExtensions() {
   return __get_cpuid(1, &a, &b, &c, &d) && (c & (1u << 9)) && (c & (1u << 19));
 }
 
-__attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]) {
-  // Lanes hold words from the highest down: A in lane 3 of the state, the first message word in
-  // lane 3 of each group of four, e added to it there.
-  const __m128i abcdSave = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1B);
-  const __m128i stateE = _mm_set_epi32(int(state[4]), 0, 0, 0);
-  __m128i m[4];
-  for (int i = 0; i < 4; ++i)
-    m[i] = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * i)), 0x1B);
-  __m128i abcd = abcdSave, before = abcdSave;
+namespace {
+
+// One block's 80 rounds on the lanes: A in lane 3 of abcd, E in lane 3 of e, the first message
+// word in lane 3 of m[0]; abcd and e receive the state after the block.
+__attribute__((target("sha,sse4.1,ssse3"), always_inline)) inline void ShaRounds(__m128i& abcd, __m128i& e,
+                                                                                 __m128i m[4]) {
+  const __m128i abcdSave = abcd;
+  __m128i before = abcd;
   // Four rounds a group; each group's words follow from the four groups before it.
 #define CORVINA_SHA1_GROUP(g, f)                                                                                \
   {                                                                                                             \
     if ((g) >= 4)                                                                                               \
       m[(g) % 4] = _mm_sha1msg2_epu32(                                                                          \
           _mm_xor_si128(_mm_sha1msg1_epu32(m[(g) % 4], m[((g) + 1) % 4]), m[((g) + 2) % 4]), m[((g) + 3) % 4]); \
-    const __m128i ew = (g) == 0 ? _mm_add_epi32(stateE, m[0]) : _mm_sha1nexte_epu32(before, m[(g) % 4]);        \
+    const __m128i ew = (g) == 0 ? _mm_add_epi32(e, m[0]) : _mm_sha1nexte_epu32(before, m[(g) % 4]);             \
     before = abcd;                                                                                              \
     abcd = _mm_sha1rnds4_epu32(abcd, ew, f);                                                                    \
   }
@@ -126,14 +142,51 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(u
   for (int g = 10; g < 15; ++g) CORVINA_SHA1_GROUP(g, 2)
   for (int g = 15; g < 20; ++g) CORVINA_SHA1_GROUP(g, 3)
 #undef CORVINA_SHA1_GROUP
-  const __m128i e = _mm_sha1nexte_epu32(before, stateE);
-  abcd = _mm_shuffle_epi32(_mm_add_epi32(abcd, abcdSave), 0x1B);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), abcd);
+  e = _mm_sha1nexte_epu32(before, e);
+  abcd = _mm_add_epi32(abcd, abcdSave);
+}
+
+}  // namespace
+
+__attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]) {
+  // Lanes hold words from the highest down.
+  __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1B);
+  __m128i e = _mm_set_epi32(int(state[4]), 0, 0, 0);
+  __m128i m[4];
+  for (int i = 0; i < 4; ++i)
+    m[i] = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * i)), 0x1B);
+  ShaRounds(abcd, e, m);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(abcd, 0x1B));
+  state[4] = uint32_t(_mm_extract_epi32(e, 3));
+}
+
+__attribute__((target("sha,sse4.1,ssse3"))) void Sha1CompressBlocksWithShaExtensions(uint32_t state[5],
+                                                                                     const uint8_t* data,
+                                                                                     size_t blocks) {
+  // The state stays in the lanes from block to block; each group of four big-endian words is
+  // loaded in one reversing shuffle.
+  const __m128i reverse = _mm_set_epi64x(0x0001020304050607LL, 0x08090A0B0C0D0E0FLL);
+  __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(state)), 0x1B);
+  __m128i e = _mm_set_epi32(int(state[4]), 0, 0, 0);
+  for (; blocks; --blocks, data += kSha1BlockLength) {
+    __m128i m[4];
+    for (int i = 0; i < 4; ++i)
+      m[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * i)), reverse);
+    ShaRounds(abcd, e, m);
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(state), _mm_shuffle_epi32(abcd, 0x1B));
   state[4] = uint32_t(_mm_extract_epi32(e, 3));
 }
 #else
 bool Sha1HasShaExtensions() { return false; }
 void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]) { Sha1CompressPortable(state, w); }
+void Sha1CompressBlocksWithShaExtensions(uint32_t state[5], const uint8_t* data, size_t blocks) {
+  uint32_t w[16];
+  for (; blocks; --blocks, data += kSha1BlockLength) {
+    for (int i = 0; i < 16; ++i) w[i] = Be32(data + 4 * i);
+    Sha1CompressPortable(state, w);
+  }
+}
 #endif
 
 void Sha1::Update(const uint8_t* data, size_t length) {
@@ -148,7 +201,10 @@ void Sha1::Update(const uint8_t* data, size_t length) {
     if (used < kSha1BlockLength) return;
     Compress(Buffer);
   }
-  for (; length >= kSha1BlockLength; data += kSha1BlockLength, length -= kSha1BlockLength) Compress(data);
+  const size_t whole = length / kSha1BlockLength;
+  CompressBlocks(data, whole);
+  data += whole * kSha1BlockLength;
+  length -= whole * kSha1BlockLength;
   if (length) std::memcpy(Buffer, data, length);
 }
 

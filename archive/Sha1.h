@@ -20,6 +20,7 @@ class Sha1 {
  private:
   friend class HmacSha1;
   void Compress(const uint8_t block[kSha1BlockLength]);
+  void CompressBlocks(const uint8_t* data, size_t blocks);
   // One block given as big-endian words; the words are used up as the message schedule.
   static void CompressWords(uint32_t state[5], uint32_t w[16]);
   uint64_t ByteCount = 0;
@@ -56,6 +57,8 @@ uint64_t Sha1BlocksCompressed();
 bool Sha1HasShaExtensions();
 void Sha1CompressPortable(uint32_t state[5], uint32_t w[16]);
 void Sha1CompressWithShaExtensions(uint32_t state[5], uint32_t w[16]);
+// Whole 64-byte blocks of a message, one after the other, with the SHA instructions.
+void Sha1CompressBlocksWithShaExtensions(uint32_t state[5], const uint8_t* data, size_t blocks);
 
 // PBKDF2 with HMAC-SHA1: blocks of 20 bytes, the last one cut to the requested length.
 void Pbkdf2HmacSha1(const uint8_t* password, size_t passwordLength, const uint8_t* salt, size_t saltLength,

@@ -616,7 +616,8 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     if (n <= 0) return true;
     // More output than the header declares is damaged data: it stops here instead of filling the disk.
     if (n > unpacked - Written) return false;
-    const int64_t done = WriteBlock(*Output, b, true, n, 32);
+    // An AE-2 entry stores no CRC (its authentication code is the check): none is computed.
+    const int64_t done = WriteBlock(*Output, b, !IsAe2Kind(CryptKind), n, 32);
     Written += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
     return done == n && !EntryWriteFailed;

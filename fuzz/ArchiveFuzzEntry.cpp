@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -28,11 +29,15 @@ int ExtractBytes(corvina::archive::ArchiveExtractor& reader, const uint8_t* data
   reader.FileSpec = {"*.*"};
   reader.CreateStoredDirs = true;
   reader.SetExtractDir(out.string());
-  // Sizes come from the input: keep each run small so the fuzzer stays fast.
+  // Sizes come from the input, and a cut or damaged entry is decoded up to its declared size: keep each
+  // run small so the fuzzer stays fast. No seed holds an entry near the cap.
+  constexpr int64_t kEntryCap = 256 * 1024, kInputCap = 1024 * 1024;
+  int64_t declared = 0;
   auto callerBegin = reader.OnBegin;
-  reader.OnBegin = [callerBegin](ZipCommon& c, const std::string& name, int count, bool& extract) {
-    if (c.EntrySize > 8 * 1024 * 1024) extract = false;
+  reader.OnBegin = [callerBegin, &declared](ZipCommon& c, const std::string& name, int count, bool& extract) {
+    if (c.EntrySize > kEntryCap || declared + c.EntrySize > kInputCap) extract = false;
     if (extract && callerBegin) callerBegin(c, name, count, extract);
+    if (extract) declared += std::max<int64_t>(c.EntrySize, 0);
   };
   const int written = reader.Extract();
   reader.OnBegin = callerBegin;

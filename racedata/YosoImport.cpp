@@ -1,6 +1,7 @@
 #include "racedata/YosoImport.h"
 
 #include <algorithm>
+#include <array>
 #include <system_error>
 
 #include "platform/Text.h"
@@ -33,7 +34,13 @@ std::string KolField(std::string_view raw, std::string_view star, int width) {
   const std::string f = Trim(raw);
   if (f == "*") return std::string(star);
   if (f == "-" || !AllDigits(f)) return std::string(static_cast<size_t>(width), ' ');
-  return FormatFixed(StrToIntLenient(f) / 10.0, width, 1);
+  if (f.size() > 7) return FormatFixed(StrToIntLenient(f) / 10.0, width, 1);
+  // Tenths of up to seven digits: the text FormatFixed gives, written from the integer (a line has
+  // 171 such fields).
+  const int tenths = StrToIntLenient(f);
+  std::string t = std::to_string(tenths / 10) + '.' + char('0' + tenths % 10);
+  if (t.size() < static_cast<size_t>(width)) t.insert(0, static_cast<size_t>(width) - t.size(), ' ');
+  return t;
 }
 
 std::string KolUmarenFields(const std::string& l, bool bracketMode) {
@@ -45,8 +52,13 @@ std::string KolUmarenFields(const std::string& l, bool bracketMode) {
       continue;
     }
     // With eight runners or fewer every horse has a bracket of its own, so a pair's bracket price stands in for
-    // the pair; horses above 8 have none.
-    const int b = WakurenStrToIndex(UmarenIndexToStr(k));
+    // the pair; horses above 8 have none. The pairs' brackets are looked up once: every line needs them all.
+    static const std::array<int, L::kUmarenPairs + 1> bracketOf = [] {
+      std::array<int, L::kUmarenPairs + 1> a{};
+      for (int pair = 1; pair <= L::kUmarenPairs; ++pair) a[size_t(pair)] = WakurenStrToIndex(UmarenIndexToStr(pair));
+      return a;
+    }();
+    const int b = bracketOf[size_t(k)];
     out += b == 0 ? std::string(L::yoz::kUmarenLen, ' ')
                   : KolField(CopyView(l, 252 + 5 * (b - 1), 5), "   100.0", L::yoz::kUmarenLen);
   }

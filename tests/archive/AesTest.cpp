@@ -165,6 +165,133 @@ TEST(AesPrimitives, BlockCipherPublishedVectorsAndRefusedKeyLengths) {
   }
 }
 
+namespace {
+
+// A counter block that the next step turns into `block`: one less in the little-endian first 8 bytes.
+Bytes CounterBefore(const Bytes& block) {
+  Bytes c = block;
+  for (int j = 0; j < 8 && c[size_t(j)]-- == 0; ++j) {
+  }
+  return c;
+}
+
+}  // namespace
+
+TEST(AesPrimitives, CounterModeGivesThePublishedBlocksInBothWays) {
+  // The cipher of a counter block XORed onto zeros is the block's cipher: the FIPS-197 examples,
+  // then the next counter's block, with the step carrying across the low bytes.
+  const Bytes plain = FromHex("00112233445566778899aabbccddeeff");
+  const struct {
+    int keyBytes;
+    const char* cipher;
+  } cases[] = {
+      {16, "69c4e0d86a7b0430d8cdb78070b4c55a"},
+      {24, "dda97ca4864cdfe06eaf70a0ec0d7191"},
+      {32, "8ea2b7ca516745bfeafc49904b496089"},
+  };
+  Bytes key(32);
+  for (int i = 0; i < 32; ++i) key[size_t(i)] = uint8_t(i);
+  using CtrFunction = void (*)(const AesSchedule&, uint8_t*, uint8_t*, size_t);
+  std::vector<std::pair<const char*, CtrFunction>> ways = {{"portable", AesCtrXorPortable}, {"chosen", AesCtrXor}};
+  if (AesHasAesInstructions()) ways.push_back({"instructions", AesCtrXorWithAesInstructions});
+  for (const auto& c : cases) {
+    AesSchedule s;
+    ASSERT_EQ(AesSetEncryptKey(key.data(), c.keyBytes, s), 1);
+    for (const auto& [name, ctr] : ways) {
+      Bytes counter = CounterBefore(plain), data(32, 0);
+      ctr(s, counter.data(), data.data(), 2);
+      EXPECT_EQ(Hex(data.data(), 16), c.cipher) << name << " " << c.keyBytes;
+      Bytes second = plain;
+      second[0] = 0x01;
+      uint8_t expected[16];
+      AesEncryptBlock(s, second.data(), expected);
+      EXPECT_EQ(Hex(data.data() + 16, 16), Hex(expected, 16)) << name << " " << c.keyBytes;
+      EXPECT_EQ(counter, second) << name;
+    }
+  }
+}
+
+TEST(AesPrimitives, AesInstructionsAgreeWithThePortableCode) {
+  if (!AesHasAesInstructions()) GTEST_SKIP() << "this processor has no AES instructions";
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    const int keyBytes = 16 + 8 * (round % 3);
+    Bytes key(static_cast<size_t>(keyBytes)), counter(16), data(16 * size_t(rng() % 40));
+    for (auto& b : key) b = uint8_t(rng());
+    for (auto& b : counter) b = uint8_t(rng());
+    for (auto& b : data) b = uint8_t(rng());
+    // Every few rounds the block number is about to wrap: the step stays within the low 8 bytes.
+    if (round % 5 == 0) std::fill(counter.begin(), counter.begin() + 8 - round % 3, uint8_t(0xFF));
+    AesSchedule s;
+    ASSERT_EQ(AesSetEncryptKey(key.data(), keyBytes, s), 1);
+    Bytes portableCounter = counter, portableData = data;
+    AesCtrXorPortable(s, portableCounter.data(), portableData.data(), portableData.size() / 16);
+    AesCtrXorWithAesInstructions(s, counter.data(), data.data(), data.size() / 16);
+    ASSERT_EQ(Hex(data.data(), data.size()), Hex(portableData.data(), portableData.size()))
+        << "round " << round << " key " << keyBytes;
+    ASSERT_EQ(counter, portableCounter) << "round " << round;
+  }
+}
+
+TEST(AesPrimitives, Sha1InstructionsOverManyBlocksAgreeWithThePortableCode) {
+  if (!Sha1HasShaExtensions()) GTEST_SKIP() << "this processor has no SHA instructions";
+  std::mt19937 rng(13);
+  for (int round = 0; round < 500; ++round) {
+    uint32_t a[5], b[5], w[16];
+    for (auto& x : a) x = rng();
+    std::copy(a, a + 5, b);
+    Bytes data(64 * (rng() % 12));
+    for (auto& x : data) x = uint8_t(rng());
+    for (size_t at = 0; at < data.size(); at += 64) {
+      for (int i = 0; i < 16; ++i)
+        w[i] = uint32_t(data[at + 4 * size_t(i)]) << 24 | uint32_t(data[at + 4 * size_t(i) + 1]) << 16 |
+               uint32_t(data[at + 4 * size_t(i) + 2]) << 8 | data[at + 4 * size_t(i) + 3];
+      Sha1CompressPortable(a, w);
+    }
+    Sha1CompressBlocksWithShaExtensions(b, data.data(), data.size() / 64);
+    ASSERT_TRUE(std::equal(a, a + 5, b)) << round;
+  }
+}
+
+TEST(AesFraming, DecipheringInPiecesGivesTheSameAsInOne) {
+  // Pieces that begin and end inside a block, and runs of whole blocks wider than the
+  // instructions' batch, for each key length.
+  std::mt19937 rng(5);
+  const Bytes salt(16, 3);
+  const std::string password = "pieces";
+  for (int mode = 1; mode <= 3; ++mode) {
+    Bytes cipher(5000);
+    for (auto& b : cipher) b = uint8_t(rng());
+    AesZipContext whole;
+    uint8_t verifier[2];
+    ASSERT_EQ(AesZipInit(mode, U(password), password.size(), whole, verifier, salt.data()), 0);
+    Bytes once = cipher;
+    AesZipDecrypt(once.data(), once.size(), whole);
+    uint8_t macOnce[AesZipMacLength];
+    AesZipFinalMac(macOnce, whole);
+    // The first block by hand: counter 1 under the entry's key.
+    AesZipContext byHand;
+    ASSERT_EQ(AesZipInit(mode, U(password), password.size(), byHand, verifier, salt.data()), 0);
+    uint8_t counter[16] = {1}, keystream[16];
+    AesEncryptBlock(byHand.Schedule, counter, keystream);
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(once[size_t(i)], cipher[size_t(i)] ^ keystream[i]) << mode;
+    for (int trial = 0; trial < 20; ++trial) {
+      AesZipContext pieces;
+      ASSERT_EQ(AesZipInit(mode, U(password), password.size(), pieces, verifier, salt.data()), 0);
+      Bytes data = cipher;
+      for (size_t at = 0; at < data.size();) {
+        const size_t n = std::min(data.size() - at, size_t(rng() % 300));
+        AesZipDecrypt(data.data() + at, n, pieces);
+        at += n;
+      }
+      uint8_t mac[AesZipMacLength];
+      AesZipFinalMac(mac, pieces);
+      ASSERT_EQ(data, once) << "mode " << mode << " trial " << trial;
+      ASSERT_EQ(Hex(mac, sizeof mac), Hex(macOnce, sizeof macOnce));
+    }
+  }
+}
+
 TEST(AesFraming, PasswordLengthLimitIs128Bytes) {
   AesZipContext ctx;
   uint8_t verifier[2];

@@ -422,6 +422,23 @@ TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode) {
   }
 }
 
+// AE-2 stores no CRC: the authentication code alone judges the entry, so one altered byte of its
+// ciphertext fails it, and nothing of it stays on disk.
+TEST(ZipReader, AeTwoEntryWithAlteredCiphertextFails) {
+  const Bytes peer = ReadAll(fs::path(CORVINA_TESTDATA) / "zip-peers" / "zip2" / "aes_archive.zip");
+  if (peer.empty()) GTEST_SKIP() << "peer archives not present";
+  Bytes a = peer;
+  // The first local header's data: salt (8 to 16 bytes) and verifier, then the ciphertext.
+  ASSERT_EQ(a[0] | a[1] << 8 | a[2] << 16 | uint32_t(a[3]) << 24, 0x04034B50u);
+  const size_t data = 30 + size_t(a[26] | a[27] << 8) + size_t(a[28] | a[29] << 8);
+  a[data + 16 + 2 + 3] ^= 0x20;
+  ScopedDir dir("zipae2");
+  const ZipRun r = RunBytes(a, dir, [](ZipExtractor& z) { z.Passwords = {"helloworld"}; });
+  EXPECT_EQ(r.count, 3);
+  EXPECT_TRUE(r.Has(msg::CrcError));
+  EXPECT_EQ(AllFiles(dir / "out").size(), 3u);
+}
+
 namespace {
 // A split set: x.z01 (marker + entry 1 + first half of entry 2), x.z02 (rest of entry 2 + entry 3),
 // x.zip (central directory).
