@@ -23,6 +23,7 @@
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/RacingTexts.h"
@@ -34,7 +35,7 @@ namespace {
 constexpr int kShownTickets = 6;
 constexpr int kQuinellaPayCol = 9;
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 std::string Cp(const char* utf8) { return ToCp932(utf8); }
 
 bool Present(const std::vector<std::string>& row, int col) {

@@ -11,15 +11,14 @@
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/QtText.h"
 #include "racedata/RacingTexts.h"
 
 namespace corvina::pages {
 
 namespace {
 
-// A Japanese literal as CP932, converted once per call site.
-
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 std::string Odds(double v) { return FormatFixed(v, 5, 1); }
 std::string Rank(int v) { return FormatInt(v, 2); }

@@ -13,6 +13,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
 #include "racedata/RacingTexts.h"
@@ -22,7 +23,7 @@ namespace corvina {
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 // "hhmm" as "hh:mm".
 std::string Colon(const std::string& hhmm) { return Copy(hhmm, 1, 2) + ":" + Copy(hhmm, 3, 2); }

@@ -33,6 +33,7 @@
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
 #include "racedata/RaceRecords.h"
@@ -45,7 +46,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 // A registry holding one value, counting how often it is asked.
 struct FakeRegistry {
