@@ -244,8 +244,8 @@ std::string UmarenIndexToStr(int index) {
 int UmarenStrToIndex(std::string_view label) { return FindLabel(UmarenLabels(), label); }
 
 std::string CourseClassName(std::string_view code) {
-  static const std::string local = ToCp932("地方  ");
-  static const std::string overseas = ToCp932("海外  ");
+  const std::string& local = CORVINA_CP932("地方  ");
+  const std::string& overseas = CORVINA_CP932("海外  ");
   if (code.size() == 2 && code >= "01" && code <= "10") {
     if (const CourseRow* row = FindCourse(code)) return row->names[0];
   }
@@ -268,7 +268,9 @@ std::string CircledNumber(int n) {
 }
 
 std::string SexName(std::string_view code) {
-  static const std::string colt = ToCp932("牡"), filly = ToCp932("牝"), gelding = ToCp932("ｾﾝ");
+  const std::string& colt = CORVINA_CP932("牡");
+  const std::string& filly = CORVINA_CP932("牝");
+  const std::string& gelding = CORVINA_CP932("ｾﾝ");
   if (code == "1") return colt;
   if (code == "2") return filly;
   if (code == "3") return gelding;
@@ -282,7 +284,7 @@ std::string CourseNameByDigit(std::string_view digit) {
     for (int i = 0; i < 10; ++i) out[i] = ToCp932(utf8[i]);
     return out;
   }();
-  static const std::string other = ToCp932("ｿﾉ他");
+  const std::string& other = CORVINA_CP932("ｿﾉ他");
   // A blank or non-numeric venue field names no venue (it must not fall to 0 = 京都).
   const std::string t = Trim(digit);
   if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return other;
