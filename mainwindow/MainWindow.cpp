@@ -298,10 +298,10 @@ void MainWindow::ShowHeader(const RaceInfo& info, const RaceCalc& calc, int runn
   RaceNumberLabel->SetTransparent(false);
   DateHeaderLabel->SetCaption(Q(view::DateHeaderText(info)));
   RaceNameLabel->SetCaption(Q(info.RaceName).trimmed());
-  WeightRuleLabel->SetCaption(Q(view::WeightRuleText(info.WeightRule)));
-  ClassLabel->SetCaption(Q(view::ClassText(info.ClassCode)));
-  TrackLabel->SetCaption(Q(view::TrackText(info.TrackCode)));
-  DistanceLabel->SetCaption(Q(view::DistanceText(info.Distance)));
+  WeightRuleLabel->SetCaption(Q(WeightRuleText(info.WeightRule)));
+  ClassLabel->SetCaption(Q(ClassText(info.ClassCode)));
+  TrackLabel->SetCaption(Q(TrackText(info.TrackCode)));
+  DistanceLabel->SetCaption(Q(DistanceText(info.Distance)));
   PostTimeLabel->SetCaption(Q(view::PostTimeText(info.PostTime)));
   const auto entries = view::EntryCountText(runners, calc.RankedCount);
   EntryCountLabel->SetCaption(Q(entries.text));

@@ -45,42 +45,6 @@ std::string DateHeaderText(const RaceInfo& info) {
          Copy(key, 12, 1) + CORVINA_CP932("回 ") + Copy(key, 14, 1) + CORVINA_CP932("日");
 }
 
-std::string WeightRuleText(std::string_view code) {
-  if (code == "1") return CORVINA_CP932("ハンデ");
-  if (code == "2") return CORVINA_CP932("別定　");
-  if (code == "3") return CORVINA_CP932("馬齢　");
-  if (code == "4") return CORVINA_CP932("定量　");
-  return {};
-}
-
-std::string ClassText(std::string_view code) {
-  if (IsBlank(code)) return {};
-  if (code == "701") return CORVINA_CP932("新馬　　　");
-  if (code == "702") return CORVINA_CP932("未出走　　");
-  if (code == "703") return CORVINA_CP932("未勝利　　");
-  if (code == "999") return CORVINA_CP932("ｵｰﾌﾟﾝ　　 ");
-  if (code == "000") return CORVINA_CP932("　　　　　");
-  if (code == "100") return CORVINA_CP932("1億円下   ");
-  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + CORVINA_CP932("万円下");
-}
-
-std::string TrackText(std::string_view code) {
-  const int t = StrToIntLenient(code);
-  if (t == 10) return CORVINA_CP932("芝直");
-  if (t >= 11 && t <= 16) return CORVINA_CP932("芝左");
-  if (t >= 17 && t <= 22) return CORVINA_CP932("芝右");
-  if (t == 23) return CORVINA_CP932("ﾀﾞ左");
-  if (t == 24) return CORVINA_CP932("ﾀﾞ右");
-  if (t == 29) return CORVINA_CP932("ﾀﾞ直");
-  if (t >= 51 && t <= 59) return CORVINA_CP932("障害");
-  return {};
-}
-
-std::string DistanceText(std::string_view distance) {
-  const int d = StrToIntLenient(distance);
-  return d != 0 ? FormatInt(d, 4) + "m" : std::string();
-}
-
 std::string PostTimeText(std::string_view hhmm) {
   if (IsBlank(hhmm)) return {};
   return Copy(hhmm, 1, 2) + CORVINA_CP932("時") + Copy(hhmm, 3, 2) + CORVINA_CP932("分発走");

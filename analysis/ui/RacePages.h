@@ -21,11 +21,13 @@ std::string DateLineText(const RaceInfo& info);      // "2024年 1月 6日中山
 std::string PostTimeLineText(const RaceInfo& info);  // "15時25分発走"
 int TableRows(const RaceInfo& info);                 // the entry count, 0..18
 std::string HeadCountText(const RaceInfo& info);     // "%2d頭"
-std::string WeightRuleText(std::string_view code);
-std::string ClassText(std::string_view code);
-std::string TrackText(std::string_view code);
-std::string DistanceText(std::string_view distance);  // "%4dm", empty for an empty field
-std::string OddsTimeText(std::string_view announce);  // "　hh:mm" or "　NoData"
+// The weight rule and the track are WeightRuleText and TrackText of racedata/RacingTexts.h, as on the race card.
+// Class and distance differ from the card's on purpose, so that printed pages keep the look they have always had:
+// a blank class code prints the five ideographic spaces of "000", a distance of zeros "   0m"; only a blank
+// distance field prints nothing. The card leaves its label empty for all three.
+std::string PrintedClassText(std::string_view code);
+std::string PrintedDistanceText(std::string_view distance);  // "%4dm", empty for a blank field
+std::string OddsTimeText(std::string_view announce);         // "　hh:mm" or "　NoData"
 // Sex and age of horse index h; the age counts from the race's year, so a past day prints the ages it had.
 std::string SexAgeText(const RaceInfo& info, int h);
 std::string WeightCarriedText(std::string_view futan);  // "55.0kg", empty when blank
