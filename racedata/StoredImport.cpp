@@ -210,7 +210,9 @@ void StoredImport::StoreRecord(const std::string& record) {
   const int date = StrToIntLenient(CopyView(record, 12, 8));
   const std::string race = Copy(record, 26, 2);
   const int raceNumber = StrToIntLenient(race);
-  // "FromDate - 10" is taken on the yyyymmdd number, as the service's own tools did.
+  // Records of the ten days before the import's start are kept, counted on the yyyymmdd number rather than the
+  // calendar: late in a month that is ten days, but from the 2nd of March the limit 20240292 keeps only March's
+  // days, so a start early in a month drops the end of the month before.
   const bool tooOld = date < fromDate_ - 10;
   DayFileBatch& files = *files_;
   const fs::path& dataDir = files.DataDir();

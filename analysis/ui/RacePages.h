@@ -1,8 +1,8 @@
 #pragma once
-// The printed race pages: one A4 portrait page per race of the loaded day with the race card, both odds
-// snapshots, the predicted values, the marks, the tickets with their hit notes and the results. The texts are
-// pure functions of the race records (CP932 bytes, like the records); the page itself is laid out from tables
-// of positions in 0.1 mm on a print preview.
+// Prints the race pages, one A4 portrait page per race of the loaded day, so that the user has on paper what the
+// screen showed: the race card, both odds snapshots, the predicted values, the marks, the tickets with their hit
+// notes and the results. The texts are plain functions of the race records (CP932 bytes, like the records), so
+// tests check them without a printer; the page is laid out from tables of positions in 0.1 mm.
 #include <array>
 #include <string>
 #include <string_view>
