@@ -39,16 +39,6 @@ bool ParseCompact(const std::string& s, DateTime& t) {
                     t);
 }
 
-// Runs `f` when the scope ends. What `f` runs (the main window's waiting work) may raise; that reaches the
-// calling handler as any other failure of it would.
-template <typename F>
-struct AtExit {
-  F f;
-  ~AtExit() noexcept(false) { f(); }
-};
-template <typename F>
-AtExit(F) -> AtExit<F>;
-
 std::string FileNameCp932(const fs::path& p) {
   const std::u8string s = p.filename().u8string();
   return ToCp932(std::string(s.begin(), s.end()));
@@ -101,7 +91,6 @@ void StoredImport::Start() {
     return;
   }
   gateHeld_ = gate_ != nullptr;
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const std::string fromTime = s.Compact();
   fromDate_ = StrToIntLenient(fromTime.substr(0, 8));
   ui_.SetBusyCursor(true);
@@ -114,12 +103,14 @@ void StoredImport::Start() {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("最新のRACEデータがありません。"));
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
   if (r != 0) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("JVOpenエラー:") + JVErrorMessage("JVOpen", r));
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetProgressLabel(CORVINA_CP932("JVOpen正常:") + JVErrorMessage("JVOpen", 0));
@@ -129,34 +120,40 @@ void StoredImport::Start() {
     ui_.SetDownloadBar(0, downloadCount_);
     state_ = State::Downloading;
     ui_.SetStatusTimer(true);
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetDownloadBar(100, 100);
   Read();
   CloseExchange();
   Finish();
+  ReleaseGateWhenIdle();
 }
 
 void StoredImport::StatusTick() {
   if (state_ != State::Downloading) return;
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const int n = link_.JVStatus();
   if (n < 0) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("JVStatusエラー:") + JVErrorMessage("JVStatus", n));
     ui_.SetStatusTimer(false);
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetProgressLabel(Progress(CORVINA_CP932("ダウンロード中．．．("), n, downloadCount_));
   ui_.SetDownloadBar(std::min(n, downloadCount_), downloadCount_);
   // A count above the expected one would otherwise be polled for ever: it means done as well.
-  if (n < downloadCount_) return;
+  if (n < downloadCount_) {
+    ReleaseGateWhenIdle();
+    return;
+  }
   ui_.SetStatusTimer(false);
   state_ = State::Reading;
   Read();
   CloseExchange();
   Finish();
+  ReleaseGateWhenIdle();
 }
 
 // However the read ends (the end of the data, a cancel, an error), what it read reaches the disk before the
@@ -267,7 +264,9 @@ void StoredImport::EndExchange() {
 
 // The work that waited (an odds fetch, a day reload) runs after the import's own close messages, padding and
 // new start time, never between them. A call from inside the read loop (Cancel, PrepareToClose) leaves the gate
-// held: the loop is still on the stack.
+// held: the loop is still on the stack. Every command that may end the exchange calls this last, on each of its
+// ways out, and not from a destructor: the waiting work may raise, and its failure reaches the calling handler as
+// any other failure of the command would.
 void StoredImport::ReleaseGateWhenIdle() {
   if (!gateHeld_ || state_ != State::Idle) return;
   gateHeld_ = false;
@@ -308,12 +307,12 @@ void StoredImport::Finish() {
 }
 
 void StoredImport::Cancel() {
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const bool downloading = state_ == State::Downloading;
   // No download may finish and start reading behind the question.
   if (downloading) ui_.SetStatusTimer(false);
   if (!ui_.Confirm(CORVINA_CP932("データ取込を中止します。実行しますか？"))) {
     if (downloading && state_ == State::Downloading) ui_.SetStatusTimer(true);
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetStatusTimer(false);
@@ -332,12 +331,13 @@ void StoredImport::Cancel() {
   ui_.Beep();
   ui_.Inform(CORVINA_CP932("JVCancel:キャンセルされました"));
   ui_.SetProgressLabel(CORVINA_CP932("JVCancel:キャンセルされました"));
+  ReleaseGateWhenIdle();
 }
 
 bool StoredImport::PrepareToClose() {
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   if (state_ == State::Reading) {
     cancelled_ = true;
+    ReleaseGateWhenIdle();
     return false;
   }
   if (state_ == State::Downloading) {
@@ -347,6 +347,7 @@ bool StoredImport::PrepareToClose() {
     link_.JVClose();
     EndExchange();
   }
+  ReleaseGateWhenIdle();
   return true;
 }
 

@@ -163,7 +163,7 @@ void BatchPrintWindow::ApplyZoomChoice() {
   Preview->SetZoomScale(kZooms[static_cast<size_t>(index)]);
   try {
     Settings.WriteInteger("PrintZoom", "ratio", index);
-  } catch (const std::exception& e) {
+  } catch (const SettingsFileError& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
 }
@@ -229,7 +229,7 @@ void BatchPrintWindow::SaveBounds() {
     Settings.WriteInteger("Printlocate", "left", r.left);
     Settings.WriteInteger("Printlocate", "width", r.width);
     Settings.WriteInteger("Printlocate", "height", r.height);
-  } catch (const std::exception& e) {
+  } catch (const SettingsFileError& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
 }
