@@ -1,6 +1,7 @@
 #pragma once
-// Hit judgement: matches the tickets and the axis horse of every race against the race's payouts and records,
-// per ticket, whether it hit and what it pays. Runs after the marks and tickets and before the statistics.
+// Judges the day's hits: for every race, which of its tickets and whether its axis horse the payouts paid, and
+// how much. It runs after the tickets are made and before the statistics, which count what it records, so every
+// window and report that shows a hit shows the same verdict.
 #include "racedata/DayModel.h"
 
 namespace corvina::analysis {

@@ -1,8 +1,7 @@
 #pragma once
-// The HTML hit report: HTML fragments listing the loaded day's quinella and wide hits of the shown tickets, for
-// pasting into a web page. A day file AppDir/HPupload/TK<yyyymmdd>.txt and a running collection
-// AppDir/HPupload/Manbaken.txt that grows over the days (sorted, a line already present is not added again).
-// All texts are CP932 bytes; the files are written with CR LF.
+// Writes the loaded day's quinella and wide hits as HTML fragments the user pastes into a web page: one file for
+// the day (AppDir/HPupload/TK<yyyymmdd>.txt) and a collection of all days (AppDir/HPupload/Manbaken.txt), kept
+// sorted and without a line twice, so that writing the same day again adds nothing. CP932 with CR LF.
 //
 // Hits are judged from the day model (tickets 1..6 against the wide and quinella payouts of every race), not
 // from what the race view happens to show: a race the view refuses to show (no runner data) would otherwise

@@ -8,7 +8,7 @@
 
 namespace corvina::analysis {
 
-// A ranking list in the manner of the sorted work list: keys made of fixed-width number pieces compare as
+// A ranking list sorted by text keys: keys made of fixed-width number pieces compare as
 // text, so text order is numeric order, and ties fall to the next piece and finally to the horse number.
 // Each key carries the horse index it was made for, so a value too wide for its piece can never be mistaken
 // for a horse number; the pieces are also wider than the displayed formats, which keeps the order numeric

@@ -142,8 +142,8 @@ void ComputeStatistics(DayModel& day) {
 }
 
 std::array<std::string, kScopes> VenueLabels(const DayModel& day) {
-  static const std::string kKai = ToCp932("回");
-  static const std::string kNichi = ToCp932("日");
+  const std::string& kKai = CORVINA_CP932("回");
+  const std::string& kNichi = CORVINA_CP932("日");
   Lines keys;
   for (int slot = 0; slot < kSlots; ++slot) {
     const RaceInfo& info = day.Races[slot];
@@ -181,8 +181,8 @@ const std::string& AllVenueLabel() { return CORVINA_CP932("全場        "); }
 
 std::string SummaryLine(const std::string& dayName, const std::string& label, const DayModel& day, BetType type,
                         int scope) {
-  static const std::string kTen = ToCp932("点");
-  static const std::string kYen = ToCp932("円");
+  const std::string& kTen = CORVINA_CP932("点");
+  const std::string& kYen = CORVINA_CP932("円");
   int tickets = day.GStats[TicketsIndex(type, scope)];
   return Copy(dayName, 7, 8) + label + FormatInt(tickets, 3) + kTen + FormatInt(day.GStats[HitsIndex(type, scope)], 3) +
          kTen + FormatInt(static_cast<long long>(tickets) * 100, 5) + kYen +

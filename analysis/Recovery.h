@@ -1,7 +1,8 @@
 #pragma once
-// Recovery statistics and the yearly summary files (.ksr): per bet type (win, place, quinella, wide) the
-// tickets bought, the hits, the stake at 100 yen a ticket, the money paid back and the return rate, for all
-// venues of the day and for each of up to three venues.
+// Works out what the day's tickets would have returned, per bet type (win, place, quinella, wide): tickets bought,
+// hits, the stake at 100 yen a ticket, the money paid back and the return rate, for all venues of the day and for
+// each of up to three venues. The yearly summary files (.ksr) add up the days, so a user sees how the tickets do
+// over a season, not only on one day.
 #include <array>
 #include <filesystem>
 #include <string>

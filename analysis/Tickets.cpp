@@ -18,15 +18,16 @@ const std::string kE = "E";
 
 constexpr int kMaxRank = 6;  // ranks r1..r6 take part in tickets
 
-// Marks one horse from one snapshot. A horse without odds (W not above 0) gets no mark. The "C" rules also
-// need a prediction above 0: the codes -1 / -2 stand for "no value" and never act as odds.
-void MarkHorse(double p, double w, bool rule4Only, std::string& ab, std::string& c) {
+// Marks one horse from one snapshot. A horse without odds (W not above 0) gets no mark. The "C" mark also
+// needs a prediction above 0: the codes -1 / -2 stand for "no value" and never act as odds. `strictC` is the
+// local option's single test for "C" (odds above four times the prediction) in place of the two usual ones.
+void MarkHorse(double p, double w, bool strictC, std::string& ab, std::string& c) {
   if (!(w > 0)) return;
   if (p > w && p < 100) ab = kA;
   if (p == w && p < 15) ab = kA;
   if (p >= 100 && w < 20) ab = kB;
   if (!(p > 0)) return;
-  if (rule4Only) {
+  if (strictC) {
     if (4 * p < w) c = kC;
     return;
   }
@@ -51,7 +52,7 @@ struct RaceView {
 class TicketWriter {
  public:
   explicit TicketWriter(RaceCalc& calc) : calc_(calc) {}
-  // Ticket place j (1..6) := x-y, only when both horses exist; otherwise the place stays as it is.
+  // Ticket place j (1..6) becomes the pair x-y when both horses exist; otherwise the place keeps what it had.
   void Set(int j, int x, int y) {
     if (x > 0 && y > 0) calc_.Tickets[j] = TicketLabel(x, y);
   }
@@ -82,7 +83,7 @@ int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
   for (int h = 0; h < kHorses; ++h) {
     double p = v.P(h);
     if (v.latest) MarkHorse(p, v.info.WinOdds2[h], localOption && localVenue, v.calc.MarkAB1[h], v.calc.MarkC1[h]);
-    // The first snapshot takes the local rule at every venue while the option is checked.
+    // The first snapshot takes the strict "C" test at every venue while the option is checked.
     MarkHorse(p, v.info.WinOdds1[h], localOption, v.calc.MarkAB0[h], v.calc.MarkC0[h]);
     if (v.latest && Is(v.calc.MarkAB0[h], kA) && Trim(v.calc.MarkAB1[h]).empty() && p <= 20) {
       v.calc.ModeOneA[h] = 1;
@@ -173,7 +174,8 @@ void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHor
       tickets.Box({0, r[1], r[2], r[3], r[4]});
     }
   } else if (a <= 6 && (calc.CountB == 1 || calc.CountC == 1)) {
-    // Rows 6 and 7: the single "B" horse, else the single "C" horse, against r1..r6.
+    // No "A" horse, or five or six beside a single "B" horse: the single "B" horse, else the single "C" horse,
+    // goes against r1..r6 (with no "A" horse r1 is 0 and the race is skipped).
     int partner = calc.CountB == 1 ? bHorse : cHorse;
     calc.Note = NoteSkip();
     if (r[1] > 0 && partner > 0) tickets.Against(partner, r);

@@ -1,7 +1,8 @@
 #pragma once
-// Marks and tickets: the rule engine. Compares each horse's predicted win odds with its real win odds, marks
-// horses "A", "B", "C" (and "E"), ranks the "A" horses and decides by a fixed table on the number of marked
-// horses what to play: up to six quinella / wide tickets, an axis horse and a short note.
+// Decides each race's marks and tickets. A horse is marked "A", "B", "C" (or "E") by how its predicted win odds
+// and its real win odds stand to each other; the "A" horses are ranked, and how many horses carry each mark
+// decides what to play: up to six quinella / wide tickets, an axis horse, and a short note when a race is better
+// left alone.
 #include <string>
 
 #include "racedata/DayModel.h"

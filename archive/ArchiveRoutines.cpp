@@ -13,6 +13,8 @@
 #include <ctime>
 #include <vector>
 
+#include "archive/ByteOrder.h"
+
 namespace corvina::archive {
 
 // ---------------------------------------------------------------- messages and type names
@@ -325,7 +327,7 @@ bool IsBzip2Header(const uint8_t* p, size_t n) {
 
 bool IsGzipFamily(const uint8_t* p, size_t n) {
   if (n < 2) return false;
-  const unsigned w = p[0] | (p[1] << 8);
+  const unsigned w = Le16(p);
   return w == 0x8B1F || w == 0x9E1F || w == 0x9D1F || w == 0xA01F || w == 0x1E1F;
 }
 
@@ -519,8 +521,8 @@ const CrcTables& Tables() {
 
 uint32_t Slice8(const uint32_t (*t)[256], const uint8_t* p, size_t n, uint32_t crc) {
   while (n >= 8) {
-    const uint32_t one = (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24) ^ crc;
-    const uint32_t two = uint32_t(p[4]) | uint32_t(p[5]) << 8 | uint32_t(p[6]) << 16 | uint32_t(p[7]) << 24;
+    const uint32_t one = Le32(p) ^ crc;
+    const uint32_t two = Le32(p + 4);
     crc = t[7][one & 0xFF] ^ t[6][(one >> 8) & 0xFF] ^ t[5][(one >> 16) & 0xFF] ^ t[4][one >> 24] ^ t[3][two & 0xFF] ^
           t[2][(two >> 8) & 0xFF] ^ t[1][(two >> 16) & 0xFF] ^ t[0][two >> 24];
     p += 8;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/ArchiveExtractor.h"
+#include "archive/ByteOrder.h"
 #include "archive/PeResources.h"
 
 namespace corvina::archive {
@@ -19,12 +20,6 @@ int64_t ReadAt(Stream32& s, int64_t offset, void* buffer, int64_t count) {
   if (s.Seek(offset, soBeginning) != offset) return 0;
   return s.Read(buffer, count);
 }
-
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
 
 bool StartsCaseless(const uint8_t* p, size_t n, const char* text) {
   const size_t len = std::strlen(text);

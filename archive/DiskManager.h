@@ -1,10 +1,10 @@
 #pragma once
-// What the archive components need to know about the drive that holds an archive volume: whether a
-// disk is present, its label, serial and file system, free and total space, the drive type, and,
-// for archives spanned over removable disks, the volume number in a "PKBACK# nnn" label.
+// Tells the archive reader about the drive an archive volume lies on: whether a disk is in, its label, serial
+// and file system, free and total space and the drive type. For an archive spanned over removable disks, the
+// volume number in a "PKBACK# nnn" label lets the reader ask the user for the right disk.
 //
-// On Linux a "drive" is the mount point that holds the path. The platform queries sit behind
-// DiskQuery so the spanned-disk logic can be tested with simulated disks.
+// On Linux a "drive" is the mount point that holds the path. The queries go through DiskQuery, so that tests
+// can swap simulated disks.
 #include <cstdint>
 #include <functional>
 #include <memory>

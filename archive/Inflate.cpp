@@ -61,26 +61,30 @@ const FixedTables& Fixed() {
 
 }  // namespace
 
+// Where Inflate stands in the stream. Each state waits for the input it names (a call that runs out of input
+// or window room returns and the next call goes on in the same state), then moves on as said.
 enum InflateMode : uint8_t {
-  mMethod,
-  mFlag,
-  mDict,
-  mNeedDict,
-  mType,
-  mStored,
-  mCopy,
-  mTable,
-  mLenLens,
-  mCodeLens,
-  mLen,
-  mLenExt,
-  mDist,
-  mDistExt,
-  mMatch,
-  mDry,
-  mCheck,
-  mDone,
-  mBad,
+  mMethod,    // zlib header, first byte: deflate with a window no larger than ours, else mBad; then mFlag
+  mFlag,      // both header bytes: their check (a multiple of 31); mDict for a preset dictionary, else mType
+  mDict,      // the preset dictionary's 32-bit Adler-32, given to the caller in adler; then mNeedDict
+  mNeedDict,  // stays: the engine takes no preset dictionary, so every call answers inflNeedDict
+  mType,      // a block header (3 bits): mStored, mLen for the fixed codes, mTable; after the last block mDry
+  mStored,    // at a byte boundary, the stored block's length and its complement (32 bits); then mCopy
+  mCopy,      // the stored block's bytes, copied as input and window room come; then mType
+  mTable,     // the dynamic block's three code counts (14 bits); then mLenLens
+  mLenLens,   // 3 bits per code-length code, which is built from them; then mCodeLens
+  mCodeLens,  // the literal/length and distance code lengths (with their repeats); both codes built, then mLen
+  mLen,       // a literal/length code (the fast loop runs while input and room allow): a literal stays here,
+              // the end of block goes to mType, a length to mLenExt
+  mLenExt,    // the length's extra bits; then mDist
+  mDist,      // a distance code; then mDistExt
+  mDistExt,   // the distance's extra bits; a distance before the data's start or past the window is mBad;
+              // then mMatch
+  mMatch,     // the match's bytes, copied from the window as room comes; then mLen
+  mDry,       // after the last block: the window flushed to the caller; then mCheck (zlib) or mDone (raw)
+  mCheck,     // the zlib trailer: the data's Adler-32 (32 bits, big-endian), compared; then mDone
+  mDone,      // stays: the stream is complete, every call answers inflStreamEnd
+  mBad,       // stays: the data is damaged, every call answers inflDataError
 };
 
 struct InflateState {
@@ -141,13 +145,19 @@ uint32_t WindowRoom(ZStreamRec* s) {
   return st.wsize - st.wpos;
 }
 
-// The fast loop: with at least 32 input bytes and 258 bytes of window room, symbols are decoded
-// without the per-bit input checks of the state machine. Answers false on bad data. Whole bytes
-// taken into the bit buffer but not used are given back before it returns.
+// The fast loop: symbols are decoded without the per-bit input checks of the state machine, as long as one
+// more pass cannot run out of input or window room. One pass (a literal, or a length and a distance) reads at
+// most 12 input bytes: the first refill at most 8 (an empty 64-bit buffer), the second at most 4 (it replaces
+// the at most 31 bits of a length code and its extra bits, 15 + 16 in Deflate64). A pass starts only with more
+// than 16 bytes left, so it never reads past the input. It writes at most 258 bytes, Deflate's longest match:
+// a pass starts only with that much window room, and a longer Deflate64 match that does not fit goes to the
+// state machine (mMatch). The caller enters with 32 bytes, so the loop does some passes before it returns.
+// Answers false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
+// returns.
 bool FastLoop(ZStreamRec* s) {
   InflateState& st = *s->state;
   const uint8_t* in = s->next_in;
-  // Two refills per symbol take at most 12 bytes: the margin keeps them inside the input.
+  // Two refills per pass take at most 12 bytes: the 16-byte margin keeps them inside the input.
   const uint8_t* const inLast = s->next_in + s->avail_in - 16;
   uint64_t hold = st.hold;
   unsigned bits = st.bits;
@@ -155,7 +165,7 @@ bool FastLoop(ZStreamRec* s) {
   const uint32_t mask = st.wsize - 1;
   uint32_t wpos = st.wpos;
   const uint32_t wposStart = wpos;
-  const uint32_t wlimit = st.wsize - 258;
+  const uint32_t wlimit = st.wsize - 258;  // room for the longest Deflate match
   const uint16_t* lbase = st.deflate64 ? kLength64Base : kLengthBase;
   const uint8_t* lextra = st.deflate64 ? kLength64Extra : kLengthExtra;
   const unsigned ndist = st.deflate64 ? 32 : 30;
@@ -512,6 +522,7 @@ int Inflate(ZStreamRec* s, int flush) {
         break;
       }
       case mLen: {
+        // The fast loop needs its margins (see FastLoop): more than 16 input bytes, 258 bytes of window room.
         if (s->avail_in >= 32 && WindowRoom(s) >= 258) {
           if (!FastLoop(s)) FAIL();
           if (st.mode != mLen) break;

@@ -4,14 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "archive/ByteOrder.h"
+
 namespace corvina::archive {
 
 namespace {
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 constexpr uint8_t kExtName = 1, kExtDirectory = 2;
 
 // The list record: attribute byte, then the header's offset (64-bit).

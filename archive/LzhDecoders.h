@@ -13,10 +13,16 @@ namespace corvina::archive {
 
 class DecompressClass;
 
-// Bit reader over the entry's packed bytes; past their end it reads zero bits.
+// Bit reader over the entry's packed bytes; past their end it reads zero bits. The bits wait at the top of a
+// 64-bit buffer, the next one highest; packed bytes are read from the stream in blocks of `bufferSize`.
 class LzhBitReader {
  public:
   LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
+  // Tops the buffer up to at least 56 bits, more than the longest code (16 bits), so a decoding step peeks a
+  // code without checking how many bits are left. With 8 bytes in the block it loads them in one go and keeps
+  // the whole bytes that fit: the buffer's bits past the counted ones then already hold the start of the next
+  // byte, and the next refill ORs the same bits over them, which leaves them as they are. Nearer the block's end
+  // SlowRefill takes one byte at a time, fetching the next block or, past the entry's end, zeros.
   inline void Refill() {
     if (bitCount > 56) return;
     if (end - cur >= 8) {
@@ -76,6 +82,12 @@ class LzhStaticDecoder {
   void Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
   int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
+  // The sliding window, which is also the block flushed to the output (with its CRC and a progress report) each
+  // time it fills, and the bit reader's input block. It must hold the method's farthest distance: 8 KB for
+  // -lh5- (4 KB for -lh4-), 32 KB for -lh6-, 64 KB for -lh7-. These two take 65536, the family's largest
+  // dictionary; -lh4- and -lh5- take 26624 (26 KB), more than three -lh5- dictionaries, so the output is
+  // written in blocks of 26 KB rather than 8 KB while the memory stays small. Callers see the size in how often
+  // the entry's progress is reported.
   int64_t bufferSize = 26624;
   std::vector<uint8_t> window;
   uint8_t cLen[NC] = {};

@@ -46,7 +46,7 @@ void LzhStaticDecoder::InitLzhStatic(int width, int dictionaryBits, int position
   dicBits = dictionaryBits;
   pBit = positionBits;
   np = dictionaryBits + 1;
-  bufferSize = mode < 5 ? 26624 : 65536;
+  bufferSize = mode < 5 ? 26624 : 65536;  // -lh4- and -lh5- pass mode 3; why these sizes: see bufferSize
 }
 
 bool LzhStaticDecoder::MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "archive/ByteOrder.h"
+
 namespace corvina::archive {
 
 namespace {
@@ -22,12 +24,12 @@ class Reader {
   std::optional<uint32_t> U16(int64_t at) {
     uint8_t b[2];
     if (!Bytes(at, b, 2)) return std::nullopt;
-    return uint32_t(b[0] | b[1] << 8);
+    return Le16(b);
   }
   std::optional<uint32_t> U32(int64_t at) {
     uint8_t b[4];
     if (!Bytes(at, b, 4)) return std::nullopt;
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return Le32(b);
   }
 
  private:

@@ -1,8 +1,9 @@
 #pragma once
-// The traditional PKWARE stream cipher of ZIP archives: three 32-bit key registers driven by the
-// CRC-32 table, a key-stream byte from the third register and the 12-byte encryption header whose
-// last byte verifies the password. Two independent register sets: the data set for entry data and
-// the header set for the library's enciphered headers.
+// Deciphers entries sealed with ZIP's traditional password cipher: three 32-bit key registers stirred through
+// the CRC-32 table, each key-stream byte taken from the third. The 12-byte header in front of an entry's data
+// ends in a byte that checks the password, so a wrong password is caught before any data is written. The
+// library's own enciphered headers keep a register set apart from the entry data's, so reading a header never
+// disturbs the stream of the entry being read.
 //
 // The registers belong to one component (one extraction at a time), not to the process.
 #include <cstddef>
@@ -37,13 +38,14 @@ class ZipCrypto {
 
   void UpdateKeys(bool headerSet, uint8_t c);
   uint8_t KeystreamByte(bool headerSet) const;
-  // Data working registers := starting registers, then every password byte; saves a copy. Answers 0.
+  // Sets the data working registers to the starting registers, then feeds every password byte; keeps a copy of
+  // the result for the next entry. Answers 0.
   int InitKeys(std::string_view password);
   // Deciphers in place, updating the registers with each plain byte.
   void DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count);
   // The enciphering direction on the data set: answers c enciphered, registers updated with c.
   uint8_t CipherByte(uint8_t c);
-  // Header working registers := header starting registers (before each enciphered header).
+  // Sets the header working registers back to the header starting registers (before each enciphered header).
   void ResetHeaderKeys() { HeaderKeys = HeaderStart; }
   // Feeds the password, deciphers the 12 header bytes (a copy; the caller's bytes stay) and
   // compares the last plain byte with bits 8..15 of DosDateTime when flag bit 3 is set (sizes and

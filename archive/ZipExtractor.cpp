@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 
+#include "archive/ByteOrder.h"
 #include "archive/Bzip2Stream.h"
 #include "archive/DiskManager.h"
 #include "archive/LegacyZip.h"
@@ -12,12 +13,6 @@
 namespace corvina::archive {
 
 namespace {
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-uint64_t Le64(const uint8_t* p) { return uint64_t(Le32(p)) | uint64_t(Le32(p + 4)) << 32; }
-
 constexpr uint32_t kDescriptorSig = 0x08074B50;
 constexpr uint16_t kFlagEncrypted = 0x0001, kFlagDescriptor = 0x0008, kFlagStrong = 0x0040, kFlagUtf8 = 0x0800;
 constexpr uint32_t kMax32 = 0xFFFFFFFFu;

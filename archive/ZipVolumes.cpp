@@ -2,15 +2,12 @@
 
 #include <cstdio>
 
+#include "archive/ByteOrder.h"
 #include "archive/ZipExtractor.h"
 
 namespace corvina::archive {
 
 namespace {
-uint32_t Le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
   auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
   if (!stream->Valid()) return nullptr;

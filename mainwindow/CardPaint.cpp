@@ -5,6 +5,7 @@
 #include "mainwindow/RaceViewText.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
+#include "platform/gui/QtText.h"
 
 namespace corvina {
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr int kLine = 1;  // grid-line width
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 const QColor kMarkBackground(254, 207, 210);
 const QColor kAxisBackground(187, 255, 255);

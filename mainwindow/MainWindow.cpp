@@ -148,8 +148,8 @@ void MainWindow::PrepareWindow() {
 // left it.
 void MainWindow::FindTimeSeriesFolder() {
   if (!IsBlank(Settings.ReadString("Dir", "jikeiretu", ""))) return;
-  static const std::string key =
-      ToCp932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ハリヤード for JRA-VAN Data Lab._is1");
+  const std::string& key =
+      CORVINA_CP932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ハリヤード for JRA-VAN Data Lab._is1");
   const std::optional<std::string> appPath = RegReadString(RegRoot::LocalMachine, key, "Inno Setup: App Path");
   if (!appPath || IsBlank(*appPath)) return;
   try {
@@ -298,10 +298,10 @@ void MainWindow::ShowHeader(const RaceInfo& info, const RaceCalc& calc, int runn
   RaceNumberLabel->SetTransparent(false);
   DateHeaderLabel->SetCaption(Q(view::DateHeaderText(info)));
   RaceNameLabel->SetCaption(Q(info.RaceName).trimmed());
-  WeightRuleLabel->SetCaption(Q(view::WeightRuleText(info.WeightRule)));
-  ClassLabel->SetCaption(Q(view::ClassText(info.ClassCode)));
-  TrackLabel->SetCaption(Q(view::TrackText(info.TrackCode)));
-  DistanceLabel->SetCaption(Q(view::DistanceText(info.Distance)));
+  WeightRuleLabel->SetCaption(Q(WeightRuleText(info.WeightRule)));
+  ClassLabel->SetCaption(Q(ClassText(info.ClassCode)));
+  TrackLabel->SetCaption(Q(TrackText(info.TrackCode)));
+  DistanceLabel->SetCaption(Q(DistanceText(info.Distance)));
   PostTimeLabel->SetCaption(Q(view::PostTimeText(info.PostTime)));
   const auto entries = view::EntryCountText(runners, calc.RankedCount);
   EntryCountLabel->SetCaption(Q(entries.text));
@@ -459,8 +459,8 @@ void MainWindow::FetchDayResults(bool timed) {
     if (!RaceChosen()) return;
     const std::string key = FieldText(day_->Table.GRaTbl[0], layout::head::kDateKey);
     if (StrToIntLenient(key) <= 0) return;
-    static const std::string fetching = ToCp932("ﾚｰｽ情報データ取得中");
-    static const std::string failed = ToCp932("R:ﾚｰｽ情報データ取得エラー：");
+    const std::string& fetching = CORVINA_CP932("ﾚｰｽ情報データ取得中");
+    const std::string& failed = CORVINA_CP932("R:ﾚｰｽ情報データ取得エラー：");
     failureShown_ = false;
     SetExchangeStatus(fetching);
     ProcessMessages();
@@ -520,8 +520,8 @@ void MainWindow::FetchShownRaceOdds() {
   reader_->Gate().Run([this] {
     if (!RaceChosen()) return;
     const std::string key = FieldText(day_->Table.GRaTbl[day_->GCurRace], layout::head::kRaceKey);
-    static const std::string fetching = ToCp932("オッズ取得中");
-    static const std::string failed = ToCp932("R:ｵｯｽﾞ取得エラー：");
+    const std::string& fetching = CORVINA_CP932("オッズ取得中");
+    const std::string& failed = CORVINA_CP932("R:ｵｯｽﾞ取得エラー：");
     TakeRaceOdds(key, fetching, failed);
     LoadChosenDay();
   });
@@ -590,8 +590,8 @@ void MainWindow::TakeQueuedOdds() {
       bool& flag;
       ~Pending() { flag = false; }
     } pending{oddsLoopPending_};
-    static const std::string fetching = ToCp932("R ｵｯｽﾞ取得中");
-    static const std::string failed = ToCp932("R:");
+    const std::string& fetching = CORVINA_CP932("R ｵｯｽﾞ取得中");
+    const std::string& failed = CORVINA_CP932("R:");
     std::string lastFailure;
     bool taken = false;
     while (!oddsQueue_.empty()) {

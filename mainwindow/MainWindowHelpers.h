@@ -12,10 +12,11 @@
 
 #include "platform/Cp932.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/QtText.h"
 
 namespace corvina::mainwindow {
 
-inline QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 inline void SetBackground(QLabel* l, const QColor& c) {
   QPalette p = l->palette();

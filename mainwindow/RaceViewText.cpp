@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <mutex>
 
 #include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
@@ -15,16 +13,6 @@ namespace corvina::view {
 
 namespace {
 
-// A Japanese literal of the source (UTF-8) as CP932, converted once.
-const std::string& J(const char* utf8) {
-  static std::map<const char*, std::string> cache;
-  static std::mutex lock;
-  std::lock_guard guard(lock);
-  auto it = cache.find(utf8);
-  if (it == cache.end()) it = cache.emplace(utf8, ToCp932(utf8)).first;
-  return it->second;
-}
-
 std::string Positive1(double v, int width) { return v > 0 ? FormatFixed(v, width, 1) : std::string(); }
 std::string Rank(int r) { return r > 0 ? FormatInt(r, 2) : std::string(); }
 
@@ -35,11 +23,15 @@ bool IsEmptyComb(std::string_view comb, std::string_view zero) { return comb == 
 int RunnerRows(const RaceInfo& info) { return std::clamp(StrToIntLenient(info.EntryCount), 0, kHorses); }
 
 std::string GradeText(std::string_view code) {
-  static const std::map<std::string, const char*> names{{"A", "G1   "}, {"B", "G2   "},     {"C", "G3   "},
-                                                        {"D", "重賞 "}, {"E", "特別競走 "}, {"F", "JG1  "},
-                                                        {"G", "JG2  "}, {"H", "JG3  "}};
-  auto it = names.find(std::string(code));
-  return it == names.end() ? std::string() : J(it->second);
+  if (code == "A") return CORVINA_CP932("G1   ");
+  if (code == "B") return CORVINA_CP932("G2   ");
+  if (code == "C") return CORVINA_CP932("G3   ");
+  if (code == "D") return CORVINA_CP932("重賞 ");
+  if (code == "E") return CORVINA_CP932("特別競走 ");
+  if (code == "F") return CORVINA_CP932("JG1  ");
+  if (code == "G") return CORVINA_CP932("JG2  ");
+  if (code == "H") return CORVINA_CP932("JG3  ");
+  return {};
 }
 
 std::string CourseText(const RaceInfo& info) { return CourseClassName(Copy(info.RaceKey, 9, 2)); }
@@ -48,55 +40,19 @@ int RaceNumberOf(const RaceInfo& info) { return StrToIntLenient(Copy(info.RaceKe
 
 std::string DateHeaderText(const RaceInfo& info) {
   const std::string& key = info.RaceKey;
-  return Copy(key, 1, 4) + J("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + J("月") +
-         FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + J("日") + Copy(CourseText(info), 1, 4) + " " +
-         Copy(key, 12, 1) + J("回 ") + Copy(key, 14, 1) + J("日");
-}
-
-std::string WeightRuleText(std::string_view code) {
-  if (code == "1") return J("ハンデ");
-  if (code == "2") return J("別定　");
-  if (code == "3") return J("馬齢　");
-  if (code == "4") return J("定量　");
-  return {};
-}
-
-std::string ClassText(std::string_view code) {
-  if (IsBlank(code)) return {};
-  if (code == "701") return J("新馬　　　");
-  if (code == "702") return J("未出走　　");
-  if (code == "703") return J("未勝利　　");
-  if (code == "999") return J("ｵｰﾌﾟﾝ　　 ");
-  if (code == "000") return J("　　　　　");
-  if (code == "100") return J("1億円下   ");
-  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + J("万円下");
-}
-
-std::string TrackText(std::string_view code) {
-  const int t = StrToIntLenient(code);
-  if (t == 10) return J("芝直");
-  if (t >= 11 && t <= 16) return J("芝左");
-  if (t >= 17 && t <= 22) return J("芝右");
-  if (t == 23) return J("ﾀﾞ左");
-  if (t == 24) return J("ﾀﾞ右");
-  if (t == 29) return J("ﾀﾞ直");
-  if (t >= 51 && t <= 59) return J("障害");
-  return {};
-}
-
-std::string DistanceText(std::string_view distance) {
-  const int d = StrToIntLenient(distance);
-  return d != 0 ? FormatInt(d, 4) + "m" : std::string();
+  return Copy(key, 1, 4) + CORVINA_CP932("年") + FormatInt(StrToIntLenient(Copy(key, 5, 2)), 2) + CORVINA_CP932("月") +
+         FormatInt(StrToIntLenient(Copy(key, 7, 2)), 2) + CORVINA_CP932("日") + Copy(CourseText(info), 1, 4) + " " +
+         Copy(key, 12, 1) + CORVINA_CP932("回 ") + Copy(key, 14, 1) + CORVINA_CP932("日");
 }
 
 std::string PostTimeText(std::string_view hhmm) {
   if (IsBlank(hhmm)) return {};
-  return Copy(hhmm, 1, 2) + J("時") + Copy(hhmm, 3, 2) + J("分発走");
+  return Copy(hhmm, 1, 2) + CORVINA_CP932("時") + Copy(hhmm, 3, 2) + CORVINA_CP932("分発走");
 }
 
 ColouredText EntryCountText(int runners, int rankedCount) {
-  std::string text = FormatInt(runners, 2) + J("頭");
-  if (rankedCount != 0) text += J("：出走") + FormatInt(rankedCount, 2) + J("頭");
+  std::string text = FormatInt(runners, 2) + CORVINA_CP932("頭");
+  if (rankedCount != 0) text += CORVINA_CP932("：出走") + FormatInt(rankedCount, 2) + CORVINA_CP932("頭");
   return {text, rankedCount != runners ? kGreen : kBlue};
 }
 
@@ -105,7 +61,7 @@ ColouredText AnnounceText(std::string_view hhmm) {
   return {Copy(hhmm, 1, 2) + ":" + Copy(hhmm, 3, 2), kBlack};
 }
 
-std::string AxisOrLocalText(bool over8Runners) { return over8Runners ? J("馬連") : J("枠連"); }
+std::string AxisOrLocalText(bool over8Runners) { return over8Runners ? CORVINA_CP932("馬連") : CORVINA_CP932("枠連"); }
 
 std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const RaceInfo& info) {
   std::array<PayoutTexts, kPayoutEntries> out{};
@@ -194,7 +150,9 @@ AxisTexts AxisHorseTexts(const RaceInfo& info, const RaceCalc& calc) {
   return out;
 }
 
-std::string PredOddsHeader(const RaceInfo& info) { return info.YozSourceM == 1 ? J("前売配当") : J("予想配当"); }
+std::string PredOddsHeader(const RaceInfo& info) {
+  return info.YozSourceM == 1 ? CORVINA_CP932("前売配当") : CORVINA_CP932("予想配当");
+}
 
 std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i) {
   return {info.WakuBan[i],
@@ -212,9 +170,9 @@ std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int
           Rank(calc.RankOdds2[i]),
           calc.MarkAB1[i],
           calc.MarkC1[i],
-          calc.ModeOneA[i] == 1 ? J("軸") : std::string(),
-          info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + J("着") : std::string(4, ' '),
-          info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + J("人") : std::string(4, ' '),
+          calc.ModeOneA[i] == 1 ? CORVINA_CP932("軸") : std::string(),
+          info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + CORVINA_CP932("着") : std::string(4, ' '),
+          info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + CORVINA_CP932("人") : std::string(4, ' '),
           info.FinalWinOdds[i] > 0 ? FormatFixed(info.FinalWinOdds[i], 6, 1) : std::string(6, ' ')};
 }
 

@@ -33,10 +33,8 @@ std::string GradeText(std::string_view gradeCode);
 std::string CourseText(const RaceInfo& info);      // class name of the racecourse
 int RaceNumberOf(const RaceInfo& info);            // RaceKey 15-16
 std::string DateHeaderText(const RaceInfo& info);  // "2024年 1月 6日中山 1回 1日"
-std::string WeightRuleText(std::string_view code);
-std::string ClassText(std::string_view code);
-std::string TrackText(std::string_view code);
-std::string DistanceText(std::string_view distance);
+// The race's weight rule, class, track and distance: WeightRuleText, ClassText, TrackText and DistanceText of
+// racedata/RacingTexts.h, which the printed race page shares.
 std::string PostTimeText(std::string_view hhmm);
 struct ColouredText {
   std::string text;

@@ -18,7 +18,8 @@ bool IsAscii(std::string_view s);
 }  // namespace corvina
 
 // The CP932 bytes of a UTF-8 literal, converted at the first use and kept for the run: the fixed texts the program
-// compares records with or writes into them.
+// compares records with or writes into them. This is the one way to write a fixed CP932 text; only a table of
+// names (the racecourses) converts its rows once into a function-local static array.
 #define CORVINA_CP932(utf8)                                        \
   ([]() -> const std::string& {                                    \
     static const std::string converted = ::corvina::ToCp932(utf8); \

@@ -78,7 +78,7 @@ int RankBy(const PerHorse<double>& first, const PerHorse<double>& second, PerHor
 
 bool HasRaceYear(const DayModel& day, int slot) { return !IsBlank(FieldView(day.Table.GRaTbl[slot], L::head::kYear)); }
 
-// Phase 4: race and runner files. Returns false (with the result filled) when the load must stop.
+// The race and runner files. Returns false (with the result filled) when the load must stop.
 bool ReadRacesAndRunners(DayModel& day, DayLoadResult& result) {
   Lines raLines;
   std::string error;
@@ -120,7 +120,7 @@ bool ReadRacesAndRunners(DayModel& day, DayLoadResult& result) {
   return true;
 }
 
-// Phase 5: payouts, predictions and odds, each only when its file exists.
+// The payouts, predictions and odds, each only when its file exists.
 void ReadOtherDayFiles(DayModel& day, DayLoadResult& result) {
   Lines lines;
   if (ReadDayFile(day.GHrPath, L::kHrLine, lines, result))
@@ -164,7 +164,7 @@ DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine
     return result;
   }
 
-  // Phase 1: set-up. The statistics of the previous day go too, so no window shows them under this day.
+  // Set-up. The statistics of the previous day go too, so no window shows them under this day.
   day.GFrom2005 = dayName.Year() >= 2005;
   const fs::path dataDir = DataDirOf(day.AppDir);
   day.GRaPath = DayFilePath(dataDir, dayName, L::kSuffixRA);
@@ -177,28 +177,28 @@ DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine
     return result;
   }
 
-  // Phase 2: blank the race table.
+  // A blank race table.
   BlankRaceTable(day);
   day.GRaceTotal = 0;
 
-  // Phase 3: placeholder odds files, so the odds writers find a line for every race.
+  // Placeholder odds files, so the odds writers find a line for every race.
   std::string error;
   if (!WritePlaceholderOddsFiles(day.GRaPath, &error)) result.warnings.push_back(error);
 
-  // Phase 4: races and runners.
+  // Races and runners first: without them there is no day to show.
   if (!ReadRacesAndRunners(day, result)) return result;
 
-  // Phases 5 to 7: the other day files, results and payouts, then the card, snapshots and schedule.
+  // The other day files, results and payouts, then the card, snapshots and schedule.
   ReadOtherDayFiles(day, result);
   DecodeDayResults(day);
   FillRecords(day);
 
-  // Phase 8: usable races; phase 9: win-odds rankings.
+  // Which races can be used, and their win-odds rankings.
   for (int s = 0; s < kSlots; ++s) day.Calcs[s].CalcHasData = day.Races[s].HasData == 1 && HasRaceYear(day, s) ? 1 : 0;
   for (int s = 0; s < kSlots; ++s)
     if (day.Races[s].HasData == 1 && HasRaceYear(day, s)) RankRace(day, s);
 
-  // Phase 10: prediction and hits; phase 11: statistics, results poll, the race to show.
+  // Prediction and hits, then statistics, the results poll and the race to show: they need everything above.
   if (engine.ComputePairOdds) engine.ComputePairOdds(day);
   if (engine.PredictDay) engine.PredictDay(day);
   if (engine.JudgeHits) engine.JudgeHits(day);

@@ -10,8 +10,8 @@ constexpr size_t kKeptLines = 100;
 }  // namespace
 
 bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp932, std::string* error) {
-  static const std::string head = ToCp932("【エラー】");
-  static const std::string colon = ToCp932("：");
+  const std::string& head = CORVINA_CP932("【エラー】");
+  const std::string& colon = CORVINA_CP932("：");
   const std::filesystem::path file = appDir / kErrorLogName;
   Lines lines;
   if (!ReadLinesIfPresent(file, lines, error)) return false;
@@ -20,7 +20,7 @@ bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp
 }
 
 bool StartErrorLog(const std::filesystem::path& appDir, std::string* error) {
-  static const std::string start = ToCp932("ソフト起動：");
+  const std::string& start = CORVINA_CP932("ソフト起動：");
   const std::filesystem::path file = appDir / kErrorLogName;
   Lines lines;
   if (!ReadLinesIfPresent(file, lines, error)) return false;

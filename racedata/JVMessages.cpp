@@ -170,8 +170,8 @@ bool Matches(const Entry& e, std::string_view op) {
 
 std::string JVErrorMessage(std::string_view operation, int code) {
   static const std::vector<Entry> table = BuildTable();
-  static const std::string downloaded = ToCp932("ダウンロード済みファイル数");
-  static const std::string bufferSize = ToCp932("バッファにセットしたデータのサイズ");
+  const std::string& downloaded = CORVINA_CP932("ダウンロード済みファイル数");
+  const std::string& bufferSize = CORVINA_CP932("バッファにセットしたデータのサイズ");
   std::string text;
   // Every matching entry decides anew, so a later entry overrides an earlier one.
   for (const auto& e : table) {

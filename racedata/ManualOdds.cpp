@@ -48,8 +48,8 @@ ManualOddsRefusal CheckManualOdds(const std::optional<DayName>& loaded, const Da
 std::string RefusalText(ManualOddsRefusal refusal) {
   switch (refusal) {
     case ManualOddsRefusal::None: return {};
-    case ManualOddsRefusal::NoDay: return ToCp932("ﾃﾞｰﾀを読み込んでください。");
-    case ManualOddsRefusal::NotRecent: return ToCp932("本日または直近日のﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::NoDay: return CORVINA_CP932("ﾃﾞｰﾀを読み込んでください。");
+    case ManualOddsRefusal::NotRecent: return CORVINA_CP932("本日または直近日のﾃﾞｰﾀを読み込んでください。");
     case ManualOddsRefusal::EarlyCards:
       return ToCp932(
           "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
@@ -58,7 +58,8 @@ std::string RefusalText(ManualOddsRefusal refusal) {
 }
 
 std::string ManualRaceLabel(std::string_view ra) {
-  static const std::string kai = ToCp932("回"), nichi = ToCp932("日");
+  const std::string& kai = CORVINA_CP932("回");
+  const std::string& nichi = CORVINA_CP932("日");
   return CourseName(FieldView(ra, L::head::kCourse), 2) + BlankPadNumStr(FieldView(ra, L::head::kKai)) + kai +
          BlankPadNumStr(FieldView(ra, L::head::kNichi)) + nichi + BlankPadNumStr(FieldView(ra, L::head::kRaceNum)) +
          "R";
@@ -82,12 +83,12 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
   for (bool t : ticked) any = any || t;
   if (!any) {
     ui_.Beep();
-    ui_.Inform(ToCp932("オッズ取得するレースをチェックしてください。"));
+    ui_.Inform(CORVINA_CP932("オッズ取得するレースをチェックしてください。"));
     return 0;
   }
   const auto waitForOther = [this] {
     ui_.Beep();
-    ui_.Inform(ToCp932("他のデータ取得中です。終わってからもう一度取得してください。"));
+    ui_.Inform(CORVINA_CP932("他のデータ取得中です。終わってからもう一度取得してください。"));
   };
   if (gate_.Busy()) {
     // The import window or an automatic exchange holds the one JV-Link control.
@@ -112,7 +113,7 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
     if (!ticked[static_cast<size_t>(i)] || i >= kSlots) continue;
     const std::string& ra = day_.Table.GRaTbl[static_cast<size_t>(i)];
     const std::string key = FieldText(ra, L::head::kRaceKey);
-    static const std::string reading = ToCp932("データ読込み中:");
+    const std::string& reading = CORVINA_CP932("データ読込み中:");
     ui_.SetProgressLabel(reading + CourseName(FieldView(ra, L::head::kCourse), 2) +
                          BlankPadNumStr(FieldView(ra, L::head::kRaceNum)) + "R");
     if (gate_.Busy()) {
@@ -126,12 +127,13 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
   }
   ui_.SetProgress(items, items);
   ui_.Beep();
-  ui_.Inform(ToCp932("データ作成が完了しました。"));
+  ui_.Inform(CORVINA_CP932("データ作成が完了しました。"));
   return opened;
 }
 
 void ManualOddsFetcher::FetchOdds(const std::string& dataSpec, const std::string& key) {
-  static const std::string openFailed = ToCp932("JVRTOpenエラー:"), closeFailed = ToCp932("JVCloseエラー:");
+  const std::string& openFailed = CORVINA_CP932("JVRTOpenエラー:");
+  const std::string& closeFailed = CORVINA_CP932("JVCloseエラー:");
   const int r = link_.JVRTOpen(dataSpec, key);
   if (r != 0) {
     ui_.Beep();
@@ -147,8 +149,8 @@ void ManualOddsFetcher::FetchOdds(const std::string& dataSpec, const std::string
 }
 
 void ManualOddsFetcher::ReadOdds() {
-  static const std::string readFailed = ToCp932("JVReadエラー:"),
-                           cannotWrite = ToCp932("データファイルに書き込めません：");
+  const std::string& readFailed = CORVINA_CP932("JVReadエラー:");
+  const std::string& cannotWrite = CORVINA_CP932("データファイルに書き込めません：");
   DayFileBatch files(day_.DataDir());
   // Snapshots of kind "0" and "9" are not odds a race is judged by.
   const ReadEnd end = ReadExchange(

@@ -130,7 +130,8 @@ void FileYoz(DayModel& day, const Lines& yozLines) {
 }
 
 std::string RaceListLine(std::string_view ra) {
-  static const std::string kai = ToCp932("回 "), nichi = ToCp932("日");
+  const std::string& kai = CORVINA_CP932("回 ");
+  const std::string& nichi = CORVINA_CP932("日");
   return CourseClassName(FieldText(ra, L::head::kCourse)) + BlankPadNumStr(FieldView(ra, L::head::kKai)) + kai +
          BlankPadNumStr(FieldView(ra, L::head::kNichi)) + nichi + BlankPadNumStr(FieldView(ra, L::head::kRaceNum)) +
          "R";

@@ -244,8 +244,8 @@ std::string UmarenIndexToStr(int index) {
 int UmarenStrToIndex(std::string_view label) { return FindLabel(UmarenLabels(), label); }
 
 std::string CourseClassName(std::string_view code) {
-  static const std::string local = ToCp932("地方  ");
-  static const std::string overseas = ToCp932("海外  ");
+  const std::string& local = CORVINA_CP932("地方  ");
+  const std::string& overseas = CORVINA_CP932("海外  ");
   if (code.size() == 2 && code >= "01" && code <= "10") {
     if (const CourseRow* row = FindCourse(code)) return row->names[0];
   }
@@ -267,8 +267,46 @@ std::string CircledNumber(int n) {
   return "\x81\x7C";  // "－"
 }
 
+std::string WeightRuleText(std::string_view code) {
+  if (code == "1") return CORVINA_CP932("ハンデ");
+  if (code == "2") return CORVINA_CP932("別定　");
+  if (code == "3") return CORVINA_CP932("馬齢　");
+  if (code == "4") return CORVINA_CP932("定量　");
+  return {};
+}
+
+std::string ClassText(std::string_view code) {
+  if (IsBlank(code)) return {};
+  if (code == "701") return CORVINA_CP932("新馬　　　");
+  if (code == "702") return CORVINA_CP932("未出走　　");
+  if (code == "703") return CORVINA_CP932("未勝利　　");
+  if (code == "999") return CORVINA_CP932("ｵｰﾌﾟﾝ　　 ");
+  if (code == "000") return CORVINA_CP932("　　　　　");
+  if (code == "100") return CORVINA_CP932("1億円下   ");
+  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + CORVINA_CP932("万円下");
+}
+
+std::string TrackText(std::string_view code) {
+  const int t = StrToIntLenient(code);
+  if (t == 10) return CORVINA_CP932("芝直");
+  if (t >= 11 && t <= 16) return CORVINA_CP932("芝左");
+  if (t >= 17 && t <= 22) return CORVINA_CP932("芝右");
+  if (t == 23) return CORVINA_CP932("ﾀﾞ左");
+  if (t == 24) return CORVINA_CP932("ﾀﾞ右");
+  if (t == 29) return CORVINA_CP932("ﾀﾞ直");
+  if (t >= 51 && t <= 59) return CORVINA_CP932("障害");
+  return {};
+}
+
+std::string DistanceText(std::string_view distance) {
+  const int d = StrToIntLenient(distance);
+  return d != 0 ? FormatInt(d, 4) + "m" : std::string();
+}
+
 std::string SexName(std::string_view code) {
-  static const std::string colt = ToCp932("牡"), filly = ToCp932("牝"), gelding = ToCp932("ｾﾝ");
+  const std::string& colt = CORVINA_CP932("牡");
+  const std::string& filly = CORVINA_CP932("牝");
+  const std::string& gelding = CORVINA_CP932("ｾﾝ");
   if (code == "1") return colt;
   if (code == "2") return filly;
   if (code == "3") return gelding;
@@ -282,7 +320,7 @@ std::string CourseNameByDigit(std::string_view digit) {
     for (int i = 0; i < 10; ++i) out[i] = ToCp932(utf8[i]);
     return out;
   }();
-  static const std::string other = ToCp932("ｿﾉ他");
+  const std::string& other = CORVINA_CP932("ｿﾉ他");
   // A blank or non-numeric venue field names no venue (it must not fall to 0 = 京都).
   const std::string t = Trim(digit);
   if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return other;

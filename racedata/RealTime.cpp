@@ -12,7 +12,7 @@ namespace corvina {
 RealTimeReader::RealTimeReader(JVLink& link, DayModel& day, RealTimeUi& ui) : link_(link), day_(day), ui_(ui) {}
 
 int RealTimeReader::InitLink() {
-  static const std::string failed = ToCp932("JVInitエラーが発生しました。：");
+  const std::string& failed = CORVINA_CP932("JVInitエラーが発生しました。：");
   const int r = link_.JVInit(std::string(kSoftwareId) + kProgramVersion);
   if (r != 0) ui_.Inform(failed + std::to_string(r));
   return r;
@@ -23,7 +23,7 @@ void RealTimeReader::ReportFailure(const std::string& text) {
   std::string error;
   if (!AppendErrorLog(day_.AppDir, text, &error)) {
     // The log is the only record of the failure; say so where the user looks.
-    static const std::string noLog = ToCp932(" (ErrorLog.txt: ");
+    const std::string& noLog = CORVINA_CP932(" (ErrorLog.txt: ");
     ui_.SetStatusLabel(text + noLog + ToCp932(error) + ")");
   }
 }
@@ -76,7 +76,7 @@ void RealTimeReader::ReadLoop(bool beepOnError, DayFileBatch& files, const Recor
   const ReadEnd end = ReadExchange(
       link_, [this] { ui_.ProcessMessages(); }, files, store, stored_);
   if (end.Ok()) return;
-  static const std::string cannotWrite = ToCp932("データファイルに書き込めません：");
+  const std::string& cannotWrite = CORVINA_CP932("データファイルに書き込めません：");
   if (beepOnError) ui_.Beep();
   ReportFailure(end.storeFailed ? cannotWrite + ToCp932(end.error) : JVErrorMessage("JVRead", end.jvRead));
 }

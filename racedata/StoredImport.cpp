@@ -12,38 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Texts {
-  std::string noData = ToCp932("最新のRACEデータがありません。");
-  std::string openError = ToCp932("JVOpenエラー:");
-  std::string openOk = ToCp932("JVOpen正常:");
-  std::string downloading = ToCp932("ダウンロード中・・・");
-  std::string downloadingCount = ToCp932("ダウンロード中．．．(");
-  std::string statusError = ToCp932("JVStatusエラー:");
-  std::string reading = ToCp932("データ読込み中．．．(");
-  std::string readDone = ToCp932("データ読込み完了(");
-  std::string readError = ToCp932("JVReadエラー:");
-  std::string closeError = ToCp932("JVCloseエラー:");
-  std::string setupError = ToCp932("JVSetUIPropertiesエラー：");
-  std::string cancelQuestion = ToCp932("データ取込を中止します。実行しますか？");
-  std::string cancelled = ToCp932("JVCancel:キャンセルされました");
-  std::string created = ToCp932("作成済み:");
-  std::string raceMark = ToCp932("R/");
-  std::string horseMark = ToCp932("番/");
-  std::string writeError = ToCp932("データファイルに書き込めません：");
-  std::string settingsError = ToCp932("設定ファイルに書き込めません：");
-  std::string startNotice = ToCp932(
-      "以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーションを操作することは極"
-      "力"
-      "避けてください。");
-  std::string year = ToCp932("年"), month = ToCp932("月"), day = ToCp932("日"), hour = ToCp932("時"),
-              minute = ToCp932("分"), second = ToCp932("秒");
-};
-
-const Texts& Text() {
-  static const Texts t;
-  return t;
-}
-
 std::string Progress(const std::string& head, int n, int of) {
   return head + std::to_string(n) + "/" + std::to_string(of) + ")";
 }
@@ -71,16 +39,6 @@ bool ParseCompact(const std::string& s, DateTime& t) {
                     t);
 }
 
-// Runs `f` when the scope ends. What `f` runs (the main window's waiting work) may raise; that reaches the
-// calling handler as any other failure of it would.
-template <typename F>
-struct AtExit {
-  F f;
-  ~AtExit() noexcept(false) { f(); }
-};
-template <typename F>
-AtExit(F) -> AtExit<F>;
-
 std::string FileNameCp932(const fs::path& p) {
   const std::u8string s = p.filename().u8string();
   return ToCp932(std::string(s.begin(), s.end()));
@@ -107,17 +65,18 @@ void StoredImport::SetUIProperties() {
   const int r = link_.JVSetUIProperties();
   if (r != 0) {
     ui_.Beep();
-    ui_.Inform(Text().setupError + JVErrorMessage("JVSetUIProperties", r));
+    ui_.Inform(CORVINA_CP932("JVSetUIPropertiesエラー：") + JVErrorMessage("JVSetUIProperties", r));
   }
 }
 
 void StoredImport::Start() {
   if (Busy()) return;
-  const Texts& tx = Text();
   const DateTime& s = startTime_;
-  ui_.Inform(FormatZero(s.year, 4) + tx.year + FormatZero(s.month, 2) + tx.month + FormatZero(s.day, 2) + tx.day +
-             FormatZero(s.hour, 2) + tx.hour + FormatZero(s.minute, 2) + tx.minute + FormatZero(s.second, 2) +
-             tx.second + tx.startNotice);
+  ui_.Inform(FormatZero(s.year, 4) + CORVINA_CP932("年") + FormatZero(s.month, 2) + CORVINA_CP932("月") +
+             FormatZero(s.day, 2) + CORVINA_CP932("日") + FormatZero(s.hour, 2) + CORVINA_CP932("時") +
+             FormatZero(s.minute, 2) + CORVINA_CP932("分") + FormatZero(s.second, 2) + CORVINA_CP932("秒") +
+             CORVINA_CP932("以降のデータ取込を開始します。データ作成が終了するまで本ソフトを操作したり他のアプリケーシ"
+                           "ョンを操作することは極力避けてください。"));
   ui_.SetStatusTimer(false);
   cancelled_ = completed_ = writeFailed_ = false;
   stored_ = 0;
@@ -128,11 +87,10 @@ void StoredImport::Start() {
 
   if (gate_ && !gate_->TryEnter()) {
     ui_.Beep();
-    ui_.Inform(tx.openError + JVErrorMessage("JVOpen", -202));
+    ui_.Inform(CORVINA_CP932("JVOpenエラー:") + JVErrorMessage("JVOpen", -202));
     return;
   }
   gateHeld_ = gate_ != nullptr;
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const std::string fromTime = s.Compact();
   fromDate_ = StrToIntLenient(fromTime.substr(0, 8));
   ui_.SetBusyCursor(true);
@@ -143,52 +101,59 @@ void StoredImport::Start() {
   state_ = State::Reading;
   if (r == -1 || (r == 0 && readCount_ == 0)) {
     ui_.Beep();
-    ui_.Inform(tx.noData);
+    ui_.Inform(CORVINA_CP932("最新のRACEデータがありません。"));
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
   if (r != 0) {
     ui_.Beep();
-    ui_.Inform(tx.openError + JVErrorMessage("JVOpen", r));
+    ui_.Inform(CORVINA_CP932("JVOpenエラー:") + JVErrorMessage("JVOpen", r));
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
-  ui_.SetProgressLabel(tx.openOk + JVErrorMessage("JVOpen", 0));
+  ui_.SetProgressLabel(CORVINA_CP932("JVOpen正常:") + JVErrorMessage("JVOpen", 0));
   ui_.SetProgressLabel("ReadCount:" + std::to_string(readCount_) + ", DownloadCount:" + std::to_string(downloadCount_));
   if (downloadCount_ > 0) {
-    ui_.SetProgressLabel(tx.downloading);
+    ui_.SetProgressLabel(CORVINA_CP932("ダウンロード中・・・"));
     ui_.SetDownloadBar(0, downloadCount_);
     state_ = State::Downloading;
     ui_.SetStatusTimer(true);
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetDownloadBar(100, 100);
   Read();
   CloseExchange();
   Finish();
+  ReleaseGateWhenIdle();
 }
 
 void StoredImport::StatusTick() {
   if (state_ != State::Downloading) return;
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
-  const Texts& tx = Text();
   const int n = link_.JVStatus();
   if (n < 0) {
     ui_.Beep();
-    ui_.Inform(tx.statusError + JVErrorMessage("JVStatus", n));
+    ui_.Inform(CORVINA_CP932("JVStatusエラー:") + JVErrorMessage("JVStatus", n));
     ui_.SetStatusTimer(false);
     CloseExchange();
+    ReleaseGateWhenIdle();
     return;
   }
-  ui_.SetProgressLabel(Progress(tx.downloadingCount, n, downloadCount_));
+  ui_.SetProgressLabel(Progress(CORVINA_CP932("ダウンロード中．．．("), n, downloadCount_));
   ui_.SetDownloadBar(std::min(n, downloadCount_), downloadCount_);
   // A count above the expected one would otherwise be polled for ever: it means done as well.
-  if (n < downloadCount_) return;
+  if (n < downloadCount_) {
+    ReleaseGateWhenIdle();
+    return;
+  }
   ui_.SetStatusTimer(false);
   state_ = State::Reading;
   Read();
   CloseExchange();
   Finish();
+  ReleaseGateWhenIdle();
 }
 
 // However the read ends (the end of the data, a cancel, an error), what it read reaches the disk before the
@@ -199,8 +164,7 @@ void StoredImport::Read() {
 }
 
 void StoredImport::ReadRecords() {
-  const Texts& tx = Text();
-  ui_.SetProgressLabel(Progress(tx.reading, 0, readCount_));
+  ui_.SetProgressLabel(Progress(CORVINA_CP932("データ読込み中．．．("), 0, readCount_));
   ui_.SetReadBar(0, readCount_);
   files_.emplace(DataDirOf(appDir_));
   files_->SetFlushInterval(flushInterval_);
@@ -213,7 +177,7 @@ void StoredImport::ReadRecords() {
     const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
     if (r == 0) {
       ui_.SetProgressLabel("JVRead EndOfFile :0");
-      ui_.SetProgressLabel(Progress(tx.readDone, count, readCount_));
+      ui_.SetProgressLabel(Progress(CORVINA_CP932("データ読込み完了("), count, readCount_));
       ui_.SetDownloadBar(0, 100);
       ui_.SetReadBar(0, readCount_);
       ui_.Beep();
@@ -223,13 +187,13 @@ void StoredImport::ReadRecords() {
     if (r == -1) {
       ++count;
       ui_.SetReadBar(std::min(count, readCount_), readCount_);
-      ui_.SetProgressLabel(Progress(tx.reading, count, readCount_));
+      ui_.SetProgressLabel(Progress(CORVINA_CP932("データ読込み中．．．("), count, readCount_));
       continue;
     }
     if (r == -2 || r == -3) continue;
     if (r <= -4) {
       ui_.Beep();
-      ui_.Inform(tx.readError + JVErrorMessage("JVRead", r));
+      ui_.Inform(CORVINA_CP932("JVReadエラー:") + JVErrorMessage("JVRead", r));
       return;
     }
     StoreRecord(record);
@@ -238,13 +202,14 @@ void StoredImport::ReadRecords() {
 
 void StoredImport::StoreRecord(const std::string& record) {
   namespace L = layout;
-  const Texts& tx = Text();
   const std::string kind = Copy(record, 1, 2);
   const std::string dataKind = Copy(record, 3, 1);
   const int date = StrToIntLenient(CopyView(record, 12, 8));
   const std::string race = Copy(record, 26, 2);
   const int raceNumber = StrToIntLenient(race);
-  // "FromDate - 10" is taken on the yyyymmdd number, as the service's own tools did.
+  // Records of the ten days before the import's start are kept, counted on the yyyymmdd number rather than the
+  // calendar: late in a month that is ten days, but from the 2nd of March the limit 20240292 keeps only March's
+  // days, so a start early in a month drops the end of the month before.
   const bool tooOld = date < fromDate_ - 10;
   DayFileBatch& files = *files_;
   const fs::path& dataDir = files.DataDir();
@@ -262,7 +227,7 @@ void StoredImport::StoreRecord(const std::string& record) {
     for (const auto& n : writtenRa_) known = known || n == name;
     if (!known) writtenRa_.Add(name);
     ++stored_;
-    ui_.AddListLine(tx.created + race + tx.raceMark + FileNameCp932(path));
+    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + FileNameCp932(path));
   } else if (kind == L::kKindSE) {
     const int horse = StrToIntLenient(CopyView(record, 29, 2));
     if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1 || horse < 1 || horse > L::kHorses) return;
@@ -270,7 +235,8 @@ void StoredImport::StoreRecord(const std::string& record) {
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
-    ui_.AddListLine(tx.created + race + tx.raceMark + Copy(record, 29, 2) + tx.horseMark +
+    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + Copy(record, 29, 2) +
+                    CORVINA_CP932("番/") +
                     FileNameCp932(SeFilePath(dataDir, *DayOfRecord(record), Copy(record, 20, 2))));
   } else if (kind == L::kKindHR) {
     if (tooOld || raceNumber < 1) return;
@@ -278,7 +244,7 @@ void StoredImport::StoreRecord(const std::string& record) {
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
-    ui_.AddListLine(tx.created + race + tx.raceMark +
+    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") +
                     FileNameCp932(DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR)));
   }
 }
@@ -288,7 +254,7 @@ void StoredImport::FailWrite(const std::string& error) {
   if (writeFailed_) return;
   writeFailed_ = true;
   ui_.Beep();
-  ui_.Inform(Text().writeError + ToCp932(error));
+  ui_.Inform(CORVINA_CP932("データファイルに書き込めません：") + ToCp932(error));
 }
 
 void StoredImport::EndExchange() {
@@ -298,7 +264,9 @@ void StoredImport::EndExchange() {
 
 // The work that waited (an odds fetch, a day reload) runs after the import's own close messages, padding and
 // new start time, never between them. A call from inside the read loop (Cancel, PrepareToClose) leaves the gate
-// held: the loop is still on the stack.
+// held: the loop is still on the stack. Every command that may end the exchange calls this last, on each of its
+// ways out, and not from a destructor: the waiting work may raise, and its failure reaches the calling handler as
+// any other failure of the command would.
 void StoredImport::ReleaseGateWhenIdle() {
   if (!gateHeld_ || state_ != State::Idle) return;
   gateHeld_ = false;
@@ -309,7 +277,7 @@ void StoredImport::CloseExchange() {
   const int r = link_.JVClose();
   EndExchange();
   ui_.Beep();
-  if (r != 0) ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
+  if (r != 0) ui_.Inform(CORVINA_CP932("JVCloseエラー:") + JVErrorMessage("JVClose", r));
 }
 
 // The race files written are filled up, then each changed day file is saved once.
@@ -334,17 +302,17 @@ void StoredImport::Finish() {
     settings_.WriteString("JvDataGet", "LastTime", t.Stamp());
   } catch (const std::exception& e) {
     ui_.Beep();
-    ui_.Inform(Text().settingsError + ToCp932(e.what()));
+    ui_.Inform(CORVINA_CP932("設定ファイルに書き込めません：") + ToCp932(e.what()));
   }
 }
 
 void StoredImport::Cancel() {
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   const bool downloading = state_ == State::Downloading;
   // No download may finish and start reading behind the question.
   if (downloading) ui_.SetStatusTimer(false);
-  if (!ui_.Confirm(Text().cancelQuestion)) {
+  if (!ui_.Confirm(CORVINA_CP932("データ取込を中止します。実行しますか？"))) {
     if (downloading && state_ == State::Downloading) ui_.SetStatusTimer(true);
+    ReleaseGateWhenIdle();
     return;
   }
   ui_.SetStatusTimer(false);
@@ -357,18 +325,19 @@ void StoredImport::Cancel() {
     EndExchange();
     if (r != 0) {
       ui_.Beep();
-      ui_.Inform(Text().closeError + JVErrorMessage("JVClose", r));
+      ui_.Inform(CORVINA_CP932("JVCloseエラー:") + JVErrorMessage("JVClose", r));
     }
   }
   ui_.Beep();
-  ui_.Inform(Text().cancelled);
-  ui_.SetProgressLabel(Text().cancelled);
+  ui_.Inform(CORVINA_CP932("JVCancel:キャンセルされました"));
+  ui_.SetProgressLabel(CORVINA_CP932("JVCancel:キャンセルされました"));
+  ReleaseGateWhenIdle();
 }
 
 bool StoredImport::PrepareToClose() {
-  AtExit release{[this] { ReleaseGateWhenIdle(); }};
   if (state_ == State::Reading) {
     cancelled_ = true;
+    ReleaseGateWhenIdle();
     return false;
   }
   if (state_ == State::Downloading) {
@@ -378,6 +347,7 @@ bool StoredImport::PrepareToClose() {
     link_.JVClose();
     EndExchange();
   }
+  ReleaseGateWhenIdle();
   return true;
 }
 

@@ -160,8 +160,10 @@ TimeSeriesResult ImportTimeSeries(const DayModel& day, const fs::path& folder) {
 }
 
 std::string TimeSeriesSummary(const TimeSeriesResult& result) {
-  static const std::string morning = ToCp932("ﾚｰｽ分の朝ｵｯｽﾞ、"), latest = ToCp932("ﾚｰｽ分の単複枠最新ｵｯｽﾞ、"),
-                           quinella = ToCp932("ﾚｰｽ分の馬連最新ｵｯｽﾞ"), done = ToCp932("を取りこみました。");
+  const std::string& morning = CORVINA_CP932("ﾚｰｽ分の朝ｵｯｽﾞ、");
+  const std::string& latest = CORVINA_CP932("ﾚｰｽ分の単複枠最新ｵｯｽﾞ、");
+  const std::string& quinella = CORVINA_CP932("ﾚｰｽ分の馬連最新ｵｯｽﾞ");
+  const std::string& done = CORVINA_CP932("を取りこみました。");
   return std::to_string(result.morning) + morning + std::to_string(result.latest) + latest +
          std::to_string(result.quinella) + quinella + done;
 }

@@ -20,6 +20,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/UpDown.h"
 #include "platform/gui/WindowBounds.h"
 #include "racedata/DayModel.h"
@@ -32,7 +33,7 @@ namespace {
 constexpr std::array<int, 4> kZooms{25, 50, 75, 100};
 constexpr int kInitialZoomIndex = 1;  // the choice the window is made with; the preview starts at its zoom
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 }  // namespace
 
@@ -162,7 +163,7 @@ void BatchPrintWindow::ApplyZoomChoice() {
   Preview->SetZoomScale(kZooms[static_cast<size_t>(index)]);
   try {
     Settings.WriteInteger("PrintZoom", "ratio", index);
-  } catch (const std::exception& e) {
+  } catch (const SettingsFileError& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
 }
@@ -228,7 +229,7 @@ void BatchPrintWindow::SaveBounds() {
     Settings.WriteInteger("Printlocate", "left", r.left);
     Settings.WriteInteger("Printlocate", "width", r.width);
     Settings.WriteInteger("Printlocate", "height", r.height);
-  } catch (const std::exception& e) {
+  } catch (const SettingsFileError& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
 }

@@ -23,6 +23,7 @@
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/RacingTexts.h"
@@ -34,8 +35,7 @@ namespace {
 constexpr int kShownTickets = 6;
 constexpr int kQuinellaPayCol = 9;
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
-std::string Cp(const char* utf8) { return ToCp932(utf8); }
+using gui::Q;
 
 bool Present(const std::vector<std::string>& row, int col) {
   return col >= 0 && static_cast<size_t>(col) < row.size() && !row[static_cast<size_t>(col)].empty();
@@ -118,8 +118,8 @@ BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const T
 }
 
 std::string TekiRaceLabel(const RaceInfo& info) {
-  static const std::string kKai = Cp("回 ");
-  static const std::string kNichi = Cp("日");
+  const std::string& kKai = CORVINA_CP932("回 ");
+  const std::string& kNichi = CORVINA_CP932("日");
   return CourseClassName(Copy(info.RaceKey, 9, 2)) + Copy(info.RaceKey, 12, 1) + kKai + Copy(info.RaceKey, 14, 1) +
          kNichi + FormatInt(StrToIntLenient(Copy(info.RaceKey, 15, 2)), 2) + "R";
 }
@@ -136,7 +136,7 @@ void SetTekiResultFlags(DayModel& day, int slot) {
 namespace {
 
 std::string EntryText(const RaceInfo& info) {
-  static const std::string kTou = Cp("頭");
+  const std::string& kTou = CORVINA_CP932("頭");
   return FormatInt(StrToIntLenient(info.EntryCount), 2) + kTou;
 }
 
@@ -171,7 +171,7 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
 }
 
 std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
-  static const std::string kNone = Cp("――");
+  const std::string& kNone = CORVINA_CP932("――");
   std::vector<std::string> venues = DayVenues(day);
   std::array<std::string, 4> names{};
   for (int k = 1; k <= 3; ++k) {
@@ -184,8 +184,8 @@ std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
 }
 
 std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int scope) {
-  static const std::string kTen = Cp("点");
-  static const std::string kYen = Cp("円");
+  const std::string& kTen = CORVINA_CP932("点");
+  const std::string& kYen = CORVINA_CP932("円");
   int tickets = day.GStats[static_cast<size_t>(TicketsIndex(type, scope))];
   int hits = day.GStats[static_cast<size_t>(HitsIndex(type, scope))];
   int pay = day.GStats[static_cast<size_t>(PayIndex(type, scope))];

@@ -1,7 +1,7 @@
 #pragma once
-// HitWindow, the hit-judgement window "的中判定": every race of the loaded day with its tickets and what they
-// paid, coloured by hit, and the day's recovery summary per bet type for all venues and up to three venues;
-// both tables print through the window's print preview. Also the Qt side of the HTML hit report.
+// The window "的中判定" shows how the loaded day went: every race with its tickets and what they paid, coloured
+// by hit, and the return rates per bet type for all venues and up to three venues. It prints both tables and
+// writes the HTML hit report when asked.
 //
 // The texts, colours and summary figures are worked out by the plain functions below so that they can be
 // checked without a window; the window only lays them out.

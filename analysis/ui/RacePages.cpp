@@ -11,15 +11,14 @@
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/QtText.h"
 #include "racedata/RacingTexts.h"
 
 namespace corvina::pages {
 
 namespace {
 
-// A Japanese literal as CP932, converted once per call site.
-
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 std::string Odds(double v) { return FormatFixed(v, 5, 1); }
 std::string Rank(int v) { return FormatInt(v, 2); }
@@ -100,11 +99,11 @@ const std::array<TextItem, 8> kHeader{{
     {300, 155, nullptr, [](const Context& c) { return When(true, c.info.RaceName); }, 10},
     {300, 200, nullptr, [](const Context& c) { return When(true, HeadCountText(c.info)); }, 10},
     {500, 200, nullptr, [](const Context& c) { return When(true, WeightRuleText(c.info.WeightRule)); }, 10},
-    {800, 200, nullptr, [](const Context& c) { return When(true, ClassText(c.info.ClassCode)); }, 10},
+    {800, 200, nullptr, [](const Context& c) { return When(true, PrintedClassText(c.info.ClassCode)); }, 10},
     {1100, 200, nullptr, [](const Context& c) { return When(true, TrackText(c.info.TrackCode)); }, 10},
     {1300, 200, nullptr,
      [](const Context& c) {
-       const std::string d = DistanceText(c.info.Distance);
+       const std::string d = PrintedDistanceText(c.info.Distance);
        return When(!d.empty(), d);
      },
      10},
@@ -324,37 +323,12 @@ std::string HeadCountText(const RaceInfo& info) {
   return FormatInt(StrToIntLenient(info.EntryCount), 2) + CORVINA_CP932("頭");
 }
 
-std::string WeightRuleText(std::string_view code) {
-  if (code == "1") return CORVINA_CP932("ハンデ");
-  if (code == "2") return CORVINA_CP932("別定　");
-  if (code == "3") return CORVINA_CP932("馬齢　");
-  if (code == "4") return CORVINA_CP932("定量　");
-  return {};
+// The page's own rule for class and distance; RacePages.h says where and why it differs from the race card.
+std::string PrintedClassText(std::string_view code) {
+  return ClassText(code.empty() || code == "   " ? std::string_view("000") : code);
 }
 
-std::string ClassText(std::string_view code) {
-  if (code == "701") return CORVINA_CP932("新馬　　　");
-  if (code == "702") return CORVINA_CP932("未出走　　");
-  if (code == "703") return CORVINA_CP932("未勝利　　");
-  if (code == "999") return CORVINA_CP932("ｵｰﾌﾟﾝ　　 ");
-  if (code.empty() || code == "   " || code == "000") return CORVINA_CP932("　　　　　");
-  if (code == "100") return CORVINA_CP932("1億円下   ");
-  return FormatInt(static_cast<long long>(StrToIntLenient(code)) * 100, 4) + CORVINA_CP932("万円下");
-}
-
-std::string TrackText(std::string_view code) {
-  const int t = StrToIntLenient(code);
-  if (t == 10) return CORVINA_CP932("芝直");
-  if (t >= 11 && t <= 16) return CORVINA_CP932("芝左");
-  if (t >= 17 && t <= 22) return CORVINA_CP932("芝右");
-  if (t == 23) return CORVINA_CP932("ﾀﾞ左");
-  if (t == 24) return CORVINA_CP932("ﾀﾞ右");
-  if (t == 29) return CORVINA_CP932("ﾀﾞ直");
-  if (t >= 51 && t <= 59) return CORVINA_CP932("障害");
-  return {};
-}
-
-std::string DistanceText(std::string_view distance) {
+std::string PrintedDistanceText(std::string_view distance) {
   if (IsBlank(distance)) return {};
   return FormatInt(StrToIntLenient(distance), 4) + "m";
 }

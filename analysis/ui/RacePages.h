@@ -1,8 +1,8 @@
 #pragma once
-// The printed race pages: one A4 portrait page per race of the loaded day with the race card, both odds
-// snapshots, the predicted values, the marks, the tickets with their hit notes and the results. The texts are
-// pure functions of the race records (CP932 bytes, like the records); the page itself is laid out from tables
-// of positions in 0.1 mm on a print preview.
+// Prints the race pages, one A4 portrait page per race of the loaded day, so that the user has on paper what the
+// screen showed: the race card, both odds snapshots, the predicted values, the marks, the tickets with their hit
+// notes and the results. The texts are plain functions of the race records (CP932 bytes, like the records), so
+// tests check them without a printer; the page is laid out from tables of positions in 0.1 mm.
 #include <array>
 #include <string>
 #include <string_view>
@@ -21,11 +21,13 @@ std::string DateLineText(const RaceInfo& info);      // "2024年 1月 6日中山
 std::string PostTimeLineText(const RaceInfo& info);  // "15時25分発走"
 int TableRows(const RaceInfo& info);                 // the entry count, 0..18
 std::string HeadCountText(const RaceInfo& info);     // "%2d頭"
-std::string WeightRuleText(std::string_view code);
-std::string ClassText(std::string_view code);
-std::string TrackText(std::string_view code);
-std::string DistanceText(std::string_view distance);  // "%4dm", empty for an empty field
-std::string OddsTimeText(std::string_view announce);  // "　hh:mm" or "　NoData"
+// The weight rule and the track are WeightRuleText and TrackText of racedata/RacingTexts.h, as on the race card.
+// Class and distance differ from the card's on purpose, so that printed pages keep the look they have always had:
+// a blank class code prints the five ideographic spaces of "000", a distance of zeros "   0m"; only a blank
+// distance field prints nothing. The card leaves its label empty for all three.
+std::string PrintedClassText(std::string_view code);
+std::string PrintedDistanceText(std::string_view distance);  // "%4dm", empty for a blank field
+std::string OddsTimeText(std::string_view announce);         // "　hh:mm" or "　NoData"
 // Sex and age of horse index h; the age counts from the race's year, so a past day prints the ages it had.
 std::string SexAgeText(const RaceInfo& info, int h);
 std::string WeightCarriedText(std::string_view futan);  // "55.0kg", empty when blank

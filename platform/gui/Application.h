@@ -1,6 +1,6 @@
 #pragma once
-// The program's application object. An exception that escapes an event handler is shown in an error box and
-// the program goes on with the next event, instead of ending.
+// The program's application object. It catches an exception that escapes an event handler, shows it in an error
+// box and goes on with the next event: a fault in one command must not end the program and lose the user's day.
 #include <QApplication>
 #include <exception>
 

@@ -15,6 +15,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/ui/GridPrint.h"
 
@@ -22,7 +23,7 @@ namespace corvina {
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 constexpr int kColumns = 6;
 constexpr const char* kHeaders[kColumns] = {"レース", "発走時刻", "1回目時刻", "取得済時刻", "2回目時刻", "取得済時刻"};

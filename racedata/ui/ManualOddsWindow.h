@@ -1,7 +1,7 @@
 #pragma once
-// "オッズ手動取得": the loaded day's races to tick, their odds schedule in a grid, and a button that takes the
-// real-time odds of every ticked race into the day's odds files. Closing the window reloads the day in the
-// main window.
+// The window "オッズ手動取得" takes odds now, outside the schedule: the user ticks races of the loaded day (their
+// odds schedule is shown beside them) and one button stores the real-time odds of every ticked race in the day's
+// odds files. Closing the window reloads the day, so the main window's marks and tickets use the new odds.
 #include <QDialog>
 #include <functional>
 #include <memory>

@@ -13,6 +13,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
 #include "racedata/RacingTexts.h"
@@ -22,7 +23,7 @@ namespace corvina {
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 // "hhmm" as "hh:mm".
 std::string Colon(const std::string& hhmm) { return Copy(hhmm, 1, 2) + ":" + Copy(hhmm, 3, 2); }
@@ -41,8 +42,11 @@ constexpr std::array<const char*, 7> kHeaders{"開催日",   "場所回日ﾚｰ
 }  // namespace
 
 std::array<std::string, 7> OddsScheduleRowTexts(const RaceInfo& info) {
-  static const std::string nen = ToCp932("年"), tsuki = ToCp932("月"), hi = ToCp932("日"), kai = ToCp932("回 "),
-                           tou = ToCp932("頭");
+  const std::string& nen = CORVINA_CP932("年");
+  const std::string& tsuki = CORVINA_CP932("月");
+  const std::string& hi = CORVINA_CP932("日");
+  const std::string& kai = CORVINA_CP932("回 ");
+  const std::string& tou = CORVINA_CP932("頭");
   const std::string& key = info.RaceKey;
   std::array<std::string, 7> cells;
   cells[0] = " " + Copy(key, 1, 4) + nen + Copy(key, 5, 2) + tsuki + Copy(key, 7, 2) + hi;

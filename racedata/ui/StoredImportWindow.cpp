@@ -16,11 +16,12 @@
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/QtText.h"
 
 namespace corvina {
 
 namespace {
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 }  // namespace
 
 StoredImportWindow::StoredImportWindow(JVLink& link, const std::filesystem::path& appDir,

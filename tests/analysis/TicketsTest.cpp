@@ -58,8 +58,8 @@ TEST(Marks, BordersOfTheABRules) {
   EXPECT_EQ(At(day->Calcs[0].MarkAB0, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));  // same rules
 }
 
-TEST(Marks, LocalOptionTakesRuleFourByVenueAndSnapshot) {
-  // P 3.0 at odds 10.0: rule 5 marks it (9 < 10), rule 4 does not (12 < 10 fails).
+TEST(Marks, LocalOptionTakesTheStrictCTestByVenueAndSnapshot) {
+  // P 3.0 at odds 10.0: the usual test marks it "C" (3 x 3.0 = 9 < 10), the strict one does not (4 x 3.0 = 12).
   auto away = Race({{1, 3.0, 10.0, 10.0}}, true, "05");
   PredictDay(*away, true);
   EXPECT_EQ(away->Calcs[0].MarkC1[0], "C");
@@ -70,7 +70,7 @@ TEST(Marks, LocalOptionTakesRuleFourByVenueAndSnapshot) {
   EXPECT_EQ(At(local->Calcs[0].MarkC1, {0, 1, 2}), (Strs{"", "C", ""}));
   EXPECT_EQ(At(local->Calcs[0].MarkC0, {0, 1, 2}), (Strs{"", "C", ""}));
 
-  // Option off: venue "01" uses rules 5 and 6 for both snapshots (rule 6: 3.5 x 15 = 52.5 < 55).
+  // Option off: venue "01" takes the usual tests for both snapshots (the second: 3.5 x 15 = 52.5 < 55, P < 20).
   auto off = Race({{1, 3.0, 10.0, 10.0}, {2, 15.0, 55.0, 55.0}}, true, "01");
   PredictDay(*off, false);
   EXPECT_EQ(At(off->Calcs[0].MarkC1, {0, 1}), (Strs{"C", "C"}));

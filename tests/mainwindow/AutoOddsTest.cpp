@@ -24,6 +24,7 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/QtText.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RaceRecords.h"
@@ -37,7 +38,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 std::string KeyOfSlot(int slot) { return "20240106" + std::string("0501") + "01" + FormatZero(slot + 1, 2); }
 

@@ -24,6 +24,7 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
@@ -40,7 +41,7 @@ using namespace corvina;
 namespace fs = std::filesystem;
 
 namespace {
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 ScriptedExchange OpenFailing(int code) {
   ScriptedExchange ex;

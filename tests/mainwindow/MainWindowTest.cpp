@@ -33,9 +33,11 @@
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
 #include "racedata/RaceRecords.h"
+#include "racedata/RacingTexts.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
@@ -45,7 +47,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Q(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
+using gui::Q;
 
 // A registry holding one value, counting how often it is asked.
 struct FakeRegistry {
@@ -478,9 +480,9 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
                      form.DistanceLabel->Caption(), form.PostTimeLabel->Caption(), form.EntryCountLabel->Caption(),
                      form.FirstSnapshotTimeLabel->Caption(), form.SecondSnapshotTimeLabel->Caption()}),
         (QStringList{Q(view::GradeText(info.GradeCode)), Q(view::CourseText(info)), Q(view::DateHeaderText(info)),
-                     Q(view::WeightRuleText(info.WeightRule)), Q(view::ClassText(info.ClassCode)),
-                     Q(view::TrackText(info.TrackCode)), Q(view::DistanceText(info.Distance)),
-                     Q(view::PostTimeText(info.PostTime)), Q(view::EntryCountText(runners, calc.RankedCount).text),
+                     Q(WeightRuleText(info.WeightRule)), Q(ClassText(info.ClassCode)), Q(TrackText(info.TrackCode)),
+                     Q(DistanceText(info.Distance)), Q(view::PostTimeText(info.PostTime)),
+                     Q(view::EntryCountText(runners, calc.RankedCount).text),
                      Q(view::AnnounceText(info.OddsAnnounce1).text), Q(view::AnnounceText(info.OddsAnnounce2).text)}));
     EXPECT_EQ(form.RaceNumberLabel->Caption(),
               QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));

@@ -102,10 +102,10 @@ TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
 }
 
 TEST_F(StoredImportTest, SkipRulesOfTheImport) {
-  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292
+  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292: February is too old
   const std::string feb29 = "2024022906010101", feb92ok = "2024030106010101";
   link.AddExchange(Exchange({
-      ScriptedRead::Record(testing::RA(feb29)),                  // before FromDate - 10
+      ScriptedRead::Record(testing::RA(feb29)),                  // older than the start date number - 10
       ScriptedRead::Record(testing::RA(feb92ok)),                // within
       ScriptedRead::Record(testing::RA(feb92ok, 'A')),           // data kind A
       ScriptedRead::Record(testing::SE(feb92ok, 1, 'B')),        // data kind B

@@ -20,8 +20,6 @@ namespace corvina::test {
 // 0.1 mm page units in printer pixels of the 600-dpi recording printer.
 inline int Dev(int units) { return (units * 600 * 2 + 254) / (2 * 254); }
 
-inline QString Cp(const std::string& cp932) { return QString::fromStdString(FromCp932(cp932)); }
-
 // The text drawn exactly as `text` on `page`, or nullptr.
 inline const PreviewOp* FindText(const PreviewPage& page, const QString& text) {
   for (const auto& op : page.ops)

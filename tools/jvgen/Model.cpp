@@ -16,7 +16,7 @@ namespace {
 // A full-width text padded with U+3000 to `chars` characters, in CP932.
 std::string FullWidth(const std::string& utf8, int chars) {
   std::string s = ToCp932(utf8);
-  static const std::string kIdeoSpace = ToCp932("\u3000");
+  const std::string& kIdeoSpace = CORVINA_CP932("\u3000");
   while (static_cast<int>(s.size()) < chars * 2) s += kIdeoSpace;
   return s.substr(0, static_cast<size_t>(chars) * 2);
 }

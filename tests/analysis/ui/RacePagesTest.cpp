@@ -1,5 +1,6 @@
 // The race pages: the texts derived from the race records, the hit notes, and where the layout puts things.
 #include "analysis/ui/RacePages.h"
+#include "racedata/RacingTexts.h"
 #include "tests/support/PrintingFixtures.h"
 
 namespace corvina::test {
@@ -17,14 +18,14 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
       {WeightRuleText, "1", "ハンデ"},
       {WeightRuleText, "2", "別定　"},
       {WeightRuleText, "5", ""},
-      {ClassText, "701", "新馬　　　"},
-      {ClassText, "999", "ｵｰﾌﾟﾝ　　 "},
-      {ClassText, "   ", "　　　　　"},
-      {ClassText, "000", "　　　　　"},
-      {ClassText, "", "　　　　　"},
-      {ClassText, "100", "1億円下   "},
-      {ClassText, "005", " 500万円下"},
-      {ClassText, "016", "1600万円下"},
+      {PrintedClassText, "701", "新馬　　　"},
+      {PrintedClassText, "999", "ｵｰﾌﾟﾝ　　 "},
+      {PrintedClassText, "   ", "　　　　　"},
+      {PrintedClassText, "000", "　　　　　"},
+      {PrintedClassText, "", "　　　　　"},
+      {PrintedClassText, "100", "1億円下   "},
+      {PrintedClassText, "005", " 500万円下"},
+      {PrintedClassText, "016", "1600万円下"},
       {TrackText, "10", "芝直"},
       {TrackText, "16", "芝左"},
       {TrackText, "17", "芝右"},
@@ -34,9 +35,9 @@ TEST(RacePageTexts, CodesBecomeTheirLabels) {
       {TrackText, "29", "ﾀﾞ直"},
       {TrackText, "59", "障害"},
       {TrackText, "  ", ""},
-      {DistanceText, "1200", "1200m"},
-      {DistanceText, "0800", " 800m"},
-      {DistanceText, "    ", ""},
+      {PrintedDistanceText, "1200", "1200m"},
+      {PrintedDistanceText, "0800", " 800m"},
+      {PrintedDistanceText, "    ", ""},
       {OddsTimeText, "0930", "　09:30"},
       {OddsTimeText, "    ", "　NoData"},
       {OddsTimeText, "", "　NoData"},
