@@ -517,8 +517,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   Crc32 = 0xFFFFFFFF;
   EntryWriteFailed = false;
   if (isDirectory) {
-    if (CreateStoredDirs && !ForceDirTree(OutputName)) return;
-    Crc32 = h.Crc;
+    // A folder that cannot be made fails its entry, as a file that cannot be written does.
+    if (CreateStoredDirs && !MakeStoredFolder())
+      EntryWriteFailed = true;
+    else
+      Crc32 = h.Crc;
     CheckCrc(32, h.Crc);
     return;
   }

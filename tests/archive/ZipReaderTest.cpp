@@ -380,6 +380,38 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
   }
 }
 
+// A symbolic link already inside the target folder leads no entry outside it: not to replace a file there, not
+// to make a folder there. The entry fails; the others are written.
+TEST(ZipReader, LinksInsideTheTargetFolderAreNeverFollowed) {
+  const struct {
+    const char* name;
+    int code;
+  } cases[] = {
+      {"presym/victim.txt", msg::OpenError},
+      {"presym/x/y", msg::OpenError},
+      {"presym/made/", msg::UnableCreateDir},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedDir dir("ziplinks");
+    fs::create_directories(dir / "outside");
+    WriteAll(dir / "outside" / "victim.txt", Text("mine"));
+    fs::create_directories(dir / "out");
+    fs::create_directory_symlink("../outside", dir / "out" / "presym");
+    const bool folder = std::string(c.name).ends_with('/');
+    const ZipRun r = RunBytes(ZipArchive({{c.name, folder ? Bytes{} : Text("evil")}, {"ok.txt", Text("fine")}}), dir,
+                              [](ZipExtractor& z) { z.CreateStoredDirs = true; });
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.Has(c.code));
+    EXPECT_EQ(std::count(r.verdicts.begin(), r.verdicts.end(), "ok.txt:ok"), 1);
+    EXPECT_EQ(r.verdicts.size(), 2u);
+    EXPECT_EQ(AllFiles(dir / "outside"), std::vector<fs::path>{"victim.txt"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "outside"), fs::directory_iterator()), 1);
+    EXPECT_EQ(ReadAll(dir / "outside" / "victim.txt"), Text("mine"));
+    EXPECT_EQ(ReadAll(dir / "out" / "ok.txt"), Text("fine"));
+  }
+}
+
 // AE-1 keeps the CRC beside the authentication code, and both must hold. The peer's AE-2 entries are made AE-1
 // (the code covers only the ciphertext, so it stays good), once with their real CRC and once with a wrong one.
 TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode) {
