@@ -428,6 +428,12 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
   if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  // Every whole ZIP archive ends with its end record: one without it was cut short (a broken
+  // download), and its last header read may be where the cut fell rather than the end. What was
+  // listed is still read; the run is reported as one over a damaged archive.
+  const bool endRecord = ZipEndRecord.size() >= 22 || endFirst;
+  if (!List.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
+    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
   return int(List.size());
 }
 

@@ -287,6 +287,8 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
     EXPECT_EQ(r.count, handler ? 0 : 2);
+    // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
+    EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
   // An entry with a trailing descriptor cannot be measured without the central directory.
   Bytes described = ZipArchive({{"d.txt", kHello, 0, 0, true}});
@@ -295,6 +297,35 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
   const ZipRun r = RunBytes(described, dir);
   EXPECT_EQ(r.count, 0);
   EXPECT_TRUE(AllFiles(dir / "out").empty());
+}
+
+// A broken download: the archive stops inside a header, an entry's data or the central directory. The entries
+// read whole are kept, and the run reports the damage however the cut fell.
+TEST(ZipReader, ArchivesCutShortAreDamagedAndKeepTheWholeEntries) {
+  std::vector<ZEntry> entries;
+  for (char c = 'a'; c <= 'd'; ++c) entries.push_back({std::string(1, c) + ".txt", Text(std::string(100, c))});
+  const Bytes whole = ZipArchive(entries);
+  const size_t local = 30 + 5 + 100;
+  const struct {
+    const char* what;
+    size_t length;
+    int count;
+  } cases[] = {
+      {"inside the third header", 2 * local + 26, 2},
+      {"inside the third entry's data", 2 * local + 60, 2},
+      {"after the last entry's data", 4 * local, 4},
+      {"inside the central directory", 4 * local + 50, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedDir dir("zipcut");
+    const ZipRun r = RunBytes(Bytes(whole.begin(), whole.begin() + long(c.length)), dir);
+    EXPECT_EQ(r.count, c.count);
+    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    for (int i = 0; i < c.count; ++i)
+      EXPECT_EQ(ReadAll(dir / "out" / entries[size_t(i)].name), entries[size_t(i)].data);
+    EXPECT_EQ(AllFiles(dir / "out").size(), size_t(c.count));
+  }
 }
 
 TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead) {

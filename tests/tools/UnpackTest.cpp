@@ -104,3 +104,18 @@ TEST(UnpackProgram, AnEntryThroughALinkInTheTargetFolderFailsTheRun) {
   EXPECT_EQ(kept, "mine");
   EXPECT_TRUE(fs::exists(dir / "out" / "ok.txt"));
 }
+
+TEST(UnpackProgram, AZipCutShortIsReportedAsDamaged) {
+  // Four stored entries of 100 bytes; the first 300 bytes hold two of them whole and the third's header in part.
+  TempDir dir("unpack-cut");
+  for (const char* name : {"one.txt", "two.txt", "tri.txt", "fou.txt"})
+    std::ofstream(dir / name, std::ios::binary) << std::string(100, name[0]);
+  if (!InFolder(dir.path(),
+                "zip -q -0 -X whole.zip one.txt two.txt tri.txt fou.txt && head -c 300 whole.zip > cut.zip"))
+    GTEST_SKIP() << "Info-ZIP zip is not installed";
+  const ToolRun r = Unpack((dir / "cut.zip").string() + " " + (dir / "out").string());
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("25114 Bad file header"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
+  EXPECT_TRUE(fs::exists(dir / "out" / "two.txt"));
+}
