@@ -276,7 +276,9 @@ int ZipExtractor::ReadCentralDir() {
     const int64_t next = c.DataPosition;
     EntryName = c.Name;
     if (IsEntrySelected(c.Name)) {
-      const uint8_t kind = AesStrengthKind(c.Flags, c.Extra);
+      // The strong-encryption flag counts from the local header, which describes the entry's data
+      // (some writers set it in the central header alone, over data enciphered the traditional way).
+      const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
       if (kind == kCryptUnsupported) {
         DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
       } else {

@@ -411,6 +411,38 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
   }
 }
 
+// Whether an entry is enciphered the strong way is told by its local header, as the rest of its description is:
+// a strong-encryption flag in the central header alone, over data enciphered the traditional way, is no refusal.
+TEST(ZipReader, TheStrongEncryptionFlagCountsFromTheLocalHeader) {
+  ZEntry secret{"secret.txt", kHello};
+  secret.password = "pw";
+  const Bytes plain = ZipArchive({secret, ZEntry{"ok.txt", Text("fine")}});
+  const size_t central = plain.size() - 22 - 2 * 46 - 10 - 6;
+  ASSERT_EQ(plain[central + 2], 1);
+  ASSERT_EQ(plain[central + 3], 2);
+  const size_t localFlags = 6, centralFlags = central + 8;
+  const struct {
+    const char* what;
+    std::vector<size_t> marked;
+    bool extracted;
+  } cases[] = {
+      {"central header only", {centralFlags}, true},
+      {"local header only", {localFlags}, false},
+      {"both headers", {localFlags, centralFlags}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes archive = plain;
+    for (const size_t at : c.marked) archive[at] |= 0x40;
+    ScopedDir dir("zipstrong");
+    const ZipRun r = RunBytes(archive, dir, [](ZipExtractor& z) { z.Passwords = {"pw"}; });
+    EXPECT_EQ(r.count, c.extracted ? 2 : 1);
+    EXPECT_EQ(r.Has(msg::UnsupportedPassword), !c.extracted);
+    EXPECT_EQ(ReadAll(dir / "out" / "secret.txt"), c.extracted ? kHello : Bytes{});
+    EXPECT_EQ(ReadAll(dir / "out" / "ok.txt"), Text("fine"));
+  }
+}
+
 // A symbolic link already inside the target folder leads no entry outside it: not to replace a file there, not
 // to make a folder there. The entry fails; the others are written.
 TEST(ZipReader, LinksInsideTheTargetFolderAreNeverFollowed) {
