@@ -269,12 +269,18 @@ bool DecompressClass::CheckOverwrite(bool isDirectory) {
     ZipTimer& t;
     ~Resume() { t.Resume(); }
   } resume{Timer};
+  // Folders for a name an event handler gave are made the way the entry's own are.
+  auto makeFolderOf = [this](const std::string& name) {
+    std::string leaf;
+    const int folder = OpenEntryFolder(name, true, nullptr, &leaf);
+    if (folder >= 0) ::close(folder);
+  };
   if (OnBegin) {
     if (OnRenameFile) {
       std::string newName = OutputName;
       OnRenameFile(*this, OutputName, newName);
       if (!newName.empty()) {
-        ForceDirTree(ExtractFileDir(newName));
+        makeFolderOf(newName);
         OutputName = newName;
       }
     }
@@ -286,7 +292,7 @@ bool DecompressClass::CheckOverwrite(bool isDirectory) {
   } else {
     OverwriteMode = omOverwrite;
     struct stat st {};
-    if (::lstat(OutputName.c_str(), &st) == 0) {
+    if (StatEntry(OutputName, st)) {
       if (!OnFileExists) {
         DoError(OutputName, {}, msg::EventNotAssigned, ArchiveName);
         OverwriteMode = omSkip;
@@ -297,19 +303,24 @@ bool DecompressClass::CheckOverwrite(bool isDirectory) {
           if (newName.empty()) newName = OutputName;
           if (newName.find('/') == std::string::npos) newName = AppendPathDelim(ExtractFileDir(OutputName)) + newName;
           if (OverwriteMode == omSkip && newName != OutputName) OverwriteMode = omOverwrite;
-          ForceDirTree(ExtractFileDir(newName));
+          makeFolderOf(newName);
           if (newName == OutputName) break;
           OutputName = newName;
-          if (GetCancel() || OverwriteMode == omSkip || !FileExists(OutputName)) break;
+          if (GetCancel() || OverwriteMode == omSkip || !StatEntry(OutputName, st) || S_ISDIR(st.st_mode)) break;
         }
       }
-      if (OverwriteMode == omOverwrite && !GetCancel() && ::lstat(OutputName.c_str(), &st) == 0) {
+      if (OverwriteMode == omOverwrite && !GetCancel() && StatEntry(OutputName, st)) {
         // Only plain files are replaced; a folder or device in the way is not ours to remove.
         if (!S_ISREG(st.st_mode)) {
           DoError(OutputName, {}, msg::AttribOverwrite, ArchiveName);
           return false;
         }
-        ::chmod(OutputName.c_str(), st.st_mode | S_IWUSR);
+        std::string leaf;
+        const int folder = OpenEntryFolder(OutputName, false, nullptr, &leaf);
+        if (folder >= 0) {
+          ::fchmodat(folder, leaf.c_str(), st.st_mode | S_IWUSR, 0);
+          ::close(folder);
+        }
       }
     }
   }
@@ -329,12 +340,61 @@ bool CanLinkUnnamedFiles() {
 }
 }  // namespace
 
+int DecompressClass::OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made,
+                                     std::string* leaf) {
+  const std::string target = AppendPathDelim(ExtractFolder);
+  std::string root, relative;
+  if (!ExtractFolder.empty() && path.starts_with(target)) {
+    root = target;
+    relative = path.substr(target.size());
+  } else {
+    root = ExtractFileDir(path);
+    relative = ExtractFileName(path);
+  }
+  std::vector<std::string> parts;
+  for (size_t i = 0; i <= relative.size();) {
+    size_t j = relative.find('/', i);
+    if (j == std::string::npos) j = relative.size();
+    if (j > i) parts.push_back(relative.substr(i, j - i));
+    i = j + 1;
+  }
+  if (leaf) {
+    // A file needs a name of its own below the folder.
+    if (parts.empty() || relative.back() == '/') {
+      errno = EINVAL;
+      return -1;
+    }
+    *leaf = parts.back();
+    parts.pop_back();
+  }
+  return OpenFolderBeneath(root, parts, create, made);
+}
+
+bool DecompressClass::StatEntry(const std::string& path, struct stat& st) {
+  std::string leaf;
+  const int folder = OpenEntryFolder(path, false, nullptr, &leaf);
+  if (folder < 0) return false;
+  const bool found = ::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  ::close(folder);
+  return found;
+}
+
+bool DecompressClass::MakeStoredFolder() {
+  const int folder = OpenEntryFolder(OutputName, true, nullptr, nullptr);
+  if (folder < 0) {
+    DoError(OutputName, {}, msg::UnableCreateDir, ArchiveName);
+    return false;
+  }
+  ::close(folder);
+  return true;
+}
+
 bool DecompressClass::OpenOutput(std::unique_ptr<FileStream32>& out, const std::string& fileName) {
   out.reset();
   DiscardOutput();
   RemoveMadeFolders(MadeFolders);
-  const std::string dir = ExtractFileDir(fileName);
-  if (dir.empty() || !ForceDirTree(dir, &MadeFolders)) {
+  OutputFolder = OpenEntryFolder(fileName, true, &MadeFolders, &OutputLeaf);
+  if (OutputFolder < 0) {
     RemoveMadeFolders(MadeFolders);
     return false;
   }
@@ -342,23 +402,24 @@ bool DecompressClass::OpenOutput(std::unique_ptr<FileStream32>& out, const std::
   // leaves a file or replaces one, and a run killed at any moment leaves nothing behind. Where
   // the file system has no files without a name, a hidden temporary name beside the target.
   if (CanLinkUnnamedFiles()) {
-    const int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    const int fd = ::openat(OutputFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) {
       out = std::make_unique<FileStream32>(fd, fileName);
       UnnamedOutput = true;
       return true;
     }
   }
-  std::string temp = AppendPathDelim(dir) + ".mrlXXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateHiddenFileAt(OutputFolder, temp);
   if (fd < 0) {
+    DiscardOutput();
     RemoveMadeFolders(MadeFolders);
     return false;
   }
-  // mkstemp makes the file private; the entry gets the mode any newly created file gets.
+  // The file is made private; the entry gets the mode any newly created file gets.
   ::fchmod(fd, 0666 & ~ProcessUmask());
   TempOutputName = temp;
-  out = std::make_unique<FileStream32>(fd, temp);
+  out = std::make_unique<FileStream32>(fd, AppendPathDelim(ExtractFileDir(fileName)) + temp);
   return true;
 }
 
@@ -457,21 +518,23 @@ void DecompressClass::CloseOutput(std::unique_ptr<FileStream32>& out, const std:
 
 bool DecompressClass::PlaceOutput() {
   bool placed;
+  const char* leaf = OutputLeaf.c_str();
   if (!UnnamedOutput) {
-    placed = ::rename(TempOutputName.c_str(), OutputName.c_str()) == 0;
+    placed = ::renameat(OutputFolder, TempOutputName.c_str(), OutputFolder, leaf) == 0;
   } else {
     // A name can only be given to a file without one where none stands: a file being
     // replaced goes first (a folder in the way stays, and the link then fails).
     const std::string self = "/proc/self/fd/" + std::to_string(UnnamedHandle);
     struct stat st {};
-    if (::lstat(OutputName.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ::unlink(OutputName.c_str());
-    placed = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, OutputName.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (::fstatat(OutputFolder, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+      ::unlinkat(OutputFolder, leaf, 0);
+    placed = ::linkat(AT_FDCWD, self.c_str(), OutputFolder, leaf, AT_SYMLINK_FOLLOW) == 0;
     if (placed) {
       const int handle = UnnamedHandle;
       UnnamedHandle = -1;
       if (::close(handle) != 0) {
         // The system could not finish writing it: the file it named is not the entry.
-        ::unlink(OutputName.c_str());
+        ::unlinkat(OutputFolder, leaf, 0);
         DoError(OutputName, {}, msg::CloseError, ArchiveName);
         return false;
       }
@@ -484,8 +547,11 @@ bool DecompressClass::PlaceOutput() {
 void DecompressClass::DiscardOutput() {
   if (UnnamedHandle >= 0) ::close(UnnamedHandle);
   UnnamedHandle = -1;
-  if (!TempOutputName.empty()) ::unlink(TempOutputName.c_str());
+  if (!TempOutputName.empty() && OutputFolder >= 0) ::unlinkat(OutputFolder, TempOutputName.c_str(), 0);
   TempOutputName.clear();
+  if (OutputFolder >= 0) ::close(OutputFolder);
+  OutputFolder = -1;
+  OutputLeaf.clear();
   UnnamedOutput = false;
 }
 

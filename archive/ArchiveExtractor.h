@@ -5,6 +5,7 @@
 //
 // One component runs one extraction at a time; all per-run state (CRC accumulators included) is
 // kept in the component, not in the process.
+#include <sys/stat.h>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -187,6 +188,8 @@ class DecompressClass : public ZipCommon {
   bool PathRefused = false;  // the stored path would leave ExtractDir
   bool CheckOverwrite(bool isDirectory);
   bool OpenOutput(std::unique_ptr<FileStream32>& out, const std::string& fileName);
+  // A folder entry with CreateStoredDirs: its folder is made; a failure is reported (25157).
+  bool MakeStoredFolder();
   int64_t WriteBlock(Stream32& out, const uint8_t* buffer, bool updateCrc, int64_t count, int width);
   // The write pointer of the decoders: deciphers an encrypted ZIP-family block, then WriteBlock.
   int64_t DecryptWriteBlock(Stream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
@@ -212,9 +215,17 @@ class DecompressClass : public ZipCommon {
   // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
   bool PlaceOutput();  // reports its own failure
   void DiscardOutput();
+  // The folder of an output path, opened so that nothing below the target folder is followed
+  // when it is a link: an entry never reaches outside the target folder through a link already
+  // inside it. With `leaf` the last part is the file's name and goes there. A path an event
+  // handler chose outside the target folder is opened beneath its own folder. -1 on failure.
+  int OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made, std::string* leaf);
+  bool StatEntry(const std::string& path, struct stat& st);  // the path's own entry, not a link's target
   bool UnnamedOutput = false;
   int UnnamedHandle = -1;
-  std::string TempOutputName;
+  int OutputFolder = -1;       // the folder the output is placed in, from OpenOutput to its end
+  std::string OutputLeaf;      // its name there
+  std::string TempOutputName;  // a hidden temporary name in OutputFolder
   std::vector<std::string> MadeFolders;
 };
 

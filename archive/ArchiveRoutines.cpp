@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <linux/openat2.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <array>
 #include <cerrno>
@@ -290,6 +293,85 @@ std::string MakeTempFileName(const std::string& dir) {
   if (fd < 0) return {};
   ::close(fd);
   return name;
+}
+
+namespace {
+// A handle closed without disturbing the errno the caller is about to report.
+void CloseKeepingErrno(int fd) {
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+}
+
+int OpenFolderNoLink(int at, const std::string& name) {
+  return ::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The kernel resolves the whole path at once, refusing every link and every way out of `root`.
+int OpenBeneathAtOnce(int root, const std::string& relative) {
+#ifdef SYS_openat2
+  struct open_how how {};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+  return int(::syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how));
+#else
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+}  // namespace
+
+int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
+                      std::vector<std::string>* made) {
+  for (const auto& part : parts)
+    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) {
+      errno = EINVAL;
+      return -1;
+    }
+  // The target folder itself is the user's choice and may well be a link.
+  int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (at < 0 || parts.empty()) return at;
+  std::string relative;
+  for (const auto& part : parts) relative += (relative.empty() ? "" : "/") + part;
+  const int whole = OpenBeneathAtOnce(at, relative);
+  // A kernel without openat2 (or a sandbox that forbids it), a rename elsewhere during the
+  // resolution, or folders still to be made: one name at a time, none followed when it is a link.
+  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT))) {
+    CloseKeepingErrno(at);
+    return whole;
+  }
+  std::string path = AppendPathDelim(root.empty() ? GetCurrentDir() : root);
+  for (const auto& part : parts) {
+    path += part;
+    int next = OpenFolderNoLink(at, part);
+    if (next < 0 && errno == ENOENT && create) {
+      if (::mkdirat(at, part.c_str(), 0777) == 0) {
+        if (made) made->push_back(path);
+      } else if (errno != EEXIST) {
+        CloseKeepingErrno(at);
+        return -1;
+      }
+      next = OpenFolderNoLink(at, part);
+    }
+    CloseKeepingErrno(at);
+    if (next < 0) return -1;
+    at = next;
+    path += '/';
+  }
+  return at;
+}
+
+int CreateHiddenFileAt(int folder, std::string& name) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    uint8_t random[6];
+    if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return -1;
+    name = ".mrl";
+    for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+    const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 // ---------------------------------------------------------------- helpers

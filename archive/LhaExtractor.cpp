@@ -215,7 +215,7 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   EntryWriteFailed = false;
 
   if (isDirectory) {
-    if (CreateStoredDirs && !ForceDirTree(OutputName))
+    if (CreateStoredDirs && !MakeStoredFolder())
       EntryWriteFailed = true;
     else
       Crc16 = Header.Crc;

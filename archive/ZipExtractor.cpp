@@ -271,7 +271,9 @@ int ZipExtractor::ReadCentralDir() {
     const int64_t next = c.DataPosition;
     EntryName = c.Name;
     if (IsEntrySelected(c.Name)) {
-      const uint8_t kind = AesStrengthKind(c.Flags, c.Extra);
+      // The strong-encryption flag counts from the local header, which describes the entry's data
+      // (some writers set it in the central header alone, over data enciphered the traditional way).
+      const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
       if (kind == kCryptUnsupported) {
         DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
       } else {
@@ -423,6 +425,12 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
   if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  // Every whole ZIP archive ends with its end record: one without it was cut short (a broken
+  // download), and its last header read may be where the cut fell rather than the end. What was
+  // listed is still read; the run is reported as one over a damaged archive.
+  const bool endRecord = ZipEndRecord.size() >= 22 || endFirst;
+  if (!List.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
+    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
   return int(List.size());
 }
 
@@ -512,8 +520,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   Crc32 = 0xFFFFFFFF;
   EntryWriteFailed = false;
   if (isDirectory) {
-    if (CreateStoredDirs && !ForceDirTree(OutputName)) return;
-    Crc32 = h.Crc;
+    // A folder that cannot be made fails its entry, as a file that cannot be written does.
+    if (CreateStoredDirs && !MakeStoredFolder())
+      EntryWriteFailed = true;
+    else
+      Crc32 = h.Crc;
     CheckCrc(32, h.Crc);
     return;
   }

@@ -2,7 +2,13 @@
 // The LHA reader on hand-made archives: header levels, names, damaged and cut headers, damaged
 // compressed data, and what a failed entry leaves behind.
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 
+#include <cerrno>
+#include <cstddef>
 #include <random>
 
 #include "archive/LhaExtractor.h"
@@ -75,6 +81,108 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
   // Nothing was written beside the target folder.
   for (auto& e : fs::directory_iterator(d.path()))
     EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "in.lzh") << e.path();
+}
+
+namespace {
+// A target folder "out" holding the link "presym" to the folder "outside" beside it, which holds a
+// file of the user's; plus, inside "out", a link "mine.txt" to that file.
+void LinkIntoOutside(const fs::path& root) {
+  fs::create_directories(root / "outside");
+  WriteAll(root / "outside" / "victim.txt", Text("mine"));
+  fs::create_directories(root / "out");
+  fs::create_directory_symlink("../outside", root / "out" / "presym");
+  fs::create_symlink("../outside/victim.txt", root / "out" / "mine.txt");
+}
+
+// Nothing in "outside" changed: the user's file as it was, nothing beside it.
+void ExpectOutsideUntouched(const fs::path& root) {
+  EXPECT_EQ(ReadAll(root / "outside" / "victim.txt"), Text("mine"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(root / "outside"), fs::directory_iterator()), 1);
+}
+
+const std::vector<std::pair<const char*, LhaEntry>>& ThroughTheLink() {
+  static const std::vector<std::pair<const char*, LhaEntry>> cases = {
+      {"level 0", {.name = "presym\\victim.txt", .data = Text("evil")}},
+      {"level 2", {.name = "presym\\victim.txt", .data = Text("evil"), .level = 2}},
+      {"level 2 folder header", {.name = "victim.txt", .data = Text("evil"), .level = 2, .dir = "presym\xFF"}},
+      {"a folder to make behind it", {.name = "presym\\x\\y", .data = Text("evil")}},
+  };
+  return cases;
+}
+}  // namespace
+
+// A symbolic link already inside the target folder leads no entry outside it. The entry through it
+// fails as one whose name cannot be taken; the other entries are written, and a link in an entry's
+// own place is replaced, not written through. The target folder itself may be a link.
+TEST(LhaReader, LinksInsideTheTargetFolderAreNeverFollowed) {
+  for (const auto& [what, entry] : ThroughTheLink()) {
+    SCOPED_TRACE(what);
+    ScopedDir d("links");
+    LinkIntoOutside(d.path());
+    const Outcome r = ExtractBytes(
+        LhaArchive({entry, {.name = "mine.txt", .data = Text("new")}, {.name = "sub\\ok.txt", .data = Text("ok")}}),
+        d.path());
+    EXPECT_EQ(r.count, 2);
+    EXPECT_TRUE(r.Has(msg::OpenError));
+    EXPECT_EQ(r.Failed(), 1);
+    ExpectOutsideUntouched(d.path());
+    EXPECT_FALSE(fs::is_symlink(d.path() / "out" / "mine.txt"));
+    EXPECT_EQ(ReadAll(d.path() / "out" / "mine.txt"), Text("new"));
+    EXPECT_EQ(ReadAll(d.path() / "out" / "sub" / "ok.txt"), Text("ok"));
+  }
+  {
+    // A folder entry behind the link makes no folder outside.
+    ScopedDir d("linkdirs");
+    LinkIntoOutside(d.path());
+    const Outcome r = ExtractBytes(LhaArchive({{.name = "presym\\made\\", .data = {}, .level = 2, .method = "-lhd-"}}),
+                                   d.path(), {"*.*"}, [](LhaExtractor& lha) { lha.CreateStoredDirs = true; });
+    EXPECT_TRUE(r.Has(msg::UnableCreateDir));
+    EXPECT_EQ(r.Failed(), 1);
+    ExpectOutsideUntouched(d.path());
+  }
+  {
+    ScopedDir d("linktarget");
+    fs::create_directories(d.path() / "real");
+    fs::create_directory_symlink("real", d.path() / "target");
+    WriteAll(d.path() / "in.lzh", LhaArchive({{.name = "sub\\ok.txt", .data = Text("ok")}}));
+    const Outcome r = ExtractFile(d.path() / "in.lzh", d.path() / "target");
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_EQ(ReadAll(d.path() / "real" / "sub" / "ok.txt"), Text("ok"));
+  }
+}
+
+namespace {
+// Makes openat2 answer ENOSYS in this process, as a kernel before 5.6 does.
+bool WithoutOpenat2() {
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat2, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  sock_fprog program{sizeof filter / sizeof filter[0], filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+}  // namespace
+
+// Where the kernel cannot resolve a path beneath a folder at once, the walk name by name refuses the
+// same links and still makes the folders an entry needs.
+TEST(LhaReader, WithoutOpenat2TheLinksAreRefusedAsWell) {
+  for (const auto& [what, entry] : ThroughTheLink()) {
+    SCOPED_TRACE(what);
+    ScopedDir d("linkwalk");
+    LinkIntoOutside(d.path());
+    const auto run = [&] {
+      if (!WithoutOpenat2()) std::_Exit(2);
+      const Outcome r = ExtractBytes(LhaArchive({entry, {.name = "a\\b\\ok.txt", .data = Text("ok")}}), d.path());
+      const bool refused =
+          r.count == 1 && r.Has(msg::OpenError) && ReadAll(d.path() / "outside" / "victim.txt") == Text("mine") &&
+          !fs::exists(d.path() / "outside" / "x") && ReadAll(d.path() / "out" / "a" / "b" / "ok.txt") == Text("ok");
+      std::_Exit(refused ? 0 : 1);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "");
+  }
 }
 
 TEST(LhaReader, HeadersCutAtEveryByteEndCleanly) {

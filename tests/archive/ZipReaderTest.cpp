@@ -287,6 +287,8 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
     EXPECT_EQ(r.count, handler ? 0 : 2);
+    // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
+    EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
   // An entry with a trailing descriptor cannot be measured without the central directory.
   Bytes described = ZipArchive({{"d.txt", kHello, 0, 0, true}});
@@ -295,6 +297,35 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
   const ZipRun r = RunBytes(described, dir);
   EXPECT_EQ(r.count, 0);
   EXPECT_TRUE(AllFiles(dir / "out").empty());
+}
+
+// A broken download: the archive stops inside a header, an entry's data or the central directory. The entries
+// read whole are kept, and the run reports the damage however the cut fell.
+TEST(ZipReader, ArchivesCutShortAreDamagedAndKeepTheWholeEntries) {
+  std::vector<ZEntry> entries;
+  for (char c = 'a'; c <= 'd'; ++c) entries.push_back({std::string(1, c) + ".txt", Text(std::string(100, c))});
+  const Bytes whole = ZipArchive(entries);
+  const size_t local = 30 + 5 + 100;
+  const struct {
+    const char* what;
+    size_t length;
+    int count;
+  } cases[] = {
+      {"inside the third header", 2 * local + 26, 2},
+      {"inside the third entry's data", 2 * local + 60, 2},
+      {"after the last entry's data", 4 * local, 4},
+      {"inside the central directory", 4 * local + 50, 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedDir dir("zipcut");
+    const ZipRun r = RunBytes(Bytes(whole.begin(), whole.begin() + long(c.length)), dir);
+    EXPECT_EQ(r.count, c.count);
+    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    for (int i = 0; i < c.count; ++i)
+      EXPECT_EQ(ReadAll(dir / "out" / entries[size_t(i)].name), entries[size_t(i)].data);
+    EXPECT_EQ(AllFiles(dir / "out").size(), size_t(c.count));
+  }
 }
 
 TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead) {
@@ -377,6 +408,70 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     EXPECT_EQ(asked, attempts * 2);
     EXPECT_TRUE(AllFiles(dir / "out").empty());
     EXPECT_TRUE(r.Has(msg::CrcError));
+  }
+}
+
+// Whether an entry is enciphered the strong way is told by its local header, as the rest of its description is:
+// a strong-encryption flag in the central header alone, over data enciphered the traditional way, is no refusal.
+TEST(ZipReader, TheStrongEncryptionFlagCountsFromTheLocalHeader) {
+  ZEntry secret{"secret.txt", kHello};
+  secret.password = "pw";
+  const Bytes plain = ZipArchive({secret, ZEntry{"ok.txt", Text("fine")}});
+  const size_t central = plain.size() - 22 - 2 * 46 - 10 - 6;
+  ASSERT_EQ(plain[central + 2], 1);
+  ASSERT_EQ(plain[central + 3], 2);
+  const size_t localFlags = 6, centralFlags = central + 8;
+  const struct {
+    const char* what;
+    std::vector<size_t> marked;
+    bool extracted;
+  } cases[] = {
+      {"central header only", {centralFlags}, true},
+      {"local header only", {localFlags}, false},
+      {"both headers", {localFlags, centralFlags}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes archive = plain;
+    for (const size_t at : c.marked) archive[at] |= 0x40;
+    ScopedDir dir("zipstrong");
+    const ZipRun r = RunBytes(archive, dir, [](ZipExtractor& z) { z.Passwords = {"pw"}; });
+    EXPECT_EQ(r.count, c.extracted ? 2 : 1);
+    EXPECT_EQ(r.Has(msg::UnsupportedPassword), !c.extracted);
+    EXPECT_EQ(ReadAll(dir / "out" / "secret.txt"), c.extracted ? kHello : Bytes{});
+    EXPECT_EQ(ReadAll(dir / "out" / "ok.txt"), Text("fine"));
+  }
+}
+
+// A symbolic link already inside the target folder leads no entry outside it: not to replace a file there, not
+// to make a folder there. The entry fails; the others are written.
+TEST(ZipReader, LinksInsideTheTargetFolderAreNeverFollowed) {
+  const struct {
+    const char* name;
+    int code;
+  } cases[] = {
+      {"presym/victim.txt", msg::OpenError},
+      {"presym/x/y", msg::OpenError},
+      {"presym/made/", msg::UnableCreateDir},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedDir dir("ziplinks");
+    fs::create_directories(dir / "outside");
+    WriteAll(dir / "outside" / "victim.txt", Text("mine"));
+    fs::create_directories(dir / "out");
+    fs::create_directory_symlink("../outside", dir / "out" / "presym");
+    const bool folder = std::string(c.name).ends_with('/');
+    const ZipRun r = RunBytes(ZipArchive({{c.name, folder ? Bytes{} : Text("evil")}, {"ok.txt", Text("fine")}}), dir,
+                              [](ZipExtractor& z) { z.CreateStoredDirs = true; });
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.Has(c.code));
+    EXPECT_EQ(std::count(r.verdicts.begin(), r.verdicts.end(), "ok.txt:ok"), 1);
+    EXPECT_EQ(r.verdicts.size(), 2u);
+    EXPECT_EQ(AllFiles(dir / "outside"), std::vector<fs::path>{"victim.txt"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "outside"), fs::directory_iterator()), 1);
+    EXPECT_EQ(ReadAll(dir / "outside" / "victim.txt"), Text("mine"));
+    EXPECT_EQ(ReadAll(dir / "out" / "ok.txt"), Text("fine"));
   }
 }
 

@@ -75,3 +75,47 @@ TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
   EXPECT_NE(r.output.find("one.bin\ntwo.bin\n"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("three.bin\n"), std::string::npos) << r.output;
 }
+
+namespace {
+// Runs a shell command in `dir`; false when it fails (the tool it needs is missing).
+bool InFolder(const fs::path& dir, const std::string& command) {
+  return std::system(("cd '" + dir.string() + "' && (" + command + ") >/dev/null 2>&1").c_str()) == 0;
+}
+}  // namespace
+
+TEST(UnpackProgram, AnEntryThroughALinkInTheTargetFolderFailsTheRun) {
+  TempDir dir("unpack-link");
+  fs::create_directories(dir / "src" / "presym");
+  std::ofstream(dir / "src" / "presym" / "victim.txt") << "evil\n";
+  std::ofstream(dir / "src" / "ok.txt") << "fine\n";
+  if (!InFolder(dir / "src", "zip -q -X ../a.zip presym/victim.txt ok.txt"))
+    GTEST_SKIP() << "Info-ZIP zip is not installed";
+  fs::create_directories(dir / "outside");
+  std::ofstream(dir / "outside" / "victim.txt") << "mine\n";
+  fs::create_directories(dir / "out");
+  fs::create_directory_symlink("../outside", dir / "out" / "presym");
+  const ToolRun r = Unpack((dir / "a.zip").string() + " " + (dir / "out").string());
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("25235 Error opening file"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("1 entries written"), std::string::npos) << r.output;
+  std::ifstream victim(dir / "outside" / "victim.txt");
+  std::string kept;
+  std::getline(victim, kept);
+  EXPECT_EQ(kept, "mine");
+  EXPECT_TRUE(fs::exists(dir / "out" / "ok.txt"));
+}
+
+TEST(UnpackProgram, AZipCutShortIsReportedAsDamaged) {
+  // Four stored entries of 100 bytes; the first 300 bytes hold two of them whole and the third's header in part.
+  TempDir dir("unpack-cut");
+  for (const char* name : {"one.txt", "two.txt", "tri.txt", "fou.txt"})
+    std::ofstream(dir / name, std::ios::binary) << std::string(100, name[0]);
+  if (!InFolder(dir.path(),
+                "zip -q -0 -X whole.zip one.txt two.txt tri.txt fou.txt && head -c 300 whole.zip > cut.zip"))
+    GTEST_SKIP() << "Info-ZIP zip is not installed";
+  const ToolRun r = Unpack((dir / "cut.zip").string() + " " + (dir / "out").string());
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("25114 Bad file header"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
+  EXPECT_TRUE(fs::exists(dir / "out" / "two.txt"));
+}

@@ -116,6 +116,18 @@ TEST_F(YosoImport, DamagedArchivesWriteNothing) {
     archives.push_back(whole.substr(0, 30));                // inside the first header
     archives.push_back(whole.substr(0, whole.size() / 3));  // the readme whole, the provider text cut
   }
+  if (!QStandardPaths::findExecutable("zip").isEmpty()) {
+    // A ZIP download cut short after the provider text: the text is whole, the archive is not.
+    jvgen::WriteProviders(day_, dl_);
+    Readme();
+    QProcess p;
+    p.setWorkingDirectory(QString::fromStdString(dl_.string()));
+    p.start("zip", QStringList{"-q", "-X", "packed.zip", "Oz060312.txt", "readme.txt"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    std::string whole;
+    ASSERT_TRUE(ReadFileBytes(dl_ / "packed.zip", whole));
+    archives.push_back(whole.substr(0, whole.size() - 30));
+  }
   for (size_t i = 0; i < archives.size(); ++i) {
     rec_.Clear();
     const fs::path folder = dl_ / ("case" + std::to_string(i));
