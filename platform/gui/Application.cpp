@@ -1,6 +1,7 @@
 #include "platform/gui/Application.h"
 
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <memory>
 #include <stdexcept>
@@ -20,7 +21,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   }
 }
 
-bool InstallJapaneseTranslations() {
+bool SpeakJapanese() {
+  // A widget takes the default locale when it is made: this must come before the first window.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   static QTranslator* installed = nullptr;
   if (installed != nullptr) return true;
   auto translator = std::make_unique<QTranslator>();

@@ -12,9 +12,11 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Loads Qt's own Japanese texts, so the standard dialogs and buttons read Japanese; false when they are not
-// installed (the dialogs then keep Qt's English).
-bool InstallJapaneseTranslations();
+// Makes the program speak Japanese whatever the system's locale: Japanese becomes the default locale (calendars,
+// month and day names, dates and file types in the file dialogs) and Qt's own Japanese texts are loaded, so the
+// standard dialogs and buttons read Japanese. Called at start, before the first window. False when Qt's texts
+// are not installed (the dialogs' captions then keep Qt's English).
+bool SpeakJapanese();
 
 // Shows the exception in an error box (through the message sink). Used by the application and by handlers
 // run outside the event loop.

@@ -229,7 +229,7 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
 }
 
 TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWithNoFileName) {
-  ASSERT_TRUE(gui::InstallJapaneseTranslations()) << "Qt's Japanese translations (qt6-translations-l10n)";
+  ASSERT_TRUE(gui::SpeakJapanese()) << "Qt's Japanese translations (qt6-translations-l10n)";
   ScriptedJVLink link;
   MainWindow form(dir.path(), nullptr, &link);
   ASSERT_FALSE(fs::exists(dir.path() / "ylzh"));
