@@ -204,11 +204,8 @@ QWidget* MainWindow::BuildSpeedBar() {
 QWidget* MainWindow::BuildRaceHeader() {
   auto* panel = new QFrame(this);
   panel->setFrameShape(QFrame::StyledPanel);
-  // The header keeps its height in a small window; the race pages give way instead.
+  // The header keeps the height of its two lines in a small window; the race pages give way instead.
   panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  panel->setMinimumHeight(36);
-  auto* l = new QHBoxLayout(panel);
-  l->setContentsMargins(4, 2, 4, 2);
   GradeLabel = HeaderLabel(panel, 10, true);
   GradeLabel->SetFontColor(Qt::red);
   CourseLabel = HeaderLabel(panel, 12, true);
@@ -233,12 +230,24 @@ QWidget* MainWindow::BuildRaceHeader() {
   auto* second = HeaderLabel(panel, 8, false);
   second->SetCaption(QStringLiteral("2回目"));
   SecondSnapshotTimeLabel = HeaderLabel(panel, 9, false);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{GradeLabel, CourseLabel, RaceNumberLabel, r, DateHeaderLabel, RaceNameLabel,
-                                       WeightRuleLabel, ClassLabel, TrackLabel, DistanceLabel, PostTimeLabel,
-                                       EntryCountLabel, first, FirstSnapshotTimeLabel, second, SecondSnapshotTimeLabel})
-    l->addWidget(w);
-  l->addStretch(1);
+  // Two lines, the race above and its conditions and odds times below: in one line the labels of a race with
+  // odds need more than the window's first width, and were cut. A label is never narrower than its text, so the
+  // window's smallest width keeps every label whole.
+  auto* lines = new QVBoxLayout(panel);
+  lines->setContentsMargins(4, 2, 4, 2);
+  lines->setSpacing(0);
+  auto line = [&](std::initializer_list<QWidget*> labels) {
+    auto* l = new QHBoxLayout;
+    for (QWidget* w : labels) {
+      w->setSizePolicy(QSizePolicy::Minimum, w->sizePolicy().verticalPolicy());
+      l->addWidget(w);
+    }
+    l->addStretch(1);
+    lines->addLayout(l);
+  };
+  line({GradeLabel, CourseLabel, RaceNumberLabel, r, DateHeaderLabel, RaceNameLabel});
+  line({WeightRuleLabel, ClassLabel, TrackLabel, DistanceLabel, PostTimeLabel, EntryCountLabel, first,
+        FirstSnapshotTimeLabel, second, SecondSnapshotTimeLabel});
   return panel;
 }
 

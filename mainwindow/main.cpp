@@ -11,9 +11,9 @@
 int main(int argc, char** argv) {
   corvina::gui::Application app(argc, argv);
   app.setApplicationName(QStringLiteral("corvina"));
-  // The standard dialogs (file choosers, question boxes) in Japanese like the rest of the program; without the
-  // translations installed they stay English.
-  corvina::gui::InstallJapaneseTranslations();
+  // Calendars, dates and the standard dialogs (file choosers, question boxes) in Japanese like the rest of the
+  // program, whatever the system's locale.
+  corvina::gui::SpeakJapanese();
   corvina::gui::InstallFontSubstitutions();
   QFont font(corvina::gui::kPGothic);
   font.setPointSize(9);

@@ -4,6 +4,8 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libbz2-dev googletest libgtest-dev libbenchmark-dev
       fonts-noto-cjk
+      fonts-ipafont-gothic  # printed pages: faces whose glyphs map back to the ideographs, not to radicals
+      poppler-utils  # pdftotext: the printed pages' text layer in the printing tests
       qt6-translations-l10n  # Qt's own Japanese texts for the standard dialogs
       jlha-utils  # LHA compressor: the sample day's predicted-odds archives and the archive import tests
       zip  # Info-ZIP: the split and spanned sets the ZIP tests make

@@ -1,6 +1,7 @@
 #include "components/ui/FolderChooser.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -70,6 +71,11 @@ FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) 
     StatusLabel->hide();
     StatusBar = new QStatusBar(this);
     StatusBar->setSizeGripEnabled(true);
+    StatusBarLabel = new QLabel(StatusBar);
+    // The label takes the bar's width, not its text's: a long path is shortened to fit (ShowStatus).
+    StatusBarLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusBarLabel->installEventFilter(this);
+    StatusBar->addWidget(StatusBarLabel, 1);
     layout->addWidget(StatusBar);
     layout->setContentsMargins(layout->contentsMargins().left(), layout->contentsMargins().top(),
                                layout->contentsMargins().right(), 0);
@@ -81,6 +87,12 @@ FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) 
   connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { SelectionChanged(); });
+  // The folders are read in the background: rows that arrive above the preselected folder push it down, out of
+  // view, unless the view follows it.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    if (!keptInView_.isEmpty() && (keptInView_ == path || keptInView_.startsWith(below))) ScrollToSelectedFolder();
+  });
   if (owner.OpenDefault && !owner.SelectedFolder.isEmpty()) SelectFolder(owner.SelectedFolder);
   SelectionChanged();
 }
@@ -95,7 +107,14 @@ void FolderChooserDialog::SelectFolder(const QString& folder) {
   if (!index.isValid()) return;
   for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) TreeView->expand(p);
   TreeView->setCurrentIndex(index);
-  TreeView->scrollTo(index);
+  keptInView_ = model_->filePath(index);
+  ScrollToSelectedFolder();
+}
+
+void FolderChooserDialog::ScrollToSelectedFolder() {
+  const QModelIndex index = TreeView->currentIndex();
+  if (!index.isValid() || model_->filePath(index) != keptInView_) return;
+  TreeView->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void FolderChooserDialog::SelectionChanged() {
@@ -104,8 +123,25 @@ void FolderChooserDialog::SelectionChanged() {
   // Only a folder with a path can be confirmed, whichever the flags.
   OkButton->setEnabled(!folder.isEmpty());
   if (!(owner_.Option & voStatusText)) status_.clear();
+  // Once the user moves elsewhere the view is theirs.
+  if (folder != keptInView_) keptInView_.clear();
+  ShowStatus();
+}
+
+void FolderChooserDialog::ShowStatus() {
+  // The plain frame's line is as wide as its text: the fixed-size dialog grows to show the whole path.
   StatusLabel->setText(status_);
-  if (StatusBar) StatusBar->showMessage(status_);
+  if (!StatusBarLabel) return;
+  // In the bar a long path gives up folders in the middle, so the top and the chosen folder stay in sight; the
+  // whole path is the tooltip.
+  StatusBarLabel->setText(
+      StatusBarLabel->fontMetrics().elidedText(status_, Qt::ElideMiddle, StatusBarLabel->contentsRect().width()));
+  StatusBarLabel->setToolTip(status_);
+}
+
+bool FolderChooserDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == StatusBarLabel && event->type() == QEvent::Resize) ShowStatus();
+  return QDialog::eventFilter(watched, event);
 }
 
 void FolderChooserDialog::showEvent(QShowEvent* event) {
@@ -118,6 +154,8 @@ void FolderChooserDialog::showEvent(QShowEvent* event) {
     owner_.PositionDialog(*this);
   }
   QDialog::showEvent(event);
+  // Scrolled before the view had its size, the folder may lie outside it.
+  ScrollToSelectedFolder();
 }
 
 void FolderChooserDialog::done(int result) {

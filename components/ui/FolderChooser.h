@@ -50,24 +50,29 @@ class FolderChooserDialog : public QDialog {
   QLabel* TextLabel = nullptr;    // the instruction (plain frame only)
   QLabel* StatusLabel = nullptr;  // the status line of the plain frame
   QStatusBar* StatusBar = nullptr;
+  QLabel* StatusBarLabel = nullptr;  // the status line in the resizable frame's status bar
   QPushButton* OkButton = nullptr;
   QPushButton* CancelButton = nullptr;
 
   // The folder of the current item, empty when there is none.
   QString CurrentFolder() const;
-  // Makes `folder` the current item (and shows it).
+  // Makes `folder` the current item and keeps it in view while the folders around it are read.
   void SelectFolder(const QString& folder);
   QString StatusText() const { return status_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void done(int result) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SelectionChanged();
+  void ShowStatus();
+  void ScrollToSelectedFolder();
   FolderChooser& owner_;
   QFileSystemModel* model_ = nullptr;
   QString status_;
+  QString keptInView_;  // the folder SelectFolder chose, while it is still the current one
   bool firstShowPending_ = true;
 };
 

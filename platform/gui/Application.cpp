@@ -1,6 +1,10 @@
 #include "platform/gui/Application.h"
 
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <memory>
 #include <stdexcept>
@@ -20,7 +24,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   }
 }
 
-bool InstallJapaneseTranslations() {
+bool SpeakJapanese() {
+  // A widget takes the default locale when it is made: this must come before the first window.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   static QTranslator* installed = nullptr;
   if (installed != nullptr) return true;
   auto translator = std::make_unique<QTranslator>();
@@ -30,6 +36,22 @@ bool InstallJapaneseTranslations() {
   QCoreApplication::installTranslator(installed);
   return true;
 }
+
+namespace {
+// The file dialog's files with their dates ("Date Modified", the fourth column) in the default locale.
+class DatesInDefaultLocale : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files && index.column() == 3 && role == Qt::DisplayRole)
+      return QLocale().toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    return QIdentityProxyModel::data(index, role);
+  }
+};
+}  // namespace
+
+void SpeakJapanese(QFileDialog& dialog) { dialog.setProxyModel(new DatesInDefaultLocale(&dialog)); }
 
 void ReportException(std::exception_ptr e) {
   QString text;

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <exception>
 
+class QFileDialog;
+
 namespace corvina::gui {
 
 class Application : public QApplication {
@@ -12,9 +14,14 @@ class Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Loads Qt's own Japanese texts, so the standard dialogs and buttons read Japanese; false when they are not
-// installed (the dialogs then keep Qt's English).
-bool InstallJapaneseTranslations();
+// Makes the program speak Japanese whatever the system's locale: Japanese becomes the default locale (calendars,
+// month and day names, dates and file types in the file dialogs) and Qt's own Japanese texts are loaded, so the
+// standard dialogs and buttons read Japanese. Called at start, before the first window. False when Qt's texts
+// are not installed (the dialogs' captions then keep Qt's English).
+bool SpeakJapanese();
+// Qt's own file dialog writes the files' dates in the system's locale whatever the default one: `dialog` writes
+// them in Japanese like the rest of the program.
+void SpeakJapanese(QFileDialog& dialog);
 
 // Shows the exception in an error box (through the message sink). Used by the application and by handlers
 // run outside the event loop.

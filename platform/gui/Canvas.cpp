@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/gui/Fonts.h"
+
 namespace corvina::gui {
 
 QSize Canvas::TextExtent(const QString& text) const {
@@ -23,8 +25,10 @@ int Canvas::EmHeight() const {
   return std::max(1, QFontInfo(Font()).pixelSize());
 }
 
+QFont QtCanvas::FaceFont() const { return printFaces_ ? PrintFont(Font()) : Font(); }
+
 QFont QtCanvas::GlyphFont() const {
-  QFont f = Font();
+  QFont f = FaceFont();
   f.setPixelSize(std::max(1, EmHeight() - 1));
   return f;
 }
@@ -84,7 +88,7 @@ void QtCanvas::TextRect(const QRect& r, const QString& text, int alignment) {
 
 void QtCanvas::TextOutRotated(int x, int y, const QString& text, int degrees) {
   painter_.save();
-  painter_.setFont(Font());
+  painter_.setFont(FaceFont());
   painter_.setPen(FontColor());
   painter_.translate(x, y);
   painter_.rotate(-degrees);

@@ -92,13 +92,19 @@ class QtCanvas : public Canvas {
   void LineTo(int x, int y) override;
   void FrameRect(const QRect& r) override;
 
+  // A printer's page: the faces are those a printed page takes (PrintFont), so its text can be searched.
+  void SetPrintFaces(bool on) { printFaces_ = on; }
+
   // The font the glyphs are drawn in (one pixel below the em) and the distance from the top of a text box to
   // the baseline that puts an ideograph's ink at the top of the box.
   QFont GlyphFont() const;
   int BaselineOffset() const;
 
  private:
+  QFont FaceFont() const;
+
   QPainter& painter_;
+  bool printFaces_ = false;
 };
 
 // One recorded drawing operation with the state it was drawn in.

@@ -54,4 +54,17 @@ void InstallFontSubstitutions() {
   for (const auto& m : Mappings()) QFont::insertSubstitutions(QString::fromUtf8(m.face), m.substitutes);
 }
 
+QFont PrintFont(const QFont& font) {
+  const QStringList substitutes = FontSubstitutes(font.family());
+  QString face;
+  if (substitutes == JapaneseGothic())
+    face = QStringLiteral("IPAGothic");  // fixed-pitch like the face it stands in for
+  else if (substitutes == JapanesePGothic())
+    face = QStringLiteral("IPAPGothic");
+  if (face.isEmpty()) return font;
+  QFont printed = font;
+  printed.setFamilies({face, font.family()});
+  return printed;
+}
+
 }  // namespace corvina::gui

@@ -2,6 +2,7 @@
 // The Windows font faces the windows name ("ＭＳ ゴシック", "ＭＳ Ｐゴシック", "Arial" ...) mapped to fonts a
 // Linux desktop has: the fixed-pitch faces to Noto Sans Mono CJK JP, the proportional ones to Noto Sans CJK JP.
 // Installed once at start, before the first window.
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -14,5 +15,11 @@ inline const QString kPGothic = QStringLiteral("ＭＳ Ｐゴシック");
 QStringList FontSubstitutes(const QString& windowsFace);
 // Registers every mapping with Qt's font matching.
 void InstallFontSubstitutions();
+
+// `font` as a printed page draws it. A PDF's text layer gives each glyph the first character the face maps to it,
+// and Noto Sans CJK maps the glyphs of 月, 日, 走 ... from the Kangxi radicals (U+2F00 on) too, which come first:
+// text searched or copied from the page would hold radicals. The IPA Gothic faces map those glyphs from the
+// ideographs only, so the Gothic faces print in them where they are installed, else in the screen's faces.
+QFont PrintFont(const QFont& font);
 
 }  // namespace corvina::gui

@@ -105,6 +105,7 @@ class QtPrinter : public PrinterDevice {
     printing_ = true;
     canvas_ = std::make_unique<QtCanvas>(painter_);
     canvas_->SetFontResolution(DpiY());
+    canvas_->SetPrintFaces(true);
   }
   void NewPage() override {
     CheckPrinter();

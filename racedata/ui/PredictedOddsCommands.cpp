@@ -8,6 +8,7 @@
 #include "components/SettingsFile.h"
 #include "components/ui/FolderChooser.h"
 #include "platform/Cp932.h"
+#include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "racedata/DayFiles.h"
 #include "racedata/DayModel.h"
@@ -29,6 +30,7 @@ QString ChooseFileInDialog(QWidget* parent, const QString& folder, const QString
   QFileDialog dialog(parent, QStringLiteral("開く"), folder, filter);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
+  gui::SpeakJapanese(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
 }

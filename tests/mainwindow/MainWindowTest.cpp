@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -319,6 +321,63 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
   QApplication::setFont(testFont);
   EXPECT_EQ(stored(), (gui::StoredBounds{10, 10, 780, 560}));
   EXPECT_TRUE(rec.Messages().empty());
+}
+
+// The labels of the race header whose text does not fit them (in width, or the em in height), that reach out of
+// the header, or that overlap another one.
+QStringList CutOrOverlappingHeaderLabels(const MainWindow& form) {
+  const QWidget* header = form.RaceNumberLabel->parentWidget();
+  QStringList out;
+  QList<QPair<QRect, QString>> placed;
+  for (const Label3D* l : header->findChildren<Label3D*>()) {
+    if (!l->isVisible() || l->Caption().trimmed().isEmpty()) continue;
+    const QString caption = l->Caption();
+    const QRect box(l->mapTo(header, QPoint(0, 0)), l->size());
+    const int wide = QFontMetrics(l->font()).horizontalAdvance(caption);
+    if (wide > l->width()) out << QString("%1: %2 wide in %3").arg(caption).arg(wide).arg(l->width());
+    if (QFontInfo(l->font()).pixelSize() > l->height()) out << caption + ": taller than its label";
+    if (!header->rect().contains(box)) out << caption + ": out of the header";
+    for (const auto& [other, name] : placed) {
+      if (other.intersects(box)) out << caption + " over " + name;
+    }
+    placed.append({box, caption});
+  }
+  return out;
+}
+
+TEST_F(MainWindowTest, RaceHeaderLabelsAreWholeAtTheFirstSizeAndDoNotOverlapAtTheSmallest) {
+  Generate({});
+  const QFont testFont = QApplication::font();
+  gui::InstallFontSubstitutions();
+  QFont programFont(gui::kPGothic);  // as the program starts
+  programFont.setPointSize(9);
+  QApplication::setFont(programFont);
+  gui::MessageRecorder rec;
+  {
+    MainWindow form(home);
+    form.show();
+    Choose(form, 0);
+    ASSERT_EQ(form.RaceList->count(), 36);
+    for (const QSize size : {QSize(780, 560), QSize(1, 1)}) {  // the first start's size, then the smallest allowed
+      form.resize(size);
+      QCoreApplication::processEvents();
+      SCOPED_TRACE(QString("%1 x %2").arg(form.width()).arg(form.height()).toStdString());
+      if (size == QSize(780, 560)) {
+        EXPECT_EQ(form.size(), size);
+      }
+      // Every race of the day: the odds are in, so the snapshot times and the starters count are shown too.
+      for (int slot = 0; slot < 36; ++slot) {
+        form.SelectRaceLine(slot);
+        form.ShowChosenRace();
+        QCoreApplication::processEvents();
+        ASSERT_NE(form.FirstSnapshotTimeLabel->Caption(), "---") << slot;
+        EXPECT_EQ(CutOrOverlappingHeaderLabels(form).join("\n").toStdString(), "") << "race " << slot;
+      }
+    }
+    form.close();
+  }
+  QApplication::setFont(testFont);
+  EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
 
 TEST_F(MainWindowTest, MarkerFileShowsTheHitReportButtonsButAFolderOfItsNameDoesNot) {

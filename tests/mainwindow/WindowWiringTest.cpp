@@ -5,17 +5,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "analysis/ui/BatchPrintWindow.h"
@@ -229,26 +235,45 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
 }
 
 TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWithNoFileName) {
-  ASSERT_TRUE(gui::InstallJapaneseTranslations()) << "Qt's Japanese translations (qt6-translations-l10n)";
+  ASSERT_TRUE(gui::SpeakJapanese()) << "Qt's Japanese translations (qt6-translations-l10n)";
   ScriptedJVLink link;
   MainWindow form(dir.path(), nullptr, &link);
   ASSERT_FALSE(fs::exists(dir.path() / "ylzh"));
-  EXPECT_TRUE(
-      WithModal([&] { form.PredictedOddsButton->click(); },
-                [&](QWidget& w) {
-                  auto* dialog = qobject_cast<QFileDialog*>(&w);
-                  ASSERT_NE(dialog, nullptr);
-                  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                  ASSERT_NE(name, nullptr);
-                  EXPECT_TRUE(name->text().isEmpty()) << name->text().toStdString();
-                  EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.AppDir);
-                  QStringList texts;
-                  for (QPushButton* b : dialog->findChildren<QPushButton*>()) texts << b->text();
-                  for (QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();
-                  EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join("|").toStdString();
-                  for (const char* english : {"Cancel", "&Open", "Open", "Look in:", "File &name:", "Files of type:"})
-                    EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
-                }));
+  std::ofstream(form.AppDir / "OZ241207.lzh") << "x";
+  EXPECT_TRUE(WithModal(
+      [&] { form.PredictedOddsButton->click(); },
+      [&](QWidget& w) {
+        auto* dialog = qobject_cast<QFileDialog*>(&w);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        EXPECT_TRUE(name->text().isEmpty()) << name->text().toStdString();
+        EXPECT_EQ(fs::path(dialog->directory().absolutePath().toStdString()), form.AppDir);
+        QStringList texts;
+        for (QPushButton* b : dialog->findChildren<QPushButton*>()) texts << b->text();
+        for (QLabel* l : dialog->findChildren<QLabel*>()) texts << l->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join("|").toStdString();
+        for (const char* english : {"Cancel", "&Open", "Open", "Look in:", "File &name:", "Files of type:"})
+          EXPECT_FALSE(texts.contains(QString::fromLatin1(english))) << english;
+        // The files' dates too, whatever the system's locale.
+        auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(files, nullptr);
+        QModelIndex row;
+        for (int wait = 0; wait < 100 && !row.isValid(); ++wait) {
+          QEventLoop settle;  // the folder is read in the background
+          QTimer::singleShot(20, &settle, &QEventLoop::quit);
+          settle.exec();
+          for (int r = 0; r < files->model()->rowCount(files->rootIndex()); ++r) {
+            const QModelIndex name = files->model()->index(r, 0, files->rootIndex());
+            if (name.data().toString() == QStringLiteral("OZ241207.lzh")) row = name;
+          }
+        }
+        ASSERT_TRUE(row.isValid());
+        const QDateTime stamp =
+            QFileInfo(QString::fromStdString((form.AppDir / "OZ241207.lzh").string())).lastModified();
+        EXPECT_EQ(row.siblingAtColumn(3).data().toString().toStdString(),
+                  QLocale(QLocale::Japanese, QLocale::Japan).toString(stamp, QLocale::ShortFormat).toStdString());
+      }));
   EXPECT_TRUE(WithModal([&] { gui::AskYesNo(&form, QStringLiteral("実行しますか？")); },
                         [&](QWidget& w) {
                           auto* box = qobject_cast<QMessageBox*>(&w);

@@ -13,8 +13,8 @@
 #include "racedata/DayFiles.h"
 #include "racedata/RealTime.h"
 #include "racedata/StoredImport.h"
-#include "tests/support/RecordingUis.h"
 #include "tests/support/JVLinkFiles.h"
+#include "tests/support/RecordingUis.h"
 #include "tools/jvgen/Generator.h"
 
 namespace corvina {

@@ -3,8 +3,8 @@
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RealTime.h"
-#include "tests/support/RecordingUis.h"
 #include "tests/support/JVLinkFiles.h"
+#include "tests/support/RecordingUis.h"
 
 namespace corvina {
 namespace {

@@ -5,8 +5,8 @@
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/JVMessages.h"
 #include "racedata/StoredImport.h"
-#include "tests/support/RecordingUis.h"
 #include "tests/support/JVLinkFiles.h"
+#include "tests/support/RecordingUis.h"
 
 namespace corvina {
 namespace {

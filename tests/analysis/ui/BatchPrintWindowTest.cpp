@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -13,6 +14,7 @@
 
 #include "analysis/ui/BatchPrintWindow.h"
 #include "components/SettingsFile.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/UpDown.h"
 #include "tests/support/PrintingFixtures.h"
 
@@ -138,6 +140,31 @@ TEST_F(BatchPrintWindowTest, EveryJobOfARunPrintedToPdfIsKeptInAFileOfItsOwn) {
   }
   EXPECT_FALSE(fs::exists(home.path() / "out-5.pdf"));
   EXPECT_FALSE(fs::exists(home.path() / "out-1.pdf"));
+}
+
+TEST_F(BatchPrintWindowTest, ThePrintedPagesTextHoldsTheCharactersDrawn) {
+  // What a search or a copy in a PDF viewer finds: the date's 月 and 日 and the post time's 発走, not the Kangxi
+  // radicals ⽉ ⽇ ⾛ that share their glyphs in some faces.
+  namespace fs = std::filesystem;
+  gui::InstallFontSubstitutions();  // the faces as the program maps them
+  const fs::path out = home.path() / "race.pdf";
+  ::setenv("CORVINA_PRINT_PDF", out.c_str(), 1);
+  std::unique_ptr<gui::PrinterDevice> recording = gui::SetPrinter(nullptr);
+  {
+    BatchPrintWindow form(*day);
+    form.BuildPages(*day, 1, false);
+    form.PrintShownPageButton->click();
+  }
+  gui::SetPrinter(std::move(recording));
+  ::unsetenv("CORVINA_PRINT_PDF");
+  ASSERT_TRUE(messages.Messages().empty()) << messages.Texts().join("\n").toStdString();
+  QProcess pdftotext;
+  pdftotext.start(QStringLiteral("pdftotext"), {QString::fromStdString(out.string()), QStringLiteral("-")});
+  ASSERT_TRUE(pdftotext.waitForFinished(30000)) << "pdftotext (poppler-utils) is needed";
+  const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+  for (const char* drawn : {"2024年 1月 6日", "15時25分発走"})
+    EXPECT_TRUE(text.contains(QString::fromUtf8(drawn))) << drawn << " in:\n" << text.toStdString();
+  for (char16_t radical : {u'\u2F49', u'\u2F47', u'\u2F9B'}) EXPECT_FALSE(text.contains(QChar(radical)));
 }
 
 TEST_F(BatchPrintWindowTest, APrintFailureIsShownAndStopsTheRemainingJobs) {

@@ -2,12 +2,14 @@
 // two runs, and the screen-range check of the designed position.
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeView>
 
 #include "components/ui/FolderChooser.h"
 #include "tests/support/QtApp.h"
@@ -47,7 +49,7 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   QString status;
   EXPECT_TRUE(Run([&](FolderChooserDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Caption");
-    status = d.StatusBar->currentMessage();
+    status = d.StatusBarLabel->text();
     d.SelectFolder(Folder("a/b"));
     EXPECT_TRUE(d.OkButton->isEnabled());
     d.OkButton->click();
@@ -73,6 +75,37 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   }));
   EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
   EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+}
+
+TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsWholePathReadable) {
+  // Many folders above the chosen one, read only once the dialog is open, and a path wider than the dialog.
+  for (int i = 0; i < 60; ++i) std::filesystem::create_directories(dir_ / ("f" + std::to_string(100 + i)));
+  const char* deep = "f159/realtime_odds_of_the_whole_race_day/0B30_snapshots_of_every_racecourse/zz";
+  std::filesystem::create_directories(dir_ / deep);
+  fv_.OpenDefault = true;
+  fv_.StatusHeader = kFolderChooserStatusHeader;
+  fv_.SelectedFolder = Folder(deep);
+  const QString whole = QString(kFolderChooserStatusHeader) + Folder(deep);
+  Run([&](FolderChooserDialog& d) {
+    QEventLoop settle;  // the folders are read in the background
+    QTimer::singleShot(1500, &settle, &QEventLoop::quit);
+    settle.exec();
+    EXPECT_EQ(d.CurrentFolder(), Folder(deep));
+    const QRect item = d.TreeView->visualRect(d.TreeView->currentIndex());
+    EXPECT_TRUE(d.TreeView->viewport()->rect().contains(item))
+        << item.y() << " in a view " << d.TreeView->viewport()->height() << " high";
+
+    QLabel* line = d.StatusBarLabel;
+    EXPECT_EQ(line->toolTip(), whole);
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->contentsRect().width()) << "cut at the edge";
+    EXPECT_TRUE(line->text().startsWith(QString(kFolderChooserStatusHeader) + Folder("").left(4)))
+        << line->text().toStdString();
+    EXPECT_TRUE(line->text().endsWith(QStringLiteral("/zz"))) << line->text().toStdString();
+    d.resize(line->fontMetrics().horizontalAdvance(whole) + 100, d.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(line->text(), whole) << "a bar wide enough shows the whole path";
+    d.CancelButton->click();
+  });
 }
 
 TEST_F(FolderChooserTest, StatusLineAndFrames) {
