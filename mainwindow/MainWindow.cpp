@@ -22,6 +22,7 @@
 
 #include "analysis/Engine.h"
 #include "analysis/HitReport.h"
+#include "analysis/ProgramFolders.h"
 #include "analysis/ui/BatchPrintWindow.h"
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/FolderChooser.h"
@@ -116,8 +117,7 @@ void MainWindow::PrepareWindow() {
     return;
   }
   HelpFile = AppDir / "corvina.chm";
-  // What saves cut off by a crash left behind, where a filesystem could not keep their temporary files unnamed.
-  for (const auto& folder : {AppDir, day_->DataDir(), analysis::HPuploadDir(AppDir)}) RemoveSaveLeftovers(folder);
+  analysis::RemoveProgramSaveLeftovers(AppDir);
 
   bounds_.Restore(*this, {Settings.ReadInteger("locate", "left", 10), Settings.ReadInteger("locate", "top", 10),
                           Settings.ReadInteger("locate", "width", 780), Settings.ReadInteger("locate", "height", 560)});
