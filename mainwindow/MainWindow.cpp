@@ -588,8 +588,13 @@ void MainWindow::TakeQueuedOdds() {
   reader_->Gate().Run([this] {
     struct Pending {
       bool& flag;
-      ~Pending() { flag = false; }
-    } pending{oddsLoopPending_};
+      RealTimeReader& reader;
+      ~Pending() {
+        flag = false;
+        reader.EndPass();
+      }
+    } pending{oddsLoopPending_, *reader_};
+    reader_->BeginPass();
     static const std::string fetching = ToCp932("R ｵｯｽﾞ取得中");
     static const std::string failed = ToCp932("R:");
     std::string lastFailure;
@@ -705,11 +710,13 @@ void MainWindow::ImportTimeSeriesOdds() {
   }
   const TimeSeriesResult result = ImportTimeSeries(*day_, folder);
   if (result.failed) {
-    // What was written before stays written; the summary says how far the import came.
     gui::MessageBeep(0);
     gui::ShowWarning(this, QStringLiteral("データファイルに書き込めません：") + QString::fromStdString(result.error));
   }
-  gui::ShowInformation(this, Q(TimeSeriesSummary(result)));
+  // What was saved before a failure stays saved, and the summary says how far the import came; a failure that
+  // saved nothing has nothing to sum up.
+  if (!result.failed || result.morning + result.latest + result.quinella > 0)
+    gui::ShowInformation(this, Q(TimeSeriesSummary(result)));
   LoadChosenDay();
 }
 
