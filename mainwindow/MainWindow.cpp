@@ -22,6 +22,7 @@
 
 #include "analysis/Engine.h"
 #include "analysis/HitReport.h"
+#include "analysis/ProgramFolders.h"
 #include "analysis/ui/BatchPrintWindow.h"
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/FolderChooser.h"
@@ -116,8 +117,7 @@ void MainWindow::PrepareWindow() {
     return;
   }
   HelpFile = AppDir / "corvina.chm";
-  // What saves cut off by a crash left behind, where a filesystem could not keep their temporary files unnamed.
-  for (const auto& folder : {AppDir, day_->DataDir(), analysis::HPuploadDir(AppDir)}) RemoveSaveLeftovers(folder);
+  analysis::RemoveProgramSaveLeftovers(AppDir);
 
   bounds_.Restore(*this, {Settings.ReadInteger("locate", "left", 10), Settings.ReadInteger("locate", "top", 10),
                           Settings.ReadInteger("locate", "width", 780), Settings.ReadInteger("locate", "height", 560)});
@@ -588,8 +588,13 @@ void MainWindow::TakeQueuedOdds() {
   reader_->Gate().Run([this] {
     struct Pending {
       bool& flag;
-      ~Pending() { flag = false; }
-    } pending{oddsLoopPending_};
+      RealTimeReader& reader;
+      ~Pending() {
+        flag = false;
+        reader.EndPass();
+      }
+    } pending{oddsLoopPending_, *reader_};
+    reader_->BeginPass();
     const std::string& fetching = CORVINA_CP932("R ｵｯｽﾞ取得中");
     const std::string& failed = CORVINA_CP932("R:");
     std::string lastFailure;
@@ -705,11 +710,13 @@ void MainWindow::ImportTimeSeriesOdds() {
   }
   const TimeSeriesResult result = ImportTimeSeries(*day_, folder);
   if (result.failed) {
-    // What was written before stays written; the summary says how far the import came.
     gui::MessageBeep(0);
     gui::ShowWarning(this, QStringLiteral("データファイルに書き込めません：") + QString::fromStdString(result.error));
   }
-  gui::ShowInformation(this, Q(TimeSeriesSummary(result)));
+  // What was saved before a failure stays saved, and the summary says how far the import came; a failure that
+  // saved nothing has nothing to sum up.
+  if (!result.failed || result.morning + result.latest + result.quinella > 0)
+    gui::ShowInformation(this, Q(TimeSeriesSummary(result)));
   LoadChosenDay();
 }
 

@@ -140,6 +140,32 @@ int CreateNamed(const std::filesystem::path& dir, const std::filesystem::path& f
   return -1;
 }
 
+// The file `path` names once every link on the way is followed; it may not exist yet. False, with the reason,
+// for links that go round or lead to no folder: a save there would have to replace the link itself.
+bool FollowLinks(const std::filesystem::path& path, std::filesystem::path& file, std::string& error) {
+  // As many links as the kernel follows in one path.
+  constexpr int kMaxLinks = 40;
+  file = path;
+  std::error_code ec;
+  for (int links = 0; std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::symlink;
+       ++links) {
+    std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+    if (ec || links == kMaxLinks) {
+      error = "cannot follow the link " + path.string() + ": " + std::strerror(ec ? ec.value() : ELOOP);
+      return false;
+    }
+    file = target.is_absolute() ? std::move(target) : file.parent_path() / target;
+  }
+  if (file == path) return true;
+  std::filesystem::path dir = file.parent_path();
+  if (dir.empty()) dir = ".";
+  if (!std::filesystem::is_directory(dir, ec)) {
+    error = "cannot follow the link " + path.string() + ": the folder of its target " + file.string() + " is missing";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
@@ -148,12 +174,11 @@ bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, s
     if (error) *error = what + " " + file.string() + ": " + std::strerror(e);
     return false;
   };
-  // Write through a link to its target, so the link itself stays.
-  std::error_code ec;
-  if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::symlink) {
-    std::filesystem::path target = std::filesystem::weakly_canonical(path, ec);
-    if (ec) return fail("cannot follow the link", ec.value());
-    file = std::move(target);
+  // Write through a link to its target, so the link itself stays; a target not there yet is made.
+  std::string linkError;
+  if (!FollowLinks(path, file, linkError)) {
+    if (error) *error = linkError;
+    return false;
   }
   struct stat old {};
   const bool replacing = ::stat(file.c_str(), &old) == 0;

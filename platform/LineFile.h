@@ -31,7 +31,8 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 // new file survives a power cut. The folder must exist. The temporary file has no name until it is complete
 // (where the filesystem allows), so a killed process leaves none behind. A replaced file keeps its mode and
 // owner; a file whose owner may not write it (read-only) is refused; a symbolic link is written through to its
-// target and stays a link.
+// target and stays a link (a target not there yet is made when its folder exists; a link that leads to no
+// folder, or round in a circle, is refused).
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
 // Removes the hidden temporary files (".<name>.tmp<digits>") that saves in `folder` left when their process

@@ -1,5 +1,7 @@
 #include "racedata/ManualOdds.h"
 
+#include <algorithm>
+
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
@@ -103,6 +105,8 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
     }
   } running{*this};
   fetching_ = true;
+  storeFailuresShown_.clear();
+  savedReads_ = 0;
   ui_.SetBusyCursor(true);
   const int items = static_cast<int>(ticked.size());
   ui_.SetProgress(0, items);
@@ -126,8 +130,11 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
     ++opened;
   }
   ui_.SetProgress(items, items);
-  ui_.Beep();
-  ui_.Inform(CORVINA_CP932("データ作成が完了しました。"));
+  // Nothing was made when every save failed or no exchange was read.
+  if (storeFailuresShown_.empty() && savedReads_ > 0) {
+    ui_.Beep();
+    ui_.Inform(CORVINA_CP932("データ作成が完了しました。"));
+  }
   return opened;
 }
 
@@ -159,9 +166,19 @@ void ManualOddsFetcher::ReadOdds() {
         return MergeOddsRecord(files, day_.Table, record, true, error);
       },
       stored_);
-  if (end.Ok()) return;
+  if (end.Ok()) {
+    ++savedReads_;
+    return;
+  }
+  const std::string text =
+      end.storeFailed ? cannotWrite + ToCp932(end.error) : readFailed + JVErrorMessage("JVRead", end.jvRead);
+  if (end.storeFailed) {
+    // The races left write the same day files: their failure is this one again.
+    if (std::find(storeFailuresShown_.begin(), storeFailuresShown_.end(), text) != storeFailuresShown_.end()) return;
+    storeFailuresShown_.push_back(text);
+  }
   ui_.Beep();
-  ui_.Inform(end.storeFailed ? cannotWrite + ToCp932(end.error) : readFailed + JVErrorMessage("JVRead", end.jvRead));
+  ui_.Inform(text);
 }
 
 }  // namespace corvina

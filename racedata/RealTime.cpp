@@ -1,5 +1,7 @@
 #include "racedata/RealTime.h"
 
+#include <algorithm>
+
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
@@ -77,8 +79,23 @@ void RealTimeReader::ReadLoop(bool beepOnError, DayFileBatch& files, const Recor
       link_, [this] { ui_.ProcessMessages(); }, files, store, stored_);
   if (end.Ok()) return;
   const std::string& cannotWrite = CORVINA_CP932("データファイルに書き込めません：");
+  const std::string text = end.storeFailed ? cannotWrite + ToCp932(end.error) : JVErrorMessage("JVRead", end.jvRead);
+  if (end.storeFailed && inPass_) {
+    if (std::find(passStoreFailures_.begin(), passStoreFailures_.end(), text) != passStoreFailures_.end()) return;
+    passStoreFailures_.push_back(text);
+  }
   if (beepOnError) ui_.Beep();
-  ReportFailure(end.storeFailed ? cannotWrite + ToCp932(end.error) : JVErrorMessage("JVRead", end.jvRead));
+  ReportFailure(text);
+}
+
+void RealTimeReader::BeginPass() {
+  inPass_ = true;
+  passStoreFailures_.clear();
+}
+
+void RealTimeReader::EndPass() {
+  inPass_ = false;
+  passStoreFailures_.clear();
 }
 
 void RealTimeReader::ReadOddsRecords(bool skipProvisional) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/jvlink/JVLink.h"
 #include "racedata/DayFiles.h"
@@ -78,6 +79,11 @@ class RealTimeReader {
   // Shows `text` in the status label and appends it to the error log.
   void ReportFailure(const std::string& text);
 
+  // Between the two, a pass over several races reports each failure to read or save a day file once: the races
+  // of a day share its day files, so the races after the first would only repeat it.
+  void BeginPass();
+  void EndPass();
+
   JVLink& Link() { return link_; }
   ExchangeGate& Gate() { return gate_; }
   // Records merged by the last read loop.
@@ -92,6 +98,8 @@ class RealTimeReader {
   RealTimeUi& ui_;
   ExchangeGate gate_;
   int stored_ = 0;
+  bool inPass_ = false;
+  std::vector<std::string> passStoreFailures_;
 };
 
 }  // namespace corvina

@@ -174,6 +174,27 @@ TEST_F(DayReport, OnlyTheSummaryFilesThisRunWroteAreListed) {
   EXPECT_NE(Records(r.out, "warning")[0][1].find("2024年馬連.ksr"), std::string::npos);
 }
 
+// Saves killed between naming their temporary file and the rename leave it whole and hidden; the next run
+// clears them from the folders it saves into, as the main window does, and keeps files that only look alike.
+TEST_F(DayReport, LeftoversOfKilledSavesAreRemovedAtStart) {
+  const fs::path beforeGenerating = home_ / "Data" / ".2024年01月06日.jvRA.tmp5";
+  fs::create_directories(beforeGenerating.parent_path());
+  ASSERT_TRUE(SaveFileAtomic(beforeGenerating, "left"));
+  Generate("20240106");
+  EXPECT_FALSE(fs::exists(beforeGenerating)) << "the generator writes a program folder too";
+  std::ofstream(home_ / "makeKaishuFile.data") << "";
+  fs::create_directories(home_ / "HPupload");
+  const fs::path left[] = {home_ / ".2024年馬連.ksr.tmp123456", home_ / "Data" / ".2024年01月06日.jvO1.tmp9",
+                           home_ / "HPupload" / ".Manbaken.txt.tmp77"};
+  for (const fs::path& f : left) ASSERT_TRUE(SaveFileAtomic(f, "left"));
+  ASSERT_TRUE(SaveFileAtomic(home_ / ".notes.tmp", "mine"));
+  ToolRun r = Report("20240106");
+  ASSERT_EQ(r.status, 0) << r.out;
+  for (const fs::path& f : left) EXPECT_FALSE(fs::exists(f)) << f;
+  EXPECT_TRUE(fs::exists(home_ / ".notes.tmp"));
+  EXPECT_TRUE(fs::exists(home_ / "2024年馬連.ksr"));
+}
+
 TEST_F(DayReport, DaysThatCannotLoad) {
   Generate("20240106", "--venues 1 --races 8");
   ToolRun few = Report("20240106");

@@ -26,6 +26,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/QtText.h"
 #include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/DayFiles.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RacingTexts.h"
@@ -419,6 +420,45 @@ TEST_F(AutoOddsWindowTest, AFailingRaceIsReportedAndTheNextIsStillTaken) {
   EXPECT_EQ(link.CountCalls("JVClose"), static_cast<int>(2 * due.size()));
   EXPECT_EQ(form.RaceList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
+}
+
+// The races of a pass write the same day files: when the .jvO1 cannot be saved, the pass beeps and logs it
+// once, not once a race, and the failure is in view after the pass.
+TEST_F(AutoOddsWindowTest, AFailingSaveIsReportedOnceAPass) {
+  const jvgen::Day gen = WriteDay({.date = today, .results = false});
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  MainWindow form(home, nullptr, &link);
+  form.Settings.WriteInteger("Time", "delay", 3);
+  StartOnTheFirstRace(form);
+  const std::string t = form.Day().Races[6].OddsTime1;
+  size_t due = 0;
+  for (int i = 0; i < form.RaceList->count(); ++i) due += form.Day().Races[i].OddsTime1 == t;
+  ASSERT_GE(due, 2u);
+  for (size_t i = 0; i < due; ++i) {
+    ScriptedExchange ex;
+    ex.reads = {ScriptedRead::Record(jvgen::O1Record(gen, gen.races[i], {0, 23 * 60 + 59, '1'}))};
+    link.AddExchange(ex);
+  }
+  const fs::path o1 = DayFilePath(form.Day().DataDir(), today, ".jvO1");
+  ASSERT_TRUE(fs::exists(o1));
+  fs::permissions(o1, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  Lines logBefore;
+  ReadLines(home / "ErrorLog.txt", logBefore);
+  rec.Clear();
+  At(Due(t, 3), 0);
+  form.TakeDueOdds();
+  fs::permissions(o1, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(OddsOpens(link).size(), due) << "every due race is still asked for";
+  Lines log;
+  ReadLines(home / "ErrorLog.txt", log);
+  ASSERT_EQ(log.size(), logBefore.size() + 1);
+  EXPECT_NE(FromCp932(log.back()).find("データファイルに書き込めません："), std::string::npos) << FromCp932(log.back());
+  const std::string shown = form.ExchangeStatusLabel->Caption().toStdString();
+  EXPECT_FALSE(shown.empty()) << "the failure stays in view after the pass";
+  EXPECT_TRUE(log.back().ends_with(ToCp932(shown))) << shown;
+  EXPECT_EQ(rec.Beeps(), 1);
+  EXPECT_TRUE(rec.Messages().empty());
 }
 
 // A tick inside a pending pass only adds its race to that pass, and the failure of the pass's first race is

@@ -158,6 +158,40 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
   EXPECT_EQ(form.RaceList->count(), 9);
 }
 
+// Every race's odds go to the day's one .jvO1: when it cannot be saved, the failure is shown once, not once a
+// race, and the fetch does not claim to have made the data.
+TEST_F(MainWindowOddsTest, ManualOddsShowAFailingSaveOnceAndNoSuccess) {
+  const DayName date(2024, 1, 6);
+  const jvgen::Day day = WriteDay(date);
+  const fs::path o1 = DayFilePath(home.path() / "Data", date, ".jvO1");
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  MainWindow form(home.path(), nullptr, &link);
+  Load(form, date);
+  for (const jvgen::Race& race : day.races) {
+    ScriptedExchange ex;
+    ex.reads = {ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60, '1'}))};
+    link.AddExchange(ex);
+  }
+  // Read-only binds root too: the save refuses a file its owner may not write.
+  fs::permissions(o1, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const Lines before = Read(date, ".jvO1");
+  ManualOddsWindow::RunWindow = [&](ManualOddsWindow& w) {
+    w.TickAllAction->trigger();
+    rec.Clear();
+    w.FetchOddsButton->click();
+    w.close();
+  };
+  form.ManualOddsButton->click();
+  fs::permissions(o1, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(link.CountCalls("JVRTOpen"), 9) << "every ticked race is still asked for";
+  ASSERT_EQ(rec.Texts().size(), 1) << rec.Texts().join("\n").toStdString();
+  EXPECT_TRUE(rec.Texts()[0].startsWith("データファイルに書き込めません：")) << rec.Texts()[0].toStdString();
+  EXPECT_TRUE(rec.Texts()[0].contains("read-only")) << rec.Texts()[0].toStdString();
+  EXPECT_EQ(rec.Beeps(), 1);
+  EXPECT_EQ(Read(date, ".jvO1"), before);
+}
+
 TEST_F(MainWindowOddsTest, ManualOddsAreOffWhileTheAutomaticOddsRun) {
   const DayName today(2024, 1, 13);
   WriteDay(today);
@@ -211,6 +245,17 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
 
   Load(form, date);
+  // Day odds files that cannot be saved: the failure is shown, and no summary claims an import.
+  const fs::path o1 = DayFilePath(home.path() / "Data", date, ".jvO1"),
+                 o2 = DayFilePath(home.path() / "Data", date, ".jvO2");
+  for (const fs::path& f : {o1, o2}) fs::permissions(f, fs::perms::owner_read | fs::perms::group_read);
+  rec.Clear();
+  form.TimeSeriesOddsAction->trigger();
+  for (const fs::path& f : {o1, o2}) fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
+  ASSERT_EQ(rec.Texts().size(), 1) << rec.Texts().join("\n").toStdString();
+  EXPECT_TRUE(rec.Texts()[0].startsWith("データファイルに書き込めません：")) << rec.Texts()[0].toStdString();
+  EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
+
   rec.Clear();
   form.TimeSeriesOddsAction->trigger();
   EXPECT_EQ(rec.Texts(), QStringList{"9ﾚｰｽ分の朝ｵｯｽﾞ、9ﾚｰｽ分の単複枠最新ｵｯｽﾞ、9ﾚｰｽ分の馬連最新ｵｯｽﾞを取りこみました。"});

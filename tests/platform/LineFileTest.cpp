@@ -144,6 +144,34 @@ TEST(LineFile, SaveKeepsTheModeRefusesReadOnlyFilesAndWritesThroughLinks) {
                                                       "real", "real/2024年馬連.ksr"}));
 }
 
+// A link whose target is not there yet makes the target, where its folder exists, and stays a link; one that
+// leads to no folder, or round in a circle, is refused by name and left as it is.
+TEST(LineFile, SaveThroughADanglingLinkMakesTheTargetOrIsRefused) {
+  TempDir dir;
+  fs::create_directories(dir / "app");
+  fs::create_directories(dir / "else");
+  const fs::path ini = dir / "app" / "corvina.ini";
+  fs::create_symlink("../else/gone.ini", ini);
+  ASSERT_TRUE(SaveFileAtomic(ini, "made"));
+  EXPECT_TRUE(fs::is_symlink(ini));
+  EXPECT_EQ(Bytes(dir / "else" / "gone.ini"), "made");
+  EXPECT_EQ(fs::status(dir / "else" / "gone.ini").permissions() & fs::perms::owner_write, fs::perms::owner_write);
+
+  const fs::path lost = dir / "app" / "lost.ini";
+  fs::create_symlink("../nowhere/gone.ini", lost);
+  const fs::path circle = dir / "app" / "circle.ini";
+  fs::create_symlink("circle.ini", circle);
+  for (const fs::path& link : {lost, circle}) {
+    std::string err;
+    EXPECT_FALSE(SaveFileAtomic(link, "lost", &err)) << link;
+    EXPECT_NE(err.find(link.string()), std::string::npos) << err;
+    EXPECT_NE(err.find("link"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_symlink(link)) << link;
+  }
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"app", "app/circle.ini", "app/corvina.ini", "app/lost.ini",
+                                                      "else", "else/gone.ini"}));
+}
+
 // Killed at any moment of a save, the process leaves the old file or the new one and no temporary file: the
 // new bytes have no name until they are complete. Only a kill in the instant between giving them a temporary
 // name and the rename leaves one, complete, for the next start to remove.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/Engine.h"
+#include "analysis/ProgramFolders.h"
 #include "analysis/Recovery.h"
 #include "components/SettingsFile.h"
 #include "platform/DayName.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  analysis::RemoveProgramSaveLeftovers(home);
   auto day = std::make_unique<DayModel>();
   day->AppDir = home;
   SettingsFile settings;

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "analysis/ProgramFolders.h"
 #include "platform/Clock.h"
 #include "tools/jvgen/Generator.h"
 
@@ -124,7 +125,11 @@ int main(int argc, char** argv) {
     if (!layout.empty() && layout != "dayfiles" && layout != "standin")
       throw std::runtime_error("--layout: dayfiles or standin");
     Day day = MakeDay(o);
-    if (layout == "dayfiles") WriteDayFiles(day, out);
+    if (layout == "dayfiles") {
+      // A program folder, as the program itself clears it at start.
+      analysis::RemoveProgramSaveLeftovers(out);
+      WriteDayFiles(day, out);
+    }
     if (layout == "standin") WriteStandIn(day, out);
     if (!providers.empty()) WriteProviders(day, providers);
     return 0;
