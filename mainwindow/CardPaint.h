@@ -11,8 +11,8 @@
 
 namespace corvina {
 
-// What the painting needs besides the canvas: the day, the race slot shown, the row's column-1 text and the
-// platform's colours.
+// What the painting needs besides the canvas and the cell: the day, the race slot shown and the platform's
+// colours. The row's horse-number text comes with each cell.
 struct CardPaintContext {
   const DayModel* day = nullptr;
   int slot = 0;

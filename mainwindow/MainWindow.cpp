@@ -99,8 +99,7 @@ MainWindow::MainWindow(const std::filesystem::path& appDir, QWidget* parent, JVL
 MainWindow::~MainWindow() = default;
 
 void MainWindow::PrepareWindow() {
-  // The controls, label arrays and work lists exist whatever happens below, so no handler ever meets a
-  // half-made window.
+  // The controls and label arrays exist whatever happens below, so no handler ever meets a half-made window.
   Settings.SetFileName((AppDir / std::string(kSettingsFileName)).string());
   BuildLayout();
 
@@ -128,7 +127,6 @@ void MainWindow::PrepareWindow() {
     createFailed_ = true;
     return;
   }
-  ReadLines(AppDir / kErrorLogName, ErrorLogLines);
 
   HideDayListAfterLoadAction->setChecked(Settings.ReadBool("datalist", "close", false));
   LocalOptionAction->setChecked(Settings.ReadBool("kaime", "local", true));
