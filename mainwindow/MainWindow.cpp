@@ -470,6 +470,10 @@ void MainWindow::FetchDayResults(bool timed) {
     } else {
       reader_->ReadRaceRecords();
     }
+    // Closed twice on purpose, also after a failed open. A close that reports a failure need not have ended the
+    // exchange, and one left open makes every later open fail (-202); the second close, after the queued
+    // messages ran, ends it. With nothing open JVClose returns 0 and reports nothing (the stand-in too), so
+    // after a good first close the second costs nothing. Keep both.
     reader_->CloseAfterRaces(timed);
     // A failure stays on the label, else the user would never see what the log recorded.
     if (!failureShown_) SetExchangeStatus({});
@@ -507,6 +511,9 @@ void MainWindow::TakeRaceOdds(const std::string& raceKey, const std::string& fet
   } else {
     reader_->ReadOddsRecords();
   }
+  // Closed twice on purpose, also after a failed open, as FetchDayResults does: a close that reports a failure
+  // need not have ended the exchange, and one left open would make the next race's open fail (-202). With
+  // nothing open JVClose returns 0 and reports nothing, so after a good first close the second costs nothing.
   reader_->CloseAfterOdds();
   // A failure stays on the label, else the user would never see what the log recorded.
   if (!failureShown_) SetExchangeStatus({});
