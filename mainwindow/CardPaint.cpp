@@ -170,12 +170,12 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
     case 6: rank(calc.RankPred[h]); break;
     case 7: odds(info.WinOdds1[h]); break;
     case 8: rank(calc.RankOdds1[h]); break;
-    case 9: mark(calc.MarkAB0[h], 5, info.Odds1Present == 1 && info.Odds2Present == 0); break;
-    case 10: mark(calc.MarkC0[h], 7, false); break;
+    case 9: mark(calc.MarkAB1[h], 5, info.Odds1Present == 1 && info.Odds2Present == 0); break;
+    case 10: mark(calc.MarkC1[h], 7, false); break;
     case 11: odds(info.WinOdds2[h]); break;
     case 12: rank(calc.RankOdds2[h]); break;
-    case 13: mark(calc.MarkAB1[h], 5, info.Odds2Present == 1); break;
-    case 14: mark(calc.MarkC1[h], 7, false); break;
+    case 13: mark(calc.MarkAB2[h], 5, info.Odds2Present == 1); break;
+    case 14: mark(calc.MarkC2[h], 7, false); break;
     case 15:
       Fill(c, r, kAxisBackground);
       Font(c, 12, true, Qt::blue);
@@ -240,7 +240,7 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
     case 0: FrameCell(c, r, info, h); break;
     case 1: HorseNumberCell(c, r, ctx, info, h); break;
     case 2: HorseNameCell(c, r, ctx, info, h); break;
-    case 7: mark(info.Odds2Present == 1 ? calc.MarkAB1[h] : calc.MarkAB0[h], c.FontColor()); break;
+    case 7: mark(info.Odds2Present == 1 ? calc.MarkAB2[h] : calc.MarkAB1[h], c.FontColor()); break;
     case 8: mark(calc.MarkX[h], c.FontColor()); break;
     case 9: mark(calc.MarkE[h], Qt::blue); break;
     default: break;  // 3-6 show the texts the race view wrote

@@ -165,7 +165,7 @@ TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
   Fixture f;
   RaceInfo& info = f.day->Races[0];
   f.day->Calcs[0].ARank[0] = 2;
-  f.day->Calcs[0].MarkAB0[0] = "A";
+  f.day->Calcs[0].MarkAB1[0] = "A";
   info.Odds1Present = 1;
   info.Odds2Present = 0;
   const auto first = f.Card(9, 1, "", "01");
@@ -179,8 +179,8 @@ TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
 
 TEST(TrioPaintTest, MarkColumnFollowsTheSnapshotsPresent) {
   Fixture f;
-  f.day->Calcs[0].MarkAB0[0] = "A";
-  f.day->Calcs[0].MarkAB1[0] = "B";
+  f.day->Calcs[0].MarkAB1[0] = "A";
+  f.day->Calcs[0].MarkAB2[0] = "B";
   f.day->Calcs[0].MarkE[0] = "E";
   EXPECT_EQ(f.Trio(7, 1, "", "01").Texts(), QStringList({"A"}));
   f.day->Races[0].Odds2Present = 1;
