@@ -187,8 +187,8 @@ void MainWindow::ClearRaceDisplay() {
   for (QLabel* l : {AxisHorseLabel, CountALabel, CountBLabel, CountCLabel}) l->clear();
   RaceCardGrid->SetRowCount(2);
   TrioGrid->SetRowCount(2);
-  for (int c = 0; c < 19; ++c) RaceCardGrid->SetCell(c, 1, QString());
-  for (int c = 0; c < 10; ++c) TrioGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kCardColumns; ++c) RaceCardGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kTrioColumns; ++c) TrioGrid->SetCell(c, 1, QString());
   for (gui::StringGrid* g : {OddsRankingGrid, PredictedOddsRankingGrid}) {
     g->SetRowCount(2);
     for (int c = 0; c < 3; ++c) g->SetCell(c, 1, QString());
@@ -351,7 +351,7 @@ void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
 }
 
 void MainWindow::ShowGridRows(const RaceInfo& info, const RaceCalc& calc, int runners) {
-  RaceCardGrid->SetCell(5, 0, Q(view::PredOddsHeader(info)));
+  RaceCardGrid->SetCell(view::Col(view::CardColumn::PredWinOdds), 0, Q(view::PredOddsHeader(info)));
   for (int r = 1; r <= runners; ++r) {
     QStringList card, trio;
     for (const std::string& cell : view::CardRow(info, calc, r - 1)) card << Q(cell);

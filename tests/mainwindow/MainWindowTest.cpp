@@ -447,11 +447,13 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
     ASSERT_EQ(form.TrioGrid->RowCount(), runners + 1);
     for (int r = 1; r <= runners; ++r) {
       const std::string& se = day.Table.GSeTbl[slot][r - 1];
-      EXPECT_EQ(form.RaceCardGrid->Cell(1, r), Q(FieldText(se, layout::se::kUmaBan)));
-      EXPECT_EQ(form.RaceCardGrid->Cell(2, r), Q(FieldText(se, layout::se::kHorseNameKept)));
-      EXPECT_EQ(form.RaceCardGrid->Cell(7, r),
+      EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), r),
+                Q(FieldText(se, layout::se::kUmaBan)));
+      EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), r),
+                Q(FieldText(se, layout::se::kHorseNameKept)));
+      EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::WinOdds1), r),
                 info.WinOdds1[r - 1] > 0 ? Q(FormatFixed(info.WinOdds1[r - 1], 6, 1)) : QString());
-      EXPECT_EQ(form.TrioGrid->Cell(2, r), Q(info.HorseName[r - 1]));
+      EXPECT_EQ(form.TrioGrid->Cell(view::Col(view::TrioColumn::HorseName), r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.RaceNameLabel->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
     EXPECT_EQ(
@@ -504,8 +506,10 @@ TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   form.ShowChosenRace();
   auto byNameDescending = [&] {
     for (int r = 2; r < form.RaceCardGrid->RowCount(); ++r) {
-      const std::string above = ToCp932(form.RaceCardGrid->Cell(2, r - 1).toStdString());
-      const std::string below = ToCp932(form.RaceCardGrid->Cell(2, r).toStdString());
+      const std::string above =
+          ToCp932(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), r - 1).toStdString());
+      const std::string below =
+          ToCp932(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), r).toStdString());
       if (above < below) return false;
     }
     return true;
@@ -521,7 +525,8 @@ TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   form.SortByNameButton->setChecked(false);
   form.SortByNumberButton->setChecked(true);
   form.SortRaceCard();
-  for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r) EXPECT_EQ(form.RaceCardGrid->Cell(1, r).toInt(), r);
+  for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r)
+    EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), r).toInt(), r);
 
   // A click on the card or the trio grid chooses a row only while the button is down.
   for (gui::StringGrid* grid : {form.RaceCardGrid, form.TrioGrid}) {
@@ -596,7 +601,7 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   for (int k = 1; k <= 108; ++k) EXPECT_TRUE(form.PayoutLabels[k]->text().isEmpty());
   for (int k = 1; k <= 18; ++k) EXPECT_TRUE(form.TicketLabels[k]->text().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
-  EXPECT_TRUE(form.RaceCardGrid->Cell(2, 1).isEmpty());
+  EXPECT_TRUE(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), 1).isEmpty());
   EXPECT_TRUE(form.OddsRankingGrid->Cell(1, 1).isEmpty());
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
