@@ -14,9 +14,6 @@ namespace {
 constexpr int kJudgedTickets = 6;
 constexpr int kKeyBytes = 20;  // date (8) + label (12): the key of a summary line
 
-// Offsets within a scope's block of six counters.
-int Base(BetType type, int scope) { return (type == BetType::Win || type == BetType::Place ? 24 : 0) + 6 * scope; }
-
 std::string VenueOf(const RaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
 
 // Scope of a venue code: 1..3 for V1..V3, 0 when it is none of them (a fourth venue counts only in "all").
@@ -41,9 +38,9 @@ void SetResultFlags(const RaceInfo& info, RaceCalc& calc) {
 }
 
 // Adds to the all-venue counter and, when the race is at V1..V3, to that venue's counter.
-void AddBoth(std::array<int, 48>& stats, int allIndex, int scope, int value) {
-  stats[allIndex] += value;
-  if (scope > 0) stats[allIndex + 6 * scope] += value;
+void AddBoth(std::array<int, kStatCounters>& stats, StatCounter counter, int scope, int value) {
+  stats[StatIndex(counter, 0)] += value;
+  if (scope > 0) stats[StatIndex(counter, scope)] += value;
 }
 
 void SortUnique(Lines& lines) {
@@ -60,29 +57,41 @@ void ReplaceLine(Lines& lines, const std::string& key, const std::string& line) 
   if (pos == lines.end() || *pos != line) lines.insert(pos, line);
 }
 
+StatCounter TicketsCounter(BetType type) {
+  switch (type) {
+    case BetType::Win: return StatCounter::WinTickets;
+    case BetType::Place: return StatCounter::PlaceTickets;
+    case BetType::Quinella: return StatCounter::QuinellaTickets;
+    case BetType::Wide: return StatCounter::WideTickets;
+  }
+  return StatCounter::WinTickets;
+}
+
+StatCounter HitsCounter(BetType type) {
+  switch (type) {
+    case BetType::Win: return StatCounter::WinHits;
+    case BetType::Place: return StatCounter::PlaceHits;
+    case BetType::Quinella: return StatCounter::QuinellaHits;
+    case BetType::Wide: return StatCounter::WideHits;
+  }
+  return StatCounter::WinHits;
+}
+
+StatCounter PayCounter(BetType type) {
+  switch (type) {
+    case BetType::Win: return StatCounter::WinPay;
+    case BetType::Place: return StatCounter::PlacePay;
+    case BetType::Quinella: return StatCounter::QuinellaPay;
+    case BetType::Wide: return StatCounter::WidePay;
+  }
+  return StatCounter::WinPay;
+}
+
 }  // namespace
 
-int TicketsIndex(BetType type, int scope) {
-  switch (type) {
-    case BetType::Win: return Base(type, scope) + 0;
-    case BetType::Place: return Base(type, scope) + 1;
-    case BetType::Quinella: return Base(type, scope) + 1;
-    case BetType::Wide: return Base(type, scope) + 0;
-  }
-  return 0;
-}
-
-int HitsIndex(BetType type, int scope) { return TicketsIndex(type, scope) + 2; }
-
-int PayIndex(BetType type, int scope) {
-  switch (type) {
-    case BetType::Win: return Base(type, scope) + 4;
-    case BetType::Place: return Base(type, scope) + 5;
-    case BetType::Quinella: return Base(type, scope) + 4;
-    case BetType::Wide: return Base(type, scope) + 5;
-  }
-  return 0;
-}
+int TicketsIndex(BetType type, int scope) { return StatIndex(TicketsCounter(type), scope); }
+int HitsIndex(BetType type, int scope) { return StatIndex(HitsCounter(type), scope); }
+int PayIndex(BetType type, int scope) { return StatIndex(PayCounter(type), scope); }
 
 int RateIndex(BetType type, int scope) { return static_cast<int>(type) * 4 + scope; }
 
@@ -112,27 +121,27 @@ void ComputeStatistics(DayModel& day) {
     int scope = ScopeOf(VenueOf(info), venues);
     SetResultFlags(info, calc);
     int tickets = CountTickets(calc);
-    if (calc.ResU == 1) AddBoth(stats, TicketsIndex(BetType::Quinella, 0), scope, tickets);
-    if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, TicketsIndex(BetType::Wide, 0), scope, tickets);
-    if (calc.ResT == 1 && calc.AxisHorse > 0) AddBoth(stats, TicketsIndex(BetType::Win, 0), scope, 1);
-    if (calc.ResF == 1 && calc.AxisHorse > 0) AddBoth(stats, TicketsIndex(BetType::Place, 0), scope, 1);
+    if (calc.ResU == 1) AddBoth(stats, StatCounter::QuinellaTickets, scope, tickets);
+    if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, StatCounter::WideTickets, scope, tickets);
+    if (calc.ResT == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::WinTickets, scope, 1);
+    if (calc.ResF == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::PlaceTickets, scope, 1);
     for (int j = 1; j <= kJudgedTickets; ++j) {
       if (calc.UmarenHit[j] == 1) {
-        AddBoth(stats, HitsIndex(BetType::Quinella, 0), scope, 1);
-        AddBoth(stats, PayIndex(BetType::Quinella, 0), scope, calc.UmarenPay[j]);
+        AddBoth(stats, StatCounter::QuinellaHits, scope, 1);
+        AddBoth(stats, StatCounter::QuinellaPay, scope, calc.UmarenPay[j]);
       }
       if (calc.WideHit[j] == 1) {
-        AddBoth(stats, HitsIndex(BetType::Wide, 0), scope, 1);
-        AddBoth(stats, PayIndex(BetType::Wide, 0), scope, calc.WidePay[j]);
+        AddBoth(stats, StatCounter::WideHits, scope, 1);
+        AddBoth(stats, StatCounter::WidePay, scope, calc.WidePay[j]);
       }
     }
     if (calc.TanHit == 1) {
-      AddBoth(stats, HitsIndex(BetType::Win, 0), scope, 1);
-      AddBoth(stats, PayIndex(BetType::Win, 0), scope, calc.TanPay);
+      AddBoth(stats, StatCounter::WinHits, scope, 1);
+      AddBoth(stats, StatCounter::WinPay, scope, calc.TanPay);
     }
     if (calc.FukuHit == 1) {
-      AddBoth(stats, HitsIndex(BetType::Place, 0), scope, 1);
-      AddBoth(stats, PayIndex(BetType::Place, 0), scope, calc.FukuPay);
+      AddBoth(stats, StatCounter::PlaceHits, scope, 1);
+      AddBoth(stats, StatCounter::PlacePay, scope, calc.FukuPay);
     }
   }
 

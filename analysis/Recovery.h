@@ -17,9 +17,9 @@ enum class BetType { Win = 0, Place = 1, Quinella = 2, Wide = 3 };
 inline constexpr std::array<BetType, 4> kBetTypes{BetType::Win, BetType::Place, BetType::Quinella, BetType::Wide};
 
 // Scopes: 0 all venues, 1..3 the venues V1..V3.
-inline constexpr int kScopes = 4;
+inline constexpr int kScopes = kStatScopes;
 
-// Where a bet type's counters sit in GStats for a scope, and its return-rate text in GRateStr.
+// Where a bet type's counters (StatCounter) sit in GStats for a scope, and its return-rate text in GRateStr.
 int TicketsIndex(BetType type, int scope);
 int HitsIndex(BetType type, int scope);
 int PayIndex(BetType type, int scope);

@@ -45,8 +45,8 @@ struct RaceView {
 
   double P(int h) const { return info.PredWinOdds[h]; }
   double O(int h) const { return latest ? info.WinOdds2[h] : info.WinOdds1[h]; }
-  const std::string& MarkAB(int h) const { return latest ? calc.MarkAB1[h] : calc.MarkAB0[h]; }
-  const std::string& MarkC(int h) const { return latest ? calc.MarkC1[h] : calc.MarkC0[h]; }
+  const std::string& MarkAB(int h) const { return latest ? calc.MarkAB2[h] : calc.MarkAB1[h]; }
+  const std::string& MarkC(int h) const { return latest ? calc.MarkC2[h] : calc.MarkC1[h]; }
 };
 
 class TicketWriter {
@@ -82,10 +82,10 @@ int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
   int lostCount = 0;
   for (int h = 0; h < kHorses; ++h) {
     double p = v.P(h);
-    if (v.latest) MarkHorse(p, v.info.WinOdds2[h], localOption && localVenue, v.calc.MarkAB1[h], v.calc.MarkC1[h]);
+    if (v.latest) MarkHorse(p, v.info.WinOdds2[h], localOption && localVenue, v.calc.MarkAB2[h], v.calc.MarkC2[h]);
     // The first snapshot takes the strict "C" test at every venue while the option is checked.
-    MarkHorse(p, v.info.WinOdds1[h], localOption, v.calc.MarkAB0[h], v.calc.MarkC0[h]);
-    if (v.latest && Is(v.calc.MarkAB0[h], kA) && Trim(v.calc.MarkAB1[h]).empty() && p <= 20) {
+    MarkHorse(p, v.info.WinOdds1[h], localOption, v.calc.MarkAB1[h], v.calc.MarkC1[h]);
+    if (v.latest && Is(v.calc.MarkAB1[h], kA) && Trim(v.calc.MarkAB2[h]).empty() && p <= 20) {
       v.calc.ModeOneA[h] = 1;
       ++lostCount;
       lostA = h + 1;
@@ -94,7 +94,9 @@ int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
   return lostCount;
 }
 
-// Counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none).
+// Counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none). The counts are only
+// ever added to: they start from the zero the day load gives every RaceCalc, as the marks start empty, so a
+// race is predicted once per load.
 std::array<int, kMaxRank + 1> CountAndRank(RaceView& v, int& bHorse, int& cHorse) {
   RaceCalc& calc = v.calc;
   RankList list;

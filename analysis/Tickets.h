@@ -22,7 +22,8 @@ std::string TicketLabel(int x, int y);
 bool IsLocalVenue(std::string_view venueCode);
 
 // One race (it must have HasData, YozMatched and Odds1Present; the caller checks). `localOption` is the
-// checked state of the local-option menu item.
+// checked state of the local-option menu item. The slot's RaceCalc must be as the day load left it: the marks
+// are only set and the mark counts only incremented, so a second run on the same RaceCalc would count twice.
 void PredictRace(DayModel& day, int slot, bool localOption);
 
 // Every race of the loaded day that has a matched prediction and a first odds snapshot, in slot order, on a

@@ -92,6 +92,28 @@ void Plain(gui::Canvas& c, const QRect& r, const QString& text, const QColor& fi
 
 }  // namespace
 
+const ColumnCaption& CardCaption(view::CardColumn column) {
+  // clang-format off
+  static const std::array<ColumnCaption, view::kCardColumns> captions{{
+      {20, "枠", "枠", "番"}, {20, "馬", "馬", "番"}, {150, "馬名", "", ""}, {50, "騎手", "騎手", ""},
+      {50, "調教師", "調教師", ""}, {50, "予想配当", "予想配当", "（単勝）"}, {20, "順", "順", ""},
+      {50, "単勝1", "単勝ｵｯｽﾞ", "(1回目)"}, {20, "順", "順", ""}, {27, "A/B", "A/B", ""}, {27, "C", "C", ""},
+      {50, "単勝2", "単勝ｵｯｽﾞ", "(2回目)"}, {20, "順", "順", ""}, {27, "A/B", "A/B", ""}, {27, "C", "C", ""},
+      {27, "消軸", "消軸", ""}, {33, "着順", "着順", ""}, {33, "人気", "人気", ""}, {50, "配当", "確定", "ｵｯｽﾞ"}}};
+  // clang-format on
+  return captions[static_cast<size_t>(column)];
+}
+
+const ColumnCaption& TrioCaption(view::TrioColumn column) {
+  // clang-format off
+  static const std::array<ColumnCaption, view::kTrioColumns> captions{{
+      {20, "枠", "枠", "番"}, {20, "馬", "馬", "番"}, {150, "馬名", "", ""}, {50, nullptr, "予想配当", "(馬連)"},
+      {20, nullptr, "順", ""}, {50, nullptr, "当日ｵｯｽﾞ", "(馬連)"}, {20, nullptr, "順", ""}, {0, nullptr, "印", "AB"},
+      {0, nullptr, "印", "X"}, {0, nullptr, "印", "E"}}};
+  // clang-format on
+  return captions[static_cast<size_t>(column)];
+}
+
 bool FrameColour(int frame, QColor& colour) {
   static const std::array<QColor, 8> colours{QColor(255, 255, 255), QColor(128, 128, 128), QColor(255, 0, 0),
                                              QColor(0, 0, 255),     QColor(255, 255, 0),   QColor(0, 255, 0),
@@ -103,23 +125,21 @@ bool FrameColour(int frame, QColor& colour) {
 
 void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
                       const QString& text, const QString& horseText) {
+  using view::CardColumn;
+  const auto column = static_cast<CardColumn>(col);
   if (row == 0) {
-    // clang-format off
-    static const std::array<std::pair<const char*, const char*>, 19> headers{{
-        {"枠", "番"}, {"馬", "番"}, {"", ""}, {"騎手", ""}, {"調教師", ""}, {"予想配当", "（単勝）"},
-        {"順", ""}, {"単勝ｵｯｽﾞ", "(1回目)"}, {"順", ""}, {"A/B", ""}, {"C", ""}, {"単勝ｵｯｽﾞ", "(2回目)"},
-        {"順", ""}, {"A/B", ""}, {"C", ""}, {"消軸", ""}, {"着順", ""}, {"人気", ""}, {"確定", "ｵｯｽﾞ"}}};
-    // clang-format on
-    // Every header is painted whole (the grid's own header text would show through otherwise); column 5 keeps
-    // the text the race view wrote, which names the source of the predicted odds.
-    if (col >= 0 && col < 19) {
+    // Every header is painted whole (the grid's own header text would show through otherwise); the horse name
+    // shows the grid's text, and the predicted odds keep the text the race view wrote, which names the source
+    // of the predicted odds.
+    if (col >= 0 && col < view::kCardColumns) {
+      const ColumnCaption& caption = CardCaption(column);
       Fill(c, r, ctx.buttonFace);
-      if (col == 2) {
+      if (column == CardColumn::HorseName) {
         At(c, r, 1, 1, text);
-      } else if (col == 5 && !text.isEmpty()) {
-        TwoLines(c, r, text, QString::fromUtf8(headers[col].second));
+      } else if (column == CardColumn::PredWinOdds && !text.isEmpty()) {
+        TwoLines(c, r, text, QString::fromUtf8(caption.second));
       } else {
-        TwoLines(c, r, QString::fromUtf8(headers[col].first), QString::fromUtf8(headers[col].second));
+        TwoLines(c, r, QString::fromUtf8(caption.first), QString::fromUtf8(caption.second));
       }
     }
     BottomLine(c, r);
@@ -157,41 +177,42 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
       At(c, r, 14, 10, calc.ARank[h] >= 1 ? Q(FormatInt(calc.ARank[h], 2)) : QStringLiteral(" "));
     }
   };
-  switch (col) {
-    case 0: FrameCell(c, r, info, h); break;
-    case 1: HorseNumberCell(c, r, ctx, info, h); break;
-    case 2: HorseNameCell(c, r, ctx, info, h); break;
-    case 3:
-    case 4:
+  switch (column) {
+    case CardColumn::Frame: FrameCell(c, r, info, h); break;
+    case CardColumn::HorseNumber: HorseNumberCell(c, r, ctx, info, h); break;
+    case CardColumn::HorseName: HorseNameCell(c, r, ctx, info, h); break;
+    case CardColumn::Jockey:
+    case CardColumn::Trainer:
       Fill(c, r, Qt::white);
       Font(c, 8, false);
-      At(c, r, 1, 7, Q(col == 3 ? info.JockeyName[h] : info.TrainerName[h]));
+      At(c, r, 1, 7, Q(column == CardColumn::Jockey ? info.JockeyName[h] : info.TrainerName[h]));
       break;
-    case 5: odds(info.PredWinOdds[h]); break;
-    case 6: rank(calc.RankPred[h]); break;
-    case 7: odds(info.WinOdds1[h]); break;
-    case 8: rank(calc.RankOdds1[h]); break;
-    case 9: mark(calc.MarkAB0[h], 5, info.Odds1Present == 1 && info.Odds2Present == 0); break;
-    case 10: mark(calc.MarkC0[h], 7, false); break;
-    case 11: odds(info.WinOdds2[h]); break;
-    case 12: rank(calc.RankOdds2[h]); break;
-    case 13: mark(calc.MarkAB1[h], 5, info.Odds2Present == 1); break;
-    case 14: mark(calc.MarkC1[h], 7, false); break;
-    case 15:
+    case CardColumn::PredWinOdds: odds(info.PredWinOdds[h]); break;
+    case CardColumn::PredRank: rank(calc.RankPred[h]); break;
+    case CardColumn::WinOdds1: odds(info.WinOdds1[h]); break;
+    case CardColumn::Rank1: rank(calc.RankOdds1[h]); break;
+    case CardColumn::MarkAB1: mark(calc.MarkAB1[h], 5, info.Odds1Present == 1 && info.Odds2Present == 0); break;
+    case CardColumn::MarkC1: mark(calc.MarkC1[h], 7, false); break;
+    case CardColumn::WinOdds2: odds(info.WinOdds2[h]); break;
+    case CardColumn::Rank2: rank(calc.RankOdds2[h]); break;
+    case CardColumn::MarkAB2: mark(calc.MarkAB2[h], 5, info.Odds2Present == 1); break;
+    case CardColumn::MarkC2: mark(calc.MarkC2[h], 7, false); break;
+    case CardColumn::LostA:
       Fill(c, r, kAxisBackground);
       Font(c, 12, true, Qt::blue);
       At(c, r, 5, 5, calc.ModeOneA[h] == 1 ? QStringLiteral("軸") : QString());
       break;
-    case 16:
-    case 17: {
-      const int v = col == 16 ? info.FinishPos[h] : info.Popularity[h];
+    case CardColumn::Finish:
+    case CardColumn::Popularity: {
+      const bool finish = column == CardColumn::Finish;
+      const int v = finish ? info.FinishPos[h] : info.Popularity[h];
       Fill(c, r, Qt::white);
       Font(c, 9, false, HitRankColour(v));
-      const char* unit = col == 16 ? "着" : "人";
+      const char* unit = finish ? "着" : "人";
       At(c, r, 8, 7, v >= 1 ? Q(FormatInt(v, 2)) + QString::fromUtf8(unit) : QStringLiteral(" "));
       break;
     }
-    case 18:
+    case CardColumn::FinalOdds:
       Fill(c, r, Qt::white);
       Font(c, 9, false);
       At(c, r, 8, 7, info.FinalWinOdds[h] > 0 ? Q(FormatFixed(info.FinalWinOdds[h], 6, 1)) : QStringLiteral(" "));
@@ -203,29 +224,23 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
 
 void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r, const QString& text,
                   const QString& horseText) {
+  using view::TrioColumn;
+  const auto column = static_cast<TrioColumn>(col);
+  // The mean pair odds and their ranks show the texts the race view wrote, also in a row without a horse.
+  const bool pairOdds = column >= TrioColumn::PredAvgOdds && column <= TrioColumn::AvgRank;
   if (row == 0) {
-    auto header = [&](const char* first, const char* second) {
+    // The horse name keeps the grid's own "馬名".
+    if (col >= 0 && col < view::kTrioColumns && column != TrioColumn::HorseName) {
+      const ColumnCaption& caption = TrioCaption(column);
       Fill(c, r, ctx.buttonFace);
-      TwoLines(c, r, QString::fromUtf8(first), QString::fromUtf8(second));
-    };
-    switch (col) {
-      case 0: header("枠", "番"); break;
-      case 1: header("馬", "番"); break;
-      case 3: header("予想配当", "(馬連)"); break;
-      case 4:
-      case 6: header("順", ""); break;
-      case 5: header("当日ｵｯｽﾞ", "(馬連)"); break;
-      case 7: header("印", "AB"); break;
-      case 8: header("印", "X"); break;
-      case 9: header("印", "E"); break;
-      default: break;  // column 2 keeps the grid's "馬名"
+      TwoLines(c, r, QString::fromUtf8(caption.first), QString::fromUtf8(caption.second));
     }
     BottomLine(c, r);
     return;
   }
   const int h = view::HorseIndexOf(ToCp932(horseText.toStdString()));
   if (h < 0 || !ctx.day || ctx.slot < 0 || ctx.slot >= kSlots) {
-    if (col < 3 || col > 6) Plain(c, r, text, Qt::white);
+    if (!pairOdds) Plain(c, r, text, Qt::white);
     BottomLine(c, r);
     return;
   }
@@ -237,14 +252,14 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
     Font(c, 12, true, colour);
     At(c, r, 13, 3, Q(m));
   };
-  switch (col) {
-    case 0: FrameCell(c, r, info, h); break;
-    case 1: HorseNumberCell(c, r, ctx, info, h); break;
-    case 2: HorseNameCell(c, r, ctx, info, h); break;
-    case 7: mark(info.Odds2Present == 1 ? calc.MarkAB1[h] : calc.MarkAB0[h], c.FontColor()); break;
-    case 8: mark(calc.MarkX[h], c.FontColor()); break;
-    case 9: mark(calc.MarkE[h], Qt::blue); break;
-    default: break;  // 3-6 show the texts the race view wrote
+  switch (column) {
+    case TrioColumn::Frame: FrameCell(c, r, info, h); break;
+    case TrioColumn::HorseNumber: HorseNumberCell(c, r, ctx, info, h); break;
+    case TrioColumn::HorseName: HorseNameCell(c, r, ctx, info, h); break;
+    case TrioColumn::MarkAB: mark(info.Odds2Present == 1 ? calc.MarkAB2[h] : calc.MarkAB1[h], c.FontColor()); break;
+    case TrioColumn::MarkX: mark(calc.MarkX[h], c.FontColor()); break;
+    case TrioColumn::MarkE: mark(calc.MarkE[h], Qt::blue); break;
+    default: break;  // the mean pair odds and ranks show the texts the race view wrote
   }
   BottomLine(c, r);
 }

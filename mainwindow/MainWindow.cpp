@@ -100,8 +100,7 @@ MainWindow::MainWindow(const std::filesystem::path& appDir, QWidget* parent, JVL
 MainWindow::~MainWindow() = default;
 
 void MainWindow::PrepareWindow() {
-  // The controls, label arrays and work lists exist whatever happens below, so no handler ever meets a
-  // half-made window.
+  // The controls and label arrays exist whatever happens below, so no handler ever meets a half-made window.
   Settings.SetFileName((AppDir / std::string(kSettingsFileName)).string());
   BuildLayout();
 
@@ -128,7 +127,6 @@ void MainWindow::PrepareWindow() {
     createFailed_ = true;
     return;
   }
-  ReadLines(AppDir / kErrorLogName, ErrorLogLines);
 
   HideDayListAfterLoadAction->setChecked(Settings.ReadBool("datalist", "close", false));
   LocalOptionAction->setChecked(Settings.ReadBool("kaime", "local", true));
@@ -189,8 +187,8 @@ void MainWindow::ClearRaceDisplay() {
   for (QLabel* l : {AxisHorseLabel, CountALabel, CountBLabel, CountCLabel}) l->clear();
   RaceCardGrid->SetRowCount(2);
   TrioGrid->SetRowCount(2);
-  for (int c = 0; c < 19; ++c) RaceCardGrid->SetCell(c, 1, QString());
-  for (int c = 0; c < 10; ++c) TrioGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kCardColumns; ++c) RaceCardGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kTrioColumns; ++c) TrioGrid->SetCell(c, 1, QString());
   for (gui::StringGrid* g : {OddsRankingGrid, PredictedOddsRankingGrid}) {
     g->SetRowCount(2);
     for (int c = 0; c < 3; ++c) g->SetCell(c, 1, QString());
@@ -353,7 +351,7 @@ void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
 }
 
 void MainWindow::ShowGridRows(const RaceInfo& info, const RaceCalc& calc, int runners) {
-  RaceCardGrid->SetCell(5, 0, Q(view::PredOddsHeader(info)));
+  RaceCardGrid->SetCell(view::Col(view::CardColumn::PredWinOdds), 0, Q(view::PredOddsHeader(info)));
   for (int r = 1; r <= runners; ++r) {
     QStringList card, trio;
     for (const std::string& cell : view::CardRow(info, calc, r - 1)) card << Q(cell);
@@ -472,6 +470,10 @@ void MainWindow::FetchDayResults(bool timed) {
     } else {
       reader_->ReadRaceRecords();
     }
+    // Closed twice on purpose, also after a failed open. A close that reports a failure need not have ended the
+    // exchange, and one left open makes every later open fail (-202); the second close, after the queued
+    // messages ran, ends it. With nothing open JVClose returns 0 and reports nothing (the stand-in too), so
+    // after a good first close the second costs nothing. Keep both.
     reader_->CloseAfterRaces(timed);
     // A failure stays on the label, else the user would never see what the log recorded.
     if (!failureShown_) SetExchangeStatus({});
@@ -509,6 +511,9 @@ void MainWindow::TakeRaceOdds(const std::string& raceKey, const std::string& fet
   } else {
     reader_->ReadOddsRecords();
   }
+  // Closed twice on purpose, also after a failed open, as FetchDayResults does: a close that reports a failure
+  // need not have ended the exchange, and one left open would make the next race's open fail (-202). With
+  // nothing open JVClose returns 0 and reports nothing, so after a good first close the second costs nothing.
   reader_->CloseAfterOdds();
   // A failure stays on the label, else the user would never see what the log recorded.
   if (!failureShown_) SetExchangeStatus({});

@@ -1,5 +1,5 @@
 #pragma once
-// MainWindow: the main window. It owns the loaded day, the work lists and the program folder for the whole
+// MainWindow: the main window. It owns the loaded day, the JV-Link reader and the program folder for the whole
 // run, lists the stored race days, loads the chosen day and shows one race at a time.
 #include <QMainWindow>
 #include <array>
@@ -9,8 +9,6 @@
 #include <memory>
 
 #include "components/SettingsFile.h"
-#include "platform/LineFile.h"
-#include "platform/SortedList.h"
 #include "platform/gui/WindowBounds.h"
 #include "racedata/DayLoad.h"
 #include "racedata/DayModel.h"
@@ -58,9 +56,6 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   std::filesystem::path HelpFile;  // the application's help file, opened with the desktop's viewer
   JVLink* Link = nullptr;          // the one JV-Link control of the run
   SettingsFile Settings;
-  // Work lists.
-  Lines DayFileLines, OddsFileLines, PairLines, HitLines, ErrorLogLines;
-  SortedList SortedHits{Duplicates::Ignore}, FirstSortScratch, SecondSortScratch, SortedStatistics{Duplicates::Ignore};
   // Label arrays, 1-based (element 0 unused).
   std::array<QLabel*, 154> RealPairOddsLabels{};       // real quinella odds by UmarenIndex
   std::array<QLabel*, 154> PredictedPairOddsLabels{};  // predicted quinella odds by UmarenIndex
@@ -242,8 +237,8 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   gui::RestoredBounds bounds_;
   std::unique_ptr<JVLink> ownedLink_;
   std::unique_ptr<RealTimeReader> reader_;
-  // The odds queue is a list of its own: the results reading and the day load use the work lists, and a tick
-  // may add races while the queue is being worked through.
+  // The race keys whose scheduled odds wait to be taken, oldest first. A timer tick appends to it while a pass
+  // waits for the gate or is working through it (the exchanges let messages run), and that pass takes them too.
   std::deque<std::string> oddsQueue_;
   bool oddsLoopPending_ = false;  // a pass over the queue waits for the gate or runs
   bool failureShown_ = false;

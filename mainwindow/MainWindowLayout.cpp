@@ -493,35 +493,32 @@ void MainWindow::SetUpGrids() {
   boldFont.setBold(true);
 
   RaceCardGrid->setFont(gridFont);
-  RaceCardGrid->SetColCount(19);
+  RaceCardGrid->SetColCount(view::kCardColumns);
   RaceCardGrid->SetRowCount(2);
-  RaceCardGrid->SetFixedCols(5);
+  RaceCardGrid->SetFixedCols(view::Col(view::CardColumn::PredWinOdds));  // the runner stays in view
   RaceCardGrid->SetFixedRows(1);
   RaceCardGrid->SetDefaultRowHeight(25);
   RaceCardGrid->SetRowHeight(0, 27);
-  const int cardWidths[19] = {20, 20, 150, 50, 50, 50, 20, 50, 20, 27, 27, 50, 20, 27, 27, 27, 33, 33, 50};
-  static const char* const cardHeaders[19] = {"枠",    "馬",   "馬名", "騎手", "調教師", "予想配当", "順",
-                                              "単勝1", "順",   "A/B",  "C",    "単勝2",  "順",       "A/B",
-                                              "C",     "消軸", "着順", "人気", "配当"};
-  for (int c = 0; c < 19; ++c) {
-    RaceCardGrid->SetColWidth(c, cardWidths[c]);
-    RaceCardGrid->SetCell(c, 0, QString::fromUtf8(cardHeaders[c]));
+  for (int c = 0; c < view::kCardColumns; ++c) {
+    const ColumnCaption& caption = CardCaption(static_cast<view::CardColumn>(c));
+    RaceCardGrid->SetColWidth(c, caption.width);
+    RaceCardGrid->SetCell(c, 0, QString::fromUtf8(caption.cell));
   }
   RaceCardGrid->SetRowSelect(true);
   RaceCardGrid->SetRangeSelect(true);
 
   TrioGrid->setFont(gridFont);
-  TrioGrid->SetColCount(10);
+  TrioGrid->SetColCount(view::kTrioColumns);
   TrioGrid->SetRowCount(2);
-  TrioGrid->SetFixedCols(3);
+  TrioGrid->SetFixedCols(view::Col(view::TrioColumn::PredAvgOdds));
   TrioGrid->SetFixedRows(1);
   TrioGrid->SetDefaultColWidth(40);
   TrioGrid->SetDefaultRowHeight(25);
-  const int trioWidths[7] = {20, 20, 150, 50, 20, 50, 20};
-  for (int c = 0; c < 7; ++c) TrioGrid->SetColWidth(c, trioWidths[c]);
-  TrioGrid->SetCell(0, 0, QStringLiteral("枠"));
-  TrioGrid->SetCell(1, 0, QStringLiteral("馬"));
-  TrioGrid->SetCell(2, 0, QStringLiteral("馬名"));
+  for (int c = 0; c < view::kTrioColumns; ++c) {
+    const ColumnCaption& caption = TrioCaption(static_cast<view::TrioColumn>(c));
+    if (caption.width > 0) TrioGrid->SetColWidth(c, caption.width);
+    if (caption.cell) TrioGrid->SetCell(c, 0, QString::fromUtf8(caption.cell));
+  }
   TrioGrid->SetRowSelect(true);
   TrioGrid->SetRangeSelect(true);
 
@@ -547,11 +544,13 @@ void MainWindow::SetUpGrids() {
 
   RaceCardGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     CardPaintContext ctx{day_.get(), day_->GCurRace, palette().color(QPalette::Button), InfoBackground()};
-    DrawRaceCardCell(c, ctx, col, row, r, RaceCardGrid->Cell(col, row), RaceCardGrid->Cell(1, row));
+    DrawRaceCardCell(c, ctx, col, row, r, RaceCardGrid->Cell(col, row),
+                     RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), row));
   });
   TrioGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     CardPaintContext ctx{day_.get(), day_->GCurRace, palette().color(QPalette::Button), InfoBackground()};
-    DrawTrioCell(c, ctx, col, row, r, TrioGrid->Cell(col, row), TrioGrid->Cell(1, row));
+    DrawTrioCell(c, ctx, col, row, r, TrioGrid->Cell(col, row),
+                 TrioGrid->Cell(view::Col(view::TrioColumn::HorseNumber), row));
   });
   connect(RaceCardGrid, &gui::StringGrid::MouseUp, this, Guarded([this] { ClearRaceCardSelection(); }));
   connect(TrioGrid, &gui::StringGrid::MouseUp, this, Guarded([this] { ClearTrioSelection(); }));

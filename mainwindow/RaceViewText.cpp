@@ -155,38 +155,46 @@ std::string PredOddsHeader(const RaceInfo& info) {
 }
 
 std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i) {
-  return {info.WakuBan[i],
-          info.UmaBan[i],
-          info.HorseName[i],
-          info.JockeyName[i],
-          info.TrainerName[i],
-          Positive1(info.PredWinOdds[i], 6),
-          Rank(calc.RankPred[i]),
-          Positive1(info.WinOdds1[i], 6),
-          Rank(calc.RankOdds1[i]),
-          calc.MarkAB0[i],
-          calc.MarkC0[i],
-          Positive1(info.WinOdds2[i], 6),
-          Rank(calc.RankOdds2[i]),
-          calc.MarkAB1[i],
-          calc.MarkC1[i],
-          calc.ModeOneA[i] == 1 ? CORVINA_CP932("軸") : std::string(),
-          info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + CORVINA_CP932("着") : std::string(4, ' '),
-          info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + CORVINA_CP932("人") : std::string(4, ' '),
-          info.FinalWinOdds[i] > 0 ? FormatFixed(info.FinalWinOdds[i], 6, 1) : std::string(6, ' ')};
+  std::vector<std::string> row(kCardColumns);
+  auto cell = [&row](CardColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
+  cell(CardColumn::Frame) = info.WakuBan[i];
+  cell(CardColumn::HorseNumber) = info.UmaBan[i];
+  cell(CardColumn::HorseName) = info.HorseName[i];
+  cell(CardColumn::Jockey) = info.JockeyName[i];
+  cell(CardColumn::Trainer) = info.TrainerName[i];
+  cell(CardColumn::PredWinOdds) = Positive1(info.PredWinOdds[i], 6);
+  cell(CardColumn::PredRank) = Rank(calc.RankPred[i]);
+  cell(CardColumn::WinOdds1) = Positive1(info.WinOdds1[i], 6);
+  cell(CardColumn::Rank1) = Rank(calc.RankOdds1[i]);
+  cell(CardColumn::MarkAB1) = calc.MarkAB1[i];
+  cell(CardColumn::MarkC1) = calc.MarkC1[i];
+  cell(CardColumn::WinOdds2) = Positive1(info.WinOdds2[i], 6);
+  cell(CardColumn::Rank2) = Rank(calc.RankOdds2[i]);
+  cell(CardColumn::MarkAB2) = calc.MarkAB2[i];
+  cell(CardColumn::MarkC2) = calc.MarkC2[i];
+  cell(CardColumn::LostA) = calc.ModeOneA[i] == 1 ? CORVINA_CP932("軸") : std::string();
+  cell(CardColumn::Finish) = info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + CORVINA_CP932("着") : std::string(4, ' ');
+  cell(CardColumn::Popularity) =
+      info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + CORVINA_CP932("人") : std::string(4, ' ');
+  cell(CardColumn::FinalOdds) =
+      info.FinalWinOdds[i] > 0 ? FormatFixed(info.FinalWinOdds[i], 6, 1) : std::string(6, ' ');
+  return row;
 }
 
 std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i) {
-  return {info.WakuBan[i],
-          info.UmaBan[i],
-          info.HorseName[i],
-          Positive1(calc.PredAvgOdds[i], 7),
-          Rank(calc.PredAvgOddsRank[i]),
-          Positive1(calc.AvgOdds[i], 7),
-          Rank(calc.AvgOddsRank[i]),
-          info.Odds2Present == 1 ? calc.MarkAB1[i] : calc.MarkAB0[i],
-          calc.MarkX[i],
-          calc.MarkE[i]};
+  std::vector<std::string> row(kTrioColumns);
+  auto cell = [&row](TrioColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
+  cell(TrioColumn::Frame) = info.WakuBan[i];
+  cell(TrioColumn::HorseNumber) = info.UmaBan[i];
+  cell(TrioColumn::HorseName) = info.HorseName[i];
+  cell(TrioColumn::PredAvgOdds) = Positive1(calc.PredAvgOdds[i], 7);
+  cell(TrioColumn::PredAvgRank) = Rank(calc.PredAvgOddsRank[i]);
+  cell(TrioColumn::AvgOdds) = Positive1(calc.AvgOdds[i], 7);
+  cell(TrioColumn::AvgRank) = Rank(calc.AvgOddsRank[i]);
+  cell(TrioColumn::MarkAB) = info.Odds2Present == 1 ? calc.MarkAB2[i] : calc.MarkAB1[i];
+  cell(TrioColumn::MarkX) = calc.MarkX[i];
+  cell(TrioColumn::MarkE) = calc.MarkE[i];
+  return row;
 }
 
 int HorseIndexOf(std::string_view text) {
@@ -198,7 +206,8 @@ int HorseIndexOf(std::string_view text) {
 
 void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order) {
   if (order == CardOrder::None || rows.size() < 2) return;
-  const size_t col = order == CardOrder::ByNumber ? 1 : 2;
+  const size_t number = Col(CardColumn::HorseNumber), name = Col(CardColumn::HorseName);
+  const size_t col = order == CardOrder::ByNumber ? number : name;
   auto cell = [](const std::vector<std::string>& row, size_t c) -> const std::string& {
     static const std::string empty;
     return c < row.size() ? row[c] : empty;
@@ -207,7 +216,7 @@ void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order) 
   std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
     const int c = cell(a, col).compare(cell(b, col));
     if (c != 0) return order == CardOrder::ByNumber ? c < 0 : c > 0;
-    return cell(a, 1) < cell(b, 1);
+    return cell(a, number) < cell(b, number);
   });
 }
 

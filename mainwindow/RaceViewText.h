@@ -79,7 +79,52 @@ struct AxisTexts {
 };
 AxisTexts AxisHorseTexts(const RaceInfo& info, const RaceCalc& calc);
 
-// Cell texts of the race card (19 columns) and of the trio study grid (10 columns) for horse index i.
+// The race card's columns, in the grid's order: the runner, the prediction, the first and the latest odds
+// snapshot (odds, rank, marks), the lost-"A" axis mark and the results.
+enum class CardColumn {
+  Frame,
+  HorseNumber,
+  HorseName,
+  Jockey,
+  Trainer,
+  PredWinOdds,
+  PredRank,
+  WinOdds1,
+  Rank1,
+  MarkAB1,
+  MarkC1,
+  WinOdds2,
+  Rank2,
+  MarkAB2,
+  MarkC2,
+  LostA,
+  Finish,
+  Popularity,
+  FinalOdds,
+};
+inline constexpr int kCardColumns = 19;
+
+// The trio study grid's columns: the runner, the predicted and the real mean pair odds with their ranks, and
+// the current "A"/"B", "X" and "E" marks.
+enum class TrioColumn {
+  Frame,
+  HorseNumber,
+  HorseName,
+  PredAvgOdds,
+  PredAvgRank,
+  AvgOdds,
+  AvgRank,
+  MarkAB,
+  MarkX,
+  MarkE
+};
+inline constexpr int kTrioColumns = 10;
+
+// A column's index in its grid.
+constexpr int Col(CardColumn column) { return static_cast<int>(column); }
+constexpr int Col(TrioColumn column) { return static_cast<int>(column); }
+
+// Cell texts of the race card and of the trio study grid for horse index i, one per column.
 std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i);
 std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i);
 std::string PredOddsHeader(const RaceInfo& info);  // "前売配当" / "予想配当"
@@ -87,8 +132,8 @@ std::string PredOddsHeader(const RaceInfo& info);  // "前売配当" / "予想�
 // The horse index 0..17 that a grid row's horse-number text names, or -1 when it names none.
 int HorseIndexOf(std::string_view horseNumberText);
 
-// Orders race-card rows: by horse number (column 1) ascending, or by horse name (column 2) descending in byte
-// order; rows with equal sort text keep horse-number order. Both orders compare CP932 bytes.
+// Orders race-card rows: by horse number ascending, or by horse name descending in byte order; rows with equal sort
+// text keep horse-number order. Both orders compare CP932 bytes.
 enum class CardOrder { None, ByNumber, ByNameDescending };
 void SortCardRows(std::vector<std::vector<std::string>>& rows, CardOrder order);
 

@@ -5,6 +5,48 @@
 // Text fields hold CP932 bytes as the records give them (blanks kept). Arrays written [1..k] in the field
 // comments are indexed by payout entry or ticket number 1..k: they hold k + 1 elements and element 0 is unused,
 // so code reads like the rules it follows. Per-horse arrays [0..17] are indexed by horse number - 1.
+//
+// Words. The names below are those of the stored records and of the data the program has always kept, so a
+// field can be found by the record word it mirrors; what the names do not say:
+//   G...            a day-wide value (once a global): kept with the day, not with a race.
+//   Tbl             the raw records of one kind, one entry per race slot: GRaTbl the race (RA), GSeTbl the
+//                   runners (SE), GHrTbl the payouts (HR), GO1Tbl1 / GO1Tbl2 the first and the latest snapshot of
+//                   the win, place and bracket odds (O1), GO2Tbl the quinella odds (O2), GYozTbl the predicted
+//                   odds line (.yoz, the program's own day file made from a provider's archive).
+//   slot            a race's place 0..35 in the tables; GCurRace is the slot shown, GRaceTotal the slots filled.
+//   GFrom2005       the loaded day is in 2005 or later: the real pair odds then always come from the quinella
+//                   odds (O2), and the KOL import keeps its bracket mode off. Before, a race of eight runners or
+//                   fewer takes them from the bracket odds of O1.
+//   UmaBan          horse number (馬番), the runner's number in the race, 1..18.
+//   WakuBan         frame number (枠番), the starting-gate bracket 1..8 the horse belongs to.
+//   KettoNum        the horse's registration number (血統登録番号).
+//   Futan           weight carried (負担重量), in tenths of a kilogram.
+//   Tan / Fuku      win (単勝) / place (複勝): bets on one horse.
+//   Wakuren         bracket quinella (枠連): the two frames of the first two, either order.
+//   Umaren          quinella (馬連): the two horses of the first two, either order.
+//   Wide            wide (ワイド): two horses both in the first three, either order. The program's tickets are
+//                   horse pairs, judged as quinella and, in races of more than eight runners, as wide.
+//   Umatan          exacta (馬単): first and second in order.
+//   Sanrenpuku      trio (三連複): the first three, any order.   Sanrentan  trifecta (三連単): in order.
+//   ...Comb / Pop / Pay  a payout entry's combination label, its popularity and its payout (yen per 100 yen).
+//   TanHit, FukuHit the race's axis horse won / placed; TanPay, FukuPay what that paid (in RaceCalc).
+//   snapshot 1 / 2  the two odds takings of a race: 1 the first (GO1Tbl1, WinOdds1, OddsTime1, OddsAnnounce1,
+//                   Odds1Present, RankOdds1, MarkAB1, MarkC1), 2 the latest (the same names with 2).
+//   Yoz...          the race's predicted odds line: YozMatched a line was filed into the slot; YozSourceM its
+//                   provider letter is "M", odds predicted before the sale opened (shown as 前売配当); GYozRec
+//                   the last line a load read, whose letter is taken as the source of the whole day.
+//   MarkAB, MarkC   the marks of the prediction per snapshot: "A" (odds at or under the prediction), "B" (long
+//                   prediction, short odds), "C" (odds far above the prediction). MarkX: the horse's predicted
+//                   pair odds average above the real one; MarkE: an "A" horse that also has "X".
+//   CountA/B/C      the number of horses with the current snapshot's "A", "B" and "C". They are only ever
+//                   incremented: the prediction counts up from the zero every day load gives a RaceCalc.
+//   ARank           the rank of an "A" horse among the race's "A" horses; ranks 1..6 make the tickets.
+//   ModeOneA        the horse lost its first-snapshot "A" at the latest snapshot (shown as 軸 under 消軸, "erased
+//                   axis": when one horse of the race has it, it becomes the partner of the ranked horses).
+//   AxisHorse       the horse bet on alone, to win and to place (軸馬).
+//   ResU / ResW / ResT / ResF  the race has quinella / wide / win / place results (U umaren, W wide, T tan,
+//                   F fuku); the statistics count a race's tickets only where it has results.
+//   GStats          the day's hit statistics, counters named by `StatCounter`; GRateStr their return rates.
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +59,30 @@ namespace corvina {
 using Byte = std::uint8_t;
 inline constexpr int kHorses = layout::kHorses;
 inline constexpr int kSlots = layout::kSlots;
+
+// The counters of DayModel::GStats, the day's hit statistics. Each scope has a block of six counters: the pair
+// bets (quinella, wide) in blocks at 0..23 and the one-horse bets (win, place) in blocks at 24..47, four blocks
+// each: all venues (scope 0), then the venues V1, V2, V3 (scopes 1..3). An enumerator is the counter's index
+// for all venues; StatIndex gives it for a scope. Tickets count 100-yen tickets, Pay sums yen.
+enum class StatCounter {
+  WideTickets = 0,
+  QuinellaTickets = 1,
+  WideHits = 2,
+  QuinellaHits = 3,
+  QuinellaPay = 4,
+  WidePay = 5,
+  WinTickets = 24,
+  PlaceTickets = 25,
+  WinHits = 26,
+  PlaceHits = 27,
+  WinPay = 28,
+  PlacePay = 29,
+};
+inline constexpr int kStatScopes = 4;
+inline constexpr int kStatBlock = 6;  // counters per scope and pair of bet types
+inline constexpr int kStatCounters = 48;
+// The index in GStats of `counter` for `scope` (0 all venues, 1..3 the venues V1..V3).
+constexpr int StatIndex(StatCounter counter, int scope) { return static_cast<int>(counter) + kStatBlock * scope; }
 
 template <typename T>
 using PerHorse = std::array<T, layout::kHorses>;  // [0..17], horse index
@@ -114,15 +180,15 @@ struct RaceCalc {
   PerHorse<double> PredAvgOdds{};          // per-horse mean pair odds (predicted)
   PerHorse<int> AvgOddsRank{};             // rank by AvgOdds
   PerHorse<int> PredAvgOddsRank{};         // rank by PredAvgOdds
-  PerHorse<std::string> MarkAB0;           // one-letter marks, empty for none
-  PerHorse<std::string> MarkC0;
-  PerHorse<std::string> MarkAB1;
+  PerHorse<std::string> MarkAB1;           // one-letter marks of the first snapshot, empty for none
   PerHorse<std::string> MarkC1;
+  PerHorse<std::string> MarkAB2;  // and of the latest snapshot
+  PerHorse<std::string> MarkC2;
   PerHorse<std::string> MarkX;
   PerHorse<std::string> MarkE;
-  int CountA = 0;                     // horses marked "A"
-  int CountB = 0;                     // horses marked "B"
-  int CountC = 0;                     // horses marked "C"
+  int CountA = 0;                     // horses marked "A"; counted up from the day load's zero
+  int CountB = 0;                     // horses marked "B", the same
+  int CountC = 0;                     // horses marked "C", the same
   PerHorse<Byte> ModeOneA{};          // 1: lost its first-snapshot mark "A" at the latest snapshot
   PerHorse<int> RankPred{};           // rank by predicted win odds, 0 = unranked
   PerHorse<int> RankOdds1{};          // rank by first-snapshot win odds, 0 = unranked
@@ -164,7 +230,7 @@ struct DayModel {
   int GAutoReadMinutes = 15;      // minutes between automatic results reads
   std::array<Byte, kSlots> GOddsTakenFirst{};   // 1 once the first scheduled odds of the slot were queued
   std::array<Byte, kSlots> GOddsTakenSecond{};  // 1 once the second scheduled odds were queued
-  std::array<int, 48> GStats{};                 // the day's hit statistics counters (counts and yen sums)
+  std::array<int, kStatCounters> GStats{};      // the day's hit statistics, indexed by StatIndex
   std::array<std::string, 16> GRateStr;         // return-rate texts "%6.1f%" or 7 blanks
 
   // The data folder: AppDir/Data.

@@ -138,8 +138,8 @@ const std::array<TextItem, 22> kRowCells{{
        return When(c.info.YozMatched == 1 && c.info.Odds2Present == 0 && K(ARank) > 0, Rank(K(ARank)));
      },
      8},
-    {1020, 35, nullptr, [](const Context& c) { return When(true, K(MarkAB0)); }, 12},
-    {1100, 35, nullptr, [](const Context& c) { return When(true, K(MarkC0)); }, 12},
+    {1020, 35, nullptr, [](const Context& c) { return When(true, K(MarkAB1)); }, 12},
+    {1100, 35, nullptr, [](const Context& c) { return When(true, K(MarkC1)); }, 12},
     {1170, 45, nullptr, [](const Context& c) { return When(H(WinOdds2) > 0, Odds(H(WinOdds2))); }, 9},
     {1270, 45, nullptr, [](const Context& c) { return When(K(RankOdds2) > 0, Rank(K(RankOdds2))); }, 9},
     {1350, 45, nullptr,
@@ -147,8 +147,8 @@ const std::array<TextItem, 22> kRowCells{{
        return When(c.info.YozMatched == 1 && c.info.Odds2Present == 1 && K(ARank) > 0, Rank(K(ARank)));
      },
      8},
-    {1330, 35, nullptr, [](const Context& c) { return When(true, K(MarkAB1)); }, 12},
-    {1410, 35, nullptr, [](const Context& c) { return When(true, K(MarkC1)); }, 12},
+    {1330, 35, nullptr, [](const Context& c) { return When(true, K(MarkAB2)); }, 12},
+    {1410, 35, nullptr, [](const Context& c) { return When(true, K(MarkC2)); }, 12},
     {1485, 35, nullptr, [](const Context& c) { return When(K(ModeOneA) == 1, CORVINA_CP932("軸")); }, 12},
     {1575, 45, nullptr, [](const Context& c) { return When(H(FinishPos) > 0, Rank(H(FinishPos))); }, 9},
     {1655, 45, nullptr, [](const Context& c) { return When(H(Popularity) > 0, Rank(H(Popularity))); }, 9},

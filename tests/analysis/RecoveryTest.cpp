@@ -64,12 +64,24 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
 
   ComputeStatistics(*day);
   const auto& g = day->GStats;
+  using C = StatCounter;
+  auto at = [&](std::initializer_list<C> counters, int scope) {
+    Ints out;
+    for (C c : counters) out.push_back(g[StatIndex(c, scope)]);
+    return out;
+  };
   // All venues: wide tickets only from the big race with a wide result; quinella tickets of both "05" races.
-  EXPECT_EQ(At(g, {0, 1, 2, 3, 4, 5}), (Ints{3, 5, 1, 1, 1250, 300}));
-  EXPECT_EQ(At(g, {7, 13}), (Ints{5, 0}));  // quinella tickets of V1 and V2
+  EXPECT_EQ(at({C::WideTickets, C::QuinellaTickets, C::WideHits, C::QuinellaHits, C::QuinellaPay, C::WidePay}, 0),
+            (Ints{3, 5, 1, 1, 1250, 300}));
+  EXPECT_EQ((Ints{g[StatIndex(C::QuinellaTickets, 1)], g[StatIndex(C::QuinellaTickets, 2)]}), (Ints{5, 0}));
   // Win: only slot 0 has an axis and a win result; place: slots 0 and 2, one of them at V2.
-  EXPECT_EQ(At(g, {24, 25, 26, 28, 37}), (Ints{1, 2, 1, 450, 1}));
-  for (int i : {18, 19, 20, 21, 22, 23, 42, 43, 44, 45, 46, 47}) EXPECT_EQ(g[i], 0) << i;  // no V3
+  EXPECT_EQ(at({C::WinTickets, C::PlaceTickets, C::WinHits, C::WinPay}, 0), (Ints{1, 2, 1, 450}));
+  EXPECT_EQ(g[StatIndex(C::PlaceTickets, 2)], 1);
+  const Ints none(12, 0);
+  EXPECT_EQ(at({C::WideTickets, C::QuinellaTickets, C::WideHits, C::QuinellaHits, C::QuinellaPay, C::WidePay,
+                C::WinTickets, C::PlaceTickets, C::WinHits, C::PlaceHits, C::WinPay, C::PlacePay},
+               3),
+            none);  // no V3
   EXPECT_EQ(
       At(day->GRateStr, {RateIndex(BetType::Quinella, 0), RateIndex(BetType::Quinella, 3), RateIndex(BetType::Win, 2)}),
       (Strs{" 250.0%", "       ", "       "}));
@@ -94,24 +106,24 @@ TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
     c.AxisHorse = 1, c.TanHit = 1, c.TanPay = 100 * s + 3, c.FukuHit = 1, c.FukuPay = 100 * s + 4;
   }
   ComputeStatistics(*day);
-  std::array<int, 48> expected{};
+  std::array<int, kStatCounters> expected{};
   for (int s = 0; s <= 3; ++s) {
     const bool all = s == 0;
     const int tickets = all ? 6 : s, races = all ? 3 : 1;
     auto pay = [&](int kind) { return all ? 600 + 3 * kind : 100 * s + kind; };
-    int q = 6 * s, w = 24 + 6 * s;
-    expected[q + 0] = tickets;  // wide tickets
-    expected[q + 1] = tickets;  // quinella tickets
-    expected[q + 2] = races;    // wide hits
-    expected[q + 3] = races;    // quinella hits
-    expected[q + 4] = pay(1);   // quinella pay
-    expected[q + 5] = pay(2);   // wide pay
-    expected[w + 0] = races;    // win tickets
-    expected[w + 1] = races;    // place tickets
-    expected[w + 2] = races;    // win hits
-    expected[w + 3] = races;    // place hits
-    expected[w + 4] = pay(3);   // win pay
-    expected[w + 5] = pay(4);   // place pay
+    auto set = [&](StatCounter c, int value) { expected[StatIndex(c, s)] = value; };
+    set(StatCounter::WideTickets, tickets);
+    set(StatCounter::QuinellaTickets, tickets);
+    set(StatCounter::WideHits, races);
+    set(StatCounter::QuinellaHits, races);
+    set(StatCounter::QuinellaPay, pay(1));
+    set(StatCounter::WidePay, pay(2));
+    set(StatCounter::WinTickets, races);
+    set(StatCounter::PlaceTickets, races);
+    set(StatCounter::WinHits, races);
+    set(StatCounter::PlaceHits, races);
+    set(StatCounter::WinPay, pay(3));
+    set(StatCounter::PlacePay, pay(4));
   }
   EXPECT_EQ(day->GStats, expected);
   const std::array<std::string, 16> rates{
@@ -187,7 +199,7 @@ TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   day->Races[0].UmarenComb[1] = " 1- 3";
   EXPECT_TRUE(ComputeRecoveryStatistics(*day, kDayName).written.empty());
   EXPECT_TRUE(fs::is_empty(home_));
-  EXPECT_EQ(day->GStats[1], 1);
+  EXPECT_EQ(day->GStats[StatIndex(StatCounter::QuinellaTickets, 0)], 1);
   EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], "   0.0%");
 }
 
@@ -201,7 +213,8 @@ TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
     day->Races[s].UmarenComb[1] = " 1- 2";
   }
   ComputeStatistics(*day);
-  EXPECT_EQ(At(day->GStats, {1, 7, 13, 19}), (Ints{4, 1, 1, 1}));
+  for (int s = 0; s < kScopes; ++s)
+    EXPECT_EQ(day->GStats[StatIndex(StatCounter::QuinellaTickets, s)], s == 0 ? 4 : 1) << s;
   EXPECT_EQ(At(VenueLabels(*day), {1, 3}), (Strs{ToCp932("札幌01回04日"), ToCp932("中山01回04日")}));
 }
 

@@ -54,27 +54,27 @@ TEST(Marks, BordersOfTheABRules) {
                    {4, 100.0, 19.9, 19.9},
                    {5, 100.0, 20.0, 20.0}});
   PredictDay(*day, false);
-  EXPECT_EQ(At(day->Calcs[0].MarkAB1, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));
-  EXPECT_EQ(At(day->Calcs[0].MarkAB0, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));  // same rules
+  EXPECT_EQ(At(day->Calcs[0].MarkAB2, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));
+  EXPECT_EQ(At(day->Calcs[0].MarkAB1, {0, 1, 2, 3, 4}), (Strs{"A", "", "A", "B", ""}));  // same rules
 }
 
 TEST(Marks, LocalOptionTakesTheStrictCTestByVenueAndSnapshot) {
   // P 3.0 at odds 10.0: the usual test marks it "C" (3 x 3.0 = 9 < 10), the strict one does not (4 x 3.0 = 12).
   auto away = Race({{1, 3.0, 10.0, 10.0}}, true, "05");
   PredictDay(*away, true);
-  EXPECT_EQ(away->Calcs[0].MarkC1[0], "C");
-  EXPECT_EQ(away->Calcs[0].MarkC0[0], "");
+  EXPECT_EQ(away->Calcs[0].MarkC2[0], "C");
+  EXPECT_EQ(away->Calcs[0].MarkC1[0], "");
 
   auto local = Race({{1, 3.0, 10.0, 10.0}, {2, 3.0, 12.1, 12.1}, {3, 3.0, 12.0, 12.0}}, true, "01");
   PredictDay(*local, true);
+  EXPECT_EQ(At(local->Calcs[0].MarkC2, {0, 1, 2}), (Strs{"", "C", ""}));
   EXPECT_EQ(At(local->Calcs[0].MarkC1, {0, 1, 2}), (Strs{"", "C", ""}));
-  EXPECT_EQ(At(local->Calcs[0].MarkC0, {0, 1, 2}), (Strs{"", "C", ""}));
 
   // Option off: venue "01" takes the usual tests for both snapshots (the second: 3.5 x 15 = 52.5 < 55, P < 20).
   auto off = Race({{1, 3.0, 10.0, 10.0}, {2, 15.0, 55.0, 55.0}}, true, "01");
   PredictDay(*off, false);
-  EXPECT_EQ(At(off->Calcs[0].MarkC1, {0, 1}), (Strs{"C", "C"}));
-  EXPECT_EQ(off->Calcs[0].MarkC0[0], "C");
+  EXPECT_EQ(At(off->Calcs[0].MarkC2, {0, 1}), (Strs{"C", "C"}));
+  EXPECT_EQ(off->Calcs[0].MarkC1[0], "C");
 }
 
 TEST(Marks, NoOddsOrNoPredictionGivesNoMark) {
@@ -82,7 +82,7 @@ TEST(Marks, NoOddsOrNoPredictionGivesNoMark) {
   auto day = Race({{1, -1.0, 30.0, 30.0}, {2, 5.0, -1.0, -2.0}, {3, 5.0, 0.0, 0.0}}, true, "01");
   PredictDay(*day, true);
   const RaceCalc& c = day->Calcs[0];
-  for (int h = 0; h < 3; ++h) EXPECT_EQ(c.MarkC0[h] + c.MarkC1[h] + c.MarkAB0[h] + c.MarkAB1[h], "") << h;
+  for (int h = 0; h < 3; ++h) EXPECT_EQ(c.MarkC1[h] + c.MarkC2[h] + c.MarkAB1[h] + c.MarkAB2[h], "") << h;
   EXPECT_EQ(c.CountC, 0);
 }
 
@@ -222,7 +222,7 @@ TEST(LaterRules, MarkEAndSkippedRaces) {
   auto noYoz = Race({{1, 2.0, 1.5, 1.5}});
   noYoz->Races[0].YozMatched = 0;
   PredictDay(*noYoz, false);
-  EXPECT_EQ(noYoz->Calcs[0].MarkAB0[0], "");
+  EXPECT_EQ(noYoz->Calcs[0].MarkAB1[0], "");
   auto noOdds = Race({{1, 2.0, 1.5, 1.5}});
   noOdds->Races[0].Odds1Present = 0;
   PredictDay(*noOdds, false);
@@ -233,7 +233,7 @@ TEST(LaterRules, FirstSnapshotOnlyWhenLatestMissing) {
   auto day = Race({{1, 2.0, 1.5, 9.9}, {2, 2.5, 2.0, 9.9}}, false);
   EXPECT_EQ(Tickets(*day), (Strs{" 1- 2", "", "", "", "", ""}));
   const RaceCalc& c = day->Calcs[0];
-  EXPECT_EQ(c.MarkAB1[0], "");
+  EXPECT_EQ(c.MarkAB2[0], "");
   EXPECT_EQ(c.CountA, 2);
   EXPECT_EQ(c.ModeOneA[0], 0);
 }

@@ -10,6 +10,10 @@
 
 using namespace corvina;
 using gui::CanvasOp;
+using view::CardColumn;
+using view::Col;
+using view::kCardColumns;
+using view::TrioColumn;
 
 namespace {
 struct Fixture {
@@ -31,19 +35,19 @@ struct Fixture {
   const QRect r{100, 50, 50, 25};
 
   // One cell painted on a fresh canvas whose brush and font colour the grid set to `brush` and `font`.
-  gui::RecordingCanvas Card(int col, int row, const QString& text, const QString& horse,
+  gui::RecordingCanvas Card(CardColumn col, int row, const QString& text, const QString& horse,
                             QColor font = QColor(Qt::black), QColor brush = QColor(Qt::white)) const {
     gui::RecordingCanvas c;
     c.SetFontColor(font);
     c.SetBrushColor(brush);
-    DrawRaceCardCell(c, ctx, col, row, r, text, horse);
+    DrawRaceCardCell(c, ctx, Col(col), row, r, text, horse);
     return c;
   }
-  gui::RecordingCanvas Trio(int col, int row, const QString& text, const QString& horse,
+  gui::RecordingCanvas Trio(TrioColumn col, int row, const QString& text, const QString& horse,
                             QColor font = QColor(Qt::black)) const {
     gui::RecordingCanvas c;
     c.SetFontColor(font);
-    DrawTrioCell(c, ctx, col, row, r, text, horse);
+    DrawTrioCell(c, ctx, Col(col), row, r, text, horse);
     return c;
   }
 };
@@ -62,7 +66,7 @@ TEST(RaceCardPaintTest, FrameColoursAndDigitColours) {
   Fixture f;
   f.day->Races[0].WakuBan[4] = "5";
   f.day->Races[0].WakuBan[2] = "3";
-  const auto five = f.Card(0, 1, "5", "05"), three = f.Card(0, 1, "3", "03");
+  const auto five = f.Card(CardColumn::Frame, 1, "5", "05"), three = f.Card(CardColumn::Frame, 1, "3", "03");
   const CanvasOp* t5 = five.FindText("5");
   ASSERT_NE(t5, nullptr);
   EXPECT_EQ(t5->fontColor, QColor(Qt::black));
@@ -81,7 +85,7 @@ TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) 
   for (const char* frame : {" ", "9"}) {
     f.day->Races[0].WakuBan[0] = frame;
     // The brush the grid painted the fixed cell with.
-    const auto c = f.Card(0, 1, frame, "01", QColor(Qt::black), QColor(212, 208, 200));
+    const auto c = f.Card(CardColumn::Frame, 1, frame, "01", QColor(Qt::black), QColor(212, 208, 200));
     const CanvasOp* text = c.FindText(std::string(frame) == " " ? "0" : "9");
     ASSERT_NE(text, nullptr) << frame;
     const CanvasOp* fill = LastFillBefore(c, text);
@@ -98,19 +102,21 @@ TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
   info.FinishPos[0] = 1;
   info.Popularity[0] = 1;
   info.FinishPos[1] = 3;
-  const auto win = f.Card(16, 1, "", "01"), pop = f.Card(17, 1, "", "01"), third = f.Card(16, 2, "", "02");
+  const auto win = f.Card(CardColumn::Finish, 1, "", "01"), pop = f.Card(CardColumn::Popularity, 1, "", "01"),
+             third = f.Card(CardColumn::Finish, 2, "", "02");
   ASSERT_NE(win.FindText(" 1着"), nullptr);
   EXPECT_EQ(win.FindText(" 1着")->fontColor, QColor(Qt::red));
   EXPECT_EQ(pop.FindText(" 1人")->fontColor, QColor(Qt::red));
   EXPECT_EQ(third.FindText(" 3着")->fontColor, QColor(Qt::blue));
-  for (int col : {16, 18}) EXPECT_EQ(f.Card(col, 3, "", "03").Texts(), QStringList({" "})) << "no result: one blank";
+  for (CardColumn col : {CardColumn::Finish, CardColumn::FinalOdds})
+    EXPECT_EQ(f.Card(col, 3, "", "03").Texts(), QStringList({" "})) << "no result: one blank";
 }
 
 TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
   Fixture f;
-  const auto with = f.Card(2, 1, "", "01");
+  const auto with = f.Card(CardColumn::HorseName, 1, "", "01");
   f.day->Races[0].Futan[0] = "   ";
-  const auto without = f.Card(2, 1, "", "01");
+  const auto without = f.Card(CardColumn::HorseName, 1, "", "01");
   ASSERT_NE(with.FindText("55.0kg"), nullptr);
   EXPECT_EQ(with.FindText("55.0kg")->from.x(), f.r.left() + 1 + 65);
   for (const QString& t : without.Texts()) EXPECT_FALSE(t.contains("kg")) << t.toStdString();
@@ -122,20 +128,20 @@ TEST(RaceCardPaintTest, EachRowPaintsTheNumberNameAndOddsOfItsOwnHorse) {
   Fixture f;
   for (int h : {0, 1, 8, 9, 17}) {
     const QString number = QString::asprintf("%02d", h + 1);
-    auto first = [&](int col) { return f.Card(col, h + 1, "", number).Texts().value(0); };
+    auto first = [&](CardColumn col) { return f.Card(col, h + 1, "", number).Texts().value(0); };
     const QString name = QString("テスト%1").arg(h + 1);
-    EXPECT_EQ((QStringList{first(1), first(2), first(7)}),
+    EXPECT_EQ((QStringList{first(CardColumn::HorseNumber), first(CardColumn::HorseName), first(CardColumn::WinOdds1)}),
               (QStringList{QString::asprintf("%2d", h + 1), name, QString::asprintf("%6.1f", 2.5 + h)}))
         << number.toStdString();
-    EXPECT_EQ(f.Trio(2, h + 1, "", number).Texts().value(0), name);
+    EXPECT_EQ(f.Trio(TrioColumn::HorseName, h + 1, "", number).Texts().value(0), name);
   }
 }
 
 TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
   Fixture f;
   for (int row : {0, 1}) {
-    for (int col = 0; col < 19; ++col) {
-      const auto c = f.Card(col, row, "x", "01");
+    for (int col = 0; col < kCardColumns; ++col) {
+      const auto c = f.Card(static_cast<CardColumn>(col), row, "x", "01");
       ASSERT_FALSE(c.Ops().empty());
       const CanvasOp& last = c.Ops().back();
       EXPECT_EQ(last.kind, CanvasOp::Kind::Line) << col << "," << row;
@@ -150,43 +156,44 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
   Fixture f;
   // A blank, zero, out-of-range or non-numeric horse number must not reach the per-horse records.
   for (const char* horse : {"", "  ", "00", "19", "99", "ab"}) {
-    for (int col = 0; col < 19; ++col) {
-      const auto c = f.Card(col, 1, "cell", horse);
+    for (int col = 0; col < kCardColumns; ++col) {
+      const auto c = f.Card(static_cast<CardColumn>(col), 1, "cell", horse);
       EXPECT_EQ(c.Texts(), QStringList({"cell"})) << horse << " col " << col;
       EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line);
     }
-    EXPECT_EQ(f.Trio(8, 1, "cell", horse).Texts(), QStringList({"cell"}));
+    EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", horse).Texts(), QStringList({"cell"}));
   }
   f.ctx.slot = 36;  // no race in that slot
-  EXPECT_EQ(f.Card(7, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
 }
 
 TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
   Fixture f;
   RaceInfo& info = f.day->Races[0];
   f.day->Calcs[0].ARank[0] = 2;
-  f.day->Calcs[0].MarkAB0[0] = "A";
+  f.day->Calcs[0].MarkAB1[0] = "A";
   info.Odds1Present = 1;
   info.Odds2Present = 0;
-  const auto first = f.Card(9, 1, "", "01");
+  const auto first = f.Card(CardColumn::MarkAB1, 1, "", "01");
   EXPECT_EQ(first.Texts(), QStringList({"A", " 2"}));
   EXPECT_EQ(first.FindText("A")->fontColor, QColor(Qt::blue));
-  EXPECT_EQ(f.Card(13, 1, "", "01").Texts().size(), 1);
+  EXPECT_EQ(f.Card(CardColumn::MarkAB2, 1, "", "01").Texts().size(), 1);
   info.Odds2Present = 1;
-  EXPECT_EQ(f.Card(9, 1, "", "01").Texts().size(), 1);
-  EXPECT_EQ(f.Card(13, 1, "", "01").Texts().size(), 2);
+  EXPECT_EQ(f.Card(CardColumn::MarkAB1, 1, "", "01").Texts().size(), 1);
+  EXPECT_EQ(f.Card(CardColumn::MarkAB2, 1, "", "01").Texts().size(), 2);
 }
 
 TEST(TrioPaintTest, MarkColumnFollowsTheSnapshotsPresent) {
   Fixture f;
-  f.day->Calcs[0].MarkAB0[0] = "A";
-  f.day->Calcs[0].MarkAB1[0] = "B";
+  f.day->Calcs[0].MarkAB1[0] = "A";
+  f.day->Calcs[0].MarkAB2[0] = "B";
   f.day->Calcs[0].MarkE[0] = "E";
-  EXPECT_EQ(f.Trio(7, 1, "", "01").Texts(), QStringList({"A"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkAB, 1, "", "01").Texts(), QStringList({"A"}));
   f.day->Races[0].Odds2Present = 1;
-  EXPECT_EQ(f.Trio(7, 1, "", "01").Texts(), QStringList({"B"}));
-  EXPECT_EQ(f.Trio(9, 1, "", "01").FindText("E")->fontColor, QColor(Qt::blue));
-  EXPECT_TRUE(f.Trio(4, 1, " 3", "01").Texts().isEmpty()) << "columns 3-6 keep the grid's own text";
+  EXPECT_EQ(f.Trio(TrioColumn::MarkAB, 1, "", "01").Texts(), QStringList({"B"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkE, 1, "", "01").FindText("E")->fontColor, QColor(Qt::blue));
+  EXPECT_TRUE(f.Trio(TrioColumn::PredAvgRank, 1, " 3", "01").Texts().isEmpty())
+      << "the mean pair odds keep the grid's own text";
 }
 
 TEST(RankingPaintTest, EmptyRowsKeepTheirColumnColours) {
@@ -212,14 +219,14 @@ TEST(RaceCardPaintTest, SelectedRowsKeepTheGridsFontColourOnTheirOwnFills) {
   info.WinOdds1[0] = 4.5;
   f.day->Calcs[0].MarkX[0] = "X";
   // A selected row reaches the painting with the highlight text colour (white) in the canvas.
-  for (int col : {3, 7}) {
+  for (CardColumn col : {CardColumn::Jockey, CardColumn::WinOdds1}) {
     const auto c = f.Card(col, 1, "", "01", Qt::white);
     const QStringList texts = c.Texts();
-    ASSERT_EQ(texts.size(), 1) << col;
-    EXPECT_EQ(c.FindText(texts[0])->fontColor, QColor(Qt::black)) << col;
+    ASSERT_EQ(texts.size(), 1) << Col(col);
+    EXPECT_EQ(c.FindText(texts[0])->fontColor, QColor(Qt::black)) << Col(col);
   }
-  const auto trio = f.Trio(8, 1, "", "01", Qt::white);
+  const auto trio = f.Trio(TrioColumn::MarkX, 1, "", "01", Qt::white);
   ASSERT_NE(trio.FindText("X"), nullptr);
   EXPECT_EQ(trio.FindText("X")->fontColor, QColor(Qt::black));
-  EXPECT_EQ(f.Card(7, 1, "cell", "  ", Qt::white).FindText("cell")->fontColor, QColor(Qt::black));
+  EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "  ", Qt::white).FindText("cell")->fontColor, QColor(Qt::black));
 }

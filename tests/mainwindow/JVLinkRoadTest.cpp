@@ -18,6 +18,7 @@
 
 #include "components/ui/Label3D.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/RaceViewText.h"
 #include "mainwindow/ResultsPoll.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
@@ -485,7 +486,8 @@ TEST_F(JVLinkRoadTest, FirstDayAsTheReadmeSaysShowsMarksTicketsAndAnAxisHorse) {
     form.RaceList->setCurrentRow(line);
     ASSERT_FALSE(form.RaceTabs->isHidden()) << line;
     bool a = false;
-    for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r) a |= form.RaceCardGrid->Cell(9, r) == "A";
+    for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r)
+      a |= form.RaceCardGrid->Cell(view::Col(view::CardColumn::MarkAB1), r) == "A";
     marked += a;
     ticketed += !form.TicketLabels[2]->text().isEmpty();
     withAxis += !form.AxisHorseLabel->text().isEmpty();

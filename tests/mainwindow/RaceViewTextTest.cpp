@@ -195,15 +195,16 @@ TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
   info.WinOdds2[0] = -2;
   info.PredWinOdds[0] = 2.25;
   const auto row = CardRow(info, calc, 0);
-  ASSERT_EQ(row.size(), 19u);
-  EXPECT_EQ(row[5], "   2.3");
-  EXPECT_EQ(row[6], "");
-  EXPECT_EQ(row[7], "");
-  EXPECT_EQ(row[11], "");
-  EXPECT_EQ(row[16], "    ");
-  EXPECT_EQ(row[17], "    ");
-  EXPECT_EQ(row[18], "      ");
-  EXPECT_EQ(TrioRow(info, calc, 0).size(), 10u);
+  ASSERT_EQ(row.size(), static_cast<size_t>(kCardColumns));
+  auto cell = [&](CardColumn c) { return row[Col(c)]; };
+  EXPECT_EQ(cell(CardColumn::PredWinOdds), "   2.3");
+  EXPECT_EQ(cell(CardColumn::PredRank), "");
+  EXPECT_EQ(cell(CardColumn::WinOdds1), "");
+  EXPECT_EQ(cell(CardColumn::WinOdds2), "");
+  EXPECT_EQ(cell(CardColumn::Finish), "    ");
+  EXPECT_EQ(cell(CardColumn::Popularity), "    ");
+  EXPECT_EQ(cell(CardColumn::FinalOdds), "      ");
+  EXPECT_EQ(TrioRow(info, calc, 0).size(), static_cast<size_t>(kTrioColumns));
 }
 
 TEST(CardRowTest, HorseNumberOfARow) {

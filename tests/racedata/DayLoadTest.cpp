@@ -58,12 +58,13 @@ class DayLoadTest : public ::testing::Test {
 };
 
 TEST_F(DayLoadTest, MissingRaceFileEndsSilently) {
-  day_->GStats[3] = 5;
+  day_->GStats[StatIndex(StatCounter::QuinellaHits, 0)] = 5;
   auto r = Load();
   EXPECT_EQ(r.status, DayLoadStatus::NoRaceFile);
   EXPECT_TRUE(r.message.empty());
   EXPECT_FALSE(r.beep);
-  EXPECT_EQ(day_->GStats[3], 0);  // the previous day's statistics never show under this day
+  EXPECT_EQ(day_->GStats[StatIndex(StatCounter::QuinellaHits, 0)],
+            0);  // the previous day's statistics never show under this day
 }
 
 TEST_F(DayLoadTest, PaddedRaceFileFillsSlotsInOrderAndWritesPlaceholders) {

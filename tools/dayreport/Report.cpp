@@ -69,8 +69,8 @@ void WriteRace(std::ostream& out, const DayModel& day, int slot, const std::stri
     Line(out, "horse") << slot << h + 1 << Fixed(info.PredWinOdds[h], 5) << Fixed(info.WinOdds1[h], 5)
                        << Fixed(info.WinOdds2[h], 5) << c.RankPred[h] << c.RankOdds1[h] << c.RankOdds2[h]
                        << Fixed(c.PredAvgOdds[h], 8) << c.PredAvgOddsRank[h] << Fixed(c.AvgOdds[h], 8)
-                       << c.AvgOddsRank[h] << Text(c.MarkAB0[h]) << Text(c.MarkC0[h]) << Text(c.MarkAB1[h])
-                       << Text(c.MarkC1[h]) << Text(c.MarkX[h]) << Text(c.MarkE[h]) << c.ARank[h] << int(c.ModeOneA[h]);
+                       << c.AvgOddsRank[h] << Text(c.MarkAB1[h]) << Text(c.MarkC1[h]) << Text(c.MarkAB2[h])
+                       << Text(c.MarkC2[h]) << Text(c.MarkX[h]) << Text(c.MarkE[h]) << c.ARank[h] << int(c.ModeOneA[h]);
   }
   for (int j = 1; j <= 6; ++j) {
     if (IsBlank(c.Tickets[j])) continue;
