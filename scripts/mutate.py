@@ -158,7 +158,7 @@ def candidates(path):
             out.append((i, "flipped", "! left out", at(m, "", 0)))
         for m in NUMBER.finditer(code):
             before, after = code[:m.start()].rstrip(), code[m.end():].lstrip()
-            compared = (COMPARISON.search(before[-2:].rjust(3)) is not None
+            compared = (COMPARISON.search(before[-2:].rjust(3) + " ") is not None
                         or COMPARISON.match(" " + after[:2] + " ") is not None)
             indexed = before.rfind("[") > before.rfind("]")
             new = bump(m.group(1))
@@ -506,12 +506,12 @@ def main():
                                                "program), e.g. mainwindow racedata/ui")
     ap.add_argument("--count", type=int, default=17, help="faults a folder group (default 17)")
     ap.add_argument("--seed", type=int, default=14)
-    ap.add_argument("--build", default=str(ROOT / "build-mutate"), help="where the workers' copies live")
+    ap.add_argument("--build", help="where the workers' copies live (default build-mutate, build-mutate-sanitize "
+                                    "with --sanitize)")
     ap.add_argument("--jobs", type=int, default=3, help="faults built and tested at once (default 3)")
     ap.add_argument("--ninja-jobs", type=int, default=1, help="ninja jobs of each worker (default 1)")
     ap.add_argument("--sanitize", action="store_true",
-                    help="build with the sanitizers, as test.sh does (slower; an out-of-bounds read is caught); "
-                         "use a --build folder of its own")
+                    help="build with the sanitizers, as test.sh does (slower; an out-of-bounds read is caught)")
     ap.add_argument("--list", action="store_true", help="only list the drawn faults")
     ap.add_argument("--report", help="write the report (every outcome, the scores, the survivors) here")
     ap.add_argument("--list-survivors", metavar="REPORT", help="print the surviving faults of a report")
@@ -544,7 +544,7 @@ def main():
     env.setdefault("CCACHE_BASEDIR", str(ROOT.parent))
     env.setdefault("CCACHE_NOHASHDIR", "1")
     os.environ.update({k: env[k] for k in ("CCACHE_BASEDIR", "CCACHE_NOHASHDIR")})
-    base = Path(args.build).resolve()
+    base = Path(args.build or ROOT / ("build-mutate-sanitize" if args.sanitize else "build-mutate")).resolve()
     workers = [Worker(base, n, args, env) for n in range(max(1, args.jobs))]
     print(f"{len(mutants)} faults; preparing {len(workers)} build folders under {base} ...", flush=True)
     # The first build folder is brought up to date with every job, the others share them.
