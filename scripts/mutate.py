@@ -93,7 +93,7 @@ LOOKS = re.compile(
     r"Stretch|AutoFillBackground|Icon)\b|\bset(Color|Pen|Brush|Font|Palette|StyleSheet|Alignment|Fixed\w+|"
     r"Geometry|Minimum\w+|Maximum\w+|ContentsMargins|Spacing|ColumnWidth|RowHeight|DefaultSectionSize|"
     r"Stretch\w*|Frame\w*)\(|\b(resize|move|addSpacing|addStretch|rgb|QPen|QBrush|QFont|QRect|QRectF|QPoint|"
-    r"QPointF|QSize|QMargins)\b|\b\w*([wW]idth|[hH]eight|[mM]argin|[oO]ffset|[sS]pacing|[pP]ad\w*|[iI]nset|"
+    r"QPointF|QSize|QMargins)\b|\b\w*([wW]idth|[hH]eight|[mM]argin|[oO]ffset|[sS]pacing|[iI]nset|"
     r"[fF]ont\w*|[cC]olou?r\w*|[lL]eft|[tT]op|[rR]ight|[bB]ottom|Px|px)\b)")
 # Calls whose leaving out draws nothing: the painted content itself is more than looks.
 DRAWS = re.compile(r"\b(draw\w*|fillRect|setText|addItem|insert\w*|append)\s*\(")
@@ -201,14 +201,60 @@ def program_sources(folders):
     return sorted(set(files))
 
 
-def looks_only(rel, line, kind):
-    """Whether a fault on this line of window code can only change how something looks."""
+def changed_part(code, new):
+    """The argument (or, outside any call, the statement) where the fault changes the line, and the name of the
+    call it is an argument of."""
+    start = 0
+    while start < min(len(code), len(new)) and code[start] == new[start]:
+        start += 1
+    depth, open_at = 0, -1
+    for k in range(start - 1, -1, -1):
+        if code[k] in ")]":
+            depth += 1
+        elif code[k] in "([":
+            if depth == 0:
+                open_at = k
+                break
+            depth -= 1
+    if open_at < 0:
+        return code, ""
+    callee = re.search(r"([\w:]*)\s*$", code[:open_at]).group(1)
+    # The argument holding the change: from the comma (or bracket) before it to the one after it.
+    depth, left = 0, open_at + 1
+    for k in range(open_at + 1, start):
+        if code[k] in "([{":
+            depth += 1
+        elif code[k] in ")]}":
+            depth -= 1
+        elif code[k] == "," and depth == 0:
+            left = k + 1
+    depth, right = 0, len(code)
+    for k in range(start, len(code)):
+        if code[k] in "([{":
+            depth += 1
+        elif code[k] in ")]}":
+            if depth == 0:
+                right = k
+                break
+            depth -= 1
+        elif code[k] == "," and depth == 0:
+            right = k
+            break
+    return code[left:right], callee
+
+
+def looks_only(rel, line, kind, new):
+    """Whether a fault in window code can only change how something looks: the part of the line it changes
+    (the argument it lands in, and the call that argument goes to) is about colours, fonts, sizes or offsets."""
     if not WINDOW_FOLDER.search(str(rel.parent)):
         return False
     code = strip_strings(line)
-    if kind == "dropped" and DRAWS.search(code):
-        return False
-    return LOOKS.search(code) is not None
+    if kind == "dropped":
+        return not DRAWS.search(code) and LOOKS.search(code) is not None
+    part, callee = changed_part(code, strip_strings(new))
+    if callee in ("if", "while", "for", "switch", "return"):
+        callee = ""
+    return LOOKS.search(part) is not None or (callee != "" and LOOKS.search(callee + "(") is not None)
 
 
 def draw(folders, count, seed):
@@ -233,7 +279,7 @@ def draw(folders, count, seed):
                 if (rel, i) not in used:
                     used.add((rel, i))
                     mutants.append({"group": group, "file": str(rel), "line": i, "kind": kind, "what": what,
-                                    "old": old, "new": new, "looks": looks_only(rel, old, kind)})
+                                    "old": old, "new": new, "looks": looks_only(rel, old, kind, new)})
                     picked += 1
                     break
     return mutants
@@ -515,10 +561,17 @@ def main():
     ap.add_argument("--list", action="store_true", help="only list the drawn faults")
     ap.add_argument("--report", help="write the report (every outcome, the scores, the survivors) here")
     ap.add_argument("--list-survivors", metavar="REPORT", help="print the surviving faults of a report")
+    ap.add_argument("--rescore", metavar="REPORT",
+                    help="write REPORT again with this script's scoring (the code must be the one it measured)")
     ap.add_argument("--again", metavar="REPORT",
                     help="try only the faults a former run (same seed and count) left surviving in REPORT")
     args = ap.parse_args()
 
+    if args.rescore:
+        text = rescore(args.rescore)
+        Path(args.rescore).write_text(text, encoding="utf-8")
+        print(text, end="")
+        return 0
     if args.list_survivors:
         text = Path(args.list_survivors).read_text(encoding="utf-8")
         for line in text.split("\n"):
@@ -619,17 +672,51 @@ def main():
             th.join()
     order = {(m["file"], m["line"]): n for n, m in enumerate(mutants)}
     results.sort(key=lambda x: order[(x[0]["file"], x[0]["line"])])
+    closing(emit, results)
+    if report:
+        report.close()
+    return 0
+
+
+def closing(emit, results):
+    """The scores and the surviving faults."""
     emit("")
     for line in summary(results):
         emit(line)
     emit("")
     emit("surviving faults (file:line: kind (change): old line -> new line):")
-    for m, r in results:
+    for m, r in sorted(results, key=lambda x: (x[0]["file"], x[0]["line"])):
         if r["outcome"] == "survived":
             emit("survived " + fault_line(m) + (f"  [{r['why']}]" if r.get("why") else ""))
-    if report:
-        report.close()
-    return 0
+
+
+OUTCOME = re.compile(r"^\[(\d+)/(\d+)\] +(\S+) +(\S+) +(\S+?):(\d+): .*?(?:  \[([^\]]+)\])?  \((\d+)s\)$")
+
+
+def rescore(path):
+    """A report written again from its outcomes, with the faults drawn again (same seed, count and folders, on
+    the same code) and judged as looks-only by this script."""
+    text = Path(path).read_text(encoding="utf-8").split("\n")
+    head = re.match(r"seed (\d+), (\d+) faults a group, folders: ([^,]+),", text[0])
+    if not head:
+        sys.exit(f"{path}: not a report")
+    mutants = draw(head.group(3).split(), int(head.group(2)), int(head.group(1)))
+    by_place = {(m["file"], m["line"] + 1): m for m in mutants}
+    out, results = [text[0]], []
+    for line in text[1:]:
+        o = OUTCOME.match(line)
+        if not o:
+            continue
+        m = by_place.get((o.group(5), int(o.group(6))))
+        if m is None:
+            sys.exit(f"{path}: {o.group(5)}:{o.group(6)} is not drawn again; has the code changed?")
+        r = {"outcome": o.group(4), "seconds": int(o.group(8)), "failed": None}
+        if o.group(7):
+            r["failed" if r["outcome"] == "caught" else "why"] = o.group(7)
+        results.append((m, r))
+        out.append(f"[{o.group(1)}/{o.group(2)}] {m['group']:10} {fault_line(m, r)}")
+    closing(out.append, results)
+    return "\n".join(out) + "\n"
 
 
 if __name__ == "__main__":
