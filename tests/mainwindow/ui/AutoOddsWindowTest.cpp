@@ -18,7 +18,7 @@
 
 #include "components/ui/Label3D.h"
 #include "mainwindow/AutoOdds.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"

@@ -17,9 +17,9 @@
 #include <fstream>
 
 #include "components/ui/Label3D.h"
-#include "mainwindow/MainWindow.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ResultsPoll.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"

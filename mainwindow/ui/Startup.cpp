@@ -1,12 +1,12 @@
-#include "mainwindow/Startup.h"
+#include "mainwindow/ui/Startup.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <exception>
 
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/SplashWindow.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/SplashWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/FileJVLink.h"
