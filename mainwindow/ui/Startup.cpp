@@ -9,12 +9,11 @@
 #include "mainwindow/ui/SplashWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/jvlink/FileJVLink.h"
 
 namespace corvina {
 
 bool CheckJVLinkPresent(const std::filesystem::path& appDir) {
-  if (FileJVLink::Present(FileJVLink::DefaultRoot(appDir))) return true;
+  if (JVLinkPresent(appDir)) return true;
   gui::MessageBeep(0);
   gui::ShowInformation(nullptr, QString::fromUtf8(kNoJVLinkMessage));
   return false;
