@@ -29,4 +29,4 @@ if [ ! -d "$root" ]; then
   rm -rf "$texts"
   echo "Predicted-odds archives OZ$yymmdd.lzh (JRDB) and kd3_jb$yymmdd.lzh (KOL) written to $archives"
 fi
-exec "$build/mainwindow/corvina" "$@"
+exec "$build/mainwindow/ui/corvina" "$@"

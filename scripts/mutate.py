@@ -549,7 +549,7 @@ def summary(results):
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("folders", nargs="*", help="folders under the source root (default: every folder of the "
-                                               "program), e.g. mainwindow racedata/ui")
+                                               "program), e.g. mainwindow/ui racedata/ui")
     ap.add_argument("--count", type=int, default=17, help="faults a folder group (default 17)")
     ap.add_argument("--seed", type=int, default=14)
     ap.add_argument("--build", help="where the workers' copies live (default build-mutate, build-mutate-sanitize "

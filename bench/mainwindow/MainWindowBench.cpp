@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/gui/Dialogs.h"
 #include "tools/jvgen/Generator.h"
 

@@ -5,7 +5,7 @@
 #include <QUrl>
 #include <fstream>
 
-#include "mainwindow/Commands.h"
+#include "mainwindow/ui/Commands.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/Shell.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/SplashWindow.h"
+#include "mainwindow/ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "components/ui/Label3D.h"
-#include "mainwindow/AboutBox.h"
+#include "mainwindow/ui/AboutBox.h"
 #include "platform/gui/Fonts.h"
 
 namespace corvina {

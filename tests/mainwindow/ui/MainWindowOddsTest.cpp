@@ -15,7 +15,7 @@
 
 #include "components/ui/FolderChooser.h"
 #include "components/ui/Label3D.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Canvas.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/Commands.h"
+#include "mainwindow/ui/Commands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "mainwindow/AboutBox.h"
+#include "mainwindow/ui/AboutBox.h"
 
 #include <QFrame>
 #include <QLinearGradient>

@@ -1,6 +1,6 @@
 // The main window's creation, its state and what it does: listing and loading days, showing a race, the
 // commands of the menus and buttons, and the exchanges with JV-Link. Its widgets are built in MainWindowLayout.cpp.
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,12 +27,12 @@
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/FolderChooser.h"
 #include "components/ui/Label3D.h"
-#include "mainwindow/AboutBox.h"
 #include "mainwindow/AutoOdds.h"
-#include "mainwindow/Commands.h"
-#include "mainwindow/MainWindowHelpers.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ResultsPoll.h"
+#include "mainwindow/ui/AboutBox.h"
+#include "mainwindow/ui/Commands.h"
+#include "mainwindow/ui/MainWindowHelpers.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/DayName.h"

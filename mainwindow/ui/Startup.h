@@ -1,17 +1,17 @@
 #pragma once
-// Start-up checks made before the main window exists, and the start-up itself.
+// The program's start-up: the splash window, the checks of mainwindow/StartupChecks with their messages, and the
+// main window.
 #include <filesystem>
 #include <memory>
+
+#include "mainwindow/StartupChecks.h"
 
 namespace corvina {
 
 class MainWindow;
 
-inline constexpr const char* kNoJVLinkMessage =
-    "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。";
-
-// The presence test of the data service's client: its stand-in's root folder ($CORVINA_JVLINK_ROOT, else
-// `appDir`/jvlink) exists. Without it the program beeps, says where to get JV-Link and ends: false.
+// The presence test of the data service's client (JVLinkPresent) as start-up makes it: without JV-Link the
+// program beeps, says where to get it (kNoJVLinkMessage) and ends: false.
 bool CheckJVLinkPresent(const std::filesystem::path& appDir);
 
 // The program's start-up once the application object exists: the splash window, the presence test, the main

@@ -26,7 +26,7 @@
 
 #include "analysis/ui/BatchPrintWindow.h"
 #include "components/ui/FolderChooser.h"
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"

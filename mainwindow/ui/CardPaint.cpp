@@ -1,4 +1,4 @@
-#include "mainwindow/CardPaint.h"
+#include "mainwindow/ui/CardPaint.h"
 
 #include <array>
 

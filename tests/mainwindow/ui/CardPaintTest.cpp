@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "mainwindow/CardPaint.h"
+#include "mainwindow/ui/CardPaint.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Canvas.h"
 #include "tests/support/QtApp.h"

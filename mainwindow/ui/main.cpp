@@ -3,8 +3,8 @@
 #include <QFont>
 
 #include "components/SettingsFile.h"
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/Startup.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/Startup.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Fonts.h"
 

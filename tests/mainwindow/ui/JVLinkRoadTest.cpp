@@ -17,9 +17,8 @@
 #include <fstream>
 
 #include "components/ui/Label3D.h"
-#include "mainwindow/MainWindow.h"
 #include "mainwindow/RaceViewText.h"
-#include "mainwindow/ResultsPoll.h"
+#include "mainwindow/ui/MainWindow.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
@@ -105,21 +104,6 @@ class JVLinkRoadTest : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST(ResultsPollDueTest, RunsFromBeforeTheFirstPostTimeUntilSixInTheEvening) {
-  // Start = post time - (interval + 30): 10:00 - 45 min = 09:15, and only later than that.
-  EXPECT_FALSE(ResultsPollDue("0915", "1000", 15));
-  EXPECT_TRUE(ResultsPollDue("0916", "1000", 15));
-  EXPECT_FALSE(ResultsPollDue("0900", "1000", 15));
-  EXPECT_TRUE(ResultsPollDue("1800", "1000", 15));
-  EXPECT_FALSE(ResultsPollDue("1801", "1000", 15));
-  EXPECT_FALSE(ResultsPollDue("2300", "1000", 15));
-  // A longer interval starts earlier.
-  EXPECT_TRUE(ResultsPollDue("0900", "1000", 31));
-  // A day without a post time in slot 0 is polled all day until 18:00.
-  EXPECT_TRUE(ResultsPollDue("0000", "    ", 15));
-  EXPECT_FALSE(ResultsPollDue("1830", "    ", 15));
-}
 
 TEST_F(JVLinkRoadTest, FirstShowingInitialisesJVLinkOnceAndAFailureLetsTheProgramGoOn) {
   ScriptedJVLink link;

@@ -1,20 +1,19 @@
-#include "mainwindow/Startup.h"
+#include "mainwindow/ui/Startup.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <exception>
 
-#include "mainwindow/MainWindow.h"
-#include "mainwindow/SplashWindow.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/SplashWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/jvlink/FileJVLink.h"
 
 namespace corvina {
 
 bool CheckJVLinkPresent(const std::filesystem::path& appDir) {
-  if (FileJVLink::Present(FileJVLink::DefaultRoot(appDir))) return true;
+  if (JVLinkPresent(appDir)) return true;
   gui::MessageBeep(0);
   gui::ShowInformation(nullptr, QString::fromUtf8(kNoJVLinkMessage));
   return false;

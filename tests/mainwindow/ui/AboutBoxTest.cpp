@@ -11,7 +11,7 @@
 #include <tuple>
 
 #include "components/ui/Label3D.h"
-#include "mainwindow/AboutBox.h"
+#include "mainwindow/ui/AboutBox.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Shell.h"
 #include "tests/support/QtApp.h"

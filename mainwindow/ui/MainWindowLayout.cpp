@@ -1,6 +1,6 @@
 // Building the main window: its widgets and layouts, the menus, the grids' set-up and the connections of every
 // control to its handler.
-#include "mainwindow/MainWindow.h"
+#include "mainwindow/ui/MainWindow.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -25,8 +25,8 @@
 
 #include "components/ui/FolderChooser.h"
 #include "components/ui/Label3D.h"
-#include "mainwindow/CardPaint.h"
-#include "mainwindow/MainWindowHelpers.h"
+#include "mainwindow/ui/CardPaint.h"
+#include "mainwindow/ui/MainWindowHelpers.h"
 #include "platform/Text.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/StringGrid.h"

@@ -24,10 +24,10 @@
 #include <set>
 
 #include "components/ui/Label3D.h"
-#include "mainwindow/MainWindow.h"
 #include "mainwindow/RaceViewText.h"
-#include "mainwindow/SplashWindow.h"
-#include "mainwindow/Startup.h"
+#include "mainwindow/ui/MainWindow.h"
+#include "mainwindow/ui/SplashWindow.h"
+#include "mainwindow/ui/Startup.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
