@@ -215,7 +215,7 @@ QFrame* HitWindow::MakePanel(QWidget* tab, SummaryPanel& panel, const char* firs
   grid->setVerticalSpacing(1);
   auto label = [&](const QString& text) {
     auto* l = new Label3D(text, frame);
-    l->SetTextStyle(TextEffect::tsNone);
+    l->SetTextStyle(TextEffect::None);
     return l;
   };
   panel.title = label(QString());
