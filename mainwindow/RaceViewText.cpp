@@ -173,7 +173,8 @@ std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int
   cell(CardColumn::MarkAB2) = calc.MarkAB2[i];
   cell(CardColumn::MarkC2) = calc.MarkC2[i];
   cell(CardColumn::LostA) = calc.ModeOneA[i] == 1 ? CORVINA_CP932("軸") : std::string();
-  cell(CardColumn::Finish) = info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + CORVINA_CP932("着") : std::string(4, ' ');
+  cell(CardColumn::Finish) =
+      info.FinishPos[i] >= 1 ? FormatInt(info.FinishPos[i], 2) + CORVINA_CP932("着") : std::string(4, ' ');
   cell(CardColumn::Popularity) =
       info.Popularity[i] >= 1 ? FormatInt(info.Popularity[i], 2) + CORVINA_CP932("人") : std::string(4, ' ');
   cell(CardColumn::FinalOdds) =
