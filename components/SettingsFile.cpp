@@ -176,9 +176,9 @@ void SettingsFile::SetFileName(const std::string& value) {
     return;
   }
   switch (defaultDir_) {
-    case SettingsDefaultDir::ddApplication: path_ = ApplicationFolder() / name; break;
-    case SettingsDefaultDir::ddWindows: path_ = WindowsFolder() / name; break;
-    case SettingsDefaultDir::ddNone: path_ = name; break;
+    case SettingsDefaultDir::Application: path_ = ApplicationFolder() / name; break;
+    case SettingsDefaultDir::Windows: path_ = WindowsFolder() / name; break;
+    case SettingsDefaultDir::None: path_ = name; break;
   }
 }
 

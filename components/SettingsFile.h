@@ -18,14 +18,14 @@ class SettingsFileError : public std::runtime_error {
 
 // Where a FileName without a folder is looked for. On Linux the "Windows folder" is the user's configuration
 // folder ($XDG_CONFIG_HOME, else ~/.config): the place a desktop program keeps system-wide settings of its own.
-enum class SettingsDefaultDir { ddApplication, ddWindows, ddNone };
+enum class SettingsDefaultDir { Application, Windows, None };
 
 // The settings file that every window opens.
 inline constexpr std::string_view kSettingsFileName = "corvina.ini";
 
 class SettingsFile {
  public:
-  // A new instance: DefaultDir ddApplication, an empty FileName (resolved to the bare folder).
+  // A new instance: DefaultDir Application, an empty FileName (resolved to the bare folder).
   SettingsFile();
 
   // After creation: an empty FileName becomes the program's settings file name.
@@ -51,11 +51,11 @@ class SettingsFile {
 
   // The program folder (AppDir): $CORVINA_HOME when set, else the folder of the running executable.
   static std::filesystem::path ApplicationFolder();
-  // The folder that ddWindows stands for.
+  // The folder that SettingsDefaultDir::Windows stands for.
   static std::filesystem::path WindowsFolder();
 
  private:
-  SettingsDefaultDir defaultDir_ = SettingsDefaultDir::ddApplication;
+  SettingsDefaultDir defaultDir_ = SettingsDefaultDir::Application;
   std::string fileName_;
   std::filesystem::path path_;
 };

@@ -3,16 +3,14 @@
 // by hit, and the return rates per bet type for all venues and up to three venues. It prints both tables and
 // writes the HTML hit report when asked.
 //
-// The texts, colours and summary figures are worked out by the plain functions below so that they can be
-// checked without a window; the window only lays them out.
+// The texts, colours and summary figures are worked out in analysis/HitTable; the window only lays them out.
 #include <QDialog>
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "analysis/HitReport.h"
-#include "analysis/Recovery.h"
+#include "analysis/HitTable.h"
 #include "racedata/DayModel.h"
 
 class QFrame;
@@ -31,57 +29,6 @@ class StringGrid;
 }  // namespace corvina
 
 namespace corvina::analysis {
-
-// ---- What the window shows, as plain data (texts are CP932) ----
-
-// Colours as the platform's blue-green-red integers; kClInfoBk stands for the system's tooltip background.
-using BgrColor = std::uint32_t;
-inline constexpr BgrColor kClWhite = 0xFFFFFF;
-inline constexpr BgrColor kClRed = 0x0000FF;
-inline constexpr BgrColor kClYellow = 0x00FFFF;
-inline constexpr BgrColor kClFuchsia = 0xFF00FF;
-inline constexpr BgrColor kClAqua = 0xFFFF00;
-inline constexpr BgrColor kClLightGrey = 0xEAEAEA;
-inline constexpr BgrColor kClInfoBk = 0x80000018;
-
-// The hit flags of one race as the window found them when it opened (a day load running inside the window's
-// modal loop must not recolour cells whose texts were filled from the earlier figures).
-struct TekiRowHits {
-  std::array<bool, 7> umarenHit{};  // [1..6]
-  std::array<bool, 7> wideHit{};    // [1..6]
-  bool tanHit = false;
-  bool fukuHit = false;
-};
-TekiRowHits RowHitsOf(const RaceCalc& calc);
-
-// Colour of a data cell of the quinella/wide grid and of the win/place grid; `row` holds the row's cell
-// texts, column by column.
-BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits);
-BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits);
-
-// "東京  3回 8日11R": class name, the second digit of the meeting and of the day, "%2d" race number.
-std::string TekiRaceLabel(const RaceInfo& info);
-
-// The result flags of one race as the statistics set them, except that a payout combination reading " 0- 0"
-// counts as absent.
-void SetTekiResultFlags(DayModel& day, int slot);
-
-// The cells of a race's row in the quinella/wide grid (16) and the win/place grid (6).
-std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot);
-std::vector<std::string> WinPlaceRow(const DayModel& day, int slot);
-
-// The venue names of the scopes V1..V3 (element 0 unused): CourseClassName of the day's venue codes in
-// ascending order, "――" where the day has fewer venues.
-std::array<std::string, 4> TekiVenueNames(const DayModel& day);
-
-// The five summary texts of a bet type in a scope: "%3d点" tickets, "%3d点" hits, "%5d円" stake, "%7d円"
-// payout, "%6.1f%" rate (7 blanks without tickets).
-std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int scope);
-
-// The file whose presence allows the clipboard copy.
-std::filesystem::path VerificationMarkerPath(const std::filesystem::path& appDir);
-
-// ---- The window ----
 
 class HitWindow : public QDialog {
  public:

@@ -65,7 +65,7 @@ FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) 
   layout->addWidget(TreeView, 1);
   layout->addLayout(buttons);
 
-  if (owner.BorderStyle == DialogBorderStyle::bsSizable) {
+  if (owner.BorderStyle == DialogBorderStyle::Sizable) {
     // The resizable frame shows the status in a bar of its own along the bottom and drops the two text lines.
     TextLabel->hide();
     StatusLabel->hide();
@@ -122,7 +122,7 @@ void FolderChooserDialog::SelectionChanged() {
   status_ = owner_.StatusHeader + folder;
   // Only a folder with a path can be confirmed, whichever the flags.
   OkButton->setEnabled(!folder.isEmpty());
-  if (!(owner_.Option & voStatusText)) status_.clear();
+  if (!owner_.Option.Has(ChooserOption::StatusText)) status_.clear();
   // Once the user moves elsewhere the view is theirs.
   if (folder != keptInView_) keptInView_.clear();
   ShowStatus();
@@ -187,7 +187,7 @@ void FolderChooser::PositionDialog(QDialog& dialog) {
   if (savedRectUsed_) return;
   const QSize size = dialog.size();
   switch (Position) {
-    case DialogPosition::poScreenCenter: {
+    case DialogPosition::ScreenCenter: {
       const QScreen* s = ScreenOf(owner_);
       if (!s) return;
       const QRect area = s->availableGeometry();
@@ -195,15 +195,15 @@ void FolderChooser::PositionDialog(QDialog& dialog) {
                   CenteredStart(area.top(), area.top() + area.height(), size.height()));
       return;
     }
-    case DialogPosition::poParentCenter: {
+    case DialogPosition::ParentCenter: {
       if (!owner_) return;
       const QRect r = owner_->window()->frameGeometry();
       dialog.move(CenteredStart(r.left(), r.left() + r.width(), size.width()),
                   CenteredStart(r.top(), r.top() + r.height(), size.height()));
       return;
     }
-    case DialogPosition::poDesigned: dialog.move(left_, top_); return;
-    case DialogPosition::poDefault: return;
+    case DialogPosition::Designed: dialog.move(left_, top_); return;
+    case DialogPosition::Default: return;
   }
 }
 

@@ -8,6 +8,8 @@
 #include <QString>
 #include <functional>
 
+#include "platform/EnumSet.h"
+
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -16,20 +18,20 @@ class QFileSystemModel;
 
 namespace corvina {
 
-enum class DialogBorderStyle { bsSizable, bsDialog };
-enum class DialogPosition { poDefault, poScreenCenter, poParentCenter, poDesigned };
+enum class DialogBorderStyle { Sizable, Dialog };
+enum class DialogPosition { Default, ScreenCenter, ParentCenter, Designed };
 
-// Browse flags. Every folder on this system has a path, so only voReturnOnlyFSDirs and voStatusText change
-// what the dialog does; the others are kept for callers that set them.
-enum ChooserOption : unsigned {
-  voReturnOnlyFSDirs = 0x1,
-  voDontGoBelowDomain = 0x2,
-  voStatusText = 0x4,
-  voReturnFSAncestors = 0x8,
-  voBrowseForComputer = 0x1000,
-  voBrowseForPrinter = 0x2000,
+// Browse flags. Every folder on this system has a path, so only ReturnOnlyFSDirs and StatusText change what the
+// dialog does; the others are kept for callers that set them.
+enum class ChooserOption {
+  ReturnOnlyFSDirs,
+  DontGoBelowDomain,
+  StatusText,
+  ReturnFSAncestors,
+  BrowseForComputer,
+  BrowseForPrinter,
 };
-using ChooserOptions = unsigned;
+using ChooserOptions = EnumSet<ChooserOption>;
 
 // The texts the main window's chooser carries.
 inline constexpr const char* kFolderChooserStatusHeader = "選択ﾌｫﾙﾀﾞ　";
@@ -79,15 +81,15 @@ class FolderChooserDialog : public QDialog {
 class FolderChooser : public QObject {
   Q_OBJECT
  public:
-  // `owner`: the window the dialog is modal to and centred over with poParentCenter.
+  // `owner`: the window the dialog is modal to and centred over with DialogPosition::ParentCenter.
   explicit FolderChooser(QWidget* owner = nullptr);
 
-  DialogBorderStyle BorderStyle = DialogBorderStyle::bsSizable;
+  DialogBorderStyle BorderStyle = DialogBorderStyle::Sizable;
   QString Caption;           // the dialog's caption; empty keeps the default one
   bool ContextHelp = true;   // false: no help button in the title bar
   bool OpenDefault = false;  // preselect SelectedFolder, and store the choice back into it
-  ChooserOptions Option = voReturnOnlyFSDirs | voStatusText;
-  DialogPosition Position = DialogPosition::poDefault;
+  ChooserOptions Option{ChooserOption::ReturnOnlyFSDirs, ChooserOption::StatusText};
+  DialogPosition Position = DialogPosition::Default;
   QString SelectedFolder;
   QString StatusHeader;      // prefix of the status line
   QString Text;              // instruction text (shown with the plain frame)
@@ -96,8 +98,8 @@ class FolderChooser : public QObject {
   // The folder of the last confirmed Execute.
   QString ChosenFolder;
 
-  // Dialog position for poDesigned, in screen pixels: values outside the screen are refused with an error box
-  // and the old value stays.
+  // Dialog position for DialogPosition::Designed, in screen pixels: values outside the screen are refused with an error
+  // box and the old value stays.
   int Left() const { return left_; }
   int Top() const { return top_; }
   void SetLeft(int value);

@@ -168,8 +168,8 @@ int Label3D::TextFlags() const {
   int flags = static_cast<int>(alignment_) | Qt::TextExpandTabs;
   if (wordWrap_) flags |= Qt::TextWordWrap;
   if (showAccelChar_) flags |= Qt::TextShowMnemonic;
-  if (escapement_ == 0 && layout_ != TextLayout::tlTop)
-    flags |= Qt::TextSingleLine | (layout_ == TextLayout::tlCenter ? Qt::AlignVCenter : Qt::AlignBottom);
+  if (escapement_ == 0 && layout_ != TextLayout::Top)
+    flags |= Qt::TextSingleLine | (layout_ == TextLayout::Center ? Qt::AlignVCenter : Qt::AlignBottom);
   else
     flags |= Qt::AlignTop;
   return flags;
@@ -179,9 +179,9 @@ QString Label3D::ShownText(const QFontMetrics& fm) const {
   // Without accelerator handling the text flags carry no mnemonic flag, so an "&" is drawn as it stands.
   const QString& text = caption_;
   switch (ellipsesStyle_) {
-    case EllipsisMode::esNone: return text;
-    case EllipsisMode::esEnd: return fm.elidedText(text, Qt::ElideRight, width());
-    case EllipsisMode::esPath: return PathEllipsis(text, fm, width());
+    case EllipsisMode::None: return text;
+    case EllipsisMode::End: return fm.elidedText(text, Qt::ElideRight, width());
+    case EllipsisMode::Path: return PathEllipsis(text, fm, width());
   }
   return text;
 }
@@ -225,30 +225,30 @@ void Label3D::PaintTo(gui::Canvas& canvas) {
       canvas.LineTo(0, h);
     };
     switch (borderType_) {
-      case BorderKind::btDefault:
+      case BorderKind::Default:
         canvas.SetPenColor(Qt::black);
         canvas.FrameRect(client);
         break;
-      case BorderKind::btRecessed: bevel(grey, white); break;
-      case BorderKind::btRaised: bevel(white, grey); break;
+      case BorderKind::Recessed: bevel(grey, white); break;
+      case BorderKind::Raised: bevel(white, grey); break;
     }
   }
   canvas.SetFont(font());
   const QColor shadow = palette().color(QPalette::Active, QPalette::Dark);
   const QColor highlight = palette().color(QPalette::Active, QPalette::Light);
   switch (textStyle_) {
-    case TextEffect::tsNone: break;
-    case TextEffect::tsRaised: DrawPass(canvas, client.translated(1, 1), shadow); break;
-    case TextEffect::tsLightRaised:
+    case TextEffect::None: break;
+    case TextEffect::Raised: DrawPass(canvas, client.translated(1, 1), shadow); break;
+    case TextEffect::LightRaised:
       DrawPass(canvas, client.translated(1, 1), shadow);
       DrawPass(canvas, client.translated(-1, -1), highlight);
       break;
-    case TextEffect::tsRecessed: DrawPass(canvas, client.translated(1, 1), highlight); break;
-    case TextEffect::tsHeavyRecessed:
+    case TextEffect::Recessed: DrawPass(canvas, client.translated(1, 1), highlight); break;
+    case TextEffect::HeavyRecessed:
       DrawPass(canvas, client.translated(1, 1), highlight);
       DrawPass(canvas, client.translated(-1, -1), shadow);
       break;
-    case TextEffect::tsShadow: DrawPass(canvas, client.translated(shift_, shift_), shadow); break;
+    case TextEffect::Shadow: DrawPass(canvas, client.translated(shift_, shift_), shadow); break;
   }
   DrawPass(canvas, client, isEnabled() ? fontColor_ : palette().color(QPalette::Disabled, QPalette::Text));
 }
@@ -273,7 +273,7 @@ void Label3D::Click() {
   if (IsLink() && !address_.isEmpty()) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    const QString target = labelStyle_ == LabelKind::lsEMailAddress ? QStringLiteral("mailto:") + address_ : address_;
+    const QString target = labelStyle_ == LabelKind::EMailAddress ? QStringLiteral("mailto:") + address_ : address_;
     try {
       gui::OpenUrl(QUrl(target));  // a failure to open is dropped: the label is only a shortcut
     } catch (...) {

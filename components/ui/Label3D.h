@@ -9,10 +9,10 @@
 
 namespace corvina {
 
-enum class BorderKind { btDefault, btRecessed, btRaised };
-enum class TextEffect { tsNone, tsRaised, tsLightRaised, tsRecessed, tsHeavyRecessed, tsShadow };
-enum class LabelKind { lsDefault, lsWWWAddress, lsEMailAddress };
-enum class EllipsisMode { esNone, esEnd, esPath };
+enum class BorderKind { Default, Recessed, Raised };
+enum class TextEffect { None, Raised, LightRaised, Recessed, HeavyRecessed, Shadow };
+enum class LabelKind { Default, WWWAddress, EMailAddress };
+enum class EllipsisMode { None, End, Path };
 
 // Offsets and bounding size of a caption of w x h pixels turned by `angle` degrees (0..360), each the integer
 // part of its expression.
@@ -43,7 +43,7 @@ class Label3D : public QWidget {
   void SetTransparent(bool on);
   Qt::Alignment Alignment() const { return alignment_; }
   void SetAlignment(Qt::Alignment horizontal);  // left, right or centre
-  enum class TextLayout { tlTop, tlCenter, tlBottom };
+  enum class TextLayout { Top, Center, Bottom };
   void SetLayout(TextLayout l);
   void SetWordWrap(bool on);
   void SetAutoSize(bool on);
@@ -95,7 +95,7 @@ class Label3D : public QWidget {
   void changeEvent(QEvent*) override;
 
  private:
-  bool IsLink() const { return labelStyle_ != LabelKind::lsDefault; }
+  bool IsLink() const { return labelStyle_ != LabelKind::Default; }
   int TextFlags() const;
   QString ShownText(const QFontMetrics& fm) const;
   void DrawPass(gui::Canvas& canvas, const QRect& r, const QColor& colour);
@@ -107,16 +107,16 @@ class Label3D : public QWidget {
   QColor colorBeforeHover_;
   bool transparent_ = false;
   Qt::Alignment alignment_ = Qt::AlignLeft;
-  TextLayout layout_ = TextLayout::tlTop;
+  TextLayout layout_ = TextLayout::Top;
   bool wordWrap_ = false, autoSize_ = false, showAccelChar_ = true;
   int borderWidth_ = 1;
   bool border_ = false;
-  BorderKind borderType_ = BorderKind::btDefault;
+  BorderKind borderType_ = BorderKind::Default;
   int escapement_ = 0;
-  TextEffect textStyle_ = TextEffect::tsRaised;
-  LabelKind labelStyle_ = LabelKind::lsDefault;
+  TextEffect textStyle_ = TextEffect::Raised;
+  LabelKind labelStyle_ = LabelKind::Default;
   QString address_;
-  EllipsisMode ellipsesStyle_ = EllipsisMode::esNone;
+  EllipsisMode ellipsesStyle_ = EllipsisMode::None;
   int shift_ = 1;
 };
 

@@ -23,49 +23,49 @@ struct ButtonSpec {
   MessageButton button;
   QMessageBox::StandardButton standard;  // NoButton: a button of our own
   const char* caption;
-  int result;
+  ModalResult result;
 };
 
 // In the order Windows message boxes lay the buttons out. There are no help topics here, so a help button
 // would only close the box; it is left off.
 const std::array<ButtonSpec, 10> kButtons{{
-    {MessageButton::mbYes, QMessageBox::Yes, "はい(&Y)", mrYes},
-    {MessageButton::mbNo, QMessageBox::No, "いいえ(&N)", mrNo},
-    {MessageButton::mbOK, QMessageBox::Ok, "OK", mrOk},
-    {MessageButton::mbCancel, QMessageBox::Cancel, "キャンセル", mrCancel},
-    {MessageButton::mbAbort, QMessageBox::Abort, "中止(&A)", mrAbort},
-    {MessageButton::mbRetry, QMessageBox::Retry, "再試行(&R)", mrRetry},
-    {MessageButton::mbIgnore, QMessageBox::Ignore, "無視(&I)", mrIgnore},
-    {MessageButton::mbAll, QMessageBox::NoButton, "すべて(&A)", mrAll},
-    {MessageButton::mbNoToAll, QMessageBox::NoToAll, "すべていいえ(&O)", mrNoToAll},
-    {MessageButton::mbYesToAll, QMessageBox::YesToAll, "すべてはい(&A)", mrYesToAll},
+    {MessageButton::Yes, QMessageBox::Yes, "はい(&Y)", ModalResult::Yes},
+    {MessageButton::No, QMessageBox::No, "いいえ(&N)", ModalResult::No},
+    {MessageButton::Ok, QMessageBox::Ok, "OK", ModalResult::Ok},
+    {MessageButton::Cancel, QMessageBox::Cancel, "キャンセル", ModalResult::Cancel},
+    {MessageButton::Abort, QMessageBox::Abort, "中止(&A)", ModalResult::Abort},
+    {MessageButton::Retry, QMessageBox::Retry, "再試行(&R)", ModalResult::Retry},
+    {MessageButton::Ignore, QMessageBox::Ignore, "無視(&I)", ModalResult::Ignore},
+    {MessageButton::All, QMessageBox::NoButton, "すべて(&A)", ModalResult::All},
+    {MessageButton::NoToAll, QMessageBox::NoToAll, "すべていいえ(&O)", ModalResult::NoToAll},
+    {MessageButton::YesToAll, QMessageBox::YesToAll, "すべてはい(&A)", ModalResult::YesToAll},
 }};
 
 QString Caption(MessageKind type) {
   switch (type) {
-    case MessageKind::mtWarning: return QStringLiteral("警告");
-    case MessageKind::mtError: return QStringLiteral("エラー");
-    case MessageKind::mtInformation: return QStringLiteral("情報");
-    case MessageKind::mtConfirmation: return QStringLiteral("確認");
-    case MessageKind::mtCustom: break;
+    case MessageKind::Warning: return QStringLiteral("警告");
+    case MessageKind::Error: return QStringLiteral("エラー");
+    case MessageKind::Information: return QStringLiteral("情報");
+    case MessageKind::Confirmation: return QStringLiteral("確認");
+    case MessageKind::Custom: break;
   }
   return gui::ProgramName();
 }
 
 QMessageBox::Icon IconOf(MessageKind type) {
   switch (type) {
-    case MessageKind::mtWarning: return QMessageBox::Warning;
-    case MessageKind::mtError: return QMessageBox::Critical;
-    case MessageKind::mtInformation: return QMessageBox::Information;
-    case MessageKind::mtConfirmation: return QMessageBox::Question;
-    case MessageKind::mtCustom: break;
+    case MessageKind::Warning: return QMessageBox::Warning;
+    case MessageKind::Error: return QMessageBox::Critical;
+    case MessageKind::Information: return QMessageBox::Information;
+    case MessageKind::Confirmation: return QMessageBox::Question;
+    case MessageKind::Custom: break;
   }
   return QMessageBox::NoIcon;
 }
 
-int ShowRealBox(const MsgBoxRequest& r) {
+ModalResult ShowRealBox(const MsgBoxRequest& r) {
   QMessageBox box(IconOf(r.type), Caption(r.type), r.text);
-  std::map<QAbstractButton*, int> results;
+  std::map<QAbstractButton*, ModalResult> results;
   for (const ButtonSpec& button : kButtons) {
     if (!r.buttons.Has(button.button)) continue;
     QAbstractButton* b = button.standard == QMessageBox::NoButton
@@ -80,20 +80,20 @@ int ShowRealBox(const MsgBoxRequest& r) {
   box.move(MsgBoxTopLeft(r.x, r.y, box.sizeHint(), area));
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
-  if (!clicked) return mrCancel;
+  if (!clicked) return ModalResult::Cancel;
   const auto it = results.find(clicked);
-  return it != results.end() ? it->second : mrOk;  // the OK that Qt adds to a box given no buttons
+  return it != results.end() ? it->second : ModalResult::Ok;  // the OK that Qt adds to a box given no buttons
 }
 
 }  // namespace
 
 int BeepKindOf(MessageKind type) {
   switch (type) {
-    case MessageKind::mtWarning: return 0x30;
-    case MessageKind::mtError: return 0x10;
-    case MessageKind::mtInformation: return 0x40;
-    case MessageKind::mtConfirmation: return 0x20;
-    case MessageKind::mtCustom: break;
+    case MessageKind::Warning: return 0x30;
+    case MessageKind::Error: return 0x10;
+    case MessageKind::Information: return 0x40;
+    case MessageKind::Confirmation: return 0x20;
+    case MessageKind::Custom: break;
   }
   return 0;
 }
@@ -107,14 +107,14 @@ void SetMsgBoxSink(MsgBoxSink sink) { Sink() = std::move(sink); }
 
 void MessageDialog::PlaySound() const { gui::MessageBeep(BeepKindOf(Kind)); }
 
-int MessageDialog::Execute() {
+ModalResult MessageDialog::Execute() {
   if (Sound) PlaySound();
   MsgBoxRequest request;
   request.text = DisplayMsg;
   request.type = Kind;
   request.buttons = VisibleButtons;
   request.helpContext = HelpContext;
-  if (MsgPosition == MessagePosition::poDesigned) {
+  if (MsgPosition == MessagePosition::Designed) {
     request.x = MsgLeft;
     request.y = MsgTop;
   }

@@ -7,54 +7,31 @@
 #include <QSize>
 #include <QString>
 #include <functional>
-#include <initializer_list>
+
+#include "platform/EnumSet.h"
 
 namespace corvina {
 
-enum class MessageKind { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum class MessageButton {
-  mbYes,
-  mbNo,
-  mbOK,
-  mbCancel,
-  mbAbort,
-  mbRetry,
-  mbIgnore,
-  mbAll,
-  mbNoToAll,
-  mbYesToAll,
-  mbHelp
-};
-enum class MessagePosition { poDesigned, poScreenCenter };
+enum class MessageKind { Warning, Error, Information, Confirmation, Custom };
+enum class MessageButton { Yes, No, Ok, Cancel, Abort, Retry, Ignore, All, NoToAll, YesToAll, Help };
+enum class MessagePosition { Designed, ScreenCenter };
 
 // A set of buttons.
-class MessageButtons {
- public:
-  constexpr MessageButtons() = default;
-  constexpr MessageButtons(std::initializer_list<MessageButton> buttons) {
-    for (MessageButton b : buttons) bits_ |= Bit(b);
-  }
-  constexpr bool Has(MessageButton b) const { return (bits_ & Bit(b)) != 0; }
-  constexpr bool operator==(const MessageButtons&) const = default;
-
- private:
-  static constexpr unsigned Bit(MessageButton b) { return 1u << static_cast<unsigned>(b); }
-  unsigned bits_ = 0;
-};
+using MessageButtons = EnumSet<MessageButton>;
 
 // The modal results a box returns, numbered as Windows numbers them.
-enum ModalResult : int {
-  mrNone = 0,
-  mrOk = 1,
-  mrCancel = 2,
-  mrAbort = 3,
-  mrRetry = 4,
-  mrIgnore = 5,
-  mrYes = 6,
-  mrNo = 7,
-  mrAll = 8,
-  mrNoToAll = 9,
-  mrYesToAll = 10
+enum class ModalResult : int {
+  None = 0,
+  Ok = 1,
+  Cancel = 2,
+  Abort = 3,
+  Retry = 4,
+  Ignore = 5,
+  Yes = 6,
+  No = 7,
+  All = 8,
+  NoToAll = 9,
+  YesToAll = 10
 };
 
 // The system beep that goes with a kind of box (0x30 exclamation, 0x10 hand, 0x40 asterisk, 0x20 question,
@@ -68,19 +45,19 @@ QPoint MsgBoxTopLeft(int x, int y, QSize box, const QRect& screen);
 // One box as a window asks for it; x and y are -1 for "centred on the screen".
 struct MsgBoxRequest {
   QString text;
-  MessageKind type = MessageKind::mtInformation;
+  MessageKind type = MessageKind::Information;
   MessageButtons buttons;
   int helpContext = 0;
   int x = -1, y = -1;
 };
-using MsgBoxSink = std::function<int(const MsgBoxRequest& request)>;
+using MsgBoxSink = std::function<ModalResult(const MsgBoxRequest& request)>;
 // Replaces the box (nullptr restores the real one), so tests answer boxes without a modal window.
 void SetMsgBoxSink(MsgBoxSink sink);
 
 class MessageDialog : public QObject {
   Q_OBJECT
  public:
-  using ButtonClickEvent = std::function<void(MessageDialog& sender, int result)>;
+  using ButtonClickEvent = std::function<void(MessageDialog& sender, ModalResult result)>;
 
   explicit MessageDialog(QObject* owner = nullptr) : QObject(owner) {}
 
@@ -89,18 +66,18 @@ class MessageDialog : public QObject {
   int MsgTop = -1;
   int HelpContext = 0;  // no help viewer takes topics here; kept for the windows that set it
   QString DisplayMsg;
-  MessageKind Kind = MessageKind::mtInformation;
-  MessagePosition MsgPosition = MessagePosition::poScreenCenter;
-  MessageButtons VisibleButtons{MessageButton::mbOK};
+  MessageKind Kind = MessageKind::Information;
+  MessagePosition MsgPosition = MessagePosition::ScreenCenter;
+  MessageButtons VisibleButtons{MessageButton::Ok};
   ButtonClickEvent OnButtonClick;
 
   // Beeps when asked, shows the box, keeps and returns the modal result of the button pressed.
-  int Execute();
+  ModalResult Execute();
   void PlaySound() const;
-  int Result() const { return result_; }
+  ModalResult Result() const { return result_; }
 
  private:
-  int result_ = mrNone;
+  ModalResult result_ = ModalResult::None;
 };
 
 }  // namespace corvina

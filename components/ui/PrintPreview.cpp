@@ -185,7 +185,8 @@ gui::Canvas& PrintPreview::PageCanvas() { return *canvas_; }
 
 int PrintPreview::ToDevice(int units, int dpi) const {
   const long long product = static_cast<long long>(units) * dpi;
-  return static_cast<int>(MapMode == PreviewMapMode::pmmHi ? RoundDiv(product, 254) : RoundDiv(product * 10, 254));
+  return static_cast<int>(MapMode == PreviewMapMode::TenthMillimetres ? RoundDiv(product, 254)
+                                                                      : RoundDiv(product * 10, 254));
 }
 
 int PrintPreview::XToDevice(int x) const { return ToDevice(x + MarginLeft, dpiX_); }

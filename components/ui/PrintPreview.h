@@ -21,8 +21,8 @@ class PreviewPrinterError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Page units: pmmHi 0.1 mm, pmmLo 1 mm.
-enum class PreviewMapMode { pmmHi, pmmLo };
+// Page units.
+enum class PreviewMapMode { TenthMillimetres, Millimetres };
 
 // One drawing call of a page with the canvas state it was made in.
 struct PreviewOp {
@@ -75,7 +75,7 @@ class PrintPreview : public QWidget {
   QString Title;
   int MarginLeft = 0;  // page units added to every x
   int MarginTop = 0;   // page units added to every y
-  PreviewMapMode MapMode = PreviewMapMode::pmmHi;
+  PreviewMapMode MapMode = PreviewMapMode::TenthMillimetres;
 
   int ZoomScale() const { return zoomScale_; }
   void SetZoomScale(int n);  // 25..200; anything else is ignored

@@ -101,7 +101,7 @@ Label3D* AboutLabel(QWidget* parent, const QString& caption, const QColor& colou
   f.setBold(true);
   l->setFont(f);
   l->SetFontColor(colour);
-  l->SetTextStyle(TextEffect::tsRaised);
+  l->SetTextStyle(TextEffect::Raised);
   l->SetTransparent(true);
   l->SetAutoSize(true);
   l->move(x, y);
@@ -110,7 +110,7 @@ Label3D* AboutLabel(QWidget* parent, const QString& caption, const QColor& colou
 
 Label3D* CreditLink(QWidget* parent, const QString& caption, const QColor& colour, int x, int y) {
   Label3D* l = AboutLabel(parent, caption, colour, x, y);
-  l->SetLabelStyle(LabelKind::lsWWWAddress);
+  l->SetLabelStyle(LabelKind::WWWAddress);
   l->SetAddress(QString::fromLatin1(kHomePage));
   return l;
 }

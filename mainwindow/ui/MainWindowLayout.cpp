@@ -66,7 +66,7 @@ Label3D* HeaderLabel(QWidget* parent, int points, bool bold, int minWidth = 0) {
   l->SetFontSize(points);
   l->SetFontBold(bold);
   l->SetTransparent(true);
-  l->SetLayout(Label3D::TextLayout::tlCenter);
+  l->SetLayout(Label3D::TextLayout::Center);
   if (minWidth > 0) l->setMinimumWidth(minWidth);
   return l;
 }
@@ -196,7 +196,7 @@ QWidget* MainWindow::BuildSpeedBar() {
   ExchangeStatusLabel->setSizePolicy(QSizePolicy::Expanding, ExchangeStatusLabel->sizePolicy().verticalPolicy());
   l->addWidget(ExchangeStatusLabel, 1);
   LocalOptionLabel = HeaderLabel(bar, 9, false);
-  LocalOptionLabel->SetTextStyle(TextEffect::tsNone);
+  LocalOptionLabel->SetTextStyle(TextEffect::None);
   l->addWidget(LocalOptionLabel);
   return bar;
 }

@@ -23,7 +23,7 @@ SplashWindow::SplashWindow(QWidget* parent)
   creditFont.setBold(true);
   credit->setFont(creditFont);
   credit->SetFontColor(Qt::yellow);
-  credit->SetTextStyle(TextEffect::tsRaised);
+  credit->SetTextStyle(TextEffect::Raised);
   credit->SetTransparent(true);
   credit->SetAutoSize(true);
   credit->move(60, 172);

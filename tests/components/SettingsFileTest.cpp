@@ -200,17 +200,17 @@ TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
   setenv("CORVINA_HOME", "/tmp/corvina_home_x", 1);
   setenv("XDG_CONFIG_HOME", "/tmp/corvina_cfg_x", 1);
   SettingsFile ini;
-  EXPECT_EQ(ini.DefaultDir(), SettingsDefaultDir::ddApplication);
+  EXPECT_EQ(ini.DefaultDir(), SettingsDefaultDir::Application);
   EXPECT_EQ(ini.FileName(), "");
   ini.Loaded();
   EXPECT_EQ(ini.FileName(), "corvina.ini");
   EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_home_x/corvina.ini"));
-  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  ini.SetDefaultDir(SettingsDefaultDir::Windows);
   EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_cfg_x/corvina.ini"));
-  ini.SetDefaultDir(SettingsDefaultDir::ddNone);
+  ini.SetDefaultDir(SettingsDefaultDir::None);
   EXPECT_EQ(ini.Path(), fs::path("corvina.ini"));
   ini.SetFileName("/etc/x/y.ini");
-  for (auto d : {SettingsDefaultDir::ddApplication, SettingsDefaultDir::ddWindows, SettingsDefaultDir::ddNone}) {
+  for (auto d : {SettingsDefaultDir::Application, SettingsDefaultDir::Windows, SettingsDefaultDir::None}) {
     ini.SetDefaultDir(d);
     EXPECT_EQ(ini.Path(), fs::path("/etc/x/y.ini"));
   }

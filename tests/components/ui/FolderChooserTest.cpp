@@ -112,14 +112,14 @@ TEST_F(FolderChooserTest, StatusLineAndFrames) {
   fv_.OpenDefault = true;
   fv_.SelectedFolder = Folder("a");
   fv_.StatusHeader = "H ";
-  fv_.Option = voReturnOnlyFSDirs;  // no status text
+  fv_.Option = {ChooserOption::ReturnOnlyFSDirs};  // no status text
   Run([](FolderChooserDialog& d) {
     EXPECT_EQ(d.StatusText(), "");
     d.CancelButton->click();
   });
   // The plain frame: instruction and status as text lines, no status bar.
-  fv_.Option = voStatusText;
-  fv_.BorderStyle = DialogBorderStyle::bsDialog;
+  fv_.Option = {ChooserOption::StatusText};
+  fv_.BorderStyle = DialogBorderStyle::Dialog;
   fv_.Text = kFolderChooserText;
   Run([&](FolderChooserDialog& d) {
     EXPECT_EQ(d.StatusBar, nullptr);
@@ -135,7 +135,7 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
   EXPECT_EQ(CenteredStart(-1920, 0, 801), -1360) << "halves truncated towards zero";
   EXPECT_EQ(CenteredStart(0, 1, 800), -399);
 
-  fv_.Position = DialogPosition::poDesigned;
+  fv_.Position = DialogPosition::Designed;
   fv_.SetLeft(10);
   fv_.SetTop(20);
   const QRect moved(40, 50, 500, 420);

@@ -46,18 +46,18 @@ TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
   EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
   EXPECT_EQ(ops[1].fontColor, QColor(Qt::blue));
 
-  label.SetTextStyle(TextEffect::tsShadow);
+  label.SetTextStyle(TextEffect::Shadow);
   label.SetShift(3);
   ops = TextOps(label);
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
 
-  label.SetTextStyle(TextEffect::tsHeavyRecessed);
+  label.SetTextStyle(TextEffect::HeavyRecessed);
   ops = TextOps(label);
   ASSERT_EQ(ops.size(), 3u);
   EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
 
-  label.SetTextStyle(TextEffect::tsNone);
+  label.SetTextStyle(TextEffect::None);
   EXPECT_EQ(TextOps(label).size(), 1u);
 }
 
@@ -81,7 +81,7 @@ TEST(Label3DTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
   label.resize(40, 20);
   label.SetTransparent(true);
   label.SetBorder(true);
-  label.SetBorderType(BorderKind::btRecessed);
+  label.SetBorderType(BorderKind::Recessed);
   gui::RecordingCanvas c;
   label.PaintTo(c);
   std::vector<CanvasOp> lines;
@@ -158,14 +158,14 @@ TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
   Label3D label("mail");
   int clicks = 0;
   label.OnClick = [&] { ++clicks; };
-  label.SetLabelStyle(LabelKind::lsEMailAddress);
+  label.SetLabelStyle(LabelKind::EMailAddress);
   label.Click();  // empty address: nothing opened
   label.SetAddress("info@example.jp");
   label.Click();
-  label.SetLabelStyle(LabelKind::lsWWWAddress);
+  label.SetLabelStyle(LabelKind::WWWAddress);
   label.SetAddress("https://example.jp/");
   label.Click();
-  label.SetLabelStyle(LabelKind::lsDefault);
+  label.SetLabelStyle(LabelKind::Default);
   label.Click();
   gui::SetShellSink(nullptr);
   EXPECT_EQ(clicks, 4);
@@ -177,7 +177,7 @@ TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
 TEST(Label3DTest, HoverColoursALinkRedAndRestoresItsColour) {
   test::App();
   Label3D label("link");
-  label.SetLabelStyle(LabelKind::lsWWWAddress);
+  label.SetLabelStyle(LabelKind::WWWAddress);
   label.SetFontColor(Qt::blue);
   int enters = 0, exits = 0;
   label.OnMouseEnter = [&] { ++enters; };
@@ -196,7 +196,7 @@ TEST(Label3DTest, AmpersandIsAnAcceleratorOnlyWhenAcceleratorsAreShown) {
   test::App();
   Label3D label("A&B");
   label.resize(80, 20);
-  label.SetTextStyle(TextEffect::tsNone);
+  label.SetTextStyle(TextEffect::None);
   const auto shown = TextOps(label);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_TRUE(shown[0].alignment & Qt::TextShowMnemonic);

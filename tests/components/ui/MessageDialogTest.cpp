@@ -11,7 +11,7 @@ using namespace corvina;
 namespace {
 // Answers every box with `answer` and keeps the requests and the beeps (by kind) while it lives.
 struct BoxRecorder {
-  explicit BoxRecorder(int answer) {
+  explicit BoxRecorder(ModalResult answer) {
     SetMsgBoxSink([this, answer](const MsgBoxRequest& r) { return requests.push_back(r), answer; });
     gui::SetBeepSink([this](int kind) { beeps.push_back(kind); });
   }
@@ -22,14 +22,14 @@ struct BoxRecorder {
 }  // namespace
 
 TEST(MessageDialogTest, SoundBeepsTheKindOfTheBoxAndSilenceBeepsNever) {
-  const std::pair<MessageKind, int> kinds[] = {{MessageKind::mtWarning, 0x30},
-                                               {MessageKind::mtError, 0x10},
-                                               {MessageKind::mtInformation, 0x40},
-                                               {MessageKind::mtConfirmation, 0x20},
-                                               {MessageKind::mtCustom, 0}};
+  const std::pair<MessageKind, int> kinds[] = {{MessageKind::Warning, 0x30},
+                                               {MessageKind::Error, 0x10},
+                                               {MessageKind::Information, 0x40},
+                                               {MessageKind::Confirmation, 0x20},
+                                               {MessageKind::Custom, 0}};
   for (auto [type, beep] : kinds) {
     for (bool sound : {true, false}) {
-      BoxRecorder rec(mrOk);
+      BoxRecorder rec(ModalResult::Ok);
       MessageDialog dlg;
       dlg.Kind = type;
       dlg.Sound = sound;
@@ -45,11 +45,11 @@ TEST(MessageDialogTest, OnlyADesignedPositionPlacesTheBoxAndUnplacedCoordinatesA
     MessagePosition position;
     int left, top, x, y;
   };
-  const Case cases[] = {{MessagePosition::poScreenCenter, 10, 20, -1, -1},
-                        {MessagePosition::poDesigned, 10, 20, 10, 20},
-                        {MessagePosition::poDesigned, -1, -1, -1, -1}};
+  const Case cases[] = {{MessagePosition::ScreenCenter, 10, 20, -1, -1},
+                        {MessagePosition::Designed, 10, 20, 10, 20},
+                        {MessagePosition::Designed, -1, -1, -1, -1}};
   for (const Case& c : cases) {
-    BoxRecorder rec(mrOk);
+    BoxRecorder rec(ModalResult::Ok);
     MessageDialog dlg;
     dlg.MsgPosition = c.position;
     dlg.MsgLeft = c.left;
@@ -64,16 +64,16 @@ TEST(MessageDialogTest, OnlyADesignedPositionPlacesTheBoxAndUnplacedCoordinatesA
 }
 
 TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
-  BoxRecorder rec(mrNo);
+  BoxRecorder rec(ModalResult::No);
   MessageDialog dlg;
-  EXPECT_EQ(dlg.VisibleButtons, (MessageButtons{MessageButton::mbOK}));
-  std::vector<int> reported;
-  dlg.OnButtonClick = [&](MessageDialog& sender, int result) {
+  EXPECT_EQ(dlg.VisibleButtons, (MessageButtons{MessageButton::Ok}));
+  std::vector<ModalResult> reported;
+  dlg.OnButtonClick = [&](MessageDialog& sender, ModalResult result) {
     EXPECT_EQ(&sender, &dlg);
     EXPECT_EQ(rec.requests.size(), 1u);
     reported.push_back(result);
   };
-  EXPECT_EQ(dlg.Execute(), mrNo);
-  EXPECT_EQ(dlg.Result(), mrNo);
-  EXPECT_EQ(reported, std::vector<int>{mrNo});
+  EXPECT_EQ(dlg.Execute(), ModalResult::No);
+  EXPECT_EQ(dlg.Result(), ModalResult::No);
+  EXPECT_EQ(reported, std::vector<ModalResult>{ModalResult::No});
 }

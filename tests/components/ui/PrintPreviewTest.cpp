@@ -44,7 +44,7 @@ TEST_F(PrintPreviewTest, ConversionsRoundToNearestWithHalvesAwayFromZero) {
   EXPECT_EQ(preview.SizeToDevice(20), 13);  // 12.5: a half goes up
   preview.MarginLeft = 27;                  // (100 + 27) * 600 / 254 = 300 exactly
   EXPECT_EQ(preview.XToDevice(100), 300);
-  preview.MapMode = PreviewMapMode::pmmLo;
+  preview.MapMode = PreviewMapMode::Millimetres;
   preview.MarginLeft = 0;
   EXPECT_EQ(preview.XToDevice(10), 236);  // 10 mm
   EXPECT_EQ(preview.XToDevice(127), 3000);
