@@ -203,6 +203,27 @@ TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], "   0.0%");
 }
 
+// A summary that cannot be read is left as it is rather than replaced by this day's lines alone, one that cannot
+// be saved keeps its link; each is reported to the caller, naming the file, and the other bet types are saved.
+TEST_F(TempHome, SummaryThatCannotBeReadOrSavedIsReportedAndTheOthersSaved) {
+  Marker();
+  auto day = TwoVenueDay(home_);
+  const fs::path win = home_ / "2006年単勝.ksr", quinella = home_ / "2006年馬連.ksr";
+  fs::create_symlink(home_ / "missing" / "win.ksr", win);
+  fs::create_directory(quinella);
+  auto result = ComputeRecoveryStatistics(*day, kDayName);
+  ASSERT_EQ(result.errors.size(), 2u);
+  for (const auto& [error, path] : {std::pair{result.errors[0], win}, std::pair{result.errors[1], quinella}}) {
+    EXPECT_TRUE(error.starts_with(path.string() + ": ")) << error;
+    EXPECT_GT(error.size(), path.string().size() + 2) << error;  // and says why
+  }
+  EXPECT_EQ(result.written, (std::vector<fs::path>{home_ / "2006年複勝.ksr", home_ / "2006年ﾜｲﾄﾞ.ksr"}));
+  EXPECT_TRUE(fs::is_symlink(win));
+  EXPECT_FALSE(fs::exists(home_ / "missing"));
+  EXPECT_TRUE(fs::is_directory(quinella));
+  EXPECT_TRUE(fs::is_empty(quinella));
+}
+
 TEST_F(TempHome, FourthVenueCountsOnlyInAll) {
   auto day = NewDay();
   day->AppDir = home_;
