@@ -262,12 +262,19 @@ TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
   ini.WriteString("JvDataGet", "LastTime", "2024/01/03 12:34:56");
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 1, 3, 12, 34, 56}));
-  for (const char* bad : {"2024/13/03 12:34:56", "2023/02/29 00:00:00", "2024/01/03 24:00:00", "2024/1/3 1:2:3", ""}) {
+  // Each field just past its range is refused, and the times at the edges of every range are taken.
+  for (const char* bad : {"2024/13/03 12:34:56", "2024/00/03 12:34:56", "2024/01/00 12:34:56", "2023/02/29 00:00:00",
+                          "2024/04/31 00:00:00", "0000/01/03 12:34:56", "2024/01/03 24:00:00", "2024/01/03 12:60:00",
+                          "2024/01/03 12:34:60", "2024/1/3 1:2:3", "2024/01/03 12:34:5x", ""}) {
     ini.WriteString("JvDataGet", "LastTime", bad);
     EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0})) << bad;
   }
   ini.WriteString("JvDataGet", "LastTime", "2024/02/29 00:00:00");
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 2, 29, 0, 0, 0}));
+  ini.WriteString("JvDataGet", "LastTime", "2023/12/31 23:59:59");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 31, 23, 59, 59}));
+  ini.WriteString("JvDataGet", "LastTime", "0001/01/01 00:00:00");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{1, 1, 1, 0, 0, 0}));
 }
 
 TEST_F(StoredImportTest, DateRuleKeepsExactlyTheTenBeforeTheStartNumber) {
