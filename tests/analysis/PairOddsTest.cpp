@@ -92,7 +92,7 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   EXPECT_DOUBLE_EQ(c.PredAvgOdds[0], 30.5);
   EXPECT_EQ(c.AvgOddsRank[1], 0);
   EXPECT_THAT(At(c.AvgOdds, {16, 17}), ElementsAre(DoubleEq(30), DoubleEq(30)));
-  EXPECT_EQ(At(c.AvgOddsRank, {0, 16, 17}), (Ints{1, 2, 3}));
+  EXPECT_EQ(At(c.AvgOddsRank, {0, 5, 16, 17}), (Ints{1, 2, 3, 4}));
   EXPECT_EQ(c.MarkX[1], "");
 
   // Day before 2005, eight runners: the bracket block's markers.

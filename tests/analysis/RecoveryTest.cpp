@@ -91,12 +91,13 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
 
 TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
   // Venue s (1..3) buys s tickets, hits quinella and wide with ticket 1 and has a winning axis horse; each pay
-  // names its venue and bet type, so a counter filed in the wrong place shows.
+  // names its venue and bet type, so a counter filed in the wrong place shows. The races are the first, a
+  // middle and the last of a full day.
   auto day = NewDay();
   const char* venues[] = {"05", "06", "08"};
   for (int s = 1; s <= 3; ++s) {
-    int slot = s - 1;
-    AddRace(*day, slot, 16, "2006", venues[slot], 1);
+    const int slot = (s - 1) * (kSlots - 1) / 2;
+    AddRace(*day, slot, 16, "2006", venues[s - 1], 1);
     RaceInfo& info = day->Races[slot];
     RaceCalc& c = day->Calcs[slot];
     info.UmarenComb[1] = " 1- 2", info.WideComb[1] = " 1- 2", info.TanHorse[1] = 1, info.FukuHorse[1] = 1;
