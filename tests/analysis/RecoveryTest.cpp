@@ -87,6 +87,11 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
       (Strs{" 250.0%", "       ", "       "}));
   const RaceCalc &slot1 = day->Calcs[1], &slot2 = day->Calcs[2];
   EXPECT_EQ((Ints{slot1.ResU, slot1.ResW, slot2.ResT, slot2.ResF}), (Ints{1, 1, 0, 1}));
+
+  // The big race's wide payouts not in yet: its tickets count for the quinella only.
+  race0.WideComb[1].clear();
+  ComputeStatistics(*day);
+  EXPECT_EQ(at({C::WideTickets, C::QuinellaTickets}, 0), (Ints{0, 5}));
 }
 
 TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {

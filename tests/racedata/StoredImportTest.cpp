@@ -102,7 +102,8 @@ TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
 }
 
 TEST_F(StoredImportTest, SkipRulesOfTheImport) {
-  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292: February is too old
+  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});     // 20240302 - 10 = 20240292: February is too old
+  import->SetFlushInterval(std::chrono::milliseconds(0));  // saved after each record: the padding still reaches it
   const std::string feb29 = "2024022906010101", feb92ok = "2024030106010101";
   link.AddExchange(Exchange({
       ScriptedRead::Record(testing::RA(feb29)),                  // older than the start date number - 10
@@ -325,6 +326,26 @@ TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRunWithOneMessage) {
   EXPECT_EQ(link.CountCalls("JVRead"), 1 + 4);
   EXPECT_EQ(writeErrors(), 2);
   EXPECT_EQ(LastTime(), "none");
+}
+
+// A day file of any kind that exists but cannot be read stops the run with its name, and is left as it is.
+TEST_F(StoredImportTest, ADayFileThatCannotBeReadStopsTheRunWithItsName) {
+  for (const std::string suffix : {".jvRA", "中山.jvSEr", ".jvHR"}) {
+    SCOPED_TRACE(suffix);
+    fs::remove_all(dir / "Data");
+    fs::create_directories(dir / "Data");
+    const fs::path unreadable = Data("2024年01月06日" + suffix);
+    fs::create_symlink("/proc/self/mem", unreadable);
+    ui.informs.clear();
+    link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 1)),
+                               ScriptedRead::Record(testing::HR(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
+    import->Start();
+    ASSERT_EQ(ui.informs.size(), 2u);  // the start notice and the failure
+    EXPECT_TRUE(ui.informs[1].starts_with("データファイルに書き込めません：")) << ui.informs[1];
+    EXPECT_NE(ui.informs[1].find(unreadable.filename().string()), std::string::npos) << ui.informs[1];
+    EXPECT_TRUE(fs::is_symlink(unreadable));
+    EXPECT_EQ(LastTime(), "none");
+  }
 }
 
 TEST_F(StoredImportTest, ImportHoldsTheGateUntilItsExchangeCloses) {
