@@ -113,9 +113,10 @@ TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
     double average;
   };
   const Case cases[] = {
-      {'K', 8, "002503", 100.0},   {'K', 9, "002503", 250.3},  {'K', 12, "015200", 1000.0},
-      {'K', 12, "009990", 999.0},  {'J', 12, "012000", 999.9}, {'J', 7, "009999", 999.9},
-      {'M', 12, "099999", 9999.9}, {0, 7, "002503", 250.3}};  // a day without a prediction file: no cap
+      {'K', 8, "002503", 100.0},   {'K', 9, "002503", 250.3},   {'K', 12, "015200", 1000.0},
+      {'K', 12, "009990", 999.0},  {'J', 12, "012000", 999.9},  {'J', 7, "009999", 999.9},
+      {'M', 12, "099999", 9999.9}, {0, 7, "002503", 250.3},  // a day without a prediction file: no cap
+      {'K', 8, "001005", 100.0},   {'K', 12, "010005", 1000.0}, {'J', 12, "010005", 999.9}};  // just above each cap
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(1, k.letter ? k.letter : '-') + " " + k.tenths);
     auto day = Day2005(k.entries, k.letter);

@@ -70,6 +70,7 @@ TEST(TimeSeriesPickTest, FilesAreNamedOnlyByPlainKeys) {
   const std::string ra = test::Ra("20240106", "05", 1);
   EXPECT_EQ(TimeSeriesFile("/ts", ra, ".jvO1"), fs::path("/ts/20240106/05010101.jvO1"));
   EXPECT_TRUE(TimeSeriesFile("/ts", std::string(L::kRaLine, ' '), ".jvO1").empty());
+  EXPECT_TRUE(TimeSeriesFile("/ts", ra.substr(0, 24), ".jvO1").empty());  // a record cut inside its race key
   std::string escaping = ra;
   escaping.replace(19, 8, "/../../x");
   EXPECT_TRUE(TimeSeriesFile("/ts", escaping, ".jvO1").empty());
