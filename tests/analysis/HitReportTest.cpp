@@ -162,21 +162,56 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
                                                   "200601060602R[馬連　]：　 5- 6/配当    1500円"}));
 }
 
-TEST(HitReport, AnUnreadableCollectionIsLeftAloneAndReported) {
+// Each file that cannot be read or saved is reported, naming it, and left as it was; the day's lines stay for the
+// window to show. The hits sit in the first and the last race of a full day.
+TEST(HitReport, FilesThatCannotBeReadOrSavedAreReportedAndLeftAlone) {
   TempDir dir("hitreport");
   auto day = NewDay();
   day->AppDir = dir.path();
-  Race(*day, 0, 1, {" 1- 2", " 1- 3"});
+  Race(*day, 0, 1, {" 1- 2"});
+  Race(*day, kSlots - 1, 12, {" 1- 3"});
   day->Races[0].WideComb[1] = " 1- 2", day->Races[0].WidePay[1] = 250;
-  day->Races[0].WideComb[2] = " 1- 3", day->Races[0].WidePay[2] = 350;
-  std::filesystem::create_directories(ManbakenPath(dir.path()));  // not a file: cannot be read
+  day->Races[kSlots - 1].WideComb[2] = " 1- 3", day->Races[kSlots - 1].WidePay[2] = 350;
+  const std::filesystem::path tk = dir / "HPupload" / "TK20060106.txt", collection = ManbakenPath(dir.path());
+  auto expectError = [](const HitReportResult& r, const std::filesystem::path& path) {
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_TRUE(r.errors[0].starts_with(path.string() + ": ")) << r.errors[0];
+    EXPECT_GT(r.errors[0].size(), path.string().size() + 2) << r.errors[0];
+    EXPECT_EQ(r.tekiList.size(), 3u);
+  };
+
+  std::filesystem::create_directories(tk);  // the day's file cannot be saved: the collection is not touched
   HitReportResult r = BuildHitReport(*day, HitReportKind::All);
+  EXPECT_FALSE(r.written);
+  expectError(r, tk);
+  EXPECT_FALSE(std::filesystem::exists(collection));
+  std::filesystem::remove(tk);
+
+  std::filesystem::create_directories(collection);  // not a file: cannot be read
+  r = BuildHitReport(*day, HitReportKind::All);
   EXPECT_TRUE(r.written);
-  EXPECT_EQ(r.errors.size(), 1u);
-  EXPECT_TRUE(std::filesystem::is_directory(ManbakenPath(dir.path())));
-  // A first race without a date gives no file name.
+  expectError(r, collection);
+  EXPECT_TRUE(std::filesystem::is_empty(collection));
+  std::filesystem::remove(collection);
+
+  std::filesystem::create_symlink(dir / "missing" / "Manbaken.txt", collection);  // cannot be saved
+  r = BuildHitReport(*day, HitReportKind::All);
+  EXPECT_TRUE(r.written);
+  expectError(r, collection);
+  EXPECT_TRUE(std::filesystem::is_symlink(collection));
+  Lines tkLines;
+  ASSERT_TRUE(ReadLines(tk, tkLines));
+  EXPECT_EQ(Utf8(tkLines), Utf8(r.tekiList));
+
+  // A first race without a date gives no file name: nothing is written, and the caller is told.
+  std::filesystem::remove_all(dir / "HPupload");
   day->Table.GRaTbl[0].replace(11, 8, "        ");
   EXPECT_TRUE(TekiDayPath(*day).empty());
+  r = BuildHitReport(*day, HitReportKind::All);
+  EXPECT_FALSE(r.written);
+  EXPECT_EQ(r.errors, std::vector<std::string>{"TK: the first race has no date"});
+  EXPECT_EQ(r.tekiList.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "HPupload"));
 }
 
 }  // namespace

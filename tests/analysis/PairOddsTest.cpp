@@ -77,9 +77,10 @@ TEST(PairOdds, SourceDependsOnYearAndEntryCount) {
 }
 
 TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
-  auto day = Day2005(10);
+  auto day = Day2005(18);
   const Strs real = {"******", "------", "      ", "12a456", "000200"};
   for (int b = 2; b <= 6; ++b) SetO2(*day, 0, 1, b, real[b - 2]);
+  SetO2(*day, 0, 17, 18, "000300");  // the last pair of a full field counts like any other
   SetYoz(*day, 0, 1, 2, "  abc   ");
   SetYoz(*day, 0, 1, 3, "   -5.0 ");
   SetYoz(*day, 0, 1, 6, "    30.5");
@@ -90,6 +91,8 @@ TEST(PairOdds, MarkersBlanksAndJunkLeaveThePairOut) {
   EXPECT_THAT(At(c.PredUmarenOdds, {Pair(1, 2), Pair(1, 3)}), ElementsAre(0, 0));
   EXPECT_DOUBLE_EQ(c.PredAvgOdds[0], 30.5);
   EXPECT_EQ(c.AvgOddsRank[1], 0);
+  EXPECT_THAT(At(c.AvgOdds, {16, 17}), ElementsAre(DoubleEq(30), DoubleEq(30)));
+  EXPECT_EQ(At(c.AvgOddsRank, {0, 5, 16, 17}), (Ints{1, 2, 3, 4}));
   EXPECT_EQ(c.MarkX[1], "");
 
   // Day before 2005, eight runners: the bracket block's markers.
@@ -109,9 +112,11 @@ TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
     const char* tenths;
     double average;
   };
-  const Case cases[] = {{'K', 7, "002503", 100.0},  {'K', 12, "015200", 1000.0}, {'K', 12, "009990", 999.0},
-                        {'J', 12, "012000", 999.9}, {'J', 7, "009999", 999.9},   {'M', 12, "099999", 9999.9},
-                        {0, 7, "002503", 250.3}};  // a day without a prediction file: no cap
+  const Case cases[] = {
+      {'K', 8, "002503", 100.0},   {'K', 9, "002503", 250.3},   {'K', 12, "015200", 1000.0},
+      {'K', 12, "009990", 999.0},  {'J', 12, "012000", 999.9},  {'J', 7, "009999", 999.9},
+      {'M', 12, "099999", 9999.9}, {0, 7, "002503", 250.3},  // a day without a prediction file: no cap
+      {'K', 8, "001005", 100.0},   {'K', 12, "010005", 1000.0}, {'J', 12, "010005", 999.9}};  // just above each cap
   for (const Case& k : cases) {
     SCOPED_TRACE(std::string(1, k.letter ? k.letter : '-') + " " + k.tenths);
     auto day = Day2005(k.entries, k.letter);

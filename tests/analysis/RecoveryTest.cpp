@@ -87,16 +87,22 @@ TEST_F(TempHome, CountsByScopeAndResultPresence) {
       (Strs{" 250.0%", "       ", "       "}));
   const RaceCalc &slot1 = day->Calcs[1], &slot2 = day->Calcs[2];
   EXPECT_EQ((Ints{slot1.ResU, slot1.ResW, slot2.ResT, slot2.ResF}), (Ints{1, 1, 0, 1}));
+
+  // The big race's wide payouts not in yet: its tickets count for the quinella only.
+  race0.WideComb[1].clear();
+  ComputeStatistics(*day);
+  EXPECT_EQ(at({C::WideTickets, C::QuinellaTickets}, 0), (Ints{0, 5}));
 }
 
 TEST(Recovery, EveryCounterAndRateTextHasItsPlace) {
   // Venue s (1..3) buys s tickets, hits quinella and wide with ticket 1 and has a winning axis horse; each pay
-  // names its venue and bet type, so a counter filed in the wrong place shows.
+  // names its venue and bet type, so a counter filed in the wrong place shows. The races are the first, a
+  // middle and the last of a full day.
   auto day = NewDay();
   const char* venues[] = {"05", "06", "08"};
   for (int s = 1; s <= 3; ++s) {
-    int slot = s - 1;
-    AddRace(*day, slot, 16, "2006", venues[slot], 1);
+    const int slot = (s - 1) * (kSlots - 1) / 2;
+    AddRace(*day, slot, 16, "2006", venues[s - 1], 1);
     RaceInfo& info = day->Races[slot];
     RaceCalc& c = day->Calcs[slot];
     info.UmarenComb[1] = " 1- 2", info.WideComb[1] = " 1- 2", info.TanHorse[1] = 1, info.FukuHorse[1] = 1;
@@ -201,6 +207,27 @@ TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {
   EXPECT_TRUE(fs::is_empty(home_));
   EXPECT_EQ(day->GStats[StatIndex(StatCounter::QuinellaTickets, 0)], 1);
   EXPECT_EQ(day->GRateStr[RateIndex(BetType::Quinella, 0)], "   0.0%");
+}
+
+// A summary that cannot be read is left as it is rather than replaced by this day's lines alone, one that cannot
+// be saved keeps its link; each is reported to the caller, naming the file, and the other bet types are saved.
+TEST_F(TempHome, SummaryThatCannotBeReadOrSavedIsReportedAndTheOthersSaved) {
+  Marker();
+  auto day = TwoVenueDay(home_);
+  const fs::path win = home_ / "2006年単勝.ksr", quinella = home_ / "2006年馬連.ksr";
+  fs::create_symlink(home_ / "missing" / "win.ksr", win);
+  fs::create_directory(quinella);
+  auto result = ComputeRecoveryStatistics(*day, kDayName);
+  ASSERT_EQ(result.errors.size(), 2u);
+  for (const auto& [error, path] : {std::pair{result.errors[0], win}, std::pair{result.errors[1], quinella}}) {
+    EXPECT_TRUE(error.starts_with(path.string() + ": ")) << error;
+    EXPECT_GT(error.size(), path.string().size() + 2) << error;  // and says why
+  }
+  EXPECT_EQ(result.written, (std::vector<fs::path>{home_ / "2006年複勝.ksr", home_ / "2006年ﾜｲﾄﾞ.ksr"}));
+  EXPECT_TRUE(fs::is_symlink(win));
+  EXPECT_FALSE(fs::exists(home_ / "missing"));
+  EXPECT_TRUE(fs::is_directory(quinella));
+  EXPECT_TRUE(fs::is_empty(quinella));
 }
 
 TEST_F(TempHome, FourthVenueCountsOnlyInAll) {

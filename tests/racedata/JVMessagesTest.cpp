@@ -1,3 +1,7 @@
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "tests/support/JVLinkFiles.h"
@@ -60,6 +64,51 @@ TEST(JVErrorMessage, TextsOfTheServiceTable) {
       {"JVMVRead", 0, "全ファイルの読み込みが終了しました。（ＥＯＦ ）(0)"},
   };
   for (const Row& r : rows) EXPECT_EQ(FromCp932(JVErrorMessage(r.op, r.code)), r.text) << r.op << " " << r.code;
+}
+
+// The codes each operation has a text for, whole: a text filed under another code, or a code left out, shows.
+TEST(JVErrorMessage, EveryOperationHasTextsForExactlyItsCodes) {
+  const std::vector<int> open = {-504, -501, -431, -421, -413, -412, -411, -401, -303, -302, -301,
+                                 -211, -202, -201, -116, -115, -114, -112, -111, -2,   -1,   0};
+  const std::vector<int> read = {-503, -502, -403, -402, -203, -202, -201, -3, -1, 0, 1};
+  const std::vector<int> fuku = {-504, -431, -421, -413, -412, -411, -401, -303, -302, -301, -211, -201, -1, 0};
+  const std::vector<int> movie = {-504, -431, -421, -413, -412, -411, -401, -304, -303,
+                                  -302, -301, -211, -202, -201, -114, -111, -1,   0};
+  const std::vector<int> course = {-504, -502, -431, -421, -413, -412, -411, -401, -303,
+                                   -302, -301, -211, -202, -201, -114, -1,   0};
+  auto with = [](std::vector<int> codes, std::initializer_list<int> more) {
+    codes.insert(codes.end(), more);
+    std::sort(codes.begin(), codes.end());
+    return codes;
+  };
+  const std::vector<std::pair<const char*, std::vector<int>>> rows = {
+      {"JVInit", {-103, -102, -101, 0}},
+      {"JVSetUIProperties", {-101, -100, 0}},
+      {"JVSetSaveFlag", {-101, -100, 0}},
+      {"JVOpen", open},
+      {"JVRTOpen", open},
+      {"JVStatus", {-502, -203, -201, 0, 1}},
+      {"JVRead", read},
+      {"JVGets", read},
+      {"JVFileDelete", {-503, -201, 0}},
+      {"JVFuku", fuku},
+      {"JVFukuFile", with(fuku, {-118})},
+      {"JVMVCheck", {-504, -431, -421, -413, -412, -411, -401, -303, -302, -301, -211, -202, -201, -114, -1, 0, 1}},
+      {"JVMVPlay", with(movie, {-100})},
+      {"JVMVPlayWithType", with(movie, {-100})},
+      {"JVMVOpen", movie},
+      {"JVMVRead", {-503, -502, -403, -402, -203, -201, -3, 0, 1}},
+      {"JVCourseFile", course},
+      {"JVCourseFile2", with(course, {-118})},
+      {"JVClose", {0}},
+      {"JVCancel", {}},
+  };
+  for (const auto& [op, codes] : rows) {
+    std::vector<int> texts;
+    for (int code = -700; code <= 1; ++code)
+      if (JVErrorMessage(op, code) != "(" + std::to_string(code) + ")") texts.push_back(code);
+    EXPECT_EQ(texts, codes) << op;
+  }
 }
 
 TEST(JVErrorMessage, EveryTextSurvivesTheCodePage) {

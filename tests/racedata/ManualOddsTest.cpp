@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "analysis/Engine.h"
 #include "platform/Cp932.h"
@@ -27,7 +28,10 @@ class RecordingUi : public ManualOddsUi {
  public:
   void Beep() override { ++beeps; }
   void Inform(const std::string& text) override { texts.push_back(FromCp932(text)); }
-  void ProcessMessages() override { ++messageRuns; }
+  void ProcessMessages() override {
+    ++messageRuns;
+    if (onMessages) onMessages();
+  }
   void SetProgress(int position, int max) override { progress.emplace_back(position, max); }
   void SetProgressLabel(const std::string& text) override { labels.push_back(FromCp932(text)); }
   void SetBusyCursor(bool busy) override { this->busy = busy; }
@@ -35,6 +39,7 @@ class RecordingUi : public ManualOddsUi {
   bool busy = false;
   std::vector<std::string> texts, labels;
   std::vector<std::pair<int, int>> progress;
+  std::function<void()> onMessages;
 };
 
 }  // namespace
@@ -160,6 +165,41 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   ASSERT_EQ(o1.size(), 8u);
   EXPECT_EQ(o1[6], O1(3, 600, '1')) << "what was read before the failure stays stored";
   for (size_t i : {2u, 3u, 4u, 5u}) EXPECT_TRUE(IsBlank(o1[i])) << i;
+
+  // The next fetch reads nothing: it is not called done for what the one before saved.
+  ui.texts.clear();
+  link.AddExchange(refused);
+  EXPECT_EQ(fetcher.FetchTickedRaces({true}), 1);
+  EXPECT_EQ(ui.texts, std::vector<std::string>{texts[0]});
+}
+
+// Each race's save finds a folder where the odds file belongs: the failure, the same for both races, is shown
+// once, and the fetch is never called done.
+TEST_F(ManualOddsFetchTest, OddsFileThatCannotBeSavedIsShownOnceAndNothingIsCalledDone) {
+  const fs::path o1 = DayFilePath(model.DataDir(), gen.date, ".jvO1");
+  const Lines blank = Read(".jvO1");
+  ui.onMessages = [&] {
+    // Once the exchange has read its record the file is in hand: the folder appears before the save.
+    const bool readRecord =
+        !link.calls.empty() && link.calls.back().starts_with("JVRead") && !link.calls.back().ends_with(")=0");
+    if (readRecord) {
+      fs::remove(o1);
+      fs::create_directory(o1);
+    } else if (fs::is_directory(o1)) {
+      fs::remove(o1);
+      ASSERT_TRUE(SaveLines(o1, blank));
+    }
+  };
+  for (int race : {0, 3}) {
+    ScriptedExchange e;
+    e.reads = {ScriptedRead::Record(O1(race, 600, '1'))};
+    link.AddExchange(e);
+  }
+  EXPECT_EQ(fetcher.FetchTickedRaces({true, false, false, true}), 2);
+  ASSERT_EQ(ui.texts.size(), 1u);
+  EXPECT_TRUE(ui.texts[0].starts_with("データファイルに書き込めません：")) << ui.texts[0];
+  EXPECT_NE(ui.texts[0].find(".jvO1"), std::string::npos) << ui.texts[0];
+  EXPECT_EQ(ui.beeps, 1);
 }
 
 TEST_F(ManualOddsFetchTest, NothingTickedOrAnotherExchangeRunningFetchesNothing) {

@@ -190,6 +190,43 @@ TEST_F(RealTimeTest, CloseBeepsAndLogsByKind) {
   EXPECT_EQ(ui.beeps, 2);
   EXPECT_EQ(reader->CloseAfterRaces(true), 0);  // ... except in the automatic results fetch
   EXPECT_EQ(ui.beeps, 2);
+
+  // A failure the log cannot take is shown with the reason the log failed.
+  fs::remove(dir / "ErrorLog.txt");
+  fs::create_directory(dir / "ErrorLog.txt");
+  link.closeResults = {5};
+  ui.labels.clear();
+  EXPECT_EQ(reader->CloseAfterOdds(), 5);
+  ASSERT_EQ(ui.labels.size(), 2u);
+  EXPECT_EQ(ui.labels[0], "(5)");
+  EXPECT_TRUE(ui.labels[1].starts_with("(5) (ErrorLog.txt: ")) << ui.labels[1];
+  EXPECT_TRUE(ui.labels[1].ends_with(")")) << ui.labels[1];
+  EXPECT_GT(ui.labels[1].size(), std::string("(5) (ErrorLog.txt: )").size()) << "says why";
+}
+
+// Within one pass of the automatic fetch the same save failure is shown once; after the pass each is shown again.
+TEST_F(RealTimeTest, SaveFailureIsShownOncePerPassAndAgainAfterIt) {
+  fs::create_directory(Path(".jvHR"));  // a folder where the file belongs
+  auto payouts = [&] {
+    ScriptedExchange e;
+    e.reads = {ScriptedRead::Record(testing::HR(kKey1))};
+    link.AddExchange(e);
+    link.JVRTOpen("0B12", "20240106");
+    reader->ReadRaceRecords();
+  };
+  reader->BeginPass();
+  payouts();
+  payouts();
+  EXPECT_EQ(ui.labels.size(), 1u);
+  reader->EndPass();
+  payouts();
+  payouts();
+  ASSERT_EQ(ui.labels.size(), 3u);
+  EXPECT_TRUE(ui.labels[2].starts_with("データファイルに書き込めません：")) << ui.labels[2];
+  EXPECT_EQ(ui.labels[2], ui.labels[0]);
+  reader->BeginPass();  // a new pass starts with nothing shown
+  payouts();
+  EXPECT_EQ(ui.labels.size(), 4u);
 }
 
 // The main window's odds sequence for one race, as its timer runs it.

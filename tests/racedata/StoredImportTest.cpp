@@ -102,7 +102,8 @@ TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
 }
 
 TEST_F(StoredImportTest, SkipRulesOfTheImport) {
-  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});  // 20240302 - 10 = 20240292: February is too old
+  import->SetStartTime(DateTime{2024, 3, 2, 0, 0, 0});     // 20240302 - 10 = 20240292: February is too old
+  import->SetFlushInterval(std::chrono::milliseconds(0));  // saved after each record: the padding still reaches it
   const std::string feb29 = "2024022906010101", feb92ok = "2024030106010101";
   link.AddExchange(Exchange({
       ScriptedRead::Record(testing::RA(feb29)),                  // older than the start date number - 10
@@ -262,12 +263,19 @@ TEST_F(StoredImportTest, StartTimeFromSettingsOrEightDaysBack) {
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0}));
   ini.WriteString("JvDataGet", "LastTime", "2024/01/03 12:34:56");
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 1, 3, 12, 34, 56}));
-  for (const char* bad : {"2024/13/03 12:34:56", "2023/02/29 00:00:00", "2024/01/03 24:00:00", "2024/1/3 1:2:3", ""}) {
+  // Each field just past its range is refused, and the times at the edges of every range are taken.
+  for (const char* bad : {"2024/13/03 12:34:56", "2024/00/03 12:34:56", "2024/01/00 12:34:56", "2023/02/29 00:00:00",
+                          "2024/04/31 00:00:00", "0000/01/03 12:34:56", "2024/01/03 24:00:00", "2024/01/03 12:60:00",
+                          "2024/01/03 12:34:60", "2024/1/3 1:2:3", "2024/01/03 12:34:5x", ""}) {
     ini.WriteString("JvDataGet", "LastTime", bad);
     EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 29, 18, 0, 0})) << bad;
   }
   ini.WriteString("JvDataGet", "LastTime", "2024/02/29 00:00:00");
   EXPECT_EQ(import->LoadStartTime(), (DateTime{2024, 2, 29, 0, 0, 0}));
+  ini.WriteString("JvDataGet", "LastTime", "2023/12/31 23:59:59");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{2023, 12, 31, 23, 59, 59}));
+  ini.WriteString("JvDataGet", "LastTime", "0001/01/01 00:00:00");
+  EXPECT_EQ(import->LoadStartTime(), (DateTime{1, 1, 1, 0, 0, 0}));
 }
 
 TEST_F(StoredImportTest, DateRuleKeepsExactlyTheTenBeforeTheStartNumber) {
@@ -318,6 +326,26 @@ TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRunWithOneMessage) {
   EXPECT_EQ(link.CountCalls("JVRead"), 1 + 4);
   EXPECT_EQ(writeErrors(), 2);
   EXPECT_EQ(LastTime(), "none");
+}
+
+// A day file of any kind that exists but cannot be read stops the run with its name, and is left as it is.
+TEST_F(StoredImportTest, ADayFileThatCannotBeReadStopsTheRunWithItsName) {
+  for (const std::string suffix : {".jvRA", "中山.jvSEr", ".jvHR"}) {
+    SCOPED_TRACE(suffix);
+    fs::remove_all(dir / "Data");
+    fs::create_directories(dir / "Data");
+    const fs::path unreadable = Data("2024年01月06日" + suffix);
+    fs::create_symlink("/proc/self/mem", unreadable);
+    ui.informs.clear();
+    link.AddExchange(Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 1)),
+                               ScriptedRead::Record(testing::HR(kKey1)), ScriptedRead::Record(testing::RA(kKey2))}));
+    import->Start();
+    ASSERT_EQ(ui.informs.size(), 2u);  // the start notice and the failure
+    EXPECT_TRUE(ui.informs[1].starts_with("データファイルに書き込めません：")) << ui.informs[1];
+    EXPECT_NE(ui.informs[1].find(unreadable.filename().string()), std::string::npos) << ui.informs[1];
+    EXPECT_TRUE(fs::is_symlink(unreadable));
+    EXPECT_EQ(LastTime(), "none");
+  }
 }
 
 TEST_F(StoredImportTest, ImportHoldsTheGateUntilItsExchangeCloses) {

@@ -70,6 +70,7 @@ TEST(TimeSeriesPickTest, FilesAreNamedOnlyByPlainKeys) {
   const std::string ra = test::Ra("20240106", "05", 1);
   EXPECT_EQ(TimeSeriesFile("/ts", ra, ".jvO1"), fs::path("/ts/20240106/05010101.jvO1"));
   EXPECT_TRUE(TimeSeriesFile("/ts", std::string(L::kRaLine, ' '), ".jvO1").empty());
+  EXPECT_TRUE(TimeSeriesFile("/ts", ra.substr(0, 24), ".jvO1").empty());  // a record cut inside its race key
   std::string escaping = ra;
   escaping.replace(19, 8, "/../../x");
   EXPECT_TRUE(TimeSeriesFile("/ts", escaping, ".jvO1").empty());
@@ -187,4 +188,20 @@ TEST_F(TimeSeriesImportTest, ADayFileThatCannotBeWrittenSaysWhichAndTheOtherIsSa
   EXPECT_EQ(r.latest, 20);
   EXPECT_EQ(r.quinella, 0);
   EXPECT_NE(Read(".jvO1"), before);
+}
+
+// A day file that cannot be read stops the import at the first race: what that race put into the other file is
+// saved and counted, and the failure is still reported although the last save succeeds.
+TEST_F(TimeSeriesImportTest, ADayFileThatCannotBeReadStopsTheImportAndIsReported) {
+  const Lines before = Read(".jvO1");
+  test::MakeUnreadable(DayFile(".jvO2"));
+  const TimeSeriesResult r = ImportTimeSeries(model, folder);
+  EXPECT_TRUE(r.failed);
+  EXPECT_TRUE(r.error.starts_with(DayFile(".jvO2").filename().string() + ": ")) << r.error;
+  EXPECT_EQ((std::vector<int>{r.morning, r.latest, r.quinella}), (std::vector<int>{1, 1, 0}));
+  const Lines after = Read(".jvO1");
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_NE(after[0], before[0]);
+  for (size_t i = 2; i < after.size(); ++i) EXPECT_EQ(after[i], before[i]) << i;
+  EXPECT_TRUE(fs::is_symlink(DayFile(".jvO2")));
 }

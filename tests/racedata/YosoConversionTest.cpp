@@ -226,6 +226,32 @@ TEST_F(YozStore, TextWithoutARaceOfTheDayKeepsTheStoredFile) {
   EXPECT_EQ(Stored(DayName(2005, 3, 12)).size(), 2u);
 }
 
+// A text that cannot be read and a day file that cannot be saved are each reported with the file and the reason;
+// the unpacked text goes either way.
+TEST_F(YozStore, UnreadableTextOrUnsavableDayFileIsReported) {
+  const fs::path text = src_ / "Oz050312.txt";
+  fs::create_symlink("/proc/self/mem", text);  // a file, but not one that reads
+  YozImportResult r = Store();
+  EXPECT_EQ(r.outcome, YozOutcome::ReadFailed);
+  EXPECT_TRUE(r.IsError());
+  EXPECT_TRUE(r.message.starts_with("JRDB基準オッズデータを読み込めませんでした。\n" + text.string() + "\n"))
+      << r.message;
+  EXPECT_FALSE(r.message.ends_with("\n")) << "says why";
+  EXPECT_FALSE(fs::is_symlink(text)) << "the unpacked text is deleted";
+  EXPECT_FALSE(fs::exists(data_));
+
+  const fs::path file = DayFilePath(data_, DayName(2005, 3, 12), ".yoz");
+  fs::create_directories(file);  // a folder where the day file belongs
+  Put("KOL_ODS.KD2", KolRace("20050312") + "\r\n");
+  r = Store();
+  EXPECT_EQ(r.outcome, YozOutcome::SaveFailed);
+  EXPECT_TRUE(r.IsError());
+  EXPECT_TRUE(r.message.starts_with("予想配当データを保存できませんでした。\n" + file.string() + "\n")) << r.message;
+  EXPECT_FALSE(r.message.ends_with("\n")) << "says why";
+  EXPECT_TRUE(fs::is_empty(file));
+  EXPECT_FALSE(fs::exists(src_ / "KOL_ODS.KD2"));
+}
+
 TEST_F(YozStore, LeftoversDeletedInAnyCase) {
   for (const char* n : {"Oz050312.txt", "OZ050312.TXT", "Kol_Ods.kd2", "kol_ods.KD3", "YOSOODDS.DAT", "keep.txt"})
     Put(n, "x");
