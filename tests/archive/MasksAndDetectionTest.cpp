@@ -15,7 +15,8 @@ TEST(Masks, MatchingRules) {
       {"README", "*.*", true},    {"README", "*.", true},    {"README.TXT", "*.", false},
       {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true}, {"aXbXb", "*a*b", true},
       {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},  {"Oz050312.TXT", "oz*.txt", true},
-      {"表.txt", "表*", true},    {"表.txt", "裏*", false},  {"abc", "[z-a]bc", false}};
+      {"表.txt", "表*", true},    {"表.txt", "裏*", false},  {"abc", "[z-a]bc", false},
+      {"x-", "x[a-]", true},      {"xb", "x[a-]", false}};
   for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
@@ -44,6 +45,29 @@ TEST(Masks, SelectionWithRecursionAndExclusion) {
   EXPECT_FALSE(IsEntrySelected("b.bak", all, true, {"*.bak"}, [&](const std::string&) { ++excluded; }));
   EXPECT_EQ(excluded, 1);
   EXPECT_FALSE(IsEntrySelected("", all, true, {}));
+
+  // A mask with a folder: recursing, it takes that folder's subfolders too; otherwise that folder only.
+  const std::tuple<const char*, bool, bool> inSub[] = {{"sub\\a.txt", true, true},
+                                                       {"SUB\\deep\\b.txt", true, false},
+                                                       {"other\\a.txt", false, false},
+                                                       {"sub\\a.bin", false, false}};
+  for (const auto& [entry, recursing, flat] : inSub) {
+    std::vector<std::string> sub{"sub\\*.txt"};
+    EXPECT_EQ(IsEntrySelected(entry, sub, true, {}), recursing) << entry;
+    EXPECT_EQ(IsEntrySelected(entry, sub, false, {}), flat) << entry;
+  }
+  // Excluding a folder, recursing, leaves out that folder at any depth, but not a folder whose name
+  // only begins the same; each left out entry is reported.
+  std::vector<std::string> excludedNames;
+  const auto report = [&](const std::string& name) { excludedNames.push_back(name); };
+  for (const char* entry : {"bak\\a.txt", "x\\Bak\\y\\b.txt", "backup\\c.txt", "bak.txt"})
+    IsEntrySelected(entry, all, true, {"bak\\*.*"}, report);
+  EXPECT_EQ(excludedNames, (std::vector<std::string>{"bak\\a.txt", "x\\Bak\\y\\b.txt"}));
+  EXPECT_TRUE(IsEntrySelected("backup\\c.txt", all, true, {"bak\\*.*"}));
+  // Not recursing, a plain exclusion mask is held against the whole stored name.
+  std::vector<std::string> inSubOnly{"sub\\*.*"};
+  EXPECT_FALSE(IsEntrySelected("sub\\b.bak", inSubOnly, false, {"*.bak"}));
+  EXPECT_TRUE(IsEntrySelected("sub\\b.txt", inSubOnly, false, {"*.bak"}));
 }
 
 namespace {

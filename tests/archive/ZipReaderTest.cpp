@@ -694,8 +694,8 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
   WriteAll(archive, last);
   std::vector<std::string> events;
   // A run that starts with the last disk in the drive, as a spanned set is opened.
-  auto startWithLastDisk = [&](ZipExtractor& zip, const Bytes& lastDisk, const char* out) {
-    disk = 2;
+  auto startWithLastDisk = [&](ZipExtractor& zip, const Bytes& lastDisk, const char* out, int number = 2) {
+    disk = number;
     WriteAll(archive, lastDisk);
     events.clear();
     zip.DiskManager = std::make_unique<DriveVolumeManager>(std::make_unique<FakeDrive>(disk));
@@ -724,22 +724,26 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
       EXPECT_EQ(ReadAll(dir / "out1" / "b.txt"), Text("bee"));
     }
   }
-  // An entry that goes on at the start of the next disk: that disk is asked for, and the first
-  // one still in the drive is not taken for it although it begins with a header signature.
+  // An entry that goes on over three disks: each next disk is asked for by its number, and a disk
+  // still in the drive is not taken for the wanted one although it begins with a header signature.
   {
-    const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(3000, 3)}};
+    const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(5000, 3)}};
     const Built sz = Parts(two, {0, 0});
     const Built p = Parts(two, {4, uint32_t(4 + sz.locals[0].size())});
-    const size_t cut = 1000;
+    const auto piece = [&](size_t from, size_t to) {
+      return Bytes(p.locals[1].begin() + long(from), p.locals[1].begin() + long(to));
+    };
     Bytes disk1{0x50, 0x4B, 0x07, 0x08};
     Append(disk1, p.locals[0]);
-    disk1.insert(disk1.end(), p.locals[1].begin(), p.locals[1].begin() + long(cut));
-    Bytes disk2(p.locals[1].begin() + long(cut), p.locals[1].end());
-    const uint32_t cdAt = uint32_t(disk2.size());
-    Append(disk2, p.central);
-    Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
+    Append(disk1, piece(0, 1000));
+    const Bytes disk2 = piece(1000, 3000);
+    Bytes disk3 = piece(3000, p.locals[1].size());
+    const uint32_t cdAt = uint32_t(disk3.size());
+    Append(disk3, p.central);
+    Append(disk3, EndRecord(2, 2, p.central.size(), cdAt));
+    const std::vector<const Bytes*> disks = {&disk1, &disk2, &disk3};
     ZipExtractor zip;
-    startWithLastDisk(zip, disk2, "out4");
+    startWithLastDisk(zip, disk3, "out4", 3);
     ASSERT_EQ(zip.ArchiveType, atZipSpan);
     zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
       events.push_back("first");
@@ -749,13 +753,17 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     };
     zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool& cancel) {
       events.push_back("next " + n);
-      disk = 2;
-      WriteAll(archive, disk2);
+      // The first time disk 3 is asked for, the user leaves disk 2 in the drive.
+      if (n != "3" || std::count(events.begin(), events.end(), "next 3") > 1) {
+        disk = std::stoi(n);
+        WriteAll(archive, *disks[size_t(disk - 1)]);
+      }
       cancel = false;
     };
     EXPECT_EQ(zip.Extract(), 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2"}));
-    EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(3000, 3));
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(ReadAll(dir / "out4" / "a.txt"), kHello);
+    EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(5000, 3));
   }
   // The first disk in the drive when the last one is wanted: the last-disk event, nothing read.
   disk = 1;
