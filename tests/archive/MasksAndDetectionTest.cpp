@@ -120,6 +120,12 @@ TEST(Detection, EverySignature) {
       {"\x1A\x1E", atArc},
       {"\x1A\x0A", atPak},
       {"\x1A\x08", atArc},
+      {"\x1A\x09", atArc},
+      {"\x1A\x02", atArc},
+      {"\x1A\x0B", atPak},
+      {"PL\x03\x04", atZip},
+      {"PN\x03\x04", atZip},
+      {"PKG4", atNotAvail},
       {"HA", atHa},
       {"PKG5", atUnknown},
       {std::string("\x00\x00-lh5-", 7).substr(0, 7), atLha},
@@ -255,20 +261,45 @@ Bytes MakePe(const std::vector<std::string>& strings) {
 }  // namespace
 
 TEST(Detection, ExecutableStubOffsets) {
-  // The ZIP stub at 25661 is probed only when the file holds five bytes from there.
-  for (size_t size : {size_t(25665), size_t(25666)}) {
-    Bytes exe(size, 0);
-    exe[0] = 'M';
-    exe[1] = 'Z';
-    Put32(exe, 25661, 0x04034B50);
-    int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
-    if (size == 25666) {
-      EXPECT_EQ(offset, 25661);
+  // Known stubs keep their archive at a fixed offset, probed only when the file holds the bytes
+  // looked at there: one more than the two marker bytes for ARC and PAK, five for ZIP.
+  struct Stub {
+    size_t at;
+    Bytes marker;
+    size_t need;
+    ArchiveFormat type;
+  };
+  for (const Stub& stub : {Stub{6674, {0x1A, 0x08}, 3, atArcSfx}, Stub{13138, {0x1A, 0x09}, 3, atArcSfx},
+                           Stub{6867, {0x1A, 0x0A}, 3, atPakSfx}, Stub{8601, {0x1A, 0x0B}, 3, atPakSfx},
+                           Stub{7612, {'P', 'K', 3, 4}, 5, atZipSfx}, Stub{25661, {'P', 'K', 3, 4}, 5, atZipSfx}}) {
+    for (size_t size : {stub.at + stub.need - 1, stub.at + stub.need}) {
+      Bytes exe(size, 0);
+      exe[0] = 'M';
+      exe[1] = 'Z';
+      std::copy(stub.marker.begin(), stub.marker.end(), exe.begin() + long(stub.at));
+      int64_t offset = -2;
+      const bool whole = size == stub.at + stub.need;
+      EXPECT_EQ(DetectMemory(exe, &offset), whole ? stub.type : atNotAvail) << stub.at << " " << size;
+      if (whole) {
+        EXPECT_EQ(offset, int64_t(stub.at));
+      }
     }
   }
-  // Method names in a stub's own text are not an archive: the scan takes the real header.
+  // Past the stubs, the archive that follows the executable image: its end is the page count
+  // (a last page of 0 bytes is a full one).
   const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
+  for (const auto& [lastPage, end] : {std::pair{100u, 1124}, std::pair{0u, 1536}}) {
+    Bytes exe(size_t(end), ' ');
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    Put16(exe, 2, lastPage);
+    Put16(exe, 4, 3);
+    Append(exe, lha);
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx) << end;
+    EXPECT_EQ(offset, end);
+  }
+  // Method names in a stub's own text are not an archive: the scan takes the real header.
   Bytes exe(18000, ' ');
   exe[0] = 'M';
   exe[1] = 'Z';
