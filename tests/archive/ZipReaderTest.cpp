@@ -3,6 +3,8 @@
 // volumes; plus damaged copies of the peer archives under the sanitizers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 #include <tuple>
 
@@ -14,6 +16,8 @@ using namespace corvina::archive;
 using namespace testutil;
 
 namespace {
+
+constexpr uint32_t kDosTime = 0x5A2B6000;  // 2025-01-11 12:00:00
 
 struct ZEntry {
   std::string name;  // raw stored bytes
@@ -27,13 +31,12 @@ struct ZEntry {
   uint8_t host = 0;      // high byte of "version made by"
   std::string password;  // traditional encryption when set
   uint16_t disk = 0;
+  uint32_t stamp = kDosTime;
 };
 
 void Le(Bytes& b, uint64_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
-
-constexpr uint32_t kDosTime = 0x5A2B6000;
 
 // Enciphers with the traditional cipher: the 12-byte header (check byte = CRC's high byte), then the data.
 Bytes Encipher(const Bytes& data, uint32_t crc, const std::string& password) {
@@ -81,7 +84,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     Le(l, 20, 2);
     Le(l, flags, 2);
     Le(l, e.method, 2);
-    Le(l, kDosTime, 4);
+    Le(l, e.stamp, 4);
     Le(l, e.descriptor ? 0 : crc, 4);
     sizes(l, true);
     Le(l, e.name.size(), 2);
@@ -103,7 +106,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     Le(c, 20, 2);
     Le(c, flags, 2);
     Le(c, e.method, 2);
-    Le(c, kDosTime, 4);
+    Le(c, e.stamp, 4);
     Le(c, crc, 4);
     sizes(c, false);
     Le(c, e.name.size(), 2);
@@ -263,6 +266,30 @@ TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
   EXPECT_TRUE(fs::exists(dir / "out" / "漢字.txt"));
   EXPECT_TRUE(fs::is_directory(dir / "out" / "dir"));
   EXPECT_TRUE(fs::is_directory(dir / "out" / "plain"));
+}
+
+TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
+  FixedZone utc("UTC");
+  ZEntry older{"old.txt", kHello};
+  older.externalAttr = 0x21;
+  ZEntry newer{"new.txt", Text("n")};
+  newer.stamp = 0x5A4C7000;  // 2025-02-12 14:00:00
+  const Bytes archive = ZipArchive({older, newer});
+  const auto modified = [](const fs::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? std::pair{int64_t(st.st_mtime), st.st_mode & 0222} : std::pair{-1L, 0u};
+  };
+  for (const bool newest : {false, true}) {
+    SCOPED_TRACE(newest);
+    ScopedDir dir("zipdates");
+    const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
+      if (newest) z.DateAttribute = daMaxFileDate;
+    });
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(modified(dir / "out/old.txt"), std::pair(newest ? 1739368800L : 1736596800L, 0u));
+    EXPECT_EQ(modified(dir / "out/new.txt").first, 1739368800L);
+    fs::permissions(dir / "out/old.txt", fs::perms::owner_write, fs::perm_options::add);
+  }
 }
 
 TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
