@@ -196,6 +196,28 @@ TEST(Routines, DatesPercentsAndNames) {
   ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
   EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
   EXPECT_FALSE(TryEncodeDate(2023, 2, 29, jan1st1980));
+  // Every field at both of its edges; a refused date leaves the answer as it was.
+  for (const auto& [y, m, d, fits] : {std::tuple{1, 1, 1, true},
+                                      {0, 12, 31, false},
+                                      {9999, 12, 31, true},
+                                      {10000, 1, 1, false},
+                                      {2024, 0, 1, false},
+                                      {2024, 13, 1, false},
+                                      {2024, 4, 30, true},
+                                      {2024, 4, 31, false},
+                                      {2024, 1, 0, false},
+                                      {2000, 2, 29, true},
+                                      {2100, 2, 29, false}}) {
+    SerialDateTime date = -1;
+    EXPECT_EQ(TryEncodeDate(y, m, d, date), fits) << y << "-" << m << "-" << d;
+    if (!fits) {
+      EXPECT_EQ(date, -1);
+    }
+  }
+  SerialDateTime dec30th1899 = -1, jan1st1900 = -1;
+  ASSERT_TRUE(TryEncodeDate(1899, 12, 30, dec30th1899) && TryEncodeDate(1900, 1, 1, jan1st1900));
+  EXPECT_EQ(dec30th1899, 0);
+  EXPECT_EQ(jan1st1900, 2);
   // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
   EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
   EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
