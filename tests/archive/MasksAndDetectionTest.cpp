@@ -445,7 +445,7 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   };
   for (const VolumeCase& v :
        {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2}, VolumeCase{"x.j05", atJar, 'j', 6},
-        VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
+        VolumeCase{"x.j15", atJar, 'j', 16}, VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
     char letter = 0;
     int volume = -1;
     NextVolumeName(v.name, v.type, letter, volume);
