@@ -4,6 +4,7 @@
 
 #include "archive/ArchiveExtractor.h"
 #include "archive/Masks.h"
+#include "archive/PeResources.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -351,6 +352,20 @@ TEST(Detection, ArchiveOffsetFromStringResources) {
   // A later string is tried when an earlier candidate holds nothing known.
   EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
   EXPECT_EQ(offset, 5000);
+
+  // The texts themselves: cut to the length asked for, other than ASCII shown as "?", from the
+  // first index asked for; a 64-bit image keeps its data directories 16 bytes further on.
+  Bytes plus = MakePe({"a", "bcdefgh", "\xE9x", "later"});
+  Put16(plus, 0x58, 0x20B);
+  Put32(plus, 0xB4, 0);
+  Put32(plus, 0xC8, 0);
+  Put32(plus, 0xC4, 16);
+  Put32(plus, 0xD8, 0x1000);
+  for (const Bytes& image : {MakePe({"a", "bcdefgh", "\xE9x", "later"}), plus}) {
+    MemoryStream32 s(image.data(), image.size());
+    EXPECT_EQ(ReadPeStrings(s, 0, 2, 5), (std::vector<std::string>{"a", "bcdef", "?x"}));
+    EXPECT_EQ(ReadPeStrings(s, 1, 3, 5), (std::vector<std::string>{"bcdef", "?x", "later"}));
+  }
 
   // And the whole run reads the archive from there.
   ScopedDir d("pe");
