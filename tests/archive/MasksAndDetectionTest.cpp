@@ -401,6 +401,15 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
   int64_t offset = -2;
   EXPECT_EQ(DetectMemory(zip, &offset), atZip);
   EXPECT_EQ(offset, 0);
+  // Without an end record, the scan finds a local header behind such bytes, but not the marker
+  // that only looks like one.
+  for (const bool marker : {false, true}) {
+    Bytes local = WithHead("junkjunk", 100);
+    Append(local, WithHead(marker ? "PK\x03\x04\x74\x0B\x3D" : "PK\x03\x04\x14", 40));
+    local[107] = 0;
+    EXPECT_EQ(DetectMemory(local, &offset), marker ? atNotAvail : atZip) << marker;
+    EXPECT_EQ(offset, marker ? -1 : 100) << marker;
+  }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
   EXPECT_EQ(DetectMemory(zip), atZipMVol);
