@@ -332,6 +332,25 @@ TEST(Detection, ExecutableStubOffsets) {
   int64_t offset = -2;
   EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
   EXPECT_EQ(offset, 18000);
+  // The scan knows the other kinds' headers too (an ARJ header by the one that follows it, an ACE
+  // header by its mark seven bytes in); the look-alike BH marker is passed over.
+  for (const auto& [head, type] : {std::pair<std::string, ArchiveFormat>{"BH\x05\x07\x0F\x94\xC3\x84", atNotAvail},
+                                   {"BH\x05\x07\x0F\x94\xC3\x85", atBhSfx},
+                                   {std::string("MSCF\0\0\0\0", 8), atCabSfx},
+                                   {"Rar!\x1A\x07", atRarSfx},
+                                   {std::string("\x60\xEA\x04\0..........\x60\xEA", 16), atArjSfx},
+                                   {std::string("\x60\xEA\x04\0.........\x60\xEA", 15), atNotAvail},
+                                   {"1234567**ACE**", atAceSfx}}) {
+    Bytes other(18000, ' ');
+    other[0] = 'M';
+    other[1] = 'Z';
+    Append(other, WithHead(head, 40));
+    offset = -2;
+    EXPECT_EQ(DetectMemory(other, &offset), type) << head;
+    if (type != atNotAvail) {
+      EXPECT_EQ(offset, 18000) << head;
+    }
+  }
 }
 
 TEST(Detection, ArchiveOffsetFromStringResources) {
