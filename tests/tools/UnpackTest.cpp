@@ -68,7 +68,7 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
   // LHA CRCs have four digits; a control character in a name is shown escaped; a CRC failure is
   // told on the entry's line only.
   std::ofstream(dir / "set.lzh", std::ios::binary)
-      << LhaStored("a\x01.txt", "123456789", 0xBB3D) + LhaStored("bad.txt", "123456789", 0x1234) + '\0';
+      << LhaStored("a\x01 \x7F.txt", "123456789", 0xBB3D) + LhaStored("bad.txt", "123456789", 0x1234) + '\0';
   std::ofstream(dir / "x.rar", std::ios::binary) << "Rar!\x1A\x07" + std::string(40, 'x');
   std::ofstream(dir / "notes.txt") << "plain words, no archive here\n";
   const std::string zipped = "a.txt\t9\tcbf43926\tok\n";
@@ -81,7 +81,7 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"set.zip out2 --mask '*.dat'", 0, "b.dat\t9\tcbf43926\tok\n1 entries written\n"},
       {"set.zip out3 --mask '*.none'", 1, "0 entries written\n"},
       {"locked.zip out4 --password wrong --password pw", 0, zipped + "1 entries written\n"},
-      {"set.lzh out5", 1, "a\\x01.txt\t9\tbb3d\tok\nbad.txt\t9\t1234\tFAILED\n1 entries written\n"},
+      {"set.lzh out5", 1, "a\\x01 \\x7f.txt\t9\tbb3d\tok\nbad.txt\t9\t1234\tFAILED\n1 entries written\n"},
       {"missing.zip out6", 1, "unpack: missing.zip: File not found\n"},
       {"notes.txt out7", 1, "unpack: notes.txt: not an archive unpack knows (only LHA and ZIP)\n"},
       {"x.rar out7", 1, "unpack: x.rar: a RAR archive, which unpack does not read (only LHA and ZIP)\n"},
