@@ -94,6 +94,13 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
     EXPECT_EQ(r.output, run.output) << run.args;
   }
   EXPECT_FALSE(fs::exists(dir / "out5/bad.txt"));
+  // The volumes of a split set are taken from beside its last one.
+  std::ofstream(dir / "big.bin") << std::string(100000, 'z');
+  ASSERT_EQ(std::system((in + "zip -q -X -0 -s 64k split.zip big.bin").c_str()), 0);
+  const ToolRun split = RunShell(in + "'" + UnpackProgram() + "' split.zip out9");
+  EXPECT_EQ(split.status, 0);
+  EXPECT_EQ(split.output.substr(0, 15), "big.bin\t100000\t") << split.output;
+  EXPECT_TRUE(split.output.ends_with("\tok\n1 entries written\n")) << split.output;
 }
 
 TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
