@@ -473,4 +473,11 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
   }
   EXPECT_EQ(ReadAll(file), source);
+  // A count copies that many bytes from where the source stands, over more than one block.
+  in.Seek(4, soBeginning);
+  {
+    FileStream32 out(file.string(), FileStream32::fmCreate);
+    EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
 }

@@ -182,6 +182,13 @@ TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
   std::snprintf(field, sizeof field, "%06o ", sum);
   std::copy(field, field + 8, tar.begin() + 148);
   EXPECT_EQ(Detect(tar), atTar);
+  // A volume header block ('V' in the type field) before it: the archive starts at the second block.
+  Bytes volume(512, 0);
+  volume[500] = 'V';
+  Append(volume, tar);
+  int64_t offset = -2;
+  EXPECT_EQ(Detect(volume, &offset), atTar);
+  EXPECT_EQ(offset, 512);
 }
 
 TEST(Detection, ZipAndJar) {
@@ -229,6 +236,8 @@ TEST(Routines, DatesPercentsAndNames) {
   // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
   EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
   EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
+  EXPECT_TRUE(IsValidUtf8("a\u00E9\u8868\U00020BB7"));
+  EXPECT_FALSE(IsValidUtf8("\xF0\xA0\xAE"));
   const Bytes check = Text("123456789");
   EXPECT_EQ(Crc16(check), 0xBB3D);
   EXPECT_EQ(Crc32(check), 0xCBF43926u);
@@ -480,6 +489,8 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   EXPECT_FALSE(fs::exists(d.path() / "a"));
   WriteAll(d.path() / "file", Text("x"));
   EXPECT_FALSE(IsDirWritable((d.path() / "file" / "sub").string()));
+  EXPECT_TRUE(CreateDirTree((d.path() / "made" / "deeper").string()));
+  EXPECT_TRUE(fs::is_directory(d.path() / "made" / "deeper"));
   try {
     CreateDirTree("");
     FAIL() << "nothing raised";
@@ -502,4 +513,9 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
     EXPECT_EQ(letter, v.letter) << v.name;
     EXPECT_EQ(volume, v.volume) << v.name;
   }
+  // Volume names by number: two digits after the volume letter, three without it.
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 1), "/d/x.a01");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 100), "/d/x.100");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", -1), "");
+  EXPECT_EQ(c.VolumeNameByIndex("", 1), "");
 }

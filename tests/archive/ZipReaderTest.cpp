@@ -849,6 +849,10 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   x = ReadExtraField(shortZip64.data(), shortZip64.size(), false, ones, ones, 0);
   EXPECT_TRUE(x.Zip64Uncompressed);
   EXPECT_FALSE(x.Zip64Compressed);
+  const Bytes upper = field({0x64, 0, 6, 0, 1, 0, 2, 0, 3, 0});
+  x = ReadExtraField(upper.data(), upper.size(), true, 0, 0, 0);
+  EXPECT_EQ(std::tuple(x.HasUpper, x.UpperCompressed, x.UpperUncompressed, x.UpperOffset), std::tuple(true, 1, 2, 3));
+  EXPECT_FALSE(ReadExtraField(upper.data(), 9, true, 0, 0, 0).HasUpper);
   const Bytes aesShort = field({0x01, 0x99, 6, 0, 2, 0, 'A', 'E', 3, 8});
   EXPECT_FALSE(ReadExtraField(aesShort.data(), aesShort.size(), true, 0, 0, 0).HasAes);
   const Bytes aes = field({0x01, 0x99, 7, 0, 2, 0, 'A', 'E', 3, 8, 0});

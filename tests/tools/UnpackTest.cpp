@@ -87,6 +87,7 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"x.rar out7", 1, "unpack: x.rar: a RAR archive, which unpack does not read (only LHA and ZIP)\n"},
       {"set.zip", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
       {"set.zip out8 --force", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
+      {"set.zip out8 --password", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
   };
   for (const auto& run : runs) {
     const ToolRun r = RunShell(in + "'" + UnpackProgram() + "' " + run.args);
