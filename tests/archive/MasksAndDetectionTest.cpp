@@ -367,6 +367,13 @@ TEST(Detection, ExecutableStubOffsets) {
       EXPECT_EQ(offset, 18000) << head;
     }
   }
+  // A mark in the last bytes of a block the scan reads is still found.
+  Bytes ace(17000 + 32768 - 5, ' ');
+  ace[0] = 'M';
+  ace[1] = 'Z';
+  Append(ace, WithHead("**ACE**", 40));
+  EXPECT_EQ(DetectMemory(ace, &offset), atAceSfx);
+  EXPECT_EQ(offset, int64_t(17000 + 32768 - 5 - 7));
 }
 
 TEST(Detection, ArchiveOffsetFromStringResources) {
