@@ -129,6 +129,7 @@ TEST(Detection, EverySignature) {
       {"\x1A\x0A", atPak},
       {"\x1A\x08", atArc},
       {"\x1A\x09", atArc},
+      {"\xB7\x92", atArcSfx},
       {"\x1A\x02", atArc},
       {"\x1A\x0B", atPak},
       {"PL\x03\x04", atZip},

@@ -203,6 +203,7 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
     ScopedDir dir("zipsizes");
     const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"after.txt", Text("next")}}), dir);
     EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(r.errors, std::vector<int>{});
     EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), kHello);
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
@@ -273,7 +274,7 @@ TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
   ZEntry older{"old.txt", kHello};
   older.externalAttr = 0x21;
   ZEntry newer{"new.txt", Text("n")};
-  newer.stamp = 0x5A4C7000;  // 2025-02-12 14:00:00
+  newer.stamp = 0x5A4C745C;  // 2025-02-12 14:34:56
   const Bytes archive = ZipArchive({older, newer});
   const auto modified = [](const fs::path& file) {
     struct stat st {};
@@ -286,8 +287,8 @@ TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
       if (newest) z.DateAttribute = daMaxFileDate;
     });
     EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(modified(dir / "out/old.txt"), std::pair(newest ? 1739368800L : 1736596800L, 0u));
-    EXPECT_EQ(modified(dir / "out/new.txt").first, 1739368800L);
+    EXPECT_EQ(modified(dir / "out/old.txt"), std::pair(newest ? 1739370896L : 1736596800L, 0u));
+    EXPECT_EQ(modified(dir / "out/new.txt").first, 1739370896L);
     fs::permissions(dir / "out/old.txt", fs::perms::owner_write, fs::perm_options::add);
   }
 }
@@ -399,6 +400,22 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     const ZipRun r = RunBytes(archive, dir, [](ZipExtractor& z) { z.Passwords = {"wrong", "secret"}; });
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(ReadAll(dir / "out" / "two.txt"), Text("second"));
+  }
+  {
+    // A second run of the same reader keeps no password of the first once the list is emptied.
+    ScopedDir dir("zippwagain");
+    WriteAll(dir / "in.zip", archive);
+    ZipExtractor z;
+    z.SetArchiveFile((dir / "in.zip").string());
+    z.FileSpec = {"*.*"};
+    z.Passwords = {"secret"};
+    z.SetExtractDir((dir / "out1").string());
+    EXPECT_EQ(z.Extract(), 2);
+    z.Passwords.clear();
+    z.PasswordAttempts = 0;
+    z.SetExtractDir((dir / "out2").string());
+    EXPECT_EQ(z.Extract(), 0);
+    EXPECT_TRUE(AllFiles(dir / "out2").empty());
   }
   {
     // The event's password fits and stays current for the next entry; it goes to the list's front.

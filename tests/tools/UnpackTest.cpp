@@ -88,6 +88,7 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"set.zip", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
       {"set.zip out8 --force", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
       {"set.zip out8 --password", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
+      {"set.zip out8 --mask", 2, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n"},
   };
   for (const auto& run : runs) {
     const ToolRun r = RunShell(in + "'" + UnpackProgram() + "' " + run.args);
