@@ -107,6 +107,15 @@ TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
   EXPECT_EQ(s.Read(rest.data(), 10), 0);  // after the end
   EXPECT_GT(reports, 1);
   EXPECT_EQ(s.Position, int64_t(packed.size()));
+  // After damage the stream stays ended too: a further read gives nothing and raises nothing.
+  Bytes flipped = packed;
+  flipped[packed.size() / 2] ^= 0x10;
+  size_t at = 0;
+  BzDecompressStream damaged(Reader(flipped, at), int64_t(flipped.size()), int64_t(plain.size()), {});
+  while (damaged.Read(rest.data(), 4096) > 0 && !damaged.ErrorFlag) {
+  }
+  EXPECT_TRUE(damaged.ErrorFlag);
+  EXPECT_NO_THROW(EXPECT_EQ(damaged.Read(rest.data(), 10), 0));
 }
 
 TEST(Bzip2Peers, Bzip2EntriesMatchTheirCrc) {

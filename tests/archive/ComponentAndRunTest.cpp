@@ -118,6 +118,9 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   LhaExtractor c;
   Recorder r;
   r.Attach(c);
+  // A missing file after an archive leaves nothing of the archive behind.
+  c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  ASSERT_EQ(c.ArchiveType, atLha);
   c.SetArchiveFile((d.path() / "missing.lzh").string());
   EXPECT_TRUE(c.ArchiveFile().empty());
   EXPECT_EQ(c.ArchiveType, atNotAvail);
@@ -287,16 +290,21 @@ TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
   // share its state with the first.
   ScopedDir d("nested");
   std::vector<int> inner;
-  const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))}}), d.path(),
-                                 {"*.*"}, [&](LhaExtractor& c) {
-                                   c.OnProgress = [&](ZipCommon& z, int, int) {
+  std::vector<std::pair<int, int>> percents;
+  const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))},
+                                             {.name = "small.txt", .data = Text(std::string(20000, 's'))}}),
+                                 d.path(), {"*.*"}, [&](LhaExtractor& c) {
+                                   c.OnProgress = [&](ZipCommon& z, int file, int archive) {
+                                     percents.push_back({file, archive});
                                      inner.push_back(static_cast<LhaExtractor&>(z).Extract());
                                    };
                                  });
   ASSERT_FALSE(inner.empty());
   for (int n : inner) EXPECT_EQ(n, 0);
-  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(r.count, 2);
   EXPECT_EQ(ReadAll(d.path() / "out/big.txt").size(), 100000u);
+  // The nested runs left the outer one's progress alone: the entry's share and the run's, block by block.
+  EXPECT_EQ(percents, (std::vector<std::pair<int, int>>{{33, 27}, {66, 55}, {98, 82}, {100, 83}, {100, 100}}));
 }
 
 TEST(ExtractionRun, WriteFailures) {
@@ -465,4 +473,11 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
   }
   EXPECT_EQ(ReadAll(file), source);
+  // A count copies that many bytes from where the source stands, over more than one block.
+  in.Seek(4, soBeginning);
+  {
+    FileStream32 out(file.string(), FileStream32::fmCreate);
+    EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
 }

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <ctime>
 
@@ -174,6 +177,30 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
   EXPECT_GT(m.MaxComponentLength, 0u);
   // A fixed or temporary drive never holds a spanned set.
   EXPECT_EQ(m.SplitCheck(file), atZipMVol);
+}
+
+TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
+  // A small memory file system on a folder whose name holds a blank (the mount table writes it as
+  // "\040"), in a mount namespace of a child of its own.
+  testutil::ScopedDir dir;
+  const std::string point = (dir.path() / "usb stick").string(), file = point + "/set.z01";
+  std::filesystem::create_directories(point);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("none", point.c_str(), "tmpfs", 0, "size=64k") != 0)
+      _exit(77);
+    testutil::WriteAll(file, {1});
+    DiskQuery q;
+    VolumeInfo info;
+    _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == dtRamDisk ? 0 : 2) |
+          (q.ReadVolumeInfo(point, info) && info.FileSystemName == "tmpfs" ? 0 : 4));
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: drive, 2: kind, 4: file system";
 }
 
 TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {

@@ -165,6 +165,23 @@ TEST(Unreduce, FollowerSetsDleAndMatches) {
     EXPECT_EQ(run.result, c.result) << c.what;
     EXPECT_EQ(Str(run.out), c.want) << c.what;
   }
+  // A follower index takes as few bits as its set's size needs: the last follower of sets at
+  // each edge of the widths.
+  for (const auto& [size, bits] :
+       {std::pair{2u, 1u}, {3u, 2u}, {4u, 2u}, {5u, 3u}, {8u, 3u}, {9u, 4u}, {16u, 4u}, {17u, 5u}, {32u, 5u}}) {
+    Bytes set;
+    for (unsigned i = 0; i < size; ++i) set.push_back(uint8_t('A' + i));
+    const auto run = RunDecoder([](ZipDecodeIo& io) { return Unreduce(io, 1); },
+                                Reduced({{0, set}},
+                                        [&](BitWriter& w) {
+                                          w.Put(0, 1);
+                                          w.Put(size - 1, bits);
+                                          w.Put('Q', 8);
+                                        }),
+                                2);
+    EXPECT_EQ(run.result, drOk) << size;
+    EXPECT_EQ(Str(run.out), std::string(1, char('A' + size - 1)) + "Q") << size;
+  }
 }
 
 TEST(Explode, WindowsTreesAndLongMatches) {

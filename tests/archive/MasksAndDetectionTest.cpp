@@ -4,6 +4,7 @@
 
 #include "archive/ArchiveExtractor.h"
 #include "archive/Masks.h"
+#include "archive/PeResources.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -12,10 +13,13 @@ using namespace testutil;
 TEST(Masks, MatchingRules) {
   // A reversed range adds nothing; names and masks compare without case, CP932 characters whole.
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"README", "*.*", true},    {"README", "*.", true},    {"README.TXT", "*.", false},
-      {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true}, {"aXbXb", "*a*b", true},
-      {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},  {"Oz050312.TXT", "oz*.txt", true},
-      {"表.txt", "表*", true},    {"表.txt", "裏*", false},  {"abc", "[z-a]bc", false}};
+      {"README", "*.*", true},    {"README", "*.", true},      {"README.TXT", "*.", false},
+      {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true},   {"aXbXb", "*a*b", true},
+      {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},    {"Oz050312.TXT", "oz*.txt", true},
+      {"表.txt", "表*", true},    {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false},
+      {"ｲx", "[ｱ-ｳ]x", true},     {"い", "[あ-う]", false},    {"ä", "Ä", false},
+      {"𠮷.txt", "?.txt", true},  {"𠮷.txt", "??.txt", false}, {"x\xFFy", "x?y", true},
+      {"x-", "x[a-]", true},      {"xb", "x[a-]", false}};
   for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
@@ -44,6 +48,29 @@ TEST(Masks, SelectionWithRecursionAndExclusion) {
   EXPECT_FALSE(IsEntrySelected("b.bak", all, true, {"*.bak"}, [&](const std::string&) { ++excluded; }));
   EXPECT_EQ(excluded, 1);
   EXPECT_FALSE(IsEntrySelected("", all, true, {}));
+
+  // A mask with a folder: recursing, it takes that folder's subfolders too; otherwise that folder only.
+  const std::tuple<const char*, bool, bool> inSub[] = {{"sub\\a.txt", true, true},
+                                                       {"SUB\\deep\\b.txt", true, false},
+                                                       {"other\\a.txt", false, false},
+                                                       {"sub\\a.bin", false, false}};
+  for (const auto& [entry, recursing, flat] : inSub) {
+    std::vector<std::string> sub{"sub\\*.txt"};
+    EXPECT_EQ(IsEntrySelected(entry, sub, true, {}), recursing) << entry;
+    EXPECT_EQ(IsEntrySelected(entry, sub, false, {}), flat) << entry;
+  }
+  // Excluding a folder, recursing, leaves out that folder at any depth, but not a folder whose name
+  // only begins the same; each left out entry is reported.
+  std::vector<std::string> excludedNames;
+  const auto report = [&](const std::string& name) { excludedNames.push_back(name); };
+  for (const char* entry : {"bak\\a.txt", "x\\Bak\\y\\b.txt", "backup\\c.txt", "bak.txt"})
+    IsEntrySelected(entry, all, true, {"bak\\*.*"}, report);
+  EXPECT_EQ(excludedNames, (std::vector<std::string>{"bak\\a.txt", "x\\Bak\\y\\b.txt"}));
+  EXPECT_TRUE(IsEntrySelected("backup\\c.txt", all, true, {"bak\\*.*"}));
+  // Not recursing, a plain exclusion mask is held against the whole stored name.
+  std::vector<std::string> inSubOnly{"sub\\*.*"};
+  EXPECT_FALSE(IsEntrySelected("sub\\b.bak", inSubOnly, false, {"*.bak"}));
+  EXPECT_TRUE(IsEntrySelected("sub\\b.txt", inSubOnly, false, {"*.bak"}));
 }
 
 namespace {
@@ -90,12 +117,24 @@ TEST(Detection, EverySignature) {
       {"BH\x05\x07", atBh},
       {"ZOO ", atZoo},
       {"\x1F\x8B", atGZip},
+      {"\x1F\x9E", atGZip},
+      {"\x1F\x9D", atGZip},
+      {"\x1F\xA0", atGZip},
+      {"\x1F\x1E", atGZip},
+      {"\x1F\x1F", atNotAvail},
       {"%!", atGZip},
       {"\x60\xEA", atArj},
       {"ZO", atZoo},
       {"\x1A\x1E", atArc},
       {"\x1A\x0A", atPak},
       {"\x1A\x08", atArc},
+      {"\x1A\x09", atArc},
+      {"\xB7\x92", atArcSfx},
+      {"\x1A\x02", atArc},
+      {"\x1A\x0B", atPak},
+      {"PL\x03\x04", atZip},
+      {"PN\x03\x04", atZip},
+      {"PKG4", atNotAvail},
       {"HA", atHa},
       {"PKG5", atUnknown},
       {std::string("\x00\x00-lh5-", 7).substr(0, 7), atLha},
@@ -144,6 +183,13 @@ TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
   std::snprintf(field, sizeof field, "%06o ", sum);
   std::copy(field, field + 8, tar.begin() + 148);
   EXPECT_EQ(Detect(tar), atTar);
+  // A volume header block ('V' in the type field) before it: the archive starts at the second block.
+  Bytes volume(512, 0);
+  volume[500] = 'V';
+  Append(volume, tar);
+  int64_t offset = -2;
+  EXPECT_EQ(Detect(volume, &offset), atTar);
+  EXPECT_EQ(offset, 512);
 }
 
 TEST(Detection, ZipAndJar) {
@@ -166,9 +212,33 @@ TEST(Routines, DatesPercentsAndNames) {
   ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
   EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
   EXPECT_FALSE(TryEncodeDate(2023, 2, 29, jan1st1980));
+  // Every field at both of its edges; a refused date leaves the answer as it was.
+  for (const auto& [y, m, d, fits] : {std::tuple{1, 1, 1, true},
+                                      {0, 12, 31, false},
+                                      {9999, 12, 31, true},
+                                      {10000, 1, 1, false},
+                                      {2024, 0, 1, false},
+                                      {2024, 13, 1, false},
+                                      {2024, 4, 30, true},
+                                      {2024, 4, 31, false},
+                                      {2024, 1, 0, false},
+                                      {2000, 2, 29, true},
+                                      {2100, 2, 29, false}}) {
+    SerialDateTime date = -1;
+    EXPECT_EQ(TryEncodeDate(y, m, d, date), fits) << y << "-" << m << "-" << d;
+    if (!fits) {
+      EXPECT_EQ(date, -1);
+    }
+  }
+  SerialDateTime dec30th1899 = -1, jan1st1900 = -1;
+  ASSERT_TRUE(TryEncodeDate(1899, 12, 30, dec30th1899) && TryEncodeDate(1900, 1, 1, jan1st1900));
+  EXPECT_EQ(dec30th1899, 0);
+  EXPECT_EQ(jan1st1900, 2);
   // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
   EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
   EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
+  EXPECT_TRUE(IsValidUtf8("a\u00E9\u8868\U00020BB7"));
+  EXPECT_FALSE(IsValidUtf8("\xF0\xA0\xAE"));
   const Bytes check = Text("123456789");
   EXPECT_EQ(Crc16(check), 0xBB3D);
   EXPECT_EQ(Crc32(check), 0xCBF43926u);
@@ -231,20 +301,45 @@ Bytes MakePe(const std::vector<std::string>& strings) {
 }  // namespace
 
 TEST(Detection, ExecutableStubOffsets) {
-  // The ZIP stub at 25661 is probed only when the file holds five bytes from there.
-  for (size_t size : {size_t(25665), size_t(25666)}) {
-    Bytes exe(size, 0);
-    exe[0] = 'M';
-    exe[1] = 'Z';
-    Put32(exe, 25661, 0x04034B50);
-    int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(exe, &offset), size == 25666 ? atZipSfx : atNotAvail) << size;
-    if (size == 25666) {
-      EXPECT_EQ(offset, 25661);
+  // Known stubs keep their archive at a fixed offset, probed only when the file holds the bytes
+  // looked at there: one more than the two marker bytes for ARC and PAK, five for ZIP.
+  struct Stub {
+    size_t at;
+    Bytes marker;
+    size_t need;
+    ArchiveFormat type;
+  };
+  for (const Stub& stub : {Stub{6674, {0x1A, 0x08}, 3, atArcSfx}, Stub{13138, {0x1A, 0x09}, 3, atArcSfx},
+                           Stub{6867, {0x1A, 0x0A}, 3, atPakSfx}, Stub{8601, {0x1A, 0x0B}, 3, atPakSfx},
+                           Stub{7612, {'P', 'K', 3, 4}, 5, atZipSfx}, Stub{25661, {'P', 'K', 3, 4}, 5, atZipSfx}}) {
+    for (size_t size : {stub.at + stub.need - 1, stub.at + stub.need}) {
+      Bytes exe(size, 0);
+      exe[0] = 'M';
+      exe[1] = 'Z';
+      std::copy(stub.marker.begin(), stub.marker.end(), exe.begin() + long(stub.at));
+      int64_t offset = -2;
+      const bool whole = size == stub.at + stub.need;
+      EXPECT_EQ(DetectMemory(exe, &offset), whole ? stub.type : atNotAvail) << stub.at << " " << size;
+      if (whole) {
+        EXPECT_EQ(offset, int64_t(stub.at));
+      }
     }
   }
-  // Method names in a stub's own text are not an archive: the scan takes the real header.
+  // Past the stubs, the archive that follows the executable image: its end is the page count
+  // (a last page of 0 bytes is a full one).
   const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
+  for (const auto& [lastPage, end] : {std::pair{100u, 1124}, std::pair{0u, 1536}}) {
+    Bytes exe(size_t(end), ' ');
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    Put16(exe, 2, lastPage);
+    Put16(exe, 4, 3);
+    Append(exe, lha);
+    int64_t offset = -2;
+    EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx) << end;
+    EXPECT_EQ(offset, end);
+  }
+  // Method names in a stub's own text are not an archive: the scan takes the real header.
   Bytes exe(18000, ' ');
   exe[0] = 'M';
   exe[1] = 'Z';
@@ -254,6 +349,32 @@ TEST(Detection, ExecutableStubOffsets) {
   int64_t offset = -2;
   EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
   EXPECT_EQ(offset, 18000);
+  // The scan knows the other kinds' headers too (an ARJ header by the one that follows it, an ACE
+  // header by its mark seven bytes in); the look-alike BH marker is passed over.
+  for (const auto& [head, type] : {std::pair<std::string, ArchiveFormat>{"BH\x05\x07\x0F\x94\xC3\x84", atNotAvail},
+                                   {"BH\x05\x07\x0F\x94\xC3\x85", atBhSfx},
+                                   {std::string("MSCF\0\0\0\0", 8), atCabSfx},
+                                   {"Rar!\x1A\x07", atRarSfx},
+                                   {std::string("\x60\xEA\x04\0..........\x60\xEA", 16), atArjSfx},
+                                   {std::string("\x60\xEA\x04\0.........\x60\xEA", 15), atNotAvail},
+                                   {"1234567**ACE**", atAceSfx}}) {
+    Bytes other(18000, ' ');
+    other[0] = 'M';
+    other[1] = 'Z';
+    Append(other, WithHead(head, 40));
+    offset = -2;
+    EXPECT_EQ(DetectMemory(other, &offset), type) << head;
+    if (type != atNotAvail) {
+      EXPECT_EQ(offset, 18000) << head;
+    }
+  }
+  // A mark in the last bytes of a block the scan reads is still found.
+  Bytes ace(17000 + 32768 - 5, ' ');
+  ace[0] = 'M';
+  ace[1] = 'Z';
+  Append(ace, WithHead("**ACE**", 40));
+  EXPECT_EQ(DetectMemory(ace, &offset), atAceSfx);
+  EXPECT_EQ(offset, int64_t(17000 + 32768 - 5 - 7));
 }
 
 TEST(Detection, ArchiveOffsetFromStringResources) {
@@ -274,6 +395,20 @@ TEST(Detection, ArchiveOffsetFromStringResources) {
   // A later string is tried when an earlier candidate holds nothing known.
   EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
   EXPECT_EQ(offset, 5000);
+
+  // The texts themselves: cut to the length asked for, other than ASCII shown as "?", from the
+  // first index asked for; a 64-bit image keeps its data directories 16 bytes further on.
+  Bytes plus = MakePe({"a", "bcdefgh", "\xE9x", "later"});
+  Put16(plus, 0x58, 0x20B);
+  Put32(plus, 0xB4, 0);
+  Put32(plus, 0xC8, 0);
+  Put32(plus, 0xC4, 16);
+  Put32(plus, 0xD8, 0x1000);
+  for (const Bytes& image : {MakePe({"a", "bcdefgh", "\xE9x", "later"}), plus}) {
+    MemoryStream32 s(image.data(), image.size());
+    EXPECT_EQ(ReadPeStrings(s, 0, 2, 5), (std::vector<std::string>{"a", "bcdef", "?x"}));
+    EXPECT_EQ(ReadPeStrings(s, 1, 3, 5), (std::vector<std::string>{"bcdef", "?x", "later"}));
+  }
 
   // And the whole run reads the archive from there.
   ScopedDir d("pe");
@@ -309,6 +444,15 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
   int64_t offset = -2;
   EXPECT_EQ(DetectMemory(zip, &offset), atZip);
   EXPECT_EQ(offset, 0);
+  // Without an end record, the scan finds a local header behind such bytes, but not the marker
+  // that only looks like one.
+  for (const bool marker : {false, true}) {
+    Bytes local = WithHead("junkjunk", 100);
+    Append(local, WithHead(marker ? "PK\x03\x04\x74\x0B\x3D" : "PK\x03\x04\x14", 40));
+    local[107] = 0;
+    EXPECT_EQ(DetectMemory(local, &offset), marker ? atNotAvail : atZip) << marker;
+    EXPECT_EQ(offset, marker ? -1 : 100) << marker;
+  }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
   EXPECT_EQ(DetectMemory(zip), atZipMVol);
@@ -353,6 +497,8 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   EXPECT_FALSE(fs::exists(d.path() / "a"));
   WriteAll(d.path() / "file", Text("x"));
   EXPECT_FALSE(IsDirWritable((d.path() / "file" / "sub").string()));
+  EXPECT_TRUE(CreateDirTree((d.path() / "made" / "deeper").string()));
+  EXPECT_TRUE(fs::is_directory(d.path() / "made" / "deeper"));
   try {
     CreateDirTree("");
     FAIL() << "nothing raised";
@@ -368,11 +514,16 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   };
   for (const VolumeCase& v :
        {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2}, VolumeCase{"x.j05", atJar, 'j', 6},
-        VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
+        VolumeCase{"x.j15", atJar, 'j', 16}, VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
     char letter = 0;
     int volume = -1;
     NextVolumeName(v.name, v.type, letter, volume);
     EXPECT_EQ(letter, v.letter) << v.name;
     EXPECT_EQ(volume, v.volume) << v.name;
   }
+  // Volume names by number: two digits after the volume letter, three without it.
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 1), "/d/x.a01");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 100), "/d/x.100");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", -1), "");
+  EXPECT_EQ(c.VolumeNameByIndex("", 1), "");
 }

@@ -3,6 +3,8 @@
 // volumes; plus damaged copies of the peer archives under the sanitizers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 #include <tuple>
 
@@ -14,6 +16,8 @@ using namespace corvina::archive;
 using namespace testutil;
 
 namespace {
+
+constexpr uint32_t kDosTime = 0x5A2B6000;  // 2025-01-11 12:00:00
 
 struct ZEntry {
   std::string name;  // raw stored bytes
@@ -27,13 +31,12 @@ struct ZEntry {
   uint8_t host = 0;      // high byte of "version made by"
   std::string password;  // traditional encryption when set
   uint16_t disk = 0;
+  uint32_t stamp = kDosTime;
 };
 
 void Le(Bytes& b, uint64_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
-
-constexpr uint32_t kDosTime = 0x5A2B6000;
 
 // Enciphers with the traditional cipher: the 12-byte header (check byte = CRC's high byte), then the data.
 Bytes Encipher(const Bytes& data, uint32_t crc, const std::string& password) {
@@ -81,7 +84,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     Le(l, 20, 2);
     Le(l, flags, 2);
     Le(l, e.method, 2);
-    Le(l, kDosTime, 4);
+    Le(l, e.stamp, 4);
     Le(l, e.descriptor ? 0 : crc, 4);
     sizes(l, true);
     Le(l, e.name.size(), 2);
@@ -103,7 +106,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     Le(c, 20, 2);
     Le(c, flags, 2);
     Le(c, e.method, 2);
-    Le(c, kDosTime, 4);
+    Le(c, e.stamp, 4);
     Le(c, crc, 4);
     sizes(c, false);
     Le(c, e.name.size(), 2);
@@ -200,6 +203,7 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
     ScopedDir dir("zipsizes");
     const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"after.txt", Text("next")}}), dir);
     EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(r.errors, std::vector<int>{});
     EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), kHello);
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
@@ -265,6 +269,30 @@ TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
   EXPECT_TRUE(fs::is_directory(dir / "out" / "plain"));
 }
 
+TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
+  FixedZone utc("UTC");
+  ZEntry older{"old.txt", kHello};
+  older.externalAttr = 0x21;
+  ZEntry newer{"new.txt", Text("n")};
+  newer.stamp = 0x5A4C745C;  // 2025-02-12 14:34:56
+  const Bytes archive = ZipArchive({older, newer});
+  const auto modified = [](const fs::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? std::pair{int64_t(st.st_mtime), st.st_mode & 0222} : std::pair{-1L, 0u};
+  };
+  for (const bool newest : {false, true}) {
+    SCOPED_TRACE(newest);
+    ScopedDir dir("zipdates");
+    const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
+      if (newest) z.DateAttribute = daMaxFileDate;
+    });
+    EXPECT_EQ(r.count, 2);
+    EXPECT_EQ(modified(dir / "out/old.txt"), std::pair(newest ? 1739370896L : 1736596800L, 0u));
+    EXPECT_EQ(modified(dir / "out/new.txt").first, 1739370896L);
+    fs::permissions(dir / "out/old.txt", fs::perms::owner_write, fs::perm_options::add);
+  }
+}
+
 TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
   // The central directory points past every local header: reported, nothing written.
   Bytes a = ZipArchive({{"a.txt", kHello}});
@@ -278,15 +306,16 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
     EXPECT_TRUE(r.Has(msg::BadLocalOffset));
   }
   // Only local headers: read by them, unless the handler keeps its Cancel.
-  Bytes local = ZipArchive({{"a.txt", kHello}, {"b.txt", Text("bee")}});
-  local.resize(local.size() - 22 - 2 * 46 - 10);
+  Bytes local = ZipArchive({{"a.txt", kHello}, {"empty.txt", {}}, {"b.txt", Text("bee")}});
+  local.resize(local.size() - 22 - 3 * 46 - 19);
   for (bool handler : {false, true}) {
     SCOPED_TRACE(handler);
     ScopedDir dir("ziplocal");
     const ZipRun r = RunBytes(local, dir, [&](ZipExtractor& z) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
-    EXPECT_EQ(r.count, handler ? 0 : 2);
+    EXPECT_EQ(r.count, handler ? 0 : 3);
+    EXPECT_EQ(ReadAll(dir / "out" / "b.txt"), handler ? Bytes() : Text("bee"));
     // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
     EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
@@ -371,6 +400,22 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     const ZipRun r = RunBytes(archive, dir, [](ZipExtractor& z) { z.Passwords = {"wrong", "secret"}; });
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(ReadAll(dir / "out" / "two.txt"), Text("second"));
+  }
+  {
+    // A second run of the same reader keeps no password of the first once the list is emptied.
+    ScopedDir dir("zippwagain");
+    WriteAll(dir / "in.zip", archive);
+    ZipExtractor z;
+    z.SetArchiveFile((dir / "in.zip").string());
+    z.FileSpec = {"*.*"};
+    z.Passwords = {"secret"};
+    z.SetExtractDir((dir / "out1").string());
+    EXPECT_EQ(z.Extract(), 2);
+    z.Passwords.clear();
+    z.PasswordAttempts = 0;
+    z.SetExtractDir((dir / "out2").string());
+    EXPECT_EQ(z.Extract(), 0);
+    EXPECT_TRUE(AllFiles(dir / "out2").empty());
   }
   {
     // The event's password fits and stays current for the next entry; it goes to the list's front.
@@ -694,8 +739,8 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
   WriteAll(archive, last);
   std::vector<std::string> events;
   // A run that starts with the last disk in the drive, as a spanned set is opened.
-  auto startWithLastDisk = [&](ZipExtractor& zip, const Bytes& lastDisk, const char* out) {
-    disk = 2;
+  auto startWithLastDisk = [&](ZipExtractor& zip, const Bytes& lastDisk, const char* out, int number = 2) {
+    disk = number;
     WriteAll(archive, lastDisk);
     events.clear();
     zip.DiskManager = std::make_unique<DriveVolumeManager>(std::make_unique<FakeDrive>(disk));
@@ -724,22 +769,26 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
       EXPECT_EQ(ReadAll(dir / "out1" / "b.txt"), Text("bee"));
     }
   }
-  // An entry that goes on at the start of the next disk: that disk is asked for, and the first
-  // one still in the drive is not taken for it although it begins with a header signature.
+  // An entry that goes on over three disks: each next disk is asked for by its number, and a disk
+  // still in the drive is not taken for the wanted one although it begins with a header signature.
   {
-    const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(3000, 3)}};
+    const std::vector<ZEntry> two = {{"a.txt", kHello}, {"long.bin", Noise(5000, 3)}};
     const Built sz = Parts(two, {0, 0});
     const Built p = Parts(two, {4, uint32_t(4 + sz.locals[0].size())});
-    const size_t cut = 1000;
+    const auto piece = [&](size_t from, size_t to) {
+      return Bytes(p.locals[1].begin() + long(from), p.locals[1].begin() + long(to));
+    };
     Bytes disk1{0x50, 0x4B, 0x07, 0x08};
     Append(disk1, p.locals[0]);
-    disk1.insert(disk1.end(), p.locals[1].begin(), p.locals[1].begin() + long(cut));
-    Bytes disk2(p.locals[1].begin() + long(cut), p.locals[1].end());
-    const uint32_t cdAt = uint32_t(disk2.size());
-    Append(disk2, p.central);
-    Append(disk2, EndRecord(1, 2, p.central.size(), cdAt));
+    Append(disk1, piece(0, 1000));
+    const Bytes disk2 = piece(1000, 3000);
+    Bytes disk3 = piece(3000, p.locals[1].size());
+    const uint32_t cdAt = uint32_t(disk3.size());
+    Append(disk3, p.central);
+    Append(disk3, EndRecord(2, 2, p.central.size(), cdAt));
+    const std::vector<const Bytes*> disks = {&disk1, &disk2, &disk3};
     ZipExtractor zip;
-    startWithLastDisk(zip, disk2, "out4");
+    startWithLastDisk(zip, disk3, "out4", 3);
     ASSERT_EQ(zip.ArchiveType, atZipSpan);
     zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
       events.push_back("first");
@@ -749,13 +798,17 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     };
     zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool& cancel) {
       events.push_back("next " + n);
-      disk = 2;
-      WriteAll(archive, disk2);
+      // The first time disk 3 is asked for, the user leaves disk 2 in the drive.
+      if (n != "3" || std::count(events.begin(), events.end(), "next 3") > 1) {
+        disk = std::stoi(n);
+        WriteAll(archive, *disks[size_t(disk - 1)]);
+      }
       cancel = false;
     };
     EXPECT_EQ(zip.Extract(), 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2"}));
-    EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(3000, 3));
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(ReadAll(dir / "out4" / "a.txt"), kHello);
+    EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(5000, 3));
   }
   // The first disk in the drive when the last one is wanted: the last-disk event, nothing read.
   disk = 1;
@@ -813,6 +866,10 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   x = ReadExtraField(shortZip64.data(), shortZip64.size(), false, ones, ones, 0);
   EXPECT_TRUE(x.Zip64Uncompressed);
   EXPECT_FALSE(x.Zip64Compressed);
+  const Bytes upper = field({0x64, 0, 6, 0, 1, 0, 2, 0, 3, 0});
+  x = ReadExtraField(upper.data(), upper.size(), true, 0, 0, 0);
+  EXPECT_EQ(std::tuple(x.HasUpper, x.UpperCompressed, x.UpperUncompressed, x.UpperOffset), std::tuple(true, 1, 2, 3));
+  EXPECT_FALSE(ReadExtraField(upper.data(), 9, true, 0, 0, 0).HasUpper);
   const Bytes aesShort = field({0x01, 0x99, 6, 0, 2, 0, 'A', 'E', 3, 8});
   EXPECT_FALSE(ReadExtraField(aesShort.data(), aesShort.size(), true, 0, 0, 0).HasAes);
   const Bytes aes = field({0x01, 0x99, 7, 0, 2, 0, 'A', 'E', 3, 8, 0});
