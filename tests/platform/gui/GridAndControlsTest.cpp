@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <tuple>
 
@@ -174,6 +175,51 @@ TEST(StringGridTest, TheSelectionIsPaintedOverItsWholeRangeAndNoFurther) {
   EXPECT_EQ(PaintedStates(grid)[3], "F.....");
   EXPECT_TRUE((GridRect{2, -1, 3, 4}).Empty());
   EXPECT_TRUE((GridRect{-1, 2, 3, 4}).Empty());
+}
+
+namespace {
+// Counts the paints of a widget that shows on the screen.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    paints += e->type() == QEvent::Paint;
+    return false;
+  }
+  int paints = 0;
+};
+}  // namespace
+
+// What changes the grid's look shows at once, without waiting for another cause to paint.
+TEST(StringGridTest, EveryChangeIsShown) {
+  App();
+  StringGrid grid;
+  grid.SetColCount(8);
+  grid.SetRowCount(40);
+  grid.resize(300, 200);
+  grid.show();
+  QCoreApplication::processEvents();
+  PaintCounter counter(grid.viewport());
+  const std::function<void()> changes[] = {[&] { grid.SetCell(1, 1, "x"); },
+                                           [&] {
+                                             grid.SetRow(2, {"a", "b"});
+                                           },
+                                           [&] { grid.ClearColumn(1, 0); },
+                                           [&] {
+                                             grid.SetSelection(GridRect{1, 1, 1, 1});
+                                           },
+                                           [&] { grid.SetColWidth(2, 90); },
+                                           [&] { grid.SetRowCount(41); },
+                                           [&] { grid.verticalScrollBar()->setValue(5); },
+                                           [&] { grid.horizontalScrollBar()->setValue(1); }};
+  int n = 0;
+  for (const auto& change : changes) {
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << "change " << n;
+    ++n;
+  }
 }
 
 TEST(StringGridTest, RowsAreWrittenWholeAndColumnsClearedFromARow) {

@@ -302,15 +302,19 @@ TEST_F(FileJVLinkTest, SettingsChangeDownloadsAndCountFaultsSinceTheFileChanged)
   link.JVClose();
   EXPECT_EQ(Trace().back(), "2024/01/06 10:00:00 JVClose()=0");
 
-  // Everything downloaded at once; the changed file counts its faults afresh.
-  testing::WriteText(root / "jvlink.ini", "[download]\r\nmode=none\r\n[faults]\r\nJVRead=-502@2\r\n");
+  // Everything downloaded at once; the changed file counts its faults afresh, and an unchanged one, read again
+  // by the next open, goes on counting. Files of one stamp are read in name order.
+  testing::WriteText(root / "jvlink.ini", "[download]\r\nmode=none\r\n[faults]\r\nJVRead=-502@2\r\nJVOpen=-202@2\r\n");
   Stored("server", "20240105150000_e.txt", "SE2\r\n");
+  Stored("server", "20240105150000_d.txt", "SD2\r\n");
   ASSERT_EQ(Open("20240105140000"), 0);
   EXPECT_EQ(downloadCount, 0);
   EXPECT_TRUE(fs::exists(root / "stored/RACE/local/20240105150000_e.txt"));
   EXPECT_FALSE(fs::exists(root / "stored/RACE/server/20240105150000_e.txt"));
-  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:SE", "-502"}));
-  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"-1", "0"}));
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:SD", "-502"}));
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"-1", "R:SE", "-1", "0"}));
+  link.JVClose();
+  EXPECT_EQ(Open("20240105140000"), -202);
 }
 
 // The test double plays its script call by call and logs each call as the stand-in traces it.
