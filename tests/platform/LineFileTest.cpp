@@ -269,13 +269,13 @@ TEST(LineFile, LeftoversOfKilledSavesAreRemovedAtTheNextStart) {
   const int fd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7", "..tmp7"})
+  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7", "..tmp7", ".x.tmq7"})
     ASSERT_TRUE(SaveFileAtomic(dir / name, "keep"));
   fs::create_directory(dir / ".d.tmp9");
   EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 0u);
   EXPECT_TRUE(fs::exists(live));
   ::close(fd);
   EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 1u);
-  EXPECT_EQ(Names(dir.path()),
-            (std::set<std::string>{"..tmp7", ".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", "ErrorLog.txt", "x.tmp7"}));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"..tmp7", ".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", ".x.tmq7",
+                                                      "ErrorLog.txt", "x.tmp7"}));
 }

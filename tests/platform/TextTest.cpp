@@ -13,8 +13,9 @@ using namespace corvina;
 
 TEST(Copy, PositionsBeforeTheStartCountFromOneAndShortRecordsGiveShortFields) {
   const std::tuple<const char*, int, int, const char*> cases[] = {
-      {"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"}, {"ABCDEF", 7, 1, ""},  {"ABCDEF", 0, 2, "AB"},
-      {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},    {"ABCDEF", 2, -1, ""}, {"", 1, 5, ""}};
+      {"ABCDEF", 2, 3, "BCD"}, {"ABCDEF", 5, 10, "EF"}, {"ABCDEF", 7, 1, ""},
+      {"ABCDEF", 0, 2, "AB"},  {"ABCDEF", -5, 2, "AB"}, {"ABCDEF", 2, 0, ""},
+      {"ABCDEF", 2, -1, ""},   {"", 1, 5, ""},          {"ABCDEF", 6, 5, "F"}};
   for (auto [s, index, count, expected] : cases) EXPECT_EQ(Copy(s, index, count), expected) << index << "," << count;
 }
 

@@ -78,6 +78,8 @@ TEST(StringGridTest, FixedRowsComeBackWhenAGridShrinksAndGrowsAgain) {
   grid.SetRowCount(13);
   EXPECT_EQ(grid.FixedRows(), 1);
   EXPECT_EQ(grid.FixedCols(), 5);
+  grid.SetFixedCols(-2);
+  EXPECT_EQ(grid.FixedCols(), 0);
 }
 
 TEST(StringGridTest, FixedColumnsStayInPlaceWhenTheGridScrolls) {
@@ -357,6 +359,7 @@ TEST(StringGridTest, ScrollingEndsAtTheLastRowAndPaintsWhatIsInView) {
   vertical->setValue(vertical->maximum());
   horizontal->setValue(horizontal->maximum());
   QCoreApplication::processEvents();
+  EXPECT_EQ(vertical->pageStep(), 7);  // a page is a quarter of the rows
   EXPECT_EQ(grid.TopRow(), 2 + vertical->maximum());
   EXPECT_EQ(grid.LeftCol(), 2 + horizontal->maximum());
   const QRect last = grid.CellRect(11, 29);
@@ -486,6 +489,11 @@ TEST(CanvasTest, AlignedTextLandsOnTheSideAskedForAndStaysInItsRectangle) {
   EXPECT_NEAR(centre.center().y(), box.center().y(), 4);
   EXPECT_EQ(ink(Qt::AlignLeft | Qt::TextShowMnemonic, QStringLiteral("&&A&B")),
             ink(Qt::AlignLeft, QStringLiteral("&AB")));
+  // Lines of their own, or wrapped words, go one under the other.
+  const QRect twoLines = ink(Qt::AlignLeft | Qt::AlignTop, QStringLiteral("国\n国"));
+  EXPECT_GT(twoLines.height(), 2 * topLeft.height());
+  EXPECT_LT(twoLines.width(), 2 * topLeft.height());
+  EXPECT_GT(ink(Qt::AlignLeft | Qt::TextWordWrap, QStringLiteral("国国国国国国国 国国国国国国国国")).height(), 30);
   // Clipped to its rectangle, whatever its length.
   const QRect narrow(20, 20, 30, 30);
   EXPECT_TRUE(narrow.contains(Ink(Drawn([&](Canvas& c) { c.TextRect(narrow, QStringLiteral("国国国国国国"), 0); }))));
@@ -538,7 +546,11 @@ TEST(CanvasTest, RecordingKeepsWhatWasDrawnWithItsState) {
   c.SetFontColor(Qt::blue);
   c.TextOutRotated(7, 8, "縦", 90);
   c.TextRect(QRect(1, 1, 9, 9), "右", Qt::AlignRight);
-  ASSERT_EQ(c.Ops().size(), 5u);
+  c.TextOut(20, 30, "横");
+  EXPECT_EQ(c.FindText("横")->rect, QRect(QPoint(20, 30), c.TextExtent("横")));
+  EXPECT_EQ(c.FindText("横")->from, QPoint(20, 30));
+  EXPECT_FALSE(c.FindText("横")->brushClear);
+  ASSERT_EQ(c.Ops().size(), 6u);
   EXPECT_EQ(c.Ops()[1].from, QPoint(3, 4));
   EXPECT_EQ(c.Ops()[1].to, QPoint(5, 6));
   EXPECT_EQ(c.Ops()[2].kind, CanvasOp::Kind::Frame);
@@ -554,7 +566,7 @@ TEST(CanvasTest, RecordingKeepsWhatWasDrawnWithItsState) {
   EXPECT_EQ(turned->fontColor, QColor(Qt::blue));
   EXPECT_EQ(c.FindText("右")->alignment, int(Qt::AlignRight));
   EXPECT_EQ(c.FindText("無"), nullptr);
-  EXPECT_EQ(c.Texts(), QStringList({"縦", "右"}));
+  EXPECT_EQ(c.Texts(), QStringList({"縦", "右", "横"}));
   c.Clear();
   EXPECT_TRUE(c.Ops().empty());
 }
