@@ -161,6 +161,28 @@ QStringList PaintedStates(StringGrid& grid) {
 }
 }  // namespace
 
+// A cell may paint on its own right and bottom grid lines (the race card's bottom line), never further.
+TEST(StringGridTest, ACellPaintsOnItsOwnGridLinesButNotOnItsNeighbours) {
+  App();
+  StringGrid grid;
+  grid.SetColCount(3);
+  grid.SetRowCount(3);
+  grid.SetOnDrawCell([](Canvas& c, int col, int row, const QRect& rect, CellState) {
+    if (col != 1 || row != 1) return;
+    c.SetBrushColor(Qt::red);
+    c.FillRect(rect.adjusted(-10, -10, 10, 10));
+  });
+  grid.resize(300, 200);
+  grid.show();
+  const QImage image = grid.viewport()->grab().toImage();
+  const QRect cell = grid.CellRect(1, 1);
+  EXPECT_EQ(QColor(image.pixel(cell.center())), QColor(Qt::red));
+  EXPECT_EQ(QColor(image.pixel(cell.right() + 1, cell.bottom() + 1)), QColor(Qt::red));
+  for (const QPoint& outside : {cell.topLeft() - QPoint(1, 1), cell.bottomRight() + QPoint(2, 2),
+                                grid.CellRect(2, 1).center(), grid.CellRect(1, 2).topLeft()})
+    EXPECT_NE(QColor(image.pixel(outside)), QColor(Qt::red)) << outside.x() << "," << outside.y();
+}
+
 TEST(StringGridTest, TheSelectionIsPaintedOverItsWholeRangeAndNoFurther) {
   App();
   StringGrid grid;

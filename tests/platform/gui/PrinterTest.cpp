@@ -173,7 +173,8 @@ TEST(PdfPrinterTest, TheSystemPrinterCanBeAPdfFile) {
     PrintJob(title, [](PrinterDevice& pr) {
       EXPECT_THROW(pr.BeginDoc(), PrinterError);
       EXPECT_EQ(pr.PageCanvas().FontResolution(), 600);
-      pr.PageCanvas().TextOut(100, 100, "ページ1");
+      pr.PageCanvas().SetFont(QFont(QStringLiteral("ＭＳ ゴシック"), 9));
+      pr.PageCanvas().TextOut(100, 100, "Page 1");
       pr.NewPage();
       pr.PageCanvas().FrameRect(QRect(100, 100, 500, 500));
     });
@@ -186,7 +187,12 @@ TEST(PdfPrinterTest, TheSystemPrinterCanBeAPdfFile) {
     const QByteArray pdf = out.readAll();
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page") - pdf.count("/Type /Pages"), 2) << "two pages";
+    EXPECT_TRUE(pdf.contains("IPAGothic")) << "a printed page takes the printing face, so its text can be searched";
   }
   EXPECT_FALSE(QFile::exists(QString::fromStdString((dir / "out-3.pdf").string())));
+  // A failed job is aborted and the next one prints.
+  EXPECT_THROW(PrintJob("broken", [](PrinterDevice&) { throw PrinterError("x"); }), PrinterError);
+  EXPECT_FALSE(p.Printing());
+  EXPECT_NO_THROW(PrintJob("again", [](PrinterDevice& pr) { pr.PageCanvas().TextOut(0, 0, "a"); }));
   SetPrinter(std::move(saved));
 }
