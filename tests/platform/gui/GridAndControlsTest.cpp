@@ -412,6 +412,11 @@ TEST(StringGridTest, ScrollingEndsAtTheLastRowAndPaintsWhatIsInView) {
       EXPECT_EQ(painted.contains({c, r}), shown) << c << "," << r;
     }
   EXPECT_GT(inView, 40);
+  // More fixed columns: the first scrolled column still stands right after them.
+  grid.SetFixedCols(3);
+  ASSERT_EQ(horizontal->value(), 1);
+  EXPECT_EQ(grid.LeftCol(), 4);
+  EXPECT_EQ(grid.CellRect(4, 6).left(), 3 * 65);
 
   grid.SetRowCount(4);
   grid.SetColCount(4);
