@@ -84,6 +84,11 @@ TEST(Cp932, BadBytesAreReplacedWithoutLosingTheRest) {
                     "C\xED\x95\x9C"
                     "D"),
             "A?B?C?D");
+  // Broken UTF-8 (a stray continuation byte, a cut sequence) loses only the broken byte.
+  EXPECT_EQ(ToCp932("A\x80"
+                    "BC\xE6\x9D"
+                    "D"),
+            "A?BC?D");
   EXPECT_EQ(ToCp932("\x7F"
                     "abc"),
             "\x7F"
