@@ -38,7 +38,9 @@ class Iconv {
       size_t skip = 1;
       if (utf8Input) {
         unsigned char c = static_cast<unsigned char>(*src);
-        skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        // A cut sequence ends at the first byte that cannot continue it: that byte begins the next character.
+        while (skip < length && skip < left && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
       } else {
         unsigned char c = static_cast<unsigned char>(*src);
         bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);

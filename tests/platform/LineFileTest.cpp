@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 
 #include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Unprivileged.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
@@ -87,21 +89,73 @@ TEST(LineFile, SaveWritesCrLfAndLeavesNoTemporaryFile) {
   EXPECT_EQ(count, 1);
 }
 
-TEST(LineFile, FailuresAreReportedAndKeepTheOldFile) {
+TEST(LineFile, FailuresAreReportedByNameAndKeepTheOldFile) {
   TempDir dir;
   Lines lines{"x"};
   std::string err;
-  EXPECT_FALSE(ReadLines(dir.path() / "missing", lines, &err));
+  EXPECT_FALSE(ReadLines(dir / "missing", lines, &err));
   EXPECT_TRUE(lines.empty());
-  EXPECT_FALSE(err.empty());
-  EXPECT_FALSE(SaveLines(dir.path() / "no-such-folder" / "f.txt", {"a"}, &err));
+  EXPECT_EQ(err, "cannot open " + (dir / "missing").string());
+  std::string bytes = "old";
+  EXPECT_FALSE(ReadFileBytes(dir / "missing", bytes));
+  EXPECT_EQ(bytes, "");
+  // A missing file has no lines; one that is there but cannot be read is an error, never an empty file.
+  lines = {"x"};
+  EXPECT_TRUE(ReadLinesIfPresent(dir / "missing", lines, &err));
+  EXPECT_TRUE(lines.empty());
+  fs::create_directories(dir / "blocked" / "inner");
+  for (const fs::path& unreadable : {dir / "blocked", dir / "blocked" / "inner"}) {
+    lines = {"x"};
+    err.clear();
+    EXPECT_FALSE(ReadLinesIfPresent(unreadable, lines, &err));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(err, "cannot read " + unreadable.string());
+  }
+  EXPECT_FALSE(ReadFixedLines(dir / "missing", 5, lines, &err));
+  EXPECT_EQ(err, "cannot open " + (dir / "missing").string());
+
+  EXPECT_FALSE(SaveLines(dir / "no-such-folder" / "f.txt", {"a"}, &err));
+  EXPECT_EQ(err, "cannot create " + (dir / "no-such-folder" / "f.txt").string() + ": No such file or directory");
   // A folder in the way of the rename: the save fails and nothing else appears.
-  fs::create_directories(dir.path() / "blocked");
-  fs::create_directories(dir.path() / "blocked" / "inner");
-  EXPECT_FALSE(SaveLines(dir.path() / "blocked", {"a"}, &err));
-  int count = 0;
-  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
-  EXPECT_EQ(count, 1);
+  EXPECT_FALSE(SaveLines(dir / "blocked", {"a"}, &err));
+  EXPECT_EQ(err, "cannot replace " + (dir / "blocked").string() + ": Is a directory");
+  UseUnnamedTemporaries(false);
+  EXPECT_FALSE(SaveLines(dir / "no-such-folder" / "f.txt", {"a"}, &err));
+  UseUnnamedTemporaries(true);
+  EXPECT_EQ(err, "cannot create " + (dir / "no-such-folder" / "f.txt").string() + ": No such file or directory");
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"blocked", "blocked/inner"}));
+}
+
+// Root may write any file, so the refusal to replace, through a folder anyone may write, a file the user may
+// not write binds only for other users: run as one. Root's own saves keep the file's owner.
+TEST(LineFile, SaveRefusesAFileTheUserMayNotWriteAndKeepsTheOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a file of another user needs root to make";
+  TempDir dir;
+  fs::create_directories(dir / "app");
+  fs::create_directories(dir / "shared");
+  fs::permissions(dir / "shared", fs::perms::all);
+  const fs::path theirs = dir / "shared" / "theirs.ini";
+  ASSERT_TRUE(SaveFileAtomic(theirs, "theirs"));
+  fs::permissions(theirs, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  fs::create_symlink("../shared/theirs.ini", dir / "app" / "link.ini");
+  std::string childError;
+  EXPECT_TRUE(test::RunUnprivileged(dir / "app", [&] {
+    std::string err;
+    return !SaveFileAtomic(dir / "app" / "link.ini", "mine", &err) &&
+           err == "cannot replace " + (dir / "app" / "../shared/theirs.ini").string() + ": Permission denied" &&
+           SaveFileAtomic(dir / "app" / "own.ini", "mine");
+  }));
+  EXPECT_EQ(Bytes(theirs), "theirs");
+  EXPECT_EQ(Names(dir / "shared"), std::set<std::string>{"theirs.ini"});
+  struct stat before {};
+  ASSERT_EQ(::stat((dir / "app" / "own.ini").c_str(), &before), 0);
+  ASSERT_EQ(before.st_uid, 65534u);
+  ASSERT_TRUE(SaveFileAtomic(dir / "app" / "own.ini", "root's"));
+  struct stat after {};
+  ASSERT_EQ(::stat((dir / "app" / "own.ini").c_str(), &after), 0);
+  EXPECT_EQ(after.st_uid, 65534u);
+  EXPECT_EQ(after.st_gid, 65534u);
+  EXPECT_EQ(Bytes(dir / "app" / "own.ini"), "root's");
 }
 
 TEST(LineFile, SaveKeepsTheModeRefusesReadOnlyFilesAndWritesThroughLinks) {
@@ -215,12 +269,13 @@ TEST(LineFile, LeftoversOfKilledSavesAreRemovedAtTheNextStart) {
   const int fd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7"}) ASSERT_TRUE(SaveFileAtomic(dir / name, "keep"));
+  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7", "..tmp7", ".x.tmq7"})
+    ASSERT_TRUE(SaveFileAtomic(dir / name, "keep"));
   fs::create_directory(dir / ".d.tmp9");
   EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 0u);
   EXPECT_TRUE(fs::exists(live));
   ::close(fd);
   EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 1u);
-  EXPECT_EQ(Names(dir.path()),
-            (std::set<std::string>{".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", "ErrorLog.txt", "x.tmp7"}));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"..tmp7", ".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", ".x.tmq7",
+                                                      "ErrorLog.txt", "x.tmp7"}));
 }

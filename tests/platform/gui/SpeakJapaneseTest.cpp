@@ -21,6 +21,7 @@ TEST(SpeakJapaneseTest, CalendarsAndDateBoxesReadJapaneseUnderAnotherSystemLocal
   test::App();
   ASSERT_NE(QLocale::system().language(), QLocale::Japanese);
   EXPECT_TRUE(gui::SpeakJapanese()) << "Qt's Japanese translations (qt6-translations-l10n)";
+  EXPECT_TRUE(gui::SpeakJapanese()) << "a second call keeps the translations";
 
   QCalendarWidget calendar;
   calendar.setSelectedDate(QDate(2026, 12, 7));
