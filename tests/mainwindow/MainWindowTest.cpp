@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -210,6 +211,38 @@ TEST_F(MainWindowTest, LabelArraysAreFull) {
   for (int k = 1; k <= 18; ++k) labels.insert(form.TicketLabels[k]);
   labels.erase(nullptr);
   EXPECT_EQ(labels.size(), 153u * 2 + 108 + 18) << "every element a label of its own";
+
+  // Each label in its cell of its panel, wide enough for its text: "row,column width".
+  auto place = [](QWidget* w) {
+    auto* grid = qobject_cast<QGridLayout*>(w->parentWidget()->layout());
+    int r = -1, c = -1, rs = 0, cs = 0;
+    if (grid != nullptr) grid->getItemPosition(grid->indexOf(w), &r, &c, &rs, &cs);
+    return QStringLiteral("%1,%2 %3").arg(r).arg(c).arg(w->minimumWidth());
+  };
+  QStringList tickets, expected;
+  for (int t = 1; t <= 6; ++t)
+    for (int k = 0; k < 3; ++k) {
+      tickets << place(form.TicketLabels[3 * t - 2 + k]);
+      expected << QStringLiteral("%1,%2 %3").arg(k).arg(t).arg(k == 0 ? 14 : k == 1 ? 44 : 56);
+    }
+  tickets << place(form.AxisHorseLabel) << place(form.AxisOddsLabel);
+  expected << "1,7 24"
+           << "2,7 56";
+  EXPECT_EQ(tickets, expected);
+  QStringList payouts;
+  expected.clear();
+  for (int entry = 0; entry < 36; ++entry)  // 21 entries from the win to the wide, 15 from the exacta on
+    for (int part = 0; part < 3; ++part) {
+      payouts << place(form.PayoutLabels[3 * entry + 1 + part]);
+      expected << QStringLiteral("%1,%2 %3")
+                      .arg(1 + (entry < 21 ? entry : entry - 21))
+                      .arg(1 + part)
+                      .arg(part == 0   ? 70
+                           : part == 1 ? 30
+                                       : 80);
+    }
+  EXPECT_EQ(payouts, expected);
+  EXPECT_EQ(form.RaceArrows->Max(), 0) << "no race to step to before a day is loaded";
 }
 
 TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
