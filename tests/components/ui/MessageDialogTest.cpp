@@ -1,10 +1,15 @@
 // The message-box component: the beep of each kind, where the box goes, and what Execute keeps and reports.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <vector>
 
 #include "components/ui/MessageDialog.h"
 #include "platform/gui/Dialogs.h"
+#include "tests/support/QtApp.h"
 
 using namespace corvina;
 
@@ -76,4 +81,48 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   EXPECT_EQ(dlg.Execute(), mrNo);
   EXPECT_EQ(dlg.Result(), mrNo);
   EXPECT_EQ(reported, std::vector<int>{mrNo});
+}
+
+// The real box, answered by a click on its one button: the caption of each button, the answer each click gives,
+// and the title of each kind; a box asked for with no buttons still gets the OK that closes it.
+TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
+  test::App();
+  struct Case {
+    MessageButtons buttons;
+    MessageKind kind;
+    const char *caption, *title;
+    int result;
+  };
+  const Case cases[] = {
+      {{MessageButton::mbYes}, MessageKind::mtWarning, "はい(&Y)", "警告", mrYes},
+      {{MessageButton::mbNo}, MessageKind::mtError, "いいえ(&N)", "エラー", mrNo},
+      {{MessageButton::mbOK}, MessageKind::mtInformation, "OK", "情報", mrOk},
+      {{MessageButton::mbCancel}, MessageKind::mtConfirmation, "キャンセル", "確認", mrCancel},
+      {{MessageButton::mbAbort}, MessageKind::mtWarning, "中止(&A)", "警告", mrAbort},
+      {{MessageButton::mbRetry}, MessageKind::mtWarning, "再試行(&R)", "警告", mrRetry},
+      {{MessageButton::mbIgnore}, MessageKind::mtWarning, "無視(&I)", "警告", mrIgnore},
+      {{MessageButton::mbAll}, MessageKind::mtWarning, "すべて(&A)", "警告", mrAll},
+      {{MessageButton::mbNoToAll}, MessageKind::mtWarning, "すべていいえ(&O)", "警告", mrNoToAll},
+      {{MessageButton::mbYesToAll}, MessageKind::mtWarning, "すべてはい(&A)", "警告", mrYesToAll},
+      {{}, MessageKind::mtWarning, "OK", "警告", mrOk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    QStringList shown;
+    QString title;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      for (QAbstractButton* b : box->buttons()) shown << b->text();
+      if (!box->buttons().isEmpty()) box->buttons().first()->click();
+    });
+    MessageDialog dlg;
+    dlg.DisplayMsg = QStringLiteral("text");
+    dlg.Kind = c.kind;
+    dlg.VisibleButtons = c.buttons;
+    EXPECT_EQ(dlg.Execute(), c.result);
+    EXPECT_EQ(shown, QStringList{QString::fromUtf8(c.caption)});
+    EXPECT_EQ(title, QString::fromUtf8(c.title));
+  }
 }
