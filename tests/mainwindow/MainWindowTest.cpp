@@ -418,6 +418,7 @@ TEST_F(MainWindowTest, ErrorLogThatCannotBeWrittenEndsStartUpWithAMessage) {
   EXPECT_TRUE(form.CreateFailed());
   ASSERT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].startsWith("ErrorLog.txt を読み書きできません: ")) << rec.Texts()[0].toStdString();
   form.LoadChosenDay();
   form.ShowChosenRace();
 }
@@ -430,6 +431,7 @@ TEST_F(MainWindowTest, ProgramFolderThatCannotHoldTheDataFolderEndsStartUpWithAM
   EXPECT_TRUE(form.CreateFailed());
   ASSERT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_EQ(rec.Texts()[0], "データフォルダを作成できません: " + QString::fromStdString((home / "Data").string()));
   // The window is whole all the same: the handlers find their lists and labels.
   EXPECT_NE(form.RealPairOddsLabels[153], nullptr);
   form.ShowChosenRace();
