@@ -214,7 +214,7 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
                           EXPECT_FALSE(batch->isVisible()) << "閉じる closes the window";
                         }));
   const size_t batchMessages = rec.Messages().size();
-  EXPECT_EQ(batchMessages, 4u) << "setting up, the shown page, the ticked pages and the printer lost at opening";
+  EXPECT_EQ(batchMessages, 4u) << rec.Texts().join("\n").toStdString();
   form.PrinterSetupAction->trigger();
   form.PrintRacePagesAction->trigger();
   EXPECT_TRUE(WithModal([&] { form.OddsScheduleAction->trigger(); },
