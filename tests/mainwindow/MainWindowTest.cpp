@@ -202,7 +202,7 @@ TEST_F(MainWindowTest, RegistryIsAskedForTheTimeSeriesFolderOnlyWhileNoneIsSet) 
   EXPECT_TRUE(rec.Messages().empty());
 }
 
-TEST_F(MainWindowTest, LabelArraysAreFull) {
+TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
   gui::MessageRecorder rec;
   MainWindow form(home);
   std::set<QLabel*> labels;
@@ -243,6 +243,18 @@ TEST_F(MainWindowTest, LabelArraysAreFull) {
     }
   EXPECT_EQ(payouts, expected);
   EXPECT_EQ(form.RaceArrows->Max(), 0) << "no race to step to before a day is loaded";
+
+  // The race card's and the pair grid's header rows, each column at its width: "width caption".
+  auto heads = [](const gui::StringGrid& grid) {
+    QStringList out;
+    for (int c = 0; c < grid.ColCount(); ++c) out << QStringLiteral("%1 %2").arg(grid.ColWidth(c)).arg(grid.Cell(c, 0));
+    return out;
+  };
+  EXPECT_EQ(heads(*form.RaceCardGrid), (QStringList{"20 枠", "20 馬", "150 馬名", "50 騎手", "50 調教師", "50 予想配当",
+                                                    "20 順", "50 単勝1", "20 順", "27 A/B", "27 C", "50 単勝2", "20 順",
+                                                    "27 A/B", "27 C", "27 消軸", "33 着順", "33 人気", "50 配当"}));
+  EXPECT_EQ(heads(*form.TrioGrid),
+            (QStringList{"20 枠", "20 馬", "150 馬名", "50 ", "20 ", "50 ", "20 ", "40 ", "40 ", "40 "}));
 }
 
 TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
