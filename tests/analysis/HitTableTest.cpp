@@ -94,7 +94,8 @@ TEST(TekiRules, RaceLabelAndResultFlags) {
   SetTekiResultFlags(*day, 0);
   SetTekiResultFlags(*day, 1);
   const RaceCalc &a = day->Calcs[0], &b = day->Calcs[1];
-  EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW}), (std::vector<int>{0, 1, 0, 1, 1, 0}));
+  EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW, b.ResT, b.ResF}),
+            (std::vector<int>{0, 1, 0, 1, 1, 0, 0, 0}));
 }
 
 }  // namespace

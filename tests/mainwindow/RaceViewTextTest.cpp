@@ -207,6 +207,31 @@ TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
   EXPECT_EQ(TrioRow(info, calc, 0).size(), static_cast<size_t>(kTrioColumns));
 }
 
+TEST(CardRowTest, EveryCellOfTheLastHorseFromRankAndOddsOne) {
+  RaceInfo info;
+  RaceCalc calc;
+  const int i = kHorses - 1;
+  const size_t h = static_cast<size_t>(i);
+  info.WakuBan[h] = "8", info.UmaBan[h] = "18", info.HorseName[h] = "Name", info.JockeyName[h] = "Jock";
+  info.TrainerName[h] = "Train";
+  info.PredWinOdds[h] = info.WinOdds1[h] = info.WinOdds2[h] = info.FinalWinOdds[h] = 1.0;
+  info.FinishPos[h] = info.Popularity[h] = 1;
+  calc.RankPred[h] = calc.RankOdds1[h] = calc.RankOdds2[h] = 1;
+  calc.MarkAB1[h] = "A", calc.MarkC1[h] = "C", calc.MarkAB2[h] = "B", calc.MarkC2[h] = "c";
+  calc.ModeOneA[h] = 1;
+  std::vector<std::string> row = CardRow(info, calc, i);
+  for (std::string& cell : row) cell = FromCp932(cell);
+  EXPECT_EQ(row, (std::vector<std::string>{"8", "18", "Name", "Jock", "Train", "   1.0", " 1", "   1.0", " 1", "A", "C",
+                                           "   1.0", " 1", "B", "c", "軸", " 1着", " 1人", "   1.0"}));
+  calc.PredAvgOdds[h] = calc.AvgOdds[h] = 1.0;
+  calc.PredAvgOddsRank[h] = calc.AvgOddsRank[h] = 1;
+  calc.MarkX[h] = "X", calc.MarkE[h] = "E";
+  EXPECT_EQ(TrioRow(info, calc, i),
+            (std::vector<std::string>{"8", "18", "Name", "    1.0", " 1", "    1.0", " 1", "A", "X", "E"}));
+  info.Odds2Present = 1;
+  EXPECT_EQ(TrioRow(info, calc, i)[7], "B");
+}
+
 TEST(CardRowTest, HorseNumberOfARow) {
   const std::pair<const char*, int> cases[] = {{"01", 0},  {" 9", 8},  {"18", 17}, {"", -1},
                                                {"  ", -1}, {"00", -1}, {"19", -1}, {"1a", -1}};

@@ -225,6 +225,7 @@ TEST_F(BatchPrintWindowTest, OpensAtItsWidthWithEveryControlInViewAndPagesThroug
     back->click();
     EXPECT_EQ(form.Preview->PageNo(), 2);
     form.CloseButton->click();
+    EXPECT_FALSE(form.isVisible());
   }
   EXPECT_EQ(Ini().ReadInteger("Printlocate", "width", 0), 630);
   EXPECT_EQ(Ini().ReadInteger("Printlocate", "height", 0), 450);

@@ -38,6 +38,8 @@ std::unique_ptr<DayModel> OneVenueDay() {
   RaceCalc& calc = day->Calcs[9];
   calc.Tickets[1] = " 1- 2", calc.Tickets[2] = " 1- 3";
   calc.WideHit[2] = 1, calc.WidePay[2] = 560;
+  calc.AxisHorse = 3, calc.TanHit = 1, calc.TanPay = 450, calc.FukuHit = 1, calc.FukuPay = 160;
+  day->Races[9].TanHorse[1] = 3, day->Races[9].FukuHorse[1] = 3;
   day->GStats[TicketsIndex(BetType::Quinella, 0)] = 3;
   day->GStats[HitsIndex(BetType::Quinella, 0)] = 1;
   day->GStats[PayIndex(BetType::Quinella, 0)] = 1250;
@@ -62,6 +64,23 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   const std::string dayName = ToCp932("2006年01月06日");
   HitWindow form(nullptr, *day, dayName, 10);
   EXPECT_EQ(form.QuinellaWideGrid->RowCount(), 11);
+  auto rowOf = [](const gui::StringGrid& grid, int row) {
+    QStringList cells;
+    for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
+    return cells;
+  };
+  auto widths = [](const gui::StringGrid& grid) {
+    std::vector<int> w;
+    for (int c = 0; c < grid.ColCount(); ++c) w.push_back(grid.ColWidth(c));
+    return w;
+  };
+  EXPECT_EQ(rowOf(*form.WinPlaceGrid, 0), (QStringList{"判定", "レース", "頭数", "買い目", "単勝配当", "複勝配当"}));
+  EXPECT_EQ(widths(*form.WinPlaceGrid), (std::vector<int>{30, 110, 30, 40, 60, 60}));
+  EXPECT_EQ(widths(*form.QuinellaWideGrid),
+            (std::vector<int>{30, 110, 30, 50, 50, 50, 50, 50, 50, 60, 60, 60, 60, 60, 60, 60}));
+  EXPECT_EQ(rowOf(*form.WinPlaceGrid, 10), (QStringList{"TF", "東京  1回 4日10R", "16頭", " 3", "    450", "    160"}));
+  EXPECT_EQ(rowOf(*form.QuinellaWideGrid, 10), (QStringList{"-W", "東京  1回 4日10R", "16頭", " 1- 2", " 1- 3", "", "",
+                                                            "", "", "", "", "    560", "", "", "", ""}));
   // Two tabs and the hidden print preview.
   ASSERT_EQ(form.Tabs->count(), 3);
   EXPECT_EQ((std::vector<bool>{form.Tabs->isTabVisible(0), form.Tabs->isTabVisible(1), form.Tabs->isTabVisible(2)}),

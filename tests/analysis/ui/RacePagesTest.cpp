@@ -152,6 +152,68 @@ TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderO
   EXPECT_EQ(FindText(bare, "買い目"), nullptr);
 }
 
+// The texts drawn with their top-left corner in [top, bottom) of the page, as "x,y size text" with x and y - top
+// in 0.1 mm, in drawing order.
+QStringList TextsBetween(const PreviewPage& page, int top, int bottom) {
+  QStringList out;
+  const auto units = [](int dev) { return qRound(dev * 254.0 / 600); };
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Text && !op.text.isEmpty() && units(op.from.y()) >= top &&
+        units(op.from.y()) < bottom)
+      out << QStringLiteral("%1,%2 %3 %4")
+                 .arg(units(op.from.x()))
+                 .arg(units(op.from.y()) - top)
+                 .arg(op.font.pointSize())
+                 .arg(op.text);
+  return out;
+}
+
+TEST_F(RacePageLayoutTest, TheHeadingsAndTheLastRowOfAFullRaceShowEveryCellAtItsPlaceFromRankAndOddsOne) {
+  AddRace(*day, 0, 1, 18);
+  RaceInfo& info = day->Races[0];
+  RaceCalc& calc = day->Calcs[0];
+  const size_t h = 17;  // the 18th row: the table is drawn to its last runner
+  info.YozMatched = 1;
+  info.WeightRule = "1", info.ClassCode = "701", info.TrackCode = "17", info.Distance = "1200";
+  info.JockeyName[h] = ToCp932("騎手");
+  info.TrainerName[h] = ToCp932("調教");
+  info.PredWinOdds[h] = info.WinOdds1[h] = info.WinOdds2[h] = info.FinalWinOdds[h] = 1.0;
+  info.FinishPos[h] = info.Popularity[h] = 1;
+  calc.RankPred[h] = calc.RankOdds1[h] = calc.RankOdds2[h] = calc.ARank[h] = 1;
+  calc.MarkAB1[h] = "A", calc.MarkC1[h] = "C", calc.MarkAB2[h] = "B", calc.MarkC2[h] = "c";
+  calc.ModeOneA[h] = 1;
+  DrawRacePages(preview, *day, 1, false);
+  const int top = 380 + 83 * 18;
+  const QStringList cells{"157,25 11 ⑱",    "205,8 10 テストホース", "515,5 9 牡4",   "450,50 8 55.0kg", "585,8 8 騎手",
+                          "585,50 8 調教",  "710,45 9   1.0",        "810,45 9  1",   "860,45 9   1.0",  "960,45 9  1",
+                          "1040,45 8  1",   "1020,35 12 A",          "1100,35 12 C",  "1170,45 9   1.0", "1270,45 9  1",
+                          "1330,35 12 B",   "1410,35 12 c",          "1485,35 12 軸", "1575,45 9  1",    "1655,45 9  1",
+                          "1725,45 9   1.0"};
+  EXPECT_EQ(TextsBetween(preview.Page(1), top, top + 83), cells);
+  EXPECT_EQ(TextsBetween(preview.Page(1), 0, 380),
+            (QStringList{"1400,305 10 ローカルオプション無効", "210,210 10 ﾚｰｽ", "100,90 20 中山", "120,165 20 1",
+                         "300,90 11 2024年 1月 6日中山 1回 2日", "900,90 11 15時25分発走",
+                         "300,155 10 テストステークス", "300,200 10 18頭", "500,200 10 ハンデ", "800,200 10 新馬　　　",
+                         "1100,200 10 芝右", "1300,200 10 1200m", "100,265 10 オッズ取得時刻", "100,310 10 １回目",
+                         "230,310 10 　10:10", "500,310 10 ２回目", "630,310 10 　NoData"}));
+  EXPECT_EQ(TextsBetween(preview.Page(1), 380, 463),
+            (QStringList{"105,10 10 枠",      "105,45 10 番",   "155,10 10 馬",      "155,45 10 番",
+                         "1490,10 10 消",     "1490,45 10 軸",  "205,5 10 馬名",     "450,5 8 性別･馬齢",
+                         "450,50 8 負担重量", "585,8 8 騎手名", "585,50 8 調教師名", "701,50 7 予想配当",
+                         "810,50 8 順",       "860,10 8  単勝", "855,50 8 １回目",   "960,50 8 順",
+                         "1020,50 8 A/B",     "1110,50 8 C",    "1170,10 8  単勝",   "1165,50 8 ２回目",
+                         "1275,50 8 順",      "1335,50 8 A/B",  "1425,50 8 C",       "1610,10 8 成績結果",
+                         "1565,50 8 着順",    "1645,50 8 人気", "1725,50 8 単ｵｯｽﾞ"}));
+
+  // With the latest odds the rank among the "A" horses moves to their column.
+  info.Odds2Present = 1;
+  DrawRacePages(preview, *day, 1, false);
+  QStringList latest = cells;
+  latest.removeAt(10);
+  latest.insert(14, "1350,45 8  1");
+  EXPECT_EQ(TextsBetween(preview.Page(1), top, top + 83), latest);
+}
+
 TEST_F(RacePageLayoutTest, HeaderLeavesOutWhatIsEmpty) {
   AddRace(*day, 0, 1);
   day->Races[0].Distance = "    ";
@@ -203,20 +265,6 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   EXPECT_EQ(FindTextAt(page, 150, 2440)->text, QStringLiteral("  3"));
   EXPECT_EQ(FindTextAt(page, 300, 2440)->text, QStringLiteral("   4.0"));
   EXPECT_EQ(FindLine(page, 100, 2435, 850, 2435)->penWidth, 1);
-}
-
-TEST_F(RacePageLayoutTest, RankAmongTheAHorsesOnlyWhileTheLatestOddsAreMissing) {
-  AddRace(*day, 0, 1, 12);
-  day->Races[0].YozMatched = 1;
-  day->Calcs[0].ARank[0] = 2;
-  DrawRacePages(preview, *day, 1, false);
-  const PreviewOp* rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);  // the first horse's row
-  ASSERT_NE(rank, nullptr);
-  EXPECT_EQ(rank->text, " 2");
-  day->Races[0].Odds2Present = 1;
-  DrawRacePages(preview, *day, 1, false);
-  rank = FindTextAt(preview.Page(1), 1040, 380 + 83 + 45);
-  EXPECT_TRUE(rank == nullptr || rank->text.isEmpty());
 }
 
 TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeAnyOther) {

@@ -104,7 +104,8 @@ TEST(Label3DTest, RotatedTextOffsetsPerQuadrant) {
     int angle, dx, dy, width, height;
   };
   for (const Case c :
-       {Case{90, 0, 100, 20, 100}, Case{180, 100, 20, 100, 20}, Case{270, 20, 0, 20, 100}, Case{315, 14, 0, 84, 84}}) {
+       {Case{0, 0, 0, 100, 20}, Case{90, 0, 100, 20, 100}, Case{91, 1, 100, 20, 99}, Case{180, 100, 20, 100, 20},
+        Case{181, 100, 19, 99, 20}, Case{270, 20, 0, 20, 100}, Case{271, 19, 0, 20, 99}, Case{315, 14, 0, 84, 84}}) {
     const auto box = RotateTextBox(c.angle, 100, 20);
     EXPECT_EQ(std::vector<int>({box.dx, box.dy, box.width, box.height}),
               std::vector<int>({c.dx, c.dy, c.width, c.height}))
@@ -146,6 +147,11 @@ TEST(Label3DTest, PathEllipsisKeepsTheRootAndTheFileName) {
   EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(path)), path) << "a path that fits stays whole";
   const QString shortened = QString::fromUtf8("C:\\...\\Data\\2024年01月06日.jvRA");
   EXPECT_EQ(PathEllipsis(path, fm, fm.horizontalAdvance(shortened)), shortened);
+  // One folder: it goes; with only the root and the file name left, that is shown even when still too wide.
+  const QString one = QString::fromUtf8("/Data/2024年01月06日.jvRA"),
+                oneShort = QString::fromUtf8("/.../2024年01月06日.jvRA");
+  EXPECT_EQ(PathEllipsis(one, fm, fm.horizontalAdvance(oneShort)), oneShort);
+  EXPECT_EQ(PathEllipsis(one, fm, 10), oneShort);
 }
 
 TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {

@@ -1,10 +1,15 @@
 // The message-box component: the beep of each kind, where the box goes, and what Execute keeps and reports.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <vector>
 
 #include "components/ui/MessageDialog.h"
 #include "platform/gui/Dialogs.h"
+#include "tests/support/QtApp.h"
 
 using namespace corvina;
 
@@ -76,4 +81,48 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   EXPECT_EQ(dlg.Execute(), ModalResult::No);
   EXPECT_EQ(dlg.Result(), ModalResult::No);
   EXPECT_EQ(reported, std::vector<ModalResult>{ModalResult::No});
+}
+
+// The real box, answered by a click on its one button: the caption of each button, the answer each click gives,
+// and the title of each kind; a box asked for with no buttons still gets the OK that closes it.
+TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
+  test::App();
+  struct Case {
+    MessageButtons buttons;
+    MessageKind kind;
+    const char *caption, *title;
+    ModalResult result;
+  };
+  const Case cases[] = {
+      {{MessageButton::Yes}, MessageKind::Warning, "はい(&Y)", "警告", ModalResult::Yes},
+      {{MessageButton::No}, MessageKind::Error, "いいえ(&N)", "エラー", ModalResult::No},
+      {{MessageButton::Ok}, MessageKind::Information, "OK", "情報", ModalResult::Ok},
+      {{MessageButton::Cancel}, MessageKind::Confirmation, "キャンセル", "確認", ModalResult::Cancel},
+      {{MessageButton::Abort}, MessageKind::Warning, "中止(&A)", "警告", ModalResult::Abort},
+      {{MessageButton::Retry}, MessageKind::Warning, "再試行(&R)", "警告", ModalResult::Retry},
+      {{MessageButton::Ignore}, MessageKind::Warning, "無視(&I)", "警告", ModalResult::Ignore},
+      {{MessageButton::All}, MessageKind::Warning, "すべて(&A)", "警告", ModalResult::All},
+      {{MessageButton::NoToAll}, MessageKind::Warning, "すべていいえ(&O)", "警告", ModalResult::NoToAll},
+      {{MessageButton::YesToAll}, MessageKind::Warning, "すべてはい(&A)", "警告", ModalResult::YesToAll},
+      {{}, MessageKind::Warning, "OK", "警告", ModalResult::Ok},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    QStringList shown;
+    QString title;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      for (QAbstractButton* b : box->buttons()) shown << b->text();
+      if (!box->buttons().isEmpty()) box->buttons().first()->click();
+    });
+    MessageDialog dlg;
+    dlg.DisplayMsg = QStringLiteral("text");
+    dlg.Kind = c.kind;
+    dlg.VisibleButtons = c.buttons;
+    EXPECT_EQ(dlg.Execute(), c.result);
+    EXPECT_EQ(shown, QStringList{QString::fromUtf8(c.caption)});
+    EXPECT_EQ(title, QString::fromUtf8(c.title));
+  }
 }

@@ -178,8 +178,11 @@ TEST_F(PrintPreviewTest, WithoutAPrinterOnlyTheDocumentAndPrinterCallsRaise) {
   EXPECT_EQ(printer->JobTitles().size(), 0);
   // Painting shows an empty sheet instead of raising out of the paint event.
   preview.resize(300, 300);
+  preview.SetZoomScale(100);
   const QImage shot = preview.grab().toImage();
   EXPECT_FALSE(shot.isNull());
+  const auto& g = preview.SheetGeometry();  // an A4 sheet, 21 x 29.7 cm at 96 dpi
+  EXPECT_EQ(QSize(g.physWidth, g.physHeight), QSize(794, 1123));
 }
 
 TEST_F(PrintPreviewTest, ThePreviewShowsTheSheetAtItsZoomAndThePageInsideThePrintableArea) {

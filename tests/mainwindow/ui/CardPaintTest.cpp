@@ -78,6 +78,22 @@ TEST(RaceCardPaintTest, FrameColoursAndDigitColours) {
   ASSERT_NE(t3, nullptr);
   EXPECT_EQ(t3->fontColor, QColor(Qt::white));
   EXPECT_EQ(LastFillBefore(three, t3)->brush, QColor(255, 0, 0));
+  // Every frame, from the first to the eighth: its fill and the colour of its digit.
+  std::vector<QColor> fills, digits;
+  for (int frame = 1; frame <= 8; ++frame) {
+    const std::string text = std::to_string(frame);
+    f.day->Races[0].WakuBan[0] = text;
+    const auto cell = f.Card(CardColumn::Frame, 1, text.c_str(), "01");
+    const CanvasOp* digit = cell.FindText(QString::fromStdString(text));
+    ASSERT_NE(digit, nullptr) << frame;
+    fills.push_back(LastFillBefore(cell, digit)->brush);
+    digits.push_back(digit->fontColor);
+  }
+  const QColor white(Qt::white), black(Qt::black);
+  EXPECT_EQ(fills,
+            (std::vector<QColor>{white, QColor(128, 128, 128), QColor(255, 0, 0), QColor(0, 0, 255),
+                                 QColor(255, 255, 0), QColor(0, 255, 0), QColor(255, 128, 0), QColor(255, 0, 255)}));
+  EXPECT_EQ(digits, (std::vector<QColor>{black, white, white, white, black, white, white, white}));
 }
 
 TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) {

@@ -114,7 +114,10 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     // The list's menu ticks every race, then none.
     auto ticks = [&] {
       QString t;
-      for (int i = 0; i < w.RaceTickList->count(); ++i) t += w.RaceTickList->item(i)->checkState() ? 'x' : '-';
+      for (int i = 0; i < w.RaceTickList->count(); ++i) {
+        const QVariant state = w.RaceTickList->item(i)->data(Qt::CheckStateRole);  // none: no box shown
+        t += !state.isValid() ? ' ' : state.toInt() == Qt::Checked ? 'x' : '-';
+      }
       return t;
     };
     EXPECT_EQ(ticks(), "---------");
@@ -143,6 +146,7 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
     EXPECT_EQ(rec.Texts(), QStringList{"データ作成が完了しました。"});
     EXPECT_FALSE(form.Day().Races[0].Odds1Present) << "the day is reloaded only on closing";
     w.close();
+    EXPECT_FALSE(w.isVisible());
   };
   form.ManualOddsButton->click();
   EXPECT_EQ(opened, 1);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -201,7 +202,7 @@ TEST_F(MainWindowTest, RegistryIsAskedForTheTimeSeriesFolderOnlyWhileNoneIsSet) 
   EXPECT_TRUE(rec.Messages().empty());
 }
 
-TEST_F(MainWindowTest, LabelArraysAreFull) {
+TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
   gui::MessageRecorder rec;
   MainWindow form(home);
   std::set<QLabel*> labels;
@@ -210,6 +211,50 @@ TEST_F(MainWindowTest, LabelArraysAreFull) {
   for (int k = 1; k <= 18; ++k) labels.insert(form.TicketLabels[k]);
   labels.erase(nullptr);
   EXPECT_EQ(labels.size(), 153u * 2 + 108 + 18) << "every element a label of its own";
+
+  // Each label in its cell of its panel, wide enough for its text: "row,column width".
+  auto place = [](QWidget* w) {
+    auto* grid = qobject_cast<QGridLayout*>(w->parentWidget()->layout());
+    int r = -1, c = -1, rs = 0, cs = 0;
+    if (grid != nullptr) grid->getItemPosition(grid->indexOf(w), &r, &c, &rs, &cs);
+    return QStringLiteral("%1,%2 %3").arg(r).arg(c).arg(w->minimumWidth());
+  };
+  QStringList tickets, expected;
+  for (int t = 1; t <= 6; ++t)
+    for (int k = 0; k < 3; ++k) {
+      tickets << place(form.TicketLabels[3 * t - 2 + k]);
+      expected << QStringLiteral("%1,%2 %3").arg(k).arg(t).arg(k == 0 ? 14 : k == 1 ? 44 : 56);
+    }
+  tickets << place(form.AxisHorseLabel) << place(form.AxisOddsLabel);
+  expected << "1,7 24"
+           << "2,7 56";
+  EXPECT_EQ(tickets, expected);
+  QStringList payouts;
+  expected.clear();
+  for (int entry = 0; entry < 36; ++entry)  // 21 entries from the win to the wide, 15 from the exacta on
+    for (int part = 0; part < 3; ++part) {
+      payouts << place(form.PayoutLabels[3 * entry + 1 + part]);
+      expected << QStringLiteral("%1,%2 %3")
+                      .arg(1 + (entry < 21 ? entry : entry - 21))
+                      .arg(1 + part)
+                      .arg(part == 0   ? 70
+                           : part == 1 ? 30
+                                       : 80);
+    }
+  EXPECT_EQ(payouts, expected);
+  EXPECT_EQ(form.RaceArrows->Max(), 0) << "no race to step to before a day is loaded";
+
+  // The race card's and the pair grid's header rows, each column at its width: "width caption".
+  auto heads = [](const gui::StringGrid& grid) {
+    QStringList out;
+    for (int c = 0; c < grid.ColCount(); ++c) out << QStringLiteral("%1 %2").arg(grid.ColWidth(c)).arg(grid.Cell(c, 0));
+    return out;
+  };
+  EXPECT_EQ(heads(*form.RaceCardGrid), (QStringList{"20 枠", "20 馬", "150 馬名", "50 騎手", "50 調教師", "50 予想配当",
+                                                    "20 順", "50 単勝1", "20 順", "27 A/B", "27 C", "50 単勝2", "20 順",
+                                                    "27 A/B", "27 C", "27 消軸", "33 着順", "33 人気", "50 配当"}));
+  EXPECT_EQ(heads(*form.TrioGrid),
+            (QStringList{"20 枠", "20 馬", "150 馬名", "50 ", "20 ", "50 ", "20 ", "40 ", "40 ", "40 "}));
 }
 
 TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
@@ -385,6 +430,7 @@ TEST_F(MainWindowTest, ErrorLogThatCannotBeWrittenEndsStartUpWithAMessage) {
   EXPECT_TRUE(form.CreateFailed());
   ASSERT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].startsWith("ErrorLog.txt を読み書きできません: ")) << rec.Texts()[0].toStdString();
   form.LoadChosenDay();
   form.ShowChosenRace();
 }
@@ -397,6 +443,7 @@ TEST_F(MainWindowTest, ProgramFolderThatCannotHoldTheDataFolderEndsStartUpWithAM
   EXPECT_TRUE(form.CreateFailed());
   ASSERT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_EQ(rec.Texts()[0], "データフォルダを作成できません: " + QString::fromStdString((home / "Data").string()));
   // The window is whole all the same: the handlers find their lists and labels.
   EXPECT_NE(form.RealPairOddsLabels[153], nullptr);
   form.ShowChosenRace();
