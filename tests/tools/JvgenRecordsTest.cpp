@@ -153,6 +153,13 @@ TEST(JvgenRecords, SameSeedSameBytesOtherSeedOtherDay) {
 }
 
 TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
+  Day plain = MakeDay(Base());
+  const Race& first = plain.races[0];
+  const std::vector<Snapshot> snaps = Snapshots(plain, first);
+  EXPECT_EQ(RaRecord(plain, first, Stage::Card).substr(0, 3), "RA2");
+  EXPECT_EQ(SeRecord(plain, first, first.runners[0], Stage::Result).substr(0, 3), "SE7");
+  EXPECT_EQ(O1Record(plain, first, snaps.front()).substr(0, 3), "O11");
+  EXPECT_EQ(O2Record(plain, first, snaps.back()).substr(0, 3), "O23");
   Options o = Base();
   o.cardKind = 'A';
   o.oddsKind = '9';
@@ -200,11 +207,23 @@ TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
     ASSERT_TRUE(ReadLines(e.path(), lines));
     bool o1 = e.path().extension() == ".jvO1";
     for (const auto& l : lines) EXPECT_EQ(l.size(), static_cast<size_t>(o1 ? L::kO1Line : L::kO2Line));
-    EXPECT_EQ(lines.front().substr(27, 4), "0105") << "the series starts the evening before";
+    EXPECT_EQ(lines.front().substr(27, 8), "01051800") << "the series starts the evening before";
+    // Announced in order, every snapshot interim but the last, at post time.
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) {
+        EXPECT_LT(lines[i - 1].substr(27, 8), lines[i].substr(27, 8));
+      }
+      EXPECT_EQ(lines[i][2], i + 1 < lines.size() ? '1' : '3');
+    }
+    EXPECT_EQ(lines[4].substr(27, 8), "01060700");
+    EXPECT_EQ(lines[5].substr(27, 8), "01060710");
   }
   for (const auto& e : fs::directory_iterator(root / "realtime/0B12/20240106")) {
     ++released;
     EXPECT_EQ(e.path().filename().string()[4], '_');
+    ASSERT_TRUE(ReadLines(e.path(), lines));
+    EXPECT_EQ(lines.back().substr(0, 3), "HR1") << "a released result";
+    EXPECT_EQ(lines.front().substr(0, 3), "RA7");
   }
   EXPECT_EQ(series, 72);
   EXPECT_EQ(released, 36);

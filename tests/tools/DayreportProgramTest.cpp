@@ -1,0 +1,58 @@
+// The day report tool's command line: what it prints and how it exits when it is given no day to load.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/LineFile.h"
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out, err;
+};
+
+ToolRun Dayreport(const corvina::test::TempDir& dir, const std::string& args) {
+  const char* tools = std::getenv("CORVINA_TOOLS_DIR");
+  const std::string exe = std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/dayreport/dayreport";
+  ToolRun r;
+  const int st =
+      std::system((exe + " " + args + " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'").c_str());
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  corvina::ReadFileBytes(dir / "out", r.out);
+  corvina::ReadFileBytes(dir / "err", r.err);
+  return r;
+}
+
+TEST(DayreportProgram, HelpAndUsageErrors) {
+  corvina::test::TempDir dir("dayreport-args");
+  const std::string usage = "usage: dayreport --home DIR --date yyyymmdd\n";
+  ToolRun help = Dayreport(dir, "--date 20240106 -h");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.substr(0, usage.size()), usage);
+  EXPECT_EQ(help.err, "");
+  // An unknown argument, or one whose value is missing, is named.
+  for (const std::string a : {"--bogus", "--home"}) {
+    ToolRun bad = Dayreport(dir, "--date 20240106 " + a);
+    EXPECT_EQ(bad.status, 1) << a;
+    EXPECT_EQ(bad.err.substr(0, 36 + a.size()), "dayreport: unknown argument " + a + "\n" + usage.substr(0, 7)) << a;
+    EXPECT_EQ(bad.out, "") << a;
+  }
+  for (const std::string& args :
+       {std::string("--date 20240106"), "--home '" + dir.path().string() + "' --date 20240230"}) {
+    ToolRun missing = Dayreport(dir, args);
+    EXPECT_EQ(missing.status, 1) << args;
+    EXPECT_EQ(missing.err.substr(0, 54), "dayreport: --home DIR and --date yyyymmdd are needed\n" + usage.substr(0, 1))
+        << args;
+    EXPECT_EQ(missing.out, "") << args;
+  }
+}
+
+}  // namespace
