@@ -229,6 +229,10 @@ TEST_F(SettingsFileTest, NamesOrValuesThatWouldBreakTheFileAreRefused) {
   EXPECT_THROW(ini_.WriteString("a", "k=j", "1"), SettingsFileError);
   EXPECT_THROW(ini_.WriteString("a]", "k", "1"), SettingsFileError);
   EXPECT_THROW(ini_.WriteString("a", " ", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", " ;k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", "[k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a\n", "k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", "k", "x\r"), SettingsFileError);
   EXPECT_EQ(Get(), "[a]\r\nk=1\r\n");
 }
 
