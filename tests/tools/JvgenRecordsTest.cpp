@@ -60,8 +60,17 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
     SCOPED_TRACE(race.VenueRaceKey());
     EXPECT_GE(race.runners.size(), 5u);
     EXPECT_LE(race.runners.size(), 18u);
-    EXPECT_GE(race.postMinute, 10 * 60);
-    EXPECT_LE(race.postMinute, 16 * 60 + 40);
+    // From 10:00, five minutes later at each next racecourse, every 35 minutes.
+    const int venue = static_cast<int>(&race - &day.races[0]) / 12;
+    EXPECT_EQ(race.postMinute, 10 * 60 + 5 * venue + 35 * (race.num - 1));
+    for (const Runner& r : race.runners) {
+      // Two to nine katakana, never starting with a small kana or the long mark.
+      std::string name = r.name;
+      while (name.size() >= 2 && name.substr(name.size() - 2) == ToCp932("\u3000")) name.resize(name.size() - 2);
+      EXPECT_GE(name.size(), 4u);
+      EXPECT_LE(name.size(), 18u);
+      for (const char* small : {"ッ", "ャ", "ュ", "ョ", "ー"}) EXPECT_NE(name.substr(0, 2), ToCp932(small));
+    }
     for (Stage st : {Stage::Card, Stage::Result}) {
       std::string ra = RaRecord(day, race, st);
       ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
