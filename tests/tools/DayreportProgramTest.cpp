@@ -1,4 +1,5 @@
-// The day report tool's command line: what it prints and how it exits when it is given no day to load.
+// The day report tool's command line: what it prints and how it exits when it is given no day to load, and the
+// settings it reads from the program folder.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
@@ -19,9 +21,13 @@ struct ToolRun {
   std::string out, err;
 };
 
-ToolRun Dayreport(const corvina::test::TempDir& dir, const std::string& args) {
+std::string Tool(const std::string& name) {
   const char* tools = std::getenv("CORVINA_TOOLS_DIR");
-  const std::string exe = std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/dayreport/dayreport";
+  return std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/" + name + "/" + name;
+}
+
+ToolRun Dayreport(const corvina::test::TempDir& dir, const std::string& args) {
+  const std::string exe = Tool("dayreport");
   ToolRun r;
   const int st =
       std::system((exe + " " + args + " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'").c_str());
@@ -53,6 +59,24 @@ TEST(DayreportProgram, HelpAndUsageErrors) {
         << args;
     EXPECT_EQ(missing.out, "") << args;
   }
+}
+
+// The ticket rule for the home racecourses follows kaime/local of the settings file, on unless it says 0.
+TEST(DayreportProgram, TheLocalTicketRuleComesFromTheSettingsFile) {
+  corvina::test::TempDir dir("dayreport-local");
+  const fs::path home = dir / "home";
+  ASSERT_EQ(std::system((Tool("jvgen") + " --date 20240106 --layout dayfiles --out '" + home.string() + "'").c_str()),
+            0);
+  const std::string args = "--home '" + home.string() + "' --date 20240106";
+  const ToolRun unset = Dayreport(dir, args);
+  ASSERT_EQ(unset.status, 0) << unset.err;
+  std::vector<std::string> reports;
+  for (const char* value : {"1", "0"}) {
+    ASSERT_TRUE(corvina::SaveFileAtomic(home / "corvina.ini", std::string("[kaime]\r\nlocal=") + value + "\r\n"));
+    reports.push_back(Dayreport(dir, args).out);
+  }
+  EXPECT_EQ(reports[0], unset.out);
+  EXPECT_NE(reports[1], unset.out);
 }
 
 }  // namespace
