@@ -116,6 +116,16 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
     EXPECT_EQ(info.OddsAnnounce2, race.PostTime());
     EXPECT_EQ(info.OddsAnnounce1, "0700");
     EXPECT_TRUE(info.YozMatched);
+    // Predicted odds: a place never longer than the win, a quinella for every pair of runners and no other.
+    const std::string& yoz = model_.Table.GYozTbl[s];
+    for (int h = 0; h < L::kHorses; ++h) {
+      const double place = PredOddsValue(FieldText(yoz, L::yoz::Place(h)));
+      EXPECT_EQ(place >= 1.0 && place <= info.PredWinOdds[h], h < n) << h + 1;
+    }
+    for (int i = 1; i <= L::kHorses; ++i)
+      for (int j = i + 1; j <= L::kHorses; ++j)
+        EXPECT_EQ(PredOddsValue(FieldText(yoz, L::yoz::Umaren(UmarenStrToIndex(CombLabel(i, j))))) >= 1.0, j <= n)
+            << i << "-" << j;
     // Quinella and bracket odds: each pair's field holds the odds the record was made from.
     const std::string& o2 = model_.Table.GO2Tbl[s];
     for (int i = 1; i <= n; ++i)

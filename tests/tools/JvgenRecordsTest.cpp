@@ -322,8 +322,10 @@ TEST(JvgenProgram, StandInLayoutAndProviders) {
     EXPECT_EQ(lines[4].substr(27, 8), "01060700");
     EXPECT_EQ(lines[5].substr(27, 8), "01060710");
   }
+  std::set<std::string> releases;
   for (const auto& e : fs::directory_iterator(root / "realtime/0B12/20240106")) {
     ++released;
+    releases.insert(e.path().filename().string().substr(0, 5));
     EXPECT_EQ(e.path().filename().string()[4], '_');
     ASSERT_TRUE(ReadLines(e.path(), lines));
     EXPECT_EQ(lines.back().substr(0, 3), "HR1") << "a released result";
@@ -331,6 +333,9 @@ TEST(JvgenProgram, StandInLayoutAndProviders) {
   }
   EXPECT_EQ(series, 72);
   EXPECT_EQ(released, 36);
+  // Released 15 minutes after post time: from 10:15 to 16:50.
+  EXPECT_EQ(*releases.begin(), "1015_");
+  EXPECT_EQ(*releases.rbegin(), "1650_");
   ASSERT_TRUE(ReadLines(prov / "Oz240106.txt", lines));
   EXPECT_EQ(lines.size(), 36u);
   ASSERT_TRUE(ReadLines(prov / "kol_ods.kd3", lines));
