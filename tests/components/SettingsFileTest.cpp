@@ -51,11 +51,11 @@ TEST_F(SettingsFileTest, QuotesAndCornerBracketsLoseOnePairOnly) {
   const std::string open = "\xA2", close = "\xA3";
   Put("[s]\r\nq=\"abc\"\r\ntwo=\"\"\r\none=\"\r\nnested=\"\"x\"\"\r\nbr=" + open + "abc" + close + "\r\nbr2=" + open +
       close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\nq1=\"a\"\r\nbr1=" + open + "a" + close +
-      "\r\nhalf=\"a\r\nab=ab\r\n");
+      "\r\nhalf=\"ab\r\nend=ab\"\r\nopenonly=" + open + "abc\r\nab=ab\r\n");
   // clang-format off
   const std::pair<const char*, std::string> cases[] = {{"q", "abc"}, {"two", ""}, {"one", "\""},
       {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}, {"q1", "a"},
-      {"br1", "a"}, {"half", "\"a"}, {"ab", "ab"}};
+      {"br1", "a"}, {"half", "\"ab"}, {"end", "ab\""}, {"openonly", open + "abc"}, {"ab", "ab"}};
   // clang-format on
   for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadString("s", key, "d"), value) << key;
 }
@@ -282,17 +282,25 @@ TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
   // A name already set is not replaced by Loaded.
   ini.Loaded();
   EXPECT_EQ(ini.FileName(), "sub/y.ini");
-  // Without the variables: the program's own folder, and the configuration folder in the home folder or /etc.
+  // Without the variables (empty or unset): the program's own folder, and the configuration folder in the home folder
+  // or /etc.
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  unsetenv("CORVINA_HOME");
-  unsetenv("XDG_CONFIG_HOME");
+  setenv("CORVINA_HOME", "", 1);
+  setenv("XDG_CONFIG_HOME", "", 1);
   setenv("HOME", "/tmp/corvina_user_x", 1);
   ini.SetFileName("z.ini");
   ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
   EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_user_x/.config/z.ini"));
-  unsetenv("HOME");
+  setenv("HOME", "", 1);
   ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
   EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
+  unsetenv("HOME");
+  unsetenv("XDG_CONFIG_HOME");
+  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
+  ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
+  EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
+  unsetenv("CORVINA_HOME");
   ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
   EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
   if (!home.empty()) setenv("HOME", home.c_str(), 1);
