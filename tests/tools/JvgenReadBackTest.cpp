@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "platform/LineFile.h"
 #include "platform/Text.h"
@@ -155,6 +157,15 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
     const RaceInfo& info = model_.Races[SlotOf(race)];
     const auto& p = race.pays;
     for (size_t b = 0; b < 8; ++b) deepest[b] = std::max(deepest[b], static_cast<int>(p[b].size()));
+    // Horses in a dead heat come from different frames, so each bracket pair among them is paid on its own.
+    std::map<int, std::set<int>> framesAt;
+    std::map<int, int> horsesAt;
+    for (int h = 0; h < StrToIntLenient(info.EntryCount); ++h) {
+      if (info.FinishPos[h] <= 0) continue;
+      ++horsesAt[info.FinishPos[h]];
+      framesAt[info.FinishPos[h]].insert(StrToIntLenient(info.WakuBan[h]));
+    }
+    for (const auto& [place, count] : horsesAt) EXPECT_EQ(framesAt[place].size(), static_cast<size_t>(count)) << place;
     // Win and place name one horse; the other blocks a combination label.
     auto check = [&](const auto& comb, const auto& pay, const auto& pop, size_t block) {
       for (size_t k = 1; k <= p[block].size(); ++k) {
