@@ -166,6 +166,13 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
       framesAt[info.FinishPos[h]].insert(StrToIntLenient(info.WakuBan[h]));
     }
     for (const auto& [place, count] : horsesAt) EXPECT_EQ(framesAt[place].size(), static_cast<size_t>(count)) << place;
+    // The first race of the day has three winners, the second three horses third.
+    if (&race == &day.races[0]) {
+      EXPECT_EQ(horsesAt[1], 3);
+    }
+    if (&race == &day.races[1]) {
+      EXPECT_EQ(horsesAt[3], 3);
+    }
     // Win and place name one horse; the other blocks a combination label.
     auto check = [&](const auto& comb, const auto& pay, const auto& pop, size_t block) {
       for (size_t k = 1; k <= p[block].size(); ++k) {
