@@ -61,13 +61,13 @@ TEST_F(SettingsFileTest, QuotesAndCornerBracketsLoseOnePairOnly) {
 }
 
 TEST_F(SettingsFileTest, ClosingBracketByteInsideADoubleByteCharacterIsNotStripped) {
-  // "ぃ" is 0x82 0xA3 in CP932: its second byte is not a closing bracket.
-  const std::string value = "\xA2" + ToCp932("あぃ");
+  // "ぅ" is 0x82 0xA3 in CP932: its second byte is not a closing bracket.
+  const std::string value = "\xA2" + ToCp932("あぅ");
   Put("[s]\r\nk=" + value + "\r\n");
   EXPECT_EQ(ini_.ReadString("s", "k", ""), value);
   // A default that ends in such a character comes back whole too.
   fs::remove(file_);
-  EXPECT_EQ(ini_.ReadString("s", "k", ToCp932("ぃ")), ToCp932("ぃ"));
+  EXPECT_EQ(ini_.ReadString("s", "k", ToCp932("ぅ")), ToCp932("ぅ"));
 }
 
 TEST_F(SettingsFileTest, IntegersAndBooleans) {
