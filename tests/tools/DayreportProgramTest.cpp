@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,13 @@ TEST(DayreportProgram, TheLocalTicketRuleComesFromTheSettingsFile) {
   }
   EXPECT_EQ(reports[0], unset.out);
   EXPECT_NE(reports[1], unset.out);
+  // Each race's tickets are listed by place, up to the sixth.
+  std::set<std::string> places;
+  for (size_t at = unset.out.find("\nticket\t"); at != std::string::npos; at = unset.out.find("\nticket\t", at + 1)) {
+    const size_t from = unset.out.find('\t', at + 8) + 1;
+    places.insert(unset.out.substr(from, unset.out.find('\t', from) - from));
+  }
+  EXPECT_EQ(places, (std::set<std::string>{"1", "2", "3", "4", "5", "6"}));
 }
 
 }  // namespace
