@@ -361,6 +361,19 @@ TEST_F(JvgenReadBack, OddDaysStillReadWithoutShiftingRecords) {
         const bool marked = odds == "-----" || odds == "*****";
         EXPECT_EQ(marked, info.FinishPos[a - 1] == 0 || info.FinishPos[c - 1] == 0) << a << "-" << c;
       }
+    // The KOL text's predicted quinella for a withdrawn horse's pairs: none before sales, the fixed 1000.0 after.
+    auto kind = [&](int h) {
+      return FieldText(o1, L::o1::WinOdds(h - 1)) == "----"   ? 1
+             : FieldText(o1, L::o1::WinOdds(h - 1)) == "****" ? 2
+                                                              : 0;
+    };
+    const std::string& yoz = model_.Table.GYozTbl[SlotOf(race)];
+    for (int i = 1; i <= n; ++i)
+      for (int j = i + 1; j <= n; ++j) {
+        const double pred = PredOddsValue(FieldText(yoz, L::yoz::Umaren(UmarenStrToIndex(CombLabel(i, j)))));
+        const int worst = std::max(kind(i), kind(j));
+        EXPECT_TRUE(worst == 0 ? pred >= 1.0 : pred == (worst == 1 ? -1 : 1000.0)) << i << "-" << j << " " << pred;
+      }
     int places = 0;
     while (places + 1 < static_cast<int>(info.FukuPay.size()) && info.FukuPay[places + 1] > 0) ++places;
     EXPECT_EQ(places, std::min<int>(info.FukuPay.size() - 1, std::count_if(finishes.begin(), finishes.end(),
