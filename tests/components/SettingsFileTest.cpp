@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -49,34 +50,40 @@ TEST_F(SettingsFileTest, MissingFileSectionOrKeyGivesTheDefaultsExactly) {
 TEST_F(SettingsFileTest, QuotesAndCornerBracketsLoseOnePairOnly) {
   const std::string open = "\xA2", close = "\xA3";
   Put("[s]\r\nq=\"abc\"\r\ntwo=\"\"\r\none=\"\r\nnested=\"\"x\"\"\r\nbr=" + open + "abc" + close + "\r\nbr2=" + open +
-      close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\n");
+      close + "\r\nmixed=\"abc" + close + "\r\nlone=" + open + "\r\nq1=\"a\"\r\nbr1=" + open + "a" + close +
+      "\r\nhalf=\"ab\r\nend=ab\"\r\nopenonly=" + open + "abc\r\nab=ab\r\n");
   // clang-format off
   const std::pair<const char*, std::string> cases[] = {{"q", "abc"}, {"two", ""}, {"one", "\""},
-      {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}};
+      {"nested", "\"x\""}, {"br", "abc"}, {"br2", ""}, {"mixed", "\"abc" + close}, {"lone", open}, {"q1", "a"},
+      {"br1", "a"}, {"half", "\"ab"}, {"end", "ab\""}, {"openonly", open + "abc"}, {"ab", "ab"}};
   // clang-format on
   for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadString("s", key, "d"), value) << key;
 }
 
 TEST_F(SettingsFileTest, ClosingBracketByteInsideADoubleByteCharacterIsNotStripped) {
-  // "ぃ" is 0x82 0xA3 in CP932: its second byte is not a closing bracket.
-  const std::string value = "\xA2" + ToCp932("あぃ");
+  // "ぅ" is 0x82 0xA3 in CP932: its second byte is not a closing bracket.
+  const std::string value = "\xA2" + ToCp932("あぅ");
   Put("[s]\r\nk=" + value + "\r\n");
   EXPECT_EQ(ini_.ReadString("s", "k", ""), value);
   // A default that ends in such a character comes back whole too.
   fs::remove(file_);
-  EXPECT_EQ(ini_.ReadString("s", "k", ToCp932("ぃ")), ToCp932("ぃ"));
+  EXPECT_EQ(ini_.ReadString("s", "k", ToCp932("ぅ")), ToCp932("ぅ"));
 }
 
 TEST_F(SettingsFileTest, IntegersAndBooleans) {
   Put("[n]\r\nhex=0x1F\r\nHEX=0XfF\r\nbad=12a\r\nneg=-5\r\nplus=+7\r\nempty=\r\nbig=99999999999\r\n"
       "max=2147483647\r\nmin=-2147483648\r\nallbits=0xFFFFFFFF\r\nlonghex=0x123456789\r\nbarehex=0x\r\n"
-      "sign=-\r\n[b]\r\ntwo=2\r\nzero=0\r\nabc=abc\r\n");
+      "sign=-\r\nhexzero=0x10\r\nhexaf=0xaF\r\nhexg=0x1g\r\nhexG=0x1G\r\nhexcolon=0x1:\r\nhexslash=0x/\r\n"
+      "hexmax=0x7FFFFFFF\r\nhexmin=0x80000000\r\nhex9=0x0FFFFFFFF\r\nlead0=019\r\ncolon=1:\r\nslash=1/\r\n"
+      "negzero=-0\r\nover=2147483648\r\nunder=-2147483649\r\nplusonly=+\r\nx1=x1\r\n"
+      "[b]\r\ntwo=2\r\nzero=0\r\nabc=abc\r\n");
   // "HEX" is the same key as "hex": names ignore case and the first one counts.
-  const std::pair<const char*, int> cases[] = {{"hex", 31},     {"HEX", 31},         {"bad", 9},
-                                               {"neg", -5},     {"plus", 7},         {"empty", 9},
-                                               {"big", 9},      {"max", 2147483647}, {"min", -2147483647 - 1},
-                                               {"allbits", -1}, {"longhex", 9},      {"barehex", 9},
-                                               {"sign", 9}};
+  const std::pair<const char*, int> cases[] = {
+      {"hex", 31},     {"HEX", 31},         {"bad", 9},          {"neg", -5},     {"plus", 7},     {"empty", 9},
+      {"big", 9},      {"max", 2147483647}, {"min", INT_MIN},    {"allbits", -1}, {"longhex", 9},  {"barehex", 9},
+      {"sign", 9},     {"hexzero", 16},     {"hexaf", 175},      {"hexg", 9},     {"hexG", 9},     {"hexcolon", 9},
+      {"hexslash", 9}, {"hexmax", INT_MAX}, {"hexmin", INT_MIN}, {"hex9", 9},     {"lead0", 19},   {"colon", 9},
+      {"slash", 9},    {"negzero", 0},      {"over", 9},         {"under", 9},    {"plusonly", 9}, {"x1", 9}};
   for (const auto& [key, value] : cases) EXPECT_EQ(ini_.ReadInteger("n", key, 9), value) << key;
   EXPECT_TRUE(ini_.ReadBool("b", "two", false));
   EXPECT_FALSE(ini_.ReadBool("b", "zero", true));
@@ -115,6 +122,53 @@ TEST_F(SettingsFileTest, JunkDuplicatesAndBlanksHaveDefinedResults) {
   for (const std::string& kept : {std::string("delay=99\r\n"), std::string("delay=55\r\n"), garbage,
                                   std::string("noequals\r\n"), std::string("stray=before any section\r\n")})
     EXPECT_NE(after.find(kept), std::string::npos) << kept;
+}
+
+// Only ASCII letters fold; a double-byte character is compared whole, its trail byte as it stands, from the
+// first lead byte (0x81, 0xE0) to the last (0x9F, 0xFC), while the bytes just outside are single characters.
+TEST(SettingsNames, CaseFoldsOnlyAsciiLettersOfSingleByteCharacters) {
+  struct Case {
+    std::string stored, asked;
+    bool same;
+  };
+  std::vector<Case> cases = {{"AZ", "az", true},
+                             {"az", "AZ", true},
+                             {"@", "`", false},
+                             {"x[", "x{", false},
+                             {"\x83\x41", "\x84\x41", false},
+                             {"\x83\x41", "\x83\x41", true}};
+  for (unsigned char lead : {0x81, 0x9F, 0xE0, 0xFC})
+    cases.push_back({std::string(1, char(lead)) + "A", std::string(1, char(lead)) + "a", false});
+  for (unsigned char single : {0x80, 0xA0, 0xDF, 0xFD})
+    cases.push_back({std::string(1, char(single)) + "A", std::string(1, char(single)) + "a", true});
+  for (const Case& c : cases) {
+    std::string value;
+    EXPECT_EQ(ini::FindValue("[s]\r\n" + c.stored + "=1\r\n", "S", c.asked, value), c.same) << c.stored;
+    EXPECT_EQ(value, c.same ? "1" : "") << c.stored;
+  }
+  std::string value;
+  EXPECT_FALSE(ini::FindValue("[s]\r\n;k=1\r\n", "s", ";k", value)) << "a comment is no key";
+}
+
+// Where a write lands: in the first section of the name, after its last key or junk line, before the blank
+// lines that part it from the next section; a new section goes at the end.
+TEST(SettingsNames, SetValuePlacesTheKeyAndKeepsEveryOtherLine) {
+  struct Case {
+    const char* text;
+    const char* section;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"[a]\r\nx=1\r\n[b]\r\nk=2\r\n", "a", "[a]\r\nx=1\r\nk=9\r\n[b]\r\nk=2\r\n"},
+      {"[a]\r\n[b]\r\nk=2\r\n", "a", "[a]\r\nk=9\r\n[b]\r\nk=2\r\n"},
+      {"[b]\r\nk=2\r\n", "a", "[b]\r\nk=2\r\n[a]\r\nk=9\r\n"},
+      {"", "a", "[a]\r\nk=9\r\n"},
+      {"[a]\r\njunk\r\n;c\r\n\r\n\r\n[b]\r\n", "a", "[a]\r\njunk\r\n;c\r\nk=9\r\n\r\n\r\n[b]\r\n"},
+      {"[a]\r\nk=1\r\n[a]\r\nk=2\r\n", "a", "[a]\r\nk=9\r\n[a]\r\nk=2\r\n"},
+      {"[ A ]\r\n  K = 1 \r\nj=0\r\n", "a", "[ A ]\r\nk=9\r\nj=0\r\n"},
+      {"k=1\r\n[a]\r\n", "a", "k=1\r\n[a]\r\nk=9\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ini::SetValue(c.text, c.section, " k ", "9"), c.expected) << c.text;
 }
 
 TEST_F(SettingsFileTest, VeryLongValuesAndFilesWithoutLineEnds) {
@@ -156,8 +210,8 @@ TEST_F(SettingsFileTest, RefusedWritesRaiseNameTheFileAndLoseNothing) {
     try {
       ini_.WriteString("a", "k", "3");
       return false;
-    } catch (const SettingsFileError&) {
-      return true;
+    } catch (const SettingsFileError& e) {
+      return std::string(e.what()).find(file_.string()) != std::string::npos;
     }
   }));
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
@@ -175,13 +229,22 @@ TEST_F(SettingsFileTest, NamesOrValuesThatWouldBreakTheFileAreRefused) {
   EXPECT_THROW(ini_.WriteString("a", "k=j", "1"), SettingsFileError);
   EXPECT_THROW(ini_.WriteString("a]", "k", "1"), SettingsFileError);
   EXPECT_THROW(ini_.WriteString("a", " ", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", " ;k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", "[k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a\n", "k", "1"), SettingsFileError);
+  EXPECT_THROW(ini_.WriteString("a", "k", "x\r"), SettingsFileError);
   EXPECT_EQ(Get(), "[a]\r\nk=1\r\n");
 }
 
 TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFileReadsAsDefaults) {
   fs::create_directory(file_);
   EXPECT_EQ(ini_.ReadInteger("a", "b", 4), 4);
-  EXPECT_THROW(ini_.WriteInteger("a", "b", 1), SettingsFileError);
+  try {
+    ini_.WriteInteger("a", "b", 1);
+    ADD_FAILURE() << "a folder was written as a settings file";
+  } catch (const SettingsFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot write settings file " + file_.string() + ": not a regular file");
+  }
   EXPECT_TRUE(fs::is_directory(file_));
 }
 
@@ -219,8 +282,28 @@ TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
   // A name already set is not replaced by Loaded.
   ini.Loaded();
   EXPECT_EQ(ini.FileName(), "sub/y.ini");
-  unsetenv("CORVINA_HOME");
+  // Without the variables (empty or unset): the program's own folder, and the configuration folder in the home folder
+  // or /etc.
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("CORVINA_HOME", "", 1);
+  setenv("XDG_CONFIG_HOME", "", 1);
+  setenv("HOME", "/tmp/corvina_user_x", 1);
+  ini.SetFileName("z.ini");
+  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_user_x/.config/z.ini"));
+  setenv("HOME", "", 1);
+  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
+  unsetenv("HOME");
   unsetenv("XDG_CONFIG_HOME");
+  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
+  ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
+  EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
+  unsetenv("CORVINA_HOME");
+  ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
+  EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
+  if (!home.empty()) setenv("HOME", home.c_str(), 1);
 }
 
 TEST(SettingsKeyTable, EveryKeyIsListedOnceWithAUsableDefault) {

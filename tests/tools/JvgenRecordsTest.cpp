@@ -1,10 +1,12 @@
 // The generator's records and files: exact lengths, CP932 widths, frames, consistency of results, the options
 // that make broken input, and the command line.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "platform/Cp932.h"
@@ -58,8 +60,17 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
     SCOPED_TRACE(race.VenueRaceKey());
     EXPECT_GE(race.runners.size(), 5u);
     EXPECT_LE(race.runners.size(), 18u);
-    EXPECT_GE(race.postMinute, 10 * 60);
-    EXPECT_LE(race.postMinute, 16 * 60 + 40);
+    // From 10:00, five minutes later at each next racecourse, every 35 minutes.
+    const int venue = static_cast<int>(&race - &day.races[0]) / 12;
+    EXPECT_EQ(race.postMinute, 10 * 60 + 5 * venue + 35 * (race.num - 1));
+    for (const Runner& r : race.runners) {
+      // Two to nine katakana, never starting with a small kana or the long mark.
+      std::string name = r.name;
+      while (name.size() >= 2 && name.substr(name.size() - 2) == ToCp932("\u3000")) name.resize(name.size() - 2);
+      EXPECT_GE(name.size(), 4u);
+      EXPECT_LE(name.size(), 18u);
+      for (const char* small : {"ッ", "ャ", "ュ", "ョ", "ー"}) EXPECT_NE(name.substr(0, 2), ToCp932(small));
+    }
     for (Stage st : {Stage::Card, Stage::Result}) {
       std::string ra = RaRecord(day, race, st);
       ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
@@ -153,6 +164,13 @@ TEST(JvgenRecords, SameSeedSameBytesOtherSeedOtherDay) {
 }
 
 TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
+  Day plain = MakeDay(Base());
+  const Race& first = plain.races[0];
+  const std::vector<Snapshot> snaps = Snapshots(plain, first);
+  EXPECT_EQ(RaRecord(plain, first, Stage::Card).substr(0, 3), "RA2");
+  EXPECT_EQ(SeRecord(plain, first, first.runners[0], Stage::Result).substr(0, 3), "SE7");
+  EXPECT_EQ(O1Record(plain, first, snaps.front()).substr(0, 3), "O11");
+  EXPECT_EQ(O2Record(plain, first, snaps.back()).substr(0, 3), "O23");
   Options o = Base();
   o.cardKind = 'A';
   o.oddsKind = '9';
@@ -166,14 +184,107 @@ TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
   EXPECT_EQ(Copy(RaRecord(day, race, Stage::Card), L::ra::kEntryCount.pos, 2), "19");
 }
 
-// Runs the built program; the tools folder comes from the test environment.
-int RunJvgen(const std::string& args) {
+// Runs the built program; the tools folder comes from the test environment. `output` receives what it printed.
+int RunJvgen(const std::string& args, std::string* output = nullptr) {
   const char* tools = std::getenv("CORVINA_TOOLS_DIR");
   std::string exe = std::string(tools ? tools : CORVINA_BINARY_DIR "/tools") + "/jvgen/jvgen";
-  return std::system((exe + " " + args + " > /dev/null 2>&1").c_str());
+  test::TempDir dir("jvgen-run");
+  const int st = std::system((exe + " " + args + " > '" + (dir / "out").string() + "' 2>&1").c_str());
+  if (output) ReadFileBytes(dir / "out", *output);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
+// Every file under `got` is the file of the same path under `want`, byte for byte, and no file is missing.
+void ExpectSameFiles(const fs::path& got, const fs::path& want) {
+  auto tree = [](const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+      if (e.is_regular_file()) ReadFileBytes(e.path(), files[fs::relative(e.path(), root).string()]);
+    return files;
+  };
+  const auto a = tree(got), b = tree(want);
+  ASSERT_FALSE(b.empty());
+  for (const auto& [name, bytes] : b) {
+    auto it = a.find(name);
+    EXPECT_TRUE(it != a.end() && it->second == bytes) << name;
+  }
+  EXPECT_EQ(a.size(), b.size());
+}
+
+// Each option reaches the day it names: the program's files are those the generator writes for the same options.
+TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
+  test::TempDir dir("jvgen");
+  Options o;
+  o.date = *DayName::FromDateKey("20231230");
+  o.seed = 9;
+  o.venues = 1;
+  o.races = 9;
+  o.cardKind = 'A';
+  o.resultKind = 'B';
+  o.oddsKind = '9';
+  o.seriesStep = 45;
+  o.scratches = o.deadHeat = o.oddLines = o.badRaceNumbers = true;
+  o.entriesField = 19;
+  ASSERT_EQ(
+      RunJvgen(
+          "--seed 9 --date 20231230 --venues 1 --races 9 --card-kind A --result-kind B --odds-kind 9 --series-step 45 "
+          "--scratches --dead-heat --odd-lines --entries-field 19 --bad-race-numbers --layout standin --out " +
+          (dir / "got").string() + " --providers " + (dir / "got/prov").string()),
+      0);
+  Day day = MakeDay(o);
+  WriteStandIn(day, dir / "want");
+  WriteProviders(day, dir / "want/prov");
+  ExpectSameFiles(dir / "got", dir / "want");
+
+  Options d;
+  d.date = *DayName::FromDateKey("20240106");
+  d.venues = 2;
+  d.races = 5;
+  d.results = false;
+  d.yozSource = 'M';
+  d.lfOnly = d.missingRunnerFile = true;
+  ASSERT_EQ(RunJvgen("--date 20240106 --venues 2 --races 5 --no-results --yoz M --lf-only --missing-runners "
+                     "--layout dayfiles --out " +
+                     (dir / "home").string()),
+            0);
+  WriteDayFiles(MakeDay(d), dir / "want-home");
+  ExpectSameFiles(dir / "home", dir / "want-home");
+  EXPECT_FALSE(fs::exists(dir / "want-home/Data" / (d.date.FileStem() + ".jvHR"))) << "no results";
+}
+
+TEST(JvgenProgram, BadArgumentsAreNamedAndWriteNothing) {
+  test::TempDir dir("jvgen");
+  const std::string out = " --layout dayfiles --out " + (dir / "home").string();
+  const std::pair<std::string, std::string> cases[] = {
+      {"--bogus", "unknown option --bogus (see --help)"},
+      {"--date 20240230" + out, "--date: not a date yyyymmdd: 20240230"},
+      {out + " --date", "--date needs a value"},
+      {"--venues 2x" + out, "--venues: not a number: 2x"},
+      {"--races x" + out, "--races: not a number: x"},
+      {"--series-step ''" + out, "--series-step: not a number: "},
+      {"--entries-field 0" + out, "--entries-field: 1..99"},
+      {"--entries-field 100" + out, "--entries-field: 1..99"},
+      {"--yoz X" + out, "--yoz: J, K, M or none"},
+      {"--card-kind AB" + out, "--card-kind takes one character"},
+      {"--result-kind ''" + out, "--result-kind takes one character"},
+      {"--odds-kind 12" + out, "--odds-kind takes one character"},
+      {"--seed 3", "nothing to write: give --layout or --providers"},
+      {"--layout standin", "--layout needs --out"},
+      {"--layout other --out " + (dir / "home").string(), "--layout: dayfiles or standin"},
+  };
+  for (const auto& [args, message] : cases) {
+    std::string printed;
+    EXPECT_EQ(RunJvgen(args, &printed), 2) << args;
+    EXPECT_EQ(printed, "jvgen: " + message + "\n") << args;
+  }
+  EXPECT_FALSE(fs::exists(dir / "home"));
+  std::string help;
+  EXPECT_EQ(RunJvgen("--bogus --help", &help), 2);
+  EXPECT_EQ(RunJvgen("--seed 3 --help --bogus", &help), 0);
+  EXPECT_EQ(help.substr(0, 22), "usage: jvgen [options]");
+}
+
+TEST(JvgenProgram, StandInLayoutAndProviders) {
   test::TempDir dir("jvgen");
   const fs::path root = dir / "standin", prov = dir / "prov";
   ASSERT_EQ(RunJvgen("--date 20240106 --layout standin --out " + root.string() + " --providers " + prov.string() +
@@ -200,23 +311,35 @@ TEST(JvgenProgram, StandInLayoutProvidersAndBadArguments) {
     ASSERT_TRUE(ReadLines(e.path(), lines));
     bool o1 = e.path().extension() == ".jvO1";
     for (const auto& l : lines) EXPECT_EQ(l.size(), static_cast<size_t>(o1 ? L::kO1Line : L::kO2Line));
-    EXPECT_EQ(lines.front().substr(27, 4), "0105") << "the series starts the evening before";
+    EXPECT_EQ(lines.front().substr(27, 8), "01051800") << "the series starts the evening before";
+    // Announced in order, every snapshot interim but the last, at post time.
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (i > 0) {
+        EXPECT_LT(lines[i - 1].substr(27, 8), lines[i].substr(27, 8));
+      }
+      EXPECT_EQ(lines[i][2], i + 1 < lines.size() ? '1' : '3');
+    }
+    EXPECT_EQ(lines[4].substr(27, 8), "01060700");
+    EXPECT_EQ(lines[5].substr(27, 8), "01060710");
   }
+  std::set<std::string> releases;
   for (const auto& e : fs::directory_iterator(root / "realtime/0B12/20240106")) {
     ++released;
+    releases.insert(e.path().filename().string().substr(0, 5));
     EXPECT_EQ(e.path().filename().string()[4], '_');
+    ASSERT_TRUE(ReadLines(e.path(), lines));
+    EXPECT_EQ(lines.back().substr(0, 3), "HR1") << "a released result";
+    EXPECT_EQ(lines.front().substr(0, 3), "RA7");
   }
   EXPECT_EQ(series, 72);
   EXPECT_EQ(released, 36);
+  // Released 15 minutes after post time: from 10:15 to 16:50.
+  EXPECT_EQ(*releases.begin(), "1015_");
+  EXPECT_EQ(*releases.rbegin(), "1650_");
   ASSERT_TRUE(ReadLines(prov / "Oz240106.txt", lines));
   EXPECT_EQ(lines.size(), 36u);
   ASSERT_TRUE(ReadLines(prov / "kol_ods.kd3", lines));
   EXPECT_EQ(lines[0].substr(12, 8), "20240106");
-
-  EXPECT_NE(RunJvgen("--layout standin"), 0) << "--layout without --out";
-  EXPECT_NE(RunJvgen("--date 20240230 --layout dayfiles --out " + root.string()), 0);
-  EXPECT_NE(RunJvgen("--bogus"), 0);
-  EXPECT_EQ(RunJvgen("--help"), 0);
 }
 
 TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {

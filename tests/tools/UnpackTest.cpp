@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -172,4 +173,64 @@ TEST(UnpackProgram, AZipCutShortIsReportedAsDamaged) {
   EXPECT_NE(r.output.find("25114 Bad file header"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
   EXPECT_TRUE(fs::exists(dir / "out" / "two.txt"));
+}
+
+TEST(UnpackProgram, ArgumentsMissingArchivesAndOtherFormatsAreRefused) {
+  TempDir dir("unpack-args");
+  for (const std::string args : {"", "only.zip", "a.zip out extra", "--bogus a.zip out", "a.zip out --mask"}) {
+    const ToolRun r = Unpack(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.output, "usage: unpack ARCHIVE DIR [--password P] [--mask M]...\n") << args;
+  }
+  const ToolRun missing = Unpack((dir / "gone.zip").string() + " " + (dir / "out").string());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.output, "unpack: " + (dir / "gone.zip").string() + ": File not found\n");
+  if (std::system(("echo some words | gzip -c > '" + (dir / "w.gz").string() + "'").c_str()) != 0)
+    GTEST_SKIP() << "gzip is not installed";
+  const ToolRun gz = Unpack((dir / "w.gz").string() + " " + (dir / "out").string());
+  EXPECT_EQ(gz.status, 1);
+  EXPECT_EQ(gz.output,
+            "unpack: " + (dir / "w.gz").string() + ": a GZip archive, which unpack does not read (only LHA and ZIP)\n");
+  EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
+TEST(UnpackProgram, EachEntryIsListedWithItsSizeAndCrcAndMasksAndPasswordsApply) {
+  const fs::path lzh = fs::path(CORVINA_TESTDATA) / "lha-peers/lha255e/lh5.lzh";
+  if (!fs::exists(lzh)) GTEST_SKIP() << "peer archives not present";
+  TempDir dir("unpack-list");
+  // LHA headers carry a 16-bit CRC, shown in four digits.
+  ToolRun r = Unpack(lzh.string() + " " + (dir / "lha").string());
+  EXPECT_EQ(r.status, 0) << r.output;
+  ASSERT_EQ(r.output.size(), std::string("GPL-2\t18092\tffff\tok\n1 entries written\n").size()) << r.output;
+  EXPECT_EQ(r.output.substr(0, 12), "GPL-2\t18092\t");
+  EXPECT_EQ(r.output.substr(16), "\tok\n1 entries written\n");
+  EXPECT_EQ(fs::file_size(dir / "lha" / "GPL-2"), 18092u);
+  // A stored entry with three bytes overwritten: a CRC error is told once, on the entry's own line.
+  std::string bytes;
+  ASSERT_TRUE(corvina::ReadFileBytes(lzh.parent_path() / "lh0.lzh", bytes));
+  bytes.replace(3000, 3, 3, '\0');
+  std::ofstream(dir / "bad.lzh", std::ios::binary) << bytes;
+  r = Unpack((dir / "bad.lzh").string() + " " + (dir / "bad").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "GPL-2.GZ\t6829\tb6d5\tFAILED\n0 entries written\n");
+  // ZIP: a 32-bit CRC ("123456789" is the CRC's check string); only the masked entries, opened with the password.
+  for (const char* name : {"check.txt", "other.txt", "third.txt", "c\x01.txt", "d\x7f.txt"})
+    std::ofstream(dir / name) << "123456789";
+  if (!InFolder(dir.path(), "zip -q -X -P pw sec.zip check.txt other.txt third.txt [cd]?.txt"))
+    GTEST_SKIP() << "Info-ZIP zip is not installed";
+  const std::string zip = (dir / "sec.zip").string();
+  r = Unpack(zip + " " + (dir / "zip").string() + " --password pw --mask check.txt --mask th*.txt");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "check.txt\t9\tcbf43926\tok\nthird.txt\t9\tcbf43926\tok\n2 entries written\n");
+  EXPECT_FALSE(fs::exists(dir / "zip" / "other.txt"));
+  // Control characters of a name are shown escaped.
+  r = Unpack(zip + " " + (dir / "ctl").string() + " --password pw --mask '??.txt'");
+  EXPECT_EQ(r.output, "c\\x01.txt\t9\tcbf43926\tok\nd\\x7f.txt\t9\tcbf43926\tok\n2 entries written\n");
+  r = Unpack(zip + " " + (dir / "none").string() + " --password pw --mask nothing.txt");
+  EXPECT_EQ(r.status, 1) << "nothing selected";
+  EXPECT_EQ(r.output, "0 entries written\n");
+  r = Unpack(zip + " " + (dir / "nopass").string() + " --mask check.txt");
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_NE(r.output.find("0 entries written\n"), std::string::npos) << r.output;
+  EXPECT_FALSE(fs::exists(dir / "nopass" / "check.txt"));
 }
