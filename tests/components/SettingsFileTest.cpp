@@ -289,19 +289,19 @@ TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
   setenv("XDG_CONFIG_HOME", "", 1);
   setenv("HOME", "/tmp/corvina_user_x", 1);
   ini.SetFileName("z.ini");
-  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  ini.SetDefaultDir(SettingsDefaultDir::Windows);
   EXPECT_EQ(ini.Path(), fs::path("/tmp/corvina_user_x/.config/z.ini"));
   setenv("HOME", "", 1);
-  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  ini.SetDefaultDir(SettingsDefaultDir::Windows);
   EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
   unsetenv("HOME");
   unsetenv("XDG_CONFIG_HOME");
-  ini.SetDefaultDir(SettingsDefaultDir::ddWindows);
+  ini.SetDefaultDir(SettingsDefaultDir::Windows);
   EXPECT_EQ(ini.Path(), fs::path("/etc/z.ini"));
-  ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
+  ini.SetDefaultDir(SettingsDefaultDir::Application);
   EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
   unsetenv("CORVINA_HOME");
-  ini.SetDefaultDir(SettingsDefaultDir::ddApplication);
+  ini.SetDefaultDir(SettingsDefaultDir::Application);
   EXPECT_EQ(ini.Path(), fs::read_symlink("/proc/self/exe").parent_path() / "z.ini");
   if (!home.empty()) setenv("HOME", home.c_str(), 1);
 }
