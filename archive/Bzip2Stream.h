@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "archive/Inflate.h"
 #include "archive/Streams.h"
+#include "archive/ZipDecode.h"
 
 namespace corvina::archive {
 

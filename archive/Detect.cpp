@@ -6,11 +6,30 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/ArchiveExtractor.h"
+#include "archive/ArchiveContext.h"
 #include "archive/ByteOrder.h"
+#include "archive/Detect.h"
+#include "archive/Paths.h"
 #include "archive/PeResources.h"
 
 namespace corvina::archive {
+
+int64_t OctalToInt(std::string_view text) {
+  int64_t value = 0;
+  for (char c : text)
+    if (c >= '0' && c <= '7') value = value * 8 + (c - '0');
+  return value;
+}
+
+bool IsBzip2Header(const uint8_t* p, size_t n) {
+  return n >= 10 && p[0] == 'B' && p[1] == 'Z' && p[2] == 'h' && std::memcmp(p + 4, "1AY&SY", 6) == 0;
+}
+
+bool IsGzipFamily(const uint8_t* p, size_t n) {
+  if (n < 2) return false;
+  const unsigned w = Le16(p);
+  return w == 0x8B1F || w == 0x9E1F || w == 0x9D1F || w == 0xA01F || w == 0x1E1F;
+}
 
 namespace {
 
@@ -134,7 +153,7 @@ ArchiveFormat TextCheck(const uint8_t* p, size_t n) {
 
 }  // namespace
 
-int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) {
+int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) {
   DetectFlags = 0;
   if (size <= 0 || size <= start) return 0;
   const int64_t window = std::min<int64_t>(32768, size - 1);
@@ -207,7 +226,7 @@ int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) 
   return found;
 }
 
-int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
+int64_t ArchiveContext::GenericScan(Stream32& s, int64_t start) {
   const int64_t size = ArchiveSize;
   if (size <= start) return 0;
   std::vector<uint8_t> block(32768);
@@ -276,15 +295,15 @@ int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
   return offset;
 }
 
-ArchiveFormat ZipCommon::ResolveClassified(const Classified& c) {
+ArchiveFormat ArchiveContext::ResolveClassified(const Classified& c) {
   if (!c.splitCheck) return c.type;
   return DiskManager ? DiskManager->SplitCheck(ArchivePath) : atNotAvail;
 }
 
-bool ZipCommon::NoZipHeaderFlags() const { return DetectFlags == 0 || DetectFlags == HeaderBit(htSfx); }
+bool ArchiveContext::NoZipHeaderFlags() const { return DetectFlags == 0 || DetectFlags == HeaderBit(htSfx); }
 
 // Self-extracting stubs that keep their archive's offset as a number in string resources 1-7.
-bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size) {
+bool ArchiveContext::DetectByStringResources(Stream32& s, int64_t size) {
   for (const std::string& text : ReadPeStrings(s, 1, 7, 5)) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) break;
     const int64_t candidate = std::stoll(text);
@@ -311,7 +330,7 @@ bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size) {
 }
 
 // The executable checks, in their order; the first that fits decides.
-void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, size_t n) {
+void ArchiveContext::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, size_t n) {
   // Fixed self-extracting stubs of ARC and PAK.
   for (int64_t off : {6674, 6867, 7716, 8601, 13138}) {
     if (size < off + 3) break;
@@ -373,7 +392,7 @@ void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, si
   if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
 }
 
-ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
+ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
   if (!stream) return atNotAvail;
   Stream32& s = *stream;
   ArchiveType = atNotAvail;
@@ -482,7 +501,7 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
   return finishRecognised();
 }
 
-bool ZipCommon::IsMultiDiskZip() const {
+bool ArchiveContext::IsMultiDiskZip() const {
   // The locator counts the disks of a Zip64 set (1 for a single file); the plain end record
   // numbers the disk it stands on from 0.
   if (Zip64Locator.size() >= 20) return Le32(&Zip64Locator[16]) > 1;

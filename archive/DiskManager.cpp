@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "archive/ArchiveRoutines.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 
@@ -20,6 +20,19 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSpanMarker = "PKBACK# ";
+
+// Takes the text before the first `delimiter` out of `source` (with the delimiter) into `token`; without a
+// delimiter the whole rest.
+void SplitToken(std::string& source, const std::string& delimiter, std::string& token) {
+  const size_t p = delimiter.empty() ? std::string::npos : source.find(delimiter);
+  if (p == std::string::npos) {
+    token = source;
+    source.clear();
+    return;
+  }
+  token = source.substr(0, p);
+  source.erase(0, p + delimiter.size());
+}
 
 struct MountEntry {
   std::string Device, MountPoint, FsType;

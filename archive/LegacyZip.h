@@ -3,7 +3,7 @@
 // reducing (methods 2-5, follower sets over a 4 KB window) and imploding (method 6,
 // Shannon-Fano trees over a 4 KB or 8 KB window). Each reads and writes through the reader's
 // callbacks (see ZipDecodeIo in archive/Inflate.h) and answers a DecodeResult.
-#include "archive/Inflate.h"
+#include "archive/ZipDecode.h"
 
 namespace corvina::archive {
 

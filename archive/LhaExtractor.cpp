@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/ByteOrder.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 

@@ -1,7 +1,7 @@
 #include "archive/ZipCrypt.h"
 
 #include "archive/Aes.h"
-#include "archive/ArchiveRoutines.h"
+#include "archive/Crc.h"
 #include "archive/Sha1.h"
 
 namespace corvina::archive {

@@ -7,8 +7,10 @@
 
 #include "archive/ByteOrder.h"
 #include "archive/Bzip2Stream.h"
+#include "archive/Crc.h"
 #include "archive/DiskManager.h"
 #include "archive/LegacyZip.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 

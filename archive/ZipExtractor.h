@@ -13,7 +13,7 @@
 
 #include "archive/Aes.h"
 #include "archive/ArchiveExtractor.h"
-#include "archive/Inflate.h"
+#include "archive/DeflateMethods.h"
 #include "archive/ZipCrypt.h"
 #include "archive/ZipVolumes.h"
 

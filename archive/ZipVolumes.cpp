@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "archive/ByteOrder.h"
+#include "archive/Paths.h"
 #include "archive/ZipExtractor.h"
 
 namespace corvina::archive {
@@ -16,9 +17,9 @@ std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
 
 // The stopwatch does not count the time a user takes to answer.
 struct SuspendTimer {
-  explicit SuspendTimer(ZipTimer& t) : timer(t) { timer.Suspend(); }
+  explicit SuspendTimer(Stopwatch& t) : timer(t) { timer.Suspend(); }
   ~SuspendTimer() { timer.Resume(); }
-  ZipTimer& timer;
+  Stopwatch& timer;
 };
 }  // namespace
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "archive/Bzip2Stream.h"
-#include "archive/Inflate.h"
+#include "archive/DeflateMethods.h"
 #include "archive/LegacyZip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -81,10 +81,10 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
   LhaExtractor extractor;
   extractor.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
   // Only noted: the user hears of a failure when the run writes nothing or loses the provider's text.
-  extractor.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+  extractor.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int) {
     result.entryFailed = true;
   };
-  extractor.OnEnd = [&](ZipCommon&, const std::string&, bool pass) {
+  extractor.OnEnd = [&](ArchiveContext&, const std::string&, bool pass) {
     if (!pass) result.entryFailed = true;
   };
   extractor.SetArchiveFile(archive.string());

@@ -21,8 +21,8 @@ namespace {
 
 struct Recorder {
   std::vector<int> errors;
-  void Attach(ZipCommon& c) {
-    c.OnError = [this](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  void Attach(ArchiveContext& c) {
+    c.OnError = [this](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
       errors.push_back(code);
     };
   }
@@ -91,13 +91,13 @@ TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler) {
     int fired = 0;
     float elapsed = -1;
     const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](LhaExtractor& c) {
-      c.OnProgress = [&](ZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
+      c.OnProgress = [&](ArchiveContext& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
       // The handler's own time is not the extraction's.
-      c.OnError = [](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+      c.OnError = [](ArchiveContext&, const std::string&, const std::string&, const std::string&, int) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
       };
       if (timed)
-        c.OnElapsedTime = [&](ZipCommon&, float seconds) {
+        c.OnElapsedTime = [&](ArchiveContext&, float seconds) {
           ++fired;
           elapsed = seconds;
         };
@@ -129,7 +129,7 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
 
   // Without an archive the run reports 25192 and never starts.
   int activated = 0;
-  c.OnActivate = [&](ZipCommon&) { ++activated; };
+  c.OnActivate = [&](ArchiveContext&) { ++activated; };
   EXPECT_EQ(c.Extract(), 0);
   EXPECT_TRUE(r.Has(msg::FileNotFound));
   EXPECT_EQ(activated, 0);
@@ -184,13 +184,13 @@ TEST(ExtractionRun, TargetFolderRules) {
     int activated = 0, deactivated = 0;
     const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](LhaExtractor& c) {
       if (variant == 1)
-        c.OnLimitedUser = [](ZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
+        c.OnLimitedUser = [](ArchiveContext&, const std::string&, std::string&, bool& cancel) { cancel = true; };
       if (variant == 2)
-        c.OnLimitedUser = [&](ZipCommon&, const std::string&, std::string& userDir, bool&) {
+        c.OnLimitedUser = [&](ArchiveContext&, const std::string&, std::string& userDir, bool&) {
           userDir = chosen.string();
         };
-      c.OnActivate = [&](ZipCommon&) { ++activated; };
-      c.OnDeactivate = [&](ZipCommon&) { ++deactivated; };
+      c.OnActivate = [&](ArchiveContext&) { ++activated; };
+      c.OnDeactivate = [&](ArchiveContext&) { ++deactivated; };
     });
     EXPECT_EQ(activated, 1);
     EXPECT_EQ(deactivated, 1);
@@ -222,7 +222,7 @@ TEST(ExtractionRun, OverwriteRules) {
   prepare();
   Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
     c.ConfirmOverwrites = true;
-    c.OnFileExists = [](ZipCommon&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
   });
   EXPECT_EQ(r.count, 1);
   EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
@@ -240,7 +240,7 @@ TEST(ExtractionRun, OverwriteRules) {
   prepare();
   r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
     c.ConfirmOverwrites = true;
-    c.OnFileExists = [](ZipCommon&, const std::string&, std::string& newName, OverwritePolicy& mode) {
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string& newName, OverwritePolicy& mode) {
       newName = "renamed.txt";
       mode = omSkip;
     };
@@ -260,8 +260,8 @@ TEST(ExtractionRun, OverwriteRules) {
   for (bool withBegin : {false, true}) {
     int renames = 0;
     ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
-      c.OnRenameFile = [&](ZipCommon&, const std::string&, std::string&) { ++renames; };
-      if (withBegin) c.OnBegin = [](ZipCommon&, const std::string&, int, bool&) {};
+      c.OnRenameFile = [&](ArchiveContext&, const std::string&, std::string&) { ++renames; };
+      if (withBegin) c.OnBegin = [](ArchiveContext&, const std::string&, int, bool&) {};
     });
     EXPECT_EQ(renames, withBegin ? 1 : 0);
   }
@@ -273,7 +273,7 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
       {{.name = "big.txt", .data = Text(std::string(200000, 'c'))}, {.name = "second.txt", .data = Text("s")}});
   int progressCalls = 0;
   const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-    c.OnProgress = [&](ZipCommon& z, int, int) {
+    c.OnProgress = [&](ArchiveContext& z, int, int) {
       ++progressCalls;
       z.SetCancel(true);
     };
@@ -294,7 +294,7 @@ TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
   const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))},
                                              {.name = "small.txt", .data = Text(std::string(20000, 's'))}}),
                                  d.path(), {"*.*"}, [&](LhaExtractor& c) {
-                                   c.OnProgress = [&](ZipCommon& z, int file, int archive) {
+                                   c.OnProgress = [&](ArchiveContext& z, int file, int archive) {
                                      percents.push_back({file, archive});
                                      inner.push_back(static_cast<LhaExtractor&>(z).Extract());
                                    };
@@ -412,10 +412,10 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
                                     {.name = "fine.txt", .data = Text("f")}});
   std::vector<std::string> reported;
   const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-    c.OnError = [&](ZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+    c.OnError = [&](ArchiveContext& z, const std::string&, const std::string&, const std::string&, int code) {
       reported.push_back(static_cast<LhaExtractor&>(z).EntryName + ":" + std::to_string(code));
     };
-    c.OnEnd = [&](ZipCommon& z, const std::string& file, bool pass) {
+    c.OnEnd = [&](ArchiveContext& z, const std::string& file, bool pass) {
       reported.push_back(static_cast<LhaExtractor&>(z).EntryName + (pass ? ":ok" : ":fail"));
       // A caller that trusts the verdict finds the file where it was told.
       if (pass) {

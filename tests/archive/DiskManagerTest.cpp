@@ -10,8 +10,8 @@
 #include <unistd.h>
 #include <ctime>
 
-#include "archive/ArchiveRoutines.h"
 #include "archive/DiskManager.h"
+#include "archive/Paths.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "archive/DecompressStream.h"
+#include "archive/DeflateMethods.h"
 #include "archive/Inflate.h"
 #include "tests/archive/ZipEntryWalk.h"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/Bzip2Stream.h"
+#include "archive/DeflateMethods.h"
 #include "archive/LegacyZip.h"
 #include "tests/archive/ZipEntryWalk.h"
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveExtractor.h"
+#include "archive/Detect.h"
 #include "archive/Masks.h"
 #include "archive/PeResources.h"
+#include "archive/VolumeNames.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;

@@ -80,7 +80,7 @@ Outcome Extract(const fs::path& archive, const fs::path& dir, bool createDirs) {
   return ExtractFile(archive, dir, {"*.*"}, [&](LhaExtractor& lha) {
     lha.CreateStoredDirs = createDirs;
     // The one multi-gigabyte entry of the table is not decoded here: it is refused by its size.
-    lha.OnBegin = [&](ZipCommon& c, const std::string&, int, bool& extract) {
+    lha.OnBegin = [&](ArchiveContext& c, const std::string&, int, bool& extract) {
       if (static_cast<LhaExtractor&>(c).Header.UnpackedSize > 64u * 1024 * 1024) extract = false;
     };
   });

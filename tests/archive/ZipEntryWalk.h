@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/Inflate.h"
+#include "archive/ZipDecode.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 namespace testutil {

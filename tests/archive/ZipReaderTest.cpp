@@ -167,10 +167,10 @@ ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<
   zip.SetArchiveFile(archive.string());
   zip.FileSpec = {"*.*"};
   zip.SetExtractDir(out.string());
-  zip.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  zip.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
     r.errors.push_back(code);
   };
-  zip.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+  zip.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     r.verdicts.push_back(c.EntryName + (pass ? ":ok" : ":fail"));
   };
   if (setUp) setUp(zip);
@@ -429,7 +429,7 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
         pw = ++asked == 1 ? "bad" : "secret";
         after = zz.Passwords;
       };
-      z.OnEnd = [&](ZipCommon& c, const std::string&, bool) { after = static_cast<ZipExtractor&>(c).Passwords; };
+      z.OnEnd = [&](ArchiveContext& c, const std::string&, bool) { after = static_cast<ZipExtractor&>(c).Passwords; };
     });
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(asked, 2);

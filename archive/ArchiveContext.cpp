@@ -1,0 +1,189 @@
+#include "archive/ArchiveContext.h"
+
+#include <cmath>
+
+#include "archive/Crc.h"
+#include "archive/Paths.h"
+#include "archive/VolumeNames.h"
+
+namespace corvina::archive {
+
+// ---------------------------------------------------------------- collaborators
+
+ArchiveFormat VolumeManager::SplitCheck(const std::string& archiveFile) {
+  const std::string dir = ExtractFileDir(ExpandFileName(archiveFile));
+  return DirectoryExists(dir.empty() ? "/" : dir) ? atZipMVol : atNotAvail;
+}
+
+std::unique_ptr<Stream32> VolumeManager::OpenFirstVolume(const std::string& archiveFile) {
+  auto stream = std::make_unique<FileStream32>(archiveFile, FileStream32::fmOpenRead);
+  if (!stream->Valid()) return nullptr;
+  return stream;
+}
+
+void Stopwatch::Start() {
+  ElapsedTime = 0;
+  start = Clock::now();
+  running = true;
+  paused = false;
+}
+
+void Stopwatch::Stop() {
+  if (!running) return;
+  if (paused) Resume();
+  ElapsedTime = std::chrono::duration<float>(Clock::now() - start).count();
+  running = false;
+}
+
+void Stopwatch::Suspend() {
+  if (!running || paused) return;
+  pauseAt = Clock::now();
+  paused = true;
+}
+
+void Stopwatch::Resume() {
+  if (!running || !paused) return;
+  start += Clock::now() - pauseAt;
+  paused = false;
+}
+
+// ---------------------------------------------------------------- ArchiveContext
+
+ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()) { SetCryptKind(13); }
+
+ArchiveContext::~ArchiveContext() = default;
+
+void ArchiveContext::SetCancel(bool value) {
+  *CancelPointer = value;
+  if (value) DoError(OutputName, {}, msg::UserCanceled, ArchiveName);
+}
+
+void ArchiveContext::DoError(const std::string& fileName, const std::string& extendedMsg, int eCode,
+                        const std::string& volumeId) {
+  Timer.Suspend();
+  if (eCode != msg::AccessPermissions && eCode != msg::RegistryDenied && GetCancel()) eCode = msg::UserCanceled;
+  struct Resume {
+    Stopwatch& t;
+    ~Resume() { t.Resume(); }
+  } resume{Timer};
+  if (OnError) OnError(*this, fileName, extendedMsg, volumeId, eCode);
+}
+
+void ArchiveContext::RaiseArchiveError(const std::string& fileName, const std::string& extendedMsg,
+                                  const std::string& volumeId, int eCode) {
+  Timer.Suspend();
+  if (GetCancel()) eCode = msg::UserCanceled;
+  {
+    // The stopwatch resumes before anything is raised, so a raise never leaves it paused.
+    struct Resume {
+      Stopwatch& t;
+      ~Resume() { t.Resume(); }
+    } resume{Timer};
+    if (OnError) OnError(*this, fileName, extendedMsg, volumeId, eCode);
+  }
+  if (!GetCancel()) throw ArchiveError(eCode);
+}
+
+void ArchiveContext::ProgressHook(int byFile, int byArchive) {
+  if (ProcessMessages) ProcessMessages();
+  if (OnProgress) OnProgress(*this, byFile, byArchive);
+}
+
+void ArchiveContext::DoProgress(int64_t entryDone, int64_t entryTotal, int64_t archiveTotal) {
+  FilePercent = Percent(entryTotal, entryDone);
+  ArchivePercent = Percent(archiveTotal, archiveTotal - ArchiveLeft);
+  try {
+    ProgressHook(FilePercent, ArchivePercent);
+  } catch (...) {
+    // A failing progress handler must not abort the decoding.
+  }
+}
+
+void ArchiveContext::UpdateCrc(const uint8_t* data, int64_t count, int width) {
+  if (count <= 0) return;
+  if (width == 16)
+    Crc16 = UpdateCrc16(data, size_t(count), Crc16);
+  else if (width == 32)
+    Crc32 = UpdateCrc32(data, size_t(count), Crc32);
+}
+
+int64_t ArchiveContext::ReadBlock(Stream32& stream, void* buffer, int64_t count, int width, bool decrypt) {
+  const int64_t got = stream.Read(buffer, count);
+  if (got <= 0) return 0;
+  auto* bytes = static_cast<uint8_t*>(buffer);
+  if (decrypt && Cipher && CryptKind >= 3 && CryptKind <= 5) Cipher->Decipher(CryptKind, bytes, size_t(got));
+  UpdateCrc(bytes, got, width);
+  return got;
+}
+
+SerialDateTime ArchiveContext::ConvertFileDate(uint32_t dos) const {
+  // Compared unsigned: dates of 2044-2107 have the top bit set and are valid.
+  if (dos < kDos1980) dos = kDos1980;
+  return DosDateTimeToDateTime(dos);
+}
+
+std::string ArchiveContext::VolumeNameByIndex(const std::string& name, int n) const {
+  if (name.empty() || n < 0) return {};
+  const std::string ext = ExtractFileExt(name);
+  const std::string stem = name.substr(0, name.size() - ext.size());
+  char digits[16];
+  if (n < 100)
+    std::snprintf(digits, sizeof digits, "%c%02d", VolumeLetter ? VolumeLetter : 'a', n);
+  else
+    std::snprintf(digits, sizeof digits, "%d", n);
+  return stem + "." + digits;
+}
+
+void ArchiveContext::SetArchiveFile(const std::string& value) {
+  if (!FileExists(value)) {
+    ArchiveType = atNotAvail;
+    ArchivePath.clear();
+    return;
+  }
+  ArchivePath = ExpandFileName(value);
+  FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
+  if (!stream.Valid()) {
+    ArchiveType = atNotAvail;
+    if (OnError) DoError(ArchivePath, {}, msg::OpenError, {});
+    return;
+  }
+  ArchiveType = DetectArchiveType(&stream);
+  if (IsRecognisedArchive(ArchiveType)) NextVolumeName(ArchivePath, ArchiveType, VolumeLetter, VolumeNumber);
+}
+
+void ArchiveContext::SetExtractDir(const std::string& value) {
+  if (!value.empty()) {
+    const std::string full = ExpandFileName(value);
+    if (FileExists(full) && full != "/") {
+      DoError(ExtractFolder, {}, msg::CreateDirError, {});
+      return;
+    }
+    ExtractFolder = AppendPathDelim(full);
+    if (!DirectoryExists(ExtractFolder) && !ForceDirTree(ExtractFolder))
+      DoError(ExtractFolder, {}, msg::CreateDirError, {});
+  } else if (!ArchivePath.empty()) {
+    ExtractFolder = AppendPathDelim(ExtractFileDir(ArchivePath));
+  } else {
+    ExtractFolder.clear();
+  }
+}
+
+void ArchiveContext::DetectFileType(ArchiveFormat emptyValue) {
+  if (ArchivePath.empty()) {
+    ArchiveType = emptyValue;
+    return;
+  }
+  FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
+  ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : atFileError;
+}
+
+int Percent(int64_t total, int64_t part) {
+  if (total <= 0) return 0;
+  const long double value = (long double)(part)*100.0L / (long double)(total);
+  const long double rounded = std::floor(value + 0.5L);
+  if (rounded < 0) return 0;
+  if (rounded > 100) return 100;
+  return int(rounded);
+}
+
+}  // namespace corvina::archive

@@ -1,0 +1,104 @@
+#include "archive/DecompressStream.h"
+
+#include <algorithm>
+
+#include "archive/ArchiveContext.h"
+
+namespace corvina::archive {
+
+namespace {
+constexpr uint32_t kInBufSize = 131070;
+}
+
+DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
+                                   bool deflate64)
+    : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize]) {
+  SourcePos = source.Position();
+  Rec.next_in = InBuf.get();
+  Rec.avail_in = 0;
+  initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
+}
+
+DecompressStream::~DecompressStream() {
+  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
+  InflateEnd(&Rec);
+}
+
+void DecompressStream::ResetInput(Stream32& source) {
+  Source = &source;
+  SourcePos = source.Position();
+  Rec.next_in = InBuf.get();
+  Rec.avail_in = 0;
+}
+
+int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
+  if (!Rec.state) return inflStreamError;
+  if (ended_ || count <= 0) return 0;
+  chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
+  if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
+  auto* out = static_cast<uint8_t*>(buffer);
+  int64_t room = count;
+  while (room > 0) {
+    if (Rec.avail_in == 0) {
+      const int64_t got = Source->Read(InBuf.get(), chunkSize);
+      SourcePos = Source->Position();
+      Rec.next_in = InBuf.get();
+      Rec.avail_in = got > 0 ? uint32_t(got) : 0;
+      if (got > 0) {
+        // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
+        if (Cipher && CryptKind <= 6) Cipher->Decipher(CryptKind, InBuf.get(), size_t(got));
+        if (BlockHook) BlockHook();
+      }
+    }
+    Rec.next_out = out + (count - room);
+    Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
+    const uint32_t before = Rec.avail_out;
+    const int r = Inflate(&Rec, 0);
+    room -= before - Rec.avail_out;
+    if (r == inflStreamEnd) {
+      ended_ = true;
+      break;
+    }
+    if (r < 0 && r != inflBufError) return r;
+    if (r == inflBufError) {
+      // No input left: the caller decides (a split archive moves to its next volume).
+      if (Rec.avail_in == 0) {
+        if (room == count) return inflBufError;
+        break;
+      }
+    }
+    if (r == inflNeedDict) return inflNeedDict;
+  }
+  return count - room;
+}
+
+int64_t DecompressStream::Read(void* buffer, int64_t count) {
+  return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
+}
+
+int64_t DecompressStream::Seek(int64_t offset, int origin) {
+  const int64_t produced = TotalOut();
+  if (origin == soBeginning && offset == 0) {
+    InflateReset(&Rec);
+    Rec.avail_in = 0;
+    ended_ = false;
+    Source->Seek(0, soBeginning);
+    SourcePos = 0;
+    return 0;
+  }
+  int64_t skip = -1;
+  if (origin == soCurrent && offset >= 0)
+    skip = offset;
+  else if (origin == soBeginning && offset > produced)
+    skip = offset - produced;
+  if (skip > 0) {
+    uint8_t scratch[4096];
+    while (skip > 0) {
+      const int64_t n = Read(scratch, std::min<int64_t>(skip, sizeof scratch));
+      if (n <= 0) break;
+      skip -= n;
+    }
+  }
+  return TotalOut();
+}
+}  // namespace corvina::archive
