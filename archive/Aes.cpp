@@ -289,7 +289,7 @@ bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64
   SecureWipe(computed, sizeof computed);
   if (!match) {
     Context.Wipe();
-    Stream->Seek(start, soBeginning);
+    Stream->Seek(start, SeekOrigin::Beginning);
     return false;
   }
   headerBytes += AesZipMacLength;

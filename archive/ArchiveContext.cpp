@@ -12,7 +12,7 @@ namespace corvina::archive {
 
 ArchiveFormat VolumeManager::SplitCheck(const std::string& archiveFile) {
   const std::string dir = ExtractFileDir(ExpandFileName(archiveFile));
-  return DirectoryExists(dir.empty() ? "/" : dir) ? atZipMVol : atNotAvail;
+  return DirectoryExists(dir.empty() ? "/" : dir) ? ArchiveFormat::ZipMVol : ArchiveFormat::NotAvail;
 }
 
 std::unique_ptr<Stream32> VolumeManager::OpenFirstVolume(const std::string& archiveFile) {
@@ -59,7 +59,7 @@ void ArchiveContext::SetCancel(bool value) {
 }
 
 void ArchiveContext::DoError(const std::string& fileName, const std::string& extendedMsg, int eCode,
-                        const std::string& volumeId) {
+                             const std::string& volumeId) {
   Timer.Suspend();
   if (eCode != msg::AccessPermissions && eCode != msg::RegistryDenied && GetCancel()) eCode = msg::UserCanceled;
   struct Resume {
@@ -70,7 +70,7 @@ void ArchiveContext::DoError(const std::string& fileName, const std::string& ext
 }
 
 void ArchiveContext::RaiseArchiveError(const std::string& fileName, const std::string& extendedMsg,
-                                  const std::string& volumeId, int eCode) {
+                                       const std::string& volumeId, int eCode) {
   Timer.Suspend();
   if (GetCancel()) eCode = msg::UserCanceled;
   {
@@ -136,14 +136,14 @@ std::string ArchiveContext::VolumeNameByIndex(const std::string& name, int n) co
 
 void ArchiveContext::SetArchiveFile(const std::string& value) {
   if (!FileExists(value)) {
-    ArchiveType = atNotAvail;
+    ArchiveType = ArchiveFormat::NotAvail;
     ArchivePath.clear();
     return;
   }
   ArchivePath = ExpandFileName(value);
   FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
   if (!stream.Valid()) {
-    ArchiveType = atNotAvail;
+    ArchiveType = ArchiveFormat::NotAvail;
     if (OnError) DoError(ArchivePath, {}, msg::OpenError, {});
     return;
   }
@@ -174,7 +174,7 @@ void ArchiveContext::DetectFileType(ArchiveFormat emptyValue) {
     return;
   }
   FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
-  ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : atFileError;
+  ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : ArchiveFormat::FileError;
 }
 
 int Percent(int64_t total, int64_t part) {

@@ -20,9 +20,9 @@ namespace corvina::archive {
 
 struct Classified;
 
-enum CpuKind : uint8_t { cptAuto, cpt80286, cpt80386, cpt80486 };
-enum DateSource : uint8_t { daFileDate, daSysDate, daMaxFileDate };
-enum OverwritePolicy : uint8_t { omOverwrite, omSkip };
+enum class CpuKind : uint8_t { Auto, I80286, I80386, I80486 };
+enum class DateSource : uint8_t { FileDate, SysDate, MaxFileDate };
+enum class OverwritePolicy : uint8_t { Overwrite, Skip };
 
 // Volumes of split and spanned ZIP archives. The ZIP reader supplies the real one; this default
 // knows only fixed drives, so every split archive counts as a multi-volume set on disk.
@@ -74,13 +74,13 @@ class ArchiveContext : public ArchiveComponent {
   ~ArchiveContext() override;
 
   // ---- settings of an extraction run
-  bool TranslateOemChar = false;  // consulted by nothing: names follow ConvertEntryName
-  CpuKind CpuType = cptAuto;      // consulted by nothing
+  bool TranslateOemChar = false;    // consulted by nothing: names follow ConvertEntryName
+  CpuKind CpuType = CpuKind::Auto;  // consulted by nothing
   bool RecurseDirs = true;
   bool ConfirmOverwrites = false;
   bool CreateStoredDirs = false;
-  DateSource DateAttribute = daFileDate;
-  OverwritePolicy OverwriteMode = omOverwrite;
+  DateSource DateAttribute = DateSource::FileDate;
+  OverwritePolicy OverwriteMode = OverwritePolicy::Overwrite;
   bool RestoreFileAttr = true;
   bool UseStoredDirs = true;
   std::vector<std::string> FileSpec;
@@ -125,7 +125,7 @@ class ArchiveContext : public ArchiveComponent {
   virtual void ProgressHook(int byFile, int byArchive);
 
   // ---- detection results
-  ArchiveFormat ArchiveType = atNotAvail;
+  ArchiveFormat ArchiveType = ArchiveFormat::NotAvail;
   int64_t ArchiveSize = 0;
   int64_t ArchiveOffset = -1;
   uint32_t ArchiveDate = kDos1980;
@@ -136,7 +136,7 @@ class ArchiveContext : public ArchiveComponent {
   char VolumeLetter = 0;
   int VolumeNumber = 0;
   ArchiveFormat DetectArchiveType(Stream32* stream);
-  void DetectFileType(ArchiveFormat emptyValue = atNotAvail);
+  void DetectFileType(ArchiveFormat emptyValue = ArchiveFormat::NotAvail);
   std::string VolumeNameByIndex(const std::string& name, int n) const;
 
   // ---- current entry and run counters

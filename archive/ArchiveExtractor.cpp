@@ -70,7 +70,7 @@ int ArchiveExtractor::RunExtract() {
     VolumeNumber = -1;
     RunStopped = false;
     ArchiveName = ArchivePath;
-    if (CpuType == cpt80486) CpuType = cptAuto;
+    if (CpuType == CpuKind::I80486) CpuType = CpuKind::Auto;
     if (OnActivate) OnActivate(*this);
     const bool timed = bool(OnElapsedTime);
     if (timed) Timer.Start();

@@ -39,6 +39,6 @@ const char* ArchiveTypeName(ArchiveFormat type) {
       "GZip      ", "HA        ", "Java JAR  ", "JJAR SFX  ", "LHA       ", "LHA SFX   ", "LZH       ", "LZH SFX   ",
       "MsGZ      ", "PAK       ", "PAK SFX   ", "RAR       ", "RAR SFX   ", "TAR       ", "TarGzip   ", "TarBzip   ",
       "UUE       ", "ZIP       ", "ZIP SFX   ", "Zip Span  ", "Zip MVol  ", "ZOO       "};
-  return type < kArchiveTypeCount ? names[type] : names[0];
+  return int(type) < kArchiveTypeCount ? names[int(type)] : names[0];
 }
 }  // namespace corvina::archive

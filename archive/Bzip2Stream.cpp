@@ -106,11 +106,11 @@ int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
 
 int64_t BzDecompressStream::Write(const void*, int64_t) { throw Bzip2Error(kInvalidOp); }
 
-int64_t BzDecompressStream::Seek(int64_t offset, int origin) {
+int64_t BzDecompressStream::Seek(int64_t offset, SeekOrigin origin) {
   int64_t skip;
-  if (origin == soCurrent && offset >= 0)
+  if (origin == SeekOrigin::Current && offset >= 0)
     skip = offset;
-  else if (origin == soBeginning && offset >= Produced)
+  else if (origin == SeekOrigin::Beginning && offset >= Produced)
     skip = offset - Produced;
   else
     throw Bzip2Error(kInvalidOp);
@@ -123,24 +123,24 @@ int64_t BzDecompressStream::Seek(int64_t offset, int origin) {
   return Produced;
 }
 
-int BZip2DecodeStream(ZipDecodeIo& io) {
-  if (io.PackedSize <= 0) return drOk;
+DecodeResult BZip2DecodeStream(ZipDecodeIo& io) {
+  if (io.PackedSize <= 0) return DecodeResult::Ok;
   try {
     BzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
     std::vector<uint8_t> block(BzDecompressStream::kBufferSize);
     for (;;) {
       const int64_t n = bz.Read(block.data(), int64_t(block.size()));
-      if (bz.ErrorFlag) return drBadData;
-      if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return drWriteFailed;
-      if (io.Cancel && *io.Cancel) return drCancelled;
-      if (bz.StreamEnded) return drOk;
+      if (bz.ErrorFlag) return DecodeResult::BadData;
+      if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return DecodeResult::WriteFailed;
+      if (io.Cancel && *io.Cancel) return DecodeResult::Cancelled;
+      if (bz.StreamEnded) return DecodeResult::Ok;
       // Ends on a read that gave nothing, so a short or damaged entry cannot loop forever.
-      if (n == 0) return drInputEnded;
+      if (n == 0) return DecodeResult::InputEnded;
     }
   } catch (const Bzip2MemoryError&) {
-    return drNoMemory;
+    return DecodeResult::NoMemory;
   } catch (...) {
-    return drBadData;
+    return DecodeResult::BadData;
   }
 }
 

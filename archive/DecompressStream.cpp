@@ -20,7 +20,7 @@ DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int wind
 }
 
 DecompressStream::~DecompressStream() {
-  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
+  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), SeekOrigin::Current);
   InflateEnd(&Rec);
 }
 
@@ -32,10 +32,10 @@ void DecompressStream::ResetInput(Stream32& source) {
 }
 
 int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
-  if (!Rec.state) return inflStreamError;
+  if (!Rec.state) return int64_t(InflateResult::StreamError);
   if (ended_ || count <= 0) return 0;
   chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
-  if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
+  if (Source->Position() != SourcePos) Source->Seek(SourcePos, SeekOrigin::Beginning);
   auto* out = static_cast<uint8_t*>(buffer);
   int64_t room = count;
   while (room > 0) {
@@ -53,21 +53,21 @@ int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t cou
     Rec.next_out = out + (count - room);
     Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
     const uint32_t before = Rec.avail_out;
-    const int r = Inflate(&Rec, 0);
+    const InflateResult r = Inflate(&Rec, 0);
     room -= before - Rec.avail_out;
-    if (r == inflStreamEnd) {
+    if (r == InflateResult::StreamEnd) {
       ended_ = true;
       break;
     }
-    if (r < 0 && r != inflBufError) return r;
-    if (r == inflBufError) {
+    if (int(r) < 0 && r != InflateResult::BufError) return int64_t(r);
+    if (r == InflateResult::BufError) {
       // No input left: the caller decides (a split archive moves to its next volume).
       if (Rec.avail_in == 0) {
-        if (room == count) return inflBufError;
+        if (room == count) return int64_t(InflateResult::BufError);
         break;
       }
     }
-    if (r == inflNeedDict) return inflNeedDict;
+    if (r == InflateResult::NeedDict) return int64_t(InflateResult::NeedDict);
   }
   return count - room;
 }
@@ -76,20 +76,20 @@ int64_t DecompressStream::Read(void* buffer, int64_t count) {
   return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
 }
 
-int64_t DecompressStream::Seek(int64_t offset, int origin) {
+int64_t DecompressStream::Seek(int64_t offset, SeekOrigin origin) {
   const int64_t produced = TotalOut();
-  if (origin == soBeginning && offset == 0) {
+  if (origin == SeekOrigin::Beginning && offset == 0) {
     InflateReset(&Rec);
     Rec.avail_in = 0;
     ended_ = false;
-    Source->Seek(0, soBeginning);
+    Source->Seek(0, SeekOrigin::Beginning);
     SourcePos = 0;
     return 0;
   }
   int64_t skip = -1;
-  if (origin == soCurrent && offset >= 0)
+  if (origin == SeekOrigin::Current && offset >= 0)
     skip = offset;
-  else if (origin == soBeginning && offset > produced)
+  else if (origin == SeekOrigin::Beginning && offset > produced)
     skip = offset - produced;
   if (skip > 0) {
     uint8_t scratch[4096];

@@ -22,12 +22,12 @@ class DecompressStream : public Stream32 {
   int64_t ReadChunk(void* buffer, int64_t chunkSize, int64_t count);
   int64_t Write(const void*, int64_t) override { return -1; }
   // Offset 0 from the start restarts decoding; forward seeks read and discard; answers bytes produced.
-  int64_t Seek(int64_t offset, int origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   // Continue on another source (the next volume of a split archive) with an empty input buffer.
   void ResetInput(Stream32& source);
   bool Ended() const { return ended_; }
   int64_t TotalOut() const { return int64_t(Rec.total_out); }
-  int InitResult() const { return initResult_; }
+  InflateResult InitResult() const { return initResult_; }
   std::function<void()> BlockHook;  // sent after every block read from Source
 
  private:
@@ -38,6 +38,6 @@ class DecompressStream : public Stream32 {
   ZStreamRec Rec;
   std::unique_ptr<uint8_t[]> InBuf;
   bool ended_ = false;
-  int initResult_ = 0;
+  InflateResult initResult_ = InflateResult::Ok;
 };
 }  // namespace corvina::archive

@@ -10,18 +10,19 @@ namespace corvina::archive {
 
 namespace {
 
-int InflateEntryData(ZipDecodeIo& io, bool deflate64) {
+DecodeResult InflateEntryData(ZipDecodeIo& io, bool deflate64) {
   ZStreamRec rec;
-  const int init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
-  if (init != inflOk) return init == inflMemError ? drNoMemory : drBadData;
+  const InflateResult init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
+  if (init != InflateResult::Ok)
+    return init == InflateResult::MemError ? DecodeResult::NoMemory : DecodeResult::BadData;
   constexpr uint32_t kChunk = 32768;
   std::vector<uint8_t> in(kChunk), out(kChunk);
   int64_t packedLeft = io.PackedSize;
   bool inputEnded = false;
-  int result = drOk;
+  DecodeResult result = DecodeResult::Ok;
   for (;;) {
     if (io.Cancel && *io.Cancel) {
-      result = drCancelled;
+      result = DecodeResult::Cancelled;
       break;
     }
     if (rec.avail_in == 0 && !inputEnded) {
@@ -37,22 +38,22 @@ int InflateEntryData(ZipDecodeIo& io, bool deflate64) {
     }
     rec.next_out = out.data();
     rec.avail_out = kChunk;
-    const int r = Inflate(&rec, 0);
+    const InflateResult r = Inflate(&rec, 0);
     const uint32_t produced = kChunk - rec.avail_out;
     if (produced) {
       if (!io.Write || !io.Write(out.data(), produced)) {
-        result = drWriteFailed;
+        result = DecodeResult::WriteFailed;
         break;
       }
       if (io.Progress) io.Progress();
     }
-    if (r == inflStreamEnd) break;
-    if (r == inflDataError || r == inflStreamError || r == inflNeedDict) {
-      result = drBadData;
+    if (r == InflateResult::StreamEnd) break;
+    if (r == InflateResult::DataError || r == InflateResult::StreamError || r == InflateResult::NeedDict) {
+      result = DecodeResult::BadData;
       break;
     }
-    if (r == inflBufError && rec.avail_in == 0 && inputEnded) {
-      result = drInputEnded;
+    if (r == InflateResult::BufError && rec.avail_in == 0 && inputEnded) {
+      result = DecodeResult::InputEnded;
       break;
     }
   }
@@ -62,6 +63,6 @@ int InflateEntryData(ZipDecodeIo& io, bool deflate64) {
 
 }  // namespace
 
-int InflateDeflate(ZipDecodeIo& io) { return InflateEntryData(io, false); }
-int InflateDeflate64(ZipDecodeIo& io) { return InflateEntryData(io, true); }
+DecodeResult InflateDeflate(ZipDecodeIo& io) { return InflateEntryData(io, false); }
+DecodeResult InflateDeflate64(ZipDecodeIo& io) { return InflateEntryData(io, true); }
 }  // namespace corvina::archive

@@ -5,6 +5,6 @@
 namespace corvina::archive {
 
 // Method 8 (raw Deflate) and method 9 (Deflate64) of a ZIP entry. Stops at the last block.
-int InflateDeflate(ZipDecodeIo& io);
-int InflateDeflate64(ZipDecodeIo& io);
+DecodeResult InflateDeflate(ZipDecodeIo& io);
+DecodeResult InflateDeflate64(ZipDecodeIo& io);
 }  // namespace corvina::archive

@@ -114,9 +114,9 @@ bool IsRemovableDevice(const std::string& device) {
 
 }  // namespace
 
-const char* DriveTypeName(uint8_t driveType) {
+const char* DriveTypeName(DriveKind driveType) {
   static const char* const names[] = {"Unknown", "None", "Removable", "Fixed", "Network", "CD-ROM", "RAM"};
-  return driveType < 7 ? names[driveType] : names[0];
+  return int(driveType) < 7 ? names[int(driveType)] : names[0];
 }
 
 bool IsAllDigits(const std::string& s) {
@@ -193,17 +193,17 @@ bool DiskQuery::ReadVolumeInfo(const std::string& drive, VolumeInfo& info) {
   return true;
 }
 
-uint8_t DiskQuery::DriveTypeOf(const std::string& drive) {
+DriveKind DiskQuery::DriveTypeOf(const std::string& drive) {
   struct stat st {};
-  if (drive.empty() || stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return dtNoRootDir;
+  if (drive.empty() || stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return DriveKind::NoRootDir;
   MountEntry m;
-  if (!FindMount(drive, m)) return dtUnknown;
+  if (!FindMount(drive, m)) return DriveKind::Unknown;
   const std::string& t = m.FsType;
   if (t == "nfs" || t == "nfs4" || t == "cifs" || t == "smb3" || t == "smbfs" || t == "fuse.sshfs" || t == "9p")
-    return dtRemote;
-  if (t == "iso9660" || t == "udf") return dtCdRom;
-  if (t == "tmpfs" || t == "ramfs") return dtRamDisk;
-  return IsRemovableDevice(m.Device) ? dtRemovable : dtFixed;
+    return DriveKind::Remote;
+  if (t == "iso9660" || t == "udf") return DriveKind::CdRom;
+  if (t == "tmpfs" || t == "ramfs") return DriveKind::RamDisk;
+  return IsRemovableDevice(m.Device) ? DriveKind::Removable : DriveKind::Fixed;
 }
 
 bool DiskQuery::ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize) {
@@ -224,14 +224,14 @@ DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q)
 ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
   try {
     const std::string drive = query->DriveOf(ExpandFileName(archiveFile));
-    if (drive.empty() || !query->IsDiskInDrive(drive)) return atNotAvail;
+    if (drive.empty() || !query->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
     VolumeInfo info;
-    if (query->DriveTypeOf(drive) == dtRemovable && query->ReadVolumeInfo(drive, info) &&
+    if (query->DriveTypeOf(drive) == DriveKind::Removable && query->ReadVolumeInfo(drive, info) &&
         info.Label.find("PKBACK#") != std::string::npos)
-      return atZipSpan;
-    return atZipMVol;
+      return ArchiveFormat::ZipSpan;
+    return ArchiveFormat::ZipMVol;
   } catch (...) {
-    return atNotAvail;
+    return ArchiveFormat::NotAvail;
   }
 }
 
@@ -282,7 +282,7 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     MaxComponentLength = info.MaxComponentLength;
     FileSystemName = info.FileSystemName;
     DriveType = query->DriveTypeOf(Drive);
-    if (DriveType == dtNoRootDir) {
+    if (DriveType == DriveKind::NoRootDir) {
       Report(Drive, msg::NotAccessible);
       return false;
     }

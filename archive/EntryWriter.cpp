@@ -120,28 +120,31 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
   }
   if (GetCancel() || !extract) return false;
   if (!ConfirmOverwrites) {
-    if (OverwriteMode != omOverwrite) return false;
+    if (OverwriteMode != OverwritePolicy::Overwrite) return false;
   } else {
-    OverwriteMode = omOverwrite;
+    OverwriteMode = OverwritePolicy::Overwrite;
     struct stat st {};
     if (StatEntry(OutputName, st)) {
       if (!OnFileExists) {
         DoError(OutputName, {}, msg::EventNotAssigned, ArchiveName);
-        OverwriteMode = omSkip;
+        OverwriteMode = OverwritePolicy::Skip;
       } else {
         for (;;) {
           std::string newName;
           OnFileExists(*this, OutputName, newName, OverwriteMode);
           if (newName.empty()) newName = OutputName;
           if (newName.find('/') == std::string::npos) newName = AppendPathDelim(ExtractFileDir(OutputName)) + newName;
-          if (OverwriteMode == omSkip && newName != OutputName) OverwriteMode = omOverwrite;
+          if (OverwriteMode == OverwritePolicy::Skip && newName != OutputName)
+            OverwriteMode = OverwritePolicy::Overwrite;
           makeFolderOf(newName);
           if (newName == OutputName) break;
           OutputName = newName;
-          if (GetCancel() || OverwriteMode == omSkip || !StatEntry(OutputName, st) || S_ISDIR(st.st_mode)) break;
+          if (GetCancel() || OverwriteMode == OverwritePolicy::Skip || !StatEntry(OutputName, st) ||
+              S_ISDIR(st.st_mode))
+            break;
         }
       }
-      if (OverwriteMode == omOverwrite && !GetCancel() && StatEntry(OutputName, st)) {
+      if (OverwriteMode == OverwritePolicy::Overwrite && !GetCancel() && StatEntry(OutputName, st)) {
         // Only plain files are replaced; a folder or device in the way is not ours to remove.
         if (!S_ISREG(st.st_mode)) {
           DoError(OutputName, {}, msg::AttribOverwrite, ArchiveName);
@@ -156,7 +159,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
       }
     }
   }
-  const bool answer = !GetCancel() && OverwriteMode == omOverwrite && !OutputName.empty();
+  const bool answer = !GetCancel() && OverwriteMode == OverwritePolicy::Overwrite && !OutputName.empty();
   if (answer) {
     ++ExtractedCount;
     EntryCounted = true;
@@ -321,9 +324,9 @@ void EntryWriter::CloseOutput(std::unique_ptr<FileStream32>& out, const std::str
                               uint32_t dosDateTime) {
   if (!out) return;
   uint32_t dos = dosDateTime;
-  if (DateAttribute == daSysDate)
+  if (DateAttribute == DateSource::SysDate)
     dos = NowAsDosDateTime();
-  else if (DateAttribute == daMaxFileDate)
+  else if (DateAttribute == DateSource::MaxFileDate)
     dos = NewestDate;
   int64_t when = 0;
   if (DosDateTimeToUnix(dos, when)) {

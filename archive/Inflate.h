@@ -7,15 +7,15 @@
 
 namespace corvina::archive {
 
-enum InflateResult : int {
-  inflOk = 0,
-  inflStreamEnd = 1,
-  inflNeedDict = 2,
-  inflStreamError = -2,
-  inflDataError = -3,
-  inflMemError = -4,
-  inflBufError = -5,
-  inflVersionError = -6,
+enum class InflateResult : int {
+  Ok = 0,
+  StreamEnd = 1,
+  NeedDict = 2,
+  StreamError = -2,
+  DataError = -3,
+  MemError = -4,
+  BufError = -5,
+  VersionError = -6,
 };
 constexpr int kInflateFinish = 4;    // flush value "finish"
 constexpr int kZStreamRecSize = 74;  // the stream record's declared size, checked by InflateInit
@@ -39,12 +39,12 @@ struct ZStreamRec {
 
 // windowBits 8..15, negative for raw Deflate. With deflate64 the value is raised by one and
 // 8..16 is allowed (so -15 gives the 64 KiB window). Answers 0, -2, -4 or -6.
-int InflateInit(ZStreamRec* strm, int windowBits, int recordSize = kZStreamRecSize, bool deflate64 = false);
-int InflateReset(ZStreamRec* strm);
-int InflateEnd(ZStreamRec* strm);
+InflateResult InflateInit(ZStreamRec* strm, int windowBits, int recordSize = kZStreamRecSize, bool deflate64 = false);
+InflateResult InflateReset(ZStreamRec* strm);
+InflateResult InflateEnd(ZStreamRec* strm);
 // One step as far as input and output allow: 0 progress, 1 end of stream, 2 dictionary needed,
 // -2 bad state, -3 bad data (sticky), -5 no progress possible.
-int Inflate(ZStreamRec* strm, int flush);
+InflateResult Inflate(ZStreamRec* strm, int flush);
 
 // Adler-32 with modulus 65521; a nil buffer answers 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);

@@ -42,7 +42,7 @@ bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
   Header.NextSize = 0;
   Header.Flag = 0;
   std::memset(Raw, 0, sizeof Raw);
-  if (archive.Seek(offset, soBeginning) != offset) return false;
+  if (archive.Seek(offset, SeekOrigin::Beginning) != offset) return false;
   return ReadBlock(archive, Raw, 22, 0, false) == 22;
 }
 
@@ -134,10 +134,10 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   // Names: CP932 as stored by DOS and Windows archivers; a level-2 header written on Unix may hold
   // UTF-8, which is kept when it is valid.
   const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(rawDir);
-  std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(atLha, 0, rawName);
+  std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(ArchiveFormat::Lha, 0, rawName);
   if (!rawDir.empty()) {
     const std::string dirBytes = ConvertSeparators(rawDir);
-    const std::string dir = utf8 ? dirBytes : ConvertEntryName(atLha, 0, dirBytes);
+    const std::string dir = utf8 ? dirBytes : ConvertEntryName(ArchiveFormat::Lha, 0, dirBytes);
     name = AppendSlash(dir) + name;
   }
   EntryName = name;
@@ -147,7 +147,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
 
 void LhaExtractor::ExtractLoop(Stream32& archive) {
   // Only an archive that detection recognised as LHA has a place to start reading from.
-  if ((ArchiveType != atLha && ArchiveType != atLhaSfx) || ArchiveOffset < 0) {
+  if ((ArchiveType != ArchiveFormat::Lha && ArchiveType != ArchiveFormat::LhaSfx) || ArchiveOffset < 0) {
     DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
     return;
   }

@@ -112,7 +112,8 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw) {
-  const bool zipType = type == atJar || type == atJarSfx || (type >= atZip && type <= atZipMVol);
+  const bool zipType = type == ArchiveFormat::Jar || type == ArchiveFormat::JarSfx ||
+                       (type >= ArchiveFormat::Zip && type <= ArchiveFormat::ZipMVol);
   std::string name;
   if (zipType && hostSystem != 0 && IsValidUtf8(raw))
     name = std::string(raw);

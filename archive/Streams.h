@@ -8,17 +8,17 @@
 
 namespace corvina::archive {
 
-enum SeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+enum class SeekOrigin : int { Beginning = 0, Current = 1, End = 2 };
 
 class Stream32 {
  public:
   virtual ~Stream32() = default;
   virtual int64_t Read(void* buffer, int64_t count) = 0;
   virtual int64_t Write(const void* buffer, int64_t count) = 0;
-  virtual int64_t Seek(int64_t offset, int origin) = 0;  // answers the new position, -1 on failure
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;  // answers the new position, -1 on failure
   virtual int64_t Size();
 
-  int64_t Position() { return Seek(0, soCurrent); }
+  int64_t Position() { return Seek(0, SeekOrigin::Current); }
   // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
   // before each block and stopping when the cancel flag is set. Answers the bytes copied.
   virtual int64_t CopyFrom64(Stream32& source, int64_t count);
@@ -34,7 +34,7 @@ class HandleStream32 : public Stream32 {
   ~HandleStream32() override { Handle = -1; }  // does not close: the handle is borrowed
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, int origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   bool SetSize(int64_t size);
   bool Valid() const { return Handle >= 0; }
   int Handle = -1;
@@ -60,7 +60,7 @@ class MemoryStream32 : public Stream32 {
   MemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t offset, int origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
 
  private:
   const uint8_t* Data;

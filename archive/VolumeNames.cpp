@@ -7,16 +7,16 @@ namespace corvina::archive {
 void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, int& volume) {
   const char* defaultExt = nullptr;
   switch (type) {
-    case atAce:
+    case ArchiveFormat::Ace:
       letter = 'C';
       defaultExt = "Ace";
       break;
-    case atArj:
+    case ArchiveFormat::Arj:
       letter = 'a';
       defaultExt = "Arj";
       break;
-    case atJar:
-    case atJarSfx:
+    case ArchiveFormat::Jar:
+    case ArchiveFormat::JarSfx:
       letter = 'j';
       defaultExt = "Jar";
       break;
@@ -31,7 +31,7 @@ void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, i
     volume = std::atoi(ext.substr(start).c_str()) + 1;
     letter = ext[0];
   } else {
-    volume = (type == atArj || type == atArjSfx) ? 1 : 0;
+    volume = (type == ArchiveFormat::Arj || type == ArchiveFormat::ArjSfx) ? 1 : 0;
   }
 }
 }  // namespace corvina::archive

@@ -4,10 +4,10 @@
 
 namespace corvina::archive {
 
-int DecodeResultMessage(int method, int result) {
-  if (result == drWriteFailed) return msg::WriteError;
-  if (method == 1 && result == drBadData) return msg::BadBlock;
-  if (method == 1 && result == drStackOverflow) return msg::StackOverflow;
+int DecodeResultMessage(int method, DecodeResult result) {
+  if (result == DecodeResult::WriteFailed) return msg::WriteError;
+  if (method == 1 && result == DecodeResult::BadData) return msg::BadBlock;
+  if (method == 1 && result == DecodeResult::StackOverflow) return msg::StackOverflow;
   return 0;
 }
 }  // namespace corvina::archive

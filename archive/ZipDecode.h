@@ -22,19 +22,19 @@ struct ZipDecodeIo {
   int64_t UnpackedSize = 0;
 };
 
-// Results of the entry decoders. Anything but drOk fails the entry, whatever its encryption kind.
-enum DecodeResult : int {
-  drOk = 0,
-  drWriteFailed = -2,  // the write callback answered false
-  drInputEnded = -3,   // the packed bytes ended before the data did
-  drBadData = -4,      // invalid block type, code, tree, distance or header
-  drCancelled = -5,
-  drStackOverflow = -6,  // unshrinking: a parent chain longer than the stack
-  drNoMemory = -7,
+// Results of the entry decoders. Anything but DecodeResult::Ok fails the entry, whatever its encryption kind.
+enum class DecodeResult : int {
+  Ok = 0,
+  WriteFailed = -2,  // the write callback answered false
+  InputEnded = -3,   // the packed bytes ended before the data did
+  BadData = -4,      // invalid block type, code, tree, distance or header
+  Cancelled = -5,
+  StackOverflow = -6,  // unshrinking: a parent chain longer than the stack
+  NoMemory = -7,
 };
 
 // The message number the reader reports for a decoder result (0: report nothing beyond the
 // failed CRC check): 25136 for a failed write; 25116 "Bad block" and 25305 "Stack overflow" for
 // unshrinking (method 1).
-int DecodeResultMessage(int method, int result);
+int DecodeResultMessage(int method, DecodeResult result);
 }  // namespace corvina::archive

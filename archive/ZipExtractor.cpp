@@ -22,7 +22,7 @@ constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 constexpr uint64_t kMaxSize = uint64_t(std::numeric_limits<int64_t>::max());
 
 bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
-  if (at < 0 || s.Seek(at, soBeginning) != at) return false;
+  if (at < 0 || s.Seek(at, SeekOrigin::Beginning) != at) return false;
   return count == 0 || s.Read(buffer, count) == count;
 }
 }  // namespace
@@ -32,11 +32,11 @@ bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
 SignatureClass ClassifySignature(uint32_t sig, HeaderType wanted) {
   uint32_t base = 0;
   switch (wanted) {
-    case htLocal: base = 0x04034B50; break;
-    case htCentral: base = 0x02014B50; break;
-    case htEnding:
-      if (sig == 0x06054B50 || sig == 0x06055B50) return {htEnding, false};
-      if (sig == 0x06054C50 || sig == 0x06055C50) return {htEnding, true};
+    case HeaderType::Local: base = 0x04034B50; break;
+    case HeaderType::Central: base = 0x02014B50; break;
+    case HeaderType::Ending:
+      if (sig == 0x06054B50 || sig == 0x06055B50) return {HeaderType::Ending, false};
+      if (sig == 0x06054C50 || sig == 0x06055C50) return {HeaderType::Ending, true};
       return {};
     default: return {};
   }
@@ -123,7 +123,7 @@ bool ResolveSizes(ZipHeader& h, uint32_t compressed32, uint32_t uncompressed32, 
 
 bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h) {
   Stream32& s = *ArchiveStream;
-  const size_t fixed = kind == htCentral ? 46 : 30;
+  const size_t fixed = kind == HeaderType::Central ? 46 : 30;
   uint8_t b[46];
   if (!ReadExact(s, position, b, int64_t(fixed))) return false;
   const SignatureClass c = ClassifySignature(Le32(b), kind);
@@ -137,7 +137,7 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   h.Position = position;
   size_t nameLength, extraLength, commentLength = 0;
   uint32_t compressed32, uncompressed32, offset32 = 0;
-  if (kind == htCentral) {
+  if (kind == HeaderType::Central) {
     h.VersionMadeBy = Le16(b + 4);
     h.Flags = Le16(b + 8);
     h.Method = Le16(b + 10);
@@ -165,8 +165,8 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   if (!rest.empty() && s.Read(rest.data(), int64_t(rest.size())) != int64_t(rest.size())) return false;
   if (c.Enciphered) Crypto.DecryptBuffer(true, rest.data(), nameLength);
   h.RawName.assign(reinterpret_cast<const char*>(rest.data()), nameLength);
-  h.Extra =
-      ReadExtraField(rest.data() + nameLength, extraLength, kind == htCentral, uncompressed32, compressed32, offset32);
+  h.Extra = ReadExtraField(rest.data() + nameLength, extraLength, kind == HeaderType::Central, uncompressed32,
+                           compressed32, offset32);
   if (!ResolveSizes(h, compressed32, uncompressed32, offset32)) return false;
   // A UTF-8 copy of the name counts only while it belongs to the stored name (a later rename by a
   // tool that knows nothing of it leaves the old CRC behind).
@@ -180,7 +180,7 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   else
     h.Name = ConvertEntryName(ArchiveType, h.VersionMadeBy >> 8, h.RawName);
   h.DataPosition = position + int64_t(fixed) + int64_t(nameLength + extraLength);
-  if (kind == htCentral) h.DataPosition += int64_t(commentLength);  // the next header
+  if (kind == HeaderType::Central) h.DataPosition += int64_t(commentLength);  // the next header
   return true;
 }
 
@@ -226,7 +226,7 @@ void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
 void ZipExtractor::ExtractLoop(Stream32&) {
   const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
   // A central directory found through the Zip64 records is enough to start from.
-  const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(htCentral));
+  const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(HeaderType::Central));
   if (!zipType || !located) {
     DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
     return;
@@ -236,12 +236,12 @@ void ZipExtractor::ExtractLoop(Stream32&) {
   OpenVolume = -1;
   LocalShift = 0;
   ShiftSearched = false;
-  if (ArchiveType == atZipSpan) {
+  if (ArchiveType == ArchiveFormat::ZipSpan) {
     Span.SpanInit(this);
     if (!Span.SwitchVolume(0)) return;
   }
   try {
-    if (DetectFlags == HeaderBit(htLocal)) {
+    if (DetectFlags == HeaderBit(HeaderType::Local)) {
       if (ReadLocalHeaders(false) > 0) ProcessList();
     } else if (ReadCentralDir() > 0) {
       ProcessList();
@@ -268,7 +268,7 @@ int ZipExtractor::ReadCentralDir() {
   int64_t position = CdStart;
   int walked = 0;
   ZipHeader c;
-  while (!GetCancel() && ReadHeaderAt(position, htCentral, c)) {
+  while (!GetCancel() && ReadHeaderAt(position, HeaderType::Central, c)) {
     ++walked;
     const int64_t next = c.DataPosition;
     EntryName = c.Name;
@@ -288,11 +288,11 @@ int ZipExtractor::ReadCentralDir() {
         bool found = true;
         if (!IsSplitZip(ArchiveType)) {
           ZipHeader l;
-          found = ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+          found = ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
           if (!found && !ShiftSearched) {
             ShiftSearched = true;
             LocalShift = FindLocalHeaderShift(c, item.LocalPosition);
-            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
           }
           item.LocalPosition += LocalShift;
         }
@@ -331,17 +331,19 @@ int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t com
   int64_t shift = 0;
   for (int n = 0; n < 5 && shift == 0; ++n) {
     const int64_t from = int64_t(n) * 32768;
-    if (s.Seek(from, soBeginning) != from) break;
+    if (s.Seek(from, SeekOrigin::Beginning) != from) break;
     const int64_t got = s.Read(block.data(), int64_t(block.size()));
     for (int64_t i = 0; i + 4 <= got && shift == 0; ++i) {
-      if (block[size_t(i)] != 'P' || ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind != htLocal) continue;
+      if (block[size_t(i)] != 'P' ||
+          ClassifySignature(Le32(&block[size_t(i)]), HeaderType::Local).Kind != HeaderType::Local)
+        continue;
       ZipHeader l;
-      if (ReadHeaderAt(from + i, htLocal, l) && l.RawName == central.RawName && from + i != computed)
+      if (ReadHeaderAt(from + i, HeaderType::Local, l) && l.RawName == central.RawName && from + i != computed)
         shift = from + i - computed;
     }
     if (got < int64_t(block.size())) break;
   }
-  s.Seek(remembered, soBeginning);
+  s.Seek(remembered, SeekOrigin::Beginning);
   return shift;
 }
 
@@ -352,8 +354,9 @@ int64_t ZipExtractor::SkipDescriptor(int64_t position) {
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
   for (const int64_t length : {12, 20})
-    if (ReadExact(s, position + length, sig, 4) && (ClassifySignature(Le32(sig), htLocal).Kind == htLocal ||
-                                                    ClassifySignature(Le32(sig), htCentral).Kind == htCentral))
+    if (ReadExact(s, position + length, sig, 4) &&
+        (ClassifySignature(Le32(sig), HeaderType::Local).Kind == HeaderType::Local ||
+         ClassifySignature(Le32(sig), HeaderType::Central).Kind == HeaderType::Central))
       return position + length;
   return position + 12;
 }
@@ -371,12 +374,14 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   if (!afterCentral) ArchiveTotal = 0;
   ZipHeader l;
   // Data in front of the first header (a stub, junk): the walk starts at the first header found.
-  if (!ReadHeaderAt(position, htLocal, l)) {
+  if (!ReadHeaderAt(position, HeaderType::Local, l)) {
     std::vector<uint8_t> block(5 * 32768);
-    const int64_t got = s.Seek(position, soBeginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
+    const int64_t got =
+        s.Seek(position, SeekOrigin::Beginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
     for (int64_t i = 0; i + 4 <= got; ++i)
-      if (block[size_t(i)] == 'P' && ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind == htLocal &&
-          ReadHeaderAt(position + i, htLocal, l)) {
+      if (block[size_t(i)] == 'P' &&
+          ClassifySignature(Le32(&block[size_t(i)]), HeaderType::Local).Kind == HeaderType::Local &&
+          ReadHeaderAt(position + i, HeaderType::Local, l)) {
         position += i;
         break;
       }
@@ -386,7 +391,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   // listed from a header read out of step, and its local header counts instead.
   std::map<int64_t, size_t> listedAt;
   for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
-  while (!GetCancel() && ReadHeaderAt(position, htLocal, l)) {
+  while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
     uint64_t compressed = l.Compressed;
     // Without a central directory nothing tells where an entry with a trailing descriptor
@@ -423,7 +428,8 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   }
   // Nothing to list is an error unless the end record says the archive is empty.
   uint8_t end[12] = {};
-  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) && ClassifySignature(Le32(end), htEnding).Kind == htEnding;
+  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) &&
+                        ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
   if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
@@ -441,17 +447,17 @@ void ZipExtractor::ProcessList() {
   bool first = true;
   for (const Listed& item : List) {
     if (GetCancel() || RunStopped) break;
-    if (ArchiveType == atZipSpan && first) {
+    if (ArchiveType == ArchiveFormat::ZipSpan && first) {
       Span.DiskIndex = int(item.Disk) + 1;
       if (!Span.SwitchVolume(item.LocalPosition)) break;
     }
     first = false;
     // Entries found by their local headers lie in the file that is open: a volume opened by
     // itself gives what it holds without asking for the others.
-    if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
+    if (ArchiveType == ArchiveFormat::ZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
         !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
       break;
-    if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
+    if (!ReadHeaderAt(item.LocalPosition, HeaderType::Local, Local)) {
       DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, ArchiveName);
       continue;
     }
@@ -481,7 +487,7 @@ void ZipExtractor::ProcessList() {
 
 void ZipExtractor::ExtractZipFile(const Listed& item) {
   const ZipHeader& h = Local;
-  const bool jar = ArchiveType == atJar || ArchiveType == atJarSfx;
+  const bool jar = ArchiveType == ArchiveFormat::Jar || ArchiveType == ArchiveFormat::JarSfx;
   // A folder: a name ending in "\", or a DOS folder attribute on a name stored without it.
   const bool isDirectory = (!EntryName.empty() && EntryName.back() == '\\') ||
                            (item.FromCentral && (item.Attributes & 0x10) && Local.Uncompressed == 0);
@@ -533,7 +539,7 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
 
   const bool encrypted = CryptKind != kCryptNone;
   Aes.reset();
-  ArchiveStream->Seek(h.DataPosition, soBeginning);
+  ArchiveStream->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
     if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(ArchiveStream.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
@@ -609,10 +615,10 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
 }
 
 bool ZipExtractor::NextVolume() {
-  if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
+  if (ArchiveType == ArchiveFormat::ZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
   if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
   if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
-  return ArchiveStream->Seek(0, soBeginning) == 0;
+  return ArchiveStream->Seek(0, SeekOrigin::Beginning) == 0;
 }
 
 bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked) {
@@ -640,23 +646,23 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
   io.UnpackedSize = unpacked;
   if (packed == 0) return true;  // nothing stored: nothing to write
 
-  int result = drOk;
+  DecodeResult result = DecodeResult::Ok;
   switch (method) {
     case 0: {
       std::vector<uint8_t> buffer(size_t(std::min<int64_t>(packed, 32768)));
       while (PackedLeft > 0 && !GetCancel()) {
         const int64_t got = ReadPacked(buffer.data(), int64_t(buffer.size()));
         if (got <= 0) {
-          result = drInputEnded;
+          result = DecodeResult::InputEnded;
           break;
         }
         if (!io.Write(buffer.data(), got)) {
-          result = drWriteFailed;
+          result = DecodeResult::WriteFailed;
           break;
         }
         io.Progress();
       }
-      if (GetCancel()) result = drCancelled;
+      if (GetCancel()) result = DecodeResult::Cancelled;
       break;
     }
     case 1: result = Unshrink(io); break;
@@ -670,7 +676,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     case 12: result = BZip2DecodeStream(io); break;
     default: DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName); return false;
   }
-  if (result != drOk) {
+  if (result != DecodeResult::Ok) {
     const int code = DecodeResultMessage(method, result);
     if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, ArchiveName);
     return false;

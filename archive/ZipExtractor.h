@@ -44,7 +44,7 @@ ZipExtra ReadExtraField(const uint8_t* data, size_t size, bool central, uint32_t
 
 // Header signatures, the standard one and the library's own variants.
 struct SignatureClass {
-  HeaderType Kind = htNone;
+  HeaderType Kind = HeaderType::None;
   bool Enciphered = false;
 };
 SignatureClass ClassifySignature(uint32_t signature, HeaderType wanted);

@@ -88,17 +88,17 @@ bool SpannedVolumes::OpenVolume() {
   }
   // A spanned disk says by its label which one it is; a disk that merely has a header where one
   // is wanted may be the previous disk still in the drive.
-  if (z.ArchiveType == atZipSpan && drives) {
+  if (z.ArchiveType == ArchiveFormat::ZipSpan && drives) {
     if (drives->VolumeNumber != DiskIndex) return false;
     if (!HeaderExpected) return true;
   }
   const int64_t size = stream->Size();
   if (WantedPosition + 30 > size) {
-    if (z.ArchiveType == atZipMVol) return true;
+    if (z.ArchiveType == ArchiveFormat::ZipMVol) return true;
     return drives && drives->VolumeNumber == DiskIndex;
   }
   uint8_t sig[4];
-  if (stream->Seek(WantedPosition, soBeginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
+  if (stream->Seek(WantedPosition, SeekOrigin::Beginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
   const uint32_t s = Le32(sig);
   return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
 }
@@ -115,7 +115,7 @@ bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
     z.DoError(z.ArchiveFile(), {}, msg::EventNotAssigned, z.ArchiveFile());
   } else if (DiskIndex == 0) {
     // The last disk holds the end record; detection tells whether the disk in the drive has it.
-    z.ArchiveType = atNotAvail;
+    z.ArchiveType = ArchiveFormat::NotAvail;
     z.DetectFlags = 0;
     if (auto stream = OpenRead(z.ArchiveFile())) {
       z.DetectArchiveType(stream.get());
@@ -169,7 +169,7 @@ bool ZipExtractor::GetPassword() {
   Stream32& s = *ArchiveStream;
   const int64_t dataAt = Local.DataPosition;
   const bool traditional = CryptKind == kCryptTraditional;
-  if (traditional && (s.Seek(dataAt, soBeginning) != dataAt ||
+  if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
                       s.Read(CryptHeader, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;
   auto fits = [&](const std::string& password) {
@@ -179,12 +179,12 @@ bool ZipExtractor::GetPassword() {
       return CheckDecryptHeader();
     }
     int64_t headerBytes = 0;
-    s.Seek(dataAt, soBeginning);
+    s.Seek(dataAt, SeekOrigin::Beginning);
     return Aes->CheckPassword(password, x.AesStrength, headerBytes);
   };
   auto found = [&] {
     // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.
-    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), soBeginning);
+    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), SeekOrigin::Beginning);
     return true;
   };
   if (fits(CurrentPassword)) return found();

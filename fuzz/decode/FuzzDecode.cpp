@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   io.Flags = uint16_t(((pick >> 3) & 3) << 1);
   io.PackedSize = (pick & 0x40) ? 200001 : int64_t(packedSize);
   io.UnpackedSize = int64_t(data[1] | data[2] << 8) * 16;
-  int result = 0;
+  DecodeResult result = DecodeResult::Ok;
   switch (pick % 6) {
     case 0: result = InflateDeflate(io); break;
     case 1: result = InflateDeflate64(io); break;
@@ -43,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 5: result = Explode(io); break;
   }
   // A decoder never reads past what it was given, and answers only its documented results.
-  if (pos > packedSize || result > 0 || result == -1 || result < drNoMemory) __builtin_trap();
+  const int code = int(result);
+  if (pos > packedSize || code > 0 || code == -1 || code < int(DecodeResult::NoMemory)) __builtin_trap();
   return 0;
 }

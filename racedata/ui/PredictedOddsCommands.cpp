@@ -88,7 +88,7 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
     if (!pass) result.entryFailed = true;
   };
   extractor.SetArchiveFile(archive.string());
-  if (extractor.ArchiveType != atLha && extractor.ArchiveType != atLhaSfx) return result;
+  if (extractor.ArchiveType != ArchiveFormat::Lha && extractor.ArchiveType != ArchiveFormat::LhaSfx) return result;
   extractor.FileSpec.clear();
   extractor.FileSpec.push_back("*.*");
   extractor.SetExtractDir(folder.string());

@@ -34,7 +34,7 @@ class HalfWriteStream : public Stream32 {
  public:
   int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void*, int64_t count) override { return count / 2; }
-  int64_t Seek(int64_t, int) override { return 0; }
+  int64_t Seek(int64_t, SeekOrigin) override { return 0; }
 };
 
 fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries) {
@@ -120,10 +120,10 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   r.Attach(c);
   // A missing file after an archive leaves nothing of the archive behind.
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
-  ASSERT_EQ(c.ArchiveType, atLha);
+  ASSERT_EQ(c.ArchiveType, ArchiveFormat::Lha);
   c.SetArchiveFile((d.path() / "missing.lzh").string());
   EXPECT_TRUE(c.ArchiveFile().empty());
-  EXPECT_EQ(c.ArchiveType, atNotAvail);
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::NotAvail);
   c.SetArchiveFile(d.path().string());  // a folder is no archive either
   EXPECT_TRUE(c.ArchiveFile().empty());
 
@@ -137,9 +137,9 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
   c.FileSpec = {"*.*"};
   c.SetExtractDir((d.path() / "out").string());
-  c.CpuType = cpt80486;
+  c.CpuType = CpuKind::I80486;
   EXPECT_EQ(c.Extract(), 1);
-  EXPECT_EQ(c.CpuType, cptAuto);
+  EXPECT_EQ(c.CpuType, CpuKind::Auto);
   EXPECT_EQ(activated, 1);
 }
 
@@ -222,7 +222,9 @@ TEST(ExtractionRun, OverwriteRules) {
   prepare();
   Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
     c.ConfirmOverwrites = true;
-    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) {
+      mode = OverwritePolicy::Overwrite;
+    };
   });
   EXPECT_EQ(r.count, 1);
   EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
@@ -242,7 +244,7 @@ TEST(ExtractionRun, OverwriteRules) {
     c.ConfirmOverwrites = true;
     c.OnFileExists = [](ArchiveContext&, const std::string&, std::string& newName, OverwritePolicy& mode) {
       newName = "renamed.txt";
-      mode = omSkip;
+      mode = OverwritePolicy::Skip;
     };
   });
   EXPECT_EQ(r.count, 1);
@@ -252,7 +254,7 @@ TEST(ExtractionRun, OverwriteRules) {
   // Not asking and "skip": nothing is written, whether the file exists or not.
   prepare();
   r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path(), {"*.*"},
-                   [](LhaExtractor& c) { c.OverwriteMode = omSkip; });
+                   [](LhaExtractor& c) { c.OverwriteMode = OverwritePolicy::Skip; });
   EXPECT_EQ(r.count, 0);
   EXPECT_FALSE(fs::exists(out / "fresh.txt"));
 
@@ -453,7 +455,7 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
   fs::remove_all(d.path() / "out");
   r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-    c.DateAttribute = daMaxFileDate;
+    c.DateAttribute = DateSource::MaxFileDate;
     c.RestoreFileAttr = false;
   });
   ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
@@ -465,7 +467,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   ScopedDir d("copy");
   const Bytes source = Text(std::string(300000, 'q') + "tail");
   MemoryStream32 in(source.data(), source.size());
-  in.Seek(1000, soBeginning);  // the copy starts at the source's start whatever its position
+  in.Seek(1000, SeekOrigin::Beginning);  // the copy starts at the source's start whatever its position
   const fs::path file = d.path() / "copy.bin";
   {
     FileStream32 out(file.string(), FileStream32::fmCreate);
@@ -474,7 +476,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   }
   EXPECT_EQ(ReadAll(file), source);
   // A count copies that many bytes from where the source stands, over more than one block.
-  in.Seek(4, soBeginning);
+  in.Seek(4, SeekOrigin::Beginning);
   {
     FileStream32 out(file.string(), FileStream32::fmCreate);
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);

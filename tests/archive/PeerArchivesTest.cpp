@@ -101,7 +101,7 @@ TEST(PeerArchives, EveryRowOfTheTable) {
     probe.SetArchiveFile(archive.string());
     std::set<std::string> methods;
     std::set<int> levels;
-    const bool lha = probe.ArchiveType == atLha || probe.ArchiveType == atLhaSfx;
+    const bool lha = probe.ArchiveType == ArchiveFormat::Lha || probe.ArchiveType == ArchiveFormat::LhaSfx;
     const bool walkable = lha && MethodsAndLevels(bytes, probe.ArchiveOffset, methods, levels);
     const bool huge = name == "morphos_lha_2717/h2_huge.lzh";
     const bool scoped = walkable && InScope(methods, levels) && !huge;

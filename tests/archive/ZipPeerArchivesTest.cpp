@@ -24,7 +24,7 @@ std::map<std::string, std::vector<Row>> ReadTable() { return ReadExpectedTable(k
 
 // The name a stored entry gets on disk: names that are not UTF-8 are read as CP932.
 std::string DiskName(const std::string& raw) {
-  std::string name = IsValidUtf8(raw) ? raw : ConvertEntryName(atZip, 0, raw);
+  std::string name = IsValidUtf8(raw) ? raw : ConvertEntryName(ArchiveFormat::Zip, 0, raw);
   for (char& c : name)
     if (c == '\\') c = '/';
   return name;

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const ArchiveFormat type = probe.ArchiveType;
-  const bool isLha = type == atLha || type == atLhaSfx;
+  const bool isLha = type == ArchiveFormat::Lha || type == ArchiveFormat::LhaSfx;
   const bool isZip = IsZipFamily(type) || IsSplitZip(type);
   if (!isLha && !isZip) {
     if (IsRecognisedArchive(type)) {
