@@ -23,28 +23,28 @@ std::unique_ptr<Stream32> VolumeManager::OpenFirstVolume(const std::string& arch
 
 void Stopwatch::Start() {
   ElapsedTime = 0;
-  start = Clock::now();
-  running = true;
-  paused = false;
+  start_ = Clock::now();
+  running_ = true;
+  paused_ = false;
 }
 
 void Stopwatch::Stop() {
-  if (!running) return;
-  if (paused) Resume();
-  ElapsedTime = std::chrono::duration<float>(Clock::now() - start).count();
-  running = false;
+  if (!running_) return;
+  if (paused_) Resume();
+  ElapsedTime = std::chrono::duration<float>(Clock::now() - start_).count();
+  running_ = false;
 }
 
 void Stopwatch::Suspend() {
-  if (!running || paused) return;
-  pauseAt = Clock::now();
-  paused = true;
+  if (!running_ || paused_) return;
+  pauseAt_ = Clock::now();
+  paused_ = true;
 }
 
 void Stopwatch::Resume() {
-  if (!running || !paused) return;
-  start += Clock::now() - pauseAt;
-  paused = false;
+  if (!running_ || !paused_) return;
+  start_ += Clock::now() - pauseAt_;
+  paused_ = false;
 }
 
 // ---------------------------------------------------------------- ArchiveContext
@@ -54,8 +54,8 @@ ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()
 ArchiveContext::~ArchiveContext() = default;
 
 void ArchiveContext::SetCancel(bool value) {
-  *CancelPointer = value;
-  if (value) DoError(OutputName, {}, msg::UserCanceled, ArchiveName);
+  *cancelPointer_ = value;
+  if (value) DoError(OutputName, {}, msg::UserCanceled, archiveName_);
 }
 
 void ArchiveContext::DoError(const std::string& fileName, const std::string& extendedMsg, int eCode,
@@ -137,43 +137,43 @@ std::string ArchiveContext::VolumeNameByIndex(const std::string& name, int n) co
 void ArchiveContext::SetArchiveFile(const std::string& value) {
   if (!FileExists(value)) {
     ArchiveType = ArchiveFormat::NotAvail;
-    ArchivePath.clear();
+    archivePath_.clear();
     return;
   }
-  ArchivePath = ExpandFileName(value);
-  FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
+  archivePath_ = ExpandFileName(value);
+  FileStream32 stream(archivePath_, FileStream32::fmOpenRead);
   if (!stream.Valid()) {
     ArchiveType = ArchiveFormat::NotAvail;
-    if (OnError) DoError(ArchivePath, {}, msg::OpenError, {});
+    if (OnError) DoError(archivePath_, {}, msg::OpenError, {});
     return;
   }
   ArchiveType = DetectArchiveType(&stream);
-  if (IsRecognisedArchive(ArchiveType)) NextVolumeName(ArchivePath, ArchiveType, VolumeLetter, VolumeNumber);
+  if (IsRecognisedArchive(ArchiveType)) NextVolumeName(archivePath_, ArchiveType, VolumeLetter, VolumeNumber);
 }
 
 void ArchiveContext::SetExtractDir(const std::string& value) {
   if (!value.empty()) {
     const std::string full = ExpandFileName(value);
     if (FileExists(full) && full != "/") {
-      DoError(ExtractFolder, {}, msg::CreateDirError, {});
+      DoError(extractFolder_, {}, msg::CreateDirError, {});
       return;
     }
-    ExtractFolder = AppendPathDelim(full);
-    if (!DirectoryExists(ExtractFolder) && !ForceDirTree(ExtractFolder))
-      DoError(ExtractFolder, {}, msg::CreateDirError, {});
-  } else if (!ArchivePath.empty()) {
-    ExtractFolder = AppendPathDelim(ExtractFileDir(ArchivePath));
+    extractFolder_ = AppendPathDelim(full);
+    if (!DirectoryExists(extractFolder_) && !ForceDirTree(extractFolder_))
+      DoError(extractFolder_, {}, msg::CreateDirError, {});
+  } else if (!archivePath_.empty()) {
+    extractFolder_ = AppendPathDelim(ExtractFileDir(archivePath_));
   } else {
-    ExtractFolder.clear();
+    extractFolder_.clear();
   }
 }
 
 void ArchiveContext::DetectFileType(ArchiveFormat emptyValue) {
-  if (ArchivePath.empty()) {
+  if (archivePath_.empty()) {
     ArchiveType = emptyValue;
     return;
   }
-  FileStream32 stream(ArchivePath, FileStream32::fmOpenRead);
+  FileStream32 stream(archivePath_, FileStream32::fmOpenRead);
   ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : ArchiveFormat::FileError;
 }
 

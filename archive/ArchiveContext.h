@@ -51,13 +51,13 @@ class Stopwatch {
   void Stop();
   void Suspend();
   void Resume();
-  bool Running() const { return running; }
+  bool Running() const { return running_; }
   float ElapsedTime = 0;
 
  private:
   using Clock = std::chrono::steady_clock;
-  bool running = false, paused = false;
-  Clock::time_point start, pauseAt;
+  bool running_ = false, paused_ = false;
+  Clock::time_point start_, pauseAt_;
 };
 
 class ArchiveComponent {
@@ -87,11 +87,11 @@ class ArchiveContext : public ArchiveComponent {
   std::vector<std::string> ExcludeSpec;
   std::vector<std::string> Passwords;
 
-  const std::string& ArchiveFile() const { return ArchivePath; }
+  const std::string& ArchiveFile() const { return archivePath_; }
   virtual void SetArchiveFile(const std::string& value);
-  const std::string& ExtractDir() const { return ExtractFolder; }
+  const std::string& ExtractDir() const { return extractFolder_; }
   void SetExtractDir(const std::string& value);
-  int Count() const { return ExtractedCount; }
+  int Count() const { return extractedCount_; }
 
   // ---- events (unassigned ones are skipped)
   std::function<void(ArchiveContext&, float)> OnElapsedTime;
@@ -115,8 +115,8 @@ class ArchiveContext : public ArchiveComponent {
   std::function<void()> ProcessMessages;
 
   // ---- cancellation and reporting
-  bool GetCancel() const { return *CancelPointer; }
-  const bool& GetCancelRef() const { return *CancelPointer; }
+  bool GetCancel() const { return *cancelPointer_; }
+  const bool& GetCancelRef() const { return *cancelPointer_; }
   void SetCancel(bool value);
   void DoError(const std::string& fileName, const std::string& extendedMsg, int eCode, const std::string& volumeId);
   void RaiseArchiveError(const std::string& fileName, const std::string& extendedMsg, const std::string& volumeId,
@@ -173,12 +173,12 @@ class ArchiveContext : public ArchiveComponent {
   bool NoZipHeaderFlags() const;  // the end-record search set no header kind
   bool IsMultiDiskZip() const;
 
-  std::string ArchivePath;    // the archive as set, made absolute (ArchiveFile)
-  std::string ExtractFolder;  // where the entries go (ExtractDir)
-  std::string ArchiveName;    // ArchiveFile as copied at the start of a run (VolumeID of errors)
-  int ExtractedCount = 0;     // entries extracted in this run (Count)
-  bool CancelFlag = false;    // the component's own cancel flag, unless CancelPointer is pointed elsewhere
-  bool* CancelPointer = &CancelFlag;
+  std::string archivePath_;    // the archive as set, made absolute (ArchiveFile)
+  std::string extractFolder_;  // where the entries go (ExtractDir)
+  std::string archiveName_;    // ArchiveFile as copied at the start of a run (VolumeID of errors)
+  int extractedCount_ = 0;     // entries extracted in this run (Count)
+  bool cancelFlag_ = false;    // the component's own cancel flag, unless cancelPointer_ is pointed elsewhere
+  bool* cancelPointer_ = &cancelFlag_;
 };
 
 // A percentage of part in total, rounded half up and kept within 0..100; 0 for an empty total.

@@ -10,42 +10,42 @@ namespace corvina::archive {
 int ArchiveExtractor::Extract() {
   // Event handlers pump messages; a second Extract started from one of them would share this
   // component's state with the running one, so it is refused.
-  if (Running) return 0;
+  if (running_) return 0;
   if (!OpenArchive()) return 0;
-  Running = true;
+  running_ = true;
   int n = 0;
   try {
     n = RunExtract();
   } catch (...) {
-    n = ExtractedCount;
+    n = extractedCount_;
   }
-  ArchiveStream.reset();
-  Running = false;
+  archiveStream_.reset();
+  running_ = false;
   return n;
 }
 
 bool ArchiveExtractor::OpenArchive() {
-  if (ArchivePath.empty()) {
-    DoError({}, {}, msg::FileNotFound, ArchivePath);
+  if (archivePath_.empty()) {
+    DoError({}, {}, msg::FileNotFound, archivePath_);
     return false;
   }
   if (IsSplitZip(ArchiveType)) {
-    ArchiveStream = DiskManager ? DiskManager->OpenFirstVolume(ArchivePath) : nullptr;
-    return ArchiveStream != nullptr;
+    archiveStream_ = DiskManager ? DiskManager->OpenFirstVolume(archivePath_) : nullptr;
+    return archiveStream_ != nullptr;
   }
   if (IsSelfOpenedType(ArchiveType)) return true;
-  auto stream = std::make_unique<FileStream32>(ArchivePath, FileStream32::fmOpenRead);
+  auto stream = std::make_unique<FileStream32>(archivePath_, FileStream32::fmOpenRead);
   if (!stream->Valid()) {
-    DoError({}, {}, msg::OpenError, ArchivePath);
+    DoError({}, {}, msg::OpenError, archivePath_);
     return false;
   }
   ArchiveSize = stream->Size();
-  ArchiveStream = std::move(stream);
+  archiveStream_ = std::move(stream);
   return true;
 }
 
 int ArchiveExtractor::RunExtract() {
-  const std::string remembered = ArchivePath;
+  const std::string remembered = archivePath_;
   struct Finally {
     ArchiveExtractor& self;
     const std::string& remembered;
@@ -56,20 +56,20 @@ int ArchiveExtractor::RunExtract() {
         } catch (...) {
         }
       }
-      self.ArchivePath = remembered;
+      self.archivePath_ = remembered;
     }
   };
   try {
     Finally fin{*this, remembered};
-    CancelFlag = false;
-    *CancelPointer = false;
-    ExtractedCount = 0;
+    cancelFlag_ = false;
+    *cancelPointer_ = false;
+    extractedCount_ = 0;
     EntryDone = EntrySize = ArchiveTotal = ArchiveLeft = 0;
     FilePercent = ArchivePercent = 0;
     NewestDate = 0;
     VolumeNumber = -1;
-    RunStopped = false;
-    ArchiveName = ArchivePath;
+    runStopped_ = false;
+    archiveName_ = archivePath_;
     if (CpuType == CpuKind::I80486) CpuType = CpuKind::Auto;
     if (OnActivate) OnActivate(*this);
     const bool timed = bool(OnElapsedTime);
@@ -87,34 +87,34 @@ int ArchiveExtractor::RunExtract() {
       }
     } stopTimer{*this, timed};
     OutputName.clear();
-    if (ExtractFolder.empty()) ExtractFolder = GetCurrentDir();
-    ExtractFolder = AppendPathDelim(ExtractFolder);
-    if (!CheckExtractDir(ExtractFolder)) return ExtractedCount;
-    if (ArchiveStream) ExtractLoop(*ArchiveStream);
+    if (extractFolder_.empty()) extractFolder_ = GetCurrentDir();
+    extractFolder_ = AppendPathDelim(extractFolder_);
+    if (!CheckExtractDir(extractFolder_)) return extractedCount_;
+    if (archiveStream_) ExtractLoop(*archiveStream_);
   } catch (...) {
-    // Errors were reported through OnError; the run answers the entries written so far.
+    // Errors were reported through OnError; the run returns the entries written so far.
   }
-  return ExtractedCount;
+  return extractedCount_;
 }
 
 bool ArchiveExtractor::CheckExtractDir(std::string& dir) {
   for (;;) {
     if (IsDirWritable(dir)) return true;
     if (!OnLimitedUser) {
-      DoError({}, {}, msg::EventNotAssigned, ArchivePath);
+      DoError({}, {}, msg::EventNotAssigned, archivePath_);
       return false;
     }
     std::string userDir;
-    OnLimitedUser(*this, dir, userDir, CancelFlag);
+    OnLimitedUser(*this, dir, userDir, cancelFlag_);
     if (GetCancel()) {
-      DoError(dir, {}, msg::AccessPermissions, ArchivePath);
+      DoError(dir, {}, msg::AccessPermissions, archivePath_);
       return false;
     }
     userDir = AppendPathDelim(userDir);
     if (DirectoryExists(userDir)) {
       if (userDir != dir) dir = userDir;
     } else {
-      DoError(dir, {}, msg::InvalidDirectory, ArchivePath);
+      DoError(dir, {}, msg::InvalidDirectory, archivePath_);
     }
   }
 }

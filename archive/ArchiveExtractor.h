@@ -15,13 +15,13 @@ class ArchiveExtractor : public EntryWriter {
   void SetFileSpec(const std::vector<std::string>& value) { FileSpec = value; }
   void SetExcludeSpec(const std::vector<std::string>& value) { ExcludeSpec = value; }
   bool IsEntrySelected(const std::string& entryName);
-  bool Active() const { return Running; }
+  bool Active() const { return running_; }
 
  protected:
   bool OpenArchive();
   int RunExtract();
   bool CheckExtractDir(std::string& dir);
-  std::unique_ptr<Stream32> ArchiveStream;
-  bool Running = false;
+  std::unique_ptr<Stream32> archiveStream_;
+  bool running_ = false;
 };
 }  // namespace corvina::archive

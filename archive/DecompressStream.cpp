@@ -12,49 +12,49 @@ constexpr uint32_t kInBufSize = 131070;
 
 DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
                                    bool deflate64)
-    : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize]) {
-  SourcePos = source.Position();
-  Rec.next_in = InBuf.get();
-  Rec.avail_in = 0;
-  initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
+    : source_(&source), cryptKind_(cryptKind), cipher_(cipher), inBuf_(new uint8_t[kInBufSize]) {
+  sourcePos_ = source.Position();
+  rec_.next_in = inBuf_.get();
+  rec_.avail_in = 0;
+  initResult_ = InflateInit(&rec_, windowBits, kZStreamRecSize, deflate64);
 }
 
 DecompressStream::~DecompressStream() {
-  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), SeekOrigin::Current);
-  InflateEnd(&Rec);
+  if (rec_.avail_in) source_->Seek(-int64_t(rec_.avail_in), SeekOrigin::Current);
+  InflateEnd(&rec_);
 }
 
 void DecompressStream::ResetInput(Stream32& source) {
-  Source = &source;
-  SourcePos = source.Position();
-  Rec.next_in = InBuf.get();
-  Rec.avail_in = 0;
+  source_ = &source;
+  sourcePos_ = source.Position();
+  rec_.next_in = inBuf_.get();
+  rec_.avail_in = 0;
 }
 
 int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
-  if (!Rec.state) return int64_t(InflateResult::StreamError);
+  if (!rec_.state) return int64_t(InflateResult::StreamError);
   if (ended_ || count <= 0) return 0;
   chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
-  if (Source->Position() != SourcePos) Source->Seek(SourcePos, SeekOrigin::Beginning);
+  if (source_->Position() != sourcePos_) source_->Seek(sourcePos_, SeekOrigin::Beginning);
   auto* out = static_cast<uint8_t*>(buffer);
   int64_t room = count;
   while (room > 0) {
-    if (Rec.avail_in == 0) {
-      const int64_t got = Source->Read(InBuf.get(), chunkSize);
-      SourcePos = Source->Position();
-      Rec.next_in = InBuf.get();
-      Rec.avail_in = got > 0 ? uint32_t(got) : 0;
+    if (rec_.avail_in == 0) {
+      const int64_t got = source_->Read(inBuf_.get(), chunkSize);
+      sourcePos_ = source_->Position();
+      rec_.next_in = inBuf_.get();
+      rec_.avail_in = got > 0 ? uint32_t(got) : 0;
       if (got > 0) {
         // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
-        if (Cipher && CryptKind <= 6) Cipher->Decipher(CryptKind, InBuf.get(), size_t(got));
+        if (cipher_ && cryptKind_ <= 6) cipher_->Decipher(cryptKind_, inBuf_.get(), size_t(got));
         if (BlockHook) BlockHook();
       }
     }
-    Rec.next_out = out + (count - room);
-    Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
-    const uint32_t before = Rec.avail_out;
-    const InflateResult r = Inflate(&Rec, 0);
-    room -= before - Rec.avail_out;
+    rec_.next_out = out + (count - room);
+    rec_.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
+    const uint32_t before = rec_.avail_out;
+    const InflateResult r = Inflate(&rec_, 0);
+    room -= before - rec_.avail_out;
     if (r == InflateResult::StreamEnd) {
       ended_ = true;
       break;
@@ -62,7 +62,7 @@ int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t cou
     if (int(r) < 0 && r != InflateResult::BufError) return int64_t(r);
     if (r == InflateResult::BufError) {
       // No input left: the caller decides (a split archive moves to its next volume).
-      if (Rec.avail_in == 0) {
+      if (rec_.avail_in == 0) {
         if (room == count) return int64_t(InflateResult::BufError);
         break;
       }
@@ -79,11 +79,11 @@ int64_t DecompressStream::Read(void* buffer, int64_t count) {
 int64_t DecompressStream::Seek(int64_t offset, SeekOrigin origin) {
   const int64_t produced = TotalOut();
   if (origin == SeekOrigin::Beginning && offset == 0) {
-    InflateReset(&Rec);
-    Rec.avail_in = 0;
+    InflateReset(&rec_);
+    rec_.avail_in = 0;
     ended_ = false;
-    Source->Seek(0, SeekOrigin::Beginning);
-    SourcePos = 0;
+    source_->Seek(0, SeekOrigin::Beginning);
+    sourcePos_ = 0;
     return 0;
   }
   int64_t skip = -1;

@@ -33,7 +33,7 @@ bool IsGzipFamily(const uint8_t* p, size_t n) {
 
 namespace {
 
-// Reads count bytes at offset; answers the number read (0 outside the stream).
+// Reads count bytes at offset; returns the number read (0 outside the stream).
 int64_t ReadAt(Stream32& s, int64_t offset, void* buffer, int64_t count) {
   if (offset < 0 || count <= 0) return 0;
   if (s.Seek(offset, SeekOrigin::Beginning) != offset) return 0;
@@ -301,7 +301,7 @@ int64_t ArchiveContext::GenericScan(Stream32& s, int64_t start) {
 
 ArchiveFormat ArchiveContext::ResolveClassified(const Classified& c) {
   if (!c.splitCheck) return c.type;
-  return DiskManager ? DiskManager->SplitCheck(ArchivePath) : ArchiveFormat::NotAvail;
+  return DiskManager ? DiskManager->SplitCheck(archivePath_) : ArchiveFormat::NotAvail;
 }
 
 bool ArchiveContext::NoZipHeaderFlags() const { return DetectFlags == 0 || DetectFlags == HeaderBit(HeaderType::Sfx); }
@@ -424,7 +424,7 @@ ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
   auto finishRecognised = [&]() {
     if (IsRecognisedArchive(ArchiveType)) {
       if (ArchiveOffset == -1) ArchiveOffset = 0;
-      std::string ext = ExtractFileExt(ArchivePath);
+      std::string ext = ExtractFileExt(archivePath_);
       for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = char(c + 32);
       if (ArchiveType == ArchiveFormat::Zip && ext == ".jar") ArchiveType = ArchiveFormat::Jar;

@@ -219,14 +219,14 @@ std::string DiskQuery::LastErrorText() { return std::strerror(errno); }
 // ---------------------------------------------------------------- DriveVolumeManager
 
 DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q)
-    : query(q ? std::move(q) : std::make_unique<DiskQuery>()) {}
+    : query_(q ? std::move(q) : std::make_unique<DiskQuery>()) {}
 
 ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
   try {
-    const std::string drive = query->DriveOf(ExpandFileName(archiveFile));
-    if (drive.empty() || !query->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
+    const std::string drive = query_->DriveOf(ExpandFileName(archiveFile));
+    if (drive.empty() || !query_->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
     VolumeInfo info;
-    if (query->DriveTypeOf(drive) == DriveKind::Removable && query->ReadVolumeInfo(drive, info) &&
+    if (query_->DriveTypeOf(drive) == DriveKind::Removable && query_->ReadVolumeInfo(drive, info) &&
         info.Label.find("PKBACK#") != std::string::npos)
       return ArchiveFormat::ZipSpan;
     return ArchiveFormat::ZipMVol;
@@ -237,7 +237,7 @@ ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
 
 std::string DriveVolumeManager::AccessErrorText(const std::string& path) {
   // Linux paths are case-sensitive, so the path is shown as it is, not upper-cased.
-  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query->LastErrorText();
+  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
 }
 
 void DriveVolumeManager::Report(const std::string& name, int code) {
@@ -251,9 +251,9 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     Handlers = handlers;
     const bool unc = IsUncPath(path) || path.rfind("//", 0) == 0;
     const bool hasFolder = path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
-    Drive = query->DriveOf(hasFolder ? path : GetCurrentDir());
+    Drive = query_->DriveOf(hasFolder ? path : GetCurrentDir());
     if (!unc) {
-      while (!query->IsDiskInDrive(Drive)) {
+      while (!query_->IsDiskInDrive(Drive)) {
         if (!Handlers.OnInsertDisk) {
           Report(Drive, msg::NotAccessible);
           return false;
@@ -267,7 +267,7 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
       }
     }
     VolumeInfo info;
-    while (!query->ReadVolumeInfo(Drive, info)) {
+    while (!query_->ReadVolumeInfo(Drive, info)) {
       if (!OnAskRetry || !OnAskRetry(AccessErrorText(Drive))) {
         Report(Drive, msg::NotAccessible);
         return false;
@@ -281,13 +281,13 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     SerialHex = hex;
     MaxComponentLength = info.MaxComponentLength;
     FileSystemName = info.FileSystemName;
-    DriveType = query->DriveTypeOf(Drive);
+    DriveType = query_->DriveTypeOf(Drive);
     if (DriveType == DriveKind::NoRootDir) {
       Report(Drive, msg::NotAccessible);
       return false;
     }
     DiskFree = DiskSize = 0;
-    query->ReadDiskSpace(Drive, DiskFree, DiskSize);
+    query_->ReadDiskSpace(Drive, DiskFree, DiskSize);
     DriveTypeName = corvina::archive::DriveTypeName(DriveType);
     FileSysFlags = info.FileSysFlags;
     return true;

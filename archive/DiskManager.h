@@ -34,7 +34,7 @@ struct VolumeInfo {
   uint32_t FileSysFlags = 0;
 };
 
-// The platform's view of drives. The default answers from /proc/mounts, /dev/disk/by-label,
+// The platform's view of drives. The default reads /proc/mounts, /dev/disk/by-label,
 // /dev/disk/by-uuid, /sys/block and statvfs.
 class DiskQuery {
  public:
@@ -73,7 +73,7 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
   // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-  // answer False after a report through Handlers.OnError: 25443 when the user declines to insert a
+  // return False after a report through Handlers.OnError: 25443 when the user declines to insert a
   // disk, 25170 when no disk or volume can be read or the drive has no root.
   bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
@@ -94,11 +94,11 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   DiskHandlers Handlers;
 
   std::string AccessErrorText(const std::string& path);
-  DiskQuery& Query() { return *query; }
+  DiskQuery& Query() { return *query_; }
 
  private:
   void Report(const std::string& name, int code);
-  std::unique_ptr<DiskQuery> query;
+  std::unique_ptr<DiskQuery> query_;
 };
 
 // True when every character is a digit (also for an empty text).

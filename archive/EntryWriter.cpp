@@ -53,9 +53,9 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
   name.erase(0, lead);
   if (!name.empty() && name[0] == '\\') name.erase(0, 1);
 
-  if (ExtractFolder.empty()) {
-    SetExtractDir(ExtractFileDir(ArchivePath));
-    if (ExtractFolder.empty()) ExtractFolder = AppendPathDelim(GetCurrentDir());
+  if (extractFolder_.empty()) {
+    SetExtractDir(ExtractFileDir(archivePath_));
+    if (extractFolder_.empty()) extractFolder_ = AppendPathDelim(GetCurrentDir());
   }
 
   std::string dirPart, filePart;
@@ -81,7 +81,7 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
     PathRefused = true;
     return;
   }
-  std::string out = AppendPathDelim(ExtractFolder);
+  std::string out = AppendPathDelim(extractFolder_);
   for (const auto& d : dirs) out += d + "/";
   if (filePart == ".") filePart.clear();
   out += filePart;
@@ -89,11 +89,11 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
 }
 
 bool EntryWriter::CheckOverwrite(bool isDirectory) {
-  EntryCounted = false;
-  EntryWriteFailed = false;
+  entryCounted_ = false;
+  entryWriteFailed_ = false;
   bool extract = true;
   if (isDirectory) {
-    if (OnBegin) OnBegin(*this, OutputName, ExtractedCount + 1, extract);
+    if (OnBegin) OnBegin(*this, OutputName, extractedCount_ + 1, extract);
     return true;
   }
   Timer.Suspend();
@@ -116,7 +116,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
         OutputName = newName;
       }
     }
-    OnBegin(*this, OutputName, ExtractedCount + 1, extract);
+    OnBegin(*this, OutputName, extractedCount_ + 1, extract);
   }
   if (GetCancel() || !extract) return false;
   if (!ConfirmOverwrites) {
@@ -126,7 +126,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
     struct stat st {};
     if (StatEntry(OutputName, st)) {
       if (!OnFileExists) {
-        DoError(OutputName, {}, msg::EventNotAssigned, ArchiveName);
+        DoError(OutputName, {}, msg::EventNotAssigned, archiveName_);
         OverwriteMode = OverwritePolicy::Skip;
       } else {
         for (;;) {
@@ -147,7 +147,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
       if (OverwriteMode == OverwritePolicy::Overwrite && !GetCancel() && StatEntry(OutputName, st)) {
         // Only plain files are replaced; a folder or device in the way is not ours to remove.
         if (!S_ISREG(st.st_mode)) {
-          DoError(OutputName, {}, msg::AttribOverwrite, ArchiveName);
+          DoError(OutputName, {}, msg::AttribOverwrite, archiveName_);
           return false;
         }
         std::string leaf;
@@ -161,8 +161,8 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
   }
   const bool answer = !GetCancel() && OverwriteMode == OverwritePolicy::Overwrite && !OutputName.empty();
   if (answer) {
-    ++ExtractedCount;
-    EntryCounted = true;
+    ++extractedCount_;
+    entryCounted_ = true;
   }
   return answer;
 }
@@ -177,9 +177,9 @@ bool CanLinkUnnamedFiles() {
 
 int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made,
                                  std::string* leaf) {
-  const std::string target = AppendPathDelim(ExtractFolder);
+  const std::string target = AppendPathDelim(extractFolder_);
   std::string root, relative;
-  if (!ExtractFolder.empty() && path.starts_with(target)) {
+  if (!extractFolder_.empty() && path.starts_with(target)) {
     root = target;
     relative = path.substr(target.size());
   } else {
@@ -217,7 +217,7 @@ bool EntryWriter::StatEntry(const std::string& path, struct stat& st) {
 bool EntryWriter::MakeStoredFolder() {
   const int folder = OpenEntryFolder(OutputName, true, nullptr, nullptr);
   if (folder < 0) {
-    DoError(OutputName, {}, msg::UnableCreateDir, ArchiveName);
+    DoError(OutputName, {}, msg::UnableCreateDir, archiveName_);
     return false;
   }
   ::close(folder);
@@ -227,33 +227,33 @@ bool EntryWriter::MakeStoredFolder() {
 bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::string& fileName) {
   out.reset();
   DiscardOutput();
-  RemoveMadeFolders(MadeFolders);
-  OutputFolder = OpenEntryFolder(fileName, true, &MadeFolders, &OutputLeaf);
-  if (OutputFolder < 0) {
-    RemoveMadeFolders(MadeFolders);
+  RemoveMadeFolders(madeFolders_);
+  outputFolder_ = OpenEntryFolder(fileName, true, &madeFolders_, &outputLeaf_);
+  if (outputFolder_ < 0) {
+    RemoveMadeFolders(madeFolders_);
     return false;
   }
   // The entry's data has no name until its check passed (FinishOutput), so a failed entry never
   // leaves a file or replaces one, and a run killed at any moment leaves nothing behind. Where
   // the file system has no files without a name, a hidden temporary name beside the target.
   if (CanLinkUnnamedFiles()) {
-    const int fd = ::openat(OutputFolder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    const int fd = ::openat(outputFolder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) {
       out = std::make_unique<FileStream32>(fd, fileName);
-      UnnamedOutput = true;
+      unnamedOutput_ = true;
       return true;
     }
   }
   std::string temp;
-  const int fd = CreateHiddenFileAt(OutputFolder, temp);
+  const int fd = CreateHiddenFileAt(outputFolder_, temp);
   if (fd < 0) {
     DiscardOutput();
-    RemoveMadeFolders(MadeFolders);
+    RemoveMadeFolders(madeFolders_);
     return false;
   }
   // The file is made private; the entry gets the mode any newly created file gets.
   ::fchmod(fd, 0666 & ~ProcessUmask());
-  TempOutputName = temp;
+  tempOutputName_ = temp;
   out = std::make_unique<FileStream32>(fd, AppendPathDelim(ExtractFileDir(fileName)) + temp);
   return true;
 }
@@ -264,18 +264,18 @@ int64_t EntryWriter::WriteBlock(Stream32& out, const uint8_t* buffer, bool updat
   const int64_t n = out.Write(buffer, count);
   if (out.LastError == ENOSPC || out.LastError == EDQUOT) {
     // The run stops; the entries written before stay on disk and in the count.
-    if (!EntryWriteFailed) UncountEntry();
-    EntryWriteFailed = true;
-    RunStopped = true;
-    RaiseArchiveError(ArchivePath, {}, OutputName, msg::DiskFull);
+    if (!entryWriteFailed_) UncountEntry();
+    entryWriteFailed_ = true;
+    runStopped_ = true;
+    RaiseArchiveError(archivePath_, {}, OutputName, msg::DiskFull);
     return n;
   }
   if (n != count) {
     // One failed entry costs the run one count, however many of its writes fail.
-    if (!EntryWriteFailed) {
-      EntryWriteFailed = true;
+    if (!entryWriteFailed_) {
+      entryWriteFailed_ = true;
       UncountEntry();
-      DoError(OutputName, {}, msg::WriteError, ArchivePath);
+      DoError(OutputName, {}, msg::WriteError, archivePath_);
     }
     return n;
   }
@@ -314,9 +314,9 @@ bool EntryWriter::CrcMatches(int width, uint32_t storedCrc) const {
 
 bool EntryWriter::CheckCrc(int width, uint32_t storedCrc) {
   if (GetCancel()) return false;
-  const bool verdict = CrcMatches(width, storedCrc) && !EntryWriteFailed;
+  const bool verdict = CrcMatches(width, storedCrc) && !entryWriteFailed_;
   if (OnEnd) OnEnd(*this, OutputName, verdict);
-  if (!verdict) DoError(OutputName, {}, msg::CrcError, ArchiveName);
+  if (!verdict) DoError(OutputName, {}, msg::CrcError, archiveName_);
   return verdict;
 }
 
@@ -340,80 +340,80 @@ void EntryWriter::CloseOutput(std::unique_ptr<FileStream32>& out, const std::str
     struct stat st {};
     if (::fstat(out->Handle, &st) == 0) ::fchmod(out->Handle, st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
   }
-  if (UnnamedOutput) {
+  if (unnamedOutput_) {
     // The file lives only as long as its handle: kept open until it has its name.
-    UnnamedHandle = out->Handle;
+    unnamedHandle_ = out->Handle;
     out->Handle = -1;
   } else if (!out->Close()) {
-    EntryWriteFailed = true;
-    DoError(fileName, {}, msg::CloseError, ArchiveName);
+    entryWriteFailed_ = true;
+    DoError(fileName, {}, msg::CloseError, archiveName_);
   }
   out.reset();
 }
 
 bool EntryWriter::PlaceOutput() {
   bool placed;
-  const char* leaf = OutputLeaf.c_str();
-  if (!UnnamedOutput) {
-    placed = ::renameat(OutputFolder, TempOutputName.c_str(), OutputFolder, leaf) == 0;
+  const char* leaf = outputLeaf_.c_str();
+  if (!unnamedOutput_) {
+    placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
   } else {
     // A name can only be given to a file without one where none stands: a file being
     // replaced goes first (a folder in the way stays, and the link then fails).
-    const std::string self = "/proc/self/fd/" + std::to_string(UnnamedHandle);
+    const std::string self = "/proc/self/fd/" + std::to_string(unnamedHandle_);
     struct stat st {};
-    if (::fstatat(OutputFolder, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-      ::unlinkat(OutputFolder, leaf, 0);
-    placed = ::linkat(AT_FDCWD, self.c_str(), OutputFolder, leaf, AT_SYMLINK_FOLLOW) == 0;
+    if (::fstatat(outputFolder_, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+      ::unlinkat(outputFolder_, leaf, 0);
+    placed = ::linkat(AT_FDCWD, self.c_str(), outputFolder_, leaf, AT_SYMLINK_FOLLOW) == 0;
     if (placed) {
-      const int handle = UnnamedHandle;
-      UnnamedHandle = -1;
+      const int handle = unnamedHandle_;
+      unnamedHandle_ = -1;
       if (::close(handle) != 0) {
         // The system could not finish writing it: the file it named is not the entry.
-        ::unlinkat(OutputFolder, leaf, 0);
-        DoError(OutputName, {}, msg::CloseError, ArchiveName);
+        ::unlinkat(outputFolder_, leaf, 0);
+        DoError(OutputName, {}, msg::CloseError, archiveName_);
         return false;
       }
     }
   }
-  if (!placed) DoError(OutputName, {}, msg::OpenError, ArchiveName);
+  if (!placed) DoError(OutputName, {}, msg::OpenError, archiveName_);
   return placed;
 }
 
 void EntryWriter::DiscardOutput() {
-  if (UnnamedHandle >= 0) ::close(UnnamedHandle);
-  UnnamedHandle = -1;
-  if (!TempOutputName.empty() && OutputFolder >= 0) ::unlinkat(OutputFolder, TempOutputName.c_str(), 0);
-  TempOutputName.clear();
-  if (OutputFolder >= 0) ::close(OutputFolder);
-  OutputFolder = -1;
-  OutputLeaf.clear();
-  UnnamedOutput = false;
+  if (unnamedHandle_ >= 0) ::close(unnamedHandle_);
+  unnamedHandle_ = -1;
+  if (!tempOutputName_.empty() && outputFolder_ >= 0) ::unlinkat(outputFolder_, tempOutputName_.c_str(), 0);
+  tempOutputName_.clear();
+  if (outputFolder_ >= 0) ::close(outputFolder_);
+  outputFolder_ = -1;
+  outputLeaf_.clear();
+  unnamedOutput_ = false;
 }
 
 bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
-  if (UnnamedOutput || !TempOutputName.empty()) {
+  if (unnamedOutput_ || !tempOutputName_.empty()) {
     // The file takes its name before the verdict is given, so a verdict that passes names a
     // file that is there; a name the file cannot take fails the entry.
-    const bool keep = !GetCancel() && !EntryWriteFailed && CrcMatches(width, storedCrc);
-    if (keep && !PlaceOutput()) EntryWriteFailed = true;
-    if (keep && !EntryWriteFailed) {
-      UnnamedHandle = -1;
-      TempOutputName.clear();
-      UnnamedOutput = false;
-      MadeFolders.clear();
+    const bool keep = !GetCancel() && !entryWriteFailed_ && CrcMatches(width, storedCrc);
+    if (keep && !PlaceOutput()) entryWriteFailed_ = true;
+    if (keep && !entryWriteFailed_) {
+      unnamedHandle_ = -1;
+      tempOutputName_.clear();
+      unnamedOutput_ = false;
+      madeFolders_.clear();
     }
     DiscardOutput();
   }
   // Folders made for an entry that failed go again.
-  RemoveMadeFolders(MadeFolders);
+  RemoveMadeFolders(madeFolders_);
   const bool verdict = CheckCrc(width, storedCrc);
   if (!verdict) UncountEntry();
   return verdict;
 }
 
 void EntryWriter::UncountEntry() {
-  if (EntryCounted && ExtractedCount > 0) --ExtractedCount;
-  EntryCounted = false;
+  if (entryCounted_ && extractedCount_ > 0) --extractedCount_;
+  entryCounted_ = false;
 }
 
 void EntryWriter::SkipEntryProgress(int64_t unpackedSize) {

@@ -38,9 +38,9 @@ class EntryWriter : public ArchiveContext {
 
  protected:
   virtual void ExtractLoop(Stream32& archive) {}
-  bool EntryCounted = false;
-  bool EntryWriteFailed = false;
-  bool RunStopped = false;  // a disk-full stop ends the whole run
+  bool entryCounted_ = false;
+  bool entryWriteFailed_ = false;
+  bool runStopped_ = false;  // a disk-full stop ends the whole run
   // The output of the entry being written: a file without a name (its handle kept open from
   // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
   bool PlaceOutput();  // reports its own failure
@@ -51,11 +51,11 @@ class EntryWriter : public ArchiveContext {
   // handler chose outside the target folder is opened beneath its own folder. -1 on failure.
   int OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made, std::string* leaf);
   bool StatEntry(const std::string& path, struct stat& st);  // the path's own entry, not a link's target
-  bool UnnamedOutput = false;
-  int UnnamedHandle = -1;
-  int OutputFolder = -1;       // the folder the output is placed in, from OpenOutput to its end
-  std::string OutputLeaf;      // its name there
-  std::string TempOutputName;  // a hidden temporary name in OutputFolder
-  std::vector<std::string> MadeFolders;
+  bool unnamedOutput_ = false;
+  int unnamedHandle_ = -1;
+  int outputFolder_ = -1;       // the folder the output is placed in, from OpenOutput to its end
+  std::string outputLeaf_;      // its name there
+  std::string tempOutputName_;  // a hidden temporary name in outputFolder_
+  std::vector<std::string> madeFolders_;
 };
 }  // namespace corvina::archive

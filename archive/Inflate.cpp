@@ -65,7 +65,7 @@ enum class InflateMode : uint8_t {
   Method,    // zlib header, first byte: deflate with a window no larger than ours, else Bad; then Flag
   Flag,      // both header bytes: their check (a multiple of 31); Dict for a preset dictionary, else Type
   Dict,      // the preset dictionary's 32-bit Adler-32, given to the caller in adler; then NeedDict
-  NeedDict,  // stays: the engine takes no preset dictionary, so every call answers InflateResult::NeedDict
+  NeedDict,  // stays: the engine takes no preset dictionary, so every call returns InflateResult::NeedDict
   Type,      // a block header (3 bits): Stored, Len for the fixed codes, Table; after the last block Dry
   Stored,    // at a byte boundary, the stored block's length and its complement (32 bits); then Copy
   Copy,      // the stored block's bytes, copied as input and window room come; then Type
@@ -81,8 +81,8 @@ enum class InflateMode : uint8_t {
   Match,     // the match's bytes, copied from the window as room comes; then Len
   Dry,       // after the last block: the window flushed to the caller; then Check (zlib) or Done (raw)
   Check,     // the zlib trailer: the data's Adler-32 (32 bits, big-endian), compared; then Done
-  Done,      // stays: the stream is complete, every call answers InflateResult::StreamEnd
-  Bad,       // stays: the data is damaged, every call answers InflateResult::DataError
+  Done,      // stays: the stream is complete, every call returns InflateResult::StreamEnd
+  Bad,       // stays: the data is damaged, every call returns InflateResult::DataError
 };
 
 struct InflateState {
@@ -150,7 +150,7 @@ uint32_t WindowRoom(ZStreamRec* s) {
 // than 16 bytes left, so it never reads past the input. It writes at most 258 bytes, Deflate's longest match:
 // a pass starts only with that much window room, and a longer Deflate64 match that does not fit goes to the
 // state machine (InflateMode::Match). The caller enters with 32 bytes, so the loop does some passes before it returns.
-// Answers false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
+// Returns false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
 // returns.
 bool FastLoop(ZStreamRec* s) {
   InflateState& st = *s->state;

@@ -38,7 +38,7 @@ struct ZStreamRec {
 };
 
 // windowBits 8..15, negative for raw Deflate. With deflate64 the value is raised by one and
-// 8..16 is allowed (so -15 gives the 64 KiB window). Answers 0, -2, -4 or -6.
+// 8..16 is allowed (so -15 gives the 64 KiB window). Returns 0, -2, -4 or -6.
 InflateResult InflateInit(ZStreamRec* strm, int windowBits, int recordSize = kZStreamRecSize, bool deflate64 = false);
 InflateResult InflateReset(ZStreamRec* strm);
 InflateResult InflateEnd(ZStreamRec* strm);
@@ -46,7 +46,7 @@ InflateResult InflateEnd(ZStreamRec* strm);
 // -2 bad state, -3 bad data (sticky), -5 no progress possible.
 InflateResult Inflate(ZStreamRec* strm, int flush);
 
-// Adler-32 with modulus 65521; a nil buffer answers 1.
+// Adler-32 with modulus 65521; a nil buffer returns 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
 
 constexpr int InflateWindowBits = -15;  // raw Deflate with the 32 KiB window

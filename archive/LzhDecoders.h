@@ -68,7 +68,7 @@ class LzhBitReader {
 class LzhStaticDecoder {
  public:
   void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
-  // Answers False when a table error ended the decoding early.
+  // Returns False when a table error ended the decoding early.
   bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
   static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
@@ -98,7 +98,7 @@ class LzhStaticDecoder {
   uint16_t ptLeft[2 * NPT] = {}, ptRight[2 * NPT] = {};
 };
 
-// -lh1-: answers False when the input ran out long before the unpacked size was reached.
+// -lh1-: returns False when the input ran out long before the unpacked size was reached.
 bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
 }  // namespace corvina::archive

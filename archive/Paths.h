@@ -44,12 +44,12 @@ bool IsDirWritable(const std::string& dir);
 std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 // Opens the folder reached from `root` through `parts` (one name each) without following a
 // symbolic link anywhere below `root`; `root` itself may be one. With `create`, missing folders
-// are made and, when `made` is given, recorded there as ForceDirTree records them. Answers a
+// are made and, when `made` is given, recorded there as ForceDirTree records them. Returns a
 // handle for the *at calls (O_PATH), or -1 with errno set (ELOOP or ENOTDIR for a link on the way,
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
                       std::vector<std::string>* made = nullptr);
 // Creates a new empty file ".mrl" + six characters in the open folder `folder` (mode 0600); its
-// name goes to `name`. Answers the handle, or -1.
+// name goes to `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
 }  // namespace corvina::archive

@@ -97,19 +97,19 @@ bool FileStream32::Close() {
 }
 
 int64_t MemoryStream32::Read(void* buffer, int64_t count) {
-  if (count <= 0 || Pos >= Length) return 0;
-  const int64_t n = std::min(count, Length - Pos);
-  std::memcpy(buffer, Data + Pos, size_t(n));
-  Pos += n;
+  if (count <= 0 || pos_ >= length_) return 0;
+  const int64_t n = std::min(count, length_ - pos_);
+  std::memcpy(buffer, data_ + pos_, size_t(n));
+  pos_ += n;
   return n;
 }
 
 int64_t MemoryStream32::Seek(int64_t offset, SeekOrigin origin) {
-  const int64_t base = origin == SeekOrigin::Current ? Pos : origin == SeekOrigin::End ? Length : 0;
+  const int64_t base = origin == SeekOrigin::Current ? pos_ : origin == SeekOrigin::End ? length_ : 0;
   const int64_t target = base + offset;
   if (target < 0) return -1;
-  Pos = target;
-  return Pos;
+  pos_ = target;
+  return pos_;
 }
 
 }  // namespace corvina::archive

@@ -25,7 +25,7 @@ struct ZipDecodeIo {
 // Results of the entry decoders. Anything but DecodeResult::Ok fails the entry, whatever its encryption kind.
 enum class DecodeResult : int {
   Ok = 0,
-  WriteFailed = -2,  // the write callback answered false
+  WriteFailed = -2,  // the write callback returned false
   InputEnded = -3,   // the packed bytes ended before the data did
   BadData = -4,      // invalid block type, code, tree, distance or header
   Cancelled = -5,

@@ -122,7 +122,7 @@ bool ResolveSizes(ZipHeader& h, uint32_t compressed32, uint32_t uncompressed32, 
 }  // namespace
 
 bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h) {
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   const size_t fixed = kind == HeaderType::Central ? 46 : 30;
   uint8_t b[46];
   if (!ReadExact(s, position, b, int64_t(fixed))) return false;
@@ -219,8 +219,8 @@ int ZipExtractor::VolumeCount() const {
 }
 
 void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
-  ArchiveStream = std::move(stream);
-  if (Aes) Aes->Stream = ArchiveStream.get();
+  archiveStream_ = std::move(stream);
+  if (Aes) Aes->Stream = archiveStream_.get();
 }
 
 void ZipExtractor::ExtractLoop(Stream32&) {
@@ -228,7 +228,7 @@ void ZipExtractor::ExtractLoop(Stream32&) {
   // A central directory found through the Zip64 records is enough to start from.
   const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(HeaderType::Central));
   if (!zipType || !located) {
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     return;
   }
   List.clear();
@@ -277,7 +277,7 @@ int ZipExtractor::ReadCentralDir() {
       // (some writers set it in the central header alone, over data enciphered the traditional way).
       const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
       if (kind == kCryptUnsupported) {
-        DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
+        DoError(c.Name, {}, msg::UnsupportedPassword, archiveName_);
       } else {
         Listed item;
         item.Central = c;
@@ -297,7 +297,7 @@ int ZipExtractor::ReadCentralDir() {
           item.LocalPosition += LocalShift;
         }
         if (!found) {
-          DoError(c.Name, {}, msg::BadLocalOffset, ArchiveName);
+          DoError(c.Name, {}, msg::BadLocalOffset, archiveName_);
         } else {
           List.push_back(item);
           AddToTotals(c);
@@ -316,7 +316,7 @@ int ZipExtractor::ReadCentralDir() {
   const bool countKnown = zip64 || stated != 0xFFFF;
   const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
   if (damaged && !GetCancel()) {
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
   }
   return int(List.size());
@@ -325,7 +325,7 @@ int ZipExtractor::ReadCentralDir() {
 int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t computed) {
   // A stub put in front of an archive without adjusting its offsets shifts every local header
   // by the same amount; the first header that carries the entry's own name tells how much.
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   const int64_t remembered = s.Position();
   std::vector<uint8_t> block(32768 + 3);
   int64_t shift = 0;
@@ -350,7 +350,7 @@ int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t com
 int64_t ZipExtractor::SkipDescriptor(int64_t position) {
   // Signature (optional), CRC and two sizes of 4 bytes, or of 8 in a Zip64 entry: the one after
   // which a header follows.
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
   for (const int64_t length : {12, 20})
@@ -367,7 +367,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
     OnCorruptZipHeader(*this, DetectFlags, cancel);
     if (cancel) return 0;
   }
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   int64_t position = std::max<int64_t>(ArchiveOffset, 0);
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
@@ -402,7 +402,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
       compressed = List[listed->second].Central.Compressed;
       sizeKnown = true;
     } else if (!sizeKnown) {
-      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
+      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
       if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
       break;
     } else if (listed != listedAt.end()) {
@@ -432,13 +432,13 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
                         ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
-  if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  if (List.empty() && !GetCancel() && !statedEmpty) DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   // Every whole ZIP archive ends with its end record: one without it was cut short (a broken
   // download), and its last header read may be where the cut fell rather than the end. What was
   // listed is still read; the run is reported as one over a damaged archive.
   const bool endRecord = ZipEndRecord.size() >= 22 || endFirst;
   if (!List.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   return int(List.size());
 }
 
@@ -446,7 +446,7 @@ void ZipExtractor::ProcessList() {
   ArchiveLeft = ArchiveTotal;
   bool first = true;
   for (const Listed& item : List) {
-    if (GetCancel() || RunStopped) break;
+    if (GetCancel() || runStopped_) break;
     if (ArchiveType == ArchiveFormat::ZipSpan && first) {
       Span.DiskIndex = int(item.Disk) + 1;
       if (!Span.SwitchVolume(item.LocalPosition)) break;
@@ -458,7 +458,7 @@ void ZipExtractor::ProcessList() {
         !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
       break;
     if (!ReadHeaderAt(item.LocalPosition, HeaderType::Local, Local)) {
-      DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, ArchiveName);
+      DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, archiveName_);
       continue;
     }
     Central = item.Central;
@@ -475,7 +475,7 @@ void ZipExtractor::ProcessList() {
     EntrySize = int64_t(Local.Uncompressed);
     EntryDone = 0;
     if (PathRefused) {
-      DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+      DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
       SkipEntryProgress(EntrySize);
       continue;
     }
@@ -510,13 +510,13 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   const int method = ResolvedMethod(h);
   // Entries that cannot be decoded are refused before anything is written or counted.
   if (!isDirectory && CryptKind == kCryptUnsupported) {
-    DoError(OutputName, {}, msg::UnsupportedPassword, ArchiveName);
+    DoError(OutputName, {}, msg::UnsupportedPassword, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
     return;
   }
   if (!isDirectory && !IsDecodedMethod(method)) {
-    DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
+    DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
     return;
@@ -526,11 +526,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     return;
   }
   Crc32 = 0xFFFFFFFF;
-  EntryWriteFailed = false;
+  entryWriteFailed_ = false;
   if (isDirectory) {
     // A folder that cannot be made fails its entry, as a file that cannot be written does.
     if (CreateStoredDirs && !MakeStoredFolder())
-      EntryWriteFailed = true;
+      entryWriteFailed_ = true;
     else
       Crc32 = h.Crc;
     CheckCrc(32, h.Crc);
@@ -539,13 +539,13 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
 
   const bool encrypted = CryptKind != kCryptNone;
   Aes.reset();
-  ArchiveStream->Seek(h.DataPosition, SeekOrigin::Beginning);
+  archiveStream_->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
-    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(ArchiveStream.get());
+    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
     if (!GetPassword()) {
       UncountEntry();
-      EntryWriteFailed = true;
+      entryWriteFailed_ = true;
       SkipEntryProgress(EntrySize);
       CheckCrc(32, h.Crc);
       return;
@@ -553,9 +553,9 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   std::unique_ptr<FileStream32> out;
   if (!OpenOutput(out, OutputName)) {
-    DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    DoError(OutputName, {}, msg::OpenError, archiveName_);
     UncountEntry();
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
     SkipEntryProgress(EntrySize);
     CheckCrc(32, h.Crc);
     return;
@@ -576,7 +576,7 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
       complete = false;
     }
   } else {
-    DoError(OutputName, {}, msg::BadFileHeader, ArchiveName);
+    DoError(OutputName, {}, msg::BadFileHeader, archiveName_);
   }
   Output = nullptr;
   bool verdict = complete;
@@ -586,11 +586,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     verdict = macOk;
     if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
   }
-  if (!verdict) EntryWriteFailed = true;
+  if (!verdict) entryWriteFailed_ = true;
   try {
     CloseOutput(out, OutputName, attribute, h.DosDateTime);
   } catch (...) {
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
   }
   FinishOutput(32, h.Crc);
   Aes.reset();
@@ -599,11 +599,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
 int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
   count = std::min(count, PackedLeft);
   if (count <= 0 || GetCancel()) return 0;
-  int64_t got = ArchiveStream->Read(buffer, count);
+  int64_t got = archiveStream_->Read(buffer, count);
   // A split entry goes on at the start of the next volume.
   while (got <= 0 && IsSplitZip(ArchiveType) && !GetCancel()) {
     if (!NextVolume()) return 0;
-    got = ArchiveStream->Read(buffer, count);
+    got = archiveStream_->Read(buffer, count);
   }
   if (got <= 0) return 0;
   if (CryptKind == kCryptTraditional)
@@ -615,10 +615,10 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
 }
 
 bool ZipExtractor::NextVolume() {
-  if (ArchiveType == ArchiveFormat::ZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
+  if (ArchiveType == ArchiveFormat::ZipSpan) return Span.SwitchVolume(0, false) && archiveStream_ != nullptr;
   if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
   if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
-  return ArchiveStream->Seek(0, SeekOrigin::Beginning) == 0;
+  return archiveStream_->Seek(0, SeekOrigin::Beginning) == 0;
 }
 
 bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked) {
@@ -634,7 +634,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     const int64_t done = WriteBlock(*Output, b, !IsAe2Kind(CryptKind), n, 32);
     Written += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
-    return done == n && !EntryWriteFailed;
+    return done == n && !entryWriteFailed_;
   };
   io.Progress = [this] {
     if (ProcessMessages) ProcessMessages();
@@ -674,11 +674,11 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     case 8: result = InflateDeflate(io); break;
     case 9: result = InflateDeflate64(io); break;
     case 12: result = BZip2DecodeStream(io); break;
-    default: DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName); return false;
+    default: DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_); return false;
   }
   if (result != DecodeResult::Ok) {
     const int code = DecodeResultMessage(method, result);
-    if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, ArchiveName);
+    if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, archiveName_);
     return false;
   }
   // The AES code follows the data: the stream must stand right behind the packed bytes.

@@ -99,7 +99,7 @@ class ZipExtractor : public ArchiveExtractor {
   int VolumeCount() const;
   // Makes the archive stream the given one (a volume switch).
   void ReplaceArchiveStream(std::unique_ptr<Stream32> stream);
-  Stream32* Archive() { return ArchiveStream.get(); }
+  Stream32* Archive() { return archiveStream_.get(); }
 
  protected:
   void ExtractLoop(Stream32& archive) override;

@@ -37,11 +37,11 @@ std::string SplitVolumeName(const std::string& archiveFile, int volume, int volu
 bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount) {
   const int wanted = disk + 1;
   if (!OnNextVolume) {
-    DoError(ArchivePath, {}, msg::EventNotAssigned, ArchiveName);
+    DoError(archivePath_, {}, msg::EventNotAssigned, archiveName_);
     SetCancel(true);
     return false;
   }
-  std::string name = SplitVolumeName(ArchivePath, wanted, volumeCount);
+  std::string name = SplitVolumeName(archivePath_, wanted, volumeCount);
   bool cancel = false;
   {
     SuspendTimer suspend(Timer);
@@ -58,21 +58,21 @@ bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount) {
     }
   }
   // The archive file itself stays open, so the run can end cleanly.
-  if (auto stream = OpenRead(ArchivePath)) ReplaceArchiveStream(std::move(stream));
-  DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, ArchiveName);
+  if (auto stream = OpenRead(archivePath_)) ReplaceArchiveStream(std::move(stream));
+  DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, archiveName_);
   return false;
 }
 
 // ---------------------------------------------------------------- disks of a spanned archive
 
 void SpannedVolumes::SpanInit(ZipExtractor* owner) {
-  Owner = owner;
+  owner_ = owner;
   DiskIndex = 0;
   WantedPosition = 0;
 }
 
 bool SpannedVolumes::OpenVolume() {
-  ZipExtractor& z = *Owner;
+  ZipExtractor& z = *owner_;
   auto* drives = dynamic_cast<DriveVolumeManager*>(z.DiskManager.get());
   if (drives) {
     DiskHandlers handlers;
@@ -104,7 +104,7 @@ bool SpannedVolumes::OpenVolume() {
 }
 
 bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
-  ZipExtractor& z = *Owner;
+  ZipExtractor& z = *owner_;
   WantedPosition = position;
   HeaderExpected = headerExpected;
   z.ReplaceArchiveStream(nullptr);
@@ -166,7 +166,7 @@ bool ZipExtractor::GetPassword() {
   const ZipExtra& x = Local.Extra;  // merged with the central one by the caller
   if (x.Strong) return false;
   if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   const int64_t dataAt = Local.DataPosition;
   const bool traditional = CryptKind == kCryptTraditional;
   if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
@@ -196,7 +196,7 @@ bool ZipExtractor::GetPassword() {
   }
   if (PasswordAttempts <= 0) return false;
   if (!OnGetPassword) {
-    DoError(EntryName, {}, msg::EventNotAssigned, ArchiveName);
+    DoError(EntryName, {}, msg::EventNotAssigned, archiveName_);
     return false;
   }
   for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
@@ -208,7 +208,7 @@ bool ZipExtractor::GetPassword() {
     Crypto.HeaderStart = headerKeys;
     Crypto.DataStart = dataKeys;
     if (!tryAgain) {
-      DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+      DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
       break;
     }
     if (fits(password)) {
@@ -216,7 +216,7 @@ bool ZipExtractor::GetPassword() {
       Passwords.insert(Passwords.begin(), password);
       return found();
     }
-    DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+    DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
   }
   return false;
 }

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 4: result = Unreduce(io, 1 + ((pick >> 3) & 3)); break;
     case 5: result = Explode(io); break;
   }
-  // A decoder never reads past what it was given, and answers only its documented results.
+  // A decoder never reads past what it was given, and returns only its documented results.
   const int code = int(result);
   if (pos > packedSize || code > 0 || code == -1 || code < int(DecodeResult::NoMemory)) __builtin_trap();
   return 0;

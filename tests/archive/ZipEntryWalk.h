@@ -119,7 +119,7 @@ inline DecodeRun RunDecoder(
 }
 
 // Decodes every unencrypted entry of the listed peer archives whose method is in `methods` and
-// checks its size and CRC-32 against the central directory and EXPECTED.tsv. Answers how many
+// checks its size and CRC-32 against the central directory and EXPECTED.tsv. Returns how many
 // entries were checked.
 inline int CheckPeerEntries(
     const std::vector<int>& methods,
