@@ -269,8 +269,8 @@ int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context) {
 
 bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64_t& headerBytes) {
   headerBytes = 0;
-  ready = false;
-  Context.Wipe();
+  ready_ = false;
+  context_.Wipe();
   if (password.empty() || !Stream || AesZipKeyLength(mode) == 0) return false;
   const int64_t start = Stream->Position();
   const int saltLength = AesZipSaltLength(mode);
@@ -280,7 +280,7 @@ bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64
   bool match = false;
   if (gotSalt == saltLength) {
     const auto* pw = reinterpret_cast<const uint8_t*>(password.data());
-    if (AesZipInit(mode, pw, password.size(), Context, computed, salt) == 0) {
+    if (AesZipInit(mode, pw, password.size(), context_, computed, salt) == 0) {
       const int64_t gotVerifier = Stream->Read(stored, 2);
       if (gotVerifier > 0) headerBytes += gotVerifier;
       match = gotVerifier == 2 && stored[0] == computed[0] && stored[1] == computed[1];
@@ -288,27 +288,27 @@ bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64
   }
   SecureWipe(computed, sizeof computed);
   if (!match) {
-    Context.Wipe();
-    Stream->Seek(start, soBeginning);
+    context_.Wipe();
+    Stream->Seek(start, SeekOrigin::Beginning);
     return false;
   }
   headerBytes += AesZipMacLength;
-  ready = true;
+  ready_ = true;
   return true;
 }
 
 void AesEntryDecryptor::DecryptBuffer(uint8_t* buffer, size_t count) {
-  if (ready) AesZipDecrypt(buffer, count, Context);
+  if (ready_) AesZipDecrypt(buffer, count, context_);
 }
 
 bool AesEntryDecryptor::VerifyMac() {
-  if (!ready || !Stream) return false;
+  if (!ready_ || !Stream) return false;
   uint8_t computed[AesZipMacLength], stored[AesZipMacLength];
-  AesZipFinalMac(computed, Context);
+  AesZipFinalMac(computed, context_);
   const bool ok =
       Stream->Read(stored, AesZipMacLength) == AesZipMacLength && std::memcmp(computed, stored, AesZipMacLength) == 0;
-  Context.Wipe();
-  ready = false;
+  context_.Wipe();
+  ready_ = false;
   SecureWipe(computed, sizeof computed);
   return ok;
 }

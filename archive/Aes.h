@@ -57,13 +57,13 @@ struct AesZipContext {
   void Wipe();
 };
 
-// Derives the keys (PBKDF2, 1000 iterations, 2 x key length + 2 bytes) and answers 0 with the
+// Derives the keys (PBKDF2, 1000 iterations, 2 x key length + 2 bytes) and returns 0 with the
 // 2-byte verifier; -100 for a password over 128 bytes, -1 for a mode whose key length is refused.
 int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context, uint8_t verifier[2],
                const uint8_t* salt);
 // HMAC over the ciphertext, then XOR with the keystream in place; any block length.
 void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context);
-// Writes the 10-byte authentication code; answers 10.
+// Writes the 10-byte authentication code; returns 10.
 int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context);
 
 // One encrypted entry at a time on the archive stream: salt and verifier in front of the data,
@@ -77,17 +77,17 @@ class AesEntryDecryptor {
   // Reads salt and verifier at the stream position and tests the password. On a match the stream
   // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
   // compressed size holds beyond its data); otherwise the position is restored. An empty password,
-  // a password over 128 bytes, a mode outside 1..3 or a short read answer False.
+  // a password over 128 bytes, a mode outside 1..3 or a short read return False.
   bool CheckPassword(std::string_view password, int mode, int64_t& headerBytes);
   void DecryptBuffer(uint8_t* buffer, size_t count);
   // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
   // material is wiped afterwards. False also when no password was accepted or the read is short.
   bool VerifyMac();
-  bool Ready() const { return ready; }
+  bool Ready() const { return ready_; }
 
  private:
-  AesZipContext Context;
-  bool ready = false;
+  AesZipContext context_;
+  bool ready_ = false;
 };
 
 }  // namespace corvina::archive

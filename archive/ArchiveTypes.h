@@ -8,62 +8,65 @@
 namespace corvina::archive {
 
 // One byte; the values are stored in forms and compared by number, so they must not move.
-enum ArchiveFormat : uint8_t {
-  atNotAvail = 0,
-  atUnsupported = 1,
-  atFileError = 2,
-  atUnknown = 3,
-  atAce = 4,
-  atAceSfx = 5,
-  atArc = 6,
-  atArcSfx = 7,
-  atArj = 8,
-  atArjSfx = 9,
-  atBase64 = 10,
-  atBh = 11,
-  atBhSfx = 12,
-  atBz2 = 13,
-  atCab = 14,
-  atCabSfx = 15,
-  atGZip = 16,
-  atHa = 17,
-  atJar = 18,
-  atJarSfx = 19,
-  atLha = 20,
-  atLhaSfx = 21,
-  atLzh = 22,
-  atLzhSfx = 23,
-  atMsGz = 24,
-  atPak = 25,
-  atPakSfx = 26,
-  atRar = 27,
-  atRarSfx = 28,
-  atTar = 29,
-  atTarGzip = 30,
-  atTarBzip = 31,
-  atUue = 32,
-  atZip = 33,
-  atZipSfx = 34,
-  atZipSpan = 35,
-  atZipMVol = 36,
-  atZoo = 37
+enum class ArchiveFormat : uint8_t {
+  NotAvail = 0,
+  Unsupported = 1,
+  FileError = 2,
+  Unknown = 3,
+  Ace = 4,
+  AceSfx = 5,
+  Arc = 6,
+  ArcSfx = 7,
+  Arj = 8,
+  ArjSfx = 9,
+  Base64 = 10,
+  Bh = 11,
+  BhSfx = 12,
+  Bz2 = 13,
+  Cab = 14,
+  CabSfx = 15,
+  GZip = 16,
+  Ha = 17,
+  Jar = 18,
+  JarSfx = 19,
+  Lha = 20,
+  LhaSfx = 21,
+  Lzh = 22,
+  LzhSfx = 23,
+  MsGz = 24,
+  Pak = 25,
+  PakSfx = 26,
+  Rar = 27,
+  RarSfx = 28,
+  Tar = 29,
+  TarGzip = 30,
+  TarBzip = 31,
+  Uue = 32,
+  Zip = 33,
+  ZipSfx = 34,
+  ZipSpan = 35,
+  ZipMVol = 36,
+  Zoo = 37
 };
 constexpr int kArchiveTypeCount = 38;
 
 // Display name, blank-padded to 10 characters.
 const char* ArchiveTypeName(ArchiveFormat type);
 
-inline bool IsRecognisedArchive(ArchiveFormat t) { return t > atUnknown && t < kArchiveTypeCount; }
-inline bool IsZipFamily(ArchiveFormat t) { return t == atJar || t == atJarSfx || t == atZip || t == atZipSfx; }
-inline bool IsSelfOpenedType(ArchiveFormat t) {
-  return t == atAce || t == atAceSfx || t == atCab || t == atCabSfx || t == atRar || t == atRarSfx;
+inline bool IsRecognisedArchive(ArchiveFormat t) { return t > ArchiveFormat::Unknown && int(t) < kArchiveTypeCount; }
+inline bool IsZipFamily(ArchiveFormat t) {
+  return t == ArchiveFormat::Jar || t == ArchiveFormat::JarSfx || t == ArchiveFormat::Zip || t == ArchiveFormat::ZipSfx;
 }
-inline bool IsSplitZip(ArchiveFormat t) { return t == atZipSpan || t == atZipMVol; }
+inline bool IsSelfOpenedType(ArchiveFormat t) {
+  return t == ArchiveFormat::Ace || t == ArchiveFormat::AceSfx || t == ArchiveFormat::Cab ||
+         t == ArchiveFormat::CabSfx || t == ArchiveFormat::Rar || t == ArchiveFormat::RarSfx;
+}
+inline bool IsSplitZip(ArchiveFormat t) { return t == ArchiveFormat::ZipSpan || t == ArchiveFormat::ZipMVol; }
 
 // Header kinds found by detection, as bits.
-enum HeaderType : uint8_t { htLocal, htCentral, htEnding, htLocator, htEnding64, htSfx, htNone };
+enum class HeaderType : uint8_t { Local, Central, Ending, Locator, Ending64, Sfx, None };
 using HeaderTypeState = uint8_t;
-constexpr HeaderTypeState HeaderBit(HeaderType t) { return HeaderTypeState(1u << t); }
+constexpr HeaderTypeState HeaderBit(HeaderType t) { return HeaderTypeState(1u << unsigned(t)); }
 
 // The library's message numbers (reported through OnError).
 namespace msg {

@@ -27,35 +27,35 @@ BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, in
     : Bzip2StreamBase(std::move(source), packedSize),
       PackedLeft(Size),
       UnpackedSize(unpackedSize),
-      P(new Impl),
+      impl_(new Impl),
       Progress(std::move(progress)) {
   if (Progress) Progress();
-  const int r = BZ2_bzDecompressInit(&P->rec, 0, 0);
+  const int r = BZ2_bzDecompressInit(&impl_->rec, 0, 0);
   if (r != BZ_OK) {
     Finished = true;
-    delete P;
-    P = nullptr;
+    delete impl_;
+    impl_ = nullptr;
     if (r == BZ_MEM_ERROR) throw Bzip2MemoryError(kInitMemory);
     throw Bzip2Error(kInitFatal);
   }
 }
 
 BzDecompressStream::~BzDecompressStream() {
-  if (P && !Finished) BZ2_bzDecompressEnd(&P->rec);
-  delete P;
+  if (impl_ && !Finished) BZ2_bzDecompressEnd(&impl_->rec);
+  delete impl_;
 }
 
 int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
   ErrorFlag = false;
   if (Finished || count <= 0) return 0;
-  bz_stream& s = P->rec;
+  bz_stream& s = impl_->rec;
   s.next_out = static_cast<char*>(buffer);
   s.avail_out = unsigned(std::min<int64_t>(count, 0x7FFFFFFF));
   const unsigned room = s.avail_out;
   while (s.avail_out > 0) {
     if (s.avail_in == 0) {
       const int64_t want = std::min<int64_t>(kBufferSize, PackedLeft);
-      const int64_t got = want > 0 && Source ? Source(P->input, want) : 0;
+      const int64_t got = want > 0 && Source ? Source(impl_->input, want) : 0;
       if (got <= 0) {
         // Nothing more will come: a later read must not wait for it either.
         PackedLeft = 0;
@@ -64,7 +64,7 @@ int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
       PackedLeft -= got;
       Position += got;
       if (Progress) Progress();
-      s.next_in = reinterpret_cast<char*>(P->input);
+      s.next_in = reinterpret_cast<char*>(impl_->input);
       s.avail_in = unsigned(got);
     }
     const unsigned inBefore = s.avail_in, outBefore = s.avail_out;
@@ -100,18 +100,18 @@ int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
     throw Bzip2Error(kDecodeFatal);
   }
   const int64_t n = int64_t(room - s.avail_out);
-  Produced += n;
+  produced_ += n;
   return n;
 }
 
 int64_t BzDecompressStream::Write(const void*, int64_t) { throw Bzip2Error(kInvalidOp); }
 
-int64_t BzDecompressStream::Seek(int64_t offset, int origin) {
+int64_t BzDecompressStream::Seek(int64_t offset, SeekOrigin origin) {
   int64_t skip;
-  if (origin == soCurrent && offset >= 0)
+  if (origin == SeekOrigin::Current && offset >= 0)
     skip = offset;
-  else if (origin == soBeginning && offset >= Produced)
-    skip = offset - Produced;
+  else if (origin == SeekOrigin::Beginning && offset >= produced_)
+    skip = offset - produced_;
   else
     throw Bzip2Error(kInvalidOp);
   std::vector<uint8_t> scratch(kBufferSize);
@@ -120,27 +120,27 @@ int64_t BzDecompressStream::Seek(int64_t offset, int origin) {
     if (n <= 0) break;
     skip -= n;
   }
-  return Produced;
+  return produced_;
 }
 
-int BZip2DecodeStream(ZipDecodeIo& io) {
-  if (io.PackedSize <= 0) return drOk;
+DecodeResult BZip2DecodeStream(ZipDecodeIo& io) {
+  if (io.PackedSize <= 0) return DecodeResult::Ok;
   try {
     BzDecompressStream bz(io.Read, io.PackedSize, io.UnpackedSize, io.Progress);
     std::vector<uint8_t> block(BzDecompressStream::kBufferSize);
     for (;;) {
       const int64_t n = bz.Read(block.data(), int64_t(block.size()));
-      if (bz.ErrorFlag) return drBadData;
-      if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return drWriteFailed;
-      if (io.Cancel && *io.Cancel) return drCancelled;
-      if (bz.StreamEnded) return drOk;
+      if (bz.ErrorFlag) return DecodeResult::BadData;
+      if (n > 0 && (!io.Write || !io.Write(block.data(), n))) return DecodeResult::WriteFailed;
+      if (io.Cancel && *io.Cancel) return DecodeResult::Cancelled;
+      if (bz.StreamEnded) return DecodeResult::Ok;
       // Ends on a read that gave nothing, so a short or damaged entry cannot loop forever.
-      if (n == 0) return drInputEnded;
+      if (n == 0) return DecodeResult::InputEnded;
     }
   } catch (const Bzip2MemoryError&) {
-    return drNoMemory;
+    return DecodeResult::NoMemory;
   } catch (...) {
-    return drBadData;
+    return DecodeResult::BadData;
   }
 }
 

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "archive/Inflate.h"
 #include "archive/Streams.h"
+#include "archive/ZipDecode.h"
 
 namespace corvina::archive {
 
@@ -38,11 +38,11 @@ class BzDecompressStream : public Bzip2StreamBase {
   // Raises Bzip2MemoryError / Bzip2Error when the library cannot be initialised.
   BzDecompressStream(PackedRead source, int64_t packedSize, int64_t unpackedSize, std::function<void()> progress = {});
   ~BzDecompressStream() override;
-  // Answers the bytes produced (0 after the end or when the input ended); a data error sets
-  // ErrorFlag and answers what was produced before it.
+  // Returns the bytes produced (0 after the end or when the input ended); a data error sets
+  // ErrorFlag and returns what was produced before it.
   int64_t Read(void* buffer, int64_t count) override;
-  int64_t Write(const void*, int64_t) override;       // raises Bzip2Error
-  int64_t Seek(int64_t offset, int origin) override;  // forward only, else raises
+  int64_t Write(const void*, int64_t) override;              // raises Bzip2Error
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;  // forward only, else raises
   bool ErrorFlag = false;
   bool StreamEnded = false;  // the bzip2 end-of-stream marker was reached
   int64_t PackedLeft = 0;
@@ -50,14 +50,14 @@ class BzDecompressStream : public Bzip2StreamBase {
 
  private:
   struct Impl;
-  Impl* P;
+  Impl* impl_;
   std::function<void()> Progress;
-  int64_t Produced = 0;
+  int64_t produced_ = 0;
 };
 
-// Method 12. drOk at the end-of-stream marker (a packed size of 0 writes nothing and is drOk);
-// drBadData for corrupt data, drInputEnded when the data stops before the marker, drWriteFailed,
-// drCancelled, drNoMemory. Never lets an exception out.
-int BZip2DecodeStream(ZipDecodeIo& io);
+// Method 12. DecodeResult::Ok at the end-of-stream marker (a packed size of 0 writes nothing and is DecodeResult::Ok);
+// DecodeResult::BadData for corrupt data, DecodeResult::InputEnded when the data stops before the marker,
+// DecodeResult::WriteFailed, DecodeResult::Cancelled, DecodeResult::NoMemory. Never lets an exception out.
+DecodeResult BZip2DecodeStream(ZipDecodeIo& io);
 
 }  // namespace corvina::archive

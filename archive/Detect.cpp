@@ -6,18 +6,37 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/ArchiveExtractor.h"
+#include "archive/ArchiveContext.h"
 #include "archive/ByteOrder.h"
+#include "archive/Detect.h"
+#include "archive/Paths.h"
 #include "archive/PeResources.h"
 
 namespace corvina::archive {
 
+int64_t OctalToInt(std::string_view text) {
+  int64_t value = 0;
+  for (char c : text)
+    if (c >= '0' && c <= '7') value = value * 8 + (c - '0');
+  return value;
+}
+
+bool IsBzip2Header(const uint8_t* p, size_t n) {
+  return n >= 10 && p[0] == 'B' && p[1] == 'Z' && p[2] == 'h' && std::memcmp(p + 4, "1AY&SY", 6) == 0;
+}
+
+bool IsGzipFamily(const uint8_t* p, size_t n) {
+  if (n < 2) return false;
+  const unsigned w = Le16(p);
+  return w == 0x8B1F || w == 0x9E1F || w == 0x9D1F || w == 0xA01F || w == 0x1E1F;
+}
+
 namespace {
 
-// Reads count bytes at offset; answers the number read (0 outside the stream).
+// Reads count bytes at offset; returns the number read (0 outside the stream).
 int64_t ReadAt(Stream32& s, int64_t offset, void* buffer, int64_t count) {
   if (offset < 0 || count <= 0) return 0;
-  if (s.Seek(offset, soBeginning) != offset) return 0;
+  if (s.Seek(offset, SeekOrigin::Beginning) != offset) return 0;
   return s.Read(buffer, count);
 }
 
@@ -53,7 +72,7 @@ enum class Mode { Plain, Embedded };
 // What the four bytes at the start of an archive say, and whether the split / spanned check
 // decides instead (the ZIP volume headers).
 struct Classified {
-  ArchiveFormat type = atNotAvail;
+  ArchiveFormat type = ArchiveFormat::NotAvail;
   bool splitCheck = false;
   int64_t offset = -1;
 };
@@ -67,36 +86,38 @@ Classified Classify(const uint8_t* b, Mode mode) {
     r.type = plain ? p : e;
     return r;
   };
-  if (std::memcmp(b, "Rar!", 4) == 0) return pick(atRar, atRarSfx);
-  if (std::memcmp(b, "PKG5", 4) == 0) return pick(atUnknown, atUnknown);
-  if (std::memcmp(b, "MSCF", 4) == 0) return pick(atCab, atCabSfx);
+  if (std::memcmp(b, "Rar!", 4) == 0) return pick(ArchiveFormat::Rar, ArchiveFormat::RarSfx);
+  if (std::memcmp(b, "PKG5", 4) == 0) return pick(ArchiveFormat::Unknown, ArchiveFormat::Unknown);
+  if (std::memcmp(b, "MSCF", 4) == 0) return pick(ArchiveFormat::Cab, ArchiveFormat::CabSfx);
   if (b[0] == 0xB7 && b[1] == 0xDF && b[2] == 0x54 && b[3] == 0x57) {
     if (!plain) r.offset = 7716;
-    return pick(atArc, atArcSfx);
+    return pick(ArchiveFormat::Arc, ArchiveFormat::ArcSfx);
   }
-  if (b[0] == 0x13 && b[1] == 0x5D && b[2] == 0x65 && b[3] == 0x8C) return pick(atMsGz, atUnsupported);
-  if (b[0] == 'B' && b[1] == 'H' && b[2] == 5 && b[3] == 7) return pick(atBh, atBhSfx);
-  if (std::memcmp(b, "ZOO ", 4) == 0) return pick(atZoo, atUnsupported);
-  if (b[2] == '-' && b[3] == 'l') return pick(atLha, atLhaSfx);
-  if (IsGzipFamily(b, 2) || (b[0] == 0x25 && b[1] == 0x21)) return pick(atGZip, atUnsupported);
+  if (b[0] == 0x13 && b[1] == 0x5D && b[2] == 0x65 && b[3] == 0x8C)
+    return pick(ArchiveFormat::MsGz, ArchiveFormat::Unsupported);
+  if (b[0] == 'B' && b[1] == 'H' && b[2] == 5 && b[3] == 7) return pick(ArchiveFormat::Bh, ArchiveFormat::BhSfx);
+  if (std::memcmp(b, "ZOO ", 4) == 0) return pick(ArchiveFormat::Zoo, ArchiveFormat::Unsupported);
+  if (b[2] == '-' && b[3] == 'l') return pick(ArchiveFormat::Lha, ArchiveFormat::LhaSfx);
+  if (IsGzipFamily(b, 2) || (b[0] == 0x25 && b[1] == 0x21))
+    return pick(ArchiveFormat::GZip, ArchiveFormat::Unsupported);
   if (b[0] == 0xB7 && (b[1] == 0xDF || b[1] == 0x92)) {
     r.offset = 7716;
-    r.type = atArcSfx;
+    r.type = ArchiveFormat::ArcSfx;
     return r;
   }
-  if (b[0] == 0x60 && b[1] == 0xEA) return pick(atArj, atArjSfx);
-  if (b[0] == 'Z' && b[1] == 'O') return pick(atZoo, atUnsupported);
-  if (b[0] == 0x1A && (b[1] == 0x1E || b[1] == 0x02)) return pick(atArc, atUnsupported);
-  if (b[0] == 0x1A && (b[1] == 0x0A || b[1] == 0x0B)) return pick(atPak, atPakSfx);
-  if (b[0] == 0x1A && (b[1] == 0x08 || b[1] == 0x09)) return pick(atArc, atArcSfx);
-  if (b[0] == 'H' && b[1] == 'A') return pick(atHa, atUnsupported);
+  if (b[0] == 0x60 && b[1] == 0xEA) return pick(ArchiveFormat::Arj, ArchiveFormat::ArjSfx);
+  if (b[0] == 'Z' && b[1] == 'O') return pick(ArchiveFormat::Zoo, ArchiveFormat::Unsupported);
+  if (b[0] == 0x1A && (b[1] == 0x1E || b[1] == 0x02)) return pick(ArchiveFormat::Arc, ArchiveFormat::Unsupported);
+  if (b[0] == 0x1A && (b[1] == 0x0A || b[1] == 0x0B)) return pick(ArchiveFormat::Pak, ArchiveFormat::PakSfx);
+  if (b[0] == 0x1A && (b[1] == 0x08 || b[1] == 0x09)) return pick(ArchiveFormat::Arc, ArchiveFormat::ArcSfx);
+  if (b[0] == 'H' && b[1] == 'A') return pick(ArchiveFormat::Ha, ArchiveFormat::Unsupported);
   if (b[0] == 'P' && (b[1] == 'K' || b[1] == 'L' || b[1] == 'M' || b[1] == 'N')) {
     if ((b[2] == 1 && b[3] == 2) || (b[2] == 7 && b[3] == 8)) {
       r.splitCheck = true;
       return r;
     }
     if ((b[2] == 'G' && b[3] == '4') || (b[2] == 'C' && b[3] == 'I')) return r;
-    return pick(atZip, atZipSfx);
+    return pick(ArchiveFormat::Zip, ArchiveFormat::ZipSfx);
   }
   return r;
 }
@@ -123,18 +144,19 @@ ArchiveFormat TextCheck(const uint8_t* p, size_t n) {
   for (size_t i = 0; i < n;) {
     const uint8_t* line = p + i;
     const size_t left = n - i;
-    if (left > 33 && StartsCaseless(line, left, "Content-Transfer-Encoding: Base64")) return atBase64;
-    if (left >= 7 && (std::memcmp(line, "begin 6", 7) == 0 || std::memcmp(line, "begin 7", 7) == 0)) return atUue;
+    if (left > 33 && StartsCaseless(line, left, "Content-Transfer-Encoding: Base64")) return ArchiveFormat::Base64;
+    if (left >= 7 && (std::memcmp(line, "begin 6", 7) == 0 || std::memcmp(line, "begin 7", 7) == 0))
+      return ArchiveFormat::Uue;
     const void* lf = std::memchr(line, '\n', left);
     if (!lf) break;
     i = size_t(static_cast<const uint8_t*>(lf) - p) + 1;
   }
-  return atNotAvail;
+  return ArchiveFormat::NotAvail;
 }
 
 }  // namespace
 
-int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) {
+int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) {
   DetectFlags = 0;
   if (size <= 0 || size <= start) return 0;
   const int64_t window = std::min<int64_t>(32768, size - 1);
@@ -150,20 +172,20 @@ int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) 
       break;
     }
   if (at < 0) return 0;
-  DetectFlags = HeaderBit(htEnding);
+  DetectFlags = HeaderBit(HeaderType::Ending);
   const int64_t endPos = base + at;
   const uint8_t* end = &buf[size_t(at)];
   ZipEndRecord.assign(end, end + 22);
   int64_t cdSize = Le32(end + 12), cdOffset = Le32(end + 16);
   int64_t cdEnd = endPos;
   if (at >= 20 && Le32(end - 20) == 0x07064B50) {
-    DetectFlags |= HeaderBit(htLocator);
+    DetectFlags |= HeaderBit(HeaderType::Locator);
     Zip64Locator.assign(end - 20, end);
     const int64_t zip64EndPos = int64_t(Le64(end - 20 + 8));
     uint8_t zip64End[56];
     if (zip64EndPos >= 0 && zip64EndPos + 56 <= size && ReadAt(s, zip64EndPos, zip64End, 56) == 56 &&
         Le32(zip64End) == 0x06064B50) {
-      DetectFlags |= HeaderBit(htEnding64);
+      DetectFlags |= HeaderBit(HeaderType::Ending64);
       Zip64EndRecord.assign(zip64End, zip64End + 56);
       cdSize = int64_t(Le64(zip64End + 40));
       cdOffset = int64_t(Le64(zip64End + 48));
@@ -190,24 +212,24 @@ int64_t ZipCommon::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) 
       const int64_t got = ReadAt(s, from, scan.data(), 32768);
       for (int64_t i = 0; i + 30 <= got; ++i)
         if (scan[size_t(i)] == 'P' && IsLocalSig(Le32(&scan[size_t(i)]))) {
-          DetectFlags = HeaderBit(htLocal);
+          DetectFlags = HeaderBit(HeaderType::Local);
           return from + i;
         }
       if (got < 32768) break;
     }
     return -1;
   }
-  DetectFlags |= HeaderBit(htCentral);
+  DetectFlags |= HeaderBit(HeaderType::Central);
   uint8_t central[46];
   ReadAt(s, found, central, 46);
   const int64_t localPos = int64_t(Le32(central + 42)) + OffsetCorrection;
   uint8_t local[30];
   if (localPos < 0 || localPos + 30 > size) return -1;
-  if (ReadAt(s, localPos, local, 30) == 30 && IsLocalSig(Le32(local))) DetectFlags |= HeaderBit(htLocal);
+  if (ReadAt(s, localPos, local, 30) == 30 && IsLocalSig(Le32(local))) DetectFlags |= HeaderBit(HeaderType::Local);
   return found;
 }
 
-int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
+int64_t ArchiveContext::GenericScan(Stream32& s, int64_t start) {
   const int64_t size = ArchiveSize;
   if (size <= start) return 0;
   std::vector<uint8_t> block(32768);
@@ -224,42 +246,43 @@ int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
       const uint8_t* p = b + i;
       if (left >= 8 && p[0] == 'P' && p[1] == 'K' && p[2] == 3 && p[3] == 4 &&
           !(p[4] == 0x74 && p[5] == 0x0B && p[6] == 0x3D && p[7] == 0)) {
-        ArchiveType = start == 0 ? atZip : atZipSfx;
+        ArchiveType = start == 0 ? ArchiveFormat::Zip : ArchiveFormat::ZipSfx;
         offset = pos;
         const int64_t end = ZipEndRecordSearch(s, size, 0);
-        if (end == -1 || (ArchiveType == atZipSfx && end < 10000)) ArchiveType = atUnsupported;
+        if (end == -1 || (ArchiveType == ArchiveFormat::ZipSfx && end < 10000))
+          ArchiveType = ArchiveFormat::Unsupported;
         break;
       }
       if (left >= 5 && fileLeft >= 10 && std::memcmp(p, "**ACE", 5) == 0 && pos >= 7) {
         offset = pos - 7;
-        ArchiveType = offset == 0 ? atAce : atAceSfx;
+        ArchiveType = offset == 0 ? ArchiveFormat::Ace : ArchiveFormat::AceSfx;
         break;
       }
       if (left >= 5 && fileLeft >= 10 && p[0] == '-' && p[1] == 'l' && p[2] == 'h' && p[4] == '-' && pos >= 2 &&
           PlausibleLhaHeader(b, got, i - 2)) {
         offset = pos - 2;
-        ArchiveType = offset == 0 ? atLha : atLhaSfx;
+        ArchiveType = offset == 0 ? ArchiveFormat::Lha : ArchiveFormat::LhaSfx;
         break;
       }
       if (left >= 8 && p[0] == 'B' && p[1] == 'H' && p[2] == 5 && p[3] == 7 &&
           !(p[4] == 0x0F && p[5] == 0x94 && p[6] == 0xC3 && p[7] == 0x84)) {
         offset = pos;
-        ArchiveType = offset == 0 ? atBh : atBhSfx;
+        ArchiveType = offset == 0 ? ArchiveFormat::Bh : ArchiveFormat::BhSfx;
         break;
       }
       if (start != 0 && left >= 8 && std::memcmp(p, "MSCF\0\0\0\0", 8) == 0) {
         offset = pos;
-        ArchiveType = atCabSfx;
+        ArchiveType = ArchiveFormat::CabSfx;
         break;
       }
       if (left >= 4 && std::memcmp(p, "Rar!", 4) == 0) {
         offset = pos;
-        ArchiveType = offset == 0 ? atRar : atRarSfx;
+        ArchiveType = offset == 0 ? ArchiveFormat::Rar : ArchiveFormat::RarSfx;
         break;
       }
       if (left >= 4 && std::memcmp(p, "ZOO ", 4) == 0 && pos != 0) {
         offset = pos;
-        ArchiveType = atZoo;
+        ArchiveType = ArchiveFormat::Zoo;
         break;
       }
       if (left >= 4 && p[0] == 0x60 && p[1] == 0xEA) {
@@ -267,7 +290,7 @@ int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
         const int64_t again = i + h + 10;
         if (again + 2 <= got && b[again] == 0x60 && b[again + 1] == 0xEA) {
           offset = pos;
-          ArchiveType = offset == 0 ? atArj : atArjSfx;
+          ArchiveType = offset == 0 ? ArchiveFormat::Arj : ArchiveFormat::ArjSfx;
           break;
         }
       }
@@ -276,15 +299,15 @@ int64_t ZipCommon::GenericScan(Stream32& s, int64_t start) {
   return offset;
 }
 
-ArchiveFormat ZipCommon::ResolveClassified(const Classified& c) {
+ArchiveFormat ArchiveContext::ResolveClassified(const Classified& c) {
   if (!c.splitCheck) return c.type;
-  return DiskManager ? DiskManager->SplitCheck(ArchivePath) : atNotAvail;
+  return DiskManager ? DiskManager->SplitCheck(archivePath_) : ArchiveFormat::NotAvail;
 }
 
-bool ZipCommon::NoZipHeaderFlags() const { return DetectFlags == 0 || DetectFlags == HeaderBit(htSfx); }
+bool ArchiveContext::NoZipHeaderFlags() const { return DetectFlags == 0 || DetectFlags == HeaderBit(HeaderType::Sfx); }
 
 // Self-extracting stubs that keep their archive's offset as a number in string resources 1-7.
-bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size) {
+bool ArchiveContext::DetectByStringResources(Stream32& s, int64_t size) {
   for (const std::string& text : ReadPeStrings(s, 1, 7, 5)) {
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) break;
     const int64_t candidate = std::stoll(text);
@@ -292,7 +315,7 @@ bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size) {
     uint8_t head[14];
     if (ReadAt(s, candidate, head, sizeof head) != int64_t(sizeof head)) continue;
     if (StartsCaseless(head + 7, 7, "**ACE**")) {
-      ArchiveType = atAceSfx;
+      ArchiveType = ArchiveFormat::AceSfx;
       ArchiveOffset = candidate;
       return true;
     }
@@ -311,19 +334,19 @@ bool ZipCommon::DetectByStringResources(Stream32& s, int64_t size) {
 }
 
 // The executable checks, in their order; the first that fits decides.
-void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, size_t n) {
+void ArchiveContext::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, size_t n) {
   // Fixed self-extracting stubs of ARC and PAK.
   for (int64_t off : {6674, 6867, 7716, 8601, 13138}) {
     if (size < off + 3) break;
     uint8_t two[2];
     if (ReadAt(s, off, two, 2) != 2) break;
     if (two[0] == 0x1A && (two[1] == 0x08 || two[1] == 0x09)) {
-      ArchiveType = atArcSfx;
+      ArchiveType = ArchiveFormat::ArcSfx;
       ArchiveOffset = off;
       return;
     }
     if (two[0] == 0x1A && (two[1] == 0x0A || two[1] == 0x0B)) {
-      ArchiveType = atPakSfx;
+      ArchiveType = ArchiveFormat::PakSfx;
       ArchiveOffset = off;
       return;
     }
@@ -331,17 +354,17 @@ void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, si
   // The LHA stub: all five method bytes must lie inside the file.
   uint8_t lh[5];
   if (size >= 1947 + 5 && ReadAt(s, 1947, lh, 5) == 5 && lh[0] == '-' && lh[1] == 'l' && lh[2] == 'h' && lh[4] == '-') {
-    ArchiveType = atLhaSfx;
+    ArchiveType = ArchiveFormat::LhaSfx;
     ArchiveOffset = 1945;
     return;
   }
   for (int64_t off : {int64_t(7612), int64_t(25661)}) {
     uint8_t pk[4];
     if (size >= off + 5 && ReadAt(s, off, pk, 4) == 4 && Le32(pk) == 0x04034B50) {
-      ArchiveType = atZipSfx;
+      ArchiveType = ArchiveFormat::ZipSfx;
       ArchiveOffset = off;
       ZipEndRecordSearch(s, size, 0);
-      DetectFlags = HeaderBit(htLocal);
+      DetectFlags = HeaderBit(HeaderType::Local);
       return;
     }
   }
@@ -366,17 +389,17 @@ void ZipCommon::DetectExecutable(Stream32& s, int64_t size, const uint8_t* b, si
     }
   }
   if (ZipEndRecordSearch(s, size, 0) > 0) {
-    ArchiveType = atZipSfx;
+    ArchiveType = ArchiveFormat::ZipSfx;
     return;
   }
   const int64_t off = GenericScan(s, 17000);
   if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
 }
 
-ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
-  if (!stream) return atNotAvail;
+ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
+  if (!stream) return ArchiveFormat::NotAvail;
   Stream32& s = *stream;
-  ArchiveType = atNotAvail;
+  ArchiveType = ArchiveFormat::NotAvail;
   ArchiveOffset = -1;
   DetectFlags = 0;
   ZipEndRecord.clear();
@@ -387,7 +410,7 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
   const int64_t size = ArchiveSize;
   // Every ending: the stream position comes back and the archive date is the file's.
   auto finish = [&]() {
-    s.Seek(remembered < 0 ? 0 : remembered, soBeginning);
+    s.Seek(remembered < 0 ? 0 : remembered, SeekOrigin::Beginning);
     ArchiveDate = kDos1980;
     struct stat st {};
     auto* file = dynamic_cast<FileStream32*>(stream);
@@ -401,10 +424,10 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
   auto finishRecognised = [&]() {
     if (IsRecognisedArchive(ArchiveType)) {
       if (ArchiveOffset == -1) ArchiveOffset = 0;
-      std::string ext = ExtractFileExt(ArchivePath);
+      std::string ext = ExtractFileExt(archivePath_);
       for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = char(c + 32);
-      if (ArchiveType == atZip && ext == ".jar") ArchiveType = atJar;
+      if (ArchiveType == ArchiveFormat::Zip && ext == ".jar") ArchiveType = ArchiveFormat::Jar;
     }
     return finish();
   };
@@ -418,7 +441,7 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
   if (n < 4) return finish();
 
   if (b[0] == 'M' && b[1] == 'Z') {
-    DetectFlags |= HeaderBit(htSfx);
+    DetectFlags |= HeaderBit(HeaderType::Sfx);
     DetectExecutable(s, size, b, n);
     return finishRecognised();
   }
@@ -428,35 +451,35 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
   if (b[0] == 0) {
     while (skipped < n && b[skipped] == 0) ++skipped;
     if (n - skipped > 132 && n > 132 && b[130] == '-' && b[131] == 'l') {
-      ArchiveType = atLha;
+      ArchiveType = ArchiveFormat::Lha;
       ArchiveOffset = 128;
       return finish();
     }
   }
   if (n - skipped < 4) return finish();
   if (n >= 14 && StartsCaseless(b + 7, n - 7, "**ACE**")) {
-    ArchiveType = atAce;
+    ArchiveType = ArchiveFormat::Ace;
   } else {
     const Classified c = Classify(b + skipped, Mode::Plain);
     ArchiveType = ResolveClassified(c);
     if (c.offset >= 0) ArchiveOffset = c.offset;
   }
 
-  if (ArchiveType == atNotAvail) {
+  if (ArchiveType == ArchiveFormat::NotAvail) {
     int64_t tarOffset = ArchiveOffset;
     if (TarCheck(s, size, tarOffset)) {
-      ArchiveType = atTar;
+      ArchiveType = ArchiveFormat::Tar;
       ArchiveOffset = tarOffset;
     } else {
       ArchiveOffset = tarOffset;
       if (ArchiveOffset == -1 && ZipEndRecordSearch(s, size, 0) > 0)
-        ArchiveType = IsMultiDiskZip() ? ResolveClassified({.splitCheck = true}) : atZip;
+        ArchiveType = IsMultiDiskZip() ? ResolveClassified({.splitCheck = true}) : ArchiveFormat::Zip;
       if (!IsRecognisedArchive(ArchiveType)) {
         const int64_t off = GenericScan(s, 0);
         if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
       }
     }
-  } else if (ArchiveType == atFileError || ArchiveType == atUnknown) {
+  } else if (ArchiveType == ArchiveFormat::FileError || ArchiveType == ArchiveFormat::Unknown) {
     return finish();
   } else if (IsZipFamily(ArchiveType)) {
     const int64_t end = ZipEndRecordSearch(s, size, 0);
@@ -465,24 +488,24 @@ ArchiveFormat ZipCommon::DetectArchiveType(Stream32* stream) {
     // number decides here as it does for files that begin otherwise.
     if (end > 0 && IsMultiDiskZip())
       ArchiveType = ResolveClassified({.splitCheck = true});
-    else if (end == 0 && !(DetectFlags & HeaderBit(htLocal))) {
+    else if (end == 0 && !(DetectFlags & HeaderBit(HeaderType::Local))) {
       ArchiveOffset = int64_t(skipped);
-      DetectFlags |= HeaderBit(htLocal);
+      DetectFlags |= HeaderBit(HeaderType::Local);
     }
   } else if (IsSplitZip(ArchiveType)) {
     if (ZipEndRecordSearch(s, size, 0) == -1) return finish();
-    if (NoZipHeaderFlags()) DetectFlags = HeaderBit(htLocal);
+    if (NoZipHeaderFlags()) DetectFlags = HeaderBit(HeaderType::Local);
   }
   if (!IsRecognisedArchive(ArchiveType)) {
     if (IsBzip2Header(b, n))
-      ArchiveType = atBz2;
+      ArchiveType = ArchiveFormat::Bz2;
     else
       ArchiveType = TextCheck(b, n);
   }
   return finishRecognised();
 }
 
-bool ZipCommon::IsMultiDiskZip() const {
+bool ArchiveContext::IsMultiDiskZip() const {
   // The locator counts the disks of a Zip64 set (1 for a single file); the plain end record
   // numbers the disk it stands on from 0.
   if (Zip64Locator.size() >= 20) return Le32(&Zip64Locator[16]) > 1;

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "archive/ArchiveRoutines.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 
@@ -20,6 +20,19 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSpanMarker = "PKBACK# ";
+
+// Takes the text before the first `delimiter` out of `source` (with the delimiter) into `token`; without a
+// delimiter the whole rest.
+void SplitToken(std::string& source, const std::string& delimiter, std::string& token) {
+  const size_t p = delimiter.empty() ? std::string::npos : source.find(delimiter);
+  if (p == std::string::npos) {
+    token = source;
+    source.clear();
+    return;
+  }
+  token = source.substr(0, p);
+  source.erase(0, p + delimiter.size());
+}
 
 struct MountEntry {
   std::string Device, MountPoint, FsType;
@@ -101,9 +114,9 @@ bool IsRemovableDevice(const std::string& device) {
 
 }  // namespace
 
-const char* DriveTypeName(uint8_t driveType) {
+const char* DriveTypeName(DriveKind driveType) {
   static const char* const names[] = {"Unknown", "None", "Removable", "Fixed", "Network", "CD-ROM", "RAM"};
-  return driveType < 7 ? names[driveType] : names[0];
+  return int(driveType) < 7 ? names[int(driveType)] : names[0];
 }
 
 bool IsAllDigits(const std::string& s) {
@@ -180,17 +193,17 @@ bool DiskQuery::ReadVolumeInfo(const std::string& drive, VolumeInfo& info) {
   return true;
 }
 
-uint8_t DiskQuery::DriveTypeOf(const std::string& drive) {
+DriveKind DiskQuery::DriveTypeOf(const std::string& drive) {
   struct stat st {};
-  if (drive.empty() || stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return dtNoRootDir;
+  if (drive.empty() || stat(drive.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return DriveKind::NoRootDir;
   MountEntry m;
-  if (!FindMount(drive, m)) return dtUnknown;
+  if (!FindMount(drive, m)) return DriveKind::Unknown;
   const std::string& t = m.FsType;
   if (t == "nfs" || t == "nfs4" || t == "cifs" || t == "smb3" || t == "smbfs" || t == "fuse.sshfs" || t == "9p")
-    return dtRemote;
-  if (t == "iso9660" || t == "udf") return dtCdRom;
-  if (t == "tmpfs" || t == "ramfs") return dtRamDisk;
-  return IsRemovableDevice(m.Device) ? dtRemovable : dtFixed;
+    return DriveKind::Remote;
+  if (t == "iso9660" || t == "udf") return DriveKind::CdRom;
+  if (t == "tmpfs" || t == "ramfs") return DriveKind::RamDisk;
+  return IsRemovableDevice(m.Device) ? DriveKind::Removable : DriveKind::Fixed;
 }
 
 bool DiskQuery::ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize) {
@@ -206,25 +219,25 @@ std::string DiskQuery::LastErrorText() { return std::strerror(errno); }
 // ---------------------------------------------------------------- DriveVolumeManager
 
 DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q)
-    : query(q ? std::move(q) : std::make_unique<DiskQuery>()) {}
+    : query_(q ? std::move(q) : std::make_unique<DiskQuery>()) {}
 
 ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
   try {
-    const std::string drive = query->DriveOf(ExpandFileName(archiveFile));
-    if (drive.empty() || !query->IsDiskInDrive(drive)) return atNotAvail;
+    const std::string drive = query_->DriveOf(ExpandFileName(archiveFile));
+    if (drive.empty() || !query_->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
     VolumeInfo info;
-    if (query->DriveTypeOf(drive) == dtRemovable && query->ReadVolumeInfo(drive, info) &&
+    if (query_->DriveTypeOf(drive) == DriveKind::Removable && query_->ReadVolumeInfo(drive, info) &&
         info.Label.find("PKBACK#") != std::string::npos)
-      return atZipSpan;
-    return atZipMVol;
+      return ArchiveFormat::ZipSpan;
+    return ArchiveFormat::ZipMVol;
   } catch (...) {
-    return atNotAvail;
+    return ArchiveFormat::NotAvail;
   }
 }
 
 std::string DriveVolumeManager::AccessErrorText(const std::string& path) {
   // Linux paths are case-sensitive, so the path is shown as it is, not upper-cased.
-  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query->LastErrorText();
+  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
 }
 
 void DriveVolumeManager::Report(const std::string& name, int code) {
@@ -238,9 +251,9 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     Handlers = handlers;
     const bool unc = IsUncPath(path) || path.rfind("//", 0) == 0;
     const bool hasFolder = path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
-    Drive = query->DriveOf(hasFolder ? path : GetCurrentDir());
+    Drive = query_->DriveOf(hasFolder ? path : GetCurrentDir());
     if (!unc) {
-      while (!query->IsDiskInDrive(Drive)) {
+      while (!query_->IsDiskInDrive(Drive)) {
         if (!Handlers.OnInsertDisk) {
           Report(Drive, msg::NotAccessible);
           return false;
@@ -254,7 +267,7 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
       }
     }
     VolumeInfo info;
-    while (!query->ReadVolumeInfo(Drive, info)) {
+    while (!query_->ReadVolumeInfo(Drive, info)) {
       if (!OnAskRetry || !OnAskRetry(AccessErrorText(Drive))) {
         Report(Drive, msg::NotAccessible);
         return false;
@@ -268,13 +281,13 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     SerialHex = hex;
     MaxComponentLength = info.MaxComponentLength;
     FileSystemName = info.FileSystemName;
-    DriveType = query->DriveTypeOf(Drive);
-    if (DriveType == dtNoRootDir) {
+    DriveType = query_->DriveTypeOf(Drive);
+    if (DriveType == DriveKind::NoRootDir) {
       Report(Drive, msg::NotAccessible);
       return false;
     }
     DiskFree = DiskSize = 0;
-    query->ReadDiskSpace(Drive, DiskFree, DiskSize);
+    query_->ReadDiskSpace(Drive, DiskFree, DiskSize);
     DriveTypeName = corvina::archive::DriveTypeName(DriveType);
     FileSysFlags = info.FileSysFlags;
     return true;

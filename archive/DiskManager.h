@@ -15,16 +15,16 @@
 namespace corvina::archive {
 
 // Drive type codes as the components compare them.
-enum DriveKind : uint8_t {
-  dtUnknown = 0,
-  dtNoRootDir = 1,
-  dtRemovable = 2,
-  dtFixed = 3,
-  dtRemote = 4,
-  dtCdRom = 5,
-  dtRamDisk = 6
+enum class DriveKind : uint8_t {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6
 };
-const char* DriveTypeName(uint8_t driveType);  // "Unknown", "None", "Removable", ... ; "Unknown" outside
+const char* DriveTypeName(DriveKind driveType);  // "Unknown", "None", "Removable", ... ; "Unknown" outside
 
 struct VolumeInfo {
   std::string Label;
@@ -34,7 +34,7 @@ struct VolumeInfo {
   uint32_t FileSysFlags = 0;
 };
 
-// The platform's view of drives. The default answers from /proc/mounts, /dev/disk/by-label,
+// The platform's view of drives. The default reads /proc/mounts, /dev/disk/by-label,
 // /dev/disk/by-uuid, /sys/block and statvfs.
 class DiskQuery {
  public:
@@ -43,7 +43,7 @@ class DiskQuery {
   virtual std::string DriveOf(const std::string& path);
   virtual bool IsDiskInDrive(const std::string& drive);
   virtual bool ReadVolumeInfo(const std::string& drive, VolumeInfo& info);
-  virtual uint8_t DriveTypeOf(const std::string& drive);  // dtNoRootDir for "" or a missing drive
+  virtual DriveKind DriveTypeOf(const std::string& drive);  // DriveKind::NoRootDir for "" or a missing drive
   virtual bool ReadDiskSpace(const std::string& drive, int64_t& diskFree, int64_t& diskSize);
   virtual std::string LastErrorText();  // the system's text for the last failure
 };
@@ -73,7 +73,7 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
   // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-  // answer False after a report through Handlers.OnError: 25443 when the user declines to insert a
+  // return False after a report through Handlers.OnError: 25443 when the user declines to insert a
   // disk, 25170 when no disk or volume can be read or the drive has no root.
   bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
@@ -88,17 +88,17 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   uint16_t VolumeNumber = 0;
   std::string VolumeLabel;
   std::string Drive;
-  uint8_t DriveType = dtUnknown;
+  DriveKind DriveType = DriveKind::Unknown;
   int64_t DiskFree = 0, DiskSize = 0;
   uint32_t MaxComponentLength = 0;
   DiskHandlers Handlers;
 
   std::string AccessErrorText(const std::string& path);
-  DiskQuery& Query() { return *query; }
+  DiskQuery& Query() { return *query_; }
 
  private:
   void Report(const std::string& name, int code);
-  std::unique_ptr<DiskQuery> query;
+  std::unique_ptr<DiskQuery> query_;
 };
 
 // True when every character is a digit (also for an empty text).

@@ -13,22 +13,22 @@ class EntryHeaderList {
   using Record = std::array<uint8_t, RecordSize>;
 
   bool AddHeader(const Record& record, const uint8_t* block = nullptr, int blockSize = 0) {
-    Records.push_back(record);
-    if (block && blockSize > 0) Blocks.emplace_back(block, block + blockSize);
+    records_.push_back(record);
+    if (block && blockSize > 0) blocks_.emplace_back(block, block + blockSize);
     ++Count;
     return true;
   }
-  const Record& GetHeader(int index) const { return Records.at(size_t(index)); }
+  const Record& GetHeader(int index) const { return records_.at(size_t(index)); }
   void ClearHeaders() {
-    Records.clear();
-    Blocks.clear();
+    records_.clear();
+    blocks_.clear();
     Count = 0;
   }
   int Count = 0;
 
  private:
-  std::vector<Record> Records;
-  std::vector<std::vector<uint8_t>> Blocks;
+  std::vector<Record> records_;
+  std::vector<std::vector<uint8_t>> blocks_;
 };
 
 }  // namespace corvina::archive

@@ -9,8 +9,6 @@
 #include <new>
 #include <vector>
 
-#include "archive/ArchiveExtractor.h"
-#include "archive/ArchiveTypes.h"
 #include "archive/InflateHuffman.h"
 
 namespace corvina::archive {
@@ -63,28 +61,28 @@ const FixedTables& Fixed() {
 
 // Where Inflate stands in the stream. Each state waits for the input it names (a call that runs out of input
 // or window room returns and the next call goes on in the same state), then moves on as said.
-enum InflateMode : uint8_t {
-  mMethod,    // zlib header, first byte: deflate with a window no larger than ours, else mBad; then mFlag
-  mFlag,      // both header bytes: their check (a multiple of 31); mDict for a preset dictionary, else mType
-  mDict,      // the preset dictionary's 32-bit Adler-32, given to the caller in adler; then mNeedDict
-  mNeedDict,  // stays: the engine takes no preset dictionary, so every call answers inflNeedDict
-  mType,      // a block header (3 bits): mStored, mLen for the fixed codes, mTable; after the last block mDry
-  mStored,    // at a byte boundary, the stored block's length and its complement (32 bits); then mCopy
-  mCopy,      // the stored block's bytes, copied as input and window room come; then mType
-  mTable,     // the dynamic block's three code counts (14 bits); then mLenLens
-  mLenLens,   // 3 bits per code-length code, which is built from them; then mCodeLens
-  mCodeLens,  // the literal/length and distance code lengths (with their repeats); both codes built, then mLen
-  mLen,       // a literal/length code (the fast loop runs while input and room allow): a literal stays here,
-              // the end of block goes to mType, a length to mLenExt
-  mLenExt,    // the length's extra bits; then mDist
-  mDist,      // a distance code; then mDistExt
-  mDistExt,   // the distance's extra bits; a distance before the data's start or past the window is mBad;
-              // then mMatch
-  mMatch,     // the match's bytes, copied from the window as room comes; then mLen
-  mDry,       // after the last block: the window flushed to the caller; then mCheck (zlib) or mDone (raw)
-  mCheck,     // the zlib trailer: the data's Adler-32 (32 bits, big-endian), compared; then mDone
-  mDone,      // stays: the stream is complete, every call answers inflStreamEnd
-  mBad,       // stays: the data is damaged, every call answers inflDataError
+enum class InflateMode : uint8_t {
+  Method,    // zlib header, first byte: deflate with a window no larger than ours, else Bad; then Flag
+  Flag,      // both header bytes: their check (a multiple of 31); Dict for a preset dictionary, else Type
+  Dict,      // the preset dictionary's 32-bit Adler-32, given to the caller in adler; then NeedDict
+  NeedDict,  // stays: the engine takes no preset dictionary, so every call returns InflateResult::NeedDict
+  Type,      // a block header (3 bits): Stored, Len for the fixed codes, Table; after the last block Dry
+  Stored,    // at a byte boundary, the stored block's length and its complement (32 bits); then Copy
+  Copy,      // the stored block's bytes, copied as input and window room come; then Type
+  Table,     // the dynamic block's three code counts (14 bits); then LenLens
+  LenLens,   // 3 bits per code-length code, which is built from them; then CodeLens
+  CodeLens,  // the literal/length and distance code lengths (with their repeats); both codes built, then Len
+  Len,       // a literal/length code (the fast loop runs while input and room allow): a literal stays here,
+             // the end of block goes to Type, a length to LenExt
+  LenExt,    // the length's extra bits; then Dist
+  Dist,      // a distance code; then DistExt
+  DistExt,   // the distance's extra bits; a distance before the data's start or past the window is Bad;
+             // then Match
+  Match,     // the match's bytes, copied from the window as room comes; then Len
+  Dry,       // after the last block: the window flushed to the caller; then Check (zlib) or Done (raw)
+  Check,     // the zlib trailer: the data's Adler-32 (32 bits, big-endian), compared; then Done
+  Done,      // stays: the stream is complete, every call returns InflateResult::StreamEnd
+  Bad,       // stays: the data is damaged, every call returns InflateResult::DataError
 };
 
 struct InflateState {
@@ -151,8 +149,8 @@ uint32_t WindowRoom(ZStreamRec* s) {
 // the at most 31 bits of a length code and its extra bits, 15 + 16 in Deflate64). A pass starts only with more
 // than 16 bytes left, so it never reads past the input. It writes at most 258 bytes, Deflate's longest match:
 // a pass starts only with that much window room, and a longer Deflate64 match that does not fit goes to the
-// state machine (mMatch). The caller enters with 32 bytes, so the loop does some passes before it returns.
-// Answers false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
+// state machine (InflateMode::Match). The caller enters with 32 bytes, so the loop does some passes before it returns.
+// Returns false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
 // returns.
 bool FastLoop(ZStreamRec* s) {
   InflateState& st = *s->state;
@@ -193,7 +191,7 @@ bool FastLoop(ZStreamRec* s) {
       continue;
     }
     if (sym == 256) {
-      st.mode = mType;
+      st.mode = InflateMode::Type;
       break;
     }
     const unsigned ex = lextra[sym - 257];
@@ -224,7 +222,7 @@ bool FastLoop(ZStreamRec* s) {
       // A Deflate64 length beyond the window end: the state machine copies it in runs.
       st.length = len;
       st.dist = dist;
-      st.mode = mMatch;
+      st.mode = InflateMode::Match;
       break;
     }
     const uint32_t from = (wpos - dist) & mask;
@@ -269,11 +267,11 @@ uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length) {
   return (b << 16) | a;
 }
 
-int InflateReset(ZStreamRec* s) {
-  if (!s || !s->state) return inflStreamError;
+InflateResult InflateReset(ZStreamRec* s) {
+  if (!s || !s->state) return InflateResult::StreamError;
   InflateState& st = *s->state;
   s->total_in = s->total_out = 0;
-  st.mode = st.wrap ? mMethod : mType;
+  st.mode = st.wrap ? InflateMode::Method : InflateMode::Type;
   st.last = false;
   st.check = st.wrap ? 1u : 0u;
   s->adler = st.check;
@@ -283,19 +281,19 @@ int InflateReset(ZStreamRec* s) {
   st.history = 0;
   st.lencode = st.distcode = nullptr;
   if (st.window) std::memset(st.window, 0, st.wsize);
-  return inflOk;
+  return InflateResult::Ok;
 }
 
-int InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64) {
-  if (recordSize != kZStreamRecSize) return inflVersionError;
-  if (!s) return inflStreamError;
+InflateResult InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64) {
+  if (recordSize != kZStreamRecSize) return InflateResult::VersionError;
+  if (!s) return InflateResult::StreamError;
   const bool wrap = windowBits >= 0;
   int wbits = wrap ? windowBits : -windowBits;
   if (deflate64) ++wbits;
-  if (wbits < 8 || wbits > (deflate64 ? 16 : 15)) return inflStreamError;
+  if (wbits < 8 || wbits > (deflate64 ? 16 : 15)) return InflateResult::StreamError;
   s->state = nullptr;
   void* mem = Alloc(s, 1, sizeof(InflateState));
-  if (!mem) return inflMemError;
+  if (!mem) return InflateResult::MemError;
   auto* st = new (mem) InflateState{};
   st->wrap = wrap;
   st->deflate64 = deflate64;
@@ -304,25 +302,25 @@ int InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool deflate64) {
   st->window = static_cast<uint8_t*>(Alloc(s, st->wsize, 1));
   if (!st->window) {
     Free(s, st);
-    return inflMemError;
+    return InflateResult::MemError;
   }
   s->state = st;
   return InflateReset(s);
 }
 
-int InflateEnd(ZStreamRec* s) {
-  if (!s || !s->state) return inflStreamError;
+InflateResult InflateEnd(ZStreamRec* s) {
+  if (!s || !s->state) return InflateResult::StreamError;
   Free(s, s->state->window);
   Free(s, s->state);
   s->state = nullptr;
-  return inflOk;
+  return InflateResult::Ok;
 }
 
-int Inflate(ZStreamRec* s, int flush) {
-  if (!s || !s->state || (!s->next_in && s->avail_in)) return inflStreamError;
+InflateResult Inflate(ZStreamRec* s, int flush) {
+  if (!s || !s->state || (!s->next_in && s->avail_in)) return InflateResult::StreamError;
   InflateState& st = *s->state;
   const uint32_t inStart = s->avail_in, outStart = s->avail_out;
-  int ret = inflOk;
+  InflateResult ret = InflateResult::Ok;
 
   // Bit input: NEED stops the step until more input comes; nothing is consumed half-way.
 #define NEED(n)                                      \
@@ -340,47 +338,47 @@ int Inflate(ZStreamRec* s, int flush) {
     st.hold >>= (n); \
     st.bits -= (n);  \
   } while (0)
-#define FAIL()           \
-  do {                   \
-    st.mode = mBad;      \
-    ret = inflDataError; \
-    goto leave;          \
+#define FAIL()                      \
+  do {                              \
+    st.mode = InflateMode::Bad;     \
+    ret = InflateResult::DataError; \
+    goto leave;                     \
   } while (0)
 
   for (;;) {
     switch (st.mode) {
-      case mMethod: {
+      case InflateMode::Method: {
         NEED(8);
         const unsigned method = BITS(8);
         if ((method & 15) != 8 || (method >> 4) + 8 > unsigned(st.wbits)) FAIL();
-        st.mode = mFlag;
+        st.mode = InflateMode::Flag;
         break;
       }
-      case mFlag: {
+      case InflateMode::Flag: {
         NEED(16);
         const unsigned cmf = BITS(8), flg = (st.hold >> 8) & 0xFF;
         if ((cmf * 256 + flg) % 31 != 0) FAIL();
         DROP(16);
         if (flg & 0x20) {
           st.wanted = 0;
-          st.mode = mDict;
+          st.mode = InflateMode::Dict;
         } else {
-          st.mode = mType;
+          st.mode = InflateMode::Type;
         }
         break;
       }
-      case mDict:
+      case InflateMode::Dict:
         NEED(32);
         st.wanted = BITS(32);
         st.wanted = (st.wanted >> 24) | ((st.wanted >> 8) & 0xFF00) | ((st.wanted << 8) & 0xFF0000) | (st.wanted << 24);
         s->adler = st.wanted;
         DROP(32);
-        st.mode = mNeedDict;
+        st.mode = InflateMode::NeedDict;
         [[fallthrough]];
-      case mNeedDict: ret = inflNeedDict; goto leave;
-      case mType: {
+      case InflateMode::NeedDict: ret = InflateResult::NeedDict; goto leave;
+      case InflateMode::Type: {
         if (st.last) {
-          st.mode = mDry;
+          st.mode = InflateMode::Dry;
           break;
         }
         NEED(3);
@@ -389,30 +387,30 @@ int Inflate(ZStreamRec* s, int flush) {
         DROP(3);
         if (type == 0) {
           DROP(st.bits & 7);
-          st.mode = mStored;
+          st.mode = InflateMode::Stored;
         } else if (type == 1) {
           st.lencode = Fixed().lens;
           st.lenbits = 9;
           st.distcode = Fixed().dists;
           st.distbits = 5;
-          st.mode = mLen;
+          st.mode = InflateMode::Len;
         } else if (type == 2) {
-          st.mode = mTable;
+          st.mode = InflateMode::Table;
         } else {
           FAIL();
         }
         break;
       }
-      case mStored: {
+      case InflateMode::Stored: {
         NEED(32);
         const uint32_t v = BITS(32);
         if ((v & 0xFFFF) != ((v >> 16) ^ 0xFFFF)) FAIL();
         st.length = v & 0xFFFF;
         DROP(32);
-        st.mode = mCopy;
+        st.mode = InflateMode::Copy;
         [[fallthrough]];
       }
-      case mCopy:
+      case InflateMode::Copy:
         while (st.length) {
           // Whole bytes left in the bit buffer come first.
           if (st.bits >= 8 || s->avail_in) {
@@ -436,9 +434,9 @@ int Inflate(ZStreamRec* s, int flush) {
             goto leave;
           }
         }
-        st.mode = mType;
+        st.mode = InflateMode::Type;
         break;
-      case mTable:
+      case InflateMode::Table:
         NEED(14);
         st.nlen = BITS(5) + 257;
         st.ndist = ((st.hold >> 5) & 31) + 1;
@@ -449,9 +447,9 @@ int Inflate(ZStreamRec* s, int flush) {
         if (st.nlen > 286 || st.ndist > (st.deflate64 ? 32u : 30u)) FAIL();
         st.have = 0;
         std::memset(st.lens, 0, sizeof st.lens);
-        st.mode = mLenLens;
+        st.mode = InflateMode::LenLens;
         [[fallthrough]];
-      case mLenLens: {
+      case InflateMode::LenLens: {
         while (st.have < st.ncode) {
           NEED(3);
           st.lens[kCodeLengthOrder[st.have++]] = uint8_t(BITS(3));
@@ -464,10 +462,10 @@ int Inflate(ZStreamRec* s, int flush) {
         st.lenbits = kCodeLenRootBits;
         st.have = 0;
         std::memset(st.lens, 0, sizeof st.lens);
-        st.mode = mCodeLens;
+        st.mode = InflateMode::CodeLens;
         [[fallthrough]];
       }
-      case mCodeLens: {
+      case InflateMode::CodeLens: {
         while (st.have < st.nlen + st.ndist) {
           HuffEntry e;
           for (;;) {
@@ -518,14 +516,14 @@ int Inflate(ZStreamRec* s, int flush) {
         if (r != kHuffComplete && r != kHuffIncomplete) FAIL();
         st.distcode = st.pool + distAt;
         st.distbits = kDistRootBits;
-        st.mode = mLen;
+        st.mode = InflateMode::Len;
         break;
       }
-      case mLen: {
+      case InflateMode::Len: {
         // The fast loop needs its margins (see FastLoop): more than 16 input bytes, 258 bytes of window room.
         if (s->avail_in >= 32 && WindowRoom(s) >= 258) {
           if (!FastLoop(s)) FAIL();
-          if (st.mode != mLen) break;
+          if (st.mode != InflateMode::Len) break;
         }
         HuffEntry e;
         unsigned used;
@@ -548,7 +546,7 @@ int Inflate(ZStreamRec* s, int flush) {
         }
         DROP(used);
         if (sym == 256) {
-          st.mode = mType;
+          st.mode = InflateMode::Type;
           break;
         }
         if (sym > 287) FAIL();
@@ -556,18 +554,18 @@ int Inflate(ZStreamRec* s, int flush) {
         if (ex == 99) FAIL();
         st.length = (st.deflate64 ? kLength64Base : kLengthBase)[sym - 257];
         st.extra = ex;
-        st.mode = mLenExt;
+        st.mode = InflateMode::LenExt;
         [[fallthrough]];
       }
-      case mLenExt:
+      case InflateMode::LenExt:
         if (st.extra) {
           NEED(st.extra);
           st.length += BITS(st.extra);
           DROP(st.extra);
         }
-        st.mode = mDist;
+        st.mode = InflateMode::Dist;
         [[fallthrough]];
-      case mDist: {
+      case InflateMode::Dist: {
         HuffEntry e;
         unsigned used;
         while (!DecodeSymbol(st.distcode, st.distbits, st.hold, st.bits, e, used)) {
@@ -582,10 +580,10 @@ int Inflate(ZStreamRec* s, int flush) {
         DROP(used);
         st.dist = kDistBase[code];
         st.extra = kDistExtra[code];
-        st.mode = mDistExt;
+        st.mode = InflateMode::DistExt;
         [[fallthrough]];
       }
-      case mDistExt:
+      case InflateMode::DistExt:
         if (st.extra) {
           NEED(st.extra);
           st.dist += BITS(st.extra);
@@ -593,9 +591,9 @@ int Inflate(ZStreamRec* s, int flush) {
         }
         // Reaching before the first byte of the data, or past the window, is damage.
         if (st.dist > st.history || st.dist > st.wsize) FAIL();
-        st.mode = mMatch;
+        st.mode = InflateMode::Match;
         [[fallthrough]];
-      case mMatch:
+      case InflateMode::Match:
         while (st.length) {
           uint32_t room = WindowRoom(s);
           if (!room) goto leave;
@@ -615,29 +613,29 @@ int Inflate(ZStreamRec* s, int flush) {
           st.history += n;
           st.length -= n;
         }
-        st.mode = mLen;
+        st.mode = InflateMode::Len;
         break;
-      case mDry:
+      case InflateMode::Dry:
         FlushWindow(s);
         if (st.wpos != st.rpos) goto leave;
         if (st.wrap) {
           DROP(st.bits & 7);
-          st.mode = mCheck;
+          st.mode = InflateMode::Check;
         } else {
-          st.mode = mDone;
+          st.mode = InflateMode::Done;
         }
         break;
-      case mCheck: {
+      case InflateMode::Check: {
         NEED(32);
         uint32_t v = BITS(32);
         v = (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
         DROP(32);
         if (v != st.check) FAIL();
-        st.mode = mDone;
+        st.mode = InflateMode::Done;
         break;
       }
-      case mDone: ret = inflStreamEnd; goto leave;
-      case mBad: ret = inflDataError; goto leave;
+      case InflateMode::Done: ret = InflateResult::StreamEnd; goto leave;
+      case InflateMode::Bad: ret = InflateResult::DataError; goto leave;
     }
   }
 
@@ -646,178 +644,13 @@ leave:
 #undef BITS
 #undef DROP
 #undef FAIL
-  if (st.mode != mBad) FlushWindow(s);
+  if (st.mode != InflateMode::Bad) FlushWindow(s);
   s->adler = st.check;
   s->total_in += inStart - s->avail_in;
-  if (ret == inflOk) {
+  if (ret == InflateResult::Ok) {
     const bool progress = inStart != s->avail_in || outStart != s->avail_out;
-    if (!progress || flush == kInflateFinish) ret = inflBufError;
+    if (!progress || flush == kInflateFinish) ret = InflateResult::BufError;
   }
   return ret;
 }
-
-// ---------------------------------------------------------------- entry drivers
-
-namespace {
-
-int InflateEntryData(ZipDecodeIo& io, bool deflate64) {
-  ZStreamRec rec;
-  const int init = InflateInit(&rec, -15, kZStreamRecSize, deflate64);
-  if (init != inflOk) return init == inflMemError ? drNoMemory : drBadData;
-  constexpr uint32_t kChunk = 32768;
-  std::vector<uint8_t> in(kChunk), out(kChunk);
-  int64_t packedLeft = io.PackedSize;
-  bool inputEnded = false;
-  int result = drOk;
-  for (;;) {
-    if (io.Cancel && *io.Cancel) {
-      result = drCancelled;
-      break;
-    }
-    if (rec.avail_in == 0 && !inputEnded) {
-      const int64_t want = std::min<int64_t>(kChunk, packedLeft);
-      const int64_t got = want > 0 && io.Read ? io.Read(in.data(), want) : 0;
-      if (got <= 0) {
-        inputEnded = true;
-      } else {
-        packedLeft -= got;
-        rec.next_in = in.data();
-        rec.avail_in = uint32_t(got);
-      }
-    }
-    rec.next_out = out.data();
-    rec.avail_out = kChunk;
-    const int r = Inflate(&rec, 0);
-    const uint32_t produced = kChunk - rec.avail_out;
-    if (produced) {
-      if (!io.Write || !io.Write(out.data(), produced)) {
-        result = drWriteFailed;
-        break;
-      }
-      if (io.Progress) io.Progress();
-    }
-    if (r == inflStreamEnd) break;
-    if (r == inflDataError || r == inflStreamError || r == inflNeedDict) {
-      result = drBadData;
-      break;
-    }
-    if (r == inflBufError && rec.avail_in == 0 && inputEnded) {
-      result = drInputEnded;
-      break;
-    }
-  }
-  InflateEnd(&rec);
-  return result;
-}
-
-}  // namespace
-
-int InflateDeflate(ZipDecodeIo& io) { return InflateEntryData(io, false); }
-int InflateDeflate64(ZipDecodeIo& io) { return InflateEntryData(io, true); }
-
-int DecodeResultMessage(int method, int result) {
-  if (result == drWriteFailed) return msg::WriteError;
-  if (method == 1 && result == drBadData) return msg::BadBlock;
-  if (method == 1 && result == drStackOverflow) return msg::StackOverflow;
-  return 0;
-}
-
-// ---------------------------------------------------------------- DecompressStream
-
-namespace {
-constexpr uint32_t kInBufSize = 131070;
-}
-
-DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
-                                   bool deflate64)
-    : Source(&source), CryptKind(cryptKind), Cipher(cipher), InBuf(new uint8_t[kInBufSize]) {
-  SourcePos = source.Position();
-  Rec.next_in = InBuf.get();
-  Rec.avail_in = 0;
-  initResult_ = InflateInit(&Rec, windowBits, kZStreamRecSize, deflate64);
-}
-
-DecompressStream::~DecompressStream() {
-  if (Rec.avail_in) Source->Seek(-int64_t(Rec.avail_in), soCurrent);
-  InflateEnd(&Rec);
-}
-
-void DecompressStream::ResetInput(Stream32& source) {
-  Source = &source;
-  SourcePos = source.Position();
-  Rec.next_in = InBuf.get();
-  Rec.avail_in = 0;
-}
-
-int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
-  if (!Rec.state) return inflStreamError;
-  if (ended_ || count <= 0) return 0;
-  chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
-  if (Source->Position() != SourcePos) Source->Seek(SourcePos, soBeginning);
-  auto* out = static_cast<uint8_t*>(buffer);
-  int64_t room = count;
-  while (room > 0) {
-    if (Rec.avail_in == 0) {
-      const int64_t got = Source->Read(InBuf.get(), chunkSize);
-      SourcePos = Source->Position();
-      Rec.next_in = InBuf.get();
-      Rec.avail_in = got > 0 ? uint32_t(got) : 0;
-      if (got > 0) {
-        // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
-        if (Cipher && CryptKind <= 6) Cipher->Decipher(CryptKind, InBuf.get(), size_t(got));
-        if (BlockHook) BlockHook();
-      }
-    }
-    Rec.next_out = out + (count - room);
-    Rec.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
-    const uint32_t before = Rec.avail_out;
-    const int r = Inflate(&Rec, 0);
-    room -= before - Rec.avail_out;
-    if (r == inflStreamEnd) {
-      ended_ = true;
-      break;
-    }
-    if (r < 0 && r != inflBufError) return r;
-    if (r == inflBufError) {
-      // No input left: the caller decides (a split archive moves to its next volume).
-      if (Rec.avail_in == 0) {
-        if (room == count) return inflBufError;
-        break;
-      }
-    }
-    if (r == inflNeedDict) return inflNeedDict;
-  }
-  return count - room;
-}
-
-int64_t DecompressStream::Read(void* buffer, int64_t count) {
-  return ReadChunk(buffer, std::min<int64_t>(count, kInBufSize), count);
-}
-
-int64_t DecompressStream::Seek(int64_t offset, int origin) {
-  const int64_t produced = TotalOut();
-  if (origin == soBeginning && offset == 0) {
-    InflateReset(&Rec);
-    Rec.avail_in = 0;
-    ended_ = false;
-    Source->Seek(0, soBeginning);
-    SourcePos = 0;
-    return 0;
-  }
-  int64_t skip = -1;
-  if (origin == soCurrent && offset >= 0)
-    skip = offset;
-  else if (origin == soBeginning && offset > produced)
-    skip = offset - produced;
-  if (skip > 0) {
-    uint8_t scratch[4096];
-    while (skip > 0) {
-      const int64_t n = Read(scratch, std::min<int64_t>(skip, sizeof scratch));
-      if (n <= 0) break;
-      skip -= n;
-    }
-  }
-  return TotalOut();
-}
-
 }  // namespace corvina::archive

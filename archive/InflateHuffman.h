@@ -21,8 +21,8 @@ constexpr size_t kHuffPoolSize = 2048;
 enum : int { kHuffComplete = 0, kHuffIncomplete = 1, kHuffBad = 2, kHuffNoRoom = 3 };
 
 // Builds the table for code lengths lens[0..n) (0 = unused, at most 16) at `table`, which holds
-// `room` entries; adds the entries used to `used`. Over-subscribed lengths answer kHuffBad;
-// an incomplete set still builds (its unused codes decode as kInvalid) and answers kHuffIncomplete.
+// `room` entries; adds the entries used to `used`. Over-subscribed lengths return kHuffBad;
+// an incomplete set still builds (its unused codes decode as kInvalid) and returns kHuffIncomplete.
 int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEntry* table, size_t room, size_t& used);
 
 // Looks up the code at the bottom of `hold`. False when `bits` buffered bits are not enough to

@@ -100,9 +100,9 @@ class LegacyIo {
 };
 
 // Ends a decoder: the last flush, then the first failure in the order write, cancel, result.
-int Finish(LegacyIo& lio, int result) {
-  if (!lio.Flush() || lio.WriteFailed()) return drWriteFailed;
-  if (lio.Cancelled()) return drCancelled;
+DecodeResult Finish(LegacyIo& lio, DecodeResult result) {
+  if (!lio.Flush() || lio.WriteFailed()) return DecodeResult::WriteFailed;
+  if (lio.Cancelled()) return DecodeResult::Cancelled;
   return result;
 }
 
@@ -147,50 +147,50 @@ struct ShrinkTables {
   }
 };
 
-int DoUnshrink(LegacyIo& lio, ShrinkTables& t) {
+DecodeResult DoUnshrink(LegacyIo& lio, ShrinkTables& t) {
   unsigned width = 9;
   const int64_t first = lio.ReadBits(width);
-  if (first < 0 || first > 255) return drBadData;
-  if (!lio.Put(uint8_t(first))) return drWriteFailed;
+  if (first < 0 || first > 255) return DecodeResult::BadData;
+  if (!lio.Put(uint8_t(first))) return DecodeResult::WriteFailed;
   int prev = int(first);
   uint8_t lastFirst = uint8_t(first);
   for (;;) {
-    if (lio.Cancelled()) return drCancelled;
+    if (lio.Cancelled()) return DecodeResult::Cancelled;
     const int64_t read = lio.ReadBits(width);
-    if (read < 0) return drOk;
+    if (read < 0) return DecodeResult::Ok;
     int code = int(read);
     if (code == 256) {
       const int64_t sub = lio.ReadBits(width);
-      if (sub < 0) return drOk;
+      if (sub < 0) return DecodeResult::Ok;
       if (sub == 1) {
-        if (++width > unsigned(kMaxWidth)) return drBadData;
+        if (++width > unsigned(kMaxWidth)) return DecodeResult::BadData;
       } else if (sub == 2) {
         t.PartialClear();
       } else {
-        return drBadData;
+        return DecodeResult::BadData;
       }
       continue;
     }
-    if (code >= kCodes) return drBadData;
+    if (code >= kCodes) return DecodeResult::BadData;
     int sp = 0;
     int walk = code;
     if (t.IsFree(code)) {
       // Only the code about to be defined may be used before its definition.
-      if (t.nextFree >= kCodes || code != t.freeList[t.nextFree]) return drBadData;
+      if (t.nextFree >= kCodes || code != t.freeList[t.nextFree]) return DecodeResult::BadData;
       t.stack[sp++] = lastFirst;
       walk = prev;
     }
     while (walk >= kFirstFree) {
-      if (t.parent[walk] < 0) return drBadData;  // a chain through a freed code
-      if (sp >= kCodes) return drStackOverflow;
+      if (t.parent[walk] < 0) return DecodeResult::BadData;  // a chain through a freed code
+      if (sp >= kCodes) return DecodeResult::StackOverflow;
       t.stack[sp++] = t.ch[walk];
       walk = t.parent[walk];
     }
-    if (walk == 256) return drBadData;
+    if (walk == 256) return DecodeResult::BadData;
     lastFirst = uint8_t(walk);
-    if (!lio.Put(lastFirst)) return drWriteFailed;
+    if (!lio.Put(lastFirst)) return DecodeResult::WriteFailed;
     while (sp > 0)
-      if (!lio.Put(uint8_t(t.stack[--sp]))) return drWriteFailed;
+      if (!lio.Put(uint8_t(t.stack[--sp]))) return DecodeResult::WriteFailed;
     if (t.nextFree < kCodes) {
       const int nc = t.freeList[t.nextFree++];
       t.parent[nc] = prev;
@@ -221,15 +221,15 @@ struct ReduceState {
   uint8_t window[kReduceWindow];
 };
 
-int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
+DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
   for (int x = 255; x >= 0; --x) {
     const int64_t n = lio.ReadBits(6);
-    if (n < 0) return drInputEnded;
-    if (n > 32) return drBadData;  // a set holds 32 followers at most
+    if (n < 0) return DecodeResult::InputEnded;
+    if (n > 32) return DecodeResult::BadData;  // a set holds 32 followers at most
     rs.counts[x] = uint8_t(n);
     for (int i = 0; i < n; ++i) {
       const int64_t b = lio.ReadBits(8);
-      if (b < 0) return drInputEnded;
+      if (b < 0) return DecodeResult::InputEnded;
       rs.followers[x][i] = uint8_t(b);
     }
   }
@@ -245,35 +245,35 @@ int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
   uint8_t last = 0;
   // Ends on the entry's size: the padding bits of the last byte must not decode as data.
   while (lio.Produced() < lio.Expected()) {
-    if (lio.Cancelled()) return drCancelled;
+    if (lio.Cancelled()) return DecodeResult::Cancelled;
     int64_t c;
     const unsigned count = rs.counts[last];
     if (count == 0) {
       c = lio.ReadBits(8);
     } else {
       const int64_t flag = lio.ReadBits(1);
-      if (flag < 0) return drInputEnded;
+      if (flag < 0) return DecodeResult::InputEnded;
       if (flag == 1) {
         c = lio.ReadBits(8);
       } else {
         const int64_t idx = lio.ReadBits(FollowerBits(count));
-        if (idx < 0) return drInputEnded;
-        if (idx >= int64_t(count)) return drBadData;
+        if (idx < 0) return DecodeResult::InputEnded;
+        if (idx >= int64_t(count)) return DecodeResult::BadData;
         c = rs.followers[last][idx];
       }
     }
-    if (c < 0) return drInputEnded;
+    if (c < 0) return DecodeResult::InputEnded;
     last = uint8_t(c);
     switch (state) {
       case 0:
         if (c == kDle)
           state = 1;
         else if (!put(uint8_t(c)))
-          return drWriteFailed;
+          return DecodeResult::WriteFailed;
         break;
       case 1:
         if (c == 0) {
-          if (!put(uint8_t(kDle))) return drWriteFailed;
+          if (!put(uint8_t(kDle))) return DecodeResult::WriteFailed;
           state = 0;
         } else {
           v = unsigned(c);
@@ -289,7 +289,7 @@ int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
         const unsigned distance = ((v >> (8 - factor)) << 8) + unsigned(c) + 1;
         unsigned from = (wpos - distance) & (kReduceWindow - 1);
         for (unsigned k = 0; k < len + 3 && lio.Produced() < lio.Expected(); ++k) {
-          if (!put(rs.window[from])) return drWriteFailed;
+          if (!put(rs.window[from])) return DecodeResult::WriteFailed;
           from = (from + 1) & (kReduceWindow - 1);
         }
         state = 0;
@@ -297,7 +297,7 @@ int DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
       }
     }
   }
-  return drOk;
+  return DecodeResult::Ok;
 }
 
 // ---------------------------------------------------------------- imploding
@@ -342,21 +342,24 @@ bool DecodeInverted(LegacyIo& lio, const HuffEntry* table, unsigned rootBits, un
   return true;
 }
 
-int DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSize) {
+DecodeResult DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSize) {
   const bool bigWindow = flags & 2, literalTree = flags & 4;
   const unsigned litBits = 9, lenBits = 7, distBits = packedSize >= 200001 ? 8 : 7;
   uint8_t lens[256];
   size_t used = 0;
   if (literalTree) {
-    if (!ReadTree(lio, lens, 256)) return drBadData;
-    if (BuildHuffmanTable(lens, 256, litBits, t.pool[0], kExplodePool, used) != kHuffComplete) return drBadData;
+    if (!ReadTree(lio, lens, 256)) return DecodeResult::BadData;
+    if (BuildHuffmanTable(lens, 256, litBits, t.pool[0], kExplodePool, used) != kHuffComplete)
+      return DecodeResult::BadData;
   }
   used = 0;
-  if (!ReadTree(lio, lens, 64)) return drBadData;
-  if (BuildHuffmanTable(lens, 64, lenBits, t.pool[1], kExplodePool, used) != kHuffComplete) return drBadData;
+  if (!ReadTree(lio, lens, 64)) return DecodeResult::BadData;
+  if (BuildHuffmanTable(lens, 64, lenBits, t.pool[1], kExplodePool, used) != kHuffComplete)
+    return DecodeResult::BadData;
   used = 0;
-  if (!ReadTree(lio, lens, 64)) return drBadData;
-  if (BuildHuffmanTable(lens, 64, distBits, t.pool[2], kExplodePool, used) != kHuffComplete) return drBadData;
+  if (!ReadTree(lio, lens, 64)) return DecodeResult::BadData;
+  if (BuildHuffmanTable(lens, 64, distBits, t.pool[2], kExplodePool, used) != kHuffComplete)
+    return DecodeResult::BadData;
 
   const unsigned lowBits = bigWindow ? 7 : 6;
   const unsigned minLength = literalTree ? 3 : 2;
@@ -365,33 +368,33 @@ int DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSiz
   const unsigned wmask = 32767;
   unsigned wpos = 0;
   while (lio.Produced() < lio.Expected()) {
-    if (lio.Cancelled()) return drCancelled;
+    if (lio.Cancelled()) return DecodeResult::Cancelled;
     const int64_t flag = lio.ReadBits(1);
-    if (flag < 0) return drInputEnded;
+    if (flag < 0) return DecodeResult::InputEnded;
     if (flag == 1) {
       unsigned c;
       if (literalTree) {
-        if (!DecodeInverted(lio, t.pool[0], litBits, c)) return drInputEnded;
+        if (!DecodeInverted(lio, t.pool[0], litBits, c)) return DecodeResult::InputEnded;
       } else {
         const int64_t b = lio.ReadBits(8);
-        if (b < 0) return drInputEnded;
+        if (b < 0) return DecodeResult::InputEnded;
         c = unsigned(b);
       }
       window[wpos] = uint8_t(c);
       wpos = (wpos + 1) & wmask;
-      if (!lio.Put(uint8_t(c))) return drWriteFailed;
+      if (!lio.Put(uint8_t(c))) return DecodeResult::WriteFailed;
       continue;
     }
     const int64_t low = lio.ReadBits(lowBits);
-    if (low < 0) return drInputEnded;
+    if (low < 0) return DecodeResult::InputEnded;
     unsigned code;
-    if (!DecodeInverted(lio, t.pool[2], distBits, code)) return drInputEnded;
+    if (!DecodeInverted(lio, t.pool[2], distBits, code)) return DecodeResult::InputEnded;
     const unsigned distance = (code << lowBits) + unsigned(low) + 1;
-    if (!DecodeInverted(lio, t.pool[1], lenBits, code)) return drInputEnded;
+    if (!DecodeInverted(lio, t.pool[1], lenBits, code)) return DecodeResult::InputEnded;
     unsigned length = code + minLength;
     if (code == 63) {
       const int64_t more = lio.ReadBits(8);
-      if (more < 0) return drInputEnded;
+      if (more < 0) return DecodeResult::InputEnded;
       length += unsigned(more);
     }
     // A match longer than the bytes still expected is copied whole.
@@ -401,10 +404,10 @@ int DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t packedSiz
       window[wpos] = b;
       wpos = (wpos + 1) & wmask;
       from = (from + 1) & wmask;
-      if (!lio.Put(b)) return drWriteFailed;
+      if (!lio.Put(b)) return DecodeResult::WriteFailed;
     }
   }
-  return drOk;
+  return DecodeResult::Ok;
 }
 
 template <class T>
@@ -414,24 +417,24 @@ std::unique_ptr<T> Allocate() {
 
 }  // namespace
 
-int Unshrink(ZipDecodeIo& io) {
+DecodeResult Unshrink(ZipDecodeIo& io) {
   auto tables = Allocate<ShrinkTables>();
-  if (!tables) return drNoMemory;
+  if (!tables) return DecodeResult::NoMemory;
   LegacyIo lio(io);
   return Finish(lio, DoUnshrink(lio, *tables));
 }
 
-int Unreduce(ZipDecodeIo& io, int factor) {
-  if (factor < 1 || factor > 4) return drBadData;
+DecodeResult Unreduce(ZipDecodeIo& io, int factor) {
+  if (factor < 1 || factor > 4) return DecodeResult::BadData;
   auto state = Allocate<ReduceState>();
-  if (!state) return drNoMemory;
+  if (!state) return DecodeResult::NoMemory;
   LegacyIo lio(io);
   return Finish(lio, DoUnreduce(lio, *state, factor));
 }
 
-int Explode(ZipDecodeIo& io) {
+DecodeResult Explode(ZipDecodeIo& io) {
   auto tables = Allocate<ExplodeTables>();
-  if (!tables) return drNoMemory;
+  if (!tables) return DecodeResult::NoMemory;
   LegacyIo lio(io);
   return Finish(lio, DoExplode(lio, *tables, io.Flags, io.PackedSize));
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/ByteOrder.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 
@@ -33,29 +34,29 @@ bool LhaExtractor::IsDecodedMethod(const char m[5]) {
 bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
 
 bool LhaExtractor::BadHeader() {
-  DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+  DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
   return false;
 }
 
 bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
   Header.NextSize = 0;
   Header.Flag = 0;
-  std::memset(Raw, 0, sizeof Raw);
-  if (archive.Seek(offset, soBeginning) != offset) return false;
-  return ReadBlock(archive, Raw, 22, 0, false) == 22;
+  std::memset(raw_, 0, sizeof raw_);
+  if (archive.Seek(offset, SeekOrigin::Beginning) != offset) return false;
+  return ReadBlock(archive, raw_, 22, 0, false) == 22;
 }
 
 bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   Lzh& h = Header;
-  h.HeadSize = Raw[0];
-  h.HeadChk = Raw[1];
-  std::memcpy(h.Method, Raw + 2, 5);
-  h.PackedSize = Le32(Raw + 7);
-  h.UnpackedSize = Le32(Raw + 11);
-  h.Stamp = Le32(Raw + 15);
-  h.Attribute = Raw[19];
-  h.Level = Raw[20];
-  h.NameLength = Raw[21];
+  h.HeadSize = raw_[0];
+  h.HeadChk = raw_[1];
+  std::memcpy(h.Method, raw_ + 2, 5);
+  h.PackedSize = Le32(raw_ + 7);
+  h.UnpackedSize = Le32(raw_ + 11);
+  h.Stamp = Le32(raw_ + 15);
+  h.Attribute = raw_[19];
+  h.Level = raw_[20];
+  h.NameLength = raw_[21];
   EntryName.clear();
   if (h.Level > 2) return BadHeader();
 
@@ -99,9 +100,9 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
       DataSize = int64_t(h.PackedSize) - total;
     }
   } else {
-    size_t length = Le16(Raw);
+    size_t length = Le16(raw_);
     if (length < 26) return BadHeader();
-    std::vector<uint8_t> hdr(Raw, Raw + 22);
+    std::vector<uint8_t> hdr(raw_, raw_ + 22);
     hdr.resize(length);
     if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22), 0, false) != int64_t(length - 22)) return BadHeader();
     h.Crc = Le16(&hdr[21]);
@@ -133,10 +134,10 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   // Names: CP932 as stored by DOS and Windows archivers; a level-2 header written on Unix may hold
   // UTF-8, which is kept when it is valid.
   const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(rawDir);
-  std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(atLha, 0, rawName);
+  std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(ArchiveFormat::Lha, 0, rawName);
   if (!rawDir.empty()) {
     const std::string dirBytes = ConvertSeparators(rawDir);
-    const std::string dir = utf8 ? dirBytes : ConvertEntryName(atLha, 0, dirBytes);
+    const std::string dir = utf8 ? dirBytes : ConvertEntryName(ArchiveFormat::Lha, 0, dirBytes);
     name = AppendSlash(dir) + name;
   }
   EntryName = name;
@@ -146,15 +147,15 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
 
 void LhaExtractor::ExtractLoop(Stream32& archive) {
   // Only an archive that detection recognised as LHA has a place to start reading from.
-  if ((ArchiveType != atLha && ArchiveType != atLhaSfx) || ArchiveOffset < 0) {
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  if ((ArchiveType != ArchiveFormat::Lha && ArchiveType != ArchiveFormat::LhaSfx) || ArchiveOffset < 0) {
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     return;
   }
-  List.ClearHeaders();
+  list_.ClearHeaders();
   struct Clear {
     EntryHeaderList& list;
     ~Clear() { list.ClearHeaders(); }
-  } clear{List};
+  } clear{list_};
   if (ScanLhaHeaders(archive) > 0) ExtractLhaList(archive);
 }
 
@@ -162,28 +163,28 @@ int LhaExtractor::ScanLhaHeaders(Stream32& archive) {
   int64_t offset = ArchiveOffset;
   bool got = ReadHeaderBytes(archive, offset);
   ArchiveTotal = 0;
-  while (Raw[0] != 0) {
+  while (raw_[0] != 0) {
     if (GetCancel()) break;
     if (!got || !ReadLhaHeader(archive)) break;
     ApplyStoredPath(EntryName);
     if (PathRefused) {
-      DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+      DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
     } else if (IsEntrySelected(EntryName)) {
-      List.AddHeader(MakeItem(Header.Attribute, offset));
+      list_.AddHeader(MakeItem(Header.Attribute, offset));
       if (DosStamp > NewestDate) NewestDate = DosStamp;
       ArchiveTotal += Header.UnpackedSize;
     }
     offset += HeaderLength + DataSize;
     got = ReadHeaderBytes(archive, offset);
   }
-  return List.Count;
+  return list_.Count;
 }
 
 void LhaExtractor::ExtractLhaList(Stream32& archive) {
   ArchiveLeft = ArchiveTotal;
-  for (int i = 0; i < List.Count; ++i) {
-    if (GetCancel() || RunStopped) break;
-    const auto& item = List.GetHeader(i);
+  for (int i = 0; i < list_.Count; ++i) {
+    if (GetCancel() || runStopped_) break;
+    const auto& item = list_.GetHeader(i);
     if (!ReadHeaderBytes(archive, ItemOffset(item))) break;
     if (!ReadLhaHeader(archive)) break;
     ApplyStoredPath(EntryName);
@@ -201,7 +202,7 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   const bool isDirectory = IsDirectoryMethod(Header.Method) || storedFolder;
   // A method that is not decoded here is refused before anything is written or counted.
   if (!isDirectory && !IsDecodedMethod(Header.Method)) {
-    DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
+    DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(Header.UnpackedSize);
     return false;
@@ -212,11 +213,11 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   }
   Crc16 = 0;
   Crc32 = 0xFFFFFFFF;
-  EntryWriteFailed = false;
+  entryWriteFailed_ = false;
 
   if (isDirectory) {
     if (CreateStoredDirs && !MakeStoredFolder())
-      EntryWriteFailed = true;
+      entryWriteFailed_ = true;
     else
       Crc16 = Header.Crc;
     return CheckCrc(16, Header.Crc);
@@ -224,10 +225,10 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
 
   std::unique_ptr<FileStream32> out;
   if (!OpenOutput(out, OutputName)) {
-    DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    DoError(OutputName, {}, msg::OpenError, archiveName_);
     SkipEntryProgress(Header.UnpackedSize);
     UncountEntry();
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
     return CheckCrc(16, Header.Crc);
   }
   bool complete = false;
@@ -237,23 +238,23 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
         complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
         break;
       case '1': complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize); break;
-      case '4': StaticDecoder.InitLzhStatic(16, 12, 4, 3); break;
-      case '5': StaticDecoder.InitLzhStatic(16, 13, 4, 3); break;
-      case '6': StaticDecoder.InitLzhStatic(16, 15, 5, 5); break;
-      case '7': StaticDecoder.InitLzhStatic(16, 16, 5, 6); break;
+      case '4': staticDecoder_.InitLzhStatic(16, 12, 4, 3); break;
+      case '5': staticDecoder_.InitLzhStatic(16, 13, 4, 3); break;
+      case '6': staticDecoder_.InitLzhStatic(16, 15, 5, 5); break;
+      case '7': staticDecoder_.InitLzhStatic(16, 16, 5, 6); break;
     }
     if (Header.Method[3] >= '4')
-      complete = StaticDecoder.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
+      complete = staticDecoder_.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
   } catch (...) {
     // Reported where it was raised; the entry ends with its verdict below.
     complete = false;
   }
   // Damaged data that stops short of the stored size fails the entry whatever its CRC says.
-  if (!complete) EntryWriteFailed = true;
+  if (!complete) entryWriteFailed_ = true;
   try {
     CloseOutput(out, OutputName, attribute, DosStamp);
   } catch (...) {
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
   }
   return FinishOutput(16, Header.Crc);
 }

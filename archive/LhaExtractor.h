@@ -52,9 +52,9 @@ class LhaExtractor : public ArchiveExtractor {
  private:
   bool ReadHeaderBytes(Stream32& archive, int64_t offset);
   bool BadHeader();
-  EntryHeaderList List;
-  uint8_t Raw[22] = {};
-  LzhStaticDecoder StaticDecoder;
+  EntryHeaderList list_;
+  uint8_t raw_[22] = {};
+  LzhStaticDecoder staticDecoder_;
 };
 
 }  // namespace corvina::archive

@@ -11,13 +11,13 @@
 
 namespace corvina::archive {
 
-class DecompressClass;
+class EntryWriter;
 
 // Bit reader over the entry's packed bytes; past their end it reads zero bits. The bits wait at the top of a
 // 64-bit buffer, the next one highest; packed bytes are read from the stream in blocks of `bufferSize`.
 class LzhBitReader {
  public:
-  LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
+  LzhBitReader(EntryWriter& owner, Stream32& in, int64_t packedSize, size_t bufferSize);
   // Tops the buffer up to at least 56 bits, more than the longest code (16 bits), so a decoding step peeks a
   // code without checking how many bits are left. With 8 bytes in the block it loads them in one go and keeps
   // the whole bytes that fit: the buffer's bits past the counted ones then already hold the start of the next
@@ -54,7 +54,7 @@ class LzhBitReader {
  private:
   void SlowRefill();
   bool FetchInput();
-  DecompressClass& owner;
+  EntryWriter& owner;
   Stream32& in;
   int64_t packedLeft;
   std::vector<uint8_t> buffer;
@@ -68,8 +68,8 @@ class LzhBitReader {
 class LzhStaticDecoder {
  public:
   void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
-  // Answers False when a table error ended the decoding early.
-  bool DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
+  // Returns False when a table error ended the decoding early.
+  bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
   static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
   static constexpr uint16_t kEmpty = 0xFFFF;
@@ -79,7 +79,7 @@ class LzhStaticDecoder {
   bool ReadCLen(LzhBitReader& br);
   static bool MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
                         uint16_t* right, int nodeCount);
-  void Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
+  void Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
   int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
   // The sliding window, which is also the block flushed to the output (with its CRC and a progress report) each
@@ -98,7 +98,7 @@ class LzhStaticDecoder {
   uint16_t ptLeft[2 * NPT] = {}, ptRight[2 * NPT] = {};
 };
 
-// -lh1-: answers False when the input ran out long before the unpacked size was reached.
-bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
+// -lh1-: returns False when the input ran out long before the unpacked size was reached.
+bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
 }  // namespace corvina::archive

@@ -126,7 +126,7 @@ class AdaptiveTree {
 
 }  // namespace
 
-bool DecodeLh1(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize) {
+bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize) {
   if (unpackedSize <= 0) return true;
   auto tree = std::make_unique<AdaptiveTree>();
   // The whole window starts as spaces: a damaged position never reads an unset byte.

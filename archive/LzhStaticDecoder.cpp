@@ -8,7 +8,7 @@ namespace corvina::archive {
 
 // ---------------------------------------------------------------- bit reader
 
-LzhBitReader::LzhBitReader(DecompressClass& owner, Stream32& in, int64_t packedSize, size_t bufferSize)
+LzhBitReader::LzhBitReader(EntryWriter& owner, Stream32& in, int64_t packedSize, size_t bufferSize)
     : owner(owner), in(in), packedLeft(packedSize), buffer(bufferSize) {
   cur = end = buffer.data();
 }
@@ -168,8 +168,7 @@ bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
   return MakeTable(NC, cLen, 12, cTable, cLeft, cRight, 2 * NC);
 }
 
-void LzhStaticDecoder::Flush(DecompressClass& owner, Stream32& out, int64_t count, int64_t unpackedSize,
-                             int64_t& written) {
+void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written) {
   if (count <= 0) return;
   if (owner.DecryptWriteBlock(out, window.data(), count, crcWidth, false) <= 0)
     owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
@@ -178,7 +177,7 @@ void LzhStaticDecoder::Flush(DecompressClass& owner, Stream32& out, int64_t coun
   owner.DoProgress(written, unpackedSize, owner.ArchiveTotal);
 }
 
-bool LzhStaticDecoder::DecodeLzhStatic(DecompressClass& owner, Stream32& in, Stream32& out, int64_t packedSize,
+bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize,
                                        int64_t unpackedSize) {
   if (unpackedSize <= 0) return true;
   const int64_t wsize = bufferSize;

@@ -82,10 +82,10 @@ InternalMask::InternalMask(const std::string& mask) {
       continue;
     }
     if (c == '?') {
-      st.kind = mkAny;
+      st.kind = Kind::Any;
       ++i;
     } else if (c == '[') {
-      st.kind = mkSet;
+      st.kind = Kind::Set;
       size_t j = i + 1;
       if (j < m.size() && m[j] == '!') {
         st.negate = true;
@@ -117,7 +117,7 @@ InternalMask::InternalMask(const std::string& mask) {
       if (!closed || !any) Invalid(mask, j + 1);
       i = j + 1;
     } else {
-      st.kind = mkLiteral;
+      st.kind = Kind::Literal;
       st.ch = Upper(c);
       ++i;
     }
@@ -126,7 +126,7 @@ InternalMask::InternalMask(const std::string& mask) {
     States.push_back(std::move(st));
   }
   State end;
-  end.kind = mkEnd;
+  end.kind = Kind::End;
   end.skip = skip;
   States.push_back(end);
   EndsWithDot = !m.empty() && m.back() == '.';
@@ -135,9 +135,9 @@ InternalMask::InternalMask(const std::string& mask) {
 bool InternalMask::StateMatches(const State& s, char32_t c) const {
   const char32_t u = Upper(c);
   switch (s.kind) {
-    case mkLiteral: return s.ch == u;
-    case mkAny: return true;
-    case mkSet: {
+    case Kind::Literal: return s.ch == u;
+    case Kind::Any: return true;
+    case Kind::Set: {
       bool in = false;
       for (const auto& r : s.ranges)
         if (u >= r.first && u <= r.second) {
@@ -146,7 +146,7 @@ bool InternalMask::StateMatches(const State& s, char32_t c) const {
         }
       return in != s.negate;
     }
-    case mkEnd: return false;
+    case Kind::End: return false;
   }
   return false;
 }
@@ -171,7 +171,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
       ni = k + 1;
       return true;
     }
-    if (st.kind == mkLiteral && st.ch == '.' && !hasDot) {
+    if (st.kind == Kind::Literal && st.ch == '.' && !hasDot) {
       ni = n;  // a literal "." meets the end of a name without extension
       return true;
     }
@@ -182,7 +182,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
   for (;;) {
     const State& st = States[si];
     bool ok = false;
-    if (st.kind == mkEnd) {
+    if (st.kind == Kind::End) {
       if (st.skip || ni == n) return true;
     } else if (st.skip) {
       ok = skipTo(si, ni);
@@ -190,7 +190,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
       ok = StateMatches(st, name[ni]);
       if (ok) ++ni;
     } else {
-      ok = st.kind == mkLiteral && st.ch == '.' && !hasDot;
+      ok = st.kind == Kind::Literal && st.ch == '.' && !hasDot;
     }
     if (ok) {
       ++si;

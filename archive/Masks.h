@@ -21,10 +21,10 @@ class InternalMask {
   bool Matches(const std::string& fileName) const;
 
  private:
-  enum Kind : uint8_t { mkLiteral, mkAny, mkSet, mkEnd };
+  enum class Kind : uint8_t { Literal, Any, Set, End };
   struct State {
     bool skip = false;  // a "*" stood before this element
-    Kind kind = mkLiteral;
+    Kind kind = Kind::Literal;
     char32_t ch = 0;  // literal, upper-cased when ASCII
     bool negate = false;
     std::vector<std::pair<char32_t, char32_t>> ranges;  // set members

@@ -19,7 +19,7 @@ class Reader {
   explicit Reader(Stream32& s) : s(s), size(s.Size()) {}
   bool Bytes(int64_t at, void* out, int64_t n) {
     if (at < 0 || n < 0 || at > size - n) return false;
-    return s.Seek(at, soBeginning) == at && s.Read(out, n) == n;
+    return s.Seek(at, SeekOrigin::Beginning) == at && s.Read(out, n) == n;
   }
   std::optional<uint32_t> U16(int64_t at) {
     uint8_t b[2];
@@ -149,7 +149,7 @@ std::vector<std::string> ReadPeStrings(Stream32& stream, int first, int last, si
       at += 2 + int64_t(*length) * 2;
     }
   }
-  stream.Seek(remembered < 0 ? 0 : remembered, soBeginning);
+  stream.Seek(remembered < 0 ? 0 : remembered, SeekOrigin::Beginning);
   return texts;
 }
 

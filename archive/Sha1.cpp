@@ -30,18 +30,18 @@ uint64_t Sha1BlocksCompressed() { return blocksCompressed; }
 Sha1::~Sha1() { SecureWipe(this, sizeof *this); }
 
 void Sha1::Init() {
-  ByteCount = 0;
-  State[0] = 0x67452301u;
-  State[1] = 0xEFCDAB89u;
-  State[2] = 0x98BADCFEu;
-  State[3] = 0x10325476u;
-  State[4] = 0xC3D2E1F0u;
+  byteCount_ = 0;
+  state_[0] = 0x67452301u;
+  state_[1] = 0xEFCDAB89u;
+  state_[2] = 0x98BADCFEu;
+  state_[3] = 0x10325476u;
+  state_[4] = 0xC3D2E1F0u;
 }
 
 void Sha1::Compress(const uint8_t block[kSha1BlockLength]) {
   uint32_t w[16];
   for (int i = 0; i < 16; ++i) w[i] = Be32(block + 4 * i);
-  CompressWords(State, w);
+  CompressWords(state_, w);
 }
 
 namespace {
@@ -61,7 +61,7 @@ void Sha1::CompressBlocks(const uint8_t* data, size_t blocks) {
     return;
   }
   blocksCompressed += blocks;
-  Sha1CompressBlocksWithShaExtensions(State, data, blocks);
+  Sha1CompressBlocksWithShaExtensions(state_, data, blocks);
 }
 
 void Sha1::CompressWords(uint32_t state[5], uint32_t w[16]) {
@@ -190,38 +190,38 @@ void Sha1CompressBlocksWithShaExtensions(uint32_t state[5], const uint8_t* data,
 #endif
 
 void Sha1::Update(const uint8_t* data, size_t length) {
-  size_t used = size_t(ByteCount % kSha1BlockLength);
-  ByteCount += length;
+  size_t used = size_t(byteCount_ % kSha1BlockLength);
+  byteCount_ += length;
   if (used) {
     const size_t take = std::min(length, kSha1BlockLength - used);
-    std::memcpy(Buffer + used, data, take);
+    std::memcpy(buffer_ + used, data, take);
     data += take;
     length -= take;
     used += take;
     if (used < kSha1BlockLength) return;
-    Compress(Buffer);
+    Compress(buffer_);
   }
   const size_t whole = length / kSha1BlockLength;
   CompressBlocks(data, whole);
   data += whole * kSha1BlockLength;
   length -= whole * kSha1BlockLength;
-  if (length) std::memcpy(Buffer, data, length);
+  if (length) std::memcpy(buffer_, data, length);
 }
 
 void Sha1::Final(uint8_t digest[kSha1DigestLength]) {
   // The padding is written straight into the block buffer: one or two compressions, no more.
-  const uint64_t bits = ByteCount * 8;
-  size_t used = size_t(ByteCount % kSha1BlockLength);
-  Buffer[used++] = 0x80;
+  const uint64_t bits = byteCount_ * 8;
+  size_t used = size_t(byteCount_ % kSha1BlockLength);
+  buffer_[used++] = 0x80;
   if (used > 56) {
-    std::memset(Buffer + used, 0, kSha1BlockLength - used);
-    Compress(Buffer);
+    std::memset(buffer_ + used, 0, kSha1BlockLength - used);
+    Compress(buffer_);
     used = 0;
   }
-  std::memset(Buffer + used, 0, 56 - used);
-  for (int i = 0; i < 8; ++i) Buffer[56 + i] = uint8_t(bits >> (56 - 8 * i));
-  Compress(Buffer);
-  for (int i = 0; i < 5; ++i) PutBe32(digest + 4 * i, State[i]);
+  std::memset(buffer_ + used, 0, 56 - used);
+  for (int i = 0; i < 8; ++i) buffer_[56 + i] = uint8_t(bits >> (56 - 8 * i));
+  Compress(buffer_);
+  for (int i = 0; i < 5; ++i) PutBe32(digest + 4 * i, state_[i]);
   Init();
 }
 
@@ -230,11 +230,11 @@ void Sha1::Final(uint8_t digest[kSha1DigestLength]) {
 HmacSha1::~HmacSha1() { Wipe(); }
 
 void HmacSha1::Wipe() {
-  SecureWipe(InnerStart, sizeof InnerStart);
-  SecureWipe(OuterStart, sizeof OuterStart);
-  SecureWipe(&Inner, sizeof Inner);
-  SecureWipe(&Outer, sizeof Outer);
-  Inner.Init();
+  SecureWipe(innerStart_, sizeof innerStart_);
+  SecureWipe(outerStart_, sizeof outerStart_);
+  SecureWipe(&inner_, sizeof inner_);
+  SecureWipe(&outer_, sizeof outer_);
+  inner_.Init();
 }
 
 void HmacSha1::SetKey(const uint8_t* key, size_t length) {
@@ -248,32 +248,32 @@ void HmacSha1::SetKey(const uint8_t* key, size_t length) {
   }
   uint8_t pad[kSha1BlockLength];
   for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = keyBlock[i] ^ 0x36;
-  Inner.Init();
-  Inner.Compress(pad);
-  std::memcpy(InnerStart, Inner.State, sizeof InnerStart);
+  inner_.Init();
+  inner_.Compress(pad);
+  std::memcpy(innerStart_, inner_.state_, sizeof innerStart_);
   for (size_t i = 0; i < kSha1BlockLength; ++i) pad[i] = keyBlock[i] ^ 0x5C;
-  Outer.Init();
-  Outer.Compress(pad);
-  std::memcpy(OuterStart, Outer.State, sizeof OuterStart);
-  Inner.ByteCount = kSha1BlockLength;
+  outer_.Init();
+  outer_.Compress(pad);
+  std::memcpy(outerStart_, outer_.state_, sizeof outerStart_);
+  inner_.byteCount_ = kSha1BlockLength;
   SecureWipe(pad, sizeof pad);
   SecureWipe(keyBlock, sizeof keyBlock);
 }
 
-void HmacSha1::Update(const uint8_t* data, size_t length) { Inner.Update(data, length); }
+void HmacSha1::Update(const uint8_t* data, size_t length) { inner_.Update(data, length); }
 
 void HmacSha1::Final(uint8_t* mac, size_t length) {
   uint8_t digest[kSha1DigestLength];
-  Inner.Final(digest);
-  std::memcpy(Outer.State, OuterStart, sizeof OuterStart);
-  Outer.ByteCount = kSha1BlockLength;
-  Outer.Update(digest, sizeof digest);
-  Outer.Final(digest);
+  inner_.Final(digest);
+  std::memcpy(outer_.state_, outerStart_, sizeof outerStart_);
+  outer_.byteCount_ = kSha1BlockLength;
+  outer_.Update(digest, sizeof digest);
+  outer_.Final(digest);
   std::memcpy(mac, digest, std::min(length, kSha1DigestLength));
   SecureWipe(digest, sizeof digest);
   // Ready for the next message under the same key.
-  std::memcpy(Inner.State, InnerStart, sizeof InnerStart);
-  Inner.ByteCount = kSha1BlockLength;
+  std::memcpy(inner_.state_, innerStart_, sizeof innerStart_);
+  inner_.byteCount_ = kSha1BlockLength;
 }
 
 // ---------------------------------------------------------------- PBKDF2
@@ -284,13 +284,13 @@ void HmacSha1::MacOfDigest(uint32_t digest[5]) const {
   uint32_t w[16] = {digest[0], digest[1], digest[2], digest[3], digest[4], 0x80000000u};
   w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
   uint32_t state[5];
-  std::memcpy(state, InnerStart, sizeof state);
+  std::memcpy(state, innerStart_, sizeof state);
   Sha1::CompressWords(state, w);
   std::memcpy(w, state, sizeof state);
   std::fill(w + 5, w + 15, 0u);
   w[5] = 0x80000000u;
   w[15] = uint32_t((kSha1BlockLength + kSha1DigestLength) * 8);
-  std::memcpy(digest, OuterStart, sizeof state);
+  std::memcpy(digest, outerStart_, sizeof state);
   Sha1::CompressWords(digest, w);
   SecureWipe(w, sizeof w);
   SecureWipe(state, sizeof state);

@@ -23,9 +23,9 @@ class Sha1 {
   void CompressBlocks(const uint8_t* data, size_t blocks);
   // One block given as big-endian words; the words are used up as the message schedule.
   static void CompressWords(uint32_t state[5], uint32_t w[16]);
-  uint64_t ByteCount = 0;
-  uint32_t State[5] = {};
-  uint8_t Buffer[kSha1BlockLength] = {};
+  uint64_t byteCount_ = 0;
+  uint32_t state_[5] = {};
+  uint8_t buffer_[kSha1BlockLength] = {};
 };
 
 class HmacSha1 {
@@ -44,8 +44,8 @@ class HmacSha1 {
 
  private:
   // The states after the key's inner and outer pads, hashed once per key.
-  uint32_t InnerStart[5] = {}, OuterStart[5] = {};
-  Sha1 Inner, Outer;
+  uint32_t innerStart_[5] = {}, outerStart_[5] = {};
+  Sha1 inner_, outer_;
 };
 
 // Blocks compressed so far by this thread (for measuring what a derivation costs).

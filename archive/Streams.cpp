@@ -9,15 +9,15 @@
 namespace corvina::archive {
 
 int64_t Stream32::Size() {
-  const int64_t here = Seek(0, soCurrent);
-  const int64_t end = Seek(0, soEnd);
-  Seek(here, soBeginning);
+  const int64_t here = Seek(0, SeekOrigin::Current);
+  const int64_t end = Seek(0, SeekOrigin::End);
+  Seek(here, SeekOrigin::Beginning);
   return end;
 }
 
 int64_t Stream32::CopyFrom64(Stream32& source, int64_t count) {
   if (count == 0) {
-    source.Seek(0, soBeginning);
+    source.Seek(0, SeekOrigin::Beginning);
     count = source.Size();
   }
   const int64_t bufferSize = std::min<int64_t>(count, 131072);
@@ -65,9 +65,9 @@ int64_t HandleStream32::Write(const void* buffer, int64_t count) {
   return done;
 }
 
-int64_t HandleStream32::Seek(int64_t offset, int origin) {
+int64_t HandleStream32::Seek(int64_t offset, SeekOrigin origin) {
   if (Handle < 0) return -1;
-  const int whence = origin == soCurrent ? SEEK_CUR : origin == soEnd ? SEEK_END : SEEK_SET;
+  const int whence = origin == SeekOrigin::Current ? SEEK_CUR : origin == SeekOrigin::End ? SEEK_END : SEEK_SET;
   return ::lseek(Handle, off_t(offset), whence);
 }
 
@@ -97,19 +97,19 @@ bool FileStream32::Close() {
 }
 
 int64_t MemoryStream32::Read(void* buffer, int64_t count) {
-  if (count <= 0 || Pos >= Length) return 0;
-  const int64_t n = std::min(count, Length - Pos);
-  std::memcpy(buffer, Data + Pos, size_t(n));
-  Pos += n;
+  if (count <= 0 || pos_ >= length_) return 0;
+  const int64_t n = std::min(count, length_ - pos_);
+  std::memcpy(buffer, data_ + pos_, size_t(n));
+  pos_ += n;
   return n;
 }
 
-int64_t MemoryStream32::Seek(int64_t offset, int origin) {
-  const int64_t base = origin == soCurrent ? Pos : origin == soEnd ? Length : 0;
+int64_t MemoryStream32::Seek(int64_t offset, SeekOrigin origin) {
+  const int64_t base = origin == SeekOrigin::Current ? pos_ : origin == SeekOrigin::End ? length_ : 0;
   const int64_t target = base + offset;
   if (target < 0) return -1;
-  Pos = target;
-  return Pos;
+  pos_ = target;
+  return pos_;
 }
 
 }  // namespace corvina::archive

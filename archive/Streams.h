@@ -1,6 +1,6 @@
 #pragma once
 // Streams with 64-bit positions on top of POSIX file descriptors, plus a memory stream for
-// detection and replay. Open failures never throw: the handle stays -1 and reads/writes answer 0.
+// detection and replay. Open failures never throw: the handle stays -1 and reads/writes return 0.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,19 +8,19 @@
 
 namespace corvina::archive {
 
-enum SeekOrigin : int { soBeginning = 0, soCurrent = 1, soEnd = 2 };
+enum class SeekOrigin : int { Beginning = 0, Current = 1, End = 2 };
 
 class Stream32 {
  public:
   virtual ~Stream32() = default;
   virtual int64_t Read(void* buffer, int64_t count) = 0;
   virtual int64_t Write(const void* buffer, int64_t count) = 0;
-  virtual int64_t Seek(int64_t offset, int origin) = 0;  // answers the new position, -1 on failure
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;  // returns the new position, -1 on failure
   virtual int64_t Size();
 
-  int64_t Position() { return Seek(0, soCurrent); }
+  int64_t Position() { return Seek(0, SeekOrigin::Current); }
   // Copies Count bytes from Source (0: the whole source from its start), letting the pump run
-  // before each block and stopping when the cancel flag is set. Answers the bytes copied.
+  // before each block and stopping when the cancel flag is set. Returns the bytes copied.
   virtual int64_t CopyFrom64(Stream32& source, int64_t count);
 
   bool* CancelPointer = nullptr;          // nil: never cancelled
@@ -34,7 +34,7 @@ class HandleStream32 : public Stream32 {
   ~HandleStream32() override { Handle = -1; }  // does not close: the handle is borrowed
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, int origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   bool SetSize(int64_t size);
   bool Valid() const { return Handle >= 0; }
   int Handle = -1;
@@ -50,22 +50,22 @@ class FileStream32 : public HandleStream32 {
   // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
   FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
   ~FileStream32() override;
-  bool Close();  // answers False when the system reports a failure on close
+  bool Close();  // returns False when the system reports a failure on close
   std::string FileName;
 };
 
 // Read-only view over bytes held elsewhere (detection tests, fuzz replay).
 class MemoryStream32 : public Stream32 {
  public:
-  MemoryStream32(const uint8_t* data, size_t size) : Data(data), Length(int64_t(size)) {}
+  MemoryStream32(const uint8_t* data, size_t size) : data_(data), length_(int64_t(size)) {}
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t offset, int origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
 
  private:
-  const uint8_t* Data;
-  int64_t Length;
-  int64_t Pos = 0;
+  const uint8_t* data_;
+  int64_t length_;
+  int64_t pos_ = 0;
 };
 
 }  // namespace corvina::archive

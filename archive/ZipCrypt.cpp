@@ -1,7 +1,7 @@
 #include "archive/ZipCrypt.h"
 
 #include "archive/Aes.h"
-#include "archive/ArchiveRoutines.h"
+#include "archive/Crc.h"
 #include "archive/Sha1.h"
 
 namespace corvina::archive {
@@ -75,14 +75,14 @@ bool ZipCrypto::CheckEncryptionHeader(const uint8_t header[kZipCryptHeaderLength
 // ---------------------------------------------------------------- SeedKeys
 
 uint32_t SeedKeys::Get(int index) const {
-  const SeedKeyRecord& k = Kind ? regs.HeaderKeys : regs.DataKeys;
+  const SeedKeyRecord& k = Kind ? regs_.HeaderKeys : regs_.DataKeys;
   return index == 0 ? k.Key0 : index == 1 ? k.Key1 : k.Key2;
 }
 
 void SeedKeys::Set(int index, uint32_t value) {
   // The starting registers are what every password and header begins from; setting only the
   // working registers would leave a configured seed without effect.
-  for (SeedKeyRecord* k : {Kind ? &regs.HeaderKeys : &regs.DataKeys, Kind ? &regs.HeaderStart : &regs.DataStart})
+  for (SeedKeyRecord* k : {Kind ? &regs_.HeaderKeys : &regs_.DataKeys, Kind ? &regs_.HeaderStart : &regs_.DataStart})
     (index == 0 ? k->Key0 : index == 1 ? k->Key1 : k->Key2) = value;
 }
 
@@ -96,9 +96,9 @@ void SeedKeys::Assign(const SeedKeyRecord& keys) {
 
 void SeedKeys::Reset() {
   if (Kind) {
-    regs.HeaderKeys = regs.HeaderStart = kHeaderSeedDefaults;
+    regs_.HeaderKeys = regs_.HeaderStart = kHeaderSeedDefaults;
   } else {
-    regs.DataKeys = regs.DataStart = kDataSeedDefaults;
+    regs_.DataKeys = regs_.DataStart = kDataSeedDefaults;
   }
 }
 

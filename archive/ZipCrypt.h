@@ -39,11 +39,11 @@ class ZipCrypto {
   void UpdateKeys(bool headerSet, uint8_t c);
   uint8_t KeystreamByte(bool headerSet) const;
   // Sets the data working registers to the starting registers, then feeds every password byte; keeps a copy of
-  // the result for the next entry. Answers 0.
+  // the result for the next entry. Returns 0.
   int InitKeys(std::string_view password);
   // Deciphers in place, updating the registers with each plain byte.
   void DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count);
-  // The enciphering direction on the data set: answers c enciphered, registers updated with c.
+  // The enciphering direction on the data set: returns c enciphered, registers updated with c.
   uint8_t CipherByte(uint8_t c);
   // Sets the header working registers back to the header starting registers (before each enciphered header).
   void ResetHeaderKeys() { HeaderKeys = HeaderStart; }
@@ -63,7 +63,7 @@ class ZipCrypto {
 // both the starting and the working register, so a seed given before a run takes effect.
 class SeedKeys {
  public:
-  SeedKeys(ZipCrypto& registers, uint8_t kind) : Kind(kind), regs(registers) { Reset(); }
+  SeedKeys(ZipCrypto& registers, uint8_t kind) : Kind(kind), regs_(registers) { Reset(); }
   const uint8_t Kind;
   uint32_t Key0() const { return Get(0); }
   uint32_t Key1() const { return Get(1); }
@@ -78,7 +78,7 @@ class SeedKeys {
   void Reset();
 
  private:
-  ZipCrypto& regs;
+  ZipCrypto& regs_;
 };
 
 // The component's decipher hook for ZIP entry data: kind 6 runs the traditional data set, kinds

@@ -7,8 +7,10 @@
 
 #include "archive/ByteOrder.h"
 #include "archive/Bzip2Stream.h"
+#include "archive/Crc.h"
 #include "archive/DiskManager.h"
 #include "archive/LegacyZip.h"
+#include "archive/Paths.h"
 
 namespace corvina::archive {
 
@@ -20,7 +22,7 @@ constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 constexpr uint64_t kMaxSize = uint64_t(std::numeric_limits<int64_t>::max());
 
 bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
-  if (at < 0 || s.Seek(at, soBeginning) != at) return false;
+  if (at < 0 || s.Seek(at, SeekOrigin::Beginning) != at) return false;
   return count == 0 || s.Read(buffer, count) == count;
 }
 }  // namespace
@@ -30,11 +32,11 @@ bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
 SignatureClass ClassifySignature(uint32_t sig, HeaderType wanted) {
   uint32_t base = 0;
   switch (wanted) {
-    case htLocal: base = 0x04034B50; break;
-    case htCentral: base = 0x02014B50; break;
-    case htEnding:
-      if (sig == 0x06054B50 || sig == 0x06055B50) return {htEnding, false};
-      if (sig == 0x06054C50 || sig == 0x06055C50) return {htEnding, true};
+    case HeaderType::Local: base = 0x04034B50; break;
+    case HeaderType::Central: base = 0x02014B50; break;
+    case HeaderType::Ending:
+      if (sig == 0x06054B50 || sig == 0x06055B50) return {HeaderType::Ending, false};
+      if (sig == 0x06054C50 || sig == 0x06055C50) return {HeaderType::Ending, true};
       return {};
     default: return {};
   }
@@ -120,8 +122,8 @@ bool ResolveSizes(ZipHeader& h, uint32_t compressed32, uint32_t uncompressed32, 
 }  // namespace
 
 bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h) {
-  Stream32& s = *ArchiveStream;
-  const size_t fixed = kind == htCentral ? 46 : 30;
+  Stream32& s = *archiveStream_;
+  const size_t fixed = kind == HeaderType::Central ? 46 : 30;
   uint8_t b[46];
   if (!ReadExact(s, position, b, int64_t(fixed))) return false;
   const SignatureClass c = ClassifySignature(Le32(b), kind);
@@ -135,7 +137,7 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   h.Position = position;
   size_t nameLength, extraLength, commentLength = 0;
   uint32_t compressed32, uncompressed32, offset32 = 0;
-  if (kind == htCentral) {
+  if (kind == HeaderType::Central) {
     h.VersionMadeBy = Le16(b + 4);
     h.Flags = Le16(b + 8);
     h.Method = Le16(b + 10);
@@ -163,8 +165,8 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   if (!rest.empty() && s.Read(rest.data(), int64_t(rest.size())) != int64_t(rest.size())) return false;
   if (c.Enciphered) Crypto.DecryptBuffer(true, rest.data(), nameLength);
   h.RawName.assign(reinterpret_cast<const char*>(rest.data()), nameLength);
-  h.Extra =
-      ReadExtraField(rest.data() + nameLength, extraLength, kind == htCentral, uncompressed32, compressed32, offset32);
+  h.Extra = ReadExtraField(rest.data() + nameLength, extraLength, kind == HeaderType::Central, uncompressed32,
+                           compressed32, offset32);
   if (!ResolveSizes(h, compressed32, uncompressed32, offset32)) return false;
   // A UTF-8 copy of the name counts only while it belongs to the stored name (a later rename by a
   // tool that knows nothing of it leaves the old CRC behind).
@@ -178,7 +180,7 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   else
     h.Name = ConvertEntryName(ArchiveType, h.VersionMadeBy >> 8, h.RawName);
   h.DataPosition = position + int64_t(fixed) + int64_t(nameLength + extraLength);
-  if (kind == htCentral) h.DataPosition += int64_t(commentLength);  // the next header
+  if (kind == HeaderType::Central) h.DataPosition += int64_t(commentLength);  // the next header
   return true;
 }
 
@@ -217,16 +219,16 @@ int ZipExtractor::VolumeCount() const {
 }
 
 void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
-  ArchiveStream = std::move(stream);
-  if (Aes) Aes->Stream = ArchiveStream.get();
+  archiveStream_ = std::move(stream);
+  if (Aes) Aes->Stream = archiveStream_.get();
 }
 
 void ZipExtractor::ExtractLoop(Stream32&) {
   const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
   // A central directory found through the Zip64 records is enough to start from.
-  const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(htCentral));
+  const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(HeaderType::Central));
   if (!zipType || !located) {
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     return;
   }
   List.clear();
@@ -234,12 +236,12 @@ void ZipExtractor::ExtractLoop(Stream32&) {
   OpenVolume = -1;
   LocalShift = 0;
   ShiftSearched = false;
-  if (ArchiveType == atZipSpan) {
+  if (ArchiveType == ArchiveFormat::ZipSpan) {
     Span.SpanInit(this);
     if (!Span.SwitchVolume(0)) return;
   }
   try {
-    if (DetectFlags == HeaderBit(htLocal)) {
+    if (DetectFlags == HeaderBit(HeaderType::Local)) {
       if (ReadLocalHeaders(false) > 0) ProcessList();
     } else if (ReadCentralDir() > 0) {
       ProcessList();
@@ -266,7 +268,7 @@ int ZipExtractor::ReadCentralDir() {
   int64_t position = CdStart;
   int walked = 0;
   ZipHeader c;
-  while (!GetCancel() && ReadHeaderAt(position, htCentral, c)) {
+  while (!GetCancel() && ReadHeaderAt(position, HeaderType::Central, c)) {
     ++walked;
     const int64_t next = c.DataPosition;
     EntryName = c.Name;
@@ -275,7 +277,7 @@ int ZipExtractor::ReadCentralDir() {
       // (some writers set it in the central header alone, over data enciphered the traditional way).
       const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
       if (kind == kCryptUnsupported) {
-        DoError(c.Name, {}, msg::UnsupportedPassword, ArchiveName);
+        DoError(c.Name, {}, msg::UnsupportedPassword, archiveName_);
       } else {
         Listed item;
         item.Central = c;
@@ -286,16 +288,16 @@ int ZipExtractor::ReadCentralDir() {
         bool found = true;
         if (!IsSplitZip(ArchiveType)) {
           ZipHeader l;
-          found = ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+          found = ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
           if (!found && !ShiftSearched) {
             ShiftSearched = true;
             LocalShift = FindLocalHeaderShift(c, item.LocalPosition);
-            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, htLocal, l);
+            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
           }
           item.LocalPosition += LocalShift;
         }
         if (!found) {
-          DoError(c.Name, {}, msg::BadLocalOffset, ArchiveName);
+          DoError(c.Name, {}, msg::BadLocalOffset, archiveName_);
         } else {
           List.push_back(item);
           AddToTotals(c);
@@ -314,7 +316,7 @@ int ZipExtractor::ReadCentralDir() {
   const bool countKnown = zip64 || stated != 0xFFFF;
   const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
   if (damaged && !GetCancel()) {
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
   }
   return int(List.size());
@@ -323,35 +325,38 @@ int ZipExtractor::ReadCentralDir() {
 int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t computed) {
   // A stub put in front of an archive without adjusting its offsets shifts every local header
   // by the same amount; the first header that carries the entry's own name tells how much.
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   const int64_t remembered = s.Position();
   std::vector<uint8_t> block(32768 + 3);
   int64_t shift = 0;
   for (int n = 0; n < 5 && shift == 0; ++n) {
     const int64_t from = int64_t(n) * 32768;
-    if (s.Seek(from, soBeginning) != from) break;
+    if (s.Seek(from, SeekOrigin::Beginning) != from) break;
     const int64_t got = s.Read(block.data(), int64_t(block.size()));
     for (int64_t i = 0; i + 4 <= got && shift == 0; ++i) {
-      if (block[size_t(i)] != 'P' || ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind != htLocal) continue;
+      if (block[size_t(i)] != 'P' ||
+          ClassifySignature(Le32(&block[size_t(i)]), HeaderType::Local).Kind != HeaderType::Local)
+        continue;
       ZipHeader l;
-      if (ReadHeaderAt(from + i, htLocal, l) && l.RawName == central.RawName && from + i != computed)
+      if (ReadHeaderAt(from + i, HeaderType::Local, l) && l.RawName == central.RawName && from + i != computed)
         shift = from + i - computed;
     }
     if (got < int64_t(block.size())) break;
   }
-  s.Seek(remembered, soBeginning);
+  s.Seek(remembered, SeekOrigin::Beginning);
   return shift;
 }
 
 int64_t ZipExtractor::SkipDescriptor(int64_t position) {
   // Signature (optional), CRC and two sizes of 4 bytes, or of 8 in a Zip64 entry: the one after
   // which a header follows.
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
   for (const int64_t length : {12, 20})
-    if (ReadExact(s, position + length, sig, 4) && (ClassifySignature(Le32(sig), htLocal).Kind == htLocal ||
-                                                    ClassifySignature(Le32(sig), htCentral).Kind == htCentral))
+    if (ReadExact(s, position + length, sig, 4) &&
+        (ClassifySignature(Le32(sig), HeaderType::Local).Kind == HeaderType::Local ||
+         ClassifySignature(Le32(sig), HeaderType::Central).Kind == HeaderType::Central))
       return position + length;
   return position + 12;
 }
@@ -362,19 +367,21 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
     OnCorruptZipHeader(*this, DetectFlags, cancel);
     if (cancel) return 0;
   }
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   int64_t position = std::max<int64_t>(ArchiveOffset, 0);
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
   if (!afterCentral) ArchiveTotal = 0;
   ZipHeader l;
   // Data in front of the first header (a stub, junk): the walk starts at the first header found.
-  if (!ReadHeaderAt(position, htLocal, l)) {
+  if (!ReadHeaderAt(position, HeaderType::Local, l)) {
     std::vector<uint8_t> block(5 * 32768);
-    const int64_t got = s.Seek(position, soBeginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
+    const int64_t got =
+        s.Seek(position, SeekOrigin::Beginning) == position ? s.Read(block.data(), int64_t(block.size())) : 0;
     for (int64_t i = 0; i + 4 <= got; ++i)
-      if (block[size_t(i)] == 'P' && ClassifySignature(Le32(&block[size_t(i)]), htLocal).Kind == htLocal &&
-          ReadHeaderAt(position + i, htLocal, l)) {
+      if (block[size_t(i)] == 'P' &&
+          ClassifySignature(Le32(&block[size_t(i)]), HeaderType::Local).Kind == HeaderType::Local &&
+          ReadHeaderAt(position + i, HeaderType::Local, l)) {
         position += i;
         break;
       }
@@ -384,7 +391,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   // listed from a header read out of step, and its local header counts instead.
   std::map<int64_t, size_t> listedAt;
   for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
-  while (!GetCancel() && ReadHeaderAt(position, htLocal, l)) {
+  while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
     uint64_t compressed = l.Compressed;
     // Without a central directory nothing tells where an entry with a trailing descriptor
@@ -395,7 +402,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
       compressed = List[listed->second].Central.Compressed;
       sizeKnown = true;
     } else if (!sizeKnown) {
-      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, ArchiveName);
+      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
       if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
       break;
     } else if (listed != listedAt.end()) {
@@ -421,16 +428,17 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   }
   // Nothing to list is an error unless the end record says the archive is empty.
   uint8_t end[12] = {};
-  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) && ClassifySignature(Le32(end), htEnding).Kind == htEnding;
+  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) &&
+                        ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
-  if (List.empty() && !GetCancel() && !statedEmpty) DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+  if (List.empty() && !GetCancel() && !statedEmpty) DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   // Every whole ZIP archive ends with its end record: one without it was cut short (a broken
   // download), and its last header read may be where the cut fell rather than the end. What was
   // listed is still read; the run is reported as one over a damaged archive.
   const bool endRecord = ZipEndRecord.size() >= 22 || endFirst;
   if (!List.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
-    DoError(ArchivePath, {}, msg::BadFileHeader, ArchiveName);
+    DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   return int(List.size());
 }
 
@@ -438,19 +446,19 @@ void ZipExtractor::ProcessList() {
   ArchiveLeft = ArchiveTotal;
   bool first = true;
   for (const Listed& item : List) {
-    if (GetCancel() || RunStopped) break;
-    if (ArchiveType == atZipSpan && first) {
+    if (GetCancel() || runStopped_) break;
+    if (ArchiveType == ArchiveFormat::ZipSpan && first) {
       Span.DiskIndex = int(item.Disk) + 1;
       if (!Span.SwitchVolume(item.LocalPosition)) break;
     }
     first = false;
     // Entries found by their local headers lie in the file that is open: a volume opened by
     // itself gives what it holds without asking for the others.
-    if (ArchiveType == atZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
+    if (ArchiveType == ArchiveFormat::ZipMVol && item.FromCentral && OpenVolume != int(item.Disk) + 1 &&
         !OpenVolumeByIndex(int(item.Disk), VolumeCount()))
       break;
-    if (!ReadHeaderAt(item.LocalPosition, htLocal, Local)) {
-      DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, ArchiveName);
+    if (!ReadHeaderAt(item.LocalPosition, HeaderType::Local, Local)) {
+      DoError(item.FromCentral ? item.Central.Name : EntryName, {}, msg::BadLocalOffset, archiveName_);
       continue;
     }
     Central = item.Central;
@@ -467,7 +475,7 @@ void ZipExtractor::ProcessList() {
     EntrySize = int64_t(Local.Uncompressed);
     EntryDone = 0;
     if (PathRefused) {
-      DoError(EntryName, {}, msg::BadFileHeader, ArchiveName);
+      DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
       SkipEntryProgress(EntrySize);
       continue;
     }
@@ -479,7 +487,7 @@ void ZipExtractor::ProcessList() {
 
 void ZipExtractor::ExtractZipFile(const Listed& item) {
   const ZipHeader& h = Local;
-  const bool jar = ArchiveType == atJar || ArchiveType == atJarSfx;
+  const bool jar = ArchiveType == ArchiveFormat::Jar || ArchiveType == ArchiveFormat::JarSfx;
   // A folder: a name ending in "\", or a DOS folder attribute on a name stored without it.
   const bool isDirectory = (!EntryName.empty() && EntryName.back() == '\\') ||
                            (item.FromCentral && (item.Attributes & 0x10) && Local.Uncompressed == 0);
@@ -502,13 +510,13 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   const int method = ResolvedMethod(h);
   // Entries that cannot be decoded are refused before anything is written or counted.
   if (!isDirectory && CryptKind == kCryptUnsupported) {
-    DoError(OutputName, {}, msg::UnsupportedPassword, ArchiveName);
+    DoError(OutputName, {}, msg::UnsupportedPassword, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
     return;
   }
   if (!isDirectory && !IsDecodedMethod(method)) {
-    DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName);
+    DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
     return;
@@ -518,11 +526,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     return;
   }
   Crc32 = 0xFFFFFFFF;
-  EntryWriteFailed = false;
+  entryWriteFailed_ = false;
   if (isDirectory) {
     // A folder that cannot be made fails its entry, as a file that cannot be written does.
     if (CreateStoredDirs && !MakeStoredFolder())
-      EntryWriteFailed = true;
+      entryWriteFailed_ = true;
     else
       Crc32 = h.Crc;
     CheckCrc(32, h.Crc);
@@ -531,13 +539,13 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
 
   const bool encrypted = CryptKind != kCryptNone;
   Aes.reset();
-  ArchiveStream->Seek(h.DataPosition, soBeginning);
+  archiveStream_->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
-    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(ArchiveStream.get());
+    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
     if (!GetPassword()) {
       UncountEntry();
-      EntryWriteFailed = true;
+      entryWriteFailed_ = true;
       SkipEntryProgress(EntrySize);
       CheckCrc(32, h.Crc);
       return;
@@ -545,9 +553,9 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   std::unique_ptr<FileStream32> out;
   if (!OpenOutput(out, OutputName)) {
-    DoError(OutputName, {}, msg::OpenError, ArchiveName);
+    DoError(OutputName, {}, msg::OpenError, archiveName_);
     UncountEntry();
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
     SkipEntryProgress(EntrySize);
     CheckCrc(32, h.Crc);
     return;
@@ -568,7 +576,7 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
       complete = false;
     }
   } else {
-    DoError(OutputName, {}, msg::BadFileHeader, ArchiveName);
+    DoError(OutputName, {}, msg::BadFileHeader, archiveName_);
   }
   Output = nullptr;
   bool verdict = complete;
@@ -578,11 +586,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     verdict = macOk;
     if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
   }
-  if (!verdict) EntryWriteFailed = true;
+  if (!verdict) entryWriteFailed_ = true;
   try {
     CloseOutput(out, OutputName, attribute, h.DosDateTime);
   } catch (...) {
-    EntryWriteFailed = true;
+    entryWriteFailed_ = true;
   }
   FinishOutput(32, h.Crc);
   Aes.reset();
@@ -591,11 +599,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
 int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
   count = std::min(count, PackedLeft);
   if (count <= 0 || GetCancel()) return 0;
-  int64_t got = ArchiveStream->Read(buffer, count);
+  int64_t got = archiveStream_->Read(buffer, count);
   // A split entry goes on at the start of the next volume.
   while (got <= 0 && IsSplitZip(ArchiveType) && !GetCancel()) {
     if (!NextVolume()) return 0;
-    got = ArchiveStream->Read(buffer, count);
+    got = archiveStream_->Read(buffer, count);
   }
   if (got <= 0) return 0;
   if (CryptKind == kCryptTraditional)
@@ -607,10 +615,10 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
 }
 
 bool ZipExtractor::NextVolume() {
-  if (ArchiveType == atZipSpan) return Span.SwitchVolume(0, false) && ArchiveStream != nullptr;
+  if (ArchiveType == ArchiveFormat::ZipSpan) return Span.SwitchVolume(0, false) && archiveStream_ != nullptr;
   if (OpenVolume < 1 || OpenVolume >= VolumeCount()) return false;
   if (!OpenVolumeByIndex(OpenVolume, VolumeCount())) return false;
-  return ArchiveStream->Seek(0, soBeginning) == 0;
+  return archiveStream_->Seek(0, SeekOrigin::Beginning) == 0;
 }
 
 bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked) {
@@ -626,7 +634,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     const int64_t done = WriteBlock(*Output, b, !IsAe2Kind(CryptKind), n, 32);
     Written += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
-    return done == n && !EntryWriteFailed;
+    return done == n && !entryWriteFailed_;
   };
   io.Progress = [this] {
     if (ProcessMessages) ProcessMessages();
@@ -638,23 +646,23 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
   io.UnpackedSize = unpacked;
   if (packed == 0) return true;  // nothing stored: nothing to write
 
-  int result = drOk;
+  DecodeResult result = DecodeResult::Ok;
   switch (method) {
     case 0: {
       std::vector<uint8_t> buffer(size_t(std::min<int64_t>(packed, 32768)));
       while (PackedLeft > 0 && !GetCancel()) {
         const int64_t got = ReadPacked(buffer.data(), int64_t(buffer.size()));
         if (got <= 0) {
-          result = drInputEnded;
+          result = DecodeResult::InputEnded;
           break;
         }
         if (!io.Write(buffer.data(), got)) {
-          result = drWriteFailed;
+          result = DecodeResult::WriteFailed;
           break;
         }
         io.Progress();
       }
-      if (GetCancel()) result = drCancelled;
+      if (GetCancel()) result = DecodeResult::Cancelled;
       break;
     }
     case 1: result = Unshrink(io); break;
@@ -666,11 +674,11 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     case 8: result = InflateDeflate(io); break;
     case 9: result = InflateDeflate64(io); break;
     case 12: result = BZip2DecodeStream(io); break;
-    default: DoError(OutputName, {}, msg::UnsupportedMethod, ArchiveName); return false;
+    default: DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_); return false;
   }
-  if (result != drOk) {
+  if (result != DecodeResult::Ok) {
     const int code = DecodeResultMessage(method, result);
-    if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, ArchiveName);
+    if (code != 0 && code != msg::WriteError) DoError(OutputName, {}, code, archiveName_);
     return false;
   }
   // The AES code follows the data: the stream must stand right behind the packed bytes.

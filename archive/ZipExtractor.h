@@ -13,7 +13,7 @@
 
 #include "archive/Aes.h"
 #include "archive/ArchiveExtractor.h"
-#include "archive/Inflate.h"
+#include "archive/DeflateMethods.h"
 #include "archive/ZipCrypt.h"
 #include "archive/ZipVolumes.h"
 
@@ -44,7 +44,7 @@ ZipExtra ReadExtraField(const uint8_t* data, size_t size, bool central, uint32_t
 
 // Header signatures, the standard one and the library's own variants.
 struct SignatureClass {
-  HeaderType Kind = htNone;
+  HeaderType Kind = HeaderType::None;
   bool Enciphered = false;
 };
 SignatureClass ClassifySignature(uint32_t signature, HeaderType wanted);
@@ -99,7 +99,7 @@ class ZipExtractor : public ArchiveExtractor {
   int VolumeCount() const;
   // Makes the archive stream the given one (a volume switch).
   void ReplaceArchiveStream(std::unique_ptr<Stream32> stream);
-  Stream32* Archive() { return ArchiveStream.get(); }
+  Stream32* Archive() { return archiveStream_.get(); }
 
  protected:
   void ExtractLoop(Stream32& archive) override;

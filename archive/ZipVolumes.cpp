@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "archive/ByteOrder.h"
+#include "archive/Paths.h"
 #include "archive/ZipExtractor.h"
 
 namespace corvina::archive {
@@ -16,9 +17,9 @@ std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
 
 // The stopwatch does not count the time a user takes to answer.
 struct SuspendTimer {
-  explicit SuspendTimer(ZipTimer& t) : timer(t) { timer.Suspend(); }
+  explicit SuspendTimer(Stopwatch& t) : timer(t) { timer.Suspend(); }
   ~SuspendTimer() { timer.Resume(); }
-  ZipTimer& timer;
+  Stopwatch& timer;
 };
 }  // namespace
 
@@ -36,11 +37,11 @@ std::string SplitVolumeName(const std::string& archiveFile, int volume, int volu
 bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount) {
   const int wanted = disk + 1;
   if (!OnNextVolume) {
-    DoError(ArchivePath, {}, msg::EventNotAssigned, ArchiveName);
+    DoError(archivePath_, {}, msg::EventNotAssigned, archiveName_);
     SetCancel(true);
     return false;
   }
-  std::string name = SplitVolumeName(ArchivePath, wanted, volumeCount);
+  std::string name = SplitVolumeName(archivePath_, wanted, volumeCount);
   bool cancel = false;
   {
     SuspendTimer suspend(Timer);
@@ -57,21 +58,21 @@ bool ZipExtractor::OpenVolumeByIndex(int disk, int volumeCount) {
     }
   }
   // The archive file itself stays open, so the run can end cleanly.
-  if (auto stream = OpenRead(ArchivePath)) ReplaceArchiveStream(std::move(stream));
-  DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, ArchiveName);
+  if (auto stream = OpenRead(archivePath_)) ReplaceArchiveStream(std::move(stream));
+  DoError(name, {}, cancel ? msg::UserCanceled : msg::OpenError, archiveName_);
   return false;
 }
 
 // ---------------------------------------------------------------- disks of a spanned archive
 
 void SpannedVolumes::SpanInit(ZipExtractor* owner) {
-  Owner = owner;
+  owner_ = owner;
   DiskIndex = 0;
   WantedPosition = 0;
 }
 
 bool SpannedVolumes::OpenVolume() {
-  ZipExtractor& z = *Owner;
+  ZipExtractor& z = *owner_;
   auto* drives = dynamic_cast<DriveVolumeManager*>(z.DiskManager.get());
   if (drives) {
     DiskHandlers handlers;
@@ -87,23 +88,23 @@ bool SpannedVolumes::OpenVolume() {
   }
   // A spanned disk says by its label which one it is; a disk that merely has a header where one
   // is wanted may be the previous disk still in the drive.
-  if (z.ArchiveType == atZipSpan && drives) {
+  if (z.ArchiveType == ArchiveFormat::ZipSpan && drives) {
     if (drives->VolumeNumber != DiskIndex) return false;
     if (!HeaderExpected) return true;
   }
   const int64_t size = stream->Size();
   if (WantedPosition + 30 > size) {
-    if (z.ArchiveType == atZipMVol) return true;
+    if (z.ArchiveType == ArchiveFormat::ZipMVol) return true;
     return drives && drives->VolumeNumber == DiskIndex;
   }
   uint8_t sig[4];
-  if (stream->Seek(WantedPosition, soBeginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
+  if (stream->Seek(WantedPosition, SeekOrigin::Beginning) != WantedPosition || stream->Read(sig, 4) != 4) return false;
   const uint32_t s = Le32(sig);
   return s == 0x08074B50 || s == 0x04034B50 || s == 0x02014B50;
 }
 
 bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
-  ZipExtractor& z = *Owner;
+  ZipExtractor& z = *owner_;
   WantedPosition = position;
   HeaderExpected = headerExpected;
   z.ReplaceArchiveStream(nullptr);
@@ -114,7 +115,7 @@ bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
     z.DoError(z.ArchiveFile(), {}, msg::EventNotAssigned, z.ArchiveFile());
   } else if (DiskIndex == 0) {
     // The last disk holds the end record; detection tells whether the disk in the drive has it.
-    z.ArchiveType = atNotAvail;
+    z.ArchiveType = ArchiveFormat::NotAvail;
     z.DetectFlags = 0;
     if (auto stream = OpenRead(z.ArchiveFile())) {
       z.DetectArchiveType(stream.get());
@@ -165,10 +166,10 @@ bool ZipExtractor::GetPassword() {
   const ZipExtra& x = Local.Extra;  // merged with the central one by the caller
   if (x.Strong) return false;
   if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
-  Stream32& s = *ArchiveStream;
+  Stream32& s = *archiveStream_;
   const int64_t dataAt = Local.DataPosition;
   const bool traditional = CryptKind == kCryptTraditional;
-  if (traditional && (s.Seek(dataAt, soBeginning) != dataAt ||
+  if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
                       s.Read(CryptHeader, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;
   auto fits = [&](const std::string& password) {
@@ -178,12 +179,12 @@ bool ZipExtractor::GetPassword() {
       return CheckDecryptHeader();
     }
     int64_t headerBytes = 0;
-    s.Seek(dataAt, soBeginning);
+    s.Seek(dataAt, SeekOrigin::Beginning);
     return Aes->CheckPassword(password, x.AesStrength, headerBytes);
   };
   auto found = [&] {
     // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.
-    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), soBeginning);
+    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), SeekOrigin::Beginning);
     return true;
   };
   if (fits(CurrentPassword)) return found();
@@ -195,7 +196,7 @@ bool ZipExtractor::GetPassword() {
   }
   if (PasswordAttempts <= 0) return false;
   if (!OnGetPassword) {
-    DoError(EntryName, {}, msg::EventNotAssigned, ArchiveName);
+    DoError(EntryName, {}, msg::EventNotAssigned, archiveName_);
     return false;
   }
   for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
@@ -207,7 +208,7 @@ bool ZipExtractor::GetPassword() {
     Crypto.HeaderStart = headerKeys;
     Crypto.DataStart = dataKeys;
     if (!tryAgain) {
-      DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+      DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
       break;
     }
     if (fits(password)) {
@@ -215,7 +216,7 @@ bool ZipExtractor::GetPassword() {
       Passwords.insert(Passwords.begin(), password);
       return found();
     }
-    DoError(EntryName, {}, msg::InvalidPassword, ArchiveName);
+    DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
   }
   return false;
 }

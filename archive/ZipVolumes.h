@@ -33,7 +33,7 @@ class SpannedVolumes : public DiskCommon {
   bool HeaderExpected = true;
 
  private:
-  ZipExtractor* Owner = nullptr;
+  ZipExtractor* owner_ = nullptr;
 };
 
 }  // namespace corvina::archive

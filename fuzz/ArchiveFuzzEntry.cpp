@@ -34,7 +34,7 @@ int ExtractBytes(corvina::archive::ArchiveExtractor& reader, const uint8_t* data
   constexpr int64_t kEntryCap = 256 * 1024, kInputCap = 1024 * 1024;
   int64_t declared = 0;
   auto callerBegin = reader.OnBegin;
-  reader.OnBegin = [callerBegin, &declared](ZipCommon& c, const std::string& name, int count, bool& extract) {
+  reader.OnBegin = [callerBegin, &declared](ArchiveContext& c, const std::string& name, int count, bool& extract) {
     if (c.EntrySize > kEntryCap || declared + c.EntrySize > kInputCap) extract = false;
     if (extract && callerBegin) callerBegin(c, name, count, extract);
     if (extract) declared += std::max<int64_t>(c.EntrySize, 0);

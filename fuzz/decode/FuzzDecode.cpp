@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "archive/Bzip2Stream.h"
-#include "archive/Inflate.h"
+#include "archive/DeflateMethods.h"
 #include "archive/LegacyZip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   io.Flags = uint16_t(((pick >> 3) & 3) << 1);
   io.PackedSize = (pick & 0x40) ? 200001 : int64_t(packedSize);
   io.UnpackedSize = int64_t(data[1] | data[2] << 8) * 16;
-  int result = 0;
+  DecodeResult result = DecodeResult::Ok;
   switch (pick % 6) {
     case 0: result = InflateDeflate(io); break;
     case 1: result = InflateDeflate64(io); break;
@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 4: result = Unreduce(io, 1 + ((pick >> 3) & 3)); break;
     case 5: result = Explode(io); break;
   }
-  // A decoder never reads past what it was given, and answers only its documented results.
-  if (pos > packedSize || result > 0 || result == -1 || result < drNoMemory) __builtin_trap();
+  // A decoder never reads past what it was given, and returns only its documented results.
+  const int code = int(result);
+  if (pos > packedSize || code > 0 || code == -1 || code < int(DecodeResult::NoMemory)) __builtin_trap();
   return 0;
 }

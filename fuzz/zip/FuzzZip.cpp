@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zip.PasswordAttempts = 0;
     // Two AES entries an input show every path; each further one would only cost another derivation.
     int aesEntries = 0;
-    zip.OnBegin = [&aesEntries](ZipCommon& c, const std::string&, int, bool& extract) {
+    zip.OnBegin = [&aesEntries](ArchiveContext& c, const std::string&, int, bool& extract) {
       const ZipHeader& local = static_cast<ZipExtractor&>(c).Local;
       if ((local.Flags & 1) && local.Extra.HasAes) extract = ++aesEntries <= 2;
     };
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zip.OnGetPassword = [](ZipExtractor&, const std::string&, std::string&, SeedKeyRecord&, SeedKeyRecord&,
                            bool& tryAgain) { tryAgain = false; };
     // The unenciphered entries were decoded by the first run already.
-    zip.OnBegin = [](ZipCommon& c, const std::string&, int, bool& extract) {
+    zip.OnBegin = [](ArchiveContext& c, const std::string&, int, bool& extract) {
       extract = (static_cast<ZipExtractor&>(c).Local.Flags & 1) != 0;
     };
     corvina_fuzz::ExtractBytes(zip, data, size);

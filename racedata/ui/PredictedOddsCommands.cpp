@@ -81,14 +81,14 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
   LhaExtractor extractor;
   extractor.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
   // Only noted: the user hears of a failure when the run writes nothing or loses the provider's text.
-  extractor.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+  extractor.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int) {
     result.entryFailed = true;
   };
-  extractor.OnEnd = [&](ZipCommon&, const std::string&, bool pass) {
+  extractor.OnEnd = [&](ArchiveContext&, const std::string&, bool pass) {
     if (!pass) result.entryFailed = true;
   };
   extractor.SetArchiveFile(archive.string());
-  if (extractor.ArchiveType != atLha && extractor.ArchiveType != atLhaSfx) return result;
+  if (extractor.ArchiveType != ArchiveFormat::Lha && extractor.ArchiveType != ArchiveFormat::LhaSfx) return result;
   extractor.FileSpec.clear();
   extractor.FileSpec.push_back("*.*");
   extractor.SetExtractDir(folder.string());

@@ -323,7 +323,7 @@ const PeerEntry kPeerEntries[] = {
     {"libarchive/test_read_format_zip_winzip_aes256.zip", "README", "password", 3, false, 0},
 };
 
-// Deciphers the entry in blocks of `block` bytes; answers the plain data and the MAC verdict.
+// Deciphers the entry in blocks of `block` bytes; returns the plain data and the MAC verdict.
 bool RunEntry(const testutil::LocalEntry& e, const char* password, int mode, size_t block, Bytes& plain) {
   MemoryStream32 stream(e.Data.data(), e.Data.size());
   AesEntryDecryptor aes(&stream);

@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/ArchiveRoutines.h"
+#include "archive/Crc.h"
+#include "archive/Dates.h"
 #include "archive/LhaExtractor.h"
+#include "archive/Paths.h"
 #include "tests/support/TempDir.h"
 
 namespace testutil {
@@ -175,10 +177,10 @@ inline Outcome ExtractFile(const fs::path& file, const fs::path& out, const std:
   lha.SetArchiveFile(file.string());
   lha.FileSpec = masks;
   lha.SetExtractDir(out.string());
-  lha.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  lha.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
     r.errors.push_back(code);
   };
-  lha.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+  lha.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     r.ended.push_back(static_cast<LhaExtractor&>(c).EntryName + (pass ? ":ok" : ":fail"));
   };
   if (setUp) setUp(lha);

@@ -54,12 +54,14 @@ TEST(Bzip2Stream, DriverEndings) {
   const struct {
     const char* what;
     const Bytes* data;
-    int result;
+    DecodeResult result;
     bool whole;
   } cases[] = {
-      {"whole stream", &packed, drOk, true},           {"trailing bytes", &trailing, drOk, true},
-      {"one bit flipped", &flipped, drBadData, false}, {"not bzip2 at all", &badMagic, drBadData, false},
-      {"cut in half", &cut, drInputEnded, false},
+      {"whole stream", &packed, DecodeResult::Ok, true},
+      {"trailing bytes", &trailing, DecodeResult::Ok, true},
+      {"one bit flipped", &flipped, DecodeResult::BadData, false},
+      {"not bzip2 at all", &badMagic, DecodeResult::BadData, false},
+      {"cut in half", &cut, DecodeResult::InputEnded, false},
   };
   for (const auto& c : cases) {
     for (size_t chunk : {size_t(1) << 20, size_t(333)}) {
@@ -74,7 +76,7 @@ TEST(Bzip2Stream, DriverEndings) {
   }
   // A packed size of 0 writes nothing and does not touch the input.
   const auto none = RunDecoder(BZip2DecodeStream, {}, 0);
-  EXPECT_EQ(none.result, drOk);
+  EXPECT_EQ(none.result, DecodeResult::Ok);
   EXPECT_TRUE(none.out.empty());
   // A failing write ends the entry.
   ZipDecodeIo io;
@@ -82,7 +84,7 @@ TEST(Bzip2Stream, DriverEndings) {
   io.Read = Reader(packed, pos);
   io.Write = [](const uint8_t*, int64_t) { return false; };
   io.PackedSize = int64_t(packed.size());
-  EXPECT_EQ(BZip2DecodeStream(io), drWriteFailed);
+  EXPECT_EQ(BZip2DecodeStream(io), DecodeResult::WriteFailed);
 }
 
 TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
@@ -95,10 +97,10 @@ TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
   Bytes head(100);
   EXPECT_EQ(s.Read(head.data(), 100), 100);
   EXPECT_TRUE(std::equal(head.begin(), head.end(), plain.begin()));
-  EXPECT_EQ(s.Seek(900, soCurrent), 1000);
-  EXPECT_EQ(s.Seek(2000, soBeginning), 2000);
-  EXPECT_THROW(s.Seek(10, soBeginning), Bzip2Error);
-  EXPECT_THROW(s.Seek(-1, soCurrent), Bzip2Error);
+  EXPECT_EQ(s.Seek(900, SeekOrigin::Current), 1000);
+  EXPECT_EQ(s.Seek(2000, SeekOrigin::Beginning), 2000);
+  EXPECT_THROW(s.Seek(10, SeekOrigin::Beginning), Bzip2Error);
+  EXPECT_THROW(s.Seek(-1, SeekOrigin::Current), Bzip2Error);
   EXPECT_THROW(s.Write(head.data(), 1), Bzip2Error);
   Bytes rest(plain.size());
   EXPECT_EQ(s.Read(rest.data(), int64_t(rest.size())), int64_t(plain.size() - 2000));

@@ -21,8 +21,8 @@ namespace {
 
 struct Recorder {
   std::vector<int> errors;
-  void Attach(ZipCommon& c) {
-    c.OnError = [this](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  void Attach(ArchiveContext& c) {
+    c.OnError = [this](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
       errors.push_back(code);
     };
   }
@@ -34,7 +34,7 @@ class HalfWriteStream : public Stream32 {
  public:
   int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void*, int64_t count) override { return count / 2; }
-  int64_t Seek(int64_t, int) override { return 0; }
+  int64_t Seek(int64_t, SeekOrigin) override { return 0; }
 };
 
 fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries) {
@@ -91,13 +91,13 @@ TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler) {
     int fired = 0;
     float elapsed = -1;
     const Outcome r = ExtractFile(archive, d.path() / "out", {"*.*"}, [&](LhaExtractor& c) {
-      c.OnProgress = [&](ZipCommon& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
+      c.OnProgress = [&](ArchiveContext& z, int, int) { runningDuringProgress.push_back(z.Timer.Running()); };
       // The handler's own time is not the extraction's.
-      c.OnError = [](ZipCommon&, const std::string&, const std::string&, const std::string&, int) {
+      c.OnError = [](ArchiveContext&, const std::string&, const std::string&, const std::string&, int) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
       };
       if (timed)
-        c.OnElapsedTime = [&](ZipCommon&, float seconds) {
+        c.OnElapsedTime = [&](ArchiveContext&, float seconds) {
           ++fired;
           elapsed = seconds;
         };
@@ -120,16 +120,16 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   r.Attach(c);
   // A missing file after an archive leaves nothing of the archive behind.
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
-  ASSERT_EQ(c.ArchiveType, atLha);
+  ASSERT_EQ(c.ArchiveType, ArchiveFormat::Lha);
   c.SetArchiveFile((d.path() / "missing.lzh").string());
   EXPECT_TRUE(c.ArchiveFile().empty());
-  EXPECT_EQ(c.ArchiveType, atNotAvail);
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::NotAvail);
   c.SetArchiveFile(d.path().string());  // a folder is no archive either
   EXPECT_TRUE(c.ArchiveFile().empty());
 
   // Without an archive the run reports 25192 and never starts.
   int activated = 0;
-  c.OnActivate = [&](ZipCommon&) { ++activated; };
+  c.OnActivate = [&](ArchiveContext&) { ++activated; };
   EXPECT_EQ(c.Extract(), 0);
   EXPECT_TRUE(r.Has(msg::FileNotFound));
   EXPECT_EQ(activated, 0);
@@ -137,9 +137,9 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
   c.FileSpec = {"*.*"};
   c.SetExtractDir((d.path() / "out").string());
-  c.CpuType = cpt80486;
+  c.CpuType = CpuKind::I80486;
   EXPECT_EQ(c.Extract(), 1);
-  EXPECT_EQ(c.CpuType, cptAuto);
+  EXPECT_EQ(c.CpuType, CpuKind::Auto);
   EXPECT_EQ(activated, 1);
 }
 
@@ -184,13 +184,13 @@ TEST(ExtractionRun, TargetFolderRules) {
     int activated = 0, deactivated = 0;
     const Outcome r = ExtractFile(archive, blocked, {"*.*"}, [&](LhaExtractor& c) {
       if (variant == 1)
-        c.OnLimitedUser = [](ZipCommon&, const std::string&, std::string&, bool& cancel) { cancel = true; };
+        c.OnLimitedUser = [](ArchiveContext&, const std::string&, std::string&, bool& cancel) { cancel = true; };
       if (variant == 2)
-        c.OnLimitedUser = [&](ZipCommon&, const std::string&, std::string& userDir, bool&) {
+        c.OnLimitedUser = [&](ArchiveContext&, const std::string&, std::string& userDir, bool&) {
           userDir = chosen.string();
         };
-      c.OnActivate = [&](ZipCommon&) { ++activated; };
-      c.OnDeactivate = [&](ZipCommon&) { ++deactivated; };
+      c.OnActivate = [&](ArchiveContext&) { ++activated; };
+      c.OnDeactivate = [&](ArchiveContext&) { ++deactivated; };
     });
     EXPECT_EQ(activated, 1);
     EXPECT_EQ(deactivated, 1);
@@ -222,7 +222,9 @@ TEST(ExtractionRun, OverwriteRules) {
   prepare();
   Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
     c.ConfirmOverwrites = true;
-    c.OnFileExists = [](ZipCommon&, const std::string&, std::string&, OverwritePolicy& mode) { mode = omOverwrite; };
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) {
+      mode = OverwritePolicy::Overwrite;
+    };
   });
   EXPECT_EQ(r.count, 1);
   EXPECT_EQ(ReadAll(out / "ro.txt"), Text("new"));
@@ -240,9 +242,9 @@ TEST(ExtractionRun, OverwriteRules) {
   prepare();
   r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
     c.ConfirmOverwrites = true;
-    c.OnFileExists = [](ZipCommon&, const std::string&, std::string& newName, OverwritePolicy& mode) {
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string& newName, OverwritePolicy& mode) {
       newName = "renamed.txt";
-      mode = omSkip;
+      mode = OverwritePolicy::Skip;
     };
   });
   EXPECT_EQ(r.count, 1);
@@ -252,7 +254,7 @@ TEST(ExtractionRun, OverwriteRules) {
   // Not asking and "skip": nothing is written, whether the file exists or not.
   prepare();
   r = ExtractBytes(LhaArchive({{.name = "fresh.txt", .data = Text("f")}}), d.path(), {"*.*"},
-                   [](LhaExtractor& c) { c.OverwriteMode = omSkip; });
+                   [](LhaExtractor& c) { c.OverwriteMode = OverwritePolicy::Skip; });
   EXPECT_EQ(r.count, 0);
   EXPECT_FALSE(fs::exists(out / "fresh.txt"));
 
@@ -260,8 +262,8 @@ TEST(ExtractionRun, OverwriteRules) {
   for (bool withBegin : {false, true}) {
     int renames = 0;
     ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
-      c.OnRenameFile = [&](ZipCommon&, const std::string&, std::string&) { ++renames; };
-      if (withBegin) c.OnBegin = [](ZipCommon&, const std::string&, int, bool&) {};
+      c.OnRenameFile = [&](ArchiveContext&, const std::string&, std::string&) { ++renames; };
+      if (withBegin) c.OnBegin = [](ArchiveContext&, const std::string&, int, bool&) {};
     });
     EXPECT_EQ(renames, withBegin ? 1 : 0);
   }
@@ -273,7 +275,7 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
       {{.name = "big.txt", .data = Text(std::string(200000, 'c'))}, {.name = "second.txt", .data = Text("s")}});
   int progressCalls = 0;
   const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-    c.OnProgress = [&](ZipCommon& z, int, int) {
+    c.OnProgress = [&](ArchiveContext& z, int, int) {
       ++progressCalls;
       z.SetCancel(true);
     };
@@ -294,7 +296,7 @@ TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
   const Outcome r = ExtractBytes(LhaArchive({{.name = "big.txt", .data = Text(std::string(100000, 'n'))},
                                              {.name = "small.txt", .data = Text(std::string(20000, 's'))}}),
                                  d.path(), {"*.*"}, [&](LhaExtractor& c) {
-                                   c.OnProgress = [&](ZipCommon& z, int file, int archive) {
+                                   c.OnProgress = [&](ArchiveContext& z, int file, int archive) {
                                      percents.push_back({file, archive});
                                      inner.push_back(static_cast<LhaExtractor&>(z).Extract());
                                    };
@@ -412,10 +414,10 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
                                     {.name = "fine.txt", .data = Text("f")}});
   std::vector<std::string> reported;
   const Outcome r = ExtractBytes(archive, d.path(), {"*.*"}, [&](LhaExtractor& c) {
-    c.OnError = [&](ZipCommon& z, const std::string&, const std::string&, const std::string&, int code) {
+    c.OnError = [&](ArchiveContext& z, const std::string&, const std::string&, const std::string&, int code) {
       reported.push_back(static_cast<LhaExtractor&>(z).EntryName + ":" + std::to_string(code));
     };
-    c.OnEnd = [&](ZipCommon& z, const std::string& file, bool pass) {
+    c.OnEnd = [&](ArchiveContext& z, const std::string& file, bool pass) {
       reported.push_back(static_cast<LhaExtractor&>(z).EntryName + (pass ? ":ok" : ":fail"));
       // A caller that trusts the verdict finds the file where it was told.
       if (pass) {
@@ -453,7 +455,7 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
   fs::remove_all(d.path() / "out");
   r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-    c.DateAttribute = daMaxFileDate;
+    c.DateAttribute = DateSource::MaxFileDate;
     c.RestoreFileAttr = false;
   });
   ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
@@ -465,7 +467,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   ScopedDir d("copy");
   const Bytes source = Text(std::string(300000, 'q') + "tail");
   MemoryStream32 in(source.data(), source.size());
-  in.Seek(1000, soBeginning);  // the copy starts at the source's start whatever its position
+  in.Seek(1000, SeekOrigin::Beginning);  // the copy starts at the source's start whatever its position
   const fs::path file = d.path() / "copy.bin";
   {
     FileStream32 out(file.string(), FileStream32::fmCreate);
@@ -474,7 +476,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   }
   EXPECT_EQ(ReadAll(file), source);
   // A count copies that many bytes from where the source stands, over more than one block.
-  in.Seek(4, soBeginning);
+  in.Seek(4, SeekOrigin::Beginning);
   {
     FileStream32 out(file.string(), FileStream32::fmCreate);
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);

@@ -10,8 +10,8 @@
 #include <unistd.h>
 #include <ctime>
 
-#include "archive/ArchiveRoutines.h"
 #include "archive/DiskManager.h"
+#include "archive/Paths.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -21,7 +21,7 @@ namespace {
 // A drive whose disk appears after a number of presence checks.
 struct FakeDrive : DiskQuery {
   int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
-  uint8_t type = dtRemovable;
+  DriveKind type = DriveKind::Removable;
   VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
   std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
   bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
@@ -33,7 +33,7 @@ struct FakeDrive : DiskQuery {
     out = info;
     return true;
   }
-  uint8_t DriveTypeOf(const std::string&) override { return type; }
+  DriveKind DriveTypeOf(const std::string&) override { return type; }
   bool ReadDiskSpace(const std::string&, int64_t& f, int64_t& s) override {
     f = 1000;
     s = 1457664;
@@ -98,17 +98,17 @@ TEST(DiskManager, RequestFailuresReportTheirMessage) {
     const char* what;
     std::string path;
     int absentFor, volumeFailures, acceptInsert, retries;
-    uint8_t type;
+    DriveKind type;
     bool ok;
     std::vector<int> errors;
     int presenceChecks;
   } cases[] = {
-      {"empty drive, no insert handler", "/media/disk/a.zip", 1, 0, -1, 0, dtRemovable, false, {25170}, 1},
-      {"user declines to insert", "/media/disk/a.zip", 9, 0, 1, 0, dtRemovable, false, {25443}, 2},
-      {"volume unreadable, no retry", "/media/disk/a.zip", 0, 1, -1, 0, dtRemovable, false, {25170}, 1},
-      {"volume readable on retry", "/media/disk/a.zip", 0, 2, -1, 2, dtRemovable, true, {}, 1},
-      {"no root folder", "/media/disk/a.zip", 0, 0, -1, 0, dtNoRootDir, false, {25170}, 1},
-      {"network path skips the presence test", "\\\\server\\share\\a.zip", 9, 0, -1, 0, dtRemote, true, {}, 0},
+      {"empty drive, no insert handler", "/media/disk/a.zip", 1, 0, -1, 0, DriveKind::Removable, false, {25170}, 1},
+      {"user declines to insert", "/media/disk/a.zip", 9, 0, 1, 0, DriveKind::Removable, false, {25443}, 2},
+      {"volume unreadable, no retry", "/media/disk/a.zip", 0, 1, -1, 0, DriveKind::Removable, false, {25170}, 1},
+      {"volume readable on retry", "/media/disk/a.zip", 0, 2, -1, 2, DriveKind::Removable, true, {}, 1},
+      {"no root folder", "/media/disk/a.zip", 0, 0, -1, 0, DriveKind::NoRootDir, false, {25170}, 1},
+      {"network path skips the presence test", "\\\\server\\share\\a.zip", 9, 0, -1, 0, DriveKind::Remote, true, {}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -131,15 +131,15 @@ TEST(DiskManager, RequestFailuresReportTheirMessage) {
 
 TEST(DiskManager, SplitCheckByDriveAndLabel) {
   const struct {
-    uint8_t type;
+    DriveKind type;
     const char* label;
     std::string file;
     ArchiveFormat expected;
   } cases[] = {
-      {dtRemovable, "PKBACK# 001", "/media/disk/a.zip", atZipSpan},
-      {dtRemovable, "HOLIDAY", "/media/disk/a.zip", atZipMVol},
-      {dtFixed, "PKBACK# 001", "/media/disk/a.zip", atZipMVol},
-      {dtFixed, "", "", atNotAvail},
+      {DriveKind::Removable, "PKBACK# 001", "/media/disk/a.zip", ArchiveFormat::ZipSpan},
+      {DriveKind::Removable, "HOLIDAY", "/media/disk/a.zip", ArchiveFormat::ZipMVol},
+      {DriveKind::Fixed, "PKBACK# 001", "/media/disk/a.zip", ArchiveFormat::ZipMVol},
+      {DriveKind::Fixed, "", "", ArchiveFormat::NotAvail},
   };
   for (const auto& c : cases) {
     auto d = std::make_unique<FakeDrive>();
@@ -159,9 +159,9 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
   ASSERT_FALSE(drive.empty());
   EXPECT_EQ(file.rfind(drive == "/" ? "/" : drive + "/", 0), 0u) << drive;
   EXPECT_TRUE(q.IsDiskInDrive(drive));
-  EXPECT_NE(q.DriveTypeOf(drive), dtNoRootDir);
-  EXPECT_EQ(q.DriveTypeOf(""), dtNoRootDir);
-  EXPECT_EQ(q.DriveTypeOf((dir.path() / "missing").string()), dtNoRootDir);
+  EXPECT_NE(q.DriveTypeOf(drive), DriveKind::NoRootDir);
+  EXPECT_EQ(q.DriveTypeOf(""), DriveKind::NoRootDir);
+  EXPECT_EQ(q.DriveTypeOf((dir.path() / "missing").string()), DriveKind::NoRootDir);
   int64_t free = -1, size = -1;
   ASSERT_TRUE(q.ReadDiskSpace(drive, free, size));
   EXPECT_GT(size, 0);
@@ -176,7 +176,7 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
   EXPECT_EQ(m.SerialHex.size(), 8u);
   EXPECT_GT(m.MaxComponentLength, 0u);
   // A fixed or temporary drive never holds a spanned set.
-  EXPECT_EQ(m.SplitCheck(file), atZipMVol);
+  EXPECT_EQ(m.SplitCheck(file), ArchiveFormat::ZipMVol);
 }
 
 TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
@@ -193,7 +193,7 @@ TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
     testutil::WriteAll(file, {1});
     DiskQuery q;
     VolumeInfo info;
-    _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == dtRamDisk ? 0 : 2) |
+    _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == DriveKind::RamDisk ? 0 : 2) |
           (q.ReadVolumeInfo(point, info) && info.FileSystemName == "tmpfs" ? 0 : 4));
   }
   int status = -1;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "archive/DecompressStream.h"
+#include "archive/DeflateMethods.h"
 #include "archive/Inflate.h"
 #include "tests/archive/ZipEntryWalk.h"
 
@@ -21,10 +23,10 @@ DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, s
 const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40,
                      0x22, 0xab, 0x72, 0x32, 0x93, 0x00, 0x5f, 0x9f, 0x08, 0x4e};
 
-int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096) {
+InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096) {
   ZStreamRec rec;
-  int r = InflateInit(&rec, windowBits);
-  if (r != inflOk) return r;
+  InflateResult r = InflateInit(&rec, windowBits);
+  if (r != InflateResult::Ok) return r;
   rec.next_in = in.data();
   rec.avail_in = uint32_t(in.size());
   std::vector<uint8_t> buf(outChunk);
@@ -33,7 +35,7 @@ int InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 40
     rec.avail_out = uint32_t(buf.size());
     r = Inflate(&rec, 0);
     out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
-  } while (r == inflOk);
+  } while (r == InflateResult::Ok);
   InflateEnd(&rec);
   return r;
 }
@@ -44,47 +46,47 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
   struct Case {
     int bits, size;
     bool deflate64;
-    int want;
+    InflateResult want;
   } cases[] = {
-      {15, kZStreamRecSize, false, inflOk},
-      {-15, kZStreamRecSize, false, inflOk},
-      {8, kZStreamRecSize, false, inflOk},
-      {7, kZStreamRecSize, false, inflStreamError},
-      {16, kZStreamRecSize, false, inflStreamError},
-      {-16, kZStreamRecSize, false, inflStreamError},
-      {15, 73, false, inflVersionError},
-      {-15, kZStreamRecSize, true, inflOk},
-      {16, kZStreamRecSize, true, inflStreamError},
+      {15, kZStreamRecSize, false, InflateResult::Ok},
+      {-15, kZStreamRecSize, false, InflateResult::Ok},
+      {8, kZStreamRecSize, false, InflateResult::Ok},
+      {7, kZStreamRecSize, false, InflateResult::StreamError},
+      {16, kZStreamRecSize, false, InflateResult::StreamError},
+      {-16, kZStreamRecSize, false, InflateResult::StreamError},
+      {15, 73, false, InflateResult::VersionError},
+      {-15, kZStreamRecSize, true, InflateResult::Ok},
+      {16, kZStreamRecSize, true, InflateResult::StreamError},
   };
   for (const auto& c : cases) {
     ZStreamRec rec;
     EXPECT_EQ(InflateInit(&rec, c.bits, c.size, c.deflate64), c.want) << c.bits << " " << c.size << " " << c.deflate64;
-    if (c.want == inflOk) {
-      EXPECT_EQ(InflateEnd(&rec), inflOk);
+    if (c.want == InflateResult::Ok) {
+      EXPECT_EQ(InflateEnd(&rec), InflateResult::Ok);
     }
   }
-  EXPECT_EQ(InflateInit(nullptr, 15), inflStreamError);
+  EXPECT_EQ(InflateInit(nullptr, 15), InflateResult::StreamError);
   ZStreamRec none;
-  EXPECT_EQ(Inflate(&none, 0), inflStreamError);
-  EXPECT_EQ(InflateEnd(&none), inflStreamError);
+  EXPECT_EQ(Inflate(&none, 0), InflateResult::StreamError);
+  EXPECT_EQ(InflateEnd(&none), InflateResult::StreamError);
   EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
 }
 
 TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   Bytes out;
-  EXPECT_EQ(InflateAll(kZlib, 15, out), inflStreamEnd);
+  EXPECT_EQ(InflateAll(kZlib, 15, out), InflateResult::StreamEnd);
   EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
 
   struct Case {
     const char* what;
     size_t at;
     uint8_t value;
-    int want;
+    InflateResult want;
   } cases[] = {
-      {"Adler-32 mismatch", kZlib.size() - 1, 0x4f, inflDataError},
-      {"method not 8", 0, 0x79, inflDataError},
-      {"header not a multiple of 31", 1, 0xdb, inflDataError},
-      {"window larger than allowed", 0, 0x88, inflDataError},
+      {"Adler-32 mismatch", kZlib.size() - 1, 0x4f, InflateResult::DataError},
+      {"method not 8", 0, 0x79, InflateResult::DataError},
+      {"header not a multiple of 31", 1, 0xdb, InflateResult::DataError},
+      {"window larger than allowed", 0, 0x88, InflateResult::DataError},
   };
   for (const auto& c : cases) {
     Bytes bad = kZlib;
@@ -95,9 +97,9 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   // 0x78 0xbb: the preset-dictionary flag; the dictionary id follows.
   Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
   Bytes o;
-  EXPECT_EQ(InflateAll(dict, 15, o), inflNeedDict);
+  EXPECT_EQ(InflateAll(dict, 15, o), InflateResult::NeedDict);
   // Window bits 9 refuse a header that asks for 32 KiB.
-  EXPECT_EQ(InflateAll(kZlib, 9, o), inflDataError);
+  EXPECT_EQ(InflateAll(kZlib, 9, o), InflateResult::DataError);
 }
 
 TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
@@ -114,23 +116,23 @@ TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
   // "abcabcabc" then 12 bytes copied from 6 back.
   const std::string want = "stored abcabcabcabcabcabcabc";
   ZStreamRec rec;
-  ASSERT_EQ(InflateInit(&rec, -15), inflOk);
+  ASSERT_EQ(InflateInit(&rec, -15), InflateResult::Ok);
   Bytes out;
-  int r = inflOk;
+  InflateResult r = InflateResult::Ok;
   size_t at = 0;
-  for (int guard = 0; guard < 10000 && r != inflStreamEnd; ++guard) {
+  for (int guard = 0; guard < 10000 && r != InflateResult::StreamEnd; ++guard) {
     uint8_t b = 0;
     rec.next_in = w.bytes.data() + at;
     rec.avail_in = at < w.bytes.size() ? 1 : 0;
     rec.next_out = &b;
     rec.avail_out = 1;
     r = Inflate(&rec, 0);
-    ASSERT_GE(r, inflBufError);
+    ASSERT_GE(r, InflateResult::BufError);
     at += rec.avail_in == 0 && at < w.bytes.size() ? 1 : 0;
     if (rec.avail_out == 0) out.push_back(b);
   }
   InflateEnd(&rec);
-  EXPECT_EQ(r, inflStreamEnd);
+  EXPECT_EQ(r, InflateResult::StreamEnd);
   EXPECT_EQ(std::string(out.begin(), out.end()), want);
 }
 
@@ -139,10 +141,10 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
     const char* what;
     std::function<void(BitWriter&)> build;
     bool deflate64;
-    int want;
+    DecodeResult want;
   };
   const Case cases[] = {
-      {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, false, drBadData},
+      {"block type 3", [](BitWriter& w) { w.Put(7, 3); }, false, DecodeResult::BadData},
       {"NLEN not the complement of LEN",
        [](BitWriter& w) {
          w.Put(1, 3);
@@ -150,7 +152,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(5, 16);
          w.Put(5, 16);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"distance before the first byte",
        [](BitWriter& w) {
          w.Put(3, 3);
@@ -159,7 +161,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Code(1, 5);
          w.Fixed(256);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"fixed distance code 30 in plain Deflate",
        [](BitWriter& w) {
          w.Put(3, 3);
@@ -167,14 +169,14 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Fixed(257);
          w.Code(30, 5);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"length code 286",
        [](BitWriter& w) {
          w.Put(3, 3);
          w.Fixed('a');
          w.Fixed(286);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"over-subscribed code-length code",
        [](BitWriter& w) {
          w.Put(5, 3);
@@ -183,7 +185,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(15, 4);
          for (int i = 0; i < 19; ++i) w.Put(1, 3);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"repeat of a length with none before",
        [](BitWriter& w) {
          w.Put(5, 3);
@@ -197,7 +199,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Code(1, 1);  // 16 first
          w.Put(0, 2);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"more than 30 distance codes",
        [](BitWriter& w) {
          w.Put(5, 3);
@@ -205,7 +207,7 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(30, 5);
          w.Put(0, 4);
        },
-       false, drBadData},
+       false, DecodeResult::BadData},
       {"truncated inside a stored block",
        [](BitWriter& w) {
          w.Put(1, 3);
@@ -214,24 +216,24 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(0xFFF5, 16);
          w.Put(0x41, 8);
        },
-       false, drInputEnded},
+       false, DecodeResult::InputEnded},
       {"no last block",
        [](BitWriter& w) {
          w.Put(2, 3);
          w.Fixed('a');
          w.Fixed(256);
        },
-       false, drInputEnded},
-      {"empty input", [](BitWriter&) {}, true, drInputEnded},
+       false, DecodeResult::InputEnded},
+      {"empty input", [](BitWriter&) {}, true, DecodeResult::InputEnded},
   };
   for (const auto& c : cases) {
     BitWriter w;
     c.build(w);
     EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, c.want) << c.what;
     // With input to spare after the damage, the fast loop meets it and stops there as well.
-    if (c.want == drBadData) {
+    if (c.want == DecodeResult::BadData) {
       w.bytes.resize(w.bytes.size() + 64, 0);
-      EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, drBadData) << c.what << " with input to spare";
+      EXPECT_EQ(Inflate64Or32(w.bytes, c.deflate64).result, DecodeResult::BadData) << c.what << " with input to spare";
     }
   }
 }
@@ -247,7 +249,7 @@ TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
     w.Code(0, 5);  // distance 1
     w.Fixed(256);
     const auto run = Inflate64Or32(w.bytes, true);
-    EXPECT_EQ(run.result, drOk);
+    EXPECT_EQ(run.result, DecodeResult::Ok);
     ASSERT_EQ(run.out.size(), 65539u);
     EXPECT_TRUE(std::all_of(run.out.begin(), run.out.end(), [](uint8_t b) { return b == 'x'; }));
     // Plain Deflate reads the same code as length 258 without extra bits.
@@ -266,27 +268,27 @@ TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
     w.Fixed(256);
     const auto run = Inflate64Or32(w.bytes, true);
     SCOPED_TRACE(code);
-    ASSERT_EQ(run.result, drOk);
+    ASSERT_EQ(run.result, DecodeResult::Ok);
     ASSERT_EQ(run.out.size(), history.size() + 3);
     const size_t dist = code == 30 ? 32769 + 16383 : 49153 + 16382;
     for (size_t k = 0; k < 3; ++k) EXPECT_EQ(run.out[history.size() + k], history[history.size() - dist + k]);
-    EXPECT_EQ(Inflate64Or32(w.bytes, false).result, drBadData);
+    EXPECT_EQ(Inflate64Or32(w.bytes, false).result, DecodeResult::BadData);
   }
 }
 
 TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   MemoryStream32 src(kZlib.data(), kZlib.size());
   DecompressStream s(src, 13, 15);
-  ASSERT_EQ(s.InitResult(), inflOk);
+  ASSERT_EQ(s.InitResult(), InflateResult::Ok);
   char buf[64] = {};
   EXPECT_EQ(s.Read(buf, 5), 5);
   EXPECT_EQ(std::string(buf, 5), "hello");
-  EXPECT_EQ(s.Seek(6, soCurrent), 11);
+  EXPECT_EQ(s.Seek(6, SeekOrigin::Current), 11);
   EXPECT_EQ(s.Read(buf, 64), 11);
   EXPECT_EQ(std::string(buf, 11), " hello zlib");
   EXPECT_TRUE(s.Ended());
   EXPECT_EQ(s.Read(buf, 64), 0);
-  EXPECT_EQ(s.Seek(0, soBeginning), 0);
+  EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
   EXPECT_EQ(s.Read(buf, 64), 22);
   EXPECT_EQ(s.Write(buf, 1), -1);
 }
@@ -304,13 +306,13 @@ TEST(InflatePeers, TruncatedAndCorruptedEntriesFailCleanly) {
   for (const auto& e : WalkZip(ReadAll(PeerDir() / "zip2/deflate64.zip"))) {
     if (e.method != 9 || e.size < 100000) continue;
     Bytes cut(e.packed.begin(), e.packed.begin() + long(e.packed.size() / 2));
-    EXPECT_EQ(Inflate64Or32(cut, true, e.size).result, drInputEnded);
+    EXPECT_EQ(Inflate64Or32(cut, true, e.size).result, DecodeResult::InputEnded);
     // Damage anywhere must end in an error or a wrong CRC, never an out-of-bounds access.
     for (size_t at : {size_t(3), e.packed.size() / 3, e.packed.size() - 5}) {
       Bytes bad = e.packed;
       bad[at] ^= 0x5A;
       const auto run = Inflate64Or32(bad, true, e.size);
-      EXPECT_TRUE(run.result != drOk || Crc32(run.out) != e.crc) << at;
+      EXPECT_TRUE(run.result != DecodeResult::Ok || Crc32(run.out) != e.crc) << at;
     }
   }
 }
@@ -321,12 +323,12 @@ TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread) {
     if (e.method != 9 || e.size < 100000) continue;
     for (size_t piece : {size_t(32), size_t(33), size_t(1000), size_t(65536)}) {
       ZStreamRec rec;
-      ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), inflOk);
+      ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), InflateResult::Ok);
       Bytes out(e.size + 10);
       rec.next_out = out.data();
       rec.avail_out = uint32_t(out.size());
-      int r = inflOk;
-      for (size_t at = 0; at < e.packed.size() && r != inflStreamEnd; at += piece) {
+      InflateResult r = InflateResult::Ok;
+      for (size_t at = 0; at < e.packed.size() && r != InflateResult::StreamEnd; at += piece) {
         // A heap block of exactly the piece's size: a read past it is reported.
         const size_t n = std::min(piece, e.packed.size() - at);
         std::unique_ptr<uint8_t[]> block(new uint8_t[n]);
@@ -334,14 +336,14 @@ TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread) {
         rec.next_in = block.get();
         rec.avail_in = uint32_t(n);
         do r = Inflate(&rec, 0);
-        while (r == inflOk && rec.avail_in);
-        ASSERT_TRUE(r == inflOk || r == inflBufError || r == inflStreamEnd) << r;
-        if (r == inflStreamEnd) break;
+        while (r == InflateResult::Ok && rec.avail_in);
+        ASSERT_TRUE(r == InflateResult::Ok || r == InflateResult::BufError || r == InflateResult::StreamEnd) << int(r);
+        if (r == InflateResult::StreamEnd) break;
         // The engine may keep whole bytes in its bit buffer, but must not point past the piece.
         ASSERT_EQ(rec.avail_in, 0u);
       }
       InflateEnd(&rec);
-      EXPECT_EQ(r, inflStreamEnd) << piece;
+      EXPECT_EQ(r, InflateResult::StreamEnd) << piece;
       out.resize(rec.total_out);
       EXPECT_EQ(Crc32(out), e.crc) << piece;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/Bzip2Stream.h"
+#include "archive/DeflateMethods.h"
 #include "archive/LegacyZip.h"
 #include "tests/archive/ZipEntryWalk.h"
 
@@ -83,11 +84,11 @@ TEST(Unshrink, LzwCasesThatReuseCodes) {
   // After a partial clear the freed leaves (258, 259) come back from the smallest while 257,
   // which has a child, keeps its meaning.
   const auto cleared = Shrunk({97, 98, 257, 97, 256, 2, 98, 258, 257});
-  EXPECT_EQ(cleared.result, drOk);
+  EXPECT_EQ(cleared.result, DecodeResult::Ok);
   EXPECT_EQ(Str(cleared.out), "ababababab");
   // 256 then 1 widens the codes to 10 bits.
   const auto wide = RunDecoder(Unshrink, Codes({{97, 9}, {256, 9}, {1, 9}, {98, 10}, {257, 10}}), 10);
-  EXPECT_EQ(wide.result, drOk);
+  EXPECT_EQ(wide.result, DecodeResult::Ok);
   EXPECT_EQ(Str(wide.out), "abab");
 }
 
@@ -114,11 +115,11 @@ TEST(Unshrink, DamagedCodesAreBadBlocks) {
   };
   for (const auto& c : cases) {
     const auto run = RunDecoder(Unshrink, c.data, 100);
-    EXPECT_EQ(run.result, drBadData) << c.what;
+    EXPECT_EQ(run.result, DecodeResult::BadData) << c.what;
     EXPECT_EQ(DecodeResultMessage(1, run.result), 25116) << c.what;
   }
-  EXPECT_EQ(DecodeResultMessage(1, drStackOverflow), 25305);
-  EXPECT_EQ(DecodeResultMessage(6, drBadData), 0);
+  EXPECT_EQ(DecodeResultMessage(1, DecodeResult::StackOverflow), 25305);
+  EXPECT_EQ(DecodeResultMessage(6, DecodeResult::BadData), 0);
 }
 
 TEST(Unreduce, FollowerSetsDleAndMatches) {
@@ -127,7 +128,7 @@ TEST(Unreduce, FollowerSetsDleAndMatches) {
     int factor;
     Bytes data;
     std::string want;
-    int result;
+    DecodeResult result;
   };
   const Case cases[] = {
       {"match and DLE 0", 1,
@@ -135,7 +136,7 @@ TEST(Unreduce, FollowerSetsDleAndMatches) {
                [](BitWriter& w) {
                  for (unsigned b : std::initializer_list<unsigned>{'A', 'B', 'C', 144, 1, 2, 144, 0}) w.Put(b, 8);
                }),
-       "ABCABCA\x90", drOk},
+       "ABCABCA\x90", DecodeResult::Ok},
       {"follower index, then plain bytes after an empty set", 1,
        Reduced({{0, Text("Z")}},
                [](BitWriter& w) {
@@ -143,25 +144,25 @@ TEST(Unreduce, FollowerSetsDleAndMatches) {
                  w.Put(0, 1);
                  w.Put('Q', 8);
                }),
-       "ZQ", drOk},
+       "ZQ", DecodeResult::Ok},
       {"long length through the extra byte", 1,
        Reduced({},
                [](BitWriter& w) {
                  for (unsigned b : std::initializer_list<unsigned>{'x', 144, 127, 10, 0}) w.Put(b, 8);
                }),
-       std::string(141, 'x'), drOk},
+       std::string(141, 'x'), DecodeResult::Ok},
       {"factor 4 distance before the start gives zeros", 4,
        Reduced({},
                [](BitWriter& w) {
                  for (unsigned b : std::initializer_list<unsigned>{'A', 'B', 144, 0x21, 0}) w.Put(b, 8);
                }),
-       std::string("AB\0\0\0\0", 6), drOk},
-      {"follower set of 33", 1, Codes({{33, 6}}), "", drBadData},
-      {"data ends early", 2, Reduced({}, [](BitWriter& w) { w.Put('A', 8); }), "A", drInputEnded},
+       std::string("AB\0\0\0\0", 6), DecodeResult::Ok},
+      {"follower set of 33", 1, Codes({{33, 6}}), "", DecodeResult::BadData},
+      {"data ends early", 2, Reduced({}, [](BitWriter& w) { w.Put('A', 8); }), "A", DecodeResult::InputEnded},
   };
   for (const auto& c : cases) {
     const auto run = RunDecoder([&](ZipDecodeIo& io) { return Unreduce(io, c.factor); }, c.data,
-                                c.result == drInputEnded ? 5 : int64_t(c.want.size()));
+                                c.result == DecodeResult::InputEnded ? 5 : int64_t(c.want.size()));
     EXPECT_EQ(run.result, c.result) << c.what;
     EXPECT_EQ(Str(run.out), c.want) << c.what;
   }
@@ -179,7 +180,7 @@ TEST(Unreduce, FollowerSetsDleAndMatches) {
                                           w.Put('Q', 8);
                                         }),
                                 2);
-    EXPECT_EQ(run.result, drOk) << size;
+    EXPECT_EQ(run.result, DecodeResult::Ok) << size;
     EXPECT_EQ(Str(run.out), std::string(1, char('A' + size - 1)) + "Q") << size;
   }
 }
@@ -230,7 +231,7 @@ TEST(Explode, WindowsTreesAndLongMatches) {
     Imploder m(c.lit, c.big);
     c.build(m);
     const auto run = RunDecoder(Explode, m.w.bytes, int64_t(c.want.size()), m.Flags());
-    EXPECT_EQ(run.result, drOk) << c.what;
+    EXPECT_EQ(run.result, DecodeResult::Ok) << c.what;
     EXPECT_EQ(Str(run.out), c.want) << c.what;
   }
 }
@@ -239,10 +240,10 @@ TEST(Explode, DamagedTreesAndTruncatedData) {
   Imploder m(false, false);
   m.Literal('A');
   const auto cut = RunDecoder(Explode, m.w.bytes, 10, 0);
-  EXPECT_EQ(cut.result, drInputEnded);
+  EXPECT_EQ(cut.result, DecodeResult::InputEnded);
   // A tree with too few lengths, one with too many, and an incomplete one.
   const Bytes bad[] = {{0, 0xF5}, {4, 0xF5, 0xF5, 0xF5, 0xF5, 0xF5}, {3, 0xF5, 0xF5, 0xF5, 0xE5}};
-  for (const auto& b : bad) EXPECT_EQ(RunDecoder(Explode, b, 10, 0).result, drBadData);
+  for (const auto& b : bad) EXPECT_EQ(RunDecoder(Explode, b, 10, 0).result, DecodeResult::BadData);
 }
 
 TEST(LegacyPeers, ShrunkReducedAndImplodedEntriesMatchTheirCrc) {
@@ -275,7 +276,7 @@ TEST(AllDecoders, ArbitraryBytesEndCleanly) {
     if (zip.size() > 30)
       inputs.emplace_back(zip.begin() + 30 + long(Get16(zip, 26) + Get16(zip, 28)) % long(zip.size() - 30), zip.end());
   }
-  const std::function<int(ZipDecodeIo&)> decoders[] = {
+  const std::function<DecodeResult(ZipDecodeIo&)> decoders[] = {
       InflateDeflate,
       InflateDeflate64,
       BZip2DecodeStream,

@@ -153,7 +153,7 @@ TEST(LhaReader, LinksInsideTheTargetFolderAreNeverFollowed) {
 }
 
 namespace {
-// Makes openat2 answer ENOSYS in this process, as a kernel before 5.6 does.
+// Makes openat2 return ENOSYS in this process, as a kernel before 5.6 does.
 bool WithoutOpenat2() {
   sock_filter filter[] = {
       BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),

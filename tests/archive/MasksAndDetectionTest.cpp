@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveExtractor.h"
+#include "archive/Detect.h"
 #include "archive/Masks.h"
 #include "archive/PeResources.h"
+#include "archive/VolumeNames.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 using namespace corvina::archive;
@@ -110,66 +112,66 @@ TEST(Detection, EverySignature) {
     ArchiveFormat type;
   };
   const Case cases[] = {
-      {"Rar!", atRar},
-      {"MSCF", atCab},
-      {"\xB7\xDF\x54\x57", atArc},
-      {"\x13\x5D\x65\x8C", atMsGz},
-      {"BH\x05\x07", atBh},
-      {"ZOO ", atZoo},
-      {"\x1F\x8B", atGZip},
-      {"\x1F\x9E", atGZip},
-      {"\x1F\x9D", atGZip},
-      {"\x1F\xA0", atGZip},
-      {"\x1F\x1E", atGZip},
-      {"\x1F\x1F", atNotAvail},
-      {"%!", atGZip},
-      {"\x60\xEA", atArj},
-      {"ZO", atZoo},
-      {"\x1A\x1E", atArc},
-      {"\x1A\x0A", atPak},
-      {"\x1A\x08", atArc},
-      {"\x1A\x09", atArc},
-      {"\xB7\x92", atArcSfx},
-      {"\x1A\x02", atArc},
-      {"\x1A\x0B", atPak},
-      {"PL\x03\x04", atZip},
-      {"PN\x03\x04", atZip},
-      {"PKG4", atNotAvail},
-      {"HA", atHa},
-      {"PKG5", atUnknown},
-      {std::string("\x00\x00-lh5-", 7).substr(0, 7), atLha},
+      {"Rar!", ArchiveFormat::Rar},
+      {"MSCF", ArchiveFormat::Cab},
+      {"\xB7\xDF\x54\x57", ArchiveFormat::Arc},
+      {"\x13\x5D\x65\x8C", ArchiveFormat::MsGz},
+      {"BH\x05\x07", ArchiveFormat::Bh},
+      {"ZOO ", ArchiveFormat::Zoo},
+      {"\x1F\x8B", ArchiveFormat::GZip},
+      {"\x1F\x9E", ArchiveFormat::GZip},
+      {"\x1F\x9D", ArchiveFormat::GZip},
+      {"\x1F\xA0", ArchiveFormat::GZip},
+      {"\x1F\x1E", ArchiveFormat::GZip},
+      {"\x1F\x1F", ArchiveFormat::NotAvail},
+      {"%!", ArchiveFormat::GZip},
+      {"\x60\xEA", ArchiveFormat::Arj},
+      {"ZO", ArchiveFormat::Zoo},
+      {"\x1A\x1E", ArchiveFormat::Arc},
+      {"\x1A\x0A", ArchiveFormat::Pak},
+      {"\x1A\x08", ArchiveFormat::Arc},
+      {"\x1A\x09", ArchiveFormat::Arc},
+      {"\xB7\x92", ArchiveFormat::ArcSfx},
+      {"\x1A\x02", ArchiveFormat::Arc},
+      {"\x1A\x0B", ArchiveFormat::Pak},
+      {"PL\x03\x04", ArchiveFormat::Zip},
+      {"PN\x03\x04", ArchiveFormat::Zip},
+      {"PKG4", ArchiveFormat::NotAvail},
+      {"HA", ArchiveFormat::Ha},
+      {"PKG5", ArchiveFormat::Unknown},
+      {std::string("\x00\x00-lh5-", 7).substr(0, 7), ArchiveFormat::Lha},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.head);
     Bytes b = WithHead(c.head);
-    if (c.type == atLha) {
+    if (c.type == ArchiveFormat::Lha) {
       b[0] = 0x20;
       b[1] = 0;
     }
     EXPECT_EQ(Detect(b), c.type);
   }
-  EXPECT_EQ(Detect(WithHead("BZh91AY&SY")), atBz2);
-  EXPECT_EQ(Detect(WithHead("hello\nContent-Transfer-Encoding: Base64\nxx")), atBase64);
-  EXPECT_EQ(Detect(WithHead("begin 644 x\n")), atUue);
-  EXPECT_EQ(Detect(Bytes(19, 'x')), atNotAvail);
-  EXPECT_EQ(Detect(Bytes(4096, 0)), atNotAvail);  // all zeros: nothing read past the data
+  EXPECT_EQ(Detect(WithHead("BZh91AY&SY")), ArchiveFormat::Bz2);
+  EXPECT_EQ(Detect(WithHead("hello\nContent-Transfer-Encoding: Base64\nxx")), ArchiveFormat::Base64);
+  EXPECT_EQ(Detect(WithHead("begin 644 x\n")), ArchiveFormat::Uue);
+  EXPECT_EQ(Detect(Bytes(19, 'x')), ArchiveFormat::NotAvail);
+  EXPECT_EQ(Detect(Bytes(4096, 0)), ArchiveFormat::NotAvail);  // all zeros: nothing read past the data
 }
 
 TEST(Detection, LhaOffsetsMacBinaryAndSfxStub) {
   const Bytes lha = LhaArchive({{.name = "a.txt", .data = Text("abc")}});
   int64_t offset = -2;
-  EXPECT_EQ(Detect(lha, &offset), atLha);
+  EXPECT_EQ(Detect(lha, &offset), ArchiveFormat::Lha);
   EXPECT_EQ(offset, 0);
   Bytes mac(128, 0);
   Append(mac, lha);
   mac.resize(400, 0);
-  EXPECT_EQ(Detect(mac, &offset), atLha);
+  EXPECT_EQ(Detect(mac, &offset), ArchiveFormat::Lha);
   EXPECT_EQ(offset, 128);
   Bytes sfx(1945, 0);
   sfx[0] = 'M';
   sfx[1] = 'Z';
   Append(sfx, lha);
-  EXPECT_EQ(Detect(sfx, &offset), atLhaSfx);
+  EXPECT_EQ(Detect(sfx, &offset), ArchiveFormat::LhaSfx);
   EXPECT_EQ(offset, 1945);
 }
 
@@ -182,13 +184,13 @@ TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
   char field[9];
   std::snprintf(field, sizeof field, "%06o ", sum);
   std::copy(field, field + 8, tar.begin() + 148);
-  EXPECT_EQ(Detect(tar), atTar);
+  EXPECT_EQ(Detect(tar), ArchiveFormat::Tar);
   // A volume header block ('V' in the type field) before it: the archive starts at the second block.
   Bytes volume(512, 0);
   volume[500] = 'V';
   Append(volume, tar);
   int64_t offset = -2;
-  EXPECT_EQ(Detect(volume, &offset), atTar);
+  EXPECT_EQ(Detect(volume, &offset), ArchiveFormat::Tar);
   EXPECT_EQ(offset, 512);
 }
 
@@ -199,8 +201,8 @@ TEST(Detection, ZipAndJar) {
   zip[26] = 1;
   zip.push_back('a');
   Append(zip, ZipDirectory(uint32_t(zip.size()), "a"));
-  EXPECT_EQ(Detect(zip), atZip);
-  EXPECT_EQ(Detect(zip, nullptr, "x.JAR"), atJar);
+  EXPECT_EQ(Detect(zip), ArchiveFormat::Zip);
+  EXPECT_EQ(Detect(zip, nullptr, "x.JAR"), ArchiveFormat::Jar);
 }
 
 TEST(Routines, DatesPercentsAndNames) {
@@ -309,9 +311,11 @@ TEST(Detection, ExecutableStubOffsets) {
     size_t need;
     ArchiveFormat type;
   };
-  for (const Stub& stub : {Stub{6674, {0x1A, 0x08}, 3, atArcSfx}, Stub{13138, {0x1A, 0x09}, 3, atArcSfx},
-                           Stub{6867, {0x1A, 0x0A}, 3, atPakSfx}, Stub{8601, {0x1A, 0x0B}, 3, atPakSfx},
-                           Stub{7612, {'P', 'K', 3, 4}, 5, atZipSfx}, Stub{25661, {'P', 'K', 3, 4}, 5, atZipSfx}}) {
+  for (const Stub& stub :
+       {Stub{6674, {0x1A, 0x08}, 3, ArchiveFormat::ArcSfx}, Stub{13138, {0x1A, 0x09}, 3, ArchiveFormat::ArcSfx},
+        Stub{6867, {0x1A, 0x0A}, 3, ArchiveFormat::PakSfx}, Stub{8601, {0x1A, 0x0B}, 3, ArchiveFormat::PakSfx},
+        Stub{7612, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx},
+        Stub{25661, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx}}) {
     for (size_t size : {stub.at + stub.need - 1, stub.at + stub.need}) {
       Bytes exe(size, 0);
       exe[0] = 'M';
@@ -319,7 +323,7 @@ TEST(Detection, ExecutableStubOffsets) {
       std::copy(stub.marker.begin(), stub.marker.end(), exe.begin() + long(stub.at));
       int64_t offset = -2;
       const bool whole = size == stub.at + stub.need;
-      EXPECT_EQ(DetectMemory(exe, &offset), whole ? stub.type : atNotAvail) << stub.at << " " << size;
+      EXPECT_EQ(DetectMemory(exe, &offset), whole ? stub.type : ArchiveFormat::NotAvail) << stub.at << " " << size;
       if (whole) {
         EXPECT_EQ(offset, int64_t(stub.at));
       }
@@ -336,7 +340,7 @@ TEST(Detection, ExecutableStubOffsets) {
     Put16(exe, 4, 3);
     Append(exe, lha);
     int64_t offset = -2;
-    EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx) << end;
+    EXPECT_EQ(DetectMemory(exe, &offset), ArchiveFormat::LhaSfx) << end;
     EXPECT_EQ(offset, end);
   }
   // Method names in a stub's own text are not an archive: the scan takes the real header.
@@ -347,24 +351,25 @@ TEST(Detection, ExecutableStubOffsets) {
   std::copy(text.begin(), text.end(), exe.begin() + 17100);
   Append(exe, lha);
   int64_t offset = -2;
-  EXPECT_EQ(DetectMemory(exe, &offset), atLhaSfx);
+  EXPECT_EQ(DetectMemory(exe, &offset), ArchiveFormat::LhaSfx);
   EXPECT_EQ(offset, 18000);
   // The scan knows the other kinds' headers too (an ARJ header by the one that follows it, an ACE
   // header by its mark seven bytes in); the look-alike BH marker is passed over.
-  for (const auto& [head, type] : {std::pair<std::string, ArchiveFormat>{"BH\x05\x07\x0F\x94\xC3\x84", atNotAvail},
-                                   {"BH\x05\x07\x0F\x94\xC3\x85", atBhSfx},
-                                   {std::string("MSCF\0\0\0\0", 8), atCabSfx},
-                                   {"Rar!\x1A\x07", atRarSfx},
-                                   {std::string("\x60\xEA\x04\0..........\x60\xEA", 16), atArjSfx},
-                                   {std::string("\x60\xEA\x04\0.........\x60\xEA", 15), atNotAvail},
-                                   {"1234567**ACE**", atAceSfx}}) {
+  for (const auto& [head, type] :
+       {std::pair<std::string, ArchiveFormat>{"BH\x05\x07\x0F\x94\xC3\x84", ArchiveFormat::NotAvail},
+        {"BH\x05\x07\x0F\x94\xC3\x85", ArchiveFormat::BhSfx},
+        {std::string("MSCF\0\0\0\0", 8), ArchiveFormat::CabSfx},
+        {"Rar!\x1A\x07", ArchiveFormat::RarSfx},
+        {std::string("\x60\xEA\x04\0..........\x60\xEA", 16), ArchiveFormat::ArjSfx},
+        {std::string("\x60\xEA\x04\0.........\x60\xEA", 15), ArchiveFormat::NotAvail},
+        {"1234567**ACE**", ArchiveFormat::AceSfx}}) {
     Bytes other(18000, ' ');
     other[0] = 'M';
     other[1] = 'Z';
     Append(other, WithHead(head, 40));
     offset = -2;
     EXPECT_EQ(DetectMemory(other, &offset), type) << head;
-    if (type != atNotAvail) {
+    if (type != ArchiveFormat::NotAvail) {
       EXPECT_EQ(offset, 18000) << head;
     }
   }
@@ -373,7 +378,7 @@ TEST(Detection, ExecutableStubOffsets) {
   ace[0] = 'M';
   ace[1] = 'Z';
   Append(ace, WithHead("**ACE**", 40));
-  EXPECT_EQ(DetectMemory(ace, &offset), atAceSfx);
+  EXPECT_EQ(DetectMemory(ace, &offset), ArchiveFormat::AceSfx);
   EXPECT_EQ(offset, int64_t(17000 + 32768 - 5 - 7));
 }
 
@@ -386,14 +391,14 @@ TEST(Detection, ArchiveOffsetFromStringResources) {
     return exe;
   };
   int64_t offset = -2;
-  EXPECT_EQ(DetectMemory(withArchive({"", "5000"}), &offset), atLhaSfx);
+  EXPECT_EQ(DetectMemory(withArchive({"", "5000"}), &offset), ArchiveFormat::LhaSfx);
   EXPECT_EQ(offset, 5000);
   // Texts that end the search: not a number, a number past the file, an empty text first.
-  EXPECT_EQ(DetectMemory(withArchive({"", "50x0"})), atNotAvail);
-  EXPECT_EQ(DetectMemory(withArchive({"", "99999"})), atNotAvail);
-  EXPECT_EQ(DetectMemory(withArchive({"", "", "5000"})), atNotAvail);
+  EXPECT_EQ(DetectMemory(withArchive({"", "50x0"})), ArchiveFormat::NotAvail);
+  EXPECT_EQ(DetectMemory(withArchive({"", "99999"})), ArchiveFormat::NotAvail);
+  EXPECT_EQ(DetectMemory(withArchive({"", "", "5000"})), ArchiveFormat::NotAvail);
   // A later string is tried when an earlier candidate holds nothing known.
-  EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), atLhaSfx);
+  EXPECT_EQ(DetectMemory(withArchive({"", "100", "5000"}), &offset), ArchiveFormat::LhaSfx);
   EXPECT_EQ(offset, 5000);
 
   // The texts themselves: cut to the length asked for, other than ASCII shown as "?", from the
@@ -435,14 +440,14 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
     WriteAll(file, WithHead(head, 200));
     ArchiveExtractor c;
     c.SetArchiveFile(file.string());
-    EXPECT_EQ(c.ArchiveType, atZipMVol) << head;
-    EXPECT_EQ(c.DetectFlags, HeaderBit(htLocal)) << head;
+    EXPECT_EQ(c.ArchiveType, ArchiveFormat::ZipMVol) << head;
+    EXPECT_EQ(c.DetectFlags, HeaderBit(HeaderType::Local)) << head;
   }
   // A ZIP behind bytes of no known kind is found by its end record; the reader starts at 0.
   Bytes zip = WithHead("junkjunk", 100);
   Append(zip, ZipDirectory(0, ""));  // stored as if nothing stood before it
   int64_t offset = -2;
-  EXPECT_EQ(DetectMemory(zip, &offset), atZip);
+  EXPECT_EQ(DetectMemory(zip, &offset), ArchiveFormat::Zip);
   EXPECT_EQ(offset, 0);
   // Without an end record, the scan finds a local header behind such bytes, but not the marker
   // that only looks like one.
@@ -450,18 +455,18 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
     Bytes local = WithHead("junkjunk", 100);
     Append(local, WithHead(marker ? "PK\x03\x04\x74\x0B\x3D" : "PK\x03\x04\x14", 40));
     local[107] = 0;
-    EXPECT_EQ(DetectMemory(local, &offset), marker ? atNotAvail : atZip) << marker;
+    EXPECT_EQ(DetectMemory(local, &offset), marker ? ArchiveFormat::NotAvail : ArchiveFormat::Zip) << marker;
     EXPECT_EQ(offset, marker ? -1 : 100) << marker;
   }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
-  EXPECT_EQ(DetectMemory(zip), atZipMVol);
+  EXPECT_EQ(DetectMemory(zip), ArchiveFormat::ZipMVol);
   // So does a last volume that happens to begin with a local header.
   Bytes last = WithHead("PK\x03\x04", 100);
   Append(last, ZipDirectory(100, ""));
-  EXPECT_EQ(DetectMemory(last), atZip);
+  EXPECT_EQ(DetectMemory(last), ArchiveFormat::Zip);
   Put16(last, last.size() - 22 + 4, 1);
-  EXPECT_EQ(DetectMemory(last), atZipMVol);
+  EXPECT_EQ(DetectMemory(last), ArchiveFormat::ZipMVol);
 }
 
 TEST(Routines, DateEdgesFoldersAndVolumes) {
@@ -513,8 +518,9 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
     int volume;
   };
   for (const VolumeCase& v :
-       {VolumeCase{"x.arj", atArj, 'a', 1}, VolumeCase{"x.a01", atArj, 'a', 2}, VolumeCase{"x.j05", atJar, 'j', 6},
-        VolumeCase{"x.j15", atJar, 'j', 16}, VolumeCase{"x", atAce, 'C', 0}, VolumeCase{"x.lzh", atLha, 0, 0}}) {
+       {VolumeCase{"x.arj", ArchiveFormat::Arj, 'a', 1}, VolumeCase{"x.a01", ArchiveFormat::Arj, 'a', 2},
+        VolumeCase{"x.j05", ArchiveFormat::Jar, 'j', 6}, VolumeCase{"x.j15", ArchiveFormat::Jar, 'j', 16},
+        VolumeCase{"x", ArchiveFormat::Ace, 'C', 0}, VolumeCase{"x.lzh", ArchiveFormat::Lha, 0, 0}}) {
     char letter = 0;
     int volume = -1;
     NextVolumeName(v.name, v.type, letter, volume);

@@ -80,7 +80,7 @@ Outcome Extract(const fs::path& archive, const fs::path& dir, bool createDirs) {
   return ExtractFile(archive, dir, {"*.*"}, [&](LhaExtractor& lha) {
     lha.CreateStoredDirs = createDirs;
     // The one multi-gigabyte entry of the table is not decoded here: it is refused by its size.
-    lha.OnBegin = [&](ZipCommon& c, const std::string&, int, bool& extract) {
+    lha.OnBegin = [&](ArchiveContext& c, const std::string&, int, bool& extract) {
       if (static_cast<LhaExtractor&>(c).Header.UnpackedSize > 64u * 1024 * 1024) extract = false;
     };
   });
@@ -101,7 +101,7 @@ TEST(PeerArchives, EveryRowOfTheTable) {
     probe.SetArchiveFile(archive.string());
     std::set<std::string> methods;
     std::set<int> levels;
-    const bool lha = probe.ArchiveType == atLha || probe.ArchiveType == atLhaSfx;
+    const bool lha = probe.ArchiveType == ArchiveFormat::Lha || probe.ArchiveType == ArchiveFormat::LhaSfx;
     const bool walkable = lha && MethodsAndLevels(bytes, probe.ArchiveOffset, methods, levels);
     const bool huge = name == "morphos_lha_2717/h2_huge.lzh";
     const bool scoped = walkable && InScope(methods, levels) && !huge;

@@ -137,7 +137,7 @@ Outcome Decode(const char* method, const Stream& s, const fs::path& dir, int* pr
   LhaEntry e{
       .name = "s.bin", .data = s.unpacked, .method = method, .packedOverride = s.packed, .unpackedOverride = unpacked};
   return ExtractBytes(LhaArchive({e}), dir, {"*.*"}, [&](LhaExtractor& c) {
-    if (progressCalls) c.OnProgress = [progressCalls](ZipCommon&, int, int) { ++*progressCalls; };
+    if (progressCalls) c.OnProgress = [progressCalls](ArchiveContext&, int, int) { ++*progressCalls; };
   });
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/Inflate.h"
+#include "archive/ZipDecode.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
 namespace testutil {
@@ -90,13 +90,14 @@ struct BitWriter {
 inline fs::path PeerDir() { return fs::path(CORVINA_TESTDATA) / "zip-peers"; }
 
 struct DecodeRun {
-  int result = 0;
+  corvina::archive::DecodeResult result = corvina::archive::DecodeResult::Ok;
   Bytes out;
 };
 
 // Runs an entry decoder over `packed`, handing the input out in pieces of `readChunk` bytes.
-inline DecodeRun RunDecoder(const std::function<int(corvina::archive::ZipDecodeIo&)>& decoder, const Bytes& packed,
-                            int64_t size, uint16_t flags = 0, size_t readChunk = size_t(1) << 20) {
+inline DecodeRun RunDecoder(
+    const std::function<corvina::archive::DecodeResult(corvina::archive::ZipDecodeIo&)>& decoder, const Bytes& packed,
+    int64_t size, uint16_t flags = 0, size_t readChunk = size_t(1) << 20) {
   DecodeRun run;
   size_t pos = 0;
   corvina::archive::ZipDecodeIo io;
@@ -118,10 +119,11 @@ inline DecodeRun RunDecoder(const std::function<int(corvina::archive::ZipDecodeI
 }
 
 // Decodes every unencrypted entry of the listed peer archives whose method is in `methods` and
-// checks its size and CRC-32 against the central directory and EXPECTED.tsv. Answers how many
+// checks its size and CRC-32 against the central directory and EXPECTED.tsv. Returns how many
 // entries were checked.
-inline int CheckPeerEntries(const std::vector<int>& methods,
-                            const std::function<int(corvina::archive::ZipDecodeIo&, int method)>& decoder) {
+inline int CheckPeerEntries(
+    const std::vector<int>& methods,
+    const std::function<corvina::archive::DecodeResult(corvina::archive::ZipDecodeIo&, int method)>& decoder) {
   const auto expected = ReadExpectedTable(PeerDir() / "EXPECTED.tsv");
   std::vector<std::string> archives;
   for (const auto& [archive, rows] : expected)
@@ -138,7 +140,7 @@ inline int CheckPeerEntries(const std::vector<int>& methods,
       const auto run = RunDecoder([&](corvina::archive::ZipDecodeIo& io) { return decoder(io, method); }, e.packed,
                                   e.size, e.flags, 7000);
       SCOPED_TRACE(archive + " : " + e.name);
-      EXPECT_EQ(run.result, 0);
+      EXPECT_EQ(run.result, corvina::archive::DecodeResult::Ok);
       EXPECT_EQ(run.out.size(), e.size);
       EXPECT_EQ(Crc32(run.out), e.crc);
       if (const auto rows = expected.find(archive); rows != expected.end())

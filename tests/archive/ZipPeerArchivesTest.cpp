@@ -24,7 +24,7 @@ std::map<std::string, std::vector<Row>> ReadTable() { return ReadExpectedTable(k
 
 // The name a stored entry gets on disk: names that are not UTF-8 are read as CP932.
 std::string DiskName(const std::string& raw) {
-  std::string name = IsValidUtf8(raw) ? raw : ConvertEntryName(atZip, 0, raw);
+  std::string name = IsValidUtf8(raw) ? raw : ConvertEntryName(ArchiveFormat::Zip, 0, raw);
   for (char& c : name)
     if (c == '\\') c = '/';
   return name;
@@ -44,10 +44,10 @@ ZipOutcome Extract(const fs::path& archive, const fs::path& dir, const std::vect
   zip.CreateStoredDirs = true;
   zip.Passwords = passwords;
   zip.SetExtractDir(dir.string());
-  zip.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  zip.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
     r.errors.push_back(code);
   };
-  zip.OnEnd = [&](ZipCommon&, const std::string&, bool pass) { r.failed += pass ? 0 : 1; };
+  zip.OnEnd = [&](ArchiveContext&, const std::string&, bool pass) { r.failed += pass ? 0 : 1; };
   r.count = zip.Extract();
   return r;
 }

@@ -167,10 +167,10 @@ ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<
   zip.SetArchiveFile(archive.string());
   zip.FileSpec = {"*.*"};
   zip.SetExtractDir(out.string());
-  zip.OnError = [&](ZipCommon&, const std::string&, const std::string&, const std::string&, int code) {
+  zip.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
     r.errors.push_back(code);
   };
-  zip.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+  zip.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     r.verdicts.push_back(c.EntryName + (pass ? ":ok" : ":fail"));
   };
   if (setUp) setUp(zip);
@@ -284,7 +284,7 @@ TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
     SCOPED_TRACE(newest);
     ScopedDir dir("zipdates");
     const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
-      if (newest) z.DateAttribute = daMaxFileDate;
+      if (newest) z.DateAttribute = DateSource::MaxFileDate;
     });
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(modified(dir / "out/old.txt"), std::pair(newest ? 1739370896L : 1736596800L, 0u));
@@ -429,7 +429,7 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
         pw = ++asked == 1 ? "bad" : "secret";
         after = zz.Passwords;
       };
-      z.OnEnd = [&](ZipCommon& c, const std::string&, bool) { after = static_cast<ZipExtractor&>(c).Passwords; };
+      z.OnEnd = [&](ArchiveContext& c, const std::string&, bool) { after = static_cast<ZipExtractor&>(c).Passwords; };
     });
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(asked, 2);
@@ -620,7 +620,7 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes) {
     // asked about again; the first existing one is taken.
     std::vector<std::string> offered;
     const ZipRun r = RunZip(dir / "x.zip", dir / "out2", [&](ZipExtractor& z) {
-      EXPECT_EQ(z.ArchiveType, atZipMVol);
+      EXPECT_EQ(z.ArchiveType, ArchiveFormat::ZipMVol);
       z.OnNextVolume = [&](ZipExtractor&, std::string& name, int id, bool exists, bool&) {
         offered.push_back(std::to_string(id) + fs::path(name).filename().string() + (exists ? "+" : "-"));
         if (id == 2) name = (dir / (offered.size() == 2 ? "missing.z02" : "moved.z02")).string();
@@ -687,7 +687,7 @@ TEST(ZipReader, InfoZipSplitSetsWhateverTheirVolumesBeginWith) {
   // The end record's disk number makes it a set, whatever the last volume begins with.
   ZipExtractor probe;
   probe.SetArchiveFile((dir / "set.zip").string());
-  EXPECT_EQ(probe.ArchiveType, atZipMVol);
+  EXPECT_EQ(probe.ArchiveType, ArchiveFormat::ZipMVol);
   ZipRun r = RunZip(dir / "set.zip", dir / "out1", TakeEveryVolume);
   EXPECT_EQ(r.count, 2);
   EXPECT_TRUE(r.errors.empty());
@@ -718,7 +718,7 @@ struct FakeDrive : DiskQuery {
     info.Label = label;
     return true;
   }
-  uint8_t DriveTypeOf(const std::string&) override { return dtRemovable; }
+  DriveKind DriveTypeOf(const std::string&) override { return DriveKind::Removable; }
   bool ReadDiskSpace(const std::string&, int64_t& f, int64_t& t) override { return (f = t = 0) == 0; }
   int& disk;
 };
@@ -753,7 +753,7 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     SCOPED_TRACE(cancelFirst);
     ZipExtractor zip;
     startWithLastDisk(zip, last, cancelFirst ? "out2" : "out1");
-    ASSERT_EQ(zip.ArchiveType, atZipSpan);
+    ASSERT_EQ(zip.ArchiveType, ArchiveFormat::ZipSpan);
     zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
       events.push_back("first");
       if (cancelFirst) return;
@@ -789,7 +789,7 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     const std::vector<const Bytes*> disks = {&disk1, &disk2, &disk3};
     ZipExtractor zip;
     startWithLastDisk(zip, disk3, "out4", 3);
-    ASSERT_EQ(zip.ArchiveType, atZipSpan);
+    ASSERT_EQ(zip.ArchiveType, ArchiveFormat::ZipSpan);
     zip.OnGetZipFirstDisk = [&](ZipExtractor&, bool& cancel) {
       events.push_back("first");
       disk = 1;
@@ -816,9 +816,9 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
   ZipExtractor zip;
   zip.DiskManager = std::make_unique<DriveVolumeManager>(std::make_unique<FakeDrive>(disk));
   zip.SetArchiveFile(archive.string());
-  zip.ArchiveType = atZipSpan;
+  zip.ArchiveType = ArchiveFormat::ZipSpan;
   zip.ArchiveOffset = 0;
-  zip.DetectFlags = HeaderBit(htCentral);
+  zip.DetectFlags = HeaderBit(HeaderType::Central);
   zip.SetExtractDir((dir / "out3").string());
   bool askedLast = false;
   zip.OnGetZipLastDisk = [&](ZipExtractor&, bool&) { askedLast = true; };

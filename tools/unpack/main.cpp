@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const ArchiveFormat type = probe.ArchiveType;
-  const bool isLha = type == atLha || type == atLhaSfx;
+  const bool isLha = type == ArchiveFormat::Lha || type == ArchiveFormat::LhaSfx;
   const bool isZip = IsZipFamily(type) || IsSplitZip(type);
   if (!isLha && !isZip) {
     if (IsRecognisedArchive(type)) {
@@ -98,12 +98,12 @@ int main(int argc, char** argv) {
   zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
 
   int failures = 0, selected = 0;
-  reader.OnError = [&](ZipCommon&, const std::string& file, const std::string&, const std::string&, int code) {
+  reader.OnError = [&](ArchiveContext&, const std::string& file, const std::string&, const std::string&, int code) {
     if (code == msg::CrcError) return;  // shown on the entry's own line
     std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
     ++failures;
   };
-  reader.OnEnd = [&](ZipCommon& c, const std::string&, bool pass) {
+  reader.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     ++selected;
     if (!pass) ++failures;
     long long size = 0;

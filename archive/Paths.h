@@ -1,9 +1,6 @@
 #pragma once
-// Routines shared by the archive components: entry-name and path handling, directories and
-// temporary files, DOS / Unix dates, percentages, volume names, signature tests and the CRCs.
-// Entry names use "\" as their separator inside the library; paths on disk use "/".
-#include <cstddef>
-#include <cstdint>
+// Entry names and paths, folders and files on disk. Entry names use "\" as their separator inside
+// the library; paths on disk use "/".
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +8,6 @@
 #include "archive/ArchiveTypes.h"
 
 namespace corvina::archive {
-
-using SerialDateTime = double;  // days since 1899-12-30, time of day as the fraction
 
 // ---- entry names and paths
 std::string AppendSlash(const std::string& path);  // "\" unless empty or already there
@@ -49,42 +44,12 @@ bool IsDirWritable(const std::string& dir);
 std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 // Opens the folder reached from `root` through `parts` (one name each) without following a
 // symbolic link anywhere below `root`; `root` itself may be one. With `create`, missing folders
-// are made and, when `made` is given, recorded there as ForceDirTree records them. Answers a
+// are made and, when `made` is given, recorded there as ForceDirTree records them. Returns a
 // handle for the *at calls (O_PATH), or -1 with errno set (ELOOP or ENOTDIR for a link on the way,
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
                       std::vector<std::string>* made = nullptr);
 // Creates a new empty file ".mrl" + six characters in the open folder `folder` (mode 0600); its
-// name goes to `name`. Answers the handle, or -1.
+// name goes to `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
-
-// ---- small helpers
-void SplitToken(std::string& source, const std::string& delimiter, std::string& token);
-int Percent(int64_t total, int64_t part);
-int64_t OctalToInt(std::string_view text);
-constexpr int InflateWindowBits = -15;
-bool IsBzip2Header(const uint8_t* p, size_t n);
-bool IsGzipFamily(const uint8_t* p, size_t n);
-
-// ---- dates
-bool IsLeapYear(int year);
-bool TryEncodeDate(int year, int month, int day, SerialDateTime& date);
-SerialDateTime EncodeDateOr1980(int year, int month, int day);
-SerialDateTime DosDateTimeToDateTime(uint32_t value);
-SerialDateTime IncMonth(SerialDateTime date, int months);
-SerialDateTime UnixTimeToDateTime(uint32_t seconds);  // local time; 0 gives 1980-01-01 00:01:00
-uint32_t DateTimeToDosDateTime(SerialDateTime date);
-void DecodeDateTime(SerialDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second);
-// Seconds since 1970 for a local DOS date/time; False for an impossible date or time.
-bool DosDateTimeToUnix(uint32_t dos, int64_t& unixTime);
-uint32_t NowAsDosDateTime();
-constexpr uint32_t kDos1980 = 0x210020;  // 1980-01-01 00:01:00
-
-// ---- volume names (ACE, ARJ, JAR)
-void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, int& volume);
-
-// ---- CRCs: CRC-16/ARC and the CRC-32 of IEEE 802.3, table driven
-uint16_t UpdateCrc16(const uint8_t* data, size_t count, uint16_t crc);
-uint32_t UpdateCrc32(const uint8_t* data, size_t count, uint32_t crc);
-
 }  // namespace corvina::archive

@@ -1,0 +1,332 @@
+#include "archive/Paths.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <linux/openat2.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace corvina::archive {
+
+// ---------------------------------------------------------------- names and paths
+
+std::string AppendSlash(const std::string& path) {
+  if (path.empty() || path.back() == '\\') return path;
+  return path + '\\';
+}
+
+std::string RemoveTrailingSlash(const std::string& path) {
+  if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
+  return path;
+}
+
+std::string AppendPathDelim(const std::string& path) {
+  if (path.empty() || path.back() == '/') return path;
+  return path + '/';
+}
+
+std::string SlashToBackslash(std::string name) {
+  for (char& c : name)
+    if (c == '/') c = '\\';
+  return name;
+}
+
+std::string ConvertSeparators(std::string_view raw) {
+  std::string out;
+  out.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    const uint8_t b = uint8_t(raw[i]);
+    if (((b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD)) && i + 1 < raw.size()) {
+      out += char(b);
+      out += raw[++i];  // the second byte of a double-byte character is never a separator
+      continue;
+    }
+    out += (b == '/' || b == 0xFF) ? '\\' : char(b);
+  }
+  size_t first = 0, last = out.size();
+  while (first < last && uint8_t(out[first]) < 33) ++first;
+  while (last > first && uint8_t(out[last - 1]) < 33) --last;
+  return out.substr(first, last - first);
+}
+
+std::string Cp932ToUtf8(std::string_view raw, bool* ok) {
+  if (ok) *ok = true;
+  bool ascii = true;
+  for (char c : raw)
+    if (uint8_t(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) return std::string(raw);
+
+  std::string out;
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == iconv_t(-1)) {
+    for (char c : raw) out += uint8_t(c) < 0x80 ? c : '_';
+    if (ok) *ok = false;
+    return out;
+  }
+  std::vector<char> in(raw.begin(), raw.end());
+  char* inPtr = in.data();
+  size_t inLeft = in.size();
+  std::vector<char> buffer(raw.size() * 4 + 16);
+  while (inLeft > 0) {
+    char* outPtr = buffer.data();
+    size_t outLeft = buffer.size();
+    const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    out.append(buffer.data(), size_t(outPtr - buffer.data()));
+    if (rc == size_t(-1) && (errno == EILSEQ || errno == EINVAL)) {
+      // A byte that is no CP932 character still must not vanish or break the name.
+      out += '_';
+      ++inPtr;
+      --inLeft;
+      if (ok) *ok = false;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    } else if (rc == size_t(-1) && errno != E2BIG) {
+      break;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const uint8_t b = uint8_t(s[i]);
+    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+    if (extra < 0 || (b >= 0x80 && b < 0xC2) || b > 0xF4) return false;
+    if (extra > 0 && i + size_t(extra) >= s.size()) return false;
+    for (int k = 1; k <= extra; ++k)
+      if ((uint8_t(s[i + size_t(k)]) & 0xC0) != 0x80) return false;
+    i += size_t(extra) + 1;
+  }
+  return true;
+}
+
+std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw) {
+  const bool zipType = type == ArchiveFormat::Jar || type == ArchiveFormat::JarSfx ||
+                       (type >= ArchiveFormat::Zip && type <= ArchiveFormat::ZipMVol);
+  std::string name;
+  if (zipType && hostSystem != 0 && IsValidUtf8(raw))
+    name = std::string(raw);
+  else
+    name = Cp932ToUtf8(raw);
+  return SlashToBackslash(std::move(name));
+}
+
+bool IsUncPath(const std::string& name) { return name.size() >= 3 && name[0] == '\\' && name[1] == '\\'; }
+
+std::string ExtractFileDir(const std::string& path) {
+  const size_t p = path.rfind('/');
+  if (p == std::string::npos) return {};
+  if (p == 0) return "/";
+  return path.substr(0, p);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  const size_t p = path.rfind('/');
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string ExtractFileExt(const std::string& path) {
+  const std::string name = ExtractFileName(path);
+  const size_t p = name.rfind('.');
+  return p == std::string::npos ? std::string() : name.substr(p);
+}
+
+std::string GetCurrentDir() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return "/";
+  return buffer.data();
+}
+
+std::string ExpandFileName(const std::string& path) {
+  if (path.empty()) return path;
+  std::string full = path[0] == '/' ? path : AppendPathDelim(GetCurrentDir()) + path;
+  // Fold "." and ".." textually, as the platform's expansion does (no symlink resolution).
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i <= full.size()) {
+    size_t j = full.find('/', i);
+    if (j == std::string::npos) j = full.size();
+    const std::string part = full.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::string out;
+  for (const auto& p : parts) out += "/" + p;
+  if (out.empty()) out = "/";
+  if (full.size() > 1 && full.back() == '/' && out != "/") out += '/';
+  return out;
+}
+
+std::string GetTempDir() {
+  const char* env = std::getenv("TMPDIR");
+  std::string dir = env && *env ? env : "/tmp";
+  return AppendPathDelim(dir);
+}
+
+// ---------------------------------------------------------------- directories and files
+
+bool DirectoryExists(const std::string& dir) {
+  struct stat st {};
+  return !dir.empty() && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& name) {
+  struct stat st {};
+  return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool CreateDirTree(const std::string& dir) {
+  if (dir.empty()) throw ArchiveError(msg::UnableCreateDir);
+  return ForceDirTree(dir);
+}
+
+bool ForceDirTree(const std::string& dir, std::vector<std::string>* made) {
+  if (dir.empty()) return false;
+  if (DirectoryExists(dir)) return true;
+  const std::string full = ExpandFileName(dir);
+  for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
+    const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
+    if (!prefix.empty() && !DirectoryExists(prefix)) {
+      // One made meanwhile by someone else is not ours to remove.
+      if (::mkdir(prefix.c_str(), 0777) == 0) {
+        if (made) made->push_back(prefix);
+      } else if (errno != EEXIST) {
+        break;
+      }
+    }
+    if (p == std::string::npos) break;
+  }
+  return DirectoryExists(full);
+}
+
+void RemoveMadeFolders(std::vector<std::string>& made) {
+  // Deepest first; a folder that something else has been put into stays.
+  for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
+  made.clear();
+}
+
+bool EraseFile(const std::string& name, bool /*toRecycleBin*/) { return ::unlink(name.c_str()) == 0; }
+
+bool IsDirWritable(const std::string& dir) {
+  if (DirectoryExists(dir)) {
+    // A file without a name, so that a run stopped at any moment leaves nothing among the
+    // user's files; where the file system has no such files, the folder's own permissions.
+    const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+  }
+  // A missing folder counts as writable when it can be made; remove what the probe made.
+  std::vector<std::string> made;
+  const bool ok = ForceDirTree(dir, &made);
+  RemoveMadeFolders(made);
+  return ok;
+}
+
+std::string MakeTempFileName(const std::string& dir) {
+  std::string folder = DirectoryExists(dir) ? dir : GetTempDir();
+  if (!DirectoryExists(folder)) ForceDirTree(folder);
+  std::string name = AppendPathDelim(folder) + "mrlXXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return {};
+  ::close(fd);
+  return name;
+}
+
+namespace {
+// A handle closed without disturbing the errno the caller is about to report.
+void CloseKeepingErrno(int fd) {
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+}
+
+int OpenFolderNoLink(int at, const std::string& name) {
+  return ::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The kernel resolves the whole path at once, refusing every link and every way out of `root`.
+int OpenBeneathAtOnce(int root, const std::string& relative) {
+#ifdef SYS_openat2
+  struct open_how how {};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+  return int(::syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how));
+#else
+  errno = ENOSYS;
+  return -1;
+#endif
+}
+}  // namespace
+
+int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
+                      std::vector<std::string>* made) {
+  for (const auto& part : parts)
+    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) {
+      errno = EINVAL;
+      return -1;
+    }
+  // The target folder itself is the user's choice and may well be a link.
+  int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (at < 0 || parts.empty()) return at;
+  std::string relative;
+  for (const auto& part : parts) relative += (relative.empty() ? "" : "/") + part;
+  const int whole = OpenBeneathAtOnce(at, relative);
+  // A kernel without openat2 (or a sandbox that forbids it), a rename elsewhere during the
+  // resolution, or folders still to be made: one name at a time, none followed when it is a link.
+  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT))) {
+    CloseKeepingErrno(at);
+    return whole;
+  }
+  std::string path = AppendPathDelim(root.empty() ? GetCurrentDir() : root);
+  for (const auto& part : parts) {
+    path += part;
+    int next = OpenFolderNoLink(at, part);
+    if (next < 0 && errno == ENOENT && create) {
+      if (::mkdirat(at, part.c_str(), 0777) == 0) {
+        if (made) made->push_back(path);
+      } else if (errno != EEXIST) {
+        CloseKeepingErrno(at);
+        return -1;
+      }
+      next = OpenFolderNoLink(at, part);
+    }
+    CloseKeepingErrno(at);
+    if (next < 0) return -1;
+    at = next;
+    path += '/';
+  }
+  return at;
+}
+
+int CreateHiddenFileAt(int folder, std::string& name) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    uint8_t random[6];
+    if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return -1;
+    name = ".mrl";
+    for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+    const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+}  // namespace corvina::archive
