@@ -276,6 +276,40 @@ TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
   }
 }
 
+// Matches at the end of the window: one whose copy runs past the window end, and one whose source lies
+// on both sides of it, for either window size and whatever the output piece.
+TEST(InflateEngine, MatchesAcrossTheWindowEnd) {
+  for (const bool deflate64 : {false, true}) {
+    const size_t window = deflate64 ? 65536 : 32768;
+    Bytes history(window - 10);
+    for (size_t i = 0; i < history.size(); ++i) history[i] = uint8_t(i * 13 + i / 251);
+    BitWriter w;
+    for (size_t at = 0; at < history.size(); at += 30000)
+      w.Stored(Bytes(history.begin() + long(at), history.begin() + long(std::min(at + 30000, history.size()))), false);
+    w.Put(3, 3);
+    w.Fixed(271);  // length 30 ...
+    w.Put(3, 2);
+    w.Code(8, 5);  // ... distance 20: the copy crosses the window end
+    w.Put(3, 3);
+    w.Fixed(271);  // length 30 ...
+    w.Put(3, 2);
+    w.Code(10, 5);  // ... distance 40: the source starts before the window end and runs past it
+    w.Put(7, 4);
+    for (int k = 0; k < 200; ++k) w.Fixed('z');  // input enough for the quick loop to take the matches
+    w.Fixed(256);
+    Bytes expected = history;
+    for (const size_t dist : {20u, 40u})
+      for (int k = 0; k < 30; ++k) expected.push_back(expected[expected.size() - dist]);
+    expected.resize(expected.size() + 200, 'z');
+    for (const size_t chunk : {size_t(1) << 20, size_t(7)}) {
+      SCOPED_TRACE(testing::Message() << deflate64 << " " << chunk);
+      const auto run = Inflate64Or32(w.bytes, deflate64, 0, chunk);
+      EXPECT_EQ(run.result, drOk);
+      EXPECT_TRUE(run.out == expected);
+    }
+  }
+}
+
 TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   MemoryStream32 src(kZlib.data(), kZlib.size());
   DecompressStream s(src, 13, 15);

@@ -319,6 +319,16 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
     // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
     EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
+  // Local headers closed by an end record but no central directory: whole, read with no damage reported.
+  Bytes ended = local;
+  Append(ended, EndRecord(0, 3, 0, uint32_t(local.size())));
+  {
+    ScopedDir dir("zipended");
+    const ZipRun r = RunBytes(ended, dir);
+    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(ReadAll(dir / "out" / "a.txt"), kHello);
+    EXPECT_TRUE(r.errors.empty());
+  }
   // An entry with a trailing descriptor cannot be measured without the central directory.
   Bytes described = ZipArchive({{"d.txt", kHello, 0, 0, true}});
   described.resize(described.size() - 22 - 46 - 5);
