@@ -304,7 +304,7 @@ TEST(InflateEngine, MatchesAcrossTheWindowEnd) {
     for (const size_t chunk : {size_t(1) << 20, size_t(7)}) {
       SCOPED_TRACE(testing::Message() << deflate64 << " " << chunk);
       const auto run = Inflate64Or32(w.bytes, deflate64, 0, chunk);
-      EXPECT_EQ(run.result, drOk);
+      EXPECT_EQ(run.result, DecodeResult::Ok);
       EXPECT_TRUE(run.out == expected);
     }
   }
