@@ -15,6 +15,7 @@
 
 #include "analysis/ui/RacePages.h"
 #include "components/ui/PrintPreview.h"
+#include "components/ui/StoredWindowBounds.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "platform/gui/Dialogs.h"
@@ -133,9 +134,7 @@ BatchPrintWindow::BatchPrintWindow(const DayModel& day, QWidget* parent) : QDial
 BatchPrintWindow::~BatchPrintWindow() = default;
 
 void BatchPrintWindow::RestoreSettingsAndListRaces(const DayModel& day) {
-  bounds_.Restore(
-      *this, {Settings.ReadInteger("Printlocate", "left", 10), Settings.ReadInteger("Printlocate", "top", 10),
-              Settings.ReadInteger("Printlocate", "width", 630), Settings.ReadInteger("Printlocate", "height", 450)});
+  bounds_.Restore(*this, ReadWindowBounds(Settings, "Printlocate", {10, 10, 630, 450}));
   const int ratio = std::clamp(Settings.ReadInteger("PrintZoom", "ratio", kInitialZoomIndex), 0, 3);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 
@@ -222,17 +221,7 @@ void BatchPrintWindow::UntickAllRaces() {
   for (int k = 0; k < RaceCheckList->count(); ++k) RaceCheckList->item(k)->setCheckState(Qt::Unchecked);
 }
 
-void BatchPrintWindow::SaveBounds() {
-  const gui::StoredBounds r = bounds_.ToStore(*this);
-  try {
-    Settings.WriteInteger("Printlocate", "top", r.top);
-    Settings.WriteInteger("Printlocate", "left", r.left);
-    Settings.WriteInteger("Printlocate", "width", r.width);
-    Settings.WriteInteger("Printlocate", "height", r.height);
-  } catch (const SettingsFileError& e) {
-    gui::ShowError(this, QString::fromUtf8(e.what()));
-  }
-}
+void BatchPrintWindow::SaveBounds() { StoreWindowBounds(*this, Settings, "Printlocate", bounds_.ToStore(*this)); }
 
 void BatchPrintWindow::ResetPaper() {
   try {

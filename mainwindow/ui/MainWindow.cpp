@@ -27,6 +27,7 @@
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/FolderChooser.h"
 #include "components/ui/Label3D.h"
+#include "components/ui/StoredWindowBounds.h"
 #include "mainwindow/AutoOdds.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ResultsPoll.h"
@@ -118,8 +119,7 @@ void MainWindow::PrepareWindow() {
   HelpFile = AppDir / "corvina.chm";
   analysis::RemoveProgramSaveLeftovers(AppDir);
 
-  bounds_.Restore(*this, {Settings.ReadInteger("locate", "left", 10), Settings.ReadInteger("locate", "top", 10),
-                          Settings.ReadInteger("locate", "width", 780), Settings.ReadInteger("locate", "height", 560)});
+  bounds_.Restore(*this, ReadWindowBounds(Settings, "locate", {10, 10, 780, 560}));
 
   std::string logError;
   if (!StartErrorLog(AppDir, &logError)) {
@@ -791,16 +791,7 @@ void MainWindow::PrintRacePages() {
 void MainWindow::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
 
 void MainWindow::StoreBoundsBeforeClose(bool& canClose) {
-  const gui::StoredBounds r = bounds_.ToStore(*this);
-  try {
-    Settings.WriteInteger("locate", "top", r.top);
-    Settings.WriteInteger("locate", "left", r.left);
-    Settings.WriteInteger("locate", "width", r.width);
-    Settings.WriteInteger("locate", "height", r.height);
-  } catch (const SettingsFileError& e) {
-    // The window bounds are a convenience: closing goes on, the user learns why they were not kept.
-    gui::ShowWarning(this, QString::fromStdString(e.what()));
-  }
+  StoreWindowBounds(*this, Settings, "locate", bounds_.ToStore(*this));
   canClose = true;
 }
 
