@@ -164,7 +164,22 @@ TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
       EXPECT_EQ(last.pen, QColor(Qt::black));
       EXPECT_EQ(last.from, f.r.bottomLeft() + QPoint(0, 1));
       EXPECT_EQ(last.to, f.r.bottomRight() + QPoint(1, 1));
+      if (row != 0) continue;
+      // A header shows its caption's lines, the second only where it has one; the name header shows the text.
+      const ColumnCaption& caption = CardCaption(static_cast<CardColumn>(col));
+      QStringList lines{static_cast<CardColumn>(col) == CardColumn::HorseName ? QString("x")
+                        : static_cast<CardColumn>(col) == CardColumn::PredWinOdds ? QString("x")
+                                                                                  : QString::fromUtf8(caption.first)};
+      if (static_cast<CardColumn>(col) != CardColumn::HorseName && *caption.second) lines << QString::fromUtf8(caption.second);
+      EXPECT_EQ(c.Texts(), lines) << "header " << col;
     }
+  }
+  // A column past either end of the card has no caption: only its bottom line is drawn.
+  for (int col : {-1, kCardColumns}) {
+    gui::RecordingCanvas c;
+    DrawRaceCardCell(c, f.ctx, col, 0, f.r, "x", "");
+    ASSERT_EQ(c.Ops().size(), 1u) << col;
+    EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line);
   }
 }
 
