@@ -166,11 +166,11 @@ TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
       EXPECT_EQ(last.to, f.r.bottomRight() + QPoint(1, 1));
       if (row != 0) continue;
       // A header shows its caption's lines, the second only where it has one; the name header shows the text.
-      const ColumnCaption& caption = CardCaption(static_cast<CardColumn>(col));
-      QStringList lines{static_cast<CardColumn>(col) == CardColumn::HorseName ? QString("x")
-                        : static_cast<CardColumn>(col) == CardColumn::PredWinOdds ? QString("x")
-                                                                                  : QString::fromUtf8(caption.first)};
-      if (static_cast<CardColumn>(col) != CardColumn::HorseName && *caption.second) lines << QString::fromUtf8(caption.second);
+      const auto column = static_cast<CardColumn>(col);
+      const ColumnCaption& caption = CardCaption(column);
+      const bool showsText = column == CardColumn::HorseName || column == CardColumn::PredWinOdds;
+      QStringList lines{showsText ? QString("x") : QString::fromUtf8(caption.first)};
+      if (column != CardColumn::HorseName && *caption.second) lines << QString::fromUtf8(caption.second);
       EXPECT_EQ(c.Texts(), lines) << "header " << col;
     }
   }

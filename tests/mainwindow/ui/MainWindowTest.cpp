@@ -719,8 +719,7 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   for (int k = 1; k <= 18; ++k) EXPECT_TRUE(form.TicketLabels[k]->text().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
   EXPECT_TRUE(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), 1).isEmpty());
-  for (gui::StringGrid* g : {form.OddsRankingGrid, form.PredictedOddsRankingGrid})
-    EXPECT_EQ(g->Row(1).join(""), "");
+  for (gui::StringGrid* g : {form.OddsRankingGrid, form.PredictedOddsRankingGrid}) EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
   EXPECT_TRUE(form.RaceTabs->isHidden());
