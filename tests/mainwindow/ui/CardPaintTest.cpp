@@ -130,7 +130,12 @@ TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
 
 TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
   Fixture f;
+  std::string se(layout::kSeLine, ' ');
+  se.replace(layout::se::kAge.pos - 1, 2, "04");  // fields count from one
+  f.day->Table.GSeTbl[0][0] = se;
   const auto with = f.Card(CardColumn::HorseName, 1, "", "01");
+  // The name, then its sex and age below it, and the weight carried beside them.
+  EXPECT_EQ(with.Texts().mid(0, 2), (QStringList{"テスト1", "牡 4"}));
   f.day->Races[0].Futan[0] = "   ";
   const auto without = f.Card(CardColumn::HorseName, 1, "", "01");
   ASSERT_NE(with.FindText("55.0kg"), nullptr);
