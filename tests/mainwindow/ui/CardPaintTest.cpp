@@ -201,6 +201,11 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
   }
   f.ctx.slot = 36;  // no race in that slot
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  f.ctx.slot = 0;
+  f.ctx.day = nullptr;  // no day loaded
+  EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
 }
 
 TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
