@@ -112,6 +112,12 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   for (const Label3D* l : form.findChildren<Label3D*>()) captions << l->Caption();
   EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
   EXPECT_EQ(form.TrioGrid->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
+  // Each ranking a header and one empty row until a race is shown.
+  for (auto [grid, odds] :
+       {std::pair{form.OddsRankingGrid, "オッズ"}, std::pair{form.PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Row(0), (QStringList{"順位", "馬連", QString::fromUtf8(odds)}));
+  }
   form.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(test::OverlappingChildren(*form.LocalOptionLabel->parentWidget()), QStringList()) << "the bottom bar";
