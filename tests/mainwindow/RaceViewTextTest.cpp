@@ -170,6 +170,10 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  info.TanHorse[1] = 0;  // neither won nor placed: not coloured
+  EXPECT_NE(AxisHorseTexts(info, calc).background, kRed);
+  EXPECT_NE(AxisHorseTexts(info, calc).background, kMagenta);
+  info.TanHorse[1] = 5;
   // Without latest odds, or with none for the axis horse, the first snapshot's; no odds, no text.
   info.WinOdds2[4] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   4.5");
