@@ -129,7 +129,9 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   calc.Tickets[2] = " 1- 3";
   calc.Tickets[3] = "99-99";  // names no pair: no odds
   calc.Tickets[4] = "   ";
+  calc.Tickets[5] = " 1- 2";  // the first pair of all has its odds like any other
   calc.UmarenOdds[UmarenStrToIndex(" 3- 7")] = 15.2;
+  calc.UmarenOdds[UmarenStrToIndex(" 1- 2")] = 3.4;
   info.WideComb[2] = " 3- 7";
   info.WideComb[3] = " 1- 3";
   info.UmarenComb[1] = " 3- 7";
@@ -141,6 +143,7 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(rows[2].odds, "");
   EXPECT_FALSE(rows[3].shown);
   EXPECT_EQ(rows[3].number, "");
+  EXPECT_EQ(rows[4].odds, "     3.4");
   // With 8 runners or fewer only the bracket pays count.
   calc.Over8Runners = 0;
   info.WakurenComb[1] = " 1- 3";
@@ -167,6 +170,10 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
+  info.TanHorse[1] = 0;  // neither won nor placed: not coloured
+  EXPECT_NE(AxisHorseTexts(info, calc).background, kRed);
+  EXPECT_NE(AxisHorseTexts(info, calc).background, kMagenta);
+  info.TanHorse[1] = 5;
   // Without latest odds, or with none for the axis horse, the first snapshot's; no odds, no text.
   info.WinOdds2[4] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   4.5");

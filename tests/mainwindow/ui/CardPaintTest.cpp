@@ -130,7 +130,12 @@ TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
 
 TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
   Fixture f;
+  std::string se(layout::kSeLine, ' ');
+  se.replace(layout::se::kAge.pos - 1, 2, "04");  // fields count from one
+  f.day->Table.GSeTbl[0][0] = se;
   const auto with = f.Card(CardColumn::HorseName, 1, "", "01");
+  // The name, then its sex and age below it, and the weight carried beside them.
+  EXPECT_EQ(with.Texts().mid(0, 2), (QStringList{"テスト1", "牡 4"}));
   f.day->Races[0].Futan[0] = "   ";
   const auto without = f.Card(CardColumn::HorseName, 1, "", "01");
   ASSERT_NE(with.FindText("55.0kg"), nullptr);
@@ -164,7 +169,22 @@ TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
       EXPECT_EQ(last.pen, QColor(Qt::black));
       EXPECT_EQ(last.from, f.r.bottomLeft() + QPoint(0, 1));
       EXPECT_EQ(last.to, f.r.bottomRight() + QPoint(1, 1));
+      if (row != 0) continue;
+      // A header shows its caption's lines, the second only where it has one; the name header shows the text.
+      const auto column = static_cast<CardColumn>(col);
+      const ColumnCaption& caption = CardCaption(column);
+      const bool showsText = column == CardColumn::HorseName || column == CardColumn::PredWinOdds;
+      QStringList lines{showsText ? QString("x") : QString::fromUtf8(caption.first)};
+      if (column != CardColumn::HorseName && *caption.second) lines << QString::fromUtf8(caption.second);
+      EXPECT_EQ(c.Texts(), lines) << "header " << col;
     }
+  }
+  // A column past either end of the card has no caption: only its bottom line is drawn.
+  for (int col : {-1, kCardColumns}) {
+    gui::RecordingCanvas c;
+    DrawRaceCardCell(c, f.ctx, col, 0, f.r, "x", "");
+    ASSERT_EQ(c.Ops().size(), 1u) << col;
+    EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line);
   }
 }
 
@@ -181,6 +201,11 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
   }
   f.ctx.slot = 36;  // no race in that slot
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  f.ctx.slot = 0;
+  f.ctx.day = nullptr;  // no day loaded
+  EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
 }
 
 TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {

@@ -251,6 +251,15 @@ TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfT
   EXPECT_EQ(rec.Beeps(), 0) << "the timed fetch is silent";
   EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty());
 
+  // A payout corrected later reaches the race shown, although its results are no longer new.
+  jvgen::Day corrected = day;
+  corrected.races[0].pays[0][0].pay += 10;
+  ScriptedExchange again;
+  again.reads = ResultRecords(corrected, corrected.races[0]);
+  link.AddExchange(again);
+  form.FetchResults();
+  EXPECT_EQ(form.PayoutLabels[3]->text(), Q(FormatInt(static_cast<int>(corrected.races[0].pays[0][0].pay), 8)));
+
   // After six in the evening the poll leaves JV-Link alone.
   const DateTime now = Clock::Now();
   Clock::Set(DateTime{now.year, now.month, now.day, 18, 1, 0});

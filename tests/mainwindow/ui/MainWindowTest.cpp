@@ -112,6 +112,12 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   for (const Label3D* l : form.findChildren<Label3D*>()) captions << l->Caption();
   EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
   EXPECT_EQ(form.TrioGrid->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
+  // Each ranking a header and one empty row until a race is shown.
+  for (auto [grid, odds] :
+       {std::pair{form.OddsRankingGrid, "オッズ"}, std::pair{form.PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Row(0), (QStringList{"順位", "馬連", QString::fromUtf8(odds)}));
+  }
   form.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(test::OverlappingChildren(*form.LocalOptionLabel->parentWidget()), QStringList()) << "the bottom bar";
@@ -211,6 +217,11 @@ TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
   for (int k = 1; k <= 18; ++k) labels.insert(form.TicketLabels[k]);
   labels.erase(nullptr);
   EXPECT_EQ(labels.size(), 153u * 2 + 108 + 18) << "every element a label of its own";
+  // Every one of them, and both rankings, on a page of the race tabs, so the user can reach it.
+  for (QWidget* w : std::initializer_list<QWidget*>{form.RealPairOddsLabels[1], form.PredictedPairOddsLabels[153],
+                                                    form.PayoutLabels[1], form.TicketLabels[18], form.OddsRankingGrid,
+                                                    form.PredictedOddsRankingGrid})
+    EXPECT_TRUE(form.RaceTabs->isAncestorOf(w)) << w->objectName().toStdString();
 
   // Each label in its cell of its panel, wide enough for its text: "row,column width".
   auto place = [](QWidget* w) {
@@ -622,19 +633,23 @@ TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
     }
     return true;
   };
-  form.SortByNumberButton->setChecked(false);
-  form.SortByNameButton->setChecked(true);
-  form.SortRaceCard();
+  // Pressing one button releases the other; pressing the one that is down releases it too.
+  ASSERT_TRUE(form.SortByNumberButton->isChecked());
+  form.SortByNameButton->click();
+  EXPECT_FALSE(form.SortByNumberButton->isChecked());
+  EXPECT_TRUE(form.SortByNameButton->isChecked());
   EXPECT_TRUE(byNameDescending());
   // The next race shown keeps the chosen order.
   form.SelectRaceLine(3);
   form.ShowChosenRace();
   EXPECT_TRUE(byNameDescending());
-  form.SortByNameButton->setChecked(false);
-  form.SortByNumberButton->setChecked(true);
-  form.SortRaceCard();
+  form.SortByNumberButton->click();
+  EXPECT_FALSE(form.SortByNameButton->isChecked());
   for (int r = 1; r < form.RaceCardGrid->RowCount(); ++r)
     EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), r).toInt(), r);
+  form.SortByNumberButton->click();
+  EXPECT_FALSE(form.SortByNumberButton->isChecked());
+  EXPECT_FALSE(form.SortByNameButton->isChecked());
 
   // A click on the card or the trio grid chooses a row only while the button is down.
   for (gui::StringGrid* grid : {form.RaceCardGrid, form.TrioGrid}) {
@@ -710,7 +725,7 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   for (int k = 1; k <= 18; ++k) EXPECT_TRUE(form.TicketLabels[k]->text().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
   EXPECT_TRUE(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), 1).isEmpty());
-  EXPECT_TRUE(form.OddsRankingGrid->Cell(1, 1).isEmpty());
+  for (gui::StringGrid* g : {form.OddsRankingGrid, form.PredictedOddsRankingGrid}) EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
   EXPECT_TRUE(form.RaceTabs->isHidden());
@@ -764,6 +779,12 @@ TEST_F(MainWindowTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
+  // Switched off by the setting, the poll comes back when the setting does, on the same day.
+  for (int minutes : {0, 5}) {
+    form.Settings.WriteInteger("Time", "AutoRdataGet", minutes);
+    Choose(form, 0);
+    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes == 5) << minutes;
+  }
 }
 
 TEST_F(MainWindowTest, PayoutLabelsFollowTheBetTypeOrder) {
