@@ -206,7 +206,8 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
         const QString text = panel.values[k][b][c]->Caption();
         const QPoint want = at(valueX[c], 150 + 100 * static_cast<int>(k) + 50 * static_cast<int>(b));
         bool found = false;
-        for (const auto& op : page.ops) found = found || (op.kind == PreviewOp::Kind::Text && op.text == text && op.from == want);
+        for (const auto& op : page.ops)
+          found = found || (op.kind == PreviewOp::Kind::Text && op.text == text && op.from == want);
         if (!found) missing << QStringLiteral("%1/%2/%3 '%4'").arg(k).arg(b).arg(c).arg(text);
       }
   EXPECT_EQ(missing, QStringList());
