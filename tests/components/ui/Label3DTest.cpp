@@ -52,6 +52,11 @@ TEST(Label3DTest, AnAutoSizedLabelFollowsItsCaptionFontAndTurn) {
   EXPECT_GT(label.height(), wide.height());
   label.SetFontSize(label.font().pointSize() / 2);
   EXPECT_EQ(label.size(), wide);
+  QFont larger = label.font();  // a font set from outside counts as well
+  larger.setPointSize(larger.pointSize() * 2);
+  label.setFont(larger);
+  EXPECT_GT(label.width(), wide.width());
+  label.SetFontSize(label.font().pointSize() / 2);
   label.SetEscapement(90);
   EXPECT_GT(label.height(), label.width()) << "turned upright";
   label.SetEscapement(0);
