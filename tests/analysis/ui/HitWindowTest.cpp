@@ -196,6 +196,21 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   const PreviewOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
   ASSERT_NE(wide, nullptr);
   EXPECT_EQ(wide->from, at(350, 200));
+  // Every summary figure lands on its own line and column: scope k, bet b at y 150 + 100k + 50b.
+  const HitWindow::SummaryPanel& panel = form.QuinellaWideSummary;
+  const int valueX[5] = {600, 850, 1100, 1350, 1600};
+  QStringList missing;
+  for (size_t k = 0; k < 4; ++k)
+    for (size_t b = 0; b < 2; ++b)
+      for (size_t c = 0; c < 5; ++c) {
+        const QString text = panel.values[k][b][c]->Caption();
+        const QPoint want = at(valueX[c], 150 + 100 * static_cast<int>(k) + 50 * static_cast<int>(b));
+        bool found = false;
+        for (const auto& op : page.ops)
+          found = found || (op.kind == PreviewOp::Kind::Text && op.text == text && op.from == want);
+        if (!found) missing << QStringLiteral("%1/%2/%3 '%4'").arg(k).arg(b).arg(c).arg(text);
+      }
+  EXPECT_EQ(missing, QStringList());
   // Grid: 12 row boundaries and 17 column boundaries; the outer ones and the one under the header are thick.
   std::vector<int> widths;
   for (const auto& op : page.ops)
@@ -212,6 +227,25 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   const size_t drawn = page.ops.size();
   form.Preview->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
   EXPECT_EQ(form.Preview->Page(1).ops.size(), drawn);
+}
+
+// The hidden layout button fills every summary label and every grid cell past the fixed columns, to the last.
+TEST(HitWindow, LayoutSamplesFillEveryFigureAndCell) {
+  App();
+  auto day = OneVenueDay();
+  HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
+  form.LayoutSampleButton->click();
+  for (HitWindow::SummaryPanel* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary}) {
+    EXPECT_EQ(panel->values[0][0][0]->Caption(), QString::fromUtf8("  1点"));
+    EXPECT_EQ(panel->values[3][1][4]->Caption(), QString::fromUtf8("  40.0%"));
+  }
+  for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {
+    const int lastCol = grid->ColCount() - 1, lastRow = grid->RowCount() - 1;
+    EXPECT_EQ(grid->Cell(3, 1), QStringLiteral(" C:3 R:1"));
+    EXPECT_EQ(grid->Cell(lastCol, lastRow), QStringLiteral(" C:%1 R:%2").arg(lastCol).arg(lastRow));
+    EXPECT_FALSE(grid->Cell(3, 0).startsWith(QStringLiteral(" C:")));
+    EXPECT_FALSE(grid->Cell(2, 1).startsWith(QStringLiteral(" C:")));
+  }
 }
 
 TEST(HitWindow, WithoutAPrinterTheUserIsTold) {

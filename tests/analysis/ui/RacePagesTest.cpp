@@ -190,6 +190,15 @@ TEST_F(RacePageLayoutTest, TheHeadingsAndTheLastRowOfAFullRaceShowEveryCellAtIts
                           "1330,35 12 B",   "1410,35 12 c",          "1485,35 12 軸", "1575,45 9  1",    "1655,45 9  1",
                           "1725,45 9   1.0"};
   EXPECT_EQ(TextsBetween(preview.Page(1), top, top + 83), cells);
+  // Only the day and post-time lines of the header are bold; a runner's row is regular.
+  EXPECT_TRUE(FindText(preview.Page(1), "2024年 1月 6日中山 1回 2日")->font.bold());
+  EXPECT_TRUE(FindText(preview.Page(1), "15時25分発走")->font.bold());
+  EXPECT_FALSE(FindText(preview.Page(1), "テストホース")->font.bold());
+  EXPECT_FALSE(FindText(preview.Page(1), "騎手")->font.bold());
+  // The runner above has only its first odds: every zero odds, rank and result is shown as nothing, not as 0.
+  EXPECT_EQ(TextsBetween(preview.Page(1), top - 83, top),
+            (QStringList{"115,25 11 8", "157,25 11 ⑰", "205,8 10 テストホース", "515,5 9 牡4", "450,50 8 55.0kg",
+                         "860,45 9  18.0"}));
   EXPECT_EQ(TextsBetween(preview.Page(1), 0, 380),
             (QStringList{"1400,305 10 ローカルオプション無効", "210,210 10 ﾚｰｽ", "100,90 20 中山", "120,165 20 1",
                          "300,90 11 2024年 1月 6日中山 1回 2日", "900,90 11 15時25分発走",

@@ -34,6 +34,37 @@ TEST(Label3DTest, EscapementIsKeptWithinAFullTurn) {
   }
 }
 
+// An auto-sized label takes the size its caption needs, after each change of caption, font or turn; one that is
+// not auto-sized keeps its size.
+TEST(Label3DTest, AnAutoSizedLabelFollowsItsCaptionFontAndTurn) {
+  test::App();
+  Label3D label;
+  label.resize(7, 7);
+  label.SetAutoSize(true);
+  label.SetCaption(QStringLiteral("abc"));
+  const QSize small = label.size();
+  EXPECT_EQ(small, label.sizeHint());
+  label.SetCaption(QStringLiteral("abcabcabc"));
+  EXPECT_GT(label.width(), small.width());
+  const QSize wide = label.size();
+  label.SetFontSize(label.font().pointSize() * 2);
+  EXPECT_GT(label.width(), wide.width());
+  EXPECT_GT(label.height(), wide.height());
+  label.SetFontSize(label.font().pointSize() / 2);
+  EXPECT_EQ(label.size(), wide);
+  QFont larger = label.font();  // a font set from outside counts as well
+  larger.setPointSize(larger.pointSize() * 2);
+  label.setFont(larger);
+  EXPECT_GT(label.width(), wide.width());
+  label.SetFontSize(label.font().pointSize() / 2);
+  label.SetEscapement(90);
+  EXPECT_GT(label.height(), label.width()) << "turned upright";
+  label.SetEscapement(0);
+  label.SetAutoSize(false);
+  label.SetCaption(QStringLiteral("a"));
+  EXPECT_EQ(label.size(), wide);
+}
+
 TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
   test::App();
   Label3D label("ｵｯｽﾞ");

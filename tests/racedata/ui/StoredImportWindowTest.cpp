@@ -79,6 +79,7 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   form.StartButton->click();
   EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20231230070809,1)=-1");
   form.close();
+  EXPECT_FALSE(form.isVisible()) << "an idle window closes";
   EXPECT_EQ(dayListBuilt, 1);
 }
 
@@ -249,6 +250,33 @@ TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(gate.Busy());
   EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(dayListBuilt, 1);
+}
+
+// A close asked for during a read is refused while the read is on the stack; the read stops at the next record
+// and only then does the window go.
+TEST_F(StoredImportWindowTest, ClosingDuringReadWaitsForTheReadToStop) {
+  ScriptedExchange e;
+  e.readCount = 1;
+  for (int i = 1; i <= 9; ++i)
+    e.reads.push_back(ScriptedRead::Record(testing::RA("202401060601010" + std::to_string(i))));
+  link.AddExchange(e);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  bool openDuringRead = false;
+  link.onCall = [&](const std::string& op) {
+    if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
+    form.close();
+    openDuringRead = form.isVisible();
+  };
+  form.StartButton->click();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(openDuringRead) << "the window stays while the read runs";
+  EXPECT_LT(link.CountCalls("JVRead"), 9);
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(dayListBuilt, 1);
 }
 
