@@ -20,83 +20,83 @@ constexpr size_t kBufSize = 32768;
 // Packed bytes in, bits out; decoded bytes collected and written in 32 KB blocks.
 class LegacyIo {
  public:
-  explicit LegacyIo(ZipDecodeIo& io) : io(io), packedLeft(io.PackedSize), in(kBufSize), out(kBufSize) {}
+  explicit LegacyIo(ZipDecodeIo& io) : io_(io), packedLeft_(io.PackedSize), in_(kBufSize), out_(kBufSize) {}
 
-  bool Cancelled() const { return io.Cancel && *io.Cancel; }
+  bool Cancelled() const { return io_.Cancel && *io_.Cancel; }
 
   // Next packed byte, or -1 when the input has ended (or the run was cancelled).
   int NextByte() {
-    if (inPos == inFill) {
-      if (Cancelled() || packedLeft <= 0 || !io.Read) return -1;
-      const int64_t got = io.Read(in.data(), std::min<int64_t>(packedLeft, kBufSize));
+    if (inPos_ == inFill_) {
+      if (Cancelled() || packedLeft_ <= 0 || !io_.Read) return -1;
+      const int64_t got = io_.Read(in_.data(), std::min<int64_t>(packedLeft_, kBufSize));
       if (got <= 0) {
-        packedLeft = 0;
+        packedLeft_ = 0;
         return -1;
       }
-      packedLeft -= got;
-      inFill = size_t(got);
-      inPos = 0;
+      packedLeft_ -= got;
+      inFill_ = size_t(got);
+      inPos_ = 0;
     }
-    return in[inPos++];
+    return in_[inPos_++];
   }
 
   // n bits (0..32), or -1 when the input ended before all of them were read.
   int64_t ReadBits(unsigned n) {
-    while (bitCount < n) {
+    while (bitCount_ < n) {
       const int b = NextByte();
       if (b < 0) return -1;
-      bitBuf |= uint64_t(b) << bitCount;
-      bitCount += 8;
+      bitBuf_ |= uint64_t(b) << bitCount_;
+      bitCount_ += 8;
     }
-    const int64_t v = int64_t(bitBuf & ((uint64_t(1) << n) - 1));
-    bitBuf >>= n;
-    bitCount -= n;
+    const int64_t v = int64_t(bitBuf_ & ((uint64_t(1) << n) - 1));
+    bitBuf_ >>= n;
+    bitCount_ -= n;
     return v;
   }
 
   // For table decoding: makes at least n bits available if the input allows.
   void Fill(unsigned n) {
-    while (bitCount < n) {
+    while (bitCount_ < n) {
       const int b = NextByte();
       if (b < 0) return;
-      bitBuf |= uint64_t(b) << bitCount;
-      bitCount += 8;
+      bitBuf_ |= uint64_t(b) << bitCount_;
+      bitCount_ += 8;
     }
   }
-  uint64_t Hold() const { return bitBuf; }
-  unsigned BitCount() const { return bitCount; }
+  uint64_t Hold() const { return bitBuf_; }
+  unsigned BitCount() const { return bitCount_; }
   void Drop(unsigned n) {
-    bitBuf >>= n;
-    bitCount -= n;
+    bitBuf_ >>= n;
+    bitCount_ -= n;
   }
 
   // False once a flush failed; the write error ends the entry.
   bool Put(uint8_t b) {
-    out[outFill++] = b;
-    ++produced;
-    return outFill < kBufSize || Flush();
+    out_[outFill_++] = b;
+    ++produced_;
+    return outFill_ < kBufSize || Flush();
   }
   bool Flush() {
-    if (!outFill) return true;
-    const bool ok = io.Write && io.Write(out.data(), int64_t(outFill));
-    outFill = 0;
-    if (io.Progress) io.Progress();
-    if (!ok) writeFailed = true;
+    if (!outFill_) return true;
+    const bool ok = io_.Write && io_.Write(out_.data(), int64_t(outFill_));
+    outFill_ = 0;
+    if (io_.Progress) io_.Progress();
+    if (!ok) writeFailed_ = true;
     return ok;
   }
-  int64_t Produced() const { return produced; }
-  int64_t Expected() const { return io.UnpackedSize; }
-  bool WriteFailed() const { return writeFailed; }
+  int64_t Produced() const { return produced_; }
+  int64_t Expected() const { return io_.UnpackedSize; }
+  bool WriteFailed() const { return writeFailed_; }
 
  private:
-  ZipDecodeIo& io;
-  int64_t packedLeft;
-  std::vector<uint8_t> in, out;
-  size_t inFill = 0, inPos = 0, outFill = 0;
-  uint64_t bitBuf = 0;
-  unsigned bitCount = 0;
-  int64_t produced = 0;
-  bool writeFailed = false;
+  ZipDecodeIo& io_;
+  int64_t packedLeft_;
+  std::vector<uint8_t> in_, out_;
+  size_t inFill_ = 0, inPos_ = 0, outFill_ = 0;
+  uint64_t bitBuf_ = 0;
+  unsigned bitCount_ = 0;
+  int64_t produced_ = 0;
+  bool writeFailed_ = false;
 };
 
 // Ends a decoder: the last flush, then the first failure in the order write, cancel, result.

@@ -24,21 +24,21 @@ class LzhBitReader {
   // byte, and the next refill ORs the same bits over them, which leaves them as they are. Nearer the block's end
   // SlowRefill takes one byte at a time, fetching the next block or, past the entry's end, zeros.
   inline void Refill() {
-    if (bitCount > 56) return;
-    if (end - cur >= 8) {
+    if (bitCount_ > 56) return;
+    if (end_ - cur_ >= 8) {
       uint64_t v = 0;
-      for (int k = 0; k < 8; ++k) v = (v << 8) | cur[k];
-      bitBuf |= v >> bitCount;
-      cur += (63 - bitCount) >> 3;
-      bitCount |= 56;
+      for (int k = 0; k < 8; ++k) v = (v << 8) | cur_[k];
+      bitBuf_ |= v >> bitCount_;
+      cur_ += (63 - bitCount_) >> 3;
+      bitCount_ |= 56;
       return;
     }
     SlowRefill();
   }
-  inline uint32_t Peek(int n) const { return uint32_t(bitBuf >> (64 - n)); }
+  inline uint32_t Peek(int n) const { return uint32_t(bitBuf_ >> (64 - n)); }
   inline void Drop(int n) {
-    bitBuf <<= n;
-    bitCount -= n;
+    bitBuf_ <<= n;
+    bitCount_ -= n;
   }
   inline uint32_t GetBits(int n) {
     if (n == 0) return 0;
@@ -47,22 +47,22 @@ class LzhBitReader {
     Drop(n);
     return v;
   }
-  uint64_t Bits() const { return bitBuf; }
+  uint64_t Bits() const { return bitBuf_; }
   // Far more bytes were asked for than the entry holds: the data is damaged.
-  bool Exhausted() const { return zeroBytes > 64; }
+  bool Exhausted() const { return zeroBytes_ > 64; }
 
  private:
   void SlowRefill();
   bool FetchInput();
-  EntryWriter& owner;
-  Stream32& in;
-  int64_t packedLeft;
-  std::vector<uint8_t> buffer;
-  const uint8_t* cur = nullptr;
-  const uint8_t* end = nullptr;
-  uint64_t bitBuf = 0;
-  int bitCount = 0;
-  int64_t zeroBytes = 0;
+  EntryWriter& owner_;
+  Stream32& in_;
+  int64_t packedLeft_;
+  std::vector<uint8_t> buffer_;
+  const uint8_t* cur_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint64_t bitBuf_ = 0;
+  int bitCount_ = 0;
+  int64_t zeroBytes_ = 0;
 };
 
 class LzhStaticDecoder {
@@ -81,21 +81,21 @@ class LzhStaticDecoder {
                         uint16_t* right, int nodeCount);
   void Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
-  int crcWidth = 16, dicBits = 13, pBit = 4, np = 14;
+  int crcWidth_ = 16, dicBits_ = 13, pBit_ = 4, np_ = 14;
   // The sliding window, which is also the block flushed to the output (with its CRC and a progress report) each
   // time it fills, and the bit reader's input block. It must hold the method's farthest distance: 8 KB for
   // -lh5- (4 KB for -lh4-), 32 KB for -lh6-, 64 KB for -lh7-. These two take 65536, the family's largest
   // dictionary; -lh4- and -lh5- take 26624 (26 KB), more than three -lh5- dictionaries, so the output is
   // written in blocks of 26 KB rather than 8 KB while the memory stays small. Callers see the size in how often
   // the entry's progress is reported.
-  int64_t bufferSize = 26624;
-  std::vector<uint8_t> window;
-  uint8_t cLen[NC] = {};
-  uint8_t ptLen[NPT] = {};
-  uint16_t cTable[4096] = {};
-  uint16_t ptTable[256] = {};
-  uint16_t cLeft[2 * NC] = {}, cRight[2 * NC] = {};
-  uint16_t ptLeft[2 * NPT] = {}, ptRight[2 * NPT] = {};
+  int64_t bufferSize_ = 26624;
+  std::vector<uint8_t> window_;
+  uint8_t cLen_[NC] = {};
+  uint8_t ptLen_[NPT] = {};
+  uint16_t cTable_[4096] = {};
+  uint16_t ptTable_[256] = {};
+  uint16_t cLeft_[2 * NC] = {}, cRight_[2 * NC] = {};
+  uint16_t ptLeft_[2 * NPT] = {}, ptRight_[2 * NPT] = {};
 };
 
 // -lh1-: returns False when the input ran out long before the unpacked size was reached.

@@ -43,23 +43,23 @@ class AdaptiveTree {
  public:
   AdaptiveTree() {
     for (int i = 0; i < N_CHAR; ++i) {
-      freq[i] = 1;
-      son[i] = i + T;
-      prnt[i + T] = i;
+      freq_[i] = 1;
+      son_[i] = i + T;
+      prnt_[i + T] = i;
     }
     for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-      freq[j] = freq[i] + freq[i + 1];
-      son[j] = i;
-      prnt[i] = prnt[i + 1] = j;
+      freq_[j] = freq_[i] + freq_[i + 1];
+      son_[j] = i;
+      prnt_[i] = prnt_[i + 1] = j;
     }
-    freq[T] = 0xFFFF;
-    prnt[R] = 0;
+    freq_[T] = 0xFFFF;
+    prnt_[R] = 0;
   }
 
   template <class NextBit>
   int DecodeChar(NextBit nextBit) {
-    int c = son[R];
-    while (c < T) c = son[c + nextBit()];
+    int c = son_[R];
+    while (c < T) c = son_[c + nextBit()];
     c -= T;
     Update(c);
     return c;
@@ -69,59 +69,59 @@ class AdaptiveTree {
   void Reconstruct() {
     int j = 0;
     for (int i = 0; i < T; ++i)
-      if (son[i] >= T) {
-        freq[j] = (freq[i] + 1) / 2;
-        son[j] = son[i];
+      if (son_[i] >= T) {
+        freq_[j] = (freq_[i] + 1) / 2;
+        son_[j] = son_[i];
         ++j;
       }
     for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
-      const unsigned f = freq[jj] = freq[i] + freq[i + 1];
+      const unsigned f = freq_[jj] = freq_[i] + freq_[i + 1];
       int k = jj - 1;
-      while (f < freq[k]) --k;
+      while (f < freq_[k]) --k;
       ++k;
       const size_t l = size_t(jj - k);
-      std::memmove(&freq[k + 1], &freq[k], l * sizeof freq[0]);
-      freq[k] = f;
-      std::memmove(&son[k + 1], &son[k], l * sizeof son[0]);
-      son[k] = i;
+      std::memmove(&freq_[k + 1], &freq_[k], l * sizeof freq_[0]);
+      freq_[k] = f;
+      std::memmove(&son_[k + 1], &son_[k], l * sizeof son_[0]);
+      son_[k] = i;
     }
     for (int i = 0; i < T; ++i) {
-      const int k = son[i];
+      const int k = son_[i];
       if (k >= T)
-        prnt[k] = i;
+        prnt_[k] = i;
       else
-        prnt[k] = prnt[k + 1] = i;
+        prnt_[k] = prnt_[k + 1] = i;
     }
   }
 
   void Update(int c) {
-    if (freq[R] == MAX_FREQ) Reconstruct();
-    c = prnt[c + T];
+    if (freq_[R] == MAX_FREQ) Reconstruct();
+    c = prnt_[c + T];
     do {
-      const unsigned k = ++freq[c];
+      const unsigned k = ++freq_[c];
       int l = c + 1;
-      if (k > freq[l]) {
-        while (k > freq[++l]) {
+      if (k > freq_[l]) {
+        while (k > freq_[++l]) {
         }
         --l;
-        freq[c] = freq[l];
-        freq[l] = k;
-        const int i = son[c];
-        prnt[i] = l;
-        if (i < T) prnt[i + 1] = l;
-        const int jn = son[l];
-        son[l] = i;
-        prnt[jn] = c;
-        if (jn < T) prnt[jn + 1] = c;
-        son[c] = jn;
+        freq_[c] = freq_[l];
+        freq_[l] = k;
+        const int i = son_[c];
+        prnt_[i] = l;
+        if (i < T) prnt_[i + 1] = l;
+        const int jn = son_[l];
+        son_[l] = i;
+        prnt_[jn] = c;
+        if (jn < T) prnt_[jn + 1] = c;
+        son_[c] = jn;
         c = l;
       }
-    } while ((c = prnt[c]) != 0);
+    } while ((c = prnt_[c]) != 0);
   }
 
-  unsigned freq[T + 1];
-  int prnt[T + N_CHAR];
-  int son[T];
+  unsigned freq_[T + 1];
+  int prnt_[T + N_CHAR];
+  int son_[T];
 };
 
 }  // namespace

@@ -9,44 +9,44 @@ namespace corvina::archive {
 // ---------------------------------------------------------------- bit reader
 
 LzhBitReader::LzhBitReader(EntryWriter& owner, Stream32& in, int64_t packedSize, size_t bufferSize)
-    : owner(owner), in(in), packedLeft(packedSize), buffer(bufferSize) {
-  cur = end = buffer.data();
+    : owner_(owner), in_(in), packedLeft_(packedSize), buffer_(bufferSize) {
+  cur_ = end_ = buffer_.data();
 }
 
 bool LzhBitReader::FetchInput() {
-  if (packedLeft <= 0) return false;
-  const int64_t want = std::min<int64_t>(packedLeft, int64_t(buffer.size()));
-  const int64_t got = owner.ReadBlock(in, buffer.data(), want, 0, false);
+  if (packedLeft_ <= 0) return false;
+  const int64_t want = std::min<int64_t>(packedLeft_, int64_t(buffer_.size()));
+  const int64_t got = owner_.ReadBlock(in_, buffer_.data(), want, 0, false);
   if (got <= 0) {
-    packedLeft = 0;
+    packedLeft_ = 0;
     return false;
   }
-  packedLeft -= got;
-  cur = buffer.data();
-  end = cur + got;
+  packedLeft_ -= got;
+  cur_ = buffer_.data();
+  end_ = cur_ + got;
   return true;
 }
 
 void LzhBitReader::SlowRefill() {
-  while (bitCount <= 56) {
+  while (bitCount_ <= 56) {
     uint8_t byte = 0;
-    if (cur == end && !FetchInput())
-      ++zeroBytes;
+    if (cur_ == end_ && !FetchInput())
+      ++zeroBytes_;
     else
-      byte = *cur++;
-    bitBuf |= uint64_t(byte) << (56 - bitCount);
-    bitCount += 8;
+      byte = *cur_++;
+    bitBuf_ |= uint64_t(byte) << (56 - bitCount_);
+    bitCount_ += 8;
   }
 }
 
 // ---------------------------------------------------------------- static Huffman
 
 void LzhStaticDecoder::InitLzhStatic(int width, int dictionaryBits, int positionBits, int mode) {
-  crcWidth = width;
-  dicBits = dictionaryBits;
-  pBit = positionBits;
-  np = dictionaryBits + 1;
-  bufferSize = mode < 5 ? 26624 : 65536;  // -lh4- and -lh5- pass mode 3; why these sizes: see bufferSize
+  crcWidth_ = width;
+  dicBits_ = dictionaryBits;
+  pBit_ = positionBits;
+  np_ = dictionaryBits + 1;
+  bufferSize_ = mode < 5 ? 26624 : 65536;  // -lh4- and -lh5- pass mode 3; why these sizes: see bufferSize_
 }
 
 bool LzhStaticDecoder::MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
@@ -104,8 +104,8 @@ bool LzhStaticDecoder::ReadPtLen(LzhBitReader& br, int nn, int nbit, int special
   if (n == 0) {
     const int c = int(br.GetBits(nbit));
     if (c >= nn) return false;
-    std::fill(ptLen, ptLen + NPT, 0);
-    std::fill(ptTable, ptTable + 256, uint16_t(c));
+    std::fill(ptLen_, ptLen_ + NPT, 0);
+    std::fill(ptTable_, ptTable_ + 256, uint16_t(c));
     return true;
   }
   if (n > nn) return false;
@@ -121,15 +121,15 @@ bool LzhStaticDecoder::ReadPtLen(LzhBitReader& br, int nn, int nbit, int special
       }
     }
     br.Drop(c < 7 ? 3 : c - 3);
-    ptLen[i++] = uint8_t(c);
+    ptLen_[i++] = uint8_t(c);
     if (i == special) {
       int zeros = int(br.GetBits(2));
       if (i + zeros > nn) return false;
-      while (zeros-- > 0) ptLen[i++] = 0;
+      while (zeros-- > 0) ptLen_[i++] = 0;
     }
   }
-  while (i < NPT) ptLen[i++] = 0;
-  return MakeTable(nn, ptLen, 8, ptTable, ptLeft, ptRight, 2 * NPT);
+  while (i < NPT) ptLen_[i++] = 0;
+  return MakeTable(nn, ptLen_, 8, ptTable_, ptLeft_, ptRight_, 2 * NPT);
 }
 
 bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
@@ -137,40 +137,40 @@ bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
   if (n == 0) {
     const int c = int(br.GetBits(CBIT));
     if (c >= NC) return false;
-    std::fill(cLen, cLen + NC, 0);
-    std::fill(cTable, cTable + 4096, uint16_t(c));
+    std::fill(cLen_, cLen_ + NC, 0);
+    std::fill(cTable_, cTable_ + 4096, uint16_t(c));
     return true;
   }
   if (n > NC) return false;
   int i = 0;
   while (i < n) {
     br.Refill();
-    int c = ptTable[br.Peek(8)];
+    int c = ptTable_[br.Peek(8)];
     if (c >= NT) {
       if (c == kEmpty) return false;
       uint64_t mask = uint64_t(1) << 55;
       do {
-        c = (br.Bits() & mask) ? ptRight[c] : ptLeft[c];
+        c = (br.Bits() & mask) ? ptRight_[c] : ptLeft_[c];
         mask >>= 1;
       } while (c >= NT && c != kEmpty);
       if (c == kEmpty) return false;
     }
-    br.Drop(ptLen[c]);
+    br.Drop(ptLen_[c]);
     if (c <= 2) {
       int zeros = c == 0 ? 1 : c == 1 ? int(br.GetBits(4)) + 3 : int(br.GetBits(CBIT)) + 20;
       if (i + zeros > NC) return false;
-      while (zeros-- > 0) cLen[i++] = 0;
+      while (zeros-- > 0) cLen_[i++] = 0;
     } else {
-      cLen[i++] = uint8_t(c - 2);
+      cLen_[i++] = uint8_t(c - 2);
     }
   }
-  while (i < NC) cLen[i++] = 0;
-  return MakeTable(NC, cLen, 12, cTable, cLeft, cRight, 2 * NC);
+  while (i < NC) cLen_[i++] = 0;
+  return MakeTable(NC, cLen_, 12, cTable_, cLeft_, cRight_, 2 * NC);
 }
 
 void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written) {
   if (count <= 0) return;
-  if (owner.DecryptWriteBlock(out, window.data(), count, crcWidth, false) <= 0)
+  if (owner.DecryptWriteBlock(out, window_.data(), count, crcWidth_, false) <= 0)
     owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
   written += count;
   owner.ArchiveLeft -= count;
@@ -180,10 +180,10 @@ void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, i
 bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize,
                                        int64_t unpackedSize) {
   if (unpackedSize <= 0) return true;
-  const int64_t wsize = bufferSize;
+  const int64_t wsize = bufferSize_;
   // The whole window starts as spaces, so a damaged distance never reads stale or unset bytes.
-  window.assign(size_t(wsize), 0x20);
-  uint8_t* const win = window.data();
+  window_.assign(size_t(wsize), 0x20);
+  uint8_t* const win = window_.data();
   LzhBitReader br(owner, in, packedSize, size_t(wsize));
   br.Refill();
 
@@ -195,7 +195,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
   while (remaining > 0) {
     if (blockSize == 0) {
       blockSize = br.GetBits(16);
-      if (blockSize == 0 || !ReadPtLen(br, NT, TBIT, 3) || !ReadCLen(br) || !ReadPtLen(br, np, pBit, -1) ||
+      if (blockSize == 0 || !ReadPtLen(br, NT, TBIT, 3) || !ReadCLen(br) || !ReadPtLen(br, np_, pBit_, -1) ||
           br.Exhausted()) {
         tableError = true;
         break;
@@ -203,7 +203,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
     }
     --blockSize;
     br.Refill();
-    uint32_t c = cTable[br.Peek(12)];
+    uint32_t c = cTable_[br.Peek(12)];
     if (c >= uint32_t(NC)) {
       if (c == kEmpty) {
         tableError = true;
@@ -211,7 +211,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
       }
       uint64_t mask = uint64_t(1) << 51;
       do {
-        c = (br.Bits() & mask) ? cRight[c] : cLeft[c];
+        c = (br.Bits() & mask) ? cRight_[c] : cLeft_[c];
         mask >>= 1;
       } while (c >= uint32_t(NC) && c != kEmpty);
       if (c == kEmpty) {
@@ -219,7 +219,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
         break;
       }
     }
-    br.Drop(cLen[c]);
+    br.Drop(cLen_[c]);
     if (c < 256) {
       win[pos++] = uint8_t(c);
       --remaining;
@@ -229,23 +229,23 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
       }
     } else {
       int64_t len = int64_t(c) - 253;
-      uint32_t j = ptTable[br.Peek(8)];
-      if (j >= uint32_t(np)) {
+      uint32_t j = ptTable_[br.Peek(8)];
+      if (j >= uint32_t(np_)) {
         if (j == kEmpty) {
           tableError = true;
           break;
         }
         uint64_t mask = uint64_t(1) << 55;
         do {
-          j = (br.Bits() & mask) ? ptRight[j] : ptLeft[j];
+          j = (br.Bits() & mask) ? ptRight_[j] : ptLeft_[j];
           mask >>= 1;
-        } while (j >= uint32_t(np) && j != kEmpty);
+        } while (j >= uint32_t(np_) && j != kEmpty);
         if (j == kEmpty) {
           tableError = true;
           break;
         }
       }
-      br.Drop(ptLen[j]);
+      br.Drop(ptLen_[j]);
       int64_t dist = j == 0 ? 0 : (int64_t(1) << (j - 1)) + br.GetBits(int(j) - 1);
       if (dist >= wsize) {
         tableError = true;

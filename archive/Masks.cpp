@@ -123,13 +123,13 @@ InternalMask::InternalMask(const std::string& mask) {
     }
     st.skip = skip;
     skip = false;
-    States.push_back(std::move(st));
+    states_.push_back(std::move(st));
   }
   State end;
   end.kind = Kind::End;
   end.skip = skip;
-  States.push_back(end);
-  EndsWithDot = !m.empty() && m.back() == '.';
+  states_.push_back(end);
+  endsWithDot_ = !m.empty() && m.back() == '.';
 }
 
 bool InternalMask::StateMatches(const State& s, char32_t c) const {
@@ -153,7 +153,7 @@ bool InternalMask::StateMatches(const State& s, char32_t c) const {
 
 bool InternalMask::Matches(const std::string& fileName) const {
   std::u32string name = Decode(fileName);
-  if (EndsWithDot && name.find(U'.') == std::u32string::npos) name += U'.';
+  if (endsWithDot_ && name.find(U'.') == std::u32string::npos) name += U'.';
   const size_t n = name.size();
   const bool hasDot = name.find(U'.') != std::u32string::npos;
   struct Point {
@@ -163,7 +163,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
 
   // A skipping state moves to the first place from ni where its element matches.
   auto skipTo = [&](size_t si, size_t& ni) {
-    const State& st = States[si];
+    const State& st = states_[si];
     size_t k = ni;
     while (k < n && !StateMatches(st, name[k])) ++k;
     if (k < n) {
@@ -180,7 +180,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
 
   size_t si = 0, ni = 0;
   for (;;) {
-    const State& st = States[si];
+    const State& st = states_[si];
     bool ok = false;
     if (st.kind == Kind::End) {
       if (st.skip || ni == n) return true;

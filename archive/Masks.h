@@ -30,8 +30,8 @@ class InternalMask {
     std::vector<std::pair<char32_t, char32_t>> ranges;  // set members
   };
   bool StateMatches(const State& s, char32_t c) const;
-  std::vector<State> States;
-  bool EndsWithDot = false;
+  std::vector<State> states_;
+  bool endsWithDot_ = false;
 };
 
 bool MaskMatches(const std::string& fileName, const std::string& mask);
