@@ -280,7 +280,7 @@ TEST_F(FileJVLinkTest, FaultsForceResultsOnChosenCalls) {
   EXPECT_EQ(ReadAll(), (std::vector<std::string>{"R:RA", "-502"}));
 }
 
-// The options of jvlink.ini: comments and stray lines are skipped, a spec's fault comes before the call's own,
+// The options of jvlink.ini: comments and stray lines are skipped, a data kind's fault comes before the call's own,
 // "@n" counts only matching calls and starts afresh when the file changes.
 TEST_F(FileJVLinkTest, SettingsChangeDownloadsAndCountFaultsSinceTheFileChanged) {
   testing::WriteText(root / "jvlink.ini",
@@ -291,7 +291,7 @@ TEST_F(FileJVLinkTest, SettingsChangeDownloadsAndCountFaultsSinceTheFileChanged)
   ASSERT_EQ(link.JVInit("sid"), 0);
   EXPECT_EQ(link.JVSetUIProperties(), -1);
   ASSERT_EQ(Open("20240101000000"), 0);
-  // The spec's own fault is looked at first; a call it takes is not counted for the call's fault.
+  // The data kind's fault (JVStatus.RACE) is looked at first; a call it takes is not counted for the call's fault.
   EXPECT_EQ(link.JVStatus(), 2);  // two files a call
   EXPECT_EQ(link.JVStatus(), -504);
   EXPECT_EQ(link.JVStatus(), 3);
