@@ -193,7 +193,9 @@ def program_sources(folders):
     """Every .cpp of the program under the folders, as paths relative to the root, sorted."""
     files = []
     for folder in folders:
-        for path in sorted((ROOT / folder).rglob("*.cpp")):
+        # A single file narrows the draw to it, for working on one file's tests.
+        paths = [ROOT / folder] if (ROOT / folder).is_file() else sorted((ROOT / folder).rglob("*.cpp"))
+        for path in paths:
             rel = path.relative_to(ROOT)
             if any(part.startswith("build") or part in ("tests", "bench", "fuzz") for part in rel.parts):
                 continue
@@ -548,8 +550,8 @@ def summary(results):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("folders", nargs="*", help="folders under the source root (default: every folder of the "
-                                               "program), e.g. mainwindow/ui racedata/ui")
+    ap.add_argument("folders", nargs="*", help="folders or single .cpp files under the source root (default: every "
+                                               "folder of the program), e.g. mainwindow/ui archive/Masks.cpp")
     ap.add_argument("--count", type=int, default=17, help="faults a folder group (default 17)")
     ap.add_argument("--seed", type=int, default=14)
     ap.add_argument("--build", help="where the workers' copies live (default build-mutate, build-mutate-sanitize "
