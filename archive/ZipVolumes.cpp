@@ -10,7 +10,7 @@ namespace corvina::archive {
 
 namespace {
 std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
-  auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
+  auto stream = std::make_unique<FileStream32>(name, FileMode::OpenRead);
   if (!stream->Valid()) return nullptr;
   return stream;
 }
