@@ -49,5 +49,5 @@ InflateResult Inflate(ZStreamRec* strm, int flush);
 // Adler-32 with modulus 65521; a nil buffer returns 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
 
-constexpr int InflateWindowBits = -15;  // raw Deflate with the 32 KiB window
+constexpr int kInflateWindowBits = -15;  // raw Deflate with the 32 KiB window
 }  // namespace corvina::archive

@@ -565,7 +565,7 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   if (CryptKind == kCryptTraditional)
     overhead = int64_t(kZipCryptHeaderLength);
   else if (encrypted)
-    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + AesZipVerifierLength + AesZipMacLength;
+    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + kAesZipVerifierLength + kAesZipMacLength;
   const int64_t packed = int64_t(h.Compressed) - overhead;
   bool complete = false;
   if (packed >= 0) {
