@@ -17,7 +17,7 @@ constexpr int kRoot = kTreeSize - 1;
 constexpr unsigned kMaxFreq = 0x8000;  // the root's count at which the tree is rebuilt with halved counts
 
 struct PositionCodes {
-  uint8_t code[256], len[256];
+  uint8_t Code[256], Len[256];
   PositionCodes() {
     // Upper six bits of a position and the length of its code, as the published tables.
     const struct {
@@ -28,8 +28,8 @@ struct PositionCodes {
       const int per = g.values / g.codes;
       for (int k = 0; k < g.codes; ++k, ++c)
         for (int m = 0; m < per; ++m, ++i) {
-          code[i] = uint8_t(c);
-          len[i] = uint8_t(g.bits);
+          Code[i] = uint8_t(c);
+          Len[i] = uint8_t(g.bits);
         }
     }
   }
@@ -171,8 +171,8 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
     br.Refill();
     unsigned i = br.Peek(8);
     br.Drop(8);
-    const unsigned upper = unsigned(pc.code[i]) << 6;
-    for (int j = pc.len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
+    const unsigned upper = unsigned(pc.Code[i]) << 6;
+    for (int j = pc.Len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
     const unsigned position = upper | (i & 0x3F);
     int64_t len = c - 253;
     if (len > remaining) len = remaining;
