@@ -179,13 +179,13 @@ bool FastLoop(ZStreamRec* s) {
     HuffEntry e;
     unsigned used;
     DecodeSymbol(st.LenCode, st.LenBits, hold, bits, e, used);
-    if (e.kind != HuffEntry::kSymbol || e.value > 287) {
+    if (e.Kind != HuffKind::Symbol || e.Value > 287) {
       ok = false;
       break;
     }
     hold >>= used;
     bits -= used;
-    const unsigned sym = e.value;
+    const unsigned sym = e.Value;
     if (sym < 256) {
       win[wpos++] = uint8_t(sym);
       continue;
@@ -204,14 +204,14 @@ bool FastLoop(ZStreamRec* s) {
     bits -= ex;
     refill();
     DecodeSymbol(st.DistCode, st.DistBits, hold, bits, e, used);
-    if (e.kind != HuffEntry::kSymbol || e.value >= ndist) {
+    if (e.Kind != HuffKind::Symbol || e.Value >= ndist) {
       ok = false;
       break;
     }
     hold >>= used;
     bits -= used;
-    const unsigned dex = kDistExtra[e.value];
-    const uint32_t dist = kDistBase[e.value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
+    const unsigned dex = kDistExtra[e.Value];
+    const uint32_t dist = kDistBase[e.Value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
     hold >>= dex;
     bits -= dex;
     if (dist > st.History + (wpos - wposStart) || dist > st.WindowSize) {
@@ -470,22 +470,22 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
           HuffEntry e;
           for (;;) {
             e = st.LenCode[BITS(st.LenBits)];
-            if (e.bits <= st.Bits) break;
+            if (e.Bits <= st.Bits) break;
             if (s->AvailIn == 0) goto leave;
             --s->AvailIn;
             st.Hold |= uint64_t(*s->NextIn++) << st.Bits;
             st.Bits += 8;
           }
-          if (e.kind != HuffEntry::kSymbol) FAIL();
-          const unsigned sym = e.value;
+          if (e.Kind != HuffKind::Symbol) FAIL();
+          const unsigned sym = e.Value;
           if (sym < 16) {
-            DROP(e.bits);
+            DROP(e.Bits);
             st.Lens[st.Have++] = uint8_t(sym);
             continue;
           }
           const unsigned extraBits = sym == 16 ? 2 : sym == 17 ? 3 : 7;
-          NEED(e.bits + extraBits);
-          DROP(e.bits);
+          NEED(e.Bits + extraBits);
+          DROP(e.Bits);
           unsigned repeat = BITS(extraBits);
           DROP(extraBits);
           uint8_t value = 0;
@@ -535,8 +535,8 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
           st.Bits += 8;
           break;
         }
-        if (e.kind != HuffEntry::kSymbol) FAIL();
-        const unsigned sym = e.value;
+        if (e.Kind != HuffKind::Symbol) FAIL();
+        const unsigned sym = e.Value;
         if (sym < 256) {
           if (!WindowRoom(s)) goto leave;
           DROP(used);
@@ -574,8 +574,8 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
           st.Hold |= uint64_t(*s->NextIn++) << st.Bits;
           st.Bits += 8;
         }
-        if (e.kind != HuffEntry::kSymbol) FAIL();
-        const unsigned code = e.value;
+        if (e.Kind != HuffKind::Symbol) FAIL();
+        const unsigned code = e.Value;
         if (code >= (st.Deflate64 ? 32u : 30u)) FAIL();
         DROP(used);
         st.Dist = kDistBase[code];

@@ -336,9 +336,9 @@ bool DecodeInverted(LegacyIo& lio, const HuffEntry* table, unsigned rootBits, un
     lio.Fill(before + 8);
     if (lio.BitCount() == before) return false;
   }
-  if (e.kind != HuffEntry::kSymbol) return false;
+  if (e.Kind != HuffKind::Symbol) return false;
   lio.Drop(used);
-  symbol = e.value;
+  symbol = e.Value;
   return true;
 }
 
