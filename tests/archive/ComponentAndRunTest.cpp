@@ -328,7 +328,7 @@ TEST(ExtractionRun, WriteFailures) {
 
   // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
   // the one written before stays counted, as it stays on disk.
-  FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
+  FileStream32 full("/dev/full", FileMode::OpenWrite);
   if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
   ASSERT_TRUE(c.CheckOverwrite(false));
   EXPECT_EQ(c.Count(), 2);
@@ -470,7 +470,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   in.Seek(1000, SeekOrigin::Beginning);  // the copy starts at the source's start whatever its position
   const fs::path file = d.path() / "copy.bin";
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     ASSERT_TRUE(out.Valid());
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
   }
@@ -478,7 +478,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   // A count copies that many bytes from where the source stands, over more than one block.
   in.Seek(4, SeekOrigin::Beginning);
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));

@@ -27,14 +27,14 @@ InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t out
   ZStreamRec rec;
   InflateResult r = InflateInit(&rec, windowBits);
   if (r != InflateResult::Ok) return r;
-  rec.next_in = in.data();
-  rec.avail_in = uint32_t(in.size());
+  rec.NextIn = in.data();
+  rec.AvailIn = uint32_t(in.size());
   std::vector<uint8_t> buf(outChunk);
   do {
-    rec.next_out = buf.data();
-    rec.avail_out = uint32_t(buf.size());
+    rec.NextOut = buf.data();
+    rec.AvailOut = uint32_t(buf.size());
     r = Inflate(&rec, 0);
-    out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
+    out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.AvailOut));
   } while (r == InflateResult::Ok);
   InflateEnd(&rec);
   return r;
@@ -122,14 +122,14 @@ TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
   size_t at = 0;
   for (int guard = 0; guard < 10000 && r != InflateResult::StreamEnd; ++guard) {
     uint8_t b = 0;
-    rec.next_in = w.bytes.data() + at;
-    rec.avail_in = at < w.bytes.size() ? 1 : 0;
-    rec.next_out = &b;
-    rec.avail_out = 1;
+    rec.NextIn = w.bytes.data() + at;
+    rec.AvailIn = at < w.bytes.size() ? 1 : 0;
+    rec.NextOut = &b;
+    rec.AvailOut = 1;
     r = Inflate(&rec, 0);
     ASSERT_GE(r, InflateResult::BufError);
-    at += rec.avail_in == 0 && at < w.bytes.size() ? 1 : 0;
-    if (rec.avail_out == 0) out.push_back(b);
+    at += rec.AvailIn == 0 && at < w.bytes.size() ? 1 : 0;
+    if (rec.AvailOut == 0) out.push_back(b);
   }
   InflateEnd(&rec);
   EXPECT_EQ(r, InflateResult::StreamEnd);
@@ -359,26 +359,26 @@ TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread) {
       ZStreamRec rec;
       ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), InflateResult::Ok);
       Bytes out(e.size + 10);
-      rec.next_out = out.data();
-      rec.avail_out = uint32_t(out.size());
+      rec.NextOut = out.data();
+      rec.AvailOut = uint32_t(out.size());
       InflateResult r = InflateResult::Ok;
       for (size_t at = 0; at < e.packed.size() && r != InflateResult::StreamEnd; at += piece) {
         // A heap block of exactly the piece's size: a read past it is reported.
         const size_t n = std::min(piece, e.packed.size() - at);
         std::unique_ptr<uint8_t[]> block(new uint8_t[n]);
         std::copy_n(e.packed.begin() + long(at), n, block.get());
-        rec.next_in = block.get();
-        rec.avail_in = uint32_t(n);
+        rec.NextIn = block.get();
+        rec.AvailIn = uint32_t(n);
         do r = Inflate(&rec, 0);
-        while (r == InflateResult::Ok && rec.avail_in);
+        while (r == InflateResult::Ok && rec.AvailIn);
         ASSERT_TRUE(r == InflateResult::Ok || r == InflateResult::BufError || r == InflateResult::StreamEnd) << int(r);
         if (r == InflateResult::StreamEnd) break;
         // The engine may keep whole bytes in its bit buffer, but must not point past the piece.
-        ASSERT_EQ(rec.avail_in, 0u);
+        ASSERT_EQ(rec.AvailIn, 0u);
       }
       InflateEnd(&rec);
       EXPECT_EQ(r, InflateResult::StreamEnd) << piece;
-      out.resize(rec.total_out);
+      out.resize(rec.TotalOut);
       EXPECT_EQ(Crc32(out), e.crc) << piece;
     }
   }
