@@ -1,5 +1,6 @@
 // The import window offscreen: its controls drive the import, the status timer carries a download through to
 // the read, and closing rebuilds the day list without leaving an exchange open.
+#include <QApplication>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "components/ui/Label3D.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/StoredImportWindow.h"
@@ -75,12 +77,29 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   form.StartButton->click();
   EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20231230070809,2)=-1");
   EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  // The start time the user sets, to the second, and the other data kind.
+  form.StartTimeEdit->setDateTime(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
   form.NormalDataRadioButton->setChecked(true);
   form.StartButton->click();
-  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20231230070809,1)=-1");
+  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20240102030405,1)=-1");
+  EXPECT_TRUE(form.StartButton->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // JV-Link's own settings dialog, and what the user is told when it fails.
+  messages.Clear();
+  link.setUIResult = -100;
+  form.LinkSettingsButton->click();
+  EXPECT_EQ(link.calls.back(), "JVSetUIProperties()=-100");
+  ASSERT_EQ(messages.Texts().size(), 1);
+  EXPECT_TRUE(messages.Texts()[0].startsWith(QStringLiteral("JVSetUIPropertiesエラー：")))
+      << messages.Texts()[0].toStdString();
   form.close();
   EXPECT_FALSE(form.isVisible()) << "an idle window closes";
   EXPECT_EQ(dayListBuilt, 1);
+  // Shown again and closed again: the day list is built again, once.
+  form.show();
+  test::PressKey(&form, Qt::Key_Escape);
+  EXPECT_FALSE(form.isVisible()) << "Escape closes it too";
+  EXPECT_EQ(dayListBuilt, 2);
 }
 
 // A press and release on `button`, waiting in the queue for the read loop to let them run.
@@ -220,6 +239,23 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   StoredImportWindow form(
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
+  // What the label and the two bars show at each call of the exchange, and the cursor during the read.
+  QStringList shown;
+  auto look = [&] {
+    const QString now = QString("%1 | %2/%3 | %4/%5")
+                            .arg(form.ProgressLabel->Caption())
+                            .arg(form.DownloadProgressBar->value())
+                            .arg(form.DownloadProgressBar->maximum())
+                            .arg(form.ReadProgressBar->value())
+                            .arg(form.ReadProgressBar->maximum());
+    if (shown.isEmpty() || shown.last() != now) shown << now;
+  };
+  bool busyWhileReading = true;
+  link.onCall = [&](const std::string& op) {
+    look();
+    if (op == "JVRead")
+      busyWhileReading &= QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+  };
   form.StartButton->click();
   EXPECT_TRUE(form.DownloadStatusTimer->isActive());
   EXPECT_FALSE(form.StartButton->isEnabled());
@@ -227,16 +263,25 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   QElapsedTimer waited;
   waited.start();
   while (form.Logic().Busy() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  look();
   EXPECT_FALSE(form.Logic().Busy());
   EXPECT_FALSE(gate.Busy());
   EXPECT_FALSE(form.DownloadStatusTimer->isActive());
+  EXPECT_TRUE(busyWhileReading);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is given back";
+  EXPECT_EQ(shown, (QStringList{" | 0/100 | 0/100", "ダウンロード中・・・ | 0/2 | 0/100",
+                                "ダウンロード中．．．(0/2) | 0/2 | 0/100", "ダウンロード中．．．(1/2) | 1/2 | 0/100",
+                                "データ読込み中．．．(0/1) | 2/2 | 0/1", "データ読込み中．．．(1/1) | 2/2 | 1/1",
+                                "データ読込み完了(1/1) | 0/100 | 0/1"}))
+      << shown.join("\n").toStdString();
   ASSERT_EQ(form.WrittenDataList->count(), 1);
   EXPECT_EQ(form.WrittenDataList->item(0)->text(), QStringLiteral("作成済み:01R/2024年01月06日.jvRA"));
   EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+  EXPECT_EQ(form.StartTimeEdit->dateTime(), QDateTime(QDate(2024, 1, 6), QTime(17, 30, 0)));
   EXPECT_TRUE(form.StartButton->isEnabled());
 }
 
-TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
+TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
   ScriptedExchange e;
   e.readCount = 1;
   e.downloadCount = 5;
@@ -246,7 +291,7 @@ TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
-  form.close();
+  test::PressKey(&form, Qt::Key_Escape);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(gate.Busy());
   EXPECT_EQ(link.Ops().back(), "JVClose");
