@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
@@ -53,7 +57,9 @@ class ManualOddsWindowTest : public ::testing::Test {
     for (const std::string& cell : ManualOddsRowTexts(model, slot)) row << QString::fromStdString(FromCp932(cell));
     return row;
   }
-  std::string Key(int slot) const { return FieldText(model.Table.GRaTbl[static_cast<size_t>(slot)], L::head::kRaceKey); }
+  std::string Key(int slot) const {
+    return FieldText(model.Table.GRaTbl[static_cast<size_t>(slot)], L::head::kRaceKey);
+  }
 
   test::TempDir home{"manualoddswin"};
   testing::ClockGuard clock{DateTime{2024, 1, 6, 12, 0, 0}};
@@ -89,7 +95,9 @@ TEST_F(ManualOddsWindowTest, RefusesWithoutATodaysOrRecentDayWithCurrentCards) {
       {Date(), {2024, 1, 14, 0, 0, 0}, false, "本日または直近日のﾃﾞｰﾀを読み込んでください。"},
       {Date(), {2024, 1, 5, 23, 59, 0}, false, "本日または直近日のﾃﾞｰﾀを読み込んでください。"},
       // The last race of a full day is an early card: the check reaches it.
-      {Date(), {2024, 1, 13, 23, 59, 0}, true,
+      {Date(),
+       {2024, 1, 13, 23, 59, 0},
+       true,
        "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。"},
   };
   for (const Case& c : cases) {
@@ -129,6 +137,7 @@ TEST_F(ManualOddsWindowTest, FetchesTheTickedRacesOfAFullDayAndEscapeClosesOnlyW
     for (int slot : {0, 13, kSlots - 1}) {
       EXPECT_EQ(w.ScheduleGrid->Row(slot + 1), RowOf(slot)) << slot;
       EXPECT_EQ(w.RaceTickList->item(slot)->text(), RowOf(slot)[0]) << slot;
+      EXPECT_TRUE(w.RaceTickList->item(slot)->flags() & Qt::ItemIsUserCheckable) << "the user may tick " << slot;
     }
     EXPECT_TRUE(w.Ticked() == std::vector<bool>(kSlots, false));
 
@@ -144,17 +153,23 @@ TEST_F(ManualOddsWindowTest, FetchesTheTickedRacesOfAFullDayAndEscapeClosesOnlyW
     }
     w.RaceTickList->item(13)->setCheckState(Qt::Checked);
     w.RaceTickList->item(kSlots - 1)->setCheckState(Qt::Checked);
-    bool buttonOffWhileReading = true;
+    bool buttonOffWhileReading = true, busyWhileReading = true, timerRan = false, timerRanBeforeReading = true;
     link.onCall = [&](const std::string& op) {
       if (op != "JVRead") return;
       buttonOffWhileReading &= !w.FetchOddsButton->isEnabled();
+      busyWhileReading &= QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+      timerRanBeforeReading &= timerRan;
       test::PressKey(&w, Qt::Key_Escape);
       w.close();
     };
     rec.Clear();
+    // The window's messages (a repaint, a timer) go on during the fetch.
+    QTimer::singleShot(0, [&] { timerRan = true; });
     w.FetchOddsButton->click();
     link.onCall = nullptr;
     EXPECT_TRUE(buttonOffWhileReading);
+    EXPECT_TRUE(busyWhileReading);
+    EXPECT_TRUE(timerRanBeforeReading);
     EXPECT_TRUE(w.FetchOddsButton->isEnabled()) << "on again after the fetch";
     EXPECT_TRUE(w.isVisible()) << "neither Escape nor closing ends a running fetch";
     EXPECT_EQ(reloads, 0);
@@ -171,11 +186,23 @@ TEST_F(ManualOddsWindowTest, FetchesTheTickedRacesOfAFullDayAndEscapeClosesOnlyW
               "データ読込み中:" + FromCp932(CourseName(FieldView(last, L::head::kCourse), 2)) + "12R");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    // The list's menu ticks every race and then none.
-    w.TickAllAction->trigger();
-    EXPECT_TRUE(w.Ticked() == std::vector<bool>(kSlots, true));
-    w.UntickAllAction->trigger();
-    EXPECT_TRUE(w.Ticked() == std::vector<bool>(kSlots, false));
+    // A right click on the list opens its menu; its first item ticks every race, its second none.
+    for (const bool all : {true, false}) {
+      QStringList items;
+      QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (const QAction* a : menu->actions()) items << a->text();
+        menu->actions().at(all ? 0 : 1)->trigger();
+        menu->close();
+      });
+      QWidget* list = w.RaceTickList->viewport();
+      const QPoint at = list->rect().center();
+      QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, list->mapToGlobal(at));
+      QCoreApplication::sendEvent(list, &menuEvent);
+      EXPECT_EQ(items, (QStringList{"全て選択", "全て解除"}));
+      EXPECT_TRUE(w.Ticked() == std::vector<bool>(kSlots, all)) << all;
+    }
 
     test::PressKey(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
@@ -205,8 +232,8 @@ TEST_F(ManualOddsWindowTest, GridKeepsNoSelectionAndPaintsEachColumn) {
   EXPECT_FALSE(grid.Selection().Empty()) << "only activation clears it";
 
   const QColor scheduled(0xC1, 0xFF, 0xFF), taken(0xFC, 0xCC, 0xEE);
-  const QColor fills[] = {QApplication::palette().color(QPalette::ToolTipBase), Qt::white, scheduled, taken,
-                          scheduled, taken};
+  const QColor fills[] = {
+      QApplication::palette().color(QPalette::ToolTipBase), Qt::white, scheduled, taken, scheduled, taken};
   for (int row : {0, 1, kSlots}) {
     for (int col = 0; col < 6; ++col) {
       gui::RecordingCanvas c;
@@ -240,7 +267,8 @@ TEST_F(ManualOddsWindowTest, PrintsTheScheduleUnderItsTitleAndTheDay) {
       rows += op.kind == gui::CanvasOp::Kind::TextRect && op.text.endsWith("R") && op.text.contains("回");
     }
   ASSERT_GE(heading.size(), 2u);
-  EXPECT_EQ(heading[0], std::make_pair(QStringLiteral("コルヴィナ for JRA-VAN Data Lab.　ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ表"), QPoint(236, 94)));
+  EXPECT_EQ(heading[0],
+            std::make_pair(QStringLiteral("コルヴィナ for JRA-VAN Data Lab.　ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ表"), QPoint(236, 94)));
   EXPECT_EQ(heading[1], std::make_pair(Date(), QPoint(236, 188)));
   EXPECT_EQ(rows, kSlots);
 
