@@ -220,6 +220,7 @@ TEST_F(ManualOddsWindowTest, GridKeepsNoSelectionAndPaintsEachColumn) {
   w.Fill();
   w.show();
   gui::StringGrid& grid = *w.ScheduleGrid;
+  for (int col = 0; col < 6; ++col) EXPECT_EQ(grid.ColWidth(col), col == 0 ? 100 : 70) << col;
   Click(grid.viewport(), grid.CellRect(2, 3).center());
   EXPECT_TRUE(grid.Selection().Empty());
   grid.SetSelection(gui::GridRect{1, 2, 1, 2});
