@@ -140,6 +140,7 @@ TEST_F(ManualOddsWindowTest, FetchesTheTickedRacesOfAFullDayAndEscapeClosesOnlyW
       EXPECT_TRUE(w.RaceTickList->item(slot)->flags() & Qt::ItemIsUserCheckable) << "the user may tick " << slot;
     }
     EXPECT_TRUE(w.Ticked() == std::vector<bool>(kSlots, false));
+    EXPECT_EQ(w.FetchProgressBar->value(), 0) << "the bar starts empty";
 
     // Nothing ticked: the user is asked to tick.
     w.FetchOddsButton->click();
@@ -211,6 +212,7 @@ TEST_F(ManualOddsWindowTest, FetchesTheTickedRacesOfAFullDayAndEscapeClosesOnlyW
   ManualOddsWindow::Execute(nullptr, Context(" " + Date() + " "));
   EXPECT_TRUE(ran);
   EXPECT_EQ(reloads, 1) << "closing reloads the day once";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the window leaves the cursor as it was";
 }
 
 // No cell stays chosen: not after a click in the grid, nor when the window comes to the front. A race row's

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
@@ -208,7 +209,11 @@ TEST_F(YosoImport, DialogOpensInTheSettingFolderAndMatchesMasksInAnyCase) {
       EXPECT_EQ(dialog->windowTitle(), "開く");
       EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dl_.string());
       EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-      EXPECT_EQ(dialog->nameFilters().size(), 1);
+      QStringList shownFilters;
+      for (const QComboBox* box : dialog->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i) shownFilters << box->itemText(i);
+      EXPECT_TRUE(shownFilters.contains("KOL3ｵｯｽﾞ（kd3_jb*.lzh）,KOL2ｵｯｽﾞ（j*.lzh）,JRDBｵｯｽﾞ(OZ*.lzh)"))
+          << "the filter is shown without its patterns: " << shownFilters.join(" / ").toStdString();
       dialog->selectFile(QString::fromStdString((dl_ / "OZ060312.lzh").string()));
       QDialog* asked = dialog;  // QDialog's accept() and reject() are public
       accept ? asked->accept() : asked->reject();

@@ -13,6 +13,7 @@
 #include "components/SettingsFile.h"
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
+#include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
@@ -114,6 +115,15 @@ TEST(OddsScheduleWindowTest, OneRowPerLoadedRaceUnderTheHeaderAndTheTitleNamesTh
     const int widths[] = {94, 106, 36, 53, 51, 50, 51};
     for (int c = 0; c < 7; ++c) EXPECT_EQ(grid.ColWidth(c), widths[c]);
     EXPECT_EQ(form->TitleLabel->Caption(), "オッズ取得推奨時間 一覧表  2024年12月22日");
+    EXPECT_EQ(test::OverlappingChildren(*form), QStringList()) << "every control has its place in the window";
+    // The header row is painted as one and a race row is not.
+    auto fill = [&](int row) {
+      gui::RecordingCanvas c;
+      grid.PaintCell(c, 1, row, QRect(0, 0, 40, 20));
+      return c.Ops().empty() ? QColor() : c.Ops().front().brush;
+    };
+    EXPECT_EQ(fill(0), grid.palette().color(QPalette::Button));
+    EXPECT_EQ(fill(1), QColor(Qt::white));
 
     const QPoint at = grid.CellRect(2, 3).center();
     const QPointF global = grid.viewport()->mapToGlobal(QPointF(at));
@@ -242,6 +252,7 @@ TEST(TimeSettingsTest, ShowTheStoredValueWithinTheRangeAndStoreItOnlyOnOk) {
     {
       auto form = c.make(dir.path());
       form->show();
+      EXPECT_EQ(test::OverlappingChildren(*form), QStringList()) << c.key;
       EXPECT_EQ(form->windowTitle(), c.title);
       const QStringList texts = ShownTexts(*form);
       for (const QString& t : c.texts + QStringList{"OK"}) EXPECT_TRUE(texts.contains(t)) << t.toStdString();

@@ -285,6 +285,10 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
   EXPECT_EQ(form.StartTimeEdit->dateTime(), QDateTime(QDate(2024, 1, 6), QTime(17, 30, 0)));
   EXPECT_TRUE(form.StartButton->isEnabled());
+  // The next start begins with an empty list.
+  form.StartButton->click();
+  EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  EXPECT_EQ(form.WrittenDataList->count(), 0);
 }
 
 TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
@@ -303,6 +307,15 @@ TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
   EXPECT_EQ(link.Ops().back(), "JVClose");
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(dayListBuilt, 1);
+  // A window that goes while its download runs gives the cursor back.
+  link.AddExchange(e);
+  {
+    StoredImportWindow other(link, dir, nullptr, nullptr);
+    other.StartButton->click();
+    ASSERT_TRUE(other.Logic().Busy());
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // A close asked for during a read is refused while the read is on the stack; the read stops at the next record
