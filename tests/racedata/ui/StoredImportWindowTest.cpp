@@ -129,9 +129,19 @@ TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
     PostClick(form.CancelButton);
   };
+  // Each box, with the lines the list shows beside it: the question comes with every line read so far.
+  QStringList boxes;
+  gui::SetMessageSink([&](gui::MsgKind, const QString& text) {
+    boxes << QString("%1 (%2)").arg(text).arg(form.WrittenDataList->count());
+    return gui::MsgResult::Yes;
+  });
   form.StartButton->click();
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
-  EXPECT_TRUE(messages.Texts().contains(QStringLiteral("JVCancel:キャンセルされました")));
+  ASSERT_EQ(boxes.size(), 3) << boxes.join("\n").toStdString();
+  EXPECT_TRUE(boxes[0].contains(QStringLiteral("以降のデータ取込を開始します。"))) << boxes[0].toStdString();
+  EXPECT_EQ(boxes.mid(1), (QStringList{QStringLiteral("データ取込を中止します。実行しますか？ (2)"),
+                                       QStringLiteral("JVCancel:キャンセルされました (2)")}));
+  EXPECT_EQ(form.ProgressLabel->Caption(), QStringLiteral("JVCancel:キャンセルされました"));
   EXPECT_EQ(form.WrittenDataList->count(), 2);
   EXPECT_FALSE(form.Logic().Busy());
   EXPECT_FALSE(gate.Busy());
