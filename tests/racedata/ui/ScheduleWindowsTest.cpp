@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -125,14 +124,9 @@ TEST(OddsScheduleWindowTest, OneRowPerLoadedRaceUnderTheHeaderAndTheTitleNamesTh
     EXPECT_EQ(fill(0), grid.palette().color(QPalette::Button));
     EXPECT_EQ(fill(1), QColor(Qt::white));
 
-    const QPoint at = grid.CellRect(2, 3).center();
-    const QPointF global = grid.viewport()->mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(grid.viewport(), &press);
-    EXPECT_FALSE(grid.Selection().Empty()) << "the press chooses the cell";
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(grid.viewport(), &release);
-    EXPECT_TRUE(grid.Selection().Empty()) << "and the release lets it go";
+    grid.SetSelection(gui::GridRect{1, 2, 1, 2});  // a click that missed would leave it
+    test::Click(grid.viewport(), grid.CellRect(2, 3).center());
+    EXPECT_TRUE(grid.Selection().Empty()) << "a click leaves no cell chosen";
     grid.SetSelection(gui::GridRect{1, 2, 1, 2});
     QEvent deactivate(QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(form, &deactivate);

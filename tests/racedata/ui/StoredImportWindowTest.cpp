@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -103,16 +102,6 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   EXPECT_EQ(dayListBuilt, 2);
 }
 
-// A press and release on `button`, waiting in the queue for the read loop to let them run.
-void PostClick(QWidget* button) {
-  const QPointF at = QRectF(button->rect()).center();
-  const QPointF global = button->mapToGlobal(at);
-  QCoreApplication::postEvent(
-      button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(
-      button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-}
-
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
 // arrives during a read stops it at the next record.
 TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
@@ -127,7 +116,7 @@ TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
   form.show();
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
-    PostClick(form.CancelButton);
+    test::Click(form.CancelButton, form.CancelButton->rect().center(), true);
   };
   // Each box, with the lines the list shows beside it: the question comes with every line read so far.
   QStringList boxes;
@@ -182,7 +171,7 @@ TEST_F(StoredImportWindowTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFi
   // The click reaches the window while the 25th read (the first payout) is in hand.
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 25) return;
-    PostClick(form.CancelButton);
+    test::Click(form.CancelButton, form.CancelButton->rect().center(), true);
   };
   form.StartButton->click();
   EXPECT_EQ(link.CountCalls("JVRead"), 25);
