@@ -129,9 +129,11 @@ TEST_F(YosoImport, PackedProviderTextsBecomeTheDaysFile) {
   fs::remove(yoz);
   fs::create_directory(yoz);
   rec_.Clear();
-  Click(dl_ / "OZ060312.lzh");
+  const YozImportResult result = PredictedOddsCommands::ImportArchive(nullptr, dl_ / "OZ060312.lzh", home_, true);
+  EXPECT_EQ(result.outcome, YozOutcome::SaveFailed) << "the caller hears what the user was told";
   EXPECT_EQ(rec_.Beeps(), 1);
   ASSERT_EQ(rec_.Texts().size(), 1);
+  EXPECT_EQ(rec_.Texts()[0].toStdString(), result.message);
   EXPECT_TRUE(
       rec_.Texts()[0].startsWith("予想配当データを保存できませんでした。\n" + QString::fromStdString(yoz.string())))
       << rec_.Texts()[0].toStdString();

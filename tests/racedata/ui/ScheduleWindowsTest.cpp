@@ -148,6 +148,10 @@ TEST(OddsScheduleWindowTest, WithoutALoadedDayTheCommandBeepsAndAsksForOne) {
   OddsScheduleWindow::Execute(*day, "   ", nullptr);
   EXPECT_EQ(messages.Beeps(), 1);
   EXPECT_EQ(messages.Texts(), QStringList{"ﾃﾞｰﾀを読み込んでください。"});
+  // A table of no race is its header alone.
+  OddsScheduleWindow form;
+  form.Fill(*day);
+  EXPECT_EQ(form.ScheduleGrid->RowCount(), 1);
 }
 
 // The printed table under its title; a printer that fails aborts the job and is said so in an error box.

@@ -71,6 +71,11 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   QCoreApplication::processEvents();
   EXPECT_EQ(test::OverlappingChildren(form), QStringList()) << "every control has its place in the window";
   EXPECT_TRUE(form.StartTimeStampLabel->isHidden());
+  // The start time's arrow drops down a calendar to choose the day from.
+  test::Click(form.StartTimeEdit, QPoint(form.StartTimeEdit->width() - 4, form.StartTimeEdit->height() / 2));
+  QWidget* calendar = QApplication::activePopupWidget();
+  ASSERT_NE(calendar, nullptr);
+  calendar->close();
   EXPECT_EQ(form.StartTimeEdit->text(), QStringLiteral("2023/12/30 07:08:09"));
   EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2023/12/30 07:08:09"));
   EXPECT_TRUE(form.ThisWeekDataRadioButton->isChecked());
