@@ -3,6 +3,7 @@
 // tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStringList>
 #include <QWidget>
 
@@ -22,6 +23,22 @@ inline void PressKey(QWidget* w, Qt::Key key) {
   QCoreApplication::sendEvent(w, &press);
   QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &release);
+}
+
+// A left click at `at` (in `w`'s own coordinates) as the mouse gives it: the press, then the release. With
+// `queued` both wait in the event queue, for a loop that lets events run (a read in progress) to deliver them.
+inline void Click(QWidget* w, const QPoint& at, bool queued = false) {
+  const QPointF local(at), global = w->mapToGlobal(local);
+  for (const bool press : {true, false}) {
+    auto* e = new QMouseEvent(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, local, global,
+                              Qt::LeftButton, press ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    if (queued) {
+      QCoreApplication::postEvent(w, e);
+    } else {
+      QCoreApplication::sendEvent(w, e);
+      delete e;
+    }
+  }
 }
 
 // The shown direct children of `w` that overlap another one: a control left out of its window's layout sits in

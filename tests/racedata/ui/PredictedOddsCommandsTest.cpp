@@ -2,6 +2,9 @@
 // archives, the archive dialog's folder and the folder command's setting.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -102,6 +105,39 @@ TEST_F(YosoImport, PackedProviderTextsBecomeTheDaysFile) {
   EXPECT_FALSE(fs::exists(dl_ / "kol_ods.kd3"));
   EXPECT_EQ(rec_.Texts(), QStringList{"KOL予想オッズデータを解凍し、2006年03月12日のデータを保存しました。"
                                       "データを再読込すると反映されます。"});
+
+  // The same archive behind a self-extractor's stub is unpacked as well.
+  std::string packed;
+  ASSERT_TRUE(ReadFileBytes(dl_ / "OZ060312.lzh", packed));
+  fs::create_directories(dl_ / "sfx");
+  ASSERT_TRUE(SaveFileAtomic(dl_ / "sfx" / "OZ060312.lzh", "MZ" + std::string(1943, '\0') + packed));
+  // The command, given again while the unpacking lets the window's messages run, is not run a second time.
+  rec_.Clear();
+  bool again = false;
+  QTimer::singleShot(0, [&] {
+    again = true;
+    Click(dl_ / "sfx" / "OZ060312.lzh");
+  });
+  Click(dl_ / "sfx" / "OZ060312.lzh");
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(ReadYoz() == Expected('J'));
+  EXPECT_EQ(rec_.Texts().size(), 1);
+  EXPECT_EQ(rec_.Beeps(), 0);
+
+  // A day file that cannot be saved (a folder in its place) is told, with a beep, and the folder is kept.
+  const fs::path yoz = DayFilePath(home_ / "Data", DayName(2006, 3, 12), ".yoz");
+  fs::remove(yoz);
+  fs::create_directory(yoz);
+  rec_.Clear();
+  const YozImportResult result = PredictedOddsCommands::ImportArchive(nullptr, dl_ / "OZ060312.lzh", home_, true);
+  EXPECT_EQ(result.outcome, YozOutcome::SaveFailed) << "the caller hears what the user was told";
+  EXPECT_EQ(rec_.Beeps(), 1);
+  ASSERT_EQ(rec_.Texts().size(), 1);
+  EXPECT_EQ(rec_.Texts()[0].toStdString(), result.message);
+  EXPECT_TRUE(
+      rec_.Texts()[0].startsWith("予想配当データを保存できませんでした。\n" + QString::fromStdString(yoz.string())))
+      << rec_.Texts()[0].toStdString();
+  EXPECT_TRUE(fs::is_directory(yoz));
 }
 
 // A damaged archive says so and writes nothing, even when a text of an earlier import lies beside it.
@@ -165,6 +201,29 @@ TEST_F(YosoImport, DialogOpensInTheSettingFolderAndMatchesMasksInAnyCase) {
   EXPECT_EQ(dialogFolder_.toStdString(), dl_.string());
   EXPECT_TRUE(rec_.Texts().isEmpty()) << "cancel does nothing";
 
+  // The program's own dialog: titled "開く", in the folder given, offering existing files only; it gives the chosen
+  // file, and nothing when cancelled.
+  ASSERT_TRUE(SaveFileAtomic(dl_ / "OZ060312.lzh", "x"));
+  for (const bool accept : {true, false}) {
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->windowTitle(), "開く");
+      EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dl_.string());
+      EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+      QStringList shownFilters;
+      for (const QComboBox* box : dialog->findChildren<QComboBox*>())
+        for (int i = 0; i < box->count(); ++i) shownFilters << box->itemText(i);
+      EXPECT_TRUE(shownFilters.contains("KOL3ｵｯｽﾞ（kd3_jb*.lzh）,KOL2ｵｯｽﾞ（j*.lzh）,JRDBｵｯｽﾞ(OZ*.lzh)"))
+          << "the filter is shown without its patterns: " << shownFilters.join(" / ").toStdString();
+      dialog->selectFile(QString::fromStdString((dl_ / "OZ060312.lzh").string()));
+      QDialog* asked = dialog;  // QDialog's accept() and reject() are public
+      accept ? asked->accept() : asked->reject();
+    });
+    const QString chosen = saved_(nullptr, QString::fromStdString(dl_.string()), PredictedOddsCommands::kArchiveFilter);
+    EXPECT_EQ(chosen.toStdString(), accept ? (dl_ / "OZ060312.lzh").string() : "");
+  }
+
   const QString f = PredictedOddsCommands::kArchiveFilter;
   const QStringList masks = f.mid(f.lastIndexOf('(') + 1).chopped(1).split(' ');
   auto matches = [&](const QString& name) {
@@ -177,23 +236,44 @@ TEST_F(YosoImport, DialogOpensInTheSettingFolderAndMatchesMasksInAnyCase) {
   for (const char* no : {"x0312.lzh", "OZ060312.zip", "kol_ods.kd3"}) EXPECT_FALSE(matches(no)) << no;
 }
 
+// The folder command stores the chosen folder; a name the settings file cannot spell, or a settings file that
+// cannot be written, is told to the user and leaves the setting as it was.
 TEST_F(YosoImport, FolderCommandStoresTheChosenFolder) {
   FolderChooser viewer;
   viewer.OpenDefault = true;
-  auto choose = [&](bool ok) {
+  auto choose = [&](bool ok, const fs::path& folder) {
     QTimer::singleShot(0, [&, ok] {
       FolderChooserDialog& d = *viewer.Dialog();
       EXPECT_EQ(d.windowTitle(), "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
-      d.SelectFolder(QString::fromStdString(dl_.string()));
+      d.SelectFolder(QString::fromStdString(folder.string()));
       (ok ? d.OkButton : d.CancelButton)->click();
     });
     PredictedOddsCommands::ChooseArchiveFolder(nullptr, viewer, home_);
   };
-  choose(false);
+  choose(false, dl_);
   EXPECT_EQ(PredictedOddsCommands::ArchiveFolder(home_), home_ / "ylzh");
   EXPECT_EQ(viewer.SelectedFolder.toStdString(), (home_ / "ylzh").string());
-  choose(true);
+  EXPECT_TRUE(rec_.Texts().isEmpty());
+  choose(true, dl_);
   EXPECT_EQ(PredictedOddsCommands::ArchiveFolder(home_), dl_);
+  EXPECT_TRUE(rec_.Texts().isEmpty());
+
+  const fs::path unspellable = dir_ / "d\xC3\xA9j\xC3\xA0";  // "déjà": no CP932 letters for it
+  fs::create_directories(unspellable);
+  choose(true, unspellable);
+  EXPECT_EQ(rec_.Texts(),
+            QStringList{"このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n" + QString::fromStdString(unspellable.string())});
+  EXPECT_EQ(rec_.Beeps(), 1);
+  EXPECT_EQ(PredictedOddsCommands::ArchiveFolder(home_), dl_);
+
+  // A folder where the settings file belongs: no user, root included, may write it.
+  rec_.Clear();
+  fs::remove(home_ / "corvina.ini");
+  fs::create_directory(home_ / "corvina.ini");
+  choose(true, dir_.path());
+  ASSERT_EQ(rec_.Messages().size(), 1u);
+  EXPECT_EQ(rec_.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec_.Texts()[0].contains("corvina.ini")) << rec_.Texts()[0].toStdString();
 }
 
 }  // namespace

@@ -2,13 +2,17 @@
 // defaults, and a setting that changes only on OK).
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <fstream>
 
 #include "components/SettingsFile.h"
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
+#include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
@@ -83,21 +87,58 @@ TEST(OddsScheduleRowTextsTest, EveryColumnOfARace) {
   for (const Case& c : cases) EXPECT_EQ(Utf8(OddsScheduleRowTexts(Race(c.key, c.odds1, c.odds2))), c.cells) << c.key;
 }
 
+// The menu command on a full day: one row per race under the header (a slot without data stays empty), the
+// title naming the day; no cell stays chosen after a click or when the window comes to the front; Escape
+// closes it.
 TEST(OddsScheduleWindowTest, OneRowPerLoadedRaceUnderTheHeaderAndTheTitleNamesTheDay) {
   test::App();
-  auto day = Day(24);
-  OddsScheduleWindow form;
-  form.Fill(*day);
-  EXPECT_EQ(form.ScheduleGrid->RowCount(), 25);
-  EXPECT_EQ(form.ScheduleGrid->ColCount(), 7);
-  EXPECT_EQ(form.ScheduleGrid->Row(0),
-            (QStringList{"開催日", "場所回日ﾚｰｽNo", "頭数", "競走名", "発走時刻", "1回目", "2回目"}));
-  EXPECT_EQ(form.ScheduleGrid->Cell(1, 13), " 京 5回 8日 1R");
-  EXPECT_EQ(form.ScheduleGrid->Cell(6, 4), "");
-  EXPECT_EQ(form.ScheduleGrid->Cell(6, 24), "  15:15");
-  const int widths[] = {94, 106, 36, 53, 51, 50, 51};
-  for (int c = 0; c < 7; ++c) EXPECT_EQ(form.ScheduleGrid->ColWidth(c), widths[c]);
-  EXPECT_EQ(form.TitleLabel->Caption(), "オッズ取得推奨時間 一覧表  2024年12月22日");
+  auto day = Day(kSlots);
+  day->Races[20].HasData = 0;
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* form = qobject_cast<OddsScheduleWindow*>(QApplication::activeModalWidget());
+    ASSERT_NE(form, nullptr);
+    shown = true;
+    gui::StringGrid& grid = *form->ScheduleGrid;
+    EXPECT_EQ(form->windowTitle(), "ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ");
+    EXPECT_EQ(grid.RowCount(), kSlots + 1);
+    EXPECT_EQ(grid.ColCount(), 7);
+    EXPECT_EQ(grid.Row(0), (QStringList{"開催日", "場所回日ﾚｰｽNo", "頭数", "競走名", "発走時刻", "1回目", "2回目"}));
+    EXPECT_EQ(grid.Row(1),
+              (QStringList{" 2024年12月22日", " 中 5回 8日 1R", " 16頭", " 有馬記", "  15:25", "  14:55", "  15:15"}));
+    EXPECT_EQ(grid.Cell(1, 13), " 京 5回 8日 1R");
+    EXPECT_EQ(grid.Cell(6, 4), "");
+    EXPECT_EQ(grid.Row(21), QStringList(7, "")) << "a slot without data";
+    EXPECT_EQ(grid.Row(kSlots),
+              (QStringList{" 2024年12月22日", " 京 5回 8日12R", " 16頭", " 有馬記", "  15:25", "  14:55", "  15:15"}));
+    const int widths[] = {94, 106, 36, 53, 51, 50, 51};
+    for (int c = 0; c < 7; ++c) EXPECT_EQ(grid.ColWidth(c), widths[c]);
+    EXPECT_EQ(form->TitleLabel->Caption(), "オッズ取得推奨時間 一覧表  2024年12月22日");
+    EXPECT_EQ(test::OverlappingChildren(*form), QStringList()) << "every control has its place in the window";
+    // The header row is painted as one and a race row is not.
+    auto fill = [&](int row) {
+      gui::RecordingCanvas c;
+      grid.PaintCell(c, 1, row, QRect(0, 0, 40, 20));
+      return c.Ops().empty() ? QColor() : c.Ops().front().brush;
+    };
+    EXPECT_EQ(fill(0), grid.palette().color(QPalette::Button));
+    EXPECT_EQ(fill(1), QColor(Qt::white));
+
+    grid.SetSelection(gui::GridRect{1, 2, 1, 2});  // a click that missed would leave it
+    test::Click(grid.viewport(), grid.CellRect(2, 3).center());
+    EXPECT_TRUE(grid.Selection().Empty()) << "a click leaves no cell chosen";
+    grid.SetSelection(gui::GridRect{1, 2, 1, 2});
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(form, &deactivate);
+    EXPECT_FALSE(grid.Selection().Empty());
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(form, &activate);
+    EXPECT_TRUE(grid.Selection().Empty());
+    test::PressKey(form, Qt::Key_Escape);
+    EXPECT_FALSE(form->isVisible());
+  });
+  OddsScheduleWindow::Execute(*day, "2024年12月22日", nullptr);
+  EXPECT_TRUE(shown);
 }
 
 TEST(OddsScheduleWindowTest, WithoutALoadedDayTheCommandBeepsAndAsksForOne) {
@@ -107,8 +148,13 @@ TEST(OddsScheduleWindowTest, WithoutALoadedDayTheCommandBeepsAndAsksForOne) {
   OddsScheduleWindow::Execute(*day, "   ", nullptr);
   EXPECT_EQ(messages.Beeps(), 1);
   EXPECT_EQ(messages.Texts(), QStringList{"ﾃﾞｰﾀを読み込んでください。"});
+  // A table of no race is its header alone.
+  OddsScheduleWindow form;
+  form.Fill(*day);
+  EXPECT_EQ(form.ScheduleGrid->RowCount(), 1);
 }
 
+// The printed table under its title; a printer that fails aborts the job and is said so in an error box.
 TEST(OddsScheduleWindowTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) {
   test::App();
   gui::PrinterOverride printer;
@@ -127,21 +173,14 @@ TEST(OddsScheduleWindowTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) 
   for (const auto& op : page) rowsPrinted += op.kind == gui::CanvasOp::Kind::TextRect && op.text.startsWith(" 2024");
   EXPECT_EQ(rowsPrinted, 24);
   EXPECT_EQ(printer->Events().back(), gui::RecordingPrinter::Event::EndDoc);
-}
 
-TEST(OddsScheduleWindowTest, APrintThatFailsIsAbortedAndSaidSo) {
-  test::App();
-  gui::PrinterOverride printer;
-  gui::MessageRecorder messages;
-  auto day = Day(3);
-  OddsScheduleWindow form;
-  form.Fill(*day);
   printer->SetInstalled(false);
-  form.PrintSchedule();
+  const size_t events = printer->Events().size();
+  form.PrintButton->click();
   ASSERT_EQ(messages.Messages().size(), 1u);
   EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Error);
   EXPECT_TRUE(messages.Texts()[0].contains("プリンタが登録されていません"));
-  EXPECT_TRUE(printer->Events().empty());
+  EXPECT_EQ(printer->Events().size(), events) << "nothing more reaches the printer";
 }
 
 namespace {
@@ -150,19 +189,26 @@ namespace {
 struct SettingsCase {
   const char* key;
   int min, max, defaultValue;
+  QString title;
+  QStringList texts;  // what the window says beside its spin box
   std::function<std::unique_ptr<QDialog>(const std::filesystem::path&)> make;
   std::function<QSpinBox*(QDialog&)> spin;
-  std::function<void(QDialog&)> ok;
+  std::function<QPushButton*(QDialog&)> ok;
+  std::function<void(const std::filesystem::path&)> execute;  // the menu command
 };
 
 std::vector<SettingsCase> SettingsCases() {
   return {
-      {"delay", 0, 15, 5, [](const auto& dir) { return std::make_unique<OddsDelayWindow>(dir); },
+      {"delay", 0, 15, 5, "オッズデータ取得時刻調整", QStringList{"分", "（０分～１５分までの任意の時間を指定）"},
+       [](const auto& dir) { return std::make_unique<OddsDelayWindow>(dir); },
        [](QDialog& d) { return static_cast<OddsDelayWindow&>(d).DelaySpinBox; },
-       [](QDialog& d) { static_cast<OddsDelayWindow&>(d).OkButton->click(); }},
-      {"AutoRdataGet", 5, 59, 15, [](const auto& dir) { return std::make_unique<ResultsPollIntervalWindow>(dir); },
+       [](QDialog& d) { return static_cast<OddsDelayWindow&>(d).OkButton; },
+       [](const auto& dir) { OddsDelayWindow::Execute(dir, nullptr); }},
+      {"AutoRdataGet", 5, 59, 15, "データ取得時刻設定", QStringList{"結果情報自動取得時刻指定", "分間隔"},
+       [](const auto& dir) { return std::make_unique<ResultsPollIntervalWindow>(dir); },
        [](QDialog& d) { return static_cast<ResultsPollIntervalWindow&>(d).IntervalSpinBox; },
-       [](QDialog& d) { static_cast<ResultsPollIntervalWindow&>(d).OkButton->click(); }},
+       [](QDialog& d) { return static_cast<ResultsPollIntervalWindow&>(d).OkButton; },
+       [](const auto& dir) { ResultsPollIntervalWindow::Execute(dir, nullptr); }},
   };
 }
 
@@ -176,6 +222,15 @@ int ReadSetting(const std::filesystem::path& dir, const char* key) {
   return ini.ReadInteger("Time", key, -1);
 }
 
+// Every text the window shows: its labels, 3-D labels and buttons.
+QStringList ShownTexts(const QWidget& w) {
+  QStringList texts;
+  for (const QLabel* l : w.findChildren<QLabel*>()) texts << l->text();
+  for (const Label3D* l : w.findChildren<Label3D*>()) texts << l->Caption();
+  for (const QPushButton* b : w.findChildren<QPushButton*>()) texts << b->text();
+  return texts;
+}
+
 }  // namespace
 
 TEST(TimeSettingsTest, ShowTheStoredValueWithinTheRangeAndStoreItOnlyOnOk) {
@@ -184,22 +239,81 @@ TEST(TimeSettingsTest, ShowTheStoredValueWithinTheRangeAndStoreItOnlyOnOk) {
     test::TempDir dir("timeset");
     // No settings file: the default.
     EXPECT_EQ(c.spin(*c.make(dir.path()))->value(), c.defaultValue) << c.key;
-    // A stored value beyond either end shows as that end.
-    for (const auto& [stored, shown] : {std::pair{-3, c.min}, std::pair{99, c.max}, std::pair{c.min + 1, c.min + 1}}) {
+    // A stored value beyond either end shows as that end; each end itself is kept.
+    for (const auto& [stored, shown] :
+         {std::pair{-3, c.min}, std::pair{99, c.max}, std::pair{c.min - 1, c.min}, std::pair{c.max + 1, c.max},
+          std::pair{c.max, c.max}, std::pair{c.min + 1, c.min + 1}}) {
       WriteIni(dir.path(), "[Time]\r\n" + std::string(c.key) + "=" + std::to_string(stored) + "\r\n");
       EXPECT_EQ(c.spin(*c.make(dir.path()))->value(), shown) << c.key << " " << stored;
     }
-    // Closing without OK keeps the stored value; OK stores the shown one.
+    // Escape closes the window and keeps the stored value, as does closing it.
     {
       auto form = c.make(dir.path());
+      form->show();
+      EXPECT_EQ(test::OverlappingChildren(*form), QStringList()) << c.key;
+      EXPECT_EQ(form->windowTitle(), c.title);
+      const QStringList texts = ShownTexts(*form);
+      for (const QString& t : c.texts + QStringList{"OK"}) EXPECT_TRUE(texts.contains(t)) << t.toStdString();
       c.spin(*form)->setValue(c.max);
-      form->reject();
+      test::PressKey(c.spin(*form), Qt::Key_Escape);
+      EXPECT_FALSE(form->isVisible()) << c.key;
+      EXPECT_EQ(form->result(), QDialog::Rejected);
+      form->show();
+      form->close();
+      EXPECT_FALSE(form->isVisible()) << c.key;
     }
     EXPECT_EQ(ReadSetting(dir.path(), c.key), c.min + 1) << c.key;
+    // Enter in the spin box is OK: the shown value, past the end brought back to it, is stored.
+    {
+      auto form = c.make(dir.path());
+      form->show();
+      c.spin(*form)->setValue(c.min - 1);
+      test::PressKey(c.spin(*form), Qt::Key_Return);
+      EXPECT_FALSE(form->isVisible()) << c.key;
+      EXPECT_EQ(form->result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(ReadSetting(dir.path(), c.key), c.min) << c.key;
     auto form = c.make(dir.path());
-    c.spin(*form)->setValue(c.max);
-    c.ok(*form);
+    form->show();
+    c.spin(*form)->setValue(c.max + 1);
+    c.ok(*form)->click();
     EXPECT_EQ(ReadSetting(dir.path(), c.key), c.max) << c.key;
+    EXPECT_FALSE(form->isVisible()) << c.key;
     EXPECT_EQ(form->result(), QDialog::Accepted);
+  }
+}
+
+// The menu command shows the window modally with the stored value; a settings file that cannot be written
+// keeps the window open, and the error names the file.
+TEST(TimeSettingsTest, CommandShowsTheWindowAndAnUnwritableFileKeepsItOpen) {
+  test::App();
+  for (const auto& c : SettingsCases()) {
+    test::TempDir dir("timeset");
+    WriteIni(dir.path(), "[Time]\r\n" + std::string(c.key) + "=" + std::to_string(c.max) + "\r\n");
+    int shownValue = -1;
+    QTimer::singleShot(0, [&] {
+      auto* form = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(form, nullptr);
+      shownValue = c.spin(*form)->value();
+      c.spin(*form)->setValue(c.min);
+      c.ok(*form)->click();
+    });
+    c.execute(dir.path());
+    EXPECT_EQ(shownValue, c.max);
+    EXPECT_EQ(ReadSetting(dir.path(), c.key), c.min) << c.key;
+
+    // A folder where the settings file belongs: no user, root included, may write it.
+    std::filesystem::remove(dir.path() / "corvina.ini");
+    std::filesystem::create_directory(dir.path() / "corvina.ini");
+    auto form = c.make(dir.path());
+    form->show();
+    // OK's handler itself: an error thrown through Qt's own frames would leave their guards behind.
+    try {
+      static_cast<TimeSettingWindow&>(*form).StoreValueAndClose();
+      ADD_FAILURE() << c.key << ": no error";
+    } catch (const SettingsFileError& e) {
+      EXPECT_TRUE(std::string(e.what()).find("corvina.ini") != std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(form->isVisible()) << c.key;
   }
 }

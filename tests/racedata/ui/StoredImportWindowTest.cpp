@@ -1,14 +1,15 @@
 // The import window offscreen: its controls drive the import, the status timer carries a download through to
 // the read, and closing rebuilds the day list without leaving an exchange open.
+#include <QApplication>
 #include <QDateTimeEdit>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "components/ui/Label3D.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/StoredImportWindow.h"
@@ -69,28 +71,40 @@ TEST_F(StoredImportWindowTest, ControlsCaptionsStartTimeAndNoDataMessage) {
   QCoreApplication::processEvents();
   EXPECT_EQ(test::OverlappingChildren(form), QStringList()) << "every control has its place in the window";
   EXPECT_TRUE(form.StartTimeStampLabel->isHidden());
-  EXPECT_EQ(form.StartTimeEdit->dateTime(), QDateTime(QDate(2023, 12, 30), QTime(7, 8, 9)));
+  // The start time's arrow drops down a calendar to choose the day from.
+  test::Click(form.StartTimeEdit, QPoint(form.StartTimeEdit->width() - 4, form.StartTimeEdit->height() / 2));
+  QWidget* calendar = QApplication::activePopupWidget();
+  ASSERT_NE(calendar, nullptr);
+  calendar->close();
+  EXPECT_EQ(form.StartTimeEdit->text(), QStringLiteral("2023/12/30 07:08:09"));
   EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2023/12/30 07:08:09"));
   EXPECT_TRUE(form.ThisWeekDataRadioButton->isChecked());
   form.StartButton->click();
   EXPECT_EQ(link.calls.at(0), "JVOpen(RACE,20231230070809,2)=-1");
   EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  // The start time the user sets, to the second, and the other data kind.
+  form.StartTimeEdit->setDateTime(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
   form.NormalDataRadioButton->setChecked(true);
   form.StartButton->click();
-  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20231230070809,1)=-1");
+  EXPECT_EQ(link.calls.at(2), "JVOpen(RACE,20240102030405,1)=-1");
+  EXPECT_TRUE(form.StartButton->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // JV-Link's own settings dialog, and what the user is told when it fails.
+  messages.Clear();
+  link.setUIResult = -100;
+  form.LinkSettingsButton->click();
+  EXPECT_EQ(link.calls.back(), "JVSetUIProperties()=-100");
+  ASSERT_EQ(messages.Texts().size(), 1);
+  EXPECT_TRUE(messages.Texts()[0].startsWith(QStringLiteral("JVSetUIPropertiesエラー：")))
+      << messages.Texts()[0].toStdString();
   form.close();
   EXPECT_FALSE(form.isVisible()) << "an idle window closes";
   EXPECT_EQ(dayListBuilt, 1);
-}
-
-// A press and release on `button`, waiting in the queue for the read loop to let them run.
-void PostClick(QWidget* button) {
-  const QPointF at = QRectF(button->rect()).center();
-  const QPointF global = button->mapToGlobal(at);
-  QCoreApplication::postEvent(
-      button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(
-      button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  // Shown again and closed again: the day list is built again, once.
+  form.show();
+  test::PressKey(&form, Qt::Key_Escape);
+  EXPECT_FALSE(form.isVisible()) << "Escape closes it too";
+  EXPECT_EQ(dayListBuilt, 2);
 }
 
 // The read loop lets queued events run once per record, so a click on the window's own Cancel button that
@@ -107,11 +121,21 @@ TEST_F(StoredImportWindowTest, CancelButtonStopsARunningRead) {
   form.show();
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 2) return;
-    PostClick(form.CancelButton);
+    test::Click(form.CancelButton, form.CancelButton->rect().center(), true);
   };
+  // Each box, with the lines the list shows beside it: the question comes with every line read so far.
+  QStringList boxes;
+  gui::SetMessageSink([&](gui::MsgKind, const QString& text) {
+    boxes << QString("%1 (%2)").arg(text).arg(form.WrittenDataList->count());
+    return gui::MsgResult::Yes;
+  });
   form.StartButton->click();
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVRead", "JVRead", "JVCancel", "JVClose"}));
-  EXPECT_TRUE(messages.Texts().contains(QStringLiteral("JVCancel:キャンセルされました")));
+  ASSERT_EQ(boxes.size(), 3) << boxes.join("\n").toStdString();
+  EXPECT_TRUE(boxes[0].contains(QStringLiteral("以降のデータ取込を開始します。"))) << boxes[0].toStdString();
+  EXPECT_EQ(boxes.mid(1), (QStringList{QStringLiteral("データ取込を中止します。実行しますか？ (2)"),
+                                       QStringLiteral("JVCancel:キャンセルされました (2)")}));
+  EXPECT_EQ(form.ProgressLabel->Caption(), QStringLiteral("JVCancel:キャンセルされました"));
   EXPECT_EQ(form.WrittenDataList->count(), 2);
   EXPECT_FALSE(form.Logic().Busy());
   EXPECT_FALSE(gate.Busy());
@@ -152,7 +176,7 @@ TEST_F(StoredImportWindowTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFi
   // The click reaches the window while the 25th read (the first payout) is in hand.
   link.onCall = [&](const std::string& op) {
     if (op != "JVRead" || link.CountCalls("JVRead") != 25) return;
-    PostClick(form.CancelButton);
+    test::Click(form.CancelButton, form.CancelButton->rect().center(), true);
   };
   form.StartButton->click();
   EXPECT_EQ(link.CountCalls("JVRead"), 25);
@@ -205,21 +229,43 @@ TEST_F(StoredImportWindowTest, ListShowsTheLinesDuringTheReadInOrder) {
   ASSERT_EQ(form.WrittenDataList->count(), 216);
   EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](int n) { return n > 0 && n < 216; }));
   EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  // In batches, a repaint's worth at a time: not one list update a line.
+  EXPECT_LT(std::set<int>(shown.begin(), shown.end()).size(), 108u);
   EXPECT_EQ(form.WrittenDataList->item(0)->text(), QStringLiteral("作成済み:01R/01番/2024年01月06日中山.jvSEr"));
   EXPECT_EQ(form.WrittenDataList->item(215)->text(), QStringLiteral("作成済み:12R/18番/2024年01月06日中山.jvSEr"));
+  const QScrollBar* bar = form.WrittenDataList->verticalScrollBar();
+  EXPECT_TRUE(bar->maximum() > 0 && bar->value() == bar->maximum()) << "the last line is in view";
 }
 
 TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   ScriptedExchange e;
-  e.readCount = 1;
+  e.readCount = 2;
   e.downloadCount = 2;
   e.lastFileTimestamp = "20240106173000";
   e.statusResults = {0, 1, 2};
-  e.reads = {ScriptedRead::Record(testing::RA("2024010606010101")), ScriptedRead::Code(-1)};
+  e.reads = {ScriptedRead::Record(testing::RA("2024010606010101")), ScriptedRead::Code(-1),
+             ScriptedRead::Record(testing::RA("2024010606010102")), ScriptedRead::Code(-1)};
   link.AddExchange(e);
   StoredImportWindow form(
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
+  // What the label and the two bars show at each call of the exchange, and the cursor during the read.
+  QStringList shown;
+  auto look = [&] {
+    const QString now = QString("%1 | %2/%3 | %4/%5")
+                            .arg(form.ProgressLabel->Caption())
+                            .arg(form.DownloadProgressBar->value())
+                            .arg(form.DownloadProgressBar->maximum())
+                            .arg(form.ReadProgressBar->value())
+                            .arg(form.ReadProgressBar->maximum());
+    if (shown.isEmpty() || shown.last() != now) shown << now;
+  };
+  bool busyWhileReading = true;
+  link.onCall = [&](const std::string& op) {
+    look();
+    if (op == "JVRead")
+      busyWhileReading &= QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+  };
   form.StartButton->click();
   EXPECT_TRUE(form.DownloadStatusTimer->isActive());
   EXPECT_FALSE(form.StartButton->isEnabled());
@@ -227,16 +273,29 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   QElapsedTimer waited;
   waited.start();
   while (form.Logic().Busy() && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  look();
   EXPECT_FALSE(form.Logic().Busy());
   EXPECT_FALSE(gate.Busy());
   EXPECT_FALSE(form.DownloadStatusTimer->isActive());
-  ASSERT_EQ(form.WrittenDataList->count(), 1);
-  EXPECT_EQ(form.WrittenDataList->item(0)->text(), QStringLiteral("作成済み:01R/2024年01月06日.jvRA"));
+  EXPECT_TRUE(busyWhileReading);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the cursor is given back";
+  EXPECT_EQ(shown, (QStringList{" | 0/100 | 0/100", "ダウンロード中・・・ | 0/2 | 0/100",
+                                "ダウンロード中．．．(0/2) | 0/2 | 0/100", "ダウンロード中．．．(1/2) | 1/2 | 0/100",
+                                "データ読込み中．．．(0/2) | 2/2 | 0/2", "データ読込み中．．．(1/2) | 2/2 | 1/2",
+                                "データ読込み中．．．(2/2) | 2/2 | 2/2", "データ読込み完了(2/2) | 0/100 | 0/2"}))
+      << shown.join("\n").toStdString();
+  ASSERT_EQ(form.WrittenDataList->count(), 2);
+  EXPECT_EQ(form.WrittenDataList->item(1)->text(), QStringLiteral("作成済み:02R/2024年01月06日.jvRA"));
   EXPECT_EQ(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+  EXPECT_EQ(form.StartTimeEdit->dateTime(), QDateTime(QDate(2024, 1, 6), QTime(17, 30, 0)));
   EXPECT_TRUE(form.StartButton->isEnabled());
+  // The next start begins with an empty list.
+  form.StartButton->click();
+  EXPECT_EQ(messages.Texts().last(), QStringLiteral("最新のRACEデータがありません。"));
+  EXPECT_EQ(form.WrittenDataList->count(), 0);
 }
 
-TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
+TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
   ScriptedExchange e;
   e.readCount = 1;
   e.downloadCount = 5;
@@ -246,12 +305,21 @@ TEST_F(StoredImportWindowTest, ClosingDuringDownloadCancelsAndCloses) {
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
-  form.close();
+  test::PressKey(&form, Qt::Key_Escape);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(gate.Busy());
   EXPECT_EQ(link.Ops().back(), "JVClose");
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(dayListBuilt, 1);
+  // A window that goes while its download runs gives the cursor back.
+  link.AddExchange(e);
+  {
+    StoredImportWindow other(link, dir, nullptr, nullptr);
+    other.StartButton->click();
+    ASSERT_TRUE(other.Logic().Busy());
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // A close asked for during a read is refused while the read is on the stack; the read stops at the next record
