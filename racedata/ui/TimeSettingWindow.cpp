@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "platform/gui/Dialogs.h"
+
 namespace corvina {
 
 TimeSettingWindow::TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption,
@@ -45,7 +47,14 @@ QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> unit
 }
 
 void TimeSettingWindow::StoreValueAndClose() {
-  settings_.WriteInteger("Time", setting_.key, spin_->value());
+  try {
+    settings_.WriteInteger("Time", setting_.key, spin_->value());
+  } catch (const SettingsFileError& e) {
+    // Caught here, not by the application: an exception must not unwind through the button's own frames. The
+    // window stays open so the user sees the value was not kept.
+    gui::ShowError(this, QString::fromStdString(e.what()));
+    return;
+  }
   accept();
 }
 
