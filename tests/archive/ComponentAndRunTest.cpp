@@ -285,6 +285,20 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_TRUE(AllFiles(d.path() / "out").empty());
   ASSERT_FALSE(r.errors.empty());
   for (int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
+
+  // The same component, cancelled in one run, extracts everything in the next.
+  LhaExtractor c;
+  c.SetArchiveFile((d.path() / "in.lzh").string());
+  c.FileSpec = {"*.*"};
+  c.SetExtractDir((d.path() / "again").string());
+  c.OnProgress = [](ArchiveContext& z, int, int) { z.SetCancel(true); };
+  EXPECT_EQ(c.Extract(), 0);
+  std::pair<int, int> last;
+  c.OnProgress = [&](ArchiveContext&, int file, int whole) { last = {file, whole}; };
+  EXPECT_EQ(c.Extract(), 2);
+  EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
+  EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
+  EXPECT_EQ(last, std::make_pair(100, 100));
 }
 
 TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
@@ -451,13 +465,22 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   ::umask(mask);
   EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
 
-  // The newest date of the run for every file; no attribute restored when asked not to.
+  // The newest date of the run for every file, not of an earlier run of the same component; no attribute
+  // restored when asked not to.
   fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
   fs::remove_all(d.path() / "out");
-  r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-    c.DateAttribute = DateSource::MaxFileDate;
-    c.RestoreFileAttr = false;
-  });
+  WriteAll(d.path() / "later.lzh", LhaArchive({{.name = "later.txt", .data = Text("l"), .stamp = 0x5A6C7000}}));
+  LhaExtractor c;
+  c.DateAttribute = DateSource::MaxFileDate;
+  c.RestoreFileAttr = false;
+  c.FileSpec = {"*.*"};
+  c.SetArchiveFile((d.path() / "later.lzh").string());
+  c.SetExtractDir((d.path() / "later").string());
+  ASSERT_EQ(c.Extract(), 1);
+  WriteAll(d.path() / "in.lzh", archive);
+  c.SetArchiveFile((d.path() / "in.lzh").string());
+  c.SetExtractDir((d.path() / "out").string());
+  ASSERT_EQ(c.Extract(), 2);
   ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
   EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
   EXPECT_NE(st.st_mode & 0200, 0u);
@@ -482,4 +505,30 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
+  // A source shorter than the count: what it had, and the copy ends.
+  in.Seek(-10, SeekOrigin::End);
+  EXPECT_EQ(in.Size(), int64_t(source.size()));
+  EXPECT_EQ(in.Position(), int64_t(source.size() - 10));  // the size leaves the position alone
+  {
+    FileStream32 out(file.string(), FileStream32::fmCreate);
+    EXPECT_EQ(out.CopyFrom64(in, 50), 10);
+    // Cancelled before the first block: nothing copied.
+    bool cancel = true;
+    out.CancelPointer = &cancel;
+    in.Seek(0, SeekOrigin::Beginning);
+    EXPECT_EQ(out.CopyFrom64(in, 50), 0);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.end() - 10, source.end()));
+  EXPECT_EQ(in.Seek(-1, SeekOrigin::Beginning), -1);
+  // A full device takes nothing and says why; a stream that failed to open reads, writes and seeks nothing.
+  FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
+  if (full.Valid()) {
+    EXPECT_EQ(full.CopyFrom64(in, 100), 0);
+    EXPECT_EQ(full.LastError, ENOSPC);
+  }
+  FileStream32 missing((d.path() / "missing").string(), FileStream32::fmOpenRead);
+  uint8_t byte = 0;
+  EXPECT_EQ(missing.Read(&byte, 1), 0);
+  EXPECT_EQ(missing.Write(&byte, 1), 0);
+  EXPECT_EQ(missing.Seek(0, SeekOrigin::Beginning), -1);
 }

@@ -23,19 +23,25 @@ DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, s
 const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40,
                      0x22, 0xab, 0x72, 0x32, 0x93, 0x00, 0x5f, 0x9f, 0x08, 0x4e};
 
-InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096) {
+// The engine driven directly: input handed out `inPiece` bytes at a time, output taken `outChunk` bytes at a time.
+InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096, bool deflate64 = false,
+                         size_t inPiece = size_t(-1)) {
   ZStreamRec rec;
-  InflateResult r = InflateInit(&rec, windowBits);
+  InflateResult r = InflateInit(&rec, windowBits, kZStreamRecSize, deflate64);
   if (r != InflateResult::Ok) return r;
-  rec.next_in = in.data();
-  rec.avail_in = uint32_t(in.size());
+  size_t at = 0;
   std::vector<uint8_t> buf(outChunk);
   do {
+    if (rec.avail_in == 0) {
+      rec.next_in = in.data() + at;
+      rec.avail_in = uint32_t(std::min(inPiece, in.size() - at));
+      at += rec.avail_in;
+    }
     rec.next_out = buf.data();
     rec.avail_out = uint32_t(buf.size());
     r = Inflate(&rec, 0);
     out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
-  } while (r == InflateResult::Ok);
+  } while (r == InflateResult::Ok || (r == InflateResult::BufError && at < in.size()));
   InflateEnd(&rec);
   return r;
 }
@@ -276,6 +282,71 @@ TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
   }
 }
 
+// Every length code and every distance code, each with its extra bits all clear and all set, after an empty
+// stored block and a stored block of the longest size; the first match reaches back exactly the whole window.
+// Decoded in large pieces (the fast loop), a byte at a time, and with the output taken in small pieces.
+TEST(InflateEngine, EveryLengthAndDistanceCodeAtBothEndsOfItsRange) {
+  // RFC 1951's tables, built from their rules rather than copied.
+  unsigned lenBase[29], lenExtra[29], distBase[32], distExtra[32];
+  for (unsigned i = 0; i < 29; ++i) {
+    lenExtra[i] = i < 8 || i == 28 ? 0 : (i - 4) / 4;
+    lenBase[i] = i == 0 ? 3 : i == 28 ? 258 : lenBase[i - 1] + (1u << lenExtra[i - 1]);
+  }
+  for (unsigned i = 0; i < 32; ++i) {
+    distExtra[i] = i < 4 ? 0 : i / 2 - 1;
+    distBase[i] = i == 0 ? 1 : distBase[i - 1] + (1u << distExtra[i - 1]);
+  }
+  for (const bool deflate64 : {false, true}) {
+    SCOPED_TRACE(deflate64);
+    BitWriter w;
+    w.Stored({}, false);
+    Bytes expected(65535);
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = uint8_t(i * 31 + i / 509);
+    w.Stored(expected, false);
+    w.Put(1, 1);
+    w.Put(1, 2);
+    auto match = [&](unsigned lenCode, unsigned lenBits, unsigned lenValue, unsigned distCode, unsigned distValue) {
+      w.Fixed(257 + lenCode);
+      w.Put(lenValue, lenBits);
+      w.Code(distCode, 5);
+      w.Put(distValue, distExtra[distCode]);
+      const size_t len = (lenBits == 16 ? 3 : lenBase[lenCode]) + lenValue;
+      const size_t dist = distBase[distCode] + distValue;
+      for (size_t k = 0; k < len; ++k) expected.push_back(expected[expected.size() - dist]);
+    };
+    // The whole window back, at once after the stored data and a literal.
+    w.Fixed('w');
+    expected.push_back('w');
+    if (deflate64)
+      match(0, 0, 0, 31, (1u << 14) - 1);
+    else
+      match(0, 0, 0, 29, (1u << 13) - 1);
+    const unsigned lenCodes = deflate64 ? 28 : 29, distCodes = deflate64 ? 32 : 30;
+    for (unsigned k = 0; k < std::max(2 * lenCodes, 2 * distCodes); ++k) {
+      const unsigned lc = (k / 2) % lenCodes, dc = (k / 2) % distCodes;
+      const unsigned lmax = (1u << lenExtra[lc]) - 1, dmax = (1u << distExtra[dc]) - 1;
+      match(lc, lenExtra[lc], k % 2 ? lmax : 0, dc, k % 2 ? dmax : 0);
+      w.Fixed('a' + k % 26);
+      expected.push_back(uint8_t('a' + k % 26));
+    }
+    if (deflate64) {
+      // Deflate64's code 285: 16 extra bits after base 3.
+      match(28, 16, 0, 0, 0);
+      match(28, 16, 65535, 3, 0);
+    }
+    w.Fixed(256);
+    const auto big = Inflate64Or32(w.bytes, deflate64, 0);
+    EXPECT_EQ(big.result, DecodeResult::Ok);
+    EXPECT_TRUE(big.out == expected) << big.out.size() << " bytes of " << expected.size();
+    const auto byByte = Inflate64Or32(w.bytes, deflate64, 0, 1);
+    EXPECT_EQ(byByte.result, DecodeResult::Ok);
+    EXPECT_TRUE(byByte.out == expected) << byByte.out.size() << " bytes of " << expected.size();
+    Bytes pieces;
+    EXPECT_EQ(InflateAll(w.bytes, -15, pieces, 3, deflate64, 40), InflateResult::StreamEnd);
+    EXPECT_TRUE(pieces == expected) << pieces.size() << " bytes of " << expected.size();
+  }
+}
+
 // Matches at the end of the window: one whose copy runs past the window end, and one whose source lies
 // on both sides of it, for either window size and whatever the output piece.
 TEST(InflateEngine, MatchesAcrossTheWindowEnd) {
@@ -311,20 +382,43 @@ TEST(InflateEngine, MatchesAcrossTheWindowEnd) {
 }
 
 TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
-  MemoryStream32 src(kZlib.data(), kZlib.size());
-  DecompressStream s(src, 13, 15);
-  ASSERT_EQ(s.InitResult(), InflateResult::Ok);
+  // The zlib data and then bytes of whatever follows it in the archive.
+  Bytes data = kZlib;
+  Append(data, Text("NEXT"));
+  MemoryStream32 src(data.data(), data.size());
   char buf[64] = {};
-  EXPECT_EQ(s.Read(buf, 5), 5);
-  EXPECT_EQ(std::string(buf, 5), "hello");
-  EXPECT_EQ(s.Seek(6, SeekOrigin::Current), 11);
-  EXPECT_EQ(s.Read(buf, 64), 11);
-  EXPECT_EQ(std::string(buf, 11), " hello zlib");
-  EXPECT_TRUE(s.Ended());
-  EXPECT_EQ(s.Read(buf, 64), 0);
-  EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
-  EXPECT_EQ(s.Read(buf, 64), 22);
-  EXPECT_EQ(s.Write(buf, 1), -1);
+  {
+    DecompressStream s(src, 13, 15);
+    ASSERT_EQ(s.InitResult(), InflateResult::Ok);
+    EXPECT_EQ(s.Read(buf, 5), 5);
+    EXPECT_EQ(std::string(buf, 5), "hello");
+    // Someone else moved the source meanwhile: the stream reads on from where it stood.
+    src.Seek(0, SeekOrigin::Beginning);
+    EXPECT_EQ(s.Seek(6, SeekOrigin::Current), 11);
+    EXPECT_EQ(s.Seek(3, SeekOrigin::Beginning), 11);  // backwards other than to the start: stays
+    EXPECT_EQ(s.Read(buf, 64), 11);
+    EXPECT_EQ(std::string(buf, 11), " hello zlib");
+    EXPECT_TRUE(s.Ended());
+    EXPECT_EQ(s.Read(buf, 64), 0);
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_FALSE(s.Ended());
+    EXPECT_EQ(s.Seek(13, SeekOrigin::Beginning), 13);
+    EXPECT_EQ(s.Read(buf, 64), 9);
+    EXPECT_EQ(std::string(buf, 9), "ello zlib");
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    // Input taken one byte at a time gives the same text in one read.
+    EXPECT_EQ(s.ReadChunk(buf, 1, 64), 22);
+    EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+    // Past the end a forward seek stops at the data's end.
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_EQ(s.Seek(1000, SeekOrigin::Current), 22);
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_EQ(s.Read(buf, 64), 22);
+    EXPECT_EQ(s.Write(buf, 1), -1);
+  }
+  // Done with, the stream leaves the source right behind the compressed data.
+  EXPECT_EQ(src.Read(buf, 64), 4);
+  EXPECT_EQ(std::string(buf, 4), "NEXT");
 }
 
 TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc) {
