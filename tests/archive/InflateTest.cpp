@@ -46,6 +46,30 @@ InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t out
   return r;
 }
 
+// A dynamic block header and its code lengths. The code-length code gives symbols 0-4 and 16-18 three bits
+// each; `lengths` are code-length symbols, each with the value of its extra bits (16: 2 bits, 17: 3, 18: 7).
+void Dynamic(BitWriter& w, bool last, unsigned nlen, unsigned ndist,
+             const std::vector<std::pair<unsigned, unsigned>>& lengths) {
+  const unsigned order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  const std::vector<unsigned> used = {0, 1, 2, 3, 4, 16, 17, 18};
+  w.Put(last, 1);
+  w.Put(2, 2);
+  w.Put(nlen - 257, 5);
+  w.Put(ndist - 1, 5);
+  w.Put(15, 4);
+  for (unsigned sym : order) w.Put(std::count(used.begin(), used.end(), sym) ? 3 : 0, 3);
+  for (const auto& [sym, extra] : lengths) {
+    w.Code(unsigned(std::find(used.begin(), used.end(), sym) - used.begin()), 3);
+    if (sym >= 16) w.Put(extra, sym == 16 ? 2 : sym == 17 ? 3 : 7);
+  }
+}
+
+// Code lengths of a literal code for "abcde" and the end of block: 'a' and 256 two bits, 'b' to 'e' three bits
+// (codes a 00, end 01, b 100 ... e 111), with every kind of repeat; and one distance code of one bit.
+std::vector<std::pair<unsigned, unsigned>> AbcdeLengths() {
+  return {{18, 86}, {2, 0}, {3, 0}, {16, 0}, {18, 127}, {17, 7}, {17, 3}, {2, 0}, {1, 0}};
+}
+
 }  // namespace
 
 TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
@@ -111,16 +135,23 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
 TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
   BitWriter w;
   w.Stored(Text("stored "), false);
-  w.Put(1, 1);
-  w.Put(1, 2);  // fixed codes, last block
+  w.Put(0, 1);
+  w.Put(1, 2);  // fixed codes
   for (char c : std::string("abcabcabc")) w.Fixed(uint8_t(c));
   w.Fixed(265);  // length 11 + 1 extra bit
   w.Put(1, 1);
   w.Code(4, 5);  // distance 5 + 1 extra bit: 6
   w.Put(1, 1);
   w.Fixed(256);
+  // An empty dynamic block whose literal code is the end of block alone, one bit long.
+  Dynamic(w, false, 257, 1, {{18, 127}, {18, 107}, {1, 0}, {1, 0}});
+  w.Code(0, 1);
+  // The last block, dynamic: "abcde".
+  Dynamic(w, true, 257, 1, AbcdeLengths());
+  for (unsigned code : {0u, 4u, 5u, 6u, 7u}) w.Code(code, code ? 3 : 2);
+  w.Code(1, 2);
   // "abcabcabc" then 12 bytes copied from 6 back.
-  const std::string want = "stored abcabcabcabcabcabcabc";
+  const std::string want = "stored abcabcabcabcabcabcabcabcde";
   ZStreamRec rec;
   ASSERT_EQ(InflateInit(&rec, -15), InflateResult::Ok);
   Bytes out;
@@ -212,6 +243,36 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(0, 5);
          w.Put(30, 5);
          w.Put(0, 4);
+       },
+       false, DecodeResult::BadData},
+      {"more than 286 length codes",
+       [](BitWriter& w) {
+         w.Put(5, 3);
+         w.Put(30, 5);
+         w.Put(0, 5);
+         w.Put(0, 4);
+       },
+       true, DecodeResult::BadData},
+      {"a repeat past the last code length",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths.back() = {16, 0};
+         Dynamic(w, true, 257, 1, lengths);
+       },
+       false, DecodeResult::BadData},
+      {"a complete literal code without the end of block",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths[6] = {17, 2};  // symbol 255 takes the end of block's two bits
+         lengths.insert(lengths.begin() + 8, {0, 0});
+         Dynamic(w, true, 257, 1, lengths);
+       },
+       false, DecodeResult::BadData},
+      {"an incomplete literal code of more than one code",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths[7] = {3, 0};
+         Dynamic(w, true, 257, 1, lengths);
        },
        false, DecodeResult::BadData},
       {"truncated inside a stored block",
