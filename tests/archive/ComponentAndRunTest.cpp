@@ -258,14 +258,60 @@ TEST(ExtractionRun, OverwriteRules) {
   EXPECT_EQ(r.count, 0);
   EXPECT_FALSE(fs::exists(out / "fresh.txt"));
 
-  // OnRenameFile is asked only when OnBegin is assigned.
+  // Answered "skip" without a new name: the file is kept.
+  prepare();
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) {
+      mode = OverwritePolicy::Skip;
+    };
+  });
+  EXPECT_EQ(r.count, 0);
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+  // A new name that is taken too is asked about again, until one is free.
+  prepare();
+  WriteAll(out / "taken.txt", Text("taken"));
+  std::vector<std::string> asked;
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [&](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [&](ArchiveContext&, const std::string& name, std::string& newName, OverwritePolicy&) {
+      asked.push_back(fs::path(name).filename().string());
+      newName = asked.size() == 1 ? "taken.txt" : "free.txt";
+    };
+  });
+  EXPECT_EQ(asked, (std::vector<std::string>{"ro.txt", "taken.txt"}));
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(out / "free.txt"), Text("new"));
+  EXPECT_EQ(ReadAll(out / "taken.txt"), Text("taken"));
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+  // OnRenameFile is asked only when OnBegin is assigned; its name, in a folder not there yet, is where the
+  // entry goes. OnBegin is told the entry's number and may leave an entry out.
   for (bool withBegin : {false, true}) {
     int renames = 0;
-    ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
-      c.OnRenameFile = [&](ArchiveContext&, const std::string&, std::string&) { ++renames; };
-      if (withBegin) c.OnBegin = [](ArchiveContext&, const std::string&, int, bool&) {};
-    });
-    EXPECT_EQ(renames, withBegin ? 1 : 0);
+    std::vector<int> numbers;
+    fs::remove_all(out);
+    r = ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")},
+                                 {.name = "left.txt", .data = Text("l")},
+                                 {.name = "s.txt", .data = Text("s")}}),
+                     d.path(), {"*.*"}, [&](LhaExtractor& c) {
+                       c.OnRenameFile = [&](ArchiveContext&, const std::string& name, std::string& newName) {
+                         ++renames;
+                         if (fs::path(name).filename() == "r.txt") newName = (out / "moved/r2.txt").string();
+                       };
+                       if (withBegin)
+                         c.OnBegin = [&](ArchiveContext&, const std::string& name, int number, bool& extract) {
+                           numbers.push_back(number);
+                           extract = fs::path(name).filename() != "left.txt";
+                         };
+                     });
+    EXPECT_EQ(renames, withBegin ? 3 : 0);
+    EXPECT_EQ(r.count, withBegin ? 2 : 3);
+    EXPECT_EQ(numbers, withBegin ? (std::vector<int>{1, 2, 2}) : std::vector<int>());
+    EXPECT_EQ(AllFiles(out).size(), withBegin ? 2u : 3u);
+    EXPECT_EQ(fs::exists(out / "moved/r2.txt"), withBegin);
+    EXPECT_EQ(fs::exists(out / "left.txt"), !withBegin);
   }
 }
 
@@ -484,6 +530,15 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
   EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
   EXPECT_NE(st.st_mode & 0200, 0u);
+  // The date of the run itself, when asked for, to the two seconds a stored date can tell.
+  fs::remove_all(d.path() / "out");
+  c.DateAttribute = DateSource::SysDate;
+  c.SetExtractDir((d.path() / "out").string());
+  const int64_t before = int64_t(std::time(nullptr));
+  ASSERT_EQ(c.Extract(), 2);
+  ASSERT_EQ(::stat((d.path() / "out/new.txt").c_str(), &st), 0);
+  EXPECT_GE(int64_t(st.st_mtime), before - 2);
+  EXPECT_LE(int64_t(st.st_mtime), int64_t(std::time(nullptr)));
 }
 
 TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
