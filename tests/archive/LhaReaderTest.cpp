@@ -54,7 +54,14 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
   LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
   LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
   LhaEntry good{.name = "good.txt", .data = Text("fine")};
-  const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path());
+  // Last, an entry the archive's end cuts short, whose CRC is that of the bytes that are there.
+  LhaEntry cut{.name = "cut.txt", .data = Text("abcdefghij"), .crcOverride = Crc16(Text("abcd"))};
+  Bytes archive = LhaArchive({bad, lz5, lh2, good});
+  archive.pop_back();
+  Append(archive, LhaHeaderAndData(cut));
+  archive.resize(archive.size() - 6);
+  const Outcome r = ExtractBytes(archive, d.path());
+  EXPECT_EQ(r.ended.back(), "cut.txt:fail");
   EXPECT_EQ(r.count, 1);
   EXPECT_TRUE(r.Has(msg::CrcError));
   EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
@@ -64,6 +71,7 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
   EXPECT_EQ(files.size(), 2u);
   EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
   EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
+  EXPECT_FALSE(fs::exists(d.path() / "out/cut.txt"));
 }
 
 TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
