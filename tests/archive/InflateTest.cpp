@@ -7,6 +7,7 @@
 #include "archive/DecompressStream.h"
 #include "archive/DeflateMethods.h"
 #include "archive/Inflate.h"
+#include "archive/InflateHuffman.h"
 #include "tests/archive/ZipEntryWalk.h"
 
 using namespace corvina::archive;
@@ -100,6 +101,49 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
   EXPECT_EQ(Inflate(&none, 0), InflateResult::StreamError);
   EXPECT_EQ(InflateEnd(&none), InflateResult::StreamError);
   EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
+}
+
+TEST(InflateEngine, HuffmanTablesTellCompleteIncompleteBadAndNoRoom) {
+  struct Case {
+    std::vector<uint8_t> lens;
+    unsigned rootBits;
+    size_t room;
+    int want;
+    size_t used;  // entries taken from the pool
+  } cases[] = {
+      {{1, 1}, 1, 2, kHuffComplete, 2},       {{1, 2}, 2, 4, kHuffIncomplete, 4},
+      {{0, 0, 1}, 1, 2, kHuffIncomplete, 2},  {{1, 1, 1}, 1, 2, kHuffBad, 0},
+      {{17, 1}, 1, 2, kHuffBad, 0},           {{1, 2, 3, 3}, 2, 3, kHuffNoRoom, 0},  // not even the root table fits
+      {{1, 2, 3, 3}, 2, 5, kHuffNoRoom, 0},  // the root table fits, its sub-table does not
+      {{1, 2, 3, 3}, 2, 6, kHuffComplete, 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lens.size() << " codes, root " << c.rootBits << ", room " << c.room);
+    std::vector<HuffEntry> table(c.room);
+    size_t used = 5;
+    EXPECT_EQ(BuildHuffmanTable(c.lens.data(), unsigned(c.lens.size()), c.rootBits, table.data(), c.room, used),
+              c.want);
+    EXPECT_EQ(used, 5 + c.used);
+  }
+  // Codes 0, 10, 110, 111 (first bit sent first), the last two through the sub-table.
+  const uint8_t lens[] = {1, 2, 3, 3};
+  HuffEntry table[6];
+  size_t used = 0;
+  ASSERT_EQ(BuildHuffmanTable(lens, 4, 2, table, 6, used), kHuffComplete);
+  struct Code {
+    uint64_t hold;
+    unsigned value, bits;
+  } codes[] = {{0b0, 0, 1}, {0b01, 1, 2}, {0b011, 2, 3}, {0b111, 3, 3}};
+  for (const auto& c : codes) {
+    HuffEntry e;
+    unsigned took = 0;
+    ASSERT_TRUE(DecodeSymbol(table, 2, c.hold, 3, e, took)) << c.value;
+    EXPECT_EQ(e.kind, HuffEntry::kSymbol);
+    EXPECT_EQ(e.value, c.value);
+    EXPECT_EQ(took, c.bits);
+    // One bit short of the code: not yet.
+    EXPECT_FALSE(DecodeSymbol(table, 2, c.hold, c.bits - 1, e, took)) << c.value;
+  }
 }
 
 TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
