@@ -291,6 +291,7 @@ TEST(ExtractionRun, OverwriteRules) {
   for (bool withBegin : {false, true}) {
     int renames = 0;
     std::vector<int> numbers;
+    std::vector<std::pair<int, int>> percents;
     fs::remove_all(out);
     r = ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")},
                                  {.name = "left.txt", .data = Text("l")},
@@ -300,6 +301,7 @@ TEST(ExtractionRun, OverwriteRules) {
                          ++renames;
                          if (fs::path(name).filename() == "r.txt") newName = (out / "moved/r2.txt").string();
                        };
+                       c.OnProgress = [&](ArchiveContext&, int file, int whole) { percents.push_back({file, whole}); };
                        if (withBegin)
                          c.OnBegin = [&](ArchiveContext&, const std::string& name, int number, bool& extract) {
                            numbers.push_back(number);
@@ -312,6 +314,8 @@ TEST(ExtractionRun, OverwriteRules) {
     EXPECT_EQ(AllFiles(out).size(), withBegin ? 2u : 3u);
     EXPECT_EQ(fs::exists(out / "moved/r2.txt"), withBegin);
     EXPECT_EQ(fs::exists(out / "left.txt"), !withBegin);
+    // An entry left out moves the run's progress on as one written does.
+    EXPECT_EQ(percents, (std::vector<std::pair<int, int>>{{100, 33}, {100, 67}, {100, 100}}));
   }
 }
 
