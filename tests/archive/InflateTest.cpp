@@ -524,6 +524,48 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   // Done with, the stream leaves the source right behind the compressed data.
   EXPECT_EQ(src.Read(buf, 64), 4);
   EXPECT_EQ(std::string(buf, 4), "NEXT");
+
+  // Input that ends mid-stream (a split archive's volume): what could be decoded, then BufError until the
+  // rest comes from the next source.
+  MemoryStream32 first(kZlib.data(), 10), second(kZlib.data() + 10, kZlib.size() - 10);
+  DecompressStream split(first, 13, 15);
+  const int64_t head = split.Read(buf, 64);
+  ASSERT_GT(head, 0);
+  ASSERT_LT(head, 22);
+  EXPECT_EQ(split.Read(buf + head, 64), int64_t(InflateResult::BufError));
+  split.ResetInput(second);
+  EXPECT_EQ(split.Read(buf + head, 64), 22 - head);
+  EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+
+  // Each block read is deciphered first, by cipher kinds up to 6 only; the hook hears of every block.
+  struct Xor : EntryCipher {
+    void Decipher(uint8_t kind, uint8_t* data, size_t count) override {
+      kinds.push_back(kind);
+      for (size_t i = 0; i < count; ++i) data[i] ^= 0x5A;
+    }
+    std::vector<int> kinds;
+  };
+  Bytes hidden = kZlib;
+  for (auto& b : hidden) b ^= 0x5A;
+  for (const uint8_t kind : {0, 6, 7}) {
+    SCOPED_TRACE(int(kind));
+    MemoryStream32 in(hidden.data(), hidden.size());
+    Xor cipher;
+    int blocks = 0;
+    DecompressStream s(in, kind, 15, &cipher);
+    s.BlockHook = [&] { ++blocks; };
+    std::memset(buf, 0, sizeof buf);
+    const int64_t n = s.ReadChunk(buf, 8, 64);
+    if (kind <= 6) {
+      EXPECT_EQ(n, 22);
+      EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+      EXPECT_EQ(cipher.kinds, std::vector<int>(3, kind));
+      EXPECT_EQ(blocks, 3);
+    } else {
+      EXPECT_EQ(n, int64_t(InflateResult::DataError));
+      EXPECT_TRUE(cipher.kinds.empty());
+    }
+  }
 }
 
 TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc) {
