@@ -37,6 +37,19 @@ class HalfWriteStream : public Stream32 {
   int64_t Seek(int64_t, SeekOrigin) override { return 0; }
 };
 
+// A stream that keeps what is written to it.
+class CollectStream : public Stream32 {
+ public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    const auto* b = static_cast<const uint8_t*>(buffer);
+    bytes.insert(bytes.end(), b, b + count);
+    return count;
+  }
+  int64_t Seek(int64_t, SeekOrigin) override { return 0; }
+  Bytes bytes;
+};
+
 fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries) {
   const fs::path file = dir / "in.lzh";
   WriteAll(file, LhaArchive(entries));
@@ -399,6 +412,40 @@ TEST(ExtractionRun, WriteFailures) {
   EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), ArchiveError);
   EXPECT_EQ(c.Count(), 1);
   EXPECT_TRUE(r.Has(msg::DiskFull));
+}
+
+TEST(ExtractionRun, EncryptedBlocksOfZipEntriesAreDecipheredBeforeTheyAreWritten) {
+  struct Xor : EntryCipher {
+    void Decipher(uint8_t, uint8_t* data, size_t count) override {
+      for (size_t i = 0; i < count; ++i) data[i] ^= 0x5A;
+    }
+  };
+  const Bytes plain = Text("secret");
+  const struct {
+    ArchiveFormat type;
+    uint8_t kind;
+    bool encrypted, deciphered;
+  } cases[] = {
+      {ArchiveFormat::Zip, 3, true, true},   {ArchiveFormat::Zip, 6, true, true},
+      {ArchiveFormat::Zip, 2, true, false},  {ArchiveFormat::Zip, 7, true, false},
+      {ArchiveFormat::Zip, 6, false, false}, {ArchiveFormat::Lha, 6, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.type) << " kind " << int(c.kind) << " " << c.encrypted);
+    LhaExtractor x;
+    x.Cipher = std::make_unique<Xor>();
+    x.ArchiveType = c.type;
+    x.SetCryptKind(c.kind);
+    x.Crc32 = 0xFFFFFFFFu;
+    Bytes block = plain;
+    for (auto& b : block) b ^= 0x5A;
+    const Bytes hidden = block;
+    CollectStream out;
+    EXPECT_EQ(x.DecryptWriteBlock(out, block.data(), int64_t(block.size()), 32, c.encrypted), int64_t(plain.size()));
+    EXPECT_EQ(out.bytes, c.deciphered ? plain : hidden);
+    // The entry's CRC is of what was written.
+    EXPECT_TRUE(x.CrcMatches(32, Crc32(out.bytes)));
+  }
 }
 
 namespace {
