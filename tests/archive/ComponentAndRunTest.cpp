@@ -426,9 +426,8 @@ TEST(ExtractionRun, EncryptedBlocksOfZipEntriesAreDecipheredBeforeTheyAreWritten
     uint8_t kind;
     bool encrypted, deciphered;
   } cases[] = {
-      {ArchiveFormat::Zip, 3, true, true},   {ArchiveFormat::Zip, 6, true, true},
-      {ArchiveFormat::Zip, 2, true, false},  {ArchiveFormat::Zip, 7, true, false},
-      {ArchiveFormat::Zip, 6, false, false}, {ArchiveFormat::Lha, 6, true, false},
+      {ArchiveFormat::Zip, 3, true, true},  {ArchiveFormat::Zip, 6, true, true},   {ArchiveFormat::Zip, 2, true, false},
+      {ArchiveFormat::Zip, 7, true, false}, {ArchiveFormat::Zip, 6, false, false}, {ArchiveFormat::Lha, 6, true, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.type) << " kind " << int(c.kind) << " " << c.encrypted);
@@ -625,6 +624,24 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 50), 0);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.end() - 10, source.end()));
+  // Opened to read, a file takes no write; opened to write, it keeps what is not written over; made anew, it
+  // starts empty.
+  char two[2] = {};
+  {
+    FileStream32 reading(file.string(), FileStream32::fmOpenRead);
+    EXPECT_EQ(reading.Write("x", 1), 0);
+    EXPECT_EQ(reading.LastError, EBADF);
+    FileStream32 both(file.string(), FileStream32::fmOpenReadWrite);
+    EXPECT_EQ(both.Read(two, 2), 2);
+    EXPECT_EQ(both.Write("zz", 2), 2);
+    FileStream32 writing(file.string(), FileStream32::fmOpenWrite);
+    EXPECT_EQ(writing.Read(two, 1), 0);
+    EXPECT_EQ(writing.Write("y", 1), 1);
+    EXPECT_TRUE(writing.SetSize(8));
+  }
+  EXPECT_EQ(ReadAll(file), Text("yqzzqqta"));
+  { FileStream32 made(file.string(), FileStream32::fmCreate); }
+  EXPECT_EQ(ReadAll(file), Bytes());
   EXPECT_EQ(in.Seek(-1, SeekOrigin::Beginning), -1);
   // A full device takes nothing and says why; a stream that failed to open reads, writes and seeks nothing.
   FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
