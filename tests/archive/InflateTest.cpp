@@ -174,6 +174,25 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   EXPECT_EQ(InflateAll(dict, 15, o), InflateResult::NeedDict);
   // Window bits 9 refuse a header that asks for 32 KiB.
   EXPECT_EQ(InflateAll(kZlib, 9, o), InflateResult::DataError);
+
+  // A long stream of high bytes, whose check sums wrap many times over, in two stored blocks.
+  const Bytes ones(70000, 0xFF);
+  uint32_t a = 1, b = 0;
+  for (uint8_t x : ones) {
+    a = (a + x) % 65521;
+    b = (b + a) % 65521;
+  }
+  BitWriter w;
+  w.Put(0x0178, 16);
+  w.Stored(Bytes(ones.begin(), ones.begin() + 65535), false);
+  w.Stored(Bytes(ones.begin() + 65535, ones.end()), true);
+  for (const uint32_t v : {b >> 8, b, a >> 8, a}) w.bytes.push_back(uint8_t(v));
+  Bytes long1;
+  EXPECT_EQ(InflateAll(w.bytes, 15, long1, 5000), InflateResult::StreamEnd);
+  EXPECT_TRUE(long1 == ones);
+  EXPECT_EQ(Adler32(1, ones.data(), ones.size()), (b << 16) | a);
+  w.bytes.back() ^= 1;
+  EXPECT_EQ(InflateAll(w.bytes, 15, o), InflateResult::DataError);
 }
 
 TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
