@@ -147,6 +147,14 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   EXPECT_TRUE(r.Has(msg::FileNotFound));
   EXPECT_EQ(activated, 0);
 
+  // An archive gone between choosing and extracting: 25235 (cannot open), and the run never starts.
+  c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  fs::remove(d.path() / "in.lzh");
+  r.errors.clear();
+  EXPECT_EQ(c.Extract(), 0);
+  EXPECT_EQ(r.errors, std::vector<int>{msg::OpenError});
+  EXPECT_EQ(activated, 0);
+
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
   c.FileSpec = {"*.*"};
   c.SetExtractDir((d.path() / "out").string());
@@ -190,7 +198,7 @@ TEST(ExtractionRun, TargetFolderRules) {
   // handler cancels, and the handler's folder when it gives one. The run starts and ends in all.
   WriteAll(d.path() / "blocker", Text("x"));
   const fs::path blocked = d.path() / "blocker" / "sub";
-  for (int variant = 0; variant < 3; ++variant) {
+  for (int variant = 0; variant < 4; ++variant) {
     SCOPED_TRACE(variant);
     const fs::path chosen = d.path() / ("chosen" + std::to_string(variant));
     fs::create_directories(chosen);
@@ -202,20 +210,26 @@ TEST(ExtractionRun, TargetFolderRules) {
         c.OnLimitedUser = [&](ArchiveContext&, const std::string&, std::string& userDir, bool&) {
           userDir = chosen.string();
         };
+      // A folder that is not there is refused (25158) and the handler asked again.
+      if (variant == 3)
+        c.OnLimitedUser = [&, asked = 0](ArchiveContext&, const std::string&, std::string& userDir, bool&) mutable {
+          userDir = (++asked == 1 ? d.path() / "nowhere" : chosen).string();
+        };
       c.OnActivate = [&](ArchiveContext&) { ++activated; };
       c.OnDeactivate = [&](ArchiveContext&) { ++deactivated; };
     });
     EXPECT_EQ(activated, 1);
     EXPECT_EQ(deactivated, 1);
-    EXPECT_EQ(r.count, variant == 2 ? 1 : 0);
+    EXPECT_EQ(r.count, variant >= 2 ? 1 : 0);
     if (variant == 0) {
       EXPECT_TRUE(r.Has(msg::EventNotAssigned));
     }
     if (variant == 1) {
       EXPECT_TRUE(r.Has(msg::AccessPermissions));
     }
-    if (variant == 2) {
+    if (variant >= 2) {
       EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+      EXPECT_EQ(r.errors, variant == 3 ? std::vector<int>{msg::InvalidDirectory} : std::vector<int>{});
     }
   }
 }
