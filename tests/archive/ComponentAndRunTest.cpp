@@ -624,6 +624,11 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
+  {
+    FileStream32 out(file.string(), FileStream32::fmCreate);
+    EXPECT_EQ(out.CopyFrom64(in, 1), 1);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 200004, source.begin() + 200005));
   // A source shorter than the count: what it had, and the copy ends.
   in.Seek(-10, SeekOrigin::End);
   EXPECT_EQ(in.Size(), int64_t(source.size()));
