@@ -645,7 +645,8 @@ leave:
 #undef DROP
 #undef FAIL
   if (st.mode != InflateMode::Bad) FlushWindow(s);
-  s->adler = st.check;
+  // While a dictionary is wanted the caller is told which one, not the check of the data so far.
+  s->adler = st.mode == InflateMode::NeedDict ? st.wanted : st.check;
   s->total_in += inStart - s->avail_in;
   if (ret == InflateResult::Ok) {
     const bool progress = inStart != s->avail_in || outStart != s->avail_out;

@@ -172,6 +172,19 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
   Bytes o;
   EXPECT_EQ(InflateAll(dict, 15, o), InflateResult::NeedDict);
+  // The caller is told which dictionary, and asking again gives the same answer.
+  ZStreamRec rec;
+  ASSERT_EQ(InflateInit(&rec, 15), InflateResult::Ok);
+  rec.next_in = dict.data();
+  rec.avail_in = uint32_t(dict.size());
+  uint8_t one = 0;
+  rec.next_out = &one;
+  rec.avail_out = 1;
+  EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
+  EXPECT_EQ(rec.adler, 0x12345678u);
+  EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
+  EXPECT_EQ(rec.adler, 0x12345678u);
+  InflateEnd(&rec);
   // Window bits 9 refuse a header that asks for 32 KiB.
   EXPECT_EQ(InflateAll(kZlib, 9, o), InflateResult::DataError);
 
