@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "archive/DecompressStream.h"
 #include "archive/DeflateMethods.h"
@@ -185,8 +186,22 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
   EXPECT_EQ(rec.adler, 0x12345678u);
   InflateEnd(&rec);
-  // Window bits 9 refuse a header that asks for 32 KiB.
+  // Window bits 9 refuse a header that asks for 32 KiB, or for 1 KiB, but take one that asks for 512 bytes; a
+  // header (with a good check) that asks for 64 KiB is refused by window bits 15.
   EXPECT_EQ(InflateAll(kZlib, 9, o), InflateResult::DataError);
+  for (const auto& [cmf, flg, bits, want] :
+       {std::tuple{0x18, 0x19, 9, InflateResult::StreamEnd}, std::tuple{0x28, 0x15, 9, InflateResult::DataError},
+        std::tuple{0x88, 0x1C, 15, InflateResult::DataError}}) {
+    Bytes small = kZlib;
+    small[0] = uint8_t(cmf);
+    small[1] = uint8_t(flg);
+    ASSERT_EQ((cmf * 256 + flg) % 31, 0);
+    o.clear();
+    EXPECT_EQ(InflateAll(small, bits, o), want) << cmf;
+    if (want == InflateResult::StreamEnd) {
+      EXPECT_EQ(std::string(o.begin(), o.end()), "hello hello hello zlib");
+    }
+  }
 
   // A long stream of high bytes, whose check sums wrap many times over, in two stored blocks.
   const Bytes ones(70000, 0xFF);

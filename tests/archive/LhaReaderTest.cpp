@@ -83,7 +83,8 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
                                              {.name = "D:d.txt", .data = Text("5")},
                                              {.name = "\\lead.txt", .data = Text("6")},
                                              {.name = "s\\.\\t\\u.txt", .data = Text("7")},
-                                             {.name = "k\\..", .data = Text("8")}}),
+                                             {.name = "k\\..", .data = Text("8")},
+                                             {.name = "folder\\", .data = Text("9")}}),
                                  d.path());
   EXPECT_EQ(r.count, 6);
   EXPECT_EQ(ReadAll(d.path() / "out/x.txt"), Text("1"));
@@ -93,6 +94,10 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
   EXPECT_EQ(ReadAll(d.path() / "out/lead.txt"), Text("6"));
   EXPECT_EQ(ReadAll(d.path() / "out/s/t/u.txt"), Text("7"));
   EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::BadFileHeader), 2);
+  // A name that ends in a separator but has data names no file: the entry fails.
+  EXPECT_EQ(r.ended.back(), "folder\\:fail");
+  EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::OpenError), 1);
+  EXPECT_FALSE(fs::exists(d.path() / "out/folder"));
   // Without the stored folders every entry lands in the target folder itself, so only a name ".." is refused.
   const Outcome flat = ExtractFile(d.path() / "in.lzh", d.path() / "flat", {"*.*"},
                                    [](LhaExtractor& lha) { lha.UseStoredDirs = false; });
