@@ -602,12 +602,12 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
     DecompressStream s(in, kind, 15, &cipher);
     s.BlockHook = [&] { ++blocks; };
     std::memset(buf, 0, sizeof buf);
-    const int64_t n = s.ReadChunk(buf, 8, 64);
+    const int64_t n = s.ReadChunk(buf, 19, 64);  // blocks of 19 bytes and of the one left
     if (kind <= 6) {
       EXPECT_EQ(n, 22);
       EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
-      EXPECT_EQ(cipher.kinds, std::vector<int>(3, kind));
-      EXPECT_EQ(blocks, 3);
+      EXPECT_EQ(cipher.kinds, std::vector<int>(2, kind));
+      EXPECT_EQ(blocks, 2);
     } else {
       EXPECT_EQ(n, int64_t(InflateResult::DataError));
       EXPECT_TRUE(cipher.kinds.empty());
