@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
+#include "tests/support/Unprivileged.h"
 
 using namespace corvina::archive;
 using namespace testutil;
@@ -232,6 +233,33 @@ TEST(ExtractionRun, TargetFolderRules) {
       EXPECT_EQ(r.errors, variant == 3 ? std::vector<int>{msg::InvalidDirectory} : std::vector<int>{});
     }
   }
+
+  // A user who may not read the archive is told it cannot be opened; one who may not write the target folder
+  // is asked for another (run as such a user: root may do both).
+  ScopedDir u("limited");
+  WriteAll(u.path() / "locked.lzh", LhaArchive({{.name = "a.txt", .data = Text("a")}}));
+  fs::permissions(u.path() / "locked.lzh", fs::perms::none);
+  WriteAll(u.path() / "open.lzh", LhaArchive({{.name = "a.txt", .data = Text("a")}}));
+  fs::create_directories(u.path() / "mine");
+  fs::create_directories(u.path() / "readonly");
+  fs::permissions(u.path() / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_TRUE(corvina::test::RunUnprivileged(u.path(), [&] {
+    LhaExtractor c;
+    Recorder r;
+    r.Attach(c);
+    c.SetArchiveFile((u.path() / "locked.lzh").string());
+    if (c.ArchiveType != ArchiveFormat::NotAvail || r.errors != std::vector<int>{msg::OpenError}) return false;
+    c.SetArchiveFile((u.path() / "open.lzh").string());
+    c.FileSpec = {"*.*"};
+    c.SetExtractDir((u.path() / "readonly").string());
+    std::string asked;
+    c.OnLimitedUser = [&](ArchiveContext&, const std::string& dir, std::string& userDir, bool&) {
+      asked = dir;
+      userDir = (u.path() / "mine").string();
+    };
+    return c.Extract() == 1 && asked == (u.path() / "readonly/").string() &&
+           ReadAll(u.path() / "mine/a.txt") == Text("a") && !fs::exists(u.path() / "readonly/a.txt");
+  }));
 }
 
 TEST(ExtractionRun, OverwriteRules) {
