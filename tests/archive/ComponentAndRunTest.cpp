@@ -140,6 +140,9 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   EXPECT_EQ(c.ArchiveType, ArchiveFormat::NotAvail);
   c.SetArchiveFile(d.path().string());  // a folder is no archive either
   EXPECT_TRUE(c.ArchiveFile().empty());
+  // Asked again without an archive, the kind is the one the caller gives.
+  c.DetectFileType(ArchiveFormat::Zip);
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::Zip);
 
   // Without an archive the run reports 25192 and never starts.
   int activated = 0;
@@ -150,7 +153,11 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
 
   // An archive gone between choosing and extracting: 25235 (cannot open), and the run never starts.
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  c.DetectFileType();
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::Lha);
   fs::remove(d.path() / "in.lzh");
+  c.DetectFileType();
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::FileError);
   r.errors.clear();
   EXPECT_EQ(c.Extract(), 0);
   EXPECT_EQ(r.errors, std::vector<int>{msg::OpenError});
