@@ -2,6 +2,7 @@
 // damaged streams, and the deflated entries of the peer archives.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <tuple>
 
@@ -102,6 +103,43 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
   EXPECT_EQ(Inflate(&none, 0), InflateResult::StreamError);
   EXPECT_EQ(InflateEnd(&none), InflateResult::StreamError);
   EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
+
+  // The caller's allocator: each of the two blocks failing gives MemError, and every block taken is given back.
+  struct Pool {
+    int calls = 0, failAt = 0, live = 0;
+  };
+  for (const int failAt : {1, 2, 0}) {
+    SCOPED_TRACE(failAt);
+    Pool pool{.failAt = failAt};
+    ZStreamRec rec;
+    rec.opaque = &pool;
+    rec.zalloc = [](void* opaque, uint32_t items, uint32_t size) -> void* {
+      auto& p = *static_cast<Pool*>(opaque);
+      if (++p.calls == p.failAt) return nullptr;
+      ++p.live;
+      return std::calloc(items, size);
+    };
+    rec.zfree = [](void* opaque, void* address) {
+      --static_cast<Pool*>(opaque)->live;
+      std::free(address);
+    };
+    EXPECT_EQ(InflateInit(&rec, 15), failAt ? InflateResult::MemError : InflateResult::Ok);
+    if (!failAt) {
+      // A step told to finish that cannot: BufError; the whole stream: its end.
+      rec.next_in = kZlib.data();
+      rec.avail_in = 10;
+      uint8_t out[64];
+      rec.next_out = out;
+      rec.avail_out = sizeof out;
+      EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::BufError);
+      rec.avail_in = uint32_t(kZlib.size() - 10);
+      EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::StreamEnd);
+      EXPECT_EQ(rec.total_out, 22u);
+      EXPECT_EQ(rec.total_in, kZlib.size());
+      EXPECT_EQ(InflateEnd(&rec), InflateResult::Ok);
+    }
+    EXPECT_EQ(pool.live, 0);
+  }
 }
 
 TEST(InflateEngine, HuffmanTablesTellCompleteIncompleteBadAndNoRoom) {
@@ -150,6 +188,10 @@ TEST(InflateEngine, HuffmanTablesTellCompleteIncompleteBadAndNoRoom) {
 TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   Bytes out;
   EXPECT_EQ(InflateAll(kZlib, 15, out), InflateResult::StreamEnd);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
+  // Header and check too arrive a byte at a time.
+  out.clear();
+  EXPECT_EQ(InflateAll(kZlib, 15, out, 1, false, 1), InflateResult::StreamEnd);
   EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
 
   struct Case {
