@@ -614,6 +614,13 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   EXPECT_EQ(src.Read(buf, 64), 4);
   EXPECT_EQ(std::string(buf, 4), "NEXT");
 
+  // A stream that wants a preset dictionary cannot be read here: an error, never bytes that are not there.
+  const Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
+  MemoryStream32 dictSource(dict.data(), dict.size());
+  DecompressStream wanting(dictSource, 13, 15);
+  EXPECT_LT(wanting.Read(buf, 64), 0);
+  EXPECT_LT(wanting.Read(buf, 64), 0);
+
   // Input that ends mid-stream (a split archive's volume): what could be decoded, then BufError until the
   // rest comes from the next source.
   MemoryStream32 first(kZlib.data(), 10), second(kZlib.data() + 10, kZlib.size() - 10);
