@@ -371,7 +371,6 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
         NEED(32);
         st.wanted = BITS(32);
         st.wanted = (st.wanted >> 24) | ((st.wanted >> 8) & 0xFF00) | ((st.wanted << 8) & 0xFF0000) | (st.wanted << 24);
-        s->adler = st.wanted;
         DROP(32);
         st.mode = InflateMode::NeedDict;
         [[fallthrough]];
