@@ -219,13 +219,13 @@ void AesZipContext::Wipe() {
 
 int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipContext& context, uint8_t verifier[2],
                const uint8_t* salt) {
-  if (passwordLength > size_t(AesZipMaxPassword)) return -100;
+  if (passwordLength > size_t(kAesZipMaxPassword)) return -100;
   context.Wipe();
   const int keyLength = AesZipKeyLength(mode);
   if (keyLength == 0) return -1;
   uint8_t material[2 * 32 + 2];
   const size_t materialLength = size_t(2 * keyLength + 2);
-  Pbkdf2HmacSha1(password, passwordLength, salt, size_t(AesZipSaltLength(mode)), AesZipIterations, material,
+  Pbkdf2HmacSha1(password, passwordLength, salt, size_t(AesZipSaltLength(mode)), kAesZipIterations, material,
                  materialLength);
   AesSetEncryptKey(material, keyLength, context.Schedule);
   context.Mac.SetKey(material + keyLength, size_t(keyLength));
@@ -260,9 +260,9 @@ void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context) {
   }
 }
 
-int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context) {
-  context.Mac.Final(mac, AesZipMacLength);
-  return AesZipMacLength;
+int AesZipFinalMac(uint8_t mac[kAesZipMacLength], AesZipContext& context) {
+  context.Mac.Final(mac, kAesZipMacLength);
+  return kAesZipMacLength;
 }
 
 // ---------------------------------------------------------------- AesEntryDecryptor
@@ -292,7 +292,7 @@ bool AesEntryDecryptor::CheckPassword(std::string_view password, int mode, int64
     Stream->Seek(start, SeekOrigin::Beginning);
     return false;
   }
-  headerBytes += AesZipMacLength;
+  headerBytes += kAesZipMacLength;
   ready_ = true;
   return true;
 }
@@ -303,10 +303,10 @@ void AesEntryDecryptor::DecryptBuffer(uint8_t* buffer, size_t count) {
 
 bool AesEntryDecryptor::VerifyMac() {
   if (!ready_ || !Stream) return false;
-  uint8_t computed[AesZipMacLength], stored[AesZipMacLength];
+  uint8_t computed[kAesZipMacLength], stored[kAesZipMacLength];
   AesZipFinalMac(computed, context_);
-  const bool ok =
-      Stream->Read(stored, AesZipMacLength) == AesZipMacLength && std::memcmp(computed, stored, AesZipMacLength) == 0;
+  const bool ok = Stream->Read(stored, kAesZipMacLength) == kAesZipMacLength &&
+                  std::memcmp(computed, stored, kAesZipMacLength) == 0;
   context_.Wipe();
   ready_ = false;
   SecureWipe(computed, sizeof computed);

@@ -34,10 +34,10 @@ void AesCtrXorPortable(const AesSchedule& schedule, uint8_t counter[16], uint8_t
 void AesCtrXorWithAesInstructions(const AesSchedule& schedule, uint8_t counter[16], uint8_t* data, size_t blocks);
 
 // ---- entry framing
-constexpr int AesZipMacLength = 10;
-constexpr int AesZipVerifierLength = 2;
-constexpr int AesZipMaxPassword = 128;
-constexpr int AesZipIterations = 1000;
+constexpr int kAesZipMacLength = 10;
+constexpr int kAesZipVerifierLength = 2;
+constexpr int kAesZipMaxPassword = 128;
+constexpr int kAesZipIterations = 1000;
 int AesZipKeyLength(int mode);   // 16 / 24 / 32; 0 for mode 0
 int AesZipSaltLength(int mode);  // 8 / 12 / 16; 0 for mode 0
 // The strength mode of an AES encryption kind (0-5), 0 for any other kind.
@@ -64,7 +64,7 @@ int AesZipInit(int mode, const uint8_t* password, size_t passwordLength, AesZipC
 // HMAC over the ciphertext, then XOR with the keystream in place; any block length.
 void AesZipDecrypt(uint8_t* buffer, size_t length, AesZipContext& context);
 // Writes the 10-byte authentication code; returns 10.
-int AesZipFinalMac(uint8_t mac[AesZipMacLength], AesZipContext& context);
+int AesZipFinalMac(uint8_t mac[kAesZipMacLength], AesZipContext& context);
 
 // One encrypted entry at a time on the archive stream: salt and verifier in front of the data,
 // the authentication code right behind it.

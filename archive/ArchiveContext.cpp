@@ -16,7 +16,7 @@ ArchiveFormat VolumeManager::SplitCheck(const std::string& archiveFile) {
 }
 
 std::unique_ptr<Stream32> VolumeManager::OpenFirstVolume(const std::string& archiveFile) {
-  auto stream = std::make_unique<FileStream32>(archiveFile, FileStream32::fmOpenRead);
+  auto stream = std::make_unique<FileStream32>(archiveFile, FileMode::OpenRead);
   if (!stream->Valid()) return nullptr;
   return stream;
 }
@@ -141,7 +141,7 @@ void ArchiveContext::SetArchiveFile(const std::string& value) {
     return;
   }
   archivePath_ = ExpandFileName(value);
-  FileStream32 stream(archivePath_, FileStream32::fmOpenRead);
+  FileStream32 stream(archivePath_, FileMode::OpenRead);
   if (!stream.Valid()) {
     ArchiveType = ArchiveFormat::NotAvail;
     if (OnError) DoError(archivePath_, {}, msg::OpenError, {});
@@ -173,7 +173,7 @@ void ArchiveContext::DetectFileType(ArchiveFormat emptyValue) {
     ArchiveType = emptyValue;
     return;
   }
-  FileStream32 stream(archivePath_, FileStream32::fmOpenRead);
+  FileStream32 stream(archivePath_, FileMode::OpenRead);
   ArchiveType = stream.Valid() ? DetectArchiveType(&stream) : ArchiveFormat::FileError;
 }
 

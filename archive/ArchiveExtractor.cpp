@@ -34,7 +34,7 @@ bool ArchiveExtractor::OpenArchive() {
     return archiveStream_ != nullptr;
   }
   if (IsSelfOpenedType(ArchiveType)) return true;
-  auto stream = std::make_unique<FileStream32>(archivePath_, FileStream32::fmOpenRead);
+  auto stream = std::make_unique<FileStream32>(archivePath_, FileMode::OpenRead);
   if (!stream->Valid()) {
     DoError({}, {}, msg::OpenError, archivePath_);
     return false;

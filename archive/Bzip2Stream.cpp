@@ -18,8 +18,8 @@ const char* const kInvalidOp = "Invalid stream operation";
 }  // namespace
 
 struct BzDecompressStream::Impl {
-  bz_stream rec{};
-  uint8_t input[kBufferSize];
+  bz_stream Rec{};
+  uint8_t Input[kBufferSize];
 };
 
 BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, int64_t unpackedSize,
@@ -28,9 +28,9 @@ BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, in
       PackedLeft(Size),
       UnpackedSize(unpackedSize),
       impl_(new Impl),
-      Progress(std::move(progress)) {
-  if (Progress) Progress();
-  const int r = BZ2_bzDecompressInit(&impl_->rec, 0, 0);
+      progress_(std::move(progress)) {
+  if (progress_) progress_();
+  const int r = BZ2_bzDecompressInit(&impl_->Rec, 0, 0);
   if (r != BZ_OK) {
     Finished = true;
     delete impl_;
@@ -41,21 +41,21 @@ BzDecompressStream::BzDecompressStream(PackedRead source, int64_t packedSize, in
 }
 
 BzDecompressStream::~BzDecompressStream() {
-  if (impl_ && !Finished) BZ2_bzDecompressEnd(&impl_->rec);
+  if (impl_ && !Finished) BZ2_bzDecompressEnd(&impl_->Rec);
   delete impl_;
 }
 
 int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
   ErrorFlag = false;
   if (Finished || count <= 0) return 0;
-  bz_stream& s = impl_->rec;
+  bz_stream& s = impl_->Rec;
   s.next_out = static_cast<char*>(buffer);
   s.avail_out = unsigned(std::min<int64_t>(count, 0x7FFFFFFF));
   const unsigned room = s.avail_out;
   while (s.avail_out > 0) {
     if (s.avail_in == 0) {
       const int64_t want = std::min<int64_t>(kBufferSize, PackedLeft);
-      const int64_t got = want > 0 && Source ? Source(impl_->input, want) : 0;
+      const int64_t got = want > 0 && Source ? Source(impl_->Input, want) : 0;
       if (got <= 0) {
         // Nothing more will come: a later read must not wait for it either.
         PackedLeft = 0;
@@ -63,8 +63,8 @@ int64_t BzDecompressStream::Read(void* buffer, int64_t count) {
       }
       PackedLeft -= got;
       Position += got;
-      if (Progress) Progress();
-      s.next_in = reinterpret_cast<char*>(impl_->input);
+      if (progress_) progress_();
+      s.next_in = reinterpret_cast<char*>(impl_->Input);
       s.avail_in = unsigned(got);
     }
     const unsigned inBefore = s.avail_in, outBefore = s.avail_out;

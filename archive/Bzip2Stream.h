@@ -51,7 +51,7 @@ class BzDecompressStream : public Bzip2StreamBase {
  private:
   struct Impl;
   Impl* impl_;
-  std::function<void()> Progress;
+  std::function<void()> progress_;
   int64_t produced_ = 0;
 };
 

@@ -6,8 +6,8 @@ namespace corvina::archive {
 
 namespace {
 struct CrcTables {
-  uint32_t crc16[8][256];
-  uint32_t crc32[8][256];
+  uint32_t Crc16[8][256];
+  uint32_t Crc32[8][256];
   CrcTables() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t a = i, b = i;
@@ -15,13 +15,13 @@ struct CrcTables {
         a = (a & 1) ? (a >> 1) ^ 0xA001u : a >> 1;
         b = (b & 1) ? (b >> 1) ^ 0xEDB88320u : b >> 1;
       }
-      crc16[0][i] = a;
-      crc32[0][i] = b;
+      Crc16[0][i] = a;
+      Crc32[0][i] = b;
     }
     for (int k = 1; k < 8; ++k)
       for (uint32_t i = 0; i < 256; ++i) {
-        crc16[k][i] = (crc16[k - 1][i] >> 8) ^ crc16[0][crc16[k - 1][i] & 0xFF];
-        crc32[k][i] = (crc32[k - 1][i] >> 8) ^ crc32[0][crc32[k - 1][i] & 0xFF];
+        Crc16[k][i] = (Crc16[k - 1][i] >> 8) ^ Crc16[0][Crc16[k - 1][i] & 0xFF];
+        Crc32[k][i] = (Crc32[k - 1][i] >> 8) ^ Crc32[0][Crc32[k - 1][i] & 0xFF];
       }
   }
 };
@@ -45,10 +45,10 @@ uint32_t Slice8(const uint32_t (*t)[256], const uint8_t* p, size_t n, uint32_t c
 }  // namespace
 
 uint16_t UpdateCrc16(const uint8_t* data, size_t count, uint16_t crc) {
-  return uint16_t(Slice8(Tables().crc16, data, count, crc));
+  return uint16_t(Slice8(Tables().Crc16, data, count, crc));
 }
 
 uint32_t UpdateCrc32(const uint8_t* data, size_t count, uint32_t crc) {
-  return Slice8(Tables().crc32, data, count, crc);
+  return Slice8(Tables().Crc32, data, count, crc);
 }
 }  // namespace corvina::archive

@@ -14,47 +14,47 @@ DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int wind
                                    bool deflate64)
     : source_(&source), cryptKind_(cryptKind), cipher_(cipher), inBuf_(new uint8_t[kInBufSize]) {
   sourcePos_ = source.Position();
-  rec_.next_in = inBuf_.get();
-  rec_.avail_in = 0;
+  rec_.NextIn = inBuf_.get();
+  rec_.AvailIn = 0;
   initResult_ = InflateInit(&rec_, windowBits, kZStreamRecSize, deflate64);
 }
 
 DecompressStream::~DecompressStream() {
-  if (rec_.avail_in) source_->Seek(-int64_t(rec_.avail_in), SeekOrigin::Current);
+  if (rec_.AvailIn) source_->Seek(-int64_t(rec_.AvailIn), SeekOrigin::Current);
   InflateEnd(&rec_);
 }
 
 void DecompressStream::ResetInput(Stream32& source) {
   source_ = &source;
   sourcePos_ = source.Position();
-  rec_.next_in = inBuf_.get();
-  rec_.avail_in = 0;
+  rec_.NextIn = inBuf_.get();
+  rec_.AvailIn = 0;
 }
 
 int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t count) {
-  if (!rec_.state) return int64_t(InflateResult::StreamError);
+  if (!rec_.State) return int64_t(InflateResult::StreamError);
   if (ended_ || count <= 0) return 0;
   chunkSize = std::clamp<int64_t>(chunkSize, 1, kInBufSize);
   if (source_->Position() != sourcePos_) source_->Seek(sourcePos_, SeekOrigin::Beginning);
   auto* out = static_cast<uint8_t*>(buffer);
   int64_t room = count;
   while (room > 0) {
-    if (rec_.avail_in == 0) {
+    if (rec_.AvailIn == 0) {
       const int64_t got = source_->Read(inBuf_.get(), chunkSize);
       sourcePos_ = source_->Position();
-      rec_.next_in = inBuf_.get();
-      rec_.avail_in = got > 0 ? uint32_t(got) : 0;
+      rec_.NextIn = inBuf_.get();
+      rec_.AvailIn = got > 0 ? uint32_t(got) : 0;
       if (got > 0) {
         // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
         if (cipher_ && cryptKind_ <= 6) cipher_->Decipher(cryptKind_, inBuf_.get(), size_t(got));
         if (BlockHook) BlockHook();
       }
     }
-    rec_.next_out = out + (count - room);
-    rec_.avail_out = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
-    const uint32_t before = rec_.avail_out;
+    rec_.NextOut = out + (count - room);
+    rec_.AvailOut = uint32_t(std::min<int64_t>(room, 0x7FFFFFFF));
+    const uint32_t before = rec_.AvailOut;
     const InflateResult r = Inflate(&rec_, 0);
-    room -= before - rec_.avail_out;
+    room -= before - rec_.AvailOut;
     if (r == InflateResult::StreamEnd) {
       ended_ = true;
       break;
@@ -62,7 +62,7 @@ int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t cou
     if (int(r) < 0 && r != InflateResult::BufError) return int64_t(r);
     if (r == InflateResult::BufError) {
       // No input left: the caller decides (a split archive moves to its next volume).
-      if (rec_.avail_in == 0) {
+      if (rec_.AvailIn == 0) {
         if (room == count) return int64_t(InflateResult::BufError);
         break;
       }
@@ -82,7 +82,7 @@ int64_t DecompressStream::Seek(int64_t offset, SeekOrigin origin) {
   const int64_t produced = TotalOut();
   if (origin == SeekOrigin::Beginning && offset == 0) {
     InflateReset(&rec_);
-    rec_.avail_in = 0;
+    rec_.AvailIn = 0;
     ended_ = false;
     source_->Seek(0, SeekOrigin::Beginning);
     sourcePos_ = 0;

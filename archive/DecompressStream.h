@@ -26,7 +26,7 @@ class DecompressStream : public Stream32 {
   // Continue on another source (the next volume of a split archive) with an empty input buffer.
   void ResetInput(Stream32& source);
   bool Ended() const { return ended_; }
-  int64_t TotalOut() const { return int64_t(rec_.total_out); }
+  int64_t TotalOut() const { return int64_t(rec_.TotalOut); }
   InflateResult InitResult() const { return initResult_; }
   std::function<void()> BlockHook;  // sent after every block read from the source
 

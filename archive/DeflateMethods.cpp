@@ -25,21 +25,21 @@ DecodeResult InflateEntryData(ZipDecodeIo& io, bool deflate64) {
       result = DecodeResult::Cancelled;
       break;
     }
-    if (rec.avail_in == 0 && !inputEnded) {
+    if (rec.AvailIn == 0 && !inputEnded) {
       const int64_t want = std::min<int64_t>(kChunk, packedLeft);
       const int64_t got = want > 0 && io.Read ? io.Read(in.data(), want) : 0;
       if (got <= 0) {
         inputEnded = true;
       } else {
         packedLeft -= got;
-        rec.next_in = in.data();
-        rec.avail_in = uint32_t(got);
+        rec.NextIn = in.data();
+        rec.AvailIn = uint32_t(got);
       }
     }
-    rec.next_out = out.data();
-    rec.avail_out = kChunk;
+    rec.NextOut = out.data();
+    rec.AvailOut = kChunk;
     const InflateResult r = Inflate(&rec, 0);
-    const uint32_t produced = kChunk - rec.avail_out;
+    const uint32_t produced = kChunk - rec.AvailOut;
     if (produced) {
       if (!io.Write || !io.Write(out.data(), produced)) {
         result = DecodeResult::WriteFailed;
@@ -52,7 +52,7 @@ DecodeResult InflateEntryData(ZipDecodeIo& io, bool deflate64) {
       result = DecodeResult::BadData;
       break;
     }
-    if (r == InflateResult::BufError && rec.avail_in == 0 && inputEnded) {
+    if (r == InflateResult::BufError && rec.AvailIn == 0 && inputEnded) {
       result = DecodeResult::InputEnded;
       break;
     }

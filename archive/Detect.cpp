@@ -72,9 +72,9 @@ enum class Mode { Plain, Embedded };
 // What the four bytes at the start of an archive say, and whether the split / spanned check
 // decides instead (the ZIP volume headers).
 struct Classified {
-  ArchiveFormat type = ArchiveFormat::NotAvail;
-  bool splitCheck = false;
-  int64_t offset = -1;
+  ArchiveFormat Type = ArchiveFormat::NotAvail;
+  bool SplitCheck = false;
+  int64_t Offset = -1;
 };
 
 namespace {
@@ -83,14 +83,14 @@ Classified Classify(const uint8_t* b, Mode mode) {
   const bool plain = mode == Mode::Plain;
   Classified r;
   auto pick = [&](ArchiveFormat p, ArchiveFormat e) {
-    r.type = plain ? p : e;
+    r.Type = plain ? p : e;
     return r;
   };
   if (std::memcmp(b, "Rar!", 4) == 0) return pick(ArchiveFormat::Rar, ArchiveFormat::RarSfx);
   if (std::memcmp(b, "PKG5", 4) == 0) return pick(ArchiveFormat::Unknown, ArchiveFormat::Unknown);
   if (std::memcmp(b, "MSCF", 4) == 0) return pick(ArchiveFormat::Cab, ArchiveFormat::CabSfx);
   if (b[0] == 0xB7 && b[1] == 0xDF && b[2] == 0x54 && b[3] == 0x57) {
-    if (!plain) r.offset = 7716;
+    if (!plain) r.Offset = 7716;
     return pick(ArchiveFormat::Arc, ArchiveFormat::ArcSfx);
   }
   if (b[0] == 0x13 && b[1] == 0x5D && b[2] == 0x65 && b[3] == 0x8C)
@@ -101,8 +101,8 @@ Classified Classify(const uint8_t* b, Mode mode) {
   if (IsGzipFamily(b, 2) || (b[0] == 0x25 && b[1] == 0x21))
     return pick(ArchiveFormat::GZip, ArchiveFormat::Unsupported);
   if (b[0] == 0xB7 && (b[1] == 0xDF || b[1] == 0x92)) {
-    r.offset = 7716;
-    r.type = ArchiveFormat::ArcSfx;
+    r.Offset = 7716;
+    r.Type = ArchiveFormat::ArcSfx;
     return r;
   }
   if (b[0] == 0x60 && b[1] == 0xEA) return pick(ArchiveFormat::Arj, ArchiveFormat::ArjSfx);
@@ -113,7 +113,7 @@ Classified Classify(const uint8_t* b, Mode mode) {
   if (b[0] == 'H' && b[1] == 'A') return pick(ArchiveFormat::Ha, ArchiveFormat::Unsupported);
   if (b[0] == 'P' && (b[1] == 'K' || b[1] == 'L' || b[1] == 'M' || b[1] == 'N')) {
     if ((b[2] == 1 && b[3] == 2) || (b[2] == 7 && b[3] == 8)) {
-      r.splitCheck = true;
+      r.SplitCheck = true;
       return r;
     }
     if ((b[2] == 'G' && b[3] == '4') || (b[2] == 'C' && b[3] == 'I')) return r;
@@ -300,7 +300,7 @@ int64_t ArchiveContext::GenericScan(Stream32& s, int64_t start) {
 }
 
 ArchiveFormat ArchiveContext::ResolveClassified(const Classified& c) {
-  if (!c.splitCheck) return c.type;
+  if (!c.SplitCheck) return c.Type;
   return DiskManager ? DiskManager->SplitCheck(archivePath_) : ArchiveFormat::NotAvail;
 }
 
@@ -323,7 +323,7 @@ bool ArchiveContext::DetectByStringResources(Stream32& s, int64_t size) {
     const ArchiveFormat type = ResolveClassified(c);
     if (!IsRecognisedArchive(type)) continue;
     ArchiveType = type;
-    ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
+    ArchiveOffset = c.Offset >= 0 ? c.Offset : candidate;
     if (IsZipFamily(type)) {
       const int64_t answer = ZipEndRecordSearch(s, size, 0);
       if (!NoZipHeaderFlags()) ArchiveOffset = answer;
@@ -382,7 +382,7 @@ void ArchiveContext::DetectExecutable(Stream32& s, int64_t size, const uint8_t* 
         const ArchiveFormat type = ResolveClassified(c);
         if (IsRecognisedArchive(type)) {
           ArchiveType = type;
-          ArchiveOffset = c.offset >= 0 ? c.offset : candidate;
+          ArchiveOffset = c.Offset >= 0 ? c.Offset : candidate;
           return;
         }
       }
@@ -462,7 +462,7 @@ ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
   } else {
     const Classified c = Classify(b + skipped, Mode::Plain);
     ArchiveType = ResolveClassified(c);
-    if (c.offset >= 0) ArchiveOffset = c.offset;
+    if (c.Offset >= 0) ArchiveOffset = c.Offset;
   }
 
   if (ArchiveType == ArchiveFormat::NotAvail) {
@@ -473,7 +473,7 @@ ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
     } else {
       ArchiveOffset = tarOffset;
       if (ArchiveOffset == -1 && ZipEndRecordSearch(s, size, 0) > 0)
-        ArchiveType = IsMultiDiskZip() ? ResolveClassified({.splitCheck = true}) : ArchiveFormat::Zip;
+        ArchiveType = IsMultiDiskZip() ? ResolveClassified({.SplitCheck = true}) : ArchiveFormat::Zip;
       if (!IsRecognisedArchive(ArchiveType)) {
         const int64_t off = GenericScan(s, 0);
         if (IsRecognisedArchive(ArchiveType)) ArchiveOffset = off;
@@ -487,7 +487,7 @@ ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
     // The last volume of a split set may begin with a local header: its end record's disk
     // number decides here as it does for files that begin otherwise.
     if (end > 0 && IsMultiDiskZip())
-      ArchiveType = ResolveClassified({.splitCheck = true});
+      ArchiveType = ResolveClassified({.SplitCheck = true});
     else if (end == 0 && !(DetectFlags & HeaderBit(HeaderType::Local))) {
       ArchiveOffset = int64_t(skipped);
       DetectFlags |= HeaderBit(HeaderType::Local);

@@ -9,8 +9,8 @@ namespace corvina::archive {
 
 class EntryHeaderList {
  public:
-  static constexpr int RecordSize = 24;
-  using Record = std::array<uint8_t, RecordSize>;
+  static constexpr int kRecordSize = 24;
+  using Record = std::array<uint8_t, kRecordSize>;
 
   bool AddHeader(const Record& record, const uint8_t* block = nullptr, int blockSize = 0) {
     records_.push_back(record);

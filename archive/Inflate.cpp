@@ -37,19 +37,19 @@ constexpr int kLenRootBits = 9, kDistRootBits = 6, kCodeLenRootBits = 7;
 // Fixed tables, built once for the life of the program. Symbols map to themselves; the decoder
 // turns length and distance symbols into base and extra bits.
 struct FixedTables {
-  HuffEntry lens[1 << 9];
-  HuffEntry dists[1 << 5];
+  HuffEntry Lens[1 << 9];
+  HuffEntry Dists[1 << 5];
   FixedTables() {
     uint8_t l[288];
     for (int i = 0; i < 288; ++i) l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
     HuffEntry pool[(1 << 9) + 64];
     size_t used = 0;
     BuildHuffmanTable(l, 288, 9, pool, sizeof pool / sizeof pool[0], used);
-    std::memcpy(lens, pool, sizeof lens);
+    std::memcpy(Lens, pool, sizeof Lens);
     uint8_t d[32];
     std::fill(d, d + 32, uint8_t(5));
     used = 0;
-    BuildHuffmanTable(d, 32, 5, dists, 32, used);
+    BuildHuffmanTable(d, 32, 5, Dists, 32, used);
   }
 };
 const FixedTables& Fixed() {
@@ -64,7 +64,7 @@ const FixedTables& Fixed() {
 enum class InflateMode : uint8_t {
   Method,    // zlib header, first byte: deflate with a window no larger than ours, else Bad; then Flag
   Flag,      // both header bytes: their check (a multiple of 31); Dict for a preset dictionary, else Type
-  Dict,      // the preset dictionary's 32-bit Adler-32, given to the caller in adler; then NeedDict
+  Dict,      // the preset dictionary's 32-bit Adler-32, given to the caller in Adler; then NeedDict
   NeedDict,  // stays: the engine takes no preset dictionary, so every call returns InflateResult::NeedDict
   Type,      // a block header (3 bits): Stored, Len for the fixed codes, Table; after the last block Dry
   Stored,    // at a byte boundary, the stored block's length and its complement (32 bits); then Copy
@@ -86,61 +86,61 @@ enum class InflateMode : uint8_t {
 };
 
 struct InflateState {
-  InflateMode mode;
-  bool wrap, deflate64, last;
-  int wbits;
-  uint32_t check, wanted;
-  uint64_t hold;
-  unsigned bits;
-  uint8_t* window;
-  uint32_t wsize, wpos, rpos;
-  uint64_t history;  // bytes ever written to the window, for the distance check
-  uint32_t length;   // stored bytes left, or the match length
-  uint32_t dist;
-  unsigned extra;
-  unsigned nlen, ndist, ncode, have;
-  uint8_t lens[320];
-  const HuffEntry* lencode;
-  const HuffEntry* distcode;
-  unsigned lenbits, distbits;
-  size_t poolUsed;
-  HuffEntry pool[kHuffPoolSize];
+  InflateMode Mode;
+  bool Wrap, Deflate64, Last;
+  int WindowBits;
+  uint32_t Check, Wanted;
+  uint64_t Hold;
+  unsigned Bits;
+  uint8_t* Window;
+  uint32_t WindowSize, WritePos, FlushPos;
+  uint64_t History;  // bytes ever written to the window, for the distance check
+  uint32_t Length;   // stored bytes left, or the match length
+  uint32_t Dist;
+  unsigned Extra;
+  unsigned LenCount, DistCount, CodeLenCount, Have;
+  uint8_t Lens[320];
+  const HuffEntry* LenCode;
+  const HuffEntry* DistCode;
+  unsigned LenBits, DistBits;
+  size_t PoolUsed;
+  HuffEntry Pool[kHuffPoolSize];
 };
 
 namespace {
 
 void* Alloc(ZStreamRec* s, uint32_t items, uint32_t size) {
-  if (s->zalloc) return s->zalloc(s->opaque, items, size);
+  if (s->ZAlloc) return s->ZAlloc(s->Opaque, items, size);
   return std::calloc(items, size);
 }
 void Free(ZStreamRec* s, void* p) {
   if (!p) return;
-  if (s->zfree)
-    s->zfree(s->opaque, p);
+  if (s->ZFree)
+    s->ZFree(s->Opaque, p);
   else
     std::free(p);
 }
 
 // Copies flushed window bytes to the caller and updates the check over them.
 void FlushWindow(ZStreamRec* s) {
-  InflateState& st = *s->state;
-  uint32_t n = std::min(st.wpos - st.rpos, s->avail_out);
+  InflateState& st = *s->State;
+  uint32_t n = std::min(st.WritePos - st.FlushPos, s->AvailOut);
   if (n) {
-    std::memcpy(s->next_out, st.window + st.rpos, n);
-    if (st.wrap) st.check = Adler32(st.check, st.window + st.rpos, n);
-    s->next_out += n;
-    s->avail_out -= n;
-    s->total_out += n;
-    st.rpos += n;
+    std::memcpy(s->NextOut, st.Window + st.FlushPos, n);
+    if (st.Wrap) st.Check = Adler32(st.Check, st.Window + st.FlushPos, n);
+    s->NextOut += n;
+    s->AvailOut -= n;
+    s->TotalOut += n;
+    st.FlushPos += n;
   }
-  if (st.rpos == st.wsize && st.wpos == st.wsize) st.rpos = st.wpos = 0;
+  if (st.FlushPos == st.WindowSize && st.WritePos == st.WindowSize) st.FlushPos = st.WritePos = 0;
 }
 
 // Room in the window for new bytes, flushing and wrapping when the window end is reached.
 uint32_t WindowRoom(ZStreamRec* s) {
-  InflateState& st = *s->state;
-  if (st.wpos == st.wsize) FlushWindow(s);
-  return st.wsize - st.wpos;
+  InflateState& st = *s->State;
+  if (st.WritePos == st.WindowSize) FlushWindow(s);
+  return st.WindowSize - st.WritePos;
 }
 
 // The fast loop: symbols are decoded without the per-bit input checks of the state machine, as long as one
@@ -153,20 +153,20 @@ uint32_t WindowRoom(ZStreamRec* s) {
 // Returns false on bad data. Whole bytes taken into the bit buffer but not used are given back before it
 // returns.
 bool FastLoop(ZStreamRec* s) {
-  InflateState& st = *s->state;
-  const uint8_t* in = s->next_in;
+  InflateState& st = *s->State;
+  const uint8_t* in = s->NextIn;
   // Two refills per pass take at most 12 bytes: the 16-byte margin keeps them inside the input.
-  const uint8_t* const inLast = s->next_in + s->avail_in - 16;
-  uint64_t hold = st.hold;
-  unsigned bits = st.bits;
-  uint8_t* const win = st.window;
-  const uint32_t mask = st.wsize - 1;
-  uint32_t wpos = st.wpos;
+  const uint8_t* const inLast = s->NextIn + s->AvailIn - 16;
+  uint64_t hold = st.Hold;
+  unsigned bits = st.Bits;
+  uint8_t* const win = st.Window;
+  const uint32_t mask = st.WindowSize - 1;
+  uint32_t wpos = st.WritePos;
   const uint32_t wposStart = wpos;
-  const uint32_t wlimit = st.wsize - 258;  // room for the longest Deflate match
-  const uint16_t* lbase = st.deflate64 ? kLength64Base : kLengthBase;
-  const uint8_t* lextra = st.deflate64 ? kLength64Extra : kLengthExtra;
-  const unsigned ndist = st.deflate64 ? 32 : 30;
+  const uint32_t wlimit = st.WindowSize - 258;  // room for the longest Deflate match
+  const uint16_t* lbase = st.Deflate64 ? kLength64Base : kLengthBase;
+  const uint8_t* lextra = st.Deflate64 ? kLength64Extra : kLengthExtra;
+  const unsigned ndist = st.Deflate64 ? 32 : 30;
   bool ok = true;
   auto refill = [&] {
     while (bits <= 56) {
@@ -178,20 +178,20 @@ bool FastLoop(ZStreamRec* s) {
     refill();
     HuffEntry e;
     unsigned used;
-    DecodeSymbol(st.lencode, st.lenbits, hold, bits, e, used);
-    if (e.kind != HuffEntry::kSymbol || e.value > 287) {
+    DecodeSymbol(st.LenCode, st.LenBits, hold, bits, e, used);
+    if (e.Kind != HuffKind::Symbol || e.Value > 287) {
       ok = false;
       break;
     }
     hold >>= used;
     bits -= used;
-    const unsigned sym = e.value;
+    const unsigned sym = e.Value;
     if (sym < 256) {
       win[wpos++] = uint8_t(sym);
       continue;
     }
     if (sym == 256) {
-      st.mode = InflateMode::Type;
+      st.Mode = InflateMode::Type;
       break;
     }
     const unsigned ex = lextra[sym - 257];
@@ -203,30 +203,30 @@ bool FastLoop(ZStreamRec* s) {
     hold >>= ex;
     bits -= ex;
     refill();
-    DecodeSymbol(st.distcode, st.distbits, hold, bits, e, used);
-    if (e.kind != HuffEntry::kSymbol || e.value >= ndist) {
+    DecodeSymbol(st.DistCode, st.DistBits, hold, bits, e, used);
+    if (e.Kind != HuffKind::Symbol || e.Value >= ndist) {
       ok = false;
       break;
     }
     hold >>= used;
     bits -= used;
-    const unsigned dex = kDistExtra[e.value];
-    const uint32_t dist = kDistBase[e.value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
+    const unsigned dex = kDistExtra[e.Value];
+    const uint32_t dist = kDistBase[e.Value] + uint32_t(hold & ((uint64_t(1) << dex) - 1));
     hold >>= dex;
     bits -= dex;
-    if (dist > st.history + (wpos - wposStart) || dist > st.wsize) {
+    if (dist > st.History + (wpos - wposStart) || dist > st.WindowSize) {
       ok = false;
       break;
     }
-    if (len > st.wsize - wpos) {
+    if (len > st.WindowSize - wpos) {
       // A Deflate64 length beyond the window end: the state machine copies it in runs.
-      st.length = len;
-      st.dist = dist;
-      st.mode = InflateMode::Match;
+      st.Length = len;
+      st.Dist = dist;
+      st.Mode = InflateMode::Match;
       break;
     }
     const uint32_t from = (wpos - dist) & mask;
-    if (dist >= len && from + len <= st.wsize) {
+    if (dist >= len && from + len <= st.WindowSize) {
       std::memmove(win + wpos, win + from, len);  // may meet the far end of the window
       wpos += len;
     } else {
@@ -234,16 +234,16 @@ bool FastLoop(ZStreamRec* s) {
       wpos += len;
     }
   }
-  const unsigned giveBack = std::min<unsigned>(bits >> 3, unsigned(in - s->next_in));
+  const unsigned giveBack = std::min<unsigned>(bits >> 3, unsigned(in - s->NextIn));
   in -= giveBack;
   bits -= giveBack * 8;
   hold &= bits ? (uint64_t(1) << bits) - 1 : 0;
-  s->avail_in -= uint32_t(in - s->next_in);
-  s->next_in = in;
-  st.hold = hold;
-  st.bits = bits;
-  st.history += wpos - wposStart;
-  st.wpos = wpos;
+  s->AvailIn -= uint32_t(in - s->NextIn);
+  s->NextIn = in;
+  st.Hold = hold;
+  st.Bits = bits;
+  st.History += wpos - wposStart;
+  st.WritePos = wpos;
   return ok;
 }
 
@@ -268,19 +268,19 @@ uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length) {
 }
 
 InflateResult InflateReset(ZStreamRec* s) {
-  if (!s || !s->state) return InflateResult::StreamError;
-  InflateState& st = *s->state;
-  s->total_in = s->total_out = 0;
-  st.mode = st.wrap ? InflateMode::Method : InflateMode::Type;
-  st.last = false;
-  st.check = st.wrap ? 1u : 0u;
-  s->adler = st.check;
-  st.hold = 0;
-  st.bits = 0;
-  st.wpos = st.rpos = 0;
-  st.history = 0;
-  st.lencode = st.distcode = nullptr;
-  if (st.window) std::memset(st.window, 0, st.wsize);
+  if (!s || !s->State) return InflateResult::StreamError;
+  InflateState& st = *s->State;
+  s->TotalIn = s->TotalOut = 0;
+  st.Mode = st.Wrap ? InflateMode::Method : InflateMode::Type;
+  st.Last = false;
+  st.Check = st.Wrap ? 1u : 0u;
+  s->Adler = st.Check;
+  st.Hold = 0;
+  st.Bits = 0;
+  st.WritePos = st.FlushPos = 0;
+  st.History = 0;
+  st.LenCode = st.DistCode = nullptr;
+  if (st.Window) std::memset(st.Window, 0, st.WindowSize);
   return InflateResult::Ok;
 }
 
@@ -291,110 +291,110 @@ InflateResult InflateInit(ZStreamRec* s, int windowBits, int recordSize, bool de
   int wbits = wrap ? windowBits : -windowBits;
   if (deflate64) ++wbits;
   if (wbits < 8 || wbits > (deflate64 ? 16 : 15)) return InflateResult::StreamError;
-  s->state = nullptr;
+  s->State = nullptr;
   void* mem = Alloc(s, 1, sizeof(InflateState));
   if (!mem) return InflateResult::MemError;
   auto* st = new (mem) InflateState{};
-  st->wrap = wrap;
-  st->deflate64 = deflate64;
-  st->wbits = wbits;
-  st->wsize = 1u << wbits;
-  st->window = static_cast<uint8_t*>(Alloc(s, st->wsize, 1));
-  if (!st->window) {
+  st->Wrap = wrap;
+  st->Deflate64 = deflate64;
+  st->WindowBits = wbits;
+  st->WindowSize = 1u << wbits;
+  st->Window = static_cast<uint8_t*>(Alloc(s, st->WindowSize, 1));
+  if (!st->Window) {
     Free(s, st);
     return InflateResult::MemError;
   }
-  s->state = st;
+  s->State = st;
   return InflateReset(s);
 }
 
 InflateResult InflateEnd(ZStreamRec* s) {
-  if (!s || !s->state) return InflateResult::StreamError;
-  Free(s, s->state->window);
-  Free(s, s->state);
-  s->state = nullptr;
+  if (!s || !s->State) return InflateResult::StreamError;
+  Free(s, s->State->Window);
+  Free(s, s->State);
+  s->State = nullptr;
   return InflateResult::Ok;
 }
 
 InflateResult Inflate(ZStreamRec* s, int flush) {
-  if (!s || !s->state || (!s->next_in && s->avail_in)) return InflateResult::StreamError;
-  InflateState& st = *s->state;
-  const uint32_t inStart = s->avail_in, outStart = s->avail_out;
+  if (!s || !s->State || (!s->NextIn && s->AvailIn)) return InflateResult::StreamError;
+  InflateState& st = *s->State;
+  const uint32_t inStart = s->AvailIn, outStart = s->AvailOut;
   InflateResult ret = InflateResult::Ok;
 
   // Bit input: NEED stops the step until more input comes; nothing is consumed half-way.
-#define NEED(n)                                      \
-  do {                                               \
-    while (st.bits < unsigned(n)) {                  \
-      if (s->avail_in == 0) goto leave;              \
-      --s->avail_in;                                 \
-      st.hold |= uint64_t(*s->next_in++) << st.bits; \
-      st.bits += 8;                                  \
-    }                                                \
+#define NEED(n)                                     \
+  do {                                              \
+    while (st.Bits < unsigned(n)) {                 \
+      if (s->AvailIn == 0) goto leave;              \
+      --s->AvailIn;                                 \
+      st.Hold |= uint64_t(*s->NextIn++) << st.Bits; \
+      st.Bits += 8;                                 \
+    }                                               \
   } while (0)
-#define BITS(n) uint32_t(st.hold&((uint64_t(1) << (n)) - 1))
+#define BITS(n) uint32_t(st.Hold&((uint64_t(1) << (n)) - 1))
 #define DROP(n)      \
   do {               \
-    st.hold >>= (n); \
-    st.bits -= (n);  \
+    st.Hold >>= (n); \
+    st.Bits -= (n);  \
   } while (0)
 #define FAIL()                      \
   do {                              \
-    st.mode = InflateMode::Bad;     \
+    st.Mode = InflateMode::Bad;     \
     ret = InflateResult::DataError; \
     goto leave;                     \
   } while (0)
 
   for (;;) {
-    switch (st.mode) {
+    switch (st.Mode) {
       case InflateMode::Method: {
         NEED(8);
         const unsigned method = BITS(8);
-        if ((method & 15) != 8 || (method >> 4) + 8 > unsigned(st.wbits)) FAIL();
-        st.mode = InflateMode::Flag;
+        if ((method & 15) != 8 || (method >> 4) + 8 > unsigned(st.WindowBits)) FAIL();
+        st.Mode = InflateMode::Flag;
         break;
       }
       case InflateMode::Flag: {
         NEED(16);
-        const unsigned cmf = BITS(8), flg = (st.hold >> 8) & 0xFF;
+        const unsigned cmf = BITS(8), flg = (st.Hold >> 8) & 0xFF;
         if ((cmf * 256 + flg) % 31 != 0) FAIL();
         DROP(16);
         if (flg & 0x20) {
-          st.wanted = 0;
-          st.mode = InflateMode::Dict;
+          st.Wanted = 0;
+          st.Mode = InflateMode::Dict;
         } else {
-          st.mode = InflateMode::Type;
+          st.Mode = InflateMode::Type;
         }
         break;
       }
       case InflateMode::Dict:
         NEED(32);
-        st.wanted = BITS(32);
-        st.wanted = (st.wanted >> 24) | ((st.wanted >> 8) & 0xFF00) | ((st.wanted << 8) & 0xFF0000) | (st.wanted << 24);
+        st.Wanted = BITS(32);
+        st.Wanted = (st.Wanted >> 24) | ((st.Wanted >> 8) & 0xFF00) | ((st.Wanted << 8) & 0xFF0000) | (st.Wanted << 24);
         DROP(32);
-        st.mode = InflateMode::NeedDict;
+        st.Mode = InflateMode::NeedDict;
         [[fallthrough]];
       case InflateMode::NeedDict: ret = InflateResult::NeedDict; goto leave;
       case InflateMode::Type: {
-        if (st.last) {
-          st.mode = InflateMode::Dry;
+        if (st.Last) {
+          st.Mode = InflateMode::Dry;
           break;
         }
         NEED(3);
-        st.last = BITS(1);
-        const unsigned type = (st.hold >> 1) & 3;
+        st.Last = BITS(1);
+        const unsigned type = (st.Hold >> 1) & 3;
         DROP(3);
         if (type == 0) {
-          DROP(st.bits & 7);
-          st.mode = InflateMode::Stored;
+          DROP(st.Bits & 7);
+          st.Mode = InflateMode::Stored;
         } else if (type == 1) {
-          st.lencode = Fixed().lens;
-          st.lenbits = 9;
-          st.distcode = Fixed().dists;
-          st.distbits = 5;
-          st.mode = InflateMode::Len;
+          st.LenCode = Fixed().Lens;
+          st.LenBits = 9;
+          st.DistCode = Fixed().Dists;
+          st.DistBits = 5;
+          st.Mode = InflateMode::Len;
         } else if (type == 2) {
-          st.mode = InflateMode::Table;
+          st.Mode = InflateMode::Table;
         } else {
           FAIL();
         }
@@ -404,224 +404,224 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
         NEED(32);
         const uint32_t v = BITS(32);
         if ((v & 0xFFFF) != ((v >> 16) ^ 0xFFFF)) FAIL();
-        st.length = v & 0xFFFF;
+        st.Length = v & 0xFFFF;
         DROP(32);
-        st.mode = InflateMode::Copy;
+        st.Mode = InflateMode::Copy;
         [[fallthrough]];
       }
       case InflateMode::Copy:
-        while (st.length) {
+        while (st.Length) {
           // Whole bytes left in the bit buffer come first.
-          if (st.bits >= 8 || s->avail_in) {
+          if (st.Bits >= 8 || s->AvailIn) {
             const uint32_t room = WindowRoom(s);
             if (!room) goto leave;
-            uint32_t n = std::min(st.length, room);
-            if (st.bits >= 8) {
-              st.window[st.wpos++] = uint8_t(st.hold);
+            uint32_t n = std::min(st.Length, room);
+            if (st.Bits >= 8) {
+              st.Window[st.WritePos++] = uint8_t(st.Hold);
               DROP(8);
               n = 1;
             } else {
-              n = std::min(n, s->avail_in);
-              std::memcpy(st.window + st.wpos, s->next_in, n);
-              st.wpos += n;
-              s->next_in += n;
-              s->avail_in -= n;
+              n = std::min(n, s->AvailIn);
+              std::memcpy(st.Window + st.WritePos, s->NextIn, n);
+              st.WritePos += n;
+              s->NextIn += n;
+              s->AvailIn -= n;
             }
-            st.history += n;
-            st.length -= n;
+            st.History += n;
+            st.Length -= n;
           } else {
             goto leave;
           }
         }
-        st.mode = InflateMode::Type;
+        st.Mode = InflateMode::Type;
         break;
       case InflateMode::Table:
         NEED(14);
-        st.nlen = BITS(5) + 257;
-        st.ndist = ((st.hold >> 5) & 31) + 1;
-        st.ncode = ((st.hold >> 10) & 15) + 4;
+        st.LenCount = BITS(5) + 257;
+        st.DistCount = ((st.Hold >> 5) & 31) + 1;
+        st.CodeLenCount = ((st.Hold >> 10) & 15) + 4;
         DROP(14);
         // 286 length codes at most; 30 distance codes, 32 for Deflate64 (whose compressors
         // send the two extra codes).
-        if (st.nlen > 286 || st.ndist > (st.deflate64 ? 32u : 30u)) FAIL();
-        st.have = 0;
-        std::memset(st.lens, 0, sizeof st.lens);
-        st.mode = InflateMode::LenLens;
+        if (st.LenCount > 286 || st.DistCount > (st.Deflate64 ? 32u : 30u)) FAIL();
+        st.Have = 0;
+        std::memset(st.Lens, 0, sizeof st.Lens);
+        st.Mode = InflateMode::LenLens;
         [[fallthrough]];
       case InflateMode::LenLens: {
-        while (st.have < st.ncode) {
+        while (st.Have < st.CodeLenCount) {
           NEED(3);
-          st.lens[kCodeLengthOrder[st.have++]] = uint8_t(BITS(3));
+          st.Lens[kCodeLengthOrder[st.Have++]] = uint8_t(BITS(3));
           DROP(3);
         }
-        st.poolUsed = 0;
-        if (BuildHuffmanTable(st.lens, 19, kCodeLenRootBits, st.pool, kHuffPoolSize, st.poolUsed) != kHuffComplete)
+        st.PoolUsed = 0;
+        if (BuildHuffmanTable(st.Lens, 19, kCodeLenRootBits, st.Pool, kHuffPoolSize, st.PoolUsed) != kHuffComplete)
           FAIL();
-        st.lencode = st.pool;
-        st.lenbits = kCodeLenRootBits;
-        st.have = 0;
-        std::memset(st.lens, 0, sizeof st.lens);
-        st.mode = InflateMode::CodeLens;
+        st.LenCode = st.Pool;
+        st.LenBits = kCodeLenRootBits;
+        st.Have = 0;
+        std::memset(st.Lens, 0, sizeof st.Lens);
+        st.Mode = InflateMode::CodeLens;
         [[fallthrough]];
       }
       case InflateMode::CodeLens: {
-        while (st.have < st.nlen + st.ndist) {
+        while (st.Have < st.LenCount + st.DistCount) {
           HuffEntry e;
           for (;;) {
-            e = st.lencode[BITS(st.lenbits)];
-            if (e.bits <= st.bits) break;
-            if (s->avail_in == 0) goto leave;
-            --s->avail_in;
-            st.hold |= uint64_t(*s->next_in++) << st.bits;
-            st.bits += 8;
+            e = st.LenCode[BITS(st.LenBits)];
+            if (e.Bits <= st.Bits) break;
+            if (s->AvailIn == 0) goto leave;
+            --s->AvailIn;
+            st.Hold |= uint64_t(*s->NextIn++) << st.Bits;
+            st.Bits += 8;
           }
-          if (e.kind != HuffEntry::kSymbol) FAIL();
-          const unsigned sym = e.value;
+          if (e.Kind != HuffKind::Symbol) FAIL();
+          const unsigned sym = e.Value;
           if (sym < 16) {
-            DROP(e.bits);
-            st.lens[st.have++] = uint8_t(sym);
+            DROP(e.Bits);
+            st.Lens[st.Have++] = uint8_t(sym);
             continue;
           }
           const unsigned extraBits = sym == 16 ? 2 : sym == 17 ? 3 : 7;
-          NEED(e.bits + extraBits);
-          DROP(e.bits);
+          NEED(e.Bits + extraBits);
+          DROP(e.Bits);
           unsigned repeat = BITS(extraBits);
           DROP(extraBits);
           uint8_t value = 0;
           if (sym == 16) {
-            if (st.have == 0) FAIL();
-            value = st.lens[st.have - 1];
+            if (st.Have == 0) FAIL();
+            value = st.Lens[st.Have - 1];
             repeat += 3;
           } else {
             repeat += sym == 17 ? 3 : 11;
           }
-          if (st.have + repeat > st.nlen + st.ndist) FAIL();
-          while (repeat--) st.lens[st.have++] = value;
+          if (st.Have + repeat > st.LenCount + st.DistCount) FAIL();
+          while (repeat--) st.Lens[st.Have++] = value;
         }
-        if (st.lens[256] == 0) FAIL();  // no end-of-block code
-        st.poolUsed = 0;
+        if (st.Lens[256] == 0) FAIL();  // no end-of-block code
+        st.PoolUsed = 0;
         {
           // Incomplete only as the lone code of one bit that some compressors send.
-          const int r = BuildHuffmanTable(st.lens, st.nlen, kLenRootBits, st.pool, kHuffPoolSize, st.poolUsed);
-          const auto codesUsed = std::count_if(st.lens, st.lens + st.nlen, [](uint8_t l) { return l != 0; });
+          const int r = BuildHuffmanTable(st.Lens, st.LenCount, kLenRootBits, st.Pool, kHuffPoolSize, st.PoolUsed);
+          const auto codesUsed = std::count_if(st.Lens, st.Lens + st.LenCount, [](uint8_t l) { return l != 0; });
           if (r != kHuffComplete && !(r == kHuffIncomplete && codesUsed == 1)) FAIL();
         }
-        st.lencode = st.pool;
-        st.lenbits = kLenRootBits;
-        const size_t distAt = st.poolUsed;
+        st.LenCode = st.Pool;
+        st.LenBits = kLenRootBits;
+        const size_t distAt = st.PoolUsed;
         // The distance code may be incomplete: its unused codes are invalid when met.
-        const int r = BuildHuffmanTable(st.lens + st.nlen, st.ndist, kDistRootBits, st.pool + distAt,
-                                        kHuffPoolSize - distAt, st.poolUsed);
+        const int r = BuildHuffmanTable(st.Lens + st.LenCount, st.DistCount, kDistRootBits, st.Pool + distAt,
+                                        kHuffPoolSize - distAt, st.PoolUsed);
         if (r != kHuffComplete && r != kHuffIncomplete) FAIL();
-        st.distcode = st.pool + distAt;
-        st.distbits = kDistRootBits;
-        st.mode = InflateMode::Len;
+        st.DistCode = st.Pool + distAt;
+        st.DistBits = kDistRootBits;
+        st.Mode = InflateMode::Len;
         break;
       }
       case InflateMode::Len: {
         // The fast loop needs its margins (see FastLoop): more than 16 input bytes, 258 bytes of window room.
-        if (s->avail_in >= 32 && WindowRoom(s) >= 258) {
+        if (s->AvailIn >= 32 && WindowRoom(s) >= 258) {
           if (!FastLoop(s)) FAIL();
-          if (st.mode != InflateMode::Len) break;
+          if (st.Mode != InflateMode::Len) break;
         }
         HuffEntry e;
         unsigned used;
-        if (!DecodeSymbol(st.lencode, st.lenbits, st.hold, st.bits, e, used)) {
+        if (!DecodeSymbol(st.LenCode, st.LenBits, st.Hold, st.Bits, e, used)) {
           // Not enough bits buffered for the whole code: take one more byte.
-          if (s->avail_in == 0) goto leave;
-          --s->avail_in;
-          st.hold |= uint64_t(*s->next_in++) << st.bits;
-          st.bits += 8;
+          if (s->AvailIn == 0) goto leave;
+          --s->AvailIn;
+          st.Hold |= uint64_t(*s->NextIn++) << st.Bits;
+          st.Bits += 8;
           break;
         }
-        if (e.kind != HuffEntry::kSymbol) FAIL();
-        const unsigned sym = e.value;
+        if (e.Kind != HuffKind::Symbol) FAIL();
+        const unsigned sym = e.Value;
         if (sym < 256) {
           if (!WindowRoom(s)) goto leave;
           DROP(used);
-          st.window[st.wpos++] = uint8_t(sym);
-          ++st.history;
+          st.Window[st.WritePos++] = uint8_t(sym);
+          ++st.History;
           break;
         }
         DROP(used);
         if (sym == 256) {
-          st.mode = InflateMode::Type;
+          st.Mode = InflateMode::Type;
           break;
         }
         if (sym > 287) FAIL();
-        const uint8_t ex = (st.deflate64 ? kLength64Extra : kLengthExtra)[sym - 257];
+        const uint8_t ex = (st.Deflate64 ? kLength64Extra : kLengthExtra)[sym - 257];
         if (ex == 99) FAIL();
-        st.length = (st.deflate64 ? kLength64Base : kLengthBase)[sym - 257];
-        st.extra = ex;
-        st.mode = InflateMode::LenExt;
+        st.Length = (st.Deflate64 ? kLength64Base : kLengthBase)[sym - 257];
+        st.Extra = ex;
+        st.Mode = InflateMode::LenExt;
         [[fallthrough]];
       }
       case InflateMode::LenExt:
-        if (st.extra) {
-          NEED(st.extra);
-          st.length += BITS(st.extra);
-          DROP(st.extra);
+        if (st.Extra) {
+          NEED(st.Extra);
+          st.Length += BITS(st.Extra);
+          DROP(st.Extra);
         }
-        st.mode = InflateMode::Dist;
+        st.Mode = InflateMode::Dist;
         [[fallthrough]];
       case InflateMode::Dist: {
         HuffEntry e;
         unsigned used;
-        while (!DecodeSymbol(st.distcode, st.distbits, st.hold, st.bits, e, used)) {
-          if (s->avail_in == 0) goto leave;
-          --s->avail_in;
-          st.hold |= uint64_t(*s->next_in++) << st.bits;
-          st.bits += 8;
+        while (!DecodeSymbol(st.DistCode, st.DistBits, st.Hold, st.Bits, e, used)) {
+          if (s->AvailIn == 0) goto leave;
+          --s->AvailIn;
+          st.Hold |= uint64_t(*s->NextIn++) << st.Bits;
+          st.Bits += 8;
         }
-        if (e.kind != HuffEntry::kSymbol) FAIL();
-        const unsigned code = e.value;
-        if (code >= (st.deflate64 ? 32u : 30u)) FAIL();
+        if (e.Kind != HuffKind::Symbol) FAIL();
+        const unsigned code = e.Value;
+        if (code >= (st.Deflate64 ? 32u : 30u)) FAIL();
         DROP(used);
-        st.dist = kDistBase[code];
-        st.extra = kDistExtra[code];
-        st.mode = InflateMode::DistExt;
+        st.Dist = kDistBase[code];
+        st.Extra = kDistExtra[code];
+        st.Mode = InflateMode::DistExt;
         [[fallthrough]];
       }
       case InflateMode::DistExt:
-        if (st.extra) {
-          NEED(st.extra);
-          st.dist += BITS(st.extra);
-          DROP(st.extra);
+        if (st.Extra) {
+          NEED(st.Extra);
+          st.Dist += BITS(st.Extra);
+          DROP(st.Extra);
         }
         // Reaching before the first byte of the data, or past the window, is damage.
-        if (st.dist > st.history || st.dist > st.wsize) FAIL();
-        st.mode = InflateMode::Match;
+        if (st.Dist > st.History || st.Dist > st.WindowSize) FAIL();
+        st.Mode = InflateMode::Match;
         [[fallthrough]];
       case InflateMode::Match:
-        while (st.length) {
+        while (st.Length) {
           uint32_t room = WindowRoom(s);
           if (!room) goto leave;
-          uint32_t n = std::min(st.length, room);
-          uint32_t from = (st.wpos - st.dist) & (st.wsize - 1);
+          uint32_t n = std::min(st.Length, room);
+          uint32_t from = (st.WritePos - st.Dist) & (st.WindowSize - 1);
           // Runs up to the window end; overlapping ranges copy byte by byte so that
           // a short distance repeats the bytes just written.
-          n = std::min(n, st.wsize - from);
-          uint8_t* dst = st.window + st.wpos;
-          const uint8_t* src = st.window + from;
+          n = std::min(n, st.WindowSize - from);
+          uint8_t* dst = st.Window + st.WritePos;
+          const uint8_t* src = st.Window + from;
           if (src + n <= dst || dst + n <= src) {
             std::memcpy(dst, src, n);
           } else {
             for (uint32_t k = 0; k < n; ++k) dst[k] = src[k];
           }
-          st.wpos += n;
-          st.history += n;
-          st.length -= n;
+          st.WritePos += n;
+          st.History += n;
+          st.Length -= n;
         }
-        st.mode = InflateMode::Len;
+        st.Mode = InflateMode::Len;
         break;
       case InflateMode::Dry:
         FlushWindow(s);
-        if (st.wpos != st.rpos) goto leave;
-        if (st.wrap) {
-          DROP(st.bits & 7);
-          st.mode = InflateMode::Check;
+        if (st.WritePos != st.FlushPos) goto leave;
+        if (st.Wrap) {
+          DROP(st.Bits & 7);
+          st.Mode = InflateMode::Check;
         } else {
-          st.mode = InflateMode::Done;
+          st.Mode = InflateMode::Done;
         }
         break;
       case InflateMode::Check: {
@@ -629,8 +629,8 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
         uint32_t v = BITS(32);
         v = (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
         DROP(32);
-        if (v != st.check) FAIL();
-        st.mode = InflateMode::Done;
+        if (v != st.Check) FAIL();
+        st.Mode = InflateMode::Done;
         break;
       }
       case InflateMode::Done: ret = InflateResult::StreamEnd; goto leave;
@@ -643,12 +643,12 @@ leave:
 #undef BITS
 #undef DROP
 #undef FAIL
-  if (st.mode != InflateMode::Bad) FlushWindow(s);
+  if (st.Mode != InflateMode::Bad) FlushWindow(s);
   // While a dictionary is wanted the caller is told which one, not the check of the data so far.
-  s->adler = st.mode == InflateMode::NeedDict ? st.wanted : st.check;
-  s->total_in += inStart - s->avail_in;
+  s->Adler = st.Mode == InflateMode::NeedDict ? st.Wanted : st.Check;
+  s->TotalIn += inStart - s->AvailIn;
   if (ret == InflateResult::Ok) {
-    const bool progress = inStart != s->avail_in || outStart != s->avail_out;
+    const bool progress = inStart != s->AvailIn || outStart != s->AvailOut;
     if (!progress || flush == kInflateFinish) ret = InflateResult::BufError;
   }
   return ret;

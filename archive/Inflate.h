@@ -23,18 +23,18 @@ constexpr int kZStreamRecSize = 74;  // the stream record's declared size, check
 struct InflateState;
 
 struct ZStreamRec {
-  const uint8_t* next_in = nullptr;
-  uint32_t avail_in = 0;
-  uint64_t total_in = 0;
-  uint8_t* next_out = nullptr;
-  uint32_t avail_out = 0;
-  uint64_t total_out = 0;
-  InflateState* state = nullptr;
-  void* (*zalloc)(void* opaque, uint32_t items, uint32_t size) = nullptr;  // nil: zero-filled new
-  void (*zfree)(void* opaque, void* address) = nullptr;
-  void* opaque = nullptr;
-  int data_type = 0;
-  uint32_t adler = 0;
+  const uint8_t* NextIn = nullptr;
+  uint32_t AvailIn = 0;
+  uint64_t TotalIn = 0;
+  uint8_t* NextOut = nullptr;
+  uint32_t AvailOut = 0;
+  uint64_t TotalOut = 0;
+  InflateState* State = nullptr;
+  void* (*ZAlloc)(void* opaque, uint32_t items, uint32_t size) = nullptr;  // nil: zero-filled new
+  void (*ZFree)(void* opaque, void* address) = nullptr;
+  void* Opaque = nullptr;
+  int DataType = 0;
+  uint32_t Adler = 0;
 };
 
 // windowBits 8..15, negative for raw Deflate. With deflate64 the value is raised by one and
@@ -49,5 +49,5 @@ InflateResult Inflate(ZStreamRec* strm, int flush);
 // Adler-32 with modulus 65521; a nil buffer returns 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
 
-constexpr int InflateWindowBits = -15;  // raw Deflate with the 32 KiB window
+constexpr int kInflateWindowBits = -15;  // raw Deflate with the 32 KiB window
 }  // namespace corvina::archive

@@ -30,7 +30,7 @@ int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEn
   const size_t rootSize = size_t(1) << rootBits;
   if (rootSize > room) return kHuffNoRoom;
   HuffEntry invalidRoot;
-  invalidRoot.bits = uint8_t(rootBits);
+  invalidRoot.Bits = uint8_t(rootBits);
   std::fill(table, table + rootSize, invalidRoot);
 
   unsigned next[kMaxLen + 2] = {};
@@ -59,13 +59,13 @@ int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEn
     const size_t size = size_t(1) << subBits[p];
     if (pos + size > room) return kHuffNoRoom;
     HuffEntry link;
-    link.kind = HuffEntry::kLink;
-    link.value = uint16_t(pos);
-    link.bits = uint8_t(rootBits);
-    link.sub = subBits[p];
+    link.Kind = HuffKind::Link;
+    link.Value = uint16_t(pos);
+    link.Bits = uint8_t(rootBits);
+    link.Sub = subBits[p];
     table[p] = link;
     HuffEntry invalidSub;
-    invalidSub.bits = subBits[p];
+    invalidSub.Bits = subBits[p];
     std::fill(table + pos, table + pos + size, invalidSub);
     pos += size;
   }
@@ -74,16 +74,16 @@ int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEn
     if (!len) continue;
     const unsigned r = Reverse(codes[i], len);
     HuffEntry e;
-    e.kind = HuffEntry::kSymbol;
-    e.value = uint16_t(i);
+    e.Kind = HuffKind::Symbol;
+    e.Value = uint16_t(i);
     if (len <= rootBits) {
-      e.bits = uint8_t(len);
+      e.Bits = uint8_t(len);
       for (size_t k = r; k < rootSize; k += size_t(1) << len) table[k] = e;
     } else {
       const HuffEntry& link = table[r & rootMask];
-      e.bits = uint8_t(len - rootBits);
-      const size_t subSize = size_t(1) << link.sub;
-      for (size_t k = r >> rootBits; k < subSize; k += size_t(1) << (len - rootBits)) table[link.value + k] = e;
+      e.Bits = uint8_t(len - rootBits);
+      const size_t subSize = size_t(1) << link.Sub;
+      for (size_t k = r >> rootBits; k < subSize; k += size_t(1) << (len - rootBits)) table[link.Value + k] = e;
     }
   }
   used += pos;

@@ -111,38 +111,38 @@ DecodeResult Finish(LegacyIo& lio, DecodeResult result) {
 constexpr int kCodes = 8192, kFirstFree = 257, kMaxWidth = 13;
 
 struct ShrinkTables {
-  int32_t parent[kCodes];
-  uint8_t ch[kCodes];
-  uint16_t children[kCodes];
-  uint16_t freeList[kCodes];
-  int nextFree;
-  uint16_t stack[kCodes];
+  int32_t Parent[kCodes];
+  uint8_t Byte[kCodes];
+  uint16_t Children[kCodes];
+  uint16_t FreeList[kCodes];
+  int NextFree;
+  uint16_t Stack[kCodes];
 
   ShrinkTables() {
     for (int c = 0; c < kCodes; ++c) {
-      parent[c] = c < 256 ? 0 : -1;
-      ch[c] = c < 256 ? uint8_t(c) : 0;
-      children[c] = 0;
-      freeList[c] = uint16_t(c);
+      Parent[c] = c < 256 ? 0 : -1;
+      Byte[c] = c < 256 ? uint8_t(c) : 0;
+      Children[c] = 0;
+      FreeList[c] = uint16_t(c);
     }
-    parent[256] = 0;
-    nextFree = kFirstFree;
+    Parent[256] = 0;
+    NextFree = kFirstFree;
   }
-  bool IsFree(int c) const { return c >= kFirstFree && parent[c] < 0; }
+  bool IsFree(int c) const { return c >= kFirstFree && Parent[c] < 0; }
 
   // Frees every leaf code; the freed codes are handed out again from the smallest.
   void PartialClear() {
     std::vector<uint16_t> leaves;
     for (int c = kFirstFree; c < kCodes; ++c)
-      if (children[c] == 0) leaves.push_back(uint16_t(c));
-    nextFree = kCodes;
+      if (Children[c] == 0) leaves.push_back(uint16_t(c));
+    NextFree = kCodes;
     for (auto it = leaves.rbegin(); it != leaves.rend(); ++it) {
       const int c = *it;
-      if (parent[c] >= kFirstFree) --children[parent[c]];
-      parent[c] = -1;
-      ch[c] = 0;
-      children[c] = 0;
-      freeList[--nextFree] = uint16_t(c);
+      if (Parent[c] >= kFirstFree) --Children[Parent[c]];
+      Parent[c] = -1;
+      Byte[c] = 0;
+      Children[c] = 0;
+      FreeList[--NextFree] = uint16_t(c);
     }
   }
 };
@@ -176,26 +176,26 @@ DecodeResult DoUnshrink(LegacyIo& lio, ShrinkTables& t) {
     int walk = code;
     if (t.IsFree(code)) {
       // Only the code about to be defined may be used before its definition.
-      if (t.nextFree >= kCodes || code != t.freeList[t.nextFree]) return DecodeResult::BadData;
-      t.stack[sp++] = lastFirst;
+      if (t.NextFree >= kCodes || code != t.FreeList[t.NextFree]) return DecodeResult::BadData;
+      t.Stack[sp++] = lastFirst;
       walk = prev;
     }
     while (walk >= kFirstFree) {
-      if (t.parent[walk] < 0) return DecodeResult::BadData;  // a chain through a freed code
+      if (t.Parent[walk] < 0) return DecodeResult::BadData;  // a chain through a freed code
       if (sp >= kCodes) return DecodeResult::StackOverflow;
-      t.stack[sp++] = t.ch[walk];
-      walk = t.parent[walk];
+      t.Stack[sp++] = t.Byte[walk];
+      walk = t.Parent[walk];
     }
     if (walk == 256) return DecodeResult::BadData;
     lastFirst = uint8_t(walk);
     if (!lio.Put(lastFirst)) return DecodeResult::WriteFailed;
     while (sp > 0)
-      if (!lio.Put(uint8_t(t.stack[--sp]))) return DecodeResult::WriteFailed;
-    if (t.nextFree < kCodes) {
-      const int nc = t.freeList[t.nextFree++];
-      t.parent[nc] = prev;
-      t.ch[nc] = lastFirst;
-      if (prev >= kFirstFree) ++t.children[prev];
+      if (!lio.Put(uint8_t(t.Stack[--sp]))) return DecodeResult::WriteFailed;
+    if (t.NextFree < kCodes) {
+      const int nc = t.FreeList[t.NextFree++];
+      t.Parent[nc] = prev;
+      t.Byte[nc] = lastFirst;
+      if (prev >= kFirstFree) ++t.Children[prev];
     }
     prev = code;
   }
@@ -216,9 +216,9 @@ unsigned FollowerBits(unsigned count) {
 }
 
 struct ReduceState {
-  uint8_t followers[256][32];
-  uint8_t counts[256];
-  uint8_t window[kReduceWindow];
+  uint8_t Followers[256][32];
+  uint8_t Counts[256];
+  uint8_t Window[kReduceWindow];
 };
 
 DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
@@ -226,17 +226,17 @@ DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
     const int64_t n = lio.ReadBits(6);
     if (n < 0) return DecodeResult::InputEnded;
     if (n > 32) return DecodeResult::BadData;  // a set holds 32 followers at most
-    rs.counts[x] = uint8_t(n);
+    rs.Counts[x] = uint8_t(n);
     for (int i = 0; i < n; ++i) {
       const int64_t b = lio.ReadBits(8);
       if (b < 0) return DecodeResult::InputEnded;
-      rs.followers[x][i] = uint8_t(b);
+      rs.Followers[x][i] = uint8_t(b);
     }
   }
   const unsigned mask = 0xFFu >> factor;  // 127, 63, 31, 15
   unsigned wpos = 0;
   auto put = [&](uint8_t b) {
-    rs.window[wpos] = b;
+    rs.Window[wpos] = b;
     wpos = (wpos + 1) & (kReduceWindow - 1);
     return lio.Put(b);
   };
@@ -247,7 +247,7 @@ DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
   while (lio.Produced() < lio.Expected()) {
     if (lio.Cancelled()) return DecodeResult::Cancelled;
     int64_t c;
-    const unsigned count = rs.counts[last];
+    const unsigned count = rs.Counts[last];
     if (count == 0) {
       c = lio.ReadBits(8);
     } else {
@@ -259,7 +259,7 @@ DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
         const int64_t idx = lio.ReadBits(FollowerBits(count));
         if (idx < 0) return DecodeResult::InputEnded;
         if (idx >= int64_t(count)) return DecodeResult::BadData;
-        c = rs.followers[last][idx];
+        c = rs.Followers[last][idx];
       }
     }
     if (c < 0) return DecodeResult::InputEnded;
@@ -289,7 +289,7 @@ DecodeResult DoUnreduce(LegacyIo& lio, ReduceState& rs, int factor) {
         const unsigned distance = ((v >> (8 - factor)) << 8) + unsigned(c) + 1;
         unsigned from = (wpos - distance) & (kReduceWindow - 1);
         for (unsigned k = 0; k < len + 3 && lio.Produced() < lio.Expected(); ++k) {
-          if (!put(rs.window[from])) return DecodeResult::WriteFailed;
+          if (!put(rs.Window[from])) return DecodeResult::WriteFailed;
           from = (from + 1) & (kReduceWindow - 1);
         }
         state = 0;
@@ -323,7 +323,7 @@ bool ReadTree(LegacyIo& lio, uint8_t* lens, unsigned n) {
 constexpr size_t kExplodePool = 5120;
 
 struct ExplodeTables {
-  HuffEntry pool[3][kExplodePool];
+  HuffEntry Pool[3][kExplodePool];
 };
 
 // Codes are sent with their bits inverted; the table is indexed by the inverted bits.
@@ -336,9 +336,9 @@ bool DecodeInverted(LegacyIo& lio, const HuffEntry* table, unsigned rootBits, un
     lio.Fill(before + 8);
     if (lio.BitCount() == before) return false;
   }
-  if (e.kind != HuffEntry::kSymbol) return false;
+  if (e.Kind != HuffKind::Symbol) return false;
   lio.Drop(used);
-  symbol = e.value;
+  symbol = e.Value;
   return true;
 }
 
@@ -349,16 +349,16 @@ DecodeResult DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t 
   size_t used = 0;
   if (literalTree) {
     if (!ReadTree(lio, lens, 256)) return DecodeResult::BadData;
-    if (BuildHuffmanTable(lens, 256, litBits, t.pool[0], kExplodePool, used) != kHuffComplete)
+    if (BuildHuffmanTable(lens, 256, litBits, t.Pool[0], kExplodePool, used) != kHuffComplete)
       return DecodeResult::BadData;
   }
   used = 0;
   if (!ReadTree(lio, lens, 64)) return DecodeResult::BadData;
-  if (BuildHuffmanTable(lens, 64, lenBits, t.pool[1], kExplodePool, used) != kHuffComplete)
+  if (BuildHuffmanTable(lens, 64, lenBits, t.Pool[1], kExplodePool, used) != kHuffComplete)
     return DecodeResult::BadData;
   used = 0;
   if (!ReadTree(lio, lens, 64)) return DecodeResult::BadData;
-  if (BuildHuffmanTable(lens, 64, distBits, t.pool[2], kExplodePool, used) != kHuffComplete)
+  if (BuildHuffmanTable(lens, 64, distBits, t.Pool[2], kExplodePool, used) != kHuffComplete)
     return DecodeResult::BadData;
 
   const unsigned lowBits = bigWindow ? 7 : 6;
@@ -374,7 +374,7 @@ DecodeResult DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t 
     if (flag == 1) {
       unsigned c;
       if (literalTree) {
-        if (!DecodeInverted(lio, t.pool[0], litBits, c)) return DecodeResult::InputEnded;
+        if (!DecodeInverted(lio, t.Pool[0], litBits, c)) return DecodeResult::InputEnded;
       } else {
         const int64_t b = lio.ReadBits(8);
         if (b < 0) return DecodeResult::InputEnded;
@@ -388,9 +388,9 @@ DecodeResult DoExplode(LegacyIo& lio, ExplodeTables& t, uint16_t flags, int64_t 
     const int64_t low = lio.ReadBits(lowBits);
     if (low < 0) return DecodeResult::InputEnded;
     unsigned code;
-    if (!DecodeInverted(lio, t.pool[2], distBits, code)) return DecodeResult::InputEnded;
+    if (!DecodeInverted(lio, t.Pool[2], distBits, code)) return DecodeResult::InputEnded;
     const unsigned distance = (code << lowBits) + unsigned(low) + 1;
-    if (!DecodeInverted(lio, t.pool[1], lenBits, code)) return DecodeResult::InputEnded;
+    if (!DecodeInverted(lio, t.Pool[1], lenBits, code)) return DecodeResult::InputEnded;
     unsigned length = code + minLength;
     if (code == 63) {
       const int64_t more = lio.ReadBits(8);

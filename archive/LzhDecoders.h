@@ -71,7 +71,11 @@ class LzhStaticDecoder {
   // Returns False when a table error ended the decoding early.
   bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
-  static constexpr int NC = 510, NT = 19, TBIT = 5, CBIT = 9, NPT = 32;
+  // The literal and length codes (510); the codes that send their code lengths (19) and the bits of that
+  // table's count (5); the bits of the literal and length table's count (9); room for the larger of the
+  // position and code-length tables (32).
+  static constexpr int kCharCount = 510, kLengthCodeCount = 19, kLengthCodeCountBits = 5, kCharCountBits = 9;
+  static constexpr int kPtCount = 32;
   static constexpr uint16_t kEmpty = 0xFFFF;
 
  private:
@@ -90,12 +94,12 @@ class LzhStaticDecoder {
   // the entry's progress is reported.
   int64_t bufferSize_ = 26624;
   std::vector<uint8_t> window_;
-  uint8_t cLen_[NC] = {};
-  uint8_t ptLen_[NPT] = {};
+  uint8_t cLen_[kCharCount] = {};
+  uint8_t ptLen_[kPtCount] = {};
   uint16_t cTable_[4096] = {};
   uint16_t ptTable_[256] = {};
-  uint16_t cLeft_[2 * NC] = {}, cRight_[2 * NC] = {};
-  uint16_t ptLeft_[2 * NPT] = {}, ptRight_[2 * NPT] = {};
+  uint16_t cLeft_[2 * kCharCount] = {}, cRight_[2 * kCharCount] = {};
+  uint16_t ptLeft_[2 * kPtCount] = {}, ptRight_[2 * kPtCount] = {};
 };
 
 // -lh1-: returns False when the input ran out long before the unpacked size was reached.

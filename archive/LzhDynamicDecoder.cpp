@@ -10,14 +10,14 @@ namespace corvina::archive {
 
 namespace {
 
-constexpr int N = 4096, F = 60, THRESHOLD = 2;
-constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314
-constexpr int T = N_CHAR * 2 - 1;            // 627
-constexpr int R = T - 1;
-constexpr unsigned MAX_FREQ = 0x8000;
+constexpr int kWindowSize = 4096, kMaxMatch = 60, kThreshold = 2;  // a match is longer than kThreshold
+constexpr int kCharCount = 256 - kThreshold + kMaxMatch;           // 314 symbols: the literals and the lengths
+constexpr int kTreeSize = kCharCount * 2 - 1;                      // 627 nodes
+constexpr int kRoot = kTreeSize - 1;
+constexpr unsigned kMaxFreq = 0x8000;  // the root's count at which the tree is rebuilt with halved counts
 
 struct PositionCodes {
-  uint8_t code[256], len[256];
+  uint8_t Code[256], Len[256];
   PositionCodes() {
     // Upper six bits of a position and the length of its code, as the published tables.
     const struct {
@@ -28,8 +28,8 @@ struct PositionCodes {
       const int per = g.values / g.codes;
       for (int k = 0; k < g.codes; ++k, ++c)
         for (int m = 0; m < per; ++m, ++i) {
-          code[i] = uint8_t(c);
-          len[i] = uint8_t(g.bits);
+          Code[i] = uint8_t(c);
+          Len[i] = uint8_t(g.bits);
         }
     }
   }
@@ -42,25 +42,25 @@ const PositionCodes& Positions() {
 class AdaptiveTree {
  public:
   AdaptiveTree() {
-    for (int i = 0; i < N_CHAR; ++i) {
+    for (int i = 0; i < kCharCount; ++i) {
       freq_[i] = 1;
-      son_[i] = i + T;
-      prnt_[i + T] = i;
+      son_[i] = i + kTreeSize;
+      prnt_[i + kTreeSize] = i;
     }
-    for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
+    for (int i = 0, j = kCharCount; j <= kRoot; i += 2, ++j) {
       freq_[j] = freq_[i] + freq_[i + 1];
       son_[j] = i;
       prnt_[i] = prnt_[i + 1] = j;
     }
-    freq_[T] = 0xFFFF;
-    prnt_[R] = 0;
+    freq_[kTreeSize] = 0xFFFF;
+    prnt_[kRoot] = 0;
   }
 
   template <class NextBit>
   int DecodeChar(NextBit nextBit) {
-    int c = son_[R];
-    while (c < T) c = son_[c + nextBit()];
-    c -= T;
+    int c = son_[kRoot];
+    while (c < kTreeSize) c = son_[c + nextBit()];
+    c -= kTreeSize;
     Update(c);
     return c;
   }
@@ -68,13 +68,13 @@ class AdaptiveTree {
  private:
   void Reconstruct() {
     int j = 0;
-    for (int i = 0; i < T; ++i)
-      if (son_[i] >= T) {
+    for (int i = 0; i < kTreeSize; ++i)
+      if (son_[i] >= kTreeSize) {
         freq_[j] = (freq_[i] + 1) / 2;
         son_[j] = son_[i];
         ++j;
       }
-    for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
+    for (int i = 0, jj = kCharCount; jj < kTreeSize; i += 2, ++jj) {
       const unsigned f = freq_[jj] = freq_[i] + freq_[i + 1];
       int k = jj - 1;
       while (f < freq_[k]) --k;
@@ -85,9 +85,9 @@ class AdaptiveTree {
       std::memmove(&son_[k + 1], &son_[k], l * sizeof son_[0]);
       son_[k] = i;
     }
-    for (int i = 0; i < T; ++i) {
+    for (int i = 0; i < kTreeSize; ++i) {
       const int k = son_[i];
-      if (k >= T)
+      if (k >= kTreeSize)
         prnt_[k] = i;
       else
         prnt_[k] = prnt_[k + 1] = i;
@@ -95,8 +95,8 @@ class AdaptiveTree {
   }
 
   void Update(int c) {
-    if (freq_[R] == MAX_FREQ) Reconstruct();
-    c = prnt_[c + T];
+    if (freq_[kRoot] == kMaxFreq) Reconstruct();
+    c = prnt_[c + kTreeSize];
     do {
       const unsigned k = ++freq_[c];
       int l = c + 1;
@@ -108,20 +108,20 @@ class AdaptiveTree {
         freq_[l] = k;
         const int i = son_[c];
         prnt_[i] = l;
-        if (i < T) prnt_[i + 1] = l;
+        if (i < kTreeSize) prnt_[i + 1] = l;
         const int jn = son_[l];
         son_[l] = i;
         prnt_[jn] = c;
-        if (jn < T) prnt_[jn + 1] = c;
+        if (jn < kTreeSize) prnt_[jn + 1] = c;
         son_[c] = jn;
         c = l;
       }
     } while ((c = prnt_[c]) != 0);
   }
 
-  unsigned freq_[T + 1];
-  int prnt_[T + N_CHAR];
-  int son_[T];
+  unsigned freq_[kTreeSize + 1];
+  int prnt_[kTreeSize + kCharCount];
+  int son_[kTreeSize];
 };
 
 }  // namespace
@@ -130,7 +130,7 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
   if (unpackedSize <= 0) return true;
   auto tree = std::make_unique<AdaptiveTree>();
   // The whole window starts as spaces: a damaged position never reads an unset byte.
-  std::vector<uint8_t> window(N, 0x20);
+  std::vector<uint8_t> window(kWindowSize, 0x20);
   std::vector<uint8_t> output(32768);
   LzhBitReader br(owner, in, packedSize, 32768);
   const PositionCodes& pc = Positions();
@@ -144,7 +144,7 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
   };
   int64_t remaining = unpackedSize, written = 0;
   size_t outPos = 0;
-  unsigned r = N - F;
+  unsigned r = kWindowSize - kMaxMatch;
   auto flush = [&]() {
     if (outPos == 0) return;
     if (owner.DecryptWriteBlock(out, output.data(), int64_t(outPos), 16, false) <= 0)
@@ -157,7 +157,7 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
   auto put = [&](uint8_t b) {
     output[outPos++] = b;
     window[r] = b;
-    r = (r + 1) & (N - 1);
+    r = (r + 1) & (kWindowSize - 1);
     if (outPos == output.size()) flush();
   };
 
@@ -171,16 +171,16 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
     br.Refill();
     unsigned i = br.Peek(8);
     br.Drop(8);
-    const unsigned upper = unsigned(pc.code[i]) << 6;
-    for (int j = pc.len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
+    const unsigned upper = unsigned(pc.Code[i]) << 6;
+    for (int j = pc.Len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
     const unsigned position = upper | (i & 0x3F);
     int64_t len = c - 253;
     if (len > remaining) len = remaining;
     remaining -= len;
-    unsigned src = (r - position - 1) & (N - 1);
+    unsigned src = (r - position - 1) & (kWindowSize - 1);
     while (len-- > 0) {
       put(window[src]);
-      src = (src + 1) & (N - 1);
+      src = (src + 1) & (kWindowSize - 1);
     }
   }
   flush();

@@ -104,7 +104,7 @@ bool LzhStaticDecoder::ReadPtLen(LzhBitReader& br, int nn, int nbit, int special
   if (n == 0) {
     const int c = int(br.GetBits(nbit));
     if (c >= nn) return false;
-    std::fill(ptLen_, ptLen_ + NPT, 0);
+    std::fill(ptLen_, ptLen_ + kPtCount, 0);
     std::fill(ptTable_, ptTable_ + 256, uint16_t(c));
     return true;
   }
@@ -128,44 +128,44 @@ bool LzhStaticDecoder::ReadPtLen(LzhBitReader& br, int nn, int nbit, int special
       while (zeros-- > 0) ptLen_[i++] = 0;
     }
   }
-  while (i < NPT) ptLen_[i++] = 0;
-  return MakeTable(nn, ptLen_, 8, ptTable_, ptLeft_, ptRight_, 2 * NPT);
+  while (i < kPtCount) ptLen_[i++] = 0;
+  return MakeTable(nn, ptLen_, 8, ptTable_, ptLeft_, ptRight_, 2 * kPtCount);
 }
 
 bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
-  const int n = int(br.GetBits(CBIT));
+  const int n = int(br.GetBits(kCharCountBits));
   if (n == 0) {
-    const int c = int(br.GetBits(CBIT));
-    if (c >= NC) return false;
-    std::fill(cLen_, cLen_ + NC, 0);
+    const int c = int(br.GetBits(kCharCountBits));
+    if (c >= kCharCount) return false;
+    std::fill(cLen_, cLen_ + kCharCount, 0);
     std::fill(cTable_, cTable_ + 4096, uint16_t(c));
     return true;
   }
-  if (n > NC) return false;
+  if (n > kCharCount) return false;
   int i = 0;
   while (i < n) {
     br.Refill();
     int c = ptTable_[br.Peek(8)];
-    if (c >= NT) {
+    if (c >= kLengthCodeCount) {
       if (c == kEmpty) return false;
       uint64_t mask = uint64_t(1) << 55;
       do {
         c = (br.Bits() & mask) ? ptRight_[c] : ptLeft_[c];
         mask >>= 1;
-      } while (c >= NT && c != kEmpty);
+      } while (c >= kLengthCodeCount && c != kEmpty);
       if (c == kEmpty) return false;
     }
     br.Drop(ptLen_[c]);
     if (c <= 2) {
-      int zeros = c == 0 ? 1 : c == 1 ? int(br.GetBits(4)) + 3 : int(br.GetBits(CBIT)) + 20;
-      if (i + zeros > NC) return false;
+      int zeros = c == 0 ? 1 : c == 1 ? int(br.GetBits(4)) + 3 : int(br.GetBits(kCharCountBits)) + 20;
+      if (i + zeros > kCharCount) return false;
       while (zeros-- > 0) cLen_[i++] = 0;
     } else {
       cLen_[i++] = uint8_t(c - 2);
     }
   }
-  while (i < NC) cLen_[i++] = 0;
-  return MakeTable(NC, cLen_, 12, cTable_, cLeft_, cRight_, 2 * NC);
+  while (i < kCharCount) cLen_[i++] = 0;
+  return MakeTable(kCharCount, cLen_, 12, cTable_, cLeft_, cRight_, 2 * kCharCount);
 }
 
 void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written) {
@@ -195,8 +195,8 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
   while (remaining > 0) {
     if (blockSize == 0) {
       blockSize = br.GetBits(16);
-      if (blockSize == 0 || !ReadPtLen(br, NT, TBIT, 3) || !ReadCLen(br) || !ReadPtLen(br, np_, pBit_, -1) ||
-          br.Exhausted()) {
+      if (blockSize == 0 || !ReadPtLen(br, kLengthCodeCount, kLengthCodeCountBits, 3) || !ReadCLen(br) ||
+          !ReadPtLen(br, np_, pBit_, -1) || br.Exhausted()) {
         tableError = true;
         break;
       }
@@ -204,7 +204,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
     --blockSize;
     br.Refill();
     uint32_t c = cTable_[br.Peek(12)];
-    if (c >= uint32_t(NC)) {
+    if (c >= uint32_t(kCharCount)) {
       if (c == kEmpty) {
         tableError = true;
         break;
@@ -213,7 +213,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
       do {
         c = (br.Bits() & mask) ? cRight_[c] : cLeft_[c];
         mask >>= 1;
-      } while (c >= uint32_t(NC) && c != kEmpty);
+      } while (c >= uint32_t(kCharCount) && c != kEmpty);
       if (c == kEmpty) {
         tableError = true;
         break;

@@ -82,13 +82,13 @@ InternalMask::InternalMask(const std::string& mask) {
       continue;
     }
     if (c == '?') {
-      st.kind = Kind::Any;
+      st.Kind = ElementKind::Any;
       ++i;
     } else if (c == '[') {
-      st.kind = Kind::Set;
+      st.Kind = ElementKind::Set;
       size_t j = i + 1;
       if (j < m.size() && m[j] == '!') {
-        st.negate = true;
+        st.Negate = true;
         ++j;
       }
       bool closed = false, any = false;
@@ -101,52 +101,52 @@ InternalMask::InternalMask(const std::string& mask) {
         if (a == '-') Invalid(mask, j + 1);  // a range with nothing before it
         if (j + 2 < m.size() && m[j + 1] == '-' && m[j + 2] != ']') {
           const char32_t b = m[j + 2];
-          if (!WasDoubleByte(a) && !WasDoubleByte(b) && Upper(a) <= Upper(b)) st.ranges.push_back({Upper(a), Upper(b)});
+          if (!WasDoubleByte(a) && !WasDoubleByte(b) && Upper(a) <= Upper(b)) st.Ranges.push_back({Upper(a), Upper(b)});
           any = true;
           j += 3;
           continue;
         }
-        if (!WasDoubleByte(a)) st.ranges.push_back({Upper(a), Upper(a)});
+        if (!WasDoubleByte(a)) st.Ranges.push_back({Upper(a), Upper(a)});
         any = true;
         ++j;
         if (j < m.size() && m[j] == '-' && j + 1 < m.size() && m[j + 1] == ']') {
-          st.ranges.push_back({'-', '-'});  // a dash just before "]" is itself
+          st.Ranges.push_back({'-', '-'});  // a dash just before "]" is itself
           ++j;
         }
       }
       if (!closed || !any) Invalid(mask, j + 1);
       i = j + 1;
     } else {
-      st.kind = Kind::Literal;
-      st.ch = Upper(c);
+      st.Kind = ElementKind::Literal;
+      st.Char = Upper(c);
       ++i;
     }
-    st.skip = skip;
+    st.Skip = skip;
     skip = false;
     states_.push_back(std::move(st));
   }
   State end;
-  end.kind = Kind::End;
-  end.skip = skip;
+  end.Kind = ElementKind::End;
+  end.Skip = skip;
   states_.push_back(end);
   endsWithDot_ = !m.empty() && m.back() == '.';
 }
 
 bool InternalMask::StateMatches(const State& s, char32_t c) const {
   const char32_t u = Upper(c);
-  switch (s.kind) {
-    case Kind::Literal: return s.ch == u;
-    case Kind::Any: return true;
-    case Kind::Set: {
+  switch (s.Kind) {
+    case ElementKind::Literal: return s.Char == u;
+    case ElementKind::Any: return true;
+    case ElementKind::Set: {
       bool in = false;
-      for (const auto& r : s.ranges)
+      for (const auto& r : s.Ranges)
         if (u >= r.first && u <= r.second) {
           in = true;
           break;
         }
-      return in != s.negate;
+      return in != s.Negate;
     }
-    case Kind::End: return false;
+    case ElementKind::End: return false;
   }
   return false;
 }
@@ -157,7 +157,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
   const size_t n = name.size();
   const bool hasDot = name.find(U'.') != std::u32string::npos;
   struct Point {
-    size_t si, ni;
+    size_t StateIndex, NameIndex;
   };
   std::vector<Point> stack;  // backtrack points: one per skipping state at most (<= 31)
 
@@ -171,7 +171,7 @@ bool InternalMask::Matches(const std::string& fileName) const {
       ni = k + 1;
       return true;
     }
-    if (st.kind == Kind::Literal && st.ch == '.' && !hasDot) {
+    if (st.Kind == ElementKind::Literal && st.Char == '.' && !hasDot) {
       ni = n;  // a literal "." meets the end of a name without extension
       return true;
     }
@@ -182,15 +182,15 @@ bool InternalMask::Matches(const std::string& fileName) const {
   for (;;) {
     const State& st = states_[si];
     bool ok = false;
-    if (st.kind == Kind::End) {
-      if (st.skip || ni == n) return true;
-    } else if (st.skip) {
+    if (st.Kind == ElementKind::End) {
+      if (st.Skip || ni == n) return true;
+    } else if (st.Skip) {
       ok = skipTo(si, ni);
     } else if (ni < n) {
       ok = StateMatches(st, name[ni]);
       if (ok) ++ni;
     } else {
-      ok = st.kind == Kind::Literal && st.ch == '.' && !hasDot;
+      ok = st.Kind == ElementKind::Literal && st.Char == '.' && !hasDot;
     }
     if (ok) {
       ++si;
@@ -200,8 +200,8 @@ bool InternalMask::Matches(const std::string& fileName) const {
     while (!stack.empty()) {
       const Point p = stack.back();
       stack.pop_back();
-      si = p.si;
-      ni = p.ni;
+      si = p.StateIndex;
+      ni = p.NameIndex;
       if (skipTo(si, ni)) {
         ++si;
         resumed = true;

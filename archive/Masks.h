@@ -21,13 +21,13 @@ class InternalMask {
   bool Matches(const std::string& fileName) const;
 
  private:
-  enum class Kind : uint8_t { Literal, Any, Set, End };
+  enum class ElementKind : uint8_t { Literal, Any, Set, End };
   struct State {
-    bool skip = false;  // a "*" stood before this element
-    Kind kind = Kind::Literal;
-    char32_t ch = 0;  // literal, upper-cased when ASCII
-    bool negate = false;
-    std::vector<std::pair<char32_t, char32_t>> ranges;  // set members
+    bool Skip = false;  // a "*" stood before this element
+    ElementKind Kind = ElementKind::Literal;
+    char32_t Char = 0;  // literal, upper-cased when ASCII
+    bool Negate = false;
+    std::vector<std::pair<char32_t, char32_t>> Ranges;  // set members
   };
   bool StateMatches(const State& s, char32_t c) const;
   std::vector<State> states_;

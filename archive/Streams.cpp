@@ -73,16 +73,13 @@ int64_t HandleStream32::Seek(int64_t offset, SeekOrigin origin) {
 
 bool HandleStream32::SetSize(int64_t size) { return Handle >= 0 && ::ftruncate(Handle, off_t(size)) == 0; }
 
-FileStream32::FileStream32(const std::string& fileName, uint16_t mode) : HandleStream32(-1), FileName(fileName) {
+FileStream32::FileStream32(const std::string& fileName, FileMode mode) : HandleStream32(-1), FileName(fileName) {
   int flags = O_CLOEXEC;
-  if (mode == fmCreate) {
-    flags |= O_RDWR | O_CREAT | O_TRUNC;
-  } else {
-    switch (mode & 3) {
-      case fmOpenWrite: flags |= O_WRONLY; break;
-      case fmOpenReadWrite: flags |= O_RDWR; break;
-      default: flags |= O_RDONLY; break;
-    }
+  switch (mode) {
+    case FileMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case FileMode::OpenWrite: flags |= O_WRONLY; break;
+    case FileMode::OpenReadWrite: flags |= O_RDWR; break;
+    case FileMode::OpenRead: flags |= O_RDONLY; break;
   }
   Handle = ::open(fileName.c_str(), flags, 0666);
 }

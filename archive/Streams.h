@@ -40,13 +40,12 @@ class HandleStream32 : public Stream32 {
   int Handle = -1;
 };
 
+// How a FileStream32 opens its file: Create makes it new (or empties it) for reading and writing.
+enum class FileMode : uint16_t { OpenRead = 0x0000, OpenWrite = 0x0001, OpenReadWrite = 0x0002, Create = 0xFFFF };
+
 class FileStream32 : public HandleStream32 {
  public:
-  static constexpr uint16_t fmCreate = 0xFFFF;
-  static constexpr uint16_t fmOpenRead = 0x0000;
-  static constexpr uint16_t fmOpenWrite = 0x0001;
-  static constexpr uint16_t fmOpenReadWrite = 0x0002;
-  FileStream32(const std::string& fileName, uint16_t mode);
+  FileStream32(const std::string& fileName, FileMode mode);
   // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
   FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
   ~FileStream32() override;

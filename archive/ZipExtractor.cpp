@@ -220,7 +220,7 @@ int ZipExtractor::VolumeCount() const {
 
 void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
   archiveStream_ = std::move(stream);
-  if (Aes) Aes->Stream = archiveStream_.get();
+  if (aes_) aes_->Stream = archiveStream_.get();
 }
 
 void ZipExtractor::ExtractLoop(Stream32&) {
@@ -231,11 +231,11 @@ void ZipExtractor::ExtractLoop(Stream32&) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     return;
   }
-  List.clear();
+  list_.clear();
   CurrentPassword.clear();
   OpenVolume = -1;
-  LocalShift = 0;
-  ShiftSearched = false;
+  localShift_ = 0;
+  shiftSearched_ = false;
   if (ArchiveType == ArchiveFormat::ZipSpan) {
     Span.SpanInit(this);
     if (!Span.SwitchVolume(0)) return;
@@ -249,7 +249,7 @@ void ZipExtractor::ExtractLoop(Stream32&) {
   } catch (const ArchiveError&) {
     // Reported where it was raised; the run ends with what was written.
   }
-  List.clear();
+  list_.clear();
   Crypto.Wipe();
 }
 
@@ -263,9 +263,9 @@ int ZipExtractor::ReadCentralDir() {
   if (ZipEndRecord.size() < 22) return 0;
   int64_t cdOffset = Le32(&ZipEndRecord[16]);
   if (Zip64EndRecord.size() >= 56) cdOffset = int64_t(std::min<uint64_t>(Le64(&Zip64EndRecord[48]), kMaxSize));
-  CdStart = cdOffset + OffsetCorrection;
+  cdStart_ = cdOffset + OffsetCorrection;
   ArchiveTotal = 0;
-  int64_t position = CdStart;
+  int64_t position = cdStart_;
   int walked = 0;
   ZipHeader c;
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Central, c)) {
@@ -288,18 +288,18 @@ int ZipExtractor::ReadCentralDir() {
         bool found = true;
         if (!IsSplitZip(ArchiveType)) {
           ZipHeader l;
-          found = ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
-          if (!found && !ShiftSearched) {
-            ShiftSearched = true;
-            LocalShift = FindLocalHeaderShift(c, item.LocalPosition);
-            found = LocalShift != 0 && ReadHeaderAt(item.LocalPosition + LocalShift, HeaderType::Local, l);
+          found = ReadHeaderAt(item.LocalPosition + localShift_, HeaderType::Local, l);
+          if (!found && !shiftSearched_) {
+            shiftSearched_ = true;
+            localShift_ = FindLocalHeaderShift(c, item.LocalPosition);
+            found = localShift_ != 0 && ReadHeaderAt(item.LocalPosition + localShift_, HeaderType::Local, l);
           }
-          item.LocalPosition += LocalShift;
+          item.LocalPosition += localShift_;
         }
         if (!found) {
           DoError(c.Name, {}, msg::BadLocalOffset, archiveName_);
         } else {
-          List.push_back(item);
+          list_.push_back(item);
           AddToTotals(c);
         }
       }
@@ -319,7 +319,7 @@ int ZipExtractor::ReadCentralDir() {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
   }
-  return int(List.size());
+  return int(list_.size());
 }
 
 int64_t ZipExtractor::FindLocalHeaderShift(const ZipHeader& central, int64_t computed) {
@@ -390,7 +390,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   // sizes (they may have trailing descriptors); one whose local header carries another name was
   // listed from a header read out of step, and its local header counts instead.
   std::map<int64_t, size_t> listedAt;
-  for (size_t i = 0; i < List.size(); ++i) listedAt[List[i].LocalPosition] = i;
+  for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
     uint64_t compressed = l.Compressed;
@@ -398,22 +398,22 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
     // ends: such an entry cannot be read safely, and the walk cannot go past it.
     bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
     const auto listed = listedAt.find(position);
-    if (listed != listedAt.end() && List[listed->second].Central.RawName == l.RawName) {
-      compressed = List[listed->second].Central.Compressed;
+    if (listed != listedAt.end() && list_[listed->second].Central.RawName == l.RawName) {
+      compressed = list_[listed->second].Central.Compressed;
       sizeKnown = true;
     } else if (!sizeKnown) {
       if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
-      if (listed != listedAt.end()) List.erase(List.begin() + long(listed->second));
+      if (listed != listedAt.end()) list_.erase(list_.begin() + long(listed->second));
       break;
     } else if (listed != listedAt.end()) {
-      List[listed->second] = Listed{};
-      List[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
+      list_[listed->second] = Listed{};
+      list_[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
     } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
       Listed item;
       item.LocalPosition = position;
       item.Disk = 0;
       item.Attributes = 0;
-      List.push_back(item);
+      list_.push_back(item);
       AddToTotals(l);
     }
     position = l.DataPosition + int64_t(compressed);
@@ -421,10 +421,10 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
     if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
   }
   if (afterCentral) {
-    std::erase_if(List, [](const Listed& item) { return item.LocalPosition < 0; });
-    std::stable_sort(List.begin(), List.end(),
+    std::erase_if(list_, [](const Listed& item) { return item.LocalPosition < 0; });
+    std::stable_sort(list_.begin(), list_.end(),
                      [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
-    return int(List.size());
+    return int(list_.size());
   }
   // Nothing to list is an error unless the end record says the archive is empty.
   uint8_t end[12] = {};
@@ -432,20 +432,20 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
                         ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
-  if (List.empty() && !GetCancel() && !statedEmpty) DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
+  if (list_.empty() && !GetCancel() && !statedEmpty) DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   // Every whole ZIP archive ends with its end record: one without it was cut short (a broken
   // download), and its last header read may be where the cut fell rather than the end. What was
   // listed is still read; the run is reported as one over a damaged archive.
   const bool endRecord = ZipEndRecord.size() >= 22 || endFirst;
-  if (!List.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
+  if (!list_.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
-  return int(List.size());
+  return int(list_.size());
 }
 
 void ZipExtractor::ProcessList() {
   ArchiveLeft = ArchiveTotal;
   bool first = true;
-  for (const Listed& item : List) {
+  for (const Listed& item : list_) {
     if (GetCancel() || runStopped_) break;
     if (ArchiveType == ArchiveFormat::ZipSpan && first) {
       Span.DiskIndex = int(item.Disk) + 1;
@@ -538,10 +538,10 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
 
   const bool encrypted = CryptKind != kCryptNone;
-  Aes.reset();
+  aes_.reset();
   archiveStream_->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
-    if (CryptKind != kCryptTraditional) Aes = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
+    if (CryptKind != kCryptTraditional) aes_ = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
     if (!GetPassword()) {
       UncountEntry();
@@ -565,24 +565,24 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   if (CryptKind == kCryptTraditional)
     overhead = int64_t(kZipCryptHeaderLength);
   else if (encrypted)
-    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + AesZipVerifierLength + AesZipMacLength;
+    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + kAesZipVerifierLength + kAesZipMacLength;
   const int64_t packed = int64_t(h.Compressed) - overhead;
   bool complete = false;
   if (packed >= 0) {
-    Output = out.get();
+    output_ = out.get();
     try {
-      complete = DecompressEntry(method, packed, int64_t(h.Uncompressed)) && Written == int64_t(h.Uncompressed);
+      complete = DecompressEntry(method, packed, int64_t(h.Uncompressed)) && written_ == int64_t(h.Uncompressed);
     } catch (const ArchiveError&) {
       complete = false;
     }
   } else {
     DoError(OutputName, {}, msg::BadFileHeader, archiveName_);
   }
-  Output = nullptr;
+  output_ = nullptr;
   bool verdict = complete;
   if (encrypted && CryptKind != kCryptTraditional) {
     // The authentication code covers the ciphertext; AE-2 stores no CRC, AE-1 has both.
-    const bool macOk = complete && Aes->VerifyMac();
+    const bool macOk = complete && aes_->VerifyMac();
     verdict = macOk;
     if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
   }
@@ -593,11 +593,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     entryWriteFailed_ = true;
   }
   FinishOutput(32, h.Crc);
-  Aes.reset();
+  aes_.reset();
 }
 
 int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
-  count = std::min(count, PackedLeft);
+  count = std::min(count, packedLeft_);
   if (count <= 0 || GetCancel()) return 0;
   int64_t got = archiveStream_->Read(buffer, count);
   // A split entry goes on at the start of the next volume.
@@ -608,9 +608,9 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
   if (got <= 0) return 0;
   if (CryptKind == kCryptTraditional)
     Crypto.DecryptBuffer(false, buffer, size_t(got));
-  else if (Aes)
-    Aes->DecryptBuffer(buffer, size_t(got));
-  PackedLeft -= got;
+  else if (aes_)
+    aes_->DecryptBuffer(buffer, size_t(got));
+  packedLeft_ -= got;
   return got;
 }
 
@@ -622,23 +622,23 @@ bool ZipExtractor::NextVolume() {
 }
 
 bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked) {
-  PackedLeft = packed;
-  Written = 0;
+  packedLeft_ = packed;
+  written_ = 0;
   ZipDecodeIo io;
   io.Read = [this](uint8_t* b, int64_t n) { return ReadPacked(b, n); };
   io.Write = [this, unpacked](const uint8_t* b, int64_t n) {
     if (n <= 0) return true;
     // More output than the header declares is damaged data: it stops here instead of filling the disk.
-    if (n > unpacked - Written) return false;
+    if (n > unpacked - written_) return false;
     // An AE-2 entry stores no CRC (its authentication code is the check): none is computed.
-    const int64_t done = WriteBlock(*Output, b, !IsAe2Kind(CryptKind), n, 32);
-    Written += std::max<int64_t>(done, 0);
+    const int64_t done = WriteBlock(*output_, b, !IsAe2Kind(CryptKind), n, 32);
+    written_ += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
     return done == n && !entryWriteFailed_;
   };
   io.Progress = [this] {
     if (ProcessMessages) ProcessMessages();
-    DoProgress(std::min(Written, EntrySize), EntrySize, ArchiveTotal);
+    DoProgress(std::min(written_, EntrySize), EntrySize, ArchiveTotal);
   };
   io.Cancel = &GetCancelRef();
   io.Flags = Local.Flags;
@@ -650,7 +650,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
   switch (method) {
     case 0: {
       std::vector<uint8_t> buffer(size_t(std::min<int64_t>(packed, 32768)));
-      while (PackedLeft > 0 && !GetCancel()) {
+      while (packedLeft_ > 0 && !GetCancel()) {
         const int64_t got = ReadPacked(buffer.data(), int64_t(buffer.size()));
         if (got <= 0) {
           result = DecodeResult::InputEnded;
@@ -682,9 +682,9 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     return false;
   }
   // The AES code follows the data: the stream must stand right behind the packed bytes.
-  if (PackedLeft > 0 && Aes) {
-    std::vector<uint8_t> rest(size_t(std::min<int64_t>(PackedLeft, 32768)));
-    while (PackedLeft > 0 && ReadPacked(rest.data(), int64_t(rest.size())) > 0) {
+  if (packedLeft_ > 0 && aes_) {
+    std::vector<uint8_t> rest(size_t(std::min<int64_t>(packedLeft_, 32768)));
+    while (packedLeft_ > 0 && ReadPacked(rest.data(), int64_t(rest.size())) > 0) {
     }
   }
   return true;

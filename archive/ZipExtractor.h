@@ -128,16 +128,16 @@ class ZipExtractor : public ArchiveExtractor {
   int ResolvedMethod(const ZipHeader& h) const;
   void AddToTotals(const ZipHeader& h);
 
-  std::vector<Listed> List;
-  int64_t CdStart = -1;
-  int64_t LocalShift = 0;
-  bool ShiftSearched = false;
+  std::vector<Listed> list_;
+  int64_t cdStart_ = -1;
+  int64_t localShift_ = 0;
+  bool shiftSearched_ = false;
   // Read pointer state of the entry being decoded.
-  int64_t PackedLeft = 0;
-  int64_t Written = 0;
-  Stream32* Output = nullptr;
-  std::unique_ptr<AesEntryDecryptor> Aes;
-  uint8_t CryptHeader[kZipCryptHeaderLength] = {};
+  int64_t packedLeft_ = 0;
+  int64_t written_ = 0;
+  Stream32* output_ = nullptr;
+  std::unique_ptr<AesEntryDecryptor> aes_;
+  uint8_t cryptHeader_[kZipCryptHeaderLength] = {};
   int commentBufferSize_ = 2000;
 };
 

@@ -10,7 +10,7 @@ namespace corvina::archive {
 
 namespace {
 std::unique_ptr<FileStream32> OpenRead(const std::string& name) {
-  auto stream = std::make_unique<FileStream32>(name, FileStream32::fmOpenRead);
+  auto stream = std::make_unique<FileStream32>(name, FileMode::OpenRead);
   if (!stream->Valid()) return nullptr;
   return stream;
 }
@@ -158,7 +158,7 @@ bool SpannedVolumes::SwitchVolume(int64_t position, bool headerExpected) {
 // ---------------------------------------------------------------- passwords
 
 bool ZipExtractor::CheckDecryptHeader() {
-  return Crypto.CheckEncryptionHeader(CryptHeader, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
+  return Crypto.CheckEncryptionHeader(cryptHeader_, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
 }
 
 bool ZipExtractor::GetPassword() {
@@ -170,7 +170,7 @@ bool ZipExtractor::GetPassword() {
   const int64_t dataAt = Local.DataPosition;
   const bool traditional = CryptKind == kCryptTraditional;
   if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
-                      s.Read(CryptHeader, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
+                      s.Read(cryptHeader_, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;
   auto fits = [&](const std::string& password) {
     if (password.empty()) return false;
@@ -180,7 +180,7 @@ bool ZipExtractor::GetPassword() {
     }
     int64_t headerBytes = 0;
     s.Seek(dataAt, SeekOrigin::Beginning);
-    return Aes->CheckPassword(password, x.AesStrength, headerBytes);
+    return aes_->CheckPassword(password, x.AesStrength, headerBytes);
   };
   auto found = [&] {
     // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.

@@ -268,7 +268,7 @@ TEST(AesFraming, DecipheringInPiecesGivesTheSameAsInOne) {
     ASSERT_EQ(AesZipInit(mode, U(password), password.size(), whole, verifier, salt.data()), 0);
     Bytes once = cipher;
     AesZipDecrypt(once.data(), once.size(), whole);
-    uint8_t macOnce[AesZipMacLength];
+    uint8_t macOnce[kAesZipMacLength];
     AesZipFinalMac(macOnce, whole);
     // The first block by hand: counter 1 under the entry's key.
     AesZipContext byHand;
@@ -285,7 +285,7 @@ TEST(AesFraming, DecipheringInPiecesGivesTheSameAsInOne) {
         AesZipDecrypt(data.data() + at, n, pieces);
         at += n;
       }
-      uint8_t mac[AesZipMacLength];
+      uint8_t mac[kAesZipMacLength];
       AesZipFinalMac(mac, pieces);
       ASSERT_EQ(data, once) << "mode " << mode << " trial " << trial;
       ASSERT_EQ(Hex(mac, sizeof mac), Hex(macOnce, sizeof macOnce));

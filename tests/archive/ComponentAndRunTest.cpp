@@ -454,7 +454,7 @@ TEST(ExtractionRun, WriteFailures) {
 
   // A full device ends decoding with 25160; the entry it stopped costs the run that entry, and
   // the one written before stays counted, as it stays on disk.
-  FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
+  FileStream32 full("/dev/full", FileMode::OpenWrite);
   if (!full.Valid()) GTEST_SKIP() << "/dev/full is not available";
   ASSERT_TRUE(c.CheckOverwrite(false));
   EXPECT_EQ(c.Count(), 2);
@@ -647,7 +647,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   in.Seek(1000, SeekOrigin::Beginning);  // the copy starts at the source's start whatever its position
   const fs::path file = d.path() / "copy.bin";
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     ASSERT_TRUE(out.Valid());
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
   }
@@ -655,12 +655,12 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   // A count copies that many bytes from where the source stands, over more than one block.
   in.Seek(4, SeekOrigin::Beginning);
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     EXPECT_EQ(out.CopyFrom64(in, 1), 1);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 200004, source.begin() + 200005));
@@ -669,7 +669,7 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   EXPECT_EQ(in.Size(), int64_t(source.size()));
   EXPECT_EQ(in.Position(), int64_t(source.size() - 10));  // the size leaves the position alone
   {
-    FileStream32 out(file.string(), FileStream32::fmCreate);
+    FileStream32 out(file.string(), FileMode::Create);
     EXPECT_EQ(out.CopyFrom64(in, 50), 10);
     // Cancelled before the first block: nothing copied.
     bool cancel = true;
@@ -682,32 +682,32 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   // starts empty.
   char two[2] = {};
   {
-    FileStream32 reading(file.string(), FileStream32::fmOpenRead);
+    FileStream32 reading(file.string(), FileMode::OpenRead);
     EXPECT_EQ(reading.Write("x", 1), 0);
     EXPECT_EQ(reading.LastError, EBADF);
-    FileStream32 both(file.string(), FileStream32::fmOpenReadWrite);
+    FileStream32 both(file.string(), FileMode::OpenReadWrite);
     EXPECT_EQ(both.Read(two, 2), 2);
     EXPECT_EQ(both.Write("zz", 2), 2);
-    FileStream32 writing(file.string(), FileStream32::fmOpenWrite);
+    FileStream32 writing(file.string(), FileMode::OpenWrite);
     EXPECT_EQ(writing.Read(two, 1), 0);
     EXPECT_EQ(writing.Write("y", 1), 1);
     EXPECT_TRUE(writing.SetSize(8));
   }
   EXPECT_EQ(ReadAll(file), Text("yqzzqqta"));
-  { FileStream32 made(file.string(), FileStream32::fmCreate); }
+  { FileStream32 made(file.string(), FileMode::Create); }
   EXPECT_EQ(ReadAll(file), Bytes());
   EXPECT_EQ(in.Seek(-1, SeekOrigin::Beginning), -1);
   // A full device takes nothing and says why; a stream that failed to open reads, writes and seeks nothing.
-  FileStream32 full("/dev/full", FileStream32::fmOpenWrite);
+  FileStream32 full("/dev/full", FileMode::OpenWrite);
   if (full.Valid()) {
     EXPECT_EQ(full.CopyFrom64(in, 100), 0);
     EXPECT_EQ(full.LastError, ENOSPC);
   }
   // A read the system refuses (a folder opened as a file) gives nothing.
-  FileStream32 folder(d.path().string(), FileStream32::fmOpenRead);
+  FileStream32 folder(d.path().string(), FileMode::OpenRead);
   ASSERT_TRUE(folder.Valid());
   EXPECT_EQ(folder.Read(two, 2), 0);
-  FileStream32 missing((d.path() / "missing").string(), FileStream32::fmOpenRead);
+  FileStream32 missing((d.path() / "missing").string(), FileMode::OpenRead);
   uint8_t byte = 0;
   EXPECT_EQ(missing.Read(&byte, 1), 0);
   EXPECT_EQ(missing.Write(&byte, 1), 0);

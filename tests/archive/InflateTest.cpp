@@ -35,15 +35,15 @@ InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t out
   size_t at = 0;
   std::vector<uint8_t> buf(outChunk);
   do {
-    if (rec.avail_in == 0) {
-      rec.next_in = in.data() + at;
-      rec.avail_in = uint32_t(std::min(inPiece, in.size() - at));
-      at += rec.avail_in;
+    if (rec.AvailIn == 0) {
+      rec.NextIn = in.data() + at;
+      rec.AvailIn = uint32_t(std::min(inPiece, in.size() - at));
+      at += rec.AvailIn;
     }
-    rec.next_out = buf.data();
-    rec.avail_out = uint32_t(buf.size());
+    rec.NextOut = buf.data();
+    rec.AvailOut = uint32_t(buf.size());
     r = Inflate(&rec, 0);
-    out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.avail_out));
+    out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.AvailOut));
   } while (r == InflateResult::Ok || (r == InflateResult::BufError && at < in.size()));
   InflateEnd(&rec);
   return r;
@@ -112,30 +112,30 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
     SCOPED_TRACE(failAt);
     Pool pool{.failAt = failAt};
     ZStreamRec rec;
-    rec.opaque = &pool;
-    rec.zalloc = [](void* opaque, uint32_t items, uint32_t size) -> void* {
+    rec.Opaque = &pool;
+    rec.ZAlloc = [](void* opaque, uint32_t items, uint32_t size) -> void* {
       auto& p = *static_cast<Pool*>(opaque);
       if (++p.calls == p.failAt) return nullptr;
       ++p.live;
       return std::calloc(items, size);
     };
-    rec.zfree = [](void* opaque, void* address) {
+    rec.ZFree = [](void* opaque, void* address) {
       --static_cast<Pool*>(opaque)->live;
       std::free(address);
     };
     EXPECT_EQ(InflateInit(&rec, 15), failAt ? InflateResult::MemError : InflateResult::Ok);
     if (!failAt) {
       // A step told to finish that cannot: BufError; the whole stream: its end.
-      rec.next_in = kZlib.data();
-      rec.avail_in = 10;
+      rec.NextIn = kZlib.data();
+      rec.AvailIn = 10;
       uint8_t out[64];
-      rec.next_out = out;
-      rec.avail_out = sizeof out;
+      rec.NextOut = out;
+      rec.AvailOut = sizeof out;
       EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::BufError);
-      rec.avail_in = uint32_t(kZlib.size() - 10);
+      rec.AvailIn = uint32_t(kZlib.size() - 10);
       EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::StreamEnd);
-      EXPECT_EQ(rec.total_out, 22u);
-      EXPECT_EQ(rec.total_in, kZlib.size());
+      EXPECT_EQ(rec.TotalOut, 22u);
+      EXPECT_EQ(rec.TotalIn, kZlib.size());
       EXPECT_EQ(InflateEnd(&rec), InflateResult::Ok);
     }
     EXPECT_EQ(pool.live, 0);
@@ -177,8 +177,8 @@ TEST(InflateEngine, HuffmanTablesTellCompleteIncompleteBadAndNoRoom) {
     HuffEntry e;
     unsigned took = 0;
     ASSERT_TRUE(DecodeSymbol(table, 2, c.hold, 3, e, took)) << c.value;
-    EXPECT_EQ(e.kind, HuffEntry::kSymbol);
-    EXPECT_EQ(e.value, c.value);
+    EXPECT_EQ(e.Kind, HuffKind::Symbol);
+    EXPECT_EQ(e.Value, c.value);
     EXPECT_EQ(took, c.bits);
     // One bit short of the code: not yet.
     EXPECT_FALSE(DecodeSymbol(table, 2, c.hold, c.bits - 1, e, took)) << c.value;
@@ -218,15 +218,15 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   // The caller is told which dictionary, and asking again gives the same answer.
   ZStreamRec rec;
   ASSERT_EQ(InflateInit(&rec, 15), InflateResult::Ok);
-  rec.next_in = dict.data();
-  rec.avail_in = uint32_t(dict.size());
+  rec.NextIn = dict.data();
+  rec.AvailIn = uint32_t(dict.size());
   uint8_t one = 0;
-  rec.next_out = &one;
-  rec.avail_out = 1;
+  rec.NextOut = &one;
+  rec.AvailOut = 1;
   EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
-  EXPECT_EQ(rec.adler, 0x12345678u);
+  EXPECT_EQ(rec.Adler, 0x12345678u);
   EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
-  EXPECT_EQ(rec.adler, 0x12345678u);
+  EXPECT_EQ(rec.Adler, 0x12345678u);
   InflateEnd(&rec);
   // Window bits 9 refuse a header that asks for 32 KiB, or for 1 KiB, but take one that asks for 512 bytes; a
   // header (with a good check) that asks for 64 KiB is refused by window bits 15.
@@ -292,14 +292,14 @@ TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
   size_t at = 0;
   for (int guard = 0; guard < 10000 && r != InflateResult::StreamEnd; ++guard) {
     uint8_t b = 0;
-    rec.next_in = w.bytes.data() + at;
-    rec.avail_in = at < w.bytes.size() ? 1 : 0;
-    rec.next_out = &b;
-    rec.avail_out = 1;
+    rec.NextIn = w.bytes.data() + at;
+    rec.AvailIn = at < w.bytes.size() ? 1 : 0;
+    rec.NextOut = &b;
+    rec.AvailOut = 1;
     r = Inflate(&rec, 0);
     ASSERT_GE(r, InflateResult::BufError);
-    at += rec.avail_in == 0 && at < w.bytes.size() ? 1 : 0;
-    if (rec.avail_out == 0) out.push_back(b);
+    at += rec.AvailIn == 0 && at < w.bytes.size() ? 1 : 0;
+    if (rec.AvailOut == 0) out.push_back(b);
   }
   InflateEnd(&rec);
   EXPECT_EQ(r, InflateResult::StreamEnd);
@@ -696,26 +696,26 @@ TEST(InflatePeers, InputInExactSizePiecesIsNeverOverread) {
       ZStreamRec rec;
       ASSERT_EQ(InflateInit(&rec, -15, kZStreamRecSize, true), InflateResult::Ok);
       Bytes out(e.size + 10);
-      rec.next_out = out.data();
-      rec.avail_out = uint32_t(out.size());
+      rec.NextOut = out.data();
+      rec.AvailOut = uint32_t(out.size());
       InflateResult r = InflateResult::Ok;
       for (size_t at = 0; at < e.packed.size() && r != InflateResult::StreamEnd; at += piece) {
         // A heap block of exactly the piece's size: a read past it is reported.
         const size_t n = std::min(piece, e.packed.size() - at);
         std::unique_ptr<uint8_t[]> block(new uint8_t[n]);
         std::copy_n(e.packed.begin() + long(at), n, block.get());
-        rec.next_in = block.get();
-        rec.avail_in = uint32_t(n);
+        rec.NextIn = block.get();
+        rec.AvailIn = uint32_t(n);
         do r = Inflate(&rec, 0);
-        while (r == InflateResult::Ok && rec.avail_in);
+        while (r == InflateResult::Ok && rec.AvailIn);
         ASSERT_TRUE(r == InflateResult::Ok || r == InflateResult::BufError || r == InflateResult::StreamEnd) << int(r);
         if (r == InflateResult::StreamEnd) break;
         // The engine may keep whole bytes in its bit buffer, but must not point past the piece.
-        ASSERT_EQ(rec.avail_in, 0u);
+        ASSERT_EQ(rec.AvailIn, 0u);
       }
       InflateEnd(&rec);
       EXPECT_EQ(r, InflateResult::StreamEnd) << piece;
-      out.resize(rec.total_out);
+      out.resize(rec.TotalOut);
       EXPECT_EQ(Crc32(out), e.crc) << piece;
     }
   }
