@@ -163,11 +163,18 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   EXPECT_EQ(r.errors, std::vector<int>{msg::OpenError});
   EXPECT_EQ(activated, 0);
 
-  c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  // An entry the exclusion masks name is left out, and the handler told of it.
+  c.SetArchiveFile(
+      WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}, {.name = "b.log", .data = Text("b")}}).string());
   c.FileSpec = {"*.*"};
+  c.SetExcludeSpec({"*.log"});
+  std::vector<std::string> excluded;
+  c.OnExcludeFile = [&](ArchiveContext&, const std::string& name) { excluded.push_back(name); };
   c.SetExtractDir((d.path() / "out").string());
   c.CpuType = CpuKind::I80486;
   EXPECT_EQ(c.Extract(), 1);
+  EXPECT_EQ(excluded, std::vector<std::string>{"b.log"});
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"a.txt"});
   EXPECT_EQ(c.CpuType, CpuKind::Auto);
   EXPECT_EQ(activated, 1);
 }
@@ -649,7 +656,10 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   {
     FileStream32 out(file.string(), FileMode::Create);
     ASSERT_TRUE(out.Valid());
+    int pumps = 0;
+    out.ProcessMessages = [&] { ++pumps; };
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
+    EXPECT_EQ(pumps, 3);  // the window's messages are let through before each of the three blocks
   }
   EXPECT_EQ(ReadAll(file), source);
   // A count copies that many bytes from where the source stands, over more than one block.
