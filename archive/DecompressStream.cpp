@@ -67,7 +67,9 @@ int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t cou
         break;
       }
     }
-    if (r == InflateResult::NeedDict) return int64_t(InflateResult::NeedDict);
+    // No preset dictionary can be given here, so such a stream cannot be read; the engine's own (positive)
+    // result would pass for a count of bytes read.
+    if (r == InflateResult::NeedDict) return int64_t(InflateResult::DataError);
   }
   return count - room;
 }

@@ -371,7 +371,6 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
         NEED(32);
         st.Wanted = BITS(32);
         st.Wanted = (st.Wanted >> 24) | ((st.Wanted >> 8) & 0xFF00) | ((st.Wanted << 8) & 0xFF0000) | (st.Wanted << 24);
-        s->Adler = st.Wanted;
         DROP(32);
         st.Mode = InflateMode::NeedDict;
         [[fallthrough]];
@@ -645,7 +644,8 @@ leave:
 #undef DROP
 #undef FAIL
   if (st.Mode != InflateMode::Bad) FlushWindow(s);
-  s->Adler = st.Check;
+  // While a dictionary is wanted the caller is told which one, not the check of the data so far.
+  s->Adler = st.Mode == InflateMode::NeedDict ? st.Wanted : st.Check;
   s->TotalIn += inStart - s->AvailIn;
   if (ret == InflateResult::Ok) {
     const bool progress = inStart != s->AvailIn || outStart != s->AvailOut;

@@ -85,6 +85,17 @@ TEST(Bzip2Stream, DriverEndings) {
   io.Write = [](const uint8_t*, int64_t) { return false; };
   io.PackedSize = int64_t(packed.size());
   EXPECT_EQ(BZip2DecodeStream(io), DecodeResult::WriteFailed);
+  // A cancel ends it after the block in hand.
+  pos = 0;
+  size_t written = 0;
+  io.Write = [&](const uint8_t*, int64_t n) {
+    written += size_t(n);
+    return true;
+  };
+  bool cancel = true;
+  io.Cancel = &cancel;
+  EXPECT_EQ(BZip2DecodeStream(io), DecodeResult::Cancelled);
+  EXPECT_EQ(written, size_t(BzDecompressStream::kBufferSize));
 }
 
 TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
@@ -109,6 +120,15 @@ TEST(Bzip2Stream, StreamReadsSeeksAndRefusesWrites) {
   EXPECT_EQ(s.Read(rest.data(), 10), 0);  // after the end
   EXPECT_GT(reports, 1);
   EXPECT_EQ(s.Position, int64_t(packed.size()));
+  // Bytes after the end marker are left alone: a read after the end gives nothing and raises nothing.
+  Bytes trailing = packed;
+  Append(trailing, Text("bytes after the end marker"));
+  size_t tail = 0;
+  BzDecompressStream ended(Reader(trailing, tail), int64_t(trailing.size()), int64_t(plain.size()), {});
+  rest.resize(plain.size() + 100);
+  EXPECT_EQ(ended.Read(rest.data(), int64_t(rest.size())), int64_t(plain.size()));
+  EXPECT_TRUE(ended.StreamEnded);
+  EXPECT_NO_THROW(EXPECT_EQ(ended.Read(rest.data(), 10), 0));
   // After damage the stream stays ended too: a further read gives nothing and raises nothing.
   Bytes flipped = packed;
   flipped[packed.size() / 2] ^= 0x10;

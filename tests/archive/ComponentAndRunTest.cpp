@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
+#include "tests/support/Unprivileged.h"
 
 using namespace corvina::archive;
 using namespace testutil;
@@ -35,6 +36,19 @@ class HalfWriteStream : public Stream32 {
   int64_t Read(void*, int64_t) override { return 0; }
   int64_t Write(const void*, int64_t count) override { return count / 2; }
   int64_t Seek(int64_t, SeekOrigin) override { return 0; }
+};
+
+// A stream that keeps what is written to it.
+class CollectStream : public Stream32 {
+ public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void* buffer, int64_t count) override {
+    const auto* b = static_cast<const uint8_t*>(buffer);
+    bytes.insert(bytes.end(), b, b + count);
+    return count;
+  }
+  int64_t Seek(int64_t, SeekOrigin) override { return 0; }
+  Bytes bytes;
 };
 
 fs::path WriteArchive(const fs::path& dir, const std::vector<LhaEntry>& entries) {
@@ -107,7 +121,7 @@ TEST(ComponentBase, StopwatchRunsOnlyWhenAskedAndLeavesOutTheErrorHandler) {
     EXPECT_EQ(runningDuringProgress.front(), timed);
     EXPECT_EQ(fired, timed ? 1 : 0);
     if (timed) {
-      EXPECT_GE(elapsed, 0.0f);
+      EXPECT_GT(elapsed, 0.0f);
       EXPECT_LT(elapsed, 0.25f);
     }
   }
@@ -126,6 +140,9 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   EXPECT_EQ(c.ArchiveType, ArchiveFormat::NotAvail);
   c.SetArchiveFile(d.path().string());  // a folder is no archive either
   EXPECT_TRUE(c.ArchiveFile().empty());
+  // Asked again without an archive, the kind is the one the caller gives.
+  c.DetectFileType(ArchiveFormat::Zip);
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::Zip);
 
   // Without an archive the run reports 25192 and never starts.
   int activated = 0;
@@ -134,11 +151,30 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   EXPECT_TRUE(r.Has(msg::FileNotFound));
   EXPECT_EQ(activated, 0);
 
+  // An archive gone between choosing and extracting: 25235 (cannot open), and the run never starts.
   c.SetArchiveFile(WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}}).string());
+  c.DetectFileType();
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::Lha);
+  fs::remove(d.path() / "in.lzh");
+  c.DetectFileType();
+  EXPECT_EQ(c.ArchiveType, ArchiveFormat::FileError);
+  r.errors.clear();
+  EXPECT_EQ(c.Extract(), 0);
+  EXPECT_EQ(r.errors, std::vector<int>{msg::OpenError});
+  EXPECT_EQ(activated, 0);
+
+  // An entry the exclusion masks name is left out, and the handler told of it.
+  c.SetArchiveFile(
+      WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}, {.name = "b.log", .data = Text("b")}}).string());
   c.FileSpec = {"*.*"};
+  c.SetExcludeSpec({"*.log"});
+  std::vector<std::string> excluded;
+  c.OnExcludeFile = [&](ArchiveContext&, const std::string& name) { excluded.push_back(name); };
   c.SetExtractDir((d.path() / "out").string());
   c.CpuType = CpuKind::I80486;
   EXPECT_EQ(c.Extract(), 1);
+  EXPECT_EQ(excluded, std::vector<std::string>{"b.log"});
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"a.txt"});
   EXPECT_EQ(c.CpuType, CpuKind::Auto);
   EXPECT_EQ(activated, 1);
 }
@@ -177,7 +213,7 @@ TEST(ExtractionRun, TargetFolderRules) {
   // handler cancels, and the handler's folder when it gives one. The run starts and ends in all.
   WriteAll(d.path() / "blocker", Text("x"));
   const fs::path blocked = d.path() / "blocker" / "sub";
-  for (int variant = 0; variant < 3; ++variant) {
+  for (int variant = 0; variant < 4; ++variant) {
     SCOPED_TRACE(variant);
     const fs::path chosen = d.path() / ("chosen" + std::to_string(variant));
     fs::create_directories(chosen);
@@ -189,22 +225,55 @@ TEST(ExtractionRun, TargetFolderRules) {
         c.OnLimitedUser = [&](ArchiveContext&, const std::string&, std::string& userDir, bool&) {
           userDir = chosen.string();
         };
+      // A folder that is not there is refused (25158) and the handler asked again.
+      if (variant == 3)
+        c.OnLimitedUser = [&, asked = 0](ArchiveContext&, const std::string&, std::string& userDir, bool&) mutable {
+          userDir = (++asked == 1 ? d.path() / "nowhere" : chosen).string();
+        };
       c.OnActivate = [&](ArchiveContext&) { ++activated; };
       c.OnDeactivate = [&](ArchiveContext&) { ++deactivated; };
     });
     EXPECT_EQ(activated, 1);
     EXPECT_EQ(deactivated, 1);
-    EXPECT_EQ(r.count, variant == 2 ? 1 : 0);
+    EXPECT_EQ(r.count, variant >= 2 ? 1 : 0);
     if (variant == 0) {
-      EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+      EXPECT_EQ(r.errors, std::vector<int>{msg::EventNotAssigned});
     }
     if (variant == 1) {
-      EXPECT_TRUE(r.Has(msg::AccessPermissions));
+      EXPECT_EQ(r.errors, std::vector<int>{msg::AccessPermissions});
     }
-    if (variant == 2) {
+    if (variant >= 2) {
       EXPECT_TRUE(fs::exists(chosen / "a.txt"));
+      EXPECT_EQ(r.errors, variant == 3 ? std::vector<int>{msg::InvalidDirectory} : std::vector<int>{});
     }
   }
+
+  // A user who may not read the archive is told it cannot be opened; one who may not write the target folder
+  // is asked for another (run as such a user: root may do both).
+  ScopedDir u("limited");
+  WriteAll(u.path() / "locked.lzh", LhaArchive({{.name = "a.txt", .data = Text("a")}}));
+  fs::permissions(u.path() / "locked.lzh", fs::perms::none);
+  WriteAll(u.path() / "open.lzh", LhaArchive({{.name = "a.txt", .data = Text("a")}}));
+  fs::create_directories(u.path() / "mine");
+  fs::create_directories(u.path() / "readonly");
+  fs::permissions(u.path() / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_TRUE(corvina::test::RunUnprivileged(u.path(), [&] {
+    LhaExtractor c;
+    Recorder r;
+    r.Attach(c);
+    c.SetArchiveFile((u.path() / "locked.lzh").string());
+    if (c.ArchiveType != ArchiveFormat::NotAvail || r.errors != std::vector<int>{msg::OpenError}) return false;
+    c.SetArchiveFile((u.path() / "open.lzh").string());
+    c.FileSpec = {"*.*"};
+    c.SetExtractDir((u.path() / "readonly").string());
+    std::string asked;
+    c.OnLimitedUser = [&](ArchiveContext&, const std::string& dir, std::string& userDir, bool&) {
+      asked = dir;
+      userDir = (u.path() / "mine").string();
+    };
+    return c.Extract() == 1 && asked == (u.path() / "readonly/").string() &&
+           ReadAll(u.path() / "mine/a.txt") == Text("a") && !fs::exists(u.path() / "readonly/a.txt");
+  }));
 }
 
 TEST(ExtractionRun, OverwriteRules) {
@@ -258,14 +327,64 @@ TEST(ExtractionRun, OverwriteRules) {
   EXPECT_EQ(r.count, 0);
   EXPECT_FALSE(fs::exists(out / "fresh.txt"));
 
-  // OnRenameFile is asked only when OnBegin is assigned.
+  // Answered "skip" without a new name: the file is kept.
+  prepare();
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [](ArchiveContext&, const std::string&, std::string&, OverwritePolicy& mode) {
+      mode = OverwritePolicy::Skip;
+    };
+  });
+  EXPECT_EQ(r.count, 0);
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+  // A new name that is taken too is asked about again, until one is free.
+  prepare();
+  WriteAll(out / "taken.txt", Text("taken"));
+  std::vector<std::string> asked;
+  r = ExtractBytes(archive, d.path(), {"ro.txt"}, [&](LhaExtractor& c) {
+    c.ConfirmOverwrites = true;
+    c.OnFileExists = [&](ArchiveContext&, const std::string& name, std::string& newName, OverwritePolicy&) {
+      asked.push_back(fs::path(name).filename().string());
+      newName = asked.size() == 1 ? "taken.txt" : "free.txt";
+    };
+  });
+  EXPECT_EQ(asked, (std::vector<std::string>{"ro.txt", "taken.txt"}));
+  EXPECT_EQ(r.count, 1);
+  EXPECT_EQ(ReadAll(out / "free.txt"), Text("new"));
+  EXPECT_EQ(ReadAll(out / "taken.txt"), Text("taken"));
+  EXPECT_EQ(ReadAll(out / "ro.txt"), Text("old"));
+
+  // OnRenameFile is asked only when OnBegin is assigned; its name, in a folder not there yet, is where the
+  // entry goes. OnBegin is told the entry's number and may leave an entry out.
   for (bool withBegin : {false, true}) {
     int renames = 0;
-    ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
-      c.OnRenameFile = [&](ArchiveContext&, const std::string&, std::string&) { ++renames; };
-      if (withBegin) c.OnBegin = [](ArchiveContext&, const std::string&, int, bool&) {};
-    });
-    EXPECT_EQ(renames, withBegin ? 1 : 0);
+    std::vector<int> numbers;
+    std::vector<std::pair<int, int>> percents;
+    fs::remove_all(out);
+    r = ExtractBytes(LhaArchive({{.name = "r.txt", .data = Text("r")},
+                                 {.name = "left.txt", .data = Text("l")},
+                                 {.name = "s.txt", .data = Text("s")}}),
+                     d.path(), {"*.*"}, [&](LhaExtractor& c) {
+                       c.OnRenameFile = [&](ArchiveContext&, const std::string& name, std::string& newName) {
+                         ++renames;
+                         if (fs::path(name).filename() == "r.txt") newName = (out / "moved/r2.txt").string();
+                       };
+                       c.OnProgress = [&](ArchiveContext&, int file, int whole) { percents.push_back({file, whole}); };
+                       if (withBegin)
+                         c.OnBegin = [&](ArchiveContext&, const std::string& name, int number, bool& extract) {
+                           numbers.push_back(number);
+                           extract = fs::path(name).filename() != "left.txt";
+                         };
+                     });
+    EXPECT_EQ(renames, withBegin ? 3 : 0);
+    EXPECT_EQ(r.count, withBegin ? 2 : 3);
+    EXPECT_EQ(numbers, withBegin ? (std::vector<int>{1, 2, 2}) : std::vector<int>());
+    EXPECT_EQ(AllFiles(out).size(), withBegin ? 2u : 3u);
+    EXPECT_EQ(fs::exists(out / "moved/r2.txt"), withBegin);
+    EXPECT_EQ(fs::exists(out / "left.txt"), !withBegin);
+    // An entry left out moves the run's progress on as one written does.
+    EXPECT_EQ(percents, (std::vector<std::pair<int, int>>{{100, 33}, {100, 67}, {100, 100}}));
   }
 }
 
@@ -285,6 +404,20 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_TRUE(AllFiles(d.path() / "out").empty());
   ASSERT_FALSE(r.errors.empty());
   for (int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
+
+  // The same component, cancelled in one run, extracts everything in the next.
+  LhaExtractor c;
+  c.SetArchiveFile((d.path() / "in.lzh").string());
+  c.FileSpec = {"*.*"};
+  c.SetExtractDir((d.path() / "again").string());
+  c.OnProgress = [](ArchiveContext& z, int, int) { z.SetCancel(true); };
+  EXPECT_EQ(c.Extract(), 0);
+  std::pair<int, int> last;
+  c.OnProgress = [&](ArchiveContext&, int file, int whole) { last = {file, whole}; };
+  EXPECT_EQ(c.Extract(), 2);
+  EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
+  EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
+  EXPECT_EQ(last, std::make_pair(100, 100));
 }
 
 TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
@@ -335,6 +468,53 @@ TEST(ExtractionRun, WriteFailures) {
   EXPECT_THROW(c.WriteBlock(full, bytes, true, 16, 16), ArchiveError);
   EXPECT_EQ(c.Count(), 1);
   EXPECT_TRUE(r.Has(msg::DiskFull));
+}
+
+// Blocks of encrypted entries are deciphered as they are read (AES kinds 3-5) or before they are written (ZIP
+// entries, kinds 3-6), and the entry's CRC is of the plain bytes.
+TEST(ExtractionRun, EncryptedBlocksAreDecipheredAsTheyAreReadOrWritten) {
+  struct Xor : EntryCipher {
+    void Decipher(uint8_t, uint8_t* data, size_t count) override {
+      for (size_t i = 0; i < count; ++i) data[i] ^= 0x5A;
+    }
+  };
+  const Bytes plain = Text("secret");
+  const struct {
+    ArchiveFormat type;
+    uint8_t kind;
+    bool encrypted, onRead, onWrite;
+  } cases[] = {
+      {ArchiveFormat::Zip, 3, true, true, true},   {ArchiveFormat::Zip, 5, true, true, true},
+      {ArchiveFormat::Zip, 6, true, false, true},  {ArchiveFormat::Zip, 2, true, false, false},
+      {ArchiveFormat::Zip, 7, true, false, false}, {ArchiveFormat::Zip, 4, false, false, false},
+      {ArchiveFormat::Lha, 4, true, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.type) << " kind " << int(c.kind) << " " << c.encrypted);
+    Bytes hidden = plain;
+    for (auto& b : hidden) b ^= 0x5A;
+    for (const bool reading : {true, false}) {
+      LhaExtractor x;
+      x.Cipher = std::make_unique<Xor>();
+      x.ArchiveType = c.type;
+      x.SetCryptKind(c.kind);
+      x.Crc32 = 0xFFFFFFFFu;
+      Bytes block = hidden;
+      Bytes got;
+      if (reading) {
+        MemoryStream32 in(hidden.data(), hidden.size());
+        EXPECT_EQ(x.ReadBlock(in, block.data(), int64_t(block.size()), 32, c.encrypted), int64_t(plain.size()));
+        got = block;
+      } else {
+        CollectStream out;
+        EXPECT_EQ(x.DecryptWriteBlock(out, block.data(), int64_t(block.size()), 32, c.encrypted),
+                  int64_t(plain.size()));
+        got = out.bytes;
+      }
+      EXPECT_EQ(got, (reading ? c.onRead : c.onWrite) ? plain : hidden) << reading;
+      EXPECT_TRUE(x.CrcMatches(32, Crc32(got))) << reading;
+    }
+  }
 }
 
 namespace {
@@ -451,16 +631,34 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   ::umask(mask);
   EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask);
 
-  // The newest date of the run for every file; no attribute restored when asked not to.
+  // The newest date of the run for every file, not of an earlier run of the same component; no attribute
+  // restored when asked not to.
   fs::permissions(d.path() / "out/old.txt", fs::perms::owner_all);
   fs::remove_all(d.path() / "out");
-  r = ExtractBytes(archive, d.path(), {"*.*"}, [](LhaExtractor& c) {
-    c.DateAttribute = DateSource::MaxFileDate;
-    c.RestoreFileAttr = false;
-  });
+  WriteAll(d.path() / "later.lzh", LhaArchive({{.name = "later.txt", .data = Text("l"), .stamp = 0x5A6C7000}}));
+  LhaExtractor c;
+  c.DateAttribute = DateSource::MaxFileDate;
+  c.RestoreFileAttr = false;
+  c.FileSpec = {"*.*"};
+  c.SetArchiveFile((d.path() / "later.lzh").string());
+  c.SetExtractDir((d.path() / "later").string());
+  ASSERT_EQ(c.Extract(), 1);
+  WriteAll(d.path() / "in.lzh", archive);
+  c.SetArchiveFile((d.path() / "in.lzh").string());
+  c.SetExtractDir((d.path() / "out").string());
+  ASSERT_EQ(c.Extract(), 2);
   ASSERT_EQ(::stat((d.path() / "out/old.txt").c_str(), &st), 0);
   EXPECT_EQ(int64_t(st.st_mtime), UtcSeconds(2025, 2, 12, 14, 0, 0));
   EXPECT_NE(st.st_mode & 0200, 0u);
+  // The date of the run itself, when asked for, to the two seconds a stored date can tell.
+  fs::remove_all(d.path() / "out");
+  c.DateAttribute = DateSource::SysDate;
+  c.SetExtractDir((d.path() / "out").string());
+  const int64_t before = int64_t(std::time(nullptr));
+  ASSERT_EQ(c.Extract(), 2);
+  ASSERT_EQ(::stat((d.path() / "out/new.txt").c_str(), &st), 0);
+  EXPECT_GE(int64_t(st.st_mtime), before - 2);
+  EXPECT_LE(int64_t(st.st_mtime), int64_t(std::time(nullptr)));
 }
 
 TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
@@ -472,7 +670,10 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   {
     FileStream32 out(file.string(), FileMode::Create);
     ASSERT_TRUE(out.Valid());
+    int pumps = 0;
+    out.ProcessMessages = [&] { ++pumps; };
     EXPECT_EQ(out.CopyFrom64(in, 0), int64_t(source.size()));
+    EXPECT_EQ(pumps, 3);  // the window's messages are let through before each of the three blocks
   }
   EXPECT_EQ(ReadAll(file), source);
   // A count copies that many bytes from where the source stands, over more than one block.
@@ -482,4 +683,57 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
     EXPECT_EQ(out.CopyFrom64(in, 200000), 200000);
   }
   EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 4, source.begin() + 200004));
+  {
+    FileStream32 out(file.string(), FileMode::Create);
+    EXPECT_EQ(out.CopyFrom64(in, 1), 1);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.begin() + 200004, source.begin() + 200005));
+  // A source shorter than the count: what it had, and the copy ends.
+  in.Seek(-10, SeekOrigin::End);
+  EXPECT_EQ(in.Size(), int64_t(source.size()));
+  EXPECT_EQ(in.Position(), int64_t(source.size() - 10));  // the size leaves the position alone
+  {
+    FileStream32 out(file.string(), FileMode::Create);
+    EXPECT_EQ(out.CopyFrom64(in, 50), 10);
+    // Cancelled before the first block: nothing copied.
+    bool cancel = true;
+    out.CancelPointer = &cancel;
+    in.Seek(0, SeekOrigin::Beginning);
+    EXPECT_EQ(out.CopyFrom64(in, 50), 0);
+  }
+  EXPECT_EQ(ReadAll(file), Bytes(source.end() - 10, source.end()));
+  // Opened to read, a file takes no write; opened to write, it keeps what is not written over; made anew, it
+  // starts empty.
+  char two[2] = {};
+  {
+    FileStream32 reading(file.string(), FileMode::OpenRead);
+    EXPECT_EQ(reading.Write("x", 1), 0);
+    EXPECT_EQ(reading.LastError, EBADF);
+    FileStream32 both(file.string(), FileMode::OpenReadWrite);
+    EXPECT_EQ(both.Read(two, 2), 2);
+    EXPECT_EQ(both.Write("zz", 2), 2);
+    FileStream32 writing(file.string(), FileMode::OpenWrite);
+    EXPECT_EQ(writing.Read(two, 1), 0);
+    EXPECT_EQ(writing.Write("y", 1), 1);
+    EXPECT_TRUE(writing.SetSize(8));
+  }
+  EXPECT_EQ(ReadAll(file), Text("yqzzqqta"));
+  { FileStream32 made(file.string(), FileMode::Create); }
+  EXPECT_EQ(ReadAll(file), Bytes());
+  EXPECT_EQ(in.Seek(-1, SeekOrigin::Beginning), -1);
+  // A full device takes nothing and says why; a stream that failed to open reads, writes and seeks nothing.
+  FileStream32 full("/dev/full", FileMode::OpenWrite);
+  if (full.Valid()) {
+    EXPECT_EQ(full.CopyFrom64(in, 100), 0);
+    EXPECT_EQ(full.LastError, ENOSPC);
+  }
+  // A read the system refuses (a folder opened as a file) gives nothing.
+  FileStream32 folder(d.path().string(), FileMode::OpenRead);
+  ASSERT_TRUE(folder.Valid());
+  EXPECT_EQ(folder.Read(two, 2), 0);
+  FileStream32 missing((d.path() / "missing").string(), FileMode::OpenRead);
+  uint8_t byte = 0;
+  EXPECT_EQ(missing.Read(&byte, 1), 0);
+  EXPECT_EQ(missing.Write(&byte, 1), 0);
+  EXPECT_EQ(missing.Seek(0, SeekOrigin::Beginning), -1);
 }

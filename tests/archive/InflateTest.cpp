@@ -2,11 +2,14 @@
 // damaged streams, and the deflated entries of the peer archives.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "archive/DecompressStream.h"
 #include "archive/DeflateMethods.h"
 #include "archive/Inflate.h"
+#include "archive/InflateHuffman.h"
 #include "tests/archive/ZipEntryWalk.h"
 
 using namespace corvina::archive;
@@ -23,21 +26,51 @@ DecodeRun Inflate64Or32(const Bytes& packed, bool deflate64, int64_t size = 0, s
 const Bytes kZlib = {0x78, 0xda, 0xcb, 0x48, 0xcd, 0xc9, 0xc9, 0x57, 0xc8, 0x40,
                      0x22, 0xab, 0x72, 0x32, 0x93, 0x00, 0x5f, 0x9f, 0x08, 0x4e};
 
-InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096) {
+// The engine driven directly: input handed out `inPiece` bytes at a time, output taken `outChunk` bytes at a time.
+InflateResult InflateAll(const Bytes& in, int windowBits, Bytes& out, size_t outChunk = 4096, bool deflate64 = false,
+                         size_t inPiece = size_t(-1)) {
   ZStreamRec rec;
-  InflateResult r = InflateInit(&rec, windowBits);
+  InflateResult r = InflateInit(&rec, windowBits, kZStreamRecSize, deflate64);
   if (r != InflateResult::Ok) return r;
-  rec.NextIn = in.data();
-  rec.AvailIn = uint32_t(in.size());
+  size_t at = 0;
   std::vector<uint8_t> buf(outChunk);
   do {
+    if (rec.AvailIn == 0) {
+      rec.NextIn = in.data() + at;
+      rec.AvailIn = uint32_t(std::min(inPiece, in.size() - at));
+      at += rec.AvailIn;
+    }
     rec.NextOut = buf.data();
     rec.AvailOut = uint32_t(buf.size());
     r = Inflate(&rec, 0);
     out.insert(out.end(), buf.data(), buf.data() + (buf.size() - rec.AvailOut));
-  } while (r == InflateResult::Ok);
+  } while (r == InflateResult::Ok || (r == InflateResult::BufError && at < in.size()));
   InflateEnd(&rec);
   return r;
+}
+
+// A dynamic block header and its code lengths. The code-length code gives symbols 0-4 and 16-18 three bits
+// each; `lengths` are code-length symbols, each with the value of its extra bits (16: 2 bits, 17: 3, 18: 7).
+void Dynamic(BitWriter& w, bool last, unsigned nlen, unsigned ndist,
+             const std::vector<std::pair<unsigned, unsigned>>& lengths) {
+  const unsigned order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  const std::vector<unsigned> used = {0, 1, 2, 3, 4, 16, 17, 18};
+  w.Put(last, 1);
+  w.Put(2, 2);
+  w.Put(nlen - 257, 5);
+  w.Put(ndist - 1, 5);
+  w.Put(15, 4);
+  for (unsigned sym : order) w.Put(std::count(used.begin(), used.end(), sym) ? 3 : 0, 3);
+  for (const auto& [sym, extra] : lengths) {
+    w.Code(unsigned(std::find(used.begin(), used.end(), sym) - used.begin()), 3);
+    if (sym >= 16) w.Put(extra, sym == 16 ? 2 : sym == 17 ? 3 : 7);
+  }
+}
+
+// Code lengths of a literal code for "abcde" and the end of block: 'a' and 256 two bits, 'b' to 'e' three bits
+// (codes a 00, end 01, b 100 ... e 111), with every kind of repeat; and one distance code of one bit.
+std::vector<std::pair<unsigned, unsigned>> AbcdeLengths() {
+  return {{18, 86}, {2, 0}, {3, 0}, {16, 0}, {18, 127}, {17, 7}, {17, 3}, {2, 0}, {1, 0}};
 }
 
 }  // namespace
@@ -70,11 +103,95 @@ TEST(InflateEngine, InitChecksWindowBitsAndRecordSize) {
   EXPECT_EQ(Inflate(&none, 0), InflateResult::StreamError);
   EXPECT_EQ(InflateEnd(&none), InflateResult::StreamError);
   EXPECT_EQ(Adler32(0, nullptr, 0), 1u);
+
+  // The caller's allocator: each of the two blocks failing gives MemError, and every block taken is given back.
+  struct Pool {
+    int calls = 0, failAt = 0, live = 0;
+  };
+  for (const int failAt : {1, 2, 0}) {
+    SCOPED_TRACE(failAt);
+    Pool pool{.failAt = failAt};
+    ZStreamRec rec;
+    rec.Opaque = &pool;
+    rec.ZAlloc = [](void* opaque, uint32_t items, uint32_t size) -> void* {
+      auto& p = *static_cast<Pool*>(opaque);
+      if (++p.calls == p.failAt) return nullptr;
+      ++p.live;
+      return std::calloc(items, size);
+    };
+    rec.ZFree = [](void* opaque, void* address) {
+      --static_cast<Pool*>(opaque)->live;
+      std::free(address);
+    };
+    EXPECT_EQ(InflateInit(&rec, 15), failAt ? InflateResult::MemError : InflateResult::Ok);
+    if (!failAt) {
+      // A step told to finish that cannot: BufError; the whole stream: its end.
+      rec.NextIn = kZlib.data();
+      rec.AvailIn = 10;
+      uint8_t out[64];
+      rec.NextOut = out;
+      rec.AvailOut = sizeof out;
+      EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::BufError);
+      rec.AvailIn = uint32_t(kZlib.size() - 10);
+      EXPECT_EQ(Inflate(&rec, kInflateFinish), InflateResult::StreamEnd);
+      EXPECT_EQ(rec.TotalOut, 22u);
+      EXPECT_EQ(rec.TotalIn, kZlib.size());
+      EXPECT_EQ(InflateEnd(&rec), InflateResult::Ok);
+    }
+    EXPECT_EQ(pool.live, 0);
+  }
+}
+
+TEST(InflateEngine, HuffmanTablesTellCompleteIncompleteBadAndNoRoom) {
+  struct Case {
+    std::vector<uint8_t> lens;
+    unsigned rootBits;
+    size_t room;
+    int want;
+    size_t used;  // entries taken from the pool
+  } cases[] = {
+      {{1, 1}, 1, 2, kHuffComplete, 2},       {{1, 2}, 2, 4, kHuffIncomplete, 4},
+      {{0, 0, 1}, 1, 2, kHuffIncomplete, 2},  {{1, 1, 1}, 1, 2, kHuffBad, 0},
+      {{17, 1}, 1, 2, kHuffBad, 0},           {{1, 2, 3, 3}, 2, 3, kHuffNoRoom, 0},  // not even the root table fits
+      {{1, 2, 3, 3}, 2, 5, kHuffNoRoom, 0},  // the root table fits, its sub-table does not
+      {{1, 2, 3, 3}, 2, 6, kHuffComplete, 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.lens.size() << " codes, root " << c.rootBits << ", room " << c.room);
+    std::vector<HuffEntry> table(c.room);
+    size_t used = 5;
+    EXPECT_EQ(BuildHuffmanTable(c.lens.data(), unsigned(c.lens.size()), c.rootBits, table.data(), c.room, used),
+              c.want);
+    EXPECT_EQ(used, 5 + c.used);
+  }
+  // Codes 0, 10, 110, 111 (first bit sent first), the last two through the sub-table.
+  const uint8_t lens[] = {1, 2, 3, 3};
+  HuffEntry table[6];
+  size_t used = 0;
+  ASSERT_EQ(BuildHuffmanTable(lens, 4, 2, table, 6, used), kHuffComplete);
+  struct Code {
+    uint64_t hold;
+    unsigned value, bits;
+  } codes[] = {{0b0, 0, 1}, {0b01, 1, 2}, {0b011, 2, 3}, {0b111, 3, 3}};
+  for (const auto& c : codes) {
+    HuffEntry e;
+    unsigned took = 0;
+    ASSERT_TRUE(DecodeSymbol(table, 2, c.hold, 3, e, took)) << c.value;
+    EXPECT_EQ(e.Kind, HuffKind::Symbol);
+    EXPECT_EQ(e.Value, c.value);
+    EXPECT_EQ(took, c.bits);
+    // One bit short of the code: not yet.
+    EXPECT_FALSE(DecodeSymbol(table, 2, c.hold, c.bits - 1, e, took)) << c.value;
+  }
 }
 
 TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   Bytes out;
   EXPECT_EQ(InflateAll(kZlib, 15, out), InflateResult::StreamEnd);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
+  // Header and check too arrive a byte at a time.
+  out.clear();
+  EXPECT_EQ(InflateAll(kZlib, 15, out, 1, false, 1), InflateResult::StreamEnd);
   EXPECT_EQ(std::string(out.begin(), out.end()), "hello hello hello zlib");
 
   struct Case {
@@ -98,23 +215,76 @@ TEST(InflateEngine, ZlibWrapperHeaderAndCheck) {
   Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
   Bytes o;
   EXPECT_EQ(InflateAll(dict, 15, o), InflateResult::NeedDict);
-  // Window bits 9 refuse a header that asks for 32 KiB.
+  // The caller is told which dictionary, and asking again gives the same answer.
+  ZStreamRec rec;
+  ASSERT_EQ(InflateInit(&rec, 15), InflateResult::Ok);
+  rec.NextIn = dict.data();
+  rec.AvailIn = uint32_t(dict.size());
+  uint8_t one = 0;
+  rec.NextOut = &one;
+  rec.AvailOut = 1;
+  EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
+  EXPECT_EQ(rec.Adler, 0x12345678u);
+  EXPECT_EQ(Inflate(&rec, 0), InflateResult::NeedDict);
+  EXPECT_EQ(rec.Adler, 0x12345678u);
+  InflateEnd(&rec);
+  // Window bits 9 refuse a header that asks for 32 KiB, or for 1 KiB, but take one that asks for 512 bytes; a
+  // header (with a good check) that asks for 64 KiB is refused by window bits 15.
   EXPECT_EQ(InflateAll(kZlib, 9, o), InflateResult::DataError);
+  for (const auto& [cmf, flg, bits, want] :
+       {std::tuple{0x18, 0x19, 9, InflateResult::StreamEnd}, std::tuple{0x28, 0x15, 9, InflateResult::DataError},
+        std::tuple{0x88, 0x1C, 15, InflateResult::DataError}}) {
+    Bytes small = kZlib;
+    small[0] = uint8_t(cmf);
+    small[1] = uint8_t(flg);
+    ASSERT_EQ((cmf * 256 + flg) % 31, 0);
+    o.clear();
+    EXPECT_EQ(InflateAll(small, bits, o), want) << cmf;
+    if (want == InflateResult::StreamEnd) {
+      EXPECT_EQ(std::string(o.begin(), o.end()), "hello hello hello zlib");
+    }
+  }
+
+  // A long stream of high bytes, whose check sums wrap many times over, in two stored blocks.
+  const Bytes ones(70000, 0xFF);
+  uint32_t a = 1, b = 0;
+  for (uint8_t x : ones) {
+    a = (a + x) % 65521;
+    b = (b + a) % 65521;
+  }
+  BitWriter w;
+  w.Put(0x0178, 16);
+  w.Stored(Bytes(ones.begin(), ones.begin() + 65535), false);
+  w.Stored(Bytes(ones.begin() + 65535, ones.end()), true);
+  for (const uint32_t v : {b >> 8, b, a >> 8, a}) w.bytes.push_back(uint8_t(v));
+  Bytes long1;
+  EXPECT_EQ(InflateAll(w.bytes, 15, long1, 5000), InflateResult::StreamEnd);
+  EXPECT_TRUE(long1 == ones);
+  EXPECT_EQ(Adler32(1, ones.data(), ones.size()), (b << 16) | a);
+  w.bytes.back() ^= 1;
+  EXPECT_EQ(InflateAll(w.bytes, 15, o), InflateResult::DataError);
 }
 
 TEST(InflateEngine, ResumesAcrossOneByteInputAndOutput) {
   BitWriter w;
   w.Stored(Text("stored "), false);
-  w.Put(1, 1);
-  w.Put(1, 2);  // fixed codes, last block
+  w.Put(0, 1);
+  w.Put(1, 2);  // fixed codes
   for (char c : std::string("abcabcabc")) w.Fixed(uint8_t(c));
   w.Fixed(265);  // length 11 + 1 extra bit
   w.Put(1, 1);
   w.Code(4, 5);  // distance 5 + 1 extra bit: 6
   w.Put(1, 1);
   w.Fixed(256);
+  // An empty dynamic block whose literal code is the end of block alone, one bit long.
+  Dynamic(w, false, 257, 1, {{18, 127}, {18, 107}, {1, 0}, {1, 0}});
+  w.Code(0, 1);
+  // The last block, dynamic: "abcde".
+  Dynamic(w, true, 257, 1, AbcdeLengths());
+  for (unsigned code : {0u, 4u, 5u, 6u, 7u}) w.Code(code, code ? 3 : 2);
+  w.Code(1, 2);
   // "abcabcabc" then 12 bytes copied from 6 back.
-  const std::string want = "stored abcabcabcabcabcabcabc";
+  const std::string want = "stored abcabcabcabcabcabcabcabcde";
   ZStreamRec rec;
   ASSERT_EQ(InflateInit(&rec, -15), InflateResult::Ok);
   Bytes out;
@@ -208,6 +378,36 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
          w.Put(0, 4);
        },
        false, DecodeResult::BadData},
+      {"more than 286 length codes",
+       [](BitWriter& w) {
+         w.Put(5, 3);
+         w.Put(30, 5);
+         w.Put(0, 5);
+         w.Put(0, 4);
+       },
+       true, DecodeResult::BadData},
+      {"a repeat past the last code length",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths.back() = {16, 0};
+         Dynamic(w, true, 257, 1, lengths);
+       },
+       false, DecodeResult::BadData},
+      {"a complete literal code without the end of block",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths[6] = {17, 2};  // symbol 255 takes the end of block's two bits
+         lengths.insert(lengths.begin() + 8, {0, 0});
+         Dynamic(w, true, 257, 1, lengths);
+       },
+       false, DecodeResult::BadData},
+      {"an incomplete literal code of more than one code",
+       [](BitWriter& w) {
+         auto lengths = AbcdeLengths();
+         lengths[7] = {3, 0};
+         Dynamic(w, true, 257, 1, lengths);
+       },
+       false, DecodeResult::BadData},
       {"truncated inside a stored block",
        [](BitWriter& w) {
          w.Put(1, 3);
@@ -238,41 +438,68 @@ TEST(InflateEngine, DamagedStreamsEndWithTheirError) {
   }
 }
 
-TEST(InflateEngine, Deflate64LongLengthAndFarDistances) {
-  // Length code 285 with 16 extra bits 65535 copies 65538 bytes.
-  {
-    BitWriter w;
-    w.Put(3, 3);
-    w.Fixed('x');
-    w.Fixed(285);
-    w.Put(65535, 16);
-    w.Code(0, 5);  // distance 1
-    w.Fixed(256);
-    const auto run = Inflate64Or32(w.bytes, true);
-    EXPECT_EQ(run.result, DecodeResult::Ok);
-    ASSERT_EQ(run.out.size(), 65539u);
-    EXPECT_TRUE(std::all_of(run.out.begin(), run.out.end(), [](uint8_t b) { return b == 'x'; }));
-    // Plain Deflate reads the same code as length 258 without extra bits.
-    EXPECT_NE(Inflate64Or32(w.bytes, false).out.size(), 65539u);
+// Every length code and every distance code, each with its extra bits all clear and all set, after an empty
+// stored block and a stored block of the longest size; the first match reaches back exactly the whole window.
+// Decoded in large pieces (the fast loop), a byte at a time, and with the output taken in small pieces.
+TEST(InflateEngine, EveryLengthAndDistanceCodeAtBothEndsOfItsRange) {
+  // RFC 1951's tables, built from their rules rather than copied.
+  unsigned lenBase[29], lenExtra[29], distBase[32], distExtra[32];
+  for (unsigned i = 0; i < 29; ++i) {
+    lenExtra[i] = i < 8 || i == 28 ? 0 : (i - 4) / 4;
+    lenBase[i] = i == 0 ? 3 : i == 28 ? 258 : lenBase[i - 1] + (1u << lenExtra[i - 1]);
   }
-  // Fixed distance codes 30 and 31 reach up to the 64 KiB window.
-  for (unsigned code : {30u, 31u}) {
-    Bytes history(65535);
-    for (size_t i = 0; i < history.size(); ++i) history[i] = uint8_t(i * 7 + i / 256);
+  for (unsigned i = 0; i < 32; ++i) {
+    distExtra[i] = i < 4 ? 0 : i / 2 - 1;
+    distBase[i] = i == 0 ? 1 : distBase[i - 1] + (1u << distExtra[i - 1]);
+  }
+  for (const bool deflate64 : {false, true}) {
+    SCOPED_TRACE(deflate64);
     BitWriter w;
-    w.Stored(history, false);
-    w.Put(3, 3);
-    w.Fixed(257);  // length 3
-    w.Code(code, 5);
-    w.Put(code == 30 ? 16383 : 16382, 14);
+    w.Stored({}, false);
+    Bytes expected(65535);
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = uint8_t(i * 31 + i / 509);
+    w.Stored(expected, false);
+    w.Put(1, 1);
+    w.Put(1, 2);
+    auto match = [&](unsigned lenCode, unsigned lenBits, unsigned lenValue, unsigned distCode, unsigned distValue) {
+      w.Fixed(257 + lenCode);
+      w.Put(lenValue, lenBits);
+      w.Code(distCode, 5);
+      w.Put(distValue, distExtra[distCode]);
+      const size_t len = (lenBits == 16 ? 3 : lenBase[lenCode]) + lenValue;
+      const size_t dist = distBase[distCode] + distValue;
+      for (size_t k = 0; k < len; ++k) expected.push_back(expected[expected.size() - dist]);
+    };
+    // The whole window back, at once after the stored data and a literal.
+    w.Fixed('w');
+    expected.push_back('w');
+    if (deflate64)
+      match(0, 0, 0, 31, (1u << 14) - 1);
+    else
+      match(0, 0, 0, 29, (1u << 13) - 1);
+    const unsigned lenCodes = deflate64 ? 28 : 29, distCodes = deflate64 ? 32 : 30;
+    for (unsigned k = 0; k < std::max(2 * lenCodes, 2 * distCodes); ++k) {
+      const unsigned lc = (k / 2) % lenCodes, dc = (k / 2) % distCodes;
+      const unsigned lmax = (1u << lenExtra[lc]) - 1, dmax = (1u << distExtra[dc]) - 1;
+      match(lc, lenExtra[lc], k % 2 ? lmax : 0, dc, k % 2 ? dmax : 0);
+      w.Fixed('a' + k % 26);
+      expected.push_back(uint8_t('a' + k % 26));
+    }
+    if (deflate64) {
+      // Deflate64's code 285: 16 extra bits after base 3, up to a match longer than the window.
+      match(28, 16, 0, 0, 0);
+      match(28, 16, 65535, 3, 0);
+    }
     w.Fixed(256);
-    const auto run = Inflate64Or32(w.bytes, true);
-    SCOPED_TRACE(code);
-    ASSERT_EQ(run.result, DecodeResult::Ok);
-    ASSERT_EQ(run.out.size(), history.size() + 3);
-    const size_t dist = code == 30 ? 32769 + 16383 : 49153 + 16382;
-    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(run.out[history.size() + k], history[history.size() - dist + k]);
-    EXPECT_EQ(Inflate64Or32(w.bytes, false).result, DecodeResult::BadData);
+    const auto big = Inflate64Or32(w.bytes, deflate64, 0);
+    EXPECT_EQ(big.result, DecodeResult::Ok);
+    EXPECT_TRUE(big.out == expected) << big.out.size() << " bytes of " << expected.size();
+    const auto byByte = Inflate64Or32(w.bytes, deflate64, 0, 1);
+    EXPECT_EQ(byByte.result, DecodeResult::Ok);
+    EXPECT_TRUE(byByte.out == expected) << byByte.out.size() << " bytes of " << expected.size();
+    Bytes pieces;
+    EXPECT_EQ(InflateAll(w.bytes, -15, pieces, 3, deflate64, 40), InflateResult::StreamEnd);
+    EXPECT_TRUE(pieces == expected) << pieces.size() << " bytes of " << expected.size();
   }
 }
 
@@ -311,20 +538,92 @@ TEST(InflateEngine, MatchesAcrossTheWindowEnd) {
 }
 
 TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
-  MemoryStream32 src(kZlib.data(), kZlib.size());
-  DecompressStream s(src, 13, 15);
-  ASSERT_EQ(s.InitResult(), InflateResult::Ok);
+  // The zlib data and then bytes of whatever follows it in the archive.
+  Bytes data = kZlib;
+  Append(data, Text("NEXT"));
+  MemoryStream32 src(data.data(), data.size());
   char buf[64] = {};
-  EXPECT_EQ(s.Read(buf, 5), 5);
-  EXPECT_EQ(std::string(buf, 5), "hello");
-  EXPECT_EQ(s.Seek(6, SeekOrigin::Current), 11);
-  EXPECT_EQ(s.Read(buf, 64), 11);
-  EXPECT_EQ(std::string(buf, 11), " hello zlib");
-  EXPECT_TRUE(s.Ended());
-  EXPECT_EQ(s.Read(buf, 64), 0);
-  EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
-  EXPECT_EQ(s.Read(buf, 64), 22);
-  EXPECT_EQ(s.Write(buf, 1), -1);
+  {
+    DecompressStream s(src, 13, 15);
+    ASSERT_EQ(s.InitResult(), InflateResult::Ok);
+    EXPECT_EQ(s.Read(buf, 5), 5);
+    EXPECT_EQ(std::string(buf, 5), "hello");
+    // Someone else moved the source meanwhile: the stream reads on from where it stood.
+    src.Seek(0, SeekOrigin::Beginning);
+    EXPECT_EQ(s.Seek(6, SeekOrigin::Current), 11);
+    EXPECT_EQ(s.Seek(3, SeekOrigin::Beginning), 11);  // backwards other than to the start: stays
+    EXPECT_EQ(s.Read(buf, 64), 11);
+    EXPECT_EQ(std::string(buf, 11), " hello zlib");
+    EXPECT_TRUE(s.Ended());
+    EXPECT_EQ(s.Read(buf, 64), 0);
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_FALSE(s.Ended());
+    EXPECT_EQ(s.Seek(13, SeekOrigin::Beginning), 13);
+    EXPECT_EQ(s.Read(buf, 64), 9);
+    EXPECT_EQ(std::string(buf, 9), "ello zlib");
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    // Input taken one byte at a time gives the same text in one read.
+    EXPECT_EQ(s.ReadChunk(buf, 1, 64), 22);
+    EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+    // Past the end a forward seek stops at the data's end.
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_EQ(s.Seek(1000, SeekOrigin::Current), 22);
+    EXPECT_EQ(s.Seek(0, SeekOrigin::Beginning), 0);
+    EXPECT_EQ(s.Read(buf, 64), 22);
+    EXPECT_EQ(s.Write(buf, 1), -1);
+  }
+  // Done with, the stream leaves the source right behind the compressed data.
+  EXPECT_EQ(src.Read(buf, 64), 4);
+  EXPECT_EQ(std::string(buf, 4), "NEXT");
+
+  // A stream that wants a preset dictionary cannot be read here: an error, never bytes that are not there.
+  const Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
+  MemoryStream32 dictSource(dict.data(), dict.size());
+  DecompressStream wanting(dictSource, 13, 15);
+  EXPECT_LT(wanting.Read(buf, 64), 0);
+  EXPECT_LT(wanting.Read(buf, 64), 0);
+
+  // Input that ends mid-stream (a split archive's volume): what could be decoded, then BufError until the
+  // rest comes from the next source.
+  MemoryStream32 first(kZlib.data(), 10), second(kZlib.data() + 10, kZlib.size() - 10);
+  DecompressStream split(first, 13, 15);
+  const int64_t head = split.Read(buf, 64);
+  ASSERT_GT(head, 0);
+  ASSERT_LT(head, 22);
+  EXPECT_EQ(split.Read(buf + head, 64), int64_t(InflateResult::BufError));
+  split.ResetInput(second);
+  EXPECT_EQ(split.Read(buf + head, 64), 22 - head);
+  EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+
+  // Each block read is deciphered first, by cipher kinds up to 6 only; the hook hears of every block.
+  struct Xor : EntryCipher {
+    void Decipher(uint8_t kind, uint8_t* data, size_t count) override {
+      kinds.push_back(kind);
+      for (size_t i = 0; i < count; ++i) data[i] ^= 0x5A;
+    }
+    std::vector<int> kinds;
+  };
+  Bytes hidden = kZlib;
+  for (auto& b : hidden) b ^= 0x5A;
+  for (const uint8_t kind : {0, 6, 7}) {
+    SCOPED_TRACE(int(kind));
+    MemoryStream32 in(hidden.data(), hidden.size());
+    Xor cipher;
+    int blocks = 0;
+    DecompressStream s(in, kind, 15, &cipher);
+    s.BlockHook = [&] { ++blocks; };
+    std::memset(buf, 0, sizeof buf);
+    const int64_t n = s.ReadChunk(buf, 19, 64);  // blocks of 19 bytes and of the one left
+    if (kind <= 6) {
+      EXPECT_EQ(n, 22);
+      EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
+      EXPECT_EQ(cipher.kinds, std::vector<int>(2, kind));
+      EXPECT_EQ(blocks, 2);
+    } else {
+      EXPECT_EQ(n, int64_t(InflateResult::DataError));
+      EXPECT_TRUE(cipher.kinds.empty());
+    }
+  }
 }
 
 TEST(InflatePeers, DeflatedAndDeflate64EntriesMatchTheirCrc) {

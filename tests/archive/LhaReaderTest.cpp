@@ -54,7 +54,14 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
   LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
   LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
   LhaEntry good{.name = "good.txt", .data = Text("fine")};
-  const Outcome r = ExtractBytes(LhaArchive({bad, lz5, lh2, good}), d.path());
+  // Last, an entry the archive's end cuts short, whose CRC is that of the bytes that are there.
+  LhaEntry cut{.name = "cut.txt", .data = Text("abcdefghij"), .crcOverride = Crc16(Text("abcd"))};
+  Bytes archive = LhaArchive({bad, lz5, lh2, good});
+  archive.pop_back();
+  Append(archive, LhaHeaderAndData(cut));
+  archive.resize(archive.size() - 6);
+  const Outcome r = ExtractBytes(archive, d.path());
+  EXPECT_EQ(r.ended.back(), "cut.txt:fail");
   EXPECT_EQ(r.count, 1);
   EXPECT_TRUE(r.Has(msg::CrcError));
   EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
@@ -64,6 +71,7 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
   EXPECT_EQ(files.size(), 2u);
   EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
   EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
+  EXPECT_FALSE(fs::exists(d.path() / "out/cut.txt"));
 }
 
 TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
@@ -71,16 +79,37 @@ TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
   const Outcome r = ExtractBytes(LhaArchive({{.name = "..\\x.txt", .data = Text("1")},
                                              {.name = "a\\..\\..\\y.txt", .data = Text("2")},
                                              {.name = "C:\\dir\\z.txt", .data = Text("3")},
-                                             {.name = "/etc/w.txt", .data = Text("4")}}),
+                                             {.name = "/etc/w.txt", .data = Text("4")},
+                                             {.name = "D:d.txt", .data = Text("5")},
+                                             {.name = "\\lead.txt", .data = Text("6")},
+                                             {.name = "s\\.\\t\\u.txt", .data = Text("7")},
+                                             {.name = "k\\..", .data = Text("8")},
+                                             {.name = "folder\\", .data = Text("9")}}),
                                  d.path());
-  EXPECT_EQ(r.count, 3);
-  EXPECT_TRUE(fs::exists(d.path() / "out/x.txt"));
-  EXPECT_TRUE(fs::exists(d.path() / "out/dir/z.txt"));
-  EXPECT_TRUE(fs::exists(d.path() / "out/etc/w.txt"));
-  EXPECT_TRUE(r.Has(msg::BadFileHeader));
+  EXPECT_EQ(r.count, 6);
+  EXPECT_EQ(ReadAll(d.path() / "out/x.txt"), Text("1"));
+  EXPECT_EQ(ReadAll(d.path() / "out/dir/z.txt"), Text("3"));
+  EXPECT_EQ(ReadAll(d.path() / "out/etc/w.txt"), Text("4"));
+  EXPECT_EQ(ReadAll(d.path() / "out/d.txt"), Text("5"));
+  EXPECT_EQ(ReadAll(d.path() / "out/lead.txt"), Text("6"));
+  EXPECT_EQ(ReadAll(d.path() / "out/s/t/u.txt"), Text("7"));
+  EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::BadFileHeader), 2);
+  // A name that ends in a separator but has data names no file: the entry fails.
+  EXPECT_EQ(r.ended.back(), "folder\\:fail");
+  EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), msg::OpenError), 1);
+  EXPECT_FALSE(fs::exists(d.path() / "out/folder"));
+  // Without the stored folders every entry lands in the target folder itself, so only a name ".." is refused.
+  const Outcome flat = ExtractFile(d.path() / "in.lzh", d.path() / "flat", {"*.*"},
+                                   [](LhaExtractor& lha) { lha.UseStoredDirs = false; });
+  EXPECT_EQ(flat.count, 7);
+  EXPECT_EQ(ReadAll(d.path() / "flat/y.txt"), Text("2"));
+  EXPECT_EQ(ReadAll(d.path() / "flat/z.txt"), Text("3"));
+  EXPECT_EQ(ReadAll(d.path() / "flat/u.txt"), Text("7"));
+  EXPECT_EQ(AllFiles(d.path() / "flat").size(), 7u);
   // Nothing was written beside the target folder.
   for (auto& e : fs::directory_iterator(d.path()))
-    EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "in.lzh") << e.path();
+    EXPECT_TRUE(e.path().filename() == "out" || e.path().filename() == "flat" || e.path().filename() == "in.lzh")
+        << e.path();
 }
 
 namespace {

@@ -208,8 +208,13 @@ TEST(Detection, ZipAndJar) {
 TEST(Routines, DatesPercentsAndNames) {
   EXPECT_EQ(AppendSlash(""), "");
   EXPECT_EQ(OctalToInt("0000644 "), 420);
-  EXPECT_EQ(Percent(0, 5), 0);
-  EXPECT_EQ(Percent(10, 20), 100);
+  // Shares of a total, rounded half up and kept within 0 and 100.
+  const struct {
+    int64_t total, part;
+    int want;
+  } percents[] = {{0, 5, 0},   {-1, 5, 0},  {1, 1, 100},   {1, 0, 0},   {3, 1, 33},   {3, 2, 67},
+                  {200, 1, 1}, {201, 1, 0}, {10, 20, 100}, {10, -3, 0}, {100, 99, 99}};
+  for (const auto& p : percents) EXPECT_EQ(Percent(p.total, p.part), p.want) << p.part << " of " << p.total;
   SerialDateTime jan1st1980;
   ASSERT_TRUE(TryEncodeDate(1980, 1, 1, jan1st1980));
   EXPECT_DOUBLE_EQ(DosDateTimeToDateTime(0), jan1st1980 + 60.0 / 86400);
@@ -480,6 +485,9 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   ASSERT_TRUE(TryEncodeDate(2060, 1, 2, jan2nd2060));
   ArchiveExtractor c;
   EXPECT_NEAR(c.ConvertFileDate((80u << 25) | (1u << 21) | (2u << 16)), jan2nd2060, 1e-9);
+  // A date before 1980-01-01 00:01 (nothing stored, or midnight) is read as that minute.
+  EXPECT_NEAR(c.ConvertFileDate(0), jan1st1980 + 60.0 / 86400, 1e-9);
+  EXPECT_NEAR(c.ConvertFileDate((1u << 21) | (1u << 16)), jan1st1980 + 60.0 / 86400, 1e-9);
 
   SerialDateTime jan2;
   ASSERT_TRUE(TryEncodeDate(1970, 1, 2, jan2));
@@ -529,7 +537,11 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   }
   // Volume names by number: two digits after the volume letter, three without it.
   EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 1), "/d/x.a01");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 0), "/d/x.a00");
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 99), "/d/x.a99");
   EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", 100), "/d/x.100");
+  c.VolumeLetter = 'j';
+  EXPECT_EQ(c.VolumeNameByIndex("/d/x.jar", 7), "/d/x.j07");
   EXPECT_EQ(c.VolumeNameByIndex("/d/x.arj", -1), "");
   EXPECT_EQ(c.VolumeNameByIndex("", 1), "");
 }
