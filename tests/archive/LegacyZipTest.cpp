@@ -218,6 +218,13 @@ TEST(Explode, WindowsTreesAndLongMatches) {
          m.Match(3, 6);
        },
        "xyzxyzxyz"},
+      {"inverted codes of all ones: whole zero bytes in the stream", true, false,
+       [](Imploder& m) {
+         for (int i = 0; i < 20; ++i) m.Literal(0xFF);
+         m.Literal('a');
+         m.Match(1, 10);
+       },
+       std::string(20, '\xFF') + std::string(11, 'a')},
       {"8K distance", false, true,
        [](Imploder& m) {
          m.Literal('q');

@@ -11,6 +11,7 @@
 #include "archive/DiskManager.h"
 #include "archive/ZipExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
+#include "tests/archive/ZipEntryWalk.h"
 
 using namespace corvina::archive;
 using namespace testutil;
@@ -32,6 +33,7 @@ struct ZEntry {
   std::string password;  // traditional encryption when set
   uint16_t disk = 0;
   uint32_t stamp = kDosTime;
+  Bytes packed;  // the stored bytes of a method that packs (data is what they unpack to)
 };
 
 void Le(Bytes& b, uint64_t v, int n) {
@@ -59,7 +61,8 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
   for (size_t i = 0; i < entries.size(); ++i) {
     const ZEntry& e = entries[i];
     const uint32_t crc = e.crcOverride >= 0 ? uint32_t(e.crcOverride) : Crc32(e.data);
-    const Bytes packed = e.password.empty() ? e.data : Encipher(e.data, crc, e.password);
+    const Bytes& plain = e.packed.empty() ? e.data : e.packed;
+    const Bytes packed = e.password.empty() ? plain : Encipher(plain, crc, e.password);
     const uint16_t flags = uint16_t(e.flags | (e.descriptor ? 8 : 0) | (e.password.empty() ? 0 : 1));
     auto sizes = [&](Bytes& h, bool local) {
       if (e.zip64) {
@@ -185,10 +188,25 @@ ZipRun RunBytes(const Bytes& archive, const ScopedDir& dir, const std::function<
 
 const Bytes kHello = Text("Hello, ZIP reader!\n");
 
+// An entry packed with Deflate (method 8): one block of the fixed code, literals only.
+ZEntry Deflated(const std::string& name, const Bytes& data) {
+  BitWriter w;
+  w.Put(1, 1);
+  w.Put(1, 2);
+  for (uint8_t b : data) w.Fixed(b);
+  w.Fixed(256);
+  ZEntry e{name, data, 8};
+  e.packed = w.bytes;
+  return e;
+}
+
 }  // namespace
 
 TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
-  // Plain entries, a trailing descriptor with zero local fields, Zip64 records in both headers.
+  // Plain entries, a trailing descriptor with zero local fields, Zip64 records in both headers; the
+  // same for a packed entry, whose method the local header gives.
+  ZEntry deflatedLate = Deflated("f.txt", kHello);
+  deflatedLate.descriptor = true;
   const struct {
     const char* what;
     ZEntry entry;
@@ -197,6 +215,8 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
       {"descriptor", {"b.txt", kHello, 0, 0, true}},
       {"zip64 records", {"c.txt", kHello, 0, 0, false, true}},
       {"both", {"d.txt", kHello, 0, 0, true, true}},
+      {"deflated", Deflated("e.txt", kHello)},
+      {"deflated, descriptor", deflatedLate},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -210,14 +230,31 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
 }
 
 TEST(ZipReader, StubInFrontIsFoundWithOrWithoutAdjustedOffsets) {
-  Bytes stub(5000, 0x90);
-  stub[0] = 'X';
-  for (bool absolute : {true, false}) {
-    SCOPED_TRACE(absolute);
+  // Offsets that count the stub, offsets that do not, and a writer that adjusted only the end
+  // record's (the local headers are then found by the shift of the first one, past the first
+  // 32 KiB searched).
+  const std::vector<ZEntry> entries = {{"a.txt", kHello}, Deflated("b.txt", Text("bee"))};
+  const struct {
+    const char* what;
+    size_t stub;
+    bool absolute, endAdjusted;
+  } cases[] = {
+      {"adjusted", 5000, true, true},
+      {"not adjusted", 5000, false, false},
+      {"only the end record adjusted", 40000, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes stub(c.stub, 0x90);
+    stub[0] = 'X';
+    Bytes archive = ZipArchive(entries, stub, c.absolute);
+    const size_t end = archive.size() - 22;
+    if (c.endAdjusted && !c.absolute) Put32(archive, end + 16, uint32_t(Get32(archive, end + 16) + c.stub));
     ScopedDir dir("zipstub");
-    const ZipRun r = RunBytes(ZipArchive({{"a.txt", kHello}, {"b.txt", Text("bee")}}, stub, absolute), dir);
+    const ZipRun r = RunBytes(archive, dir);
     EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(ReadAll(dir / "out" / "b.txt"), Text("bee"));
+    EXPECT_EQ(r.errors, std::vector<int>{});
+    for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
   }
 }
 
@@ -305,27 +342,32 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::BadLocalOffset));
   }
-  // Only local headers: read by them, unless the handler keeps its Cancel.
-  Bytes local = ZipArchive({{"a.txt", kHello}, {"empty.txt", {}}, {"b.txt", Text("bee")}});
-  local.resize(local.size() - 22 - 3 * 46 - 19);
+  // Only local headers: read by them (each entry's method and CRC from its own header), unless the
+  // handler keeps its Cancel.
+  const std::vector<ZEntry> localEntries = {
+      {"a.txt", kHello}, {"empty.txt", {}}, Deflated("c.txt", Text("packed")), {"b.txt", Text("bee")}};
+  Bytes local = ZipArchive(localEntries);
+  local.resize(local.size() - 22 - 4 * 46 - 24);
   for (bool handler : {false, true}) {
     SCOPED_TRACE(handler);
     ScopedDir dir("ziplocal");
     const ZipRun r = RunBytes(local, dir, [&](ZipExtractor& z) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
-    EXPECT_EQ(r.count, handler ? 0 : 3);
-    EXPECT_EQ(ReadAll(dir / "out" / "b.txt"), handler ? Bytes() : Text("bee"));
+    EXPECT_EQ(r.count, handler ? 0 : 4);
+    for (const ZEntry& e : localEntries)
+      EXPECT_EQ(ReadAll(dir / "out" / e.name), handler ? Bytes() : e.data) << e.name;
+    EXPECT_EQ(AllFiles(dir / "out").size(), handler ? 0u : 4u);
     // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
     EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
   // Local headers closed by an end record but no central directory: whole, read with no damage reported.
   Bytes ended = local;
-  Append(ended, EndRecord(0, 3, 0, uint32_t(local.size())));
+  Append(ended, EndRecord(0, 4, 0, uint32_t(local.size())));
   {
     ScopedDir dir("zipended");
     const ZipRun r = RunBytes(ended, dir);
-    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(r.count, 4);
     EXPECT_EQ(ReadAll(dir / "out" / "a.txt"), kHello);
     EXPECT_TRUE(r.errors.empty());
   }
