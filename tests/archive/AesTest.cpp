@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -212,6 +213,17 @@ TEST(AesPrimitives, CounterModeGivesThePublishedBlocksInBothWays) {
   }
 }
 
+TEST(AesPrimitives, InstructionPathsAreTakenWhereTheSystemReportsTheInstructions) {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  if (line.empty()) GTEST_SKIP() << "no processor flags to compare with";
+  const auto has = [&](const std::string& flag) { return (line + " ").find(" " + flag + " ") != std::string::npos; };
+  EXPECT_EQ(AesHasAesInstructions(), has("aes") && has("ssse3") && has("sse4_1"));
+  EXPECT_EQ(Sha1HasShaExtensions(), has("sha_ni") && has("ssse3") && has("sse4_1"));
+}
+
 TEST(AesPrimitives, AesInstructionsAgreeWithThePortableCode) {
   if (!AesHasAesInstructions()) GTEST_SKIP() << "this processor has no AES instructions";
   std::mt19937 rng(7);
@@ -374,6 +386,9 @@ TEST(AesFraming, WrongPasswordRestoresPositionForTheNextCandidate) {
   }
   EXPECT_FALSE(aes.CheckPassword("helloworld", 0, headerBytes));  // strength 0 is no AES entry
   EXPECT_FALSE(aes.VerifyMac());                                  // no password accepted
+  AesEntryDecryptor noStream(nullptr);
+  EXPECT_FALSE(noStream.CheckPassword("helloworld", 3, headerBytes));
+  EXPECT_FALSE(noStream.VerifyMac());
   ASSERT_TRUE(aes.CheckPassword("helloworld", 3, headerBytes));
   EXPECT_EQ(stream.Position(), 18);
 }
