@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "archive/DiskManager.h"
@@ -34,6 +35,7 @@ struct ZEntry {
   uint16_t disk = 0;
   uint32_t stamp = kDosTime;
   Bytes packed;  // the stored bytes of a method that packs (data is what they unpack to)
+  Bytes extra;   // further extra-field records, in both headers
 };
 
 void Le(Bytes& b, uint64_t v, int n) {
@@ -82,6 +84,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
       Le(extra, e.data.size(), 8);
       Le(extra, packed.size(), 8);
     }
+    Append(extra, e.extra);
     Bytes l;
     Le(l, 0x04034B50, 4);
     Le(l, 20, 2);
@@ -268,6 +271,12 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
   // Methods next to the decoded ones (6, 8, 9, 12) are refused as well.
   ZEntry tokenized{"m7.bin", kHello, 7}, m10{"m10.bin", kHello, 10}, m11{"m11.bin", kHello, 11};
   ZEntry m13{"m13.bin", kHello, 13};
+  // Encryption the reader does not know, told by an extra record: strong encryption, an AES
+  // strength beyond 256 bits.
+  ZEntry strongRecord{"strongx.bin", kHello, 0, 1};
+  strongRecord.extra = {0x17, 0, 0, 0};
+  ZEntry aes512{"aes512.bin", kHello, 99, 1};
+  aes512.extra = {0x01, 0x99, 7, 0, 2, 0, 'A', 'E', 4, 0, 0};
   ZEntry badDeflate = Deflated("bad.def", kHello);
   badDeflate.packed = {0xFF, 0xFF, 0xFF};  // a block of the reserved type
   const struct {
@@ -277,7 +286,8 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
       {lzma, msg::UnsupportedMethod},      {tokenized, msg::UnsupportedMethod}, {m10, msg::UnsupportedMethod},
       {m11, msg::UnsupportedMethod},       {m13, msg::UnsupportedMethod},       {badCrc, msg::CrcError},
       {badDeflate, msg::CrcError},         {strong, msg::UnsupportedPassword},  {escape, msg::BadFileHeader},
-      {escapeSlash, msg::BadFileHeader},
+      {escapeSlash, msg::BadFileHeader},   {strongRecord, msg::UnsupportedPassword},
+      {aes512, msg::UnsupportedPassword},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry.name);
@@ -301,18 +311,25 @@ TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
   ZEntry utf8{"表だよ.txt", kHello, 0, 0x0800};
   ZEntry unixUtf8{"漢字.txt", kHello};
   unixUtf8.host = 3;
+  // A UTF-8 flag over a name that is no UTF-8 is not believed.
+  ZEntry falseFlag{cp932.substr(0, 4) + "2.txt", kHello, 0, 0x0800};
   ZEntry folder{"dir/", {}};
   ZEntry dosFolder{"plain", {}};
   dosFolder.externalAttr = 0x10;
-  ScopedDir dir("zipnames");
-  const ZipRun r = RunBytes(ZipArchive({sjis, utf8, unixUtf8, folder, dosFolder}), dir,
-                            [](ZipExtractor& z) { z.CreateStoredDirs = true; });
-  EXPECT_EQ(r.count, 3);  // folders are made, not counted
-  EXPECT_TRUE(fs::exists(dir / "out" / "表だ.txt"));
-  EXPECT_TRUE(fs::exists(dir / "out" / "表だよ.txt"));
-  EXPECT_TRUE(fs::exists(dir / "out" / "漢字.txt"));
-  EXPECT_TRUE(fs::is_directory(dir / "out" / "dir"));
-  EXPECT_TRUE(fs::is_directory(dir / "out" / "plain"));
+  const Bytes archive = ZipArchive({sjis, utf8, unixUtf8, falseFlag, folder, dosFolder});
+  for (const bool folders : {true, false}) {
+    SCOPED_TRACE(folders);
+    ScopedDir dir("zipnames");
+    const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) { z.CreateStoredDirs = folders; });
+    EXPECT_EQ(r.count, 4);  // folders are made, not counted
+    EXPECT_EQ(r.errors, std::vector<int>{});
+    const std::set<fs::path> files = {"漢字.txt", "表だ.txt", "表だ2.txt", "表だよ.txt"};
+    const auto written = AllFiles(dir / "out");
+    EXPECT_EQ(std::set<fs::path>(written.begin(), written.end()), files);
+    EXPECT_EQ(ReadAll(dir / "out" / "表だ2.txt"), kHello);
+    EXPECT_EQ(fs::is_directory(dir / "out" / "dir"), folders);
+    EXPECT_EQ(fs::is_directory(dir / "out" / "plain"), folders);
+  }
 }
 
 TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
@@ -919,6 +936,31 @@ TEST(ZipReader, HeadersEncipheredWithTheHeaderKeys) {
   const ZipRun r = RunBytes(a, dir);
   EXPECT_EQ(r.count, 1);
   EXPECT_EQ(ReadAll(dir / "out" / name), kHello);
+
+  // Every signature the variant uses, plain and enciphered, is known only as the kind it is for.
+  const struct {
+    uint32_t signature;
+    HeaderType kind;
+    bool enciphered;
+  } signatures[] = {
+      {0x04034B50, HeaderType::Local, false},   {0x04034D50, HeaderType::Local, false},
+      {0x04034C50, HeaderType::Local, true},    {0x04034E50, HeaderType::Local, true},
+      {0x02014B50, HeaderType::Central, false}, {0x02014D50, HeaderType::Central, false},
+      {0x02014C50, HeaderType::Central, true},  {0x02014E50, HeaderType::Central, true},
+      {0x06054B50, HeaderType::Ending, false},  {0x06055B50, HeaderType::Ending, false},
+      {0x06054C50, HeaderType::Ending, true},   {0x06055C50, HeaderType::Ending, true},
+  };
+  for (const auto& sig : signatures) {
+    for (const HeaderType wanted : {HeaderType::Local, HeaderType::Central, HeaderType::Ending}) {
+      const SignatureClass c = ClassifySignature(sig.signature, wanted);
+      const bool known = wanted == sig.kind;
+      EXPECT_EQ(c.Kind, known ? sig.kind : HeaderType::None) << std::hex << sig.signature << " " << int(wanted);
+      EXPECT_EQ(c.Enciphered, known && sig.enciphered) << std::hex << sig.signature;
+    }
+  }
+  for (const uint32_t other : {0x04034A50u, 0x04034F50u, 0x02014A50u, 0x06054D50u, 0x06056B50u, 0x08074B50u})
+    for (const HeaderType wanted : {HeaderType::Local, HeaderType::Central, HeaderType::Ending})
+      EXPECT_EQ(ClassifySignature(other, wanted).Kind, HeaderType::None) << std::hex << other;
 }
 
 TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
@@ -936,6 +978,13 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   x = ReadExtraField(shortZip64.data(), shortZip64.size(), false, ones, ones, 0);
   EXPECT_TRUE(x.Zip64Uncompressed);
   EXPECT_FALSE(x.Zip64Compressed);
+  // The central form also holds the offset, after the sizes it replaces.
+  const Bytes central64 = field({1, 0, 16, 0, 9, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0});
+  x = ReadExtraField(central64.data(), central64.size(), true, 3, ones, ones);
+  EXPECT_EQ(std::tuple(x.Zip64Uncompressed, x.Zip64Compressed, x.Compressed, x.Zip64Offset, x.Offset),
+            std::tuple(false, true, 9u, true, 0x200000004u));
+  EXPECT_FALSE(ReadExtraField(central64.data(), central64.size(), false, 3, ones, ones).Zip64Offset);
+  EXPECT_TRUE(ReadExtraField(field({0x17, 0, 0, 0}).data(), 4, true, 0, 0, 0).Strong);
   const Bytes upper = field({0x64, 0, 6, 0, 1, 0, 2, 0, 3, 0});
   x = ReadExtraField(upper.data(), upper.size(), true, 0, 0, 0);
   EXPECT_EQ(std::tuple(x.HasUpper, x.UpperCompressed, x.UpperUncompressed, x.UpperOffset), std::tuple(true, 1, 2, 3));
