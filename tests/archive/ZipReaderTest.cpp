@@ -306,6 +306,28 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
   }
 }
 
+// A cancel from the progress event stops the entry being decoded at its first block, stored or packed:
+// nothing of it stays, and every message is the cancel's.
+TEST(ZipReader, CancelFromProgressStopsTheRunInsideTheEntry) {
+  const Bytes big(200000, 'c');
+  for (const ZEntry& first : {ZEntry{"big.txt", big}, Deflated("big.txt", big)}) {
+    SCOPED_TRACE(first.method);
+    ScopedDir dir("zipcancel");
+    int progressCalls = 0;
+    const ZipRun r = RunBytes(ZipArchive({first, {"second.txt", Text("s")}}), dir, [&](ZipExtractor& z) {
+      z.OnProgress = [&](ArchiveContext& c, int, int) {
+        ++progressCalls;
+        c.SetCancel(true);
+      };
+    });
+    EXPECT_EQ(progressCalls, 1);
+    EXPECT_EQ(r.count, 0);
+    EXPECT_TRUE(AllFiles(dir / "out").empty());
+    ASSERT_FALSE(r.errors.empty());
+    for (const int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
+  }
+}
+
 TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
   const std::string cp932 = "\x95\x5c\x82\xbe.txt";  // 表だ.txt, a trail byte 0x5C inside
   ZEntry sjis{cp932, kHello};
@@ -526,26 +548,40 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(after.front(), "secret");
   }
-  for (int attempts : {0, 3}) {
-    // No password fits: nothing is written, nothing counted; attempts 0 never asks.
-    SCOPED_TRACE(attempts);
+  // No password fits: nothing is written, nothing counted. Attempts 0 never asks; a handler that gives
+  // up is asked once an entry; no handler at all is reported.
+  const struct {
+    const char* what;
+    int attempts;
+    bool handler, giveUp;
+    int asked;
+    std::vector<int> perEntry;
+  } noFit[] = {
+      {"no attempts", 0, true, false, 0, {msg::CrcError}},
+      {"three attempts", 3, true, false, 6,
+       {msg::InvalidPassword, msg::InvalidPassword, msg::InvalidPassword, msg::CrcError}},
+      {"the handler gives up", 3, true, true, 2, {msg::InvalidPassword, msg::CrcError}},
+      {"no handler", 3, false, false, 0, {msg::EventNotAssigned, msg::CrcError}},
+  };
+  for (const auto& c : noFit) {
+    SCOPED_TRACE(c.what);
     ScopedDir dir("zipnopw");
     int asked = 0;
     const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
-      z.PasswordAttempts = attempts;
-      z.OnGetPassword = [&](ZipExtractor&, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&, bool&) {
-        ++asked;
-        pw = "nope";
-      };
+      z.PasswordAttempts = c.attempts;
+      if (c.handler)
+        z.OnGetPassword = [&](ZipExtractor&, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&,
+                              bool& tryAgain) {
+          ++asked;
+          pw = "nope";
+          tryAgain = !c.giveUp;
+        };
     });
     EXPECT_EQ(r.count, 0);
-    EXPECT_EQ(asked, attempts * 2);
+    EXPECT_EQ(asked, c.asked);
     EXPECT_TRUE(AllFiles(dir / "out").empty());
-    // Each refused password is told, then the entry's failure.
-    std::vector<int> perEntry(size_t(attempts), msg::InvalidPassword);
-    perEntry.push_back(msg::CrcError);
-    std::vector<int> both = perEntry;
-    both.insert(both.end(), perEntry.begin(), perEntry.end());
+    std::vector<int> both = c.perEntry;
+    both.insert(both.end(), c.perEntry.begin(), c.perEntry.end());
     EXPECT_EQ(r.errors, both);
   }
 }
