@@ -165,7 +165,14 @@ struct ZipRun {
   int count = 0;
   std::vector<int> errors;
   std::vector<std::string> verdicts;
+  std::vector<std::pair<int, int>> progress;  // the entry's and the archive's percent, as shown
   bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+  // The archive's bar only grows, and it ends full.
+  bool ProgressEndsFull() const {
+    for (size_t i = 1; i < progress.size(); ++i)
+      if (progress[i].second < progress[i - 1].second) return false;
+    return !progress.empty() && progress.back() == std::pair(100, 100);
+  }
 };
 
 ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<void(ZipExtractor&)>& setUp = {}) {
@@ -180,6 +187,7 @@ ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<
   zip.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     r.verdicts.push_back(c.EntryName + (pass ? ":ok" : ":fail"));
   };
+  zip.OnProgress = [&](ArchiveContext&, int file, int archive) { r.progress.emplace_back(file, archive); };
   if (setUp) setUp(zip);
   r.count = zip.Extract();
   return r;
@@ -228,6 +236,8 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
     const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"after.txt", Text("next")}}), dir);
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(r.errors, std::vector<int>{});
+    EXPECT_TRUE(r.ProgressEndsFull());
+    EXPECT_EQ(r.progress.front(), std::pair(100, 83));  // 19 of 23 bytes
     EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), kHello);
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
@@ -300,6 +310,8 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
     // The one message the entry deserves, once.
     EXPECT_EQ(r.errors, std::vector<int>{c.code});
     EXPECT_EQ(r.verdicts.back(), "ok.txt:ok");
+    // A refused entry counts as passed on the bar (a damaged one's unread rest is not counted).
+    EXPECT_TRUE(r.ProgressEndsFull() || c.entry.name == badDeflate.name);
     const auto files = AllFiles(dir.path());
     EXPECT_EQ(files.size(), 2u);  // in.zip and out/sub/ok.txt
     EXPECT_TRUE(fs::exists(dir / "out" / "sub" / "ok.txt"));
