@@ -959,15 +959,25 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     };
     zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool& cancel) {
       events.push_back("next " + n);
-      // The first time disk 3 is asked for, the user leaves disk 2 in the drive.
-      if (n != "3" || std::count(events.begin(), events.end(), "next 3") > 1) {
+      // The first time disk 2 is asked for, the user inserts a disk of that number without the
+      // archive's file; the first time disk 3 is, the user leaves disk 2 in the drive.
+      const auto asked = std::count(events.begin(), events.end(), "next " + n);
+      if (n == "2" && asked == 1) {
+        disk = 2;
+        fs::remove(archive);
+      } else if (n != "3" || asked > 1) {
         disk = std::stoi(n);
         WriteAll(archive, *disks[size_t(disk - 1)]);
       }
       cancel = false;
     };
+    std::vector<int> errors;
+    zip.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
+      errors.push_back(code);
+    };
     EXPECT_EQ(zip.Extract(), 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(errors, std::vector<int>{msg::OpenError});
     EXPECT_EQ(ReadAll(dir / "out4" / "a.txt"), kHello);
     EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(5000, 3));
   }
