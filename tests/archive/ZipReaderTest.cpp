@@ -294,10 +294,17 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
     ZEntry entry;
     int code;
   } cases[] = {
-      {lzma, msg::UnsupportedMethod},      {tokenized, msg::UnsupportedMethod}, {m10, msg::UnsupportedMethod},
-      {m11, msg::UnsupportedMethod},       {m13, msg::UnsupportedMethod},       {badCrc, msg::CrcError},
-      {badDeflate, msg::CrcError},         {strong, msg::UnsupportedPassword},  {escape, msg::BadFileHeader},
-      {escapeSlash, msg::BadFileHeader},   {strongRecord, msg::UnsupportedPassword},
+      {lzma, msg::UnsupportedMethod},
+      {tokenized, msg::UnsupportedMethod},
+      {m10, msg::UnsupportedMethod},
+      {m11, msg::UnsupportedMethod},
+      {m13, msg::UnsupportedMethod},
+      {badCrc, msg::CrcError},
+      {badDeflate, msg::CrcError},
+      {strong, msg::UnsupportedPassword},
+      {escape, msg::BadFileHeader},
+      {escapeSlash, msg::BadFileHeader},
+      {strongRecord, msg::UnsupportedPassword},
       {aes512, msg::UnsupportedPassword},
   };
   for (const auto& c : cases) {
@@ -416,8 +423,7 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
     EXPECT_EQ(r.count, handler ? 0 : 4);
-    for (const ZEntry& e : localEntries)
-      EXPECT_EQ(ReadAll(dir / "out" / e.name), handler ? Bytes() : e.data) << e.name;
+    for (const ZEntry& e : localEntries) EXPECT_EQ(ReadAll(dir / "out" / e.name), handler ? Bytes() : e.data) << e.name;
     EXPECT_EQ(AllFiles(dir / "out").size(), handler ? 0u : 4u);
     // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
     EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
@@ -570,7 +576,11 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     std::vector<int> perEntry;
   } noFit[] = {
       {"no attempts", 0, true, false, 0, {msg::CrcError}},
-      {"three attempts", 3, true, false, 6,
+      {"three attempts",
+       3,
+       true,
+       false,
+       6,
        {msg::InvalidPassword, msg::InvalidPassword, msg::InvalidPassword, msg::CrcError}},
       {"the handler gives up", 3, true, true, 2, {msg::InvalidPassword, msg::CrcError}},
       {"no handler", 3, false, false, 0, {msg::EventNotAssigned, msg::CrcError}},
