@@ -241,9 +241,12 @@ TEST(Explode, WindowsTreesAndLongMatches) {
   for (const auto& c : cases) {
     Imploder m(c.lit, c.big);
     c.build(m);
-    const auto run = RunDecoder(Explode, m.w.bytes, int64_t(c.want.size()), m.Flags());
-    EXPECT_EQ(run.result, DecodeResult::Ok) << c.what;
-    EXPECT_EQ(Str(run.out), c.want) << c.what;
+    // The entry's other flags (encrypted, trailing descriptor) change nothing of the decoding.
+    for (const uint16_t others : {0, 1 | 8}) {
+      const auto run = RunDecoder(Explode, m.w.bytes, int64_t(c.want.size()), m.Flags() | others);
+      EXPECT_EQ(run.result, DecodeResult::Ok) << c.what << " " << others;
+      EXPECT_EQ(Str(run.out), c.want) << c.what << " " << others;
+    }
   }
 }
 
