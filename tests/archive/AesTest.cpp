@@ -49,6 +49,10 @@ TEST(AesPrimitives, Sha1PublishedVectorsInAnyUpdateSize) {
       {"", 1, "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 1, "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
       {"a", 1000000, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+      // The lengths at which the padding takes one block, or two, or a block of its own.
+      {"a", 55, "c1c8bbdc22796e28c0e15163d20899b65621d65a"},
+      {"a", 56, "c2db330f6083854c99d4b5bfb6e8f29f201be699"},
+      {"a", 64, "0098ba824b5c16427bd7a1122a5a442a25ec644d"},
   };
   // One context for every message: a digest leaves it ready for the next.
   Sha1 h;
@@ -77,6 +81,9 @@ TEST(AesPrimitives, HmacSha1PublishedVectorsAndTruncation) {
        "aa4ae5e15272d00e95705637ce8a3b55ed402112"},
       {Bytes(80, 0xaa), "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data",
        "e8e99d0f45237d786d6bbaa7965c7808bbff1a91"},
+      // A key of exactly one block is used as it is; one byte more is hashed first.
+      {Bytes(64, 0x61), "Hi There", "d166d1f0f2f73265b813c223f8d9fa298f6e4d20"},
+      {Bytes(65, 0x61), "Hi There", "86a73a2a1e630848ad68a6ebc55cef2fd08b22d0"},
   };
   for (const auto& c : cases) {
     HmacSha1 h;
