@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ TEST(AesPrimitives, Sha1PublishedVectorsInAnyUpdateSize) {
       {"", 1, "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
       {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 1, "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
       {"a", 1000000, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+      // The lengths at which the padding takes one block, or two, or a block of its own.
+      {"a", 55, "c1c8bbdc22796e28c0e15163d20899b65621d65a"},
+      {"a", 56, "c2db330f6083854c99d4b5bfb6e8f29f201be699"},
+      {"a", 64, "0098ba824b5c16427bd7a1122a5a442a25ec644d"},
   };
   // One context for every message: a digest leaves it ready for the next.
   Sha1 h;
@@ -76,6 +81,9 @@ TEST(AesPrimitives, HmacSha1PublishedVectorsAndTruncation) {
        "aa4ae5e15272d00e95705637ce8a3b55ed402112"},
       {Bytes(80, 0xaa), "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data",
        "e8e99d0f45237d786d6bbaa7965c7808bbff1a91"},
+      // A key of exactly one block is used as it is; one byte more is hashed first.
+      {Bytes(64, 0x61), "Hi There", "d166d1f0f2f73265b813c223f8d9fa298f6e4d20"},
+      {Bytes(65, 0x61), "Hi There", "86a73a2a1e630848ad68a6ebc55cef2fd08b22d0"},
   };
   for (const auto& c : cases) {
     HmacSha1 h;
@@ -210,6 +218,17 @@ TEST(AesPrimitives, CounterModeGivesThePublishedBlocksInBothWays) {
       EXPECT_EQ(counter, second) << name;
     }
   }
+}
+
+TEST(AesPrimitives, InstructionPathsAreTakenWhereTheSystemReportsTheInstructions) {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  if (line.empty()) GTEST_SKIP() << "no processor flags to compare with";
+  const auto has = [&](const std::string& flag) { return (line + " ").find(" " + flag + " ") != std::string::npos; };
+  EXPECT_EQ(AesHasAesInstructions(), has("aes") && has("ssse3") && has("sse4_1"));
+  EXPECT_EQ(Sha1HasShaExtensions(), has("sha_ni") && has("ssse3") && has("sse4_1"));
 }
 
 TEST(AesPrimitives, AesInstructionsAgreeWithThePortableCode) {
@@ -374,6 +393,9 @@ TEST(AesFraming, WrongPasswordRestoresPositionForTheNextCandidate) {
   }
   EXPECT_FALSE(aes.CheckPassword("helloworld", 0, headerBytes));  // strength 0 is no AES entry
   EXPECT_FALSE(aes.VerifyMac());                                  // no password accepted
+  AesEntryDecryptor noStream(nullptr);
+  EXPECT_FALSE(noStream.CheckPassword("helloworld", 3, headerBytes));
+  EXPECT_FALSE(noStream.VerifyMac());
   ASSERT_TRUE(aes.CheckPassword("helloworld", 3, headerBytes));
   EXPECT_EQ(stream.Position(), 18);
 }

@@ -90,6 +90,10 @@ TEST(Unshrink, LzwCasesThatReuseCodes) {
   const auto wide = RunDecoder(Unshrink, Codes({{97, 9}, {256, 9}, {1, 9}, {98, 10}, {257, 10}}), 10);
   EXPECT_EQ(wide.result, DecodeResult::Ok);
   EXPECT_EQ(Str(wide.out), "abab");
+  // Data that ends right after the escape code 256 ends the entry, not as damage.
+  const auto endsAtEscape = Shrunk({97, 98, 256});
+  EXPECT_EQ(endsAtEscape.result, DecodeResult::Ok);
+  EXPECT_EQ(Str(endsAtEscape.out), "ab");
 }
 
 TEST(Unshrink, DamagedCodesAreBadBlocks) {
@@ -218,6 +222,13 @@ TEST(Explode, WindowsTreesAndLongMatches) {
          m.Match(3, 6);
        },
        "xyzxyzxyz"},
+      {"inverted codes of all ones: whole zero bytes in the stream", true, false,
+       [](Imploder& m) {
+         for (int i = 0; i < 20; ++i) m.Literal(0xFF);
+         m.Literal('a');
+         m.Match(1, 10);
+       },
+       std::string(20, '\xFF') + std::string(11, 'a')},
       {"8K distance", false, true,
        [](Imploder& m) {
          m.Literal('q');
@@ -230,17 +241,29 @@ TEST(Explode, WindowsTreesAndLongMatches) {
   for (const auto& c : cases) {
     Imploder m(c.lit, c.big);
     c.build(m);
-    const auto run = RunDecoder(Explode, m.w.bytes, int64_t(c.want.size()), m.Flags());
-    EXPECT_EQ(run.result, DecodeResult::Ok) << c.what;
-    EXPECT_EQ(Str(run.out), c.want) << c.what;
+    // The entry's other flags (encrypted, trailing descriptor) change nothing of the decoding.
+    for (const uint16_t others : {0, 1 | 8}) {
+      const auto run = RunDecoder(Explode, m.w.bytes, int64_t(c.want.size()), m.Flags() | others);
+      EXPECT_EQ(run.result, DecodeResult::Ok) << c.what << " " << others;
+      EXPECT_EQ(Str(run.out), c.want) << c.what << " " << others;
+    }
   }
 }
 
 TEST(Explode, DamagedTreesAndTruncatedData) {
-  Imploder m(false, false);
-  m.Literal('A');
-  const auto cut = RunDecoder(Explode, m.w.bytes, 10, 0);
-  EXPECT_EQ(cut.result, DecodeResult::InputEnded);
+  // Data that ends inside a code or before a long match's extra byte: what was whole is written,
+  // nothing made up after it.
+  Imploder raw(false, false), coded(true, false), longMatch(false, false);
+  raw.Literal('A');
+  coded.Literal('A');
+  longMatch.Literal('z');
+  longMatch.Match(1, 2 + 63 + 10);
+  longMatch.w.bytes.pop_back();  // the last bits of the extra byte
+  for (const Imploder* m : {&raw, &coded, &longMatch}) {
+    const auto cut = RunDecoder(Explode, m->w.bytes, 100, m->Flags());
+    EXPECT_EQ(cut.result, DecodeResult::InputEnded);
+    EXPECT_EQ(Str(cut.out), m == &longMatch ? "z" : "A");
+  }
   // A tree with too few lengths, one with too many, and an incomplete one.
   const Bytes bad[] = {{0, 0xF5}, {4, 0xF5, 0xF5, 0xF5, 0xF5, 0xF5}, {3, 0xF5, 0xF5, 0xF5, 0xE5}};
   for (const auto& b : bad) EXPECT_EQ(RunDecoder(Explode, b, 10, 0).result, DecodeResult::BadData);

@@ -117,6 +117,16 @@ TEST(ZipCrypt, SeedKeysSetTheStartingRegistersOfTheirOwnSetOnly) {
   EXPECT_EQ(crypto.SavedDataKeys.Key1, 0u);
   EXPECT_EQ(crypto.DataStart.Key2, 9u);
   EXPECT_EQ(crypto.HeaderStart.Key0, 1u);
+
+  // Each set goes back to its own defaults, the other keeping what it was given.
+  header.Reset();
+  EXPECT_EQ(header.Record().Key0, 123987456u);
+  EXPECT_EQ(header.Record().Key1, 40506070u);
+  EXPECT_EQ(header.Record().Key2, 789456123u);
+  EXPECT_EQ(crypto.DataStart.Key2, 9u);
+  data.Reset();
+  EXPECT_EQ(data.Key2(), 0x34567890u);
+  EXPECT_EQ(header.Key0(), 123987456u);
 }
 
 TEST(ZipCrypt, EntryCipherDeciphersOnlyTheTraditionalKindWithoutAnAesEntry) {

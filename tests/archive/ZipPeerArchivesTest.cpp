@@ -123,6 +123,7 @@ TEST(ZipPeerArchives, EveryRowOfTheTable) {
     }
     for (const auto& [path, file] : files) EXPECT_TRUE(expected.count(path)) << "unexpected " << path;
     EXPECT_EQ(r.failed, 0);
+    EXPECT_EQ(r.errors, std::vector<int>{});
   }
   EXPECT_GT(whole, 50);
   EXPECT_GT(refused, 10);

@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "archive/DiskManager.h"
 #include "archive/ZipExtractor.h"
 #include "tests/archive/ArchiveTestUtil.h"
+#include "tests/archive/ZipEntryWalk.h"
 
 using namespace corvina::archive;
 using namespace testutil;
@@ -32,6 +34,9 @@ struct ZEntry {
   std::string password;  // traditional encryption when set
   uint16_t disk = 0;
   uint32_t stamp = kDosTime;
+  Bytes packed;  // the stored bytes of a method that packs (data is what they unpack to)
+  Bytes extra;   // further extra-field records, in both headers
+  bool descriptorSignature = true;
 };
 
 void Le(Bytes& b, uint64_t v, int n) {
@@ -59,7 +64,8 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
   for (size_t i = 0; i < entries.size(); ++i) {
     const ZEntry& e = entries[i];
     const uint32_t crc = e.crcOverride >= 0 ? uint32_t(e.crcOverride) : Crc32(e.data);
-    const Bytes packed = e.password.empty() ? e.data : Encipher(e.data, crc, e.password);
+    const Bytes& plain = e.packed.empty() ? e.data : e.packed;
+    const Bytes packed = e.password.empty() ? plain : Encipher(plain, crc, e.password);
     const uint16_t flags = uint16_t(e.flags | (e.descriptor ? 8 : 0) | (e.password.empty() ? 0 : 1));
     auto sizes = [&](Bytes& h, bool local) {
       if (e.zip64) {
@@ -79,6 +85,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
       Le(extra, e.data.size(), 8);
       Le(extra, packed.size(), 8);
     }
+    Append(extra, e.extra);
     Bytes l;
     Le(l, 0x04034B50, 4);
     Le(l, 20, 2);
@@ -93,10 +100,10 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     Append(l, extra);
     Append(l, packed);
     if (e.descriptor) {
-      Le(l, 0x08074B50, 4);
+      if (e.descriptorSignature) Le(l, 0x08074B50, 4);
       Le(l, crc, 4);
-      Le(l, packed.size(), 4);
-      Le(l, e.data.size(), 4);
+      Le(l, packed.size(), e.zip64 ? 8 : 4);
+      Le(l, e.data.size(), e.zip64 ? 8 : 4);
     }
     b.locals.push_back(l);
 
@@ -158,7 +165,14 @@ struct ZipRun {
   int count = 0;
   std::vector<int> errors;
   std::vector<std::string> verdicts;
+  std::vector<std::pair<int, int>> progress;  // the entry's and the archive's percent, as shown
   bool Has(int code) const { return std::find(errors.begin(), errors.end(), code) != errors.end(); }
+  // The archive's bar only grows, and it ends full.
+  bool ProgressEndsFull() const {
+    for (size_t i = 1; i < progress.size(); ++i)
+      if (progress[i].second < progress[i - 1].second) return false;
+    return !progress.empty() && progress.back() == std::pair(100, 100);
+  }
 };
 
 ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<void(ZipExtractor&)>& setUp = {}) {
@@ -173,6 +187,7 @@ ZipRun RunZip(const fs::path& archive, const fs::path& out, const std::function<
   zip.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {
     r.verdicts.push_back(c.EntryName + (pass ? ":ok" : ":fail"));
   };
+  zip.OnProgress = [&](ArchiveContext&, int file, int archive) { r.progress.emplace_back(file, archive); };
   if (setUp) setUp(zip);
   r.count = zip.Extract();
   return r;
@@ -185,39 +200,82 @@ ZipRun RunBytes(const Bytes& archive, const ScopedDir& dir, const std::function<
 
 const Bytes kHello = Text("Hello, ZIP reader!\n");
 
+// An entry packed with Deflate (method 8): one block of the fixed code, literals only.
+ZEntry Deflated(const std::string& name, const Bytes& data) {
+  BitWriter w;
+  w.Put(1, 1);
+  w.Put(1, 2);
+  for (uint8_t b : data) w.Fixed(b);
+  w.Fixed(256);
+  ZEntry e{name, data, 8};
+  e.packed = w.bytes;
+  return e;
+}
+
 }  // namespace
 
 TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
-  // Plain entries, a trailing descriptor with zero local fields, Zip64 records in both headers.
+  // Plain entries, a trailing descriptor with zero local fields, Zip64 records in both headers; the
+  // same for a packed entry, whose method the local header gives.
+  ZEntry deflatedLate = Deflated("f.txt", kHello);
+  deflatedLate.descriptor = true;
   const struct {
     const char* what;
     ZEntry entry;
+    bool noFlag = false;  // the descriptor's flag taken off again: zero local fields with nothing to say why
   } cases[] = {
       {"stored", {"a.txt", kHello}},
+      {"zero local fields", {"z.txt", kHello, 0, 0, true}, true},
       {"descriptor", {"b.txt", kHello, 0, 0, true}},
       {"zip64 records", {"c.txt", kHello, 0, 0, false, true}},
       {"both", {"d.txt", kHello, 0, 0, true, true}},
+      {"deflated", Deflated("e.txt", kHello)},
+      {"deflated, descriptor", deflatedLate},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScopedDir dir("zipsizes");
-    const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"after.txt", Text("next")}}), dir);
+    Bytes archive = ZipArchive({c.entry, ZEntry{"after.txt", Text("next")}});
+    if (c.noFlag) {
+      archive[6] &= uint8_t(~8);
+      archive[archive.size() - 22 - 2 * 46 - 5 - 9 + 8] &= uint8_t(~8);
+    }
+    const ZipRun r = RunBytes(archive, dir);
     EXPECT_EQ(r.count, 2);
     EXPECT_EQ(r.errors, std::vector<int>{});
+    EXPECT_TRUE(r.ProgressEndsFull());
+    EXPECT_EQ(r.progress.front(), std::pair(100, 83));  // 19 of 23 bytes
     EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), kHello);
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
 }
 
 TEST(ZipReader, StubInFrontIsFoundWithOrWithoutAdjustedOffsets) {
-  Bytes stub(5000, 0x90);
-  stub[0] = 'X';
-  for (bool absolute : {true, false}) {
-    SCOPED_TRACE(absolute);
+  // Offsets that count the stub, offsets that do not, and a writer that adjusted only the end
+  // record's (the local headers are then found by the shift of the first one, past the first
+  // 32 KiB searched).
+  const std::vector<ZEntry> entries = {{"a.txt", kHello}, Deflated("b.txt", Text("bee"))};
+  const struct {
+    const char* what;
+    size_t stub;
+    bool absolute, endAdjusted;
+  } cases[] = {
+      {"adjusted", 5000, true, true},
+      {"not adjusted", 5000, false, false},
+      {"only the end record adjusted", 40000, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes stub(c.stub, 0x90);
+    stub[0] = 'X';
+    Bytes archive = ZipArchive(entries, stub, c.absolute);
+    const size_t end = archive.size() - 22;
+    if (c.endAdjusted && !c.absolute) Put32(archive, end + 16, uint32_t(Get32(archive, end + 16) + c.stub));
     ScopedDir dir("zipstub");
-    const ZipRun r = RunBytes(ZipArchive({{"a.txt", kHello}, {"b.txt", Text("bee")}}, stub, absolute), dir);
+    const ZipRun r = RunBytes(archive, dir);
     EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(ReadAll(dir / "out" / "b.txt"), Text("bee"));
+    EXPECT_EQ(r.errors, std::vector<int>{});
+    for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
   }
 }
 
@@ -228,12 +286,33 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
   ZEntry strong{"strong.txt", kHello, 0, 0x41};
   ZEntry escape{"..\\..\\escape.txt", kHello};
   ZEntry escapeSlash{"a/../../escape2.txt", kHello};
+  // Methods next to the decoded ones (6, 8, 9, 12) are refused as well.
+  ZEntry tokenized{"m7.bin", kHello, 7}, m10{"m10.bin", kHello, 10}, m11{"m11.bin", kHello, 11};
+  ZEntry m13{"m13.bin", kHello, 13};
+  // Encryption the reader does not know, told by an extra record: strong encryption, an AES
+  // strength beyond 256 bits.
+  ZEntry strongRecord{"strongx.bin", kHello, 0, 1};
+  strongRecord.extra = {0x17, 0, 0, 0};
+  ZEntry aes512{"aes512.bin", kHello, 99, 1};
+  aes512.extra = {0x01, 0x99, 7, 0, 2, 0, 'A', 'E', 4, 0, 0};
+  ZEntry badDeflate = Deflated("bad.def", kHello);
+  badDeflate.packed = {0xFF, 0xFF, 0xFF};  // a block of the reserved type
   const struct {
     ZEntry entry;
     int code;
   } cases[] = {
-      {lzma, msg::UnsupportedMethod}, {badCrc, msg::CrcError},           {strong, msg::UnsupportedPassword},
-      {escape, msg::BadFileHeader},   {escapeSlash, msg::BadFileHeader},
+      {lzma, msg::UnsupportedMethod},
+      {tokenized, msg::UnsupportedMethod},
+      {m10, msg::UnsupportedMethod},
+      {m11, msg::UnsupportedMethod},
+      {m13, msg::UnsupportedMethod},
+      {badCrc, msg::CrcError},
+      {badDeflate, msg::CrcError},
+      {strong, msg::UnsupportedPassword},
+      {escape, msg::BadFileHeader},
+      {escapeSlash, msg::BadFileHeader},
+      {strongRecord, msg::UnsupportedPassword},
+      {aes512, msg::UnsupportedPassword},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry.name);
@@ -242,10 +321,36 @@ TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
     const ZipRun r = RunBytes(ZipArchive({c.entry, ZEntry{"ok.txt", Text("fine")}}), dir,
                               [&](ZipExtractor& z) { z.SetExtractDir((dir / "out" / "sub").string()); });
     EXPECT_EQ(r.count, 1);
-    EXPECT_TRUE(r.Has(c.code));
+    // The one message the entry deserves, once.
+    EXPECT_EQ(r.errors, std::vector<int>{c.code});
+    EXPECT_EQ(r.verdicts.back(), "ok.txt:ok");
+    // A refused entry counts as passed on the bar (a damaged one's unread rest is not counted).
+    EXPECT_TRUE(r.ProgressEndsFull() || c.entry.name == badDeflate.name);
     const auto files = AllFiles(dir.path());
     EXPECT_EQ(files.size(), 2u);  // in.zip and out/sub/ok.txt
     EXPECT_TRUE(fs::exists(dir / "out" / "sub" / "ok.txt"));
+  }
+}
+
+// A cancel from the progress event stops the entry being decoded at its first block, stored or packed:
+// nothing of it stays, and every message is the cancel's.
+TEST(ZipReader, CancelFromProgressStopsTheRunInsideTheEntry) {
+  const Bytes big(200000, 'c');
+  for (const ZEntry& first : {ZEntry{"big.txt", big}, Deflated("big.txt", big)}) {
+    SCOPED_TRACE(first.method);
+    ScopedDir dir("zipcancel");
+    int progressCalls = 0;
+    const ZipRun r = RunBytes(ZipArchive({first, {"second.txt", Text("s")}}), dir, [&](ZipExtractor& z) {
+      z.OnProgress = [&](ArchiveContext& c, int, int) {
+        ++progressCalls;
+        c.SetCancel(true);
+      };
+    });
+    EXPECT_EQ(progressCalls, 1);
+    EXPECT_EQ(r.count, 0);
+    EXPECT_TRUE(AllFiles(dir / "out").empty());
+    ASSERT_FALSE(r.errors.empty());
+    for (const int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
   }
 }
 
@@ -255,18 +360,25 @@ TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
   ZEntry utf8{"表だよ.txt", kHello, 0, 0x0800};
   ZEntry unixUtf8{"漢字.txt", kHello};
   unixUtf8.host = 3;
+  // A UTF-8 flag over a name that is no UTF-8 is not believed.
+  ZEntry falseFlag{cp932.substr(0, 4) + "2.txt", kHello, 0, 0x0800};
   ZEntry folder{"dir/", {}};
   ZEntry dosFolder{"plain", {}};
   dosFolder.externalAttr = 0x10;
-  ScopedDir dir("zipnames");
-  const ZipRun r = RunBytes(ZipArchive({sjis, utf8, unixUtf8, folder, dosFolder}), dir,
-                            [](ZipExtractor& z) { z.CreateStoredDirs = true; });
-  EXPECT_EQ(r.count, 3);  // folders are made, not counted
-  EXPECT_TRUE(fs::exists(dir / "out" / "表だ.txt"));
-  EXPECT_TRUE(fs::exists(dir / "out" / "表だよ.txt"));
-  EXPECT_TRUE(fs::exists(dir / "out" / "漢字.txt"));
-  EXPECT_TRUE(fs::is_directory(dir / "out" / "dir"));
-  EXPECT_TRUE(fs::is_directory(dir / "out" / "plain"));
+  const Bytes archive = ZipArchive({sjis, utf8, unixUtf8, falseFlag, folder, dosFolder});
+  for (const bool folders : {true, false}) {
+    SCOPED_TRACE(folders);
+    ScopedDir dir("zipnames");
+    const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) { z.CreateStoredDirs = folders; });
+    EXPECT_EQ(r.count, 4);  // folders are made, not counted
+    EXPECT_EQ(r.errors, std::vector<int>{});
+    const std::set<fs::path> files = {"漢字.txt", "表だ.txt", "表だ2.txt", "表だよ.txt"};
+    const auto written = AllFiles(dir / "out");
+    EXPECT_EQ(std::set<fs::path>(written.begin(), written.end()), files);
+    EXPECT_EQ(ReadAll(dir / "out" / "表だ2.txt"), kHello);
+    EXPECT_EQ(fs::is_directory(dir / "out" / "dir"), folders);
+    EXPECT_EQ(fs::is_directory(dir / "out" / "plain"), folders);
+  }
 }
 
 TEST(ZipReader, FilesTakeTheirEntrysDateOrTheNewestAndTheReadOnlyAttribute) {
@@ -305,29 +417,37 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::BadLocalOffset));
   }
-  // Only local headers: read by them, unless the handler keeps its Cancel.
-  Bytes local = ZipArchive({{"a.txt", kHello}, {"empty.txt", {}}, {"b.txt", Text("bee")}});
-  local.resize(local.size() - 22 - 3 * 46 - 19);
+  // Only local headers: read by them (each entry's method and CRC from its own header), unless the
+  // handler keeps its Cancel.
+  const std::vector<ZEntry> localEntries = {
+      {"a.txt", kHello}, {"empty.txt", {}}, Deflated("c.txt", Text("packed")), {"b.txt", Text("bee")}};
+  Bytes local = ZipArchive(localEntries);
+  local.resize(local.size() - 22 - 4 * 46 - 24);
   for (bool handler : {false, true}) {
     SCOPED_TRACE(handler);
     ScopedDir dir("ziplocal");
     const ZipRun r = RunBytes(local, dir, [&](ZipExtractor& z) {
       if (handler) z.OnCorruptZipHeader = [](ZipExtractor&, HeaderTypeState, bool&) {};
     });
-    EXPECT_EQ(r.count, handler ? 0 : 3);
-    EXPECT_EQ(ReadAll(dir / "out" / "b.txt"), handler ? Bytes() : Text("bee"));
+    EXPECT_EQ(r.count, handler ? 0 : 4);
+    for (const ZEntry& e : localEntries) EXPECT_EQ(ReadAll(dir / "out" / e.name), handler ? Bytes() : e.data) << e.name;
+    EXPECT_EQ(AllFiles(dir / "out").size(), handler ? 0u : 4u);
     // Without an end record the archive was cut short: what was whole is kept, the damage is reported.
     EXPECT_EQ(r.Has(msg::BadFileHeader), !handler);
   }
   // Local headers closed by an end record but no central directory: whole, read with no damage reported.
   Bytes ended = local;
-  Append(ended, EndRecord(0, 3, 0, uint32_t(local.size())));
+  Append(ended, EndRecord(0, 4, 0, uint32_t(local.size())));
   {
     ScopedDir dir("zipended");
     const ZipRun r = RunBytes(ended, dir);
-    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(r.count, 4);
     EXPECT_EQ(ReadAll(dir / "out" / "a.txt"), kHello);
     EXPECT_TRUE(r.errors.empty());
+    // The mask chooses among the entries found by their local headers.
+    const ZipRun masked = RunZip(dir / "in.zip", dir / "masked", [](ZipExtractor& z) { z.FileSpec = {"b.txt"}; });
+    EXPECT_EQ(masked.count, 1);
+    EXPECT_EQ(AllFiles(dir / "masked"), std::vector<fs::path>{"b.txt"});
   }
   // An entry with a trailing descriptor cannot be measured without the central directory.
   Bytes described = ZipArchive({{"d.txt", kHello, 0, 0, true}});
@@ -349,18 +469,20 @@ TEST(ZipReader, ArchivesCutShortAreDamagedAndKeepTheWholeEntries) {
     const char* what;
     size_t length;
     int count;
+    std::vector<int> errors;
   } cases[] = {
-      {"inside the third header", 2 * local + 26, 2},
-      {"inside the third entry's data", 2 * local + 60, 2},
-      {"after the last entry's data", 4 * local, 4},
-      {"inside the central directory", 4 * local + 50, 4},
+      {"inside the third header", 2 * local + 26, 2, {msg::BadFileHeader}},
+      {"inside the third name", 2 * local + 32, 2, {msg::BadFileHeader}},
+      {"inside the third entry's data", 2 * local + 60, 2, {msg::BadFileHeader, msg::CrcError}},
+      {"after the last entry's data", 4 * local, 4, {msg::BadFileHeader}},
+      {"inside the central directory", 4 * local + 50, 4, {msg::BadFileHeader}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScopedDir dir("zipcut");
     const ZipRun r = RunBytes(Bytes(whole.begin(), whole.begin() + long(c.length)), dir);
     EXPECT_EQ(r.count, c.count);
-    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    EXPECT_EQ(r.errors, c.errors);
     for (int i = 0; i < c.count; ++i)
       EXPECT_EQ(ReadAll(dir / "out" / entries[size_t(i)].name), entries[size_t(i)].data);
     EXPECT_EQ(AllFiles(dir / "out").size(), size_t(c.count));
@@ -368,10 +490,14 @@ TEST(ZipReader, ArchivesCutShortAreDamagedAndKeepTheWholeEntries) {
 }
 
 TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead) {
-  // Six entries, the second written with a trailing descriptor (its size only in the central header).
+  // Six entries, the first two written with a trailing descriptor (their size only in the central
+  // header, which lists them whatever the damage): the first with Zip64 sizes, the second without
+  // the descriptor's signature.
   std::vector<ZEntry> entries;
   for (char c = 'a'; c <= 'f'; ++c) entries.push_back({std::string(1, c) + ".txt", Text(std::string(40, c))});
-  entries[1].descriptor = true;
+  entries[0].descriptor = entries[1].descriptor = true;
+  entries[0].zip64 = true;
+  entries[1].descriptorSignature = false;
   const Bytes good = ZipArchive(entries);
   std::vector<size_t> central;
   for (size_t i = 0; i + 4 <= good.size(); ++i)
@@ -392,7 +518,7 @@ TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead) {
     c.damage(damaged);
     ScopedDir dir("zipcentral");
     const ZipRun r = RunBytes(damaged, dir);
-    EXPECT_TRUE(r.Has(msg::BadFileHeader));
+    EXPECT_EQ(r.errors, std::vector<int>{msg::BadFileHeader});
     EXPECT_EQ(r.count, 6);
     for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
   }
@@ -447,22 +573,45 @@ TEST(ZipReader, PasswordsFromTheListThenFromTheEvent) {
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(after.front(), "secret");
   }
-  for (int attempts : {0, 3}) {
-    // No password fits: nothing is written, nothing counted; attempts 0 never asks.
-    SCOPED_TRACE(attempts);
+  // No password fits: nothing is written, nothing counted. Attempts 0 never asks; a handler that gives
+  // up is asked once an entry; no handler at all is reported.
+  const struct {
+    const char* what;
+    int attempts;
+    bool handler, giveUp;
+    int asked;
+    std::vector<int> perEntry;
+  } noFit[] = {
+      {"no attempts", 0, true, false, 0, {msg::CrcError}},
+      {"three attempts",
+       3,
+       true,
+       false,
+       6,
+       {msg::InvalidPassword, msg::InvalidPassword, msg::InvalidPassword, msg::CrcError}},
+      {"the handler gives up", 3, true, true, 2, {msg::InvalidPassword, msg::CrcError}},
+      {"no handler", 3, false, false, 0, {msg::EventNotAssigned, msg::CrcError}},
+  };
+  for (const auto& c : noFit) {
+    SCOPED_TRACE(c.what);
     ScopedDir dir("zipnopw");
     int asked = 0;
     const ZipRun r = RunBytes(archive, dir, [&](ZipExtractor& z) {
-      z.PasswordAttempts = attempts;
-      z.OnGetPassword = [&](ZipExtractor&, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&, bool&) {
-        ++asked;
-        pw = "nope";
-      };
+      z.PasswordAttempts = c.attempts;
+      if (c.handler)
+        z.OnGetPassword = [&](ZipExtractor&, const std::string&, std::string& pw, SeedKeyRecord&, SeedKeyRecord&,
+                              bool& tryAgain) {
+          ++asked;
+          pw = "nope";
+          tryAgain = !c.giveUp;
+        };
     });
     EXPECT_EQ(r.count, 0);
-    EXPECT_EQ(asked, attempts * 2);
+    EXPECT_EQ(asked, c.asked);
     EXPECT_TRUE(AllFiles(dir / "out").empty());
-    EXPECT_TRUE(r.Has(msg::CrcError));
+    std::vector<int> both = c.perEntry;
+    both.insert(both.end(), c.perEntry.begin(), c.perEntry.end());
+    EXPECT_EQ(r.errors, both);
   }
 }
 
@@ -520,7 +669,7 @@ TEST(ZipReader, LinksInsideTheTargetFolderAreNeverFollowed) {
     const ZipRun r = RunBytes(ZipArchive({{c.name, folder ? Bytes{} : Text("evil")}, {"ok.txt", Text("fine")}}), dir,
                               [](ZipExtractor& z) { z.CreateStoredDirs = true; });
     EXPECT_EQ(r.count, 1);
-    EXPECT_TRUE(r.Has(c.code));
+    EXPECT_EQ(r.errors, (std::vector<int>{c.code, msg::CrcError}));
     EXPECT_EQ(std::count(r.verdicts.begin(), r.verdicts.end(), "ok.txt:ok"), 1);
     EXPECT_EQ(r.verdicts.size(), 2u);
     EXPECT_EQ(AllFiles(dir / "outside"), std::vector<fs::path>{"victim.txt"});
@@ -566,7 +715,7 @@ TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode) {
       EXPECT_EQ(Crc32(ReadAll(dir / "out" / "secret_data_256")), realCrc);
     } else {
       EXPECT_EQ(r.count, 0);
-      EXPECT_TRUE(r.Has(msg::CrcError));
+      EXPECT_EQ(r.errors, std::vector<int>(4, msg::CrcError));
       EXPECT_TRUE(AllFiles(dir / "out").empty());
     }
   }
@@ -577,24 +726,31 @@ TEST(ZipReader, AeOneEntriesNeedTheirCrcBesideAGoodAuthenticationCode) {
 TEST(ZipReader, AeTwoEntryWithAlteredCiphertextFails) {
   const Bytes peer = ReadAll(fs::path(CORVINA_TESTDATA) / "zip-peers" / "zip2" / "aes_archive.zip");
   if (peer.empty()) GTEST_SKIP() << "peer archives not present";
-  Bytes a = peer;
-  // The first local header's data: salt (8 to 16 bytes) and verifier, then the ciphertext.
-  ASSERT_EQ(a[0] | a[1] << 8 | a[2] << 16 | uint32_t(a[3]) << 24, 0x04034B50u);
-  const size_t data = 30 + size_t(a[26] | a[27] << 8) + size_t(a[28] | a[29] << 8);
-  a[data + 16 + 2 + 3] ^= 0x20;
-  ScopedDir dir("zipae2");
-  const ZipRun r = RunBytes(a, dir, [](ZipExtractor& z) { z.Passwords = {"helloworld"}; });
-  EXPECT_EQ(r.count, 3);
-  EXPECT_TRUE(r.Has(msg::CrcError));
-  EXPECT_EQ(AllFiles(dir / "out").size(), 3u);
+  // The first local header's data: salt (8 to 16 bytes) and verifier, then the ciphertext. Its extra
+  // field is the AES record alone; an entry of another vendor than "AE" has no password that fits.
+  ASSERT_EQ(peer[0] | peer[1] << 8 | peer[2] << 16 | uint32_t(peer[3]) << 24, 0x04034B50u);
+  const size_t extra = 30 + size_t(peer[26] | peer[27] << 8);
+  const size_t data = extra + size_t(peer[28] | peer[29] << 8);
+  ASSERT_EQ(Get16(peer, extra), 0x9901u);
+  for (const size_t at : {data + 16 + 2 + 3, extra + 7}) {
+    SCOPED_TRACE(at);
+    Bytes a = peer;
+    a[at] ^= 0x20;
+    ScopedDir dir("zipae2");
+    const ZipRun r = RunBytes(a, dir, [](ZipExtractor& z) { z.Passwords = {"helloworld"}; });
+    EXPECT_EQ(r.count, 3);
+    EXPECT_EQ(r.errors, std::vector<int>{msg::CrcError});
+    EXPECT_EQ(r.verdicts.front(), "secret_data_128:fail");
+    EXPECT_EQ(AllFiles(dir / "out").size(), 3u);
+  }
 }
 
 namespace {
 // A split set: x.z01 (marker + entry 1 + first half of entry 2), x.z02 (rest of entry 2 + entry 3),
 // x.zip (central directory).
-void WriteSplitSet(const fs::path& dir, const char* secondName = "x.z02") {
+void WriteSplitSet(const fs::path& dir, const char* secondName = "x.z02", const Bytes& third = Text("third")) {
   const Bytes big(3000, 'q');
-  std::vector<ZEntry> entries = {{"a.txt", kHello}, {"b.bin", big}, {"c.txt", Text("third")}};
+  std::vector<ZEntry> entries = {{"a.txt", kHello}, {"b.bin", big}, {"c.txt", third}};
   const Built sizes = Parts(entries, {0, 0, 0});
   entries[1].disk = 0;
   entries[2].disk = 1;
@@ -622,7 +778,7 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes) {
     // Without a handler the run is cancelled with 25276.
     const ZipRun r = RunZip(dir / "x.zip", dir / "out1");
     EXPECT_EQ(r.count, 0);
-    EXPECT_TRUE(r.Has(msg::EventNotAssigned));
+    EXPECT_EQ(r.errors, (std::vector<int>{msg::EventNotAssigned, msg::UserCanceled}));
   }
   {
     // Disk d is volume d + 1, asked for only when the open one changes: once for a.txt and
@@ -642,17 +798,36 @@ TEST(ZipReader, SplitVolumeEventsDecideMissingVolumes) {
     EXPECT_EQ(ReadAll(dir / "out2" / "c.txt"), Text("third"));
   }
   {
+    // An entry whose data runs past the last volume (its own volume cut short) fails there: no
+    // volume beyond the set is asked for.
+    ScopedDir cut("zipsplitcut");
+    WriteSplitSet(cut.path(), "x.z02", Bytes(3000, 'r'));
+    fs::resize_file(cut / "x.z02", fs::file_size(cut / "x.z02") - 2900);
+    std::vector<std::string> offered;
+    const ZipRun r = RunZip(cut / "x.zip", cut / "out", [&](ZipExtractor& z) {
+      z.OnNextVolume = [&](ZipExtractor&, std::string& name, int id, bool exists, bool&) {
+        offered.push_back(std::to_string(id) + fs::path(name).filename().string() + (exists ? "+" : "-"));
+      };
+    });
+    EXPECT_EQ(offered, (std::vector<std::string>{"1x.z01+", "2x.z02+", "3x.zip+"}));
+    EXPECT_EQ(r.verdicts, (std::vector<std::string>{"a.txt:ok", "b.bin:ok", "c.txt:fail"}));
+    EXPECT_EQ(r.errors, std::vector<int>{msg::CrcError});
+    EXPECT_EQ(AllFiles(cut / "out").size(), 2u);
+  }
+  {
     // The first volume by itself, without a handler: the entry it holds whole, nothing asked.
     const ZipRun r = RunZip(dir / "x.z01", dir / "out4");
     EXPECT_FALSE(r.Has(msg::EventNotAssigned));
     EXPECT_EQ(r.count, 1);
     EXPECT_EQ(AllFiles(dir / "out4"), std::vector<fs::path>{"a.txt"});
   }
-  // Cancel gives 25443: the entry that needed the volume is lost, the walk ends there.
+  // Cancel gives 25443: the entry that needed the volume is lost, and the walk ends at the next
+  // entry on that volume, asked for once more.
   const ZipRun r = RunZip(dir / "x.zip", dir / "out3", [&](ZipExtractor& z) {
     z.OnNextVolume = [&](ZipExtractor&, std::string&, int id, bool, bool& cancel) { cancel = id == 2; };
   });
-  EXPECT_TRUE(r.Has(msg::UserCanceled));
+  EXPECT_EQ(r.errors, (std::vector<int>{msg::UserCanceled, msg::CrcError, msg::UserCanceled}));
+  EXPECT_EQ(r.verdicts, (std::vector<std::string>{"a.txt:ok", "b.bin:fail"}));
   EXPECT_EQ(r.count, 1);
   EXPECT_TRUE(fs::exists(dir / "out3" / "a.txt"));
   EXPECT_FALSE(fs::exists(dir / "out3" / "b.bin"));
@@ -808,15 +983,25 @@ TEST(ZipReader, SpannedDisksAreAskedForInTurn) {
     };
     zip.OnGetZipNextDisk = [&](ZipExtractor&, const std::string& n, bool& cancel) {
       events.push_back("next " + n);
-      // The first time disk 3 is asked for, the user leaves disk 2 in the drive.
-      if (n != "3" || std::count(events.begin(), events.end(), "next 3") > 1) {
+      // The first time disk 2 is asked for, the user inserts a disk of that number without the
+      // archive's file; the first time disk 3 is, the user leaves disk 2 in the drive.
+      const auto asked = std::count(events.begin(), events.end(), "next " + n);
+      if (n == "2" && asked == 1) {
+        disk = 2;
+        fs::remove(archive);
+      } else if (n != "3" || asked > 1) {
         disk = std::stoi(n);
         WriteAll(archive, *disks[size_t(disk - 1)]);
       }
       cancel = false;
     };
+    std::vector<int> errors;
+    zip.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
+      errors.push_back(code);
+    };
     EXPECT_EQ(zip.Extract(), 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "next 2", "next 2", "next 3", "next 3"}));
+    EXPECT_EQ(errors, std::vector<int>{msg::OpenError});
     EXPECT_EQ(ReadAll(dir / "out4" / "a.txt"), kHello);
     EXPECT_EQ(ReadAll(dir / "out4" / "long.bin"), Noise(5000, 3));
   }
@@ -859,6 +1044,31 @@ TEST(ZipReader, HeadersEncipheredWithTheHeaderKeys) {
   const ZipRun r = RunBytes(a, dir);
   EXPECT_EQ(r.count, 1);
   EXPECT_EQ(ReadAll(dir / "out" / name), kHello);
+
+  // Every signature the variant uses, plain and enciphered, is known only as the kind it is for.
+  const struct {
+    uint32_t signature;
+    HeaderType kind;
+    bool enciphered;
+  } signatures[] = {
+      {0x04034B50, HeaderType::Local, false},   {0x04034D50, HeaderType::Local, false},
+      {0x04034C50, HeaderType::Local, true},    {0x04034E50, HeaderType::Local, true},
+      {0x02014B50, HeaderType::Central, false}, {0x02014D50, HeaderType::Central, false},
+      {0x02014C50, HeaderType::Central, true},  {0x02014E50, HeaderType::Central, true},
+      {0x06054B50, HeaderType::Ending, false},  {0x06055B50, HeaderType::Ending, false},
+      {0x06054C50, HeaderType::Ending, true},   {0x06055C50, HeaderType::Ending, true},
+  };
+  for (const auto& sig : signatures) {
+    for (const HeaderType wanted : {HeaderType::Local, HeaderType::Central, HeaderType::Ending}) {
+      const SignatureClass c = ClassifySignature(sig.signature, wanted);
+      const bool known = wanted == sig.kind;
+      EXPECT_EQ(c.Kind, known ? sig.kind : HeaderType::None) << std::hex << sig.signature << " " << int(wanted);
+      EXPECT_EQ(c.Enciphered, known && sig.enciphered) << std::hex << sig.signature;
+    }
+  }
+  for (const uint32_t other : {0x04034A50u, 0x04034F50u, 0x02014A50u, 0x06054D50u, 0x06056B50u, 0x08074B50u})
+    for (const HeaderType wanted : {HeaderType::Local, HeaderType::Central, HeaderType::Ending})
+      EXPECT_EQ(ClassifySignature(other, wanted).Kind, HeaderType::None) << std::hex << other;
 }
 
 TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
@@ -876,6 +1086,13 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   x = ReadExtraField(shortZip64.data(), shortZip64.size(), false, ones, ones, 0);
   EXPECT_TRUE(x.Zip64Uncompressed);
   EXPECT_FALSE(x.Zip64Compressed);
+  // The central form also holds the offset, after the sizes it replaces.
+  const Bytes central64 = field({1, 0, 16, 0, 9, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0});
+  x = ReadExtraField(central64.data(), central64.size(), true, 3, ones, ones);
+  EXPECT_EQ(std::tuple(x.Zip64Uncompressed, x.Zip64Compressed, x.Compressed, x.Zip64Offset, x.Offset),
+            std::tuple(false, true, 9u, true, 0x200000004u));
+  EXPECT_FALSE(ReadExtraField(central64.data(), central64.size(), false, 3, ones, ones).Zip64Offset);
+  EXPECT_TRUE(ReadExtraField(field({0x17, 0, 0, 0}).data(), 4, true, 0, 0, 0).Strong);
   const Bytes upper = field({0x64, 0, 6, 0, 1, 0, 2, 0, 3, 0});
   x = ReadExtraField(upper.data(), upper.size(), true, 0, 0, 0);
   EXPECT_EQ(std::tuple(x.HasUpper, x.UpperCompressed, x.UpperUncompressed, x.UpperOffset), std::tuple(true, 1, 2, 3));
