@@ -5,16 +5,20 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <fstream>
 
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/Label3D.h"
 #include "components/ui/PrintPreview.h"
 #include "platform/Cp932.h"
+#include "platform/LineFile.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/Shell.h"
 #include "platform/gui/StringGrid.h"
 #include "tests/analysis/EngineFixtures.h"
 #include "tests/support/QtApp.h"
@@ -61,9 +65,11 @@ QColor LastFill(gui::StringGrid& grid, int col, int row) {
 TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   App();
   auto day = OneVenueDay();
+  AddRace(*day, 10, 16, "2006", "05", 11);  // a race the race list does not hold gets no row
   const std::string dayName = ToCp932("2006年01月06日");
   HitWindow form(nullptr, *day, dayName, 10);
   EXPECT_EQ(form.QuinellaWideGrid->RowCount(), 11);
+  EXPECT_EQ(form.WinPlaceGrid->RowCount(), 11);
   auto rowOf = [](const gui::StringGrid& grid, int row) {
     QStringList cells;
     for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
@@ -119,17 +125,94 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   ASSERT_GE(fills.size(), 2u);
   EXPECT_EQ(fills[fills.size() / 2 - 1], QColor(255, 0, 255));
   EXPECT_EQ(fills.back(), QColor(255, 255, 0));
+
+  // A click selects a cell while the button is down; its release leaves no cell selected, on either tab.
+  form.show();
+  for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {
+    form.Tabs->setCurrentWidget(grid->parentWidget());
+    QCoreApplication::processEvents();
+    const QPoint at = grid->CellRect(3, 2).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &e);
+      EXPECT_EQ(grid->Selection().Empty(), type == QEvent::MouseButtonRelease);
+    }
+  }
 }
 
-TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnly) {
+TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnlyAndADayOpensTheWindowThatGoesWhenClosed) {
   App();
   auto day = OneVenueDay();
   gui::MessageRecorder messages;
+  // Whatever window opens is closed at once, so that a wrong opening ends rather than waits.
+  QPointer<QWidget> opened;
+  QString title;
+  auto closeWhatOpens = [&] {
+    QTimer::singleShot(0, [&] {
+      opened = QApplication::activeModalWidget();
+      if (opened) title = opened->windowTitle(), opened->close();
+    });
+  };
+  const std::string dayName = ToCp932("2006年01月06日");
+  auto noRaces = NewDay();
+  for (int s = 0; s < 10; ++s) AddRace(*noRaces, s, 16, "2006", "05", s + 1), noRaces->Races[s].HasData = 0;
+  closeWhatOpens();
   ShowHitWindow(nullptr, *day, "  ", 10);
-  ShowHitWindow(nullptr, *day, ToCp932("2006年01月06日"), 0);  // a load that stopped before the races
-  EXPECT_EQ(messages.Beeps(), 2);
-  EXPECT_EQ(messages.Texts(), (QStringList{QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。"),
-                                           QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
+  ShowHitWindow(nullptr, *day, dayName, 0);       // a load that stopped before the races
+  ShowHitWindow(nullptr, *noRaces, dayName, 10);  // a load that stopped before any race had data
+  QCoreApplication::processEvents();
+  EXPECT_EQ(opened, nullptr);
+  EXPECT_EQ(messages.Beeps(), 3);
+  EXPECT_EQ(messages.Texts(), QStringList(3, QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")));
+
+  messages.Clear();
+  closeWhatOpens();
+  ShowHitWindow(nullptr, *day, dayName, 10);
+  EXPECT_EQ(title, QString::fromUtf8("的中判定"));
+  EXPECT_TRUE(messages.Messages().empty());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(opened, nullptr) << "the closed window is gone";
+}
+
+// The day's report: written, opened and put on the clipboard; a file that cannot be saved is named to the user,
+// and then nothing is opened.
+TEST(HitWindow, TheHitReportIsOpenedAndCopiedOrItsFailureShown) {
+  App();
+  TempDir dir("hitreport");
+  auto day = OneVenueDay();
+  day->AppDir = dir.path();
+  for (int s : {8, 9}) day->Races[static_cast<size_t>(s)].UmaBan[0] = " 1";
+  day->Races[9].WidePay[1] = 560;
+  day->Races[8].WideComb[1] = " 1- 7", day->Races[8].WidePay[1] = 610;
+  QList<QUrl> opened;
+  gui::SetShellSink([&](const QUrl& u) { return opened << u, true; });
+  gui::MessageRecorder messages;
+  QApplication::clipboard()->setText("before");
+  const HitReportResult written = WriteHitReport(nullptr, *day, HitReportKind::All);
+  const std::filesystem::path tk = dir.path() / "HPupload" / "TK20060106.txt";
+  EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(tk.string()))});
+  Lines lines;
+  ASSERT_TRUE(ReadLines(tk, lines));
+  ASSERT_EQ(lines.size(), 3u);
+  QStringList shown;
+  for (const std::string& l : lines) shown << QString::fromStdString(FromCp932(l));
+  EXPECT_EQ(QApplication::clipboard()->text(), shown.join("\r\n") + "\r\n");
+  EXPECT_TRUE(messages.Messages().empty());
+
+  std::filesystem::remove(tk);
+  std::filesystem::create_directories(tk);  // the day's file cannot be saved
+  opened.clear();
+  QApplication::clipboard()->setText("before");
+  const HitReportResult failed = WriteHitReport(nullptr, *day, HitReportKind::All);
+  gui::SetShellSink(nullptr);
+  EXPECT_TRUE(opened.isEmpty());
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Warning);
+  EXPECT_TRUE(messages.Texts()[0].startsWith(QString::fromUtf8("的中レポートを保存できませんでした。\n") +
+                                             QString::fromStdString(tk.string()) + ": "))
+      << messages.Texts()[0].toStdString();
 }
 
 TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {

@@ -75,12 +75,13 @@ TEST(RacePageTexts, AgeCountsFromTheRaceYearNotFromToday) {
 class HitNotesTest : public ::testing::Test {
  protected:
   HitNotesTest() {
+    // The hits sit in the last ticket and the last payout entries.
     calc.Tickets[1] = " 1- 2";
-    calc.Tickets[2] = " 3- 5";
+    calc.Tickets[6] = " 3- 5";
     calc.Tickets[3] = "      ";
-    info.UmarenComb[1] = " 3- 5";
-    info.WakurenComb[1] = " 1- 2";
-    info.WideComb[2] = " 3- 5";
+    info.UmarenComb[3] = " 3- 5";
+    info.WakurenComb[3] = " 1- 2";
+    info.WideComb[7] = " 3- 5";
     info.WideComb[3] = "      ";
   }
   RaceInfo info;
@@ -90,18 +91,18 @@ class HitNotesTest : public ::testing::Test {
 TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
   calc.Over8Runners = 1;
   HitNotes n = MakeHitNotes(info, calc);
-  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
-  EXPECT_EQ(U(n.wide[2]), "←ﾜｲﾄﾞ的中");
+  EXPECT_EQ(U(n.quinella[6]), "←馬連的中");
+  EXPECT_EQ(U(n.wide[6]), "←ﾜｲﾄﾞ的中");
   EXPECT_EQ(n.quinella[1], "");
   EXPECT_EQ(n.wide[3], "");  // a blank ticket takes no part, even against a blank payout
   calc.Over8Runners = 0;     // 8 runners or fewer: the bracket payouts, still called a quinella hit
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(U(n.quinella[1]), "←馬連的中");
-  EXPECT_EQ(n.quinella[2], "");
-  info.WakurenComb[1] = "";  // no bracket payout at all: the quinella payouts
+  EXPECT_EQ(n.quinella[6], "");
+  info.WakurenComb[3] = "";  // no bracket payout at all: the quinella payouts
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(n.quinella[1], "");
-  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
+  EXPECT_EQ(U(n.quinella[6]), "←馬連的中");
 }
 
 TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
@@ -118,14 +119,15 @@ TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
 
 TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
   calc.UmarenOdds[1] = 12.34;  // " 1- 2"
-  calc.Tickets[4] = "99-99";   // not a pair of the table: no odds, no read outside it
+  calc.UmarenOdds[static_cast<size_t>(UmarenStrToIndex(" 3- 5"))] = 5.0;
+  calc.Tickets[2] = " 2- 3";  // odds 0
+  calc.Tickets[4] = "99-99";  // not a pair of the table: no odds, no read outside it
   info.YozMatched = 1;
   EXPECT_EQ(MakeHitNotes(info, calc).odds[1], "");
   info.Odds1Present = 1;
   const HitNotes n = MakeHitNotes(info, calc);
-  EXPECT_EQ(n.odds[1], "  12.3");
-  EXPECT_EQ(n.odds[2], "");  // odds 0
-  EXPECT_EQ(n.odds[4], "");
+  EXPECT_EQ((std::vector<std::string>(n.odds.begin() + 1, n.odds.end())),
+            (std::vector<std::string>{"  12.3", "", "", "", "", "   5.0"}));
 }
 
 class RacePageLayoutTest : public PrintingTest {
@@ -252,6 +254,25 @@ TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinL
     EXPECT_EQ(line->penWidth, r.newFrame ? thick : 1) << r.e;
     EXPECT_EQ(FindTextAt(page, 115, y + 25) != nullptr, r.newFrame) << r.e;
   }
+  // The column rules run from the table's top to its last row's bottom, the result columns' from under their
+  // title; the table's frame ends at the same bottom.
+  const auto units = [](int dev) { return qRound(dev * 254.0 / 600); };
+  QStringList rules;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Line && op.from.x() == op.to.x())
+      rules << QStringLiteral("%1:%2-%3").arg(units(op.from.x())).arg(units(op.from.y())).arg(units(op.to.y()));
+  QStringList want;
+  for (int x : {150, 200, 580, 700, 800, 850, 950, 1000, 1080, 1160, 1260, 1310, 1390, 1470, 1550})
+    want << QStringLiteral("%1:380-1459").arg(x);
+  want << "1630:420-1456"
+       << "1710:420-1456";
+  EXPECT_EQ(rules, want);
+  EXPECT_NE(FindLine(page, 1550, 420, 1820, 420), nullptr);
+  int frames = 0;
+  for (const auto& op : page.ops)
+    frames += op.kind == PreviewOp::Kind::Frame &&
+              op.rect == QRect(QPoint(Dev(100), Dev(380)), QPoint(Dev(1825) - 1, Dev(1459) - 1));
+  EXPECT_EQ(frames, 1);
   EXPECT_EQ(FindTextAt(page, 157, 380 + 83 * 12 + 25)->text, QStringLiteral("⑫"));
   EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
   EXPECT_EQ(FindTextAt(page, 515, 380 + 83 + 5)->text, QStringLiteral("牡4"));
@@ -261,6 +282,7 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   AddRace(*day, 0, 1, 12);
   RaceCalc& calc = day->Calcs[0];
   calc.Tickets[1] = " 1- 2";
+  calc.Tickets[6] = " 3- 4";  // the last ticket, after blank ones, on its own line
   calc.AxisHorse = 3;
   day->Races[0].UmarenComb[1] = " 1- 2";
   day->Races[0].WideComb[1] = " 1- 2";
@@ -268,6 +290,7 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   const PreviewPage& page = preview.Page(1);
   EXPECT_EQ(FindText(page, "←馬連的中")->from, QPoint(Dev(460), Dev(2090)));
   EXPECT_EQ(FindText(page, "←ﾜｲﾄﾞ的中")->from, QPoint(Dev(660), Dev(2090)));
+  EXPECT_EQ(FindText(page, " 3- 4")->from, QPoint(Dev(110), Dev(2290)));
   EXPECT_EQ(FindText(page, "買い目")->font.underline(), true);
   for (const QString& t : {QStringLiteral("馬連"), QStringLiteral(" 1- 2"), QStringLiteral("  4.0")})
     EXPECT_EQ(FindText(page, t)->font.pointSize(), 9) << t.toStdString();

@@ -114,6 +114,7 @@ TEST_F(FolderChooserTest, StatusLineAndFrames) {
   fv_.StatusHeader = "H ";
   fv_.Option = {ChooserOption::ReturnOnlyFSDirs};  // no status text
   Run([](FolderChooserDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "フォルダの参照");
     EXPECT_EQ(d.StatusText(), "");
     d.CancelButton->click();
   });
@@ -134,6 +135,26 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
   EXPECT_EQ(CenteredStart(0, 1920, 800), 560);
   EXPECT_EQ(CenteredStart(-1920, 0, 801), -1360) << "halves truncated towards zero";
   EXPECT_EQ(CenteredStart(0, 1, 800), -399);
+
+  // Centred on the screen, or on the window that owns the chooser.
+  QWidget owner;
+  owner.setGeometry(120, 80, 700, 500);
+  for (DialogPosition where : {DialogPosition::ScreenCenter, DialogPosition::ParentCenter}) {
+    FolderChooser centred(&owner);
+    centred.Position = where;
+    const QRect around = where == DialogPosition::ScreenCenter ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                               : owner.frameGeometry();
+    QPoint at, want;
+    QTimer::singleShot(0, [&] {
+      FolderChooserDialog& d = *centred.Dialog();
+      at = d.pos();
+      want = QPoint(CenteredStart(around.left(), around.left() + around.width(), d.width()),
+                    CenteredStart(around.top(), around.top() + around.height(), d.height()));
+      d.CancelButton->click();
+    });
+    centred.Execute();
+    EXPECT_EQ(at, want) << static_cast<int>(where);
+  }
 
   fv_.Position = DialogPosition::Designed;
   fv_.SetLeft(10);

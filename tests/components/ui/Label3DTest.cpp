@@ -183,6 +183,55 @@ TEST(Label3DTest, PathEllipsisKeepsTheRootAndTheFileName) {
                 oneShort = QString::fromUtf8("/.../2024年01月06日.jvRA");
   EXPECT_EQ(PathEllipsis(one, fm, fm.horizontalAdvance(oneShort)), oneShort);
   EXPECT_EQ(PathEllipsis(one, fm, 10), oneShort);
+  // Only the root and the file name: no folder to give up, so the name is cut at its left and keeps its end.
+  const QString bare = QString::fromUtf8("C:\\2024年01月06日.jvRA");
+  const QString cut = PathEllipsis(bare, fm, fm.horizontalAdvance(bare) / 2);
+  EXPECT_TRUE(cut.startsWith(QChar(0x2026)) && cut.endsWith(QStringLiteral(".jvRA"))) << cut.toStdString();
+  EXPECT_LE(fm.horizontalAdvance(cut), fm.horizontalAdvance(bare) / 2);
+}
+
+// Where the text goes inside the label: turned text by the horizontal alignment, level text by the layout, and a
+// caption too long for the label cut at its end.
+TEST(Label3DTest, TextKeepsToItsAlignmentLayoutAndWidth) {
+  test::App();
+  Label3D label(QStringLiteral("abc"));
+  label.resize(200, 80);
+  label.SetTextStyle(TextEffect::None);
+  label.SetEscapement(90);
+  std::vector<int> xs;
+  for (Qt::Alignment a : {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight}) {
+    label.SetAlignment(a);
+    const auto ops = TextOps(label);
+    ASSERT_EQ(ops.size(), 1u);
+    EXPECT_EQ(ops[0].degrees, 90);
+    xs.push_back(ops[0].from.x());
+  }
+  EXPECT_EQ(xs[0], 0);
+  EXPECT_GT(xs[2], 100) << "right-aligned turned text ends at the right edge";
+  EXPECT_EQ(xs[1], xs[2] / 2);
+
+  label.SetEscapement(0);
+  label.SetAlignment(Qt::AlignLeft);
+  struct Case {
+    Label3D::TextLayout layout;
+    int vertical;
+    bool single;
+  } layouts[] = {{Label3D::TextLayout::Top, Qt::AlignTop, false},
+                 {Label3D::TextLayout::Center, Qt::AlignVCenter, true},
+                 {Label3D::TextLayout::Bottom, Qt::AlignBottom, true}};
+  for (const Case& c : layouts) {
+    label.SetLayout(c.layout);
+    const int flags = TextOps(label).at(0).alignment;
+    EXPECT_EQ(flags & (Qt::AlignTop | Qt::AlignVCenter | Qt::AlignBottom), c.vertical) << static_cast<int>(c.layout);
+    EXPECT_EQ((flags & Qt::TextSingleLine) != 0, c.single) << static_cast<int>(c.layout);
+  }
+
+  label.SetCaption(QStringLiteral("a caption far wider than its label"));
+  label.resize(60, 20);
+  label.SetEllipsesStyle(EllipsisMode::End);
+  const QString shown = TextOps(label).at(0).text;
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("a")) && shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_LE(QFontMetrics(label.font()).horizontalAdvance(shown), 60);
 }
 
 TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {

@@ -201,6 +201,7 @@ TEST_F(PrintPreviewTest, ThePreviewShowsTheSheetAtItsZoomAndThePageInsideThePrin
   const int inkX = 10 + g.offsetX + 50, inkY = 10 + g.offsetY + 50;  // 10 cm at 96 dpi and half size is 189
   EXPECT_EQ(QColor(shot.pixel(inkX, inkY)), QColor(Qt::black));
   EXPECT_EQ(QColor(shot.pixel(10 + g.offsetX + 250, inkY)), QColor(Qt::white));
+  EXPECT_EQ(QColor(shot.pixel(inkX, 10 + g.offsetY + 250)), QColor(Qt::white));
 }
 
 }  // namespace
