@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <fstream>
+#include <tuple>
 
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/Label3D.h"
@@ -47,6 +48,15 @@ std::unique_ptr<DayModel> OneVenueDay() {
   day->GStats[TicketsIndex(BetType::Quinella, 0)] = 3;
   day->GStats[HitsIndex(BetType::Quinella, 0)] = 1;
   day->GStats[PayIndex(BetType::Quinella, 0)] = 1250;
+  // Each bet type its own figures: {tickets, hits, pay} for all venues, and a win figure for Tokyo.
+  for (auto [type, tickets, pay] :
+       {std::tuple{BetType::Wide, 4, 560}, std::tuple{BetType::Win, 2, 450}, std::tuple{BetType::Place, 2, 160}}) {
+    day->GStats[TicketsIndex(type, 0)] = tickets;
+    day->GStats[HitsIndex(type, 0)] = 1;
+    day->GStats[PayIndex(type, 0)] = pay;
+  }
+  day->GStats[TicketsIndex(BetType::Win, 1)] = 1;
+  day->GStats[PayIndex(BetType::Win, 1)] = 450;
   return day;
 }
 
@@ -112,6 +122,12 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
             (QStringList{QString::fromUtf8("  3点"), QString::fromUtf8("  1点"), QString::fromUtf8("  300円"),
                          QString::fromUtf8("   1250円"), QStringLiteral(" 416.7%")}));
   EXPECT_EQ(Caption(form.QuinellaWideSummary.values[2][0][4]), QString(7, ' '));
+  QStringList rates;
+  for (const auto* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary})
+    for (size_t k = 0; k < 4; ++k)
+      for (size_t b = 0; b < 2; ++b) rates << Caption(panel->values[k][b][4]).trimmed();
+  EXPECT_EQ(rates,
+            (QStringList{"416.7%", "140.0%", "", "", "", "", "", "", "225.0%", "80.0%", "450.0%", "", "", "", "", ""}));
 
   // The painter takes the blue-green-red integers: a wide hit is fuchsia, a missed wide payout yellow. It
   // paints the flags the texts were filled from, even when a day load inside the window changed the model.
@@ -236,8 +252,8 @@ TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
   const QString copy = QString::fromUtf8(
-      "的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
-      "単勝　：       \r\n複勝　：       \r\n");
+      "的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド： 140.0%\r\n"
+      "単勝　： 225.0%\r\n複勝　：  80.0%\r\n");
   for (QWidget* on : {label, static_cast<QWidget*>(form.QuinellaWideSummaryFrame)}) {
     QApplication::clipboard()->setText("before");
     mouse(on, QEvent::MouseButtonPress);
@@ -268,6 +284,7 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->from, at(100, 30));
   EXPECT_TRUE(title->font.bold() && title->font.underline());
+  EXPECT_EQ(title->font.pointSize(), 10);
   const PreviewOp* rate = textAt(QStringLiteral(" 416.7%"));
   ASSERT_NE(rate, nullptr);
   EXPECT_EQ(rate->from, at(1600, 150));
@@ -310,6 +327,22 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   const size_t drawn = page.ops.size();
   form.Preview->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
   EXPECT_EQ(form.Preview->Page(1).ops.size(), drawn);
+
+  // The other tab prints its own title, bet words and grid.
+  form.WinPlacePrintButton->click();
+  ASSERT_EQ(printer->JobTitles().size(), 2);
+  const PreviewPage& winPlace = form.Preview->Page(1);
+  QStringList words;
+  for (const auto& op : winPlace.ops)
+    if (op.kind == PreviewOp::Kind::Text && (op.from.x() == at(100, 0).x() || op.from.x() == at(350, 0).x()) &&
+        op.from.y() <= at(0, 30).y())
+      words << op.text;
+  for (const auto& op : winPlace.ops)
+    if (op.kind == PreviewOp::Kind::Text && op.from == at(350, 200)) words << op.text;
+  EXPECT_EQ(words, (QStringList{"的中判定表[単勝･複勝]　2006年01月06日", "複勝"}));
+  bool payShown = false;
+  for (const auto& op : winPlace.ops) payShown = payShown || (op.kind == PreviewOp::Kind::Text && op.text == "    160");
+  EXPECT_TRUE(payShown);
 }
 
 // The hidden layout button fills every summary label and every grid cell past the fixed columns, to the last.
@@ -319,7 +352,10 @@ TEST(HitWindow, LayoutSamplesFillEveryFigureAndCell) {
   HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
   form.LayoutSampleButton->click();
   for (HitWindow::SummaryPanel* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary}) {
-    EXPECT_EQ(panel->values[0][0][0]->Caption(), QString::fromUtf8("  1点"));
+    const auto& first = panel->values[0][0];
+    EXPECT_EQ((QStringList{first[0]->Caption(), first[1]->Caption(), first[2]->Caption(), first[3]->Caption(),
+                           first[4]->Caption()}),
+              (QStringList{"  1点", "  2点", "  300円", "      4円", "   5.0%"}));
     EXPECT_EQ(panel->values[3][1][4]->Caption(), QString::fromUtf8("  40.0%"));
   }
   for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {
@@ -338,7 +374,7 @@ TEST(HitWindow, WithoutAPrinterTheUserIsTold) {
   gui::MessageRecorder messages;
   auto day = OneVenueDay();
   HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  form.PrintWinPlaceTab();
+  form.WinPlacePrintButton->click();
   EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
   EXPECT_TRUE(printer->JobTitles().isEmpty());
 }
