@@ -137,9 +137,12 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
   EXPECT_EQ(CenteredStart(0, 1, 800), -399);
 
   // Centred on the screen, or on the window that owns the chooser.
+  // A dialog left to itself goes over a shown owner, else on the screen's centre: the owner is shown, away from
+  // the screen's centre, only when the dialog should not go over it.
   QWidget owner;
-  owner.setGeometry(120, 80, 700, 500);
+  owner.setGeometry(20, 30, 300, 200);
   for (DialogPosition where : {DialogPosition::ScreenCenter, DialogPosition::ParentCenter}) {
+    owner.setVisible(where == DialogPosition::ScreenCenter);
     FolderChooser centred(&owner);
     centred.Position = where;
     const QRect around = where == DialogPosition::ScreenCenter ? QGuiApplication::primaryScreen()->availableGeometry()
