@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <functional>
 
 #include "components/ui/Label3D.h"
@@ -65,31 +66,36 @@ TEST(Label3DTest, AnAutoSizedLabelFollowsItsCaptionFontAndTurn) {
   EXPECT_EQ(label.size(), wide);
 }
 
-TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
+// Each effect's passes, at their offsets and in their colours, before the main pass; a new label is raised.
+TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsetsAndColours) {
   test::App();
   Label3D label("ｵｯｽﾞ");
   label.resize(80, 20);
   label.SetFontColor(Qt::blue);
-
-  auto ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(1, 1));
-  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
-  EXPECT_EQ(ops[1].fontColor, QColor(Qt::blue));
-
-  label.SetTextStyle(TextEffect::Shadow);
+  const QString dark = label.palette().color(QPalette::Active, QPalette::Dark).name();
+  const QString light = label.palette().color(QPalette::Active, QPalette::Light).name();
+  ASSERT_NE(dark, light);
+  auto passes = [&] {
+    QStringList out;
+    for (const auto& op : TextOps(label))
+      out << QStringLiteral("%1,%2 %3").arg(op.rect.left()).arg(op.rect.top()).arg(op.fontColor.name());
+    return out;
+  };
+  const QString main = "0,0 #0000ff";
+  EXPECT_EQ(passes(), (QStringList{"1,1 " + dark, main}));
   label.SetShift(3);
-  ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
-
-  label.SetTextStyle(TextEffect::HeavyRecessed);
-  ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 3u);
-  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
-
-  label.SetTextStyle(TextEffect::None);
-  EXPECT_EQ(TextOps(label).size(), 1u);
+  const std::pair<TextEffect, QStringList> cases[] = {
+      {TextEffect::None, {main}},
+      {TextEffect::Recessed, {"1,1 " + light, main}},
+      {TextEffect::LightRaised, {"1,1 " + dark, "-1,-1 " + light, main}},
+      {TextEffect::HeavyRecessed, {"1,1 " + light, "-1,-1 " + dark, main}},
+      {TextEffect::Shadow, {"3,3 " + dark, main}},
+      {TextEffect::Raised, {"1,1 " + dark, main}},
+  };
+  for (const auto& [effect, want] : cases) {
+    label.SetTextStyle(effect);
+    EXPECT_EQ(passes(), want) << static_cast<int>(effect);
+  }
 }
 
 TEST(Label3DTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
@@ -106,27 +112,41 @@ TEST(Label3DTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
   EXPECT_EQ(off[1].fontColor, label.palette().color(QPalette::Disabled, QPalette::Text));
 }
 
-TEST(Label3DTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
+// The background in the label's colour unless transparent, and a frame of each border type.
+TEST(Label3DTest, BackgroundUnlessTransparentAndFramesFollowTheBorderType) {
   test::App();
   Label3D label("A");
   label.resize(40, 20);
-  label.SetTransparent(true);
+  label.SetColor(Qt::yellow);
+  auto shapes = [&] {
+    gui::RecordingCanvas c;
+    label.PaintTo(c);
+    QStringList out;
+    for (const auto& op : c.Ops()) {
+      if (op.kind == CanvasOp::Kind::Fill) out << "fill " + op.brush.name();
+      if (op.kind == CanvasOp::Kind::Frame) out << "frame " + op.pen.name();
+      if (op.kind == CanvasOp::Kind::Line)
+        out << QStringLiteral("%1,%2-%3,%4 %5")
+                   .arg(op.from.x())
+                   .arg(op.from.y())
+                   .arg(op.to.x())
+                   .arg(op.to.y())
+                   .arg(op.pen.name());
+    }
+    return out;
+  };
+  EXPECT_EQ(shapes(), QStringList{"fill #ffff00"});
   label.SetBorder(true);
-  label.SetBorderType(BorderKind::Recessed);
-  gui::RecordingCanvas c;
-  label.PaintTo(c);
-  std::vector<CanvasOp> lines;
-  for (const auto& op : c.Ops()) {
-    EXPECT_NE(op.kind, CanvasOp::Kind::Fill);
-    if (op.kind == CanvasOp::Kind::Line) lines.push_back(op);
-  }
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].pen, QColor(128, 128, 128));  // top and left grey
-  EXPECT_EQ(lines[2].pen, QColor(255, 255, 255));  // bottom and right white
+  EXPECT_EQ(shapes(), (QStringList{"fill #ffff00", "frame #000000"}));
+  label.SetTransparent(true);
+  label.SetBorderType(BorderKind::Recessed);  // top and left grey, bottom and right white
+  EXPECT_EQ(shapes(),
+            (QStringList{"0,19-0,0 #808080", "0,0-39,0 #808080", "39,0-39,19 #ffffff", "39,19-0,19 #ffffff"}));
+  label.SetBorderType(BorderKind::Raised);
+  EXPECT_EQ(shapes(),
+            (QStringList{"0,19-0,0 #ffffff", "0,0-39,0 #ffffff", "39,0-39,19 #808080", "39,19-0,19 #808080"}));
   label.SetBorderWidth(0);
-  gui::RecordingCanvas none;
-  label.PaintTo(none);
-  for (const auto& op : none.Ops()) EXPECT_NE(op.kind, CanvasOp::Kind::Line);
+  EXPECT_EQ(shapes(), QStringList());
 }
 
 TEST(Label3DTest, RotatedTextOffsetsPerQuadrant) {
@@ -222,10 +242,14 @@ TEST(Label3DTest, TextKeepsToItsAlignmentLayoutAndWidth) {
   for (const Case& c : layouts) {
     label.SetLayout(c.layout);
     const int flags = TextOps(label).at(0).alignment;
+    EXPECT_FALSE(flags & Qt::TextWordWrap);
     EXPECT_EQ(flags & (Qt::AlignTop | Qt::AlignVCenter | Qt::AlignBottom), c.vertical) << static_cast<int>(c.layout);
     EXPECT_EQ((flags & Qt::TextSingleLine) != 0, c.single) << static_cast<int>(c.layout);
   }
 
+  label.SetWordWrap(true);
+  EXPECT_TRUE(TextOps(label).at(0).alignment & Qt::TextWordWrap);
+  label.SetWordWrap(false);
   label.SetCaption(QStringLiteral("a caption far wider than its label"));
   label.resize(60, 20);
   label.SetEllipsesStyle(EllipsisMode::End);
@@ -253,8 +277,16 @@ TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
   label.Click();
   label.SetLabelStyle(LabelKind::Default);
   label.Click();
-  gui::SetShellSink(nullptr);
   EXPECT_EQ(clicks, 4);
+  // A left button let go over the label clicks it; another button, or one let go outside, does not.
+  label.resize(40, 20);
+  for (auto [at, button] : {std::pair{QPointF(5, 5), Qt::LeftButton}, std::pair{QPointF(5, 5), Qt::RightButton},
+                            std::pair{QPointF(45, 5), Qt::LeftButton}}) {
+    QMouseEvent release(QEvent::MouseButtonRelease, at, label.mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&label, &release);
+  }
+  gui::SetShellSink(nullptr);
+  EXPECT_EQ(clicks, 5);
   ASSERT_EQ(opened.size(), 2);
   EXPECT_EQ(opened[0].toString(), "mailto:info@example.jp");
   EXPECT_EQ(opened[1].toString(), "https://example.jp/");
