@@ -78,22 +78,23 @@ TEST_F(BatchPrintWindowTest, ZoomChoiceIsReadAndWrittenAsAnIndex) {
 TEST_F(BatchPrintWindowTest, ListsEveryRaceWithDataByCourseAndNumber) {
   day->Races[3].HasData = 0;
   day->Races[4].RaceKey.replace(8, 2, "42");  // a local course
+  AddRace(*day, kSlots - 1, 12, 12, "10");    // the day's last slot
   BatchPrintWindow form(*day);
   QStringList items;
   for (int k = 0; k < form.RaceCheckList->count(); ++k) {
     items << form.RaceCheckList->item(k)->text();
     EXPECT_EQ(form.RaceCheckList->item(k)->checkState(), Qt::Unchecked);
   }
-  EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R"}));
+  EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R", "小倉12R"}));
   auto ticks = [&] {
     QString t;
     for (int k = 0; k < form.RaceCheckList->count(); ++k) t += form.RaceCheckList->item(k)->checkState() ? 'x' : '-';
     return t;
   };
   form.TickAllButton->click();
-  EXPECT_EQ(ticks(), "xxxxx");
+  EXPECT_EQ(ticks(), "xxxxxx");
   form.UntickAllButton->click();
-  EXPECT_EQ(ticks(), "-----");
+  EXPECT_EQ(ticks(), "------");
   form.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(OverlappingChildren(*form.ControlBar), QStringList());
@@ -309,7 +310,7 @@ TEST(PrintCourseNameTest, CentralCoursesByNumberOthersByTheirOwnName) {
   struct Case {
     const char* code;
     const char* name;
-  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"}, {"  ", ""}};
+  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"}, {"  ", ""}, {"00", ""}, {"30", "門別"}};
   for (const auto& c : cases) EXPECT_EQ(FromCp932(PrintCourseName(c.code)), c.name) << c.code;
 }
 

@@ -142,6 +142,14 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   EXPECT_EQ(fills[fills.size() / 2 - 1], QColor(255, 0, 255));
   EXPECT_EQ(fills.back(), QColor(255, 255, 0));
 
+  // A full day of three venues: every race has its row, the last one too.
+  auto full = NewDay();
+  for (int s = 0; s < kSlots; ++s) AddRace(*full, s, 16, "2006", s < 24 ? (s < 12 ? "05" : "06") : "09", s % 12 + 1);
+  HitWindow fullForm(nullptr, *full, dayName, kSlots);
+  EXPECT_EQ(fullForm.QuinellaWideGrid->RowCount(), kSlots + 1);
+  EXPECT_EQ((QStringList{fullForm.QuinellaWideGrid->Cell(1, kSlots), fullForm.WinPlaceGrid->Cell(1, kSlots)}),
+            QStringList(2, QString::fromUtf8("阪神  1回 4日12R")));
+
   // A click selects a cell while the button is down; its release leaves no cell selected, on either tab.
   form.show();
   for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {

@@ -152,6 +152,13 @@ TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderO
   EXPECT_NE(FindText(bare, "テストステークス"), nullptr);
   EXPECT_EQ(FindText(bare, "馬名"), nullptr);
   EXPECT_EQ(FindText(bare, "買い目"), nullptr);
+
+  // A full day: a page for every slot to the last, and no more however many lines the list claims.
+  AddRace(*day, kSlots - 1, 12, 12, "09");
+  DrawRacePages(preview, *day, kSlots + 1, true);
+  ASSERT_EQ(preview.PageCount(), kSlots);
+  EXPECT_NE(FindText(preview.Page(kSlots), "阪神"), nullptr);
+  EXPECT_EQ(FindText(preview.Page(kSlots), "12")->from, QPoint(Dev(105), Dev(165)));
 }
 
 // The texts drawn with their top-left corner in [top, bottom) of the page, as "x,y size text" with x and y - top

@@ -3,7 +3,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <vector>
 
@@ -141,5 +143,25 @@ TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
     EXPECT_EQ(title, QString::fromUtf8(c.title));
     EXPECT_EQ(text, QStringLiteral("text"));
     EXPECT_EQ(icon, c.icon);
+  }
+  // The real box at its designed place, or else centred on the screen.
+  for (MessagePosition position : {MessagePosition::Designed, MessagePosition::ScreenCenter}) {
+    QPoint at, want;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      at = box->pos();
+      want = position == MessagePosition::Designed
+                 ? QPoint(30, 40)
+                 : MsgBoxTopLeft(-1, -1, box->sizeHint(), QGuiApplication::primaryScreen()->availableGeometry());
+      box->buttons().first()->click();
+    });
+    MessageDialog dlg;
+    dlg.DisplayMsg = QStringLiteral("text");
+    dlg.MsgPosition = position;
+    dlg.MsgLeft = 30;
+    dlg.MsgTop = 40;
+    dlg.Execute();
+    EXPECT_EQ(at, want) << static_cast<int>(position);
   }
 }
