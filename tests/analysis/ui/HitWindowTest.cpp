@@ -327,6 +327,15 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   int thick = form.Preview->SizeToDevice(5), thin = form.Preview->SizeToDevice(1);
   EXPECT_EQ((std::vector<int>{widths[0], widths[1], widths[2], widths[11], widths[12], widths[13], widths[28]}),
             (std::vector<int>{thick, thick, thin, thick, thick, thick, thick}));
+  // The rules span the grid at twice its screen size: 16 columns of 890 pixels in all, 11 rows of 24.
+  std::vector<std::pair<QPoint, QPoint>> rules;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Line) rules.emplace_back(op.from, op.to);
+  const int right = 100 + 2 * 890, bottom = 570 + 2 * 24 * 11;
+  EXPECT_EQ(
+      (std::vector{rules.front(), rules[11], rules.back()}),
+      (std::vector<std::pair<QPoint, QPoint>>{
+          {at(100, 570), at(right, 570)}, {at(100, bottom), at(right, bottom)}, {at(right, 570), at(right, bottom)}}));
   const PreviewOp* cell = textAt(QString::fromUtf8("東京  1回 4日10R"));
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2

@@ -248,7 +248,9 @@ TEST(Label3DTest, TextKeepsToItsAlignmentLayoutAndWidth) {
   }
 
   label.SetWordWrap(true);
+  label.SetFontBold(true);
   EXPECT_TRUE(TextOps(label).at(0).alignment & Qt::TextWordWrap);
+  EXPECT_TRUE(TextOps(label).at(0).bold);
   label.SetWordWrap(false);
   label.SetCaption(QStringLiteral("a caption far wider than its label"));
   label.resize(60, 20);
@@ -300,10 +302,13 @@ TEST(Label3DTest, HoverColoursALinkRedAndRestoresItsColour) {
   int enters = 0, exits = 0;
   label.OnMouseEnter = [&] { ++enters; };
   label.OnMouseExit = [&] { ++exits; };
-  label.MouseEntered();
+  // The pointer's own events, as the window system sends them.
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QCoreApplication::sendEvent(&label, &enter);
   EXPECT_EQ(label.FontColor(), QColor(Qt::red));
   EXPECT_TRUE(label.font().underline());
-  label.MouseLeft();
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(&label, &leave);
   EXPECT_EQ(label.FontColor(), QColor(Qt::blue));
   EXPECT_FALSE(label.font().underline());
   EXPECT_EQ(enters, 1);
