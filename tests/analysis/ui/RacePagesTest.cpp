@@ -118,16 +118,16 @@ TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
 }
 
 TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
-  calc.UmarenOdds[1] = 12.34;  // " 1- 2"
-  calc.UmarenOdds[static_cast<size_t>(UmarenStrToIndex(" 3- 5"))] = 5.0;
-  calc.Tickets[2] = " 2- 3";  // odds 0
+  calc.UmarenOdds[1] = 12.34;                                             // " 1- 2"
+  calc.UmarenOdds[static_cast<size_t>(UmarenStrToIndex(" 3- 5"))] = 1.0;  // the lowest odds there are
+  calc.Tickets[2] = " 2- 3";                                              // odds 0
   calc.Tickets[4] = "99-99";  // not a pair of the table: no odds, no read outside it
   info.YozMatched = 1;
   EXPECT_EQ(MakeHitNotes(info, calc).odds[1], "");
   info.Odds1Present = 1;
   const HitNotes n = MakeHitNotes(info, calc);
   EXPECT_EQ((std::vector<std::string>(n.odds.begin() + 1, n.odds.end())),
-            (std::vector<std::string>{"  12.3", "", "", "", "", "   5.0"}));
+            (std::vector<std::string>{"  12.3", "", "", "", "", "   1.0"}));
 }
 
 class RacePageLayoutTest : public PrintingTest {
