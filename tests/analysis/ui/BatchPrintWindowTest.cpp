@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QProcess>
@@ -98,6 +99,13 @@ TEST_F(BatchPrintWindowTest, ListsEveryRaceWithDataByCourseAndNumber) {
   form.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(OverlappingChildren(*form.ControlBar), QStringList());
+  for (const QGroupBox* box : form.ControlBar->findChildren<QGroupBox*>())
+    EXPECT_EQ(OverlappingChildren(*box), QStringList()) << box->title().toStdString();
+  EXPECT_EQ(form.UntickAllButton->y(), form.TickAllButton->y()) << "side by side under their title";
+  EXPECT_GT(form.UntickAllButton->x(), form.TickAllButton->geometry().right());
+  // A window the user can maximise and close.
+  EXPECT_TRUE(form.windowFlags().testFlags(Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                                           Qt::WindowSystemMenuHint));
 }
 
 TEST_F(BatchPrintWindowTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {

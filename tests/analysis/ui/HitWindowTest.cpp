@@ -64,13 +64,19 @@ std::unique_ptr<DayModel> OneVenueDay() {
 
 QString Caption(Label3D* l) { return l->Caption(); }
 
-// The colour a grid cell is filled with.
+// The colour a grid cell is filled with, after checking that its text is drawn over the fill, centred.
 QColor LastFill(gui::StringGrid& grid, int col, int row) {
   gui::RecordingCanvas canvas;
   grid.PaintCell(canvas, col, row, QRect(0, 0, 50, 24));
   QColor fill;
-  for (const auto& op : canvas.Ops())
-    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush;
+  QString text;
+  int alignment = 0;
+  for (const auto& op : canvas.Ops()) {
+    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush, text.clear();
+    if (op.kind == gui::CanvasOp::Kind::TextRect) text = op.text, alignment = op.alignment;
+  }
+  EXPECT_EQ(text, grid.Cell(col, row)) << col << "," << row;
+  EXPECT_EQ(alignment, static_cast<int>(Qt::AlignCenter)) << col << "," << row;
   return fill;
 }
 
@@ -238,6 +244,8 @@ TEST(HitWindow, TheHitReportIsOpenedAndCopiedOrItsFailureShown) {
   QApplication::clipboard()->setText("before");
   const HitReportResult written = WriteHitReport(nullptr, *day, HitReportKind::All);
   const std::filesystem::path tk = dir.path() / "HPupload" / "TK20060106.txt";
+  EXPECT_TRUE(written.written);
+  EXPECT_EQ(written.dayFile, tk);
   EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(tk.string()))});
   Lines lines;
   ASSERT_TRUE(ReadLines(tk, lines));
@@ -253,6 +261,8 @@ TEST(HitWindow, TheHitReportIsOpenedAndCopiedOrItsFailureShown) {
   QApplication::clipboard()->setText("before");
   const HitReportResult failed = WriteHitReport(nullptr, *day, HitReportKind::All);
   gui::SetShellSink(nullptr);
+  EXPECT_FALSE(failed.written);
+  EXPECT_EQ(failed.errors.size(), 1u);
   EXPECT_TRUE(opened.isEmpty());
   EXPECT_EQ(QApplication::clipboard()->text(), "before");
   ASSERT_EQ(messages.Messages().size(), 1u);
@@ -324,9 +334,19 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   for (const auto& op : page.ops)
     if (op.kind == PreviewOp::Kind::Text && op.from.y() == at(0, 100).y()) heads << op.text;
   EXPECT_EQ(heads, (QStringList{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}));
-  const PreviewOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
-  ASSERT_NE(wide, nullptr);
-  EXPECT_EQ(wide->from, at(350, 200));
+  // Each scope's name and the two bet words on its two lines: scope k at y 150 + 100k.
+  auto scopeWords = [&](const PreviewPage& printed) {
+    QStringList words;
+    for (int k = 0; k < 4; ++k)
+      for (const auto& op : printed.ops)
+        if (op.kind == PreviewOp::Kind::Text &&
+            (op.from == at(100, 150 + 100 * k) || op.from == at(350, 150 + 100 * k) ||
+             op.from == at(350, 200 + 100 * k)))
+          words << op.text;
+    return words;
+  };
+  EXPECT_EQ(scopeWords(page), (QStringList{"全場所", "馬連", "ﾜｲﾄﾞ", "東京  ", "馬連", "ﾜｲﾄﾞ", "――", "馬連", "ﾜｲﾄﾞ",
+                                           "――", "馬連", "ﾜｲﾄﾞ"}));
   // Every summary figure lands on its own line and column: scope k, bet b at y 150 + 100k + 50b.
   const HitWindow::SummaryPanel& panel = form.QuinellaWideSummary;
   const int valueX[5] = {600, 850, 1100, 1350, 1600};
@@ -376,14 +396,12 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   form.WinPlacePrintButton->click();
   ASSERT_EQ(printer->JobTitles().size(), 2);
   const PreviewPage& winPlace = form.Preview->Page(1);
-  QStringList words;
+  QStringList titles;
   for (const auto& op : winPlace.ops)
-    if (op.kind == PreviewOp::Kind::Text && (op.from.x() == at(100, 0).x() || op.from.x() == at(350, 0).x()) &&
-        op.from.y() <= at(0, 30).y())
-      words << op.text;
-  for (const auto& op : winPlace.ops)
-    if (op.kind == PreviewOp::Kind::Text && op.from == at(350, 200)) words << op.text;
-  EXPECT_EQ(words, (QStringList{"的中判定表[単勝･複勝]　2006年01月06日", "複勝"}));
+    if (op.kind == PreviewOp::Kind::Text && op.from == at(100, 30)) titles << op.text;
+  EXPECT_EQ(titles, QStringList{"的中判定表[単勝･複勝]　2006年01月06日"});
+  EXPECT_EQ(scopeWords(winPlace), (QStringList{"全場所", "単勝", "複勝", "東京  ", "単勝", "複勝", "――", "単勝", "複勝",
+                                               "――", "単勝", "複勝"}));
   bool payShown = false;
   for (const auto& op : winPlace.ops) payShown = payShown || (op.kind == PreviewOp::Kind::Text && op.text == "    160");
   EXPECT_TRUE(payShown);

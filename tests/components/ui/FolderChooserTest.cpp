@@ -123,6 +123,11 @@ TEST_F(FolderChooserTest, StatusLineAndFrames) {
   fv_.BorderStyle = DialogBorderStyle::Dialog;
   fv_.Text = kFolderChooserText;
   Run([&](FolderChooserDialog& d) {
+    // The folders' names only: no size, type or date columns.
+    const int columns = d.TreeView->model()->columnCount();
+    ASSERT_GT(columns, 1);
+    EXPECT_FALSE(d.TreeView->isColumnHidden(0));
+    for (int c = 1; c < columns; ++c) EXPECT_TRUE(d.TreeView->isColumnHidden(c)) << c;
     EXPECT_EQ(d.StatusBar, nullptr);
     EXPECT_TRUE(d.TextLabel->isVisible());
     EXPECT_EQ(test::OverlappingChildren(d), QStringList());
