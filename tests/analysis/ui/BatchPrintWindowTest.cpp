@@ -131,6 +131,13 @@ TEST_F(BatchPrintWindowTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
   form.PrintShownPageButton->click();
   EXPECT_EQ(PrintedRaceNumber(), "3");
   EXPECT_EQ(printer->JobTitles().size(), 3);
+
+  // Fewer pages than listed races: a ticked race without a page prints nothing, not the page printed before.
+  form.BuildPages(*day, 3, false);
+  form.UntickAllButton->click();
+  form.RaceCheckList->item(4)->setCheckState(Qt::Checked);
+  form.PrintTickedPagesButton->click();
+  EXPECT_EQ(printer->JobTitles().size(), 3);
 }
 
 // The pages of a PDF file (its page objects, not the page tree's).
@@ -318,7 +325,8 @@ TEST(PrintCourseNameTest, CentralCoursesByNumberOthersByTheirOwnName) {
   struct Case {
     const char* code;
     const char* name;
-  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"}, {"  ", ""}, {"00", ""}, {"30", "門別"}};
+  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"},
+               {"  ", ""},     {"00", ""},     {"11", ""},     {"30", "門別"}};
   for (const auto& c : cases) EXPECT_EQ(FromCp932(PrintCourseName(c.code)), c.name) << c.code;
 }
 

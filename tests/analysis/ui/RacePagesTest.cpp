@@ -302,7 +302,10 @@ TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinL
                          "110,896-140,951 clear", "110,979-140,1034 clear", "110,1145-140,1200 clear",
                          "110,1228-140,1283 clear", "110,1394-140,1449 clear"}));
   EXPECT_EQ(FindTextAt(page, 157, 380 + 83 * 12 + 25)->text, QStringLiteral("⑫"));
+  // The horse's name in the narrowed proportional face; the cells beside it in the fixed one at its own width.
   EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.stretch(), 88);
+  EXPECT_NE(FindTextAt(page, 515, 380 + 83 + 5)->font.stretch(), 88);
   EXPECT_EQ(FindTextAt(page, 515, 380 + 83 + 5)->text, QStringLiteral("牡4"));
 }
 
@@ -332,6 +335,11 @@ TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeA
   AddRace(*day, 0, 1, 12);
   DrawRacePages(preview, *day, 1, false);
   EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440), nullptr);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
+  // An axis horse past the 18 a race holds: its number, and no odds read from outside the table.
+  day->Calcs[0].AxisHorse = 19;
+  DrawRacePages(preview, *day, 1, false);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440)->text, QStringLiteral(" 19"));
   EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
 
   // Horse 1, with its win in the last win entry and its place in the last place entry (dead heats).

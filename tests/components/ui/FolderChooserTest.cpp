@@ -182,6 +182,9 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
 
 TEST_F(FolderChooserTest, DesignedPositionMustLieOnTheScreen) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  fv_.SetLeft(0);
+  fv_.SetTop(0);
+  EXPECT_EQ(QPoint(fv_.Left(), fv_.Top()), QPoint(0, 0));
   fv_.SetLeft(screen.width());
   fv_.SetTop(screen.height());
   EXPECT_TRUE(errors_.isEmpty());

@@ -79,6 +79,7 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   BoxRecorder rec(ModalResult::No);
   MessageDialog dlg;
   EXPECT_EQ(dlg.VisibleButtons, (MessageButtons{MessageButton::Ok}));
+  dlg.HelpContext = 7;
   std::vector<ModalResult> reported;
   dlg.OnButtonClick = [&](MessageDialog& sender, ModalResult result) {
     EXPECT_EQ(&sender, &dlg);
@@ -88,6 +89,7 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   EXPECT_EQ(dlg.Execute(), ModalResult::No);
   EXPECT_EQ(dlg.Result(), ModalResult::No);
   EXPECT_EQ(reported, std::vector<ModalResult>{ModalResult::No});
+  EXPECT_EQ(rec.requests.at(0).helpContext, 7);
 }
 
 // The real box, answered by a click on its one button: the caption of each button, the answer each click gives,
