@@ -1,12 +1,15 @@
 // The batch print window: its settings, the race list, printing the shown or the ticked pages, and the print
 // command that opens it.
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +37,14 @@ class BatchPrintWindowTest : public PrintingTest {
     ini.Loaded();
     return ini;
   }
+  // The race number printed in the black box of the last job's only page.
+  QString PrintedRaceNumber() {
+    if (printer->Pages().size() != 1) return QStringLiteral("%1 pages").arg(printer->Pages().size());
+    for (const auto& op : printer->Pages()[0])
+      if (op.kind == gui::CanvasOp::Kind::Text && op.from == QPoint(Dev(op.text.size() > 1 ? 105 : 120), Dev(165)))
+        return op.text;
+    return {};
+  }
   std::unique_ptr<DayModel> day = NewDay();
 };
 
@@ -46,36 +57,55 @@ TEST_F(BatchPrintWindowTest, ZoomChoiceIsReadAndWrittenAsAnIndex) {
   Ini().WriteInteger("PrintZoom", "ratio", 3);
   BatchPrintWindow form(*day);
   EXPECT_EQ(form.Preview->ZoomScale(), 100);
-  form.SetZoomIndex(0);
+  form.ZoomChoice->button(0)->click();
   EXPECT_EQ(form.Preview->ZoomScale(), 25);
   EXPECT_EQ(Ini().ReadInteger("PrintZoom", "ratio", -1), 0);
   Ini().WriteInteger("PrintZoom", "ratio", 9);  // a hand-edited value out of range
   BatchPrintWindow odd(*day);
   EXPECT_EQ(odd.Preview->ZoomScale(), 100);
+  EXPECT_TRUE(messages.Messages().empty());
+
+  // Settings that cannot be saved: the zoom still changes, and the user is told which file failed.
+  const std::string lost = (home.path() / "no" / "such" / "corvina.ini").string();
+  odd.Settings.SetFileName(lost);
+  odd.ZoomChoice->button(2)->click();
+  EXPECT_EQ(odd.Preview->ZoomScale(), 75);
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(messages.Texts()[0].contains(QString::fromStdString(lost))) << messages.Texts()[0].toStdString();
+  EXPECT_EQ(Ini().ReadInteger("PrintZoom", "ratio", -1), 3) << "as the window opened it, clamped";
 }
 
 TEST_F(BatchPrintWindowTest, ListsEveryRaceWithDataByCourseAndNumber) {
   day->Races[3].HasData = 0;
   day->Races[4].RaceKey.replace(8, 2, "42");  // a local course
+  AddRace(*day, kSlots - 1, 12, 12, "10");    // the day's last slot
   BatchPrintWindow form(*day);
   QStringList items;
   for (int k = 0; k < form.RaceCheckList->count(); ++k) {
     items << form.RaceCheckList->item(k)->text();
     EXPECT_EQ(form.RaceCheckList->item(k)->checkState(), Qt::Unchecked);
   }
-  EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R"}));
+  EXPECT_EQ(items, (QStringList{"中山01R", "阪神02R", "中山03R", "浦和05R", "中山06R", "小倉12R"}));
   auto ticks = [&] {
     QString t;
     for (int k = 0; k < form.RaceCheckList->count(); ++k) t += form.RaceCheckList->item(k)->checkState() ? 'x' : '-';
     return t;
   };
   form.TickAllButton->click();
-  EXPECT_EQ(ticks(), "xxxxx");
+  EXPECT_EQ(ticks(), "xxxxxx");
   form.UntickAllButton->click();
-  EXPECT_EQ(ticks(), "-----");
+  EXPECT_EQ(ticks(), "------");
   form.show();
   QCoreApplication::processEvents();
   EXPECT_EQ(OverlappingChildren(*form.ControlBar), QStringList());
+  for (const QGroupBox* box : form.ControlBar->findChildren<QGroupBox*>())
+    EXPECT_EQ(OverlappingChildren(*box), QStringList()) << box->title().toStdString();
+  EXPECT_EQ(form.UntickAllButton->y(), form.TickAllButton->y()) << "side by side under their title";
+  EXPECT_GT(form.UntickAllButton->x(), form.TickAllButton->geometry().right());
+  // A window the user can maximise and close.
+  EXPECT_TRUE(form.windowFlags().testFlags(Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+                                           Qt::WindowSystemMenuHint));
 }
 
 TEST_F(BatchPrintWindowTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
@@ -93,16 +123,20 @@ TEST_F(BatchPrintWindowTest, TickedPagesPrintAsOneJobEachAndTheShownPageAlone) {
   form.RaceCheckList->item(5)->setCheckState(Qt::Checked);
   form.PrintTickedPagesButton->click();
   EXPECT_EQ(printer->Events(), (std::vector<Event>{Event::BeginDoc, Event::EndDoc, Event::BeginDoc, Event::EndDoc}));
-  const auto& lastJob = printer->Pages();
-  ASSERT_EQ(lastJob.size(), 1u);
-  EXPECT_EQ(form.Preview->PrintFrom(), 6);
+  EXPECT_EQ(PrintedRaceNumber(), "6");
 
   form.PageSelector->ClickButton(gui::UpDown::Button::Up);
   form.PageSelector->ClickButton(gui::UpDown::Button::Up);
   EXPECT_EQ(form.Preview->PageNo(), 3);
   form.PrintShownPageButton->click();
-  EXPECT_EQ(form.Preview->PrintFrom(), 3);
-  EXPECT_EQ(form.Preview->PrintTo(), 3);
+  EXPECT_EQ(PrintedRaceNumber(), "3");
+  EXPECT_EQ(printer->JobTitles().size(), 3);
+
+  // Fewer pages than listed races: a ticked race without a page prints nothing, not the page printed before.
+  form.BuildPages(*day, 3, false);
+  form.UntickAllButton->click();
+  form.RaceCheckList->item(4)->setCheckState(Qt::Checked);
+  form.PrintTickedPagesButton->click();
   EXPECT_EQ(printer->JobTitles().size(), 3);
 }
 
@@ -195,6 +229,19 @@ TEST_F(BatchPrintWindowTest, ClosingSavesTheBoundsAndResetsThePaper) {
   BatchPrintWindow again(*day);
   EXPECT_EQ(again.pos(), QPoint(40, 30));
   EXPECT_EQ(again.size(), QSize(700, 500));
+  EXPECT_TRUE(messages.Messages().empty());
+
+  // Bounds that cannot be saved: the user is told which file failed, and the paper is reset all the same.
+  const std::string lost = (home.path() / "no" / "such" / "corvina.ini").string();
+  again.Settings.SetFileName(lost);
+  printer->SetPaper(13, gui::kLandscape);
+  again.show();
+  again.CloseButton->click();
+  EXPECT_FALSE(again.isVisible());
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Warning);
+  EXPECT_TRUE(messages.Texts()[0].contains(QString::fromStdString(lost))) << messages.Texts()[0].toStdString();
+  EXPECT_EQ(printer->PaperSize(), gui::kPaperA4);
 }
 
 TEST_F(BatchPrintWindowTest, OpensAtItsWidthWithEveryControlInViewAndPagesThroughWithSideBySideArrows) {
@@ -251,17 +298,35 @@ TEST_F(BatchPrintWindowTest, PrintCommandNeedsALoadedDayAndAPrinter) {
   EXPECT_EQ(messages.Beeps(), 2);
   EXPECT_EQ(messages.Texts(), (QStringList{"ﾃﾞｰﾀを読み込んでください。", "ﾃﾞｰﾀを読み込んでください。"}));
 
+  // With both, the window opens on the listed races' pages, with the local option's tick, until it is closed.
+  QStringList seen;
+  QTimer::singleShot(0, [&] {
+    auto* form = qobject_cast<BatchPrintWindow*>(QApplication::activeModalWidget());
+    if (!form) return;
+    seen << form->windowTitle() << QString::number(form->Preview->PageCount())
+         << QString::number(form->PageSelector->Max());
+    if (FindText(form->Preview->Page(1), "ローカルオプション有効")) seen << "local option";
+    form->CloseButton->click();
+  });
+  BatchPrintWindow::ShowForDay(*day, QStringLiteral("2024年01月06日"), 4, true, nullptr);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen, (QStringList{"コルヴィナ３　印刷", "4", "4", "local option"}));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(Ini().ReadInteger("Printlocate", "width", 0), 630) << "closed through the window's own end";
+
   messages.Clear();
   printer->SetInstalled(false);
   BatchPrintWindow::ShowForDay(*day, QStringLiteral("2024年01月06日"), 6, false, nullptr);
   EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(PrintCourseNameTest, CentralCoursesByNumberOthersByTheirOwnName) {
   struct Case {
     const char* code;
     const char* name;
-  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"}, {"  ", ""}};
+  } cases[] = {{"01", "札幌"}, {"10", "小倉"}, {"05", "東京"}, {"A4", "アメ"},
+               {"  ", ""},     {"00", ""},     {"11", ""},     {"30", "門別"}};
   for (const auto& c : cases) EXPECT_EQ(FromCp932(PrintCourseName(c.code)), c.name) << c.code;
 }
 

@@ -5,16 +5,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
+#include <algorithm>
+#include <array>
 #include <fstream>
+#include <tuple>
 
 #include "analysis/ui/HitWindow.h"
 #include "components/ui/Label3D.h"
 #include "components/ui/PrintPreview.h"
 #include "platform/Cp932.h"
+#include "platform/LineFile.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Printer.h"
+#include "platform/gui/Shell.h"
 #include "platform/gui/StringGrid.h"
 #include "tests/analysis/EngineFixtures.h"
 #include "tests/support/QtApp.h"
@@ -43,27 +50,44 @@ std::unique_ptr<DayModel> OneVenueDay() {
   day->GStats[TicketsIndex(BetType::Quinella, 0)] = 3;
   day->GStats[HitsIndex(BetType::Quinella, 0)] = 1;
   day->GStats[PayIndex(BetType::Quinella, 0)] = 1250;
+  // Each bet type its own figures: {tickets, hits, pay} for all venues, and a win figure for Tokyo.
+  for (auto [type, tickets, pay] :
+       {std::tuple{BetType::Wide, 4, 560}, std::tuple{BetType::Win, 2, 450}, std::tuple{BetType::Place, 2, 160}}) {
+    day->GStats[TicketsIndex(type, 0)] = tickets;
+    day->GStats[HitsIndex(type, 0)] = 1;
+    day->GStats[PayIndex(type, 0)] = pay;
+  }
+  day->GStats[TicketsIndex(BetType::Win, 1)] = 1;
+  day->GStats[PayIndex(BetType::Win, 1)] = 450;
   return day;
 }
 
 QString Caption(Label3D* l) { return l->Caption(); }
 
-// The colour a grid cell is filled with.
+// The colour a grid cell is filled with, after checking that its text is drawn over the fill, centred.
 QColor LastFill(gui::StringGrid& grid, int col, int row) {
   gui::RecordingCanvas canvas;
   grid.PaintCell(canvas, col, row, QRect(0, 0, 50, 24));
   QColor fill;
-  for (const auto& op : canvas.Ops())
-    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush;
+  QString text;
+  int alignment = 0;
+  for (const auto& op : canvas.Ops()) {
+    if (op.kind == gui::CanvasOp::Kind::Fill) fill = op.brush, text.clear();
+    if (op.kind == gui::CanvasOp::Kind::TextRect) text = op.text, alignment = op.alignment;
+  }
+  EXPECT_EQ(text, grid.Cell(col, row)) << col << "," << row;
+  EXPECT_EQ(alignment, static_cast<int>(Qt::AlignCenter)) << col << "," << row;
   return fill;
 }
 
 TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   App();
   auto day = OneVenueDay();
+  AddRace(*day, 10, 16, "2006", "05", 11);  // a race the race list does not hold gets no row
   const std::string dayName = ToCp932("2006年01月06日");
   HitWindow form(nullptr, *day, dayName, 10);
   EXPECT_EQ(form.QuinellaWideGrid->RowCount(), 11);
+  EXPECT_EQ(form.WinPlaceGrid->RowCount(), 11);
   auto rowOf = [](const gui::StringGrid& grid, int row) {
     QStringList cells;
     for (int c = 0; c < grid.ColCount(); ++c) cells << grid.Cell(c, row);
@@ -106,6 +130,12 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
             (QStringList{QString::fromUtf8("  3点"), QString::fromUtf8("  1点"), QString::fromUtf8("  300円"),
                          QString::fromUtf8("   1250円"), QStringLiteral(" 416.7%")}));
   EXPECT_EQ(Caption(form.QuinellaWideSummary.values[2][0][4]), QString(7, ' '));
+  QStringList rates;
+  for (const auto* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary})
+    for (size_t k = 0; k < 4; ++k)
+      for (size_t b = 0; b < 2; ++b) rates << Caption(panel->values[k][b][4]).trimmed();
+  EXPECT_EQ(rates,
+            (QStringList{"416.7%", "140.0%", "", "", "", "", "", "", "225.0%", "80.0%", "450.0%", "", "", "", "", ""}));
 
   // The painter takes the blue-green-red integers: a wide hit is fuchsia, a missed wide payout yellow. It
   // paints the flags the texts were filled from, even when a day load inside the window changed the model.
@@ -119,17 +149,127 @@ TEST(HitWindow, FillsRowsByRaceSlotAndShowsPlaceholdersForAOneVenueDay) {
   ASSERT_GE(fills.size(), 2u);
   EXPECT_EQ(fills[fills.size() / 2 - 1], QColor(255, 0, 255));
   EXPECT_EQ(fills.back(), QColor(255, 255, 0));
+
+  // A full day of three venues: every race has its row, the last one too.
+  auto full = NewDay();
+  for (int s = 0; s < kSlots; ++s) AddRace(*full, s, 16, "2006", s < 24 ? (s < 12 ? "05" : "06") : "09", s % 12 + 1);
+  HitWindow fullForm(nullptr, *full, dayName, kSlots);
+  EXPECT_EQ(fullForm.QuinellaWideGrid->RowCount(), kSlots + 1);
+  EXPECT_EQ((QStringList{fullForm.QuinellaWideGrid->Cell(1, kSlots), fullForm.WinPlaceGrid->Cell(1, kSlots)}),
+            QStringList(2, QString::fromUtf8("阪神  1回 4日12R")));
+
+  form.show();
+  QCoreApplication::processEvents();
+  // Each summary heading stands over its column of figures; each scope's figures on its name's line.
+  for (const HitWindow::SummaryPanel* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary}) {
+    form.Tabs->setCurrentWidget(panel->title->parentWidget()->parentWidget());
+    QCoreApplication::processEvents();
+    const auto labels = panel->title->parentWidget()->findChildren<Label3D*>();
+    for (size_t c = 0; c < 5; ++c) {
+      const auto head = std::find_if(labels.begin(), labels.end(), [&](Label3D* l) {
+        return l->Caption() ==
+               QString::fromUtf8(std::array{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}[c]);
+      });
+      ASSERT_NE(head, labels.end());
+      for (size_t k = 0; k < 4; ++k)
+        for (size_t b = 0; b < 2; ++b) {
+          const Label3D* figure = panel->values[k][b][c];
+          EXPECT_EQ(figure->x(), (*head)->x()) << k << b << c;
+          EXPECT_GT(figure->y(), (*head)->y());
+          EXPECT_EQ(figure->y() == panel->scopeNames[k]->y(), b == 0) << k << b << c;
+        }
+    }
+  }
+  // A click selects a cell while the button is down; its release leaves no cell selected, on either tab.
+  for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {
+    form.Tabs->setCurrentWidget(grid->parentWidget());
+    QCoreApplication::processEvents();
+    const QPoint at = grid->CellRect(3, 2).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &e);
+      EXPECT_EQ(grid->Selection().Empty(), type == QEvent::MouseButtonRelease);
+    }
+  }
 }
 
-TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnly) {
+TEST(HitWindow, NoDayOrNoRaceGivesTheMessageOnlyAndADayOpensTheWindowThatGoesWhenClosed) {
   App();
   auto day = OneVenueDay();
   gui::MessageRecorder messages;
+  // Whatever window opens is closed at once, so that a wrong opening ends rather than waits.
+  QPointer<QWidget> opened;
+  QString title;
+  auto closeWhatOpens = [&] {
+    QTimer::singleShot(0, [&] {
+      opened = QApplication::activeModalWidget();
+      if (opened) title = opened->windowTitle(), opened->close();
+    });
+  };
+  const std::string dayName = ToCp932("2006年01月06日");
+  auto noRaces = NewDay();
+  for (int s = 0; s < 10; ++s) AddRace(*noRaces, s, 16, "2006", "05", s + 1), noRaces->Races[s].HasData = 0;
+  closeWhatOpens();
   ShowHitWindow(nullptr, *day, "  ", 10);
-  ShowHitWindow(nullptr, *day, ToCp932("2006年01月06日"), 0);  // a load that stopped before the races
-  EXPECT_EQ(messages.Beeps(), 2);
-  EXPECT_EQ(messages.Texts(), (QStringList{QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。"),
-                                           QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")}));
+  ShowHitWindow(nullptr, *day, dayName, 0);       // a load that stopped before the races
+  ShowHitWindow(nullptr, *noRaces, dayName, 10);  // a load that stopped before any race had data
+  QCoreApplication::processEvents();
+  EXPECT_EQ(opened, nullptr);
+  EXPECT_EQ(messages.Beeps(), 3);
+  EXPECT_EQ(messages.Texts(), QStringList(3, QString::fromUtf8("ﾃﾞｰﾀを読み込んでください。")));
+
+  messages.Clear();
+  closeWhatOpens();
+  ShowHitWindow(nullptr, *day, dayName, 10);
+  EXPECT_EQ(title, QString::fromUtf8("的中判定"));
+  EXPECT_TRUE(messages.Messages().empty());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(opened, nullptr) << "the closed window is gone";
+}
+
+// The day's report: written, opened and put on the clipboard; a file that cannot be saved is named to the user,
+// and then nothing is opened.
+TEST(HitWindow, TheHitReportIsOpenedAndCopiedOrItsFailureShown) {
+  App();
+  TempDir dir("hitreport");
+  auto day = OneVenueDay();
+  day->AppDir = dir.path();
+  for (int s : {8, 9}) day->Races[static_cast<size_t>(s)].UmaBan[0] = " 1";
+  day->Races[9].WidePay[1] = 560;
+  day->Races[8].WideComb[1] = " 1- 7", day->Races[8].WidePay[1] = 610;
+  QList<QUrl> opened;
+  gui::SetShellSink([&](const QUrl& u) { return opened << u, true; });
+  gui::MessageRecorder messages;
+  QApplication::clipboard()->setText("before");
+  const HitReportResult written = WriteHitReport(nullptr, *day, HitReportKind::All);
+  const std::filesystem::path tk = dir.path() / "HPupload" / "TK20060106.txt";
+  EXPECT_TRUE(written.written);
+  EXPECT_EQ(written.dayFile, tk);
+  EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(tk.string()))});
+  Lines lines;
+  ASSERT_TRUE(ReadLines(tk, lines));
+  ASSERT_EQ(lines.size(), 3u);
+  QStringList shown;
+  for (const std::string& l : lines) shown << QString::fromStdString(FromCp932(l));
+  EXPECT_EQ(QApplication::clipboard()->text(), shown.join("\r\n") + "\r\n");
+  EXPECT_TRUE(messages.Messages().empty());
+
+  std::filesystem::remove(tk);
+  std::filesystem::create_directories(tk);  // the day's file cannot be saved
+  opened.clear();
+  QApplication::clipboard()->setText("before");
+  const HitReportResult failed = WriteHitReport(nullptr, *day, HitReportKind::All);
+  gui::SetShellSink(nullptr);
+  EXPECT_FALSE(failed.written);
+  EXPECT_EQ(failed.errors.size(), 1u);
+  EXPECT_TRUE(opened.isEmpty());
+  EXPECT_EQ(QApplication::clipboard()->text(), "before");
+  ASSERT_EQ(messages.Messages().size(), 1u);
+  EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Warning);
+  EXPECT_TRUE(messages.Texts()[0].startsWith(QString::fromUtf8("的中レポートを保存できませんでした。\n") +
+                                             QString::fromStdString(tk.string()) + ": "))
+      << messages.Texts()[0].toStdString();
 }
 
 TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
@@ -153,8 +293,8 @@ TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   std::ofstream(VerificationMarkerPath(dir.path())) << "";
   day->GStats.fill(0);  // a day load inside the window: the copy still gives the figures shown
   const QString copy = QString::fromUtf8(
-      "的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド：       \r\n"
-      "単勝　：       \r\n複勝　：       \r\n");
+      "的中判定\r\n2006年01月06日\r\n馬連　： 416.7%\r\nワイド： 140.0%\r\n"
+      "単勝　： 225.0%\r\n複勝　：  80.0%\r\n");
   for (QWidget* on : {label, static_cast<QWidget*>(form.QuinellaWideSummaryFrame)}) {
     QApplication::clipboard()->setText("before");
     mouse(on, QEvent::MouseButtonPress);
@@ -185,6 +325,7 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->from, at(100, 30));
   EXPECT_TRUE(title->font.bold() && title->font.underline());
+  EXPECT_EQ(title->font.pointSize(), 10);
   const PreviewOp* rate = textAt(QStringLiteral(" 416.7%"));
   ASSERT_NE(rate, nullptr);
   EXPECT_EQ(rate->from, at(1600, 150));
@@ -193,9 +334,19 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   for (const auto& op : page.ops)
     if (op.kind == PreviewOp::Kind::Text && op.from.y() == at(0, 100).y()) heads << op.text;
   EXPECT_EQ(heads, (QStringList{"買い点数", "的中点数", "買い金額", "回収金額", "回収率"}));
-  const PreviewOp* wide = textAt(QString::fromUtf8("ﾜｲﾄﾞ"));
-  ASSERT_NE(wide, nullptr);
-  EXPECT_EQ(wide->from, at(350, 200));
+  // Each scope's name and the two bet words on its two lines: scope k at y 150 + 100k.
+  auto scopeWords = [&](const PreviewPage& printed) {
+    QStringList words;
+    for (int k = 0; k < 4; ++k)
+      for (const auto& op : printed.ops)
+        if (op.kind == PreviewOp::Kind::Text &&
+            (op.from == at(100, 150 + 100 * k) || op.from == at(350, 150 + 100 * k) ||
+             op.from == at(350, 200 + 100 * k)))
+          words << op.text;
+    return words;
+  };
+  EXPECT_EQ(scopeWords(page), (QStringList{"全場所", "馬連", "ﾜｲﾄﾞ", "東京  ", "馬連", "ﾜｲﾄﾞ", "――", "馬連", "ﾜｲﾄﾞ",
+                                           "――", "馬連", "ﾜｲﾄﾞ"}));
   // Every summary figure lands on its own line and column: scope k, bet b at y 150 + 100k + 50b.
   const HitWindow::SummaryPanel& panel = form.QuinellaWideSummary;
   const int valueX[5] = {600, 850, 1100, 1350, 1600};
@@ -217,8 +368,21 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
     if (op.kind == PreviewOp::Kind::Line) widths.push_back(op.penWidth);
   ASSERT_EQ(widths.size(), 12u + 17u);
   int thick = form.Preview->SizeToDevice(5), thin = form.Preview->SizeToDevice(1);
-  EXPECT_EQ((std::vector<int>{widths[0], widths[1], widths[2], widths[11], widths[12], widths[13], widths[28]}),
-            (std::vector<int>{thick, thick, thin, thick, thick, thick, thick}));
+  std::vector<int> want{thick, thick};
+  want.insert(want.end(), 9, thin);
+  want.insert(want.end(), {thick, thick, thick});
+  want.insert(want.end(), 14, thin);
+  want.push_back(thick);
+  EXPECT_EQ(widths, want);
+  // The rules span the grid at twice its screen size: 16 columns of 890 pixels in all, 11 rows of 24.
+  std::vector<std::pair<QPoint, QPoint>> rules;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Line) rules.emplace_back(op.from, op.to);
+  const int right = 100 + 2 * 890, bottom = 570 + 2 * 24 * 11;
+  EXPECT_EQ(
+      (std::vector{rules.front(), rules[11], rules.back()}),
+      (std::vector<std::pair<QPoint, QPoint>>{
+          {at(100, 570), at(right, 570)}, {at(100, bottom), at(right, bottom)}, {at(right, 570), at(right, bottom)}}));
   const PreviewOp* cell = textAt(QString::fromUtf8("東京  1回 4日10R"));
   ASSERT_NE(cell, nullptr);
   EXPECT_EQ(cell->from, at(100 + 60 + 5, 570 + 10 * 48 + 5));  // column 1 after a 30-pixel column, scale 2
@@ -227,6 +391,20 @@ TEST(HitWindow, PrintsTitleSummaryAndGridInOneJob) {
   const size_t drawn = page.ops.size();
   form.Preview->PageCanvas().TextOut(0, 0, QStringLiteral("later"));
   EXPECT_EQ(form.Preview->Page(1).ops.size(), drawn);
+
+  // The other tab prints its own title, bet words and grid.
+  form.WinPlacePrintButton->click();
+  ASSERT_EQ(printer->JobTitles().size(), 2);
+  const PreviewPage& winPlace = form.Preview->Page(1);
+  QStringList titles;
+  for (const auto& op : winPlace.ops)
+    if (op.kind == PreviewOp::Kind::Text && op.from == at(100, 30)) titles << op.text;
+  EXPECT_EQ(titles, QStringList{"的中判定表[単勝･複勝]　2006年01月06日"});
+  EXPECT_EQ(scopeWords(winPlace), (QStringList{"全場所", "単勝", "複勝", "東京  ", "単勝", "複勝", "――", "単勝", "複勝",
+                                               "――", "単勝", "複勝"}));
+  bool payShown = false;
+  for (const auto& op : winPlace.ops) payShown = payShown || (op.kind == PreviewOp::Kind::Text && op.text == "    160");
+  EXPECT_TRUE(payShown);
 }
 
 // The hidden layout button fills every summary label and every grid cell past the fixed columns, to the last.
@@ -236,7 +414,10 @@ TEST(HitWindow, LayoutSamplesFillEveryFigureAndCell) {
   HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
   form.LayoutSampleButton->click();
   for (HitWindow::SummaryPanel* panel : {&form.QuinellaWideSummary, &form.WinPlaceSummary}) {
-    EXPECT_EQ(panel->values[0][0][0]->Caption(), QString::fromUtf8("  1点"));
+    const auto& first = panel->values[0][0];
+    EXPECT_EQ((QStringList{first[0]->Caption(), first[1]->Caption(), first[2]->Caption(), first[3]->Caption(),
+                           first[4]->Caption()}),
+              (QStringList{"  1点", "  2点", "  300円", "      4円", "   5.0%"}));
     EXPECT_EQ(panel->values[3][1][4]->Caption(), QString::fromUtf8("  40.0%"));
   }
   for (gui::StringGrid* grid : {form.QuinellaWideGrid, form.WinPlaceGrid}) {
@@ -255,7 +436,7 @@ TEST(HitWindow, WithoutAPrinterTheUserIsTold) {
   gui::MessageRecorder messages;
   auto day = OneVenueDay();
   HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);
-  form.PrintWinPlaceTab();
+  form.WinPlacePrintButton->click();
   EXPECT_EQ(messages.Texts(), QStringList{QString::fromUtf8(gui::kNoPrinterMessage)});
   EXPECT_TRUE(printer->JobTitles().isEmpty());
 }

@@ -75,12 +75,13 @@ TEST(RacePageTexts, AgeCountsFromTheRaceYearNotFromToday) {
 class HitNotesTest : public ::testing::Test {
  protected:
   HitNotesTest() {
+    // The hits sit in the last ticket and the last payout entries.
     calc.Tickets[1] = " 1- 2";
-    calc.Tickets[2] = " 3- 5";
+    calc.Tickets[6] = " 3- 5";
     calc.Tickets[3] = "      ";
-    info.UmarenComb[1] = " 3- 5";
-    info.WakurenComb[1] = " 1- 2";
-    info.WideComb[2] = " 3- 5";
+    info.UmarenComb[3] = " 3- 5";
+    info.WakurenComb[3] = " 1- 2";
+    info.WideComb[7] = " 3- 5";
     info.WideComb[3] = "      ";
   }
   RaceInfo info;
@@ -90,18 +91,18 @@ class HitNotesTest : public ::testing::Test {
 TEST_F(HitNotesTest, QuinellaAgainstTheRightPayoutsWideAlwaysBothWhereBothHit) {
   calc.Over8Runners = 1;
   HitNotes n = MakeHitNotes(info, calc);
-  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
-  EXPECT_EQ(U(n.wide[2]), "←ﾜｲﾄﾞ的中");
+  EXPECT_EQ(U(n.quinella[6]), "←馬連的中");
+  EXPECT_EQ(U(n.wide[6]), "←ﾜｲﾄﾞ的中");
   EXPECT_EQ(n.quinella[1], "");
   EXPECT_EQ(n.wide[3], "");  // a blank ticket takes no part, even against a blank payout
   calc.Over8Runners = 0;     // 8 runners or fewer: the bracket payouts, still called a quinella hit
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(U(n.quinella[1]), "←馬連的中");
-  EXPECT_EQ(n.quinella[2], "");
-  info.WakurenComb[1] = "";  // no bracket payout at all: the quinella payouts
+  EXPECT_EQ(n.quinella[6], "");
+  info.WakurenComb[3] = "";  // no bracket payout at all: the quinella payouts
   n = MakeHitNotes(info, calc);
   EXPECT_EQ(n.quinella[1], "");
-  EXPECT_EQ(U(n.quinella[2]), "←馬連的中");
+  EXPECT_EQ(U(n.quinella[6]), "←馬連的中");
 }
 
 TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
@@ -117,15 +118,16 @@ TEST_F(HitNotesTest, AxisNotesNeedAnAxisHorse) {
 }
 
 TEST_F(HitNotesTest, TicketOddsOnlyWithPredictionAndFirstSnapshot) {
-  calc.UmarenOdds[1] = 12.34;  // " 1- 2"
-  calc.Tickets[4] = "99-99";   // not a pair of the table: no odds, no read outside it
+  calc.UmarenOdds[1] = 12.34;                                             // " 1- 2"
+  calc.UmarenOdds[static_cast<size_t>(UmarenStrToIndex(" 3- 5"))] = 1.0;  // the lowest odds there are
+  calc.Tickets[2] = " 2- 3";                                              // odds 0
+  calc.Tickets[4] = "99-99";  // not a pair of the table: no odds, no read outside it
   info.YozMatched = 1;
   EXPECT_EQ(MakeHitNotes(info, calc).odds[1], "");
   info.Odds1Present = 1;
   const HitNotes n = MakeHitNotes(info, calc);
-  EXPECT_EQ(n.odds[1], "  12.3");
-  EXPECT_EQ(n.odds[2], "");  // odds 0
-  EXPECT_EQ(n.odds[4], "");
+  EXPECT_EQ((std::vector<std::string>(n.odds.begin() + 1, n.odds.end())),
+            (std::vector<std::string>{"  12.3", "", "", "", "", "   1.0"}));
 }
 
 class RacePageLayoutTest : public PrintingTest {
@@ -150,6 +152,13 @@ TEST_F(RacePageLayoutTest, OnePagePerListedRaceAndARaceWithoutDataGetsTheHeaderO
   EXPECT_NE(FindText(bare, "テストステークス"), nullptr);
   EXPECT_EQ(FindText(bare, "馬名"), nullptr);
   EXPECT_EQ(FindText(bare, "買い目"), nullptr);
+
+  // A full day: a page for every slot to the last, and no more however many lines the list claims.
+  AddRace(*day, kSlots - 1, 12, 12, "09");
+  DrawRacePages(preview, *day, kSlots + 1, true);
+  ASSERT_EQ(preview.PageCount(), kSlots);
+  EXPECT_NE(FindText(preview.Page(kSlots), "阪神"), nullptr);
+  EXPECT_EQ(FindText(preview.Page(kSlots), "12")->from, QPoint(Dev(105), Dev(165)));
 }
 
 // The texts drawn with their top-left corner in [top, bottom) of the page, as "x,y size text" with x and y - top
@@ -165,6 +174,24 @@ QStringList TextsBetween(const PreviewPage& page, int top, int bottom) {
                  .arg(units(op.from.y()) - top)
                  .arg(op.font.pointSize())
                  .arg(op.text);
+  return out;
+}
+
+// The lines (or, with `frames`, the outlined rectangles with their fill) drawn with their top in [top, bottom), as
+// "x1,y1-x2,y2" in 0.1 mm, in drawing order.
+QStringList ShapesBetween(const PreviewPage& page, int top, int bottom, bool frames = false) {
+  QStringList out;
+  const auto units = [](int dev) { return qRound(dev * 254.0 / 600); };
+  for (const auto& op : page.ops) {
+    if (op.kind != (frames ? PreviewOp::Kind::Frame : PreviewOp::Kind::Line)) continue;
+    const QPoint from = frames ? op.rect.topLeft() : op.from;
+    const QPoint to = frames ? op.rect.bottomRight() + QPoint(1, 1) : op.to;
+    if (units(from.y()) < top || units(from.y()) >= bottom) continue;
+    QString shape =
+        QStringLiteral("%1,%2-%3,%4").arg(units(from.x())).arg(units(from.y())).arg(units(to.x())).arg(units(to.y()));
+    if (frames) shape += op.brushClear ? QStringLiteral(" clear") : " " + op.brush.name();
+    out << shape;
+  }
   return out;
 }
 
@@ -252,8 +279,33 @@ TEST_F(RacePageLayoutTest, ANewFrameGetsAThickSeparatorAndABoxTheSameFrameAThinL
     EXPECT_EQ(line->penWidth, r.newFrame ? thick : 1) << r.e;
     EXPECT_EQ(FindTextAt(page, 115, y + 25) != nullptr, r.newFrame) << r.e;
   }
+  // The column rules run from the table's top to its last row's bottom, the result columns' from under their
+  // title; the table's frame ends at the same bottom.
+  const auto units = [](int dev) { return qRound(dev * 254.0 / 600); };
+  QStringList rules;
+  for (const auto& op : page.ops)
+    if (op.kind == PreviewOp::Kind::Line && op.from.x() == op.to.x())
+      rules << QStringLiteral("%1:%2-%3").arg(units(op.from.x())).arg(units(op.from.y())).arg(units(op.to.y()));
+  QStringList want;
+  for (int x : {150, 200, 580, 700, 800, 850, 950, 1000, 1080, 1160, 1260, 1310, 1390, 1470, 1550})
+    want << QStringLiteral("%1:380-1459").arg(x);
+  want << "1630:420-1456"
+       << "1710:420-1456";
+  EXPECT_EQ(rules, want);
+  EXPECT_NE(FindLine(page, 1550, 420, 1820, 420), nullptr);
+  // Every box of the page: the race number's, the two odds times', the tickets' title band, the table's header
+  // band and frame, and one frame-number box at each new frame's row.
+  EXPECT_EQ(ShapesBetween(page, 0, 2970, true),
+            (QStringList{"100,160-180,240 #000000", "210,305-410,345 clear", "610,305-810,345 clear",
+                         "300,1995-600,2035 #c0c0c0", "100,380-1825,466 #c0c0c0", "100,380-1825,1459 clear",
+                         "110,481-140,536 clear", "110,647-140,702 clear", "110,730-140,785 clear",
+                         "110,896-140,951 clear", "110,979-140,1034 clear", "110,1145-140,1200 clear",
+                         "110,1228-140,1283 clear", "110,1394-140,1449 clear"}));
   EXPECT_EQ(FindTextAt(page, 157, 380 + 83 * 12 + 25)->text, QStringLiteral("⑫"));
+  // The horse's name in the narrowed proportional face; the cells beside it in the fixed one at its own width.
   EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(FindTextAt(page, 205, 380 + 83 + 8)->font.stretch(), 88);
+  EXPECT_NE(FindTextAt(page, 515, 380 + 83 + 5)->font.stretch(), 88);
   EXPECT_EQ(FindTextAt(page, 515, 380 + 83 + 5)->text, QStringLiteral("牡4"));
 }
 
@@ -261,18 +313,21 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   AddRace(*day, 0, 1, 12);
   RaceCalc& calc = day->Calcs[0];
   calc.Tickets[1] = " 1- 2";
+  calc.Tickets[6] = " 3- 4";  // the last ticket, after blank ones, on its own line
+  calc.Note = ToCp932("本命");
   calc.AxisHorse = 3;
   day->Races[0].UmarenComb[1] = " 1- 2";
   day->Races[0].WideComb[1] = " 1- 2";
   DrawRacePages(preview, *day, 1, false);
   const PreviewPage& page = preview.Page(1);
-  EXPECT_EQ(FindText(page, "←馬連的中")->from, QPoint(Dev(460), Dev(2090)));
-  EXPECT_EQ(FindText(page, "←ﾜｲﾄﾞ的中")->from, QPoint(Dev(660), Dev(2090)));
+  EXPECT_EQ(TextsBetween(page, 1990, 2500),
+            (QStringList{"100,10 9 買い目", "350,10 9 本命", "110,60 9 馬連", "300,60 9 オッズ", "110,100 9  1- 2",
+                         "460,100 9 ←馬連的中", "660,100 9 ←ﾜｲﾄﾞ的中", "110,300 9  3- 4", "110,410 9 単勝",
+                         "300,410 9 オッズ", "150,450 9   3", "300,450 9    4.0"}));
+  EXPECT_EQ(ShapesBetween(page, 1990, 2500),
+            (QStringList{"100,2085-850,2085", "100,2335-850,2335", "100,2435-850,2435", "100,2485-850,2485"}));
   EXPECT_EQ(FindText(page, "買い目")->font.underline(), true);
-  for (const QString& t : {QStringLiteral("馬連"), QStringLiteral(" 1- 2"), QStringLiteral("  4.0")})
-    EXPECT_EQ(FindText(page, t)->font.pointSize(), 9) << t.toStdString();
-  EXPECT_EQ(FindTextAt(page, 150, 2440)->text, QStringLiteral("  3"));
-  EXPECT_EQ(FindTextAt(page, 300, 2440)->text, QStringLiteral("   4.0"));
+  EXPECT_EQ(FindText(page, "馬連")->font.underline(), false);
   EXPECT_EQ(FindLine(page, 100, 2435, 850, 2435)->penWidth, 1);
 }
 
@@ -280,6 +335,11 @@ TEST_F(RacePageLayoutTest, NoAxisHorseLeavesItsLineEmptyAndHorseOneIsAnAxisLikeA
   AddRace(*day, 0, 1, 12);
   DrawRacePages(preview, *day, 1, false);
   EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440), nullptr);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
+  // An axis horse past the 18 a race holds: its number, and no odds read from outside the table.
+  day->Calcs[0].AxisHorse = 19;
+  DrawRacePages(preview, *day, 1, false);
+  EXPECT_EQ(FindTextAt(preview.Page(1), 150, 2440)->text, QStringLiteral(" 19"));
   EXPECT_EQ(FindTextAt(preview.Page(1), 300, 2440), nullptr);
 
   // Horse 1, with its win in the last win entry and its place in the last place entry (dead heats).

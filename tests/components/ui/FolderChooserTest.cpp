@@ -114,6 +114,7 @@ TEST_F(FolderChooserTest, StatusLineAndFrames) {
   fv_.StatusHeader = "H ";
   fv_.Option = {ChooserOption::ReturnOnlyFSDirs};  // no status text
   Run([](FolderChooserDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "フォルダの参照");
     EXPECT_EQ(d.StatusText(), "");
     d.CancelButton->click();
   });
@@ -122,6 +123,11 @@ TEST_F(FolderChooserTest, StatusLineAndFrames) {
   fv_.BorderStyle = DialogBorderStyle::Dialog;
   fv_.Text = kFolderChooserText;
   Run([&](FolderChooserDialog& d) {
+    // The folders' names only: no size, type or date columns.
+    const int columns = d.TreeView->model()->columnCount();
+    ASSERT_GT(columns, 1);
+    EXPECT_FALSE(d.TreeView->isColumnHidden(0));
+    for (int c = 1; c < columns; ++c) EXPECT_TRUE(d.TreeView->isColumnHidden(c)) << c;
     EXPECT_EQ(d.StatusBar, nullptr);
     EXPECT_TRUE(d.TextLabel->isVisible());
     EXPECT_EQ(test::OverlappingChildren(d), QStringList());
@@ -134,6 +140,29 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
   EXPECT_EQ(CenteredStart(0, 1920, 800), 560);
   EXPECT_EQ(CenteredStart(-1920, 0, 801), -1360) << "halves truncated towards zero";
   EXPECT_EQ(CenteredStart(0, 1, 800), -399);
+
+  // Centred on the screen, or on the window that owns the chooser.
+  // A dialog left to itself goes over a shown owner, else on the screen's centre: the owner is shown, away from
+  // the screen's centre, only when the dialog should not go over it.
+  QWidget owner;
+  owner.setGeometry(20, 30, 300, 200);
+  for (DialogPosition where : {DialogPosition::ScreenCenter, DialogPosition::ParentCenter}) {
+    owner.setVisible(where == DialogPosition::ScreenCenter);
+    FolderChooser centred(&owner);
+    centred.Position = where;
+    const QRect around = where == DialogPosition::ScreenCenter ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                               : owner.frameGeometry();
+    QPoint at, want;
+    QTimer::singleShot(0, [&] {
+      FolderChooserDialog& d = *centred.Dialog();
+      at = d.pos();
+      want = QPoint(CenteredStart(around.left(), around.left() + around.width(), d.width()),
+                    CenteredStart(around.top(), around.top() + around.height(), d.height()));
+      d.CancelButton->click();
+    });
+    centred.Execute();
+    EXPECT_EQ(at, want) << static_cast<int>(where);
+  }
 
   fv_.Position = DialogPosition::Designed;
   fv_.SetLeft(10);
@@ -153,6 +182,9 @@ TEST_F(FolderChooserTest, PlacementAndTheRectangleOfTheLastClose) {
 
 TEST_F(FolderChooserTest, DesignedPositionMustLieOnTheScreen) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  fv_.SetLeft(0);
+  fv_.SetTop(0);
+  EXPECT_EQ(QPoint(fv_.Left(), fv_.Top()), QPoint(0, 0));
   fv_.SetLeft(screen.width());
   fv_.SetTop(screen.height());
   EXPECT_TRUE(errors_.isEmpty());

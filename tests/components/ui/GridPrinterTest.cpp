@@ -80,6 +80,15 @@ TEST(GridPrinterTest, SheetsRunDownFirstThenAcrossBetweenTheirPageEventsAndTheHe
       ASSERT_FALSE(texts.empty());
       EXPECT_EQ(texts.front().text, QString("%1,%2").arg(c * colsPerSheet).arg(r * rowsPerSheet));
     }
+  // Every cell is printed once, the last row and column too.
+  QStringList printed, cells;
+  for (const auto& page : printer->Pages())
+    for (const auto& op : OfKind(page, Kind::TextRect)) printed << op.text;
+  for (int r = 0; r < 90; ++r)
+    for (int c = 0; c < 12; ++c) cells << QString("%1,%2").arg(c).arg(r);
+  printed.sort();
+  cells.sort();
+  EXPECT_EQ(printed, cells);
   int headers = 0;
   for (const auto& page : printer->Pages()) {
     for (const auto& op : OfKind(page, Kind::TextRect)) headers += op.text.endsWith(",0");
@@ -122,6 +131,7 @@ TEST(GridPrinterTest, CellsAreScaledFramedEdgeToEdgeAndWrittenInTheGridsFont) {
   EXPECT_EQ(frames[0].rect.bottom(), frames[3].rect.top());
   // The text is clipped to its own cell, never into the next.
   EXPECT_LT(texts[1].rect.right(), frames[2].rect.left());
+  EXPECT_EQ(texts[0].rect.bottomRight(), frames[0].rect.bottomRight() - QPoint(1, 1));
   for (const auto& t : texts) {
     EXPECT_EQ(t.fontPoints, 9) << "cells keep the grid's font after the title's";
     EXPECT_EQ(t.fontColor, QColor(Qt::black));

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMouseEvent>
 #include <functional>
+#include <tuple>
 
 #include "components/ui/Label3D.h"
 #include "platform/gui/Canvas.h"
@@ -65,31 +67,40 @@ TEST(Label3DTest, AnAutoSizedLabelFollowsItsCaptionFontAndTurn) {
   EXPECT_EQ(label.size(), wide);
 }
 
-TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsets) {
+// Each effect's passes, at their offsets and in their colours, before the main pass; a new label is raised.
+TEST(Label3DTest, EffectPassesComeBeforeTheMainPassAtTheirOffsetsAndColours) {
   test::App();
   Label3D label("ｵｯｽﾞ");
   label.resize(80, 20);
   label.SetFontColor(Qt::blue);
-
-  auto ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(1, 1));
-  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(0, 0));
-  EXPECT_EQ(ops[1].fontColor, QColor(Qt::blue));
-
-  label.SetTextStyle(TextEffect::Shadow);
+  const QString dark = label.palette().color(QPalette::Active, QPalette::Dark).name();
+  const QString light = label.palette().color(QPalette::Active, QPalette::Light).name();
+  ASSERT_NE(dark, light);
+  auto passes = [&] {
+    QStringList out;
+    for (const auto& op : TextOps(label))  // every pass without a background box, so none covers another
+      out << QStringLiteral("%1,%2 %3%4")
+                 .arg(op.rect.left())
+                 .arg(op.rect.top())
+                 .arg(op.fontColor.name())
+                 .arg(op.brushClear ? "" : " boxed");
+    return out;
+  };
+  const QString main = "0,0 #0000ff";
+  EXPECT_EQ(passes(), (QStringList{"1,1 " + dark, main}));
   label.SetShift(3);
-  ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].rect.topLeft(), QPoint(3, 3));
-
-  label.SetTextStyle(TextEffect::HeavyRecessed);
-  ops = TextOps(label);
-  ASSERT_EQ(ops.size(), 3u);
-  EXPECT_EQ(ops[1].rect.topLeft(), QPoint(-1, -1));
-
-  label.SetTextStyle(TextEffect::None);
-  EXPECT_EQ(TextOps(label).size(), 1u);
+  const std::pair<TextEffect, QStringList> cases[] = {
+      {TextEffect::None, {main}},
+      {TextEffect::Recessed, {"1,1 " + light, main}},
+      {TextEffect::LightRaised, {"1,1 " + dark, "-1,-1 " + light, main}},
+      {TextEffect::HeavyRecessed, {"1,1 " + light, "-1,-1 " + dark, main}},
+      {TextEffect::Shadow, {"3,3 " + dark, main}},
+      {TextEffect::Raised, {"1,1 " + dark, main}},
+  };
+  for (const auto& [effect, want] : cases) {
+    label.SetTextStyle(effect);
+    EXPECT_EQ(passes(), want) << static_cast<int>(effect);
+  }
 }
 
 TEST(Label3DTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
@@ -106,27 +117,41 @@ TEST(Label3DTest, DisabledLabelDrawsItsMainPassInGreyOverTheSameEffect) {
   EXPECT_EQ(off[1].fontColor, label.palette().color(QPalette::Disabled, QPalette::Text));
 }
 
-TEST(Label3DTest, TransparentLabelFillsNothingAndFramesFollowTheBorderType) {
+// The background in the label's colour unless transparent, and a frame of each border type.
+TEST(Label3DTest, BackgroundUnlessTransparentAndFramesFollowTheBorderType) {
   test::App();
   Label3D label("A");
   label.resize(40, 20);
-  label.SetTransparent(true);
+  label.SetColor(Qt::yellow);
+  auto shapes = [&] {
+    gui::RecordingCanvas c;
+    label.PaintTo(c);
+    QStringList out;
+    for (const auto& op : c.Ops()) {
+      if (op.kind == CanvasOp::Kind::Fill) out << "fill " + op.brush.name();
+      if (op.kind == CanvasOp::Kind::Frame) out << "frame " + op.pen.name();
+      if (op.kind == CanvasOp::Kind::Line)
+        out << QStringLiteral("%1,%2-%3,%4 %5")
+                   .arg(op.from.x())
+                   .arg(op.from.y())
+                   .arg(op.to.x())
+                   .arg(op.to.y())
+                   .arg(op.pen.name());
+    }
+    return out;
+  };
+  EXPECT_EQ(shapes(), QStringList{"fill #ffff00"});
   label.SetBorder(true);
-  label.SetBorderType(BorderKind::Recessed);
-  gui::RecordingCanvas c;
-  label.PaintTo(c);
-  std::vector<CanvasOp> lines;
-  for (const auto& op : c.Ops()) {
-    EXPECT_NE(op.kind, CanvasOp::Kind::Fill);
-    if (op.kind == CanvasOp::Kind::Line) lines.push_back(op);
-  }
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].pen, QColor(128, 128, 128));  // top and left grey
-  EXPECT_EQ(lines[2].pen, QColor(255, 255, 255));  // bottom and right white
+  EXPECT_EQ(shapes(), (QStringList{"fill #ffff00", "frame #000000"}));
+  label.SetTransparent(true);
+  label.SetBorderType(BorderKind::Recessed);  // top and left grey, bottom and right white
+  EXPECT_EQ(shapes(),
+            (QStringList{"0,19-0,0 #808080", "0,0-39,0 #808080", "39,0-39,19 #ffffff", "39,19-0,19 #ffffff"}));
+  label.SetBorderType(BorderKind::Raised);
+  EXPECT_EQ(shapes(),
+            (QStringList{"0,19-0,0 #ffffff", "0,0-39,0 #ffffff", "39,0-39,19 #808080", "39,19-0,19 #808080"}));
   label.SetBorderWidth(0);
-  gui::RecordingCanvas none;
-  label.PaintTo(none);
-  for (const auto& op : none.Ops()) EXPECT_NE(op.kind, CanvasOp::Kind::Line);
+  EXPECT_EQ(shapes(), QStringList());
 }
 
 TEST(Label3DTest, RotatedTextOffsetsPerQuadrant) {
@@ -183,6 +208,61 @@ TEST(Label3DTest, PathEllipsisKeepsTheRootAndTheFileName) {
                 oneShort = QString::fromUtf8("/.../2024年01月06日.jvRA");
   EXPECT_EQ(PathEllipsis(one, fm, fm.horizontalAdvance(oneShort)), oneShort);
   EXPECT_EQ(PathEllipsis(one, fm, 10), oneShort);
+  // Only the root and the file name: no folder to give up, so the name is cut at its left and keeps its end.
+  const QString bare = QString::fromUtf8("C:\\2024年01月06日.jvRA");
+  const QString cut = PathEllipsis(bare, fm, fm.horizontalAdvance(bare) / 2);
+  EXPECT_TRUE(cut.startsWith(QChar(0x2026)) && cut.endsWith(QStringLiteral(".jvRA"))) << cut.toStdString();
+  EXPECT_LE(fm.horizontalAdvance(cut), fm.horizontalAdvance(bare) / 2);
+}
+
+// Where the text goes inside the label: turned text by the horizontal alignment, level text by the layout, and a
+// caption too long for the label cut at its end.
+TEST(Label3DTest, TextKeepsToItsAlignmentLayoutAndWidth) {
+  test::App();
+  Label3D label(QStringLiteral("abc"));
+  label.resize(200, 80);
+  label.SetTextStyle(TextEffect::None);
+  label.SetEscapement(90);
+  std::vector<int> xs;
+  for (Qt::Alignment a : {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight}) {
+    label.SetAlignment(a);
+    const auto ops = TextOps(label);
+    ASSERT_EQ(ops.size(), 1u);
+    EXPECT_EQ(ops[0].degrees, 90);
+    xs.push_back(ops[0].from.x());
+  }
+  EXPECT_EQ(xs[0], 0);
+  EXPECT_GT(xs[2], 100) << "right-aligned turned text ends at the right edge";
+  EXPECT_EQ(xs[1], xs[2] / 2);
+
+  label.SetEscapement(0);
+  label.SetAlignment(Qt::AlignLeft);
+  struct Case {
+    Label3D::TextLayout layout;
+    int vertical;
+    bool single;
+  } layouts[] = {{Label3D::TextLayout::Top, Qt::AlignTop, false},
+                 {Label3D::TextLayout::Center, Qt::AlignVCenter, true},
+                 {Label3D::TextLayout::Bottom, Qt::AlignBottom, true}};
+  for (const Case& c : layouts) {
+    label.SetLayout(c.layout);
+    const int flags = TextOps(label).at(0).alignment;
+    EXPECT_FALSE(flags & Qt::TextWordWrap);
+    EXPECT_EQ(flags & (Qt::AlignTop | Qt::AlignVCenter | Qt::AlignBottom), c.vertical) << static_cast<int>(c.layout);
+    EXPECT_EQ((flags & Qt::TextSingleLine) != 0, c.single) << static_cast<int>(c.layout);
+  }
+
+  label.SetWordWrap(true);
+  label.SetFontBold(true);
+  EXPECT_TRUE(TextOps(label).at(0).alignment & Qt::TextWordWrap);
+  EXPECT_TRUE(TextOps(label).at(0).bold);
+  label.SetWordWrap(false);
+  label.SetCaption(QStringLiteral("a caption far wider than its label"));
+  label.resize(60, 20);
+  label.SetEllipsesStyle(EllipsisMode::End);
+  const QString shown = TextOps(label).at(0).text;
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("a")) && shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_LE(QFontMetrics(label.font()).horizontalAdvance(shown), 60);
 }
 
 TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
@@ -204,8 +284,18 @@ TEST(Label3DTest, LinksOpenTheirAddressAndAlwaysFireOnClick) {
   label.Click();
   label.SetLabelStyle(LabelKind::Default);
   label.Click();
-  gui::SetShellSink(nullptr);
   EXPECT_EQ(clicks, 4);
+  // A left button let go over the label clicks it; another button, or one let go outside, does not.
+  label.resize(40, 20);
+  for (auto [at, button, click] :
+       {std::tuple{QPointF(5, 5), Qt::LeftButton, true}, std::tuple{QPointF(5, 5), Qt::RightButton, false},
+        std::tuple{QPointF(45, 5), Qt::LeftButton, false}}) {
+    clicks = 0;
+    QMouseEvent release(QEvent::MouseButtonRelease, at, label.mapToGlobal(at), button, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&label, &release);
+    EXPECT_EQ(clicks, click ? 1 : 0) << at.x() << " " << button;
+  }
+  gui::SetShellSink(nullptr);
   ASSERT_EQ(opened.size(), 2);
   EXPECT_EQ(opened[0].toString(), "mailto:info@example.jp");
   EXPECT_EQ(opened[1].toString(), "https://example.jp/");
@@ -219,10 +309,13 @@ TEST(Label3DTest, HoverColoursALinkRedAndRestoresItsColour) {
   int enters = 0, exits = 0;
   label.OnMouseEnter = [&] { ++enters; };
   label.OnMouseExit = [&] { ++exits; };
-  label.MouseEntered();
+  // The pointer's own events, as the window system sends them.
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QCoreApplication::sendEvent(&label, &enter);
   EXPECT_EQ(label.FontColor(), QColor(Qt::red));
   EXPECT_TRUE(label.font().underline());
-  label.MouseLeft();
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(&label, &leave);
   EXPECT_EQ(label.FontColor(), QColor(Qt::blue));
   EXPECT_FALSE(label.font().underline());
   EXPECT_EQ(enters, 1);

@@ -3,7 +3,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <vector>
 
@@ -38,8 +40,13 @@ TEST(MessageDialogTest, SoundBeepsTheKindOfTheBoxAndSilenceBeepsNever) {
       MessageDialog dlg;
       dlg.Kind = type;
       dlg.Sound = sound;
+      dlg.DisplayMsg = QStringLiteral("ﾃﾞｰﾀ %1").arg(beep);
+      dlg.VisibleButtons = {MessageButton::Yes, MessageButton::NoToAll};
       dlg.Execute();
-      EXPECT_EQ(rec.requests.size(), 1u);
+      ASSERT_EQ(rec.requests.size(), 1u);
+      EXPECT_EQ(rec.requests[0].text, QStringLiteral("ﾃﾞｰﾀ %1").arg(beep));
+      EXPECT_EQ(rec.requests[0].type, type);
+      EXPECT_EQ(rec.requests[0].buttons, (MessageButtons{MessageButton::Yes, MessageButton::NoToAll}));
       EXPECT_EQ(rec.beeps, sound ? std::vector<int>{beep} : std::vector<int>{}) << beep;
     }
   }
@@ -72,6 +79,7 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   BoxRecorder rec(ModalResult::No);
   MessageDialog dlg;
   EXPECT_EQ(dlg.VisibleButtons, (MessageButtons{MessageButton::Ok}));
+  dlg.HelpContext = 7;
   std::vector<ModalResult> reported;
   dlg.OnButtonClick = [&](MessageDialog& sender, ModalResult result) {
     EXPECT_EQ(&sender, &dlg);
@@ -81,6 +89,7 @@ TEST(MessageDialogTest, ResultIsKeptAndReportedOnceTheBoxHasClosed) {
   EXPECT_EQ(dlg.Execute(), ModalResult::No);
   EXPECT_EQ(dlg.Result(), ModalResult::No);
   EXPECT_EQ(reported, std::vector<ModalResult>{ModalResult::No});
+  EXPECT_EQ(rec.requests.at(0).helpContext, 7);
 }
 
 // The real box, answered by a click on its one button: the caption of each button, the answer each click gives,
@@ -92,12 +101,19 @@ TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
     MessageKind kind;
     const char *caption, *title;
     ModalResult result;
+    QMessageBox::Icon icon = QMessageBox::Warning;
   };
   const Case cases[] = {
       {{MessageButton::Yes}, MessageKind::Warning, "はい(&Y)", "警告", ModalResult::Yes},
-      {{MessageButton::No}, MessageKind::Error, "いいえ(&N)", "エラー", ModalResult::No},
-      {{MessageButton::Ok}, MessageKind::Information, "OK", "情報", ModalResult::Ok},
-      {{MessageButton::Cancel}, MessageKind::Confirmation, "キャンセル", "確認", ModalResult::Cancel},
+      {{MessageButton::No}, MessageKind::Error, "いいえ(&N)", "エラー", ModalResult::No, QMessageBox::Critical},
+      {{MessageButton::Ok}, MessageKind::Information, "OK", "情報", ModalResult::Ok, QMessageBox::Information},
+      {{MessageButton::Cancel},
+       MessageKind::Confirmation,
+       "キャンセル",
+       "確認",
+       ModalResult::Cancel,
+       QMessageBox::Question},
+      {{MessageButton::Ok}, MessageKind::Custom, "OK", "コルヴィナ", ModalResult::Ok, QMessageBox::NoIcon},
       {{MessageButton::Abort}, MessageKind::Warning, "中止(&A)", "警告", ModalResult::Abort},
       {{MessageButton::Retry}, MessageKind::Warning, "再試行(&R)", "警告", ModalResult::Retry},
       {{MessageButton::Ignore}, MessageKind::Warning, "無視(&I)", "警告", ModalResult::Ignore},
@@ -109,11 +125,14 @@ TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.caption);
     QStringList shown;
-    QString title;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       ASSERT_NE(box, nullptr);
       title = box->windowTitle();
+      text = box->text();
+      icon = box->icon();
       for (QAbstractButton* b : box->buttons()) shown << b->text();
       if (!box->buttons().isEmpty()) box->buttons().first()->click();
     });
@@ -124,5 +143,27 @@ TEST(MessageDialogTest, TheRealBoxShowsEachButtonAndAnswersWithItsResult) {
     EXPECT_EQ(dlg.Execute(), c.result);
     EXPECT_EQ(shown, QStringList{QString::fromUtf8(c.caption)});
     EXPECT_EQ(title, QString::fromUtf8(c.title));
+    EXPECT_EQ(text, QStringLiteral("text"));
+    EXPECT_EQ(icon, c.icon);
+  }
+  // The real box at its designed place, or else centred on the screen.
+  for (MessagePosition position : {MessagePosition::Designed, MessagePosition::ScreenCenter}) {
+    QPoint at, want;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      at = box->pos();
+      want = position == MessagePosition::Designed
+                 ? QPoint(30, 40)
+                 : MsgBoxTopLeft(-1, -1, box->sizeHint(), QGuiApplication::primaryScreen()->availableGeometry());
+      box->buttons().first()->click();
+    });
+    MessageDialog dlg;
+    dlg.DisplayMsg = QStringLiteral("text");
+    dlg.MsgPosition = position;
+    dlg.MsgLeft = 30;
+    dlg.MsgTop = 40;
+    dlg.Execute();
+    EXPECT_EQ(at, want) << static_cast<int>(position);
   }
 }

@@ -2,6 +2,7 @@
 // without a printer.
 #include <QImage>
 #include <QPixmap>
+#include <tuple>
 
 #include "tests/support/PrintingFixtures.h"
 
@@ -129,9 +130,11 @@ TEST_F(PrintPreviewTest, RectangleFillsWithTheBrushUnlessClearAndReplaysWithPenA
   preview.TextOut(0, 0, QStringLiteral("買い目"));
   preview.MoveTo(10, 20);
   preview.LineTo(110, 20);
+  c.TextRect(QRect(5, 6, 70, 80), QStringLiteral("枠"), Qt::AlignRight);
+  c.TextOutRotated(30, 40, QStringLiteral("縦"), 90);
   preview.EndDoc();
   const auto& ops = preview.Page(1).ops;
-  ASSERT_EQ(ops.size(), 5u);
+  ASSERT_EQ(ops.size(), 7u);
   EXPECT_EQ(ops[0].kind, PreviewOp::Kind::Fill);
   EXPECT_EQ(ops[0].rect, QRect(QPoint(236, 378), QPoint(424, 566)));
   EXPECT_EQ(ops[1].kind, PreviewOp::Kind::Frame);
@@ -140,12 +143,17 @@ TEST_F(PrintPreviewTest, RectangleFillsWithTheBrushUnlessClearAndReplaysWithPenA
 
   preview.Print();
   const auto& printed = printer->Pages().at(0);
-  ASSERT_EQ(printed.size(), 5u);
+  ASSERT_EQ(printed.size(), 7u);
   EXPECT_EQ(printed[1].penWidth, 13);
   EXPECT_EQ(printed[3].text, QStringLiteral("買い目"));
   EXPECT_EQ(printed[3].fontPoints, 9);
   EXPECT_EQ(printed[4].kind, gui::CanvasOp::Kind::Line);
   EXPECT_EQ((std::pair{printed[4].from, printed[4].to}), (std::pair{ops[4].from, ops[4].to}));
+  EXPECT_EQ(printed[5].kind, gui::CanvasOp::Kind::TextRect);
+  EXPECT_EQ((std::tuple{printed[5].rect, printed[5].text, printed[5].alignment}),
+            (std::tuple{QRect(5, 6, 70, 80), QStringLiteral("枠"), static_cast<int>(Qt::AlignRight)}));
+  EXPECT_EQ((std::tuple{printed[6].from, printed[6].text, printed[6].degrees}),
+            (std::tuple{QPoint(30, 40), QStringLiteral("縦"), 90}));
 }
 
 TEST_F(PrintPreviewTest, NoPageMeansNoJob) {
@@ -190,17 +198,27 @@ TEST_F(PrintPreviewTest, ThePreviewShowsTheSheetAtItsZoomAndThePageInsideThePrin
   gui::Canvas& c = preview.PageCanvas();
   c.SetBrushColor(Qt::black);
   preview.Rectangle(0, 0, 1000, 1000);  // 10 cm square of ink at the printable area's corner
+  preview.NewPage();
+  preview.PageCanvas().SetBrushColor(Qt::black);
+  preview.Rectangle(0, 1500, 1000, 2500);  // the second page's ink lies lower, 15 cm down
   preview.EndDoc();
   preview.SetZoomScale(50);
-  preview.resize(preview.sizeHint());
-  const QImage shot = preview.grab().toImage();
   const auto& g = preview.SheetGeometry();
-  EXPECT_EQ(g.physWidth, 397);  // 4961 printer pixels * 96 / 600 * 0.5
-  EXPECT_EQ(g.offsetX, 8);
-  EXPECT_EQ(preview.sizeHint(), QSize(g.physWidth + 20, g.physHeight + 20));
+  // The sheet of 4961 x 7016 printer pixels and its printable area of 4761 x 6816 at 100, 100, at 96 dpi and
+  // half size; the preview takes the sheet's size when its zoom changes.
+  EXPECT_EQ((std::vector<int>{g.physWidth, g.physHeight, g.offsetX, g.offsetY, g.width, g.height}),
+            (std::vector<int>{397, 561, 8, 8, 381, 545}));
+  EXPECT_EQ(preview.size(), QSize(g.physWidth + 20, g.physHeight + 20));
+  QImage shot = preview.grab().toImage();
   const int inkX = 10 + g.offsetX + 50, inkY = 10 + g.offsetY + 50;  // 10 cm at 96 dpi and half size is 189
   EXPECT_EQ(QColor(shot.pixel(inkX, inkY)), QColor(Qt::black));
   EXPECT_EQ(QColor(shot.pixel(10 + g.offsetX + 250, inkY)), QColor(Qt::white));
+  EXPECT_EQ(QColor(shot.pixel(inkX, 10 + g.offsetY + 250)), QColor(Qt::white));
+  // The page chosen is the page shown.
+  preview.SetPageNo(2);
+  shot = preview.grab().toImage();
+  EXPECT_EQ(QColor(shot.pixel(inkX, inkY)), QColor(Qt::white));
+  EXPECT_EQ(QColor(shot.pixel(inkX, 10 + g.offsetY + 300)), QColor(Qt::black));
 }
 
 }  // namespace
