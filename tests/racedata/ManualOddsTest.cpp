@@ -134,7 +134,10 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   link.AddExchange(broken);
   link.closeResults = {0, 0, -1};
   const std::vector<bool> ticked{true, false, true, true, false, false, false, false, false};
+  bool busyThroughout = true;
+  ui.onMessages = [&] { busyThroughout = busyThroughout && ui.busy; };
   EXPECT_EQ(fetcher.FetchTickedRaces(ticked), 3);
+  EXPECT_TRUE(busyThroughout) << "the busy cursor shows while the races are fetched";
   const std::string key0 = model.Races[0].RaceKey, key2 = model.Races[2].RaceKey;
   ASSERT_EQ(Opens().size(), 3u);
   EXPECT_EQ(Opens()[0], "JVRTOpen(0B30," + key0 + ")=0");
@@ -215,4 +218,10 @@ TEST_F(ManualOddsFetchTest, NothingTickedOrAnotherExchangeRunningFetchesNothing)
   EXPECT_EQ(ui.texts.size(), 1u);
   EXPECT_TRUE(link.calls.empty());
   EXPECT_TRUE(ui.progress.empty());
+
+  // A tick past the last race slot names no race: nothing is fetched for it.
+  std::vector<bool> pastTheEnd(kSlots + 1, false);
+  pastTheEnd.back() = true;
+  EXPECT_EQ(fetcher.FetchTickedRaces(pastTheEnd), 0);
+  EXPECT_TRUE(link.calls.empty());
 }

@@ -56,6 +56,7 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
   o.badRaceNumbers = true;
   Day day = MakeDay(o);
   ASSERT_EQ(day.races.size(), 36u);
+  std::set<char> sexes;
   for (const Race& race : day.races) {
     SCOPED_TRACE(race.VenueRaceKey());
     EXPECT_GE(race.runners.size(), 5u);
@@ -70,10 +71,15 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
       EXPECT_GE(name.size(), 4u);
       EXPECT_LE(name.size(), 18u);
       for (const char* small : {"ッ", "ャ", "ュ", "ョ", "ー"}) EXPECT_NE(name.substr(0, 2), ToCp932(small));
+      // Colts and fillies of every age, geldings from four years.
+      EXPECT_TRUE(r.sex == '1' || r.sex == '2' || (r.sex == '3' && r.age >= 4)) << r.sex << r.age;
+      sexes.insert(r.sex);
     }
     for (Stage st : {Stage::Card, Stage::Result}) {
       std::string ra = RaRecord(day, race, st);
       ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
+      // Cards are made two days before the race day, results on it.
+      EXPECT_EQ(Copy(ra, L::head::kCreated.pos, 8), st == Stage::Card ? "20240104" : "20240106");
       for (L::Field f : {L::ra::kRaceName, L::ra::kRaceName6, L::ra::kRaceNameShort})
         EXPECT_TRUE(AllFullWidth(Copy(ra, f.pos, f.len))) << f.pos;
       for (const Runner& r : race.runners) {
@@ -90,11 +96,16 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
     for (const Snapshot& s : {snaps.front(), snaps.back()}) {
       EXPECT_EQ(O1Record(day, race, s).size(), static_cast<size_t>(L::kO1Line));
       EXPECT_EQ(O2Record(day, race, s).size(), static_cast<size_t>(L::kO2Line));
+      EXPECT_EQ(Copy(O2Record(day, race, s), L::head::kCreated.pos, 8), s.dayOffset < 0 ? "20240105" : "20240106");
     }
+    // The odds move towards the post-time board: the evening before, the field was priced otherwise.
+    EXPECT_NE(O1Record(day, race, snaps.front()).substr(L::o1::WinOdds(0).pos),
+              O1Record(day, race, snaps.back()).substr(L::o1::WinOdds(0).pos));
     EXPECT_EQ(YozLine(day, race).size(), static_cast<size_t>(L::kYozLine));
     EXPECT_GE(JrdbLine(day, race).size(), 955u);
     EXPECT_GE(KolLine(day, race).size(), 1502u);
   }
+  EXPECT_EQ(sexes, (std::set<char>{'1', '2', '3'}));
   ASSERT_EQ(day.oddRaces.size(), 2u);
   EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[0], Stage::Card), L::head::kRaceNum.pos, 2), "00");
   EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[1], Stage::Card), L::head::kRaceNum.pos, 2), "13");
@@ -102,10 +113,19 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
 
 TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
   Day day = MakeDay(Base());
+  // The finishing order is drawn by strength over the whole field: the favourites win more often than the
+  // field's average horse, and no horse number is bound to a place.
+  int lastNumberLast = 0, firstNumberFirst = 0;
+  double winnersPopularity = 0, fieldPopularity = 0;
   for (const Race& race : day.races) {
     SCOPED_TRACE(race.VenueRaceKey());
     std::vector<int> byPlace(20, 0);
     for (const Runner& r : race.runners) byPlace[r.finish] = r.umaban;
+    const int n = static_cast<int>(race.runners.size());
+    lastNumberLast += race.runners.back().finish == n;
+    firstNumberFirst += race.runners.front().finish == 1;
+    winnersPopularity += race.runners[byPlace[1] - 1].popularity;
+    fieldPopularity += (n + 1) / 2.0;
     const auto& p = race.pays;
     ASSERT_EQ(p[0].size(), 1u);
     EXPECT_EQ(p[0][0].comb[0], byPlace[1]);
@@ -124,6 +144,9 @@ TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
     for (size_t i = 1; i < snaps.size(); ++i)
       EXPECT_LT(snaps[i - 1].dayOffset * 1440 + snaps[i - 1].minute, snaps[i].dayOffset * 1440 + snaps[i].minute);
   }
+  EXPECT_LT(lastNumberLast, 12);
+  EXPECT_LT(firstNumberFirst, 12);
+  EXPECT_LT(winnersPopularity, fieldPopularity * 0.7);
 }
 
 TEST(JvgenRecords, WithdrawnHorsesCarryTheMarkersEverywhere) {
