@@ -7,10 +7,12 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
+#include "racedata/RaceInfo.h"
 #include "racedata/RecordLayout.h"
 #include "racedata/YosoImport.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
+#include "tools/jvgen/Payouts.h"
 
 namespace fs = std::filesystem;
 using namespace corvina;
@@ -49,6 +51,24 @@ TEST(YozConversion, AgreesWithTheGeneratorsDayFiles) {
         const std::string got = source == 'J' ? JrdbYozLine(jvgen::JrdbLine(day, race), yymmdd)
                                               : KolYozLine(jvgen::KolLine(day, race), year >= 2005);
         ASSERT_EQ(got, jvgen::YozLine(day, race)) << year << source << " race " << race.course << race.num;
+        // And both hold the prices the generator meant: each runner's win, and each pair's quinella, or in
+        // bracket mode its frames' bracket price (JRDB writes whole numbers from 1000).
+        const auto near = [](double meant) { return meant < 999.95 ? 0.051 : 0.5; };
+        const int n = static_cast<int>(race.runners.size());
+        const bool bracketMode = source != 'J' && year < 2005 && n <= 8;
+        for (int i = 1; i <= n; ++i) {
+          const jvgen::Runner& a = race.runners[static_cast<size_t>(i - 1)];
+          if (a.scratch) continue;
+          EXPECT_NEAR(PredOddsValue(Field(got, L::yoz::Win(i - 1))), a.predWin, near(a.predWin)) << i;
+          for (int j = i + 1; j <= n; ++j) {
+            if (race.runners[static_cast<size_t>(j - 1)].scratch) continue;
+            const int k = jvgen::PairIndex(i, j);
+            const double meant = bracketMode ? race.predWakurenTenths[jvgen::FramePairIndex(i, j)] / 10.0
+                                             : race.predUmaren[static_cast<size_t>(k)];
+            EXPECT_NEAR(PredOddsValue(Field(got, L::yoz::Umaren(k))), meant, near(meant))
+                << year << source << i << "-" << j;
+          }
+        }
       }
     }
 }

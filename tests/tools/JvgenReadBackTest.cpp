@@ -136,14 +136,18 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
         EXPECT_EQ(FieldText(o2, L::o2::UmarenComb(k)), FormatZero(i, 2) + FormatZero(j, 2));
         EXPECT_GT(FieldInt(o2, L::o2::UmarenOdds(k)), 0);
       }
+    // A bracket pair is sold, and listed, when two different horses make it: two frames with runners, or one
+    // frame with two.
     const std::string& o1 = model_.Table.GO1Tbl2[s];
+    std::array<int, 9> inFrame{};
+    for (const Runner& r : race.runners) ++inFrame[static_cast<size_t>(r.waku)];
     for (int a = 1; a <= 8; ++a)
       for (int b = a; b <= 8; ++b) {
         int w = WakurenStrToIndex(CombLabel(a, b));
-        std::string comb = FieldText(o1, L::o1::WakurenComb(w));
-        if (!IsBlank(comb)) {
-          EXPECT_EQ(comb, std::to_string(a) + std::to_string(b));
-        }
+        const bool sold = a < b ? inFrame[a] > 0 && inFrame[b] > 0 : inFrame[a] >= 2;
+        EXPECT_EQ(FieldText(o1, L::o1::WakurenComb(w)), sold ? std::to_string(a) + std::to_string(b) : "  ")
+            << a << "-" << b;
+        EXPECT_EQ(FieldInt(o1, L::o1::WakurenOdds(w)) > 0, sold) << a << "-" << b;
       }
   }
 }
@@ -323,6 +327,15 @@ TEST_F(JvgenReadBack, OddDaysStillReadWithoutShiftingRecords) {
   Day day = MakeDay(o);
   Load(day);
   EXPECT_EQ(total_, 8);
+  // The odd lines are there: the race file's first line three bytes short, the runner file's second five bytes
+  // long, the payout file's last two bytes short.
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(DayFilePath(home_ / "Data", day.date, L::kSuffixRA), bytes));
+  EXPECT_EQ(SplitLines(bytes).front().size(), static_cast<size_t>(L::kRaLine - 3));
+  ASSERT_TRUE(ReadFileBytes(SeFilePath(home_ / "Data", day.date, day.races[0].course), bytes));
+  EXPECT_EQ(SplitLines(bytes)[1].size(), static_cast<size_t>(L::kSeLine + 5));
+  ASSERT_TRUE(ReadFileBytes(DayFilePath(home_ / "Data", day.date, L::kSuffixHR), bytes));
+  EXPECT_EQ(SplitLines(bytes).back().size(), static_cast<size_t>(L::kHrLine - 2));
   int withdrawn = 0;
   for (const Race& race : day.races) {
     const RaceInfo& info = model_.Races[SlotOf(race)];

@@ -38,7 +38,7 @@ bool AllFullWidth(std::string_view s) {
   return ToCp932(utf8) == s && utf8.size() == s.size() / 2 * 3;
 }
 
-TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
+TEST(JvgenTables, FramesAndProviderCourseDigits) {
   for (int n = 1; n <= 8; ++n)
     for (int h = 1; h <= n; ++h) EXPECT_EQ(FrameNumbers(n)[h], h);
   // Extra horses go to the highest frames (index 0 unused).
@@ -47,6 +47,11 @@ TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
   EXPECT_EQ(FrameNumbers(10), (F{0, 1, 2, 3, 4, 5, 6, 7, 7, 8, 8}));
   EXPECT_EQ(FrameNumbers(16), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8}));
   EXPECT_EQ(FrameNumbers(18), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 7, 8, 8, 8}));
+  // The providers number the ten racecourses 0 京都 .. 9 函館; any other code has no digit.
+  std::vector<int> digits;
+  for (const char* code : {"08", "09", "07", "10", "05", "06", "03", "04", "01", "02", "11", "00", "8", ""})
+    digits.push_back(ProviderCourseDigit(code));
+  EXPECT_EQ(digits, (F{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -1, -1, -1}));
 }
 
 TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
@@ -234,6 +239,15 @@ void ExpectSameFiles(const fs::path& got, const fs::path& want) {
   EXPECT_EQ(a.size(), b.size());
 }
 
+// The writers' list of the files they wrote names every file under `root`, and only those.
+void ExpectListsEveryFile(const std::vector<fs::path>& written, const fs::path& root) {
+  std::set<fs::path> listed(written.begin(), written.end()), found;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) found.insert(e.path());
+  EXPECT_EQ(listed, found);
+  EXPECT_EQ(listed.size(), written.size()) << "each file once";
+}
+
 // Each option reaches the day it names: the program's files are those the generator writes for the same options.
 TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
   test::TempDir dir("jvgen");
@@ -255,9 +269,10 @@ TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
           (dir / "got").string() + " --providers " + (dir / "got/prov").string()),
       0);
   Day day = MakeDay(o);
-  WriteStandIn(day, dir / "want");
-  WriteProviders(day, dir / "want/prov");
+  std::vector<fs::path> written = WriteStandIn(day, dir / "want");
+  for (const fs::path& p : WriteProviders(day, dir / "want/prov")) written.push_back(p);
   ExpectSameFiles(dir / "got", dir / "want");
+  ExpectListsEveryFile(written, dir / "want");
 
   Options d;
   d.date = *DayName::FromDateKey("20240106");
@@ -270,7 +285,7 @@ TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
                      "--layout dayfiles --out " +
                      (dir / "home").string()),
             0);
-  WriteDayFiles(MakeDay(d), dir / "want-home");
+  ExpectListsEveryFile(WriteDayFiles(MakeDay(d), dir / "want-home"), dir / "want-home");
   ExpectSameFiles(dir / "home", dir / "want-home");
   EXPECT_FALSE(fs::exists(dir / "want-home/Data" / (d.date.FileStem() + ".jvHR"))) << "no results";
 }
