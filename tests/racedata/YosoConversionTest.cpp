@@ -275,6 +275,16 @@ TEST_F(YozStore, UnreadableTextOrUnsavableDayFileIsReported) {
 TEST_F(YozStore, LeftoversDeletedInAnyCase) {
   for (const char* n : {"Oz050312.txt", "OZ050312.TXT", "Kol_Ods.kd2", "kol_ods.KD3", "YOSOODDS.DAT", "keep.txt"})
     Put(n, "x");
+  // Of several spellings the exact one is found first, the others in byte order, so the text read is repeatable.
+  const auto found = [&](std::string_view name) {
+    std::vector<std::string> names;
+    for (const fs::path& p : FindFilesNoCase(src_, name)) names.push_back(p.filename().string());
+    return names;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(found("Oz050312.txt"), (Names{"Oz050312.txt", "OZ050312.TXT"}));
+  EXPECT_EQ(found("OZ050312.TXT"), (Names{"OZ050312.TXT", "Oz050312.txt"}));
+  EXPECT_EQ(found("oz050312.txt"), (Names{"OZ050312.TXT", "Oz050312.txt"}));
   DeleteYozSources(YozSourcesOf(src_ / "OZ050312.lzh"));
   std::vector<std::string> left;
   for (const auto& e : fs::directory_iterator(src_)) left.push_back(e.path().filename().string());
