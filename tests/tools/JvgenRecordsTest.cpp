@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <tuple>
 
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
@@ -210,6 +212,12 @@ TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
   EXPECT_EQ(O1Record(day, race, Snapshots(day, race).back())[2], '9');
   EXPECT_EQ(O2Record(day, race, Snapshots(day, race).front())[2], '9');
   EXPECT_EQ(Copy(RaRecord(day, race, Stage::Card), L::ra::kEntryCount.pos, 2), "19");
+  // Racecourses and races per racecourse are held to 1..3 and 1..12.
+  for (auto [venues, races, total] : {std::tuple{0, 0, 1}, {1, 12, 12}, {2, 1, 2}, {9, 13, 36}}) {
+    o.venues = venues;
+    o.races = races;
+    EXPECT_EQ(MakeDay(o).races.size(), static_cast<size_t>(total)) << venues << " " << races;
+  }
 }
 
 // Runs the built program; the tools folder comes from the test environment. `output` receives what it printed.
@@ -320,6 +328,9 @@ TEST(JvgenProgram, BadArgumentsAreNamedAndWriteNothing) {
   EXPECT_EQ(RunJvgen("--bogus --help", &help), 2);
   EXPECT_EQ(RunJvgen("--seed 3 --help --bogus", &help), 0);
   EXPECT_EQ(help.substr(0, 22), "usage: jvgen [options]");
+  help.clear();
+  EXPECT_EQ(RunJvgen("-h", &help), 0);
+  EXPECT_EQ(help.substr(0, 22), "usage: jvgen [options]");
 }
 
 TEST(JvgenProgram, StandInLayoutAndProviders) {
@@ -378,6 +389,10 @@ TEST(JvgenProgram, StandInLayoutAndProviders) {
   EXPECT_EQ(lines.size(), 36u);
   ASSERT_TRUE(ReadLines(prov / "kol_ods.kd3", lines));
   EXPECT_EQ(lines[0].substr(12, 8), "20240106");
+  // Without --date the day is today.
+  ASSERT_EQ(RunJvgen("--providers " + (dir / "today").string()), 0);
+  const DateTime now = Clock::Now();
+  EXPECT_TRUE(fs::exists(dir / "today" / JrdbFileName(DayName(now.year, now.month, now.day))));
 }
 
 TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
