@@ -16,6 +16,7 @@
 #include "platform/Text.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
+#include "tools/jvgen/Payouts.h"
 
 namespace fs = std::filesystem;
 using namespace corvina;
@@ -154,6 +155,53 @@ TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
   EXPECT_LT(lastNumberLast, 12);
   EXPECT_LT(firstNumberFirst, 12);
   EXPECT_LT(winnersPopularity, fieldPopularity * 0.7);
+}
+
+// Nine horses of equal strength, finishing in number order: every price is the fair one for its chance, less the
+// 22.5 % the pool keeps, rounded to tenths; equal chances are equally popular.
+TEST(JvgenPayouts, AFieldOfEqualsIsPricedAtItsChancesLessTheTake) {
+  Race race;
+  for (int h = 1; h <= 9; ++h) {
+    Runner r;
+    r.umaban = r.finish = h;
+    r.waku = FrameNumbers(9)[h];
+    r.finalOdds = 70;
+    r.popularity = 1;
+    race.runners.push_back(r);
+  }
+  const OddsBoard board = MakeBoard(race, std::vector<double>(9, 1.0));
+  // Win 1 in 9, in the first three 1 in 3 (the upper place price 1.7 times the lower), a pair 1 in 36.
+  EXPECT_EQ((std::vector<int>{board.win[1], board.win[9], board.winPop[5], board.placeLow[4], board.placeHigh[4]}),
+            (std::vector<int>{70, 70, 1, 23, 39}));
+  EXPECT_EQ((std::vector<int>{board.umaren[PairIndex(1, 2)], board.umaren[PairIndex(8, 9)],
+                              board.umarenPop[PairIndex(3, 7)], board.umaren[PairIndex(9, 10)]}),
+            (std::vector<int>{279, 279, 1, 0}));
+  // Frame 8 holds horses 8 and 9: its seven pairs with another frame have twice the chance and come first, 8-8 is
+  // one pair, 1-1 no pair at all.
+  EXPECT_EQ((std::vector<int>{board.waku[FramePairIndex(1, 2)], board.waku[FramePairIndex(1, 8)],
+                              board.waku[FramePairIndex(8, 8)], board.waku[FramePairIndex(1, 1)],
+                              board.wakuPop[FramePairIndex(1, 8)], board.wakuPop[FramePairIndex(1, 2)]}),
+            (std::vector<int>{279, 140, 279, 0, 1, 8}));
+
+  const auto pays = ComputePayouts(race);
+  using Combs = std::vector<std::vector<int>>;
+  auto combs = [](const std::vector<Payout>& block) {
+    Combs out;
+    for (const Payout& p : block) out.push_back(p.comb);
+    return out;
+  };
+  EXPECT_EQ(combs(pays[1]), (Combs{{1}, {2}, {3}}));
+  EXPECT_EQ(combs(pays[2]), (Combs{{1, 2}}));
+  EXPECT_EQ(combs(pays[4]), (Combs{{1, 2}, {1, 3}, {2, 3}}));
+  EXPECT_EQ(combs(pays[7]), (Combs{{1, 2, 3}}));
+  // Place 1 in 3, bracket and quinella 1 in 36, wide 1 in 12, exacta 1 in 72, trio 1 in 84, trifecta 1 in 504.
+  const std::tuple<size_t, long long, int> expected[] = {{0, 700, 1}, {1, 230, 1},  {2, 2790, 8}, {3, 2790, 1},
+                                                         {4, 930, 1}, {5, 5580, 1}, {6, 6510, 1}, {7, 39060, 1}};
+  for (auto [block, pay, pop] : expected)
+    for (const Payout& p : pays[block]) {
+      EXPECT_EQ(p.pay, pay) << "block " << block;
+      EXPECT_EQ(p.pop, pop) << "block " << block;
+    }
 }
 
 TEST(JvgenRecords, WithdrawnHorsesCarryTheMarkersEverywhere) {
