@@ -135,9 +135,14 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   link.closeResults = {0, 0, -1};
   const std::vector<bool> ticked{true, false, true, true, false, false, false, false, false};
   bool busyThroughout = true;
-  ui.onMessages = [&] { busyThroughout = busyThroughout && ui.busy; };
+  int again = -1;
+  ui.onMessages = [&] {
+    busyThroughout = busyThroughout && ui.busy;
+    if (again < 0) again = fetcher.FetchTickedRaces(ticked);  // a second click while the fetch runs
+  };
   EXPECT_EQ(fetcher.FetchTickedRaces(ticked), 3);
   EXPECT_TRUE(busyThroughout) << "the busy cursor shows while the races are fetched";
+  EXPECT_EQ(again, 0) << "a second click while fetching starts nothing";
   const std::string key0 = model.Races[0].RaceKey, key2 = model.Races[2].RaceKey;
   ASSERT_EQ(Opens().size(), 3u);
   EXPECT_EQ(Opens()[0], "JVRTOpen(0B30," + key0 + ")=0");

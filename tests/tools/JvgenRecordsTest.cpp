@@ -260,6 +260,11 @@ TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
   EXPECT_EQ(O1Record(day, race, Snapshots(day, race).back())[2], '9');
   EXPECT_EQ(O2Record(day, race, Snapshots(day, race).front())[2], '9');
   EXPECT_EQ(Copy(RaRecord(day, race, Stage::Card), L::ra::kEntryCount.pos, 2), "19");
+  o.entriesField = 1;  // the smallest the option takes
+  const Day one = MakeDay(o);
+  EXPECT_EQ(Copy(RaRecord(one, one.races[0], Stage::Card), L::ra::kEntryCount.pos, 2), "01");
+  EXPECT_EQ(Copy(RaRecord(one, one.races[1], Stage::Card), L::ra::kEntryCount.pos, 2),
+            FormatZero(static_cast<long long>(one.races[1].runners.size()), 2));
   // Racecourses and races per racecourse are held to 1..3 and 1..12.
   for (auto [venues, races, total] : {std::tuple{0, 0, 1}, {1, 12, 12}, {2, 1, 2}, {9, 13, 36}}) {
     o.venues = venues;
