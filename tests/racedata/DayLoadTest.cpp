@@ -285,9 +285,11 @@ TEST_F(DayLoadTest, RankingKeysRoundHalfAwayFromZero) {
   // 2.25 is exact in binary: a ranking key rounded half to even would read 2.2 and rank horse 1 first. Rounded
   // half away from zero both predictions read 2.3, and the lower first-snapshot odds of horse 2 decide.
   WriteDay(tmp_.path(), {{"05", 9}});
-  WriteOdds(tmp_.path(), {"0050", "0040"}, {"0050", "0040"}, {"  2.25", "   2.3"});
+  // Horse 3 at the shortest price the service shows, 1.0, is ranked like any other.
+  WriteOdds(tmp_.path(), {"0050", "0040", "0010"}, {"0050", "0040", "0010"}, {"  2.25", "   2.3", "   1.0"});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  EXPECT_EQ(At(day_->Calcs[0].RankPred, {0, 1}), (Ints{2, 1}));
+  EXPECT_EQ(At(day_->Calcs[0].RankPred, {0, 1, 2}), (Ints{3, 2, 1}));
+  EXPECT_EQ(At(day_->Calcs[0].RankOdds1, {0, 1, 2}), (Ints{3, 2, 1}));
 }
 
 TEST_F(DayLoadTest, DayListNewestFirst) {

@@ -185,6 +185,7 @@ TEST_F(StoredImportTest, CancelDuringDownloadClosesTheExchange) {
   ui.answer = true;
   import->Cancel();
   EXPECT_FALSE(ui.timer);
+  EXPECT_EQ(ui.timerWhenAsked, (std::vector<bool>{false, false})) << "no download ends behind the question";
   EXPECT_FALSE(link.IsOpen());
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVCancel", "JVClose"}));
   EXPECT_EQ(ui.informs.back(), "JVCancel:キャンセルされました");

@@ -204,6 +204,34 @@ TEST(JvgenPayouts, AFieldOfEqualsIsPricedAtItsChancesLessTheTake) {
     }
 }
 
+// Nine horses, the lower the number the stronger: the strongest home in order is the most popular result of every
+// bet, the weakest home in order the least popular one, whose popularity counts every combination sold.
+TEST(JvgenPayouts, TheLikeliestResultIsTheFavouriteAndTheUnlikeliestTheLast) {
+  for (bool upset : {false, true}) {
+    SCOPED_TRACE(upset ? "weakest first" : "strongest first");
+    Race race;
+    for (int h = 1; h <= 9; ++h) {
+      Runner r;
+      r.umaban = h;
+      r.waku = FrameNumbers(9)[h];
+      r.strength = 10 - h;
+      r.finish = upset ? 10 - h : h;
+      race.runners.push_back(r);
+    }
+    const auto pays = ComputePayouts(race);
+    // Place and wide pay three horses and three pairs, in number order; of the others one result each. Upset, the
+    // weakest horse and pair come last of 9 and 36, the bracket 8-8 last of 28 frame pairs and itself.
+    using Pops = std::vector<int>;
+    const std::vector<Pops> expected = upset ? std::vector<Pops>{{7, 8, 9}, {29}, {36}, {31, 35, 36}, {72}, {84}, {504}}
+                                             : std::vector<Pops>{{1, 2, 3}, {1}, {1}, {1, 2, 3}, {1}, {1}, {1}};
+    for (size_t b = 1; b < 8; ++b) {
+      Pops pops;
+      for (const Payout& p : pays[b]) pops.push_back(p.pop);
+      EXPECT_EQ(pops, expected[b - 1]) << "block " << b;
+    }
+  }
+}
+
 TEST(JvgenRecords, WithdrawnHorsesCarryTheMarkersEverywhere) {
   Options o = Base();
   o.scratches = true;
@@ -377,6 +405,7 @@ TEST(JvgenProgram, BadArgumentsAreNamedAndWriteNothing) {
     EXPECT_EQ(printed, "jvgen: " + message + "\n") << args;
   }
   EXPECT_FALSE(fs::exists(dir / "home"));
+  EXPECT_EQ(RunJvgen("--entries-field 99 --providers " + (dir / "edge").string()), 0) << "99 is the largest taken";
   std::string help;
   EXPECT_EQ(RunJvgen("--bogus --help", &help), 2);
   EXPECT_EQ(RunJvgen("--seed 3 --help --bogus", &help), 0);
