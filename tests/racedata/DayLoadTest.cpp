@@ -172,8 +172,14 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
 
 TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
   WriteDay(tmp_.path(), {{"05", 12}, {"06", 12}});
+  // The first copy of the day has its first race's payouts; the second has none yet.
+  ASSERT_TRUE(SaveLines(Data(layout::kSuffixHR), {Rec(layout::kHrLine, layout::kKindHR)
+                                                      .Key(kDate, "05", 1)
+                                                      .Num(layout::hr::kTan.CombPart(1, 0), 3)
+                                                      .Num(layout::hr::kTan.Pay(1), 450)}));
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
   EXPECT_EQ(day_->Calcs[23].CalcHasData, 1);
+  ASSERT_EQ(day_->Races[0].TanPay[1], 450);
   TempDir small;
   day_->AppDir = small.path();
   WriteDay(small.path(), {{"05", 10}});
@@ -182,6 +188,8 @@ TEST_F(DayLoadTest, ReloadAfterABiggerDayLeavesNoStaleSlots) {
   ASSERT_EQ(r.status, DayLoadStatus::Loaded);
   EXPECT_EQ(r.selectLine, 9);
   for (int s = 10; s < kSlots; ++s) EXPECT_EQ(day_->Calcs[s].CalcHasData, 0) << s;
+  EXPECT_EQ(day_->Races[0].TanPay[1], 0) << "no payouts kept from the other copy";
+  EXPECT_EQ(day_->Races[0].TanHorse[1], 0);
 
   // The same day twice gives the same records.
   auto first = std::make_unique<DayModel>(*day_);
@@ -277,9 +285,11 @@ TEST_F(DayLoadTest, RankingKeysRoundHalfAwayFromZero) {
   // 2.25 is exact in binary: a ranking key rounded half to even would read 2.2 and rank horse 1 first. Rounded
   // half away from zero both predictions read 2.3, and the lower first-snapshot odds of horse 2 decide.
   WriteDay(tmp_.path(), {{"05", 9}});
-  WriteOdds(tmp_.path(), {"0050", "0040"}, {"0050", "0040"}, {"  2.25", "   2.3"});
+  // Horse 3 at the shortest price the service shows, 1.0, is ranked like any other.
+  WriteOdds(tmp_.path(), {"0050", "0040", "0010"}, {"0050", "0040", "0010"}, {"  2.25", "   2.3", "   1.0"});
   ASSERT_EQ(Load().status, DayLoadStatus::Loaded);
-  EXPECT_EQ(At(day_->Calcs[0].RankPred, {0, 1}), (Ints{2, 1}));
+  EXPECT_EQ(At(day_->Calcs[0].RankPred, {0, 1, 2}), (Ints{3, 2, 1}));
+  EXPECT_EQ(At(day_->Calcs[0].RankOdds1, {0, 1, 2}), (Ints{3, 2, 1}));
 }
 
 TEST_F(DayLoadTest, DayListNewestFirst) {

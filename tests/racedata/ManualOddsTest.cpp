@@ -134,7 +134,15 @@ TEST_F(ManualOddsFetchTest, TickedRacesAreFetchedInTurnAndEachFailureIsShownBefo
   link.AddExchange(broken);
   link.closeResults = {0, 0, -1};
   const std::vector<bool> ticked{true, false, true, true, false, false, false, false, false};
+  bool busyThroughout = true;
+  int again = -1;
+  ui.onMessages = [&] {
+    busyThroughout = busyThroughout && ui.busy;
+    if (again < 0) again = fetcher.FetchTickedRaces(ticked);  // a second click while the fetch runs
+  };
   EXPECT_EQ(fetcher.FetchTickedRaces(ticked), 3);
+  EXPECT_TRUE(busyThroughout) << "the busy cursor shows while the races are fetched";
+  EXPECT_EQ(again, 0) << "a second click while fetching starts nothing";
   const std::string key0 = model.Races[0].RaceKey, key2 = model.Races[2].RaceKey;
   ASSERT_EQ(Opens().size(), 3u);
   EXPECT_EQ(Opens()[0], "JVRTOpen(0B30," + key0 + ")=0");
@@ -215,4 +223,10 @@ TEST_F(ManualOddsFetchTest, NothingTickedOrAnotherExchangeRunningFetchesNothing)
   EXPECT_EQ(ui.texts.size(), 1u);
   EXPECT_TRUE(link.calls.empty());
   EXPECT_TRUE(ui.progress.empty());
+
+  // A tick past the last race slot names no race: nothing is fetched for it.
+  std::vector<bool> pastTheEnd(kSlots + 1, false);
+  pastTheEnd.back() = true;
+  EXPECT_EQ(fetcher.FetchTickedRaces(pastTheEnd), 0);
+  EXPECT_TRUE(link.calls.empty());
 }

@@ -50,7 +50,7 @@ TEST_F(OddsClearTest, OneRaceBlanksItsLinesInTheFilesThatExist) {
   EXPECT_FALSE(fs::exists(File(".jvO3"))) << "a missing file stays missing";
 }
 
-TEST_F(OddsClearTest, ShortFilesGetTheirMissingLinesAndAnOutOfRangeSlotChangesNothing) {
+TEST_F(OddsClearTest, ShortFilesGetTheirMissingLinesAndBadSlotsOrFilesAreRefused) {
   Write(".jvO1", 2, '1', L::kO1Line);
   Write(".jvO3", 1, '3', L::kO3Line);
   Write(".moto", 1, '7', 5);
@@ -72,4 +72,13 @@ TEST_F(OddsClearTest, ShortFilesGetTheirMissingLinesAndAnOutOfRangeSlotChangesNo
     EXPECT_FALSE(error.empty());
   }
   EXPECT_EQ(Read(".jvO1"), o1);
+
+  // A day file that cannot be read is named with the reason, and the files after it are left as they were.
+  fs::create_symlink("/proc/self/mem", File(".jvO2"));
+  std::string error;
+  EXPECT_FALSE(ClearRaceOdds(dir.path(), day, 0, &error));
+  EXPECT_TRUE(error.starts_with("2024年01月06日.jvO2: ")) << error;
+  EXPECT_GT(error.size(), std::string("2024年01月06日.jvO2: ").size()) << "says why";
+  EXPECT_EQ(Read(".jvO3")[0], std::string(L::kO3Line, '3'));
+  EXPECT_EQ(Read(".moto")[0], "77777");
 }

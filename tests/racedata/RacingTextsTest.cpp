@@ -19,8 +19,8 @@ std::string Sj(const char* utf8) { return ToCp932(utf8); }
 TEST(RacingTexts, AddTimeHHMMKeepsHoursPastMidnightAndEmptyForBlank) {
   // A negative total keeps the arithmetic's text.
   const std::tuple<const char*, int, const char*> cases[] = {
-      {"0930", -30, "0900"}, {"1000", -30, "0930"}, {"1158", 5, "1203"},   {"2350", 20, "2410"},
-      {"", 5, ""},           {"    ", 5, ""},       {"0010", -30, "00-20"}};
+      {"0930", -30, "0900"}, {"1000", -30, "0930"}, {"1158", 5, "1203"},    {"2350", 20, "2410"},
+      {"", 5, ""},           {"    ", 5, ""},       {"0010", -30, "00-20"}, {"0010", -15, "00-05"}};
   for (auto [time, minutes, expected] : cases) EXPECT_EQ(AddTimeHHMM(time, minutes), expected) << time << minutes;
 }
 

@@ -272,11 +272,17 @@ TEST(ExchangeGate, WaitingWorkRunsInOrderAndHeldGateDefersIt) {
 
 TEST(ExchangeGate, FailedExchangeFreesTheGate) {
   ExchangeGate gate;
-  EXPECT_THROW(gate.Run([] { throw std::runtime_error("x"); }), std::runtime_error);
+  std::vector<int> order;
+  const auto failing = [&] {
+    gate.Run([&] { order.push_back(2); });  // a timer's exchange falls due meanwhile
+    throw std::runtime_error("x");
+  };
+  EXPECT_THROW(gate.Run(failing), std::runtime_error);
   EXPECT_FALSE(gate.Busy());
-  bool ran = false;
-  gate.Run([&] { ran = true; });
-  EXPECT_TRUE(ran);
+  EXPECT_TRUE(order.empty()) << "nothing runs while the failure unwinds";
+  gate.Run([&] { order.push_back(1); });
+  EXPECT_EQ(order, (std::vector<int>{1, 2})) << "what waited runs with the next exchange";
+  EXPECT_FALSE(gate.Busy());
 }
 
 }  // namespace

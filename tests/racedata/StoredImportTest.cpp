@@ -79,7 +79,10 @@ TEST_F(StoredImportTest, ReadsRecordsIntoDayFilesWithoutDownloads) {
                              ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 3)),
                              ScriptedRead::Code(-1), ScriptedRead::Record(testing::HR(kKey1)), ScriptedRead::Code(-1)},
                             2));
+  bool busyThroughout = true;
+  ui.onMessages = [&] { busyThroughout = busyThroughout && ui.busy; };
   import->Start();
+  EXPECT_TRUE(busyThroughout) << "the busy cursor shows while the records are read";
   EXPECT_EQ(link.Ops().back(), "JVClose");
   EXPECT_EQ(import->StoredCount(), 4);
   const Lines ra = testing::FileLines(Data("2024年01月06日.jvRA"));
@@ -182,6 +185,7 @@ TEST_F(StoredImportTest, CancelDuringDownloadClosesTheExchange) {
   ui.answer = true;
   import->Cancel();
   EXPECT_FALSE(ui.timer);
+  EXPECT_EQ(ui.timerWhenAsked, (std::vector<bool>{false, false})) << "no download ends behind the question";
   EXPECT_FALSE(link.IsOpen());
   EXPECT_EQ(link.Ops(), (std::vector<std::string>{"JVOpen", "JVCancel", "JVClose"}));
   EXPECT_EQ(ui.informs.back(), "JVCancel:キャンセルされました");

@@ -55,6 +55,8 @@ TEST(TimeSeriesPickTest, NearestRuleAndBeforePostRule) {
   EXPECT_EQ(PickNearest(mixed, 600, L::kKindO1), 0);
   EXPECT_EQ(PickBeforePost(mixed, "1100", L::kKindO2), 1);
   EXPECT_EQ(PickBeforePost(Lines{}, "1100", L::kKindO1), -1);
+  // The last line before post time may be the series' first.
+  EXPECT_EQ(PickSnapshot(Lines{Snap("01050930"), Snap("01061000")}, 0, "1000", L::kKindO1, true), 0);
 }
 
 TEST(TimeSeriesPickTest, MinutesReadLeadingDigitsOfEachPiece) {

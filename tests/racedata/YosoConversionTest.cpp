@@ -7,10 +7,12 @@
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
+#include "racedata/RaceInfo.h"
 #include "racedata/RecordLayout.h"
 #include "racedata/YosoImport.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
+#include "tools/jvgen/Payouts.h"
 
 namespace fs = std::filesystem;
 using namespace corvina;
@@ -49,6 +51,24 @@ TEST(YozConversion, AgreesWithTheGeneratorsDayFiles) {
         const std::string got = source == 'J' ? JrdbYozLine(jvgen::JrdbLine(day, race), yymmdd)
                                               : KolYozLine(jvgen::KolLine(day, race), year >= 2005);
         ASSERT_EQ(got, jvgen::YozLine(day, race)) << year << source << " race " << race.course << race.num;
+        // And both hold the prices the generator meant: each runner's win, and each pair's quinella, or in
+        // bracket mode its frames' bracket price (JRDB writes whole numbers from 1000).
+        const auto near = [](double meant) { return meant < 999.95 ? 0.051 : 0.5; };
+        const int n = static_cast<int>(race.runners.size());
+        const bool bracketMode = source != 'J' && year < 2005 && n <= 8;
+        for (int i = 1; i <= n; ++i) {
+          const jvgen::Runner& a = race.runners[static_cast<size_t>(i - 1)];
+          if (a.scratch) continue;
+          EXPECT_NEAR(PredOddsValue(Field(got, L::yoz::Win(i - 1))), a.predWin, near(a.predWin)) << i;
+          for (int j = i + 1; j <= n; ++j) {
+            if (race.runners[static_cast<size_t>(j - 1)].scratch) continue;
+            const int k = jvgen::PairIndex(i, j);
+            const double meant = bracketMode ? race.predWakurenTenths[jvgen::FramePairIndex(i, j)] / 10.0
+                                             : race.predUmaren[static_cast<size_t>(k)];
+            EXPECT_NEAR(PredOddsValue(Field(got, L::yoz::Umaren(k))), meant, near(meant))
+                << year << source << i << "-" << j;
+          }
+        }
       }
     }
 }
@@ -255,6 +275,16 @@ TEST_F(YozStore, UnreadableTextOrUnsavableDayFileIsReported) {
 TEST_F(YozStore, LeftoversDeletedInAnyCase) {
   for (const char* n : {"Oz050312.txt", "OZ050312.TXT", "Kol_Ods.kd2", "kol_ods.KD3", "YOSOODDS.DAT", "keep.txt"})
     Put(n, "x");
+  // Of several spellings the exact one is found first, the others in byte order, so the text read is repeatable.
+  const auto found = [&](std::string_view name) {
+    std::vector<std::string> names;
+    for (const fs::path& p : FindFilesNoCase(src_, name)) names.push_back(p.filename().string());
+    return names;
+  };
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(found("Oz050312.txt"), (Names{"Oz050312.txt", "OZ050312.TXT"}));
+  EXPECT_EQ(found("OZ050312.TXT"), (Names{"OZ050312.TXT", "Oz050312.txt"}));
+  EXPECT_EQ(found("oz050312.txt"), (Names{"OZ050312.TXT", "Oz050312.txt"}));
   DeleteYozSources(YozSourcesOf(src_ / "OZ050312.lzh"));
   std::vector<std::string> left;
   for (const auto& e : fs::directory_iterator(src_)) left.push_back(e.path().filename().string());

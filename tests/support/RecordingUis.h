@@ -21,7 +21,11 @@ struct RecordingImportUi : StoredImportUi {
 
   void Beep() override { ++beeps; }
   void Inform(const std::string& t) override { informs.push_back(FromCp932(t)); }
-  bool Confirm(const std::string&) override { return answer; }
+  std::vector<bool> timerWhenAsked;  // the status timer's state at each question
+  bool Confirm(const std::string&) override {
+    timerWhenAsked.push_back(timer);
+    return answer;
+  }
   void SetProgressLabel(const std::string& t) override { labels.push_back(FromCp932(t)); }
   void SetDownloadBar(int p, int m) override { downloadPos = p, downloadMax = m; }
   void SetReadBar(int p, int m) override { readPos = p, readMax = m; }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "platform/LineFile.h"
 #include "platform/Text.h"
@@ -114,6 +115,11 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
       EXPECT_GT(info.WinOdds1[h], 0);
       EXPECT_NEAR(info.PredWinOdds[h], r.predWin, 0.05);
     }
+    for (int h = 0; h < L::kHorses; ++h) {
+      const std::string& o1 = model_.Table.GO1Tbl2[s];
+      const std::string number = h < n ? FormatZero(h + 1, 2) : "  ";
+      EXPECT_EQ(FieldText(o1, L::o1::WinHorse(h)) + FieldText(o1, L::o1::PlaceHorse(h)), number + number) << h + 1;
+    }
     for (int h = n; h < L::kHorses; ++h) EXPECT_EQ(info.WinOdds2[h], 0) << "no horse, nothing read";
     EXPECT_EQ(info.OddsAnnounce2, race.PostTime());
     EXPECT_EQ(info.OddsAnnounce1, "0700");
@@ -136,14 +142,18 @@ TEST_F(JvgenReadBack, EveryCardRunnerAndOddsFieldIsWhereTheReadersLook) {
         EXPECT_EQ(FieldText(o2, L::o2::UmarenComb(k)), FormatZero(i, 2) + FormatZero(j, 2));
         EXPECT_GT(FieldInt(o2, L::o2::UmarenOdds(k)), 0);
       }
+    // A bracket pair is sold, and listed, when two different horses make it: two frames with runners, or one
+    // frame with two.
     const std::string& o1 = model_.Table.GO1Tbl2[s];
+    std::array<int, 9> inFrame{};
+    for (const Runner& r : race.runners) ++inFrame[static_cast<size_t>(r.waku)];
     for (int a = 1; a <= 8; ++a)
       for (int b = a; b <= 8; ++b) {
         int w = WakurenStrToIndex(CombLabel(a, b));
-        std::string comb = FieldText(o1, L::o1::WakurenComb(w));
-        if (!IsBlank(comb)) {
-          EXPECT_EQ(comb, std::to_string(a) + std::to_string(b));
-        }
+        const bool sold = a < b ? inFrame[a] > 0 && inFrame[b] > 0 : inFrame[a] >= 2;
+        EXPECT_EQ(FieldText(o1, L::o1::WakurenComb(w)), sold ? std::to_string(a) + std::to_string(b) : "  ")
+            << a << "-" << b;
+        EXPECT_EQ(FieldInt(o1, L::o1::WakurenOdds(w)) > 0, sold) << a << "-" << b;
       }
   }
 }
@@ -173,6 +183,24 @@ TEST_F(JvgenReadBack, EveryEntryOfEveryPayoutBlockDecodesAtItsPosition) {
     if (&race == &day.races[1]) {
       EXPECT_EQ(horsesAt[3], 3);
     }
+    // A quinella or exacta pays the first two home, a trio or trifecta the first three: no horse outside the
+    // ticket finished ahead of one in it, and the ordered bets name the horses in their finishing order.
+    for (auto [block, depth, ordered] : {std::tuple{3, 2, false}, {5, 2, true}, {6, 3, false}, {7, 3, true}})
+      for (const Payout& e : p[static_cast<size_t>(block)]) {
+        const auto finish = [&](int horse) { return race.runners[static_cast<size_t>(horse - 1)].finish; };
+        int worst = 0;
+        for (size_t i = 0; i < e.comb.size(); ++i) {
+          worst = std::max(worst, finish(e.comb[i]));
+          if (ordered && i > 0) {
+            EXPECT_LE(finish(e.comb[i - 1]), finish(e.comb[i])) << Label(e);
+          }
+        }
+        EXPECT_LE(worst, depth) << Label(e);
+        for (const Runner& r : race.runners)
+          if (r.finish > 0 && std::find(e.comb.begin(), e.comb.end(), r.umaban) == e.comb.end()) {
+            EXPECT_GE(r.finish, worst) << Label(e) << " beaten by " << r.umaban;
+          }
+      }
     // Win and place name one horse; the other blocks a combination label.
     auto check = [&](const auto& comb, const auto& pay, const auto& pop, size_t block) {
       for (size_t k = 1; k <= p[block].size(); ++k) {
@@ -323,6 +351,15 @@ TEST_F(JvgenReadBack, OddDaysStillReadWithoutShiftingRecords) {
   Day day = MakeDay(o);
   Load(day);
   EXPECT_EQ(total_, 8);
+  // The odd lines are there: the race file's first line three bytes short, the runner file's second five bytes
+  // long, the payout file's last two bytes short.
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(DayFilePath(home_ / "Data", day.date, L::kSuffixRA), bytes));
+  EXPECT_EQ(SplitLines(bytes).front().size(), static_cast<size_t>(L::kRaLine - 3));
+  ASSERT_TRUE(ReadFileBytes(SeFilePath(home_ / "Data", day.date, day.races[0].course), bytes));
+  EXPECT_EQ(SplitLines(bytes)[1].size(), static_cast<size_t>(L::kSeLine + 5));
+  ASSERT_TRUE(ReadFileBytes(DayFilePath(home_ / "Data", day.date, L::kSuffixHR), bytes));
+  EXPECT_EQ(SplitLines(bytes).back().size(), static_cast<size_t>(L::kHrLine - 2));
   int withdrawn = 0;
   for (const Race& race : day.races) {
     const RaceInfo& info = model_.Races[SlotOf(race)];

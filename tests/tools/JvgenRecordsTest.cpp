@@ -8,12 +8,15 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <tuple>
 
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
+#include "tools/jvgen/Payouts.h"
 
 namespace fs = std::filesystem;
 using namespace corvina;
@@ -38,7 +41,7 @@ bool AllFullWidth(std::string_view s) {
   return ToCp932(utf8) == s && utf8.size() == s.size() / 2 * 3;
 }
 
-TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
+TEST(JvgenTables, FramesAndProviderCourseDigits) {
   for (int n = 1; n <= 8; ++n)
     for (int h = 1; h <= n; ++h) EXPECT_EQ(FrameNumbers(n)[h], h);
   // Extra horses go to the highest frames (index 0 unused).
@@ -47,6 +50,11 @@ TEST(JvgenFrames, FramesFollowTheRacingAuthoritysRule) {
   EXPECT_EQ(FrameNumbers(10), (F{0, 1, 2, 3, 4, 5, 6, 7, 7, 8, 8}));
   EXPECT_EQ(FrameNumbers(16), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8}));
   EXPECT_EQ(FrameNumbers(18), (F{0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 7, 8, 8, 8}));
+  // The providers number the ten racecourses 0 京都 .. 9 函館; any other code has no digit.
+  std::vector<int> digits;
+  for (const char* code : {"08", "09", "07", "10", "05", "06", "03", "04", "01", "02", "11", "00", "8", ""})
+    digits.push_back(ProviderCourseDigit(code));
+  EXPECT_EQ(digits, (F{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, -1, -1, -1, -1}));
 }
 
 TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
@@ -56,6 +64,7 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
   o.badRaceNumbers = true;
   Day day = MakeDay(o);
   ASSERT_EQ(day.races.size(), 36u);
+  std::set<char> sexes;
   for (const Race& race : day.races) {
     SCOPED_TRACE(race.VenueRaceKey());
     EXPECT_GE(race.runners.size(), 5u);
@@ -70,10 +79,15 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
       EXPECT_GE(name.size(), 4u);
       EXPECT_LE(name.size(), 18u);
       for (const char* small : {"ッ", "ャ", "ュ", "ョ", "ー"}) EXPECT_NE(name.substr(0, 2), ToCp932(small));
+      // Colts and fillies of every age, geldings from four years.
+      EXPECT_TRUE(r.sex == '1' || r.sex == '2' || (r.sex == '3' && r.age >= 4)) << r.sex << r.age;
+      sexes.insert(r.sex);
     }
     for (Stage st : {Stage::Card, Stage::Result}) {
       std::string ra = RaRecord(day, race, st);
       ASSERT_EQ(ra.size(), static_cast<size_t>(L::kRaLine));
+      // Cards are made two days before the race day, results on it.
+      EXPECT_EQ(Copy(ra, L::head::kCreated.pos, 8), st == Stage::Card ? "20240104" : "20240106");
       for (L::Field f : {L::ra::kRaceName, L::ra::kRaceName6, L::ra::kRaceNameShort})
         EXPECT_TRUE(AllFullWidth(Copy(ra, f.pos, f.len))) << f.pos;
       for (const Runner& r : race.runners) {
@@ -90,11 +104,16 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
     for (const Snapshot& s : {snaps.front(), snaps.back()}) {
       EXPECT_EQ(O1Record(day, race, s).size(), static_cast<size_t>(L::kO1Line));
       EXPECT_EQ(O2Record(day, race, s).size(), static_cast<size_t>(L::kO2Line));
+      EXPECT_EQ(Copy(O2Record(day, race, s), L::head::kCreated.pos, 8), s.dayOffset < 0 ? "20240105" : "20240106");
     }
+    // The odds move towards the post-time board: the evening before, the field was priced otherwise.
+    EXPECT_NE(O1Record(day, race, snaps.front()).substr(L::o1::WinOdds(0).pos),
+              O1Record(day, race, snaps.back()).substr(L::o1::WinOdds(0).pos));
     EXPECT_EQ(YozLine(day, race).size(), static_cast<size_t>(L::kYozLine));
     EXPECT_GE(JrdbLine(day, race).size(), 955u);
     EXPECT_GE(KolLine(day, race).size(), 1502u);
   }
+  EXPECT_EQ(sexes, (std::set<char>{'1', '2', '3'}));
   ASSERT_EQ(day.oddRaces.size(), 2u);
   EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[0], Stage::Card), L::head::kRaceNum.pos, 2), "00");
   EXPECT_EQ(Copy(RaRecord(day, day.oddRaces[1], Stage::Card), L::head::kRaceNum.pos, 2), "13");
@@ -102,10 +121,19 @@ TEST(JvgenRecords, EveryRecordHasItsLengthAndFullWidthTextFields) {
 
 TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
   Day day = MakeDay(Base());
+  // The finishing order is drawn by strength over the whole field: the favourites win more often than the
+  // field's average horse, and no horse number is bound to a place.
+  int lastNumberLast = 0, firstNumberFirst = 0;
+  double winnersPopularity = 0, fieldPopularity = 0;
   for (const Race& race : day.races) {
     SCOPED_TRACE(race.VenueRaceKey());
     std::vector<int> byPlace(20, 0);
     for (const Runner& r : race.runners) byPlace[r.finish] = r.umaban;
+    const int n = static_cast<int>(race.runners.size());
+    lastNumberLast += race.runners.back().finish == n;
+    firstNumberFirst += race.runners.front().finish == 1;
+    winnersPopularity += race.runners[byPlace[1] - 1].popularity;
+    fieldPopularity += (n + 1) / 2.0;
     const auto& p = race.pays;
     ASSERT_EQ(p[0].size(), 1u);
     EXPECT_EQ(p[0][0].comb[0], byPlace[1]);
@@ -123,6 +151,84 @@ TEST(JvgenRecords, ResultsAgreeWithTheFinishingOrder) {
     EXPECT_EQ(snaps.back().minute, race.postMinute);
     for (size_t i = 1; i < snaps.size(); ++i)
       EXPECT_LT(snaps[i - 1].dayOffset * 1440 + snaps[i - 1].minute, snaps[i].dayOffset * 1440 + snaps[i].minute);
+  }
+  EXPECT_LT(lastNumberLast, 12);
+  EXPECT_LT(firstNumberFirst, 12);
+  EXPECT_LT(winnersPopularity, fieldPopularity * 0.7);
+}
+
+// Nine horses of equal strength, finishing in number order: every price is the fair one for its chance, less the
+// 22.5 % the pool keeps, rounded to tenths; equal chances are equally popular.
+TEST(JvgenPayouts, AFieldOfEqualsIsPricedAtItsChancesLessTheTake) {
+  Race race;
+  for (int h = 1; h <= 9; ++h) {
+    Runner r;
+    r.umaban = r.finish = h;
+    r.waku = FrameNumbers(9)[h];
+    r.finalOdds = 70;
+    r.popularity = 1;
+    race.runners.push_back(r);
+  }
+  const OddsBoard board = MakeBoard(race, std::vector<double>(9, 1.0));
+  // Win 1 in 9, in the first three 1 in 3 (the upper place price 1.7 times the lower), a pair 1 in 36.
+  EXPECT_EQ((std::vector<int>{board.win[1], board.win[9], board.winPop[5], board.placeLow[4], board.placeHigh[4]}),
+            (std::vector<int>{70, 70, 1, 23, 39}));
+  EXPECT_EQ((std::vector<int>{board.umaren[PairIndex(1, 2)], board.umaren[PairIndex(8, 9)],
+                              board.umarenPop[PairIndex(3, 7)], board.umaren[PairIndex(9, 10)]}),
+            (std::vector<int>{279, 279, 1, 0}));
+  // Frame 8 holds horses 8 and 9: its seven pairs with another frame have twice the chance and come first, 8-8 is
+  // one pair, 1-1 no pair at all.
+  EXPECT_EQ((std::vector<int>{board.waku[FramePairIndex(1, 2)], board.waku[FramePairIndex(1, 8)],
+                              board.waku[FramePairIndex(8, 8)], board.waku[FramePairIndex(1, 1)],
+                              board.wakuPop[FramePairIndex(1, 8)], board.wakuPop[FramePairIndex(1, 2)]}),
+            (std::vector<int>{279, 140, 279, 0, 1, 8}));
+
+  const auto pays = ComputePayouts(race);
+  using Combs = std::vector<std::vector<int>>;
+  auto combs = [](const std::vector<Payout>& block) {
+    Combs out;
+    for (const Payout& p : block) out.push_back(p.comb);
+    return out;
+  };
+  EXPECT_EQ(combs(pays[1]), (Combs{{1}, {2}, {3}}));
+  EXPECT_EQ(combs(pays[2]), (Combs{{1, 2}}));
+  EXPECT_EQ(combs(pays[4]), (Combs{{1, 2}, {1, 3}, {2, 3}}));
+  EXPECT_EQ(combs(pays[7]), (Combs{{1, 2, 3}}));
+  // Place 1 in 3, bracket and quinella 1 in 36, wide 1 in 12, exacta 1 in 72, trio 1 in 84, trifecta 1 in 504.
+  const std::tuple<size_t, long long, int> expected[] = {{0, 700, 1}, {1, 230, 1},  {2, 2790, 8}, {3, 2790, 1},
+                                                         {4, 930, 1}, {5, 5580, 1}, {6, 6510, 1}, {7, 39060, 1}};
+  for (auto [block, pay, pop] : expected)
+    for (const Payout& p : pays[block]) {
+      EXPECT_EQ(p.pay, pay) << "block " << block;
+      EXPECT_EQ(p.pop, pop) << "block " << block;
+    }
+}
+
+// Nine horses, the lower the number the stronger: the strongest home in order is the most popular result of every
+// bet, the weakest home in order the least popular one, whose popularity counts every combination sold.
+TEST(JvgenPayouts, TheLikeliestResultIsTheFavouriteAndTheUnlikeliestTheLast) {
+  for (bool upset : {false, true}) {
+    SCOPED_TRACE(upset ? "weakest first" : "strongest first");
+    Race race;
+    for (int h = 1; h <= 9; ++h) {
+      Runner r;
+      r.umaban = h;
+      r.waku = FrameNumbers(9)[h];
+      r.strength = 10 - h;
+      r.finish = upset ? 10 - h : h;
+      race.runners.push_back(r);
+    }
+    const auto pays = ComputePayouts(race);
+    // Place and wide pay three horses and three pairs, in number order; of the others one result each. Upset, the
+    // weakest horse and pair come last of 9 and 36, the bracket 8-8 last of 28 frame pairs and itself.
+    using Pops = std::vector<int>;
+    const std::vector<Pops> expected = upset ? std::vector<Pops>{{7, 8, 9}, {29}, {36}, {31, 35, 36}, {72}, {84}, {504}}
+                                             : std::vector<Pops>{{1, 2, 3}, {1}, {1}, {1, 2, 3}, {1}, {1}, {1}};
+    for (size_t b = 1; b < 8; ++b) {
+      Pops pops;
+      for (const Payout& p : pays[b]) pops.push_back(p.pop);
+      EXPECT_EQ(pops, expected[b - 1]) << "block " << b;
+    }
   }
 }
 
@@ -182,6 +288,17 @@ TEST(JvgenRecords, DataKindsAndEntriesFieldOptions) {
   EXPECT_EQ(O1Record(day, race, Snapshots(day, race).back())[2], '9');
   EXPECT_EQ(O2Record(day, race, Snapshots(day, race).front())[2], '9');
   EXPECT_EQ(Copy(RaRecord(day, race, Stage::Card), L::ra::kEntryCount.pos, 2), "19");
+  o.entriesField = 1;  // the smallest the option takes
+  const Day one = MakeDay(o);
+  EXPECT_EQ(Copy(RaRecord(one, one.races[0], Stage::Card), L::ra::kEntryCount.pos, 2), "01");
+  EXPECT_EQ(Copy(RaRecord(one, one.races[1], Stage::Card), L::ra::kEntryCount.pos, 2),
+            FormatZero(static_cast<long long>(one.races[1].runners.size()), 2));
+  // Racecourses and races per racecourse are held to 1..3 and 1..12.
+  for (auto [venues, races, total] : {std::tuple{0, 0, 1}, {1, 12, 12}, {2, 1, 2}, {9, 13, 36}}) {
+    o.venues = venues;
+    o.races = races;
+    EXPECT_EQ(MakeDay(o).races.size(), static_cast<size_t>(total)) << venues << " " << races;
+  }
 }
 
 // Runs the built program; the tools folder comes from the test environment. `output` receives what it printed.
@@ -211,6 +328,15 @@ void ExpectSameFiles(const fs::path& got, const fs::path& want) {
   EXPECT_EQ(a.size(), b.size());
 }
 
+// The writers' list of the files they wrote names every file under `root`, and only those.
+void ExpectListsEveryFile(const std::vector<fs::path>& written, const fs::path& root) {
+  std::set<fs::path> listed(written.begin(), written.end()), found;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) found.insert(e.path());
+  EXPECT_EQ(listed, found);
+  EXPECT_EQ(listed.size(), written.size()) << "each file once";
+}
+
 // Each option reaches the day it names: the program's files are those the generator writes for the same options.
 TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
   test::TempDir dir("jvgen");
@@ -232,9 +358,10 @@ TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
           (dir / "got").string() + " --providers " + (dir / "got/prov").string()),
       0);
   Day day = MakeDay(o);
-  WriteStandIn(day, dir / "want");
-  WriteProviders(day, dir / "want/prov");
+  std::vector<fs::path> written = WriteStandIn(day, dir / "want");
+  for (const fs::path& p : WriteProviders(day, dir / "want/prov")) written.push_back(p);
   ExpectSameFiles(dir / "got", dir / "want");
+  ExpectListsEveryFile(written, dir / "want");
 
   Options d;
   d.date = *DayName::FromDateKey("20240106");
@@ -247,7 +374,7 @@ TEST(JvgenProgram, OptionsMakeTheDayTheyName) {
                      "--layout dayfiles --out " +
                      (dir / "home").string()),
             0);
-  WriteDayFiles(MakeDay(d), dir / "want-home");
+  ExpectListsEveryFile(WriteDayFiles(MakeDay(d), dir / "want-home"), dir / "want-home");
   ExpectSameFiles(dir / "home", dir / "want-home");
   EXPECT_FALSE(fs::exists(dir / "want-home/Data" / (d.date.FileStem() + ".jvHR"))) << "no results";
 }
@@ -278,9 +405,13 @@ TEST(JvgenProgram, BadArgumentsAreNamedAndWriteNothing) {
     EXPECT_EQ(printed, "jvgen: " + message + "\n") << args;
   }
   EXPECT_FALSE(fs::exists(dir / "home"));
+  EXPECT_EQ(RunJvgen("--entries-field 99 --providers " + (dir / "edge").string()), 0) << "99 is the largest taken";
   std::string help;
   EXPECT_EQ(RunJvgen("--bogus --help", &help), 2);
   EXPECT_EQ(RunJvgen("--seed 3 --help --bogus", &help), 0);
+  EXPECT_EQ(help.substr(0, 22), "usage: jvgen [options]");
+  help.clear();
+  EXPECT_EQ(RunJvgen("-h", &help), 0);
   EXPECT_EQ(help.substr(0, 22), "usage: jvgen [options]");
 }
 
@@ -340,6 +471,10 @@ TEST(JvgenProgram, StandInLayoutAndProviders) {
   EXPECT_EQ(lines.size(), 36u);
   ASSERT_TRUE(ReadLines(prov / "kol_ods.kd3", lines));
   EXPECT_EQ(lines[0].substr(12, 8), "20240106");
+  // Without --date the day is today.
+  ASSERT_EQ(RunJvgen("--providers " + (dir / "today").string()), 0);
+  const DateTime now = Clock::Now();
+  EXPECT_TRUE(fs::exists(dir / "today" / JrdbFileName(DayName(now.year, now.month, now.day))));
 }
 
 TEST(JvgenProgram, DayFilesOfAShortDayWithAMissingRunnerFile) {
