@@ -42,6 +42,10 @@ TEST(RaceHeaderTextTest, DateLineAndCounts) {
   EXPECT_EQ(AnnounceText("    ").text, "---");
   EXPECT_EQ(AnnounceText("    ").colour, kGrey);
   EXPECT_EQ(AnnounceText("0930").text, "09:30");
+  // The predicted odds column names where its odds came from.
+  EXPECT_EQ(U(PredOddsHeader(info)), "予想配当");
+  info.YozSourceM = 1;
+  EXPECT_EQ(U(PredOddsHeader(info)), "前売配当");
 }
 
 TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
@@ -160,13 +164,13 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(AxisHorseTexts(info, calc).number, "");
   calc.AxisHorse = 5;
   info.WinOdds1[4] = 4.5;
-  info.WinOdds2[4] = 3.9;
+  info.WinOdds2[4] = 1.0;  // the shortest odds there are
   info.Odds2Present = 1;
   info.TanHorse[1] = 5;
   info.FukuHorse[1] = 5;
   auto axis = AxisHorseTexts(info, calc);
   EXPECT_EQ(axis.number, "5");
-  EXPECT_EQ(axis.odds, "   3.9");
+  EXPECT_EQ(axis.odds, "   1.0");
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
@@ -188,9 +192,9 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
   info.FukuHorse[5] = 5;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kMagenta);
-  calc.AxisHorse = 1;  // the first horse has its odds like any other
-  info.WinOdds1[0] = 2.5;
-  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   2.5");
+  calc.AxisHorse = 1;  // the first horse has its odds like any other, also the shortest
+  info.WinOdds1[0] = 1.0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   1.0");
   calc.AxisHorse = 40;  // outside the horses: number only
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "");
 }

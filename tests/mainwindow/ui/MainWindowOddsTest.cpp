@@ -258,6 +258,8 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   for (const fs::path& f : {o1, o2}) fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
   ASSERT_EQ(rec.Texts().size(), 1) << rec.Texts().join("\n").toStdString();
   EXPECT_TRUE(rec.Texts()[0].startsWith("データファイルに書き込めません：")) << rec.Texts()[0].toStdString();
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Warning);
+  EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
 
   rec.Clear();
@@ -322,4 +324,21 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   form.ClearShownRaceOddsAction->trigger();
   EXPECT_EQ(rec.Texts(),
             QStringList({"オッズを消去するレースを表示してください。", "オッズを消去するレースを表示してください。"}));
+  EXPECT_EQ(rec.Beeps(), 2);
+
+  // A day file that cannot be written: the user is told, and the file stays as it was.
+  form.Day().GCurRace = 4;
+  form.SelectRaceLine(4);
+  ASSERT_TRUE(SaveLines(DayFilePath(form.Day().DataDir(), date, ".jvO1"), before));
+  const fs::path o1File = DayFilePath(form.Day().DataDir(), date, ".jvO1");
+  fs::permissions(o1File, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  for (QAction* clear : {form.ClearAllOddsAction, form.ClearShownRaceOddsAction}) {
+    rec.Clear();
+    clear->trigger();
+    ASSERT_EQ(rec.Messages().size(), 2u) << rec.Texts().join("\n").toStdString();
+    EXPECT_EQ(rec.Messages()[1].kind, gui::MsgKind::Warning);
+    EXPECT_TRUE(rec.Texts()[1].startsWith("データファイルに書き込めません：")) << rec.Texts()[1].toStdString();
+  }
+  fs::permissions(o1File, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Read(date, ".jvO1"), before);
 }

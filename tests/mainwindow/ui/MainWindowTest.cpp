@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -84,10 +85,12 @@ class MainWindowTest : public ::testing::Test {
     if (!o.date.Valid()) o.date = DayName(2024, 1, 6);
     jvgen::WriteDayFiles(jvgen::MakeDay(o), home);
   }
-  // Chooses the day at `index` of the date box as a user would.
+  // Chooses the day at `index` of the date box as a user would: the arrow key moves to it and activates the box.
   void Choose(MainWindow& form, int index) {
-    form.DateCombo->setCurrentIndex(index);
-    form.LoadChosenDay();
+    form.DateCombo->setCurrentIndex(index - 1);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(form.DateCombo, &down);
+    ASSERT_EQ(form.DateCombo->currentIndex(), index);
   }
   test::TempDir dir{"mainform"};
   const fs::path& home = dir.path();
@@ -554,7 +557,15 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   int axisSlot = 0;  // a race with an axis horse, so its label is checked with a number in it
   while (axisSlot < 35 && day.Calcs[axisSlot].AxisHorse == 0) ++axisSlot;
   ASSERT_GT(day.Calcs[axisSlot].AxisHorse, 0);
-  for (int slot : {0, 13, 35, axisSlot}) {
+  // A race with a ticket that hit goes first, so no race after it keeps its colour.
+  int hitSlot = 0;
+  auto hits = [&](int s) {
+    const auto rows = view::TicketRows(day.Races[s], day.Calcs[s]);
+    return std::count_if(rows.begin(), rows.end(), [](const view::TicketTexts& t) { return t.hit; });
+  };
+  while (hitSlot < 35 && hits(hitSlot) == 0) ++hitSlot;
+  ASSERT_GT(hits(hitSlot), 0);
+  for (int slot : {hitSlot, 0, 13, 35, axisSlot}) {
     form.SelectRaceLine(slot);
     form.ShowChosenRace();
     EXPECT_EQ(day.GCurRace, slot);
@@ -575,6 +586,8 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.TrioGrid->Cell(view::Col(view::TrioColumn::HorseName), r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.RaceNameLabel->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
+    EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::PredWinOdds), 0),
+              info.YozSourceM == 1 ? "前売配当" : "予想配当");
     EXPECT_EQ(
         (QStringList{form.GradeLabel->Caption(), form.CourseLabel->Caption(), form.DateHeaderLabel->Caption(),
                      form.WeightRuleLabel->Caption(), form.ClassLabel->Caption(), form.TrackLabel->Caption(),
@@ -601,10 +614,18 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.OddsRankingGrid->Cell(0, 1), "  1");
     }
     const auto tickets = view::TicketRows(info, calc);
+    // Each ticket's number, pair and odds; a hit's pair in its colour, everything else on the panel's background.
+    const QColor plain = QApplication::palette().color(QPalette::ToolTipBase);
     for (int t = 1; t <= 6; ++t) {
       EXPECT_EQ(form.TicketLabels[3 * t - 1]->text(), IsBlank(calc.Tickets[t]) ? QString() : Q(calc.Tickets[t]));
       EXPECT_EQ(form.TicketLabels[3 * t - 2]->text(), Q(tickets[t - 1].number)) << t;
       EXPECT_EQ(form.TicketLabels[3 * t]->text(), Q(tickets[t - 1].odds)) << t;
+      const view::Rgb hit = tickets[t - 1].hitColour;
+      EXPECT_EQ((QList<QColor>{form.TicketLabels[3 * t - 2]->palette().color(QPalette::Window),
+                               form.TicketLabels[3 * t - 1]->palette().color(QPalette::Window),
+                               form.TicketLabels[3 * t]->palette().color(QPalette::Window)}),
+                (QList<QColor>{plain, tickets[t - 1].hit ? QColor(hit.r, hit.g, hit.b) : plain, plain}))
+          << "slot " << slot << " ticket " << t;
     }
     EXPECT_EQ(form.AxisHorseLabel->text(), calc.AxisHorse > 0 ? QString::number(calc.AxisHorse) : QString());
     EXPECT_EQ(form.AxisOddsLabel->Caption(), Q(view::AxisHorseTexts(info, calc).odds));
@@ -710,10 +731,18 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   gui::MessageRecorder rec;
   MainWindow form(home);
   ASSERT_EQ(form.DateCombo->itemText(1), "2024年01月06日");
-  Choose(form, 1);
+  // A caller that disabled the window reloads the day: a day loaded in full makes it usable again, a refused one
+  // does not.
+  form.setEnabled(false);
+  form.DateCombo->setCurrentIndex(1);
+  form.LoadChosenDay();
   ASSERT_EQ(form.RaceList->count(), 36);
   ASSERT_FALSE(form.RaceNameLabel->Caption().isEmpty());
-  Choose(form, 0);
+  EXPECT_TRUE(form.isEnabled());
+  form.setEnabled(false);
+  form.DateCombo->setCurrentIndex(0);
+  form.LoadChosenDay();
+  EXPECT_FALSE(form.isEnabled());
   EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_EQ(rec.Texts(), QStringList{"データ作成が未完了のようです。"});
   EXPECT_EQ(form.RaceList->count(), 0);
