@@ -2,6 +2,7 @@
 // the messages of days that cannot be shown.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -11,9 +12,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -282,10 +285,10 @@ TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
     EXPECT_TRUE(form.HideDayListAfterLoadAction->isChecked());
     EXPECT_EQ(form.LocalOptionLabel->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
     EXPECT_FALSE(form.HitReportButton->isHidden());
+    form.show();
     form.setGeometry(40, 50, 800, 500);
-    bool canClose = false;
-    form.StoreBoundsBeforeClose(canClose);
-    EXPECT_TRUE(canClose);
+    form.ExitButton->click();
+    EXPECT_FALSE(form.isVisible()) << "終了 closes the window";
   }
   MainWindow again(home);
   EXPECT_EQ(again.Settings.ReadInteger("locate", "left", 0), 40);
@@ -293,14 +296,19 @@ TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.Settings.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.Settings.ReadInteger("locate", "height", 0), 500);
 
-  // Bounds that cannot be stored keep no window open; the user is told why.
+  // Bounds that cannot be stored keep no window open; the user is told why. The menu's 終了 closes it too.
   gui::MessageRecorder rec;
   fs::remove(home / "corvina.ini");
   fs::create_directory(home / "corvina.ini");
-  bool canClose = false;
-  again.StoreBoundsBeforeClose(canClose);
-  EXPECT_TRUE(canClose);
-  EXPECT_EQ(rec.Messages().size(), 1u);
+  again.show();
+  QAction* exit = nullptr;
+  for (QAction* a : again.menuBar()->actions().value(0)->menu()->actions())
+    if (a->text() == "終了(&X)") exit = a;
+  ASSERT_NE(exit, nullptr);
+  exit->trigger();
+  EXPECT_FALSE(again.isVisible());
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
 }
 
 TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMoved) {
@@ -537,6 +545,22 @@ TEST_F(MainWindowTest, StartUpTakesTheSplashAwayBeforeEveryMessageAndWhenItEnds)
   }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<SplashWindow*>(w), nullptr);
+}
+
+// Clicking another window that was up before it, the user sends the splash away.
+TEST_F(MainWindowTest, SplashGoesWhenAnotherWindowIsActivated) {
+  QWidget other;
+  other.show();
+  QPointer<SplashWindow> splash = new SplashWindow;
+  splash->show();
+  splash->activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(splash->isActiveWindow());
+  other.activateWindow();
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(splash.isNull());
+  delete splash;
 }
 
 TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
