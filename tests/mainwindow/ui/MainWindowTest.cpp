@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +29,7 @@
 #include <fstream>
 #include <set>
 
+#include "analysis/Recovery.h"
 #include "components/ui/Label3D.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ui/MainWindow.h"
@@ -566,6 +568,9 @@ TEST_F(MainWindowTest, SplashGoesWhenAnotherWindowIsActivated) {
 TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   Generate({});
   Generate({.date = DayName(2023, 12, 28)});
+  // A return-rate summary that cannot be read: the day loads all the same, and the status bar says which file.
+  const fs::path summary = analysis::SummaryPath(home, DayName(2024, 1, 6).Cp932(), analysis::BetType::Wide);
+  fs::create_directories(summary);
   gui::MessageRecorder rec;
   MainWindow form(home);
   ASSERT_EQ(form.DateCombo->count(), 2);
@@ -573,6 +578,8 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   EXPECT_EQ(form.DateCombo->currentIndex(), -1);
   Choose(form, 0);
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+  EXPECT_TRUE(form.statusBar()->currentMessage().startsWith(QString::fromStdString(summary.string() + ": ")))
+      << form.statusBar()->currentMessage().toStdString();
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_FALSE(form.RaceTabs->isHidden());
   EXPECT_FALSE(form.ResultsPollTimer->isActive()) << "a past day is not polled";
@@ -754,6 +761,13 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   Generate({.date = DayName(2024, 1, 7), .missingRunnerFile = true});
   gui::MessageRecorder rec;
   MainWindow form(home);
+  auto labelTexts = [&] {
+    QStringList texts;
+    for (const Label3D* l : form.findChildren<Label3D*>()) texts << l->Caption();
+    for (const QLabel* l : form.findChildren<QLabel*>()) texts << l->text();
+    return texts;
+  };
+  const QStringList atStart = labelTexts();
   ASSERT_EQ(form.DateCombo->itemText(1), "2024年01月06日");
   // A caller that disabled the window reloads the day: a day loaded in full makes it usable again, a refused one
   // does not.
@@ -771,14 +785,12 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   EXPECT_EQ(rec.Texts(), QStringList{"データ作成が未完了のようです。"});
   EXPECT_EQ(form.RaceList->count(), 0);
   EXPECT_TRUE(form.RaceTabs->isHidden());
+  EXPECT_EQ(labelTexts(), atStart) << "every label as before any day was shown";
   EXPECT_TRUE(form.RaceNameLabel->Caption().isEmpty());
-  EXPECT_TRUE(form.EntryCountLabel->Caption().isEmpty());
-  for (int k = 1; k <= 153; ++k) EXPECT_TRUE(form.RealPairOddsLabels[k]->text().isEmpty());
-  for (int k = 1; k <= 108; ++k) EXPECT_TRUE(form.PayoutLabels[k]->text().isEmpty());
-  for (int k = 1; k <= 18; ++k) EXPECT_TRUE(form.TicketLabels[k]->text().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
-  EXPECT_TRUE(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), 1).isEmpty());
-  for (gui::StringGrid* g : {form.OddsRankingGrid, form.PredictedOddsRankingGrid}) EXPECT_EQ(g->Row(1).join(""), "");
+  for (gui::StringGrid* g :
+       {form.RaceCardGrid, form.TrioGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
+    EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
   EXPECT_TRUE(form.RaceTabs->isHidden());
@@ -832,11 +844,15 @@ TEST_F(MainWindowTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
-  // Switched off by the setting, the poll comes back when the setting does, on the same day.
-  for (int minutes : {0, 5}) {
+  // Switched off by the setting, the poll comes back when the setting does, on the same day; a new interval
+  // counts at once, down to a minute.
+  for (int minutes : {0, 5, 1}) {
     form.Settings.WriteInteger("Time", "AutoRdataGet", minutes);
     Choose(form, 0);
-    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes == 5) << minutes;
+    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes > 0) << minutes;
+    if (minutes > 0) {
+      EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000);
+    }
   }
 }
 
