@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -135,8 +134,7 @@ TEST(AboutBoxTest, ShownModallyWithTheVersionTextAndFreedAfterOkOrEnter) {
       shownVersion = shown->VersionLabel->Caption();
       if (!enter) return shown->OkButton->click();
       shown->HomePageButton->setFocus();
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-      QApplication::sendEvent(shown->HomePageButton, &press);
+      test::PressKey(shown->HomePageButton, Qt::Key_Return);
       if (shown->isVisible()) {
         ADD_FAILURE() << "Enter left the window open";
         shown->reject();

@@ -226,12 +226,15 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   EXPECT_EQ(rec.Texts(), QStringList{"時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。"});
   EXPECT_EQ(rec.Beeps(), 1);
 
-  // The chooser opens on the program folder; cancelling keeps the setting, confirming stores the choice.
+  // The chooser opens on the program folder, then on the folder chosen; cancelling keeps the setting, confirming
+  // stores the choice.
+  QStringList openedOn;
   auto choose = [&](bool confirm) {
     QTimer::singleShot(0, [&] {
       FolderChooserDialog* d = form.FolderDialog->Dialog();
       ASSERT_NE(d, nullptr);
       EXPECT_EQ(d->windowTitle(), "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+      openedOn << d->CurrentFolder();
       d->SelectFolder(folder);
       (confirm ? d->OkButton : d->CancelButton)->click();
     });
@@ -242,6 +245,10 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   choose(true);
   EXPECT_EQ(form.Settings.ReadString("Dir", "jikeiretu", ""), folder.toStdString());
   EXPECT_EQ(form.TimeSeriesFolder(), fs::path(folder.toStdString()));
+  form.FolderDialog->SelectedFolder.clear();  // as another command's choice would leave it
+  choose(false);
+  const QString program = QString::fromStdString(form.AppDir.string());
+  EXPECT_EQ(openedOn, (QStringList{program, program, folder}));
 
   rec.Clear();
   form.TimeSeriesOddsAction->trigger();

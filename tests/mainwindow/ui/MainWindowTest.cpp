@@ -9,7 +9,6 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -93,8 +92,7 @@ class MainWindowTest : public ::testing::Test {
   // Chooses the day at `index` of the date box as a user would: the arrow key moves to it and activates the box.
   void Choose(MainWindow& form, int index) {
     form.DateCombo->setCurrentIndex(index - 1);
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(form.DateCombo, &down);
+    test::PressKey(form.DateCombo, Qt::Key_Down);
     ASSERT_EQ(form.DateCombo->currentIndex(), index);
   }
   test::TempDir dir{"mainform"};
@@ -138,6 +136,16 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   ASSERT_TRUE(ReadLines(home / "ErrorLog.txt", log));
   EXPECT_EQ(log.size(), 2u);
   EXPECT_EQ(form.HelpFile, home / "corvina.chm");
+  // Every control outside the race pages and the race arrows (which have a tool tip) says in the status bar what
+  // it does.
+  QStringList silent;
+  for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if ((button || qobject_cast<QComboBox*>(w) || qobject_cast<QListWidget*>(w)) && !form.RaceTabs->isAncestorOf(w) &&
+        !form.RaceArrows->isAncestorOf(w) && w->statusTip().isEmpty())
+      silent << QString(w->metaObject()->className()) + " " + (button ? button->text() : QString());
+  }
+  EXPECT_EQ(silent.join("|").toStdString(), "");
 }
 
 // Temporary files of saves that a crash cut off go at the next start, in every folder the program saves to.
@@ -788,8 +796,7 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   EXPECT_EQ(labelTexts(), atStart) << "every label as before any day was shown";
   EXPECT_TRUE(form.RaceNameLabel->Caption().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
-  for (gui::StringGrid* g :
-       {form.RaceCardGrid, form.TrioGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
+  for (gui::StringGrid* g : {form.RaceCardGrid, form.TrioGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
     EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
