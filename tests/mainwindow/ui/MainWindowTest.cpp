@@ -641,16 +641,33 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
               QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));
     EXPECT_EQ(form.PayoutLabels[1]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanHorse[1], 2)) : QString());
     EXPECT_EQ(form.PayoutLabels[3]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanPay[1], 8)) : QString());
-    int shownPairs = 0;
     for (int k = 1; k <= 153; ++k) {
       EXPECT_EQ(form.RealPairOddsLabels[k]->text(),
                 calc.UmarenOdds[k] > 0 ? Q(FormatFixed(calc.UmarenOdds[k], 7, 1)) : QString());
       EXPECT_EQ(form.PredictedPairOddsLabels[k]->text(), Q(view::PairOddsText(calc.PredUmarenOdds[k])));
-      shownPairs += calc.UmarenOdds[k] > 0;
     }
-    if (shownPairs > 0) {
-      EXPECT_EQ(form.OddsRankingGrid->RowCount(), shownPairs + 1);
-      EXPECT_EQ(form.OddsRankingGrid->Cell(0, 1), "  1");
+    // Both rankings: every pair with odds once, numbered from 1, shortest odds first, each with the odds its
+    // label in the matrix shows; equal odds of the day (which have one decimal) in the order of their pairs' labels.
+    for (auto [grid, labels] : {std::pair{form.OddsRankingGrid, &form.RealPairOddsLabels},
+                                std::pair{form.PredictedOddsRankingGrid, &form.PredictedPairOddsLabels}}) {
+      const bool exact = grid == form.OddsRankingGrid;
+      int withOdds = 0;
+      for (int k = 1; k <= 153; ++k) withOdds += !(*labels)[k]->text().isEmpty();
+      if (withOdds == 0) continue;
+      ASSERT_EQ(grid->RowCount(), withOdds + 1) << slot;
+      std::set<int> pairs;
+      for (int r = 1; r <= withOdds; ++r) {
+        const int k = UmarenStrToIndex(grid->Cell(1, r).toStdString());
+        ASSERT_GT(k, 0) << slot << " row " << r;
+        pairs.insert(k);
+        EXPECT_EQ(grid->Cell(0, r), QString::asprintf("%3d", r));
+        EXPECT_EQ(grid->Cell(2, r), (*labels)[k]->text()) << slot << " row " << r;
+        if (r == 1) continue;
+        const double above = grid->Cell(2, r - 1).toDouble(), here = grid->Cell(2, r).toDouble();
+        EXPECT_TRUE(above < here || (above == here && (!exact || grid->Cell(1, r - 1) < grid->Cell(1, r))))
+            << slot << " row " << r;
+      }
+      EXPECT_EQ(pairs.size(), static_cast<size_t>(withOdds));
     }
     const auto tickets = view::TicketRows(info, calc);
     // Each ticket's number, pair and odds; a hit's pair in its colour, everything else on the panel's background.
