@@ -66,8 +66,7 @@ class AutoOddsWindowTest : public ::testing::Test {
   }
   void Load(MainWindow& form, int index = 0) {
     ASSERT_GT(form.DateCombo->count(), index);
-    form.DateCombo->setCurrentIndex(index);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, index);
     ASSERT_GT(form.RaceList->count(), 0);
   }
   DayName Yesterday() const {

@@ -79,8 +79,7 @@ class JVLinkRoadTest : public ::testing::Test {
   }
   void LoadFirstDay(MainWindow& form) {
     ASSERT_GE(form.DateCombo->count(), 1);
-    form.DateCombo->setCurrentIndex(0);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, 0);
     ASSERT_GT(form.RaceList->count(), 0);
   }
   // What the service's 0B12 answer holds for one run race: its card with results, runners and payouts.

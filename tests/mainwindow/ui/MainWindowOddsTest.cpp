@@ -56,9 +56,7 @@ class MainWindowOddsTest : public ::testing::Test {
     return day;
   }
   static void Load(MainWindow& form, const DayName& date) {
-    form.DateCombo->setCurrentText(QString::fromStdString(date.Display()));
-    form.DateCombo->setCurrentIndex(form.DateCombo->findText(QString::fromStdString(date.Display())));
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, form.DateCombo->findText(QString::fromStdString(date.Display())));
     ASSERT_GT(form.RaceList->count(), 0);
   }
   Lines Read(const DayName& date, std::string_view suffix) const {

@@ -91,8 +91,7 @@ class MainWindowTest : public ::testing::Test {
   }
   // Chooses the day at `index` of the date box as a user would: the arrow key moves to it and activates the box.
   void Choose(MainWindow& form, int index) {
-    form.DateCombo->setCurrentIndex(index - 1);
-    test::PressKey(form.DateCombo, Qt::Key_Down);
+    test::ChooseItem(form.DateCombo, index);
     ASSERT_EQ(form.DateCombo->currentIndex(), index);
   }
   test::TempDir dir{"mainform"};
