@@ -123,7 +123,8 @@ TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
       const auto c = f.Card(col, 1, "", "01");
       const QStringList texts = c.Texts();
       ASSERT_EQ(texts.size(), 1) << v;
-      colours << texts[0] + c.FindText(texts[0])->fontColor.name();
+      const QColor colour = c.FindText(texts[0])->fontColor;
+      colours << texts[0] + (colour.isValid() ? colour.name() : QString("?"));
     }
   }
   EXPECT_EQ(colours, (QStringList{" 1着#ff0000", " 1人#ff0000", " 2着#0000ff", " 2人#0000ff", " 3着#0000ff",
