@@ -19,7 +19,9 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
       {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
       {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
       {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
-      {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
+      {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("A"), "G1   "}, {GradeText("B"), "G2   "}, {GradeText("C"), "G3   "}, {GradeText("D"), "重賞 "},
+      {GradeText("E"), "特別競走 "}, {GradeText("F"), "JG1  "}, {GradeText("G"), "JG2  "}, {GradeText("H"), "JG3  "},
+      {GradeText("I"), ""}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
       {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""},
       {WeightRuleText("1"), "ハンデ"}, {WeightRuleText("2"), "別定　"}, {WeightRuleText("3"), "馬齢　"},
       {WeightRuleText("4"), "定量　"}, {WeightRuleText("5"), ""}, {WeightRuleText(" "), ""}};
@@ -137,7 +139,7 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   calc.UmarenOdds[UmarenStrToIndex(" 3- 7")] = 15.2;
   calc.UmarenOdds[UmarenStrToIndex(" 1- 2")] = 3.4;
   info.WideComb[2] = " 3- 7";
-  info.WideComb[3] = " 1- 3";
+  info.WideComb[7] = " 1- 3";  // the last wide payout counts like the first
   info.UmarenComb[1] = " 3- 7";
   auto rows = TicketRows(info, calc);
   EXPECT_TRUE(rows[0].hit);
