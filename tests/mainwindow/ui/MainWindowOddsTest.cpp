@@ -327,9 +327,10 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   form.ClearShownRaceOddsAction->trigger();
   form.Day().GCurRace = -1;
   form.ClearShownRaceOddsAction->trigger();
-  EXPECT_EQ(rec.Texts(),
-            QStringList({"オッズを消去するレースを表示してください。", "オッズを消去するレースを表示してください。"}));
-  EXPECT_EQ(rec.Beeps(), 2);
+  form.Day().GCurRace = 5;  // a race of the list, but not the line chosen
+  form.ClearShownRaceOddsAction->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList(3, "オッズを消去するレースを表示してください。"));
+  EXPECT_EQ(rec.Beeps(), 3);
 
   // A day file that cannot be written: the user is told, and the file stays as it was.
   form.Day().GCurRace = 4;

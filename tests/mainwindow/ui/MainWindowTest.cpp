@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -268,6 +269,12 @@ TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
                                        : 80);
     }
   EXPECT_EQ(payouts, expected);
+  QStringList payoutHeads;
+  for (QLabel* l : form.RaceTabs->findChildren<QLabel*>())
+    if (QStringList{"組番", "人気", "払戻金(円)"}.contains(l->text())) payoutHeads << l->text() + " " + place(l);
+  EXPECT_EQ(payoutHeads, (QStringList{"組番 0,1 0", "人気 0,2 0", "払戻金(円) 0,3 0", "組番 0,1 0", "人気 0,2 0",
+                                      "払戻金(円) 0,3 0"}))
+      << "each column of payouts under its heading";
   EXPECT_EQ(form.RaceArrows->Max(), 0) << "no race to step to before a day is loaded";
 
   // The race card's and the pair grid's header rows, each column at its width: "width caption".
@@ -690,6 +697,13 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
               (QStringList{Q(FormatInt(calc.CountA, 2)), Q(FormatInt(calc.CountB, 2)), Q(FormatInt(calc.CountC, 2))}));
     EXPECT_EQ(form.RaceArrows->Position(), slot);
   }
+  // The card's menu copies the race shown, the first of the day too, under a title that names it.
+  form.RaceList->setCurrentRow(0);
+  form.CopyRaceCardAction->trigger();
+  const QStringList copied = QGuiApplication::clipboard()->text().split("\r\n");
+  EXPECT_EQ(copied.value(0),
+            form.DateHeaderLabel->Caption() + QString("%1R").arg(form.RaceNumberLabel->Caption().toInt(), 2));
+  EXPECT_EQ(copied.size(), form.RaceCardGrid->RowCount() + 2) << "the title, every row, and the last line's end";
 }
 
 TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
