@@ -19,7 +19,9 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
       {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
       {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
       {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
-      {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("E"), "特別競走 "}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
+      {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("A"), "G1   "}, {GradeText("B"), "G2   "}, {GradeText("C"), "G3   "}, {GradeText("D"), "重賞 "},
+      {GradeText("E"), "特別競走 "}, {GradeText("F"), "JG1  "}, {GradeText("G"), "JG2  "}, {GradeText("H"), "JG3  "},
+      {GradeText("I"), ""}, {GradeText(" "), ""}, {DistanceText("0000"), ""},
       {DistanceText("1200"), "1200m"}, {PostTimeText("0945"), "09時45分発走"}, {PostTimeText("    "), ""},
       {WeightRuleText("1"), "ハンデ"}, {WeightRuleText("2"), "別定　"}, {WeightRuleText("3"), "馬齢　"},
       {WeightRuleText("4"), "定量　"}, {WeightRuleText("5"), ""}, {WeightRuleText(" "), ""}};
@@ -42,6 +44,10 @@ TEST(RaceHeaderTextTest, DateLineAndCounts) {
   EXPECT_EQ(AnnounceText("    ").text, "---");
   EXPECT_EQ(AnnounceText("    ").colour, kGrey);
   EXPECT_EQ(AnnounceText("0930").text, "09:30");
+  // The predicted odds column names where its odds came from.
+  EXPECT_EQ(U(PredOddsHeader(info)), "予想配当");
+  info.YozSourceM = 1;
+  EXPECT_EQ(U(PredOddsHeader(info)), "前売配当");
 }
 
 TEST(RaceHeaderTextTest, EntryCountBeyondEighteenHorsesIsLimited) {
@@ -133,7 +139,7 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   calc.UmarenOdds[UmarenStrToIndex(" 3- 7")] = 15.2;
   calc.UmarenOdds[UmarenStrToIndex(" 1- 2")] = 3.4;
   info.WideComb[2] = " 3- 7";
-  info.WideComb[3] = " 1- 3";
+  info.WideComb[7] = " 1- 3";  // the last wide payout counts like the first
   info.UmarenComb[1] = " 3- 7";
   auto rows = TicketRows(info, calc);
   EXPECT_TRUE(rows[0].hit);
@@ -160,13 +166,13 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(AxisHorseTexts(info, calc).number, "");
   calc.AxisHorse = 5;
   info.WinOdds1[4] = 4.5;
-  info.WinOdds2[4] = 3.9;
+  info.WinOdds2[4] = 1.0;  // the shortest odds there are
   info.Odds2Present = 1;
   info.TanHorse[1] = 5;
   info.FukuHorse[1] = 5;
   auto axis = AxisHorseTexts(info, calc);
   EXPECT_EQ(axis.number, "5");
-  EXPECT_EQ(axis.odds, "   3.9");
+  EXPECT_EQ(axis.odds, "   1.0");
   EXPECT_EQ(axis.background, kMagenta) << "won and placed ends magenta";
   info.FukuHorse[1] = 0;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
@@ -188,9 +194,9 @@ TEST(TicketTextTest, HitColoursAndTheAxisHorse) {
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kRed);
   info.FukuHorse[5] = 5;
   EXPECT_EQ(AxisHorseTexts(info, calc).background, kMagenta);
-  calc.AxisHorse = 1;  // the first horse has its odds like any other
-  info.WinOdds1[0] = 2.5;
-  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   2.5");
+  calc.AxisHorse = 1;  // the first horse has its odds like any other, also the shortest
+  info.WinOdds1[0] = 1.0;
+  EXPECT_EQ(AxisHorseTexts(info, calc).odds, "   1.0");
   calc.AxisHorse = 40;  // outside the horses: number only
   EXPECT_EQ(AxisHorseTexts(info, calc).odds, "");
 }

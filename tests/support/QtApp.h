@@ -2,6 +2,7 @@
 // The one QApplication of a widget test program. It is made on first use and never destroyed: Qt objects that
 // tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
@@ -39,6 +40,13 @@ inline void Click(QWidget* w, const QPoint& at, bool queued = false) {
       delete e;
     }
   }
+}
+
+// Item `index` of `box` chosen as the keyboard chooses it: the arrow key moves onto it and the box reports it
+// activated, as a choice from its list does.
+inline void ChooseItem(QComboBox* box, int index) {
+  box->setCurrentIndex(index - 1);
+  PressKey(box, Qt::Key_Down);
 }
 
 // The shown direct children of `w` that overlap another one: a control left out of its window's layout sits in

@@ -119,19 +119,30 @@ TEST(AboutBoxTest, HomePageButtonAndCreditLinksOpenTheHomePage) {
   EXPECT_TRUE(box.isNull());  // the window frees itself when it closes
 }
 
-TEST(AboutBoxTest, ShownModallyWithTheVersionTextAndFreedAfterOk) {
+TEST(AboutBoxTest, ShownModallyWithTheVersionTextAndFreedAfterOkOrEnter) {
   test::App();
   QWidget owner;
-  QString shownVersion;
-  QPointer<AboutBox> shown;
-  QTimer::singleShot(0, [&] {
-    for (QWidget* w : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<AboutBox*>(w); box && box->isVisible()) shown = box;
-    if (!shown) return;
-    shownVersion = shown->VersionLabel->Caption();
-    shown->OkButton->click();
-  });
-  ShowAboutBox(&owner, QStringLiteral("Ver.1.28"));
-  EXPECT_EQ(shownVersion, QStringLiteral("Ver.1.28"));
-  EXPECT_TRUE(shown.isNull());
+  // OK closes the window, and so does Enter, also while the home-page button has the focus: OK is the default.
+  for (const bool enter : {false, true}) {
+    ShellRecorder shell(true);
+    QString shownVersion;
+    QPointer<AboutBox> shown;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<AboutBox*>(w); box && box->isVisible()) shown = box;
+      if (!shown) return;
+      shownVersion = shown->VersionLabel->Caption();
+      if (!enter) return shown->OkButton->click();
+      shown->HomePageButton->setFocus();
+      test::PressKey(shown->HomePageButton, Qt::Key_Return);
+      if (shown->isVisible()) {
+        ADD_FAILURE() << "Enter left the window open";
+        shown->reject();
+      }
+    });
+    ShowAboutBox(&owner, QStringLiteral("Ver.1.28"));
+    EXPECT_EQ(shownVersion, QStringLiteral("Ver.1.28")) << enter;
+    EXPECT_TRUE(shown.isNull()) << enter;
+    EXPECT_TRUE(shell.opened.isEmpty()) << enter;
+  }
 }

@@ -66,8 +66,7 @@ class AutoOddsWindowTest : public ::testing::Test {
   }
   void Load(MainWindow& form, int index = 0) {
     ASSERT_GT(form.DateCombo->count(), index);
-    form.DateCombo->setCurrentIndex(index);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, index);
     ASSERT_GT(form.RaceList->count(), 0);
   }
   DayName Yesterday() const {
@@ -144,6 +143,15 @@ TEST_F(AutoOddsWindowTest, SwitchingOnIsRefusedWithoutTodaysCurrentCards) {
   Load(form, 0);  // newest first
   ASSERT_EQ(form.DateCombo->currentText(), QString::fromStdString(today.Display()));
   refused("出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。");
+  // Odds by hand are refused alike, and the automatic odds stay off.
+  rec.Clear();
+  form.ManualOddsButton->click();
+  EXPECT_EQ(
+      rec.Texts(),
+      QStringList{
+          "出走表データが最新でありません。JVデータ取得ボタンよりデータを取得してからオッズを取得してください。"});
+  EXPECT_FALSE(form.AutoOddsCheck->isChecked());
+  EXPECT_FALSE(form.AutoOddsTimer->isActive());
   EXPECT_TRUE(link.calls.empty());
 }
 

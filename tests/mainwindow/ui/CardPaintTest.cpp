@@ -115,17 +115,57 @@ TEST(RaceCardPaintTest, FrameOutsideOneToEightCoversTheCellWithTheCurrentBrush) 
 TEST(RaceCardPaintTest, ResultColoursAndBlanksWithoutResults) {
   Fixture f;
   RaceInfo& info = f.day->Races[0];
-  info.FinishPos[0] = 1;
-  info.Popularity[0] = 1;
-  info.FinishPos[1] = 3;
-  const auto win = f.Card(CardColumn::Finish, 1, "", "01"), pop = f.Card(CardColumn::Popularity, 1, "", "01"),
-             third = f.Card(CardColumn::Finish, 2, "", "02");
-  ASSERT_NE(win.FindText(" 1着"), nullptr);
-  EXPECT_EQ(win.FindText(" 1着")->fontColor, QColor(Qt::red));
-  EXPECT_EQ(pop.FindText(" 1人")->fontColor, QColor(Qt::red));
-  EXPECT_EQ(third.FindText(" 3着")->fontColor, QColor(Qt::blue));
+  // The winner red, second and third blue, the rest black, for the finish and the popularity alike.
+  QStringList colours;
+  for (int v = 1; v <= 4; ++v) {
+    info.FinishPos[0] = info.Popularity[0] = v;
+    for (CardColumn col : {CardColumn::Finish, CardColumn::Popularity}) {
+      const auto c = f.Card(col, 1, "", "01");
+      const QStringList texts = c.Texts();
+      ASSERT_EQ(texts.size(), 1) << v;
+      const QColor colour = c.FindText(texts[0])->fontColor;
+      colours << texts[0] + (colour.isValid() ? colour.name() : QString("?"));
+    }
+  }
+  EXPECT_EQ(colours, (QStringList{" 1着#ff0000", " 1人#ff0000", " 2着#0000ff", " 2人#0000ff", " 3着#0000ff",
+                                  " 3人#0000ff", " 4着#000000", " 4人#000000"}));
   for (CardColumn col : {CardColumn::Finish, CardColumn::FinalOdds})
     EXPECT_EQ(f.Card(col, 3, "", "03").Texts(), QStringList({" "})) << "no result: one blank";
+}
+
+// Every column of the records from its smallest value shown (odds 1.0, rank and place 1), and its blank without one.
+TEST(RaceCardPaintTest, EveryRecordColumnFromItsFirstValueAndBlankWithout) {
+  Fixture f;
+  RaceInfo& info = f.day->Races[0];
+  RaceCalc& calc = f.day->Calcs[0];
+  info.Odds1Present = 1;
+  info.JockeyName[0] = "J", info.TrainerName[0] = "T";
+  info.PredWinOdds[0] = info.WinOdds1[0] = info.WinOdds2[0] = info.FinalWinOdds[0] = 1.0;
+  info.FinishPos[0] = info.Popularity[0] = 1;
+  calc.RankPred[0] = calc.RankOdds1[0] = calc.RankOdds2[0] = calc.ARank[0] = 1;
+  calc.MarkAB1[0] = "A", calc.MarkC1[0] = "C", calc.MarkAB2[0] = "B", calc.MarkC2[0] = "c";
+  calc.ModeOneA[0] = 1;
+  info.WinOdds1[1] = 0;  // the second horse has nothing
+  QStringList first, none, fills;
+  for (int col = Col(CardColumn::Jockey); col < kCardColumns; ++col) {
+    const auto c = f.Card(static_cast<CardColumn>(col), 1, "", "01");
+    first << c.Texts().join("|");
+    none << f.Card(static_cast<CardColumn>(col), 2, "", "02").Texts().join("|");
+    // The cell's own fill, over the whole cell, under its text.
+    const CanvasOp* fill = LastFillBefore(c, c.FindText(c.Texts().value(0)));
+    fills << (fill != nullptr && fill->rect == f.r ? fill->brush.name() : QString("none"));
+  }
+  const QString white = "#ffffff", pale = f.ctx.infoBackground.name(), mark = "#fecfd2";
+  EXPECT_EQ(fills, (QStringList{white, white, white, pale, white, pale, mark, mark, white, pale, mark, mark, "#bbffff",
+                                white, white, white}));
+  EXPECT_EQ(first, (QStringList{"J", "T", "   1.0", " 1", "   1.0", " 1", "A| 1", "C", "   1.0", " 1", "B", "c", "軸",
+                                " 1着", " 1人", "   1.0"}));
+  EXPECT_EQ(none, (QStringList{"", "", " ", " ", " ", " ", "| ", "", " ", " ", "", "", "", " ", " ", " "}));
+  EXPECT_EQ(f.Card(CardColumn::MarkAB1, 1, "", "01").FindText("A")->fontColor, QColor(Qt::blue));
+  // The latest snapshot in: its marks carry the rank among the A horses, the first snapshot's no longer.
+  info.Odds2Present = 1;
+  EXPECT_EQ(f.Card(CardColumn::MarkAB1, 1, "", "01").Texts(), QStringList{"A"});
+  EXPECT_EQ(f.Card(CardColumn::MarkAB2, 1, "", "01").Texts(), (QStringList{"B", " 1"}));
 }
 
 TEST(RaceCardPaintTest, NameCellWithAndWithoutWeightCarried) {
@@ -177,7 +217,23 @@ TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
       QStringList lines{showsText ? QString("x") : QString::fromUtf8(caption.first)};
       if (column != CardColumn::HorseName && *caption.second) lines << QString::fromUtf8(caption.second);
       EXPECT_EQ(c.Texts(), lines) << "header " << col;
+      // Painted whole, so the grid's own header text does not show through.
+      EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->rect, f.r) << "header " << col;
+      EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->brush, f.ctx.buttonFace) << "header " << col;
     }
+  }
+  // The trio grid's headers alike, from its first column; its horse name keeps the grid's own text.
+  for (int col = 0; col < view::kTrioColumns; ++col) {
+    const auto column = static_cast<TrioColumn>(col);
+    const auto c = f.Trio(column, 0, "x", "");
+    EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line) << col;
+    QStringList lines;
+    if (column != TrioColumn::HorseName) lines << QString::fromUtf8(TrioCaption(column).first);
+    if (column != TrioColumn::HorseName && *TrioCaption(column).second)
+      lines << QString::fromUtf8(TrioCaption(column).second);
+    EXPECT_EQ(c.Texts(), lines) << "trio header " << col;
+    if (lines.isEmpty()) continue;
+    EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->brush, f.ctx.buttonFace) << "trio header " << col;
   }
   // A column past either end of the card has no caption: only its bottom line is drawn.
   for (int col : {-1, kCardColumns}) {
@@ -206,22 +262,6 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
   f.ctx.day = nullptr;  // no day loaded
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
   EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
-}
-
-TEST(RaceCardPaintTest, RankAmongAHorsesOnlyForTheSnapshotShown) {
-  Fixture f;
-  RaceInfo& info = f.day->Races[0];
-  f.day->Calcs[0].ARank[0] = 2;
-  f.day->Calcs[0].MarkAB1[0] = "A";
-  info.Odds1Present = 1;
-  info.Odds2Present = 0;
-  const auto first = f.Card(CardColumn::MarkAB1, 1, "", "01");
-  EXPECT_EQ(first.Texts(), QStringList({"A", " 2"}));
-  EXPECT_EQ(first.FindText("A")->fontColor, QColor(Qt::blue));
-  EXPECT_EQ(f.Card(CardColumn::MarkAB2, 1, "", "01").Texts().size(), 1);
-  info.Odds2Present = 1;
-  EXPECT_EQ(f.Card(CardColumn::MarkAB1, 1, "", "01").Texts().size(), 1);
-  EXPECT_EQ(f.Card(CardColumn::MarkAB2, 1, "", "01").Texts().size(), 2);
 }
 
 TEST(TrioPaintTest, MarkColumnFollowsTheSnapshotsPresent) {

@@ -13,6 +13,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/jvlink/ScriptedJVLink.h"
+#include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
@@ -61,8 +62,7 @@ TEST(HandlerExceptionTest, FailingHandlerIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(rec.Messages()[0].text, "通信が切れました");
     EXPECT_TRUE(form.isVisible());
 
-    form.DateCombo->setCurrentIndex(0);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, 0);
     ASSERT_EQ(form.RaceList->count(), 36);
     rec.Clear();
     Click(form.ResultsButton);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -79,8 +80,7 @@ class JVLinkRoadTest : public ::testing::Test {
   }
   void LoadFirstDay(MainWindow& form) {
     ASSERT_GE(form.DateCombo->count(), 1);
-    form.DateCombo->setCurrentIndex(0);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, 0);
     ASSERT_GT(form.RaceList->count(), 0);
   }
   // What the service's 0B12 answer holds for one run race: its card with results, runners and payouts.
@@ -342,6 +342,7 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   link.AddExchange(OpenFailing(-504));
   link.AddExchange(OpenFailing(-504));
   link.AddExchange(OpenFailing(-114));
+  link.AddExchange(ScriptedExchange{});  // opens, with nothing new
   gui::MessageRecorder rec;
   MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
@@ -351,7 +352,7 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   const std::string venueRace = CourseName(Copy(key, 9, 2), 2) + BlankPadNumStr(Copy(key, 15, 2));
   rec.Clear();
 
-  form.FetchResults();
+  form.ResultsButton->click();
   const std::string results = venueRace + ToCp932("R:ﾚｰｽ情報データ取得エラー：") + JVErrorMessage("JVRTOpen", -504);
   EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(results));
   EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + results)) << FromCp932(LastErrorLogLine(home));
@@ -364,7 +365,7 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(results));
   EXPECT_EQ(rec.Beeps(), 0);
 
-  form.FetchShownRaceOdds();
+  form.LatestOddsButton->click();
   const std::string odds = venueRace + ToCp932("R:ｵｯｽﾞ取得エラー：") + JVErrorMessage("JVRTOpen", -114);
   EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=-114"));
   EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(odds));
@@ -372,6 +373,10 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   // The odds fetch reloads the day and shows the race again.
   EXPECT_EQ(form.RaceList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
+  // The next fetch that goes through leaves the label empty again.
+  form.LatestOddsButton->click();
+  EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=0"));
+  EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty()) << form.ExchangeStatusLabel->Caption().toStdString();
 }
 
 TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {

@@ -56,9 +56,7 @@ class MainWindowOddsTest : public ::testing::Test {
     return day;
   }
   static void Load(MainWindow& form, const DayName& date) {
-    form.DateCombo->setCurrentText(QString::fromStdString(date.Display()));
-    form.DateCombo->setCurrentIndex(form.DateCombo->findText(QString::fromStdString(date.Display())));
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, form.DateCombo->findText(QString::fromStdString(date.Display())));
     ASSERT_GT(form.RaceList->count(), 0);
   }
   Lines Read(const DayName& date, std::string_view suffix) const {
@@ -226,12 +224,15 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   EXPECT_EQ(rec.Texts(), QStringList{"時系列ｵｯｽﾞﾌｫﾙﾀﾞ指定をしてください。"});
   EXPECT_EQ(rec.Beeps(), 1);
 
-  // The chooser opens on the program folder; cancelling keeps the setting, confirming stores the choice.
+  // The chooser opens on the program folder, then on the folder chosen; cancelling keeps the setting, confirming
+  // stores the choice.
+  QStringList openedOn;
   auto choose = [&](bool confirm) {
     QTimer::singleShot(0, [&] {
       FolderChooserDialog* d = form.FolderDialog->Dialog();
       ASSERT_NE(d, nullptr);
       EXPECT_EQ(d->windowTitle(), "時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定");
+      openedOn << d->CurrentFolder();
       d->SelectFolder(folder);
       (confirm ? d->OkButton : d->CancelButton)->click();
     });
@@ -242,6 +243,10 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   choose(true);
   EXPECT_EQ(form.Settings.ReadString("Dir", "jikeiretu", ""), folder.toStdString());
   EXPECT_EQ(form.TimeSeriesFolder(), fs::path(folder.toStdString()));
+  form.FolderDialog->SelectedFolder.clear();  // as another command's choice would leave it
+  choose(false);
+  const QString program = QString::fromStdString(form.AppDir.string());
+  EXPECT_EQ(openedOn, (QStringList{program, program, folder}));
 
   rec.Clear();
   form.TimeSeriesOddsAction->trigger();
@@ -258,6 +263,8 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   for (const fs::path& f : {o1, o2}) fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
   ASSERT_EQ(rec.Texts().size(), 1) << rec.Texts().join("\n").toStdString();
   EXPECT_TRUE(rec.Texts()[0].startsWith("データファイルに書き込めません：")) << rec.Texts()[0].toStdString();
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Warning);
+  EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_TRUE(IsBlank(Read(date, ".jvO1")[0]));
 
   rec.Clear();
@@ -320,6 +327,24 @@ TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {
   form.ClearShownRaceOddsAction->trigger();
   form.Day().GCurRace = -1;
   form.ClearShownRaceOddsAction->trigger();
-  EXPECT_EQ(rec.Texts(),
-            QStringList({"オッズを消去するレースを表示してください。", "オッズを消去するレースを表示してください。"}));
+  form.Day().GCurRace = 5;  // a race of the list, but not the line chosen
+  form.ClearShownRaceOddsAction->trigger();
+  EXPECT_EQ(rec.Texts(), QStringList(3, "オッズを消去するレースを表示してください。"));
+  EXPECT_EQ(rec.Beeps(), 3);
+
+  // A day file that cannot be written: the user is told, and the file stays as it was.
+  form.Day().GCurRace = 4;
+  form.SelectRaceLine(4);
+  ASSERT_TRUE(SaveLines(DayFilePath(form.Day().DataDir(), date, ".jvO1"), before));
+  const fs::path o1File = DayFilePath(form.Day().DataDir(), date, ".jvO1");
+  fs::permissions(o1File, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  for (QAction* clear : {form.ClearAllOddsAction, form.ClearShownRaceOddsAction}) {
+    rec.Clear();
+    clear->trigger();
+    ASSERT_EQ(rec.Messages().size(), 2u) << rec.Texts().join("\n").toStdString();
+    EXPECT_EQ(rec.Messages()[1].kind, gui::MsgKind::Warning);
+    EXPECT_TRUE(rec.Texts()[1].startsWith("データファイルに書き込めません：")) << rec.Texts()[1].toStdString();
+  }
+  fs::permissions(o1File, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(Read(date, ".jvO1"), before);
 }

@@ -2,7 +2,9 @@
 // the messages of days that cannot be shown.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -10,11 +12,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -24,6 +29,7 @@
 #include <fstream>
 #include <set>
 
+#include "analysis/Recovery.h"
 #include "components/ui/Label3D.h"
 #include "mainwindow/RaceViewText.h"
 #include "mainwindow/ui/MainWindow.h"
@@ -84,10 +90,10 @@ class MainWindowTest : public ::testing::Test {
     if (!o.date.Valid()) o.date = DayName(2024, 1, 6);
     jvgen::WriteDayFiles(jvgen::MakeDay(o), home);
   }
-  // Chooses the day at `index` of the date box as a user would.
+  // Chooses the day at `index` of the date box as a user would: the arrow key moves to it and activates the box.
   void Choose(MainWindow& form, int index) {
-    form.DateCombo->setCurrentIndex(index);
-    form.LoadChosenDay();
+    test::ChooseItem(form.DateCombo, index);
+    ASSERT_EQ(form.DateCombo->currentIndex(), index);
   }
   test::TempDir dir{"mainform"};
   const fs::path& home = dir.path();
@@ -130,6 +136,16 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   ASSERT_TRUE(ReadLines(home / "ErrorLog.txt", log));
   EXPECT_EQ(log.size(), 2u);
   EXPECT_EQ(form.HelpFile, home / "corvina.chm");
+  // Every control outside the race pages and the race arrows (which have a tool tip) says in the status bar what
+  // it does.
+  QStringList silent;
+  for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if ((button || qobject_cast<QComboBox*>(w) || qobject_cast<QListWidget*>(w)) && !form.RaceTabs->isAncestorOf(w) &&
+        !form.RaceArrows->isAncestorOf(w) && w->statusTip().isEmpty())
+      silent << QString(w->metaObject()->className()) + " " + (button ? button->text() : QString());
+  }
+  EXPECT_EQ(silent.join("|").toStdString(), "");
 }
 
 // Temporary files of saves that a crash cut off go at the next start, in every folder the program saves to.
@@ -253,6 +269,12 @@ TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
                                        : 80);
     }
   EXPECT_EQ(payouts, expected);
+  QStringList payoutHeads;
+  for (QLabel* l : form.RaceTabs->findChildren<QLabel*>())
+    if (QStringList{"組番", "人気", "払戻金(円)"}.contains(l->text())) payoutHeads << l->text() + " " + place(l);
+  EXPECT_EQ(payoutHeads, (QStringList{"組番 0,1 0", "人気 0,2 0", "払戻金(円) 0,3 0", "組番 0,1 0", "人気 0,2 0",
+                                      "払戻金(円) 0,3 0"}))
+      << "each column of payouts under its heading";
   EXPECT_EQ(form.RaceArrows->Max(), 0) << "no race to step to before a day is loaded";
 
   // The race card's and the pair grid's header rows, each column at its width: "width caption".
@@ -279,10 +301,10 @@ TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
     EXPECT_TRUE(form.HideDayListAfterLoadAction->isChecked());
     EXPECT_EQ(form.LocalOptionLabel->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
     EXPECT_FALSE(form.HitReportButton->isHidden());
+    form.show();
     form.setGeometry(40, 50, 800, 500);
-    bool canClose = false;
-    form.StoreBoundsBeforeClose(canClose);
-    EXPECT_TRUE(canClose);
+    form.ExitButton->click();
+    EXPECT_FALSE(form.isVisible()) << "終了 closes the window";
   }
   MainWindow again(home);
   EXPECT_EQ(again.Settings.ReadInteger("locate", "left", 0), 40);
@@ -290,14 +312,19 @@ TEST_F(MainWindowTest, SettingsMarkerAndClosingKeepTheWindowBounds) {
   EXPECT_EQ(again.Settings.ReadInteger("locate", "width", 0), 800);
   EXPECT_EQ(again.Settings.ReadInteger("locate", "height", 0), 500);
 
-  // Bounds that cannot be stored keep no window open; the user is told why.
+  // Bounds that cannot be stored keep no window open; the user is told why. The menu's 終了 closes it too.
   gui::MessageRecorder rec;
   fs::remove(home / "corvina.ini");
   fs::create_directory(home / "corvina.ini");
-  bool canClose = false;
-  again.StoreBoundsBeforeClose(canClose);
-  EXPECT_TRUE(canClose);
-  EXPECT_EQ(rec.Messages().size(), 1u);
+  again.show();
+  QAction* exit = nullptr;
+  for (QAction* a : again.menuBar()->actions().value(0)->menu()->actions())
+    if (a->text() == "終了(&X)") exit = a;
+  ASSERT_NE(exit, nullptr);
+  exit->trigger();
+  EXPECT_FALSE(again.isVisible());
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
 }
 
 TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsMoved) {
@@ -536,9 +563,28 @@ TEST_F(MainWindowTest, StartUpTakesTheSplashAwayBeforeEveryMessageAndWhenItEnds)
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<SplashWindow*>(w), nullptr);
 }
 
+// Clicking another window that was up before it, the user sends the splash away.
+TEST_F(MainWindowTest, SplashGoesWhenAnotherWindowIsActivated) {
+  QWidget other;
+  other.show();
+  QPointer<SplashWindow> splash = new SplashWindow;
+  splash->show();
+  splash->activateWindow();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(splash->isActiveWindow());
+  other.activateWindow();
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(splash.isNull());
+  delete splash;
+}
+
 TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   Generate({});
   Generate({.date = DayName(2023, 12, 28)});
+  // A return-rate summary that cannot be read: the day loads all the same, and the status bar says which file.
+  const fs::path summary = analysis::SummaryPath(home, DayName(2024, 1, 6).Cp932(), analysis::BetType::Wide);
+  fs::create_directories(summary);
   gui::MessageRecorder rec;
   MainWindow form(home);
   ASSERT_EQ(form.DateCombo->count(), 2);
@@ -546,6 +592,8 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   EXPECT_EQ(form.DateCombo->currentIndex(), -1);
   Choose(form, 0);
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+  EXPECT_TRUE(form.statusBar()->currentMessage().startsWith(QString::fromStdString(summary.string() + ": ")))
+      << form.statusBar()->currentMessage().toStdString();
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_FALSE(form.RaceTabs->isHidden());
   EXPECT_FALSE(form.ResultsPollTimer->isActive()) << "a past day is not polled";
@@ -554,7 +602,15 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
   int axisSlot = 0;  // a race with an axis horse, so its label is checked with a number in it
   while (axisSlot < 35 && day.Calcs[axisSlot].AxisHorse == 0) ++axisSlot;
   ASSERT_GT(day.Calcs[axisSlot].AxisHorse, 0);
-  for (int slot : {0, 13, 35, axisSlot}) {
+  // A race with a ticket that hit goes first, so no race after it keeps its colour.
+  int hitSlot = 0;
+  auto hits = [&](int s) {
+    const auto rows = view::TicketRows(day.Races[s], day.Calcs[s]);
+    return std::count_if(rows.begin(), rows.end(), [](const view::TicketTexts& t) { return t.hit; });
+  };
+  while (hitSlot < 35 && hits(hitSlot) == 0) ++hitSlot;
+  ASSERT_GT(hits(hitSlot), 0);
+  for (int slot : {hitSlot, 0, 13, 35, axisSlot}) {
     form.SelectRaceLine(slot);
     form.ShowChosenRace();
     EXPECT_EQ(day.GCurRace, slot);
@@ -575,6 +631,8 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
       EXPECT_EQ(form.TrioGrid->Cell(view::Col(view::TrioColumn::HorseName), r), Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.RaceNameLabel->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
+    EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::PredWinOdds), 0),
+              info.YozSourceM == 1 ? "前売配当" : "予想配当");
     EXPECT_EQ(
         (QStringList{form.GradeLabel->Caption(), form.CourseLabel->Caption(), form.DateHeaderLabel->Caption(),
                      form.WeightRuleLabel->Caption(), form.ClassLabel->Caption(), form.TrackLabel->Caption(),
@@ -589,22 +647,47 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
               QString::number(FieldInt(day.Table.GRaTbl[slot], layout::head::kRaceNum)));
     EXPECT_EQ(form.PayoutLabels[1]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanHorse[1], 2)) : QString());
     EXPECT_EQ(form.PayoutLabels[3]->text(), info.TanHorse[1] ? Q(FormatInt(info.TanPay[1], 8)) : QString());
-    int shownPairs = 0;
     for (int k = 1; k <= 153; ++k) {
       EXPECT_EQ(form.RealPairOddsLabels[k]->text(),
                 calc.UmarenOdds[k] > 0 ? Q(FormatFixed(calc.UmarenOdds[k], 7, 1)) : QString());
       EXPECT_EQ(form.PredictedPairOddsLabels[k]->text(), Q(view::PairOddsText(calc.PredUmarenOdds[k])));
-      shownPairs += calc.UmarenOdds[k] > 0;
     }
-    if (shownPairs > 0) {
-      EXPECT_EQ(form.OddsRankingGrid->RowCount(), shownPairs + 1);
-      EXPECT_EQ(form.OddsRankingGrid->Cell(0, 1), "  1");
+    // Both rankings: every pair with odds once, numbered from 1, shortest odds first, each with the odds its
+    // label in the matrix shows; equal odds of the day (which have one decimal) in the order of their pairs' labels.
+    for (auto [grid, labels] : {std::pair{form.OddsRankingGrid, &form.RealPairOddsLabels},
+                                std::pair{form.PredictedOddsRankingGrid, &form.PredictedPairOddsLabels}}) {
+      const bool exact = grid == form.OddsRankingGrid;
+      int withOdds = 0;
+      for (int k = 1; k <= 153; ++k) withOdds += !(*labels)[k]->text().isEmpty();
+      if (withOdds == 0) continue;
+      ASSERT_EQ(grid->RowCount(), withOdds + 1) << slot;
+      std::set<int> pairs;
+      for (int r = 1; r <= withOdds; ++r) {
+        const int k = UmarenStrToIndex(grid->Cell(1, r).toStdString());
+        ASSERT_GT(k, 0) << slot << " row " << r;
+        pairs.insert(k);
+        EXPECT_EQ(grid->Cell(0, r), QString::asprintf("%3d", r));
+        EXPECT_EQ(grid->Cell(2, r), (*labels)[k]->text()) << slot << " row " << r;
+        if (r == 1) continue;
+        const double above = grid->Cell(2, r - 1).toDouble(), here = grid->Cell(2, r).toDouble();
+        EXPECT_TRUE(above < here || (above == here && (!exact || grid->Cell(1, r - 1) < grid->Cell(1, r))))
+            << slot << " row " << r;
+      }
+      EXPECT_EQ(pairs.size(), static_cast<size_t>(withOdds));
     }
     const auto tickets = view::TicketRows(info, calc);
+    // Each ticket's number, pair and odds; a hit's pair in its colour, everything else on the panel's background.
+    const QColor plain = QApplication::palette().color(QPalette::ToolTipBase);
     for (int t = 1; t <= 6; ++t) {
       EXPECT_EQ(form.TicketLabels[3 * t - 1]->text(), IsBlank(calc.Tickets[t]) ? QString() : Q(calc.Tickets[t]));
       EXPECT_EQ(form.TicketLabels[3 * t - 2]->text(), Q(tickets[t - 1].number)) << t;
       EXPECT_EQ(form.TicketLabels[3 * t]->text(), Q(tickets[t - 1].odds)) << t;
+      const view::Rgb hit = tickets[t - 1].hitColour;
+      EXPECT_EQ((QList<QColor>{form.TicketLabels[3 * t - 2]->palette().color(QPalette::Window),
+                               form.TicketLabels[3 * t - 1]->palette().color(QPalette::Window),
+                               form.TicketLabels[3 * t]->palette().color(QPalette::Window)}),
+                (QList<QColor>{plain, tickets[t - 1].hit ? QColor(hit.r, hit.g, hit.b) : plain, plain}))
+          << "slot " << slot << " ticket " << t;
     }
     EXPECT_EQ(form.AxisHorseLabel->text(), calc.AxisHorse > 0 ? QString::number(calc.AxisHorse) : QString());
     EXPECT_EQ(form.AxisOddsLabel->Caption(), Q(view::AxisHorseTexts(info, calc).odds));
@@ -614,6 +697,13 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
               (QStringList{Q(FormatInt(calc.CountA, 2)), Q(FormatInt(calc.CountB, 2)), Q(FormatInt(calc.CountC, 2))}));
     EXPECT_EQ(form.RaceArrows->Position(), slot);
   }
+  // The card's menu copies the race shown, the first of the day too, under a title that names it.
+  form.RaceList->setCurrentRow(0);
+  form.CopyRaceCardAction->trigger();
+  const QStringList copied = QGuiApplication::clipboard()->text().split("\r\n");
+  EXPECT_EQ(copied.value(0),
+            form.DateHeaderLabel->Caption() + QString("%1R").arg(form.RaceNumberLabel->Caption().toInt(), 2));
+  EXPECT_EQ(copied.size(), form.RaceCardGrid->RowCount() + 2) << "the title, every row, and the last line's end";
 }
 
 TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
@@ -709,23 +799,35 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   Generate({.date = DayName(2024, 1, 7), .missingRunnerFile = true});
   gui::MessageRecorder rec;
   MainWindow form(home);
+  auto labelTexts = [&] {
+    QStringList texts;
+    for (const Label3D* l : form.findChildren<Label3D*>()) texts << l->Caption();
+    for (const QLabel* l : form.findChildren<QLabel*>()) texts << l->text();
+    return texts;
+  };
+  const QStringList atStart = labelTexts();
   ASSERT_EQ(form.DateCombo->itemText(1), "2024年01月06日");
-  Choose(form, 1);
+  // A caller that disabled the window reloads the day: a day loaded in full makes it usable again, a refused one
+  // does not.
+  form.setEnabled(false);
+  form.DateCombo->setCurrentIndex(1);
+  form.LoadChosenDay();
   ASSERT_EQ(form.RaceList->count(), 36);
   ASSERT_FALSE(form.RaceNameLabel->Caption().isEmpty());
-  Choose(form, 0);
+  EXPECT_TRUE(form.isEnabled());
+  form.setEnabled(false);
+  form.DateCombo->setCurrentIndex(0);
+  form.LoadChosenDay();
+  EXPECT_FALSE(form.isEnabled());
   EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_EQ(rec.Texts(), QStringList{"データ作成が未完了のようです。"});
   EXPECT_EQ(form.RaceList->count(), 0);
   EXPECT_TRUE(form.RaceTabs->isHidden());
+  EXPECT_EQ(labelTexts(), atStart) << "every label as before any day was shown";
   EXPECT_TRUE(form.RaceNameLabel->Caption().isEmpty());
-  EXPECT_TRUE(form.EntryCountLabel->Caption().isEmpty());
-  for (int k = 1; k <= 153; ++k) EXPECT_TRUE(form.RealPairOddsLabels[k]->text().isEmpty());
-  for (int k = 1; k <= 108; ++k) EXPECT_TRUE(form.PayoutLabels[k]->text().isEmpty());
-  for (int k = 1; k <= 18; ++k) EXPECT_TRUE(form.TicketLabels[k]->text().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
-  EXPECT_TRUE(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseName), 1).isEmpty());
-  for (gui::StringGrid* g : {form.OddsRankingGrid, form.PredictedOddsRankingGrid}) EXPECT_EQ(g->Row(1).join(""), "");
+  for (gui::StringGrid* g : {form.RaceCardGrid, form.TrioGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
+    EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
   EXPECT_TRUE(form.RaceTabs->isHidden());
@@ -779,11 +881,15 @@ TEST_F(MainWindowTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
-  // Switched off by the setting, the poll comes back when the setting does, on the same day.
-  for (int minutes : {0, 5}) {
+  // Switched off by the setting, the poll comes back when the setting does, on the same day; a new interval
+  // counts at once, down to a minute.
+  for (int minutes : {0, 5, 1}) {
     form.Settings.WriteInteger("Time", "AutoRdataGet", minutes);
     Choose(form, 0);
-    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes == 5) << minutes;
+    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes > 0) << minutes;
+    if (minutes > 0) {
+      EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000);
+    }
   }
 }
 

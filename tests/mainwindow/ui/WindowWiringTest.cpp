@@ -92,8 +92,7 @@ TEST_F(WindowWiringTest, MenusAndButtonsOpenTheirWindows) {
   gui::MessageRecorder rec;
   gui::PrinterOverride printer;  // the race pages are laid out for the printer
   MainWindow form(dir.path(), nullptr, &link);
-  form.DateCombo->setCurrentIndex(0);
-  form.LoadChosenDay();
+  test::ChooseItem(form.DateCombo, 0);
   ASSERT_GT(form.RaceList->count(), 0);
 
   struct Case {
@@ -196,8 +195,7 @@ TEST_F(WindowWiringTest, EveryPrintCommandSaysTheSameWithoutAPrinter) {
   gui::MessageRecorder rec;
   gui::PrinterOverride printer;
   MainWindow form(dir.path(), nullptr, &link);
-  form.DateCombo->setCurrentIndex(0);
-  form.LoadChosenDay();
+  test::ChooseItem(form.DateCombo, 0);
   ASSERT_GT(form.RaceList->count(), 0);
 
   // The batch print window, printer lost after it opened: its set-up, both print buttons and its closing.
