@@ -23,7 +23,10 @@ struct FakeDrive : DiskQuery {
   int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
   DriveKind type = DriveKind::Removable;
   VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
-  std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
+  // A path on the disk's mount point or a network path lies on the disk; any other path is its own drive.
+  std::string DriveOf(const std::string& path) override {
+    return path.rfind("/media/disk", 0) == 0 || path.rfind("\\\\", 0) == 0 ? "/media/disk" : path;
+  }
   bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
   bool ReadVolumeInfo(const std::string&, VolumeInfo& out) override {
     if (volumeFailures > 0) {
@@ -71,6 +74,11 @@ TEST(DiskManager, SpanLabelGivesTheVolumeNumber) {
       {"PKBACK# 65536", 0}, {"PKBACK# 99999999999999", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckSpanLabel(c.label), c.number) << c.label;
+  const std::pair<DriveKind, const char*> kinds[] = {
+      {DriveKind::Unknown, "Unknown"}, {DriveKind::NoRootDir, "None"}, {DriveKind::Removable, "Removable"},
+      {DriveKind::Fixed, "Fixed"},     {DriveKind::Remote, "Network"}, {DriveKind::CdRom, "CD-ROM"},
+      {DriveKind::RamDisk, "RAM"},     {DriveKind(7), "Unknown"}};
+  for (const auto& [kind, name] : kinds) EXPECT_STREQ(DriveTypeName(kind), name) << int(kind);
   EXPECT_TRUE(IsAllDigits(""));
   EXPECT_TRUE(IsAllDigits("0123456789"));
   EXPECT_FALSE(IsAllDigits("12a"));
@@ -91,6 +99,14 @@ TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted) {
   EXPECT_EQ(m.FileSystemName, "vfat");
   EXPECT_EQ(m.DriveTypeName, "Removable");
   EXPECT_EQ(m.DiskSize, 1457664);
+
+  // A bare file name lies in the current folder, whose drive is asked for; a network path is its own.
+  for (const auto& [path, drive] : {std::pair<std::string, std::string>{"set.zip", GetCurrentDir()},
+                                    {"\\\\server\\share\\set.zip", "/media/disk"}}) {
+    Request other(std::make_unique<FakeDrive>());
+    ASSERT_TRUE(other.Run(path)) << path;
+    EXPECT_EQ(other.manager.Drive, drive) << path;
+  }
 }
 
 TEST(DiskManager, RequestFailuresReportTheirMessage) {
@@ -180,10 +196,10 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
 }
 
 TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
-  // A small memory file system on a folder whose name holds a blank (the mount table writes it as
-  // "\040"), in a mount namespace of a child of its own.
+  // A small memory file system on a folder whose name holds blanks, the last at its end (the mount table
+  // writes them as "\040"), in a mount namespace of a child of its own.
   testutil::ScopedDir dir;
-  const std::string point = (dir.path() / "usb stick").string(), file = point + "/set.z01";
+  const std::string point = (dir.path() / "usb stick ").string(), file = point + "/set.z01";
   std::filesystem::create_directories(point);
   const pid_t child = fork();
   if (child == 0) {
