@@ -214,7 +214,7 @@ TEST(StaticHuffman, PositionTreeOfAsManyLengthsAsTheDictionaryHasAndNotOneMore) 
   const struct {
     const char* method;
     int positionBits, codes;
-  } methods[] = {{"-lh5-", 4, 14}, {"-lh6-", 5, 16}, {"-lh7-", 5, 17}};
+  } methods[] = {{"-lh4-", 4, 13}, {"-lh5-", 4, 14}, {"-lh6-", 5, 16}, {"-lh7-", 5, 17}};
   for (const auto& m : methods) {
     for (int declared : {m.codes, m.codes + 1}) {
       SCOPED_TRACE(std::string(m.method) + " " + std::to_string(declared));
