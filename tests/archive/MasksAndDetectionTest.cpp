@@ -21,7 +21,9 @@ TEST(Masks, MatchingRules) {
       {"表.txt", "表*", true},    {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false},
       {"ｲx", "[ｱ-ｳ]x", true},     {"い", "[あ-う]", false},    {"ä", "Ä", false},
       {"𠮷.txt", "?.txt", true},  {"𠮷.txt", "??.txt", false}, {"x\xFFy", "x?y", true},
-      {"x-", "x[a-]", true},      {"xb", "x[a-]", false}};
+      {"x-", "x[a-]", true},      {"xb", "x[a-]", false},      {"ax", "[a-a]x", true},
+      {"abc", "abc?", false},     {"ab", "a?c", false},        {"abc", "abc.*", true},
+      {"ab.c", "ab.c.*", false},  {"ab.c", "*.", false},       {"a.b.c", "*.c", true}};
   for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
@@ -30,6 +32,13 @@ TEST(Masks, InvalidMasks) {
   EXPECT_NO_THROW(InternalMask(std::string(30, '*') + "a"));
   EXPECT_THROW(InternalMask("[]"), InvalidMaskError);
   EXPECT_THROW(InternalMask("[abc"), InvalidMaskError);
+  EXPECT_THROW(InternalMask("[!]"), InvalidMaskError);
+  try {
+    InternalMask m("x[-a]");
+    FAIL();
+  } catch (const InvalidMaskError& e) {
+    EXPECT_STREQ(e.what(), "'x[-a]' is an invalid mask at (3)");  // a range with nothing before it
+  }
   try {
     InternalMask m("ab[cd");
     FAIL();
@@ -43,6 +52,10 @@ TEST(Masks, SelectionWithRecursionAndExclusion) {
   EXPECT_TRUE(IsEntrySelected("sub\\a.txt", masks, true, {}));
   EXPECT_FALSE(IsEntrySelected("sub\\a.txt", masks, false, {}));
   EXPECT_TRUE(IsEntrySelected("a.txt", masks, false, {}));
+  // A mask that is the entry's very name selects it, though read as a mask it would not.
+  std::vector<std::string> exact{"A[1].TXT"};
+  EXPECT_TRUE(IsEntrySelected("a[1].txt", exact, false, {}));
+  EXPECT_FALSE(MaskMatches("a[1].txt", "A[1].TXT"));
   std::vector<std::string> empty;
   EXPECT_FALSE(IsEntrySelected("a.txt", empty, true, {}));
   int excluded = 0;
@@ -515,6 +528,16 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
     local[107] = 0;
     EXPECT_EQ(DetectMemory(local, &offset), marker ? ArchiveFormat::NotAvail : ArchiveFormat::Zip) << marker;
     EXPECT_EQ(offset, marker ? -1 : 100) << marker;
+  }
+  // Other kinds behind such bytes are found by the scan too; a cabinet only behind an executable.
+  for (const auto& [head, type] : {std::pair<std::string, ArchiveFormat>{"Rar!\x1A\x07", ArchiveFormat::RarSfx},
+                                   {"ZOO 2.10", ArchiveFormat::Zoo},
+                                   {std::string("MSCF\0\0\0\0", 8), ArchiveFormat::NotAvail}}) {
+    Bytes behind = WithHead("junkjunk", 100);
+    Append(behind, WithHead(head, 40));
+    offset = -2;
+    EXPECT_EQ(DetectMemory(behind, &offset), type) << head;
+    EXPECT_EQ(offset, type == ArchiveFormat::NotAvail ? -1 : 100) << head;
   }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
