@@ -197,26 +197,42 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
 
 TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
   // A small memory file system on a folder whose name holds blanks, the last at its end (the mount table
-  // writes them as "\040"), in a mount namespace of a child of its own.
+  // writes them as "\040"), in a mount namespace of a child of its own, with a /dev of its own whose disk
+  // links give the device a label (udev writes unsafe characters as "\x20") and a FAT serial. A second
+  // mount of a kind that is neither memory, network nor disc is a fixed drive.
   testutil::ScopedDir dir;
   const std::string point = (dir.path() / "usb stick ").string(), file = point + "/set.z01";
+  const std::string device = (dir.path() / "device").string(), other = (dir.path() / "other").string();
   std::filesystem::create_directories(point);
+  std::filesystem::create_directories(other);
+  testutil::WriteAll(device, {});
   const pid_t child = fork();
   if (child == 0) {
+    namespace fs = std::filesystem;
     if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("none", point.c_str(), "tmpfs", 0, "size=64k") != 0)
+        mount(device.c_str(), point.c_str(), "tmpfs", 0, "size=64k") != 0 ||
+        mount("none", "/dev", "tmpfs", 0, "size=64k") != 0)
       _exit(77);
+    std::error_code ec;
+    fs::create_directories("/dev/disk/by-label", ec);
+    fs::create_directories("/dev/disk/by-uuid", ec);
+    fs::create_symlink(device, "/dev/disk/by-label/usb\\x20stick\\x21", ec);
+    fs::create_symlink(device, "/dev/disk/by-uuid/ABCD-1234", ec);
     testutil::WriteAll(file, {1});
     DiskQuery q;
     VolumeInfo info;
+    const bool read = q.ReadVolumeInfo(point, info);
+    const bool fixed =
+        mount("proc", other.c_str(), "proc", 0, nullptr) != 0 || q.DriveTypeOf(other) == DriveKind::Fixed;
     _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == DriveKind::RamDisk ? 0 : 2) |
-          (q.ReadVolumeInfo(point, info) && info.FileSystemName == "tmpfs" ? 0 : 4));
+          (read && info.FileSystemName == "tmpfs" ? 0 : 4) | (info.Label == "usb stick!" ? 0 : 8) |
+          (info.SerialNumber == 0xABCD1234u ? 0 : 16) | (fixed ? 0 : 32));
   }
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: drive, 2: kind, 4: file system";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: drive, 2: kind, 4: file system, 8: label, 16: serial, 32: fixed kind";
 }
 
 TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {

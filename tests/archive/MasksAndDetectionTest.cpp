@@ -231,6 +231,9 @@ TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
   int64_t offset = -2;
   EXPECT_EQ(Detect(volume, &offset), ArchiveFormat::Tar);
   EXPECT_EQ(offset, 512);
+  // A volume header with no whole block behind it is no archive.
+  volume.resize(1023);
+  EXPECT_EQ(Detect(volume), ArchiveFormat::NotAvail);
 }
 
 TEST(Detection, ZipAndJar) {
