@@ -532,15 +532,18 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
     EXPECT_EQ(DetectMemory(local, &offset), marker ? ArchiveFormat::NotAvail : ArchiveFormat::Zip) << marker;
     EXPECT_EQ(offset, marker ? -1 : 100) << marker;
   }
-  // Other kinds behind such bytes are found by the scan too; a cabinet only behind an executable.
-  for (const auto& [head, type] : {std::pair<std::string, ArchiveFormat>{"Rar!\x1A\x07", ArchiveFormat::RarSfx},
-                                   {"ZOO 2.10", ArchiveFormat::Zoo},
-                                   {std::string("MSCF\0\0\0\0", 8), ArchiveFormat::NotAvail}}) {
-    Bytes behind = WithHead("junkjunk", 100);
+  // Other kinds behind such bytes are found by the scan too, even one byte in; a cabinet only behind an
+  // executable.
+  for (const auto& [head, type, at] :
+       {std::tuple<std::string, ArchiveFormat, size_t>{"Rar!\x1A\x07", ArchiveFormat::RarSfx, 100},
+        {"ZOO 2.10", ArchiveFormat::Zoo, 100},
+        {"ZOO 2.10", ArchiveFormat::Zoo, 1},
+        {std::string("MSCF\0\0\0\0", 8), ArchiveFormat::NotAvail, 100}}) {
+    Bytes behind(at, 0x11);
     Append(behind, WithHead(head, 40));
     offset = -2;
-    EXPECT_EQ(DetectMemory(behind, &offset), type) << head;
-    EXPECT_EQ(offset, type == ArchiveFormat::NotAvail ? -1 : 100) << head;
+    EXPECT_EQ(DetectMemory(behind, &offset), type) << head << at;
+    EXPECT_EQ(offset, type == ArchiveFormat::NotAvail ? -1 : int64_t(at)) << head << at;
   }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
@@ -604,7 +607,8 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   for (const VolumeCase& v :
        {VolumeCase{"x.arj", ArchiveFormat::Arj, 'a', 1}, VolumeCase{"x.a01", ArchiveFormat::Arj, 'a', 2},
         VolumeCase{"x.j05", ArchiveFormat::Jar, 'j', 6}, VolumeCase{"x.j15", ArchiveFormat::Jar, 'j', 16},
-        VolumeCase{"x", ArchiveFormat::Ace, 'C', 0}, VolumeCase{"x.lzh", ArchiveFormat::Lha, 0, 0}}) {
+        VolumeCase{"x", ArchiveFormat::Ace, 'C', 0}, VolumeCase{"x", ArchiveFormat::Arj, 'a', 1},
+        VolumeCase{"x", ArchiveFormat::JarSfx, 'j', 0}, VolumeCase{"x.lzh", ArchiveFormat::Lha, 0, 0}}) {
     char letter = 0;
     int volume = -1;
     NextVolumeName(v.name, v.type, letter, volume);

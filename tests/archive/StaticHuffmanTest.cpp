@@ -232,6 +232,13 @@ TEST(StaticHuffman, PositionTreeOfAsManyLengthsAsTheDictionaryHasAndNotOneMore) 
   // damaged all the same.
   std::vector<Token> t = RandomLiterals(40, 9);
   t.push_back({.length = 6, .distance = 0});
+  // A block of literals only may send a position tree of lengths that are all zero: no code at all.
+  {
+    const Stream literals = Encode(RandomLiterals(40, 10), 4, 0, {0, 0, 0, 0});
+    ScopedDir d("nocode");
+    EXPECT_EQ(Decode("-lh5-", literals, d.path()).count, 1);
+    EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), literals.unpacked);
+  }
   const struct {
     const char* method;
     int positionBits, codes;
