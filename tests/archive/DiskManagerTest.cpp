@@ -199,7 +199,7 @@ TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
   // A small memory file system on a folder whose name holds blanks, the last at its end (the mount table
   // writes them as "\040"), in a mount namespace of a child of its own, with a /dev of its own whose disk
   // links give the device a label (udev writes unsafe characters as "\x20") and a FAT serial. A second
-  // mount of a kind that is neither memory, network nor disc is a fixed drive.
+  // mount of a kind that is neither memory, network nor disc is a fixed drive, or a removable one.
   testutil::ScopedDir dir;
   const std::string point = (dir.path() / "usb stick ").string(), file = point + "/set.z01";
   const std::string device = (dir.path() / "device").string(), other = (dir.path() / "other").string();
@@ -224,15 +224,25 @@ TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
     const bool read = q.ReadVolumeInfo(point, info);
     const bool fixed =
         mount("proc", other.c_str(), "proc", 0, nullptr) != 0 || q.DriveTypeOf(other) == DriveKind::Fixed;
+    // A partition of a disk the kernel marks removable (its flag is on the disk, one folder up) is removable.
+    bool removable = true;
+    if (mount("none", "/sys/class/block", "tmpfs", 0, "size=64k") == 0 &&
+        mount("/dev/sdz1", other.c_str(), "proc", 0, nullptr) == 0) {
+      fs::create_directories("/sys/class/block/sdz/sdz1", ec);
+      fs::create_directory_symlink("sdz/sdz1", "/sys/class/block/sdz1", ec);
+      testutil::WriteAll("/sys/class/block/sdz/removable", {'1', '\n'});
+      removable = q.DriveTypeOf(other) == DriveKind::Removable;
+    }
     _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == DriveKind::RamDisk ? 0 : 2) |
           (read && info.FileSystemName == "tmpfs" ? 0 : 4) | (info.Label == "usb stick!" ? 0 : 8) |
-          (info.SerialNumber == 0xABCD1234u ? 0 : 16) | (fixed ? 0 : 32));
+          (info.SerialNumber == 0xABCD1234u ? 0 : 16) | (fixed ? 0 : 32) | (removable ? 0 : 64));
   }
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: drive, 2: kind, 4: file system, 8: label, 16: serial, 32: fixed kind";
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "1: drive, 2: kind, 4: file system, 8: label, 16: serial, 32: fixed, 64: removable";
 }
 
 TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {
