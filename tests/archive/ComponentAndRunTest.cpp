@@ -483,6 +483,8 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
       {"leap", dos(2023, 2, 29, 1, 0, 0), 0, -1},
       {"unix", uint32_t(UtcSeconds(2024, 5, 6, 7, 8, 10)), 2, UtcSeconds(2024, 5, 6, 7, 8, 10)},
       {"in1980", uint32_t(UtcSeconds(1980, 6, 1, 10, 0, 0)), 2, UtcSeconds(1980, 6, 1, 10, 0, 0)},
+      {"era", uint32_t(UtcSeconds(2000, 3, 1, 0, 0, 0)), 2,
+       UtcSeconds(2000, 3, 1, 0, 0, 0)},  // a 400-year cycle's start
       {"before1980", uint32_t(UtcSeconds(1979, 12, 31, 23, 59, 58)), 2, UtcSeconds(1980, 1, 1, 0, 1, 0)},
   };
   std::vector<LhaEntry> entries;
