@@ -132,12 +132,17 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   // Amiga archivers store "name NUL comment": the name ends at the first NUL.
   if (const size_t nul = rawName.find('\0'); nul != std::string::npos) rawName.resize(nul);
   // Names: CP932 as stored by DOS and Windows archivers; a level-2 header written on Unix may hold
-  // UTF-8, which is kept when it is valid.
-  const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(rawDir);
+  // UTF-8, which is kept when it is valid. The folder's 0xFF separators are no UTF-8 byte, and the
+  // CP932 reading of lead bytes must not swallow a separator behind a UTF-8 character: in UTF-8 every
+  // 0xFF and "/" separates.
+  std::string unixDir = rawDir;
+  for (char& c : unixDir)
+    if (uint8_t(c) == 0xFF) c = '\\';
+  const bool utf8 = h.Level == 2 && h.OsId2 == 'U' && IsValidUtf8(rawName) && IsValidUtf8(unixDir);
   std::string name = utf8 ? SlashToBackslash(rawName) : ConvertEntryName(ArchiveFormat::Lha, 0, rawName);
   if (!rawDir.empty()) {
-    const std::string dirBytes = ConvertSeparators(rawDir);
-    const std::string dir = utf8 ? dirBytes : ConvertEntryName(ArchiveFormat::Lha, 0, dirBytes);
+    const std::string dir =
+        utf8 ? SlashToBackslash(unixDir) : ConvertEntryName(ArchiveFormat::Lha, 0, ConvertSeparators(rawDir));
     name = AppendSlash(dir) + name;
   }
   EntryName = name;

@@ -659,6 +659,46 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
   ASSERT_EQ(::stat((d.path() / "out/new.txt").c_str(), &st), 0);
   EXPECT_GE(int64_t(st.st_mtime), before - 2);
   EXPECT_LE(int64_t(st.st_mtime), int64_t(std::time(nullptr)));
+
+  // Every field of a stamp at its last valid value, and each one past it: a stamp that names no moment
+  // leaves the file the time it was written. A level-2 stamp counts seconds since 1970; one before 1980
+  // reads as 1980's start.
+  const auto dos = [](uint32_t y, uint32_t mo, uint32_t day, uint32_t h, uint32_t mi, uint32_t sec) {
+    return (y - 1980) << 25 | mo << 21 | day << 16 | h << 11 | mi << 5 | sec / 2;
+  };
+  const struct {
+    const char* name;
+    uint32_t stamp;
+    int level;
+    int64_t mtime;  // -1: the time of writing
+  } stamps[] = {
+      {"edge", dos(2024, 2, 29, 23, 59, 58), 0, UtcSeconds(2024, 2, 29, 23, 59, 58)},
+      {"hour", dos(2024, 3, 1, 24, 0, 0), 0, -1},
+      {"minute", dos(2024, 3, 1, 1, 60, 0), 0, -1},
+      {"second", dos(2024, 3, 1, 1, 0, 60), 0, -1},
+      {"month", dos(2024, 13, 1, 1, 0, 0), 0, -1},
+      {"day", dos(2024, 3, 0, 1, 0, 0), 0, -1},
+      {"leap", dos(2023, 2, 29, 1, 0, 0), 0, -1},
+      {"unix", uint32_t(UtcSeconds(2024, 5, 6, 7, 8, 10)), 2, UtcSeconds(2024, 5, 6, 7, 8, 10)},
+      {"in1980", uint32_t(UtcSeconds(1980, 6, 1, 10, 0, 0)), 2, UtcSeconds(1980, 6, 1, 10, 0, 0)},
+      {"era", uint32_t(UtcSeconds(2000, 3, 1, 0, 0, 0)), 2,
+       UtcSeconds(2000, 3, 1, 0, 0, 0)},  // a 400-year cycle's start
+      {"before1980", uint32_t(UtcSeconds(1979, 12, 31, 23, 59, 58)), 2, UtcSeconds(1980, 1, 1, 0, 1, 0)},
+  };
+  std::vector<LhaEntry> entries;
+  for (const auto& c : stamps)
+    entries.push_back({.name = c.name, .data = Text("s"), .level = c.level, .stamp = c.stamp});
+  fs::remove_all(d.path() / "out");
+  const int64_t writing = int64_t(::time(nullptr));
+  ASSERT_EQ(ExtractBytes(LhaArchive(entries), d.path()).count, int(std::size(stamps)));
+  for (const auto& c : stamps) {
+    ASSERT_EQ(::stat((d.path() / "out" / c.name).c_str(), &st), 0);
+    if (c.mtime >= 0) {
+      EXPECT_EQ(int64_t(st.st_mtime), c.mtime) << c.name;
+    } else {
+      EXPECT_GE(int64_t(st.st_mtime), writing) << c.name;
+    }
+  }
 }
 
 TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {

@@ -23,7 +23,10 @@ struct FakeDrive : DiskQuery {
   int presenceChecks = 0, absentFor = 0, volumeFailures = 0;
   DriveKind type = DriveKind::Removable;
   VolumeInfo info{"PKBACK# 004", 0xABCD, "vfat", 255, 0};
-  std::string DriveOf(const std::string& path) override { return path.empty() ? "" : "/media/disk"; }
+  // A path on the disk's mount point or a network path lies on the disk; any other path is its own drive.
+  std::string DriveOf(const std::string& path) override {
+    return path.rfind("/media/disk", 0) == 0 || path.rfind("\\\\", 0) == 0 ? "/media/disk" : path;
+  }
   bool IsDiskInDrive(const std::string&) override { return ++presenceChecks > absentFor; }
   bool ReadVolumeInfo(const std::string&, VolumeInfo& out) override {
     if (volumeFailures > 0) {
@@ -71,6 +74,11 @@ TEST(DiskManager, SpanLabelGivesTheVolumeNumber) {
       {"PKBACK# 65536", 0}, {"PKBACK# 99999999999999", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckSpanLabel(c.label), c.number) << c.label;
+  const std::pair<DriveKind, const char*> kinds[] = {
+      {DriveKind::Unknown, "Unknown"}, {DriveKind::NoRootDir, "None"}, {DriveKind::Removable, "Removable"},
+      {DriveKind::Fixed, "Fixed"},     {DriveKind::Remote, "Network"}, {DriveKind::CdRom, "CD-ROM"},
+      {DriveKind::RamDisk, "RAM"},     {DriveKind(7), "Unknown"}};
+  for (const auto& [kind, name] : kinds) EXPECT_STREQ(DriveTypeName(kind), name) << int(kind);
   EXPECT_TRUE(IsAllDigits(""));
   EXPECT_TRUE(IsAllDigits("0123456789"));
   EXPECT_FALSE(IsAllDigits("12a"));
@@ -91,6 +99,14 @@ TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted) {
   EXPECT_EQ(m.FileSystemName, "vfat");
   EXPECT_EQ(m.DriveTypeName, "Removable");
   EXPECT_EQ(m.DiskSize, 1457664);
+
+  // A bare file name lies in the current folder, whose drive is asked for; a network path is its own.
+  for (const auto& [path, drive] : {std::pair<std::string, std::string>{"set.zip", GetCurrentDir()},
+                                    {"\\\\server\\share\\set.zip", "/media/disk"}}) {
+    Request other(std::make_unique<FakeDrive>());
+    ASSERT_TRUE(other.Run(path)) << path;
+    EXPECT_EQ(other.manager.Drive, drive) << path;
+  }
 }
 
 TEST(DiskManager, RequestFailuresReportTheirMessage) {
@@ -180,27 +196,53 @@ TEST(DiskManager, LinuxQueriesOnARealFolder) {
 }
 
 TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
-  // A small memory file system on a folder whose name holds a blank (the mount table writes it as
-  // "\040"), in a mount namespace of a child of its own.
+  // A small memory file system on a folder whose name holds blanks, the last at its end (the mount table
+  // writes them as "\040"), in a mount namespace of a child of its own, with a /dev of its own whose disk
+  // links give the device a label (udev writes unsafe characters as "\x20") and a FAT serial. A second
+  // mount of a kind that is neither memory, network nor disc is a fixed drive, or a removable one.
   testutil::ScopedDir dir;
-  const std::string point = (dir.path() / "usb stick").string(), file = point + "/set.z01";
+  const std::string point = (dir.path() / "usb stick ").string(), file = point + "/set.z01";
+  const std::string device = (dir.path() / "device").string(), other = (dir.path() / "other").string();
   std::filesystem::create_directories(point);
+  std::filesystem::create_directories(other);
+  testutil::WriteAll(device, {});
   const pid_t child = fork();
   if (child == 0) {
+    namespace fs = std::filesystem;
     if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("none", point.c_str(), "tmpfs", 0, "size=64k") != 0)
+        mount(device.c_str(), point.c_str(), "tmpfs", 0, "size=64k") != 0 ||
+        mount("none", "/dev", "tmpfs", 0, "size=64k") != 0)
       _exit(77);
+    std::error_code ec;
+    fs::create_directories("/dev/disk/by-label", ec);
+    fs::create_directories("/dev/disk/by-uuid", ec);
+    fs::create_symlink(device, "/dev/disk/by-label/usb\\x20stick\\x21", ec);
+    fs::create_symlink(device, "/dev/disk/by-uuid/ABCD-1234", ec);
     testutil::WriteAll(file, {1});
     DiskQuery q;
     VolumeInfo info;
+    const bool read = q.ReadVolumeInfo(point, info);
+    const bool fixed =
+        mount("proc", other.c_str(), "proc", 0, nullptr) != 0 || q.DriveTypeOf(other) == DriveKind::Fixed;
+    // A partition of a disk the kernel marks removable (its flag is on the disk, one folder up) is removable.
+    bool removable = true;
+    if (mount("none", "/sys/class/block", "tmpfs", 0, "size=64k") == 0 &&
+        mount("/dev/sdz1", other.c_str(), "proc", 0, nullptr) == 0) {
+      fs::create_directories("/sys/class/block/sdz/sdz1", ec);
+      fs::create_directory_symlink("sdz/sdz1", "/sys/class/block/sdz1", ec);
+      testutil::WriteAll("/sys/class/block/sdz/removable", {'1', '\n'});
+      removable = q.DriveTypeOf(other) == DriveKind::Removable;
+    }
     _exit((q.DriveOf(file) == point ? 0 : 1) | (q.DriveTypeOf(point) == DriveKind::RamDisk ? 0 : 2) |
-          (q.ReadVolumeInfo(point, info) && info.FileSystemName == "tmpfs" ? 0 : 4));
+          (read && info.FileSystemName == "tmpfs" ? 0 : 4) | (info.Label == "usb stick!" ? 0 : 8) |
+          (info.SerialNumber == 0xABCD1234u ? 0 : 16) | (fixed ? 0 : 32) | (removable ? 0 : 64));
   }
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: drive, 2: kind, 4: file system";
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "1: drive, 2: kind, 4: file system, 8: label, 16: serial, 32: fixed, 64: removable";
 }
 
 TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {

@@ -53,25 +53,28 @@ TEST(LhaReader, CrcFailureAndUndecodedMethodsLeaveNothingBehind) {
   LhaEntry bad{.name = "keep.txt", .data = Text("new contents"), .crcOverride = 0x1234};
   LhaEntry lz5{.name = "lz.txt", .data = Text("abc"), .method = "-lz5-"};
   LhaEntry lh2{.name = "two.txt", .data = Text("abc"), .method = "-lh2-"};
+  LhaEntry lh3{.name = "three.txt", .data = Text("abc"), .method = "-lh3-"};
+  LhaEntry lh8{.name = "eight.txt", .data = Text("abc"), .method = "-lh8-"};
+  // Stored data shorter than the size the header gives, though its CRC fits the bytes there are.
+  LhaEntry shortStored{.name = "short.txt", .data = Text("abc"), .unpackedOverride = 4};
   LhaEntry good{.name = "good.txt", .data = Text("fine")};
   // Last, an entry the archive's end cuts short, whose CRC is that of the bytes that are there.
   LhaEntry cut{.name = "cut.txt", .data = Text("abcdefghij"), .crcOverride = Crc16(Text("abcd"))};
-  Bytes archive = LhaArchive({bad, lz5, lh2, good});
+  Bytes archive = LhaArchive({bad, lz5, lh2, lh3, lh8, shortStored, good});
   archive.pop_back();
   Append(archive, LhaHeaderAndData(cut));
   archive.resize(archive.size() - 6);
   const Outcome r = ExtractBytes(archive, d.path());
-  EXPECT_EQ(r.ended.back(), "cut.txt:fail");
   EXPECT_EQ(r.count, 1);
-  EXPECT_TRUE(r.Has(msg::CrcError));
-  EXPECT_TRUE(r.Has(msg::UnsupportedMethod));
+  EXPECT_EQ(r.errors, (std::vector<int>{msg::CrcError, msg::UnsupportedMethod, msg::UnsupportedMethod,
+                                        msg::UnsupportedMethod, msg::UnsupportedMethod, msg::CrcError, msg::CrcError}));
+  EXPECT_EQ(r.ended, (std::vector<std::string>{"keep.txt:fail", "lz.txt:fail", "two.txt:fail", "three.txt:fail",
+                                               "eight.txt:fail", "short.txt:fail", "good.txt:ok", "cut.txt:fail"}));
   // The existing file is not replaced by data that failed its check; no partial output remains.
   EXPECT_EQ(ReadAll(d.path() / "out/keep.txt"), Text("old contents"));
-  const auto files = AllFiles(d.path() / "out");
-  EXPECT_EQ(files.size(), 2u);
-  EXPECT_FALSE(fs::exists(d.path() / "out/lz.txt"));
-  EXPECT_FALSE(fs::exists(d.path() / "out/two.txt"));
-  EXPECT_FALSE(fs::exists(d.path() / "out/cut.txt"));
+  auto files = AllFiles(d.path() / "out");
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<fs::path>{"good.txt", "keep.txt"}));
 }
 
 TEST(LhaReader, PathsNeverLeaveTheTargetFolder) {
@@ -269,6 +272,22 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders) {
   Put32(a, 7, 2);
   ScopedDir d("packed");
   EXPECT_EQ(ExtractBytes(a, d.path()).count, 0);
+
+  // A damaged header after a sound entry ends the run there, reported under no entry's name.
+  Bytes two = LhaArchive({{.name = "first.txt", .data = Text("1")}});
+  two.pop_back();
+  Append(two, good);
+  two[two.size() - good.size() + 20] = 3;
+  ScopedDir t("after");
+  std::vector<std::string> reported;
+  const Outcome after = ExtractBytes(two, t.path(), {"*.*"}, [&](LhaExtractor& lha) {
+    lha.OnError = [&](ArchiveContext&, const std::string& name, const std::string&, const std::string&, int code) {
+      reported.push_back(name + ":" + std::to_string(code));
+    };
+  });
+  EXPECT_EQ(after.count, 1);
+  EXPECT_EQ(reported, std::vector<std::string>{":" + std::to_string(msg::BadFileHeader)});
+  EXPECT_EQ(AllFiles(t.path() / "out"), std::vector<fs::path>{"first.txt"});
 }
 
 TEST(LhaReader, CorruptCompressedDataFailsTheEntry) {
@@ -305,11 +324,27 @@ TEST(LhaReader, NamesFromExtendedHeadersAndTheUtf8Flag) {
   // A level-2 header flagged as written on Unix ("U") keeps a UTF-8 name; others are CP932.
   LhaEntry utf8{.name = "\xE9\x83\xA8.txt", .data = Text("2"), .level = 2, .osId = 'U'};
   LhaEntry cp932{.name = "\x93\xFA.txt", .data = Text("3"), .level = 2};
-  const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932}), d.path());
-  EXPECT_EQ(r.count, 3);
+  // A Unix header's folders are UTF-8 as well, separated by 0xFF even behind a character whose last byte
+  // would lead a CP932 one ("あ"); a name that is no UTF-8 is read as CP932 after all.
+  LhaEntry utf8Dir{
+      .name = "in.txt", .data = Text("4"), .level = 2, .dir = "\xE9\x83\xA8\xFF\xE3\x81\x82\xFF", .osId = 'U'};
+  LhaEntry notUtf8{.name =
+                       "\x93\xFA"
+                       "2.txt",
+                   .data = Text("5"),
+                   .level = 2,
+                   .osId = 'U'};
+  // Amiga archivers keep a comment after a NUL in the name field.
+  LhaEntry comment{.name = std::string("c.txt\0a comment", 15), .data = Text("6")};
+  const Outcome r = ExtractBytes(LhaArchive({longName, utf8, cp932, utf8Dir, notUtf8, comment}), d.path());
+  EXPECT_EQ(r.count, 6);
   EXPECT_EQ(ReadAll(d.path() / "out/long name.txt"), Text("1"));
   EXPECT_EQ(ReadAll(d.path() / "out" / "部.txt"), Text("2"));
   EXPECT_EQ(ReadAll(d.path() / "out" / "日.txt"), Text("3"));
+  EXPECT_EQ(ReadAll(d.path() / "out" / "部" / "あ" / "in.txt"), Text("4"));
+  EXPECT_EQ(ReadAll(d.path() / "out" / "日2.txt"), Text("5"));
+  EXPECT_EQ(ReadAll(d.path() / "out" / "c.txt"), Text("6"));
+  EXPECT_EQ(AllFiles(d.path() / "out").size(), 6u);
 }
 
 TEST(LhaReader, LongLevelTwoHeadersAndTheZeroLowByteEndMark) {

@@ -21,7 +21,9 @@ TEST(Masks, MatchingRules) {
       {"表.txt", "表*", true},    {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false},
       {"ｲx", "[ｱ-ｳ]x", true},     {"い", "[あ-う]", false},    {"ä", "Ä", false},
       {"𠮷.txt", "?.txt", true},  {"𠮷.txt", "??.txt", false}, {"x\xFFy", "x?y", true},
-      {"x-", "x[a-]", true},      {"xb", "x[a-]", false}};
+      {"x-", "x[a-]", true},      {"xb", "x[a-]", false},      {"ax", "[a-a]x", true},
+      {"abc", "abc?", false},     {"ab", "a?c", false},        {"abc", "abc.*", true},
+      {"ab.c", "ab.c.*", false},  {"ab.c", "*.", false},       {"a.b.c", "*.c", true}};
   for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
@@ -30,6 +32,13 @@ TEST(Masks, InvalidMasks) {
   EXPECT_NO_THROW(InternalMask(std::string(30, '*') + "a"));
   EXPECT_THROW(InternalMask("[]"), InvalidMaskError);
   EXPECT_THROW(InternalMask("[abc"), InvalidMaskError);
+  EXPECT_THROW(InternalMask("[!]"), InvalidMaskError);
+  try {
+    InternalMask m("x[-a]");
+    FAIL();
+  } catch (const InvalidMaskError& e) {
+    EXPECT_STREQ(e.what(), "'x[-a]' is an invalid mask at (3)");  // a range with nothing before it
+  }
   try {
     InternalMask m("ab[cd");
     FAIL();
@@ -43,6 +52,10 @@ TEST(Masks, SelectionWithRecursionAndExclusion) {
   EXPECT_TRUE(IsEntrySelected("sub\\a.txt", masks, true, {}));
   EXPECT_FALSE(IsEntrySelected("sub\\a.txt", masks, false, {}));
   EXPECT_TRUE(IsEntrySelected("a.txt", masks, false, {}));
+  // A mask that is the entry's very name selects it, though read as a mask it would not.
+  std::vector<std::string> exact{"A[1].TXT"};
+  EXPECT_TRUE(IsEntrySelected("a[1].txt", exact, false, {}));
+  EXPECT_FALSE(MaskMatches("a[1].txt", "A[1].TXT"));
   std::vector<std::string> empty;
   EXPECT_FALSE(IsEntrySelected("a.txt", empty, true, {}));
   int excluded = 0;
@@ -62,13 +75,18 @@ TEST(Masks, SelectionWithRecursionAndExclusion) {
     EXPECT_EQ(IsEntrySelected(entry, sub, false, {}), flat) << entry;
   }
   // Excluding a folder, recursing, leaves out that folder at any depth, but not a folder whose name
-  // only begins the same; each left out entry is reported.
-  std::vector<std::string> excludedNames;
-  const auto report = [&](const std::string& name) { excludedNames.push_back(name); };
-  for (const char* entry : {"bak\\a.txt", "x\\Bak\\y\\b.txt", "backup\\c.txt", "bak.txt"})
-    IsEntrySelected(entry, all, true, {"bak\\*.*"}, report);
-  EXPECT_EQ(excludedNames, (std::vector<std::string>{"bak\\a.txt", "x\\Bak\\y\\b.txt"}));
-  EXPECT_TRUE(IsEntrySelected("backup\\c.txt", all, true, {"bak\\*.*"}));
+  // only begins the same; each left out entry is reported. A one-letter folder name is a name like any.
+  for (const std::string folder : {"bak", "b"}) {
+    std::vector<std::string> excludedNames;
+    const auto report = [&](const std::string& name) { excludedNames.push_back(name); };
+    const std::string upper(1, char(folder[0] - 32));
+    for (const std::string& entry :
+         {folder + "\\a.txt", "x\\" + upper + folder.substr(1) + "\\y\\b.txt", folder + "up\\c.txt", folder + ".txt"})
+      IsEntrySelected(entry, all, true, {folder + "\\*.*"}, report);
+    EXPECT_EQ(excludedNames,
+              (std::vector<std::string>{folder + "\\a.txt", "x\\" + upper + folder.substr(1) + "\\y\\b.txt"}));
+    EXPECT_TRUE(IsEntrySelected(folder + "up\\c.txt", all, true, {folder + "\\*.*"}));
+  }
   // Not recursing, a plain exclusion mask is held against the whole stored name.
   std::vector<std::string> inSubOnly{"sub\\*.*"};
   EXPECT_FALSE(IsEntrySelected("sub\\b.bak", inSubOnly, false, {"*.bak"}));
@@ -107,48 +125,69 @@ Bytes WithHead(const std::string& head, size_t size = 64) {
 }  // namespace
 
 TEST(Detection, EverySignature) {
+  // Each head at a file's start, and the same head behind an executable image (whose end the page count
+  // gives), where the kinds a stub never carries are no archive at all.
   struct Case {
     std::string head;
-    ArchiveFormat type;
+    ArchiveFormat type, behindImage;
   };
+  const ArchiveFormat none = ArchiveFormat::NotAvail;
   const Case cases[] = {
-      {"Rar!", ArchiveFormat::Rar},
-      {"MSCF", ArchiveFormat::Cab},
-      {"\xB7\xDF\x54\x57", ArchiveFormat::Arc},
-      {"\x13\x5D\x65\x8C", ArchiveFormat::MsGz},
-      {"BH\x05\x07", ArchiveFormat::Bh},
-      {"ZOO ", ArchiveFormat::Zoo},
-      {"\x1F\x8B", ArchiveFormat::GZip},
-      {"\x1F\x9E", ArchiveFormat::GZip},
-      {"\x1F\x9D", ArchiveFormat::GZip},
-      {"\x1F\xA0", ArchiveFormat::GZip},
-      {"\x1F\x1E", ArchiveFormat::GZip},
-      {"\x1F\x1F", ArchiveFormat::NotAvail},
-      {"%!", ArchiveFormat::GZip},
-      {"\x60\xEA", ArchiveFormat::Arj},
-      {"ZO", ArchiveFormat::Zoo},
-      {"\x1A\x1E", ArchiveFormat::Arc},
-      {"\x1A\x0A", ArchiveFormat::Pak},
-      {"\x1A\x08", ArchiveFormat::Arc},
-      {"\x1A\x09", ArchiveFormat::Arc},
-      {"\xB7\x92", ArchiveFormat::ArcSfx},
-      {"\x1A\x02", ArchiveFormat::Arc},
-      {"\x1A\x0B", ArchiveFormat::Pak},
-      {"PL\x03\x04", ArchiveFormat::Zip},
-      {"PN\x03\x04", ArchiveFormat::Zip},
-      {"PKG4", ArchiveFormat::NotAvail},
-      {"HA", ArchiveFormat::Ha},
-      {"PKG5", ArchiveFormat::Unknown},
-      {std::string("\x00\x00-lh5-", 7).substr(0, 7), ArchiveFormat::Lha},
+      {"Rar!", ArchiveFormat::Rar, ArchiveFormat::RarSfx},
+      {"MSCF", ArchiveFormat::Cab, ArchiveFormat::CabSfx},
+      {"\xB7\xDF\x54\x57", ArchiveFormat::Arc, ArchiveFormat::ArcSfx},
+      {"\x13\x5D\x65\x8C", ArchiveFormat::MsGz, none},
+      {"BH\x05\x07", ArchiveFormat::Bh, ArchiveFormat::BhSfx},
+      {"ZOO ", ArchiveFormat::Zoo, none},
+      {"\x1F\x8B", ArchiveFormat::GZip, none},
+      {"\x1F\x9E", ArchiveFormat::GZip, none},
+      {"\x1F\x9D", ArchiveFormat::GZip, none},
+      {"\x1F\xA0", ArchiveFormat::GZip, none},
+      {"\x1F\x1E", ArchiveFormat::GZip, none},
+      {"\x1F\x1F", none, none},
+      {"%!", ArchiveFormat::GZip, none},
+      {"\x60\xEA", ArchiveFormat::Arj, ArchiveFormat::ArjSfx},
+      {"ZO", ArchiveFormat::Zoo, none},
+      {"\x1A\x1E", ArchiveFormat::Arc, none},
+      {"\x1A\x0A", ArchiveFormat::Pak, ArchiveFormat::PakSfx},
+      {"\x1A\x08", ArchiveFormat::Arc, ArchiveFormat::ArcSfx},
+      {"\x1A\x09", ArchiveFormat::Arc, ArchiveFormat::ArcSfx},
+      {"\xB7\x92", ArchiveFormat::ArcSfx, ArchiveFormat::ArcSfx},
+      {"\x1A\x02", ArchiveFormat::Arc, none},
+      {"\x1A\x0B", ArchiveFormat::Pak, ArchiveFormat::PakSfx},
+      {"PL\x03\x04", ArchiveFormat::Zip, ArchiveFormat::ZipSfx},
+      {"PN\x03\x04", ArchiveFormat::Zip, ArchiveFormat::ZipSfx},
+      {"PKG4", none, none},
+      {"PKCI", none, none},
+      {"HA", ArchiveFormat::Ha, none},
+      {"PKG5", ArchiveFormat::Unknown, none},
+      {std::string("\x00\x00-lh5-", 7), ArchiveFormat::Lha, ArchiveFormat::LhaSfx},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.head);
     Bytes b = WithHead(c.head);
+    Bytes exe(1124, ' ');
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    Put16(exe, 2, 100);  // three pages, the last of 100 bytes
+    Put16(exe, 4, 3);
+    Append(exe, b);
     if (c.type == ArchiveFormat::Lha) {
       b[0] = 0x20;
       b[1] = 0;
     }
-    EXPECT_EQ(Detect(b), c.type);
+    // The ARC stubs' archive stands at their fixed place, whatever the image says; so does the one of the
+    // stub's own signature at a file's start.
+    const bool arcStub = c.head[0] == '\xB7';
+    int64_t offset = -2;
+    EXPECT_EQ(Detect(b, &offset), c.type);
+    if (IsRecognisedArchive(c.type)) {
+      EXPECT_EQ(offset, c.type == ArchiveFormat::ArcSfx ? 7716 : 0);
+    }
+    EXPECT_EQ(Detect(exe, &offset), c.behindImage);
+    if (c.behindImage != none) {
+      EXPECT_EQ(offset, arcStub ? 7716 : 1124);
+    }
   }
   EXPECT_EQ(Detect(WithHead("BZh91AY&SY")), ArchiveFormat::Bz2);
   EXPECT_EQ(Detect(WithHead("hello\nContent-Transfer-Encoding: Base64\nxx")), ArchiveFormat::Base64);
@@ -192,6 +231,9 @@ TEST(Detection, TarChecksumCountsItsOwnFieldAsBlanks) {
   int64_t offset = -2;
   EXPECT_EQ(Detect(volume, &offset), ArchiveFormat::Tar);
   EXPECT_EQ(offset, 512);
+  // A volume header with no whole block behind it is no archive.
+  volume.resize(1023);
+  EXPECT_EQ(Detect(volume), ArchiveFormat::NotAvail);
 }
 
 TEST(Detection, ZipAndJar) {
@@ -241,11 +283,37 @@ TEST(Routines, DatesPercentsAndNames) {
   ASSERT_TRUE(TryEncodeDate(1899, 12, 30, dec30th1899) && TryEncodeDate(1900, 1, 1, jan1st1900));
   EXPECT_EQ(dec30th1899, 0);
   EXPECT_EQ(jan1st1900, 2);
-  // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are.
+  // The second byte 0x5C of a Shift-JIS character is not a separator; 0xFF and "/" are, but not as the byte
+  // after a lead byte (0x80 to 0x9F, 0xE0 to 0xFD). Blanks and control characters around the name go.
   EXPECT_EQ(ConvertSeparators(" a\xFF\x95\x5C/b "), "a\\\x95\x5C\\b");
+  for (const auto& [lead, isLead] : {std::pair{0x7F, false},
+                                     {0x80, true},
+                                     {0x9F, true},
+                                     {0xA0, false},
+                                     {0xDF, false},
+                                     {0xE0, true},
+                                     {0xFD, true},
+                                     {0xFE, false}}) {
+    const std::string name{char(lead), '/', 'x'}, split{char(lead), '\\', 'x'};
+    EXPECT_EQ(ConvertSeparators(name), isLead ? name : split) << lead;
+  }
+  EXPECT_EQ(ConvertSeparators("\x1F !a! \x01"), "!a!");
   EXPECT_EQ(Cp932ToUtf8("\x8A\xBF\x8E\x9A"), "漢字");
   EXPECT_TRUE(IsValidUtf8("a\u00E9\u8868\U00020BB7"));
   EXPECT_FALSE(IsValidUtf8("\xF0\xA0\xAE"));
+  // Lead bytes at their edges (0xC0 and 0xC1 only start overlong forms; 0xF4 is the last), a lone
+  // continuation byte, a sequence cut at the end and one with a bad continuation byte.
+  for (const auto& [text, valid] : {std::pair<const char*, bool>{"\xC1\xBF", false},
+                                    {"\xC2\x80", true},
+                                    {"\xF4\x8F\xBF\xBF", true},
+                                    {"\xF5\x80\x80\x80", false},
+                                    {"a\x80", false},
+                                    {"\xE3\x81", false},
+                                    {"\xE3\x81\x82", true},
+                                    {"\xE3\x41\x82", false},
+                                    {"\xDF\xBF", true},
+                                    {"\xF8\x88\x80\x80\x80", false}})
+    EXPECT_EQ(IsValidUtf8(text), valid) << text;
   const Bytes check = Text("123456789");
   EXPECT_EQ(Crc16(check), 0xBB3D);
   EXPECT_EQ(Crc32(check), 0xCBF43926u);
@@ -261,7 +329,8 @@ ArchiveFormat DetectMemory(const Bytes& bytes, int64_t* offset = nullptr) {
   return t;
 }
 
-// A minimal PE image whose only resource is string-table block 1 (ids 0-15) holding the texts.
+// A minimal PE image whose only resource is string-table block 1 (ids 0-15) holding the texts, in the
+// second of its sections (the first ends before the resources' address).
 Bytes MakePe(const std::vector<std::string>& strings) {
   Bytes pe(0x400, 0);
   pe[0] = 'M';
@@ -269,13 +338,17 @@ Bytes MakePe(const std::vector<std::string>& strings) {
   Put32(pe, 0x3C, 0x40);
   Put32(pe, 0x40, 0x00004550);
   Put16(pe, 0x44, 0x14C);
-  Put16(pe, 0x46, 1);       // one section
+  Put16(pe, 0x46, 2);       // two sections
   Put16(pe, 0x54, 0xE0);    // optional header size
   Put16(pe, 0x58, 0x10B);   // PE32
   Put32(pe, 0xB4, 16);      // data directories
   Put32(pe, 0xC8, 0x1000);  // resources at RVA 0x1000
   Put32(pe, 0xCC, 0x200);
-  const size_t section = 0x138;
+  std::copy_n(".text", 5, pe.begin() + 0x138);
+  for (const size_t at : {0x138 + 8, 0x138 + 16}) Put32(pe, at, 0x100);  // its sizes
+  Put32(pe, 0x138 + 12, 0x800);
+  Put32(pe, 0x138 + 20, 0x100);
+  const size_t section = 0x160;
   std::copy_n(".rsrc", 5, pe.begin() + long(section));
   Put32(pe, section + 8, 0x200);
   Put32(pe, section + 12, 0x1000);
@@ -309,28 +382,29 @@ Bytes MakePe(const std::vector<std::string>& strings) {
 
 TEST(Detection, ExecutableStubOffsets) {
   // Known stubs keep their archive at a fixed offset, probed only when the file holds the bytes
-  // looked at there: one more than the two marker bytes for ARC and PAK, five for ZIP.
+  // looked at there: one more than the two marker bytes for ARC and PAK, five for ZIP and the method of LHA.
   struct Stub {
     size_t at;
     Bytes marker;
     size_t need;
     ArchiveFormat type;
+    size_t headerBefore = 0;  // the archive starts this far before the marker
   };
   for (const Stub& stub :
        {Stub{6674, {0x1A, 0x08}, 3, ArchiveFormat::ArcSfx}, Stub{13138, {0x1A, 0x09}, 3, ArchiveFormat::ArcSfx},
         Stub{6867, {0x1A, 0x0A}, 3, ArchiveFormat::PakSfx}, Stub{8601, {0x1A, 0x0B}, 3, ArchiveFormat::PakSfx},
-        Stub{7612, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx},
-        Stub{25661, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx}}) {
+        Stub{7612, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx}, Stub{25661, {'P', 'K', 3, 4}, 5, ArchiveFormat::ZipSfx},
+        Stub{1947, {'-', 'l', 'h', '5', '-'}, 5, ArchiveFormat::LhaSfx, 2}}) {
     for (size_t size : {stub.at + stub.need - 1, stub.at + stub.need}) {
       Bytes exe(size, 0);
       exe[0] = 'M';
       exe[1] = 'Z';
-      std::copy(stub.marker.begin(), stub.marker.end(), exe.begin() + long(stub.at));
+      std::copy_n(stub.marker.begin(), std::min(stub.marker.size(), size - stub.at), exe.begin() + long(stub.at));
       int64_t offset = -2;
       const bool whole = size == stub.at + stub.need;
       EXPECT_EQ(DetectMemory(exe, &offset), whole ? stub.type : ArchiveFormat::NotAvail) << stub.at << " " << size;
       if (whole) {
-        EXPECT_EQ(offset, int64_t(stub.at));
+        EXPECT_EQ(offset, int64_t(stub.at - stub.headerBefore));
       }
     }
   }
@@ -463,6 +537,19 @@ TEST(Detection, ZipVolumesAndPrefixedZips) {
     EXPECT_EQ(DetectMemory(local, &offset), marker ? ArchiveFormat::NotAvail : ArchiveFormat::Zip) << marker;
     EXPECT_EQ(offset, marker ? -1 : 100) << marker;
   }
+  // Other kinds behind such bytes are found by the scan too, even one byte in; a cabinet only behind an
+  // executable.
+  for (const auto& [head, type, at] :
+       {std::tuple<std::string, ArchiveFormat, size_t>{"Rar!\x1A\x07", ArchiveFormat::RarSfx, 100},
+        {"ZOO 2.10", ArchiveFormat::Zoo, 100},
+        {"ZOO 2.10", ArchiveFormat::Zoo, 1},
+        {std::string("MSCF\0\0\0\0", 8), ArchiveFormat::NotAvail, 100}}) {
+    Bytes behind(at, 0x11);
+    Append(behind, WithHead(head, 40));
+    offset = -2;
+    EXPECT_EQ(DetectMemory(behind, &offset), type) << head << at;
+    EXPECT_EQ(offset, type == ArchiveFormat::NotAvail ? -1 : int64_t(at)) << head << at;
+  }
   // The same end record numbering its disk as 1 belongs to a multi-volume set.
   Put16(zip, zip.size() - 22 + 4, 1);
   EXPECT_EQ(DetectMemory(zip), ArchiveFormat::ZipMVol);
@@ -528,7 +615,8 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   for (const VolumeCase& v :
        {VolumeCase{"x.arj", ArchiveFormat::Arj, 'a', 1}, VolumeCase{"x.a01", ArchiveFormat::Arj, 'a', 2},
         VolumeCase{"x.j05", ArchiveFormat::Jar, 'j', 6}, VolumeCase{"x.j15", ArchiveFormat::Jar, 'j', 16},
-        VolumeCase{"x", ArchiveFormat::Ace, 'C', 0}, VolumeCase{"x.lzh", ArchiveFormat::Lha, 0, 0}}) {
+        VolumeCase{"x", ArchiveFormat::Ace, 'C', 0}, VolumeCase{"x", ArchiveFormat::Arj, 'a', 1},
+        VolumeCase{"x", ArchiveFormat::JarSfx, 'j', 0}, VolumeCase{"x.lzh", ArchiveFormat::Lha, 0, 0}}) {
     char letter = 0;
     int volume = -1;
     NextVolumeName(v.name, v.type, letter, volume);

@@ -59,15 +59,19 @@ class BlockWriter {
   // `positionLengths`, when given, is sent as the position tree instead of the single code; its lengths are
   // below 7 and make a complete code in which `positionCode` has a length.
   void Block(BitWriter& w, const std::vector<Token>& tokens, int positionBits, int positionCode,
-             const std::vector<int>& positionLengths = {}) {
+             const std::vector<int>& positionLengths = {}, bool characterCountPastTable = false) {
     w.Put(uint32_t(tokens.size()), 16);
     w.Put(12, 5);  // length-tree lengths of symbols 0..11: only 10 and 11 (lengths 8 and 9)
     for (int i = 0; i < 12; ++i) {
       w.Put(i >= 10 ? 1 : 0, 3);
       if (i == 2) w.Put(0, 2);  // no extra zero lengths after the first three
     }
-    w.Put(510, 9);
-    for (int s = 0; s < 510; ++s) w.Put(length[s] == 8 ? 0 : 1, 1);
+    if (characterCountPastTable) {
+      w.Put(511, 9);  // damaged: one length more than there are characters, and none of them sent
+    } else {
+      w.Put(510, 9);
+      for (int s = 0; s < 510; ++s) w.Put(length[s] == 8 ? 0 : 1, 1);
+    }
     uint32_t positionBitsOfCode = 0, positionCodeBits = 0;
     if (positionLengths.empty()) {
       w.Put(0, positionBits);
@@ -198,6 +202,23 @@ TEST(StaticHuffman, DamagedTablesFailTheEntry) {
   EXPECT_TRUE(r.Has(msg::CrcError));
   EXPECT_TRUE(AllFiles(d.path() / "out").empty());
 
+  // A damaged table is never made up for by the one of the entry before, though the codes behind it
+  // would decode with that one to the very bytes the CRC asks for.
+  {
+    ScopedDir p("previous");
+    const Stream first = Encode(RandomLiterals(30, 7), 4, 0);
+    const std::vector<Token> tokens = RandomLiterals(30, 8);
+    BitWriter w;
+    BlockWriter().Block(w, tokens, 4, 0, {}, true);
+    const Stream second = Encode(tokens, 4, 0);
+    const Outcome r = ExtractBytes(
+        LhaArchive({{.name = "first.bin", .data = first.unpacked, .method = "-lh5-", .packedOverride = first.packed},
+                    {.name = "second.bin", .data = second.unpacked, .method = "-lh5-", .packedOverride = w.Finish()}}),
+        p.path());
+    EXPECT_EQ(r.ended, (std::vector<std::string>{"first.bin:ok", "second.bin:fail"}));
+    EXPECT_EQ(AllFiles(p.path() / "out"), std::vector<fs::path>{"first.bin"});
+  }
+
   ScopedDir z("zeroblock");
   Stream empty = Encode(RandomLiterals(10, 6), 4, 0);
   empty.packed[0] = empty.packed[1] = 0;
@@ -211,10 +232,17 @@ TEST(StaticHuffman, PositionTreeOfAsManyLengthsAsTheDictionaryHasAndNotOneMore) 
   // damaged all the same.
   std::vector<Token> t = RandomLiterals(40, 9);
   t.push_back({.length = 6, .distance = 0});
+  // A block of literals only may send a position tree of lengths that are all zero: no code at all.
+  {
+    const Stream literals = Encode(RandomLiterals(40, 10), 4, 0, {0, 0, 0, 0});
+    ScopedDir d("nocode");
+    EXPECT_EQ(Decode("-lh5-", literals, d.path()).count, 1);
+    EXPECT_EQ(ReadAll(d.path() / "out/s.bin"), literals.unpacked);
+  }
   const struct {
     const char* method;
     int positionBits, codes;
-  } methods[] = {{"-lh5-", 4, 14}, {"-lh6-", 5, 16}, {"-lh7-", 5, 17}};
+  } methods[] = {{"-lh4-", 4, 13}, {"-lh5-", 4, 14}, {"-lh6-", 5, 16}, {"-lh7-", 5, 17}};
   for (const auto& m : methods) {
     for (int declared : {m.codes, m.codes + 1}) {
       SCOPED_TRACE(std::string(m.method) + " " + std::to_string(declared));
