@@ -1,5 +1,6 @@
 // The batch print window: its settings, the race list, printing the shown or the ticked pages, and the print
 // command that opens it.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -53,6 +54,9 @@ TEST_F(BatchPrintWindowTest, ZoomChoiceIsReadAndWrittenAsAnIndex) {
     BatchPrintWindow form(*day);
     EXPECT_EQ(form.ZoomIndex(), 1);
     EXPECT_EQ(form.Preview->ZoomScale(), 50);
+    QStringList choices;
+    for (QAbstractButton* b : form.ZoomChoice->buttons()) choices << b->text();
+    EXPECT_EQ(choices, (QStringList{"25%", "50%", "75%", "100%"}));
   }
   Ini().WriteInteger("PrintZoom", "ratio", 3);
   BatchPrintWindow form(*day);
