@@ -318,12 +318,16 @@ TEST_F(RacePageLayoutTest, TicketSectionHasItsOwnSizeAndPenNotTheLastRows) {
   calc.AxisHorse = 3;
   day->Races[0].UmarenComb[1] = " 1- 2";
   day->Races[0].WideComb[1] = " 1- 2";
+  // The ticket's odds, where the prediction and the first odds are there.
+  day->Races[0].YozMatched = 1;
+  day->Races[0].Odds1Present = 1;
+  calc.UmarenOdds[static_cast<size_t>(UmarenStrToIndex(" 1- 2"))] = 12.3;
   DrawRacePages(preview, *day, 1, false);
   const PreviewPage& page = preview.Page(1);
   EXPECT_EQ(TextsBetween(page, 1990, 2500),
             (QStringList{"100,10 9 買い目", "350,10 9 本命", "110,60 9 馬連", "300,60 9 オッズ", "110,100 9  1- 2",
-                         "460,100 9 ←馬連的中", "660,100 9 ←ﾜｲﾄﾞ的中", "110,300 9  3- 4", "110,410 9 単勝",
-                         "300,410 9 オッズ", "150,450 9   3", "300,450 9    4.0"}));
+                         "300,100 9   12.3", "460,100 9 ←馬連的中", "660,100 9 ←ﾜｲﾄﾞ的中", "110,300 9  3- 4",
+                         "110,410 9 単勝", "300,410 9 オッズ", "150,450 9   3", "300,450 9    4.0"}));
   EXPECT_EQ(ShapesBetween(page, 1990, 2500),
             (QStringList{"100,2085-850,2085", "100,2335-850,2335", "100,2435-850,2435", "100,2485-850,2485"}));
   EXPECT_EQ(FindText(page, "買い目")->font.underline(), true);
