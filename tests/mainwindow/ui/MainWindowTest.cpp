@@ -777,8 +777,11 @@ TEST_F(MainWindowTest, RankingOfARaceWithoutOddsIsEmpty) {
   form.SelectRaceLine(0);
   form.ShowChosenRace();
   ASSERT_FALSE(form.OddsRankingGrid->Cell(1, 1).isEmpty());
+  const int shownRows = form.OddsRankingGrid->RowCount();
   form.SelectRaceLine(1);
   form.ShowChosenRace();
+  // The rows stay, emptied: the grid does not shrink to its header.
+  EXPECT_EQ(form.OddsRankingGrid->RowCount(), shownRows);
   for (int r = 1; r < form.OddsRankingGrid->RowCount(); ++r)
     EXPECT_EQ(form.OddsRankingGrid->Row(r).join(""), "") << "row " << r;
 }
