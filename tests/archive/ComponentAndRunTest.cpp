@@ -684,6 +684,8 @@ TEST(ExtractionRun, DatesModesAndAttributes) {
       {"era", uint32_t(UtcSeconds(2000, 3, 1, 0, 0, 0)), 2,
        UtcSeconds(2000, 3, 1, 0, 0, 0)},  // a 400-year cycle's start
       {"before1980", uint32_t(UtcSeconds(1979, 12, 31, 23, 59, 58)), 2, UtcSeconds(1980, 1, 1, 0, 1, 0)},
+      {"century", uint32_t(UtcSeconds(2100, 3, 1, 10, 0, 0)), 2, UtcSeconds(2100, 3, 1, 10, 0, 0)},  // no 29 Feb
+      {"lastdos", dos(2107, 12, 31, 23, 59, 58), 0, UtcSeconds(2107, 12, 31, 23, 59, 58)},
   };
   std::vector<LhaEntry> entries;
   for (const auto& c : stamps)
