@@ -17,7 +17,8 @@ TEST(RaceHeaderTextTest, ClassTrackAndGradeCodes) {
   // clang-format off
   const std::pair<std::string, std::string> texts[] = {
       {ClassText("016"), "1600万円下"}, {ClassText("005"), " 500万円下"}, {ClassText("100"), "1億円下   "},
-      {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("   "), ""},
+      {ClassText("000"), "　　　　　"}, {ClassText("701"), "新馬　　　"}, {ClassText("702"), "未出走　　"},
+      {ClassText("703"), "未勝利　　"}, {ClassText("999"), "ｵｰﾌﾟﾝ　　 "}, {ClassText("   "), ""},
       {TrackText("26"), ""}, {TrackText("  "), ""}, {TrackText("11"), "芝左"}, {TrackText("22"), "芝右"},
       {TrackText("59"), "障害"}, {TrackText("29"), "ﾀﾞ直"}, {GradeText("A"), "G1   "}, {GradeText("B"), "G2   "}, {GradeText("C"), "G3   "}, {GradeText("D"), "重賞 "},
       {GradeText("E"), "特別競走 "}, {GradeText("F"), "JG1  "}, {GradeText("G"), "JG2  "}, {GradeText("H"), "JG3  "},
