@@ -2,6 +2,7 @@
 // without a printer.
 #include <QImage>
 #include <QPixmap>
+#include <algorithm>
 #include <tuple>
 
 #include "tests/support/PrintingFixtures.h"
@@ -214,6 +215,12 @@ TEST_F(PrintPreviewTest, ThePreviewShowsTheSheetAtItsZoomAndThePageInsideThePrin
   EXPECT_EQ(QColor(shot.pixel(inkX, inkY)), QColor(Qt::black));
   EXPECT_EQ(QColor(shot.pixel(10 + g.offsetX + 250, inkY)), QColor(Qt::white));
   EXPECT_EQ(QColor(shot.pixel(inkX, 10 + g.offsetY + 250)), QColor(Qt::white));
+  // The printable area's dotted frame, along its top and left edges where no ink lies.
+  int dots = 0;
+  for (int k = 250; k < std::min(g.width, g.height); ++k)
+    dots += int(QColor(shot.pixel(10 + g.offsetX + k, 10 + g.offsetY)) != QColor(Qt::white)) +
+            int(QColor(shot.pixel(10 + g.offsetX, 10 + g.offsetY + k)) != QColor(Qt::white));
+  EXPECT_GT(dots, (std::min(g.width, g.height) - 250) / 2);
   // The page chosen is the page shown.
   preview.SetPageNo(2);
   shot = preview.grab().toImage();
