@@ -108,6 +108,7 @@ TEST(DecisionTable, TicketsAndNoteOfEveryRow) {
   };
   const Case cases[] = {
       {"one A below odds 1.5 is the axis, without tickets", {{7, 1.9, 1.4, 1.4}}, kNoTickets, "", 7},
+      {"horse 1 as well", {{1, 1.9, 1.4, 1.4}}, kNoTickets, "", 1},
       {"at odds 1.5, or without a prediction, nobody qualifies",
        {{7, 1.9, 1.5, 1.5}, {9, -1.0, 1.2, 1.2}},
        kNoTickets,
