@@ -108,6 +108,7 @@ TEST(AesPrimitives, Pbkdf2PublishedVectors) {
   } cases[] = {
       {"password", "salt", 1, "0c60c80f961f0e71f3a9b524af6012062fe037a6"},
       {"password", "salt", 2, "ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957"},
+      {"password", "salt", 2, "ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957ca"},  // one byte into a second block (hashlib)
       {"password", "salt", 4096, "4b007901b765489abead49d926f721d065a429c1"},
       {"passwordPASSWORDpassword", "saltSALTsaltSALTsaltSALTsaltSALTsalt", 4096,
        "3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038"},
