@@ -2,6 +2,7 @@
 // Shared helpers of the JV-Link tests: small file helpers, a clock guard and records of the imported kinds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
 #include "platform/Text.h"
+#include "platform/jvlink/ScriptedJVLink.h"
 #include "tests/support/TempDir.h"
 
 namespace corvina::testing {
@@ -27,6 +29,17 @@ inline Lines FileLines(const std::filesystem::path& file) {
 }
 
 inline std::string U(const char* utf8) { return ToCp932(utf8); }
+
+// The last line of the program's error log in `appDir`; empty when there is none.
+inline std::string LastErrorLogLine(const std::filesystem::path& appDir) {
+  const Lines lines = FileLines(appDir / "ErrorLog.txt");
+  return lines.empty() ? std::string() : lines.back();
+}
+
+// Whether the stand-in was called exactly so, e.g. "JVRTOpen(0B12,20240106)=0".
+inline bool Called(const ScriptedJVLink& link, const std::string& call) {
+  return std::find(link.calls.begin(), link.calls.end(), call) != link.calls.end();
+}
 
 // Sets the clock for one test and puts the system clock back afterwards.
 struct ClockGuard {

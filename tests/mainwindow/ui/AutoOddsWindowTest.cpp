@@ -29,12 +29,15 @@
 #include "racedata/JVMessages.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RacingTexts.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
+using corvina::testing::Called;
+using corvina::testing::LastErrorLogLine;
 
 namespace {
 
@@ -102,14 +105,6 @@ class AutoOddsWindowTest : public ::testing::Test {
       open = link.IsOpen();
       inside(op);
     };
-  }
-  static bool Called(const ScriptedJVLink& link, const std::string& call) {
-    return std::find(link.calls.begin(), link.calls.end(), call) != link.calls.end();
-  }
-  static std::string LastErrorLogLine(const fs::path& home) {
-    Lines lines;
-    ReadLines(home / "ErrorLog.txt", lines);
-    return lines.empty() ? std::string() : lines.back();
   }
 
   test::TempDir dir{"autoodds"};

@@ -34,12 +34,15 @@
 #include "racedata/ui/ManualOddsWindow.h"
 #include "racedata/ui/PredictedOddsCommands.h"
 #include "racedata/ui/StoredImportWindow.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
+using corvina::testing::Called;
+using corvina::testing::LastErrorLogLine;
 
 namespace {
 using gui::Q;
@@ -48,12 +51,6 @@ ScriptedExchange OpenFailing(int code) {
   ScriptedExchange ex;
   ex.openResult = code;
   return ex;
-}
-
-bool Called(const ScriptedJVLink& link, const std::string& call) {
-  for (const std::string& c : link.calls)
-    if (c == call) return true;
-  return false;
 }
 
 class JVLinkRoadTest : public ::testing::Test {
@@ -91,11 +88,6 @@ class JVLinkRoadTest : public ::testing::Test {
       reads.push_back(ScriptedRead::Record(jvgen::SeRecord(day, race, r, jvgen::Stage::Result)));
     reads.push_back(ScriptedRead::Record(jvgen::HrRecord(day, race, '1')));
     return reads;
-  }
-  static std::string LastErrorLogLine(const fs::path& home) {
-    Lines lines;
-    ReadLines(home / "ErrorLog.txt", lines);
-    return lines.empty() ? std::string() : lines.back();
   }
 
   test::TempDir dir{"jvroad"};
