@@ -83,7 +83,6 @@ class AesEntryDecryptor {
   // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
   // material is wiped afterwards. False also when no password was accepted or the read is short.
   bool VerifyMac();
-  bool Ready() const { return ready_; }
 
  private:
   AesZipContext context_;

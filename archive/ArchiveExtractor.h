@@ -12,10 +12,7 @@ namespace corvina::archive {
 class ArchiveExtractor : public EntryWriter {
  public:
   int Extract();
-  void SetFileSpec(const std::vector<std::string>& value) { FileSpec = value; }
-  void SetExcludeSpec(const std::vector<std::string>& value) { ExcludeSpec = value; }
   bool IsEntrySelected(const std::string& entryName);
-  bool Active() const { return running_; }
 
  protected:
   bool OpenArchive();

@@ -1,6 +1,5 @@
 #include "archive/DiskManager.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <cctype>
@@ -132,16 +131,6 @@ int CheckSpanLabel(const std::string& label) {
   if (rest.empty() || rest.size() > 5 || !IsAllDigits(rest)) return 0;
   const int number = std::stoi(rest);
   return number <= 0xFFFF ? number : 0;  // the volume number is a 16-bit field
-}
-
-uint32_t FileHandleDosTime(int handle, int which) {
-  struct statx sx {};
-  if (handle < 0 || statx(handle, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) return 0;
-  statx_timestamp t = sx.stx_mtime;
-  if (which == 0) t = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime;
-  if (which == 2) t = sx.stx_atime;
-  if (t.tv_sec <= 0) return kDos1980;
-  return DateTimeToDosDateTime(UnixTimeToDateTime(uint32_t(t.tv_sec)));
 }
 
 // ---------------------------------------------------------------- platform queries

@@ -48,23 +48,15 @@ class DiskQuery {
   virtual std::string LastErrorText();  // the system's text for the last failure
 };
 
-// Common parent of the disk manager and of the spanned-archive reader state.
-class DiskCommon {
- public:
-  virtual ~DiskCommon() = default;
-};
-
 // The handlers given with each volume request.
 struct DiskHandlers {
   // (name, message number, extended text)
   std::function<void(const std::string&, int, const std::string&)> OnError;
   // Asked to insert a disk; Continue comes preset True, False gives up.
   std::function<void(bool& continueWaiting)> OnInsertDisk;
-  // Kept for the owner (the spanned-archive reader); never called here.
-  std::function<void(bool&cancel)> OwnerHandler1, OwnerHandler2;
 };
 
-class DriveVolumeManager : public VolumeManager, public DiskCommon {
+class DriveVolumeManager : public VolumeManager {
  public:
   explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
 
@@ -94,7 +86,6 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   DiskHandlers Handlers;
 
   std::string AccessErrorText(const std::string& path);
-  DiskQuery& Query() { return *query_; }
 
  private:
   void Report(const std::string& name, int code);
@@ -105,8 +96,5 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
 bool IsAllDigits(const std::string& s);
 // The volume number of a spanned-disk label: the last piece after "PKBACK# " when all digits, else 0.
 int CheckSpanLabel(const std::string& label);
-// Local DOS date and time (date in the high word) of an open file: 0 creation (last change where
-// the file system keeps no birth time), 1 last write, 2 last access. 0 when the handle is bad.
-uint32_t FileHandleDosTime(int handle, int which);
 
 }  // namespace corvina::archive

@@ -34,8 +34,6 @@ class EntryWriter : public ArchiveContext {
   void SkipEntryProgress(int64_t unpackedSize);
   void UncountEntry();
 
-  virtual bool CheckDecryptHeader() { return false; }
-
  protected:
   virtual void ExtractLoop(Stream32& archive) {}
   bool entryCounted_ = false;

@@ -22,11 +22,6 @@ std::string AppendSlash(const std::string& path) {
   return path + '\\';
 }
 
-std::string RemoveTrailingSlash(const std::string& path) {
-  if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
-  return path;
-}
-
 std::string AppendPathDelim(const std::string& path) {
   if (path.empty() || path.back() == '/') return path;
   return path + '/';
@@ -190,11 +185,6 @@ bool FileExists(const std::string& name) {
   return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool CreateDirTree(const std::string& dir) {
-  if (dir.empty()) throw ArchiveError(msg::UnableCreateDir);
-  return ForceDirTree(dir);
-}
-
 bool ForceDirTree(const std::string& dir, std::vector<std::string>* made) {
   if (dir.empty()) return false;
   if (DirectoryExists(dir)) return true;
@@ -219,8 +209,6 @@ void RemoveMadeFolders(std::vector<std::string>& made) {
   for (auto it = made.rbegin(); it != made.rend(); ++it) ::rmdir(it->c_str());
   made.clear();
 }
-
-bool EraseFile(const std::string& name, bool /*toRecycleBin*/) { return ::unlink(name.c_str()) == 0; }
 
 bool IsDirWritable(const std::string& dir) {
   if (DirectoryExists(dir)) {

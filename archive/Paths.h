@@ -10,8 +10,7 @@
 namespace corvina::archive {
 
 // ---- entry names and paths
-std::string AppendSlash(const std::string& path);  // "\" unless empty or already there
-std::string RemoveTrailingSlash(const std::string& path);
+std::string AppendSlash(const std::string& path);      // "\" unless empty or already there
 std::string AppendPathDelim(const std::string& path);  // the same for disk paths ("/")
 std::string SlashToBackslash(std::string name);
 // Raw stored bytes: "/" and 0xFF become "\" outside Shift-JIS double-byte characters; trimmed of
@@ -33,13 +32,11 @@ std::string GetTempDir();
 
 // ---- directories and files
 bool DirectoryExists(const std::string& dir);
-bool FileExists(const std::string& name);    // exists and is not a directory
-bool CreateDirTree(const std::string& dir);  // empty dir: ArchiveError(25157)
+bool FileExists(const std::string& name);  // exists and is not a directory
 // Makes the folder and its missing parents; `made` receives the folders made, outermost first.
 bool ForceDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
 // Removes folders recorded by ForceDirTree again, as far as they are still empty.
 void RemoveMadeFolders(std::vector<std::string>& made);
-bool EraseFile(const std::string& name, bool toRecycleBin);  // no recycle bin here: plain delete
 bool IsDirWritable(const std::string& dir);
 std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 // Opens the folder reached from `root` through `parts` (one name each) without following a

@@ -85,10 +85,9 @@ class ZipExtractor : public ArchiveExtractor {
   // ---- the entry being extracted
   ZipHeader Local;    // its local header
   ZipHeader Central;  // its central header (empty in the local-header walk)
-  uint8_t EntryCryptKind() const { return CryptKind; }
   uint8_t AesStrengthKind(uint16_t flags, const ZipExtra& extra) const;
 
-  bool CheckDecryptHeader() override;
+  bool CheckDecryptHeader();
 
   // ---- volumes and passwords (ZipVolumes.cpp)
   std::string CurrentPassword;

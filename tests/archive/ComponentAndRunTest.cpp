@@ -167,7 +167,7 @@ TEST(ComponentBase, ArchiveFileSetterAndRunStart) {
   c.SetArchiveFile(
       WriteArchive(d.path(), {{.name = "a.txt", .data = Text("a")}, {.name = "b.log", .data = Text("b")}}).string());
   c.FileSpec = {"*.*"};
-  c.SetExcludeSpec({"*.log"});
+  c.ExcludeSpec = {"*.log"};
   std::vector<std::string> excluded;
   c.OnExcludeFile = [&](ArchiveContext&, const std::string& name) { excluded.push_back(name); };
   c.SetExtractDir((d.path() / "out").string());

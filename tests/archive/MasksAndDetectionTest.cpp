@@ -597,14 +597,6 @@ TEST(Routines, DateEdgesFoldersAndVolumes) {
   EXPECT_FALSE(fs::exists(d.path() / "a"));
   WriteAll(d.path() / "file", Text("x"));
   EXPECT_FALSE(IsDirWritable((d.path() / "file" / "sub").string()));
-  EXPECT_TRUE(CreateDirTree((d.path() / "made" / "deeper").string()));
-  EXPECT_TRUE(fs::is_directory(d.path() / "made" / "deeper"));
-  try {
-    CreateDirTree("");
-    FAIL() << "nothing raised";
-  } catch (const ArchiveError& e) {
-    EXPECT_EQ(e.Code, msg::UnableCreateDir);
-  }
 
   struct VolumeCase {
     const char* name;

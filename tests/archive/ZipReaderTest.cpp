@@ -43,17 +43,6 @@ void Le(Bytes& b, uint64_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
 
-// Enciphers with the traditional cipher: the 12-byte header (check byte = CRC's high byte), then the data.
-Bytes Encipher(const Bytes& data, uint32_t crc, const std::string& password) {
-  ZipCrypto c;
-  c.InitKeys(password);
-  Bytes out;
-  for (int i = 0; i < 11; ++i) out.push_back(c.CipherByte(uint8_t(0x41 + i)));
-  out.push_back(c.CipherByte(uint8_t(crc >> 24)));
-  for (uint8_t b : data) out.push_back(c.CipherByte(b));
-  return out;
-}
-
 struct Built {
   std::vector<Bytes> locals;  // each entry's local header, data and descriptor
   Bytes central;
@@ -65,7 +54,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     const ZEntry& e = entries[i];
     const uint32_t crc = e.crcOverride >= 0 ? uint32_t(e.crcOverride) : Crc32(e.data);
     const Bytes& plain = e.packed.empty() ? e.data : e.packed;
-    const Bytes packed = e.password.empty() ? plain : Encipher(plain, crc, e.password);
+    const Bytes packed = e.password.empty() ? plain : ZipEncipher(e.password, uint8_t(crc >> 24), plain);
     const uint16_t flags = uint16_t(e.flags | (e.descriptor ? 8 : 0) | (e.password.empty() ? 0 : 1));
     auto sizes = [&](Bytes& h, bool local) {
       if (e.zip64) {
