@@ -107,13 +107,9 @@ void ArchiveContext::UpdateCrc(const uint8_t* data, int64_t count, int width) {
     Crc32 = UpdateCrc32(data, size_t(count), Crc32);
 }
 
-int64_t ArchiveContext::ReadBlock(Stream32& stream, void* buffer, int64_t count, int width, bool decrypt) {
+int64_t ArchiveContext::ReadBlock(Stream32& stream, void* buffer, int64_t count) {
   const int64_t got = stream.Read(buffer, count);
-  if (got <= 0) return 0;
-  auto* bytes = static_cast<uint8_t*>(buffer);
-  if (decrypt && Cipher && CryptKind >= 3 && CryptKind <= 5) Cipher->Decipher(CryptKind, bytes, size_t(got));
-  UpdateCrc(bytes, got, width);
-  return got;
+  return got > 0 ? got : 0;
 }
 
 SerialDateTime ArchiveContext::ConvertFileDate(uint32_t dos) const {

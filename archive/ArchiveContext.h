@@ -36,14 +36,6 @@ class VolumeManager {
   virtual std::unique_ptr<Stream32> OpenFirstVolume(const std::string& archiveFile);
 };
 
-// Deciphering of entry data (AES kinds 3-5, traditional kind 6) for the ZIP family. The LHA
-// reader never deciphers; without a cipher the data passes unchanged.
-class EntryCipher {
- public:
-  virtual ~EntryCipher() = default;
-  virtual void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) = 0;
-};
-
 // Elapsed-time stopwatch on a monotonic clock (never wraps, no uptime limit).
 class Stopwatch {
  public:
@@ -151,8 +143,8 @@ class ArchiveContext : public ArchiveComponent {
   uint16_t Crc16 = 0;
   uint32_t Crc32 = 0xFFFFFFFF;
 
-  // ---- read and write pointers used by the decoders
-  int64_t ReadBlock(Stream32& stream, void* buffer, int64_t count, int width, bool decrypt);
+  // ---- the read pointer of the LHA reader and its decoders: up to count bytes, 0 on a failed read
+  int64_t ReadBlock(Stream32& stream, void* buffer, int64_t count);
 
   SerialDateTime ConvertFileDate(uint32_t dos) const;
   void SetCryptKind(uint8_t kind) { CryptKind = kind; }
@@ -160,7 +152,6 @@ class ArchiveContext : public ArchiveComponent {
 
   // ---- owned collaborators
   std::unique_ptr<VolumeManager> DiskManager;
-  std::unique_ptr<EntryCipher> Cipher;
   Stopwatch Timer;
 
  protected:

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "archive/ArchiveContext.h"
-
 namespace corvina::archive {
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 // A read-only stream that inflates what it reads from another.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,7 +10,12 @@
 
 namespace corvina::archive {
 
-class EntryCipher;
+// Deciphers an entry's raw bytes in place, by its encryption kind.
+class EntryCipher {
+ public:
+  virtual ~EntryCipher() = default;
+  virtual void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) = 0;
+};
 
 // Inflates what it reads from its source, deciphering each raw block first (kinds 0-6 through the
 // cipher; 13 not at all). Read returns the bytes produced, or a negative engine result.

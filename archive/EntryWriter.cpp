@@ -283,24 +283,17 @@ int64_t EntryWriter::WriteBlock(Stream32& out, const uint8_t* buffer, bool updat
   return n;
 }
 
-int64_t EntryWriter::DecryptWriteBlock(Stream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted) {
-  const bool zipTypes = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
-  if (encrypted && Cipher && zipTypes && CryptKind >= 3 && CryptKind <= 6)
-    Cipher->Decipher(CryptKind, buffer, size_t(count));
-  return WriteBlock(out, buffer, true, count, width);
-}
-
 int64_t EntryWriter::CopyStored(Stream32& in, Stream32& out, int64_t packedSize, int width) {
   int64_t remaining = packedSize;
   const int64_t blockSize = std::min<int64_t>(32768, std::max<int64_t>(remaining, 1));
   std::vector<uint8_t> buffer(static_cast<size_t>(blockSize));
   while (remaining > 0) {
     const int64_t want = std::min(blockSize, remaining);
-    const int64_t got = ReadBlock(in, buffer.data(), want, 0, false);
+    const int64_t got = ReadBlock(in, buffer.data(), want);
     if (got <= 0) break;
     remaining -= got;
     ArchiveLeft -= got;
-    if (DecryptWriteBlock(out, buffer.data(), got, width, false) != got) break;
+    if (WriteBlock(out, buffer.data(), true, got, width) != got) break;
     if (ProcessMessages) ProcessMessages();
     if (EntrySize > remaining) DoProgress(EntrySize - remaining, EntrySize, ArchiveTotal);
     if (GetCancel()) break;

@@ -43,7 +43,7 @@ bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
   Header.Flag = 0;
   std::memset(raw_, 0, sizeof raw_);
   if (archive.Seek(offset, SeekOrigin::Beginning) != offset) return false;
-  return ReadBlock(archive, raw_, 22, 0, false) == 22;
+  return ReadBlock(archive, raw_, 22) == 22;
 }
 
 bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
@@ -76,7 +76,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
     if (h.HeadSize < 22 || h.HeadSize < (h.Level == 0 ? 22 + n : 25 + n)) return BadHeader();
     const size_t rest = size_t(h.HeadSize) + 2 - 22;
     std::vector<uint8_t> base(rest);
-    if (ReadBlock(archive, base.data(), int64_t(rest), 0, false) != int64_t(rest)) return BadHeader();
+    if (ReadBlock(archive, base.data(), int64_t(rest)) != int64_t(rest)) return BadHeader();
     rawName.assign(reinterpret_cast<const char*>(base.data()), size_t(n));
     h.Crc = Le16(&base[size_t(n)]);
     HeaderLength = int64_t(h.HeadSize) + 2;
@@ -90,7 +90,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
         const size_t size = h.NextSize;
         if (size < 3 || total + int64_t(size) > int64_t(h.PackedSize)) return BadHeader();
         h.ExtBlock.resize(size);
-        if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size), 0, false) != int64_t(size)) return BadHeader();
+        if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size)) != int64_t(size)) return BadHeader();
         const auto* e = reinterpret_cast<const uint8_t*>(h.ExtBlock.data());
         takeExtended(e[0], e + 1, size - 3);
         h.NextSize = Le16(e + size - 2);
@@ -104,7 +104,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
     if (length < 26) return BadHeader();
     std::vector<uint8_t> hdr(raw_, raw_ + 22);
     hdr.resize(length);
-    if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22), 0, false) != int64_t(length - 22)) return BadHeader();
+    if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22)) != int64_t(length - 22)) return BadHeader();
     h.Crc = Le16(&hdr[21]);
     h.OsId2 = hdr[23];
     h.NextSize = Le16(&hdr[24]);
@@ -118,7 +118,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
         const size_t more = pos + size - length;
         if (pos + size > 65535) return BadHeader();
         hdr.resize(pos + size);
-        if (ReadBlock(archive, hdr.data() + length, int64_t(more), 0, false) != int64_t(more)) return BadHeader();
+        if (ReadBlock(archive, hdr.data() + length, int64_t(more)) != int64_t(more)) return BadHeader();
         length = pos + size;
       }
       takeExtended(hdr[pos], &hdr[pos + 1], size - 3);

@@ -16,7 +16,7 @@ LzhBitReader::LzhBitReader(EntryWriter& owner, Stream32& in, int64_t packedSize,
 bool LzhBitReader::FetchInput() {
   if (packedLeft_ <= 0) return false;
   const int64_t want = std::min<int64_t>(packedLeft_, int64_t(buffer_.size()));
-  const int64_t got = owner_.ReadBlock(in_, buffer_.data(), want, 0, false);
+  const int64_t got = owner_.ReadBlock(in_, buffer_.data(), want);
   if (got <= 0) {
     packedLeft_ = 0;
     return false;
@@ -170,7 +170,7 @@ bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
 
 void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written) {
   if (count <= 0) return;
-  if (owner.DecryptWriteBlock(out, window_.data(), count, crcWidth_, false) <= 0)
+  if (owner.WriteBlock(out, window_.data(), true, count, crcWidth_) <= 0)
     owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
   written += count;
   owner.ArchiveLeft -= count;
