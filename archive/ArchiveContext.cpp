@@ -49,7 +49,7 @@ void Stopwatch::Resume() {
 
 // ---------------------------------------------------------------- ArchiveContext
 
-ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()) { SetCryptKind(13); }
+ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()) {}
 
 ArchiveContext::~ArchiveContext() = default;
 

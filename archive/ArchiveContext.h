@@ -147,8 +147,8 @@ class ArchiveContext : public ArchiveComponent {
   int64_t ReadBlock(Stream32& stream, void* buffer, int64_t count);
 
   SerialDateTime ConvertFileDate(uint32_t dos) const;
-  void SetCryptKind(uint8_t kind) { CryptKind = kind; }
-  uint8_t CryptKind = 13;
+  void SetCryptKind(EncryptionKind kind) { CryptKind = kind; }
+  EncryptionKind CryptKind = EncryptionKind::None;  // of the entry being read
 
   // ---- owned collaborators
   std::unique_ptr<VolumeManager> DiskManager;

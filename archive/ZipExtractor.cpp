@@ -184,15 +184,18 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   return true;
 }
 
-uint8_t ZipExtractor::AesStrengthKind(uint16_t flags, const ZipExtra& extra) const {
-  if (!(flags & kFlagEncrypted)) return kCryptNone;
-  if (extra.Strong || (flags & kFlagStrong)) return kCryptUnsupported;
-  if (!extra.HasAes) return kCryptTraditional;
+EncryptionKind ZipExtractor::EncryptionOf(uint16_t flags, const ZipExtra& extra) const {
+  using enum EncryptionKind;
+  if (!(flags & kFlagEncrypted)) return None;
+  if (extra.Strong || (flags & kFlagStrong)) return Unsupported;
+  if (!extra.HasAes) return Traditional;
   // A version or strength outside the published ones has no key length to work with.
-  if (extra.AesStrength < 1 || extra.AesStrength > 3) return kCryptUnsupported;
-  if (extra.AesVersion == 1) return uint8_t(extra.AesStrength - 1);
-  if (extra.AesVersion == 2) return uint8_t(extra.AesStrength + 2);
-  return kCryptUnsupported;
+  if (extra.AesStrength < 1 || extra.AesStrength > 3) return Unsupported;
+  static constexpr EncryptionKind kAe1[] = {Ae1Aes128, Ae1Aes192, Ae1Aes256};
+  static constexpr EncryptionKind kAe2[] = {Ae2Aes128, Ae2Aes192, Ae2Aes256};
+  if (extra.AesVersion == 1) return kAe1[extra.AesStrength - 1];
+  if (extra.AesVersion == 2) return kAe2[extra.AesStrength - 1];
+  return Unsupported;
 }
 
 int ZipExtractor::ResolvedMethod(const ZipHeader& h) const {
@@ -275,8 +278,7 @@ int ZipExtractor::ReadCentralDir() {
     if (IsEntrySelected(c.Name)) {
       // The strong-encryption flag counts from the local header, which describes the entry's data
       // (some writers set it in the central header alone, over data enciphered the traditional way).
-      const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
-      if (kind == kCryptUnsupported) {
+      if (EncryptionOf(uint16_t(c.Flags & ~kFlagStrong), c.Extra) == EncryptionKind::Unsupported) {
         DoError(c.Name, {}, msg::UnsupportedPassword, archiveName_);
       } else {
         Listed item;
@@ -506,10 +508,10 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     }
     Local.Extra.Strong = Local.Extra.Strong || Central.Extra.Strong;
   }
-  SetCryptKind(AesStrengthKind(h.Flags, h.Extra));
+  SetCryptKind(EncryptionOf(h.Flags, h.Extra));
   const int method = ResolvedMethod(h);
   // Entries that cannot be decoded are refused before anything is written or counted.
-  if (!isDirectory && CryptKind == kCryptUnsupported) {
+  if (!isDirectory && CryptKind == EncryptionKind::Unsupported) {
     DoError(OutputName, {}, msg::UnsupportedPassword, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
@@ -537,11 +539,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     return;
   }
 
-  const bool encrypted = CryptKind != kCryptNone;
+  const bool encrypted = CryptKind != EncryptionKind::None;
   aes_.reset();
   archiveStream_->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
-    if (CryptKind != kCryptTraditional) aes_ = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
+    if (IsAes(CryptKind)) aes_ = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
     if (!GetPassword()) {
       UncountEntry();
@@ -562,10 +564,10 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   // Packed bytes beyond the data: the traditional header, or the AES salt, verifier and code.
   int64_t overhead = 0;
-  if (CryptKind == kCryptTraditional)
+  if (CryptKind == EncryptionKind::Traditional)
     overhead = int64_t(kZipCryptHeaderLength);
-  else if (encrypted)
-    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + kAesZipVerifierLength + kAesZipMacLength;
+  else if (IsAes(CryptKind))
+    overhead = AesZipSaltLength(h.Extra.AesStrength) + kAesZipVerifierLength + kAesZipMacLength;
   const int64_t packed = int64_t(h.Compressed) - overhead;
   bool complete = false;
   if (packed >= 0) {
@@ -580,11 +582,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   output_ = nullptr;
   bool verdict = complete;
-  if (encrypted && CryptKind != kCryptTraditional) {
+  if (IsAes(CryptKind)) {
     // The authentication code covers the ciphertext; AE-2 stores no CRC, AE-1 has both.
     const bool macOk = complete && aes_->VerifyMac();
     verdict = macOk;
-    if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
+    if (IsAe2(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
   }
   if (!verdict) entryWriteFailed_ = true;
   try {
@@ -606,7 +608,7 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
     got = archiveStream_->Read(buffer, count);
   }
   if (got <= 0) return 0;
-  if (CryptKind == kCryptTraditional)
+  if (CryptKind == EncryptionKind::Traditional)
     Crypto.DecryptBuffer(false, buffer, size_t(got));
   else if (aes_)
     aes_->DecryptBuffer(buffer, size_t(got));
@@ -631,7 +633,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     // More output than the header declares is damaged data: it stops here instead of filling the disk.
     if (n > unpacked - written_) return false;
     // An AE-2 entry stores no CRC (its authentication code is the check): none is computed.
-    const int64_t done = WriteBlock(*output_, b, !IsAe2Kind(CryptKind), n, 32);
+    const int64_t done = WriteBlock(*output_, b, !IsAe2(CryptKind), n, 32);
     written_ += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
     return done == n && !entryWriteFailed_;

@@ -19,9 +19,6 @@
 
 namespace corvina::archive {
 
-// Encryption kinds of an entry: 0-2 AE-1, 3-5 AE-2 (128/192/256-bit), 6 traditional.
-constexpr uint8_t kCryptTraditional = 6, kCryptNone = 13, kCryptUnsupported = 14;
-
 // What the extra field of one header said.
 struct ZipExtra {
   bool Zip64Uncompressed = false, Zip64Compressed = false, Zip64Offset = false;
@@ -85,7 +82,8 @@ class ZipExtractor : public ArchiveExtractor {
   // ---- the entry being extracted
   ZipHeader Local;    // its local header
   ZipHeader Central;  // its central header (empty in the local-header walk)
-  uint8_t AesStrengthKind(uint16_t flags, const ZipExtra& extra) const;
+  // How an entry with these flags and extra field is enciphered.
+  EncryptionKind EncryptionOf(uint16_t flags, const ZipExtra& extra) const;
 
   bool CheckDecryptHeader();
 

@@ -168,7 +168,7 @@ bool ZipExtractor::GetPassword() {
   if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
   Stream32& s = *archiveStream_;
   const int64_t dataAt = Local.DataPosition;
-  const bool traditional = CryptKind == kCryptTraditional;
+  const bool traditional = CryptKind == EncryptionKind::Traditional;
   if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
                       s.Read(cryptHeader_, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;

@@ -1097,17 +1097,20 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   const struct {
     uint16_t version;
     uint8_t strength;
-    uint8_t kind;
-  } kinds[] = {{1, 1, 0}, {1, 3, 2}, {2, 1, 3}, {2, 3, 5}, {3, 1, 14}, {2, 0, 14}, {2, 4, 14}};
+    EncryptionKind kind;
+  } kinds[] = {
+      {1, 1, EncryptionKind::Ae1Aes128},   {1, 2, EncryptionKind::Ae1Aes192},   {1, 3, EncryptionKind::Ae1Aes256},
+      {2, 2, EncryptionKind::Ae2Aes192},   {2, 1, EncryptionKind::Ae2Aes128},   {2, 3, EncryptionKind::Ae2Aes256},
+      {3, 1, EncryptionKind::Unsupported}, {2, 0, EncryptionKind::Unsupported}, {2, 4, EncryptionKind::Unsupported}};
   for (const auto& k : kinds) {
     ZipExtra e;
     e.HasAes = true;
     e.AesVersion = k.version;
     e.AesStrength = k.strength;
-    EXPECT_EQ(z.AesStrengthKind(1, e), k.kind) << k.version << "/" << int(k.strength);
+    EXPECT_EQ(z.EncryptionOf(1, e), k.kind) << k.version << "/" << int(k.strength);
   }
-  EXPECT_EQ(z.AesStrengthKind(0, ZipExtra{}), 13);
-  EXPECT_EQ(z.AesStrengthKind(1, ZipExtra{}), 6);
+  EXPECT_EQ(z.EncryptionOf(0, ZipExtra{}), EncryptionKind::None);
+  EXPECT_EQ(z.EncryptionOf(1, ZipExtra{}), EncryptionKind::Traditional);
 }
 
 TEST(ZipReader, DamagedPeerArchivesEndCleanly) {
