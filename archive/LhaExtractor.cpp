@@ -27,8 +27,7 @@ int64_t ItemOffset(const EntryHeaderList::Record& r) {
 }  // namespace
 
 bool LhaExtractor::IsDecodedMethod(const char m[5]) {
-  return m[0] == '-' && m[1] == 'l' && m[2] == 'h' && m[4] == '-' &&
-         (m[3] == '0' || m[3] == '1' || (m[3] >= '4' && m[3] <= '7'));
+  return std::memcmp(m, "-lh0-", 5) == 0 || std::memcmp(m, "-lh1-", 5) == 0 || FindLzhStaticMethod(m) != nullptr;
 }
 
 bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
@@ -238,18 +237,14 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   }
   bool complete = false;
   try {
-    switch (Header.Method[3]) {
-      case '0':
-        complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
-        break;
-      case '1': complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize); break;
-      case '4': staticDecoder_.InitLzhStatic(16, 12, 4, 3); break;
-      case '5': staticDecoder_.InitLzhStatic(16, 13, 4, 3); break;
-      case '6': staticDecoder_.InitLzhStatic(16, 15, 5, 5); break;
-      case '7': staticDecoder_.InitLzhStatic(16, 16, 5, 6); break;
-    }
-    if (Header.Method[3] >= '4')
+    if (const LzhStaticMethod* method = FindLzhStaticMethod(Header.Method)) {
+      staticDecoder_.SetMethod(*method);
       complete = staticDecoder_.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
+    } else if (Header.Method[3] == '1') {
+      complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize);
+    } else {  // -lh0-: stored
+      complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
+    }
   } catch (...) {
     // Reported where it was raised; the entry ends with its verdict below.
     complete = false;
