@@ -301,6 +301,10 @@ int64_t EntryWriter::CopyStored(Stream32& in, Stream32& out, int64_t packedSize,
   return remaining;
 }
 
+// The CRC-32 accumulator is never finalised: after the data it holds the complement of the CRC.
+// Where no CRC is computed the readers set the accumulator by hand, a folder entry to its stored
+// CRC as it is, an AE-2 entry (its authentication code passed) to the complement; so either form
+// counts as a match. The CRC-16 needs no finalising.
 bool EntryWriter::CrcMatches(int width, uint32_t storedCrc) const {
   return width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
 }
