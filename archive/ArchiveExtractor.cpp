@@ -90,7 +90,7 @@ int ArchiveExtractor::RunExtract() {
     if (extractFolder_.empty()) extractFolder_ = GetCurrentDir();
     extractFolder_ = AppendPathDelim(extractFolder_);
     if (!CheckExtractDir(extractFolder_)) return extractedCount_;
-    if (archiveStream_) ExtractLoop(*archiveStream_);
+    if (archiveStream_) ExtractLoop();
   } catch (...) {
     // Errors were reported through OnError; the run returns the entries written so far.
   }

@@ -15,6 +15,9 @@ class ArchiveExtractor : public EntryWriter {
   bool IsEntrySelected(const std::string& entryName);
 
  protected:
+  // The format reader's walk over the open archive (archiveStream_, which a ZIP reader replaces as
+  // it moves between volumes).
+  virtual void ExtractLoop() {}
   bool OpenArchive();
   int RunExtract();
   bool CheckExtractDir(std::string& dir);

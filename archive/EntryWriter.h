@@ -35,7 +35,6 @@ class EntryWriter : public ArchiveContext {
   void UncountEntry();
 
  protected:
-  virtual void ExtractLoop(Stream32& archive) {}
   bool entryCounted_ = false;
   bool entryWriteFailed_ = false;
   bool runStopped_ = false;  // a disk-full stop ends the whole run

@@ -149,7 +149,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   return true;
 }
 
-void LhaExtractor::ExtractLoop(Stream32& archive) {
+void LhaExtractor::ExtractLoop() {
   // Only an archive that detection recognised as LHA has a place to start reading from.
   if ((ArchiveType != ArchiveFormat::Lha && ArchiveType != ArchiveFormat::LhaSfx) || ArchiveOffset < 0) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
@@ -160,7 +160,7 @@ void LhaExtractor::ExtractLoop(Stream32& archive) {
     EntryHeaderList& list;
     ~Clear() { list.ClearHeaders(); }
   } clear{list_};
-  if (ScanLhaHeaders(archive) > 0) ExtractLhaList(archive);
+  if (ScanLhaHeaders(*archiveStream_) > 0) ExtractLhaList(*archiveStream_);
 }
 
 int LhaExtractor::ScanLhaHeaders(Stream32& archive) {

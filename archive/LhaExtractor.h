@@ -44,7 +44,7 @@ class LhaExtractor : public ArchiveExtractor {
   static bool IsDirectoryMethod(const char method[5]);
 
  protected:
-  void ExtractLoop(Stream32& archive) override;
+  void ExtractLoop() override;
   int ScanLhaHeaders(Stream32& archive);
   bool ReadLhaHeader(Stream32& archive);
   void ExtractLhaList(Stream32& archive);

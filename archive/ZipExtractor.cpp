@@ -226,7 +226,7 @@ void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
   if (aes_) aes_->Stream = archiveStream_.get();
 }
 
-void ZipExtractor::ExtractLoop(Stream32&) {
+void ZipExtractor::ExtractLoop() {
   const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
   // A central directory found through the Zip64 records is enough to start from.
   const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(HeaderType::Central));

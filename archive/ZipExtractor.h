@@ -99,7 +99,7 @@ class ZipExtractor : public ArchiveExtractor {
   Stream32* Archive() { return archiveStream_.get(); }
 
  protected:
-  void ExtractLoop(Stream32& archive) override;
+  void ExtractLoop() override;
 
  private:
   struct Listed {
