@@ -212,7 +212,7 @@ DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q)
 
 ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
   try {
-    const std::string drive = query_->DriveOf(ExpandFileName(archiveFile));
+    const std::string drive = query_->DriveOf(AbsolutePath(archiveFile));
     if (drive.empty() || !query_->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
     VolumeInfo info;
     if (query_->DriveTypeOf(drive) == DriveKind::Removable && query_->ReadVolumeInfo(drive, info) &&
@@ -226,7 +226,7 @@ ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
 
 std::string DriveVolumeManager::AccessErrorText(const std::string& path) {
   // Linux paths are case-sensitive, so the path is shown as it is, not upper-cased.
-  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
+  return WithTrailingSlash(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
 }
 
 void DriveVolumeManager::Report(const std::string& name, int code) {
@@ -240,7 +240,7 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     Handlers = handlers;
     const bool unc = IsUncPath(path) || path.rfind("//", 0) == 0;
     const bool hasFolder = path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
-    Drive = query_->DriveOf(hasFolder ? path : GetCurrentDir());
+    Drive = query_->DriveOf(hasFolder ? path : CurrentDir());
     if (!unc) {
       while (!query_->IsDiskInDrive(Drive)) {
         if (!Handlers.OnInsertDisk) {

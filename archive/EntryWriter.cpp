@@ -54,8 +54,8 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
   if (!name.empty() && name[0] == '\\') name.erase(0, 1);
 
   if (extractFolder_.empty()) {
-    SetExtractDir(ExtractFileDir(archivePath_));
-    if (extractFolder_.empty()) extractFolder_ = AppendPathDelim(GetCurrentDir());
+    SetExtractDir(DirOf(archivePath_));
+    if (extractFolder_.empty()) extractFolder_ = WithTrailingSlash(CurrentDir());
   }
 
   std::string dirPart, filePart;
@@ -81,7 +81,7 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
     PathRefused = true;
     return;
   }
-  std::string out = AppendPathDelim(extractFolder_);
+  std::string out = WithTrailingSlash(extractFolder_);
   for (const auto& d : dirs) out += d + "/";
   if (filePart == ".") filePart.clear();
   out += filePart;
@@ -133,7 +133,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
           std::string newName;
           OnFileExists(*this, OutputName, newName, OverwriteMode);
           if (newName.empty()) newName = OutputName;
-          if (newName.find('/') == std::string::npos) newName = AppendPathDelim(ExtractFileDir(OutputName)) + newName;
+          if (newName.find('/') == std::string::npos) newName = WithTrailingSlash(DirOf(OutputName)) + newName;
           if (OverwriteMode == OverwritePolicy::Skip && newName != OutputName)
             OverwriteMode = OverwritePolicy::Overwrite;
           makeFolderOf(newName);
@@ -177,14 +177,14 @@ bool CanLinkUnnamedFiles() {
 
 int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made,
                                  std::string* leaf) {
-  const std::string target = AppendPathDelim(extractFolder_);
+  const std::string target = WithTrailingSlash(extractFolder_);
   std::string root, relative;
   if (!extractFolder_.empty() && path.starts_with(target)) {
     root = target;
     relative = path.substr(target.size());
   } else {
-    root = ExtractFileDir(path);
-    relative = ExtractFileName(path);
+    root = DirOf(path);
+    relative = FileNameOf(path);
   }
   std::vector<std::string> parts;
   for (size_t i = 0; i <= relative.size();) {
@@ -254,7 +254,7 @@ bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::stri
   // The file is made private; the entry gets the mode any newly created file gets.
   ::fchmod(fd, 0666 & ~ProcessUmask());
   tempOutputName_ = temp;
-  out = std::make_unique<FileStream32>(fd, AppendPathDelim(ExtractFileDir(fileName)) + temp);
+  out = std::make_unique<FileStream32>(fd, WithTrailingSlash(DirOf(fileName)) + temp);
   return true;
 }
 

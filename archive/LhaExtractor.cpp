@@ -142,7 +142,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   if (!rawDir.empty()) {
     const std::string dir =
         utf8 ? SlashToBackslash(unixDir) : ConvertEntryName(ArchiveFormat::Lha, 0, ConvertSeparators(rawDir));
-    name = AppendSlash(dir) + name;
+    name = WithTrailingBackslash(dir) + name;
   }
   EntryName = name;
   DosStamp = h.Level == 2 ? DateTimeToDosDateTime(UnixTimeToDateTime(h.Stamp)) : h.Stamp;

@@ -25,7 +25,7 @@ struct SuspendTimer {
 
 std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount) {
   if (volume >= volumeCount) return archiveFile;
-  const std::string ext = ExtractFileExt(archiveFile);
+  const std::string ext = ExtensionOf(archiveFile);
   const std::string stem = archiveFile.substr(0, archiveFile.size() - ext.size());
   char digits[16];
   std::snprintf(digits, sizeof digits, ".z%02d", volume);

@@ -99,8 +99,8 @@ TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted) {
   EXPECT_EQ(m.DiskSize, 1457664);
 
   // A bare file name lies in the current folder, whose drive is asked for; a network path is its own.
-  for (const auto& [path, drive] : {std::pair<std::string, std::string>{"set.zip", GetCurrentDir()},
-                                    {"\\\\server\\share\\set.zip", "/media/disk"}}) {
+  for (const auto& [path, drive] :
+       {std::pair<std::string, std::string>{"set.zip", CurrentDir()}, {"\\\\server\\share\\set.zip", "/media/disk"}}) {
     Request other(std::make_unique<FakeDrive>());
     ASSERT_TRUE(other.Run(path)) << path;
     EXPECT_EQ(other.manager.Drive, drive) << path;

@@ -248,7 +248,7 @@ TEST(Detection, ZipAndJar) {
 }
 
 TEST(Routines, DatesPercentsAndNames) {
-  EXPECT_EQ(AppendSlash(""), "");
+  EXPECT_EQ(WithTrailingBackslash(""), "");
   EXPECT_EQ(OctalToInt("0000644 "), 420);
   // Shares of a total, rounded half up and kept within 0 and 100.
   const struct {
