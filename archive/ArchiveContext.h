@@ -29,8 +29,8 @@ enum class OverwritePolicy : uint8_t { Overwrite, Skip };
 class VolumeManager {
  public:
   virtual ~VolumeManager() = default;
-  // 0 when the archive's drive cannot be examined; 35 for a removable disk labelled "PKBACK#";
-  // otherwise 36.
+  // NotAvail when the archive's drive cannot be examined; ZipSpan for a removable disk labelled
+  // "PKBACK#"; otherwise ZipMVol.
   virtual ArchiveFormat SplitCheck(const std::string& archiveFile);
   // The first volume of a split archive, or null when it cannot be opened.
   virtual std::unique_ptr<Stream32> OpenFirstVolume(const std::string& archiveFile);

@@ -60,13 +60,13 @@ class DriveVolumeManager : public VolumeManager {
  public:
   explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
 
-  // 0 when the archive's drive cannot be examined; 35 for a removable disk whose label holds
-  // "PKBACK# "; otherwise 36.
+  // NotAvail when the archive's drive cannot be examined; ZipSpan for a removable disk whose label
+  // holds "PKBACK# "; otherwise ZipMVol.
   ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
   // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-  // return False after a report through Handlers.OnError: 25443 when the user declines to insert a
-  // disk, 25170 when no disk or volume can be read or the drive has no root.
+  // return False after a report through Handlers.OnError: msg::UserCanceled when the user declines
+  // to insert a disk, msg::NotAccessible when no disk or volume can be read or the drive has no root.
   bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
   // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
