@@ -13,17 +13,19 @@ using namespace corvina::archive;
 using namespace testutil;
 
 TEST(Masks, MatchingRules) {
-  // A reversed range adds nothing; names and masks compare without case, CP932 characters whole.
+  // A reversed range adds nothing; names and masks compare without case, CP932 characters whole. A "*"
+  // gives back what it took when the rest does not match ("*ss.txt" takes only the first "s").
   const std::tuple<const char*, const char*, bool> cases[] = {
-      {"README", "*.*", true},    {"README", "*.", true},      {"README.TXT", "*.", false},
-      {"Bzip", "[!a-c]*", false}, {"dzip", "[!a-c]*", true},   {"aXbXb", "*a*b", true},
-      {"aXbXc", "*a*b", false},   {"abcdef", "a?c*", true},    {"Oz050312.TXT", "oz*.txt", true},
-      {"表.txt", "表*", true},    {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false},
-      {"ｲx", "[ｱ-ｳ]x", true},     {"い", "[あ-う]", false},    {"ä", "Ä", false},
-      {"𠮷.txt", "?.txt", true},  {"𠮷.txt", "??.txt", false}, {"x\xFFy", "x?y", true},
-      {"x-", "x[a-]", true},      {"xb", "x[a-]", false},      {"ax", "[a-a]x", true},
-      {"abc", "abc?", false},     {"ab", "a?c", false},        {"abc", "abc.*", true},
-      {"ab.c", "ab.c.*", false},  {"ab.c", "*.", false},       {"a.b.c", "*.c", true}};
+      {"README", "*.*", true},      {"README", "*.", true},      {"README.TXT", "*.", false},
+      {"Bzip", "[!a-c]*", false},   {"dzip", "[!a-c]*", true},   {"aXbXb", "*a*b", true},
+      {"aXbXc", "*a*b", false},     {"abcdef", "a?c*", true},    {"Oz050312.TXT", "oz*.txt", true},
+      {"表.txt", "表*", true},      {"表.txt", "裏*", false},    {"abc", "[z-a]bc", false},
+      {"ｲx", "[ｱ-ｳ]x", true},       {"い", "[あ-う]", false},    {"ä", "Ä", false},
+      {"𠮷.txt", "?.txt", true},    {"𠮷.txt", "??.txt", false}, {"x\xFFy", "x?y", true},
+      {"x-", "x[a-]", true},        {"xb", "x[a-]", false},      {"ax", "[a-a]x", true},
+      {"abc", "abc?", false},       {"ab", "a?c", false},        {"abc", "abc.*", true},
+      {"ab.c", "ab.c.*", false},    {"ab.c", "*.", false},       {"a.b.c", "*.c", true},
+      {"asss.txt", "*ss.txt", true}};
   for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MaskMatches(name, mask), matches) << name << " " << mask;
 }
 
