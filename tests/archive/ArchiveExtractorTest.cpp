@@ -1,6 +1,7 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-// The component base and the extraction run: error reporting under cancel, the stopwatch, the
-// archive and target folder setters, overwrite handling, write failures, dates and attributes.
+// The readers' base chain (ArchiveContext, EntryWriter, ArchiveExtractor) and the extraction run:
+// error reporting under cancel, the stopwatch, the archive and target folder setters, overwrite
+// handling, write failures, dates and attributes.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
