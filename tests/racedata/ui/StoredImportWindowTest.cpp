@@ -349,7 +349,8 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   EXPECT_EQ(form.WrittenDataList->count(), 0);
 }
 
-TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
+// The cancel button ends a download and leaves the window ready for the next import; Escape ends one and closes.
+TEST_F(StoredImportWindowTest, CancelOrEscapeDuringDownloadEndsTheExchange) {
   ScriptedExchange e;
   e.readCount = 1;
   e.downloadCount = 5;
@@ -359,6 +360,16 @@ TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
+  ASSERT_FALSE(form.StartButton->isEnabled());
+  form.CancelButton->click();
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(gate.Busy());
+  EXPECT_FALSE(form.DownloadStatusTimer->isActive());
+  EXPECT_TRUE(form.StartButton->isEnabled()) << "a new import can be started";
+  link.AddExchange(e);
+  form.StartButton->click();
+  EXPECT_EQ(link.CountCalls("JVOpen"), 2);
+  ASSERT_TRUE(form.DownloadStatusTimer->isActive());
   test::PressKey(&form, Qt::Key_Escape);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(gate.Busy());
