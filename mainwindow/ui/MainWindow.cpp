@@ -402,11 +402,21 @@ void MainWindow::InitializeJVLink() {
 void MainWindow::ToggleDayList() { DayListPanel->setVisible(DayListPanel->isHidden()); }
 
 void MainWindow::StoreHideDayListOption() {
-  Settings.WriteBool("datalist", "close", HideDayListAfterLoadAction->isChecked());
+  try {
+    Settings.WriteBool("datalist", "close", HideDayListAfterLoadAction->isChecked());
+  } catch (const SettingsFileError& e) {
+    // The option holds for this run all the same.
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
 }
 
 void MainWindow::ApplyLocalOption() {
-  Settings.WriteBool("kaime", "local", LocalOptionAction->isChecked());
+  try {
+    Settings.WriteBool("kaime", "local", LocalOptionAction->isChecked());
+  } catch (const SettingsFileError& e) {
+    // The option holds for this run all the same: the day is computed with it below.
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
   LocalOptionLabel->SetCaption(QString::fromUtf8(LocalOptionAction->isChecked() ? kLocalOn : kLocalOff));
   // The tickets read the option, so a loaded day is computed again.
   if (!DateCombo->currentText().trimmed().isEmpty()) LoadChosenDay();
@@ -698,7 +708,11 @@ void MainWindow::ChooseTimeSeriesFolder() {
                          QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + FolderDialog->ChosenFolder);
     return;
   }
-  Settings.WriteString("Dir", "jikeiretu", ToCp932(chosen));
+  try {
+    Settings.WriteString("Dir", "jikeiretu", ToCp932(chosen));
+  } catch (const SettingsFileError& e) {
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
 }
 
 void MainWindow::ImportTimeSeriesOdds() {
