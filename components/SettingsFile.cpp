@@ -275,7 +275,7 @@ void SettingsFile::WriteBool(std::string_view section, std::string_view ident, b
 
 std::span<const IniSetting> IniSettings() {
   using K = IniSetting::Kind;
-  static constexpr std::array<IniSetting, 17> kSettings{{
+  static constexpr std::array<IniSetting, 16> kSettings{{
       {"Dir", "jikeiretu", K::String, "", "MainWindow (time-series import)"},
       {"Dir", "yoso", K::String, "<AppDir>/ylzh", "MainWindow (predicted-odds import)"},
       {"locate", "top", K::Integer, "10", "MainWindow"},
@@ -284,7 +284,6 @@ std::span<const IniSetting> IniSettings() {
       {"locate", "height", K::Integer, "560", "MainWindow"},
       {"datalist", "close", K::Boolean, "0", "MainWindow"},
       {"kaime", "local", K::Boolean, "1", "MainWindow"},
-      {"Time", "First", K::String, "", "day load"},
       {"Time", "AutoRdataGet", K::Integer, "15", "ResultsPollIntervalWindow"},
       {"Time", "delay", K::Integer, "5", "OddsDelayWindow"},
       {"JvDataGet", "LastTime", K::String, "<now - 8 days>", "StoredImportWindow"},
