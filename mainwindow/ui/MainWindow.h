@@ -148,7 +148,7 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   // odds files from it and reload the day.
   void ChooseTimeSeriesFolder();
   void ImportTimeSeriesOdds();
-  // The time-series folder as set ("Dir" / "jikeiretu", UTF-8); empty when none was chosen.
+  // The time-series folder as set (kTimeSeriesFolder, UTF-8); empty when none was chosen.
   std::filesystem::path TimeSeriesFolder();
   // Blank the odds of every race / of the race shown, after a Yes, and reload the day.
   void ClearOddsOfEveryRace();
