@@ -53,7 +53,7 @@ StoredImport::StoredImport(JVLink& link, fs::path appDir, const SettingsFile& se
 
 DateTime StoredImport::LoadStartTime() {
   const DateTime fallback = AddSeconds(Clock::Now(), -8LL * 86400);
-  const std::string text = settings_.ReadString("JvDataGet", "LastTime", fallback.Stamp());
+  const std::string text = settings_.Read(kStoredImportStart, fallback.Stamp());
   DateTime t;
   startTime_ = ParseStamp(text, t) ? t : fallback;
   ui_.ShowStartTime(startTime_);
@@ -324,7 +324,7 @@ void StoredImport::Finish() {
   startTime_ = t;
   ui_.ShowStartTime(t);
   try {
-    settings_.WriteString("JvDataGet", "LastTime", t.Stamp());
+    settings_.Write(kStoredImportStart, t.Stamp());
   } catch (const std::exception& e) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("設定ファイルに書き込めません：") + ToCp932(e.what()));

@@ -46,7 +46,7 @@ class StoredImport {
 
   StoredImport(JVLink& link, std::filesystem::path appDir, const SettingsFile& settings, StoredImportUi& ui);
 
-  // The start time from the settings ("JvDataGet" / "LastTime"); now minus 8 days when missing or unreadable.
+  // The start time from the settings (kStoredImportStart); now minus 8 days when missing or unreadable.
   DateTime LoadStartTime();
   void SetStartTime(const DateTime& t) { startTime_ = t; }
   const DateTime& StartTime() const { return startTime_; }

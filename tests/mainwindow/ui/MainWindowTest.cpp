@@ -1012,6 +1012,26 @@ TEST_F(MainWindowTest, MenuOptionsAreStoredAndTheLocalOptionComputesTheDayAgain)
   form.HideDayListAfterLoadAction->trigger();
   EXPECT_TRUE(ini.ReadBool("datalist", "close", false));
   EXPECT_TRUE(rec.Messages().empty());
+
+  // A folder where the settings file belongs: each option takes effect for this run, and the user is told the
+  // file did not keep it.
+  fs::remove(home / "corvina.ini");
+  fs::create_directory(home / "corvina.ini");
+  form.SelectRaceLine(7);
+  form.ShowChosenRace();
+  form.LocalOptionAction->trigger();
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
+  EXPECT_EQ(form.LocalOptionLabel->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
+  ASSERT_EQ(form.RaceList->count(), 36) << "the day is computed again all the same";
+  EXPECT_EQ(form.Day().GCurRace, 7) << "at the race shown";
+  rec.Clear();
+  form.HideDayListAfterLoadAction->trigger();
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
+  EXPECT_FALSE(form.HideDayListAfterLoadAction->isChecked());
 }
 
 // "F" hides and shows the date box and race list only: its own buttons stay in reach, with the option that hides
