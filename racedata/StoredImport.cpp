@@ -325,7 +325,7 @@ void StoredImport::Finish() {
   ui_.ShowStartTime(t);
   try {
     settings_.Write(kStoredImportStart, t.Stamp());
-  } catch (const std::exception& e) {
+  } catch (const SettingsFileError& e) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("設定ファイルに書き込めません：") + ToCp932(e.what()));
   }
