@@ -788,8 +788,6 @@ void MainWindow::PrintRacePages() {
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------
 
-void MainWindow::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
-
 void MainWindow::StoreBoundsBeforeClose(bool& canClose) {
   StoreWindowBounds(*this, Settings, "locate", bounds_.ToStore(*this));
   canClose = true;
