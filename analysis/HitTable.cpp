@@ -20,8 +20,8 @@ std::string PayText(int pay) { return FormatInt(pay, 7); }
 
 }  // namespace
 
-TekiRowHits RowHitsOf(const RaceCalc& calc) {
-  TekiRowHits h;
+RowHits RowHitsOf(const RaceCalc& calc) {
+  RowHits h;
   for (int j = 1; j <= kShownTickets; ++j) {
     h.umarenHit[j] = calc.UmarenHit[j] == 1;
     h.wideHit[j] = calc.WideHit[j] == 1;
@@ -31,7 +31,7 @@ TekiRowHits RowHitsOf(const RaceCalc& calc) {
   return h;
 }
 
-BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits) {
+BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
   if (col == 0) return kClWhite;
   if (col == 1 || col == 2) return kClInfoBk;
   if (col >= 3 && col <= 8) {
@@ -55,7 +55,7 @@ BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, con
   return kClWhite;
 }
 
-BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits) {
+BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
   if (col == 0) return kClWhite;
   if (col == 1 || col == 2) return kClInfoBk;
   bool axisShown = Present(row, 3);
@@ -73,14 +73,14 @@ BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const T
   }
 }
 
-std::string TekiRaceLabel(const RaceInfo& info) {
+std::string HitRaceLabel(const RaceInfo& info) {
   const std::string& kKai = CORVINA_CP932("回 ");
   const std::string& kNichi = CORVINA_CP932("日");
   return CourseClassName(Copy(info.RaceKey, 9, 2)) + Copy(info.RaceKey, 12, 1) + kKai + Copy(info.RaceKey, 14, 1) +
          kNichi + FormatInt(StrToIntLenient(Copy(info.RaceKey, 15, 2)), 2) + "R";
 }
 
-void SetTekiResultFlags(DayModel& day, int slot) {
+void SetHitResultFlags(DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   RaceCalc& calc = day.Calcs[slot];
   calc.ResU = PresentComb(info.UmarenComb[1]) || (calc.Over8Runners == 0 && PresentComb(info.WakurenComb[1])) ? 1 : 0;
@@ -103,7 +103,7 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   const RaceCalc& calc = day.Calcs[slot];
   std::vector<std::string> row(16);
   row[0] = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
-  row[1] = TekiRaceLabel(info);
+  row[1] = HitRaceLabel(info);
   row[2] = EntryText(info);
   for (int j = 1; j <= kShownTickets; ++j) {
     row[static_cast<size_t>(2 + j)] = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
@@ -118,7 +118,7 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   const RaceCalc& calc = day.Calcs[slot];
   std::vector<std::string> row(6);
   row[0] = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
-  row[1] = TekiRaceLabel(info);
+  row[1] = HitRaceLabel(info);
   row[2] = EntryText(info);
   if (calc.AxisHorse > 0) row[3] = FormatInt(calc.AxisHorse, 2);
   if (calc.TanHit == 1) row[4] = PayText(calc.TanPay);
@@ -126,7 +126,7 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   return row;
 }
 
-std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
+std::array<std::string, 4> HitVenueNames(const DayModel& day) {
   const std::string& kNone = CORVINA_CP932("――");
   std::vector<std::string> venues = DayVenues(day);
   std::array<std::string, 4> names{};
@@ -139,7 +139,7 @@ std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
   return names;
 }
 
-std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int scope) {
+std::array<std::string, 5> HitSummary(const DayModel& day, BetType type, int scope) {
   const std::string& kTen = CORVINA_CP932("点");
   const std::string& kYen = CORVINA_CP932("円");
   int tickets = day.GStats[static_cast<size_t>(TicketsIndex(type, scope))];

@@ -2,7 +2,6 @@
 // The hit table of a loaded day, as plain data: the cells of each race's row in the quinella/wide table and the
 // win/place table, the colour each cell gets from the race's hits, the venue names of the summary and its
 // figures per bet type. The hit window lays these out; keeping them here lets them be checked without a window.
-// "Teki" (的中) is a hit: the names keep the word the hit report uses too.
 // Texts are CP932.
 #include <array>
 #include <cstdint>
@@ -27,25 +26,25 @@ inline constexpr BgrColor kClInfoBk = 0x80000018;
 
 // The hit flags of one race as the window found them when it opened (a day load running inside the window's
 // modal loop must not recolour cells whose texts were filled from the earlier figures).
-struct TekiRowHits {
+struct RowHits {
   std::array<bool, 7> umarenHit{};  // [1..6]
   std::array<bool, 7> wideHit{};    // [1..6]
   bool tanHit = false;
   bool fukuHit = false;
 };
-TekiRowHits RowHitsOf(const RaceCalc& calc);
+RowHits RowHitsOf(const RaceCalc& calc);
 
 // Colour of a data cell of the quinella/wide grid and of the win/place grid; `row` holds the row's cell
 // texts, column by column.
-BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits);
-BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits);
+BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits);
+BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const RowHits& hits);
 
 // "東京  3回 8日11R": class name, the second digit of the meeting and of the day, "%2d" race number.
-std::string TekiRaceLabel(const RaceInfo& info);
+std::string HitRaceLabel(const RaceInfo& info);
 
 // The result flags of one race as the statistics set them, except that a payout combination reading " 0- 0"
 // counts as absent.
-void SetTekiResultFlags(DayModel& day, int slot);
+void SetHitResultFlags(DayModel& day, int slot);
 
 // The cells of a race's row in the quinella/wide grid (16) and the win/place grid (6).
 std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot);
@@ -53,11 +52,11 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot);
 
 // The venue names of the scopes V1..V3 (element 0 unused): CourseClassName of the day's venue codes in
 // ascending order, "――" where the day has fewer venues.
-std::array<std::string, 4> TekiVenueNames(const DayModel& day);
+std::array<std::string, 4> HitVenueNames(const DayModel& day);
 
 // The five summary texts of a bet type in a scope: "%3d点" tickets, "%3d点" hits, "%5d円" stake, "%7d円"
 // payout, "%6.1f%" rate (7 blanks without tickets).
-std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int scope);
+std::array<std::string, 5> HitSummary(const DayModel& day, BetType type, int scope);
 
 // The file whose presence allows the clipboard copy.
 std::filesystem::path VerificationMarkerPath(const std::filesystem::path& appDir);
