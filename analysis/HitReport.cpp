@@ -86,7 +86,9 @@ std::string HitCollectionLine(const DayModel& day, const ReportHit& hit) {
 }
 
 std::filesystem::path HPuploadDir(const std::filesystem::path& appDir) { return appDir / "HPupload"; }
-std::filesystem::path ManbakenPath(const std::filesystem::path& appDir) { return HPuploadDir(appDir) / "Manbaken.txt"; }
+std::filesystem::path HitCollectionPath(const std::filesystem::path& appDir) {
+  return HPuploadDir(appDir) / "Manbaken.txt";
+}
 
 std::filesystem::path HitDayPath(const DayModel& day) {
   std::string date = Copy(Ra(day, 0), 12, 4) + Copy(Ra(day, 0), 16, 4);
@@ -117,7 +119,7 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   result.written = true;
   result.dayFile = dayFile;
 
-  std::filesystem::path collectionPath = ManbakenPath(day.AppDir);
+  std::filesystem::path collectionPath = HitCollectionPath(day.AppDir);
   SortedList collection(Duplicates::Ignore);
   if (std::filesystem::exists(collectionPath, ec)) {
     Lines old;

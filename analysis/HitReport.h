@@ -50,7 +50,7 @@ std::string HitDayLine(const DayModel& day, const ReportHit& hit, HitReportKind 
 std::string HitCollectionLine(const DayModel& day, const ReportHit& hit);
 
 std::filesystem::path HPuploadDir(const std::filesystem::path& appDir);
-std::filesystem::path ManbakenPath(const std::filesystem::path& appDir);
+std::filesystem::path HitCollectionPath(const std::filesystem::path& appDir);
 // "TK" + year + month and day of the day's first race (slot 0) + ".txt"; empty when slot 0 has no date.
 std::filesystem::path HitDayPath(const DayModel& day);
 

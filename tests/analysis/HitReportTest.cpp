@@ -145,7 +145,7 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
 
   day->Races[1].UmarenComb[1] = " 5- 6", day->Races[1].UmarenPay[1] = 1500;
   std::filesystem::create_directories(dir / "HPupload");
-  ASSERT_TRUE(SaveLines(ManbakenPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
+  ASSERT_TRUE(SaveLines(HitCollectionPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
   for (int run = 0; run < 2; ++run) {
     HitReportResult r = BuildHitReport(*day, HitReportKind::All);
     ASSERT_TRUE(r.written);
@@ -156,7 +156,7 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   ASSERT_TRUE(ReadLines(dir / "HPupload" / "TK20060106.txt", tk));
   EXPECT_EQ(tk.size(), 3u);
   EXPECT_EQ(tk[0], HitHeaderLine());
-  ASSERT_TRUE(ReadLines(ManbakenPath(dir.path()), coll));
+  ASSERT_TRUE(ReadLines(HitCollectionPath(dir.path()), coll));
   EXPECT_EQ(Utf8(coll), (std::vector<std::string>{" コルヴィナ for JRA-VAN Data Lab.", "20050101...",
                                                   "200601060601R[ワイド]：　 1- 2/配当     250円",
                                                   "200601060602R[馬連　]：　 5- 6/配当    1500円"}));
@@ -172,7 +172,7 @@ TEST(HitReport, FilesThatCannotBeReadOrSavedAreReportedAndLeftAlone) {
   Race(*day, kSlots - 1, 12, {" 1- 3"});
   day->Races[0].WideComb[1] = " 1- 2", day->Races[0].WidePay[1] = 250;
   day->Races[kSlots - 1].WideComb[2] = " 1- 3", day->Races[kSlots - 1].WidePay[2] = 350;
-  const std::filesystem::path tk = dir / "HPupload" / "TK20060106.txt", collection = ManbakenPath(dir.path());
+  const std::filesystem::path tk = dir / "HPupload" / "TK20060106.txt", collection = HitCollectionPath(dir.path());
   auto expectError = [](const HitReportResult& r, const std::filesystem::path& path) {
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_TRUE(r.errors[0].starts_with(path.string() + ": ")) << r.errors[0];
