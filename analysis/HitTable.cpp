@@ -10,7 +10,10 @@ namespace corvina::analysis {
 namespace {
 
 constexpr int kShownTickets = 6;
-constexpr int kQuinellaPayCol = 9;
+static_assert(TicketCol(kShownTickets) == Col(QuinellaWideColumn::Ticket6));
+static_assert(WidePayCol(kShownTickets) == Col(QuinellaWideColumn::WidePay6));
+static_assert(Col(QuinellaWideColumn::WidePay6) + 1 == kQuinellaWideColumns);
+static_assert(Col(WinPlaceColumn::PlacePay) + 1 == kWinPlaceColumns);
 
 bool Present(const std::vector<std::string>& row, int col) {
   return col >= 0 && static_cast<size_t>(col) < row.size() && !row[static_cast<size_t>(col)].empty();
@@ -32,44 +35,45 @@ RowHits RowHitsOf(const RaceCalc& calc) {
 }
 
 BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
-  if (col == 0) return kClWhite;
-  if (col == 1 || col == 2) return kClInfoBk;
-  if (col >= 3 && col <= 8) {
-    int j = col - 2;
+  using C = QuinellaWideColumn;
+  if (col == Col(C::Race) || col == Col(C::Entries)) return kClInfoBk;
+  if (col >= TicketCol(1) && col <= TicketCol(kShownTickets)) {
+    int j = col - TicketCol(1) + 1;
     if (!Present(row, col)) return kClLightGrey;
     if (hits.umarenHit[j]) return kClRed;
     if (hits.wideHit[j]) return kClFuchsia;
     return kClWhite;
   }
-  if (col == kQuinellaPayCol) {
+  if (col == Col(C::QuinellaPay)) {
     if (Present(row, col)) return kClRed;
     bool anyTicket = false;
-    for (int c = 3; c <= 8; ++c) anyTicket = anyTicket || Present(row, c);
+    for (int j = 1; j <= kShownTickets; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
     return anyTicket ? kClAqua : kClLightGrey;
   }
-  if (col >= 10 && col <= 15) {
-    int j = col - kQuinellaPayCol;
-    if (!Present(row, j + 2)) return kClLightGrey;
+  if (col >= WidePayCol(1) && col <= WidePayCol(kShownTickets)) {
+    int j = col - WidePayCol(1) + 1;
+    if (!Present(row, TicketCol(j))) return kClLightGrey;
     return hits.wideHit[j] ? kClFuchsia : kClYellow;
   }
-  return kClWhite;
+  return kClWhite;  // the result flags, and a column outside the grid
 }
 
 BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
-  if (col == 0) return kClWhite;
-  if (col == 1 || col == 2) return kClInfoBk;
-  bool axisShown = Present(row, 3);
-  switch (col) {
-    case 3:
+  using C = WinPlaceColumn;
+  bool axisShown = Present(row, Col(C::AxisHorse));
+  switch (static_cast<C>(col)) {
+    case C::Race:
+    case C::Entries: return kClInfoBk;
+    case C::AxisHorse:
       if (!axisShown) return kClLightGrey;
       return hits.tanHit ? kClRed : hits.fukuHit ? kClFuchsia : kClWhite;
-    case 4:
-      if (Present(row, 4)) return kClRed;
+    case C::WinPay:
+      if (Present(row, col)) return kClRed;
       return axisShown ? kClAqua : kClLightGrey;
-    case 5:
+    case C::PlacePay:
       if (!axisShown) return kClLightGrey;
       return hits.fukuHit ? kClFuchsia : kClYellow;
-    default: return kClWhite;
+    default: return kClWhite;  // the result flags, and a column outside the grid
   }
 }
 
@@ -101,14 +105,16 @@ std::string EntryText(const RaceInfo& info) {
 std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   const RaceCalc& calc = day.Calcs[slot];
-  std::vector<std::string> row(16);
-  row[0] = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
-  row[1] = HitRaceLabel(info);
-  row[2] = EntryText(info);
+  using C = QuinellaWideColumn;
+  std::vector<std::string> row(kQuinellaWideColumns);
+  auto cell = [&row](int col) -> std::string& { return row[static_cast<size_t>(col)]; };
+  cell(Col(C::Results)) = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
+  cell(Col(C::Race)) = HitRaceLabel(info);
+  cell(Col(C::Entries)) = EntryText(info);
   for (int j = 1; j <= kShownTickets; ++j) {
-    row[static_cast<size_t>(2 + j)] = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
-    if (calc.UmarenHit[j] == 1) row[kQuinellaPayCol] = PayText(calc.UmarenPay[j]);  // the last hit stays
-    if (calc.WideHit[j] == 1) row[static_cast<size_t>(kQuinellaPayCol + j)] = PayText(calc.WidePay[j]);
+    cell(TicketCol(j)) = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
+    if (calc.UmarenHit[j] == 1) cell(Col(C::QuinellaPay)) = PayText(calc.UmarenPay[j]);  // the last hit stays
+    if (calc.WideHit[j] == 1) cell(WidePayCol(j)) = PayText(calc.WidePay[j]);
   }
   return row;
 }
@@ -116,13 +122,15 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
 std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   const RaceCalc& calc = day.Calcs[slot];
-  std::vector<std::string> row(6);
-  row[0] = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
-  row[1] = HitRaceLabel(info);
-  row[2] = EntryText(info);
-  if (calc.AxisHorse > 0) row[3] = FormatInt(calc.AxisHorse, 2);
-  if (calc.TanHit == 1) row[4] = PayText(calc.TanPay);
-  if (calc.FukuHit == 1) row[5] = PayText(calc.FukuPay);
+  using C = WinPlaceColumn;
+  std::vector<std::string> row(kWinPlaceColumns);
+  auto cell = [&row](C col) -> std::string& { return row[static_cast<size_t>(Col(col))]; };
+  cell(C::Results) = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
+  cell(C::Race) = HitRaceLabel(info);
+  cell(C::Entries) = EntryText(info);
+  if (calc.AxisHorse > 0) cell(C::AxisHorse) = FormatInt(calc.AxisHorse, 2);
+  if (calc.TanHit == 1) cell(C::WinPay) = PayText(calc.TanPay);
+  if (calc.FukuHit == 1) cell(C::PlacePay) = PayText(calc.FukuPay);
   return row;
 }
 

@@ -24,6 +24,40 @@ inline constexpr BgrColor kClAqua = 0xFFFF00;
 inline constexpr BgrColor kClLightGrey = 0xEAEAEA;
 inline constexpr BgrColor kClInfoBk = 0x80000018;
 
+// The columns of the quinella/wide grid: the result flags ("UW"), the race, the number of entries, tickets 1..6,
+// the quinella payout (of the last ticket that hit it) and the wide payouts of tickets 1..6.
+enum class QuinellaWideColumn {
+  Results,
+  Race,
+  Entries,
+  Ticket1,
+  Ticket2,
+  Ticket3,
+  Ticket4,
+  Ticket5,
+  Ticket6,
+  QuinellaPay,
+  WidePay1,
+  WidePay2,
+  WidePay3,
+  WidePay4,
+  WidePay5,
+  WidePay6,
+};
+inline constexpr int kQuinellaWideColumns = 16;
+
+// The columns of the win/place grid: the result flags ("TF"), the race, the number of entries, the axis horse and
+// its win and place payouts.
+enum class WinPlaceColumn { Results, Race, Entries, AxisHorse, WinPay, PlacePay };
+inline constexpr int kWinPlaceColumns = 6;
+
+// A column's index in its grid.
+constexpr int Col(QuinellaWideColumn column) { return static_cast<int>(column); }
+constexpr int Col(WinPlaceColumn column) { return static_cast<int>(column); }
+// The columns of ticket j (1..6) and of its wide payout.
+constexpr int TicketCol(int j) { return Col(QuinellaWideColumn::Ticket1) + j - 1; }
+constexpr int WidePayCol(int j) { return Col(QuinellaWideColumn::WidePay1) + j - 1; }
+
 // The hit flags of one race as the window found them when it opened (a day load running inside the window's
 // modal loop must not recolour cells whose texts were filled from the earlier figures).
 struct RowHits {
@@ -46,7 +80,7 @@ std::string HitRaceLabel(const RaceInfo& info);
 // counts as absent.
 void SetHitResultFlags(DayModel& day, int slot);
 
-// The cells of a race's row in the quinella/wide grid (16) and the win/place grid (6).
+// The cells of a race's row in the quinella/wide grid and the win/place grid, one per column.
 std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot);
 std::vector<std::string> WinPlaceRow(const DayModel& day, int slot);
 

@@ -157,8 +157,8 @@ void HitWindow::BuildControls() {
       grid->SetCell(c, 0, QString::fromUtf8(heads[c].text));
     }
   };
-  setHeads(QuinellaWideGrid, quinellaWideHeads, 16);
-  setHeads(WinPlaceGrid, winPlaceHeads, 6);
+  setHeads(QuinellaWideGrid, quinellaWideHeads, kQuinellaWideColumns);
+  setHeads(WinPlaceGrid, winPlaceHeads, kWinPlaceColumns);
 
   QuinellaWideGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     DrawQuinellaWideCell(c, col, row, r);
