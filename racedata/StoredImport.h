@@ -49,7 +49,6 @@ class StoredImport {
   // The start time from the settings (kStoredImportStart); now minus 8 days when missing or unreadable.
   DateTime LoadStartTime();
   void SetStartTime(const DateTime& t) { startTime_ = t; }
-  const DateTime& StartTime() const { return startTime_; }
   // The main window's gate: the import holds it from the open to the close, so no timer of the main window
   // starts a second exchange on the one control meanwhile (its work waits and runs after the close).
   void SetGate(ExchangeGate* gate) { gate_ = gate; }

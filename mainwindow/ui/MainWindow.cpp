@@ -800,8 +800,6 @@ void MainWindow::PrintRacePages() {
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------
 
-void MainWindow::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
-
 void MainWindow::StoreBoundsBeforeClose(bool& canClose) {
   StoreWindowBounds(*this, Settings, kMainWindowBounds, bounds_.ToStore(*this));
   canClose = true;

@@ -130,7 +130,6 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   void ApplyLocalOption();
   void ClearRaceCardSelection();
   void ClearTrioSelection();
-  void ShowHint(const QString& hint);
   // Commands of the menus and the speed bar that open other windows.
   void ShowOddsSchedule();
   void SetOddsDelay();
