@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Corvina, prepares ./home (the program folder) with the sample race day served by the JV-Link
+# Builds Corvina and its tools (jvgen, dayreport, unpack), prepares ./home (the program folder) with the sample race day served by the JV-Link
 # stand-in and the two providers' predicted-odds archives of that day when it is missing, and starts the
 # program. The README's "A first day" says what to press then.
 #   CORVINA_BUILD_DIR  build folder (default: build)     CORVINA_JOBS  parallel build jobs (default: all cores)
@@ -9,7 +9,7 @@ cd "$(dirname "$0")"
 scripts/deps.sh
 build="${CORVINA_BUILD_DIR:-build}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVINA_BENCH=OFF -DCORVINA_TESTS=OFF >/dev/null
-cmake --build "$build" --parallel "${CORVINA_JOBS:-$(nproc)}" --target corvina jvgen
+cmake --build "$build" --parallel "${CORVINA_JOBS:-$(nproc)}" --target corvina jvgen dayreport unpack
 export CORVINA_HOME="${CORVINA_HOME:-$PWD/home}"
 mkdir -p "$CORVINA_HOME"
 # The stand-in's root: $CORVINA_JVLINK_ROOT when set, else the program folder's jvlink (as the program looks).

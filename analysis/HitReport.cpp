@@ -63,14 +63,14 @@ std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
   return hits;
 }
 
-const std::string& TekiHeaderLine() {
+const std::string& HitHeaderLine() {
   return CORVINA_CP932(
       "<br /><img src=\"./image/balist.gif\"><font color=\"black\">【コルヴィナ for JRA-VAN Data Lab.】</font>");
 }
 
 const std::string& CollectionFirstLine() { return CORVINA_CP932(" コルヴィナ for JRA-VAN Data Lab."); }
 
-std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind) {
+std::string HitDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind) {
   const std::string& ra = Ra(day, hit.slot);
   PayClass cls = hit.wide ? WidePayClass(kind) : QuinellaPayClass(kind);
   bool high = hit.pay >= cls.split;
@@ -79,16 +79,18 @@ std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind
          IdeographicSpace() + Copy(ra, 593, 12) + kEndFont;
 }
 
-std::string TekiCollectionLine(const DayModel& day, const ReportHit& hit) {
+std::string HitCollectionLine(const DayModel& day, const ReportHit& hit) {
   const std::string& ra = Ra(day, hit.slot);
   return Copy(ra, 12, 4) + Copy(ra, 16, 4) + Copy(ra, 20, 2) + Copy(ra, 26, 2) +
          (hit.wide ? WideLabel() : QuinellaLabel()) + hit.ticket + PayText(hit.pay);
 }
 
 std::filesystem::path HPuploadDir(const std::filesystem::path& appDir) { return appDir / "HPupload"; }
-std::filesystem::path ManbakenPath(const std::filesystem::path& appDir) { return HPuploadDir(appDir) / "Manbaken.txt"; }
+std::filesystem::path HitCollectionPath(const std::filesystem::path& appDir) {
+  return HPuploadDir(appDir) / "Manbaken.txt";
+}
 
-std::filesystem::path TekiDayPath(const DayModel& day) {
+std::filesystem::path HitDayPath(const DayModel& day) {
   std::string date = Copy(Ra(day, 0), 12, 4) + Copy(Ra(day, 0), 16, 4);
   // The date names the file: anything but eight digits would make a name that is no day's.
   if (date.size() != 8 || date.find_first_not_of("0123456789") != std::string::npos) return {};
@@ -97,12 +99,12 @@ std::filesystem::path TekiDayPath(const DayModel& day) {
 
 HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   HitReportResult result;
-  result.tekiList.push_back(TekiHeaderLine());
+  result.hitList.push_back(HitHeaderLine());
   std::vector<ReportHit> hits = FindReportHits(day, kind);
-  for (const ReportHit& hit : hits) result.tekiList.push_back(TekiDayLine(day, hit, kind));
-  if (result.tekiList.size() <= 2) return result;
+  for (const ReportHit& hit : hits) result.hitList.push_back(HitDayLine(day, hit, kind));
+  if (result.hitList.size() <= 2) return result;
 
-  std::filesystem::path dayFile = TekiDayPath(day);
+  std::filesystem::path dayFile = HitDayPath(day);
   if (dayFile.empty()) {
     result.errors.push_back("TK: the first race has no date");
     return result;
@@ -110,14 +112,14 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   std::error_code ec;
   std::filesystem::create_directories(HPuploadDir(day.AppDir), ec);
   std::string error;
-  if (!SaveLines(dayFile, result.tekiList, &error)) {
+  if (!SaveLines(dayFile, result.hitList, &error)) {
     result.errors.push_back(dayFile.string() + ": " + error);
     return result;
   }
   result.written = true;
   result.dayFile = dayFile;
 
-  std::filesystem::path collectionPath = ManbakenPath(day.AppDir);
+  std::filesystem::path collectionPath = HitCollectionPath(day.AppDir);
   SortedList collection(Duplicates::Ignore);
   if (std::filesystem::exists(collectionPath, ec)) {
     Lines old;
@@ -129,7 +131,7 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   } else {
     collection.Add(CollectionFirstLine());
   }
-  for (const ReportHit& hit : hits) collection.Add(TekiCollectionLine(day, hit));
+  for (const ReportHit& hit : hits) collection.Add(HitCollectionLine(day, hit));
   if (!SaveLines(collectionPath, collection.Items(), &error))
     result.errors.push_back(collectionPath.string() + ": " + error);
   return result;

@@ -40,23 +40,23 @@ struct ReportHit {
 std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind);
 
 // First line of the day file and first line of a new collection.
-const std::string& TekiHeaderLine();
+const std::string& HitHeaderLine();
 const std::string& CollectionFirstLine();
 // Line of the day file: image + font + venue + race number + bet label + ticket + "/配当 %7d円" + "　" + the
 // RA record's 12 bytes at 593 + "</font>".
-std::string TekiDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind);
+std::string HitDayLine(const DayModel& day, const ReportHit& hit, HitReportKind kind);
 // Line of the collection: a 25-byte key (year, month and day, venue, race number, bet label), the ticket and
 // "/配当 %7d円".
-std::string TekiCollectionLine(const DayModel& day, const ReportHit& hit);
+std::string HitCollectionLine(const DayModel& day, const ReportHit& hit);
 
 std::filesystem::path HPuploadDir(const std::filesystem::path& appDir);
-std::filesystem::path ManbakenPath(const std::filesystem::path& appDir);
+std::filesystem::path HitCollectionPath(const std::filesystem::path& appDir);
 // "TK" + year + month and day of the day's first race (slot 0) + ".txt"; empty when slot 0 has no date.
-std::filesystem::path TekiDayPath(const DayModel& day);
+std::filesystem::path HitDayPath(const DayModel& day);
 
 struct HitReportResult {
   bool written = false;             // the day had at least two hits and the day file was saved
-  Lines tekiList;                   // the header and one line per hit
+  Lines hitList;                    // the header and one line per hit
   std::filesystem::path dayFile;    // the saved day file (when written)
   std::vector<std::string> errors;  // files that could not be read or saved (UTF-8 text)
 };
@@ -64,7 +64,7 @@ struct HitReportResult {
 // Builds the report of the loaded day in day.AppDir. With at least two hits: creates HPupload, saves the day
 // file and merges the day's lines into Manbaken.txt. A collection that exists but cannot be read is left
 // untouched (and reported) rather than replaced by this day's lines. The caller opens the day file, puts
-// JoinLinesCrLf(tekiList) on the clipboard and leaves the view on the day's last race.
+// JoinLinesCrLf(hitList) on the clipboard and leaves the view on the day's last race.
 HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind);
 
 }  // namespace corvina::analysis

@@ -10,7 +10,10 @@ namespace corvina::analysis {
 namespace {
 
 constexpr int kShownTickets = 6;
-constexpr int kQuinellaPayCol = 9;
+static_assert(TicketCol(kShownTickets) == Col(QuinellaWideColumn::Ticket6));
+static_assert(WidePayCol(kShownTickets) == Col(QuinellaWideColumn::WidePay6));
+static_assert(Col(QuinellaWideColumn::WidePay6) + 1 == kQuinellaWideColumns);
+static_assert(Col(WinPlaceColumn::PlacePay) + 1 == kWinPlaceColumns);
 
 bool Present(const std::vector<std::string>& row, int col) {
   return col >= 0 && static_cast<size_t>(col) < row.size() && !row[static_cast<size_t>(col)].empty();
@@ -20,8 +23,8 @@ std::string PayText(int pay) { return FormatInt(pay, 7); }
 
 }  // namespace
 
-TekiRowHits RowHitsOf(const RaceCalc& calc) {
-  TekiRowHits h;
+RowHits RowHitsOf(const RaceCalc& calc) {
+  RowHits h;
   for (int j = 1; j <= kShownTickets; ++j) {
     h.umarenHit[j] = calc.UmarenHit[j] == 1;
     h.wideHit[j] = calc.WideHit[j] == 1;
@@ -31,56 +34,57 @@ TekiRowHits RowHitsOf(const RaceCalc& calc) {
   return h;
 }
 
-BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits) {
-  if (col == 0) return kClWhite;
-  if (col == 1 || col == 2) return kClInfoBk;
-  if (col >= 3 && col <= 8) {
-    int j = col - 2;
+BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
+  using C = QuinellaWideColumn;
+  if (col == Col(C::Race) || col == Col(C::Entries)) return kClInfoBk;
+  if (col >= TicketCol(1) && col <= TicketCol(kShownTickets)) {
+    int j = col - TicketCol(1) + 1;
     if (!Present(row, col)) return kClLightGrey;
     if (hits.umarenHit[j]) return kClRed;
     if (hits.wideHit[j]) return kClFuchsia;
     return kClWhite;
   }
-  if (col == kQuinellaPayCol) {
+  if (col == Col(C::QuinellaPay)) {
     if (Present(row, col)) return kClRed;
     bool anyTicket = false;
-    for (int c = 3; c <= 8; ++c) anyTicket = anyTicket || Present(row, c);
+    for (int j = 1; j <= kShownTickets; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
     return anyTicket ? kClAqua : kClLightGrey;
   }
-  if (col >= 10 && col <= 15) {
-    int j = col - kQuinellaPayCol;
-    if (!Present(row, j + 2)) return kClLightGrey;
+  if (col >= WidePayCol(1) && col <= WidePayCol(kShownTickets)) {
+    int j = col - WidePayCol(1) + 1;
+    if (!Present(row, TicketCol(j))) return kClLightGrey;
     return hits.wideHit[j] ? kClFuchsia : kClYellow;
   }
-  return kClWhite;
+  return kClWhite;  // the result flags, and a column outside the grid
 }
 
-BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const TekiRowHits& hits) {
-  if (col == 0) return kClWhite;
-  if (col == 1 || col == 2) return kClInfoBk;
-  bool axisShown = Present(row, 3);
-  switch (col) {
-    case 3:
+BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
+  using C = WinPlaceColumn;
+  bool axisShown = Present(row, Col(C::AxisHorse));
+  switch (static_cast<C>(col)) {
+    case C::Race:
+    case C::Entries: return kClInfoBk;
+    case C::AxisHorse:
       if (!axisShown) return kClLightGrey;
       return hits.tanHit ? kClRed : hits.fukuHit ? kClFuchsia : kClWhite;
-    case 4:
-      if (Present(row, 4)) return kClRed;
+    case C::WinPay:
+      if (Present(row, col)) return kClRed;
       return axisShown ? kClAqua : kClLightGrey;
-    case 5:
+    case C::PlacePay:
       if (!axisShown) return kClLightGrey;
       return hits.fukuHit ? kClFuchsia : kClYellow;
-    default: return kClWhite;
+    default: return kClWhite;  // the result flags, and a column outside the grid
   }
 }
 
-std::string TekiRaceLabel(const RaceInfo& info) {
+std::string HitRaceLabel(const RaceInfo& info) {
   const std::string& kKai = CORVINA_CP932("回 ");
   const std::string& kNichi = CORVINA_CP932("日");
   return CourseClassName(Copy(info.RaceKey, 9, 2)) + Copy(info.RaceKey, 12, 1) + kKai + Copy(info.RaceKey, 14, 1) +
          kNichi + FormatInt(StrToIntLenient(Copy(info.RaceKey, 15, 2)), 2) + "R";
 }
 
-void SetTekiResultFlags(DayModel& day, int slot) {
+void SetHitResultFlags(DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   RaceCalc& calc = day.Calcs[slot];
   calc.ResU = PresentComb(info.UmarenComb[1]) || (calc.Over8Runners == 0 && PresentComb(info.WakurenComb[1])) ? 1 : 0;
@@ -101,14 +105,16 @@ std::string EntryText(const RaceInfo& info) {
 std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   const RaceCalc& calc = day.Calcs[slot];
-  std::vector<std::string> row(16);
-  row[0] = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
-  row[1] = TekiRaceLabel(info);
-  row[2] = EntryText(info);
+  using C = QuinellaWideColumn;
+  std::vector<std::string> row(kQuinellaWideColumns);
+  auto cell = [&row](int col) -> std::string& { return row[static_cast<size_t>(col)]; };
+  cell(Col(C::Results)) = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
+  cell(Col(C::Race)) = HitRaceLabel(info);
+  cell(Col(C::Entries)) = EntryText(info);
   for (int j = 1; j <= kShownTickets; ++j) {
-    row[static_cast<size_t>(2 + j)] = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
-    if (calc.UmarenHit[j] == 1) row[kQuinellaPayCol] = PayText(calc.UmarenPay[j]);  // the last hit stays
-    if (calc.WideHit[j] == 1) row[static_cast<size_t>(kQuinellaPayCol + j)] = PayText(calc.WidePay[j]);
+    cell(TicketCol(j)) = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
+    if (calc.UmarenHit[j] == 1) cell(Col(C::QuinellaPay)) = PayText(calc.UmarenPay[j]);  // the last hit stays
+    if (calc.WideHit[j] == 1) cell(WidePayCol(j)) = PayText(calc.WidePay[j]);
   }
   return row;
 }
@@ -116,17 +122,19 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
 std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   const RaceCalc& calc = day.Calcs[slot];
-  std::vector<std::string> row(6);
-  row[0] = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
-  row[1] = TekiRaceLabel(info);
-  row[2] = EntryText(info);
-  if (calc.AxisHorse > 0) row[3] = FormatInt(calc.AxisHorse, 2);
-  if (calc.TanHit == 1) row[4] = PayText(calc.TanPay);
-  if (calc.FukuHit == 1) row[5] = PayText(calc.FukuPay);
+  using C = WinPlaceColumn;
+  std::vector<std::string> row(kWinPlaceColumns);
+  auto cell = [&row](C col) -> std::string& { return row[static_cast<size_t>(Col(col))]; };
+  cell(C::Results) = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
+  cell(C::Race) = HitRaceLabel(info);
+  cell(C::Entries) = EntryText(info);
+  if (calc.AxisHorse > 0) cell(C::AxisHorse) = FormatInt(calc.AxisHorse, 2);
+  if (calc.TanHit == 1) cell(C::WinPay) = PayText(calc.TanPay);
+  if (calc.FukuHit == 1) cell(C::PlacePay) = PayText(calc.FukuPay);
   return row;
 }
 
-std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
+std::array<std::string, 4> HitVenueNames(const DayModel& day) {
   const std::string& kNone = CORVINA_CP932("――");
   std::vector<std::string> venues = DayVenues(day);
   std::array<std::string, 4> names{};
@@ -139,7 +147,7 @@ std::array<std::string, 4> TekiVenueNames(const DayModel& day) {
   return names;
 }
 
-std::array<std::string, 5> TekiSummary(const DayModel& day, BetType type, int scope) {
+std::array<std::string, 5> HitSummary(const DayModel& day, BetType type, int scope) {
   const std::string& kTen = CORVINA_CP932("点");
   const std::string& kYen = CORVINA_CP932("円");
   int tickets = day.GStats[static_cast<size_t>(TicketsIndex(type, scope))];

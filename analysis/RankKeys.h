@@ -23,7 +23,6 @@ class RankList {
   size_t Count() const { return items_.size(); }
   // Horse index of line `i` (0-based) after Sort().
   int HorseAt(size_t i) const { return items_[i].second; }
-  const std::string& KeyAt(size_t i) const { return items_[i].first; }
 
  private:
   std::vector<std::pair<std::string, int>> items_;

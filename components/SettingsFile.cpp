@@ -1,9 +1,9 @@
 #include "components/SettingsFile.h"
 
-#include <array>
 #include <climits>
 #include <cstdlib>
 #include <system_error>
+#include <vector>
 
 #include "platform/LineFile.h"
 
@@ -273,27 +273,34 @@ void SettingsFile::WriteBool(std::string_view section, std::string_view ident, b
   WriteString(section, ident, value ? "1" : "0");
 }
 
+namespace {
+
+IniSetting Listed(const BoolSetting& s) {
+  return {s.section, s.ident, IniSetting::Kind::Boolean, s.defaultValue ? "1" : "0"};
+}
+IniSetting Listed(const IntSetting& s) {
+  return {s.section, s.ident, IniSetting::Kind::Integer, std::to_string(s.defaultValue)};
+}
+IniSetting Listed(const StringSetting& s) {
+  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+}
+IniSetting Listed(const ComputedDefaultSetting& s) {
+  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+}
+
+}  // namespace
+
 std::span<const IniSetting> IniSettings() {
-  using K = IniSetting::Kind;
-  static constexpr std::array<IniSetting, 17> kSettings{{
-      {"Dir", "jikeiretu", K::String, "", "MainWindow (time-series import)"},
-      {"Dir", "yoso", K::String, "<AppDir>/ylzh", "MainWindow (predicted-odds import)"},
-      {"locate", "top", K::Integer, "10", "MainWindow"},
-      {"locate", "left", K::Integer, "10", "MainWindow"},
-      {"locate", "width", K::Integer, "780", "MainWindow"},
-      {"locate", "height", K::Integer, "560", "MainWindow"},
-      {"datalist", "close", K::Boolean, "0", "MainWindow"},
-      {"kaime", "local", K::Boolean, "1", "MainWindow"},
-      {"Time", "First", K::String, "", "day load"},
-      {"Time", "AutoRdataGet", K::Integer, "15", "ResultsPollIntervalWindow"},
-      {"Time", "delay", K::Integer, "5", "OddsDelayWindow"},
-      {"JvDataGet", "LastTime", K::String, "<now - 8 days>", "StoredImportWindow"},
-      {"Printlocate", "top", K::Integer, "10", "BatchPrintWindow"},
-      {"Printlocate", "left", K::Integer, "10", "BatchPrintWindow"},
-      {"Printlocate", "width", K::Integer, "630", "BatchPrintWindow"},
-      {"Printlocate", "height", K::Integer, "450", "BatchPrintWindow"},
-      {"PrintZoom", "ratio", K::Integer, "1", "BatchPrintWindow"},
-  }};
+  static const std::vector<IniSetting> kSettings{
+      Listed(kTimeSeriesFolder),         Listed(kPredictedOddsFolder),
+      Listed(kMainWindowBounds.top),     Listed(kMainWindowBounds.left),
+      Listed(kMainWindowBounds.width),   Listed(kMainWindowBounds.height),
+      Listed(kHideDayListAfterLoad),     Listed(kLocalOption),
+      Listed(kResultsPollMinutes),       Listed(kOddsDelayMinutes),
+      Listed(kStoredImportStart),        Listed(kPrintWindowBounds.top),
+      Listed(kPrintWindowBounds.left),   Listed(kPrintWindowBounds.width),
+      Listed(kPrintWindowBounds.height), Listed(kPrintZoomIndex),
+  };
   return kSettings;
 }
 

@@ -23,6 +23,34 @@ enum class SettingsDefaultDir { Application, Windows, None };
 // The settings file that every window opens.
 inline constexpr std::string_view kSettingsFileName = "corvina.ini";
 
+// A key of the settings file: its section and name as the file spells them, and what a missing key reads as.
+// The program's keys are declared once, at the end of this header.
+template <class T>
+struct Setting {
+  std::string_view section;
+  std::string_view ident;
+  T defaultValue;
+};
+using BoolSetting = Setting<bool>;
+using IntSetting = Setting<int>;
+using StringSetting = Setting<std::string_view>;
+
+// A string key whose default is worked out where it is read, from the program folder or the clock: the
+// declaration describes it and its one reader passes it.
+struct ComputedDefaultSetting {
+  std::string_view section;
+  std::string_view ident;
+  std::string_view defaultValue;  // what the reader passes, described
+};
+
+// A window's place and size: the keys left, top, width and height of one section.
+struct WindowBoundsSetting {
+  IntSetting left, top, width, height;
+};
+constexpr WindowBoundsSetting WindowBoundsIn(std::string_view section, int left, int top, int width, int height) {
+  return {{section, "left", left}, {section, "top", top}, {section, "width", width}, {section, "height", height}};
+}
+
 class SettingsFile {
  public:
   // A new instance: DefaultDir Application, an empty FileName (resolved to the bare folder).
@@ -38,7 +66,20 @@ class SettingsFile {
   // The path every operation works on.
   const std::filesystem::path& Path() const { return path_; }
 
-  // A missing file, section or key gives the default; a read never fails.
+  // The program's keys, each with its declared default; a read never fails.
+  bool Read(const BoolSetting& s) const { return ReadBool(s.section, s.ident, s.defaultValue); }
+  int Read(const IntSetting& s) const { return ReadInteger(s.section, s.ident, s.defaultValue); }
+  std::string Read(const StringSetting& s) const { return ReadString(s.section, s.ident, s.defaultValue); }
+  std::string Read(const ComputedDefaultSetting& s, std::string_view defaultValue) const {
+    return ReadString(s.section, s.ident, defaultValue);
+  }
+  // Throw SettingsFileError as the writes below do.
+  void Write(const BoolSetting& s, bool value) const { WriteBool(s.section, s.ident, value); }
+  void Write(const IntSetting& s, int value) const { WriteInteger(s.section, s.ident, value); }
+  void Write(const StringSetting& s, std::string_view value) const { WriteString(s.section, s.ident, value); }
+  void Write(const ComputedDefaultSetting& s, std::string_view value) const { WriteString(s.section, s.ident, value); }
+
+  // Any section and key. A missing file, section or key gives the default; a read never fails.
   bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
   int ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const;
   std::string ReadString(std::string_view section, std::string_view ident, std::string_view defaultValue) const;
@@ -73,18 +114,41 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 
 }  // namespace ini
 
-// A key of the settings file, with the default its owner reads it with.
+// ---- Every key of the program's settings file ---------------------------------------------------------------
+// Sections and keys are spelled as stored files have them and never change.
+
+// The sibling odds viewer's time-series folder (CP932); empty, or the program folder, when none is chosen. Filled
+// at start from that viewer's installation when empty (MainWindow), chosen and read by the time-series import.
+inline constexpr StringSetting kTimeSeriesFolder{"Dir", "jikeiretu", ""};
+// The folder the providers' predicted-odds archives are chosen in (CP932; PredictedOddsCommands).
+inline constexpr ComputedDefaultSetting kPredictedOddsFolder{"Dir", "yoso", "<program folder>/ylzh"};
+inline constexpr WindowBoundsSetting kMainWindowBounds = WindowBoundsIn("locate", 10, 10, 780, 560);
+// The main window's options: hide the day list after each load, and the local option of the tickets (also read
+// by dayreport).
+inline constexpr BoolSetting kHideDayListAfterLoad{"datalist", "close", false};
+inline constexpr BoolSetting kLocalOption{"kaime", "local", true};
+// Minutes between the automatic reads of the day's results (ResultsPollIntervalWindow; each day load takes it up,
+// as dayreport's does).
+inline constexpr IntSetting kResultsPollMinutes{"Time", "AutoRdataGet", 15};
+// Minutes after each scheduled time at which the automatic odds are taken (OddsDelayWindow).
+inline constexpr IntSetting kOddsDelayMinutes{"Time", "delay", 5};
+// Where the next stored-data import starts: the stamp of the last file the previous complete one read
+// ("yyyy/mm/dd hh:nn:ss"; StoredImport).
+inline constexpr ComputedDefaultSetting kStoredImportStart{"JvDataGet", "LastTime", "<now - 8 days>"};
+// The print window's place and size, and its zoom choice (0 to 3 for 25 % to 100 %).
+inline constexpr WindowBoundsSetting kPrintWindowBounds = WindowBoundsIn("Printlocate", 10, 10, 630, 450);
+inline constexpr IntSetting kPrintZoomIndex{"PrintZoom", "ratio", 1};
+
+// One key above as the code that goes over them all sees it.
 struct IniSetting {
   enum class Kind { Boolean, Integer, String };
   std::string_view section;
   std::string_view ident;
   Kind kind;
-  // The default as text ("1"/"0" for Boolean). Keys whose default depends on the program folder say so.
-  std::string_view defaultValue;
-  std::string_view owner;  // the window or unit that writes it
+  std::string defaultValue;  // as the file would hold it ("1"/"0" for Boolean), or described when computed
 };
 
-// Every section and key of the program's settings file.
+// Every key above, in their order.
 std::span<const IniSetting> IniSettings();
 
 }  // namespace corvina

@@ -43,11 +43,6 @@ void Clock::Reset() {
   gFixed.reset();
 }
 
-void Clock::Advance(int seconds) {
-  std::lock_guard<std::mutex> lock(gMutex);
-  if (gFixed) gFixed = AddSeconds(*gFixed, seconds);
-}
-
 long long DaysFromCivil(int y, int m, int d) {
   y -= m <= 2;
   const long long era = (y >= 0 ? y : y - 399) / 400;

@@ -19,8 +19,6 @@ struct DateTime {
   std::string TimeText() const;
   // "yyyymmddhhnnss", the JV-Link time form.
   std::string Compact() const;
-  // Minutes since midnight.
-  int MinuteOfDay() const { return hour * 60 + minute; }
 
   auto operator<=>(const DateTime&) const = default;
 };
@@ -32,8 +30,6 @@ class Clock {
   // Fixes the clock (tests); Reset returns to the system clock.
   static void Set(const DateTime& t);
   static void Reset();
-  // Moves a fixed clock forward by `seconds`.
-  static void Advance(int seconds);
 };
 
 // Days since 1970-01-01 of a civil date, and back; used to step dates without time-zone surprises.

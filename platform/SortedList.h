@@ -21,7 +21,6 @@ class SortedList {
     items_.insert(it, std::move(s));
     return true;
   }
-  Duplicates DuplicatesMode() const { return duplicates_; }
   void Clear() { items_.clear(); }
   size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }

@@ -5,7 +5,7 @@
 // How the main window uses it when a day is chosen in its date box:
 //   1. Before the call: switch the results-poll timer off, hide the race pages and clear the race list.
 //   2. Call LoadDay(day, chosenDay, engine, settings) with the hook made by the analysis library
-//      (analysis/Engine.h) and the settings value `Time` / `AutoRdataGet`.
+//      (analysis/Engine.h) and the setting kResultsPollMinutes.
 //   3. After the call: when `beep` is set beep; when `message` is not empty show it in an information box
 //      with an OK button. When `status` is Loaded: enable the window, fill the race list with `raceList`, arm
 //      the results-poll timer with `timerIntervalMs` when `timerEnabled`, select line `selectLine` and show that
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "components/SettingsFile.h"
 #include "platform/DayName.h"
 #include "racedata/DayModel.h"
 
@@ -45,7 +46,7 @@ struct DayLoadResult {
   std::string message;                // information box text (CP932), empty for none
   std::vector<std::string> raceList;  // race list lines (CP932), line i = RaceSlot i
   bool timerEnabled = false;          // arm the results poll: the loaded day is today
-  int timerIntervalMs = 0;            // AutoRdataGet minutes in milliseconds
+  int timerIntervalMs = 0;            // the poll interval in milliseconds
   int selectLine = -1;                // race list line to select and show, -1 for none
   int raceStepperMax = -1;            // race stepper maximum
   std::vector<std::string> warnings;  // files that could not be written (UTF-8 text), for a status line
@@ -54,10 +55,11 @@ struct DayLoadResult {
 // Fewest races a loadable day has.
 inline constexpr int kMinRacesOfDay = 9;
 
-// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the settings value
-// `Time` / `AutoRdataGet`; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
+// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the setting
+// kResultsPollMinutes; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
 // runs returns Busy at once.
-DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine, int autoReadMinutes = 15);
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
+                      int autoReadMinutes = kResultsPollMinutes.defaultValue);
 
 // The stored race days of day.AppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
 std::vector<std::string> ListStoredDays(const std::filesystem::path& appDir);

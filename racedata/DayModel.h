@@ -7,7 +7,8 @@
 // so code reads like the rules it follows. Per-horse arrays [0..17] are indexed by horse number - 1.
 //
 // Words. The names below are those of the stored records and of the data the program has always kept, so a
-// field can be found by the record word it mirrors; what the names do not say:
+// field can be found by the record word it mirrors; file names on disk and settings keys stay as the system has
+// them too. What the names do not say:
 //   G...            a day-wide value (once a global): kept with the day, not with a race.
 //   Tbl             the raw records of one kind, one entry per race slot: GRaTbl the race (RA), GSeTbl the
 //                   runners (SE), GHrTbl the payouts (HR), GO1Tbl1 / GO1Tbl2 the first and the latest snapshot of
@@ -32,6 +33,8 @@
 //   TanHit, FukuHit the race's axis horse won / placed; TanPay, FukuPay what that paid (in RaceCalc).
 //   snapshot 1 / 2  the two odds takings of a race: 1 the first (GO1Tbl1, WinOdds1, OddsTime1, OddsAnnounce1,
 //                   Odds1Present, RankOdds1, MarkAB1, MarkC1), 2 the latest (the same names with 2).
+//   Yoso / Yoz      one word, 予想 (prediction): the .yoz day file holds the predicted odds; YosoImport makes it
+//                   from a provider's archive, which the user picks in the folder of the settings key "Dir" / "yoso".
 //   Yoz...          the race's predicted odds line: YozMatched a line was filed into the slot; YozSourceM its
 //                   provider letter is "M", odds predicted before the sale opened (shown as 前売配当); GYozRec
 //                   the last line a load read, whose letter is taken as the source of the whole day.
@@ -40,18 +43,40 @@
 //                   pair odds average above the real one; MarkE: an "A" horse that also has "X".
 //   CountA/B/C      the number of horses with the current snapshot's "A", "B" and "C". They are only ever
 //                   incremented: the prediction counts up from the zero every day load gives a RaceCalc.
+//   local option    the menu item ﾛｰｶﾙｵﾌﾟｼｮﾝ (settings "kaime" / "local", on by default). At the local racecourses
+//                   (IsLocalVenue: 01 Sapporo, 02 Hakodate, 03 Fukushima, 04 Niigata, 10 Kokura) one test for "C",
+//                   odds above four times the prediction at any prediction (`strictC`), replaces the two usual
+//                   ones (above 3 times a prediction under 10, above 3.5 times one under 20). The first snapshot
+//                   takes that test at every venue while the option is on: the system has always marked it so,
+//                   and it changes only the first snapshot's "C" marks, which the card and the printed page show
+//                   but which decide a race's tickets only while its latest snapshot is missing.
 //   ARank           the rank of an "A" horse among the race's "A" horses; ranks 1..6 make the tickets.
 //   ModeOneA        the horse lost its first-snapshot "A" at the latest snapshot (shown as 軸 under 消軸, "erased
 //                   axis": when one horse of the race has it, it becomes the partner of the ranked horses).
 //   AxisHorse       the horse bet on alone, to win and to place (軸馬).
 //   ResU / ResW / ResT / ResF  the race has quinella / wide / win / place results (U umaren, W wide, T tan,
 //                   F fuku); the statistics count a race's tickets only where it has results.
-//   GStats          the day's hit statistics, counters named by `StatCounter`; GRateStr their return rates.
+//   V1, V2, V3      the venues of the day's statistics, scopes 1..3 (scope 0 is all venues): the distinct
+//                   racecourse codes of the day's races in ascending order (DayVenues), the first three; a fourth
+//                   venue counts only in scope 0.
+//   GStats          the day's hit statistics, counters named by `StatCounter`.
+//   GRateStr        their return rates as texts, index 4 * bet type + scope (RateIndex): 0..3 win, 4..7 place,
+//                   8..11 quinella, 12..15 wide, each for all venues, V1, V2, V3.
+//   .jvO1 .. .jvO5  the odds day files, named by record kind: O1 win, place and bracket and O2 quinella, which
+//                   the program reads and writes; O3 wide, only ever blanked by odds clearing; O4 exacta and O5
+//                   trio, neither read nor written, and left alone by odds clearing.
+//   TK, Manbaken    the hit report's files: TK<yyyymmdd>.txt (TK for 的中, teki: hit) the day's hits, and
+//                   Manbaken.txt (万馬券: a longshot, a ticket paying 100 times its stake or more) the collection of
+//                   every day's reported hits, longshots or not (HitCollectionPath).
+//   settings keys   a few are romanised words: "Dir" / "jikeiretu" (時系列, time series) the folder of the
+//                   time-series odds, "Dir" / "yoso" the folder of the providers' archives, and the section
+//                   "kaime" (買い目, the tickets to buy) holding the local option.
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "components/SettingsFile.h"
 #include "racedata/RecordLayout.h"
 
 namespace corvina {
@@ -227,7 +252,8 @@ struct DayModel {
   std::filesystem::path GSePath;  // the .jvSEr read last
   int GCurRace = 0;               // race slot shown
   int GLastRace = 0;              // race-list line to show again after a load
-  int GAutoReadMinutes = 15;      // minutes between automatic results reads
+  // Minutes between automatic results reads.
+  int GAutoReadMinutes = kResultsPollMinutes.defaultValue;
   std::array<Byte, kSlots> GOddsTakenFirst{};   // 1 once the first scheduled odds of the slot were queued
   std::array<Byte, kSlots> GOddsTakenSecond{};  // 1 once the second scheduled odds were queued
   std::array<int, kStatCounters> GStats{};      // the day's hit statistics, indexed by StatIndex

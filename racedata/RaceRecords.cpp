@@ -12,7 +12,6 @@ namespace L = layout;
 std::string RaceKey(std::string_view rec) { return FieldText(rec, L::head::kRaceKey); }
 std::string DateKey(std::string_view rec) { return FieldText(rec, L::head::kDateKey); }
 std::string VenueRaceKey(std::string_view rec) { return FieldText(rec, L::head::kVenueRaceKey); }
-std::string YozKey(std::string_view yozLine) { return FieldText(yozLine, L::yoz::kKey); }
 
 std::string MatchKey(std::string_view rec) {
   return FieldText(rec, L::head::kCourse) + FieldText(rec, L::head::kRaceNum);

@@ -23,8 +23,6 @@ std::string DateKey(std::string_view rec);       // "yyyymmdd"
 std::string VenueRaceKey(std::string_view rec);  // racecourse, meeting, day, race number
 // The match key by which the day load files records into slots: racecourse code + race number.
 std::string MatchKey(std::string_view rec);
-// The first 19 bytes of a .yoz line.
-std::string YozKey(std::string_view yozLine);
 
 // A day-file line from a record as the data service hands it: a closing CR LF (or LF) is dropped, and the text
 // is padded with blanks or cut to the line length, so a short or long record never moves the next one; a line

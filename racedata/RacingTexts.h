@@ -39,20 +39,22 @@ std::string CircledNumber(int n);
 
 // A race's conditions from the codes of its race record, as the race card shows them and the printed race page
 // too (where the page differs, RacePages says so).
-// "1" "ハンデ", "2" "別定　", "3" "馬齢　", "4" "定量　"; anything else "".
+// The weight rule's name, 6 bytes; an unknown code gives "".
 std::string WeightRuleText(std::string_view code);
-// "701" "新馬　　　", "702" "未出走　　", "703" "未勝利　　", "999" "ｵｰﾌﾟﾝ　　 ", "000" five ideographic spaces,
-// "100" "1億円下   ", any other code its value x 100 as "%4d万円下" (" 500万円下"); a blank code "".
+// The class's name: a named class by its name, any other code the earnings limit it stands for, its value x 100
+// as "%4d万円下" (in 10,000 yen: "005" gives " 500万円下"); a blank code "".
 std::string ClassText(std::string_view code);
-// 10 "芝直", 11-16 "芝左", 17-22 "芝右", 23 "ﾀﾞ左", 24 "ﾀﾞ右", 29 "ﾀﾞ直", 51-59 "障害"; anything else "".
+// The surface and the turn of the track (turf or dirt, left, right or straight) or 障害 for a jump race; an
+// unknown code gives "".
 std::string TrackText(std::string_view code);
 // The distance in metres as "%4dm"; a blank field or 0 "".
 std::string DistanceText(std::string_view distance);
 
-// "牡", "牝", "ｾﾝ" for "1", "2", "3"; "" otherwise.
+// The horse's sex (colt, filly, gelding); an unknown code gives "".
 std::string SexName(std::string_view code);
 
-// The predicted-odds providers' one-digit venue numbering: "0" 京都 .. "9" 函館; anything else "ｿﾉ他".
+// The racecourse of the predicted-odds providers' one-digit venue numbering (their own order, not that of the
+// racecourse codes); anything else "ｿﾉ他".
 std::string CourseNameByDigit(std::string_view digit);
 
 }  // namespace corvina

@@ -125,11 +125,11 @@ int RealTimeReader::CloseAfterOdds() {
   return r;
 }
 
-int RealTimeReader::CloseAfterRaces(bool autoKekka) {
+int RealTimeReader::CloseAfterRaces(bool resultsPoll) {
   const int r = link_.JVClose();
   if (r != 0)
     ReportFailure(JVErrorMessage("JVClose", r));
-  else if (!autoKekka)
+  else if (!resultsPoll)
     ui_.Beep();
   return r;
 }

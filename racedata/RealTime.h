@@ -73,8 +73,8 @@ class RealTimeReader {
   // Reads an open "0B12" exchange: RA, SE and HR into the day files that exist (.jvHR is created).
   void ReadRaceRecords();
   // JVClose after race records; a failure is shown and logged without a beep; success beeps unless the
-  // automatic results fetch runs (`autoKekka`).
-  int CloseAfterRaces(bool autoKekka);
+  // results poll runs (`resultsPoll`).
+  int CloseAfterRaces(bool resultsPoll);
 
   // Shows `text` in the status label and appends it to the error log.
   void ReportFailure(const std::string& text);

@@ -205,7 +205,7 @@ static_assert(UmarenPop(kUmarenPairs).End() < kO2Line);
 
 // ---- .yoz: predicted odds (this program's own format) --------------------------------------------------------
 namespace yoz {
-inline constexpr Field kKey{1, 19};    // YozKey
+inline constexpr Field kKey{1, 19};    // date .. number of runners
 inline constexpr Field kDate{1, 8};    // "yyyymmdd"
 inline constexpr Field kCourse{9, 2};  // JV racecourse code (source "J") or venue digit (sources "K", "M")
 inline constexpr Field kKai{11, 2};

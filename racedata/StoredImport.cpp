@@ -53,7 +53,7 @@ StoredImport::StoredImport(JVLink& link, fs::path appDir, const SettingsFile& se
 
 DateTime StoredImport::LoadStartTime() {
   const DateTime fallback = AddSeconds(Clock::Now(), -8LL * 86400);
-  const std::string text = settings_.ReadString("JvDataGet", "LastTime", fallback.Stamp());
+  const std::string text = settings_.Read(kStoredImportStart, fallback.Stamp());
   DateTime t;
   startTime_ = ParseStamp(text, t) ? t : fallback;
   ui_.ShowStartTime(startTime_);
@@ -79,10 +79,13 @@ void StoredImport::Start() {
                            "ョンを操作することは極力避けてください。"));
   ui_.SetStatusTimer(false);
   cancelled_ = completed_ = writeFailed_ = false;
+  writeError_.clear();
   stored_ = 0;
   ui_.SetDownloadBar(0, 100);
   ui_.SetReadBar(0, 100);
   ui_.ClearList();
+  unsavedLines_.clear();
+  listed_ = 0;
   writtenRa_.Clear();
 
   if (gate_ && !gate_->TryEnter()) {
@@ -174,6 +177,8 @@ void StoredImport::ReadRecords() {
     ui_.ProcessMessages();
     if (cancelled_ || writeFailed_) return;
     if (!files_->FlushWhenDue(&error)) return FailWrite(error);
+    // A flush that went through saved every changed file: once the last line's file is saved, so is every line.
+    if (!unsavedLines_.empty() && !files_->Unsaved(unsavedLines_.back().file)) unsavedLines_.clear();
     const int r = link_.JVRead(record, kJVReadBufferSize, fileName);
     if (r == 0) {
       ui_.SetProgressLabel("JVRead EndOfFile :0");
@@ -227,7 +232,7 @@ void StoredImport::StoreRecord(const std::string& record) {
     for (const auto& n : writtenRa_) known = known || n == name;
     if (!known) writtenRa_.Add(name);
     ++stored_;
-    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + FileNameCp932(path));
+    ListStored(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + FileNameCp932(path), path);
   } else if (kind == L::kKindSE) {
     const int horse = StrToIntLenient(CopyView(record, 29, 2));
     if (dataKind == "A" || dataKind == "B" || tooOld || raceNumber < 1 || horse < 1 || horse > L::kHorses) return;
@@ -235,26 +240,32 @@ void StoredImport::StoreRecord(const std::string& record) {
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
-    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + Copy(record, 29, 2) +
-                    CORVINA_CP932("番/") +
-                    FileNameCp932(SeFilePath(dataDir, *DayOfRecord(record), Copy(record, 20, 2))));
+    const fs::path path = SeFilePath(dataDir, *DayOfRecord(record), Copy(record, 20, 2));
+    ListStored(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + Copy(record, 29, 2) + CORVINA_CP932("番/") +
+                   FileNameCp932(path),
+               path);
   } else if (kind == L::kKindHR) {
     if (tooOld || raceNumber < 1) return;
     const MergeResult m = MergeHrRecord(files, record, DayWriter::Import, &error);
     if (m == MergeResult::Failed) return FailWrite(error);
     if (m != MergeResult::Stored) return;
     ++stored_;
-    ui_.AddListLine(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") +
-                    FileNameCp932(DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR)));
+    const fs::path path = DayFilePath(dataDir, *DayOfRecord(record), L::kSuffixHR);
+    ListStored(CORVINA_CP932("作成済み:") + race + CORVINA_CP932("R/") + FileNameCp932(path), path);
   }
 }
 
-// A day file that cannot be written stops the run: going on would drop every later record silently.
+void StoredImport::ListStored(const std::string& line, const fs::path& file) {
+  ui_.AddListLine(line);
+  unsavedLines_.push_back({listed_++, file});
+}
+
+// A day file that cannot be written stops the run: going on would drop every later record silently. The message
+// waits for the save at the end of the read, so that the list and the label are right when it shows.
 void StoredImport::FailWrite(const std::string& error) {
   if (writeFailed_) return;
   writeFailed_ = true;
-  ui_.Beep();
-  ui_.Inform(CORVINA_CP932("データファイルに書き込めません：") + ToCp932(error));
+  writeError_ = error;
 }
 
 void StoredImport::EndExchange() {
@@ -280,14 +291,28 @@ void StoredImport::CloseExchange() {
   if (r != 0) ui_.Inform(CORVINA_CP932("JVCloseエラー:") + JVErrorMessage("JVClose", r));
 }
 
-// The race files written are filled up, then each changed day file is saved once.
+// The race files written are filled up, then each changed day file is saved once. A run that could not write
+// all it read ends as a failure, whatever the read reached: the list keeps only what is on disk.
 void StoredImport::SaveDayFiles() {
   if (!files_) return;
   std::string error;
   for (const auto& name : writtenRa_)
     if (!PadRaFile(*files_, fs::path(std::u8string(name.begin(), name.end())), &error)) FailWrite(error);
   if (!files_->Flush(&error)) FailWrite(error);
+  RemoveUnsavedLines();
   files_.reset();
+  if (!writeFailed_) return;
+  ui_.SetProgressLabel(CORVINA_CP932("データ取込み失敗：データファイルに書き込めません"));
+  ui_.Beep();
+  ui_.Inform(CORVINA_CP932("データファイルに書き込めません：") + ToCp932(writeError_));
+}
+
+void StoredImport::RemoveUnsavedLines() {
+  std::vector<int> rows;
+  for (const ListedLine& line : unsavedLines_)
+    if (files_->Unsaved(line.file)) rows.push_back(line.row);
+  unsavedLines_.clear();
+  if (!rows.empty()) ui_.RemoveListLines(rows);
 }
 
 void StoredImport::Finish() {
@@ -299,8 +324,8 @@ void StoredImport::Finish() {
   startTime_ = t;
   ui_.ShowStartTime(t);
   try {
-    settings_.WriteString("JvDataGet", "LastTime", t.Stamp());
-  } catch (const std::exception& e) {
+    settings_.Write(kStoredImportStart, t.Stamp());
+  } catch (const SettingsFileError& e) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("設定ファイルに書き込めません：") + ToCp932(e.what()));
   }

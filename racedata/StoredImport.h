@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Clock.h"
 #include "platform/SortedList.h"
@@ -30,6 +31,8 @@ class StoredImportUi {
   virtual void SetReadBar(int position, int max) = 0;
   virtual void ClearList() = 0;
   virtual void AddListLine(const std::string& text) = 0;
+  // Takes lines off the list: `rows` ascending, counted from 0 at the first line added since ClearList.
+  virtual void RemoveListLines(const std::vector<int>& rows) = 0;
   virtual void SetStatusTimer(bool on) = 0;
   virtual void SetBusyCursor(bool on) = 0;
   virtual void ShowStartTime(const DateTime& t) = 0;  // the start-time picker and its hidden label
@@ -43,10 +46,9 @@ class StoredImport {
 
   StoredImport(JVLink& link, std::filesystem::path appDir, const SettingsFile& settings, StoredImportUi& ui);
 
-  // The start time from the settings ("JvDataGet" / "LastTime"); now minus 8 days when missing or unreadable.
+  // The start time from the settings (kStoredImportStart); now minus 8 days when missing or unreadable.
   DateTime LoadStartTime();
   void SetStartTime(const DateTime& t) { startTime_ = t; }
-  const DateTime& StartTime() const { return startTime_; }
   // The main window's gate: the import holds it from the open to the close, so no timer of the main window
   // starts a second exchange on the one control meanwhile (its work waits and runs after the close).
   void SetGate(ExchangeGate* gate) { gate_ = gate; }
@@ -78,13 +80,17 @@ class StoredImport {
   void Read();
   void ReadRecords();
   void StoreRecord(const std::string& record);
+  // A record stored into the batch's `file` gets its line on the list.
+  void ListStored(const std::string& line, const std::filesystem::path& file);
   void SaveDayFiles();
+  // The lines of records whose file the last save could not write leave the list.
+  void RemoveUnsavedLines();
   void CloseExchange();
   void EndExchange();
   // Lets the main window's waiting work run, once the import has finished with its exchange and its files.
   void ReleaseGateWhenIdle();
   void Finish();
-  // Stops the run at the first day file that cannot be read or saved, with one message for the run.
+  // Stops the run at the first day file that cannot be read or saved; the end of the read reports it.
   void FailWrite(const std::string& error);
 
   JVLink& link_;
@@ -100,12 +106,21 @@ class StoredImport {
   bool cancelled_ = false;
   bool completed_ = false;  // the read reached the end of the data
   bool writeFailed_ = false;
+  std::string writeError_;  // the first, the one the run's message gives
   int readCount_ = 0;
   int downloadCount_ = 0;
   int fromDate_ = 0;
   std::string lastFileTimestamp_;
   SortedList writtenRa_;
   int stored_ = 0;
+  // The list's lines since the last save that went through, with the file of each; a flush that fails leaves
+  // the lines of the files it could not write here.
+  struct ListedLine {
+    int row;
+    std::filesystem::path file;
+  };
+  std::vector<ListedLine> unsavedLines_;
+  int listed_ = 0;
   // The day files of the running read; saved every flush interval and at its end, however it ends.
   std::optional<DayFileBatch> files_;
   std::chrono::milliseconds flushInterval_ = DayFileBatch::kFlushInterval;

@@ -32,7 +32,8 @@ namespace corvina {
 namespace {
 
 constexpr std::array<int, 4> kZooms{25, 50, 75, 100};
-constexpr int kInitialZoomIndex = 1;  // the choice the window is made with; the preview starts at its zoom
+// The choice the window is made with, as a missing setting reads; the preview starts at its zoom.
+constexpr int kInitialZoomIndex = kPrintZoomIndex.defaultValue;
 
 using gui::Q;
 
@@ -134,8 +135,8 @@ BatchPrintWindow::BatchPrintWindow(const DayModel& day, QWidget* parent) : QDial
 BatchPrintWindow::~BatchPrintWindow() = default;
 
 void BatchPrintWindow::RestoreSettingsAndListRaces(const DayModel& day) {
-  bounds_.Restore(*this, ReadWindowBounds(Settings, "Printlocate", {10, 10, 630, 450}));
-  const int ratio = std::clamp(Settings.ReadInteger("PrintZoom", "ratio", kInitialZoomIndex), 0, 3);
+  bounds_.Restore(*this, ReadWindowBounds(Settings, kPrintWindowBounds));
+  const int ratio = std::clamp(Settings.Read(kPrintZoomIndex), 0, 3);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 
   for (const RaceInfo& info : day.Races) {
@@ -161,7 +162,7 @@ void BatchPrintWindow::ApplyZoomChoice() {
   if (index < 0 || index > 3) return;
   Preview->SetZoomScale(kZooms[static_cast<size_t>(index)]);
   try {
-    Settings.WriteInteger("PrintZoom", "ratio", index);
+    Settings.Write(kPrintZoomIndex, index);
   } catch (const SettingsFileError& e) {
     gui::ShowError(this, QString::fromUtf8(e.what()));
   }
@@ -221,7 +222,7 @@ void BatchPrintWindow::UntickAllRaces() {
   for (int k = 0; k < RaceCheckList->count(); ++k) RaceCheckList->item(k)->setCheckState(Qt::Unchecked);
 }
 
-void BatchPrintWindow::SaveBounds() { StoreWindowBounds(*this, Settings, "Printlocate", bounds_.ToStore(*this)); }
+void BatchPrintWindow::SaveBounds() { StoreWindowBounds(*this, Settings, kPrintWindowBounds, bounds_.ToStore(*this)); }
 
 void BatchPrintWindow::ResetPaper() {
   try {

@@ -157,8 +157,8 @@ void HitWindow::BuildControls() {
       grid->SetCell(c, 0, QString::fromUtf8(heads[c].text));
     }
   };
-  setHeads(QuinellaWideGrid, quinellaWideHeads, 16);
-  setHeads(WinPlaceGrid, winPlaceHeads, 6);
+  setHeads(QuinellaWideGrid, quinellaWideHeads, kQuinellaWideColumns);
+  setHeads(WinPlaceGrid, winPlaceHeads, kWinPlaceColumns);
 
   QuinellaWideGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     DrawQuinellaWideCell(c, col, row, r);
@@ -179,9 +179,9 @@ void HitWindow::Fill(const std::string& dayName, int raceLines) {
   int rows = raceLines + 1;
   QuinellaWideGrid->SetRowCount(rows);
   WinPlaceGrid->SetRowCount(rows);
-  rowHits_.assign(static_cast<size_t>(rows), TekiRowHits{});
+  rowHits_.assign(static_cast<size_t>(rows), RowHits{});
 
-  std::array<std::string, 4> names = TekiVenueNames(day_);
+  std::array<std::string, 4> names = HitVenueNames(day_);
   for (int k = 1; k <= 3; ++k) {
     QuinellaWideSummary.scopeNames[static_cast<size_t>(k)]->SetCaption(Q(names[static_cast<size_t>(k)]));
     WinPlaceSummary.scopeNames[static_cast<size_t>(k)]->SetCaption(Q(names[static_cast<size_t>(k)]));
@@ -191,7 +191,7 @@ void HitWindow::Fill(const std::string& dayName, int raceLines) {
 
   for (int slot = 0; slot < kSlots; ++slot) {
     if (day_.Races[slot].HasData != 1) continue;
-    SetTekiResultFlags(day_, slot);
+    SetHitResultFlags(day_, slot);
     int row = slot + 1;
     if (row >= rows) continue;  // a race the race list does not hold has no row
     std::vector<std::string> quinellaWideCells = QuinellaWideRow(day_, slot);
@@ -209,7 +209,7 @@ void HitWindow::Fill(const std::string& dayName, int raceLines) {
 void HitWindow::FillSummary(SummaryPanel& panel, BetType first, BetType second) {
   for (int k = 0; k < kScopes; ++k)
     for (int b = 0; b < 2; ++b) {
-      std::array<std::string, 5> texts = TekiSummary(day_, b == 0 ? first : second, k);
+      std::array<std::string, 5> texts = HitSummary(day_, b == 0 ? first : second, k);
       for (int c = 0; c < 5; ++c)
         panel.values[static_cast<size_t>(k)][static_cast<size_t>(b)][static_cast<size_t>(c)]->SetCaption(
             Q(texts[static_cast<size_t>(c)]));
@@ -363,7 +363,7 @@ HitReportResult WriteHitReport(QWidget* parent, const DayModel& day, HitReportKi
   HitReportResult result = BuildHitReport(day, kind);
   if (result.written) {
     gui::OpenDocument(QString::fromStdString(result.dayFile.string()));
-    QApplication::clipboard()->setText(Q(JoinLinesCrLf(result.tekiList)));
+    QApplication::clipboard()->setText(Q(JoinLinesCrLf(result.hitList)));
   }
   if (!result.errors.empty()) {
     QString text = QString::fromUtf8("的中レポートを保存できませんでした。");

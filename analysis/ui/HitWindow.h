@@ -89,7 +89,7 @@ class HitWindow : public QDialog {
 
   DayModel& day_;
   std::string dayName_;
-  std::vector<TekiRowHits> rowHits_;  // by grid row
+  std::vector<RowHits> rowHits_;  // by grid row
 };
 
 // "判定": the hit window of the loaded day, shown modally. Without a day (blank `dayName`) or without a race

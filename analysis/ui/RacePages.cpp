@@ -92,7 +92,8 @@ std::optional<std::string> When(bool shown, std::string text) {
   return shown ? std::optional<std::string>(std::move(text)) : std::nullopt;
 }
 
-// Section A after the race number box, black on white.
+// The race's heading right of the racecourse and the race number box: date, post time, name, entries, weight rule,
+// class, track and distance, black on white.
 const std::array<TextItem, 8> kHeader{{
     {300, 90, nullptr, [](const Context& c) { return When(true, DateLineText(c.info)); }, 11, kBold},
     {900, 90, nullptr, [](const Context& c) { return When(true, PostTimeLineText(c.info)); }, 11, kBold},
@@ -109,7 +110,7 @@ const std::array<TextItem, 8> kHeader{{
      10},
 }};
 
-// Section B: the two odds times.
+// The times of the two odds snapshots, over the table.
 const std::array<TextItem, 5> kOddsTimes{{
     {100, 265, "オッズ取得時刻", nullptr, 10, kUnderline},
     {100, 310, "１回目", nullptr, 10},
@@ -121,7 +122,7 @@ const std::array<TextItem, 5> kOddsTimes{{
 #define H(member) c.info.member[static_cast<size_t>(c.h)]
 #define K(member) c.calc.member[static_cast<size_t>(c.h)]
 
-// Section C: the cells of a runner's row.
+// The runners' table: the cells of a runner's row.
 const std::array<TextItem, 22> kRowCells{{
     {157, 25, nullptr, [](const Context& c) { return When(true, CircledNumber(StrToIntLenient(H(UmaBan)))); }, 11},
     {205, 8, nullptr, [](const Context& c) { return When(true, H(HorseName)); }, 10, kRegular, Face::PGothic},
@@ -158,7 +159,7 @@ const std::array<TextItem, 22> kRowCells{{
 #undef H
 #undef K
 
-// Section C: the header band's labels.
+// The runners' table: the labels of its header band.
 const std::array<TextItem, 27> kTableHeader{{
     {105, 390, "枠", nullptr, 10},    {105, 425, "番", nullptr, 10},       {155, 390, "馬", nullptr, 10},
     {155, 425, "番", nullptr, 10},    {1490, 390, "消", nullptr, 10},      {1490, 425, "軸", nullptr, 10},
@@ -171,7 +172,7 @@ const std::array<TextItem, 27> kTableHeader{{
     {1565, 430, "着順", nullptr, 8},  {1645, 430, "人気", nullptr, 8},     {1725, 430, "単ｵｯｽﾞ", nullptr, 8},
 }};
 
-// Section E: the axis horse's line.
+// The axis horse's line under the tickets: its number, its first-snapshot odds and its win and place notes.
 const std::array<TextItem, 4> kAxisLine{{
     {150, 2440, nullptr, [](const Context& c) { return When(true, " " + FormatInt(c.calc.AxisHorse, 2)); }, 9},
     {300, 2440, nullptr,

@@ -25,6 +25,7 @@ struct NullUi : StoredImportUi {
   void SetReadBar(int, int) override {}
   void ClearList() override {}
   void AddListLine(const std::string&) override {}
+  void RemoveListLines(const std::vector<int>&) override {}
   void SetStatusTimer(bool on) override { timer = on; }
   void SetBusyCursor(bool) override {}
   void ShowStartTime(const DateTime&) override {}

@@ -48,11 +48,10 @@ struct PreviewPage {
 // Draws a recorded page on `target` (whose font resolution should be the page's printer's).
 void ReplayPage(const PreviewPage& page, gui::Canvas& target);
 
-// The canvas of the page being recorded. Once its page is closed it records nothing.
+// The canvas of the page being recorded; one made without a page (no page open) records nothing.
 class PreviewCanvas : public gui::Canvas {
  public:
   explicit PreviewCanvas(PreviewPage* page) : page_(page) {}
-  void Detach() { page_ = nullptr; }
 
   void FillRect(const QRect& r) override;
   void TextOut(int x, int y, const QString& text) override;
@@ -146,7 +145,7 @@ class PrintPreview : public QWidget {
   int screenDpi_ = 0;
   Geometry geometry_;
   std::vector<PreviewPage> pages_;
-  std::unique_ptr<PreviewCanvas> canvas_;  // open page's, or detached
+  std::unique_ptr<PreviewCanvas> canvas_;  // the open page's, or one without a page
 };
 
 }  // namespace corvina

@@ -6,20 +6,17 @@
 
 namespace corvina {
 
-gui::StoredBounds ReadWindowBounds(const SettingsFile& settings, const std::string& section,
-                                   const gui::StoredBounds& defaults) {
-  return {settings.ReadInteger(section, "left", defaults.left), settings.ReadInteger(section, "top", defaults.top),
-          settings.ReadInteger(section, "width", defaults.width),
-          settings.ReadInteger(section, "height", defaults.height)};
+gui::StoredBounds ReadWindowBounds(const SettingsFile& settings, const WindowBoundsSetting& keys) {
+  return {settings.Read(keys.left), settings.Read(keys.top), settings.Read(keys.width), settings.Read(keys.height)};
 }
 
-void StoreWindowBounds(QWidget& window, SettingsFile& settings, const std::string& section,
+void StoreWindowBounds(QWidget& window, SettingsFile& settings, const WindowBoundsSetting& keys,
                        const gui::StoredBounds& bounds) {
   try {
-    settings.WriteInteger(section, "top", bounds.top);
-    settings.WriteInteger(section, "left", bounds.left);
-    settings.WriteInteger(section, "width", bounds.width);
-    settings.WriteInteger(section, "height", bounds.height);
+    settings.Write(keys.top, bounds.top);
+    settings.Write(keys.left, bounds.left);
+    settings.Write(keys.width, bounds.width);
+    settings.Write(keys.height, bounds.height);
   } catch (const SettingsFileError& e) {
     gui::ShowWarning(&window, QString::fromStdString(e.what()));
   }

@@ -1,8 +1,5 @@
 #pragma once
-// A window's place and size in the settings file: the keys left, top, width and height of one section, read when
-// the window opens and written when it closes.
-#include <string>
-
+// A window's place and size in the settings file, read when the window opens and written when it closes.
 #include "components/SettingsFile.h"
 #include "platform/gui/WindowBounds.h"
 
@@ -10,12 +7,11 @@ class QWidget;
 
 namespace corvina {
 
-gui::StoredBounds ReadWindowBounds(const SettingsFile& settings, const std::string& section,
-                                   const gui::StoredBounds& defaults);
+gui::StoredBounds ReadWindowBounds(const SettingsFile& settings, const WindowBoundsSetting& keys);
 
 // Keeping the bounds is a convenience: a settings file that cannot take them is reported over `window`, and the
 // window closes all the same.
-void StoreWindowBounds(QWidget& window, SettingsFile& settings, const std::string& section,
+void StoreWindowBounds(QWidget& window, SettingsFile& settings, const WindowBoundsSetting& keys,
                        const gui::StoredBounds& bounds);
 
 }  // namespace corvina

@@ -119,7 +119,7 @@ void MainWindow::PrepareWindow() {
   HelpFile = AppDir / "corvina.chm";
   analysis::RemoveProgramSaveLeftovers(AppDir);
 
-  bounds_.Restore(*this, ReadWindowBounds(Settings, "locate", {10, 10, 780, 560}));
+  bounds_.Restore(*this, ReadWindowBounds(Settings, kMainWindowBounds));
 
   std::string logError;
   if (!StartErrorLog(AppDir, &logError)) {
@@ -128,8 +128,8 @@ void MainWindow::PrepareWindow() {
     return;
   }
 
-  HideDayListAfterLoadAction->setChecked(Settings.ReadBool("datalist", "close", false));
-  LocalOptionAction->setChecked(Settings.ReadBool("kaime", "local", true));
+  HideDayListAfterLoadAction->setChecked(Settings.Read(kHideDayListAfterLoad));
+  LocalOptionAction->setChecked(Settings.Read(kLocalOption));
   LocalOptionLabel->SetCaption(QString::fromUtf8(LocalOptionAction->isChecked() ? kLocalOn : kLocalOff));
 
   // A folder of that name is not the marker file.
@@ -145,13 +145,13 @@ void MainWindow::PrepareWindow() {
 // yet. On Linux the registry has no such entry and the setting stays as the user or the time-series import
 // left it.
 void MainWindow::FindTimeSeriesFolder() {
-  if (!IsBlank(Settings.ReadString("Dir", "jikeiretu", ""))) return;
+  if (!IsBlank(Settings.Read(kTimeSeriesFolder))) return;
   const std::string& key =
       CORVINA_CP932("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ハリヤード for JRA-VAN Data Lab._is1");
   const std::optional<std::string> appPath = RegReadString(RegRoot::LocalMachine, key, "Inno Setup: App Path");
   if (!appPath || IsBlank(*appPath)) return;
   try {
-    Settings.WriteString("Dir", "jikeiretu", Trim(*appPath) + "/Data");
+    Settings.Write(kTimeSeriesFolder, Trim(*appPath) + "/Data");
   } catch (const SettingsFileError& e) {
     // Only a convenience: the time-series import asks for the folder when it has none.
     gui::ShowWarning(this, QString::fromStdString(e.what()));
@@ -211,8 +211,7 @@ void MainWindow::LoadChosenDay() {
   // Told once the race list is empty, so no timer tick behind the message fetches for the day going away.
   if (AutoOddsCheck->isChecked())
     if (const char* refusal = AutoOddsDayRefusal(chosen.trimmed())) RefuseAutoOdds(refusal);
-  const DayLoadResult result =
-      corvina::LoadDay(*day_, name, Engine(), Settings.ReadInteger("Time", "AutoRdataGet", 15));
+  const DayLoadResult result = corvina::LoadDay(*day_, name, Engine(), Settings.Read(kResultsPollMinutes));
   if (result.status == DayLoadStatus::Busy) return;
   if (result.status != DayLoadStatus::Loaded) ResultsPollTimer->stop();
   if (result.beep) gui::MessageBeep(0);
@@ -402,11 +401,21 @@ void MainWindow::InitializeJVLink() {
 void MainWindow::ToggleDayList() { DayListPanel->setVisible(DayListPanel->isHidden()); }
 
 void MainWindow::StoreHideDayListOption() {
-  Settings.WriteBool("datalist", "close", HideDayListAfterLoadAction->isChecked());
+  try {
+    Settings.Write(kHideDayListAfterLoad, HideDayListAfterLoadAction->isChecked());
+  } catch (const SettingsFileError& e) {
+    // The option holds for this run all the same.
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
 }
 
 void MainWindow::ApplyLocalOption() {
-  Settings.WriteBool("kaime", "local", LocalOptionAction->isChecked());
+  try {
+    Settings.Write(kLocalOption, LocalOptionAction->isChecked());
+  } catch (const SettingsFileError& e) {
+    // The option holds for this run all the same: the day is computed with it below.
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
   LocalOptionLabel->SetCaption(QString::fromUtf8(LocalOptionAction->isChecked() ? kLocalOn : kLocalOff));
   // The tickets read the option, so a loaded day is computed again.
   if (!DateCombo->currentText().trimmed().isEmpty()) LoadChosenDay();
@@ -580,7 +589,7 @@ void MainWindow::StartOrStopAutoOdds() {
 
 void MainWindow::TakeDueOdds() {
   if (DateCombo->currentText().trimmed().isEmpty()) return;
-  const int delay = Settings.ReadInteger("Time", "delay", 5);
+  const int delay = Settings.Read(kOddsDelayMinutes);
   // The due test is one exact minute: a race found while an exchange runs is queued, never skipped.
   for (std::string& key : QueueDueRaces(*day_, Clock::Now().HHMM(), delay)) oddsQueue_.push_back(std::move(key));
   if (!oddsQueue_.empty()) TakeQueuedOdds();
@@ -678,9 +687,8 @@ void MainWindow::ShowManualOddsWindow() {
 }
 
 std::filesystem::path MainWindow::TimeSeriesFolder() {
-  const std::string appDir = ToCp932(AppDir.string());
-  const std::string value = Trim(Settings.ReadString("Dir", "jikeiretu", appDir));
-  // The program folder is the default: no folder was chosen. A key left empty says the same.
+  const std::string value = Trim(Settings.Read(kTimeSeriesFolder));
+  // Empty (the default) or the program folder: no folder was chosen.
   if (value.empty() || ProgramFolder(FromCp932(value)) == AppDir) return {};
   return std::filesystem::path(FromCp932(value));
 }
@@ -698,7 +706,11 @@ void MainWindow::ChooseTimeSeriesFolder() {
                          QStringLiteral("このﾌｫﾙﾀﾞ名は設定ﾌｧｲﾙに保存できません。\n") + FolderDialog->ChosenFolder);
     return;
   }
-  Settings.WriteString("Dir", "jikeiretu", ToCp932(chosen));
+  try {
+    Settings.Write(kTimeSeriesFolder, ToCp932(chosen));
+  } catch (const SettingsFileError& e) {
+    gui::ShowError(this, QString::fromStdString(e.what()));
+  }
 }
 
 void MainWindow::ImportTimeSeriesOdds() {
@@ -788,10 +800,8 @@ void MainWindow::PrintRacePages() {
 
 // ---- Lifecycle ----------------------------------------------------------------------------------------------
 
-void MainWindow::ShowHint(const QString& hint) { statusBar()->showMessage(hint); }
-
 void MainWindow::StoreBoundsBeforeClose(bool& canClose) {
-  StoreWindowBounds(*this, Settings, "locate", bounds_.ToStore(*this));
+  StoreWindowBounds(*this, Settings, kMainWindowBounds, bounds_.ToStore(*this));
   canClose = true;
 }
 

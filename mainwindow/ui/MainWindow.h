@@ -124,12 +124,12 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   void SortRaceCard();
   // Shows or hides the date and race list.
   void ToggleDayList();
-  // The two options of the menus, stored in the settings as soon as they change.
+  // The two options of the menus, stored in the settings as soon as they change. A settings file that cannot
+  // be written is told to the user; the option holds for this run.
   void StoreHideDayListOption();
   void ApplyLocalOption();
   void ClearRaceCardSelection();
   void ClearTrioSelection();
-  void ShowHint(const QString& hint);
   // Commands of the menus and the speed bar that open other windows.
   void ShowOddsSchedule();
   void SetOddsDelay();
@@ -143,10 +143,11 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   void CopyRaceCard();
   // Manual odds: the window of the loaded day's races (disabled while the automatic odds run).
   void ShowManualOddsWindow();
-  // Time-series odds: choose the folder; fill the day's odds files from it and reload the day.
+  // Time-series odds: choose the folder (a settings file that cannot keep it is told to the user); fill the day's
+  // odds files from it and reload the day.
   void ChooseTimeSeriesFolder();
   void ImportTimeSeriesOdds();
-  // The time-series folder as set ("Dir" / "jikeiretu", UTF-8); empty when none was chosen.
+  // The time-series folder as set (kTimeSeriesFolder, UTF-8); empty when none was chosen.
   std::filesystem::path TimeSeriesFolder();
   // Blank the odds of every race / of the race shown, after a Yes, and reload the day.
   void ClearOddsOfEveryRace();

@@ -29,7 +29,6 @@ SplashWindow::SplashWindow(QWidget* parent)
   credit->move(60, 172);
   // Every window about to be shown passes here first, while it is not yet on the screen.
   qApp->installEventFilter(this);
-  FinishCreation();
 }
 
 void SplashWindow::Dismiss() { close(); }

@@ -11,7 +11,6 @@ class SplashWindow : public QWidget {
  public:
   explicit SplashWindow(QWidget* parent = nullptr);
 
-  void FinishCreation() {}
   void Dismiss();
 
  protected:

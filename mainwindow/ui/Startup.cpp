@@ -15,7 +15,7 @@ namespace corvina {
 bool CheckJVLinkPresent(const std::filesystem::path& appDir) {
   if (JVLinkPresent(appDir)) return true;
   gui::MessageBeep(0);
-  gui::ShowInformation(nullptr, QString::fromUtf8(kNoJVLinkMessage));
+  gui::ShowInformation(nullptr, QString::fromStdString(NoJVLinkMessage(appDir)));
   return false;
 }
 

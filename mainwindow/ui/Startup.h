@@ -11,7 +11,7 @@ namespace corvina {
 class MainWindow;
 
 // The presence test of the data service's client (JVLinkPresent) as start-up makes it: without JV-Link the
-// program beeps, says where to get it (kNoJVLinkMessage) and ends: false.
+// program beeps, says where to get it and which folder was looked for (NoJVLinkMessage) and ends: false.
 bool CheckJVLinkPresent(const std::filesystem::path& appDir);
 
 // The program's start-up once the application object exists: the splash window, the presence test, the main

@@ -19,8 +19,6 @@ class FileJVLink : public JVLink {
 
   explicit FileJVLink(std::filesystem::path root);
 
-  const std::filesystem::path& Root() const { return root_; }
-
   int JVInit(const std::string& sid) override;
   int JVSetUIProperties() override;
   int JVOpen(const std::string& dataSpec, const std::string& fromTime, int option, int& readCount, int& downloadCount,

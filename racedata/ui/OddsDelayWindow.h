@@ -1,6 +1,6 @@
 #pragma once
 // "オッズデータ取得時刻調整": the delay, in minutes after each scheduled time, at which odds are taken
-// automatically (settings "Time" / "delay").
+// automatically (the setting kOddsDelayMinutes).
 #include "racedata/ui/TimeSettingWindow.h"
 
 class QLabel;
@@ -10,7 +10,7 @@ namespace corvina {
 class OddsDelayWindow : public TimeSettingWindow {
   Q_OBJECT
  public:
-  static constexpr int kMin = 0, kMax = 15, kDefault = 5;
+  static constexpr int kMin = 0, kMax = 15;
 
   // Shows the stored delay; `appDir` is the program folder holding the settings file.
   explicit OddsDelayWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);

@@ -51,7 +51,7 @@ fs::path PredictedOddsCommands::ArchiveFolder(const fs::path& appDir) {
   SettingsFile settings;
   InitSettings(settings, appDir);
   const std::string fallback = ToCp932((appDir / "ylzh").string());
-  return fs::path(FromCp932(settings.ReadString("Dir", "yoso", fallback)));
+  return fs::path(FromCp932(settings.Read(kPredictedOddsFolder, fallback)));
 }
 
 void PredictedOddsCommands::ChooseArchiveFolder(QWidget* parent, FolderChooser& folderChooser, const fs::path& appDir) {
@@ -69,7 +69,7 @@ void PredictedOddsCommands::ChooseArchiveFolder(QWidget* parent, FolderChooser& 
   SettingsFile settings;
   InitSettings(settings, appDir);
   try {
-    settings.WriteString("Dir", "yoso", ToCp932(chosen));
+    settings.Write(kPredictedOddsFolder, ToCp932(chosen));
   } catch (const SettingsFileError& e) {
     gui::ShowError(parent, U(e.what()));
   }

@@ -21,7 +21,7 @@ class PredictedOddsCommands {
   // Data folder) and GFrom2005 (bracket mode of KOL texts follows the day loaded now).
   static void ChooseAndImportArchive(QWidget* parent, const DayModel& day);
 
-  // The "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定" command: the main window's folder chooser picks the setting "Dir" / "yoso".
+  // The "単勝予想配当ﾃﾞｰﾀﾌｫﾙﾀﾞの指定" command: the main window's folder chooser picks the setting kPredictedOddsFolder.
   static void ChooseArchiveFolder(QWidget* parent, FolderChooser& folderChooser, const std::filesystem::path& appDir);
 
   // What ChooseAndImportArchive does once an archive is chosen; the result says what the user was told.
@@ -35,7 +35,7 @@ class PredictedOddsCommands {
   // Unpacks every entry of an LZH archive into `folder`, letting window messages other than user input run.
   static UnpackResult Unpack(const std::filesystem::path& archive, const std::filesystem::path& folder);
 
-  // The folder of the providers' archives: setting "Dir" / "yoso", default AppDir/ylzh. The archive dialog
+  // The folder of the providers' archives: setting kPredictedOddsFolder, default AppDir/ylzh. The archive dialog
   // opens there, or in the program folder while it does not exist.
   static std::filesystem::path ArchiveFolder(const std::filesystem::path& appDir);
 

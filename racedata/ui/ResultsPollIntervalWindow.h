@@ -1,6 +1,6 @@
 #pragma once
-// "データ取得時刻設定": how many minutes apart the day's results are fetched automatically (settings "Time" /
-// "AutoRdataGet"; the next day load takes it up).
+// "データ取得時刻設定": how many minutes apart the day's results are fetched automatically (the setting
+// kResultsPollMinutes; the next day load takes it up).
 #include "racedata/ui/TimeSettingWindow.h"
 
 class QLabel;
@@ -12,7 +12,7 @@ class Label3D;
 class ResultsPollIntervalWindow : public TimeSettingWindow {
   Q_OBJECT
  public:
-  static constexpr int kMin = 5, kMax = 59, kDefault = 15;
+  static constexpr int kMin = 5, kMax = 59;
 
   // Shows the stored interval; `appDir` is the program folder holding the settings file.
   explicit ResultsPollIntervalWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);

@@ -206,6 +206,23 @@ void StoredImportWindow::ClearList() {
 // costs the same however long the list is.
 void StoredImportWindow::AddListLine(const std::string& text) { pendingLines_ << Q(text); }
 
+// The lines taken back may be on the list or still waiting for it; the list is filled again at once.
+void StoredImportWindow::RemoveListLines(const std::vector<int>& rows) {
+  ShowPendingLines();
+  QStringList kept;
+  auto removed = rows.begin();
+  for (int row = 0; row < WrittenDataList->count(); ++row) {
+    if (removed != rows.end() && *removed == row) {
+      ++removed;
+      continue;
+    }
+    kept << WrittenDataList->item(row)->text();
+  }
+  WrittenDataList->clear();
+  WrittenDataList->addItems(kept);
+  WrittenDataList->scrollToBottom();
+}
+
 void StoredImportWindow::ShowPendingLines() {
   linesShown_.start();
   if (pendingLines_.isEmpty()) return;

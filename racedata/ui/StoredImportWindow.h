@@ -83,6 +83,7 @@ class StoredImportWindow : public QDialog, private StoredImportUi {
   void SetReadBar(int position, int max) override;
   void ClearList() override;
   void AddListLine(const std::string& text) override;
+  void RemoveListLines(const std::vector<int>& rows) override;
   void SetStatusTimer(bool on) override;
   void SetBusyCursor(bool on) override;
   void ShowStartTime(const DateTime& t) override;

@@ -42,13 +42,13 @@ QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> unit
   connect(OkButton, &QPushButton::clicked, this, &TimeSettingWindow::StoreValueAndClose);
 
   // The spin box keeps a stored value beyond the range within it.
-  spin_->setValue(settings_.ReadInteger("Time", setting_.key, setting_.defaultValue));
+  spin_->setValue(settings_.Read(setting_.value));
   return spin_;
 }
 
 void TimeSettingWindow::StoreValueAndClose() {
   try {
-    settings_.WriteInteger("Time", setting_.key, spin_->value());
+    settings_.Write(setting_.value, spin_->value());
   } catch (const SettingsFileError& e) {
     // Caught here, not by the application: an exception must not unwind through the button's own frames. The
     // window stays open so the user sees the value was not kept.

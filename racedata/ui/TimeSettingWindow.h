@@ -1,7 +1,7 @@
 #pragma once
-// A small settings window around one whole-minute value of the settings section "Time": a spin box kept within
-// the value's range, shown with the stored value, and stored only when OK is pressed (closing the window any
-// other way leaves the setting as it was).
+// A small settings window around one whole-minute setting: a spin box kept within the value's range, shown with
+// the stored value, and stored only when OK is pressed (closing the window any other way leaves the setting as it
+// was).
 #include <QDialog>
 #include <filesystem>
 #include <initializer_list>
@@ -17,10 +17,10 @@ namespace corvina {
 class TimeSettingWindow : public QDialog {
   Q_OBJECT
  public:
-  // The "Time" key the window edits, its range and the value shown when nothing is stored.
+  // The setting the window edits (its default is shown when nothing is stored) and its range.
   struct Setting {
-    const char* key;
-    int min, max, defaultValue;
+    IntSetting value;
+    int min, max;
   };
 
   QPushButton* OkButton = nullptr;

@@ -57,7 +57,7 @@ TEST(HitReport, PayClassesDecideWhatIsReportedAndHowItLooks) {
       continue;
     }
     ASSERT_EQ(hits.size(), 1u);
-    std::string line = FromCp932(TekiDayLine(*day, hits[0], c.kind));
+    std::string line = FromCp932(HitDayLine(*day, hits[0], c.kind));
     EXPECT_EQ(line.rfind(c.prefix, 0), 0u) << line;
   }
 }
@@ -70,15 +70,15 @@ TEST(HitReport, LinesAreByteExact) {
   day->Races[1].UmarenComb[1] = " 1- 2", day->Races[1].UmarenPay[1] = 10000;
   auto hits = FindReportHits(*day, HitReportKind::All);
   ASSERT_EQ(hits.size(), 2u);
-  EXPECT_EQ(FromCp932(TekiDayLine(*day, hits[0], HitReportKind::All)),
+  EXPECT_EQ(FromCp932(HitDayLine(*day, hits[0], HitReportKind::All)),
             "<img src=\"./image/lis2.gif\"><font color=\"blue\">中山11R[ワイド]：　 3- 7/配当    "
             "3010円　ニューイヤー</font>");
   EXPECT_EQ(
-      FromCp932(TekiDayLine(*day, hits[1], HitReportKind::All)),
+      FromCp932(HitDayLine(*day, hits[1], HitReportKind::All)),
       "<img src=\"./image/lis1.gif\"><font color=\"red\">中山 1R[馬連　]：　 1- 2/配当   10000円　ニューイヤー</font>");
-  EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[0])), "200601060611R[ワイド]：　 3- 7/配当    3010円");
-  EXPECT_EQ(FromCp932(TekiCollectionLine(*day, hits[1])), "200601060601R[馬連　]：　 1- 2/配当   10000円");
-  EXPECT_EQ(TekiCollectionLine(*day, hits[0]).find(" 3- 7"), 25u);  // the key is 25 bytes
+  EXPECT_EQ(FromCp932(HitCollectionLine(*day, hits[0])), "200601060611R[ワイド]：　 3- 7/配当    3010円");
+  EXPECT_EQ(FromCp932(HitCollectionLine(*day, hits[1])), "200601060601R[馬連　]：　 1- 2/配当   10000円");
+  EXPECT_EQ(HitCollectionLine(*day, hits[0]).find(" 3- 7"), 25u);  // the key is 25 bytes
 }
 
 TEST(HitReport, OnlyRealResultsOfRacesWithRunnersAreJudged) {
@@ -124,8 +124,8 @@ TEST(HitReport, HitsInTheLastEntriesAndTheSixthTicketAreReported) {
   info.UmarenComb[3] = " 4- 9", info.UmarenPay[3] = 12400;
   auto hits = FindReportHits(*day, HitReportKind::Longshot);
   ASSERT_EQ(hits.size(), 2u);
-  EXPECT_EQ((std::vector<std::string>{FromCp932(TekiCollectionLine(*day, hits[0])),
-                                      FromCp932(TekiCollectionLine(*day, hits[1]))}),
+  EXPECT_EQ((std::vector<std::string>{FromCp932(HitCollectionLine(*day, hits[0])),
+                                      FromCp932(HitCollectionLine(*day, hits[1]))}),
             (std::vector<std::string>{"200601060605R[ワイド]：　 4- 9/配当    6200円",
                                       "200601060605R[馬連　]：　 4- 9/配当   12400円"}));
 }
@@ -140,12 +140,12 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
 
   HitReportResult one = BuildHitReport(*day, HitReportKind::All);
   EXPECT_FALSE(one.written);
-  EXPECT_EQ(one.tekiList.size(), 2u);
+  EXPECT_EQ(one.hitList.size(), 2u);
   EXPECT_FALSE(std::filesystem::exists(dir / "HPupload"));
 
   day->Races[1].UmarenComb[1] = " 5- 6", day->Races[1].UmarenPay[1] = 1500;
   std::filesystem::create_directories(dir / "HPupload");
-  ASSERT_TRUE(SaveLines(ManbakenPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
+  ASSERT_TRUE(SaveLines(HitCollectionPath(dir.path()), {ToCp932(" コルヴィナ for JRA-VAN Data Lab."), "20050101..."}));
   for (int run = 0; run < 2; ++run) {
     HitReportResult r = BuildHitReport(*day, HitReportKind::All);
     ASSERT_TRUE(r.written);
@@ -155,8 +155,8 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   Lines tk, coll;
   ASSERT_TRUE(ReadLines(dir / "HPupload" / "TK20060106.txt", tk));
   EXPECT_EQ(tk.size(), 3u);
-  EXPECT_EQ(tk[0], TekiHeaderLine());
-  ASSERT_TRUE(ReadLines(ManbakenPath(dir.path()), coll));
+  EXPECT_EQ(tk[0], HitHeaderLine());
+  ASSERT_TRUE(ReadLines(HitCollectionPath(dir.path()), coll));
   EXPECT_EQ(Utf8(coll), (std::vector<std::string>{" コルヴィナ for JRA-VAN Data Lab.", "20050101...",
                                                   "200601060601R[ワイド]：　 1- 2/配当     250円",
                                                   "200601060602R[馬連　]：　 5- 6/配当    1500円"}));
@@ -172,12 +172,12 @@ TEST(HitReport, FilesThatCannotBeReadOrSavedAreReportedAndLeftAlone) {
   Race(*day, kSlots - 1, 12, {" 1- 3"});
   day->Races[0].WideComb[1] = " 1- 2", day->Races[0].WidePay[1] = 250;
   day->Races[kSlots - 1].WideComb[2] = " 1- 3", day->Races[kSlots - 1].WidePay[2] = 350;
-  const std::filesystem::path tk = dir / "HPupload" / "TK20060106.txt", collection = ManbakenPath(dir.path());
+  const std::filesystem::path tk = dir / "HPupload" / "TK20060106.txt", collection = HitCollectionPath(dir.path());
   auto expectError = [](const HitReportResult& r, const std::filesystem::path& path) {
     ASSERT_EQ(r.errors.size(), 1u);
     EXPECT_TRUE(r.errors[0].starts_with(path.string() + ": ")) << r.errors[0];
     EXPECT_GT(r.errors[0].size(), path.string().size() + 2) << r.errors[0];
-    EXPECT_EQ(r.tekiList.size(), 3u);
+    EXPECT_EQ(r.hitList.size(), 3u);
   };
 
   std::filesystem::create_directories(tk);  // the day's file cannot be saved: the collection is not touched
@@ -201,16 +201,16 @@ TEST(HitReport, FilesThatCannotBeReadOrSavedAreReportedAndLeftAlone) {
   EXPECT_TRUE(std::filesystem::is_symlink(collection));
   Lines tkLines;
   ASSERT_TRUE(ReadLines(tk, tkLines));
-  EXPECT_EQ(Utf8(tkLines), Utf8(r.tekiList));
+  EXPECT_EQ(Utf8(tkLines), Utf8(r.hitList));
 
   // A first race without a date gives no file name: nothing is written, and the caller is told.
   std::filesystem::remove_all(dir / "HPupload");
   day->Table.GRaTbl[0].replace(11, 8, "        ");
-  EXPECT_TRUE(TekiDayPath(*day).empty());
+  EXPECT_TRUE(HitDayPath(*day).empty());
   r = BuildHitReport(*day, HitReportKind::All);
   EXPECT_FALSE(r.written);
   EXPECT_EQ(r.errors, std::vector<std::string>{"TK: the first race has no date"});
-  EXPECT_EQ(r.tekiList.size(), 3u);
+  EXPECT_EQ(r.hitList.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(dir / "HPupload"));
 }
 

@@ -19,15 +19,15 @@ Row QuinellaWideCells(std::initializer_list<const char*> tickets, const char* qu
   return row;
 }
 
-TEST(TekiColours, QuinellaWideGrid) {
-  TekiRowHits wide2;  // ticket 2 hit the wide payout
+TEST(HitTableColours, QuinellaWideGrid) {
+  RowHits wide2;  // ticket 2 hit the wide payout
   wide2.wideHit[2] = true;
-  TekiRowHits quin1;  // ticket 1 hit the quinella (and the wide)
+  RowHits quin1;  // ticket 1 hit the quinella (and the wide)
   quin1.umarenHit[1] = quin1.wideHit[1] = true;
   struct Case {
     const char* what;
     Row row;
-    TekiRowHits hits;
+    RowHits hits;
     std::vector<BgrColor> cols3to11;  // columns 3..11
   };
   const BgrColor R = kClRed, F = kClFuchsia, Y = kClYellow, W = kClWhite, G = kClLightGrey, A = kClAqua;
@@ -37,7 +37,7 @@ TEST(TekiColours, QuinellaWideGrid) {
        QuinellaWideCells({" 1- 2", " 1- 3"}, "   1200"),
        quin1,
        {R, W, G, G, G, G, R, F, Y}},
-      {"no tickets", QuinellaWideCells({}), TekiRowHits{}, {G, G, G, G, G, G, G, G, G}},
+      {"no tickets", QuinellaWideCells({}), RowHits{}, {G, G, G, G, G, G, G, G, G}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -50,21 +50,21 @@ TEST(TekiColours, QuinellaWideGrid) {
   }
 }
 
-TEST(TekiColours, OnlyTheSixthTicketStillMarksTheQuinellaPayoutCell) {
+TEST(HitTableColours, OnlyTheSixthTicketStillMarksTheQuinellaPayoutCell) {
   const Row sixth = QuinellaWideCells({"", "", "", "", "", " 1- 7"});
-  const TekiRowHits none;
+  const RowHits none;
   EXPECT_EQ((std::vector<BgrColor>{QuinellaWideCellColor(8, sixth, none), QuinellaWideCellColor(9, sixth, none),
                                    QuinellaWideCellColor(15, sixth, none)}),
             (std::vector<BgrColor>{kClWhite, kClAqua, kClYellow}));
 }
 
-TEST(TekiColours, WinPlaceGrid) {
-  TekiRowHits both, place, none;
+TEST(HitTableColours, WinPlaceGrid) {
+  RowHits both, place, none;
   both.tanHit = both.fukuHit = true;
   place.fukuHit = true;
   struct Case {
     Row row;
-    TekiRowHits hits;
+    RowHits hits;
     std::vector<BgrColor> cols3to5;
   };
   const Case cases[] = {
@@ -79,10 +79,10 @@ TEST(TekiColours, WinPlaceGrid) {
               c.cols3to5);
 }
 
-TEST(TekiRules, RaceLabelAndResultFlags) {
+TEST(HitTableRules, RaceLabelAndResultFlags) {
   RaceInfo info;
   info.RaceKey = "2006010605030811";
-  EXPECT_EQ(FromCp932(TekiRaceLabel(info)), "東京  3回 8日11R");
+  EXPECT_EQ(FromCp932(HitRaceLabel(info)), "東京  3回 8日11R");
 
   auto day = NewDay();
   AddRace(*day, 0, 16);
@@ -91,8 +91,8 @@ TEST(TekiRules, RaceLabelAndResultFlags) {
   day->Races[0].WideComb[1] = " 3- 4";
   day->Races[0].FukuHorse[1] = 3;
   day->Races[1].WakurenComb[1] = " 2- 5";  // a small race takes the bracket result
-  SetTekiResultFlags(*day, 0);
-  SetTekiResultFlags(*day, 1);
+  SetHitResultFlags(*day, 0);
+  SetHitResultFlags(*day, 1);
   const RaceCalc &a = day->Calcs[0], &b = day->Calcs[1];
   EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW, b.ResT, b.ResF}),
             (std::vector<int>{0, 1, 0, 1, 1, 0, 0, 0}));

@@ -127,24 +127,27 @@ TEST(PairOdds, CapsBySourceLetterAndEntryCount) {
   }
 }
 
-// Predicted pair odds 1-3 and 2-4 and the rank each of the four horses gets from its average.
+// Predicted pair odds 1-3 and 2-18 and the rank each of the four horses 1, 2, 3, 18 gets from its average.
 TEST(PairOdds, RankingKeysRoundHalfAwayFromZeroAndTiesFallToTheHorseNumber) {
   struct Case {
-    const char *odds13, *odds24;
+    const char *odds13, *odds218;
     Ints ranks;
   };
   // 28.95 has no exact binary value and lies just below the half; the key rounds the decimal value, so it
-  // reads 29.0 like 28.96 and 29.04. A huge prediction must not overflow the key.
+  // reads 29.0 like 28.96 and 29.04. The eight-digit field gives averages of ten million and more: they still
+  // sort by value, and with every piece of the key at its largest a tie still falls to the horse number.
   const Case cases[] = {{"   29.04", "   28.96", {1, 2, 3, 4}},
                         {"   28.96", "   28.95", {1, 2, 3, 4}},
-                        {"     5.0", "99999999", {1, 3, 2, 4}}};
+                        {"     5.0", "99999999", {1, 3, 2, 4}},
+                        {"10000000", " 9999999", {3, 1, 4, 2}},
+                        {"99999999", "99999999", {1, 2, 3, 4}}};
   for (const Case& k : cases) {
-    SCOPED_TRACE(std::string(k.odds13) + " / " + k.odds24);
-    auto day = Day2005(4);
+    SCOPED_TRACE(std::string(k.odds13) + " / " + k.odds218);
+    auto day = Day2005(18);
     SetYoz(*day, 0, 1, 3, k.odds13);
-    SetYoz(*day, 0, 2, 4, k.odds24);
+    SetYoz(*day, 0, 2, 18, k.odds218);
     ComputePairOdds(*day);
-    EXPECT_EQ(At(day->Calcs[0].PredAvgOddsRank, {0, 1, 2, 3}), k.ranks);
+    EXPECT_EQ(At(day->Calcs[0].PredAvgOddsRank, {0, 1, 2, 17}), k.ranks);
   }
 }
 

@@ -317,7 +317,7 @@ TEST(SettingsKeyTable, EveryKeyIsListedOnceWithAUsableDefault) {
       EXPECT_FALSE(s.defaultValue.empty());
     }
   }
-  EXPECT_EQ(seen.size(), 17u);
+  EXPECT_EQ(seen.size(), 16u);
   EXPECT_TRUE(seen.count("Time/AutoRdataGet"));
   EXPECT_TRUE(seen.count("PrintZoom/ratio"));
 }

@@ -188,7 +188,7 @@ TEST_F(RealTimeTest, CloseBeepsAndLogsByKind) {
   EXPECT_EQ(Log().size(), 2u);
   EXPECT_EQ(reader->CloseAfterRaces(false), 0);  // success beeps ...
   EXPECT_EQ(ui.beeps, 2);
-  EXPECT_EQ(reader->CloseAfterRaces(true), 0);  // ... except in the automatic results fetch
+  EXPECT_EQ(reader->CloseAfterRaces(true), 0);  // ... except in the results poll
   EXPECT_EQ(ui.beeps, 2);
 
   // A failure the log cannot take is shown with the reason the log failed.

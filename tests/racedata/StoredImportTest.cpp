@@ -7,6 +7,7 @@
 #include "racedata/StoredImport.h"
 #include "tests/support/JVLinkFiles.h"
 #include "tests/support/RecordingUis.h"
+#include "tests/support/Unprivileged.h"
 
 namespace corvina {
 namespace {
@@ -307,11 +308,14 @@ TEST_F(StoredImportTest, SetupDialogFailureIsShown) {
             "JVSetUIPropertiesエラー：パラメータが不正あるいはレジストリへの保存に失敗しました。(-100)");
 }
 
-// A day file that cannot be saved stops the run with one message, whether the save during the read or the one
-// at its end finds it, and the start time stays for the next run to read everything again.
+// A Data folder the user may not write stops the run with one message, whether the save during the read or the
+// one at its end finds it, or it turns read-only during the read. The list takes back the lines of records that
+// reached no file, the label says the import failed (not that the read completed), and the start time stays for
+// the next run to read everything again.
 TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRunWithOneMessage) {
-  fs::remove_all(dir / "Data");
-  testing::WriteText(dir / "Data", "not a folder");
+  const auto readOnly = [&] { fs::permissions(dir / "Data", fs::perms::owner_read | fs::perms::owner_exec); };
+  readOnly();
+  const std::string failed = "データ取込み失敗：データファイルに書き込めません";
   const auto writeErrors = [&] {
     return std::count_if(ui.informs.begin(), ui.informs.end(),
                          [](const std::string& t) { return t.starts_with("データファイルに書き込めません："); });
@@ -320,19 +324,45 @@ TEST_F(StoredImportTest, UnwritableDataFolderStopsTheRunWithOneMessage) {
     return Exchange({ScriptedRead::Record(testing::RA(kKey1)), ScriptedRead::Record(testing::SE(kKey1, 1)),
                      ScriptedRead::Record(testing::RA(kKey2))});
   };
-  import->SetFlushInterval(std::chrono::milliseconds(0));
-  link.AddExchange(exchange());
-  import->Start();
-  EXPECT_EQ(link.CountCalls("JVRead"), 1);
-  EXPECT_EQ(writeErrors(), 1);
-  EXPECT_EQ(link.Ops().back(), "JVClose");
+  const bool checked = test::RunUnprivileged(dir, [&] {
+    import->SetFlushInterval(std::chrono::milliseconds(0));
+    link.AddExchange(exchange());
+    import->Start();
+    EXPECT_EQ(link.CountCalls("JVRead"), 1);
+    EXPECT_EQ(writeErrors(), 1);
+    EXPECT_EQ(link.Ops().back(), "JVClose");
+    EXPECT_EQ(ui.list, std::vector<std::string>{});
+    EXPECT_EQ(ui.labels.back(), failed);
 
-  import->SetFlushInterval(DayFileBatch::kFlushInterval);
-  link.AddExchange(exchange());
-  import->Start();
-  EXPECT_EQ(link.CountCalls("JVRead"), 1 + 4);
-  EXPECT_EQ(writeErrors(), 2);
-  EXPECT_EQ(LastTime(), "none");
+    import->SetFlushInterval(DayFileBatch::kFlushInterval);
+    link.AddExchange(exchange());
+    import->Start();
+    EXPECT_EQ(link.CountCalls("JVRead"), 1 + 4);
+    EXPECT_EQ(writeErrors(), 2);
+    EXPECT_EQ(ui.list, std::vector<std::string>{});
+    EXPECT_EQ(ui.labels.back(), failed);
+    EXPECT_EQ(LastTime(), "none");
+    EXPECT_TRUE(fs::is_empty(dir / "Data"));
+
+    // Saved after each record, the race file takes the first race, then the folder turns read-only.
+    fs::permissions(dir / "Data", fs::perms::owner_all);
+    import->SetFlushInterval(std::chrono::milliseconds(0));
+    const int readsBefore = link.CountCalls("JVRead");
+    link.onCall = [&](const std::string& op) {
+      if (op == "JVRead" && link.CountCalls("JVRead") == readsBefore + 3) readOnly();
+    };
+    link.AddExchange(exchange());
+    import->Start();
+    EXPECT_EQ(writeErrors(), 3);
+    EXPECT_EQ(ui.list, (std::vector<std::string>{"作成済み:01R/2024年01月06日.jvRA",
+                                                 "作成済み:01R/01番/2024年01月06日中山.jvSEr"}));
+    EXPECT_EQ(ui.labels.back(), failed);
+    EXPECT_EQ(testing::FileLines(Data("2024年01月06日.jvRA")).size(), 1u);
+    EXPECT_EQ(LastTime(), "none");
+    return !HasFailure();
+  });
+  EXPECT_TRUE(checked) << "the checks of the run without privileges";
+  fs::permissions(dir / "Data", fs::perms::owner_all);
 }
 
 // A day file of any kind that exists but cannot be read stops the run with its name, and is left as it is.

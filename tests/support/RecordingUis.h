@@ -31,6 +31,9 @@ struct RecordingImportUi : StoredImportUi {
   void SetReadBar(int p, int m) override { readPos = p, readMax = m; }
   void ClearList() override { list.clear(); }
   void AddListLine(const std::string& t) override { list.push_back(FromCp932(t)); }
+  void RemoveListLines(const std::vector<int>& rows) override {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) list.erase(list.begin() + *row);
+  }
   void SetStatusTimer(bool on) override { timer = on; }
   void SetBusyCursor(bool on) override { busy = on; }
   void ShowStartTime(const DateTime& t) override { shown.push_back(t); }

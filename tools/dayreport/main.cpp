@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   SettingsFile settings;
   settings.SetFileName((day->AppDir / kSettingsFileName).string());
   analysis::EngineOptions options;
-  options.localOption = settings.ReadBool("kaime", "local", true);
-  const int autoRead = settings.ReadInteger("Time", "AutoRdataGet", 15);
+  options.localOption = settings.Read(kLocalOption);
+  const int autoRead = settings.Read(kResultsPollMinutes);
 
   DayLoadEngine engine = analysis::MakeDayLoadEngine(options);
   // The load keeps only the statistics step's failures; the report also lists the files it saved.

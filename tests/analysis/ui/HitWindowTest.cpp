@@ -274,7 +274,7 @@ TEST(HitWindow, TheHitReportIsOpenedAndCopiedOrItsFailureShown) {
 
 TEST(HitWindow, SummaryGoesToTheClipboardOnlyWithTheMarkerFile) {
   App();
-  TempDir dir("tekiform");
+  TempDir dir("hitwindow");
   auto day = OneVenueDay();
   day->AppDir = dir.path();
   HitWindow form(nullptr, *day, ToCp932("2006年01月06日"), 10);

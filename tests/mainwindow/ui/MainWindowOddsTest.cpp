@@ -276,6 +276,16 @@ TEST_F(MainWindowOddsTest, TimeSeriesFolderIsChosenAndTheImportFillsTheLoadedDay
   // The program folder itself counts as no folder chosen.
   form.Settings.WriteString("Dir", "jikeiretu", form.AppDir.string() + "/");
   EXPECT_TRUE(form.TimeSeriesFolder().empty());
+
+  // A folder where the settings file belongs: the choice is not kept, and the user is told so.
+  fs::remove(home.path() / "corvina.ini");
+  fs::create_directory(home.path() / "corvina.ini");
+  rec.Clear();
+  choose(true);
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
+  EXPECT_TRUE(form.TimeSeriesFolder().empty());
 }
 
 TEST_F(MainWindowOddsTest, ClearingAsksFirstBlanksTheOddsAndShowsTheRightRace) {

@@ -488,22 +488,36 @@ TEST_F(MainWindowTest, ProgramFolderThatCannotHoldTheDataFolderEndsStartUpWithAM
   fs::remove(home);
 }
 
+// Without JV-Link the box says where to get it and which folder was looked for: the one to create, or to name in
+// the environment instead.
 TEST_F(MainWindowTest, JVLinkPresenceFollowsTheStandInFolder) {
+  const auto missing = [](const fs::path& root) {
+    return QStringLiteral(
+               "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。\n"
+               "JV-Linkのフォルダが見つかりません: ") +
+           QString::fromStdString(root.string()) +
+           QStringLiteral("\n（別のフォルダは環境変数 CORVINA_JVLINK_ROOT で指定できます）");
+  };
   gui::MessageRecorder rec;
   EXPECT_FALSE(CheckJVLinkPresent(home));
   EXPECT_EQ(rec.Beeps(), 1);
   ASSERT_EQ(rec.Messages().size(), 1u);
   EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Information);
-  EXPECT_EQ(rec.Messages()[0].text, "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。");
+  EXPECT_EQ(rec.Messages()[0].text, missing(home / "jvlink"));
   fs::create_directories(home / "jvlink");
   rec.Clear();
   EXPECT_TRUE(CheckJVLinkPresent(home));
   const fs::path elsewhere = home / "other-root";
-  fs::create_directories(elsewhere);
   ::setenv("CORVINA_JVLINK_ROOT", elsewhere.c_str(), 1);
+  EXPECT_FALSE(CheckJVLinkPresent(home));
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].text, missing(elsewhere));
+  rec.Clear();
+  fs::create_directories(elsewhere);
   fs::remove_all(home / "jvlink");
   EXPECT_TRUE(CheckJVLinkPresent(home));
   EXPECT_EQ(rec.Beeps(), 0);
+  ::unsetenv("CORVINA_JVLINK_ROOT");
 }
 
 // The message boxes start-up shows, as a user sees them: each text, and whether a splash window stood over it.
@@ -536,7 +550,7 @@ TEST_F(MainWindowTest, StartUpTakesTheSplashAwayBeforeEveryMessageAndWhenItEnds)
   {
     StartUpBoxes boxes;
     EXPECT_EQ(StartUp(home), nullptr) << "no JV-Link";
-    EXPECT_EQ(boxes.texts, QStringList{QString::fromUtf8(kNoJVLinkMessage)});
+    EXPECT_EQ(boxes.texts, QStringList{QString::fromStdString(NoJVLinkMessage(home))});
     EXPECT_EQ(boxes.splashOver, 0);
     EXPECT_FALSE(StartUpBoxes::SplashShown());
   }
@@ -998,6 +1012,26 @@ TEST_F(MainWindowTest, MenuOptionsAreStoredAndTheLocalOptionComputesTheDayAgain)
   form.HideDayListAfterLoadAction->trigger();
   EXPECT_TRUE(ini.ReadBool("datalist", "close", false));
   EXPECT_TRUE(rec.Messages().empty());
+
+  // A folder where the settings file belongs: each option takes effect for this run, and the user is told the
+  // file did not keep it.
+  fs::remove(home / "corvina.ini");
+  fs::create_directory(home / "corvina.ini");
+  form.SelectRaceLine(7);
+  form.ShowChosenRace();
+  form.LocalOptionAction->trigger();
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
+  EXPECT_EQ(form.LocalOptionLabel->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ無効");
+  ASSERT_EQ(form.RaceList->count(), 36) << "the day is computed again all the same";
+  EXPECT_EQ(form.Day().GCurRace, 7) << "at the race shown";
+  rec.Clear();
+  form.HideDayListAfterLoadAction->trigger();
+  ASSERT_EQ(rec.Messages().size(), 1u);
+  EXPECT_EQ(rec.Messages()[0].kind, gui::MsgKind::Error);
+  EXPECT_TRUE(rec.Texts()[0].contains("corvina.ini")) << rec.Texts()[0].toStdString();
+  EXPECT_FALSE(form.HideDayListAfterLoadAction->isChecked());
 }
 
 // "F" hides and shows the date box and race list only: its own buttons stay in reach, with the option that hides

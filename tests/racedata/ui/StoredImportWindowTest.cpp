@@ -208,6 +208,60 @@ TEST_F(StoredImportWindowTest, CancelMidReadKeepsEveryRecordReadAndWritesWholeFi
   EXPECT_NE(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
 }
 
+// A day file that cannot be saved ends the run as a failure. When its box comes up, the list has taken back the
+// lines of that file's records, shown or not yet shown, and keeps those of the files saved; the label says the
+// import failed, and the start time stays.
+TEST_F(StoredImportWindowTest, FailedSaveTakesItsLinesOffTheListAndEndsAsAFailure) {
+  const std::string race = "20240106060101";
+  const std::u8string payouts = u8"2024年01月06日.jvHR";
+  fs::create_directories(dir / "Data" / payouts);  // a folder holds the payouts' name: only that file fails
+  ScriptedExchange e;
+  e.readCount = 1;
+  e.lastFileTimestamp = "20240106173000";
+  e.reads = {ScriptedRead::Record(testing::RA(race + "01")), ScriptedRead::Record(testing::SE(race + "01", 1)),
+             ScriptedRead::Record(testing::HR(race + "01")), ScriptedRead::Record(testing::RA(race + "02")),
+             ScriptedRead::Record(testing::HR(race + "02")), ScriptedRead::Code(-1)};
+  link.AddExchange(e);
+  StoredImportWindow form(
+      link, dir, [&] { ++dayListBuilt; }, &gate);
+  form.show();
+  // A cancel asked and answered No during the read puts the first three lines on the list at once.
+  link.onCall = [&](const std::string& op) {
+    if (op == "JVRead" && link.CountCalls("JVRead") == 3)
+      test::Click(form.CancelButton, form.CancelButton->rect().center(), true);
+  };
+  const auto listed = [&] {
+    QStringList lines;
+    for (int i = 0; i < form.WrittenDataList->count(); ++i) lines << form.WrittenDataList->item(i)->text();
+    return lines;
+  };
+  QStringList shownAtQuestion, shownAtFailure;
+  QString labelAtFailure;
+  gui::SetMessageSink([&](gui::MsgKind kind, const QString& text) {
+    const QStringList shown = listed();
+    if (kind == gui::MsgKind::Confirmation) shownAtQuestion = shown;
+    if (text.startsWith(QStringLiteral("データファイルに書き込めません："))) {
+      shownAtFailure = shown;
+      labelAtFailure = form.ProgressLabel->Caption();
+    }
+    return gui::MsgResult::No;
+  });
+  form.StartButton->click();
+  EXPECT_EQ(link.Ops().back(), "JVClose");
+  EXPECT_EQ(shownAtQuestion.size(), 3) << shownAtQuestion.join("\n").toStdString();
+  const QStringList written{QStringLiteral("作成済み:01R/2024年01月06日.jvRA"),
+                            QStringLiteral("作成済み:01R/01番/2024年01月06日中山.jvSEr"),
+                            QStringLiteral("作成済み:02R/2024年01月06日.jvRA")};
+  EXPECT_EQ(shownAtFailure, written) << shownAtFailure.join("\n").toStdString();
+  EXPECT_EQ(labelAtFailure, QStringLiteral("データ取込み失敗：データファイルに書き込めません"));
+  EXPECT_EQ(listed(), written);
+  EXPECT_EQ(form.ProgressLabel->Caption(), QStringLiteral("データ取込み失敗：データファイルに書き込めません"));
+  EXPECT_EQ(testing::FileLines(dir / "Data" / fs::path(u8"2024年01月06日.jvRA")).size(), 36u);
+  EXPECT_TRUE(fs::is_directory(dir / "Data" / payouts));
+  EXPECT_NE(form.StartTimeStampLabel->text(), QStringLiteral("2024/01/06 17:30:00"));
+  EXPECT_TRUE(form.StartButton->isEnabled());
+}
+
 // However fast the records come, the list shows them during the read, in the order stored, one line each.
 TEST_F(StoredImportWindowTest, ListShowsTheLinesDuringTheReadInOrder) {
   ScriptedExchange e;
@@ -295,7 +349,8 @@ TEST_F(StoredImportWindowTest, TimerCarriesTheDownloadIntoTheReadAndTheList) {
   EXPECT_EQ(form.WrittenDataList->count(), 0);
 }
 
-TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
+// The cancel button ends a download and leaves the window ready for the next import; Escape ends one and closes.
+TEST_F(StoredImportWindowTest, CancelOrEscapeDuringDownloadEndsTheExchange) {
   ScriptedExchange e;
   e.readCount = 1;
   e.downloadCount = 5;
@@ -305,6 +360,16 @@ TEST_F(StoredImportWindowTest, EscapeDuringDownloadCancelsAndCloses) {
       link, dir, [&] { ++dayListBuilt; }, &gate);
   form.show();
   form.StartButton->click();
+  ASSERT_FALSE(form.StartButton->isEnabled());
+  form.CancelButton->click();
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_FALSE(gate.Busy());
+  EXPECT_FALSE(form.DownloadStatusTimer->isActive());
+  EXPECT_TRUE(form.StartButton->isEnabled()) << "a new import can be started";
+  link.AddExchange(e);
+  form.StartButton->click();
+  EXPECT_EQ(link.CountCalls("JVOpen"), 2);
+  ASSERT_TRUE(form.DownloadStatusTimer->isActive());
   test::PressKey(&form, Qt::Key_Escape);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(gate.Busy());
