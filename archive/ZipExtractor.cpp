@@ -245,7 +245,7 @@ void ZipExtractor::ExtractLoop() {
   }
   try {
     if (DetectFlags == HeaderBit(HeaderType::Local)) {
-      if (ReadLocalHeaders(false) > 0) ProcessList();
+      if (ReadLocalHeaders() > 0) ProcessList();
     } else if (ReadCentralDir() > 0) {
       ProcessList();
     }
@@ -319,7 +319,7 @@ int ZipExtractor::ReadCentralDir() {
   const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
   if (damaged && !GetCancel()) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
-    if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
+    if (!IsSplitZip(ArchiveType)) FindEntriesTheDirectoryLost();
   }
   return int(list_.size());
 }
@@ -363,17 +363,12 @@ int64_t ZipExtractor::SkipDescriptor(int64_t position) {
   return position + 12;
 }
 
-int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
-  if (OnCorruptZipHeader && !afterCentral) {
-    bool cancel = true;
-    OnCorruptZipHeader(*this, DetectFlags, cancel);
-    if (cancel) return 0;
-  }
+void ZipExtractor::WalkLocalHeaders(
+    const std::function<std::optional<uint64_t>(int64_t position, const ZipHeader&)>& visit) {
   Stream32& s = *archiveStream_;
   int64_t position = std::max<int64_t>(ArchiveOffset, 0);
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
-  if (!afterCentral) ArchiveTotal = 0;
   ZipHeader l;
   // Data in front of the first header (a stub, junk): the walk starts at the first header found.
   if (!ReadHeaderAt(position, HeaderType::Local, l)) {
@@ -388,49 +383,45 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
         break;
       }
   }
-  // After a damaged central directory the entries it did list are stepped over by their central
-  // sizes (they may have trailing descriptors); one whose local header carries another name was
-  // listed from a header read out of step, and its local header counts instead.
-  std::map<int64_t, size_t> listedAt;
-  for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
-    uint64_t compressed = l.Compressed;
-    // Without a central directory nothing tells where an entry with a trailing descriptor
-    // ends: such an entry cannot be read safely, and the walk cannot go past it.
-    bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
-    const auto listed = listedAt.find(position);
-    if (listed != listedAt.end() && list_[listed->second].Central.RawName == l.RawName) {
-      compressed = list_[listed->second].Central.Compressed;
-      sizeKnown = true;
-    } else if (!sizeKnown) {
-      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
-      if (listed != listedAt.end()) list_.erase(list_.begin() + long(listed->second));
-      break;
-    } else if (listed != listedAt.end()) {
-      list_[listed->second] = Listed{};
-      list_[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
-    } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
-      Listed item;
-      item.LocalPosition = position;
-      item.Disk = 0;
-      item.Attributes = 0;
-      list_.push_back(item);
-      AddToTotals(l);
-    }
-    position = l.DataPosition + int64_t(compressed);
+    const std::optional<uint64_t> compressed = visit(position, l);
+    if (!compressed) break;
+    position = l.DataPosition + int64_t(*compressed);
     if (position < l.DataPosition) break;
     if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
   }
-  if (afterCentral) {
-    std::erase_if(list_, [](const Listed& item) { return item.LocalPosition < 0; });
-    std::stable_sort(list_.begin(), list_.end(),
-                     [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
-    return int(list_.size());
+}
+
+namespace {
+// Without a central directory nothing tells where an entry with a trailing descriptor ends: such
+// an entry cannot be read safely, and a walk cannot go past it.
+bool SizeUnknown(const ZipHeader& local) { return (local.Flags & kFlagDescriptor) && local.Compressed == 0; }
+}  // namespace
+
+int ZipExtractor::ReadLocalHeaders() {
+  if (OnCorruptZipHeader) {
+    bool cancel = true;
+    OnCorruptZipHeader(*this, DetectFlags, cancel);
+    if (cancel) return 0;
   }
+  ArchiveTotal = 0;
+  WalkLocalHeaders([this](int64_t position, const ZipHeader& l) -> std::optional<uint64_t> {
+    if (SizeUnknown(l)) {
+      DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
+      return std::nullopt;
+    }
+    if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+      Listed item;
+      item.LocalPosition = position;
+      list_.push_back(item);
+      AddToTotals(l);
+    }
+    return l.Compressed;
+  });
   // Nothing to list is an error unless the end record says the archive is empty.
   uint8_t end[12] = {};
-  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) &&
+  const bool endFirst = ReadExact(*archiveStream_, ArchiveOffset, end, 12) &&
                         ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
@@ -442,6 +433,36 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   if (!list_.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   return int(list_.size());
+}
+
+void ZipExtractor::FindEntriesTheDirectoryLost() {
+  // The entries the directory did list are stepped over by their central sizes (they may have
+  // trailing descriptors); one whose local header carries another name was listed from a header
+  // read out of step, and its local header counts instead.
+  std::map<int64_t, size_t> listedAt;
+  for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
+  WalkLocalHeaders([&](int64_t position, const ZipHeader& l) -> std::optional<uint64_t> {
+    const auto listed = listedAt.find(position);
+    if (listed != listedAt.end() && list_[listed->second].Central.RawName == l.RawName)
+      return list_[listed->second].Central.Compressed;
+    if (SizeUnknown(l)) {
+      if (listed != listedAt.end()) list_.erase(list_.begin() + long(listed->second));
+      return std::nullopt;
+    }
+    if (listed != listedAt.end()) {
+      list_[listed->second] = Listed{};
+      list_[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
+    } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+      Listed item;
+      item.LocalPosition = position;
+      list_.push_back(item);
+      AddToTotals(l);
+    }
+    return l.Compressed;
+  });
+  std::erase_if(list_, [](const Listed& item) { return item.LocalPosition < 0; });
+  std::stable_sort(list_.begin(), list_.end(),
+                   [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
 }
 
 void ZipExtractor::ProcessList() {

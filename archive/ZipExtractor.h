@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,9 +111,13 @@ class ZipExtractor : public ArchiveExtractor {
     bool FromCentral = false;
   };
   int ReadCentralDir();
-  // The walk over the local headers, for archives that have no central directory, or after a
-  // damaged one to find the entries it lost.
-  int ReadLocalHeaders(bool afterCentral);
+  // Lists the entries of an archive that has no central directory from its local headers.
+  int ReadLocalHeaders();
+  // After a damaged central directory: adds the entries it lost, found by their local headers.
+  void FindEntriesTheDirectoryLost();
+  // Walks the local headers from the first one found. `visit` is given each header and where it
+  // starts, and returns the packed bytes behind it, or nothing to end the walk.
+  void WalkLocalHeaders(const std::function<std::optional<uint64_t>(int64_t position, const ZipHeader&)>& visit);
   int64_t SkipDescriptor(int64_t position);
   int64_t FindLocalHeaderShift(const ZipHeader& central, int64_t computed);
   bool ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h);
