@@ -205,8 +205,6 @@ int AesZipSaltLength(int mode) {
   return mode ? 4 * mode + 4 : 0;
 }
 
-int AesKindMode(uint8_t cryptKind) { return cryptKind <= 5 ? cryptKind % 3 + 1 : 0; }
-
 void AesZipContext::Wipe() {
   SecureWipe(Counter, sizeof Counter);
   SecureWipe(Keystream, sizeof Keystream);

@@ -3,7 +3,6 @@
 // verifier, AES-CTR data with a little-endian counter, 10-byte HMAC-SHA1 authentication code.
 //
 // Strength mode 1, 2, 3 = 128-, 192-, 256-bit key (only the low 2 bits count; 0 is refused).
-// Encryption kinds of an entry (the reader's byte): 0-2 AE-1, 3-5 AE-2; see AesKindMode.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -40,10 +39,6 @@ constexpr int kAesZipMaxPassword = 128;
 constexpr int kAesZipIterations = 1000;
 int AesZipKeyLength(int mode);   // 16 / 24 / 32; 0 for mode 0
 int AesZipSaltLength(int mode);  // 8 / 12 / 16; 0 for mode 0
-// The strength mode of an AES encryption kind (0-5), 0 for any other kind.
-int AesKindMode(uint8_t cryptKind);
-// AE-2 stores no CRC-32: the authentication code alone is the verdict.
-inline bool IsAe2Kind(uint8_t cryptKind) { return cryptKind >= 3 && cryptKind <= 5; }
 
 struct AesZipContext {
   uint8_t Counter[16] = {};
@@ -83,7 +78,6 @@ class AesEntryDecryptor {
   // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
   // material is wiped afterwards. False also when no password was accepted or the read is short.
   bool VerifyMac();
-  bool Ready() const { return ready_; }
 
  private:
   AesZipContext context_;

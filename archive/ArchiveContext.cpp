@@ -11,7 +11,7 @@ namespace corvina::archive {
 // ---------------------------------------------------------------- collaborators
 
 ArchiveFormat VolumeManager::SplitCheck(const std::string& archiveFile) {
-  const std::string dir = ExtractFileDir(ExpandFileName(archiveFile));
+  const std::string dir = DirOf(AbsolutePath(archiveFile));
   return DirectoryExists(dir.empty() ? "/" : dir) ? ArchiveFormat::ZipMVol : ArchiveFormat::NotAvail;
 }
 
@@ -49,7 +49,7 @@ void Stopwatch::Resume() {
 
 // ---------------------------------------------------------------- ArchiveContext
 
-ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()) { SetCryptKind(13); }
+ArchiveContext::ArchiveContext() : DiskManager(std::make_unique<VolumeManager>()) {}
 
 ArchiveContext::~ArchiveContext() = default;
 
@@ -107,13 +107,9 @@ void ArchiveContext::UpdateCrc(const uint8_t* data, int64_t count, int width) {
     Crc32 = UpdateCrc32(data, size_t(count), Crc32);
 }
 
-int64_t ArchiveContext::ReadBlock(Stream32& stream, void* buffer, int64_t count, int width, bool decrypt) {
+int64_t ArchiveContext::ReadBlock(Stream32& stream, void* buffer, int64_t count) {
   const int64_t got = stream.Read(buffer, count);
-  if (got <= 0) return 0;
-  auto* bytes = static_cast<uint8_t*>(buffer);
-  if (decrypt && Cipher && CryptKind >= 3 && CryptKind <= 5) Cipher->Decipher(CryptKind, bytes, size_t(got));
-  UpdateCrc(bytes, got, width);
-  return got;
+  return got > 0 ? got : 0;
 }
 
 SerialDateTime ArchiveContext::ConvertFileDate(uint32_t dos) const {
@@ -124,7 +120,7 @@ SerialDateTime ArchiveContext::ConvertFileDate(uint32_t dos) const {
 
 std::string ArchiveContext::VolumeNameByIndex(const std::string& name, int n) const {
   if (name.empty() || n < 0) return {};
-  const std::string ext = ExtractFileExt(name);
+  const std::string ext = ExtensionOf(name);
   const std::string stem = name.substr(0, name.size() - ext.size());
   char digits[16];
   if (n < 100)
@@ -140,7 +136,7 @@ void ArchiveContext::SetArchiveFile(const std::string& value) {
     archivePath_.clear();
     return;
   }
-  archivePath_ = ExpandFileName(value);
+  archivePath_ = AbsolutePath(value);
   FileStream32 stream(archivePath_, FileMode::OpenRead);
   if (!stream.Valid()) {
     ArchiveType = ArchiveFormat::NotAvail;
@@ -153,16 +149,16 @@ void ArchiveContext::SetArchiveFile(const std::string& value) {
 
 void ArchiveContext::SetExtractDir(const std::string& value) {
   if (!value.empty()) {
-    const std::string full = ExpandFileName(value);
+    const std::string full = AbsolutePath(value);
     if (FileExists(full) && full != "/") {
       DoError(extractFolder_, {}, msg::CreateDirError, {});
       return;
     }
-    extractFolder_ = AppendPathDelim(full);
-    if (!DirectoryExists(extractFolder_) && !ForceDirTree(extractFolder_))
+    extractFolder_ = WithTrailingSlash(full);
+    if (!DirectoryExists(extractFolder_) && !MakeDirTree(extractFolder_))
       DoError(extractFolder_, {}, msg::CreateDirError, {});
   } else if (!archivePath_.empty()) {
-    extractFolder_ = AppendPathDelim(ExtractFileDir(archivePath_));
+    extractFolder_ = WithTrailingSlash(DirOf(archivePath_));
   } else {
     extractFolder_.clear();
   }

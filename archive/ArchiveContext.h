@@ -29,19 +29,11 @@ enum class OverwritePolicy : uint8_t { Overwrite, Skip };
 class VolumeManager {
  public:
   virtual ~VolumeManager() = default;
-  // 0 when the archive's drive cannot be examined; 35 for a removable disk labelled "PKBACK#";
-  // otherwise 36.
+  // NotAvail when the archive's drive cannot be examined; ZipSpan for a removable disk labelled
+  // "PKBACK#"; otherwise ZipMVol.
   virtual ArchiveFormat SplitCheck(const std::string& archiveFile);
   // The first volume of a split archive, or null when it cannot be opened.
   virtual std::unique_ptr<Stream32> OpenFirstVolume(const std::string& archiveFile);
-};
-
-// Deciphering of entry data (AES kinds 3-5, traditional kind 6) for the ZIP family. The LHA
-// reader never deciphers; without a cipher the data passes unchanged.
-class EntryCipher {
- public:
-  virtual ~EntryCipher() = default;
-  virtual void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) = 0;
 };
 
 // Elapsed-time stopwatch on a monotonic clock (never wraps, no uptime limit).
@@ -151,16 +143,15 @@ class ArchiveContext : public ArchiveComponent {
   uint16_t Crc16 = 0;
   uint32_t Crc32 = 0xFFFFFFFF;
 
-  // ---- read and write pointers used by the decoders
-  int64_t ReadBlock(Stream32& stream, void* buffer, int64_t count, int width, bool decrypt);
+  // ---- the read pointer of the LHA reader and its decoders: up to count bytes, 0 on a failed read
+  int64_t ReadBlock(Stream32& stream, void* buffer, int64_t count);
 
   SerialDateTime ConvertFileDate(uint32_t dos) const;
-  void SetCryptKind(uint8_t kind) { CryptKind = kind; }
-  uint8_t CryptKind = 13;
+  void SetCryptKind(EncryptionKind kind) { CryptKind = kind; }
+  EncryptionKind CryptKind = EncryptionKind::None;  // of the entry being read
 
   // ---- owned collaborators
   std::unique_ptr<VolumeManager> DiskManager;
-  std::unique_ptr<EntryCipher> Cipher;
   Stopwatch Timer;
 
  protected:

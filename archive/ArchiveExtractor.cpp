@@ -87,10 +87,10 @@ int ArchiveExtractor::RunExtract() {
       }
     } stopTimer{*this, timed};
     OutputName.clear();
-    if (extractFolder_.empty()) extractFolder_ = GetCurrentDir();
-    extractFolder_ = AppendPathDelim(extractFolder_);
+    if (extractFolder_.empty()) extractFolder_ = CurrentDir();
+    extractFolder_ = WithTrailingSlash(extractFolder_);
     if (!CheckExtractDir(extractFolder_)) return extractedCount_;
-    if (archiveStream_) ExtractLoop(*archiveStream_);
+    if (archiveStream_) ExtractLoop();
   } catch (...) {
     // Errors were reported through OnError; the run returns the entries written so far.
   }
@@ -110,7 +110,7 @@ bool ArchiveExtractor::CheckExtractDir(std::string& dir) {
       DoError(dir, {}, msg::AccessPermissions, archivePath_);
       return false;
     }
-    userDir = AppendPathDelim(userDir);
+    userDir = WithTrailingSlash(userDir);
     if (DirectoryExists(userDir)) {
       if (userDir != dir) dir = userDir;
     } else {

@@ -12,12 +12,12 @@ namespace corvina::archive {
 class ArchiveExtractor : public EntryWriter {
  public:
   int Extract();
-  void SetFileSpec(const std::vector<std::string>& value) { FileSpec = value; }
-  void SetExcludeSpec(const std::vector<std::string>& value) { ExcludeSpec = value; }
   bool IsEntrySelected(const std::string& entryName);
-  bool Active() const { return running_; }
 
  protected:
+  // The format reader's walk over the open archive (archiveStream_, which a ZIP reader replaces as
+  // it moves between volumes).
+  virtual void ExtractLoop() {}
   bool OpenArchive();
   int RunExtract();
   bool CheckExtractDir(std::string& dir);

@@ -63,6 +63,28 @@ inline bool IsSelfOpenedType(ArchiveFormat t) {
 }
 inline bool IsSplitZip(ArchiveFormat t) { return t == ArchiveFormat::ZipSpan || t == ArchiveFormat::ZipMVol; }
 
+// How an entry's data is enciphered: not at all; with ZIP's traditional cipher; with AES at one of
+// its three key sizes, in the AE-1 framing (which keeps the entry's CRC-32) or the AE-2 framing
+// (which stores none: the authentication code is the check); or in a way the library cannot
+// decipher (strong encryption, an AES version or strength outside the published ones).
+enum class EncryptionKind : uint8_t {
+  None,
+  Traditional,
+  Ae1Aes128,
+  Ae1Aes192,
+  Ae1Aes256,
+  Ae2Aes128,
+  Ae2Aes192,
+  Ae2Aes256,
+  Unsupported
+};
+constexpr bool IsAe2(EncryptionKind k) {
+  return k == EncryptionKind::Ae2Aes128 || k == EncryptionKind::Ae2Aes192 || k == EncryptionKind::Ae2Aes256;
+}
+constexpr bool IsAes(EncryptionKind k) {
+  return IsAe2(k) || k == EncryptionKind::Ae1Aes128 || k == EncryptionKind::Ae1Aes192 || k == EncryptionKind::Ae1Aes256;
+}
+
 // Header kinds found by detection, as bits.
 enum class HeaderType : uint8_t { Local, Central, Ending, Locator, Ending64, Sfx, None };
 using HeaderTypeState = uint8_t;

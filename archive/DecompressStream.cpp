@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
-#include "archive/ArchiveContext.h"
-
 namespace corvina::archive {
 
 namespace {
 constexpr uint32_t kInBufSize = 131070;
 }
 
-DecompressStream::DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher,
+DecompressStream::DecompressStream(Stream32& source, EncryptionKind encryption, int windowBits, EntryCipher* cipher,
                                    bool deflate64)
-    : source_(&source), cryptKind_(cryptKind), cipher_(cipher), inBuf_(new uint8_t[kInBufSize]) {
+    : source_(&source), encryption_(encryption), cipher_(cipher), inBuf_(new uint8_t[kInBufSize]) {
   sourcePos_ = source.Position();
   rec_.NextIn = inBuf_.get();
   rec_.AvailIn = 0;
@@ -45,8 +43,9 @@ int64_t DecompressStream::ReadChunk(void* buffer, int64_t chunkSize, int64_t cou
       rec_.NextIn = inBuf_.get();
       rec_.AvailIn = got > 0 ? uint32_t(got) : 0;
       if (got > 0) {
-        // Deciphered once, as read: every AES kind (0-5) and the traditional cipher (6).
-        if (cipher_ && cryptKind_ <= 6) cipher_->Decipher(cryptKind_, inBuf_.get(), size_t(got));
+        // Deciphered once, as read.
+        if (cipher_ && (IsAes(encryption_) || encryption_ == EncryptionKind::Traditional))
+          cipher_->Decipher(encryption_, inBuf_.get(), size_t(got));
         if (BlockHook) BlockHook();
       }
     }

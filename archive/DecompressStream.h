@@ -1,21 +1,28 @@
 #pragma once
 // A read-only stream that inflates what it reads from another.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+#include "archive/ArchiveTypes.h"
 #include "archive/Inflate.h"
 #include "archive/Streams.h"
 
 namespace corvina::archive {
 
-class EntryCipher;
+// Deciphers an entry's raw bytes in place, by its encryption kind.
+class EntryCipher {
+ public:
+  virtual ~EntryCipher() = default;
+  virtual void Decipher(EncryptionKind kind, uint8_t* data, size_t count) = 0;
+};
 
-// Inflates what it reads from its source, deciphering each raw block first (kinds 0-6 through the
-// cipher; 13 not at all). Read returns the bytes produced, or a negative engine result.
+// Inflates what it reads from its source, deciphering each raw block first through the cipher when
+// the kind is AES or traditional. Read returns the bytes produced, or a negative engine result.
 class DecompressStream : public Stream32 {
  public:
-  DecompressStream(Stream32& source, uint8_t cryptKind, int windowBits, EntryCipher* cipher = nullptr,
+  DecompressStream(Stream32& source, EncryptionKind encryption, int windowBits, EntryCipher* cipher = nullptr,
                    bool deflate64 = false);
   ~DecompressStream() override;  // puts the source back right behind the compressed data
   int64_t Read(void* buffer, int64_t count) override;
@@ -33,7 +40,7 @@ class DecompressStream : public Stream32 {
  private:
   Stream32* source_;
   int64_t sourcePos_ = 0;
-  uint8_t cryptKind_;
+  EncryptionKind encryption_;
   EntryCipher* cipher_;
   ZStreamRec rec_;
   std::unique_ptr<uint8_t[]> inBuf_;

@@ -424,7 +424,7 @@ ArchiveFormat ArchiveContext::DetectArchiveType(Stream32* stream) {
   auto finishRecognised = [&]() {
     if (IsRecognisedArchive(ArchiveType)) {
       if (ArchiveOffset == -1) ArchiveOffset = 0;
-      std::string ext = ExtractFileExt(archivePath_);
+      std::string ext = ExtensionOf(archivePath_);
       for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = char(c + 32);
       if (ArchiveType == ArchiveFormat::Zip && ext == ".jar") ArchiveType = ArchiveFormat::Jar;

@@ -1,6 +1,5 @@
 #include "archive/DiskManager.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <cctype>
@@ -134,16 +133,6 @@ int CheckSpanLabel(const std::string& label) {
   return number <= 0xFFFF ? number : 0;  // the volume number is a 16-bit field
 }
 
-uint32_t FileHandleDosTime(int handle, int which) {
-  struct statx sx {};
-  if (handle < 0 || statx(handle, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) return 0;
-  statx_timestamp t = sx.stx_mtime;
-  if (which == 0) t = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime;
-  if (which == 2) t = sx.stx_atime;
-  if (t.tv_sec <= 0) return kDos1980;
-  return DateTimeToDosDateTime(UnixTimeToDateTime(uint32_t(t.tv_sec)));
-}
-
 // ---------------------------------------------------------------- platform queries
 
 std::string DiskQuery::DriveOf(const std::string& path) {
@@ -223,7 +212,7 @@ DriveVolumeManager::DriveVolumeManager(std::unique_ptr<DiskQuery> q)
 
 ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
   try {
-    const std::string drive = query_->DriveOf(ExpandFileName(archiveFile));
+    const std::string drive = query_->DriveOf(AbsolutePath(archiveFile));
     if (drive.empty() || !query_->IsDiskInDrive(drive)) return ArchiveFormat::NotAvail;
     VolumeInfo info;
     if (query_->DriveTypeOf(drive) == DriveKind::Removable && query_->ReadVolumeInfo(drive, info) &&
@@ -237,7 +226,7 @@ ArchiveFormat DriveVolumeManager::SplitCheck(const std::string& archiveFile) {
 
 std::string DriveVolumeManager::AccessErrorText(const std::string& path) {
   // Linux paths are case-sensitive, so the path is shown as it is, not upper-cased.
-  return AppendPathDelim(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
+  return WithTrailingSlash(path) + " " + LoadMessage(msg::NotAccessible) + "\n\n" + query_->LastErrorText();
 }
 
 void DriveVolumeManager::Report(const std::string& name, int code) {
@@ -251,7 +240,7 @@ bool DriveVolumeManager::RequestVolume(const std::string& path, const DiskHandle
     Handlers = handlers;
     const bool unc = IsUncPath(path) || path.rfind("//", 0) == 0;
     const bool hasFolder = path.find('/') != std::string::npos || path.find('\\') != std::string::npos;
-    Drive = query_->DriveOf(hasFolder ? path : GetCurrentDir());
+    Drive = query_->DriveOf(hasFolder ? path : CurrentDir());
     if (!unc) {
       while (!query_->IsDiskInDrive(Drive)) {
         if (!Handlers.OnInsertDisk) {

@@ -48,33 +48,25 @@ class DiskQuery {
   virtual std::string LastErrorText();  // the system's text for the last failure
 };
 
-// Common parent of the disk manager and of the spanned-archive reader state.
-class DiskCommon {
- public:
-  virtual ~DiskCommon() = default;
-};
-
 // The handlers given with each volume request.
 struct DiskHandlers {
   // (name, message number, extended text)
   std::function<void(const std::string&, int, const std::string&)> OnError;
   // Asked to insert a disk; Continue comes preset True, False gives up.
   std::function<void(bool& continueWaiting)> OnInsertDisk;
-  // Kept for the owner (the spanned-archive reader); never called here.
-  std::function<void(bool&cancel)> OwnerHandler1, OwnerHandler2;
 };
 
-class DriveVolumeManager : public VolumeManager, public DiskCommon {
+class DriveVolumeManager : public VolumeManager {
  public:
   explicit DriveVolumeManager(std::unique_ptr<DiskQuery> query = nullptr);
 
-  // 0 when the archive's drive cannot be examined; 35 for a removable disk whose label holds
-  // "PKBACK# "; otherwise 36.
+  // NotAvail when the archive's drive cannot be examined; ZipSpan for a removable disk whose label
+  // holds "PKBACK# "; otherwise ZipMVol.
   ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
   // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-  // return False after a report through Handlers.OnError: 25443 when the user declines to insert a
-  // disk, 25170 when no disk or volume can be read or the drive has no root.
+  // return False after a report through Handlers.OnError: msg::UserCanceled when the user declines
+  // to insert a disk, msg::NotAccessible when no disk or volume can be read or the drive has no root.
   bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
   // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
@@ -94,7 +86,6 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
   DiskHandlers Handlers;
 
   std::string AccessErrorText(const std::string& path);
-  DiskQuery& Query() { return *query_; }
 
  private:
   void Report(const std::string& name, int code);
@@ -105,8 +96,5 @@ class DriveVolumeManager : public VolumeManager, public DiskCommon {
 bool IsAllDigits(const std::string& s);
 // The volume number of a spanned-disk label: the last piece after "PKBACK# " when all digits, else 0.
 int CheckSpanLabel(const std::string& label);
-// Local DOS date and time (date in the high word) of an open file: 0 creation (last change where
-// the file system keeps no birth time), 1 last write, 2 last access. 0 when the handle is bad.
-uint32_t FileHandleDosTime(int handle, int which);
 
 }  // namespace corvina::archive

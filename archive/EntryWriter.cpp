@@ -54,8 +54,8 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
   if (!name.empty() && name[0] == '\\') name.erase(0, 1);
 
   if (extractFolder_.empty()) {
-    SetExtractDir(ExtractFileDir(archivePath_));
-    if (extractFolder_.empty()) extractFolder_ = AppendPathDelim(GetCurrentDir());
+    SetExtractDir(DirOf(archivePath_));
+    if (extractFolder_.empty()) extractFolder_ = WithTrailingSlash(CurrentDir());
   }
 
   std::string dirPart, filePart;
@@ -81,7 +81,7 @@ void EntryWriter::ApplyStoredPath(const std::string& entryName) {
     PathRefused = true;
     return;
   }
-  std::string out = AppendPathDelim(extractFolder_);
+  std::string out = WithTrailingSlash(extractFolder_);
   for (const auto& d : dirs) out += d + "/";
   if (filePart == ".") filePart.clear();
   out += filePart;
@@ -133,7 +133,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
           std::string newName;
           OnFileExists(*this, OutputName, newName, OverwriteMode);
           if (newName.empty()) newName = OutputName;
-          if (newName.find('/') == std::string::npos) newName = AppendPathDelim(ExtractFileDir(OutputName)) + newName;
+          if (newName.find('/') == std::string::npos) newName = WithTrailingSlash(DirOf(OutputName)) + newName;
           if (OverwriteMode == OverwritePolicy::Skip && newName != OutputName)
             OverwriteMode = OverwritePolicy::Overwrite;
           makeFolderOf(newName);
@@ -177,14 +177,14 @@ bool CanLinkUnnamedFiles() {
 
 int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made,
                                  std::string* leaf) {
-  const std::string target = AppendPathDelim(extractFolder_);
+  const std::string target = WithTrailingSlash(extractFolder_);
   std::string root, relative;
   if (!extractFolder_.empty() && path.starts_with(target)) {
     root = target;
     relative = path.substr(target.size());
   } else {
-    root = ExtractFileDir(path);
-    relative = ExtractFileName(path);
+    root = DirOf(path);
+    relative = FileNameOf(path);
   }
   std::vector<std::string> parts;
   for (size_t i = 0; i <= relative.size();) {
@@ -254,7 +254,7 @@ bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::stri
   // The file is made private; the entry gets the mode any newly created file gets.
   ::fchmod(fd, 0666 & ~ProcessUmask());
   tempOutputName_ = temp;
-  out = std::make_unique<FileStream32>(fd, AppendPathDelim(ExtractFileDir(fileName)) + temp);
+  out = std::make_unique<FileStream32>(fd, WithTrailingSlash(DirOf(fileName)) + temp);
   return true;
 }
 
@@ -283,24 +283,17 @@ int64_t EntryWriter::WriteBlock(Stream32& out, const uint8_t* buffer, bool updat
   return n;
 }
 
-int64_t EntryWriter::DecryptWriteBlock(Stream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted) {
-  const bool zipTypes = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
-  if (encrypted && Cipher && zipTypes && CryptKind >= 3 && CryptKind <= 6)
-    Cipher->Decipher(CryptKind, buffer, size_t(count));
-  return WriteBlock(out, buffer, true, count, width);
-}
-
 int64_t EntryWriter::CopyStored(Stream32& in, Stream32& out, int64_t packedSize, int width) {
   int64_t remaining = packedSize;
   const int64_t blockSize = std::min<int64_t>(32768, std::max<int64_t>(remaining, 1));
   std::vector<uint8_t> buffer(static_cast<size_t>(blockSize));
   while (remaining > 0) {
     const int64_t want = std::min(blockSize, remaining);
-    const int64_t got = ReadBlock(in, buffer.data(), want, 0, false);
+    const int64_t got = ReadBlock(in, buffer.data(), want);
     if (got <= 0) break;
     remaining -= got;
     ArchiveLeft -= got;
-    if (DecryptWriteBlock(out, buffer.data(), got, width, false) != got) break;
+    if (WriteBlock(out, buffer.data(), true, got, width) != got) break;
     if (ProcessMessages) ProcessMessages();
     if (EntrySize > remaining) DoProgress(EntrySize - remaining, EntrySize, ArchiveTotal);
     if (GetCancel()) break;
@@ -308,6 +301,10 @@ int64_t EntryWriter::CopyStored(Stream32& in, Stream32& out, int64_t packedSize,
   return remaining;
 }
 
+// The CRC-32 accumulator is never finalised: after the data it holds the complement of the CRC.
+// Where no CRC is computed the readers set the accumulator by hand, a folder entry to its stored
+// CRC as it is, an AE-2 entry (its authentication code passed) to the complement; so either form
+// counts as a match. The CRC-16 needs no finalising.
 bool EntryWriter::CrcMatches(int width, uint32_t storedCrc) const {
   return width == 16 ? storedCrc == Crc16 : (storedCrc == Crc32 || storedCrc == (Crc32 ^ 0xFFFFFFFFu));
 }

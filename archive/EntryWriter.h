@@ -18,14 +18,15 @@ class EntryWriter : public ArchiveContext {
   bool PathRefused = false;  // the stored path would leave ExtractDir
   bool CheckOverwrite(bool isDirectory);
   bool OpenOutput(std::unique_ptr<FileStream32>& out, const std::string& fileName);
-  // A folder entry with CreateStoredDirs: its folder is made; a failure is reported (25157).
+  // A folder entry with CreateStoredDirs: its folder is made; a failure is reported
+  // (msg::UnableCreateDir).
   bool MakeStoredFolder();
+  // The write pointer of the decoders: writes a block of the entry's output and, with updateCrc,
+  // adds it to the entry's CRC of the given width.
   int64_t WriteBlock(Stream32& out, const uint8_t* buffer, bool updateCrc, int64_t count, int width);
-  // The write pointer of the decoders: deciphers an encrypted ZIP-family block, then WriteBlock.
-  int64_t DecryptWriteBlock(Stream32& out, uint8_t* buffer, int64_t count, int width, bool encrypted);
   int64_t CopyStored(Stream32& in, Stream32& out, int64_t packedSize, int width);
   bool CrcMatches(int width, uint32_t storedCrc) const;
-  // The verdict of an entry: OnEnd, and 25151 when it failed.
+  // The verdict of an entry: OnEnd, and msg::CrcError when it failed.
   virtual bool CheckCrc(int width, uint32_t storedCrc);
   void CloseOutput(std::unique_ptr<FileStream32>& out, const std::string& fileName, int attr, uint32_t dosDateTime);
   // Ends a written entry: the file becomes visible under its name only when its data checked
@@ -34,10 +35,7 @@ class EntryWriter : public ArchiveContext {
   void SkipEntryProgress(int64_t unpackedSize);
   void UncountEntry();
 
-  virtual bool CheckDecryptHeader() { return false; }
-
  protected:
-  virtual void ExtractLoop(Stream32& archive) {}
   bool entryCounted_ = false;
   bool entryWriteFailed_ = false;
   bool runStopped_ = false;  // a disk-full stop ends the whole run

@@ -27,8 +27,7 @@ int64_t ItemOffset(const EntryHeaderList::Record& r) {
 }  // namespace
 
 bool LhaExtractor::IsDecodedMethod(const char m[5]) {
-  return m[0] == '-' && m[1] == 'l' && m[2] == 'h' && m[4] == '-' &&
-         (m[3] == '0' || m[3] == '1' || (m[3] >= '4' && m[3] <= '7'));
+  return std::memcmp(m, "-lh0-", 5) == 0 || std::memcmp(m, "-lh1-", 5) == 0 || FindLzhStaticMethod(m) != nullptr;
 }
 
 bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
@@ -43,7 +42,7 @@ bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
   Header.Flag = 0;
   std::memset(raw_, 0, sizeof raw_);
   if (archive.Seek(offset, SeekOrigin::Beginning) != offset) return false;
-  return ReadBlock(archive, raw_, 22, 0, false) == 22;
+  return ReadBlock(archive, raw_, 22) == 22;
 }
 
 bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
@@ -76,7 +75,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
     if (h.HeadSize < 22 || h.HeadSize < (h.Level == 0 ? 22 + n : 25 + n)) return BadHeader();
     const size_t rest = size_t(h.HeadSize) + 2 - 22;
     std::vector<uint8_t> base(rest);
-    if (ReadBlock(archive, base.data(), int64_t(rest), 0, false) != int64_t(rest)) return BadHeader();
+    if (ReadBlock(archive, base.data(), int64_t(rest)) != int64_t(rest)) return BadHeader();
     rawName.assign(reinterpret_cast<const char*>(base.data()), size_t(n));
     h.Crc = Le16(&base[size_t(n)]);
     HeaderLength = int64_t(h.HeadSize) + 2;
@@ -90,7 +89,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
         const size_t size = h.NextSize;
         if (size < 3 || total + int64_t(size) > int64_t(h.PackedSize)) return BadHeader();
         h.ExtBlock.resize(size);
-        if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size), 0, false) != int64_t(size)) return BadHeader();
+        if (ReadBlock(archive, h.ExtBlock.data(), int64_t(size)) != int64_t(size)) return BadHeader();
         const auto* e = reinterpret_cast<const uint8_t*>(h.ExtBlock.data());
         takeExtended(e[0], e + 1, size - 3);
         h.NextSize = Le16(e + size - 2);
@@ -104,7 +103,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
     if (length < 26) return BadHeader();
     std::vector<uint8_t> hdr(raw_, raw_ + 22);
     hdr.resize(length);
-    if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22), 0, false) != int64_t(length - 22)) return BadHeader();
+    if (ReadBlock(archive, hdr.data() + 22, int64_t(length - 22)) != int64_t(length - 22)) return BadHeader();
     h.Crc = Le16(&hdr[21]);
     h.OsId2 = hdr[23];
     h.NextSize = Le16(&hdr[24]);
@@ -118,7 +117,7 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
         const size_t more = pos + size - length;
         if (pos + size > 65535) return BadHeader();
         hdr.resize(pos + size);
-        if (ReadBlock(archive, hdr.data() + length, int64_t(more), 0, false) != int64_t(more)) return BadHeader();
+        if (ReadBlock(archive, hdr.data() + length, int64_t(more)) != int64_t(more)) return BadHeader();
         length = pos + size;
       }
       takeExtended(hdr[pos], &hdr[pos + 1], size - 3);
@@ -143,14 +142,14 @@ bool LhaExtractor::ReadLhaHeader(Stream32& archive) {
   if (!rawDir.empty()) {
     const std::string dir =
         utf8 ? SlashToBackslash(unixDir) : ConvertEntryName(ArchiveFormat::Lha, 0, ConvertSeparators(rawDir));
-    name = AppendSlash(dir) + name;
+    name = WithTrailingBackslash(dir) + name;
   }
   EntryName = name;
   DosStamp = h.Level == 2 ? DateTimeToDosDateTime(UnixTimeToDateTime(h.Stamp)) : h.Stamp;
   return true;
 }
 
-void LhaExtractor::ExtractLoop(Stream32& archive) {
+void LhaExtractor::ExtractLoop() {
   // Only an archive that detection recognised as LHA has a place to start reading from.
   if ((ArchiveType != ArchiveFormat::Lha && ArchiveType != ArchiveFormat::LhaSfx) || ArchiveOffset < 0) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
@@ -161,7 +160,7 @@ void LhaExtractor::ExtractLoop(Stream32& archive) {
     EntryHeaderList& list;
     ~Clear() { list.ClearHeaders(); }
   } clear{list_};
-  if (ScanLhaHeaders(archive) > 0) ExtractLhaList(archive);
+  if (ScanLhaHeaders(*archiveStream_) > 0) ExtractLhaList(*archiveStream_);
 }
 
 int LhaExtractor::ScanLhaHeaders(Stream32& archive) {
@@ -238,18 +237,14 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   }
   bool complete = false;
   try {
-    switch (Header.Method[3]) {
-      case '0':
-        complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
-        break;
-      case '1': complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize); break;
-      case '4': staticDecoder_.InitLzhStatic(16, 12, 4, 3); break;
-      case '5': staticDecoder_.InitLzhStatic(16, 13, 4, 3); break;
-      case '6': staticDecoder_.InitLzhStatic(16, 15, 5, 5); break;
-      case '7': staticDecoder_.InitLzhStatic(16, 16, 5, 6); break;
-    }
-    if (Header.Method[3] >= '4')
+    if (const LzhStaticMethod* method = FindLzhStaticMethod(Header.Method)) {
+      staticDecoder_.SetMethod(*method);
       complete = staticDecoder_.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
+    } else if (Header.Method[3] == '1') {
+      complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize);
+    } else {  // -lh0-: stored
+      complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
+    }
   } catch (...) {
     // Reported where it was raised; the entry ends with its verdict below.
     complete = false;

@@ -38,12 +38,13 @@ class LhaExtractor : public ArchiveExtractor {
   int64_t DataSize = 0;      // packed data bytes alone (level 1: without the extended headers)
   uint32_t DosStamp = 0;     // the time stamp as a DOS date/time
 
-  // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: 0, 1, 4 to 7 and the directory entry.
+  // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: "-lh0-" (stored), "-lh1-", the
+  // static-Huffman methods of kLzhStaticMethods and the directory entry.
   static bool IsDecodedMethod(const char method[5]);
   static bool IsDirectoryMethod(const char method[5]);
 
  protected:
-  void ExtractLoop(Stream32& archive) override;
+  void ExtractLoop() override;
   int ScanLhaHeaders(Stream32& archive);
   bool ReadLhaHeader(Stream32& archive);
   void ExtractLhaList(Stream32& archive);

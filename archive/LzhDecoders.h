@@ -65,9 +65,32 @@ class LzhBitReader {
   int64_t zeroBytes_ = 0;
 };
 
+// The static-Huffman methods of the LHA family. A match's distance has up to DictionaryBits bits
+// and is sent as one of PositionCodes codes (code 0 for the distance 0, code j for the distances of
+// j bits); a block's position tree starts with its number of lengths in PositionCountBits bits. The window is also the
+// block the output is flushed in: it must hold the dictionary. -lh6- and -lh7- take 65536 bytes, the family's largest
+// dictionary; -lh4- and -lh5- take 26624 (26 KB), more than three -lh5- dictionaries, so their output is written in
+// blocks of 26 KB rather than 8 KB while the memory stays small. Callers see the window's size in how often the entry's
+// progress is reported.
+struct LzhStaticMethod {
+  char Id[6];  // the five-byte method id of the header
+  int DictionaryBits;
+  int PositionCodes;
+  int PositionCountBits;
+  int64_t WindowSize;
+};
+inline constexpr LzhStaticMethod kLzhStaticMethods[] = {
+    {"-lh4-", 12, 13, 4, 26624},
+    {"-lh5-", 13, 14, 4, 26624},
+    {"-lh6-", 15, 16, 5, 65536},
+    {"-lh7-", 16, 17, 5, 65536},
+};
+// The static-Huffman method a five-byte method id names; null for any other id.
+const LzhStaticMethod* FindLzhStaticMethod(const char id[5]);
+
 class LzhStaticDecoder {
  public:
-  void InitLzhStatic(int crcWidth, int dictionaryBits, int positionBits, int mode);
+  void SetMethod(const LzhStaticMethod& method) { method_ = &method; }
   // Returns False when a table error ended the decoding early.
   bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
@@ -85,14 +108,9 @@ class LzhStaticDecoder {
                         uint16_t* right, int nodeCount);
   void Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
-  int crcWidth_ = 16, dicBits_ = 13, pBit_ = 4, np_ = 14;
-  // The sliding window, which is also the block flushed to the output (with its CRC and a progress report) each
-  // time it fills, and the bit reader's input block. It must hold the method's farthest distance: 8 KB for
-  // -lh5- (4 KB for -lh4-), 32 KB for -lh6-, 64 KB for -lh7-. These two take 65536, the family's largest
-  // dictionary; -lh4- and -lh5- take 26624 (26 KB), more than three -lh5- dictionaries, so the output is
-  // written in blocks of 26 KB rather than 8 KB while the memory stays small. Callers see the size in how often
-  // the entry's progress is reported.
-  int64_t bufferSize_ = 26624;
+  const LzhStaticMethod* method_ = &kLzhStaticMethods[1];
+  // The sliding window, which is also the block flushed to the output (with its CRC and a progress
+  // report) each time it fills, and the bit reader's input block: the method's WindowSize bytes.
   std::vector<uint8_t> window_;
   uint8_t cLen_[kCharCount] = {};
   uint8_t ptLen_[kPtCount] = {};

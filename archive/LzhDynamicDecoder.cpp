@@ -147,7 +147,7 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
   unsigned r = kWindowSize - kMaxMatch;
   auto flush = [&]() {
     if (outPos == 0) return;
-    if (owner.DecryptWriteBlock(out, output.data(), int64_t(outPos), 16, false) <= 0)
+    if (owner.WriteBlock(out, output.data(), true, int64_t(outPos), 16) <= 0)
       owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
     written += int64_t(outPos);
     owner.ArchiveLeft -= int64_t(outPos);

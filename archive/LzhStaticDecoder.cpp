@@ -16,7 +16,7 @@ LzhBitReader::LzhBitReader(EntryWriter& owner, Stream32& in, int64_t packedSize,
 bool LzhBitReader::FetchInput() {
   if (packedLeft_ <= 0) return false;
   const int64_t want = std::min<int64_t>(packedLeft_, int64_t(buffer_.size()));
-  const int64_t got = owner_.ReadBlock(in_, buffer_.data(), want, 0, false);
+  const int64_t got = owner_.ReadBlock(in_, buffer_.data(), want);
   if (got <= 0) {
     packedLeft_ = 0;
     return false;
@@ -41,12 +41,22 @@ void LzhBitReader::SlowRefill() {
 
 // ---------------------------------------------------------------- static Huffman
 
-void LzhStaticDecoder::InitLzhStatic(int width, int dictionaryBits, int positionBits, int mode) {
-  crcWidth_ = width;
-  dicBits_ = dictionaryBits;
-  pBit_ = positionBits;
-  np_ = dictionaryBits + 1;
-  bufferSize_ = mode < 5 ? 26624 : 65536;  // -lh4- and -lh5- pass mode 3; why these sizes: see bufferSize_
+namespace {
+// Every method's position tree fits its table, and its window holds its dictionary.
+constexpr bool MethodsFitTheDecoder() {
+  for (const LzhStaticMethod& m : kLzhStaticMethods)
+    if (m.PositionCodes != m.DictionaryBits + 1 || m.PositionCodes > LzhStaticDecoder::kPtCount ||
+        (int64_t(1) << m.DictionaryBits) > m.WindowSize)
+      return false;
+  return true;
+}
+static_assert(MethodsFitTheDecoder());
+}  // namespace
+
+const LzhStaticMethod* FindLzhStaticMethod(const char id[5]) {
+  for (const LzhStaticMethod& m : kLzhStaticMethods)
+    if (std::memcmp(m.Id, id, 5) == 0) return &m;
+  return nullptr;
 }
 
 bool LzhStaticDecoder::MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
@@ -170,7 +180,7 @@ bool LzhStaticDecoder::ReadCLen(LzhBitReader& br) {
 
 void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written) {
   if (count <= 0) return;
-  if (owner.DecryptWriteBlock(out, window_.data(), count, crcWidth_, false) <= 0)
+  if (owner.WriteBlock(out, window_.data(), true, count, 16) <= 0)
     owner.RaiseArchiveError(owner.EntryName, {}, {}, msg::WriteError);
   written += count;
   owner.ArchiveLeft -= count;
@@ -180,7 +190,8 @@ void LzhStaticDecoder::Flush(EntryWriter& owner, Stream32& out, int64_t count, i
 bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize,
                                        int64_t unpackedSize) {
   if (unpackedSize <= 0) return true;
-  const int64_t wsize = bufferSize_;
+  const int64_t wsize = method_->WindowSize;
+  const int np = method_->PositionCodes;
   // The whole window starts as spaces, so a damaged distance never reads stale or unset bytes.
   window_.assign(size_t(wsize), 0x20);
   uint8_t* const win = window_.data();
@@ -196,7 +207,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
     if (blockSize == 0) {
       blockSize = br.GetBits(16);
       if (blockSize == 0 || !ReadPtLen(br, kLengthCodeCount, kLengthCodeCountBits, 3) || !ReadCLen(br) ||
-          !ReadPtLen(br, np_, pBit_, -1) || br.Exhausted()) {
+          !ReadPtLen(br, np, method_->PositionCountBits, -1) || br.Exhausted()) {
         tableError = true;
         break;
       }
@@ -230,7 +241,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
     } else {
       int64_t len = int64_t(c) - 253;
       uint32_t j = ptTable_[br.Peek(8)];
-      if (j >= uint32_t(np_)) {
+      if (j >= uint32_t(np)) {
         if (j == kEmpty) {
           tableError = true;
           break;
@@ -239,7 +250,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
         do {
           j = (br.Bits() & mask) ? ptRight_[j] : ptLeft_[j];
           mask >>= 1;
-        } while (j >= uint32_t(np_) && j != kEmpty);
+        } while (j >= uint32_t(np) && j != kEmpty);
         if (j == kEmpty) {
           tableError = true;
           break;

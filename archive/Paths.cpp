@@ -17,17 +17,12 @@ namespace corvina::archive {
 
 // ---------------------------------------------------------------- names and paths
 
-std::string AppendSlash(const std::string& path) {
-  if (path.empty() || path.back() == '\\') return path;
-  return path + '\\';
+std::string WithTrailingBackslash(const std::string& folder) {
+  if (folder.empty() || folder.back() == '\\') return folder;
+  return folder + '\\';
 }
 
-std::string RemoveTrailingSlash(const std::string& path) {
-  if (!path.empty() && path.back() == '\\') return path.substr(0, path.size() - 1);
-  return path;
-}
-
-std::string AppendPathDelim(const std::string& path) {
+std::string WithTrailingSlash(const std::string& path) {
   if (path.empty() || path.back() == '/') return path;
   return path + '/';
 }
@@ -124,33 +119,33 @@ std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_vie
 
 bool IsUncPath(const std::string& name) { return name.size() >= 3 && name[0] == '\\' && name[1] == '\\'; }
 
-std::string ExtractFileDir(const std::string& path) {
+std::string DirOf(const std::string& path) {
   const size_t p = path.rfind('/');
   if (p == std::string::npos) return {};
   if (p == 0) return "/";
   return path.substr(0, p);
 }
 
-std::string ExtractFileName(const std::string& path) {
+std::string FileNameOf(const std::string& path) {
   const size_t p = path.rfind('/');
   return p == std::string::npos ? path : path.substr(p + 1);
 }
 
-std::string ExtractFileExt(const std::string& path) {
-  const std::string name = ExtractFileName(path);
+std::string ExtensionOf(const std::string& path) {
+  const std::string name = FileNameOf(path);
   const size_t p = name.rfind('.');
   return p == std::string::npos ? std::string() : name.substr(p);
 }
 
-std::string GetCurrentDir() {
+std::string CurrentDir() {
   std::vector<char> buffer(PATH_MAX + 1);
   if (::getcwd(buffer.data(), buffer.size()) == nullptr) return "/";
   return buffer.data();
 }
 
-std::string ExpandFileName(const std::string& path) {
+std::string AbsolutePath(const std::string& path) {
   if (path.empty()) return path;
-  std::string full = path[0] == '/' ? path : AppendPathDelim(GetCurrentDir()) + path;
+  std::string full = path[0] == '/' ? path : WithTrailingSlash(CurrentDir()) + path;
   // Fold "." and ".." textually, as the platform's expansion does (no symlink resolution).
   std::vector<std::string> parts;
   size_t i = 0;
@@ -172,10 +167,10 @@ std::string ExpandFileName(const std::string& path) {
   return out;
 }
 
-std::string GetTempDir() {
+std::string SystemTempDir() {
   const char* env = std::getenv("TMPDIR");
   std::string dir = env && *env ? env : "/tmp";
-  return AppendPathDelim(dir);
+  return WithTrailingSlash(dir);
 }
 
 // ---------------------------------------------------------------- directories and files
@@ -190,15 +185,10 @@ bool FileExists(const std::string& name) {
   return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool CreateDirTree(const std::string& dir) {
-  if (dir.empty()) throw ArchiveError(msg::UnableCreateDir);
-  return ForceDirTree(dir);
-}
-
-bool ForceDirTree(const std::string& dir, std::vector<std::string>* made) {
+bool MakeDirTree(const std::string& dir, std::vector<std::string>* made) {
   if (dir.empty()) return false;
   if (DirectoryExists(dir)) return true;
-  const std::string full = ExpandFileName(dir);
+  const std::string full = AbsolutePath(dir);
   for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
     const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
     if (!prefix.empty() && !DirectoryExists(prefix)) {
@@ -220,8 +210,6 @@ void RemoveMadeFolders(std::vector<std::string>& made) {
   made.clear();
 }
 
-bool EraseFile(const std::string& name, bool /*toRecycleBin*/) { return ::unlink(name.c_str()) == 0; }
-
 bool IsDirWritable(const std::string& dir) {
   if (DirectoryExists(dir)) {
     // A file without a name, so that a run stopped at any moment leaves nothing among the
@@ -236,15 +224,15 @@ bool IsDirWritable(const std::string& dir) {
   }
   // A missing folder counts as writable when it can be made; remove what the probe made.
   std::vector<std::string> made;
-  const bool ok = ForceDirTree(dir, &made);
+  const bool ok = MakeDirTree(dir, &made);
   RemoveMadeFolders(made);
   return ok;
 }
 
 std::string MakeTempFileName(const std::string& dir) {
-  std::string folder = DirectoryExists(dir) ? dir : GetTempDir();
-  if (!DirectoryExists(folder)) ForceDirTree(folder);
-  std::string name = AppendPathDelim(folder) + "mrlXXXXXX";
+  std::string folder = DirectoryExists(dir) ? dir : SystemTempDir();
+  if (!DirectoryExists(folder)) MakeDirTree(folder);
+  std::string name = WithTrailingSlash(folder) + "mrlXXXXXX";
   const int fd = ::mkstemp(name.data());
   if (fd < 0) return {};
   ::close(fd);
@@ -296,7 +284,7 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
     CloseKeepingErrno(at);
     return whole;
   }
-  std::string path = AppendPathDelim(root.empty() ? GetCurrentDir() : root);
+  std::string path = WithTrailingSlash(root.empty() ? CurrentDir() : root);
   for (const auto& part : parts) {
     path += part;
     int next = OpenFolderNoLink(at, part);

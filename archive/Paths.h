@@ -9,10 +9,9 @@
 
 namespace corvina::archive {
 
-// ---- entry names and paths
-std::string AppendSlash(const std::string& path);  // "\" unless empty or already there
-std::string RemoveTrailingSlash(const std::string& path);
-std::string AppendPathDelim(const std::string& path);  // the same for disk paths ("/")
+// ---- entry names ("\" between their parts)
+// A folder's entry name with one "\" at its end; an empty name stays empty.
+std::string WithTrailingBackslash(const std::string& folder);
 std::string SlashToBackslash(std::string name);
 // Raw stored bytes: "/" and 0xFF become "\" outside Shift-JIS double-byte characters; trimmed of
 // bytes below 33 at both ends.
@@ -23,28 +22,32 @@ bool IsValidUtf8(std::string_view text);
 // The stored name as the library works with it: ZIP names from a host other than DOS stay as they
 // are, everything else is decoded from CP932; then "/" becomes "\". Result is UTF-8.
 std::string ConvertEntryName(ArchiveFormat type, int hostSystem, std::string_view raw);
-bool IsUncPath(const std::string& name);
-std::string ExtractFileDir(const std::string& path);  // disk path: part before the last "/"
-std::string ExtractFileName(const std::string& path);
-std::string ExtractFileExt(const std::string& path);  // with the "."
-std::string ExpandFileName(const std::string& path);
-std::string GetCurrentDir();
-std::string GetTempDir();
+
+// ---- paths on disk ("/" between their parts)
+// The path with one "/" at its end; an empty path stays empty.
+std::string WithTrailingSlash(const std::string& path);
+// The folder part: all before the last "/" ("/" for a name in the root; "" without any "/").
+std::string DirOf(const std::string& path);
+std::string FileNameOf(const std::string& path);   // all after the last "/"
+std::string ExtensionOf(const std::string& path);  // of the file name, with its "."; "" without one
+// Made absolute against the current folder, "." and ".." folded in the text (no link is followed).
+std::string AbsolutePath(const std::string& path);
+std::string CurrentDir();                 // "/" when it cannot be read
+std::string SystemTempDir();              // $TMPDIR, else /tmp, with a trailing "/"
+bool IsUncPath(const std::string& name);  // a Windows network path: "\\server\..."
 
 // ---- directories and files
 bool DirectoryExists(const std::string& dir);
-bool FileExists(const std::string& name);    // exists and is not a directory
-bool CreateDirTree(const std::string& dir);  // empty dir: ArchiveError(25157)
+bool FileExists(const std::string& name);  // exists and is not a directory
 // Makes the folder and its missing parents; `made` receives the folders made, outermost first.
-bool ForceDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
-// Removes folders recorded by ForceDirTree again, as far as they are still empty.
+bool MakeDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
+// Removes folders recorded by MakeDirTree again, as far as they are still empty.
 void RemoveMadeFolders(std::vector<std::string>& made);
-bool EraseFile(const std::string& name, bool toRecycleBin);  // no recycle bin here: plain delete
 bool IsDirWritable(const std::string& dir);
 std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 // Opens the folder reached from `root` through `parts` (one name each) without following a
 // symbolic link anywhere below `root`; `root` itself may be one. With `create`, missing folders
-// are made and, when `made` is given, recorded there as ForceDirTree records them. Returns a
+// are made and, when `made` is given, recorded there as MakeDirTree records them. Returns a
 // handle for the *at calls (O_PATH), or -1 with errno set (ELOOP or ENOTDIR for a link on the way,
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,

@@ -22,7 +22,7 @@ void NextVolumeName(const std::string& name, ArchiveFormat type, char& letter, i
       break;
     default: volume = 0; return;
   }
-  std::string ext = ExtractFileExt(name);
+  std::string ext = ExtensionOf(name);
   if (!ext.empty()) ext.erase(0, 1);
   if (ext.empty()) ext = defaultExt;
   size_t end = ext.size(), start = end;

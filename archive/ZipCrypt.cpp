@@ -51,12 +51,6 @@ void ZipCrypto::DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count) {
   }
 }
 
-uint8_t ZipCrypto::CipherByte(uint8_t c) {
-  const uint8_t out = c ^ KeystreamByte(false);
-  UpdateKeys(false, c);
-  return out;
-}
-
 bool ZipCrypto::CheckEncryptionHeader(const uint8_t header[kZipCryptHeaderLength], uint16_t flags, uint32_t crc32,
                                       uint32_t dosDateTime, std::string_view password) {
   if (password.empty()) return false;
@@ -100,15 +94,6 @@ void SeedKeys::Reset() {
   } else {
     regs_.DataKeys = regs_.DataStart = kDataSeedDefaults;
   }
-}
-
-// ---------------------------------------------------------------- entry cipher
-
-void ZipEntryCipher::Decipher(uint8_t cryptKind, uint8_t* data, size_t count) {
-  if (cryptKind == 6)
-    Crypto.DecryptBuffer(false, data, count);
-  else if (cryptKind <= 5 && Aes)
-    Aes->DecryptBuffer(data, count);
 }
 
 }  // namespace corvina::archive

@@ -14,8 +14,6 @@
 
 namespace corvina::archive {
 
-class AesEntryDecryptor;
-
 struct SeedKeyRecord {
   uint32_t Key0 = 0, Key1 = 0, Key2 = 0;
 };
@@ -43,8 +41,6 @@ class ZipCrypto {
   int InitKeys(std::string_view password);
   // Deciphers in place, updating the registers with each plain byte.
   void DecryptBuffer(bool headerSet, uint8_t* buffer, size_t count);
-  // The enciphering direction on the data set: returns c enciphered, registers updated with c.
-  uint8_t CipherByte(uint8_t c);
   // Sets the header working registers back to the header starting registers (before each enciphered header).
   void ResetHeaderKeys() { HeaderKeys = HeaderStart; }
   // Feeds the password, deciphers the 12 header bytes (a copy; the caller's bytes stay) and
@@ -79,16 +75,6 @@ class SeedKeys {
 
  private:
   ZipCrypto& regs_;
-};
-
-// The component's decipher hook for ZIP entry data: kind 6 runs the traditional data set, kinds
-// 0-5 the AES entry in progress (when set); other kinds pass unchanged.
-class ZipEntryCipher : public EntryCipher {
- public:
-  explicit ZipEntryCipher(ZipCrypto& registers) : Crypto(registers) {}
-  void Decipher(uint8_t cryptKind, uint8_t* data, size_t count) override;
-  ZipCrypto& Crypto;
-  AesEntryDecryptor* Aes = nullptr;
 };
 
 }  // namespace corvina::archive

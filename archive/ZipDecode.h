@@ -34,7 +34,7 @@ enum class DecodeResult : int {
 };
 
 // The message number the reader reports for a decoder result (0: report nothing beyond the
-// failed CRC check): 25136 for a failed write; 25116 "Bad block" and 25305 "Stack overflow" for
+// failed CRC check): msg::WriteError for a failed write; msg::BadBlock and msg::StackOverflow for
 // unshrinking (method 1).
 int DecodeResultMessage(int method, DecodeResult result);
 }  // namespace corvina::archive

@@ -184,15 +184,18 @@ bool ZipExtractor::ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h)
   return true;
 }
 
-uint8_t ZipExtractor::AesStrengthKind(uint16_t flags, const ZipExtra& extra) const {
-  if (!(flags & kFlagEncrypted)) return kCryptNone;
-  if (extra.Strong || (flags & kFlagStrong)) return kCryptUnsupported;
-  if (!extra.HasAes) return kCryptTraditional;
+EncryptionKind ZipExtractor::EncryptionOf(uint16_t flags, const ZipExtra& extra) const {
+  using enum EncryptionKind;
+  if (!(flags & kFlagEncrypted)) return None;
+  if (extra.Strong || (flags & kFlagStrong)) return Unsupported;
+  if (!extra.HasAes) return Traditional;
   // A version or strength outside the published ones has no key length to work with.
-  if (extra.AesStrength < 1 || extra.AesStrength > 3) return kCryptUnsupported;
-  if (extra.AesVersion == 1) return uint8_t(extra.AesStrength - 1);
-  if (extra.AesVersion == 2) return uint8_t(extra.AesStrength + 2);
-  return kCryptUnsupported;
+  if (extra.AesStrength < 1 || extra.AesStrength > 3) return Unsupported;
+  static constexpr EncryptionKind kAe1[] = {Ae1Aes128, Ae1Aes192, Ae1Aes256};
+  static constexpr EncryptionKind kAe2[] = {Ae2Aes128, Ae2Aes192, Ae2Aes256};
+  if (extra.AesVersion == 1) return kAe1[extra.AesStrength - 1];
+  if (extra.AesVersion == 2) return kAe2[extra.AesStrength - 1];
+  return Unsupported;
 }
 
 int ZipExtractor::ResolvedMethod(const ZipHeader& h) const {
@@ -223,7 +226,7 @@ void ZipExtractor::ReplaceArchiveStream(std::unique_ptr<Stream32> stream) {
   if (aes_) aes_->Stream = archiveStream_.get();
 }
 
-void ZipExtractor::ExtractLoop(Stream32&) {
+void ZipExtractor::ExtractLoop() {
   const bool zipType = IsZipFamily(ArchiveType) || IsSplitZip(ArchiveType);
   // A central directory found through the Zip64 records is enough to start from.
   const bool located = ArchiveOffset >= 0 || (DetectFlags & HeaderBit(HeaderType::Central));
@@ -242,7 +245,7 @@ void ZipExtractor::ExtractLoop(Stream32&) {
   }
   try {
     if (DetectFlags == HeaderBit(HeaderType::Local)) {
-      if (ReadLocalHeaders(false) > 0) ProcessList();
+      if (ReadLocalHeaders() > 0) ProcessList();
     } else if (ReadCentralDir() > 0) {
       ProcessList();
     }
@@ -275,8 +278,7 @@ int ZipExtractor::ReadCentralDir() {
     if (IsEntrySelected(c.Name)) {
       // The strong-encryption flag counts from the local header, which describes the entry's data
       // (some writers set it in the central header alone, over data enciphered the traditional way).
-      const uint8_t kind = AesStrengthKind(uint16_t(c.Flags & ~kFlagStrong), c.Extra);
-      if (kind == kCryptUnsupported) {
+      if (EncryptionOf(uint16_t(c.Flags & ~kFlagStrong), c.Extra) == EncryptionKind::Unsupported) {
         DoError(c.Name, {}, msg::UnsupportedPassword, archiveName_);
       } else {
         Listed item;
@@ -317,7 +319,7 @@ int ZipExtractor::ReadCentralDir() {
   const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
   if (damaged && !GetCancel()) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
-    if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
+    if (!IsSplitZip(ArchiveType)) FindEntriesTheDirectoryLost();
   }
   return int(list_.size());
 }
@@ -361,17 +363,12 @@ int64_t ZipExtractor::SkipDescriptor(int64_t position) {
   return position + 12;
 }
 
-int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
-  if (OnCorruptZipHeader && !afterCentral) {
-    bool cancel = true;
-    OnCorruptZipHeader(*this, DetectFlags, cancel);
-    if (cancel) return 0;
-  }
+void ZipExtractor::WalkLocalHeaders(
+    const std::function<std::optional<uint64_t>(int64_t position, const ZipHeader&)>& visit) {
   Stream32& s = *archiveStream_;
   int64_t position = std::max<int64_t>(ArchiveOffset, 0);
   uint8_t sig[4];
   if (ReadExact(s, position, sig, 4) && Le32(sig) == kDescriptorSig) position += 4;
-  if (!afterCentral) ArchiveTotal = 0;
   ZipHeader l;
   // Data in front of the first header (a stub, junk): the walk starts at the first header found.
   if (!ReadHeaderAt(position, HeaderType::Local, l)) {
@@ -386,49 +383,45 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
         break;
       }
   }
-  // After a damaged central directory the entries it did list are stepped over by their central
-  // sizes (they may have trailing descriptors); one whose local header carries another name was
-  // listed from a header read out of step, and its local header counts instead.
-  std::map<int64_t, size_t> listedAt;
-  for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
-    uint64_t compressed = l.Compressed;
-    // Without a central directory nothing tells where an entry with a trailing descriptor
-    // ends: such an entry cannot be read safely, and the walk cannot go past it.
-    bool sizeKnown = !((l.Flags & kFlagDescriptor) && l.Compressed == 0);
-    const auto listed = listedAt.find(position);
-    if (listed != listedAt.end() && list_[listed->second].Central.RawName == l.RawName) {
-      compressed = list_[listed->second].Central.Compressed;
-      sizeKnown = true;
-    } else if (!sizeKnown) {
-      if (!afterCentral) DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
-      if (listed != listedAt.end()) list_.erase(list_.begin() + long(listed->second));
-      break;
-    } else if (listed != listedAt.end()) {
-      list_[listed->second] = Listed{};
-      list_[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
-    } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
-      Listed item;
-      item.LocalPosition = position;
-      item.Disk = 0;
-      item.Attributes = 0;
-      list_.push_back(item);
-      AddToTotals(l);
-    }
-    position = l.DataPosition + int64_t(compressed);
+    const std::optional<uint64_t> compressed = visit(position, l);
+    if (!compressed) break;
+    position = l.DataPosition + int64_t(*compressed);
     if (position < l.DataPosition) break;
     if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
   }
-  if (afterCentral) {
-    std::erase_if(list_, [](const Listed& item) { return item.LocalPosition < 0; });
-    std::stable_sort(list_.begin(), list_.end(),
-                     [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
-    return int(list_.size());
+}
+
+namespace {
+// Without a central directory nothing tells where an entry with a trailing descriptor ends: such
+// an entry cannot be read safely, and a walk cannot go past it.
+bool SizeUnknown(const ZipHeader& local) { return (local.Flags & kFlagDescriptor) && local.Compressed == 0; }
+}  // namespace
+
+int ZipExtractor::ReadLocalHeaders() {
+  if (OnCorruptZipHeader) {
+    bool cancel = true;
+    OnCorruptZipHeader(*this, DetectFlags, cancel);
+    if (cancel) return 0;
   }
+  ArchiveTotal = 0;
+  WalkLocalHeaders([this](int64_t position, const ZipHeader& l) -> std::optional<uint64_t> {
+    if (SizeUnknown(l)) {
+      DoError(l.Name, {}, msg::BadFileHeader, archiveName_);
+      return std::nullopt;
+    }
+    if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+      Listed item;
+      item.LocalPosition = position;
+      list_.push_back(item);
+      AddToTotals(l);
+    }
+    return l.Compressed;
+  });
   // Nothing to list is an error unless the end record says the archive is empty.
   uint8_t end[12] = {};
-  const bool endFirst = ReadExact(s, ArchiveOffset, end, 12) &&
+  const bool endFirst = ReadExact(*archiveStream_, ArchiveOffset, end, 12) &&
                         ClassifySignature(Le32(end), HeaderType::Ending).Kind == HeaderType::Ending;
   const bool statedEmpty =
       (ZipEndRecord.size() >= 22 && Le16(&ZipEndRecord[10]) == 0) || (endFirst && Le16(end + 10) == 0);
@@ -440,6 +433,36 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   if (!list_.empty() && !GetCancel() && !endRecord && !IsSplitZip(ArchiveType))
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
   return int(list_.size());
+}
+
+void ZipExtractor::FindEntriesTheDirectoryLost() {
+  // The entries the directory did list are stepped over by their central sizes (they may have
+  // trailing descriptors); one whose local header carries another name was listed from a header
+  // read out of step, and its local header counts instead.
+  std::map<int64_t, size_t> listedAt;
+  for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
+  WalkLocalHeaders([&](int64_t position, const ZipHeader& l) -> std::optional<uint64_t> {
+    const auto listed = listedAt.find(position);
+    if (listed != listedAt.end() && list_[listed->second].Central.RawName == l.RawName)
+      return list_[listed->second].Central.Compressed;
+    if (SizeUnknown(l)) {
+      if (listed != listedAt.end()) list_.erase(list_.begin() + long(listed->second));
+      return std::nullopt;
+    }
+    if (listed != listedAt.end()) {
+      list_[listed->second] = Listed{};
+      list_[listed->second].LocalPosition = IsEntrySelected(l.Name) ? position : -1;
+    } else if (!l.Name.empty() && IsEntrySelected(l.Name)) {
+      Listed item;
+      item.LocalPosition = position;
+      list_.push_back(item);
+      AddToTotals(l);
+    }
+    return l.Compressed;
+  });
+  std::erase_if(list_, [](const Listed& item) { return item.LocalPosition < 0; });
+  std::stable_sort(list_.begin(), list_.end(),
+                   [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
 }
 
 void ZipExtractor::ProcessList() {
@@ -506,10 +529,10 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     }
     Local.Extra.Strong = Local.Extra.Strong || Central.Extra.Strong;
   }
-  SetCryptKind(AesStrengthKind(h.Flags, h.Extra));
+  SetCryptKind(EncryptionOf(h.Flags, h.Extra));
   const int method = ResolvedMethod(h);
   // Entries that cannot be decoded are refused before anything is written or counted.
-  if (!isDirectory && CryptKind == kCryptUnsupported) {
+  if (!isDirectory && CryptKind == EncryptionKind::Unsupported) {
     DoError(OutputName, {}, msg::UnsupportedPassword, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(EntrySize);
@@ -537,11 +560,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
     return;
   }
 
-  const bool encrypted = CryptKind != kCryptNone;
+  const bool encrypted = CryptKind != EncryptionKind::None;
   aes_.reset();
   archiveStream_->Seek(h.DataPosition, SeekOrigin::Beginning);
   if (encrypted) {
-    if (CryptKind != kCryptTraditional) aes_ = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
+    if (IsAes(CryptKind)) aes_ = std::make_unique<AesEntryDecryptor>(archiveStream_.get());
     // No password that fits: the entry is not readable, and no file is opened for it.
     if (!GetPassword()) {
       UncountEntry();
@@ -562,10 +585,10 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   // Packed bytes beyond the data: the traditional header, or the AES salt, verifier and code.
   int64_t overhead = 0;
-  if (CryptKind == kCryptTraditional)
+  if (CryptKind == EncryptionKind::Traditional)
     overhead = int64_t(kZipCryptHeaderLength);
-  else if (encrypted)
-    overhead = AesZipSaltLength(AesKindMode(CryptKind)) + kAesZipVerifierLength + kAesZipMacLength;
+  else if (IsAes(CryptKind))
+    overhead = AesZipSaltLength(h.Extra.AesStrength) + kAesZipVerifierLength + kAesZipMacLength;
   const int64_t packed = int64_t(h.Compressed) - overhead;
   bool complete = false;
   if (packed >= 0) {
@@ -580,11 +603,11 @@ void ZipExtractor::ExtractZipFile(const Listed& item) {
   }
   output_ = nullptr;
   bool verdict = complete;
-  if (encrypted && CryptKind != kCryptTraditional) {
+  if (IsAes(CryptKind)) {
     // The authentication code covers the ciphertext; AE-2 stores no CRC, AE-1 has both.
     const bool macOk = complete && aes_->VerifyMac();
     verdict = macOk;
-    if (IsAe2Kind(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
+    if (IsAe2(CryptKind) && macOk) Crc32 = h.Crc ^ 0xFFFFFFFFu;
   }
   if (!verdict) entryWriteFailed_ = true;
   try {
@@ -606,7 +629,7 @@ int64_t ZipExtractor::ReadPacked(uint8_t* buffer, int64_t count) {
     got = archiveStream_->Read(buffer, count);
   }
   if (got <= 0) return 0;
-  if (CryptKind == kCryptTraditional)
+  if (CryptKind == EncryptionKind::Traditional)
     Crypto.DecryptBuffer(false, buffer, size_t(got));
   else if (aes_)
     aes_->DecryptBuffer(buffer, size_t(got));
@@ -631,7 +654,7 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
     // More output than the header declares is damaged data: it stops here instead of filling the disk.
     if (n > unpacked - written_) return false;
     // An AE-2 entry stores no CRC (its authentication code is the check): none is computed.
-    const int64_t done = WriteBlock(*output_, b, !IsAe2Kind(CryptKind), n, 32);
+    const int64_t done = WriteBlock(*output_, b, !IsAe2(CryptKind), n, 32);
     written_ += std::max<int64_t>(done, 0);
     ArchiveLeft -= std::max<int64_t>(done, 0);
     return done == n && !entryWriteFailed_;

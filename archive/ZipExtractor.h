@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,6 @@
 #include "archive/ZipVolumes.h"
 
 namespace corvina::archive {
-
-// Encryption kinds of an entry: 0-2 AE-1, 3-5 AE-2 (128/192/256-bit), 6 traditional.
-constexpr uint8_t kCryptTraditional = 6, kCryptNone = 13, kCryptUnsupported = 14;
 
 // What the extra field of one header said.
 struct ZipExtra {
@@ -85,10 +83,10 @@ class ZipExtractor : public ArchiveExtractor {
   // ---- the entry being extracted
   ZipHeader Local;    // its local header
   ZipHeader Central;  // its central header (empty in the local-header walk)
-  uint8_t EntryCryptKind() const { return CryptKind; }
-  uint8_t AesStrengthKind(uint16_t flags, const ZipExtra& extra) const;
+  // How an entry with these flags and extra field is enciphered.
+  EncryptionKind EncryptionOf(uint16_t flags, const ZipExtra& extra) const;
 
-  bool CheckDecryptHeader() override;
+  bool CheckDecryptHeader();
 
   // ---- volumes and passwords (ZipVolumes.cpp)
   std::string CurrentPassword;
@@ -102,7 +100,7 @@ class ZipExtractor : public ArchiveExtractor {
   Stream32* Archive() { return archiveStream_.get(); }
 
  protected:
-  void ExtractLoop(Stream32& archive) override;
+  void ExtractLoop() override;
 
  private:
   struct Listed {
@@ -113,9 +111,13 @@ class ZipExtractor : public ArchiveExtractor {
     bool FromCentral = false;
   };
   int ReadCentralDir();
-  // The walk over the local headers, for archives that have no central directory, or after a
-  // damaged one to find the entries it lost.
-  int ReadLocalHeaders(bool afterCentral);
+  // Lists the entries of an archive that has no central directory from its local headers.
+  int ReadLocalHeaders();
+  // After a damaged central directory: adds the entries it lost, found by their local headers.
+  void FindEntriesTheDirectoryLost();
+  // Walks the local headers from the first one found. `visit` is given each header and where it
+  // starts, and returns the packed bytes behind it, or nothing to end the walk.
+  void WalkLocalHeaders(const std::function<std::optional<uint64_t>(int64_t position, const ZipHeader&)>& visit);
   int64_t SkipDescriptor(int64_t position);
   int64_t FindLocalHeaderShift(const ZipHeader& central, int64_t computed);
   bool ReadHeaderAt(int64_t position, HeaderType kind, ZipHeader& h);

@@ -25,7 +25,7 @@ struct SuspendTimer {
 
 std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount) {
   if (volume >= volumeCount) return archiveFile;
-  const std::string ext = ExtractFileExt(archiveFile);
+  const std::string ext = ExtensionOf(archiveFile);
   const std::string stem = archiveFile.substr(0, archiveFile.size() - ext.size());
   char digits[16];
   std::snprintf(digits, sizeof digits, ".z%02d", volume);
@@ -168,7 +168,7 @@ bool ZipExtractor::GetPassword() {
   if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
   Stream32& s = *archiveStream_;
   const int64_t dataAt = Local.DataPosition;
-  const bool traditional = CryptKind == kCryptTraditional;
+  const bool traditional = CryptKind == EncryptionKind::Traditional;
   if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
                       s.Read(cryptHeader_, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
     return false;

@@ -17,7 +17,7 @@ class ZipExtractor;
 // itself for the last one, else the archive's name with ".z" and at least two digits.
 std::string SplitVolumeName(const std::string& archiveFile, int volume, int volumeCount);
 
-class SpannedVolumes : public DiskCommon {
+class SpannedVolumes {
  public:
   // Takes the owner and sets the disk index to 0 (the last disk is wanted).
   void SpanInit(ZipExtractor* owner);

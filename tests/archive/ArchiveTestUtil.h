@@ -20,6 +20,7 @@
 #include "archive/Dates.h"
 #include "archive/LhaExtractor.h"
 #include "archive/Paths.h"
+#include "archive/ZipCrypt.h"
 #include "tests/support/TempDir.h"
 
 namespace testutil {
@@ -55,6 +56,21 @@ inline void Put32(Bytes& b, size_t at, uint32_t v) {
 }
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// Enciphers an entry with ZIP's traditional cipher as a writer does: 11 filler bytes and the check
+// byte, then the data; the key registers are updated with each plain byte.
+inline Bytes ZipEncipher(const std::string& password, uint8_t checkByte, const Bytes& data) {
+  corvina::archive::ZipCrypto c;
+  c.InitKeys(password);
+  Bytes plain = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, checkByte};
+  Append(plain, data);
+  Bytes out;
+  for (const uint8_t b : plain) {
+    out.push_back(b ^ c.KeystreamByte(false));
+    c.UpdateKeys(false, b);
+  }
+  return out;
+}
 
 // One stored entry (-lh0- unless another method id is given) with a hand-made header.
 struct LhaEntry {

@@ -2,13 +2,11 @@
 // simulated drives, the split check, and the Linux queries on a real folder.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <ctime>
 
 #include "archive/DiskManager.h"
 #include "archive/Paths.h"
@@ -101,8 +99,8 @@ TEST(DiskManager, RequestFillsTheVolumeFieldsOnceADiskIsInserted) {
   EXPECT_EQ(m.DiskSize, 1457664);
 
   // A bare file name lies in the current folder, whose drive is asked for; a network path is its own.
-  for (const auto& [path, drive] : {std::pair<std::string, std::string>{"set.zip", GetCurrentDir()},
-                                    {"\\\\server\\share\\set.zip", "/media/disk"}}) {
+  for (const auto& [path, drive] :
+       {std::pair<std::string, std::string>{"set.zip", CurrentDir()}, {"\\\\server\\share\\set.zip", "/media/disk"}}) {
     Request other(std::make_unique<FakeDrive>());
     ASSERT_TRUE(other.Run(path)) << path;
     EXPECT_EQ(other.manager.Drive, drive) << path;
@@ -243,29 +241,4 @@ TEST(DiskManager, AMountPointWithABlankIsFoundAndKnownByItsKind) {
   if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
   EXPECT_EQ(WEXITSTATUS(status), 0)
       << "1: drive, 2: kind, 4: file system, 8: label, 16: serial, 32: fixed, 64: removable";
-}
-
-TEST(DiskManager, FileHandleDosTimeGivesLocalDosStamps) {
-  testutil::ScopedDir dir;
-  const std::string file = (dir.path() / "stamp.bin").string();
-  testutil::WriteAll(file, {0});
-  struct tm local {};
-  local.tm_year = 2024 - 1900;
-  local.tm_mon = 0;
-  local.tm_mday = 6;
-  local.tm_hour = 12;
-  local.tm_min = 34;
-  local.tm_sec = 56;
-  local.tm_isdst = -1;
-  const time_t when = mktime(&local);
-  const struct timespec times[2] = {{when, 0}, {when, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-  const int fd = open(file.c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
-  const uint32_t expected = uint32_t(2024 - 1980) << 25 | 1u << 21 | 6u << 16 | 12u << 11 | 34u << 5 | 28u;
-  EXPECT_EQ(FileHandleDosTime(fd, 1), expected);
-  EXPECT_EQ(FileHandleDosTime(fd, 2), expected);
-  EXPECT_NE(FileHandleDosTime(fd, 0), 0u);
-  close(fd);
-  EXPECT_EQ(FileHandleDosTime(-1, 1), 0u);
 }

@@ -544,7 +544,7 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   MemoryStream32 src(data.data(), data.size());
   char buf[64] = {};
   {
-    DecompressStream s(src, 13, 15);
+    DecompressStream s(src, EncryptionKind::None, 15);
     ASSERT_EQ(s.InitResult(), InflateResult::Ok);
     EXPECT_EQ(s.Read(buf, 5), 5);
     EXPECT_EQ(std::string(buf, 5), "hello");
@@ -579,14 +579,14 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   // A stream that wants a preset dictionary cannot be read here: an error, never bytes that are not there.
   const Bytes dict = {0x78, 0xbb, 0x12, 0x34, 0x56, 0x78, 0x00};
   MemoryStream32 dictSource(dict.data(), dict.size());
-  DecompressStream wanting(dictSource, 13, 15);
+  DecompressStream wanting(dictSource, EncryptionKind::None, 15);
   EXPECT_LT(wanting.Read(buf, 64), 0);
   EXPECT_LT(wanting.Read(buf, 64), 0);
 
   // Input that ends mid-stream (a split archive's volume): what could be decoded, then BufError until the
   // rest comes from the next source.
   MemoryStream32 first(kZlib.data(), 10), second(kZlib.data() + 10, kZlib.size() - 10);
-  DecompressStream split(first, 13, 15);
+  DecompressStream split(first, EncryptionKind::None, 15);
   const int64_t head = split.Read(buf, 64);
   ASSERT_GT(head, 0);
   ASSERT_LT(head, 22);
@@ -595,17 +595,18 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
   EXPECT_EQ(split.Read(buf + head, 64), 22 - head);
   EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
 
-  // Each block read is deciphered first, by cipher kinds up to 6 only; the hook hears of every block.
+  // Each block read is deciphered first, for the AES and the traditional kinds only; the hook hears of every block.
   struct Xor : EntryCipher {
-    void Decipher(uint8_t kind, uint8_t* data, size_t count) override {
+    void Decipher(EncryptionKind kind, uint8_t* data, size_t count) override {
       kinds.push_back(kind);
       for (size_t i = 0; i < count; ++i) data[i] ^= 0x5A;
     }
-    std::vector<int> kinds;
+    std::vector<EncryptionKind> kinds;
   };
   Bytes hidden = kZlib;
   for (auto& b : hidden) b ^= 0x5A;
-  for (const uint8_t kind : {0, 6, 7}) {
+  for (const EncryptionKind kind :
+       {EncryptionKind::Ae1Aes128, EncryptionKind::Traditional, EncryptionKind::Unsupported}) {
     SCOPED_TRACE(int(kind));
     MemoryStream32 in(hidden.data(), hidden.size());
     Xor cipher;
@@ -614,10 +615,10 @@ TEST(InflateEngine, DecompressStreamReadsRestartsAndSeeks) {
     s.BlockHook = [&] { ++blocks; };
     std::memset(buf, 0, sizeof buf);
     const int64_t n = s.ReadChunk(buf, 19, 64);  // blocks of 19 bytes and of the one left
-    if (kind <= 6) {
+    if (kind != EncryptionKind::Unsupported) {
       EXPECT_EQ(n, 22);
       EXPECT_EQ(std::string(buf, 22), "hello hello hello zlib");
-      EXPECT_EQ(cipher.kinds, std::vector<int>(2, kind));
+      EXPECT_EQ(cipher.kinds, std::vector<EncryptionKind>(2, kind));
       EXPECT_EQ(blocks, 2);
     } else {
       EXPECT_EQ(n, int64_t(InflateResult::DataError));

@@ -14,6 +14,13 @@ namespace {
 
 std::string Str(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
+// n bytes that repeat only every 251, so that a copy from a wrong place shows.
+std::string Pattern(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += char(i % 251);
+  return s;
+}
+
 Bytes Codes(const std::vector<std::pair<unsigned, unsigned>>& codes)  // (value, width)
 {
   BitWriter w;
@@ -237,6 +244,20 @@ TEST(Explode, WindowsTreesAndLongMatches) {
          m.Match(8000, 2);
        },
        std::string(1 + 80 * 165, 'q') + "r" + "qq"},
+      // Every field of a match at its largest: all low distance bits and the distance code set, the
+      // length code 63 and its extra byte 255.
+      {"longest match, 4K window", false, false,
+       [](Imploder& m) {
+         for (const char c : Pattern(4096)) m.Literal(uint8_t(c));
+         m.Match(4096, 2 + 63 + 255);
+       },
+       Pattern(4096) + Pattern(320)},
+      {"longest match, literal tree and 8K window", true, true,
+       [](Imploder& m) {
+         for (const char c : Pattern(8192)) m.Literal(uint8_t(c));
+         m.Match(8192, 3 + 63 + 255);
+       },
+       Pattern(8192) + Pattern(321)},
   };
   for (const auto& c : cases) {
     Imploder m(c.lit, c.big);

@@ -43,17 +43,6 @@ void Le(Bytes& b, uint64_t v, int n) {
   for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
 
-// Enciphers with the traditional cipher: the 12-byte header (check byte = CRC's high byte), then the data.
-Bytes Encipher(const Bytes& data, uint32_t crc, const std::string& password) {
-  ZipCrypto c;
-  c.InitKeys(password);
-  Bytes out;
-  for (int i = 0; i < 11; ++i) out.push_back(c.CipherByte(uint8_t(0x41 + i)));
-  out.push_back(c.CipherByte(uint8_t(crc >> 24)));
-  for (uint8_t b : data) out.push_back(c.CipherByte(b));
-  return out;
-}
-
 struct Built {
   std::vector<Bytes> locals;  // each entry's local header, data and descriptor
   Bytes central;
@@ -65,7 +54,7 @@ Built Parts(const std::vector<ZEntry>& entries, const std::vector<uint32_t>& off
     const ZEntry& e = entries[i];
     const uint32_t crc = e.crcOverride >= 0 ? uint32_t(e.crcOverride) : Crc32(e.data);
     const Bytes& plain = e.packed.empty() ? e.data : e.packed;
-    const Bytes packed = e.password.empty() ? plain : Encipher(plain, crc, e.password);
+    const Bytes packed = e.password.empty() ? plain : ZipEncipher(e.password, uint8_t(crc >> 24), plain);
     const uint16_t flags = uint16_t(e.flags | (e.descriptor ? 8 : 0) | (e.password.empty() ? 0 : 1));
     auto sizes = [&](Bytes& h, bool local) {
       if (e.zip64) {
@@ -1108,17 +1097,20 @@ TEST(ZipReader, ExtraFieldRecordsAreReadOnlyInsideThemselves) {
   const struct {
     uint16_t version;
     uint8_t strength;
-    uint8_t kind;
-  } kinds[] = {{1, 1, 0}, {1, 3, 2}, {2, 1, 3}, {2, 3, 5}, {3, 1, 14}, {2, 0, 14}, {2, 4, 14}};
+    EncryptionKind kind;
+  } kinds[] = {
+      {1, 1, EncryptionKind::Ae1Aes128},   {1, 2, EncryptionKind::Ae1Aes192},   {1, 3, EncryptionKind::Ae1Aes256},
+      {2, 2, EncryptionKind::Ae2Aes192},   {2, 1, EncryptionKind::Ae2Aes128},   {2, 3, EncryptionKind::Ae2Aes256},
+      {3, 1, EncryptionKind::Unsupported}, {2, 0, EncryptionKind::Unsupported}, {2, 4, EncryptionKind::Unsupported}};
   for (const auto& k : kinds) {
     ZipExtra e;
     e.HasAes = true;
     e.AesVersion = k.version;
     e.AesStrength = k.strength;
-    EXPECT_EQ(z.AesStrengthKind(1, e), k.kind) << k.version << "/" << int(k.strength);
+    EXPECT_EQ(z.EncryptionOf(1, e), k.kind) << k.version << "/" << int(k.strength);
   }
-  EXPECT_EQ(z.AesStrengthKind(0, ZipExtra{}), 13);
-  EXPECT_EQ(z.AesStrengthKind(1, ZipExtra{}), 6);
+  EXPECT_EQ(z.EncryptionOf(0, ZipExtra{}), EncryptionKind::None);
+  EXPECT_EQ(z.EncryptionOf(1, ZipExtra{}), EncryptionKind::Traditional);
 }
 
 TEST(ZipReader, DamagedPeerArchivesEndCleanly) {
