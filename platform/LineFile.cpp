@@ -1,11 +1,13 @@
 #include "LineFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -90,17 +92,27 @@ namespace {
 // Tests turn unnamed temporaries off to take the path of filesystems that have none.
 bool gUnnamedTemporaries = true;
 
-// "." + the file's name + ".tmp" + digits: hidden beside the file, and what RemoveSaveLeftovers looks for.
+// A temporary is named kTemporaryMark + the file's name + "." + kRandomDigits hex digits: hidden beside the
+// file, marked as no user would name a file, and telling the clearing at start which file it was for. The
+// unmarked names of earlier versions (".name.tmp" + digits) could be a user's own and are left alone.
+constexpr std::string_view kTemporaryMark = ".corvina-save.";
+constexpr size_t kRandomDigits = 12;
+
 std::filesystem::path TemporaryPath(const std::filesystem::path& dir, const std::filesystem::path& file) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
-  return dir / ("." + file.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
+  char random[kRandomDigits + 1];
+  std::snprintf(random, sizeof random, "%012llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFULL));
+  return dir / (std::string(kTemporaryMark) + file.filename().string() + "." + random);
 }
 
-bool IsTemporaryName(std::string_view name) {
-  const size_t lastNonDigit = name.find_last_not_of("0123456789");
-  if (lastNonDigit == std::string_view::npos || lastNonDigit + 1 == name.size()) return false;
-  const std::string_view head = name.substr(0, lastNonDigit + 1);
-  return head.size() > 5 && head.front() == '.' && head.ends_with(".tmp");
+// The name of the file a save's temporary of this name was for; empty when the name is no save's temporary.
+std::string_view TemporaryTarget(std::string_view name) {
+  const size_t fixed = kTemporaryMark.size() + 1 + kRandomDigits;
+  if (name.size() <= fixed || !name.starts_with(kTemporaryMark)) return {};
+  const std::string_view random = name.substr(name.size() - kRandomDigits);
+  if (random.find_first_not_of("0123456789abcdef") != std::string_view::npos) return {};
+  if (name[name.size() - kRandomDigits - 1] != '.') return {};
+  return name.substr(kTemporaryMark.size(), name.size() - fixed);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -237,20 +249,36 @@ bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, s
   return true;
 }
 
-size_t RemoveSaveLeftovers(const std::filesystem::path& folder) {
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
+                           const std::function<bool(std::string_view name)>& written) {
+  // A link in the folder's place leads to what the program did not make.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dirFd < 0) return 0;
+  DIR* dir = ::fdopendir(dirFd);
+  if (dir == nullptr) {
+    ::close(dirFd);
+    return 0;
+  }
   size_t removed = 0;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (!IsTemporaryName(it->path().filename().string())) continue;
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-    int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) fd = ::open(it->path().c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    const std::string_view target = TemporaryTarget(name);
+    if (target.empty() || !written(target)) continue;
+    struct stat seen {};
+    if (::fstatat(dirFd, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode)) continue;
+    int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) fd = ::openat(dirFd, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A writer holds its lock until its file has its final name; a lock we get belongs to no one alive.
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(it->path().c_str()) == 0) ++removed;
+    // A writer holds its lock until its file has its final name; a lock we get belongs to no one alive. The name
+    // must still lead to the file locked: one a save renamed meanwhile is no leftover.
+    struct stat locked {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &locked) == 0 &&
+        ::fstatat(dirFd, name, &seen, AT_SYMLINK_NOFOLLOW) == 0 && seen.st_dev == locked.st_dev &&
+        seen.st_ino == locked.st_ino && ::unlinkat(dirFd, name, 0) == 0)
+      ++removed;
     ::close(fd);
   }
+  ::closedir(dir);
   return removed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Line files: the day files, settings, logs and provider texts are read as lines and written whole.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,12 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 // folder, or round in a circle, is refused).
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
-// Removes the hidden temporary files (".<name>.tmp<digits>") that saves in `folder` left when their process
-// died; a save still at work keeps its own. For start-up, on the program's folders. Returns how many went.
-size_t RemoveSaveLeftovers(const std::filesystem::path& folder);
+// Removes what saves in `folder` left when their process was killed: the hidden temporary files that carry the
+// saves' own mark and the name of a file that `written` says the program writes in that folder. Nothing else
+// goes, whatever its name; a save still at work keeps its own, and a folder that is a symbolic link is not
+// entered (links on the way to it are followed). For start-up. Returns how many went.
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
+                           const std::function<bool(std::string_view name)>& written);
 
 // For tests: false makes saves take the hidden temporary name from the start, as on a filesystem without
 // unnamed files.

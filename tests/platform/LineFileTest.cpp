@@ -235,6 +235,7 @@ TEST(LineFile, KillDuringSaveLeavesNoTemporaryFile) {
   const std::string a(8 << 20, 'a'), b(8 << 20, 'b');
   ASSERT_TRUE(SaveFileAtomic(f, a));
   int leftovers = 0;
+  const auto written = [&](std::string_view name) { return name == f.filename().string(); };
   KillDuringSaves(f, a, b, [&](int delayMs) {
     for (const std::string& name : Names(dir.path())) {
       if (name == f.filename().string()) continue;
@@ -242,40 +243,73 @@ TEST(LineFile, KillDuringSaveLeavesNoTemporaryFile) {
       const std::string left = Bytes(dir / name);
       EXPECT_TRUE(left == a || left == b) << "killed after " << delayMs << " ms: " << name << " " << left.size();
     }
-    RemoveSaveLeftovers(dir.path());
+    RemoveSaveLeftovers(dir.path(), written);
     EXPECT_EQ(Names(dir.path()), std::set<std::string>{f.filename().string()});
   });
   EXPECT_LE(leftovers, 1);
 }
 
 // Where a filesystem has no unnamed files the temporary has a hidden name from the start: what a killed save
-// leaves goes at the next start, while a save still at work keeps its file.
+// leaves goes at the next start. Nothing else goes: not a save still at work, not a user's file however like a
+// leftover its name, not the leftover of a file the program does not write there, not what a link leads to.
 TEST(LineFile, LeftoversOfKilledSavesAreRemovedAtTheNextStart) {
   TempDir dir;
   const fs::path f = dir / "ErrorLog.txt";
+  const auto written = [](std::string_view name) { return name == "ErrorLog.txt"; };
   const std::string a(8 << 20, 'a'), b(8 << 20, 'b');
   ASSERT_TRUE(SaveFileAtomic(f, a));
   UseUnnamedTemporaries(false);
   size_t left = 0;
   KillDuringSaves(f, a, b, [&](int) {
-    left += RemoveSaveLeftovers(dir.path());
+    left += RemoveSaveLeftovers(dir.path(), written);
     EXPECT_EQ(Names(dir.path()), std::set<std::string>{"ErrorLog.txt"});
   });
   UseUnnamedTemporaries(true);
   EXPECT_GT(left, 0u) << "no kill fell inside a save";
 
-  const fs::path live = dir / ".ErrorLog.txt.tmp42";
+  const std::string leftover = ".corvina-save.ErrorLog.txt.0123456789ab";
+  const std::set<std::string> users = {".ErrorLog.txt.tmp42",
+                                       ".notes.tmp1",
+                                       ".corvina-save.notes.txt.0123456789ab",
+                                       ".corvina-save.ErrorLog.txt.bak.0123456789ab",
+                                       ".corvina-save.ErrorLog.txt.0123456789a",
+                                       ".corvina-save.ErrorLog.txt.0123456789abc",
+                                       ".corvina-save.ErrorLog.txt.0123456789AB",
+                                       ".corvina-save.ErrorLog.txt.0123456789ag",
+                                       ".corvina-save.ErrorLog.txt_0123456789ab",
+                                       ".corvina-save.ErrorLog.txt",
+                                       ".corvina-save..0123456789ab",
+                                       ".corvina-saveErrorLog.txt.0123456789ab",
+                                       ".Corvina-save.ErrorLog.txt.0123456789ab",
+                                       "corvina-save.ErrorLog.txt.0123456789ab"};
+  for (const std::string& name : users) ASSERT_TRUE(SaveFileAtomic(dir / name, "keep")) << name;
+  ASSERT_TRUE(SaveFileAtomic(dir / leftover, "left"));
+  // Of the leftover's shape, yet no save's: a folder, a pipe, and a link to the user's file.
+  fs::create_directory(dir / ".corvina-save.ErrorLog.txt.00000000000d");
+  ASSERT_EQ(::mkfifo((dir / ".corvina-save.ErrorLog.txt.00000000000f").c_str(), 0644), 0);
+  fs::create_symlink(".notes.tmp1", dir / ".corvina-save.ErrorLog.txt.00000000000e");
+  // A save at work holds its temporary locked.
+  const fs::path live = dir / ".corvina-save.ErrorLog.txt.000000000042";
   ASSERT_TRUE(SaveFileAtomic(live, "being written"));
   const int fd = ::open(live.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-  for (const char* name : {".x.tmp", "x.tmp7", ".x.tmp7a", ".tmp7", "..tmp7", ".x.tmq7"})
-    ASSERT_TRUE(SaveFileAtomic(dir / name, "keep"));
-  fs::create_directory(dir / ".d.tmp9");
-  EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 0u);
+  // A folder that is a link is not entered; a link on the way to a folder is followed.
+  fs::create_directory(dir / "real");
+  ASSERT_TRUE(SaveFileAtomic(dir / "real" / leftover, "left"));
+  fs::create_directory_symlink("real", dir / "linked");
+  fs::create_directory_symlink(".", dir / "here");
+  EXPECT_EQ(RemoveSaveLeftovers(dir / "linked", written), 0u);
+  EXPECT_TRUE(fs::exists(dir / "real" / leftover));
+
+  EXPECT_EQ(RemoveSaveLeftovers(dir / "here" / "real", written), 1u);
+  EXPECT_EQ(RemoveSaveLeftovers(dir.path(), written), 1u);
   EXPECT_TRUE(fs::exists(live));
   ::close(fd);
-  EXPECT_EQ(RemoveSaveLeftovers(dir.path()), 1u);
-  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"..tmp7", ".d.tmp9", ".tmp7", ".x.tmp", ".x.tmp7a", ".x.tmq7",
-                                                      "ErrorLog.txt", "x.tmp7"}));
+  EXPECT_EQ(RemoveSaveLeftovers(dir.path(), written), 1u);
+  std::set<std::string> kept = users;
+  kept.insert({"ErrorLog.txt", ".corvina-save.ErrorLog.txt.00000000000d", ".corvina-save.ErrorLog.txt.00000000000e",
+               ".corvina-save.ErrorLog.txt.00000000000f", "here", "linked", "real"});
+  EXPECT_EQ(Names(dir.path()), kept);
+  for (const std::string& name : users) EXPECT_EQ(Bytes(dir / name), "keep") << name;
 }
