@@ -259,10 +259,12 @@ void SettingsFile::WriteString(std::string_view section, std::string_view ident,
   auto fail = [&](const std::string& why) {
     throw SettingsFileError("cannot write settings file " + path_.string() + ": " + why);
   };
-  std::string text, error;
-  // Rewriting a file we could not read would drop every other section and key.
-  if (!LoadText(path_, text, error)) fail(error);
-  if (!SaveFileAtomic(path_, ini::SetValue(text, section, ident, value), &error)) fail(error);
+  std::string error;
+  // One look-up of the file for the read and the write, and a file that cannot be read is not rewritten: either
+  // way other sections and keys would be lost or carried into another file.
+  if (!RewriteFileAtomic(
+          path_, [&](const std::string& text) { return ini::SetValue(text, section, ident, value); }, &error))
+    fail(error);
 }
 
 void SettingsFile::WriteInteger(std::string_view section, std::string_view ident, int value) const {

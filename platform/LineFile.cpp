@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -98,11 +99,11 @@ bool gUnnamedTemporaries = true;
 constexpr std::string_view kTemporaryMark = ".corvina-save.";
 constexpr size_t kRandomDigits = 12;
 
-std::filesystem::path TemporaryPath(const std::filesystem::path& dir, const std::filesystem::path& file) {
+std::string TemporaryName(const std::string& file) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
   char random[kRandomDigits + 1];
   std::snprintf(random, sizeof random, "%012llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFULL));
-  return dir / (std::string(kTemporaryMark) + file.filename().string() + "." + random);
+  return std::string(kTemporaryMark) + file + "." + random;
 }
 
 // The name of the file a save's temporary of this name was for; empty when the name is no save's temporary.
@@ -130,98 +131,155 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Gives the complete unnamed file `fd` a temporary name beside `file`; linkat cannot replace a name itself.
-bool LinkUnnamed(int fd, const std::filesystem::path& dir, const std::filesystem::path& file,
-                 std::filesystem::path& tmp) {
+// The file a save works on: its folder, open, and its name there. Every step of a save works relative to that
+// folder, so a link turned meanwhile never sends the read to one file and the write to another.
+class SaveTarget {
+ public:
+  SaveTarget() = default;
+  SaveTarget(const SaveTarget&) = delete;
+  SaveTarget& operator=(const SaveTarget&) = delete;
+  ~SaveTarget() {
+    if (dirFd >= 0) ::close(dirFd);
+  }
+
+  int dirFd = -1;
+  std::string name;            // the file's name in that folder
+  std::filesystem::path file;  // the path the links led to, for messages
+};
+
+// Opens the folder of `path`'s file and, while the name there is a link, the folder of the link's target: the
+// one look-up that every later step keeps to. The file may not exist yet. False, with the reason, for links that
+// go round or lead to no folder: a save there would have to replace the link itself.
+bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::string& error) {
+  // As many links as the kernel follows in one path.
+  constexpr int kMaxLinks = 40;
+  target.file = path;
+  const std::filesystem::path dir = path.parent_path();
+  target.dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (target.dirFd < 0) {
+    error = "cannot create " + path.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  target.name = path.filename().string();
+  for (int links = 0;; ++links) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlinkat(target.dirFd, target.name.c_str(), buffer, sizeof buffer);
+    if (n < 0 && (errno == EINVAL || errno == ENOENT)) break;  // no link, or nothing there yet
+    if (n < 0 || static_cast<size_t>(n) == sizeof buffer || links == kMaxLinks) {
+      const int e = n < 0 ? errno : links == kMaxLinks ? ELOOP : ENAMETOOLONG;
+      error = "cannot follow the link " + path.string() + ": " + std::strerror(e);
+      return false;
+    }
+    const std::filesystem::path link(std::string(buffer, static_cast<size_t>(n)));
+    target.file = link.is_absolute() ? link : target.file.parent_path() / link;
+    const std::filesystem::path linkDir = link.parent_path();
+    const int next =
+        ::openat(target.dirFd, linkDir.empty() ? "." : linkDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (next < 0) {
+      error = "cannot follow the link " + path.string() + ": the folder of its target " + target.file.string() +
+              " is missing";
+      return false;
+    }
+    ::close(target.dirFd);
+    target.dirFd = next;
+    target.name = link.filename().string();
+  }
+  return true;
+}
+
+// The whole of an open file.
+bool ReadAll(int fd, std::string& out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    out.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+// The bytes of the target; a target not there has none.
+bool ReadTarget(const SaveTarget& target, std::string& bytes, std::string& error) {
+  bytes.clear();
+  const int fd = ::openat(target.dirFd, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    error = "cannot read " + target.file.string() + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const bool read = regular && ReadAll(fd, bytes);
+  const int e = errno;
+  ::close(fd);
+  if (!regular) error = "cannot read " + target.file.string() + ": not a regular file";
+  if (regular && !read) error = "cannot read " + target.file.string() + ": " + std::strerror(e);
+  if (!read) bytes.clear();
+  return read;
+}
+
+// Gives the complete unnamed file `fd` a temporary name in the target's folder; linkat cannot replace a name
+// itself.
+bool LinkUnnamed(int fd, const SaveTarget& target, std::string& tmp) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < 8; ++attempt) {
-    tmp = TemporaryPath(dir, file);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    tmp = TemporaryName(target.name);
+    if (::linkat(AT_FDCWD, self.c_str(), target.dirFd, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     if (errno != EEXIST) break;
   }
   tmp.clear();
   return false;
 }
 
-int CreateNamed(const std::filesystem::path& dir, const std::filesystem::path& file, std::filesystem::path& tmp) {
+int CreateNamed(const SaveTarget& target, std::string& tmp) {
   for (int attempt = 0; attempt < 8; ++attempt) {
-    tmp = TemporaryPath(dir, file);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    tmp = TemporaryName(target.name);
+    const int fd = ::openat(target.dirFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-// The file `path` names once every link on the way is followed; it may not exist yet. False, with the reason,
-// for links that go round or lead to no folder: a save there would have to replace the link itself.
-bool FollowLinks(const std::filesystem::path& path, std::filesystem::path& file, std::string& error) {
-  // As many links as the kernel follows in one path.
-  constexpr int kMaxLinks = 40;
-  file = path;
-  std::error_code ec;
-  for (int links = 0; std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::symlink;
-       ++links) {
-    std::filesystem::path target = std::filesystem::read_symlink(file, ec);
-    if (ec || links == kMaxLinks) {
-      error = "cannot follow the link " + path.string() + ": " + std::strerror(ec ? ec.value() : ELOOP);
-      return false;
-    }
-    file = target.is_absolute() ? std::move(target) : file.parent_path() / target;
-  }
-  if (file == path) return true;
-  std::filesystem::path dir = file.parent_path();
-  if (dir.empty()) dir = ".";
-  if (!std::filesystem::is_directory(dir, ec)) {
-    error = "cannot follow the link " + path.string() + ": the folder of its target " + file.string() + " is missing";
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
-  std::filesystem::path file = path;
+// Replaces the target with `bytes` through a temporary file in its folder.
+bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string& error) {
+  const char* name = target.name.c_str();
   auto fail = [&](const std::string& what, int e) {
-    if (error) *error = what + " " + file.string() + ": " + std::strerror(e);
+    error = what + " " + target.file.string() + ": " + std::strerror(e);
     return false;
   };
-  // Write through a link to its target, so the link itself stays; a target not there yet is made.
-  std::string linkError;
-  if (!FollowLinks(path, file, linkError)) {
-    if (error) *error = linkError;
-    return false;
-  }
+  if (target.name.empty() || target.name == "." || target.name == "..") return fail("cannot replace", EISDIR);
   struct stat old {};
-  const bool replacing = ::stat(file.c_str(), &old) == 0;
+  const bool replacing = ::fstatat(target.dirFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
   if (replacing && !S_ISREG(old.st_mode)) return fail("cannot replace", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
   // A rename replaces a file whatever its mode, and root writes any file: only the mode bits tell that the user
   // meant the file to stay as it is.
   if (replacing && (old.st_mode & S_IWUSR) == 0) {
-    if (error) *error = "cannot replace " + file.string() + ": the file is read-only";
+    error = "cannot replace " + target.file.string() + ": the file is read-only";
     return false;
   }
   // Anyone else may not replace, through the folder, a file the system would not let them write.
-  if (replacing && ::geteuid() != 0 && ::access(file.c_str(), W_OK) != 0) return fail("cannot replace", errno);
-  std::filesystem::path dir = file.parent_path();
-  if (dir.empty()) dir = ".";
+  if (replacing && ::geteuid() != 0 && ::faccessat(target.dirFd, name, W_OK, 0) != 0)
+    return fail("cannot replace", errno);
 
   // On Linux the new bytes go to an unnamed file that disappears with the process, whatever kills it; it gets a
   // name only once it is complete. Filesystems without unnamed files take a hidden name from the start.
-  std::filesystem::path tmp;
-  int fd = gUnnamedTemporaries ? ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+  std::string tmp;
+  int fd = gUnnamedTemporaries ? ::openat(target.dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
   const bool unnamed = fd >= 0;
   if (!unnamed) {
     if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
       return fail("cannot create", errno);
-    fd = CreateNamed(dir, file, tmp);
+    fd = CreateNamed(target, tmp);
     if (fd < 0) return fail("cannot create", errno);
   }
   // The lock tells the file of a writer still at work from the leftover of one that died.
   ::flock(fd, LOCK_EX);
   auto abandon = [&](const std::string& what) {
     const int e = errno;
-    if (!tmp.empty()) ::unlink(tmp.c_str());
+    if (!tmp.empty()) ::unlinkat(target.dirFd, tmp.c_str(), 0);
     ::close(fd);
     return fail(what, e);
   };
@@ -235,18 +293,32 @@ bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, s
     if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot set the mode of");
   }
   if (::fsync(fd) != 0) return abandon("cannot flush");
-  if (unnamed && !LinkUnnamed(fd, dir, file, tmp)) return abandon("cannot create");
-  if (::rename(tmp.c_str(), file.c_str()) != 0) return abandon("cannot replace");
+  if (unnamed && !LinkUnnamed(fd, target, tmp)) return abandon("cannot create");
+  if (::renameat(target.dirFd, tmp.c_str(), target.dirFd, name) != 0) return abandon("cannot replace");
   ::close(fd);
   // The rename lives in the folder: without this a power cut may bring back the old file, or none.
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    const int synced = ::fsync(dirFd);
-    const int e = errno;
-    ::close(dirFd);
-    if (synced != 0 && e != EINVAL) return fail("cannot flush the folder of", e);
-  }
+  if (::fsync(target.dirFd) != 0 && errno != EINVAL) return fail("cannot flush the folder of", errno);
   return true;
+}
+
+}  // namespace
+
+bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
+  SaveTarget target;
+  std::string why;
+  if (OpenSaveTarget(path, target, why) && ReplaceTarget(target, bytes, why)) return true;
+  if (error) *error = why;
+  return false;
+}
+
+bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
+                       std::string* error) {
+  SaveTarget target;
+  std::string bytes, why;
+  if (OpenSaveTarget(path, target, why) && ReadTarget(target, bytes, why) && ReplaceTarget(target, change(bytes), why))
+    return true;
+  if (error) *error = why;
+  return false;
 }
 
 size_t RemoveSaveLeftovers(const std::filesystem::path& folder,

@@ -36,6 +36,12 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 // folder, or round in a circle, is refused).
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
+// Replaces the file at `path` with what `change` makes of its bytes (none when it is missing), as SaveFileAtomic
+// does. A link is looked up once: the file read is the file replaced, even when the link is turned meanwhile.
+// False, leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it) or written.
+bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
+                       std::string* error = nullptr);
+
 // Removes what saves in `folder` left when their process was killed: the hidden temporary files that carry the
 // saves' own mark and the name of a file that `written` says the program writes in that folder. Nothing else
 // goes, whatever its name; a save still at work keeps its own, and a folder that is a symbolic link is not

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
@@ -243,7 +245,8 @@ TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFileReadsAsDefaults) {
     ini_.WriteInteger("a", "b", 1);
     ADD_FAILURE() << "a folder was written as a settings file";
   } catch (const SettingsFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "cannot write settings file " + file_.string() + ": not a regular file");
+    EXPECT_EQ(std::string(e.what()), "cannot write settings file " + file_.string() + ": cannot read " +
+                                         file_.string() + ": not a regular file");
   }
   EXPECT_TRUE(fs::is_directory(file_));
 }
@@ -257,6 +260,42 @@ TEST_F(SettingsFileTest, WritingThroughALinkKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(file_));
   EXPECT_EQ(ini_.ReadInteger("a", "j", 0), 2);
   EXPECT_EQ(ini_.ReadInteger("a", "k", 0), 1);
+}
+
+// A save through a link reads and writes the one file the link led to when the save began: another process that
+// turns the link between two settings files meanwhile never carries one file's keys into the other, and never
+// finds the link replaced by a plain file.
+TEST_F(SettingsFileTest, ASaveThroughALinkThatTurnsKeepsEachFileItsOwnKeys) {
+  fs::create_directory(dir_ / "real");
+  const fs::path a = dir_ / "real" / "a.ini", b = dir_ / "real" / "b.ini";
+  ASSERT_TRUE(SaveFileAtomic(a, "[a]\r\nonly=a\r\n"));
+  ASSERT_TRUE(SaveFileAtomic(b, "[b]\r\nonly=b\r\n"));
+  fs::create_symlink("real/a.ini", file_);
+  std::atomic<bool> stop{false};
+  std::thread turner([&] {
+    const fs::path next = dir_ / "next.ini";
+    for (unsigned i = 0; !stop; ++i) {
+      std::error_code ec;
+      fs::create_symlink(i % 2 ? "real/a.ini" : "real/b.ini", next, ec);
+      fs::rename(next, file_, ec);  // one step: the name is a link all along
+    }
+  });
+  int plain = 0;
+  for (int i = 0; i < 300; ++i) {
+    ini_.WriteInteger("n", "i", i);
+    plain += !fs::is_symlink(file_);
+  }
+  stop = true;
+  turner.join();
+  EXPECT_EQ(plain, 0);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  std::string textA, textB;
+  ASSERT_TRUE(ReadFileBytes(a, textA));
+  ASSERT_TRUE(ReadFileBytes(b, textB));
+  EXPECT_EQ(textA.find("[b]"), std::string::npos) << textA;
+  EXPECT_EQ(textB.find("[a]"), std::string::npos) << textB;
+  EXPECT_NE(textA.find("[a]\r\nonly=a\r\n"), std::string::npos) << textA;
+  EXPECT_NE(textB.find("[b]\r\nonly=b\r\n"), std::string::npos) << textB;
 }
 
 TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {
