@@ -10,7 +10,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 #include "Text.h"
@@ -31,26 +30,79 @@ Lines SplitLines(std::string_view text) {
   return lines;
 }
 
+// ---- The reasons a user reads: every failure of the file layer is told by one of these. ----
+
+std::string FileErrorText(FileAction action, const std::filesystem::path& file, int errnum) {
+  const std::string name = file.string();
+  const bool save = action == FileAction::Save;
+  switch (errnum) {
+    case EACCES:
+    case EPERM: return name + (save ? " に書き込む権限がありません。" : " を読む権限がありません。");
+    case EROFS: return name + " は読み取り専用のディスクにあります。";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空きが足りないため " + name + " を保存できません。";
+    case ENOENT: return name + (save ? " を保存するフォルダがありません。" : " がありません。");
+    case EISDIR: return name + " はフォルダです。";
+    case ELOOP: return "リンク " + name + " は循環していてたどれません。";
+    default: break;
+  }
+  return name + (save ? " を保存できません（" : " を読めません（") + std::strerror(errnum) + "）。";
+}
+
+namespace {
+
+std::string ReadOnlyText(const std::filesystem::path& file) { return file.string() + " は読み取り専用です。"; }
+
+std::string NotAFileText(const std::filesystem::path& file) {
+  return file.string() + " は通常のファイルではありません。";
+}
+
+// A link whose target would be made in a folder that is not there.
+std::string LinkFolderMissingText(const std::filesystem::path& link, const std::filesystem::path& file) {
+  return "リンク " + link.string() + " のリンク先 " + file.string() + " のフォルダがありません。";
+}
+
+// The whole of the open file `fd` of `file`; a folder or anything but a plain file is refused, as a read of
+// a pipe could wait for ever.
+bool ReadOpened(int fd, const std::filesystem::path& file, std::string& out, std::string& error) {
+  out.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    error = FileErrorText(FileAction::Read, file, errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? FileErrorText(FileAction::Read, file, EISDIR) : NotAFileText(file);
+    return false;
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = FileErrorText(FileAction::Read, file, errno);
+      out.clear();
+      return false;
+    }
+    out.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
 bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::string* error) {
   out.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot open " + path.string();
-    return false;
+  std::string why;
+  bool read = false;
+  if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
+    why = FileErrorText(FileAction::Read, path, errno);
+  } else {
+    read = ReadOpened(fd, path, out, why);
+    ::close(fd);
   }
-  std::string data;
-  try {
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    // The stream buffer throws on a read error (a folder, a failing disk) whatever the stream's mask says.
-    in.setstate(std::ios::badbit);
-  }
-  if (in.bad()) {
-    if (error) *error = "cannot read " + path.string();
-    return false;
-  }
-  out = std::move(data);
-  return true;
+  if (!read && error) *error = why;
+  return read;
 }
 
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error) {
@@ -157,7 +209,7 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
   const std::filesystem::path dir = path.parent_path();
   target.dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (target.dirFd < 0) {
-    error = "cannot create " + path.string() + ": " + std::strerror(errno);
+    error = FileErrorText(FileAction::Save, path, errno);
     return false;
   }
   target.name = path.filename().string();
@@ -165,9 +217,12 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
     char buffer[PATH_MAX];
     const ssize_t n = ::readlinkat(target.dirFd, target.name.c_str(), buffer, sizeof buffer);
     if (n < 0 && (errno == EINVAL || errno == ENOENT)) break;  // no link, or nothing there yet
+    if (n < 0 && links == 0) {
+      error = FileErrorText(FileAction::Save, path, errno);
+      return false;
+    }
     if (n < 0 || static_cast<size_t>(n) == sizeof buffer || links == kMaxLinks) {
-      const int e = n < 0 ? errno : links == kMaxLinks ? ELOOP : ENAMETOOLONG;
-      error = "cannot follow the link " + path.string() + ": " + std::strerror(e);
+      error = FileErrorText(FileAction::Save, path, n < 0 ? errno : links == kMaxLinks ? ELOOP : ENAMETOOLONG);
       return false;
     }
     const std::filesystem::path link(std::string(buffer, static_cast<size_t>(n)));
@@ -176,8 +231,7 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
     const int next =
         ::openat(target.dirFd, linkDir.empty() ? "." : linkDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (next < 0) {
-      error = "cannot follow the link " + path.string() + ": the folder of its target " + target.file.string() +
-              " is missing";
+      error = errno == ENOENT ? LinkFolderMissingText(path, target.file) : FileErrorText(FileAction::Save, path, errno);
       return false;
     }
     ::close(target.dirFd);
@@ -187,37 +241,17 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
   return true;
 }
 
-// The whole of an open file.
-bool ReadAll(int fd, std::string& out) {
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    out.append(buffer, static_cast<size_t>(n));
-  }
-}
-
 // The bytes of the target; a target not there has none.
 bool ReadTarget(const SaveTarget& target, std::string& bytes, std::string& error) {
   bytes.clear();
   const int fd = ::openat(target.dirFd, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return true;
-    error = "cannot read " + target.file.string() + ": " + std::strerror(errno);
+    error = FileErrorText(FileAction::Read, target.file, errno);
     return false;
   }
-  struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  const bool read = regular && ReadAll(fd, bytes);
-  const int e = errno;
+  const bool read = ReadOpened(fd, target.file, bytes, error);
   ::close(fd);
-  if (!regular) error = "cannot read " + target.file.string() + ": not a regular file";
-  if (regular && !read) error = "cannot read " + target.file.string() + ": " + std::strerror(e);
-  if (!read) bytes.clear();
   return read;
 }
 
@@ -246,23 +280,26 @@ int CreateNamed(const SaveTarget& target, std::string& tmp) {
 // Replaces the target with `bytes` through a temporary file in its folder.
 bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string& error) {
   const char* name = target.name.c_str();
-  auto fail = [&](const std::string& what, int e) {
-    error = what + " " + target.file.string() + ": " + std::strerror(e);
+  auto fail = [&](int e) {
+    error = FileErrorText(FileAction::Save, target.file, e);
     return false;
   };
-  if (target.name.empty() || target.name == "." || target.name == "..") return fail("cannot replace", EISDIR);
+  if (target.name.empty() || target.name == "." || target.name == "..") return fail(EISDIR);
   struct stat old {};
   const bool replacing = ::fstatat(target.dirFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
-  if (replacing && !S_ISREG(old.st_mode)) return fail("cannot replace", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+  if (replacing && S_ISDIR(old.st_mode)) return fail(EISDIR);
+  if (replacing && !S_ISREG(old.st_mode)) {
+    error = NotAFileText(target.file);
+    return false;
+  }
   // A rename replaces a file whatever its mode, and root writes any file: only the mode bits tell that the user
   // meant the file to stay as it is.
   if (replacing && (old.st_mode & S_IWUSR) == 0) {
-    error = "cannot replace " + target.file.string() + ": the file is read-only";
+    error = ReadOnlyText(target.file);
     return false;
   }
   // Anyone else may not replace, through the folder, a file the system would not let them write.
-  if (replacing && ::geteuid() != 0 && ::faccessat(target.dirFd, name, W_OK, 0) != 0)
-    return fail("cannot replace", errno);
+  if (replacing && ::geteuid() != 0 && ::faccessat(target.dirFd, name, W_OK, 0) != 0) return fail(errno);
 
   // On Linux the new bytes go to an unnamed file that disappears with the process, whatever kills it; it gets a
   // name only once it is complete. Filesystems without unnamed files take a hidden name from the start.
@@ -270,34 +307,33 @@ bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string
   int fd = gUnnamedTemporaries ? ::openat(target.dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
   const bool unnamed = fd >= 0;
   if (!unnamed) {
-    if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-      return fail("cannot create", errno);
+    if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
     fd = CreateNamed(target, tmp);
-    if (fd < 0) return fail("cannot create", errno);
+    if (fd < 0) return fail(errno);
   }
   // The lock tells the file of a writer still at work from the leftover of one that died.
   ::flock(fd, LOCK_EX);
-  auto abandon = [&](const std::string& what) {
+  auto abandon = [&] {
     const int e = errno;
     if (!tmp.empty()) ::unlinkat(target.dirFd, tmp.c_str(), 0);
     ::close(fd);
-    return fail(what, e);
+    return fail(e);
   };
-  if (!WriteAll(fd, bytes)) return abandon("cannot write");
+  if (!WriteAll(fd, bytes)) return abandon();
   if (replacing) {
     // The replacement keeps the owner and the mode: a private file stays private. Changing the owner is
     // allowed to root only; anyone else already owns what they create.
     if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0 &&
         errno != EPERM)
-      return abandon("cannot set the owner of");
-    if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot set the mode of");
+      return abandon();
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon();
   }
-  if (::fsync(fd) != 0) return abandon("cannot flush");
-  if (unnamed && !LinkUnnamed(fd, target, tmp)) return abandon("cannot create");
-  if (::renameat(target.dirFd, tmp.c_str(), target.dirFd, name) != 0) return abandon("cannot replace");
+  if (::fsync(fd) != 0) return abandon();
+  if (unnamed && !LinkUnnamed(fd, target, tmp)) return abandon();
+  if (::renameat(target.dirFd, tmp.c_str(), target.dirFd, name) != 0) return abandon();
   ::close(fd);
   // The rename lives in the folder: without this a power cut may bring back the old file, or none.
-  if (::fsync(target.dirFd) != 0 && errno != EINVAL) return fail("cannot flush the folder of", errno);
+  if (::fsync(target.dirFd) != 0 && errno != EINVAL) return fail(errno);
   return true;
 }
 

@@ -13,7 +13,13 @@ using Lines = std::vector<std::string>;
 // Splits text at CR LF, LF or a lone CR. A final line without an end is kept; an empty text has no lines.
 Lines SplitLines(std::string_view text);
 
-// Reads a whole file as bytes. Returns false (and leaves `out` empty) when it cannot be opened or read.
+// What a user reads when a file cannot be read or saved: the reason, in Japanese, with the file's path (the
+// system's own text only for rare failures). Every reason the file layer gives is of this kind.
+enum class FileAction { Read, Save };
+std::string FileErrorText(FileAction action, const std::filesystem::path& file, int errnum);
+
+// Reads a whole file as bytes. Returns false (and leaves `out` empty) when it cannot be opened or read, or is no
+// plain file.
 bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::string* error = nullptr);
 
 // Reads a file's lines. Returns false when the file is missing or unreadable.

@@ -1,6 +1,7 @@
 #include "racedata/DayFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
@@ -168,7 +169,7 @@ Lines* DayFileBatch::Open(const fs::path& path, size_t lineLength, bool create, 
   if (IsFile(path)) {
     if (!ReadFixedLines(path, lineLength, file.lines, error)) return nullptr;
   } else if (!create) {
-    if (error) *error = "cannot open " + path.string();
+    if (error) *error = FileErrorText(FileAction::Read, path, ENOENT);
     return nullptr;
   }
   return &files_.emplace(path, std::move(file)).first->second.lines;

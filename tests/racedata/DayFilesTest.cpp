@@ -192,13 +192,13 @@ TEST_F(DayFilesTest, ADayFileThatCannotBeReadIsReportedAndLeftAsItIs) {
   for (DayWriter writer : {DayWriter::Import, DayWriter::RealTime}) {
     std::string error;
     EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
     error.clear();
     EXPECT_EQ(MergeHrRecord(files, Hr("20240106", "05", 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
     error.clear();
     EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
   }
   EXPECT_FALSE(PadRaFile(files, Path(".jvRA")));
   EXPECT_FALSE(WritePlaceholderOddsFiles(Path(".jvRA")));
@@ -313,7 +313,7 @@ TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
   MakeUnreadable(Path(".jvO2"));
   std::string error;
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061000"), &error), MergeResult::Failed);
-  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
   EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
   EXPECT_TRUE(fs::is_symlink(Path(".jvO1")));
   EXPECT_TRUE(fs::is_symlink(Path(".jvO2")));
