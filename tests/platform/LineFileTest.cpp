@@ -86,9 +86,15 @@ TEST(LineFile, SaveWritesCrLfAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(SaveLines(f, {"three"}));
   ASSERT_TRUE(ReadFileBytes(f, bytes));
   EXPECT_EQ(bytes, "three\r\n");
-  int count = 0;
-  for (auto& e : fs::directory_iterator(dir.path())) (void)e, ++count;
-  EXPECT_EQ(count, 1);
+  // A bare name is a file of the current folder.
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.path());
+  const bool bare = SaveLines("b.txt", {"bare"});
+  fs::current_path(before);
+  ASSERT_TRUE(bare);
+  ASSERT_TRUE(ReadFileBytes(dir / "b.txt", bytes));
+  EXPECT_EQ(bytes, "bare\r\n");
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
 }
 
 // The reasons a user reads, in Japanese with the file's path.
