@@ -217,10 +217,6 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
     char buffer[PATH_MAX];
     const ssize_t n = ::readlinkat(target.dirFd, target.name.c_str(), buffer, sizeof buffer);
     if (n < 0 && (errno == EINVAL || errno == ENOENT)) break;  // no link, or nothing there yet
-    if (n < 0 && links == 0) {
-      error = FileErrorText(FileAction::Save, path, errno);
-      return false;
-    }
     if (n < 0 || static_cast<size_t>(n) == sizeof buffer || links == kMaxLinks) {
       error = FileErrorText(FileAction::Save, path, n < 0 ? errno : links == kMaxLinks ? ELOOP : ENAMETOOLONG);
       return false;
