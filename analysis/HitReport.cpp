@@ -97,6 +97,12 @@ std::filesystem::path HitDayPath(const DayModel& day) {
   return HPuploadDir(day.AppDir) / ("TK" + date + ".txt");
 }
 
+bool IsHitReportFileName(std::string_view name) {
+  if (name == HitCollectionPath({}).filename().string()) return true;
+  return name.size() == 14 && name.starts_with("TK") && name.ends_with(".txt") &&
+         name.substr(2, 8).find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   HitReportResult result;
   result.hitList.push_back(HitHeaderLine());

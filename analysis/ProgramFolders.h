@@ -4,9 +4,10 @@
 
 namespace corvina::analysis {
 
-// Removes the hidden temporary files that saves cut off by a crash left in the program folder, its Data and
-// its HPupload, where a filesystem could not keep them unnamed. Every program that saves there calls it at
-// start.
+// Removes what saves cut off by a crash left where a filesystem could not keep their temporary files unnamed:
+// in the program folder the temporaries of the settings, the error log and the summaries, in its Data those of
+// the day files, in its HPupload those of the hit report. A Data or HPupload that is a link is not entered; the
+// program folder is wherever a link to it leads. Every program that saves there calls it at start.
 void RemoveProgramSaveLeftovers(const std::filesystem::path& appDir);
 
 }  // namespace corvina::analysis

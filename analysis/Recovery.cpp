@@ -186,6 +186,18 @@ std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std
   return appDir / (FromCp932(Copy(dayName, 1, 6)) + BetWordUtf8(type) + ".ksr");
 }
 
+bool IsSummaryFileName(std::string_view utf8Name) {
+  constexpr std::string_view kYear = "年", kSuffix = ".ksr";
+  if (utf8Name.size() < 4 + kYear.size() ||
+      utf8Name.substr(0, 4).find_first_not_of("0123456789") != std::string_view::npos ||
+      utf8Name.substr(4, kYear.size()) != kYear)
+    return false;
+  const std::string_view rest = utf8Name.substr(4 + kYear.size());
+  for (BetType type : kBetTypes)
+    if (rest == std::string(BetWordUtf8(type)) + std::string(kSuffix)) return true;
+  return false;
+}
+
 const std::string& AllVenueLabel() { return CORVINA_CP932("全場        "); }
 
 std::string SummaryLine(const std::string& dayName, const std::string& label, const DayModel& day, BetType type,

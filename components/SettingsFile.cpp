@@ -84,29 +84,25 @@ LineKind Classify(std::string_view line) {
 
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
+// What a refused write tells the user, with the reason.
+[[noreturn]] void Refuse(const std::string& reason) { throw SettingsFileError("設定を保存できません：" + reason); }
+
 void CheckNames(const std::filesystem::path& path, std::string_view section, std::string_view ident,
                 std::string_view value) {
-  auto reject = [&](const char* why) {
-    throw SettingsFileError("cannot write settings file " + path.string() + ": " + why);
-  };
-  if (HasLineBreak(section) || section.find(']') != std::string_view::npos) reject("invalid section name");
+  if (HasLineBreak(section) || section.find(']') != std::string_view::npos)
+    Refuse(path.string() + " に書けないセクション名です。");
   if (HasLineBreak(ident) || ident.find('=') != std::string_view::npos || TrimBlanks(ident).empty() ||
       TrimBlanks(ident).front() == ';' || TrimBlanks(ident).front() == '[')
-    reject("invalid key name");
-  if (HasLineBreak(value)) reject("a value may not hold a line break");
+    Refuse(path.string() + " に書けないキー名です。");
+  if (HasLineBreak(value)) Refuse(path.string() + " に改行を含む値は書けません。");
 }
 
 // The whole file as text: an absent file is empty; a present one that cannot be read yields false.
-bool LoadText(const std::filesystem::path& path, std::string& text, std::string& error) {
+bool LoadText(const std::filesystem::path& path, std::string& text) {
   text.clear();
   std::error_code ec;
-  auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return true;
-  if (status.type() != std::filesystem::file_type::regular) {
-    error = "not a regular file";
-    return false;
-  }
-  return ReadFileBytes(path, text, &error);
+  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) return true;
+  return ReadFileBytes(path, text);
 }
 
 }  // namespace
@@ -203,8 +199,8 @@ std::filesystem::path SettingsFile::WindowsFolder() {
 
 std::string SettingsFile::ReadString(std::string_view section, std::string_view ident,
                                      std::string_view defaultValue) const {
-  std::string text, error, s;
-  if (!LoadText(path_, text, error) || !ini::FindValue(text, section, ident, s)) {
+  std::string text, s;
+  if (!LoadText(path_, text) || !ini::FindValue(text, section, ident, s)) {
     s = kOpenBracket + std::string(defaultValue) + kCloseBracket;
   }
   size_t n = s.size();
@@ -218,8 +214,8 @@ std::string SettingsFile::ReadString(std::string_view section, std::string_view 
 }
 
 int SettingsFile::ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const {
-  std::string text, error, s;
-  if (!LoadText(path_, text, error) || !ini::FindValue(text, section, ident, s)) return defaultValue;
+  std::string text, s;
+  if (!LoadText(path_, text) || !ini::FindValue(text, section, ident, s)) return defaultValue;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
     // Hexadecimal holds the 32 bits of the value, as colours are written: 0xFFFFFFFF is -1.
     if (s.size() > 10) return defaultValue;
@@ -256,13 +252,12 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view ident, bo
 
 void SettingsFile::WriteString(std::string_view section, std::string_view ident, std::string_view value) const {
   CheckNames(path_, section, ident, value);
-  auto fail = [&](const std::string& why) {
-    throw SettingsFileError("cannot write settings file " + path_.string() + ": " + why);
-  };
-  std::string text, error;
-  // Rewriting a file we could not read would drop every other section and key.
-  if (!LoadText(path_, text, error)) fail(error);
-  if (!SaveFileAtomic(path_, ini::SetValue(text, section, ident, value), &error)) fail(error);
+  std::string error;
+  // One look-up of the file for the read and the write, and a file that cannot be read is not rewritten: either
+  // way other sections and keys would be lost or carried into another file.
+  if (!RewriteFileAtomic(
+          path_, [&](const std::string& text) { return ini::SetValue(text, section, ident, value); }, &error))
+    Refuse(error);
 }
 
 void SettingsFile::WriteInteger(std::string_view section, std::string_view ident, int value) const {

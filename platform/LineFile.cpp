@@ -1,13 +1,15 @@
 #include "LineFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <random>
 
 #include "Text.h"
@@ -28,26 +30,79 @@ Lines SplitLines(std::string_view text) {
   return lines;
 }
 
+// ---- The reasons a user reads: every failure of the file layer is told by one of these. ----
+
+std::string FileErrorText(FileAction action, const std::filesystem::path& file, int errnum) {
+  const std::string name = file.string();
+  const bool save = action == FileAction::Save;
+  switch (errnum) {
+    case EACCES:
+    case EPERM: return name + (save ? " に書き込む権限がありません。" : " を読む権限がありません。");
+    case EROFS: return name + " は読み取り専用のディスクにあります。";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空きが足りないため " + name + " を保存できません。";
+    case ENOENT: return name + (save ? " を保存するフォルダがありません。" : " がありません。");
+    case EISDIR: return name + " はフォルダです。";
+    case ELOOP: return "リンク " + name + " は循環していてたどれません。";
+    default: break;
+  }
+  return name + (save ? " を保存できません（" : " を読めません（") + std::strerror(errnum) + "）。";
+}
+
+namespace {
+
+std::string ReadOnlyText(const std::filesystem::path& file) { return file.string() + " は読み取り専用です。"; }
+
+std::string NotAFileText(const std::filesystem::path& file) {
+  return file.string() + " は通常のファイルではありません。";
+}
+
+// A link whose target would be made in a folder that is not there.
+std::string LinkFolderMissingText(const std::filesystem::path& link, const std::filesystem::path& file) {
+  return "リンク " + link.string() + " のリンク先 " + file.string() + " のフォルダがありません。";
+}
+
+// The whole of the open file `fd` of `file`; a folder or anything but a plain file is refused, as a read of
+// a pipe could wait for ever.
+bool ReadOpened(int fd, const std::filesystem::path& file, std::string& out, std::string& error) {
+  out.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    error = FileErrorText(FileAction::Read, file, errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? FileErrorText(FileAction::Read, file, EISDIR) : NotAFileText(file);
+    return false;
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = FileErrorText(FileAction::Read, file, errno);
+      out.clear();
+      return false;
+    }
+    out.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+}  // namespace
+
 bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::string* error) {
   out.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = "cannot open " + path.string();
-    return false;
+  std::string why;
+  bool read = false;
+  if (const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); fd < 0) {
+    why = FileErrorText(FileAction::Read, path, errno);
+  } else {
+    read = ReadOpened(fd, path, out, why);
+    ::close(fd);
   }
-  std::string data;
-  try {
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    // The stream buffer throws on a read error (a folder, a failing disk) whatever the stream's mask says.
-    in.setstate(std::ios::badbit);
-  }
-  if (in.bad()) {
-    if (error) *error = "cannot read " + path.string();
-    return false;
-  }
-  out = std::move(data);
-  return true;
+  if (!read && error) *error = why;
+  return read;
 }
 
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error) {
@@ -90,17 +145,27 @@ namespace {
 // Tests turn unnamed temporaries off to take the path of filesystems that have none.
 bool gUnnamedTemporaries = true;
 
-// "." + the file's name + ".tmp" + digits: hidden beside the file, and what RemoveSaveLeftovers looks for.
-std::filesystem::path TemporaryPath(const std::filesystem::path& dir, const std::filesystem::path& file) {
+// A temporary is named kTemporaryMark + the file's name + "." + kRandomDigits hex digits: hidden beside the
+// file, marked as no user would name a file, and telling the clearing at start which file it was for. The
+// unmarked names of earlier versions (".name.tmp" + digits) could be a user's own and are left alone.
+constexpr std::string_view kTemporaryMark = ".corvina-save.";
+constexpr size_t kRandomDigits = 12;
+
+std::string TemporaryName(const std::string& file) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
-  return dir / ("." + file.filename().string() + ".tmp" + std::to_string(rng() % 1000000000));
+  char random[kRandomDigits + 1];
+  std::snprintf(random, sizeof random, "%012llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFULL));
+  return std::string(kTemporaryMark) + file + "." + random;
 }
 
-bool IsTemporaryName(std::string_view name) {
-  const size_t lastNonDigit = name.find_last_not_of("0123456789");
-  if (lastNonDigit == std::string_view::npos || lastNonDigit + 1 == name.size()) return false;
-  const std::string_view head = name.substr(0, lastNonDigit + 1);
-  return head.size() > 5 && head.front() == '.' && head.ends_with(".tmp");
+// The name of the file a save's temporary of this name was for; empty when the name is no save's temporary.
+std::string_view TemporaryTarget(std::string_view name) {
+  const size_t fixed = kTemporaryMark.size() + 1 + kRandomDigits;
+  if (name.size() <= fixed || !name.starts_with(kTemporaryMark)) return {};
+  const std::string_view random = name.substr(name.size() - kRandomDigits);
+  if (random.find_first_not_of("0123456789abcdef") != std::string_view::npos) return {};
+  if (name[name.size() - kRandomDigits - 1] != '.') return {};
+  return name.substr(kTemporaryMark.size(), name.size() - fixed);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -118,139 +183,206 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Gives the complete unnamed file `fd` a temporary name beside `file`; linkat cannot replace a name itself.
-bool LinkUnnamed(int fd, const std::filesystem::path& dir, const std::filesystem::path& file,
-                 std::filesystem::path& tmp) {
+// The file a save works on: its folder, open, and its name there. Every step of a save works relative to that
+// folder, so a link turned meanwhile never sends the read to one file and the write to another.
+class SaveTarget {
+ public:
+  SaveTarget() = default;
+  SaveTarget(const SaveTarget&) = delete;
+  SaveTarget& operator=(const SaveTarget&) = delete;
+  ~SaveTarget() {
+    if (dirFd >= 0) ::close(dirFd);
+  }
+
+  int dirFd = -1;
+  std::string name;            // the file's name in that folder
+  std::filesystem::path file;  // the path the links led to, for messages
+};
+
+// Opens the folder of `path`'s file and, while the name there is a link, the folder of the link's target: the
+// one look-up that every later step keeps to. The file may not exist yet. False, with the reason, for links that
+// go round or lead to no folder: a save there would have to replace the link itself.
+bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::string& error) {
+  // As many links as the kernel follows in one path.
+  constexpr int kMaxLinks = 40;
+  target.file = path;
+  const std::filesystem::path dir = path.parent_path();
+  target.dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (target.dirFd < 0) {
+    error = FileErrorText(FileAction::Save, path, errno);
+    return false;
+  }
+  target.name = path.filename().string();
+  for (int links = 0;; ++links) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlinkat(target.dirFd, target.name.c_str(), buffer, sizeof buffer);
+    if (n < 0 && (errno == EINVAL || errno == ENOENT)) break;  // no link, or nothing there yet
+    if (n < 0 || static_cast<size_t>(n) == sizeof buffer || links == kMaxLinks) {
+      error = FileErrorText(FileAction::Save, path, n < 0 ? errno : links == kMaxLinks ? ELOOP : ENAMETOOLONG);
+      return false;
+    }
+    const std::filesystem::path link(std::string(buffer, static_cast<size_t>(n)));
+    target.file = link.is_absolute() ? link : target.file.parent_path() / link;
+    const std::filesystem::path linkDir = link.parent_path();
+    const int next =
+        ::openat(target.dirFd, linkDir.empty() ? "." : linkDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (next < 0) {
+      error = errno == ENOENT ? LinkFolderMissingText(path, target.file) : FileErrorText(FileAction::Save, path, errno);
+      return false;
+    }
+    ::close(target.dirFd);
+    target.dirFd = next;
+    target.name = link.filename().string();
+  }
+  return true;
+}
+
+// The bytes of the target; a target not there has none.
+bool ReadTarget(const SaveTarget& target, std::string& bytes, std::string& error) {
+  bytes.clear();
+  const int fd = ::openat(target.dirFd, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    error = FileErrorText(FileAction::Read, target.file, errno);
+    return false;
+  }
+  const bool read = ReadOpened(fd, target.file, bytes, error);
+  ::close(fd);
+  return read;
+}
+
+// Gives the complete unnamed file `fd` a temporary name in the target's folder; linkat cannot replace a name
+// itself.
+bool LinkUnnamed(int fd, const SaveTarget& target, std::string& tmp) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < 8; ++attempt) {
-    tmp = TemporaryPath(dir, file);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    tmp = TemporaryName(target.name);
+    if (::linkat(AT_FDCWD, self.c_str(), target.dirFd, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     if (errno != EEXIST) break;
   }
   tmp.clear();
   return false;
 }
 
-int CreateNamed(const std::filesystem::path& dir, const std::filesystem::path& file, std::filesystem::path& tmp) {
+int CreateNamed(const SaveTarget& target, std::string& tmp) {
   for (int attempt = 0; attempt < 8; ++attempt) {
-    tmp = TemporaryPath(dir, file);
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    tmp = TemporaryName(target.name);
+    const int fd = ::openat(target.dirFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-// The file `path` names once every link on the way is followed; it may not exist yet. False, with the reason,
-// for links that go round or lead to no folder: a save there would have to replace the link itself.
-bool FollowLinks(const std::filesystem::path& path, std::filesystem::path& file, std::string& error) {
-  // As many links as the kernel follows in one path.
-  constexpr int kMaxLinks = 40;
-  file = path;
-  std::error_code ec;
-  for (int links = 0; std::filesystem::symlink_status(file, ec).type() == std::filesystem::file_type::symlink;
-       ++links) {
-    std::filesystem::path target = std::filesystem::read_symlink(file, ec);
-    if (ec || links == kMaxLinks) {
-      error = "cannot follow the link " + path.string() + ": " + std::strerror(ec ? ec.value() : ELOOP);
-      return false;
-    }
-    file = target.is_absolute() ? std::move(target) : file.parent_path() / target;
-  }
-  if (file == path) return true;
-  std::filesystem::path dir = file.parent_path();
-  if (dir.empty()) dir = ".";
-  if (!std::filesystem::is_directory(dir, ec)) {
-    error = "cannot follow the link " + path.string() + ": the folder of its target " + file.string() + " is missing";
+// Replaces the target with `bytes` through a temporary file in its folder.
+bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string& error) {
+  const char* name = target.name.c_str();
+  auto fail = [&](int e) {
+    error = FileErrorText(FileAction::Save, target.file, e);
+    return false;
+  };
+  if (target.name.empty() || target.name == "." || target.name == "..") return fail(EISDIR);
+  struct stat old {};
+  const bool replacing = ::fstatat(target.dirFd, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) return fail(EISDIR);
+  if (replacing && !S_ISREG(old.st_mode)) {
+    error = NotAFileText(target.file);
     return false;
   }
+  // A rename replaces a file whatever its mode, and root writes any file: only the mode bits tell that the user
+  // meant the file to stay as it is.
+  if (replacing && (old.st_mode & S_IWUSR) == 0) {
+    error = ReadOnlyText(target.file);
+    return false;
+  }
+  // Anyone else may not replace, through the folder, a file the system would not let them write.
+  if (replacing && ::geteuid() != 0 && ::faccessat(target.dirFd, name, W_OK, 0) != 0) return fail(errno);
+
+  // On Linux the new bytes go to an unnamed file that disappears with the process, whatever kills it; it gets a
+  // name only once it is complete. Filesystems without unnamed files take a hidden name from the start.
+  std::string tmp;
+  int fd = gUnnamedTemporaries ? ::openat(target.dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+  const bool unnamed = fd >= 0;
+  if (!unnamed) {
+    if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
+    fd = CreateNamed(target, tmp);
+    if (fd < 0) return fail(errno);
+  }
+  // The lock tells the file of a writer still at work from the leftover of one that died.
+  ::flock(fd, LOCK_EX);
+  auto abandon = [&] {
+    const int e = errno;
+    if (!tmp.empty()) ::unlinkat(target.dirFd, tmp.c_str(), 0);
+    ::close(fd);
+    return fail(e);
+  };
+  if (!WriteAll(fd, bytes)) return abandon();
+  if (replacing) {
+    // The replacement keeps the owner and the mode: a private file stays private. Changing the owner is
+    // allowed to root only; anyone else already owns what they create.
+    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        errno != EPERM)
+      return abandon();
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon();
+  }
+  if (::fsync(fd) != 0) return abandon();
+  if (unnamed && !LinkUnnamed(fd, target, tmp)) return abandon();
+  if (::renameat(target.dirFd, tmp.c_str(), target.dirFd, name) != 0) return abandon();
+  ::close(fd);
+  // The rename lives in the folder: without this a power cut may bring back the old file, or none.
+  if (::fsync(target.dirFd) != 0 && errno != EINVAL) return fail(errno);
   return true;
 }
 
 }  // namespace
 
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
-  std::filesystem::path file = path;
-  auto fail = [&](const std::string& what, int e) {
-    if (error) *error = what + " " + file.string() + ": " + std::strerror(e);
-    return false;
-  };
-  // Write through a link to its target, so the link itself stays; a target not there yet is made.
-  std::string linkError;
-  if (!FollowLinks(path, file, linkError)) {
-    if (error) *error = linkError;
-    return false;
-  }
-  struct stat old {};
-  const bool replacing = ::stat(file.c_str(), &old) == 0;
-  if (replacing && !S_ISREG(old.st_mode)) return fail("cannot replace", S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
-  // A rename replaces a file whatever its mode, and root writes any file: only the mode bits tell that the user
-  // meant the file to stay as it is.
-  if (replacing && (old.st_mode & S_IWUSR) == 0) {
-    if (error) *error = "cannot replace " + file.string() + ": the file is read-only";
-    return false;
-  }
-  // Anyone else may not replace, through the folder, a file the system would not let them write.
-  if (replacing && ::geteuid() != 0 && ::access(file.c_str(), W_OK) != 0) return fail("cannot replace", errno);
-  std::filesystem::path dir = file.parent_path();
-  if (dir.empty()) dir = ".";
-
-  // On Linux the new bytes go to an unnamed file that disappears with the process, whatever kills it; it gets a
-  // name only once it is complete. Filesystems without unnamed files take a hidden name from the start.
-  std::filesystem::path tmp;
-  int fd = gUnnamedTemporaries ? ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
-  const bool unnamed = fd >= 0;
-  if (!unnamed) {
-    if (gUnnamedTemporaries && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-      return fail("cannot create", errno);
-    fd = CreateNamed(dir, file, tmp);
-    if (fd < 0) return fail("cannot create", errno);
-  }
-  // The lock tells the file of a writer still at work from the leftover of one that died.
-  ::flock(fd, LOCK_EX);
-  auto abandon = [&](const std::string& what) {
-    const int e = errno;
-    if (!tmp.empty()) ::unlink(tmp.c_str());
-    ::close(fd);
-    return fail(what, e);
-  };
-  if (!WriteAll(fd, bytes)) return abandon("cannot write");
-  if (replacing) {
-    // The replacement keeps the owner and the mode: a private file stays private. Changing the owner is
-    // allowed to root only; anyone else already owns what they create.
-    if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0 &&
-        errno != EPERM)
-      return abandon("cannot set the owner of");
-    if (::fchmod(fd, old.st_mode & 07777) != 0) return abandon("cannot set the mode of");
-  }
-  if (::fsync(fd) != 0) return abandon("cannot flush");
-  if (unnamed && !LinkUnnamed(fd, dir, file, tmp)) return abandon("cannot create");
-  if (::rename(tmp.c_str(), file.c_str()) != 0) return abandon("cannot replace");
-  ::close(fd);
-  // The rename lives in the folder: without this a power cut may bring back the old file, or none.
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    const int synced = ::fsync(dirFd);
-    const int e = errno;
-    ::close(dirFd);
-    if (synced != 0 && e != EINVAL) return fail("cannot flush the folder of", e);
-  }
-  return true;
+  SaveTarget target;
+  std::string why;
+  if (OpenSaveTarget(path, target, why) && ReplaceTarget(target, bytes, why)) return true;
+  if (error) *error = why;
+  return false;
 }
 
-size_t RemoveSaveLeftovers(const std::filesystem::path& folder) {
+bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
+                       std::string* error) {
+  SaveTarget target;
+  std::string bytes, why;
+  if (OpenSaveTarget(path, target, why) && ReadTarget(target, bytes, why) && ReplaceTarget(target, change(bytes), why))
+    return true;
+  if (error) *error = why;
+  return false;
+}
+
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
+                           const std::function<bool(std::string_view name)>& written) {
+  // A link in the folder's place leads to what the program did not make.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dirFd < 0) return 0;
+  DIR* dir = ::fdopendir(dirFd);
+  if (dir == nullptr) {
+    ::close(dirFd);
+    return 0;
+  }
   size_t removed = 0;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (!IsTemporaryName(it->path().filename().string())) continue;
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-    int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) fd = ::open(it->path().c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  while (const dirent* entry = ::readdir(dir)) {
+    const char* name = entry->d_name;
+    const std::string_view target = TemporaryTarget(name);
+    if (target.empty() || !written(target)) continue;
+    struct stat seen {};
+    if (::fstatat(dirFd, name, &seen, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(seen.st_mode)) continue;
+    int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) fd = ::openat(dirFd, name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    // A writer holds its lock until its file has its final name; a lock we get belongs to no one alive.
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(it->path().c_str()) == 0) ++removed;
+    // A writer holds its lock until its file has its final name; a lock we get belongs to no one alive. The name
+    // must still lead to the file locked: one a save renamed meanwhile is no leftover.
+    struct stat locked {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &locked) == 0 &&
+        ::fstatat(dirFd, name, &seen, AT_SYMLINK_NOFOLLOW) == 0 && seen.st_dev == locked.st_dev &&
+        seen.st_ino == locked.st_ino && ::unlinkat(dirFd, name, 0) == 0)
+      ++removed;
     ::close(fd);
   }
+  ::closedir(dir);
   return removed;
 }
 

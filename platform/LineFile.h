@@ -1,6 +1,7 @@
 #pragma once
 // Line files: the day files, settings, logs and provider texts are read as lines and written whole.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,13 @@ using Lines = std::vector<std::string>;
 // Splits text at CR LF, LF or a lone CR. A final line without an end is kept; an empty text has no lines.
 Lines SplitLines(std::string_view text);
 
-// Reads a whole file as bytes. Returns false (and leaves `out` empty) when it cannot be opened or read.
+// What a user reads when a file cannot be read or saved: the reason, in Japanese, with the file's path (the
+// system's own text only for rare failures). Every reason the file layer gives is of this kind.
+enum class FileAction { Read, Save };
+std::string FileErrorText(FileAction action, const std::filesystem::path& file, int errnum);
+
+// Reads a whole file as bytes. Returns false (and leaves `out` empty) when it cannot be opened or read, or is no
+// plain file.
 bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::string* error = nullptr);
 
 // Reads a file's lines. Returns false when the file is missing or unreadable.
@@ -35,9 +42,18 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 // folder, or round in a circle, is refused).
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
-// Removes the hidden temporary files (".<name>.tmp<digits>") that saves in `folder` left when their process
-// died; a save still at work keeps its own. For start-up, on the program's folders. Returns how many went.
-size_t RemoveSaveLeftovers(const std::filesystem::path& folder);
+// Replaces the file at `path` with what `change` makes of its bytes (none when it is missing), as SaveFileAtomic
+// does. A link is looked up once: the file read is the file replaced, even when the link is turned meanwhile.
+// False, leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it) or written.
+bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
+                       std::string* error = nullptr);
+
+// Removes what saves in `folder` left when their process was killed: the hidden temporary files that carry the
+// saves' own mark and the name of a file that `written` says the program writes in that folder. Nothing else
+// goes, whatever its name; a save still at work keeps its own, and a folder that is a symbolic link is not
+// entered (links on the way to it are followed). For start-up. Returns how many went.
+size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
+                           const std::function<bool(std::string_view name)>& written);
 
 // For tests: false makes saves take the hidden temporary name from the start, as on a filesystem without
 // unnamed files.

@@ -1,6 +1,7 @@
 #include "racedata/DayFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/Cp932.h"
 #include "platform/Text.h"
@@ -129,6 +130,17 @@ std::vector<DayName> ListRaceDays(const fs::path& dataDir) {
   return days;
 }
 
+bool IsDayFileName(std::string_view utf8Name) {
+  const auto day = DayName::ParseUtf8Prefix(utf8Name);
+  if (!day) return false;
+  const std::string_view rest = utf8Name.substr(day->FileStem().size());
+  if (rest.ends_with(L::kSuffixSE)) return true;
+  for (std::string_view suffix :
+       {L::kSuffixRA, L::kSuffixHR, L::kSuffixO1, L::kSuffixO2, L::kSuffixO3, L::kSuffixYoz, L::kSuffixMoto})
+    if (rest == suffix) return true;
+  return false;
+}
+
 bool CreateBlankFile(const fs::path& path, int lineLength, int count, std::string* error) {
   Lines lines;
   ExtendTo(lines, static_cast<size_t>(std::max(count, 0)), lineLength);
@@ -157,7 +169,7 @@ Lines* DayFileBatch::Open(const fs::path& path, size_t lineLength, bool create, 
   if (IsFile(path)) {
     if (!ReadFixedLines(path, lineLength, file.lines, error)) return nullptr;
   } else if (!create) {
-    if (error) *error = "cannot open " + path.string();
+    if (error) *error = FileErrorText(FileAction::Read, path, ENOENT);
     return nullptr;
   }
   return &files_.emplace(path, std::move(file)).first->second.lines;

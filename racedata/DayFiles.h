@@ -35,6 +35,10 @@ std::optional<DayName> DayOfRecord(std::string_view record);
 // The stored race days (a .jvRA file each), newest first. Names that do not begin with a day are ignored.
 std::vector<DayName> ListRaceDays(const std::filesystem::path& dataDir);
 
+// True for the name of a file the program writes in the data folder: a day followed by a day file's suffix,
+// with a racecourse's name before ".jvSEr" ("2024年01月06日.jvRA", "2024年01月06日東京.jvSEr").
+bool IsDayFileName(std::string_view utf8Name);
+
 // Writes `count` blank lines of `lineLength`.
 bool CreateBlankFile(const std::filesystem::path& path, int lineLength, int count, std::string* error = nullptr);
 

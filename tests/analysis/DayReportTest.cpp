@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
+#include <tuple>
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
@@ -174,25 +176,85 @@ TEST_F(DayReport, OnlyTheSummaryFilesThisRunWroteAreListed) {
   EXPECT_NE(Records(r.out, "warning")[0][1].find("2024年馬連.ksr"), std::string::npos);
 }
 
+// Every name in `dir`, hidden ones included.
+std::set<std::string> Names(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  return names;
+}
+
 // Saves killed between naming their temporary file and the rename leave it whole and hidden; the next run
-// clears them from the folders it saves into, as the main window does, and keeps files that only look alike.
+// clears, from the folders it saves into, those of the files it writes there, as the main window does. A
+// user's files stay however like a leftover their names are, and so does whatever a linked HPupload leads to;
+// the generator clears only what it left of the files it writes.
 TEST_F(DayReport, LeftoversOfKilledSavesAreRemovedAtStart) {
-  const fs::path beforeGenerating = home_ / "Data" / ".2024年01月06日.jvRA.tmp5";
-  fs::create_directories(beforeGenerating.parent_path());
-  ASSERT_TRUE(SaveFileAtomic(beforeGenerating, "left"));
+  const auto leftover = [](const std::string& name) { return ".corvina-save." + name + ".0123456789ab"; };
+  const fs::path data = home_ / "Data", upload = home_ / "HPupload";
+  fs::create_directories(data);
+  const std::set<std::string> dataUsers = {".plan.tmp2",
+                                           ".2024年01月06日.jvRA.tmp9",
+                                           leftover("plan.txt"),
+                                           leftover("2024年01月06日.txt"),
+                                           leftover("2024年13月06日.jvRA"),
+                                           leftover("2024年01月06日.jvRA.bak")};
+  for (const std::string& name : dataUsers) ASSERT_TRUE(SaveFileAtomic(data / name, "mine"));
+  const std::string otherDay = leftover("2024年01月13日.jvRA");
+  ASSERT_TRUE(SaveFileAtomic(data / leftover("2024年01月06日.jvRA"), "left"));
+  ASSERT_TRUE(SaveFileAtomic(data / otherDay, "left"));
+  ASSERT_TRUE(SaveFileAtomic(home_ / leftover("corvina.ini"), "left"));
   Generate("20240106");
-  EXPECT_FALSE(fs::exists(beforeGenerating)) << "the generator writes a program folder too";
+  std::set<std::string> dataNames = Names(data);
+  EXPECT_FALSE(dataNames.contains(leftover("2024年01月06日.jvRA"))) << "the generator's own file";
+  EXPECT_TRUE(dataNames.contains(otherDay)) << "a day the generator did not write";
+  EXPECT_TRUE(fs::exists(home_ / leftover("corvina.ini"))) << "a file the generator does not write";
+
   std::ofstream(home_ / "makeKaishuFile.data") << "";
-  fs::create_directories(home_ / "HPupload");
-  const fs::path left[] = {home_ / ".2024年馬連.ksr.tmp123456", home_ / "Data" / ".2024年01月06日.jvO1.tmp9",
-                           home_ / "HPupload" / ".Manbaken.txt.tmp77"};
-  for (const fs::path& f : left) ASSERT_TRUE(SaveFileAtomic(f, "left"));
-  ASSERT_TRUE(SaveFileAtomic(home_ / ".notes.tmp", "mine"));
+  fs::create_directories(upload);
+  const std::set<std::string> homeLeft = {leftover("corvina.ini"), leftover("ErrorLog.txt"), leftover("2024年馬連.ksr"),
+                                          leftover("1999年ﾜｲﾄﾞ.ksr")};
+  const std::set<std::string> dataLeft = {otherDay, leftover("2024年01月06日.jvO1"),
+                                          leftover("2024年01月06日東京.jvSEr"), leftover("2024年01月06日.yoz"),
+                                          leftover("2024年01月06日.moto")};
+  const std::set<std::string> uploadLeft = {leftover("Manbaken.txt"), leftover("TK20240106.txt")};
+  const std::set<std::string> homeUsers = {".notes.tmp1",
+                                           ".ErrorLog.txt.tmp123",
+                                           leftover("notes.txt"),
+                                           leftover("corvina.ini.bak"),
+                                           leftover("2024年馬券.ksr"),
+                                           leftover("24年馬連.ksr"),
+                                           ".corvina-save.corvina.ini"};
+  const std::set<std::string> uploadUsers = {".draft.tmp3", leftover("draft.txt"), leftover("TK2024010.txt"),
+                                             leftover("TK2024010a.txt"), leftover("TK202401061.txt")};
+  for (const std::string& name : homeLeft) ASSERT_TRUE(SaveFileAtomic(home_ / name, "left"));
+  for (const std::string& name : dataLeft) ASSERT_TRUE(SaveFileAtomic(data / name, "left"));
+  for (const std::string& name : uploadLeft) ASSERT_TRUE(SaveFileAtomic(upload / name, "left"));
+  for (const std::string& name : homeUsers) ASSERT_TRUE(SaveFileAtomic(home_ / name, "mine"));
+  for (const std::string& name : uploadUsers) ASSERT_TRUE(SaveFileAtomic(upload / name, "mine"));
   ToolRun r = Report("20240106");
   ASSERT_EQ(r.status, 0) << r.out;
-  for (const fs::path& f : left) EXPECT_FALSE(fs::exists(f)) << f;
-  EXPECT_TRUE(fs::exists(home_ / ".notes.tmp"));
+  for (const auto& [folder, left, users] :
+       {std::tuple{home_, homeLeft, homeUsers}, std::tuple{data, dataLeft, dataUsers},
+        std::tuple{upload, uploadLeft, uploadUsers}}) {
+    const std::set<std::string> now = Names(folder);
+    for (const std::string& name : left) EXPECT_FALSE(now.contains(name)) << folder / name;
+    for (const std::string& name : users) EXPECT_TRUE(now.contains(name)) << folder / name;
+  }
   EXPECT_TRUE(fs::exists(home_ / "2024年馬連.ksr"));
+
+  // HPupload as a link to a folder of the user's: nothing there is the program's to clear. The program folder
+  // itself is wherever a link to it leads.
+  test::TempDir docs("docs");
+  std::set<std::string> docsNames = {".draft.tmp3", leftover("Manbaken.txt")};
+  for (const std::string& name : docsNames) ASSERT_TRUE(SaveFileAtomic(docs / name, "mine"));
+  fs::remove_all(upload);
+  fs::create_directory_symlink(docs.path(), upload);
+  fs::create_directory_symlink(home_, docs / "home");
+  docsNames.insert("home");
+  ASSERT_TRUE(SaveFileAtomic(home_ / leftover("ErrorLog.txt"), "left"));
+  ASSERT_EQ(Execute(Tool("dayreport").string() + " --home '" + (docs / "home").string() + "' --date 20240106").status,
+            0);
+  EXPECT_EQ(Names(docs.path()), docsNames);
+  EXPECT_FALSE(fs::exists(home_ / leftover("ErrorLog.txt")));
 }
 
 TEST_F(DayReport, DaysThatCannotLoad) {

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
@@ -29,6 +31,16 @@ class SettingsFileTest : public ::testing::Test {
     std::string s;
     ReadFileBytes(file_, s);
     return s;
+  }
+  // What a refused write tells the user; empty when the write was not refused.
+  static std::string Refusal(const SettingsFile& ini, std::string_view section, std::string_view ident,
+                             std::string_view value) {
+    try {
+      ini.WriteString(section, ident, value);
+    } catch (const SettingsFileError& e) {
+      return e.what();
+    }
+    return {};
   }
 
   test::TempDir dir_{"inigt"};
@@ -194,57 +206,49 @@ TEST_F(SettingsFileTest, TwoInstancesAndHandEditsSeeEachOther) {
 }
 
 TEST_F(SettingsFileTest, RefusedWritesRaiseNameTheFileAndLoseNothing) {
+  const std::string refused = "設定を保存できません：";
   Put("[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
   fs::permissions(file_, fs::perms::owner_read);
-  try {
-    ini_.WriteString("a", "k", "3");
-    FAIL() << "a read-only file was written";
-  } catch (const SettingsFileError& e) {
-    EXPECT_NE(std::string(e.what()).find(file_.string()), std::string::npos);
-  }
+  EXPECT_EQ(Refusal(ini_, "a", "k", "3"), refused + file_.string() + " は読み取り専用です。");
   EXPECT_EQ(Get(), "[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
   // A file that cannot be read is never rewritten from nothing.
   fs::permissions(file_, fs::perms::owner_write);
   EXPECT_TRUE(test::RunUnprivileged(dir_.path(), [&] {
-    if (ini_.ReadInteger("a", "k", 9) != 9) return false;
-    try {
-      ini_.WriteString("a", "k", "3");
-      return false;
-    } catch (const SettingsFileError& e) {
-      return std::string(e.what()).find(file_.string()) != std::string::npos;
-    }
+    return ini_.ReadInteger("a", "k", 9) == 9 &&
+           Refusal(ini_, "a", "k", "3") == refused + file_.string() + " を読む権限がありません。";
   }));
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(Get(), "[a]\r\nk=1\r\n[b]\r\nj=2\r\n");
   // A missing folder.
   SettingsFile lost;
   lost.SetFileName((dir_ / "no/such/dir.ini").string());
-  EXPECT_THROW(lost.WriteBool("a", "b", true), SettingsFileError);
+  EXPECT_EQ(Refusal(lost, "a", "b", "1"),
+            refused + (dir_ / "no/such/dir.ini").string() + " を保存するフォルダがありません。");
   EXPECT_FALSE(lost.ReadBool("a", "b", false));
 }
 
 TEST_F(SettingsFileTest, NamesOrValuesThatWouldBreakTheFileAreRefused) {
   Put("[a]\r\nk=1\r\n");
-  EXPECT_THROW(ini_.WriteString("a", "k", "x\r\n[a]\r\nk=evil"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a", "k=j", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a]", "k", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a", " ", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a", " ;k", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a", "[k", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a\n", "k", "1"), SettingsFileError);
-  EXPECT_THROW(ini_.WriteString("a", "k", "x\r"), SettingsFileError);
+  const std::string refused = "設定を保存できません：" + file_.string();
+  struct Case {
+    const char *section, *ident, *value, *reason;
+  };
+  const Case cases[] = {{"a", "k", "x\r\n[a]\r\nk=evil", " に改行を含む値は書けません。"},
+                        {"a", "k", "x\r", " に改行を含む値は書けません。"},
+                        {"a", "k=j", "1", " に書けないキー名です。"},
+                        {"a", " ", "1", " に書けないキー名です。"},
+                        {"a", " ;k", "1", " に書けないキー名です。"},
+                        {"a", "[k", "1", " に書けないキー名です。"},
+                        {"a]", "k", "1", " に書けないセクション名です。"},
+                        {"a\n", "k", "1", " に書けないセクション名です。"}};
+  for (const Case& c : cases) EXPECT_EQ(Refusal(ini_, c.section, c.ident, c.value), refused + c.reason) << c.ident;
   EXPECT_EQ(Get(), "[a]\r\nk=1\r\n");
 }
 
 TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFileReadsAsDefaults) {
   fs::create_directory(file_);
   EXPECT_EQ(ini_.ReadInteger("a", "b", 4), 4);
-  try {
-    ini_.WriteInteger("a", "b", 1);
-    ADD_FAILURE() << "a folder was written as a settings file";
-  } catch (const SettingsFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "cannot write settings file " + file_.string() + ": not a regular file");
-  }
+  EXPECT_EQ(Refusal(ini_, "a", "b", "1"), "設定を保存できません：" + file_.string() + " はフォルダです。");
   EXPECT_TRUE(fs::is_directory(file_));
 }
 
@@ -257,6 +261,42 @@ TEST_F(SettingsFileTest, WritingThroughALinkKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(file_));
   EXPECT_EQ(ini_.ReadInteger("a", "j", 0), 2);
   EXPECT_EQ(ini_.ReadInteger("a", "k", 0), 1);
+}
+
+// A save through a link reads and writes the one file the link led to when the save began: another process that
+// turns the link between two settings files meanwhile never carries one file's keys into the other, and never
+// finds the link replaced by a plain file.
+TEST_F(SettingsFileTest, ASaveThroughALinkThatTurnsKeepsEachFileItsOwnKeys) {
+  fs::create_directory(dir_ / "real");
+  const fs::path a = dir_ / "real" / "a.ini", b = dir_ / "real" / "b.ini";
+  ASSERT_TRUE(SaveFileAtomic(a, "[a]\r\nonly=a\r\n"));
+  ASSERT_TRUE(SaveFileAtomic(b, "[b]\r\nonly=b\r\n"));
+  fs::create_symlink("real/a.ini", file_);
+  std::atomic<bool> stop{false};
+  std::thread turner([&] {
+    const fs::path next = dir_ / "next.ini";
+    for (unsigned i = 0; !stop; ++i) {
+      std::error_code ec;
+      fs::create_symlink(i % 2 ? "real/a.ini" : "real/b.ini", next, ec);
+      fs::rename(next, file_, ec);  // one step: the name is a link all along
+    }
+  });
+  int plain = 0;
+  for (int i = 0; i < 300; ++i) {
+    ini_.WriteInteger("n", "i", i);
+    plain += !fs::is_symlink(file_);
+  }
+  stop = true;
+  turner.join();
+  EXPECT_EQ(plain, 0);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  std::string textA, textB;
+  ASSERT_TRUE(ReadFileBytes(a, textA));
+  ASSERT_TRUE(ReadFileBytes(b, textB));
+  EXPECT_EQ(textA.find("[b]"), std::string::npos) << textA;
+  EXPECT_EQ(textB.find("[a]"), std::string::npos) << textB;
+  EXPECT_NE(textA.find("[a]\r\nonly=a\r\n"), std::string::npos) << textA;
+  EXPECT_NE(textB.find("[b]\r\nonly=b\r\n"), std::string::npos) << textB;
 }
 
 TEST(SettingsFileResolve, FolderPartWinsBareNamesFollowDefaultDir) {

@@ -80,6 +80,7 @@ TEST_F(DayFilesTest, RealTimeReaderCreatesOnlyThePayoutFile) {
   EXPECT_EQ(ReadAll(Path(".jvHR")).size(), 1u);
 }
 
+// The blank lines a padded .jvRA holds sort first: one goes per record stored.
 TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
   ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
   ASSERT_TRUE(PadRaFile(files, Path(".jvRA")));
@@ -93,6 +94,17 @@ TEST_F(DayFilesTest, PaddedRaceFileLosesOneBlankLinePerWrite) {
   ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::Import), MergeResult::Stored);
   ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 2), DayWriter::Import), MergeResult::Stored);
   EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 34u);
+  // The real-time reader's race cards take one too.
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), DayWriter::RealTime), MergeResult::Stored);
+  EXPECT_EQ(ReadAll(Path(".jvRA")).size(), 33u);
+  // Payouts lose no line, whoever stores them: a blank first line stays.
+  ASSERT_TRUE(SaveLines(Path(".jvHR"), {std::string(L::kHrLine, ' '), Hr("20240106", "05", 1)}));
+  for (DayWriter writer : {DayWriter::Import, DayWriter::RealTime})
+    ASSERT_EQ(MergeHrRecord(files, Hr("20240106", "05", 2), writer), MergeResult::Stored);
+  const Lines hr = ReadAll(Path(".jvHR"));
+  ASSERT_EQ(hr.size(), 3u);
+  EXPECT_TRUE(IsBlank(hr[0]));
+  EXPECT_EQ((std::vector<int>{RaceNumber(hr[1]), RaceNumber(hr[2])}), (std::vector<int>{1, 2}));
 }
 
 // The records of an exchange wait in memory for the flush; a file that cannot be saved keeps its changes for the
@@ -192,13 +204,13 @@ TEST_F(DayFilesTest, ADayFileThatCannotBeReadIsReportedAndLeftAsItIs) {
   for (DayWriter writer : {DayWriter::Import, DayWriter::RealTime}) {
     std::string error;
     EXPECT_EQ(MergeRaRecord(files, Ra("20240106", "05", 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
     error.clear();
     EXPECT_EQ(MergeHrRecord(files, Hr("20240106", "05", 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
     error.clear();
     EXPECT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), writer, &error), MergeResult::Failed);
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+    EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
   }
   EXPECT_FALSE(PadRaFile(files, Path(".jvRA")));
   EXPECT_FALSE(WritePlaceholderOddsFiles(Path(".jvRA")));
@@ -313,7 +325,7 @@ TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
   MakeUnreadable(Path(".jvO2"));
   std::string error;
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 2, "01061000"), &error), MergeResult::Failed);
-  EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+  EXPECT_NE(error.find(" を読めません（"), std::string::npos) << error;
   EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
   EXPECT_TRUE(fs::is_symlink(Path(".jvO1")));
   EXPECT_TRUE(fs::is_symlink(Path(".jvO2")));

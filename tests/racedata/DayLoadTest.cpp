@@ -140,7 +140,7 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
   EXPECT_EQ(r.status, DayLoadStatus::NoRaceFile);
   EXPECT_TRUE(r.raceList.empty());
   ASSERT_FALSE(r.warnings.empty());
-  EXPECT_NE(r.warnings.back().find("cannot read"), std::string::npos) << r.warnings.back();
+  EXPECT_NE(r.warnings.back().find(" を読めません（"), std::string::npos) << r.warnings.back();
   EXPECT_EQ(day_->GRaceTotal, 0);
 
   TempDir runners;
@@ -162,7 +162,7 @@ TEST_F(DayLoadTest, DayFilesThatCannotBeReadAreNeverTakenForEmptyOnes) {
   ASSERT_EQ(r.status, DayLoadStatus::Loaded);
   auto named = [&](const fs::path& p) {
     return std::any_of(r.warnings.begin(), r.warnings.end(), [&](const std::string& w) {
-      return w.find(p.string()) != std::string::npos && w.find("cannot read") != std::string::npos;
+      return w.find(p.string()) != std::string::npos && w.find(" を読めません（") != std::string::npos;
     });
   };
   EXPECT_TRUE(named(hr));

@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <map>
+#include <set>
 #include <string>
 
-#include "analysis/ProgramFolders.h"
 #include "platform/Clock.h"
+#include "platform/LineFile.h"
 #include "tools/jvgen/Generator.h"
 
 namespace {
@@ -58,6 +60,15 @@ int Number(const std::string& s, const char* name) {
 char Kind(const std::string& s, const char* name) {
   if (s.size() != 1) throw std::runtime_error(std::string(name) + " takes one character");
   return s[0];
+}
+
+// What a killed earlier run left of the files this run wrote: anything else in their folders is not the
+// generator's to remove.
+void RemoveLeftoversOf(const std::vector<std::filesystem::path>& written) {
+  std::map<std::filesystem::path, std::set<std::string, std::less<>>> namesByFolder;
+  for (const auto& file : written) namesByFolder[file.parent_path()].insert(file.filename().string());
+  for (const auto& [folder, names] : namesByFolder)
+    corvina::RemoveSaveLeftovers(folder, [&names](std::string_view name) { return names.contains(name); });
 }
 
 }  // namespace
@@ -125,11 +136,7 @@ int main(int argc, char** argv) {
     if (!layout.empty() && layout != "dayfiles" && layout != "standin")
       throw std::runtime_error("--layout: dayfiles or standin");
     Day day = MakeDay(o);
-    if (layout == "dayfiles") {
-      // A program folder, as the program itself clears it at start.
-      analysis::RemoveProgramSaveLeftovers(out);
-      WriteDayFiles(day, out);
-    }
+    if (layout == "dayfiles") RemoveLeftoversOf(WriteDayFiles(day, out));
     if (layout == "standin") WriteStandIn(day, out);
     if (!providers.empty()) WriteProviders(day, providers);
     return 0;

@@ -148,18 +148,24 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_EQ(silent.join("|").toStdString(), "");
 }
 
-// Temporary files of saves that a crash cut off go at the next start, in every folder the program saves to.
+// Temporary files of saves that a crash cut off go at the next start, in every folder the program saves to; a
+// user's files stay, however like them their names.
 TEST_F(MainWindowTest, StartRemovesWhatCutOffSavesLeft) {
-  const fs::path left[] = {home / ".ErrorLog.txt.tmp123", home / "Data" / ".2024年01月06日.jvRA.tmp9",
-                           home / "HPupload" / ".Manbaken.txt.tmp77"};
-  for (const fs::path& p : left) {
-    fs::create_directories(p.parent_path());
-    ASSERT_TRUE(SaveFileAtomic(p, "half"));
+  const std::vector<fs::path> left = {home / ".corvina-save.ErrorLog.txt.00000000007b",
+                                      home / "Data" / ".corvina-save.2024年01月06日.jvRA.000000000009",
+                                      home / "HPupload" / ".corvina-save.Manbaken.txt.00000000004d"};
+  const std::vector<fs::path> mine = {home / ".notes.tmp1", home / "Data" / ".plan.tmp2",
+                                      home / "HPupload" / ".draft.tmp3", home / ".ErrorLog.txt.tmp123",
+                                      home / "Data" / ".corvina-save.plan.txt.000000000009"};
+  for (const auto& group : {left, mine}) {
+    for (const fs::path& p : group) {
+      fs::create_directories(p.parent_path());
+      ASSERT_TRUE(SaveFileAtomic(p, "half"));
+    }
   }
-  ASSERT_TRUE(SaveFileAtomic(home / "Data" / ".notes.tmp", "mine"));
   MainWindow form(home);
   for (const fs::path& p : left) EXPECT_FALSE(fs::exists(p)) << p;
-  EXPECT_TRUE(fs::exists(home / "Data" / ".notes.tmp"));
+  for (const fs::path& p : mine) EXPECT_TRUE(fs::exists(p)) << p;
 }
 
 TEST_F(MainWindowTest, ProgramFolderIsAbsoluteAndCurrentWhereverTheProgramWasStarted) {
