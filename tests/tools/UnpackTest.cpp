@@ -100,6 +100,9 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
   if (std::system((in + "zip -q -X set.zip a.txt b.dat sub/c.txt").c_str()) != 0)
     GTEST_SKIP() << "Info-ZIP zip is not installed";
   std::ofstream(dir / "locked.zip", std::ios::binary) << LockedZip("a.txt", "123456789", 0xCBF43926, "pw");
+  // An AES entry (AE-2, 256 bits) whose five bytes end inside the 16 bytes of its salt.
+  const std::string aes = {1, char(0x99), 7, 0, 2, 0, 'A', 'E', 3, 0, 0};
+  std::ofstream(dir / "aescut.zip", std::ios::binary) << ZipOneEntry("b.txt", "\x01\x02\x03\x04\x05", 9, 0, 1, 99, aes);
   // LHA CRCs have four digits; a control character in a name is shown escaped; a CRC failure is
   // told on the entry's line only.
   std::ofstream(dir / "set.lzh", std::ios::binary)
@@ -116,6 +119,11 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"set.zip out2 --mask '*.dat'", 0, "b.dat\t9\tcbf43926\tok\n1 entries written\n"},
       {"set.zip out3 --mask '*.none'", 1, "0 entries written\n"},
       {"locked.zip out4 --password wrong --password pw", 0, zipped + "1 entries written\n"},
+      // A password that does not fit is asked for no more: the library's own message says why.
+      {"locked.zip out10 --password wrong", 1,
+       "unpack: a.txt: 26517 Invalid password\na.txt\t9\tcbf43926\tFAILED\n0 entries written\n"},
+      {"aescut.zip out11 --password pw", 1,
+       "unpack: b.txt: 26517 Invalid password\nb.txt\t9\t00000000\tFAILED\n0 entries written\n"},
       {"set.lzh out5", 1, "a\\x01 \\x7f.txt\t9\tbb3d\tok\nbad.txt\t9\t1234\tFAILED\n1 entries written\n"},
       {"missing.zip out6", 1, "unpack: missing.zip: File not found\n"},
       {"notes.txt out7", 1, "unpack: notes.txt: not an archive unpack knows (only LHA and ZIP)\n"},

@@ -96,6 +96,11 @@ int main(int argc, char** argv) {
   reader.SetExtractDir(positional[1]);
   // Volumes of a split archive are taken from beside the archive under their usual names.
   zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+  // The passwords given are all there is: when none of them fits an entry, the one request for another is
+  // declined, and the library says "Invalid password".
+  zipReader.PasswordAttempts = 1;
+  zipReader.OnGetPassword = [](ZipExtractor&, const std::string&, std::string&, SeedKeyRecord&, SeedKeyRecord&,
+                               bool& tryAgain) { tryAgain = false; };
 
   int failures = 0, selected = 0;
   reader.OnError = [&](ArchiveContext&, const std::string& file, const std::string&, const std::string&, int code) {
