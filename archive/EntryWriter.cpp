@@ -352,28 +352,31 @@ void EntryWriter::CloseOutput(std::unique_ptr<FileStream32>& out, const std::str
 }
 
 bool EntryWriter::PlaceOutput() {
-  bool placed;
   const char* leaf = outputLeaf_.c_str();
-  if (!unnamedOutput_) {
-    placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
-  } else {
-    // A name can only be given to a file without one where none stands: a file being
-    // replaced goes first (a folder in the way stays, and the link then fails).
-    const std::string self = "/proc/self/fd/" + std::to_string(unnamedHandle_);
-    struct stat st {};
-    if (::fstatat(outputFolder_, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-      ::unlinkat(outputFolder_, leaf, 0);
-    placed = ::linkat(AT_FDCWD, self.c_str(), outputFolder_, leaf, AT_SYMLINK_FOLLOW) == 0;
-    if (placed) {
-      const int handle = unnamedHandle_;
-      unnamedHandle_ = -1;
-      if (::close(handle) != 0) {
-        // The system could not finish writing it: the file it named is not the entry.
-        ::unlinkat(outputFolder_, leaf, 0);
-        DoError(OutputName, {}, msg::CloseError, archiveName_);
-        return false;
-      }
+  bool placed = false;
+  if (unnamedOutput_) {
+    // The system finishes writing a file when a handle of it is closed: one of two handles is closed first,
+    // so a failure shows while the file has no name yet, and the other keeps the file until it has one.
+    const int kept = ::fcntl(unnamedHandle_, F_DUPFD_CLOEXEC, 0);
+    if (kept < 0) {
+      DoError(OutputName, {}, msg::OpenError, archiveName_);
+      return false;
     }
+    const bool closed = ::close(unnamedHandle_) == 0;
+    unnamedHandle_ = kept;
+    if (!closed) {
+      DoError(OutputName, {}, msg::CloseError, archiveName_);
+      return false;
+    }
+    // A free name is taken at once. A file in the way stays until the new one replaces it in one step: the
+    // new one takes a temporary name beside it first, and the rename moves it over the old one (a folder in
+    // the way stays, and the rename fails).
+    const std::string self = "/proc/self/fd/" + std::to_string(unnamedHandle_);
+    placed = ::linkat(AT_FDCWD, self.c_str(), outputFolder_, leaf, AT_SYMLINK_FOLLOW) == 0;
+    if (!placed && errno == EEXIST && LinkHiddenFileAt(unnamedHandle_, outputFolder_, tempOutputName_))
+      placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
+  } else {
+    placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
   }
   if (!placed) DoError(OutputName, {}, msg::OpenError, archiveName_);
   return placed;
@@ -397,9 +400,8 @@ bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
     const bool keep = !GetCancel() && !entryWriteFailed_ && CrcMatches(width, storedCrc);
     if (keep && !PlaceOutput()) entryWriteFailed_ = true;
     if (keep && !entryWriteFailed_) {
-      unnamedHandle_ = -1;
+      // The file has its name: what is discarded now is only the handles and the temporary name it left.
       tempOutputName_.clear();
-      unnamedOutput_ = false;
       madeFolders_.clear();
     }
     DiscardOutput();

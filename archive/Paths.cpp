@@ -317,16 +317,35 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
   return at;
 }
 
-int CreateHiddenFileAt(int folder, std::string& name) {
+namespace {
+// A new name for one of the library's hidden temporary files; false when the system gives no random bytes.
+bool HiddenName(std::string& name) {
   static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  uint8_t random[6];
+  if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return false;
+  name = ".mrl";
+  for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+  return true;
+}
+}  // namespace
+
+int CreateHiddenFileAt(int folder, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    uint8_t random[6];
-    if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return -1;
-    name = ".mrl";
-    for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+    if (!HiddenName(name)) return -1;
     const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+bool LinkHiddenFileAt(int handle, int folder, std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(handle);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!HiddenName(name)) break;
+    if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return false;
 }
 }  // namespace corvina::archive

@@ -52,4 +52,7 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
 // Creates a new empty file ".mrl" + six characters in the open folder `folder` (mode 0600); its
 // name goes to `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
+// Gives the file of `handle`, opened without a name, a new name of the same kind in `folder`; the name goes
+// to `name`. False, with errno set, when it cannot have one.
+bool LinkHiddenFileAt(int handle, int folder, std::string& name);
 }  // namespace corvina::archive

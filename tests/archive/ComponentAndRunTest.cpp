@@ -6,7 +6,10 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <optional>
@@ -17,6 +20,20 @@
 
 using namespace corvina::archive;
 using namespace testutil;
+
+namespace {
+// While set, giving a file a name fails as on a full disk.
+std::atomic<bool> gLinksFail{false};
+}  // namespace
+
+// The system's linkat, unless a test makes it fail.
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) noexcept {
+  if (gLinksFail) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+}
 
 namespace {
 
@@ -553,8 +570,8 @@ bool UnnamedFilesSupported(const fs::path& dir) {
 }  // namespace
 
 TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder) {
-  // A run killed at any moment leaves no temporary file and no probe among the user's files:
-  // the probe and each entry's data have no name until the entry is checked.
+  // A run killed at any moment leaves no probe among the user's files, and a temporary file only in the
+  // instant a file is replaced: the probe and each entry's data have no name until the entry is checked.
   ScopedDir d("noname");
   const fs::path out = d.path() / "out";
   fs::create_directories(out / "already");
@@ -574,8 +591,12 @@ TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder) {
   FolderWatch watch(out);
   const Outcome r = ExtractBytes(archive, d.path());
   EXPECT_EQ(r.count, 3);
-  // Folders made only for an entry that failed go again; the ones that were there stay.
-  EXPECT_EQ(watch.Appeared(), (std::vector<std::string>{"a.txt", "sub", "keep", "a.txt"}));
+  // Folders made only for an entry that failed go again; the ones that were there stay. The entry that
+  // replaces a file takes a temporary name first, which the rename then moves over the old file.
+  std::vector<std::string> appeared = watch.Appeared();
+  for (std::string& name : appeared)
+    if (name.starts_with(".mrl")) name = "(temporary)";
+  EXPECT_EQ(appeared, (std::vector<std::string>{"a.txt", "sub", "keep", "(temporary)", "a.txt"}));
   EXPECT_FALSE(fs::exists(out / "sub"));
   EXPECT_TRUE(fs::is_directory(out / "already"));
   EXPECT_EQ(ReadAll(out / "keep/ok.txt"), Text("e"));
@@ -609,6 +630,24 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
                                                 tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
   EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
   EXPECT_EQ(r.count, 1);
+
+  // The file an entry replaces stays whole until the new one takes its name in one step: when the
+  // system refuses the new file a name (a full disk), the old one is still there.
+  if (!UnnamedFilesSupported(d.path())) GTEST_SKIP() << "the file system has no unnamed files";
+  WriteAll(d.path() / "out/fine.txt", Text("old"));
+  reported.clear();
+  gLinksFail = true;
+  const Outcome refused =
+      ExtractBytes(LhaArchive({{.name = "fine.txt", .data = Text("new")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
+        c.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
+          reported.push_back(std::to_string(code));
+        };
+      });
+  gLinksFail = false;
+  EXPECT_EQ(reported, (std::vector<std::string>{"25235", "25151"}));
+  EXPECT_EQ(refused.count, 0);
+  EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("old"));
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
 }
 
 TEST(ExtractionRun, DatesModesAndAttributes) {
