@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "archive/LhaExtractor.h"
+#include "archive/Paths.h"
 #include "components/SettingsFile.h"
 #include "components/ui/FolderChooser.h"
 #include "platform/Cp932.h"
@@ -92,7 +93,11 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
   extractor.FileSpec.clear();
   extractor.FileSpec.push_back("*.*");
   extractor.SetExtractDir(folder.string());
+  // A run killed in the middle (the program ended from outside, a power cut) may have left the library's
+  // partial files in the folder: they go before this run and after it. Files of runs still at work stay.
+  RemoveExtractionLeftovers(folder.string());
   result.written = extractor.Extract();
+  RemoveExtractionLeftovers(folder.string());
   return result;
 }
 
