@@ -1,7 +1,9 @@
 // The unpack tool as a user runs it: what it prints and how it exits.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "archive/Paths.h"
 #include "archive/ZipCrypt.h"
 #include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
@@ -139,6 +142,19 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
     EXPECT_EQ(r.output, run.output) << run.args;
   }
   EXPECT_FALSE(fs::exists(dir / "out5/bad.txt"));
+  // Partial files that runs killed in the middle left in the target folder are named; the file of a run
+  // still at work is not.
+  const int sub = ::open((dir / "out1/sub").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(sub, 0);
+  std::string left, live;
+  ::close(corvina::archive::CreateHiddenFileAt(sub, left));
+  const int held = corvina::archive::CreateHiddenFileAt(sub, live);
+  ::close(sub);
+  const ToolRun again = RunShell(in + "'" + UnpackProgram() + "' set.zip out1");
+  ::close(held);
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.output, "unpack: out1/sub/" + left + ": left by an interrupted extraction\n" + runs[0].output);
+  EXPECT_TRUE(fs::exists(dir / "out1/sub" / left)) << "the folder is the user's: nothing is removed";
   // The volumes of a split set are taken from beside its last one.
   std::ofstream(dir / "big.bin") << std::string(100000, 'z');
   ASSERT_EQ(std::system((in + "zip -q -X -0 -s 64k split.zip big.bin").c_str()), 0);
