@@ -419,7 +419,8 @@ void EntryWriter::UncountEntry() {
 }
 
 void EntryWriter::SkipEntryProgress(int64_t unpackedSize) {
-  ArchiveLeft -= unpackedSize;
+  // A size from a damaged header may be more than is left: the count stops at nothing left.
+  ArchiveLeft -= std::clamp<int64_t>(unpackedSize, 0, std::max<int64_t>(ArchiveLeft, 0));
   DoProgress(unpackedSize, unpackedSize, ArchiveTotal);
 }
 }  // namespace corvina::archive

@@ -25,6 +25,15 @@ bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
   if (at < 0 || s.Seek(at, SeekOrigin::Beginning) != at) return false;
   return count == 0 || s.Read(buffer, count) == count;
 }
+
+// An offset stated in the archive plus the shift of a stub: -1 where that is no place in a file of `size`
+// bytes.
+int64_t ShiftedOffset(uint64_t stated, int64_t shift, int64_t size) {
+  int64_t position = -1;
+  if (stated > kMaxSize || __builtin_add_overflow(int64_t(stated), shift, &position) || position < 0 || position > size)
+    return -1;
+  return position;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- headers
@@ -254,16 +263,23 @@ void ZipExtractor::ExtractLoop(Stream32&) {
 }
 
 void ZipExtractor::AddToTotals(const ZipHeader& h) {
-  ArchiveTotal += int64_t(h.Uncompressed);
+  // Sizes come from the archive: their sum stops at the largest count instead of running over.
+  if (__builtin_add_overflow(ArchiveTotal, int64_t(h.Uncompressed), &ArchiveTotal))
+    ArchiveTotal = std::numeric_limits<int64_t>::max();
   if (h.DosDateTime > NewestDate) NewestDate = h.DosDateTime;
 }
 
 int ZipExtractor::ReadCentralDir() {
-  // Where detection found the central directory: its stored start plus the shift of a stub.
+  // Where detection found the central directory: its stated start plus the shift of a stub. A stated start
+  // outside the file is damage; the directory is then read where the search found it by its size. The
+  // offsets of a split set count in volumes that are not open here: only a sum past any file is damage.
   if (ZipEndRecord.size() < 22) return 0;
-  int64_t cdOffset = Le32(&ZipEndRecord[16]);
-  if (Zip64EndRecord.size() >= 56) cdOffset = int64_t(std::min<uint64_t>(Le64(&Zip64EndRecord[48]), kMaxSize));
-  cdStart_ = cdOffset + OffsetCorrection;
+  const bool zip64 = Zip64EndRecord.size() >= 56;
+  const bool split = IsSplitZip(ArchiveType);
+  const int64_t reach = split ? std::numeric_limits<int64_t>::max() : ArchiveSize;
+  cdStart_ = ShiftedOffset(zip64 ? Le64(&Zip64EndRecord[48]) : Le32(&ZipEndRecord[16]), OffsetCorrection, reach);
+  const bool startDamaged = cdStart_ < 0;
+  if (startDamaged) cdStart_ = ZipCentralStart;
   ArchiveTotal = 0;
   int64_t position = cdStart_;
   int walked = 0;
@@ -284,9 +300,10 @@ int ZipExtractor::ReadCentralDir() {
         item.FromCentral = true;
         item.Disk = c.Disk;
         item.Attributes = c.ExternalAttr;
-        item.LocalPosition = int64_t(c.LocalOffset) + OffsetCorrection;
-        bool found = true;
-        if (!IsSplitZip(ArchiveType)) {
+        // A local offset past the end of the file is damage, which no shift of a stub explains.
+        item.LocalPosition = ShiftedOffset(c.LocalOffset, OffsetCorrection, reach);
+        bool found = item.LocalPosition >= 0;
+        if (found && !split) {
           ZipHeader l;
           found = ReadHeaderAt(item.LocalPosition + localShift_, HeaderType::Local, l);
           if (!found && !shiftSearched_) {
@@ -311,13 +328,13 @@ int ZipExtractor::ReadCentralDir() {
   // A split set's directory may begin on an earlier volume, which the walk does not read; there
   // only a walk that read nothing at all is known to be wrong. 0xFFFF without a Zip64 record
   // counts nothing.
-  const bool zip64 = Zip64EndRecord.size() >= 56;
   const uint64_t stated = zip64 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
   const bool countKnown = zip64 || stated != 0xFFFF;
-  const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
+  const bool damaged =
+      (startDamaged && !split) || (split || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated);
   if (damaged && !GetCancel()) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
-    if (!IsSplitZip(ArchiveType)) ReadLocalHeaders(true);
+    if (!split) ReadLocalHeaders(true);
   }
   return int(list_.size());
 }
@@ -391,6 +408,7 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
   // listed from a header read out of step, and its local header counts instead.
   std::map<int64_t, size_t> listedAt;
   for (size_t i = 0; i < list_.size(); ++i) listedAt[list_[i].LocalPosition] = i;
+  const int64_t fileSize = s.Size();
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
     uint64_t compressed = l.Compressed;
@@ -416,8 +434,9 @@ int ZipExtractor::ReadLocalHeaders(bool afterCentral) {
       list_.push_back(item);
       AddToTotals(l);
     }
+    // An entry that runs past the end of the file is the last one the walk can find.
+    if (compressed > uint64_t(std::max<int64_t>(fileSize - l.DataPosition, 0))) break;
     position = l.DataPosition + int64_t(compressed);
-    if (position < l.DataPosition) break;
     if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
   }
   if (afterCentral) {

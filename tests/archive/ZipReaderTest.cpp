@@ -277,6 +277,22 @@ TEST(ZipReader, StubInFrontIsFoundWithOrWithoutAdjustedOffsets) {
     EXPECT_EQ(r.errors, std::vector<int>{});
     for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
   }
+  // A stub of 3 GiB whose length the offsets do not count: the shift takes more than 32 bits. (A file with a
+  // hole, where the file system keeps one.)
+  ScopedDir dir("zipbigstub");
+  {
+    std::ofstream f(dir / "in.zip", std::ios::binary);
+    f << "MZ";
+    f.seekp(std::streamoff(3) << 30);
+    const Bytes archive = ZipArchive(entries);
+    f.write(reinterpret_cast<const char*>(archive.data()), std::streamsize(archive.size()));
+  }
+  struct stat st {};
+  if (::stat((dir / "in.zip").c_str(), &st) != 0 || st.st_blocks > 8192) GTEST_SKIP() << "no files with holes here";
+  const ZipRun r = RunZip(dir / "in.zip", dir / "out");
+  EXPECT_EQ(r.count, 2);
+  EXPECT_EQ(r.errors, std::vector<int>{});
+  for (const ZEntry& e : entries) EXPECT_EQ(ReadAll(dir / "out" / e.name), e.data) << e.name;
 }
 
 TEST(ZipReader, RefusedEntriesLeaveNoFileAndAreNotCounted) {
@@ -417,6 +433,19 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
     EXPECT_EQ(r.count, 0);
     EXPECT_TRUE(r.Has(msg::BadLocalOffset));
   }
+  // A stub in front that the offsets do not count, and one entry's Zip64 offset past the end of the file
+  // (near 2^63, or far below it), which no stub explains: that entry alone is reported, the other read.
+  for (const uint8_t top : {0x7F, 0x00}) {
+    ZEntry far{"far.txt", kHello};
+    far.extra = {0x01, 0x00, 8, 0, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, top};
+    Bytes stubbed = ZipArchive({{"near.txt", Text("near")}, far}, Bytes(5000, 'X'), false);
+    Put32(stubbed, stubbed.size() - 22 - 46 - 7 - 12 + 42, 0xFFFFFFFF);
+    ScopedDir dir("zipfaroff");
+    const ZipRun r = RunBytes(stubbed, dir);
+    EXPECT_EQ(r.count, 1) << int(top);
+    EXPECT_EQ(r.errors, std::vector<int>{msg::BadLocalOffset}) << int(top);
+    EXPECT_EQ(AllFiles(dir / "out"), std::vector<fs::path>{"near.txt"}) << int(top);
+  }
   // Only local headers: read by them (each entry's method and CRC from its own header), unless the
   // handler keeps its Cancel.
   const std::vector<ZEntry> localEntries = {
@@ -456,6 +485,21 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
   const ZipRun r = RunBytes(described, dir);
   EXPECT_EQ(r.count, 0);
   EXPECT_TRUE(AllFiles(dir / "out").empty());
+  // An entry whose Zip64 sizes run far past the end of the file (near 2^63) is the last one the walk finds;
+  // the ones before it are read.
+  ZEntry huge{"huge.txt", kHello, 14, 0, false, true};
+  Bytes unbounded = ZipArchive({{"first.txt", Text("first")}, huge, {"after.txt", Text("after")}});
+  unbounded.resize(unbounded.size() - 22 - 3 * 46 - 9 - 8 - 9 - 20);
+  const size_t hugeExtra = 30 + 9 + 5 + 30 + 8;
+  Put32(unbounded, hugeExtra + 4, 0xFFFFFFFF);
+  Put32(unbounded, hugeExtra + 8, 0x7FFFFFFF);
+  Put32(unbounded, hugeExtra + 12, 0xFFFFFFF0);
+  Put32(unbounded, hugeExtra + 16, 0x7FFFFFFF);
+  ScopedDir far("ziphuge");
+  const ZipRun cut = RunBytes(unbounded, far);
+  EXPECT_EQ(cut.count, 1);
+  EXPECT_EQ(cut.errors, (std::vector<int>{msg::BadFileHeader, msg::UnsupportedMethod}));
+  EXPECT_EQ(AllFiles(far / "out"), std::vector<fs::path>{"first.txt"});
 }
 
 // A broken download: the archive stops inside a header, an entry's data or the central directory. The entries
@@ -504,17 +548,43 @@ TEST(ZipReader, DamagedCentralDirectoryIsReportedAndTheLocalHeadersStillRead) {
     if (good[i] == 'P' && good[i + 1] == 'K' && good[i + 2] == 1 && good[i + 3] == 2) central.push_back(i);
   ASSERT_EQ(central.size(), 6u);
   const size_t end = good.size() - 22;
+  // The same behind the Zip64 end record and its locator, as `zip -fz` writes them.
+  Bytes zip64(good.begin(), good.begin() + long(end));
+  const size_t zip64End = end;
+  Le(zip64, 0x06064B50, 4);
+  Le(zip64, 44, 8);
+  Le(zip64, 45, 2);
+  Le(zip64, 45, 2);
+  Le(zip64, 0, 8);
+  Le(zip64, 6, 8);
+  Le(zip64, 6, 8);
+  Le(zip64, Get32(good, end + 12), 8);
+  Le(zip64, Get32(good, end + 16), 8);
+  Le(zip64, 0x07064B50, 4);
+  Le(zip64, 0, 4);
+  Le(zip64, zip64End, 8);
+  Le(zip64, 1, 4);
+  Append(zip64, Bytes(good.begin() + long(end), good.end()));
+  auto put64 = [](Bytes& a, size_t at, uint64_t v) {
+    Put32(a, at, uint32_t(v));
+    Put32(a, at + 4, uint32_t(v >> 32));
+  };
   const struct {
     const char* what;
     std::function<void(Bytes&)> damage;
+    bool zip64 = false;
   } cases[] = {
       {"signature of the fourth header", [&](Bytes& a) { a[central[3] + 2] = 9; }},
       {"name length of the third header", [&](Bytes& a) { Put16(a, central[2] + 28, 12); }},
       {"end record counting eight", [&](Bytes& a) { Put16(a, end + 8, 8), Put16(a, end + 10, 8); }},
+      // A directory offset no file reaches: the directory is read where its size from the end puts it.
+      {"Zip64 directory offset near 2^63", [&](Bytes& a) { put64(a, zip64End + 48, 0xFFFFFFFFFFFFFF00u); }, true},
+      {"Zip64 directory offset below 2^63", [&](Bytes& a) { put64(a, zip64End + 48, 0x7FFFFFFFFFFFFFF0u); }, true},
+      {"Zip64 directory offset past the end", [&](Bytes& a) { put64(a, zip64End + 48, a.size() + 1); }, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Bytes damaged = good;
+    Bytes damaged = c.zip64 ? zip64 : good;
     c.damage(damaged);
     ScopedDir dir("zipcentral");
     const ZipRun r = RunBytes(damaged, dir);
