@@ -481,12 +481,22 @@ void ZipExtractor::ProcessList() {
       continue;
     }
     Central = item.Central;
-    // Sizes and CRC of an entry written with a trailing descriptor are in the central header.
+    // The local header holds the sizes and CRC of its data, a zero field standing for one not written there;
+    // an entry written with a trailing descriptor has them in the central header. Both headers state them:
+    // where they differ the archive is damaged, which is reported, and the entry is read by the record the
+    // format names.
     if (item.FromCentral) {
-      if (Local.Compressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Compressed = Central.Compressed;
-      if (Local.Uncompressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Uncompressed = Central.Uncompressed;
-      if (Local.Crc == 0 || (Local.Flags & kFlagDescriptor)) Local.Crc = Central.Crc;
+      const bool described = Local.Flags & kFlagDescriptor;
+      bool differ = false;
+      auto settle = [&](auto& local, auto central) {
+        differ = differ || (local != 0 && local != central);
+        if (local == 0 || described) local = central;
+      };
+      settle(Local.Compressed, Central.Compressed);
+      settle(Local.Uncompressed, Central.Uncompressed);
+      settle(Local.Crc, Central.Crc);
       EntryName = Central.Name;
+      if (differ) DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
     } else {
       EntryName = Local.Name;
     }

@@ -219,10 +219,19 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
   // same for a packed entry, whose method the local header gives.
   ZEntry deflatedLate = Deflated("f.txt", kHello);
   deflatedLate.descriptor = true;
+  // The two headers of an entry that state its CRC or a size differently: the archive is damaged, and the
+  // entry is read by the local header, or by the central one where a descriptor follows the data (whose
+  // local fields count for nothing, as the ones Info-ZIP writes beside its descriptors).
+  auto local = [](size_t field, uint32_t v) { return [=](Bytes& a) { Put32(a, field, v); }; };
+  auto central = [](size_t field, uint32_t v) { return [=](Bytes& a) { Put32(a, a.size() - 128 + field, v); }; };
+  const std::vector<int> damaged{msg::BadFileHeader}, failed{msg::BadFileHeader, msg::CrcError};
   const struct {
     const char* what;
     ZEntry entry;
     bool noFlag = false;  // the descriptor's flag taken off again: zero local fields with nothing to say why
+    std::function<void(Bytes&)> damage = {};
+    std::vector<int> errors = {};
+    bool written = true;
   } cases[] = {
       {"stored", {"a.txt", kHello}},
       {"zero local fields", {"z.txt", kHello, 0, 0, true}, true},
@@ -231,6 +240,12 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
       {"both", {"d.txt", kHello, 0, 0, true, true}},
       {"deflated", Deflated("e.txt", kHello)},
       {"deflated, descriptor", deflatedLate},
+      {"local CRC damaged", {"g.txt", kHello}, false, local(14, 0x12345678), failed, false},
+      {"central CRC damaged", {"h.txt", kHello}, false, central(16, 0x12345678), damaged},
+      {"local CRC damaged, descriptor", {"i.txt", kHello, 0, 0, true}, false, local(14, 0x12345678), damaged},
+      {"local size damaged", {"j.txt", kHello}, false, local(22, 20), failed, false},
+      {"central size damaged", {"k.txt", kHello}, false, central(20, 7), damaged},
+      {"local size damaged, descriptor", {"l.txt", kHello, 0, 0, true}, false, local(18, 7), damaged},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -240,12 +255,15 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
       archive[6] &= uint8_t(~8);
       archive[archive.size() - 22 - 2 * 46 - 5 - 9 + 8] &= uint8_t(~8);
     }
+    if (c.damage) c.damage(archive);
     const ZipRun r = RunBytes(archive, dir);
-    EXPECT_EQ(r.count, 2);
-    EXPECT_EQ(r.errors, std::vector<int>{});
-    EXPECT_TRUE(r.ProgressEndsFull());
-    EXPECT_EQ(r.progress.front(), std::pair(100, 83));  // 19 of 23 bytes
-    EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), kHello);
+    EXPECT_EQ(r.count, c.written ? 2 : 1);
+    EXPECT_EQ(r.errors, c.errors);
+    if (c.errors.empty()) {
+      EXPECT_TRUE(r.ProgressEndsFull());
+      EXPECT_EQ(r.progress.front(), std::pair(100, 83));  // 19 of 23 bytes
+    }
+    EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), c.written ? kHello : Bytes());
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
 }
