@@ -400,9 +400,11 @@ bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
     const bool keep = !GetCancel() && !entryWriteFailed_ && CrcMatches(width, storedCrc);
     if (keep && !PlaceOutput()) entryWriteFailed_ = true;
     if (keep && !entryWriteFailed_) {
-      // The file has its name: what is discarded now is only the handles and the temporary name it left.
+      // The file has its name: what is discarded now is only the handles and the temporary name it left,
+      // and the entry stays counted whatever a handler of its verdict does.
       tempOutputName_.clear();
       madeFolders_.clear();
+      entryCounted_ = false;
     }
     DiscardOutput();
   }
@@ -411,6 +413,12 @@ bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
   const bool verdict = CheckCrc(width, storedCrc);
   if (!verdict) UncountEntry();
   return verdict;
+}
+
+void EntryWriter::AbandonEntry() {
+  DiscardOutput();
+  RemoveMadeFolders(madeFolders_);
+  UncountEntry();
 }
 
 void EntryWriter::UncountEntry() {

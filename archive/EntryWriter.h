@@ -45,6 +45,9 @@ class EntryWriter : public ArchiveContext {
   // handle (and lock) kept from CloseOutput to FinishOutput; and the folders made for it.
   bool PlaceOutput();  // reports its own failure
   void DiscardOutput();
+  // Ends an entry that an exception broke off: its output and the folders made for it go, and it is not
+  // counted. Nothing happens between entries.
+  void AbandonEntry();
   // The folder of an output path, opened so that nothing below the target folder is followed
   // when it is a link: an entry never reaches outside the target folder through a link already
   // inside it. With `leaf` the last part is the file's name and goes there. A path an event

@@ -15,6 +15,7 @@
 #include <ctime>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
@@ -437,6 +438,21 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
   EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
   EXPECT_EQ(last, std::make_pair(100, 100));
+
+  // An exception that a caller's event lets out ends the run too: the entry it ended in is not counted, and
+  // the same component extracts every entry in its next run.
+  LhaExtractor t;
+  WriteAll(d.path() / "bad.lzh", LhaArchive({{.name = "sub\\bad.txt", .data = Text("b"), .crcOverride = 1},
+                                             {.name = "good.txt", .data = Text("g")}}));
+  t.SetArchiveFile((d.path() / "bad.lzh").string());
+  t.FileSpec = {"*.*"};
+  t.SetExtractDir((d.path() / "thrown").string());
+  t.OnEnd = [](ArchiveContext&, const std::string&, bool) { throw std::runtime_error("the caller's own failure"); };
+  EXPECT_EQ(t.Extract(), 0);
+  EXPECT_TRUE(fs::is_empty(d.path() / "thrown"));
+  t.OnEnd = nullptr;
+  EXPECT_EQ(t.Extract(), 1);
+  EXPECT_EQ(AllFiles(d.path() / "thrown"), std::vector<fs::path>{"good.txt"});
 }
 
 TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {

@@ -7,6 +7,7 @@
 
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 #include "archive/DiskManager.h"
@@ -386,6 +387,22 @@ TEST(ZipReader, CancelFromProgressStopsTheRunInsideTheEntry) {
     ASSERT_FALSE(r.errors.empty());
     for (const int code : r.errors) EXPECT_EQ(code, msg::UserCanceled);
   }
+  // An exception that the caller's message pump lets out ends the run inside an entry as well: nothing of
+  // the entry stays, not even the folders made for it, it is not counted, and the same component writes
+  // every entry in its next run.
+  ScopedDir dir("zipthrow");
+  WriteAll(dir / "in.zip", ZipArchive({{"sub/deep/big.txt", big}, {"second.txt", Text("s")}}));
+  ZipExtractor zip;
+  zip.SetArchiveFile((dir / "in.zip").string());
+  zip.FileSpec = {"*.*"};
+  zip.SetExtractDir((dir / "out").string());
+  zip.ProcessMessages = [] { throw std::runtime_error("the caller's own failure"); };
+  EXPECT_EQ(zip.Extract(), 0);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));
+  zip.ProcessMessages = nullptr;
+  EXPECT_EQ(zip.Extract(), 2);
+  EXPECT_EQ(ReadAll(dir / "out/sub/deep/big.txt"), big);
+  EXPECT_EQ(ReadAll(dir / "out/second.txt"), Text("s"));
 }
 
 TEST(ZipReader, NamesFromCp932Utf8AndFolders) {
