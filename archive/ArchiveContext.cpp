@@ -91,7 +91,8 @@ void ArchiveContext::ProgressHook(int byFile, int byArchive) {
 
 void ArchiveContext::DoProgress(int64_t entryDone, int64_t entryTotal, int64_t archiveTotal) {
   FilePercent = Percent(entryTotal, entryDone);
-  ArchivePercent = Percent(archiveTotal, archiveTotal - ArchiveLeft);
+  // More written than the headers announced leaves nothing to come (and keeps the difference in range).
+  ArchivePercent = Percent(archiveTotal, ArchiveLeft < 0 ? archiveTotal : archiveTotal - ArchiveLeft);
   try {
     ProgressHook(FilePercent, ArchivePercent);
   } catch (...) {

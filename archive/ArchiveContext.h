@@ -121,7 +121,8 @@ class ArchiveContext : public ArchiveComponent {
   int64_t ArchiveSize = 0;
   int64_t ArchiveOffset = -1;
   uint32_t ArchiveDate = kDos1980;
-  int32_t OffsetCorrection = 0;
+  int64_t OffsetCorrection = 0;  // the shift of a stub in front that the ZIP offsets do not count
+  int64_t ZipCentralStart = -1;  // where the end-record search found the central directory (-1: nowhere)
   HeaderTypeState DetectFlags = 0;
   // Kept by the ZIP end-record search for the ZIP reader (empty when not found).
   std::vector<uint8_t> ZipEndRecord, Zip64Locator, Zip64EndRecord;

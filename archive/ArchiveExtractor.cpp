@@ -13,15 +13,15 @@ int ArchiveExtractor::Extract() {
   if (running_) return 0;
   if (!OpenArchive()) return 0;
   running_ = true;
-  int n = 0;
   try {
-    n = RunExtract();
+    RunExtract();
   } catch (...) {
-    n = extractedCount_;
   }
+  // An exception that a caller's event let out may have ended the run inside an entry.
+  AbandonEntry();
   archiveStream_.reset();
   running_ = false;
-  return n;
+  return extractedCount_;
 }
 
 bool ArchiveExtractor::OpenArchive() {

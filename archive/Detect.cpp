@@ -158,6 +158,8 @@ ArchiveFormat TextCheck(const uint8_t* p, size_t n) {
 
 int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t start) {
   DetectFlags = 0;
+  OffsetCorrection = 0;
+  ZipCentralStart = -1;
   if (size <= 0 || size <= start) return 0;
   const int64_t window = std::min<int64_t>(32768, size - 1);
   if (window < 22) return 0;
@@ -183,7 +185,7 @@ int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t st
     Zip64Locator.assign(end - 20, end);
     const int64_t zip64EndPos = int64_t(Le64(end - 20 + 8));
     uint8_t zip64End[56];
-    if (zip64EndPos >= 0 && zip64EndPos + 56 <= size && ReadAt(s, zip64EndPos, zip64End, 56) == 56 &&
+    if (zip64EndPos >= 0 && zip64EndPos <= size - 56 && ReadAt(s, zip64EndPos, zip64End, 56) == 56 &&
         Le32(zip64End) == 0x06064B50) {
       DetectFlags |= HeaderBit(HeaderType::Ending64);
       Zip64EndRecord.assign(zip64End, zip64End + 56);
@@ -194,15 +196,16 @@ int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t st
   }
   auto centralAt = [&](int64_t pos) {
     uint8_t h[46];
-    return pos >= 0 && pos + 46 <= size && ReadAt(s, pos, h, 46) == 46 && IsCentralSig(Le32(h));
+    return pos >= 0 && pos <= size - 46 && ReadAt(s, pos, h, 46) == 46 && IsCentralSig(Le32(h));
   };
   int64_t found = -1;
   if (cdSize >= 0 && cdOffset >= 0 && centralAt(cdOffset)) {
     found = cdOffset;
-    OffsetCorrection = 0;
   } else if (cdSize >= 0 && centralAt(cdEnd - cdSize)) {
     found = cdEnd - cdSize;
-    OffsetCorrection = int32_t(found - cdOffset);
+    // A stub in front that the stated offsets do not count shifts them all alike. A stated offset outside
+    // the file is damage, which no shift explains: the reader goes by where the directory was found.
+    if (cdOffset >= 0 && cdOffset <= size) OffsetCorrection = found - cdOffset;
   }
   if (found < 0) {
     // No central directory: the first local header from Start.
@@ -220,6 +223,7 @@ int64_t ArchiveContext::ZipEndRecordSearch(Stream32& s, int64_t size, int64_t st
     return -1;
   }
   DetectFlags |= HeaderBit(HeaderType::Central);
+  ZipCentralStart = found;
   uint8_t central[46];
   ReadAt(s, found, central, 46);
   const int64_t localPos = int64_t(Le32(central + 42)) + OffsetCorrection;

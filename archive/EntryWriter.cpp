@@ -1,6 +1,7 @@
 #include "archive/EntryWriter.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -168,12 +169,17 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
 }
 
 namespace {
+// Tests turn files without a name off to take the way of file systems that have none.
+bool gUnnamedOutputFiles = true;
+
 // Whether a file opened without a name can be given one through /proc.
 bool CanLinkUnnamedFiles() {
   static const bool answer = ::access("/proc/self/fd", X_OK) == 0;
-  return answer;
+  return answer && gUnnamedOutputFiles;
 }
 }  // namespace
+
+void UseUnnamedOutputFiles(bool use) { gUnnamedOutputFiles = use; }
 
 int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made,
                                  std::string* leaf) {
@@ -235,10 +241,13 @@ bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::stri
   }
   // The entry's data has no name until its check passed (FinishOutput), so a failed entry never
   // leaves a file or replaces one, and a run killed at any moment leaves nothing behind. Where
-  // the file system has no files without a name, a hidden temporary name beside the target.
+  // the file system has no files without a name, a hidden temporary name beside the target: a
+  // run killed then leaves it, under a name that tells it is the library's (ExtractionLeftovers).
   if (CanLinkUnnamedFiles()) {
     const int fd = ::openat(outputFolder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) {
+      // Locked as a named temporary is: it takes a temporary name when it replaces a file.
+      ::flock(fd, LOCK_EX);
       out = std::make_unique<FileStream32>(fd, fileName);
       unnamedOutput_ = true;
       return true;
@@ -337,11 +346,14 @@ void EntryWriter::CloseOutput(std::unique_ptr<FileStream32>& out, const std::str
     struct stat st {};
     if (::fstat(out->Handle, &st) == 0) ::fchmod(out->Handle, st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH));
   }
-  if (unnamedOutput_) {
-    // The file lives only as long as its handle: kept open until it has its name.
-    unnamedHandle_ = out->Handle;
-    out->Handle = -1;
-  } else if (!out->Close()) {
+  // The system finishes writing a file when a handle of it is closed: one of two handles is closed here, so a
+  // failure shows before the file has its name and never names or replaces anything. The other keeps the
+  // file (one without a name lives only as long as a handle of it) and its lock until it has its name.
+  const int kept = ::fcntl(out->Handle, F_DUPFD_CLOEXEC, 0);
+  if (kept >= 0 && out->Close()) {
+    outputHandle_ = kept;
+  } else {
+    if (kept >= 0) ::close(kept);
     entryWriteFailed_ = true;
     DoError(fileName, {}, msg::CloseError, archiveName_);
   }
@@ -349,38 +361,29 @@ void EntryWriter::CloseOutput(std::unique_ptr<FileStream32>& out, const std::str
 }
 
 bool EntryWriter::PlaceOutput() {
-  bool placed;
   const char* leaf = outputLeaf_.c_str();
-  if (!unnamedOutput_) {
-    placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
-  } else {
-    // A name can only be given to a file without one where none stands: a file being
-    // replaced goes first (a folder in the way stays, and the link then fails).
-    const std::string self = "/proc/self/fd/" + std::to_string(unnamedHandle_);
-    struct stat st {};
-    if (::fstatat(outputFolder_, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
-      ::unlinkat(outputFolder_, leaf, 0);
+  bool placed = false;
+  if (unnamedOutput_) {
+    // A free name is taken at once. A file in the way stays until the new one replaces it in one step: the
+    // new one takes a temporary name beside it first, and the rename moves it over the old one (a folder in
+    // the way stays, and the rename fails).
+    const std::string self = "/proc/self/fd/" + std::to_string(outputHandle_);
     placed = ::linkat(AT_FDCWD, self.c_str(), outputFolder_, leaf, AT_SYMLINK_FOLLOW) == 0;
-    if (placed) {
-      const int handle = unnamedHandle_;
-      unnamedHandle_ = -1;
-      if (::close(handle) != 0) {
-        // The system could not finish writing it: the file it named is not the entry.
-        ::unlinkat(outputFolder_, leaf, 0);
-        DoError(OutputName, {}, msg::CloseError, archiveName_);
-        return false;
-      }
-    }
+    if (!placed && errno == EEXIST && LinkHiddenFileAt(outputHandle_, outputFolder_, tempOutputName_))
+      placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
+  } else {
+    placed = ::renameat(outputFolder_, tempOutputName_.c_str(), outputFolder_, leaf) == 0;
   }
   if (!placed) DoError(OutputName, {}, msg::OpenError, archiveName_);
   return placed;
 }
 
 void EntryWriter::DiscardOutput() {
-  if (unnamedHandle_ >= 0) ::close(unnamedHandle_);
-  unnamedHandle_ = -1;
+  // The temporary name goes before the handle that holds its lock.
   if (!tempOutputName_.empty() && outputFolder_ >= 0) ::unlinkat(outputFolder_, tempOutputName_.c_str(), 0);
   tempOutputName_.clear();
+  if (outputHandle_ >= 0) ::close(outputHandle_);
+  outputHandle_ = -1;
   if (outputFolder_ >= 0) ::close(outputFolder_);
   outputFolder_ = -1;
   outputLeaf_.clear();
@@ -394,10 +397,11 @@ bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
     const bool keep = !GetCancel() && !entryWriteFailed_ && CrcMatches(width, storedCrc);
     if (keep && !PlaceOutput()) entryWriteFailed_ = true;
     if (keep && !entryWriteFailed_) {
-      unnamedHandle_ = -1;
+      // The file has its name: what is discarded now is only the handles and the temporary name it left,
+      // and the entry stays counted whatever a handler of its verdict does.
       tempOutputName_.clear();
-      unnamedOutput_ = false;
       madeFolders_.clear();
+      entryCounted_ = false;
     }
     DiscardOutput();
   }
@@ -408,13 +412,20 @@ bool EntryWriter::FinishOutput(int width, uint32_t storedCrc) {
   return verdict;
 }
 
+void EntryWriter::AbandonEntry() {
+  DiscardOutput();
+  RemoveMadeFolders(madeFolders_);
+  UncountEntry();
+}
+
 void EntryWriter::UncountEntry() {
   if (entryCounted_ && extractedCount_ > 0) --extractedCount_;
   entryCounted_ = false;
 }
 
 void EntryWriter::SkipEntryProgress(int64_t unpackedSize) {
-  ArchiveLeft -= unpackedSize;
+  // A size from a damaged header may be more than is left: the count stops at nothing left.
+  ArchiveLeft -= std::clamp<int64_t>(unpackedSize, 0, std::max<int64_t>(ArchiveLeft, 0));
   DoProgress(unpackedSize, unpackedSize, ArchiveTotal);
 }
 }  // namespace corvina::archive

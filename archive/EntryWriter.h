@@ -39,10 +39,13 @@ class EntryWriter : public ArchiveContext {
   bool entryCounted_ = false;
   bool entryWriteFailed_ = false;
   bool runStopped_ = false;  // a disk-full stop ends the whole run
-  // The output of the entry being written: a file without a name (its handle kept open from
-  // CloseOutput to FinishOutput), or a hidden temporary name; and the folders made for it.
+  // The output of the entry being written: a file without a name, or one under a hidden temporary name, its
+  // handle (and lock) kept from CloseOutput to FinishOutput; and the folders made for it.
   bool PlaceOutput();  // reports its own failure
   void DiscardOutput();
+  // Ends an entry that an exception broke off: its output and the folders made for it go, and it is not
+  // counted. Nothing happens between entries.
+  void AbandonEntry();
   // The folder of an output path, opened so that nothing below the target folder is followed
   // when it is a link: an entry never reaches outside the target folder through a link already
   // inside it. With `leaf` the last part is the file's name and goes there. A path an event
@@ -50,10 +53,14 @@ class EntryWriter : public ArchiveContext {
   int OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made, std::string* leaf);
   bool StatEntry(const std::string& path, struct stat& st);  // the path's own entry, not a link's target
   bool unnamedOutput_ = false;
-  int unnamedHandle_ = -1;
+  int outputHandle_ = -1;
   int outputFolder_ = -1;       // the folder the output is placed in, from OpenOutput to its end
   std::string outputLeaf_;      // its name there
   std::string tempOutputName_;  // a hidden temporary name in outputFolder_
   std::vector<std::string> madeFolders_;
 };
+
+// For tests: false writes every entry under a hidden temporary name from the start, as on a file system
+// without files that have no name.
+void UseUnnamedOutputFiles(bool use);
 }  // namespace corvina::archive

@@ -1,12 +1,15 @@
 #include "archive/Paths.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <linux/openat2.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -305,16 +308,115 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
   return at;
 }
 
-int CreateHiddenFileAt(int folder, std::string& name) {
+namespace {
+constexpr std::string_view kPartialPrefix = ".corvina-part-";
+constexpr size_t kPartialLetters = 12;
+
+// A new name for one of the library's temporary files; false when the system gives no random bytes.
+bool HiddenName(std::string& name) {
   static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  uint8_t random[kPartialLetters];
+  if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return false;
+  name = kPartialPrefix;
+  for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+  return true;
+}
+
+// Whether `name` in `folder` is still the file open as `fd`.
+bool StillNamed(int folder, const std::string& name, int fd) {
+  struct stat byName {
+  }, byHandle{};
+  return ::fstatat(folder, name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &byHandle) == 0 &&
+         byName.st_dev == byHandle.st_dev && byName.st_ino == byHandle.st_ino;
+}
+}  // namespace
+
+bool IsPartialFileName(std::string_view name) {
+  if (name.size() != kPartialPrefix.size() + kPartialLetters || !name.starts_with(kPartialPrefix)) return false;
+  return std::all_of(name.begin() + long(kPartialPrefix.size()), name.end(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
+}
+
+int CreateHiddenFileAt(int folder, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    uint8_t random[6];
-    if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) return -1;
-    name = ".mrl";
-    for (const uint8_t r : random) name += kLetters[r % (sizeof kLetters - 1)];
+    if (!HiddenName(name)) return -1;
     const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    // A clean-up that came between the creation and the lock holds the file or has taken its name away: then
+    // another name. A file system without locks keeps the file unlocked.
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    if (held && StillNamed(folder, name, fd)) return fd;
+    ::close(fd);
   }
+  errno = EEXIST;
   return -1;
+}
+
+bool LinkHiddenFileAt(int handle, int folder, std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(handle);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!HiddenName(name)) break;
+    if (::linkat(AT_FDCWD, self.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return false;
+}
+
+namespace {
+// Walks the open folder `folder` (known as `path`, ending in "/") and, for Tree, those below it.
+void FindLeftovers(int folder, const std::string& path, LeftoverSearch where, bool remove,
+                   std::vector<std::string>& found) {
+  const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
+  if (!dir) {
+    if (listing >= 0) ::close(listing);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    struct stat st {};
+    if (name == "." || name == ".." || ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      if (where == LeftoverSearch::Folder) continue;
+      const int below = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (below >= 0) {
+        FindLeftovers(below, path + name + "/", where, remove, found);
+        ::close(below);
+      }
+      continue;
+    }
+    if (!S_ISREG(st.st_mode) || !IsPartialFileName(name)) continue;
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    // A writer holds its lock until its file has its final name: a lock taken here belongs to no one alive.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(folder, name, fd) &&
+        (!remove || ::unlinkat(folder, name.c_str(), 0) == 0))
+      found.push_back(path + name);
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+std::vector<std::string> Leftovers(const std::string& folder, LeftoverSearch where, bool remove) {
+  std::vector<std::string> found;
+  const int root = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (root < 0) return found;
+  FindLeftovers(root, WithTrailingSlash(folder), where, remove, found);
+  ::close(root);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+}  // namespace
+
+std::vector<std::string> ExtractionLeftovers(const std::string& folder, LeftoverSearch where) {
+  return Leftovers(folder, where, false);
+}
+
+std::vector<std::string> RemoveExtractionLeftovers(const std::string& folder, LeftoverSearch where) {
+  return Leftovers(folder, where, true);
 }
 }  // namespace corvina::archive

@@ -52,7 +52,24 @@ std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl.
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
                       std::vector<std::string>* made = nullptr);
-// Creates a new empty file ".mrl" + six characters in the open folder `folder` (mode 0600); its
-// name goes to `name`. Returns the handle, or -1.
+// ---- the library's temporary files
+// An entry's data takes a hidden temporary name beside its target only where the file system has no files
+// without a name, or for the instant in which it replaces a file. Such a name is unmistakably the library's:
+// ".corvina-part-" and twelve letters or digits. Its writer holds a lock on the file (flock) until the file
+// has its final name, so one that nobody holds was left by a run that died.
+bool IsPartialFileName(std::string_view name);
+// Creates a new empty file of such a name in the open folder `folder` (mode 0600), locked; its name goes to
+// `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
+// Gives the file of `handle`, opened without a name (and locked), a new name of the same kind in `folder`; the
+// name goes to `name`. False, with errno set, when it cannot have one.
+bool LinkHiddenFileAt(int handle, int folder, std::string& name);
+// Where a search for leftovers looks: `folder` alone (a folder of the user's, such as the one a provider's archive
+// was chosen in, whose subfolders the run did not write), or `folder` and every folder below it.
+enum class LeftoverSearch { Folder, Tree };
+// The library's temporary files that runs killed in the middle left in `folder` (and, for Tree, the folders below
+// it), as paths that begin with `folder`: regular files of such a name that no live run holds. Links are not
+// followed, and a folder that is a link is not entered. RemoveExtractionLeftovers deletes them as well.
+std::vector<std::string> ExtractionLeftovers(const std::string& folder, LeftoverSearch where);
+std::vector<std::string> RemoveExtractionLeftovers(const std::string& folder, LeftoverSearch where);
 }  // namespace corvina::archive

@@ -25,6 +25,15 @@ bool ReadExact(Stream32& s, int64_t at, void* buffer, int64_t count) {
   if (at < 0 || s.Seek(at, SeekOrigin::Beginning) != at) return false;
   return count == 0 || s.Read(buffer, count) == count;
 }
+
+// An offset stated in the archive plus the shift of a stub: -1 where that is no place in a file of `size`
+// bytes.
+int64_t ShiftedOffset(uint64_t stated, int64_t shift, int64_t size) {
+  int64_t position = -1;
+  if (stated > kMaxSize || __builtin_add_overflow(int64_t(stated), shift, &position) || position < 0 || position > size)
+    return -1;
+  return position;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- headers
@@ -257,16 +266,23 @@ void ZipExtractor::ExtractLoop() {
 }
 
 void ZipExtractor::AddToTotals(const ZipHeader& h) {
-  ArchiveTotal += int64_t(h.Uncompressed);
+  // Sizes come from the archive: their sum stops at the largest count instead of running over.
+  if (__builtin_add_overflow(ArchiveTotal, int64_t(h.Uncompressed), &ArchiveTotal))
+    ArchiveTotal = std::numeric_limits<int64_t>::max();
   if (h.DosDateTime > NewestDate) NewestDate = h.DosDateTime;
 }
 
 int ZipExtractor::ReadCentralDir() {
-  // Where detection found the central directory: its stored start plus the shift of a stub.
+  // Where detection found the central directory: its stated start plus the shift of a stub. A stated start
+  // outside the file is damage; the directory is then read where the search found it by its size. The
+  // offsets of a split set count in volumes that are not open here: only a sum past any file is damage.
   if (ZipEndRecord.size() < 22) return 0;
-  int64_t cdOffset = Le32(&ZipEndRecord[16]);
-  if (Zip64EndRecord.size() >= 56) cdOffset = int64_t(std::min<uint64_t>(Le64(&Zip64EndRecord[48]), kMaxSize));
-  cdStart_ = cdOffset + OffsetCorrection;
+  const bool zip64 = Zip64EndRecord.size() >= 56;
+  const bool split = IsSplitZip(ArchiveType);
+  const int64_t reach = split ? std::numeric_limits<int64_t>::max() : ArchiveSize;
+  cdStart_ = ShiftedOffset(zip64 ? Le64(&Zip64EndRecord[48]) : Le32(&ZipEndRecord[16]), OffsetCorrection, reach);
+  const bool startDamaged = cdStart_ < 0;
+  if (startDamaged) cdStart_ = ZipCentralStart;
   ArchiveTotal = 0;
   int64_t position = cdStart_;
   int walked = 0;
@@ -286,9 +302,10 @@ int ZipExtractor::ReadCentralDir() {
         item.FromCentral = true;
         item.Disk = c.Disk;
         item.Attributes = c.ExternalAttr;
-        item.LocalPosition = int64_t(c.LocalOffset) + OffsetCorrection;
-        bool found = true;
-        if (!IsSplitZip(ArchiveType)) {
+        // A local offset past the end of the file is damage, which no shift of a stub explains.
+        item.LocalPosition = ShiftedOffset(c.LocalOffset, OffsetCorrection, reach);
+        bool found = item.LocalPosition >= 0;
+        if (found && !split) {
           ZipHeader l;
           found = ReadHeaderAt(item.LocalPosition + localShift_, HeaderType::Local, l);
           if (!found && !shiftSearched_) {
@@ -313,13 +330,13 @@ int ZipExtractor::ReadCentralDir() {
   // A split set's directory may begin on an earlier volume, which the walk does not read; there
   // only a walk that read nothing at all is known to be wrong. 0xFFFF without a Zip64 record
   // counts nothing.
-  const bool zip64 = Zip64EndRecord.size() >= 56;
   const uint64_t stated = zip64 ? Le64(&Zip64EndRecord[32]) : Le16(&ZipEndRecord[10]);
   const bool countKnown = zip64 || stated != 0xFFFF;
-  const bool damaged = IsSplitZip(ArchiveType) || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated;
+  const bool damaged =
+      (startDamaged && !split) || (split || !countKnown ? walked == 0 && stated > 0 : uint64_t(walked) < stated);
   if (damaged && !GetCancel()) {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
-    if (!IsSplitZip(ArchiveType)) FindEntriesTheDirectoryLost();
+    if (!split) FindEntriesTheDirectoryLost();
   }
   return int(list_.size());
 }
@@ -383,12 +400,14 @@ void ZipExtractor::WalkLocalHeaders(
         break;
       }
   }
+  const int64_t fileSize = s.Size();
   while (!GetCancel() && ReadHeaderAt(position, HeaderType::Local, l)) {
     EntryName = l.Name;
     const std::optional<uint64_t> compressed = visit(position, l);
     if (!compressed) break;
+    // An entry that runs past the end of the file is the last one the walk can find.
+    if (*compressed > uint64_t(std::max<int64_t>(fileSize - l.DataPosition, 0))) break;
     position = l.DataPosition + int64_t(*compressed);
-    if (position < l.DataPosition) break;
     if (l.Flags & kFlagDescriptor) position = SkipDescriptor(position);
   }
 }
@@ -485,12 +504,22 @@ void ZipExtractor::ProcessList() {
       continue;
     }
     Central = item.Central;
-    // Sizes and CRC of an entry written with a trailing descriptor are in the central header.
+    // The local header holds the sizes and CRC of its data, a zero field standing for one not written there;
+    // an entry written with a trailing descriptor has them in the central header. Both headers state them:
+    // where they differ the archive is damaged, which is reported, and the entry is read by the record the
+    // format names.
     if (item.FromCentral) {
-      if (Local.Compressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Compressed = Central.Compressed;
-      if (Local.Uncompressed == 0 || (Local.Flags & kFlagDescriptor)) Local.Uncompressed = Central.Uncompressed;
-      if (Local.Crc == 0 || (Local.Flags & kFlagDescriptor)) Local.Crc = Central.Crc;
+      const bool described = Local.Flags & kFlagDescriptor;
+      bool differ = false;
+      auto settle = [&](auto& local, auto central) {
+        differ = differ || (local != 0 && local != central);
+        if (local == 0 || described) local = central;
+      };
+      settle(Local.Compressed, Central.Compressed);
+      settle(Local.Uncompressed, Central.Uncompressed);
+      settle(Local.Crc, Central.Crc);
       EntryName = Central.Name;
+      if (differ) DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
     } else {
       EntryName = Local.Name;
     }

@@ -93,7 +93,7 @@ bool SpannedVolumes::OpenVolume() {
     if (!HeaderExpected) return true;
   }
   const int64_t size = stream->Size();
-  if (WantedPosition + 30 > size) {
+  if (WantedPosition > size - 30) {
     if (z.ArchiveType == ArchiveFormat::ZipMVol) return true;
     return drives && drives->VolumeNumber == DiskIndex;
   }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "archive/LhaExtractor.h"
+#include "archive/Paths.h"
 #include "components/SettingsFile.h"
 #include "components/ui/FolderChooser.h"
 #include "platform/Cp932.h"
@@ -92,7 +93,12 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
   extractor.FileSpec.clear();
   extractor.FileSpec.push_back("*.*");
   extractor.SetExtractDir(folder.string());
+  // A run killed in the middle (the program ended from outside, a power cut) may have left the library's
+  // partial files in the folder: they go before this run and after it. Files of runs still at work stay. The
+  // providers' texts lie in the folder itself, which is the user's: the folders below it are not searched.
+  RemoveExtractionLeftovers(folder.string(), LeftoverSearch::Folder);
   result.written = extractor.Extract();
+  RemoveExtractionLeftovers(folder.string(), LeftoverSearch::Folder);
   return result;
 }
 

@@ -7,10 +7,16 @@
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <optional>
+#include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "tests/archive/ArchiveTestUtil.h"
@@ -18,6 +24,20 @@
 
 using namespace corvina::archive;
 using namespace testutil;
+
+namespace {
+// While set, giving a file a name fails as on a full disk.
+std::atomic<bool> gLinksFail{false};
+}  // namespace
+
+// The system's linkat, unless a test makes it fail.
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) noexcept {
+  if (gLinksFail) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+}
 
 namespace {
 
@@ -406,6 +426,21 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
   EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
   EXPECT_EQ(last, std::make_pair(100, 100));
+
+  // An exception that a caller's event lets out ends the run too: the entry it ended in is not counted, and
+  // the same component extracts every entry in its next run.
+  LhaExtractor t;
+  WriteAll(d.path() / "bad.lzh", LhaArchive({{.name = "sub\\bad.txt", .data = Text("b"), .crcOverride = 1},
+                                             {.name = "good.txt", .data = Text("g")}}));
+  t.SetArchiveFile((d.path() / "bad.lzh").string());
+  t.FileSpec = {"*.*"};
+  t.SetExtractDir((d.path() / "thrown").string());
+  t.OnEnd = [](ArchiveContext&, const std::string&, bool) { throw std::runtime_error("the caller's own failure"); };
+  EXPECT_EQ(t.Extract(), 0);
+  EXPECT_TRUE(fs::is_empty(d.path() / "thrown"));
+  t.OnEnd = nullptr;
+  EXPECT_EQ(t.Extract(), 1);
+  EXPECT_EQ(AllFiles(d.path() / "thrown"), std::vector<fs::path>{"good.txt"});
 }
 
 TEST(ExtractionRun, NestedRunFromAHandlerIsRefused) {
@@ -494,8 +529,8 @@ bool UnnamedFilesSupported(const fs::path& dir) {
 }  // namespace
 
 TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder) {
-  // A run killed at any moment leaves no temporary file and no probe among the user's files:
-  // the probe and each entry's data have no name until the entry is checked.
+  // A run killed at any moment leaves no probe among the user's files, and a temporary file only in the
+  // instant a file is replaced: the probe and each entry's data have no name until the entry is checked.
   ScopedDir d("noname");
   const fs::path out = d.path() / "out";
   fs::create_directories(out / "already");
@@ -515,13 +550,126 @@ TEST(ExtractionRun, NothingButTheEntriesEverAppearInTheTargetFolder) {
   FolderWatch watch(out);
   const Outcome r = ExtractBytes(archive, d.path());
   EXPECT_EQ(r.count, 3);
-  // Folders made only for an entry that failed go again; the ones that were there stay.
-  EXPECT_EQ(watch.Appeared(), (std::vector<std::string>{"a.txt", "sub", "keep", "a.txt"}));
+  // Folders made only for an entry that failed go again; the ones that were there stay. The entry that
+  // replaces a file takes a temporary name first, which the rename then moves over the old file.
+  std::vector<std::string> appeared = watch.Appeared();
+  for (std::string& name : appeared)
+    if (IsPartialFileName(name)) name = "(temporary)";
+  EXPECT_EQ(appeared, (std::vector<std::string>{"a.txt", "sub", "keep", "(temporary)", "a.txt"}));
   EXPECT_FALSE(fs::exists(out / "sub"));
   EXPECT_TRUE(fs::is_directory(out / "already"));
   EXPECT_EQ(ReadAll(out / "keep/ok.txt"), Text("e"));
   EXPECT_EQ(ReadAll(out / "a.txt"), Text("again"));
   EXPECT_EQ(AllFiles(out).size(), 2u);
+}
+
+namespace {
+// Everything in a folder and the folders below it, by path relative to it; links are listed, not followed.
+std::set<std::string> Tree(const fs::path& root) {
+  std::set<std::string> names;
+  for (const auto& e : fs::recursive_directory_iterator(root)) names.insert(e.path().lexically_relative(root).string());
+  return names;
+}
+}  // namespace
+
+TEST(ExtractionRun, OnlyThePartialFilesOfKilledRunsAreLeftovers) {
+  // Runs killed inside an entry on a file system without unnamed files: each leaves the entry's partial file
+  // under the library's hidden name, one in the target folder, one in a folder made for its entry.
+  ScopedDir d("leftovers");
+  const fs::path out = d.path() / "out";
+  struct Restore {
+    ~Restore() { UseUnnamedOutputFiles(true); }
+  } restore;
+  UseUnnamedOutputFiles(false);
+  const Bytes big = Text(std::string(300000, 'k'));
+  WriteAll(d.path() / "in.lzh",
+           LhaArchive({{.name = "big.txt", .data = big}, {.name = "sub\\deep\\big.txt", .data = big}}));
+  for (const int killedIn : {1, 2}) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int entry = 0;
+      ExtractFile(d.path() / "in.lzh", out, {"*.*"}, [&](LhaExtractor& c) {
+        c.OnBegin = [&](ArchiveContext&, const std::string&, int number, bool&) { entry = number; };
+        c.OnProgress = [&](ArchiveContext&, int, int) {
+          if (entry == killedIn) ::_exit(0);
+        };
+      });
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed in entry " << killedIn;
+  }
+  // The file of a run still at work, held as the library holds it while it writes.
+  const int outFolder = ::open(out.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(outFolder, 0);
+  std::string liveName;
+  const int live = CreateHiddenFileAt(outFolder, liveName);
+  ::close(outFolder);
+  ASSERT_GE(live, 0);
+  // A user's files of names close to the library's; a folder, a link and a pipe of its very shape; and one of
+  // its shape behind a link to a folder, which is not entered.
+  for (const char* name :
+       {".corvina-part-", ".corvina-part-abcdefghijk", ".corvina-part-abcdefghijklm", ".corvina-part-abcdefghij-k",
+        ".corvina-part-abcdefghijk.", "corvina-part-abcdefghijkl", ".Corvina-part-abcdefghijkl",
+        ".corvina-part-abcdefghijkl.txt", ".corvina_part_abcdefghijkl", "x.corvina-part-abcdefghijkl", ".mrlABCDEF"})
+    WriteAll(out / name, Text("user's"));
+  fs::create_directories(out / ".corvina-part-FolderFolder");
+  fs::create_symlink("big.txt", out / ".corvina-part-LinkLinkLink");
+  ASSERT_EQ(::mkfifo((out / ".corvina-part-PipePipePipe").c_str(), 0600), 0);
+  fs::create_directories(d.path() / "elsewhere");
+  WriteAll(d.path() / "elsewhere" / ".corvina-part-ElsewhereXYZ", Text("behind a link"));
+  fs::create_directory_symlink(d.path() / "elsewhere", out / "linked");
+  const std::set<std::string> before = Tree(out);
+
+  const std::vector<std::string> killed = ExtractionLeftovers(out.string(), LeftoverSearch::Tree);
+  ASSERT_EQ(killed.size(), 2u);
+  std::set<std::string> folders;
+  for (const std::string& path : killed) {
+    folders.insert(fs::path(path).parent_path().lexically_relative(out).string());
+    EXPECT_TRUE(IsPartialFileName(fs::path(path).filename().string())) << path;
+    const Bytes part = ReadAll(path);
+    EXPECT_TRUE(!part.empty() && part.size() < big.size() && std::equal(part.begin(), part.end(), big.begin())) << path;
+  }
+  EXPECT_EQ(folders, (std::set<std::string>{".", "sub/deep"}));
+  EXPECT_EQ(Tree(out), before) << "looking removes nothing";
+
+  // The folder alone: what was left in a subfolder stays until the whole tree is searched.
+  const std::vector<std::string> inFolder = RemoveExtractionLeftovers(out.string(), LeftoverSearch::Folder);
+  ASSERT_EQ(inFolder.size(), 1u);
+  EXPECT_EQ(fs::path(inFolder[0]).parent_path(), out);
+  std::vector<std::string> below = killed;
+  std::erase(below, inFolder[0]);
+  EXPECT_EQ(RemoveExtractionLeftovers(out.string(), LeftoverSearch::Tree), below);
+  std::set<std::string> kept = before;
+  for (const std::string& path : killed) kept.erase(fs::path(path).lexically_relative(out).string());
+  EXPECT_EQ(Tree(out), kept);
+  EXPECT_EQ(ReadAll(out / ".corvina-part-abcdefghijk"), Text("user's"));
+  EXPECT_EQ(ReadAll(d.path() / "elsewhere" / ".corvina-part-ElsewhereXYZ"), Text("behind a link"));
+  EXPECT_EQ(ReadAll(out / "big.txt"), big) << "the entry the second run finished";
+
+  // Once its run has ended, the live run's file is a leftover as well.
+  EXPECT_EQ(RemoveExtractionLeftovers(out.string(), LeftoverSearch::Tree), std::vector<std::string>{});
+  ::close(live);
+  EXPECT_EQ(RemoveExtractionLeftovers(out.string(), LeftoverSearch::Tree),
+            std::vector<std::string>{(out / liveName).string()});
+  kept.erase(liveName);
+  EXPECT_EQ(Tree(out), kept);
+
+  // A clean-up beside a run at work leaves the file it is writing.
+  std::vector<std::string> removedMeanwhile;
+  const Outcome r = ExtractFile(d.path() / "in.lzh", out, {"*.*"}, [&](LhaExtractor& c) {
+    c.OnProgress = [&](ArchiveContext&, int, int) {
+      for (const std::string& path : RemoveExtractionLeftovers(out.string(), LeftoverSearch::Tree))
+        removedMeanwhile.push_back(path);
+    };
+  });
+  EXPECT_EQ(removedMeanwhile, std::vector<std::string>{});
+  EXPECT_EQ(r.count, 2);
+  EXPECT_EQ(ReadAll(out / "sub/deep/big.txt"), big);
+  kept.insert("sub/deep/big.txt");
+  EXPECT_EQ(Tree(out), kept);
 }
 
 TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
@@ -550,6 +698,24 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
                                                 tooLong + ":fail", tooLong + ":25151", "fine.txt:ok"}));
   EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
   EXPECT_EQ(r.count, 1);
+
+  // The file an entry replaces stays whole until the new one takes its name in one step: when the
+  // system refuses the new file a name (a full disk), the old one is still there.
+  if (!UnnamedFilesSupported(d.path())) GTEST_SKIP() << "the file system has no unnamed files";
+  WriteAll(d.path() / "out/fine.txt", Text("old"));
+  reported.clear();
+  gLinksFail = true;
+  const Outcome refused =
+      ExtractBytes(LhaArchive({{.name = "fine.txt", .data = Text("new")}}), d.path(), {"*.*"}, [&](LhaExtractor& c) {
+        c.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int code) {
+          reported.push_back(std::to_string(code));
+        };
+      });
+  gLinksFail = false;
+  EXPECT_EQ(reported, (std::vector<std::string>{"25235", "25151"}));
+  EXPECT_EQ(refused.count, 0);
+  EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("old"));
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
 }
 
 TEST(ExtractionRun, DatesModesAndAttributes) {

@@ -219,10 +219,10 @@ inline std::map<std::string, fs::path> FilesUnder(const fs::path& root) {
   return files;
 }
 
-// True when no extraction left one of its ".mrl" temporary files below `root`.
+// True when no extraction left one of its temporary files below `root`.
 inline bool NoTemporaries(const fs::path& root) {
   for (auto& e : fs::recursive_directory_iterator(root))
-    if (e.path().filename().string().rfind(".mrl", 0) == 0) return false;
+    if (corvina::archive::IsPartialFileName(e.path().filename().string())) return false;
   return true;
 }
 

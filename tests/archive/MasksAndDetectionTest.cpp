@@ -247,6 +247,22 @@ TEST(Detection, ZipAndJar) {
   Append(zip, ZipDirectory(uint32_t(zip.size()), "a"));
   EXPECT_EQ(Detect(zip), ArchiveFormat::Zip);
   EXPECT_EQ(Detect(zip, nullptr, "x.JAR"), ArchiveFormat::Jar);
+  // A Zip64 locator that points far past the end of the file (near 2^63) is passed over: the plain end
+  // record serves.
+  Bytes located(zip.begin(), zip.end() - 22);
+  Bytes locator(20, 0);
+  Put32(locator, 0, 0x07064B50);
+  Put32(locator, 8, 0xFFFFFFF0);
+  Put32(locator, 12, 0x7FFFFFFF);
+  locator[16] = 1;
+  Append(located, locator);
+  located.insert(located.end(), zip.end() - 22, zip.end());
+  ArchiveExtractor c;
+  MemoryStream32 s(located.data(), located.size());
+  EXPECT_EQ(c.DetectArchiveType(&s), ArchiveFormat::Zip);
+  EXPECT_EQ(c.ArchiveOffset, 0);
+  EXPECT_EQ(c.DetectFlags, HeaderBit(HeaderType::Ending) | HeaderBit(HeaderType::Locator) |
+                               HeaderBit(HeaderType::Central) | HeaderBit(HeaderType::Local));
 }
 
 TEST(Routines, DatesPercentsAndNames) {

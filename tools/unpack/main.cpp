@@ -1,12 +1,14 @@
 // unpack ARCHIVE DIR [--password P]... [--mask M]...
 // Extracts an archive through the library's components and prints one line per entry: name, size,
-// CRC and result. Exits 0 only when every selected entry was written and checked.
+// CRC and result, and names the partial files that runs killed in the middle left in DIR. Exits 0 only when
+// every selected entry was written and checked.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "archive/LhaExtractor.h"
+#include "archive/Paths.h"
 #include "archive/ZipExtractor.h"
 
 using namespace corvina::archive;
@@ -96,6 +98,11 @@ int main(int argc, char** argv) {
   reader.SetExtractDir(positional[1]);
   // Volumes of a split archive are taken from beside the archive under their usual names.
   zipReader.OnNextVolume = [](ZipExtractor&, std::string&, int, bool exists, bool& cancel) { cancel = !exists; };
+  // The passwords given are all there is: when none of them fits an entry, the one request for another is
+  // declined, and the library says "Invalid password".
+  zipReader.PasswordAttempts = 1;
+  zipReader.OnGetPassword = [](ZipExtractor&, const std::string&, std::string&, SeedKeyRecord&, SeedKeyRecord&,
+                               bool& tryAgain) { tryAgain = false; };
 
   int failures = 0, selected = 0;
   reader.OnError = [&](ArchiveContext&, const std::string& file, const std::string&, const std::string&, int code) {
@@ -114,5 +121,8 @@ int main(int argc, char** argv) {
   };
   const int written = reader.Extract();
   std::printf("%d entries written\n", written);
+  // Partial files that runs killed in the middle left are named, not removed: the folder is the user's.
+  for (const std::string& left : ExtractionLeftovers(positional[1], LeftoverSearch::Tree))
+    std::fprintf(stderr, "unpack: %s: left by an interrupted extraction\n", Printable(left).c_str());
   return failures == 0 && selected > 0 ? 0 : 1;
 }

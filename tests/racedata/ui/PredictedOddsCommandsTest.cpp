@@ -2,6 +2,9 @@
 // archives, the archive dialog's folder and the folder command's setting.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -12,6 +15,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "archive/Paths.h"
 #include "components/SettingsFile.h"
 #include "components/ui/FolderChooser.h"
 #include "platform/LineFile.h"
@@ -91,7 +95,33 @@ TEST_F(YosoImport, PackedProviderTextsBecomeTheDaysFile) {
   Readme();
   Pack("OZ060312.lzh", {"readme.txt", "Oz060312.txt"});
   Pack("kd3_jb060312.lzh", {"kol_ods.kd3"});
+  // The partial files that unpacking runs killed in the middle left in the folder go, before the unpacking and
+  // after it; the file of a run still at work stays, as does a user's file of a like name and whatever lies in
+  // the user's folders below it, which the import does not write.
+  const int folder = ::open(dl_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  std::string earlier, meanwhile, live, below;
+  ::close(archive::CreateHiddenFileAt(folder, earlier));
+  fs::create_directory(dl_ / "photos");
+  const int photos = ::open((dl_ / "photos").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(photos, 0);
+  ::close(archive::CreateHiddenFileAt(photos, below));
+  ::close(photos);
+  const int held = archive::CreateHiddenFileAt(folder, live);
+  ASSERT_TRUE(SaveFileAtomic(dl_ / ".corvina-part-users.txt", "mine"));
+  bool earlierWhileUnpacking = true;
+  QTimer::singleShot(0, [&] {
+    earlierWhileUnpacking = fs::exists(dl_ / earlier);
+    ::close(archive::CreateHiddenFileAt(folder, meanwhile));
+  });
   Click(dl_ / "OZ060312.lzh");
+  EXPECT_FALSE(earlierWhileUnpacking);
+  EXPECT_FALSE(fs::exists(dl_ / meanwhile));
+  EXPECT_TRUE(fs::exists(dl_ / live));
+  EXPECT_TRUE(fs::exists(dl_ / ".corvina-part-users.txt"));
+  EXPECT_TRUE(fs::exists(dl_ / "photos" / below));
+  ::close(held);
+  ::close(folder);
   EXPECT_TRUE(ReadYoz() == Expected('J'));
   EXPECT_EQ(rec_.Beeps(), 0);
   EXPECT_EQ(rec_.Texts(), QStringList{"JRDB基準オッズデータを解凍し、2006年03月12日のデータを保存しました。"
