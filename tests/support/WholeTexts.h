@@ -1,0 +1,130 @@
+#pragma once
+// What a user reads in a shown window: every visible label, 3-D label, button and group title shows its whole
+// text inside its own rectangle and inside the parents around it, and no two visible controls lie over each
+// other. Widget tests call it at a window's first size and at the smallest the window allows.
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRect>
+#include <QStringList>
+#include <QTabBar>
+#include <QToolButton>
+#include <QWidget>
+
+#include "components/ui/Label3D.h"
+#include "platform/gui/UpDown.h"
+
+namespace corvina::test {
+
+namespace detail {
+
+// The text a widget shows, empty for one that shows none (or whose text is not checked).
+inline QString ShownTextOf(const QWidget& w) {
+  if (auto* l = qobject_cast<const QLabel*>(&w)) return l->text();
+  if (auto* l = qobject_cast<const Label3D*>(&w)) return l->Caption();
+  if (auto* b = qobject_cast<const QAbstractButton*>(&w)) return b->text();
+  if (auto* g = qobject_cast<const QGroupBox*>(&w)) return g->title();
+  return QString();
+}
+
+// The controls that must not lie over each other: what shows a text, and the controls a user works.
+inline bool IsControl(const QWidget& w) {
+  return qobject_cast<const QLabel*>(&w) || qobject_cast<const Label3D*>(&w) ||
+         qobject_cast<const QAbstractButton*>(&w) || qobject_cast<const QGroupBox*>(&w) ||
+         qobject_cast<const QComboBox*>(&w) || qobject_cast<const QAbstractSpinBox*>(&w) ||
+         qobject_cast<const QLineEdit*>(&w) || qobject_cast<const QAbstractScrollArea*>(&w) ||
+         qobject_cast<const QTabBar*>(&w) || qobject_cast<const gui::UpDown*>(&w);
+}
+
+// Where a user sees the widget: its rectangle in `window`, cut by every parent around it. With
+// `upToScrolledContent` the parents end at the content a scroll area scrolls: what lies beyond the scroll area's
+// edge is scrolled into view, not lost.
+inline QRect SeenRect(const QWidget& w, const QWidget& window, bool upToScrolledContent) {
+  QRect seen(w.mapTo(&window, QPoint(0, 0)), w.size());
+  for (const QWidget* p = w.parentWidget(); p != nullptr && p != &window; p = p->parentWidget()) {
+    seen &= QRect(p->mapTo(&window, QPoint(0, 0)), p->size());
+    const QWidget* viewport = p->parentWidget();
+    const auto* area = viewport ? qobject_cast<const QAbstractScrollArea*>(viewport->parentWidget()) : nullptr;
+    if (upToScrolledContent && area && area->viewport() == viewport) return seen;
+  }
+  return seen & window.rect();
+}
+
+// Why `w`'s text is not whole in its own rectangle; empty when it is.
+inline QString CutText(const QWidget& w, const QString& text) {
+  const QFontMetrics fm(w.font());
+  const int wide = fm.size(Qt::TextShowMnemonic, text).width();
+  auto tooNarrow = [&](int room) { return QString("%1 wide in %2").arg(wide).arg(room); };
+  if (auto* l = qobject_cast<const QLabel*>(&w)) {
+    if (l->wordWrap()) {
+      return l->heightForWidth(l->width()) > l->height()
+                 ? QString("%1 high in %2").arg(l->heightForWidth(l->width())).arg(l->height())
+                 : QString();
+    }
+    if (l->sizeHint().width() > l->width()) return tooNarrow(l->width());
+    if (fm.height() > l->contentsRect().height()) return QString("%1 high in %2").arg(fm.height()).arg(l->height());
+    return QString();
+  }
+  if (auto* l = qobject_cast<const Label3D*>(&w)) {
+    if (l->hasHeightForWidth()) {
+      return l->heightForWidth(l->width()) > l->height()
+                 ? QString("%1 high in %2").arg(l->heightForWidth(l->width())).arg(l->height())
+                 : QString();
+    }
+    if (wide > l->width()) return tooNarrow(l->width());
+    if (QFontInfo(l->font()).pixelSize() > l->height()) return QString("taller than its %1").arg(l->height());
+    return QString();
+  }
+  if (qobject_cast<const QCheckBox*>(&w) || qobject_cast<const QRadioButton*>(&w)) {
+    return w.sizeHint().width() > w.width() ? tooNarrow(w.width()) : QString();
+  }
+  // Push and tool buttons: the caption between the button's two edges of two pixels; a group box's title
+  // beside its frame.
+  return wide + 4 > w.width() ? tooNarrow(w.width()) : QString();
+}
+
+inline QString Name(const QWidget& w) {
+  const QString text = ShownTextOf(w);
+  return QString("%1 \"%2\"").arg(w.metaObject()->className(), text.left(24));
+}
+
+}  // namespace detail
+
+// Each text of `window` that is cut (by its own rectangle or by a parent around it) and each pair of controls
+// that lie over each other, one line each; empty when the window reads whole. Only shown widgets count: a
+// hidden tab page or a control the window hides is not looked at.
+inline QStringList CutOrOverlappingTexts(const QWidget& window) {
+  QStringList out;
+  QList<const QWidget*> controls;
+  for (const QWidget* w : window.findChildren<QWidget*>()) {
+    if (!w->isVisible() || w->isWindow() || w->window() != &window || !detail::IsControl(*w)) continue;
+    controls << w;
+    const QString text = detail::ShownTextOf(*w);
+    if (text.trimmed().isEmpty()) continue;
+    const QString cut = detail::CutText(*w, text);
+    if (!cut.isEmpty()) out << detail::Name(*w) + ": " + cut;
+    const QRect own(w->mapTo(&window, QPoint(0, 0)), w->size());
+    if (detail::SeenRect(*w, window, true) != own) out << detail::Name(*w) + ": cut by the edge of its parent";
+  }
+  for (qsizetype i = 0; i < controls.size(); ++i) {
+    const QRect a = detail::SeenRect(*controls[i], window, false);
+    for (qsizetype j = i + 1; j < controls.size(); ++j) {
+      if (controls[i]->isAncestorOf(controls[j]) || controls[j]->isAncestorOf(controls[i])) continue;
+      if (a.intersects(detail::SeenRect(*controls[j], window, false)))
+        out << detail::Name(*controls[i]) + " over " + detail::Name(*controls[j]);
+    }
+  }
+  return out;
+}
+
+}  // namespace corvina::test
