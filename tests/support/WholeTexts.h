@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -22,9 +23,26 @@
 #include <QWidget>
 
 #include "components/ui/Label3D.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/UpDown.h"
 
 namespace corvina::test {
+
+// The program's font while the guard lives, as the program sets it at start (text widths depend on it); the
+// test program's own font afterwards. Made before the windows it is meant for.
+class ProgramFont {
+ public:
+  ProgramFont() {
+    gui::InstallFontSubstitutions();
+    QApplication::setFont(gui::ProgramFont());
+  }
+  ~ProgramFont() { QApplication::setFont(saved_); }
+  ProgramFont(const ProgramFont&) = delete;
+  ProgramFont& operator=(const ProgramFont&) = delete;
+
+ private:
+  const QFont saved_ = QApplication::font();
+};
 
 namespace detail {
 

@@ -372,12 +372,8 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
   // The window at its first start's size holds a whole race without growing, so closing keeps the settings.
   Generate({});
   fs::remove(home / "corvina.ini");
-  const QFont testFont = QApplication::font();
-  gui::InstallFontSubstitutions();
-  QFont programFont(gui::kPGothic);  // as the program starts
-  programFont.setPointSize(9);
-  QApplication::setFont(programFont);
   {
+    const test::ProgramFont font;
     MainWindow form(home);
     form.show();
     Choose(form, 0);
@@ -386,7 +382,6 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
     EXPECT_EQ(form.size(), QSize(780, 560));
     form.close();
   }
-  QApplication::setFont(testFont);
   EXPECT_EQ(stored(), (gui::StoredBounds{10, 10, 780, 560}));
   EXPECT_TRUE(rec.Messages().empty());
 }
@@ -408,13 +403,9 @@ TEST_F(MainWindowTest, EveryLabelIsWholeAndApartAtTheFirstSizeAndAtTheSmallest) 
   Generate({});
   // The hit-report buttons shown too: the widest button bar.
   std::ofstream(home / "MasterControlBrann.key") << "";
-  const QFont testFont = QApplication::font();
-  gui::InstallFontSubstitutions();
-  QFont programFont(gui::kPGothic);  // as the program starts
-  programFont.setPointSize(9);
-  QApplication::setFont(programFont);
   gui::MessageRecorder rec;
   {
+    const test::ProgramFont font;
     MainWindow form(home);
     form.show();
     Choose(form, 0);
@@ -448,7 +439,6 @@ TEST_F(MainWindowTest, EveryLabelIsWholeAndApartAtTheFirstSizeAndAtTheSmallest) 
     }
     form.close();
   }
-  QApplication::setFont(testFont);
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
 
