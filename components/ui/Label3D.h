@@ -91,12 +91,16 @@ class Label3D : public QWidget {
   void paintEvent(QPaintEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void enterEvent(QEnterEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
   void leaveEvent(QEvent*) override;
   void changeEvent(QEvent*) override;
 
  private:
   bool IsLink() const { return labelStyle_ != LabelKind::Default; }
   int TextFlags() const;
+  // Word wrap of a straight caption at a fixed size, without ellipsis: its lines are broken to the label's width.
+  bool Wraps() const;
+  void KeepHeightForLines();
   QString ShownText(const QFontMetrics& fm) const;
   void DrawPass(gui::Canvas& canvas, const QRect& r, const QColor& colour);
   void Changed();
