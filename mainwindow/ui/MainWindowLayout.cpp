@@ -200,10 +200,13 @@ QWidget* MainWindow::BuildSpeedBar() {
   LocalOptionLabel->setSizePolicy(QSizePolicy::Minimum, LocalOptionLabel->sizePolicy().verticalPolicy());
   l->addWidget(LocalOptionLabel);
   // The exchanges' status has a line of its own under the buttons, as wide as the window: beside them it had
-  // room for a few characters only. Its text does not widen the window.
+  // room for a few characters only. A failure the user must act on is read whole: a text longer than the
+  // window's width goes on over more lines, and the window makes room for them.
   ExchangeStatusLabel = HeaderLabel(bar, 9, true);
   ExchangeStatusLabel->SetFontColor(QColor(128, 0, 0));
   ExchangeStatusLabel->SetAlignment(Qt::AlignLeft);
+  ExchangeStatusLabel->SetLayout(Label3D::TextLayout::Top);
+  ExchangeStatusLabel->SetWordWrap(true);
   ExchangeStatusLabel->setSizePolicy(QSizePolicy::Ignored, ExchangeStatusLabel->sizePolicy().verticalPolicy());
   rows->addWidget(ExchangeStatusLabel);
   return bar;
