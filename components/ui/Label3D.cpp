@@ -319,6 +319,8 @@ QSize Label3D::sizeHint() const {
   return text + QSize(4, 2);
 }
 
+QSize Label3D::minimumSizeHint() const { return Wraps() ? QWidget::minimumSizeHint() : sizeHint(); }
+
 void Label3D::Click() {
   if (IsLink() && !address_.isEmpty()) {
     QApplication::setOverrideCursor(Qt::BusyCursor);

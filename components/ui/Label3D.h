@@ -86,6 +86,9 @@ class Label3D : public QWidget {
   void MouseLeft();
 
   QSize sizeHint() const override;
+  // A layout never makes the label smaller than its caption (a wrapped one: than its lines, through its minimum
+  // height), so a small window cuts or covers no label.
+  QSize minimumSizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QRect>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QToolButton>
 #include <QWidget>
@@ -55,10 +57,13 @@ inline QString ShownTextOf(const QWidget& w) {
   return QString();
 }
 
-// The controls that must not lie over each other: what shows a text, and the controls a user works.
+// The controls that must not lie over each other: what shows a text, and the controls a user works. A label
+// that draws nothing (no text, no background, no frame) hides nothing.
 inline bool IsControl(const QWidget& w) {
-  return qobject_cast<const QLabel*>(&w) || qobject_cast<const Label3D*>(&w) ||
-         qobject_cast<const QAbstractButton*>(&w) || qobject_cast<const QGroupBox*>(&w) ||
+  if (auto* l = qobject_cast<const Label3D*>(&w)) return !l->Caption().isEmpty() || !l->Transparent() || l->Border();
+  if (auto* l = qobject_cast<const QLabel*>(&w))
+    return !l->text().isEmpty() || l->autoFillBackground() || l->frameShape() != QFrame::NoFrame;
+  return qobject_cast<const QAbstractButton*>(&w) || qobject_cast<const QGroupBox*>(&w) ||
          qobject_cast<const QComboBox*>(&w) || qobject_cast<const QAbstractSpinBox*>(&w) ||
          qobject_cast<const QLineEdit*>(&w) || qobject_cast<const QAbstractScrollArea*>(&w) ||
          qobject_cast<const QTabBar*>(&w) || qobject_cast<const gui::UpDown*>(&w);
@@ -104,11 +109,26 @@ inline QString CutText(const QWidget& w, const QString& text) {
     return QString();
   }
   if (qobject_cast<const QCheckBox*>(&w) || qobject_cast<const QRadioButton*>(&w)) {
-    return w.sizeHint().width() > w.width() ? tooNarrow(w.width()) : QString();
+    if (w.sizeHint().width() > w.width()) return tooNarrow(w.width());
+    return w.sizeHint().height() > w.height() ? QString("%1 high in %2").arg(w.sizeHint().height()).arg(w.height())
+                                              : QString();
   }
   // Push and tool buttons: the caption between the button's two edges of two pixels; a group box's title
   // beside its frame.
-  return wide + 4 > w.width() ? tooNarrow(w.width()) : QString();
+  if (wide + 4 > w.width()) return tooNarrow(w.width());
+  return fm.height() > w.height() ? QString("%1 high in %2").arg(fm.height()).arg(w.height()) : QString();
+}
+
+// The rectangle of a group box's title, in the box.
+inline QRect TitleRect(const QGroupBox& box) {
+  QStyleOptionGroupBox option;
+  option.initFrom(&box);
+  option.text = box.title();
+  option.lineWidth = 1;
+  option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  option.textAlignment = box.alignment();
+  if (box.isFlat()) option.features |= QStyleOptionFrame::Flat;
+  return box.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, &box);
 }
 
 inline QString Name(const QWidget& w) {
@@ -133,6 +153,12 @@ inline QStringList CutOrOverlappingTexts(const QWidget& window) {
     if (!cut.isEmpty()) out << detail::Name(*w) + ": " + cut;
     const QRect own(w->mapTo(&window, QPoint(0, 0)), w->size());
     if (detail::SeenRect(*w, window, true) != own) out << detail::Name(*w) + ": cut by the edge of its parent";
+    if (auto* box = qobject_cast<const QGroupBox*>(w)) {
+      const QRect title = detail::TitleRect(*box);
+      for (const QWidget* inside : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (inside->isVisible() && inside->geometry().intersects(title))
+          out << detail::Name(*inside) + " over the title of " + detail::Name(*box);
+    }
   }
   for (qsizetype i = 0; i < controls.size(); ++i) {
     const QRect a = detail::SeenRect(*controls[i], window, false);
