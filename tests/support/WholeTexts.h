@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QWidget>
 
@@ -94,18 +95,29 @@ inline QString CutText(const QWidget& w, const QString& text) {
                  ? QString("%1 high in %2").arg(l->heightForWidth(l->width())).arg(l->height())
                  : QString();
     }
-    if (l->sizeHint().width() > l->width()) return tooNarrow(l->width());
+    // A plain text is drawn in the label's contents less its margins; a rich text as its own layout says.
+    const bool plain =
+        l->textFormat() == Qt::PlainText || (l->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text));
+    const int room = l->contentsRect().width() - 2 * l->margin();
+    if (plain ? fm.horizontalAdvance(text) > room : l->sizeHint().width() > l->width()) return tooNarrow(room);
     if (fm.height() > l->contentsRect().height()) return QString("%1 high in %2").arg(fm.height()).arg(l->height());
     return QString();
   }
   if (auto* l = qobject_cast<const Label3D*>(&w)) {
-    if (l->hasHeightForWidth()) {
-      return l->heightForWidth(l->width()) > l->height()
-                 ? QString("%1 high in %2").arg(l->heightForWidth(l->width())).arg(l->height())
-                 : QString();
+    // The lines the label paints (its last pass is the text itself; a wrapped caption comes in several lines):
+    // each as wide as the label at most, all of them within its height.
+    gui::RecordingCanvas canvas;
+    const_cast<Label3D*>(l)->PaintTo(canvas);
+    QString painted = text;
+    for (const gui::CanvasOp& op : canvas.Ops())
+      if (op.kind == gui::CanvasOp::Kind::TextRect || op.kind == gui::CanvasOp::Kind::Text) painted = op.text;
+    const QStringList lines = painted.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+      const int lineWide = fm.size(Qt::TextShowMnemonic, line).width();
+      if (lineWide > l->width()) return QString("%1 wide in %2").arg(lineWide).arg(l->width());
     }
-    if (wide > l->width()) return tooNarrow(l->width());
-    if (QFontInfo(l->font()).pixelSize() > l->height()) return QString("taller than its %1").arg(l->height());
+    const int high = static_cast<int>(lines.size() - 1) * fm.lineSpacing() + QFontInfo(l->font()).pixelSize();
+    if (high > l->height()) return QString("%1 high in %2").arg(high).arg(l->height());
     return QString();
   }
   if (qobject_cast<const QCheckBox*>(&w) || qobject_cast<const QRadioButton*>(&w)) {

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -323,16 +322,13 @@ TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWith
         auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         ASSERT_NE(files, nullptr);
         QModelIndex row;
-        for (int wait = 0; wait < 100 && !row.isValid(); ++wait) {
-          QEventLoop settle;  // the folder is read in the background
-          QTimer::singleShot(20, &settle, &QEventLoop::quit);
-          settle.exec();
+        ASSERT_TRUE(test::WaitUntil([&] {  // the folder is read in the background
           for (int r = 0; r < files->model()->rowCount(files->rootIndex()); ++r) {
             const QModelIndex name = files->model()->index(r, 0, files->rootIndex());
             if (name.data().toString() == QStringLiteral("OZ241207.lzh")) row = name;
           }
-        }
-        ASSERT_TRUE(row.isValid());
+          return row.isValid();
+        }));
         const QDateTime stamp =
             QFileInfo(QString::fromStdString((form.AppDir / "OZ241207.lzh").string())).lastModified();
         EXPECT_EQ(row.siblingAtColumn(3).data().toString().toStdString(),
