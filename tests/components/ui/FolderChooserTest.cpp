@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -76,6 +77,21 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   }));
   EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
   EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+
+  // Opened with no folder chosen yet: nothing is current, also once the folders have the focus, the status
+  // line is the header alone, OK cannot be pressed, and a dialog confirmed all the same changes nothing.
+  fv_.OpenDefault = true;
+  fv_.SelectedFolder.clear();
+  EXPECT_FALSE(Run([&](FolderChooserDialog& d) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(d.TreeView, &focus);
+    EXPECT_TRUE(d.CurrentFolder().isEmpty()) << d.CurrentFolder().toStdString();
+    EXPECT_EQ(d.StatusBarLabel->toolTip(), QString(kFolderChooserStatusHeader));
+    EXPECT_FALSE(d.OkButton->isEnabled());
+    d.accept();
+  }));
+  EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
+  EXPECT_TRUE(fv_.SelectedFolder.isEmpty());
 }
 
 TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsWholePathReadable) {
