@@ -24,6 +24,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <QWidget>
+#include <initializer_list>
 
 #include "components/ui/Label3D.h"
 #include "platform/gui/Fonts.h"
@@ -179,6 +180,19 @@ inline QStringList CutOrOverlappingTexts(const QWidget& window) {
       if (a.intersects(detail::SeenRect(*controls[j], window, false)))
         out << detail::Name(*controls[i]) + " over " + detail::Name(*controls[j]);
     }
+  }
+  return out;
+}
+
+// CutOrOverlappingTexts of the shown `window` resized to each of `sizes` in turn (QSize(1, 1) gives the smallest
+// size the window allows), each line led by the size the window took.
+inline QStringList CutOrOverlappingTextsAt(QWidget& window, std::initializer_list<QSize> sizes) {
+  QStringList out;
+  for (const QSize size : sizes) {
+    window.resize(size);
+    QCoreApplication::processEvents();
+    for (const QString& fault : CutOrOverlappingTexts(window))
+      out << QString("%1 x %2: %3").arg(window.width()).arg(window.height()).arg(fault);
   }
   return out;
 }

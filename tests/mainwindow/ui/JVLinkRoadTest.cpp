@@ -369,12 +369,8 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   EXPECT_EQ(form.Day().GCurRace, 13);
   // The user reads the whole failure where it is shown, at the window's first size and at its smallest.
   form.show();
-  for (const QSize size : {QSize(780, 560), QSize(1, 1)}) {
-    form.resize(size);
-    QCoreApplication::processEvents();
-    const QStringList faults = test::CutOrOverlappingTexts(form);
-    EXPECT_TRUE(faults.isEmpty()) << form.width() << " x " << form.height() << ":\n" << faults.join("\n").toStdString();
-  }
+  const QStringList faults = test::CutOrOverlappingTextsAt(form, {QSize(780, 560), QSize(1, 1)});
+  EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
   // The next fetch that goes through leaves the label empty again.
   form.LatestOddsButton->click();
   EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=0"));

@@ -414,16 +414,19 @@ TEST_F(MainWindowTest, EveryLabelIsWholeAndApartAtTheFirstSizeAndAtTheSmallest) 
     for (const QSize size : {QSize(780, 560), QSize(1, 1)}) {  // the first start's size, then the smallest allowed
       form.resize(size);
       QCoreApplication::processEvents();
-      const QSize smallest = form.size();
-      SCOPED_TRACE(QString("%1 x %2").arg(form.width()).arg(form.height()).toStdString());
+      const QSize took = form.size();
+      SCOPED_TRACE(QString("%1 x %2").arg(took.width()).arg(took.height()).toStdString());
+      if (size == QSize(780, 560)) {
+        EXPECT_EQ(took, size);
+      }
       // Every race of the day: the odds are in, so the snapshot times, the starters count and the tickets are
-      // shown too. No race makes the window grow: the first size holds every race whole.
+      // shown too. No race makes the window grow: the first size, and the smallest, hold every race whole.
       for (int slot = 0; slot < 36; ++slot) {
         form.SelectRaceLine(slot);
         form.ShowChosenRace();
         QCoreApplication::processEvents();
         ASSERT_NE(form.FirstSnapshotTimeLabel->Caption(), "---") << slot;
-        EXPECT_EQ(form.size(), size == QSize(780, 560) ? size : smallest) << "race " << slot;
+        EXPECT_EQ(form.size(), took) << "race " << slot;
         const QStringList faults = test::CutOrOverlappingTexts(form);
         EXPECT_TRUE(faults.isEmpty()) << "race " << slot << ":\n" << faults.join("\n").toStdString();
       }
