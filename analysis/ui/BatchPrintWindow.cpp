@@ -58,8 +58,8 @@ BatchPrintWindow::BatchPrintWindow(const DayModel& day, QWidget* parent) : QDial
   auto* top = new QVBoxLayout(this);
   top->setContentsMargins(0, 0, 0, 0);
 
+  // The bar is as high as the two rows of zoom choices under their title need, at every size of the window.
   ControlBar = new QWidget(this);
-  ControlBar->setMinimumHeight(47);  // grows to fit the two rows of zoom choices under their title
   auto* bar = new QHBoxLayout(ControlBar);
   PageLabel = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ選択"), ControlBar);
   PageSelector = new gui::UpDown(ControlBar, Qt::Horizontal);

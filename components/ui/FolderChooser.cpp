@@ -93,6 +93,9 @@ FolderChooserDialog::FolderChooserDialog(FolderChooser& owner, QWidget* parent) 
     const QString below = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     if (!keptInView_.isEmpty() && (keptInView_ == path || keptInView_.startsWith(below))) ScrollToSelectedFolder();
   });
+  // A view with no current row makes its first row (the root folder) current when it gets the focus, and OK
+  // would confirm a folder the user never chose: nothing is current until the user chooses.
+  TreeView->setCurrentIndex(QModelIndex());
   if (owner.OpenDefault && !owner.SelectedFolder.isEmpty()) SelectFolder(owner.SelectedFolder);
   SelectionChanged();
 }

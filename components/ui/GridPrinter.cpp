@@ -1,6 +1,7 @@
 #include "components/ui/GridPrinter.h"
 
 #include <QFont>
+#include <algorithm>
 
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
@@ -50,6 +51,7 @@ int GridPrinter::MmToPixelY(int mm) const { return MmToPixel(mm, printerY_); }
 void GridPrinter::CalcLayout() {
   rowStarts_.clear();
   colStarts_.clear();
+  colWidths_.clear();
   if (!TargetGrid) return;
   gui::PrinterDevice& printer = gui::Printer();
   printerX_ = printer.DpiX();
@@ -64,11 +66,28 @@ void GridPrinter::CalcLayout() {
   usableWidth_ = page.width() - left_ - right_;
   usableHeight_ = page.height() - top_ - bottom_;
 
+  // A column is printed as wide as the grid's, scaled, or wider where a text needs it: the printer's face is not
+  // the screen's, and a text that just fits its column on the screen may be wider on paper, where the next
+  // column's rule would cut it. The text keeps the gap before it after it too.
+  colWidths_.clear();
+  for (int c = 0; c < TargetGrid->ColCount(); ++c) colWidths_.push_back(TargetGrid->ColWidth(c) * ratioX_);
+  if (printer.Printing()) {
+    gui::Canvas& canvas = printer.PageCanvas();
+    SetupFont(canvas);
+    const int gap = 2 * static_cast<int>(MojiLeft * ratioX_);
+    for (int c = 0; c < TargetGrid->ColCount(); ++c)
+      for (int r = 0; r < TargetGrid->RowCount(); ++r) {
+        const QString text = TargetGrid->Cell(c, r);
+        if (text.isEmpty()) continue;
+        double& width = colWidths_[static_cast<size_t>(c)];
+        width = std::max(width, static_cast<double>(canvas.TextExtent(text).width() + gap + 1));
+      }
+  }
+
   std::vector<int> heights, widths;
   for (int r = 0; r < TargetGrid->RowCount(); ++r)
     heights.push_back(static_cast<int>(TargetGrid->RowHeight(r) * ratioY_));
-  for (int c = 0; c < TargetGrid->ColCount(); ++c)
-    widths.push_back(static_cast<int>(TargetGrid->ColWidth(c) * ratioX_));
+  for (double w : colWidths_) widths.push_back(static_cast<int>(w));
   rowStarts_ = SheetStarts(heights, usableHeight_);
   colStarts_ = SheetStarts(widths, usableWidth_);
 }
@@ -112,7 +131,7 @@ void GridPrinter::PrintPage(int colPage, int rowPage) {
     double x = left_;
     const double h = TargetGrid->RowHeight(r) * ratioY_;
     for (int c = firstCol; c <= lastCol; ++c) {
-      const double w = TargetGrid->ColWidth(c) * ratioX_;
+      const double w = colWidths_[static_cast<size_t>(c)];
       const int left = static_cast<int>(x), top = static_cast<int>(y);
       const int right = left + static_cast<int>(w), bottom = static_cast<int>(y + h);
       const QString text = TargetGrid->Cell(c, r);

@@ -1,7 +1,8 @@
 #pragma once
 // GridPrinter: prints the cells of a string grid on the program's printer, scaled from the grid's screen
-// resolution to the printer's, split into as many sheets as the grid needs (down the grid first, then across),
-// every cell framed, with page events in which the owner draws its own titles. The caller owns the print job:
+// resolution to the printer's (a column widened where its text needs more room on paper), split into as many
+// sheets as the grid needs (down the grid first, then across), every cell framed, with page events in which the
+// owner draws its own titles. The caller owns the print job:
 // it begins the job, calls Print and ends the job.
 //
 // Anything that goes wrong while laying out or drawing a sheet, in a page event or at the printer's new page
@@ -60,6 +61,7 @@ class GridPrinter {
   int left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
   int usableWidth_ = 0, usableHeight_ = 0;
   std::vector<int> rowStarts_, colStarts_;
+  std::vector<double> colWidths_;  // each column's printed width, in printer pixels
 };
 
 }  // namespace corvina

@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/gui/Shell.h"
@@ -58,6 +60,35 @@ QString PathEllipsis(const QString& text, const QFontMetrics& fm, int maxWidth) 
   return fm.elidedText(text, Qt::ElideLeft, maxWidth);
 }
 
+namespace {
+
+// `text` in lines of at most `width` pixels, joined by line feeds: broken between words where it can (the blank
+// there dropped), inside a word that is wider than a whole line (a long path) where it must.
+QString WrappedText(const QString& text, const QFont& font, int width) {
+  QStringList lines;
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    QTextLayout layout(paragraph, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    bool any = false;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(std::max(width, 1));
+      // The blank a line breaks at is not drawn: it would push a right-aligned line off its edge.
+      QString shown = paragraph.mid(line.textStart(), line.textLength());
+      while (shown.endsWith(QLatin1Char(' '))) shown.chop(1);
+      lines << shown;
+      any = true;
+    }
+    layout.endLayout();
+    if (!any) lines << QString();
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
 Label3D::Label3D(QWidget* parent) : QWidget(parent) {
   QFont f(QStringLiteral("Arial"));
   f.setPointSize(9);
@@ -69,8 +100,26 @@ Label3D::Label3D(const QString& caption, QWidget* parent) : Label3D(parent) { Se
 
 void Label3D::Changed() {
   if (autoSize_) adjustSize();
+  KeepHeightForLines();
   updateGeometry();
   update();
+}
+
+bool Label3D::Wraps() const {
+  return wordWrap_ && !autoSize_ && escapement_ == 0 && ellipsesStyle_ == EllipsisMode::None;
+}
+
+void Label3D::KeepHeightForLines() {
+  if (!Wraps()) return;
+  // A window that lays the label out makes room for every line at the label's width, however narrow.
+  const QFontMetrics fm(font());
+  const QString lines = WrappedText(caption_.isEmpty() ? QStringLiteral(" ") : caption_, font(), width());
+  setMinimumHeight(static_cast<int>(lines.count(QLatin1Char('\n')) + 1) * fm.lineSpacing() + 2);
+}
+
+void Label3D::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  KeepHeightForLines();
 }
 
 void Label3D::SetCaption(const QString& c) {
@@ -178,6 +227,7 @@ int Label3D::TextFlags() const {
 QString Label3D::ShownText(const QFontMetrics& fm) const {
   // Without accelerator handling the text flags carry no mnemonic flag, so an "&" is drawn as it stands.
   const QString& text = caption_;
+  if (Wraps()) return WrappedText(text, font(), width());
   switch (ellipsesStyle_) {
     case EllipsisMode::None: return text;
     case EllipsisMode::End: return fm.elidedText(text, Qt::ElideRight, width());
@@ -268,6 +318,8 @@ QSize Label3D::sizeHint() const {
   }
   return text + QSize(4, 2);
 }
+
+QSize Label3D::minimumSizeHint() const { return Wraps() ? QWidget::minimumSizeHint() : sizeHint(); }
 
 void Label3D::Click() {
   if (IsLink() && !address_.isEmpty()) {

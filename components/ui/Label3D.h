@@ -86,17 +86,24 @@ class Label3D : public QWidget {
   void MouseLeft();
 
   QSize sizeHint() const override;
+  // A layout never makes the label smaller than its caption (a wrapped one: than its lines, through its minimum
+  // height), so a small window cuts or covers no label.
+  QSize minimumSizeHint() const override;
 
  protected:
   void paintEvent(QPaintEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void enterEvent(QEnterEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
   void leaveEvent(QEvent*) override;
   void changeEvent(QEvent*) override;
 
  private:
   bool IsLink() const { return labelStyle_ != LabelKind::Default; }
   int TextFlags() const;
+  // Word wrap of a straight caption at a fixed size, without ellipsis: its lines are broken to the label's width.
+  bool Wraps() const;
+  void KeepHeightForLines();
   QString ShownText(const QFontMetrics& fm) const;
   void DrawPass(gui::Canvas& canvas, const QRect& r, const QColor& colour);
   void Changed();

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
@@ -142,6 +143,9 @@ AboutBox::AboutBox(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
   VersionLabel->setFont(version);
   ProjectCreditLink = CreditLink(PictureFrame, QStringLiteral("Corvina Project"), Qt::blue, 98, 166);
   DataCreditLink = CreditLink(PictureFrame, QStringLiteral("Data: JRA-VAN Data Lab."), Qt::yellow, 86, 180);
+  // The face that stands in for the designed one is taller: the upper credit line ends where the lower one
+  // begins, above its designed place if need be, so neither covers the other.
+  ProjectCreditLink->move(98, std::min(166, DataCreditLink->y() - ProjectCreditLink->height()));
   NoticeLabel = AboutLabel(PictureFrame, QString(), Qt::red, 104, 164);
 
   OkButton = new QPushButton(QStringLiteral("OK"), this);

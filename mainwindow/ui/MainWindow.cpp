@@ -446,11 +446,7 @@ std::string MainWindow::VenueRace(const std::string& raceKey) {
   return CourseName(Copy(raceKey, 9, 2), 2) + BlankPadNumStr(Copy(raceKey, 15, 2));
 }
 
-void MainWindow::SetExchangeStatus(const std::string& text) {
-  ExchangeStatusLabel->SetCaption(Q(text));
-  // A long failure text is cut by a narrow window; the whole text stays reachable.
-  ExchangeStatusLabel->setToolTip(Q(text));
-}
+void MainWindow::SetExchangeStatus(const std::string& text) { ExchangeStatusLabel->SetCaption(Q(text)); }
 
 void MainWindow::PollResults() {
   const std::string firstPost = FieldText(day_->Table.GRaTbl[0], layout::ra::kPostTime);

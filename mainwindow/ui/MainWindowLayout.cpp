@@ -161,8 +161,11 @@ void MainWindow::BuildMenus() {
 
 QWidget* MainWindow::BuildSpeedBar() {
   auto* bar = new QWidget(this);
-  auto* l = new QHBoxLayout(bar);
-  l->setContentsMargins(0, 0, 0, 0);
+  auto* rows = new QVBoxLayout(bar);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(2);
+  auto* l = new QHBoxLayout;
+  rows->addLayout(l);
   auto button = [&](const char* caption, const char* tip) {
     auto* b = new QPushButton(QString::fromUtf8(caption), bar);
     b->setStatusTip(QString::fromUtf8(tip));
@@ -191,13 +194,21 @@ QWidget* MainWindow::BuildSpeedBar() {
   LongshotHitReportButton = button("穴的中", "穴の的中レポートを作成します");
   connect(HitReportButton, &QPushButton::clicked, this, Guarded([this] { ShowHitReport(false); }));
   connect(LongshotHitReportButton, &QPushButton::clicked, this, Guarded([this] { ShowHitReport(true); }));
-  ExchangeStatusLabel = HeaderLabel(bar, 9, true, 100);
-  ExchangeStatusLabel->SetFontColor(QColor(128, 0, 0));
-  ExchangeStatusLabel->setSizePolicy(QSizePolicy::Expanding, ExchangeStatusLabel->sizePolicy().verticalPolicy());
-  l->addWidget(ExchangeStatusLabel, 1);
+  l->addStretch(1);
   LocalOptionLabel = HeaderLabel(bar, 9, false);
   LocalOptionLabel->SetTextStyle(TextEffect::None);
+  LocalOptionLabel->setSizePolicy(QSizePolicy::Minimum, LocalOptionLabel->sizePolicy().verticalPolicy());
   l->addWidget(LocalOptionLabel);
+  // The exchanges' status has a line of its own under the buttons, as wide as the window: beside them it had
+  // room for a few characters only. A failure the user must act on is read whole: a text longer than the
+  // window's width goes on over more lines, and the window makes room for them.
+  ExchangeStatusLabel = HeaderLabel(bar, 9, true);
+  ExchangeStatusLabel->SetFontColor(QColor(128, 0, 0));
+  ExchangeStatusLabel->SetAlignment(Qt::AlignLeft);
+  ExchangeStatusLabel->SetLayout(Label3D::TextLayout::Top);
+  ExchangeStatusLabel->SetWordWrap(true);
+  ExchangeStatusLabel->setSizePolicy(QSizePolicy::Ignored, ExchangeStatusLabel->sizePolicy().verticalPolicy());
+  rows->addWidget(ExchangeStatusLabel);
   return bar;
 }
 
@@ -357,9 +368,11 @@ QWidget* MainWindow::BuildCardPage() {
   ticketPanel->setFrameShape(QFrame::StyledPanel);
   auto* g = new QGridLayout(ticketPanel);
   g->setContentsMargins(4, 2, 4, 2);
-  g->setHorizontalSpacing(4);
+  g->setHorizontalSpacing(2);  // with the bet type whole, the panel still fits the first width of the window
   g->setVerticalSpacing(1);
   TicketKindLabel = HeaderLabel(ticketPanel, 9, true);
+  // Never narrower than its bet type: squeezed, the ticket cells beside it would cover it.
+  TicketKindLabel->setSizePolicy(QSizePolicy::Minimum, TicketKindLabel->sizePolicy().verticalPolicy());
   g->addWidget(TicketKindLabel, 0, 0);
   for (int t = 1; t <= 6; ++t) {
     for (int k = 0; k < 3; ++k) {

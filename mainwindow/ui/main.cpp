@@ -15,9 +15,7 @@ int main(int argc, char** argv) {
   // program, whatever the system's locale.
   corvina::gui::SpeakJapanese();
   corvina::gui::InstallFontSubstitutions();
-  QFont font(corvina::gui::kPGothic);
-  font.setPointSize(9);
-  app.setFont(font);
+  app.setFont(corvina::gui::ProgramFont());
 
   const std::unique_ptr<corvina::MainWindow> form = corvina::StartUp(corvina::SettingsFile::ApplicationFolder());
   if (!form) return 1;

@@ -54,6 +54,12 @@ void InstallFontSubstitutions() {
   for (const auto& m : Mappings()) QFont::insertSubstitutions(QString::fromUtf8(m.face), m.substitutes);
 }
 
+QFont ProgramFont() {
+  QFont font(kPGothic);
+  font.setPointSize(9);
+  return font;
+}
+
 QFont PrintFont(const QFont& font) {
   const QStringList substitutes = FontSubstitutes(font.family());
   QString face;

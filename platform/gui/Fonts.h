@@ -15,6 +15,8 @@ inline const QString kPGothic = QStringLiteral("ＭＳ Ｐゴシック");
 QStringList FontSubstitutes(const QString& windowsFace);
 // Registers every mapping with Qt's font matching.
 void InstallFontSubstitutions();
+// The font every window of the program starts from, set once at start: "ＭＳ Ｐゴシック" of 9 points.
+QFont ProgramFont();
 
 // `font` as a printed page draws it. A PDF's text layer gives each glyph the first character the face maps to it,
 // and Noto Sans CJK maps the glyphs of 月, 日, 走 ... from the Kangxi radicals (U+2F00 on) too, which come first:

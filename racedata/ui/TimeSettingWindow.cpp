@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/gui/Dialogs.h"
 
@@ -21,7 +22,7 @@ TimeSettingWindow::TimeSettingWindow(const std::filesystem::path& appDir, const 
   // The caption stays whole in the title bar: in a bold face, beside the window icon and the title bar's buttons.
   QFont title = font();
   title.setBold(true);
-  setMinimumWidth(QFontMetrics(title).horizontalAdvance(caption) + 120);
+  captionWidth_ = QFontMetrics(title).horizontalAdvance(caption) + 120;
 }
 
 QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> units) {
@@ -43,6 +44,12 @@ QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> unit
 
   // The spin box keeps a stored value beyond the range within it.
   spin_->setValue(settings_.Read(setting_.value));
+
+  // The smallest window shows every text whole: as wide as its widest line of controls and its caption, and at
+  // that width as high as the explanation's wrapped lines need (a layout alone would let the window shrink below
+  // the height of wrapped lines).
+  const int least = std::max(top_->totalMinimumSize().width(), captionWidth_);
+  setMinimumSize(least, top_->totalHeightForWidth(least));
   return spin_;
 }
 

@@ -46,6 +46,7 @@ class TimeSettingWindow : public QDialog {
   Setting setting_;
   QVBoxLayout* top_ = nullptr;
   QSpinBox* spin_ = nullptr;
+  int captionWidth_ = 0;  // the least width that shows the caption whole
 };
 
 }  // namespace corvina

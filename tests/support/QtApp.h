@@ -3,10 +3,14 @@
 // tests leave to the event loop (posted events, pointing devices) must not outlive it at exit.
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace corvina::test {
 
@@ -47,6 +51,21 @@ inline void Click(QWidget* w, const QPoint& at, bool queued = false) {
 inline void ChooseItem(QComboBox* box, int index) {
   box->setCurrentIndex(index - 1);
   PressKey(box, Qt::Key_Down);
+}
+
+// Lets events run until `done` holds: what the program does in the background (a folder read by another
+// thread) is waited for, however loaded the machine, and never for a guessed time. False when `done` still
+// does not hold after `limitMs`, a bound only for a program that never gets there.
+inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 60000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > limitMs) return false;
+    QEventLoop wait;  // the events of a short while, then a look again
+    QTimer::singleShot(10, &wait, &QEventLoop::quit);
+    wait.exec();
+  }
+  return true;
 }
 
 // The shown direct children of `w` that overlap another one: a control left out of its window's layout sits in

@@ -2,7 +2,8 @@
 // two runs, and the screen-range check of the designed position.
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
+#include <QFileSystemModel>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -49,7 +50,8 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   QString status;
   EXPECT_TRUE(Run([&](FolderChooserDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Caption");
-    status = d.StatusBarLabel->text();
+    // The whole line is the status bar's tooltip: the bar itself shortens a path too long for it.
+    status = d.StatusBarLabel->toolTip();
     d.SelectFolder(Folder("a/b"));
     EXPECT_TRUE(d.OkButton->isEnabled());
     d.OkButton->click();
@@ -75,6 +77,21 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   }));
   EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
   EXPECT_EQ(fv_.SelectedFolder, Folder("a/b"));
+
+  // Opened with no folder chosen yet: nothing is current, also once the folders have the focus, the status
+  // line is the header alone, OK cannot be pressed, and a dialog confirmed all the same changes nothing.
+  fv_.OpenDefault = true;
+  fv_.SelectedFolder.clear();
+  EXPECT_FALSE(Run([&](FolderChooserDialog& d) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(d.TreeView, &focus);
+    EXPECT_TRUE(d.CurrentFolder().isEmpty()) << d.CurrentFolder().toStdString();
+    EXPECT_EQ(d.StatusBarLabel->toolTip(), QString(kFolderChooserStatusHeader));
+    EXPECT_FALSE(d.OkButton->isEnabled());
+    d.accept();
+  }));
+  EXPECT_EQ(fv_.ChosenFolder, Folder("a"));
+  EXPECT_TRUE(fv_.SelectedFolder.isEmpty());
 }
 
 TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsWholePathReadable) {
@@ -87,13 +104,19 @@ TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsWholePathRead
   fv_.SelectedFolder = Folder(deep);
   const QString whole = QString(kFolderChooserStatusHeader) + Folder(deep);
   Run([&](FolderChooserDialog& d) {
-    QEventLoop settle;  // the folders are read in the background
-    QTimer::singleShot(1500, &settle, &QEventLoop::quit);
-    settle.exec();
+    // The folders are read in the background: once every folder above the chosen one has its row, and the
+    // view has followed it, the chosen folder is in view.
+    const QModelIndex chosen = d.TreeView->currentIndex();
+    const QModelIndex above = chosen.parent().parent().parent().parent();
+    ASSERT_EQ(above.data(QFileSystemModel::FilePathRole).toString(), QString::fromStdString(dir_.path().string()));
+    auto inView = [&] {
+      return d.TreeView->viewport()->rect().contains(d.TreeView->visualRect(d.TreeView->currentIndex()));
+    };
+    EXPECT_TRUE(test::WaitUntil([&] { return d.TreeView->model()->rowCount(above) == 61 && inView(); }))
+        << d.TreeView->model()->rowCount(above) << " folders read; the chosen one at "
+        << d.TreeView->visualRect(d.TreeView->currentIndex()).y() << " in a view " << d.TreeView->viewport()->height()
+        << " high";
     EXPECT_EQ(d.CurrentFolder(), Folder(deep));
-    const QRect item = d.TreeView->visualRect(d.TreeView->currentIndex());
-    EXPECT_TRUE(d.TreeView->viewport()->rect().contains(item))
-        << item.y() << " in a view " << d.TreeView->viewport()->height() << " high";
 
     QLabel* line = d.StatusBarLabel;
     EXPECT_EQ(line->toolTip(), whole);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <functional>
 #include <tuple>
@@ -256,6 +257,30 @@ TEST(Label3DTest, TextKeepsToItsAlignmentLayoutAndWidth) {
   label.SetFontBold(true);
   EXPECT_TRUE(TextOps(label).at(0).alignment & Qt::TextWordWrap);
   EXPECT_TRUE(TextOps(label).at(0).bold);
+  // Wrapped, every line stays within the label, a word wider than the label too, and the label in a window is
+  // never lower than its lines, so the window makes room for them.
+  label.SetLayout(Label3D::TextLayout::Top);
+  const QString caption =
+      QStringLiteral("データファイルに書き込めません：cannot replace /a_folder_name_wider_than_the_label/x.jvO1");
+  label.SetCaption(caption);
+  QWidget window;
+  label.setParent(&window);
+  label.resize(120, 20);
+  window.show();
+  QCoreApplication::processEvents();
+  const QFontMetrics fm(label.font());
+  QString lines = TextOps(label).at(0).text;
+  for (const QString& line : lines.split('\n')) EXPECT_LE(fm.horizontalAdvance(line), 120) << line.toStdString();
+  EXPECT_GE(lines.count('\n'), 3);
+  EXPECT_EQ(QString(lines).remove('\n').remove(' '), QString(caption).remove(' ')) << "every character, in its order";
+  EXPECT_GE(label.minimumHeight(), (lines.count('\n') + 1) * fm.lineSpacing());
+  const int narrowHeight = label.minimumHeight();
+  label.resize(fm.horizontalAdvance(caption) + 10, 20);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(TextOps(label).at(0).text, caption) << "one line where the caption fits";
+  EXPECT_LT(label.minimumHeight(), narrowHeight);
+  label.setParent(nullptr);
+  label.resize(200, 80);
   label.SetWordWrap(false);
   label.SetCaption(QStringLiteral("a caption far wider than its label"));
   label.resize(60, 20);

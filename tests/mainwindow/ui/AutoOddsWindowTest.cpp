@@ -32,6 +32,7 @@
 #include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WholeTexts.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
@@ -369,6 +370,7 @@ TEST_F(AutoOddsWindowTest, AFailingSaveIsReportedOnceAPass) {
   const jvgen::Day gen = WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
   gui::MessageRecorder rec;
+  const test::ProgramFont font;
   MainWindow form(home, nullptr, &link);
   form.Settings.WriteInteger("Time", "delay", 3);
   StartOnTheFirstRace(form);
@@ -402,6 +404,10 @@ TEST_F(AutoOddsWindowTest, AFailingSaveIsReportedOnceAPass) {
   EXPECT_TRUE(log.back().ends_with(ToCp932(shown))) << shown;
   EXPECT_EQ(rec.Beeps(), 1);
   EXPECT_TRUE(rec.Messages().empty());
+  // The failure names the file: longer than the window is wide, it is read whole over more lines.
+  form.show();
+  const QStringList faults = test::CutOrOverlappingTextsAt(form, {QSize(780, 560), QSize(1, 1)});
+  EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
 }
 
 // A tick inside a pending pass only adds its race to that pass, and the failure of the pass's first race is

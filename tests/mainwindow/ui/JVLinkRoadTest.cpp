@@ -37,6 +37,7 @@
 #include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WholeTexts.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
@@ -333,9 +334,10 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   ScriptedJVLink link;
   link.AddExchange(OpenFailing(-504));
   link.AddExchange(OpenFailing(-504));
-  link.AddExchange(OpenFailing(-114));
+  link.AddExchange(OpenFailing(-202));   // the longest of the providers' texts
   link.AddExchange(ScriptedExchange{});  // opens, with nothing new
   gui::MessageRecorder rec;
+  const test::ProgramFont font;
   MainWindow form(home, nullptr, &link);
   LoadFirstDay(form);
   form.SelectRaceLine(13);
@@ -358,13 +360,17 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   EXPECT_EQ(rec.Beeps(), 0);
 
   form.LatestOddsButton->click();
-  const std::string odds = venueRace + ToCp932("R:ｵｯｽﾞ取得エラー：") + JVErrorMessage("JVRTOpen", -114);
-  EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=-114"));
+  const std::string odds = venueRace + ToCp932("R:ｵｯｽﾞ取得エラー：") + JVErrorMessage("JVRTOpen", -202);
+  EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=-202"));
   EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(odds));
   EXPECT_TRUE(LastErrorLogLine(home).ends_with(odds));
   // The odds fetch reloads the day and shows the race again.
   EXPECT_EQ(form.RaceList->currentRow(), 13);
   EXPECT_EQ(form.Day().GCurRace, 13);
+  // The user reads the whole failure where it is shown, at the window's first size and at its smallest.
+  form.show();
+  const QStringList faults = test::CutOrOverlappingTextsAt(form, {QSize(780, 560), QSize(1, 1)});
+  EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
   // The next fetch that goes through leaves the label empty again.
   form.LatestOddsButton->click();
   EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=0"));

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "analysis/Recovery.h"
@@ -49,6 +50,7 @@
 #include "racedata/RacingTexts.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WholeTexts.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
@@ -376,12 +378,8 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
   // The window at its first start's size holds a whole race without growing, so closing keeps the settings.
   Generate({});
   fs::remove(home / "corvina.ini");
-  const QFont testFont = QApplication::font();
-  gui::InstallFontSubstitutions();
-  QFont programFont(gui::kPGothic);  // as the program starts
-  programFont.setPointSize(9);
-  QApplication::setFont(programFont);
   {
+    const test::ProgramFont font;
     MainWindow form(home);
     form.show();
     Choose(form, 0);
@@ -390,65 +388,66 @@ TEST_F(MainWindowTest, BoundsOffTheScreenComeBackOnItAndAreKeptUntilTheWindowIsM
     EXPECT_EQ(form.size(), QSize(780, 560));
     form.close();
   }
-  QApplication::setFont(testFont);
   EXPECT_EQ(stored(), (gui::StoredBounds{10, 10, 780, 560}));
   EXPECT_TRUE(rec.Messages().empty());
 }
 
-// The labels of the race header whose text does not fit them (in width, or the em in height), that reach out of
-// the header, or that overlap another one.
-QStringList CutOrOverlappingHeaderLabels(const MainWindow& form) {
-  const QWidget* header = form.RaceNumberLabel->parentWidget();
-  QStringList out;
-  QList<QPair<QRect, QString>> placed;
-  for (const Label3D* l : header->findChildren<Label3D*>()) {
-    if (!l->isVisible() || l->Caption().trimmed().isEmpty()) continue;
-    const QString caption = l->Caption();
-    const QRect box(l->mapTo(header, QPoint(0, 0)), l->size());
-    const int wide = QFontMetrics(l->font()).horizontalAdvance(caption);
-    if (wide > l->width()) out << QString("%1: %2 wide in %3").arg(caption).arg(wide).arg(l->width());
-    if (QFontInfo(l->font()).pixelSize() > l->height()) out << caption + ": taller than its label";
-    if (!header->rect().contains(box)) out << caption + ": out of the header";
-    for (const auto& [other, name] : placed) {
-      if (other.intersects(box)) out << caption + " over " + name;
-    }
-    placed.append({box, caption});
+// Every page of `tabs` in turn, and the pages of the tab widgets on it, with `check` on each: a label is
+// looked at only while its page is shown.
+void ForEveryPage(QTabWidget* tabs, const std::function<void()>& check) {
+  for (int t = 0; t < tabs->count(); ++t) {
+    tabs->setCurrentIndex(t);
+    QCoreApplication::processEvents();
+    check();
+    for (QTabWidget* inner : tabs->widget(t)->findChildren<QTabWidget*>(Qt::FindDirectChildrenOnly))
+      ForEveryPage(inner, check);
   }
-  return out;
+  tabs->setCurrentIndex(0);
 }
 
-TEST_F(MainWindowTest, RaceHeaderLabelsAreWholeAtTheFirstSizeAndDoNotOverlapAtTheSmallest) {
+TEST_F(MainWindowTest, EveryLabelIsWholeAndApartAtTheFirstSizeAndAtTheSmallest) {
   Generate({});
-  const QFont testFont = QApplication::font();
-  gui::InstallFontSubstitutions();
-  QFont programFont(gui::kPGothic);  // as the program starts
-  programFont.setPointSize(9);
-  QApplication::setFont(programFont);
+  // The hit-report buttons shown too: the widest button bar.
+  std::ofstream(home / "MasterControlBrann.key") << "";
   gui::MessageRecorder rec;
   {
+    const test::ProgramFont font;
     MainWindow form(home);
     form.show();
     Choose(form, 0);
     ASSERT_EQ(form.RaceList->count(), 36);
+    ASSERT_FALSE(form.HitReportButton->isHidden());
     for (const QSize size : {QSize(780, 560), QSize(1, 1)}) {  // the first start's size, then the smallest allowed
       form.resize(size);
       QCoreApplication::processEvents();
-      SCOPED_TRACE(QString("%1 x %2").arg(form.width()).arg(form.height()).toStdString());
+      const QSize took = form.size();
+      SCOPED_TRACE(QString("%1 x %2").arg(took.width()).arg(took.height()).toStdString());
       if (size == QSize(780, 560)) {
-        EXPECT_EQ(form.size(), size);
+        EXPECT_EQ(took, size);
       }
-      // Every race of the day: the odds are in, so the snapshot times and the starters count are shown too.
+      // Every race of the day: the odds are in, so the snapshot times, the starters count and the tickets are
+      // shown too. No race makes the window grow: the first size, and the smallest, hold every race whole.
       for (int slot = 0; slot < 36; ++slot) {
         form.SelectRaceLine(slot);
         form.ShowChosenRace();
         QCoreApplication::processEvents();
         ASSERT_NE(form.FirstSnapshotTimeLabel->Caption(), "---") << slot;
-        EXPECT_EQ(CutOrOverlappingHeaderLabels(form).join("\n").toStdString(), "") << "race " << slot;
+        EXPECT_EQ(form.size(), took) << "race " << slot;
+        const QStringList faults = test::CutOrOverlappingTexts(form);
+        EXPECT_TRUE(faults.isEmpty()) << "race " << slot << ":\n" << faults.join("\n").toStdString();
       }
+      // Every page of the race view, on a race with its tickets.
+      form.SelectRaceLine(0);
+      form.ShowChosenRace();
+      ASSERT_FALSE(form.TicketKindLabel->Caption().isEmpty());
+      ForEveryPage(form.RaceTabs, [&] {
+        const QStringList faults = test::CutOrOverlappingTexts(form);
+        EXPECT_TRUE(faults.isEmpty()) << form.RaceTabs->tabText(form.RaceTabs->currentIndex()).toStdString() << ":\n"
+                                      << faults.join("\n").toStdString();
+      });
     }
     form.close();
   }
-  QApplication::setFont(testFont);
   EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
 }
 

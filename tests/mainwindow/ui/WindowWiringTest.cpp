@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -17,12 +16,15 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include "analysis/ui/BatchPrintWindow.h"
 #include "components/ui/FolderChooser.h"
@@ -32,8 +34,10 @@
 #include "platform/gui/Printer.h"
 #include "platform/jvlink/ScriptedJVLink.h"
 #include "racedata/ui/PredictedOddsCommands.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WholeTexts.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
@@ -74,8 +78,14 @@ QPushButton* ButtonOf(QWidget& window, const QString& text) {
 
 class WindowWiringTest : public ::testing::Test {
  protected:
-  void SetUp() override { test::App(); }
+  void SetUp() override {
+    test::App();
+    // The windows that keep their bounds in the program folder's settings find it here, not beside the test
+    // program, where every run would start from the bounds the one before left.
+    ::setenv("CORVINA_HOME", dir.path().c_str(), 1);
+  }
   void TearDown() override {
+    ::unsetenv("CORVINA_HOME");
     PredictedOddsCommands::ArchiveDialog = savedDialog_;
     std::error_code ec;
     fs::current_path(fs::temp_directory_path(), ec);
@@ -158,11 +168,65 @@ TEST_F(WindowWiringTest, ScheduleTableWithoutALoadedDayIsRefused) {
   EXPECT_EQ(rec.Beeps(), 1);
 }
 
+// Each text of `w` that is cut or lies over another control, on every page of its tabs, with the page and the
+// window's size.
+QStringList FaultsOnEveryPage(QWidget& w) {
+  QStringList faults;
+  auto check = [&](const QString& page) {
+    QCoreApplication::processEvents();
+    for (const QString& f : test::CutOrOverlappingTexts(w))
+      faults << QString("%1 x %2 %3: %4").arg(w.width()).arg(w.height()).arg(page, f);
+  };
+  const QList<QTabWidget*> tabs = w.findChildren<QTabWidget*>();
+  if (tabs.isEmpty()) check(QString());
+  for (QTabWidget* t : tabs) {
+    for (int i = 0; i < t->count(); ++i) {
+      if (!t->isTabVisible(i)) continue;
+      t->setCurrentIndex(i);
+      check(t->tabText(i));
+    }
+    t->setCurrentIndex(0);
+  }
+  return faults;
+}
+
 TEST_F(WindowWiringTest, SmallWindowsShowTheirTextsWhole) {
+  jvgen::WriteDayFiles(jvgen::MakeDay({.date = DayName(2024, 1, 6)}), dir.path());
+  const corvina::testing::ClockGuard clock(DateTime{2024, 1, 6, 12, 0, 0});  // the day's odds can be taken by hand
   ScriptedJVLink link;
   gui::MessageRecorder rec;
+  gui::PrinterOverride printer;  // the race pages are laid out for the printer
+  const test::ProgramFont font;
   MainWindow form(dir.path(), nullptr, &link);
+  test::ChooseItem(form.DateCombo, 0);
+  ASSERT_GT(form.RaceList->count(), 0);
   EXPECT_EQ(form.menuBar()->actions().value(0)->text(), "ﾌｧｲﾙ(&F)");
+
+  // Every window a command opens: each text whole and apart from the others at the size the window opens with
+  // and at the smallest it allows.
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"ｵｯｽﾞ取得ｽｹｼﾞｭｰﾙ", [&] { form.OddsScheduleAction->trigger(); }},
+      {"オッズデータ取得時刻調整", [&] { form.OddsDelayAction->trigger(); }},
+      {"データ取得時刻設定", [&] { form.ResultsPollIntervalAction->trigger(); }},
+      {"ﾊﾞｰｼﾞｮﾝ情報", [&] { form.VersionAction->trigger(); }},
+      {"的中判定", [&] { form.HitWindowAction->trigger(); }},
+      {"コルヴィナ３　印刷", [&] { form.PrintRacePagesAction->trigger(); }},
+      {"時系列ｵｯｽﾞﾃﾞｰﾀﾌｫﾙﾀﾞの指定", [&] { form.TimeSeriesFolderAction->trigger(); }},
+      {"オッズ手動取得", [&] { form.ManualOddsAction->trigger(); }},
+      {"ＪＶデータ取込", [&] { form.StoredImportButton->click(); }},
+  };
+  for (const auto& [caption, command] : commands) {
+    QString title;
+    QStringList faults;
+    EXPECT_TRUE(WithModal(command, [&](QWidget& w) {
+      title = w.windowTitle();
+      faults << FaultsOnEveryPage(w);
+      w.resize(1, 1);
+      faults << FaultsOnEveryPage(w);
+    })) << caption;
+    EXPECT_EQ(title, QString::fromUtf8(caption));
+    EXPECT_TRUE(faults.isEmpty()) << caption << ":\n" << faults.join("\n").toStdString();
+  }
 
   // The time settings windows are wide enough for their captions in a bold title bar with its buttons.
   for (QAction* item : {form.OddsDelayAction, form.ResultsPollIntervalAction}) {
@@ -258,16 +322,13 @@ TEST_F(WindowWiringTest, StandardDialogsReadJapaneseAndTheArchiveDialogOpensWith
         auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
         ASSERT_NE(files, nullptr);
         QModelIndex row;
-        for (int wait = 0; wait < 100 && !row.isValid(); ++wait) {
-          QEventLoop settle;  // the folder is read in the background
-          QTimer::singleShot(20, &settle, &QEventLoop::quit);
-          settle.exec();
+        ASSERT_TRUE(test::WaitUntil([&] {  // the folder is read in the background
           for (int r = 0; r < files->model()->rowCount(files->rootIndex()); ++r) {
             const QModelIndex name = files->model()->index(r, 0, files->rootIndex());
             if (name.data().toString() == QStringLiteral("OZ241207.lzh")) row = name;
           }
-        }
-        ASSERT_TRUE(row.isValid());
+          return row.isValid();
+        }));
         const QDateTime stamp =
             QFileInfo(QString::fromStdString((form.AppDir / "OZ241207.lzh").string())).lastModified();
         EXPECT_EQ(row.siblingAtColumn(3).data().toString().toStdString(),

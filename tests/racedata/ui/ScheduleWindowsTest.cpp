@@ -4,16 +4,23 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "components/SettingsFile.h"
 #include "components/ui/Label3D.h"
 #include "platform/Cp932.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/Printer.h"
 #include "platform/gui/StringGrid.h"
 #include "racedata/DayModel.h"
@@ -181,6 +188,62 @@ TEST(OddsScheduleWindowTest, PrintsTheTableWithItsTitleAtTenAndFourMillimetres) 
   EXPECT_EQ(messages.Messages()[0].kind, gui::MsgKind::Error);
   EXPECT_TRUE(messages.Texts()[0].contains("プリンタが登録されていません"));
   EXPECT_EQ(printer->Events().size(), events) << "nothing more reaches the printer";
+}
+
+// On paper the printer's face is not the screen's: a cell that just fits its column on the screen may be wider
+// there. What a PDF viewer reads of the printed table: every word of a cell ends before the rule of the next
+// column, which lies the cell's text offset (two screen pixels, 1.5 points) before the next column's header.
+TEST(OddsScheduleWindowTest, EveryPrintedCellEndsBeforeTheNextColumnsRule) {
+  test::App();
+  namespace fs = std::filesystem;
+  gui::InstallFontSubstitutions();  // the faces as the program maps them
+  gui::MessageRecorder messages;
+  test::TempDir dir("schedulepdf");
+  const fs::path out = dir.path() / "schedule.pdf";
+  auto day = Day(24);
+  for (RaceInfo& info : day->Races) info.RaceKey.replace(0, 8, "20261207");  // the widest digits of a date
+  ::setenv("CORVINA_PRINT_PDF", out.c_str(), 1);
+  std::unique_ptr<gui::PrinterDevice> recording = gui::SetPrinter(nullptr);  // the program's own printer
+  {
+    OddsScheduleWindow form;
+    form.Fill(*day);
+    form.PrintButton->click();
+  }
+  gui::SetPrinter(std::move(recording));
+  ::unsetenv("CORVINA_PRINT_PDF");
+  ASSERT_TRUE(messages.Messages().empty()) << messages.Texts().join("\n").toStdString();
+  QProcess pdftotext;
+  pdftotext.start(QStringLiteral("pdftotext"), {"-bbox", QString::fromStdString(out.string()), "-"});
+  ASSERT_TRUE(pdftotext.waitForFinished(30000)) << "pdftotext (poppler-utils) is needed";
+  struct Word {
+    double left, top, right;
+    QString text;
+  };
+  std::vector<Word> words;
+  static const QRegularExpression word(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
+  for (auto m = word.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput())); m.hasNext();) {
+    const auto w = m.next();
+    words.push_back({w.captured(1).toDouble(), w.captured(2).toDouble(), w.captured(3).toDouble(), w.captured(4)});
+  }
+  // The header row: the column heads, left to right, under the page's title.
+  std::vector<double> heads;
+  double headTop = 0;
+  for (const Word& w : words)
+    if (QStringList{"開催日", "場所回日ﾚｰｽNo", "頭数", "競走名", "発走時刻", "1回目", "2回目"}.contains(w.text)) {
+      heads.push_back(w.left);
+      headTop = w.top;
+    }
+  ASSERT_EQ(heads.size(), 7u);
+  int dates = 0;
+  for (const Word& w : words) {
+    if (w.top < headTop) continue;
+    dates += w.text == "2026年12月07日";
+    const auto next = std::upper_bound(heads.begin(), heads.end(), w.left + 0.01);
+    if (next == heads.end()) continue;  // the last column ends at the table's edge
+    EXPECT_LE(w.right, *next - 1.5) << w.text.toStdString() << " at " << w.top << " runs into the next column";
+  }
+  EXPECT_EQ(dates, 24);
 }
 
 namespace {
