@@ -72,7 +72,6 @@ class ManualOddsWindow : public QDialog, private ManualOddsUi {
   void DrawScheduleCell(gui::Canvas& canvas, int col, int row, const QRect& rect);
   // The tick of every item, item i being race slot i.
   std::vector<bool> Ticked() const;
-  ManualOddsFetcher& Fetcher() { return *fetcher_; }
 
  public slots:
   // Closing reloads the day in the main window; not while a fetch runs.
