@@ -170,12 +170,6 @@ std::string AbsolutePath(const std::string& path) {
   return out;
 }
 
-std::string SystemTempDir() {
-  const char* env = std::getenv("TMPDIR");
-  std::string dir = env && *env ? env : "/tmp";
-  return WithTrailingSlash(dir);
-}
-
 // ---------------------------------------------------------------- directories and files
 
 bool DirectoryExists(const std::string& dir) {
@@ -230,16 +224,6 @@ bool IsDirWritable(const std::string& dir) {
   const bool ok = MakeDirTree(dir, &made);
   RemoveMadeFolders(made);
   return ok;
-}
-
-std::string MakeTempFileName(const std::string& dir) {
-  std::string folder = DirectoryExists(dir) ? dir : SystemTempDir();
-  if (!DirectoryExists(folder)) MakeDirTree(folder);
-  std::string name = WithTrailingSlash(folder) + "mrlXXXXXX";
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return {};
-  ::close(fd);
-  return name;
 }
 
 namespace {

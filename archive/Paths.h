@@ -33,7 +33,6 @@ std::string ExtensionOf(const std::string& path);  // of the file name, with its
 // Made absolute against the current folder, "." and ".." folded in the text (no link is followed).
 std::string AbsolutePath(const std::string& path);
 std::string CurrentDir();                 // "/" when it cannot be read
-std::string SystemTempDir();              // $TMPDIR, else /tmp, with a trailing "/"
 bool IsUncPath(const std::string& name);  // a Windows network path: "\\server\..."
 
 // ---- directories and files
@@ -44,7 +43,6 @@ bool MakeDirTree(const std::string& dir, std::vector<std::string>* made = nullpt
 // Removes folders recorded by MakeDirTree again, as far as they are still empty.
 void RemoveMadeFolders(std::vector<std::string>& made);
 bool IsDirWritable(const std::string& dir);
-std::string MakeTempFileName(const std::string& dir);  // a new empty file "mrl..." (created)
 // Opens the folder reached from `root` through `parts` (one name each) without following a
 // symbolic link anywhere below `root`; `root` itself may be one. With `create`, missing folders
 // are made and, when `made` is given, recorded there as MakeDirTree records them. Returns a
