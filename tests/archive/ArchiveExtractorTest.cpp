@@ -15,6 +15,7 @@
 #include <chrono>
 #include <ctime>
 #include <optional>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -885,4 +886,34 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   EXPECT_EQ(missing.Read(&byte, 1), 0);
   EXPECT_EQ(missing.Write(&byte, 1), 0);
   EXPECT_EQ(missing.Seek(0, SeekOrigin::Beginning), -1);
+
+  // Opened to read, a file gives the same bytes however a reader moves about it: small reads at two places
+  // taken in turn, reads across the blocks it is read in, reads larger than a block, reads at and past its end.
+  Bytes pattern(200000);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = uint8_t(i * 7 % 251);
+  WriteAll(file, pattern);
+  FileStream32 cached(file.string(), FileMode::OpenRead);
+  std::mt19937 rng(7);
+  std::vector<uint8_t> got;
+  for (int i = 0; i < 3000; ++i) {
+    const int64_t at = int64_t(rng() % 200100) - (i % 2 ? 0 : 100000);
+    const int64_t count = i % 50 == 0 ? 40000 : int64_t(rng() % 300);
+    got.assign(size_t(count), 0);
+    if (at < 0) {
+      EXPECT_EQ(cached.Seek(at, SeekOrigin::Beginning), -1);
+      continue;
+    }
+    ASSERT_EQ(cached.Seek(at, SeekOrigin::Beginning), at);
+    const int64_t expected = std::clamp<int64_t>(int64_t(pattern.size()) - at, 0, count);
+    ASSERT_EQ(cached.Read(got.data(), count), expected) << at << " " << count;
+    ASSERT_TRUE(std::equal(got.begin(), got.begin() + expected, pattern.begin() + at)) << at << " " << count;
+    EXPECT_EQ(cached.Position(), at + expected);
+  }
+  EXPECT_EQ(cached.Size(), int64_t(pattern.size()));
+  EXPECT_EQ(cached.Seek(-5, SeekOrigin::End), int64_t(pattern.size()) - 5);
+  EXPECT_EQ(cached.Seek(-3, SeekOrigin::Current), int64_t(pattern.size()) - 8);
+  EXPECT_EQ(cached.Read(got.data(), 100), 8);
+  EXPECT_EQ(cached.Read(got.data(), 100), 0);
+  EXPECT_EQ(cached.Seek(-int64_t(pattern.size()) - 1, SeekOrigin::Current), -1);
+  EXPECT_EQ(cached.Position(), int64_t(pattern.size())) << "a refused seek leaves the position alone";
 }
