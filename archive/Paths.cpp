@@ -252,26 +252,44 @@ int OpenBeneathAtOnce(int root, const std::string& relative) {
 }
 }  // namespace
 
-int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
-                      std::vector<std::string>* made) {
+namespace {
+bool SingleNames(const std::vector<std::string>& parts) {
   for (const auto& part : parts)
     if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) {
       errno = EINVAL;
-      return -1;
+      return false;
     }
+  return true;
+}
+}  // namespace
+
+int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
+                      std::vector<std::string>* made) {
+  if (!SingleNames(parts)) return -1;
   // The target folder itself is the user's choice and may well be a link.
-  int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (at < 0 || parts.empty()) return at;
+  const int folder = OpenFolderBeneathAt(at, root, parts, create, made);
+  CloseKeepingErrno(at);
+  return folder;
+}
+
+int OpenFolderBeneathAt(int root, const std::string& rootPath, const std::vector<std::string>& parts, bool create,
+                        std::vector<std::string>* made) {
+  if (parts.empty()) {
+    errno = EINVAL;
+    return -1;
+  }
+  if (!SingleNames(parts)) return -1;
   std::string relative;
   for (const auto& part : parts) relative += (relative.empty() ? "" : "/") + part;
-  const int whole = OpenBeneathAtOnce(at, relative);
+  const int whole = OpenBeneathAtOnce(root, relative);
   // A kernel without openat2 (or a sandbox that forbids it), a rename elsewhere during the
   // resolution, or folders still to be made: one name at a time, none followed when it is a link.
-  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT))) {
-    CloseKeepingErrno(at);
+  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT)))
     return whole;
-  }
-  std::string path = WithTrailingSlash(root.empty() ? CurrentDir() : root);
+  std::string path = WithTrailingSlash(rootPath.empty() ? CurrentDir() : rootPath);
+  int at = root;
   for (const auto& part : parts) {
     path += part;
     int next = OpenFolderNoLink(at, part);
@@ -279,12 +297,12 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
       if (::mkdirat(at, part.c_str(), 0777) == 0) {
         if (made) made->push_back(path);
       } else if (errno != EEXIST) {
-        CloseKeepingErrno(at);
+        if (at != root) CloseKeepingErrno(at);
         return -1;
       }
       next = OpenFolderNoLink(at, part);
     }
-    CloseKeepingErrno(at);
+    if (at != root) CloseKeepingErrno(at);
     if (next < 0) return -1;
     at = next;
     path += '/';

@@ -50,6 +50,10 @@ bool IsDirWritable(const std::string& dir);
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
                       std::vector<std::string>* made = nullptr);
+// The same below a folder already open as `root` (its path `rootPath` names what `made` records), which stays
+// open; `parts` holds one name at least.
+int OpenFolderBeneathAt(int root, const std::string& rootPath, const std::vector<std::string>& parts, bool create,
+                        std::vector<std::string>* made = nullptr);
 // ---- the library's temporary files
 // An entry's data takes a hidden temporary name beside its target only where the file system has no files
 // without a name, or for the instant in which it replaces a file. Such a name is unmistakably the library's:

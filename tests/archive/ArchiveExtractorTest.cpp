@@ -427,6 +427,13 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
   EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
   EXPECT_EQ(last, std::make_pair(100, 100));
+  // The next run writes into the folder at the target's path, not into the one its former run wrote into, which
+  // has been moved away meanwhile.
+  fs::rename(d.path() / "again", d.path() / "moved");
+  fs::create_directories(d.path() / "again");
+  EXPECT_EQ(c.Extract(), 2);
+  EXPECT_EQ(AllFiles(d.path() / "again").size(), 2u);
+  EXPECT_EQ(AllFiles(d.path() / "moved").size(), 2u);
 
   // An exception that a caller's event lets out ends the run too: the entry it ended in is not counted, and
   // the same component extracts every entry in its next run.
