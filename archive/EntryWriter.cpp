@@ -1,7 +1,6 @@
 #include "archive/EntryWriter.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -269,8 +268,6 @@ bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::stri
   if (CanLinkUnnamedFiles()) {
     const int fd = ::openat(outputFolder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      // Locked as a named temporary is: it takes a temporary name when it replaces a file.
-      ::flock(fd, LOCK_EX);
       out = std::make_unique<FileStream32>(fd, fileName);
       unnamedOutput_ = true;
       return true;

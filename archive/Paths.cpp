@@ -358,6 +358,9 @@ int CreateHiddenFileAt(int folder, std::string& name) {
 }
 
 bool LinkHiddenFileAt(int handle, int folder, std::string& name) {
+  // Locked before it has a name a clean-up could find. Nothing else holds a file without a name; a file system
+  // without locks keeps it unlocked.
+  ::flock(handle, LOCK_EX | LOCK_NB);
   const std::string self = "/proc/self/fd/" + std::to_string(handle);
   for (int attempt = 0; attempt < 100; ++attempt) {
     if (!HiddenName(name)) break;

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <random>
 #include <set>
@@ -29,6 +30,8 @@ using namespace testutil;
 namespace {
 // While set, giving a file a name fails as on a full disk.
 std::atomic<bool> gLinksFail{false};
+// While set, called each time a file has been given one of the library's temporary names.
+std::function<void()> gAfterPartialLink;
 }  // namespace
 
 // The system's linkat, unless a test makes it fail.
@@ -37,7 +40,9 @@ extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char
     errno = ENOSPC;
     return -1;
   }
-  return int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+  const int rc = int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+  if (rc == 0 && gAfterPartialLink && IsPartialFileName(to)) gAfterPartialLink();
+  return rc;
 }
 
 namespace {
@@ -723,6 +728,22 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
   EXPECT_EQ(reported, (std::vector<std::string>{"25235", "25151"}));
   EXPECT_EQ(refused.count, 0);
   EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("old"));
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
+
+  // A clean-up in the instant the new file has its temporary name finds it held by the run, and leaves it.
+  std::vector<std::string> removed;
+  int cleanUps = 0;
+  gAfterPartialLink = [&] {
+    ++cleanUps;
+    for (const std::string& path : RemoveExtractionLeftovers((d.path() / "out").string(), LeftoverSearch::Tree))
+      removed.push_back(path);
+  };
+  const Outcome replaced = ExtractBytes(LhaArchive({{.name = "fine.txt", .data = Text("new")}}), d.path());
+  gAfterPartialLink = nullptr;
+  EXPECT_EQ(cleanUps, 1);
+  EXPECT_EQ(removed, std::vector<std::string>{});
+  EXPECT_EQ(replaced.count, 1);
+  EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("new"));
   EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
 }
 
