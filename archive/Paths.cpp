@@ -383,8 +383,12 @@ void FindLeftovers(int folder, const std::string& path, LeftoverSearch where, bo
   }
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
+    // The listing tells most entries' kind: only a folder to enter and a file of the library's name are looked at.
+    const bool maybeFolder = entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
+    if (name == "." || name == ".." || !(IsPartialFileName(name) || (maybeFolder && where == LeftoverSearch::Tree)))
+      continue;
     struct stat st {};
-    if (name == "." || name == ".." || ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       if (where == LeftoverSearch::Folder) continue;
       const int below = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
