@@ -52,6 +52,13 @@ class Stopwatch {
   Clock::time_point start_, pauseAt_;
 };
 
+// The stopwatch does not count the time a user takes to answer.
+struct SuspendTimer {
+  explicit SuspendTimer(Stopwatch& t) : timer(t) { timer.Suspend(); }
+  ~SuspendTimer() { timer.Resume(); }
+  Stopwatch& timer;
+};
+
 class ArchiveComponent {
  public:
   ArchiveComponent() = default;
