@@ -73,8 +73,11 @@ class ArchiveContext : public ArchiveComponent {
   ~ArchiveContext() override;
 
   // ---- settings of an extraction run
-  bool TranslateOemChar = false;    // consulted by nothing: names follow ConvertEntryName
-  CpuKind CpuType = CpuKind::Auto;  // consulted by nothing
+  // Kept for callers that set it; it has no effect: entry names are converted by ConvertEntryName whatever it holds.
+  bool TranslateOemChar = false;
+  // The processor to tune the decoders for. Kept for callers that set it; it has no effect on extraction, and a
+  // run sets I80486 back to Auto.
+  CpuKind CpuType = CpuKind::Auto;
   bool RecurseDirs = true;
   bool ConfirmOverwrites = false;
   bool CreateStoredDirs = false;

@@ -68,6 +68,8 @@ class ZipExtractor : public ArchiveExtractor {
   SeedKeys SeedDataKeys{Crypto, 0};
   SeedKeys SeedHeaderKeys{Crypto, 1};
   int PasswordAttempts = 3;
+  // The size of the buffer for the archive's comment, kept within 2000..32767. Kept for callers that set it; it has
+  // no effect: the reader reads no archive comment.
   int ZipCmntBufSize() const { return commentBufferSize_; }
   void SetZipCmntBufSize(int value) { commentBufferSize_ = value < 2000 ? 2000 : value > 32767 ? 32767 : value; }
 
