@@ -59,18 +59,12 @@ struct SuspendTimer {
   Stopwatch& timer;
 };
 
-class ArchiveComponent {
- public:
-  ArchiveComponent() = default;
-  virtual ~ArchiveComponent() = default;
-  ArchiveComponent(const ArchiveComponent&) = delete;
-  ArchiveComponent& operator=(const ArchiveComponent&) = delete;
-};
-
-class ArchiveContext : public ArchiveComponent {
+class ArchiveContext {
  public:
   ArchiveContext();
-  ~ArchiveContext() override;
+  virtual ~ArchiveContext();
+  ArchiveContext(const ArchiveContext&) = delete;
+  ArchiveContext& operator=(const ArchiveContext&) = delete;
 
   // ---- settings of an extraction run
   // Kept for callers that set it; it has no effect: entry names are converted by ConvertEntryName whatever it holds.
@@ -179,7 +173,7 @@ class ArchiveContext : public ArchiveComponent {
   std::string extractFolder_;  // where the entries go (ExtractDir)
   std::string archiveName_;    // ArchiveFile as copied at the start of a run (VolumeID of errors)
   int extractedCount_ = 0;     // entries extracted in this run (Count)
-  bool cancelFlag_ = false;    // the component's own cancel flag, unless cancelPointer_ is pointed elsewhere
+  bool cancelFlag_ = false;    // the reader's own cancel flag, unless cancelPointer_ is pointed elsewhere
   bool* cancelPointer_ = &cancelFlag_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // Decoders of the LHA methods: -lh1- (LZ77 over a 4 KB window with adaptive Huffman coding) and
 // -lh4- to -lh7- (LZ77 with static Huffman trees sent per block). Both read the packed bytes
-// through the component's read pointer and write through its write pointer, which keeps the
+// through the reader's read pointer and write through its write pointer, which keeps the
 // entry's CRC-16, and both stop after exactly the entry's unpacked size. Corrupt data ends the
 // decoding quietly; the CRC verdict then fails the entry.
 #include <cstdint>
@@ -106,7 +106,7 @@ constexpr const LzhMethod* FindLzhMethod(const char id[5]) {
 class LzhStaticDecoder {
  public:
   void SetMethod(const LzhMethod& method) { method_ = &method; }
-  // Returns False when a table error ended the decoding early.
+  // Returns false when a table error ended the decoding early.
   bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
   // The literal and length codes (510); the codes that send their code lengths (19) and the bits of that
@@ -138,7 +138,7 @@ class LzhStaticDecoder {
   uint16_t ptLeft_[2 * kPtCount] = {}, ptRight_[2 * kPtCount] = {};
 };
 
-// -lh1-: returns False when the input ran out long before the unpacked size was reached.
+// -lh1-: returns false when the input ran out long before the unpacked size was reached.
 bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
 }  // namespace corvina::archive

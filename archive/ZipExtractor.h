@@ -63,8 +63,8 @@ class ZipExtractor : public ArchiveExtractor {
   ZipExtractor();
   ~ZipExtractor() override;
 
-  // ---- published members beyond the base's
-  ZipCrypto Crypto;  // cipher registers of this component
+  // ---- settings and events beyond the base's
+  ZipCrypto Crypto;  // cipher registers of this reader
   SeedKeys SeedDataKeys{Crypto, 0};
   SeedKeys SeedHeaderKeys{Crypto, 1};
   int PasswordAttempts = 3;
