@@ -35,7 +35,7 @@ std::optional<DayName> DayOfRecord(std::string_view record);
 // The stored race days (a .jvRA file each), newest first. Names that do not begin with a day are ignored.
 std::vector<DayName> ListRaceDays(const std::filesystem::path& dataDir);
 
-// True for the name of a file the program writes in the data folder: a day followed by a day file's suffix,
+// Returns true for the name of a file the program writes in the data folder: a day followed by a day file's suffix,
 // with a racecourse's name before ".jvSEr" ("2024年01月06日.jvRA", "2024年01月06日東京.jvSEr").
 bool IsDayFileName(std::string_view utf8Name);
 
@@ -61,14 +61,14 @@ class DayFileBatch {
 
   const std::filesystem::path& DataDir() const { return dataDir_; }
 
-  // True when the batch holds the file (one it created counts) or it is a file on disk.
+  // Returns true when the batch holds the file (one it created counts) or it is a file on disk.
   bool Exists(const std::filesystem::path& path) const;
   // The lines of a day file, read from disk the first time as fixed records of `lineLength`. A missing file
   // gives an empty list when `create`, else null; a file that cannot be read gives null and `error`.
   Lines* Open(const std::filesystem::path& path, size_t lineLength, bool create, std::string* error = nullptr);
   // The file opened as `path` was changed: the next flush saves it.
   void Changed(const std::filesystem::path& path);
-  // True while a change to `path` is not on disk yet.
+  // Returns true while a change to `path` is not on disk yet.
   bool Unsaved(const std::filesystem::path& path) const;
 
   // Saves every changed file once. Goes on past a file that cannot be saved (it stays unsaved, for the next

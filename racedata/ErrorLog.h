@@ -12,7 +12,7 @@ namespace corvina {
 inline constexpr const char* kErrorLogName = "ErrorLog.txt";
 
 // Appends "【エラー】hh:nn:ss：" + `textCp932` (the status label's text) with the clock's time. A log that went
-// missing since start-up counts as empty. False (with `error`) when the file cannot be read or written: a log
+// missing since start-up counts as empty. Returns false (with `error`) when the file cannot be read or written: a log
 // that cannot be read is left as it is rather than replaced by the new entry alone.
 bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp932, std::string* error = nullptr);
 
@@ -22,7 +22,7 @@ void ShowAndLogFailure(const std::filesystem::path& appDir, const std::string& t
                        const std::function<void(const std::string&)>& show);
 
 // Start-up: keeps the last 100 lines and appends "ソフト起動：yyyy/mm/dd hh:nn:ss" and the program folder.
-// False, as above, when the log cannot be read or written.
+// Returns false, as above, when the log cannot be read or written.
 bool StartErrorLog(const std::filesystem::path& appDir, std::string* error = nullptr);
 
 }  // namespace corvina

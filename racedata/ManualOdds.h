@@ -23,7 +23,7 @@ enum class ManualOddsRefusal {
   EarlyCards,  // the early-card text; the automatic odds are switched off too
 };
 
-// True when any race or runner record of the loaded day still has data kind "1" (an early card): odds may not
+// Returns true when any race or runner record of the loaded day still has data kind "1" (an early card): odds may not
 // be taken until newer cards are imported.
 bool HasEarlyCards(const RaceTable& table);
 
