@@ -68,6 +68,10 @@
 //   TK, Manbaken    the hit report's files: TK<yyyymmdd>.txt (TK for 的中, teki: hit) the day's hits, and
 //                   Manbaken.txt (万馬券: a longshot, a ticket paying 100 times its stake or more) the collection of
 //                   every day's reported hits, longshots or not (HitCollectionPath).
+//   marker files    files in the program folder, whatever they hold, that switch features on:
+//                   MasterControlBrann.key shows the hit-report buttons (的中, 穴的中); makeKaishuFile.data has every
+//                   day load add the day's return rates to the yearly summaries "<yyyy>年<bet>.ksr" (kaishu, 回収:
+//                   what the tickets brought back).
 //   settings keys   a few are romanised words: "Dir" / "jikeiretu" (時系列, time series) the folder of the
 //                   time-series odds, "Dir" / "yoso" the folder of the providers' archives, and the section
 //                   "kaime" (買い目, the tickets to buy) holding the local option.
