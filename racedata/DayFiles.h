@@ -109,8 +109,11 @@ MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWrite
 MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
 // Runner (.jvSEr of the racecourse): line (race - 1) * 18 + (horse - 1); races 1..12 and horses 1..18 only.
 MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
-// Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey and
-// whose day has the odds file. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i.
+// Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey, in the
+// odds file of that race's day. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i. A
+// record of a race the loaded day does not hold is Skipped. A loaded race whose odds file is gone (deleted, or
+// the Data folder moved away) is Failed with the file's path: the file is not made again, for it would hold this
+// race's odds and nothing else.
 MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record,
                           std::string* error = nullptr);
 MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::string_view record,
