@@ -23,7 +23,7 @@ class Stream32 {
   // before each block and stopping when the cancel flag is set. Returns the bytes copied.
   virtual int64_t CopyFrom64(Stream32& source, int64_t count);
 
-  bool* CancelPointer = nullptr;          // nil: never cancelled
+  bool* CancelPointer = nullptr;          // null: never cancelled
   std::function<void()> ProcessMessages;  // run before each copied block
   int LastError = 0;                      // errno of the last failed write
 };
@@ -54,7 +54,7 @@ class FileStream32 : public HandleStream32 {
   ~FileStream32() override;
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, SeekOrigin origin) override;
-  bool Close();  // returns False when the system reports a failure on close
+  bool Close();  // returns false when the system reports a failure on close
   std::string FileName;
 
  private:
