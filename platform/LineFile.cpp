@@ -120,15 +120,6 @@ bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error
   return true;
 }
 
-bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error) {
-  std::error_code ec;
-  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
-    out.clear();
-    return true;
-  }
-  return ReadLines(path, out, error);
-}
-
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error) {
   if (!ReadLines(path, out, error)) return false;
   for (auto& line : out) line = PadRight(line, recordLength);

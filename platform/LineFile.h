@@ -26,10 +26,6 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::str
 // Reads a file's lines. Returns false when the file is missing or unreadable.
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
 
-// Reads a file's lines; a missing file has none. Returns false only when the file is there but cannot be read,
-// so a caller that rewrites the file never replaces what it could not see.
-bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
-
 // Reads a file of fixed-length records: each line is padded with blanks or cut to `recordLength`, so one odd
 // line never shifts the records after it.
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error = nullptr);

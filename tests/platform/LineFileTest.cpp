@@ -110,20 +110,30 @@ TEST(LineFile, FailuresAreReportedByNameAndKeepTheOldFile) {
   std::string bytes = "old";
   EXPECT_FALSE(ReadFileBytes(dir / "missing", bytes));
   EXPECT_EQ(bytes, "");
-  // A missing file has no lines; one that is there but cannot be read is an error, never an empty file.
-  lines = {"x"};
-  EXPECT_TRUE(ReadLinesIfPresent(dir / "missing", lines, &err));
-  EXPECT_TRUE(lines.empty());
+  // A rewrite finds a missing file with no bytes; one that is there but cannot be read is an error, never an
+  // empty file, and the change is not made.
+  bool changed = false;
+  EXPECT_TRUE(UpdateFileAtomic(dir / "missing", [&](std::string& b, bool present) {
+    changed = true;
+    return present || !b.empty();
+  }));
+  EXPECT_TRUE(changed);
   fs::create_directories(dir / "blocked" / "inner");
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
   const std::pair<fs::path, std::string> unreadable[] = {{dir / "blocked", " はフォルダです。"},
                                                          {dir / "blocked" / "inner", " はフォルダです。"},
                                                          {dir / "pipe", " は通常のファイルではありません。"}};
   for (const auto& [path, reason] : unreadable) {
-    lines = {"x"};
+    changed = false;
     err.clear();
-    EXPECT_FALSE(ReadLinesIfPresent(path, lines, &err));
-    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(UpdateFileAtomic(
+        path,
+        [&](std::string&, bool) {
+          changed = true;
+          return true;
+        },
+        &err));
+    EXPECT_FALSE(changed);
     EXPECT_EQ(err, path.string() + reason);
   }
   EXPECT_FALSE(ReadFixedLines(dir / "missing", 5, lines, &err));
