@@ -49,14 +49,14 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
 // What a rewrite makes of a file: `bytes` holds the file's bytes (none, and `present` false, when it is missing)
-// and is changed in place. False leaves the file as it is, or missing. It runs while the folder's lock is held:
-// it must not save a file itself.
+// and is changed in place. Returning false leaves the file as it is, or missing. It runs while the folder's lock
+// is held: it must not save a file itself.
 using FileChange = std::function<bool(std::string& bytes, bool present)>;
 
 // Reads the file at `path` and replaces it with what `change` makes of its bytes, as SaveFileAtomic does, holding
 // the folder's lock from the read to the rename. A link is looked up once: the file read is the file replaced,
-// even when the link is turned meanwhile. True when the file was replaced or `change` left it; false, leaving
-// the file as it was, when it cannot be read (a rewrite from nothing would lose it), locked or written.
+// even when the link is turned meanwhile. Returns true when the file was replaced or `change` left it; false,
+// leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it), locked or written.
 bool UpdateFileAtomic(const std::filesystem::path& path, const FileChange& change, std::string* error = nullptr);
 
 // UpdateFileAtomic with a change that always writes: a missing file reads as no bytes.
