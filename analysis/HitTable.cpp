@@ -9,9 +9,8 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kShownTickets = 6;
-static_assert(TicketCol(kShownTickets) == Col(QuinellaWideColumn::Ticket6));
-static_assert(WidePayCol(kShownTickets) == Col(QuinellaWideColumn::WidePay6));
+static_assert(TicketCol(kTicketPlaces) == Col(QuinellaWideColumn::Ticket6));
+static_assert(WidePayCol(kTicketPlaces) == Col(QuinellaWideColumn::WidePay6));
 static_assert(Col(QuinellaWideColumn::WidePay6) + 1 == kQuinellaWideColumns);
 static_assert(Col(WinPlaceColumn::PlacePay) + 1 == kWinPlaceColumns);
 
@@ -25,7 +24,7 @@ std::string PayText(int pay) { return FormatInt(pay, 7); }
 
 RowHits RowHitsOf(const RaceCalc& calc) {
   RowHits h;
-  for (int j = 1; j <= kShownTickets; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     h.umarenHit[j] = calc.UmarenHit[j] == 1;
     h.wideHit[j] = calc.WideHit[j] == 1;
   }
@@ -37,7 +36,7 @@ RowHits RowHitsOf(const RaceCalc& calc) {
 BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
   using C = QuinellaWideColumn;
   if (col == Col(C::Race) || col == Col(C::Entries)) return kClInfoBk;
-  if (col >= TicketCol(1) && col <= TicketCol(kShownTickets)) {
+  if (col >= TicketCol(1) && col <= TicketCol(kTicketPlaces)) {
     int j = col - TicketCol(1) + 1;
     if (!Present(row, col)) return kClLightGrey;
     if (hits.umarenHit[j]) return kClRed;
@@ -47,10 +46,10 @@ BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, con
   if (col == Col(C::QuinellaPay)) {
     if (Present(row, col)) return kClRed;
     bool anyTicket = false;
-    for (int j = 1; j <= kShownTickets; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
+    for (int j = 1; j <= kTicketPlaces; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
     return anyTicket ? kClAqua : kClLightGrey;
   }
-  if (col >= WidePayCol(1) && col <= WidePayCol(kShownTickets)) {
+  if (col >= WidePayCol(1) && col <= WidePayCol(kTicketPlaces)) {
     int j = col - WidePayCol(1) + 1;
     if (!Present(row, TicketCol(j))) return kClLightGrey;
     return hits.wideHit[j] ? kClFuchsia : kClYellow;
@@ -111,7 +110,7 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   cell(Col(C::Results)) = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
   cell(Col(C::Race)) = HitRaceLabel(info);
   cell(Col(C::Entries)) = EntryText(info);
-  for (int j = 1; j <= kShownTickets; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     cell(TicketCol(j)) = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
     if (calc.UmarenHit[j] == 1) cell(Col(C::QuinellaPay)) = PayText(calc.UmarenPay[j]);  // the last hit stays
     if (calc.WideHit[j] == 1) cell(WidePayCol(j)) = PayText(calc.WidePay[j]);

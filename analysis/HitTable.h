@@ -61,8 +61,8 @@ constexpr int WidePayCol(int j) { return Col(QuinellaWideColumn::WidePay1) + j -
 // The hit flags of one race as the window found them when it opened (a day load running inside the window's
 // modal loop must not recolour cells whose texts were filled from the earlier figures).
 struct RowHits {
-  std::array<bool, 7> umarenHit{};  // [1..6]
-  std::array<bool, 7> wideHit{};    // [1..6]
+  PerTicket<bool> umarenHit{};  // [1..kTicketPlaces]
+  PerTicket<bool> wideHit{};    // [1..kTicketPlaces]
   bool tanHit = false;
   bool fukuHit = false;
 };

@@ -11,7 +11,6 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kJudgedTickets = 6;
 constexpr int kKeyBytes = 20;  // date (8) + label (12): the key of a summary line
 
 std::string VenueOf(const RaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
@@ -25,7 +24,7 @@ int ScopeOf(const std::string& code, const std::vector<std::string>& venues) {
 
 int CountTickets(const RaceCalc& calc) {
   int n = 0;
-  for (int j = 1; j <= kJudgedTickets; ++j)
+  for (int j = 1; j <= kTicketPlaces; ++j)
     if (!IsBlank(calc.Tickets[j])) ++n;
   return n;
 }
@@ -125,7 +124,7 @@ void ComputeStatistics(DayModel& day) {
     if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, StatCounter::WideTickets, scope, tickets);
     if (calc.ResT == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::WinTickets, scope, 1);
     if (calc.ResF == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::PlaceTickets, scope, 1);
-    for (int j = 1; j <= kJudgedTickets; ++j) {
+    for (int j = 1; j <= kTicketPlaces; ++j) {
       if (calc.UmarenHit[j] == 1) {
         AddBoth(stats, StatCounter::QuinellaHits, scope, 1);
         AddBoth(stats, StatCounter::QuinellaPay, scope, calc.UmarenPay[j]);

@@ -71,7 +71,7 @@ struct TicketTexts {
   bool hit = false;
   Rgb hitColour;
 };
-std::array<TicketTexts, 6> TicketRows(const RaceInfo& info, const RaceCalc& calc);
+std::array<TicketTexts, kTicketPlaces> TicketRows(const RaceInfo& info, const RaceCalc& calc);
 // The axis horse: its number, its odds text and the background of the odds label.
 struct AxisTexts {
   std::string number, odds;

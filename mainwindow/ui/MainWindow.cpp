@@ -179,7 +179,7 @@ void MainWindow::ClearRaceDisplay() {
     PredictedPairOddsLabels[k]->clear();
   }
   for (int k = 1; k <= 108; ++k) PayoutLabels[k]->clear();
-  for (int k = 1; k <= 18; ++k) TicketLabels[k]->clear();
+  for (int k = 1; k <= 3 * kTicketPlaces; ++k) TicketLabels[k]->clear();
   for (Label3D* l : {CourseLabel, RaceNumberLabel, DateHeaderLabel, RaceNameLabel, WeightRuleLabel, ClassLabel,
                      TrackLabel, DistanceLabel, PostTimeLabel, EntryCountLabel, FirstSnapshotTimeLabel,
                      SecondSnapshotTimeLabel, TicketNoteLabel, TicketKindLabel, AxisOddsLabel, GradeLabel})
@@ -331,7 +331,7 @@ void MainWindow::ShowPairOdds(const RaceCalc& calc) {
 void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
   TicketNoteLabel->SetCaption(Q(calc.Note));
   const auto tickets = view::TicketRows(info, calc);
-  for (int t = 1; t <= 6; ++t) {
+  for (int t = 1; t <= kTicketPlaces; ++t) {
     const auto& row = tickets[t - 1];
     TicketLabels[3 * t - 2]->setText(Q(row.number));
     TicketLabels[3 * t - 1]->setText(Q(row.label));

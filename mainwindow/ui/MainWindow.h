@@ -57,10 +57,10 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   JVLink* Link = nullptr;          // the one JV-Link control of the run
   SettingsFile Settings;
   // Label arrays, 1-based (element 0 unused).
-  std::array<QLabel*, 154> RealPairOddsLabels{};       // real quinella odds by UmarenIndex
-  std::array<QLabel*, 154> PredictedPairOddsLabels{};  // predicted quinella odds by UmarenIndex
-  std::array<QLabel*, 109> PayoutLabels{};             // 36 payout entries x (combination, popularity, payout)
-  std::array<QLabel*, 19> TicketLabels{};              // 6 tickets x (number, combination, odds)
+  std::array<QLabel*, 154> RealPairOddsLabels{};              // real quinella odds by UmarenIndex
+  std::array<QLabel*, 154> PredictedPairOddsLabels{};         // predicted quinella odds by UmarenIndex
+  std::array<QLabel*, 109> PayoutLabels{};                    // 36 payout entries x (combination, popularity, payout)
+  std::array<QLabel*, 3 * kTicketPlaces + 1> TicketLabels{};  // per ticket place: number, combination, odds
 
   // ---- Controls other parts and tests reach ------------------------------------------------------------
   QComboBox* DateCombo = nullptr;

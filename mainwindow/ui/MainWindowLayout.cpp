@@ -374,7 +374,7 @@ QWidget* MainWindow::BuildCardPage() {
   // Never narrower than its bet type: squeezed, the ticket cells beside it would cover it.
   TicketKindLabel->setSizePolicy(QSizePolicy::Minimum, TicketKindLabel->sizePolicy().verticalPolicy());
   g->addWidget(TicketKindLabel, 0, 0);
-  for (int t = 1; t <= 6; ++t) {
+  for (int t = 1; t <= kTicketPlaces; ++t) {
     for (int k = 0; k < 3; ++k) {
       QLabel* label = ValueLabel(ticketPanel, k == 0 ? 14 : k == 1 ? 44 : 56);
       TicketLabels[3 * t - 2 + k] = label;
