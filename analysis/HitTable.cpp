@@ -1,6 +1,5 @@
 #include "analysis/HitTable.h"
 
-#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/RacingTexts.h"
@@ -83,15 +82,6 @@ std::string HitRaceLabel(const RaceInfo& info) {
          kNichi + FormatInt(StrToIntLenient(Copy(info.RaceKey, 15, 2)), 2) + "R";
 }
 
-void SetHitResultFlags(DayModel& day, int slot) {
-  const RaceInfo& info = day.Races[slot];
-  RaceCalc& calc = day.Calcs[slot];
-  calc.ResU = PresentComb(info.UmarenComb[1]) || (calc.Over8Runners == 0 && PresentComb(info.WakurenComb[1])) ? 1 : 0;
-  calc.ResW = PresentComb(info.WideComb[1]) ? 1 : 0;
-  calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
-  calc.ResF = info.FukuHorse[1] > 0 ? 1 : 0;
-}
-
 namespace {
 
 std::string EntryText(const RaceInfo& info) {
@@ -107,7 +97,8 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   using C = QuinellaWideColumn;
   std::vector<std::string> row(kQuinellaWideColumns);
   auto cell = [&row](int col) -> std::string& { return row[static_cast<size_t>(col)]; };
-  cell(Col(C::Results)) = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
+  const ResultFlags listed = ResultsListed(info, calc, EmptyComb::BlankOrZeroPair);
+  cell(Col(C::Results)) = std::string(listed.quinella ? "U" : "-") + (listed.wide ? "W" : "-");
   cell(Col(C::Race)) = HitRaceLabel(info);
   cell(Col(C::Entries)) = EntryText(info);
   for (int j = 1; j <= kTicketPlaces; ++j) {
@@ -124,7 +115,8 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   using C = WinPlaceColumn;
   std::vector<std::string> row(kWinPlaceColumns);
   auto cell = [&row](C col) -> std::string& { return row[static_cast<size_t>(Col(col))]; };
-  cell(C::Results) = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
+  const ResultFlags listed = ResultsListed(info, calc, EmptyComb::BlankOrZeroPair);
+  cell(C::Results) = std::string(listed.win ? "T" : "-") + (listed.place ? "F" : "-");
   cell(C::Race) = HitRaceLabel(info);
   cell(C::Entries) = EntryText(info);
   if (calc.AxisHorse > 0) cell(C::AxisHorse) = FormatInt(calc.AxisHorse, 2);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/RacingTexts.h"
@@ -27,13 +28,6 @@ int CountTickets(const RaceCalc& calc) {
   for (int j = 1; j <= kTicketPlaces; ++j)
     if (!IsBlank(calc.Tickets[j])) ++n;
   return n;
-}
-
-void SetResultFlags(const RaceInfo& info, RaceCalc& calc) {
-  calc.ResU = !IsBlank(info.UmarenComb[1]) || (calc.Over8Runners == 0 && !IsBlank(info.WakurenComb[1])) ? 1 : 0;
-  calc.ResW = !IsBlank(info.WideComb[1]) ? 1 : 0;
-  calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
-  calc.ResF = info.FukuHorse[1] > 0 ? 1 : 0;
 }
 
 // Adds to the all-venue counter and, when the race is at V1..V3, to that venue's counter.
@@ -99,6 +93,14 @@ std::string RateText(long long paySum, int tickets) {
   return FormatFixed(static_cast<double>(paySum) / tickets, 6, 1) + "%";
 }
 
+ResultFlags ResultsListed(const RaceInfo& info, const RaceCalc& calc, EmptyComb empty) {
+  auto listed = [empty](const std::string& comb) {
+    return empty == EmptyComb::Blank ? !IsBlank(comb) : PresentComb(comb);
+  };
+  return {listed(info.UmarenComb[1]) || (calc.Over8Runners == 0 && listed(info.WakurenComb[1])),
+          listed(info.WideComb[1]), info.TanHorse[1] > 0, info.FukuHorse[1] > 0};
+}
+
 std::vector<std::string> DayVenues(const DayModel& day) {
   std::vector<std::string> venues;
   for (const auto& info : day.Races)
@@ -118,7 +120,8 @@ void ComputeStatistics(DayModel& day) {
     if (info.HasData != 1) continue;
     RaceCalc& calc = day.Calcs[slot];
     int scope = ScopeOf(VenueOf(info), venues);
-    SetResultFlags(info, calc);
+    const ResultFlags listed = ResultsListed(info, calc, EmptyComb::Blank);
+    calc.ResU = listed.quinella, calc.ResW = listed.wide, calc.ResT = listed.win, calc.ResF = listed.place;
     int tickets = CountTickets(calc);
     if (calc.ResU == 1) AddBoth(stats, StatCounter::QuinellaTickets, scope, tickets);
     if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, StatCounter::WideTickets, scope, tickets);
