@@ -187,19 +187,19 @@ std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int
   return row;
 }
 
-std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i) {
-  std::vector<std::string> row(kTrioColumns);
-  auto cell = [&row](TrioColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
-  cell(TrioColumn::Frame) = info.WakuBan[i];
-  cell(TrioColumn::HorseNumber) = info.UmaBan[i];
-  cell(TrioColumn::HorseName) = info.HorseName[i];
-  cell(TrioColumn::PredAvgOdds) = Positive1(calc.PredAvgOdds[i], 7);
-  cell(TrioColumn::PredAvgRank) = Rank(calc.PredAvgOddsRank[i]);
-  cell(TrioColumn::AvgOdds) = Positive1(calc.AvgOdds[i], 7);
-  cell(TrioColumn::AvgRank) = Rank(calc.AvgOddsRank[i]);
-  cell(TrioColumn::MarkAB) = info.Odds2Present == 1 ? calc.MarkAB2[i] : calc.MarkAB1[i];
-  cell(TrioColumn::MarkX) = calc.MarkX[i];
-  cell(TrioColumn::MarkE) = calc.MarkE[i];
+std::vector<std::string> MeanPairOddsRow(const RaceInfo& info, const RaceCalc& calc, int i) {
+  std::vector<std::string> row(kMeanPairOddsColumns);
+  auto cell = [&row](MeanPairOddsColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
+  cell(MeanPairOddsColumn::Frame) = info.WakuBan[i];
+  cell(MeanPairOddsColumn::HorseNumber) = info.UmaBan[i];
+  cell(MeanPairOddsColumn::HorseName) = info.HorseName[i];
+  cell(MeanPairOddsColumn::PredAvgOdds) = Positive1(calc.PredAvgOdds[i], 7);
+  cell(MeanPairOddsColumn::PredAvgRank) = Rank(calc.PredAvgOddsRank[i]);
+  cell(MeanPairOddsColumn::AvgOdds) = Positive1(calc.AvgOdds[i], 7);
+  cell(MeanPairOddsColumn::AvgRank) = Rank(calc.AvgOddsRank[i]);
+  cell(MeanPairOddsColumn::MarkAB) = info.Odds2Present == 1 ? calc.MarkAB2[i] : calc.MarkAB1[i];
+  cell(MeanPairOddsColumn::MarkX) = calc.MarkX[i];
+  cell(MeanPairOddsColumn::MarkE) = calc.MarkE[i];
   return row;
 }
 

@@ -186,9 +186,9 @@ void MainWindow::ClearRaceDisplay() {
     l->SetCaption(QString());
   for (QLabel* l : {AxisHorseLabel, CountALabel, CountBLabel, CountCLabel}) l->clear();
   RaceCardGrid->SetRowCount(2);
-  TrioGrid->SetRowCount(2);
+  MeanPairOddsGrid->SetRowCount(2);
   for (int c = 0; c < view::kCardColumns; ++c) RaceCardGrid->SetCell(c, 1, QString());
-  for (int c = 0; c < view::kTrioColumns; ++c) TrioGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kMeanPairOddsColumns; ++c) MeanPairOddsGrid->SetCell(c, 1, QString());
   for (gui::StringGrid* g : {OddsRankingGrid, PredictedOddsRankingGrid}) {
     g->SetRowCount(2);
     for (int c = 0; c < 3; ++c) g->SetCell(c, 1, QString());
@@ -264,7 +264,7 @@ void MainWindow::ShowChosenRace() {
     return;
   }
   RaceCardGrid->SetRowCount(runners + 1);
-  TrioGrid->SetRowCount(runners + 1);
+  MeanPairOddsGrid->SetRowCount(runners + 1);
 
   ShowPayouts(info);
   ShowHeader(info, calc, runners);
@@ -352,11 +352,11 @@ void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
 void MainWindow::ShowGridRows(const RaceInfo& info, const RaceCalc& calc, int runners) {
   RaceCardGrid->SetCell(view::Col(view::CardColumn::PredWinOdds), 0, Q(view::PredOddsHeader(info)));
   for (int r = 1; r <= runners; ++r) {
-    QStringList card, trio;
+    QStringList card, means;
     for (const std::string& cell : view::CardRow(info, calc, r - 1)) card << Q(cell);
-    for (const std::string& cell : view::TrioRow(info, calc, r - 1)) trio << Q(cell);
+    for (const std::string& cell : view::MeanPairOddsRow(info, calc, r - 1)) means << Q(cell);
     RaceCardGrid->SetRow(r, card);
-    TrioGrid->SetRow(r, trio);
+    MeanPairOddsGrid->SetRow(r, means);
   }
 }
 
@@ -381,7 +381,7 @@ void MainWindow::SortRaceCard() {
 }
 
 void MainWindow::ClearRaceCardSelection() { RaceCardGrid->SetSelection(gui::GridRect{}); }
-void MainWindow::ClearTrioSelection() { TrioGrid->SetSelection(gui::GridRect{}); }
+void MainWindow::ClearMeanPairOddsSelection() { MeanPairOddsGrid->SetSelection(gui::GridRect{}); }
 
 // ---- JV-Link exchanges ----------------------------------------------------------------------------------------
 
