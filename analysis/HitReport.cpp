@@ -12,8 +12,6 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kReportedTickets = 6;
-
 const std::string& WideLabel() { return CORVINA_CP932("R[ワイド]：　"); }
 const std::string& QuinellaLabel() { return CORVINA_CP932("R[馬連　]：　"); }
 const std::string& PayPrefix() { return CORVINA_CP932("/配当 "); }
@@ -52,7 +50,7 @@ std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
     const RaceInfo& info = day.Races[slot];
     if (info.HasData != 1 || !HasRunnerData(info)) continue;
     const RaceCalc& calc = day.Calcs[slot];
-    for (int k = 1; k <= kReportedTickets; ++k) {
+    for (int k = 1; k <= kTicketPlaces; ++k) {
       const std::string& ticket = calc.Tickets[k];
       if (IsBlank(ticket)) continue;
       MatchEntries(slot, ticket, true, info.WideComb, info.WidePay, WidePayClass(kind).threshold, hits);
