@@ -37,8 +37,8 @@ struct ResultFlags {
   bool quinella = false, wide = false, win = false, place = false;
 };
 // What a payout combination that lists no result reads: blank (the statistics), or blank or " 0- 0" (the hit
-// window, as PresentComb). The two have always differed; decoding leaves an entry without numbers blank, so
-// they agree on every day read from the day files.
+// window, as PresentComb). Decoding leaves an entry without numbers blank, so the two agree on every day read
+// from the day files; they part only on a " 0- 0" written by hand.
 enum class EmptyComb { Blank, BlankOrZeroPair };
 ResultFlags ResultsListed(const RaceInfo& info, const RaceCalc& calc, EmptyComb empty);
 
