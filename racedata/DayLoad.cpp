@@ -135,10 +135,11 @@ void ArmResultsPoll(DayModel& day, const DayName& dayName, int autoReadMinutes, 
   day.GAutoReadMinutes = autoReadMinutes;
   const DateTime now = Clock::Now();
   const bool today = DayName(now.year, now.month, now.day) == dayName;
-  // A zero or negative interval would make a timer fire without pause: such a setting leaves the poll off.
+  // A zero or negative interval would make a timer fire without pause: such a value leaves the poll off. The
+  // setting never gives one; its range starts above.
   if (today && autoReadMinutes >= 1) {
     result.timerEnabled = true;
-    result.timerIntervalMs = autoReadMinutes * 60000;
+    result.timerInterval = std::chrono::minutes(autoReadMinutes);
   }
 }
 

@@ -224,11 +224,10 @@ void MainWindow::LoadChosenDay() {
   selectingRace_ = true;
   for (const std::string& line : result.raceList) RaceList->addItem(Q(line));
   selectingRace_ = false;
-  // A poll interval below a minute would fire without pause; such a setting switches the poll off.
-  if (!result.timerEnabled || result.timerIntervalMs < 60000) {
+  if (!result.timerEnabled) {
     ResultsPollTimer->stop();
-  } else if (!pollRunning || ResultsPollTimer->interval() != result.timerIntervalMs) {
-    ResultsPollTimer->setInterval(result.timerIntervalMs);
+  } else if (!pollRunning || ResultsPollTimer->intervalAsDuration() != result.timerInterval) {
+    ResultsPollTimer->setInterval(result.timerInterval);
     ResultsPollTimer->start();
   }
   RaceArrows->SetMax(std::max(0, result.raceStepperMax));
