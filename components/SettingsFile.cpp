@@ -286,32 +286,34 @@ void SettingsFile::WriteBool(std::string_view section, std::string_view ident, b
 
 namespace {
 
-IniSetting Listed(const BoolSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::Boolean, s.defaultValue ? "1" : "0"};
+void List(std::vector<IniSetting>& list, const BoolSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::Boolean, s.defaultValue ? "1" : "0"});
 }
-IniSetting Listed(const IntSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::Integer, std::to_string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const IntSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::Integer, std::to_string(s.defaultValue)});
 }
-IniSetting Listed(const StringSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const StringSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)});
 }
-IniSetting Listed(const ComputedDefaultSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const ComputedDefaultSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)});
+}
+void List(std::vector<IniSetting>& list, const WindowBoundsSetting& s) {
+  for (const IntSetting* key : {&s.top, &s.left, &s.width, &s.height}) List(list, *key);
+}
+
+std::vector<IniSetting> ListEveryKey() {
+  std::vector<IniSetting> list;
+#define CORVINA_LIST_SETTING(Type, name, ...) List(list, name);
+  CORVINA_SETTINGS_KEYS(CORVINA_LIST_SETTING)
+#undef CORVINA_LIST_SETTING
+  return list;
 }
 
 }  // namespace
 
 std::span<const IniSetting> IniSettings() {
-  static const std::vector<IniSetting> kSettings{
-      Listed(kTimeSeriesFolder),         Listed(kPredictedOddsFolder),
-      Listed(kMainWindowBounds.top),     Listed(kMainWindowBounds.left),
-      Listed(kMainWindowBounds.width),   Listed(kMainWindowBounds.height),
-      Listed(kHideDayListAfterLoad),     Listed(kLocalOption),
-      Listed(kResultsPollMinutes),       Listed(kOddsDelayMinutes),
-      Listed(kStoredImportStart),        Listed(kPrintWindowBounds.top),
-      Listed(kPrintWindowBounds.left),   Listed(kPrintWindowBounds.width),
-      Listed(kPrintWindowBounds.height), Listed(kPrintZoomIndex),
-  };
+  static const std::vector<IniSetting> kSettings = ListEveryKey();
   return kSettings;
 }
 
