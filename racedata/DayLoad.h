@@ -56,11 +56,11 @@ struct DayLoadResult {
 // Fewest races a loadable day has.
 inline constexpr int kMinRacesOfDay = 9;
 
-// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the setting
-// kResultsPollMinutes; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
+// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `resultsPollMinutes` is the setting
+// kResultsPollMinutes; it is kept in day.GResultsPollMinutes. Never re-entered: a call made while a load
 // runs returns Busy at once.
 DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                      int autoReadMinutes = kResultsPollMinutes.defaultValue);
+                      int resultsPollMinutes = kResultsPollMinutes.defaultValue);
 
 // The stored race days of day.AppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
 std::vector<std::string> ListStoredDays(const std::filesystem::path& appDir);

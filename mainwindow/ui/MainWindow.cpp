@@ -449,7 +449,7 @@ void MainWindow::SetExchangeStatus(const std::string& text) { ExchangeStatusLabe
 
 void MainWindow::PollResults() {
   const std::string firstPost = FieldText(day_->Table.GRaTbl[0], layout::ra::kPostTime);
-  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GAutoReadMinutes)) FetchDayResults(true);
+  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GResultsPollMinutes)) FetchDayResults(true);
 }
 
 void MainWindow::FetchResults() { FetchDayResults(false); }

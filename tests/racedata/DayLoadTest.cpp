@@ -211,7 +211,7 @@ TEST_F(DayLoadTest, ResultsPollArmedOnlyForToday) {
   auto today = LoadDay(*day_, kDay, {}, 15);
   EXPECT_TRUE(today.timerEnabled);
   EXPECT_EQ(today.timerInterval, std::chrono::minutes(15));
-  EXPECT_EQ(day_->GAutoReadMinutes, 15);
+  EXPECT_EQ(day_->GResultsPollMinutes, 15);
   auto zero = LoadDay(*day_, kDay, {}, 0);
   EXPECT_FALSE(zero.timerEnabled);  // a zero interval never becomes a busy timer
   EXPECT_EQ(LoadDay(*day_, kDay, {}, INT_MAX).timerInterval, std::chrono::minutes(INT_MAX));
