@@ -58,7 +58,8 @@ class FolderChooserDialog : public QDialog {
 
   // The folder of the current item, empty when there is none.
   QString CurrentFolder() const;
-  // Makes `folder` the current item and keeps it in view while the folders around it are read.
+  // Makes `folder` the current item, or the nearest folder above it when it is gone, and keeps it in view while
+  // the folders around it are read.
   void SelectFolder(const QString& folder);
   QString StatusText() const { return status_; }
 
@@ -104,10 +105,10 @@ class FolderChooser : public QObject {
   int Top() const { return top_; }
   void SetLeft(int value);
   void SetTop(int value);
-  // True when 0 <= value <= max; otherwise the error box, and false.
+  // Returns true when 0 <= value <= max; otherwise the error box, and false.
   bool CheckScreenPos(int value, int max);
 
-  // Runs the dialog modally. True when a folder was confirmed: it is in ChosenFolder (and SelectedFolder with
+  // Runs the dialog modally. Returns true when a folder was confirmed: it is in ChosenFolder (and SelectedFolder with
   // OpenDefault). Cancel changes nothing.
   bool Execute();
 
