@@ -262,8 +262,8 @@ struct DayModel {
   std::filesystem::path GSePath;  // the .jvSEr read last
   int GCurRace = 0;               // race slot shown
   int GLastRace = 0;              // race-list line to show again after a load
-  // Minutes between automatic results reads.
-  int GAutoReadMinutes = kResultsPollMinutes.defaultValue;
+  // Minutes between the reads of the results poll, as the load took them from the setting kResultsPollMinutes.
+  int GResultsPollMinutes = kResultsPollMinutes.defaultValue;
   std::array<Byte, kSlots> GOddsTakenFirst{};   // 1 once the first scheduled odds of the slot were queued
   std::array<Byte, kSlots> GOddsTakenSecond{};  // 1 once the second scheduled odds were queued
   std::array<int, kStatCounters> GStats{};      // the day's hit statistics, indexed by StatIndex

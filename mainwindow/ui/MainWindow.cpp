@@ -224,11 +224,10 @@ void MainWindow::LoadChosenDay() {
   selectingRace_ = true;
   for (const std::string& line : result.raceList) RaceList->addItem(Q(line));
   selectingRace_ = false;
-  // A poll interval below a minute would fire without pause; such a setting switches the poll off.
-  if (!result.timerEnabled || result.timerIntervalMs < 60000) {
+  if (!result.timerEnabled) {
     ResultsPollTimer->stop();
-  } else if (!pollRunning || ResultsPollTimer->interval() != result.timerIntervalMs) {
-    ResultsPollTimer->setInterval(result.timerIntervalMs);
+  } else if (!pollRunning || ResultsPollTimer->intervalAsDuration() != result.timerInterval) {
+    ResultsPollTimer->setInterval(result.timerInterval);
     ResultsPollTimer->start();
   }
   RaceArrows->SetMax(std::max(0, result.raceStepperMax));
@@ -450,7 +449,7 @@ void MainWindow::SetExchangeStatus(const std::string& text) { ExchangeStatusLabe
 
 void MainWindow::PollResults() {
   const std::string firstPost = FieldText(day_->Table.GRaTbl[0], layout::ra::kPostTime);
-  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GAutoReadMinutes)) FetchDayResults(true);
+  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GResultsPollMinutes)) FetchDayResults(true);
 }
 
 void MainWindow::FetchResults() { FetchDayResults(false); }

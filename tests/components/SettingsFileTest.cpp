@@ -104,6 +104,30 @@ TEST_F(SettingsFileTest, IntegersAndBooleans) {
   EXPECT_FALSE(ini_.ReadBool("b", "abc", false));
 }
 
+// A program key reads within the range the program works in: a number outside, however large, as the nearest
+// end; no number as the default.
+TEST_F(SettingsFileTest, ProgramKeysReadWithinTheirRange) {
+  struct Case {
+    const IntSetting& key;
+    std::vector<std::pair<std::string, int>> storedAndRead;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {kResultsPollMinutes, {{"4", 5}, {"5", 5}, {"59", 59}, {"60", 59}, {"0", 5}, {"-5", 5}, {"40000", 59},
+                             {"99999999999", 59}, {"-99999999999", 5}, {"0x7FFFFFFF", 59}, {"15x", 15}, {"", 15}}},
+      {kOddsDelayMinutes, {{"-1", 0}, {"0", 0}, {"15", 15}, {"16", 15}, {"2147483648", 15}, {"abc", 5}}},
+      {kPrintZoomIndex, {{"-1", 0}, {"0", 0}, {"3", 3}, {"4", 3}, {"0xFFFFFFFF", 0}, {"x", 1}}},
+      {kMainWindowBounds.left, {{"-32000", -32000}, {"-2147483649", INT_MIN}}},
+      {kPrintWindowBounds.height, {{"99999999999", INT_MAX}, {"4x", 450}}}};
+  // clang-format on
+  for (const Case& c : cases) {
+    for (const auto& [stored, read] : c.storedAndRead) {
+      Put("[" + std::string(c.key.section) + "]\r\n" + std::string(c.key.ident) + "=" + stored + "\r\n");
+      EXPECT_EQ(ini_.Read(c.key), read) << c.key.ident << "=" << stored;
+    }
+  }
+}
+
 TEST_F(SettingsFileTest, WritesRoundTripAndKeepEverythingElse) {
   Put("; comment\r\n[Dir]\r\njunk line\r\nyoso=/old\r\n\r\n[locate]\r\ntop=3\r\n");
   ini_.WriteString("Dir", "yoso", "/new");

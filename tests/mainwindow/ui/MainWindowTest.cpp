@@ -903,15 +903,12 @@ TEST_F(MainWindowTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
-  // Switched off by the setting, the poll comes back when the setting does, on the same day; a new interval
-  // counts at once, down to a minute.
-  for (int minutes : {0, 5, 1}) {
-    form.Settings.WriteInteger("Time", "AutoRdataGet", minutes);
+  // A new interval counts at the next load of the same day; one below the window's range polls at its least.
+  for (const auto& [stored, minutes] : {std::pair{0, 5}, std::pair{7, 7}, std::pair{1, 5}}) {
+    form.Settings.WriteInteger("Time", "AutoRdataGet", stored);
     Choose(form, 0);
-    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes > 0) << minutes;
-    if (minutes > 0) {
-      EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000);
-    }
+    EXPECT_TRUE(form.ResultsPollTimer->isActive()) << stored;
+    EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000) << stored;
   }
 }
 
