@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "archive/ByteOrder.h"
@@ -33,11 +34,13 @@ bool LhaExtractor::IsDecodedMethod(const char m[5]) {
 bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
 
 bool LhaExtractor::BadHeader() {
-  DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
+  // A header that cannot be read names no entry: the archive and the header's place in it are told.
+  DoError(archivePath_, "header at offset " + std::to_string(headerOffset_), msg::BadFileHeader, archiveName_);
   return false;
 }
 
 bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
+  headerOffset_ = offset;
   Header.NextSize = 0;
   Header.Flag = 0;
   std::memset(raw_, 0, sizeof raw_);

@@ -112,9 +112,17 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
   // told on the entry's line only.
   std::ofstream(dir / "set.lzh", std::ios::binary)
       << LhaStored("a\x01 \x7F.txt", "123456789", 0xBB3D) + LhaStored("bad.txt", "123456789", 0x1234) + '\0';
+  // A header of a level no LHA writer uses, after a sound entry: nothing names its entry, the archive and the
+  // header's place do.
+  const std::string sound = LhaStored("a.txt", "123456789", 0xBB3D);
+  std::string level3 = LhaStored("b.txt", "123456789", 0xBB3D);
+  level3[20] = 3;
+  std::ofstream(dir / "level3.lzh", std::ios::binary) << sound + level3 + '\0';
   std::ofstream(dir / "x.rar", std::ios::binary) << "Rar!\x1A\x07" + std::string(40, 'x');
   std::ofstream(dir / "notes.txt") << "plain words, no archive here\n";
   const std::string zipped = "a.txt\t9\tcbf43926\tok\n";
+  // The library names files by their absolute paths, made from the current folder as the system spells it.
+  const fs::path here = fs::canonical(dir.path());
   const struct {
     std::string args;
     int status;
@@ -130,6 +138,13 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"aescut.zip out11 --password pw", 1,
        "unpack: b.txt: 26517 Invalid password\nb.txt\t9\t00000000\tFAILED\n0 entries written\n"},
       {"set.lzh out5", 1, "a\\x01 \\x7f.txt\t9\tbb3d\tok\nbad.txt\t9\t1234\tFAILED\n1 entries written\n"},
+      {"level3.lzh out12", 1,
+       "unpack: " + (here / "level3.lzh").string() + ": 25114 Bad file header (header at offset " +
+           std::to_string(sound.size()) + ")\na.txt\t9\tbb3d\tok\n1 entries written\n"},
+      // A folder that cannot be written: the folder and the system's reason.
+      {"set.zip notes.txt/out13", 1,
+       "unpack: " + (here / "notes.txt/out13/").string() +
+           ": 25271 Access permissions (Not a directory)\n0 entries written\n"},
       {"missing.zip out6", 1, "unpack: missing.zip: File not found\n"},
       {"notes.txt out7", 1, "unpack: notes.txt: not an archive unpack knows (only LHA and ZIP)\n"},
       {"x.rar out7", 1, "unpack: x.rar: a RAR archive, which unpack does not read (only LHA and ZIP)\n"},
@@ -185,7 +200,10 @@ TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
   const ToolRun r = RunShell("unshare -rm sh -c \"" + inner + "\"");
   if (r.status == 77) GTEST_SKIP() << "no small file system can be mounted here";
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(r.output.find("25160 Disk full"), std::string::npos) << r.output;
+  // The entry the disk had no room for is named.
+  EXPECT_NE(r.output.find("unpack: " + (dir / "small" / "three.bin").string() + ": 25160 Disk full\n"),
+            std::string::npos)
+      << r.output;
   EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("one.bin\ntwo.bin\n"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("three.bin\n"), std::string::npos) << r.output;
