@@ -53,7 +53,7 @@ std::filesystem::path HPuploadDir(const std::filesystem::path& appDir);
 std::filesystem::path HitCollectionPath(const std::filesystem::path& appDir);
 // "TK" + year + month and day of the day's first race (slot 0) + ".txt"; empty when slot 0 has no date.
 std::filesystem::path HitDayPath(const DayModel& day);
-// True for the name of a file the report writes in HPupload: a day file "TK<yyyymmdd>.txt" or the collection.
+// Returns true for the name of a file the report writes in HPupload: a day file "TK<yyyymmdd>.txt" or the collection.
 bool IsHitReportFileName(std::string_view name);
 
 struct HitReportResult {

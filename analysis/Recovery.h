@@ -42,7 +42,7 @@ std::array<std::string, kScopes> VenueLabels(const DayModel& day);
 const char* BetWordUtf8(BetType type);
 // Summary file of a bet type for the year of `dayName` (the 14-byte CP932 DayName): AppDir/"2024年ﾜｲﾄﾞ.ksr".
 std::filesystem::path SummaryPath(const std::filesystem::path& appDir, const std::string& dayName, BetType type);
-// True for the name of a summary file of any year and bet type ("2024年ﾜｲﾄﾞ.ksr"), UTF-8.
+// Returns true for the name of a summary file of any year and bet type ("2024年ﾜｲﾄﾞ.ksr"), UTF-8.
 bool IsSummaryFileName(std::string_view utf8Name);
 
 // One line of a summary file (CP932, 53 bytes when nothing overflows): date (DayName bytes 7-14), the 12-byte

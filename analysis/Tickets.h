@@ -18,7 +18,7 @@ const std::string& NotePreSaleOdds();  // "前売りオッズ"
 // Ticket text of horses x and y: the lower number first, each "%2d", joined by "-".
 std::string TicketLabel(int x, int y);
 
-// True for the venue codes the local option treats as local ("01" .. "04", "10").
+// Returns true for the venue codes the local option treats as local ("01" .. "04", "10").
 bool IsLocalVenue(std::string_view venueCode);
 
 // One race (it must have HasData, YozMatched and Odds1Present; the caller checks). `localOption` is the

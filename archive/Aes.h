@@ -72,11 +72,11 @@ class AesEntryDecryptor {
   // Reads salt and verifier at the stream position and tests the password. On a match the stream
   // stands at the first encrypted byte and HeaderBytes = salt + 2 + 10 (the bytes the entry's
   // compressed size holds beyond its data); otherwise the position is restored. An empty password,
-  // a password over 128 bytes, a mode outside 1..3 or a short read return False.
+  // a password over 128 bytes, a mode outside 1..3 or a short read return false.
   bool CheckPassword(std::string_view password, int mode, int64_t& headerBytes);
   void DecryptBuffer(uint8_t* buffer, size_t count);
   // Finishes the code, reads the stored 10 bytes at the stream position and compares; the key
-  // material is wiped afterwards. False also when no password was accepted or the read is short.
+  // material is wiped afterwards. Returns false also when no password was accepted or the read is short.
   bool VerifyMac();
 
  private:

@@ -52,22 +52,26 @@ class Stopwatch {
   Clock::time_point start_, pauseAt_;
 };
 
-class ArchiveComponent {
- public:
-  ArchiveComponent() = default;
-  virtual ~ArchiveComponent() = default;
-  ArchiveComponent(const ArchiveComponent&) = delete;
-  ArchiveComponent& operator=(const ArchiveComponent&) = delete;
+// The stopwatch does not count the time a user takes to answer.
+struct SuspendTimer {
+  explicit SuspendTimer(Stopwatch& t) : timer(t) { timer.Suspend(); }
+  ~SuspendTimer() { timer.Resume(); }
+  Stopwatch& timer;
 };
 
-class ArchiveContext : public ArchiveComponent {
+class ArchiveContext {
  public:
   ArchiveContext();
-  ~ArchiveContext() override;
+  virtual ~ArchiveContext();
+  ArchiveContext(const ArchiveContext&) = delete;
+  ArchiveContext& operator=(const ArchiveContext&) = delete;
 
   // ---- settings of an extraction run
-  bool TranslateOemChar = false;    // consulted by nothing: names follow ConvertEntryName
-  CpuKind CpuType = CpuKind::Auto;  // consulted by nothing
+  // Kept for callers that set it; it has no effect: entry names are converted by ConvertEntryName whatever it holds.
+  bool TranslateOemChar = false;
+  // The processor to tune the decoders for. Kept for callers that set it; it has no effect on extraction, and a
+  // run sets I80486 back to Auto.
+  CpuKind CpuType = CpuKind::Auto;
   bool RecurseDirs = true;
   bool ConfirmOverwrites = false;
   bool CreateStoredDirs = false;
@@ -169,7 +173,7 @@ class ArchiveContext : public ArchiveComponent {
   std::string extractFolder_;  // where the entries go (ExtractDir)
   std::string archiveName_;    // ArchiveFile as copied at the start of a run (VolumeID of errors)
   int extractedCount_ = 0;     // entries extracted in this run (Count)
-  bool cancelFlag_ = false;    // the component's own cancel flag, unless cancelPointer_ is pointed elsewhere
+  bool cancelFlag_ = false;    // the reader's own cancel flag, unless cancelPointer_ is pointed elsewhere
   bool* cancelPointer_ = &cancelFlag_;
 };
 

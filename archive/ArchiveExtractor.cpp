@@ -11,7 +11,7 @@ namespace corvina::archive {
 
 int ArchiveExtractor::Extract() {
   // Event handlers pump messages; a second Extract started from one of them would share this
-  // component's state with the running one, so it is refused.
+  // reader's state with the running one, so it is refused.
   if (running_) return 0;
   if (!OpenArchive()) return 0;
   running_ = true;

@@ -1,6 +1,6 @@
 #pragma once
 // Archive kinds recognised by signature, the library's message numbers and the exception that
-// aborts decoding. Shared by every component of the extraction library.
+// aborts decoding. Shared by every part of the archive library.
 #include <cstdint>
 #include <stdexcept>
 #include <string>

@@ -14,7 +14,7 @@ SerialDateTime IncMonth(SerialDateTime date, int months);
 SerialDateTime UnixTimeToDateTime(uint32_t seconds);  // local time; 0 gives 1980-01-01 00:01:00
 uint32_t DateTimeToDosDateTime(SerialDateTime date);
 void DecodeDateTime(SerialDateTime date, int& year, int& month, int& day, int& hour, int& minute, int& second);
-// Seconds since 1970 for a local DOS date/time; False for an impossible date or time.
+// Seconds since 1970 for a local DOS date/time; false for an impossible date or time.
 bool DosDateTimeToUnix(uint32_t dos, int64_t& unixTime);
 uint32_t NowAsDosDateTime();
 constexpr uint32_t kDos1980 = 0x210020;  // 1980-01-01 00:01:00

@@ -14,7 +14,7 @@
 
 namespace corvina::archive {
 
-// Drive type codes as the components compare them.
+// Drive type codes as the readers compare them.
 enum class DriveKind : uint8_t {
   Unknown = 0,
   NoRootDir = 1,
@@ -52,7 +52,7 @@ class DiskQuery {
 struct DiskHandlers {
   // (name, message number, extended text)
   std::function<void(const std::string&, int, const std::string&)> OnError;
-  // Asked to insert a disk; Continue comes preset True, False gives up.
+  // Asked to insert a disk; Continue comes preset true, false gives up.
   std::function<void(bool& continueWaiting)> OnInsertDisk;
 };
 
@@ -65,11 +65,11 @@ class DriveVolumeManager : public VolumeManager {
   ArchiveFormat SplitCheck(const std::string& archiveFile) override;
 
   // Makes sure a readable volume is present at Path's drive and fills the fields below. Failures
-  // return False after a report through Handlers.OnError: msg::UserCanceled when the user declines
+  // return false after a report through Handlers.OnError: msg::UserCanceled when the user declines
   // to insert a disk, msg::NotAccessible when no disk or volume can be read or the drive has no root.
   bool RequestVolume(const std::string& path, const DiskHandlers& handlers);
 
-  // Asked with AccessErrorText when the volume cannot be read; True = Retry. Unassigned = Cancel.
+  // Asked with AccessErrorText when the volume cannot be read; true = Retry. Unassigned = Cancel.
   std::function<bool(const std::string& text)> OnAskRetry;
 
   uint32_t FileSysFlags = 0;
@@ -92,7 +92,7 @@ class DriveVolumeManager : public VolumeManager {
   std::unique_ptr<DiskQuery> query_;
 };
 
-// True when every character is a digit (also for an empty text).
+// Returns true when every character is a digit (also for an empty text).
 bool IsAllDigits(const std::string& s);
 // The volume number of a spanned-disk label: the last piece after "PKBACK# " when all digits, else 0.
 int CheckSpanLabel(const std::string& label);

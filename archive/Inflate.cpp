@@ -15,16 +15,19 @@ namespace corvina::archive {
 
 namespace {
 
+// The extra bits given for length codes 286 and 287, which no valid stream uses: meeting one is damage.
+constexpr uint8_t kNoLength = 99;
+
 // Length codes 257..287 and distance codes 0..31 (RFC 1951); the Deflate64 differences are
 // patched in at lookup time.
 const uint16_t kLengthBase[31] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19,  23, 27, 31,
                                   35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258, 0,  0};
-const uint8_t kLengthExtra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,  2, 2,
-                                  3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, 99, 99};
+const uint8_t kLengthExtra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,         2,        2,
+                                  3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0, kNoLength, kNoLength};
 const uint16_t kLength64Base[31] = {3,  4,  5,  6,  7,  8,  9,  10,  11,  13,  15,  17,  19, 23, 27, 31,
                                     35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 3,  0,  0};
-const uint8_t kLength64Extra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2,  2,  2, 2,
-                                    3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 16, 99, 99};
+const uint8_t kLength64Extra[31] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2,  2,         2,        2,
+                                    3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 16, kNoLength, kNoLength};
 const uint16_t kDistBase[32] = {1,    2,    3,    4,    5,    7,     9,     13,    17,    25,   33,
                                 49,   65,   97,   129,  193,  257,   385,   513,   769,   1025, 1537,
                                 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577, 32769, 49153};
@@ -85,26 +88,36 @@ enum class InflateMode : uint8_t {
   Bad,       // stays: the data is damaged, every call returns InflateResult::DataError
 };
 
+// What Inflate keeps of one stream between calls.
 struct InflateState {
-  InflateMode Mode;
-  bool Wrap, Deflate64, Last;
-  int WindowBits;
-  uint32_t Check, Wanted;
-  uint64_t Hold;
-  unsigned Bits;
-  uint8_t* Window;
-  uint32_t WindowSize, WritePos, FlushPos;
-  uint64_t History;  // bytes ever written to the window, for the distance check
-  uint32_t Length;   // stored bytes left, or the match length
-  uint32_t Dist;
-  unsigned Extra;
-  unsigned LenCount, DistCount, CodeLenCount, Have;
-  uint8_t Lens[320];
-  const HuffEntry* LenCode;
-  const HuffEntry* DistCode;
-  unsigned LenBits, DistBits;
-  size_t PoolUsed;
-  HuffEntry Pool[kHuffPoolSize];
+  InflateMode Mode;               // where the stream stands
+  bool Wrap;                      // zlib-wrapped: a header before the data, its Adler-32 after it
+  bool Deflate64;                 // Deflate64's lengths and distances (see Inflate.h)
+  bool Last;                      // the block being read is the stream's last
+  int WindowBits;                 // log2 of WindowSize; a zlib header may ask for no larger window
+  uint32_t Check;                 // Adler-32 of the bytes given to the caller so far (zlib-wrapped only)
+  uint32_t Wanted;                // Adler-32 of the preset dictionary a zlib header asks for
+  uint64_t Hold;                  // the bit buffer: input bits not used yet, the next one lowest
+  unsigned Bits;                  // how many bits Hold holds
+  uint8_t* Window;                // the sliding window: decoded bytes, which the matches copy from
+  uint32_t WindowSize;            // its size, 1 << WindowBits bytes
+  uint32_t WritePos;              // where in Window the next decoded byte goes
+  uint32_t FlushPos;              // the first byte of Window not given to the caller yet
+  uint64_t History;               // bytes ever written to the window, for the distance check
+  uint32_t Length;                // stored bytes left, or the match length
+  uint32_t Dist;                  // the match's distance
+  unsigned Extra;                 // extra bits to read for the length or the distance
+  unsigned LenCount;              // the dynamic block's literal/length codes (257..286)
+  unsigned DistCount;             // its distance codes (1..30, 1..32 for Deflate64)
+  unsigned CodeLenCount;          // its code-length codes (4..19)
+  unsigned Have;                  // code lengths read into Lens so far
+  uint8_t Lens[320];              // code lengths: of the code-length code, then of the block's two codes
+  const HuffEntry* LenCode;       // the literal/length table (the code-length table while Lens is read)
+  const HuffEntry* DistCode;      // the distance table
+  unsigned LenBits;               // root-table bits of LenCode
+  unsigned DistBits;              // root-table bits of DistCode
+  size_t PoolUsed;                // entries of Pool the block's tables take
+  HuffEntry Pool[kHuffPoolSize];  // where the dynamic block's tables are built
 };
 
 namespace {
@@ -195,7 +208,7 @@ bool FastLoop(ZStreamRec* s) {
       break;
     }
     const unsigned ex = lextra[sym - 257];
-    if (ex == 99) {
+    if (ex == kNoLength) {
       ok = false;
       break;
     }
@@ -550,7 +563,7 @@ InflateResult Inflate(ZStreamRec* s, int flush) {
         }
         if (sym > 287) FAIL();
         const uint8_t ex = (st.Deflate64 ? kLength64Extra : kLengthExtra)[sym - 257];
-        if (ex == 99) FAIL();
+        if (ex == kNoLength) FAIL();
         st.Length = (st.Deflate64 ? kLength64Base : kLengthBase)[sym - 257];
         st.Extra = ex;
         st.Mode = InflateMode::LenExt;

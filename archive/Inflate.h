@@ -30,7 +30,7 @@ struct ZStreamRec {
   uint32_t AvailOut = 0;
   uint64_t TotalOut = 0;
   InflateState* State = nullptr;
-  void* (*ZAlloc)(void* opaque, uint32_t items, uint32_t size) = nullptr;  // nil: zero-filled new
+  void* (*ZAlloc)(void* opaque, uint32_t items, uint32_t size) = nullptr;  // null: zero-filled new
   void (*ZFree)(void* opaque, void* address) = nullptr;
   void* Opaque = nullptr;
   int DataType = 0;
@@ -46,7 +46,7 @@ InflateResult InflateEnd(ZStreamRec* strm);
 // -2 bad state, -3 bad data (sticky), -5 no progress possible.
 InflateResult Inflate(ZStreamRec* strm, int flush);
 
-// Adler-32 with modulus 65521; a nil buffer returns 1.
+// Adler-32 with modulus 65521; a null buffer returns 1.
 uint32_t Adler32(uint32_t adler, const uint8_t* buffer, size_t length);
 
 constexpr int kInflateWindowBits = -15;  // raw Deflate with the 32 KiB window

@@ -27,7 +27,7 @@ enum : int { kHuffComplete = 0, kHuffIncomplete = 1, kHuffBad = 2, kHuffNoRoom =
 // an incomplete set still builds (its unused codes decode as HuffKind::Invalid) and returns kHuffIncomplete.
 int BuildHuffmanTable(const uint8_t* lens, unsigned n, unsigned rootBits, HuffEntry* table, size_t room, size_t& used);
 
-// Looks up the code at the bottom of `hold`. False when `bits` buffered bits are not enough to
+// Looks up the code at the bottom of `hold`. Returns false when `bits` buffered bits are not enough to
 // tell the whole code; otherwise `e` is the final entry and `used` the bits the code takes.
 inline bool DecodeSymbol(const HuffEntry* table, unsigned rootBits, uint64_t hold, unsigned bits, HuffEntry& e,
                          unsigned& used) {

@@ -70,7 +70,7 @@ class LegacyIo {
     bitCount_ -= n;
   }
 
-  // False once a flush failed; the write error ends the entry.
+  // Returns false once a flush failed; the write error ends the entry.
   bool Put(uint8_t b) {
     out_[outFill_++] = b;
     ++produced_;

@@ -27,12 +27,6 @@ int64_t ItemOffset(const EntryHeaderList::Record& r) {
 }
 }  // namespace
 
-bool LhaExtractor::IsDecodedMethod(const char m[5]) {
-  return std::memcmp(m, "-lh0-", 5) == 0 || std::memcmp(m, "-lh1-", 5) == 0 || FindLzhStaticMethod(m) != nullptr;
-}
-
-bool LhaExtractor::IsDirectoryMethod(const char m[5]) { return std::memcmp(m, "-lhd-", 5) == 0; }
-
 bool LhaExtractor::BadHeader() {
   // A header that cannot be read names no entry: the archive and the header's place in it are told.
   DoError(archivePath_, "header at offset " + std::to_string(headerOffset_), msg::BadFileHeader, archiveName_);
@@ -202,18 +196,19 @@ void LhaExtractor::ExtractLhaList(Stream32& archive) {
 }
 
 bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
-  // Some writers (Amiga LhA) store an empty folder as an empty stored entry named with a
-  // trailing separator: there is no file to write under such a name, only the folder.
-  const bool storedFolder = Header.Method[3] == '0' && IsDecodedMethod(Header.Method) && Header.UnpackedSize == 0 &&
-                            !EntryName.empty() && EntryName.back() == '\\';
-  const bool isDirectory = IsDirectoryMethod(Header.Method) || storedFolder;
+  const LzhMethod* method = FindLzhMethod(Header.Method);
   // A method that is not decoded here is refused before anything is written or counted.
-  if (!isDirectory && !IsDecodedMethod(Header.Method)) {
+  if (!method) {
     DoError(OutputName, {}, msg::UnsupportedMethod, archiveName_);
     if (OnEnd) OnEnd(*this, OutputName, false);
     SkipEntryProgress(Header.UnpackedSize);
     return false;
   }
+  // Some writers (Amiga LhA) store an empty folder as an empty stored entry named with a
+  // trailing separator: there is no file to write under such a name, only the folder.
+  const bool storedFolder = method->Decoding == LzhDecoding::Stored && Header.UnpackedSize == 0 && !EntryName.empty() &&
+                            EntryName.back() == '\\';
+  const bool isDirectory = method->Decoding == LzhDecoding::Folder || storedFolder;
   if (!CheckOverwrite(isDirectory)) {
     SkipEntryProgress(Header.UnpackedSize);
     return false;
@@ -240,13 +235,18 @@ bool LhaExtractor::ExtractLhaFile(Stream32& archive, int attribute) {
   }
   bool complete = false;
   try {
-    if (const LzhStaticMethod* method = FindLzhStaticMethod(Header.Method)) {
-      staticDecoder_.SetMethod(*method);
-      complete = staticDecoder_.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
-    } else if (Header.Method[3] == '1') {
-      complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize);
-    } else {  // -lh0-: stored
-      complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
+    switch (method->Decoding) {
+      case LzhDecoding::Stored:
+        complete = CopyStored(archive, *out, DataSize, 16) == 0 && DataSize == int64_t(Header.UnpackedSize);
+        break;
+      case LzhDecoding::AdaptiveHuffman:
+        complete = DecodeLh1(*this, archive, *out, DataSize, Header.UnpackedSize);
+        break;
+      case LzhDecoding::StaticHuffman:
+        staticDecoder_.SetMethod(*method);
+        complete = staticDecoder_.DecodeLzhStatic(*this, archive, *out, DataSize, Header.UnpackedSize);
+        break;
+      case LzhDecoding::Folder: break;  // made above: a folder has no data
     }
   } catch (...) {
     // Reported where it was raised; the entry ends with its verdict below.

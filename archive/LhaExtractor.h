@@ -1,6 +1,6 @@
 #pragma once
 // LhaExtractor: the LHA / LZH extractor. Reads headers of levels 0, 1 and 2, selects entries through the
-// masks, dispatches on the whole five-byte method id to the decoders and writes each entry through
+// masks, dispatches on the whole five-byte method id through kLzhMethods to the decoders, writes each entry through
 // the base's output services, which keep a failed entry from leaving a file behind.
 #include <cstdint>
 #include <string>
@@ -37,11 +37,6 @@ class LhaExtractor : public ArchiveExtractor {
   int64_t HeaderLength = 0;  // bytes from the header's start to its packed data
   int64_t DataSize = 0;      // packed data bytes alone (level 1: without the extended headers)
   uint32_t DosStamp = 0;     // the time stamp as a DOS date/time
-
-  // Listed methods: "-lh0-".."-lh7-" and "-lhd-"; decoded: "-lh0-" (stored), "-lh1-", the
-  // static-Huffman methods of kLzhStaticMethods and the directory entry.
-  static bool IsDecodedMethod(const char method[5]);
-  static bool IsDirectoryMethod(const char method[5]);
 
  protected:
   void ExtractLoop() override;

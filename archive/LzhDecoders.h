@@ -1,10 +1,11 @@
 #pragma once
 // Decoders of the LHA methods: -lh1- (LZ77 over a 4 KB window with adaptive Huffman coding) and
 // -lh4- to -lh7- (LZ77 with static Huffman trees sent per block). Both read the packed bytes
-// through the component's read pointer and write through its write pointer, which keeps the
+// through the reader's read pointer and write through its write pointer, which keeps the
 // entry's CRC-16, and both stop after exactly the entry's unpacked size. Corrupt data ends the
 // decoding quietly; the CRC verdict then fails the entry.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "archive/Streams.h"
@@ -65,33 +66,47 @@ class LzhBitReader {
   int64_t zeroBytes_ = 0;
 };
 
-// The static-Huffman methods of the LHA family. A match's distance has up to DictionaryBits bits
-// and is sent as one of PositionCodes codes (code 0 for the distance 0, code j for the distances of
-// j bits); a block's position tree starts with its number of lengths in PositionCountBits bits. The window is also the
-// block the output is flushed in: it must hold the dictionary. -lh6- and -lh7- take 65536 bytes, the family's largest
-// dictionary; -lh4- and -lh5- take 26624 (26 KB), more than three -lh5- dictionaries, so their output is written in
-// blocks of 26 KB rather than 8 KB while the memory stays small. Callers see the window's size in how often the entry's
-// progress is reported.
-struct LzhStaticMethod {
-  char Id[6];  // the five-byte method id of the header
+// How an LHA method's data becomes the entry's bytes.
+enum class LzhDecoding : uint8_t {
+  Stored,           // copied as it is
+  AdaptiveHuffman,  // DecodeLh1
+  StaticHuffman,    // LzhStaticDecoder
+  Folder,           // no data: the entry is a folder
+};
+
+// Every LHA method this reader knows, by its five-byte id; an id not in the table is not decoded. A match's
+// distance has up to DictionaryBits bits. The static-Huffman methods send it as one of PositionCodes codes (code 0
+// for the distance 0, code j for the distances of j bits), and a block's position tree starts with its number of
+// lengths in PositionCountBits bits. WindowSize is the size of the method's window, the sliding dictionary the
+// matches copy from (LzhStaticDecoder's window_ says why it is larger than the dictionary for some).
+struct LzhMethod {
+  char Id[6];
+  LzhDecoding Decoding;
   int DictionaryBits;
   int PositionCodes;
   int PositionCountBits;
   int64_t WindowSize;
 };
-inline constexpr LzhStaticMethod kLzhStaticMethods[] = {
-    {"-lh4-", 12, 13, 4, 26624},
-    {"-lh5-", 13, 14, 4, 26624},
-    {"-lh6-", 15, 16, 5, 65536},
-    {"-lh7-", 16, 17, 5, 65536},
+inline constexpr LzhMethod kLzhMethods[] = {
+    {"-lh0-", LzhDecoding::Stored, 0, 0, 0, 0},
+    {"-lh1-", LzhDecoding::AdaptiveHuffman, 12, 0, 0, 4096},
+    {"-lh4-", LzhDecoding::StaticHuffman, 12, 13, 4, 26624},
+    {"-lh5-", LzhDecoding::StaticHuffman, 13, 14, 4, 26624},
+    {"-lh6-", LzhDecoding::StaticHuffman, 15, 16, 5, 65536},
+    {"-lh7-", LzhDecoding::StaticHuffman, 16, 17, 5, 65536},
+    {"-lhd-", LzhDecoding::Folder, 0, 0, 0, 0},
 };
-// The static-Huffman method a five-byte method id names; null for any other id.
-const LzhStaticMethod* FindLzhStaticMethod(const char id[5]);
+// The method a five-byte method id names; null for an id not in the table.
+constexpr const LzhMethod* FindLzhMethod(const char id[5]) {
+  for (const LzhMethod& m : kLzhMethods)
+    if (std::string_view(m.Id, 5) == std::string_view(id, 5)) return &m;
+  return nullptr;
+}
 
 class LzhStaticDecoder {
  public:
-  void SetMethod(const LzhStaticMethod& method) { method_ = &method; }
-  // Returns False when a table error ended the decoding early.
+  void SetMethod(const LzhMethod& method) { method_ = &method; }
+  // Returns false when a table error ended the decoding early.
   bool DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
   // The literal and length codes (510); the codes that send their code lengths (19) and the bits of that
@@ -108,9 +123,12 @@ class LzhStaticDecoder {
                         uint16_t* right, int nodeCount);
   void Flush(EntryWriter& owner, Stream32& out, int64_t count, int64_t unpackedSize, int64_t& written);
 
-  const LzhStaticMethod* method_ = &kLzhStaticMethods[1];
-  // The sliding window, which is also the block flushed to the output (with its CRC and a progress
-  // report) each time it fills, and the bit reader's input block: the method's WindowSize bytes.
+  const LzhMethod* method_ = FindLzhMethod("-lh5-");
+  // The window: the sliding dictionary the matches copy from, the last WindowSize bytes decoded. It must hold the
+  // dictionary: 65536 bytes for -lh6- and -lh7-, the family's largest; 26624 (26 KB) for -lh4- and -lh5-, more than
+  // three -lh5- dictionaries. It is also the block flushed to the output (with its CRC and a progress report) each
+  // time it fills, so -lh4- and -lh5- write in blocks of 26 KB rather than 8 KB while the memory stays small; callers
+  // see its size in how often the entry's progress is reported. The bit reader reads in blocks of the same size.
   std::vector<uint8_t> window_;
   uint8_t cLen_[kCharCount] = {};
   uint8_t ptLen_[kPtCount] = {};
@@ -120,7 +138,7 @@ class LzhStaticDecoder {
   uint16_t ptLeft_[2 * kPtCount] = {}, ptRight_[2 * kPtCount] = {};
 };
 
-// -lh1-: returns False when the input ran out long before the unpacked size was reached.
+// -lh1-: returns false when the input ran out long before the unpacked size was reached.
 bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSize, int64_t unpackedSize);
 
 }  // namespace corvina::archive

@@ -10,9 +10,13 @@ namespace corvina::archive {
 
 namespace {
 
-constexpr int kWindowSize = 4096, kMaxMatch = 60, kThreshold = 2;  // a match is longer than kThreshold
-constexpr int kCharCount = 256 - kThreshold + kMaxMatch;           // 314 symbols: the literals and the lengths
-constexpr int kTreeSize = kCharCount * 2 - 1;                      // 627 nodes
+constexpr int kWindowSize = int(FindLzhMethod("-lh1-")->WindowSize);
+// Window positions wrap by a mask: the window is exactly the dictionary.
+static_assert(kWindowSize == 1 << FindLzhMethod("-lh1-")->DictionaryBits);
+constexpr int kMaxMatch = 60, kThreshold = 2;             // a match is longer than kThreshold
+constexpr int kCharCount = 256 - kThreshold + kMaxMatch;  // 314 symbols: the literals and the lengths
+constexpr int kLengthCodeBias = 256 - kThreshold - 1;     // a code c from 256: a match of c - this bytes
+constexpr int kTreeSize = kCharCount * 2 - 1;             // 627 nodes
 constexpr int kRoot = kTreeSize - 1;
 constexpr unsigned kMaxFreq = 0x8000;  // the root's count at which the tree is rebuilt with halved counts
 
@@ -174,7 +178,7 @@ bool DecodeLh1(EntryWriter& owner, Stream32& in, Stream32& out, int64_t packedSi
     const unsigned upper = unsigned(pc.Code[i]) << 6;
     for (int j = pc.Len[i] - 2; j > 0; --j) i = (i << 1) + unsigned(nextBit());
     const unsigned position = upper | (i & 0x3F);
-    int64_t len = c - 253;
+    int64_t len = c - kLengthCodeBias;
     if (len > remaining) len = remaining;
     remaining -= len;
     unsigned src = (r - position - 1) & (kWindowSize - 1);

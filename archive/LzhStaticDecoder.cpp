@@ -42,22 +42,23 @@ void LzhBitReader::SlowRefill() {
 // ---------------------------------------------------------------- static Huffman
 
 namespace {
-// Every method's position tree fits its table, and its window holds its dictionary.
+// Every static-Huffman method's position tree fits its table, and its window holds its dictionary.
 constexpr bool MethodsFitTheDecoder() {
-  for (const LzhStaticMethod& m : kLzhStaticMethods)
-    if (m.PositionCodes != m.DictionaryBits + 1 || m.PositionCodes > LzhStaticDecoder::kPtCount ||
-        (int64_t(1) << m.DictionaryBits) > m.WindowSize)
+  for (const LzhMethod& m : kLzhMethods)
+    if (m.Decoding == LzhDecoding::StaticHuffman &&
+        (m.PositionCodes != m.DictionaryBits + 1 || m.PositionCodes > LzhStaticDecoder::kPtCount ||
+         (int64_t(1) << m.DictionaryBits) > m.WindowSize))
       return false;
   return true;
 }
 static_assert(MethodsFitTheDecoder());
-}  // namespace
 
-const LzhStaticMethod* FindLzhStaticMethod(const char id[5]) {
-  for (const LzhStaticMethod& m : kLzhStaticMethods)
-    if (std::memcmp(m.Id, id, 5) == 0) return &m;
-  return nullptr;
-}
+// Codes 0 to 255 are literal bytes; a code c from 256 on is a match of c - kLengthCodeBias bytes, from the shortest
+// match of 3 bytes to the longest of 256.
+constexpr int kShortestMatch = 3;
+constexpr int kLengthCodeBias = 256 - kShortestMatch;
+constexpr int kLongestMatch = LzhStaticDecoder::kCharCount - 1 - kLengthCodeBias;
+}  // namespace
 
 bool LzhStaticDecoder::MakeTable(int nchar, const uint8_t* bitLen, int tableBits, uint16_t* table, uint16_t* left,
                                  uint16_t* right, int nodeCount) {
@@ -239,7 +240,7 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
         pos = 0;
       }
     } else {
-      int64_t len = int64_t(c) - 253;
+      int64_t len = int64_t(c) - kLengthCodeBias;
       uint32_t j = ptTable_[br.Peek(8)];
       if (j >= uint32_t(np)) {
         if (j == kEmpty) {
@@ -266,7 +267,8 @@ bool LzhStaticDecoder::DecodeLzhStatic(EntryWriter& owner, Stream32& in, Stream3
       if (src < 0) src += wsize;
       if (len > remaining) len = remaining;  // a damaged last match never runs past the size
       remaining -= len;
-      if (src < pos && pos < wsize - 257) {
+      // A match of any length that starts here ends before the window's end: one copy, with no wrap or flush.
+      if (src < pos && pos < wsize - kLongestMatch - 1) {
         uint8_t* d = win + pos;
         const uint8_t* s = win + src;
         if (pos - src >= 8) {

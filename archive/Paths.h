@@ -63,7 +63,7 @@ bool IsPartialFileName(std::string_view name);
 // `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
 // Gives the file of `handle`, opened without a name (and locked), a new name of the same kind in `folder`; the
-// name goes to `name`. False, with errno set, when it cannot have one.
+// name goes to `name`. Returns false, with errno set, when it cannot have one.
 bool LinkHiddenFileAt(int handle, int folder, std::string& name);
 // Where a search for leftovers looks: `folder` alone (a folder of the user's, such as the one a provider's archive
 // was chosen in, whose subfolders the run did not write), or `folder` and every folder below it.

@@ -23,7 +23,7 @@ class Stream32 {
   // before each block and stopping when the cancel flag is set. Returns the bytes copied.
   virtual int64_t CopyFrom64(Stream32& source, int64_t count);
 
-  bool* CancelPointer = nullptr;          // nil: never cancelled
+  bool* CancelPointer = nullptr;          // null: never cancelled
   std::function<void()> ProcessMessages;  // run before each copied block
   int LastError = 0;                      // errno of the last failed write
 };
@@ -49,7 +49,7 @@ class FileStream32 : public HandleStream32 {
   // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
   FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
   ~FileStream32() override;
-  bool Close();  // returns False when the system reports a failure on close
+  bool Close();  // returns false when the system reports a failure on close
   std::string FileName;
 };
 

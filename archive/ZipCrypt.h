@@ -5,7 +5,7 @@
 // library's own enciphered headers keep a register set apart from the entry data's, so reading a header never
 // disturbs the stream of the entry being read.
 //
-// The registers belong to one component (one extraction at a time), not to the process.
+// The registers belong to one reader (one extraction at a time), not to the process.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -55,7 +55,7 @@ class ZipCrypto {
   void Wipe();
 };
 
-// The published starting values of one register set (kind 0 data, 1 header). Setting a key sets
+// The starting values of one register set (kind 0 data, 1 header), as callers see and set them. Setting a key sets
 // both the starting and the working register, so a seed given before a run takes effect.
 class SeedKeys {
  public:

@@ -16,7 +16,7 @@ struct ZipDecodeIo {
   std::function<bool(const uint8_t* buffer, int64_t count)> Write;
   // Optional: called after each output flush so the reader can report progress and pump messages.
   std::function<void()> Progress;
-  const bool* Cancel = nullptr;  // nil: never cancelled
+  const bool* Cancel = nullptr;  // null: never cancelled
   uint16_t Flags = 0;            // general-purpose flags (imploding reads bits 1 and 2)
   int64_t PackedSize = 0;        // compressed bytes, encryption overhead already taken off
   int64_t UnpackedSize = 0;

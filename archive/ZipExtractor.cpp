@@ -798,4 +798,70 @@ bool ZipExtractor::DecompressEntry(int method, int64_t packed, int64_t unpacked)
   return true;
 }
 
+// ---------------------------------------------------------------- passwords
+
+bool ZipExtractor::CheckDecryptHeader() {
+  return Crypto.CheckEncryptionHeader(cryptHeader_, Local.Flags, Local.Crc, Local.DosDateTime, CurrentPassword);
+}
+
+bool ZipExtractor::GetPassword() {
+  SuspendTimer suspend(Timer);
+  const ZipExtra& x = Local.Extra;  // merged with the central one by the caller
+  if (x.Strong) return false;
+  if (x.HasAes && x.AesVendor != 0x4541) return false;  // "AE"
+  Stream32& s = *archiveStream_;
+  const int64_t dataAt = Local.DataPosition;
+  const bool traditional = CryptKind == EncryptionKind::Traditional;
+  if (traditional && (s.Seek(dataAt, SeekOrigin::Beginning) != dataAt ||
+                      s.Read(cryptHeader_, int64_t(kZipCryptHeaderLength)) != int64_t(kZipCryptHeaderLength)))
+    return false;
+  auto fits = [&](const std::string& password) {
+    if (password.empty()) return false;
+    if (traditional) {
+      CurrentPassword = password;
+      return CheckDecryptHeader();
+    }
+    int64_t headerBytes = 0;
+    s.Seek(dataAt, SeekOrigin::Beginning);
+    return aes_->CheckPassword(password, x.AesStrength, headerBytes);
+  };
+  auto found = [&] {
+    // The data follows the 12-byte header; CheckPassword leaves an AES entry's stream in place.
+    if (traditional) s.Seek(dataAt + int64_t(kZipCryptHeaderLength), SeekOrigin::Beginning);
+    return true;
+  };
+  if (fits(CurrentPassword)) return found();
+  for (const std::string& password : Passwords) {
+    if (fits(password)) {
+      CurrentPassword = password;
+      return found();
+    }
+  }
+  if (PasswordAttempts <= 0) return false;
+  if (!OnGetPassword) {
+    DoError(EntryName, {}, msg::EventNotAssigned, archiveName_);
+    return false;
+  }
+  for (int attempt = 0; attempt < PasswordAttempts && !GetCancel(); ++attempt) {
+    std::string password = CurrentPassword;
+    SeedKeyRecord headerKeys = Crypto.HeaderStart, dataKeys = Crypto.DataStart;
+    bool tryAgain = true;
+    OnGetPassword(*this, EntryName, password, headerKeys, dataKeys, tryAgain);
+    // Keys the handler gives are the starting registers for what follows.
+    Crypto.HeaderStart = headerKeys;
+    Crypto.DataStart = dataKeys;
+    if (!tryAgain) {
+      DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
+      break;
+    }
+    if (fits(password)) {
+      CurrentPassword = password;
+      Passwords.insert(Passwords.begin(), password);
+      return found();
+    }
+    DoError(EntryName, {}, msg::InvalidPassword, archiveName_);
+  }
+  return false;
+}
+
 }  // namespace corvina::archive

@@ -3,8 +3,7 @@
 // only local headers, from those), resolves Zip64 sizes and data-descriptor entries from the
 // central header, deciphers traditional and AES entries, dispatches on the method to the entry
 // decoders and writes each entry through the base's output services, so a failed entry never
-// leaves a file behind. Split archives (numbered volume files) and the password search are in
-// ZipVolumes.cpp.
+// leaves a file behind. Split archives (numbered volume files) are in ZipVolumes.cpp.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,11 +63,13 @@ class ZipExtractor : public ArchiveExtractor {
   ZipExtractor();
   ~ZipExtractor() override;
 
-  // ---- published members beyond the base's
-  ZipCrypto Crypto;  // cipher registers of this component
+  // ---- settings and events beyond the base's
+  ZipCrypto Crypto;  // cipher registers of this reader
   SeedKeys SeedDataKeys{Crypto, 0};
   SeedKeys SeedHeaderKeys{Crypto, 1};
   int PasswordAttempts = 3;
+  // The size of the buffer for the archive's comment, kept within 2000..32767. Kept for callers that set it; it has
+  // no effect: the reader reads no archive comment.
   int ZipCmntBufSize() const { return commentBufferSize_; }
   void SetZipCmntBufSize(int value) { commentBufferSize_ = value < 2000 ? 2000 : value > 32767 ? 32767 : value; }
 
@@ -86,13 +87,14 @@ class ZipExtractor : public ArchiveExtractor {
   // How an entry with these flags and extra field is enciphered.
   EncryptionKind EncryptionOf(uint16_t flags, const ZipExtra& extra) const;
 
-  bool CheckDecryptHeader();
-
-  // ---- volumes and passwords (ZipVolumes.cpp)
+  // ---- passwords
   std::string CurrentPassword;
+  bool CheckDecryptHeader();
+  bool GetPassword();
+
+  // ---- volumes (ZipVolumes.cpp)
   int OpenVolume = -1;  // number (disk + 1) of the split volume last opened
   bool OpenVolumeByIndex(int disk, int volumeCount);
-  bool GetPassword();
   SpannedVolumes Span;
   int VolumeCount() const;
   // Makes the archive stream the given one (a volume switch).

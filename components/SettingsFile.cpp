@@ -44,7 +44,7 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// True when the last character of `s` is the single byte `c` (not the second byte of a double-byte one).
+// Returns true when the last character of `s` is the single byte `c` (not the second byte of a double-byte one).
 bool EndsWithSingleByte(std::string_view s, char c) {
   if (s.empty() || s.back() != c) return false;
   size_t i = 0;

@@ -12,7 +12,7 @@ std::string ToCp932(std::string_view utf8);
 // CP932 to UTF-8. An invalid byte sequence becomes U+FFFD; the rest of the text is kept.
 std::string FromCp932(std::string_view cp932);
 
-// True when every byte is ASCII: such text is the same in both encodings.
+// Returns true when every byte is ASCII: such text is the same in both encodings.
 bool IsAscii(std::string_view s);
 
 }  // namespace corvina

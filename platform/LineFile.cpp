@@ -200,8 +200,8 @@ class SaveTarget {
 };
 
 // Opens the folder of `path`'s file and, while the name there is a link, the folder of the link's target: the
-// one look-up that every later step keeps to. The file may not exist yet. False, with the reason, for links that
-// go round or lead to no folder: a save there would have to replace the link itself.
+// one look-up that every later step keeps to. The file may not exist yet. Returns false, with the reason, for
+// links that go round or lead to no folder: a save there would have to replace the link itself.
 bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::string& error) {
   // As many links as the kernel follows in one path.
   constexpr int kMaxLinks = 40;

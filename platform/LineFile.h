@@ -44,7 +44,7 @@ bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, s
 
 // Replaces the file at `path` with what `change` makes of its bytes (none when it is missing), as SaveFileAtomic
 // does. A link is looked up once: the file read is the file replaced, even when the link is turned meanwhile.
-// False, leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it) or written.
+// Returns false, leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it) or written.
 bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
                        std::string* error = nullptr);
 

@@ -14,7 +14,7 @@ class SortedList {
  public:
   SortedList() = default;
   explicit SortedList(Duplicates duplicates) : duplicates_(duplicates) {}
-  // False when the list ignores duplicates and already holds `s`.
+  // Returns false when the list ignores duplicates and already holds `s`.
   bool Add(std::string s) {
     auto it = std::upper_bound(items_.begin(), items_.end(), s);
     if (duplicates_ == Duplicates::Ignore && it != items_.begin() && *(it - 1) == s) return false;

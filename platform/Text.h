@@ -21,7 +21,7 @@ int StrToIntLenient(std::string_view s);
 std::string Trim(std::string_view s);
 std::string TrimRight(std::string_view s);
 
-// True when the field is empty or holds only blanks.
+// Returns true when the field is empty or holds only blanks.
 bool IsBlank(std::string_view s);
 
 // `s` cut or padded with blanks to exactly `len` bytes.

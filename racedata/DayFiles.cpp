@@ -61,7 +61,8 @@ MergeResult MergeByRaceKey(DayFileBatch& files, const std::string& line, int lin
   return MergeResult::Stored;
 }
 
-// The slot of the loaded day an odds record belongs to, and the odds file of that slot's day.
+// The slot of the loaded day an odds record belongs to, and the odds file of that slot's day, whether or not the
+// file is there: a loaded race's file that is gone is the caller's failure to report, not a race to pass over.
 int FindOddsSlot(const DayFileBatch& files, const RaceTable& table, const std::string& line, std::string_view suffix,
                  fs::path& path) {
   const std::string key = VenueRaceKey(line);
@@ -70,9 +71,7 @@ int FindOddsSlot(const DayFileBatch& files, const RaceTable& table, const std::s
     if (!IsRaceRecord(ra) || VenueRaceKey(ra) != key) continue;
     const auto day = DayOfRecord(ra);
     if (!day) continue;
-    const fs::path candidate = DayFilePath(files.DataDir(), *day, suffix);
-    if (!files.Exists(candidate)) continue;
-    path = candidate;
+    path = DayFilePath(files.DataDir(), *day, suffix);
     return s;
   }
   return -1;

@@ -35,7 +35,7 @@ std::optional<DayName> DayOfRecord(std::string_view record);
 // The stored race days (a .jvRA file each), newest first. Names that do not begin with a day are ignored.
 std::vector<DayName> ListRaceDays(const std::filesystem::path& dataDir);
 
-// True for the name of a file the program writes in the data folder: a day followed by a day file's suffix,
+// Returns true for the name of a file the program writes in the data folder: a day followed by a day file's suffix,
 // with a racecourse's name before ".jvSEr" ("2024年01月06日.jvRA", "2024年01月06日東京.jvSEr").
 bool IsDayFileName(std::string_view utf8Name);
 
@@ -61,14 +61,14 @@ class DayFileBatch {
 
   const std::filesystem::path& DataDir() const { return dataDir_; }
 
-  // True when the batch holds the file (one it created counts) or it is a file on disk.
+  // Returns true when the batch holds the file (one it created counts) or it is a file on disk.
   bool Exists(const std::filesystem::path& path) const;
   // The lines of a day file, read from disk the first time as fixed records of `lineLength`. A missing file
   // gives an empty list when `create`, else null; a file that cannot be read gives null and `error`.
   Lines* Open(const std::filesystem::path& path, size_t lineLength, bool create, std::string* error = nullptr);
   // The file opened as `path` was changed: the next flush saves it.
   void Changed(const std::filesystem::path& path);
-  // True while a change to `path` is not on disk yet.
+  // Returns true while a change to `path` is not on disk yet.
   bool Unsaved(const std::filesystem::path& path) const;
 
   // Saves every changed file once. Goes on past a file that cannot be saved (it stays unsaved, for the next
@@ -109,8 +109,11 @@ MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWrite
 MergeResult MergeHrRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
 // Runner (.jvSEr of the racecourse): line (race - 1) * 18 + (horse - 1); races 1..12 and horses 1..18 only.
 MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error = nullptr);
-// Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey and
-// whose day has the odds file. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i.
+// Odds (.jvO1 / .jvO2), placed by the slot of the loaded day whose RA line has the record's VenueRaceKey, in the
+// odds file of that race's day. O1: line 2i is the first snapshot (set once), 2i + 1 the latest; O2: line i. A
+// record of a race the loaded day does not hold is Skipped. A loaded race whose odds file is gone (deleted, or
+// the Data folder moved away) is Failed with the file's path: the file is not made again, for it would hold this
+// race's odds and nothing else.
 MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record,
                           std::string* error = nullptr);
 MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::string_view record,

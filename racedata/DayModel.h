@@ -6,10 +6,10 @@
 // comments are indexed by payout entry or ticket number 1..k: they hold k + 1 elements and element 0 is unused,
 // so code reads like the rules it follows. Per-horse arrays [0..17] are indexed by horse number - 1.
 //
-// Words. The names below are those of the stored records and of the data the program has always kept, so a
+// Words. The names below are those of the stored records and of the data the program keeps, so a
 // field can be found by the record word it mirrors; file names on disk and settings keys stay as the system has
 // them too. What the names do not say:
-//   G...            a day-wide value (once a global): kept with the day, not with a race.
+//   G...            a day-wide value: kept with the day, not with a race.
 //   Tbl             the raw records of one kind, one entry per race slot: GRaTbl the race (RA), GSeTbl the
 //                   runners (SE), GHrTbl the payouts (HR), GO1Tbl1 / GO1Tbl2 the first and the latest snapshot of
 //                   the win, place and bracket odds (O1), GO2Tbl the quinella odds (O2), GYozTbl the predicted
@@ -47,9 +47,9 @@
 //                   (IsLocalVenue: 01 Sapporo, 02 Hakodate, 03 Fukushima, 04 Niigata, 10 Kokura) one test for "C",
 //                   odds above four times the prediction at any prediction (`strictC`), replaces the two usual
 //                   ones (above 3 times a prediction under 10, above 3.5 times one under 20). The first snapshot
-//                   takes that test at every venue while the option is on: the system has always marked it so,
-//                   and it changes only the first snapshot's "C" marks, which the card and the printed page show
-//                   but which decide a race's tickets only while its latest snapshot is missing.
+//                   takes that test at every venue while the option is on, on purpose: it changes only the
+//                   first snapshot's "C" marks, which the card and the printed page show but which decide a
+//                   race's tickets only while its latest snapshot is missing.
 //   ARank           the rank of an "A" horse among the race's "A" horses; ranks 1..6 make the tickets.
 //   ModeOneA        the horse lost its first-snapshot "A" at the latest snapshot (shown as 軸 under 消軸, "erased
 //                   axis": when one horse of the race has it, it becomes the partner of the ranked horses).
@@ -68,6 +68,10 @@
 //   TK, Manbaken    the hit report's files: TK<yyyymmdd>.txt (TK for 的中, teki: hit) the day's hits, and
 //                   Manbaken.txt (万馬券: a longshot, a ticket paying 100 times its stake or more) the collection of
 //                   every day's reported hits, longshots or not (HitCollectionPath).
+//   marker files    files in the program folder, whatever they hold, that switch features on:
+//                   MasterControlBrann.key shows the hit-report buttons (的中, 穴的中); makeKaishuFile.data has every
+//                   day load add the day's return rates to the yearly summaries "<yyyy>年<bet>.ksr" (kaishu, 回収:
+//                   what the tickets brought back).
 //   settings keys   a few are romanised words: "Dir" / "jikeiretu" (時系列, time series) the folder of the
 //                   time-series odds, "Dir" / "yoso" the folder of the providers' archives, and the section
 //                   "kaime" (買い目, the tickets to buy) holding the local option.

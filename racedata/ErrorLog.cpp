@@ -19,6 +19,16 @@ bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp
   return SaveLines(file, lines, error);
 }
 
+void ShowAndLogFailure(const std::filesystem::path& appDir, const std::string& textCp932,
+                       const std::function<void(const std::string&)>& show) {
+  show(textCp932);
+  std::string error;
+  if (!AppendErrorLog(appDir, textCp932, &error)) {
+    const std::string& noLog = CORVINA_CP932(" (ErrorLog.txt: ");
+    show(textCp932 + noLog + ToCp932(error) + ")");
+  }
+}
+
 bool StartErrorLog(const std::filesystem::path& appDir, std::string* error) {
   const std::string& start = CORVINA_CP932("ソフト起動：");
   const std::filesystem::path file = appDir / kErrorLogName;

@@ -1,10 +1,9 @@
 #include "racedata/ManualOdds.h"
 
-#include <algorithm>
-
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/DayFiles.h"
+#include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RacingTexts.h"
@@ -105,12 +104,13 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
     }
   } running{*this};
   fetching_ = true;
-  storeFailuresShown_.clear();
+  storeFailure_.clear();
   savedReads_ = 0;
   ui_.SetBusyCursor(true);
   const int items = static_cast<int>(ticked.size());
   ui_.SetProgress(0, items);
   int opened = 0;
+  bool interrupted = false;
   for (int i = 0; i < items; ++i) {
     ui_.SetProgress(i + 1, items);
     ui_.ProcessMessages();
@@ -123,15 +123,24 @@ int ManualOddsFetcher::FetchTickedRaces(const std::vector<bool>& ticked) {
     if (gate_.Busy()) {
       // Something the message loop ran took the control: the races left wait for the user's next click.
       waitForOther();
-      return opened;
+      interrupted = true;
+      break;
     }
     // Through the gate: a timer's exchange that falls due meanwhile waits for this one.
     gate_.Run([this, key] { FetchOdds("0B30", key); });
     ++opened;
   }
+  if (!storeFailure_.empty()) {
+    // Told once the races are done, so the label keeps it and no race's progress text hides it.
+    ShowAndLogFailure(day_.AppDir, storeFailure_, [this](const std::string& shown) { ui_.SetProgressLabel(shown); });
+    ui_.Beep();
+    ui_.Inform(storeFailure_);
+    return opened;
+  }
+  if (interrupted) return opened;
   ui_.SetProgress(items, items);
-  // Nothing was made when every save failed or no exchange was read.
-  if (storeFailuresShown_.empty() && savedReads_ > 0) {
+  // Nothing was made when no exchange was read.
+  if (savedReads_ > 0) {
     ui_.Beep();
     ui_.Inform(CORVINA_CP932("データ作成が完了しました。"));
   }
@@ -170,15 +179,13 @@ void ManualOddsFetcher::ReadOdds() {
     ++savedReads_;
     return;
   }
-  const std::string text =
-      end.storeFailed ? cannotWrite + ToCp932(end.error) : readFailed + JVErrorMessage("JVRead", end.jvRead);
   if (end.storeFailed) {
-    // The races left write the same day files: their failure is this one again.
-    if (std::find(storeFailuresShown_.begin(), storeFailuresShown_.end(), text) != storeFailuresShown_.end()) return;
-    storeFailuresShown_.push_back(text);
+    // The races left write the same day files: their failure would be this one again.
+    if (storeFailure_.empty()) storeFailure_ = cannotWrite + ToCp932(end.error);
+    return;
   }
   ui_.Beep();
-  ui_.Inform(text);
+  ui_.Inform(readFailed + JVErrorMessage("JVRead", end.jvRead));
 }
 
 }  // namespace corvina

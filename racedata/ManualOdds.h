@@ -23,7 +23,7 @@ enum class ManualOddsRefusal {
   EarlyCards,  // the early-card text; the automatic odds are switched off too
 };
 
-// True when any race or runner record of the loaded day still has data kind "1" (an early card): odds may not
+// Returns true when any race or runner record of the loaded day still has data kind "1" (an early card): odds may not
 // be taken until newer cards are imported.
 bool HasEarlyCards(const RaceTable& table);
 
@@ -61,10 +61,12 @@ class ManualOddsFetcher {
 
   // Fetches the odds of the ticked items (item i = race slot i). Without a tick: a beep and
   // "オッズ取得するレースをチェックしてください。". Every item advances the progress, ticked or not. A
-  // JV-Link failure is shown and the next race follows. A day file that cannot be read or saved is shown once:
-  // every race's odds go to the same day files, so the same failure would come back with each race left. The
-  // end "データ作成が完了しました。" is shown only when no save failed and some exchange was read to its end
-  // with its odds saved. When another exchange holds the gate, the user is told to wait and nothing is fetched.
+  // JV-Link failure is shown and the next race follows. A day file that cannot be read, saved or found (a
+  // loaded race's odds file deleted, the Data folder moved away) is told once, after the races: every race's odds
+  // go to the same day files, so the same failure would come back with each race left. The first such failure,
+  // with the file's path, goes to the progress label and the error log and is shown with a beep. The end
+  // "データ作成が完了しました。" is shown only when no save failed and some exchange was read to its end with
+  // its odds saved. When another exchange holds the gate, the user is told to wait and nothing is fetched.
   // Returns the number of races whose exchange was opened.
   int FetchTickedRaces(const std::vector<bool>& ticked);
 
@@ -83,8 +85,8 @@ class ManualOddsFetcher {
   ManualOddsUi& ui_;
   bool fetching_ = false;
   int stored_ = 0;
-  // Of the current FetchTickedRaces: the store failures shown, and the exchanges read whole and saved.
-  std::vector<std::string> storeFailuresShown_;
+  // Of the current FetchTickedRaces: its first store failure (CP932), and the exchanges read whole and saved.
+  std::string storeFailure_;
   int savedReads_ = 0;
 };
 

@@ -9,7 +9,7 @@
 namespace corvina {
 
 // Writes the day's .jvO1 anew with 72 blank lines (two per slot), .jvO2 and .jvO3 with 36 each, replacing
-// whatever they held (created when missing). False, with `error` (UTF-8), when a file could not be written;
+// whatever they held (created when missing). Returns false, with `error` (UTF-8), when a file could not be written;
 // the files written before it stay written.
 bool ClearAllOdds(const std::filesystem::path& dataDir, const DayName& day, std::string* error = nullptr);
 

@@ -21,13 +21,7 @@ int RealTimeReader::InitLink() {
 }
 
 void RealTimeReader::ReportFailure(const std::string& text) {
-  ui_.SetStatusLabel(text);
-  std::string error;
-  if (!AppendErrorLog(day_.AppDir, text, &error)) {
-    // The log is the only record of the failure; say so where the user looks.
-    const std::string& noLog = CORVINA_CP932(" (ErrorLog.txt: ");
-    ui_.SetStatusLabel(text + noLog + ToCp932(error) + ")");
-  }
+  ShowAndLogFailure(day_.AppDir, text, [this](const std::string& shown) { ui_.SetStatusLabel(shown); });
 }
 
 ReadEnd ReadExchange(JVLink& link, const std::function<void()>& processMessages, DayFileBatch& files,

@@ -66,7 +66,7 @@ class StoredImport {
   // Stops a running import (the "データ取込み中止" command).
   void Cancel();
   // The window is closing: a running download is cancelled and its exchange closed; a running read is told to
-  // stop. True when the window may close now; false while a read is still on the stack (close once it returns).
+  // stop. Returns true when the window may close now; false while a read is still on the stack (close once it returns).
   bool PrepareToClose();
 
   State CurrentState() const { return state_; }

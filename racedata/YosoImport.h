@@ -46,10 +46,10 @@ std::string KolYozLine(std::string_view line, bool from2005);
 std::optional<DayName> JrdbDay(std::string_view yymmdd);
 std::optional<DayName> KolDay(const Lines& text);
 
-// True when a .yoz line names a race of `day`: its date, a racecourse the day load can match and a race number.
+// Returns true when a .yoz line names a race of `day`: its date, a racecourse the day load can match and a race number.
 bool IsYozRaceOfDay(std::string_view yozLine, const DayName& day);
 
-// True when the text holds no line that is not blank.
+// Returns true when the text holds no line that is not blank.
 bool IsEmptyProviderText(const Lines& text);
 
 enum class YozOutcome {

@@ -79,7 +79,7 @@ class BatchPrintWindow : public QDialog {
   void SaveBounds();
   // The next user of the printer settings finds A4 portrait again.
   void ResetPaper();
-  // Prints pages from..to; a failure is shown and ends the printing. False after a failure.
+  // Prints pages from..to; a failure is shown and ends the printing. Returns false after a failure.
   bool PrintRange(int from, int to);
 
   gui::RestoredBounds bounds_;

@@ -22,7 +22,7 @@ std::string PostTimeLineText(const RaceInfo& info);  // "15時25分発走"
 int TableRows(const RaceInfo& info);                 // the entry count, 0..18
 std::string HeadCountText(const RaceInfo& info);     // "%2d頭"
 // The weight rule and the track are WeightRuleText and TrackText of racedata/RacingTexts.h, as on the race card.
-// Class and distance differ from the card's on purpose, so that printed pages keep the look they have always had:
+// Class and distance differ from the card's on purpose, so that printed pages keep a look of their own:
 // a blank class code prints the five ideographic spaces of "000", a distance of zeros "   0m"; only a blank
 // distance field prints nothing. The card leaves its label empty for all three.
 std::string PrintedClassText(std::string_view code);

@@ -166,7 +166,7 @@ void FolderChooserDialog::done(int result) {
   QDialog::done(result);
 }
 
-// ---- The component ------------------------------------------------------------------------------------------
+// ---- The chooser --------------------------------------------------------------------------------------------
 
 FolderChooser::FolderChooser(QWidget* owner) : QObject(owner), owner_(owner) {}
 

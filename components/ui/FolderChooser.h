@@ -104,10 +104,10 @@ class FolderChooser : public QObject {
   int Top() const { return top_; }
   void SetLeft(int value);
   void SetTop(int value);
-  // True when 0 <= value <= max; otherwise the error box, and false.
+  // Returns true when 0 <= value <= max; otherwise the error box, and false.
   bool CheckScreenPos(int value, int max);
 
-  // Runs the dialog modally. True when a folder was confirmed: it is in ChosenFolder (and SelectedFolder with
+  // Runs the dialog modally. Returns true when a folder was confirmed: it is in ChosenFolder (and SelectedFolder with
   // OpenDefault). Cancel changes nothing.
   bool Execute();
 

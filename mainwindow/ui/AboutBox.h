@@ -31,7 +31,7 @@ bool RegQueryDefault(RegRoot root, std::string_view subKey, std::string& value);
 QString HtmCommandLine(QString command, const QString& url);
 
 // Opens `url` with the desktop's handler; when none takes it, runs the command registered for ".htm" files
-// with the address. False when neither way opens it.
+// with the address. Returns false when neither way opens it.
 bool OpenURL(const QString& url);
 
 // The same contracts under their second names.

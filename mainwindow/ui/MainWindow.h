@@ -44,7 +44,7 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   explicit MainWindow(const std::filesystem::path& appDir = {}, QWidget* parent = nullptr, JVLink* link = nullptr);
   ~MainWindow() override;
 
-  // True when creation could not prepare the program folder (data folder or error log); the window has shown
+  // Returns true when creation could not prepare the program folder (data folder or error log); the window has shown
   // the reason and the program should end.
   bool CreateFailed() const { return createFailed_; }
 

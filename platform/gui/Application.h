@@ -16,7 +16,7 @@ class Application : public QApplication {
 
 // Makes the program speak Japanese whatever the system's locale: Japanese becomes the default locale (calendars,
 // month and day names, dates and file types in the file dialogs) and Qt's own Japanese texts are loaded, so the
-// standard dialogs and buttons read Japanese. Called at start, before the first window. False when Qt's texts
+// standard dialogs and buttons read Japanese. Called at start, before the first window. Returns false when Qt's texts
 // are not installed (the dialogs' captions then keep Qt's English).
 bool SpeakJapanese();
 // Qt's own file dialog writes the files' dates in the system's locale whatever the default one: `dialog` writes

@@ -44,7 +44,7 @@ class PrinterDevice {
  public:
   virtual ~PrinterDevice() = default;
 
-  // True when the system has a printer to print on.
+  // Returns true when the system has a printer to print on.
   virtual bool Installed() const = 0;
   // Raises PrinterError kNoPrinterMessage when no printer is installed.
   void CheckPrinter() const;

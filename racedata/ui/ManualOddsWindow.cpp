@@ -66,13 +66,18 @@ ManualOddsWindow::ManualOddsWindow(const ManualOddsContext& context, QWidget* pa
   bottom->addWidget(FetchOddsButton);
   PrintScheduleButton = new QPushButton(QStringLiteral("ｽｹｼﾞｭｰﾙ表印刷"), this);
   bottom->addWidget(PrintScheduleButton);
-  ProgressLabel = new Label3D(this);
-  ProgressLabel->setMinimumWidth(160);
-  bottom->addWidget(ProgressLabel, 1);
   FetchProgressBar = new QProgressBar(this);
   FetchProgressBar->setValue(0);
   bottom->addWidget(FetchProgressBar, 1);
   top->addLayout(bottom);
+  // The progress has a line of its own under the buttons, as wide as the window: a failure it ends with names
+  // a day file by its whole path, which goes on over more lines rather than be cut. Its text does not widen the
+  // window.
+  ProgressLabel = new Label3D(this);
+  ProgressLabel->SetLayout(Label3D::TextLayout::Top);
+  ProgressLabel->SetWordWrap(true);
+  ProgressLabel->setSizePolicy(QSizePolicy::Ignored, ProgressLabel->sizePolicy().verticalPolicy());
+  top->addWidget(ProgressLabel);
 
   connect(TickAllAction, &QAction::triggered, this, &ManualOddsWindow::TickAllRaces);
   connect(UntickAllAction, &QAction::triggered, this, &ManualOddsWindow::UntickAllRaces);

@@ -270,13 +270,29 @@ TEST_F(OddsWriterTest, QuinellaOddsOfTheSameTimeDoNotReplace) {
   EXPECT_EQ(FieldText(ReadAll(Path(".jvO2"))[2], L::o2::UmarenOdds(1)), "000123");
 }
 
-TEST_F(OddsWriterTest, OddsOfRacesNotLoadedOrWithoutFileAreDropped) {
+// A record of a race the loaded day does not hold is dropped. One of a loaded race whose day file is gone (deleted,
+// or the Data folder moved away) fails with the file's name, and the file is not made again: it would hold that
+// race's odds and nothing else.
+TEST_F(OddsWriterTest, OddsOfRacesNotLoadedAreDroppedAndALoadedRaceWithoutItsFileFails) {
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 4, "01061000")), MergeResult::Skipped);
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "06", 1, "01061000")), MergeResult::Skipped);
   EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 0, "01061000")), MergeResult::Skipped);
-  fs::remove(Path(".jvO2"));
-  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 1, "01061000")), MergeResult::Skipped);
   for (const auto& line : ReadAll(Path(".jvO1"))) EXPECT_TRUE(IsBlank(line));
+
+  fs::remove(Path(".jvO2"));
+  std::string error;
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 1, "01061000"), &error), MergeResult::Failed);
+  EXPECT_EQ(error, Path(".jvO2").string() + " がありません。");
+  EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "06", 1, "01061000")), MergeResult::Skipped);
+  EXPECT_TRUE(files.Flush());
+  EXPECT_FALSE(fs::exists(Path(".jvO2")));
+
+  fs::rename(data, dir.path() / "moved");
+  error.clear();
+  EXPECT_EQ(MergeO1Record(files, *table, O1("20240106", "05", 3, "01061000"), &error), MergeResult::Failed);
+  EXPECT_EQ(error, Path(".jvO1").string() + " がありません。");
+  EXPECT_TRUE(files.Flush());
+  EXPECT_FALSE(fs::exists(data));
 }
 
 TEST_F(OddsWriterTest, EmptyOrShortOddsRecordsAreDropped) {

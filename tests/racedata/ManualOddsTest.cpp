@@ -210,6 +210,50 @@ TEST_F(ManualOddsFetchTest, OddsFileThatCannotBeSavedIsShownOnceAndNothingIsCall
   EXPECT_EQ(ui.beeps, 1);
 }
 
+// The loaded day's odds file deleted, or its Data folder moved away, while the window is open: the failure names
+// the file once for the run, in the label, the error log and one box with one beep; the fetch is not called done
+// and no file is made again. What the races could store is saved.
+TEST_F(ManualOddsFetchTest, AnOddsFileOrTheDataFolderGoneIsOneFailureWithItsPath) {
+  const auto log = [&] {
+    Lines lines;
+    ReadLines(home.path() / "ErrorLog.txt", lines);
+    return lines;
+  };
+  const fs::path o1 = DayFilePath(model.DataDir(), gen.date, ".jvO1"),
+                 o2 = DayFilePath(model.DataDir(), gen.date, ".jvO2");
+  fs::remove(o2);
+  for (int race : {0, 3}) {
+    ScriptedExchange e;
+    e.reads = {ScriptedRead::Record(O1(race, 600, '1')), ScriptedRead::Record(O2(race, 600, '1'))};
+    link.AddExchange(e);
+  }
+  EXPECT_EQ(fetcher.FetchTickedRaces({true, false, false, true}), 2);
+  const std::string noO2 = "データファイルに書き込めません：" + o2.string() + " がありません。";
+  EXPECT_EQ(ui.texts, std::vector<std::string>{noO2});
+  EXPECT_EQ(ui.labels.back(), noO2);
+  EXPECT_EQ(ui.beeps, 1);
+  ASSERT_EQ(log().size(), 1u);
+  EXPECT_TRUE(log()[0].ends_with(ToCp932("：" + noO2))) << FromCp932(log()[0]);
+  EXPECT_FALSE(fs::exists(o2));
+  const Lines stored = Read(".jvO1");
+  ASSERT_EQ(stored.size(), 8u);
+  EXPECT_EQ(stored[0] + stored[6], O1(0, 600, '1') + O1(3, 600, '1'));
+
+  fs::rename(model.DataDir(), home.path() / "moved");
+  ui = RecordingUi{};
+  ScriptedExchange e;
+  e.reads = {ScriptedRead::Record(O1(1, 600, '1'))};
+  link.AddExchange(e);
+  EXPECT_EQ(fetcher.FetchTickedRaces({false, true}), 1);
+  const std::string noO1 = "データファイルに書き込めません：" + o1.string() + " がありません。";
+  EXPECT_EQ(ui.texts, std::vector<std::string>{noO1});
+  EXPECT_EQ(ui.labels.back(), noO1);
+  EXPECT_EQ(ui.beeps, 1);
+  ASSERT_EQ(log().size(), 2u);
+  EXPECT_TRUE(log()[1].ends_with(ToCp932(noO1))) << FromCp932(log()[1]);
+  EXPECT_FALSE(fs::exists(model.DataDir()));
+}
+
 TEST_F(ManualOddsFetchTest, NothingTickedOrAnotherExchangeRunningFetchesNothing) {
   EXPECT_EQ(fetcher.FetchTickedRaces(std::vector<bool>(9, false)), 0);
   EXPECT_EQ(ui.texts, std::vector<std::string>{"オッズ取得するレースをチェックしてください。"});

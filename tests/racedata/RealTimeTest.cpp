@@ -229,6 +229,38 @@ TEST_F(RealTimeTest, SaveFailureIsShownOncePerPassAndAgainAfterIt) {
   EXPECT_EQ(ui.labels.size(), 4u);
 }
 
+// The odds of a loaded race whose day file is gone fail with the file's path: beeped, shown and logged once a
+// pass, and the file is not made again; the race's other odds are saved. A record of a race that is not loaded
+// stays quiet. Outside a pass (the odds of the race shown), a Data folder moved away is told the same way.
+TEST_F(RealTimeTest, OddsOfALoadedRaceWhoseFileIsGoneFailWithItsPathOnceAPass) {
+  fs::remove(Path(".jvO2"));
+  const std::string noO2 = "データファイルに書き込めません：" + Path(".jvO2").string() + " がありません。";
+  reader->BeginPass();
+  for (const std::string& key : {kKey1, kKey2}) {
+    Odds({ScriptedRead::Record(testing::O2("2024010605010101", "01060930")),  // venue not loaded
+          ScriptedRead::Record(testing::O1(key, "01060900")), ScriptedRead::Record(testing::O2(key, "01060900"))});
+    reader->ReadOddsRecords();
+    reader->CloseAfterOdds();
+  }
+  reader->EndPass();
+  EXPECT_EQ(ui.labels, std::vector<std::string>{noO2});
+  EXPECT_EQ(ui.beeps, 1);
+  ASSERT_EQ(Log().size(), 1u);
+  EXPECT_EQ(Log()[0], U("【エラー】10:00:00：") + U(noO2.c_str()));
+  EXPECT_FALSE(fs::exists(Path(".jvO2")));
+  const Lines o1 = testing::FileLines(Path(".jvO1"));
+  EXPECT_EQ(o1.at(0).substr(27, 8) + o1.at(2).substr(27, 8), "0106090001060900");
+
+  fs::rename(day->DataDir(), dir / "moved");
+  Odds({ScriptedRead::Record(testing::O1(kKey1, "01060930"))});
+  reader->ReadOddsRecords();
+  const std::string noO1 = "データファイルに書き込めません：" + Path(".jvO1").string() + " がありません。";
+  EXPECT_EQ(ui.labels.back(), noO1);
+  EXPECT_EQ(ui.beeps, 2);
+  EXPECT_EQ(Log().size(), 2u);
+  EXPECT_FALSE(fs::exists(day->DataDir()));
+}
+
 // The main window's odds sequence for one race, as its timer runs it.
 void TakeOdds(RealTimeReader& reader, const std::string& key) {
   if (reader.Link().JVRTOpen("0B30", key) == 0) reader.ReadOddsRecords();

@@ -67,8 +67,10 @@ char Kind(const std::string& s, const char* name) {
 void RemoveLeftoversOf(const std::vector<std::filesystem::path>& written) {
   std::map<std::filesystem::path, std::set<std::string, std::less<>>> namesByFolder;
   for (const auto& file : written) namesByFolder[file.parent_path()].insert(file.filename().string());
-  for (const auto& [folder, names] : namesByFolder)
-    corvina::RemoveSaveLeftovers(folder, [&names](std::string_view name) { return names.contains(name); });
+  for (const auto& folder : namesByFolder) {
+    const auto& names = folder.second;
+    corvina::RemoveSaveLeftovers(folder.first, [&names](std::string_view name) { return names.contains(name); });
+  }
 }
 
 }  // namespace

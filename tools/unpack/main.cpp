@@ -1,5 +1,5 @@
 // unpack ARCHIVE DIR [--password P]... [--mask M]...
-// Extracts an archive through the library's components and prints one line per entry: name, size,
+// Extracts an archive through the library's readers and prints one line per entry: name, size,
 // CRC and result, and names the partial files that runs killed in the middle left in DIR. Exits 0 only when
 // every selected entry was written and checked.
 #include <cstdio>

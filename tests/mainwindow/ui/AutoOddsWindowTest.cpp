@@ -364,8 +364,8 @@ TEST_F(AutoOddsWindowTest, AFailingRaceIsReportedAndTheNextIsStillTaken) {
   EXPECT_EQ(form.Day().GCurRace, 13);
 }
 
-// The races of a pass write the same day files: when the .jvO1 cannot be saved, the pass beeps and logs it
-// once, not once a race, and the failure is in view after the pass.
+// The races of a pass write the same day files: when the .jvO1 cannot be saved, or is gone, the pass beeps and
+// logs it once, not once a race, and the failure is in view after the pass.
 TEST_F(AutoOddsWindowTest, AFailingSaveIsReportedOnceAPass) {
   const jvgen::Day gen = WriteDay({.date = today, .results = false});
   ScriptedJVLink link;
@@ -408,6 +408,28 @@ TEST_F(AutoOddsWindowTest, AFailingSaveIsReportedOnceAPass) {
   form.show();
   const QStringList faults = test::CutOrOverlappingTextsAt(form, {QSize(780, 560), QSize(1, 1)});
   EXPECT_TRUE(faults.isEmpty()) << faults.join("\n").toStdString();
+
+  // The file deleted before the next pass (the first races' time) is told the same way.
+  const std::string t0 = form.Day().Races[0].OddsTime1;
+  ASSERT_NE(t0, t);
+  size_t due0 = 0;
+  for (int i = 0; i < form.RaceList->count(); ++i) due0 += form.Day().Races[i].OddsTime1 == t0;
+  for (size_t i = 0; i < due0; ++i) {
+    ScriptedExchange ex;
+    ex.reads = {ScriptedRead::Record(jvgen::O1Record(gen, gen.races[i], {0, 23 * 60 + 59, '1'}))};
+    link.AddExchange(ex);
+  }
+  fs::remove(o1);
+  rec.Clear();
+  At(Due(t0, 3), 0);
+  form.TakeDueOdds();
+  EXPECT_EQ(OddsOpens(link).size(), due + due0);
+  ReadLines(home / "ErrorLog.txt", log);
+  ASSERT_EQ(log.size(), logBefore.size() + 2);
+  const std::string gone = "データファイルに書き込めません：" + o1.string() + " がありません。";
+  EXPECT_TRUE(FromCp932(log.back()).ends_with(gone)) << FromCp932(log.back());
+  EXPECT_EQ(form.ExchangeStatusLabel->Caption().toStdString(), gone);
+  EXPECT_EQ(rec.Beeps(), 1);
 }
 
 // A tick inside a pending pass only adds its race to that pass, and the failure of the pass's first race is

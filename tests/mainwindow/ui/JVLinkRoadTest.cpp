@@ -28,6 +28,7 @@
 #include "platform/gui/QtText.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/jvlink/ScriptedJVLink.h"
+#include "racedata/DayFiles.h"
 #include "racedata/JVMessages.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/RacingTexts.h"
@@ -375,6 +376,39 @@ TEST_F(JVLinkRoadTest, OpenFailuresStayOnTheStatusLabelAndReachTheErrorLog) {
   form.LatestOddsButton->click();
   EXPECT_TRUE(Called(link, "JVRTOpen(0B30," + key + ")=0"));
   EXPECT_TRUE(form.ExchangeStatusLabel->Caption().isEmpty()) << form.ExchangeStatusLabel->Caption().toStdString();
+}
+
+// The odds of the race shown, its day's .jvO1 deleted or the Data folder moved away since the day was loaded: the
+// failure names the file on the status label and in the error log with one beep, and stays on the label after
+// the reload.
+TEST_F(JVLinkRoadTest, LatestOddsOfARaceWhoseOddsFileIsGoneNameTheFile) {
+  WriteTodayBeforeRaces();
+  ScriptedJVLink link;
+  gui::MessageRecorder rec;
+  MainWindow form(home, nullptr, &link);
+  LoadFirstDay(form);
+  form.SelectRaceLine(13);
+  form.ShowChosenRace();
+  const std::string key = FieldText(form.Day().Table.GRaTbl[13], layout::head::kRaceKey);
+  const fs::path data = home / "Data", o1 = DayFilePath(data, today, ".jvO1");
+  const std::string failed = ToCp932("データファイルに書き込めません：" + o1.string() + " がありません。");
+  for (const bool moved : {false, true}) {
+    SCOPED_TRACE(moved ? "moved" : "deleted");
+    ScriptedExchange ex;
+    ex.reads = {ScriptedRead::Record(corvina::testing::O1(key, "12312359"))};
+    link.AddExchange(ex);
+    if (moved)
+      fs::rename(data, home / "moved");
+    else
+      fs::remove(o1);
+    rec.Clear();
+    form.LatestOddsButton->click();
+    EXPECT_EQ(form.ExchangeStatusLabel->Caption(), Q(failed));
+    EXPECT_TRUE(LastErrorLogLine(home).ends_with(ToCp932("：") + failed)) << FromCp932(LastErrorLogLine(home));
+    EXPECT_EQ(rec.Beeps(), 1);
+    EXPECT_TRUE(rec.Messages().empty()) << rec.Texts().join("\n").toStdString();
+  }
+  EXPECT_FALSE(fs::exists(data));
 }
 
 TEST_F(JVLinkRoadTest, StandInDayFromEmptyFolderToPayouts) {

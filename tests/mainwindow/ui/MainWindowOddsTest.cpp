@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "components/ui/FolderChooser.h"
@@ -25,13 +26,16 @@
 #include "racedata/DayFiles.h"
 #include "racedata/RaceRecords.h"
 #include "racedata/ui/ManualOddsWindow.h"
+#include "tests/support/JVLinkFiles.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WholeTexts.h"
 #include "tools/jvgen/Generator.h"
 
 using namespace corvina;
 namespace fs = std::filesystem;
 namespace L = corvina::layout;
+using corvina::testing::LastErrorLogLine;
 
 namespace {
 
@@ -160,37 +164,64 @@ TEST_F(MainWindowOddsTest, ManualOddsWindowTakesTheTickedRacesAndReloadsTheDayOn
   EXPECT_EQ(form.RaceList->count(), 9);
 }
 
-// Every race's odds go to the day's one .jvO1: when it cannot be saved, the failure is shown once, not once a
-// race, and the fetch does not claim to have made the data.
+// Every race's odds go to the day's one .jvO1: when it cannot be saved, or is deleted or its Data folder moved
+// away while the window is open, the failure with the file's path is told once, not once a race, in the window's
+// label, the error log and one box, and the fetch does not claim to have made the data. No file is made again.
 TEST_F(MainWindowOddsTest, ManualOddsShowAFailingSaveOnceAndNoSuccess) {
   const DayName date(2024, 1, 6);
   const jvgen::Day day = WriteDay(date);
-  const fs::path o1 = DayFilePath(home.path() / "Data", date, ".jvO1");
+  const fs::path data = home.path() / "Data", moved = home.path() / "moved";
+  const fs::path o1 = DayFilePath(data, date, ".jvO1");
   ScriptedJVLink link;
   gui::MessageRecorder rec;
+  const test::ProgramFont font;
   MainWindow form(home.path(), nullptr, &link);
   Load(form, date);
-  for (const jvgen::Race& race : day.races) {
-    ScriptedExchange ex;
-    ex.reads = {ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60, '1'}))};
-    link.AddExchange(ex);
-  }
-  // Read-only binds root too: the save refuses a file its owner may not write.
-  fs::permissions(o1, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const Lines before = Read(date, ".jvO1");
-  ManualOddsWindow::RunWindow = [&](ManualOddsWindow& w) {
-    w.TickAllAction->trigger();
-    rec.Clear();
-    w.FetchOddsButton->click();
-    w.close();
+  struct Fault {
+    const char* name;
+    std::function<void()> make, undo;
+    std::string reason;
+  } faults[] = {
+      // Read-only binds root too: the save refuses a file its owner may not write.
+      {"read-only", [&] { fs::permissions(o1, fs::perms::owner_read | fs::perms::group_read); },
+       [&] { fs::permissions(o1, fs::perms::owner_write, fs::perm_options::add); }, " は読み取り専用です。"},
+      {"deleted", [&] { fs::remove(o1); }, [&] { ASSERT_TRUE(SaveLines(o1, before)); }, " がありません。"},
+      {"moved", [&] { fs::rename(data, moved); }, [&] { fs::rename(moved, data); }, " がありません。"},
   };
-  form.ManualOddsButton->click();
-  fs::permissions(o1, fs::perms::owner_write, fs::perm_options::add);
-  EXPECT_EQ(link.CountCalls("JVRTOpen"), 9) << "every ticked race is still asked for";
-  ASSERT_EQ(rec.Texts().size(), 1) << rec.Texts().join("\n").toStdString();
-  EXPECT_EQ(rec.Texts()[0].toStdString(), "データファイルに書き込めません：" + o1.string() + " は読み取り専用です。");
-  EXPECT_EQ(rec.Beeps(), 1);
-  EXPECT_EQ(Read(date, ".jvO1"), before);
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.name);
+    for (const jvgen::Race& race : day.races) {
+      ScriptedExchange ex;
+      ex.reads = {ScriptedRead::Record(jvgen::O1Record(day, race, {0, 9 * 60, '1'}))};
+      link.AddExchange(ex);
+    }
+    const int opensBefore = link.CountCalls("JVRTOpen");
+    const std::string failed = "データファイルに書き込めません：" + o1.string() + fault.reason;
+    bool existsAfterFetch = true;
+    QStringList shown;
+    ManualOddsWindow::RunWindow = [&](ManualOddsWindow& w) {
+      w.show();
+      w.TickAllAction->trigger();
+      fault.make();
+      rec.Clear();
+      w.FetchOddsButton->click();
+      shown = rec.Texts();
+      EXPECT_EQ(rec.Beeps(), 1);
+      existsAfterFetch = fs::exists(o1);
+      EXPECT_EQ(w.ProgressLabel->Caption().toStdString(), failed);
+      const QStringList cut = test::CutOrOverlappingTextsAt(w, {w.size(), w.minimumSizeHint()});
+      EXPECT_TRUE(cut.isEmpty()) << cut.join("\n").toStdString();
+      fault.undo();
+      w.close();
+    };
+    form.ManualOddsButton->click();
+    EXPECT_EQ(link.CountCalls("JVRTOpen") - opensBefore, 9) << "every ticked race is still asked for";
+    EXPECT_EQ(shown, QStringList{QString::fromStdString(failed)});
+    EXPECT_EQ(existsAfterFetch, fault.reason != std::string(" がありません。"));
+    EXPECT_EQ(FromCp932(LastErrorLogLine(home.path())), "【エラー】12:00:00：" + failed);
+    EXPECT_EQ(Read(date, ".jvO1"), before);
+  }
 }
 
 TEST_F(MainWindowOddsTest, ManualOddsAreOffWhileTheAutomaticOddsRun) {
