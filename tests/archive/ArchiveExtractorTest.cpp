@@ -285,15 +285,20 @@ TEST(ExtractionRun, TargetFolderRules) {
     if (c.Extract() != 1 || asked != (u.path() / "readonly/").string() ||
         ReadAll(u.path() / "mine/a.txt") != Text("a") || fs::exists(u.path() / "readonly/a.txt"))
       return false;
-    // Without a handler to ask, the run ends naming the folder and the system's reason.
+    // Without a handler to ask, the run ends naming the folder and the system's reason, for the folder and for
+    // one that would have to be made in it.
     std::string told;
     c.OnLimitedUser = nullptr;
-    c.OnError = [&](ArchiveContext&, const std::string& name, const std::string& more, const std::string&, int code) {
-      told += name + " (" + more + "): " + std::to_string(code);
-    };
-    c.SetExtractDir((u.path() / "readonly").string());
-    return c.Extract() == 0 && told == (u.path() / "readonly/").string() +
-                                           " (Permission denied): " + std::to_string(msg::AccessPermissions);
+    for (const fs::path& target : {u.path() / "readonly", u.path() / "readonly" / "new"}) {
+      c.OnError = nullptr;
+      c.SetExtractDir(target.string());
+      c.OnError = [&](ArchiveContext&, const std::string& name, const std::string& more, const std::string&, int code) {
+        told += name + " (" + more + "): " + std::to_string(code) + "\n";
+      };
+      if (c.Extract() != 0) return false;
+    }
+    const std::string refused = " (Permission denied): " + std::to_string(msg::AccessPermissions) + "\n";
+    return told == (u.path() / "readonly/").string() + refused + (u.path() / "readonly/new/").string() + refused;
   }));
 }
 
