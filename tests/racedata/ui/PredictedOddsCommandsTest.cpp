@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -28,6 +25,7 @@
 #include "racedata/DayModel.h"
 #include "racedata/ui/PredictedOddsCommands.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
@@ -213,7 +211,7 @@ TEST_F(YosoImport, DamagedArchivesWriteNothing) {
 }
 
 // A disk without room for the provider's text: the unpacking fails with the reason, as the file layer tells a
-// full disk. A small disk needs a mount of its own, in a mount namespace of a child process.
+// full disk.
 TEST_F(YosoImport, AFullDiskIsToldWithItsReason) {
   if (!HaveJlha()) GTEST_SKIP() << "jlha not installed";
   jvgen::WriteProviders(day_, dl_);
@@ -222,17 +220,9 @@ TEST_F(YosoImport, AFullDiskIsToldWithItsReason) {
   ASSERT_TRUE(ReadFileBytes(dl_ / "OZ060312.lzh", packed));
   const fs::path small = dir_ / "small";
   fs::create_directory(small);
-  int told[2];
-  ASSERT_EQ(::pipe(told), 0);
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const bool mounted = (::unshare(CLONE_NEWNS) == 0 || ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) &&
-                         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                         ::mount("none", small.c_str(), "tmpfs", 0, "size=64k") == 0;
-    if (!mounted) ::_exit(77);
+  const auto run = test::RunOnSmallDisk(small, "64k", [&](std::string& told) {
     // The archive, then a file that takes every byte left.
-    if (!SaveFileAtomic(small / "OZ060312.lzh", packed)) ::_exit(1);
+    if (!SaveFileAtomic(small / "OZ060312.lzh", packed)) return false;
     {
       std::ofstream filler(small / "filler.bin", std::ios::binary);
       const std::string block(4096, 'f');
@@ -241,22 +231,13 @@ TEST_F(YosoImport, AFullDiskIsToldWithItsReason) {
     }
     rec_.Clear();
     PredictedOddsCommands::ImportArchive(nullptr, small / "OZ060312.lzh", home_, true);
-    const std::string text = rec_.Texts().join("|").toStdString() + "|" + std::to_string(rec_.Beeps());
-    const bool sent = ::write(told[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::_exit(sent && !fs::exists(small / "Oz060312.txt") && fs::is_empty(home_ / "Data") ? 0 : 1);
-  }
-  ::close(told[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(told[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-  ::close(told[0]);
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no small file system can be mounted here";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(text, kUnpackFailed.toStdString() + "\nディスクの空きが足りないため " + (small / "Oz060312.txt").string() +
-                      " を保存できません。|1");
+    told = rec_.Texts().join("|").toStdString() + "|" + std::to_string(rec_.Beeps());
+    return !fs::exists(small / "Oz060312.txt") && fs::is_empty(home_ / "Data");
+  });
+  if (!run) GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_TRUE(run->passed);
+  EXPECT_EQ(run->told, kUnpackFailed.toStdString() + "\nディスクの空きが足りないため " +
+                           (small / "Oz060312.txt").string() + " を保存できません。|1");
 }
 
 TEST_F(YosoImport, ArchiveWithoutProviderTextEndsSilently) {
