@@ -125,21 +125,20 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   result.written = true;
   result.dayFile = dayFile;
 
+  // One locked read and rename, so the lines another process added meanwhile (another day's) are kept.
   std::filesystem::path collectionPath = HitCollectionPath(day.AppDir);
-  SortedList collection(Duplicates::Ignore);
-  if (std::filesystem::exists(collectionPath, ec)) {
-    Lines old;
-    if (!ReadLines(collectionPath, old, &error)) {
-      result.errors.push_back(collectionPath.string() + ": " + error);
-      return result;
-    }
-    for (auto& line : old) collection.Add(std::move(line));
-  } else {
-    collection.Add(CollectionFirstLine());
-  }
-  for (const ReportHit& hit : hits) collection.Add(HitCollectionLine(day, hit));
-  if (!SaveLines(collectionPath, collection.Items(), &error))
-    result.errors.push_back(collectionPath.string() + ": " + error);
+  const bool saved = UpdateFileAtomic(
+      collectionPath,
+      [&](std::string& bytes, bool present) {
+        SortedList collection(Duplicates::Ignore);
+        for (auto& line : SplitLines(bytes)) collection.Add(std::move(line));
+        if (!present) collection.Add(CollectionFirstLine());
+        for (const ReportHit& hit : hits) collection.Add(HitCollectionLine(day, hit));
+        bytes = JoinLinesCrLf(collection.Items());
+        return true;
+      },
+      &error);
+  if (!saved) result.errors.push_back(collectionPath.string() + ": " + error);
   return result;
 }
 

@@ -234,19 +234,31 @@ StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& day
   bool marker = std::filesystem::exists(SummaryMarkerPath(day.AppDir), ec);
   for (BetType type : kBetTypes) {
     std::filesystem::path path = SummaryPath(day.AppDir, dayName, type);
-    Lines lines;
     std::string error;
-    if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error)) {
-      // An unreadable file is left alone rather than replaced by this day's lines only.
-      result.errors.push_back(path.string() + ": " + error);
+    if (!marker) {
+      // Nothing is saved; a file that cannot be read is still told.
+      Lines lines;
+      if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error))
+        result.errors.push_back(path.string() + ": " + error);
       continue;
     }
-    MergeSummary(lines, day, dayName, labels, type);
-    if (!marker || lines.empty()) continue;
-    if (SaveLines(path, lines, &error)) {
-      result.written.push_back(path);
-    } else {
+    // One locked read and rename, so the lines another process merged meanwhile (another day's) are kept. An
+    // unreadable file is left alone rather than replaced by this day's lines only.
+    bool saved = false;
+    const bool done = UpdateFileAtomic(
+        path,
+        [&](std::string& bytes, bool) {
+          Lines lines = SplitLines(bytes);
+          MergeSummary(lines, day, dayName, labels, type);
+          if (lines.empty()) return false;
+          bytes = JoinLinesCrLf(lines);
+          return saved = true;
+        },
+        &error);
+    if (!done) {
       result.errors.push_back(path.string() + ": " + error);
+    } else if (saved) {
+      result.written.push_back(path);
     }
   }
   return result;

@@ -66,8 +66,9 @@ struct StatisticsResult {
 };
 
 // The whole step as the day load runs it: statistics, then the four summary files merged and, when the
-// marker file exists in day.AppDir, saved. `dayName` is the loaded day's CP932 DayName; when it is blank
-// nothing happens.
+// marker file exists in day.AppDir, saved, each read and renamed under the folder's save lock so that another
+// process summing another day at once keeps its lines too. `dayName` is the loaded day's CP932 DayName; when it
+// is blank nothing happens.
 StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& dayName);
 
 }  // namespace corvina::analysis

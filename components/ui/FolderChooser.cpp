@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace corvina {
 
@@ -21,6 +23,21 @@ namespace {
 QScreen* ScreenOf(const QWidget* w) {
   if (w && w->screen()) return w->screen();
   return QGuiApplication::primaryScreen();
+}
+
+// The status line `header` + `folder` shortened to `room`: the folders above the chosen one give way first, then
+// the header, so the chosen folder's name stays in sight whenever it fits the line at all.
+QString FittedStatus(const QFontMetrics& fm, const QString& header, const QString& folder, int room) {
+  const QString whole = header + folder;
+  if (fm.horizontalAdvance(whole) <= room || folder.isEmpty()) return fm.elidedText(whole, Qt::ElideRight, room);
+  const qsizetype slash = std::max<qsizetype>(folder.lastIndexOf(QLatin1Char('/')), 0);
+  const QString above = folder.left(slash), name = folder.mid(slash);  // the name with its "/"
+  const QString ellipsis(QChar(0x2026));
+  const int aboveRoom = room - fm.horizontalAdvance(header + name);
+  if (!above.isEmpty() && aboveRoom >= fm.horizontalAdvance(ellipsis))
+    return header + fm.elidedText(above, Qt::ElideMiddle, aboveRoom) + name;
+  const QString bare = (above.isEmpty() ? QString() : ellipsis) + name;
+  return fm.elidedText(bare, Qt::ElideMiddle, room);
 }
 
 }  // namespace
@@ -106,7 +123,14 @@ QString FolderChooserDialog::CurrentFolder() const {
 }
 
 void FolderChooserDialog::SelectFolder(const QString& folder) {
-  const QModelIndex index = model_->index(folder);
+  // A folder removed since it was chosen leaves its nearest parent that is still there.
+  QString existing = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+  while (!QFileInfo(existing).isDir()) {
+    const QString parent = QFileInfo(existing).path();
+    if (parent == existing) return;
+    existing = parent;
+  }
+  const QModelIndex index = model_->index(existing);
   if (!index.isValid()) return;
   for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) TreeView->expand(p);
   TreeView->setCurrentIndex(index);
@@ -135,10 +159,11 @@ void FolderChooserDialog::ShowStatus() {
   // The plain frame's line is as wide as its text: the fixed-size dialog grows to show the whole path.
   StatusLabel->setText(status_);
   if (!StatusBarLabel) return;
-  // In the bar a long path gives up folders in the middle, so the top and the chosen folder stay in sight; the
-  // whole path is the tooltip.
-  StatusBarLabel->setText(
-      StatusBarLabel->fontMetrics().elidedText(status_, Qt::ElideMiddle, StatusBarLabel->contentsRect().width()));
+  // In the bar a long path gives up folders, so the chosen folder's name stays in sight; the whole path is the
+  // tooltip.
+  StatusBarLabel->setText(status_.isEmpty() ? QString()
+                                            : FittedStatus(StatusBarLabel->fontMetrics(), owner_.StatusHeader,
+                                                           CurrentFolder(), StatusBarLabel->contentsRect().width()));
   StatusBarLabel->setToolTip(status_);
 }
 

@@ -58,7 +58,8 @@ class FolderChooserDialog : public QDialog {
 
   // The folder of the current item, empty when there is none.
   QString CurrentFolder() const;
-  // Makes `folder` the current item and keeps it in view while the folders around it are read.
+  // Makes `folder` the current item, or the nearest folder above it when it is gone, and keeps it in view while
+  // the folders around it are read.
   void SelectFolder(const QString& folder);
   QString StatusText() const { return status_; }
 

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -69,6 +70,13 @@ Label3D* HeaderLabel(QWidget* parent, int points, bool bold, int minWidth = 0) {
   l->SetLayout(Label3D::TextLayout::Center);
   if (minWidth > 0) l->setMinimumWidth(minWidth);
   return l;
+}
+
+// The widest blank among the fonts of `widgets`: two texts side by side that stand less apart read as one.
+int WidestBlank(std::initializer_list<QWidget*> widgets) {
+  int widest = 0;
+  for (const QWidget* w : widgets) widest = std::max(widest, w->fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+  return widest;
 }
 
 }  // namespace
@@ -249,6 +257,9 @@ QWidget* MainWindow::BuildRaceHeader() {
   lines->setSpacing(0);
   auto line = [&](std::initializer_list<QWidget*> labels) {
     auto* l = new QHBoxLayout;
+    // A label draws its text up to its edge: a blank between them keeps "1" and "R", or the date and the race
+    // name, apart.
+    l->setSpacing(WidestBlank(labels));
     for (QWidget* w : labels) {
       w->setSizePolicy(QSizePolicy::Minimum, w->sizePolicy().verticalPolicy());
       l->addWidget(w);
@@ -368,7 +379,6 @@ QWidget* MainWindow::BuildCardPage() {
   ticketPanel->setFrameShape(QFrame::StyledPanel);
   auto* g = new QGridLayout(ticketPanel);
   g->setContentsMargins(4, 2, 4, 2);
-  g->setHorizontalSpacing(2);  // with the bet type whole, the panel still fits the first width of the window
   g->setVerticalSpacing(1);
   TicketKindLabel = HeaderLabel(ticketPanel, 9, true);
   // Never narrower than its bet type: squeezed, the ticket cells beside it would cover it.
@@ -397,11 +407,14 @@ QWidget* MainWindow::BuildCardPage() {
   CountCLabel = ValueLabel(ticketPanel, 18);
   for (auto [name, value] :
        {std::pair{"A:", CountALabel}, std::pair{"B:", CountBLabel}, std::pair{"C:", CountCLabel}}) {
+    if (value != CountALabel) counts->addSpacing(6);
     counts->addWidget(new QLabel(QString::fromUtf8(name), ticketPanel));
     counts->addWidget(value);
-    counts->addSpacing(6);
   }
   g->addLayout(counts, 1, 8);
+  // The numbers stand right in their cells and the captions left in theirs: a blank between the cells keeps
+  // "6" and "軸馬", or the axis horse and "A:", apart.
+  g->setHorizontalSpacing(WidestBlank({TicketKindLabel, TicketLabels[1], axisCaption, AxisOddsLabel, TicketNoteLabel}));
   g->setColumnStretch(9, 1);
   l->addWidget(ticketPanel);
   return page;

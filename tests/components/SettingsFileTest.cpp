@@ -13,6 +13,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
+#include "tests/support/HeldSave.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Unprivileged.h"
 
@@ -203,6 +204,27 @@ TEST_F(SettingsFileTest, TwoInstancesAndHandEditsSeeEachOther) {
   other.WriteInteger("Time", "AutoRdataGet", 20);
   EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
   EXPECT_EQ(ini_.ReadInteger("Time", "AutoRdataGet", 0), 20);
+}
+
+// Two processes that save keys at once (two windows, a window and a dayreport on one program folder) keep every
+// key: while one is held between reading the file and renaming the new one over it, the other waits for it and
+// then writes into its result.
+TEST_F(SettingsFileTest, KeysThatTwoProcessesSaveAtOnceAreAllKept) {
+  Put("[Time]\r\ndelay=8\r\n");
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "corvina.ini",
+      [&] {
+        SettingsFile child;
+        child.SetFileName(file_.string());
+        for (int i = 0; i < 17; ++i) child.WriteInteger("Child", "k" + std::to_string(i), i);
+        return true;
+      },
+      [&] {
+        for (int i = 0; i < 17; ++i) ini_.WriteInteger("Parent", "k" + std::to_string(i), i);
+      }));
+  for (const char* section : {"Child", "Parent"})
+    for (int i = 0; i < 17; ++i) EXPECT_EQ(ini_.ReadInteger(section, "k" + std::to_string(i), -1), i) << section << i;
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
 }
 
 TEST_F(SettingsFileTest, RefusedWritesRaiseNameTheFileAndLoseNothing) {

@@ -1,7 +1,8 @@
 #pragma once
 // What a user reads in a shown window: every visible label, 3-D label, button and group title shows its whole
-// text inside its own rectangle and inside the parents around it, and no two visible controls lie over each
-// other. Widget tests call it at a window's first size and at the smallest the window allows.
+// text inside its own rectangle and inside the parents around it, no two visible controls lie over each other,
+// and two texts on one line are at least a blank apart. Widget tests call it at a window's first size and at the
+// smallest the window allows.
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
@@ -19,11 +20,14 @@
 #include <QRect>
 #include <QStringList>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QWidget>
+#include <QtMath>
+#include <algorithm>
 #include <initializer_list>
 
 #include "components/ui/Label3D.h"
@@ -144,6 +148,69 @@ inline QRect TitleRect(const QGroupBox& box) {
   return box.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, &box);
 }
 
+// Where `text` lies when drawn in `room` with `flags` by `fm`; for one line, the blanks at its ends left out,
+// for they paint nothing.
+inline QRect InkOf(const QFontMetrics& fm, const QRect& room, int flags, const QString& text) {
+  QRect r = fm.boundingRect(room, flags, text);
+  if (text.contains(QLatin1Char('\n')) || (flags & Qt::TextWordWrap)) return r;
+  const QString trimmed = text.trimmed();
+  if (trimmed.isEmpty()) return QRect();
+  const qsizetype lead = text.indexOf(trimmed);
+  return r.adjusted(fm.horizontalAdvance(text.left(lead)), 0, -fm.horizontalAdvance(text.mid(lead + trimmed.size())),
+                    0);
+}
+
+// Where `w` paints its text `text`, in `w`; empty when it paints none.
+inline QRect PaintedTextRect(const QWidget& w, const QString& text) {
+  const QFontMetrics fm(w.font());
+  if (auto* l = qobject_cast<const QLabel*>(&w)) {
+    // As QLabel lays out its text: the contents less the margin, and less the indent a framed label takes.
+    QRect room = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
+    int indent = l->indent();
+    if (indent < 0 && l->frameWidth() > 0) indent = fm.horizontalAdvance(QLatin1Char('x')) / 2 - l->margin();
+    const Qt::Alignment align = QStyle::visualAlignment(l->layoutDirection(), l->alignment());
+    if (indent > 0) {
+      if (align & Qt::AlignLeft) room.setLeft(room.left() + indent);
+      if (align & Qt::AlignRight) room.setRight(room.right() - indent);
+    }
+    const bool plain =
+        l->textFormat() == Qt::PlainText || (l->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text));
+    if (!plain) {
+      QTextDocument doc;
+      doc.setDefaultFont(l->font());
+      doc.setDocumentMargin(0);
+      doc.setHtml(text);
+      if (l->wordWrap()) doc.setTextWidth(room.width());
+      const QSize size(qCeil(doc.idealWidth()), qCeil(doc.size().height()));
+      return QStyle::alignedRect(l->layoutDirection(), align, size.boundedTo(room.size()), room);
+    }
+    return InkOf(fm, room, static_cast<int>(align) | (l->wordWrap() ? Qt::TextWordWrap : 0), text);
+  }
+  if (auto* l = qobject_cast<const Label3D*>(&w)) {
+    // Every pass the label paints: a raised or shadowed text is drawn twice, a pixel apart.
+    gui::RecordingCanvas canvas;
+    const_cast<Label3D*>(l)->PaintTo(canvas);
+    QRect painted;
+    for (const gui::CanvasOp& op : canvas.Ops()) {
+      if (op.kind == gui::CanvasOp::Kind::TextRect) painted |= InkOf(fm, op.rect, op.alignment, op.text);
+      if (op.kind == gui::CanvasOp::Kind::Text) painted |= op.rect;
+    }
+    return painted;
+  }
+  if (qobject_cast<const QCheckBox*>(&w) || qobject_cast<const QRadioButton*>(&w)) {
+    QStyleOptionButton option;
+    option.initFrom(&w);
+    option.text = text;
+    const bool check = qobject_cast<const QCheckBox*>(&w) != nullptr;
+    const QRect room =
+        w.style()->subElementRect(check ? QStyle::SE_CheckBoxContents : QStyle::SE_RadioButtonContents, &option, &w);
+    return InkOf(fm, room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, text);
+  }
+  if (auto* box = qobject_cast<const QGroupBox*>(&w)) return TitleRect(*box);
+  // Push and tool buttons centre their caption.
+  return InkOf(fm, w.rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text);
+}
+
 inline QString Name(const QWidget& w) {
   const QString text = ShownTextOf(w);
   return QString("%1 \"%2\"").arg(w.metaObject()->className(), text.left(24));
@@ -151,9 +218,9 @@ inline QString Name(const QWidget& w) {
 
 }  // namespace detail
 
-// Each text of `window` that is cut (by its own rectangle or by a parent around it) and each pair of controls
-// that lie over each other, one line each; empty when the window reads whole. Only shown widgets count: a
-// hidden tab page or a control the window hides is not looked at.
+// Each text of `window` that is cut (by its own rectangle or by a parent around it), each pair of controls that
+// lie over each other and each pair of texts closer than a blank on one line, one line each; empty when the window
+// reads whole. Only shown widgets count: a hidden tab page or a control the window hides is not looked at.
 inline QStringList CutOrOverlappingTexts(const QWidget& window) {
   QStringList out;
   QList<const QWidget*> controls;
@@ -171,6 +238,35 @@ inline QStringList CutOrOverlappingTexts(const QWidget& window) {
       for (const QWidget* inside : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (inside->isVisible() && inside->geometry().intersects(title))
           out << detail::Name(*inside) + " over the title of " + detail::Name(*box);
+    }
+  }
+  // Two texts side by side on one line are a blank apart at least (the wider blank of their two fonts), or
+  // they read as one: "6" beside "軸馬" reads "6軸馬".
+  struct Painted {
+    const QWidget* widget;
+    QRect rect;  // in `window`
+    int blank;
+  };
+  QList<Painted> texts;
+  for (const QWidget* w : controls) {
+    const QString text = detail::ShownTextOf(*w);
+    if (text.trimmed().isEmpty()) continue;
+    const QRect seen = detail::SeenRect(*w, window, false);
+    const QRect rect = detail::PaintedTextRect(*w, text).translated(w->mapTo(&window, QPoint(0, 0))) & seen;
+    if (!rect.isEmpty()) texts << Painted{w, rect, QFontMetrics(w->font()).horizontalAdvance(QLatin1Char(' '))};
+  }
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    const QRect& a = texts[i].rect;
+    for (qsizetype j = i + 1; j < texts.size(); ++j) {
+      const QRect& b = texts[j].rect;
+      if (a.top() > b.bottom() || b.top() > a.bottom()) continue;  // not on one line
+      const int gap = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
+      const int blank = std::max(texts[i].blank, texts[j].blank);
+      if (gap < blank)
+        out << QString("%1 and %2: texts %3 px apart, a blank is %4")
+                   .arg(detail::Name(*texts[i].widget), detail::Name(*texts[j].widget))
+                   .arg(gap)
+                   .arg(blank);
     }
   }
   for (qsizetype i = 0; i < controls.size(); ++i) {

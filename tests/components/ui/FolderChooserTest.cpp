@@ -94,41 +94,77 @@ TEST_F(FolderChooserTest, ConfirmStoresTheFolderCancelChangesNothing) {
   EXPECT_TRUE(fv_.SelectedFolder.isEmpty());
 }
 
-TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsWholePathReadable) {
+TEST_F(FolderChooserTest, OpensWithThePreselectedFolderInViewAndItsNameReadableAtEverySize) {
   // Many folders above the chosen one, read only once the dialog is open, and a path wider than the dialog.
   for (int i = 0; i < 60; ++i) std::filesystem::create_directories(dir_ / ("f" + std::to_string(100 + i)));
-  const char* deep = "f159/realtime_odds_of_the_whole_race_day/0B30_snapshots_of_every_racecourse/zz";
-  std::filesystem::create_directories(dir_ / deep);
+  const std::string parent = "f159/realtime_odds_of_the_whole_race_day/0B30_snapshots_of_every_racecourse";
+  const std::string deep = parent + "/odds_of_the_day", beside = parent + "/day_before";
+  for (const std::string& sub : {deep, beside}) std::filesystem::create_directories(dir_ / sub);
   fv_.OpenDefault = true;
   fv_.StatusHeader = kFolderChooserStatusHeader;
-  fv_.SelectedFolder = Folder(deep);
-  const QString whole = QString(kFolderChooserStatusHeader) + Folder(deep);
+  fv_.SelectedFolder = Folder(deep.c_str());
+  const QString whole = QString(kFolderChooserStatusHeader) + Folder(deep.c_str());
   Run([&](FolderChooserDialog& d) {
     // The folders are read in the background: once every folder above the chosen one has its row, and the
     // view has followed it, the chosen folder is in view.
-    const QModelIndex chosen = d.TreeView->currentIndex();
-    const QModelIndex above = chosen.parent().parent().parent().parent();
+    // Indexes are looked up afresh: the rows move while the folders above them are read.
+    const QModelIndex above = d.TreeView->currentIndex().parent().parent().parent().parent();
     ASSERT_EQ(above.data(QFileSystemModel::FilePathRole).toString(), QString::fromStdString(dir_.path().string()));
-    auto inView = [&] {
-      return d.TreeView->viewport()->rect().contains(d.TreeView->visualRect(d.TreeView->currentIndex()));
+    auto inView = [&](const QModelIndex& index) {
+      return d.TreeView->viewport()->rect().contains(d.TreeView->visualRect(index));
     };
-    EXPECT_TRUE(test::WaitUntil([&] { return d.TreeView->model()->rowCount(above) == 61 && inView(); }))
-        << d.TreeView->model()->rowCount(above) << " folders read; the chosen one at "
-        << d.TreeView->visualRect(d.TreeView->currentIndex()).y() << " in a view " << d.TreeView->viewport()->height()
-        << " high";
-    EXPECT_EQ(d.CurrentFolder(), Folder(deep));
+    EXPECT_TRUE(test::WaitUntil([&] {
+      return d.TreeView->model()->rowCount(above) == 61 && inView(d.TreeView->currentIndex());
+    })) << d.TreeView->model()->rowCount(above)
+        << " folders read; the chosen one at " << d.TreeView->visualRect(d.TreeView->currentIndex()).y()
+        << " in a view " << d.TreeView->viewport()->height() << " high";
+    EXPECT_EQ(d.CurrentFolder(), Folder(deep.c_str()));
 
     QLabel* line = d.StatusBarLabel;
+    auto fits = [&] { return line->fontMetrics().horizontalAdvance(line->text()) <= line->contentsRect().width(); };
     EXPECT_EQ(line->toolTip(), whole);
-    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->contentsRect().width()) << "cut at the edge";
+    EXPECT_TRUE(fits()) << "cut at the edge";
     EXPECT_TRUE(line->text().startsWith(QString(kFolderChooserStatusHeader) + Folder("").left(4)))
         << line->text().toStdString();
-    EXPECT_TRUE(line->text().endsWith(QStringLiteral("/zz"))) << line->text().toStdString();
+    EXPECT_TRUE(line->text().endsWith(QStringLiteral("/odds_of_the_day"))) << line->text().toStdString();
     d.resize(line->fontMetrics().horizontalAdvance(whole) + 100, d.height());
     QCoreApplication::processEvents();
     EXPECT_EQ(line->text(), whole) << "a bar wide enough shows the whole path";
+
+    // At the smallest size the bar gives up the folders above, not the chosen folder's name, also for a folder
+    // the user clicks there.
+    d.resize(1, 1);
+    QCoreApplication::processEvents();
+    ASSERT_GT(line->fontMetrics().horizontalAdvance(whole), line->contentsRect().width());
+    EXPECT_TRUE(fits());
+    EXPECT_TRUE(line->text().endsWith(QStringLiteral("/odds_of_the_day"))) << line->text().toStdString();
+    auto besideRow = [&] { return d.TreeView->currentIndex().siblingAtRow(0); };
+    EXPECT_TRUE(test::WaitUntil([&] {
+      return d.TreeView->model()->rowCount(d.TreeView->currentIndex().parent()) == 2 && inView(besideRow());
+    }));
+    test::Click(d.TreeView->viewport(), d.TreeView->visualRect(besideRow()).center());
+    EXPECT_EQ(d.CurrentFolder(), Folder(beside.c_str()));
+    EXPECT_TRUE(fits());
+    EXPECT_TRUE(line->text().endsWith(QStringLiteral("/day_before"))) << line->text().toStdString();
     d.CancelButton->click();
   });
+
+  // Opened on a folder removed since it was chosen, two levels deep: its nearest parent still there is chosen,
+  // in view, and OK confirms it.
+  std::filesystem::remove_all(dir_ / parent);
+  fv_.SelectedFolder = Folder(deep.c_str());
+  const QString left = Folder("f159/realtime_odds_of_the_whole_race_day");
+  EXPECT_TRUE(Run([&](FolderChooserDialog& d) {
+    const QModelIndex chosen = d.TreeView->currentIndex();
+    EXPECT_EQ(chosen.data().toString().toStdString(), "realtime_odds_of_the_whole_race_day");
+    EXPECT_TRUE(d.TreeView->selectionModel()->isSelected(chosen)) << "shown chosen";
+    EXPECT_TRUE(test::WaitUntil(
+        [&] { return d.TreeView->viewport()->rect().contains(d.TreeView->visualRect(d.TreeView->currentIndex())); }));
+    EXPECT_EQ(d.StatusBarLabel->toolTip().toStdString(), (QString(kFolderChooserStatusHeader) + left).toStdString());
+    d.OkButton->click();
+    if (d.isVisible()) d.CancelButton->click();  // OK could not be pressed
+  }));
+  EXPECT_EQ(fv_.ChosenFolder.toStdString(), left.toStdString());
 }
 
 TEST_F(FolderChooserTest, StatusLineAndFrames) {
