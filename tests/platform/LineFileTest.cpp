@@ -1,8 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +13,7 @@
 
 #include "platform/LineFile.h"
 #include "tests/support/HeldSave.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Unprivileged.h"
 
@@ -153,38 +152,18 @@ TEST(LineFile, FailuresAreReportedByNameAndKeepTheOldFile) {
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"blocked", "blocked/inner", "pipe"}));
 }
 
-// A disk without room: the save is refused, the file stays as it was and no temporary file is left. A small
-// disk needs a mount of its own, in a mount namespace of a child process.
+// A disk without room: the save is refused, the file stays as it was and no temporary file is left.
 TEST(LineFile, SaveOnAFullDiskIsRefusedAndKeepsTheOldFile) {
   TempDir dir;
   const fs::path small = dir / "small", f = small / "2024年01月06日.jvO1";
   fs::create_directory(small);
-  int reason[2];
-  ASSERT_EQ(::pipe(reason), 0);
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const bool mounted = (::unshare(CLONE_NEWNS) == 0 || ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) &&
-                         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                         ::mount("none", small.c_str(), "tmpfs", 0, "size=64k") == 0;
-    if (!mounted) ::_exit(77);
-    std::string err;
+  const auto run = test::RunOnSmallDisk(small, "64k", [&](std::string& err) {
     const bool refused = SaveFileAtomic(f, "old") && !SaveFileAtomic(f, std::string(1 << 20, 'n'), &err);
-    const bool kept = Bytes(f) == "old" && Names(small) == std::set<std::string>{f.filename().string()};
-    const bool told = ::write(reason[1], err.data(), err.size()) == static_cast<ssize_t>(err.size());
-    ::_exit(refused && kept && told ? 0 : 1);
-  }
-  ::close(reason[1]);
-  std::string told;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(reason[0], buffer, sizeof buffer)) > 0;) told.append(buffer, static_cast<size_t>(n));
-  ::close(reason[0]);
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no small file system can be mounted here";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(told, "ディスクの空きが足りないため " + f.string() + " を保存できません。");
+    return refused && Bytes(f) == "old" && Names(small) == std::set<std::string>{f.filename().string()};
+  });
+  if (!run) GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_TRUE(run->passed);
+  EXPECT_EQ(run->told, "ディスクの空きが足りないため " + f.string() + " を保存できません。");
 }
 
 // Root may write any file, so the refusal to replace, through a folder anyone may write, a file the user may
