@@ -120,9 +120,17 @@ bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error
   return true;
 }
 
+Lines SplitFixedLines(std::string_view text, size_t recordLength) {
+  Lines lines = SplitLines(text);
+  for (auto& line : lines) line = PadRight(line, recordLength);
+  return lines;
+}
+
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error) {
-  if (!ReadLines(path, out, error)) return false;
-  for (auto& line : out) line = PadRight(line, recordLength);
+  std::string data;
+  out.clear();
+  if (!ReadFileBytes(path, data, error)) return false;
+  out = SplitFixedLines(data, recordLength);
   return true;
 }
 

@@ -26,6 +26,9 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::str
 // Reads a file's lines. Returns false when the file is missing or unreadable.
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
 
+// Splits text into fixed-length records: each line is padded with blanks or cut to `recordLength`.
+Lines SplitFixedLines(std::string_view text, size_t recordLength);
+
 // Reads a file of fixed-length records: each line is padded with blanks or cut to `recordLength`, so one odd
 // line never shifts the records after it.
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error = nullptr);

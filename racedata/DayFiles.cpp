@@ -166,13 +166,6 @@ bool CreateBlankFileIfMissing(const fs::path& path, int lineLength, int count, s
       error);
 }
 
-// A file's bytes as fixed records of `lineLength`, as ReadFixedLines reads them.
-Lines FixedLines(std::string_view bytes, size_t lineLength) {
-  Lines lines = SplitLines(bytes);
-  for (auto& line : lines) line = PadRight(line, lineLength);
-  return lines;
-}
-
 }  // namespace
 
 bool WritePlaceholderOddsFiles(const fs::path& raPath, std::string* error) {
@@ -197,7 +190,7 @@ DayFileBatch::File* DayFileBatch::Open(const fs::path& path, size_t lineLength, 
   file.lineLength = lineLength;
   if (IsFile(path)) {
     if (!ReadFileBytes(path, file.read, error)) return nullptr;
-    file.lines = FixedLines(file.read, lineLength);
+    file.lines = SplitFixedLines(file.read, lineLength);
   } else if (!create) {
     if (error) *error = FileErrorText(FileAction::Read, path, ENOENT);
     return nullptr;
@@ -223,7 +216,7 @@ bool DayFileBatch::Save(const fs::path& path, File& file, std::string* error) {
       [&](std::string& bytes, bool present) {
         if (present && bytes != file.read) {
           // Saved by another process since the batch read it: the batch's changes are made on its lines.
-          Lines lines = FixedLines(bytes, file.lineLength);
+          Lines lines = SplitFixedLines(bytes, file.lineLength);
           for (const LineEdit& edit : file.edits) edit(lines);
           file.lines = std::move(lines);
           file.read = bytes;

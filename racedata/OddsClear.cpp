@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/LineFile.h"
-#include "platform/Text.h"
 #include "racedata/DayFiles.h"
 #include "racedata/RecordLayout.h"
 
@@ -40,9 +39,8 @@ bool ChangeLines(const fs::path& path, const LineChange& change, std::string* er
       path,
       [&](std::string& bytes, bool present) {
         if (!present) return false;
-        Lines lines = SplitLines(bytes);
-        if (change.lineLength > 0)
-          for (auto& line : lines) line = PadRight(line, static_cast<size_t>(change.lineLength));
+        Lines lines =
+            change.lineLength > 0 ? SplitFixedLines(bytes, static_cast<size_t>(change.lineLength)) : SplitLines(bytes);
         for (size_t index : change.lines) {
           while (lines.size() <= index) lines.emplace_back(static_cast<size_t>(change.lineLength), ' ');
           lines[index] = change.text;
