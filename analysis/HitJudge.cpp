@@ -5,8 +5,6 @@
 namespace corvina::analysis {
 
 namespace {
-constexpr int kJudgedTickets = 6;  // only places 1..6 are ever filled
-
 template <size_t N>
 void MatchTicket(const std::string& ticket, const std::array<std::string, N>& combs, const std::array<int, N>& pays,
                  Byte& hit, int& pay) {
@@ -31,7 +29,7 @@ PairPayouts QuinellaPayoutsJudged(const RaceInfo& info, const RaceCalc& calc) {
 void JudgeRace(DayModel& day, int slot) {
   const RaceInfo& info = day.Races[slot];
   RaceCalc& calc = day.Calcs[slot];
-  for (int j = 1; j <= kJudgedTickets; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     const std::string& ticket = calc.Tickets[j];
     if (IsBlank(ticket)) continue;
     // Wide payouts are looked at only for races of more than 8 runners.

@@ -12,8 +12,6 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kReportedTickets = 6;
-
 const std::string& WideLabel() { return CORVINA_CP932("R[ワイド]：　"); }
 const std::string& QuinellaLabel() { return CORVINA_CP932("R[馬連　]：　"); }
 const std::string& PayPrefix() { return CORVINA_CP932("/配当 "); }
@@ -52,7 +50,7 @@ std::vector<ReportHit> FindReportHits(const DayModel& day, HitReportKind kind) {
     const RaceInfo& info = day.Races[slot];
     if (info.HasData != 1 || !HasRunnerData(info)) continue;
     const RaceCalc& calc = day.Calcs[slot];
-    for (int k = 1; k <= kReportedTickets; ++k) {
+    for (int k = 1; k <= kTicketPlaces; ++k) {
       const std::string& ticket = calc.Tickets[k];
       if (IsBlank(ticket)) continue;
       MatchEntries(slot, ticket, true, info.WideComb, info.WidePay, WidePayClass(kind).threshold, hits);
@@ -125,21 +123,20 @@ HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind) {
   result.written = true;
   result.dayFile = dayFile;
 
+  // One locked read and rename, so the lines another process added meanwhile (another day's) are kept.
   std::filesystem::path collectionPath = HitCollectionPath(day.AppDir);
-  SortedList collection(Duplicates::Ignore);
-  if (std::filesystem::exists(collectionPath, ec)) {
-    Lines old;
-    if (!ReadLines(collectionPath, old, &error)) {
-      result.errors.push_back(collectionPath.string() + ": " + error);
-      return result;
-    }
-    for (auto& line : old) collection.Add(std::move(line));
-  } else {
-    collection.Add(CollectionFirstLine());
-  }
-  for (const ReportHit& hit : hits) collection.Add(HitCollectionLine(day, hit));
-  if (!SaveLines(collectionPath, collection.Items(), &error))
-    result.errors.push_back(collectionPath.string() + ": " + error);
+  const bool saved = UpdateFileAtomic(
+      collectionPath,
+      [&](std::string& bytes, bool present) {
+        SortedList collection(Duplicates::Ignore);
+        for (auto& line : SplitLines(bytes)) collection.Add(std::move(line));
+        if (!present) collection.Add(CollectionFirstLine());
+        for (const ReportHit& hit : hits) collection.Add(HitCollectionLine(day, hit));
+        bytes = JoinLinesCrLf(collection.Items());
+        return true;
+      },
+      &error);
+  if (!saved) result.errors.push_back(collectionPath.string() + ": " + error);
   return result;
 }
 

@@ -65,7 +65,8 @@ struct HitReportResult {
 
 // Builds the report of the loaded day in day.AppDir. With at least two hits: creates HPupload, saves the day
 // file and merges the day's lines into Manbaken.txt. A collection that exists but cannot be read is left
-// untouched (and reported) rather than replaced by this day's lines. The caller opens the day file, puts
+// untouched (and reported) rather than replaced by this day's lines; the merge reads and renames under the
+// folder's save lock, so another process's report made at once keeps its lines too. The caller opens the day file, puts
 // JoinLinesCrLf(hitList) on the clipboard and leaves the view on the day's last race.
 HitReportResult BuildHitReport(const DayModel& day, HitReportKind kind);
 

@@ -1,6 +1,5 @@
 #include "analysis/HitTable.h"
 
-#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/RacingTexts.h"
@@ -9,9 +8,8 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kShownTickets = 6;
-static_assert(TicketCol(kShownTickets) == Col(QuinellaWideColumn::Ticket6));
-static_assert(WidePayCol(kShownTickets) == Col(QuinellaWideColumn::WidePay6));
+static_assert(TicketCol(kTicketPlaces) == Col(QuinellaWideColumn::Ticket6));
+static_assert(WidePayCol(kTicketPlaces) == Col(QuinellaWideColumn::WidePay6));
 static_assert(Col(QuinellaWideColumn::WidePay6) + 1 == kQuinellaWideColumns);
 static_assert(Col(WinPlaceColumn::PlacePay) + 1 == kWinPlaceColumns);
 
@@ -25,7 +23,7 @@ std::string PayText(int pay) { return FormatInt(pay, 7); }
 
 RowHits RowHitsOf(const RaceCalc& calc) {
   RowHits h;
-  for (int j = 1; j <= kShownTickets; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     h.umarenHit[j] = calc.UmarenHit[j] == 1;
     h.wideHit[j] = calc.WideHit[j] == 1;
   }
@@ -37,7 +35,7 @@ RowHits RowHitsOf(const RaceCalc& calc) {
 BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, const RowHits& hits) {
   using C = QuinellaWideColumn;
   if (col == Col(C::Race) || col == Col(C::Entries)) return kClInfoBk;
-  if (col >= TicketCol(1) && col <= TicketCol(kShownTickets)) {
+  if (col >= TicketCol(1) && col <= TicketCol(kTicketPlaces)) {
     int j = col - TicketCol(1) + 1;
     if (!Present(row, col)) return kClLightGrey;
     if (hits.umarenHit[j]) return kClRed;
@@ -47,10 +45,10 @@ BgrColor QuinellaWideCellColor(int col, const std::vector<std::string>& row, con
   if (col == Col(C::QuinellaPay)) {
     if (Present(row, col)) return kClRed;
     bool anyTicket = false;
-    for (int j = 1; j <= kShownTickets; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
+    for (int j = 1; j <= kTicketPlaces; ++j) anyTicket = anyTicket || Present(row, TicketCol(j));
     return anyTicket ? kClAqua : kClLightGrey;
   }
-  if (col >= WidePayCol(1) && col <= WidePayCol(kShownTickets)) {
+  if (col >= WidePayCol(1) && col <= WidePayCol(kTicketPlaces)) {
     int j = col - WidePayCol(1) + 1;
     if (!Present(row, TicketCol(j))) return kClLightGrey;
     return hits.wideHit[j] ? kClFuchsia : kClYellow;
@@ -84,15 +82,6 @@ std::string HitRaceLabel(const RaceInfo& info) {
          kNichi + FormatInt(StrToIntLenient(Copy(info.RaceKey, 15, 2)), 2) + "R";
 }
 
-void SetHitResultFlags(DayModel& day, int slot) {
-  const RaceInfo& info = day.Races[slot];
-  RaceCalc& calc = day.Calcs[slot];
-  calc.ResU = PresentComb(info.UmarenComb[1]) || (calc.Over8Runners == 0 && PresentComb(info.WakurenComb[1])) ? 1 : 0;
-  calc.ResW = PresentComb(info.WideComb[1]) ? 1 : 0;
-  calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
-  calc.ResF = info.FukuHorse[1] > 0 ? 1 : 0;
-}
-
 namespace {
 
 std::string EntryText(const RaceInfo& info) {
@@ -108,10 +97,11 @@ std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot) {
   using C = QuinellaWideColumn;
   std::vector<std::string> row(kQuinellaWideColumns);
   auto cell = [&row](int col) -> std::string& { return row[static_cast<size_t>(col)]; };
-  cell(Col(C::Results)) = std::string(calc.ResU == 1 ? "U" : "-") + (calc.ResW == 1 ? "W" : "-");
+  const ResultFlags listed = ResultsListed(info, calc, EmptyComb::BlankOrZeroPair);
+  cell(Col(C::Results)) = std::string(listed.quinella ? "U" : "-") + (listed.wide ? "W" : "-");
   cell(Col(C::Race)) = HitRaceLabel(info);
   cell(Col(C::Entries)) = EntryText(info);
-  for (int j = 1; j <= kShownTickets; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     cell(TicketCol(j)) = IsBlank(calc.Tickets[j]) ? std::string() : calc.Tickets[j];
     if (calc.UmarenHit[j] == 1) cell(Col(C::QuinellaPay)) = PayText(calc.UmarenPay[j]);  // the last hit stays
     if (calc.WideHit[j] == 1) cell(WidePayCol(j)) = PayText(calc.WidePay[j]);
@@ -125,7 +115,8 @@ std::vector<std::string> WinPlaceRow(const DayModel& day, int slot) {
   using C = WinPlaceColumn;
   std::vector<std::string> row(kWinPlaceColumns);
   auto cell = [&row](C col) -> std::string& { return row[static_cast<size_t>(Col(col))]; };
-  cell(C::Results) = std::string(calc.ResT == 1 ? "T" : "-") + (calc.ResF == 1 ? "F" : "-");
+  const ResultFlags listed = ResultsListed(info, calc, EmptyComb::BlankOrZeroPair);
+  cell(C::Results) = std::string(listed.win ? "T" : "-") + (listed.place ? "F" : "-");
   cell(C::Race) = HitRaceLabel(info);
   cell(C::Entries) = EntryText(info);
   if (calc.AxisHorse > 0) cell(C::AxisHorse) = FormatInt(calc.AxisHorse, 2);

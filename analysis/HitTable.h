@@ -61,8 +61,8 @@ constexpr int WidePayCol(int j) { return Col(QuinellaWideColumn::WidePay1) + j -
 // The hit flags of one race as the window found them when it opened (a day load running inside the window's
 // modal loop must not recolour cells whose texts were filled from the earlier figures).
 struct RowHits {
-  std::array<bool, 7> umarenHit{};  // [1..6]
-  std::array<bool, 7> wideHit{};    // [1..6]
+  PerTicket<bool> umarenHit{};  // [1..kTicketPlaces]
+  PerTicket<bool> wideHit{};    // [1..kTicketPlaces]
   bool tanHit = false;
   bool fukuHit = false;
 };
@@ -76,11 +76,9 @@ BgrColor WinPlaceCellColor(int col, const std::vector<std::string>& row, const R
 // "東京  3回 8日11R": class name, the second digit of the meeting and of the day, "%2d" race number.
 std::string HitRaceLabel(const RaceInfo& info);
 
-// The result flags of one race as the statistics set them, except that a payout combination reading " 0- 0"
-// counts as absent.
-void SetHitResultFlags(DayModel& day, int slot);
-
-// The cells of a race's row in the quinella/wide grid and the win/place grid, one per column.
+// The cells of a race's row in the quinella/wide grid and the win/place grid, one per column. Their result flags
+// count a payout combination reading " 0- 0" as absent (EmptyComb::BlankOrZeroPair); the model's flags stay
+// the statistics'.
 std::vector<std::string> QuinellaWideRow(const DayModel& day, int slot);
 std::vector<std::string> WinPlaceRow(const DayModel& day, int slot);
 

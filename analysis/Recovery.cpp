@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "analysis/HitJudge.h"
 #include "platform/Cp932.h"
 #include "platform/Text.h"
 #include "racedata/RacingTexts.h"
@@ -11,7 +12,6 @@ namespace corvina::analysis {
 
 namespace {
 
-constexpr int kJudgedTickets = 6;
 constexpr int kKeyBytes = 20;  // date (8) + label (12): the key of a summary line
 
 std::string VenueOf(const RaceInfo& info) { return Copy(info.RaceKey, 9, 2); }
@@ -25,16 +25,9 @@ int ScopeOf(const std::string& code, const std::vector<std::string>& venues) {
 
 int CountTickets(const RaceCalc& calc) {
   int n = 0;
-  for (int j = 1; j <= kJudgedTickets; ++j)
+  for (int j = 1; j <= kTicketPlaces; ++j)
     if (!IsBlank(calc.Tickets[j])) ++n;
   return n;
-}
-
-void SetResultFlags(const RaceInfo& info, RaceCalc& calc) {
-  calc.ResU = !IsBlank(info.UmarenComb[1]) || (calc.Over8Runners == 0 && !IsBlank(info.WakurenComb[1])) ? 1 : 0;
-  calc.ResW = !IsBlank(info.WideComb[1]) ? 1 : 0;
-  calc.ResT = info.TanHorse[1] > 0 ? 1 : 0;
-  calc.ResF = info.FukuHorse[1] > 0 ? 1 : 0;
 }
 
 // Adds to the all-venue counter and, when the race is at V1..V3, to that venue's counter.
@@ -100,6 +93,14 @@ std::string RateText(long long paySum, int tickets) {
   return FormatFixed(static_cast<double>(paySum) / tickets, 6, 1) + "%";
 }
 
+ResultFlags ResultsListed(const RaceInfo& info, const RaceCalc& calc, EmptyComb empty) {
+  auto listed = [empty](const std::string& comb) {
+    return empty == EmptyComb::Blank ? !IsBlank(comb) : PresentComb(comb);
+  };
+  return {listed(info.UmarenComb[1]) || (calc.Over8Runners == 0 && listed(info.WakurenComb[1])),
+          listed(info.WideComb[1]), info.TanHorse[1] > 0, info.FukuHorse[1] > 0};
+}
+
 std::vector<std::string> DayVenues(const DayModel& day) {
   std::vector<std::string> venues;
   for (const auto& info : day.Races)
@@ -119,13 +120,14 @@ void ComputeStatistics(DayModel& day) {
     if (info.HasData != 1) continue;
     RaceCalc& calc = day.Calcs[slot];
     int scope = ScopeOf(VenueOf(info), venues);
-    SetResultFlags(info, calc);
+    const ResultFlags listed = ResultsListed(info, calc, EmptyComb::Blank);
+    calc.ResU = listed.quinella, calc.ResW = listed.wide, calc.ResT = listed.win, calc.ResF = listed.place;
     int tickets = CountTickets(calc);
     if (calc.ResU == 1) AddBoth(stats, StatCounter::QuinellaTickets, scope, tickets);
     if (calc.ResW == 1 && calc.Over8Runners == 1) AddBoth(stats, StatCounter::WideTickets, scope, tickets);
     if (calc.ResT == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::WinTickets, scope, 1);
     if (calc.ResF == 1 && calc.AxisHorse > 0) AddBoth(stats, StatCounter::PlaceTickets, scope, 1);
-    for (int j = 1; j <= kJudgedTickets; ++j) {
+    for (int j = 1; j <= kTicketPlaces; ++j) {
       if (calc.UmarenHit[j] == 1) {
         AddBoth(stats, StatCounter::QuinellaHits, scope, 1);
         AddBoth(stats, StatCounter::QuinellaPay, scope, calc.UmarenPay[j]);
@@ -234,19 +236,31 @@ StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& day
   bool marker = std::filesystem::exists(SummaryMarkerPath(day.AppDir), ec);
   for (BetType type : kBetTypes) {
     std::filesystem::path path = SummaryPath(day.AppDir, dayName, type);
-    Lines lines;
     std::string error;
-    if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error)) {
-      // An unreadable file is left alone rather than replaced by this day's lines only.
-      result.errors.push_back(path.string() + ": " + error);
+    if (!marker) {
+      // Nothing is saved; a file that cannot be read is still told.
+      Lines lines;
+      if (std::filesystem::exists(path, ec) && !ReadLines(path, lines, &error))
+        result.errors.push_back(path.string() + ": " + error);
       continue;
     }
-    MergeSummary(lines, day, dayName, labels, type);
-    if (!marker || lines.empty()) continue;
-    if (SaveLines(path, lines, &error)) {
-      result.written.push_back(path);
-    } else {
+    // One locked read and rename, so the lines another process merged meanwhile (another day's) are kept. An
+    // unreadable file is left alone rather than replaced by this day's lines only.
+    bool saved = false;
+    const bool done = UpdateFileAtomic(
+        path,
+        [&](std::string& bytes, bool) {
+          Lines lines = SplitLines(bytes);
+          MergeSummary(lines, day, dayName, labels, type);
+          if (lines.empty()) return false;
+          bytes = JoinLinesCrLf(lines);
+          return saved = true;
+        },
+        &error);
+    if (!done) {
       result.errors.push_back(path.string() + ": " + error);
+    } else if (saved) {
+      result.written.push_back(path);
     }
   }
   return result;

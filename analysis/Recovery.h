@@ -31,7 +31,18 @@ std::string RateText(long long paySum, int tickets);
 // The distinct venue codes of the races with HasData = 1, ascending; at most the first three are scopes.
 std::vector<std::string> DayVenues(const DayModel& day);
 
-// Result flags, GStats and GRateStr of the loaded day. Clears both tables first.
+// Which bet types a race's payouts list a result for: the flags ResU (quinella, or in a race of 8 runners or
+// fewer the bracket quinella), ResW (wide), ResT (win) and ResF (place).
+struct ResultFlags {
+  bool quinella = false, wide = false, win = false, place = false;
+};
+// What a payout combination that lists no result reads: blank (the statistics), or blank or " 0- 0" (the hit
+// window, as PresentComb). Decoding leaves an entry without numbers blank, so the two agree on every day read
+// from the day files; they part only on a " 0- 0" written by hand.
+enum class EmptyComb { Blank, BlankOrZeroPair };
+ResultFlags ResultsListed(const RaceInfo& info, const RaceCalc& calc, EmptyComb empty);
+
+// Result flags (by EmptyComb::Blank), GStats and GRateStr of the loaded day. Clears both tables first.
 void ComputeStatistics(DayModel& day);
 
 // The 12-byte labels of the venue lines (CP932): the first 4 bytes of the venue's class name, meeting, "回",
@@ -66,8 +77,9 @@ struct StatisticsResult {
 };
 
 // The whole step as the day load runs it: statistics, then the four summary files merged and, when the
-// marker file exists in day.AppDir, saved. `dayName` is the loaded day's CP932 DayName; when it is blank
-// nothing happens.
+// marker file exists in day.AppDir, saved, each read and renamed under the folder's save lock so that another
+// process summing another day at once keeps its lines too. `dayName` is the loaded day's CP932 DayName; when it
+// is blank nothing happens.
 StatisticsResult ComputeRecoveryStatistics(DayModel& day, const std::string& dayName);
 
 }  // namespace corvina::analysis

@@ -16,7 +16,9 @@ const std::string kB = "B";
 const std::string kC = "C";
 const std::string kE = "E";
 
-constexpr int kMaxRank = 6;  // ranks r1..r6 take part in tickets
+// The horse numbers of the "A" horses of ARank 1..kTicketPlaces (r1..r6), 0 for a rank nobody holds: a horse
+// against them takes ticket place j for rank j, so the ranks that count are as many as the places.
+using Ranks = PerTicket<int>;
 
 // Marks one horse from one snapshot. A horse without odds (W not above 0) gets no mark. The "C" mark also
 // needs a prediction above 0: the codes -1 / -2 stand for "no value" and never act as odds. `strictC` is the
@@ -52,7 +54,7 @@ struct RaceView {
 class TicketWriter {
  public:
   explicit TicketWriter(RaceCalc& calc) : calc_(calc) {}
-  // Ticket place j (1..6) becomes the pair x-y when both horses exist; otherwise the place keeps what it had.
+  // Ticket place j becomes the pair x-y when both horses exist; otherwise the place keeps what it had.
   void Set(int j, int x, int y) {
     if (x > 0 && y > 0) calc_.Tickets[j] = TicketLabel(x, y);
   }
@@ -69,8 +71,8 @@ class TicketWriter {
     Set(6, x[3], x[4]);
   }
   // One horse against r1..r6, ticket place j for rank j.
-  void Against(int horse, const std::array<int, kMaxRank + 1>& r) {
-    for (int j = 1; j <= kMaxRank; ++j) Set(j, horse, r[j]);
+  void Against(int horse, const Ranks& r) {
+    for (int j = 1; j <= kTicketPlaces; ++j) Set(j, horse, r[j]);
   }
 
  private:
@@ -97,7 +99,7 @@ int MarkRace(RaceView& v, bool localOption, bool localVenue, int& lostA) {
 // Counts of the current marks and the ranks of the "A" horses; returns r1..r6 (0 = none). The counts are only
 // ever added to: they start from the zero the day load gives every RaceCalc, as the marks start empty, so a
 // race is predicted once per load.
-std::array<int, kMaxRank + 1> CountAndRank(RaceView& v, int& bHorse, int& cHorse) {
+Ranks CountAndRank(RaceView& v, int& bHorse, int& cHorse) {
   RaceCalc& calc = v.calc;
   RankList list;
   for (int h = 0; h < kHorses; ++h) {
@@ -116,23 +118,23 @@ std::array<int, kMaxRank + 1> CountAndRank(RaceView& v, int& bHorse, int& cHorse
     }
   }
   list.Sort();
-  std::array<int, kMaxRank + 1> r{};
+  Ranks r{};
   for (size_t i = 0; i < list.Count(); ++i) {
     int h = list.HorseAt(i);
     calc.ARank[h] = static_cast<int>(i) + 1;
-    if (i < static_cast<size_t>(kMaxRank)) r[i + 1] = h + 1;
+    if (i < static_cast<size_t>(kTicketPlaces)) r[i + 1] = h + 1;
   }
   return r;
 }
 
-bool HaveRanks(const std::array<int, kMaxRank + 1>& r, int k) {
+bool HaveRanks(const Ranks& r, int k) {
   for (int j = 1; j <= k; ++j)
     if (r[j] == 0) return false;
   return true;
 }
 
 // The decision table on the numbers of marked horses.
-void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHorse, int cHorse) {
+void DecisionTable(RaceView& v, const Ranks& r, int bHorse, int cHorse) {
   RaceCalc& calc = v.calc;
   TicketWriter tickets(calc);
   // A ranked horse passes its test when its prediction and its current odds are both below the limits.
@@ -175,7 +177,7 @@ void DecisionTable(RaceView& v, const std::array<int, kMaxRank + 1>& r, int bHor
     } else {
       tickets.Box({0, r[1], r[2], r[3], r[4]});
     }
-  } else if (a <= 6 && (calc.CountB == 1 || calc.CountC == 1)) {
+  } else if (a <= kTicketPlaces && (calc.CountB == 1 || calc.CountC == 1)) {
     // No "A" horse, or five or six beside a single "B" horse: the single "B" horse, else the single "C" horse,
     // goes against r1..r6 (with no "A" horse r1 is 0 and the race is skipped).
     int partner = calc.CountB == 1 ? bHorse : cHorse;
@@ -234,7 +236,7 @@ void PredictRace(DayModel& day, int slot, bool localOption) {
   DecisionTable(v, r, bHorse, cHorse);
 
   // The one horse that lost its "A" since the first snapshot becomes the partner of r1..r6.
-  if (v.calc.CountA <= kMaxRank && lostCount == 1 && r[1] > 0) {
+  if (v.calc.CountA <= kTicketPlaces && lostCount == 1 && r[1] > 0) {
     TicketWriter tickets(v.calc);
     tickets.ClearAll();
     v.calc.Note = NoteErasedAxis();

@@ -1,5 +1,7 @@
 #include "archive/ArchiveExtractor.h"
 
+#include <cstring>
+
 #include "archive/Masks.h"
 #include "archive/Paths.h"
 
@@ -100,15 +102,18 @@ int ArchiveExtractor::RunExtract() {
 
 bool ArchiveExtractor::CheckExtractDir(std::string& dir) {
   for (;;) {
-    if (IsDirWritable(dir)) return true;
+    int reason = 0;
+    if (IsDirWritable(dir, &reason)) return true;
+    // Without a handler to choose another folder, or when it gives up, the run ends: the folder and the
+    // system's reason are told.
     if (!OnLimitedUser) {
-      DoError({}, {}, msg::EventNotAssigned, archivePath_);
+      DoError(dir, std::strerror(reason), msg::AccessPermissions, archivePath_);
       return false;
     }
     std::string userDir;
     OnLimitedUser(*this, dir, userDir, cancelFlag_);
     if (GetCancel()) {
-      DoError(dir, {}, msg::AccessPermissions, archivePath_);
+      DoError(dir, std::strerror(reason), msg::AccessPermissions, archivePath_);
       return false;
     }
     userDir = WithTrailingSlash(userDir);

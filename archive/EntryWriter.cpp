@@ -296,7 +296,7 @@ int64_t EntryWriter::WriteBlock(Stream32& out, const uint8_t* buffer, bool updat
     if (!entryWriteFailed_) UncountEntry();
     entryWriteFailed_ = true;
     runStopped_ = true;
-    RaiseArchiveError(archivePath_, {}, OutputName, msg::DiskFull);
+    RaiseArchiveError(OutputName, {}, archiveName_, msg::DiskFull);
     return n;
   }
   if (n != count) {

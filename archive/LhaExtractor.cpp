@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "archive/ByteOrder.h"
@@ -27,11 +28,13 @@ int64_t ItemOffset(const EntryHeaderList::Record& r) {
 }  // namespace
 
 bool LhaExtractor::BadHeader() {
-  DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
+  // A header that cannot be read names no entry: the archive and the header's place in it are told.
+  DoError(archivePath_, "header at offset " + std::to_string(headerOffset_), msg::BadFileHeader, archiveName_);
   return false;
 }
 
 bool LhaExtractor::ReadHeaderBytes(Stream32& archive, int64_t offset) {
+  headerOffset_ = offset;
   Header.NextSize = 0;
   Header.Flag = 0;
   std::memset(raw_, 0, sizeof raw_);

@@ -47,9 +47,11 @@ class LhaExtractor : public ArchiveExtractor {
 
  private:
   bool ReadHeaderBytes(Stream32& archive, int64_t offset);
+  // Reports the header being read as damaged; false.
   bool BadHeader();
   EntryHeaderList list_;
   uint8_t raw_[22] = {};
+  int64_t headerOffset_ = 0;  // where the header being read starts
   LzhStaticDecoder staticDecoder_;
 };
 

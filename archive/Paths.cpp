@@ -186,6 +186,7 @@ bool MakeDirTree(const std::string& dir, std::vector<std::string>* made) {
   if (dir.empty()) return false;
   if (DirectoryExists(dir)) return true;
   const std::string full = AbsolutePath(dir);
+  int refused = 0;
   for (size_t p = full.find('/', 1);; p = full.find('/', p + 1)) {
     const std::string prefix = p == std::string::npos ? full : full.substr(0, p);
     if (!prefix.empty() && !DirectoryExists(prefix)) {
@@ -193,12 +194,16 @@ bool MakeDirTree(const std::string& dir, std::vector<std::string>* made) {
       if (::mkdir(prefix.c_str(), 0777) == 0) {
         if (made) made->push_back(prefix);
       } else if (errno != EEXIST) {
+        refused = errno;
         break;
       }
     }
     if (p == std::string::npos) break;
   }
-  return DirectoryExists(full);
+  if (DirectoryExists(full)) return true;
+  // The reason is the folder's that could not be made, not the final look's.
+  if (refused != 0) errno = refused;
+  return false;
 }
 
 void RemoveMadeFolders(std::vector<std::string>& made) {
@@ -207,7 +212,11 @@ void RemoveMadeFolders(std::vector<std::string>& made) {
   made.clear();
 }
 
-bool IsDirWritable(const std::string& dir) {
+bool IsDirWritable(const std::string& dir, int* reason) {
+  auto refused = [reason](int error) {
+    if (reason) *reason = error;
+    return false;
+  };
   if (DirectoryExists(dir)) {
     // A file without a name, so that a run stopped at any moment leaves nothing among the
     // user's files; where the file system has no such files, the folder's own permissions.
@@ -216,14 +225,15 @@ bool IsDirWritable(const std::string& dir) {
       ::close(fd);
       return true;
     }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
-    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return refused(errno);
+    return ::access(dir.c_str(), W_OK | X_OK) == 0 || refused(errno);
   }
   // A missing folder counts as writable when it can be made; remove what the probe made.
   std::vector<std::string> made;
   const bool ok = MakeDirTree(dir, &made);
+  const int error = errno;
   RemoveMadeFolders(made);
-  return ok;
+  return ok || refused(error);
 }
 
 namespace {

@@ -38,11 +38,14 @@ bool IsUncPath(const std::string& name);  // a Windows network path: "\\server\.
 // ---- directories and files
 bool DirectoryExists(const std::string& dir);
 bool FileExists(const std::string& name);  // exists and is not a directory
-// Makes the folder and its missing parents; `made` receives the folders made, outermost first.
+// Makes the folder and its missing parents; `made` receives the folders made, outermost first. On failure errno
+// tells why the first folder that could not be made was refused.
 bool MakeDirTree(const std::string& dir, std::vector<std::string>* made = nullptr);
 // Removes folders recorded by MakeDirTree again, as far as they are still empty.
 void RemoveMadeFolders(std::vector<std::string>& made);
-bool IsDirWritable(const std::string& dir);
+// Whether an entry may be written in the folder (a missing one: whether it can be made); when not, `reason` gets the
+// system's error number.
+bool IsDirWritable(const std::string& dir, int* reason = nullptr);
 // Opens the folder reached from `root` through `parts` (one name each) without following a
 // symbolic link anywhere below `root`; `root` itself may be one. With `create`, missing folders
 // are made and, when `made` is given, recorded there as MakeDirTree records them. Returns a

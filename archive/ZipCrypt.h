@@ -64,7 +64,6 @@ class SeedKeys {
   uint32_t Key0() const { return Get(0); }
   uint32_t Key1() const { return Get(1); }
   uint32_t Key2() const { return Get(2); }
-  void SetKey0(uint32_t v) { Set(0, v); }
   void SetKey1(uint32_t v) { Set(1, v); }
   void SetKey2(uint32_t v) { Set(2, v); }
   uint32_t Get(int index) const;

@@ -338,6 +338,7 @@ int ZipExtractor::ReadCentralDir() {
     DoError(archivePath_, {}, msg::BadFileHeader, archiveName_);
     if (!split) FindEntriesTheDirectoryLost();
   }
+  MarkEntriesInsideOthers();
   return int(list_.size());
 }
 
@@ -484,6 +485,55 @@ void ZipExtractor::FindEntriesTheDirectoryLost() {
                    [](const Listed& a, const Listed& b) { return a.LocalPosition < b.LocalPosition; });
 }
 
+namespace {
+// Whether an entry's local header says what its central header says, wherever both state a thing. The name
+// counts as the same when its stored bytes are, when it reads the same (a writer may flag the name's encoding in
+// one header only), or when both headers carry the same UTF-8 copy of it (a writer that stored the name in two
+// code pages). A local header followed by a descriptor states no CRC or size, and a zero field there is one the
+// writer left to the central header. The strong-encryption flag counts from the local header alone (see
+// ReadCentralDir), and the descriptor's flag may stand in one header only.
+bool HeadersAgree(const ZipHeader& central, const ZipHeader& local) {
+  const ZipExtra &c = central.Extra, &l = local.Extra;
+  const bool sameName = central.RawName == local.RawName || central.Name == local.Name ||
+                        (c.HasUnicodePath && l.HasUnicodePath && c.UnicodePath == l.UnicodePath);
+  const bool sameAes = !c.HasAes || !l.HasAes ||
+                       (c.AesVersion == l.AesVersion && c.AesStrength == l.AesStrength && c.AesMethod == l.AesMethod);
+  const bool deferred = local.Flags & kFlagDescriptor;
+  auto same = [deferred](uint64_t stated, uint64_t central) { return deferred || stated == 0 || stated == central; };
+  return sameName && sameAes && central.Method == local.Method &&
+         ((central.Flags ^ local.Flags) & kFlagEncrypted) == 0 && central.DosDateTime == local.DosDateTime &&
+         same(local.Crc, central.Crc) && same(local.Compressed, central.Compressed) &&
+         same(local.Uncompressed, central.Uncompressed);
+}
+}  // namespace
+
+void ZipExtractor::MarkEntriesInsideOthers() {
+  // Split volumes each count their own offsets, and their local headers are read only when extracting.
+  if (IsSplitZip(ArchiveType)) return;
+  struct Span {
+    int64_t start, end;
+    size_t index;
+  };
+  std::vector<Span> spans;
+  for (size_t i = 0; i < list_.size(); ++i) {
+    const Listed& item = list_[i];
+    ZipHeader l;
+    // An entry whose headers disagree is damaged itself, and the extent it states is no witness against another.
+    if (!ReadHeaderAt(item.LocalPosition, HeaderType::Local, l) || (item.FromCentral && !HeadersAgree(item.Central, l)))
+      continue;
+    const uint64_t packed = item.FromCentral ? item.Central.Compressed : l.Compressed;
+    int64_t end = 0;
+    if (__builtin_add_overflow(l.DataPosition, int64_t(packed), &end)) end = std::numeric_limits<int64_t>::max();
+    spans.push_back({item.LocalPosition, end, i});
+  }
+  std::stable_sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+  int64_t reach = std::numeric_limits<int64_t>::min();
+  for (const Span& s : spans) {
+    if (s.start < reach) list_[s.index].InsideAnother = true;
+    reach = std::max(reach, s.end);
+  }
+}
+
 void ZipExtractor::ProcessList() {
   ArchiveLeft = ArchiveTotal;
   bool first = true;
@@ -504,22 +554,28 @@ void ZipExtractor::ProcessList() {
       continue;
     }
     Central = item.Central;
-    // The local header holds the sizes and CRC of its data, a zero field standing for one not written there;
-    // an entry written with a trailing descriptor has them in the central header. Both headers state them:
-    // where they differ the archive is damaged, which is reported, and the entry is read by the record the
-    // format names.
     if (item.FromCentral) {
+      EntryName = Central.Name;
+      // A central header whose local header names another entry, or lies in another entry's bytes, lists an
+      // entry the archive does not hold; one whose two headers disagree cannot tell which of them is right.
+      // Such an entry is damage: reported, and nothing is written in its place.
+      const int damage = item.InsideAnother              ? msg::BadLocalOffset
+                         : !HeadersAgree(Central, Local) ? msg::BadFileHeader
+                                                         : 0;
+      if (damage != 0) {
+        DoError(EntryName, {}, damage, archiveName_);
+        SkipEntryProgress(int64_t(Central.Uncompressed));
+        continue;
+      }
+      // The local header holds the sizes and CRC of its data, a zero field standing for one not written there;
+      // an entry written with a trailing descriptor has them in the central header.
       const bool described = Local.Flags & kFlagDescriptor;
-      bool differ = false;
       auto settle = [&](auto& local, auto central) {
-        differ = differ || (local != 0 && local != central);
         if (local == 0 || described) local = central;
       };
       settle(Local.Compressed, Central.Compressed);
       settle(Local.Uncompressed, Central.Uncompressed);
       settle(Local.Crc, Central.Crc);
-      EntryName = Central.Name;
-      if (differ) DoError(EntryName, {}, msg::BadFileHeader, archiveName_);
     } else {
       EntryName = Local.Name;
     }

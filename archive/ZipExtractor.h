@@ -111,12 +111,16 @@ class ZipExtractor : public ArchiveExtractor {
     uint32_t Disk = 0;
     uint32_t Attributes = 0;
     bool FromCentral = false;
+    bool InsideAnother = false;  // its local header lies inside an entry that begins before it
   };
   int ReadCentralDir();
   // Lists the entries of an archive that has no central directory from its local headers.
   int ReadLocalHeaders();
   // After a damaged central directory: adds the entries it lost, found by their local headers.
   void FindEntriesTheDirectoryLost();
+  // Marks every listed entry whose local header lies inside the header or data of one that begins before it (or,
+  // listed twice, at the same place): of entries that share their bytes, the first keeps them.
+  void MarkEntriesInsideOthers();
   // Walks the local headers from the first one found. `visit` is given each header and where it
   // starts, and returns the packed bytes behind it, or nothing to end the walk.
   void WalkLocalHeaders(const std::function<std::optional<uint64_t>(int64_t position, const ZipHeader&)>& visit);

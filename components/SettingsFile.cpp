@@ -1,7 +1,9 @@
 #include "components/SettingsFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -103,6 +105,37 @@ bool LoadText(const std::filesystem::path& path, std::string& text) {
   std::error_code ec;
   if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) return true;
   return ReadFileBytes(path, text);
+}
+
+// A stored value as a number: decimal, or hexadecimal holding the 32 bits of an int as colours are written
+// (0xFFFFFFFF is -1); nothing for a value that is no number. A decimal too large for an int comes back just
+// beyond the int range, so that a reader can tell "too large" from "no number".
+std::optional<long long> ParseNumber(std::string_view s) {
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    if (s.size() > 10) return std::nullopt;
+    unsigned long long v = 0;
+    for (size_t i = 2; i < s.size(); ++i) {
+      char c = s[i];
+      int d = c >= '0' && c <= '9'   ? c - '0'
+              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                     : -1;
+      if (d < 0) return std::nullopt;
+      v = v * 16 + static_cast<unsigned>(d);
+    }
+    return static_cast<int>(static_cast<unsigned int>(v));
+  }
+  size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  if (i >= s.size()) return std::nullopt;
+  constexpr long long kBeyond = static_cast<long long>(INT_MAX) + 2;
+  long long v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return std::nullopt;
+    v = std::min(v * 10 + (s[i] - '0'), kBeyond);
+  }
+  return negative ? -v : v;
 }
 
 }  // namespace
@@ -213,37 +246,20 @@ std::string SettingsFile::ReadString(std::string_view section, std::string_view 
   return s;
 }
 
-int SettingsFile::ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const {
+std::optional<long long> SettingsFile::ReadNumber(std::string_view section, std::string_view ident) const {
   std::string text, s;
-  if (!LoadText(path_, text) || !ini::FindValue(text, section, ident, s)) return defaultValue;
-  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-    // Hexadecimal holds the 32 bits of the value, as colours are written: 0xFFFFFFFF is -1.
-    if (s.size() > 10) return defaultValue;
-    unsigned long long v = 0;
-    for (size_t i = 2; i < s.size(); ++i) {
-      char c = s[i];
-      int d = c >= '0' && c <= '9'   ? c - '0'
-              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                     : -1;
-      if (d < 0) return defaultValue;
-      v = v * 16 + static_cast<unsigned>(d);
-    }
-    return static_cast<int>(static_cast<unsigned int>(v));
-  }
-  size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  if (i >= s.size()) return defaultValue;
-  long long v = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9') return defaultValue;
-    v = v * 10 + (s[i] - '0');
-    if (v > static_cast<long long>(INT_MAX) + 1) return defaultValue;
-  }
-  if (negative) v = -v;
-  if (v < INT_MIN || v > INT_MAX) return defaultValue;
-  return static_cast<int>(v);
+  if (!LoadText(path_, text) || !ini::FindValue(text, section, ident, s)) return std::nullopt;
+  return ParseNumber(s);
+}
+
+int SettingsFile::ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const {
+  const std::optional<long long> v = ReadNumber(section, ident);
+  return v && *v >= INT_MIN && *v <= INT_MAX ? static_cast<int>(*v) : defaultValue;
+}
+
+int SettingsFile::Read(const IntSetting& s) const {
+  const std::optional<long long> v = ReadNumber(s.section, s.ident);
+  return v ? static_cast<int>(std::clamp<long long>(*v, s.min, s.max)) : s.defaultValue;
 }
 
 bool SettingsFile::ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const {
@@ -270,32 +286,34 @@ void SettingsFile::WriteBool(std::string_view section, std::string_view ident, b
 
 namespace {
 
-IniSetting Listed(const BoolSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::Boolean, s.defaultValue ? "1" : "0"};
+void List(std::vector<IniSetting>& list, const BoolSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::Boolean, s.defaultValue ? "1" : "0"});
 }
-IniSetting Listed(const IntSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::Integer, std::to_string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const IntSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::Integer, std::to_string(s.defaultValue)});
 }
-IniSetting Listed(const StringSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const StringSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)});
 }
-IniSetting Listed(const ComputedDefaultSetting& s) {
-  return {s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)};
+void List(std::vector<IniSetting>& list, const ComputedDefaultSetting& s) {
+  list.push_back({s.section, s.ident, IniSetting::Kind::String, std::string(s.defaultValue)});
+}
+void List(std::vector<IniSetting>& list, const WindowBoundsSetting& s) {
+  for (const IntSetting* key : {&s.top, &s.left, &s.width, &s.height}) List(list, *key);
+}
+
+std::vector<IniSetting> ListEveryKey() {
+  std::vector<IniSetting> list;
+#define CORVINA_LIST_SETTING(Type, name, ...) List(list, name);
+  CORVINA_SETTINGS_KEYS(CORVINA_LIST_SETTING)
+#undef CORVINA_LIST_SETTING
+  return list;
 }
 
 }  // namespace
 
 std::span<const IniSetting> IniSettings() {
-  static const std::vector<IniSetting> kSettings{
-      Listed(kTimeSeriesFolder),         Listed(kPredictedOddsFolder),
-      Listed(kMainWindowBounds.top),     Listed(kMainWindowBounds.left),
-      Listed(kMainWindowBounds.width),   Listed(kMainWindowBounds.height),
-      Listed(kHideDayListAfterLoad),     Listed(kLocalOption),
-      Listed(kResultsPollMinutes),       Listed(kOddsDelayMinutes),
-      Listed(kStoredImportStart),        Listed(kPrintWindowBounds.top),
-      Listed(kPrintWindowBounds.left),   Listed(kPrintWindowBounds.width),
-      Listed(kPrintWindowBounds.height), Listed(kPrintZoomIndex),
-  };
+  static const std::vector<IniSetting> kSettings = ListEveryKey();
   return kSettings;
 }
 

@@ -2,7 +2,9 @@
 // Typed access to the program's settings file by section and key. Every call reads the file afresh and every
 // write rewrites it at once, so several instances on one file (one per window) see each other's writes and a
 // hand edit between two calls is seen. Values are CP932 bytes, as the file stores them.
+#include <climits>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -32,8 +34,18 @@ struct Setting {
   T defaultValue;
 };
 using BoolSetting = Setting<bool>;
-using IntSetting = Setting<int>;
 using StringSetting = Setting<std::string_view>;
+
+// An integer key also declares the range the program works in, which every read keeps to: a number outside,
+// however large, reads as the nearer end; a value that is no number reads as the default. A window that edits the
+// key offers this range.
+struct IntSetting {
+  std::string_view section;
+  std::string_view ident;
+  int defaultValue;
+  int min = INT_MIN;
+  int max = INT_MAX;
+};
 
 // A string key whose default is worked out where it is read, from the program folder or the clock: the
 // declaration describes it and its one reader passes it.
@@ -43,7 +55,8 @@ struct ComputedDefaultSetting {
   std::string_view defaultValue;  // what the reader passes, described
 };
 
-// A window's place and size: the keys left, top, width and height of one section.
+// A window's place and size: the keys left, top, width and height of one section. Any integer: placing the window
+// fits it onto a screen, and the stored bounds are kept as they are until the user moves or resizes the window.
 struct WindowBoundsSetting {
   IntSetting left, top, width, height;
 };
@@ -68,7 +81,7 @@ class SettingsFile {
 
   // The program's keys, each with its declared default; a read never fails.
   bool Read(const BoolSetting& s) const { return ReadBool(s.section, s.ident, s.defaultValue); }
-  int Read(const IntSetting& s) const { return ReadInteger(s.section, s.ident, s.defaultValue); }
+  int Read(const IntSetting& s) const;
   std::string Read(const StringSetting& s) const { return ReadString(s.section, s.ident, s.defaultValue); }
   std::string Read(const ComputedDefaultSetting& s, std::string_view defaultValue) const {
     return ReadString(s.section, s.ident, defaultValue);
@@ -96,6 +109,10 @@ class SettingsFile {
   static std::filesystem::path WindowsFolder();
 
  private:
+  // The key's stored value as a number; nothing when the key is missing or holds no number. A decimal too large
+  // for an int comes back just beyond the int range.
+  std::optional<long long> ReadNumber(std::string_view section, std::string_view ident) const;
+
   SettingsDefaultDir defaultDir_ = SettingsDefaultDir::Application;
   std::string fileName_;
   std::filesystem::path path_;
@@ -115,29 +132,36 @@ std::string SetValue(std::string_view text, std::string_view section, std::strin
 }  // namespace ini
 
 // ---- Every key of the program's settings file ---------------------------------------------------------------
-// Sections and keys are spelled as stored files have them and never change.
+// Sections and keys are spelled as stored files have them and never change. This list is the one place a key is
+// declared: KEY(type, name, initialiser) both defines the constant `name` and lists it in IniSettings().
+#define CORVINA_SETTINGS_KEYS(KEY)                                                                                 \
+  /* The sibling odds viewer's time-series folder (CP932); empty, or the program folder, when none is chosen.      \
+     Filled at start from that viewer's installation when empty (MainWindow), chosen and read by the time-series   \
+     import. */                                                                                                    \
+  KEY(StringSetting, kTimeSeriesFolder, "Dir", "jikeiretu", "")                                                    \
+  /* The folder the providers' predicted-odds archives are chosen in (CP932; PredictedOddsCommands). */            \
+  KEY(ComputedDefaultSetting, kPredictedOddsFolder, "Dir", "yoso", "<program folder>/ylzh")                        \
+  KEY(WindowBoundsSetting, kMainWindowBounds, WindowBoundsIn("locate", 10, 10, 780, 560))                          \
+  /* The main window's options: hide the day list after each load, and the local option of the tickets (also read  \
+     by dayreport). */                                                                                             \
+  KEY(BoolSetting, kHideDayListAfterLoad, "datalist", "close", false)                                              \
+  KEY(BoolSetting, kLocalOption, "kaime", "local", true)                                                           \
+  /* Minutes between the automatic reads of the day's results (ResultsPollIntervalWindow; each day load takes it   \
+     up, as dayreport's does). A value below the range reads as its least, so the poll runs, neither without pause \
+     nor switched off unseen. */                                                                                   \
+  KEY(IntSetting, kResultsPollMinutes, "Time", "AutoRdataGet", 15, 5, 59)                                          \
+  /* Minutes after each scheduled time at which the automatic odds are taken (OddsDelayWindow). */                 \
+  KEY(IntSetting, kOddsDelayMinutes, "Time", "delay", 5, 0, 15)                                                    \
+  /* Where the next stored-data import starts: the stamp of the last file the previous complete one read           \
+     ("yyyy/mm/dd hh:nn:ss"; StoredImport). */                                                                     \
+  KEY(ComputedDefaultSetting, kStoredImportStart, "JvDataGet", "LastTime", "<now - 8 days>")                       \
+  /* The print window's place and size, and its zoom choice (0 to 3 for 25 % to 100 %). */                         \
+  KEY(WindowBoundsSetting, kPrintWindowBounds, WindowBoundsIn("Printlocate", 10, 10, 630, 450))                    \
+  KEY(IntSetting, kPrintZoomIndex, "PrintZoom", "ratio", 1, 0, 3)
 
-// The sibling odds viewer's time-series folder (CP932); empty, or the program folder, when none is chosen. Filled
-// at start from that viewer's installation when empty (MainWindow), chosen and read by the time-series import.
-inline constexpr StringSetting kTimeSeriesFolder{"Dir", "jikeiretu", ""};
-// The folder the providers' predicted-odds archives are chosen in (CP932; PredictedOddsCommands).
-inline constexpr ComputedDefaultSetting kPredictedOddsFolder{"Dir", "yoso", "<program folder>/ylzh"};
-inline constexpr WindowBoundsSetting kMainWindowBounds = WindowBoundsIn("locate", 10, 10, 780, 560);
-// The main window's options: hide the day list after each load, and the local option of the tickets (also read
-// by dayreport).
-inline constexpr BoolSetting kHideDayListAfterLoad{"datalist", "close", false};
-inline constexpr BoolSetting kLocalOption{"kaime", "local", true};
-// Minutes between the automatic reads of the day's results (ResultsPollIntervalWindow; each day load takes it up,
-// as dayreport's does).
-inline constexpr IntSetting kResultsPollMinutes{"Time", "AutoRdataGet", 15};
-// Minutes after each scheduled time at which the automatic odds are taken (OddsDelayWindow).
-inline constexpr IntSetting kOddsDelayMinutes{"Time", "delay", 5};
-// Where the next stored-data import starts: the stamp of the last file the previous complete one read
-// ("yyyy/mm/dd hh:nn:ss"; StoredImport).
-inline constexpr ComputedDefaultSetting kStoredImportStart{"JvDataGet", "LastTime", "<now - 8 days>"};
-// The print window's place and size, and its zoom choice (0 to 3 for 25 % to 100 %).
-inline constexpr WindowBoundsSetting kPrintWindowBounds = WindowBoundsIn("Printlocate", 10, 10, 630, 450);
-inline constexpr IntSetting kPrintZoomIndex{"PrintZoom", "ratio", 1};
+#define CORVINA_DECLARE_SETTING(Type, name, ...) inline constexpr Type name{__VA_ARGS__};
+CORVINA_SETTINGS_KEYS(CORVINA_DECLARE_SETTING)
+#undef CORVINA_DECLARE_SETTING
 
 // One key above as the code that goes over them all sees it.
 struct IniSetting {
@@ -148,7 +172,7 @@ struct IniSetting {
   std::string defaultValue;  // as the file would hold it ("1"/"0" for Boolean), or described when computed
 };
 
-// Every key above, in their order.
+// Every key of the list above, in its order; the four keys of a window's bounds as top, left, width, height.
 std::span<const IniSetting> IniSettings();
 
 }  // namespace corvina

@@ -75,15 +75,20 @@ std::array<PayoutTexts, kPayoutEntries> PayoutEntries(const RaceInfo& info) {
     if (!IsEmptyComb(label, zero)) out[e] = {label, popAlways || pop >= 1 ? FormatInt(pop, 2) : "", FormatInt(pay, 8)};
     ++e;
   };
-  for (int k = 1; k <= 3; ++k) horse(info.TanHorse[k], info.TanPop[k], info.TanPay[k]);
-  for (int k = 1; k <= 5; ++k) horse(info.FukuHorse[k], info.FukuPop[k], info.FukuPay[k]);
-  for (int k = 1; k <= 3; ++k) comb(info.WakurenComb[k], " 0- 0", info.WakurenPop[k], info.WakurenPay[k], false);
-  for (int k = 1; k <= 3; ++k) comb(info.UmarenComb[k], " 0- 0", info.UmarenPop[k], info.UmarenPay[k], false);
-  for (int k = 1; k <= 7; ++k) comb(info.WideComb[k], " 0- 0", info.WidePop[k], info.WidePay[k], false);
-  for (int k = 1; k <= 6; ++k) comb(info.UmatanComb[k], " 0- 0", info.UmatanPop[k], info.UmatanPay[k], true);
-  for (int k = 1; k <= 3; ++k)
+  // Each bet type has as many entries as its block of the payout record.
+  namespace hr = layout::hr;
+  for (int k = 1; k <= hr::kTan.entries; ++k) horse(info.TanHorse[k], info.TanPop[k], info.TanPay[k]);
+  for (int k = 1; k <= hr::kFuku.entries; ++k) horse(info.FukuHorse[k], info.FukuPop[k], info.FukuPay[k]);
+  for (int k = 1; k <= hr::kWakuren.entries; ++k)
+    comb(info.WakurenComb[k], " 0- 0", info.WakurenPop[k], info.WakurenPay[k], false);
+  for (int k = 1; k <= hr::kUmaren.entries; ++k)
+    comb(info.UmarenComb[k], " 0- 0", info.UmarenPop[k], info.UmarenPay[k], false);
+  for (int k = 1; k <= hr::kWide.entries; ++k) comb(info.WideComb[k], " 0- 0", info.WidePop[k], info.WidePay[k], false);
+  for (int k = 1; k <= hr::kUmatan.entries; ++k)
+    comb(info.UmatanComb[k], " 0- 0", info.UmatanPop[k], info.UmatanPay[k], true);
+  for (int k = 1; k <= hr::kSanrenpuku.entries; ++k)
     comb(info.SanrenpukuComb[k], " 0- 0- 0", info.SanrenpukuPop[k], info.SanrenpukuPay[k], true);
-  for (int k = 1; k <= 6; ++k)
+  for (int k = 1; k <= hr::kSanrentan.entries; ++k)
     comb(info.SanrentanComb[k], " 0- 0- 0", info.SanrentanPop[k], info.SanrentanPay[k], true);
   return out;
 }
@@ -110,9 +115,9 @@ std::vector<RankRow> PairRanking(const OneBased<double, 153>& odds) {
   return rows;
 }
 
-std::array<TicketTexts, 6> TicketRows(const RaceInfo& info, const RaceCalc& calc) {
-  std::array<TicketTexts, 6> out{};
-  for (int t = 1; t <= 6; ++t) {
+std::array<TicketTexts, kTicketPlaces> TicketRows(const RaceInfo& info, const RaceCalc& calc) {
+  std::array<TicketTexts, kTicketPlaces> out{};
+  for (int t = 1; t <= kTicketPlaces; ++t) {
     const std::string& label = calc.Tickets[t];
     if (IsBlank(label)) continue;
     TicketTexts& row = out[t - 1];
@@ -182,19 +187,19 @@ std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int
   return row;
 }
 
-std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i) {
-  std::vector<std::string> row(kTrioColumns);
-  auto cell = [&row](TrioColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
-  cell(TrioColumn::Frame) = info.WakuBan[i];
-  cell(TrioColumn::HorseNumber) = info.UmaBan[i];
-  cell(TrioColumn::HorseName) = info.HorseName[i];
-  cell(TrioColumn::PredAvgOdds) = Positive1(calc.PredAvgOdds[i], 7);
-  cell(TrioColumn::PredAvgRank) = Rank(calc.PredAvgOddsRank[i]);
-  cell(TrioColumn::AvgOdds) = Positive1(calc.AvgOdds[i], 7);
-  cell(TrioColumn::AvgRank) = Rank(calc.AvgOddsRank[i]);
-  cell(TrioColumn::MarkAB) = info.Odds2Present == 1 ? calc.MarkAB2[i] : calc.MarkAB1[i];
-  cell(TrioColumn::MarkX) = calc.MarkX[i];
-  cell(TrioColumn::MarkE) = calc.MarkE[i];
+std::vector<std::string> MeanPairOddsRow(const RaceInfo& info, const RaceCalc& calc, int i) {
+  std::vector<std::string> row(kMeanPairOddsColumns);
+  auto cell = [&row](MeanPairOddsColumn c) -> std::string& { return row[static_cast<size_t>(c)]; };
+  cell(MeanPairOddsColumn::Frame) = info.WakuBan[i];
+  cell(MeanPairOddsColumn::HorseNumber) = info.UmaBan[i];
+  cell(MeanPairOddsColumn::HorseName) = info.HorseName[i];
+  cell(MeanPairOddsColumn::PredAvgOdds) = Positive1(calc.PredAvgOdds[i], 7);
+  cell(MeanPairOddsColumn::PredAvgRank) = Rank(calc.PredAvgOddsRank[i]);
+  cell(MeanPairOddsColumn::AvgOdds) = Positive1(calc.AvgOdds[i], 7);
+  cell(MeanPairOddsColumn::AvgRank) = Rank(calc.AvgOddsRank[i]);
+  cell(MeanPairOddsColumn::MarkAB) = info.Odds2Present == 1 ? calc.MarkAB2[i] : calc.MarkAB1[i];
+  cell(MeanPairOddsColumn::MarkX) = calc.MarkX[i];
+  cell(MeanPairOddsColumn::MarkE) = calc.MarkE[i];
   return row;
 }
 

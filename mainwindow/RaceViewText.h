@@ -71,7 +71,7 @@ struct TicketTexts {
   bool hit = false;
   Rgb hitColour;
 };
-std::array<TicketTexts, 6> TicketRows(const RaceInfo& info, const RaceCalc& calc);
+std::array<TicketTexts, kTicketPlaces> TicketRows(const RaceInfo& info, const RaceCalc& calc);
 // The axis horse: its number, its odds text and the background of the odds label.
 struct AxisTexts {
   std::string number, odds;
@@ -104,9 +104,9 @@ enum class CardColumn {
 };
 inline constexpr int kCardColumns = 19;
 
-// The trio study grid's columns: the runner, the predicted and the real mean pair odds with their ranks, and
-// the current "A"/"B", "X" and "E" marks.
-enum class TrioColumn {
+// The columns of the mean pair odds grid (its tab reads "三連複考察", trio study): the runner, the predicted and the
+// real mean pair odds with their ranks, and the current "A"/"B", "X" and "E" marks.
+enum class MeanPairOddsColumn {
   Frame,
   HorseNumber,
   HorseName,
@@ -118,15 +118,15 @@ enum class TrioColumn {
   MarkX,
   MarkE
 };
-inline constexpr int kTrioColumns = 10;
+inline constexpr int kMeanPairOddsColumns = 10;
 
 // A column's index in its grid.
 constexpr int Col(CardColumn column) { return static_cast<int>(column); }
-constexpr int Col(TrioColumn column) { return static_cast<int>(column); }
+constexpr int Col(MeanPairOddsColumn column) { return static_cast<int>(column); }
 
-// Cell texts of the race card and of the trio study grid for horse index i, one per column.
+// Cell texts of the race card and of the mean pair odds grid for horse index i, one per column.
 std::vector<std::string> CardRow(const RaceInfo& info, const RaceCalc& calc, int i);
-std::vector<std::string> TrioRow(const RaceInfo& info, const RaceCalc& calc, int i);
+std::vector<std::string> MeanPairOddsRow(const RaceInfo& info, const RaceCalc& calc, int i);
 std::string PredOddsHeader(const RaceInfo& info);  // "前売配当" / "予想配当"
 
 // The horse index 0..17 that a grid row's horse-number text names, or -1 when it names none.

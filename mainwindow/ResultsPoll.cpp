@@ -4,9 +4,9 @@
 
 namespace corvina {
 
-bool ResultsPollDue(const std::string& nowHHMM, const std::string& firstPostTime, int autoReadMinutes) {
+bool ResultsPollDue(const std::string& nowHHMM, const std::string& firstPostTime, int resultsPollMinutes) {
   if (nowHHMM > "1800") return false;
-  const std::string start = AddTimeHHMM(firstPostTime, -(autoReadMinutes + 30));
+  const std::string start = AddTimeHHMM(firstPostTime, -(resultsPollMinutes + 30));
   return nowHHMM > start;
 }
 

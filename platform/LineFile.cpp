@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <thread>
 
 #include "Text.h"
 
@@ -52,6 +54,11 @@ std::string FileErrorText(FileAction action, const std::filesystem::path& file, 
 namespace {
 
 std::string ReadOnlyText(const std::filesystem::path& file) { return file.string() + " は読み取り専用です。"; }
+
+// A save that waited in vain for another save in the same folder.
+std::string BusyText(const std::filesystem::path& file) {
+  return "同じフォルダの別の保存が終わらないため " + file.string() + " を保存できません。";
+}
 
 std::string NotAFileText(const std::filesystem::path& file) {
   return file.string() + " は通常のファイルではありません。";
@@ -113,18 +120,17 @@ bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error
   return true;
 }
 
-bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error) {
-  std::error_code ec;
-  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
-    out.clear();
-    return true;
-  }
-  return ReadLines(path, out, error);
+Lines SplitFixedLines(std::string_view text, size_t recordLength) {
+  Lines lines = SplitLines(text);
+  for (auto& line : lines) line = PadRight(line, recordLength);
+  return lines;
 }
 
 bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Lines& out, std::string* error) {
-  if (!ReadLines(path, out, error)) return false;
-  for (auto& line : out) line = PadRight(line, recordLength);
+  std::string data;
+  out.clear();
+  if (!ReadFileBytes(path, data, error)) return false;
+  out = SplitFixedLines(data, recordLength);
   return true;
 }
 
@@ -144,6 +150,13 @@ namespace {
 
 // Tests turn unnamed temporaries off to take the path of filesystems that have none.
 bool gUnnamedTemporaries = true;
+
+// How long a save waits for its folder's lock; tests shorten it.
+std::chrono::milliseconds gSaveLockWait{5000};
+
+// Test seams: inside a rewrite's read-rename window, and between a named temporary's creation and its lock.
+std::function<void(const std::filesystem::path&)> gRewriteHook;
+std::function<void()> gNamedTemporaryHook;
 
 // A temporary is named kTemporaryMark + the file's name + "." + kRandomDigits hex digits: hidden beside the
 // file, marked as no user would name a file, and telling the clearing at start which file it was for. The
@@ -237,18 +250,49 @@ bool OpenSaveTarget(const std::filesystem::path& path, SaveTarget& target, std::
   return true;
 }
 
-// The bytes of the target; a target not there has none.
-bool ReadTarget(const SaveTarget& target, std::string& bytes, std::string& error) {
+// Takes the save lock of the target's folder, waiting for another save there as long as gSaveLockWait allows;
+// closing the folder lets it go. The lock is on the folder, not on the file: a rename puts another file in the
+// file's place, and a lock on the one replaced would hold nothing. A filesystem without locks on folders goes
+// on unlocked, as before there were locks: refusing would make every save there fail.
+bool LockFolder(const SaveTarget& target, std::string& error) {
+  const auto deadline = std::chrono::steady_clock::now() + gSaveLockWait;
+  std::chrono::milliseconds pause{1};
+  for (;;) {
+    if (::flock(target.dirFd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) {
+      error = BusyText(target.file);
+      return false;
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds{20});
+  }
+}
+
+// The bytes of the target; a target not there has none and is not `present`.
+bool ReadTarget(const SaveTarget& target, std::string& bytes, bool& present, std::string& error) {
   bytes.clear();
+  present = false;
   const int fd = ::openat(target.dirFd, target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return true;
     error = FileErrorText(FileAction::Read, target.file, errno);
     return false;
   }
+  present = true;
   const bool read = ReadOpened(fd, target.file, bytes, error);
   ::close(fd);
   return read;
+}
+
+// Whether `name` in the folder `dirFd` is still the file open as `fd`.
+bool StillNamed(int dirFd, const std::string& name, int fd) {
+  struct stat byName {
+  }, byHandle{};
+  return ::fstatat(dirFd, name.c_str(), &byName, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &byHandle) == 0 &&
+         byName.st_dev == byHandle.st_dev && byName.st_ino == byHandle.st_ino;
 }
 
 // Gives the complete unnamed file `fd` a temporary name in the target's folder; linkat cannot replace a name
@@ -264,12 +308,24 @@ bool LinkUnnamed(int fd, const SaveTarget& target, std::string& tmp) {
   return false;
 }
 
+// Creates a named temporary for the target and locks it; -1 with errno when none can be made.
 int CreateNamed(const SaveTarget& target, std::string& tmp) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     tmp = TemporaryName(target.name);
     const int fd = ::openat(target.dirFd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
+    if (gNamedTemporaryHook) gNamedTemporaryHook();
+    // The clearing at start may have come between the creation and the lock: it holds the file, or has taken
+    // its name away; then another name. A filesystem without locks keeps the file unlocked.
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    if (held && StillNamed(target.dirFd, tmp, fd)) return fd;
+    ::close(fd);
   }
+  tmp.clear();
+  errno = EEXIST;
   return -1;
 }
 
@@ -307,8 +363,9 @@ bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string
     fd = CreateNamed(target, tmp);
     if (fd < 0) return fail(errno);
   }
-  // The lock tells the file of a writer still at work from the leftover of one that died.
-  ::flock(fd, LOCK_EX);
+  // The lock on the temporary tells the file of a writer still at work from the leftover of one that died. A
+  // named one has it from CreateNamed, which makes sure the clearing at start did not come first.
+  if (unnamed) ::flock(fd, LOCK_EX);
   auto abandon = [&] {
     const int e = errno;
     if (!tmp.empty()) ::unlinkat(target.dirFd, tmp.c_str(), 0);
@@ -338,19 +395,34 @@ bool ReplaceTarget(const SaveTarget& target, std::string_view bytes, std::string
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
   SaveTarget target;
   std::string why;
-  if (OpenSaveTarget(path, target, why) && ReplaceTarget(target, bytes, why)) return true;
+  if (OpenSaveTarget(path, target, why) && LockFolder(target, why) && ReplaceTarget(target, bytes, why)) return true;
+  if (error) *error = why;
+  return false;
+}
+
+bool UpdateFileAtomic(const std::filesystem::path& path, const FileChange& change, std::string* error) {
+  // The folder's lock is held from the read to the rename and goes when the target closes its folder.
+  SaveTarget target;
+  std::string bytes, why;
+  bool present = false;
+  if (OpenSaveTarget(path, target, why) && LockFolder(target, why) && ReadTarget(target, bytes, present, why)) {
+    if (!change(bytes, present)) return true;
+    if (gRewriteHook) gRewriteHook(path);
+    if (ReplaceTarget(target, bytes, why)) return true;
+  }
   if (error) *error = why;
   return false;
 }
 
 bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
                        std::string* error) {
-  SaveTarget target;
-  std::string bytes, why;
-  if (OpenSaveTarget(path, target, why) && ReadTarget(target, bytes, why) && ReplaceTarget(target, change(bytes), why))
-    return true;
-  if (error) *error = why;
-  return false;
+  return UpdateFileAtomic(
+      path,
+      [&](std::string& bytes, bool) {
+        bytes = change(bytes);
+        return true;
+      },
+      error);
 }
 
 size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
@@ -387,6 +459,12 @@ size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
 }
 
 void UseUnnamedTemporaries(bool use) { gUnnamedTemporaries = use; }
+
+void SetSaveLockWait(std::chrono::milliseconds wait) { gSaveLockWait = wait; }
+
+void SetRewriteHook(std::function<void(const std::filesystem::path& path)> hook) { gRewriteHook = std::move(hook); }
+
+void SetNamedTemporaryHook(std::function<void()> hook) { gNamedTemporaryHook = std::move(hook); }
 
 bool SaveLines(const std::filesystem::path& path, const Lines& lines, std::string* error) {
   return SaveFileAtomic(path, JoinLinesCrLf(lines), error);

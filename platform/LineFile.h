@@ -1,5 +1,6 @@
 #pragma once
 // Line files: the day files, settings, logs and provider texts are read as lines and written whole.
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -25,9 +26,8 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& out, std::str
 // Reads a file's lines. Returns false when the file is missing or unreadable.
 bool ReadLines(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
 
-// Reads a file's lines; a missing file has none. Returns false only when the file is there but cannot be read,
-// so a caller that rewrites the file never replaces what it could not see.
-bool ReadLinesIfPresent(const std::filesystem::path& path, Lines& out, std::string* error = nullptr);
+// Splits text into fixed-length records: each line is padded with blanks or cut to `recordLength`.
+Lines SplitFixedLines(std::string_view text, size_t recordLength);
 
 // Reads a file of fixed-length records: each line is padded with blanks or cut to `recordLength`, so one odd
 // line never shifts the records after it.
@@ -40,11 +40,29 @@ bool ReadFixedLines(const std::filesystem::path& path, size_t recordLength, Line
 // owner; a file whose owner may not write it (read-only) is refused; a symbolic link is written through to its
 // target and stays a link (a target not there yet is made when its folder exists; a link that leads to no
 // folder, or round in a circle, is refused).
+//
+// Every save holds the lock of the folder its file is in (the folder the links led to) while it works: a save
+// that rewrites what it read (UpdateFileAtomic) holds it from the read to the rename, so a save of another
+// process in that folder waits and then works on its result, and a plain save never falls between another's
+// read and rename. The lock is taken on the open folder itself, which outlasts every rename in it and leaves no
+// file behind; it goes with the save, and with its process whatever ends it. A save that cannot have it within
+// five seconds fails, saying so with the file's path. On a filesystem that has no locks on folders (some network
+// filesystems) saves go on unlocked, as the archive library's files do there: refusing would make every save
+// fail for a clash that needs two programs saving in one folder at once.
 bool SaveFileAtomic(const std::filesystem::path& path, std::string_view bytes, std::string* error = nullptr);
 
-// Replaces the file at `path` with what `change` makes of its bytes (none when it is missing), as SaveFileAtomic
-// does. A link is looked up once: the file read is the file replaced, even when the link is turned meanwhile.
-// Returns false, leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it) or written.
+// What a rewrite makes of a file: `bytes` holds the file's bytes (none, and `present` false, when it is missing)
+// and is changed in place. Returning false leaves the file as it is, or missing. It runs while the folder's lock
+// is held: it must not save a file itself.
+using FileChange = std::function<bool(std::string& bytes, bool present)>;
+
+// Reads the file at `path` and replaces it with what `change` makes of its bytes, as SaveFileAtomic does, holding
+// the folder's lock from the read to the rename. A link is looked up once: the file read is the file replaced,
+// even when the link is turned meanwhile. Returns true when the file was replaced or `change` left it; false,
+// leaving the file as it was, when it cannot be read (a rewrite from nothing would lose it), locked or written.
+bool UpdateFileAtomic(const std::filesystem::path& path, const FileChange& change, std::string* error = nullptr);
+
+// UpdateFileAtomic with a change that always writes: a missing file reads as no bytes.
 bool RewriteFileAtomic(const std::filesystem::path& path, const std::function<std::string(const std::string&)>& change,
                        std::string* error = nullptr);
 
@@ -58,6 +76,16 @@ size_t RemoveSaveLeftovers(const std::filesystem::path& folder,
 // For tests: false makes saves take the hidden temporary name from the start, as on a filesystem without
 // unnamed files.
 void UseUnnamedTemporaries(bool use);
+
+// For tests: how long a save waits for its folder's lock (five seconds unless set).
+void SetSaveLockWait(std::chrono::milliseconds wait);
+
+// For tests: runs in every rewrite that replaces its file, after the read and before the rename, with the
+// folder's lock held; `path` is the path the rewrite was given. Empty: none.
+void SetRewriteHook(std::function<void(const std::filesystem::path& path)> hook);
+
+// For tests: runs in a save between the creation of its named temporary and the lock on it. Empty: none.
+void SetNamedTemporaryHook(std::function<void()> hook);
 
 // Writes every line followed by CR LF, atomically as above.
 bool SaveLines(const std::filesystem::path& path, const Lines& lines, std::string* error = nullptr);

@@ -52,13 +52,16 @@ MergeResult MergeByRaceKey(DayFileBatch& files, const std::string& line, int lin
   if (!day) return MergeResult::Skipped;
   const fs::path path = DayFilePath(files.DataDir(), *day, suffix);
   if (!createWhenMissing && !files.Exists(path)) return MergeResult::Skipped;
-  Lines* lines = files.Open(path, static_cast<size_t>(lineLength), createWhenMissing, error);
-  if (!lines) return MergeResult::Failed;
-  ReplaceOrAdd(*lines, line);
-  // The blank lines of a padded .jvRA sort first; one goes per record stored.
-  if (dropBlankFirst && !lines->empty() && IsBlank(lines->front())) lines->erase(lines->begin());
-  files.Changed(path);
-  return MergeResult::Stored;
+  const bool stored = files.Edit(
+      path, static_cast<size_t>(lineLength), createWhenMissing,
+      [line, dropBlankFirst](Lines& lines) {
+        ReplaceOrAdd(lines, line);
+        // The blank lines of a padded .jvRA sort first; one goes per record stored.
+        if (dropBlankFirst && !lines.empty() && IsBlank(lines.front())) lines.erase(lines.begin());
+        return true;
+      },
+      nullptr, error);
+  return stored ? MergeResult::Stored : MergeResult::Failed;
 }
 
 // The slot of the loaded day an odds record belongs to, and the odds file of that slot's day, whether or not the
@@ -146,14 +149,33 @@ bool CreateBlankFile(const fs::path& path, int lineLength, int count, std::strin
   return SaveLines(path, lines, error);
 }
 
+namespace {
+
+// Creates a blank file as CreateBlankFile does unless the file is there: the look and the save are one locked
+// step, so odds that another process saved meanwhile are never replaced by blanks.
+bool CreateBlankFileIfMissing(const fs::path& path, int lineLength, int count, std::string* error) {
+  return UpdateFileAtomic(
+      path,
+      [&](std::string& bytes, bool present) {
+        if (present) return false;
+        Lines lines;
+        ExtendTo(lines, static_cast<size_t>(std::max(count, 0)), lineLength);
+        bytes = JoinLinesCrLf(lines);
+        return true;
+      },
+      error);
+}
+
+}  // namespace
+
 bool WritePlaceholderOddsFiles(const fs::path& raPath, std::string* error) {
   Lines ra;
   if (!ReadLines(raPath, ra, error)) return false;
   const int n = static_cast<int>(ra.size());
   if (n <= 6) return true;
   const fs::path o1 = WithSuffix(raPath, L::kSuffixO1), o2 = WithSuffix(raPath, L::kSuffixO2);
-  if (!IsFile(o1) && !CreateBlankFile(o1, L::kO1Line, 2 * n, error)) return false;
-  if (!IsFile(o2) && !CreateBlankFile(o2, L::kO2Line, n, error)) return false;
+  if (!IsFile(o1) && !CreateBlankFileIfMissing(o1, L::kO1Line, 2 * n, error)) return false;
+  if (!IsFile(o2) && !CreateBlankFileIfMissing(o2, L::kO2Line, n, error)) return false;
   return true;
 }
 
@@ -162,20 +184,47 @@ DayFileBatch::DayFileBatch(fs::path dataDir)
 
 bool DayFileBatch::Exists(const fs::path& path) const { return files_.contains(path) || IsFile(path); }
 
-Lines* DayFileBatch::Open(const fs::path& path, size_t lineLength, bool create, std::string* error) {
-  if (auto it = files_.find(path); it != files_.end()) return &it->second.lines;
+DayFileBatch::File* DayFileBatch::Open(const fs::path& path, size_t lineLength, bool create, std::string* error) {
+  if (auto it = files_.find(path); it != files_.end()) return &it->second;
   File file;
+  file.lineLength = lineLength;
   if (IsFile(path)) {
-    if (!ReadFixedLines(path, lineLength, file.lines, error)) return nullptr;
+    if (!ReadFileBytes(path, file.read, error)) return nullptr;
+    file.lines = SplitFixedLines(file.read, lineLength);
   } else if (!create) {
     if (error) *error = FileErrorText(FileAction::Read, path, ENOENT);
     return nullptr;
   }
-  return &files_.emplace(path, std::move(file)).first->second.lines;
+  return &files_.emplace(path, std::move(file)).first->second;
 }
 
-void DayFileBatch::Changed(const fs::path& path) {
-  if (auto it = files_.find(path); it != files_.end()) it->second.changed = true;
+bool DayFileBatch::Edit(const fs::path& path, size_t lineLength, bool create, LineEdit edit, bool* changed,
+                        std::string* error) {
+  File* file = Open(path, lineLength, create, error);
+  if (!file) return false;
+  const bool did = edit(file->lines);
+  file->changed = file->changed || did;
+  // Kept even when it changed nothing here: on the lines another process saved it may.
+  file->edits.push_back(std::move(edit));
+  if (changed) *changed = did;
+  return true;
+}
+
+bool DayFileBatch::Save(const fs::path& path, File& file, std::string* error) {
+  return UpdateFileAtomic(
+      path,
+      [&](std::string& bytes, bool present) {
+        if (present && bytes != file.read) {
+          // Saved by another process since the batch read it: the batch's changes are made on its lines.
+          Lines lines = SplitFixedLines(bytes, file.lineLength);
+          for (const LineEdit& edit : file.edits) edit(lines);
+          file.lines = std::move(lines);
+          file.read = bytes;
+        }
+        bytes = JoinLinesCrLf(file.lines);
+        return true;
+      },
+      error);
 }
 
 bool DayFileBatch::Unsaved(const fs::path& path) const {
@@ -188,7 +237,7 @@ bool DayFileBatch::Flush(std::string* error) {
   bool ok = true;
   for (auto it = files_.begin(); it != files_.end();) {
     std::string why;
-    if (it->second.changed && !SaveLines(it->first, it->second.lines, &why)) {
+    if (it->second.changed && !Save(it->first, it->second, &why)) {
       if (ok && error) *error = why;
       ok = false;
       ++it;
@@ -205,12 +254,14 @@ bool DayFileBatch::FlushWhenDue(std::string* error) {
 }
 
 bool PadRaFile(DayFileBatch& files, const fs::path& raPath, std::string* error) {
-  Lines* lines = files.Open(raPath, L::kRaLine, false, error);
-  if (!lines) return false;
-  if (lines->size() >= static_cast<size_t>(kSlots)) return true;
-  ExtendTo(*lines, kSlots, L::kRaLine);
-  files.Changed(raPath);
-  return true;
+  return files.Edit(
+      raPath, L::kRaLine, false,
+      [](Lines& lines) {
+        if (lines.size() >= static_cast<size_t>(kSlots)) return false;
+        ExtendTo(lines, kSlots, L::kRaLine);
+        return true;
+      },
+      nullptr, error);
 }
 
 MergeResult MergeRaRecord(DayFileBatch& files, std::string_view record, DayWriter writer, std::string* error) {
@@ -234,12 +285,16 @@ MergeResult MergeSeRecord(DayFileBatch& files, std::string_view record, DayWrite
   const fs::path path = SeFilePath(files.DataDir(), *day, FieldText(line, L::head::kCourse));
   const bool create = writer == DayWriter::Import;
   if (!create && !files.Exists(path)) return MergeResult::Skipped;
-  Lines* lines = files.Open(path, L::kSeLine, create, error);
-  if (!lines) return MergeResult::Failed;
-  ExtendTo(*lines, L::kSeLines, L::kSeLine);  // a short file written elsewhere gets its missing lines
-  (*lines)[static_cast<size_t>((race - 1) * L::kHorses + (horse - 1))] = line;
-  files.Changed(path);
-  return MergeResult::Stored;
+  const size_t index = static_cast<size_t>((race - 1) * L::kHorses + (horse - 1));
+  const bool stored = files.Edit(
+      path, L::kSeLine, create,
+      [line, index](Lines& lines) {
+        ExtendTo(lines, L::kSeLines, L::kSeLine);  // a short file written elsewhere gets its missing lines
+        lines[index] = line;
+        return true;
+      },
+      nullptr, error);
+  return stored ? MergeResult::Stored : MergeResult::Failed;
 }
 
 MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::string_view record, std::string* error) {
@@ -248,20 +303,24 @@ MergeResult MergeO1Record(DayFileBatch& files, const RaceTable& table, std::stri
   fs::path path;
   const int slot = FindOddsSlot(files, table, line, L::kSuffixO1, path);
   if (slot < 0) return MergeResult::Skipped;
-  Lines* lines = files.Open(path, L::kO1Line, false, error);
-  if (!lines) return MergeResult::Failed;
   const size_t first = 2 * static_cast<size_t>(slot);
-  ExtendTo(*lines, first + 2, L::kO1Line);
-  Lines& l = *lines;
-  if (IsBlank(l[first])) {
-    l[first] = line;
-  } else if (AnnounceValue(l[first + 1]) < AnnounceValue(line)) {
-    l[first + 1] = line;
-  } else {
-    return MergeResult::NotNewer;
-  }
-  files.Changed(path);
-  return MergeResult::Stored;
+  bool changed = false;
+  const bool opened = files.Edit(
+      path, L::kO1Line, false,
+      [line, first](Lines& l) {
+        ExtendTo(l, first + 2, L::kO1Line);
+        if (IsBlank(l[first])) {
+          l[first] = line;
+        } else if (AnnounceValue(l[first + 1]) < AnnounceValue(line)) {
+          l[first + 1] = line;
+        } else {
+          return false;
+        }
+        return true;
+      },
+      &changed, error);
+  if (!opened) return MergeResult::Failed;
+  return changed ? MergeResult::Stored : MergeResult::NotNewer;
 }
 
 MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::string_view record, std::string* error) {
@@ -270,14 +329,19 @@ MergeResult MergeO2Record(DayFileBatch& files, const RaceTable& table, std::stri
   fs::path path;
   const int slot = FindOddsSlot(files, table, line, L::kSuffixO2, path);
   if (slot < 0) return MergeResult::Skipped;
-  Lines* lines = files.Open(path, L::kO2Line, false, error);
-  if (!lines) return MergeResult::Failed;
-  ExtendTo(*lines, static_cast<size_t>(slot) + 1, L::kO2Line);
-  Lines& l = *lines;
-  if (!(AnnounceValue(l[slot]) < AnnounceValue(line))) return MergeResult::NotNewer;
-  l[slot] = line;
-  files.Changed(path);
-  return MergeResult::Stored;
+  const size_t index = static_cast<size_t>(slot);
+  bool changed = false;
+  const bool opened = files.Edit(
+      path, L::kO2Line, false,
+      [line, index](Lines& l) {
+        ExtendTo(l, index + 1, L::kO2Line);
+        if (!(AnnounceValue(l[index]) < AnnounceValue(line))) return false;
+        l[index] = line;
+        return true;
+      },
+      &changed, error);
+  if (!opened) return MergeResult::Failed;
+  return changed ? MergeResult::Stored : MergeResult::NotNewer;
 }
 
 }  // namespace corvina

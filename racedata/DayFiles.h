@@ -2,9 +2,10 @@
 // The day files of the data folder: their names, the list of stored days, blank and placeholder files, and
 // the merge rules by which the import window and the real-time readers store one record at a time. The records
 // of one exchange are merged into the files held by a DayFileBatch, which saves each changed file whole through
-// a temporary file.
+// a temporary file, making its changes again on what another process saved meanwhile.
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,9 +50,16 @@ bool WritePlaceholderOddsFiles(const std::filesystem::path& raPath, std::string*
 // The day files one exchange changes, held in memory: each file is read once, every record merges into its
 // lines there, and a flush saves each changed file once, whole, through a temporary file and a rename. A file
 // on disk is thus always an old or a new whole file; what had not been flushed when the program died is read
-// again by the next exchange (the import's start time moves only after a complete run that was flushed).
+// again by the next exchange (the import's start time moves only after a complete run that was flushed). The
+// batch keeps each change it made: a file that another process (another window, a dayreport) saved since the
+// batch read it gets the changes made again on its new lines, in one locked read and rename, so neither side's
+// records are lost.
 class DayFileBatch {
  public:
+  // A change to a file's lines: the same records put the same way whatever the lines are. Returns false when it
+  // left them as they were.
+  using LineEdit = std::function<bool(Lines& lines)>;
+
   // How long changes may wait in memory during a long read.
   static constexpr std::chrono::milliseconds kFlushInterval{2000};
 
@@ -63,11 +71,12 @@ class DayFileBatch {
 
   // Returns true when the batch holds the file (one it created counts) or it is a file on disk.
   bool Exists(const std::filesystem::path& path) const;
-  // The lines of a day file, read from disk the first time as fixed records of `lineLength`. A missing file
-  // gives an empty list when `create`, else null; a file that cannot be read gives null and `error`.
-  Lines* Open(const std::filesystem::path& path, size_t lineLength, bool create, std::string* error = nullptr);
-  // The file opened as `path` was changed: the next flush saves it.
-  void Changed(const std::filesystem::path& path);
+  // Makes `edit` on the lines of a day file, read from disk the first time as fixed records of `lineLength`; an
+  // edit that changed them is saved by the next flush. A missing file has no lines when `create`, else it is not
+  // edited and the call returns false with the reason; so does a file that cannot be read. `changed` tells
+  // whether the edit changed the lines.
+  bool Edit(const std::filesystem::path& path, size_t lineLength, bool create, LineEdit edit, bool* changed = nullptr,
+            std::string* error = nullptr);
   // Returns true while a change to `path` is not on disk yet.
   bool Unsaved(const std::filesystem::path& path) const;
 
@@ -81,9 +90,18 @@ class DayFileBatch {
 
  private:
   struct File {
+    size_t lineLength = 0;
+    std::string read;  // the file's bytes when the batch read it (none: it was missing)
     Lines lines;
+    std::vector<LineEdit> edits;
     bool changed = false;
   };
+  // The file's entry, read from disk the first time; nullptr, with the reason, as Edit says.
+  File* Open(const std::filesystem::path& path, size_t lineLength, bool create, std::string* error);
+  // Saves one changed file: its lines when the file is as the batch read it (or gone), else its edits made again
+  // on what is there now.
+  static bool Save(const std::filesystem::path& path, File& file, std::string* error);
+
   std::filesystem::path dataDir_;
   std::map<std::filesystem::path, File> files_;
   std::chrono::milliseconds interval_ = kFlushInterval;

@@ -131,14 +131,15 @@ void ReadOtherDayFiles(DayModel& day, DayLoadResult& result) {
     FileSequential(day.Table, day.Table.GO2Tbl, lines, L::kO2Line);
 }
 
-void ArmResultsPoll(DayModel& day, const DayName& dayName, int autoReadMinutes, DayLoadResult& result) {
-  day.GAutoReadMinutes = autoReadMinutes;
+void ArmResultsPoll(DayModel& day, const DayName& dayName, int resultsPollMinutes, DayLoadResult& result) {
+  day.GResultsPollMinutes = resultsPollMinutes;
   const DateTime now = Clock::Now();
   const bool today = DayName(now.year, now.month, now.day) == dayName;
-  // A zero or negative interval would make a timer fire without pause: such a setting leaves the poll off.
-  if (today && autoReadMinutes >= 1) {
+  // A zero or negative interval would make a timer fire without pause: such a value leaves the poll off. The
+  // setting never gives one; its range starts above.
+  if (today && resultsPollMinutes >= 1) {
     result.timerEnabled = true;
-    result.timerIntervalMs = autoReadMinutes * 60000;
+    result.timerInterval = std::chrono::minutes(resultsPollMinutes);
   }
 }
 
@@ -156,7 +157,7 @@ void RankRace(DayModel& day, int slot) {
   calc.Over8Runners = StrToIntLenient(info.EntryCount) > 8 ? 1 : 0;
 }
 
-DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine, int autoReadMinutes) {
+DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine, int resultsPollMinutes) {
   DayLoadResult result;
   BusyGuard guard;
   if (!guard.Owner()) {
@@ -204,7 +205,7 @@ DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine
   if (engine.JudgeHits) engine.JudgeHits(day);
   if (engine.ComputeRecoveryStatistics)
     for (auto& w : engine.ComputeRecoveryStatistics(day, dayName.Cp932())) result.warnings.push_back(std::move(w));
-  ArmResultsPoll(day, dayName, autoReadMinutes, result);
+  ArmResultsPoll(day, dayName, resultsPollMinutes, result);
 
   const int lines = static_cast<int>(result.raceList.size());
   result.selectLine = std::clamp(day.GLastRace, 0, lines - 1);

@@ -8,10 +8,11 @@
 //      (analysis/Engine.h) and the setting kResultsPollMinutes.
 //   3. After the call: when `beep` is set beep; when `message` is not empty show it in an information box
 //      with an OK button. When `status` is Loaded: enable the window, fill the race list with `raceList`, arm
-//      the results-poll timer with `timerIntervalMs` when `timerEnabled`, select line `selectLine` and show that
+//      the results-poll timer with `timerInterval` when `timerEnabled`, select line `selectLine` and show that
 //      race, and set the race stepper's maximum to `raceStepperMax` and its position to 0. Otherwise the list
 //      stays empty, the pages hidden and the timer off.
 // The tools load a day the same way, so the window and the tools share this one routine.
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -43,23 +44,23 @@ enum class DayLoadStatus {
 struct DayLoadResult {
   DayLoadStatus status = DayLoadStatus::NoRaceFile;
   bool beep = false;
-  std::string message;                // information box text (CP932), empty for none
-  std::vector<std::string> raceList;  // race list lines (CP932), line i = RaceSlot i
-  bool timerEnabled = false;          // arm the results poll: the loaded day is today
-  int timerIntervalMs = 0;            // the poll interval in milliseconds
-  int selectLine = -1;                // race list line to select and show, -1 for none
-  int raceStepperMax = -1;            // race stepper maximum
-  std::vector<std::string> warnings;  // files that could not be written (UTF-8 text), for a status line
+  std::string message;                         // information box text (CP932), empty for none
+  std::vector<std::string> raceList;           // race list lines (CP932), line i = RaceSlot i
+  bool timerEnabled = false;                   // arm the results poll: the loaded day is today
+  std::chrono::milliseconds timerInterval{0};  // the poll interval
+  int selectLine = -1;                         // race list line to select and show, -1 for none
+  int raceStepperMax = -1;                     // race stepper maximum
+  std::vector<std::string> warnings;           // files that could not be written (UTF-8 text), for a status line
 };
 
 // Fewest races a loadable day has.
 inline constexpr int kMinRacesOfDay = 9;
 
-// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `autoReadMinutes` is the setting
-// kResultsPollMinutes; it is kept in day.GAutoReadMinutes. Never re-entered: a call made while a load
+// Loads `dayName` from day.AppDir/Data into `day` and runs `engine`. `resultsPollMinutes` is the setting
+// kResultsPollMinutes; it is kept in day.GResultsPollMinutes. Never re-entered: a call made while a load
 // runs returns Busy at once.
 DayLoadResult LoadDay(DayModel& day, const DayName& dayName, const DayLoadEngine& engine,
-                      int autoReadMinutes = kResultsPollMinutes.defaultValue);
+                      int resultsPollMinutes = kResultsPollMinutes.defaultValue);
 
 // The stored race days of day.AppDir/Data for the date box, newest first, as CP932 DayNames; none selected.
 std::vector<std::string> ListStoredDays(const std::filesystem::path& appDir);

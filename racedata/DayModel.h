@@ -199,6 +199,12 @@ struct RaceInfo {
   OneBased<int, 6> SanrentanPay{};
 };
 
+// The places of a race's tickets, [1..kTicketPlaces]. Six, for the prediction never makes more: the six pairs of
+// a box of four horses, or one horse against the "A" horses of ARank 1..6, rank j at place j.
+inline constexpr int kTicketPlaces = 6;
+template <typename T>
+using PerTicket = OneBased<T, kTicketPlaces>;  // [1..kTicketPlaces], ticket place
+
 // Per-race record of what the prediction, ranking and hit steps compute.
 struct RaceCalc {
   int RankedCount = 0;                     // horses with positive win odds in the snapshot last ranked
@@ -215,30 +221,30 @@ struct RaceCalc {
   PerHorse<std::string> MarkC2;
   PerHorse<std::string> MarkX;
   PerHorse<std::string> MarkE;
-  int CountA = 0;                     // horses marked "A"; counted up from the day load's zero
-  int CountB = 0;                     // horses marked "B", the same
-  int CountC = 0;                     // horses marked "C", the same
-  PerHorse<Byte> ModeOneA{};          // 1: lost its first-snapshot mark "A" at the latest snapshot
-  PerHorse<int> RankPred{};           // rank by predicted win odds, 0 = unranked
-  PerHorse<int> RankOdds1{};          // rank by first-snapshot win odds, 0 = unranked
-  PerHorse<int> RankOdds2{};          // rank by latest-snapshot win odds, 0 = unranked
-  PerHorse<int> ARank{};              // rank among the "A" horses, 0 for the others
-  OneBased<std::string, 10> Tickets;  // ticket CombLabels [1..10]
-  int AxisHorse = 0;                  // axis horse number, 0 = none
-  std::string Note;                   // short note on the race (CP932), empty or a prediction note
-  Byte ResU = 0;                      // quinella results present
-  Byte ResW = 0;                      // wide results present
-  Byte ResT = 0;                      // win results present
-  Byte ResF = 0;                      // place results present
-  OneBased<Byte, 10> WideHit{};       // ticket k hit as a wide [1..10]
-  OneBased<int, 10> WidePay{};        // its payout, yen per 100-yen ticket
-  OneBased<Byte, 10> UmarenHit{};     // ticket k hit as a quinella [1..10]
-  OneBased<int, 10> UmarenPay{};      // its payout, yen
-  Byte TanHit = 0;                    // axis horse won
-  int TanPay = 0;                     // win payout, yen
-  Byte FukuHit = 0;                   // axis horse placed
-  int FukuPay = 0;                    // place payout, yen
-  Byte CalcHasData = 0;               // 1: the slot holds a race of the loaded day (usable)
+  int CountA = 0;                  // horses marked "A"; counted up from the day load's zero
+  int CountB = 0;                  // horses marked "B", the same
+  int CountC = 0;                  // horses marked "C", the same
+  PerHorse<Byte> ModeOneA{};       // 1: lost its first-snapshot mark "A" at the latest snapshot
+  PerHorse<int> RankPred{};        // rank by predicted win odds, 0 = unranked
+  PerHorse<int> RankOdds1{};       // rank by first-snapshot win odds, 0 = unranked
+  PerHorse<int> RankOdds2{};       // rank by latest-snapshot win odds, 0 = unranked
+  PerHorse<int> ARank{};           // rank among the "A" horses, 0 for the others
+  PerTicket<std::string> Tickets;  // ticket CombLabels [1..kTicketPlaces]
+  int AxisHorse = 0;               // axis horse number, 0 = none
+  std::string Note;                // short note on the race (CP932), empty or a prediction note
+  Byte ResU = 0;                   // quinella results present
+  Byte ResW = 0;                   // wide results present
+  Byte ResT = 0;                   // win results present
+  Byte ResF = 0;                   // place results present
+  PerTicket<Byte> WideHit{};       // ticket k hit as a wide [1..kTicketPlaces]
+  PerTicket<int> WidePay{};        // its payout, yen per 100-yen ticket
+  PerTicket<Byte> UmarenHit{};     // ticket k hit as a quinella [1..kTicketPlaces]
+  PerTicket<int> UmarenPay{};      // its payout, yen
+  Byte TanHit = 0;                 // axis horse won
+  int TanPay = 0;                  // win payout, yen
+  Byte FukuHit = 0;                // axis horse placed
+  int FukuPay = 0;                 // place payout, yen
+  Byte CalcHasData = 0;            // 1: the slot holds a race of the loaded day (usable)
 };
 
 // Everything of the loaded day the windows and the logic share. About half a megabyte: keep it on the heap.
@@ -256,8 +262,8 @@ struct DayModel {
   std::filesystem::path GSePath;  // the .jvSEr read last
   int GCurRace = 0;               // race slot shown
   int GLastRace = 0;              // race-list line to show again after a load
-  // Minutes between automatic results reads.
-  int GAutoReadMinutes = kResultsPollMinutes.defaultValue;
+  // Minutes between the reads of the results poll, as the load took them from the setting kResultsPollMinutes.
+  int GResultsPollMinutes = kResultsPollMinutes.defaultValue;
   std::array<Byte, kSlots> GOddsTakenFirst{};   // 1 once the first scheduled odds of the slot were queued
   std::array<Byte, kSlots> GOddsTakenSecond{};  // 1 once the second scheduled odds were queued
   std::array<int, kStatCounters> GStats{};      // the day's hit statistics, indexed by StatIndex

@@ -12,11 +12,17 @@ constexpr size_t kKeptLines = 100;
 bool AppendErrorLog(const std::filesystem::path& appDir, std::string_view textCp932, std::string* error) {
   const std::string& head = CORVINA_CP932("【エラー】");
   const std::string& colon = CORVINA_CP932("：");
-  const std::filesystem::path file = appDir / kErrorLogName;
-  Lines lines;
-  if (!ReadLinesIfPresent(file, lines, error)) return false;
-  lines.push_back(head + Clock::Now().TimeText() + colon + std::string(textCp932));
-  return SaveLines(file, lines, error);
+  const std::string line = head + Clock::Now().TimeText() + colon + std::string(textCp932);
+  // One locked read and rename: another process's entries meanwhile are kept.
+  return UpdateFileAtomic(
+      appDir / kErrorLogName,
+      [&](std::string& bytes, bool) {
+        Lines lines = SplitLines(bytes);
+        lines.push_back(line);
+        bytes = JoinLinesCrLf(lines);
+        return true;
+      },
+      error);
 }
 
 void ShowAndLogFailure(const std::filesystem::path& appDir, const std::string& textCp932,
@@ -31,13 +37,18 @@ void ShowAndLogFailure(const std::filesystem::path& appDir, const std::string& t
 
 bool StartErrorLog(const std::filesystem::path& appDir, std::string* error) {
   const std::string& start = CORVINA_CP932("ソフト起動：");
-  const std::filesystem::path file = appDir / kErrorLogName;
-  Lines lines;
-  if (!ReadLinesIfPresent(file, lines, error)) return false;
-  if (lines.size() > kKeptLines) lines.erase(lines.begin(), lines.end() - kKeptLines);
-  lines.push_back(start + Clock::Now().Stamp());
-  lines.push_back(ToCp932(appDir.string()));
-  return SaveLines(file, lines, error);
+  const std::string stamp = start + Clock::Now().Stamp();
+  return UpdateFileAtomic(
+      appDir / kErrorLogName,
+      [&](std::string& bytes, bool) {
+        Lines lines = SplitLines(bytes);
+        if (lines.size() > kKeptLines) lines.erase(lines.begin(), lines.end() - kKeptLines);
+        lines.push_back(stamp);
+        lines.push_back(ToCp932(appDir.string()));
+        bytes = JoinLinesCrLf(lines);
+        return true;
+      },
+      error);
 }
 
 }  // namespace corvina

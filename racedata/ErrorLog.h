@@ -1,7 +1,8 @@
 #pragma once
 // "ErrorLog.txt" in the program folder: the exchanges with JV-Link append one line per failure, and start-up
 // trims it. The file is read and written whole for every entry, through a temporary file, so a crash never
-// leaves half a log.
+// leaves half a log; the folder's save lock is held from the read to the rename, so the entries of two processes
+// (a window and a dayreport, two windows) that log at once are all kept.
 #include <filesystem>
 #include <functional>
 #include <string>

@@ -29,20 +29,27 @@ bool Fail(std::string* error, const fs::path& path, const std::string& why) {
   return false;
 }
 
-// Reads an existing day file whole, changes its lines and saves it whole; a missing file is left alone.
+// Reads an existing day file whole, changes its lines and saves it whole, in one locked read and rename; a
+// missing file is left alone.
 bool ChangeLines(const fs::path& path, const LineChange& change, std::string* error) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return true;
-  Lines lines;
   std::string why;
-  const bool read = change.lineLength > 0 ? ReadFixedLines(path, static_cast<size_t>(change.lineLength), lines, &why)
-                                          : ReadLines(path, lines, &why);
-  if (!read) return Fail(error, path, why);
-  for (size_t index : change.lines) {
-    while (lines.size() <= index) lines.emplace_back(static_cast<size_t>(change.lineLength), ' ');
-    lines[index] = change.text;
-  }
-  return SaveLines(path, lines, &why) || Fail(error, path, why);
+  const bool done = UpdateFileAtomic(
+      path,
+      [&](std::string& bytes, bool present) {
+        if (!present) return false;
+        Lines lines =
+            change.lineLength > 0 ? SplitFixedLines(bytes, static_cast<size_t>(change.lineLength)) : SplitLines(bytes);
+        for (size_t index : change.lines) {
+          while (lines.size() <= index) lines.emplace_back(static_cast<size_t>(change.lineLength), ' ');
+          lines[index] = change.text;
+        }
+        bytes = JoinLinesCrLf(lines);
+        return true;
+      },
+      &why);
+  return done || Fail(error, path, why);
 }
 
 }  // namespace

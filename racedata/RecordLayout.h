@@ -127,7 +127,6 @@ struct PayBlock {
   int popLen;
 
   constexpr int EntryStart(int k) const { return first + (k - 1) * entryLen; }
-  constexpr Field Comb(int k) const { return {EntryStart(k), combParts * combPartLen}; }
   constexpr Field CombPart(int k, int part) const { return {EntryStart(k) + part * combPartLen, combPartLen}; }
   constexpr Field Pay(int k) const { return {EntryStart(k) + payOffset, payLen}; }
   constexpr Field Pop(int k) const { return {EntryStart(k) + popOffset, popLen}; }

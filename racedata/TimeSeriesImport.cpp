@@ -44,12 +44,14 @@ bool FileExists(const fs::path& p) {
 // adding blank lines when it has no such line yet.
 bool ReplaceDayLine(DayFileBatch& files, const fs::path& path, size_t index, int lineLength, std::string_view record,
                     std::string& error) {
-  Lines* lines = files.Open(path, static_cast<size_t>(lineLength), true, &error);
-  if (!lines) return false;
-  while (lines->size() <= index) lines->emplace_back(static_cast<size_t>(lineLength), ' ');
-  (*lines)[index] = LineOfRecord(record, lineLength);
-  files.Changed(path);
-  return true;
+  return files.Edit(
+      path, static_cast<size_t>(lineLength), true,
+      [index, lineLength, line = LineOfRecord(record, lineLength)](Lines& lines) {
+        while (lines.size() <= index) lines.emplace_back(static_cast<size_t>(lineLength), ' ');
+        lines[index] = line;
+        return true;
+      },
+      nullptr, &error);
 }
 
 std::string PathText(const fs::path& p) {

@@ -31,7 +31,9 @@ namespace corvina {
 
 namespace {
 
+// The zoom of each choice, by the index the settings keep.
 constexpr std::array<int, 4> kZooms{25, 50, 75, 100};
+static_assert(kPrintZoomIndex.min == 0 && kPrintZoomIndex.max == int{kZooms.size()} - 1);
 // The choice the window is made with, as a missing setting reads; the preview starts at its zoom.
 constexpr int kInitialZoomIndex = kPrintZoomIndex.defaultValue;
 
@@ -73,7 +75,7 @@ BatchPrintWindow::BatchPrintWindow(const DayModel& day, QWidget* parent) : QDial
   auto* zoomGrid = new QGridLayout(zoomBox);
   zoomGrid->setContentsMargins(4, 0, 4, 0);
   ZoomChoice = new QButtonGroup(this);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = kPrintZoomIndex.min; i <= kPrintZoomIndex.max; ++i) {
     auto* b = new QRadioButton(QStringLiteral("%1%").arg(kZooms[static_cast<size_t>(i)]), zoomBox);
     ZoomChoice->addButton(b, i);
     zoomGrid->addWidget(b, i / 2, i % 2);
@@ -136,7 +138,7 @@ BatchPrintWindow::~BatchPrintWindow() = default;
 
 void BatchPrintWindow::RestoreSettingsAndListRaces(const DayModel& day) {
   bounds_.Restore(*this, ReadWindowBounds(Settings, kPrintWindowBounds));
-  const int ratio = std::clamp(Settings.Read(kPrintZoomIndex), 0, 3);
+  const int ratio = Settings.Read(kPrintZoomIndex);
   if (ratio != ZoomIndex()) SetZoomIndex(ratio);
 
   for (const RaceInfo& info : day.Races) {
@@ -159,7 +161,7 @@ void BatchPrintWindow::SetZoomIndex(int index) {
 
 void BatchPrintWindow::ApplyZoomChoice() {
   const int index = ZoomIndex();
-  if (index < 0 || index > 3) return;
+  if (index < kPrintZoomIndex.min || index > kPrintZoomIndex.max) return;
   Preview->SetZoomScale(kZooms[static_cast<size_t>(index)]);
   try {
     Settings.Write(kPrintZoomIndex, index);

@@ -50,7 +50,7 @@ void PaintCell(gui::Canvas& canvas, const QRect& rect, BgrColor colour, const QS
 
 }  // namespace
 
-HitWindow::HitWindow(QWidget* parent, DayModel& day, const std::string& dayName, int raceLines)
+HitWindow::HitWindow(QWidget* parent, const DayModel& day, const std::string& dayName, int raceLines)
     : QDialog(parent), day_(day), dayName_(dayName) {
   BuildControls();
   Fill(dayName, raceLines);
@@ -191,7 +191,6 @@ void HitWindow::Fill(const std::string& dayName, int raceLines) {
 
   for (int slot = 0; slot < kSlots; ++slot) {
     if (day_.Races[slot].HasData != 1) continue;
-    SetHitResultFlags(day_, slot);
     int row = slot + 1;
     if (row >= rows) continue;  // a race the race list does not hold has no row
     std::vector<std::string> quinellaWideCells = QuinellaWideRow(day_, slot);
@@ -345,7 +344,7 @@ void HitWindow::FillWithLayoutSamples() {
 
 // ---- Entries ----
 
-void ShowHitWindow(QWidget* parent, DayModel& day, const std::string& dayName, int raceLines) {
+void ShowHitWindow(QWidget* parent, const DayModel& day, const std::string& dayName, int raceLines) {
   bool anyRace = false;
   for (const RaceInfo& info : day.Races) anyRace = anyRace || info.HasData == 1;
   // A load that stopped early leaves the date box set but no race: nothing of that day can be judged.

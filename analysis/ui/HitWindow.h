@@ -32,9 +32,9 @@ namespace corvina::analysis {
 
 class HitWindow : public QDialog {
  public:
-  // Builds the window and fills it from `day` (whose result flags it sets); `dayName` is the CP932 DayName
-  // the date box shows, `raceLines` the number of lines of the race list.
-  HitWindow(QWidget* parent, DayModel& day, const std::string& dayName, int raceLines);
+  // Builds the window and fills it from `day`; `dayName` is the CP932 DayName the date box shows, `raceLines`
+  // the number of lines of the race list.
+  HitWindow(QWidget* parent, const DayModel& day, const std::string& dayName, int raceLines);
   ~HitWindow() override;
 
   // Handlers.
@@ -87,14 +87,14 @@ class HitWindow : public QDialog {
   void PrintTab(const SummaryPanel& panel, gui::StringGrid& grid, const char* firstBetWord, const char* secondBetWord);
   std::vector<std::string> RowTexts(const gui::StringGrid& grid, int row) const;
 
-  DayModel& day_;
+  const DayModel& day_;
   std::string dayName_;
   std::vector<RowHits> rowHits_;  // by grid row
 };
 
 // "判定": the hit window of the loaded day, shown modally. Without a day (blank `dayName`) or without a race
 // in the race list it beeps and says "ﾃﾞｰﾀを読み込んでください。" instead.
-void ShowHitWindow(QWidget* parent, DayModel& day, const std::string& dayName, int raceLines);
+void ShowHitWindow(QWidget* parent, const DayModel& day, const std::string& dayName, int raceLines);
 
 // "的中" / "穴的中": the HTML hit report of the loaded day (see BuildHitReport). With at least two hits it
 // opens the day file with the desktop's handler and puts it on the clipboard; files that could not be written

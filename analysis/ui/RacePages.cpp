@@ -270,7 +270,7 @@ void DrawTickets(PrintPreview& p, const Context& c) {
   p.TextOut(110, 2050, QStringLiteral("馬連"));
   p.TextOut(300, 2050, QStringLiteral("オッズ"));
   Line(p, 100, 2085, 850, 2085);
-  for (int k = 1; k <= 6; ++k) {
+  for (int k = 1; k <= kTicketPlaces; ++k) {
     const size_t i = static_cast<size_t>(k);
     if (IsBlank(c.calc.Tickets[i])) continue;
     const int y = 2090 + 40 * (k - 1);
@@ -358,8 +358,8 @@ std::string WeightCarriedText(std::string_view futan) {
 HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc) {
   HitNotes notes;
   auto takesPart = [&](int k) { return !IsBlank(calc.Tickets[static_cast<size_t>(k)]); };
-  auto mark = [&](std::array<std::string, 7>& into, const std::string& comb, const std::string& note) {
-    for (int k = 1; k <= 6; ++k)
+  auto mark = [&](PerTicket<std::string>& into, const std::string& comb, const std::string& note) {
+    for (int k = 1; k <= kTicketPlaces; ++k)
       if (takesPart(k) && calc.Tickets[static_cast<size_t>(k)] == comb) into[static_cast<size_t>(k)] = note;
   };
   const analysis::PairPayouts quinella = analysis::QuinellaPayoutsJudged(info, calc);
@@ -371,7 +371,7 @@ HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc) {
     if (calc.AxisHorse > 0 && info.FukuHorse[j] == calc.AxisHorse) notes.place = CORVINA_CP932("←複勝的中");
   for (size_t j = 1; j <= 7; ++j) mark(notes.wide, info.WideComb[j], CORVINA_CP932("←ﾜｲﾄﾞ的中"));
   if (info.YozMatched == 1 && info.Odds1Present == 1) {
-    for (int k = 1; k <= 6; ++k) {
+    for (int k = 1; k <= kTicketPlaces; ++k) {
       if (!takesPart(k)) continue;
       // A label outside the pair table has no odds rather than those of a pair that does not exist.
       const int u = UmarenStrToIndex(calc.Tickets[static_cast<size_t>(k)]);

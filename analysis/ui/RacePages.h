@@ -32,9 +32,9 @@ std::string OddsTimeText(std::string_view announce);         // "ã€€hh:mm" or "ã
 std::string SexAgeText(const RaceInfo& info, int h);
 std::string WeightCarriedText(std::string_view futan);  // "55.0kg", empty when blank
 
-// The notes beside the tickets and the axis horse, and the quinella odds of each ticket; [1..6].
+// The notes beside the tickets and the axis horse, and the quinella odds of each ticket; [1..kTicketPlaces].
 struct HitNotes {
-  std::array<std::string, 7> quinella, wide, odds;
+  PerTicket<std::string> quinella, wide, odds;
   std::string win, place;
 };
 HitNotes MakeHitNotes(const RaceInfo& info, const RaceCalc& calc);

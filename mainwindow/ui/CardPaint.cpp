@@ -104,9 +104,9 @@ const ColumnCaption& CardCaption(view::CardColumn column) {
   return captions[static_cast<size_t>(column)];
 }
 
-const ColumnCaption& TrioCaption(view::TrioColumn column) {
+const ColumnCaption& MeanPairOddsCaption(view::MeanPairOddsColumn column) {
   // clang-format off
-  static const std::array<ColumnCaption, view::kTrioColumns> captions{{
+  static const std::array<ColumnCaption, view::kMeanPairOddsColumns> captions{{
       {20, "枠", "枠", "番"}, {20, "馬", "馬", "番"}, {150, "馬名", "", ""}, {50, nullptr, "予想配当", "(馬連)"},
       {20, nullptr, "順", ""}, {50, nullptr, "当日ｵｯｽﾞ", "(馬連)"}, {20, nullptr, "順", ""}, {0, nullptr, "印", "AB"},
       {0, nullptr, "印", "X"}, {0, nullptr, "印", "E"}}};
@@ -222,16 +222,16 @@ void DrawRaceCardCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int 
   BottomLine(c, r);
 }
 
-void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r, const QString& text,
-                  const QString& horseText) {
-  using view::TrioColumn;
-  const auto column = static_cast<TrioColumn>(col);
+void DrawMeanPairOddsCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row, const QRect& r,
+                          const QString& text, const QString& horseText) {
+  using view::MeanPairOddsColumn;
+  const auto column = static_cast<MeanPairOddsColumn>(col);
   // The mean pair odds and their ranks show the texts the race view wrote, also in a row without a horse.
-  const bool pairOdds = column >= TrioColumn::PredAvgOdds && column <= TrioColumn::AvgRank;
+  const bool pairOdds = column >= MeanPairOddsColumn::PredAvgOdds && column <= MeanPairOddsColumn::AvgRank;
   if (row == 0) {
     // The horse name keeps the grid's own "馬名".
-    if (col >= 0 && col < view::kTrioColumns && column != TrioColumn::HorseName) {
-      const ColumnCaption& caption = TrioCaption(column);
+    if (col >= 0 && col < view::kMeanPairOddsColumns && column != MeanPairOddsColumn::HorseName) {
+      const ColumnCaption& caption = MeanPairOddsCaption(column);
       Fill(c, r, ctx.buttonFace);
       TwoLines(c, r, QString::fromUtf8(caption.first), QString::fromUtf8(caption.second));
     }
@@ -253,12 +253,14 @@ void DrawTrioCell(gui::Canvas& c, const CardPaintContext& ctx, int col, int row,
     At(c, r, 13, 3, Q(m));
   };
   switch (column) {
-    case TrioColumn::Frame: FrameCell(c, r, info, h); break;
-    case TrioColumn::HorseNumber: HorseNumberCell(c, r, ctx, info, h); break;
-    case TrioColumn::HorseName: HorseNameCell(c, r, ctx, info, h); break;
-    case TrioColumn::MarkAB: mark(info.Odds2Present == 1 ? calc.MarkAB2[h] : calc.MarkAB1[h], c.FontColor()); break;
-    case TrioColumn::MarkX: mark(calc.MarkX[h], c.FontColor()); break;
-    case TrioColumn::MarkE: mark(calc.MarkE[h], Qt::blue); break;
+    case MeanPairOddsColumn::Frame: FrameCell(c, r, info, h); break;
+    case MeanPairOddsColumn::HorseNumber: HorseNumberCell(c, r, ctx, info, h); break;
+    case MeanPairOddsColumn::HorseName: HorseNameCell(c, r, ctx, info, h); break;
+    case MeanPairOddsColumn::MarkAB:
+      mark(info.Odds2Present == 1 ? calc.MarkAB2[h] : calc.MarkAB1[h], c.FontColor());
+      break;
+    case MeanPairOddsColumn::MarkX: mark(calc.MarkX[h], c.FontColor()); break;
+    case MeanPairOddsColumn::MarkE: mark(calc.MarkE[h], Qt::blue); break;
     default: break;  // the mean pair odds and ranks show the texts the race view wrote
   }
   BottomLine(c, r);

@@ -1,5 +1,5 @@
 #pragma once
-// Owner drawing of the race display's grids: the race card, the trio study grid and the two pair-odds ranking
+// Owner drawing of the race display's grids: the race card, the mean pair odds grid and the two pair-odds ranking
 // grids. Cells are painted from the race records of the race shown; a row finds its horse through the horse
 // number in column 1, so sorted rows paint correctly.
 #include <QColor>
@@ -30,7 +30,7 @@ struct ColumnCaption {
   const char* second;
 };
 const ColumnCaption& CardCaption(view::CardColumn column);
-const ColumnCaption& TrioCaption(view::TrioColumn column);
+const ColumnCaption& MeanPairOddsCaption(view::MeanPairOddsColumn column);
 
 // Frame (bracket) colours 1..8; an invalid frame gives no colour.
 bool FrameColour(int frame, QColor& colour);
@@ -38,8 +38,8 @@ bool FrameColour(int frame, QColor& colour);
 // `text` is the cell's own text (used for rows that name no horse); `horseText` the row's horse-number text.
 void DrawRaceCardCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
                       const QString& text, const QString& horseText);
-void DrawTrioCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
-                  const QString& text, const QString& horseText);
+void DrawMeanPairOddsCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
+                          const QString& text, const QString& horseText);
 void DrawRankingCell(gui::Canvas& canvas, const CardPaintContext& ctx, int col, int row, const QRect& rect,
                      const QString& text, const QFont& gridFont);
 

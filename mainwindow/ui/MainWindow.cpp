@@ -179,16 +179,16 @@ void MainWindow::ClearRaceDisplay() {
     PredictedPairOddsLabels[k]->clear();
   }
   for (int k = 1; k <= 108; ++k) PayoutLabels[k]->clear();
-  for (int k = 1; k <= 18; ++k) TicketLabels[k]->clear();
+  for (int k = 1; k <= 3 * kTicketPlaces; ++k) TicketLabels[k]->clear();
   for (Label3D* l : {CourseLabel, RaceNumberLabel, DateHeaderLabel, RaceNameLabel, WeightRuleLabel, ClassLabel,
                      TrackLabel, DistanceLabel, PostTimeLabel, EntryCountLabel, FirstSnapshotTimeLabel,
                      SecondSnapshotTimeLabel, TicketNoteLabel, TicketKindLabel, AxisOddsLabel, GradeLabel})
     l->SetCaption(QString());
   for (QLabel* l : {AxisHorseLabel, CountALabel, CountBLabel, CountCLabel}) l->clear();
   RaceCardGrid->SetRowCount(2);
-  TrioGrid->SetRowCount(2);
+  MeanPairOddsGrid->SetRowCount(2);
   for (int c = 0; c < view::kCardColumns; ++c) RaceCardGrid->SetCell(c, 1, QString());
-  for (int c = 0; c < view::kTrioColumns; ++c) TrioGrid->SetCell(c, 1, QString());
+  for (int c = 0; c < view::kMeanPairOddsColumns; ++c) MeanPairOddsGrid->SetCell(c, 1, QString());
   for (gui::StringGrid* g : {OddsRankingGrid, PredictedOddsRankingGrid}) {
     g->SetRowCount(2);
     for (int c = 0; c < 3; ++c) g->SetCell(c, 1, QString());
@@ -224,11 +224,10 @@ void MainWindow::LoadChosenDay() {
   selectingRace_ = true;
   for (const std::string& line : result.raceList) RaceList->addItem(Q(line));
   selectingRace_ = false;
-  // A poll interval below a minute would fire without pause; such a setting switches the poll off.
-  if (!result.timerEnabled || result.timerIntervalMs < 60000) {
+  if (!result.timerEnabled) {
     ResultsPollTimer->stop();
-  } else if (!pollRunning || ResultsPollTimer->interval() != result.timerIntervalMs) {
-    ResultsPollTimer->setInterval(result.timerIntervalMs);
+  } else if (!pollRunning || ResultsPollTimer->intervalAsDuration() != result.timerInterval) {
+    ResultsPollTimer->setInterval(result.timerInterval);
     ResultsPollTimer->start();
   }
   RaceArrows->SetMax(std::max(0, result.raceStepperMax));
@@ -264,7 +263,7 @@ void MainWindow::ShowChosenRace() {
     return;
   }
   RaceCardGrid->SetRowCount(runners + 1);
-  TrioGrid->SetRowCount(runners + 1);
+  MeanPairOddsGrid->SetRowCount(runners + 1);
 
   ShowPayouts(info);
   ShowHeader(info, calc, runners);
@@ -331,7 +330,7 @@ void MainWindow::ShowPairOdds(const RaceCalc& calc) {
 void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
   TicketNoteLabel->SetCaption(Q(calc.Note));
   const auto tickets = view::TicketRows(info, calc);
-  for (int t = 1; t <= 6; ++t) {
+  for (int t = 1; t <= kTicketPlaces; ++t) {
     const auto& row = tickets[t - 1];
     TicketLabels[3 * t - 2]->setText(Q(row.number));
     TicketLabels[3 * t - 1]->setText(Q(row.label));
@@ -352,11 +351,11 @@ void MainWindow::ShowTickets(const RaceInfo& info, const RaceCalc& calc) {
 void MainWindow::ShowGridRows(const RaceInfo& info, const RaceCalc& calc, int runners) {
   RaceCardGrid->SetCell(view::Col(view::CardColumn::PredWinOdds), 0, Q(view::PredOddsHeader(info)));
   for (int r = 1; r <= runners; ++r) {
-    QStringList card, trio;
+    QStringList card, means;
     for (const std::string& cell : view::CardRow(info, calc, r - 1)) card << Q(cell);
-    for (const std::string& cell : view::TrioRow(info, calc, r - 1)) trio << Q(cell);
+    for (const std::string& cell : view::MeanPairOddsRow(info, calc, r - 1)) means << Q(cell);
     RaceCardGrid->SetRow(r, card);
-    TrioGrid->SetRow(r, trio);
+    MeanPairOddsGrid->SetRow(r, means);
   }
 }
 
@@ -381,7 +380,7 @@ void MainWindow::SortRaceCard() {
 }
 
 void MainWindow::ClearRaceCardSelection() { RaceCardGrid->SetSelection(gui::GridRect{}); }
-void MainWindow::ClearTrioSelection() { TrioGrid->SetSelection(gui::GridRect{}); }
+void MainWindow::ClearMeanPairOddsSelection() { MeanPairOddsGrid->SetSelection(gui::GridRect{}); }
 
 // ---- JV-Link exchanges ----------------------------------------------------------------------------------------
 
@@ -450,7 +449,7 @@ void MainWindow::SetExchangeStatus(const std::string& text) { ExchangeStatusLabe
 
 void MainWindow::PollResults() {
   const std::string firstPost = FieldText(day_->Table.GRaTbl[0], layout::ra::kPostTime);
-  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GAutoReadMinutes)) FetchDayResults(true);
+  if (ResultsPollDue(Clock::Now().HHMM(), firstPost, day_->GResultsPollMinutes)) FetchDayResults(true);
 }
 
 void MainWindow::FetchResults() { FetchDayResults(false); }

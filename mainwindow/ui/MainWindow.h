@@ -57,22 +57,22 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   JVLink* Link = nullptr;          // the one JV-Link control of the run
   SettingsFile Settings;
   // Label arrays, 1-based (element 0 unused).
-  std::array<QLabel*, 154> RealPairOddsLabels{};       // real quinella odds by UmarenIndex
-  std::array<QLabel*, 154> PredictedPairOddsLabels{};  // predicted quinella odds by UmarenIndex
-  std::array<QLabel*, 109> PayoutLabels{};             // 36 payout entries x (combination, popularity, payout)
-  std::array<QLabel*, 19> TicketLabels{};              // 6 tickets x (number, combination, odds)
+  std::array<QLabel*, 154> RealPairOddsLabels{};              // real quinella odds by UmarenIndex
+  std::array<QLabel*, 154> PredictedPairOddsLabels{};         // predicted quinella odds by UmarenIndex
+  std::array<QLabel*, 109> PayoutLabels{};                    // 36 payout entries x (combination, popularity, payout)
+  std::array<QLabel*, 3 * kTicketPlaces + 1> TicketLabels{};  // per ticket place: number, combination, odds
 
   // ---- Controls other parts and tests reach ------------------------------------------------------------
   QComboBox* DateCombo = nullptr;
   QListWidget* RaceList = nullptr;
-  QTabWidget* RaceTabs = nullptr;              // race card, pair odds, trio study, results
+  QTabWidget* RaceTabs = nullptr;              // race card, pair odds, mean pair odds, results
   QWidget* DayListPanel = nullptr;             // the date box and the race list
   gui::StringGrid* OddsRankingGrid = nullptr;  // real odds ranking
   gui::StringGrid* RaceCardGrid = nullptr;
   gui::StringGrid* PredictedOddsRankingGrid = nullptr;
-  gui::StringGrid* TrioGrid = nullptr;  // trio study
-  gui::UpDown* RaceArrows = nullptr;    // previous and next race
-  QTimer* AutoOddsTimer = nullptr;      // automatic odds, every 40 s while AutoOddsCheck is on
+  gui::StringGrid* MeanPairOddsGrid = nullptr;  // each runner's mean pair odds, the tab "三連複考察"
+  gui::UpDown* RaceArrows = nullptr;            // previous and next race
+  QTimer* AutoOddsTimer = nullptr;              // automatic odds, every 40 s while AutoOddsCheck is on
   QTimer* ResultsPollTimer = nullptr;
   QToolButton* SortByNumberButton = nullptr;      // sort by horse number
   QToolButton* SortByNameButton = nullptr;        // sort by horse name, descending
@@ -129,7 +129,7 @@ class MainWindow : public QMainWindow, private RealTimeUi {
   void StoreHideDayListOption();
   void ApplyLocalOption();
   void ClearRaceCardSelection();
-  void ClearTrioSelection();
+  void ClearMeanPairOddsSelection();
   // Commands of the menus and the speed bar that open other windows.
   void ShowOddsSchedule();
   void SetOddsDelay();

@@ -101,11 +101,11 @@ void MainWindow::BuildLayout() {
   holderLayout->addWidget(RaceTabs);
   RaceTabs->addTab(BuildCardPage(), QStringLiteral("出馬表"));
   RaceTabs->addTab(BuildPairPage(), QStringLiteral("連勝オッズ表"));
-  auto* trio = new QWidget;
-  auto* trioLayout = new QVBoxLayout(trio);
-  TrioGrid = new gui::StringGrid(trio);
-  trioLayout->addWidget(TrioGrid);
-  RaceTabs->addTab(trio, QStringLiteral("三連複考察"));
+  auto* meanPairOddsPage = new QWidget;
+  auto* meanPairOddsLayout = new QVBoxLayout(meanPairOddsPage);
+  MeanPairOddsGrid = new gui::StringGrid(meanPairOddsPage);
+  meanPairOddsLayout->addWidget(MeanPairOddsGrid);
+  RaceTabs->addTab(meanPairOddsPage, QStringLiteral("三連複考察"));
   RaceTabs->addTab(BuildResultPage(), QStringLiteral("成績結果"));
   RaceTabs->setVisible(false);
   body->addWidget(holder, 1);
@@ -384,7 +384,7 @@ QWidget* MainWindow::BuildCardPage() {
   // Never narrower than its bet type: squeezed, the ticket cells beside it would cover it.
   TicketKindLabel->setSizePolicy(QSizePolicy::Minimum, TicketKindLabel->sizePolicy().verticalPolicy());
   g->addWidget(TicketKindLabel, 0, 0);
-  for (int t = 1; t <= 6; ++t) {
+  for (int t = 1; t <= kTicketPlaces; ++t) {
     for (int k = 0; k < 3; ++k) {
       QLabel* label = ValueLabel(ticketPanel, k == 0 ? 14 : k == 1 ? 44 : 56);
       TicketLabels[3 * t - 2 + k] = label;
@@ -533,20 +533,20 @@ void MainWindow::SetUpGrids() {
   RaceCardGrid->SetRowSelect(true);
   RaceCardGrid->SetRangeSelect(true);
 
-  TrioGrid->setFont(gridFont);
-  TrioGrid->SetColCount(view::kTrioColumns);
-  TrioGrid->SetRowCount(2);
-  TrioGrid->SetFixedCols(view::Col(view::TrioColumn::PredAvgOdds));
-  TrioGrid->SetFixedRows(1);
-  TrioGrid->SetDefaultColWidth(40);
-  TrioGrid->SetDefaultRowHeight(25);
-  for (int c = 0; c < view::kTrioColumns; ++c) {
-    const ColumnCaption& caption = TrioCaption(static_cast<view::TrioColumn>(c));
-    if (caption.width > 0) TrioGrid->SetColWidth(c, caption.width);
-    if (caption.cell) TrioGrid->SetCell(c, 0, QString::fromUtf8(caption.cell));
+  MeanPairOddsGrid->setFont(gridFont);
+  MeanPairOddsGrid->SetColCount(view::kMeanPairOddsColumns);
+  MeanPairOddsGrid->SetRowCount(2);
+  MeanPairOddsGrid->SetFixedCols(view::Col(view::MeanPairOddsColumn::PredAvgOdds));
+  MeanPairOddsGrid->SetFixedRows(1);
+  MeanPairOddsGrid->SetDefaultColWidth(40);
+  MeanPairOddsGrid->SetDefaultRowHeight(25);
+  for (int c = 0; c < view::kMeanPairOddsColumns; ++c) {
+    const ColumnCaption& caption = MeanPairOddsCaption(static_cast<view::MeanPairOddsColumn>(c));
+    if (caption.width > 0) MeanPairOddsGrid->SetColWidth(c, caption.width);
+    if (caption.cell) MeanPairOddsGrid->SetCell(c, 0, QString::fromUtf8(caption.cell));
   }
-  TrioGrid->SetRowSelect(true);
-  TrioGrid->SetRangeSelect(true);
+  MeanPairOddsGrid->SetRowSelect(true);
+  MeanPairOddsGrid->SetRangeSelect(true);
 
   for (auto [grid, oddsHeader] :
        {std::pair{OddsRankingGrid, "オッズ"}, std::pair{PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
@@ -573,13 +573,13 @@ void MainWindow::SetUpGrids() {
     DrawRaceCardCell(c, ctx, col, row, r, RaceCardGrid->Cell(col, row),
                      RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), row));
   });
-  TrioGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
+  MeanPairOddsGrid->SetOnDrawCell([this](gui::Canvas& c, int col, int row, const QRect& r, gui::CellState) {
     CardPaintContext ctx{day_.get(), day_->GCurRace, palette().color(QPalette::Button), InfoBackground()};
-    DrawTrioCell(c, ctx, col, row, r, TrioGrid->Cell(col, row),
-                 TrioGrid->Cell(view::Col(view::TrioColumn::HorseNumber), row));
+    DrawMeanPairOddsCell(c, ctx, col, row, r, MeanPairOddsGrid->Cell(col, row),
+                         MeanPairOddsGrid->Cell(view::Col(view::MeanPairOddsColumn::HorseNumber), row));
   });
   connect(RaceCardGrid, &gui::StringGrid::MouseUp, this, Guarded([this] { ClearRaceCardSelection(); }));
-  connect(TrioGrid, &gui::StringGrid::MouseUp, this, Guarded([this] { ClearTrioSelection(); }));
+  connect(MeanPairOddsGrid, &gui::StringGrid::MouseUp, this, Guarded([this] { ClearMeanPairOddsSelection(); }));
 }
 
 }  // namespace corvina

@@ -40,8 +40,6 @@ class StringGrid : public QAbstractScrollArea {
   void SetFixedCols(int n);
   void SetFixedRows(int n);
 
-  int DefaultColWidth() const { return defaultColWidth_; }
-  int DefaultRowHeight() const { return defaultRowHeight_; }
   void SetDefaultColWidth(int w);   // applies to every column
   void SetDefaultRowHeight(int h);  // applies to every row
   int ColWidth(int col) const;

@@ -6,7 +6,7 @@
 namespace corvina {
 
 OddsDelayWindow::OddsDelayWindow(const std::filesystem::path& appDir, QWidget* parent)
-    : TimeSettingWindow(appDir, QStringLiteral("オッズデータ取得時刻調整"), {kOddsDelayMinutes, kMin, kMax}, parent) {
+    : TimeSettingWindow(appDir, QStringLiteral("オッズデータ取得時刻調整"), kOddsDelayMinutes, parent) {
   ExplanationLabel = new QLabel(
       QStringLiteral("オッズを自動取得するときに指定時刻に何分かのディレイ（遅延）を発生させ、実際に取得される"
                      "オッズの時刻を調整することができます。下のボックスにて発生させたいディレイの長さを指定して"

@@ -10,9 +10,7 @@ namespace corvina {
 class OddsDelayWindow : public TimeSettingWindow {
   Q_OBJECT
  public:
-  static constexpr int kMin = 0, kMax = 15;
-
-  // Shows the stored delay; `appDir` is the program folder holding the settings file.
+  // Shows the delay the program works with; `appDir` is the program folder holding the settings file.
   explicit OddsDelayWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);
 
   // The menu command: shows the window modally; the setting changes only when OK is pressed.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <cerrno>
 #include <system_error>
 
 #include "archive/LhaExtractor.h"
@@ -9,6 +10,7 @@
 #include "components/SettingsFile.h"
 #include "components/ui/FolderChooser.h"
 #include "platform/Cp932.h"
+#include "platform/LineFile.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "racedata/DayFiles.h"
@@ -81,9 +83,11 @@ PredictedOddsCommands::UnpackResult PredictedOddsCommands::Unpack(const fs::path
   UnpackResult result;
   LhaExtractor extractor;
   extractor.ProcessMessages = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-  // Only noted: the user hears of a failure when the run writes nothing or loses the provider's text.
-  extractor.OnError = [&](ArchiveContext&, const std::string&, const std::string&, const std::string&, int) {
+  // Only noted: the user hears of a failure when the run writes nothing or loses the provider's text. A full disk,
+  // which the user can mend, is told as the file layer tells it.
+  extractor.OnError = [&](ArchiveContext&, const std::string& file, const std::string&, const std::string&, int code) {
     result.entryFailed = true;
+    if (code == msg::DiskFull && result.reason.empty()) result.reason = FileErrorText(FileAction::Save, file, ENOSPC);
   };
   extractor.OnEnd = [&](ArchiveContext&, const std::string&, bool pass) {
     if (!pass) result.entryFailed = true;
@@ -107,11 +111,13 @@ YozImportResult PredictedOddsCommands::ImportArchive(QWidget* parent, const fs::
   const YozSources sources = YozSourcesOf(archive);
   DeleteYozSources(sources);
 
+  const UnpackResult unpacked = Unpack(archive, sources.folder);
   auto unpackFailed = [&] {
     gui::MessageBeep(0);
-    gui::ShowInformation(parent, QStringLiteral("データが解凍できませんでした。"));
+    QString text = QStringLiteral("データが解凍できませんでした。");
+    if (!unpacked.reason.empty()) text += "\n" + U(unpacked.reason);
+    gui::ShowInformation(parent, text);
   };
-  const UnpackResult unpacked = Unpack(archive, sources.folder);
   if (unpacked.written == 0) {
     unpackFailed();
     return {};

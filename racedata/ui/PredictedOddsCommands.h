@@ -5,6 +5,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "racedata/YosoImport.h"
 
@@ -31,6 +32,7 @@ class PredictedOddsCommands {
   struct UnpackResult {
     int written = 0;           // entries written whole
     bool entryFailed = false;  // some entry could not be read, decoded or written
+    std::string reason;        // why an entry could not be written, for the user (a full disk); else empty
   };
   // Unpacks every entry of an LZH archive into `folder`, letting window messages other than user input run.
   static UnpackResult Unpack(const std::filesystem::path& archive, const std::filesystem::path& folder);

@@ -8,7 +8,7 @@
 namespace corvina {
 
 ResultsPollIntervalWindow::ResultsPollIntervalWindow(const std::filesystem::path& appDir, QWidget* parent)
-    : TimeSettingWindow(appDir, QStringLiteral("データ取得時刻設定"), {kResultsPollMinutes, kMin, kMax}, parent) {
+    : TimeSettingWindow(appDir, QStringLiteral("データ取得時刻設定"), kResultsPollMinutes, parent) {
   HeadingLabel = new Label3D(QStringLiteral("結果情報自動取得時刻指定"), this);
   HeadingLabel->SetFontSize(11);
   HeadingLabel->SetFontBold(true);

@@ -12,9 +12,7 @@ class Label3D;
 class ResultsPollIntervalWindow : public TimeSettingWindow {
   Q_OBJECT
  public:
-  static constexpr int kMin = 5, kMax = 59;
-
-  // Shows the stored interval; `appDir` is the program folder holding the settings file.
+  // Shows the interval the program works with; `appDir` is the program folder holding the settings file.
   explicit ResultsPollIntervalWindow(const std::filesystem::path& appDir, QWidget* parent = nullptr);
 
   // The menu command: shows the window modally; the setting changes only when OK is pressed.

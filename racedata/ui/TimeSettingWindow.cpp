@@ -13,7 +13,7 @@
 namespace corvina {
 
 TimeSettingWindow::TimeSettingWindow(const std::filesystem::path& appDir, const QString& caption,
-                                     const Setting& setting, QWidget* parent)
+                                     const IntSetting& setting, QWidget* parent)
     : QDialog(parent), setting_(setting) {
   settings_.SetFileName((appDir / std::string(kSettingsFileName)).string());
   setWindowTitle(caption);
@@ -42,8 +42,7 @@ QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> unit
   top_->addLayout(buttons);
   connect(OkButton, &QPushButton::clicked, this, &TimeSettingWindow::StoreValueAndClose);
 
-  // The spin box keeps a stored value beyond the range within it.
-  spin_->setValue(settings_.Read(setting_.value));
+  spin_->setValue(settings_.Read(setting_));
 
   // The smallest window shows every text whole: as wide as its widest line of controls and its caption, and at
   // that width as high as the explanation's wrapped lines need (a layout alone would let the window shrink below
@@ -55,7 +54,7 @@ QSpinBox* TimeSettingWindow::AddSpinBoxAndOk(std::initializer_list<QString> unit
 
 void TimeSettingWindow::StoreValueAndClose() {
   try {
-    settings_.Write(setting_.value, spin_->value());
+    settings_.Write(setting_, spin_->value());
   } catch (const SettingsFileError& e) {
     // Caught here, not by the application: an exception must not unwind through the button's own frames. The
     // window stays open so the user sees the value was not kept.

@@ -4,6 +4,7 @@
 #include "analysis/HitReport.h"
 #include "platform/Cp932.h"
 #include "tests/analysis/EngineFixtures.h"
+#include "tests/support/HeldSave.h"
 #include "tests/support/TempDir.h"
 
 namespace corvina::analysis {
@@ -160,6 +161,46 @@ TEST(HitReport, FilesNeedTwoHitsAndTheCollectionKeepsEachLineOnce) {
   EXPECT_EQ(Utf8(coll), (std::vector<std::string>{" コルヴィナ for JRA-VAN Data Lab.", "20050101...",
                                                   "200601060601R[ワイド]：　 1- 2/配当     250円",
                                                   "200601060602R[馬連　]：　 5- 6/配当    1500円"}));
+}
+
+// The hit reports of two days made at once (two windows, or a window and a dayreport) both reach the collection:
+// while one is held between reading Manbaken.txt and renaming the new one over it, the other waits for it and
+// adds its day's lines to the result.
+TEST(HitReport, TwoDaysReportedAtOnceAreBothInTheCollection) {
+  TempDir dir("hitreport");
+  std::unique_ptr<DayModel> days[2];
+  const char* years[2] = {"2006", "2007"};
+  for (int d = 0; d < 2; ++d) {
+    days[d] = NewDay();
+    DayModel& day = *days[d];
+    day.AppDir = dir.path();
+    for (int slot = 0; slot < 2; ++slot) {
+      AddRace(day, slot, 16, years[d], "06", slot + 1);
+      day.Races[slot].UmaBan[0] = " 1";
+      day.Calcs[slot].Tickets[1] = " 1- 2";
+      day.Races[slot].WideComb[1] = " 1- 2", day.Races[slot].WidePay[1] = 250 + 100 * slot;
+    }
+  }
+  EXPECT_TRUE(WhileAChildIsHeldInARewrite(
+      "Manbaken.txt",
+      [&] {
+        const HitReportResult r = BuildHitReport(*days[0], HitReportKind::All);
+        return r.written && r.errors.empty();
+      },
+      [&] {
+        const HitReportResult r = BuildHitReport(*days[1], HitReportKind::All);
+        EXPECT_TRUE(r.written);
+        EXPECT_TRUE(r.errors.empty());
+      }));
+  EXPECT_TRUE(std::filesystem::exists(dir / "HPupload" / "TK20060106.txt"));
+  EXPECT_TRUE(std::filesystem::exists(dir / "HPupload" / "TK20070106.txt"));
+  Lines coll;
+  ASSERT_TRUE(ReadLines(HitCollectionPath(dir.path()), coll));
+  EXPECT_EQ(Utf8(coll),
+            (std::vector<std::string>{FromCp932(CollectionFirstLine()), "200601060601R[ワイド]：　 1- 2/配当     250円",
+                                      "200601060602R[ワイド]：　 1- 2/配当     350円",
+                                      "200701060601R[ワイド]：　 1- 2/配当     250円",
+                                      "200701060602R[ワイド]：　 1- 2/配当     350円"}));
 }
 
 // Each file that cannot be read or saved is reported, naming it, and left as it was; the day's lines stay for the

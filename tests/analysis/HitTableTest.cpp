@@ -91,11 +91,10 @@ TEST(HitTableRules, RaceLabelAndResultFlags) {
   day->Races[0].WideComb[1] = " 3- 4";
   day->Races[0].FukuHorse[1] = 3;
   day->Races[1].WakurenComb[1] = " 2- 5";  // a small race takes the bracket result
-  SetHitResultFlags(*day, 0);
-  SetHitResultFlags(*day, 1);
-  const RaceCalc &a = day->Calcs[0], &b = day->Calcs[1];
-  EXPECT_EQ((std::vector<int>{a.ResU, a.ResW, a.ResT, a.ResF, b.ResU, b.ResW, b.ResT, b.ResF}),
-            (std::vector<int>{0, 1, 0, 1, 1, 0, 0, 0}));
+  const Row flags{QuinellaWideRow(*day, 0)[0], WinPlaceRow(*day, 0)[0], QuinellaWideRow(*day, 1)[0],
+                  WinPlaceRow(*day, 1)[0]};
+  EXPECT_EQ(flags, (Row{"-W", "-F", "U-", "--"}));
+  EXPECT_EQ(day->Calcs[0].ResW + day->Calcs[1].ResU, 0) << "the rows write no flags into the model";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "analysis/Recovery.h"
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
+#include "tests/support/HeldSave.h"
 
 namespace corvina::analysis {
 namespace {
@@ -197,6 +198,36 @@ TEST_F(TempHome, DayWithoutACalculatedRaceHasOneVenueLineWithABlankLabel) {
   ASSERT_TRUE(ReadLines(home_ / "2006年ﾜｲﾄﾞ.ksr", lines));
   EXPECT_EQ(lines, (Lines{ToCp932("01月06日") + std::string(12, ' ') + zeros,
                           ToCp932("01月06日全場") + std::string(8, ' ') + zeros}));
+}
+
+// Two days summed at once (two dayreports, or a window and a dayreport) both reach every yearly summary: while
+// one is held between reading a summary and renaming the new one over it, the other waits for it and merges its
+// day into the result.
+TEST_F(TempHome, TwoDaysSummedAtOnceAreBothInEverySummary) {
+  Marker();
+  auto day = TwoVenueDay(home_);
+  day->Calcs[0].Tickets[1] = " 1- 2";
+  const std::string other = ToCp932("2006年01月13日");
+  EXPECT_TRUE(WhileAChildIsHeldInARewrite(
+      "2006年馬連.ksr",
+      [&] {
+        const auto result = ComputeRecoveryStatistics(*day, kDayName);
+        return result.errors.empty() && result.written.size() == 4u;
+      },
+      [&] {
+        const auto result = ComputeRecoveryStatistics(*day, other);
+        EXPECT_TRUE(result.errors.empty());
+        EXPECT_EQ(result.written.size(), 4u);
+      }));
+  for (const char* word : {"単勝", "複勝", "馬連", "ﾜｲﾄﾞ"}) {
+    Lines lines;
+    ASSERT_TRUE(ReadLines(home_ / (std::string("2006年") + word + ".ksr"), lines)) << word;
+    for (const char* date : {"01月06日全場", "01月13日全場"})
+      EXPECT_EQ(
+          std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(ToCp932(date)); }),
+          1)
+          << word << " " << date;
+  }
 }
 
 TEST_F(TempHome, NothingWrittenWithoutTheMarkerButTheStatisticsAreComputed) {

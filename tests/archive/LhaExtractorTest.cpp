@@ -273,20 +273,23 @@ TEST(LhaReader, DamagedHeaderFieldsAreBadHeaders) {
   ScopedDir d("packed");
   EXPECT_EQ(ExtractBytes(a, d.path()).count, 0);
 
-  // A damaged header after a sound entry ends the run there, reported under no entry's name.
+  // A damaged header after a sound entry ends the run there. No entry's name is known: the archive and the
+  // header's place in it are reported.
   Bytes two = LhaArchive({{.name = "first.txt", .data = Text("1")}});
   two.pop_back();
+  const size_t second = two.size();
   Append(two, good);
-  two[two.size() - good.size() + 20] = 3;
+  two[second + 20] = 3;
   ScopedDir t("after");
   std::vector<std::string> reported;
   const Outcome after = ExtractBytes(two, t.path(), {"*.*"}, [&](LhaExtractor& lha) {
-    lha.OnError = [&](ArchiveContext&, const std::string& name, const std::string&, const std::string&, int code) {
-      reported.push_back(name + ":" + std::to_string(code));
+    lha.OnError = [&](ArchiveContext&, const std::string& name, const std::string& more, const std::string&, int code) {
+      reported.push_back(name + " (" + more + "): " + std::to_string(code));
     };
   });
   EXPECT_EQ(after.count, 1);
-  EXPECT_EQ(reported, std::vector<std::string>{":" + std::to_string(msg::BadFileHeader)});
+  EXPECT_EQ(reported, std::vector<std::string>{(t.path() / "in.lzh").string() + " (header at offset " +
+                                               std::to_string(second) + "): " + std::to_string(msg::BadFileHeader)});
   EXPECT_EQ(AllFiles(t.path() / "out"), std::vector<fs::path>{"first.txt"});
 }
 

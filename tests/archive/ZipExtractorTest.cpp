@@ -204,17 +204,28 @@ ZEntry Deflated(const std::string& name, const Bytes& data) {
 
 }  // namespace
 
-TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
+TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnownAndBothHeadersMustAgree) {
   // Plain entries, a trailing descriptor with zero local fields, Zip64 records in both headers; the
   // same for a packed entry, whose method the local header gives.
   ZEntry deflatedLate = Deflated("f.txt", kHello);
   deflatedLate.descriptor = true;
-  // The two headers of an entry that state its CRC or a size differently: the archive is damaged, and the
-  // entry is read by the local header, or by the central one where a descriptor follows the data (whose
-  // local fields count for nothing, as the ones Info-ZIP writes beside its descriptors).
-  auto local = [](size_t field, uint32_t v) { return [=](Bytes& a) { Put32(a, field, v); }; };
-  auto central = [](size_t field, uint32_t v) { return [=](Bytes& a) { Put32(a, a.size() - 128 + field, v); }; };
-  const std::vector<int> damaged{msg::BadFileHeader}, failed{msg::BadFileHeader, msg::CrcError};
+  // An AES entry (AE-2, 256 bits, stored) for which no password is given.
+  ZEntry aes{"p.txt", kHello, 99, 1};
+  aes.extra = {0x01, 0x99, 7, 0, 2, 0, 'A', 'E', 3, 0, 0};
+  // The two headers of an entry that state a thing differently (its name, method, cipher, date, CRC or a size):
+  // the archive is damaged, and the entry is not written, for nothing tells which header is right. A local
+  // header followed by a descriptor states no CRC or size (Info-ZIP leaves zeros there), and a name spelt in the
+  // same bytes is the same whatever flag says how to read them.
+  auto local = [](size_t field, uint32_t v, int width = 4) {
+    return [=](Bytes& a) { width == 4 ? Put32(a, field, v) : Put16(a, field, v); };
+  };
+  auto central = [](size_t field, uint32_t v, int width = 4) {
+    return [=](Bytes& a) {
+      const size_t at = Get32(a, a.size() - 22 + 16) + field;
+      width == 4 ? Put32(a, at, v) : Put16(a, at, v);
+    };
+  };
+  const std::vector<int> damaged{msg::BadFileHeader};
   const struct {
     const char* what;
     ZEntry entry;
@@ -230,12 +241,18 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
       {"both", {"d.txt", kHello, 0, 0, true, true}},
       {"deflated", Deflated("e.txt", kHello)},
       {"deflated, descriptor", deflatedLate},
-      {"local CRC damaged", {"g.txt", kHello}, false, local(14, 0x12345678), failed, false},
-      {"central CRC damaged", {"h.txt", kHello}, false, central(16, 0x12345678), damaged},
-      {"local CRC damaged, descriptor", {"i.txt", kHello, 0, 0, true}, false, local(14, 0x12345678), damaged},
-      {"local size damaged", {"j.txt", kHello}, false, local(22, 20), failed, false},
-      {"central size damaged", {"k.txt", kHello}, false, central(20, 7), damaged},
-      {"local size damaged, descriptor", {"l.txt", kHello, 0, 0, true}, false, local(18, 7), damaged},
+      {"local CRC damaged", {"g.txt", kHello}, false, local(14, 0x12345678), damaged, false},
+      {"central CRC damaged", {"h.txt", kHello}, false, central(16, 0x12345678), damaged, false},
+      {"local CRC damaged, descriptor", {"i.txt", kHello, 0, 0, true}, false, local(14, 0x12345678)},
+      {"local size damaged", {"j.txt", kHello}, false, local(22, 20), damaged, false},
+      {"central size damaged", {"k.txt", kHello}, false, central(20, 7), damaged, false},
+      {"local size damaged, descriptor", {"l.txt", kHello, 0, 0, true}, false, local(18, 7)},
+      {"local name another", {"m.txt", kHello}, false, local(30, 'n' | '.' << 8, 2), damaged, false},
+      {"central method another", {"n.txt", kHello}, false, central(10, 8, 2), damaged, false},
+      {"central enciphered", {"o.txt", kHello}, false, central(8, 1, 2), damaged, false},
+      {"central date another", {"q.txt", kHello}, false, central(12, kDosTime + 1), damaged, false},
+      {"central AES strength another", aes, false, central(46 + 5 + 8, 0x0001, 2), damaged, false},
+      {"central name flagged UTF-8", {"r.txt", kHello}, false, central(8, 0x0800, 2)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -246,14 +263,20 @@ TEST(ZipReader, SizesAndCrcComeFromWhereTheyAreKnown) {
       archive[archive.size() - 22 - 2 * 46 - 5 - 9 + 8] &= uint8_t(~8);
     }
     if (c.damage) c.damage(archive);
+    // A file of the user's where the entry goes: replaced only by an entry written whole.
+    fs::create_directories(dir / "out");
+    WriteAll(dir / "out" / c.entry.name, Text("mine"));
     const ZipRun r = RunBytes(archive, dir);
     EXPECT_EQ(r.count, c.written ? 2 : 1);
     EXPECT_EQ(r.errors, c.errors);
+    const std::vector<std::string> verdicts = c.written ? std::vector<std::string>{c.entry.name + ":ok", "after.txt:ok"}
+                                                        : std::vector<std::string>{"after.txt:ok"};
+    EXPECT_EQ(r.verdicts, verdicts);
+    EXPECT_TRUE(r.ProgressEndsFull());
     if (c.errors.empty()) {
-      EXPECT_TRUE(r.ProgressEndsFull());
       EXPECT_EQ(r.progress.front(), std::pair(100, 83));  // 19 of 23 bytes
     }
-    EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), c.written ? kHello : Bytes());
+    EXPECT_EQ(ReadAll(dir / "out" / c.entry.name), c.written ? kHello : Text("mine"));
     EXPECT_EQ(ReadAll(dir / "out" / "after.txt"), Text("next"));
   }
 }
@@ -524,6 +547,72 @@ TEST(ZipReader, MissingLocalHeaderAndLocalOnlyArchives) {
   EXPECT_EQ(cut.count, 1);
   EXPECT_EQ(cut.errors, (std::vector<int>{msg::BadFileHeader, msg::UnsupportedMethod}));
   EXPECT_EQ(AllFiles(far / "out"), std::vector<fs::path>{"first.txt"});
+}
+
+// A central header that points at another entry's local header, or into another entry's data, lists an entry the
+// archive does not hold: it is reported and not written, and the user's file in its place stays as it was. Of two
+// entries that share their bytes the one that begins first keeps them, whatever order the directory lists them in.
+TEST(ZipReader, EntriesInsideAnotherEntryAreNotWritten) {
+  const ZEntry a{"a.txt", Text("first entry")}, b{"b.txt", Text("second entry")};
+  // An entry stored whole inside another's data: its own local header and data are the outer entry's bytes.
+  const ZEntry inner{"inner.txt", Text("inside")};
+  const uint32_t innerAt = 30 + 9;
+  const ZEntry outer{"outer.bin", Parts({inner}, {innerAt}).locals[0]};
+  auto archiveOf = [](const std::vector<ZEntry>& entries, const std::vector<uint32_t>& offsets, const Bytes& data) {
+    const Built built = Parts(entries, offsets);
+    Bytes out = data;
+    Append(out, built.central);
+    Append(out, EndRecord(0, entries.size(), built.central.size(), uint32_t(data.size())));
+    return out;
+  };
+  const Built ab = Parts({a, b}, {0, 0});
+  const Bytes abData = [&] {
+    Bytes d = ab.locals[0];
+    Append(d, ab.locals[1]);
+    return d;
+  }();
+  const struct {
+    const char* what;
+    Bytes archive;
+    std::vector<int> errors;
+    std::vector<std::string> verdicts;
+    std::map<std::string, Bytes> files;  // what the folder holds afterwards
+  } cases[] = {
+      {"the second entry's offset is the first's",
+       archiveOf({a, b}, {0, 0}, abData),
+       {msg::BadFileHeader},
+       {"a.txt:ok"},
+       {{"a.txt", a.data}, {"b.txt", Text("mine")}}},
+      {"the first entry's offset is the second's",
+       archiveOf({a, b}, {uint32_t(ab.locals[0].size()), uint32_t(ab.locals[0].size())}, abData),
+       {msg::BadFileHeader},
+       {"b.txt:ok"},
+       {{"b.txt", b.data}}},
+      {"one entry listed twice",
+       archiveOf({a, a}, {0, 0}, ab.locals[0]),
+       {msg::BadLocalOffset},
+       {"a.txt:ok"},
+       {{"a.txt", a.data}, {"b.txt", Text("mine")}}},
+      {"an entry inside another's data, listed first",
+       archiveOf({inner, outer}, {innerAt, 0}, Parts({outer}, {0}).locals[0]),
+       {msg::BadLocalOffset},
+       {"outer.bin:ok"},
+       {{"outer.bin", outer.data}, {"b.txt", Text("mine")}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedDir dir("zipinside");
+    fs::create_directories(dir / "out");
+    WriteAll(dir / "out" / "b.txt", Text("mine"));
+    const ZipRun r = RunBytes(c.archive, dir);
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.verdicts, c.verdicts);
+    EXPECT_EQ(r.count, 1);
+    EXPECT_TRUE(r.ProgressEndsFull());
+    std::map<std::string, Bytes> files;
+    for (const fs::path& f : AllFiles(dir / "out")) files[f.string()] = ReadAll(dir / "out" / f);
+    EXPECT_EQ(files, c.files);
+  }
 }
 
 // A broken download: the archive stops inside a header, an entry's data or the central directory. The entries
@@ -1231,9 +1320,14 @@ TEST(ZipReader, DamagedPeerArchivesEndCleanly) {
                          "libarchive/test_read_format_zip_traditional_encryption_data.zip",
                          "libarchive/test_read_format_zip_zip64a.zip",
                          "zip2/data_descriptor.zip"};
+  auto passwords = [](ZipExtractor& z) { z.Passwords = {"password", "helloworld", "12345678"}; };
   for (const char* name : names) {
     const Bytes original = ReadAll(peers / name);
     if (original.size() > 200000) continue;
+    // What the whole archive holds (the peer table vouches for it): a file that a damaged copy writes whole
+    // under a name of the archive's holds what the archive holds under that name.
+    ScopedDir whole("zipwhole");
+    RunBytes(original, whole, passwords);
     for (int variant = 0; variant < 8; ++variant) {
       SCOPED_TRACE(std::string(name) + " #" + std::to_string(variant));
       Bytes damaged = original;
@@ -1243,12 +1337,15 @@ TEST(ZipReader, DamagedPeerArchivesEndCleanly) {
         for (size_t i = size_t(variant) * 7; i < damaged.size(); i += 97 + size_t(variant)) damaged[i] ^= 0x5A;
       }
       ScopedDir dir("zipdamaged");
-      const ZipRun r = RunBytes(damaged, dir, [](ZipExtractor& z) {
-        z.Passwords = {"password", "helloworld", "12345678"};
-      });
+      const ZipRun r = RunBytes(damaged, dir, passwords);
       const auto files = AllFiles(dir / "out");
       EXPECT_GE(size_t(r.count), files.size());
-      for (const auto& f : files) EXPECT_FALSE(IsPartialFileName(f.filename().string())) << f;
+      for (const auto& f : files) {
+        EXPECT_FALSE(IsPartialFileName(f.filename().string())) << f;
+        if (fs::exists(whole / "out" / f)) {
+          EXPECT_EQ(ReadAll(dir / "out" / f), ReadAll(whole / "out" / f)) << f;
+        }
+      }
     }
   }
 }

@@ -13,6 +13,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/LineFile.h"
+#include "tests/support/HeldSave.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Unprivileged.h"
 
@@ -101,6 +102,30 @@ TEST_F(SettingsFileTest, IntegersAndBooleans) {
   EXPECT_FALSE(ini_.ReadBool("b", "zero", true));
   EXPECT_TRUE(ini_.ReadBool("b", "abc", true));
   EXPECT_FALSE(ini_.ReadBool("b", "abc", false));
+}
+
+// A program key reads within the range the program works in: a number outside, however large, as the nearest
+// end; no number as the default.
+TEST_F(SettingsFileTest, ProgramKeysReadWithinTheirRange) {
+  struct Case {
+    const IntSetting& key;
+    std::vector<std::pair<std::string, int>> storedAndRead;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {kResultsPollMinutes, {{"4", 5}, {"5", 5}, {"59", 59}, {"60", 59}, {"0", 5}, {"-5", 5}, {"40000", 59},
+                             {"99999999999", 59}, {"-99999999999", 5}, {"0x7FFFFFFF", 59}, {"15x", 15}, {"", 15}}},
+      {kOddsDelayMinutes, {{"-1", 0}, {"0", 0}, {"15", 15}, {"16", 15}, {"2147483648", 15}, {"abc", 5}}},
+      {kPrintZoomIndex, {{"-1", 0}, {"0", 0}, {"3", 3}, {"4", 3}, {"0xFFFFFFFF", 0}, {"x", 1}}},
+      {kMainWindowBounds.left, {{"-32000", -32000}, {"-2147483649", INT_MIN}}},
+      {kPrintWindowBounds.height, {{"99999999999", INT_MAX}, {"4x", 450}}}};
+  // clang-format on
+  for (const Case& c : cases) {
+    for (const auto& [stored, read] : c.storedAndRead) {
+      Put("[" + std::string(c.key.section) + "]\r\n" + std::string(c.key.ident) + "=" + stored + "\r\n");
+      EXPECT_EQ(ini_.Read(c.key), read) << c.key.ident << "=" << stored;
+    }
+  }
 }
 
 TEST_F(SettingsFileTest, WritesRoundTripAndKeepEverythingElse) {
@@ -203,6 +228,27 @@ TEST_F(SettingsFileTest, TwoInstancesAndHandEditsSeeEachOther) {
   other.WriteInteger("Time", "AutoRdataGet", 20);
   EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
   EXPECT_EQ(ini_.ReadInteger("Time", "AutoRdataGet", 0), 20);
+}
+
+// Two processes that save keys at once (two windows, a window and a dayreport on one program folder) keep every
+// key: while one is held between reading the file and renaming the new one over it, the other waits for it and
+// then writes into its result.
+TEST_F(SettingsFileTest, KeysThatTwoProcessesSaveAtOnceAreAllKept) {
+  Put("[Time]\r\ndelay=8\r\n");
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "corvina.ini",
+      [&] {
+        SettingsFile child;
+        child.SetFileName(file_.string());
+        for (int i = 0; i < 17; ++i) child.WriteInteger("Child", "k" + std::to_string(i), i);
+        return true;
+      },
+      [&] {
+        for (int i = 0; i < 17; ++i) ini_.WriteInteger("Parent", "k" + std::to_string(i), i);
+      }));
+  for (const char* section : {"Child", "Parent"})
+    for (int i = 0; i < 17; ++i) EXPECT_EQ(ini_.ReadInteger(section, "k" + std::to_string(i), -1), i) << section << i;
+  EXPECT_EQ(ini_.ReadInteger("Time", "delay", 0), 8);
 }
 
 TEST_F(SettingsFileTest, RefusedWritesRaiseNameTheFileAndLoseNothing) {

@@ -218,7 +218,7 @@ TEST(CardRowTest, BlanksForMissingResultsAndRanks) {
   EXPECT_EQ(cell(CardColumn::Finish), "    ");
   EXPECT_EQ(cell(CardColumn::Popularity), "    ");
   EXPECT_EQ(cell(CardColumn::FinalOdds), "      ");
-  EXPECT_EQ(TrioRow(info, calc, 0).size(), static_cast<size_t>(kTrioColumns));
+  EXPECT_EQ(MeanPairOddsRow(info, calc, 0).size(), static_cast<size_t>(kMeanPairOddsColumns));
 }
 
 TEST(CardRowTest, EveryCellOfTheLastHorseFromRankAndOddsOne) {
@@ -240,10 +240,10 @@ TEST(CardRowTest, EveryCellOfTheLastHorseFromRankAndOddsOne) {
   calc.PredAvgOdds[h] = calc.AvgOdds[h] = 1.0;
   calc.PredAvgOddsRank[h] = calc.AvgOddsRank[h] = 1;
   calc.MarkX[h] = "X", calc.MarkE[h] = "E";
-  EXPECT_EQ(TrioRow(info, calc, i),
+  EXPECT_EQ(MeanPairOddsRow(info, calc, i),
             (std::vector<std::string>{"8", "18", "Name", "    1.0", " 1", "    1.0", " 1", "A", "X", "E"}));
   info.Odds2Present = 1;
-  EXPECT_EQ(TrioRow(info, calc, i)[7], "B");
+  EXPECT_EQ(MeanPairOddsRow(info, calc, i)[7], "B");
 }
 
 TEST(CardRowTest, HorseNumberOfARow) {

@@ -1,7 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +12,8 @@
 #include <thread>
 
 #include "platform/LineFile.h"
+#include "tests/support/HeldSave.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Unprivileged.h"
 
@@ -108,20 +109,30 @@ TEST(LineFile, FailuresAreReportedByNameAndKeepTheOldFile) {
   std::string bytes = "old";
   EXPECT_FALSE(ReadFileBytes(dir / "missing", bytes));
   EXPECT_EQ(bytes, "");
-  // A missing file has no lines; one that is there but cannot be read is an error, never an empty file.
-  lines = {"x"};
-  EXPECT_TRUE(ReadLinesIfPresent(dir / "missing", lines, &err));
-  EXPECT_TRUE(lines.empty());
+  // A rewrite finds a missing file with no bytes; one that is there but cannot be read is an error, never an
+  // empty file, and the change is not made.
+  bool changed = false;
+  EXPECT_TRUE(UpdateFileAtomic(dir / "missing", [&](std::string& b, bool present) {
+    changed = true;
+    return present || !b.empty();
+  }));
+  EXPECT_TRUE(changed);
   fs::create_directories(dir / "blocked" / "inner");
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
   const std::pair<fs::path, std::string> unreadable[] = {{dir / "blocked", " はフォルダです。"},
                                                          {dir / "blocked" / "inner", " はフォルダです。"},
                                                          {dir / "pipe", " は通常のファイルではありません。"}};
   for (const auto& [path, reason] : unreadable) {
-    lines = {"x"};
+    changed = false;
     err.clear();
-    EXPECT_FALSE(ReadLinesIfPresent(path, lines, &err));
-    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(UpdateFileAtomic(
+        path,
+        [&](std::string&, bool) {
+          changed = true;
+          return true;
+        },
+        &err));
+    EXPECT_FALSE(changed);
     EXPECT_EQ(err, path.string() + reason);
   }
   EXPECT_FALSE(ReadFixedLines(dir / "missing", 5, lines, &err));
@@ -141,38 +152,18 @@ TEST(LineFile, FailuresAreReportedByNameAndKeepTheOldFile) {
   EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"blocked", "blocked/inner", "pipe"}));
 }
 
-// A disk without room: the save is refused, the file stays as it was and no temporary file is left. A small
-// disk needs a mount of its own, in a mount namespace of a child process.
+// A disk without room: the save is refused, the file stays as it was and no temporary file is left.
 TEST(LineFile, SaveOnAFullDiskIsRefusedAndKeepsTheOldFile) {
   TempDir dir;
   const fs::path small = dir / "small", f = small / "2024年01月06日.jvO1";
   fs::create_directory(small);
-  int reason[2];
-  ASSERT_EQ(::pipe(reason), 0);
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    const bool mounted = (::unshare(CLONE_NEWNS) == 0 || ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) &&
-                         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                         ::mount("none", small.c_str(), "tmpfs", 0, "size=64k") == 0;
-    if (!mounted) ::_exit(77);
-    std::string err;
+  const auto run = test::RunOnSmallDisk(small, "64k", [&](std::string& err) {
     const bool refused = SaveFileAtomic(f, "old") && !SaveFileAtomic(f, std::string(1 << 20, 'n'), &err);
-    const bool kept = Bytes(f) == "old" && Names(small) == std::set<std::string>{f.filename().string()};
-    const bool told = ::write(reason[1], err.data(), err.size()) == static_cast<ssize_t>(err.size());
-    ::_exit(refused && kept && told ? 0 : 1);
-  }
-  ::close(reason[1]);
-  std::string told;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(reason[0], buffer, sizeof buffer)) > 0;) told.append(buffer, static_cast<size_t>(n));
-  ::close(reason[0]);
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no small file system can be mounted here";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(told, "ディスクの空きが足りないため " + f.string() + " を保存できません。");
+    return refused && Bytes(f) == "old" && Names(small) == std::set<std::string>{f.filename().string()};
+  });
+  if (!run) GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_TRUE(run->passed);
+  EXPECT_EQ(run->told, "ディスクの空きが足りないため " + f.string() + " を保存できません。");
 }
 
 // Root may write any file, so the refusal to replace, through a folder anyone may write, a file the user may
@@ -369,4 +360,117 @@ TEST(LineFile, LeftoversOfKilledSavesAreRemovedAtTheNextStart) {
                ".corvina-save.ErrorLog.txt.00000000000f", "here", "linked", "real"});
   EXPECT_EQ(Names(dir.path()), kept);
   for (const std::string& name : users) EXPECT_EQ(Bytes(dir / name), "keep") << name;
+}
+
+// Two processes that save one file at once: the child is held inside its rewrite, between the read and the
+// rename. Each save of this process waits for it and then works on its result, whether it rewrites the file,
+// saves it whole, or reaches it through a link in another folder; a rewrite that leaves the file writes nothing.
+TEST(LineFile, ARewriteHoldsItsFolderFromTheReadToTheRenameAndOtherProcessesWait) {
+  TempDir dir;
+  fs::create_directories(dir / "app");
+  fs::create_directories(dir / "else");
+  const fs::path f = dir / "app" / "ErrorLog.txt", link = dir / "else" / "log.txt";
+  fs::create_symlink(f, link);
+  const auto append = [](const fs::path& path, const std::string& line) {
+    return RewriteFileAtomic(path, [&](const std::string& bytes) { return bytes + line + "\n"; });
+  };
+  ASSERT_TRUE(SaveFileAtomic(f, "start\n"));
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "ErrorLog.txt", [&] { return append(f, "child"); }, [&] { EXPECT_TRUE(append(f, "parent")); }));
+  EXPECT_EQ(Bytes(f), "start\nchild\nparent\n");
+
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "ErrorLog.txt", [&] { return append(f, "child"); }, [&] { EXPECT_TRUE(SaveFileAtomic(f, "whole\n")); }));
+  EXPECT_EQ(Bytes(f), "whole\n");
+
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "ErrorLog.txt", [&] { return append(f, "child"); }, [&] { EXPECT_TRUE(append(link, "linked")); }));
+  EXPECT_EQ(Bytes(f), "whole\nchild\nlinked\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+
+  const auto before = fs::last_write_time(f);
+  bool seen = false;
+  EXPECT_TRUE(UpdateFileAtomic(f, [&](std::string& bytes, bool present) {
+    seen = present && bytes == "whole\nchild\nlinked\n";
+    return false;
+  }));
+  EXPECT_TRUE(seen);
+  EXPECT_EQ(fs::last_write_time(f), before);
+  EXPECT_TRUE(UpdateFileAtomic(dir / "app" / "none.txt", [](std::string&, bool present) { return present; }));
+  EXPECT_EQ(Names(dir.path()), (std::set<std::string>{"app", "app/ErrorLog.txt", "else", "else/log.txt"}));
+}
+
+// A save that cannot have its folder's lock in time, because another process holds it, fails with the reason and
+// the file's path and leaves the file as it was; once the lock is free the save goes through.
+TEST(LineFile, ASaveThatWaitsInVainForItsFolderFailsSayingWhyAndChangesNothing) {
+  TempDir dir;
+  const fs::path f = dir / "corvina.ini";
+  ASSERT_TRUE(SaveFileAtomic(f, "[a]\r\nk=1\r\n"));
+  int locked[2], release[2];
+  ASSERT_EQ(::pipe(locked), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::close(locked[0]);
+    ::close(release[1]);
+    const int folder = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0 || ::flock(folder, LOCK_EX) != 0) ::_exit(1);
+    char c = 'l';
+    if (::write(locked[1], &c, 1) != 1) ::_exit(1);
+    while (::read(release[0], &c, 1) > 0) {
+    }
+    ::_exit(0);
+  }
+  ::close(locked[1]);
+  ::close(release[0]);
+  char c = 0;
+  ASSERT_EQ(::read(locked[0], &c, 1), 1);
+  SetSaveLockWait(std::chrono::milliseconds{300});
+  const std::string busy = "同じフォルダの別の保存が終わらないため " + f.string() + " を保存できません。";
+  std::string error;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(SaveFileAtomic(f, "lost", &error));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(error, busy);
+  EXPECT_GE(waited, std::chrono::milliseconds{300});
+  EXPECT_LT(waited, std::chrono::seconds{3});
+  error.clear();
+  EXPECT_FALSE(RewriteFileAtomic(
+      f, [](const std::string& s) { return s + "lost"; }, &error));
+  EXPECT_EQ(error, busy);
+  EXPECT_EQ(Bytes(f), "[a]\r\nk=1\r\n");
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"corvina.ini"});
+  ::close(release[1]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(SaveFileAtomic(f, "[a]\r\nk=2\r\n", &error)) << error;
+  SetSaveLockWait(std::chrono::seconds{5});
+  EXPECT_EQ(Bytes(f), "[a]\r\nk=2\r\n");
+}
+
+// Where the filesystem has no unnamed files, the clearing at start may come between the creation of a save's
+// named temporary and its lock, and remove it: the save sees that its name no longer leads to its file and makes
+// another, rather than failing for a folder that is there.
+TEST(LineFile, ANamedTemporaryClearedBeforeItsLockIsMadeAgainUnderANewName) {
+  TempDir dir;
+  const fs::path f = dir / "ErrorLog.txt";
+  ASSERT_TRUE(SaveFileAtomic(f, "old"));
+  const auto written = [](std::string_view name) { return name == "ErrorLog.txt"; };
+  size_t cleared = 0;
+  int created = 0;
+  UseUnnamedTemporaries(false);
+  SetNamedTemporaryHook([&] {
+    if (created++ == 0) cleared = RemoveSaveLeftovers(dir.path(), written);
+  });
+  std::string error;
+  const bool saved = SaveFileAtomic(f, "new", &error);
+  SetNamedTemporaryHook({});
+  UseUnnamedTemporaries(true);
+  EXPECT_TRUE(saved) << error;
+  EXPECT_EQ(cleared, 1u);
+  EXPECT_EQ(created, 2);
+  EXPECT_EQ(Bytes(f), "new");
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"ErrorLog.txt"});
 }

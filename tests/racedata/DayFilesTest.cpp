@@ -7,6 +7,7 @@
 
 #include "RecordBuilder.h"
 #include "racedata/RaceRecords.h"
+#include "tests/support/HeldSave.h"
 
 namespace corvina {
 namespace {
@@ -334,6 +335,14 @@ TEST_F(DayFilesTest, PlaceholderOddsFilesNeedMoreThanSixRaceLines) {
   ASSERT_EQ(o1.size(), 14u);
   EXPECT_EQ(o1[13], std::string(L::kO1Line, ' '));
   EXPECT_EQ(ReadAll(Path(".jvO2")).size(), 1u);
+  // Odds that another process saves while a placeholder is being made are kept: the look and the save are one
+  // locked step, so the blanks never land on them.
+  fs::remove(Path(".jvO1"));
+  const Lines odds{std::string(L::kO1Line, '1')};
+  EXPECT_TRUE(WhileAChildIsHeldInARewrite(
+      Name(Path(".jvO1")), [&] { return WritePlaceholderOddsFiles(Path(".jvRA")); },
+      [&] { EXPECT_TRUE(SaveLines(Path(".jvO1"), odds)); }));
+  EXPECT_EQ(test::ReadAll(Path(".jvO1")), odds);
 }
 
 TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
@@ -345,6 +354,28 @@ TEST_F(OddsWriterTest, OddsFilesThatCannotBeReadAreReportedAndLeftAsTheyAre) {
   EXPECT_EQ(MergeO2Record(files, *table, O2("20240106", "05", 2, "01061000")), MergeResult::Failed);
   EXPECT_TRUE(fs::is_symlink(Path(".jvO1")));
   EXPECT_TRUE(fs::is_symlink(Path(".jvO2")));
+}
+
+// A file that another process (another window, a dayreport) saved while the batch held its changes in memory
+// gets the batch's changes made again on the lines saved meanwhile: neither side's records are lost, whether the
+// file was there when the batch read it or not.
+TEST_F(DayFilesTest, AFileSavedElsewhereWhileTheBatchHeldItKeepsBothSidesRecords) {
+  const fs::path ra = Path(".jvRA"), se = SeFilePath(data, day, "05");
+  ASSERT_TRUE(SaveLines(ra, Lines{Ra("20240106", "05", 3)}));
+  ASSERT_EQ(MergeRaRecord(files, Ra("20240106", "05", 4), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(files, Se("20240106", "05", 1, 1), DayWriter::Import), MergeResult::Stored);
+  DayFileBatch other{data};
+  ASSERT_EQ(MergeRaRecord(other, Ra("20240106", "05", 5), DayWriter::Import), MergeResult::Stored);
+  ASSERT_EQ(MergeSeRecord(other, Se("20240106", "05", 1, 2), DayWriter::Import), MergeResult::Stored);
+  ASSERT_TRUE(other.Flush());
+  ASSERT_TRUE(files.Flush());
+  const Lines races = test::ReadAll(ra);
+  ASSERT_EQ(races.size(), 3u);
+  EXPECT_EQ(RaceNumber(races[0]) * 100 + RaceNumber(races[1]) * 10 + RaceNumber(races[2]), 345);
+  const Lines runners = test::ReadAll(se);
+  ASSERT_EQ(runners.size(), size_t(L::kSeLines));
+  EXPECT_EQ(FieldInt(runners[0], L::se::kUmaBan), 1);
+  EXPECT_EQ(FieldInt(runners[1], L::se::kUmaBan), 2);
 }
 
 }  // namespace

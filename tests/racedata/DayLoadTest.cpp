@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <vector>
 
@@ -209,10 +210,11 @@ TEST_F(DayLoadTest, ResultsPollArmedOnlyForToday) {
   Clock::Set({2006, 1, 8, 10, 0, 0});
   auto today = LoadDay(*day_, kDay, {}, 15);
   EXPECT_TRUE(today.timerEnabled);
-  EXPECT_EQ(today.timerIntervalMs, 15 * 60000);
-  EXPECT_EQ(day_->GAutoReadMinutes, 15);
+  EXPECT_EQ(today.timerInterval, std::chrono::minutes(15));
+  EXPECT_EQ(day_->GResultsPollMinutes, 15);
   auto zero = LoadDay(*day_, kDay, {}, 0);
   EXPECT_FALSE(zero.timerEnabled);  // a zero interval never becomes a busy timer
+  EXPECT_EQ(LoadDay(*day_, kDay, {}, INT_MAX).timerInterval, std::chrono::minutes(INT_MAX));
 }
 
 TEST_F(DayLoadTest, EngineRunsInOrderAndCannotReenter) {

@@ -4,6 +4,7 @@
 
 #include "racedata/ErrorLog.h"
 #include "racedata/JVMessages.h"
+#include "tests/support/HeldSave.h"
 #include "tests/support/JVLinkFiles.h"
 #include "tests/support/Unprivileged.h"
 
@@ -137,6 +138,29 @@ TEST_F(ErrorLogTest, EntriesAreTimeColonAndTextInCp932AndAccumulate) {
   Lines lines = testing::FileLines(File());
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], U("【エラー】09:05:07：") + "b");
+}
+
+// Two processes that log at once (a window and a dayreport) keep every entry: while one is held between reading
+// the log and renaming the new one over it, the other's entries wait for it instead of being thrown away by it.
+TEST_F(ErrorLogTest, EntriesOfTwoProcessesLoggingAtOnceAreAllKept) {
+  ASSERT_TRUE(StartErrorLog(dir));
+  EXPECT_TRUE(test::WhileAChildIsHeldInARewrite(
+      "ErrorLog.txt",
+      [&] {
+        for (int i = 0; i < 20; ++i)
+          if (!AppendErrorLog(dir, "child " + std::to_string(i))) return false;
+        return true;
+      },
+      [&] {
+        for (int i = 0; i < 20; ++i) EXPECT_TRUE(AppendErrorLog(dir, "parent " + std::to_string(i)));
+      }));
+  const Lines lines = testing::FileLines(File());
+  ASSERT_EQ(lines.size(), 42u);
+  for (const char* who : {"child ", "parent "})
+    for (int i = 0; i < 20; ++i) {
+      const std::string line = U("【エラー】09:05:07：") + who + std::to_string(i);
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
+    }
 }
 
 TEST_F(ErrorLogTest, StartKeepsLastHundredLinesAndAddsTwo) {

@@ -42,9 +42,9 @@ TEST_F(RaceInfoTest, ResetClearsEverythingIncludingTheUsableFlag) {
   Info(3).SanrentanPay[6] = 1000;
   day->Calcs[3].CalcHasData = 1;
   day->Calcs[3].RankedCount = 5;
-  day->Calcs[3].Tickets[10] = " 1- 2";
+  day->Calcs[3].Tickets[kTicketPlaces] = " 1- 2";
   ResetRecords(*day);
-  EXPECT_EQ(Info(3).RaceName + day->Calcs[3].Tickets[10], "");
+  EXPECT_EQ(Info(3).RaceName + day->Calcs[3].Tickets[kTicketPlaces], "");
   EXPECT_EQ((Ints{Info(3).SanrentanPay[6], day->Calcs[3].CalcHasData, day->Calcs[3].RankedCount}), (Ints{0, 0, 0}));
 }
 

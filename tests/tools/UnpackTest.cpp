@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "archive/Paths.h"
 #include "archive/ZipCrypt.h"
+#include "archive/ZipExtractor.h"
 #include "platform/LineFile.h"
 #include "tests/support/TempDir.h"
 
@@ -112,9 +114,17 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
   // told on the entry's line only.
   std::ofstream(dir / "set.lzh", std::ios::binary)
       << LhaStored("a\x01 \x7F.txt", "123456789", 0xBB3D) + LhaStored("bad.txt", "123456789", 0x1234) + '\0';
+  // A header of a level no LHA writer uses, after a sound entry: nothing names its entry, the archive and the
+  // header's place do.
+  const std::string sound = LhaStored("a.txt", "123456789", 0xBB3D);
+  std::string level3 = LhaStored("b.txt", "123456789", 0xBB3D);
+  level3[20] = 3;
+  std::ofstream(dir / "level3.lzh", std::ios::binary) << sound + level3 + '\0';
   std::ofstream(dir / "x.rar", std::ios::binary) << "Rar!\x1A\x07" + std::string(40, 'x');
   std::ofstream(dir / "notes.txt") << "plain words, no archive here\n";
   const std::string zipped = "a.txt\t9\tcbf43926\tok\n";
+  // The library names files by their absolute paths, made from the current folder as the system spells it.
+  const fs::path here = fs::canonical(dir.path());
   const struct {
     std::string args;
     int status;
@@ -130,6 +140,13 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
       {"aescut.zip out11 --password pw", 1,
        "unpack: b.txt: 26517 Invalid password\nb.txt\t9\t00000000\tFAILED\n0 entries written\n"},
       {"set.lzh out5", 1, "a\\x01 \\x7f.txt\t9\tbb3d\tok\nbad.txt\t9\t1234\tFAILED\n1 entries written\n"},
+      {"level3.lzh out12", 1,
+       "unpack: " + (here / "level3.lzh").string() + ": 25114 Bad file header (header at offset " +
+           std::to_string(sound.size()) + ")\na.txt\t9\tbb3d\tok\n1 entries written\n"},
+      // A folder that cannot be written: the folder and the system's reason.
+      {"set.zip notes.txt/out13", 1,
+       "unpack: " + (here / "notes.txt/out13/").string() +
+           ": 25271 Access permissions (Not a directory)\n0 entries written\n"},
       {"missing.zip out6", 1, "unpack: missing.zip: File not found\n"},
       {"notes.txt out7", 1, "unpack: notes.txt: not an archive unpack knows (only LHA and ZIP)\n"},
       {"x.rar out7", 1, "unpack: x.rar: a RAR archive, which unpack does not read (only LHA and ZIP)\n"},
@@ -145,20 +162,47 @@ TEST(UnpackProgram, OneLinePerEntryAndTheExitSaysWhetherAllWereWritten) {
   }
   EXPECT_FALSE(fs::exists(dir / "out5/bad.txt"));
   // Partial files that runs killed in the middle left in the target folder are named; the file of a run
-  // still at work is not.
+  // still at work is not: here a run of the library in another process, held inside its entry while its
+  // partial file stands under its hidden name (as on a file system without unnamed files).
   const int sub = ::open((dir / "out1/sub").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(sub, 0);
-  std::string left, live;
+  std::string left;
   ::close(corvina::archive::CreateHiddenFileAt(sub, left));
-  const int held = corvina::archive::CreateHiddenFileAt(sub, live);
   ::close(sub);
+  std::ofstream(dir / "big.bin") << std::string(100000, 'z');
+  ASSERT_EQ(std::system((in + "zip -q -X -0 big.zip big.bin").c_str()), 0);
+  int inEntry[2], goOn[2];
+  ASSERT_EQ(::pipe(inEntry), 0);
+  ASSERT_EQ(::pipe(goOn), 0);
+  const pid_t live = ::fork();
+  ASSERT_GE(live, 0);
+  if (live == 0) {
+    using namespace corvina::archive;
+    UseUnnamedOutputFiles(false);
+    ZipExtractor zip;
+    zip.SetArchiveFile((dir / "big.zip").string());
+    zip.FileSpec = {"*.*"};
+    zip.SetExtractDir((dir / "out1/sub").string());
+    bool held = false;
+    zip.OnProgress = [&](ArchiveContext&, int, int) {
+      char c = 0;
+      if (!std::exchange(held, true) && (::write(inEntry[1], "x", 1) != 1 || ::read(goOn[0], &c, 1) != 1)) ::_exit(2);
+    };
+    ::_exit(zip.Extract() == 1 ? 0 : 1);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(inEntry[0], &c, 1), 1);
   const ToolRun again = RunShell(in + "'" + UnpackProgram() + "' set.zip out1");
-  ::close(held);
+  ASSERT_EQ(::write(goOn[1], "x", 1), 1);
+  int status = 0;
+  ASSERT_EQ(::waitpid(live, &status, 0), live);
+  for (const int fd : {inEntry[0], inEntry[1], goOn[0], goOn[1]}) ::close(fd);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(again.status, 0);
   EXPECT_EQ(again.output, "unpack: out1/sub/" + left + ": left by an interrupted extraction\n" + runs[0].output);
   EXPECT_TRUE(fs::exists(dir / "out1/sub" / left)) << "the folder is the user's: nothing is removed";
+  EXPECT_EQ(fs::file_size(dir / "out1/sub/big.bin"), 100000u) << "the live run ends whole";
   // The volumes of a split set are taken from beside its last one.
-  std::ofstream(dir / "big.bin") << std::string(100000, 'z');
   ASSERT_EQ(std::system((in + "zip -q -X -0 -s 64k split.zip big.bin").c_str()), 0);
   const ToolRun split = RunShell(in + "'" + UnpackProgram() + "' split.zip out9");
   EXPECT_EQ(split.status, 0);
@@ -185,7 +229,10 @@ TEST(UnpackProgram, AfterAFullDiskTheCountSaysWhatIsOnDisk) {
   const ToolRun r = RunShell("unshare -rm sh -c \"" + inner + "\"");
   if (r.status == 77) GTEST_SKIP() << "no small file system can be mounted here";
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_NE(r.output.find("25160 Disk full"), std::string::npos) << r.output;
+  // The entry the disk had no room for is named.
+  EXPECT_NE(r.output.find("unpack: " + (dir / "small" / "three.bin").string() + ": 25160 Disk full\n"),
+            std::string::npos)
+      << r.output;
   EXPECT_NE(r.output.find("2 entries written"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("one.bin\ntwo.bin\n"), std::string::npos) << r.output;
   EXPECT_EQ(r.output.find("three.bin\n"), std::string::npos) << r.output;

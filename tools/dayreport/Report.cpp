@@ -72,7 +72,7 @@ void WriteRace(std::ostream& out, const DayModel& day, int slot, const std::stri
                        << c.AvgOddsRank[h] << Text(c.MarkAB1[h]) << Text(c.MarkC1[h]) << Text(c.MarkAB2[h])
                        << Text(c.MarkC2[h]) << Text(c.MarkX[h]) << Text(c.MarkE[h]) << c.ARank[h] << int(c.ModeOneA[h]);
   }
-  for (int j = 1; j <= 6; ++j) {
+  for (int j = 1; j <= kTicketPlaces; ++j) {
     if (IsBlank(c.Tickets[j])) continue;
     Line(out, "ticket") << slot << j << c.Tickets[j] << int(c.WideHit[j]) << c.WidePay[j] << int(c.UmarenHit[j])
                         << c.UmarenPay[j];

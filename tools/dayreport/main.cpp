@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   settings.SetFileName((day->AppDir / kSettingsFileName).string());
   analysis::EngineOptions options;
   options.localOption = settings.Read(kLocalOption);
-  const int autoRead = settings.Read(kResultsPollMinutes);
+  const int resultsPollMinutes = settings.Read(kResultsPollMinutes);
 
   DayLoadEngine engine = analysis::MakeDayLoadEngine(options);
   // The load keeps only the statistics step's failures; the report also lists the files it saved.
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     summariesWritten = std::move(statistics.written);
     return statistics.errors;
   };
-  DayLoadResult result = LoadDay(*day, *dayName, engine, autoRead);
+  DayLoadResult result = LoadDay(*day, *dayName, engine, resultsPollMinutes);
   dayreport::WriteReport(std::cout, *day, *dayName, result, summariesWritten);
   return result.status == DayLoadStatus::Loaded ? 0 : 2;
 }

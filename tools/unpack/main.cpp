@@ -105,9 +105,13 @@ int main(int argc, char** argv) {
                                bool& tryAgain) { tryAgain = false; };
 
   int failures = 0, selected = 0;
-  reader.OnError = [&](ArchiveContext&, const std::string& file, const std::string&, const std::string&, int code) {
+  reader.OnError = [&](ArchiveContext&, const std::string& file, const std::string& more, const std::string&,
+                       int code) {
     if (code == msg::CrcError) return;  // shown on the entry's own line
-    std::fprintf(stderr, "unpack: %s: %d %s\n", Printable(file).c_str(), code, LoadMessage(code).c_str());
+    // The library's further word (the system's reason, a header's place) follows its message in parentheses.
+    const std::string detail = more.empty() ? std::string() : " (" + Printable(more) + ")";
+    std::fprintf(stderr, "unpack: %s: %d %s%s\n", Printable(file).c_str(), code, LoadMessage(code).c_str(),
+                 detail.c_str());
     ++failures;
   };
   reader.OnEnd = [&](ArchiveContext& c, const std::string&, bool pass) {

@@ -1,4 +1,4 @@
-// Painting of the race card, the trio grid and the ranking grids, on a recording canvas.
+// Painting of the race card, the mean pair odds grid and the ranking grids, on a recording canvas.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,7 +13,7 @@ using gui::CanvasOp;
 using view::CardColumn;
 using view::Col;
 using view::kCardColumns;
-using view::TrioColumn;
+using view::MeanPairOddsColumn;
 
 namespace {
 struct Fixture {
@@ -43,11 +43,11 @@ struct Fixture {
     DrawRaceCardCell(c, ctx, Col(col), row, r, text, horse);
     return c;
   }
-  gui::RecordingCanvas Trio(TrioColumn col, int row, const QString& text, const QString& horse,
-                            QColor font = QColor(Qt::black)) const {
+  gui::RecordingCanvas MeanPairOdds(MeanPairOddsColumn col, int row, const QString& text, const QString& horse,
+                                    QColor font = QColor(Qt::black)) const {
     gui::RecordingCanvas c;
     c.SetFontColor(font);
-    DrawTrioCell(c, ctx, Col(col), row, r, text, horse);
+    DrawMeanPairOddsCell(c, ctx, Col(col), row, r, text, horse);
     return c;
   }
 };
@@ -194,7 +194,7 @@ TEST(RaceCardPaintTest, EachRowPaintsTheNumberNameAndOddsOfItsOwnHorse) {
     EXPECT_EQ((QStringList{first(CardColumn::HorseNumber), first(CardColumn::HorseName), first(CardColumn::WinOdds1)}),
               (QStringList{QString::asprintf("%2d", h + 1), name, QString::asprintf("%6.1f", 2.5 + h)}))
         << number.toStdString();
-    EXPECT_EQ(f.Trio(TrioColumn::HorseName, h + 1, "", number).Texts().value(0), name);
+    EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::HorseName, h + 1, "", number).Texts().value(0), name);
   }
 }
 
@@ -222,18 +222,18 @@ TEST(RaceCardPaintTest, EveryCellEndsWithABlackBottomLine) {
       EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->brush, f.ctx.buttonFace) << "header " << col;
     }
   }
-  // The trio grid's headers alike, from its first column; its horse name keeps the grid's own text.
-  for (int col = 0; col < view::kTrioColumns; ++col) {
-    const auto column = static_cast<TrioColumn>(col);
-    const auto c = f.Trio(column, 0, "x", "");
+  // The mean pair odds grid's headers alike, from its first column; its horse name keeps the grid's own text.
+  for (int col = 0; col < view::kMeanPairOddsColumns; ++col) {
+    const auto column = static_cast<MeanPairOddsColumn>(col);
+    const auto c = f.MeanPairOdds(column, 0, "x", "");
     EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line) << col;
     QStringList lines;
-    if (column != TrioColumn::HorseName) lines << QString::fromUtf8(TrioCaption(column).first);
-    if (column != TrioColumn::HorseName && *TrioCaption(column).second)
-      lines << QString::fromUtf8(TrioCaption(column).second);
-    EXPECT_EQ(c.Texts(), lines) << "trio header " << col;
+    if (column != MeanPairOddsColumn::HorseName) lines << QString::fromUtf8(MeanPairOddsCaption(column).first);
+    if (column != MeanPairOddsColumn::HorseName && *MeanPairOddsCaption(column).second)
+      lines << QString::fromUtf8(MeanPairOddsCaption(column).second);
+    EXPECT_EQ(c.Texts(), lines) << "mean pair odds header " << col;
     if (lines.isEmpty()) continue;
-    EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->brush, f.ctx.buttonFace) << "trio header " << col;
+    EXPECT_EQ(LastFillBefore(c, c.FindText(lines[0]))->brush, f.ctx.buttonFace) << "mean pair odds header " << col;
   }
   // A column past either end of the card has no caption: only its bottom line is drawn.
   for (int col : {-1, kCardColumns}) {
@@ -253,27 +253,27 @@ TEST(RaceCardPaintTest, RowsThatNameNoHorseArePaintedPlainly) {
       EXPECT_EQ(c.Texts(), QStringList({"cell"})) << horse << " col " << col;
       EXPECT_EQ(c.Ops().back().kind, CanvasOp::Kind::Line);
     }
-    EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", horse).Texts(), QStringList({"cell"}));
+    EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkX, 1, "cell", horse).Texts(), QStringList({"cell"}));
   }
   f.ctx.slot = 36;  // no race in that slot
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
-  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
   f.ctx.slot = 0;
   f.ctx.day = nullptr;  // no day loaded
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "01").Texts(), QStringList({"cell"}));
-  EXPECT_EQ(f.Trio(TrioColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
+  EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkX, 1, "cell", "01").Texts(), QStringList({"cell"}));
 }
 
-TEST(TrioPaintTest, MarkColumnFollowsTheSnapshotsPresent) {
+TEST(MeanPairOddsPaintTest, MarkColumnFollowsTheSnapshotsPresent) {
   Fixture f;
   f.day->Calcs[0].MarkAB1[0] = "A";
   f.day->Calcs[0].MarkAB2[0] = "B";
   f.day->Calcs[0].MarkE[0] = "E";
-  EXPECT_EQ(f.Trio(TrioColumn::MarkAB, 1, "", "01").Texts(), QStringList({"A"}));
+  EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkAB, 1, "", "01").Texts(), QStringList({"A"}));
   f.day->Races[0].Odds2Present = 1;
-  EXPECT_EQ(f.Trio(TrioColumn::MarkAB, 1, "", "01").Texts(), QStringList({"B"}));
-  EXPECT_EQ(f.Trio(TrioColumn::MarkE, 1, "", "01").FindText("E")->fontColor, QColor(Qt::blue));
-  EXPECT_TRUE(f.Trio(TrioColumn::PredAvgRank, 1, " 3", "01").Texts().isEmpty())
+  EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkAB, 1, "", "01").Texts(), QStringList({"B"}));
+  EXPECT_EQ(f.MeanPairOdds(MeanPairOddsColumn::MarkE, 1, "", "01").FindText("E")->fontColor, QColor(Qt::blue));
+  EXPECT_TRUE(f.MeanPairOdds(MeanPairOddsColumn::PredAvgRank, 1, " 3", "01").Texts().isEmpty())
       << "the mean pair odds keep the grid's own text";
 }
 
@@ -306,8 +306,8 @@ TEST(RaceCardPaintTest, SelectedRowsKeepTheGridsFontColourOnTheirOwnFills) {
     ASSERT_EQ(texts.size(), 1) << Col(col);
     EXPECT_EQ(c.FindText(texts[0])->fontColor, QColor(Qt::black)) << Col(col);
   }
-  const auto trio = f.Trio(TrioColumn::MarkX, 1, "", "01", Qt::white);
-  ASSERT_NE(trio.FindText("X"), nullptr);
-  EXPECT_EQ(trio.FindText("X")->fontColor, QColor(Qt::black));
+  const auto means = f.MeanPairOdds(MeanPairOddsColumn::MarkX, 1, "", "01", Qt::white);
+  ASSERT_NE(means.FindText("X"), nullptr);
+  EXPECT_EQ(means.FindText("X")->fontColor, QColor(Qt::black));
   EXPECT_EQ(f.Card(CardColumn::WinOdds1, 1, "cell", "  ", Qt::white).FindText("cell")->fontColor, QColor(Qt::black));
 }

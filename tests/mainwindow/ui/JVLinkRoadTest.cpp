@@ -263,28 +263,31 @@ TEST_F(JVLinkRoadTest, ResultsPollWaitsForARunningExchangeThenShowsThePayoutsOfT
 }
 
 // The poll's start follows the setting the day was loaded with: its minutes and half an hour before the first
-// race, not the default's.
+// race, not the default's. A value written beyond the window's range polls as the end it is taken as.
 TEST_F(JVLinkRoadTest, ResultsPollStartsTheSetMinutesAndHalfAnHourBeforeTheFirstRace) {
   WriteTodayBeforeRaces();
-  std::ofstream(home / "corvina.ini") << "[Time]\r\nAutoRdataGet=5\r\n";
-  ScriptedJVLink link;
-  link.AddExchange({});
-  gui::MessageRecorder rec;
-  MainWindow form(home, nullptr, &link);
-  LoadFirstDay(form);
-  ASSERT_TRUE(form.ResultsPollTimer->isActive());
-  EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
-  const std::string firstPost = FieldText(form.Day().Table.GRaTbl[0], layout::ra::kPostTime);
-  ASSERT_EQ(firstPost.size(), 4u);
-  auto tickAt = [&](int minutesBefore) {
-    const std::string hhmm = AddTimeHHMM(firstPost, -minutesBefore);
-    Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), std::stoi(hhmm.substr(0, 2)),
-                        std::stoi(hhmm.substr(2, 2)), 0});
-    form.PollResults();
-    return link.CountCalls("JVRTOpen");
-  };
-  EXPECT_EQ(tickAt(35), 0) << "the start is not yet passed";
-  EXPECT_EQ(tickAt(34), 1);
+  for (const auto& [stored, minutes] : {std::pair{"5", 5}, std::pair{"-5", 5}, std::pair{"40000", 59}}) {
+    std::ofstream(home / "corvina.ini") << "[Time]\r\nAutoRdataGet=" << stored << "\r\n";
+    Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), 13, 0, 0});
+    ScriptedJVLink link;
+    link.AddExchange({});
+    gui::MessageRecorder rec;
+    MainWindow form(home, nullptr, &link);
+    LoadFirstDay(form);
+    ASSERT_TRUE(form.ResultsPollTimer->isActive()) << stored;
+    EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000) << stored;
+    const std::string firstPost = FieldText(form.Day().Table.GRaTbl[0], layout::ra::kPostTime);
+    ASSERT_EQ(firstPost.size(), 4u);
+    auto tickAt = [&](int minutesBefore) {
+      const std::string hhmm = AddTimeHHMM(firstPost, -minutesBefore);
+      Clock::Set(DateTime{today.Year(), today.Month(), today.Day(), std::stoi(hhmm.substr(0, 2)),
+                          std::stoi(hhmm.substr(2, 2)), 0});
+      form.PollResults();
+      return link.CountCalls("JVRTOpen");
+    };
+    EXPECT_EQ(tickAt(minutes + 30), 0) << stored << ": the start is not yet passed";
+    EXPECT_EQ(tickAt(minutes + 29), 1) << stored;
+  }
 }
 
 TEST_F(JVLinkRoadTest, ResultsThatBringANewRaceReloadTheDaySoPayoutsStayWithTheirRaces) {

@@ -115,11 +115,11 @@ TEST_F(MainWindowTest, FirstStartUsesTheDefaultsAndListsNoDay) {
   EXPECT_TRUE(form.LocalOptionAction->isChecked());
   EXPECT_FALSE(form.HideDayListAfterLoadAction->isChecked());
   EXPECT_EQ(form.LocalOptionLabel->Caption(), "ﾛｰｶﾙｵﾌﾟｼｮﾝ有効");
-  // The fixed words of the race view: the two snapshots' captions and the trio grid's own headers.
+  // The fixed words of the race view: the two snapshots' captions and the mean pair odds grid's own headers.
   QStringList captions;
   for (const Label3D* l : form.findChildren<Label3D*>()) captions << l->Caption();
   EXPECT_TRUE(captions.contains("1回目") && captions.contains("2回目")) << captions.join("|").toStdString();
-  EXPECT_EQ(form.TrioGrid->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
+  EXPECT_EQ(form.MeanPairOddsGrid->Row(0).mid(0, 3), (QStringList{"枠", "馬", "馬名"}));
   // Each ranking a header and one empty row until a race is shown.
   for (auto [grid, odds] :
        {std::pair{form.OddsRankingGrid, "オッズ"}, std::pair{form.PredictedOddsRankingGrid, "予想ｵｯｽﾞ"}}) {
@@ -294,7 +294,7 @@ TEST_F(MainWindowTest, LabelArraysAreFullAndEveryLabelAndColumnSitsInItsPlace) {
   EXPECT_EQ(heads(*form.RaceCardGrid), (QStringList{"20 枠", "20 馬", "150 馬名", "50 騎手", "50 調教師", "50 予想配当",
                                                     "20 順", "50 単勝1", "20 順", "27 A/B", "27 C", "50 単勝2", "20 順",
                                                     "27 A/B", "27 C", "27 消軸", "33 着順", "33 人気", "50 配当"}));
-  EXPECT_EQ(heads(*form.TrioGrid),
+  EXPECT_EQ(heads(*form.MeanPairOddsGrid),
             (QStringList{"20 枠", "20 馬", "150 馬名", "50 ", "20 ", "50 ", "20 ", "40 ", "40 ", "40 "}));
 }
 
@@ -637,8 +637,7 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
     const RaceInfo& info = day.Races[slot];
     const RaceCalc& calc = day.Calcs[slot];
     const int runners = StrToIntLenient(info.EntryCount);
-    ASSERT_EQ(form.RaceCardGrid->RowCount(), runners + 1);
-    ASSERT_EQ(form.TrioGrid->RowCount(), runners + 1);
+    for (const auto* grid : {form.RaceCardGrid, form.MeanPairOddsGrid}) ASSERT_EQ(grid->RowCount(), runners + 1);
     for (int r = 1; r <= runners; ++r) {
       const std::string& se = day.Table.GSeTbl[slot][r - 1];
       EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::HorseNumber), r),
@@ -647,7 +646,8 @@ TEST_F(MainWindowTest, LoadedDayShowsEveryRaceAsItsRecordsSay) {
                 Q(FieldText(se, layout::se::kHorseNameKept)));
       EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::WinOdds1), r),
                 info.WinOdds1[r - 1] > 0 ? Q(FormatFixed(info.WinOdds1[r - 1], 6, 1)) : QString());
-      EXPECT_EQ(form.TrioGrid->Cell(view::Col(view::TrioColumn::HorseName), r), Q(info.HorseName[r - 1]));
+      EXPECT_EQ(form.MeanPairOddsGrid->Cell(view::Col(view::MeanPairOddsColumn::HorseName), r),
+                Q(info.HorseName[r - 1]));
     }
     EXPECT_EQ(form.RaceNameLabel->Caption(), Q(FieldText(day.Table.GRaTbl[slot], layout::ra::kRaceName)).trimmed());
     EXPECT_EQ(form.RaceCardGrid->Cell(view::Col(view::CardColumn::PredWinOdds), 0),
@@ -760,8 +760,8 @@ TEST_F(MainWindowTest, SortButtonsReorderTheCardAndPaintingFollowsTheRows) {
   EXPECT_FALSE(form.SortByNumberButton->isChecked());
   EXPECT_FALSE(form.SortByNameButton->isChecked());
 
-  // A click on the card or the trio grid chooses a row only while the button is down.
-  for (gui::StringGrid* grid : {form.RaceCardGrid, form.TrioGrid}) {
+  // A click on the card or the mean pair odds grid chooses a row only while the button is down.
+  for (gui::StringGrid* grid : {form.RaceCardGrid, form.MeanPairOddsGrid}) {
     auto mouse = [&](QEvent::Type type) {
       const QPointF at(30, grid->RowHeight(0) + 5);
       QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
@@ -848,7 +848,7 @@ TEST_F(MainWindowTest, VenueWithoutItsRunnerFileIsRefusedAndNothingStaleStays) {
   EXPECT_EQ(labelTexts(), atStart) << "every label as before any day was shown";
   EXPECT_TRUE(form.RaceNameLabel->Caption().isEmpty());
   EXPECT_LE(form.RaceCardGrid->RowCount(), 2);
-  for (gui::StringGrid* g : {form.RaceCardGrid, form.TrioGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
+  for (auto* g : {form.RaceCardGrid, form.MeanPairOddsGrid, form.OddsRankingGrid, form.PredictedOddsRankingGrid})
     EXPECT_EQ(g->Row(1).join(""), "");
   // Nothing selected: showing a race does nothing.
   form.ShowChosenRace();
@@ -864,7 +864,7 @@ TEST_F(MainWindowTest, EntryCountAboveEighteenShowsEighteenRows) {
   form.SelectRaceLine(0);
   form.ShowChosenRace();
   EXPECT_LE(form.RaceCardGrid->RowCount(), 19);
-  EXPECT_LE(form.TrioGrid->RowCount(), 19);
+  EXPECT_LE(form.MeanPairOddsGrid->RowCount(), 19);
   // Paint every cell of the card: rows without a horse of the race are painted plainly.
   gui::RecordingCanvas canvas;
   for (int r = 0; r < form.RaceCardGrid->RowCount(); ++r)
@@ -903,15 +903,12 @@ TEST_F(MainWindowTest, TodaysDayArmsTheResultsPoll) {
   ASSERT_EQ(form.RaceList->count(), 36);
   EXPECT_TRUE(form.ResultsPollTimer->isActive());
   EXPECT_EQ(form.ResultsPollTimer->interval(), 5 * 60000);
-  // Switched off by the setting, the poll comes back when the setting does, on the same day; a new interval
-  // counts at once, down to a minute.
-  for (int minutes : {0, 5, 1}) {
-    form.Settings.WriteInteger("Time", "AutoRdataGet", minutes);
+  // A new interval counts at the next load of the same day; one below the window's range polls at its least.
+  for (const auto& [stored, minutes] : {std::pair{0, 5}, std::pair{7, 7}, std::pair{1, 5}}) {
+    form.Settings.WriteInteger("Time", "AutoRdataGet", stored);
     Choose(form, 0);
-    EXPECT_EQ(form.ResultsPollTimer->isActive(), minutes > 0) << minutes;
-    if (minutes > 0) {
-      EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000);
-    }
+    EXPECT_TRUE(form.ResultsPollTimer->isActive()) << stored;
+    EXPECT_EQ(form.ResultsPollTimer->interval(), minutes * 60000) << stored;
   }
 }
 

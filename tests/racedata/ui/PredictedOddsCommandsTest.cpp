@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
+#include <fstream>
 #include <memory>
 
 #include "archive/Paths.h"
@@ -24,6 +25,7 @@
 #include "racedata/DayModel.h"
 #include "racedata/ui/PredictedOddsCommands.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 #include "tools/jvgen/Generator.h"
 
@@ -206,6 +208,36 @@ TEST_F(YosoImport, DamagedArchivesWriteNothing) {
     EXPECT_FALSE(fs::exists(folder / "Oz060312.txt")) << i;
     EXPECT_TRUE(fs::is_empty(home_ / "Data")) << i;
   }
+}
+
+// A disk without room for the provider's text: the unpacking fails with the reason, as the file layer tells a
+// full disk.
+TEST_F(YosoImport, AFullDiskIsToldWithItsReason) {
+  if (!HaveJlha()) GTEST_SKIP() << "jlha not installed";
+  jvgen::WriteProviders(day_, dl_);
+  Pack("OZ060312.lzh", {"Oz060312.txt"});
+  std::string packed;
+  ASSERT_TRUE(ReadFileBytes(dl_ / "OZ060312.lzh", packed));
+  const fs::path small = dir_ / "small";
+  fs::create_directory(small);
+  const auto run = test::RunOnSmallDisk(small, "64k", [&](std::string& told) {
+    // The archive, then a file that takes every byte left.
+    if (!SaveFileAtomic(small / "OZ060312.lzh", packed)) return false;
+    {
+      std::ofstream filler(small / "filler.bin", std::ios::binary);
+      const std::string block(4096, 'f');
+      while (filler.write(block.data(), std::streamsize(block.size())) && filler.flush()) {
+      }
+    }
+    rec_.Clear();
+    PredictedOddsCommands::ImportArchive(nullptr, small / "OZ060312.lzh", home_, true);
+    told = rec_.Texts().join("|").toStdString() + "|" + std::to_string(rec_.Beeps());
+    return !fs::exists(small / "Oz060312.txt") && fs::is_empty(home_ / "Data");
+  });
+  if (!run) GTEST_SKIP() << "no small file system can be mounted here";
+  EXPECT_TRUE(run->passed);
+  EXPECT_EQ(run->told, kUnpackFailed.toStdString() + "\nディスクの空きが足りないため " +
+                           (small / "Oz060312.txt").string() + " を保存できません。|1");
 }
 
 TEST_F(YosoImport, ArchiveWithoutProviderTextEndsSilently) {

@@ -302,11 +302,14 @@ TEST(TimeSettingsTest, ShowTheStoredValueWithinTheRangeAndStoreItOnlyOnOk) {
     test::TempDir dir("timeset");
     // No settings file: the default.
     EXPECT_EQ(c.spin(*c.make(dir.path()))->value(), c.defaultValue) << c.key;
-    // A stored value beyond either end shows as that end; each end itself is kept.
+    // The value the program works with: a stored value beyond either end, however far, as that end; each end
+    // itself kept; no number as the default.
     for (const auto& [stored, shown] :
-         {std::pair{-3, c.min}, std::pair{99, c.max}, std::pair{c.min - 1, c.min}, std::pair{c.max + 1, c.max},
-          std::pair{c.max, c.max}, std::pair{c.min + 1, c.min + 1}}) {
-      WriteIni(dir.path(), "[Time]\r\n" + std::string(c.key) + "=" + std::to_string(stored) + "\r\n");
+         {std::pair{std::string("-3"), c.min}, std::pair{std::string("99"), c.max},
+          std::pair{std::string("99999999999"), c.max}, std::pair{std::string("9 minutes"), c.defaultValue},
+          std::pair{std::to_string(c.min - 1), c.min}, std::pair{std::to_string(c.max + 1), c.max},
+          std::pair{std::to_string(c.max), c.max}, std::pair{std::to_string(c.min + 1), c.min + 1}}) {
+      WriteIni(dir.path(), "[Time]\r\n" + std::string(c.key) + "=" + stored + "\r\n");
       EXPECT_EQ(c.spin(*c.make(dir.path()))->value(), shown) << c.key << " " << stored;
     }
     // Escape closes the window and keeps the stored value, as does closing it.
