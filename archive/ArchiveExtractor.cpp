@@ -21,6 +21,7 @@ int ArchiveExtractor::Extract() {
   }
   // An exception that a caller's event let out may have ended the run inside an entry.
   AbandonEntry();
+  CloseTargetFolder();
   archiveStream_.reset();
   running_ = false;
   return extractedCount_;

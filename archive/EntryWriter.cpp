@@ -1,7 +1,6 @@
 #include "archive/EntryWriter.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -105,8 +104,7 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
   // Folders for a name an event handler gave are made the way the entry's own are.
   auto makeFolderOf = [this](const std::string& name) {
     std::string leaf;
-    const int folder = OpenEntryFolder(name, true, nullptr, &leaf);
-    if (folder >= 0) ::close(folder);
+    CloseEntryFolder(OpenEntryFolder(name, true, nullptr, &leaf));
   };
   if (OnBegin) {
     if (OnRenameFile) {
@@ -153,10 +151,8 @@ bool EntryWriter::CheckOverwrite(bool isDirectory) {
         }
         std::string leaf;
         const int folder = OpenEntryFolder(OutputName, false, nullptr, &leaf);
-        if (folder >= 0) {
-          ::fchmodat(folder, leaf.c_str(), st.st_mode | S_IWUSR, 0);
-          ::close(folder);
-        }
+        if (folder >= 0) ::fchmodat(folder, leaf.c_str(), st.st_mode | S_IWUSR, 0);
+        CloseEntryFolder(folder);
       }
     }
   }
@@ -185,7 +181,8 @@ int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vect
                                  std::string* leaf) {
   const std::string target = WithTrailingSlash(extractFolder_);
   std::string root, relative;
-  if (!extractFolder_.empty() && path.starts_with(target)) {
+  const bool inTarget = !extractFolder_.empty() && path.starts_with(target);
+  if (inTarget) {
     root = target;
     relative = path.substr(target.size());
   } else {
@@ -208,7 +205,32 @@ int EntryWriter::OpenEntryFolder(const std::string& path, bool create, std::vect
     *leaf = parts.back();
     parts.pop_back();
   }
-  return OpenFolderBeneath(root, parts, create, made);
+  if (!inTarget) return OpenFolderBeneath(root, parts, create, made);
+  const int folder = TargetFolder();
+  if (folder < 0 || parts.empty()) return folder;
+  return OpenFolderBeneathAt(folder, target, parts, create, made);
+}
+
+int EntryWriter::TargetFolder() {
+  // Opened once a run, not once an entry. A folder below it is still opened for each entry, through no link:
+  // one kept open would still be written into after something moved it out of the target folder.
+  const std::string target = WithTrailingSlash(extractFolder_);
+  if (targetFolder_ >= 0 && targetFolderPath_ == target) return targetFolder_;
+  CloseTargetFolder();
+  // The target folder itself is the user's choice and may well be a link.
+  targetFolder_ = ::open(target.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (targetFolder_ >= 0) targetFolderPath_ = target;
+  return targetFolder_;
+}
+
+void EntryWriter::CloseEntryFolder(int folder) {
+  if (folder >= 0 && folder != targetFolder_) ::close(folder);
+}
+
+void EntryWriter::CloseTargetFolder() {
+  if (targetFolder_ >= 0) ::close(targetFolder_);
+  targetFolder_ = -1;
+  targetFolderPath_.clear();
 }
 
 bool EntryWriter::StatEntry(const std::string& path, struct stat& st) {
@@ -216,7 +238,7 @@ bool EntryWriter::StatEntry(const std::string& path, struct stat& st) {
   const int folder = OpenEntryFolder(path, false, nullptr, &leaf);
   if (folder < 0) return false;
   const bool found = ::fstatat(folder, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-  ::close(folder);
+  CloseEntryFolder(folder);
   return found;
 }
 
@@ -226,7 +248,7 @@ bool EntryWriter::MakeStoredFolder() {
     DoError(OutputName, {}, msg::UnableCreateDir, archiveName_);
     return false;
   }
-  ::close(folder);
+  CloseEntryFolder(folder);
   return true;
 }
 
@@ -246,8 +268,6 @@ bool EntryWriter::OpenOutput(std::unique_ptr<FileStream32>& out, const std::stri
   if (CanLinkUnnamedFiles()) {
     const int fd = ::openat(outputFolder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      // Locked as a named temporary is: it takes a temporary name when it replaces a file.
-      ::flock(fd, LOCK_EX);
       out = std::make_unique<FileStream32>(fd, fileName);
       unnamedOutput_ = true;
       return true;
@@ -384,7 +404,7 @@ void EntryWriter::DiscardOutput() {
   tempOutputName_.clear();
   if (outputHandle_ >= 0) ::close(outputHandle_);
   outputHandle_ = -1;
-  if (outputFolder_ >= 0) ::close(outputFolder_);
+  CloseEntryFolder(outputFolder_);
   outputFolder_ = -1;
   outputLeaf_.clear();
   unnamedOutput_ = false;

@@ -12,7 +12,10 @@ namespace corvina::archive {
 
 class EntryWriter : public ArchiveContext {
  public:
-  ~EntryWriter() override { DiscardOutput(); }
+  ~EntryWriter() override {
+    DiscardOutput();
+    CloseTargetFolder();
+  }
   // ---- per-entry services used by the readers, in the order an entry passes through them
   virtual void ApplyStoredPath(const std::string& entryName);
   bool PathRefused = false;  // the stored path would leave ExtractDir
@@ -50,7 +53,12 @@ class EntryWriter : public ArchiveContext {
   // when it is a link: an entry never reaches outside the target folder through a link already
   // inside it. With `leaf` the last part is the file's name and goes there. A path an event
   // handler chose outside the target folder is opened beneath its own folder. -1 on failure.
+  // The target folder may be the one kept open for the run: a folder it gives goes back through CloseEntryFolder.
   int OpenEntryFolder(const std::string& path, bool create, std::vector<std::string>* made, std::string* leaf);
+  void CloseEntryFolder(int folder);
+  // The target folder, opened once a run; closed at the run's end (or when the target changes between entries).
+  int TargetFolder();
+  void CloseTargetFolder();
   bool StatEntry(const std::string& path, struct stat& st);  // the path's own entry, not a link's target
   bool unnamedOutput_ = false;
   int outputHandle_ = -1;
@@ -58,6 +66,8 @@ class EntryWriter : public ArchiveContext {
   std::string outputLeaf_;      // its name there
   std::string tempOutputName_;  // a hidden temporary name in outputFolder_
   std::vector<std::string> madeFolders_;
+  int targetFolder_ = -1;
+  std::string targetFolderPath_;  // the target folder's path when it was opened, ending in "/"
 };
 
 // For tests: false writes every entry under a hidden temporary name from the start, as on a file system

@@ -262,26 +262,44 @@ int OpenBeneathAtOnce(int root, const std::string& relative) {
 }
 }  // namespace
 
-int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
-                      std::vector<std::string>* made) {
+namespace {
+bool SingleNames(const std::vector<std::string>& parts) {
   for (const auto& part : parts)
     if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos) {
       errno = EINVAL;
-      return -1;
+      return false;
     }
+  return true;
+}
+}  // namespace
+
+int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
+                      std::vector<std::string>* made) {
+  if (!SingleNames(parts)) return -1;
   // The target folder itself is the user's choice and may well be a link.
-  int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const int at = ::open(root.empty() ? "." : root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (at < 0 || parts.empty()) return at;
+  const int folder = OpenFolderBeneathAt(at, root, parts, create, made);
+  CloseKeepingErrno(at);
+  return folder;
+}
+
+int OpenFolderBeneathAt(int root, const std::string& rootPath, const std::vector<std::string>& parts, bool create,
+                        std::vector<std::string>* made) {
+  if (parts.empty()) {
+    errno = EINVAL;
+    return -1;
+  }
+  if (!SingleNames(parts)) return -1;
   std::string relative;
   for (const auto& part : parts) relative += (relative.empty() ? "" : "/") + part;
-  const int whole = OpenBeneathAtOnce(at, relative);
+  const int whole = OpenBeneathAtOnce(root, relative);
   // A kernel without openat2 (or a sandbox that forbids it), a rename elsewhere during the
   // resolution, or folders still to be made: one name at a time, none followed when it is a link.
-  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT))) {
-    CloseKeepingErrno(at);
+  if (whole >= 0 || !(errno == ENOSYS || errno == EPERM || errno == EAGAIN || (create && errno == ENOENT)))
     return whole;
-  }
-  std::string path = WithTrailingSlash(root.empty() ? CurrentDir() : root);
+  std::string path = WithTrailingSlash(rootPath.empty() ? CurrentDir() : rootPath);
+  int at = root;
   for (const auto& part : parts) {
     path += part;
     int next = OpenFolderNoLink(at, part);
@@ -289,12 +307,12 @@ int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& p
       if (::mkdirat(at, part.c_str(), 0777) == 0) {
         if (made) made->push_back(path);
       } else if (errno != EEXIST) {
-        CloseKeepingErrno(at);
+        if (at != root) CloseKeepingErrno(at);
         return -1;
       }
       next = OpenFolderNoLink(at, part);
     }
-    CloseKeepingErrno(at);
+    if (at != root) CloseKeepingErrno(at);
     if (next < 0) return -1;
     at = next;
     path += '/';
@@ -350,6 +368,9 @@ int CreateHiddenFileAt(int folder, std::string& name) {
 }
 
 bool LinkHiddenFileAt(int handle, int folder, std::string& name) {
+  // Locked before it has a name a clean-up could find. Nothing else holds a file without a name; a file system
+  // without locks keeps it unlocked.
+  ::flock(handle, LOCK_EX | LOCK_NB);
   const std::string self = "/proc/self/fd/" + std::to_string(handle);
   for (int attempt = 0; attempt < 100; ++attempt) {
     if (!HiddenName(name)) break;
@@ -372,8 +393,12 @@ void FindLeftovers(int folder, const std::string& path, LeftoverSearch where, bo
   }
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
+    // The listing tells most entries' kind: only a folder to enter and a file of the library's name are looked at.
+    const bool maybeFolder = entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
+    if (name == "." || name == ".." || !(IsPartialFileName(name) || (maybeFolder && where == LeftoverSearch::Tree)))
+      continue;
     struct stat st {};
-    if (name == "." || name == ".." || ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISDIR(st.st_mode)) {
       if (where == LeftoverSearch::Folder) continue;
       const int below = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

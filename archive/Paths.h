@@ -53,6 +53,10 @@ bool IsDirWritable(const std::string& dir, int* reason = nullptr);
 // EINVAL for a part that is no single name).
 int OpenFolderBeneath(const std::string& root, const std::vector<std::string>& parts, bool create,
                       std::vector<std::string>* made = nullptr);
+// The same below a folder already open as `root` (its path `rootPath` names what `made` records), which stays
+// open; `parts` holds one name at least.
+int OpenFolderBeneathAt(int root, const std::string& rootPath, const std::vector<std::string>& parts, bool create,
+                        std::vector<std::string>* made = nullptr);
 // ---- the library's temporary files
 // An entry's data takes a hidden temporary name beside its target only where the file system has no files
 // without a name, or for the instant in which it replaces a file. Such a name is unmistakably the library's:
@@ -62,8 +66,8 @@ bool IsPartialFileName(std::string_view name);
 // Creates a new empty file of such a name in the open folder `folder` (mode 0600), locked; its name goes to
 // `name`. Returns the handle, or -1.
 int CreateHiddenFileAt(int folder, std::string& name);
-// Gives the file of `handle`, opened without a name (and locked), a new name of the same kind in `folder`; the
-// name goes to `name`. Returns false, with errno set, when it cannot have one.
+// Gives the file of `handle`, opened without a name, a new name of the same kind in `folder`, locking it first;
+// the name goes to `name`. Returns false, with errno set, when it cannot have one.
 bool LinkHiddenFileAt(int handle, int folder, std::string& name);
 // Where a search for leftovers looks: `folder` alone (a folder of the user's, such as the one a provider's archive
 // was chosen in, whose subfolders the run did not write), or `folder` and every folder below it.

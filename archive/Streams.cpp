@@ -1,6 +1,7 @@
 #include "archive/Streams.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -82,9 +83,77 @@ FileStream32::FileStream32(const std::string& fileName, FileMode mode) : HandleS
     case FileMode::OpenRead: flags |= O_RDONLY; break;
   }
   Handle = ::open(fileName.c_str(), flags, 0666);
+  struct stat st {};
+  cached_ = mode == FileMode::OpenRead && Handle >= 0 && ::fstat(Handle, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 FileStream32::~FileStream32() { Close(); }
+
+namespace {
+constexpr int64_t kCachedBlock = 32768;
+}  // namespace
+
+int64_t FileStream32::ReadAt(void* buffer, int64_t count, int64_t at) {
+  int64_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::pread(Handle, out + done, size_t(count - done), off_t(at + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+int64_t FileStream32::Read(void* buffer, int64_t count) {
+  if (!cached_) return HandleStream32::Read(buffer, count);
+  if (Handle < 0 || count <= 0) return 0;
+  if (count >= kCachedBlock) {
+    const int64_t got = ReadAt(buffer, count, position_);
+    position_ += got;
+    return got;
+  }
+  auto* out = static_cast<uint8_t*>(buffer);
+  int64_t done = 0;
+  while (done < count) {
+    const int64_t at = position_ + done;
+    CachedBlock* block = nullptr;
+    for (CachedBlock& b : blocks_)
+      if (at >= b.start && at < b.start + b.length) block = &b;
+    if (!block) {
+      // The block read longest ago gives way: the other one may hold the second place the reader is at.
+      block = blocks_[0].used <= blocks_[1].used ? &blocks_[0] : &blocks_[1];
+      block->bytes.resize(size_t(kCachedBlock));
+      block->start = at;
+      block->length = ReadAt(block->bytes.data(), kCachedBlock, at);
+      if (block->length <= 0) {
+        block->length = 0;
+        break;
+      }
+    }
+    block->used = ++reads_;
+    const int64_t n = std::min(count - done, block->start + block->length - at);
+    std::memcpy(out + done, block->bytes.data() + (at - block->start), size_t(n));
+    done += n;
+  }
+  position_ += done;
+  return done;
+}
+
+int64_t FileStream32::Seek(int64_t offset, SeekOrigin origin) {
+  if (!cached_) return HandleStream32::Seek(offset, origin);
+  if (Handle < 0) return -1;
+  int64_t base = origin == SeekOrigin::Current ? position_ : 0;
+  if (origin == SeekOrigin::End) {
+    struct stat st {};
+    if (::fstat(Handle, &st) != 0) return -1;
+    base = int64_t(st.st_size);
+  }
+  int64_t target = 0;
+  if (__builtin_add_overflow(base, offset, &target) || target < 0) return -1;
+  position_ = target;
+  return position_;
+}
 
 bool FileStream32::Close() {
   if (Handle < 0) return true;

@@ -45,12 +45,30 @@ enum class FileMode : uint16_t { OpenRead = 0x0000, OpenWrite = 0x0001, OpenRead
 
 class FileStream32 : public HandleStream32 {
  public:
+  // Opened with OpenRead, the file is read through two cached blocks: a reader steps through many small
+  // headers, between two places of the file at once (a ZIP directory and the local headers), and the system
+  // is asked once a block instead of once a field. Reads of a block's size or more go to the file directly.
   FileStream32(const std::string& fileName, FileMode mode);
   // Takes over a handle opened elsewhere (a file without a name yet); closes it like its own.
   FileStream32(int ownedHandle, const std::string& fileName) : HandleStream32(ownedHandle), FileName(fileName) {}
   ~FileStream32() override;
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
   bool Close();  // returns false when the system reports a failure on close
   std::string FileName;
+
+ private:
+  struct CachedBlock {
+    std::vector<uint8_t> bytes;
+    int64_t start = 0;
+    int64_t length = 0;  // bytes held, from start
+    uint64_t used = 0;   // when it was last read from
+  };
+  int64_t ReadAt(void* buffer, int64_t count, int64_t at);
+  bool cached_ = false;
+  int64_t position_ = 0;
+  uint64_t reads_ = 0;
+  CachedBlock blocks_[2];
 };
 
 // Read-only view over bytes held elsewhere (detection tests, fuzz replay).

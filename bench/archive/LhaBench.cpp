@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <string>
 
@@ -83,41 +82,9 @@ void Lhasa(benchmark::State& state, const std::string& method) {
   state.SetBytesProcessed(bytes);
 }
 
-// Prints each method's library / lhasa throughput ratio after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) {
-      auto it = r.counters.find("bytes_per_second");
-      if (it != r.counters.end() && !r.error_occurred)
-        rates[r.benchmark_name().substr(0, r.benchmark_name().find("/real_time"))] = double(it->second);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    for (const char* m : {"lh5", "lh7"}) {
-      const auto a = rates.find(std::string("Library/") + m), b = rates.find(std::string("Lhasa/") + m);
-      if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
-      std::printf("-%s- throughput ratio (library / lhasa): %.2f\n", m, a->second / b->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> rates;
-};
-
 }  // namespace
 
 BENCHMARK_CAPTURE(Library, lh5, std::string("lh5"))->Name("Library/lh5")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Lhasa, lh5, std::string("lh5"))->Name("Lhasa/lh5")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Library, lh7, std::string("lh7"))->Name("Library/lh7")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(Lhasa, lh7, std::string("lh7"))->Name("Lhasa/lh7")->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
-}

@@ -14,7 +14,9 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <optional>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <thread>
@@ -28,6 +30,8 @@ using namespace testutil;
 namespace {
 // While set, giving a file a name fails as on a full disk.
 std::atomic<bool> gLinksFail{false};
+// While set, called each time a file has been given one of the library's temporary names.
+std::function<void()> gAfterPartialLink;
 }  // namespace
 
 // The system's linkat, unless a test makes it fail.
@@ -36,7 +40,9 @@ extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char
     errno = ENOSPC;
     return -1;
   }
-  return int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+  const int rc = int(::syscall(SYS_linkat, fromFolder, from, toFolder, to, flags));
+  if (rc == 0 && gAfterPartialLink && IsPartialFileName(to)) gAfterPartialLink();
+  return rc;
 }
 
 namespace {
@@ -444,6 +450,13 @@ TEST(ExtractionRun, CancelFromProgressStopsTheRun) {
   EXPECT_EQ(ReadAll(d.path() / "again/big.txt").size(), 200000u);
   EXPECT_EQ(ReadAll(d.path() / "again/second.txt"), Text("s"));
   EXPECT_EQ(last, std::make_pair(100, 100));
+  // The next run writes into the folder at the target's path, not into the one its former run wrote into, which
+  // has been moved away meanwhile.
+  fs::rename(d.path() / "again", d.path() / "moved");
+  fs::create_directories(d.path() / "again");
+  EXPECT_EQ(c.Extract(), 2);
+  EXPECT_EQ(AllFiles(d.path() / "again").size(), 2u);
+  EXPECT_EQ(AllFiles(d.path() / "moved").size(), 2u);
 
   // An exception that a caller's event lets out ends the run too: the entry it ended in is not counted, and
   // the same component extracts every entry in its next run.
@@ -734,6 +747,22 @@ TEST(ExtractionRun, AnEntryReportsItsVerdictOnlyOnceItsFileIsInPlace) {
   EXPECT_EQ(refused.count, 0);
   EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("old"));
   EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
+
+  // A clean-up in the instant the new file has its temporary name finds it held by the run, and leaves it.
+  std::vector<std::string> removed;
+  int cleanUps = 0;
+  gAfterPartialLink = [&] {
+    ++cleanUps;
+    for (const std::string& path : RemoveExtractionLeftovers((d.path() / "out").string(), LeftoverSearch::Tree))
+      removed.push_back(path);
+  };
+  const Outcome replaced = ExtractBytes(LhaArchive({{.name = "fine.txt", .data = Text("new")}}), d.path());
+  gAfterPartialLink = nullptr;
+  EXPECT_EQ(cleanUps, 1);
+  EXPECT_EQ(removed, std::vector<std::string>{});
+  EXPECT_EQ(replaced.count, 1);
+  EXPECT_EQ(ReadAll(d.path() / "out/fine.txt"), Text("new"));
+  EXPECT_EQ(AllFiles(d.path() / "out"), std::vector<fs::path>{"fine.txt"});
 }
 
 TEST(ExtractionRun, DatesModesAndAttributes) {
@@ -903,4 +932,34 @@ TEST(Streams, CopyFrom64WithCountZeroCopiesTheWholeSource) {
   EXPECT_EQ(missing.Read(&byte, 1), 0);
   EXPECT_EQ(missing.Write(&byte, 1), 0);
   EXPECT_EQ(missing.Seek(0, SeekOrigin::Beginning), -1);
+
+  // Opened to read, a file gives the same bytes however a reader moves about it: small reads at two places
+  // taken in turn, reads across the blocks it is read in, reads larger than a block, reads at and past its end.
+  Bytes pattern(200000);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = uint8_t(i * 7 % 251);
+  WriteAll(file, pattern);
+  FileStream32 cached(file.string(), FileMode::OpenRead);
+  std::mt19937 rng(7);
+  std::vector<uint8_t> got;
+  for (int i = 0; i < 3000; ++i) {
+    const int64_t at = int64_t(rng() % 200100) - (i % 2 ? 0 : 100000);
+    const int64_t count = i % 50 == 0 ? 40000 : int64_t(rng() % 300);
+    got.assign(size_t(count), 0);
+    if (at < 0) {
+      EXPECT_EQ(cached.Seek(at, SeekOrigin::Beginning), -1);
+      continue;
+    }
+    ASSERT_EQ(cached.Seek(at, SeekOrigin::Beginning), at);
+    const int64_t expected = std::clamp<int64_t>(int64_t(pattern.size()) - at, 0, count);
+    ASSERT_EQ(cached.Read(got.data(), count), expected) << at << " " << count;
+    ASSERT_TRUE(std::equal(got.begin(), got.begin() + expected, pattern.begin() + at)) << at << " " << count;
+    EXPECT_EQ(cached.Position(), at + expected);
+  }
+  EXPECT_EQ(cached.Size(), int64_t(pattern.size()));
+  EXPECT_EQ(cached.Seek(-5, SeekOrigin::End), int64_t(pattern.size()) - 5);
+  EXPECT_EQ(cached.Seek(-3, SeekOrigin::Current), int64_t(pattern.size()) - 8);
+  EXPECT_EQ(cached.Read(got.data(), 100), 8);
+  EXPECT_EQ(cached.Read(got.data(), 100), 0);
+  EXPECT_EQ(cached.Seek(-int64_t(pattern.size()) - 1, SeekOrigin::Current), -1);
+  EXPECT_EQ(cached.Position(), int64_t(pattern.size())) << "a refused seek leaves the position alone";
 }
