@@ -358,9 +358,12 @@ int CreateHiddenFileAt(int folder, std::string& name) {
       return -1;
     }
     // A clean-up that came between the creation and the lock holds the file or has taken its name away: then
-    // another name. A file system without locks keeps the file unlocked.
+    // another name. A file it only held is still ours to take away. A file system without locks keeps the file
+    // unlocked.
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
-    if (held && StillNamed(folder, name, fd)) return fd;
+    const bool named = StillNamed(folder, name, fd);
+    if (held && named) return fd;
+    if (named) ::unlinkat(folder, name.c_str(), 0);
     ::close(fd);
   }
   errno = EEXIST;

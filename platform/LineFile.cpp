@@ -319,9 +319,12 @@ int CreateNamed(const SaveTarget& target, std::string& tmp) {
     }
     if (gNamedTemporaryHook) gNamedTemporaryHook();
     // The clearing at start may have come between the creation and the lock: it holds the file, or has taken
-    // its name away; then another name. A filesystem without locks keeps the file unlocked.
+    // its name away; then another name. A file it only held is still ours to take away. A filesystem without
+    // locks keeps the file unlocked.
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
-    if (held && StillNamed(target.dirFd, tmp, fd)) return fd;
+    const bool named = StillNamed(target.dirFd, tmp, fd);
+    if (held && named) return fd;
+    if (named) ::unlinkat(target.dirFd, tmp.c_str(), 0);
     ::close(fd);
   }
   tmp.clear();

@@ -20,6 +20,7 @@
 #include <set>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "tests/archive/ArchiveTestUtil.h"
 #include "tests/support/Unprivileged.h"
@@ -32,7 +33,15 @@ namespace {
 std::atomic<bool> gLinksFail{false};
 // While set, called each time a file has been given one of the library's temporary names.
 std::function<void()> gAfterPartialLink;
+// While set, called once, before the next lock is taken, with the file to be locked.
+std::function<void(int file)> gBeforeLock;
 }  // namespace
+
+// The system's flock, after the test's look at the file to be locked.
+extern "C" int flock(int file, int operation) noexcept {
+  if (gBeforeLock) std::exchange(gBeforeLock, nullptr)(file);
+  return int(::syscall(SYS_flock, file, operation));
+}
 
 // The system's linkat, unless a test makes it fail.
 extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) noexcept {
@@ -700,6 +709,20 @@ TEST(ExtractionRun, OnlyThePartialFilesOfKilledRunsAreLeftovers) {
   EXPECT_EQ(r.count, 2);
   EXPECT_EQ(ReadAll(out / "sub/deep/big.txt"), big);
   kept.insert("sub/deep/big.txt");
+  EXPECT_EQ(Tree(out), kept);
+
+  // A clean-up that holds a new partial file in the instant before its run locks it: the run writes under another
+  // name and takes away the one it could not hold.
+  int heldByCleanUp = -1;
+  gBeforeLock = [&](int file) {
+    heldByCleanUp = ::open(("/proc/self/fd/" + std::to_string(file)).c_str(), O_RDONLY | O_CLOEXEC);
+    ::flock(heldByCleanUp, LOCK_EX | LOCK_NB);
+  };
+  const Outcome again = ExtractFile(d.path() / "in.lzh", out);
+  gBeforeLock = nullptr;
+  ::close(heldByCleanUp);
+  EXPECT_GE(heldByCleanUp, 0);
+  EXPECT_EQ(again.count, 2);
   EXPECT_EQ(Tree(out), kept);
 }
 

@@ -465,12 +465,34 @@ TEST(LineFile, ANamedTemporaryClearedBeforeItsLockIsMadeAgainUnderANewName) {
     if (created++ == 0) cleared = RemoveSaveLeftovers(dir.path(), written);
   });
   std::string error;
-  const bool saved = SaveFileAtomic(f, "new", &error);
-  SetNamedTemporaryHook({});
-  UseUnnamedTemporaries(true);
+  bool saved = SaveFileAtomic(f, "new", &error);
   EXPECT_TRUE(saved) << error;
   EXPECT_EQ(cleared, 1u);
   EXPECT_EQ(created, 2);
   EXPECT_EQ(Bytes(f), "new");
+  EXPECT_EQ(Names(dir.path()), std::set<std::string>{"ErrorLog.txt"});
+
+  // A clearing that holds the new temporary in that moment and then lets it be: the save goes on under another
+  // name and takes away the one it could not hold.
+  std::vector<int> held;
+  created = 0;
+  SetNamedTemporaryHook([&] {
+    if (created++ > 0) return;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+      const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+      if (entry.path().filename().string().starts_with(".corvina-save.") && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        held.push_back(fd);
+      else
+        ::close(fd);
+    }
+  });
+  saved = SaveFileAtomic(f, "newer", &error);
+  for (const int fd : held) ::close(fd);
+  SetNamedTemporaryHook({});
+  UseUnnamedTemporaries(true);
+  EXPECT_TRUE(saved) << error;
+  EXPECT_EQ(held.size(), 1u);
+  EXPECT_EQ(created, 2);
+  EXPECT_EQ(Bytes(f), "newer");
   EXPECT_EQ(Names(dir.path()), std::set<std::string>{"ErrorLog.txt"});
 }
